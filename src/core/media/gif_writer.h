@@ -1,0 +1,62 @@
+// Writing GIF files with giflib: one picture or a whole animation.
+#pragma once
+
+#include "core/error.h"
+#include "core/media/image.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace pictoreel {
+
+enum class GifDisposal : int {
+    Unspecified = 0,
+    DoNotDispose = 1,
+    RestoreBackground = 2,
+    RestorePrevious = 3,
+};
+
+// One image block of a GIF: a picture placed at (left, top) on the logical screen with its own
+// (local) palette.
+struct GifFrameDescription {
+    IndexedImage image;
+    int left = 0;
+    int top = 0;
+    int delayCentiseconds = 0;
+    GifDisposal disposal = GifDisposal::Unspecified;
+};
+
+struct GifScreen {
+    int width = 0;
+    int height = 0;
+    // Loop block: nullopt writes none; 0 loops for ever; n loops n times.
+    std::optional<int> loopCount;
+};
+
+// Writes a GIF89a frame by frame, so an animation of any length needs only the frame in hand.
+// The file is written under a temporary name beside the target and renamed into place by
+// finish(); a writer destroyed before finish() removes its temporary file, so a failure never
+// destroys an earlier file of that name.
+class GifStreamWriter {
+public:
+    GifStreamWriter();
+    ~GifStreamWriter();
+    GifStreamWriter(const GifStreamWriter&) = delete;
+    GifStreamWriter& operator=(const GifStreamWriter&) = delete;
+
+    Status open(const QString& path, const GifScreen& screen);
+    Status addFrame(const GifFrameDescription& frame);
+    Status finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// One picture as a whole GIF file (the screen is the picture's size, no loop block).
+Status writeSingleImageGif(const QString& path, const IndexedImage& image);
+
+}  // namespace pictoreel

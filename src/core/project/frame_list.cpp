@@ -1,0 +1,162 @@
+#include "core/project/frame_list.h"
+
+#include "core/project/numbers.h"
+#include "core/project/paths.h"
+
+#include <utility>
+
+namespace pictoreel {
+namespace {
+
+constexpr FrameColumn kDataColumns[kFrameDataColumnCount] = {
+    FrameColumn::Interval, FrameColumn::Trans, FrameColumn::TransColor, FrameColumn::FileName,
+    FrameColumn::FullPath};
+
+}  // namespace
+
+QString& FrameEntry::column(FrameColumn c)
+{
+    return const_cast<QString&>(std::as_const(*this).column(c));
+}
+
+const QString& FrameEntry::column(FrameColumn c) const
+{
+    switch (c) {
+    case FrameColumn::Number: return number;
+    case FrameColumn::Interval: return interval;
+    case FrameColumn::Trans: return transparent;
+    case FrameColumn::TransColor: return transColor;
+    case FrameColumn::FileName: return fileName;
+    case FrameColumn::FullPath: return folder;
+    }
+    return number;
+}
+
+void FrameList::appendRow(FrameEntry entry)
+{
+    const int at = rowCount() + 1;
+    entry.number = QString::number(at);
+    notify(observer_.rowsAboutToBeInserted, at, at);
+    rows_.push_back(std::move(entry));
+    notify(observer_.rowsInserted, at, at);
+}
+
+Status FrameList::AddFrameEntry(const QString& picturePath, const NewFrameValues& values)
+{
+    const auto interval = toInt16(values.intervalText);
+    if (!interval)
+        return makeError(ErrorCode::InvalidArgument,
+                         QStringLiteral("The interval \"%1\" is not a number from -32768 to 32767.")
+                             .arg(values.intervalText));
+    const qsizetype split = lastSeparatorIndex(picturePath);
+    FrameEntry entry;
+    entry.interval = QString::number(*interval);
+    entry.transparent = values.transparent ? QStringLiteral("YES") : QStringLiteral("NO");
+    entry.transColor = QString::number(values.transColor);
+    entry.fileName = picturePath.mid(split + 1);
+    entry.folder = picturePath.left(split + 1);
+    appendRow(std::move(entry));
+    return Status::success();
+}
+
+void FrameList::AddFrameFromString(const QString& frameString)
+{
+    const QStringList fields = frameString.split(kFrameFieldSeparator);
+    FrameEntry entry;
+    for (int k = 0; k < kFrameDataColumnCount && k < fields.size(); ++k)
+        entry.column(kDataColumns[k]) = fields[k];
+    appendRow(std::move(entry));
+}
+
+QString FrameList::FrameToString(int index) const
+{
+    const FrameEntry& r = row(index);
+    QString text = r.interval;
+    for (int k = 1; k < kFrameDataColumnCount; ++k)
+        text += kFrameFieldSeparator + r.column(kDataColumns[k]);
+    return text;
+}
+
+std::int16_t FrameList::GetFrameInterval(int index) const
+{
+    return toInt16(row(index).interval).value_or(kDefaultFrameInterval);
+}
+
+bool FrameList::GetFrameTrans(int index) const
+{
+    return row(index).transparent.trimmed().toUpper() == u"YES";
+}
+
+std::optional<std::int32_t> FrameList::GetFrameTransColor(int index) const { return toInt32(row(index).transColor); }
+
+QString FrameList::GetFrameFileName(int index) const { return row(index).fileName; }
+QString FrameList::GetFrameFullPath(int index) const { return row(index).folder; }
+
+void FrameList::RenumberFrames()
+{
+    for (int k = 1; k <= rowCount(); ++k)
+        rows_[static_cast<std::size_t>(k - 1)].number = QString::number(k);
+    if (!rows_.empty())
+        notify(observer_.rowsChanged, 1, rowCount());
+}
+
+void FrameList::SetAllChecked(bool value)
+{
+    for (FrameEntry& r : rows_)
+        r.checked = value;
+    if (!rows_.empty())
+        notify(observer_.rowsChanged, 1, rowCount());
+}
+
+void FrameList::setChecked(int index, bool value)
+{
+    rows_.at(static_cast<std::size_t>(index - 1)).checked = value;
+    notify(observer_.rowsChanged, index, index);
+}
+
+void FrameList::setColumn(int index, FrameColumn column, const QString& text)
+{
+    rows_.at(static_cast<std::size_t>(index - 1)).column(column) = text;
+    notify(observer_.rowsChanged, index, index);
+}
+
+void FrameList::removeCheckedRows()
+{
+    // Last to first, one contiguous run of checked rows at a time.
+    int index = rowCount();
+    while (index >= 1) {
+        if (!rows_[static_cast<std::size_t>(index - 1)].checked) {
+            --index;
+            continue;
+        }
+        const int last = index;
+        while (index > 1 && rows_[static_cast<std::size_t>(index - 2)].checked)
+            --index;
+        notify(observer_.rowsAboutToBeRemoved, index, last);
+        rows_.erase(rows_.begin() + (index - 1), rows_.begin() + last);
+        notify(observer_.rowsRemoved, index, last);
+        --index;
+    }
+}
+
+void FrameList::SwapFrames(int a, int b)
+{
+    FrameEntry& ra = rows_.at(static_cast<std::size_t>(a - 1));
+    FrameEntry& rb = rows_.at(static_cast<std::size_t>(b - 1));
+    for (FrameColumn c : kDataColumns)
+        std::swap(ra.column(c), rb.column(c));
+    notify(observer_.rowsChanged, a, a);
+    notify(observer_.rowsChanged, b, b);
+}
+
+void FrameList::clear()
+{
+    if (rows_.empty())
+        return;
+    const int last = rowCount();
+    notify(observer_.rowsAboutToBeRemoved, 1, last);
+    rows_.clear();
+    notify(observer_.rowsRemoved, 1, last);
+}
+
+}  // namespace pictoreel

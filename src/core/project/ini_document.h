@@ -1,0 +1,89 @@
+// One INI file held in memory, read and changed with the semantics of the classic profile-string
+// functions:
+//  - section and key names match without regard to case; the first of duplicates wins;
+//  - a read removes spaces around the value and one pair of matching single or double quotes
+//    around the whole value, and gives at most 2047 characters;
+//  - a write removes NUL characters and surrounding spaces from the value; an empty value
+//    deletes the key and an empty key name deletes the whole section;
+//  - an existing key is changed in place, a new key goes at the end of its section and a new
+//    section at the end of the file; every other byte of the file is kept as it was.
+// Files are read as UTF-8, or as Windows-1252 when they are not valid UTF-8, and written as
+// UTF-8 (a Windows-1252 file is converted as a whole on its first write).
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace pictoreel {
+
+inline constexpr int kIniValueMaxLength = 2047;
+
+class IniDocument {
+public:
+    static IniDocument parse(const QByteArray& bytes);
+    QByteArray serialize() const;
+
+    // ReadIniKey's rules: `defaultValue` when the section or key is missing; the result has no
+    // NUL characters and no surrounding spaces.
+    QString readKey(const QString& section, const QString& key, const QString& defaultValue) const;
+
+    // WriteIniKey's rules (see above). Returns true when the document changed.
+    bool writeKey(const QString& section, const QString& key, const QString& value);
+
+    // Rises with every change; equal revisions mean equal content.
+    std::uint64_t revision() const { return revision_; }
+
+    // The value as stored, after the read rules but before the default, or nothing.
+    std::optional<QString> value(const QString& section, const QString& key) const;
+    bool hasSection(const QString& section) const;
+    // Key names of a section in file order (first spelling of each).
+    QStringList keys(const QString& section) const;
+
+private:
+    enum class LineKind { Other, Section, Key };
+    struct Line {
+        QByteArray raw;       // the line's bytes without its end
+        QByteArray ending;    // "\n", "\r\n" or "" (last line without an end)
+        LineKind kind = LineKind::Other;
+        QString name;         // section or key name, trimmed
+        QString value;        // key value after the read rules
+        bool removed = false;
+    };
+    struct Section {
+        QString name;
+        QString foldedName;
+        std::size_t header = 0;             // index into lines_ (unused for the preamble)
+        std::vector<std::size_t> body;      // line indices in file order
+        QHash<QString, std::size_t> keys;   // folded key name -> position in body
+        bool removed = false;
+    };
+
+    static QString fold(const QString& name) { return name.toCaseFolded(); }
+    void indexSection(std::size_t sectionIndex);
+    Section* findSection(const QString& name);
+    const Section* findSection(const QString& name) const;
+    std::size_t appendLine(Line line);
+    void setKey(const QString& section, const QString& key, const QString& value);
+    bool removeKey(const QString& section, const QString& key);
+    bool removeSection(const QString& section);
+    QByteArray encodeLine(const QString& text) const;
+
+    std::uint64_t revision_ = 0;
+    QByteArray bom_;
+    QByteArray newline_ = "\n";
+    std::vector<Line> lines_;
+    // lines_ is append-only; the order of the file is the preamble, then each section's header
+    // and body. New lines of a section are placed in its body.
+    std::vector<std::size_t> preamble_;
+    std::vector<Section> sections_;
+    QHash<QString, std::size_t> sectionIndex_;  // folded name -> first section with that name
+};
+
+}  // namespace pictoreel

@@ -1,0 +1,67 @@
+#include "core/project/paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace pictoreel {
+
+qsizetype lastSeparatorIndex(const QString& path)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i)
+        if (isPathSeparator(path[i]))
+            return i;
+    return -1;
+}
+
+QString FileNameOf(const QString& path)
+{
+    const qsizetype at = lastSeparatorIndex(path);
+    return at < 0 ? path : path.mid(at + 1);
+}
+
+bool endsWithSeparator(const QString& path) { return !path.isEmpty() && isPathSeparator(path.back()); }
+
+QString withTrailingSeparator(const QString& folder)
+{
+    return endsWithSeparator(folder) ? folder : folder + kPathSeparator;
+}
+
+QString joinPath(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty() || endsWithSeparator(folder))
+        return folder + name;
+    return folder + kPathSeparator + name;
+}
+
+bool MakePath(const QString& path, const PathErrorReporter& report)
+{
+    // An absolute path keeps its root; everything else is walked part by part.
+    QString accumulated;
+    qsizetype start = 0;
+    if (!path.isEmpty() && isPathSeparator(path[0])) {
+        accumulated = kPathSeparator;
+        while (start < path.size() && isPathSeparator(path[start]))
+            ++start;
+    }
+    const QString rest = path.mid(start);
+    qsizetype partBegin = 0;
+    for (qsizetype i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && !isPathSeparator(rest[i]))
+            continue;
+        const QString part = rest.mid(partBegin, i - partBegin);
+        partBegin = i + 1;
+        if (part.trimmed().isEmpty())
+            continue;
+        accumulated += part + kPathSeparator;
+        if (QFileInfo(accumulated).isDir())
+            continue;
+        if (!QDir().mkdir(accumulated) && !QFileInfo(accumulated).isDir()) {
+            if (report)
+                report(QStringLiteral("Create directory error: ") + path);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace pictoreel

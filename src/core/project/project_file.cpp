@@ -1,0 +1,80 @@
+#include "core/project/project_file.h"
+
+#include "core/project/numbers.h"
+#include "core/project/paths.h"
+#include "core/project/settings_store.h"
+
+namespace pictoreel {
+namespace {
+
+const QString kGlobal = QStringLiteral("Global Properties");
+const QString kFrames = QStringLiteral("Frame Properties");
+const QString kWidthKey = QStringLiteral("Width");
+const QString kHeightKey = QStringLiteral("Height");
+const QString kLoopInfinitelyKey = QStringLiteral("Loop Infinitely");
+const QString kLoopTimesKey = QStringLiteral("Loop Times");
+const QString kOutputKey = QStringLiteral("Output GIF File Name");
+const QString kFrameCountKey = QStringLiteral("Frames");
+
+}  // namespace
+
+QString frameKey(int index) { return QStringLiteral("FRAME%1").arg(index, 3, 10, QChar(u'0')); }
+
+QString proposeOutputFile(const QString& projectPath)
+{
+    QString proposal = projectPath;
+    proposal.replace(QStringLiteral(".agp"), QStringLiteral(".gif"));
+    if (proposal != projectPath)
+        return proposal;
+    if (projectPath.endsWith(QStringLiteral(".agp"), Qt::CaseInsensitive))
+        return projectPath.chopped(4) + QStringLiteral(".gif");
+    return projectPath + QStringLiteral(".gif");
+}
+
+bool writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties)
+{
+    if (properties.outputFile.trimmed().isEmpty())
+        properties.outputFile = proposeOutputFile(path);
+    if (path.trimmed().isEmpty())
+        return false;
+    return editIniFile(path, [&](IniDocument& doc) {
+        doc.writeKey(kGlobal, kWidthKey, properties.width);
+        doc.writeKey(kGlobal, kHeightKey, properties.height);
+        doc.writeKey(kGlobal, kLoopInfinitelyKey, QString::number(properties.loopInfinitely));
+        doc.writeKey(kGlobal, kLoopTimesKey, properties.loopTimes);
+        doc.writeKey(kGlobal, kOutputKey, properties.outputFile);
+        doc.writeKey(kGlobal, kFrameCountKey, QString::number(frames.rowCount()));
+        for (int i = 1; i <= frames.rowCount(); ++i)
+            doc.writeKey(kFrames, frameKey(i), frames.FrameToString(i));
+    });
+}
+
+void readProjectFile(const IniDocument& doc, ProjectProperties& properties, FrameList& frames)
+{
+    properties.width = doc.readKey(kGlobal, kWidthKey, QStringLiteral("100"));
+    properties.height = doc.readKey(kGlobal, kHeightKey, QStringLiteral("75"));
+    const auto loop = toInt16(doc.readKey(kGlobal, kLoopInfinitelyKey, QStringLiteral("1")));
+    if (loop && (*loop == kLoopUnticked || *loop == kLoopTicked || *loop == kLoopGreyed))
+        properties.loopInfinitely = *loop;
+    properties.loopTimes = doc.readKey(kGlobal, kLoopTimesKey, QStringLiteral("1"));
+    properties.outputFile = doc.readKey(kGlobal, kOutputKey, QString());
+    const int count = toInt16(doc.readKey(kGlobal, kFrameCountKey, QStringLiteral("0"))).value_or(0);
+    for (int i = 1; i <= count; ++i) {
+        const QString frame = doc.readKey(kFrames, frameKey(i), QString());
+        if (frame.contains(kFrameFieldSeparator))
+            frames.AddFrameFromString(frame);
+    }
+}
+
+void readProjectFile(const QString& path, ProjectProperties& properties, FrameList& frames)
+{
+    readProjectFile(*loadIniFile(path), properties, frames);
+}
+
+QString projectWindowTitle(const QString& projectFile)
+{
+    const QString name = projectFile.isEmpty() ? QStringLiteral("New Project") : FileNameOf(projectFile);
+    return name + QStringLiteral(" - Pictoreel");
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,145 @@
+#include "core/project/settings_store.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+namespace pictoreel {
+namespace {
+
+// Larger files are not settings or projects; they read as empty.
+constexpr qint64 kMaxIniFileBytes = 256LL * 1024 * 1024;
+
+struct FileStamp {
+    bool exists = false;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type modified{};
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+std::filesystem::path fsPath(const QString& file) { return std::filesystem::path(file.toStdU16String()); }
+
+FileStamp stampOf(const QString& file)
+{
+    std::error_code ec;
+    const auto path = fsPath(file);
+    FileStamp stamp;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return stamp;
+    stamp.size = std::filesystem::file_size(path, ec);
+    if (ec)
+        return stamp;
+    stamp.modified = std::filesystem::last_write_time(path, ec);
+    stamp.exists = !ec;
+    return stamp;
+}
+
+struct ParsedFile {
+    FileStamp stamp;
+    std::shared_ptr<const IniDocument> document;
+};
+
+std::mutex cacheMutex;
+QHash<QString, ParsedFile> cache;
+
+QString cacheKey(const QString& file) { return QFileInfo(file).absoluteFilePath(); }
+
+std::shared_ptr<const IniDocument> parseFromDisk(const QString& file, const FileStamp& stamp)
+{
+    if (!stamp.exists || stamp.size > static_cast<std::uintmax_t>(kMaxIniFileBytes))
+        return std::make_shared<const IniDocument>();
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return std::make_shared<const IniDocument>();
+    return std::make_shared<const IniDocument>(IniDocument::parse(in.readAll()));
+}
+
+// Caller holds cacheMutex.
+std::shared_ptr<const IniDocument> currentDocument(const QString& key, const QString& file)
+{
+    const FileStamp stamp = stampOf(file);
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd() && it->stamp == stamp)
+        return it->document;
+    auto document = parseFromDisk(file, stamp);
+    if (stamp.exists)
+        cache.insert(key, ParsedFile{stamp, document});
+    else
+        cache.remove(key);
+    return document;
+}
+
+// A file nobody may write is read-only even for the administrator, as on other desktops.
+bool isWriteProtected(const QString& file)
+{
+    const QFileInfo info(file);
+    if (!info.exists())
+        return false;
+    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !info.isWritable() || !(info.permissions() & anyWrite);
+}
+
+bool replaceFile(const QString& file, const QByteArray& bytes)
+{
+    if (isWriteProtected(file))
+        return false;
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+}  // namespace
+
+std::shared_ptr<const IniDocument> loadIniFile(const QString& file)
+{
+    std::lock_guard lock(cacheMutex);
+    return currentDocument(cacheKey(file), file);
+}
+
+QString ReadIniKey(const QString& section, const QString& key, const QString& defaultValue, const QString& file)
+{
+    return loadIniFile(file)->readKey(section, key, defaultValue);
+}
+
+bool editIniFile(const QString& file, const std::function<void(IniDocument&)>& edit)
+{
+    if (file.trimmed().isEmpty())
+        return false;
+    std::lock_guard lock(cacheMutex);
+    const QString key = cacheKey(file);
+    IniDocument document = *currentDocument(key, file);
+    const std::uint64_t before = document.revision();
+    edit(document);
+    if (document.revision() == before)
+        return true;
+    if (!replaceFile(file, document.serialize())) {
+        cache.remove(key);
+        return false;
+    }
+    const FileStamp stamp = stampOf(file);
+    cache.insert(key, ParsedFile{stamp, std::make_shared<const IniDocument>(std::move(document))});
+    return true;
+}
+
+bool WriteIniKey(const QString& section, const QString& key, const QString& value, const QString& file)
+{
+    return editIniFile(file, [&](IniDocument& doc) { doc.writeKey(section, key, value); });
+}
+
+void forgetParsedIniFiles()
+{
+    std::lock_guard lock(cacheMutex);
+    cache.clear();
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,132 @@
+#include "core/project/settings_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace pictoreel {
+namespace {
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString file(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+    QTemporaryDir dir;
+};
+
+TEST_F(SettingsStore, MissingFilesGiveDefaultsAndAreNotCreatedByReadsOrDeletes)
+{
+    const QString ini = file("pictoreel.ini");
+    EXPECT_EQ(ReadIniKey("General", "Temp Path", "/x/temp/", ini), "/x/temp/");
+    EXPECT_TRUE(WriteIniKey("General", "Temp Path", "", ini));
+    EXPECT_FALSE(QFile::exists(ini));
+    EXPECT_TRUE(WriteIniKey("General", "Temp Path", "  /data/tmp  ", ini));
+    EXPECT_EQ(contentsOf(ini), "[General]\nTemp Path=/data/tmp\n");
+    EXPECT_EQ(ReadIniKey("general", "temp path", "", ini), "/data/tmp");
+}
+
+TEST_F(SettingsStore, ChangesMadeBehindTheStoresBackAreSeen)
+{
+    const QString ini = file("a.ini");
+    WriteIniKey("S", "k", "1", ini);
+    EXPECT_EQ(ReadIniKey("S", "k", "", ini), "1");
+    writeFile(ini, "[S]\nk=a much longer value\n");
+    EXPECT_EQ(ReadIniKey("S", "k", "", ini), "a much longer value");
+    QFile::remove(ini);
+    EXPECT_EQ(ReadIniKey("S", "k", "gone", ini), "gone");
+}
+
+TEST_F(SettingsStore, RefusedWritesAreSilentAndChangeNothing)
+{
+    const QString ini = file("ro.ini");
+    writeFile(ini, "[S]\nk=1\n");
+    QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    EXPECT_FALSE(WriteIniKey("S", "k", "2", ini));
+    EXPECT_EQ(contentsOf(ini), "[S]\nk=1\n");
+    EXPECT_EQ(ReadIniKey("S", "k", "", ini), "1");
+
+    EXPECT_FALSE(WriteIniKey("S", "k", "2", file("no/such/folder/x.ini")));
+    EXPECT_FALSE(QDir(file("no")).exists());
+}
+
+TEST_F(SettingsStore, NonAsciiAndSemicolonsInNamesAndValues)
+{
+    const QString ini = dir.filePath(QString::fromUtf8("réglages; été.ini"));
+    const QString value = QString::fromUtf8("/home/zoë/Bilder; alt/日本.png");
+    EXPECT_TRUE(WriteIniKey(QString::fromUtf8("Sèction"), QString::fromUtf8("Ключ"), value, ini));
+    forgetParsedIniFiles();
+    EXPECT_EQ(ReadIniKey(QString::fromUtf8("SÈCTION"), QString::fromUtf8("ключ"), "", ini), value);
+}
+
+TEST_F(SettingsStore, ABatchOfEditsIsWrittenOnce)
+{
+    const QString ini = file("batch.ini");
+    writeFile(ini, "[S]\nkeep=me\n");
+    const auto before = loadIniFile(ini);
+    EXPECT_TRUE(editIniFile(ini, [](IniDocument& doc) {
+        for (int i = 0; i < 1000; ++i)
+            doc.writeKey("T", QString("k%1").arg(i), QString::number(i));
+    }));
+    EXPECT_EQ(before->readKey("T", "k5", "old snapshot"), "old snapshot");
+    EXPECT_EQ(ReadIniKey("T", "k999", "", ini), "999");
+    EXPECT_TRUE(contentsOf(ini).startsWith("[S]\nkeep=me\n[T]\nk0=0\n"));
+}
+
+// A writer killed at any moment leaves either the old file or the new one, never a mix.
+TEST_F(SettingsStore, AKilledWriterNeverLeavesAHalfWrittenFile)
+{
+    const QString ini = file("crash.ini");
+    auto generation = [](int g) {
+        return [g](IniDocument& doc) {
+            for (int i = 0; i < 2000; ++i)
+                doc.writeKey("Frames", QString("FRAME%1").arg(i, 4, 10, QChar('0')), QString("gen%1;with some padding text").arg(g));
+        };
+    };
+    ASSERT_TRUE(editIniFile(ini, generation(0)));
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int g = 1;; ++g)
+                editIniFile(ini, generation(g));
+        }
+        usleep(20000 + 7000 * attempt);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+
+        forgetParsedIniFiles();
+        const auto doc = loadIniFile(ini);
+        const QStringList keys = doc->keys("Frames");
+        ASSERT_EQ(keys.size(), 2000);
+        const QString first = doc->readKey("Frames", keys.front(), "");
+        for (const QString& key : keys)
+            ASSERT_EQ(doc->readKey("Frames", key, ""), first);
+        ASSERT_TRUE(contentsOf(ini).endsWith("padding text\n"));
+    }
+    // No temporary files are left behind to confuse anybody.
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
+        if (name != "crash.ini")
+            QFile::remove(dir.filePath(name));
+}
+
+}  // namespace
+}  // namespace pictoreel
