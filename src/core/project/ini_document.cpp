@@ -65,8 +65,10 @@ QString trimBlanks(const QString& text)
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    return text.mid(begin, end - begin);
+    return (begin == 0 && end == text.size()) ? text : text.mid(begin, end - begin);
 }
+
+IniName nameKey(const QString& name) { return IniName{trimBlanks(name)}; }
 
 QString trimSpaces(const QString& text)
 {
@@ -96,6 +98,21 @@ QString withoutNulAndSpaces(QString text)
 }
 
 }  // namespace
+
+std::size_t qHash(const IniName& name, std::size_t seed) noexcept
+{
+    std::size_t h = seed ^ 0x9E3779B97F4A7C15ULL;
+    const QString& t = name.text;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        char32_t c = t[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < t.size() && t[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(t[i].unicode(), t[i + 1].unicode());
+            ++i;
+        }
+        h = (h ^ QChar::toCaseFolded(c)) * 0x100000001B3ULL;
+    }
+    return h;
+}
 
 IniDocument IniDocument::parse(const QByteArray& input)
 {
@@ -147,10 +164,10 @@ IniDocument IniDocument::parse(const QByteArray& input)
         if (added.kind == LineKind::Section) {
             Section section;
             section.name = added.name;
-            section.foldedName = fold(added.name);
+            section.key = IniName{added.name};
             section.header = index;
             doc.sections_.push_back(std::move(section));
-            doc.sectionIndex_.insert(doc.sections_.back().foldedName, doc.sections_.size() - 1);
+            doc.sectionIndex_.insert(doc.sections_.back().key, doc.sections_.size() - 1);
         } else if (doc.sections_.empty()) {
             doc.preamble_.push_back(index);
         } else {
@@ -160,7 +177,7 @@ IniDocument IniDocument::parse(const QByteArray& input)
     // The first section of a name is the one that counts.
     doc.sectionIndex_.clear();
     for (std::size_t s = doc.sections_.size(); s-- > 0;) {
-        doc.sectionIndex_.insert(doc.sections_[s].foldedName, s);
+        doc.sectionIndex_.insert(doc.sections_[s].key, s);
         doc.indexSection(s);
     }
     return doc;
@@ -199,22 +216,22 @@ void IniDocument::indexSection(std::size_t sectionIndex)
     for (std::size_t pos = 0; pos < section.body.size(); ++pos) {
         const Line& line = lines_[section.body[pos]];
         if (line.kind == LineKind::Key && !line.removed) {
-            const QString folded = fold(line.name);
-            if (!section.keys.contains(folded))
-                section.keys.insert(folded, pos);
+            const IniName name{line.name};
+            if (!section.keys.contains(name))
+                section.keys.insert(name, pos);
         }
     }
 }
 
 IniDocument::Section* IniDocument::findSection(const QString& name)
 {
-    const auto it = sectionIndex_.constFind(fold(trimBlanks(name)));
+    const auto it = sectionIndex_.constFind(nameKey(name));
     return it == sectionIndex_.constEnd() ? nullptr : &sections_[*it];
 }
 
 const IniDocument::Section* IniDocument::findSection(const QString& name) const
 {
-    const auto it = sectionIndex_.constFind(fold(trimBlanks(name)));
+    const auto it = sectionIndex_.constFind(nameKey(name));
     return it == sectionIndex_.constEnd() ? nullptr : &sections_[*it];
 }
 
@@ -229,7 +246,7 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     const Section* s = findSection(section);
     if (!s)
         return std::nullopt;
-    const auto it = s->keys.constFind(fold(trimBlanks(key)));
+    const auto it = s->keys.constFind(nameKey(key));
     if (it == s->keys.constEnd())
         return std::nullopt;
     return lines_[s->body[*it]].value;
@@ -245,7 +262,7 @@ QStringList IniDocument::keys(const QString& section) const
         return names;
     for (std::size_t pos = 0; pos < s->body.size(); ++pos) {
         const Line& line = lines_[s->body[pos]];
-        if (line.kind == LineKind::Key && !line.removed && s->keys.value(fold(line.name)) == pos)
+        if (line.kind == LineKind::Key && !line.removed && s->keys.value(IniName{line.name}) == pos)
             names.push_back(line.name);
     }
     return names;
@@ -264,49 +281,26 @@ bool IniDocument::writeKey(const QString& section, const QString& key, const QSt
     const QString cleaned = withoutNulAndSpaces(value);
     if (cleaned.isEmpty())
         return removeKey(section, key);
-    const std::optional<QString> old = this->value(section, key);
+
     Section* s = findSection(section);
-    if (s && old) {
-        Line& line = lines_[s->body[s->keys.value(fold(trimBlanks(key)))]];
-        const QByteArray raw = encodeLine(line.name + u'=' + cleaned);
+    if (!s)
+        s = &addSection(section);
+    const IniName name = nameKey(key);
+    if (const auto existing = s->keys.constFind(name); existing != s->keys.constEnd()) {
+        Line& line = lines_[s->body[*existing]];
+        QByteArray raw = encodeLine(line.name + u'=' + cleaned);
         if (line.raw == raw)
             return false;
-    }
-    setKey(section, key, cleaned);
-    return true;
-}
-
-void IniDocument::setKey(const QString& section, const QString& key, const QString& value)
-{
-    ++revision_;
-    const QString keyName = trimBlanks(key);
-    Section* s = findSection(section);
-    if (!s) {
-        Line header;
-        header.kind = LineKind::Section;
-        header.name = trimBlanks(section);
-        header.raw = encodeLine(u'[' + header.name + u']');
-        header.ending = newline_;
-        Section created;
-        created.name = header.name;
-        created.foldedName = fold(header.name);
-        created.header = appendLine(std::move(header));
-        sections_.push_back(std::move(created));
-        sectionIndex_.insert(sections_.back().foldedName, sections_.size() - 1);
-        s = &sections_.back();
-    }
-    const auto existing = s->keys.constFind(fold(keyName));
-    if (existing != s->keys.constEnd()) {
-        Line& line = lines_[s->body[*existing]];
-        line.raw = encodeLine(line.name + u'=' + value);
-        line.value = storedValueAsRead(value);
-        return;
+        line.raw = std::move(raw);
+        line.value = storedValueAsRead(cleaned);
+        ++revision_;
+        return true;
     }
     Line line;
     line.kind = LineKind::Key;
-    line.name = keyName;
-    line.value = storedValueAsRead(value);
-    line.raw = encodeLine(keyName + u'=' + value);
+    line.name = name.text;
+    line.value = storedValueAsRead(cleaned);
+    line.raw = encodeLine(name.text + u'=' + cleaned);
     line.ending = newline_;
     const std::size_t index = appendLine(std::move(line));
     // After the section's last line that has content, before trailing blank lines.
@@ -319,7 +313,26 @@ void IniDocument::setKey(const QString& section, const QString& key, const QStri
     }
     // Only blank or removed lines follow `pos`, so no indexed key moves.
     s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(pos), index);
-    s->keys.insert(fold(keyName), pos);
+    s->keys.insert(name, pos);
+    ++revision_;
+    return true;
+}
+
+IniDocument::Section& IniDocument::addSection(const QString& section)
+{
+    Line header;
+    header.kind = LineKind::Section;
+    header.name = trimBlanks(section);
+    header.raw = encodeLine(u'[' + header.name + u']');
+    header.ending = newline_;
+    Section created;
+    created.name = header.name;
+    created.key = IniName{header.name};
+    created.header = appendLine(std::move(header));
+    sections_.push_back(std::move(created));
+    sectionIndex_.insert(sections_.back().key, sections_.size() - 1);
+    ++revision_;
+    return sections_.back();
 }
 
 bool IniDocument::removeKey(const QString& section, const QString& key)
@@ -327,7 +340,7 @@ bool IniDocument::removeKey(const QString& section, const QString& key)
     Section* s = findSection(section);
     if (!s)
         return false;
-    const auto it = s->keys.constFind(fold(trimBlanks(key)));
+    const auto it = s->keys.constFind(nameKey(key));
     if (it == s->keys.constEnd())
         return false;
     lines_[s->body[*it]].removed = true;
@@ -346,11 +359,11 @@ bool IniDocument::removeSection(const QString& section)
     lines_[s->header].removed = true;
     for (std::size_t i : s->body)
         lines_[i].removed = true;
-    const QString folded = s->foldedName;
-    sectionIndex_.remove(folded);
+    const IniName name = s->key;
+    sectionIndex_.remove(name);
     for (std::size_t i = 0; i < sections_.size(); ++i) {
-        if (!sections_[i].removed && sections_[i].foldedName == folded) {
-            sectionIndex_.insert(folded, i);
+        if (!sections_[i].removed && sections_[i].key == name) {
+            sectionIndex_.insert(name, i);
             break;
         }
     }

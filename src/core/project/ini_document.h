@@ -25,6 +25,16 @@ namespace pictoreel {
 
 inline constexpr int kIniValueMaxLength = 2047;
 
+// A section or key name, compared and hashed without regard to case.
+struct IniName {
+    QString text;
+    friend bool operator==(const IniName& a, const IniName& b)
+    {
+        return a.text.compare(b.text, Qt::CaseInsensitive) == 0;
+    }
+};
+std::size_t qHash(const IniName& name, std::size_t seed = 0) noexcept;
+
 class IniDocument {
 public:
     static IniDocument parse(const QByteArray& bytes);
@@ -58,19 +68,18 @@ private:
     };
     struct Section {
         QString name;
-        QString foldedName;
+        IniName key;
         std::size_t header = 0;             // index into lines_ (unused for the preamble)
         std::vector<std::size_t> body;      // line indices in file order
-        QHash<QString, std::size_t> keys;   // folded key name -> position in body
+        QHash<IniName, std::size_t> keys;   // key name -> position in body
         bool removed = false;
     };
 
-    static QString fold(const QString& name) { return name.toCaseFolded(); }
     void indexSection(std::size_t sectionIndex);
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     std::size_t appendLine(Line line);
-    void setKey(const QString& section, const QString& key, const QString& value);
+    Section& addSection(const QString& section);
     bool removeKey(const QString& section, const QString& key);
     bool removeSection(const QString& section);
     QByteArray encodeLine(const QString& text) const;
@@ -83,7 +92,7 @@ private:
     // and body. New lines of a section are placed in its body.
     std::vector<std::size_t> preamble_;
     std::vector<Section> sections_;
-    QHash<QString, std::size_t> sectionIndex_;  // folded name -> first section with that name
+    QHash<IniName, std::size_t> sectionIndex_;  // name -> first section with that name
 };
 
 }  // namespace pictoreel
