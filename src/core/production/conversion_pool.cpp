@@ -1,0 +1,95 @@
+#include "core/production/conversion_pool.h"
+
+#include "core/media/imaging_component.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+namespace pictoreel {
+
+ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int width, int height, int jobs)
+    : conversions_(std::move(conversions)), width_(width), height_(height)
+{
+    results_.resize(conversions_.size());
+    ownerOf_.resize(conversions_.size());
+    QHash<QString, std::size_t> firstWithName;
+    for (std::size_t i = 0; i < conversions_.size(); ++i) {
+        const FrameConversion& c = conversions_[i];
+        ownerOf_[i] = i;
+        if (c.picture.isEmpty() || !QFileInfo(c.picture).isFile()) {
+            results_[i] = FrameResult{Outcome::Missing, QString(), Error{}};
+            continue;
+        }
+        const auto seen = firstWithName.constFind(c.cacheFile);
+        if (seen != firstWithName.constEnd()) {
+            ownerOf_[i] = *seen;
+            continue;
+        }
+        firstWithName.insert(c.cacheFile, i);
+        if (QFileInfo(c.cacheFile).isFile())
+            results_[i] = FrameResult{Outcome::Cached, c.cacheFile, Error{}};
+        else
+            queue_.push_back(i);
+    }
+    const auto threads = std::min<std::size_t>(static_cast<std::size_t>(std::max(1, jobs)), queue_.size());
+    for (std::size_t t = 0; t < threads; ++t)
+        threads_.emplace_back([this] { work(); });
+}
+
+ConversionPool::~ConversionPool()
+{
+    cancel();
+    for (std::thread& t : threads_)
+        t.join();
+}
+
+void ConversionPool::cancel()
+{
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    ready_.notify_all();
+}
+
+void ConversionPool::work()
+{
+    ImagingComponent worker;
+    for (;;) {
+        std::size_t position;
+        {
+            std::lock_guard lock(mutex_);
+            if (cancelled_ || next_ >= queue_.size())
+                return;
+            position = queue_[next_++];
+        }
+        const FrameConversion& c = conversions_[position];
+        const Status status = convertFrame(c, width_, height_, worker);
+        worker.ClearImage();
+        FrameResult result;
+        if (status) {
+            result.outcome = Outcome::Converted;
+            result.gif = c.cacheFile;
+        } else {
+            result.outcome = Outcome::Failed;
+            result.error = status.error();
+        }
+        std::lock_guard lock(mutex_);
+        results_[position] = std::move(result);
+        ready_.notify_all();
+    }
+}
+
+ConversionPool::FrameResult ConversionPool::waitFor(std::size_t position)
+{
+    const std::size_t owner = ownerOf_.at(position);
+    std::unique_lock lock(mutex_);
+    ready_.wait(lock, [&] { return results_[owner].has_value() || cancelled_; });
+    if (!results_[owner])
+        return FrameResult{Outcome::Failed, QString(), makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled."))};
+    FrameResult result = *results_[owner];
+    // A row that shares its cache file with an earlier one costs nothing.
+    if (owner != position && result.outcome == Outcome::Converted)
+        result.outcome = Outcome::Cached;
+    return result;
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,55 @@
+// Converts the frames of a make ahead of the assembly, on several threads. Each cache file is
+// converted once, from the first row that names it, exactly as a one-thread run in row order
+// would; rows are handed out in order so the assembly rarely waits.
+#pragma once
+
+#include "core/error.h"
+#include "core/production/frame_cache.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace pictoreel {
+
+class ConversionPool {
+public:
+    enum class Outcome { Missing, Cached, Converted, Failed };
+    struct FrameResult {
+        Outcome outcome = Outcome::Missing;
+        QString gif;  // the cache file, empty for a missing or failed frame
+        Error error;  // meaningful when outcome is Failed
+    };
+
+    // `conversions` in row order; `jobs` threads (at least 1).
+    ConversionPool(std::vector<FrameConversion> conversions, int width, int height, int jobs);
+    ~ConversionPool();
+    ConversionPool(const ConversionPool&) = delete;
+    ConversionPool& operator=(const ConversionPool&) = delete;
+
+    // Blocks until the frame at `position` (0-based row) is ready.
+    FrameResult waitFor(std::size_t position);
+
+    // Stops handing out work; running conversions finish.
+    void cancel();
+
+private:
+    void work();
+
+    std::vector<FrameConversion> conversions_;
+    std::vector<std::size_t> ownerOf_;  // position -> position of the first row with that cache file
+    int width_;
+    int height_;
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::vector<std::optional<FrameResult>> results_;  // by owner position
+    std::vector<std::size_t> queue_;                   // owner positions to convert, in row order
+    std::size_t next_ = 0;
+    bool cancelled_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace pictoreel
