@@ -1,0 +1,374 @@
+// GIF writing: what lands in the file (checked with giflib directly and with our reader), the
+// checks on arguments, and the temporary-file rule that keeps an earlier file safe.
+#include "core/media/gif_reader.h"
+#include "core/media/gif_writer.h"
+
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <random>
+
+using namespace pictoreel;
+
+namespace {
+
+IndexedImage makeImage(int width, int height, std::vector<Rgb> palette, std::uint32_t seed = 1)
+{
+    IndexedImage image;
+    image.width = width;
+    image.height = height;
+    image.palette = std::move(palette);
+    std::mt19937 random(seed);
+    image.indices.resize(static_cast<std::size_t>(width) * height);
+    for (auto& index : image.indices)
+        index = static_cast<std::uint8_t>(random() % image.palette.size());
+    return image;
+}
+
+std::vector<Rgb> rampPalette(int count, std::uint8_t blue = 0)
+{
+    std::vector<Rgb> palette;
+    for (int i = 0; i < count; ++i)
+        palette.push_back(Rgb{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), blue});
+    return palette;
+}
+
+struct GiflibCloser {
+    void operator()(GifFileType* gif) const
+    {
+        int error = 0;
+        DGifCloseFile(gif, &error);
+    }
+};
+using RawGif = std::unique_ptr<GifFileType, GiflibCloser>;
+
+// The whole file as giflib's own reader sees it.
+RawGif slurp(const QString& path)
+{
+    int error = 0;
+    RawGif gif(DGifOpenFileName(QFile::encodeName(path).constData(), &error));
+    EXPECT_TRUE(gif) << GifErrorString(error);
+    if (gif) {
+        EXPECT_EQ(DGifSlurp(gif.get()), GIF_OK) << GifErrorString(gif->Error);
+    }
+    return gif;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+GifScreen screenOf(int width, int height, std::optional<int> loop = std::nullopt)
+{
+    GifScreen screen;
+    screen.width = width;
+    screen.height = height;
+    screen.loopCount = loop;
+    return screen;
+}
+
+std::array<std::uint8_t, 4> rgbaAt(const RgbaImage& image, int x, int y)
+{
+    const auto* p = image.pixel(x, y);
+    return {p[0], p[1], p[2], p[3]};
+}
+
+}  // namespace
+
+TEST(GifWriter, AnimationRoundTripsThroughGiflibAndOurReader)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("anim.gif"));
+
+    std::vector<GifFrameDescription> frames(3);
+    frames[0].image = makeImage(40, 30, rampPalette(256), 1);  // full screen, 256 colours
+    frames[0].delayCentiseconds = 7;
+    frames[0].disposal = GifDisposal::DoNotDispose;
+    frames[1].image = makeImage(10, 6, rampPalette(5, 9), 2);  // 5 colours: table of 8
+    frames[1].image.transparentIndex = 3;
+    frames[1].left = 30;
+    frames[1].top = 24;  // touches the right and bottom edges
+    frames[1].delayCentiseconds = 65535;
+    frames[1].disposal = GifDisposal::RestoreBackground;
+    frames[2].image = makeImage(1, 1, {Rgb{1, 2, 3}}, 3);  // one colour: table of 2
+    frames[2].left = 5;
+    frames[2].top = 5;
+    frames[2].disposal = GifDisposal::RestorePrevious;
+
+    {
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(path, screenOf(40, 30, 0)));
+        for (const auto& frame : frames)
+            ASSERT_TRUE(writer.addFrame(frame));
+        ASSERT_TRUE(writer.finish());
+    }
+
+    // Raw structure, as giflib reads it back.
+    const QByteArray bytes = fileBytes(path);
+    EXPECT_TRUE(bytes.startsWith("GIF89a"));
+    RawGif gif = slurp(path);
+    ASSERT_TRUE(gif);
+    EXPECT_EQ(gif->SWidth, 40);
+    EXPECT_EQ(gif->SHeight, 30);
+    EXPECT_EQ(gif->SColorMap, nullptr);
+    ASSERT_EQ(gif->ImageCount, 3);
+    const int tableSizes[] = {256, 8, 2};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const SavedImage& saved = gif->SavedImages[i];
+        const IndexedImage& image = frames[static_cast<std::size_t>(i)].image;
+        EXPECT_EQ(saved.ImageDesc.Left, frames[static_cast<std::size_t>(i)].left);
+        EXPECT_EQ(saved.ImageDesc.Top, frames[static_cast<std::size_t>(i)].top);
+        EXPECT_EQ(saved.ImageDesc.Width, image.width);
+        EXPECT_EQ(saved.ImageDesc.Height, image.height);
+        ASSERT_NE(saved.ImageDesc.ColorMap, nullptr);
+        EXPECT_EQ(saved.ImageDesc.ColorMap->ColorCount, tableSizes[i]);
+        for (std::size_t c = 0; c < image.palette.size(); ++c) {
+            const GifColorType& colour = saved.ImageDesc.ColorMap->Colors[c];
+            EXPECT_EQ((Rgb{colour.Red, colour.Green, colour.Blue}), image.palette[c]);
+        }
+        EXPECT_TRUE(std::equal(image.indices.begin(), image.indices.end(), saved.RasterBits));
+        GraphicsControlBlock gcb{};
+        ASSERT_EQ(DGifSavedExtensionToGCB(gif.get(), i, &gcb), GIF_OK);
+        EXPECT_EQ(gcb.DelayTime, frames[static_cast<std::size_t>(i)].delayCentiseconds);
+        EXPECT_EQ(gcb.DisposalMode, static_cast<int>(frames[static_cast<std::size_t>(i)].disposal));
+        EXPECT_EQ(gcb.TransparentColor, image.transparentIndex);
+    }
+
+    // Composited by our reader.
+    auto decoded = decodeGifFile(path);
+    ASSERT_TRUE(decoded) << decoded.error().text().toStdString();
+    const DecodedGif& gifData = decoded.value();
+    EXPECT_EQ(gifData.info.loopCount, std::optional<int>(0));
+    ASSERT_EQ(gifData.frames.size(), 3u);
+    const auto colourOf = [&](int frame, int x, int y) {
+        const IndexedImage& image = frames[static_cast<std::size_t>(frame)].image;
+        const Rgb c = image.palette[image.indices[static_cast<std::size_t>(y) * image.width + x]];
+        return std::array<std::uint8_t, 4>{c.r, c.g, c.b, 255};
+    };
+    EXPECT_EQ(gifData.frames[1].delayCentiseconds, 65535);
+    EXPECT_EQ(gifData.frames[1].disposal, GifDisposal::RestoreBackground);
+    EXPECT_EQ(gifData.frames[1].transparentIndex, 3);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(rgbaAt(gifData.frames[0].image, x, y), colourOf(0, x, y)) << x << "," << y;
+    // Frame 1 over frame 0: its transparent pixels let frame 0 through.
+    const IndexedImage& small = frames[1].image;
+    for (int y = 0; y < small.height; ++y)
+        for (int x = 0; x < small.width; ++x) {
+            const bool clear = small.indices[static_cast<std::size_t>(y) * small.width + x] == 3;
+            EXPECT_EQ(rgbaAt(gifData.frames[1].image, 30 + x, 24 + y), clear ? colourOf(0, 30 + x, 24 + y) : colourOf(1, x, y));
+        }
+    // Frame 1 is disposed to background (transparent) before frame 2 is drawn.
+    EXPECT_EQ(rgbaAt(gifData.frames[2].image, 35, 27), (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(rgbaAt(gifData.frames[2].image, 5, 5), (std::array<std::uint8_t, 4>{1, 2, 3, 255}));
+    EXPECT_EQ(rgbaAt(gifData.frames[2].image, 0, 0), colourOf(0, 0, 0));
+}
+
+TEST(GifWriter, LoopBlockIsWrittenOnlyWhenAsked)
+{
+    QTemporaryDir dir;
+    const std::optional<int> cases[] = {std::nullopt, 0, 1, 3, 65535};
+    for (const auto& loop : cases) {
+        SCOPED_TRACE(loop ? *loop : -1);
+        const QString path = dir.filePath(QStringLiteral("loop.gif"));
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(path, screenOf(4, 4, loop)));
+        GifFrameDescription frame;
+        frame.image = makeImage(4, 4, rampPalette(4));
+        ASSERT_TRUE(writer.addFrame(frame));
+        ASSERT_TRUE(writer.finish());
+
+        const QByteArray bytes = fileBytes(path);
+        const qsizetype at = bytes.indexOf("NETSCAPE2.0");
+        EXPECT_EQ(at >= 0, loop.has_value());
+        if (loop) {
+            ASSERT_LE(at + 15, bytes.size());
+            EXPECT_EQ(bytes[at - 1], char(11));  // block size of the application identifier
+            EXPECT_EQ(bytes[at + 11], char(3));
+            EXPECT_EQ(bytes[at + 12], char(1));
+            EXPECT_EQ(static_cast<std::uint8_t>(bytes[at + 13]) | (static_cast<std::uint8_t>(bytes[at + 14]) << 8), *loop);
+        }
+        auto decoder = GifDecoder::openFile(path);
+        ASSERT_TRUE(decoder);
+        EXPECT_EQ(decoder.value().loopCount(), loop);
+    }
+}
+
+TEST(GifWriter, SingleImageHasItsOwnSizeAndTransparentIndex)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("one.gif"));
+    IndexedImage image = makeImage(3, 2, {Rgb{255, 0, 0}, Rgb{0, 0, 255}, Rgb{9, 9, 9}});
+    image.indices = {0, 1, 2, 2, 1, 0};
+    image.transparentIndex = 2;
+    ASSERT_TRUE(writeSingleImageGif(path, image));
+
+    RawGif gif = slurp(path);
+    ASSERT_TRUE(gif);
+    EXPECT_EQ(gif->SWidth, 3);
+    EXPECT_EQ(gif->SHeight, 2);
+    ASSERT_EQ(gif->ImageCount, 1);
+    EXPECT_EQ(gif->SavedImages[0].ImageDesc.ColorMap->ColorCount, 4);
+    GraphicsControlBlock gcb{};
+    ASSERT_EQ(DGifSavedExtensionToGCB(gif.get(), 0, &gcb), GIF_OK);
+    EXPECT_EQ(gcb.TransparentColor, 2);
+    EXPECT_EQ(fileBytes(path).indexOf("NETSCAPE2.0"), -1);
+
+    auto decoded = decodeGifFile(path);
+    ASSERT_TRUE(decoded);
+    const RgbaImage& rgba = decoded.value().frames.at(0).image;
+    EXPECT_EQ(rgbaAt(rgba, 0, 0), (std::array<std::uint8_t, 4>{255, 0, 0, 255}));
+    EXPECT_EQ(rgbaAt(rgba, 1, 0), (std::array<std::uint8_t, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(rgbaAt(rgba, 2, 0)[3], 0);
+    EXPECT_EQ(rgbaAt(rgba, 0, 1)[3], 0);
+}
+
+TEST(GifWriter, LargePicturesWithFullPalettesRoundTripExactly)
+{
+    // Big enough for the LZW table to fill and reset several times.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.gif"));
+    IndexedImage image = makeImage(700, 500, rampPalette(256), 77);
+    // Long runs as well as noise.
+    std::fill(image.indices.begin(), image.indices.begin() + 700 * 100, std::uint8_t{200});
+    ASSERT_TRUE(writeSingleImageGif(path, image));
+    RawGif gif = slurp(path);
+    ASSERT_TRUE(gif);
+    ASSERT_EQ(gif->ImageCount, 1);
+    EXPECT_TRUE(std::equal(image.indices.begin(), image.indices.end(), gif->SavedImages[0].RasterBits));
+}
+
+TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("checked.gif"));
+
+    for (const auto& [w, h] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{65536, 1}, std::pair{-3, 4}}) {
+        GifStreamWriter writer;
+        const Status s = writer.open(path, screenOf(w, h));
+        ASSERT_FALSE(s);
+        EXPECT_EQ(s.error().code, ErrorCode::InvalidArgument);
+    }
+    {
+        GifStreamWriter writer;
+        const Status s = writer.open(path, screenOf(5, 5, 65536));
+        ASSERT_FALSE(s);
+        EXPECT_EQ(s.error().code, ErrorCode::InvalidArgument);
+    }
+    EXPECT_FALSE(QFile::exists(path));
+
+    GifFrameDescription good;
+    good.image = makeImage(4, 4, rampPalette(4));
+    struct Case {
+        const char* what;
+        std::function<void(GifFrameDescription&)> spoil;
+    };
+    const Case cases[] = {
+        {"right of screen", [](auto& f) { f.left = 7; }},
+        {"below screen", [](auto& f) { f.top = 9; }},
+        {"negative position", [](auto& f) { f.left = -1; }},
+        {"zero width", [](auto& f) { f.image.width = 0; f.image.indices.clear(); }},
+        {"too few pixels", [](auto& f) { f.image.indices.pop_back(); }},
+        {"index beyond palette", [](auto& f) { f.image.indices[5] = 4; }},
+        {"empty palette", [](auto& f) { f.image.palette.clear(); }},
+        {"palette of 257", [](auto& f) { f.image.palette = rampPalette(256); f.image.palette.push_back({}); }},
+        {"transparent index beyond palette", [](auto& f) { f.image.transparentIndex = 4; }},
+        {"transparent index below -1", [](auto& f) { f.image.transparentIndex = -2; }},
+        {"negative delay", [](auto& f) { f.delayCentiseconds = -1; }},
+        {"delay over 16 bits", [](auto& f) { f.delayCentiseconds = 65536; }},
+        {"unknown disposal", [](auto& f) { f.disposal = static_cast<GifDisposal>(4); }},
+    };
+
+    GifStreamWriter writer;
+    EXPECT_EQ(writer.addFrame(good).error().code, ErrorCode::InvalidArgument);  // not open yet
+    ASSERT_TRUE(writer.open(path, screenOf(10, 8)));
+    EXPECT_EQ(writer.open(path, screenOf(10, 8)).error().code, ErrorCode::InvalidArgument);
+    for (const Case& c : cases) {
+        GifFrameDescription bad = good;
+        c.spoil(bad);
+        const Status s = writer.addFrame(bad);
+        ASSERT_FALSE(s) << c.what;
+        EXPECT_EQ(s.error().code, ErrorCode::InvalidArgument) << c.what;
+    }
+    // The refused frames left no trace: the file holds just the good one.
+    ASSERT_TRUE(writer.addFrame(good));
+    ASSERT_TRUE(writer.finish());
+    EXPECT_FALSE(writer.addFrame(good));
+    EXPECT_FALSE(writer.finish());
+    RawGif gif = slurp(path);
+    ASSERT_TRUE(gif);
+    EXPECT_EQ(gif->ImageCount, 1);
+}
+
+TEST(GifWriter, TargetIsReplacedOnlyByAFinishedFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("keep.gif"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("earlier good file");
+    }
+    GifFrameDescription frame;
+    frame.image = makeImage(2, 2, rampPalette(2));
+    const auto onlyFiles = [&dir] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
+
+    {
+        // Destroyed before finish: the temporary file goes, the old file stays.
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(path, screenOf(2, 2)));
+        ASSERT_TRUE(writer.addFrame(frame));
+        EXPECT_EQ(fileBytes(path), QByteArray("earlier good file"));
+    }
+    EXPECT_EQ(fileBytes(path), QByteArray("earlier good file"));
+    EXPECT_EQ(onlyFiles(), QStringList{QStringLiteral("keep.gif")});
+
+    {
+        // No frames: nothing is written.
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(path, screenOf(2, 2)));
+        const Status s = writer.finish();
+        ASSERT_FALSE(s);
+        EXPECT_EQ(s.error().code, ErrorCode::EmptyImage);
+    }
+    EXPECT_EQ(fileBytes(path), QByteArray("earlier good file"));
+    EXPECT_EQ(onlyFiles(), QStringList{QStringLiteral("keep.gif")});
+
+    // A folder that does not exist.
+    const QString missing = dir.filePath(QStringLiteral("no such folder/x.gif"));
+    const Status s = writeSingleImageGif(missing, frame.image);
+    ASSERT_FALSE(s);
+    EXPECT_EQ(s.error().code, ErrorCode::FileWriteFailed);
+    EXPECT_FALSE(QFile::exists(missing));
+
+    // Finished: the new file takes the old one's place, and no temporary file is left.
+    ASSERT_TRUE(writeSingleImageGif(path, frame.image));
+    EXPECT_TRUE(fileBytes(path).startsWith("GIF89a"));
+    EXPECT_EQ(onlyFiles(), QStringList{QStringLiteral("keep.gif")});
+}
+
+TEST(GifWriter, PathsWithSpacesAndNonAsciiLetters)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Bilder über; été")));
+    const QString path = dir.filePath(QStringLiteral("Bilder über; été/動画 ñ.gif"));
+    const IndexedImage image = makeImage(6, 5, rampPalette(16), 5);
+    ASSERT_TRUE(writeSingleImageGif(path, image));
+    RawGif gif = slurp(path);
+    ASSERT_TRUE(gif);
+    EXPECT_TRUE(std::equal(image.indices.begin(), image.indices.end(), gif->SavedImages[0].RasterBits));
+    auto decoded = decodeGifFile(path);
+    ASSERT_TRUE(decoded) << decoded.error().text().toStdString();
+    EXPECT_EQ(decoded.value().frames.size(), 1u);
+}
