@@ -1,0 +1,239 @@
+#include "core/media/imaging_component.h"
+
+#include "core/media/gif_writer.h"
+#include "core/media/magick_adapter.h"
+#include "core/media/quantizer.h"
+#include "core/media/resampler.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstring>
+#include <new>
+
+namespace pictoreel {
+
+namespace {
+
+Error noPicture()
+{
+    return makeError(ErrorCode::EmptyImage, QStringLiteral("There is no picture to save."));
+}
+
+void putLe16(QByteArray& out, int at, std::uint32_t v)
+{
+    out[at] = static_cast<char>(v & 0xFF);
+    out[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+void putLe32(QByteArray& out, int at, std::uint32_t v)
+{
+    putLe16(out, at, v & 0xFFFF);
+    putLe16(out, at + 2, v >> 16);
+}
+
+}  // namespace
+
+Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return makeError(ErrorCode::FileNotFound, QStringLiteral("The file \"%1\" does not exist.").arg(path));
+    if (!info.isFile())
+        return makeError(ErrorCode::FileReadFailed, QStringLiteral("\"%1\" is not a file.").arg(path));
+    if (info.size() > kMaxPictureFileBytes)
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The file \"%1\" is too large to be a picture we can use.")
+                                                       .arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return makeError(ErrorCode::FileReadFailed,
+                         QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
+    // Read, not map: a mapped file that shrinks under us would end the program.
+    QByteArray bytes;
+    try {
+        bytes = file.readAll();
+    } catch (const std::bad_alloc&) {
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to read \"%1\".").arg(path));
+    }
+    if (file.error() != QFileDevice::NoError)
+        return makeError(ErrorCode::FileReadFailed,
+                         QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
+    if (bytes.isEmpty())
+        return makeError(ErrorCode::CorruptData, QStringLiteral("The file \"%1\" is empty.").arg(path));
+
+    const PictureFormat format = sniffPictureFormat(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                                    static_cast<std::size_t>(bytes.size()), info.suffix());
+    if (format == PictureFormat::Unknown)
+        return makeError(ErrorCode::UnsupportedFormat,
+                         QStringLiteral("\"%1\" is not a picture in a supported format.").arg(path));
+    DecodeOptions options;
+    if (shrinkHint.isValid() && !shrinkHint.isEmpty()) {
+        options.shrinkHintWidth = shrinkHint.width();
+        options.shrinkHintHeight = shrinkHint.height();
+    }
+    Result<RgbaImage> decoded = decodePicture(bytes, format, options);
+    if (!decoded)
+        return makeError(decoded.error().code, QStringLiteral("\"%1\": %2").arg(path, decoded.error().message));
+    return decoded;
+}
+
+Result<QByteArray> encodeBmp24(const RgbaImage& image)
+{
+    if (image.empty())
+        return noPicture();
+    const std::int64_t rowBytes = (std::int64_t{image.width} * 3 + 3) / 4 * 4;
+    const std::int64_t pixelBytes = rowBytes * image.height;
+    constexpr int kHeaderBytes = 14 + 40;
+    if (pixelBytes + kHeaderBytes > std::int64_t{INT32_MAX})
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The picture is too large for a BMP file."));
+    try {
+        QByteArray out(static_cast<qsizetype>(kHeaderBytes + pixelBytes), '\0');
+        out[0] = 'B';
+        out[1] = 'M';
+        putLe32(out, 2, static_cast<std::uint32_t>(out.size()));
+        putLe32(out, 10, kHeaderBytes);
+        putLe32(out, 14, 40);
+        putLe32(out, 18, static_cast<std::uint32_t>(image.width));
+        putLe32(out, 22, static_cast<std::uint32_t>(image.height));  // positive: bottom-up rows
+        putLe16(out, 26, 1);                                           // planes
+        putLe16(out, 28, 24);                                          // bits per pixel
+        putLe32(out, 30, 0);                                           // BI_RGB
+        putLe32(out, 34, static_cast<std::uint32_t>(pixelBytes));
+        putLe32(out, 38, 2835);  // 72 dots per inch
+        putLe32(out, 42, 2835);
+        char* base = out.data() + kHeaderBytes;
+        for (int y = 0; y < image.height; ++y) {
+            char* row = base + rowBytes * (image.height - 1 - y);
+            const std::uint8_t* p = image.pixel(0, y);
+            for (int x = 0; x < image.width; ++x, p += 4, row += 3) {
+                row[0] = static_cast<char>(p[2]);
+                row[1] = static_cast<char>(p[1]);
+                row[2] = static_cast<char>(p[0]);
+            }
+        }
+        return out;
+    } catch (const std::bad_alloc&) {
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to encode the picture."));
+    }
+}
+
+Status writeFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return makeError(ErrorCode::FileWriteFailed,
+                         QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    return Status::success();
+}
+
+void ImagingComponent::ClearImage()
+{
+    image_ = RgbaImage();
+    notifyChanged();
+}
+
+Status ImagingComponent::LoadImage(const QString& path, QSize shrinkHint)
+{
+    // Drop the old picture first: a failed load leaves the instance empty, and the old and the
+    // new picture are never both in memory.
+    image_ = RgbaImage();
+    Result<RgbaImage> loaded = loadPictureFile(path, shrinkHint);
+    if (loaded)
+        image_ = std::move(loaded).value();
+    notifyChanged();
+    if (!loaded)
+        return loaded.error();
+    return Status::success();
+}
+
+Status ImagingComponent::ResizeImage(int width, int height, bool keepExactSize)
+{
+    if (!keepExactSize)
+        return makeError(ErrorCode::InvalidArgument, QStringLiteral("Only scaling to an exact size is supported."));
+    if (image_.empty())
+        return makeError(ErrorCode::EmptyImage, QStringLiteral("There is no picture to scale."));
+    if (width <= 0 || height <= 0)
+        return makeError(ErrorCode::InvalidArgument,
+                         QStringLiteral("Cannot scale a picture to %1 x %2 pixels.").arg(width).arg(height));
+    if (Status s = checkPictureLimits(width, height); !s)
+        return s;
+    Result<RgbaImage> scaled = resampleImage(image_, width, height);
+    if (!scaled)
+        return scaled.error();
+    image_ = std::move(scaled).value();
+    notifyChanged();
+    return Status::success();
+}
+
+Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int32_t transparentColour) const
+{
+    if (image_.empty())
+        return noPicture();
+    const Rgb key = rgbFromColorRef(transparentColour);
+    const std::uint8_t keyChannels[3] = {key.r, key.g, key.b};
+    RgbaImage flat;
+    try {
+        flat = RgbaImage(image_.width, image_.height);
+    } catch (const std::bad_alloc&) {
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to encode the picture."));
+    }
+    for (std::size_t i = 0; i < image_.pixels.size(); i += 4) {
+        const std::uint8_t* src = &image_.pixels[i];
+        std::uint8_t* dst = &flat.pixels[i];
+        const unsigned a = src[3];
+        for (int c = 0; c < 3; ++c)
+            dst[c] = static_cast<std::uint8_t>((src[c] * a + keyChannels[c] * (255 - a) + 127) / 255);
+        const bool isKey = dst[0] == key.r && dst[1] == key.g && dst[2] == key.b;
+        dst[3] = (transparent && isKey) ? 0 : 255;
+    }
+    QuantizeOptions options;
+    options.reserveTransparent = transparent;
+    options.transparentColour = key;
+    Result<IndexedImage> indexed = quantizeImage(flat, options);
+    if (!indexed)
+        return indexed.error();
+    return writeSingleImageGif(path, indexed.value());
+}
+
+Status ImagingComponent::SaveBmp(const QString& path) const
+{
+    if (image_.empty())
+        return noPicture();
+    Result<QByteArray> bytes = encodeBmp24(image_);
+    if (!bytes)
+        return bytes.error();
+    return writeFileAtomically(path, bytes.value());
+}
+
+Status ImagingComponent::SaveJpeg(const QString& path, int quality, bool progressive, bool grayscale) const
+{
+    if (image_.empty())
+        return noPicture();
+    Result<QByteArray> bytes = encodeJpeg(image_, quality, progressive, grayscale);
+    if (!bytes)
+        return bytes.error();
+    return writeFileAtomically(path, bytes.value());
+}
+
+void ImagingComponent::DisplayFlag(bool display)
+{
+    if (displayFlag_ == display)
+        return;
+    displayFlag_ = display;
+    notifyChanged();
+}
+
+void ImagingComponent::raiseImageClick() const
+{
+    if (imageClick_)
+        imageClick_();
+}
+
+void ImagingComponent::notifyChanged() const
+{
+    if (changed_)
+        changed_();
+}
+
+}  // namespace pictoreel

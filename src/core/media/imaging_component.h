@@ -1,0 +1,95 @@
+// The imaging component: one current picture per instance, loaded from any supported picture
+// file, scaled, and written as a one-image GIF, a BMP or a JPEG. The main window has three
+// instances (two shown by viewers, one hidden worker), the frames extractor two.
+//
+// Operations keep the names and argument order the rest of the program calls them by. Every
+// operation that can fail returns a Status; callers that go on after a failure find the
+// instance empty (a failed LoadImage drops the previous picture), so a later save fails too
+// instead of writing a stale picture under a new name.
+#pragma once
+
+#include "core/error.h"
+#include "core/media/image.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace pictoreel {
+
+class ImagingComponent {
+public:
+    ImagingComponent() = default;
+
+    // Drops the current picture.
+    void ClearImage();
+
+    // Makes the picture in `path` the current one. The format is read from the content; the
+    // extension only decides for formats without a signature (Targa and its aliases, WBMP).
+    // `shrinkHint`, when valid, is the size the picture is about to be scaled down to: large
+    // JPEGs are then decoded at a reduced scale that is still at least that large.
+    // Errors: FileNotFound, FileReadFailed, UnsupportedFormat, CorruptData, LimitExceeded.
+    Status LoadImage(const QString& path, QSize shrinkHint = {});
+
+    // Scales the current picture to exactly width x height pixels. `keepExactSize` is always
+    // true in this program; false is refused (InvalidArgument) rather than guessed at.
+    // Errors: EmptyImage, InvalidArgument, LimitExceeded.
+    Status ResizeImage(int width, int height, bool keepExactSize = true);
+
+    // Writes the current picture as a one-image GIF. Alpha is first composited over
+    // `transparentColour` (0x00BBGGRR). When `transparent` is true, every pixel of exactly that
+    // colour is transparent in the file; the rest is reduced to the palette (stored exactly when
+    // it has few enough colours, otherwise quantised with dithering).
+    Status SaveGif(const QString& path, bool transparent, std::int32_t transparentColour) const;
+
+    // Writes the current picture as an uncompressed 24-bit BMP. Alpha is not stored: the
+    // colour channels are written as they are.
+    Status SaveBmp(const QString& path) const;
+
+    // Writes the current picture as a JPEG (baseline unless `progressive`), alpha not stored.
+    Status SaveJpeg(const QString& path, int quality = 80, bool progressive = false, bool grayscale = false) const;
+
+    // Size of the current picture, 0 when there is none.
+    int ImageWidth() const { return image_.width; }
+    int ImageHeight() const { return image_.height; }
+
+    // Whether a viewer showing this instance draws the picture; true by default. The frames
+    // extractor turns it off on its viewer while it loads.
+    void DisplayFlag(bool display);
+    bool displayFlag() const { return displayFlag_; }
+
+    // The current picture, for viewers to draw; empty when there is none.
+    const RgbaImage& image() const { return image_; }
+    bool hasImage() const { return !image_.empty(); }
+
+    // Called after every change of the current picture or of DisplayFlag (viewers repaint).
+    void setChangedHandler(std::function<void()> handler) { changed_ = std::move(handler); }
+
+    // The ImageClick event: a viewer reports a click on the picture with raiseImageClick(),
+    // and the window that owns the instance answers in its handler.
+    void setImageClickHandler(std::function<void()> handler) { imageClick_ = std::move(handler); }
+    void raiseImageClick() const;
+
+private:
+    void notifyChanged() const;
+
+    RgbaImage image_;
+    bool displayFlag_ = true;
+    std::function<void()> changed_;
+    std::function<void()> imageClick_;
+};
+
+// Reads a picture file into RGBA (what LoadImage does, without an instance).
+Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint = {});
+
+// An uncompressed bottom-up 24-bit BMP of the colour channels of `image`.
+Result<QByteArray> encodeBmp24(const RgbaImage& image);
+
+// Writes `bytes` to `path` through a temporary file renamed into place, so a failed write
+// never leaves a half-written file under that name.
+Status writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+}  // namespace pictoreel

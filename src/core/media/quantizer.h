@@ -1,0 +1,26 @@
+// Reducing a picture to a palette of at most 256 colours, as a GIF stores it.
+#pragma once
+
+#include "core/error.h"
+#include "core/media/image.h"
+
+namespace pictoreel {
+
+struct QuantizeOptions {
+    // Pixels with alpha 0 become one reserved palette entry, the image's transparent index,
+    // whose colour is `transparentColour`; the other pixels share the remaining 255 entries.
+    // The entry is present (and is the transparent index) even when no pixel uses it.
+    // Without it every pixel counts as opaque, whatever its alpha.
+    bool reserveTransparent = false;
+    Rgb transparentColour;
+    // Floyd-Steinberg-class error diffusion for pictures that need reduction.
+    bool dither = true;
+};
+
+// A picture whose visible colours fit in the palette is stored exactly: every pixel gets the
+// entry of its own colour, with no dithering. Otherwise libimagequant chooses the palette at
+// its highest quality and maps the pixels, dithered when asked. Partial alpha is ignored
+// (callers composite first); only alpha 0 is special, and only with reserveTransparent.
+Result<IndexedImage> quantizeImage(const RgbaImage& image, const QuantizeOptions& options = {});
+
+}  // namespace pictoreel

@@ -1,0 +1,200 @@
+// The two pixel kernels on their own: scaling and palette reduction.
+#include "imaging_test_util.h"
+
+#include "core/media/quantizer.h"
+#include "core/media/resampler.h"
+
+#include <set>
+
+using namespace pictoreel;
+using namespace pictoreel::testing;
+
+namespace {
+
+RgbaImage checkerboard(int w, int h)
+{
+    RgbaImage img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t v = ((x + y) & 1) ? 255 : 0;
+            setPixel(img, x, y, Rgb{v, v, v});
+        }
+    return img;
+}
+
+TEST(Resampler, ExactSizeAndFlatColourForShrinkingAndGrowing)
+{
+    const RgbaImage flat = solidPicture(37, 23, Rgb{17, 200, 99}, 255);
+    const RgbaImage halfAlpha = solidPicture(37, 23, Rgb{250, 3, 128}, 77);
+    for (auto [w, h] : {std::pair{10, 5}, {37, 100}, {500, 7}, {1, 1}, {36, 23}}) {
+        for (const RgbaImage* source : {&flat, &halfAlpha}) {
+            Result<RgbaImage> out = resampleImage(*source, w, h);
+            ASSERT_TRUE(out.ok());
+            ASSERT_EQ(out.value().width, w);
+            ASSERT_EQ(out.value().height, h);
+            const std::uint8_t* expected = source->pixel(0, 0);
+            for (std::size_t i = 0; i < out.value().pixels.size(); i += 4)
+                ASSERT_TRUE(std::equal(expected, expected + 4, &out.value().pixels[i]))
+                    << w << "x" << h << " pixel " << i / 4;
+        }
+    }
+}
+
+TEST(Resampler, ShrinkingFiltersInsteadOfPickingPixels)
+{
+    // A one-pixel checkerboard shrunk by 3.3 averages to mid grey everywhere; picking source
+    // pixels would give black and white.
+    const RgbaImage board = checkerboard(330, 330);
+    Result<RgbaImage> out = resampleImage(board, 100, 100);
+    ASSERT_TRUE(out.ok());
+    double sum = 0;
+    for (int y = 5; y < 95; ++y)
+        for (int x = 5; x < 95; ++x) {
+            const int v = out.value().pixel(x, y)[0];
+            ASSERT_GT(v, 80) << x << "," << y;
+            ASSERT_LT(v, 175) << x << "," << y;
+            sum += v;
+        }
+    EXPECT_NEAR(sum / (90 * 90), 127.5, 2.0);
+
+    // Halving a two-pixel-wide stripe pattern keeps stripes (no blur into one grey).
+    RgbaImage stripes(64, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 64; ++x)
+            setPixel(stripes, x, y, (x / 4) % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0});
+    Result<RgbaImage> half = resampleImage(stripes, 32, 4);
+    ASSERT_TRUE(half.ok());
+    EXPECT_LT(half.value().pixel(0, 2)[0], 40);
+    EXPECT_GT(half.value().pixel(2, 2)[0], 215);
+}
+
+TEST(Resampler, TransparentPixelsDoNotBleedTheirColour)
+{
+    // Left half opaque red, right half fully transparent green.
+    RgbaImage img(40, 10);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 40; ++x)
+            setPixel(img, x, y, x < 20 ? Rgb{255, 0, 0} : Rgb{0, 255, 0}, x < 20 ? 255 : 0);
+    for (auto [w, h] : {std::pair{13, 4}, {97, 21}}) {
+        Result<RgbaImage> out = resampleImage(img, w, h);
+        ASSERT_TRUE(out.ok());
+        int visible = 0, partial = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::uint8_t* p = out.value().pixel(x, y);
+                if (p[3] > 0) {
+                    ++visible;
+                    partial += p[3] < 255;
+                    ASSERT_EQ(p[0], 255) << x << "," << y;
+                    ASSERT_EQ(p[1], 0) << x << "," << y;
+                }
+            }
+        EXPECT_GT(visible, 0);
+        EXPECT_GT(partial, 0);  // the edge is filtered, in alpha only
+        // Far from the edge the transparent area keeps its own colour.
+        const std::uint8_t* far = out.value().pixel(w - 1, h / 2);
+        EXPECT_EQ(far[3], 0);
+        EXPECT_EQ(far[1], 255);
+    }
+}
+
+TEST(Resampler, RefusesEmptyInputAndSizes)
+{
+    EXPECT_EQ(resampleImage(RgbaImage(), 5, 5).error().code, ErrorCode::EmptyImage);
+    EXPECT_EQ(resampleImage(solidPicture(2, 2, Rgb{}), 0, 5).error().code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(resampleImage(solidPicture(2, 2, Rgb{}), 5, -5).error().code, ErrorCode::InvalidArgument);
+}
+
+void expectWellFormed(const IndexedImage& indexed, int width, int height)
+{
+    ASSERT_EQ(indexed.width, width);
+    ASSERT_EQ(indexed.height, height);
+    ASSERT_EQ(indexed.indices.size(), std::size_t(width) * height);
+    ASSERT_GE(indexed.palette.size(), 1u);
+    ASSERT_LE(indexed.palette.size(), 256u);
+    for (std::uint8_t i : indexed.indices)
+        ASSERT_LT(i, indexed.palette.size());
+}
+
+TEST(Quantizer, ExactWhenTheColoursFit)
+{
+    RgbaImage img(20, 10);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x)
+            setPixel(img, x, y, Rgb{std::uint8_t(x * 12), std::uint8_t(y * 25), 7}, std::uint8_t(x == 3 ? 0 : 255));
+    // Without a reserved entry alpha is ignored: 200 colours, all exact.
+    Result<IndexedImage> plain = quantizeImage(img);
+    ASSERT_TRUE(plain.ok());
+    expectWellFormed(plain.value(), 20, 10);
+    EXPECT_EQ(plain.value().palette.size(), 200u);
+    EXPECT_EQ(plain.value().transparentIndex, -1);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(plain.value().palette[plain.value().indices[std::size_t(y) * 20 + x]], colourAt(img, x, y));
+
+    // With it, column 3 maps to the reserved last entry, which carries the given colour.
+    QuantizeOptions options;
+    options.reserveTransparent = true;
+    options.transparentColour = Rgb{1, 2, 3};
+    Result<IndexedImage> keyed = quantizeImage(img, options);
+    ASSERT_TRUE(keyed.ok());
+    expectWellFormed(keyed.value(), 20, 10);
+    const auto& k = keyed.value();
+    ASSERT_EQ(k.transparentIndex, int(k.palette.size()) - 1);
+    EXPECT_EQ(k.palette.back(), (Rgb{1, 2, 3}));
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const int index = k.indices[std::size_t(y) * 20 + x];
+            ASSERT_EQ(index == k.transparentIndex, x == 3);
+            if (x != 3) {
+                ASSERT_EQ(k.palette[std::size_t(index)], colourAt(img, x, y));
+            }
+        }
+
+    // Nothing visible at all: just the reserved entry.
+    Result<IndexedImage> invisible = quantizeImage(solidPicture(4, 4, Rgb{9, 9, 9}, 0), options);
+    ASSERT_TRUE(invisible.ok());
+    EXPECT_EQ(invisible.value().palette.size(), 1u);
+    EXPECT_EQ(invisible.value().transparentIndex, 0);
+}
+
+TEST(Quantizer, ReducesManyColoursAndKeepsTheTransparentSlotApart)
+{
+    RgbaImage img(128, 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x)
+            setPixel(img, x, y, Rgb{std::uint8_t(x * 2), std::uint8_t(y * 2), std::uint8_t((x + y) % 256)},
+                     std::uint8_t((x / 8 + y / 8) % 5 == 0 ? 0 : 255));
+    for (bool dither : {true, false}) {
+        QuantizeOptions options;
+        options.reserveTransparent = true;
+        options.transparentColour = Rgb{0, 0, 0};
+        options.dither = dither;
+        Result<IndexedImage> out = quantizeImage(img, options);
+        ASSERT_TRUE(out.ok());
+        const IndexedImage& q = out.value();
+        expectWellFormed(q, 128, 128);
+        ASSERT_EQ(q.transparentIndex, int(q.palette.size()) - 1);
+        RgbaImage decoded(128, 128);
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x) {
+                const int index = q.indices[std::size_t(y) * 128 + x];
+                ASSERT_EQ(index == q.transparentIndex, img.pixel(x, y)[3] == 0) << x << "," << y;
+                setPixel(decoded, x, y, index == q.transparentIndex ? colourAt(img, x, y) : q.palette[std::size_t(index)]);
+            }
+        EXPECT_GT(psnr(decoded, img), 30.0) << dither;
+    }
+    // Without transparency all 256 entries may hold colours.
+    Result<IndexedImage> opaque = quantizeImage(img);
+    ASSERT_TRUE(opaque.ok());
+    expectWellFormed(opaque.value(), 128, 128);
+    EXPECT_EQ(opaque.value().transparentIndex, -1);
+    EXPECT_GT(opaque.value().palette.size(), 200u);
+}
+
+TEST(Quantizer, RefusesAnEmptyPicture)
+{
+    EXPECT_EQ(quantizeImage(RgbaImage()).error().code, ErrorCode::EmptyImage);
+}
+
+}  // namespace
