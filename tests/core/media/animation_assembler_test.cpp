@@ -1,0 +1,526 @@
+// Assembling one-image GIFs into an animation: every frame a viewer shows must be exactly the
+// intended picture, whatever the optimisation stored; plus the file-level promises (loop block,
+// delays, size, untouched output on failure, progress).
+#include "core/media/animation_assembler.h"
+#include "core/media/gif_reader.h"
+#include "core/media/gif_writer.h"
+
+#include "core/media/imaging_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <random>
+
+using namespace pictoreel;
+using namespace pictoreel::testing;
+
+namespace {
+
+// The picture as a one-image GIF stores it: a palette of its colours, transparent pixels on a
+// slot of their own. At most 256 entries.
+IndexedImage toIndexed(const RgbaImage& picture)
+{
+    IndexedImage image;
+    image.width = picture.width;
+    image.height = picture.height;
+    std::map<std::uint32_t, std::uint8_t> slots;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint8_t* p = picture.pixel(x, y);
+            const std::uint32_t key = p[3] == 0 ? 0xFFFFFFFFu : (std::uint32_t(p[0]) | p[1] << 8 | p[2] << 16);
+            auto it = slots.find(key);
+            if (it == slots.end()) {
+                it = slots.emplace(key, std::uint8_t(image.palette.size())).first;
+                image.palette.push_back(p[3] == 0 ? Rgb{} : Rgb{p[0], p[1], p[2]});
+                if (p[3] == 0)
+                    image.transparentIndex = it->second;
+            }
+            image.indices.push_back(it->second);
+        }
+    EXPECT_LE(image.palette.size(), 256u);
+    return image;
+}
+
+const Rgb kSky{90, 160, 230};
+const Rgb kGrass{40, 140, 60};
+const Rgb kRed{220, 30, 30};
+const Rgb kYellow{250, 220, 40};
+
+RgbaImage transparentPicture(int w, int h) { return RgbaImage(w, h); }
+
+void fillRect(RgbaImage& img, int x0, int y0, int w, int h, Rgb c, std::uint8_t alpha = 255)
+{
+    for (int y = std::max(0, y0); y < std::min(img.height, y0 + h); ++y)
+        for (int x = std::max(0, x0); x < std::min(img.width, x0 + w); ++x)
+            setPixel(img, x, y, c, alpha);
+}
+
+// A landscape with a small square at (x, y).
+RgbaImage scene(int w, int h, int x, int y, Rgb square = kRed)
+{
+    RgbaImage img = solidPicture(w, h, kSky);
+    fillRect(img, 0, h * 2 / 3, w, h, kGrass);
+    fillRect(img, x, y, 4, 4, square);
+    return img;
+}
+
+// What the screen must show for a picture of another size: placed at the top left, clipped or
+// padded with transparency.
+RgbaImage onScreen(const RgbaImage& picture, int w, int h)
+{
+    RgbaImage out(w, h);
+    for (int y = 0; y < std::min(h, picture.height); ++y)
+        for (int x = 0; x < std::min(w, picture.width); ++x)
+            std::copy_n(picture.pixel(x, y), 4, out.pixel(x, y));
+    return out;
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    int written = 0;
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QString writeFrame(const RgbaImage& picture)
+    {
+        const QString file = path(QStringLiteral("frame%1.gif").arg(written++));
+        EXPECT_TRUE(writeSingleImageGif(file, toIndexed(picture)));
+        return file;
+    }
+
+    // Frames without picture are nullopt.
+    std::vector<AnimationFrameSource> writeFrames(const std::vector<std::optional<RgbaImage>>& pictures)
+    {
+        std::vector<AnimationFrameSource> frames;
+        for (std::size_t k = 0; k < pictures.size(); ++k)
+            frames.push_back({pictures[k] ? writeFrame(*pictures[k]) : QString(), int(5 + k)});
+        return frames;
+    }
+};
+
+// Pictures a viewer must show for `pictures`: missing ones repeat the previous picture, missing
+// ones at the start show a transparent screen of the first picture's size.
+std::vector<RgbaImage> intendedScreens(const std::vector<std::optional<RgbaImage>>& pictures)
+{
+    int w = 0, h = 0;
+    for (const auto& p : pictures)
+        if (p) {
+            w = p->width;
+            h = p->height;
+            break;
+        }
+    std::vector<RgbaImage> screens;
+    RgbaImage shown(w, h);
+    for (const auto& p : pictures) {
+        if (p)
+            shown = onScreen(*p, w, h);
+        screens.push_back(shown);
+    }
+    return screens;
+}
+
+DecodedGif decodeOrFail(const QString& path)
+{
+    Result<DecodedGif> gif = decodeGifFile(path);
+    EXPECT_TRUE(gif) << (gif ? "" : gif.error().text().toStdString());
+    return gif ? std::move(gif).value() : DecodedGif{};
+}
+
+// Assembles `pictures` and checks every shown frame, its delay and that the decode is complete.
+DecodedGif assembleAndCheck(Fixture& f, const std::vector<std::optional<RgbaImage>>& pictures,
+                            std::optional<int> loop = 0)
+{
+    const std::vector<AnimationFrameSource> frames = f.writeFrames(pictures);
+    const QString out = f.path(QStringLiteral("out.gif"));
+    const Status s = AnimationAssembler(frames, AnimationSettings{loop}).save(out);
+    EXPECT_TRUE(s) << (s ? "" : s.error().text().toStdString());
+    DecodedGif gif = decodeOrFail(out);
+    const std::vector<RgbaImage> expected = intendedScreens(pictures);
+    EXPECT_EQ(gif.frames.size(), expected.size());
+    EXPECT_FALSE(gif.info.truncated);
+    for (std::size_t k = 0; k < std::min(gif.frames.size(), expected.size()); ++k) {
+        EXPECT_TRUE(gif.frames[k].complete) << "frame " << k;
+        EXPECT_EQ(comparePictures(gif.frames[k].image, expected[k]), "") << "frame " << k;
+        EXPECT_EQ(gif.frames[k].delayCentiseconds, frames[k].delayCentiseconds) << "frame " << k;
+    }
+    return gif;
+}
+
+QStringList filesIn(const QTemporaryDir& dir)
+{
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+}  // namespace
+
+TEST(AnimationAssembler, StillAndMovingPicturesShowExactlyWithSmallRectangles)
+{
+    Fixture f;
+    const int w = 40, h = 30;
+    std::vector<std::optional<RgbaImage>> pictures;
+    pictures.push_back(scene(w, h, 2, 2));
+    pictures.push_back(scene(w, h, 2, 2));  // still
+    for (int x = 4; x < 30; x += 3)
+        pictures.push_back(scene(w, h, x, 5 + x / 4));  // moving
+    pictures.push_back(scene(w, h, 31, 12, kYellow));   // same place, new colour
+    pictures.push_back(scene(w, h, 31, 12, kYellow));
+    const DecodedGif gif = assembleAndCheck(f, pictures);
+
+    // The first frame covers the screen; a still frame stores one pixel; a moving square stores
+    // little more than the old and new squares.
+    ASSERT_EQ(gif.frames.size(), pictures.size());
+    EXPECT_EQ(gif.frames[0].width * gif.frames[0].height, w * h);
+    EXPECT_EQ(gif.frames[1].width * gif.frames[1].height, 1);
+    for (std::size_t k = 2; k < gif.frames.size(); ++k) {
+        EXPECT_LE(gif.frames[k].width, 8) << "frame " << k;
+        EXPECT_LE(gif.frames[k].height, 8) << "frame " << k;
+        EXPECT_EQ(gif.frames[k].disposal, GifDisposal::DoNotDispose);
+    }
+}
+
+TEST(AnimationAssembler, TransparentPixelsNeverShowEarlierFrames)
+{
+    Fixture f;
+    const int w = 24, h = 16;
+    RgbaImage holes = scene(w, h, 3, 3);
+    fillRect(holes, 10, 4, 5, 5, Rgb{}, 0);
+    RgbaImage sprite1 = transparentPicture(w, h);
+    fillRect(sprite1, 2, 2, 6, 6, kRed);
+    RgbaImage sprite2 = transparentPicture(w, h);
+    fillRect(sprite2, 5, 4, 6, 6, kRed);
+    fillRect(sprite2, 7, 6, 2, 2, Rgb{}, 0);  // a hole in the sprite
+    RgbaImage sprite3 = transparentPicture(w, h);
+    fillRect(sprite3, 14, 8, 6, 6, kYellow);
+
+    assembleAndCheck(f, {scene(w, h, 1, 1),  // opaque
+                         holes,              // its own holes over an opaque predecessor
+                         transparentPicture(w, h),
+                         scene(w, h, 8, 2),
+                         sprite1, sprite2, sprite3,  // a sprite moving over nothing
+                         sprite3,
+                         transparentPicture(w, h),
+                         transparentPicture(w, h),
+                         holes});
+}
+
+TEST(AnimationAssembler, MissingPicturesKeepTheirPlaceAndShowThePreviousPicture)
+{
+    Fixture f;
+    const int w = 20, h = 12;
+    RgbaImage sprite = transparentPicture(w, h);
+    fillRect(sprite, 3, 3, 5, 5, kYellow);
+
+    // Missing at the start (transparent screen), in a row, at the end, and before a picture that
+    // is transparent where the repeated one is not (the repeat must be cleared away then).
+    const DecodedGif gif = assembleAndCheck(
+        f, {std::nullopt, std::nullopt, scene(w, h, 2, 2), std::nullopt, scene(w, h, 9, 2), std::nullopt,
+            std::nullopt, sprite, std::nullopt, scene(w, h, 12, 4), std::nullopt});
+    ASSERT_EQ(gif.frames.size(), 11u);
+    EXPECT_EQ(gif.info.width, w);
+    EXPECT_EQ(gif.info.height, h);
+    // A missing picture that needs no clearing is stored as one pixel.
+    EXPECT_EQ(gif.frames[3].width * gif.frames[3].height, 1);
+    EXPECT_EQ(gif.frames[10].width * gif.frames[10].height, 1);
+}
+
+TEST(AnimationAssembler, PicturesOfAnotherSizeArePlacedTopLeftClippedOrPadded)
+{
+    Fixture f;
+    const DecodedGif gif = assembleAndCheck(
+        f, {scene(30, 20, 2, 2), scene(40, 25, 20, 15), scene(12, 8, 1, 1), scene(30, 20, 5, 5), scene(30, 5, 0, 0),
+            scene(50, 50, 3, 3)});
+    EXPECT_EQ(gif.info.width, 30);
+    EXPECT_EQ(gif.info.height, 20);
+}
+
+TEST(AnimationAssembler, FramesWithAllOf256ColoursStayExact)
+{
+    Fixture f;
+    const int w = 32, h = 16;
+    std::mt19937 random(7);
+    auto colour = [](int i) { return Rgb{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7)}; };
+    RgbaImage a(w, h), b(w, h), c(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int i = (y * w + x) % 256;  // every colour twice
+            setPixel(a, x, y, colour(i));
+            // b changes every colour somewhere but leaves most pixels as they were
+            setPixel(b, x, y, colour(y < 8 ? (i + 1) % 256 : i));
+            setPixel(c, x, y, colour(int(random() % 256)));
+        }
+    // Changes that use all 256 colours with unchanged pixels around them.
+    assembleAndCheck(f, {a, b, a, c, b});
+
+    // A first picture with 256 colours and transparency: a 16 x 16 image on a larger screen.
+    const QString padded = f.path(QStringLiteral("padded.gif"));
+    {
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(padded, GifScreen{24, 20, std::nullopt}));
+        GifFrameDescription frame;
+        frame.left = 4;
+        frame.top = 2;
+        frame.image.width = 16;
+        frame.image.height = 16;
+        for (int i = 0; i < 256; ++i) {
+            frame.image.palette.push_back(colour(i));
+            frame.image.indices.push_back(std::uint8_t(i));
+        }
+        ASSERT_TRUE(writer.addFrame(frame));
+        ASSERT_TRUE(writer.finish());
+    }
+    RgbaImage paddedPicture(24, 20);
+    for (int i = 0; i < 256; ++i)
+        setPixel(paddedPicture, 4 + i % 16, 2 + i / 16, colour(i));
+    const QString second = f.writeFrame(scene(24, 20, 6, 6));
+    const QString out = f.path(QStringLiteral("padded-out.gif"));
+    ASSERT_TRUE(AnimationAssembler({{padded, 3}, {second, 4}, {padded, 5}}, {}).save(out));
+    const DecodedGif gif = decodeOrFail(out);
+    ASSERT_EQ(gif.frames.size(), 3u);
+    EXPECT_EQ(comparePictures(gif.frames[0].image, paddedPicture), "");
+    EXPECT_EQ(comparePictures(gif.frames[1].image, scene(24, 20, 6, 6)), "");
+    EXPECT_EQ(comparePictures(gif.frames[2].image, paddedPicture), "");
+}
+
+// Random sequences of small pictures with transparency, other sizes and missing pictures, checked
+// frame by frame: the optimiser's choices must never change what is shown.
+TEST(AnimationAssembler, RandomSequencesShowEveryPictureExactly)
+{
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        auto pick = [&](int n) { return int(random() % std::uint32_t(n)); };
+        const int w = 6 + pick(10), h = 4 + pick(8);
+        const Rgb palette[] = {kSky, kGrass, kRed, kYellow, Rgb{0, 0, 0}};
+        std::vector<std::optional<RgbaImage>> pictures;
+        RgbaImage last = solidPicture(w, h, kSky);
+        const int count = 2 + pick(8);
+        for (int k = 0; k < count; ++k) {
+            const int kind = pick(10);
+            if (kind == 0) {
+                pictures.push_back(std::nullopt);
+                continue;
+            }
+            RgbaImage p = kind < 5 ? last : RgbaImage(kind == 5 ? w + pick(3) - 1 : w, kind == 5 ? h + pick(3) - 1 : h);
+            for (int blob = pick(4); blob >= 0; --blob) {
+                const bool hole = pick(3) == 0;
+                fillRect(p, pick(p.width), pick(p.height), 1 + pick(4), 1 + pick(4), palette[pick(5)], hole ? 0 : 255);
+            }
+            if (kind != 5)
+                last = p;
+            pictures.push_back(p);
+        }
+        if (std::none_of(pictures.begin(), pictures.end(), [](const auto& p) { return p.has_value(); }))
+            pictures.push_back(last);
+        Fixture f;
+        assembleAndCheck(f, pictures, seed % 2 ? std::optional<int>(0) : std::nullopt);
+        if (::testing::Test::HasFailure())
+            break;
+    }
+}
+
+TEST(AnimationAssembler, LoopBlockAndDelaysAreWrittenAsAsked)
+{
+    Fixture f;
+    const QString a = f.writeFrame(scene(10, 10, 1, 1));
+    const QString b = f.writeFrame(scene(10, 10, 5, 5));
+    const QString out = f.path(QStringLiteral("loop.gif"));
+    for (std::optional<int> loop : {std::optional<int>(), std::optional<int>(0), std::optional<int>(3),
+                                    std::optional<int>(65535)}) {
+        ASSERT_TRUE(AnimationAssembler({{a, 0}, {b, 250}, {QString(), 65535}}, AnimationSettings{loop}).save(out));
+        const DecodedGif gif = decodeOrFail(out);
+        EXPECT_EQ(gif.info.loopCount, loop);
+        ASSERT_EQ(gif.frames.size(), 3u);
+        EXPECT_EQ(gif.frames[0].delayCentiseconds, 0);
+        EXPECT_EQ(gif.frames[1].delayCentiseconds, 250);
+        EXPECT_EQ(gif.frames[2].delayCentiseconds, 65535);
+    }
+
+    // Values a GIF cannot store are refused before anything is written.
+    QFile::remove(out);
+    EXPECT_EQ(AnimationAssembler({{a, 1}}, AnimationSettings{65536}).save(out).error().code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(AnimationAssembler({{a, 1}}, AnimationSettings{-1}).save(out).error().code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(AnimationAssembler({{a, 1}, {b, -1}}, {}).save(out).error().code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(AnimationAssembler({{a, 65536}}, {}).save(out).error().code, ErrorCode::InvalidArgument);
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST(AnimationAssembler, AThousandFramesStreamThrough)
+{
+    Fixture f;
+    const int w = 64, h = 48;
+    // A few distinct cache files used over and over, as a long project of repeated pictures is.
+    std::vector<QString> files;
+    std::vector<RgbaImage> pictures;
+    for (int i = 0; i < 16; ++i) {
+        pictures.push_back(scene(w, h, 3 * i, i % 2 ? 30 : 10));
+        files.push_back(f.writeFrame(pictures.back()));
+    }
+    std::vector<AnimationFrameSource> frames;
+    for (int k = 0; k < 1000; ++k)
+        frames.push_back({k % 97 == 5 ? QString() : files[std::size_t(k * 7 % 16)], 2 + k % 3});
+    const QString out = f.path(QStringLiteral("long.gif"));
+    int events = 0;
+    ASSERT_TRUE(AnimationAssembler(frames, AnimationSettings{0}).save(out, [&](int) { return ++events > 0; }));
+    EXPECT_LE(events, 101);
+
+    // Checked with the streaming decoder, one frame at a time.
+    Result<GifDecoder> decoder = GifDecoder::openFile(out);
+    ASSERT_TRUE(decoder);
+    ASSERT_EQ(decoder.value().frameCount(), 1000);
+    int expectedPicture = -1;
+    for (int k = 0; k < 1000; ++k) {
+        std::optional<GifFrame> frame = decoder.value().nextFrame();
+        ASSERT_TRUE(frame);
+        if (!frames[std::size_t(k)].fileName.isEmpty())
+            expectedPicture = k * 7 % 16;
+        ASSERT_EQ(comparePictures(frame->image, pictures[std::size_t(expectedPicture)]), "") << "frame " << k;
+        ASSERT_EQ(frame->delayCentiseconds, 2 + k % 3);
+    }
+}
+
+TEST(AnimationAssembler, MostlyStaticAnimationIsMuchSmallerThanFullFrames)
+{
+    Fixture f;
+    const int w = 160, h = 120;
+    std::mt19937 random(3);
+    RgbaImage background(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)  // a busy picture of 64 colours that compresses badly
+            setPixel(background, x, y, Rgb{std::uint8_t(random() % 4 * 60), std::uint8_t(random() % 4 * 60),
+                                          std::uint8_t(random() % 4 * 60)});
+    std::vector<AnimationFrameSource> frames;
+    std::vector<RgbaImage> pictures;
+    for (int k = 0; k < 20; ++k) {
+        RgbaImage p = background;
+        fillRect(p, 10 + 6 * k, 50, 8, 8, Rgb{255, 255, 255});
+        frames.push_back({f.writeFrame(p), 10});
+        pictures.push_back(p);
+    }
+    const QString optimised = f.path(QStringLiteral("optimised.gif"));
+    ASSERT_TRUE(AnimationAssembler(frames, AnimationSettings{0}).save(optimised));
+
+    // The same animation with every frame stored whole.
+    const QString full = f.path(QStringLiteral("full.gif"));
+    {
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(full, GifScreen{w, h, 0}));
+        for (const RgbaImage& p : pictures) {
+            GifFrameDescription frame;
+            frame.image = toIndexed(p);
+            frame.delayCentiseconds = 10;
+            frame.disposal = GifDisposal::DoNotDispose;
+            ASSERT_TRUE(writer.addFrame(frame));
+        }
+        ASSERT_TRUE(writer.finish());
+    }
+    const qint64 optimisedBytes = QFileInfo(optimised).size();
+    const qint64 fullBytes = QFileInfo(full).size();
+    std::cout << "[ sizes    ] optimised " << optimisedBytes << " bytes, full frames " << fullBytes << " bytes\n";
+    EXPECT_LT(optimisedBytes * 8, fullBytes);
+
+    const DecodedGif gif = decodeOrFail(optimised);
+    ASSERT_EQ(gif.frames.size(), pictures.size());
+    for (std::size_t k = 0; k < pictures.size(); ++k)
+        EXPECT_EQ(comparePictures(gif.frames[k].image, pictures[k]), "") << "frame " << k;
+}
+
+TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
+{
+    Fixture f;
+    const QString good = f.writeFrame(scene(10, 10, 1, 1));
+    const QString notAGif = f.path(QStringLiteral("not a gif.gif"));
+    ASSERT_TRUE(writeAll(notAGif, QByteArray("this is not a picture")));
+    const QString truncated = f.path(QStringLiteral("truncated.gif"));
+    {
+        QByteArray bytes = readAll(f.writeFrame(scene(10, 10, 4, 4)));
+        bytes.chop(bytes.size() / 2);
+        ASSERT_TRUE(writeAll(truncated, bytes));
+    }
+    const QString missing = f.path(QStringLiteral("gone.gif"));
+    const QString out = f.path(QStringLiteral("out.gif"));
+    const QByteArray earlier("an earlier good animation");
+    ASSERT_TRUE(writeAll(out, earlier));
+    const QStringList before = filesIn(f.dir);
+
+    struct Case {
+        std::vector<AnimationFrameSource> frames;
+        ErrorCode code;
+        QString named;  // the file the message must name
+        QString position;
+    };
+    const std::vector<Case> cases = {
+        {{{good, 1}, {good, 1}, {notAGif, 1}}, ErrorCode::UnsupportedFormat, notAGif, QStringLiteral("3")},
+        {{{good, 1}, {truncated, 1}, {good, 1}}, ErrorCode::CorruptData, truncated, QStringLiteral("2")},
+        {{{QString(), 1}, {missing, 1}}, ErrorCode::FileNotFound, missing, QStringLiteral("2")},
+        {{{good, 1}, {good, 1}, {good, 1}, {missing, 1}}, ErrorCode::FileNotFound, missing, QStringLiteral("4")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named.toStdString());
+        std::vector<int> events;
+        const Status s = AnimationAssembler(c.frames, {}).save(out, [&](int p) {
+            events.push_back(p);
+            return true;
+        });
+        ASSERT_FALSE(s);
+        EXPECT_EQ(s.error().code, c.code) << s.error().text().toStdString();
+        EXPECT_TRUE(s.error().message.contains(c.named)) << s.error().text().toStdString();
+        EXPECT_TRUE(s.error().message.contains(QStringLiteral("Frame ") + c.position)) << s.error().text().toStdString();
+        EXPECT_EQ(std::count(events.begin(), events.end(), 100), 0);
+        EXPECT_EQ(readAll(out), earlier);
+        EXPECT_EQ(filesIn(f.dir), before);  // no temporary file left behind
+    }
+
+    // Nothing to write at all.
+    EXPECT_EQ(AnimationAssembler({}, {}).save(out).error().code, ErrorCode::EmptyImage);
+    EXPECT_EQ(AnimationAssembler({{QString(), 1}, {QString(), 2}}, {}).save(out).error().code, ErrorCode::EmptyImage);
+    // An output folder that does not exist.
+    EXPECT_EQ(AnimationAssembler({{good, 1}}, {}).save(f.path(QStringLiteral("no/such/folder/x.gif"))).error().code,
+              ErrorCode::FileWriteFailed);
+    EXPECT_EQ(readAll(out), earlier);
+}
+
+TEST(AnimationAssembler, ProgressRisesToExactlyOneHundredAndCanCancel)
+{
+    Fixture f;
+    std::vector<AnimationFrameSource> frames;
+    for (int k = 0; k < 7; ++k)
+        frames.push_back({k == 3 ? QString() : f.writeFrame(scene(16, 16, k, k)), 4});
+    const QString out = f.path(QStringLiteral("progress.gif"));
+
+    std::vector<int> events;
+    ASSERT_TRUE(AnimationAssembler(frames, {}).save(out, [&](int p) {
+        // The file is in place by the time 100 is reported.
+        if (p == 100) {
+            EXPECT_TRUE(QFile::exists(out));
+        }
+        events.push_back(p);
+        return true;
+    }));
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events.back(), 100);
+    EXPECT_EQ(std::count(events.begin(), events.end(), 100), 1);
+    EXPECT_EQ(std::adjacent_find(events.begin(), events.end(), [](int a, int b) { return b <= a; }), events.end())
+        << "not strictly rising";
+    EXPECT_GE(events.front(), 0);
+
+    // Cancelling stops the work: the earlier file stays, no 100 comes.
+    const QByteArray earlier = readAll(out);
+    events.clear();
+    const Status cancelled = AnimationAssembler(frames, {}).save(out, [&](int p) {
+        events.push_back(p);
+        return events.size() < 3;
+    });
+    ASSERT_FALSE(cancelled);
+    EXPECT_EQ(cancelled.error().code, ErrorCode::Cancelled);
+    EXPECT_EQ(events.size(), 3u);
+    EXPECT_EQ(readAll(out), earlier);
+}

@@ -1,0 +1,332 @@
+// The player component: assembling through its operations, loading and playing GIFs, and writing
+// single frames as BMP files.
+#include "core/media/player_component.h"
+
+#include "core/media/gif_reader.h"
+#include "core/media/gif_writer.h"
+#include "core/media/imaging_component.h"
+
+#include "core/media/imaging_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+using namespace pictoreel;
+using namespace pictoreel::testing;
+
+namespace {
+
+const QString kSuite = QStringLiteral("gif-suite-peterdn/gifs/");
+const std::int32_t kDialogGrey = colorRefFromRgb(Rgb{212, 208, 200});
+
+// A one-image GIF of one colour with a square of another, or transparent outside the square.
+QString writeSquareGif(const QString& path, int size, int at, Rgb colour, bool transparentAround)
+{
+    IndexedImage image;
+    image.width = size;
+    image.height = size;
+    image.palette = {Rgb{10, 20, 30}, colour};
+    if (transparentAround)
+        image.transparentIndex = 0;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            image.indices.push_back(x >= at && x < at + 3 && y >= at && y < at + 3 ? 1 : 0);
+    EXPECT_TRUE(writeSingleImageGif(path, image));
+    return path;
+}
+
+// `picture` as it must look on a BMP over `back`: alpha 0 shows the back colour.
+RgbaImage overBack(const RgbaImage& picture, std::int32_t back)
+{
+    const Rgb b = rgbFromColorRef(back);
+    RgbaImage out = picture;
+    for (std::size_t i = 0; i < out.pixels.size(); i += 4) {
+        if (out.pixels[i + 3] == 0) {
+            out.pixels[i] = b.r;
+            out.pixels[i + 1] = b.g;
+            out.pixels[i + 2] = b.b;
+        }
+        out.pixels[i + 3] = 255;
+    }
+    return out;
+}
+
+// Steps of advance() until playback stops, up to `limit`.
+int stepsUntilStopped(PlayerComponent& player, int limit)
+{
+    int steps = 0;
+    while (steps < limit && player.advance())
+        ++steps;
+    return steps;
+}
+
+}  // namespace
+
+TEST(PlayerComponent, AssemblesWhatItIsGivenWithOneFinalProgressEvent)
+{
+    QTemporaryDir dir;
+    const QString a = writeSquareGif(dir.filePath(QStringLiteral("a.gif")), 12, 1, Rgb{200, 0, 0}, false);
+    const QString b = writeSquareGif(dir.filePath(QStringLiteral("b.gif")), 12, 6, Rgb{0, 200, 0}, true);
+    const QString out = dir.filePath(QStringLiteral("made.gif"));
+
+    PlayerComponent player;
+    std::vector<int> events;
+    player.setSaveProgressHandler([&](int p) { events.push_back(p); });
+    player.ClearFrames();
+    player.LoopCount(QStringLiteral("3"));
+    player.GifVersion(QStringLiteral("gif89a"));
+    for (const QString& name : {a, QString(), b, a}) {
+        player.AddFrame(name);
+        ASSERT_TRUE(player.SetFrameDelay(player.addedFrameCount() - 1, 10 * player.addedFrameCount()));
+    }
+    ASSERT_TRUE(player.SaveAnimation(out));
+    EXPECT_EQ(events.back(), 100);
+    EXPECT_EQ(std::count(events.begin(), events.end(), 100), 1);
+    EXPECT_TRUE(std::is_sorted(events.begin(), events.end()));
+
+    Result<DecodedGif> gif = decodeGifFile(out);
+    ASSERT_TRUE(gif);
+    EXPECT_EQ(gif.value().info.loopCount, 3);
+    ASSERT_EQ(gif.value().frames.size(), 4u);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(gif.value().frames[std::size_t(k)].delayCentiseconds, 10 * (k + 1));
+    // The missing picture repeats the first; the transparent one clears it away.
+    EXPECT_EQ(comparePictures(gif.value().frames[1].image, gif.value().frames[0].image), "");
+    EXPECT_EQ(gif.value().frames[2].image.pixel(0, 0)[3], 0);
+    EXPECT_EQ(comparePictures(gif.value().frames[3].image, gif.value().frames[0].image), "");
+
+    // Delays are held to what a GIF stores; indices beyond the frames are refused.
+    EXPECT_TRUE(player.SetFrameDelay(0, -5));
+    EXPECT_EQ(player.frameDelay(0), 0);
+    EXPECT_TRUE(player.SetFrameDelay(1, 1000000));
+    EXPECT_EQ(player.frameDelay(1), 65535);
+    EXPECT_EQ(player.SetFrameDelay(4, 10).error().code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(player.SetFrameDelay(-1, 10).error().code, ErrorCode::InvalidArgument);
+
+    // A failed save reports its error and raises no final event; the earlier file stays.
+    const QByteArray earlier = readAll(out);
+    events.clear();
+    player.AddFrame(dir.filePath(QStringLiteral("missing.gif")));
+    const Status failed = player.SaveAnimation(out);
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error().code, ErrorCode::FileNotFound);
+    EXPECT_EQ(std::count(events.begin(), events.end(), 100), 0);
+    EXPECT_EQ(readAll(out), earlier);
+
+    // ClearFrames empties the list and the settings.
+    player.ClearFrames();
+    EXPECT_EQ(player.addedFrameCount(), 0);
+    EXPECT_EQ(player.loopCount(), std::nullopt);
+    EXPECT_EQ(player.SaveAnimation(out).error().code, ErrorCode::EmptyImage);
+}
+
+TEST(PlayerComponent, LoopCountTextFollowsTheNumberRule)
+{
+    PlayerComponent player;
+    const std::vector<std::pair<QString, std::optional<int>>> cases = {
+        {QStringLiteral("0"), 0},
+        {QStringLiteral("5"), 5},
+        {QStringLiteral("  7 "), 7},
+        {QStringLiteral("2.5"), 2},  // halves round to the even neighbour
+        {QStringLiteral("3.5"), 4},
+        {QStringLiteral("1e2"), 100},
+        {QStringLiteral("65535"), 65535},
+        {QStringLiteral("70000"), 65535},  // held to what a GIF stores
+        {QStringLiteral("99999999999"), std::nullopt},
+        {QStringLiteral("-1"), std::nullopt},
+        {QStringLiteral(""), std::nullopt},
+        {QStringLiteral("abc"), std::nullopt},
+        {QStringLiteral("3x"), std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        player.LoopCount(QStringLiteral("9"));
+        player.LoopCount(text);
+        EXPECT_EQ(player.loopCount(), expected) << text.toStdString();
+    }
+    player.LoopCount(std::int16_t{0});
+    EXPECT_EQ(player.loopCount(), 0);
+    player.LoopCount(std::int16_t{-3});
+    EXPECT_EQ(player.loopCount(), std::nullopt);
+}
+
+TEST(PlayerComponent, LoadsAndExtractsEveryFrameOfTheGifSuite)
+{
+    if (!sharedDataPresent())
+        GTEST_SKIP() << "shared test data not present";
+    const QDir gifs(sharedData("gif-suite-peterdn/gifs"));
+    const QStringList names = gifs.entryList({QStringLiteral("*.gif")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(names.size(), 13);
+    QTemporaryDir dir;
+    PlayerComponent player;
+    player.BackColor(kDialogGrey);
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QString base = QFileInfo(name).completeBaseName();
+        QStringList references;
+        for (int k = 0; QFile::exists(gifs.filePath(QStringLiteral("frames/%1-%2.png").arg(base).arg(k))); ++k)
+            references << gifs.filePath(QStringLiteral("frames/%1-%2.png").arg(base).arg(k));
+        if (references.isEmpty())
+            references << gifs.filePath(QStringLiteral("frames/%1.png").arg(base));
+
+        player.ClearFrames();
+        ASSERT_TRUE(player.LoadGif(gifs.filePath(name)));
+        EXPECT_EQ(player.FrameCount(), references.size());
+        EXPECT_EQ(player.GifWidth(), 100);
+        EXPECT_EQ(player.GifHeight(), 100);
+        EXPECT_EQ(player.gifLoopCount(),
+                  references.size() > 1 && !name.contains(QStringLiteral("noloop")) ? std::optional<int>(0) : std::nullopt);
+
+        // Backwards, so frames come from the cache, from decoding forward and from a rewind.
+        for (int k = player.FrameCount() - 1; k >= 0; --k) {
+            const QString bmp = dir.filePath(QStringLiteral("frame %1.bmp").arg(k));
+            ASSERT_TRUE(player.ExtractFrame(k, bmp)) << "frame " << k;
+            EXPECT_EQ(readAll(bmp).left(2), QByteArray("BM"));
+            Result<RgbaImage> written = loadPictureFile(bmp);
+            Result<RgbaImage> reference = loadPictureFile(references[k]);
+            ASSERT_TRUE(written);
+            ASSERT_TRUE(reference);
+            EXPECT_EQ(comparePictures(written.value(), overBack(reference.value(), kDialogGrey)), "") << "frame " << k;
+        }
+    }
+}
+
+TEST(PlayerComponent, FramesAndDelaysAsAViewPlaysThem)
+{
+    if (!sharedDataPresent())
+        GTEST_SKIP() << "shared test data not present";
+    PlayerComponent player;
+    ASSERT_TRUE(player.LoadGif(sharedData("gif-suite-peterdn/gifs/animated_loop_variable_delay.gif")));
+    Result<DecodedGif> reference = decodeGifFile(sharedData("gif-suite-peterdn/gifs/animated_loop_variable_delay.gif"));
+    ASSERT_TRUE(reference);
+    // Any order of access gives the same frames as a straight decode.
+    for (int k : {2, 0, 3, 3, 1, 0, 2}) {
+        Result<PlayerFrame> f = player.frame(k);
+        ASSERT_TRUE(f);
+        EXPECT_EQ(f.value().index, k);
+        EXPECT_EQ(comparePictures(f.value().image, reference.value().frames[std::size_t(k)].image), "") << k;
+        EXPECT_EQ(f.value().delayCentiseconds, k == 2 ? 10 : 100);
+    }
+    EXPECT_EQ(player.frame(4).error().code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(player.frame(-1).error().code, ErrorCode::InvalidArgument);
+
+    // Stored delays of 0 and 1 play as 10; from 2 on they play as stored.
+    QTemporaryDir dir;
+    PlayerComponent maker;
+    const int delays[] = {0, 1, 2, 37};
+    for (int k = 0; k < 4; ++k) {
+        maker.AddFrame(writeSquareGif(dir.filePath(QStringLiteral("%1.gif").arg(k)), 8, k, Rgb{0, 0, 250}, false));
+        ASSERT_TRUE(maker.SetFrameDelay(k, delays[k]));
+    }
+    const QString made = dir.filePath(QStringLiteral("delays.gif"));
+    ASSERT_TRUE(maker.SaveAnimation(made));
+    ASSERT_TRUE(player.LoadGif(made));
+    const int played[] = {10, 10, 2, 37};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(player.frame(k).value().delayCentiseconds, delays[k]);
+        EXPECT_EQ(player.frame(k).value().effectiveDelayCentiseconds, played[k]);
+    }
+    player.Play();
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(player.currentFrameIndex(), k);
+        EXPECT_EQ(player.currentDelayMilliseconds(), 10 * played[k]);
+        player.advance();
+    }
+}
+
+TEST(PlayerComponent, PlaybackHonoursTheLoopBlockWhenLooping)
+{
+    QTemporaryDir dir;
+    const QString a = writeSquareGif(dir.filePath(QStringLiteral("a.gif")), 8, 1, Rgb{250, 0, 0}, false);
+    const QString b = writeSquareGif(dir.filePath(QStringLiteral("b.gif")), 8, 4, Rgb{250, 0, 0}, false);
+    auto make = [&](std::optional<int> loop) {
+        const QString out = dir.filePath(QStringLiteral("loop.gif"));
+        EXPECT_TRUE(AnimationAssembler({{a, 5}, {b, 5}, {a, 5}}, AnimationSettings{loop}).save(out));
+        return out;
+    };
+
+    PlayerComponent player;
+    int changes = 0;
+    player.setFrameChangedHandler([&] { ++changes; });
+
+    // Three frames: one pass is two steps, each further pass three more.
+    struct Case {
+        std::optional<int> loop;
+        bool looping;
+        int steps;
+    };
+    for (const Case& c : {Case{std::nullopt, true, 2}, Case{2, true, 2 + 2 * 3}, Case{2, false, 2},
+                          Case{0, false, 2}, Case{0, true, 1000}}) {
+        SCOPED_TRACE(std::to_string(c.loop.value_or(-1)) + (c.looping ? " looping" : " once"));
+        ASSERT_TRUE(player.LoadGif(make(c.loop)));
+        player.LoopPlayback(c.looping);
+        EXPECT_FALSE(player.isPlaying());
+        EXPECT_FALSE(player.advance());  // nothing moves before Play
+        player.Play();
+        EXPECT_EQ(stepsUntilStopped(player, 1000), c.steps);
+        if (c.steps < 1000) {
+            EXPECT_FALSE(player.isPlaying());
+            EXPECT_EQ(player.currentFrameIndex(), 2);  // stopped on the last frame
+        }
+    }
+
+    // Pause keeps the place; Play after the end starts again from the first frame.
+    ASSERT_TRUE(player.LoadGif(make(std::nullopt)));
+    player.LoopPlayback(true);
+    player.Play();
+    ASSERT_TRUE(player.advance());
+    player.Pause();
+    EXPECT_FALSE(player.advance());
+    EXPECT_EQ(player.currentFrameIndex(), 1);
+    player.Play();
+    EXPECT_EQ(player.currentFrameIndex(), 1);
+    EXPECT_EQ(stepsUntilStopped(player, 10), 1);
+    changes = 0;
+    player.Play();
+    EXPECT_EQ(player.currentFrameIndex(), 0);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(player.isPlaying());
+}
+
+TEST(PlayerComponent, FailuresLeaveNothingLoadedAndWriteNothing)
+{
+    QTemporaryDir dir;
+    PlayerComponent player;
+    const QString bmp = dir.filePath(QStringLiteral("x.bmp"));
+
+    EXPECT_EQ(player.ExtractFrame(0, bmp).error().code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(player.LoadGif(dir.filePath(QStringLiteral("none.gif"))).error().code, ErrorCode::FileNotFound);
+    const QString junk = dir.filePath(QStringLiteral("junk.gif"));
+    ASSERT_TRUE(writeAll(junk, QByteArray("GIF? no")));
+    EXPECT_FALSE(player.LoadGif(junk));
+    EXPECT_FALSE(player.hasGif());
+    EXPECT_EQ(player.FrameCount(), 0);
+    EXPECT_EQ(player.GifWidth(), 0);
+    player.Play();
+    EXPECT_FALSE(player.isPlaying());
+
+    const QString gif = writeSquareGif(dir.filePath(QStringLiteral("one.gif")), 6, 2, Rgb{1, 2, 3}, true);
+    ASSERT_TRUE(player.LoadGif(gif));
+    EXPECT_EQ(player.FrameCount(), 1);
+    EXPECT_EQ(player.ExtractFrame(1, bmp).error().code, ErrorCode::InvalidArgument);
+    EXPECT_FALSE(player.ExtractFrame(0, dir.filePath(QStringLiteral("no/such/folder/x.bmp"))));
+    EXPECT_FALSE(QFile::exists(bmp));
+
+    // Transparent pixels take the back colour that is set when the frame is written.
+    player.BackColor(colorRefFromRgb(Rgb{9, 99, 199}));
+    ASSERT_TRUE(player.ExtractFrame(0, bmp));
+    Result<RgbaImage> written = loadPictureFile(bmp);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(colourAt(written.value(), 0, 0), (Rgb{9, 99, 199}));
+    EXPECT_EQ(colourAt(written.value(), 3, 3), (Rgb{1, 2, 3}));
+
+    // ClearFrames unloads the GIF too.
+    player.ClearFrames();
+    EXPECT_FALSE(player.hasGif());
+    EXPECT_EQ(player.FrameCount(), 0);
+}
