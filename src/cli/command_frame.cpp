@@ -1,0 +1,95 @@
+// pictoreel-cli frame PICTURE -o OUT.{gif,bmp,jpg,png} [--size WxH] [--transparent RRGGBB]:
+// one picture through the imaging component, as a frame of a make would go.
+#include "cli_support.h"
+#include "commands.h"
+
+#include "core/media/imaging_component.h"
+#include "core/media/image.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace pictoreel::cli {
+namespace {
+
+std::optional<QSize> parseSize(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+    const auto m = pattern.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
+    if (size.width() < 1 || size.height() < 1 || size.width() > 16384 || size.height() > 16384)
+        return std::nullopt;
+    return size;
+}
+
+std::optional<std::int32_t> parseColour(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^#?([0-9a-fA-F]{6})$"));
+    const auto m = pattern.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const uint rgb = m.captured(1).toUInt(nullptr, 16);
+    return colorRefFromRgb(Rgb{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                               static_cast<std::uint8_t>(rgb)});
+}
+
+}  // namespace
+
+int runFrame(const QStringList& words)
+{
+    const Arguments args(words, {QStringLiteral("-o"), QStringLiteral("--size"), QStringLiteral("--transparent")});
+    const auto output = args.value(QStringLiteral("-o"));
+    if (!args.ok() || args.positional().size() != 1 || !output) {
+        printError(args.ok() ? QStringLiteral("usage: pictoreel-cli frame PICTURE -o OUT.{gif,bmp,jpg,png} [--size WxH] "
+                                              "[--transparent RRGGBB]")
+                             : args.error());
+        return kExitUsage;
+    }
+    std::optional<QSize> size;
+    if (const auto text = args.value(QStringLiteral("--size"))) {
+        size = parseSize(*text);
+        if (!size) {
+            printError(QStringLiteral("--size wants WIDTHxHEIGHT with each side from 1 to 16384, not \"%1\"").arg(*text));
+            return kExitUsage;
+        }
+    }
+    std::optional<std::int32_t> transparent;
+    if (const auto text = args.value(QStringLiteral("--transparent"))) {
+        transparent = parseColour(*text);
+        if (!transparent) {
+            printError(QStringLiteral("--transparent wants a colour as RRGGBB, not \"%1\"").arg(*text));
+            return kExitUsage;
+        }
+    }
+    const QString suffix = QFileInfo(*output).suffix().toLower();
+    const QStringList formats{QStringLiteral("gif"), QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                              QStringLiteral("png")};
+    if (!formats.contains(suffix)) {
+        printError(QStringLiteral("the output name must end in .gif, .bmp, .jpg or .png: %1").arg(*output));
+        return kExitUsage;
+    }
+
+    ImagingComponent image;
+    Status status = image.LoadImage(args.positional().front(), size.value_or(QSize()));
+    if (status && size)
+        status = image.ResizeImage(size->width(), size->height(), true);
+    if (status) {
+        if (suffix == u"gif")
+            status = image.SaveGif(*output, transparent.has_value(), transparent.value_or(0xFFFFFF));
+        else if (suffix == u"bmp")
+            status = image.SaveBmp(*output);
+        else if (suffix == u"png")
+            status = savePng(image.image(), *output);
+        else
+            status = image.SaveJpeg(*output, 80, false, false);
+    }
+    if (!status) {
+        printError(status.error().message);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace pictoreel::cli

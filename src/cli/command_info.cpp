@@ -1,0 +1,81 @@
+// pictoreel-cli info FILE [--json]: the size of a picture; for a GIF also its frames, their
+// delays and the loop count.
+#include "cli_support.h"
+#include "commands.h"
+
+#include "core/media/gif_reader.h"
+#include "core/media/imaging_component.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace pictoreel::cli {
+namespace {
+
+bool looksLikeGif(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(4) == "GIF8";
+}
+
+}  // namespace
+
+int runInfo(const QStringList& words)
+{
+    const Arguments args(words, {});
+    if (!args.ok() || args.positional().size() != 1) {
+        printError(args.ok() ? QStringLiteral("usage: pictoreel-cli info FILE [--json]") : args.error());
+        return kExitUsage;
+    }
+    const QString path = args.positional().front();
+    QJsonObject info;
+    if (looksLikeGif(path)) {
+        auto decoder = GifDecoder::openFile(path);
+        if (!decoder) {
+            printError(QStringLiteral("%1: %2").arg(path, decoder.error().message));
+            return kExitFailure;
+        }
+        QJsonArray delays;
+        while (auto frame = decoder.value().nextFrame())
+            delays.append(frame->delayCentiseconds);
+        info[QStringLiteral("width")] = decoder.value().width();
+        info[QStringLiteral("height")] = decoder.value().height();
+        info[QStringLiteral("frame_count")] = delays.size();
+        info[QStringLiteral("delays")] = delays;
+        const auto loop = decoder.value().loopCount();
+        info[QStringLiteral("loop_count")] = loop ? QJsonValue(*loop) : QJsonValue(QJsonValue::Null);
+    } else {
+        const auto picture = loadPictureFile(path);
+        if (!picture) {
+            printError(QStringLiteral("%1: %2").arg(path, picture.error().message));
+            return kExitFailure;
+        }
+        info[QStringLiteral("width")] = picture.value().width;
+        info[QStringLiteral("height")] = picture.value().height;
+        info[QStringLiteral("frame_count")] = 1;
+        info[QStringLiteral("delays")] = QJsonArray();
+        info[QStringLiteral("loop_count")] = QJsonValue(QJsonValue::Null);
+    }
+    if (args.flag(QStringLiteral("--json"))) {
+        printLine(QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Compact)));
+        return kExitOk;
+    }
+    printLine(QStringLiteral("%1: %2 x %3 pixels").arg(path).arg(info[QStringLiteral("width")].toInt()).arg(info[QStringLiteral("height")].toInt()));
+    const QJsonArray delays = info[QStringLiteral("delays")].toArray();
+    if (!delays.isEmpty() || info[QStringLiteral("frame_count")].toInt() != 1) {
+        QStringList list;
+        for (const QJsonValue& d : delays)
+            list << QString::number(d.toInt());
+        printLine(QStringLiteral("frames: %1").arg(info[QStringLiteral("frame_count")].toInt()));
+        printLine(QStringLiteral("delays (1/100 s): %1").arg(list.join(QStringLiteral(" "))));
+        const QJsonValue loop = info[QStringLiteral("loop_count")];
+        printLine(loop.isNull() ? QStringLiteral("loop: none (plays once)")
+                                : loop.toInt() == 0 ? QStringLiteral("loop: for ever")
+                                                    : QStringLiteral("loop: %1").arg(loop.toInt()));
+    }
+    return kExitOk;
+}
+
+}  // namespace pictoreel::cli

@@ -1,0 +1,19 @@
+// The commands of pictoreel-cli, one file each.
+#pragma once
+
+#include "core/error.h"
+#include "core/media/image.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace pictoreel::cli {
+
+int runMake(const QStringList& words);
+int runFrame(const QStringList& words);
+int runInfo(const QStringList& words);
+
+// PNG keeps transparency, which the GIF, BMP and JPEG writers of the core do not need to.
+Status savePng(const RgbaImage& image, const QString& path);
+
+}  // namespace pictoreel::cli

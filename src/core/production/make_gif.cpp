@@ -1,0 +1,78 @@
+#include "core/production/make_gif.h"
+
+#include "core/media/player_component.h"
+#include "core/production/conversion_pool.h"
+
+#include <cmath>
+#include <thread>
+
+namespace pictoreel {
+
+QString loopCountTextFor(const ProjectProperties& properties)
+{
+    return properties.loopInfinitely == kLoopTicked ? QStringLiteral("0") : properties.loopTimes;
+}
+
+int frameProgressValue(int row, int rows)
+{
+    return rows <= 0 ? 0 : static_cast<int>(std::nearbyint(row * 50.0 / rows));
+}
+
+Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& frames,
+                                   const ProjectProperties& properties, const QString& output,
+                                   const MakeOptions& options, const MakeEvents& events)
+{
+    const int rows = frames.rowCount();
+    if (rows < 2)
+        return makeError(ErrorCode::InvalidArgument, QLatin1String(kTooFewFramesToMake));
+    if (output.trimmed().isEmpty())
+        return makeError(ErrorCode::InvalidArgument, QStringLiteral("No output file is set."));
+    const auto width = frameSideFromText(properties.width, "width");
+    if (!width)
+        return width.error();
+    const auto height = frameSideFromText(properties.height, "height");
+    if (!height)
+        return height.error();
+
+    std::vector<FrameConversion> conversions;
+    conversions.reserve(static_cast<std::size_t>(rows));
+    for (int row = 1; row <= rows; ++row)
+        conversions.push_back(frameConversionFor(frames, row, options.tempFolder, properties.width, properties.height));
+    const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    ConversionPool pool(conversions, width.value(), height.value(), jobs);
+
+    player.ClearFrames();
+    player.LoopCount(loopCountTextFor(properties));
+    player.GifVersion(QStringLiteral("gif89a"));
+
+    MakeReport report;
+    report.frames = rows;
+    for (int row = 1; row <= rows; ++row) {
+        const ConversionPool::FrameResult result = pool.waitFor(static_cast<std::size_t>(row - 1));
+        switch (result.outcome) {
+        case ConversionPool::Outcome::Missing: ++report.missing; break;
+        case ConversionPool::Outcome::Cached: ++report.cached; break;
+        case ConversionPool::Outcome::Converted: ++report.converted; break;
+        case ConversionPool::Outcome::Failed:
+            ++report.failed;
+            if (events.frameFailed)
+                events.frameFailed(row, conversions[static_cast<std::size_t>(row - 1)].picture, result.error);
+            break;
+        }
+        player.AddFrame(result.gif);
+        if (Status delay = player.SetFrameDelay(row - 1, frames.GetFrameInterval(row)); !delay)
+            return delay.error();
+        if (events.processEvents)
+            events.processEvents();
+        if (events.frameAdded)
+            events.frameAdded(frameProgressValue(row, rows));
+    }
+    player.setSaveProgressHandler(events.saveProgress);
+    const Status saved = player.SaveAnimation(output);
+    player.setSaveProgressHandler({});
+    if (!saved)
+        return saved.error();
+    return report;
+}
+
+}  // namespace pictoreel

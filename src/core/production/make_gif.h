@@ -1,0 +1,60 @@
+// Making an animated GIF from a project: every row, in order, becomes a frame through its cached
+// one-image GIF; the player component assembles them with their delays and the loop count.
+// The window's Make and Preview and pictoreel-cli make all run this.
+#pragma once
+
+#include "core/error.h"
+#include "core/project/frame_list.h"
+#include "core/project/project_file.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace pictoreel {
+
+class PlayerComponent;
+
+inline constexpr auto kTooFewFramesToMake = "Please add frames to make animated gif";
+inline constexpr auto kTooFewFramesToPreview = "Please add more than 1 frame first";
+
+struct MakeOptions {
+    QString tempFolder;  // ends in a separator
+    int jobs = 0;        // frames converted at once; 0: one per core
+};
+
+struct MakeEvents {
+    // The progress bar's value after each frame: row * 50 / rows, a half rounding to even.
+    std::function<void(int value)> frameAdded;
+    // The component's SaveProgress while the file is written (the bar shows 50 + percent / 2);
+    // exactly one event of 100 or more, when the file is complete.
+    std::function<void(int percent)> saveProgress;
+    // A picture that exists but could not be converted; the frame then takes part as a frame
+    // whose picture is missing.
+    std::function<void(int row, const QString& picture, const Error& error)> frameFailed;
+    // Lets pending window events run after each frame.
+    std::function<void()> processEvents;
+};
+
+struct MakeReport {
+    int frames = 0;
+    int converted = 0;  // pictures converted by this make
+    int cached = 0;     // frames taken from the cache
+    int missing = 0;    // rows whose picture file does not exist
+    int failed = 0;     // pictures that could not be converted
+};
+
+// The loop count the component gets: 0 when "Loop Infinitely" is ticked, else the loop text.
+QString loopCountTextFor(const ProjectProperties& properties);
+
+// The progress bar's value after `row` of `rows` frames.
+int frameProgressValue(int row, int rows);
+
+// Assembles the frames on `player` and writes `output`. Fewer than 2 rows, a width or height
+// that is not a size in pixels, and a failed write are errors; an earlier file at `output` then
+// stays as it was.
+Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& frames,
+                                   const ProjectProperties& properties, const QString& output,
+                                   const MakeOptions& options, const MakeEvents& events = {});
+
+}  // namespace pictoreel

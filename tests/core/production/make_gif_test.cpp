@@ -1,0 +1,163 @@
+#include "core/production/make_gif.h"
+
+#include "core/media/gif_reader.h"
+#include "core/media/player_component.h"
+#include "support/test_pictures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace pictoreel {
+namespace {
+
+using testing::makePicture;
+using testing::solidPicture;
+using testing::writeBmp;
+
+class MakeGif : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        options.tempFolder = dir.filePath("temp") + "/";
+        QDir().mkpath(options.tempFolder);
+        options.jobs = 2;
+        properties.width = "24";
+        properties.height = "18";
+    }
+    void addPicture(const QString& name, Rgb colour, int interval = 10)
+    {
+        writeBmp(dir.filePath(name), solidPicture(30, 20, colour));
+        addRow(name, interval);
+    }
+    void addRow(const QString& name, int interval = 10)
+    {
+        frames.AddFrameFromString(QStringLiteral("%1;NO;0;%2;%3/").arg(interval).arg(name, dir.path()));
+    }
+    Result<MakeReport> make(const QString& output, const MakeEvents& events = {})
+    {
+        PlayerComponent player;
+        return makeAnimatedGif(player, frames, properties, output, options, events);
+    }
+    QTemporaryDir dir;
+    FrameList frames;
+    ProjectProperties properties;
+    MakeOptions options;
+};
+
+TEST_F(MakeGif, EveryRowBecomesAFrameWithItsDelayAndMissingPicturesKeepTheLastOne)
+{
+    addPicture("red.bmp", {255, 0, 0}, 50);
+    addRow("gone.bmp", 20);
+    addPicture("blue.bmp", {0, 0, 255}, 30);
+    frames.setChecked(2, true);  // ticks do not matter
+    const QString out = dir.filePath("out.gif");
+    const auto report = make(out);
+    ASSERT_TRUE(report.ok()) << report.error().message.toStdString();
+    EXPECT_EQ(report.value().frames, 3);
+    EXPECT_EQ(report.value().converted, 2);
+    EXPECT_EQ(report.value().missing, 1);
+
+    const auto gif = decodeGifFile(out);
+    ASSERT_TRUE(gif.ok());
+    EXPECT_EQ(gif.value().info.width, 24);
+    EXPECT_EQ(gif.value().info.height, 18);
+    EXPECT_EQ(gif.value().info.loopCount, 0);
+    ASSERT_EQ(gif.value().frames.size(), 3u);
+    const int delays[] = {50, 20, 30};
+    const int reds[] = {255, 255, 0};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(gif.value().frames[i].delayCentiseconds, delays[i]);
+        EXPECT_EQ(gif.value().frames[i].image.pixel(5, 5)[0], reds[i]) << i;
+    }
+}
+
+TEST_F(MakeGif, ProgressFollowsTheFramesThenTheWriting)
+{
+    for (int i = 0; i < 4; ++i)
+        addPicture(QString("p%1.bmp").arg(i), {std::uint8_t(i * 60), 0, 0});
+    std::vector<int> frameValues, savePercents;
+    MakeEvents events;
+    events.frameAdded = [&](int v) { frameValues.push_back(v); };
+    events.saveProgress = [&](int p) { savePercents.push_back(p); };
+    ASSERT_TRUE(make(dir.filePath("out.gif"), events).ok());
+    EXPECT_EQ(frameValues, (std::vector<int>{12, 25, 38, 50}));
+    ASSERT_FALSE(savePercents.empty());
+    EXPECT_EQ(savePercents.back(), 100);
+    EXPECT_EQ(std::count(savePercents.begin(), savePercents.end(), 100), 1);
+    EXPECT_TRUE(std::is_sorted(savePercents.begin(), savePercents.end()));
+    EXPECT_EQ(frameProgressValue(1, 3), 17);
+    EXPECT_EQ(frameProgressValue(1, 8), 6);  // 6.25
+    EXPECT_EQ(frameProgressValue(3, 4), 38);  // 37.5 rounds to the even 38
+}
+
+TEST_F(MakeGif, LoopCountComesFromTheTickOrTheText)
+{
+    addPicture("a.bmp", {1, 2, 3});
+    addPicture("b.bmp", {4, 5, 6});
+    properties.loopTimes = "3";
+    EXPECT_EQ(loopCountTextFor(properties), "0");
+    properties.loopInfinitely = kLoopUnticked;
+    EXPECT_EQ(loopCountTextFor(properties), "3");
+    ASSERT_TRUE(make(dir.filePath("three.gif")).ok());
+    EXPECT_EQ(decodeGifFile(dir.filePath("three.gif")).value().info.loopCount, 3);
+    properties.loopInfinitely = kLoopGreyed;  // greyed counts as not ticked
+    EXPECT_EQ(loopCountTextFor(properties), "3");
+}
+
+TEST_F(MakeGif, ASecondMakeConvertsNothingAndAWidthChangeConvertsAgain)
+{
+    addPicture("a.bmp", {10, 20, 30});
+    addPicture("b.bmp", {40, 50, 60});
+    addPicture("a.bmp", {10, 20, 30});
+    const auto first = make(dir.filePath("1.gif"));
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ(first.value().converted, 2);
+    EXPECT_EQ(first.value().cached, 1);
+    const auto second = make(dir.filePath("2.gif"));
+    EXPECT_EQ(second.value().converted, 0);
+    EXPECT_EQ(second.value().cached, 3);
+    properties.width = "25";
+    EXPECT_EQ(make(dir.filePath("3.gif")).value().converted, 2);
+}
+
+TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
+{
+    const QString out = dir.filePath("keep.gif");
+    QFile old(out);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old gif");
+    old.close();
+
+    addPicture("a.bmp", {1, 1, 1});
+    EXPECT_EQ(make(out).error().message, kTooFewFramesToMake);
+
+    QFile junk(dir.filePath("junk.jpg"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("no picture here");
+    junk.close();
+    addRow("junk.jpg");
+    std::vector<int> failedRows;
+    MakeEvents events;
+    events.frameFailed = [&](int row, const QString& picture, const Error&) {
+        failedRows.push_back(row);
+        EXPECT_EQ(picture, dir.filePath("junk.jpg"));
+    };
+    const auto report = make(dir.filePath("made.gif"), events);
+    ASSERT_TRUE(report.ok());
+    EXPECT_EQ(failedRows, std::vector<int>{2});
+    EXPECT_EQ(decodeGifFile(dir.filePath("made.gif")).value().frames.size(), 2u);
+
+    properties.height = "abc";
+    EXPECT_FALSE(make(out).ok());
+    properties.height = "18";
+    EXPECT_FALSE(make(dir.filePath("no/such/folder/x.gif")).ok());
+    QFile check(out);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), "old gif");
+}
+
+}  // namespace
+}  // namespace pictoreel
