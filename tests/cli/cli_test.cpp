@@ -1,0 +1,137 @@
+#include "core/media/gif_reader.h"
+#include "core/project/settings_store.h"
+#include "support/test_pictures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace pictoreel {
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runCli(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(PICTOREEL_CLI), arguments);
+    process.waitForFinished(60000);
+    return CliRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+               QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (int i = 0; i < 3; ++i)
+            testing::writeBmp(dir.filePath(QString("p%1.bmp").arg(i)),
+                              testing::solidPicture(40, 30, Rgb{std::uint8_t(80 * i), 100, 200}));
+    }
+    QString writeProject(int frames, const QString& output)
+    {
+        const QString path = dir.filePath("project ü.agp");
+        QFile::remove(path);
+        QString text = QString("[Global Properties]\nWidth=32\nHeight=24\nLoop Infinitely=0\nLoop Times=2\n"
+                               "Output GIF File Name=%1\nFrames=%2\n[Frame Properties]\n")
+                           .arg(output)
+                           .arg(frames);
+        for (int i = 1; i <= frames; ++i)
+            text += QString("FRAME%1=%2;NO;0;p%3.bmp;%4/\n").arg(i, 3, 10, QChar('0')).arg(i * 10).arg((i - 1) % 3).arg(dir.path());
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8());
+        f.close();
+        forgetParsedIniFiles();
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
+{
+    const QString out = dir.filePath("out put.gif");
+    const CliRun run = runCli({"make", writeProject(4, out), "--temp", dir.filePath("cache"), "--jobs", "2"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("4 frames")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("bytes"));
+    const auto gif = decodeGifFile(out);
+    ASSERT_TRUE(gif.ok());
+    EXPECT_EQ(gif.value().frames.size(), 4u);
+    EXPECT_EQ(gif.value().info.loopCount, 2);
+    EXPECT_EQ(gif.value().frames[3].delayCentiseconds, 40);
+    EXPECT_EQ(QDir(dir.filePath("cache")).entryList(QDir::Files).size(), 3);
+
+    const QString other = dir.filePath("other.gif");
+    EXPECT_EQ(runCli({"make", writeProject(2, out), "-o", other, "--temp", dir.filePath("cache"), "--quiet"}).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(other));
+}
+
+TEST_F(Cli, MakeRefusesWithAClearMessageAndLeavesOldOutputs)
+{
+    const QString out = dir.filePath("old.gif");
+    QFile old(out);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("precious");
+    old.close();
+    CliRun run = runCli({"make", writeProject(1, out), "--temp", dir.filePath("c")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("Please add frames to make animated gif"));
+    run = runCli({"make", writeProject(3, ""), "--temp", dir.filePath("c")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("-o"));
+    run = runCli({"make", writeProject(3, dir.filePath("missing/dir/x.gif")), "--temp", dir.filePath("c")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(run.err.isEmpty());
+    EXPECT_EQ(runCli({"make", dir.filePath("nope.agp")}).exitCode, 1);
+    EXPECT_EQ(runCli({"make"}).exitCode, 2);
+    EXPECT_EQ(runCli({"make", writeProject(3, out), "--jobs", "zero"}).exitCode, 2);
+    EXPECT_EQ(runCli({"bogus"}).exitCode, 2);
+    QFile check(out);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), "precious");
+}
+
+TEST_F(Cli, FrameAndInfoCommands)
+{
+    const QString gif = dir.filePath("one.gif");
+    CliRun run = runCli({"frame", dir.filePath("p1.bmp"), "-o", gif, "--size", "20x10", "--transparent", "5064C8"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto decoded = decodeGifFile(gif);
+    ASSERT_TRUE(decoded.ok());
+    EXPECT_EQ(decoded.value().info.width, 20);
+    EXPECT_EQ(decoded.value().frames[0].image.pixel(3, 3)[3], 0);  // the whole picture is the key colour
+
+    run = runCli({"info", gif, "--json"});
+    ASSERT_EQ(run.exitCode, 0);
+    const QJsonObject info = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(info["width"].toInt(), 20);
+    EXPECT_EQ(info["height"].toInt(), 10);
+    EXPECT_EQ(info["frame_count"].toInt(), 1);
+    EXPECT_EQ(info["delays"].toArray().size(), 1);
+    EXPECT_TRUE(info["loop_count"].isNull());
+
+    for (const char* ext : {"png", "bmp", "jpg"}) {
+        const QString path = dir.filePath(QString("f.%1").arg(ext));
+        EXPECT_EQ(runCli({"frame", dir.filePath("p2.bmp"), "-o", path}).exitCode, 0) << ext;
+        const CliRun i = runCli({"info", path, "--json"});
+        EXPECT_EQ(QJsonDocument::fromJson(i.out.toUtf8()).object()["width"].toInt(), 40) << ext;
+    }
+    EXPECT_EQ(runCli({"frame", dir.filePath("p1.bmp"), "-o", dir.filePath("x.tga")}).exitCode, 2);
+    EXPECT_EQ(runCli({"frame", dir.filePath("p1.bmp"), "-o", gif, "--size", "0x5"}).exitCode, 2);
+    EXPECT_EQ(runCli({"info", dir.filePath("absent.png")}).exitCode, 1);
+    EXPECT_TRUE(runCli({"--help"}).out.contains("info FILE [--json]"));
+}
+
+}  // namespace
+}  // namespace pictoreel
