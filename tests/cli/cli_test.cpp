@@ -1,5 +1,6 @@
 #include "core/media/gif_reader.h"
 #include "core/project/settings_store.h"
+#include "support/files.h"
 #include "support/test_pictures.h"
 
 #include <QDir>
@@ -48,10 +49,7 @@ protected:
                            .arg(frames);
         for (int i = 1; i <= frames; ++i)
             text += QString("FRAME%1=%2;NO;0;p%3.bmp;%4/\n").arg(i, 3, 10, QChar('0')).arg(i * 10).arg((i - 1) % 3).arg(dir.path());
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text.toUtf8());
-        f.close();
+        EXPECT_TRUE(testing::writeFileContents(path, text.toUtf8()));
         forgetParsedIniFiles();
         return path;
     }
@@ -80,10 +78,7 @@ TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
 TEST_F(Cli, MakeRefusesWithAClearMessageAndLeavesOldOutputs)
 {
     const QString out = dir.filePath("old.gif");
-    QFile old(out);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("precious");
-    old.close();
+    ASSERT_TRUE(testing::writeFileContents(out, "precious"));
     CliRun run = runCli({"make", writeProject(1, out), "--temp", dir.filePath("c")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("Please add frames to make animated gif"));
@@ -97,9 +92,7 @@ TEST_F(Cli, MakeRefusesWithAClearMessageAndLeavesOldOutputs)
     EXPECT_EQ(runCli({"make"}).exitCode, 2);
     EXPECT_EQ(runCli({"make", writeProject(3, out), "--jobs", "zero"}).exitCode, 2);
     EXPECT_EQ(runCli({"bogus"}).exitCode, 2);
-    QFile check(out);
-    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
-    EXPECT_EQ(check.readAll(), "precious");
+    EXPECT_EQ(testing::fileContents(out), "precious");
 }
 
 TEST_F(Cli, FrameAndInfoCommands)

@@ -3,6 +3,7 @@
 
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
+#include "support/files.h"
 #include "support/test_pictures.h"
 
 #include <QDir>
@@ -70,10 +71,7 @@ TEST_F(FrameCache, MissingPicturesGiveEmptyTextAndBadOnesAnError)
     EXPECT_EQ(GetFrameGif(frames, 2, temp, "20", "15", worker).value(), "");
     EXPECT_TRUE(QDir(temp).isEmpty());
 
-    QFile junk(picture("junk.png"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is not a picture at all");
-    junk.close();
+    ASSERT_TRUE(testing::writeFileContents(picture("junk.png"), "this is not a picture at all"));
     addRow("junk.png");
     EXPECT_FALSE(GetFrameGif(frames, 3, temp, "20", "15", worker).ok());
     writeBmp(picture("ok.bmp"), solidPicture(4, 4, {1, 2, 3}));

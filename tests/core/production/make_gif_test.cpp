@@ -2,6 +2,7 @@
 
 #include "core/media/gif_reader.h"
 #include "core/media/player_component.h"
+#include "support/files.h"
 #include "support/test_pictures.h"
 
 #include <QDir>
@@ -126,18 +127,12 @@ TEST_F(MakeGif, ASecondMakeConvertsNothingAndAWidthChangeConvertsAgain)
 TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
 {
     const QString out = dir.filePath("keep.gif");
-    QFile old(out);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old gif");
-    old.close();
+    ASSERT_TRUE(testing::writeFileContents(out, "old gif"));
 
     addPicture("a.bmp", {1, 1, 1});
     EXPECT_EQ(make(out).error().message, kTooFewFramesToMake);
 
-    QFile junk(dir.filePath("junk.jpg"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("no picture here");
-    junk.close();
+    ASSERT_TRUE(testing::writeFileContents(dir.filePath("junk.jpg"), "no picture here"));
     addRow("junk.jpg");
     std::vector<int> failedRows;
     MakeEvents events;
@@ -154,9 +149,7 @@ TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
     EXPECT_FALSE(make(out).ok());
     properties.height = "18";
     EXPECT_FALSE(make(dir.filePath("no/such/folder/x.gif")).ok());
-    QFile check(out);
-    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
-    EXPECT_EQ(check.readAll(), "old gif");
+    EXPECT_EQ(testing::fileContents(out), "old gif");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "core/project/history.h"
 #include "core/project/settings_store.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -74,9 +75,7 @@ TEST_F(History, SavingTheWorkingCopyRemovesEveryKeyBehindIt)
     ASSERT_TRUE(saveHistory({"/2.agp", "/4.agp"}, ini));
     EXPECT_EQ(places(5), (QStringList{"/2.agp", "/4.agp", "", "", ""}));
     ASSERT_TRUE(saveHistory({}, ini));
-    QFile f(ini);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(f.readAll().contains("File"));
+    EXPECT_FALSE(testing::fileContents(ini).contains("File"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "core/project/paths.h"
 #include "core/project/program_values.h"
 #include "core/project/settings_store.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,10 +83,8 @@ TEST(ProgramValuesTest, TempPathSettingGetsItsSeparatorOrFallsBackToTheProgramFo
     EXPECT_EQ(v.previewFile, dir.path() + "/Cache/__tmp__preview.gif");
     EXPECT_TRUE(QFileInfo(dir.path() + "/Cache").isDir());
 
-    QFile f(ini);  // present but empty, as a hand edit leaves it
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("[General]\nTemp Path=\n");
-    f.close();
+    // Present but empty, as a hand edit leaves it.
+    ASSERT_TRUE(testing::writeFileContents(ini, "[General]\nTemp Path=\n"));
     forgetParsedIniFiles();
     v = resolveProgramValues(dir.path(), {});
     EXPECT_EQ(v.tempFolder, dir.path() + "/");

@@ -1,5 +1,6 @@
 #include "core/project/project_file.h"
 #include "core/project/settings_store.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -10,18 +11,11 @@
 namespace pictoreel {
 namespace {
 
-QByteArray contentsOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testing::fileContents;
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-    f.close();
+    ASSERT_TRUE(testing::writeFileContents(path, bytes));
     forgetParsedIniFiles();
 }
 
@@ -52,7 +46,7 @@ TEST_F(ProjectFile, ANewFileHoldsTheKeysInTheirOrder)
     const QString file = path("demo.agp");
     ASSERT_TRUE(writeProjectFile(file, frames, p));
     EXPECT_EQ(p.outputFile, path("demo.gif"));
-    EXPECT_EQ(contentsOf(file), "[Global Properties]\nWidth=100\nHeight=75\nLoop Infinitely=1\nLoop Times=1\n"
+    EXPECT_EQ(fileContents(file), "[Global Properties]\nWidth=100\nHeight=75\nLoop Infinitely=1\nLoop Times=1\n"
                                 "Output GIF File Name=" + path("demo.gif").toUtf8() +
                                     "\nFrames=2\n[Frame Properties]\nFRAME001=50;YES;16777215;a.jpg;/pics/\n"
                                     "FRAME002=25;NO;16777215;b.jpg;/pics/\n");
@@ -73,8 +67,8 @@ TEST_F(ProjectFile, TheOutputProposalNeverNamesTheProjectItself)
     FrameList none;
     ASSERT_TRUE(writeProjectFile(path("x.agp"), none, keep));
     EXPECT_EQ(keep.outputFile, "/out/mine.gif");
-    EXPECT_TRUE(contentsOf(path("x.agp")).contains("Frames=0\n"));
-    EXPECT_FALSE(contentsOf(path("x.agp")).contains("Frame Properties"));
+    EXPECT_TRUE(fileContents(path("x.agp")).contains("Frames=0\n"));
+    EXPECT_FALSE(fileContents(path("x.agp")).contains("Frame Properties"));
 }
 
 TEST_F(ProjectFile, BlankPathWritesNothingButStillProposesAnOutputName)
@@ -141,12 +135,12 @@ TEST_F(ProjectFile, SavingAShorterProjectOverALongerOneLeavesStaleKeysThatNobody
     ProjectProperties p;
     p.loopTimes = "";
     ASSERT_TRUE(writeProjectFile(file, five, p));
-    EXPECT_FALSE(contentsOf(file).contains("Loop Times"));
+    EXPECT_FALSE(fileContents(file).contains("Loop Times"));
     FrameList two;
     two.AddFrameFromString("9;YES;1;new.png;/n/");
     two.AddFrameFromString("8;YES;1;new2.png;/n/");
     ASSERT_TRUE(writeProjectFile(file, two, p));
-    EXPECT_TRUE(contentsOf(file).contains("FRAME005=5;NO;0;f5.png;/p/"));
+    EXPECT_TRUE(fileContents(file).contains("FRAME005=5;NO;0;f5.png;/p/"));
     const Loaded l = load(file);
     EXPECT_EQ(l.frames.rowCount(), 2);
     EXPECT_EQ(l.frames.FrameToString(1), "9;YES;1;new.png;/n/");

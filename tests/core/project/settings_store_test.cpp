@@ -1,4 +1,5 @@
 #include "core/project/settings_store.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,18 +14,9 @@
 namespace pictoreel {
 namespace {
 
-QByteArray contentsOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testing::fileContents;
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+void writeFile(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(testing::writeFileContents(path, bytes)); }
 
 class SettingsStore : public ::testing::Test {
 protected:
@@ -40,7 +32,7 @@ TEST_F(SettingsStore, MissingFilesGiveDefaultsAndAreNotCreatedByReadsOrDeletes)
     EXPECT_TRUE(WriteIniKey("General", "Temp Path", "", ini));
     EXPECT_FALSE(QFile::exists(ini));
     EXPECT_TRUE(WriteIniKey("General", "Temp Path", "  /data/tmp  ", ini));
-    EXPECT_EQ(contentsOf(ini), "[General]\nTemp Path=/data/tmp\n");
+    EXPECT_EQ(fileContents(ini), "[General]\nTemp Path=/data/tmp\n");
     EXPECT_EQ(ReadIniKey("general", "temp path", "", ini), "/data/tmp");
 }
 
@@ -61,7 +53,7 @@ TEST_F(SettingsStore, RefusedWritesAreSilentAndChangeNothing)
     writeFile(ini, "[S]\nk=1\n");
     QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
     EXPECT_FALSE(WriteIniKey("S", "k", "2", ini));
-    EXPECT_EQ(contentsOf(ini), "[S]\nk=1\n");
+    EXPECT_EQ(fileContents(ini), "[S]\nk=1\n");
     EXPECT_EQ(ReadIniKey("S", "k", "", ini), "1");
 
     EXPECT_FALSE(WriteIniKey("S", "k", "2", file("no/such/folder/x.ini")));
@@ -88,7 +80,7 @@ TEST_F(SettingsStore, ABatchOfEditsIsWrittenOnce)
     }));
     EXPECT_EQ(before->readKey("T", "k5", "old snapshot"), "old snapshot");
     EXPECT_EQ(ReadIniKey("T", "k999", "", ini), "999");
-    EXPECT_TRUE(contentsOf(ini).startsWith("[S]\nkeep=me\n[T]\nk0=0\n"));
+    EXPECT_TRUE(fileContents(ini).startsWith("[S]\nkeep=me\n[T]\nk0=0\n"));
 }
 
 // A writer killed at any moment leaves either the old file or the new one, never a mix.
@@ -120,7 +112,7 @@ TEST_F(SettingsStore, AKilledWriterNeverLeavesAHalfWrittenFile)
         const QString first = doc->readKey("Frames", keys.front(), "");
         for (const QString& key : keys)
             ASSERT_EQ(doc->readKey("Frames", key, ""), first);
-        ASSERT_TRUE(contentsOf(ini).endsWith("padding text\n"));
+        ASSERT_TRUE(fileContents(ini).endsWith("padding text\n"));
     }
     // No temporary files are left behind to confuse anybody.
     for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
