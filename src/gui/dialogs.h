@@ -1,0 +1,80 @@
+// Every message box, file dialog, colour dialog and folder browser of the windows goes through
+// Dialogs, so that a window's commands can be driven without a person at the screen: the program
+// uses QtDialogs, the tests a scripted stand-in.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+class QWidget;
+
+namespace pictoreel {
+
+inline constexpr auto kProgramTitle = "Pictoreel";
+
+enum class MessageIcon { None, Information, Question, Exclamation, Critical };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+// One file dialog. `filter` is written as the program's texts give it: description and patterns
+// alternating, separated by "|", patterns of one entry separated by ";"
+// ("GIF Files (*.gif)|*.gif|JPG/JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg").
+struct FileDialogRequest {
+    QString title;
+    QString filter;
+    QString folder;  // where the dialog starts; empty for the platform's choice
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A modal message box. An empty caption shows the program title.
+    virtual MessageAnswer messageBox(QWidget* parent, const QString& text, const QString& caption,
+                                     MessageIcon icon, MessageButtons buttons) = 0;
+
+    // File dialogs answer nothing (or an empty list) when cancelled; an empty choice counts as a
+    // cancel, so callers test one outcome. The open dialogs accept existing files only; the save
+    // dialog asks no overwrite question and adds no extension.
+    virtual std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual QStringList openFiles(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) = 0;
+
+    // A colour as 0x00BBGGRR, or nothing when cancelled.
+    virtual std::optional<std::int32_t> chooseColor(QWidget* parent) = 0;
+
+    // A folder, or nothing when cancelled. The browser is titled "Please locate a directory".
+    virtual std::optional<QString> browseForFolder(QWidget* parent) = 0;
+
+    // Shorthand for the most common box: information icon, OK button, the program title.
+    void inform(QWidget* parent, const QString& text)
+    {
+        messageBox(parent, text, QString(), MessageIcon::Information, MessageButtons::Ok);
+    }
+};
+
+// The real dialogs, on QMessageBox, QFileDialog and QColorDialog.
+class QtDialogs final : public Dialogs {
+public:
+    MessageAnswer messageBox(QWidget* parent, const QString& text, const QString& caption,
+                             MessageIcon icon, MessageButtons buttons) override;
+    std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
+    QStringList openFiles(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<std::int32_t> chooseColor(QWidget* parent) override;
+    std::optional<QString> browseForFolder(QWidget* parent) override;
+};
+
+// "desc|patterns|desc|patterns" as Qt's filter text, entries joined by ";;", each entry
+// "desc (pattern pattern)". The description is kept as written; the pattern group is appended
+// unless the description already ends in exactly that group ("GIF Files (*.gif)").
+// A trailing description without patterns is dropped.
+QString qtFileFilter(const QString& pairs);
+
+// The caption a box shows: the given one, or the program title when it is empty.
+QString messageCaption(const QString& caption);
+
+}  // namespace pictoreel

@@ -1,0 +1,173 @@
+#include "gui/frame_list_model.h"
+
+#include "gui/twips.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <array>
+
+namespace pictoreel {
+
+namespace {
+
+struct ColumnLook {
+    const char* caption;
+    int widthTwips;
+    Qt::Alignment alignment;
+};
+
+constexpr std::array<ColumnLook, kFrameColumnCount> kColumns{{
+    {"NO", 700, Qt::AlignLeft},
+    {"Interval", 700, Qt::AlignRight},
+    {"Trans", 700, Qt::AlignHCenter},
+    {"Trans Color", 999, Qt::AlignLeft},
+    {"File Name", 1440, Qt::AlignLeft},
+    {"Full Path", 3440, Qt::AlignLeft},
+}};
+
+bool validColumn(int column) { return column >= 0 && column < kFrameColumnCount; }
+
+}  // namespace
+
+FrameListModel::FrameListModel(FrameList& frames, QObject* parent) : QAbstractItemModel(parent), frames_(frames)
+{
+    // The list reports 1-based row ranges; the model speaks 0-based rows.
+    FrameListObserver observer;
+    observer.rowsAboutToBeInserted = [this](int first, int last) { beginInsertRows({}, first - 1, last - 1); };
+    observer.rowsInserted = [this](int, int) { endInsertRows(); };
+    observer.rowsAboutToBeRemoved = [this](int first, int last) { beginRemoveRows({}, first - 1, last - 1); };
+    observer.rowsRemoved = [this](int, int) { endRemoveRows(); };
+    observer.rowsChanged = [this](int first, int last) {
+        Q_EMIT dataChanged(index(first - 1, 0), index(last - 1, kFrameColumnCount - 1));
+    };
+    frames_.setObserver(std::move(observer));
+}
+
+FrameListModel::~FrameListModel() { frames_.setObserver({}); }
+
+QString FrameListModel::columnCaption(int column)
+{
+    return validColumn(column) ? QString::fromLatin1(kColumns[column].caption) : QString();
+}
+
+int FrameListModel::columnWidthTwips(int column) { return validColumn(column) ? kColumns[column].widthTwips : 0; }
+
+Qt::Alignment FrameListModel::columnAlignment(int column)
+{
+    return validColumn(column) ? kColumns[column].alignment : Qt::AlignLeft;
+}
+
+QModelIndex FrameListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || row >= frames_.rowCount() || !validColumn(column))
+        return {};
+    return createIndex(row, column);
+}
+
+QModelIndex FrameListModel::parent(const QModelIndex&) const { return {}; }
+
+int FrameListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : frames_.rowCount(); }
+
+int FrameListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kFrameColumnCount; }
+
+QVariant FrameListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= frames_.rowCount())
+        return {};
+    const FrameEntry& entry = frames_.row(index.row() + 1);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        if (role == Qt::ToolTipRole && index.column() != static_cast<int>(FrameColumn::FullPath))
+            return {};
+        return entry.column(static_cast<FrameColumn>(index.column()));
+    case Qt::CheckStateRole:
+        if (index.column() == 0)
+            return entry.checked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(columnAlignment(index.column()) | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+bool FrameListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole)
+        return false;
+    frames_.setChecked(index.row() + 1, value.value<Qt::CheckState>() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags FrameListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+QVariant FrameListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || !validColumn(section))
+        return {};
+    if (role == Qt::DisplayRole)
+        return columnCaption(section);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(columnAlignment(section) | Qt::AlignVCenter);
+    return {};
+}
+
+FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
+{
+    setObjectName(QStringLiteral("ListView1"));
+    setAccessibleName(QStringLiteral("Frames"));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+}
+
+int FrameListView::selectedRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+void FrameListView::selectRow(int row)
+{
+    if (!model() || row < 1 || row > model()->rowCount())
+        return;
+    const QModelIndex target = model()->index(row - 1, 0);
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(target);
+}
+
+void FrameListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    QTreeView::mouseReleaseEvent(event);
+    if (hit.isValid() && event->button() == Qt::LeftButton)
+        Q_EMIT rowClicked(hit.row() + 1);
+}
+
+void FrameListView::keyPressEvent(QKeyEvent* event)
+{
+    const int before = selectedRow();
+    QTreeView::keyPressEvent(event);
+    const int after = selectedRow();
+    if (after != 0 && after != before)
+        Q_EMIT rowClicked(after);
+}
+
+}  // namespace pictoreel

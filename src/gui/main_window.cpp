@@ -1,0 +1,859 @@
+#include "gui/main_window.h"
+
+#include "core/production/frame_cache.h"
+#include "core/production/frame_cache_names.h"
+#include "core/project/history.h"
+#include "core/project/project_file.h"
+#include "gui/dialogs.h"
+#include "gui/frame_list_model.h"
+#include "gui/image_view.h"
+#include "gui/property_panel.h"
+#include "gui/shell.h"
+#include "gui/toolbar_icons.h"
+#include "gui/twips.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace pictoreel {
+
+namespace {
+
+// Layout constants, in twips.
+constexpr int kClientWidth = 9975;
+constexpr int kClientHeight = 7275;
+constexpr int kToolbarHeight = 570;
+constexpr int kStatusBarHeight = 375;
+constexpr int kProgressHeight = 255;
+constexpr int kPropHeight = 2655;
+constexpr int kMinLeftWidth = 4230;
+constexpr int kMinRightWidth = 4500;
+constexpr int kPaneGap = 75;
+constexpr int kListGap = 90;
+constexpr int kSplitterWidth = 150;
+constexpr int kTabInnerWidth = 240;
+constexpr int kViewerInnerHeight = 600;
+
+const QString kProjectFilter = QStringLiteral("Animated GIF Project(*.agp)|*.agp");
+
+// Shows the busy pointer over the program while it lives.
+class BusyPointer {
+public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+// Moves a widget to a place given in twips; a place with a negative size is not taken.
+void placeTwips(QWidget* w, int left, int top, int width, int height)
+{
+    if (width < 0 || height < 0)
+        return;
+    w->setGeometry(twipsRect(left, top, width, height));
+}
+
+int widthTwips(const QWidget* w) { return pixelsToTwips(w->width()); }
+int heightTwips(const QWidget* w) { return pixelsToTwips(w->height()); }
+
+bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
+
+}  // namespace
+
+QString imageFilesFilter()
+{
+    static const QStringList entries{
+        QStringLiteral("GIF Files (*.gif)|*.gif"),
+        QStringLiteral("Bitmap (*.bmp)|*.bmp"),
+        QStringLiteral("JPG/JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg"),
+        QStringLiteral("Device Independent Bitmap (*.dib)|*.dib"),
+        QStringLiteral("Enhanced Meta Files (*.emf)|*.emf"),
+        QStringLiteral("ICB Files (*.icb)|*.icb"),
+        QStringLiteral("ICON Files (*.ico)|*.ico"),
+        QStringLiteral("Portable Bitmap Files (*.pbm)|*.pbm"),
+        QStringLiteral("Photo CD Files (*.pcd)|*.pcd"),
+        QStringLiteral("PCX Files (*.pcx)|*.pcx"),
+        QStringLiteral("PGM Files (*.pgm)|*.pgm"),
+        QStringLiteral("Portable Network Graphics (*.png)|*.png"),
+        QStringLiteral("PPM Files (*.ppm)|*.ppm"),
+        QStringLiteral("Photo Shop Files (*.psd)|*.psd"),
+        QStringLiteral("Paint Shop Files (*.psp)|*.psp"),
+        QStringLiteral("RLE Files (*.rle)|*.rle"),
+        QStringLiteral("SGI Files (*.sgi)|*.sgi"),
+        QStringLiteral("Targa Files (*.tga)|*.tga"),
+        QStringLiteral("Tagged Image Format Files (*.tif;*.tiff)|*.tif;*.tiff"),
+        QStringLiteral("VDA Files (*.vda)|*.vda"),
+        QStringLiteral("VST Files (*.vst)|*.vst"),
+        QStringLiteral("WBMP Files (*.wbmp)|*.wbmp"),
+        QStringLiteral("Windows Meta Files (*.wmf)|*.wmf"),
+        QStringLiteral("All Supported Image Files|*.bmp;*.dib;*.emf;*.gif;*.ico;*.jpg;*.jpeg;*.pbm;*.pcd;*.pcx;"
+                       "*.pgm;*.png;*.ppm;*.psd;*.psp;*.rle;*.sgi;*.tga;*.vda;*.vst;*.wbmp;*.wmf"),
+        QStringLiteral("All Files(*.*)|*.*"),
+    };
+    return entries.join(u'|');
+}
+
+frmPictoreel::frmPictoreel(const ProgramFolders& folders, Dialogs& dialogs, Shell& shell, QWidget* parent)
+    : QMainWindow(parent), folders_(folders), dialogs_(dialogs), shell_(shell)
+{
+    setObjectName(QStringLiteral("frmPictoreel"));
+    // The layout's twips were measured for a small 8-point face; a narrow sans keeps every
+    // caption inside its place.
+    QFont face = font();
+    face.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
+                      QStringLiteral("Arial"), face.family()});
+    face.setPointSize(8);
+    face.setStretch(QFont::SemiCondensed);
+    setFont(face);
+    programEnd_ = [] {
+        QApplication::closeAllWindows();
+        QCoreApplication::quit();
+    };
+
+    // Loading, in order: no drag under way, the panes laid out, the viewers...
+    moving_ = false;
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    buildPanes();
+    connectPanel();
+    resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    picFrame->resize(twipsToPixels(kClientWidth),
+                     twipsToPixels(kClientHeight - kToolbarHeight - kStatusBarHeight));
+    int x = leftPaneTwips_;
+    SizeControls(x);
+    wpdlx1View->show();  // wpdlx2 is the hidden worker: a component without a view
+
+    // ...the settings file, the temp folder (made, a failure reported) and the preview file...
+    values_ = resolveProgramValues(folders_.programFolder, [this](const QString& message) {
+        dialogs_.messageBox(this, message, QStringLiteral("Error"), MessageIcon::Critical, MessageButtons::Ok);
+    });
+
+    // ...an empty project, and Auto Size only for a list with rows.
+    NewProject();
+    applyAutoSizeRule();
+}
+
+frmPictoreel::~frmPictoreel()
+{
+    // The viewers let go of their components, and the model of the list, before those go.
+    delete wpdlx1View;
+    delete wpdlx3View;
+    wpdlx1View = wpdlx3View = nullptr;
+    delete ListView1;
+    ListView1 = nullptr;
+    delete model_;
+    model_ = nullptr;
+}
+
+void frmPictoreel::setTempFolder(const QString& folder)
+{
+    values_.tempFolder = withTrailingSeparator(folder);
+    values_.previewFile = previewFileFor(values_.tempFolder);
+}
+
+// ---- building ----------------------------------------------------------------------------------
+
+void frmPictoreel::buildMenus()
+{
+    struct Item {
+        const char* caption;
+        QKeySequence shortcut;
+    };
+    const auto build = [this](const char* name, const QString& caption, std::vector<QAction*>& items,
+                              std::initializer_list<Item> entries, void (frmPictoreel::*dispatch)(int)) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        items.assign(1, nullptr);
+        int index = 0;
+        for (const Item& entry : entries) {
+            ++index;
+            QAction* action = nullptr;
+            if (QLatin1String(entry.caption) == QLatin1String("-")) {
+                action = menu->addSeparator();
+            } else {
+                action = menu->addAction(QString::fromUtf8(entry.caption));
+                action->setShortcut(entry.shortcut);
+                connect(action, &QAction::triggered, this, [this, dispatch, index] { (this->*dispatch)(index); });
+            }
+            action->setObjectName(QLatin1String(name) + QStringLiteral("Sub%1").arg(index));
+            items.push_back(action);
+        }
+        return menu;
+    };
+    mnuFile = build("mnuFile", QStringLiteral("&File"), mnuFileSub,
+                    {{"&New Project ...", QKeySequence(Qt::CTRL | Qt::Key_N)},
+                     {"&Open Project ...", QKeySequence(Qt::CTRL | Qt::Key_O)},
+                     {"-", {}},
+                     {"Sa&ve Project", QKeySequence(Qt::CTRL | Qt::Key_S)},
+                     {"Sav&e Project As ...", {}},
+                     {"-", {}},
+                     {"&Add Image Files ...", QKeySequence(Qt::CTRL | Qt::Key_A)},
+                     {"-", {}},
+                     {"&Make .gif...", QKeySequence(Qt::CTRL | Qt::Key_F5)},
+                     {"-", {}},
+                     {"Recent Project Files ...", {}},
+                     {"-", {}},
+                     {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q)}},
+                    &frmPictoreel::mnuFileSub_Click);
+    mnuEdit = build("mnuEdit", QStringLiteral("&Edit"), mnuEditSub,
+                    {{"&Check All Frames", {}},
+                     {"&Uncheck All Frames", {}},
+                     {"-", {}},
+                     {"&Remove Checked Frames", {}},
+                     {"Clear &All Frames", {}},
+                     {"-", {}},
+                     {"Move Highlight Frame &Up", {}},
+                     {"Move Highlight Frame &Down", {}}},
+                    &frmPictoreel::mnuEditSub_Click);
+    mnuTools = build("mnuTools", QStringLiteral("&Tools"), mnuToolsSub,
+                     {{"&Preview ...", {}},
+                      {"&Animated GIF Player ...", {}},
+                      {"Animated GIF Frames &Extractor ...", {}},
+                      {"AVI to GIF Converter ...", {}},
+                      {"GIF to AVI Converter ...", {}},
+                      {"-", {}},
+                      {"&Options ...", {}}},
+                     &frmPictoreel::mnuToolsSub_Click);
+    mnuHelp = build("mnuHelp", QStringLiteral("&Help"), mnuHelpSub,
+                    {{"&Contents ...", QKeySequence(Qt::Key_F1)},
+                     {"-", {}},
+                     {"&Visit the Website", {}},
+                     {"-", {}},
+                     {"About Pictoreel ...", {}}},
+                    &frmPictoreel::mnuHelpSub_Click);
+}
+
+void frmPictoreel::buildToolbar()
+{
+    struct Button {
+        const char* caption;
+        const char* key;
+        const char* tooltip;
+    };
+    static constexpr Button kButtons[] = {
+        {"New", "new", "Create a new croject"},
+        {"Open", "open", "Open a project"},
+        {"Save", "save", "Save the project"},
+        {nullptr, nullptr, nullptr},
+        {"Add", "add", "Add Frames"},
+        {"Del", "del", "Delete checked frames"},
+        {"Up", "up", "Move the highlighted frame up"},
+        {"Down", "down", "Move the highlighted frame down"},
+        {nullptr, nullptr, nullptr},
+        {"View", "preview", "Preview the Animated GIF"},
+        {"Make", "make", "Make Animated GIF"},
+        {"Play", "play", "Play the generated animated GIF"},
+        {nullptr, nullptr, nullptr},
+        {"Option", "options", "Options Dialog"},
+        {"Help", "help", "Open Help Document"},
+    };
+    Toolbar1 = addToolBar(QStringLiteral("Toolbar"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Toolbar1->setIconSize(QSize(16, 16));
+    Toolbar1->setFixedHeight(twipsToPixels(kToolbarHeight));
+    Toolbar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    Toolbar1->setContentsMargins(0, 0, 0, 0);
+    Toolbar1->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; border: 0px; }"
+                                           "QToolButton { padding: 0px 1px; margin: 0px; }"));
+    for (const Button& b : kButtons) {
+        if (!b.caption) {
+            toolbarButtons.push_back(Toolbar1->addSeparator());
+            continue;
+        }
+        const QString key = QLatin1String(b.key);
+        QAction* action = Toolbar1->addAction(toolbarIcon(key), QLatin1String(b.caption));
+        action->setObjectName(QStringLiteral("Toolbar1_") + key);
+        action->setData(key);
+        action->setToolTip(QLatin1String(b.tooltip));
+        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+        toolbarButtons.push_back(action);
+    }
+}
+
+void frmPictoreel::buildStatusBar()
+{
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(twipsToPixels(kStatusBarHeight));
+    StatusBar1->setSizeGripEnabled(true);
+    statusPanel1 = new QLabel(StatusBar1);
+    statusPanel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    statusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusBar1->addWidget(statusPanel1, 1);
+    pbPer = new QProgressBar(StatusBar1);
+    pbPer->setObjectName(QStringLiteral("pbPer"));
+    pbPer->setAccessibleName(QStringLiteral("Progress"));
+    pbPer->setRange(0, 100);
+    pbPer->setValue(0);
+    pbPer->setTextVisible(false);
+    pbPer->raise();
+    StatusBar1->installEventFilter(this);
+    statusPanel1->installEventFilter(this);
+}
+
+void frmPictoreel::buildPanes()
+{
+    picFrame = new QWidget(this);
+    picFrame->setObjectName(QStringLiteral("picFrame"));
+    setCentralWidget(picFrame);
+    picFrame->installEventFilter(this);
+
+    picLeft = new QWidget(picFrame);
+    picLeft->setObjectName(QStringLiteral("picLeft"));
+    picProp = new QWidget(picLeft);
+    picProp->setObjectName(QStringLiteral("picProp"));
+    picProp->resize(twipsToPixels(kMinLeftWidth), twipsToPixels(kPropHeight));
+    SSTab1 = new PropertyPanel(picProp);
+
+    ListView1 = new FrameListView(picLeft);
+    model_ = new FrameListModel(frames_);
+    ListView1->setModel(model_);
+    for (int c = 0; c < kFrameColumnCount; ++c)
+        ListView1->header()->resizeSection(c, twipsToPixels(FrameListModel::columnWidthTwips(c)));
+    connect(ListView1, &FrameListView::rowClicked, this, [this] { ShowFrameProperties(); });
+
+    // The grip lies under the right pane except for the gap between the panes, where it is
+    // taken with the west-east pointer; the grey bar shows only while it is dragged.
+    imgSplitter = new QWidget(picFrame);
+    imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
+    imgSplitter->setCursor(Qt::SplitHCursor);
+    imgSplitter->installEventFilter(this);
+
+    picRight = new QWidget(picFrame);
+    picRight->setObjectName(QStringLiteral("picRight"));
+    SSTab2 = new QTabWidget(picRight);
+    SSTab2->setObjectName(QStringLiteral("SSTab2"));
+    SSTab2->setAccessibleName(QStringLiteral("Pictures"));
+    const auto viewerTab = [this](ImagingComponent& component, const char* name, const QString& caption) {
+        auto* page = new QWidget;
+        auto* view = new ImageView(component, page);
+        view->setObjectName(QLatin1String(name));
+        view->setAccessibleName(caption);
+        view->move(twipsToPixels(120) - 2, twipsToPixels(120) - 2);
+        SSTab2->addTab(page, caption);
+        return view;
+    };
+    wpdlx1View = viewerTab(wpdlx1, "wpdlx1", QStringLiteral("Frame Image"));
+    wpdlx3View = viewerTab(wpdlx3, "wpdlx3", QStringLiteral("Original Image"));
+
+    picSplitter = new QWidget(picFrame);
+    picSplitter->setObjectName(QStringLiteral("picSplitter"));
+    picSplitter->setAutoFillBackground(true);
+    QPalette grey = picSplitter->palette();
+    grey.setColor(QPalette::Window, QColor(128, 128, 128));
+    picSplitter->setPalette(grey);
+    picSplitter->hide();
+    imgSplitter->resize(twipsToPixels(kSplitterWidth), imgSplitter->height());
+}
+
+void frmPictoreel::connectPanel()
+{
+    connect(SSTab1->cmdAutoW, &QPushButton::clicked, this, [this] { cmdAutoW_Click(); });
+    connect(SSTab1->cmdAutoH, &QPushButton::clicked, this, [this] { cmdAutoH_Click(); });
+    connect(SSTab1->cmdOutputFile, &QPushButton::clicked, this, [this] { cmdOutputFile_Click(); });
+    connect(SSTab1, &PropertyPanel::outputFileKeyPressed, this, [this] { cmdOutputFile_Click(); });
+    connect(SSTab1->cmdTransColor, &QPushButton::clicked, this, [this] { cmdTransColor_Click(); });
+    connect(SSTab1->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
+    connect(SSTab1->cmdApplyAll, &QPushButton::clicked, this, [this] { cmdApplyAll_Click(); });
+}
+
+// ---- layout ------------------------------------------------------------------------------------
+
+int frmPictoreel::frameWidthTwips() const { return widthTwips(picFrame); }
+int frmPictoreel::frameHeightTwips() const { return heightTwips(picFrame); }
+
+void frmPictoreel::SizeControls(int& x)
+{
+    const int frameWidth = frameWidthTwips();
+    const int frameHeight = frameHeightTwips();
+    if (x < kMinLeftWidth)
+        x = kMinLeftWidth;
+    if (x > frameWidth - kMinRightWidth)
+        x = frameWidth - kMinRightWidth;  // the right pane's minimum wins on a narrow window
+    leftPaneTwips_ = x;
+
+    placeTwips(picLeft, 0, 0, x, frameHeight);
+    placeTwips(imgSplitter, x, 0, kSplitterWidth, frameHeight);
+    splitterLeftTwips_ = x;
+    placeTwips(picSplitter, barLeftTwips_, 0, kSplitterWidth / 2, frameHeight);
+    placeTwips(picRight, x + kPaneGap, 0, frameWidth - x - kPaneGap, frameHeight);
+    const int leftWidth = x;  // the width picLeft was given (or keeps, when that failed)
+    placeTwips(picProp, 0, 0, leftWidth, kPropHeight);
+    placeTwips(ListView1, 0, kPropHeight + kListGap, leftWidth, frameHeight - kPropHeight - kListGap);
+    placeTwips(SSTab1, 0, 0, widthTwips(picProp), heightTwips(picProp));
+    const int rightWidth = frameWidth - x - kPaneGap;
+    placeTwips(SSTab2, 0, 0, rightWidth, frameHeight);
+    if (leftWidth - kTabInnerWidth > 0)
+        SSTab1->setContainerWidthTwips(leftWidth - kTabInnerWidth);
+    for (ImageView* view : {wpdlx1View, wpdlx3View}) {
+        const int w = rightWidth - kTabInnerWidth, h = frameHeight - kViewerInnerHeight;
+        if (w >= 0 && h >= 0)
+            view->resize(twipsToPixels(w), twipsToPixels(h));
+    }
+    placeProgressBar();
+}
+
+void frmPictoreel::placeProgressBar()
+{
+    const QRect panel = statusPanel1->geometry();
+    placeTwips(pbPer, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
+}
+
+void frmPictoreel::imgSplitter_MouseDown()
+{
+    barLeftTwips_ = splitterLeftTwips_;
+    placeTwips(picSplitter, barLeftTwips_, pixelsToTwips(imgSplitter->y()), kSplitterWidth / 2,
+               heightTwips(imgSplitter) - 20);
+    picSplitter->raise();
+    picSplitter->show();
+    moving_ = true;
+}
+
+void frmPictoreel::imgSplitter_MouseMove(int x)
+{
+    if (!moving_)
+        return;
+    const int p = splitterLeftTwips_ + x;
+    barLeftTwips_ = p < 0 ? 0 : (p > frameWidthTwips() ? frameWidthTwips() : p);
+    placeTwips(picSplitter, barLeftTwips_, pixelsToTwips(picSplitter->y()), kSplitterWidth / 2,
+               heightTwips(picSplitter));
+}
+
+void frmPictoreel::imgSplitter_MouseUp()
+{
+    int x = barLeftTwips_;
+    SizeControls(x);
+    picSplitter->hide();
+    moving_ = false;
+}
+
+bool frmPictoreel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == picFrame && event->type() == QEvent::Resize) {
+        int x = leftPaneTwips_;
+        SizeControls(x);
+    } else if ((watched == StatusBar1 || watched == statusPanel1)
+               && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+        placeProgressBar();
+    } else if (watched == imgSplitter) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                imgSplitter_MouseDown();
+            return true;
+        case QEvent::MouseMove:
+            imgSplitter_MouseMove(pixelsToTwips(static_cast<QMouseEvent*>(event)->position().toPoint().x()));
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (moving_)
+                imgSplitter_MouseUp();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- dispatch ----------------------------------------------------------------------------------
+
+void frmPictoreel::applyAutoSizeRule()
+{
+    const bool any = !frames_.isEmpty();
+    SSTab1->cmdAutoH->setEnabled(any);
+    SSTab1->cmdAutoW->setEnabled(any);
+}
+
+void frmPictoreel::mnuFileSub_Click(int index)
+{
+    switch (index) {
+    case 1:
+        NewProject();
+        AddFrames();
+        break;
+    case 2: OpenProject(); break;
+    case 4: SaveProject(); break;
+    case 5: SaveProjectAs(); break;
+    case 7: AddFrames(); break;
+    case 13: exitProgram(); break;
+    default: break;  // 9 (make) and 11 (recent projects) open windows of their own
+    }
+    applyAutoSizeRule();
+}
+
+void frmPictoreel::mnuEditSub_Click(int index)
+{
+    const auto noFilesNotice = [this] {
+        if (frames_.isEmpty())
+            dialogs_.inform(this, QStringLiteral("No files in the list!"));
+    };
+    switch (index) {
+    case 1:
+        noFilesNotice();
+        frames_.SetAllChecked(true);
+        break;
+    case 2:
+        noFilesNotice();
+        frames_.SetAllChecked(false);
+        break;
+    case 4: RemoveCheckedFrames(); break;
+    case 5:
+        noFilesNotice();
+        frames_.clear();
+        break;
+    case 7: MoveFrameUp(); break;
+    case 8: MoveFrameDown(); break;
+    default: break;
+    }
+    applyAutoSizeRule();
+}
+
+void frmPictoreel::mnuToolsSub_Click(int)
+{
+    // The tool windows (preview, player, extractor, converters, options) join here.
+}
+
+void frmPictoreel::mnuHelpSub_Click(int index)
+{
+    switch (index) {
+    case 1: ShowHelpContents(); break;
+    case 3: ShellOpen(QLatin1String(kWebsiteAddress)); break;
+    default: break;
+    }
+}
+
+void frmPictoreel::Toolbar1_ButtonClick(const QString& key)
+{
+    if (key == u"new") {
+        NewProject();
+        AddFrames();
+    } else if (key == u"open") {
+        OpenProject();
+    } else if (key == u"save") {
+        SaveProject();
+    } else if (key == u"preview" || key == u"make" || key == u"play") {
+        // Making, previewing and playing open windows of their own.
+    } else if (key == u"add") {
+        AddFrames();
+    } else if (key == u"del") {
+        RemoveCheckedFrames();
+    } else if (key == u"up") {
+        MoveFrameUp();
+    } else if (key == u"down") {
+        MoveFrameDown();
+    } else if (key == u"help") {
+        ShowHelpContents();
+    }
+    applyAutoSizeRule();
+}
+
+// ---- project commands --------------------------------------------------------------------------
+
+void frmPictoreel::setProjectFile(const QString& path)
+{
+    projectFile_ = path;
+    setWindowTitle(projectWindowTitle(path));
+}
+
+void frmPictoreel::NewProject()
+{
+    setProjectFile(QString());
+    frames_.clear();
+    SSTab1->resetProjectProperties();
+    SSTab1->resetFrameValues();
+    SSTab1->clearFileFacts();
+    wpdlx1.ClearImage();
+    wpdlx2.ClearImage();
+    wpdlx3.ClearImage();
+}
+
+void frmPictoreel::OpenProject()
+{
+    const auto chosen = dialogs_.openFile(this, {QStringLiteral("Open Project File (*.agp) ..."), kProjectFilter, {}});
+    if (!chosen)
+        return;
+    OpenProjectFile(*chosen);
+}
+
+void frmPictoreel::OpenProjectFile(const QString& strFile)
+{
+    NewProject();
+    QCoreApplication::processEvents();
+    if (isBlank(strFile))
+        return;
+    ProjectProperties properties = SSTab1->projectProperties();
+    readProjectFile(strFile, properties, frames_);
+    SSTab1->setProjectProperties(properties);
+    setProjectFile(strFile);
+    AddToHistory(strFile, values_.settingsFile);
+    ListView1->selectRow(1);
+    ShowFrameProperties();
+    ListView1->setFocus();
+}
+
+void frmPictoreel::SaveProject()
+{
+    if (projectFile_.isEmpty()) {
+        const auto chosen =
+            dialogs_.saveFile(this, {QStringLiteral("Save Project As (*.agp)..."), kProjectFilter, {}});
+        if (!chosen)
+            return;
+        projectFile_ = *chosen;
+    }
+    if (!projectFile_.isEmpty())
+        WriteProjectFile(projectFile_);
+}
+
+void frmPictoreel::SaveProjectAs()
+{
+    const auto chosen = dialogs_.saveFile(this, {QStringLiteral("Save Project As ..."), kProjectFilter, {}});
+    if (!chosen)
+        return;
+    WriteProjectFile(*chosen);
+}
+
+void frmPictoreel::WriteProjectFile(const QString& path)
+{
+    ProjectProperties properties = SSTab1->projectProperties();
+    if (isBlank(properties.outputFile)) {
+        properties.outputFile = proposeOutputFile(path);
+        SSTab1->txtOutputFile->setText(properties.outputFile);
+    }
+    if (isBlank(path))
+        return;
+    // A file that cannot be written is not reported; the project takes its name all the same.
+    (void)writeProjectFile(path, frames_, properties);
+    setProjectFile(path);
+    AddToHistory(path, values_.settingsFile);
+}
+
+// ---- frame editing -----------------------------------------------------------------------------
+
+void frmPictoreel::AddFrames()
+{
+    const bool wasEmpty = frames_.isEmpty();
+    const QStringList paths =
+        dialogs_.openFiles(this, {QStringLiteral("Open Image Files ..."), imageFilesFilter(), {}});
+    if (paths.isEmpty())
+        return;
+    for (const QString& path : paths) {
+        if (!frames_.AddFrameEntry(path, SSTab1->frameValues()).ok())
+            return;  // the frame values cannot make a row: the command ends, added rows stay
+    }
+    frames_.RenumberFrames();
+    if (ListView1->selectedRow() == 0)
+        ListView1->selectRow(1);
+    ShowFrameProperties();
+    ListView1->setFocus();
+    if (wasEmpty) {
+        cmdAutoW_Click();
+        cmdAutoH_Click();
+    }
+}
+
+void frmPictoreel::RemoveCheckedFrames()
+{
+    if (frames_.isEmpty())
+        dialogs_.inform(this, QStringLiteral("No files in the list!"));
+    frames_.removeCheckedRows();
+    frames_.RenumberFrames();
+    ShowFrameProperties();
+    ListView1->setFocus();
+}
+
+void frmPictoreel::MoveFrameUp()
+{
+    if (frames_.isEmpty()) {
+        dialogs_.inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
+        return;
+    }
+    const int i = ListView1->selectedRow();
+    if (i == 0)
+        return;  // nothing highlighted: passed over
+    if (i < 2) {
+        dialogs_.inform(this, QStringLiteral("The frame is already at the top."));
+        return;
+    }
+    SwapFrames(i - 1, i);
+}
+
+void frmPictoreel::MoveFrameDown()
+{
+    if (frames_.isEmpty()) {
+        dialogs_.inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
+        return;
+    }
+    const int i = ListView1->selectedRow();
+    if (i == 0)
+        return;
+    if (i >= frames_.rowCount()) {
+        dialogs_.inform(this, QStringLiteral("The frame is already at the bottom."));
+        return;
+    }
+    SwapFrames(i + 1, i);
+}
+
+void frmPictoreel::SwapFrames(int a, int b)
+{
+    frames_.SwapFrames(a, b);
+    ListView1->selectRow(a);
+    ListView1->setFocus();
+}
+
+void frmPictoreel::ShowFrameProperties()
+{
+    if (frames_.isEmpty())
+        return;
+    const int i = ListView1->selectedRow();
+    if (i < 1 || i > frames_.rowCount())
+        return;
+    BusyPointer busy;
+    const QString width = SSTab1->txtWidth->text(), height = SSTab1->txtHeight->text();
+    const FrameConversion conversion = frameConversionFor(frames_, i, values_.tempFolder, width, height);
+
+    if (!QFileInfo::exists(conversion.cacheFile)) {
+        const auto w = frameSideFromText(width, "width");
+        const auto h = frameSideFromText(height, "height");
+        if (w && h) {
+            wpdlx2.ClearImage();
+            (void)convertFrame(conversion, w.value(), h.value(), wpdlx2);
+        }
+    }
+    wpdlx1.ClearImage();
+    (void)wpdlx1.LoadImage(conversion.cacheFile);
+    wpdlx3.ClearImage();
+    (void)wpdlx3.LoadImage(conversion.picture);
+
+    SSTab1->chkTrans->setChecked(frames_.GetFrameTrans(i));
+    if (const auto colour = frames_.GetFrameTransColor(i))
+        SSTab1->setTransColor(*colour);
+    SSTab1->txtInterval->setText(QString::number(frames_.GetFrameInterval(i)));
+    SSTab1->lWidth->setText(QString::number(wpdlx3.ImageWidth()) + QStringLiteral(" Pixels"));
+    SSTab1->lHeight->setText(QString::number(wpdlx3.ImageHeight()) + QStringLiteral(" Pixels"));
+    SSTab1->lName->setText(frames_.GetFrameFileName(i));
+    SSTab1->lPath->setText(frames_.GetFrameFullPath(i));
+    SSTab1->lSize->setText(FileSizeText(conversion.picture));
+}
+
+void frmPictoreel::cmdAutoW_Click()
+{
+    const int w = wpdlx3.ImageWidth();
+    if (w > 1) {
+        SSTab1->txtWidth->setText(QString::number(w));
+        ShowFrameProperties();
+    }
+}
+
+void frmPictoreel::cmdAutoH_Click()
+{
+    const int h = wpdlx3.ImageHeight();
+    if (h > 1) {
+        SSTab1->txtHeight->setText(QString::number(h));
+        ShowFrameProperties();
+    }
+}
+
+void frmPictoreel::cmdOutputFile_Click()
+{
+    const auto chosen = dialogs_.saveFile(
+        this, {QStringLiteral("Set a gif file name for output ..."), QStringLiteral("Animated GIF Files|*.gif"), {}});
+    if (chosen)
+        SSTab1->txtOutputFile->setText(*chosen);
+}
+
+void frmPictoreel::cmdTransColor_Click()
+{
+    if (const auto colour = dialogs_.chooseColor(this))
+        SSTab1->setTransColor(*colour);
+}
+
+void frmPictoreel::writeFrameValues(int row)
+{
+    frames_.setColumn(row, FrameColumn::Interval, SSTab1->txtInterval->text());
+    frames_.setColumn(row, FrameColumn::Trans,
+                      SSTab1->chkTrans->isChecked() ? QStringLiteral("YES") : QStringLiteral("NO"));
+    frames_.setColumn(row, FrameColumn::TransColor, QString::number(SSTab1->transColor()));
+}
+
+void frmPictoreel::cmdApply_Click()
+{
+    if (frames_.isEmpty()) {
+        dialogs_.inform(this, QStringLiteral("No frames now!"));
+        return;
+    }
+    if (const int i = ListView1->selectedRow(); i >= 1)
+        writeFrameValues(i);
+}
+
+void frmPictoreel::cmdApplyAll_Click()
+{
+    if (frames_.isEmpty()) {
+        dialogs_.inform(this, QStringLiteral("No frames now!"));
+        return;
+    }
+    for (int i = 1; i <= frames_.rowCount(); ++i)
+        writeFrameValues(i);
+}
+
+// ---- help --------------------------------------------------------------------------------------
+
+void frmPictoreel::ShowHelpContents()
+{
+    const QString helpFile = joinPath(folders_.helpFolder, QStringLiteral("pictoreel.chm"));
+    if (QFileInfo::exists(helpFile))
+        ShellOpen(helpFile);
+    else
+        ShellOpen(joinPath(joinPath(folders_.helpFolder, QStringLiteral("help")), QStringLiteral("index.html")));
+}
+
+void frmPictoreel::ShellOpen(const QString& target) { (void)shell_.open(target); }
+
+// ---- closing -----------------------------------------------------------------------------------
+
+void frmPictoreel::closeEvent(QCloseEvent* event)
+{
+    bool cancelled = false;
+    if (!frames_.isEmpty()) {
+        switch (dialogs_.messageBox(this, QStringLiteral("Would you like to save the project before closing?"),
+                                    QStringLiteral("Save Before Closing"), MessageIcon::Question,
+                                    MessageButtons::YesNoCancel)) {
+        case MessageAnswer::Yes: SaveProject(); break;
+        case MessageAnswer::Cancel: cancelled = true; break;
+        default: break;
+        }
+    }
+    {
+        BusyPointer busy;
+        deleteTempGifs(values_.tempFolder);
+    }
+    if (cancelled)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void frmPictoreel::exitProgram()
+{
+    if (close() && programEnd_)
+        programEnd_();
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,161 @@
+// The main window `frmPictoreel`: the frame list with the property panel above it on the left,
+// the frame and original picture viewers on the right, the four menus and the toolbar. Loading
+// it sets up the program-wide values (settings file, temp folder, preview file) and opens an
+// empty project; closing it offers to save and sweeps the temporary GIFs away.
+#pragma once
+
+#include "core/media/imaging_component.h"
+#include "core/project/frame_list.h"
+#include "core/project/program_values.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QProgressBar;
+class QStatusBar;
+class QToolBar;
+
+namespace pictoreel {
+
+class Dialogs;
+class FrameListModel;
+class FrameListView;
+class ImageView;
+class PropertyPanel;
+class Shell;
+
+// Where the program finds its files: `programFolder` keeps pictoreel.ini and the default temp
+// folder, `helpFolder` (the executable's folder) the help file.
+struct ProgramFolders {
+    QString programFolder;
+    QString helpFolder;
+};
+
+inline constexpr auto kWebsiteAddress = "https://www.example.org/pictoreel/";
+
+class frmPictoreel final : public QMainWindow {
+    Q_OBJECT
+public:
+    frmPictoreel(const ProgramFolders& folders, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
+    ~frmPictoreel() override;
+
+    // ---- program-wide values -----------------------------------------------------------------
+    const QString& SettingsFile() const { return values_.settingsFile; }
+    const QString& TempFolder() const { return values_.tempFolder; }
+    const QString& PreviewFile() const { return values_.previewFile; }
+    void setTempFolder(const QString& folder);
+    const QString& ProjectFile() const { return projectFile_; }
+    FrameList& frames() { return frames_; }
+    const FrameList& frames() const { return frames_; }
+
+    // ---- public operations -------------------------------------------------------------------
+    void OpenProjectFile(const QString& strFile);
+
+    // ---- command dispatch (1-based indexes, toolbar keys) ------------------------------------
+    void mnuFileSub_Click(int index);
+    void mnuEditSub_Click(int index);
+    void mnuToolsSub_Click(int index);
+    void mnuHelpSub_Click(int index);
+    void Toolbar1_ButtonClick(const QString& key);
+
+    // ---- commands ----------------------------------------------------------------------------
+    void NewProject();
+    void OpenProject();
+    void SaveProject();
+    void SaveProjectAs();
+    void WriteProjectFile(const QString& path);
+    void AddFrames();
+    void RemoveCheckedFrames();
+    void MoveFrameUp();
+    void MoveFrameDown();
+    void SwapFrames(int a, int b);
+    void ShowFrameProperties();
+    void ShowHelpContents();
+    void ShellOpen(const QString& target);
+    void cmdAutoW_Click();
+    void cmdAutoH_Click();
+    // E&xit: the close sequence, then the end of the program unless the user cancelled.
+    void exitProgram();
+
+    // ---- layout (twips) ----------------------------------------------------------------------
+    // Places every pane from the wanted left-pane width, which is clamped in place.
+    void SizeControls(int& x);
+    int leftPaneWidthTwips() const { return leftPaneTwips_; }
+    int frameWidthTwips() const;
+    int frameHeightTwips() const;
+    // The splitter drag; x is the mouse position within the grip, in twips.
+    void imgSplitter_MouseDown();
+    void imgSplitter_MouseMove(int x);
+    void imgSplitter_MouseUp();
+    bool isDraggingSplitter() const { return moving_; }
+
+    // What ends the program after E&xit; by default the application quits.
+    void setProgramEndHandler(std::function<void()> handler) { programEnd_ = std::move(handler); }
+
+    // ---- the window's parts, by their names ---------------------------------------------------
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QMenu* mnuTools = nullptr;
+    QMenu* mnuHelp = nullptr;
+    // Index 0 is unused so that item i sits at [i], as the menus number them.
+    std::vector<QAction*> mnuFileSub, mnuEditSub, mnuToolsSub, mnuHelpSub;
+    QToolBar* Toolbar1 = nullptr;
+    std::vector<QAction*> toolbarButtons;  // positions 1..15 at [0..14], separators included
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* statusPanel1 = nullptr;
+    QProgressBar* pbPer = nullptr;
+    QWidget* picFrame = nullptr;
+    QWidget* picLeft = nullptr;
+    QWidget* picProp = nullptr;
+    QWidget* picRight = nullptr;
+    QWidget* imgSplitter = nullptr;
+    QWidget* picSplitter = nullptr;
+    PropertyPanel* SSTab1 = nullptr;
+    QTabWidget* SSTab2 = nullptr;
+    FrameListView* ListView1 = nullptr;
+    ImageView* wpdlx1View = nullptr;
+    ImageView* wpdlx3View = nullptr;
+    ImagingComponent wpdlx1, wpdlx2, wpdlx3;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void buildPanes();
+    void connectPanel();
+    void applyAutoSizeRule();
+    void setProjectFile(const QString& path);
+    void placeProgressBar();
+    void cmdOutputFile_Click();
+    void cmdTransColor_Click();
+    void cmdApply_Click();
+    void cmdApplyAll_Click();
+    void writeFrameValues(int row);
+
+    ProgramFolders folders_;
+    Dialogs& dialogs_;
+    Shell& shell_;
+    ProgramValues values_;
+    FrameList frames_;
+    FrameListModel* model_ = nullptr;
+    QString projectFile_;
+    int leftPaneTwips_ = 4230;
+    // Where the grip and the drag bar stand, kept in twips so that no pixel rounding creeps in.
+    int splitterLeftTwips_ = 4230;
+    int barLeftTwips_ = 0;
+    bool moving_ = false;
+    bool closing_ = false;
+    std::function<void()> programEnd_;
+};
+
+// The 25 entries of the add-pictures dialog, as "description|patterns" pairs joined by "|".
+QString imageFilesFilter();
+
+}  // namespace pictoreel

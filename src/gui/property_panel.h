@@ -1,0 +1,108 @@
+// The property panel `SSTab1` above the frame list: "Global Properties" (the project's width,
+// height, looping and output file), "Frame Properties" (the values of the frame being edited,
+// which new frames take too) and "File Properties" (facts about the shown frame's picture).
+// The panel's controls are where these values live; nothing else keeps a copy.
+#pragma once
+
+#include "core/project/frame_list.h"
+#include "core/project/project_file.h"
+
+#include <QProxyStyle>
+#include <QTabWidget>
+
+#include <cstdint>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace pictoreel {
+
+// The platform's look with less room around tab captions.
+class CompactTabStyle final : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override;
+};
+
+enum class PanelTab : int { Global = 0, Frame = 1, File = 2 };
+
+class PropertyPanel final : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit PropertyPanel(QWidget* parent = nullptr);
+
+    // ---- the values --------------------------------------------------------------------------
+    ProjectProperties projectProperties() const;
+    // Puts the values into the boxes as they are (no validation); a loop value of 2 shows the
+    // check box greyed, any other value than 0, 1 or 2 leaves it as it is.
+    void setProjectProperties(const ProjectProperties& properties);
+    void resetProjectProperties() { setProjectProperties(ProjectProperties{}); }
+
+    NewFrameValues frameValues() const;
+    void setFrameValues(const NewFrameValues& values);
+    void resetFrameValues() { setFrameValues(NewFrameValues{}); }
+
+    // The colour of the `lTransColor` swatch, 0x00BBGGRR.
+    std::int32_t transColor() const { return transColor_; }
+    void setTransColor(std::int32_t colorRef);
+
+    // Empties `lWidth`, `lHeight`, `lSize`, `lName` and `lPath`.
+    void clearFileFacts();
+
+    // `txtLoop` is enabled exactly when `chkLoop` is unticked (greyed counts as ticked).
+    void applyLoopRule();
+
+    // The tab containers `Picture1` to `Picture3` are `width` twips wide; the output file box
+    // stretches to the "..." button at the right margin.
+    void setContainerWidthTwips(int width);
+
+    // ---- the controls, by their names -------------------------------------------------------
+    QWidget* Picture1 = nullptr;  // "Frame Properties"
+    QWidget* Picture2 = nullptr;  // "Global Properties"
+    QWidget* Picture3 = nullptr;  // "File Properties"
+
+    QLineEdit* txtWidth = nullptr;
+    QLineEdit* txtHeight = nullptr;
+    QPushButton* cmdAutoW = nullptr;
+    QPushButton* cmdAutoH = nullptr;
+    QLineEdit* txtLoop = nullptr;
+    QCheckBox* chkLoop = nullptr;
+    QLineEdit* txtOutputFile = nullptr;
+    QPushButton* cmdOutputFile = nullptr;
+
+    QLineEdit* txtInterval = nullptr;
+    QCheckBox* chkTrans = nullptr;
+    QLabel* lTransColor = nullptr;
+    QPushButton* cmdTransColor = nullptr;
+    QPushButton* cmdApply = nullptr;
+    QPushButton* cmdApplyAll = nullptr;
+
+    QLabel* lWidth = nullptr;
+    QLabel* lHeight = nullptr;
+    QLabel* lSize = nullptr;
+    QLabel* lName = nullptr;
+    QLabel* lPath = nullptr;
+
+Q_SIGNALS:
+    // A key was pressed in the read-only output file box: it opens the output file dialog.
+    void outputFileKeyPressed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildGlobalTab();
+    void buildFrameTab();
+    void buildFileTab();
+
+    std::int32_t transColor_ = kWhite;
+};
+
+// "1,536 Bytes (1.5 KB)": the size of the file in bytes and in kilobytes, digits grouped and
+// decimals written the user's way. Empty when the file cannot be opened.
+QString FileSizeText(const QString& path);
+// The same for a size already known.
+QString fileSizeTextFor(qint64 bytes, const QLocale& locale);
+
+}  // namespace pictoreel

@@ -1,0 +1,25 @@
+// Window lengths are worked out in twips, as the window's layout rules give them, and turned
+// into pixels only where a widget is placed: 15 twips are one device-independent pixel.
+#pragma once
+
+#include <QRect>
+
+namespace pictoreel {
+
+inline constexpr int kTwipsPerPixel = 15;
+
+// Rounded to the nearest pixel, halves away from zero.
+constexpr int twipsToPixels(int twips)
+{
+    return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
+                      : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+}
+
+constexpr int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+inline QRect twipsRect(int left, int top, int width, int height)
+{
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
+
+}  // namespace pictoreel

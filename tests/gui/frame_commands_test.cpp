@@ -1,0 +1,253 @@
+// Adding, checking, removing, clearing and moving frames through the window's commands, and
+// what the frame list and the panel show afterwards.
+#include "gui/support/window_fixture.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace pictoreel::testing {
+namespace {
+
+using Kind = DialogCall::Kind;
+
+class FrameCommandsTest : public WindowTest {
+protected:
+    QStringList names() const
+    {
+        QStringList n;
+        for (int r = 1; r <= rowCount(); ++r)
+            n.append(rowTexts(r)[4]);
+        return n;
+    }
+    QStringList numbers() const
+    {
+        QStringList n;
+        for (int r = 1; r <= rowCount(); ++r)
+            n.append(rowTexts(r)[0]);
+        return n;
+    }
+};
+
+TEST_F(FrameCommandsTest, FrameListShowsSixColumnsWithTheirCaptionsWidthsAndCheckBoxes)
+{
+    const QAbstractItemModel* model = window->ListView1->model();
+    ASSERT_EQ(model->columnCount(), 6);
+    const QStringList captions{"NO", "Interval", "Trans", "Trans Color", "File Name", "Full Path"};
+    const int widths[] = {47, 47, 47, 67, 96, 229};
+    for (int c = 0; c < 6; ++c) {
+        EXPECT_EQ(model->headerData(c, Qt::Horizontal).toString(), captions[c]);
+        EXPECT_EQ(window->ListView1->header()->sectionSize(c), widths[c]) << c;
+    }
+    addPictures({QStringLiteral("a.png")});
+    const auto align = [&](int c) {
+        return model->index(0, c).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(align(0), Qt::AlignLeft);
+    EXPECT_EQ(align(1), Qt::AlignRight);
+    EXPECT_EQ(align(2), Qt::AlignHCenter);
+    EXPECT_TRUE(model->flags(model->index(0, 0)) & Qt::ItemIsUserCheckable);
+    EXPECT_FALSE(model->flags(model->index(0, 1)) & Qt::ItemIsUserCheckable);
+    EXPECT_FALSE(rowChecked(1));
+}
+
+TEST_F(FrameCommandsTest, AddingToAnEmptyListSelectsTheFirstRowAndTakesItsPictureSize)
+{
+    const QStringList chosen{makePicture(QStringLiteral("c.png"), 64, 48), makePicture(QStringLiteral("a.png"), 20, 10),
+                             makePicture(QStringLiteral("b.png"), 20, 10)};
+    dialogs.answerFiles(chosen);
+    window->toolbarButtons[4]->trigger();  // "Add"
+
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    const DialogCall& open = dialogs.calls[0];
+    EXPECT_EQ(open.kind, Kind::OpenFiles);
+    EXPECT_EQ(open.request.title, QStringLiteral("Open Image Files ..."));
+    const QStringList filter = open.request.filter.split(u'|');
+    ASSERT_EQ(filter.size(), 50);
+    EXPECT_EQ(filter[0], QStringLiteral("GIF Files (*.gif)"));
+    EXPECT_EQ(filter[5], QStringLiteral("*.jpg;*.jpeg"));
+    EXPECT_EQ(filter[46], QStringLiteral("All Supported Image Files"));
+    EXPECT_FALSE(filter[47].contains(QStringLiteral("*.tif")));
+    EXPECT_EQ(filter[48], QStringLiteral("All Files(*.*)"));
+
+    // Rows in the order chosen, the folder and name split, values from the panel.
+    ASSERT_EQ(rowCount(), 3);
+    EXPECT_EQ(rowTexts(1), QStringList({"1", "50", "YES", "16777215", "c.png", picturesFolder()}));
+    EXPECT_EQ(names(), QStringList({"c.png", "a.png", "b.png"}));
+    EXPECT_EQ(numbers(), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(window->ListView1->selectedRow(), 1);
+
+    // The panel shows the first frame, and Auto Size took its size.
+    EXPECT_EQ(panel->txtWidth->text(), QStringLiteral("64"));
+    EXPECT_EQ(panel->txtHeight->text(), QStringLiteral("48"));
+    EXPECT_EQ(panel->lWidth->text(), QStringLiteral("64 Pixels"));
+    EXPECT_EQ(panel->lHeight->text(), QStringLiteral("48 Pixels"));
+    EXPECT_EQ(panel->lName->text(), QStringLiteral("c.png"));
+    EXPECT_EQ(panel->lPath->text(), picturesFolder());
+    EXPECT_TRUE(panel->lSize->text().endsWith(QStringLiteral(" KB)")));
+    EXPECT_EQ(window->wpdlx1.ImageWidth(), 64);  // the frame converted at the new size
+    EXPECT_EQ(window->wpdlx3.ImageWidth(), 64);
+    EXPECT_TRUE(panel->cmdAutoW->isEnabled());
+
+    // More pictures go after the last row and leave the size alone.
+    addPictures({QStringLiteral("d.png")}, 200, 100);
+    EXPECT_EQ(names(), QStringList({"c.png", "a.png", "b.png", "d.png"}));
+    EXPECT_EQ(panel->txtWidth->text(), QStringLiteral("64"));
+    EXPECT_EQ(dialogs.messages().size(), 0u);
+}
+
+TEST_F(FrameCommandsTest, AddingTakesThePanelValuesAndStopsWhenTheyCannotMakeARow)
+{
+    panel->txtInterval->setText(QStringLiteral("075"));
+    panel->chkTrans->setChecked(false);
+    panel->setTransColor(255);
+    addPictures({QStringLiteral("a.png")});
+    EXPECT_EQ(rowTexts(1).mid(1, 3), QStringList({"75", "NO", "255"}));
+
+    // A cancelled dialog adds nothing and says nothing.
+    dialogs.answerCancel();
+    window->mnuFileSub[7]->trigger();
+    EXPECT_EQ(rowCount(), 1);
+
+    panel->txtInterval->setText(QStringLiteral("99999"));
+    addPictures({QStringLiteral("b.png"), QStringLiteral("c.png")});
+    EXPECT_EQ(rowCount(), 1);
+    EXPECT_TRUE(dialogs.messages().empty());
+}
+
+TEST_F(FrameCommandsTest, NewDiscardsTheListWithoutAQuestionAndOpensTheAddDialog)
+{
+    addPictures({QStringLiteral("a.png"), QStringLiteral("b.png")});
+    panel->txtOutputFile->setText(QStringLiteral("/x/out.gif"));
+    dialogs.clear();
+    dialogs.answerCancel();
+    window->mnuFileSub[1]->trigger();
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].kind, Kind::OpenFiles);
+    EXPECT_EQ(rowCount(), 0);
+    EXPECT_TRUE(panel->txtOutputFile->text().isEmpty());
+    EXPECT_TRUE(panel->lName->text().isEmpty());
+    EXPECT_FALSE(window->wpdlx1.hasImage());
+    EXPECT_FALSE(panel->cmdAutoW->isEnabled());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
+}
+
+TEST_F(FrameCommandsTest, CheckUncheckRemoveAndClearWorkOnTheRowsAndTellAboutAnEmptyList)
+{
+    // On an empty list: the notice, with the information icon and the program title.
+    for (int index : {1, 2, 4, 5})
+        window->mnuEditSub[static_cast<std::size_t>(index)]->trigger();
+    window->Toolbar1_ButtonClick(QStringLiteral("del"));
+    ASSERT_EQ(dialogs.messages().size(), 5u);
+    for (const DialogCall& box : dialogs.messages()) {
+        EXPECT_EQ(box.text, QStringLiteral("No files in the list!"));
+        EXPECT_EQ(box.caption, QStringLiteral("Pictoreel"));
+        EXPECT_EQ(box.icon, MessageIcon::Information);
+        EXPECT_EQ(box.buttons, MessageButtons::Ok);
+    }
+    dialogs.clear();
+
+    addPictures({"1.png", "2.png", "3.png", "4.png", "5.png"});
+    window->mnuEditSub[1]->trigger();
+    for (int r = 1; r <= 5; ++r)
+        EXPECT_TRUE(rowChecked(r)) << r;
+    window->mnuEditSub[2]->trigger();
+    for (int r = 1; r <= 5; ++r)
+        EXPECT_FALSE(rowChecked(r)) << r;
+
+    // Nothing checked: nothing removed, nothing said.
+    window->mnuEditSub[4]->trigger();
+    EXPECT_EQ(rowCount(), 5);
+
+    setRowChecked(2, true);
+    setRowChecked(4, true);
+    window->mnuEditSub[4]->trigger();
+    EXPECT_EQ(names(), QStringList({"1.png", "3.png", "5.png"}));
+    EXPECT_EQ(numbers(), QStringList({"1", "2", "3"}));
+    EXPECT_TRUE(dialogs.messages().empty());
+
+    // Clear leaves the panel and viewers as they were.
+    const QString shown = panel->lName->text();
+    window->mnuEditSub[5]->trigger();
+    EXPECT_EQ(rowCount(), 0);
+    EXPECT_EQ(panel->lName->text(), shown);
+    EXPECT_TRUE(window->wpdlx3.hasImage());
+    EXPECT_TRUE(dialogs.messages().empty());
+}
+
+TEST_F(FrameCommandsTest, MovingExchangesFrameDataAndKeepsNumbersAndCheckMarksInPlace)
+{
+    window->mnuEditSub[7]->trigger();
+    window->Toolbar1_ButtonClick(QStringLiteral("down"));
+    EXPECT_EQ(dialogs.messageTexts(),
+              QStringList({"There is no frames for moving, Please add frames first",
+                           "There is no frames for moving, Please add frames first"}));
+    dialogs.clear();
+
+    addPictures({"1.png", "2.png", "3.png", "4.png", "5.png"});
+    setRowChecked(3, true);
+    window->ListView1->selectRow(3);
+    panel->txtInterval->setText(QStringLiteral("7"));
+    window->mnuEditSub[7]->trigger();
+    EXPECT_EQ(names(), QStringList({"1.png", "3.png", "2.png", "4.png", "5.png"}));
+    EXPECT_EQ(numbers(), QStringList({"1", "2", "3", "4", "5"}));
+    EXPECT_TRUE(rowChecked(3));
+    EXPECT_FALSE(rowChecked(2));
+    EXPECT_EQ(window->ListView1->selectedRow(), 2);
+    EXPECT_EQ(panel->txtInterval->text(), QStringLiteral("7"));  // the panel is not refreshed
+
+    window->Toolbar1_ButtonClick(QStringLiteral("down"));
+    EXPECT_EQ(names(), QStringList({"1.png", "2.png", "3.png", "4.png", "5.png"}));
+    EXPECT_EQ(window->ListView1->selectedRow(), 3);
+
+    window->ListView1->selectRow(1);
+    window->Toolbar1_ButtonClick(QStringLiteral("up"));
+    window->ListView1->selectRow(5);
+    window->mnuEditSub[8]->trigger();
+    EXPECT_EQ(dialogs.messageTexts(),
+              QStringList({"The frame is already at the top.", "The frame is already at the bottom."}));
+    EXPECT_EQ(names(), QStringList({"1.png", "2.png", "3.png", "4.png", "5.png"}));
+}
+
+TEST_F(FrameCommandsTest, ClickingARowShowsItsFrameAndApplyWritesThePanelValuesBack)
+{
+    addPictures({"a.png", "b.png"});
+    window->frames().setColumn(2, FrameColumn::Interval, QStringLiteral("33"));
+    window->frames().setColumn(2, FrameColumn::Trans, QStringLiteral("NO"));
+    window->frames().setColumn(2, FrameColumn::TransColor, QStringLiteral("65280"));
+
+    const QRect second = window->ListView1->visualRect(window->ListView1->model()->index(1, 1));
+    QMouseEvent press(QEvent::MouseButtonPress, second.center(), window->ListView1->viewport()->mapToGlobal(second.center()),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, second.center(),
+                        window->ListView1->viewport()->mapToGlobal(second.center()), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(window->ListView1->viewport(), &press);
+    QCoreApplication::sendEvent(window->ListView1->viewport(), &release);
+    EXPECT_EQ(window->ListView1->selectedRow(), 2);
+    EXPECT_EQ(panel->lName->text(), QStringLiteral("b.png"));
+    EXPECT_EQ(panel->txtInterval->text(), QStringLiteral("33"));
+    EXPECT_FALSE(panel->chkTrans->isChecked());
+    EXPECT_EQ(panel->transColor(), 65280);
+
+    panel->txtInterval->setText(QStringLiteral("075"));
+    panel->chkTrans->setChecked(true);
+    panel->setTransColor(255);
+    panel->cmdApply->click();
+    EXPECT_EQ(rowTexts(2).mid(1, 3), QStringList({"075", "YES", "255"}));
+    EXPECT_EQ(rowTexts(1).mid(1, 3), QStringList({"50", "YES", "16777215"}));
+    panel->cmdApplyAll->click();
+    EXPECT_EQ(rowTexts(1).mid(1, 3), QStringList({"075", "YES", "255"}));
+
+    window->mnuEditSub[5]->trigger();
+    panel->cmdApply->click();
+    panel->cmdApplyAll->click();
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({"No frames now!", "No frames now!"}));
+}
+
+}  // namespace
+}  // namespace pictoreel::testing

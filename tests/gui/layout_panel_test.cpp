@@ -1,0 +1,163 @@
+// The main window's layout and splitter, the panel's key filter and loop rule, and the texts the
+// panel and dialogs are given (file sizes, file filters).
+#include "gui/dialogs.h"
+#include "gui/image_view.h"
+#include "gui/support/window_fixture.h"
+#include "gui/twips.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QLocale>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace pictoreel::testing {
+namespace {
+
+class LayoutTest : public WindowTest {
+protected:
+    // Resizes the window so that picFrame is `widthTwips` wide.
+    void setFrameWidth(int widthTwips)
+    {
+        const int extra = window->width() - window->picFrame->width();
+        window->resize(twipsToPixels(widthTwips) + extra, window->height());
+        QCoreApplication::processEvents();
+        ASSERT_EQ(window->frameWidthTwips(), widthTwips);
+    }
+    void drag(int toTwips)
+    {
+        window->imgSplitter_MouseDown();
+        window->imgSplitter_MouseMove(toTwips - window->leftPaneWidthTwips());
+        window->imgSplitter_MouseUp();
+    }
+};
+
+TEST_F(LayoutTest, OpensWithTheDescribedClientAreaAndPanes)
+{
+    EXPECT_EQ(window->picFrame->width(), twipsToPixels(9975));
+    EXPECT_EQ(window->Toolbar1->height(), twipsToPixels(570));
+    EXPECT_EQ(window->StatusBar1->height(), twipsToPixels(375));
+    EXPECT_EQ(window->leftPaneWidthTwips(), 4230);
+    EXPECT_EQ(window->picProp->height(), twipsToPixels(2655));
+    EXPECT_EQ(window->ListView1->y(), twipsToPixels(2655 + 90));
+    EXPECT_EQ(window->ListView1->height() + window->ListView1->y(), window->picFrame->height());
+    EXPECT_EQ(window->picRight->x(), twipsToPixels(4230 + 75));
+    EXPECT_FALSE(window->isDraggingSplitter());
+    EXPECT_FALSE(window->picSplitter->isVisible());
+    // The progress bar lies over the status bar's panel.
+    EXPECT_GE(window->pbPer->x(), window->statusPanel1->x());
+    EXPECT_LE(window->pbPer->geometry().right(), window->statusPanel1->geometry().right());
+}
+
+TEST_F(LayoutTest, SplitterDragIsClampedOnlyOnReleaseAndTheRightHandRuleWins)
+{
+    setFrameWidth(9000);
+    drag(2000);
+    EXPECT_EQ(window->leftPaneWidthTwips(), 4230);
+    drag(6000);
+    EXPECT_EQ(window->leftPaneWidthTwips(), 4500);
+    drag(4300);
+    EXPECT_EQ(window->leftPaneWidthTwips(), 4300);
+    EXPECT_EQ(window->picRight->geometry(), twipsRect(4375, 0, 4625, window->frameHeightTwips()));
+    EXPECT_EQ(window->picLeft->width(), twipsToPixels(4300));
+
+    // During the drag the bar may reach either edge; nothing else moves.
+    window->imgSplitter_MouseDown();
+    EXPECT_TRUE(window->picSplitter->isVisible());
+    EXPECT_TRUE(window->isDraggingSplitter());
+    window->imgSplitter_MouseMove(-100000);
+    EXPECT_EQ(window->picSplitter->x(), 0);
+    window->imgSplitter_MouseMove(100000);
+    EXPECT_EQ(window->picSplitter->x(), window->picFrame->width());
+    EXPECT_EQ(window->leftPaneWidthTwips(), 4300);
+    window->imgSplitter_MouseUp();
+    EXPECT_FALSE(window->picSplitter->isVisible());
+    EXPECT_EQ(window->leftPaneWidthTwips(), 4500);
+
+    // A frame of 8000 twips is not a whole number of pixels; 7995 is the nearest that is.
+    setFrameWidth(7995);
+    EXPECT_EQ(window->leftPaneWidthTwips(), 3495);
+    drag(5000);
+    EXPECT_EQ(window->leftPaneWidthTwips(), 3495);
+    drag(2000);
+    EXPECT_EQ(window->leftPaneWidthTwips(), 3495);
+}
+
+TEST_F(LayoutTest, ResizingGivesExtraWidthToTheRightPaneAndExtraHeightToListAndViewers)
+{
+    const int left = window->picLeft->width();
+    const int listHeight = window->ListView1->height();
+    const int viewerHeight = window->wpdlx1View->height();
+    window->resize(window->width() + 150, window->height() + 90);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->picLeft->width(), left);
+    EXPECT_EQ(window->picProp->height(), twipsToPixels(2655));
+    EXPECT_EQ(window->ListView1->height(), listHeight + 90);
+    EXPECT_EQ(window->wpdlx1View->height(), viewerHeight + 90);
+    EXPECT_EQ(window->picRight->geometry().right(), window->picFrame->width() - 1);
+}
+
+TEST_F(WindowTest, NumericBoxesTakeOnlyDigitsAndBackspaceAndTheLoopBoxFollowsItsCheckBox)
+{
+    QLineEdit* box = panel->txtWidth;
+    box->setFocus();
+    box->setText(QStringLiteral("1"));
+    box->setCursorPosition(1);
+    const auto type = [box](Qt::Key key, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(box, &press);
+    };
+    type(Qt::Key_A, QStringLiteral("a"));
+    type(Qt::Key_Minus, QStringLiteral("-"));
+    type(Qt::Key_Period, QStringLiteral("."));
+    EXPECT_EQ(box->text(), QStringLiteral("1"));
+    type(Qt::Key_5, QStringLiteral("5"));
+    EXPECT_EQ(box->text(), QStringLiteral("15"));
+    type(Qt::Key_Backspace, QStringLiteral("\b"));
+    EXPECT_EQ(box->text(), QStringLiteral("1"));
+
+    panel->chkLoop->click();
+    EXPECT_FALSE(panel->chkLoop->isChecked());
+    EXPECT_TRUE(panel->txtLoop->isEnabled());
+    panel->txtLoop->setText(QStringLiteral("9"));
+    panel->chkLoop->click();
+    EXPECT_FALSE(panel->txtLoop->isEnabled());
+    EXPECT_EQ(panel->txtLoop->text(), QStringLiteral("9"));
+}
+
+TEST(FileSizeTextTest, GroupsDigitsAndWritesKilobytesTheLocaleWay)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(fileSizeTextFor(1536, english), QStringLiteral("1,536 Bytes (1.5 KB)"));
+    EXPECT_EQ(fileSizeTextFor(1024, english), QStringLiteral("1,024 Bytes (1. KB)"));
+    EXPECT_EQ(fileSizeTextFor(500, english), QStringLiteral("500 Bytes (.49 KB)"));
+    EXPECT_EQ(fileSizeTextFor(3000, english), QStringLiteral("3,000 Bytes (2.93 KB)"));
+    EXPECT_EQ(fileSizeTextFor(0, english), QStringLiteral(" Bytes (. KB)"));
+    EXPECT_EQ(fileSizeTextFor(1048575, english), QStringLiteral("1,048,575 Bytes (1,024. KB)"));
+    const QLocale german(QLocale::German, QLocale::Germany);
+    EXPECT_EQ(fileSizeTextFor(1536, german), QStringLiteral("1.536 Bytes (1,5 KB)"));
+    EXPECT_EQ(FileSizeText(QStringLiteral("/nonexistent/file.png")), QString());
+}
+
+TEST(FileFilterTest, TurnsDescriptionPatternPairsIntoQtFilters)
+{
+    EXPECT_EQ(qtFileFilter(QStringLiteral("GIF Files (*.gif)|*.gif|All Supported Image Files|*.bmp;*.png")),
+              QStringLiteral("GIF Files (*.gif);;All Supported Image Files (*.bmp *.png)"));
+    // A description whose group Qt would misread gets the group Qt reads after it.
+    EXPECT_EQ(qtFileFilter(QStringLiteral("JPG/JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg")),
+              QStringLiteral("JPG/JPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg)"));
+    EXPECT_EQ(qtFileFilter(QStringLiteral("All Files(*.*)|*.*")), QStringLiteral("All Files(*.*)"));
+    EXPECT_EQ(qtFileFilter(QStringLiteral("Animated GIF Files|*.gif")), QStringLiteral("Animated GIF Files (*.gif)"));
+    EXPECT_EQ(qtFileFilter(QString()), QString());
+    EXPECT_EQ(messageCaption(QString()), QStringLiteral("Pictoreel"));
+    EXPECT_EQ(messageCaption(QStringLiteral("Error")), QStringLiteral("Error"));
+}
+
+}  // namespace
+}  // namespace pictoreel::testing

@@ -1,0 +1,278 @@
+// Start-up, closing, menus, toolbar and the help commands of the main window.
+#include "core/project/settings_store.h"
+#include "gui/support/window_fixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolBar>
+
+namespace pictoreel::testing {
+namespace {
+
+using Kind = DialogCall::Kind;
+
+void touch(const QString& file)
+{
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+}
+
+TEST_F(WindowTest, StartsOnAnEmptyProjectWithItsTempFolderMade)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
+    EXPECT_EQ(rowCount(), 0);
+    EXPECT_TRUE(window->ProjectFile().isEmpty());
+    EXPECT_FALSE(panel->cmdAutoW->isEnabled());
+    EXPECT_FALSE(panel->cmdAutoH->isEnabled());
+    EXPECT_TRUE(dialogs.calls.empty());
+
+    const QString temp = programFolder() + QStringLiteral("/temp/");
+    EXPECT_EQ(window->SettingsFile(), programFolder() + QStringLiteral("/pictoreel.ini"));
+    EXPECT_EQ(window->TempFolder(), temp);
+    EXPECT_TRUE(QDir(temp).exists());
+    EXPECT_EQ(window->PreviewFile(), temp + QStringLiteral("__tmp__preview.gif"));
+
+    // A new project's values: the frame values tick transparency, unlike the panel at design.
+    EXPECT_EQ(panel->txtWidth->text(), QStringLiteral("100"));
+    EXPECT_EQ(panel->txtHeight->text(), QStringLiteral("75"));
+    EXPECT_EQ(panel->txtLoop->text(), QStringLiteral("1"));
+    EXPECT_TRUE(panel->chkLoop->isChecked());
+    EXPECT_FALSE(panel->txtLoop->isEnabled());
+    EXPECT_TRUE(panel->txtOutputFile->text().isEmpty());
+    EXPECT_EQ(panel->txtInterval->text(), QStringLiteral("50"));
+    EXPECT_TRUE(panel->chkTrans->isChecked());
+    EXPECT_EQ(panel->transColor(), 16777215);
+}
+
+TEST_F(WindowTest, TempPathSettingIsCompletedOrReportedWhenItCannotBeMade)
+{
+    const QString settings = programFolder() + QStringLiteral("/pictoreel.ini");
+    WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), path(QStringLiteral("cache")), settings);
+    startWindow();
+    EXPECT_EQ(window->TempFolder(), path(QStringLiteral("cache/")));
+    EXPECT_EQ(window->PreviewFile(), path(QStringLiteral("cache/__tmp__preview.gif")));
+    EXPECT_TRUE(dialogs.calls.empty());
+
+    // A folder below a file cannot be made: one critical box, and start-up goes on.
+    touch(path(QStringLiteral("blocker")));
+    const QString impossible = path(QStringLiteral("blocker/temp/"));
+    WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), impossible, settings);
+    startWindow();
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    const DialogCall box = dialogs.messages().front();
+    EXPECT_EQ(box.text, QStringLiteral("Create directory error: ") + impossible);
+    EXPECT_EQ(box.caption, QStringLiteral("Error"));
+    EXPECT_EQ(box.icon, MessageIcon::Critical);
+    EXPECT_EQ(box.buttons, MessageButtons::Ok);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
+    EXPECT_FALSE(panel->cmdAutoW->isEnabled());
+}
+
+TEST_F(WindowTest, ClosingAsksOnlyForAListWithRowsAndAlwaysSweepsTheTempGifs)
+{
+    const QString temp = window->TempFolder();
+    const auto makeTempFiles = [&] {
+        touch(temp + QStringLiteral("__tmp__a.jpg_t_True_c_0_w_8_h_8__.gif"));
+        touch(temp + QStringLiteral("__tmp__preview.gif"));
+        touch(temp + QStringLiteral("__tmp__extract__1.bmp"));
+    };
+
+    // Empty list: nothing asked, the GIFs go, other files stay.
+    makeTempFiles();
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(dialogs.calls.empty());
+    EXPECT_FALSE(QFile::exists(temp + QStringLiteral("__tmp__preview.gif")));
+    EXPECT_FALSE(QFile::exists(temp + QStringLiteral("__tmp__a.jpg_t_True_c_0_w_8_h_8__.gif")));
+    EXPECT_TRUE(QFile::exists(temp + QStringLiteral("__tmp__extract__1.bmp")));
+
+    // Rows, answered Cancel: the window stays with its project, but the GIFs are gone all the same.
+    window->show();
+    addPictures({QStringLiteral("a.png"), QStringLiteral("b.png")});
+    makeTempFiles();
+    dialogs.clear();
+    dialogs.messageAnswers.push_back(MessageAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    const DialogCall question = dialogs.messages().front();
+    EXPECT_EQ(question.text, QStringLiteral("Would you like to save the project before closing?"));
+    EXPECT_EQ(question.caption, QStringLiteral("Save Before Closing"));
+    EXPECT_EQ(question.icon, MessageIcon::Question);
+    EXPECT_EQ(question.buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(rowCount(), 2);
+    EXPECT_FALSE(QFile::exists(temp + QStringLiteral("__tmp__preview.gif")));
+
+    // Yes on a project without a file asks for a name; cancelling that still closes.
+    dialogs.clear();
+    dialogs.messageAnswers.push_back(MessageAnswer::Yes);
+    dialogs.answerCancel();
+    EXPECT_TRUE(window->close());
+    ASSERT_EQ(dialogs.calls.size(), 2u);
+    EXPECT_EQ(dialogs.calls[1].kind, Kind::SaveFile);
+    EXPECT_EQ(dialogs.calls[1].request.title, QStringLiteral("Save Project As (*.agp)..."));
+}
+
+TEST_F(WindowTest, ExitEndsTheProgramUnlessTheCloseIsCancelled)
+{
+    int ends = 0;
+    window->setProgramEndHandler([&ends] { ++ends; });
+    addPictures({QStringLiteral("a.png")});
+
+    dialogs.messageAnswers.push_back(MessageAnswer::Cancel);
+    window->mnuFileSub[13]->trigger();
+    EXPECT_EQ(ends, 0);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(rowCount(), 1);
+
+    // Saving first: the project is written under the chosen name before the program ends.
+    const QString project = path(QStringLiteral("exit.agp"));
+    dialogs.messageAnswers.push_back(MessageAnswer::Yes);
+    dialogs.answerFile(project);
+    window->mnuFileSub[13]->trigger();
+    EXPECT_EQ(ends, 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(readTextFile(project).contains(QStringLiteral("FRAME001=50;YES;16777215;a.png;")));
+}
+
+TEST_F(WindowTest, MenusHaveTheirCaptionsAccessKeysAndShortcuts)
+{
+    const auto captions = [](const std::vector<QAction*>& items) {
+        QStringList texts;
+        for (std::size_t i = 1; i < items.size(); ++i)
+            texts.append(items[i]->isSeparator() ? QStringLiteral("-") : items[i]->text());
+        return texts;
+    };
+    EXPECT_EQ(window->mnuFile->title(), QStringLiteral("&File"));
+    EXPECT_EQ(captions(window->mnuFileSub),
+              QStringList({"&New Project ...", "&Open Project ...", "-", "Sa&ve Project", "Sav&e Project As ...", "-",
+                           "&Add Image Files ...", "-", "&Make .gif...", "-", "Recent Project Files ...", "-",
+                           "E&xit"}));
+    EXPECT_EQ(window->mnuEdit->title(), QStringLiteral("&Edit"));
+    EXPECT_EQ(captions(window->mnuEditSub),
+              QStringList({"&Check All Frames", "&Uncheck All Frames", "-", "&Remove Checked Frames",
+                           "Clear &All Frames", "-", "Move Highlight Frame &Up", "Move Highlight Frame &Down"}));
+    EXPECT_EQ(window->mnuTools->title(), QStringLiteral("&Tools"));
+    EXPECT_EQ(captions(window->mnuToolsSub),
+              QStringList({"&Preview ...", "&Animated GIF Player ...", "Animated GIF Frames &Extractor ...",
+                           "AVI to GIF Converter ...", "GIF to AVI Converter ...", "-", "&Options ..."}));
+    EXPECT_EQ(window->mnuHelp->title(), QStringLiteral("&Help"));
+    EXPECT_EQ(captions(window->mnuHelpSub),
+              QStringList({"&Contents ...", "-", "&Visit the Website", "-", "About Pictoreel ..."}));
+
+    const auto shortcut = [](QAction* a) { return a->shortcut().toString(QKeySequence::PortableText); };
+    EXPECT_EQ(shortcut(window->mnuFileSub[1]), QStringLiteral("Ctrl+N"));
+    EXPECT_EQ(shortcut(window->mnuFileSub[2]), QStringLiteral("Ctrl+O"));
+    EXPECT_EQ(shortcut(window->mnuFileSub[4]), QStringLiteral("Ctrl+S"));
+    EXPECT_EQ(shortcut(window->mnuFileSub[5]), QString());
+    EXPECT_EQ(shortcut(window->mnuFileSub[7]), QStringLiteral("Ctrl+A"));
+    EXPECT_EQ(shortcut(window->mnuFileSub[9]), QStringLiteral("Ctrl+F5"));
+    EXPECT_EQ(shortcut(window->mnuFileSub[13]), QStringLiteral("Ctrl+Q"));
+    EXPECT_EQ(shortcut(window->mnuHelpSub[1]), QStringLiteral("F1"));
+    for (std::size_t i = 1; i < window->mnuEditSub.size(); ++i)
+        EXPECT_TRUE(window->mnuEditSub[i]->shortcut().isEmpty());
+
+    // Access keys within a menu do not collide, so one letter runs its item. (The Edit menu's
+    // "&Uncheck All Frames" and "Move Highlight Frame &Up" share U; pressing it again moves on.)
+    for (QMenu* menu : {window->mnuFile, window->mnuTools, window->mnuHelp}) {
+        QStringList keys;
+        for (QAction* a : menu->actions()) {
+            const qsizetype amp = a->text().indexOf(u'&');
+            if (amp >= 0)
+                keys.append(a->text().mid(amp + 1, 1).toLower());
+        }
+        EXPECT_EQ(keys.size(), QSet<QString>(keys.begin(), keys.end()).size()) << menu->title().toStdString();
+    }
+}
+
+TEST_F(WindowTest, ToolbarHasFifteenPositionsWithCaptionsKeysAndTooltips)
+{
+    ASSERT_EQ(window->toolbarButtons.size(), 15u);
+    const QStringList expected{"New|new|Create a new croject",
+                               "Open|open|Open a project",
+                               "Save|save|Save the project",
+                               "-",
+                               "Add|add|Add Frames",
+                               "Del|del|Delete checked frames",
+                               "Up|up|Move the highlighted frame up",
+                               "Down|down|Move the highlighted frame down",
+                               "-",
+                               "View|preview|Preview the Animated GIF",
+                               "Make|make|Make Animated GIF",
+                               "Play|play|Play the generated animated GIF",
+                               "-",
+                               "Option|options|Options Dialog",
+                               "Help|help|Open Help Document"};
+    for (int i = 0; i < 15; ++i) {
+        QAction* a = window->toolbarButtons[static_cast<std::size_t>(i)];
+        const QString seen = a->isSeparator() ? QStringLiteral("-")
+                                              : a->text() + u'|' + a->data().toString() + u'|' + a->toolTip();
+        EXPECT_EQ(seen, expected[i]) << "position " << i + 1;
+        if (!a->isSeparator()) {
+            EXPECT_FALSE(a->icon().isNull()) << "position " << i + 1;
+        }
+    }
+    EXPECT_EQ(window->Toolbar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+}
+
+TEST_F(WindowTest, AutoSizeRuleFollowsFileEditAndToolbarCommandsButNotToolsOrHelp)
+{
+    addPictures({QStringLiteral("a.png")});
+    EXPECT_TRUE(panel->cmdAutoW->isEnabled());
+
+    panel->cmdAutoW->setEnabled(false);
+    panel->cmdAutoH->setEnabled(false);
+    window->mnuToolsSub[7]->trigger();
+    window->mnuHelpSub[3]->trigger();
+    EXPECT_FALSE(panel->cmdAutoW->isEnabled());
+
+    // The toolbar's "options" runs nothing here yet, and the rule applies all the same; so does
+    // a key that matches no command.
+    window->Toolbar1_ButtonClick(QStringLiteral("options"));
+    EXPECT_TRUE(panel->cmdAutoW->isEnabled());
+    EXPECT_TRUE(panel->cmdAutoH->isEnabled());
+    panel->cmdAutoH->setEnabled(false);
+    window->Toolbar1_ButtonClick(QStringLiteral("Help-not-a-key"));
+    EXPECT_TRUE(panel->cmdAutoH->isEnabled());
+
+    window->mnuEditSub[5]->trigger();  // clear all
+    EXPECT_FALSE(panel->cmdAutoW->isEnabled());
+    EXPECT_FALSE(panel->cmdAutoH->isEnabled());
+}
+
+TEST_F(WindowTest, HelpOpensTheHelpFileOrTheManualAndTheWebsiteThroughTheShell)
+{
+    window->mnuHelpSub[1]->trigger();
+    ASSERT_EQ(shell.opened.size(), 1);
+    EXPECT_EQ(shell.opened[0], programFolder() + QStringLiteral("/help/index.html"));
+
+    touch(programFolder() + QStringLiteral("/pictoreel.chm"));
+    window->Toolbar1_ButtonClick(QStringLiteral("help"));
+    ASSERT_EQ(shell.opened.size(), 2);
+    EXPECT_EQ(shell.opened[1], programFolder() + QStringLiteral("/pictoreel.chm"));
+
+    window->mnuHelpSub[3]->trigger();
+    ASSERT_EQ(shell.opened.size(), 3);
+    EXPECT_TRUE(shell.opened[2].startsWith(QStringLiteral("https://")));
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST_F(WindowTest, ControlsCarryAccessibleNames)
+{
+    for (QWidget* w : panel->findChildren<QWidget*>()) {
+        const bool named = qobject_cast<QLineEdit*>(w) || qobject_cast<QCheckBox*>(w)
+                           || (qobject_cast<QPushButton*>(w) && static_cast<QPushButton*>(w)->text() == "...");
+        if (named) {
+            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(panel->txtWidth->accessibleName(), QStringLiteral("Width"));
+    EXPECT_EQ(panel->chkLoop->accessibleName(), QStringLiteral("Loop Infinitely"));
+}
+
+}  // namespace
+}  // namespace pictoreel::testing

@@ -1,0 +1,53 @@
+// A main window started in a program folder of its own, with scripted dialogs and a recording
+// shell, plus helpers to make pictures and read what the frame list shows.
+#pragma once
+
+#include "gui/frame_list_model.h"
+#include "gui/main_window.h"
+#include "gui/property_panel.h"
+#include "gui/support/scripted_dialogs.h"
+
+#include <QColor>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace pictoreel::testing {
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the window (again); a test may write pictoreel.ini before.
+    void startWindow();
+
+    QString programFolder() const { return root_.path() + QStringLiteral("/program"); }
+    QString picturesFolder() const { return root_.path() + QStringLiteral("/pictures/"); }
+    QString path(const QString& name) const { return root_.path() + u'/' + name; }
+
+    // A PNG of one colour in the pictures folder; its full path.
+    QString makePicture(const QString& name, int width, int height, QColor colour = Qt::red) const;
+    // Adds pictures of the given names (made first, 40 x 30 unless told) through File / Add.
+    void addPictures(const QStringList& names, int width = 40, int height = 30);
+
+    // What row `row` (1-based) shows, column by column.
+    QStringList rowTexts(int row) const;
+    bool rowChecked(int row) const;
+    int rowCount() const;
+    void setRowChecked(int row, bool checked);
+
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    std::unique_ptr<frmPictoreel> window;
+    PropertyPanel* panel = nullptr;
+
+private:
+    QTemporaryDir root_;
+};
+
+QString readTextFile(const QString& path);
+
+}  // namespace pictoreel::testing
