@@ -18,8 +18,12 @@ struct QuantizeOptions {
 };
 
 // A picture whose visible colours fit in the palette is stored exactly: every pixel gets the
-// entry of its own colour, with no dithering. Otherwise libimagequant chooses the palette at
-// its highest quality and maps the pixels, dithered when asked. Partial alpha is ignored
+// entry of its own colour, with no dithering. A picture of a few thousand colours at most that
+// can be reduced almost without loss (flat graphics with smoothed edges) keeps its most
+// frequent colours exactly and maps every other colour to its nearest entry, undithered; the
+// result depends only on the colours and their counts, so areas two pictures share come out
+// the same in both. Otherwise libimagequant chooses the palette and maps the pixels, dithered
+// when asked. Partial alpha is ignored
 // (callers composite first); only alpha 0 is special, and only with reserveTransparent.
 Result<IndexedImage> quantizeImage(const RgbaImage& image, const QuantizeOptions& options = {});
 

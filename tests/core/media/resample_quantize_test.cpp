@@ -4,6 +4,8 @@
 #include "core/media/quantizer.h"
 #include "core/media/resampler.h"
 
+#include <cmath>
+#include <map>
 #include <set>
 
 using namespace pictoreel;
@@ -190,6 +192,148 @@ TEST(Quantizer, ReducesManyColoursAndKeepsTheTransparentSlotApart)
     expectWellFormed(opaque.value(), 128, 128);
     EXPECT_EQ(opaque.value().transparentIndex, -1);
     EXPECT_GT(opaque.value().palette.size(), 200u);
+}
+
+// Flat graphics: a background and discs of flat colours whose edges are smoothed, which
+// gives a few hundred in-between shades. `dotX` moves one small disc.
+RgbaImage flatGraphics(int dotX)
+{
+    struct Disc {
+        double cx, cy, radius;
+        Rgb colour;
+    };
+    const Rgb background{240, 236, 220};
+    // Centres off the pixel grid, so the edges are not symmetric and their shades many.
+    const Disc discs[] = {{40.37, 40.71, 30.2, Rgb{200, 30, 40}}, {110.13, 45.59, 28.7, Rgb{20, 90, 200}},
+                          {70.83, 95.29, 32.4, Rgb{30, 160, 60}}, {150.61, 100.17, 25.3, Rgb{250, 200, 0}},
+                          {dotX + 0.31, 20.43, 6.2, Rgb{90, 0, 120}}};
+    RgbaImage img(180, 130);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            double r = background.r, g = background.g, b = background.b;
+            for (const Disc& d : discs) {
+                const double distance = std::hypot(x + 0.5 - d.cx, y + 0.5 - d.cy);
+                double a = distance < d.radius - 1 ? 1.0 : 0.0;
+                if (std::abs(distance - d.radius) <= 1) {  // on the edge: 32 x 32 samples
+                    int inside = 0;
+                    for (int sy = 0; sy < 32; ++sy)
+                        for (int sx = 0; sx < 32; ++sx) {
+                            const double px = x + (sx + 0.5) / 32 - d.cx, py = y + (sy + 0.5) / 32 - d.cy;
+                            inside += px * px + py * py <= d.radius * d.radius;
+                        }
+                    a = inside / 1024.0;
+                }
+                r = r * (1 - a) + d.colour.r * a;
+                g = g * (1 - a) + d.colour.g * a;
+                b = b * (1 - a) + d.colour.b * a;
+            }
+            setPixel(img, x, y, Rgb{std::uint8_t(std::lround(r)), std::uint8_t(std::lround(g)), std::uint8_t(std::lround(b))});
+        }
+    return img;
+}
+
+RgbaImage decodeIndexed(const IndexedImage& q)
+{
+    RgbaImage out(q.width, q.height);
+    for (int y = 0; y < q.height; ++y)
+        for (int x = 0; x < q.width; ++x)
+            setPixel(out, x, y, q.palette[q.indices[std::size_t(y) * q.width + x]]);
+    return out;
+}
+
+std::size_t distinctColours(const RgbaImage& img)
+{
+    std::set<std::uint32_t> colours;
+    for (std::size_t i = 0; i < img.pixels.size(); i += 4)
+        colours.insert(img.pixels[i] | (img.pixels[i + 1] << 8) | (img.pixels[i + 2] << 16));
+    return colours.size();
+}
+
+TEST(Quantizer, FlatGraphicsAreReducedWithoutNoiseAndStayStableWhereTheyDoNotChange)
+{
+    const RgbaImage first = flatGraphics(20);
+    const RgbaImage second = flatGraphics(150);
+    ASSERT_GT(distinctColours(first), 300u);  // more than a palette holds
+    ASSERT_GT(distinctColours(second), 300u);
+
+    Result<IndexedImage> a = quantizeImage(first);
+    Result<IndexedImage> b = quantizeImage(second);
+    ASSERT_TRUE(a.ok());
+    ASSERT_TRUE(b.ok());
+    expectWellFormed(a.value(), first.width, first.height);
+    expectWellFormed(b.value(), second.width, second.height);
+    const RgbaImage da = decodeIndexed(a.value()), db = decodeIndexed(b.value());
+    EXPECT_GT(psnr(da, first), 50.0);
+    EXPECT_GT(psnr(db, second), 50.0);
+
+    // No error diffusion: one colour always becomes one palette colour, and the flat colours
+    // (background, disc interiors) are kept exactly.
+    std::map<std::uint32_t, std::set<std::uint8_t>> entriesOfColour;
+    for (std::size_t i = 0; i < a.value().indices.size(); ++i) {
+        const std::uint8_t* p = &first.pixels[i * 4];
+        entriesOfColour[p[0] | (p[1] << 8) | (p[2] << 16)].insert(a.value().indices[i]);
+    }
+    for (const auto& [colour, entries] : entriesOfColour)
+        ASSERT_EQ(entries.size(), 1u) << "colour " << colour;
+    for (auto [x, y] : {std::pair{2, 2}, {40, 40}, {110, 45}, {70, 95}, {150, 100}})
+        EXPECT_EQ(colourAt(da, x, y), colourAt(first, x, y)) << x << "," << y;
+
+    // Where the two pictures are the same, so are the reduced pictures: only the moving dot
+    // may differ.
+    int differing = 0;
+    for (int y = 0; y < first.height; ++y)
+        for (int x = 0; x < first.width; ++x)
+            if (colourAt(first, x, y) == colourAt(second, x, y) && !(colourAt(da, x, y) == colourAt(db, x, y)))
+                ++differing;
+    EXPECT_LE(differing, first.width * first.height / 1000);
+
+    // The result depends on the colours and how often they occur, not on where the pixels are:
+    // the mirror image gets the same colour for every pixel.
+    RgbaImage mirrored(first.width, first.height);
+    for (int y = 0; y < first.height; ++y)
+        for (int x = 0; x < first.width; ++x)
+            setPixel(mirrored, first.width - 1 - x, y, colourAt(first, x, y));
+    Result<IndexedImage> m = quantizeImage(mirrored);
+    ASSERT_TRUE(m.ok());
+    const RgbaImage dm = decodeIndexed(m.value());
+    for (int y = 0; y < first.height; ++y)
+        for (int x = 0; x < first.width; ++x)
+            ASSERT_EQ(colourAt(dm, first.width - 1 - x, y), colourAt(da, x, y)) << x << "," << y;
+
+    // The same picture twice gives the same bytes.
+    Result<IndexedImage> again = quantizeImage(first);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(again.value().indices, a.value().indices);
+    EXPECT_EQ(again.value().palette, a.value().palette);
+}
+
+TEST(Quantizer, FlatGraphicsKeepTheTransparentColourExact)
+{
+    // The background is the transparent colour: it and only it becomes the reserved entry,
+    // and the other colours share the remaining 255.
+    RgbaImage img = flatGraphics(90);
+    ASSERT_GT(distinctColours(img), 300u);
+    const Rgb key = colourAt(img, 0, 0);
+    for (std::size_t i = 0; i < img.pixels.size(); i += 4)
+        if (Rgb{img.pixels[i], img.pixels[i + 1], img.pixels[i + 2]} == key)
+            img.pixels[i + 3] = 0;
+    QuantizeOptions options;
+    options.reserveTransparent = true;
+    options.transparentColour = key;
+    Result<IndexedImage> out = quantizeImage(img, options);
+    ASSERT_TRUE(out.ok());
+    const IndexedImage& q = out.value();
+    expectWellFormed(q, img.width, img.height);
+    ASSERT_EQ(q.transparentIndex, int(q.palette.size()) - 1);
+    EXPECT_EQ(q.palette.back(), key);
+    RgbaImage decoded(img.width, img.height);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            const int index = q.indices[std::size_t(y) * img.width + x];
+            ASSERT_EQ(index == q.transparentIndex, img.pixel(x, y)[3] == 0) << x << "," << y;
+            setPixel(decoded, x, y, q.palette[std::size_t(index)]);
+        }
+    EXPECT_GT(psnr(decoded, flatGraphics(90)), 50.0);
 }
 
 TEST(Quantizer, RefusesAnEmptyPicture)
