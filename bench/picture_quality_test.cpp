@@ -237,7 +237,7 @@ TEST(GifQualityProgram, MeasuresAGifAgainstItsSourcesAndAFileAgainstItself)
 
     const QString gif = dir.filePath(QStringLiteral("made.gif"));
     GifStreamWriter writer;
-    ASSERT_TRUE(writer.open(gif, GifScreen{48, 36, 0}).ok());
+    ASSERT_TRUE(writer.open(gif, GifScreen{48, 36, 0, {}}).ok());
     for (const RgbaImage* frame : {&first, static_cast<const RgbaImage*>(&secondGrey)}) {
         GifFrameDescription d;
         d.image = toIndexed(*frame);

@@ -2,10 +2,16 @@
 
 #include "core/media/gif_reader.h"
 #include "core/media/gif_writer.h"
+#include "core/media/giflib_adapter.h"
+
+#include <QFile>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
-#include <unordered_map>
+#include <cstring>
+#include <limits>
+#include <memory>
 #include <utility>
 
 namespace pictoreel {
@@ -37,6 +43,9 @@ struct Picture {
     int width = 0;
     int height = 0;
     std::vector<Pixel> pixels;
+    // When the picture's file stores exactly these pixels as one image covering the whole screen:
+    // that image as stored, so it can be copied without compressing it again.
+    std::shared_ptr<const GifStoredImage> stored;
 
     Picture() = default;
     Picture(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, kTransparent) {}
@@ -92,75 +101,243 @@ Rect boundingBox(const Picture& a, const Picture& b, Test test)
     return box.empty() ? Rect{} : box;
 }
 
+// Bounding box of the pixels that differ between two pictures of one size, and how many differ.
+Rect changedBox(const Picture& a, const Picture& b, std::size_t& changedCount)
+{
+    Rect box{a.width, a.height, 0, 0};
+    changedCount = 0;
+    const std::size_t rowBytes = static_cast<std::size_t>(a.width) * sizeof(Pixel);
+    for (int y = 0; y < a.height; ++y) {
+        const Pixel* ra = a.row(y);
+        const Pixel* rb = b.row(y);
+        if (std::memcmp(ra, rb, rowBytes) == 0)
+            continue;
+        int first = 0;
+        while (ra[first] == rb[first])
+            ++first;
+        int last = a.width - 1;
+        while (ra[last] == rb[last])
+            --last;
+        std::size_t n = 0;
+        for (int x = first; x <= last; ++x)
+            n += ra[x] != rb[x] ? 1 : 0;
+        changedCount += n;
+        box.left = std::min(box.left, first);
+        box.right = std::max(box.right, last + 1);
+        box.top = std::min(box.top, y);
+        box.bottom = y + 1;
+    }
+    return box.empty() ? Rect{} : box;
+}
+
 Error frameError(const Error& cause, int position, const QString& path)
 {
     return makeError(cause.code, QStringLiteral("Frame %1 (%2) cannot be used: %3").arg(position).arg(path, cause.message));
 }
 
-// The first image of a one-image GIF, as a viewer shows it on that file's screen.
-Result<RgbaImage> readFramePicture(const QString& path, int position)
+// Screen pixel of every index of a stored image: transparent, its colour, or opaque black
+// beyond the palette (as the GIF reader shows it).
+std::array<Pixel, 256> pixelsOfIndices(const std::vector<Rgb>& palette, int transparentIndex)
 {
-    auto decoder = GifDecoder::openFile(path);
-    if (!decoder)
-        return frameError(decoder.error(), position, path);
-    std::optional<GifFrame> frame = decoder.value().nextFrame();
-    if (!frame)
-        return frameError(makeError(ErrorCode::EmptyImage, QStringLiteral("the file holds no image")), position, path);
-    if (!frame->complete)
-        return frameError(makeError(ErrorCode::CorruptData, QStringLiteral("the image data is cut short or damaged")),
-                          position, path);
-    return std::move(frame->image);
+    std::array<Pixel, 256> lut{};
+    for (std::size_t i = 0; i < lut.size(); ++i) {
+        const Rgb c = i < palette.size() ? palette[i] : Rgb{};
+        lut[i] = 0xFF000000u | (Pixel{c.b} << 16) | (Pixel{c.g} << 8) | Pixel{c.r};
+    }
+    if (transparentIndex >= 0 && transparentIndex < 256)
+        lut[std::size_t(transparentIndex)] = kTransparent;
+    return lut;
 }
 
-// `image` at the top left corner of a width x height screen: clipped, or padded with transparency.
-Picture placeOnScreen(const RgbaImage& image, int width, int height)
+// `picture` made width x height, reusing its buffer; every pixel transparent when `clear`.
+void resetPicture(Picture& picture, int width, int height, bool clear)
 {
-    Picture picture(width, height);
-    const int w = std::min(width, image.width);
-    const int h = std::min(height, image.height);
+    const std::size_t count = static_cast<std::size_t>(width) * height;
+    picture.width = width;
+    picture.height = height;
+    picture.stored.reset();
+    if (picture.pixels.size() != count || clear)
+        picture.pixels.assign(count, kTransparent);
+}
+
+// The common case of a frame file: one image at the top left corner covering the file's screen
+// exactly, not interlaced. Such a file shows just that image, so it is decoded straight into
+// the picture. False when the file is not of that kind or cannot be decoded this way (the
+// general decoder then deals with it).
+bool decodeWholeImage(const QByteArray& bytes, const GifStoredImage& stored, int& width, int& height, Picture& picture)
+{
+    const GifDecodeLimits limits;
+    const int screenWidth = static_cast<std::uint8_t>(bytes[6]) | (static_cast<std::uint8_t>(bytes[7]) << 8);
+    const int screenHeight = static_cast<std::uint8_t>(bytes[8]) | (static_cast<std::uint8_t>(bytes[9]) << 8);
+    if (stored.left != 0 || stored.top != 0 || stored.interlaced || stored.width != screenWidth ||
+        stored.height != screenHeight || stored.width < 1 || stored.height < 1 || stored.width > limits.maxScreenSide ||
+        stored.height > limits.maxScreenSide || std::int64_t{stored.width} * stored.height > limits.maxScreenPixels)
+        return false;
+
+    giflib::MemorySource source(bytes);
+    auto reader = giflib::GifBlockReader::open(source);
+    if (!reader)
+        return false;
+    for (;;) {
+        Result<giflib::GifRecord> record = reader.value()->readRecordType();
+        if (!record || record.value() == giflib::GifRecord::Trailer)
+            return false;
+        if (record.value() == giflib::GifRecord::Image)
+            break;
+        if (!reader.value()->readExtension())
+            return false;
+    }
+    if (!reader.value()->readImageHeader())
+        return false;
+
+    if (width == 0) {
+        width = stored.width;
+        height = stored.height;
+    }
+    const bool covers = stored.width >= width && stored.height >= height;
+    resetPicture(picture, width, height, !covers);
+    const std::array<Pixel, 256> lut = pixelsOfIndices(stored.palette, stored.transparentIndex);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(stored.width));
+    const int w = std::min(width, stored.width);
+    const int h = std::min(height, stored.height);
     for (int y = 0; y < h; ++y) {
+        if (!reader.value()->readPixelRow(row.data(), stored.width))
+            return false;
         Pixel* out = picture.row(y);
         for (int x = 0; x < w; ++x)
-            out[x] = packPixel(image.pixel(x, y));
+            out[x] = lut[row[std::size_t(x)]];
+    }
+    // Rows below the screen are not shown, but a damaged file must still be refused.
+    for (int y = h; y < stored.height; ++y)
+        if (!reader.value()->readPixelRow(row.data(), stored.width))
+            return false;
+    return true;
+}
+
+// A frame file's first image as a viewer shows it on that file's screen, placed at the top left
+// corner of a width x height screen: clipped, or padded with transparency. A width of 0 takes the
+// file's screen size. `reuse` lends its buffer. The picture keeps the image as stored when that
+// image alone makes every pixel of the screen.
+Result<Picture> readFramePicture(const QString& path, int position, int width, int height, Picture reuse)
+{
+    // The file is read once; the decoders and the block walk share its bytes.
+    QFile file(path);
+    if (!file.exists())
+        return frameError(makeError(ErrorCode::FileNotFound, QStringLiteral("File not found: %1").arg(path)), position, path);
+    if (!file.open(QIODevice::ReadOnly))
+        return frameError(makeError(ErrorCode::FileReadFailed, QStringLiteral("Cannot open %1: %2").arg(path, file.errorString())),
+                          position, path);
+    const QByteArray bytes = file.readAll();
+    file.close();
+    std::optional<GifStoredImage> stored = findFirstStoredImage(bytes);
+
+    Picture picture = std::move(reuse);
+    bool decoded = stored && decodeWholeImage(bytes, *stored, width, height, picture);
+    if (!decoded) {
+        auto decoder = GifDecoder::openMemory(bytes);
+        if (!decoder)
+            return frameError(decoder.error(), position, path);
+        std::optional<GifFrame> frame = decoder.value().nextFrame();
+        if (!frame)
+            return frameError(makeError(ErrorCode::EmptyImage, QStringLiteral("the file holds no image")), position, path);
+        if (!frame->complete)
+            return frameError(makeError(ErrorCode::CorruptData, QStringLiteral("the image data is cut short or damaged")),
+                              position, path);
+        const RgbaImage& image = frame->image;
+        if (width == 0) {
+            width = image.width;
+            height = image.height;
+        }
+        resetPicture(picture, width, height, true);
+        const int w = std::min(width, image.width);
+        const int h = std::min(height, image.height);
+        for (int y = 0; y < h; ++y) {
+            Pixel* out = picture.row(y);
+            const std::uint8_t* in = image.pixel(0, y);
+            for (int x = 0; x < w; ++x, in += 4)
+                out[x] = packPixel(in);
+        }
+        // The general decoder drew the stored image whole only when it is where the fast path
+        // would have taken it; anything else is not copied.
+        const GifFrame& f = *frame;
+        if (stored && !(f.index == 0 && f.left == stored->left && f.top == stored->top && f.width == stored->width &&
+                        f.height == stored->height && !f.interlaced && f.transparentIndex == stored->transparentIndex &&
+                        image.width >= width && image.height >= height))
+            stored.reset();
+    }
+
+    if (stored) {
+        const GifStoredImage& s = *stored;
+        const int codeSize = s.pixels.minCodeSize;
+        const bool usable = s.left == 0 && s.top == 0 && s.width == width && s.height == height && !s.interlaced &&
+                            codeSize >= 2 && codeSize <= 8 && !s.palette.empty() && s.palette.size() <= 256 &&
+                            s.transparentIndex < std::max(static_cast<int>(s.palette.size()), 1 << codeSize);
+        if (usable)
+            picture.stored = std::make_shared<const GifStoredImage>(std::move(*stored));
     }
     return picture;
 }
 
 // Number of bits the GIF LZW coder produces for `data`; ranks candidate encodings of one frame.
-std::size_t lzwCodedBits(const std::vector<std::uint8_t>& data, int minCodeSize)
+// Counting stops once it passes `limit`: such a candidate has lost already.
+std::size_t lzwCodedBits(const std::vector<std::uint8_t>& data, int minCodeSize,
+                         std::size_t limit = std::numeric_limits<std::size_t>::max())
 {
     if (data.empty())
         return 0;
     constexpr int kTableBits = 13;
     constexpr std::uint32_t kTableMask = (1u << kTableBits) - 1;
-    constexpr std::int32_t kFree = -1;
-    std::vector<std::int32_t> keys(std::size_t{1} << kTableBits, kFree);
-    std::vector<std::uint16_t> codes(std::size_t{1} << kTableBits, 0);
+    // A slot is in use when its stamp is the current generation, so starting the table again is
+    // one increment instead of clearing it.
+    struct Table {
+        std::array<std::uint32_t, std::size_t{1} << kTableBits> keys{};
+        std::array<std::uint32_t, std::size_t{1} << kTableBits> stamps{};
+        std::array<std::uint16_t, std::size_t{1} << kTableBits> codes{};
+        std::uint32_t generation = 0;
+    };
+    thread_local Table table;
+    auto restart = [&] {
+        if (++table.generation == 0) {
+            table.stamps.fill(0);
+            table.generation = 1;
+        }
+    };
+    restart();
 
     const int clearCode = 1 << minCodeSize;
     int width = minCodeSize + 1;
     int nextCode = clearCode + 2;
     std::size_t bits = static_cast<std::size_t>(width);  // the leading clear code
-    std::int32_t prefix = data[0];
-    for (std::size_t i = 1; i < data.size(); ++i) {
-        const std::int32_t key = (prefix << 8) | data[i];
-        std::uint32_t slot = (static_cast<std::uint32_t>(key) * 2654435761u) >> (32 - kTableBits);
-        while (keys[slot] != kFree && keys[slot] != key)
+    std::uint32_t prefix = data[0];
+    const std::size_t size = data.size();
+    for (std::size_t i = 1; i < size; ++i) {
+        const std::uint32_t key = (prefix << 8) | data[i];
+        std::uint32_t slot = (key * 2654435761u) >> (32 - kTableBits);
+        bool found = false;
+        while (table.stamps[slot] == table.generation) {
+            if (table.keys[slot] == key) {
+                found = true;
+                break;
+            }
             slot = (slot + 1) & kTableMask;
-        if (keys[slot] == key) {
-            prefix = codes[slot];
+        }
+        if (found) {
+            prefix = table.codes[slot];
             continue;
         }
         bits += static_cast<std::size_t>(width);
+        if (bits > limit)
+            return bits;
         if (nextCode < 4096) {
-            keys[slot] = key;
-            codes[slot] = static_cast<std::uint16_t>(nextCode);
+            table.stamps[slot] = table.generation;
+            table.keys[slot] = key;
+            table.codes[slot] = static_cast<std::uint16_t>(nextCode);
             if (nextCode == (1 << width) && width < 12)
                 ++width;
             ++nextCode;
         } else {
             bits += static_cast<std::size_t>(width);  // clear code, table starts again
-            std::fill(keys.begin(), keys.end(), kFree);
+            restart();
             width = minCodeSize + 1;
             nextCode = clearCode + 2;
         }
@@ -185,6 +362,39 @@ int minCodeSizeFor(int paletteSize)
     return bits;
 }
 
+// Colour -> palette index for up to 256 opaque colours: open addressing in a table four times
+// that size, so a look-up is a multiply and (almost always) one probe.
+class ColourIndex {
+public:
+    static constexpr int kNone = -1;
+
+    int find(Pixel colour) const
+    {
+        for (std::uint32_t slot = hash(colour);; slot = (slot + 1) & kMask) {
+            if (keys_[slot] == colour)
+                return values_[slot];
+            if (keys_[slot] == kTransparent)
+                return kNone;
+        }
+    }
+    // Adds `colour` (opaque, not yet present) with `index`.
+    void insert(Pixel colour, std::uint8_t index)
+    {
+        std::uint32_t slot = hash(colour);
+        while (keys_[slot] != kTransparent)
+            slot = (slot + 1) & kMask;
+        keys_[slot] = colour;
+        values_[slot] = index;
+    }
+
+private:
+    static constexpr int kBits = 10;
+    static constexpr std::uint32_t kMask = (1u << kBits) - 1;
+    static std::uint32_t hash(Pixel colour) { return (colour * 2654435761u) >> (32 - kBits); }
+    std::array<Pixel, 1u << kBits> keys_{};  // kTransparent marks a free slot
+    std::array<std::uint8_t, 1u << kBits> values_{};
+};
+
 // Colours of one stored rectangle and their palette indices.
 class PaletteBuilder {
 public:
@@ -193,22 +403,23 @@ public:
     {
         if (colour == last_)
             return true;
-        if (index_.find(colour) == index_.end()) {
+        if (index_.find(colour) == ColourIndex::kNone) {
             if (colours_.size() >= limit)
                 return false;
-            index_.emplace(colour, static_cast<std::uint8_t>(colours_.size()));
+            index_.insert(colour, static_cast<std::uint8_t>(colours_.size()));
             colours_.push_back(colour);
         }
         last_ = colour;
         return true;
     }
     std::size_t size() const { return colours_.size(); }
-    bool contains(Pixel colour) const { return index_.find(colour) != index_.end(); }
+    // The colour's index, or ColourIndex::kNone.
+    int find(Pixel colour) const { return index_.find(colour); }
     std::uint8_t indexOf(Pixel colour)
     {
         if (colour != lastLookup_) {
             lastLookup_ = colour;
-            lastIndex_ = index_.at(colour);
+            lastIndex_ = static_cast<std::uint8_t>(index_.find(colour));
         }
         return lastIndex_;
     }
@@ -222,20 +433,32 @@ public:
     }
 
 private:
-    std::unordered_map<Pixel, std::uint8_t> index_;
+    ColourIndex index_;
     std::vector<Pixel> colours_;
     Pixel last_ = kTransparent;  // transparent is never added, so it is a safe "none"
     Pixel lastLookup_ = kTransparent;
     std::uint8_t lastIndex_ = 0;
 };
 
+// Bytes the image data of `indices` takes: the coded bits, with the sub-blocks' length bytes.
+std::size_t estimatedDataBytes(const std::vector<std::uint8_t>& indices, int minCodeSize,
+                               std::size_t limitBytes = std::numeric_limits<std::size_t>::max() / 16)
+{
+    const std::size_t bytes = (lzwCodedBits(indices, minCodeSize, limitBytes * 8) + 7) / 8;
+    return 1 + bytes + bytes / 255 + 2;
+}
+
+// One way of storing a frame's rectangle, and what it is expected to cost in the file.
 struct Candidate {
     IndexedImage image;
+    bool useGlobalPalette = false;
+    std::shared_ptr<const GifStoredImage> copied;  // set: the stored image is copied as it is
     std::size_t estimatedBytes = 0;
 };
 
+// `limitBytes`: the best candidate so far; counting stops once this one is larger.
 Candidate makeCandidate(std::vector<std::uint8_t> indices, std::vector<Rgb> palette, int transparentIndex,
-                        const Rect& rect)
+                        const Rect& rect, std::size_t limitBytes = std::numeric_limits<std::size_t>::max() / 16)
 {
     Candidate c;
     c.image.width = rect.width();
@@ -243,7 +466,9 @@ Candidate makeCandidate(std::vector<std::uint8_t> indices, std::vector<Rgb> pale
     c.image.palette = std::move(palette);
     c.image.transparentIndex = transparentIndex;
     const int paletteSize = static_cast<int>(c.image.palette.size());
-    c.estimatedBytes = lzwCodedBits(indices, minCodeSizeFor(paletteSize)) / 8 + 3 * std::size_t(tableSizeFor(paletteSize));
+    const std::size_t tableBytes = 3 * std::size_t(tableSizeFor(paletteSize));
+    c.estimatedBytes = estimatedDataBytes(indices, minCodeSizeFor(paletteSize),
+                                          limitBytes > tableBytes ? limitBytes - tableBytes : 0) + tableBytes;
     c.image.indices = std::move(indices);
     return c;
 }
@@ -255,7 +480,9 @@ Candidate makeCandidate(std::vector<std::uint8_t> indices, std::vector<Rgb> pale
 // or left transparent; three ways of choosing are tried and the one that codes smallest is kept:
 // all left transparent, kept in colour where that continues a run of the same index, and all
 // drawn in colour.
-std::optional<IndexedImage> encodeRect(const Picture& shown, const Picture& target, const Rect& rect)
+// Candidates estimated above `limitBytes` (a cost another encoding already has) are dropped.
+std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target, const Rect& rect,
+                                    std::size_t limitBytes = std::numeric_limits<std::size_t>::max() / 16)
 {
     const std::size_t area = static_cast<std::size_t>(rect.width()) * rect.height();
 
@@ -289,6 +516,7 @@ std::optional<IndexedImage> encodeRect(const Picture& shown, const Picture& targ
         if (!best || c.estimatedBytes < best->estimatedBytes)
             best = std::move(c);
     };
+    auto limit = [&] { return best ? best->estimatedBytes : limitBytes; };
 
     if (changedFits) {
         const int transparentIndex = anyUnchanged ? static_cast<int>(changedColours.size()) : -1;
@@ -313,8 +541,7 @@ std::optional<IndexedImage> encodeRect(const Picture& shown, const Picture& targ
                     leftTransparent[i] = transparent;
                     if (anyUnchanged) {
                         runKept[i] = transparent;
-                        if (t[x] != kTransparent && changedColours.contains(t[x]) &&
-                            changedColours.indexOf(t[x]) == previous)
+                        if (t[x] != kTransparent && previous != transparent && changedColours.find(t[x]) == previous)
                             runKept[i] = previous;
                     }
                 }
@@ -323,8 +550,8 @@ std::optional<IndexedImage> encodeRect(const Picture& shown, const Picture& targ
             }
         }
         if (anyUnchanged)
-            consider(makeCandidate(std::move(runKept), palette, transparentIndex, rect));
-        consider(makeCandidate(std::move(leftTransparent), std::move(palette), transparentIndex, rect));
+            consider(makeCandidate(std::move(runKept), palette, transparentIndex, rect, limit()));
+        consider(makeCandidate(std::move(leftTransparent), std::move(palette), transparentIndex, rect, limit()));
     }
 
     if (allFit && (anyUnchanged || !changedFits)) {
@@ -340,25 +567,84 @@ std::optional<IndexedImage> encodeRect(const Picture& shown, const Picture& targ
                 indices[i] = t[x] == kTransparent ? static_cast<std::uint8_t>(transparentIndex)
                                                   : allColours.indexOf(t[x]);
         }
-        consider(makeCandidate(std::move(indices), std::move(palette), transparentIndex, rect));
+        consider(makeCandidate(std::move(indices), std::move(palette), transparentIndex, rect, limit()));
+    }
+    return best;
+}
+
+// The global colour table: the first picture's stored table, which later frames use instead of a
+// table of their own wherever their colours are all in it.
+class GlobalPalette {
+public:
+    explicit GlobalPalette(std::vector<Rgb> palette) : palette_(std::move(palette))
+    {
+        tableSize_ = tableSizeFor(static_cast<int>(palette_.size()));
+        // The table as written: padded with black. The first of equal colours is the one used.
+        for (int i = 0; i < tableSize_; ++i) {
+            const Rgb c = i < static_cast<int>(palette_.size()) ? palette_[std::size_t(i)] : Rgb{};
+            const Pixel p = 0xFF000000u | (Pixel{c.b} << 16) | (Pixel{c.g} << 8) | Pixel{c.r};
+            if (index_.find(p) == ColourIndex::kNone)
+                index_.insert(p, static_cast<std::uint8_t>(i));
+        }
+    }
+    const std::vector<Rgb>& palette() const { return palette_; }
+
+    // `local` with its indices into the global table, when every colour it uses is there.
+    std::optional<Candidate> remap(const Candidate& local) const
+    {
+        const IndexedImage& image = local.image;
+        std::array<std::uint8_t, 256> toGlobal{};
+        std::array<bool, 256> taken{};
+        for (std::size_t i = 0; i < image.palette.size(); ++i) {
+            if (static_cast<int>(i) == image.transparentIndex)
+                continue;
+            const Rgb c = image.palette[i];
+            const int g = index_.find(0xFF000000u | (Pixel{c.b} << 16) | (Pixel{c.g} << 8) | Pixel{c.r});
+            if (g == ColourIndex::kNone)
+                return std::nullopt;
+            toGlobal[i] = static_cast<std::uint8_t>(g);
+            taken[std::size_t(g)] = true;
+        }
+        Candidate c;
+        c.useGlobalPalette = true;
+        c.image.width = image.width;
+        c.image.height = image.height;
+        c.image.transparentIndex = -1;
+        if (image.transparentIndex >= 0) {
+            // At most 255 colours besides the transparent one, so some entry is free for it.
+            int free = 0;
+            while (free < tableSize_ && taken[std::size_t(free)])
+                ++free;
+            if (free == tableSize_)
+                return std::nullopt;
+            toGlobal[std::size_t(image.transparentIndex)] = static_cast<std::uint8_t>(free);
+            c.image.transparentIndex = free;
+        }
+        c.image.indices.resize(image.indices.size());
+        std::transform(image.indices.begin(), image.indices.end(), c.image.indices.begin(),
+                       [&](std::uint8_t i) { return toGlobal[i]; });
+        c.estimatedBytes = estimatedDataBytes(c.image.indices, minCodeSizeFor(tableSize_), local.estimatedBytes);
+        return c;
     }
 
-    if (!best)
-        return std::nullopt;
-    return std::move(best->image);
-}
+private:
+    std::vector<Rgb> palette_;
+    int tableSize_ = 2;
+    ColourIndex index_;
+};
 
 // Works out the stored image for one frame and keeps track of what a viewer shows.
 class FramePlanner {
 public:
-    FramePlanner(int width, int height) : shown_(width, height) {}
+    FramePlanner(int width, int height, const GlobalPalette* global) : shown_(width, height), global_(global) {}
 
     // The image block that makes the screen show `target`. `next` is the picture of the following
     // frame (nullptr for the last one): where it is transparent and `target` is not, this frame is
     // disposed "restore to background" over a rectangle covering those pixels.
     Result<GifFrameDescription> plan(const Picture& target, const Picture* next, bool firstFrame, int position)
     {
-        const Rect changed = boundingBox(target, shown_, [](Pixel t, Pixel s) { return t != s; });
+        std::size_t changedCount = 0;
+        const Rect changed = changedBox(target, shown_, changedCount);
         Rect needsClearing;
         if (next && next != &target)
             needsClearing = boundingBox(target, *next, [](Pixel t, Pixel n) { return t != kTransparent && n == kTransparent; });
@@ -369,22 +655,55 @@ public:
         if (rect.empty())
             rect = Rect{0, 0, 1, 1};
 
-        std::optional<IndexedImage> image;
+        const Rect whole{0, 0, target.width, target.height};
+        const std::size_t area = static_cast<std::size_t>(target.width) * target.height;
         // The first frame covers the whole screen, for viewers that paint the uncovered part of
         // the first frame in a background colour; when that takes too many colours it shrinks to
         // the pixels that need it.
-        if (firstFrame) {
-            const Rect whole{0, 0, target.width, target.height};
-            image = encodeRect(shown_, target, whole);
-            if (image)
-                rect = whole;
+        const bool wholeScreen = firstFrame || (rect.width() == whole.width() && rect.height() == whole.height());
+
+        std::optional<Candidate> best;
+        auto consider = [&](std::optional<Candidate> c) {
+            if (c && (!best || c->estimatedBytes < best->estimatedBytes))
+                best = std::move(c);
+        };
+        // A picture stored whole can be copied as its file holds it: it draws every pixel of the
+        // picture and leaves the transparent ones to the screen, which is transparent there.
+        if (wholeScreen && target.stored)
+            consider(copiedCandidate(target.stored));
+        // Working out other encodings only pays when enough pixels stay as they are.
+        const bool tryOthers = !best || (area - changedCount) * 32 > area;
+        if (tryOthers) {
+            const std::size_t limit = best ? best->estimatedBytes : std::numeric_limits<std::size_t>::max() / 16;
+            if (wholeScreen) {
+                std::optional<Candidate> c = encodeRect(shown_, target, whole, limit);
+                if (c) {
+                    rect = whole;
+                    consider(std::move(c));
+                } else if (!best) {
+                    consider(encodeRect(shown_, target, rect));
+                }
+            } else {
+                consider(encodeRect(shown_, target, rect, limit));
+            }
+            if (global_ && best && !best->copied && !best->useGlobalPalette)
+                consider(global_->remap(*best));
         }
-        if (!image)
-            image = encodeRect(shown_, target, rect);
-        if (!image)
+        if (!best)
             return makeError(ErrorCode::LimitExceeded,
                              QStringLiteral("Frame %1 needs more than 256 colours in one image").arg(position));
-        frame.image = std::move(*image);
+        if (best->copied) {
+            rect = whole;
+            frame.image.width = best->copied->width;
+            frame.image.height = best->copied->height;
+            frame.image.transparentIndex = best->copied->transparentIndex;
+            if (!best->useGlobalPalette)
+                frame.image.palette = best->copied->palette;
+            frame.compressed = best->copied->pixels;
+        } else {
+            frame.image = std::move(best->image);
+        }
+        frame.useGlobalPalette = best->useGlobalPalette;
         frame.left = rect.left;
         frame.top = rect.top;
 
@@ -401,7 +720,21 @@ public:
     }
 
 private:
+    Candidate copiedCandidate(const std::shared_ptr<const GifStoredImage>& stored) const
+    {
+        Candidate c;
+        c.copied = stored;
+        c.useGlobalPalette = global_ && stored->palette == global_->palette() &&
+                             tableSizeFor(static_cast<int>(stored->palette.size())) ==
+                                 std::max(static_cast<int>(stored->palette.size()), 1 << stored->pixels.minCodeSize);
+        const int tableSize = std::max(tableSizeFor(static_cast<int>(stored->palette.size())), 1 << stored->pixels.minCodeSize);
+        c.estimatedBytes = 1 + static_cast<std::size_t>(stored->pixels.subBlocks.size()) +
+                           (c.useGlobalPalette ? 0 : 3 * static_cast<std::size_t>(tableSize));
+        return c;
+    }
+
     Picture shown_;
+    const GlobalPalette* global_;
 };
 
 }  // namespace
@@ -432,30 +765,42 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
     if (firstWithPicture == frames_.end())
         return makeError(ErrorCode::EmptyImage, QStringLiteral("None of the %1 frames has a picture").arg(count));
     const int firstIndex = static_cast<int>(firstWithPicture - frames_.begin());
-    Result<RgbaImage> firstPicture = readFramePicture(firstWithPicture->fileName, firstIndex + 1);
-    if (!firstPicture)
-        return firstPicture.error();
-    const int width = firstPicture.value().width;
-    const int height = firstPicture.value().height;
+    Result<Picture> firstRead = readFramePicture(firstWithPicture->fileName, firstIndex + 1, 0, 0, Picture{});
+    if (!firstRead)
+        return firstRead.error();
+    std::optional<Picture> firstPicture = std::move(firstRead).value();
+    const int width = firstPicture->width;
+    const int height = firstPicture->height;
 
     GifScreen screen;
     screen.width = width;
     screen.height = height;
     screen.loopCount = settings_.loopCount;
+    // The first picture's table becomes the global one when that picture is copied as stored (so
+    // it costs nothing: the first frame then carries no table of its own). Frames with the same
+    // colours use it instead of a table of their own.
+    std::unique_ptr<GlobalPalette> global;
+    if (firstIndex == 0 && firstPicture->stored) {
+        const GifStoredImage& stored = *firstPicture->stored;
+        if (tableSizeFor(static_cast<int>(stored.palette.size())) ==
+            std::max(static_cast<int>(stored.palette.size()), 1 << stored.pixels.minCodeSize)) {
+            global = std::make_unique<GlobalPalette>(stored.palette);
+            screen.globalPalette = stored.palette;
+        }
+    }
     GifStreamWriter writer;
     if (Status s = writer.open(outputPath, screen); !s)
         return s;
 
+    // Buffers of pictures no longer needed, lent to the next picture read.
+    Picture spare;
     auto pictureOf = [&](int k) -> Result<Picture> {
         if (k == firstIndex) {
-            Picture p = placeOnScreen(firstPicture.value(), width, height);
-            firstPicture = RgbaImage{};  // used once; no need to hold it any longer
+            Picture p = std::move(*firstPicture);
+            firstPicture.reset();  // used once; no need to hold it any longer
             return p;
         }
-        Result<RgbaImage> image = readFramePicture(frames_[std::size_t(k)].fileName, k + 1);
-        if (!image)
-            return image.error();
-        return placeOnScreen(image.value(), width, height);
+        return readFramePicture(frames_[std::size_t(k)].fileName, k + 1, width, height, std::move(spare));
     };
 
     // Frames before the first picture show an empty screen.
@@ -467,7 +812,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         current = std::move(p).value();
     }
 
-    FramePlanner planner(width, height);
+    FramePlanner planner(width, height, global.get());
     int reported = -1;
     for (int k = 0; k < count; ++k) {
         // One frame of lookahead: a frame without picture repeats the current one.
@@ -492,8 +837,10 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         if (Status s = writer.addFrame(frame.value()); !s)
             return s;
 
-        if (nextPicture == &next)
-            current = std::move(next);
+        if (nextPicture == &next) {
+            std::swap(current, next);
+            spare = std::move(next);
+        }
 
         const int percent = static_cast<int>((static_cast<std::int64_t>(k) + 1) * 99 / count);
         if (progress && percent > reported) {

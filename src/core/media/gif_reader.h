@@ -113,6 +113,26 @@ struct DecodedGif {
     std::vector<GifFrame> frames;
 };
 
+// The first image of a GIF as it is stored, found by walking the blocks without decompressing:
+// where it is, its colour table (the local one, else the global one, with every entry the file
+// holds), the transparent index of the graphic control block before it, and its compressed
+// pixels. nullopt when the data holds no complete image block (cut short, not a GIF, no table).
+struct GifStoredImage {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool interlaced = false;
+    bool localPalette = false;
+    std::vector<Rgb> palette;
+    int transparentIndex = -1;
+    GifCompressedPixels pixels;
+};
+std::optional<GifStoredImage> findFirstStoredImage(const QByteArray& bytes);
+// Every image block up to `maxImages`, each with the graphic control block just before it; stops
+// at the trailer or where the data breaks off (the images before that point are returned).
+std::vector<GifStoredImage> findStoredImages(const QByteArray& bytes, int maxImages = 1 << 20);
+
 Result<DecodedGif> decodeGifFile(const QString& path, const GifDecodeLimits& limits = {});
 Result<DecodedGif> decodeGifMemory(QByteArray bytes, const GifDecodeLimits& limits = {});
 

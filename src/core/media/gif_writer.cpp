@@ -35,7 +35,22 @@ Status checkScreen(const GifScreen& screen)
         return invalid(QStringLiteral("GIF size %1 x %2 is outside 1..65535").arg(screen.width).arg(screen.height));
     if (screen.loopCount && (*screen.loopCount < 0 || *screen.loopCount > 65535))
         return invalid(QStringLiteral("GIF loop count %1 is outside 0..65535").arg(*screen.loopCount));
+    if (screen.globalPalette.size() > 256)
+        return invalid(QStringLiteral("GIF global palette has %1 colours, not 1..256").arg(screen.globalPalette.size()));
     return {};
+}
+
+// Sub-blocks are length-prefixed chunks of 1..255 bytes ending with a zero-length block.
+bool wellFormedSubBlocks(const QByteArray& bytes)
+{
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const auto length = static_cast<std::uint8_t>(bytes[i]);
+        if (length == 0)
+            return i + 1 == bytes.size();
+        i += 1 + length;
+    }
+    return false;
 }
 
 Status checkFrame(const GifFrameDescription& frame, const GifScreen& screen)
@@ -52,24 +67,38 @@ Status checkFrame(const GifFrameDescription& frame, const GifScreen& screen)
                            .arg(frame.top)
                            .arg(screen.width)
                            .arg(screen.height));
-    if (image.indices.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
-        return invalid(QStringLiteral("GIF frame holds %1 pixels instead of %2 x %3")
-                           .arg(image.indices.size())
-                           .arg(image.width)
-                           .arg(image.height));
-    const auto paletteSize = static_cast<int>(image.palette.size());
+    if (frame.useGlobalPalette && screen.globalPalette.empty())
+        return invalid(QStringLiteral("GIF frame uses a global colour table the GIF does not have"));
+    const int paletteSize = static_cast<int>(frame.useGlobalPalette ? screen.globalPalette.size() : image.palette.size());
     if (paletteSize < 1 || paletteSize > 256)
         return invalid(QStringLiteral("GIF palette has %1 colours, not 1..256").arg(paletteSize));
-    if (image.transparentIndex < -1 || image.transparentIndex >= paletteSize)
+    // Indices name colours of the palette; with the global table they may also name its padding
+    // (black) entries, which gives a frame a spare index to be transparent.
+    const int indexLimit = frame.useGlobalPalette ? giflib::colorTableSize(paletteSize) : paletteSize;
+    if (frame.compressed) {
+        const int codeSize = frame.compressed->minCodeSize;
+        if (codeSize < 2 || codeSize > 8)
+            return invalid(QStringLiteral("GIF LZW code size %1 is outside 2..8").arg(codeSize));
+        if (!wellFormedSubBlocks(frame.compressed->subBlocks))
+            return invalid(QStringLiteral("Compressed GIF pixel data is not a chain of sub-blocks"));
+    }
+    if (image.transparentIndex < -1 || image.transparentIndex >= indexLimit)
         return invalid(QStringLiteral("GIF transparent index %1 is outside the palette of %2 colours")
                            .arg(image.transparentIndex)
                            .arg(paletteSize));
-    if (paletteSize < 256) {
-        const auto highest = std::max_element(image.indices.begin(), image.indices.end());
-        if (*highest >= paletteSize)
-            return invalid(QStringLiteral("GIF pixel index %1 is outside the palette of %2 colours")
-                               .arg(*highest)
-                               .arg(paletteSize));
+    if (!frame.compressed) {
+        if (image.indices.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
+            return invalid(QStringLiteral("GIF frame holds %1 pixels instead of %2 x %3")
+                               .arg(image.indices.size())
+                               .arg(image.width)
+                               .arg(image.height));
+        if (indexLimit < 256) {
+            const auto highest = std::max_element(image.indices.begin(), image.indices.end());
+            if (*highest >= indexLimit)
+                return invalid(QStringLiteral("GIF pixel index %1 is outside the palette of %2 colours")
+                                   .arg(*highest)
+                                   .arg(paletteSize));
+        }
     }
     if (frame.delayCentiseconds < 0 || frame.delayCentiseconds > 65535)
         return invalid(QStringLiteral("GIF frame delay %1 is outside 0..65535").arg(frame.delayCentiseconds));
@@ -122,7 +151,7 @@ Status GifStreamWriter::open(const QString& path, const GifScreen& screen)
     if (!writer)
         return writer.error();
     impl->writer = std::move(writer).value();
-    if (Status s = impl->writer->putScreen(screen.width, screen.height); !s)
+    if (Status s = impl->writer->putScreen(screen.width, screen.height, screen.globalPalette); !s)
         return s;
     if (screen.loopCount)
         if (Status s = impl->writer->putLoopBlock(*screen.loopCount); !s)
@@ -146,8 +175,14 @@ Status GifStreamWriter::addFrame(const GifFrameDescription& frame)
                                                     frame.image.transparentIndex);
         !s)
         return impl_->fail(s.error());
-    if (Status s = impl_->writer->putImage(frame.left, frame.top, frame.image); !s)
-        return impl_->fail(s.error());
+    const IndexedImage& image = frame.image;
+    Status written = frame.compressed
+                         ? impl_->writer->putCompressedImage(frame.left, frame.top, image.width, image.height,
+                                                             frame.useGlobalPalette ? std::vector<Rgb>{} : image.palette,
+                                                             frame.compressed->minCodeSize, frame.compressed->subBlocks)
+                         : impl_->writer->putImage(frame.left, frame.top, image, frame.useGlobalPalette);
+    if (!written)
+        return impl_->fail(written.error());
     ++impl_->frameCount;
     return {};
 }

@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/media/image.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -19,14 +20,27 @@ enum class GifDisposal : int {
     RestorePrevious = 3,
 };
 
+// Pixels LZW-compressed as a GIF image stores them, to be written as they are.
+struct GifCompressedPixels {
+    int minCodeSize = 0;    // 2..8
+    QByteArray subBlocks;  // the data sub-blocks, up to and including the zero-length terminator
+};
+
 // One image block of a GIF: a picture placed at (left, top) on the logical screen with its own
-// (local) palette.
+// (local) palette, or with the screen's global colour table.
 struct GifFrameDescription {
     IndexedImage image;
     int left = 0;
     int top = 0;
     int delayCentiseconds = 0;
     GifDisposal disposal = GifDisposal::Unspecified;
+    // The indices (and image.transparentIndex) refer to the screen's global colour table, which
+    // the screen must have; image.palette is then not written and may be empty.
+    bool useGlobalPalette = false;
+    // When set, these are written as the image's pixels instead of compressing image.indices
+    // (which may then be empty); image.width and image.height still give the image's size.
+    // A local table (image.palette) is padded to at least 2^minCodeSize entries.
+    std::optional<GifCompressedPixels> compressed;
 };
 
 struct GifScreen {
@@ -34,6 +48,8 @@ struct GifScreen {
     int height = 0;
     // Loop block: nullopt writes none; 0 loops for ever; n loops n times.
     std::optional<int> loopCount;
+    // Global colour table (1..256 colours, padded with black to a power of two); empty for none.
+    std::vector<Rgb> globalPalette;
 };
 
 // Writes a GIF89a frame by frame, so an animation of any length needs only the frame in hand.

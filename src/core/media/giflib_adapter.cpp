@@ -230,11 +230,36 @@ Status GifBlockWriter::check(int giflibResult, const char* what)
     return errorFromGiflib(error, QString::fromLatin1(what));
 }
 
-Status GifBlockWriter::putScreen(int width, int height)
+namespace {
+
+ColorMapHandle makeColorMap(const std::vector<Rgb>& palette, int minTableSize = 2)
+{
+    const int tableSize = std::max(colorTableSize(static_cast<int>(palette.size())), minTableSize);
+    std::vector<GifColorType> colors(static_cast<std::size_t>(tableSize), GifColorType{0, 0, 0});
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        colors[i] = GifColorType{palette[i].r, palette[i].g, palette[i].b};
+    return ColorMapHandle(GifMakeMapObject(tableSize, colors.data()));
+}
+
+void putLittleEndian16(std::vector<std::uint8_t>& out, int value)
+{
+    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+}
+
+}  // namespace
+
+Status GifBlockWriter::putScreen(int width, int height, const std::vector<Rgb>& globalPalette)
 {
     if (!gif_)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("The GIF is already closed"));
-    return check(EGifPutScreenDesc(gif_.get(), width, height, 8, 0, nullptr), "Cannot write the GIF screen");
+    ColorMapHandle map;
+    if (!globalPalette.empty()) {
+        map = makeColorMap(globalPalette);
+        if (!map)
+            return errorFromGiflib(E_GIF_ERR_NOT_ENOUGH_MEM, QStringLiteral("Cannot make a GIF colour table"));
+    }
+    return check(EGifPutScreenDesc(gif_.get(), width, height, 8, 0, map.get()), "Cannot write the GIF screen");
 }
 
 Status GifBlockWriter::putLoopBlock(int loopCount)
@@ -269,17 +294,16 @@ Status GifBlockWriter::putGraphicControl(int disposal, int delayCentiseconds, in
                  "Cannot write a GIF graphic control block");
 }
 
-Status GifBlockWriter::putImage(int left, int top, const IndexedImage& image)
+Status GifBlockWriter::putImage(int left, int top, const IndexedImage& image, bool useGlobalPalette)
 {
     if (!gif_)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("The GIF is already closed"));
-    const int tableSize = colorTableSize(static_cast<int>(image.palette.size()));
-    std::vector<GifColorType> colors(static_cast<std::size_t>(tableSize), GifColorType{0, 0, 0});
-    for (std::size_t i = 0; i < image.palette.size(); ++i)
-        colors[i] = GifColorType{image.palette[i].r, image.palette[i].g, image.palette[i].b};
-    ColorMapHandle map(GifMakeMapObject(tableSize, colors.data()));
-    if (!map)
-        return errorFromGiflib(E_GIF_ERR_NOT_ENOUGH_MEM, QStringLiteral("Cannot make a GIF colour table"));
+    ColorMapHandle map;
+    if (!useGlobalPalette) {
+        map = makeColorMap(image.palette);
+        if (!map)
+            return errorFromGiflib(E_GIF_ERR_NOT_ENOUGH_MEM, QStringLiteral("Cannot make a GIF colour table"));
+    }
 
     const char* what = "Cannot write a GIF image";
     if (Status s = check(EGifPutImageDesc(gif_.get(), left, top, image.width, image.height, false, map.get()), what);
@@ -293,6 +317,43 @@ Status GifBlockWriter::putImage(int left, int top, const IndexedImage& image)
         if (Status s = check(EGifPutLine(gif_.get(), row_.data(), image.width), what); !s)
             return s;
     }
+    return {};
+}
+
+Status GifBlockWriter::putCompressedImage(int left, int top, int width, int height, const std::vector<Rgb>& palette,
+                                          int minCodeSize, const QByteArray& subBlocks)
+{
+    if (!gif_)
+        return makeError(ErrorCode::InvalidArgument, QStringLiteral("The GIF is already closed"));
+    // giflib writes every block straight through to the sink (it buffers only inside an image it
+    // compresses itself), so the bytes of this image can go to the sink between its blocks.
+    std::vector<std::uint8_t> head;
+    head.reserve(10 + 3 * 256 + 1);
+    head.push_back(0x2C);
+    putLittleEndian16(head, left);
+    putLittleEndian16(head, top);
+    putLittleEndian16(head, width);
+    putLittleEndian16(head, height);
+    if (palette.empty()) {
+        head.push_back(0);
+    } else {
+        const int tableSize = std::max(colorTableSize(static_cast<int>(palette.size())), 1 << minCodeSize);
+        int bits = 1;
+        while ((1 << bits) < tableSize)
+            ++bits;
+        head.push_back(static_cast<std::uint8_t>(0x80 | (bits - 1)));
+        for (int i = 0; i < tableSize; ++i) {
+            const Rgb c = i < static_cast<int>(palette.size()) ? palette[std::size_t(i)] : Rgb{};
+            head.push_back(c.r);
+            head.push_back(c.g);
+            head.push_back(c.b);
+        }
+    }
+    head.push_back(static_cast<std::uint8_t>(minCodeSize));
+    const char* what = "Cannot write a GIF image";
+    if (!sink_.put(head.data(), static_cast<int>(head.size())) ||
+        !sink_.put(reinterpret_cast<const std::uint8_t*>(subBlocks.constData()), static_cast<int>(subBlocks.size())))
+        return errorFromGiflib(E_GIF_ERR_WRITE_FAILED, QString::fromLatin1(what));
     return {};
 }
 

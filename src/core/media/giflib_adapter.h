@@ -171,14 +171,22 @@ class GifBlockWriter {
 public:
     static Result<std::unique_ptr<GifBlockWriter>> open(ByteSink& sink);
 
-    // Header and logical screen descriptor, without a global colour table.
-    Status putScreen(int width, int height);
+    // Header and logical screen descriptor, with `globalPalette` (1..256 colours, padded to its
+    // table size) as global colour table, or without one when it is empty.
+    Status putScreen(int width, int height, const std::vector<Rgb>& globalPalette = {});
     // NETSCAPE2.0 application extension; 0 loops for ever.
     Status putLoopBlock(int loopCount);
     // Graphic control extension; transparentIndex -1 for none.
     Status putGraphicControl(int disposal, int delayCentiseconds, int transparentIndex);
-    // Image descriptor, the image's palette as local colour table, LZW-compressed pixels.
-    Status putImage(int left, int top, const IndexedImage& image);
+    // Image descriptor, the image's palette as local colour table (none when `useGlobalPalette`:
+    // the indices then refer to the global table), LZW-compressed pixels.
+    Status putImage(int left, int top, const IndexedImage& image, bool useGlobalPalette = false);
+    // An image whose pixels are compressed already: the descriptor, `palette` as local colour
+    // table (none when empty), then `minCodeSize` and `subBlocks` (the data sub-blocks with their
+    // zero-length terminator) as they are. The table is padded to at least 2^minCodeSize entries
+    // so indices the codes can hold all name a colour.
+    Status putCompressedImage(int left, int top, int width, int height, const std::vector<Rgb>& palette,
+                              int minCodeSize, const QByteArray& subBlocks);
     // Writes the trailer and releases giflib's encoder; later calls fail.
     Status close();
 

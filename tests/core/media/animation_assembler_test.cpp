@@ -264,7 +264,7 @@ TEST(AnimationAssembler, FramesWithAllOf256ColoursStayExact)
     const QString padded = f.path(QStringLiteral("padded.gif"));
     {
         GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(padded, GifScreen{24, 20, std::nullopt}));
+        ASSERT_TRUE(writer.open(padded, GifScreen{24, 20, std::nullopt, {}}));
         GifFrameDescription frame;
         frame.left = 4;
         frame.top = 2;
@@ -412,7 +412,7 @@ TEST(AnimationAssembler, MostlyStaticAnimationIsMuchSmallerThanFullFrames)
     const QString full = f.path(QStringLiteral("full.gif"));
     {
         GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(full, GifScreen{w, h, 0}));
+        ASSERT_TRUE(writer.open(full, GifScreen{w, h, 0, {}}));
         for (const RgbaImage& p : pictures) {
             GifFrameDescription frame;
             frame.image = toIndexed(p);
@@ -523,4 +523,121 @@ TEST(AnimationAssembler, ProgressRisesToExactlyOneHundredAndCanCancel)
     EXPECT_EQ(cancelled.error().code, ErrorCode::Cancelled);
     EXPECT_EQ(events.size(), 3u);
     EXPECT_EQ(readAll(out), earlier);
+}
+
+namespace {
+
+// A picture of random pixels over `colours` colours of a ramp that starts at `shift`: every
+// pixel of the next such picture differs almost everywhere.
+RgbaImage noisePicture(int w, int h, int colours, int shift, std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    RgbaImage img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int c = shift + int(random() % unsigned(colours));
+            setPixel(img, x, y, Rgb{std::uint8_t(c), std::uint8_t(255 - c), std::uint8_t(c * 7)});
+        }
+    return img;
+}
+
+std::vector<GifStoredImage> storedImagesOf(const QString& path) { return findStoredImages(readAll(path)); }
+
+}  // namespace
+
+// Pictures that change everywhere are stored whole: their frame files' compressed pixels are
+// copied as they are, and the first frame's table becomes the global one.
+TEST(AnimationAssembler, PicturesChangingEverywhereAreCopiedAsTheirFilesStoreThem)
+{
+    Fixture f;
+    std::vector<std::optional<RgbaImage>> pictures;
+    for (int k = 0; k < 5; ++k)
+        pictures.push_back(noisePicture(61, 37, 40 + 40 * k, 3 * k, 100 + k));
+    assembleAndCheck(f, pictures);
+
+    const QByteArray out = readAll(f.path(QStringLiteral("out.gif")));
+    const std::vector<GifStoredImage> images = findStoredImages(out);
+    ASSERT_EQ(images.size(), pictures.size());
+    const GifStoredImage first = *findFirstStoredImage(readAll(f.path(QStringLiteral("frame0.gif"))));
+    // The global table is the first frame file's table; the first frame carries none.
+    ASSERT_TRUE(out[10] & 0x80);
+    EXPECT_FALSE(images[0].localPalette);
+    EXPECT_EQ(images[0].palette, first.palette);
+    for (std::size_t k = 0; k < images.size(); ++k) {
+        const GifStoredImage source = *findFirstStoredImage(readAll(f.path(QStringLiteral("frame%1.gif").arg(k))));
+        EXPECT_EQ(images[k].width, 61) << "frame " << k;
+        EXPECT_EQ(images[k].height, 37) << "frame " << k;
+        EXPECT_EQ(images[k].pixels.minCodeSize, source.pixels.minCodeSize) << "frame " << k;
+        EXPECT_EQ(images[k].pixels.subBlocks, source.pixels.subBlocks) << "frame " << k;
+        EXPECT_EQ(images[k].palette, source.palette) << "frame " << k;
+        EXPECT_EQ(images[k].localPalette, k != 0) << "frame " << k;
+    }
+}
+
+// Small changes in colours the first picture has use the global table; new colours bring a
+// table of their own; copied, re-encoded, transparent and missing frames mix freely.
+TEST(AnimationAssembler, GlobalTableCopiedAndEncodedFramesMixAndStayExact)
+{
+    Fixture f;
+    const RgbaImage noise = noisePicture(40, 30, 200, 0, 7);
+    RgbaImage dotted = noise;  // a few pixels changed to colours the first picture has
+    for (int i = 0; i < 6; ++i)
+        std::copy_n(noise.pixel(39 - i, 29), 4, dotted.pixel(10 + i, 12));
+    RgbaImage newColour = dotted;
+    fillRect(newColour, 20, 5, 3, 3, Rgb{1, 2, 3});
+    RgbaImage holed = noisePicture(40, 30, 150, 60, 8);
+    fillRect(holed, 5, 5, 10, 4, Rgb{}, 0);
+    RgbaImage refilled = holed;
+    fillRect(refilled, 5, 5, 10, 4, Rgb{60, 195, 164});  // a colour of this picture's ramp
+
+    const std::vector<std::optional<RgbaImage>> pictures{noise, dotted, newColour, holed, std::nullopt, refilled,
+                                                         noise, transparentPicture(40, 30), noise};
+    assembleAndCheck(f, pictures);
+
+    const std::vector<GifStoredImage> images = storedImagesOf(f.path(QStringLiteral("out.gif")));
+    ASSERT_EQ(images.size(), pictures.size());
+    // The dots: a small rectangle in global colours, without a table of its own.
+    EXPECT_LE(images[1].width * images[1].height, 6 * 1 + 40);
+    EXPECT_FALSE(images[1].localPalette);
+    // A colour the global table lacks needs a local table.
+    EXPECT_TRUE(images[2].localPalette);
+    // The first picture again, whole: copied, with the global table.
+    const GifStoredImage first = *findFirstStoredImage(readAll(f.path(QStringLiteral("frame0.gif"))));
+    EXPECT_EQ(images[6].width * images[6].height, 40 * 30);
+    EXPECT_FALSE(images[6].localPalette);
+    EXPECT_EQ(images[6].pixels.subBlocks, first.pixels.subBlocks);
+}
+
+// Frame files that are not one image covering their screen (an image placed inside a larger
+// screen, an interlaced one) are decoded in full and re-encoded, never copied.
+TEST(AnimationAssembler, FrameFilesOfOtherLayoutsAreDecodedNotCopied)
+{
+    Fixture f;
+    const RgbaImage inner = noisePicture(20, 10, 30, 0, 3);
+    const QString offsetFile = f.path(QStringLiteral("offset.gif"));
+    {
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(offsetFile, GifScreen{24, 14, std::nullopt, {}}));
+        GifFrameDescription frame;
+        frame.image = toIndexed(inner);
+        frame.left = 3;
+        frame.top = 2;
+        ASSERT_TRUE(writer.addFrame(frame));
+        ASSERT_TRUE(writer.finish());
+    }
+    RgbaImage expectedOffset(24, 14);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x)
+            std::copy_n(inner.pixel(x, y), 4, expectedOffset.pixel(x + 3, y + 2));
+
+    const RgbaImage second = noisePicture(24, 14, 50, 9, 4);
+    const std::vector<AnimationFrameSource> frames{{offsetFile, 10}, {f.writeFrame(second), 10}};
+    const QString out = f.path(QStringLiteral("out.gif"));
+    ASSERT_TRUE(AnimationAssembler(frames, AnimationSettings{0}).save(out));
+    DecodedGif gif = decodeOrFail(out);
+    ASSERT_EQ(gif.frames.size(), 2u);
+    EXPECT_EQ(comparePictures(gif.frames[0].image, expectedOffset), "");
+    EXPECT_EQ(comparePictures(gif.frames[1].image, second), "");
+    // No global table: the first frame was not copied.
+    EXPECT_FALSE(readAll(out)[10] & 0x80);
 }

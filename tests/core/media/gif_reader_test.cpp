@@ -550,3 +550,69 @@ TEST(GifReader, ReportsFilesItCannotRead)
     ASSERT_FALSE(empty);
     EXPECT_EQ(empty.error().code, ErrorCode::CorruptData);
 }
+
+// The block walk finds every image as stored (place, table, transparency, compressed pixels) and
+// copes with data cut anywhere: the images before the cut, never a crash.
+TEST(GifReader, StoredImagesAreFoundWithoutDecompressing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("blocks.gif"));
+    GifScreen screen;
+    screen.width = 12;
+    screen.height = 9;
+    screen.globalPalette = {Rgb{1, 2, 3}, Rgb{4, 5, 6}, Rgb{7, 8, 9}};
+    GifStreamWriter writer;
+    ASSERT_TRUE(writer.open(path, screen));
+    GifFrameDescription a;
+    a.image.width = 5;
+    a.image.height = 4;
+    a.image.indices.assign(20, 1);
+    a.image.transparentIndex = 3;
+    a.useGlobalPalette = true;
+    a.left = 2;
+    a.top = 3;
+    ASSERT_TRUE(writer.addFrame(a));
+    GifFrameDescription b;
+    b.image.width = 12;
+    b.image.height = 9;
+    b.image.palette.assign(17, Rgb{200, 100, 0});
+    for (int i = 0; i < 108; ++i)
+        b.image.indices.push_back(static_cast<std::uint8_t>(i % 17));
+    ASSERT_TRUE(writer.addFrame(b));
+    ASSERT_TRUE(writer.finish());
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const std::vector<GifStoredImage> images = findStoredImages(bytes);
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(images[0].left, 2);
+    EXPECT_EQ(images[0].top, 3);
+    EXPECT_EQ(images[0].width, 5);
+    EXPECT_EQ(images[0].height, 4);
+    EXPECT_FALSE(images[0].localPalette);
+    ASSERT_EQ(images[0].palette.size(), 4u);
+    EXPECT_EQ(images[0].palette[2], (Rgb{7, 8, 9}));
+    EXPECT_EQ(images[0].transparentIndex, 3);
+    EXPECT_EQ(images[0].pixels.minCodeSize, 2);
+    EXPECT_TRUE(images[1].localPalette);
+    EXPECT_EQ(images[1].palette.size(), 32u);
+    EXPECT_EQ(images[1].transparentIndex, -1);  // the first image's control block is not the second's
+    EXPECT_EQ(images[1].pixels.minCodeSize, 5);
+    EXPECT_EQ(findFirstStoredImage(bytes)->pixels.subBlocks, images[0].pixels.subBlocks);
+    // The compressed pixels end exactly where the next block starts.
+    const qsizetype end = bytes.indexOf(images[1].pixels.subBlocks) + images[1].pixels.subBlocks.size();
+    EXPECT_EQ(end, bytes.size() - 1);  // then the trailer
+
+    std::size_t previous = 0;
+    for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+        const std::vector<GifStoredImage> found = findStoredImages(bytes.left(cut));
+        EXPECT_GE(found.size(), previous) << "cut at " << cut;
+        previous = found.size();
+        for (std::size_t k = 0; k < found.size(); ++k)
+            EXPECT_EQ(found[k].pixels.subBlocks, images[k].pixels.subBlocks) << "cut at " << cut;
+    }
+    EXPECT_EQ(previous, 2u);
+    EXPECT_FALSE(findFirstStoredImage(QByteArray("GIF89a")));
+    EXPECT_FALSE(findFirstStoredImage(QByteArray("not a GIF at all, just words")));
+}

@@ -19,6 +19,13 @@ using namespace pictoreel;
 
 namespace {
 
+QByteArray readFileBytes(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
 IndexedImage makeImage(int width, int height, std::vector<Rgb> palette, std::uint32_t seed = 1)
 {
     IndexedImage image;
@@ -288,6 +295,11 @@ TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
         {"negative delay", [](auto& f) { f.delayCentiseconds = -1; }},
         {"delay over 16 bits", [](auto& f) { f.delayCentiseconds = 65536; }},
         {"unknown disposal", [](auto& f) { f.disposal = static_cast<GifDisposal>(4); }},
+        {"global table the screen lacks", [](auto& f) { f.useGlobalPalette = true; }},
+        {"LZW code size 1", [](auto& f) { f.compressed = GifCompressedPixels{1, QByteArray("\x01\x00\x00", 3)}; }},
+        {"LZW code size 9", [](auto& f) { f.compressed = GifCompressedPixels{9, QByteArray("\x01\x00\x00", 3)}; }},
+        {"sub-blocks without terminator", [](auto& f) { f.compressed = GifCompressedPixels{2, QByteArray("\x02\x00\x01", 3)}; }},
+        {"bytes after the terminator", [](auto& f) { f.compressed = GifCompressedPixels{2, QByteArray("\x01\x00\x00\x07", 4)}; }},
     };
 
     GifStreamWriter writer;
@@ -371,4 +383,100 @@ TEST(GifWriter, PathsWithSpacesAndNonAsciiLetters)
     auto decoded = decodeGifFile(path);
     ASSERT_TRUE(decoded) << decoded.error().text().toStdString();
     EXPECT_EQ(decoded.value().frames.size(), 1u);
+}
+
+// Pixels compressed already are written as they are, with a local table or the global one;
+// frames on the global table may be transparent on one of its padding entries.
+TEST(GifWriter, CopiedPixelsAndTheGlobalTableRoundTrip)
+{
+    QTemporaryDir dir;
+    const IndexedImage first = makeImage(23, 17, rampPalette(200), 5);
+    IndexedImage second = makeImage(23, 17, rampPalette(5, 90), 6);
+    second.transparentIndex = 4;
+    const QString one = dir.filePath(QStringLiteral("one.gif"));
+    const QString two = dir.filePath(QStringLiteral("two.gif"));
+    ASSERT_TRUE(writeSingleImageGif(one, first));
+    ASSERT_TRUE(writeSingleImageGif(two, second));
+    const std::optional<GifStoredImage> storedOne = findFirstStoredImage(readFileBytes(one));
+    const std::optional<GifStoredImage> storedTwo = findFirstStoredImage(readFileBytes(two));
+    ASSERT_TRUE(storedOne && storedTwo);
+    EXPECT_EQ(storedTwo->transparentIndex, 4);
+    EXPECT_EQ(storedOne->palette.size(), 256u);  // the table as stored, padding included
+
+    GifScreen screen = screenOf(30, 20, 0);
+    screen.globalPalette = first.palette;
+    const QString path = dir.filePath(QStringLiteral("mixed.gif"));
+    GifStreamWriter writer;
+    ASSERT_TRUE(writer.open(path, screen));
+    GifFrameDescription a;  // the first picture's pixels copied, on the global table
+    a.image = first;
+    a.image.indices.clear();
+    a.image.palette.clear();
+    a.useGlobalPalette = true;
+    a.compressed = storedOne->pixels;
+    a.left = 2;
+    a.top = 1;
+    ASSERT_TRUE(writer.addFrame(a));
+    GifFrameDescription b;  // the second picture copied with its own table
+    b.image = second;
+    b.image.indices.clear();
+    b.image.palette = storedTwo->palette;
+    b.compressed = storedTwo->pixels;
+    ASSERT_TRUE(writer.addFrame(b));
+    GifFrameDescription c;  // encoded on the global table, transparent on a padding entry
+    c.image = makeImage(3, 2, rampPalette(200), 7);
+    c.image.palette.clear();
+    c.image.indices[0] = 255;
+    c.image.transparentIndex = 255;
+    c.useGlobalPalette = true;
+    c.left = 5;
+    c.top = 5;
+    ASSERT_TRUE(writer.addFrame(c));
+    ASSERT_TRUE(writer.finish());
+
+    Result<DecodedGif> gif = decodeGifFile(path);
+    ASSERT_TRUE(gif);
+    ASSERT_EQ(gif.value().frames.size(), 3u);
+    auto expectPixel = [&](int frame, int x, int y, std::optional<Rgb> colour) {
+        const std::uint8_t* p = gif.value().frames[std::size_t(frame)].image.pixel(x, y);
+        if (!colour) {
+            EXPECT_EQ(p[3], 0) << frame << " at " << x << "," << y;
+            return;
+        }
+        EXPECT_EQ(p[3], 255) << frame << " at " << x << "," << y;
+        EXPECT_EQ((Rgb{p[0], p[1], p[2]}), *colour) << frame << " at " << x << "," << y;
+    };
+    for (int y = 0; y < 17; ++y)
+        for (int x = 0; x < 23; ++x) {
+            const std::uint8_t i1 = first.indices[std::size_t(y) * 23 + x];
+            expectPixel(0, x + 2, y + 1, first.palette[i1]);
+            const std::uint8_t i2 = second.indices[std::size_t(y) * 23 + x];
+            // Transparent pixels of the second frame show the first frame's pixel there.
+            if (i2 == 4) {
+                const bool inFirst = x >= 2 && y >= 1 && x - 2 < 23 && y - 1 < 17;
+                expectPixel(1, x, y, inFirst ? std::optional<Rgb>(first.palette[first.indices[std::size_t(y - 1) * 23 + x - 2]])
+                                             : std::nullopt);
+            } else {
+                expectPixel(1, x, y, second.palette[i2]);
+            }
+        }
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const std::uint8_t i = c.image.indices[std::size_t(y) * 3 + x];
+            if (i != 255)
+                expectPixel(2, x + 5, y + 5, first.palette[i]);
+        }
+    // Where the third frame is transparent the second one still shows.
+    const std::uint8_t under = second.indices[std::size_t(5) * 23 + 5];
+    expectPixel(2, 5, 5, under == 4 ? std::optional<Rgb>(first.palette[first.indices[std::size_t(4) * 23 + 3]])
+                                    : std::optional<Rgb>(second.palette[under]));
+
+    // The blocks as written: a global table of 256, no local table on the global frames.
+    const std::vector<GifStoredImage> images = findStoredImages(readFileBytes(path));
+    ASSERT_EQ(images.size(), 3u);
+    EXPECT_FALSE(images[0].localPalette);
+    EXPECT_TRUE(images[1].localPalette);
+    EXPECT_FALSE(images[2].localPalette);
+    EXPECT_EQ(images[0].pixels.subBlocks, storedOne->pixels.subBlocks);
+    EXPECT_EQ(images[1].pixels.subBlocks, storedTwo->pixels.subBlocks);
 }
