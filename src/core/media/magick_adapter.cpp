@@ -1,5 +1,7 @@
 #include "core/media/magick_adapter.h"
 
+#include "core/media/utah_rle.h"
+
 #include <Magick++.h>
 #include <magick/policy.h>
 
@@ -640,8 +642,11 @@ Result<RgbaImage> decodePicture(const QByteArray& bytes, PictureFormat format, c
         return makeError(ErrorCode::CorruptData, QStringLiteral("The picture file is empty."));
 
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-    if (format == PictureFormat::Targa) {
+    if (format == PictureFormat::Targa || format == PictureFormat::UtahRle) {
+        // Our own readers: ImageMagick misreads some Targa layouts and cannot read Utah RLE with alpha.
         try {
+            if (format == PictureFormat::UtahRle)
+                return decodeUtahRle(bytes);
             return TargaReader(Bytes{data, static_cast<std::size_t>(bytes.size())}).read();
         } catch (const std::bad_alloc&) {
             return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to decode the picture."));

@@ -71,6 +71,7 @@ TEST_F(EveryExtensionLoads, OneRealFilePerListedExtension)
         {"imagemagick/PerlMagick/t/input.psd", 70, 46},
         {"imagemagick/PerlMagick/t/input.rle", 70, 46},
         {"synthetic/utah-rle/pattern64x48_rgb.rle", 64, 48},
+        {"synthetic/utah-rle/pattern64x48_rgba_blackistransparent.rle", 64, 48},
         {"imagemagick/PerlMagick/t/input.sgi", 70, 46},
         {"imagemagick/PerlMagick/t/input.tga", 70, 46},
         {"synthetic/tga-aliases/pattern64x48.icb", 64, 48},
