@@ -6,6 +6,7 @@
 #include "core/project/project_file.h"
 #include "gui/dialogs.h"
 #include "gui/frame_list_model.h"
+#include "gui/frm_list.h"
 #include "gui/image_view.h"
 #include "gui/property_panel.h"
 #include "gui/shell.h"
@@ -322,6 +323,7 @@ void frmPictoreel::buildPanes()
     picProp->setObjectName(QStringLiteral("picProp"));
     picProp->resize(twipsToPixels(kMinLeftWidth), twipsToPixels(kPropHeight));
     SSTab1 = new PropertyPanel(picProp);
+    SSTab1->setDialogs(&dialogs_);
 
     ListView1 = new FrameListView(picLeft);
     model_ = new FrameListModel(frames_);
@@ -493,8 +495,10 @@ void frmPictoreel::mnuFileSub_Click(int index)
     case 4: SaveProject(); break;
     case 5: SaveProjectAs(); break;
     case 7: AddFrames(); break;
+    case 9: MakeGif(); break;
+    case 11: ShowHistoryList(); break;
     case 13: exitProgram(); break;
-    default: break;  // 9 (make) and 11 (recent projects) open windows of their own
+    default: break;
     }
     applyAutoSizeRule();
 }
@@ -526,9 +530,13 @@ void frmPictoreel::mnuEditSub_Click(int index)
     applyAutoSizeRule();
 }
 
-void frmPictoreel::mnuToolsSub_Click(int)
+void frmPictoreel::mnuToolsSub_Click(int index)
 {
-    // The tool windows (preview, player, extractor, converters, options) join here.
+    switch (index) {
+    case 1: PreviewGif(); break;
+    case 2: ShowPlayer(); break;
+    default: break;  // the other tool windows (extractor, converters, options) join here
+    }
 }
 
 void frmPictoreel::mnuHelpSub_Click(int index)
@@ -549,8 +557,12 @@ void frmPictoreel::Toolbar1_ButtonClick(const QString& key)
         OpenProject();
     } else if (key == u"save") {
         SaveProject();
-    } else if (key == u"preview" || key == u"make" || key == u"play") {
-        // Making, previewing and playing open windows of their own.
+    } else if (key == u"preview") {
+        PreviewGif();
+    } else if (key == u"make") {
+        MakeGif();
+    } else if (key == u"play") {
+        ShowPlayer();
     } else if (key == u"add") {
         AddFrames();
     } else if (key == u"del") {
@@ -607,6 +619,14 @@ void frmPictoreel::OpenProjectFile(const QString& strFile)
     ListView1->selectRow(1);
     ShowFrameProperties();
     ListView1->setFocus();
+}
+
+void frmPictoreel::ShowHistoryList()
+{
+    auto* list = new frmList(*this, dialogs_);
+    list->setAttribute(Qt::WA_DeleteOnClose);
+    connect(list, &QDialog::finished, this, [this] { applyAutoSizeRule(); });
+    list->open();
 }
 
 void frmPictoreel::SaveProject()
@@ -830,6 +850,10 @@ void frmPictoreel::ShellOpen(const QString& target) { (void)shell_.open(target);
 
 void frmPictoreel::closeEvent(QCloseEvent* event)
 {
+    if (isMakingGif()) {  // the frames and the temp folder are in use until the make ends
+        event->ignore();
+        return;
+    }
     bool cancelled = false;
     if (!frames_.isEmpty()) {
         switch (dialogs_.messageBox(this, QStringLiteral("Would you like to save the project before closing?"),

@@ -26,6 +26,7 @@ class FrameListView;
 class ImageView;
 class PropertyPanel;
 class Shell;
+class MakeCommands;
 
 // Where the program finds its files: `programFolder` keeps pictoreel.ini and the default temp
 // folder, `helpFolder` (the executable's folder) the help file.
@@ -53,6 +54,9 @@ public:
 
     // ---- public operations -------------------------------------------------------------------
     void OpenProjectFile(const QString& strFile);
+    // File, "Recent Project Files ...": the history window `frmList`, modal to this window and
+    // returning at once; the Auto Size rule runs again when it closes.
+    void ShowHistoryList();
 
     // ---- command dispatch (1-based indexes, toolbar keys) ------------------------------------
     void mnuFileSub_Click(int index);
@@ -77,6 +81,14 @@ public:
     void ShellOpen(const QString& target);
     void cmdAutoW_Click();
     void cmdAutoH_Click();
+
+    // ---- make, preview and the player (make_commands.cpp) ------------------------------------
+    void MakeGif();
+    void PreviewGif();
+    void ShowPlayer();
+    // A make or preview is under way: the window is disabled and will not close.
+    bool isMakingGif() const;
+    MakeCommands& makeCommands();
     // E&xit: the close sequence, then the end of the program unless the user cancelled.
     void exitProgram();
 
@@ -153,6 +165,7 @@ private:
     bool moving_ = false;
     bool closing_ = false;
     std::function<void()> programEnd_;
+    MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
 };
 
 // The 25 entries of the add-pictures dialog, as "description|patterns" pairs joined by "|".
