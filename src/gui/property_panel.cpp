@@ -1,10 +1,13 @@
 #include "gui/property_panel.h"
 
 #include "core/media/image.h"
+#include "core/project/numbers.h"
+#include "gui/dialogs.h"
 #include "gui/twips.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -139,6 +142,40 @@ bool isNumericBoxKeyAllowed(const QKeyEvent* key)
     return text.size() == 1 && text.front() >= u'0' && text.front() <= u'9';
 }
 
+// What each numeric box holds: its range (both ends included), what its message calls the
+// value and the tab it lives on.
+struct RangeRule {
+    QLineEdit* PropertyPanel::*box;
+    const char* name;
+    int low;
+    int high;
+    const char* what;
+    PanelTab tab;
+};
+
+constexpr RangeRule kRangeRules[] = {
+    {&PropertyPanel::txtInterval, "txtInterval", 1, 1000, "frame interval", PanelTab::Frame},
+    {&PropertyPanel::txtWidth, "txtWidth", 8, 1024, "width", PanelTab::Global},
+    {&PropertyPanel::txtHeight, "txtHeight", 8, 1024, "height", PanelTab::Global},
+    {&PropertyPanel::txtLoop, "txtLoop", 0, 65535, "loop", PanelTab::Global},
+};
+
+const RangeRule* rangeRuleNamed(const QString& boxName)
+{
+    for (const RangeRule& rule : kRangeRules)
+        if (boxName == QLatin1String(rule.name))
+            return &rule;
+    return nullptr;
+}
+
+// Leaving the window (another window or a message box activated) or opening a menu is not
+// leaving the box: only a move to another control of the window starts a check.
+bool focusLeavesForAnotherControl(Qt::FocusReason reason)
+{
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+           && reason != Qt::MenuBarFocusReason;
+}
+
 }  // namespace
 
 PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
@@ -172,6 +209,8 @@ PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
         applyLoopRule();
     });
     connect(chkLoop, &QCheckBox::stateChanged, this, [this] { applyLoopRule(); });
+
+    setTabOrderByRows();
 
     resetProjectProperties();
     // At design the frame values are "50", unticked and white; a new project ticks the box.
@@ -247,6 +286,66 @@ void PropertyPanel::buildFileTab()
     nameLabel(p, "lblFileName", QStringLiteral("File Name"), 4, lName);
     lPath = valueLabel(p, "lPath", 5);
     nameLabel(p, "lblFullPath", QStringLiteral("Full Path"), 5, lPath);
+}
+
+void PropertyPanel::setTabOrderByRows()
+{
+    // Row by row, left to right within a row; the tabs follow each other in their order.
+    QWidget* const order[] = {txtWidth, cmdAutoW,      txtHeight, cmdAutoH, txtLoop,    chkLoop,    txtOutputFile,
+                              cmdOutputFile, txtInterval, chkTrans, cmdTransColor, cmdApply, cmdApplyAll};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+QString PropertyPanel::rangeMessageFirstLine(const QString& boxName)
+{
+    const RangeRule* rule = rangeRuleNamed(boxName);
+    if (!rule)
+        return {};
+    return QStringLiteral("the %1 value must be between %2 and %3, ")
+        .arg(QLatin1String(rule->what))
+        .arg(rule->low)
+        .arg(rule->high);
+}
+
+QString PropertyPanel::rangeMessage(const QString& boxName)
+{
+    // The two lines are split by the platform's line break.
+    return rangeMessageFirstLine(boxName) + QStringLiteral("\nplease enter a valid value again");
+}
+
+bool PropertyPanel::checkRange(QLineEdit* box)
+{
+    const RangeRule* rule = box ? rangeRuleNamed(box->objectName()) : nullptr;
+    if (!rule || this->*(rule->box) != box)
+        return true;
+    // The value as written, before any rounding: "1000.4" lies outside 1 to 1000.
+    const auto value = parseNumber(box->text());
+    if (value && *value >= rule->low && *value <= rule->high)
+        return true;
+    checking_ = true;
+    if (dialogs_)
+        dialogs_->messageBox(window(), rangeMessage(box->objectName()), QString(), MessageIcon::Information,
+                             MessageButtons::Ok);
+    setCurrentIndex(static_cast<int>(rule->tab));
+    box->setFocus(Qt::OtherFocusReason);
+    checking_ = false;
+    return false;
+}
+
+void PropertyPanel::boxLostFocus(QLineEdit* box)
+{
+    if (checking_)
+        return;
+    // The check runs once the focus has settled on its new control: a message box shown from
+    // inside the focus change itself would fight it for the focus.
+    QMetaObject::invokeMethod(
+        this,
+        [this, box] {
+            if (!checking_)
+                checkRange(box);
+        },
+        Qt::QueuedConnection);
 }
 
 ProjectProperties PropertyPanel::projectProperties() const
@@ -334,6 +433,21 @@ void PropertyPanel::setContainerWidthTwips(int width)
 
 bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::FocusOut) {
+        for (QLineEdit* box : {txtInterval, txtWidth, txtHeight, txtLoop})
+            if (watched == box && focusLeavesForAnotherControl(static_cast<QFocusEvent*>(event)->reason()))
+                boxLostFocus(box);
+        return QTabWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The window's accelerators come before a box's own keys: Ctrl+A adds pictures rather
+        // than selecting the box's text.
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+            event->ignore();
+            return true;
+        }
+        return QTabWidget::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::KeyPress)
         return QTabWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);

@@ -19,6 +19,8 @@ class QPushButton;
 
 namespace pictoreel {
 
+class Dialogs;
+
 // The platform's look with less room around tab captions.
 class CompactTabStyle final : public QProxyStyle {
 public:
@@ -31,6 +33,10 @@ class PropertyPanel final : public QTabWidget {
     Q_OBJECT
 public:
     explicit PropertyPanel(QWidget* parent = nullptr);
+
+    // Where the range messages are shown; until it is set, a failed range check shows nothing
+    // but still returns the focus.
+    void setDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
 
     // ---- the values --------------------------------------------------------------------------
     ProjectProperties projectProperties() const;
@@ -52,6 +58,17 @@ public:
 
     // `txtLoop` is enabled exactly when `chkLoop` is unticked (greyed counts as ticked).
     void applyLoopRule();
+
+    // ---- range checks ----------------------------------------------------------------------
+    // The range check of `txtInterval`, `txtWidth`, `txtHeight` or `txtLoop`, run when the box
+    // loses the focus to another control of the window: an empty, non-numeric or out-of-range
+    // text shows the box's two-line message, makes the box's tab current and gives the focus
+    // back to the box, its text unchanged. Returns whether the text was valid.
+    bool checkRange(QLineEdit* box);
+    // The first line of a box's range message ("the width value must be between 8 and 1024, ").
+    static QString rangeMessageFirstLine(const QString& boxName);
+    // The whole message: the first line, a line break and "please enter a valid value again".
+    static QString rangeMessage(const QString& boxName);
 
     // The tab containers `Picture1` to `Picture3` are `width` twips wide; the output file box
     // stretches to the "..." button at the right margin.
@@ -95,8 +112,15 @@ private:
     void buildGlobalTab();
     void buildFrameTab();
     void buildFileTab();
+    void setTabOrderByRows();
+    // Queues the range check of `box`, which has just lost the focus.
+    void boxLostFocus(QLineEdit* box);
 
     std::int32_t transColor_ = kWhite;
+    Dialogs* dialogs_ = nullptr;
+    // Set while a failed check shows its message and moves the focus back, so that the focus
+    // leaving another box on the way starts no second check.
+    bool checking_ = false;
 };
 
 // "1,536 Bytes (1.5 KB)": the size of the file in bytes and in kilobytes, digits grouped and

@@ -1,0 +1,63 @@
+// The history window `frmList`, "History List": the recently used project files, newest first,
+// as a working copy in `List1`. In open mode (File, "Recent Project Files ...") "&Open" reopens
+// a project through the main window; in edit mode (the Options dialog) the caller hides
+// `OKButton` and `CancelButton` and the user leaves by the close box. Nothing reaches the
+// settings file until "&Save" is pressed.
+#pragma once
+
+#include <QDialog>
+
+class QListWidget;
+class QPushButton;
+
+namespace pictoreel {
+
+class Dialogs;
+class frmPictoreel;
+
+enum class HistoryListMode { Open, Edit };
+
+class frmList final : public QDialog {
+    Q_OBJECT
+public:
+    // The window reads and writes the history of the main window's settings file and opens
+    // projects through it. `parent` defaults to the main window.
+    frmList(frmPictoreel& mainWindow, Dialogs& dialogs, HistoryListMode mode = HistoryListMode::Open,
+            QWidget* parent = nullptr);
+
+    // Fills `List1` from "File1" to "File100" of section "Project", empty places left out.
+    void Form_Load();
+    // Picture1 along the top, Picture2 with List1 filling the rest of the client area.
+    void Form_Resize();
+
+    void OKButton_Click();
+    void CancelButton_Click();
+    void cmdDelete_Click();
+    void cmdClear_Click();
+    void cmdSave_Click();
+
+    // The working copy, line by line.
+    QStringList entries() const;
+
+    // ---- the controls, by their names -------------------------------------------------------
+    QWidget* Picture1 = nullptr;  // the button bar
+    QWidget* Picture2 = nullptr;  // the pane of the list
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QListWidget* List1 = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // The row of the selected line, or -1 when no line is selected.
+    int selectedRow() const;
+
+    frmPictoreel& mainWindow_;
+    Dialogs& dialogs_;
+};
+
+}  // namespace pictoreel
