@@ -305,6 +305,12 @@ Status GifBlockWriter::putImage(int left, int top, const IndexedImage& image, bo
             return errorFromGiflib(E_GIF_ERR_NOT_ENOUGH_MEM, QStringLiteral("Cannot make a GIF colour table"));
     }
 
+    // giflib forgets (without freeing) the previous image's colour table when an image has none
+    // of its own, so it is freed here first.
+    if (!map && gif_->Image.ColorMap) {
+        GifFreeMapObject(gif_->Image.ColorMap);
+        gif_->Image.ColorMap = nullptr;
+    }
     const char* what = "Cannot write a GIF image";
     if (Status s = check(EGifPutImageDesc(gif_.get(), left, top, image.width, image.height, false, map.get()), what);
         !s)
