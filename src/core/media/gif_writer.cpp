@@ -160,7 +160,8 @@ Status GifStreamWriter::open(const QString& path, const GifScreen& screen)
     return {};
 }
 
-Status GifStreamWriter::addFrame(const GifFrameDescription& frame)
+// The writer is open, has not failed and is not finished yet.
+Status GifStreamWriter::checkWritable() const
 {
     if (!impl_)
         return invalid(QStringLiteral("The GIF writer is not open"));
@@ -168,6 +169,13 @@ Status GifStreamWriter::addFrame(const GifFrameDescription& frame)
         return *impl_->failure;
     if (!impl_->writer)
         return invalid(QStringLiteral("The GIF is already finished"));
+    return {};
+}
+
+Status GifStreamWriter::addFrame(const GifFrameDescription& frame)
+{
+    if (Status s = checkWritable(); !s)
+        return s;
     // A frame with bad arguments is refused before anything is written, so the file stays good.
     if (Status s = checkFrame(frame, impl_->screen); !s)
         return s;
@@ -189,12 +197,8 @@ Status GifStreamWriter::addFrame(const GifFrameDescription& frame)
 
 Status GifStreamWriter::finish()
 {
-    if (!impl_)
-        return invalid(QStringLiteral("The GIF writer is not open"));
-    if (impl_->failure)
-        return *impl_->failure;
-    if (!impl_->writer)
-        return invalid(QStringLiteral("The GIF is already finished"));
+    if (Status s = checkWritable(); !s)
+        return s;
     if (impl_->frameCount == 0)
         return impl_->fail(makeError(ErrorCode::EmptyImage, QStringLiteral("A GIF needs at least one frame")));
     if (Status s = impl_->writer->close(); !s)

@@ -69,6 +69,7 @@ public:
 
 private:
     struct Impl;
+    Status checkWritable() const;
     std::unique_ptr<Impl> impl_;
 };
 
