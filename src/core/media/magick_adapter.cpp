@@ -614,6 +614,9 @@ Status initialiseMagick()
             Magick::ResourceLimits::map(kMapLimit);
             Magick::ResourceLimits::disk(kDiskLimit);
             Magick::ResourceLimits::listLength(kListLengthLimit);
+            // Frames are decoded on threads of our own; ImageMagick's OpenMP teams on top of
+            // them only spin waiting for work.
+            Magick::ResourceLimits::thread(1);
         } catch (const Magick::Exception& e) {
             outcome = translate(e);
             return;

@@ -13,7 +13,8 @@ struct QuantizeOptions {
     // Without it every pixel counts as opaque, whatever its alpha.
     bool reserveTransparent = false;
     Rgb transparentColour;
-    // Floyd-Steinberg-class error diffusion for pictures that need reduction.
+    // Error diffusion for pictures that need reduction, at the strength the quantiser was tuned
+    // to (currently none: see quantizer.cpp).
     bool dither = true;
 };
 
@@ -22,8 +23,8 @@ struct QuantizeOptions {
 // can be reduced almost without loss (flat graphics with smoothed edges) keeps its most
 // frequent colours exactly and maps every other colour to its nearest entry, undithered; the
 // result depends only on the colours and their counts, so areas two pictures share come out
-// the same in both. Otherwise libimagequant chooses the palette and maps the pixels, dithered
-// when asked. Partial alpha is ignored
+// the same in both. Otherwise (photos) the palette comes from Wu's cuts of the colour cube
+// refined by k-means, and every pixel takes its nearest entry (see photo_palette.h). Partial alpha is ignored
 // (callers composite first); only alpha 0 is special, and only with reserveTransparent.
 Result<IndexedImage> quantizeImage(const RgbaImage& image, const QuantizeOptions& options = {});
 

@@ -133,9 +133,10 @@ void filterRow(const std::vector<float>& in, const Axis& axis, float* out)
     }
 }
 
+// Rounds half up, like lround for the values that matter here, without a library call.
 std::uint8_t toByte(float v)
 {
-    return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+    return static_cast<std::uint8_t>(std::clamp(v, 0.0f, 255.0f) + 0.5f);
 }
 
 template <int Lanes>

@@ -1,0 +1,23 @@
+// Palettes for pictures with many colours (photos): Wu's variance-minimising cuts of the colour
+// cube, refined by a few rounds of k-means, and a fast nearest-colour mapping with optional
+// light error diffusion. Integer arithmetic throughout, so the result depends only on the pixels.
+#pragma once
+
+#include "core/media/image.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace pictoreel {
+
+// At most `maxColours` (1..256) colours for the pixels of `image`; pixels with alpha 0 are left
+// out when `skipTransparent`. Empty when no pixel counts.
+std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent);
+
+// The palette entry for every pixel: the nearest colour (squared RGB distance, the lower index
+// on ties), or with `ditherStrength` in (0, 1] that share of Floyd-Steinberg error diffusion.
+// Pixels with alpha 0 get `skipIndex` and diffuse no error when `skipTransparent`.
+std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, float ditherStrength,
+                                       bool skipTransparent, std::uint8_t skipIndex);
+
+}  // namespace pictoreel

@@ -1,0 +1,107 @@
+// The photo palette on its own: palette sizes, nearest-colour mapping, quality and repeatability.
+#include "imaging_test_util.h"
+
+#include "core/media/photo_palette.h"
+
+#include <random>
+
+using namespace pictoreel;
+using namespace pictoreel::testing;
+
+namespace {
+
+// Smooth gradients with a little grain and a few sharp-edged shapes: the kind of picture the
+// photo palette is for.
+RgbaImage photoLike(int w, int h, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> grain(-3, 3);
+    RgbaImage img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            double r = 40 + 180.0 * x / w, g = 200 - 150.0 * y / h, b = 90 + 60 * std::sin(x * 0.05 + y * 0.03);
+            if ((x - w / 3) * (x - w / 3) + (y - h / 2) * (y - h / 2) < h * h / 16) {
+                r = 230;
+                g = 120 + 40.0 * y / h;
+                b = 30;
+            }
+            auto channel = [&](double v) { return std::uint8_t(std::clamp(int(std::lround(v)) + grain(random), 0, 255)); };
+            setPixel(img, x, y, Rgb{channel(r), channel(g), channel(b)});
+        }
+    return img;
+}
+
+RgbaImage mapped(const RgbaImage& source, const std::vector<Rgb>& palette, const std::vector<std::uint8_t>& indices)
+{
+    RgbaImage out(source.width, source.height);
+    for (int y = 0; y < source.height; ++y)
+        for (int x = 0; x < source.width; ++x)
+            setPixel(out, x, y, palette[indices[std::size_t(y) * source.width + x]]);
+    return out;
+}
+
+int squaredDistance(Rgb a, const std::uint8_t* p)
+{
+    return (a.r - p[0]) * (a.r - p[0]) + (a.g - p[1]) * (a.g - p[1]) + (a.b - p[2]) * (a.b - p[2]);
+}
+
+}  // namespace
+
+TEST(PhotoPalette, KeepsToTheSizeLimitAndMapsToTheNearestEntry)
+{
+    const RgbaImage img = photoLike(160, 120, 1);
+    double previousPsnr = 0.0;
+    for (int limit : {1, 2, 16, 64, 255, 256}) {
+        const std::vector<Rgb> palette = choosePhotoPalette(img, limit, false);
+        ASSERT_FALSE(palette.empty());
+        EXPECT_LE(palette.size(), std::size_t(limit));
+        const std::vector<std::uint8_t> indices = mapToPalette(img, palette, 0.0f, false, 0);
+        ASSERT_EQ(indices.size(), std::size_t(160 * 120));
+        for (std::size_t i = 0; i < indices.size(); i += 7) {
+            ASSERT_LT(indices[i], palette.size());
+            const std::uint8_t* p = &img.pixels[i * 4];
+            const int chosen = squaredDistance(palette[indices[i]], p);
+            for (const Rgb& c : palette)
+                ASSERT_LE(chosen, squaredDistance(c, p)) << "limit " << limit << " pixel " << i;
+        }
+        // More colours never make the picture worse.
+        const double quality = psnr(mapped(img, palette, indices), img);
+        EXPECT_GE(quality, previousPsnr - 0.01) << limit;
+        previousPsnr = quality;
+    }
+    EXPECT_GT(previousPsnr, 35.0);  // the grain alone keeps it below 40
+}
+
+TEST(PhotoPalette, DitheredMappingKeepsTheQualityAndEveryResultRepeats)
+{
+    const RgbaImage img = photoLike(200, 150, 2);
+    const std::vector<Rgb> palette = choosePhotoPalette(img, 256, false);
+    EXPECT_EQ(palette, choosePhotoPalette(img, 256, false));
+    for (float strength : {0.25f, 1.0f}) {
+        const std::vector<std::uint8_t> indices = mapToPalette(img, palette, strength, false, 0);
+        EXPECT_EQ(indices, mapToPalette(img, palette, strength, false, 0));
+        EXPECT_NE(indices, mapToPalette(img, palette, 0.0f, false, 0));
+        EXPECT_GT(psnr(mapped(img, palette, indices), img), 34.0) << strength;
+    }
+}
+
+TEST(PhotoPalette, TransparentPixelsAreLeftOutWhenAsked)
+{
+    RgbaImage img = photoLike(120, 90, 3);
+    // Bright magenta that only transparent pixels carry.
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 40; ++x)
+            setPixel(img, x, y, Rgb{255, 0, 255}, 0);
+    const std::vector<Rgb> palette = choosePhotoPalette(img, 255, true);
+    ASSERT_FALSE(palette.empty());
+    for (const Rgb& c : palette)
+        EXPECT_FALSE(c.r > 200 && c.g < 60 && c.b > 200);
+    for (float strength : {0.0f, 0.5f}) {
+        const std::vector<std::uint8_t> indices = mapToPalette(img, palette, strength, true, 255);
+        for (int y = 0; y < 90; ++y)
+            for (int x = 0; x < 120; ++x)
+                ASSERT_EQ(indices[std::size_t(y) * 120 + x] == 255, x < 40) << x << "," << y;
+    }
+    RgbaImage invisible(8, 8);
+    EXPECT_TRUE(choosePhotoPalette(invisible, 255, true).empty());
+}
