@@ -21,6 +21,19 @@ Commands:
       The picture's size; for a GIF also the frame count, every delay (1/100 s) and the loop
       count. --json prints one object: width, height, frame_count, delays, loop_count
       (0 = for ever, null = no loop block).
+  extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] [--quiet]
+      Writes frames of an animated GIF into DIR (created when missing) as Frame_N.gif,
+      .bmp, .jpg or .png, N counting from 0 (default: every frame, as GIF). LIST picks frames,
+      e.g. 0,2,5-9. Frames are written as shown: transparent pixels in the frames extractor's
+      background colour (red 212, green 208, blue 200), except in PNG, which keeps them
+      transparent.
+  avi2gif AVI GIF [--quiet]
+      Converts the AVI's video into an animated GIF that loops for ever, each frame shown
+      as long as the video shows it. Shows progress on a terminal and ends with one line:
+      frames, bytes, seconds.
+  gif2avi GIF AVI [--quiet]
+      Converts an animated GIF into an AVI (MPEG-4 video) at a constant frame rate that keeps
+      the GIF's timing; transparent pixels are white. Progress and summary as for avi2gif.
   help
       This text.
 
@@ -46,6 +59,12 @@ int main(int argc, char** argv)
         return runFrame(words);
     if (command == u"info")
         return runInfo(words);
+    if (command == u"extract")
+        return runExtract(words);
+    if (command == u"avi2gif")
+        return runAviToGif(words);
+    if (command == u"gif2avi")
+        return runGifToAvi(words);
     printError(QStringLiteral("unknown command \"%1\"; see pictoreel-cli --help").arg(command));
     return kExitUsage;
 }

@@ -2,6 +2,7 @@
 
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
+#include "core/media/video_conversion.h"
 #include "core/project/numbers.h"
 
 #include <algorithm>
@@ -225,6 +226,29 @@ Status PlayerComponent::ExtractFrame(int index, const QString& bmpFile)
     if (!bmp)
         return bmp.error();
     return writeFileAtomically(bmpFile, bmp.value());
+}
+
+// ---- converting --------------------------------------------------------------------------------
+
+Status PlayerComponent::AviToGif(const QString& aviFile, const QString& gifFile)
+{
+    return aviToGif(aviFile, gifFile, [this](int percent) {
+        if (convertProgress_)
+            convertProgress_(percent);
+        return true;
+    });
+}
+
+Status PlayerComponent::GifToAvi(const QString& aviFile, const QString& gifFile)
+{
+    return gifToAvi(
+        gifFile, aviFile,
+        [this](int percent) {
+            if (convertProgress_)
+                convertProgress_(percent);
+            return true;
+        },
+        backColor_);
 }
 
 }  // namespace pictoreel

@@ -133,6 +133,20 @@ public:
     // Delays below 2/100 s play as 10/100 s, as browsers play them.
     static int effectiveDelayCentiseconds(int storedDelay) { return storedDelay < 2 ? 10 : storedDelay; }
 
+    // ---- converting ------------------------------------------------------------------------
+
+    // The AVI name comes first in both, as the windows pass them. Either call writes its target
+    // through a temporary file renamed into place, so a failed conversion leaves no half file and
+    // an earlier file of that name as it was. Neither touches the loaded GIF or the frame list.
+    // AviToGif: every frame of the AVI's video, looping for ever, delays from the frame times.
+    // GifToAvi: the GIF's frames as shown (transparent pixels in BackColor), at a constant frame
+    // rate that keeps their timing.
+    Status AviToGif(const QString& aviFile, const QString& gifFile);
+    Status GifToAvi(const QString& aviFile, const QString& gifFile);
+    // ConvertProgress: percent while AviToGif or GifToAvi runs; 100 or more means done. On a
+    // failed conversion no event of 100 comes: the call returns the error instead.
+    void setConvertProgressHandler(std::function<void(int percent)> handler) { convertProgress_ = std::move(handler); }
+
 private:
     void unloadGif();
     void notifyFrameChanged() const;
@@ -142,6 +156,7 @@ private:
     AnimationSettings assemblySettings_;
     QString gifVersion_ = QStringLiteral("gif89a");
     std::function<void(int)> saveProgress_;
+    std::function<void(int)> convertProgress_;
 
     // playing
     std::unique_ptr<GifDecoder> decoder_;

@@ -1,0 +1,131 @@
+// pictoreel-cli extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] [--quiet]: the
+// frames extractor's "save all checked frames" without its window. Frames come out as the
+// extractor writes them: composited, transparent pixels in its background colour, through the
+// player (BMP) and the imaging component (GIF, JPEG); PNG keeps transparency.
+#include "cli_support.h"
+#include "commands.h"
+
+#include "core/media/imaging_component.h"
+#include "core/media/player_component.h"
+#include "core/project/paths.h"
+
+#include <QTemporaryDir>
+
+#include <set>
+
+namespace pictoreel::cli {
+namespace {
+
+// The frames extractor's background: red 212, green 208, blue 200.
+constexpr std::int32_t kExtractorBackColor = 212 | (208 << 8) | (200 << 16);
+
+// "0,2,5-9" as a sorted set of frame numbers; nullopt for anything else.
+std::optional<std::set<int>> parseFrameList(const QString& text)
+{
+    std::set<int> frames;
+    const QStringList items = text.split(u',');
+    for (const QString& raw : items) {
+        const QString item = raw.trimmed();
+        const qsizetype dash = item.indexOf(u'-', 1);
+        bool firstOk = false, lastOk = true;
+        const int first = (dash < 0 ? item : item.left(dash)).trimmed().toInt(&firstOk);
+        const int last = dash < 0 ? first : item.mid(dash + 1).trimmed().toInt(&lastOk);
+        if (!firstOk || !lastOk || first < 0 || last < first)
+            return std::nullopt;
+        // A list far beyond any GIF's frames needs no more than one number past the end.
+        for (std::int64_t k = first; k <= last && frames.size() <= (std::size_t{1} << 20); ++k)
+            frames.insert(static_cast<int>(k));
+    }
+    return frames;
+}
+
+Status writeFrame(PlayerComponent& player, int index, const QString& format, const QString& output, const QString& scratch)
+{
+    if (format == u"png") {
+        Result<PlayerFrame> frame = player.frame(index);
+        return frame ? savePng(frame.value().image, output) : Status(frame.error());
+    }
+    if (format == u"bmp")
+        return player.ExtractFrame(index, output);
+    // GIF and JPEG go through a BMP of the frame, re-encoded by the imaging component.
+    if (Status s = player.ExtractFrame(index, scratch); !s)
+        return s;
+    ImagingComponent image;
+    if (Status s = image.LoadImage(scratch); !s)
+        return s;
+    return format == u"gif" ? image.SaveGif(output, false, 0xFFFFFF) : image.SaveJpeg(output, 80, false, false);
+}
+
+}  // namespace
+
+int runExtract(const QStringList& words)
+{
+    const Arguments args(words, {QStringLiteral("-o"), QStringLiteral("--format"), QStringLiteral("--frames")});
+    const auto folder = args.value(QStringLiteral("-o"));
+    if (!args.ok() || args.positional().size() != 1 || !folder || folder->isEmpty()) {
+        printError(args.ok() ? QStringLiteral("usage: pictoreel-cli extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] "
+                                              "[--quiet]")
+                             : args.error());
+        return kExitUsage;
+    }
+    const QString format = args.value(QStringLiteral("--format")).value_or(QStringLiteral("gif")).toLower();
+    if (format != u"gif" && format != u"bmp" && format != u"jpg" && format != u"png") {
+        printError(QStringLiteral("--format wants gif, bmp, jpg or png, not \"%1\"").arg(format));
+        return kExitUsage;
+    }
+    std::optional<std::set<int>> chosen;
+    if (const auto list = args.value(QStringLiteral("--frames"))) {
+        chosen = parseFrameList(*list);
+        if (!chosen) {
+            printError(QStringLiteral("--frames wants frame numbers from 0 like 0,2,5-9, not \"%1\"").arg(*list));
+            return kExitUsage;
+        }
+    }
+
+    PlayerComponent player;
+    player.BackColor(kExtractorBackColor);
+    if (Status s = player.LoadGif(args.positional().front()); !s) {
+        printError(QStringLiteral("%1: %2").arg(args.positional().front(), s.error().message));
+        return kExitFailure;
+    }
+    const int count = player.FrameCount();
+    if (!chosen) {
+        chosen.emplace();
+        for (int k = 0; k < count; ++k)
+            chosen->insert(k);
+    } else if (!chosen->empty() && *chosen->rbegin() >= count) {
+        printError(QStringLiteral("the GIF has frames 0 to %1; there is no frame %2").arg(count - 1).arg(*chosen->rbegin()));
+        return kExitFailure;
+    }
+    QString makeError;
+    if (!MakePath(*folder, [&makeError](const QString& message) { makeError = message; })) {
+        printError(makeError);
+        return kExitFailure;
+    }
+    const QTemporaryDir scratchFolder;
+    if (!scratchFolder.isValid()) {
+        printError(QStringLiteral("cannot create a temporary folder: %1").arg(scratchFolder.errorString()));
+        return kExitFailure;
+    }
+    const QString scratch = scratchFolder.filePath(QStringLiteral("frame.bmp"));
+
+    const bool quiet = args.flag(QStringLiteral("--quiet"));
+    ProgressBar bar(quiet);
+    int written = 0;
+    for (int k : *chosen) {
+        const QString output = joinPath(*folder, QStringLiteral("Frame_%1.%2").arg(k).arg(format));
+        if (Status s = writeFrame(player, k, format, output, scratch); !s) {
+            bar.finish();
+            printError(QStringLiteral("frame %1: %2").arg(k).arg(s.error().message));
+            return kExitFailure;
+        }
+        ++written;
+        bar.show(static_cast<int>(std::int64_t{written} * 100 / static_cast<std::int64_t>(chosen->size())));
+    }
+    bar.finish();
+    if (!quiet)
+        printLine(QStringLiteral("%1 frames written to %2").arg(written).arg(*folder));
+    return kExitOk;
+}
+
+}  // namespace pictoreel::cli

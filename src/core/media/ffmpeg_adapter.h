@@ -1,0 +1,102 @@
+// The one place that talks to FFmpeg (libavformat, libavcodec, libswscale, libavutil): a video
+// decoder that gives the frames of a video file as RGBA pictures with their times, and an AVI
+// encoder that takes RGBA pictures. FFmpeg's error codes become our Error here. Nothing outside
+// this file's .cpp includes an FFmpeg header.
+//
+// Files are read and written through QFile and QSaveFile, so any path Qt opens works, and an
+// encoded file appears under its name only once it is complete.
+#pragma once
+
+#include "core/error.h"
+#include "core/media/image.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace pictoreel::ffmpeg {
+
+// Bounds a video must stay within; checked before anything is allocated for a frame.
+struct VideoLimits {
+    int maxSide = 16384;
+    std::int64_t maxPixels = std::int64_t{1} << 26;  // one frame: a 256 MiB RGBA picture
+    int maxFrames = 100000;
+    // All frames together, width x height x frames: bounds the work for one file.
+    std::int64_t maxTotalPixels = std::int64_t{1} << 34;
+};
+
+// One decoded picture of a video and when it is shown, in microseconds of the stream's clock.
+struct VideoFrame {
+    RgbaImage image;  // opaque, at the size of the video's first frame
+    std::int64_t startMicroseconds = 0;
+    // How long the stream says the frame lasts; 0 when it does not say.
+    std::int64_t durationMicroseconds = 0;
+};
+
+// Decodes the first video stream of a file, frame by frame in display order.
+class VideoDecoder {
+public:
+    // FileNotFound, FileReadFailed, UnsupportedFormat (not a container FFmpeg reads, no video
+    // stream, no decoder for it), CorruptData, LimitExceeded (frame size, or the frame count the
+    // file declares).
+    static Result<VideoDecoder> open(const QString& path, const VideoLimits& limits = {});
+    // The same for a file in memory.
+    static Result<VideoDecoder> openMemory(QByteArray bytes, const VideoLimits& limits = {});
+
+    VideoDecoder(VideoDecoder&&) noexcept;
+    VideoDecoder& operator=(VideoDecoder&&) noexcept;
+    ~VideoDecoder();
+
+    int width() const;
+    int height() const;
+    // The nominal length of one frame in microseconds, from the stream's frame rate; 0 when
+    // unknown. Stands in for a frame's duration when the frame carries none.
+    std::int64_t nominalFrameMicroseconds() const;
+    // How much of the file has been read, 0..1, for progress reports.
+    double fractionRead() const;
+
+    // The next frame, or nullopt after the last one. Packets the decoder refuses are skipped, and
+    // a file that breaks off ends where it breaks: the frames before that point are all there is.
+    // LimitExceeded when the frames go beyond the limits; LibraryFailure for FFmpeg's own failures.
+    Result<std::optional<VideoFrame>> nextFrame();
+
+private:
+    struct Impl;
+    explicit VideoDecoder(std::unique_ptr<Impl> impl);
+    static Result<VideoDecoder> openDevice(std::unique_ptr<QIODevice> input, const QString& path, const VideoLimits& limits);
+    std::unique_ptr<Impl> impl_;
+};
+
+// Writes an AVI file of MPEG-4 Part 2 video (tagged XVID, which the players of every common
+// desktop system open) at a constant frame rate.
+class AviEncoder {
+public:
+    // `frameCentiseconds` is the length of one video frame (1..6000 hundredths of a second).
+    // InvalidArgument for sizes the codec cannot store; FileWriteFailed when the target cannot be
+    // created; UnsupportedFormat when this FFmpeg has no MPEG-4 encoder.
+    static Result<std::unique_ptr<AviEncoder>> create(const QString& path, int width, int height, int frameCentiseconds);
+    ~AviEncoder();
+    AviEncoder(const AviEncoder&) = delete;
+    AviEncoder& operator=(const AviEncoder&) = delete;
+
+    // The largest side this encoder accepts.
+    static constexpr int kMaxSide = 8190;
+
+    // Appends `picture` (the encoder's size, alpha ignored) for `repeat` video frames. Repeats
+    // after the first cost almost nothing: the codec stores them as unchanged.
+    Status addFrame(const RgbaImage& picture, int repeat = 1);
+    // Flushes the encoder, writes the index and puts the file in place under its name. Until then
+    // the target is untouched; an encoder destroyed unfinished leaves no file behind.
+    Status finish();
+
+private:
+    struct Impl;
+    AviEncoder();
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace pictoreel::ffmpeg

@@ -1,0 +1,288 @@
+#include "core/media/video_conversion.h"
+
+#include "core/media/animation_assembler.h"
+#include "core/media/ffmpeg_adapter.h"
+#include "core/media/gif_reader.h"
+#include "core/media/gif_writer.h"
+#include "core/media/giflib_adapter.h"
+#include "core/media/player_component.h"
+#include "core/media/quantizer.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <numeric>
+#include <optional>
+#include <vector>
+
+namespace pictoreel {
+
+namespace {
+
+constexpr int kMaxGifDelay = 65535;
+constexpr int kGraphicControlLabel = 0xF9;
+// A frame of unknown length (no duration, no frame rate) is shown this long.
+constexpr std::int64_t kFallbackFrameMicroseconds = 100000;
+// Video frame lengths of a GIF's AVI, in hundredths of a second: 50 frames a second at most,
+// one at least.
+constexpr int kShortestVideoFrame = 2;
+constexpr int kLongestVideoFrame = 100;
+// The longest AVI written, in hundredths of a second: a day (4.32 million frames at most).
+constexpr std::int64_t kMaxVideoCentiseconds = std::int64_t{100} * 60 * 60 * 24;
+
+Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The conversion was cancelled")); }
+
+// Hundredths of a second in `microseconds`, rounded to the nearest (halves up); never negative.
+int centiseconds(std::int64_t microseconds)
+{
+    return static_cast<int>(std::min<std::int64_t>((std::max<std::int64_t>(microseconds, 0) + 5000) / 10000, INT32_MAX));
+}
+
+// Reports percentages below 100 as they rise, and whether to go on.
+class ProgressSteps {
+public:
+    explicit ProgressSteps(const ConversionProgress& progress) : progress_(progress) {}
+    bool report(int percent)
+    {
+        percent = std::clamp(percent, 0, 99);
+        if (!progress_ || percent <= last_)
+            return true;
+        last_ = percent;
+        return progress_(percent);
+    }
+    void done() const
+    {
+        if (progress_)
+            progress_(100);
+    }
+
+private:
+    const ConversionProgress& progress_;
+    int last_ = -1;
+};
+
+// Fails early, before any work, when nothing can be written under `path`.
+Status checkWritable(const QString& path)
+{
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly))
+        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(path, probe.errorString()));
+    probe.cancelWriting();
+    return {};
+}
+
+// ---- AVI to GIF -------------------------------------------------------------------------------
+
+// Collects the video's frames as one-image GIFs in a temporary folder, with their delays, ready
+// for the assembler.
+class FrameCollector {
+public:
+    explicit FrameCollector(const QString& folder) : folder_(folder) {}
+
+    Status add(ffmpeg::VideoFrame frame)
+    {
+        if (!origin_)
+            origin_ = frame.startMicroseconds;
+        const std::int64_t start = std::max(frame.startMicroseconds - *origin_, lastStart_);
+        lastStart_ = start;
+        lastEnd_ = start + frame.durationMicroseconds;
+        if (pending_ && frame.image.pixels == pending_->pixels)
+            return {};  // the picture stays: the pending frame lasts longer
+        const int startCs = centiseconds(start);
+        if (pending_ && startCs > pendingStart_) {
+            if (Status s = write(startCs); !s)
+                return s;
+        }
+        // A frame starting in the same hundredth as the pending one takes its place.
+        pending_ = std::move(frame.image);
+        pendingStart_ = startCs;
+        return {};
+    }
+
+    // Writes the last frame, shown until `defaultLength` after its start when the video does not
+    // say how long it lasts.
+    Status finish(std::int64_t defaultLength)
+    {
+        if (!pending_)
+            return makeError(ErrorCode::EmptyImage, QStringLiteral("The video holds no frame that could be decoded"));
+        const std::int64_t end = lastEnd_ > lastStart_ ? lastEnd_ : lastStart_ + defaultLength;
+        return write(std::max(centiseconds(end), pendingStart_ + 1));
+    }
+
+    const std::vector<AnimationFrameSource>& frames() const { return frames_; }
+
+private:
+    Status write(int endCs)
+    {
+        QuantizeOptions options;
+        options.dither = true;
+        Result<IndexedImage> indexed = quantizeImage(*pending_, options);
+        if (!indexed)
+            return indexed.error();
+        const QString file = QDir(folder_).filePath(QStringLiteral("frame%1.gif").arg(frames_.size(), 6, 10, QLatin1Char('0')));
+        if (Status s = writeSingleImageGif(file, indexed.value()); !s)
+            return s;
+        frames_.push_back(AnimationFrameSource{file, std::min(endCs - pendingStart_, kMaxGifDelay)});
+        pending_.reset();
+        return {};
+    }
+
+    QString folder_;
+    std::vector<AnimationFrameSource> frames_;
+    std::optional<std::int64_t> origin_;
+    std::int64_t lastStart_ = 0;
+    std::int64_t lastEnd_ = 0;
+    std::optional<RgbaImage> pending_;
+    int pendingStart_ = 0;
+};
+
+// ---- GIF to AVI -------------------------------------------------------------------------------
+
+// The delay of each image block as stored, read from the blocks without decompressing pixels.
+// Frames the walk does not reach (a damaged file) get 0.
+std::vector<int> storedDelays(const QString& gifPath, int frameCount)
+{
+    std::vector<int> delays;
+    auto source = giflib::FileSource::open(gifPath);
+    if (source) {
+        auto reader = giflib::GifBlockReader::open(*source.value());
+        int pending = 0;
+        while (reader && static_cast<int>(delays.size()) < frameCount) {
+            giflib::GifBlockReader& blocks = *reader.value();
+            const Result<giflib::GifRecord> record = blocks.readRecordType();
+            if (!record || record.value() == giflib::GifRecord::Trailer)
+                break;
+            if (record.value() == giflib::GifRecord::Extension) {
+                const Result<giflib::GifExtension> extension = blocks.readExtension();
+                if (!extension)
+                    break;
+                if (extension.value().label == kGraphicControlLabel && extension.value().first.size() >= 4)
+                    pending = extension.value().first[1] | (extension.value().first[2] << 8);
+                continue;
+            }
+            if (!blocks.readImageHeader())
+                break;
+            delays.push_back(pending);
+            pending = 0;
+            if (!blocks.skipImageData())
+                break;
+        }
+    }
+    delays.resize(static_cast<std::size_t>(frameCount), 0);
+    return delays;
+}
+
+// Length of one video frame for these delays: their greatest common divisor, held to the range
+// the AVI is written at.
+int videoFrameLength(const std::vector<int>& delays)
+{
+    int divisor = 0;
+    for (int d : delays)
+        divisor = std::gcd(divisor, d);
+    return std::clamp(divisor, kShortestVideoFrame, kLongestVideoFrame);
+}
+
+}  // namespace
+
+Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress)
+{
+    ProgressSteps steps(progress);
+    Result<ffmpeg::VideoDecoder> opened = ffmpeg::VideoDecoder::open(aviPath);
+    if (!opened)
+        return opened.error();
+    ffmpeg::VideoDecoder& video = opened.value();
+    if (Status s = checkWritable(gifPath); !s)
+        return s;
+    const QTemporaryDir folder;
+    if (!folder.isValid())
+        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot create a temporary folder: %1").arg(folder.errorString()));
+
+    // Reading the video is the first half of the work, assembling the GIF the second.
+    FrameCollector collector(folder.path());
+    for (;;) {
+        Result<std::optional<ffmpeg::VideoFrame>> frame = video.nextFrame();
+        if (!frame)
+            return frame.error();
+        if (!frame.value())
+            break;
+        if (Status s = collector.add(std::move(*frame.value())); !s)
+            return s;
+        if (!steps.report(static_cast<int>(video.fractionRead() * 50)))
+            return cancelled();
+    }
+    const std::int64_t nominal = video.nominalFrameMicroseconds();
+    if (Status s = collector.finish(nominal > 0 ? nominal : kFallbackFrameMicroseconds); !s)
+        return s;
+
+    AnimationSettings settings;
+    settings.loopCount = 0;
+    const AnimationAssembler assembler(collector.frames(), settings);
+    bool finished = false;
+    const Status saved = assembler.save(gifPath, [&](int percent) {
+        if (percent >= 100) {
+            finished = true;
+            return true;
+        }
+        return steps.report(50 + percent / 2);
+    });
+    if (!saved)
+        return saved;
+    if (finished)
+        steps.done();
+    return {};
+}
+
+Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress, std::int32_t background)
+{
+    ProgressSteps steps(progress);
+    Result<GifDecoder> opened = GifDecoder::openFile(gifPath);
+    if (!opened)
+        return opened.error();
+    GifDecoder& gif = opened.value();
+    if (gif.width() > ffmpeg::AviEncoder::kMaxSide || gif.height() > ffmpeg::AviEncoder::kMaxSide)
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("A %1 x %2 GIF is larger than an AVI video may be (%3 a side)")
+                                                       .arg(gif.width())
+                                                       .arg(gif.height())
+                                                       .arg(ffmpeg::AviEncoder::kMaxSide));
+
+    // Delays as a player shows them, and how many video frames each GIF frame lasts: frame k
+    // covers the video frames from its start to the next frame's start, each rounded.
+    std::vector<int> delays = storedDelays(gifPath, gif.frameCount());
+    for (int& d : delays)
+        d = PlayerComponent::effectiveDelayCentiseconds(d);
+    const int frameLength = videoFrameLength(delays);
+    std::vector<int> repeats;
+    std::int64_t elapsed = 0;
+    std::int64_t videoFrames = 0;
+    for (int d : delays) {
+        elapsed += d;
+        const std::int64_t end = (elapsed * 2 + frameLength) / (2 * frameLength);
+        repeats.push_back(static_cast<int>(end - videoFrames));
+        videoFrames = end;
+    }
+    if (elapsed > kMaxVideoCentiseconds)
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The GIF plays for more than a day"));
+
+    Result<std::unique_ptr<ffmpeg::AviEncoder>> encoder =
+        ffmpeg::AviEncoder::create(aviPath, gif.width(), gif.height(), frameLength);
+    if (!encoder)
+        return encoder.error();
+    const int count = gif.frameCount();
+    for (int k = 0; k < count; ++k) {
+        std::optional<GifFrame> frame = gif.nextFrame();
+        if (!frame)
+            return makeError(ErrorCode::CorruptData, QStringLiteral("Frame %1 of the GIF cannot be read").arg(k + 1));
+        if (Status s = encoder.value()->addFrame(compositeOverColour(frame->image, background), repeats[std::size_t(k)]); !s)
+            return s;
+        if (!steps.report(static_cast<int>((std::int64_t{k} + 1) * 99 / count)))
+            return cancelled();
+    }
+    if (Status s = encoder.value()->finish(); !s)
+        return s;
+    steps.done();
+    return {};
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,38 @@
+// Converting between AVI videos and animated GIFs.
+//
+// An AVI becomes a GIF that loops for ever: each video frame is one GIF frame, shown for the time
+// up to the next frame's timestamp (the last for its own duration). GIF delays count hundredths
+// of a second, so each delay is rounded where the frame ends, not on its own: the delays up to
+// frame k always add up to frame k + 1's start, rounded, and rounding never drifts. A frame that
+// shows the same picture as the one before it lengthens that one instead of adding a frame, and
+// a frame that would be shown for less than half a hundredth gives way to the next.
+//
+// A GIF becomes an AVI at one constant frame rate chosen so every delay (as players show it) is a
+// whole number of video frames, 50 frames a second at most and one at least; a frame that stays
+// longer is repeated. Delays that rate cannot hold exactly are rounded where each frame ends, so
+// the video keeps in step, and every GIF frame is shown for at least one video frame. Both directions write through a temporary
+// file renamed into place at the end.
+#pragma once
+
+#include "core/error.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace pictoreel {
+
+// Percent done, rising; exactly one 100 when the target is complete under its name, none on
+// failure. Returning false (before the 100) cancels the work with ErrorCode::Cancelled.
+using ConversionProgress = std::function<bool(int percent)>;
+
+// Errors: FileNotFound, FileReadFailed, UnsupportedFormat (no video stream, no decoder),
+// CorruptData, LimitExceeded (frame size, frame count or length), EmptyImage (no frame decoded),
+// Cancelled, FileWriteFailed, LibraryFailure.
+Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {});
+// `background` (0x00BBGGRR) shows where a GIF frame is transparent, as a player shows it.
+Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress = {},
+                std::int32_t background = 0xFFFFFF);
+
+}  // namespace pictoreel

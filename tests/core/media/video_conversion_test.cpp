@@ -1,0 +1,315 @@
+// AVI to GIF and back: every codec of the sample videos against their expected frames, the
+// timing of both directions, and what a failed conversion leaves behind.
+#include "core/media/ffmpeg_adapter.h"
+#include "core/media/gif_reader.h"
+#include "core/media/gif_writer.h"
+#include "core/media/imaging_component.h"
+#include "core/media/player_component.h"
+#include "core/media/video_conversion.h"
+#include "support/files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <numeric>
+
+namespace pictoreel {
+namespace {
+
+const QString kAvi = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/synthetic/avi/");
+
+QString avi(const char* name) { return kAvi + QString::fromLatin1(name) + QStringLiteral(".avi"); }
+
+// Expected frame k (0-based) of the 64 x 48 test pattern, or of its 8-bit palette version.
+RgbaImage expectedFrame(const char* series, int k)
+{
+    Result<RgbaImage> picture =
+        loadPictureFile(kAvi + QStringLiteral("frames/%1.%2.png").arg(QString::fromLatin1(series)).arg(k + 1, 2, 10, QLatin1Char('0')));
+    EXPECT_TRUE(picture.ok());
+    return picture ? picture.value() : RgbaImage();
+}
+
+// Mean absolute difference of the colour channels; -1 when the sizes differ.
+double meanDifference(const RgbaImage& a, const RgbaImage& b)
+{
+    if (a.width != b.width || a.height != b.height || a.empty())
+        return -1;
+    double sum = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); i += 4)
+        for (std::size_t c = 0; c < 3; ++c)
+            sum += std::abs(int(a.pixels[i + c]) - int(b.pixels[i + c]));
+    return sum / (3.0 * a.width * a.height);
+}
+
+std::vector<ffmpeg::VideoFrame> decodeVideo(const QString& path)
+{
+    std::vector<ffmpeg::VideoFrame> frames;
+    Result<ffmpeg::VideoDecoder> video = ffmpeg::VideoDecoder::open(path);
+    EXPECT_TRUE(video.ok()) << (video ? "" : video.error().message.toStdString());
+    while (video) {
+        Result<std::optional<ffmpeg::VideoFrame>> frame = video.value().nextFrame();
+        EXPECT_TRUE(frame.ok());
+        if (!frame || !frame.value())
+            break;
+        frames.push_back(std::move(*frame.value()));
+    }
+    return frames;
+}
+
+std::vector<int> delaysOf(const DecodedGif& gif)
+{
+    std::vector<int> delays;
+    for (const GifFrame& f : gif.frames)
+        delays.push_back(f.delayCentiseconds);
+    return delays;
+}
+
+// Records progress reports: the values, and the calls that returned after a failure.
+struct ProgressLog {
+    std::vector<int> values;
+    ConversionProgress callback()
+    {
+        return [this](int percent) {
+            values.push_back(percent);
+            return true;
+        };
+    }
+    bool risesToOneFinalHundred() const
+    {
+        return !values.empty() && values.back() == 100 && std::is_sorted(values.begin(), values.end()) &&
+               std::count(values.begin(), values.end(), 100) == 1;
+    }
+};
+
+class VideoConversion : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+TEST(VideoDecoder, DecodesEveryCodecToTheExpectedFrames)
+{
+    struct Case {
+        const char* file;
+        const char* reference;  // expected frames, or nullptr for the odd size
+        int frames;
+        double tolerance;  // mean colour difference allowed; 0 for lossless storage
+    };
+    const Case cases[] = {
+        {"uncompressed_bgr24_64x48_10f", "uncompressed_bgr24_64x48_10f", 10, 0},
+        {"uncompressed_pal8_64x48_10f", "uncompressed_pal8_64x48_10f", 10, 0},
+        {"uncompressed_bgr24_64x48_1frame", "uncompressed_bgr24_64x48_10f", 1, 0},
+        {"truncated60pct_uncompressed_bgr24_64x48", "uncompressed_bgr24_64x48_10f", 5, 0},
+        {"cinepak_64x48_10f", "uncompressed_bgr24_64x48_10f", 10, 3},
+        {"mjpeg_64x48_10f", "uncompressed_bgr24_64x48_10f", 10, 4},
+        {"msvideo1_cram_64x48_10f", "uncompressed_bgr24_64x48_10f", 10, 8},
+        {"uncompressed_bgr24_oddsize_63x47_10f", nullptr, 10, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(avi(c.file));
+        ASSERT_EQ(int(frames.size()), c.frames);
+        for (int k = 0; k < c.frames; ++k) {
+            const ffmpeg::VideoFrame& f = frames[std::size_t(k)];
+            EXPECT_EQ(f.startMicroseconds, k * 200000) << "frame " << k;  // 5 frames a second
+            EXPECT_EQ(f.image.pixels[3], 255);
+            if (!c.reference)
+                continue;
+            const double difference = meanDifference(f.image, expectedFrame(c.reference, k));
+            EXPECT_GE(difference, 0) << "frame " << k;
+            if (c.tolerance == 0)
+                EXPECT_EQ(f.image.pixels, expectedFrame(c.reference, k).pixels) << "frame " << k;
+            else
+                EXPECT_LE(difference, c.tolerance) << "frame " << k;
+        }
+    }
+    // The odd size keeps every pixel: its first frame is the pattern it was made from.
+    const std::vector<ffmpeg::VideoFrame> odd = decodeVideo(avi("uncompressed_bgr24_oddsize_63x47_10f"));
+    ASSERT_FALSE(odd.empty());
+    EXPECT_EQ(odd[0].image.pixels, loadPictureFile(kAvi + "../src/pattern63x47.png").value().pixels);
+}
+
+TEST(VideoDecoder, RefusesWhatIsNotAnAviOrTooLarge)
+{
+    EXPECT_EQ(ffmpeg::VideoDecoder::open(kAvi + "absent.avi").error().code, ErrorCode::FileNotFound);
+    const Result<ffmpeg::VideoDecoder> png = ffmpeg::VideoDecoder::open(kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png");
+    ASSERT_FALSE(png.ok());
+    EXPECT_TRUE(png.error().code == ErrorCode::CorruptData || png.error().code == ErrorCode::UnsupportedFormat);
+
+    ffmpeg::VideoLimits small;
+    small.maxSide = 32;
+    EXPECT_EQ(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), small).error().code, ErrorCode::LimitExceeded);
+    ffmpeg::VideoLimits few;
+    few.maxFrames = 4;
+    EXPECT_EQ(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), few).error().code, ErrorCode::LimitExceeded);
+}
+
+TEST_F(VideoConversion, AviToGifKeepsTheFramesAndLoopsForEver)
+{
+    ProgressLog progress;
+    const QString gif = path("pattern.gif");
+    ASSERT_TRUE(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, progress.callback()));
+    EXPECT_TRUE(progress.risesToOneFinalHundred());
+    const Result<DecodedGif> decoded = decodeGifFile(gif);
+    ASSERT_TRUE(decoded.ok());
+    EXPECT_EQ(decoded.value().info.loopCount, 0);
+    EXPECT_EQ(delaysOf(decoded.value()), std::vector<int>(10, 20));
+    // Few colours: the GIF holds them exactly.
+    for (int k = 0; k < 10; ++k)
+        EXPECT_EQ(decoded.value().frames[std::size_t(k)].image.pixels, expectedFrame("uncompressed_bgr24_64x48_10f", k).pixels);
+
+    // A lossy codec comes close; a truncated file gives the frames it holds.
+    ASSERT_TRUE(aviToGif(avi("mjpeg_64x48_10f"), gif));
+    const Result<DecodedGif> mjpeg = decodeGifFile(gif);
+    ASSERT_TRUE(mjpeg.ok());
+    ASSERT_EQ(mjpeg.value().frames.size(), 10u);
+    EXPECT_LE(meanDifference(mjpeg.value().frames[4].image, expectedFrame("uncompressed_bgr24_64x48_10f", 4)), 6);
+    ASSERT_TRUE(aviToGif(avi("truncated60pct_uncompressed_bgr24_64x48"), gif));
+    EXPECT_EQ(delaysOf(decodeGifFile(gif).value()), std::vector<int>(5, 20));
+}
+
+TEST_F(VideoConversion, AviToGifCarriesRoundingForwardAndJoinsRepeatedPictures)
+{
+    // 29.97 frames a second; pictures 0-2, 4-6 and 8-10 are the same. Frame k starts at
+    // k * 1001 / 300 hundredths: the GIF's frames start at 0, 10, 13, 23 and 27 and it ends at 37.
+    const QString gif = path("ntsc.gif");
+    ASSERT_TRUE(aviToGif(avi("uncompressed_bgr24_64x48_29.97fps"), gif));
+    const Result<DecodedGif> decoded = decodeGifFile(gif);
+    ASSERT_TRUE(decoded.ok());
+    EXPECT_EQ(delaysOf(decoded.value()), (std::vector<int>{10, 3, 10, 4, 10}));
+}
+
+TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
+{
+    struct Case {
+        std::vector<int> delays;
+        int videoFrameLength;  // the AVI's frame length (1/100 s) these delays give
+    };
+    const Case cases[] = {
+        {{100, 100, 10, 100}, 10},
+        {{3, 4, 7, 5}, 2},    // no common length above 1/100 s: 50 frames a second, rounded ahead
+        {{0, 1, 20}, 10},     // played as 10, 10, 20
+        {{500, 1000}, 100},  // one frame a second at the least
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.delays));
+        // Frames of distinct flat colours, the first with a transparent corner.
+        const QString source = path("source.gif");
+        {
+            GifStreamWriter writer;
+            ASSERT_TRUE(writer.open(source, GifScreen{33, 21, 0, {}}));
+            for (std::size_t k = 0; k < c.delays.size(); ++k) {
+                GifFrameDescription frame;
+                frame.image.width = 33;
+                frame.image.height = 21;
+                frame.image.indices.assign(33 * 21, 0);
+                frame.image.palette = {Rgb{std::uint8_t(40 * k), 200, std::uint8_t(255 - 50 * k)}, Rgb{0, 0, 0}};
+                if (k == 0) {
+                    for (int y = 0; y < 8; ++y)
+                        std::fill_n(frame.image.indices.begin() + y * 33, 8, 1);
+                    frame.image.transparentIndex = 1;
+                }
+                frame.delayCentiseconds = c.delays[k];
+                frame.disposal = GifDisposal::RestoreBackground;
+                ASSERT_TRUE(writer.addFrame(frame));
+            }
+            ASSERT_TRUE(writer.finish());
+        }
+        ProgressLog progress;
+        const QString video = path("video.avi");
+        ASSERT_TRUE(gifToAvi(source, video, progress.callback(), 0x0000FF));
+        EXPECT_TRUE(progress.risesToOneFinalHundred());
+
+        const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(video);
+        int played = 0;
+        for (int d : c.delays)
+            played += PlayerComponent::effectiveDelayCentiseconds(d);
+        EXPECT_EQ(int(frames.size()), (played + c.videoFrameLength / 2) / c.videoFrameLength);
+        ASSERT_FALSE(frames.empty());
+        EXPECT_EQ(frames[0].image.width, 33);
+        EXPECT_EQ(frames[0].image.height, 21);
+        EXPECT_EQ(frames[0].durationMicroseconds, c.videoFrameLength * 10000);
+        const std::uint8_t* corner = frames[0].image.pixel(1, 1);  // transparent: BackColor red
+        EXPECT_GT(corner[0], 200);
+        EXPECT_LT(corner[2], 60);
+
+        const QString back = path("back.gif");
+        ASSERT_TRUE(aviToGif(video, back));
+        const Result<DecodedGif> decoded = decodeGifFile(back);
+        ASSERT_TRUE(decoded.ok());
+        ASSERT_EQ(decoded.value().frames.size(), c.delays.size());
+        const std::vector<int> delays = delaysOf(decoded.value());
+        EXPECT_NEAR(std::accumulate(delays.begin(), delays.end(), 0), played, c.videoFrameLength);
+        const std::uint8_t* middle = decoded.value().frames[1].image.pixel(16, 10);
+        EXPECT_NEAR(middle[0], 40, 8);
+        EXPECT_NEAR(middle[2], 205, 8);
+    }
+}
+
+TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
+{
+    const QString gif = path("old.gif");
+    ASSERT_TRUE(testing::writeFileContents(gif, "precious"));
+    ASSERT_TRUE(testing::writeFileContents(path("plain.txt"), "not a folder"));
+    ProgressLog progress;
+
+    EXPECT_EQ(aviToGif(path("absent.avi"), gif, progress.callback()).error().code, ErrorCode::FileNotFound);
+    EXPECT_FALSE(aviToGif(path("plain.txt"), gif, progress.callback()));
+    EXPECT_EQ(aviToGif(avi("mjpeg_64x48_10f"), path("plain.txt/x.gif"), progress.callback()).error().code,
+              ErrorCode::FileWriteFailed);
+    EXPECT_EQ(gifToAvi(gif, path("x.avi"), progress.callback()).error().code, ErrorCode::UnsupportedFormat);
+    const QString goodGif = path("good.gif");
+    ASSERT_TRUE(aviToGif(avi("uncompressed_bgr24_64x48_1frame"), goodGif));
+    EXPECT_EQ(gifToAvi(goodGif, path("plain.txt/x.avi"), progress.callback()).error().code, ErrorCode::FileWriteFailed);
+    EXPECT_EQ(std::count(progress.values.begin(), progress.values.end(), 100), 0);
+
+    // Ten days of GIF are refused before any video is written.
+    const QString endless = path("endless.gif");
+    {
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(endless, GifScreen{1, 1, 0, {}}));
+        GifFrameDescription frame;
+        frame.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1};
+        frame.delayCentiseconds = 65535;
+        for (int k = 0; k < 1320; ++k)
+            ASSERT_TRUE(writer.addFrame(frame));
+        ASSERT_TRUE(writer.finish());
+    }
+    EXPECT_EQ(gifToAvi(endless, path("endless.avi")).error().code, ErrorCode::LimitExceeded);
+    QFile::remove(endless);
+
+    // Cancelling part way through either direction.
+    const auto cancelAt50 = [](int percent) { return percent < 50; };
+    EXPECT_EQ(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, cancelAt50).error().code, ErrorCode::Cancelled);
+    const QString oldAvi = path("old.avi");
+    ASSERT_TRUE(testing::writeFileContents(oldAvi, "precious"));
+    EXPECT_EQ(gifToAvi(goodGif, oldAvi, [](int) { return false; }).error().code, ErrorCode::Cancelled);
+
+    EXPECT_EQ(testing::fileContents(gif), "precious");
+    EXPECT_EQ(testing::fileContents(oldAvi), "precious");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"good.gif", "old.avi", "old.gif", "plain.txt"}));
+}
+
+TEST_F(VideoConversion, PlayerComponentTakesTheAviNameFirstInBothDirections)
+{
+    PlayerComponent player;
+    std::vector<int> events;
+    player.setConvertProgressHandler([&](int percent) { events.push_back(percent); });
+    const QString gif = path("a.gif");
+    const QString video = path("b.avi");
+    ASSERT_TRUE(player.AviToGif(avi("cinepak_64x48_10f"), gif));
+    ASSERT_EQ(events.back(), 100);
+    events.clear();
+    ASSERT_TRUE(player.GifToAvi(video, gif));
+    EXPECT_EQ(events.back(), 100);
+    EXPECT_EQ(decodeVideo(video).size(), 10u);
+    EXPECT_EQ(player.GifToAvi(path("absent.avi"), path("absent.gif")).error().code, ErrorCode::FileNotFound);
+}
+
+}  // namespace
+}  // namespace pictoreel
