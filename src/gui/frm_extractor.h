@@ -1,0 +1,132 @@
+// The frames extractor `frmExtractor` ("Animated GIF Frames Extractor"): opens an animated GIF,
+// lists its frames as a check list, shows the selected frame and plays the whole animation, and
+// writes the selected frame or every checked frame as GIF, BMP or JPEG files. It works apart
+// from the project and shares only the temp folder with the main window.
+//
+// The window is modeless and goes away when it is closed (Exit or the close box), dropping the
+// loaded GIF with it.
+#pragma once
+
+#include "core/error.h"
+#include "core/media/imaging_component.h"
+#include "gui/save_frames_request.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+
+namespace pictoreel {
+
+class Dialogs;
+class GifView;
+class ImageView;
+class frmSaveFrames;
+
+class frmExtractor final : public QMainWindow {
+    Q_OBJECT
+public:
+    // `tempFolder` gives the program's temp folder whenever a frame file is made.
+    frmExtractor(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent = nullptr);
+    ~frmExtractor() override;
+
+    // ---- command dispatch (1-based menu indexes, toolbar keys) -------------------------------
+    void mnuFileSub_Click(int index);
+    void Toolbar1_ButtonClick(const QString& key);
+
+    // ---- commands ----------------------------------------------------------------------------
+    void UpdateCommandState();
+    void OpenAnimatedGif();
+    void ShowSelectedFrame();
+    void SaveCurrentFrame();
+    void SaveCheckedFrames();
+    void SetAllChecked(bool value);
+    // Pops the file menu up at `globalPos`, as the context menu.
+    void PopupFileMenu(const QPoint& globalPos);
+
+    // How the save frames dialog is shown; by default modally with QDialog::exec. Tests answer
+    // the dialog through it.
+    using SaveDialogRunner = std::function<void(frmSaveFrames& dialog)>;
+    void setSaveDialogRunner(SaveDialogRunner runner) { runSaveDialog_ = std::move(runner); }
+    const SaveFramesRequest& saveFramesRequest() const { return request_; }
+
+    // The busy flag: set while check all or uncheck all runs.
+    bool isBusy() const { return busy_; }
+    // An open, a save or a check-all loop is under way: the commands stay out until it ends.
+    bool isWorking() const { return working_; }
+
+    // ---- layout (twips) ----------------------------------------------------------------------
+    // Places every pane from the wanted left-pane width, clamped in place.
+    void SizeControls(int& position);
+    int frameWidthTwips() const;
+    int leftPaneWidthTwips() const;
+    // The splitter drag; x is the pointer's position within the grip, in twips.
+    void imgSplitter_MouseDown();
+    void imgSplitter_MouseMove(int x);
+    void imgSplitter_MouseUp();
+    bool isDraggingSplitter() const { return moving_; }
+
+    // ---- the window's parts, by their names ---------------------------------------------------
+    QMenu* mnuFile = nullptr;
+    std::vector<QAction*> mnuFileSub;  // index 0 unused: entry i sits at [i]
+    QToolBar* Toolbar1 = nullptr;
+    std::vector<QAction*> toolbarButtons;  // the buttons and separators in order
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* statusPanel1 = nullptr;
+    QProgressBar* pbPer = nullptr;
+    QWidget* picFrame = nullptr;
+    QWidget* picLeft = nullptr;
+    QListWidget* List1 = nullptr;
+    QWidget* imgSplitter = nullptr;
+    QWidget* picSplitter = nullptr;
+    QWidget* picRight = nullptr;
+    QTabWidget* SSTab1 = nullptr;
+    ImageView* wpdlx1View = nullptr;
+    QWidget* picView = nullptr;
+    GifView* PlayGif1 = nullptr;
+    QTimer Timer1;
+    ImagingComponent wpdlx1;  // the frame view
+    ImagingComponent wpdlx2;  // the hidden worker that re-encodes frames
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildToolbar();
+    void buildStatusBar();
+    void buildPanes();
+    void placeProgressBar();
+    QAction* toolbarButton(const QString& key) const;
+    QString temporaryFrameFileOf(int index) const;
+    // The frame k written to its temporary file and loaded into the worker.
+    Status loadFrameIntoWorker(int index, const QString& temporaryFile);
+    Status writeWorkerPicture(const QString& file, int format) const;
+    // Lets pending events run; false when the window was closed meanwhile.
+    bool yieldToEvents();
+    void showSaveError(const Error& error);
+    class WorkingScope;
+
+    Dialogs& dialogs_;
+    std::function<QString()> tempFolder_;
+    SaveDialogRunner runSaveDialog_;
+    SaveFramesRequest request_;
+    bool busy_ = false;
+    bool working_ = false;
+    bool moving_ = false;
+    bool closed_ = false;  // closed while a loop was letting events run: the loop stops
+    int splitterLeftTwips_ = 0;
+    int barLeftTwips_ = 0;
+    int leftPaneTwips_ = 0;
+};
+
+}  // namespace pictoreel
