@@ -4,10 +4,18 @@
 #include "core/production/frame_cache_names.h"
 #include "core/project/history.h"
 #include "core/project/project_file.h"
+#include "gui/compact_font.h"
 #include "gui/dialogs.h"
 #include "gui/frame_list_model.h"
+#include "gui/frm_about.h"
+#include "gui/frm_avi2gif.h"
+#include "gui/frm_extractor.h"
+#include "gui/frm_gif2avi.h"
 #include "gui/frm_list.h"
+#include "gui/frm_options.h"
+#include "gui/frm_play.h"
 #include "gui/image_view.h"
+#include "gui/make_commands.h"
 #include "gui/property_panel.h"
 #include "gui/shell.h"
 #include "gui/toolbar_icons.h"
@@ -110,14 +118,7 @@ frmPictoreel::frmPictoreel(const ProgramFolders& folders, Dialogs& dialogs, Shel
     : QMainWindow(parent), folders_(folders), dialogs_(dialogs), shell_(shell)
 {
     setObjectName(QStringLiteral("frmPictoreel"));
-    // The layout's twips were measured for a small 8-point face; a narrow sans keeps every
-    // caption inside its place.
-    QFont face = font();
-    face.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
-                      QStringLiteral("Arial"), face.family()});
-    face.setPointSize(8);
-    face.setStretch(QFont::SemiCondensed);
-    setFont(face);
+    applyCompactFont(this);
     programEnd_ = [] {
         QApplication::closeAllWindows();
         QCoreApplication::quit();
@@ -535,7 +536,11 @@ void frmPictoreel::mnuToolsSub_Click(int index)
     switch (index) {
     case 1: PreviewGif(); break;
     case 2: ShowPlayer(); break;
-    default: break;  // the other tool windows (extractor, converters, options) join here
+    case 3: ShowExtractor(); break;
+    case 4: ShowAviToGif(); break;
+    case 5: ShowGifToAvi(); break;
+    case 7: ShowOptions(); break;
+    default: break;
     }
 }
 
@@ -544,6 +549,7 @@ void frmPictoreel::mnuHelpSub_Click(int index)
     switch (index) {
     case 1: ShowHelpContents(); break;
     case 3: ShellOpen(QLatin1String(kWebsiteAddress)); break;
+    case 5: ShowAbout(); break;
     default: break;
     }
 }
@@ -573,6 +579,8 @@ void frmPictoreel::Toolbar1_ButtonClick(const QString& key)
         MoveFrameDown();
     } else if (key == u"help") {
         ShowHelpContents();
+    } else if (key == u"options") {
+        ShowOptions();
     }
     applyAutoSizeRule();
 }
@@ -831,6 +839,47 @@ void frmPictoreel::cmdApplyAll_Click()
     }
     for (int i = 1; i <= frames_.rowCount(); ++i)
         writeFrameValues(i);
+}
+
+// ---- tool windows ------------------------------------------------------------------------------
+
+void frmPictoreel::setWindowRunner(WindowRunner runner)
+{
+    runModal_ = std::move(runner);
+    makeCommands().setWindowRunner(runModal_ ? runModal_ : WindowRunner(execWindow));
+}
+
+void frmPictoreel::ShowExtractor()
+{
+    if (!extractor_)
+        extractor_ = new frmExtractor(dialogs_, [this] { return values_.tempFolder; }, this);
+    extractor_->show();
+    extractor_->raise();
+    extractor_->activateWindow();
+}
+
+frmExtractor* frmPictoreel::extractorWindow() const { return extractor_.data(); }
+
+void frmPictoreel::ShowOptions()
+{
+    showModal(new frmOptions(*this, dialogs_, runModal_), runModal_);
+}
+
+void frmPictoreel::ShowAviToGif()
+{
+    showModal(new frmAVI2GIF(dialogs_, this), runModal_);
+}
+
+void frmPictoreel::ShowGifToAvi()
+{
+    showModal(new frmGIF2AVI(dialogs_, this), runModal_);
+}
+
+QString frmPictoreel::logoFile() const { return joinPath(folders_.helpFolder, QStringLiteral("vimo.gif")); }
+
+void frmPictoreel::ShowAbout()
+{
+    showModal(new frmAbout(logoFile(), shell_, this), runModal_);
 }
 
 // ---- help --------------------------------------------------------------------------------------

@@ -7,8 +7,10 @@
 #include "core/media/imaging_component.h"
 #include "core/project/frame_list.h"
 #include "core/project/program_values.h"
+#include "gui/window_runner.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <vector>
@@ -27,9 +29,11 @@ class ImageView;
 class PropertyPanel;
 class Shell;
 class MakeCommands;
+class frmExtractor;
 
 // Where the program finds its files: `programFolder` keeps pictoreel.ini and the default temp
-// folder, `helpFolder` (the executable's folder) the help file.
+// folder; `helpFolder` holds the help, the About logo and pictoreel.chm: the executable's folder in
+// a build tree, the installation's share folder otherwise.
 struct ProgramFolders {
     QString programFolder;
     QString helpFolder;
@@ -81,6 +85,24 @@ public:
     void ShellOpen(const QString& target);
     void cmdAutoW_Click();
     void cmdAutoH_Click();
+
+    // ---- the tool windows -----------------------------------------------------------------------
+    // Tools, "Animated GIF Frames &Extractor ...": the modeless extractor, made on first use;
+    // opened again while it is open, it comes to the front.
+    void ShowExtractor();
+    frmExtractor* extractorWindow() const;
+    // Tools, "&Options ..." and the toolbar's "Option": `frmOptions`, modal.
+    void ShowOptions();
+    // Tools, "AVI to GIF Converter ..." and "GIF to AVI Converter ...": modal.
+    void ShowAviToGif();
+    void ShowGifToAvi();
+    // Help, "About Pictoreel ...": `frmAbout` with the logo "vimo.gif" of the help folder, modal.
+    void ShowAbout();
+    QString logoFile() const;
+    // How the modal tool windows are shown (the player and preview included): see showModal.
+    // By default (an empty runner) modal to this window and returning at once; the player and
+    // preview then run with QDialog::exec. Each showing makes the window afresh.
+    void setWindowRunner(WindowRunner runner);
 
     // ---- make, preview and the player (make_commands.cpp) ------------------------------------
     void MakeGif();
@@ -166,6 +188,8 @@ private:
     bool closing_ = false;
     std::function<void()> programEnd_;
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
+    WindowRunner runModal_;  // empty: window-modal, returning at once
+    QPointer<frmExtractor> extractor_;  // gone once the user closes it
 };
 
 // The 25 entries of the add-pictures dialog, as "description|patterns" pairs joined by "|".

@@ -33,6 +33,18 @@ QString joinPath(const QString& folder, const QString& name)
     return folder + kPathSeparator + name;
 }
 
+QString ChangeFileExtension(const QString& path, const QString& oldExtension, const QString& newExtension)
+{
+    if (path.isEmpty())
+        return {};
+    const QString p = path.trimmed(), from = oldExtension.trimmed(), to = newExtension.trimmed();
+    if (p.endsWith(from, Qt::CaseInsensitive))
+        return p.left(p.size() - from.size()) + to;
+    if (p.endsWith(to, Qt::CaseInsensitive))
+        return p.left(p.size() - to.size()) + to;
+    return p + to;
+}
+
 bool MakePath(const QString& path, const PathErrorReporter& report)
 {
     // An absolute path keeps its root; everything else is walked part by part.

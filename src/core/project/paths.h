@@ -30,6 +30,12 @@ QString withTrailingSeparator(const QString& folder);
 // `folder` and `name` with exactly the separator between them that `folder` lacks.
 QString joinPath(const QString& folder, const QString& name);
 
+// `path` with its extension `oldExtension` replaced by `newExtension` (all three trimmed first):
+// an ending that matches the old extension, or already is the new one, without regard to case,
+// gives way to the new extension as written; any other path gets it appended. Empty for an
+// empty path. ChangeFileExtension("clip.AVI", ".avi", ".gif") is "clip.gif".
+QString ChangeFileExtension(const QString& path, const QString& oldExtension, const QString& newExtension);
+
 // Receives "Create directory error: " and the path when a folder cannot be made.
 using PathErrorReporter = std::function<void(const QString& message)>;
 

@@ -1,0 +1,53 @@
+// The About box `frmAbout` ("About Pictoreel"): the animated logo, the name and version, and two
+// links — the web site and a mail to support — in blue, underlined while the pointer is over them,
+// with the pointing hand; a click hands the address to the desktop shell. No buttons: the close
+// box ends it. A missing or unreadable logo leaves its place empty.
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+
+namespace pictoreel {
+
+class GifView;
+class Shell;
+
+inline constexpr auto kProgramName = "Pictoreel";
+inline constexpr auto kProgramVersion = "1.40";
+inline constexpr auto kSupportAddress = "support@example.org";
+
+class frmAbout final : public QDialog {
+    Q_OBJECT
+public:
+    frmAbout(const QString& logoFile, Shell& shell, QWidget* parent = nullptr);
+
+    // Underlines `link` (lblWeb or lblSupp) and no other; nullptr underlines none.
+    void HighlightLink(QLabel* link);
+
+    void lblWeb_Click();
+    void lblSupp_Click();
+
+    // ---- the controls, by their names -------------------------------------------------------
+    QFrame* Frame1 = nullptr;
+    GifView* PlayGif1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* lblName = nullptr;
+    QLabel* lblVer = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* lblWeb = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* lblSupp = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void loadLogo(const QString& logoFile);
+
+    Shell& shell_;
+};
+
+}  // namespace pictoreel

@@ -1,0 +1,14 @@
+// "GIF to AVI Converter": an animated GIF in `txtGIF` becomes the AVI file named in `txtAVI`.
+#pragma once
+
+#include "gui/converter_window.h"
+
+namespace pictoreel {
+
+class frmGIF2AVI final : public ConverterWindow {
+    Q_OBJECT
+public:
+    explicit frmGIF2AVI(Dialogs& dialogs, QWidget* parent = nullptr);
+};
+
+}  // namespace pictoreel

@@ -1,0 +1,256 @@
+// The options dialog: the temp folder shown, chosen (trimmed, with a trailing separator, in
+// lower case where that still names it), stored only by OK; the temporary GIFs of the folder
+// shown deleted on request; the history list opened for editing.
+#include "core/project/history.h"
+#include "core/project/settings_store.h"
+#include "gui/frm_list.h"
+#include "gui/frm_options.h"
+#include "gui/support/window_fixture.h"
+#include "gui/twips.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+
+namespace pictoreel::testing {
+namespace {
+
+class OptionsTest : public WindowTest {
+protected:
+    // Opens the options from the Tools menu and lets `script` work the dialog while it is shown.
+    // A history list opened from it is recorded and closed at once.
+    void withOptions(const std::function<void(frmOptions&)>& script)
+    {
+        window->setWindowRunner([this, script](QDialog& w) {
+            if (auto* options = qobject_cast<frmOptions*>(&w)) {
+                ++optionsShown;
+                options->show();
+                script(*options);
+            } else if (auto* list = qobject_cast<frmList*>(&w)) {
+                lists.push_back({list->parentWidget(), list->OKButton->isHidden(), list->CancelButton->isHidden(),
+                                 list->cmdDelete->isHidden() || list->cmdClear->isHidden() || list->cmdSave->isHidden(),
+                                 list->entries()});
+            }
+        });
+        window->mnuToolsSub_Click(7);
+    }
+
+    QString storedTempPath() const
+    {
+        return ReadIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), QStringLiteral("<none>"),
+                          window->SettingsFile());
+    }
+
+    static void touch(const QString& file)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
+        f.write("x");
+    }
+
+    struct ListShowing {
+        QWidget* parent = nullptr;
+        bool openHidden = false;
+        bool cancelHidden = false;
+        bool editButtonsHidden = false;
+        QStringList entries;
+    };
+    int optionsShown = 0;
+    std::vector<ListShowing> lists;
+};
+
+TEST_F(OptionsTest, LoadsCentredOnTheGeneralTabWithTheTempFolder)
+{
+    withOptions([this](frmOptions& o) {
+        EXPECT_EQ(o.windowTitle(), QStringLiteral("Options"));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_EQ(o.x(), screen.left() + (screen.width() - o.width()) / 2);
+        EXPECT_EQ(o.y(), screen.top() + (screen.height() - o.height()) / 2);
+        ASSERT_EQ(o.tbsOptions->count(), 1);
+        EXPECT_EQ(o.tbsOptions->tabText(0), QStringLiteral("General"));
+        EXPECT_EQ(o.txtFolder->text(), window->TempFolder());
+        EXPECT_TRUE(o.txtFolder->isReadOnly());
+        EXPECT_TRUE(o.cmdOK->isDefault());
+
+        struct Group {
+            QGroupBox* box;
+            const char* caption;
+            int topTwips;
+            QLabel* label;
+            const char* text;
+            QPushButton* button;
+            const char* buttonCaption;
+        };
+        const Group groups[] = {
+            {o.fraSample1, "Temporary File Folder", 0, o.lblFolder,
+             "Click the button to set a folder for saving temporary files. It must be that owns enough free disk "
+             "space for using.",
+             o.cmdFolder, "Set &Folder ..."},
+            {o.Frame1, "Temporary Files", 1440, o.lblDelete,
+             "This software often generate temporary files for boosting the speed. You may click the button to "
+             "delete all the temporary files to release the used space.",
+             o.cmdDelete, "&Delete"},
+            {o.Frame2, "Project Files History", 2880, o.lblHistory,
+             "You can edit the records of all opened project files. Clear all the project files history or remove "
+             "some of the history records.",
+             o.cmdEdit, "&Edit ..."},
+        };
+        for (const Group& g : groups) {
+            SCOPED_TRACE(g.caption);
+            EXPECT_EQ(g.box->title(), QLatin1String(g.caption));
+            EXPECT_EQ(g.box->geometry().top(), twipsToPixels(g.topTwips));
+            EXPECT_EQ(g.box->size(), QSize(twipsToPixels(6855), twipsToPixels(1305)));
+            EXPECT_EQ(g.label->text(), QLatin1String(g.text));
+            EXPECT_EQ(g.button->text(), QLatin1String(g.buttonCaption));
+            EXPECT_TRUE(g.box->isAncestorOf(g.button));
+            // Nothing spills out of its group.
+            for (QWidget* child : g.box->findChildren<QWidget*>())
+                EXPECT_TRUE(g.box->rect().contains(child->geometry())) << child->objectName().toStdString();
+        }
+        EXPECT_EQ(o.cmdOK->text(), QStringLiteral("&OK"));
+        EXPECT_EQ(o.cmdCancel->text(), QStringLiteral("&Cancel"));
+        o.cmdCancel->click();
+    });
+    EXPECT_EQ(optionsShown, 1);
+}
+
+TEST_F(OptionsTest, SetFolderShowsTheChoiceTrimmedWithASeparatorAndOnlyOkStoresIt)
+{
+    const QString lowerFolder = path(QStringLiteral("work/temp"));
+    const QString mixedFolder = path(QStringLiteral("Work/Temp"));
+    ASSERT_TRUE(QDir().mkpath(lowerFolder));
+    ASSERT_TRUE(QDir().mkpath(mixedFolder));
+    const QString startFolder = window->TempFolder();
+    const QString startPreview = window->PreviewFile();
+
+    struct Case {
+        std::optional<QString> chosen;
+        QString shown;
+    };
+    const Case cases[] = {
+        {QStringLiteral("  ") + lowerFolder + QStringLiteral("  "), lowerFolder + u'/'},
+        {lowerFolder + u'/', lowerFolder + u'/'},
+        // Where case tells folders apart, lower case would name another folder: the choice stays.
+        {mixedFolder, mixedFolder + u'/'},
+        // A text that names no folder here is shown by the plain rule, in lower case.
+        {QStringLiteral("/Nowhere/Work/Temp"), QStringLiteral("/nowhere/work/temp/")},
+        {std::nullopt, startFolder},        // cancelled
+        {QStringLiteral("   "), startFolder},  // blank
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen.value_or(QStringLiteral("<cancel>")).toStdString());
+        dialogs.folderAnswers.push_back(c.chosen);
+        withOptions([&](frmOptions& o) {
+            o.cmdFolder->click();
+            EXPECT_EQ(o.txtFolder->text(), c.shown);
+            o.cmdCancel->click();
+        });
+        EXPECT_EQ(window->TempFolder(), startFolder);
+        EXPECT_EQ(storedTempPath(), QStringLiteral("<none>"));
+    }
+
+    dialogs.folderAnswers.push_back(lowerFolder);
+    withOptions([](frmOptions& o) {
+        o.cmdFolder->click();
+        o.cmdOK->click();
+        EXPECT_FALSE(o.isVisible());
+    });
+    EXPECT_EQ(storedTempPath(), lowerFolder + u'/');
+    EXPECT_EQ(window->TempFolder(), lowerFolder + u'/');
+    EXPECT_NE(window->PreviewFile(), startPreview);
+    EXPECT_TRUE(window->PreviewFile().startsWith(lowerFolder + u'/'));
+    EXPECT_EQ(dialogs.calls.size(), std::size(cases) + 1);  // the folder browsers, and no message
+}
+
+TEST_F(OptionsTest, OkWithABlankFolderIsRefusedAndTheDialogStays)
+{
+    withOptions([this](frmOptions& o) {
+        o.txtFolder->setText(QStringLiteral("   "));
+        o.cmdOK->click();
+        EXPECT_TRUE(o.isVisible());
+        EXPECT_EQ(o.result(), QDialog::Rejected);
+        ASSERT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Please set the temporary file folder ...")});
+        EXPECT_EQ(dialogs.calls[0].icon, MessageIcon::Information);
+        EXPECT_EQ(dialogs.calls[0].caption, QStringLiteral("Pictoreel"));
+        o.cmdCancel->click();
+    });
+    EXPECT_EQ(storedTempPath(), QStringLiteral("<none>"));
+}
+
+TEST_F(OptionsTest, DeleteRemovesTheTemporaryGifsOfTheFolderShownAfterAYes)
+{
+    const QString shownFolder = path(QStringLiteral("shown/"));
+    ASSERT_TRUE(QDir().mkpath(shownFolder + QStringLiteral("__tmp__folder.gif")));  // a folder, not a file
+    const QStringList doomed{QStringLiteral("__tmp__a.png_t_False_c_0_w_8_h_8__.gif"),
+                             QStringLiteral("__tmp__preview.gif"), QStringLiteral("__TMP__UPPER.GIF")};
+    const QStringList kept{QStringLiteral("__tmp__extract__1.bmp"), QStringLiteral("keep.gif"),
+                           QStringLiteral("tmp__a.gif"), QStringLiteral("__tmp__.gif.txt")};
+    for (const QString& name : doomed + kept)
+        touch(shownFolder + name);
+    const QString storedGif = window->TempFolder() + QStringLiteral("__tmp__stored.gif");
+    touch(storedGif);
+
+    // No: nothing deleted, nothing said after the question.
+    withOptions([&](frmOptions& o) {
+        o.txtFolder->setText(shownFolder);
+        dialogs.messageAnswers.push_back(MessageAnswer::No);
+        o.cmdDelete->click();
+        EXPECT_EQ(o.cursor().shape(), Qt::ArrowCursor);
+        o.cmdCancel->click();
+    });
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].text, QStringLiteral("Are you sure to delete all the temporary files?"));
+    EXPECT_EQ(dialogs.calls[0].icon, MessageIcon::Question);
+    EXPECT_EQ(dialogs.calls[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.calls[0].caption, QStringLiteral("Pictoreel"));
+    for (const QString& name : doomed)
+        EXPECT_TRUE(QFile::exists(shownFolder + name)) << name.toStdString();
+
+    // Yes, with a folder chosen but not yet stored: that folder is swept.
+    dialogs.clear();
+    dialogs.folderAnswers.push_back(shownFolder);
+    withOptions([&](frmOptions& o) {
+        o.cmdFolder->click();
+        dialogs.messageAnswers.push_back(MessageAnswer::Yes);
+        o.cmdDelete->click();
+        o.cmdCancel->click();
+    });
+    EXPECT_EQ(dialogs.messageTexts(), (QStringList{QStringLiteral("Are you sure to delete all the temporary files?"),
+                                                   QStringLiteral("Delete finished")}));
+    EXPECT_EQ(dialogs.messages().back().icon, MessageIcon::Information);
+    for (const QString& name : doomed)
+        EXPECT_FALSE(QFile::exists(shownFolder + name)) << name.toStdString();
+    for (const QString& name : kept)
+        EXPECT_TRUE(QFile::exists(shownFolder + name)) << name.toStdString();
+    EXPECT_TRUE(QFileInfo(shownFolder + QStringLiteral("__tmp__folder.gif")).isDir());
+    EXPECT_TRUE(QFile::exists(storedGif));
+}
+
+TEST_F(OptionsTest, EditOpensTheHistoryListWithoutItsOpenAndCancelButtons)
+{
+    AddToHistory(path(QStringLiteral("b.agp")), window->SettingsFile());
+    AddToHistory(path(QStringLiteral("a.agp")), window->SettingsFile());
+    frmOptions* shownOptions = nullptr;
+    withOptions([&](frmOptions& o) {
+        shownOptions = &o;
+        o.cmdEdit->click();
+        EXPECT_TRUE(o.isVisible());  // the options come back when the list closes
+        o.cmdCancel->click();
+    });
+    ASSERT_EQ(lists.size(), 1u);
+    EXPECT_EQ(lists[0].parent, shownOptions);
+    EXPECT_TRUE(lists[0].openHidden);
+    EXPECT_TRUE(lists[0].cancelHidden);
+    EXPECT_FALSE(lists[0].editButtonsHidden);
+    EXPECT_EQ(lists[0].entries, (QStringList{path(QStringLiteral("a.agp")), path(QStringLiteral("b.agp"))}));
+}
+
+}  // namespace
+}  // namespace pictoreel::testing

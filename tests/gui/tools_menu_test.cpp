@@ -1,0 +1,147 @@
+// The Tools and Help menus and the toolbar's "Option" open the tool windows: the modal ones
+// through the main window's window runner (made afresh at each showing, modal to the main
+// window), the frames extractor modeless and only once.
+#include "gui/frm_extractor.h"
+#include "gui/frm_options.h"
+#include "gui/support/window_fixture.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QToolBar>
+
+namespace pictoreel::testing {
+namespace {
+
+class ToolsMenuTest : public WindowTest {
+protected:
+    struct Shown {
+        QString objectName;
+        QString title;
+        QWidget* parent = nullptr;
+        QDialog* window = nullptr;
+    };
+
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        window->setWindowRunner([this](QDialog& w) {
+            shown.push_back({w.objectName(), w.windowTitle(), w.parentWidget(), &w});
+            if (auto* options = qobject_cast<frmOptions*>(&w))
+                optionsFolders.append(options->txtFolder->text());
+        });
+    }
+
+    QAction* toolbarButton(const QString& key) const
+    {
+        for (QAction* action : window->Toolbar1->actions())
+            if (action->data().toString() == key)
+                return action;
+        return nullptr;
+    }
+
+    std::vector<Shown> shown;
+    QStringList optionsFolders;
+};
+
+TEST_F(ToolsMenuTest, EntriesOpenTheirWindowsModallyOverTheMainWindow)
+{
+    struct Entry {
+        const char* what;
+        std::function<QAction*()> action;
+        const char* objectName;
+        const char* title;
+    };
+    const Entry entries[] = {
+        {"Tools 4", [this] { return window->mnuToolsSub[4]; }, "frmAVI2GIF", "AVI to GIF Converter"},
+        {"Tools 5", [this] { return window->mnuToolsSub[5]; }, "frmGIF2AVI", "GIF to AVI Converter"},
+        {"Tools 7", [this] { return window->mnuToolsSub[7]; }, "frmOptions", "Options"},
+        {"Help 5", [this] { return window->mnuHelpSub[5]; }, "frmAbout", "About Pictoreel"},
+        {"toolbar Option", [this] { return toolbarButton(QStringLiteral("options")); }, "frmOptions", "Options"},
+    };
+    EXPECT_EQ(window->mnuToolsSub[4]->text(), QStringLiteral("AVI to GIF Converter ..."));
+    EXPECT_EQ(window->mnuToolsSub[7]->text(), QStringLiteral("&Options ..."));
+    EXPECT_EQ(window->mnuHelpSub[5]->text(), QStringLiteral("About Pictoreel ..."));
+    for (const Entry& e : entries) {
+        SCOPED_TRACE(e.what);
+        shown.clear();
+        QAction* action = e.action();
+        ASSERT_NE(action, nullptr);
+        action->trigger();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].objectName, QLatin1String(e.objectName));
+        EXPECT_EQ(shown[0].title, QLatin1String(e.title));
+        EXPECT_EQ(shown[0].parent, window.get());
+        EXPECT_TRUE(dialogs.calls.empty());
+    }
+}
+
+TEST_F(ToolsMenuTest, EveryShowingStartsAfreshFromTheMainWindowsValues)
+{
+    window->mnuToolsSub[7]->trigger();
+    window->setTempFolder(path(QStringLiteral("other")));
+    window->mnuToolsSub[7]->trigger();
+    ASSERT_EQ(optionsFolders.size(), 2);
+    EXPECT_NE(optionsFolders[0], optionsFolders[1]);
+    EXPECT_EQ(optionsFolders[1], path(QStringLiteral("other/")));
+    EXPECT_TRUE(window->findChildren<frmOptions*>().isEmpty());  // each went when its showing ended
+}
+
+TEST_F(ToolsMenuTest, OnlyTheToolbarsOptionRunsTheAutoSizeRule)
+{
+    addPictures({QStringLiteral("a.png")});
+    ASSERT_TRUE(panel->cmdAutoW->isEnabled());
+    window->frames().clear();  // the list is empty, the buttons not yet told
+
+    window->mnuToolsSub[7]->trigger();
+    EXPECT_TRUE(panel->cmdAutoW->isEnabled());
+    window->mnuHelpSub[5]->trigger();
+    EXPECT_TRUE(panel->cmdAutoH->isEnabled());
+
+    toolbarButton(QStringLiteral("options"))->trigger();
+    EXPECT_FALSE(panel->cmdAutoW->isEnabled());
+    EXPECT_FALSE(panel->cmdAutoH->isEnabled());
+}
+
+TEST_F(ToolsMenuTest, WithoutARunnerAWindowIsModalToTheMainWindowAndTheCommandReturnsAtOnce)
+{
+    window->setWindowRunner({});
+    window->mnuToolsSub[5]->trigger();  // would hang the test if it waited for the window
+    auto* converter = window->findChild<QDialog*>(QStringLiteral("frmGIF2AVI"));
+    ASSERT_NE(converter, nullptr);
+    EXPECT_TRUE(converter->isVisible());
+    EXPECT_EQ(converter->windowModality(), Qt::WindowModal);
+    const QPointer<QDialog> watch(converter);
+    converter->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watch.isNull());
+}
+
+TEST_F(ToolsMenuTest, TheExtractorIsModelessAndOneInstanceWhileItIsOpen)
+{
+    EXPECT_EQ(window->mnuToolsSub[3]->text(), QStringLiteral("Animated GIF Frames &Extractor ..."));
+    window->mnuToolsSub[3]->trigger();
+    frmExtractor* first = window->extractorWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->windowModality(), Qt::NonModal);
+    EXPECT_TRUE(shown.empty());  // not through the modal runner
+    EXPECT_TRUE(window->isEnabled());
+
+    first->hide();
+    window->mnuToolsSub[3]->trigger();
+    EXPECT_EQ(window->extractorWindow(), first);
+    EXPECT_TRUE(first->isVisible());
+
+    first->close();  // closing it ends it; the next opening makes a new one
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->extractorWindow(), nullptr);
+    window->mnuToolsSub[3]->trigger();
+    ASSERT_NE(window->extractorWindow(), nullptr);
+    EXPECT_TRUE(window->extractorWindow()->isVisible());
+    EXPECT_EQ(window->findChildren<frmExtractor*>().size(), 1);
+}
+
+}  // namespace
+}  // namespace pictoreel::testing
