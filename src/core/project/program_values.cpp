@@ -45,6 +45,18 @@ QString settingsFolderFor(const QString& folder)
     return config;
 }
 
+QString programDataFolderFor(const QString& folder)
+{
+    const QDir beside(folder);
+    if (beside.exists(QStringLiteral("help/index.html")) || beside.exists(QStringLiteral("vimo.gif")) ||
+        beside.exists(QStringLiteral("pictoreel.chm")))
+        return folder;
+    const QString shared = QDir::cleanPath(folder + QStringLiteral("/../share/pictoreel"));
+    if (QFileInfo(shared).isDir())
+        return shared;
+    return folder;
+}
+
 QString previewFileFor(const QString& tempFolder) { return tempFolder + QLatin1String(kPreviewFileName); }
 
 ProgramValues resolveProgramValues(const QString& programFolder, const PathErrorReporter& report)

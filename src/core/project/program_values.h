@@ -26,6 +26,12 @@ QString executableFolder();
 // not write) the per-user configuration folder, made if needed.
 QString settingsFolderFor(const QString& executableFolder);
 
+// Where the program's own read-only files live (the help folder "help", the logo "vimo.gif",
+// a "pictoreel.chm"): beside the executable when they are there (a build tree, a folder copied
+// as a whole); otherwise the installation's share folder, "../share/pictoreel" seen from a "bin"
+// folder, when that exists; otherwise the executable's folder all the same.
+QString programDataFolderFor(const QString& executableFolder);
+
 // "Temp Path" of the settings file (default: the folder and "temp"), made with its parents
 // (failures reported through `report`, start-up goes on), ending in a separator; then the
 // preview file inside it.

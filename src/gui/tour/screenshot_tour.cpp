@@ -10,6 +10,16 @@
 #include "gui/property_panel.h"
 #include "gui/frame_list_model.h"
 #include "gui/shell.h"
+#include "core/media/imaging_component.h"
+#include "core/media/player_component.h"
+#include "gui/frm_extractor.h"
+#include "gui/frm_save_frames.h"
+#include "gui/frm_about.h"
+#include "gui/frm_avi2gif.h"
+#include "gui/frm_gif2avi.h"
+#include "gui/frm_list.h"
+#include "gui/frm_options.h"
+#include "gui/gif_view.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,6 +30,9 @@
 #include <QProcess>
 #include <QTextStream>
 #include <QThread>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QLineEdit>
 
 #include <cstdio>
 
@@ -92,6 +105,123 @@ bool shoot(const QString& folder, const QString& name)
     return rc == 0;
 }
 
+// ---- the frames extractor and its save dialog ---------------------------------------------------
+
+// Answers the extractor's open dialog with one GIF; every other dialog is cancelled.
+class ExtractorTourDialogs final : public Dialogs {
+public:
+    explicit ExtractorTourDialogs(QString gif) : gif_(std::move(gif)) {}
+    MessageAnswer messageBox(QWidget*, const QString&, const QString&, MessageIcon, MessageButtons) override
+    {
+        return MessageAnswer::Ok;
+    }
+    std::optional<QString> openFile(QWidget*, const FileDialogRequest&) override { return gif_; }
+    QStringList openFiles(QWidget*, const FileDialogRequest&) override { return {}; }
+    std::optional<QString> saveFile(QWidget*, const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::int32_t> chooseColor(QWidget*) override { return std::nullopt; }
+    std::optional<QString> browseForFolder(QWidget*) override { return std::nullopt; }
+
+private:
+    QString gif_;
+};
+
+// An animated GIF of the sample pictures, made with the program's own components.
+QString makeSampleAnimation(const QString& folder)
+{
+    PlayerComponent assembler;
+    assembler.ClearFrames();
+    assembler.LoopCount(std::int16_t(0));
+    for (int n = 1; n <= 5; ++n) {
+        ImagingComponent picture;
+        const QString one = folder + QStringLiteral("/extract-source%1.gif").arg(n);
+        if (picture.LoadImage(folder + QStringLiteral("/frame%1.png").arg(n)) && picture.ResizeImage(160, 120)
+            && picture.SaveGif(one, false, 0xFFFFFF))
+            assembler.AddFrame(one);
+    }
+    const QString gif = folder + QStringLiteral("/extract.gif");
+    (void)assembler.SaveAnimation(gif);
+    return gif;
+}
+
+bool tourExtractor(const QString& out, const QString& sampleFolder)
+{
+    ExtractorTourDialogs dialogs(makeSampleAnimation(sampleFolder));
+    const QString temp = out + QStringLiteral("/program/temp/");
+    QDir().mkpath(temp);
+    auto* extractor = new frmExtractor(dialogs, [temp] { return temp; });
+    extractor->move(30, 30);
+    extractor->show();
+    bool ok = shoot(out, QStringLiteral("20-extractor-empty"));
+
+    extractor->OpenAnimatedGif();
+    extractor->List1->item(1)->setCheckState(Qt::Checked);
+    extractor->List1->item(3)->setCheckState(Qt::Checked);
+    extractor->List1->setCurrentRow(2);
+    ok &= shoot(out, QStringLiteral("21-extractor-frame"));
+    extractor->SSTab1->setCurrentIndex(1);
+    ok &= shoot(out, QStringLiteral("22-extractor-preview"));
+    extractor->SSTab1->setCurrentIndex(0);
+    extractor->PopupFileMenu(extractor->mapToGlobal(QPoint(60, 140)));
+    ok &= shoot(out, QStringLiteral("23-extractor-context-menu"));
+    extractor->mnuFile->hide();
+
+    for (const bool single : {true, false}) {
+        SaveFramesRequest request;
+        request.SingleFrame = single;
+        frmSaveFrames dialog(dialogs, request, extractor);
+        (single ? dialog.txtFile : dialog.txtDir)->setText(sampleFolder + (single ? QStringLiteral("/frame.gif") : QStringLiteral("/")));
+        dialog.show();
+        ok &= shoot(out, single ? QStringLiteral("24-save-frame-file") : QStringLiteral("25-save-frames-folder"));
+    }
+    extractor->resize(420, 300);
+    ok &= shoot(out, QStringLiteral("26-extractor-small"));
+    extractor->close();
+    return ok;
+}
+
+// The modal tool windows of the main window: options (and the history list it edits), the two
+// converters and the About box with its logo, which is taken from the build tree or the sources.
+bool tourToolWindows(frmPictoreel& window, const QString& out, const QString& programFolder)
+{
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QStringList logos{appDir + QStringLiteral("/../../bin/vimo.gif"),
+                            appDir + QStringLiteral("/../../../data/vimo.gif")};
+    for (const QString& logo : logos) {
+        if (QFile::exists(logo) && QFile::copy(logo, programFolder + QStringLiteral("/vimo.gif")))
+            break;
+    }
+    bool ok = true;
+    window.setWindowRunner([&](QDialog& w) {
+        w.show();
+        if (auto* options = qobject_cast<frmOptions*>(&w)) {
+            ok &= shoot(out, QStringLiteral("30-options"));
+            options->cmdEdit_Click();
+        } else if (qobject_cast<frmList*>(&w)) {
+            w.move(w.x() + 40, w.y() + 40);
+            ok &= shoot(out, QStringLiteral("31-options-history-edit"));
+        } else if (auto* converter = qobject_cast<ConverterWindow*>(&w)) {
+            const bool toGif = qobject_cast<frmAVI2GIF*>(&w) != nullptr;
+            converter->sourceBox()->setText(out + (toGif ? QStringLiteral("/sample/clip.avi") : QStringLiteral("/sample/sample.gif")));
+            converter->targetBox()->setText(out + (toGif ? QStringLiteral("/sample/clip.gif") : QStringLiteral("/sample/sample.avi")));
+            ok &= shoot(out, toGif ? QStringLiteral("32-avi-to-gif") : QStringLiteral("34-gif-to-avi"));
+            if (toGif) {
+                converter->PlayGif1_ConvertProgress(45);  // as it looks while converting
+                ok &= shoot(out, QStringLiteral("33-avi-to-gif-converting"));
+            }
+        } else if (auto* about = qobject_cast<frmAbout*>(&w)) {
+            about->HighlightLink(about->lblWeb);
+            ok &= shoot(out, QStringLiteral("35-about"));
+        }
+        w.hide();
+    });
+    window.ShowOptions();
+    window.ShowAviToGif();
+    window.ShowGifToAvi();
+    window.ShowAbout();
+    window.setWindowRunner({});
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -143,6 +273,9 @@ int main(int argc, char** argv)
 
     window.resize(560, 420);
     ok &= shoot(out, QStringLiteral("08-narrow-window"));
+
+    ok &= tourToolWindows(window, out, programFolder);
+    ok &= tourExtractor(out, out + QStringLiteral("/sample"));
 
     window.frames().clear();
     window.close();

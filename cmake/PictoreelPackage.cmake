@@ -1,0 +1,24 @@
+# `cpack -G DEB` (run in the build folder) makes pictoreel_<version>_<arch>.deb for /usr. The
+# libraries the programs link come from dpkg-shlibdeps; the plug-ins Qt loads at run time (SVG
+# icons) and the desktop's opener for help and web pages are named here.
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "pictoreel")
+set(CPACK_PACKAGE_VENDOR "Pictoreel developers")
+set(CPACK_PACKAGE_CONTACT "Pictoreel developers <pictoreel@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "builds animated GIFs from still pictures")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Pictoreel collects pictures of many formats into a project, orders them, gives each frame a\n"
+    "delay and an optional transparent colour, and makes an animated GIF. It comes with a GIF\n"
+    "player, a frames extractor, AVI to GIF converters and pictoreel-cli for scripts.")
+string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.example.org/pictoreel/")
+set(CPACK_RESOURCE_FILE_LICENSE "${CMAKE_SOURCE_DIR}/LICENSE")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, hicolor-icon-theme")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# Only the programs and their files: tests and benchmarks install nothing.
+include(CPack)

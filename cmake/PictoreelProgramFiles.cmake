@@ -1,0 +1,47 @@
+# The files the programs need beside them, and the desktop integration.
+#
+# In the build tree the help folder and the About logo are copied beside bin/pictoreel, so the
+# program finds them as an installed one does. Installed, the programs go to bin/, their files to
+# share/pictoreel/ (found as ../share/pictoreel from bin/), and the desktop entry, the MIME type of
+# ".agp" projects, the AppStream metainfo, the icons and the man page to their usual places.
+set(PICTOREEL_BIN_DIR "${CMAKE_BINARY_DIR}/bin")
+set(PICTOREEL_APP_ID "org.example.Pictoreel")
+set(PICTOREEL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/pictoreel")
+
+# The logo is optional until it is drawn; a glob notices when it appears.
+file(GLOB PICTOREEL_LOGO CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/data/vimo.gif")
+file(GLOB_RECURSE PICTOREEL_HELP_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/help/*")
+
+set(program_files_stamp "${PICTOREEL_BIN_DIR}/.program-files.stamp")
+set(copy_logo)
+if(PICTOREEL_LOGO)
+  set(copy_logo COMMAND ${CMAKE_COMMAND} -E copy ${PICTOREEL_LOGO} "${PICTOREEL_BIN_DIR}/")
+endif()
+add_custom_command(OUTPUT "${program_files_stamp}"
+  COMMAND ${CMAKE_COMMAND} -E rm -rf "${PICTOREEL_BIN_DIR}/help"
+  COMMAND ${CMAKE_COMMAND} -E copy_directory "${CMAKE_SOURCE_DIR}/help" "${PICTOREEL_BIN_DIR}/help"
+  ${copy_logo}
+  COMMAND ${CMAKE_COMMAND} -E touch "${program_files_stamp}"
+  DEPENDS ${PICTOREEL_HELP_FILES} ${PICTOREEL_LOGO}
+  COMMENT "Copying the help and the logo beside the programs")
+add_custom_target(pictoreel-program-files ALL DEPENDS "${program_files_stamp}")
+
+install(DIRECTORY "${CMAKE_SOURCE_DIR}/help" DESTINATION "${PICTOREEL_DATA_DIR}")
+if(PICTOREEL_LOGO)
+  install(FILES ${PICTOREEL_LOGO} DESTINATION "${PICTOREEL_DATA_DIR}")
+endif()
+
+install(FILES "${CMAKE_SOURCE_DIR}/packaging/${PICTOREEL_APP_ID}.desktop"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+install(FILES "${CMAKE_SOURCE_DIR}/packaging/pictoreel.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/mime/packages")
+install(FILES "${CMAKE_SOURCE_DIR}/packaging/${PICTOREEL_APP_ID}.metainfo.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+install(FILES "${CMAKE_SOURCE_DIR}/icons/${PICTOREEL_APP_ID}.svg"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
+foreach(size 16 22 24 32 48 64 128 256)
+  install(FILES "${CMAKE_SOURCE_DIR}/icons/hicolor/${size}x${size}/${PICTOREEL_APP_ID}.png"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
+endforeach()
+install(FILES "${CMAKE_SOURCE_DIR}/docs/pictoreel-cli.1" "${CMAKE_SOURCE_DIR}/docs/pictoreel.1"
+        DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")

@@ -1,0 +1,31 @@
+#include "gui/program_start.h"
+
+#include "core/project/program_values.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+namespace pictoreel {
+
+ProgramFolders programFoldersFor(const QString& executableFolder)
+{
+    return {settingsFolderFor(executableFolder), programDataFolderFor(executableFolder)};
+}
+
+bool openProjectFromArguments(frmPictoreel& window, const QStringList& arguments)
+{
+    if (arguments.size() != 2)
+        return false;
+    QString path = arguments.at(1);
+    if (path.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        path = QUrl(path).toLocalFile();
+    const QFileInfo file(path);
+    if (path.isEmpty() || !file.isFile())
+        return false;
+    window.OpenProjectFile(file.absoluteFilePath());
+    // As after the File menu's commands: the Auto Size buttons follow the frame list.
+    window.mnuFileSub_Click(0);
+    return true;
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,203 @@
+// The programs as a desktop sees them: the install layout, the help and logo found from the build
+// tree and from an installation, the ".agp" MIME type, the desktop entry agreeing with it, the
+// icon set, and a project passed on the command line (as a file manager does) opened at start.
+#include "core/project/program_values.h"
+#include "gui/program_start.h"
+#include "gui/property_panel.h"
+#include "gui/support/scripted_dialogs.h"
+#include "gui/toolbar_icons.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace pictoreel::testing {
+namespace {
+
+const QString kBuildBin = QStringLiteral(PICTOREEL_BUILD_BIN);
+const QString kPrefix = QStringLiteral(PICTOREEL_INSTALL_PREFIX);
+const QString kSource = QStringLiteral(PICTOREEL_SOURCE_DIR);
+const QString kAppId = QStringLiteral("org.example.Pictoreel");
+
+bool sourceHasLogo() { return QFile::exists(kSource + QStringLiteral("/data/vimo.gif")); }
+
+TEST(InstalledLayout, EveryFileIsInItsPlace)
+{
+    const QStringList files{
+        "bin/pictoreel",
+        "bin/pictoreel-cli",
+        "share/pictoreel/help/index.html",
+        "share/applications/" + kAppId + ".desktop",
+        "share/mime/packages/pictoreel.xml",
+        "share/metainfo/" + kAppId + ".metainfo.xml",
+        "share/icons/hicolor/scalable/apps/" + kAppId + ".svg",
+        "share/icons/hicolor/16x16/apps/" + kAppId + ".png",
+        "share/icons/hicolor/256x256/apps/" + kAppId + ".png",
+        "share/man/man1/pictoreel-cli.1",
+        "share/man/man1/pictoreel.1",
+    };
+    for (const QString& file : files)
+        EXPECT_TRUE(QFile::exists(kPrefix + u'/' + file)) << file.toStdString();
+    EXPECT_EQ(QFile::exists(kPrefix + QStringLiteral("/share/pictoreel/vimo.gif")), sourceHasLogo());
+    EXPECT_TRUE(QFileInfo(kPrefix + QStringLiteral("/bin/pictoreel")).isExecutable());
+
+    // Every page the manual links to, and every picture it shows, is installed with it.
+    const QDir help(kPrefix + QStringLiteral("/share/pictoreel/help"));
+    const QDir sourceHelp(kSource + QStringLiteral("/help"));
+    for (const QString& name : sourceHelp.entryList(QDir::Files))
+        EXPECT_TRUE(help.exists(name)) << name.toStdString();
+}
+
+TEST(InstalledLayout, TheCommandLineProgramRunsFromThePrefix)
+{
+    QProcess cli;
+    cli.start(kPrefix + QStringLiteral("/bin/pictoreel-cli"), {QStringLiteral("--help")});
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    EXPECT_EQ(cli.exitCode(), 0);
+    EXPECT_TRUE(cli.readAllStandardOutput().contains("make PROJECT.agp"));
+}
+
+// The help folder and the logo, from the folder the executable is in.
+struct LayoutCase {
+    const char* name;
+    QString executableFolder;
+    QString expectedDataFolder;
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
+class ProgramFilesLayout : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(ProgramFilesLayout, HelpContentsOpensTheManualThatIsThere)
+{
+    const LayoutCase& c = GetParam();
+    const ProgramFolders found = programFoldersFor(c.executableFolder);
+    EXPECT_EQ(found.helpFolder, QDir::cleanPath(c.expectedDataFolder));
+    EXPECT_EQ(QFile::exists(found.helpFolder + QStringLiteral("/vimo.gif")), sourceHasLogo());
+
+    QTemporaryDir settings;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    frmPictoreel window({settings.path(), found.helpFolder}, dialogs, shell);
+    window.mnuHelpSub[1]->trigger();   // "&Contents ..."
+    window.Toolbar1_ButtonClick(QStringLiteral("help"));
+    const QString manual = found.helpFolder + QStringLiteral("/help/index.html");
+    EXPECT_EQ(shell.opened, QStringList({manual, manual}));
+    EXPECT_TRUE(QFile::exists(manual));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BuildTreeAndInstalled, ProgramFilesLayout,
+    ::testing::Values(LayoutCase{"BuildTree", kBuildBin, kBuildBin},
+                      LayoutCase{"Installed", kPrefix + QStringLiteral("/bin"),
+                                 kPrefix + QStringLiteral("/share/pictoreel")}),
+    [](const ::testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
+
+TEST(DesktopIntegration, ProjectsAreKnownByNameAndByContent)
+{
+    // The desktop looks for MIME types in XDG_DATA_DIRS; the installed share folder comes first.
+    qputenv("XDG_DATA_DIRS", (kPrefix + QStringLiteral("/share:/usr/share")).toUtf8());
+    const QMimeDatabase mime;
+    EXPECT_EQ(mime.mimeTypeForFile(QStringLiteral("/nowhere/Holiday.agp"), QMimeDatabase::MatchExtension).name(),
+              "application/x-pictoreel-project");
+    QTemporaryDir dir;
+    const QString unnamed = dir.filePath(QStringLiteral("project-without-extension"));
+    QFile file(unnamed);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Global Properties]\nWidth=100\n");
+    file.close();
+    EXPECT_EQ(mime.mimeTypeForFile(unnamed, QMimeDatabase::MatchContent).name(), "application/x-pictoreel-project");
+    EXPECT_TRUE(mime.mimeTypeForName(QStringLiteral("application/x-pictoreel-project")).inherits("text/plain"));
+}
+
+TEST(DesktopIntegration, DesktopEntryOpensProjectsWithTheProgramAndItsIcon)
+{
+    QSettings entry(kPrefix + "/share/applications/" + kAppId + ".desktop", QSettings::IniFormat);
+    entry.beginGroup(QStringLiteral("Desktop Entry"));
+    EXPECT_EQ(entry.value("Exec").toString(), "pictoreel %f");
+    EXPECT_TRUE(entry.value("MimeType").toString().contains("application/x-pictoreel-project"));
+    EXPECT_TRUE(entry.value("Categories").toString().contains("Graphics"));
+    const QString icon = entry.value("Icon").toString();
+    EXPECT_TRUE(QFile::exists(kPrefix + "/share/icons/hicolor/scalable/apps/" + icon + ".svg")) << icon.toStdString();
+}
+
+TEST(IconSet, EveryToolbarKeyHasAPictureThatScales)
+{
+    for (const char* key : {"new", "open", "save", "saveall", "add", "del", "up", "down", "preview", "make", "play",
+                            "options", "help", "checkall", "uncheckall"}) {
+        const QIcon icon = toolbarIcon(QString::fromLatin1(key));
+        ASSERT_FALSE(icon.isNull()) << key;
+        // Drawn from the vector for a high-density screen, not blown up from a small bitmap.
+        const QImage large = icon.pixmap(QSize(24, 24), 2.0).toImage();
+        EXPECT_EQ(large.size(), QSize(48, 48)) << key;
+        EXPECT_GT(large.pixelColor(24, 24).alpha() + large.pixelColor(12, 12).alpha(), 0) << key;
+    }
+    EXPECT_TRUE(toolbarIcon(QStringLiteral("nothing")).isNull());
+    EXPECT_TRUE(toolbarIcon(QStringLiteral("../org.example.Pictoreel")).isNull());
+    EXPECT_FALSE(applicationIcon().isNull());
+    EXPECT_EQ(applicationIcon().pixmap(QSize(256, 256)).size(), QSize(256, 256));
+}
+
+class CommandLineProject : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        project = dir.filePath(QStringLiteral("holiday.agp"));
+        QFile file(project);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("[Global Properties]\nWidth=24\nHeight=12\nLoop Infinitely=1\nLoop Times=1\n"
+                                  "Output GIF File Name=\nFrames=2\n[Frame Properties]\n"
+                                  "FRAME001=20;NO;255;a.png;%1/\nFRAME002=30;NO;255;b.png;%1/\n")
+                       .arg(dir.path())
+                       .toUtf8());
+        window = std::make_unique<frmPictoreel>(ProgramFolders{dir.path(), dir.path()}, dialogs, shell);
+    }
+
+    QTemporaryDir dir;
+    QString project;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    std::unique_ptr<frmPictoreel> window;
+};
+
+TEST_F(CommandLineProject, APathOrFileAddressOpensTheProject)
+{
+    const QString relative = QDir::current().relativeFilePath(project);
+    for (const QString& argument : {project, relative, QUrl::fromLocalFile(project).toString()}) {
+        window->NewProject();
+        ASSERT_TRUE(openProjectFromArguments(*window, {QStringLiteral("pictoreel"), argument})) << argument.toStdString();
+        EXPECT_EQ(window->ProjectFile(), project);
+        EXPECT_EQ(window->frames().rowCount(), 2);
+        EXPECT_EQ(window->windowTitle(), "holiday.agp - Pictoreel");
+        EXPECT_TRUE(window->SSTab1->cmdAutoW->isEnabled());
+        EXPECT_TRUE(window->SSTab1->cmdAutoH->isEnabled());
+    }
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST_F(CommandLineProject, AnythingElseLeavesTheEmptyProject)
+{
+    const QList<QStringList> argumentLists{
+        {QStringLiteral("pictoreel")},
+        {QStringLiteral("pictoreel"), dir.filePath(QStringLiteral("missing.agp"))},
+        {QStringLiteral("pictoreel"), dir.path()},
+        {QStringLiteral("pictoreel"), QString()},
+        {QStringLiteral("pictoreel"), project, project},
+    };
+    for (const QStringList& arguments : argumentLists) {
+        EXPECT_FALSE(openProjectFromArguments(*window, arguments)) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(window->ProjectFile().isEmpty());
+        EXPECT_EQ(window->frames().rowCount(), 0);
+    }
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
+}  // namespace
+}  // namespace pictoreel::testing
