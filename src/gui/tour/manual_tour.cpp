@@ -199,6 +199,12 @@ void useDarkPalette()
     dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
     dark.setColor(QPalette::Highlight, QColor(45, 110, 200));
     dark.setColor(QPalette::HighlightedText, Qt::white);
+    // The bevel shades: check boxes and frames draw their edges with these.
+    dark.setColor(QPalette::Light, QColor(90, 90, 94));
+    dark.setColor(QPalette::Midlight, QColor(70, 70, 74));
+    dark.setColor(QPalette::Mid, QColor(140, 140, 145));
+    dark.setColor(QPalette::Dark, QColor(160, 160, 165));
+    dark.setColor(QPalette::Shadow, QColor(10, 10, 10));
     dark.setColor(QPalette::ToolTipBase, QColor(55, 55, 58));
     dark.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
     dark.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
