@@ -3,6 +3,7 @@
 #include "gui/compact_font.h"
 #include "gui/dialogs.h"
 #include "gui/extractor_files.h"
+#include "gui/button_toolbar.h"
 #include "gui/toolbar_icons.h"
 #include "gui/frm_save_frames.h"
 #include "gui/gif_view.h"
@@ -151,12 +152,7 @@ void frmExtractor::buildMenu()
 
 void frmExtractor::buildToolbar()
 {
-    struct Button {
-        const char* key;
-        const char* caption;
-        const char* tooltip;
-    };
-    static constexpr Button kButtons[] = {
+    static constexpr ToolbarButton kButtons[] = {
         {"open", "Open", "Opean an Animated GIF files"},
         {nullptr, nullptr, nullptr},
         {"save", "Save", "Save the Current Frame"},
@@ -165,30 +161,8 @@ void frmExtractor::buildToolbar()
         {"checkall", "Chell All", "Check All Frames"},
         {"uncheckall", "Uncheck", "Uncheck All Frames"},
     };
-    Toolbar1 = addToolBar(QStringLiteral("Toolbar"));
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setAccessibleName(QStringLiteral("Toolbar"));
-    Toolbar1->setMovable(false);
-    Toolbar1->setFloatable(false);
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    Toolbar1->setIconSize(QSize(16, 16));
-    Toolbar1->setFixedHeight(twipsToPixels(kToolbarHeight));
-    Toolbar1->setContextMenuPolicy(Qt::PreventContextMenu);
-    Toolbar1->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; border: 0px; }"
-                                           "QToolButton { padding: 0px 1px; margin: 0px; }"));
-    for (const Button& b : kButtons) {
-        if (!b.key) {
-            toolbarButtons.push_back(Toolbar1->addSeparator());
-            continue;
-        }
-        const QString key = QLatin1String(b.key);
-        QAction* action = Toolbar1->addAction(toolbarIcon(key), QLatin1String(b.caption));
-        action->setObjectName(QStringLiteral("Toolbar1_") + key);
-        action->setData(key);
-        action->setToolTip(QLatin1String(b.tooltip));
-        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
-        toolbarButtons.push_back(action);
-    }
+    Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeight), toolbarButtons,
+                                [this](const QString& key) { Toolbar1_ButtonClick(key); });
 }
 
 void frmExtractor::buildStatusBar()

@@ -18,6 +18,7 @@
 #include "gui/make_commands.h"
 #include "gui/property_panel.h"
 #include "gui/shell.h"
+#include "gui/button_toolbar.h"
 #include "gui/toolbar_icons.h"
 #include "gui/twips.h"
 
@@ -242,52 +243,25 @@ void frmPictoreel::buildMenus()
 
 void frmPictoreel::buildToolbar()
 {
-    struct Button {
-        const char* caption;
-        const char* key;
-        const char* tooltip;
+    static constexpr ToolbarButton kButtons[] = {
+        {"new", "New", "Create a new croject"},
+        {"open", "Open", "Open a project"},
+        {"save", "Save", "Save the project"},
+        {nullptr, nullptr, nullptr},
+        {"add", "Add", "Add Frames"},
+        {"del", "Del", "Delete checked frames"},
+        {"up", "Up", "Move the highlighted frame up"},
+        {"down", "Down", "Move the highlighted frame down"},
+        {nullptr, nullptr, nullptr},
+        {"preview", "View", "Preview the Animated GIF"},
+        {"make", "Make", "Make Animated GIF"},
+        {"play", "Play", "Play the generated animated GIF"},
+        {nullptr, nullptr, nullptr},
+        {"options", "Option", "Options Dialog"},
+        {"help", "Help", "Open Help Document"},
     };
-    static constexpr Button kButtons[] = {
-        {"New", "new", "Create a new croject"},
-        {"Open", "open", "Open a project"},
-        {"Save", "save", "Save the project"},
-        {nullptr, nullptr, nullptr},
-        {"Add", "add", "Add Frames"},
-        {"Del", "del", "Delete checked frames"},
-        {"Up", "up", "Move the highlighted frame up"},
-        {"Down", "down", "Move the highlighted frame down"},
-        {nullptr, nullptr, nullptr},
-        {"View", "preview", "Preview the Animated GIF"},
-        {"Make", "make", "Make Animated GIF"},
-        {"Play", "play", "Play the generated animated GIF"},
-        {nullptr, nullptr, nullptr},
-        {"Option", "options", "Options Dialog"},
-        {"Help", "help", "Open Help Document"},
-    };
-    Toolbar1 = addToolBar(QStringLiteral("Toolbar"));
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setMovable(false);
-    Toolbar1->setFloatable(false);
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    Toolbar1->setIconSize(QSize(16, 16));
-    Toolbar1->setFixedHeight(twipsToPixels(kToolbarHeight));
-    Toolbar1->setContextMenuPolicy(Qt::PreventContextMenu);
-    Toolbar1->setContentsMargins(0, 0, 0, 0);
-    Toolbar1->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; border: 0px; }"
-                                           "QToolButton { padding: 0px 1px; margin: 0px; }"));
-    for (const Button& b : kButtons) {
-        if (!b.caption) {
-            toolbarButtons.push_back(Toolbar1->addSeparator());
-            continue;
-        }
-        const QString key = QLatin1String(b.key);
-        QAction* action = Toolbar1->addAction(toolbarIcon(key), QLatin1String(b.caption));
-        action->setObjectName(QStringLiteral("Toolbar1_") + key);
-        action->setData(key);
-        action->setToolTip(QLatin1String(b.tooltip));
-        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
-        toolbarButtons.push_back(action);
-    }
+    Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeight), toolbarButtons,
+                                [this](const QString& key) { Toolbar1_ButtonClick(key); });
 }
 
 void frmPictoreel::buildStatusBar()

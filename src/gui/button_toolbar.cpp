@@ -1,0 +1,42 @@
+#include "gui/button_toolbar.h"
+
+#include "gui/toolbar_icons.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QToolBar>
+
+namespace pictoreel {
+
+QToolBar* addButtonToolbar(QMainWindow& window, std::span<const ToolbarButton> buttons, int heightPixels,
+                           std::vector<QAction*>& actions, std::function<void(const QString& key)> onClick)
+{
+    QToolBar* bar = window.addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("Toolbar1"));
+    bar->setAccessibleName(QStringLiteral("Toolbar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setIconSize(QSize(16, 16));
+    bar->setFixedHeight(heightPixels);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; border: 0px; }"
+                                      "QToolButton { padding: 0px 1px; margin: 0px; }"));
+    for (const ToolbarButton& b : buttons) {
+        if (!b.key) {
+            actions.push_back(bar->addSeparator());
+            continue;
+        }
+        const QString key = QLatin1String(b.key);
+        QAction* action = bar->addAction(toolbarIcon(key), QLatin1String(b.caption));
+        action->setObjectName(QStringLiteral("Toolbar1_") + key);
+        action->setData(key);
+        action->setToolTip(QLatin1String(b.tooltip));
+        QObject::connect(action, &QAction::triggered, &window, [onClick, key] { onClick(key); });
+        actions.push_back(action);
+    }
+    return bar;
+}
+
+}  // namespace pictoreel
