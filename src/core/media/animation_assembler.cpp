@@ -46,6 +46,12 @@ struct Picture {
     // When the picture's file stores exactly these pixels as one image covering the whole screen:
     // that image as stored, so it can be copied without compressing it again.
     std::shared_ptr<const GifStoredImage> stored;
+    // False while `pixels` is not filled yet: the picture is still the file's bytes, decoded only
+    // when a pixel is needed (a photo copied whole after a picture with none of its colours never is).
+    bool decoded = true;
+    QByteArray bytes;
+    int position = 0;
+    QString path;
 
     Picture() = default;
     Picture(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, kTransparent) {}
@@ -101,27 +107,42 @@ Rect boundingBox(const Picture& a, const Picture& b, Test test)
     return box.empty() ? Rect{} : box;
 }
 
-// Bounding box of the pixels that differ between two pictures of one size, and how many differ.
-Rect changedBox(const Picture& a, const Picture& b, std::size_t& changedCount)
+// Unchanged pixels count towards a cheaper encoding only in runs of at least this many: scattered
+// ones (a photo's colours matching by chance) cost as much left transparent as drawn.
+constexpr int kKeptRun = 16;
+
+// Bounding box of the pixels that differ between two pictures of one size, and how many pixels
+// stay as they are in runs of kKeptRun or more along a row.
+Rect changedBox(const Picture& a, const Picture& b, std::size_t& keptInRuns)
 {
     Rect box{a.width, a.height, 0, 0};
-    changedCount = 0;
+    keptInRuns = 0;
+    auto keep = [&](int run) { keptInRuns += run >= kKeptRun ? static_cast<std::size_t>(run) : 0; };
     const std::size_t rowBytes = static_cast<std::size_t>(a.width) * sizeof(Pixel);
     for (int y = 0; y < a.height; ++y) {
         const Pixel* ra = a.row(y);
         const Pixel* rb = b.row(y);
-        if (std::memcmp(ra, rb, rowBytes) == 0)
+        if (std::memcmp(ra, rb, rowBytes) == 0) {
+            keep(a.width);
             continue;
+        }
         int first = 0;
         while (ra[first] == rb[first])
             ++first;
         int last = a.width - 1;
         while (ra[last] == rb[last])
             --last;
-        std::size_t n = 0;
-        for (int x = first; x <= last; ++x)
-            n += ra[x] != rb[x] ? 1 : 0;
-        changedCount += n;
+        keep(first);
+        keep(a.width - 1 - last);
+        int run = 0;
+        for (int x = first; x <= last; ++x) {
+            if (ra[x] != rb[x]) {
+                keep(run);
+                run = 0;
+            } else {
+                ++run;
+            }
+        }
         box.left = std::min(box.left, first);
         box.right = std::max(box.right, last + 1);
         box.top = std::min(box.top, y);
@@ -214,10 +235,75 @@ bool decodeWholeImage(const QByteArray& bytes, const GifStoredImage& stored, int
     return true;
 }
 
+// Decodes a frame file's bytes into `picture`, placed at the top left corner of a width x height
+// screen (a width of 0 takes the file's screen size). `stored` is the file's first image as
+// stored, when found; the result tells whether the picture shows exactly that image, whole.
+Result<bool> decodeFrame(const QByteArray& bytes, const GifStoredImage* stored, int& width, int& height, Picture& picture,
+                         int position, const QString& path)
+{
+    if (stored && decodeWholeImage(bytes, *stored, width, height, picture))
+        return true;
+    auto decoder = GifDecoder::openMemory(bytes);
+    if (!decoder)
+        return frameError(decoder.error(), position, path);
+    std::optional<GifFrame> frame = decoder.value().nextFrame();
+    if (!frame)
+        return frameError(makeError(ErrorCode::EmptyImage, QStringLiteral("the file holds no image")), position, path);
+    if (!frame->complete)
+        return frameError(makeError(ErrorCode::CorruptData, QStringLiteral("the image data is cut short or damaged")),
+                          position, path);
+    const RgbaImage& image = frame->image;
+    if (width == 0) {
+        width = image.width;
+        height = image.height;
+    }
+    resetPicture(picture, width, height, true);
+    const int w = std::min(width, image.width);
+    const int h = std::min(height, image.height);
+    for (int y = 0; y < h; ++y) {
+        Pixel* out = picture.row(y);
+        const std::uint8_t* in = image.pixel(0, y);
+        for (int x = 0; x < w; ++x, in += 4)
+            out[x] = packPixel(in);
+    }
+    // The general decoder drew the stored image whole only when it is where the fast path
+    // would have taken it; anything else is not copied.
+    const GifFrame& f = *frame;
+    return stored && f.index == 0 && f.left == stored->left && f.top == stored->top && f.width == stored->width &&
+           f.height == stored->height && !f.interlaced && f.transparentIndex == stored->transparentIndex &&
+           image.width >= width && image.height >= height;
+}
+
+// Whether `s` can be copied as the whole picture of a width x height screen.
+bool copiable(const GifStoredImage& s, int width, int height)
+{
+    const int codeSize = s.pixels.minCodeSize;
+    return s.left == 0 && s.top == 0 && s.width == width && s.height == height && !s.interlaced && codeSize >= 2 &&
+           codeSize <= 8 && !s.palette.empty() && s.palette.size() <= 256 &&
+           s.transparentIndex < std::max(static_cast<int>(s.palette.size()), 1 << codeSize);
+}
+
+// Fills in the pixels of a picture read without decoding.
+Status ensureDecoded(Picture& picture)
+{
+    if (picture.decoded)
+        return {};
+    const std::shared_ptr<const GifStoredImage> stored = picture.stored;
+    int width = picture.width, height = picture.height;
+    Result<bool> shown = decodeFrame(picture.bytes, stored.get(), width, height, picture, picture.position, picture.path);
+    if (!shown)
+        return shown.error();
+    picture.stored = shown.value() ? stored : nullptr;
+    picture.decoded = true;
+    picture.bytes.clear();
+    return {};
+}
+
 // A frame file's first image as a viewer shows it on that file's screen, placed at the top left
 // corner of a width x height screen: clipped, or padded with transparency. A width of 0 takes the
 // file's screen size. `reuse` lends its buffer. The picture keeps the image as stored when that
-// image alone makes every pixel of the screen.
+// image alone makes every pixel of the screen. An opaque image stored that way is not decoded
+// here: ensureDecoded does that when its pixels are needed.
 Result<Picture> readFramePicture(const QString& path, int position, int width, int height, Picture reuse)
 {
     // The file is read once; the decoders and the block walk share its bytes.
@@ -232,49 +318,32 @@ Result<Picture> readFramePicture(const QString& path, int position, int width, i
     std::optional<GifStoredImage> stored = findFirstStoredImage(bytes);
 
     Picture picture = std::move(reuse);
-    bool decoded = stored && decodeWholeImage(bytes, *stored, width, height, picture);
-    if (!decoded) {
-        auto decoder = GifDecoder::openMemory(bytes);
-        if (!decoder)
-            return frameError(decoder.error(), position, path);
-        std::optional<GifFrame> frame = decoder.value().nextFrame();
-        if (!frame)
-            return frameError(makeError(ErrorCode::EmptyImage, QStringLiteral("the file holds no image")), position, path);
-        if (!frame->complete)
-            return frameError(makeError(ErrorCode::CorruptData, QStringLiteral("the image data is cut short or damaged")),
-                              position, path);
-        const RgbaImage& image = frame->image;
-        if (width == 0) {
-            width = image.width;
-            height = image.height;
-        }
-        resetPicture(picture, width, height, true);
-        const int w = std::min(width, image.width);
-        const int h = std::min(height, image.height);
-        for (int y = 0; y < h; ++y) {
-            Pixel* out = picture.row(y);
-            const std::uint8_t* in = image.pixel(0, y);
-            for (int x = 0; x < w; ++x, in += 4)
-                out[x] = packPixel(in);
-        }
-        // The general decoder drew the stored image whole only when it is where the fast path
-        // would have taken it; anything else is not copied.
-        const GifFrame& f = *frame;
-        if (stored && !(f.index == 0 && f.left == stored->left && f.top == stored->top && f.width == stored->width &&
-                        f.height == stored->height && !f.interlaced && f.transparentIndex == stored->transparentIndex &&
-                        image.width >= width && image.height >= height))
-            stored.reset();
-    }
-
-    if (stored) {
-        const GifStoredImage& s = *stored;
-        const int codeSize = s.pixels.minCodeSize;
-        const bool usable = s.left == 0 && s.top == 0 && s.width == width && s.height == height && !s.interlaced &&
-                            codeSize >= 2 && codeSize <= 8 && !s.palette.empty() && s.palette.size() <= 256 &&
-                            s.transparentIndex < std::max(static_cast<int>(s.palette.size()), 1 << codeSize);
-        if (usable)
+    if (stored && stored->transparentIndex < 0) {
+        const GifDecodeLimits limits;
+        const int screenWidth = static_cast<std::uint8_t>(bytes[6]) | (static_cast<std::uint8_t>(bytes[7]) << 8);
+        const int screenHeight = static_cast<std::uint8_t>(bytes[8]) | (static_cast<std::uint8_t>(bytes[9]) << 8);
+        const int w = width == 0 ? stored->width : width;
+        const int h = width == 0 ? stored->height : height;
+        if (stored->width == screenWidth && stored->height == screenHeight && stored->width <= limits.maxScreenSide &&
+            stored->height <= limits.maxScreenSide &&
+            std::int64_t{stored->width} * stored->height <= limits.maxScreenPixels && copiable(*stored, w, h)) {
+            picture.width = w;
+            picture.height = h;
             picture.stored = std::make_shared<const GifStoredImage>(std::move(*stored));
+            picture.decoded = false;
+            picture.bytes = bytes;
+            picture.position = position;
+            picture.path = path;
+            return picture;
+        }
     }
+    Result<bool> shown = decodeFrame(bytes, stored ? &*stored : nullptr, width, height, picture, position, path);
+    if (!shown)
+        return shown.error();
+    picture.decoded = true;
+    picture.bytes.clear();
+    if (stored && shown.value() && copiable(*stored, width, height))
+        picture.stored = std::make_shared<const GifStoredImage>(std::move(*stored));
     return picture;
 }
 
@@ -473,6 +542,68 @@ Candidate makeCandidate(std::vector<std::uint8_t> indices, std::vector<Rgb> pale
     return c;
 }
 
+// The global colour table: the first picture's stored table, which later frames use instead of a
+// table of their own wherever their colours are all in it.
+class GlobalPalette {
+public:
+    explicit GlobalPalette(std::vector<Rgb> palette) : palette_(std::move(palette))
+    {
+        tableSize_ = tableSizeFor(static_cast<int>(palette_.size()));
+        // The table as written: padded with black. The first of equal colours is the one used.
+        for (int i = 0; i < tableSize_; ++i) {
+            const Rgb c = i < static_cast<int>(palette_.size()) ? palette_[std::size_t(i)] : Rgb{};
+            const Pixel p = 0xFF000000u | (Pixel{c.b} << 16) | (Pixel{c.g} << 8) | Pixel{c.r};
+            if (index_.find(p) == ColourIndex::kNone)
+                index_.insert(p, static_cast<std::uint8_t>(i));
+        }
+    }
+    const std::vector<Rgb>& palette() const { return palette_; }
+
+    // `local` with its indices into the global table, when every colour it uses is there.
+    // `limitBytes`: counting stops once the remapped image codes larger than this.
+    std::optional<Candidate> remap(const Candidate& local, std::size_t limitBytes) const
+    {
+        const IndexedImage& image = local.image;
+        std::array<std::uint8_t, 256> toGlobal{};
+        std::array<bool, 256> taken{};
+        for (std::size_t i = 0; i < image.palette.size(); ++i) {
+            if (static_cast<int>(i) == image.transparentIndex)
+                continue;
+            const Rgb c = image.palette[i];
+            const int g = index_.find(0xFF000000u | (Pixel{c.b} << 16) | (Pixel{c.g} << 8) | Pixel{c.r});
+            if (g == ColourIndex::kNone)
+                return std::nullopt;
+            toGlobal[i] = static_cast<std::uint8_t>(g);
+            taken[std::size_t(g)] = true;
+        }
+        Candidate c;
+        c.useGlobalPalette = true;
+        c.image.width = image.width;
+        c.image.height = image.height;
+        c.image.transparentIndex = -1;
+        if (image.transparentIndex >= 0) {
+            // At most 255 colours besides the transparent one, so some entry is free for it.
+            int free = 0;
+            while (free < tableSize_ && taken[std::size_t(free)])
+                ++free;
+            if (free == tableSize_)
+                return std::nullopt;
+            toGlobal[std::size_t(image.transparentIndex)] = static_cast<std::uint8_t>(free);
+            c.image.transparentIndex = free;
+        }
+        c.image.indices.resize(image.indices.size());
+        std::transform(image.indices.begin(), image.indices.end(), c.image.indices.begin(),
+                       [&](std::uint8_t i) { return toGlobal[i]; });
+        c.estimatedBytes = estimatedDataBytes(c.image.indices, minCodeSizeFor(tableSize_), limitBytes);
+        return c;
+    }
+
+private:
+    std::vector<Rgb> palette_;
+    int tableSize_ = 2;
+    ColourIndex index_;
+};
+
 // The smallest stored image that turns `shown` into `target` inside `rect`, or nullopt when no
 // single image can (more colours than a palette holds).
 //
@@ -481,7 +612,9 @@ Candidate makeCandidate(std::vector<std::uint8_t> indices, std::vector<Rgb> pale
 // all left transparent, kept in colour where that continues a run of the same index, and all
 // drawn in colour.
 // Candidates estimated above `limitBytes` (a cost another encoding already has) are dropped.
+// With a global table, each way is also tried with the global table where its colours are there.
 std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target, const Rect& rect,
+                                    const GlobalPalette* global,
                                     std::size_t limitBytes = std::numeric_limits<std::size_t>::max() / 16)
 {
     const std::size_t area = static_cast<std::size_t>(rect.width()) * rect.height();
@@ -512,11 +645,14 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
     allFit = allFit && allColours.size() + (anyTransparent ? 1 : 0) <= 256;
 
     std::optional<Candidate> best;
+    auto limit = [&] { return best ? best->estimatedBytes : limitBytes; };
     auto consider = [&](Candidate c) {
+        std::optional<Candidate> remapped = global ? global->remap(c, std::min(limit(), c.estimatedBytes)) : std::nullopt;
         if (!best || c.estimatedBytes < best->estimatedBytes)
             best = std::move(c);
+        if (remapped && remapped->estimatedBytes < best->estimatedBytes)
+            best = std::move(remapped);
     };
-    auto limit = [&] { return best ? best->estimatedBytes : limitBytes; };
 
     if (changedFits) {
         const int transparentIndex = anyUnchanged ? static_cast<int>(changedColours.size()) : -1;
@@ -572,67 +708,6 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
     return best;
 }
 
-// The global colour table: the first picture's stored table, which later frames use instead of a
-// table of their own wherever their colours are all in it.
-class GlobalPalette {
-public:
-    explicit GlobalPalette(std::vector<Rgb> palette) : palette_(std::move(palette))
-    {
-        tableSize_ = tableSizeFor(static_cast<int>(palette_.size()));
-        // The table as written: padded with black. The first of equal colours is the one used.
-        for (int i = 0; i < tableSize_; ++i) {
-            const Rgb c = i < static_cast<int>(palette_.size()) ? palette_[std::size_t(i)] : Rgb{};
-            const Pixel p = 0xFF000000u | (Pixel{c.b} << 16) | (Pixel{c.g} << 8) | Pixel{c.r};
-            if (index_.find(p) == ColourIndex::kNone)
-                index_.insert(p, static_cast<std::uint8_t>(i));
-        }
-    }
-    const std::vector<Rgb>& palette() const { return palette_; }
-
-    // `local` with its indices into the global table, when every colour it uses is there.
-    std::optional<Candidate> remap(const Candidate& local) const
-    {
-        const IndexedImage& image = local.image;
-        std::array<std::uint8_t, 256> toGlobal{};
-        std::array<bool, 256> taken{};
-        for (std::size_t i = 0; i < image.palette.size(); ++i) {
-            if (static_cast<int>(i) == image.transparentIndex)
-                continue;
-            const Rgb c = image.palette[i];
-            const int g = index_.find(0xFF000000u | (Pixel{c.b} << 16) | (Pixel{c.g} << 8) | Pixel{c.r});
-            if (g == ColourIndex::kNone)
-                return std::nullopt;
-            toGlobal[i] = static_cast<std::uint8_t>(g);
-            taken[std::size_t(g)] = true;
-        }
-        Candidate c;
-        c.useGlobalPalette = true;
-        c.image.width = image.width;
-        c.image.height = image.height;
-        c.image.transparentIndex = -1;
-        if (image.transparentIndex >= 0) {
-            // At most 255 colours besides the transparent one, so some entry is free for it.
-            int free = 0;
-            while (free < tableSize_ && taken[std::size_t(free)])
-                ++free;
-            if (free == tableSize_)
-                return std::nullopt;
-            toGlobal[std::size_t(image.transparentIndex)] = static_cast<std::uint8_t>(free);
-            c.image.transparentIndex = free;
-        }
-        c.image.indices.resize(image.indices.size());
-        std::transform(image.indices.begin(), image.indices.end(), c.image.indices.begin(),
-                       [&](std::uint8_t i) { return toGlobal[i]; });
-        c.estimatedBytes = estimatedDataBytes(c.image.indices, minCodeSizeFor(tableSize_), local.estimatedBytes);
-        return c;
-    }
-
-private:
-    std::vector<Rgb> palette_;
-    int tableSize_ = 2;
-    ColourIndex index_;
-};
-
 // Works out the stored image for one frame and keeps track of what a viewer shows.
 class FramePlanner {
 public:
@@ -641,13 +716,32 @@ public:
     // The image block that makes the screen show `target`. `next` is the picture of the following
     // frame (nullptr for the last one): where it is transparent and `target` is not, this frame is
     // disposed "restore to background" over a rectangle covering those pixels.
-    Result<GifFrameDescription> plan(const Picture& target, const Picture* next, bool firstFrame, int position)
+    Result<GifFrameDescription> plan(Picture& target, Picture* next, bool firstFrame, int position)
     {
-        std::size_t changedCount = 0;
-        const Rect changed = changedBox(target, shown_, changedCount);
+        // An opaque picture stored whole, none of whose colours is on the screen, changes every
+        // pixel: it is copied as stored, and none of the pictures needs decoding for that.
+        const bool nextOpaque = !next || next == &target || opaque(*next);
+        if (opaque(target) && nextOpaque && shownColours_ && !sharesColour(*shownColours_, coloursOf(*target.stored)))
+            return copyWhole(target);
+
+        if (Status s = ensureDecoded(target); !s)
+            return s.error();
+        if (shownPending_) {
+            Picture pending = std::move(*shownPending_);
+            shownPending_.reset();
+            pending.pixels.swap(shown_.pixels);
+            if (Status s = ensureDecoded(pending); !s)
+                return s.error();
+            shown_ = std::move(pending);
+        }
+        std::size_t keptInRuns = 0;
+        const Rect changed = changedBox(target, shown_, keptInRuns);
         Rect needsClearing;
-        if (next && next != &target)
+        if (!nextOpaque) {
+            if (Status s = ensureDecoded(*next); !s)
+                return s.error();
             needsClearing = boundingBox(target, *next, [](Pixel t, Pixel n) { return t != kTransparent && n == kTransparent; });
+        }
 
         GifFrameDescription frame;
         frame.disposal = needsClearing.empty() ? GifDisposal::DoNotDispose : GifDisposal::RestoreBackground;
@@ -671,23 +765,22 @@ public:
         // picture and leaves the transparent ones to the screen, which is transparent there.
         if (wholeScreen && target.stored)
             consider(copiedCandidate(target.stored));
-        // Working out other encodings only pays when enough pixels stay as they are.
-        const bool tryOthers = !best || (area - changedCount) * 32 > area;
+        // Working out other encodings only pays when a quarter of the screen or more stays as it
+        // is in long runs.
+        const bool tryOthers = !best || keptInRuns * 4 > area;
         if (tryOthers) {
             const std::size_t limit = best ? best->estimatedBytes : std::numeric_limits<std::size_t>::max() / 16;
             if (wholeScreen) {
-                std::optional<Candidate> c = encodeRect(shown_, target, whole, limit);
+                std::optional<Candidate> c = encodeRect(shown_, target, whole, global_, limit);
                 if (c) {
                     rect = whole;
                     consider(std::move(c));
                 } else if (!best) {
-                    consider(encodeRect(shown_, target, rect));
+                    consider(encodeRect(shown_, target, rect, global_));
                 }
             } else {
-                consider(encodeRect(shown_, target, rect, limit));
+                consider(encodeRect(shown_, target, rect, global_, limit));
             }
-            if (global_ && best && !best->copied && !best->useGlobalPalette)
-                consider(global_->remap(*best));
         }
         if (!best)
             return makeError(ErrorCode::LimitExceeded,
@@ -709,6 +802,8 @@ public:
 
         // What a viewer shows before the next frame: this frame's picture, its rectangle cleared
         // when it is disposed to background.
+        const bool copiedWhole = best->copied && frame.disposal == GifDisposal::DoNotDispose;
+        shownColours_ = copiedWhole ? std::optional<std::vector<Pixel>>(coloursOf(*best->copied)) : std::nullopt;
         for (int y = rect.top; y < rect.bottom; ++y) {
             Pixel* s = shown_.row(y);
             if (frame.disposal == GifDisposal::RestoreBackground)
@@ -720,6 +815,69 @@ public:
     }
 
 private:
+    // Known to have no transparent pixel without looking at them.
+    static bool opaque(const Picture& p) { return p.stored && p.stored->transparentIndex < 0; }
+
+    // Every colour an image stored whole can show, sorted: its palette, and black when its codes
+    // reach beyond the palette.
+    static std::vector<Pixel> coloursOf(const GifStoredImage& stored)
+    {
+        std::vector<Pixel> colours;
+        colours.reserve(stored.palette.size() + 2);
+        for (const Rgb& c : stored.palette)
+            colours.push_back(0xFF000000u | (Pixel{c.b} << 16) | (Pixel{c.g} << 8) | Pixel{c.r});
+        if (stored.palette.size() < (std::size_t{1} << stored.pixels.minCodeSize))
+            colours.push_back(0xFF000000u);
+        if (stored.transparentIndex >= 0)
+            colours.push_back(kTransparent);
+        std::sort(colours.begin(), colours.end());
+        return colours;
+    }
+
+    static bool sharesColour(const std::vector<Pixel>& a, const std::vector<Pixel>& b)
+    {
+        for (auto i = a.begin(), j = b.begin(); i != a.end() && j != b.end();) {
+            if (*i == *j)
+                return true;
+            if (*i < *j)
+                ++i;
+            else
+                ++j;
+        }
+        return false;
+    }
+
+    // `target` copied as its file stores it over the whole screen, which then shows it.
+    GifFrameDescription copyWhole(Picture& target)
+    {
+        const Candidate best = copiedCandidate(target.stored);
+        GifFrameDescription frame;
+        frame.disposal = GifDisposal::DoNotDispose;
+        frame.image.width = best.copied->width;
+        frame.image.height = best.copied->height;
+        frame.image.transparentIndex = best.copied->transparentIndex;
+        if (!best.useGlobalPalette)
+            frame.image.palette = best.copied->palette;
+        frame.compressed = best.copied->pixels;
+        frame.useGlobalPalette = best.useGlobalPalette;
+        shownColours_ = coloursOf(*target.stored);
+        if (target.decoded) {
+            shownPending_.reset();
+            shown_.pixels = target.pixels;
+        } else {
+            Picture pending;
+            pending.width = target.width;
+            pending.height = target.height;
+            pending.stored = target.stored;
+            pending.decoded = false;
+            pending.bytes = target.bytes;
+            pending.position = target.position;
+            pending.path = target.path;
+            shownPending_ = std::move(pending);
+        }
+        return frame;
+    }
+
     Candidate copiedCandidate(const std::shared_ptr<const GifStoredImage>& stored) const
     {
         Candidate c;
@@ -734,6 +892,10 @@ private:
     }
 
     Picture shown_;
+    // Set: what the screen shows is this picture, not yet decoded into shown_.
+    std::optional<Picture> shownPending_;
+    // Every colour the screen can show, sorted, when known cheaply; the empty screen is transparent.
+    std::optional<std::vector<Pixel>> shownColours_ = std::vector<Pixel>{kTransparent};
     const GlobalPalette* global_;
 };
 
@@ -817,7 +979,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
     for (int k = 0; k < count; ++k) {
         // One frame of lookahead: a frame without picture repeats the current one.
         Picture next;
-        const Picture* nextPicture = nullptr;
+        Picture* nextPicture = nullptr;
         if (k + 1 < count) {
             if (frames_[std::size_t(k + 1)].fileName.isEmpty()) {
                 nextPicture = &current;

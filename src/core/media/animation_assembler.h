@@ -13,7 +13,9 @@
 //   - a frame that is followed by a frame with transparent pixels where it has opaque ones is
 //     disposed "restore to background", which clears its rectangle (grown to cover those
 //     pixels) to transparent, and the next frame redraws what it needs there;
-//   - each stored rectangle has its own palette of just the colours it uses.
+//   - each stored rectangle has its own palette of just the colours it uses, or the global one;
+//   - an opaque picture with none of the colours the screen can show changes every pixel, so its
+//     file's image is copied as stored without being decoded (photos following photos).
 //
 // Pictures of another size than the screen are placed at the top left corner, clipped where they
 // reach beyond the screen and padded with transparent pixels where they fall short of it.

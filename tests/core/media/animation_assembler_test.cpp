@@ -641,3 +641,41 @@ TEST(AnimationAssembler, FrameFilesOfOtherLayoutsAreDecodedNotCopied)
     // No global table: the first frame was not copied.
     EXPECT_FALSE(readAll(out)[10] & 0x80);
 }
+
+// A picture none of whose colours is on the screen is copied as stored without being decoded;
+// the screen it leaves is decoded when a later frame needs it, so that frame stays small.
+TEST(AnimationAssembler, PicturesOfOtherColoursAreCopiedAndLaterChangesStaySmall)
+{
+    Fixture f;
+    const RgbaImage a = noisePicture(40, 30, 64, 0, 11);
+    const RgbaImage b = noisePicture(40, 30, 64, 100, 12);  // none of a's colours
+    RgbaImage bDotted = b;
+    for (int i = 0; i < 6; ++i)
+        std::copy_n(b.pixel(39 - i, 29), 4, bDotted.pixel(10 + i, 12));
+    RgbaImage holed = b;
+    fillRect(holed, 5, 5, 10, 4, Rgb{}, 0);
+    const std::vector<std::optional<RgbaImage>> pictures{a, b, bDotted, std::nullopt, a, holed, b, a};
+    assembleAndCheck(f, pictures);
+
+    const std::vector<GifStoredImage> images = storedImagesOf(f.path(QStringLiteral("out.gif")));
+    ASSERT_EQ(images.size(), pictures.size());
+    auto fileImage = [&](int file) { return *findFirstStoredImage(readAll(f.path(QStringLiteral("frame%1.gif").arg(file)))); };
+    for (const auto& [frame, file] : std::vector<std::pair<int, int>>{{1, 1}, {4, 3}, {7, 6}}) {
+        EXPECT_EQ(images[std::size_t(frame)].width * images[std::size_t(frame)].height, 40 * 30) << "frame " << frame;
+        EXPECT_EQ(images[std::size_t(frame)].pixels.subBlocks, fileImage(file).pixels.subBlocks) << "frame " << frame;
+    }
+    EXPECT_LE(images[2].width * images[2].height, 6 * 1 + 40);
+}
+
+// Pixels that stay the same only here and there (two noisy pictures of a few colours agree on
+// about one pixel in eight, never in long runs) are no reason to re-encode: the frame is copied.
+TEST(AnimationAssembler, PicturesAgreeingOnlyByChanceAreCopied)
+{
+    Fixture f;
+    const std::vector<std::optional<RgbaImage>> pictures{noisePicture(64, 48, 8, 0, 21), noisePicture(64, 48, 8, 0, 22)};
+    assembleAndCheck(f, pictures);
+    const std::vector<GifStoredImage> images = storedImagesOf(f.path(QStringLiteral("out.gif")));
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(images[1].width * images[1].height, 64 * 48);
+    EXPECT_EQ(images[1].pixels.subBlocks, findFirstStoredImage(readAll(f.path(QStringLiteral("frame1.gif"))))->pixels.subBlocks);
+}
