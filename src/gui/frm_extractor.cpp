@@ -562,18 +562,23 @@ Status removeTemporaryFile(const QString& file)
 
 }  // namespace
 
-void frmExtractor::SaveCurrentFrame()
+bool frmExtractor::askWhereToSave(bool singleFrame)
 {
-    if (List1->count() == 0 || busy_ || working_)
-        return;
-    request_.SingleFrame = true;
+    request_.SingleFrame = singleFrame;
     request_.Format = kFormatGif;
     request_.Cancelled = false;
     {
         frmSaveFrames dialog(dialogs_, request_, this);
         runSaveDialog_(dialog);
     }
-    if (request_.Cancelled)
+    return !request_.Cancelled;
+}
+
+void frmExtractor::SaveCurrentFrame()
+{
+    if (List1->count() == 0 || busy_ || working_)
+        return;
+    if (!askWhereToSave(true))
         return;
     if (request_.FileName.isEmpty()) {
         dialogs_.inform(this, QStringLiteral("The file name is not set"));
@@ -604,14 +609,7 @@ void frmExtractor::SaveCheckedFrames()
         dialogs_.inform(this, QStringLiteral("Please check the frames that you want to save first!"));
         return;
     }
-    request_.SingleFrame = false;
-    request_.Format = kFormatGif;
-    request_.Cancelled = false;
-    {
-        frmSaveFrames dialog(dialogs_, request_, this);
-        runSaveDialog_(dialog);
-    }
-    if (request_.Cancelled)
+    if (!askWhereToSave(false))
         return;
     if (request_.Folder.isEmpty()) {
         dialogs_.inform(this, QStringLiteral("The output folder is not set"));

@@ -101,6 +101,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Fills the request for one frame or for the checked frames and asks the save frames dialog;
+    // false when the user cancelled.
+    bool askWhereToSave(bool singleFrame);
     void buildMenu();
     void buildToolbar();
     void buildStatusBar();
