@@ -153,6 +153,8 @@ frmPictoreel::frmPictoreel(const ProgramFolders& folders, Dialogs& dialogs, Shel
 
 frmPictoreel::~frmPictoreel()
 {
+    // The extractor asks this window for the temp folder, so it cannot outlive it.
+    delete extractor_.data();
     // The viewers let go of their components, and the model of the list, before those go.
     delete wpdlx1View;
     delete wpdlx3View;
@@ -826,7 +828,9 @@ void frmPictoreel::setWindowRunner(WindowRunner runner)
 void frmPictoreel::ShowExtractor()
 {
     if (!extractor_)
-        extractor_ = new frmExtractor(dialogs_, [this] { return values_.tempFolder; }, this);
+        // A top-level window of its own: closing the main window leaves it open, and the program
+        // runs on until it is closed too.
+        extractor_ = new frmExtractor(dialogs_, [this] { return values_.tempFolder; });
     extractor_->show();
     extractor_->raise();
     extractor_->activateWindow();
