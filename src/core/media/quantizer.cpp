@@ -73,7 +73,7 @@ std::optional<IndexedImage> exactPalette(const RgbaImage& image, const QuantizeO
 }
 
 // Pictures of few colours (flat graphics whose edges are smoothed by a few hundred in-between
-// shades) are reduced without libimagequant and without dithering, in a way that depends only
+// shades) are reduced without the photo palette and without dithering, in a way that depends only
 // on the picture's colours and how often each occurs, never on where the pixels are: the
 // colours are merged greedily, cheapest first, where merging moves the rarer of the two
 // groups onto the colour of the more frequent one. Every remaining group keeps the exact colour
@@ -82,7 +82,7 @@ std::optional<IndexedImage> exactPalette(const RgbaImage& image, const QuantizeO
 // Dithering noise would change from picture to picture and defeat the inter-frame optimiser.
 constexpr std::size_t kFewColoursLimit = 4096;
 // Used only when its mean squared error per channel is at most this (about 54 dB PSNR);
-// otherwise libimagequant with dithering does better.
+// otherwise the photo palette does better.
 constexpr double kFewColoursMaxMse = 0.25;
 
 struct ColourGroup {
