@@ -55,16 +55,6 @@ constexpr std::int32_t kWhite = 0xFFFFFF;
 // Menu entries with a command; the others are separator lines.
 enum FileMenuEntry { kOpen = 1, kSaveCurrent = 3, kSaveChecked = 4, kCheckAll = 6, kUncheckAll = 7, kExit = 9 };
 
-void placeTwips(QWidget* w, int left, int top, int width, int height)
-{
-    if (width < 0 || height < 0)
-        return;  // a place the window is too small for is not taken
-    w->setGeometry(twipsRect(left, top, width, height));
-}
-
-int widthTwips(const QWidget* w) { return pixelsToTwips(w->width()); }
-int heightTwips(const QWidget* w) { return pixelsToTwips(w->height()); }
-
 }  // namespace
 
 frmExtractor::frmExtractor(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent)

@@ -20,13 +20,6 @@ constexpr int kMargin = 120;
 constexpr int kRowHeight = 300;
 constexpr int kTxtPlayLeft = 3480;
 
-void placeTwips(QWidget* w, int left, int top, int width, int height)
-{
-    if (width < 0 || height < 0)
-        return;  // a place the window is too small for is not taken
-    w->setGeometry(twipsRect(left, top, width, height));
-}
-
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left, int width)
 {
     auto* button = new QPushButton(caption, parent);

@@ -68,16 +68,6 @@ public:
 };
 
 // Moves a widget to a place given in twips; a place with a negative size is not taken.
-void placeTwips(QWidget* w, int left, int top, int width, int height)
-{
-    if (width < 0 || height < 0)
-        return;
-    w->setGeometry(twipsRect(left, top, width, height));
-}
-
-int widthTwips(const QWidget* w) { return pixelsToTwips(w->width()); }
-int heightTwips(const QWidget* w) { return pixelsToTwips(w->height()); }
-
 bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QRect>
+#include <QWidget>
 
 namespace pictoreel {
 
@@ -21,5 +22,16 @@ inline QRect twipsRect(int left, int top, int width, int height)
 {
     return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
 }
+
+// Places a widget by twips; a place the window is too small for (a negative length) is not taken.
+inline void placeTwips(QWidget* w, int left, int top, int width, int height)
+{
+    if (width < 0 || height < 0)
+        return;
+    w->setGeometry(twipsRect(left, top, width, height));
+}
+
+inline int widthTwips(const QWidget* w) { return pixelsToTwips(w->width()); }
+inline int heightTwips(const QWidget* w) { return pixelsToTwips(w->height()); }
 
 }  // namespace pictoreel
