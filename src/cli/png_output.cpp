@@ -1,17 +1,18 @@
 #include "commands.h"
 
-#include <QImage>
+#include "core/media/magick_adapter.h"
+
 #include <QSaveFile>
 
 namespace pictoreel::cli {
 
 Status savePng(const RgbaImage& image, const QString& path)
 {
-    if (image.empty())
-        return makeError(ErrorCode::EmptyImage, QStringLiteral("There is no picture to write."));
-    const QImage view(image.pixels.data(), image.width, image.height, image.width * 4, QImage::Format_RGBA8888);
+    Result<QByteArray> bytes = encodePng(image);
+    if (!bytes)
+        return bytes.error();
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || !view.save(&out, "PNG") || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes.value()) != bytes.value().size() || !out.commit())
         return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
     return Status::success();
 }

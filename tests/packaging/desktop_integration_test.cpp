@@ -25,6 +25,7 @@ const QString kBuildBin = QStringLiteral(PICTOREEL_BUILD_BIN);
 const QString kPrefix = QStringLiteral(PICTOREEL_INSTALL_PREFIX);
 const QString kSource = QStringLiteral(PICTOREEL_SOURCE_DIR);
 const QString kAppId = QStringLiteral("org.example.Pictoreel");
+const QString kModules = QStringLiteral(PICTOREEL_MODULE_INSTALL_DIR);
 
 bool sourceHasLogo() { return QFile::exists(kSource + QStringLiteral("/data/vimo.gif")); }
 
@@ -42,6 +43,8 @@ TEST(InstalledLayout, EveryFileIsInItsPlace)
         "share/icons/hicolor/256x256/apps/" + kAppId + ".png",
         "share/man/man1/pictoreel-cli.1",
         "share/man/man1/pictoreel.1",
+        kModules + QStringLiteral("/libpictoreel-magick.so"),
+        kModules + QStringLiteral("/libpictoreel-ffmpeg.so"),
     };
     for (const QString& file : files)
         EXPECT_TRUE(QFile::exists(kPrefix + u'/' + file)) << file.toStdString();
@@ -55,13 +58,24 @@ TEST(InstalledLayout, EveryFileIsInItsPlace)
         EXPECT_TRUE(help.exists(name)) << name.toStdString();
 }
 
-TEST(InstalledLayout, TheCommandLineProgramRunsFromThePrefix)
+// The installed program finds the installed codec modules (its run path leads from bin/ to them):
+// a picture goes through ImageMagick's module, a GIF to AVI through FFmpeg's.
+TEST(InstalledLayout, TheCommandLineProgramRunsFromThePrefixWithItsCodecs)
 {
-    QProcess cli;
-    cli.start(kPrefix + QStringLiteral("/bin/pictoreel-cli"), {QStringLiteral("--help")});
-    ASSERT_TRUE(cli.waitForFinished(30000));
-    EXPECT_EQ(cli.exitCode(), 0);
-    EXPECT_TRUE(cli.readAllStandardOutput().contains("make PROJECT.agp"));
+    const QTemporaryDir scratch;
+    const auto run = [](const QStringList& arguments) {
+        QProcess cli;
+        cli.start(kPrefix + QStringLiteral("/bin/pictoreel-cli"), arguments);
+        EXPECT_TRUE(cli.waitForFinished(30000));
+        EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+        return cli.readAllStandardOutput();
+    };
+    EXPECT_TRUE(run({QStringLiteral("--help")}).contains("make PROJECT.agp"));
+    const QString gif = scratch.filePath(QStringLiteral("picture.gif"));
+    run({QStringLiteral("frame"), kSource + QStringLiteral("/icons/hicolor/48x48/org.example.Pictoreel.png"), QStringLiteral("-o"), gif});
+    const QString avi = scratch.filePath(QStringLiteral("movie.avi"));
+    run({QStringLiteral("gif2avi"), gif, avi});
+    EXPECT_TRUE(QFileInfo(avi).size() > 0);
 }
 
 // The help folder and the logo, from the folder the executable is in.

@@ -1,7 +1,8 @@
-// The one place that talks to FFmpeg (libavformat, libavcodec, libswscale, libavutil): a video
-// decoder that gives the frames of a video file as RGBA pictures with their times, and an AVI
-// encoder that takes RGBA pictures. FFmpeg's error codes become our Error here. Nothing outside
-// this file's .cpp includes an FFmpeg header.
+// Videos through FFmpeg (libavformat, libavcodec, libswscale, libavutil): a video decoder that
+// gives the frames of a video file as RGBA pictures with their times, and an AVI encoder that
+// takes RGBA pictures. FFmpeg itself lives in the video codec module (codecs/ffmpeg_codec.cpp),
+// loaded at the first video opened or written; its error codes become our Error there, and
+// nothing else includes an FFmpeg header.
 //
 // Files are read and written through QFile and QSaveFile, so any path Qt opens works, and an
 // encoded file appears under its name only once it is complete.
@@ -19,6 +20,9 @@
 #include <optional>
 
 namespace pictoreel::ffmpeg {
+
+class VideoDecoding;
+class AviEncoding;
 
 // Bounds a video must stay within; checked before anything is allocated for a frame.
 struct VideoLimits {
@@ -65,10 +69,9 @@ public:
     Result<std::optional<VideoFrame>> nextFrame();
 
 private:
-    struct Impl;
-    explicit VideoDecoder(std::unique_ptr<Impl> impl);
+    explicit VideoDecoder(std::unique_ptr<VideoDecoding> impl);
     static Result<VideoDecoder> openDevice(std::unique_ptr<QIODevice> input, const QString& path, const VideoLimits& limits);
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<VideoDecoding> impl_;
 };
 
 // Writes an AVI file of MPEG-4 Part 2 video (tagged XVID, which the players of every common
@@ -94,9 +97,8 @@ public:
     Status finish();
 
 private:
-    struct Impl;
-    AviEncoder();
-    std::unique_ptr<Impl> impl_;
+    explicit AviEncoder(std::unique_ptr<AviEncoding> impl);
+    std::unique_ptr<AviEncoding> impl_;
 };
 
 }  // namespace pictoreel::ffmpeg

@@ -1,0 +1,51 @@
+// What the video codec module offers the core: an FFmpeg AVI decoder and an AVI encoder behind
+// small interfaces. The module (libpictoreel-ffmpeg.so) is loaded at the first video opened or
+// written, so everything else runs without loading FFmpeg's many libraries.
+#pragma once
+
+#include "core/error.h"
+#include "core/media/ffmpeg_adapter.h"
+
+#include <QIODevice>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace pictoreel::ffmpeg {
+
+class VideoDecoding {
+public:
+    virtual ~VideoDecoding() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    virtual std::int64_t nominalFrameMicroseconds() const = 0;
+    virtual double fractionRead() const = 0;
+    virtual Result<std::optional<VideoFrame>> nextFrame() = 0;
+};
+
+class AviEncoding {
+public:
+    virtual ~AviEncoding() = default;
+    virtual Status addFrame(const RgbaImage& picture, int repeat) = 0;
+    virtual Status finish() = 0;
+};
+
+inline constexpr int kVideoCodecVersion = 1;
+inline constexpr const char* kVideoCodecModule = "libpictoreel-ffmpeg.so";
+inline constexpr const char* kVideoCodecEntry = "pictoreel_video_codec";
+
+struct VideoCodec {
+    int version;
+    // Reads an AVI file from `input` (opened for reading); `name` names it in messages.
+    Result<std::unique_ptr<VideoDecoding>> (*openDecoder)(std::unique_ptr<QIODevice> input, const QString& name,
+                                                          const VideoLimits& limits);
+    Result<std::unique_ptr<AviEncoding>> (*createAviEncoder)(const QString& path, int width, int height,
+                                                            int frameCentiseconds);
+};
+
+}  // namespace pictoreel::ffmpeg
+
+// The module's one exported symbol: the address of its VideoCodec.
+extern "C" const void* pictoreel_video_codec();

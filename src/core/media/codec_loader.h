@@ -1,0 +1,30 @@
+// Loading the codec modules (ImageMagick, FFmpeg) when they are first needed. A module is looked
+// up beside the programs (the run path they were linked with: the build tree's lib/pictoreel, or
+// lib/pictoreel of the installation) and stays loaded until the program ends.
+#pragma once
+
+#include "core/error.h"
+
+#include <QString>
+
+namespace pictoreel {
+
+// Loads `fileName`, calls its `entryPoint` and returns the table it gives, which must start with
+// the int `version`. LibraryFailure naming the module and `purpose` ("to read pictures") when the
+// module is missing, cannot be loaded, or belongs to another version.
+Result<const void*> loadCodecModule(const char* fileName, const char* entryPoint, int version, const QString& purpose);
+
+// The same, typed, and done once per table type: every call gives the first call's result.
+template <class Codec>
+Result<const Codec*> loadCodecOnce(const char* fileName, const char* entryPoint, int version, const QString& purpose)
+{
+    static const Result<const Codec*> loaded = [&]() -> Result<const Codec*> {
+        Result<const void*> table = loadCodecModule(fileName, entryPoint, version, purpose);
+        if (!table)
+            return table.error();
+        return static_cast<const Codec*>(table.value());
+    }();
+    return loaded;
+}
+
+}  // namespace pictoreel
