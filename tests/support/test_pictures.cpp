@@ -22,9 +22,12 @@ RgbaImage makePicture(int width, int height, const std::function<Rgb(int x, int 
     return picture;
 }
 
-RgbaImage solidPicture(int width, int height, Rgb colour)
+RgbaImage solidPicture(int width, int height, Rgb colour, std::uint8_t alpha)
 {
-    return makePicture(width, height, [colour](int, int) { return colour; });
+    RgbaImage picture = makePicture(width, height, [colour](int, int) { return colour; });
+    for (std::size_t i = 3; i < picture.pixels.size(); i += 4)
+        picture.pixels[i] = alpha;
+    return picture;
 }
 
 void writeBmp(const QString& path, const RgbaImage& picture)

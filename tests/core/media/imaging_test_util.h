@@ -4,13 +4,17 @@
 
 #include "core/media/image.h"
 #include "core/media/imaging_component.h"
+#include "support/files.h"
+#include "support/test_pictures.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
+#include <QStringList>
 
 #include <cmath>
 #include <cstdint>
@@ -33,14 +37,24 @@ inline bool sharedDataPresent()
 
 inline QByteArray readAll(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return fileContents(path);
 }
 
 inline bool writeAll(const QString& path, const QByteArray& bytes)
 {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    return writeFileContents(path, bytes);
+}
+
+// The composited frames of a GIF of the animation suite, as the suite's PNG pictures: NAME-k.png
+// for every frame k of an animation, NAME.png for a still picture.
+inline QStringList suiteFrames(const QString& gifPath)
+{
+    const QFileInfo gif(gifPath);
+    const QString stem = gif.path() + QStringLiteral("/frames/") + gif.completeBaseName();
+    QStringList frames;
+    while (QFile::exists(stem + QStringLiteral("-%1.png").arg(frames.size())))
+        frames << stem + QStringLiteral("-%1.png").arg(frames.size());
+    return frames.isEmpty() ? QStringList{stem + QStringLiteral(".png")} : frames;
 }
 
 // A wuffs ".nie" reference: 16-byte header, width, height, then BGRA rows of 8-bit samples.
@@ -49,20 +63,17 @@ inline std::optional<RgbaImage> readNie(const QString& path)
     const QByteArray b = readAll(path);
     if (b.size() < 16 || static_cast<unsigned char>(b[0]) != 0x6E || b[7] != '4')
         return std::nullopt;
-    auto u32 = [&](int at) {
-        return std::uint32_t(static_cast<unsigned char>(b[at])) | (std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8) |
-               (std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16) |
-               (std::uint32_t(static_cast<unsigned char>(b[at + 3])) << 24);
-    };
-    RgbaImage img(static_cast<int>(u32(8)), static_cast<int>(u32(12)));
+    std::uint32_t size[2];
+    std::memcpy(size, b.constData() + 8, 8);  // little-endian, as is this machine
+    RgbaImage img(static_cast<int>(size[0]), static_cast<int>(size[1]));
     if (b.size() != 16 + static_cast<qsizetype>(img.pixels.size()))
         return std::nullopt;
+    const auto* bgra = reinterpret_cast<const std::uint8_t*>(b.constData()) + 16;
     for (std::size_t i = 0; i < img.pixels.size(); i += 4) {
-        const auto* p = reinterpret_cast<const std::uint8_t*>(b.constData()) + 16 + i;
-        img.pixels[i] = p[2];
-        img.pixels[i + 1] = p[1];
-        img.pixels[i + 2] = p[0];
-        img.pixels[i + 3] = p[3];
+        img.pixels[i] = bgra[i + 2];
+        img.pixels[i + 1] = bgra[i + 1];
+        img.pixels[i + 2] = bgra[i];
+        img.pixels[i + 3] = bgra[i + 3];
     }
     return img;
 }
@@ -103,18 +114,6 @@ inline double psnr(const RgbaImage& a, const RgbaImage& b)
     if (sum == 0)
         return INFINITY;
     return 10 * std::log10(255.0 * 255.0 / (sum / n));
-}
-
-inline RgbaImage solidPicture(int w, int h, Rgb c, std::uint8_t alpha = 255)
-{
-    RgbaImage img(w, h);
-    for (std::size_t i = 0; i < img.pixels.size(); i += 4) {
-        img.pixels[i] = c.r;
-        img.pixels[i + 1] = c.g;
-        img.pixels[i + 2] = c.b;
-        img.pixels[i + 3] = alpha;
-    }
-    return img;
 }
 
 inline void setPixel(RgbaImage& img, int x, int y, Rgb c, std::uint8_t alpha = 255)
