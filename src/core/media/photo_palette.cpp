@@ -72,6 +72,17 @@ struct Moments {
     std::vector<std::int64_t> w, r, g, b;
     std::vector<double> m2;
     Moments() : w(kSide * kSide * kSide), r(w.size()), g(w.size()), b(w.size()), m2(w.size()) {}
+
+    // One table per thread, cleared for each picture: a fresh one per picture costs more in page
+    // faults than the cuts themselves.
+    static Moments& cleared()
+    {
+        thread_local Moments m;
+        for (auto* v : {&m.w, &m.r, &m.g, &m.b})
+            std::fill(v->begin(), v->end(), 0);
+        std::fill(m.m2.begin(), m.m2.end(), 0.0);
+        return m;
+    }
 };
 
 constexpr int at(int r, int g, int b) { return (r * kSide + g) * kSide + b; }
@@ -172,7 +183,7 @@ bool cutBox(Box& a, Box& b, const Moments& m)
 
 std::vector<Rgb> wuPalette(const std::vector<Cell>& cells, int maxColours)
 {
-    Moments m;
+    Moments& m = Moments::cleared();
     for (const Cell& c : cells) {
         // The cell's 5-bit box, from its mean: all its pixels share their top bits.
         const int r = int(c.r / c.count) >> 3, g = int(c.g / c.count) >> 3, b = int(c.b / c.count) >> 3;
@@ -305,7 +316,18 @@ private:
 // Nearest entries of recently seen colours, direct mapped.
 class NearestCache {
 public:
-    explicit NearestCache(NearestColour& nearest) : nearest_(nearest) { keys_.fill(kEmpty); }
+    explicit NearestCache(NearestColour& nearest) : nearest_(&nearest) { keys_.fill(kEmpty); }
+
+    // One cache per thread, emptied and pointed at `nearest`.
+    static NearestCache& emptied(NearestColour& nearest)
+    {
+        thread_local std::unique_ptr<NearestCache> cache;
+        if (!cache)
+            cache = std::make_unique<NearestCache>(nearest);
+        cache->nearest_ = &nearest;
+        cache->keys_.fill(kEmpty);
+        return *cache;
+    }
 
     std::uint8_t find(int r, int g, int b)
     {
@@ -313,7 +335,7 @@ public:
         const std::uint32_t slot = (key * 2654435761u) >> (32 - kBits);
         if (keys_[slot] != key) {
             keys_[slot] = key;
-            values_[slot] = static_cast<std::uint8_t>(nearest_.find(r, g, b));
+            values_[slot] = static_cast<std::uint8_t>(nearest_->find(r, g, b));
         }
         return values_[slot];
     }
@@ -321,9 +343,47 @@ public:
 private:
     static constexpr int kBits = 17;
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
-    NearestColour& nearest_;
+    NearestColour* nearest_;
     std::array<std::uint32_t, 1u << kBits> keys_;
     std::array<std::uint8_t, 1u << kBits> values_{};
+};
+
+// Nearest entries by colour cell (the top 6 bits of each channel): every colour of a cell takes
+// the entry nearest to the cell's centre. One search per cell a picture uses instead of one per
+// pixel, for at most a level or two of extra error where two entries meet.
+class CellNearest {
+public:
+    explicit CellNearest(NearestColour& nearest) : nearest_(nearest)
+    {
+        thread_local std::vector<std::uint16_t> table(kCellCount, kEmpty);
+        table_ = &table;
+    }
+    ~CellNearest()
+    {
+        for (int key : touched_)
+            (*table_)[std::size_t(key)] = kEmpty;
+    }
+    CellNearest(const CellNearest&) = delete;
+    CellNearest& operator=(const CellNearest&) = delete;
+
+    std::uint8_t find(const std::uint8_t* p)
+    {
+        const int key = cellKey(p);
+        std::uint16_t& entry = (*table_)[std::size_t(key)];
+        if (entry == kEmpty) {
+            constexpr int shift = 8 - kCellBits, half = 1 << (shift - 1);
+            entry = static_cast<std::uint16_t>(
+                nearest_.find((p[0] >> shift << shift) + half, (p[1] >> shift << shift) + half, (p[2] >> shift << shift) + half));
+            touched_.push_back(key);
+        }
+        return static_cast<std::uint8_t>(entry);
+    }
+
+private:
+    static constexpr std::uint16_t kEmpty = 0xFFFF;
+    NearestColour& nearest_;
+    std::vector<std::uint16_t>* table_;
+    std::vector<int> touched_;
 };
 
 // Moves every entry to the mean of the cells nearest to it; entries nobody uses stay.
@@ -379,14 +439,15 @@ std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector
     if (palette.empty())
         return out;
     NearestColour nearest(palette);
-    auto cache = std::make_unique<NearestCache>(nearest);
+    NearestCache* cache = &NearestCache::emptied(nearest);
     // Error in 1/16 units of the strength given in 1/256 steps.
     const int strength = static_cast<int>(std::clamp(ditherStrength, 0.0f, 1.0f) * 256.0f + 0.5f);
     if (strength == 0) {
+        CellNearest cells(nearest);
         const std::uint8_t* p = image.pixels.data();
         for (std::size_t i = 0; i < count; ++i, p += 4)
             if (!(skipTransparent && p[3] == 0))
-                out[i] = cache->find(p[0], p[1], p[2]);
+                out[i] = cells.find(p);
         return out;
     }
     // Errors of this row and the next, in channel units times 16, with a pixel of margin each side.

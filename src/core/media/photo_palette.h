@@ -14,8 +14,11 @@ namespace pictoreel {
 // out when `skipTransparent`. Empty when no pixel counts.
 std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent);
 
-// The palette entry for every pixel: the nearest colour (squared RGB distance, the lower index
-// on ties), or with `ditherStrength` in (0, 1] that share of Floyd-Steinberg error diffusion.
+// The palette entry for every pixel. Without diffusion every colour takes the entry nearest to
+// the centre of its colour cell (the top 6 bits of each channel; squared RGB distance, the lower
+// index on ties): one search per cell instead of one per pixel, and never farther from the
+// pixel's true nearest entry than the cell is wide. With `ditherStrength` in (0, 1], the exact
+// nearest entry and that share of Floyd-Steinberg error diffusion.
 // Pixels with alpha 0 get `skipIndex` and diffuse no error when `skipTransparent`.
 std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, float ditherStrength,
                                        bool skipTransparent, std::uint8_t skipIndex);
