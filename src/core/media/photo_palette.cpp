@@ -427,7 +427,7 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
     if (cells.empty())
         return {};
     std::vector<Rgb> palette = wuPalette(cells, maxColours);
-    refine(palette, cells, 4);
+    refine(palette, cells, 2);
     return palette;
 }
 
