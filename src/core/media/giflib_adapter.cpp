@@ -1,5 +1,7 @@
 #include "core/media/giflib_adapter.h"
 
+#include "core/media/lzw_encoder.h"
+
 #include <gif_lib.h>
 
 #include <algorithm>
@@ -296,38 +298,28 @@ Status GifBlockWriter::putGraphicControl(int disposal, int delayCentiseconds, in
 
 Status GifBlockWriter::putImage(int left, int top, const IndexedImage& image, bool useGlobalPalette)
 {
-    if (!gif_)
-        return makeError(ErrorCode::InvalidArgument, QStringLiteral("The GIF is already closed"));
-    ColorMapHandle map;
-    if (!useGlobalPalette) {
-        map = makeColorMap(image.palette);
-        if (!map)
-            return errorFromGiflib(E_GIF_ERR_NOT_ENOUGH_MEM, QStringLiteral("Cannot make a GIF colour table"));
-    }
-
-    // giflib forgets (without freeing) the previous image's colour table when an image has none
-    // of its own, so it is freed here first.
-    if (!map && gif_->Image.ColorMap) {
-        GifFreeMapObject(gif_->Image.ColorMap);
-        gif_->Image.ColorMap = nullptr;
-    }
-    const char* what = "Cannot write a GIF image";
-    if (Status s = check(EGifPutImageDesc(gif_.get(), left, top, image.width, image.height, false, map.get()), what);
-        !s)
-        return s;
-    // giflib masks the row in place, so it gets a copy.
-    row_.resize(static_cast<std::size_t>(image.width));
-    for (int y = 0; y < image.height; ++y) {
-        const auto* source = image.indices.data() + static_cast<std::size_t>(y) * image.width;
-        std::copy(source, source + image.width, row_.begin());
-        if (Status s = check(EGifPutLine(gif_.get(), row_.data(), image.width), what); !s)
-            return s;
-    }
-    return {};
+    // The codes start one bit wider than the colour table's indices, and never below 3 bits.
+    const int tableSize = useGlobalPalette && gif_ && gif_->SColorMap
+                              ? gif_->SColorMap->ColorCount
+                              : colorTableSize(static_cast<int>(image.palette.size()));
+    int tableBits = 1;
+    while ((1 << tableBits) < tableSize)
+        ++tableBits;
+    const int minCodeSize = std::max(2, tableBits);
+    return putImageBlocks(left, top, image.width, image.height, useGlobalPalette ? std::vector<Rgb>{} : image.palette,
+                          tableSize, minCodeSize,
+                          compressGifPixels(image.indices.data(), image.indices.size(), minCodeSize));
 }
 
 Status GifBlockWriter::putCompressedImage(int left, int top, int width, int height, const std::vector<Rgb>& palette,
                                           int minCodeSize, const QByteArray& subBlocks)
+{
+    const int tableSize = std::max(colorTableSize(static_cast<int>(palette.size())), 1 << minCodeSize);
+    return putImageBlocks(left, top, width, height, palette, tableSize, minCodeSize, subBlocks);
+}
+
+Status GifBlockWriter::putImageBlocks(int left, int top, int width, int height, const std::vector<Rgb>& palette,
+                                      int tableSize, int minCodeSize, const QByteArray& subBlocks)
 {
     if (!gif_)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("The GIF is already closed"));
@@ -343,12 +335,11 @@ Status GifBlockWriter::putCompressedImage(int left, int top, int width, int heig
     if (palette.empty()) {
         head.push_back(0);
     } else {
-        const int tableSize = std::max(colorTableSize(static_cast<int>(palette.size())), 1 << minCodeSize);
         int bits = 1;
         while ((1 << bits) < tableSize)
             ++bits;
         head.push_back(static_cast<std::uint8_t>(0x80 | (bits - 1)));
-        for (int i = 0; i < tableSize; ++i) {
+        for (int i = 0; i < (1 << bits); ++i) {
             const Rgb c = i < static_cast<int>(palette.size()) ? palette[std::size_t(i)] : Rgb{};
             head.push_back(c.r);
             head.push_back(c.g);
@@ -356,10 +347,9 @@ Status GifBlockWriter::putCompressedImage(int left, int top, int width, int heig
         }
     }
     head.push_back(static_cast<std::uint8_t>(minCodeSize));
-    const char* what = "Cannot write a GIF image";
     if (!sink_.put(head.data(), static_cast<int>(head.size())) ||
         !sink_.put(reinterpret_cast<const std::uint8_t*>(subBlocks.constData()), static_cast<int>(subBlocks.size())))
-        return errorFromGiflib(E_GIF_ERR_WRITE_FAILED, QString::fromLatin1(what));
+        return errorFromGiflib(E_GIF_ERR_WRITE_FAILED, QStringLiteral("Cannot write a GIF image"));
     return {};
 }
 

@@ -179,7 +179,8 @@ public:
     // Graphic control extension; transparentIndex -1 for none.
     Status putGraphicControl(int disposal, int delayCentiseconds, int transparentIndex);
     // Image descriptor, the image's palette as local colour table (none when `useGlobalPalette`:
-    // the indices then refer to the global table), LZW-compressed pixels.
+    // the indices then refer to the global table), LZW-compressed pixels (our own encoder,
+    // lzw_encoder.h).
     Status putImage(int left, int top, const IndexedImage& image, bool useGlobalPalette = false);
     // An image whose pixels are compressed already: the descriptor, `palette` as local colour
     // table (none when empty), then `minCodeSize` and `subBlocks` (the data sub-blocks with their
@@ -193,9 +194,10 @@ public:
 private:
     GifBlockWriter(ByteSink& sink, EncoderHandle handle);
     Status check(int giflibResult, const char* what);
+    Status putImageBlocks(int left, int top, int width, int height, const std::vector<Rgb>& palette, int tableSize,
+                          int minCodeSize, const QByteArray& subBlocks);
     ByteSink& sink_;
     EncoderHandle gif_;
-    std::vector<std::uint8_t> row_;
 };
 
 // --- errors ------------------------------------------------------------------------------------
