@@ -1,8 +1,7 @@
 #include "commands.h"
 
 #include "core/media/magick_adapter.h"
-
-#include <QSaveFile>
+#include "core/media/imaging_component.h"
 
 namespace pictoreel::cli {
 
@@ -11,10 +10,7 @@ Status savePng(const RgbaImage& image, const QString& path)
     Result<QByteArray> bytes = encodePng(image);
     if (!bytes)
         return bytes.error();
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes.value()) != bytes.value().size() || !out.commit())
-        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(path, out.errorString()));
-    return Status::success();
+    return writeFileAtomically(path, bytes.value());
 }
 
 }  // namespace pictoreel::cli

@@ -4,10 +4,10 @@
 #include "core/media/magick_adapter.h"
 #include "core/media/quantizer.h"
 #include "core/media/resampler.h"
+#include "core/project/replacing_file.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstring>
 #include <new>
@@ -120,8 +120,8 @@ Result<QByteArray> encodeBmp24(const RgbaImage& image)
 
 Status writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    ReplacingFile file(path);
+    if (!file.open() || !file.write(bytes) || !file.commit())
         return makeError(ErrorCode::FileWriteFailed,
                          QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
     return Status::success();
