@@ -13,7 +13,9 @@
 //   - a frame that is followed by a frame with transparent pixels where it has opaque ones is
 //     disposed "restore to background", which clears its rectangle (grown to cover those
 //     pixels) to transparent, and the next frame redraws what it needs there;
-//   - each stored rectangle has its own palette of just the colours it uses, or the global one;
+//   - each stored rectangle has its own palette of just the colours it uses, or the global one:
+//     the first picture's table, or, when most frames change little and to colours the first
+//     picture lacks (flat graphics), the colours the most frames change to;
 //   - an opaque picture with none of the colours the screen can show changes every pixel, so its
 //     file's image is copied as stored without being decoded (photos following photos).
 //

@@ -3,11 +3,13 @@
 #include "core/media/photo_palette.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <new>
+#include <tuple>
 #include <unordered_map>
 
 namespace pictoreel {
@@ -73,52 +75,52 @@ std::optional<IndexedImage> exactPalette(const RgbaImage& image, const QuantizeO
 }
 
 // Pictures of few colours (flat graphics whose edges are smoothed by a few hundred in-between
-// shades) are reduced without the photo palette and without dithering, in a way that depends only
-// on the picture's colours and how often each occurs, never on where the pixels are: the
-// colours are merged greedily, cheapest first, where merging moves the rarer of the two
-// groups onto the colour of the more frequent one. Every remaining group keeps the exact colour
-// of its most frequent member, so the large flat areas keep their exact colours, and an area
-// that is the same in two pictures comes out the same in both even when the rest differs.
-// Dithering noise would change from picture to picture and defeat the inter-frame optimiser.
+// shades) are reduced without the photo palette and without dithering, so that a colour comes
+// out the same in two pictures that share it even when the rest of them differs: the
+// inter-frame optimiser then finds the areas they share unchanged. Dithering noise, or a
+// palette chosen for how often each shade occurs, would differ from picture to picture.
+//   - Colours covering at least kFrequentPixels pixels (the flat areas) are kept exactly.
+//   - The rarer shades, in order of their value, are kept themselves unless a kept colour lies
+//     within a distance; the distance is the smallest of a fixed ladder that leaves few enough
+//     colours. Shades are taken by value, not by count, and the ladder is the same for every
+//     picture, so what a shade becomes depends mostly on the colours near it.
+//   - Every colour then takes its nearest kept colour.
 constexpr std::size_t kFewColoursLimit = 4096;
+constexpr std::uint64_t kFrequentPixels = 32;
+// Squared distances tried in turn.
+constexpr std::array<std::int32_t, 16> kJoinDistances{2, 4, 8, 12, 16, 24, 32, 48, 64, 96, 128, 192, 256, 384, 512, 768};
 // Used only when its mean squared error per channel is at most this (about 54 dB PSNR);
 // otherwise the photo palette does better.
 constexpr double kFewColoursMaxMse = 0.25;
 
-struct ColourGroup {
+struct Shade {
     std::int32_t r = 0, g = 0, b = 0;
     std::uint64_t count = 0;
-    std::uint32_t colour = 0;
-    bool alive = true;
-    int nearest = -1;
-    std::uint64_t nearestCost = std::numeric_limits<std::uint64_t>::max();
+    std::uint32_t colour = 0;  // as packRgb packs it
 };
 
-std::uint64_t squaredDistance(const ColourGroup& a, const ColourGroup& b)
+std::int32_t squaredDistance(const Shade& a, const Shade& b)
 {
-    const std::int64_t dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
-    return static_cast<std::uint64_t>(dr * dr + dg * dg + db * db);
+    const std::int32_t dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
+    return dr * dr + dg * dg + db * db;
 }
 
-std::uint64_t mergeCost(const ColourGroup& a, const ColourGroup& b)
+// The kept colours for one joining distance: `frequent` and the shades of `rare` (in order)
+// with no kept colour within `distance`; empty when they would be more than `limit`.
+std::vector<Shade> keptShades(const std::vector<Shade>& frequent, const std::vector<Shade>& rare,
+                              std::int32_t distance, int limit)
 {
-    return std::min(a.count, b.count) * squaredDistance(a, b);
-}
-
-void findNearestGroup(std::vector<ColourGroup>& groups, int i)
-{
-    ColourGroup& g = groups[static_cast<std::size_t>(i)];
-    g.nearest = -1;
-    g.nearestCost = std::numeric_limits<std::uint64_t>::max();
-    for (int j = 0; j < static_cast<int>(groups.size()); ++j) {
-        if (j == i || !groups[static_cast<std::size_t>(j)].alive)
+    std::vector<Shade> kept = frequent;
+    for (const Shade& s : rare) {
+        const bool joins = std::any_of(kept.begin(), kept.end(),
+                                       [&](const Shade& k) { return squaredDistance(s, k) <= distance; });
+        if (joins)
             continue;
-        const std::uint64_t cost = mergeCost(g, groups[static_cast<std::size_t>(j)]);
-        if (cost < g.nearestCost) {  // ties keep the lower index: colour order, not pixel order
-            g.nearestCost = cost;
-            g.nearest = j;
-        }
+        if (static_cast<int>(kept.size()) == limit)
+            return {};
+        kept.push_back(s);
     }
+    return kept;
 }
 
 std::optional<IndexedImage> fewColoursPalette(const RgbaImage& image, const QuantizeOptions& options, int limit)
@@ -146,74 +148,53 @@ std::optional<IndexedImage> fewColoursPalette(const RgbaImage& image, const Quan
     if (visiblePixels == 0 || histogram.size() <= static_cast<std::size_t>(limit))
         return std::nullopt;
 
-    // Most frequent first; equally frequent colours by value.
-    std::vector<ColourGroup> groups;
-    groups.reserve(histogram.size());
-    for (const auto& [colour, uses] : histogram) {
-        ColourGroup g;
-        g.r = static_cast<std::int32_t>(colour & 0xFF);
-        g.g = static_cast<std::int32_t>((colour >> 8) & 0xFF);
-        g.b = static_cast<std::int32_t>(colour >> 16);
-        g.count = uses;
-        g.colour = colour;
-        groups.push_back(g);
-    }
-    std::sort(groups.begin(), groups.end(), [](const ColourGroup& a, const ColourGroup& b) {
-        return a.count != b.count ? a.count > b.count : a.colour < b.colour;
+    std::vector<Shade> shades;
+    shades.reserve(histogram.size());
+    for (const auto& [colour, uses] : histogram)
+        shades.push_back(Shade{static_cast<std::int32_t>(colour & 0xFF), static_cast<std::int32_t>((colour >> 8) & 0xFF),
+                               static_cast<std::int32_t>(colour >> 16), uses, colour});
+    std::sort(shades.begin(), shades.end(), [](const Shade& a, const Shade& b) {
+        return std::tie(a.r, a.g, a.b) < std::tie(b.r, b.g, b.b);
     });
-    const int total = static_cast<int>(groups.size());
-    for (int i = 0; i < total; ++i)
-        findNearestGroup(groups, i);
-    for (int alive = total; alive > limit; --alive) {
-        int cheapest = -1;
-        for (int i = 0; i < total; ++i) {
-            const ColourGroup& g = groups[static_cast<std::size_t>(i)];
-            if (g.alive && (cheapest < 0 || g.nearestCost < groups[static_cast<std::size_t>(cheapest)].nearestCost))
-                cheapest = i;
-        }
-        int keep = cheapest, gone = groups[static_cast<std::size_t>(cheapest)].nearest;
-        // The more frequent group keeps its colour; between equals, the earlier one.
-        const ColourGroup& a = groups[static_cast<std::size_t>(keep)];
-        const ColourGroup& b = groups[static_cast<std::size_t>(gone)];
-        if (b.count > a.count || (b.count == a.count && gone < keep))
-            std::swap(keep, gone);
-        groups[static_cast<std::size_t>(keep)].count += groups[static_cast<std::size_t>(gone)].count;
-        groups[static_cast<std::size_t>(gone)].alive = false;
-        // Costs to the grown group can only rise, so only the groups that pointed at one of
-        // the two need a new nearest.
-        for (int i = 0; i < total; ++i) {
-            const ColourGroup& g = groups[static_cast<std::size_t>(i)];
-            if (g.alive && (i == keep || g.nearest == keep || g.nearest == gone))
-                findNearestGroup(groups, i);
-        }
+    // When the flat areas alone have too many colours, only the larger ones count as flat.
+    std::uint64_t frequentPixels = kFrequentPixels;
+    std::vector<Shade> frequent, rare;
+    for (;; frequentPixels *= 2) {
+        frequent.clear();
+        rare.clear();
+        for (const Shade& s : shades)
+            (s.count >= frequentPixels ? frequent : rare).push_back(s);
+        if (static_cast<int>(frequent.size()) <= limit)
+            break;
     }
+    std::vector<Shade> kept;
+    for (std::int32_t distance : kJoinDistances)
+        if (!(kept = keptShades(frequent, rare, distance, limit)).empty())
+            break;
+    if (kept.empty())
+        return std::nullopt;
 
     IndexedImage out;
     out.width = image.width;
     out.height = image.height;
-    for (const ColourGroup& g : groups)
-        if (g.alive)
-            out.palette.push_back(Rgb{static_cast<std::uint8_t>(g.r), static_cast<std::uint8_t>(g.g),
-                                      static_cast<std::uint8_t>(g.b)});
-    // Every colour takes its nearest entry (ties: the earlier entry), which for the kept
-    // colours is themselves.
+    for (const Shade& k : kept)
+        out.palette.push_back(Rgb{static_cast<std::uint8_t>(k.r), static_cast<std::uint8_t>(k.g), static_cast<std::uint8_t>(k.b)});
+    // Every colour takes its nearest kept colour (ties: the earlier one); kept colours themselves.
     std::unordered_map<std::uint32_t, std::uint8_t> entryOf;
-    entryOf.reserve(histogram.size() * 2);
+    entryOf.reserve(shades.size() * 2);
     double squaredError = 0.0;
-    for (const auto& [colour, uses] : histogram) {
-        const std::int32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = colour >> 16;
+    for (const Shade& s : shades) {
         std::int32_t best = std::numeric_limits<std::int32_t>::max();
         std::size_t bestEntry = 0;
-        for (std::size_t e = 0; e < out.palette.size(); ++e) {
-            const std::int32_t dr = out.palette[e].r - r, dg = out.palette[e].g - g, db = out.palette[e].b - b;
-            const std::int32_t d = dr * dr + dg * dg + db * db;
+        for (std::size_t e = 0; e < kept.size() && best > 0; ++e) {
+            const std::int32_t d = squaredDistance(s, kept[e]);
             if (d < best) {
                 best = d;
                 bestEntry = e;
             }
         }
-        entryOf.emplace(colour, static_cast<std::uint8_t>(bestEntry));
-        squaredError += static_cast<double>(best) * static_cast<double>(uses);
+        entryOf.emplace(s.colour, static_cast<std::uint8_t>(bestEntry));
+        squaredError += static_cast<double>(best) * static_cast<double>(s.count);
     }
     if (squaredError / (3.0 * static_cast<double>(visiblePixels)) > kFewColoursMaxMse)
         return std::nullopt;

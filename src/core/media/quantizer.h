@@ -20,10 +20,10 @@ struct QuantizeOptions {
 
 // A picture whose visible colours fit in the palette is stored exactly: every pixel gets the
 // entry of its own colour, with no dithering. A picture of a few thousand colours at most that
-// can be reduced almost without loss (flat graphics with smoothed edges) keeps its most
-// frequent colours exactly and maps every other colour to its nearest entry, undithered; the
-// result depends only on the colours and their counts, so areas two pictures share come out
-// the same in both. Otherwise (photos) the palette comes from Wu's cuts of the colour cube
+// can be reduced almost without loss (flat graphics with smoothed edges) keeps the colours of
+// its flat areas exactly and merges each rarer shade with kept colours near it, undithered;
+// what a shade becomes depends on the colours near it, not on the rest of the picture, so
+// areas two pictures share come out the same in both (see quantizer.cpp). Otherwise (photos) the palette comes from Wu's cuts of the colour cube
 // refined by k-means, and every pixel takes its nearest entry (see photo_palette.h). Partial alpha is ignored
 // (callers composite first); only alpha 0 is special, and only with reserveTransparent.
 Result<IndexedImage> quantizeImage(const RgbaImage& image, const QuantizeOptions& options = {});
