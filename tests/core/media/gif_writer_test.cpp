@@ -2,6 +2,7 @@
 // checks on arguments, and the temporary-file rule that keeps an earlier file safe.
 #include "core/media/gif_reader.h"
 #include "core/media/gif_writer.h"
+#include "core/media/imaging_test_util.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
@@ -14,17 +15,12 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <tuple>
 
 using namespace pictoreel;
+using namespace pictoreel::testing;
 
 namespace {
-
-QByteArray readFileBytes(const QString& path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
 
 IndexedImage makeImage(int width, int height, std::vector<Rgb> palette, std::uint32_t seed = 1)
 {
@@ -68,13 +64,6 @@ RawGif slurp(const QString& path)
     return gif;
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
 GifScreen screenOf(int width, int height, std::optional<int> loop = std::nullopt)
 {
     GifScreen screen;
@@ -84,10 +73,15 @@ GifScreen screenOf(int width, int height, std::optional<int> loop = std::nullopt
     return screen;
 }
 
-std::array<std::uint8_t, 4> rgbaAt(const RgbaImage& image, int x, int y)
+// `image` drawn over `canvas` at (left, top) in the colours of `palette`, as a viewer draws it.
+void draw(RgbaImage& canvas, const IndexedImage& image, const std::vector<Rgb>& palette, int left, int top)
 {
-    const auto* p = image.pixel(x, y);
-    return {p[0], p[1], p[2], p[3]};
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const int i = image.indices[std::size_t(y) * image.width + x];
+            if (i != image.transparentIndex)
+                setPixel(canvas, left + x, top + y, palette[std::size_t(i)]);
+        }
 }
 
 }  // namespace
@@ -121,7 +115,7 @@ TEST(GifWriter, AnimationRoundTripsThroughGiflibAndOurReader)
     }
 
     // Raw structure, as giflib reads it back.
-    const QByteArray bytes = fileBytes(path);
+    const QByteArray bytes = readAll(path);
     EXPECT_TRUE(bytes.startsWith("GIF89a"));
     RawGif gif = slurp(path);
     ASSERT_TRUE(gif);
@@ -158,28 +152,21 @@ TEST(GifWriter, AnimationRoundTripsThroughGiflibAndOurReader)
     const DecodedGif& gifData = decoded.value();
     EXPECT_EQ(gifData.info.loopCount, std::optional<int>(0));
     ASSERT_EQ(gifData.frames.size(), 3u);
-    const auto colourOf = [&](int frame, int x, int y) {
-        const IndexedImage& image = frames[static_cast<std::size_t>(frame)].image;
-        const Rgb c = image.palette[image.indices[static_cast<std::size_t>(y) * image.width + x]];
-        return std::array<std::uint8_t, 4>{c.r, c.g, c.b, 255};
-    };
     EXPECT_EQ(gifData.frames[1].delayCentiseconds, 65535);
     EXPECT_EQ(gifData.frames[1].disposal, GifDisposal::RestoreBackground);
     EXPECT_EQ(gifData.frames[1].transparentIndex, 3);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x)
-            ASSERT_EQ(rgbaAt(gifData.frames[0].image, x, y), colourOf(0, x, y)) << x << "," << y;
-    // Frame 1 over frame 0: its transparent pixels let frame 0 through.
-    const IndexedImage& small = frames[1].image;
-    for (int y = 0; y < small.height; ++y)
-        for (int x = 0; x < small.width; ++x) {
-            const bool clear = small.indices[static_cast<std::size_t>(y) * small.width + x] == 3;
-            EXPECT_EQ(rgbaAt(gifData.frames[1].image, 30 + x, 24 + y), clear ? colourOf(0, 30 + x, 24 + y) : colourOf(1, x, y));
-        }
-    // Frame 1 is disposed to background (transparent) before frame 2 is drawn.
-    EXPECT_EQ(rgbaAt(gifData.frames[2].image, 35, 27), (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
-    EXPECT_EQ(rgbaAt(gifData.frames[2].image, 5, 5), (std::array<std::uint8_t, 4>{1, 2, 3, 255}));
-    EXPECT_EQ(rgbaAt(gifData.frames[2].image, 0, 0), colourOf(0, 0, 0));
+    // Frame 1's transparent pixels let frame 0 through; it is cleared to transparent before
+    // frame 2 is drawn.
+    RgbaImage screen(40, 30);
+    for (int k = 0; k < 3; ++k) {
+        const GifFrameDescription& f = frames[std::size_t(k)];
+        draw(screen, f.image, f.image.palette, f.left, f.top);
+        EXPECT_EQ(comparePictures(gifData.frames[std::size_t(k)].image, screen), "") << "frame " << k;
+        if (k == 1)
+            for (int y = f.top; y < 30; ++y)
+                for (int x = f.left; x < 40; ++x)
+                    setPixel(screen, x, y, Rgb{}, 0);
+    }
 }
 
 TEST(GifWriter, LoopBlockIsWrittenOnlyWhenAsked)
@@ -196,7 +183,7 @@ TEST(GifWriter, LoopBlockIsWrittenOnlyWhenAsked)
         ASSERT_TRUE(writer.addFrame(frame));
         ASSERT_TRUE(writer.finish());
 
-        const QByteArray bytes = fileBytes(path);
+        const QByteArray bytes = readAll(path);
         const qsizetype at = bytes.indexOf("NETSCAPE2.0");
         EXPECT_EQ(at >= 0, loop.has_value());
         if (loop) {
@@ -206,54 +193,49 @@ TEST(GifWriter, LoopBlockIsWrittenOnlyWhenAsked)
             EXPECT_EQ(bytes[at + 12], char(1));
             EXPECT_EQ(static_cast<std::uint8_t>(bytes[at + 13]) | (static_cast<std::uint8_t>(bytes[at + 14]) << 8), *loop);
         }
-        auto decoder = GifDecoder::openFile(path);
-        ASSERT_TRUE(decoder);
-        EXPECT_EQ(decoder.value().loopCount(), loop);
     }
 }
 
-TEST(GifWriter, SingleImageHasItsOwnSizeAndTransparentIndex)
+// One picture as a whole file: the screen is its size, the table the smallest power of two that
+// holds its palette, no loop block; pixels exact even when the LZW table fills and restarts
+// many times (700 x 500, noise and long runs); any path the system allows.
+TEST(GifWriter, SingleImagesRoundTripExactly)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("one.gif"));
-    IndexedImage image = makeImage(3, 2, {Rgb{255, 0, 0}, Rgb{0, 0, 255}, Rgb{9, 9, 9}});
-    image.indices = {0, 1, 2, 2, 1, 0};
-    image.transparentIndex = 2;
-    ASSERT_TRUE(writeSingleImageGif(path, image));
-
-    RawGif gif = slurp(path);
-    ASSERT_TRUE(gif);
-    EXPECT_EQ(gif->SWidth, 3);
-    EXPECT_EQ(gif->SHeight, 2);
-    ASSERT_EQ(gif->ImageCount, 1);
-    EXPECT_EQ(gif->SavedImages[0].ImageDesc.ColorMap->ColorCount, 4);
-    GraphicsControlBlock gcb{};
-    ASSERT_EQ(DGifSavedExtensionToGCB(gif.get(), 0, &gcb), GIF_OK);
-    EXPECT_EQ(gcb.TransparentColor, 2);
-    EXPECT_EQ(fileBytes(path).indexOf("NETSCAPE2.0"), -1);
-
-    auto decoded = decodeGifFile(path);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Bilder über; été")));
+    IndexedImage tiny = makeImage(3, 2, {Rgb{255, 0, 0}, Rgb{0, 0, 255}, Rgb{9, 9, 9}});
+    tiny.indices = {0, 1, 2, 2, 1, 0};
+    tiny.transparentIndex = 2;
+    IndexedImage big = makeImage(700, 500, rampPalette(256), 77);
+    std::fill(big.indices.begin(), big.indices.begin() + 700 * 100, std::uint8_t{200});
+    const std::tuple<QString, IndexedImage, int> cases[] = {
+        {QStringLiteral("one.gif"), tiny, 4},
+        {QStringLiteral("big.gif"), big, 256},
+        {QStringLiteral("Bilder über; été/動画 ñ.gif"), makeImage(6, 5, rampPalette(16), 5), 16},
+    };
+    for (const auto& [name, image, tableSize] : cases) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = dir.filePath(name);
+        ASSERT_TRUE(writeSingleImageGif(path, image));
+        RawGif gif = slurp(path);
+        ASSERT_TRUE(gif);
+        EXPECT_EQ(gif->SWidth, image.width);
+        EXPECT_EQ(gif->SHeight, image.height);
+        ASSERT_EQ(gif->ImageCount, 1);
+        EXPECT_EQ(gif->SavedImages[0].ImageDesc.ColorMap->ColorCount, tableSize);
+        EXPECT_TRUE(std::equal(image.indices.begin(), image.indices.end(), gif->SavedImages[0].RasterBits));
+        GraphicsControlBlock gcb{};
+        ASSERT_EQ(DGifSavedExtensionToGCB(gif.get(), 0, &gcb), GIF_OK);
+        EXPECT_EQ(gcb.TransparentColor, image.transparentIndex);
+        EXPECT_EQ(readAll(path).indexOf("NETSCAPE2.0"), -1);
+    }
+    // Our reader shows the transparent index as transparent.
+    auto decoded = decodeGifFile(dir.filePath(QStringLiteral("one.gif")));
     ASSERT_TRUE(decoded);
     const RgbaImage& rgba = decoded.value().frames.at(0).image;
-    EXPECT_EQ(rgbaAt(rgba, 0, 0), (std::array<std::uint8_t, 4>{255, 0, 0, 255}));
-    EXPECT_EQ(rgbaAt(rgba, 1, 0), (std::array<std::uint8_t, 4>{0, 0, 255, 255}));
-    EXPECT_EQ(rgbaAt(rgba, 2, 0)[3], 0);
-    EXPECT_EQ(rgbaAt(rgba, 0, 1)[3], 0);
-}
-
-TEST(GifWriter, LargePicturesWithFullPalettesRoundTripExactly)
-{
-    // Big enough for the LZW table to fill and reset several times.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("big.gif"));
-    IndexedImage image = makeImage(700, 500, rampPalette(256), 77);
-    // Long runs as well as noise.
-    std::fill(image.indices.begin(), image.indices.begin() + 700 * 100, std::uint8_t{200});
-    ASSERT_TRUE(writeSingleImageGif(path, image));
-    RawGif gif = slurp(path);
-    ASSERT_TRUE(gif);
-    ASSERT_EQ(gif->ImageCount, 1);
-    EXPECT_TRUE(std::equal(image.indices.begin(), image.indices.end(), gif->SavedImages[0].RasterBits));
+    EXPECT_EQ(colourAt(rgba, 0, 0), (Rgb{255, 0, 0}));
+    EXPECT_EQ(rgba.pixel(0, 0)[3], 255);
+    EXPECT_EQ(rgba.pixel(2, 0)[3], 0);
 }
 
 TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
@@ -261,17 +243,9 @@ TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("checked.gif"));
 
-    for (const auto& [w, h] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{65536, 1}, std::pair{-3, 4}}) {
+    for (const GifScreen& screen : {screenOf(0, 5), screenOf(5, 0), screenOf(65536, 1), screenOf(-3, 4), screenOf(5, 5, 65536)}) {
         GifStreamWriter writer;
-        const Status s = writer.open(path, screenOf(w, h));
-        ASSERT_FALSE(s);
-        EXPECT_EQ(s.error().code, ErrorCode::InvalidArgument);
-    }
-    {
-        GifStreamWriter writer;
-        const Status s = writer.open(path, screenOf(5, 5, 65536));
-        ASSERT_FALSE(s);
-        EXPECT_EQ(s.error().code, ErrorCode::InvalidArgument);
+        EXPECT_EQ(writer.open(path, screen).error().code, ErrorCode::InvalidArgument);
     }
     EXPECT_FALSE(QFile::exists(path));
 
@@ -310,8 +284,7 @@ TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
         GifFrameDescription bad = good;
         c.spoil(bad);
         const Status s = writer.addFrame(bad);
-        ASSERT_FALSE(s) << c.what;
-        EXPECT_EQ(s.error().code, ErrorCode::InvalidArgument) << c.what;
+        EXPECT_EQ(s ? ErrorCode{} : s.error().code, ErrorCode::InvalidArgument) << c.what;
     }
     // The refused frames left no trace: the file holds just the good one.
     ASSERT_TRUE(writer.addFrame(good));
@@ -341,9 +314,9 @@ TEST(GifWriter, TargetIsReplacedOnlyByAFinishedFile)
         GifStreamWriter writer;
         ASSERT_TRUE(writer.open(path, screenOf(2, 2)));
         ASSERT_TRUE(writer.addFrame(frame));
-        EXPECT_EQ(fileBytes(path), QByteArray("earlier good file"));
+        EXPECT_EQ(readAll(path), QByteArray("earlier good file"));
     }
-    EXPECT_EQ(fileBytes(path), QByteArray("earlier good file"));
+    EXPECT_EQ(readAll(path), QByteArray("earlier good file"));
     EXPECT_EQ(onlyFiles(), QStringList{QStringLiteral("keep.gif")});
 
     {
@@ -354,35 +327,13 @@ TEST(GifWriter, TargetIsReplacedOnlyByAFinishedFile)
         ASSERT_FALSE(s);
         EXPECT_EQ(s.error().code, ErrorCode::EmptyImage);
     }
-    EXPECT_EQ(fileBytes(path), QByteArray("earlier good file"));
+    EXPECT_EQ(readAll(path), QByteArray("earlier good file"));
     EXPECT_EQ(onlyFiles(), QStringList{QStringLiteral("keep.gif")});
-
-    // A folder that does not exist.
-    const QString missing = dir.filePath(QStringLiteral("no such folder/x.gif"));
-    const Status s = writeSingleImageGif(missing, frame.image);
-    ASSERT_FALSE(s);
-    EXPECT_EQ(s.error().code, ErrorCode::FileWriteFailed);
-    EXPECT_FALSE(QFile::exists(missing));
 
     // Finished: the new file takes the old one's place, and no temporary file is left.
     ASSERT_TRUE(writeSingleImageGif(path, frame.image));
-    EXPECT_TRUE(fileBytes(path).startsWith("GIF89a"));
+    EXPECT_TRUE(readAll(path).startsWith("GIF89a"));
     EXPECT_EQ(onlyFiles(), QStringList{QStringLiteral("keep.gif")});
-}
-
-TEST(GifWriter, PathsWithSpacesAndNonAsciiLetters)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Bilder über; été")));
-    const QString path = dir.filePath(QStringLiteral("Bilder über; été/動画 ñ.gif"));
-    const IndexedImage image = makeImage(6, 5, rampPalette(16), 5);
-    ASSERT_TRUE(writeSingleImageGif(path, image));
-    RawGif gif = slurp(path);
-    ASSERT_TRUE(gif);
-    EXPECT_TRUE(std::equal(image.indices.begin(), image.indices.end(), gif->SavedImages[0].RasterBits));
-    auto decoded = decodeGifFile(path);
-    ASSERT_TRUE(decoded) << decoded.error().text().toStdString();
-    EXPECT_EQ(decoded.value().frames.size(), 1u);
 }
 
 // Pixels compressed already are written as they are, with a local table or the global one;
@@ -397,8 +348,8 @@ TEST(GifWriter, CopiedPixelsAndTheGlobalTableRoundTrip)
     const QString two = dir.filePath(QStringLiteral("two.gif"));
     ASSERT_TRUE(writeSingleImageGif(one, first));
     ASSERT_TRUE(writeSingleImageGif(two, second));
-    const std::optional<GifStoredImage> storedOne = findFirstStoredImage(readFileBytes(one));
-    const std::optional<GifStoredImage> storedTwo = findFirstStoredImage(readFileBytes(two));
+    const std::optional<GifStoredImage> storedOne = findFirstStoredImage(readAll(one));
+    const std::optional<GifStoredImage> storedTwo = findFirstStoredImage(readAll(two));
     ASSERT_TRUE(storedOne && storedTwo);
     EXPECT_EQ(storedTwo->transparentIndex, 4);
     EXPECT_EQ(storedOne->palette.size(), 256u);  // the table as stored, padding included
@@ -437,42 +388,17 @@ TEST(GifWriter, CopiedPixelsAndTheGlobalTableRoundTrip)
     Result<DecodedGif> gif = decodeGifFile(path);
     ASSERT_TRUE(gif);
     ASSERT_EQ(gif.value().frames.size(), 3u);
-    auto expectPixel = [&](int frame, int x, int y, std::optional<Rgb> colour) {
-        const std::uint8_t* p = gif.value().frames[std::size_t(frame)].image.pixel(x, y);
-        if (!colour) {
-            EXPECT_EQ(p[3], 0) << frame << " at " << x << "," << y;
-            return;
-        }
-        EXPECT_EQ(p[3], 255) << frame << " at " << x << "," << y;
-        EXPECT_EQ((Rgb{p[0], p[1], p[2]}), *colour) << frame << " at " << x << "," << y;
-    };
-    for (int y = 0; y < 17; ++y)
-        for (int x = 0; x < 23; ++x) {
-            const std::uint8_t i1 = first.indices[std::size_t(y) * 23 + x];
-            expectPixel(0, x + 2, y + 1, first.palette[i1]);
-            const std::uint8_t i2 = second.indices[std::size_t(y) * 23 + x];
-            // Transparent pixels of the second frame show the first frame's pixel there.
-            if (i2 == 4) {
-                const bool inFirst = x >= 2 && y >= 1 && x - 2 < 23 && y - 1 < 17;
-                expectPixel(1, x, y, inFirst ? std::optional<Rgb>(first.palette[first.indices[std::size_t(y - 1) * 23 + x - 2]])
-                                             : std::nullopt);
-            } else {
-                expectPixel(1, x, y, second.palette[i2]);
-            }
-        }
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) {
-            const std::uint8_t i = c.image.indices[std::size_t(y) * 3 + x];
-            if (i != 255)
-                expectPixel(2, x + 5, y + 5, first.palette[i]);
-        }
-    // Where the third frame is transparent the second one still shows.
-    const std::uint8_t under = second.indices[std::size_t(5) * 23 + 5];
-    expectPixel(2, 5, 5, under == 4 ? std::optional<Rgb>(first.palette[first.indices[std::size_t(4) * 23 + 3]])
-                                    : std::optional<Rgb>(second.palette[under]));
+    // The second frame's transparent pixels show the first frame, the third's the second.
+    RgbaImage shown(30, 20);
+    draw(shown, first, first.palette, 2, 1);
+    EXPECT_EQ(comparePictures(gif.value().frames[0].image, shown), "");
+    draw(shown, second, second.palette, 0, 0);
+    EXPECT_EQ(comparePictures(gif.value().frames[1].image, shown), "");
+    draw(shown, c.image, first.palette, 5, 5);
+    EXPECT_EQ(comparePictures(gif.value().frames[2].image, shown), "");
 
     // The blocks as written: a global table of 256, no local table on the global frames.
-    const std::vector<GifStoredImage> images = findStoredImages(readFileBytes(path));
+    const std::vector<GifStoredImage> images = findStoredImages(readAll(path));
     ASSERT_EQ(images.size(), 3u);
     EXPECT_FALSE(images[0].localPalette);
     EXPECT_TRUE(images[1].localPalette);
