@@ -719,11 +719,16 @@ public:
     // disposed "restore to background" over a rectangle covering those pixels.
     Result<GifFrameDescription> plan(Picture& target, Picture* next, bool firstFrame, int position)
     {
-        // An opaque picture stored whole, none of whose colours is on the screen, changes every
-        // pixel: it is copied as stored, and none of the pictures needs decoding for that.
+        // An opaque picture stored whole that has next to none of its colours on the screen
+        // changes (nearly) every pixel: it is copied as stored, and none of the pictures needs
+        // decoding for that. Distinct photos share a few exact colours by chance (black, white);
+        // a frame that keeps part of the screen shares most of its colours with it.
         const bool nextOpaque = !next || next == &target || opaque(*next);
-        if (opaque(target) && nextOpaque && shownColours_ && !sharesColour(*shownColours_, coloursOf(*target.stored)))
-            return copyWhole(target);
+        if (opaque(target) && nextOpaque && shownColours_) {
+            const std::vector<Pixel> colours = coloursOf(*target.stored);
+            if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
+                return copyWhole(target);
+        }
 
         if (Status s = ensureDecoded(target); !s)
             return s.error();
@@ -835,17 +840,24 @@ private:
         return colours;
     }
 
-    static bool sharesColour(const std::vector<Pixel>& a, const std::vector<Pixel>& b)
+    // Pictures sharing fewer than one colour in this many with the screen are copied whole.
+    static constexpr std::size_t kChanceShares = 16;
+
+    static std::size_t sharedColours(const std::vector<Pixel>& a, const std::vector<Pixel>& b)
     {
+        std::size_t shared = 0;
         for (auto i = a.begin(), j = b.begin(); i != a.end() && j != b.end();) {
-            if (*i == *j)
-                return true;
-            if (*i < *j)
+            if (*i == *j) {
+                ++shared;
                 ++i;
-            else
                 ++j;
+            } else if (*i < *j) {
+                ++i;
+            } else {
+                ++j;
+            }
         }
-        return false;
+        return shared;
     }
 
     // `target` copied as its file stores it over the whole screen, which then shows it.

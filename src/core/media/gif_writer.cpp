@@ -1,8 +1,7 @@
 #include "core/media/gif_writer.h"
 
 #include "core/media/giflib_adapter.h"
-
-#include <QSaveFile>
+#include "core/project/replacing_file.h"
 
 #include <algorithm>
 
@@ -14,19 +13,19 @@ constexpr int kMaxGifSide = 65535;  // the format stores sizes and positions in 
 
 Error invalid(const QString& message) { return makeError(ErrorCode::InvalidArgument, message); }
 
-// giflib output goes into the temporary file of a QSaveFile.
+// giflib output goes into the temporary file of a ReplacingFile.
 class SaveFileSink final : public giflib::ByteSink {
 public:
-    explicit SaveFileSink(QSaveFile& file) : file_(file) {}
+    explicit SaveFileSink(ReplacingFile& file) : file_(file) {}
 
 protected:
     bool write(const std::uint8_t* data, int count) override
     {
-        return file_.write(reinterpret_cast<const char*>(data), count) == count;
+        return file_.device().write(reinterpret_cast<const char*>(data), count) == count;
     }
 
 private:
-    QSaveFile& file_;
+    ReplacingFile& file_;
 };
 
 Status checkScreen(const GifScreen& screen)
@@ -112,18 +111,20 @@ Status checkFrame(const GifFrameDescription& frame, const GifScreen& screen)
 
 struct GifStreamWriter::Impl {
     // Destroyed in reverse order: giflib may still write its trailer into the sink, and the
-    // QSaveFile then drops its temporary file unless it was committed.
-    QSaveFile file;
+    // ReplacingFile then drops its temporary file unless it was committed.
+    ReplacingFile file;
     SaveFileSink sink{file};
     std::unique_ptr<giflib::GifBlockWriter> writer;
     GifScreen screen;
     int frameCount = 0;
     std::optional<Error> failure;  // set once writing failed; every later call reports it
 
+    explicit Impl(const QString& path) : file(path) {}
+
     Status fail(Error error)
     {
         writer.reset();
-        file.cancelWriting();
+        file.cancel();
         failure = error;
         return error;
     }
@@ -141,10 +142,9 @@ Status GifStreamWriter::open(const QString& path, const GifScreen& screen)
     if (Status s = checkScreen(screen); !s)
         return s;
 
-    auto impl = std::make_unique<Impl>();
+    auto impl = std::make_unique<Impl>(path);
     impl->screen = screen;
-    impl->file.setFileName(path);
-    if (!impl->file.open(QIODevice::WriteOnly))
+    if (!impl->file.open())
         return makeError(ErrorCode::FileWriteFailed,
                          QStringLiteral("Cannot write %1: %2").arg(path, impl->file.errorString()));
     auto writer = giflib::GifBlockWriter::open(impl->sink);
@@ -206,7 +206,7 @@ Status GifStreamWriter::finish()
     impl_->writer.reset();
     if (!impl_->file.commit())
         return impl_->fail(makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2")
-                                                                     .arg(impl_->file.fileName(),
+                                                                     .arg(impl_->file.targetPath(),
                                                                           impl_->file.errorString())));
     return {};
 }
