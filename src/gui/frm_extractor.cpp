@@ -25,8 +25,6 @@
 #include <QTabWidget>
 #include <QToolBar>
 
-#include <algorithm>
-
 namespace pictoreel {
 
 namespace {
@@ -87,7 +85,6 @@ frmExtractor::frmExtractor(Dialogs& dialogs, std::function<QString()> tempFolder
     wpdlx1.setImageClickHandler([this] { Timer1.start(); });
     PlayGif1->component().BackColor(kPlayBackColour);
     busy_ = false;
-    moving_ = false;
     UpdateCommandState();
     wpdlx1.DisplayFlag(true);
 }
@@ -201,8 +198,6 @@ void frmExtractor::buildPanes()
     imgSplitter = new QWidget(picFrame);
     imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
     imgSplitter->setAccessibleName(QStringLiteral("Splitter"));
-    imgSplitter->setCursor(Qt::SplitHCursor);
-    imgSplitter->installEventFilter(this);
 
     picRight = new QWidget(picFrame);
     picRight->setObjectName(QStringLiteral("picRight"));
@@ -231,14 +226,12 @@ void frmExtractor::buildPanes()
     PlayGif1->resize(0, 0);
     SSTab1->addTab(previewPage, QStringLiteral("Preview"));
 
-    picSplitter = new QWidget(picFrame);
+    picSplitter = SplitterDrag::makeBar(picFrame);
     picSplitter->setObjectName(QStringLiteral("picSplitter"));
     picSplitter->setAccessibleName(QStringLiteral("Splitter bar"));
-    picSplitter->setAutoFillBackground(true);
-    QPalette grey = picSplitter->palette();
-    grey.setColor(QPalette::Window, QColor(128, 128, 128));
-    picSplitter->setPalette(grey);
-    picSplitter->hide();
+    splitter_ = new SplitterDrag(imgSplitter, picSplitter, kSplitterWidth, 0, [this](int position) {
+        SizeControls(position);
+    });
 }
 
 // ---- layout ------------------------------------------------------------------------------------
@@ -258,9 +251,7 @@ void frmExtractor::SizeControls(int& position)
 
     placeTwips(picLeft, 0, 0, position, frameHeight);
     placeTwips(List1, 0, 0, position, frameHeight);
-    placeTwips(imgSplitter, position, 0, kSplitterWidth, frameHeight);
-    splitterLeftTwips_ = position;
-    placeTwips(picSplitter, barLeftTwips_, 0, kSplitterWidth / 2, frameHeight);
+    splitter_->place(position, frameHeight);
     const int rightWidth = frameWidth - position - kPaneGap;
     placeTwips(picRight, position + kPaneGap, 0, rightWidth, frameHeight);
     placeProgressBar();
@@ -280,34 +271,6 @@ void frmExtractor::placeProgressBar()
     placeTwips(pbPer, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
 }
 
-void frmExtractor::imgSplitter_MouseDown()
-{
-    barLeftTwips_ = splitterLeftTwips_;
-    placeTwips(picSplitter, barLeftTwips_, pixelsToTwips(imgSplitter->y()), kSplitterWidth / 2,
-               heightTwips(imgSplitter) - 20);
-    picSplitter->raise();
-    picSplitter->show();
-    moving_ = true;
-}
-
-void frmExtractor::imgSplitter_MouseMove(int x)
-{
-    if (!moving_)
-        return;
-    const int p = splitterLeftTwips_ + x;
-    barLeftTwips_ = std::clamp(p, 0, frameWidthTwips());
-    placeTwips(picSplitter, barLeftTwips_, pixelsToTwips(picSplitter->y()), kSplitterWidth / 2,
-               heightTwips(picSplitter));
-}
-
-void frmExtractor::imgSplitter_MouseUp()
-{
-    int position = barLeftTwips_;
-    SizeControls(position);
-    picSplitter->hide();
-    moving_ = false;
-}
-
 bool frmExtractor::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == picFrame && event->type() == QEvent::Resize) {
@@ -320,22 +283,6 @@ bool frmExtractor::eventFilter(QObject* watched, QEvent* event)
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton)
             PopupFileMenu(mouse->globalPosition().toPoint());
-    } else if (watched == imgSplitter) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-                imgSplitter_MouseDown();
-            return true;
-        case QEvent::MouseMove:
-            imgSplitter_MouseMove(pixelsToTwips(static_cast<QMouseEvent*>(event)->position().toPoint().x()));
-            return true;
-        case QEvent::MouseButtonRelease:
-            if (moving_)
-                imgSplitter_MouseUp();
-            return true;
-        default:
-            break;
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

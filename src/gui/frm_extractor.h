@@ -10,6 +10,7 @@
 #include "core/error.h"
 #include "core/media/imaging_component.h"
 #include "gui/save_frames_request.h"
+#include "gui/splitter_drag.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -69,10 +70,10 @@ public:
     int frameWidthTwips() const;
     int leftPaneWidthTwips() const;
     // The splitter drag; x is the pointer's position within the grip, in twips.
-    void imgSplitter_MouseDown();
-    void imgSplitter_MouseMove(int x);
-    void imgSplitter_MouseUp();
-    bool isDraggingSplitter() const { return moving_; }
+    void imgSplitter_MouseDown() { splitter_->press(); }
+    void imgSplitter_MouseMove(int x) { splitter_->move(x); }
+    void imgSplitter_MouseUp() { splitter_->release(); }
+    bool isDraggingSplitter() const { return splitter_->dragging(); }
 
     // ---- the window's parts, by their names ---------------------------------------------------
     QMenu* mnuFile = nullptr;
@@ -125,10 +126,8 @@ private:
     SaveFramesRequest request_;
     bool busy_ = false;
     bool working_ = false;
-    bool moving_ = false;
     bool closed_ = false;  // closed while a loop was letting events run: the loop stops
-    int splitterLeftTwips_ = 0;
-    int barLeftTwips_ = 0;
+    SplitterDrag* splitter_ = nullptr;  // a child of the grip
     int leftPaneTwips_ = 0;
 };
 

@@ -30,7 +30,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -115,8 +114,7 @@ frmPictoreel::frmPictoreel(const ProgramFolders& folders, Dialogs& dialogs, Shel
         QCoreApplication::quit();
     };
 
-    // Loading, in order: no drag under way, the panes laid out, the viewers...
-    moving_ = false;
+    // Loading, in order: the panes laid out, the viewers...
     buildMenus();
     buildToolbar();
     buildStatusBar();
@@ -303,8 +301,6 @@ void frmPictoreel::buildPanes()
     // taken with the west-east pointer; the grey bar shows only while it is dragged.
     imgSplitter = new QWidget(picFrame);
     imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
-    imgSplitter->setCursor(Qt::SplitHCursor);
-    imgSplitter->installEventFilter(this);
 
     picRight = new QWidget(picFrame);
     picRight->setObjectName(QStringLiteral("picRight"));
@@ -323,14 +319,12 @@ void frmPictoreel::buildPanes()
     wpdlx1View = viewerTab(wpdlx1, "wpdlx1", QStringLiteral("Frame Image"));
     wpdlx3View = viewerTab(wpdlx3, "wpdlx3", QStringLiteral("Original Image"));
 
-    picSplitter = new QWidget(picFrame);
+    picSplitter = SplitterDrag::makeBar(picFrame);
     picSplitter->setObjectName(QStringLiteral("picSplitter"));
-    picSplitter->setAutoFillBackground(true);
-    QPalette grey = picSplitter->palette();
-    grey.setColor(QPalette::Window, QColor(128, 128, 128));
-    picSplitter->setPalette(grey);
-    picSplitter->hide();
     imgSplitter->resize(twipsToPixels(kSplitterWidth), imgSplitter->height());
+    splitter_ = new SplitterDrag(imgSplitter, picSplitter, kSplitterWidth, kMinLeftWidth, [this](int x) {
+        SizeControls(x);
+    });
 }
 
 void frmPictoreel::connectPanel()
@@ -360,9 +354,7 @@ void frmPictoreel::SizeControls(int& x)
     leftPaneTwips_ = x;
 
     placeTwips(picLeft, 0, 0, x, frameHeight);
-    placeTwips(imgSplitter, x, 0, kSplitterWidth, frameHeight);
-    splitterLeftTwips_ = x;
-    placeTwips(picSplitter, barLeftTwips_, 0, kSplitterWidth / 2, frameHeight);
+    splitter_->place(x, frameHeight);
     placeTwips(picRight, x + kPaneGap, 0, frameWidth - x - kPaneGap, frameHeight);
     const int leftWidth = x;  // the width picLeft was given (or keeps, when that failed)
     placeTwips(picProp, 0, 0, leftWidth, kPropHeight);
@@ -386,34 +378,6 @@ void frmPictoreel::placeProgressBar()
     placeTwips(pbPer, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
 }
 
-void frmPictoreel::imgSplitter_MouseDown()
-{
-    barLeftTwips_ = splitterLeftTwips_;
-    placeTwips(picSplitter, barLeftTwips_, pixelsToTwips(imgSplitter->y()), kSplitterWidth / 2,
-               heightTwips(imgSplitter) - 20);
-    picSplitter->raise();
-    picSplitter->show();
-    moving_ = true;
-}
-
-void frmPictoreel::imgSplitter_MouseMove(int x)
-{
-    if (!moving_)
-        return;
-    const int p = splitterLeftTwips_ + x;
-    barLeftTwips_ = p < 0 ? 0 : (p > frameWidthTwips() ? frameWidthTwips() : p);
-    placeTwips(picSplitter, barLeftTwips_, pixelsToTwips(picSplitter->y()), kSplitterWidth / 2,
-               heightTwips(picSplitter));
-}
-
-void frmPictoreel::imgSplitter_MouseUp()
-{
-    int x = barLeftTwips_;
-    SizeControls(x);
-    picSplitter->hide();
-    moving_ = false;
-}
-
 bool frmPictoreel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == picFrame && event->type() == QEvent::Resize) {
@@ -422,22 +386,6 @@ bool frmPictoreel::eventFilter(QObject* watched, QEvent* event)
     } else if ((watched == StatusBar1 || watched == statusPanel1)
                && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
         placeProgressBar();
-    } else if (watched == imgSplitter) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-                imgSplitter_MouseDown();
-            return true;
-        case QEvent::MouseMove:
-            imgSplitter_MouseMove(pixelsToTwips(static_cast<QMouseEvent*>(event)->position().toPoint().x()));
-            return true;
-        case QEvent::MouseButtonRelease:
-            if (moving_)
-                imgSplitter_MouseUp();
-            return true;
-        default:
-            break;
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -7,6 +7,7 @@
 #include "core/media/imaging_component.h"
 #include "core/project/frame_list.h"
 #include "core/project/program_values.h"
+#include "gui/splitter_drag.h"
 #include "gui/window_runner.h"
 
 #include <QMainWindow>
@@ -121,10 +122,10 @@ public:
     int frameWidthTwips() const;
     int frameHeightTwips() const;
     // The splitter drag; x is the mouse position within the grip, in twips.
-    void imgSplitter_MouseDown();
-    void imgSplitter_MouseMove(int x);
-    void imgSplitter_MouseUp();
-    bool isDraggingSplitter() const { return moving_; }
+    void imgSplitter_MouseDown() { splitter_->press(); }
+    void imgSplitter_MouseMove(int x) { splitter_->move(x); }
+    void imgSplitter_MouseUp() { splitter_->release(); }
+    bool isDraggingSplitter() const { return splitter_->dragging(); }
 
     // What ends the program after E&xit; by default the application quits.
     void setProgramEndHandler(std::function<void()> handler) { programEnd_ = std::move(handler); }
@@ -181,10 +182,7 @@ private:
     FrameListModel* model_ = nullptr;
     QString projectFile_;
     int leftPaneTwips_ = 4230;
-    // Where the grip and the drag bar stand, kept in twips so that no pixel rounding creeps in.
-    int splitterLeftTwips_ = 4230;
-    int barLeftTwips_ = 0;
-    bool moving_ = false;
+    SplitterDrag* splitter_ = nullptr;  // a child of the grip
     bool closing_ = false;
     std::function<void()> programEnd_;
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
