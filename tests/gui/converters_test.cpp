@@ -1,23 +1,10 @@
 // The AVI and GIF converter twins: the "..." buttons with their dialogs and the proposed target
 // name, the checks before converting, the progress handling, a real conversion both ways and a
 // failed one that leaves the window ready again.
+#include "gui/support/gui_test.h"
 #include "core/media/player_component.h"
 #include "gui/frm_avi2gif.h"
 #include "gui/frm_gif2avi.h"
-#include "gui/support/scripted_dialogs.h"
-#include "gui/twips.h"
-
-#include <QDir>
-#include <QFile>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace pictoreel::testing {
 namespace {
@@ -44,10 +31,7 @@ protected:
     // Ready for the next conversion: the bar hidden, both buttons enabled.
     static void expectReady(const ConverterWindow& w)
     {
-        EXPECT_TRUE(w.pbPer->isHidden());
-        EXPECT_TRUE(w.cmdConvert->isEnabled());
-        EXPECT_TRUE(w.cmdClose->isEnabled());
-        EXPECT_FALSE(w.isConverting());
+        EXPECT_TRUE(w.pbPer->isHidden() && w.cmdConvert->isEnabled() && w.cmdClose->isEnabled() && !w.isConverting());
     }
 
     ScriptedDialogs dialogs;
@@ -172,9 +156,7 @@ TEST_F(ConvertersTest, ConvertChecksTheBoxesAndTheSourceFileFirst)
         w->targetBox()->setText(c.target);
         dialogs.clear();
         w->cmdConvert->click();
-        ASSERT_EQ(dialogs.messageTexts(), QStringList{c.message});
-        EXPECT_EQ(dialogs.calls[0].icon, MessageIcon::Information);
-        EXPECT_EQ(dialogs.calls[0].caption, QStringLiteral("Pictoreel"));
+        EXPECT_EQ(dialogs.boxes(), QStringList{box(c.message)});
         expectReady(*w);
         EXPECT_FALSE(QFile::exists(c.target.trimmed().isEmpty() ? QString() : c.target));
     }
@@ -192,20 +174,15 @@ TEST_F(ConvertersTest, ProgressBelowAHundredDisablesTheWindowAndAHundredEndsIt)
 
     w->PlayGif1_ConvertProgress(101);
     expectReady(*w);
-    ASSERT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Converted Successfully")});
-    EXPECT_EQ(dialogs.calls[0].icon, MessageIcon::None);
-    EXPECT_EQ(dialogs.calls[0].caption, QStringLiteral("Pictoreel"));
+    EXPECT_EQ(dialogs.boxes(), QStringList{box("Converted Successfully", MessageIcon::None)});
 }
 
 TEST_F(ConvertersTest, AFailedConversionIsToldOnceAndTheWindowIsReadyAgain)
 {
     const QString notVideo = path(QStringLiteral("not-a-video.avi"));
     const QString notGif = path(QStringLiteral("not-a-gif.gif"));
-    for (const QString& file : {notVideo, notGif}) {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("these bytes are no video and no picture");
-    }
+    for (const QString& file : {notVideo, notGif})
+        writeFile(file, "these bytes are no video and no picture");
     for (Twin twin : {Twin::AviToGif, Twin::GifToAvi}) {
         SCOPED_TRACE(twinName(twin));
         auto w = open(twin);
@@ -214,11 +191,11 @@ TEST_F(ConvertersTest, AFailedConversionIsToldOnceAndTheWindowIsReadyAgain)
         w->targetBox()->setText(target);
         dialogs.clear();
         w->cmdConvert->click();
-        const auto boxes = dialogs.messages();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].icon, MessageIcon::Exclamation);
-        EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("could not be converted"))) << boxes[0].text.toStdString();
-        EXPECT_TRUE(boxes[0].text.contains(QStringLiteral(" - ")));  // the error's number and description
+        ASSERT_EQ(dialogs.messages().size(), 1u);
+        const QString text = dialogs.messages()[0].text;
+        EXPECT_EQ(dialogs.boxes()[0], box(text, MessageIcon::Exclamation));
+        EXPECT_TRUE(text.contains(QStringLiteral("could not be converted"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral(" - ")));  // the error's number and description
         expectReady(*w);
         EXPECT_FALSE(QFile::exists(target));
     }
@@ -241,9 +218,8 @@ TEST_F(ConvertersTest, ConvertsAnAviToAGifAndBackToAnAvi)
     expectReady(*toGif);
     PlayerComponent check;
     ASSERT_TRUE(check.LoadGif(gif).ok());
+    EXPECT_EQ(QSize(check.GifWidth(), check.GifHeight()), QSize(64, 48));
     EXPECT_EQ(check.FrameCount(), 10);
-    EXPECT_EQ(check.GifWidth(), 64);
-    EXPECT_EQ(check.GifHeight(), 48);
 
     const QString back = path(QStringLiteral("back.avi"));
     auto toAvi = open(Twin::GifToAvi);
@@ -256,8 +232,7 @@ TEST_F(ConvertersTest, ConvertsAnAviToAGifAndBackToAnAvi)
     const QString again = path(QStringLiteral("again.gif"));
     ASSERT_TRUE(check.AviToGif(back, again).ok());
     ASSERT_TRUE(check.LoadGif(again).ok());
-    EXPECT_EQ(check.GifWidth(), 64);
-    EXPECT_EQ(check.GifHeight(), 48);
+    EXPECT_EQ(QSize(check.GifWidth(), check.GifHeight()), QSize(64, 48));
     EXPECT_GE(check.FrameCount(), 10);
 }
 

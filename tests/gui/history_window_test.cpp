@@ -1,18 +1,12 @@
 // The history window: opened from File, "Recent Project Files ...", it lists the recent projects
 // without gaps, opens one through the main window, and edits a working copy that reaches the
 // settings file only through "&Save".
+#include "gui/support/gui_test.h"
 #include "core/project/history.h"
 #include "core/project/settings_store.h"
 #include "gui/frm_list.h"
 #include "gui/support/window_fixture.h"
-#include "gui/twips.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPointer>
-#include <QPushButton>
 #include <QRegularExpression>
 
 namespace pictoreel::testing {
@@ -22,19 +16,13 @@ class HistoryWindowTest : public WindowTest {
 protected:
     QString settings() const { return window->SettingsFile(); }
 
-    // Writes the settings file by hand (as a user with an editor would).
-    void writeSettings(const QString& text)
+    // The values of the history keys `from` to `to` in the settings file, "-" for a missing key.
+    QStringList historyKeys(int from, int to) const
     {
-        QFile file(settings());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text.toUtf8());
-        file.close();
-        forgetParsedIniFiles();
-    }
-
-    QString historyKeyValue(int place) const
-    {
-        return ReadIniKey(QStringLiteral("Project"), historyKey(place), QStringLiteral("<none>"), settings());
+        QStringList values;
+        for (int place = from; place <= to; ++place)
+            values << ReadIniKey(QStringLiteral("Project"), historyKey(place), QStringLiteral("-"), settings());
+        return values;
     }
 
     // A project file of one frame, so that opening it is visible in the main window.
@@ -42,9 +30,7 @@ protected:
     {
         makePicture(QStringLiteral("p.png"), 24, 12);
         const QString project = path(name);
-        QFile file(project);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QStringLiteral("[Global Properties]\nWidth=24\nHeight=12\nLoop Infinitely=1\nLoop Times=1\n"
+        writeFile(project, QStringLiteral("[Global Properties]\nWidth=24\nHeight=12\nLoop Infinitely=1\nLoop Times=1\n"
                                   "Output GIF File Name=\nFrames=1\n[Frame Properties]\nFRAME001=20;NO;255;p.png;%1\n")
                        .arg(picturesFolder())
                        .toUtf8());
@@ -73,8 +59,7 @@ TEST_F(HistoryWindowTest, RecentProjectFilesShowsTheWindowModallyWithItsControls
 {
     frmList* list = openFromMenu();
     ASSERT_NE(list, nullptr);
-    EXPECT_TRUE(list->isVisible());
-    EXPECT_NE(list->windowModality(), Qt::NonModal);
+    EXPECT_TRUE(list->isVisible() && list->windowModality() != Qt::NonModal);
     EXPECT_EQ(list->windowTitle(), QStringLiteral("History List"));
 
     struct Expected {
@@ -101,20 +86,20 @@ TEST_F(HistoryWindowTest, RecentProjectFilesShowsTheWindowModallyWithItsControls
     // Edit mode (the Options dialog): the open and cancel buttons are hidden, the rest stay.
     frmList edit(*window, dialogs, HistoryListMode::Edit);
     edit.show();
-    EXPECT_FALSE(edit.OKButton->isVisible());
-    EXPECT_FALSE(edit.CancelButton->isVisible());
-    EXPECT_TRUE(edit.cmdDelete->isVisible());
-    EXPECT_TRUE(edit.cmdClear->isVisible());
-    EXPECT_TRUE(edit.cmdSave->isVisible());
+    for (QPushButton* b : {edit.OKButton, edit.CancelButton, edit.cmdDelete, edit.cmdClear, edit.cmdSave})
+        EXPECT_EQ(b->isVisible(), b != edit.OKButton && b != edit.CancelButton) << b->text().toStdString();
     EXPECT_EQ(edit.cmdDelete->geometry(), twipsRect(3960, 120, 975, 375));
     list->CancelButton->click();
 }
 
 TEST_F(HistoryWindowTest, AGapInTheFileShowsNoGapMovesDownWithTheNextAddAndIsGoneAfterSave)
 {
-    writeSettings(QStringLiteral("[General]\nTemp Path=%1\n[Project]\nFile1=/p/a.agp\nFile3=/p/c.agp\n"
-                                 "File4=   \nFile100=/p/z.agp\nFile101=/p/beyond.agp\n")
-                      .arg(window->TempFolder()));
+    // Written by hand, as a user with an editor would.
+    writeFile(settings(), QStringLiteral("[General]\nTemp Path=%1\n[Project]\nFile1=/p/a.agp\nFile3=/p/c.agp\n"
+                                         "File4=   \nFile100=/p/z.agp\nFile101=/p/beyond.agp\n")
+                              .arg(window->TempFolder())
+                              .toUtf8());
+    forgetParsedIniFiles();
     {
         frmList list(*window, dialogs);
         EXPECT_EQ(list.entries(), QStringList({"/p/a.agp", "/p/c.agp", "/p/z.agp"}));
@@ -122,21 +107,14 @@ TEST_F(HistoryWindowTest, AGapInTheFileShowsNoGapMovesDownWithTheNextAddAndIsGon
 
     // The next AddToHistory moves every place down one, the empty one included.
     AddToHistory(QStringLiteral("/p/new.agp"), settings());
-    EXPECT_EQ(historyKeyValue(1), QStringLiteral("/p/new.agp"));
-    EXPECT_EQ(historyKeyValue(2), QStringLiteral("/p/a.agp"));
-    EXPECT_EQ(historyKeyValue(3), QStringLiteral("<none>"));
-    EXPECT_EQ(historyKeyValue(4), QStringLiteral("/p/c.agp"));
+    EXPECT_EQ(historyKeys(1, 4), QStringList({"/p/new.agp", "/p/a.agp", "-", "/p/c.agp"}));
 
     frmList* list = openFromMenu();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->entries(), QStringList({"/p/new.agp", "/p/a.agp", "/p/c.agp"}));
     list->cmdSave->click();
     EXPECT_TRUE(list->isVisible());  // "&Save" stays in the window
-    EXPECT_EQ(historyKeyValue(1), QStringLiteral("/p/new.agp"));
-    EXPECT_EQ(historyKeyValue(2), QStringLiteral("/p/a.agp"));
-    EXPECT_EQ(historyKeyValue(3), QStringLiteral("/p/c.agp"));
-    for (int place = 4; place <= 100; ++place)
-        EXPECT_EQ(historyKeyValue(place), QStringLiteral("<none>")) << place;
+    EXPECT_EQ(historyKeys(1, 100), QStringList({"/p/new.agp", "/p/a.agp", "/p/c.agp"}) + QStringList(97, QStringLiteral("-")));
     // Other settings are left alone.
     EXPECT_EQ(ReadIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), {}, settings()),
               window->TempFolder());
@@ -152,11 +130,7 @@ TEST_F(HistoryWindowTest, OpenRefusesNoSelectionABlankLineAndAMissingFileAndStay
     ASSERT_EQ(list->List1->count(), 1);
 
     list->OKButton->click();
-    ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_EQ(dialogs.messages()[0].text, QStringLiteral("Please select a file to open ..."));
-    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Information);
-    EXPECT_EQ(dialogs.messages()[0].caption, QStringLiteral("Pictoreel"));
-    EXPECT_EQ(dialogs.messages()[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(dialogs.boxes(), QStringList{box("Please select a file to open ...")});
     EXPECT_TRUE(list->isVisible());
 
     // A line of blanks (a working copy the file cannot hold) counts as no choice.
@@ -169,11 +143,7 @@ TEST_F(HistoryWindowTest, OpenRefusesNoSelectionABlankLineAndAMissingFileAndStay
     select(list, 0);
     dialogs.clear();
     list->OKButton->click();
-    ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_EQ(dialogs.messages()[0].text, QStringLiteral("The following file is not exist:\n") + missing);
-    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(dialogs.messages()[0].caption, QStringLiteral("Pictoreel"));
-    EXPECT_EQ(dialogs.messages()[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(dialogs.boxes(), QStringList{box("The following file is not exist:\n" + missing, MessageIcon::Critical)});
     // The entry stays, in the window and in the file; the main window still shows a new project.
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(list->entries().value(0), missing);
@@ -253,10 +223,7 @@ TEST_F(HistoryWindowTest, DeleteAndCancelLeaveTheFileAsItWasDeleteAndSaveWriteTh
     select(list, 3);
     list->cmdDelete->click();
     list->cmdSave->click();
-    EXPECT_EQ(readHistory(settings()), QStringList({"/p/1.agp", "/p/3.agp", "/p/4.agp"}));
-    EXPECT_EQ(historyKeyValue(3), QStringLiteral("/p/4.agp"));
-    EXPECT_EQ(historyKeyValue(4), QStringLiteral("<none>"));
-    EXPECT_EQ(historyKeyValue(5), QStringLiteral("<none>"));
+    EXPECT_EQ(historyKeys(1, 5), QStringList({"/p/1.agp", "/p/3.agp", "/p/4.agp", "-", "-"}));
     // Editing on after a save, then leaving by the close box, keeps what was saved.
     list->cmdClear->click();
     EXPECT_EQ(list->List1->count(), 0);

@@ -1,21 +1,15 @@
 // The main window without a mouse: every menu opens with Alt and its access key, every item is
 // reached by its access key, by the arrow keys or by its shortcut; Tab walks the panel row by
 // row; and every control carries a name for assistive technology.
+#include "gui/support/gui_test.h"
 #include "gui/frm_list.h"
 #include "gui/support/window_fixture.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTest>
 #include <QToolButton>
 
 #include <algorithm>

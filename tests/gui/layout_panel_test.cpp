@@ -1,21 +1,13 @@
 // The main window's layout and splitter, the panel's key filter and loop rule, and the texts the
 // panel and dialogs are given (file sizes, file filters).
+#include "gui/support/gui_test.h"
 #include "gui/dialogs.h"
 #include "gui/image_view.h"
 #include "gui/support/window_fixture.h"
-#include "gui/twips.h"
 
-#include <QCheckBox>
-#include <QCoreApplication>
-#include <QFile>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
 #include <QLocale>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QToolBar>
 
 namespace pictoreel::testing {
 namespace {
@@ -80,6 +72,17 @@ TEST_F(LayoutTest, SplitterDragIsClampedOnlyOnReleaseAndTheRightHandRuleWins)
     EXPECT_FALSE(window->picSplitter->isVisible());
     EXPECT_EQ(window->leftPaneWidthTwips(), 4500);
 
+    // The grip takes the mouse itself: a left press in the gap, a move and the release.
+    drag(4300);
+    QTest::mousePress(window->imgSplitter, Qt::LeftButton, {}, QPoint(2, 10));
+    EXPECT_TRUE(window->isDraggingSplitter());
+    QTest::mouseMove(window->imgSplitter, QPoint(12, 10));
+    QTest::mouseRelease(window->imgSplitter, Qt::LeftButton, {}, QPoint(12, 10));
+    EXPECT_EQ(window->leftPaneWidthTwips(), 4300 + 12 * 15);
+    EXPECT_FALSE(window->isDraggingSplitter());
+    QTest::mousePress(window->imgSplitter, Qt::RightButton, {}, QPoint(2, 10));
+    EXPECT_FALSE(window->isDraggingSplitter());
+
     // A frame of 8000 twips is not a whole number of pixels; 7995 is the nearest that is.
     setFrameWidth(7995);
     EXPECT_EQ(window->leftPaneWidthTwips(), 3495);
@@ -103,7 +106,7 @@ TEST_F(LayoutTest, ResizingGivesExtraWidthToTheRightPaneAndExtraHeightToListAndV
     EXPECT_EQ(window->picRight->geometry().right(), window->picFrame->width() - 1);
 }
 
-TEST_F(WindowTest, NumericBoxesTakeOnlyDigitsAndBackspaceAndTheLoopBoxFollowsItsCheckBox)
+TEST_F(WindowTest, NumericBoxesTakeOnlyDigitsAndBackspace)
 {
     QLineEdit* box = panel->txtWidth;
     box->setFocus();
@@ -121,27 +124,17 @@ TEST_F(WindowTest, NumericBoxesTakeOnlyDigitsAndBackspaceAndTheLoopBoxFollowsIts
     EXPECT_EQ(box->text(), QStringLiteral("15"));
     type(Qt::Key_Backspace, QStringLiteral("\b"));
     EXPECT_EQ(box->text(), QStringLiteral("1"));
-
-    panel->chkLoop->click();
-    EXPECT_FALSE(panel->chkLoop->isChecked());
-    EXPECT_TRUE(panel->txtLoop->isEnabled());
-    panel->txtLoop->setText(QStringLiteral("9"));
-    panel->chkLoop->click();
-    EXPECT_FALSE(panel->txtLoop->isEnabled());
-    EXPECT_EQ(panel->txtLoop->text(), QStringLiteral("9"));
 }
 
 TEST(FileSizeTextTest, GroupsDigitsAndWritesKilobytesTheLocaleWay)
 {
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
-    EXPECT_EQ(fileSizeTextFor(1536, english), QStringLiteral("1,536 Bytes (1.5 KB)"));
-    EXPECT_EQ(fileSizeTextFor(1024, english), QStringLiteral("1,024 Bytes (1. KB)"));
-    EXPECT_EQ(fileSizeTextFor(500, english), QStringLiteral("500 Bytes (.49 KB)"));
-    EXPECT_EQ(fileSizeTextFor(3000, english), QStringLiteral("3,000 Bytes (2.93 KB)"));
-    EXPECT_EQ(fileSizeTextFor(0, english), QStringLiteral(" Bytes (. KB)"));
-    EXPECT_EQ(fileSizeTextFor(1048575, english), QStringLiteral("1,048,575 Bytes (1,024. KB)"));
-    const QLocale german(QLocale::German, QLocale::Germany);
-    EXPECT_EQ(fileSizeTextFor(1536, german), QStringLiteral("1.536 Bytes (1,5 KB)"));
+    const QLocale english(QLocale::English, QLocale::UnitedStates), german(QLocale::German, QLocale::Germany);
+    QStringList texts;
+    for (qint64 size : {1536, 1024, 500, 3000, 0, 1048575})
+        texts << fileSizeTextFor(size, english);
+    texts << fileSizeTextFor(1536, german);
+    EXPECT_EQ(texts, QStringList({"1,536 Bytes (1.5 KB)", "1,024 Bytes (1. KB)", "500 Bytes (.49 KB)", "3,000 Bytes (2.93 KB)",
+                                  " Bytes (. KB)", "1,048,575 Bytes (1,024. KB)", "1.536 Bytes (1,5 KB)"}));
     EXPECT_EQ(FileSizeText(QStringLiteral("/nonexistent/file.png")), QString());
 }
 

@@ -1,6 +1,7 @@
 // Make and Preview through the main window's menus and toolbar: the refusals, the output file
 // question, the progress bar and the enabled state while the work runs, the file written, the
 // completion (message, player, preview window), and failures told once with the window enabled.
+#include "gui/support/gui_test.h"
 #include "gui/support/window_fixture.h"
 
 #include "core/media/player_component.h"
@@ -9,18 +10,11 @@
 #include "gui/gif_view.h"
 #include "gui/make_commands.h"
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QDateTime>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QTest>
-#include <QTimer>
 
+#include <algorithm>
 #include <map>
 
 namespace pictoreel::testing {
@@ -28,43 +22,30 @@ namespace {
 
 using Kind = DialogCall::Kind;
 
-// What a modal window showed when it was opened.
+// What a modal window showed when it was opened: "name|title|what it showed", and its size.
 struct ShownWindow {
-    QString objectName;
-    QString title;
+    QString seen;
     QSize size;
-    bool mainWindowEnabled = false;
-    std::size_t dialogCallsBefore = 0;
-    QString txtPlay;         // the player's file box
-    bool playing = false;    // its player animating the file
-    QSize playerSize;        // the player control's size
-    bool pictureFillsWindow = false;
 };
+QString sizeText(QSize size) { return QStringLiteral("%1x%2").arg(size.width()).arg(size.height()); }
 
-// One GIF as a fresh player component reads it.
-struct DecodedGif {
-    int frames = 0;
-    int width = 0, height = 0;
-    std::optional<int> loopCount;
-    std::vector<int> delays;
-};
-
-DecodedGif decodeGif(const QString& file)
+// One GIF as a fresh player component reads it: "frames WxH loop N delays d1,d2,...".
+QString decodeGif(const QString& file)
 {
     PlayerComponent player;
-    DecodedGif gif;
     if (!player.LoadGif(file))
-        return gif;
-    gif.frames = player.FrameCount();
-    gif.width = player.GifWidth();
-    gif.height = player.GifHeight();
-    gif.loopCount = player.gifLoopCount();
-    for (int i = 0; i < gif.frames; ++i) {
+        return QStringLiteral("unreadable");
+    QStringList delays;
+    for (int i = 0; i < player.FrameCount(); ++i) {
         const Result<PlayerFrame> frame = player.frame(i);
-        gif.delays.push_back(frame ? frame.value().delayCentiseconds : -1);
+        delays.append(QString::number(frame ? frame.value().delayCentiseconds : -1));
     }
-    return gif;
+    const std::optional<int> loops = player.gifLoopCount();
+    return QStringLiteral("%1 %2x%3 loop %4 delays %5")
+        .arg(player.FrameCount()).arg(player.GifWidth()).arg(player.GifHeight())
+        .arg(loops ? QString::number(*loops) : QStringLiteral("none"), delays.join(u','));
 }
+int frameCount(const QString& file) { return decodeGif(file).section(u' ', 0, 0).toInt(); }
 
 class MakePreviewTest : public WindowTest {
 protected:
@@ -73,31 +54,20 @@ protected:
         WindowTest::SetUp();
         commands().setConversionJobs(1);
         // Modal windows are shown, looked at and closed at once: nothing waits on them.
-        commands().setWindowRunner([this](QDialog& w) {
-            w.show();
-            w.activateWindow();
-            EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
-            ShownWindow s;
-            s.objectName = w.objectName();
-            s.title = w.windowTitle();
-            s.size = w.size();
-            s.mainWindowEnabled = window->isEnabled();
-            s.dialogCallsBefore = dialogs.calls.size();
+        commands().setWindowRunner(lookAndClose([this](QDialog& w) {
+            QStringList seen{w.objectName(), w.windowTitle()};
+            seen << (window->isEnabled() ? "main enabled" : "main disabled")
+                 << QStringLiteral("after %1 dialogs").arg(dialogs.calls.size());
             if (auto* player = qobject_cast<frmPlay*>(&w)) {
-                s.txtPlay = player->txtPlay->text();
-                s.playing = player->PlayGif1->isAnimating();
-                s.playerSize = player->PlayGif1->size();
+                seen << player->txtPlay->text() << (player->PlayGif1->isAnimating() ? "playing" : "still")
+                     << sizeText(player->PlayGif1->size());
             } else if (auto* preview = qobject_cast<frmView*>(&w)) {
-                s.playing = preview->PlayGif1->isAnimating() && preview->PlayGif1->component().loopPlayback();
-                s.playerSize = preview->PlayGif1->size();
-                s.pictureFillsWindow = preview->Picture1->geometry() == preview->rect();
+                const bool looping = preview->PlayGif1->isAnimating() && preview->PlayGif1->component().loopPlayback();
+                seen << (looping ? "looping" : "still") << sizeText(preview->PlayGif1->size())
+                     << (preview->Picture1->geometry() == preview->rect() ? "filled" : "not filled");
             }
-            shown.push_back(s);
-            // Closed, it hands the activation back, as a window manager does.
-            w.hide();
-            window->activateWindow();
-            EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }));
-        });
+            shown.push_back({seen.join(u'|'), w.size()});
+        }));
         QObject::connect(window->pbPer, &QProgressBar::valueChanged, window.get(), [this](int value) {
             progress.push_back(value);
             enabledWhileProgressing.push_back(window->isEnabled());
@@ -105,6 +75,8 @@ protected:
     }
 
     MakeCommands& commands() { return window->makeCommands(); }
+    // The work is over: the window enabled, the bar back at 0, no make running.
+    bool settled() { return window->isEnabled() && window->pbPer->value() == 0 && !commands().isBusy(); }
     QString output() const { return path(QStringLiteral("out.gif")); }
 
     // Four 40 x 30 frames, the output file set.
@@ -124,14 +96,13 @@ protected:
         return files;
     }
 
-    void expectOneMessage(const QString& text, MessageIcon icon)
+    // Exactly one message box was shown, its text beginning with `start`.
+    void expectOneBox(const QString& start, MessageIcon icon) const
     {
         const auto messages = dialogs.messages();
         ASSERT_EQ(messages.size(), 1u) << dialogs.messageTexts().join(u'|').toStdString();
-        EXPECT_EQ(messages[0].text, text);
-        EXPECT_EQ(messages[0].caption, QStringLiteral("Pictoreel"));
-        EXPECT_EQ(messages[0].icon, icon);
-        EXPECT_EQ(messages[0].buttons, MessageButtons::Ok);
+        const QString text = messages[0].text.startsWith(start) ? start : messages[0].text;
+        EXPECT_EQ(box(text, messages[0].icon, messages[0].buttons, messages[0].caption), box(start, icon));
     }
 
     std::vector<ShownWindow> shown;
@@ -151,18 +122,11 @@ TEST_F(MakePreviewTest, FewerThanTwoFramesAreRefusedByMakeAndPreviewAlike)
         window->mnuToolsSub[1]->trigger();
         window->Toolbar1_ButtonClick(QStringLiteral("preview"));
 
-        const QString make = QStringLiteral("Please add frames to make animated gif");
-        const QString preview = QStringLiteral("Please add more than 1 frame first");
-        EXPECT_EQ(dialogs.messageTexts(), (QStringList{make, make, preview, preview})) << rows;
-        for (const DialogCall& call : dialogs.calls) {
-            EXPECT_EQ(call.kind, Kind::Message);
-            EXPECT_EQ(call.icon, MessageIcon::Information);
-            EXPECT_EQ(call.caption, QStringLiteral("Pictoreel"));
-            EXPECT_EQ(call.buttons, MessageButtons::Ok);
-        }
-        EXPECT_TRUE(window->isEnabled());
-        EXPECT_TRUE(progress.empty());
-        EXPECT_TRUE(shown.empty());
+        const QString make = box("Please add frames to make animated gif");
+        const QString preview = box("Please add more than 1 frame first");
+        EXPECT_EQ(dialogs.boxes(), (QStringList{make, make, preview, preview})) << rows;
+        EXPECT_EQ(dialogs.calls.size(), 4u);
+        EXPECT_TRUE(window->isEnabled() && progress.empty() && shown.empty());
         EXPECT_FALSE(QFileInfo::exists(output()));
         EXPECT_FALSE(QFileInfo::exists(window->PreviewFile()));
     }
@@ -177,24 +141,21 @@ TEST_F(MakePreviewTest, MakeAsksForTheOutputFileAndStopsSilentlyWhenNoneIsChosen
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].kind, Kind::SaveFile);
     EXPECT_EQ(dialogs.calls[0].request.title, QStringLiteral("Set a gif file name for output ..."));
-    EXPECT_TRUE(progress.empty());
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(progress.empty() && shown.empty() && settled());
 
     dialogs.clear();
     dialogs.answerFile(output());
     window->Toolbar1_ButtonClick(QStringLiteral("make"));
     EXPECT_EQ(panel->txtOutputFile->text(), output());
-    EXPECT_EQ(decodeGif(output()).frames, 2);
+    EXPECT_EQ(frameCount(output()), 2);
     EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Created finished!")});
 }
 
 TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWithTheWindowDisabledThenOpenThePlayer)
 {
     fourFrames();
-    const int intervals[] = {5, 20, 0, 150};
-    for (int row = 1; row <= 4; ++row)
-        window->frames().setColumn(row, FrameColumn::Interval, QString::number(intervals[row - 1]));
+    for (int row : {1, 2, 3, 4})
+        window->frames().setColumn(row, FrameColumn::Interval, QStringLiteral("5 20 0 150").section(u' ', row - 1, row - 1));
 
     window->mnuFileSub[9]->trigger();
 
@@ -202,33 +163,16 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWithTheWindowDisabl
     ASSERT_GE(progress.size(), 6u);
     EXPECT_EQ(std::vector<int>(progress.begin(), progress.begin() + 4), (std::vector<int>{12, 25, 38, 50}));
     // Second half: 50 + p / 2 rising to 100, then 0.
-    EXPECT_EQ(progress.back(), 0);
-    EXPECT_EQ(progress[progress.size() - 2], 100);
-    for (std::size_t i = 4; i + 1 < progress.size(); ++i) {
-        EXPECT_GE(progress[i], progress[i - 1]) << i;
-        EXPECT_LE(progress[i], 100);
-    }
-    for (std::size_t i = 0; i < enabledWhileProgressing.size(); ++i)
-        EXPECT_FALSE(enabledWhileProgressing[i]) << "enabled at progress value " << progress[i];
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_EQ(window->pbPer->value(), 0);
+    EXPECT_EQ(std::vector<int>(progress.end() - 2, progress.end()), (std::vector<int>{100, 0}));
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end() - 1));
+    EXPECT_EQ(enabledWhileProgressing, std::vector<bool>(progress.size(), false));
+    EXPECT_TRUE(settled());
 
-    expectOneMessage(QStringLiteral("Created finished!"), MessageIcon::Information);
+    EXPECT_EQ(dialogs.boxes(), QStringList{box("Created finished!")});
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].objectName, QStringLiteral("frmPlay"));
-    EXPECT_EQ(shown[0].title, QStringLiteral("Player"));
-    EXPECT_EQ(shown[0].txtPlay, output());
-    EXPECT_TRUE(shown[0].mainWindowEnabled);
-    EXPECT_EQ(shown[0].dialogCallsBefore, 1u);  // after the message
-    EXPECT_TRUE(shown[0].playing);
-    EXPECT_EQ(shown[0].playerSize, QSize(40, 30));
+    EXPECT_EQ(shown[0].seen, "frmPlay|Player|main enabled|after 1 dialogs|" + output() + "|playing|40x30");
 
-    const DecodedGif gif = decodeGif(output());
-    EXPECT_EQ(gif.frames, 4);
-    EXPECT_EQ(gif.width, 40);
-    EXPECT_EQ(gif.height, 30);
-    EXPECT_EQ(gif.loopCount, std::optional<int>(0));
-    EXPECT_EQ(gif.delays, (std::vector<int>{5, 20, 0, 150}));
+    EXPECT_EQ(decodeGif(output()), QStringLiteral("4 40x30 loop 0 delays 5,20,0,150"));
 }
 
 TEST_F(MakePreviewTest, EveryRowTakesPartAndTheLoopTextGoesToTheFileWhenNotLoopingForEver)
@@ -242,10 +186,7 @@ TEST_F(MakePreviewTest, EveryRowTakesPartAndTheLoopTextGoesToTheFileWhenNotLoopi
     panel->txtLoop->setText(QStringLiteral("3"));
 
     window->MakeGif();
-    DecodedGif gif = decodeGif(output());
-    EXPECT_EQ(gif.frames, 4);
-    EXPECT_EQ(gif.delays.at(2), 70);
-    EXPECT_EQ(gif.loopCount, std::optional<int>(3));
+    EXPECT_EQ(decodeGif(output()), QStringLiteral("4 40x30 loop 3 delays 50,50,70,50"));
     EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Created finished!")});  // the missing picture is not told
 
     // Ticked, the loop count is 0 whatever the loop box holds; every frame comes from the cache.
@@ -253,8 +194,7 @@ TEST_F(MakePreviewTest, EveryRowTakesPartAndTheLoopTextGoesToTheFileWhenNotLoopi
     EXPECT_GE(cached.size(), 3u);
     panel->chkLoop->setChecked(true);
     window->MakeGif();
-    gif = decodeGif(output());
-    EXPECT_EQ(gif.loopCount, std::optional<int>(0));
+    EXPECT_EQ(decodeGif(output()), QStringLiteral("4 40x30 loop 0 delays 50,50,70,50"));
     EXPECT_EQ(cacheFiles(), cached);
 }
 
@@ -262,11 +202,7 @@ TEST_F(MakePreviewTest, APictureThatCannotBeConvertedIsToldOnceAndTheMakeStillEn
 {
     addPictures({QStringLiteral("a.png")});
     const QString bad = picturesFolder() + QStringLiteral("bad.png");
-    {
-        QFile file(bad);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("this is no picture at all");
-    }
+    writeFile(bad, "this is no picture at all");
     dialogs.answerFiles({bad});
     window->mnuFileSub_Click(7);
     addPictures({QStringLiteral("c.png")});
@@ -275,27 +211,20 @@ TEST_F(MakePreviewTest, APictureThatCannotBeConvertedIsToldOnceAndTheMakeStillEn
     dialogs.clear();
 
     window->Toolbar1_ButtonClick(QStringLiteral("make"));
-    const auto messages = dialogs.messages();
-    ASSERT_EQ(messages.size(), 1u) << dialogs.messageTexts().join(u'|').toStdString();
-    EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(messages[0].caption, QStringLiteral("Pictoreel"));
-    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("The animated GIF was made, but 1 picture could not be converted.")))
-        << messages[0].text.toStdString();
-    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("Frame 2: ") + bad)) << messages[0].text.toStdString();
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_EQ(window->pbPer->value(), 0);
-    EXPECT_EQ(decodeGif(output()).frames, 3);
+    expectOneBox("The animated GIF was made, but 1 picture could not be converted.", MessageIcon::Exclamation);
+    EXPECT_TRUE(dialogs.messageTexts().join(u'|').contains(QStringLiteral("Frame 2: ") + bad));
+    EXPECT_TRUE(settled());
+    EXPECT_EQ(frameCount(output()), 3);
     ASSERT_EQ(shown.size(), 1u);  // the GIF exists: the player opens on it
-    EXPECT_EQ(shown[0].objectName, QStringLiteral("frmPlay"));
+    EXPECT_TRUE(shown[0].seen.startsWith("frmPlay|"));
 
     // The preview tells it the same way, once, and still shows.
     dialogs.clear();
     shown.clear();
     window->PreviewGif();
-    ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_TRUE(dialogs.messages()[0].text.startsWith(QStringLiteral("The preview was made, but 1 picture")));
+    expectOneBox("The preview was made, but 1 picture", MessageIcon::Exclamation);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].objectName, QStringLiteral("frmView"));
+    EXPECT_TRUE(shown[0].seen.startsWith("frmView|"));
 }
 
 TEST_F(MakePreviewTest, AFailedWriteIsToldOnceAndLeavesTheWindowEnabledAndAnEarlierFileIntact)
@@ -304,47 +233,29 @@ TEST_F(MakePreviewTest, AFailedWriteIsToldOnceAndLeavesTheWindowEnabledAndAnEarl
     const QString unreachable = path(QStringLiteral("no-such-folder/out.gif"));
     panel->txtOutputFile->setText(unreachable);
     window->MakeGif();
-    auto messages = dialogs.messages();
-    ASSERT_EQ(messages.size(), 1u) << dialogs.messageTexts().join(u'|').toStdString();
-    EXPECT_EQ(messages[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(messages[0].caption, QStringLiteral("Pictoreel"));
-    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("The animated GIF could not be made.\n\n")));
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_EQ(window->pbPer->value(), 0);
-    EXPECT_EQ(progress.back(), 0);
-    EXPECT_TRUE(shown.empty());
-    EXPECT_FALSE(commands().isBusy());
+    expectOneBox("The animated GIF could not be made.\n\n", MessageIcon::Critical);
+    EXPECT_TRUE(settled() && progress.back() == 0 && shown.empty());
 
     // A size that is no size fails before anything is written: a good GIF made earlier stays.
     panel->txtOutputFile->setText(output());
     window->MakeGif();
-    const QByteArray good = [&] {
-        QFile f(output());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
+    const QByteArray good = readFile(output());
     ASSERT_FALSE(good.isEmpty());
     dialogs.clear();
     shown.clear();
     panel->txtWidth->setText(QStringLiteral("wide"));
     window->MakeGif();
-    ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Critical);
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_TRUE(shown.empty());
-    QFile again(output());
-    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
-    EXPECT_EQ(again.readAll(), good);
+    expectOneBox("", MessageIcon::Critical);
+    EXPECT_TRUE(settled() && shown.empty());
+    EXPECT_EQ(readFile(output()), good);
 
     // A preview that cannot be written: one box, no preview window.
     panel->txtWidth->setText(QStringLiteral("40"));
     window->setTempFolder(path(QStringLiteral("no-such-temp")));
     dialogs.clear();
     window->PreviewGif();
-    messages = dialogs.messages();
-    ASSERT_EQ(messages.size(), 1u) << dialogs.messageTexts().join(u'|').toStdString();
-    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("The preview could not be made.")));
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_TRUE(shown.empty());
+    expectOneBox("The preview could not be made.", MessageIcon::Critical);
+    EXPECT_TRUE(settled() && shown.empty());
 }
 
 TEST_F(MakePreviewTest, PreviewWritesThePreviewFileAndShowsItInAWindowSizedFromWidthAndHeight)
@@ -357,25 +268,15 @@ TEST_F(MakePreviewTest, PreviewWritesThePreviewFileAndShowsItInAWindowSizedFromW
 
     const QString expected = window->TempFolder() + QStringLiteral("__tmp__preview.gif");
     EXPECT_EQ(window->PreviewFile(), expected);
-    const DecodedGif gif = decodeGif(expected);
-    EXPECT_EQ(gif.frames, 2);
-    EXPECT_EQ(gif.width, 100);
-    EXPECT_EQ(gif.height, 75);
-    EXPECT_TRUE(dialogs.calls.empty());
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_EQ(window->pbPer->value(), 0);
+    EXPECT_EQ(decodeGif(expected).section(u' ', 0, 1), QStringLiteral("2 100x75"));
+    EXPECT_TRUE(dialogs.calls.empty() && settled());
     EXPECT_EQ(std::vector<int>(progress.begin(), progress.begin() + 2), (std::vector<int>{25, 50}));
-    EXPECT_TRUE(std::all_of(enabledWhileProgressing.begin(), enabledWhileProgressing.end(), [](bool e) { return !e; }));
+    EXPECT_EQ(enabledWhileProgressing, std::vector<bool>(progress.size(), false));
 
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].objectName, QStringLiteral("frmView"));
-    EXPECT_EQ(shown[0].title, QStringLiteral("Preview"));
+    EXPECT_EQ(shown[0].seen, "frmView|Preview|main enabled|after 0 dialogs|looping|100x75|filled");
     EXPECT_EQ(frmView::windowSizeTwipsFor(100, 75), QSize(1680, 1590));
     EXPECT_EQ(shown[0].size, QSize(1680 / 15, 1590 / 15));
-    EXPECT_TRUE(shown[0].mainWindowEnabled);
-    EXPECT_TRUE(shown[0].playing);
-    EXPECT_EQ(shown[0].playerSize, QSize(100, 75));
-    EXPECT_TRUE(shown[0].pictureFillsWindow);
 
     // The preview file is formed again before every write, from the temp folder of the moment.
     const QString otherTemp = path(QStringLiteral("temp2"));
@@ -386,7 +287,7 @@ TEST_F(MakePreviewTest, PreviewWritesThePreviewFileAndShowsItInAWindowSizedFromW
     shown.clear();
     window->Toolbar1_ButtonClick(QStringLiteral("preview"));
     EXPECT_EQ(window->PreviewFile(), QDir(otherTemp).filePath(QStringLiteral("__tmp__preview.gif")));
-    EXPECT_EQ(decodeGif(window->PreviewFile()).width, 64);
+    EXPECT_EQ(decodeGif(window->PreviewFile()).section(u' ', 0, 1), QStringLiteral("2 64x8"));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].size, QSize(64 + 12, 8 + 31));
 }
@@ -405,14 +306,10 @@ TEST_F(MakePreviewTest, TheWindowRunsEventsWhileAMakeRunsAndTakesNoSecondCommand
         closedThen = window->close();
     });
     window->MakeGif();
-    EXPECT_TRUE(ran);
-    EXPECT_FALSE(enabledThen);
-    EXPECT_TRUE(busyThen);
-    EXPECT_FALSE(closedThen);
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(ran && !enabledThen && busyThen && !closedThen);
+    EXPECT_TRUE(window->isVisible() && !window->isMakingGif());
     EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Created finished!")});
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_FALSE(window->isMakingGif());
+    EXPECT_EQ(shown.size(), 1u);
 }
 
 }  // namespace

@@ -1,23 +1,15 @@
 // The options dialog: the temp folder shown, chosen (trimmed, with a trailing separator, in
 // lower case where that still names it), stored only by OK; the temporary GIFs of the folder
 // shown deleted on request; the history list opened for editing.
+#include "gui/support/gui_test.h"
 #include "core/project/history.h"
 #include "core/project/settings_store.h"
 #include "gui/frm_list.h"
 #include "gui/frm_options.h"
 #include "gui/support/window_fixture.h"
-#include "gui/twips.h"
 
-#include <QDir>
-#include <QFile>
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QScreen>
-#include <QTabWidget>
 
 namespace pictoreel::testing {
 namespace {
@@ -34,8 +26,11 @@ protected:
                 options->show();
                 script(*options);
             } else if (auto* list = qobject_cast<frmList*>(&w)) {
-                lists.push_back({list->parentWidget(), list->OKButton->isHidden(), list->CancelButton->isHidden(),
-                                 list->cmdDelete->isHidden() || list->cmdClear->isHidden() || list->cmdSave->isHidden(),
+                const auto state = [](bool hidden) { return hidden ? QStringLiteral("hidden") : QStringLiteral("shown"); };
+                const bool editHidden = list->cmdDelete->isHidden() || list->cmdClear->isHidden() || list->cmdSave->isHidden();
+                lists.push_back({list->parentWidget(),
+                                 state(list->OKButton->isHidden()) + u' ' + state(list->CancelButton->isHidden()) + u' '
+                                     + state(editHidden),
                                  list->entries()});
             }
         });
@@ -48,18 +43,9 @@ protected:
                           window->SettingsFile());
     }
 
-    static void touch(const QString& file)
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
-        f.write("x");
-    }
-
     struct ListShowing {
         QWidget* parent = nullptr;
-        bool openHidden = false;
-        bool cancelHidden = false;
-        bool editButtonsHidden = false;
+        QString buttons;  // open, cancel, the editing three: "hidden" or "shown"
         QStringList entries;
     };
     int optionsShown = 0;
@@ -76,8 +62,7 @@ TEST_F(OptionsTest, LoadsCentredOnTheGeneralTabWithTheTempFolder)
         ASSERT_EQ(o.tbsOptions->count(), 1);
         EXPECT_EQ(o.tbsOptions->tabText(0), QStringLiteral("General"));
         EXPECT_EQ(o.txtFolder->text(), window->TempFolder());
-        EXPECT_TRUE(o.txtFolder->isReadOnly());
-        EXPECT_TRUE(o.cmdOK->isDefault());
+        EXPECT_TRUE(o.txtFolder->isReadOnly() && o.cmdOK->isDefault());
 
         struct Group {
             QGroupBox* box;
@@ -114,8 +99,7 @@ TEST_F(OptionsTest, LoadsCentredOnTheGeneralTabWithTheTempFolder)
             for (QWidget* child : g.box->findChildren<QWidget*>())
                 EXPECT_TRUE(g.box->rect().contains(child->geometry())) << child->objectName().toStdString();
         }
-        EXPECT_EQ(o.cmdOK->text(), QStringLiteral("&OK"));
-        EXPECT_EQ(o.cmdCancel->text(), QStringLiteral("&Cancel"));
+        EXPECT_EQ(o.cmdOK->text() + u'|' + o.cmdCancel->text(), QStringLiteral("&OK|&Cancel"));
         o.cmdCancel->click();
     });
     EXPECT_EQ(optionsShown, 1);
@@ -164,8 +148,7 @@ TEST_F(OptionsTest, SetFolderShowsTheChoiceTrimmedWithASeparatorAndOnlyOkStoresI
     });
     EXPECT_EQ(storedTempPath(), lowerFolder + u'/');
     EXPECT_EQ(window->TempFolder(), lowerFolder + u'/');
-    EXPECT_NE(window->PreviewFile(), startPreview);
-    EXPECT_TRUE(window->PreviewFile().startsWith(lowerFolder + u'/'));
+    EXPECT_TRUE(window->PreviewFile() != startPreview && window->PreviewFile().startsWith(lowerFolder + u'/'));
     EXPECT_EQ(dialogs.calls.size(), std::size(cases) + 1);  // the folder browsers, and no message
 }
 
@@ -174,11 +157,8 @@ TEST_F(OptionsTest, OkWithABlankFolderIsRefusedAndTheDialogStays)
     withOptions([this](frmOptions& o) {
         o.txtFolder->setText(QStringLiteral("   "));
         o.cmdOK->click();
-        EXPECT_TRUE(o.isVisible());
-        EXPECT_EQ(o.result(), QDialog::Rejected);
-        ASSERT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Please set the temporary file folder ...")});
-        EXPECT_EQ(dialogs.calls[0].icon, MessageIcon::Information);
-        EXPECT_EQ(dialogs.calls[0].caption, QStringLiteral("Pictoreel"));
+        EXPECT_TRUE(o.isVisible() && o.result() == QDialog::Rejected);
+        EXPECT_EQ(dialogs.boxes(), QStringList{box("Please set the temporary file folder ...")});
         o.cmdCancel->click();
     });
     EXPECT_EQ(storedTempPath(), QStringLiteral("<none>"));
@@ -193,9 +173,9 @@ TEST_F(OptionsTest, DeleteRemovesTheTemporaryGifsOfTheFolderShownAfterAYes)
     const QStringList kept{QStringLiteral("__tmp__extract__1.bmp"), QStringLiteral("keep.gif"),
                            QStringLiteral("tmp__a.gif"), QStringLiteral("__tmp__.gif.txt")};
     for (const QString& name : doomed + kept)
-        touch(shownFolder + name);
+        writeFile(shownFolder + name);
     const QString storedGif = window->TempFolder() + QStringLiteral("__tmp__stored.gif");
-    touch(storedGif);
+    writeFile(storedGif);
 
     // No: nothing deleted, nothing said after the question.
     withOptions([&](frmOptions& o) {
@@ -205,11 +185,8 @@ TEST_F(OptionsTest, DeleteRemovesTheTemporaryGifsOfTheFolderShownAfterAYes)
         EXPECT_EQ(o.cursor().shape(), Qt::ArrowCursor);
         o.cmdCancel->click();
     });
-    ASSERT_EQ(dialogs.calls.size(), 1u);
-    EXPECT_EQ(dialogs.calls[0].text, QStringLiteral("Are you sure to delete all the temporary files?"));
-    EXPECT_EQ(dialogs.calls[0].icon, MessageIcon::Question);
-    EXPECT_EQ(dialogs.calls[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(dialogs.calls[0].caption, QStringLiteral("Pictoreel"));
+    const QString question = box("Are you sure to delete all the temporary files?", MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.boxes(), QStringList{question});
     for (const QString& name : doomed)
         EXPECT_TRUE(QFile::exists(shownFolder + name)) << name.toStdString();
 
@@ -222,9 +199,7 @@ TEST_F(OptionsTest, DeleteRemovesTheTemporaryGifsOfTheFolderShownAfterAYes)
         o.cmdDelete->click();
         o.cmdCancel->click();
     });
-    EXPECT_EQ(dialogs.messageTexts(), (QStringList{QStringLiteral("Are you sure to delete all the temporary files?"),
-                                                   QStringLiteral("Delete finished")}));
-    EXPECT_EQ(dialogs.messages().back().icon, MessageIcon::Information);
+    EXPECT_EQ(dialogs.boxes(), (QStringList{question, box("Delete finished")}));
     for (const QString& name : doomed)
         EXPECT_FALSE(QFile::exists(shownFolder + name)) << name.toStdString();
     for (const QString& name : kept)
@@ -246,9 +221,7 @@ TEST_F(OptionsTest, EditOpensTheHistoryListWithoutItsOpenAndCancelButtons)
     });
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_EQ(lists[0].parent, shownOptions);
-    EXPECT_TRUE(lists[0].openHidden);
-    EXPECT_TRUE(lists[0].cancelHidden);
-    EXPECT_FALSE(lists[0].editButtonsHidden);
+    EXPECT_EQ(lists[0].buttons, QStringLiteral("hidden hidden shown"));
     EXPECT_EQ(lists[0].entries, (QStringList{path(QStringLiteral("a.agp")), path(QStringLiteral("b.agp"))}));
 }
 

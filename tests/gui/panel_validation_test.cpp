@@ -1,15 +1,9 @@
 // The range checks of the panel's numeric boxes, made when the focus moves from a box to another
 // control: the two-line message, the box's tab made current, the focus given back and the text
 // kept; and what does not count as leaving a box.
+#include "gui/support/gui_test.h"
 #include "gui/frm_list.h"
 #include "gui/support/window_fixture.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QTest>
 
 namespace pictoreel::testing {
 namespace {
@@ -50,6 +44,7 @@ QString expectedMessage(const char* firstLine)
 {
     return QString::fromLatin1(firstLine) + QStringLiteral("\nplease enter a valid value again");
 }
+QStringList widthRefused() { return {expectedMessage("the width value must be between 8 and 1024, ")}; }
 
 TEST_F(PanelValidationTest, EachBoxRefusesEmptyNonNumericAndOutOfRangeTextsAndTakesItsEnds)
 {
@@ -78,21 +73,15 @@ TEST_F(PanelValidationTest, EachBoxRefusesEmptyNonNumericAndOutOfRangeTextsAndTa
             SCOPED_TRACE(text.toStdString());
             enter(c.box, text);
             leaveTo(window->ListView1);
-            ASSERT_EQ(dialogs.messages().size(), 1u);
-            EXPECT_EQ(dialogs.messages()[0].text, expectedMessage(c.firstLine));
-            EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Information);
-            EXPECT_EQ(dialogs.messages()[0].caption, QStringLiteral("Pictoreel"));
-            EXPECT_EQ(dialogs.messages()[0].buttons, MessageButtons::Ok);
-            EXPECT_EQ(panel->currentIndex(), c.tab);
-            EXPECT_TRUE(c.box->hasFocus());
+            EXPECT_EQ(dialogs.boxes(), QStringList{box(expectedMessage(c.firstLine))});
+            EXPECT_TRUE(panel->currentIndex() == c.tab && c.box->hasFocus());
             EXPECT_EQ(c.box->text(), text);  // no earlier value comes back
         }
         for (const QString& text : c.accepted) {
             SCOPED_TRACE(text.toStdString());
             enter(c.box, text);
             leaveTo(window->ListView1);
-            EXPECT_TRUE(dialogs.calls.empty());
-            EXPECT_TRUE(window->ListView1->hasFocus());
+            EXPECT_TRUE(dialogs.calls.empty() && window->ListView1->hasFocus());
         }
     }
     // The message texts are the panel's own too.
@@ -109,17 +98,15 @@ TEST_F(PanelValidationTest, LeavingByAnotherTabBringsTheBoxTabBackAndTheFocusInt
     QCoreApplication::processEvents();
     EXPECT_EQ(dialogs.messageTexts(),
               QStringList{expectedMessage("the frame interval value must be between 1 and 1000, ")});
-    EXPECT_EQ(panel->currentIndex(), 1);
-    EXPECT_TRUE(panel->txtInterval->hasFocus());
+    EXPECT_TRUE(panel->currentIndex() == 1 && panel->txtInterval->hasFocus());
 
     // Width on "Global Properties", left for a control of "Frame Properties".
     panel->txtInterval->setText(QStringLiteral("10"));
     enter(panel->txtWidth, QStringLiteral("1025"));
     panel->setCurrentIndex(1);
     leaveTo(panel->chkTrans);
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{expectedMessage("the width value must be between 8 and 1024, ")});
-    EXPECT_EQ(panel->currentIndex(), 0);
-    EXPECT_TRUE(panel->txtWidth->hasFocus());
+    EXPECT_EQ(dialogs.messageTexts(), widthRefused());
+    EXPECT_TRUE(panel->currentIndex() == 0 && panel->txtWidth->hasFocus());
 }
 
 TEST_F(PanelValidationTest, TwoRefusedBoxesGiveOneMessageAndTheFocusStaysWithTheFirst)
@@ -129,7 +116,7 @@ TEST_F(PanelValidationTest, TwoRefusedBoxesGiveOneMessageAndTheFocusStaysWithThe
     leaveTo(panel->txtHeight);
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{expectedMessage("the width value must be between 8 and 1024, ")});
+    EXPECT_EQ(dialogs.messageTexts(), widthRefused());
     EXPECT_TRUE(panel->txtWidth->hasFocus());
 
     // The Tab key leaves the box as a click does; the next control in the row is Auto Size.
@@ -137,7 +124,7 @@ TEST_F(PanelValidationTest, TwoRefusedBoxesGiveOneMessageAndTheFocusStaysWithThe
     enter(panel->txtWidth, QStringLiteral("1025"));
     QTest::keyClick(panel->txtWidth, Qt::Key_Tab);
     QCoreApplication::processEvents();
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{expectedMessage("the width value must be between 8 and 1024, ")});
+    EXPECT_EQ(dialogs.messageTexts(), widthRefused());
     EXPECT_TRUE(panel->txtWidth->hasFocus());
 }
 
@@ -169,7 +156,7 @@ TEST_F(PanelValidationTest, OtherWindowsAndMenusAreNotLeavingTheBox)
 
     // But the next control of the window does check it.
     leaveTo(window->ListView1);
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{expectedMessage("the width value must be between 8 and 1024, ")});
+    EXPECT_EQ(dialogs.messageTexts(), widthRefused());
 }
 
 TEST_F(PanelValidationTest, AutoSizeWritesWithoutACheckTheCheckComesWithTheNextFocusLoss)
@@ -185,7 +172,7 @@ TEST_F(PanelValidationTest, AutoSizeWritesWithoutACheckTheCheckComesWithTheNextF
 
     enter(panel->txtWidth, panel->txtWidth->text());
     leaveTo(window->ListView1);
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{expectedMessage("the width value must be between 8 and 1024, ")});
+    EXPECT_EQ(dialogs.messageTexts(), widthRefused());
     EXPECT_EQ(panel->txtWidth->text(), QStringLiteral("2000"));
 }
 
@@ -196,16 +183,13 @@ TEST_F(PanelValidationTest, TheLoopBoxFollowsTheCheckBoxWhoeverSetsIt)
     EXPECT_FALSE(panel->txtLoop->isEnabled());
     panel->chkLoop->setChecked(false);
     EXPECT_TRUE(panel->txtLoop->isEnabled());
-    // By the user, on the check mark.
+    // By the user, on the check mark, the text kept.
     QTest::mouseClick(panel->chkLoop, Qt::LeftButton, {}, QPoint(6, panel->chkLoop->height() / 2));
-    EXPECT_TRUE(panel->chkLoop->isChecked());
-    EXPECT_FALSE(panel->txtLoop->isEnabled());
-    EXPECT_EQ(panel->txtLoop->text(), QStringLiteral("4"));
+    EXPECT_EQ(panelValues().section(u' ', 0, 4), QStringLiteral("100x75 loop 4 ticked off"));
     // A new project ticks the box again.
     panel->chkLoop->setChecked(false);
     window->NewProject();
-    EXPECT_TRUE(panel->chkLoop->isChecked());
-    EXPECT_FALSE(panel->txtLoop->isEnabled());
+    EXPECT_EQ(panelValues().section(u' ', 0, 4), QStringLiteral("100x75 loop 1 ticked off"));
 }
 
 }  // namespace

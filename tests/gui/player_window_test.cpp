@@ -1,61 +1,20 @@
 // The player window `frmPlay`: its controls and layout, play / pause / load, playing by itself
 // when it becomes active, the GIF at its own pixel size, frames shown for their delays and
 // playback that follows the loop setting; and how the main window opens it.
+#include "gui/support/gui_test.h"
 #include "gui/support/window_fixture.h"
 
-#include "core/media/gif_writer.h"
 #include "core/media/player_component.h"
 #include "gui/frm_play.h"
 #include "gui/gif_view.h"
 #include "gui/make_commands.h"
-#include "gui/twips.h"
 
-#include <QApplication>
 #include <QDialog>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <optional>
 
 namespace pictoreel::testing {
 namespace {
 
-const Rgb kColours[] = {{255, 0, 0}, {0, 160, 0}, {0, 0, 255}, {250, 200, 0}};
-
-// An animated GIF of one flat colour per frame, written with the program's own assembler.
-// No loop count writes no loop block.
-QString writeAnimatedGif(const QString& file, QSize size, const std::vector<int>& delays, std::optional<int> loops)
-{
-    PlayerComponent assembler;
-    assembler.ClearFrames();
-    if (loops)
-        assembler.LoopCount(static_cast<std::int16_t>(*loops));
-    else
-        assembler.LoopCount(QString());
-    for (std::size_t i = 0; i < delays.size(); ++i) {
-        IndexedImage picture;
-        picture.width = size.width();
-        picture.height = size.height();
-        picture.indices.assign(static_cast<std::size_t>(size.width() * size.height()), 0);
-        picture.palette = {kColours[i % 4]};
-        const QString one = file + QStringLiteral(".frame%1.gif").arg(i);
-        EXPECT_TRUE(writeSingleImageGif(one, picture).ok());
-        assembler.AddFrame(one);
-        EXPECT_TRUE(assembler.SetFrameDelay(static_cast<int>(i), delays[i]).ok());
-    }
-    EXPECT_TRUE(assembler.SaveAnimation(file).ok()) << file.toStdString();
-    return file;
-}
-
 QColor shownColour(GifView* view, QPoint at = {1, 1}) { return view->grab().toImage().pixelColor(at); }
-QColor colour(int frame)
-{
-    const Rgb c = kColours[frame % 4];
-    return {c.r, c.g, c.b};
-}
 
 class PlayerWindowTest : public ::testing::Test {
 protected:
@@ -77,11 +36,9 @@ protected:
 
 TEST_F(PlayerWindowTest, ControlsSitInTheStripAndTheFileBoxAndPictureFollowTheWindow)
 {
-    EXPECT_EQ(player->objectName(), QStringLiteral("frmPlay"));
-    EXPECT_EQ(player->windowTitle(), QStringLiteral("Player"));
-    EXPECT_EQ(player->OKButton->text(), QStringLiteral("&Play"));
-    EXPECT_EQ(player->cmdPause->text(), QStringLiteral("Pa&use"));
-    EXPECT_EQ(player->cmdLoad->text(), QStringLiteral("&Load File ..."));
+    EXPECT_EQ(QStringList({player->objectName(), player->windowTitle(), player->OKButton->text(), player->cmdPause->text(),
+                           player->cmdLoad->text()}),
+              QStringList({"frmPlay", "Player", "&Play", "Pa&use", "&Load File ..."}));
     EXPECT_EQ(player->size(), QSize(6495 / 15, 4485 / 15));
     EXPECT_EQ(player->OKButton->geometry(), twipsRect(120, 120, 975, 300));
     EXPECT_EQ(player->cmdPause->geometry(), twipsRect(1200, 120, 975, 300));
@@ -90,8 +47,7 @@ TEST_F(PlayerWindowTest, ControlsSitInTheStripAndTheFileBoxAndPictureFollowTheWi
     for (QWidget* w : std::initializer_list<QWidget*>{player->OKButton, player->cmdPause, player->cmdLoad, player->txtPlay,
                                                       player->Picture1, player->PlayGif1})
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-    EXPECT_EQ(player->OKButton->nextInFocusChain(), player->cmdPause);
-    EXPECT_EQ(player->cmdLoad->nextInFocusChain(), player->txtPlay);
+    EXPECT_TRUE(player->OKButton->nextInFocusChain() == player->cmdPause && player->cmdLoad->nextInFocusChain() == player->txtPlay);
 
     player->show();
     player->resize(700, 500);
@@ -99,14 +55,13 @@ TEST_F(PlayerWindowTest, ControlsSitInTheStripAndTheFileBoxAndPictureFollowTheWi
     EXPECT_EQ(player->Picture1->geometry(), QRect(0, 36, 700, 464));
     // Too small for the box and the picture: those places are not taken.
     player->resize(200, 30);
-    EXPECT_EQ(player->txtPlay->width(), 700 - 3720 / 15);
-    EXPECT_EQ(player->Picture1->geometry(), QRect(0, 36, 700, 464));
+    EXPECT_TRUE(player->txtPlay->width() == 700 - 3720 / 15 && player->Picture1->geometry() == QRect(0, 36, 700, 464));
     EXPECT_FALSE(player->PlayGif1->isVisible());  // nothing played yet
 }
 
 TEST_F(PlayerWindowTest, PlayShowsTheGifAtItsOwnSizeAndEachFrameForItsDelayWhileLoopingForEver)
 {
-    const QString gif = writeAnimatedGif(file(QStringLiteral("a.gif")), {120, 60}, {5, 0, 30}, 0);
+    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {120, 60}, {5, 0, 30}, 0);
     player->show();
     player->resize(300, 120);
     player->txtPlay->setText(gif);
@@ -119,19 +74,19 @@ TEST_F(PlayerWindowTest, PlayShowsTheGifAtItsOwnSizeAndEachFrameForItsDelayWhile
     EXPECT_TRUE(view()->isAnimating());
     EXPECT_EQ(shownFrame(), 0);
     EXPECT_EQ(view()->shownFrameDelayMilliseconds(), 50);
-    EXPECT_EQ(shownColour(view()), colour(0));
-    EXPECT_EQ(shownColour(view(), {119, 59}), colour(0));
+    EXPECT_EQ(shownColour(view()), flatColour(0));
+    EXPECT_EQ(shownColour(view(), {119, 59}), flatColour(0));
 
     view()->showNextFrame();
     EXPECT_EQ(shownFrame(), 1);
     EXPECT_EQ(view()->shownFrameDelayMilliseconds(), 100);  // a delay of 0 plays as 10/100 s
-    EXPECT_EQ(shownColour(view()), colour(1));
+    EXPECT_EQ(shownColour(view()), flatColour(1));
     view()->showNextFrame();
     EXPECT_EQ(view()->shownFrameDelayMilliseconds(), 300);
     view()->showNextFrame();
     EXPECT_EQ(shownFrame(), 0);  // the loop block says for ever
     EXPECT_TRUE(view()->isAnimating());
-    EXPECT_EQ(shownColour(view()), colour(0));
+    EXPECT_EQ(shownColour(view()), flatColour(0));
 
     // And the real timer moves it on by itself.
     EXPECT_TRUE(QTest::qWaitFor([&] { return shownFrame() == 1; }, 2000));
@@ -139,8 +94,8 @@ TEST_F(PlayerWindowTest, PlayShowsTheGifAtItsOwnSizeAndEachFrameForItsDelayWhile
 
 TEST_F(PlayerWindowTest, PlaybackEndsOnTheLastFrameWhenTheFileSaysSo)
 {
-    const QString once = writeAnimatedGif(file(QStringLiteral("once.gif")), {10, 10}, {2, 2, 2}, std::nullopt);
-    const QString twice = writeAnimatedGif(file(QStringLiteral("twice.gif")), {10, 10}, {2, 2, 2}, 1);
+    const QString once = writeFlatGif(file(QStringLiteral("once.gif")), {10, 10}, {2, 2, 2}, std::nullopt);
+    const QString twice = writeFlatGif(file(QStringLiteral("twice.gif")), {10, 10}, {2, 2, 2}, 1);
     player->show();
 
     player->txtPlay->setText(once);
@@ -151,7 +106,7 @@ TEST_F(PlayerWindowTest, PlaybackEndsOnTheLastFrameWhenTheFileSaysSo)
     view()->showNextFrame();
     EXPECT_FALSE(view()->isAnimating());
     EXPECT_EQ(shownFrame(), 2);
-    EXPECT_EQ(shownColour(view()), colour(2));
+    EXPECT_EQ(shownColour(view()), flatColour(2));
 
     player->txtPlay->setText(twice);
     player->OKButton_Click();
@@ -166,7 +121,7 @@ TEST_F(PlayerWindowTest, PlaybackEndsOnTheLastFrameWhenTheFileSaysSo)
 
 TEST_F(PlayerWindowTest, PauseHoldsTheFrameAndPlayLoadsTheFileAgain)
 {
-    const QString gif = writeAnimatedGif(file(QStringLiteral("a.gif")), {40, 20}, {10, 10, 10}, 0);
+    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {40, 20}, {10, 10, 10}, 0);
     player->show();
     player->txtPlay->setText(gif);
     player->OKButton_Click();
@@ -174,11 +129,11 @@ TEST_F(PlayerWindowTest, PauseHoldsTheFrameAndPlayLoadsTheFileAgain)
     player->cmdPause->click();
     EXPECT_FALSE(view()->isAnimating());
     EXPECT_EQ(shownFrame(), 1);
-    EXPECT_EQ(shownColour(view()), colour(1));
+    EXPECT_EQ(shownColour(view()), flatColour(1));
 
     // The file changed meanwhile: "&Play" runs all of its steps again, the load included.
     QFile::remove(gif);
-    writeAnimatedGif(gif, {50, 30}, {7, 7}, 0);
+    writeFlatGif(gif, {50, 30}, {7, 7}, 0);
     player->OKButton->click();
     EXPECT_EQ(view()->size(), QSize(50, 30));
     EXPECT_EQ(view()->component().FrameCount(), 2);
@@ -189,7 +144,7 @@ TEST_F(PlayerWindowTest, PauseHoldsTheFrameAndPlayLoadsTheFileAgain)
 
 TEST_F(PlayerWindowTest, LoadChoosesAGifThroughTheOpenDialogAndACancelChangesNothing)
 {
-    const QString gif = writeAnimatedGif(file(QStringLiteral("a.gif")), {30, 20}, {10, 10}, 0);
+    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {30, 20}, {10, 10}, 0);
     player->show();
     player->txtPlay->setText(QStringLiteral("/before.gif"));
     dialogs.answerCancel();
@@ -209,17 +164,14 @@ TEST_F(PlayerWindowTest, LoadChoosesAGifThroughTheOpenDialogAndACancelChangesNot
 
 TEST_F(PlayerWindowTest, AFileThatWillNotPlayIsNotToldAndShowsNothing)
 {
-    const QString gif = writeAnimatedGif(file(QStringLiteral("a.gif")), {30, 20}, {10, 10}, 0);
+    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {30, 20}, {10, 10}, 0);
     player->show();
     player->txtPlay->setText(gif);
     player->OKButton_Click();
     ASSERT_TRUE(view()->isAnimating());
 
     const QString notGif = file(QStringLiteral("text.gif"));
-    QFile text(notGif);
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("GIF? no");
-    text.close();
+    writeFile(notGif, "GIF? no");
     for (const QString& name : {file(QStringLiteral("missing.gif")), notGif, QString()}) {
         player->txtPlay->setText(name);
         player->OKButton_Click();
@@ -231,7 +183,7 @@ TEST_F(PlayerWindowTest, AFileThatWillNotPlayIsNotToldAndShowsNothing)
 
 TEST_F(PlayerWindowTest, BecomingTheActiveWindowPlaysTheFileNamedInTheBox)
 {
-    const QString gif = writeAnimatedGif(file(QStringLiteral("a.gif")), {30, 20}, {10, 10}, 0);
+    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {30, 20}, {10, 10}, 0);
     player->txtPlay->setText(QStringLiteral("   "));
     player->show();
     player->activateWindow();
@@ -259,18 +211,11 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        window->makeCommands().setWindowRunner([this](QDialog& w) {
-            w.show();
-            w.activateWindow();
-            EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
+        window->makeCommands().setWindowRunner(lookAndClose([this](QDialog& w) {
             auto* p = qobject_cast<frmPlay*>(&w);
             ASSERT_NE(p, nullptr);
             opened.push_back({p->txtPlay->text(), p->PlayGif1->isAnimating(), p});
-            // Closed, it hands the activation back to the main window, as a window manager does.
-            w.hide();
-            window->activateWindow();
-            EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }));
-        });
+        }));
     }
     struct Opened {
         QString txtPlay;
@@ -294,7 +239,7 @@ TEST_F(ShowPlayerTest, ToolsMenuAndToolbarOpenThePlayerOnTheOutputFileMadeOrNot)
     EXPECT_FALSE(opened[1].playing);
     EXPECT_EQ(opened[1].window, opened[0].window);  // made once, shown again
 
-    const QString gif = writeAnimatedGif(path(QStringLiteral("made.gif")), {16, 16}, {10, 10}, 0);
+    const QString gif = writeFlatGif(path(QStringLiteral("made.gif")), {16, 16}, {10, 10}, 0);
     panel->txtOutputFile->setText(gif);
     window->mnuToolsSub[2]->trigger();
     ASSERT_EQ(opened.size(), 3u);

@@ -1,15 +1,10 @@
 // The Tools and Help menus and the toolbar's "Option" open the tool windows: the modal ones
 // through the main window's window runner (made afresh at each showing, modal to the main
 // window), the frames extractor modeless and only once.
+#include "gui/support/gui_test.h"
 #include "gui/frm_extractor.h"
 #include "gui/frm_options.h"
 #include "gui/support/window_fixture.h"
-
-#include <QCoreApplication>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QToolBar>
 
 namespace pictoreel::testing {
 namespace {
@@ -60,9 +55,6 @@ TEST_F(ToolsMenuTest, EntriesOpenTheirWindowsModallyOverTheMainWindow)
         {"Help 5", [this] { return window->mnuHelpSub[5]; }, "frmAbout", "About Pictoreel"},
         {"toolbar Option", [this] { return toolbarButton(QStringLiteral("options")); }, "frmOptions", "Options"},
     };
-    EXPECT_EQ(window->mnuToolsSub[4]->text(), QStringLiteral("AVI to GIF Converter ..."));
-    EXPECT_EQ(window->mnuToolsSub[7]->text(), QStringLiteral("&Options ..."));
-    EXPECT_EQ(window->mnuHelpSub[5]->text(), QStringLiteral("About Pictoreel ..."));
     for (const Entry& e : entries) {
         SCOPED_TRACE(e.what);
         shown.clear();
@@ -70,10 +62,8 @@ TEST_F(ToolsMenuTest, EntriesOpenTheirWindowsModallyOverTheMainWindow)
         ASSERT_NE(action, nullptr);
         action->trigger();
         ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].objectName, QLatin1String(e.objectName));
-        EXPECT_EQ(shown[0].title, QLatin1String(e.title));
-        EXPECT_EQ(shown[0].parent, window.get());
-        EXPECT_TRUE(dialogs.calls.empty());
+        EXPECT_EQ(shown[0].objectName + u'|' + shown[0].title, QLatin1String(e.objectName) + u'|' + QLatin1String(e.title));
+        EXPECT_TRUE(shown[0].parent == window.get() && dialogs.calls.empty());
     }
 }
 
@@ -86,22 +76,6 @@ TEST_F(ToolsMenuTest, EveryShowingStartsAfreshFromTheMainWindowsValues)
     EXPECT_NE(optionsFolders[0], optionsFolders[1]);
     EXPECT_EQ(optionsFolders[1], path(QStringLiteral("other/")));
     EXPECT_TRUE(window->findChildren<frmOptions*>().isEmpty());  // each went when its showing ended
-}
-
-TEST_F(ToolsMenuTest, OnlyTheToolbarsOptionRunsTheAutoSizeRule)
-{
-    addPictures({QStringLiteral("a.png")});
-    ASSERT_TRUE(panel->cmdAutoW->isEnabled());
-    window->frames().clear();  // the list is empty, the buttons not yet told
-
-    window->mnuToolsSub[7]->trigger();
-    EXPECT_TRUE(panel->cmdAutoW->isEnabled());
-    window->mnuHelpSub[5]->trigger();
-    EXPECT_TRUE(panel->cmdAutoH->isEnabled());
-
-    toolbarButton(QStringLiteral("options"))->trigger();
-    EXPECT_FALSE(panel->cmdAutoW->isEnabled());
-    EXPECT_FALSE(panel->cmdAutoH->isEnabled());
 }
 
 TEST_F(ToolsMenuTest, WithoutARunnerAWindowIsModalToTheMainWindowAndTheCommandReturnsAtOnce)
@@ -120,14 +94,11 @@ TEST_F(ToolsMenuTest, WithoutARunnerAWindowIsModalToTheMainWindowAndTheCommandRe
 
 TEST_F(ToolsMenuTest, TheExtractorIsModelessAndOneInstanceWhileItIsOpen)
 {
-    EXPECT_EQ(window->mnuToolsSub[3]->text(), QStringLiteral("Animated GIF Frames &Extractor ..."));
     window->mnuToolsSub[3]->trigger();
     frmExtractor* first = window->extractorWindow();
     ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(first->windowModality(), Qt::NonModal);
+    EXPECT_TRUE(first->isVisible() && first->windowModality() == Qt::NonModal && window->isEnabled());
     EXPECT_TRUE(shown.empty());  // not through the modal runner
-    EXPECT_TRUE(window->isEnabled());
 
     first->hide();
     window->mnuToolsSub[3]->trigger();
@@ -144,8 +115,7 @@ TEST_F(ToolsMenuTest, TheExtractorIsModelessAndOneInstanceWhileItIsOpen)
     // A window of its own: closing the main window by its close box leaves it open.
     QPointer<frmExtractor> extractor = window->extractorWindow();
     EXPECT_EQ(extractor->parentWidget(), nullptr);
-    EXPECT_TRUE(window->close());
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->close() && !window->isVisible());
     ASSERT_FALSE(extractor.isNull());
     EXPECT_TRUE(extractor->isVisible());
     window.reset();  // the program's end takes it along

@@ -21,6 +21,23 @@ QStringList ScriptedDialogs::messageTexts() const
     return texts;
 }
 
+QStringList ScriptedDialogs::boxes() const
+{
+    QStringList lines;
+    for (const DialogCall& call : messages())
+        lines.append(box(call.text, call.icon, call.buttons, call.caption));
+    return lines;
+}
+
+QString box(const QString& text, MessageIcon icon, MessageButtons buttons, const QString& caption)
+{
+    static const char* const icons[] = {"None", "Information", "Question", "Exclamation", "Critical"};
+    static const char* const buttonSets[] = {"Ok", "OkCancel", "YesNo", "YesNoCancel"};
+    return QStringLiteral("%1 [%2, %3, %4]")
+        .arg(text, QLatin1String(icons[static_cast<int>(icon)]),
+             QLatin1String(buttonSets[static_cast<int>(buttons)]), caption);
+}
+
 MessageAnswer ScriptedDialogs::messageBox(QWidget*, const QString& text, const QString& caption, MessageIcon icon,
                                           MessageButtons buttons)
 {

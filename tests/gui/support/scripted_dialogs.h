@@ -8,7 +8,11 @@
 #include "gui/shell.h"
 
 #include <deque>
+#include <ostream>
 #include <vector>
+
+// Texts print as texts in a failed expectation.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace pictoreel::testing {
 
@@ -42,6 +46,8 @@ public:
     std::vector<DialogCall> messages() const;
     // The texts of the message boxes shown so far.
     QStringList messageTexts() const;
+    // The message boxes shown so far, each written as box() writes it.
+    QStringList boxes() const;
     void clear() { calls.clear(); }
 
     MessageAnswer messageBox(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon,
@@ -55,6 +61,10 @@ public:
 private:
     QStringList nextFiles(DialogCall::Kind kind, const FileDialogRequest& request);
 };
+
+// A message box in one line: "text [icon, buttons, caption]".
+QString box(const QString& text, MessageIcon icon = MessageIcon::Information, MessageButtons buttons = MessageButtons::Ok,
+            const QString& caption = QStringLiteral("Pictoreel"));
 
 class RecordingShell final : public Shell {
 public:

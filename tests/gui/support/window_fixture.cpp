@@ -1,8 +1,11 @@
 #include "gui/support/window_fixture.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QImage>
+#include <QLineEdit>
+#include <QtCore/qtestsupport_core.h>
 
 namespace pictoreel::testing {
 
@@ -65,6 +68,19 @@ bool WindowTest::rowChecked(int row) const
            == Qt::Checked;
 }
 
+QString WindowTest::panelValues() const
+{
+    const Qt::CheckState loop = panel->chkLoop->checkState();
+    const QString loopBox = loop == Qt::Checked ? QStringLiteral("ticked")
+                            : loop == Qt::Unchecked ? QStringLiteral("unticked")
+                                                    : QStringLiteral("greyed");
+    return QStringLiteral("%1x%2 loop %3 %4 %5 out=%6 | %7 %8 %9")
+        .arg(panel->txtWidth->text(), panel->txtHeight->text(), panel->txtLoop->text(), loopBox,
+             panel->txtLoop->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"), panel->txtOutputFile->text(),
+             panel->txtInterval->text(), panel->chkTrans->isChecked() ? QStringLiteral("YES") : QStringLiteral("NO"),
+             QString::number(panel->transColor()));
+}
+
 int WindowTest::rowCount() const { return window->ListView1->model()->rowCount(); }
 
 void WindowTest::setRowChecked(int row, bool checked)
@@ -73,12 +89,17 @@ void WindowTest::setRowChecked(int row, bool checked)
     ASSERT_TRUE(model->setData(model->index(row - 1, 0), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole));
 }
 
-QString readTextFile(const QString& path)
+WindowRunner WindowTest::lookAndClose(std::function<void(QDialog&)> look)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    return [this, look = std::move(look)](QDialog& w) {
+        w.show();
+        w.activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
+        look(w);
+        w.hide();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }));
+    };
 }
 
 }  // namespace pictoreel::testing

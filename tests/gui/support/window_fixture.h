@@ -6,6 +6,8 @@
 #include "gui/main_window.h"
 #include "gui/property_panel.h"
 #include "gui/support/scripted_dialogs.h"
+#include "gui/support/test_files.h"
+#include "gui/window_runner.h"
 
 #include <QColor>
 #include <QTemporaryDir>
@@ -37,7 +39,15 @@ protected:
     QStringList rowTexts(int row) const;
     bool rowChecked(int row) const;
     int rowCount() const;
+    // The panel's boxes in one line: "100x75 loop 1 ticked off out= | 50 YES 16777215" is width x
+    // height, the loop box, its check box (ticked, unticked or greyed), whether the loop box is
+    // enabled, the output file | interval, transparency and transparent colour.
+    QString panelValues() const;
     void setRowChecked(int row, bool checked);
+
+    // A window runner that shows the window, hands it to `look` once it is the active window,
+    // and closes it, giving the activation back to the main window as a window manager does.
+    WindowRunner lookAndClose(std::function<void(QDialog&)> look);
 
     ScriptedDialogs dialogs;
     RecordingShell shell;
@@ -47,7 +57,5 @@ protected:
 private:
     QTemporaryDir root_;
 };
-
-QString readTextFile(const QString& path);
 
 }  // namespace pictoreel::testing
