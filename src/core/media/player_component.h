@@ -68,6 +68,8 @@ public:
     // its place and delay and shows the previous frame's picture. Files are read by SaveAnimation.
     void AddFrame(const QString& fileName);
     int addedFrameCount() const { return static_cast<int>(frames_.size()); }
+    const std::vector<AnimationFrameSource>& addedFrames() const { return frames_; }
+    const AnimationSettings& assemblySettings() const { return assemblySettings_; }
 
     // Delay of frame `index` (0-based) in hundredths of a second, held to 0..65535. A frame whose
     // delay is never set keeps 10 (a tenth of a second). InvalidArgument for an index outside the

@@ -1,6 +1,7 @@
 #include "core/production/make_gif.h"
 
 #include "core/media/player_component.h"
+#include "core/production/animation_cache.h"
 #include "core/production/conversion_pool.h"
 
 #include <cmath>
@@ -67,11 +68,17 @@ Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& fra
         if (events.frameAdded)
             events.frameAdded(frameProgressValue(row, rows));
     }
+    // An unchanged project made before is copied from the temp folder.
+    const QString cached = cachedAnimationPath(options.tempFolder, player.addedFrames(), player.assemblySettings());
+    if (!cached.isEmpty() && copyCachedAnimation(cached, output, events.saveProgress))
+        return report;
     player.setSaveProgressHandler(events.saveProgress);
     const Status saved = player.SaveAnimation(output);
     player.setSaveProgressHandler({});
     if (!saved)
         return saved.error();
+    if (!cached.isEmpty())
+        keepAnimation(output, cached);
     return report;
 }
 

@@ -1,6 +1,8 @@
 // Replacing a file only when the new one is complete.
 #include "core/project/replacing_file.h"
 
+#include "support/files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,18 +15,7 @@ using namespace pictoreel;
 
 namespace {
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using pictoreel::testing::fileContents;
 
 int mode(const QString& path)
 {
@@ -38,16 +29,16 @@ TEST(ReplacingFile, TheTargetChangesOnlyAtCommitAndKeepsItsPermissions)
 {
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("out.gif"));
-    writeFile(target, "old");
+    ASSERT_TRUE(pictoreel::testing::writeFileContents(target, "old"));
     ::chmod(QFile::encodeName(target).constData(), 0640);
     {
         ReplacingFile file(target);
         ASSERT_TRUE(file.open());
         EXPECT_TRUE(file.write("new contents"));
-        EXPECT_EQ(contents(target), "old");  // nothing visible before the commit
+        EXPECT_EQ(fileContents(target), "old");  // nothing visible before the commit
         ASSERT_TRUE(file.commit());
     }
-    EXPECT_EQ(contents(target), "new contents");
+    EXPECT_EQ(fileContents(target), "new contents");
     EXPECT_EQ(mode(target), 0640);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.gif")});
 
@@ -59,7 +50,7 @@ TEST(ReplacingFile, TheTargetChangesOnlyAtCommitAndKeepsItsPermissions)
         if (cancelExplicitly)
             file.cancel();
     }
-    EXPECT_EQ(contents(target), "new contents");
+    EXPECT_EQ(fileContents(target), "new contents");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.gif")});
 }
 

@@ -1,0 +1,32 @@
+// Made animations kept in the temp folder beside the frame cache, so making an unchanged project
+// again costs one copy. An animation is named after everything that went into it: every frame
+// file's name, size and modification time, every delay, the loop count and the version of the
+// assembly; any change to one of them names another file. The names start with "__tmp__", so
+// deleting the temp GIFs deletes these too, and only the few most recent are kept.
+#pragma once
+
+#include "core/error.h"
+#include "core/media/animation_assembler.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace pictoreel {
+
+// The cached animation's file for these frames in `tempFolder` (which ends in a separator), or
+// empty when a frame file cannot be looked at.
+QString cachedAnimationPath(const QString& tempFolder, const std::vector<AnimationFrameSource>& frames,
+                            const AnimationSettings& settings);
+
+// Copies the cached animation at `cached` to `output` (replacing it only when complete) and
+// reports 100 to `progress` once it is there. Fails without touching `output` when the cached
+// file is missing or does not look like a whole GIF; the caller then assembles as usual.
+Status copyCachedAnimation(const QString& cached, const QString& output, const std::function<void(int)>& progress);
+
+// Keeps a copy of the animation just made at `output` under `cached`, and drops all but the
+// newest few cached animations of the folder. Failing to keep it is not an error.
+void keepAnimation(const QString& output, const QString& cached);
+
+}  // namespace pictoreel
