@@ -1,4 +1,4 @@
-// Writing GIF files with giflib: one picture or a whole animation.
+// Writing GIF files, one picture or a whole animation (blocks through giflib, pixels through our LZW encoder).
 #pragma once
 
 #include "core/error.h"
