@@ -9,12 +9,13 @@ set(PICTOREEL_APP_ID "org.example.Pictoreel")
 set(PICTOREEL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/pictoreel")
 
 # The codec modules (ImageMagick, FFmpeg) are loaded at their first use from lib/pictoreel: the
-# build tree's, or the installation's (found from bin/ through the programs' run path).
+# installation's (found from the program's bin/ folder) or the build tree's. The run path names
+# the same folder for the dynamic linker's own search, the last place the loader tries.
 set(PICTOREEL_MODULE_BUILD_DIR "${CMAKE_BINARY_DIR}/lib/pictoreel")
 set(PICTOREEL_MODULE_INSTALL_DIR "${CMAKE_INSTALL_LIBDIR}/pictoreel")
-file(RELATIVE_PATH modules_from_bin "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}/pictoreel")
+file(RELATIVE_PATH PICTOREEL_MODULES_FROM_BIN "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}/pictoreel")
 set(CMAKE_BUILD_RPATH "${PICTOREEL_MODULE_BUILD_DIR}")
-set(CMAKE_INSTALL_RPATH "$ORIGIN/${modules_from_bin}")
+set(CMAKE_INSTALL_RPATH "$ORIGIN/${PICTOREEL_MODULES_FROM_BIN}")
 
 # The logo is optional until it is drawn; a glob notices when it appears.
 file(GLOB PICTOREEL_LOGO CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/data/vimo.gif")

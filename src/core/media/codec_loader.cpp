@@ -1,8 +1,30 @@
 #include "core/media/codec_loader.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <dlfcn.h>
 
 namespace pictoreel {
+
+namespace {
+
+// Where a module may be, best first: beside the program as installed (its folder, then the path
+// from bin/ to the modules), the build tree's module folder, and last the dynamic linker's own
+// search. The folders are named outright rather than left to the program's run path, because
+// some tools that wrap dlopen (AddressSanitizer, for one) hide which program asked.
+QStringList candidates(const char* fileName)
+{
+    const QString name = QString::fromLatin1(fileName);
+    QStringList paths;
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (!program.isEmpty())
+        paths << QFileInfo(program).absolutePath() + QStringLiteral("/" PICTOREEL_MODULES_FROM_BIN "/") + name;
+    paths << QStringLiteral(PICTOREEL_MODULE_BUILD_DIR "/") + name << name;
+    return paths;
+}
+
+}  // namespace
 
 Result<const void*> loadCodecModule(const char* fileName, const char* entryPoint, int version, const QString& purpose)
 {
@@ -10,11 +32,19 @@ Result<const void*> loadCodecModule(const char* fileName, const char* entryPoint
         return makeError(ErrorCode::LibraryFailure, QStringLiteral("Pictoreel cannot load %1, which it needs %2: %3")
                                                         .arg(QLatin1String(fileName), purpose, why));
     };
-    // Searched along the program's run path; kept for the life of the program, since objects
-    // made by the module may live until the end.
-    void* module = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+    // Kept for the life of the program, since objects made by the module may live until the end.
+    void* module = nullptr;
+    QString why;
+    for (const QString& path : candidates(fileName)) {
+        if (path.contains(u'/') && !QFileInfo::exists(path))
+            continue;
+        module = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+        if (module)
+            break;
+        why = QString::fromLocal8Bit(dlerror());
+    }
     if (!module)
-        return failure(QString::fromLocal8Bit(dlerror()));
+        return failure(why);
     using Entry = const void* (*)();
     const auto entry = reinterpret_cast<Entry>(dlsym(module, entryPoint));
     if (!entry)

@@ -1,6 +1,6 @@
 // Loading the codec modules (ImageMagick, FFmpeg) when they are first needed. A module is looked
-// up beside the programs (the run path they were linked with: the build tree's lib/pictoreel, or
-// lib/pictoreel of the installation) and stays loaded until the program ends.
+// up beside the program (lib/pictoreel of the installation, reached from its bin/), then in the
+// build tree's lib/pictoreel, and stays loaded until the program ends.
 #pragma once
 
 #include "core/error.h"
