@@ -4,6 +4,7 @@
 #include "gui/dialogs.h"
 #include "gui/extractor_files.h"
 #include "gui/button_toolbar.h"
+#include "gui/progress_status_bar.h"
 #include "gui/toolbar_icons.h"
 #include "gui/frm_save_frames.h"
 #include "gui/gif_view.h"
@@ -154,24 +155,10 @@ void frmExtractor::buildToolbar()
 
 void frmExtractor::buildStatusBar()
 {
-    StatusBar1 = statusBar();
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setAccessibleName(QStringLiteral("Status"));
-    StatusBar1->setFixedHeight(twipsToPixels(kStatusBarHeight));
-    statusPanel1 = new QLabel(StatusBar1);
-    statusPanel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    statusPanel1->setAccessibleName(QStringLiteral("Status"));
-    statusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusBar1->addWidget(statusPanel1, 1);
-    pbPer = new QProgressBar(StatusBar1);
-    pbPer->setObjectName(QStringLiteral("pbPer"));
-    pbPer->setAccessibleName(QStringLiteral("Progress"));
-    pbPer->setRange(0, 100);
-    pbPer->setValue(0);
-    pbPer->setTextVisible(false);
-    pbPer->raise();
-    StatusBar1->installEventFilter(this);
-    statusPanel1->installEventFilter(this);
+    const ProgressStatusBar status = addProgressStatusBar(*this, twipsToPixels(kStatusBarHeight), this);
+    StatusBar1 = status.bar;
+    statusPanel1 = status.panel;
+    pbPer = status.progress;
 }
 
 void frmExtractor::buildPanes()

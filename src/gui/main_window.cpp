@@ -19,6 +19,7 @@
 #include "gui/property_panel.h"
 #include "gui/shell.h"
 #include "gui/button_toolbar.h"
+#include "gui/progress_status_bar.h"
 #include "gui/toolbar_icons.h"
 #include "gui/twips.h"
 
@@ -256,23 +257,10 @@ void frmPictoreel::buildToolbar()
 
 void frmPictoreel::buildStatusBar()
 {
-    StatusBar1 = statusBar();
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFixedHeight(twipsToPixels(kStatusBarHeight));
-    StatusBar1->setSizeGripEnabled(true);
-    statusPanel1 = new QLabel(StatusBar1);
-    statusPanel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    statusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusBar1->addWidget(statusPanel1, 1);
-    pbPer = new QProgressBar(StatusBar1);
-    pbPer->setObjectName(QStringLiteral("pbPer"));
-    pbPer->setAccessibleName(QStringLiteral("Progress"));
-    pbPer->setRange(0, 100);
-    pbPer->setValue(0);
-    pbPer->setTextVisible(false);
-    pbPer->raise();
-    StatusBar1->installEventFilter(this);
-    statusPanel1->installEventFilter(this);
+    const ProgressStatusBar status = addProgressStatusBar(*this, twipsToPixels(kStatusBarHeight), this);
+    StatusBar1 = status.bar;
+    statusPanel1 = status.panel;
+    pbPer = status.progress;
 }
 
 void frmPictoreel::buildPanes()
