@@ -12,10 +12,8 @@
 #include "gui/gif_view.h"
 
 #include <QRegularExpression>
-#include <QtEndian>
 
 #include <algorithm>
-#include <cstring>
 
 namespace pictoreel::testing {
 namespace {
@@ -36,22 +34,6 @@ QImage overGrey(QImage image)
 QImage suiteFrame(const QString& name)
 {
     return overGrey(QImage(sharedData("gif-suite-peterdn/gifs/frames/" + name + ".png")));
-}
-
-// A wuffs ".nie" decode: 16-byte header, width, height, BGRA rows.
-QImage readNie(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray b = file.readAll();
-    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(b.constData() + at); };
-    QImage image(static_cast<int>(u32(8)), static_cast<int>(u32(12)), QImage::Format_ARGB32);
-    if (b.size() != 16 + qsizetype(image.width()) * image.height() * 4)
-        return {};
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(image.scanLine(y), b.constData() + 16 + y * image.width() * 4, std::size_t(image.width()) * 4);
-    return image;
 }
 
 // "" when the colours are equal, else where they first differ.
@@ -236,48 +218,28 @@ TEST_F(ExtractorTest, AThousandFramesFillTheListWhileEventsRunAndTheBarRisesToAH
     EXPECT_EQ(window->List1->currentRow(), 0);
 }
 
-TEST_F(ExtractorTest, SavedFramesMatchTheReferenceDecodesPixelForPixel)
+// Every checked frame is saved as a viewer shows it, disposal included. Decoding itself is checked
+// against reference decodes by the GIF reader's and the player's tests.
+TEST_F(ExtractorTest, SavedFramesAreTheFramesAsShown)
 {
-    const QString wuffs = sharedData("wuffs/test/data/");
-    const auto nie = [wuffs](int k) {
-        return overGrey(readNie(wuffs + QStringLiteral("animated-red-blue.%1.nie").arg(k, 6, 10, QChar(u'0'))));
-    };
-    const auto png = [wuffs](const char* name) { return [=](int) { return overGrey(QImage(wuffs + name)); }; };
-    struct Case {
-        QString gif;
-        std::function<QImage(int)> reference;
-    };
-    std::vector<Case> cases;
-    for (const char* name : {"animated_loop_interlaced", "animated_transparent_frame_restorebackground_loop",
-                             "animated_transparent_frame_restoreprev_loop",
-                             "animated_transparent_loop_frames_out_of_bounds"})
-        cases.push_back({suiteGif(name), [name](int k) {
-                             return suiteFrame(QStringLiteral("%1-%2").arg(QLatin1String(name)).arg(k));
-                         }});
-    cases.push_back({wuffs + "animated-red-blue.gif", nie});
-    cases.push_back({wuffs + "pjw-thumbnail.gif", png("pjw-thumbnail.png")});
-    cases.push_back({wuffs + "bricks-dither.gif", png("bricks-dither.png")});
-    if (!QFile::exists(cases[0].gif))
+    const QString name = QStringLiteral("animated_transparent_frame_restorebackground_loop");
+    if (!QFile::exists(suiteGif(name)))
         GTEST_SKIP() << "shared test data not present";
-    int run = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.gif.toStdString());
-        open(c.gif);
-        ASSERT_GT(window->List1->count(), 0);
-        window->SetAllChecked(true);
-        const QString folder = out(QString::number(++run));
-        QDir().mkpath(folder);
-        answerOk(kFormatBmp, folder);
-        dialogs.clear();
-        window->SaveCheckedFrames();
-        EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
-        for (int k = 0; k < window->List1->count(); ++k) {
-            const QImage expected = c.reference(k);
-            ASSERT_FALSE(expected.isNull()) << "reference of frame " << k;
-            EXPECT_EQ(difference(QImage(folder + QStringLiteral("/Frame_%1.bmp").arg(k)), expected), "") << "frame " << k;
-        }
-        EXPECT_TRUE(tempFiles().isEmpty());
-    }
+    open(suiteGif(name));
+    ASSERT_GT(window->List1->count(), 1);
+    window->SetAllChecked(true);
+    const QString folder = out(QStringLiteral("all"));
+    QDir().mkpath(folder);
+    answerOk(kFormatBmp, folder);
+    dialogs.clear();
+    window->SaveCheckedFrames();
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
+    for (int k = 0; k < window->List1->count(); ++k)
+        EXPECT_EQ(difference(QImage(folder + QStringLiteral("/Frame_%1.bmp").arg(k)),
+                             suiteFrame(QStringLiteral("%1-%2").arg(name).arg(k))),
+                  "")
+            << "frame " << k;
+    EXPECT_TRUE(tempFiles().isEmpty());
 }
 
 TEST_F(ExtractorTest, TheCurrentFrameIsSavedUnderTheNameAsTypedInEachFormat)
