@@ -133,7 +133,7 @@ struct GifStreamWriter::Impl {
 GifStreamWriter::GifStreamWriter() = default;
 GifStreamWriter::~GifStreamWriter() = default;
 
-Status GifStreamWriter::open(const QString& path, const GifScreen& screen)
+Status GifStreamWriter::open(const QString& path, const GifScreen& screen, const QByteArray& comment)
 {
     if (impl_)
         return invalid(QStringLiteral("The GIF writer is already open"));
@@ -155,6 +155,9 @@ Status GifStreamWriter::open(const QString& path, const GifScreen& screen)
         return s;
     if (screen.loopCount)
         if (Status s = impl->writer->putLoopBlock(*screen.loopCount); !s)
+            return s;
+    if (!comment.isEmpty())
+        if (Status s = impl->writer->putComment(comment); !s)
             return s;
     impl_ = std::move(impl);
     return {};
@@ -211,7 +214,7 @@ Status GifStreamWriter::finish()
     return {};
 }
 
-Status writeSingleImageGif(const QString& path, const IndexedImage& image)
+Status writeSingleImageGif(const QString& path, const IndexedImage& image, const QByteArray& comment)
 {
     GifScreen screen;
     screen.width = image.width;
@@ -219,7 +222,7 @@ Status writeSingleImageGif(const QString& path, const IndexedImage& image)
     GifFrameDescription frame;
     frame.image = image;
     GifStreamWriter writer;
-    if (Status s = writer.open(path, screen); !s)
+    if (Status s = writer.open(path, screen, comment); !s)
         return s;
     if (Status s = writer.addFrame(frame); !s)
         return s;

@@ -63,7 +63,8 @@ public:
     GifStreamWriter(const GifStreamWriter&) = delete;
     GifStreamWriter& operator=(const GifStreamWriter&) = delete;
 
-    Status open(const QString& path, const GifScreen& screen);
+    // A non-empty `comment` is written as a comment extension before the first image.
+    Status open(const QString& path, const GifScreen& screen, const QByteArray& comment = {});
     Status addFrame(const GifFrameDescription& frame);
     Status finish();
 
@@ -73,7 +74,8 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// One picture as a whole GIF file (the screen is the picture's size, no loop block).
-Status writeSingleImageGif(const QString& path, const IndexedImage& image);
+// One picture as a whole GIF file (the screen is the picture's size, no loop block), with
+// `comment` as a comment extension before it when not empty.
+Status writeSingleImageGif(const QString& path, const IndexedImage& image, const QByteArray& comment = {});
 
 }  // namespace pictoreel

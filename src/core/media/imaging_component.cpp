@@ -166,7 +166,8 @@ Status ImagingComponent::ResizeImage(int width, int height, bool keepExactSize)
     return Status::success();
 }
 
-Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int32_t transparentColour) const
+Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int32_t transparentColour,
+                                 const QByteArray& comment) const
 {
     if (image_.empty())
         return noPicture();
@@ -193,7 +194,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
     Result<IndexedImage> indexed = quantizeImage(flat, options);
     if (!indexed)
         return indexed.error();
-    return writeSingleImageGif(path, indexed.value());
+    return writeSingleImageGif(path, indexed.value(), comment);
 }
 
 Status ImagingComponent::SaveBmp(const QString& path) const

@@ -1,6 +1,7 @@
 #include "core/production/animation_cache.h"
 
 #include "core/production/frame_cache_names.h"
+#include "core/project/file_identity.h"
 #include "core/project/replacing_file.h"
 
 #include <QCryptographicHash>
@@ -72,11 +73,12 @@ QString cachedAnimationPath(const QString& tempFolder, const std::vector<Animati
     for (const AnimationFrameSource& frame : frames) {
         QByteArray entry = '\n' + QByteArray::number(frame.delayCentiseconds);
         if (!frame.fileName.isEmpty()) {
-            const QFileInfo info(frame.fileName);
-            if (!info.isFile())
+            const std::optional<FileStamp> stamp = stampOf(frame.fileName);
+            if (!stamp)
                 return {};
-            entry += ' ' + QByteArray::number(info.size()) + ' ' +
-                     QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + ' ' + info.absoluteFilePath().toUtf8();
+            entry += ' ' + QByteArray::number(stamp->size) + ' ' + QByteArray::number(stamp->modifiedNs) + ' ' +
+                     QByteArray::number(stamp->device) + ':' + QByteArray::number(stamp->inode) + ' ' +
+                     stamp->path.toUtf8();
         }
         hash.addData(entry);
     }

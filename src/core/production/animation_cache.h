@@ -1,7 +1,8 @@
 // Made animations kept in the temp folder beside the frame cache, so making an unchanged project
 // again costs one copy. An animation is named after everything that went into it: every frame
 // file's name, size and modification time, every delay, the loop count and the version of the
-// assembly; any change to one of them names another file. The names start with "__tmp__", so
+// assembly; any change to one of them names another file. The frame files are cache files,
+// which are written again whenever their pictures change. The names start with "__tmp__", so
 // deleting the temp GIFs deletes these too, and only the few most recent are kept.
 #pragma once
 

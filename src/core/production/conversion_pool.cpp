@@ -2,32 +2,33 @@
 
 #include "core/media/imaging_component.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 namespace pictoreel {
 
-ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int width, int height, int jobs)
-    : conversions_(std::move(conversions)), width_(width), height_(height)
+ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int jobs)
+    : conversions_(std::move(conversions))
 {
     results_.resize(conversions_.size());
+    entries_.resize(conversions_.size());
     ownerOf_.resize(conversions_.size());
-    QHash<QString, std::size_t> firstWithName;
+    CacheClaims claims;
+    QHash<QString, std::size_t> firstWithFile;
     for (std::size_t i = 0; i < conversions_.size(); ++i) {
-        const FrameConversion& c = conversions_[i];
         ownerOf_[i] = i;
-        if (c.picture.isEmpty() || !QFileInfo(c.picture).isFile()) {
+        const FrameCacheEntry& entry = entries_[i] = locateFrameCache(conversions_[i], &claims);
+        if (entry.state == FrameCacheEntry::State::PictureMissing) {
             results_[i] = FrameResult{Outcome::Missing, QString(), Error{}};
             continue;
         }
-        const auto seen = firstWithName.constFind(c.cacheFile);
-        if (seen != firstWithName.constEnd()) {
+        const auto seen = firstWithFile.constFind(entry.file);
+        if (seen != firstWithFile.constEnd()) {
             ownerOf_[i] = *seen;
             continue;
         }
-        firstWithName.insert(c.cacheFile, i);
-        if (QFileInfo(c.cacheFile).isFile())
-            results_[i] = FrameResult{Outcome::Cached, c.cacheFile, Error{}};
+        firstWithFile.insert(entry.file, i);
+        if (entry.state == FrameCacheEntry::State::Cached)
+            results_[i] = FrameResult{Outcome::Cached, entry.file, Error{}};
         else
             queue_.push_back(i);
     }
@@ -61,13 +62,12 @@ void ConversionPool::work()
                 return;
             position = queue_[next_++];
         }
-        const FrameConversion& c = conversions_[position];
-        const Status status = convertFrame(c, width_, height_, worker);
+        const Status status = convertFrame(conversions_[position], entries_[position], worker);
         worker.ClearImage();
         FrameResult result;
         if (status) {
             result.outcome = Outcome::Converted;
-            result.gif = c.cacheFile;
+            result.gif = entries_[position].file;
         } else {
             result.outcome = Outcome::Failed;
             result.error = status.error();

@@ -1,5 +1,5 @@
 // Converts the frames of a make ahead of the assembly, on several threads. Each cache file is
-// converted once, from the first row that names it, exactly as a one-thread run in row order
+// converted once, from the first row that needs it, exactly as a one-thread run in row order
 // would; rows are handed out in order so the assembly rarely waits.
 #pragma once
 
@@ -24,7 +24,7 @@ public:
     };
 
     // `conversions` in row order; `jobs` threads (at least 1).
-    ConversionPool(std::vector<FrameConversion> conversions, int width, int height, int jobs);
+    ConversionPool(std::vector<FrameConversion> conversions, int jobs);
     ~ConversionPool();
     ConversionPool(const ConversionPool&) = delete;
     ConversionPool& operator=(const ConversionPool&) = delete;
@@ -39,9 +39,8 @@ private:
     void work();
 
     std::vector<FrameConversion> conversions_;
+    std::vector<FrameCacheEntry> entries_;
     std::vector<std::size_t> ownerOf_;  // position -> position of the first row with that cache file
-    int width_;
-    int height_;
 
     std::mutex mutex_;
     std::condition_variable ready_;

@@ -2,20 +2,141 @@
 
 #include "core/media/imaging_component.h"
 #include "core/production/frame_cache_names.h"
+#include "core/project/file_identity.h"
 #include "core/project/numbers.h"
 
-#include <QFileInfo>
+#include <QCryptographicHash>
+#include <QFile>
 
 namespace pictoreel {
 
+namespace {
+
 inline constexpr int kMaxFrameSide = 16384;
+
+// Changes whenever a conversion of the same picture and settings gives other pixels.
+constexpr auto kRecordHeader = "Pictoreel frame cache 1\n";
+// Far more than any record; a longer comment is not one of ours.
+constexpr qsizetype kMaxRecordBytes = 64 * 1024;
+
+QByteArray recordFor(const FileStamp& picture, const FrameConversion& c)
+{
+    QByteArray record(kRecordHeader);
+    record += "picture " + picture.path.toUtf8() + '\n';
+    record += "size " + QByteArray::number(picture.size) + '\n';
+    record += "modified " + QByteArray::number(picture.modifiedNs) + '\n';
+    record += "file " + QByteArray::number(picture.device) + ':' + QByteArray::number(picture.inode) + '\n';
+    record += QByteArray("transparent ") + (c.transparent ? "True" : "False") + '\n';
+    record += "colour " + QByteArray::number(c.transColor) + '\n';
+    record += "width " + c.widthText.toUtf8() + '\n';
+    record += "height " + c.heightText.toUtf8() + '\n';
+    return record;
+}
+
+// The picture path a record names, or empty.
+QByteArray recordedPicture(const QByteArray& record)
+{
+    const qsizetype start = record.indexOf("\npicture ");
+    if (start < 0)
+        return {};
+    const qsizetype from = start + 9;
+    const qsizetype end = record.indexOf('\n', from);
+    return end < 0 ? QByteArray() : record.mid(from, end - from);
+}
+
+// The cache name of a picture that shares its file name with another one: the common name with
+// a digest of the picture's full path before its end.
+QString ownCacheName(const QString& commonName, const QString& picturePath)
+{
+    const QByteArray digest = QCryptographicHash::hash(picturePath.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
+    QString name = commonName;
+    name.chop(6);  // "__.gif"
+    return name + QStringLiteral("_p_") + QString::fromLatin1(digest) + QStringLiteral("__.gif");
+}
+
+// Reads sub-blocks of a GIF extension, keeping at most `limit` bytes; false on a short file.
+bool readSubBlocks(QFile& file, QByteArray* into, qsizetype limit)
+{
+    for (;;) {
+        char length = 0;
+        if (!file.getChar(&length))
+            return false;
+        const auto n = static_cast<std::uint8_t>(length);
+        if (n == 0)
+            return true;
+        const QByteArray block = file.read(n);
+        if (block.size() != n)
+            return false;
+        if (into) {
+            if (into->size() + n > limit)
+                return false;
+            *into += block;
+        }
+    }
+}
+
+}  // namespace
 
 FrameConversion frameConversionFor(const FrameList& frames, int index, const QString& tempFolder,
                                    const QString& widthText, const QString& heightText)
 {
     return FrameConversion{GetFramePicturePath(frames, index),
                            GetFrameCacheFile(frames, index, tempFolder, widthText, heightText),
-                           frames.GetFrameTrans(index), frames.GetFrameTransColor(index).value_or(kWhite)};
+                           frames.GetFrameTrans(index),
+                           frames.GetFrameTransColor(index).value_or(kWhite),
+                           widthText,
+                           heightText};
+}
+
+QByteArray readFrameCacheRecord(const QString& cacheFile)
+{
+    QFile file(cacheFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(13);
+    if (head.size() != 13 || !head.startsWith("GIF8"))
+        return {};
+    const auto flags = static_cast<std::uint8_t>(head[10]);
+    if ((flags & 0x80) && !file.seek(13 + 3 * (qint64{2} << (flags & 7))))
+        return {};
+    // The record is the first comment among the extensions before the first image.
+    for (;;) {
+        char introducer = 0, label = 0;
+        if (!file.getChar(&introducer) || introducer != 0x21 || !file.getChar(&label))
+            return {};
+        if (static_cast<std::uint8_t>(label) != 0xFE) {
+            if (!readSubBlocks(file, nullptr, 0))
+                return {};
+            continue;
+        }
+        QByteArray comment;
+        if (!readSubBlocks(file, &comment, kMaxRecordBytes) || !comment.startsWith(kRecordHeader))
+            return {};
+        return comment;
+    }
+}
+
+FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims* claims)
+{
+    FrameCacheEntry entry;
+    const std::optional<FileStamp> picture = conversion.picture.isEmpty() ? std::nullopt : stampOf(conversion.picture);
+    if (!picture)
+        return entry;
+    entry.record = recordFor(*picture, conversion);
+
+    QString name = conversion.cacheFile;
+    QByteArray held = readFrameCacheRecord(name);
+    const bool claimedByOther = claims && claims->contains(name) && claims->value(name) != picture->path;
+    const QByteArray holder = recordedPicture(held);
+    if (claimedByOther || (!holder.isEmpty() && holder != picture->path.toUtf8())) {
+        name = ownCacheName(conversion.cacheFile, picture->path);
+        held = readFrameCacheRecord(name);
+    }
+    if (claims)
+        claims->insert(name, picture->path);
+    entry.file = name;
+    entry.state = held == entry.record ? FrameCacheEntry::State::Cached : FrameCacheEntry::State::ToConvert;
+    return entry;
 }
 
 Result<int> frameSideFromText(const QString& text, const char* what)
@@ -28,33 +149,37 @@ Result<int> frameSideFromText(const QString& text, const char* what)
     return *value;
 }
 
-Status convertFrame(const FrameConversion& conversion, int width, int height, ImagingComponent& worker)
+Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry, ImagingComponent& worker)
 {
+    const auto width = frameSideFromText(conversion.widthText, "width");
+    if (!width)
+        return width.error();
+    const auto height = frameSideFromText(conversion.heightText, "height");
+    if (!height)
+        return height.error();
     worker.ClearImage();
-    if (Status s = worker.LoadImage(conversion.picture, QSize(width, height)); !s)
+    if (Status s = worker.LoadImage(conversion.picture, QSize(width.value(), height.value())); !s)
         return s;
-    if (Status s = worker.ResizeImage(width, height, true); !s)
+    if (Status s = worker.ResizeImage(width.value(), height.value(), true); !s)
         return s;
-    return worker.SaveGif(conversion.cacheFile, conversion.transparent, conversion.transColor);
+    return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record);
+}
+
+Result<QString> frameGifFor(const FrameConversion& conversion, ImagingComponent& worker)
+{
+    const FrameCacheEntry entry = locateFrameCache(conversion);
+    if (entry.state == FrameCacheEntry::State::PictureMissing)
+        return QString();
+    if (entry.state == FrameCacheEntry::State::ToConvert)
+        if (Status s = convertFrame(conversion, entry, worker); !s)
+            return s.error();
+    return entry.file;
 }
 
 Result<QString> GetFrameGif(const FrameList& frames, int index, const QString& tempFolder,
                             const QString& widthText, const QString& heightText, ImagingComponent& worker)
 {
-    const FrameConversion conversion = frameConversionFor(frames, index, tempFolder, widthText, heightText);
-    if (conversion.picture.isEmpty() || !QFileInfo(conversion.picture).isFile())
-        return QString();
-    if (QFileInfo(conversion.cacheFile).isFile())
-        return conversion.cacheFile;
-    const auto width = frameSideFromText(widthText, "width");
-    if (!width)
-        return width.error();
-    const auto height = frameSideFromText(heightText, "height");
-    if (!height)
-        return height.error();
-    if (Status s = convertFrame(conversion, width.value(), height.value(), worker); !s)
-        return s.error();
-    return conversion.cacheFile;
+    return frameGifFor(frameConversionFor(frames, index, tempFolder, widthText, heightText), worker);
 }
 
 }  // namespace pictoreel

@@ -1,10 +1,13 @@
-// Turning a frame's picture into its cached one-image GIF of the project's size. A cache file,
-// once written, is reused by every later make, preview and frame view while it exists.
+// Turning a frame's picture into its cached one-image GIF of the project's size. A cache file
+// records what went into it (the picture's path, size, modification time and file identity, and
+// the conversion's settings), and is reused only while the picture on disk is still that one.
 #pragma once
 
 #include "core/error.h"
 #include "core/project/frame_list.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
@@ -15,25 +18,51 @@ class ImagingComponent;
 
 // Everything one conversion needs, taken from a row and the project at one moment.
 struct FrameConversion {
-    QString picture;    // empty: the frame has no picture
-    QString cacheFile;
+    QString picture;    // the row's picture path; empty: the frame has no picture
+    QString cacheFile;  // the cache name the row's file name and settings give
     bool transparent = false;
     std::int32_t transColor = kWhite;
+    QString widthText;
+    QString heightText;
 };
 
 FrameConversion frameConversionFor(const FrameList& frames, int index, const QString& tempFolder,
                                    const QString& widthText, const QString& heightText);
 
+// Where a conversion's one-image GIF is, and whether it still has to be made.
+struct FrameCacheEntry {
+    enum class State { PictureMissing, Cached, ToConvert };
+    State state = State::PictureMissing;
+    QString file;       // the cache file; empty when the picture is missing
+    QByteArray record;  // what the file records of its making
+};
+
+// Cache files given out in one run, each to the picture it was given to; a second picture with
+// the same name then gets a file of its own even before the first one is written.
+using CacheClaims = QHash<QString, QString>;
+
+// Looks the conversion up from the file system, reading no picture: the cache name when it is
+// free, holds this picture or holds one that cannot be told; otherwise (another picture of the
+// same name holds it) a name of the picture's own beside it. The entry is Cached when that file
+// records exactly this picture and these settings.
+FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims* claims = nullptr);
+
+// What a cache file records of its making; empty when it records nothing.
+QByteArray readFrameCacheRecord(const QString& cacheFile);
+
 // The width or height text as the pixel count a conversion asks for (a fraction rounds, a half
 // to the even neighbour). InvalidArgument for text that is not a number from 1 to 16384.
 Result<int> frameSideFromText(const QString& text, const char* what);
 
-// Loads, scales to exactly width x height and saves the picture as its cache file, in that order,
-// on `worker`. The cache file appears complete or not at all.
-Status convertFrame(const FrameConversion& conversion, int width, int height, ImagingComponent& worker);
+// Loads, scales to exactly the conversion's width x height and saves the picture as the entry's
+// cache file with its record, in that order, on `worker`. The file appears complete or not at all.
+Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry, ImagingComponent& worker);
 
-// The frame's cached one-image GIF, converting it first when it is not cached yet; the empty
-// text when the picture file is missing (nothing is converted then).
+// The conversion's cached one-image GIF, converting it first when it is not cached yet; the
+// empty text when the picture file is missing (nothing is converted then).
+Result<QString> frameGifFor(const FrameConversion& conversion, ImagingComponent& worker);
+
+// The same for a row of the frame list.
 Result<QString> GetFrameGif(const FrameList& frames, int index, const QString& tempFolder,
                             const QString& widthText, const QString& heightText, ImagingComponent& worker);
 

@@ -3,11 +3,45 @@
 #include "core/media/player_component.h"
 #include "core/production/animation_cache.h"
 #include "core/production/conversion_pool.h"
+#include "core/production/frame_cache_names.h"
+#include "core/project/file_identity.h"
+#include "core/project/paths.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <cmath>
 #include <thread>
 
 namespace pictoreel {
+
+namespace {
+
+// A make never writes over one of its own inputs.
+Status checkOutputIsNoInput(const FrameList& frames, const QString& output, const QString& projectFile)
+{
+    if (sameFile(output, projectFile))
+        return makeError(ErrorCode::InvalidArgument,
+                         QStringLiteral("The output file %1 is the project file. Choose another output file.").arg(output));
+    for (int row = 1; row <= frames.rowCount(); ++row) {
+        const QString picture = GetFramePicturePath(frames, row);
+        if (sameFile(output, picture))
+            return makeError(ErrorCode::InvalidArgument,
+                             QStringLiteral("The output file %1 is the picture of frame %2. Choose another output file.")
+                                 .arg(output)
+                                 .arg(row));
+    }
+    return {};
+}
+
+}  // namespace
+
+QString outputPathFor(const QString& outputFileName, const QString& projectFile)
+{
+    if (outputFileName.isEmpty() || QDir::isAbsolutePath(outputFileName) || projectFile.isEmpty())
+        return outputFileName;
+    return joinPath(QFileInfo(projectFile).absolutePath(), outputFileName);
+}
 
 QString loopCountTextFor(const ProjectProperties& properties)
 {
@@ -34,13 +68,15 @@ Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& fra
     const auto height = frameSideFromText(properties.height, "height");
     if (!height)
         return height.error();
+    if (Status s = checkOutputIsNoInput(frames, output, options.projectFile); !s)
+        return s.error();
 
     std::vector<FrameConversion> conversions;
     conversions.reserve(static_cast<std::size_t>(rows));
     for (int row = 1; row <= rows; ++row)
         conversions.push_back(frameConversionFor(frames, row, options.tempFolder, properties.width, properties.height));
     const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    ConversionPool pool(conversions, width.value(), height.value(), jobs);
+    ConversionPool pool(conversions, jobs);
 
     player.ClearFrames();
     player.LoopCount(loopCountTextFor(properties));
@@ -51,7 +87,9 @@ Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& fra
     for (int row = 1; row <= rows; ++row) {
         const ConversionPool::FrameResult result = pool.waitFor(static_cast<std::size_t>(row - 1));
         switch (result.outcome) {
-        case ConversionPool::Outcome::Missing: ++report.missing; break;
+        case ConversionPool::Outcome::Missing:
+            report.missing.push_back({row, conversions[static_cast<std::size_t>(row - 1)].picture});
+            break;
         case ConversionPool::Outcome::Cached: ++report.cached; break;
         case ConversionPool::Outcome::Converted: ++report.converted; break;
         case ConversionPool::Outcome::Failed:

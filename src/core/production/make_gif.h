@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace pictoreel {
 
@@ -19,8 +20,9 @@ inline constexpr auto kTooFewFramesToMake = "Please add frames to make animated 
 inline constexpr auto kTooFewFramesToPreview = "Please add more than 1 frame first";
 
 struct MakeOptions {
-    QString tempFolder;  // ends in a separator
-    int jobs = 0;        // frames converted at once; 0: one per core
+    QString tempFolder;   // ends in a separator
+    int jobs = 0;         // frames converted at once; 0: one per core
+    QString projectFile;  // the project's file, never to be written over; empty for a new project
 };
 
 struct MakeEvents {
@@ -36,13 +38,23 @@ struct MakeEvents {
     std::function<void()> processEvents;
 };
 
+// A row whose picture file does not exist.
+struct MissingPicture {
+    int row = 0;  // 1-based
+    QString picture;
+};
+
 struct MakeReport {
     int frames = 0;
     int converted = 0;  // pictures converted by this make
     int cached = 0;     // frames taken from the cache
-    int missing = 0;    // rows whose picture file does not exist
     int failed = 0;     // pictures that could not be converted
+    std::vector<MissingPicture> missing;  // in row order
 };
+
+// The file a project's "Output GIF File Name" names: a relative name is taken from the folder
+// of the project file (from the working folder while the project has no file).
+QString outputPathFor(const QString& outputFileName, const QString& projectFile);
 
 // The loop count the component gets: 0 when "Loop Infinitely" is ticked, else the loop text.
 QString loopCountTextFor(const ProjectProperties& properties);
@@ -51,8 +63,8 @@ QString loopCountTextFor(const ProjectProperties& properties);
 int frameProgressValue(int row, int rows);
 
 // Assembles the frames on `player` and writes `output`. Fewer than 2 rows, a width or height
-// that is not a size in pixels, and a failed write are errors; an earlier file at `output` then
-// stays as it was.
+// that is not a size in pixels, an output that is one of the frames' pictures or the project
+// file, and a failed write are errors; an earlier file at `output` then stays as it was.
 Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& frames,
                                    const ProjectProperties& properties, const QString& output,
                                    const MakeOptions& options, const MakeEvents& events = {});

@@ -53,14 +53,49 @@ TEST_F(FrameCache, ConvertsOnceToExactlyTheProjectSizeThenReusesTheFile)
     const std::uint8_t* p = decoded.value().frames.at(0).image.pixel(7, 7);
     EXPECT_EQ((std::vector<int>{p[0], p[1], p[2], p[3]}), (std::vector<int>{10, 200, 30, 255}));
 
-    // A cache hit does not read the picture: replace it and the old conversion still comes back.
-    writeBmp(picture("a.bmp"), solidPicture(40, 30, {255, 0, 0}));
+    // Unchanged, the picture is not read again: the same file comes back untouched.
     const QDateTime before = QFileInfo(gif.value()).lastModified();
     EXPECT_EQ(GetFrameGif(frames, 1, temp, "20", "15", worker).value(), gif.value());
     EXPECT_EQ(QFileInfo(gif.value()).lastModified(), before);
+    // Edited in place (same size), it is converted again under the same name.
+    writeBmp(picture("a.bmp"), solidPicture(40, 30, {255, 0, 0}));
+    ASSERT_TRUE(testing::moveModifiedOn(picture("a.bmp")));
+    EXPECT_EQ(GetFrameGif(frames, 1, temp, "20", "15", worker).value(), gif.value());
+    EXPECT_EQ(decodeGifFile(gif.value()).value().frames.at(0).image.pixel(7, 7)[0], 255);
     // Another width is another cache file.
     EXPECT_EQ(GetFrameGif(frames, 1, temp, "21", "15", worker).value(),
               temp + "__tmp__a.bmp_t_False_c_16777215_w_21_h_15__.gif");
+}
+
+// Pictures of one name in two folders each get a file of their own; a file at the cache name
+// that records nothing (an older cache, anything else) is converted over.
+TEST_F(FrameCache, EveryPictureHasItsOwnFileWhateverItsName)
+{
+    QDir().mkpath(dir.filePath("trip1"));
+    QDir().mkpath(dir.filePath("trip2"));
+    writeBmp(dir.filePath("trip1/IMG.bmp"), solidPicture(8, 8, {0, 255, 0}));
+    writeBmp(dir.filePath("trip2/IMG.bmp"), solidPicture(8, 8, {0, 0, 255}));
+    frames.AddFrameFromString("10;NO;16777215;IMG.bmp;" + dir.filePath("trip2") + "/");
+    frames.AddFrameFromString("10;NO;16777215;IMG.bmp;" + dir.filePath("trip1") + "/");
+    const QString common = temp + "__tmp__IMG.bmp_t_False_c_16777215_w_8_h_8__.gif";
+    auto blueOf = [](const QString& gif) { return int(decodeGifFile(gif).value().frames.at(0).image.pixel(3, 3)[2]); };
+
+    EXPECT_EQ(GetFrameGif(frames, 1, temp, "8", "8", worker).value(), common);  // the first takes the name
+    const QString second = GetFrameGif(frames, 2, temp, "8", "8", worker).value();
+    EXPECT_NE(second, common);
+    EXPECT_TRUE(QFileInfo(second).fileName().startsWith("__tmp__IMG.bmp_t_False_c_16777215_w_8_h_8"));
+    EXPECT_TRUE(second.endsWith("__.gif"));
+    EXPECT_EQ(blueOf(common), 255);
+    EXPECT_EQ(blueOf(second), 0);
+    EXPECT_EQ(GetFrameGif(frames, 1, temp, "8", "8", worker).value(), common);
+    EXPECT_EQ(GetFrameGif(frames, 2, temp, "8", "8", worker).value(), second);
+
+    ASSERT_TRUE(QFile::remove(common) && QFile::copy(second, common + ".tmp"));
+    ASSERT_TRUE(testing::writeFileContents(common, testing::fileContents(common + ".tmp").replace("Pictoreel", "Elsewhere")));
+    EXPECT_TRUE(readFrameCacheRecord(common).isEmpty());
+    EXPECT_EQ(GetFrameGif(frames, 1, temp, "8", "8", worker).value(), common);
+    EXPECT_EQ(blueOf(common), 255);
+    EXPECT_FALSE(readFrameCacheRecord(common).isEmpty());
 }
 
 TEST_F(FrameCache, MissingPicturesGiveEmptyTextAndBadOnesAnError)
@@ -92,8 +127,8 @@ TEST_F(FrameCache, TransparentColourBecomesTransparent)
     EXPECT_EQ(decoded.value().frames[0].image.pixel(12, 2)[3], 255);
 }
 
-// Several threads give the same files as one thread, and a cache name shared by two rows is
-// converted once, from the first row that names it.
+// Several threads give the same files as one thread; a picture on two rows is converted once,
+// from the first row that names it, and a same-named picture of another folder on its own.
 TEST_F(FrameCache, PoolMatchesOneThreadInRowOrder)
 {
     for (int i = 0; i < 12; ++i) {
@@ -105,13 +140,14 @@ TEST_F(FrameCache, PoolMatchesOneThreadInRowOrder)
     writeBmp(dir.filePath("other/p3.bmp"), solidPicture(50, 40, {0, 0, 0}));
     frames.AddFrameFromString("10;NO;16777215;p3.bmp;" + dir.filePath("other") + "/");  // same name, other folder
     addRow("missing.bmp");
+    addRow("p3.bmp");
 
     auto runPool = [&](const QString& folder, int jobs) {
         QDir().mkpath(folder);
         std::vector<FrameConversion> conversions;
         for (int row = 1; row <= frames.rowCount(); ++row)
             conversions.push_back(frameConversionFor(frames, row, folder, "32", "24"));
-        ConversionPool pool(conversions, 32, 24, jobs);
+        ConversionPool pool(conversions, jobs);
         std::vector<ConversionPool::Outcome> outcomes;
         for (std::size_t i = 0; i < conversions.size(); ++i)
             outcomes.push_back(pool.waitFor(i).outcome);
@@ -121,20 +157,24 @@ TEST_F(FrameCache, PoolMatchesOneThreadInRowOrder)
     const auto serial = runPool(one, 1);
     const auto parallel = runPool(four, 4);
     EXPECT_EQ(serial, parallel);
-    EXPECT_EQ(serial[12], ConversionPool::Outcome::Cached);  // shares p3's file
+    EXPECT_EQ(serial[12], ConversionPool::Outcome::Converted);  // the other folder's p3
     EXPECT_EQ(serial[13], ConversionPool::Outcome::Missing);
+    EXPECT_EQ(serial[14], ConversionPool::Outcome::Cached);  // p3 again
     const QStringList names = QDir(one).entryList(QDir::Files, QDir::Name);
-    ASSERT_EQ(names.size(), 12);
+    ASSERT_EQ(names.size(), 13);
     EXPECT_EQ(names, QDir(four).entryList(QDir::Files, QDir::Name));
     for (const QString& name : names) {
         QFile a(one + name), b(four + name);
         ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         EXPECT_EQ(a.readAll(), b.readAll()) << name.toStdString();
     }
-    // The shared file holds p3 from the first folder, not the black picture.
-    const auto shared = decodeGifFile(one + "__tmp__p3.bmp_t_False_c_16777215_w_32_h_24__.gif");
-    ASSERT_TRUE(shared.ok());
-    EXPECT_NE(shared.value().frames[0].image.pixel(20, 20)[0], 0);
+    // The common name holds p3 of the first folder; the black one has a file of its own.
+    const auto first = decodeGifFile(one + "__tmp__p3.bmp_t_False_c_16777215_w_32_h_24__.gif");
+    ASSERT_TRUE(first.ok());
+    EXPECT_NE(first.value().frames[0].image.pixel(20, 20)[0], 0);
+    const QStringList own = QDir(one).entryList({"__tmp__p3.bmp_t_False_c_16777215_w_32_h_24_p_*__.gif"});
+    ASSERT_EQ(own.size(), 1);
+    EXPECT_EQ(decodeGifFile(one + own[0]).value().frames[0].image.pixel(20, 20)[0], 0);
     // Everything cached now: a second run converts nothing.
     for (auto outcome : runPool(one, 2))
         EXPECT_NE(outcome, ConversionPool::Outcome::Converted);

@@ -59,7 +59,9 @@ TEST_F(MakeGif, EveryRowBecomesAFrameWithItsDelayAndMissingPicturesKeepTheLastOn
     ASSERT_TRUE(report.ok()) << report.error().message.toStdString();
     EXPECT_EQ(report.value().frames, 3);
     EXPECT_EQ(report.value().converted, 2);
-    EXPECT_EQ(report.value().missing, 1);
+    ASSERT_EQ(report.value().missing.size(), 1u);
+    EXPECT_EQ(report.value().missing[0].row, 2);
+    EXPECT_EQ(report.value().missing[0].picture, dir.filePath("gone.bmp"));
 
     const auto gif = decodeGifFile(out);
     ASSERT_TRUE(gif.ok());
@@ -124,6 +126,42 @@ TEST_F(MakeGif, ASecondMakeConvertsNothingAndAWidthChangeConvertsAgain)
     EXPECT_EQ(make(dir.filePath("3.gif")).value().converted, 2);
 }
 
+// Every make shows the pictures as they are now: one name in two folders gives two pictures, and
+// an edit shows in the next make (the frame cache and the cache of made animations alike).
+TEST_F(MakeGif, FramesShowThePicturesOnDiskNow)
+{
+    QDir().mkpath(dir.filePath("trip1"));
+    QDir().mkpath(dir.filePath("trip2"));
+    writeBmp(dir.filePath("trip1/IMG.bmp"), solidPicture(30, 20, {255, 0, 0}));
+    writeBmp(dir.filePath("trip2/IMG.bmp"), solidPicture(30, 20, {0, 0, 255}));
+    frames.AddFrameFromString("10;NO;0;IMG.bmp;" + dir.filePath("trip1") + "/");
+    frames.AddFrameFromString("10;NO;0;IMG.bmp;" + dir.filePath("trip2") + "/");
+    auto colours = [&](const QString& out) {
+        std::vector<int> reds;
+        const auto gif = decodeGifFile(out);
+        for (const auto& frame : gif.value().frames)
+            reds.push_back(frame.image.pixel(5, 5)[0]);
+        return reds;
+    };
+    ASSERT_TRUE(make(dir.filePath("1.gif")).ok());
+    EXPECT_EQ(colours(dir.filePath("1.gif")), (std::vector<int>{255, 0}));
+
+    writeBmp(dir.filePath("trip2/IMG.bmp"), solidPicture(30, 20, {200, 200, 0}));
+    ASSERT_TRUE(testing::moveModifiedOn(dir.filePath("trip2/IMG.bmp")));
+    const auto again = make(dir.filePath("2.gif"));
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(again.value().converted, 1);
+    EXPECT_EQ(colours(dir.filePath("2.gif")), (std::vector<int>{255, 200}));
+}
+
+TEST_F(MakeGif, ARelativeOutputNameIsTakenFromTheProjectsFolder)
+{
+    EXPECT_EQ(outputPathFor("anim/out.gif", "/home/u/projects/p.agp"), "/home/u/projects/anim/out.gif");
+    EXPECT_EQ(outputPathFor("/tmp/out.gif", "/home/u/projects/p.agp"), "/tmp/out.gif");
+    EXPECT_EQ(outputPathFor("out.gif", ""), "out.gif");
+    EXPECT_EQ(outputPathFor("", "/home/u/p.agp"), "");
+}
+
 TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
 {
     const QString out = dir.filePath("keep.gif");
@@ -144,6 +182,17 @@ TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
     ASSERT_TRUE(report.ok());
     EXPECT_EQ(failedRows, std::vector<int>{2});
     EXPECT_EQ(decodeGifFile(dir.filePath("made.gif")).value().frames.size(), 2u);
+
+    // Never over one of its own inputs: a frame's picture (by any path to it) or the project.
+    const QByteArray picture = testing::fileContents(dir.filePath("a.bmp"));
+    ASSERT_TRUE(QFile::link(dir.filePath("a.bmp"), dir.filePath("link.gif")));
+    for (const QString& input : QStringList{dir.filePath("a.bmp"), dir.filePath("link.gif"), dir.path() + "/./a.bmp"})
+        EXPECT_TRUE(make(input).error().message.contains("is the picture of frame 1")) << input.toStdString();
+    EXPECT_EQ(testing::fileContents(dir.filePath("a.bmp")), picture);
+    ASSERT_TRUE(testing::writeFileContents(dir.filePath("p.agp"), "[Global Properties]\n"));
+    options.projectFile = dir.filePath("p.agp");
+    EXPECT_TRUE(make(dir.filePath("p.agp")).error().message.contains("is the project file"));
+    EXPECT_EQ(testing::fileContents(dir.filePath("p.agp")), "[Global Properties]\n");
 
     properties.height = "abc";
     EXPECT_FALSE(make(out).ok());
