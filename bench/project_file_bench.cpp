@@ -66,7 +66,7 @@ void BM_OpenProject(benchmark::State& state)
         forgetParsedIniFiles();
         ProjectProperties properties;
         FrameList loaded;
-        readProjectFile(file, properties, loaded);
+        (void)readProjectFile(file, properties, loaded);
         if (loaded.rowCount() != kFrames)
             state.SkipWithError("wrong frame count");
     }

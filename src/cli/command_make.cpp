@@ -47,7 +47,10 @@ int runMake(const QStringList& words)
     }
     ProjectProperties properties;
     FrameList frames;
-    readProjectFile(projectPath, properties, frames);
+    if (Status read = readProjectFile(projectPath, properties, frames); !read) {
+        printError(read.error().message);
+        return kExitFailure;
+    }
 
     const QString output = args.value(QStringLiteral("-o")).value_or(properties.outputFile).trimmed();
     if (frames.rowCount() < 2) {

@@ -120,7 +120,8 @@ void frmList::OKButton_Click()
                             MessageIcon::Critical, MessageButtons::Ok);
         return;
     }
-    mainWindow_.OpenProjectFile(path);
+    if (!mainWindow_.OpenProjectFile(path))
+        return;  // not a project: the main window has said so, and the list stays for another choice
     accept();
 }
 

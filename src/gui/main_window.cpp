@@ -515,20 +515,32 @@ void frmPictoreel::OpenProject()
     OpenProjectFile(*chosen);
 }
 
-void frmPictoreel::OpenProjectFile(const QString& strFile)
+bool frmPictoreel::OpenProjectFile(const QString& strFile)
 {
+    // A picture or any other file that is not a project is not taken for one (the next save
+    // would write over it): the user is told, and the current project stays as it is.
+    if (!isBlank(strFile)) {
+        if (Status usable = checkProjectFile(strFile); !usable) {
+            dialogs_.inform(this, usable.error().message);
+            return false;
+        }
+    }
     NewProject();
     QCoreApplication::processEvents();
     if (isBlank(strFile))
-        return;
+        return false;
     ProjectProperties properties = SSTab1->projectProperties();
-    readProjectFile(strFile, properties, frames_);
+    if (Status read = readProjectFile(strFile, properties, frames_); !read) {  // replaced since the check
+        dialogs_.inform(this, read.error().message);
+        return false;
+    }
     SSTab1->setProjectProperties(properties);
     setProjectFile(strFile);
     AddToHistory(strFile, values_.settingsFile);
     ListView1->selectRow(1);
     ShowFrameProperties();
     ListView1->setFocus();
+    return true;
 }
 
 void frmPictoreel::ShowHistoryList()
@@ -541,15 +553,17 @@ void frmPictoreel::ShowHistoryList()
 
 void frmPictoreel::SaveProject()
 {
-    if (projectFile_.isEmpty()) {
+    // The project takes the chosen name only once it is written there (WriteProjectFile).
+    QString file = projectFile_;
+    if (file.isEmpty()) {
         const auto chosen =
             dialogs_.saveFile(this, {QStringLiteral("Save Project As (*.agp)..."), kProjectFilter, {}});
         if (!chosen)
             return;
-        projectFile_ = *chosen;
+        file = *chosen;
     }
-    if (!projectFile_.isEmpty())
-        WriteProjectFile(projectFile_);
+    if (!file.isEmpty())
+        WriteProjectFile(file);
 }
 
 void frmPictoreel::SaveProjectAs()
@@ -562,6 +576,14 @@ void frmPictoreel::SaveProjectAs()
 
 void frmPictoreel::WriteProjectFile(const QString& path)
 {
+    // Never over a picture or any other file that is not a project: refused before anything
+    // changes, the output name included.
+    if (!isBlank(path)) {
+        if (Status usable = checkProjectFile(path); !usable) {
+            dialogs_.inform(this, usable.error().message);
+            return;
+        }
+    }
     ProjectProperties properties = SSTab1->projectProperties();
     if (isBlank(properties.outputFile)) {
         properties.outputFile = proposeOutputFile(path);
@@ -569,8 +591,12 @@ void frmPictoreel::WriteProjectFile(const QString& path)
     }
     if (isBlank(path))
         return;
+    const Status written = writeProjectFile(path, frames_, properties);
+    if (!written && written.error().code == ErrorCode::UnsupportedFormat) {  // replaced since the check
+        dialogs_.inform(this, written.error().message);
+        return;
+    }
     // A file that cannot be written is not reported; the project takes its name all the same.
-    (void)writeProjectFile(path, frames_, properties);
     setProjectFile(path);
     AddToHistory(path, values_.settingsFile);
 }

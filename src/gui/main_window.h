@@ -58,7 +58,10 @@ public:
     const FrameList& frames() const { return frames_; }
 
     // ---- public operations -------------------------------------------------------------------
-    void OpenProjectFile(const QString& strFile);
+    // Loads the project file (a missing or empty one as an empty project under its name). A file
+    // that is not a project is refused with a message, and the current project stays. Returns
+    // whether a project file was opened.
+    bool OpenProjectFile(const QString& strFile);
     // File, "Recent Project Files ...": the history window `frmList`, modal to this window and
     // returning at once; the Auto Size rule runs again when it closes.
     void ShowHistoryList();

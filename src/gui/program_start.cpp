@@ -22,7 +22,8 @@ bool openProjectFromArguments(frmPictoreel& window, const QStringList& arguments
     const QFileInfo file(path);
     if (path.isEmpty() || !file.isFile())
         return false;
-    window.OpenProjectFile(file.absoluteFilePath());
+    if (!window.OpenProjectFile(file.absoluteFilePath()))
+        return false;  // not a project: told, and the empty project of start-up stays
     // As after the File menu's commands: the Auto Size buttons follow the frame list.
     window.mnuFileSub_Click(0);
     return true;

@@ -150,6 +150,16 @@ TEST_F(HistoryWindowTest, OpenRefusesNoSelectionABlankLineAndAMissingFileAndStay
     EXPECT_EQ(readHistory(settings()), QStringList{missing});
     EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
 
+    // A picture is no project: the main window says so, and the list stays for another choice.
+    const QString photo = makePicture(QStringLiteral("photo.png"), 4, 4);
+    list->List1->item(0)->setText(photo);
+    select(list, 0);
+    dialogs.clear();
+    list->OKButton->click();
+    EXPECT_EQ(dialogs.boxes(), QStringList{box(photo + " is not a Pictoreel project.")});
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
+
     // A folder of that name is no project file either.
     list->List1->item(0)->setText(picturesFolder());
     select(list, 0);

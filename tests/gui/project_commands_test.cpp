@@ -2,6 +2,7 @@
 #include "gui/support/gui_test.h"
 #include "core/project/history.h"
 #include "core/project/settings_store.h"
+#include "gui/program_start.h"
 #include "gui/support/window_fixture.h"
 
 #include <QKeyEvent>
@@ -134,6 +135,47 @@ TEST_F(WindowTest, OpenProjectFileWithoutFramesOrWithAGreyedLoopKeepsTheNewProje
     window->OpenProjectFile(QStringLiteral("   "));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
     EXPECT_TRUE(window->ProjectFile().isEmpty());
+}
+
+// A picture (or any file that is not a project) is never taken for a project, so no save can
+// write into it; an empty file still opens as an empty project.
+TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
+{
+    const QString photo = makePicture(QStringLiteral("photo.png"), 40, 30);
+    const QByteArray bytes = readFile(photo);
+    const QString refused = box(photo + QStringLiteral(" is not a Pictoreel project."));
+    addPictures({QStringLiteral("a.png")});
+
+    // File > Open and the command line: told, and the project stays as it was.
+    dialogs.clear();
+    dialogs.answerFile(photo);
+    window->mnuFileSub[2]->trigger();
+    EXPECT_FALSE(openProjectFromArguments(*window, {QStringLiteral("pictoreel"), photo}));
+    EXPECT_EQ(dialogs.boxes(), QStringList({refused, refused}));
+    EXPECT_EQ(rowCount(), 1);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
+
+    // Save (which asks for a name) and Save As onto the picture: told, nothing written.
+    for (int command : {4, 5}) {
+        dialogs.clear();
+        dialogs.answerFile(photo);
+        window->mnuFileSub[command]->trigger();
+        EXPECT_EQ(dialogs.boxes(), QStringList{refused}) << command;
+    }
+    EXPECT_EQ(readFile(photo), bytes);
+    EXPECT_TRUE(window->ProjectFile().isEmpty());
+    EXPECT_TRUE(panel->txtOutputFile->text().isEmpty());
+    EXPECT_TRUE(readHistory(window->SettingsFile()).isEmpty());
+
+    const QString empty = path(QStringLiteral("empty.agp"));
+    writeFile(empty, QByteArray());
+    dialogs.clear();
+    EXPECT_TRUE(window->OpenProjectFile(empty));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("empty.agp - Pictoreel"));
+    EXPECT_EQ(rowCount(), 0);
+    window->mnuFileSub[4]->trigger();
+    EXPECT_TRUE(dialogs.calls.empty());
+    EXPECT_TRUE(readTextFile(empty).startsWith(QStringLiteral("[Global Properties]\n")));
 }
 
 TEST_F(WindowTest, OutputFileAndColourDialogsChangeOnlyWhenAChoiceIsMade)

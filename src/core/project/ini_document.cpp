@@ -56,6 +56,21 @@ bool isValidUtf8(QByteArrayView bytes)
     return true;
 }
 
+// Text as far as an INI file goes: no NUL or other control character but tab, line feed,
+// vertical tab, form feed, carriage return and the old end-of-file mark (0x1A); outside UTF-8,
+// none of the five bytes Windows-1252 leaves undefined.
+bool looksLikeText(QByteArrayView bytes, bool utf8)
+{
+    for (const char b : bytes) {
+        const auto c = static_cast<unsigned char>(b);
+        if (c < 0x20 && !(c >= 0x09 && c <= 0x0D) && c != 0x1A)
+            return false;
+        if (!utf8 && (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D))
+            return false;
+    }
+    return true;
+}
+
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
 QString trimBlanks(const QString& text)
@@ -123,6 +138,7 @@ IniDocument IniDocument::parse(const QByteArray& input)
         bytes = bytes.sliced(3);
     }
     const bool utf8 = isValidUtf8(bytes);
+    doc.text_ = looksLikeText(bytes, utf8);
 
     bool newlineSeen = false;
     qsizetype pos = 0;
@@ -181,6 +197,22 @@ IniDocument IniDocument::parse(const QByteArray& input)
         doc.indexSection(s);
     }
     return doc;
+}
+
+IniDocument IniDocument::unreadable()
+{
+    IniDocument doc;
+    doc.text_ = false;
+    return doc;
+}
+
+bool IniDocument::isBlank() const
+{
+    for (const Line& line : lines_) {
+        if (!line.removed && !line.raw.trimmed().isEmpty())
+            return false;
+    }
+    return true;
 }
 
 QByteArray IniDocument::serialize() const

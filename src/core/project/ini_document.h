@@ -9,6 +9,8 @@
 //    section at the end of the file; every other byte of the file is kept as it was.
 // Files are read as UTF-8, or as Windows-1252 when they are not valid UTF-8, and written as
 // UTF-8 (a Windows-1252 file is converted as a whole on its first write).
+// Bytes that are not text at all (a picture, a program) still parse, but the document says so,
+// and the store never writes such a document back over the file it came from.
 #pragma once
 
 #include <QByteArray>
@@ -38,7 +40,17 @@ std::size_t qHash(const IniName& name, std::size_t seed = 0) noexcept;
 class IniDocument {
 public:
     static IniDocument parse(const QByteArray& bytes);
+    // An empty document standing for a file whose bytes could not be looked at (too large,
+    // unreadable, not a plain file): not text, so nothing is written over it.
+    static IniDocument unreadable();
     QByteArray serialize() const;
+
+    // Whether the parsed bytes are text an INI file may hold: no NUL and no control characters
+    // other than tab, line ends, form feed and the old end-of-file mark, and either UTF-8 or
+    // Windows-1252 (none of the bytes that code page leaves undefined). Empty input is text.
+    bool isText() const { return text_; }
+    // Whether the document holds nothing but blank lines (a byte order mark and spaces at most).
+    bool isBlank() const;
 
     // ReadIniKey's rules: `defaultValue` when the section or key is missing; the result has no
     // NUL characters and no surrounding spaces.
@@ -85,6 +97,7 @@ private:
     QByteArray encodeLine(const QString& text) const;
 
     std::uint64_t revision_ = 0;
+    bool text_ = true;
     QByteArray bom_;
     QByteArray newline_ = "\n";
     std::vector<Line> lines_;

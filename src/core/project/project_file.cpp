@@ -16,7 +16,25 @@ const QString kLoopTimesKey = QStringLiteral("Loop Times");
 const QString kOutputKey = QStringLiteral("Output GIF File Name");
 const QString kFrameCountKey = QStringLiteral("Frames");
 
+Error notAProject(const QString& path)
+{
+    return makeError(ErrorCode::UnsupportedFormat, QStringLiteral("%1 is not a Pictoreel project.").arg(path));
+}
+
+// Nothing, blank lines, or INI text with at least one of the project's sections.
+bool holdsProjectOrNothing(const IniDocument& document)
+{
+    return document.isText() && (document.isBlank() || document.hasSection(kGlobal) || document.hasSection(kFrames));
+}
+
 }  // namespace
+
+Status checkProjectFile(const QString& path)
+{
+    if (holdsProjectOrNothing(*loadIniFile(path)))
+        return {};
+    return notAProject(path);
+}
 
 QString frameKey(int index) { return QStringLiteral("FRAME%1").arg(index, 3, 10, QChar(u'0')); }
 
@@ -31,13 +49,24 @@ QString proposeOutputFile(const QString& projectPath)
     return projectPath + QStringLiteral(".gif");
 }
 
-bool writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties)
+Status writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties)
 {
+    const bool blank = path.trimmed().isEmpty();
+    if (!blank) {
+        if (Status usable = checkProjectFile(path); !usable)
+            return usable;
+    }
     if (properties.outputFile.trimmed().isEmpty())
         properties.outputFile = proposeOutputFile(path);
-    if (path.trimmed().isEmpty())
-        return false;
-    return editIniFile(path, [&](IniDocument& doc) {
+    if (blank)
+        return makeError(ErrorCode::InvalidArgument, QStringLiteral("The project has no file name"));
+    bool foreign = false;
+    const bool written = editIniFile(path, [&](IniDocument& doc) {
+        // Checked again on the document being changed: the file may have been replaced since.
+        if (!holdsProjectOrNothing(doc)) {
+            foreign = true;
+            return;
+        }
         doc.writeKey(kGlobal, kWidthKey, properties.width);
         doc.writeKey(kGlobal, kHeightKey, properties.height);
         doc.writeKey(kGlobal, kLoopInfinitelyKey, QString::number(properties.loopInfinitely));
@@ -47,6 +76,11 @@ bool writeProjectFile(const QString& path, const FrameList& frames, ProjectPrope
         for (int i = 1; i <= frames.rowCount(); ++i)
             doc.writeKey(kFrames, frameKey(i), frames.FrameToString(i));
     });
+    if (foreign)
+        return notAProject(path);
+    if (!written)
+        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1").arg(path));
+    return {};
 }
 
 void readProjectFile(const IniDocument& doc, ProjectProperties& properties, FrameList& frames)
@@ -66,9 +100,13 @@ void readProjectFile(const IniDocument& doc, ProjectProperties& properties, Fram
     }
 }
 
-void readProjectFile(const QString& path, ProjectProperties& properties, FrameList& frames)
+Status readProjectFile(const QString& path, ProjectProperties& properties, FrameList& frames)
 {
-    readProjectFile(*loadIniFile(path), properties, frames);
+    const auto document = loadIniFile(path);
+    if (!holdsProjectOrNothing(*document))
+        return notAProject(path);
+    readProjectFile(*document, properties, frames);
+    return {};
 }
 
 QString projectWindowTitle(const QString& projectFile)

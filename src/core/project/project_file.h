@@ -2,6 +2,7 @@
 // string per frame in "Frame Properties" ("FRAME001", "FRAME002", ... "FRAME1000", ...).
 #pragma once
 
+#include "core/error.h"
 #include "core/project/frame_list.h"
 
 #include <QString>
@@ -30,15 +31,25 @@ QString frameKey(int index);  // "FRAME" and at least three digits
 // when that is ".agp" in other letter case, else ".gif" appended.
 QString proposeOutputFile(const QString& projectPath);
 
+// Whether the file at `path` may be opened or saved as a project: success when nothing is there
+// yet, when the file is empty (blank lines at most) and when it is INI text with a "Global
+// Properties" or "Frame Properties" section. Anything else (a picture, other text, a folder)
+// gives UnsupportedFormat, "<path> is not a Pictoreel project.": such a file is neither loaded
+// nor ever written over.
+Status checkProjectFile(const QString& path);
+
 // Writes the project in the documented key order, over whatever the file holds (other keys,
 // and frame keys beyond the new count, stay). Fills an empty output name with the proposal
-// first. Returns false when `path` is blank or the file could not be written.
-bool writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties);
+// first. Errors: UnsupportedFormat when the file is not a project (see checkProjectFile; nothing
+// is written and `properties` stay as they were), InvalidArgument when `path` is blank,
+// FileWriteFailed when the file could not be written.
+Status writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties);
 
 // Reads a project into `properties` (which hold the values of a new project beforehand; a
 // "Loop Infinitely" other than 0, 1 or 2 leaves them as they are) and appends its frames to
-// `frames`. A missing file or one that is not a project reads as an empty project.
-void readProjectFile(const QString& path, ProjectProperties& properties, FrameList& frames);
+// `frames`. A missing or empty file reads as an empty project; a file that is not a project is
+// refused as checkProjectFile says, leaving `properties` and `frames` as they were.
+Status readProjectFile(const QString& path, ProjectProperties& properties, FrameList& frames);
 void readProjectFile(const IniDocument& document, ProjectProperties& properties, FrameList& frames);
 
 // "demo.agp - Pictoreel", or "New Project - Pictoreel" for a project without a file.

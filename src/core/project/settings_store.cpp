@@ -49,14 +49,28 @@ QHash<QString, ParsedFile> cache;
 
 QString cacheKey(const QString& file) { return QFileInfo(file).absoluteFilePath(); }
 
-std::shared_ptr<const IniDocument> parseFromDisk(const QString& file, const FileStamp& stamp)
+// The file's document; `read` tells whether its bytes were read (and so may be kept). A file
+// that is there but cannot be read, or is too large, or is not a plain file gives an unreadable
+// document: it reads as empty and is never written over.
+std::shared_ptr<const IniDocument> parseFromDisk(const QString& file, const FileStamp& stamp, bool& read)
 {
-    if (!stamp.exists || stamp.size > static_cast<std::uintmax_t>(kMaxIniFileBytes))
+    read = false;
+    if (!stamp.exists) {
+        std::error_code ec;
+        if (std::filesystem::exists(fsPath(file), ec))
+            return std::make_shared<const IniDocument>(IniDocument::unreadable());
         return std::make_shared<const IniDocument>();
+    }
+    if (stamp.size > static_cast<std::uintmax_t>(kMaxIniFileBytes))
+        return std::make_shared<const IniDocument>(IniDocument::unreadable());
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
-        return std::make_shared<const IniDocument>();
-    return std::make_shared<const IniDocument>(IniDocument::parse(in.readAll()));
+        return std::make_shared<const IniDocument>(IniDocument::unreadable());
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return std::make_shared<const IniDocument>(IniDocument::unreadable());
+    read = true;
+    return std::make_shared<const IniDocument>(IniDocument::parse(bytes));
 }
 
 // Caller holds cacheMutex.
@@ -66,8 +80,9 @@ std::shared_ptr<const IniDocument> currentDocument(const QString& key, const QSt
     const auto it = cache.constFind(key);
     if (it != cache.constEnd() && it->stamp == stamp)
         return it->document;
-    auto document = parseFromDisk(file, stamp);
-    if (stamp.exists)
+    bool read = false;
+    auto document = parseFromDisk(file, stamp, read);
+    if (read)
         cache.insert(key, ParsedFile{stamp, document});
     else
         cache.remove(key);
@@ -118,6 +133,8 @@ bool editIniFile(const QString& file, const std::function<void(IniDocument&)>& e
     std::lock_guard lock(cacheMutex);
     const QString key = cacheKey(file);
     IniDocument document = *currentDocument(key, file);
+    if (!document.isText())
+        return false;  // a picture or any other file that is not INI text is never written over
     const std::uint64_t before = document.revision();
     edit(document);
     if (document.revision() == before)

@@ -2,11 +2,14 @@
 #include "core/project/settings_store.h"
 #include "support/files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace pictoreel {
 namespace {
@@ -27,7 +30,7 @@ struct Loaded {
 Loaded load(const QString& path)
 {
     Loaded l;
-    readProjectFile(path, l.properties, l.frames);
+    EXPECT_TRUE(readProjectFile(path, l.properties, l.frames).ok()) << path.toStdString();
     return l;
 }
 
@@ -91,7 +94,7 @@ TEST_F(ProjectFile, ReadingAppliesDefaultsAndLoopRules)
         ProjectProperties p;
         p.loopInfinitely = kLoopTicked;
         FrameList frames;
-        readProjectFile(file, p, frames);
+        ASSERT_TRUE(readProjectFile(file, p, frames).ok());
         EXPECT_EQ(p.loopInfinitely, c.expected) << c.loop;
         EXPECT_EQ(p.width, "100");
         EXPECT_EQ(p.height, "75");
@@ -147,13 +150,61 @@ TEST_F(ProjectFile, SavingAShorterProjectOverALongerOneLeavesStaleKeysThatNobody
     EXPECT_EQ(l.properties.loopTimes, "1");
 }
 
-TEST_F(ProjectFile, MissingOrForeignFilesLoadAsEmptyProjects)
+// Only nothing, an empty file or a project is taken for a project; anything else is refused both
+// ways and left exactly as it was.
+TEST_F(ProjectFile, FilesThatAreNotProjectsAreNeitherLoadedNorWrittenOver)
 {
-    EXPECT_EQ(load(path("absent.agp")).frames.rowCount(), 0);
-    writeFile(path("photo.agp"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    const Loaded l = load(path("photo.agp"));
-    EXPECT_EQ(l.frames.rowCount(), 0);
-    EXPECT_EQ(l.properties.width, "100");
+    QDir().mkdir(path("folder.agp"));
+    const struct {
+        const char* name;
+        std::optional<QByteArray> bytes;  // nothing: no file is written first
+        bool project;
+    } cases[] = {
+        {"absent.agp", std::nullopt, true},
+        {"empty.agp", QByteArray(), true},
+        {"blank.agp", "\n  \r\n", true},
+        {"cp1252.agp", "[Global Properties]\nOutput GIF File Name=Caf\xE9.gif\n", true},
+        {"lower.agp", "[frame properties]\n", true},
+        {"photo.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false},
+        {"nul.agp", QByteArray("[Global Properties]\nWidth=1\0\n", 29), false},
+        {"undefined.agp", "[Global Properties]\nWidth=\x81\n", false},
+        {"notes.txt", "shopping list\n", false},
+        {"pictoreel.ini", "[General]\nTemp Path=/tmp/\n", false},
+        {"folder.agp", std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(c.name);
+        if (c.bytes)
+            writeFile(file, *c.bytes);
+        const QByteArray before = fileContents(file);
+
+        Loaded l;
+        l.properties.width = "7";
+        l.frames.AddFrameFromString("5;NO;0;kept.png;/p/");
+        const Status read = readProjectFile(file, l.properties, l.frames);
+        EXPECT_EQ(bool(checkProjectFile(file)), c.project);
+        EXPECT_EQ(bool(read), c.project);
+        FrameList two;
+        two.AddFrameFromString("1;NO;0;a.png;/p/");
+        two.AddFrameFromString("2;NO;0;b.png;/p/");
+        ProjectProperties p;
+        const Status written = writeProjectFile(file, two, p);
+        EXPECT_EQ(bool(written), c.project);
+        if (c.project) {
+            EXPECT_EQ(l.frames.rowCount(), 1);
+            EXPECT_EQ(load(file).frames.rowCount(), 2);
+            continue;
+        }
+        for (const Error& e : {read.error(), written.error(), checkProjectFile(file).error()}) {
+            EXPECT_EQ(e.code, ErrorCode::UnsupportedFormat);
+            EXPECT_EQ(e.message, file + " is not a Pictoreel project.");
+        }
+        EXPECT_EQ(l.properties.width, "7");
+        EXPECT_EQ(l.frames.rowCount(), 1);
+        EXPECT_EQ(p.outputFile, "");
+        EXPECT_EQ(fileContents(file), before);
+    }
 }
 
 // Random projects, names with spaces, non-ASCII letters and odd characters, survive a save and a

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -58,6 +59,18 @@ TEST_F(SettingsStore, RefusedWritesAreSilentAndChangeNothing)
 
     EXPECT_FALSE(WriteIniKey("S", "k", "2", file("no/such/folder/x.ini")));
     EXPECT_FALSE(QDir(file("no")).exists());
+
+    // Never INI text into a file that is not INI text: a picture, or one too large to look at.
+    const QString picture = file("picture.ini");
+    const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    writeFile(picture, png);
+    EXPECT_FALSE(WriteIniKey("General", "Temp Path", "/x/", picture));
+    EXPECT_EQ(fileContents(picture), png);
+    QFile huge(file("huge.ini"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{257} << 20));  // sparse: no disk used
+    huge.close();
+    EXPECT_FALSE(WriteIniKey("General", "Temp Path", "/x/", huge.fileName()));
+    EXPECT_EQ(QFileInfo(huge.fileName()).size(), qint64{257} << 20);
 }
 
 TEST_F(SettingsStore, NonAsciiAndSemicolonsInNamesAndValues)
