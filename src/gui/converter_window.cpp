@@ -1,5 +1,6 @@
 #include "gui/converter_window.h"
 
+#include "core/media/video_conversion.h"
 #include "core/project/paths.h"
 #include "gui/compact_font.h"
 #include "gui/dialogs.h"
@@ -151,6 +152,10 @@ void ConverterWindow::cmdConvert_Click()
     }
     if (!QFileInfo(source).isFile()) {
         dialogs_.inform(this, QLatin1String(kFileDoesNotExist) + QStringLiteral("\r\n") + source);
+        return;
+    }
+    if (Status usable = checkConversionTarget(source, target); !usable) {  // it would be destroyed
+        dialogs_.inform(this, usable.error().message);
         return;
     }
 

@@ -7,15 +7,25 @@
 #include "core/media/giflib_adapter.h"
 #include "core/media/player_component.h"
 #include "core/media/quantizer.h"
+#include "core/project/file_identity.h"
+#include "core/project/replacing_file.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <numeric>
 #include <optional>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pictoreel {
 
@@ -63,15 +73,75 @@ private:
     int last_ = -1;
 };
 
+Error cannotWrite(const QString& path, const QString& why)
+{
+    return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(path, why));
+}
+
 // Fails early, before any work, when nothing can be written under `path`.
 Status checkWritable(const QString& path)
 {
-    QSaveFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly))
-        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(path, probe.errorString()));
-    probe.cancelWriting();
+    ReplacingFile probe(path);
+    if (!probe.open())
+        return cannotWrite(path, probe.errorString());
+    probe.cancel();
     return {};
 }
+
+// A hidden file beside the target that the AVI is written into and that is renamed over the
+// target at the end. So a symlink standing at the target's name is replaced like any file and
+// never written through onto the file it points to.
+class FileBeside {
+public:
+    explicit FileBeside(QString target) : target_(std::move(target)) {}
+    ~FileBeside()
+    {
+        if (!path_.isEmpty())
+            ::unlink(QFile::encodeName(path_).constData());
+    }
+    FileBeside(const FileBeside&) = delete;
+    FileBeside& operator=(const FileBeside&) = delete;
+
+    // Creates it empty, with the permissions a new file gets or those of the file it replaces.
+    Status create()
+    {
+        struct stat existing {};
+        const bool replaces = ::stat(QFile::encodeName(target_).constData(), &existing) == 0;
+        if (replaces && !S_ISREG(existing.st_mode))
+            return cannotWrite(target_, QStringLiteral("it is not a file"));
+        const QFileInfo target(target_);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString name = target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.' +
+                                 QString::number(QRandomGenerator::global()->generate(), 36);
+            const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0) {
+                if (errno == EEXIST)
+                    continue;
+                return cannotWrite(target_, QString::fromLocal8Bit(std::strerror(errno)));
+            }
+            if (replaces)
+                ::fchmod(fd, existing.st_mode & 07777);
+            ::close(fd);
+            path_ = name;
+            return {};
+        }
+        return cannotWrite(target_, QStringLiteral("no free temporary name"));
+    }
+
+    const QString& path() const { return path_; }
+
+    Status renameOverTarget()
+    {
+        if (std::rename(QFile::encodeName(path_).constData(), QFile::encodeName(target_).constData()) != 0)
+            return cannotWrite(target_, QString::fromLocal8Bit(std::strerror(errno)));
+        path_.clear();
+        return {};
+    }
+
+private:
+    QString target_;
+    QString path_;
+};
 
 // ---- AVI to GIF -------------------------------------------------------------------------------
 
@@ -186,8 +256,17 @@ int videoFrameLength(const std::vector<int>& delays)
 
 }  // namespace
 
+Status checkConversionTarget(const QString& source, const QString& target)
+{
+    if (sameFile(source, target))
+        return makeError(ErrorCode::InvalidArgument, QStringLiteral("The output file is the file being converted: %1").arg(target));
+    return {};
+}
+
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress)
 {
+    if (Status s = checkConversionTarget(aviPath, gifPath); !s)
+        return s;
     ProgressSteps steps(progress);
     Result<ffmpeg::VideoDecoder> opened = ffmpeg::VideoDecoder::open(aviPath);
     if (!opened)
@@ -236,6 +315,8 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
 
 Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress, std::int32_t background)
 {
+    if (Status s = checkConversionTarget(gifPath, aviPath); !s)
+        return s;
     ProgressSteps steps(progress);
     Result<GifDecoder> opened = GifDecoder::openFile(gifPath);
     if (!opened)
@@ -265,8 +346,11 @@ Status gifToAvi(const QString& gifPath, const QString& aviPath, const Conversion
     if (elapsed > kMaxVideoCentiseconds)
         return makeError(ErrorCode::LimitExceeded, QStringLiteral("The GIF plays for more than a day"));
 
+    FileBeside written(aviPath);
+    if (Status s = written.create(); !s)
+        return s;
     Result<std::unique_ptr<ffmpeg::AviEncoder>> encoder =
-        ffmpeg::AviEncoder::create(aviPath, gif.width(), gif.height(), frameLength);
+        ffmpeg::AviEncoder::create(written.path(), gif.width(), gif.height(), frameLength);
     if (!encoder)
         return encoder.error();
     const int count = gif.frameCount();
@@ -280,6 +364,8 @@ Status gifToAvi(const QString& gifPath, const QString& aviPath, const Conversion
             return cancelled();
     }
     if (Status s = encoder.value()->finish(); !s)
+        return s;
+    if (Status s = written.renameOverTarget(); !s)
         return s;
     steps.done();
     return {};

@@ -10,8 +10,11 @@
 // A GIF becomes an AVI at one constant frame rate chosen so every delay (as players show it) is a
 // whole number of video frames, 50 frames a second at most and one at least; a frame that stays
 // longer is repeated. Delays that rate cannot hold exactly are rounded where each frame ends, so
-// the video keeps in step, and every GIF frame is shown for at least one video frame. Both directions write through a temporary
-// file renamed into place at the end.
+// the video keeps in step, and every GIF frame is shown for at least one video frame.
+//
+// Both directions write through a temporary file beside the target, renamed into place at the
+// end: a symlink at the target's name is replaced, not written through. A target that is the
+// source itself is refused before anything is read or written.
 #pragma once
 
 #include "core/error.h"
@@ -27,9 +30,13 @@ namespace pictoreel {
 // failure. Returning false (before the 100) cancels the work with ErrorCode::Cancelled.
 using ConversionProgress = std::function<bool(int percent)>;
 
-// Errors: FileNotFound, FileReadFailed, UnsupportedFormat (no video stream, no decoder),
-// CorruptData, LimitExceeded (frame size, frame count or length), EmptyImage (no frame decoded),
-// Cancelled, FileWriteFailed, LibraryFailure.
+// InvalidArgument when `target` names the file `source` (another spelling, a symlink or a hard
+// link to it): writing it would destroy the source. Both conversions check this first.
+Status checkConversionTarget(const QString& source, const QString& target);
+
+// Errors: InvalidArgument (see checkConversionTarget), FileNotFound, FileReadFailed,
+// UnsupportedFormat (no video stream, no decoder), CorruptData, LimitExceeded (frame size, frame
+// count or length), EmptyImage (no frame decoded), Cancelled, FileWriteFailed, LibraryFailure.
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {});
 // `background` (0x00BBGGRR) shows where a GIF frame is transparent, as a player shows it.
 Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress = {},

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -290,6 +291,33 @@ TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
     EXPECT_EQ(testing::fileContents(oldAvi), "precious");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"good.gif", "old.avi", "old.gif", "plain.txt"}));
+}
+
+TEST_F(VideoConversion, TheSourceIsNeverTheTargetAndALinkAtTheTargetIsReplacedNotWrittenThrough)
+{
+    const QString video = path("clip.avi");
+    ASSERT_TRUE(QFile::copy(avi("uncompressed_bgr24_64x48_1frame"), video));
+    const QString gif = path("clip.gif");
+    ASSERT_TRUE(aviToGif(video, gif));
+    ASSERT_TRUE(QFile::link(gif, path("gif link")));
+    const QByteArray videoBytes = testing::fileContents(video), gifBytes = testing::fileContents(gif);
+    ProgressLog progress;
+    EXPECT_EQ(codeOf(aviToGif(video, video, progress.callback())), ErrorCode::InvalidArgument);
+    EXPECT_EQ(codeOf(gifToAvi(gif, dir.path() + "/./clip.gif", progress.callback())), ErrorCode::InvalidArgument);
+    EXPECT_EQ(codeOf(gifToAvi(gif, path("gif link"), progress.callback())), ErrorCode::InvalidArgument);
+    EXPECT_TRUE(progress.values.empty());
+    EXPECT_EQ(testing::fileContents(video), videoBytes);
+    EXPECT_EQ(testing::fileContents(gif), gifBytes);
+
+    const QString precious = path("precious");
+    ASSERT_TRUE(testing::writeFileContents(precious, "precious"));
+    ASSERT_TRUE(QFile::link(precious, path("out.avi")) && QFile::link(precious, path("out.gif")));
+    ASSERT_TRUE(gifToAvi(gif, path("out.avi")));
+    ASSERT_TRUE(aviToGif(video, path("out.gif")));
+    EXPECT_EQ(testing::fileContents(precious), "precious");
+    EXPECT_FALSE(QFileInfo(path("out.avi")).isSymLink());
+    EXPECT_FALSE(QFileInfo(path("out.gif")).isSymLink());
+    EXPECT_EQ(decodeVideo(path("out.avi")).size(), 1u);
 }
 
 TEST_F(VideoConversion, PlayerComponentTakesTheAviNameFirstInBothDirections)
