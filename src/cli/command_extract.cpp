@@ -7,6 +7,7 @@
 
 #include "core/media/imaging_component.h"
 #include "core/media/player_component.h"
+#include "core/project/file_identity.h"
 #include "core/project/paths.h"
 
 #include <QTemporaryDir>
@@ -82,10 +83,11 @@ int runExtract(const QStringList& words)
         }
     }
 
+    const QString gif = args.positional().front();
     PlayerComponent player;
     player.BackColor(kExtractorBackColor);
-    if (Status s = player.LoadGif(args.positional().front()); !s) {
-        printError(QStringLiteral("%1: %2").arg(args.positional().front(), s.error().message));
+    if (Status s = player.LoadGif(gif); !s) {
+        printError(QStringLiteral("%1: %2").arg(gif, s.error().message));
         return kExitFailure;
     }
     const int count = player.FrameCount();
@@ -96,6 +98,14 @@ int runExtract(const QStringList& words)
     } else if (!chosen->empty() && *chosen->rbegin() >= count) {
         printError(QStringLiteral("the GIF has frames 0 to %1; there is no frame %2").arg(count - 1).arg(*chosen->rbegin()));
         return kExitFailure;
+    }
+    const auto outputFor = [&](int k) { return joinPath(*folder, QStringLiteral("Frame_%1.%2").arg(k).arg(format)); };
+    // A frame written over the GIF it comes from would destroy it: refused before anything is written.
+    for (int k : *chosen) {
+        if (sameFile(outputFor(k), gif)) {
+            printError(QStringLiteral("%1 is the GIF the frames come from; it is not written over").arg(outputFor(k)));
+            return kExitFailure;
+        }
     }
     QString makeError;
     if (!MakePath(*folder, [&makeError](const QString& message) { makeError = message; })) {
@@ -113,7 +123,7 @@ int runExtract(const QStringList& words)
     ProgressBar bar(quiet);
     int written = 0;
     for (int k : *chosen) {
-        const QString output = joinPath(*folder, QStringLiteral("Frame_%1.%2").arg(k).arg(format));
+        const QString output = outputFor(k);
         if (Status s = writeFrame(player, k, format, output, scratch); !s) {
             bar.finish();
             printError(QStringLiteral("frame %1: %2").arg(k).arg(s.error().message));

@@ -1,5 +1,6 @@
 #include "gui/frm_extractor.h"
 
+#include "core/project/file_identity.h"
 #include "gui/compact_font.h"
 #include "gui/dialogs.h"
 #include "gui/extractor_files.h"
@@ -403,6 +404,7 @@ void frmExtractor::OpenAnimatedGif()
             const QSignalBlocker quiet(List1);  // emptying the list selects nothing to show
             List1->clear();
         }
+        gifFile_ = *chosen;
         (void)PlayGif1->LoadGif(*chosen);
         PlayGif1->LoopPlayback(false);
         PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());  // 15 twips to the pixel
@@ -475,6 +477,16 @@ void frmExtractor::showSaveError(const Error& error)
     dialogs_.messageBox(this, error.text(), QString(), MessageIcon::None, MessageButtons::Ok);
 }
 
+bool frmExtractor::refuseSourceAsOutput(const QString& output)
+{
+    if (!sameFile(output, gifFile_))
+        return false;
+    dialogs_.inform(this, QStringLiteral("%1 is the animated GIF the frames come from; it is not written over. "
+                                         "Please choose another file or folder.")
+                              .arg(output));
+    return true;
+}
+
 namespace {
 
 Status removeTemporaryFile(const QString& file)
@@ -508,6 +520,8 @@ void frmExtractor::SaveCurrentFrame()
         dialogs_.inform(this, QStringLiteral("The file name is not set"));
         return;
     }
+    if (refuseSourceAsOutput(request_.FileName))
+        return;
     // From here the first failure ends the command with its number and description.
     const int k = List1->currentRow();
     const QString t = temporaryFrameFileOf(k);
@@ -542,6 +556,11 @@ void frmExtractor::SaveCheckedFrames()
     // The request is read once: the folder and format stay those of this command.
     const QString folder = request_.Folder;
     const int format = request_.Format;
+    // Nothing is written when any of the files would be the GIF itself.
+    for (int k : checked) {
+        if (refuseSourceAsOutput(checkedFrameOutputFile(folder, List1->item(k)->text(), format)))
+            return;
+    }
     const WorkingScope working(*this);
     pbPer->setValue(0);
     pbPer->show();

@@ -118,12 +118,15 @@ private:
     // Lets pending events run; false when the window was closed meanwhile.
     bool yieldToEvents();
     void showSaveError(const Error& error);
+    // True, once the user has been told, when `output` is the animated GIF the frames come from.
+    bool refuseSourceAsOutput(const QString& output);
     class WorkingScope;
 
     Dialogs& dialogs_;
     std::function<QString()> tempFolder_;
     SaveDialogRunner runSaveDialog_;
     SaveFramesRequest request_;
+    QString gifFile_;  // the animated GIF opened last
     bool busy_ = false;
     bool working_ = false;
     bool closed_ = false;  // closed while a loop was letting events run: the loop stops

@@ -173,6 +173,15 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     ASSERT_TRUE(testing::writeFileContents(dir.filePath("file"), "not a folder"));
     ASSERT_TRUE(testing::writeFileContents(dir.filePath("broken.avi"), "RIFF....AVI LIST"));
     ASSERT_TRUE(runCli({"frame", dir.filePath("p0.bmp"), "-o", dir.filePath("one.gif")}).exitCode == 0);
+    // Sources that a command would write over: a GIF named as its first extracted frame, a video.
+    const QString frames = dir.filePath("frames");
+    ASSERT_TRUE(QDir().mkdir(frames) && QFile::copy(gif, frames + "/Frame_0.gif"));
+    const QString clip = dir.filePath("clip.avi");
+    ASSERT_TRUE(QFile::copy(kAvi + "uncompressed_bgr24_64x48_1frame.avi", clip));
+    const QStringList sources{dir.filePath("p0.bmp"), dir.filePath("one.gif"), frames + "/Frame_0.gif", clip};
+    QList<QByteArray> sourceBytes;
+    for (const QString& source : sources)
+        sourceBytes.append(testing::fileContents(source));
     const struct {
         std::function<QString()> project;  // written just before the run, for "make"
         QStringList arguments;
@@ -184,6 +193,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {[&] { return writeProject(3, dir.filePath("missing/dir/x.gif")); }, {"--temp", dir.filePath("c")}, 1, "x.gif"},
         {[&] { return writeProject(3, old); }, {"--jobs", "zero"}, 2, "--jobs"},
         {[&] { return dir.filePath("nope.agp"); }, {}, 1, "nope.agp"},
+        {[&] { return dir.filePath("p0.bmp"); }, {}, 1, "p0.bmp is not a Pictoreel project."},
         {{}, {"make"}, 2, "usage"},
         {{}, {"bogus"}, 2, "bogus"},
         {{}, {"frame", dir.filePath("p1.bmp"), "-o", dir.filePath("x.tga")}, 2, "x.tga"},
@@ -197,10 +207,13 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"extract", gif, "-o", out, "--format", "tiff"}, 2, "--format"},
         {{}, {"extract", gif}, 2, "usage"},
         {{}, {"extract", gif, "-o", dir.filePath("file/sub")}, 1, "Create directory error"},
+        {{}, {"extract", frames + "/Frame_0.gif", "-o", frames + "/"}, 1, "is the GIF the frames come from"},
         {{}, {"avi2gif", dir.filePath("broken.avi"), old}, 1, "broken.avi"},
         {{}, {"avi2gif", dir.filePath("absent.avi"), old}, 1, "absent.avi"},
         {{}, {"gif2avi", dir.filePath("one.gif"), dir.filePath("missing/x.avi")}, 1, "x.avi"},
         {{}, {"gif2avi", dir.filePath("one.gif")}, 2, "usage"},
+        {{}, {"gif2avi", dir.filePath("one.gif"), dir.path() + "/./one.gif"}, 1, "is the file being converted"},
+        {{}, {"avi2gif", clip, clip}, 1, "is the file being converted"},
     };
     for (const auto& c : cases) {
         const QStringList arguments = c.project ? QStringList{"make", c.project()} + c.arguments : c.arguments;
@@ -211,6 +224,9 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     }
     EXPECT_FALSE(QFile::exists(out));
     EXPECT_EQ(testing::fileContents(old), "precious");
+    for (int i = 0; i < sources.size(); ++i)
+        EXPECT_EQ(testing::fileContents(sources[i]), sourceBytes[i]) << sources[i].toStdString();
+    EXPECT_EQ(QDir(frames).entryList(QDir::Files), QStringList{"Frame_0.gif"});
 
     const QString help = runCli({"--help"}).out;
     for (const char* command : {"info FILE [--json]", "extract GIF -o DIR", "avi2gif AVI GIF", "gif2avi GIF AVI"})

@@ -327,6 +327,24 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     EXPECT_EQ(dialogsShown, 6);
     EXPECT_FALSE(QFile::exists(dir.filePath("typed")));
     EXPECT_TRUE(tempFiles().isEmpty());
+
+    // The GIF itself as the output, by its name or as "Frame_1.gif" of its folder: told, and
+    // nothing written.
+    const QString source = out(QStringLiteral("Frame_1.gif"));
+    ASSERT_TRUE(QFile::copy(flatGif(3), source));
+    const QByteArray bytes = readFile(source);
+    open(source);
+    window->List1->item(1)->setCheckState(Qt::Checked);
+    const QString refused = box(source + QStringLiteral(" is the animated GIF the frames come from; it is not written over. "
+                                                        "Please choose another file or folder."));
+    for (const bool single : {true, false}) {
+        dialogs.clear();
+        answerOk(kFormatGif, single ? source : out());
+        single ? window->SaveCurrentFrame() : window->SaveCheckedFrames();
+        EXPECT_EQ(dialogs.boxes(), QStringList{refused}) << single;
+    }
+    EXPECT_EQ(readFile(source), bytes);
+    EXPECT_EQ(QDir(out()).entryList(QDir::Files), QStringList{QStringLiteral("Frame_1.gif")});
 }
 
 TEST_F(ExtractorTest, AFailedWriteEndsTheCommandWithTheErrorNumberAndDescription)
