@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace pictoreel {
 
 QString GetFramePicturePath(const FrameList& frames, int index)
@@ -34,11 +37,19 @@ int deleteTempGifs(const QString& tempFolder)
     QDir folder(tempFolder);
     if (tempFolder.isEmpty() || !folder.exists())
         return 0;
+    // Only the program's own files: plain files named "__tmp__*.gif" in any letter case. A
+    // symlink of such a name stays, and so does whatever it points to; so do folders, pipes
+    // and devices.
     folder.setNameFilters({QLatin1String(kTempGifPrefix) + QStringLiteral("*.gif")});
-    folder.setFilter(QDir::Files | QDir::Hidden | QDir::System);
+    folder.setFilter(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     int deleted = 0;
     for (const QString& name : folder.entryList()) {
-        if (QFile::remove(folder.filePath(name)))
+        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        // Looked at again just before: a name that has become a link or anything else meanwhile stays.
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (::unlink(path.constData()) == 0)
             ++deleted;
     }
     return deleted;

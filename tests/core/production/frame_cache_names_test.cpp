@@ -1,10 +1,15 @@
 #include "core/production/frame_cache_names.h"
 
+#include "support/files.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace pictoreel {
 namespace {
@@ -49,9 +54,17 @@ TEST(FrameCacheNames, CleanUpRemovesOnlyTempGifsInAnyLetterCase)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     QDir().mkdir(dir.filePath("__tmp__folder.gif"));
+    // Names of the pattern that are not the program's plain files: a link (to a file elsewhere)
+    // and a pipe.
+    QTemporaryDir elsewhere;
+    const QString linked = elsewhere.filePath("__tmp__mine.gif");
+    ASSERT_TRUE(testing::writeFileContents(linked, "mine"));
+    ASSERT_TRUE(QFile::link(linked, dir.filePath("__tmp__link.gif")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("__tmp__pipe.gif")).constData(), 0600), 0);
     EXPECT_EQ(deleteTempGifs(dir.path() + "/"), 3);
-    for (const QString& name : kept)
-        EXPECT_TRUE(QFile::exists(dir.filePath(name))) << name.toStdString();
+    for (const QString& name : kept + QStringList{"__tmp__link.gif", "__tmp__pipe.gif"})
+        EXPECT_TRUE(QFileInfo::exists(dir.filePath(name))) << name.toStdString();
+    EXPECT_EQ(testing::fileContents(linked), "mine");
     for (const QString& name : doomed)
         EXPECT_FALSE(QFile::exists(dir.filePath(name))) << name.toStdString();
     EXPECT_TRUE(QDir(dir.filePath("__tmp__folder.gif")).exists());
