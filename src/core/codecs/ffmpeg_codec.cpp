@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +16,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/avutil.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/mathematics.h>
 #include <libswscale/swscale.h>
@@ -554,7 +556,22 @@ Status FfmpegAviEncoding::finish()
     return {};
 }
 
-const VideoCodec kCodec{kVideoCodecVersion, openDecoder, createAviEncoder};
+// The FFmpeg release and the versions of the libraries actually loaded.
+QString libraryVersion()
+{
+    const auto version = [](const char* name, unsigned v) {
+        return QStringLiteral("%1 %2.%3.%4")
+            .arg(QLatin1String(name))
+            .arg(AV_VERSION_MAJOR(v))
+            .arg(AV_VERSION_MINOR(v))
+            .arg(AV_VERSION_MICRO(v));
+    };
+    const QStringList libraries{version("libavformat", avformat_version()), version("libavcodec", avcodec_version()),
+                                version("libavutil", avutil_version()), version("libswscale", swscale_version())};
+    return QStringLiteral("FFmpeg %1 (%2)").arg(QString::fromLatin1(av_version_info()), libraries.join(QStringLiteral(", ")));
+}
+
+const VideoCodec kCodec{kVideoCodecVersion, libraryVersion, openDecoder, createAviEncoder};
 
 }  // namespace
 

@@ -306,7 +306,17 @@ Result<QByteArray> encodePng(const RgbaImage& image)
     });
 }
 
-const PictureCodec kCodec{kPictureCodecVersion, initialise, decode, encodeJpeg, encodePng};
+// ImageMagick's own account of the library loaded, without its web address, and the Magick++
+// it was built with.
+QString libraryVersion()
+{
+    QString text = QString::fromLatin1(MagickCore::GetMagickVersion(nullptr));
+    if (const qsizetype web = text.indexOf(QStringLiteral(" http")); web > 0)
+        text.truncate(web);
+    return text + QStringLiteral(" (Magick++ " MagickppLibVersionText MagickppLibAddendum ")");
+}
+
+const PictureCodec kCodec{kPictureCodecVersion, libraryVersion, initialise, decode, encodeJpeg, encodePng};
 
 }  // namespace
 

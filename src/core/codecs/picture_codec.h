@@ -8,6 +8,7 @@
 #include "core/media/picture_formats.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <optional>
 
@@ -16,12 +17,14 @@ namespace pictoreel {
 struct DecodeOptions;
 
 // Raised whenever the table below changes, so a module from another build is refused.
-inline constexpr int kPictureCodecVersion = 1;
+inline constexpr int kPictureCodecVersion = 2;
 inline constexpr const char* kPictureCodecModule = "libpictoreel-magick.so";
 inline constexpr const char* kPictureCodecEntry = "pictoreel_picture_codec";
 
 struct PictureCodec {
     int version;
+    // The library the module runs with, for bug reports: "ImageMagick 6.9.11-60 Q16 ...".
+    QString (*libraryVersion)();
     // Installs the security policy and the resource limits; the module calls it itself too.
     Status (*initialise)();
     // Decodes with ImageMagick. `declared` is the size the caller read from the header and

@@ -32,12 +32,15 @@ public:
     virtual Status finish() = 0;
 };
 
-inline constexpr int kVideoCodecVersion = 1;
+// Raised whenever the table below changes, so a module from another build is refused.
+inline constexpr int kVideoCodecVersion = 2;
 inline constexpr const char* kVideoCodecModule = "libpictoreel-ffmpeg.so";
 inline constexpr const char* kVideoCodecEntry = "pictoreel_video_codec";
 
 struct VideoCodec {
     int version;
+    // The libraries the module runs with, for bug reports: "FFmpeg 5.1 (libavformat 59.27.100, ...)".
+    QString (*libraryVersion)();
     // Reads an AVI file from `input` (opened for reading); `name` names it in messages.
     Result<std::unique_ptr<VideoDecoding>> (*openDecoder)(std::unique_ptr<QIODevice> input, const QString& name,
                                                           const VideoLimits& limits);

@@ -1,5 +1,9 @@
 #include "core/media/codec_loader.h"
 
+#include "core/codecs/picture_codec.h"
+#include "core/codecs/video_codec.h"
+#include "core/media/giflib_adapter.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -22,6 +26,18 @@ QStringList candidates(const char* fileName)
         paths << QFileInfo(program).absolutePath() + QStringLiteral("/" PICTOREEL_MODULES_FROM_BIN "/") + name;
     paths << QStringLiteral(PICTOREEL_MODULE_BUILD_DIR "/") + name << name;
     return paths;
+}
+
+// What each module is for, as a failure to load it says.
+const QString kPicturePurpose = QStringLiteral("to read pictures");
+const QString kVideoPurpose = QStringLiteral("to read and write videos");
+
+template <class Codec>
+QString moduleVersion(const char* library, const Result<const Codec*>& codec)
+{
+    if (!codec)
+        return QStringLiteral("%1: not available (%2)").arg(QLatin1String(library), codec.error().message);
+    return codec.value()->libraryVersion();
 }
 
 }  // namespace
@@ -53,6 +69,17 @@ Result<const void*> loadCodecModule(const char* fileName, const char* entryPoint
     if (!table || *static_cast<const int*>(table) != version)
         return failure(QStringLiteral("it belongs to another version of Pictoreel"));
     return table;
+}
+
+QStringList libraryVersions()
+{
+    QStringList lines{QStringLiteral("Qt %1").arg(QLatin1String(qVersion())), giflib::libraryVersion()};
+    lines << moduleVersion("ImageMagick", loadCodecOnce<PictureCodec>(kPictureCodecModule, kPictureCodecEntry,
+                                                                      kPictureCodecVersion, kPicturePurpose))
+          << moduleVersion("FFmpeg", loadCodecOnce<ffmpeg::VideoCodec>(ffmpeg::kVideoCodecModule,
+                                                                       ffmpeg::kVideoCodecEntry,
+                                                                       ffmpeg::kVideoCodecVersion, kVideoPurpose));
+    return lines;
 }
 
 }  // namespace pictoreel

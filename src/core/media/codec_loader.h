@@ -6,6 +6,7 @@
 #include "core/error.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace pictoreel {
 
@@ -26,5 +27,9 @@ Result<const Codec*> loadCodecOnce(const char* fileName, const char* entryPoint,
     }();
     return loaded;
 }
+
+// The libraries the programs run with, one line each, for bug reports: Qt, giflib, and what the
+// codec modules report (ImageMagick, FFmpeg). A module that cannot be loaded says so on its line.
+QStringList libraryVersions();
 
 }  // namespace pictoreel

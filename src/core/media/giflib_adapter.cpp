@@ -406,4 +406,9 @@ Error errorFromGiflib(int giflibError, const QString& what)
     return makeError(code, what + QStringLiteral(": ") + giflibText(giflibError));
 }
 
+QString libraryVersion()
+{
+    return QStringLiteral("giflib %1.%2.%3").arg(GIFLIB_MAJOR).arg(GIFLIB_MINOR).arg(GIFLIB_RELEASE);
+}
+
 }  // namespace pictoreel::giflib

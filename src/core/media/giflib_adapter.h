@@ -164,6 +164,9 @@ using ColorMapHandle = std::unique_ptr<ColorMapObject, ColorMapDeleter>;
 // Table size a palette of `count` colours is stored with: the next power of two, at least 2.
 int colorTableSize(int count);
 
+// "giflib 5.2.1": the giflib the program was built with (giflib tells no version at run time).
+QString libraryVersion();
+
 // giflib's block-level encoder writing a GIF89a to a ByteSink that must outlive it. Arguments
 // are expected to be valid already (the GIF writer checks them); giflib's own failures come back
 // as Errors.

@@ -1,0 +1,38 @@
+// The codec modules: refused when they belong to another build, and the libraries they bring
+// named for bug reports.
+#include "core/codecs/picture_codec.h"
+#include "core/codecs/video_codec.h"
+#include "core/media/codec_loader.h"
+
+#include <gtest/gtest.h>
+
+namespace pictoreel {
+namespace {
+
+TEST(CodecModules, AreRefusedFromAnotherBuildAndNameTheirLibraries)
+{
+    const struct {
+        const char* module;
+        const char* entry;
+        int version;
+    } modules[] = {{kPictureCodecModule, kPictureCodecEntry, kPictureCodecVersion},
+                   {ffmpeg::kVideoCodecModule, ffmpeg::kVideoCodecEntry, ffmpeg::kVideoCodecVersion}};
+    for (const auto& m : modules) {
+        SCOPED_TRACE(m.module);
+        EXPECT_TRUE(loadCodecModule(m.module, m.entry, m.version, QStringLiteral("to test")).ok());
+        const Result<const void*> other = loadCodecModule(m.module, m.entry, m.version + 1, QStringLiteral("to test"));
+        ASSERT_FALSE(other.ok());
+        EXPECT_TRUE(other.error().message.contains(QStringLiteral("another version"))) << other.error().message.toStdString();
+    }
+    const QStringList lines = libraryVersions();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Qt 6.")) && lines[1].startsWith(QStringLiteral("giflib 5.")));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("ImageMagick 6.")) && lines[2].contains(QStringLiteral("Magick++")))
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("FFmpeg ")) && lines[3].contains(QStringLiteral("libavformat ")) &&
+                lines[3].contains(QStringLiteral("libavcodec ")))
+        << lines[3].toStdString();
+}
+
+}  // namespace
+}  // namespace pictoreel
