@@ -1,9 +1,12 @@
 # The files the programs need beside them, and the desktop integration.
 #
 # In the build tree the help folder and the About logo are copied beside bin/pictoreel, so the
-# program finds them as an installed one does. Installed, the programs go to bin/, their files to
-# share/pictoreel/ (found as ../share/pictoreel from bin/), and the desktop entry, the MIME type of
-# ".agp" projects, the AppStream metainfo, the icons and the man page to their usual places.
+# program finds them as an installed one does, and a "portable" marker file keeps the settings
+# (pictoreel.ini) and the temp folder beside the programs too; an installation never has the
+# marker, so installed programs keep them per user. Installed, the programs go to bin/, their
+# files to share/pictoreel/ (found as ../share/pictoreel from bin/), and the desktop entry, the
+# MIME type of ".agp" projects, the AppStream metainfo, the icons and the man pages to their
+# usual places.
 set(PICTOREEL_BIN_DIR "${CMAKE_BINARY_DIR}/bin")
 set(PICTOREEL_APP_ID "org.example.Pictoreel")
 set(PICTOREEL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/pictoreel")
@@ -33,7 +36,11 @@ add_custom_command(OUTPUT "${program_files_stamp}"
   COMMAND ${CMAKE_COMMAND} -E touch "${program_files_stamp}"
   DEPENDS ${PICTOREEL_HELP_FILES} ${PICTOREEL_LOGO}
   COMMENT "Copying the help and the logo beside the programs")
-add_custom_target(pictoreel-program-files ALL DEPENDS "${program_files_stamp}")
+set(portable_marker "${PICTOREEL_BIN_DIR}/portable")
+add_custom_command(OUTPUT "${portable_marker}"
+  COMMAND ${CMAKE_COMMAND} -E touch "${portable_marker}"
+  COMMENT "Marking the build tree's programs as portable")
+add_custom_target(pictoreel-program-files ALL DEPENDS "${program_files_stamp}" "${portable_marker}")
 
 install(DIRECTORY "${CMAKE_SOURCE_DIR}/help" DESTINATION "${PICTOREEL_DATA_DIR}")
 if(PICTOREEL_LOGO)

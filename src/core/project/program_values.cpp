@@ -10,21 +10,19 @@
 namespace pictoreel {
 namespace {
 
-bool isSharedBinFolder(const QString& folder)
-{
-    static const QStringList shared = {QStringLiteral("/usr/bin"), QStringLiteral("/usr/local/bin"),
-                                       QStringLiteral("/bin"), QStringLiteral("/usr/games"),
-                                       QStringLiteral("/usr/local/games")};
-    return shared.contains(QDir::cleanPath(folder));
-}
-
-bool mayWriteTo(const QString& folder) { return QFileInfo(folder).isWritable(); }
-
 QString userConfigFolder()
 {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return QDir::cleanPath(base + QStringLiteral("/pictoreel"));
 }
+
+QString userCacheFolder()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return QDir::cleanPath(base + QStringLiteral("/pictoreel"));
+}
+
+bool keptPerUser(const QString& settingsFolder) { return QDir::cleanPath(settingsFolder) == userConfigFolder(); }
 
 }  // namespace
 
@@ -36,13 +34,25 @@ QString executableFolder()
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
 }
 
+bool isPortableFolder(const QString& folder)
+{
+    return QFileInfo(joinPath(folder, QLatin1String(kPortableMarkerName))).isFile();
+}
+
 QString settingsFolderFor(const QString& folder)
 {
-    if (!isSharedBinFolder(folder) && mayWriteTo(folder))
+    if (isPortableFolder(folder))
         return folder;
     const QString config = userConfigFolder();
     QDir().mkpath(config);
     return config;
+}
+
+QString defaultTempFolderFor(const QString& settingsFolder)
+{
+    if (keptPerUser(settingsFolder))
+        return withTrailingSeparator(userCacheFolder());
+    return withTrailingSeparator(joinPath(settingsFolder, QStringLiteral("temp")));
 }
 
 QString programDataFolderFor(const QString& folder)
@@ -64,15 +74,20 @@ ProgramValues resolveProgramValues(const QString& programFolder, const PathError
     ProgramValues values;
     values.programFolder = programFolder;
     values.settingsFile = joinPath(programFolder, QLatin1String(kSettingsFileName));
-    const QString defaultTemp = withTrailingSeparator(joinPath(programFolder, QStringLiteral("temp")));
-    values.tempFolder = ReadIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), defaultTemp,
-                                   values.settingsFile);
+    values.tempFolder = ReadIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"),
+                                   defaultTempFolderFor(programFolder), values.settingsFile);
     MakePath(values.tempFolder, report);
     if (!endsWithSeparator(values.tempFolder)) {
-        if (values.tempFolder.trimmed().isEmpty())
+        if (values.tempFolder.trimmed().isEmpty()) {
             values.tempFolder = withTrailingSeparator(programFolder);
-        else
+            // Per user, the cache folder stands in for the program folder: never the config folder.
+            if (keptPerUser(programFolder)) {
+                values.tempFolder = defaultTempFolderFor(programFolder);
+                MakePath(values.tempFolder, report);
+            }
+        } else {
             values.tempFolder += kPathSeparator;
+        }
     }
     values.previewFile = previewFileFor(values.tempFolder);
     return values;

@@ -90,14 +90,47 @@ TEST(ProgramValuesTest, TempPathSettingGetsItsSeparatorOrFallsBackToTheProgramFo
     EXPECT_EQ(v.tempFolder, dir.path() + "/");
 }
 
-TEST(ProgramValuesTest, SharedOrReadOnlyProgramFoldersKeepSettingsPerUser)
+// Beside a "portable" marker the programs keep their files with them; installed (any prefix,
+// writable or not) the settings go to the per-user configuration folder, the temp folder to the
+// per-user cache, and nothing is written into bin/. A "Temp Path" of the settings still wins.
+TEST(ProgramValuesTest, PortableProgramsKeepTheirFilesBesideThemInstalledOnesPerUser)
 {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
-    EXPECT_EQ(settingsFolderFor("/usr/bin"), home.path() + "/pictoreel");
-    EXPECT_TRUE(QFileInfo(home.path() + "/pictoreel").isDir());
-    QTemporaryDir own;
-    EXPECT_EQ(settingsFolderFor(own.path()), own.path());
+    QTemporaryDir root;
+    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toUtf8());
+    qputenv("XDG_CACHE_HOME", (root.path() + "/cache").toUtf8());
+    const QString config = root.path() + "/config/pictoreel", cache = root.path() + "/cache/pictoreel/";
+    const QString portable = root.path() + "/copied/bin", installed = root.path() + "/prefix/bin";
+    ASSERT_TRUE(QDir().mkpath(portable) && QDir().mkpath(installed));
+    ASSERT_TRUE(testing::writeFileContents(portable + "/portable", ""));
+    const struct {
+        QString executableFolder, settingsFolder, tempFolder;
+    } cases[] = {
+        {portable, portable, portable + "/temp/"},
+        {installed, config, cache},
+        {"/usr/bin", config, cache},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.executableFolder.toStdString());
+        EXPECT_EQ(isPortableFolder(c.executableFolder), c.settingsFolder == c.executableFolder);
+        const QString settings = settingsFolderFor(c.executableFolder);
+        EXPECT_EQ(settings, c.settingsFolder);
+        const ProgramValues v = resolveProgramValues(settings, {});
+        EXPECT_EQ(v.settingsFile, c.settingsFolder + "/pictoreel.ini");
+        EXPECT_EQ(v.tempFolder, c.tempFolder);
+        EXPECT_EQ(v.previewFile, c.tempFolder + "__tmp__preview.gif");
+        EXPECT_TRUE(QFileInfo(c.tempFolder).isDir());
+    }
+    EXPECT_TRUE(QDir(installed).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+
+    const QString ini = config + "/pictoreel.ini";
+    WriteIniKey("General", "Temp Path", root.path() + "/mine", ini);
+    EXPECT_EQ(resolveProgramValues(config, {}).tempFolder, root.path() + "/mine/");
+    // Blank, it stands for the cache folder, not the folder of the settings.
+    ASSERT_TRUE(QDir(cache).removeRecursively());
+    ASSERT_TRUE(testing::writeFileContents(ini, "[General]\nTemp Path=\n"));
+    forgetParsedIniFiles();
+    EXPECT_EQ(resolveProgramValues(config, {}).tempFolder, cache);
+    EXPECT_TRUE(QFileInfo(cache).isDir());
 }
 
 }  // namespace
