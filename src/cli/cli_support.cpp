@@ -5,12 +5,19 @@
 
 namespace pictoreel::cli {
 
-Arguments::Arguments(const QStringList& words, const QStringList& optionsWithValue)
+Arguments::Arguments(const QStringList& words, const QStringList& flags, const QStringList& optionsWithValue,
+                     qsizetype maxPositional)
 {
+    QStringList unknown;
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QString& w = words[i];
-        if (!w.startsWith(QStringLiteral("-")) || w == QStringLiteral("-")) {
+        if (optionsEnded || !w.startsWith(u'-') || w == QStringLiteral("-")) {
             positional_ << w;
+            continue;
+        }
+        if (w == QStringLiteral("--")) {
+            optionsEnded = true;
             continue;
         }
         QString name = w;
@@ -28,10 +35,28 @@ Arguments::Arguments(const QStringList& words, const QStringList& optionsWithVal
                 error_ = QStringLiteral("%1 needs a value").arg(name);
                 return;
             }
-        } else {
+        } else if (flags.contains(name)) {
+            if (inlineValue) {
+                error_ = QStringLiteral("%1 takes no value").arg(name);
+                return;
+            }
             flags_ << name;
+        } else {
+            unknown << w;
         }
     }
+    const auto quoted = [](const QStringList& list) -> QString { return u'"' + list.join(QStringLiteral("\", \"")) + u'"'; };
+    QStringList problems;
+    if (!unknown.isEmpty())
+        problems << (unknown.size() == 1 ? QStringLiteral("unknown option %1") : QStringLiteral("unknown options %1"))
+                        .arg(quoted(unknown));
+    if (positional_.size() > maxPositional) {
+        const QStringList extra = positional_.mid(maxPositional);
+        problems << (extra.size() == 1 ? QStringLiteral("unexpected argument %1") : QStringLiteral("unexpected arguments %1"))
+                        .arg(quoted(extra));
+    }
+    if (!problems.isEmpty())
+        error_ = problems.join(QStringLiteral("; ")) + QStringLiteral("; see pictoreel-cli --help");
 }
 
 std::optional<QString> Arguments::value(const QString& name) const

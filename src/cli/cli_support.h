@@ -13,10 +13,14 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
-// Options of the form "--name value" or "--name=value", flags "--name", and positional words.
+// A command's words: the flags it declares ("--quiet"), its options with a value ("-o OUT",
+// "--temp DIR" or "--temp=DIR") and at most `maxPositional` other words; "--" ends the options
+// and "-" is a word. Anything else makes error() name it: an option the command does not know,
+// a flag given a value, a positional word too many, an option without its value.
 class Arguments {
 public:
-    Arguments(const QStringList& words, const QStringList& optionsWithValue);
+    Arguments(const QStringList& words, const QStringList& flags, const QStringList& optionsWithValue,
+              qsizetype maxPositional);
     bool ok() const { return error_.isEmpty(); }
     const QString& error() const { return error_; }
     const QStringList& positional() const { return positional_; }

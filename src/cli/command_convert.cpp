@@ -17,7 +17,7 @@ enum class Direction { AviToGif, GifToAvi };
 int runConversion(const QStringList& words, Direction direction)
 {
     const bool toGif = direction == Direction::AviToGif;
-    const Arguments args(words, {});
+    const Arguments args(words, {QStringLiteral("--quiet")}, {}, 2);
     if (!args.ok() || args.positional().size() != 2) {
         printError(args.ok() ? (toGif ? QStringLiteral("usage: pictoreel-cli avi2gif AVI GIF [--quiet]")
                                       : QStringLiteral("usage: pictoreel-cli gif2avi GIF AVI [--quiet]"))

@@ -61,7 +61,8 @@ Status writeFrame(PlayerComponent& player, int index, const QString& format, con
 
 int runExtract(const QStringList& words)
 {
-    const Arguments args(words, {QStringLiteral("-o"), QStringLiteral("--format"), QStringLiteral("--frames")});
+    const Arguments args(words, {QStringLiteral("--quiet")},
+                         {QStringLiteral("-o"), QStringLiteral("--format"), QStringLiteral("--frames")}, 1);
     const auto folder = args.value(QStringLiteral("-o"));
     if (!args.ok() || args.positional().size() != 1 || !folder || folder->isEmpty()) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] "

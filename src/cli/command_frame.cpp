@@ -39,7 +39,7 @@ std::optional<std::int32_t> parseColour(const QString& text)
 
 int runFrame(const QStringList& words)
 {
-    const Arguments args(words, {QStringLiteral("-o"), QStringLiteral("--size"), QStringLiteral("--transparent")});
+    const Arguments args(words, {}, {QStringLiteral("-o"), QStringLiteral("--size"), QStringLiteral("--transparent")}, 1);
     const auto output = args.value(QStringLiteral("-o"));
     if (!args.ok() || args.positional().size() != 1 || !output) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli frame PICTURE -o OUT.{gif,bmp,jpg,png} [--size WxH] "

@@ -24,7 +24,7 @@ bool looksLikeGif(const QString& path)
 
 int runInfo(const QStringList& words)
 {
-    const Arguments args(words, {});
+    const Arguments args(words, {QStringLiteral("--json")}, {}, 1);
     if (!args.ok() || args.positional().size() != 1) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli info FILE [--json]") : args.error());
         return kExitUsage;

@@ -25,7 +25,7 @@ QString windowTempFolder()
 
 int runMake(const QStringList& words)
 {
-    const Arguments args(words, {QStringLiteral("-o"), QStringLiteral("--temp"), QStringLiteral("--jobs")});
+    const Arguments args(words, {QStringLiteral("--quiet")}, {QStringLiteral("-o"), QStringLiteral("--temp"), QStringLiteral("--jobs")}, 1);
     if (!args.ok() || args.positional().size() != 1) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet]")
                              : args.error());

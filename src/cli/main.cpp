@@ -2,19 +2,25 @@
 #include "cli_support.h"
 #include "commands.h"
 
+#include "core/media/codec_loader.h"
+
 #include <QCoreApplication>
+
+#include <cstdio>
 
 namespace {
 
 const char* const kHelp = R"(usage: pictoreel-cli COMMAND [ARGUMENTS]
+       pictoreel-cli --version
 
 Commands:
   make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet]
       Makes the project's animated GIF exactly as the window's Make does. The output is the
-      project's "Output GIF File Name" unless -o names another. Converted frames are cached in
-      the temp folder of pictoreel.ini ("Temp Path") unless --temp names another; --jobs sets
-      how many frames convert at once (default: all cores). Shows progress on a terminal and
-      ends with one line: frames, bytes, seconds.
+      project's "Output GIF File Name" (a relative name is taken from the project file's
+      folder) unless -o names another. Converted frames are cached in the temp folder of
+      pictoreel.ini ("Temp Path") unless --temp names another; --jobs sets how many frames
+      convert at once (default: all cores). Shows progress on a terminal and ends with one
+      line: frames, bytes, seconds.
   frame PICTURE -o OUT.{gif,bmp,jpg,png} [--size WxH] [--transparent RRGGBB]
       Converts one picture: scaled to exactly WxH when given; as GIF with RRGGBB transparent.
   info FILE [--json]
@@ -34,10 +40,23 @@ Commands:
   gif2avi GIF AVI [--quiet]
       Converts an animated GIF into an AVI (MPEG-4 video) at a constant frame rate that keeps
       the GIF's timing; transparent pixels are white. Progress and summary as for avi2gif.
-  help
+  help, --help, -h
       This text.
+  --version
+      The version of Pictoreel and of the libraries it runs with (Qt, giflib, ImageMagick,
+      FFmpeg), one line each, for bug reports.
 
-Exit status: 0 on success, 1 when the work failed, 2 when the command line was wrong.
+Options are those of each command; "--" ends them, so a file may start with "-". An option
+the command does not know, or a word too many, is refused.
+
+Files: pictoreel.ini is kept in $XDG_CONFIG_HOME/pictoreel (default ~/.config/pictoreel) and
+the temp folder is $XDG_CACHE_HOME/pictoreel (default ~/.cache/pictoreel), unless "Temp Path"
+names another; run from the build tree, or from a folder holding a file named "portable", both
+are kept beside the programs instead (temp/). The window program shares them.
+
+Exit status: 0 on success; 1 when the work failed; 2 when the command line was wrong; 3 when
+make made the GIF but the pictures of some frames were missing or could not be converted
+(each such frame shows the frame before it, for its own delay).
 )";
 
 }  // namespace
@@ -48,11 +67,25 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("pictoreel"));
     using namespace pictoreel::cli;
     QStringList words = QCoreApplication::arguments().mid(1);
-    if (words.isEmpty() || words.front() == u"help" || words.front() == u"--help" || words.front() == u"-h") {
-        std::fputs(kHelp, words.isEmpty() ? stderr : stdout);
-        return words.isEmpty() ? kExitUsage : kExitOk;
+    if (words.isEmpty()) {
+        std::fputs(kHelp, stderr);
+        return kExitUsage;
     }
     const QString command = words.takeFirst();
+    if (command == u"help" || command == u"--help" || command == u"-h" || command == u"--version") {
+        if (const Arguments args(words, {}, {}, 0); !args.ok()) {
+            printError(args.error());
+            return kExitUsage;
+        }
+        if (command == u"--version") {
+            printLine(QStringLiteral("Pictoreel " PICTOREEL_VERSION));
+            for (const QString& line : pictoreel::libraryVersions())
+                printLine(line);
+        } else {
+            std::fputs(kHelp, stdout);
+        }
+        return kExitOk;
+    }
     if (command == u"make")
         return runMake(words);
     if (command == u"frame")
@@ -65,6 +98,7 @@ int main(int argc, char** argv)
         return runAviToGif(words);
     if (command == u"gif2avi")
         return runGifToAvi(words);
-    printError(QStringLiteral("unknown command \"%1\"; see pictoreel-cli --help").arg(command));
+    printError(QStringLiteral("unknown %1 \"%2\"; see pictoreel-cli --help")
+                   .arg(command.startsWith(u'-') ? QStringLiteral("option") : QStringLiteral("command"), command));
     return kExitUsage;
 }

@@ -212,6 +212,16 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"avi2gif", dir.filePath("absent.avi"), old}, 1, "absent.avi"},
         {{}, {"gif2avi", dir.filePath("one.gif"), dir.filePath("missing/x.avi")}, 1, "x.avi"},
         {{}, {"gif2avi", dir.filePath("one.gif")}, 2, "usage"},
+        // Every command knows its options and how many words it takes, and names the others.
+        {[&] { return writeProject(3, old); }, {"--bogus", "-x"}, 2, "unknown options \"--bogus\", \"-x\""},
+        {[&] { return writeProject(3, old); }, {"--quiet=yes"}, 2, "--quiet takes no value"},
+        {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--json"}, 2, "unknown option \"--json\""},
+        {{}, {"info", dir.filePath("p1.bmp"), "extra"}, 2, "unexpected argument \"extra\""},
+        {{}, {"extract", gif, "-o", out, "--size", "2x2"}, 2, "unknown option \"--size\""},
+        {{}, {"avi2gif", dir.filePath("broken.avi"), old, "x", "y"}, 2, "unexpected arguments \"x\", \"y\""},
+        {{}, {"gif2avi", "--quiet", "--json", dir.filePath("one.gif"), old}, 2, "\"--json\""},
+        {{}, {"--bogus"}, 2, "unknown option \"--bogus\""},
+        {{}, {"--version", "now"}, 2, "\"now\""},
         {{}, {"gif2avi", dir.filePath("one.gif"), dir.path() + "/./one.gif"}, 1, "is the file being converted"},
         {{}, {"avi2gif", clip, clip}, 1, "is the file being converted"},
     };
@@ -231,6 +241,25 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     const QString help = runCli({"--help"}).out;
     for (const char* command : {"info FILE [--json]", "extract GIF -o DIR", "avi2gif AVI GIF", "gif2avi GIF AVI"})
         EXPECT_TRUE(help.contains(command)) << command;
+}
+
+// "--version" names the program and then one library a line; "--" lets a file start with "-".
+TEST_F(Cli, VersionAndFilesThatLookLikeOptions)
+{
+    const CliRun version = runCli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    const QStringList lines = version.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << version.out.toStdString();
+    EXPECT_EQ(lines[0], "Pictoreel 1.40");
+    EXPECT_TRUE(lines[1].startsWith("Qt 6.") && lines[2].startsWith("giflib 5.")) << version.out.toStdString();
+
+    ASSERT_TRUE(QFile::copy(dir.filePath("p1.bmp"), dir.filePath("-p.bmp")));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral(PICTOREEL_CLI), {"info", "--", "-p.bmp"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(process.readAllStandardOutput().contains("40"));
 }
 
 }  // namespace
