@@ -1,6 +1,7 @@
 // Start-up, closing, menus, toolbar and the help commands of the main window.
 #include "gui/support/gui_test.h"
 #include "core/project/settings_store.h"
+#include "gui/application_setup.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {
@@ -216,6 +217,19 @@ TEST_F(WindowTest, HelpOpensTheHelpFileOrTheManualAndTheWebsiteThroughTheShell)
     ASSERT_EQ(shell.opened.size(), 3);
     EXPECT_TRUE(shell.opened[2].startsWith(QStringLiteral("https://")));
     EXPECT_TRUE(dialogs.calls.empty());
+}
+
+// Once an application display name is set, the platform appends it to every window title that
+// does not end with it ("Player — Pictoreel"). Without one, the display name is nothing but the
+// application name, whatever that is at the moment.
+TEST(ApplicationSetUp, LeavesWindowCaptionsAsTheWindowsGiveThem)
+{
+    const QString testName = QCoreApplication::applicationName();
+    setUpApplication();
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("pictoreel"));
+    QCoreApplication::setApplicationName(QStringLiteral("caption-probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("caption-probe"));
+    QCoreApplication::setApplicationName(testName);
 }
 
 }  // namespace

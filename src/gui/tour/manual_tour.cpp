@@ -218,7 +218,6 @@ void useDarkPalette()
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QString::fromLatin1(kProgramTitle));
     QApplication::setWindowIcon(applicationIcon());
     if (argc < 3) {
         std::fputs("usage: gui_manual_tour OUTPUT_FOLDER PROGRAM_BIN_FOLDER\n", stderr);
