@@ -1,7 +1,6 @@
 #include "gui/frm_view.h"
 
 #include "gui/gif_view.h"
-#include "gui/twips.h"
 
 #include <QResizeEvent>
 
@@ -28,8 +27,7 @@ frmView::frmView(const QString& previewFile, QWidget* parent) : QDialog(parent)
 
 void frmView::sizeForPicture(int width, int height)
 {
-    const QSize twips = windowSizeTwipsFor(width, height);
-    resize(twipsToPixels(twips.width()), twipsToPixels(twips.height()));
+    resize(width, height);
 }
 
 void frmView::resizeEvent(QResizeEvent* event)

@@ -14,11 +14,11 @@ public:
     // Loading the window loads `previewFile`, turns looping on and plays.
     explicit frmView(const QString& previewFile, QWidget* parent = nullptr);
 
-    // Sizes the window for a picture of `width` x `height` pixels: width x 15 + 180 by
-    // height x 15 + 465 twips, room the platform this was measured on gave its frame and title
-    // bar. Here the window manager draws those outside, so the room stays around the picture.
+    // Sizes the window for a picture of `width` x `height` pixels: its client area is the
+    // picture's size. (Outside, with frame and title bar, that made width x 15 + 180 by
+    // height x 15 + 465 twips where these numbers were measured; here the window manager adds
+    // its frame and title bar around the size we give.)
     void sizeForPicture(int width, int height);
-    static QSize windowSizeTwipsFor(int width, int height) { return {width * 15 + 180, height * 15 + 465}; }
 
     QWidget* Picture1 = nullptr;
     GifView* PlayGif1 = nullptr;
