@@ -7,9 +7,10 @@ set(CPACK_PACKAGE_VENDOR "Pictoreel developers")
 set(CPACK_PACKAGE_CONTACT "Pictoreel developers <pictoreel@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "builds animated GIFs from still pictures")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Pictoreel collects pictures of many formats into a project, orders them, gives each frame a\n"
-    "delay and an optional transparent colour, and makes an animated GIF. It comes with a GIF\n"
-    "player, a frames extractor, AVI to GIF converters and pictoreel-cli for scripts.")
+    "Pictoreel collects pictures of many formats into a project, orders them,\n"
+    "gives each frame a delay and an optional transparent colour, and makes an\n"
+    "animated GIF. It comes with a GIF player, a frames extractor, AVI to GIF\n"
+    "converters and pictoreel-cli for scripts.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.example.org/pictoreel/")
 set(CPACK_RESOURCE_FILE_LICENSE "${CMAKE_SOURCE_DIR}/LICENSE")

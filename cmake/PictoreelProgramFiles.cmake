@@ -59,5 +59,25 @@ foreach(size 16 22 24 32 48 64 128 256)
   install(FILES "${CMAKE_SOURCE_DIR}/icons/hicolor/${size}x${size}/${PICTOREEL_APP_ID}.png"
           DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
 endforeach()
-install(FILES "${CMAKE_SOURCE_DIR}/docs/pictoreel-cli.1" "${CMAKE_SOURCE_DIR}/docs/pictoreel.1"
-        DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+
+# The man pages and the changelog are installed compressed, as Debian's policy wants them, by
+# gzip -9n (no file name, no time stamp: the same text always gives the same bytes). They and the
+# copyright file, in Debian's machine-readable format, go where Debian keeps them.
+find_program(GZIP_PROGRAM gzip REQUIRED)
+set(compressed_files)
+function(pictoreel_compress source compressed)
+  add_custom_command(OUTPUT "${compressed}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/compressed"
+    COMMAND ${GZIP_PROGRAM} -9n -c "${source}" > "${compressed}"
+    DEPENDS "${source}"
+    COMMENT "Compressing ${source}")
+  set(compressed_files ${compressed_files} "${compressed}" PARENT_SCOPE)
+endfunction()
+foreach(page pictoreel pictoreel-cli)
+  pictoreel_compress("${CMAKE_SOURCE_DIR}/docs/${page}.1" "${CMAKE_BINARY_DIR}/compressed/${page}.1.gz")
+  install(FILES "${CMAKE_BINARY_DIR}/compressed/${page}.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+endforeach()
+pictoreel_compress("${CMAKE_SOURCE_DIR}/packaging/changelog" "${CMAKE_BINARY_DIR}/compressed/changelog.gz")
+add_custom_target(pictoreel-compressed-docs ALL DEPENDS ${compressed_files})
+install(FILES "${CMAKE_SOURCE_DIR}/packaging/copyright" "${CMAKE_BINARY_DIR}/compressed/changelog.gz"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/pictoreel")

@@ -41,8 +41,8 @@ TEST(InstalledLayout, EveryFileIsInItsPlace)
         "share/icons/hicolor/scalable/apps/" + kAppId + ".svg",
         "share/icons/hicolor/16x16/apps/" + kAppId + ".png",
         "share/icons/hicolor/256x256/apps/" + kAppId + ".png",
-        "share/man/man1/pictoreel-cli.1",
-        "share/man/man1/pictoreel.1",
+        "share/doc/pictoreel/copyright",
+        "share/doc/pictoreel/changelog.gz",
         kModules + QStringLiteral("/libpictoreel-magick.so"),
         kModules + QStringLiteral("/libpictoreel-ffmpeg.so"),
     };
@@ -50,6 +50,34 @@ TEST(InstalledLayout, EveryFileIsInItsPlace)
         EXPECT_TRUE(QFile::exists(kPrefix + u'/' + file)) << file.toStdString();
     EXPECT_EQ(QFile::exists(kPrefix + QStringLiteral("/share/pictoreel/vimo.gif")), sourceHasLogo());
     EXPECT_TRUE(QFileInfo(kPrefix + QStringLiteral("/bin/pictoreel")).isExecutable());
+    // The build tree is portable; an installation is not.
+    EXPECT_TRUE(QFile::exists(kBuildBin + QStringLiteral("/portable")));
+    EXPECT_EQ(QDir(kPrefix + QStringLiteral("/bin")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"pictoreel", "pictoreel-cli"}));
+
+    // Man pages compressed by gzip -9n: no file name and no time stamp in the header.
+    for (const char* page : {"pictoreel", "pictoreel-cli"}) {
+        QFile compressed(kPrefix + QStringLiteral("/share/man/man1/%1.1.gz").arg(QLatin1String(page)));
+        ASSERT_TRUE(compressed.open(QIODevice::ReadOnly)) << page;
+        const QByteArray header = compressed.read(10);
+        EXPECT_TRUE(header.startsWith("\x1f\x8b\x08") && (header[3] & 0x08) == 0 && header.mid(4, 4) == QByteArray(4, 0))
+            << page;
+        QProcess gunzip;
+        gunzip.start(QStringLiteral("gzip"), {QStringLiteral("-dc"), compressed.fileName()});
+        ASSERT_TRUE(gunzip.waitForFinished(10000));
+        QFile source(kSource + QStringLiteral("/docs/%1.1").arg(QLatin1String(page)));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        EXPECT_EQ(gunzip.readAllStandardOutput(), source.readAll()) << page;
+    }
+    EXPECT_TRUE(QDir(kPrefix + QStringLiteral("/share/man/man1")).entryList({QStringLiteral("*.1")}).isEmpty());
+
+    // The copyright file in Debian's machine-readable format.
+    QFile copyright(kPrefix + QStringLiteral("/share/doc/pictoreel/copyright"));
+    ASSERT_TRUE(copyright.open(QIODevice::ReadOnly));
+    const QByteArray text = copyright.readAll();
+    EXPECT_TRUE(text.startsWith("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"));
+    EXPECT_TRUE(text.contains("\nUpstream-Name: Pictoreel\n"));
+    EXPECT_TRUE(text.contains("\nFiles: *\nCopyright: ") && text.contains("\nLicense: GPL-3.0-or-later\n"));
 
     // Every page the manual links to, and every picture it shows, is installed with it.
     const QDir help(kPrefix + QStringLiteral("/share/pictoreel/help"));
@@ -76,6 +104,85 @@ TEST(InstalledLayout, TheCommandLineProgramRunsFromThePrefixWithItsCodecs)
     const QString avi = scratch.filePath(QStringLiteral("movie.avi"));
     run({QStringLiteral("gif2avi"), gif, avi});
     EXPECT_TRUE(QFileInfo(avi).size() > 0);
+}
+
+QString runProgram(const QString& program, const QStringList& arguments, int expectedExitCode,
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), expectedExitCode) << arguments.join(u' ').toStdString() << ": " << err.toStdString();
+    return QString::fromLocal8Bit(process.readAllStandardOutput()) + err;
+}
+
+// Installed, both programs keep pictoreel.ini in the user's configuration folder and their temp
+// files in the user's cache, never in bin/: the window (whose temp folder the Options dialog
+// shows) and pictoreel-cli's make.
+TEST(InstalledLayout, SettingsAndTempFilesArePerUser)
+{
+    const QTemporaryDir home;
+    const QString config = home.filePath(QStringLiteral("config")), cache = home.filePath(QStringLiteral("cache"));
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    qputenv("XDG_CACHE_HOME", cache.toUtf8());
+    const QString bin = kPrefix + QStringLiteral("/bin");
+
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    {
+        frmPictoreel window(programFoldersFor(bin), dialogs, shell);
+        EXPECT_EQ(window.SettingsFile(), config + QStringLiteral("/pictoreel/pictoreel.ini"));
+        EXPECT_EQ(window.TempFolder(), cache + QStringLiteral("/pictoreel/"));
+        EXPECT_TRUE(QFileInfo(window.TempFolder()).isDir());
+    }
+    EXPECT_TRUE(dialogs.calls.empty());
+
+    const QString project = home.filePath(QStringLiteral("icons.agp"));
+    QFile file(project);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("[Global Properties]\nWidth=24\nHeight=24\nLoop Infinitely=1\nLoop Times=1\n"
+                              "Output GIF File Name=%1\nFrames=2\n[Frame Properties]\n"
+                              "FRAME001=20;NO;255;org.example.Pictoreel.png;%2/\n"
+                              "FRAME002=30;NO;255;org.example.Pictoreel.png;%2/\n")
+                   .arg(home.filePath(QStringLiteral("icons.gif")), kSource + QStringLiteral("/icons/hicolor/48x48"))
+                   .toUtf8());
+    file.close();
+    runProgram(bin + QStringLiteral("/pictoreel-cli"), {QStringLiteral("make"), project, QStringLiteral("--quiet")}, 0);
+    EXPECT_FALSE(QDir(cache + QStringLiteral("/pictoreel")).entryList({QStringLiteral("__tmp__org*")}, QDir::Files).isEmpty());
+    EXPECT_EQ(QDir(bin).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"pictoreel", "pictoreel-cli"}));
+}
+
+// The window program answers --help, --version and a wrong command line before it needs a
+// display; its --version is pictoreel-cli's.
+TEST(InstalledLayout, TheWindowProgramAnswersItsCommandLineWithoutADisplay)
+{
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        noDisplay.remove(QLatin1String(name));
+    const QString window = kPrefix + QStringLiteral("/bin/pictoreel");
+    const QString version = runProgram(window, {QStringLiteral("--version")}, 0, noDisplay);
+    EXPECT_TRUE(version.startsWith(QStringLiteral("Pictoreel 1.40\nQt 6."))) << version.toStdString();
+    EXPECT_EQ(version, runProgram(kPrefix + QStringLiteral("/bin/pictoreel-cli"), {QStringLiteral("--version")}, 0));
+    EXPECT_FALSE(version.contains(QStringLiteral("not available"))) << version.toStdString();
+
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* said;
+    } cases[] = {
+        {{"-h"}, 0, "usage: pictoreel [OPTION]... [PROJECT.agp]"},
+        {{"a.agp", "--help"}, 0, "usage: pictoreel"},
+        {{"--bogus", "a.agp"}, 2, "pictoreel: unknown option \"--bogus\""},
+        {{"a.agp", "b.agp", "c.agp"}, 2, "unexpected arguments \"b.agp\", \"c.agp\""},
+        {{"-style"}, 2, "-style needs a value"},
+    };
+    for (const auto& c : cases) {
+        const QString said = runProgram(window, c.arguments, c.exitCode, noDisplay);
+        EXPECT_TRUE(said.contains(QLatin1String(c.said))) << said.toStdString();
+    }
 }
 
 // The help folder and the logo, from the folder the executable is in.
