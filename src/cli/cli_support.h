@@ -12,6 +12,8 @@ namespace pictoreel::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+// The GIF was made, but some frames have no picture of their own (missing or not convertible).
+inline constexpr int kExitMadeIncomplete = 3;
 
 // A command's words: the flags it declares ("--quiet"), its options with a value ("-o OUT",
 // "--temp DIR" or "--temp=DIR") and at most `maxPositional` other words; "--" ends the options

@@ -52,7 +52,10 @@ int runMake(const QStringList& words)
         return kExitFailure;
     }
 
-    const QString output = args.value(QStringLiteral("-o")).value_or(properties.outputFile).trimmed();
+    // -o is the user's own path; the project's output name is taken from the project's folder.
+    const auto outputOption = args.value(QStringLiteral("-o"));
+    const QString output = outputOption ? outputOption->trimmed()
+                                        : outputPathFor(properties.outputFile.trimmed(), QFileInfo(projectPath).absoluteFilePath());
     if (frames.rowCount() < 2) {
         printError(QLatin1String(kTooFewFramesToMake));
         return kExitFailure;
@@ -77,6 +80,7 @@ int runMake(const QStringList& words)
         bar.finish();
         printError(QStringLiteral("frame %1 (%2): %3; it shows the frame before it").arg(row).arg(picture, error.message));
     };
+    options.projectFile = QFileInfo(projectPath).absoluteFilePath();
 
     QElapsedTimer timer;
     timer.start();
@@ -87,6 +91,13 @@ int runMake(const QStringList& words)
         printError(made.error().message);
         return kExitFailure;
     }
+    const MakeReport& report = made.value();
+    for (const MissingPicture& m : report.missing) {
+        printError(m.picture.isEmpty() ? QStringLiteral("frame %1: names no picture; it shows the frame before it").arg(m.row)
+                                       : QStringLiteral("frame %1: missing picture %2; it shows the frame before it")
+                                             .arg(m.row)
+                                             .arg(m.picture));
+    }
     if (!quiet) {
         printLine(QStringLiteral("%1: %2 frames, %3 bytes, %4 s")
                       .arg(output)
@@ -94,7 +105,7 @@ int runMake(const QStringList& words)
                       .arg(QFileInfo(output).size())
                       .arg(timer.elapsed() / 1000.0, 0, 'f', 2));
     }
-    return kExitOk;
+    return report.missing.empty() && report.failed == 0 ? kExitOk : kExitMadeIncomplete;
 }
 
 }  // namespace pictoreel::cli

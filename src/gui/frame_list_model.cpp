@@ -1,11 +1,17 @@
 #include "gui/frame_list_model.h"
 
+#include "core/production/frame_cache_names.h"
 #include "gui/twips.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QStyle>
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <array>
 
 namespace pictoreel {
@@ -36,13 +42,50 @@ FrameListModel::FrameListModel(FrameList& frames, QObject* parent) : QAbstractIt
     // The list reports 1-based row ranges; the model speaks 0-based rows.
     FrameListObserver observer;
     observer.rowsAboutToBeInserted = [this](int first, int last) { beginInsertRows({}, first - 1, last - 1); };
-    observer.rowsInserted = [this](int, int) { endInsertRows(); };
+    observer.rowsInserted = [this](int first, int last) {
+        missing_.insert(missing_.begin() + (first - 1), std::size_t(last - first + 1), false);
+        lookAtRows(first, last);
+        endInsertRows();
+    };
     observer.rowsAboutToBeRemoved = [this](int first, int last) { beginRemoveRows({}, first - 1, last - 1); };
-    observer.rowsRemoved = [this](int, int) { endRemoveRows(); };
+    observer.rowsRemoved = [this](int first, int last) {
+        missing_.erase(missing_.begin() + (first - 1), missing_.begin() + last);
+        endRemoveRows();
+    };
     observer.rowsChanged = [this](int first, int last) {
+        lookAtRows(first, last);
         Q_EMIT dataChanged(index(first - 1, 0), index(last - 1, kFrameColumnCount - 1));
     };
     frames_.setObserver(std::move(observer));
+    missing_.assign(std::size_t(frames_.rowCount()), false);
+    lookAtRows(1, frames_.rowCount());
+}
+
+void FrameListModel::lookAtRows(int first, int last)
+{
+    for (int row = first; row <= last && row <= frames_.rowCount(); ++row) {
+        const QString picture = GetFramePicturePath(frames_, row);
+        missing_[std::size_t(row - 1)] = picture.isEmpty() || !QFileInfo(picture).isFile();
+    }
+}
+
+void FrameListModel::refreshMissingPictures()
+{
+    const std::vector<bool> before = missing_;
+    lookAtRows(1, frames_.rowCount());
+    for (std::size_t i = 0; i < missing_.size(); ++i)
+        if (before[i] != missing_[i])
+            Q_EMIT dataChanged(index(int(i), 0), index(int(i), 0), {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+int FrameListModel::missingPictureCount() const
+{
+    return static_cast<int>(std::count(missing_.begin(), missing_.end(), true));
+}
+
+bool FrameListModel::isPictureMissing(int row) const
+{
+    return row >= 1 && row <= int(missing_.size()) && missing_[std::size_t(row - 1)];
 }
 
 FrameListModel::~FrameListModel() { frames_.setObserver({}); }
@@ -79,10 +122,20 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const
     const FrameEntry& entry = frames_.row(index.row() + 1);
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        if (role == Qt::ToolTipRole && index.column() != static_cast<int>(FrameColumn::FullPath))
-            return {};
         return entry.column(static_cast<FrameColumn>(index.column()));
+    case Qt::ToolTipRole:
+        if (index.column() == 0 && isPictureMissing(index.row() + 1)) {
+            const QString picture = GetFramePicturePath(frames_, index.row() + 1);
+            return picture.isEmpty() ? tr("The frame names no picture file.")
+                                     : tr("The picture file is missing: %1").arg(picture);
+        }
+        if (index.column() != static_cast<int>(FrameColumn::FullPath))
+            return {};
+        return entry.column(FrameColumn::FullPath);
+    case Qt::DecorationRole:
+        if (index.column() == 0 && isPictureMissing(index.row() + 1))
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return {};
     case Qt::CheckStateRole:
         if (index.column() == 0)
             return entry.checked ? Qt::Checked : Qt::Unchecked;

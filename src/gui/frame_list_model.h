@@ -7,6 +7,8 @@
 #include <QAbstractItemModel>
 #include <QTreeView>
 
+#include <vector>
+
 namespace pictoreel {
 
 class FrameListModel final : public QAbstractItemModel {
@@ -29,8 +31,18 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Looks again whether each row's picture file exists. A row whose picture is missing shows a
+    // warning icon before its number and says so in its tooltip; its texts stay as they are.
+    // Rows are looked at when they are added or changed; after a make or preview, all of them.
+    void refreshMissingPictures();
+    int missingPictureCount() const;
+    bool isPictureMissing(int row) const;  // 1-based
+
 private:
+    void lookAtRows(int first, int last);  // 1-based, inclusive
+
     FrameList& frames_;
+    std::vector<bool> missing_;  // by 0-based row
 };
 
 // `ListView1`: one line per frame, a check box before the number, whole rows selected.

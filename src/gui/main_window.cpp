@@ -261,6 +261,19 @@ void frmPictoreel::buildStatusBar()
     StatusBar1 = status.bar;
     statusPanel1 = status.panel;
     pbPer = status.progress;
+    missingPanel_ = new QLabel(StatusBar1);
+    missingPanel_->setObjectName(QStringLiteral("StatusBar1Panel2"));
+    missingPanel_->setAccessibleName(QStringLiteral("Missing pictures"));
+    StatusBar1->addPermanentWidget(missingPanel_);
+}
+
+void frmPictoreel::showMissingPictures(const std::vector<MissingPicture>& missing)
+{
+    model_->refreshMissingPictures();
+    const auto count = static_cast<int>(missing.size());
+    missingPanel_->setText(count == 0   ? QString()
+                           : count == 1 ? tr("1 picture was missing")
+                                        : tr("%1 pictures were missing").arg(count));
 }
 
 void frmPictoreel::buildPanes()
@@ -684,17 +697,11 @@ void frmPictoreel::ShowFrameProperties()
     BusyPointer busy;
     const QString width = SSTab1->txtWidth->text(), height = SSTab1->txtHeight->text();
     const FrameConversion conversion = frameConversionFor(frames_, i, values_.tempFolder, width, height);
-
-    if (!QFileInfo::exists(conversion.cacheFile)) {
-        const auto w = frameSideFromText(width, "width");
-        const auto h = frameSideFromText(height, "height");
-        if (w && h) {
-            wpdlx2.ClearImage();
-            (void)convertFrame(conversion, w.value(), h.value(), wpdlx2);
-        }
-    }
+    wpdlx2.ClearImage();
+    const Result<QString> frameGif = frameGifFor(conversion, wpdlx2);
     wpdlx1.ClearImage();
-    (void)wpdlx1.LoadImage(conversion.cacheFile);
+    if (frameGif && !frameGif.value().isEmpty())
+        (void)wpdlx1.LoadImage(frameGif.value());
     wpdlx3.ClearImage();
     (void)wpdlx3.LoadImage(conversion.picture);
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/media/imaging_component.h"
+#include "core/production/make_gif.h"
 #include "core/project/frame_list.h"
 #include "core/project/program_values.h"
 #include "gui/splitter_drag.h"
@@ -176,6 +177,9 @@ private:
     void cmdApply_Click();
     void cmdApplyAll_Click();
     void writeFrameValues(int row);
+    // Marks the rows whose pictures were missing in a make or preview and counts them on the
+    // status bar (nothing there when none were).
+    void showMissingPictures(const std::vector<MissingPicture>& missing);
 
     ProgramFolders folders_;
     Dialogs& dialogs_;
@@ -188,6 +192,7 @@ private:
     SplitterDrag* splitter_ = nullptr;  // a child of the grip
     bool closing_ = false;
     std::function<void()> programEnd_;
+    QLabel* missingPanel_ = nullptr;  // the status bar's second panel
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
     WindowRunner runModal_;  // empty: window-modal, returning at once
     QPointer<frmExtractor> extractor_;  // gone once the user closes it

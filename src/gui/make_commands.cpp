@@ -50,6 +50,8 @@ MakeCommands& frmPictoreel::makeCommands()
             return values_.previewFile;
         };
         host.chooseOutputFile = [this] { cmdOutputFile_Click(); };
+        host.projectFile = [this] { return projectFile_; };
+        host.picturesMissing = [this](const std::vector<MissingPicture>& missing) { showMissingPictures(missing); };
         makeCommands_ = new MakeCommands(std::move(host), this);
     }
     return *makeCommands_;
@@ -83,7 +85,7 @@ void MakeCommands::MakeGif()
         if (outputBox->text().isEmpty())
             return;  // no file chosen: nothing is said
     }
-    if (!produce(Product::OutputFile, PlayGif1, outputBox->text()))
+    if (!produce(Product::OutputFile, PlayGif1, outputPath()))
         return;
     if (!reportFailedFrames(Product::OutputFile))
         host_.dialogs->inform(host_.window, QLatin1String(kCreatedFinished));
@@ -113,8 +115,13 @@ void MakeCommands::ShowPlayer()
         return;
     if (!player_)
         player_ = new frmPlay(*host_.dialogs, host_.window);
-    player_->txtPlay->setText(host_.panel->txtOutputFile->text());
+    player_->txtPlay->setText(outputPath());
     runModal_(*player_);
+}
+
+QString MakeCommands::outputPath() const
+{
+    return outputPathFor(host_.panel->txtOutputFile->text(), host_.projectFile ? host_.projectFile() : QString());
 }
 
 bool MakeCommands::produce(Product product, PlayerComponent& player, const QString& output)
@@ -136,10 +143,13 @@ bool MakeCommands::produce(Product product, PlayerComponent& player, const QStri
 
     std::optional<Error> failure;
     try {
-        const Result<MakeReport> made = makeAnimatedGif(player, *host_.frames, host_.panel->projectProperties(),
-                                                        output, {host_.tempFolder(), jobs_}, events);
+        MakeOptions options{host_.tempFolder(), jobs_, host_.projectFile ? host_.projectFile() : QString()};
+        const Result<MakeReport> made =
+            makeAnimatedGif(player, *host_.frames, host_.panel->projectProperties(), output, options, events);
         if (!made)
             failure = made.error();
+        else if (host_.picturesMissing)
+            host_.picturesMissing(made.value().missing);
     } catch (const std::exception& e) {  // out of memory and the like: told like any failure
         failure = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
     }

@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "core/media/player_component.h"
+#include "core/production/make_gif.h"
 
 #include <QObject>
 #include <QPointer>
@@ -41,6 +42,11 @@ struct MakeHost {
     std::function<QString()> formPreviewFile;
     // The panel's output-file command `cmdOutputFile`.
     std::function<void()> chooseOutputFile;
+    // The project's file (empty for a new project): a relative output name is taken from its
+    // folder, and a make never writes over it.
+    std::function<QString()> projectFile;
+    // After every make or preview that wrote its file: the rows whose pictures were missing.
+    std::function<void(const std::vector<MissingPicture>&)> picturesMissing;
 };
 
 class MakeCommands final : public QObject {
@@ -55,6 +61,9 @@ public:
     void MakeGif();
     void PreviewGif();
     void ShowPlayer();
+
+    // The file the output box names (a relative name from the project file's folder).
+    QString outputPath() const;
 
     // A make or preview is under way (the commands then do nothing).
     bool isBusy() const { return busy_; }
@@ -77,7 +86,8 @@ private:
     enum class Product { OutputFile, Preview };
 
     // Assembles and writes `output` with `player`, the window disabled meanwhile. True when the
-    // file was written; a failed make has been reported and the window is enabled again.
+    // file was written (the missing pictures have been told); a failed make has been reported and
+    // the window is enabled again.
     bool produce(Product product, PlayerComponent& player, const QString& output);
     void SaveProgress(int percent);
     void endWork();

@@ -94,6 +94,13 @@ TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
     const QString other = dir.filePath("other.gif");
     EXPECT_EQ(runCli({"make", writeProject(2, out), "-o", other, "--temp", dir.filePath("cache"), "--quiet"}).exitCode, 0);
     EXPECT_TRUE(QFile::exists(other));
+
+    // A relative output name is the project folder's; a missing picture is named and exits 3.
+    ASSERT_TRUE(QFile::remove(dir.filePath("p1.bmp")));
+    const CliRun missing = runCli({"make", writeProject(3, "rel.gif"), "--temp", dir.filePath("cache"), "--quiet"});
+    EXPECT_EQ(missing.exitCode, 3);
+    EXPECT_EQ(missing.err, QString("pictoreel-cli: frame 2: missing picture " + dir.filePath("p1.bmp") + "; it shows the frame before it\n"));
+    EXPECT_EQ(decodeGifFile(dir.filePath("rel.gif")).value().frames.size(), 3u);
 }
 
 TEST_F(Cli, FrameAndInfoCommands)

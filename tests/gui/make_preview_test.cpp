@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QFileInfo>
+#include <QLabel>
 
 #include <algorithm>
 #include <map>
@@ -187,7 +188,18 @@ TEST_F(MakePreviewTest, EveryRowTakesPartAndTheLoopTextGoesToTheFileWhenNotLoopi
 
     window->MakeGif();
     EXPECT_EQ(decodeGif(output()), QStringLiteral("4 40x30 loop 3 delays 50,50,70,50"));
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Created finished!")});  // the missing picture is not told
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Created finished!")});
+    // The missing picture is marked on its row (texts unchanged) and counted on the status bar.
+    const QAbstractItemModel* rows = window->ListView1->model();
+    auto marks = [&]() -> QString {
+        QStringList seen;
+        for (int row = 0; row < rows->rowCount(); ++row)
+            seen << QStringLiteral("%1:%2:%3").arg(rows->index(row, 0).data().toString())
+                        .arg(rows->index(row, 0).data(Qt::DecorationRole).isNull() ? "-" : "icon",
+                             rows->index(row, 0).data(Qt::ToolTipRole).toString());
+        return seen.join(u'|') + u'|' + window->findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text();
+    };
+    EXPECT_EQ(marks(), "1:-:|2:-:|3:icon:The picture file is missing: " + picturesFolder() + "c.png|4:-:|1 picture was missing");
 
     // Ticked, the loop count is 0 whatever the loop box holds; every frame comes from the cache.
     const auto cached = cacheFiles();
@@ -196,6 +208,10 @@ TEST_F(MakePreviewTest, EveryRowTakesPartAndTheLoopTextGoesToTheFileWhenNotLoopi
     window->MakeGif();
     EXPECT_EQ(decodeGif(output()), QStringLiteral("4 40x30 loop 0 delays 50,50,70,50"));
     EXPECT_EQ(cacheFiles(), cached);
+
+    ASSERT_TRUE(QFile::copy(picturesFolder() + QStringLiteral("a.png"), picturesFolder() + QStringLiteral("c.png")));
+    window->PreviewGif();
+    EXPECT_EQ(marks(), "1:-:|2:-:|3:-:|4:-:|");
 }
 
 TEST_F(MakePreviewTest, APictureThatCannotBeConvertedIsToldOnceAndTheMakeStillEnds)

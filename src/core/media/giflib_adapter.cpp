@@ -281,6 +281,22 @@ Status GifBlockWriter::putLoopBlock(int loopCount)
     return check(EGifPutExtensionTrailer(gif_.get()), what);
 }
 
+Status GifBlockWriter::putComment(const QByteArray& text)
+{
+    if (!gif_)
+        return makeError(ErrorCode::InvalidArgument, QStringLiteral("The GIF is already closed"));
+    const char* what = "Cannot write a GIF comment";
+    if (Status s = check(EGifPutExtensionLeader(gif_.get(), COMMENT_EXT_FUNC_CODE), what); !s)
+        return s;
+    for (qsizetype at = 0; at < text.size(); at += 255) {
+        const auto length = static_cast<int>(std::min<qsizetype>(255, text.size() - at));
+        const auto* bytes = reinterpret_cast<const GifByteType*>(text.constData() + at);
+        if (Status s = check(EGifPutExtensionBlock(gif_.get(), length, bytes), what); !s)
+            return s;
+    }
+    return check(EGifPutExtensionTrailer(gif_.get()), what);
+}
+
 Status GifBlockWriter::putGraphicControl(int disposal, int delayCentiseconds, int transparentIndex)
 {
     if (!gif_)

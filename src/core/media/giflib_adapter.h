@@ -179,6 +179,8 @@ public:
     Status putScreen(int width, int height, const std::vector<Rgb>& globalPalette = {});
     // NETSCAPE2.0 application extension; 0 loops for ever.
     Status putLoopBlock(int loopCount);
+    // Comment extension holding `text` (any bytes), in sub-blocks of up to 255 bytes.
+    Status putComment(const QByteArray& text);
     // Graphic control extension; transparentIndex -1 for none.
     Status putGraphicControl(int disposal, int delayCentiseconds, int transparentIndex);
     // Image descriptor, the image's palette as local colour table (none when `useGlobalPalette`:
