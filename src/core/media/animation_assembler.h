@@ -54,15 +54,7 @@ using AssemblyProgress = std::function<bool(int percent)>;
 
 class AnimationAssembler {
 public:
-    AnimationAssembler() = default;
     AnimationAssembler(std::vector<AnimationFrameSource> frames, AnimationSettings settings);
-
-    void setSettings(const AnimationSettings& settings) { settings_ = settings; }
-    const AnimationSettings& settings() const { return settings_; }
-
-    void addFrame(AnimationFrameSource frame) { frames_.push_back(std::move(frame)); }
-    const std::vector<AnimationFrameSource>& frames() const { return frames_; }
-    void clear() { frames_.clear(); }
 
     // Writes the animation to `outputPath` through a temporary file renamed into place at the
     // end: on any failure an earlier file of that name is left as it was.

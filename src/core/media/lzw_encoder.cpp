@@ -69,6 +69,8 @@ public:
         }
     }
 
+    bool full() const { return false; }
+
     QByteArray finish()
     {
         if (filled_ > 0)
@@ -102,9 +104,23 @@ private:
     int blockLength_ = 0;
 };
 
-}  // namespace
+// Counts the bits the codes would take, stopping once past `limit`.
+class BitCounter {
+public:
+    explicit BitCounter(std::size_t limit) : limit_(limit) {}
+    void put(int, int bits) { bits_ += std::size_t(bits); }
+    bool full() const { return bits_ > limit_; }
+    std::size_t bits() const { return bits_; }
 
-QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int minCodeSize)
+private:
+    std::size_t limit_;
+    std::size_t bits_ = 0;
+};
+
+// The one LZW coder: `out` receives every code with its width (CodeWriter packs them, BitCounter
+// counts them). Returns early once `out.full()`.
+template <class Out>
+void encode(const std::uint8_t* indices, std::size_t count, int minCodeSize, Out& out)
 {
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
@@ -112,13 +128,12 @@ QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int
     thread_local std::unique_ptr<StringTable> table = std::make_unique<StringTable>();
     table->clear();
 
-    CodeWriter out(count / 2);
     int codeBits = minCodeSize + 1;
     int lastAssigned = endCode;
     out.put(clearCode, codeBits);
     if (count == 0) {
         out.put(endCode, codeBits);
-        return out.finish();
+        return;
     }
     int current = indices[0] & mask;
     for (std::size_t i = 1; i < count; ++i) {
@@ -130,6 +145,8 @@ QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int
             continue;
         }
         out.put(current, codeBits);
+        if (out.full())
+            return;
         // The decoder adds its entry one code later, and widens its codes once its table holds
         // 2^bits entries: widening right after assigning code 2^bits keeps both in step.
         table->add(slot, key, ++lastAssigned);
@@ -145,7 +162,22 @@ QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int
     }
     out.put(current, codeBits);
     out.put(endCode, codeBits);
+}
+
+}  // namespace
+
+QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int minCodeSize)
+{
+    CodeWriter out(count / 2);
+    encode(indices, count, minCodeSize, out);
     return out.finish();
+}
+
+std::size_t gifCodedBits(const std::uint8_t* indices, std::size_t count, int minCodeSize, std::size_t limit)
+{
+    BitCounter counter(limit);
+    encode(indices, count, minCodeSize, counter);
+    return counter.bits();
 }
 
 }  // namespace pictoreel

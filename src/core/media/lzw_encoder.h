@@ -15,4 +15,9 @@ namespace pictoreel {
 // and every index must be below 2^minCodeSize (higher bits are dropped).
 QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int minCodeSize);
 
+// The number of bits compressGifPixels codes `indices` into (before packing into sub-blocks), to
+// rank ways of storing an image without writing them. Counting stops once it passes `limit`.
+std::size_t gifCodedBits(const std::uint8_t* indices, std::size_t count, int minCodeSize,
+                         std::size_t limit = static_cast<std::size_t>(-1));
+
 }  // namespace pictoreel

@@ -1,4 +1,5 @@
-// Our LZW encoder against giflib's decoder, the one most programs that open our GIFs trust.
+// Our LZW encoder against giflib's decoder, the one most programs that open our GIFs trust, and
+// its size estimate against what it writes.
 #include "core/media/lzw_encoder.h"
 
 #include <gif_lib.h>
@@ -84,10 +85,16 @@ TEST(LzwEncoder, GiflibDecodesExactlyWhatWasEncoded)
             indices[i] = std::uint8_t(c.noise ? random() % unsigned(c.colours) : (i / 5 + i / 640) % unsigned(c.colours));
         const QByteArray pixels = compressGifPixels(indices.data(), indices.size(), c.minCodeSize);
         // Sub-blocks of at most 255 bytes, ended by the empty block.
-        qsizetype at = 0;
-        while (at < pixels.size() && pixels[at] != 0)
+        qsizetype at = 0, payload = 0;
+        while (at < pixels.size() && pixels[at] != 0) {
+            payload += std::uint8_t(pixels[at]);
             at += 1 + std::uint8_t(pixels[at]);
+        }
         EXPECT_EQ(at, pixels.size() - 1);
+        // The size estimate counts exactly the bits written, and stops early past its limit.
+        const std::size_t bits = gifCodedBits(indices.data(), indices.size(), c.minCodeSize);
+        EXPECT_EQ(qsizetype((bits + 7) / 8), payload);
+        EXPECT_LE(gifCodedBits(indices.data(), indices.size(), c.minCodeSize, bits / 2), bits / 2 + 12);
         EXPECT_EQ(decodeWithGiflib(gifAround(c.width, c.height, c.minCodeSize, pixels)), indices);
     }
 }
