@@ -1,6 +1,7 @@
 #include "core/production/frame_cache.h"
 
 #include "core/media/imaging_component.h"
+#include "core/media/limits.h"
 #include "core/production/frame_cache_names.h"
 #include "core/project/file_identity.h"
 #include "core/project/numbers.h"
@@ -12,7 +13,7 @@ namespace pictoreel {
 
 namespace {
 
-inline constexpr int kMaxFrameSide = 16384;
+inline constexpr int kMaxFrameSide = kLimits.maxSide;
 
 // Changes whenever a conversion of the same picture and settings gives other pixels.
 constexpr auto kRecordHeader = "Pictoreel frame cache 1\n";
@@ -44,14 +45,16 @@ QByteArray recordedPicture(const QByteArray& record)
     return end < 0 ? QByteArray() : record.mid(from, end - from);
 }
 
-// The cache name of a picture that shares its file name with another one: the common name with
-// a digest of the picture's full path before its end.
-QString ownCacheName(const QString& commonName, const QString& picturePath)
+// The cache file of a picture that shares its file name with another one: the common name with
+// a digest of the picture's full path before its end (in its safe form when that is too long).
+QString ownCacheName(const QString& commonFile, const QString& picturePath)
 {
     const QByteArray digest = QCryptographicHash::hash(picturePath.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
-    QString name = commonName;
+    const qsizetype nameStart = commonFile.lastIndexOf(u'/') + 1;
+    QString name = commonFile.mid(nameStart);
     name.chop(6);  // "__.gif"
-    return name + QStringLiteral("_p_") + QString::fromLatin1(digest) + QStringLiteral("__.gif");
+    return commonFile.left(nameStart) +
+           safeCacheFileName(name + QStringLiteral("_p_") + QString::fromLatin1(digest) + QStringLiteral("__.gif"));
 }
 
 // Reads sub-blocks of a GIF extension, keeping at most `limit` bytes; false on a short file.
@@ -90,8 +93,8 @@ FrameConversion frameConversionFor(const FrameList& frames, int index, const QSt
 
 QByteArray readFrameCacheRecord(const QString& cacheFile)
 {
-    QFile file(cacheFile);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, cacheFile))
         return {};
     const QByteArray head = file.read(13);
     if (head.size() != 13 || !head.startsWith("GIF8"))
@@ -149,18 +152,26 @@ Result<int> frameSideFromText(const QString& text, const char* what)
     return *value;
 }
 
-Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry, ImagingComponent& worker)
+Result<QSize> frameSizeFromTexts(const QString& widthText, const QString& heightText)
 {
-    const auto width = frameSideFromText(conversion.widthText, "width");
+    const auto width = frameSideFromText(widthText, "width");
     if (!width)
         return width.error();
-    const auto height = frameSideFromText(conversion.heightText, "height");
+    const auto height = frameSideFromText(heightText, "height");
     if (!height)
         return height.error();
+    return QSize(width.value(), height.value());
+}
+
+Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry, ImagingComponent& worker)
+{
+    const Result<QSize> size = frameSizeFromTexts(conversion.widthText, conversion.heightText);
+    if (!size)
+        return size.error();
     worker.ClearImage();
-    if (Status s = worker.LoadImage(conversion.picture, QSize(width.value(), height.value())); !s)
+    if (Status s = worker.LoadImage(conversion.picture, size.value()); !s)
         return s;
-    if (Status s = worker.ResizeImage(width.value(), height.value(), true); !s)
+    if (Status s = worker.ResizeImage(size.value().width(), size.value().height(), true); !s)
         return s;
     return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record);
 }

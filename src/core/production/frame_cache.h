@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -53,6 +54,8 @@ QByteArray readFrameCacheRecord(const QString& cacheFile);
 // The width or height text as the pixel count a conversion asks for (a fraction rounds, a half
 // to the even neighbour). InvalidArgument for text that is not a number from 1 to 16384.
 Result<int> frameSideFromText(const QString& text, const char* what);
+// Both sides at once; the error is the first side's that is not a size.
+Result<QSize> frameSizeFromTexts(const QString& widthText, const QString& heightText);
 
 // Loads, scales to exactly the conversion's width x height and saves the picture as the entry's
 // cache file with its record, in that order, on `worker`. The file appears complete or not at all.

@@ -62,12 +62,8 @@ Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& fra
         return makeError(ErrorCode::InvalidArgument, QLatin1String(kTooFewFramesToMake));
     if (output.trimmed().isEmpty())
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("No output file is set."));
-    const auto width = frameSideFromText(properties.width, "width");
-    if (!width)
-        return width.error();
-    const auto height = frameSideFromText(properties.height, "height");
-    if (!height)
-        return height.error();
+    if (const Result<QSize> size = frameSizeFromTexts(properties.width, properties.height); !size)
+        return size.error();
     if (Status s = checkOutputIsNoInput(frames, output, options.projectFile); !s)
         return s.error();
 
