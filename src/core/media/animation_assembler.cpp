@@ -2,7 +2,7 @@
 
 #include "core/media/animation/frame_planner.h"
 #include "core/media/animation/frame_source.h"
-#include "core/media/animation/palette.h"
+#include "core/media/animation/global_palette.h"
 #include "core/media/animation/shared_palette.h"
 #include "core/media/gif_writer.h"
 

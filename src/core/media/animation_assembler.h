@@ -24,6 +24,7 @@
 #pragma once
 
 #include "core/error.h"
+#include "core/media/animation_frames.h"
 
 #include <QString>
 
@@ -32,21 +33,6 @@
 #include <vector>
 
 namespace pictoreel {
-
-// One frame of the animation to be written.
-struct AnimationFrameSource {
-    // A one-image GIF (only its first image is used); empty for a frame without picture, which
-    // shows the previous frame's picture for its delay.
-    QString fileName;
-    // 0..65535 hundredths of a second.
-    int delayCentiseconds = 0;
-};
-
-struct AnimationSettings {
-    // NETSCAPE2.0 loop block: nullopt writes none (viewers play the animation once), 0 loops for
-    // ever, n repeats the animation n times after its first showing. 0..65535.
-    std::optional<int> loopCount;
-};
 
 // Percent done, 0..100. Returning false cancels the work (ErrorCode::Cancelled); the value
 // returned with the final 100 is ignored, the file being complete by then.

@@ -1,7 +1,8 @@
 #include "core/media/animation/frame_planner.h"
 
 #include "core/media/animation/frame_source.h"
-#include "core/media/animation/palette.h"
+#include "core/media/animation/global_palette.h"
+#include "core/media/animation/rect_encoding.h"
 
 #include <algorithm>
 

@@ -1,17 +1,13 @@
-// Colour tables of stored images: their sizes, colour look-up, the colours of one rectangle, and
-// the global table that frames use instead of one of their own.
+// Colour tables of stored images: their sizes, colour look-up and the colours of one rectangle.
 #pragma once
 
 #include "core/media/animation/picture.h"
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace pictoreel::animation {
-
-struct Candidate;
 
 // The size of a colour table holding `count` colours: a power of two, at least 2.
 int tableSizeFor(int count);
@@ -87,23 +83,6 @@ private:
     Pixel last_ = kTransparent;  // transparent is never added, so it is a safe "none"
     Pixel lastLookup_ = kTransparent;
     std::uint8_t lastIndex_ = 0;
-};
-
-// The global colour table, which later frames use instead of a table of their own wherever their
-// colours are all in it.
-class GlobalPalette {
-public:
-    explicit GlobalPalette(std::vector<Rgb> palette);
-    const std::vector<Rgb>& palette() const { return palette_; }
-
-    // `local` with its indices into the global table, when every colour it uses is there.
-    // `limitBytes`: counting stops once the remapped image codes larger than this.
-    std::optional<Candidate> remap(const Candidate& local, std::size_t limitBytes) const;
-
-private:
-    std::vector<Rgb> palette_;
-    int tableSize_ = 2;
-    ColourIndex index_;
 };
 
 }  // namespace pictoreel::animation

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/media/animation/picture.h"
-#include "core/media/animation_assembler.h"
+#include "core/media/animation_frames.h"
 
 #include <optional>
 #include <vector>
