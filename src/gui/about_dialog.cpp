@@ -1,4 +1,4 @@
-#include "gui/frm_about.h"
+#include "gui/about_dialog.h"
 
 #include "gui/compact_font.h"
 #include "gui/gif_view.h"
@@ -45,7 +45,7 @@ void makeLink(QLabel* label)
 
 }  // namespace
 
-frmAbout::frmAbout(const QString& logoFile, Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell)
+AboutDialog::AboutDialog(const QString& logoFile, Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Pictoreel"));
@@ -97,7 +97,7 @@ frmAbout::frmAbout(const QString& logoFile, Shell& shell, QWidget* parent) : QDi
     HighlightLink(nullptr);
 }
 
-void frmAbout::loadLogo(const QString& logoFile)
+void AboutDialog::loadLogo(const QString& logoFile)
 {
     PlayGif1->component().BackColor(kLogoBackColor);
     if (!PlayGif1->LoadGif(logoFile)) {
@@ -109,7 +109,7 @@ void frmAbout::loadLogo(const QString& logoFile)
     PlayGif1->Play();
 }
 
-void frmAbout::HighlightLink(QLabel* link)
+void AboutDialog::HighlightLink(QLabel* link)
 {
     for (QLabel* label : {lblWeb, lblSupp}) {
         QFont face = label->font();
@@ -118,11 +118,11 @@ void frmAbout::HighlightLink(QLabel* link)
     }
 }
 
-void frmAbout::lblWeb_Click() { (void)shell_.open(QLatin1String(kWebsiteAddress)); }
+void AboutDialog::lblWeb_Click() { (void)shell_.open(QLatin1String(kWebsiteAddress)); }
 
-void frmAbout::lblSupp_Click() { (void)shell_.open(QStringLiteral("mailto:") + QLatin1String(kSupportAddress)); }
+void AboutDialog::lblSupp_Click() { (void)shell_.open(QStringLiteral("mailto:") + QLatin1String(kSupportAddress)); }
 
-bool frmAbout::eventFilter(QObject* watched, QEvent* event)
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
 {
     const auto type = event->type();
     if (watched == lblWeb || watched == lblSupp) {
@@ -146,7 +146,7 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void frmAbout::mouseMoveEvent(QMouseEvent* event)
+void AboutDialog::mouseMoveEvent(QMouseEvent* event)
 {
     HighlightLink(nullptr);  // the window's background
     QDialog::mouseMoveEvent(event);

@@ -18,10 +18,10 @@ inline constexpr auto kProgramName = "Pictoreel";
 inline constexpr auto kProgramVersion = "1.40";
 inline constexpr auto kSupportAddress = "support@example.org";
 
-class frmAbout final : public QDialog {
+class AboutDialog final : public QDialog {
     Q_OBJECT
 public:
-    frmAbout(const QString& logoFile, Shell& shell, QWidget* parent = nullptr);
+    AboutDialog(const QString& logoFile, Shell& shell, QWidget* parent = nullptr);
 
     // Underlines `link` (lblWeb or lblSupp) and no other; nullptr underlines none.
     void HighlightLink(QLabel* link);

@@ -1,4 +1,4 @@
-#include "gui/frm_list.h"
+#include "gui/history_dialog.h"
 
 #include "core/project/history.h"
 #include "gui/dialogs.h"
@@ -31,7 +31,7 @@ QPushButton* barButton(QWidget* bar, const char* name, const QString& caption, i
 
 }  // namespace
 
-frmList::frmList(frmPictoreel& mainWindow, Dialogs& dialogs, HistoryListMode mode, QWidget* parent)
+HistoryDialog::HistoryDialog(MainWindow& mainWindow, Dialogs& dialogs, HistoryListMode mode, QWidget* parent)
     : QDialog(parent ? parent : &mainWindow), mainWindow_(mainWindow), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("frmList"));
@@ -77,13 +77,13 @@ frmList::frmList(frmPictoreel& mainWindow, Dialogs& dialogs, HistoryListMode mod
     Form_Load();
 }
 
-void frmList::Form_Load()
+void HistoryDialog::Form_Load()
 {
     List1->clear();
     List1->addItems(readHistory(mainWindow_.SettingsFile()));
 }
 
-void frmList::Form_Resize()
+void HistoryDialog::Form_Resize()
 {
     const int width = pixelsToTwips(this->width());
     const int height = pixelsToTwips(this->height());
@@ -94,19 +94,19 @@ void frmList::Form_Resize()
     List1->setGeometry(0, 0, Picture2->width(), Picture2->height());
 }
 
-void frmList::resizeEvent(QResizeEvent* event)
+void HistoryDialog::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     Form_Resize();
 }
 
-int frmList::selectedRow() const
+int HistoryDialog::selectedRow() const
 {
     const QList<QListWidgetItem*> selected = List1->selectedItems();
     return selected.isEmpty() ? -1 : List1->row(selected.front());
 }
 
-void frmList::OKButton_Click()
+void HistoryDialog::OKButton_Click()
 {
     const int row = selectedRow();
     const QString path = row < 0 ? QString() : List1->item(row)->text();
@@ -125,9 +125,9 @@ void frmList::OKButton_Click()
     accept();
 }
 
-void frmList::CancelButton_Click() { reject(); }
+void HistoryDialog::CancelButton_Click() { reject(); }
 
-void frmList::cmdDelete_Click()
+void HistoryDialog::cmdDelete_Click()
 {
     const int row = selectedRow();
     if (row < 0)
@@ -138,11 +138,11 @@ void frmList::cmdDelete_Click()
     List1->setCurrentRow(-1);
 }
 
-void frmList::cmdClear_Click() { List1->clear(); }
+void HistoryDialog::cmdClear_Click() { List1->clear(); }
 
-void frmList::cmdSave_Click() { saveHistory(entries(), mainWindow_.SettingsFile()); }
+void HistoryDialog::cmdSave_Click() { saveHistory(entries(), mainWindow_.SettingsFile()); }
 
-QStringList frmList::entries() const
+QStringList HistoryDialog::entries() const
 {
     QStringList lines;
     lines.reserve(List1->count());

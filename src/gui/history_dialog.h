@@ -13,16 +13,16 @@ class QPushButton;
 namespace pictoreel {
 
 class Dialogs;
-class frmPictoreel;
+class MainWindow;
 
 enum class HistoryListMode { Open, Edit };
 
-class frmList final : public QDialog {
+class HistoryDialog final : public QDialog {
     Q_OBJECT
 public:
     // The window reads and writes the history of the main window's settings file and opens
     // projects through it. `parent` defaults to the main window.
-    frmList(frmPictoreel& mainWindow, Dialogs& dialogs, HistoryListMode mode = HistoryListMode::Open,
+    HistoryDialog(MainWindow& mainWindow, Dialogs& dialogs, HistoryListMode mode = HistoryListMode::Open,
             QWidget* parent = nullptr);
 
     // Fills `List1` from "File1" to "File100" of section "Project", empty places left out.
@@ -56,7 +56,7 @@ private:
     // The row of the selected line, or -1 when no line is selected.
     int selectedRow() const;
 
-    frmPictoreel& mainWindow_;
+    MainWindow& mainWindow_;
     Dialogs& dialogs_;
 };
 

@@ -119,7 +119,7 @@ int main(int argc, char** argv)
 
     pictoreel::QtDialogs dialogs;
     pictoreel::DesktopShell shell;
-    pictoreel::frmPictoreel window(pictoreel::programFoldersFor(pictoreel::executableFolder()), dialogs, shell);
+    pictoreel::MainWindow window(pictoreel::programFoldersFor(pictoreel::executableFolder()), dialogs, shell);
     window.show();
     if (!start.project.isEmpty())
         pictoreel::openProjectFromArguments(window, {QApplication::applicationFilePath(), start.project});

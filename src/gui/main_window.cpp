@@ -7,13 +7,13 @@
 #include "gui/compact_font.h"
 #include "gui/dialogs.h"
 #include "gui/frame_list_model.h"
-#include "gui/frm_about.h"
+#include "gui/about_dialog.h"
 #include "gui/frm_avi2gif.h"
 #include "gui/frm_extractor.h"
 #include "gui/frm_gif2avi.h"
-#include "gui/frm_list.h"
-#include "gui/frm_options.h"
-#include "gui/frm_play.h"
+#include "gui/history_dialog.h"
+#include "gui/options_dialog.h"
+#include "gui/player_window.h"
 #include "gui/image_view.h"
 #include "gui/make_commands.h"
 #include "gui/property_panel.h"
@@ -105,7 +105,7 @@ QString imageFilesFilter()
     return entries.join(u'|');
 }
 
-frmPictoreel::frmPictoreel(const ProgramFolders& folders, Dialogs& dialogs, Shell& shell, QWidget* parent)
+MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& shell, QWidget* parent)
     : QMainWindow(parent), folders_(folders), dialogs_(dialogs), shell_(shell)
 {
     setObjectName(QStringLiteral("frmPictoreel"));
@@ -140,7 +140,7 @@ frmPictoreel::frmPictoreel(const ProgramFolders& folders, Dialogs& dialogs, Shel
     applyAutoSizeRule();
 }
 
-frmPictoreel::~frmPictoreel()
+MainWindow::~MainWindow()
 {
     // The extractor asks this window for the temp folder, so it cannot outlive it.
     delete extractor_.data();
@@ -154,7 +154,7 @@ frmPictoreel::~frmPictoreel()
     model_ = nullptr;
 }
 
-void frmPictoreel::setTempFolder(const QString& folder)
+void MainWindow::setTempFolder(const QString& folder)
 {
     values_.tempFolder = withTrailingSeparator(folder);
     values_.previewFile = previewFileFor(values_.tempFolder);
@@ -162,14 +162,14 @@ void frmPictoreel::setTempFolder(const QString& folder)
 
 // ---- building ----------------------------------------------------------------------------------
 
-void frmPictoreel::buildMenus()
+void MainWindow::buildMenus()
 {
     struct Item {
         const char* caption;
         QKeySequence shortcut;
     };
     const auto build = [this](const char* name, const QString& caption, std::vector<QAction*>& items,
-                              std::initializer_list<Item> entries, void (frmPictoreel::*dispatch)(int)) {
+                              std::initializer_list<Item> entries, void (MainWindow::*dispatch)(int)) {
         QMenu* menu = menuBar()->addMenu(caption);
         menu->setObjectName(QLatin1String(name));
         items.assign(1, nullptr);
@@ -203,7 +203,7 @@ void frmPictoreel::buildMenus()
                      {"Recent Project Files ...", {}},
                      {"-", {}},
                      {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q)}},
-                    &frmPictoreel::mnuFileSub_Click);
+                    &MainWindow::mnuFileSub_Click);
     mnuEdit = build("mnuEdit", QStringLiteral("&Edit"), mnuEditSub,
                     {{"&Check All Frames", {}},
                      {"&Uncheck All Frames", {}},
@@ -213,7 +213,7 @@ void frmPictoreel::buildMenus()
                      {"-", {}},
                      {"Move Highlight Frame &Up", {}},
                      {"Move Highlight Frame &Down", {}}},
-                    &frmPictoreel::mnuEditSub_Click);
+                    &MainWindow::mnuEditSub_Click);
     mnuTools = build("mnuTools", QStringLiteral("&Tools"), mnuToolsSub,
                      {{"&Preview ...", {}},
                       {"&Animated GIF Player ...", {}},
@@ -222,17 +222,17 @@ void frmPictoreel::buildMenus()
                       {"GIF to AVI Converter ...", {}},
                       {"-", {}},
                       {"&Options ...", {}}},
-                     &frmPictoreel::mnuToolsSub_Click);
+                     &MainWindow::mnuToolsSub_Click);
     mnuHelp = build("mnuHelp", QStringLiteral("&Help"), mnuHelpSub,
                     {{"&Contents ...", QKeySequence(Qt::Key_F1)},
                      {"-", {}},
                      {"&Visit the Website", {}},
                      {"-", {}},
                      {"About Pictoreel ...", {}}},
-                    &frmPictoreel::mnuHelpSub_Click);
+                    &MainWindow::mnuHelpSub_Click);
 }
 
-void frmPictoreel::buildToolbar()
+void MainWindow::buildToolbar()
 {
     static constexpr ToolbarButton kButtons[] = {
         {"new", "New", "Create a new croject"},
@@ -255,7 +255,7 @@ void frmPictoreel::buildToolbar()
                                 [this](const QString& key) { Toolbar1_ButtonClick(key); });
 }
 
-void frmPictoreel::buildStatusBar()
+void MainWindow::buildStatusBar()
 {
     const ProgressStatusBar status = addProgressStatusBar(*this, twipsToPixels(kStatusBarHeight), this);
     StatusBar1 = status.bar;
@@ -267,7 +267,7 @@ void frmPictoreel::buildStatusBar()
     StatusBar1->addPermanentWidget(missingPanel_);
 }
 
-void frmPictoreel::showMissingPictures(const std::vector<MissingPicture>& missing)
+void MainWindow::showMissingPictures(const std::vector<MissingPicture>& missing)
 {
     model_->refreshMissingPictures();
     const auto count = static_cast<int>(missing.size());
@@ -276,7 +276,7 @@ void frmPictoreel::showMissingPictures(const std::vector<MissingPicture>& missin
                                         : tr("%1 pictures were missing").arg(count));
 }
 
-void frmPictoreel::buildPanes()
+void MainWindow::buildPanes()
 {
     picFrame = new QWidget(this);
     picFrame->setObjectName(QStringLiteral("picFrame"));
@@ -328,7 +328,7 @@ void frmPictoreel::buildPanes()
     });
 }
 
-void frmPictoreel::connectPanel()
+void MainWindow::connectPanel()
 {
     connect(SSTab1->cmdAutoW, &QPushButton::clicked, this, [this] { cmdAutoW_Click(); });
     connect(SSTab1->cmdAutoH, &QPushButton::clicked, this, [this] { cmdAutoH_Click(); });
@@ -341,10 +341,10 @@ void frmPictoreel::connectPanel()
 
 // ---- layout ------------------------------------------------------------------------------------
 
-int frmPictoreel::frameWidthTwips() const { return widthTwips(picFrame); }
-int frmPictoreel::frameHeightTwips() const { return heightTwips(picFrame); }
+int MainWindow::frameWidthTwips() const { return widthTwips(picFrame); }
+int MainWindow::frameHeightTwips() const { return heightTwips(picFrame); }
 
-void frmPictoreel::SizeControls(int& x)
+void MainWindow::SizeControls(int& x)
 {
     const int frameWidth = frameWidthTwips();
     const int frameHeight = frameHeightTwips();
@@ -373,13 +373,13 @@ void frmPictoreel::SizeControls(int& x)
     placeProgressBar();
 }
 
-void frmPictoreel::placeProgressBar()
+void MainWindow::placeProgressBar()
 {
     const QRect panel = statusPanel1->geometry();
     placeTwips(pbPer, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
 }
 
-bool frmPictoreel::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == picFrame && event->type() == QEvent::Resize) {
         int x = leftPaneTwips_;
@@ -393,14 +393,14 @@ bool frmPictoreel::eventFilter(QObject* watched, QEvent* event)
 
 // ---- dispatch ----------------------------------------------------------------------------------
 
-void frmPictoreel::applyAutoSizeRule()
+void MainWindow::applyAutoSizeRule()
 {
     const bool any = !frames_.isEmpty();
     SSTab1->cmdAutoH->setEnabled(any);
     SSTab1->cmdAutoW->setEnabled(any);
 }
 
-void frmPictoreel::mnuFileSub_Click(int index)
+void MainWindow::mnuFileSub_Click(int index)
 {
     switch (index) {
     case 1:
@@ -419,7 +419,7 @@ void frmPictoreel::mnuFileSub_Click(int index)
     applyAutoSizeRule();
 }
 
-void frmPictoreel::mnuEditSub_Click(int index)
+void MainWindow::mnuEditSub_Click(int index)
 {
     const auto noFilesNotice = [this] {
         if (frames_.isEmpty())
@@ -446,7 +446,7 @@ void frmPictoreel::mnuEditSub_Click(int index)
     applyAutoSizeRule();
 }
 
-void frmPictoreel::mnuToolsSub_Click(int index)
+void MainWindow::mnuToolsSub_Click(int index)
 {
     switch (index) {
     case 1: PreviewGif(); break;
@@ -459,7 +459,7 @@ void frmPictoreel::mnuToolsSub_Click(int index)
     }
 }
 
-void frmPictoreel::mnuHelpSub_Click(int index)
+void MainWindow::mnuHelpSub_Click(int index)
 {
     switch (index) {
     case 1: ShowHelpContents(); break;
@@ -469,7 +469,7 @@ void frmPictoreel::mnuHelpSub_Click(int index)
     }
 }
 
-void frmPictoreel::Toolbar1_ButtonClick(const QString& key)
+void MainWindow::Toolbar1_ButtonClick(const QString& key)
 {
     if (key == u"new") {
         NewProject();
@@ -502,13 +502,13 @@ void frmPictoreel::Toolbar1_ButtonClick(const QString& key)
 
 // ---- project commands --------------------------------------------------------------------------
 
-void frmPictoreel::setProjectFile(const QString& path)
+void MainWindow::setProjectFile(const QString& path)
 {
     projectFile_ = path;
     setWindowTitle(projectWindowTitle(path));
 }
 
-void frmPictoreel::NewProject()
+void MainWindow::NewProject()
 {
     setProjectFile(QString());
     frames_.clear();
@@ -520,7 +520,7 @@ void frmPictoreel::NewProject()
     wpdlx3.ClearImage();
 }
 
-void frmPictoreel::OpenProject()
+void MainWindow::OpenProject()
 {
     const auto chosen = dialogs_.openFile(this, {QStringLiteral("Open Project File (*.agp) ..."), kProjectFilter, {}});
     if (!chosen)
@@ -528,7 +528,7 @@ void frmPictoreel::OpenProject()
     OpenProjectFile(*chosen);
 }
 
-bool frmPictoreel::OpenProjectFile(const QString& strFile)
+bool MainWindow::OpenProjectFile(const QString& strFile)
 {
     // A picture or any other file that is not a project is not taken for one (the next save
     // would write over it): the user is told, and the current project stays as it is.
@@ -556,15 +556,15 @@ bool frmPictoreel::OpenProjectFile(const QString& strFile)
     return true;
 }
 
-void frmPictoreel::ShowHistoryList()
+void MainWindow::ShowHistoryList()
 {
-    auto* list = new frmList(*this, dialogs_);
+    auto* list = new HistoryDialog(*this, dialogs_);
     list->setAttribute(Qt::WA_DeleteOnClose);
     connect(list, &QDialog::finished, this, [this] { applyAutoSizeRule(); });
     list->open();
 }
 
-void frmPictoreel::SaveProject()
+void MainWindow::SaveProject()
 {
     // The project takes the chosen name only once it is written there (WriteProjectFile).
     QString file = projectFile_;
@@ -579,7 +579,7 @@ void frmPictoreel::SaveProject()
         WriteProjectFile(file);
 }
 
-void frmPictoreel::SaveProjectAs()
+void MainWindow::SaveProjectAs()
 {
     const auto chosen = dialogs_.saveFile(this, {QStringLiteral("Save Project As ..."), kProjectFilter, {}});
     if (!chosen)
@@ -587,7 +587,7 @@ void frmPictoreel::SaveProjectAs()
     WriteProjectFile(*chosen);
 }
 
-void frmPictoreel::WriteProjectFile(const QString& path)
+void MainWindow::WriteProjectFile(const QString& path)
 {
     // Never over a picture or any other file that is not a project: refused before anything
     // changes, the output name included.
@@ -616,7 +616,7 @@ void frmPictoreel::WriteProjectFile(const QString& path)
 
 // ---- frame editing -----------------------------------------------------------------------------
 
-void frmPictoreel::AddFrames()
+void MainWindow::AddFrames()
 {
     const bool wasEmpty = frames_.isEmpty();
     const QStringList paths =
@@ -638,7 +638,7 @@ void frmPictoreel::AddFrames()
     }
 }
 
-void frmPictoreel::RemoveCheckedFrames()
+void MainWindow::RemoveCheckedFrames()
 {
     if (frames_.isEmpty())
         dialogs_.inform(this, QStringLiteral("No files in the list!"));
@@ -648,7 +648,7 @@ void frmPictoreel::RemoveCheckedFrames()
     ListView1->setFocus();
 }
 
-void frmPictoreel::MoveFrameUp()
+void MainWindow::MoveFrameUp()
 {
     if (frames_.isEmpty()) {
         dialogs_.inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
@@ -664,7 +664,7 @@ void frmPictoreel::MoveFrameUp()
     SwapFrames(i - 1, i);
 }
 
-void frmPictoreel::MoveFrameDown()
+void MainWindow::MoveFrameDown()
 {
     if (frames_.isEmpty()) {
         dialogs_.inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
@@ -680,14 +680,14 @@ void frmPictoreel::MoveFrameDown()
     SwapFrames(i + 1, i);
 }
 
-void frmPictoreel::SwapFrames(int a, int b)
+void MainWindow::SwapFrames(int a, int b)
 {
     frames_.SwapFrames(a, b);
     ListView1->selectRow(a);
     ListView1->setFocus();
 }
 
-void frmPictoreel::ShowFrameProperties()
+void MainWindow::ShowFrameProperties()
 {
     if (frames_.isEmpty())
         return;
@@ -716,7 +716,7 @@ void frmPictoreel::ShowFrameProperties()
     SSTab1->lSize->setText(FileSizeText(conversion.picture));
 }
 
-void frmPictoreel::cmdAutoW_Click()
+void MainWindow::cmdAutoW_Click()
 {
     const int w = wpdlx3.ImageWidth();
     if (w > 1) {
@@ -725,7 +725,7 @@ void frmPictoreel::cmdAutoW_Click()
     }
 }
 
-void frmPictoreel::cmdAutoH_Click()
+void MainWindow::cmdAutoH_Click()
 {
     const int h = wpdlx3.ImageHeight();
     if (h > 1) {
@@ -734,7 +734,7 @@ void frmPictoreel::cmdAutoH_Click()
     }
 }
 
-void frmPictoreel::cmdOutputFile_Click()
+void MainWindow::cmdOutputFile_Click()
 {
     const auto chosen = dialogs_.saveFile(
         this, {QStringLiteral("Set a gif file name for output ..."), QStringLiteral("Animated GIF Files|*.gif"), {}});
@@ -742,13 +742,13 @@ void frmPictoreel::cmdOutputFile_Click()
         SSTab1->txtOutputFile->setText(*chosen);
 }
 
-void frmPictoreel::cmdTransColor_Click()
+void MainWindow::cmdTransColor_Click()
 {
     if (const auto colour = dialogs_.chooseColor(this))
         SSTab1->setTransColor(*colour);
 }
 
-void frmPictoreel::writeFrameValues(int row)
+void MainWindow::writeFrameValues(int row)
 {
     frames_.setColumn(row, FrameColumn::Interval, SSTab1->txtInterval->text());
     frames_.setColumn(row, FrameColumn::Trans,
@@ -756,7 +756,7 @@ void frmPictoreel::writeFrameValues(int row)
     frames_.setColumn(row, FrameColumn::TransColor, QString::number(SSTab1->transColor()));
 }
 
-void frmPictoreel::cmdApply_Click()
+void MainWindow::cmdApply_Click()
 {
     if (frames_.isEmpty()) {
         dialogs_.inform(this, QStringLiteral("No frames now!"));
@@ -766,7 +766,7 @@ void frmPictoreel::cmdApply_Click()
         writeFrameValues(i);
 }
 
-void frmPictoreel::cmdApplyAll_Click()
+void MainWindow::cmdApplyAll_Click()
 {
     if (frames_.isEmpty()) {
         dialogs_.inform(this, QStringLiteral("No frames now!"));
@@ -778,13 +778,13 @@ void frmPictoreel::cmdApplyAll_Click()
 
 // ---- tool windows ------------------------------------------------------------------------------
 
-void frmPictoreel::setWindowRunner(WindowRunner runner)
+void MainWindow::setWindowRunner(WindowRunner runner)
 {
     runModal_ = std::move(runner);
     makeCommands().setWindowRunner(runModal_ ? runModal_ : WindowRunner(execWindow));
 }
 
-void frmPictoreel::ShowExtractor()
+void MainWindow::ShowExtractor()
 {
     if (!extractor_)
         // A top-level window of its own: closing the main window leaves it open, and the program
@@ -795,33 +795,33 @@ void frmPictoreel::ShowExtractor()
     extractor_->activateWindow();
 }
 
-frmExtractor* frmPictoreel::extractorWindow() const { return extractor_.data(); }
+frmExtractor* MainWindow::extractorWindow() const { return extractor_.data(); }
 
-void frmPictoreel::ShowOptions()
+void MainWindow::ShowOptions()
 {
-    showModal(new frmOptions(*this, dialogs_, runModal_), runModal_);
+    showModal(new OptionsDialog(*this, dialogs_, runModal_), runModal_);
 }
 
-void frmPictoreel::ShowAviToGif()
+void MainWindow::ShowAviToGif()
 {
     showModal(new frmAVI2GIF(dialogs_, this), runModal_);
 }
 
-void frmPictoreel::ShowGifToAvi()
+void MainWindow::ShowGifToAvi()
 {
     showModal(new frmGIF2AVI(dialogs_, this), runModal_);
 }
 
-QString frmPictoreel::logoFile() const { return joinPath(folders_.helpFolder, QStringLiteral("vimo.gif")); }
+QString MainWindow::logoFile() const { return joinPath(folders_.helpFolder, QStringLiteral("vimo.gif")); }
 
-void frmPictoreel::ShowAbout()
+void MainWindow::ShowAbout()
 {
-    showModal(new frmAbout(logoFile(), shell_, this), runModal_);
+    showModal(new AboutDialog(logoFile(), shell_, this), runModal_);
 }
 
 // ---- help --------------------------------------------------------------------------------------
 
-void frmPictoreel::ShowHelpContents()
+void MainWindow::ShowHelpContents()
 {
     const QString helpFile = joinPath(folders_.helpFolder, QStringLiteral("pictoreel.chm"));
     if (QFileInfo::exists(helpFile))
@@ -830,11 +830,11 @@ void frmPictoreel::ShowHelpContents()
         ShellOpen(joinPath(joinPath(folders_.helpFolder, QStringLiteral("help")), QStringLiteral("index.html")));
 }
 
-void frmPictoreel::ShellOpen(const QString& target) { (void)shell_.open(target); }
+void MainWindow::ShellOpen(const QString& target) { (void)shell_.open(target); }
 
 // ---- closing -----------------------------------------------------------------------------------
 
-void frmPictoreel::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (isMakingGif()) {  // the frames and the temp folder are in use until the make ends
         event->ignore();
@@ -860,7 +860,7 @@ void frmPictoreel::closeEvent(QCloseEvent* event)
         event->accept();
 }
 
-void frmPictoreel::exitProgram()
+void MainWindow::exitProgram()
 {
     if (close() && programEnd_)
         programEnd_();

@@ -43,11 +43,11 @@ struct ProgramFolders {
 
 inline constexpr auto kWebsiteAddress = "https://www.example.org/pictoreel/";
 
-class frmPictoreel final : public QMainWindow {
+class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    frmPictoreel(const ProgramFolders& folders, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
-    ~frmPictoreel() override;
+    MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // ---- program-wide values -----------------------------------------------------------------
     const QString& SettingsFile() const { return values_.settingsFile; }

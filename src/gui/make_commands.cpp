@@ -5,8 +5,8 @@
 #include "core/project/frame_list.h"
 #include "core/project/program_values.h"
 #include "gui/dialogs.h"
-#include "gui/frm_play.h"
-#include "gui/frm_view.h"
+#include "gui/player_window.h"
+#include "gui/preview_window.h"
 #include "gui/main_window.h"
 #include "gui/property_panel.h"
 
@@ -35,7 +35,7 @@ int sideInPixels(const QString& text)
 
 // ---- the main window's side ----------------------------------------------------------------------
 
-MakeCommands& frmPictoreel::makeCommands()
+MakeCommands& MainWindow::makeCommands()
 {
     if (!makeCommands_) {
         MakeHost host;
@@ -57,10 +57,10 @@ MakeCommands& frmPictoreel::makeCommands()
     return *makeCommands_;
 }
 
-void frmPictoreel::MakeGif() { makeCommands().MakeGif(); }
-void frmPictoreel::PreviewGif() { makeCommands().PreviewGif(); }
-void frmPictoreel::ShowPlayer() { makeCommands().ShowPlayer(); }
-bool frmPictoreel::isMakingGif() const { return makeCommands_ && makeCommands_->isBusy(); }
+void MainWindow::MakeGif() { makeCommands().MakeGif(); }
+void MainWindow::PreviewGif() { makeCommands().PreviewGif(); }
+void MainWindow::ShowPlayer() { makeCommands().ShowPlayer(); }
+bool MainWindow::isMakingGif() const { return makeCommands_ && makeCommands_->isBusy(); }
 
 // ---- the commands --------------------------------------------------------------------------------
 
@@ -104,7 +104,7 @@ void MakeCommands::PreviewGif()
     if (!produce(Product::Preview, PlayGifView, previewFile))
         return;
     reportFailedFrames(Product::Preview);
-    frmView view(previewFile, host_.window);
+    PreviewWindow view(previewFile, host_.window);
     view.sizeForPicture(sideInPixels(host_.panel->txtWidth->text()), sideInPixels(host_.panel->txtHeight->text()));
     runModal_(view);
 }
@@ -114,7 +114,7 @@ void MakeCommands::ShowPlayer()
     if (busy_)
         return;
     if (!player_)
-        player_ = new frmPlay(*host_.dialogs, host_.window);
+        player_ = new PlayerWindow(*host_.dialogs, host_.window);
     player_->txtPlay->setText(outputPath());
     runModal_(*player_);
 }

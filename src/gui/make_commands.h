@@ -26,7 +26,7 @@ namespace pictoreel {
 class Dialogs;
 class FrameList;
 class PropertyPanel;
-class frmPlay;
+class PlayerWindow;
 
 inline constexpr auto kCreatedFinished = "Created finished!";
 
@@ -70,7 +70,7 @@ public:
 
     void setWindowRunner(WindowRunner runner) { runModal_ = std::move(runner); }
     // The player window, once ShowPlayer has made it.
-    frmPlay* playerWindow() const { return player_; }
+    PlayerWindow* playerWindow() const { return player_; }
     // Frames converted at once (0: one per core).
     void setConversionJobs(int jobs) { jobs_ = jobs; }
 
@@ -96,7 +96,7 @@ private:
 
     MakeHost host_;
     WindowRunner runModal_;
-    QPointer<frmPlay> player_;
+    QPointer<PlayerWindow> player_;
     std::vector<FailedFrame> failed_;
     int jobs_ = 0;
     bool busy_ = false;

@@ -1,11 +1,11 @@
-#include "gui/frm_options.h"
+#include "gui/options_dialog.h"
 
 #include "core/production/frame_cache_names.h"
 #include "core/project/paths.h"
 #include "core/project/settings_store.h"
 #include "gui/compact_font.h"
 #include "gui/dialogs.h"
-#include "gui/frm_list.h"
+#include "gui/history_dialog.h"
 #include "gui/main_window.h"
 #include "gui/twips.h"
 
@@ -156,7 +156,7 @@ QString optionsFolderText(const QString& chosen)
     return QFileInfo(lower).canonicalFilePath() == QFileInfo(folder).canonicalFilePath() ? lower : folder;
 }
 
-frmOptions::frmOptions(frmPictoreel& mainWindow, Dialogs& dialogs, WindowRunner runHistoryList, QWidget* parent)
+OptionsDialog::OptionsDialog(MainWindow& mainWindow, Dialogs& dialogs, WindowRunner runHistoryList, QWidget* parent)
     : QDialog(parent ? parent : &mainWindow), mainWindow_(mainWindow), dialogs_(dialogs),
       runHistoryList_(std::move(runHistoryList))
 {
@@ -210,13 +210,13 @@ frmOptions::frmOptions(frmPictoreel& mainWindow, Dialogs& dialogs, WindowRunner 
     cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"), twipsRect(6360, 5175, 1095, 375));
     cmdOK->setDefault(true);  // Enter; Escape rejects, which is Cancel
 
-    connect(cmdFolder, &QPushButton::clicked, this, &frmOptions::cmdFolder_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &frmOptions::cmdDelete_Click);
-    connect(cmdEdit, &QPushButton::clicked, this, &frmOptions::cmdEdit_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+    connect(cmdFolder, &QPushButton::clicked, this, &OptionsDialog::cmdFolder_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &OptionsDialog::cmdDelete_Click);
+    connect(cmdEdit, &QPushButton::clicked, this, &OptionsDialog::cmdEdit_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::cmdCancel_Click);
     auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
-    connect(nextTab, &QShortcut::activated, this, &frmOptions::selectNextTab);
+    connect(nextTab, &QShortcut::activated, this, &OptionsDialog::selectNextTab);
 
     setTabOrder(cmdFolder, cmdDelete);
     setTabOrder(cmdDelete, cmdEdit);
@@ -227,7 +227,7 @@ frmOptions::frmOptions(frmPictoreel& mainWindow, Dialogs& dialogs, WindowRunner 
     Form_Load();
 }
 
-void frmOptions::Form_Load()
+void OptionsDialog::Form_Load()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -237,7 +237,7 @@ void frmOptions::Form_Load()
     txtFolder->setText(mainWindow_.TempFolder());
 }
 
-void frmOptions::cmdFolder_Click()
+void OptionsDialog::cmdFolder_Click()
 {
     const auto chosen = dialogs_.browseForFolder(this);
     const QString folder = optionsFolderText(chosen.value_or(QString()));
@@ -245,7 +245,7 @@ void frmOptions::cmdFolder_Click()
         txtFolder->setText(folder);
 }
 
-void frmOptions::cmdDelete_Click()
+void OptionsDialog::cmdDelete_Click()
 {
     BusyPointer busy(this);
     if (dialogs_.messageBox(this, QLatin1String(kDeleteTempFilesQuestion), QString(), MessageIcon::Question,
@@ -257,12 +257,12 @@ void frmOptions::cmdDelete_Click()
     dialogs_.inform(this, QLatin1String(kDeleteFinished));
 }
 
-void frmOptions::cmdEdit_Click()
+void OptionsDialog::cmdEdit_Click()
 {
-    showModal(new frmList(mainWindow_, dialogs_, HistoryListMode::Edit, this), runHistoryList_);
+    showModal(new HistoryDialog(mainWindow_, dialogs_, HistoryListMode::Edit, this), runHistoryList_);
 }
 
-void frmOptions::cmdOK_Click()
+void OptionsDialog::cmdOK_Click()
 {
     const QString folder = txtFolder->text();
     if (folder.trimmed().isEmpty()) {
@@ -274,8 +274,8 @@ void frmOptions::cmdOK_Click()
     accept();
 }
 
-void frmOptions::cmdCancel_Click() { reject(); }
+void OptionsDialog::cmdCancel_Click() { reject(); }
 
-void frmOptions::selectNextTab() { tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + 1) % tbsOptions->count()); }
+void OptionsDialog::selectNextTab() { tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + 1) % tbsOptions->count()); }
 
 }  // namespace pictoreel

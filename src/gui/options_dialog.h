@@ -17,18 +17,18 @@ class QTabWidget;
 namespace pictoreel {
 
 class Dialogs;
-class frmPictoreel;
+class MainWindow;
 
 inline constexpr auto kDeleteTempFilesQuestion = "Are you sure to delete all the temporary files?";
 inline constexpr auto kDeleteFinished = "Delete finished";
 inline constexpr auto kSetTempFolderFirst = "Please set the temporary file folder ...";
 
-class frmOptions final : public QDialog {
+class OptionsDialog final : public QDialog {
     Q_OBJECT
 public:
     // The dialog shows and stores the main window's temp folder; "&Edit ..." shows the history
     // window through `runHistoryList` (see showModal).
-    frmOptions(frmPictoreel& mainWindow, Dialogs& dialogs, WindowRunner runHistoryList = {},
+    OptionsDialog(MainWindow& mainWindow, Dialogs& dialogs, WindowRunner runHistoryList = {},
                QWidget* parent = nullptr);
 
     // Centred on the screen, the tab "General" shown, `txtFolder` from TempFolder.
@@ -61,7 +61,7 @@ public:
     QPushButton* cmdCancel = nullptr;
 
 private:
-    frmPictoreel& mainWindow_;
+    MainWindow& mainWindow_;
     Dialogs& dialogs_;
     WindowRunner runHistoryList_;
 };

@@ -1,4 +1,4 @@
-#include "gui/frm_play.h"
+#include "gui/player_window.h"
 
 #include "gui/dialogs.h"
 #include "gui/gif_view.h"
@@ -31,7 +31,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 }  // namespace
 
-frmPlay::frmPlay(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs)
+PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("frmPlay"));
     setWindowTitle(QStringLiteral("Player"));
@@ -59,15 +59,15 @@ frmPlay::frmPlay(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(
     setTabOrder(cmdPause, cmdLoad);
     setTabOrder(cmdLoad, txtPlay);
 
-    connect(OKButton, &QPushButton::clicked, this, &frmPlay::OKButton_Click);
-    connect(cmdPause, &QPushButton::clicked, this, &frmPlay::cmdPause_Click);
-    connect(cmdLoad, &QPushButton::clicked, this, &frmPlay::cmdLoad_Click);
+    connect(OKButton, &QPushButton::clicked, this, &PlayerWindow::OKButton_Click);
+    connect(cmdPause, &QPushButton::clicked, this, &PlayerWindow::cmdPause_Click);
+    connect(cmdLoad, &QPushButton::clicked, this, &PlayerWindow::cmdLoad_Click);
 
     resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     layOut();
 }
 
-void frmPlay::OKButton_Click()
+void PlayerWindow::OKButton_Click()
 {
     PlayGif1->show();
     (void)PlayGif1->LoadGif(txtPlay->text());  // nothing loaded: the steps below change nothing
@@ -77,9 +77,9 @@ void frmPlay::OKButton_Click()
     PlayGif1->Play();
 }
 
-void frmPlay::cmdPause_Click() { PlayGif1->Pause(); }
+void PlayerWindow::cmdPause_Click() { PlayGif1->Pause(); }
 
-void frmPlay::cmdLoad_Click()
+void PlayerWindow::cmdLoad_Click()
 {
     const auto chosen =
         dialogs_.openFile(this, {QString(), QStringLiteral("Animated GIF Files(*.gif)|*.gif"), {}});
@@ -89,20 +89,20 @@ void frmPlay::cmdLoad_Click()
     OKButton_Click();
 }
 
-void frmPlay::changeEvent(QEvent* event)
+void PlayerWindow::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !txtPlay->text().trimmed().isEmpty())
         OKButton_Click();
 }
 
-void frmPlay::resizeEvent(QResizeEvent* event)
+void PlayerWindow::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     layOut();
 }
 
-void frmPlay::layOut()
+void PlayerWindow::layOut()
 {
     const int width = pixelsToTwips(this->width());
     const int height = pixelsToTwips(this->height());

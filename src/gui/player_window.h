@@ -14,10 +14,10 @@ namespace pictoreel {
 class Dialogs;
 class GifView;
 
-class frmPlay final : public QDialog {
+class PlayerWindow final : public QDialog {
     Q_OBJECT
 public:
-    explicit frmPlay(Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit PlayerWindow(Dialogs& dialogs, QWidget* parent = nullptr);
 
     // "&Play": shows the player, loads the file named in `txtPlay` (every time), loops, gives the
     // player the GIF's pixel size and plays. A step that fails is passed over.

@@ -1,4 +1,4 @@
-#include "gui/frm_view.h"
+#include "gui/preview_window.h"
 
 #include "gui/gif_view.h"
 
@@ -6,7 +6,7 @@
 
 namespace pictoreel {
 
-frmView::frmView(const QString& previewFile, QWidget* parent) : QDialog(parent)
+PreviewWindow::PreviewWindow(const QString& previewFile, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmView"));
     setWindowTitle(QStringLiteral("Preview"));
@@ -25,12 +25,12 @@ frmView::frmView(const QString& previewFile, QWidget* parent) : QDialog(parent)
     PlayGif1->Play();
 }
 
-void frmView::sizeForPicture(int width, int height)
+void PreviewWindow::sizeForPicture(int width, int height)
 {
     resize(width, height);
 }
 
-void frmView::resizeEvent(QResizeEvent* event)
+void PreviewWindow::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     // Docked to the top, the bottom, the left and the right edge: the whole client area.

@@ -8,11 +8,11 @@ namespace pictoreel {
 
 class GifView;
 
-class frmView final : public QDialog {
+class PreviewWindow final : public QDialog {
     Q_OBJECT
 public:
     // Loading the window loads `previewFile`, turns looping on and plays.
-    explicit frmView(const QString& previewFile, QWidget* parent = nullptr);
+    explicit PreviewWindow(const QString& previewFile, QWidget* parent = nullptr);
 
     // Sizes the window for a picture of `width` x `height` pixels: its client area is the
     // picture's size. (Outside, with frame and title bar, that made width x 15 + 180 by

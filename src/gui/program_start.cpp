@@ -12,7 +12,7 @@ ProgramFolders programFoldersFor(const QString& executableFolder)
     return {settingsFolderFor(executableFolder), programDataFolderFor(executableFolder)};
 }
 
-bool openProjectFromArguments(frmPictoreel& window, const QStringList& arguments)
+bool openProjectFromArguments(MainWindow& window, const QStringList& arguments)
 {
     if (arguments.size() != 2)
         return false;

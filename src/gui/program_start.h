@@ -18,6 +18,6 @@ ProgramFolders programFoldersFor(const QString& executableFolder);
 // an argument that is not an existing file, or more than one argument leave the empty project of
 // start-up; so does a file that is not a project, after a message saying so. Returns whether a
 // project was opened.
-bool openProjectFromArguments(frmPictoreel& window, const QStringList& arguments);
+bool openProjectFromArguments(MainWindow& window, const QStringList& arguments);
 
 }  // namespace pictoreel

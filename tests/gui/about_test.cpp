@@ -2,7 +2,7 @@
 // and two blue links that are underlined one at a time under the pointer and open the web site
 // or a mail to support through the shell.
 #include "gui/support/gui_test.h"
-#include "gui/frm_about.h"
+#include "gui/about_dialog.h"
 #include "gui/gif_view.h"
 #include "gui/support/window_fixture.h"
 
@@ -14,10 +14,10 @@ namespace {
 class AboutTest : public WindowTest {
 protected:
     // Help, "About Pictoreel ...", with `script` working the box while it is shown.
-    void withAbout(const std::function<void(frmAbout&)>& script)
+    void withAbout(const std::function<void(AboutDialog&)>& script)
     {
         window->setWindowRunner([&](QDialog& w) {
-            auto* about = qobject_cast<frmAbout*>(&w);
+            auto* about = qobject_cast<AboutDialog*>(&w);
             ASSERT_NE(about, nullptr);
             about->show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
@@ -29,7 +29,7 @@ protected:
 
     static bool underlined(const QLabel* label) { return label->font().underline(); }
     // Which links are underlined: "web", "support", both or "".
-    static QString underlines(const frmAbout& a)
+    static QString underlines(const AboutDialog& a)
     {
         return QStringList({underlined(a.lblWeb) ? "web" : "", underlined(a.lblSupp) ? "support" : ""}).join(u' ').trimmed();
     }
@@ -38,7 +38,7 @@ protected:
 TEST_F(AboutTest, ShowsNameVersionLinksAndPlaysTheLogoFromTheHelpFolder)
 {
     writeFlatGif(programFolder() + QStringLiteral("/vimo.gif"), {30, 20}, {10, 10});  // the logo beside the program
-    withAbout([](frmAbout& a) {
+    withAbout([](AboutDialog& a) {
         EXPECT_EQ(a.windowTitle(), QStringLiteral("About Pictoreel"));
         struct Place {
             QWidget* control;
@@ -77,7 +77,7 @@ TEST_F(AboutTest, AMissingOrBrokenLogoLeavesTheBoxWithoutIt)
         if (!contents.isEmpty())
             writeFile(programFolder() + QStringLiteral("/vimo.gif"), contents);
         bool shown = false;
-        withAbout([&](frmAbout& a) {
+        withAbout([&](AboutDialog& a) {
             shown = true;
             EXPECT_FALSE(a.PlayGif1->isVisible());
             EXPECT_EQ(a.lblName->text(), QStringLiteral("Pictoreel"));
@@ -89,7 +89,7 @@ TEST_F(AboutTest, AMissingOrBrokenLogoLeavesTheBoxWithoutIt)
 
 TEST_F(AboutTest, TheUnderlineFollowsThePointerFromLinkToLinkAndLeavesOnTheBackground)
 {
-    withAbout([](frmAbout& a) {
+    withAbout([](AboutDialog& a) {
         // Through the window system, as a real pointer: entering and leaving come with the moves.
         const auto hover = [&a](QWidget* w, QPoint at) { QTest::mouseMove(a.windowHandle(), w->mapTo(&a, at)); };
         const auto centre = [](QWidget* w) { return w->rect().center(); };
@@ -110,7 +110,7 @@ TEST_F(AboutTest, TheUnderlineFollowsThePointerFromLinkToLinkAndLeavesOnTheBackg
 
 TEST_F(AboutTest, ClickingALinkHandsItsAddressToTheShell)
 {
-    withAbout([this](frmAbout& a) {
+    withAbout([this](AboutDialog& a) {
         QTest::mouseClick(a.lblSupp, Qt::LeftButton, {}, a.lblSupp->rect().center());
         QTest::mouseClick(a.lblWeb, Qt::LeftButton, {}, a.lblWeb->rect().center());
         QTest::mouseClick(a.Label1, Qt::LeftButton, {}, a.Label1->rect().center());  // no link

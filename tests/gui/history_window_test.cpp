@@ -4,7 +4,7 @@
 #include "gui/support/gui_test.h"
 #include "core/project/history.h"
 #include "core/project/settings_store.h"
-#include "gui/frm_list.h"
+#include "gui/history_dialog.h"
 #include "gui/support/window_fixture.h"
 
 #include <QRegularExpression>
@@ -38,17 +38,17 @@ protected:
     }
 
     // File, "Recent Project Files ...": the window it opened.
-    frmList* openFromMenu()
+    HistoryDialog* openFromMenu()
     {
         window->mnuFileSub[11]->trigger();
-        auto* list = window->findChild<frmList*>(QStringLiteral("frmList"));
+        auto* list = window->findChild<HistoryDialog*>(QStringLiteral("frmList"));
         EXPECT_NE(list, nullptr);
         return list;
     }
 
-    static void select(frmList* list, int row) { list->List1->item(row)->setSelected(true); }
+    static void select(HistoryDialog* list, int row) { list->List1->item(row)->setSelected(true); }
 
-    static bool isGone(const QPointer<frmList>& list)
+    static bool isGone(const QPointer<HistoryDialog>& list)
     {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return list.isNull() || !list->isVisible();
@@ -57,7 +57,7 @@ protected:
 
 TEST_F(HistoryWindowTest, RecentProjectFilesShowsTheWindowModallyWithItsControlsWhereDesigned)
 {
-    frmList* list = openFromMenu();
+    HistoryDialog* list = openFromMenu();
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->isVisible() && list->windowModality() != Qt::NonModal);
     EXPECT_EQ(list->windowTitle(), QStringLiteral("History List"));
@@ -84,7 +84,7 @@ TEST_F(HistoryWindowTest, RecentProjectFilesShowsTheWindowModallyWithItsControls
     EXPECT_EQ(list->List1->count(), 0);
 
     // Edit mode (the Options dialog): the open and cancel buttons are hidden, the rest stay.
-    frmList edit(*window, dialogs, HistoryListMode::Edit);
+    HistoryDialog edit(*window, dialogs, HistoryListMode::Edit);
     edit.show();
     for (QPushButton* b : {edit.OKButton, edit.CancelButton, edit.cmdDelete, edit.cmdClear, edit.cmdSave})
         EXPECT_EQ(b->isVisible(), b != edit.OKButton && b != edit.CancelButton) << b->text().toStdString();
@@ -101,7 +101,7 @@ TEST_F(HistoryWindowTest, AGapInTheFileShowsNoGapMovesDownWithTheNextAddAndIsGon
                               .toUtf8());
     forgetParsedIniFiles();
     {
-        frmList list(*window, dialogs);
+        HistoryDialog list(*window, dialogs);
         EXPECT_EQ(list.entries(), QStringList({"/p/a.agp", "/p/c.agp", "/p/z.agp"}));
     }
 
@@ -109,7 +109,7 @@ TEST_F(HistoryWindowTest, AGapInTheFileShowsNoGapMovesDownWithTheNextAddAndIsGon
     AddToHistory(QStringLiteral("/p/new.agp"), settings());
     EXPECT_EQ(historyKeys(1, 4), QStringList({"/p/new.agp", "/p/a.agp", "-", "/p/c.agp"}));
 
-    frmList* list = openFromMenu();
+    HistoryDialog* list = openFromMenu();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->entries(), QStringList({"/p/new.agp", "/p/a.agp", "/p/c.agp"}));
     list->cmdSave->click();
@@ -125,7 +125,7 @@ TEST_F(HistoryWindowTest, OpenRefusesNoSelectionABlankLineAndAMissingFileAndStay
 {
     const QString missing = path(QStringLiteral("gone away.agp"));
     AddToHistory(missing, settings());
-    frmList* list = openFromMenu();
+    HistoryDialog* list = openFromMenu();
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->List1->count(), 1);
 
@@ -177,7 +177,7 @@ TEST_F(HistoryWindowTest, OpenLoadsTheProjectThroughTheMainWindowPutsItOnTopAndC
     ASSERT_TRUE(saveHistory({b, a, c}, settings()));
     EXPECT_FALSE(panel->cmdAutoW->isEnabled());
 
-    QPointer<frmList> list = openFromMenu();
+    QPointer<HistoryDialog> list = openFromMenu();
     ASSERT_FALSE(list.isNull());
     EXPECT_EQ(list->entries(), QStringList({b, a, c}));
     select(list, 1);
@@ -209,7 +209,7 @@ TEST_F(HistoryWindowTest, DeleteAndCancelLeaveTheFileAsItWasDeleteAndSaveWriteTh
     ASSERT_TRUE(saveHistory(entries, settings()));
     const QString before = readTextFile(settings());
 
-    QPointer<frmList> list = openFromMenu();
+    QPointer<HistoryDialog> list = openFromMenu();
     ASSERT_FALSE(list.isNull());
     select(list, 1);
     list->cmdDelete->click();
@@ -256,7 +256,7 @@ TEST_F(HistoryWindowTest, ClearAllAndSaveRemoveEveryFileKeyInEitherMode)
     ASSERT_TRUE(saveHistory(full, settings()));
     ASSERT_EQ(fileKeys(), 100);
 
-    frmList edit(*window, dialogs, HistoryListMode::Edit);
+    HistoryDialog edit(*window, dialogs, HistoryListMode::Edit);
     edit.show();
     EXPECT_EQ(edit.List1->count(), 100);
     edit.cmdClear->click();
@@ -275,7 +275,7 @@ TEST_F(HistoryWindowTest, ClearAllAndSaveRemoveEveryFileKeyInEitherMode)
 
 TEST_F(HistoryWindowTest, ResizingKeepsTheBarOnTopAndTheListFillingTheRest)
 {
-    frmList list(*window, dialogs);
+    HistoryDialog list(*window, dialogs);
     list.show();
     list.resize(twipsToPixels(9000), twipsToPixels(8250));
     QCoreApplication::processEvents();

@@ -2,7 +2,7 @@
 // reached by its access key, by the arrow keys or by its shortcut; Tab walks the panel row by
 // row; and every control carries a name for assistive technology.
 #include "gui/support/gui_test.h"
-#include "gui/frm_list.h"
+#include "gui/history_dialog.h"
 #include "gui/support/window_fixture.h"
 
 #include <QAbstractItemView>
@@ -227,7 +227,7 @@ TEST_F(KeyboardTest, EveryControlOfThePanelAndTheHistoryWindowHasAnAccessibleNam
     EXPECT_EQ(name(panel->lSize), QStringLiteral("File Size"));
     EXPECT_NE(name(panel->cmdAutoW), name(panel->cmdAutoH));
 
-    frmList list(*window, dialogs);
+    HistoryDialog list(*window, dialogs);
     EXPECT_EQ(unnamed(&list), QStringList());
     EXPECT_EQ(name(list.cmdClear), QStringLiteral("Clear All"));
 }

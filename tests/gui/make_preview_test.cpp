@@ -5,8 +5,8 @@
 #include "gui/support/window_fixture.h"
 
 #include "core/media/player_component.h"
-#include "gui/frm_play.h"
-#include "gui/frm_view.h"
+#include "gui/player_window.h"
+#include "gui/preview_window.h"
 #include "gui/gif_view.h"
 #include "gui/make_commands.h"
 
@@ -59,10 +59,10 @@ protected:
             QStringList seen{w.objectName(), w.windowTitle()};
             seen << (window->isEnabled() ? "main enabled" : "main disabled")
                  << QStringLiteral("after %1 dialogs").arg(dialogs.calls.size());
-            if (auto* player = qobject_cast<frmPlay*>(&w)) {
+            if (auto* player = qobject_cast<PlayerWindow*>(&w)) {
                 seen << player->txtPlay->text() << (player->PlayGif1->isAnimating() ? "playing" : "still")
                      << sizeText(player->PlayGif1->size());
-            } else if (auto* preview = qobject_cast<frmView*>(&w)) {
+            } else if (auto* preview = qobject_cast<PreviewWindow*>(&w)) {
                 const bool looping = preview->PlayGif1->isAnimating() && preview->PlayGif1->component().loopPlayback();
                 seen << (looping ? "looping" : "still") << sizeText(preview->PlayGif1->size())
                      << (preview->Picture1->geometry() == preview->rect() ? "filled" : "not filled");

@@ -4,8 +4,8 @@
 #include "gui/support/gui_test.h"
 #include "core/project/history.h"
 #include "core/project/settings_store.h"
-#include "gui/frm_list.h"
-#include "gui/frm_options.h"
+#include "gui/history_dialog.h"
+#include "gui/options_dialog.h"
 #include "gui/support/window_fixture.h"
 
 #include <QGuiApplication>
@@ -18,14 +18,14 @@ class OptionsTest : public WindowTest {
 protected:
     // Opens the options from the Tools menu and lets `script` work the dialog while it is shown.
     // A history list opened from it is recorded and closed at once.
-    void withOptions(const std::function<void(frmOptions&)>& script)
+    void withOptions(const std::function<void(OptionsDialog&)>& script)
     {
         window->setWindowRunner([this, script](QDialog& w) {
-            if (auto* options = qobject_cast<frmOptions*>(&w)) {
+            if (auto* options = qobject_cast<OptionsDialog*>(&w)) {
                 ++optionsShown;
                 options->show();
                 script(*options);
-            } else if (auto* list = qobject_cast<frmList*>(&w)) {
+            } else if (auto* list = qobject_cast<HistoryDialog*>(&w)) {
                 const auto state = [](bool hidden) { return hidden ? QStringLiteral("hidden") : QStringLiteral("shown"); };
                 const bool editHidden = list->cmdDelete->isHidden() || list->cmdClear->isHidden() || list->cmdSave->isHidden();
                 lists.push_back({list->parentWidget(),
@@ -54,7 +54,7 @@ protected:
 
 TEST_F(OptionsTest, LoadsCentredOnTheGeneralTabWithTheTempFolder)
 {
-    withOptions([this](frmOptions& o) {
+    withOptions([this](OptionsDialog& o) {
         EXPECT_EQ(o.windowTitle(), QStringLiteral("Options"));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         EXPECT_EQ(o.x(), screen.left() + (screen.width() - o.width()) / 2);
@@ -131,7 +131,7 @@ TEST_F(OptionsTest, SetFolderShowsTheChoiceTrimmedWithASeparatorAndOnlyOkStoresI
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chosen.value_or(QStringLiteral("<cancel>")).toStdString());
         dialogs.folderAnswers.push_back(c.chosen);
-        withOptions([&](frmOptions& o) {
+        withOptions([&](OptionsDialog& o) {
             o.cmdFolder->click();
             EXPECT_EQ(o.txtFolder->text(), c.shown);
             o.cmdCancel->click();
@@ -141,7 +141,7 @@ TEST_F(OptionsTest, SetFolderShowsTheChoiceTrimmedWithASeparatorAndOnlyOkStoresI
     }
 
     dialogs.folderAnswers.push_back(lowerFolder);
-    withOptions([](frmOptions& o) {
+    withOptions([](OptionsDialog& o) {
         o.cmdFolder->click();
         o.cmdOK->click();
         EXPECT_FALSE(o.isVisible());
@@ -154,7 +154,7 @@ TEST_F(OptionsTest, SetFolderShowsTheChoiceTrimmedWithASeparatorAndOnlyOkStoresI
 
 TEST_F(OptionsTest, OkWithABlankFolderIsRefusedAndTheDialogStays)
 {
-    withOptions([this](frmOptions& o) {
+    withOptions([this](OptionsDialog& o) {
         o.txtFolder->setText(QStringLiteral("   "));
         o.cmdOK->click();
         EXPECT_TRUE(o.isVisible() && o.result() == QDialog::Rejected);
@@ -178,7 +178,7 @@ TEST_F(OptionsTest, DeleteRemovesTheTemporaryGifsOfTheFolderShownAfterAYes)
     writeFile(storedGif);
 
     // No: nothing deleted, nothing said after the question.
-    withOptions([&](frmOptions& o) {
+    withOptions([&](OptionsDialog& o) {
         o.txtFolder->setText(shownFolder);
         dialogs.messageAnswers.push_back(MessageAnswer::No);
         o.cmdDelete->click();
@@ -193,7 +193,7 @@ TEST_F(OptionsTest, DeleteRemovesTheTemporaryGifsOfTheFolderShownAfterAYes)
     // Yes, with a folder chosen but not yet stored: that folder is swept.
     dialogs.clear();
     dialogs.folderAnswers.push_back(shownFolder);
-    withOptions([&](frmOptions& o) {
+    withOptions([&](OptionsDialog& o) {
         o.cmdFolder->click();
         dialogs.messageAnswers.push_back(MessageAnswer::Yes);
         o.cmdDelete->click();
@@ -212,8 +212,8 @@ TEST_F(OptionsTest, EditOpensTheHistoryListWithoutItsOpenAndCancelButtons)
 {
     AddToHistory(path(QStringLiteral("b.agp")), window->SettingsFile());
     AddToHistory(path(QStringLiteral("a.agp")), window->SettingsFile());
-    frmOptions* shownOptions = nullptr;
-    withOptions([&](frmOptions& o) {
+    OptionsDialog* shownOptions = nullptr;
+    withOptions([&](OptionsDialog& o) {
         shownOptions = &o;
         o.cmdEdit->click();
         EXPECT_TRUE(o.isVisible());  // the options come back when the list closes

@@ -2,7 +2,7 @@
 // control: the two-line message, the box's tab made current, the focus given back and the text
 // kept; and what does not count as leaving a box.
 #include "gui/support/gui_test.h"
-#include "gui/frm_list.h"
+#include "gui/history_dialog.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {
@@ -133,7 +133,7 @@ TEST_F(PanelValidationTest, OtherWindowsAndMenusAreNotLeavingTheBox)
     enter(panel->txtWidth, QStringLiteral("7"));
     // A modal window of the program takes the focus: no check.
     window->mnuFileSub[11]->trigger();
-    auto* list = window->findChild<frmList*>(QStringLiteral("frmList"));
+    auto* list = window->findChild<HistoryDialog*>(QStringLiteral("frmList"));
     ASSERT_NE(list, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(list));
     QCoreApplication::processEvents();

@@ -5,7 +5,7 @@
 #include "gui/support/window_fixture.h"
 
 #include "core/media/player_component.h"
-#include "gui/frm_play.h"
+#include "gui/player_window.h"
 #include "gui/gif_view.h"
 #include "gui/make_commands.h"
 
@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        player = std::make_unique<frmPlay>(dialogs);
+        player = std::make_unique<PlayerWindow>(dialogs);
     }
     void TearDown() override { player.reset(); }
 
@@ -31,7 +31,7 @@ protected:
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    std::unique_ptr<frmPlay> player;
+    std::unique_ptr<PlayerWindow> player;
 };
 
 TEST_F(PlayerWindowTest, ControlsSitInTheStripAndTheFileBoxAndPictureFollowTheWindow)
@@ -212,7 +212,7 @@ protected:
     {
         WindowTest::SetUp();
         window->makeCommands().setWindowRunner(lookAndClose([this](QDialog& w) {
-            auto* p = qobject_cast<frmPlay*>(&w);
+            auto* p = qobject_cast<PlayerWindow*>(&w);
             ASSERT_NE(p, nullptr);
             opened.push_back({p->txtPlay->text(), p->PlayGif1->isAnimating(), p});
         }));
@@ -220,7 +220,7 @@ protected:
     struct Opened {
         QString txtPlay;
         bool playing = false;
-        frmPlay* window = nullptr;
+        PlayerWindow* window = nullptr;
     };
     std::vector<Opened> opened;
 };

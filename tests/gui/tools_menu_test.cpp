@@ -3,7 +3,7 @@
 // window), the frames extractor modeless and only once.
 #include "gui/support/gui_test.h"
 #include "gui/frm_extractor.h"
-#include "gui/frm_options.h"
+#include "gui/options_dialog.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {
@@ -23,7 +23,7 @@ protected:
         WindowTest::SetUp();
         window->setWindowRunner([this](QDialog& w) {
             shown.push_back({w.objectName(), w.windowTitle(), w.parentWidget(), &w});
-            if (auto* options = qobject_cast<frmOptions*>(&w))
+            if (auto* options = qobject_cast<OptionsDialog*>(&w))
                 optionsFolders.append(options->txtFolder->text());
         });
     }
@@ -75,7 +75,7 @@ TEST_F(ToolsMenuTest, EveryShowingStartsAfreshFromTheMainWindowsValues)
     ASSERT_EQ(optionsFolders.size(), 2);
     EXPECT_NE(optionsFolders[0], optionsFolders[1]);
     EXPECT_EQ(optionsFolders[1], path(QStringLiteral("other/")));
-    EXPECT_TRUE(window->findChildren<frmOptions*>().isEmpty());  // each went when its showing ended
+    EXPECT_TRUE(window->findChildren<OptionsDialog*>().isEmpty());  // each went when its showing ended
 }
 
 TEST_F(ToolsMenuTest, WithoutARunnerAWindowIsModalToTheMainWindowAndTheCommandReturnsAtOnce)

@@ -132,7 +132,7 @@ TEST(InstalledLayout, SettingsAndTempFilesArePerUser)
     ScriptedDialogs dialogs;
     RecordingShell shell;
     {
-        frmPictoreel window(programFoldersFor(bin), dialogs, shell);
+        MainWindow window(programFoldersFor(bin), dialogs, shell);
         EXPECT_EQ(window.SettingsFile(), config + QStringLiteral("/pictoreel/pictoreel.ini"));
         EXPECT_EQ(window.TempFolder(), cache + QStringLiteral("/pictoreel/"));
         EXPECT_TRUE(QFileInfo(window.TempFolder()).isDir());
@@ -206,7 +206,7 @@ TEST_P(ProgramFilesLayout, HelpContentsOpensTheManualThatIsThere)
     QTemporaryDir settings;
     ScriptedDialogs dialogs;
     RecordingShell shell;
-    frmPictoreel window({settings.path(), found.helpFolder}, dialogs, shell);
+    MainWindow window({settings.path(), found.helpFolder}, dialogs, shell);
     window.mnuHelpSub[1]->trigger();   // "&Contents ..."
     window.Toolbar1_ButtonClick(QStringLiteral("help"));
     const QString manual = found.helpFolder + QStringLiteral("/help/index.html");
@@ -278,14 +278,14 @@ protected:
                                   "FRAME001=20;NO;255;a.png;%1/\nFRAME002=30;NO;255;b.png;%1/\n")
                        .arg(dir.path())
                        .toUtf8());
-        window = std::make_unique<frmPictoreel>(ProgramFolders{dir.path(), dir.path()}, dialogs, shell);
+        window = std::make_unique<MainWindow>(ProgramFolders{dir.path(), dir.path()}, dialogs, shell);
     }
 
     QTemporaryDir dir;
     QString project;
     ScriptedDialogs dialogs;
     RecordingShell shell;
-    std::unique_ptr<frmPictoreel> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(CommandLineProject, APathOrFileAddressOpensTheProject)

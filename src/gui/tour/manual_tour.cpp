@@ -236,7 +236,7 @@ int main(int argc, char** argv)
     Photographer camera(out);
     QtDialogs dialogs;
     QuietShell shell;
-    auto window = std::make_unique<frmPictoreel>(ProgramFolders{programFolder, programDataFolderFor(bin)}, dialogs,
+    auto window = std::make_unique<MainWindow>(ProgramFolders{programFolder, programDataFolderFor(bin)}, dialogs,
                                                  shell);
     window->setProgramEndHandler({});
     window->move(0, 0);

@@ -14,11 +14,11 @@
 #include "core/media/player_component.h"
 #include "gui/frm_extractor.h"
 #include "gui/frm_save_frames.h"
-#include "gui/frm_about.h"
+#include "gui/about_dialog.h"
 #include "gui/frm_avi2gif.h"
 #include "gui/frm_gif2avi.h"
-#include "gui/frm_list.h"
-#include "gui/frm_options.h"
+#include "gui/history_dialog.h"
+#include "gui/options_dialog.h"
 #include "gui/gif_view.h"
 
 #include <QApplication>
@@ -181,7 +181,7 @@ bool tourExtractor(const QString& out, const QString& sampleFolder)
 
 // The modal tool windows of the main window: options (and the history list it edits), the two
 // converters and the About box with its logo, which is taken from the build tree or the sources.
-bool tourToolWindows(frmPictoreel& window, const QString& out, const QString& programFolder)
+bool tourToolWindows(MainWindow& window, const QString& out, const QString& programFolder)
 {
     const QString appDir = QCoreApplication::applicationDirPath();
     const QStringList logos{appDir + QStringLiteral("/../../bin/vimo.gif"),
@@ -193,10 +193,10 @@ bool tourToolWindows(frmPictoreel& window, const QString& out, const QString& pr
     bool ok = true;
     window.setWindowRunner([&](QDialog& w) {
         w.show();
-        if (auto* options = qobject_cast<frmOptions*>(&w)) {
+        if (auto* options = qobject_cast<OptionsDialog*>(&w)) {
             ok &= shoot(out, QStringLiteral("30-options"));
             options->cmdEdit_Click();
-        } else if (qobject_cast<frmList*>(&w)) {
+        } else if (qobject_cast<HistoryDialog*>(&w)) {
             w.move(w.x() + 40, w.y() + 40);
             ok &= shoot(out, QStringLiteral("31-options-history-edit"));
         } else if (auto* converter = qobject_cast<ConverterWindow*>(&w)) {
@@ -208,7 +208,7 @@ bool tourToolWindows(frmPictoreel& window, const QString& out, const QString& pr
                 converter->PlayGif1_ConvertProgress(45);  // as it looks while converting
                 ok &= shoot(out, QStringLiteral("33-avi-to-gif-converting"));
             }
-        } else if (auto* about = qobject_cast<frmAbout*>(&w)) {
+        } else if (auto* about = qobject_cast<AboutDialog*>(&w)) {
             about->HighlightLink(about->lblWeb);
             ok &= shoot(out, QStringLiteral("35-about"));
         }
@@ -238,7 +238,7 @@ int main(int argc, char** argv)
 
     QtDialogs dialogs;
     DesktopShell shell;
-    frmPictoreel window({programFolder, programFolder}, dialogs, shell);
+    MainWindow window({programFolder, programFolder}, dialogs, shell);
     window.setProgramEndHandler({});
     window.move(10, 10);
     window.show();

@@ -29,7 +29,7 @@ void WindowTest::TearDown()
 void WindowTest::startWindow()
 {
     window.reset();
-    window = std::make_unique<frmPictoreel>(ProgramFolders{programFolder(), programFolder()}, dialogs, shell);
+    window = std::make_unique<MainWindow>(ProgramFolders{programFolder(), programFolder()}, dialogs, shell);
     window->setProgramEndHandler({});
     panel = window->SSTab1;
     window->show();

@@ -51,7 +51,7 @@ protected:
 
     ScriptedDialogs dialogs;
     RecordingShell shell;
-    std::unique_ptr<frmPictoreel> window;
+    std::unique_ptr<MainWindow> window;
     PropertyPanel* panel = nullptr;
 
 private:
