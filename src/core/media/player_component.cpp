@@ -2,6 +2,7 @@
 
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
+#include "core/media/composite.h"
 #include "core/media/video_conversion.h"
 #include "core/project/numbers.h"
 
@@ -21,21 +22,6 @@ constexpr std::size_t kCacheBytes = std::size_t{64} << 20;
 Error noGif() { return makeError(ErrorCode::InvalidArgument, QStringLiteral("No animated GIF is loaded")); }
 
 }  // namespace
-
-RgbaImage compositeOverColour(const RgbaImage& image, std::int32_t colour)
-{
-    const Rgb back = rgbFromColorRef(colour);
-    RgbaImage out(image.width, image.height);
-    for (std::size_t i = 0; i + 3 < image.pixels.size(); i += 4) {
-        const unsigned a = image.pixels[i + 3];
-        auto blend = [a](unsigned fg, unsigned bg) { return static_cast<std::uint8_t>((fg * a + bg * (255 - a) + 127) / 255); };
-        out.pixels[i] = blend(image.pixels[i], back.r);
-        out.pixels[i + 1] = blend(image.pixels[i + 1], back.g);
-        out.pixels[i + 2] = blend(image.pixels[i + 2], back.b);
-        out.pixels[i + 3] = 255;
-    }
-    return out;
-}
 
 PlayerComponent::PlayerComponent() = default;
 PlayerComponent::~PlayerComponent() = default;

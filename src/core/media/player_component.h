@@ -11,6 +11,7 @@
 
 #include "core/error.h"
 #include "core/media/animation_assembler.h"
+#include "core/media/composite.h"
 #include "core/media/image.h"
 
 #include <QString>
@@ -133,7 +134,7 @@ public:
     void setFrameChangedHandler(std::function<void()> handler) { frameChanged_ = std::move(handler); }
 
     // Delays below 2/100 s play as 10/100 s, as browsers play them.
-    static int effectiveDelayCentiseconds(int storedDelay) { return storedDelay < 2 ? 10 : storedDelay; }
+    static int effectiveDelayCentiseconds(int storedDelay) { return playedDelayCentiseconds(storedDelay); }
 
     // ---- converting ------------------------------------------------------------------------
 
@@ -171,8 +172,5 @@ private:
     std::int32_t backColor_ = 0xFFFFFF;  // white until told otherwise
     std::function<void()> frameChanged_;
 };
-
-// `image` drawn over an opaque background colour (0x00BBGGRR): every pixel becomes opaque.
-RgbaImage compositeOverColour(const RgbaImage& image, std::int32_t colour);
 
 }  // namespace pictoreel

@@ -4,35 +4,26 @@
 #include "core/media/ffmpeg_adapter.h"
 #include "core/media/gif_reader.h"
 #include "core/media/gif_writer.h"
-#include "core/media/giflib_adapter.h"
-#include "core/media/player_component.h"
+#include "core/media/composite.h"
 #include "core/media/quantizer.h"
+#include "core/media/work_budget.h"
 #include "core/project/file_identity.h"
 #include "core/project/replacing_file.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <numeric>
 #include <optional>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace pictoreel {
 
 namespace {
 
 constexpr int kMaxGifDelay = 65535;
-constexpr int kGraphicControlLabel = 0xF9;
 // A frame of unknown length (no duration, no frame rate) is shown this long.
 constexpr std::int64_t kFallbackFrameMicroseconds = 100000;
 // Video frame lengths of a GIF's AVI, in hundredths of a second: 50 frames a second at most,
@@ -87,61 +78,6 @@ Status checkWritable(const QString& path)
     probe.cancel();
     return {};
 }
-
-// A hidden file beside the target that the AVI is written into and that is renamed over the
-// target at the end. So a symlink standing at the target's name is replaced like any file and
-// never written through onto the file it points to.
-class FileBeside {
-public:
-    explicit FileBeside(QString target) : target_(std::move(target)) {}
-    ~FileBeside()
-    {
-        if (!path_.isEmpty())
-            ::unlink(QFile::encodeName(path_).constData());
-    }
-    FileBeside(const FileBeside&) = delete;
-    FileBeside& operator=(const FileBeside&) = delete;
-
-    // Creates it empty, with the permissions a new file gets or those of the file it replaces.
-    Status create()
-    {
-        struct stat existing {};
-        const bool replaces = ::stat(QFile::encodeName(target_).constData(), &existing) == 0;
-        if (replaces && !S_ISREG(existing.st_mode))
-            return cannotWrite(target_, QStringLiteral("it is not a file"));
-        const QFileInfo target(target_);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString name = target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.' +
-                                 QString::number(QRandomGenerator::global()->generate(), 36);
-            const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd < 0) {
-                if (errno == EEXIST)
-                    continue;
-                return cannotWrite(target_, QString::fromLocal8Bit(std::strerror(errno)));
-            }
-            if (replaces)
-                ::fchmod(fd, existing.st_mode & 07777);
-            ::close(fd);
-            path_ = name;
-            return {};
-        }
-        return cannotWrite(target_, QStringLiteral("no free temporary name"));
-    }
-
-    const QString& path() const { return path_; }
-
-    Status renameOverTarget()
-    {
-        if (std::rename(QFile::encodeName(path_).constData(), QFile::encodeName(target_).constData()) != 0)
-            return cannotWrite(target_, QString::fromLocal8Bit(std::strerror(errno)));
-        path_.clear();
-        return {};
-    }
-
-private:
-    QString target_;
-    QString path_;
-};
 
 // ---- AVI to GIF -------------------------------------------------------------------------------
 
@@ -210,40 +146,6 @@ private:
 
 // ---- GIF to AVI -------------------------------------------------------------------------------
 
-// The delay of each image block as stored, read from the blocks without decompressing pixels.
-// Frames the walk does not reach (a damaged file) get 0.
-std::vector<int> storedDelays(const QString& gifPath, int frameCount)
-{
-    std::vector<int> delays;
-    auto source = giflib::FileSource::open(gifPath);
-    if (source) {
-        auto reader = giflib::GifBlockReader::open(*source.value());
-        int pending = 0;
-        while (reader && static_cast<int>(delays.size()) < frameCount) {
-            giflib::GifBlockReader& blocks = *reader.value();
-            const Result<giflib::GifRecord> record = blocks.readRecordType();
-            if (!record || record.value() == giflib::GifRecord::Trailer)
-                break;
-            if (record.value() == giflib::GifRecord::Extension) {
-                const Result<giflib::GifExtension> extension = blocks.readExtension();
-                if (!extension)
-                    break;
-                if (extension.value().label == kGraphicControlLabel && extension.value().first.size() >= 4)
-                    pending = extension.value().first[1] | (extension.value().first[2] << 8);
-                continue;
-            }
-            if (!blocks.readImageHeader())
-                break;
-            delays.push_back(pending);
-            pending = 0;
-            if (!blocks.skipImageData())
-                break;
-        }
-    }
-    delays.resize(static_cast<std::size_t>(frameCount), 0);
-    return delays;
-}
-
 // Length of one video frame for these delays: their greatest common divisor, held to the range
 // the AVI is written at.
 int videoFrameLength(const std::vector<int>& delays)
@@ -263,12 +165,14 @@ Status checkConversionTarget(const QString& source, const QString& target)
     return {};
 }
 
-Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress)
+Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress,
+                const ConversionLimits& limits)
 {
     if (Status s = checkConversionTarget(aviPath, gifPath); !s)
         return s;
     ProgressSteps steps(progress);
-    Result<ffmpeg::VideoDecoder> opened = ffmpeg::VideoDecoder::open(aviPath);
+    const auto stopped = [&limits] { return limits.stopRequested && limits.stopRequested(); };
+    Result<ffmpeg::VideoDecoder> opened = ffmpeg::VideoDecoder::open(aviPath, videoLimitsWithin(limits.budget));
     if (!opened)
         return opened.error();
     ffmpeg::VideoDecoder& video = opened.value();
@@ -288,7 +192,7 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
             break;
         if (Status s = collector.add(std::move(*frame.value())); !s)
             return s;
-        if (!steps.report(static_cast<int>(video.fractionRead() * 50)))
+        if (stopped() || !steps.report(static_cast<int>(video.fractionRead() * 50)))
             return cancelled();
     }
     const std::int64_t nominal = video.nominalFrameMicroseconds();
@@ -304,7 +208,7 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
             finished = true;
             return true;
         }
-        return steps.report(50 + percent / 2);
+        return !stopped() && steps.report(50 + percent / 2);
     });
     if (!saved)
         return saved;
@@ -313,15 +217,19 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
     return {};
 }
 
-Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress, std::int32_t background)
+Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress, std::int32_t background,
+                const ConversionLimits& limits)
 {
     if (Status s = checkConversionTarget(gifPath, aviPath); !s)
         return s;
     ProgressSteps steps(progress);
-    Result<GifDecoder> opened = GifDecoder::openFile(gifPath);
+    Result<GifDecoder> opened = GifDecoder::openFile(gifPath, gifLimitsWithin(limits.budget));
     if (!opened)
         return opened.error();
     GifDecoder& gif = opened.value();
+    if (Status s = checkWorkBudget(QStringLiteral("The GIF"), gif.frameCount(), gif.width(), gif.height(), limits.budget); !s)
+        return s;
+    const auto stopped = [&limits] { return limits.stopRequested && limits.stopRequested(); };
     if (gif.width() > ffmpeg::AviEncoder::kMaxSide || gif.height() > ffmpeg::AviEncoder::kMaxSide)
         return makeError(ErrorCode::LimitExceeded, QStringLiteral("A %1 x %2 GIF is larger than an AVI video may be (%3 a side)")
                                                        .arg(gif.width())
@@ -330,9 +238,10 @@ Status gifToAvi(const QString& gifPath, const QString& aviPath, const Conversion
 
     // Delays as a player shows them, and how many video frames each GIF frame lasts: frame k
     // covers the video frames from its start to the next frame's start, each rounded.
-    std::vector<int> delays = storedDelays(gifPath, gif.frameCount());
-    for (int& d : delays)
-        d = PlayerComponent::effectiveDelayCentiseconds(d);
+    std::vector<int> delays;
+    delays.reserve(static_cast<std::size_t>(gif.frameCount()));
+    for (int k = 0; k < gif.frameCount(); ++k)
+        delays.push_back(playedDelayCentiseconds(gif.storedDelay(k)));
     const int frameLength = videoFrameLength(delays);
     std::vector<int> repeats;
     std::int64_t elapsed = 0;
@@ -346,27 +255,34 @@ Status gifToAvi(const QString& gifPath, const QString& aviPath, const Conversion
     if (elapsed > kMaxVideoCentiseconds)
         return makeError(ErrorCode::LimitExceeded, QStringLiteral("The GIF plays for more than a day"));
 
-    FileBeside written(aviPath);
-    if (Status s = written.create(); !s)
-        return s;
+    // The encoder writes the hidden temporary file, which replaces the target once complete; so a
+    // symlink at the target's name is replaced like any file, never written through.
+    ReplacingFile written(aviPath);
+    if (!written.open())
+        return cannotWrite(aviPath, written.errorString());
     Result<std::unique_ptr<ffmpeg::AviEncoder>> encoder =
-        ffmpeg::AviEncoder::create(written.path(), gif.width(), gif.height(), frameLength);
+        ffmpeg::AviEncoder::create(written.temporaryPath(), gif.width(), gif.height(), frameLength);
+    // The encoder's messages name the file the user asked for, not the temporary one.
+    const auto aboutTarget = [&](Error error) {
+        error.message.replace(written.temporaryPath(), aviPath);
+        return error;
+    };
     if (!encoder)
-        return encoder.error();
+        return aboutTarget(encoder.error());
     const int count = gif.frameCount();
     for (int k = 0; k < count; ++k) {
         std::optional<GifFrame> frame = gif.nextFrame();
         if (!frame)
             return makeError(ErrorCode::CorruptData, QStringLiteral("Frame %1 of the GIF cannot be read").arg(k + 1));
         if (Status s = encoder.value()->addFrame(compositeOverColour(frame->image, background), repeats[std::size_t(k)]); !s)
-            return s;
-        if (!steps.report(static_cast<int>((std::int64_t{k} + 1) * 99 / count)))
+            return aboutTarget(s.error());
+        if (stopped() || !steps.report(static_cast<int>((std::int64_t{k} + 1) * 99 / count)))
             return cancelled();
     }
     if (Status s = encoder.value()->finish(); !s)
-        return s;
-    if (Status s = written.renameOverTarget(); !s)
-        return s;
+        return aboutTarget(s.error());
+    if (!written.commit())
+        return cannotWrite(aviPath, written.errorString());
     steps.done();
     return {};
 }
