@@ -2,7 +2,6 @@
 
 #include "gui/compact_font.h"
 #include "gui/gif_view.h"
-#include "gui/main_window.h"
 #include "gui/shell.h"
 #include "gui/twips.h"
 

@@ -16,6 +16,7 @@ class Shell;
 
 inline constexpr auto kProgramName = "Pictoreel";
 inline constexpr auto kProgramVersion = "1.40";
+inline constexpr auto kWebsiteAddress = "https://www.example.org/pictoreel/";
 inline constexpr auto kSupportAddress = "support@example.org";
 
 class AboutDialog final : public QDialog {

@@ -2,7 +2,7 @@
 
 #include "core/project/history.h"
 #include "gui/dialogs.h"
-#include "gui/main_window.h"
+#include "gui/app_context.h"
 #include "gui/twips.h"
 
 #include <QFileInfo>
@@ -31,8 +31,8 @@ QPushButton* barButton(QWidget* bar, const char* name, const QString& caption, i
 
 }  // namespace
 
-HistoryDialog::HistoryDialog(MainWindow& mainWindow, Dialogs& dialogs, HistoryListMode mode, QWidget* parent)
-    : QDialog(parent ? parent : &mainWindow), mainWindow_(mainWindow), dialogs_(dialogs)
+HistoryDialog::HistoryDialog(const AppContext& context, HistoryListMode mode, QWidget* parent, ProjectOpener openProject)
+    : QDialog(parent), context_(context), dialogs_(context.dialogs()), openProject_(std::move(openProject))
 {
     setObjectName(QStringLiteral("frmList"));
     setWindowTitle(QStringLiteral("History List"));
@@ -80,7 +80,7 @@ HistoryDialog::HistoryDialog(MainWindow& mainWindow, Dialogs& dialogs, HistoryLi
 void HistoryDialog::Form_Load()
 {
     List1->clear();
-    List1->addItems(readHistory(mainWindow_.SettingsFile()));
+    List1->addItems(readHistory(context_.settingsFile()));
 }
 
 void HistoryDialog::Form_Resize()
@@ -120,8 +120,8 @@ void HistoryDialog::OKButton_Click()
                             MessageIcon::Critical, MessageButtons::Ok);
         return;
     }
-    if (!mainWindow_.OpenProjectFile(path))
-        return;  // not a project: the main window has said so, and the list stays for another choice
+    if (!openProject_ || !openProject_(path))
+        return;  // not a project: the user has been told, and the list stays for another choice
     accept();
 }
 
@@ -140,7 +140,7 @@ void HistoryDialog::cmdDelete_Click()
 
 void HistoryDialog::cmdClear_Click() { List1->clear(); }
 
-void HistoryDialog::cmdSave_Click() { saveHistory(entries(), mainWindow_.SettingsFile()); }
+void HistoryDialog::cmdSave_Click() { saveHistory(entries(), context_.settingsFile()); }
 
 QStringList HistoryDialog::entries() const
 {

@@ -7,23 +7,27 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QListWidget;
 class QPushButton;
 
 namespace pictoreel {
 
+class AppContext;
 class Dialogs;
-class MainWindow;
 
 enum class HistoryListMode { Open, Edit };
+
+// Opens a project file; false when it is not one (the user has been told) and nothing was opened.
+using ProjectOpener = std::function<bool(const QString& path)>;
 
 class HistoryDialog final : public QDialog {
     Q_OBJECT
 public:
-    // The window reads and writes the history of the main window's settings file and opens
-    // projects through it. `parent` defaults to the main window.
-    HistoryDialog(MainWindow& mainWindow, Dialogs& dialogs, HistoryListMode mode = HistoryListMode::Open,
-            QWidget* parent = nullptr);
+    // The window reads and writes the history of the program's settings file; in open mode
+    // "&Open" hands the chosen file to `openProject`.
+    HistoryDialog(const AppContext& context, HistoryListMode mode, QWidget* parent, ProjectOpener openProject = {});
 
     // Fills `List1` from "File1" to "File100" of section "Project", empty places left out.
     void Form_Load();
@@ -56,8 +60,9 @@ private:
     // The row of the selected line, or -1 when no line is selected.
     int selectedRow() const;
 
-    MainWindow& mainWindow_;
+    const AppContext& context_;
     Dialogs& dialogs_;
+    ProjectOpener openProject_;
 };
 
 }  // namespace pictoreel

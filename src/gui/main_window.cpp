@@ -106,7 +106,7 @@ QString imageFilesFilter()
 }
 
 MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& shell, QWidget* parent)
-    : QMainWindow(parent), folders_(folders), dialogs_(dialogs), shell_(shell)
+    : QMainWindow(parent), context_(folders, dialogs, shell)
 {
     setObjectName(QStringLiteral("frmPictoreel"));
     applyCompactFont(this);
@@ -131,8 +131,9 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
     wpdlx1View->show();  // wpdlx2 is the hidden worker: a component without a view
 
     // ...the settings file, the temp folder (made, a failure reported) and the preview file...
-    values_ = resolveProgramValues(folders_.programFolder, [this](const QString& message) {
-        dialogs_.messageBox(this, message, QStringLiteral("Error"), MessageIcon::Critical, MessageButtons::Ok);
+    context_.loadProgramValues([this](const QString& message) {
+        context_.dialogs().messageBox(this, message, QStringLiteral("Error"), MessageIcon::Critical,
+                                      MessageButtons::Ok);
     });
 
     // ...an empty project, and Auto Size only for a list with rows.
@@ -152,12 +153,6 @@ MainWindow::~MainWindow()
     ListView1 = nullptr;
     delete model_;
     model_ = nullptr;
-}
-
-void MainWindow::setTempFolder(const QString& folder)
-{
-    values_.tempFolder = withTrailingSeparator(folder);
-    values_.previewFile = previewFileFor(values_.tempFolder);
 }
 
 // ---- building ----------------------------------------------------------------------------------
@@ -289,7 +284,7 @@ void MainWindow::buildPanes()
     picProp->setObjectName(QStringLiteral("picProp"));
     picProp->resize(twipsToPixels(kMinLeftWidth), twipsToPixels(kPropHeight));
     SSTab1 = new PropertyPanel(picProp);
-    SSTab1->setDialogs(&dialogs_);
+    SSTab1->setDialogs(&context_.dialogs());
 
     ListView1 = new FrameListView(picLeft);
     model_ = new FrameListModel(frames_);
@@ -423,7 +418,7 @@ void MainWindow::mnuEditSub_Click(int index)
 {
     const auto noFilesNotice = [this] {
         if (frames_.isEmpty())
-            dialogs_.inform(this, QStringLiteral("No files in the list!"));
+            context_.dialogs().inform(this, QStringLiteral("No files in the list!"));
     };
     switch (index) {
     case 1:
@@ -522,7 +517,7 @@ void MainWindow::NewProject()
 
 void MainWindow::OpenProject()
 {
-    const auto chosen = dialogs_.openFile(this, {QStringLiteral("Open Project File (*.agp) ..."), kProjectFilter, {}});
+    const auto chosen = context_.dialogs().openFile(this, {QStringLiteral("Open Project File (*.agp) ..."), kProjectFilter, {}});
     if (!chosen)
         return;
     OpenProjectFile(*chosen);
@@ -534,7 +529,7 @@ bool MainWindow::OpenProjectFile(const QString& strFile)
     // would write over it): the user is told, and the current project stays as it is.
     if (!isBlank(strFile)) {
         if (Status usable = checkProjectFile(strFile); !usable) {
-            dialogs_.inform(this, usable.error().message);
+            context_.dialogs().inform(this, usable.error().message);
             return false;
         }
     }
@@ -544,12 +539,12 @@ bool MainWindow::OpenProjectFile(const QString& strFile)
         return false;
     ProjectProperties properties = SSTab1->projectProperties();
     if (Status read = readProjectFile(strFile, properties, frames_); !read) {  // replaced since the check
-        dialogs_.inform(this, read.error().message);
+        context_.dialogs().inform(this, read.error().message);
         return false;
     }
     SSTab1->setProjectProperties(properties);
     setProjectFile(strFile);
-    AddToHistory(strFile, values_.settingsFile);
+    AddToHistory(strFile, context_.settingsFile());
     ListView1->selectRow(1);
     ShowFrameProperties();
     ListView1->setFocus();
@@ -558,7 +553,8 @@ bool MainWindow::OpenProjectFile(const QString& strFile)
 
 void MainWindow::ShowHistoryList()
 {
-    auto* list = new HistoryDialog(*this, dialogs_);
+    auto* list = new HistoryDialog(context_, HistoryListMode::Open, this,
+                                   [this](const QString& path) { return OpenProjectFile(path); });
     list->setAttribute(Qt::WA_DeleteOnClose);
     connect(list, &QDialog::finished, this, [this] { applyAutoSizeRule(); });
     list->open();
@@ -570,7 +566,7 @@ void MainWindow::SaveProject()
     QString file = projectFile_;
     if (file.isEmpty()) {
         const auto chosen =
-            dialogs_.saveFile(this, {QStringLiteral("Save Project As (*.agp)..."), kProjectFilter, {}});
+            context_.dialogs().saveFile(this, {QStringLiteral("Save Project As (*.agp)..."), kProjectFilter, {}});
         if (!chosen)
             return;
         file = *chosen;
@@ -581,7 +577,7 @@ void MainWindow::SaveProject()
 
 void MainWindow::SaveProjectAs()
 {
-    const auto chosen = dialogs_.saveFile(this, {QStringLiteral("Save Project As ..."), kProjectFilter, {}});
+    const auto chosen = context_.dialogs().saveFile(this, {QStringLiteral("Save Project As ..."), kProjectFilter, {}});
     if (!chosen)
         return;
     WriteProjectFile(*chosen);
@@ -593,7 +589,7 @@ void MainWindow::WriteProjectFile(const QString& path)
     // changes, the output name included.
     if (!isBlank(path)) {
         if (Status usable = checkProjectFile(path); !usable) {
-            dialogs_.inform(this, usable.error().message);
+            context_.dialogs().inform(this, usable.error().message);
             return;
         }
     }
@@ -606,12 +602,12 @@ void MainWindow::WriteProjectFile(const QString& path)
         return;
     const Status written = writeProjectFile(path, frames_, properties);
     if (!written && written.error().code == ErrorCode::UnsupportedFormat) {  // replaced since the check
-        dialogs_.inform(this, written.error().message);
+        context_.dialogs().inform(this, written.error().message);
         return;
     }
     // A file that cannot be written is not reported; the project takes its name all the same.
     setProjectFile(path);
-    AddToHistory(path, values_.settingsFile);
+    AddToHistory(path, context_.settingsFile());
 }
 
 // ---- frame editing -----------------------------------------------------------------------------
@@ -620,7 +616,7 @@ void MainWindow::AddFrames()
 {
     const bool wasEmpty = frames_.isEmpty();
     const QStringList paths =
-        dialogs_.openFiles(this, {QStringLiteral("Open Image Files ..."), imageFilesFilter(), {}});
+        context_.dialogs().openFiles(this, {QStringLiteral("Open Image Files ..."), imageFilesFilter(), {}});
     if (paths.isEmpty())
         return;
     for (const QString& path : paths) {
@@ -641,7 +637,7 @@ void MainWindow::AddFrames()
 void MainWindow::RemoveCheckedFrames()
 {
     if (frames_.isEmpty())
-        dialogs_.inform(this, QStringLiteral("No files in the list!"));
+        context_.dialogs().inform(this, QStringLiteral("No files in the list!"));
     frames_.removeCheckedRows();
     frames_.RenumberFrames();
     ShowFrameProperties();
@@ -651,14 +647,14 @@ void MainWindow::RemoveCheckedFrames()
 void MainWindow::MoveFrameUp()
 {
     if (frames_.isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
+        context_.dialogs().inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
         return;
     }
     const int i = ListView1->selectedRow();
     if (i == 0)
         return;  // nothing highlighted: passed over
     if (i < 2) {
-        dialogs_.inform(this, QStringLiteral("The frame is already at the top."));
+        context_.dialogs().inform(this, QStringLiteral("The frame is already at the top."));
         return;
     }
     SwapFrames(i - 1, i);
@@ -667,14 +663,14 @@ void MainWindow::MoveFrameUp()
 void MainWindow::MoveFrameDown()
 {
     if (frames_.isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
+        context_.dialogs().inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
         return;
     }
     const int i = ListView1->selectedRow();
     if (i == 0)
         return;
     if (i >= frames_.rowCount()) {
-        dialogs_.inform(this, QStringLiteral("The frame is already at the bottom."));
+        context_.dialogs().inform(this, QStringLiteral("The frame is already at the bottom."));
         return;
     }
     SwapFrames(i + 1, i);
@@ -696,7 +692,7 @@ void MainWindow::ShowFrameProperties()
         return;
     BusyPointer busy;
     const QString width = SSTab1->txtWidth->text(), height = SSTab1->txtHeight->text();
-    const FrameConversion conversion = frameConversionFor(frames_, i, values_.tempFolder, width, height);
+    const FrameConversion conversion = frameConversionFor(frames_, i, context_.tempFolder(), width, height);
     wpdlx2.ClearImage();
     const Result<QString> frameGif = frameGifFor(conversion, wpdlx2);
     wpdlx1.ClearImage();
@@ -736,7 +732,7 @@ void MainWindow::cmdAutoH_Click()
 
 void MainWindow::cmdOutputFile_Click()
 {
-    const auto chosen = dialogs_.saveFile(
+    const auto chosen = context_.dialogs().saveFile(
         this, {QStringLiteral("Set a gif file name for output ..."), QStringLiteral("Animated GIF Files|*.gif"), {}});
     if (chosen)
         SSTab1->txtOutputFile->setText(*chosen);
@@ -744,7 +740,7 @@ void MainWindow::cmdOutputFile_Click()
 
 void MainWindow::cmdTransColor_Click()
 {
-    if (const auto colour = dialogs_.chooseColor(this))
+    if (const auto colour = context_.dialogs().chooseColor(this))
         SSTab1->setTransColor(*colour);
 }
 
@@ -759,7 +755,7 @@ void MainWindow::writeFrameValues(int row)
 void MainWindow::cmdApply_Click()
 {
     if (frames_.isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("No frames now!"));
+        context_.dialogs().inform(this, QStringLiteral("No frames now!"));
         return;
     }
     if (const int i = ListView1->selectedRow(); i >= 1)
@@ -769,12 +765,36 @@ void MainWindow::cmdApply_Click()
 void MainWindow::cmdApplyAll_Click()
 {
     if (frames_.isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("No frames now!"));
+        context_.dialogs().inform(this, QStringLiteral("No frames now!"));
         return;
     }
     for (int i = 1; i <= frames_.rowCount(); ++i)
         writeFrameValues(i);
 }
+
+// ---- make, preview and the player ---------------------------------------------------------------
+
+MakeCommands& MainWindow::makeCommands()
+{
+    if (!makeCommands_) {
+        MakeHost host;
+        host.window = this;
+        host.context = &context_;
+        host.frames = &frames_;
+        host.panel = SSTab1;
+        host.pbPer = pbPer;
+        host.chooseOutputFile = [this] { cmdOutputFile_Click(); };
+        host.projectFile = [this] { return projectFile_; };
+        host.picturesMissing = [this](const std::vector<MissingPicture>& missing) { showMissingPictures(missing); };
+        makeCommands_ = new MakeCommands(std::move(host), this);
+    }
+    return *makeCommands_;
+}
+
+void MainWindow::MakeGif() { makeCommands().MakeGif(); }
+void MainWindow::PreviewGif() { makeCommands().PreviewGif(); }
+void MainWindow::ShowPlayer() { makeCommands().ShowPlayer(); }
+bool MainWindow::isMakingGif() const { return makeCommands_ && makeCommands_->isBusy(); }
 
 // ---- tool windows ------------------------------------------------------------------------------
 
@@ -789,7 +809,7 @@ void MainWindow::ShowExtractor()
     if (!extractor_)
         // A top-level window of its own: closing the main window leaves it open, and the program
         // runs on until it is closed too.
-        extractor_ = new frmExtractor(dialogs_, [this] { return values_.tempFolder; });
+        extractor_ = new frmExtractor(context_.dialogs(), [this] { return context_.tempFolder(); });
     extractor_->show();
     extractor_->raise();
     extractor_->activateWindow();
@@ -799,38 +819,36 @@ frmExtractor* MainWindow::extractorWindow() const { return extractor_.data(); }
 
 void MainWindow::ShowOptions()
 {
-    showModal(new OptionsDialog(*this, dialogs_, runModal_), runModal_);
+    showModal(new OptionsDialog(context_, runModal_, this), runModal_);
 }
 
 void MainWindow::ShowAviToGif()
 {
-    showModal(new frmAVI2GIF(dialogs_, this), runModal_);
+    showModal(new frmAVI2GIF(context_.dialogs(), this), runModal_);
 }
 
 void MainWindow::ShowGifToAvi()
 {
-    showModal(new frmGIF2AVI(dialogs_, this), runModal_);
+    showModal(new frmGIF2AVI(context_.dialogs(), this), runModal_);
 }
-
-QString MainWindow::logoFile() const { return joinPath(folders_.helpFolder, QStringLiteral("vimo.gif")); }
 
 void MainWindow::ShowAbout()
 {
-    showModal(new AboutDialog(logoFile(), shell_, this), runModal_);
+    showModal(new AboutDialog(context_.helpFile(QStringLiteral("vimo.gif")), context_.shell(), this), runModal_);
 }
 
 // ---- help --------------------------------------------------------------------------------------
 
 void MainWindow::ShowHelpContents()
 {
-    const QString helpFile = joinPath(folders_.helpFolder, QStringLiteral("pictoreel.chm"));
+    const QString helpFile = context_.helpFile(QStringLiteral("pictoreel.chm"));
     if (QFileInfo::exists(helpFile))
         ShellOpen(helpFile);
     else
-        ShellOpen(joinPath(joinPath(folders_.helpFolder, QStringLiteral("help")), QStringLiteral("index.html")));
+        ShellOpen(joinPath(context_.helpFile(QStringLiteral("help")), QStringLiteral("index.html")));
 }
 
-void MainWindow::ShellOpen(const QString& target) { (void)shell_.open(target); }
+void MainWindow::ShellOpen(const QString& target) { (void)context_.shell().open(target); }
 
 // ---- closing -----------------------------------------------------------------------------------
 
@@ -842,7 +860,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     bool cancelled = false;
     if (!frames_.isEmpty()) {
-        switch (dialogs_.messageBox(this, QStringLiteral("Would you like to save the project before closing?"),
+        switch (context_.dialogs().messageBox(this, QStringLiteral("Would you like to save the project before closing?"),
                                     QStringLiteral("Save Before Closing"), MessageIcon::Question,
                                     MessageButtons::YesNoCancel)) {
         case MessageAnswer::Yes: SaveProject(); break;
@@ -852,7 +870,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     {
         BusyPointer busy;
-        deleteTempGifs(values_.tempFolder);
+        deleteTempGifs(context_.tempFolder());
     }
     if (cancelled)
         event->ignore();

@@ -7,7 +7,7 @@
 #include "core/media/imaging_component.h"
 #include "core/production/make_gif.h"
 #include "core/project/frame_list.h"
-#include "core/project/program_values.h"
+#include "gui/app_context.h"
 #include "gui/splitter_drag.h"
 #include "gui/window_runner.h"
 
@@ -33,16 +33,6 @@ class Shell;
 class MakeCommands;
 class frmExtractor;
 
-// Where the program finds its files: `programFolder` keeps pictoreel.ini and the default temp
-// folder; `helpFolder` holds the help, the About logo and pictoreel.chm: the executable's folder in
-// a build tree, the installation's share folder otherwise.
-struct ProgramFolders {
-    QString programFolder;
-    QString helpFolder;
-};
-
-inline constexpr auto kWebsiteAddress = "https://www.example.org/pictoreel/";
-
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
@@ -50,10 +40,10 @@ public:
     ~MainWindow() override;
 
     // ---- program-wide values -----------------------------------------------------------------
-    const QString& SettingsFile() const { return values_.settingsFile; }
-    const QString& TempFolder() const { return values_.tempFolder; }
-    const QString& PreviewFile() const { return values_.previewFile; }
-    void setTempFolder(const QString& folder);
+    // The settings file, temp folder and preview file, the dialogs and the shell, which the
+    // windows opened from here share.
+    AppContext& context() { return context_; }
+    const AppContext& context() const { return context_; }
     const QString& ProjectFile() const { return projectFile_; }
     FrameList& frames() { return frames_; }
     const FrameList& frames() const { return frames_; }
@@ -103,13 +93,12 @@ public:
     void ShowGifToAvi();
     // Help, "About Pictoreel ...": `frmAbout` with the logo "vimo.gif" of the help folder, modal.
     void ShowAbout();
-    QString logoFile() const;
     // How the modal tool windows are shown (the player and preview included): see showModal.
     // By default (an empty runner) modal to this window and returning at once; the player and
     // preview then run with QDialog::exec. Each showing makes the window afresh.
     void setWindowRunner(WindowRunner runner);
 
-    // ---- make, preview and the player (make_commands.cpp) ------------------------------------
+    // ---- make, preview and the player ------------------------------------------------------
     void MakeGif();
     void PreviewGif();
     void ShowPlayer();
@@ -181,10 +170,7 @@ private:
     // status bar (nothing there when none were).
     void showMissingPictures(const std::vector<MissingPicture>& missing);
 
-    ProgramFolders folders_;
-    Dialogs& dialogs_;
-    Shell& shell_;
-    ProgramValues values_;
+    AppContext context_;
     FrameList frames_;
     FrameListModel* model_ = nullptr;
     QString projectFile_;

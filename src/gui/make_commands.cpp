@@ -3,15 +3,13 @@
 #include "core/production/frame_cache.h"
 #include "core/production/make_gif.h"
 #include "core/project/frame_list.h"
-#include "core/project/program_values.h"
+#include "gui/app_context.h"
 #include "gui/dialogs.h"
 #include "gui/player_window.h"
 #include "gui/preview_window.h"
-#include "gui/main_window.h"
 #include "gui/property_panel.h"
 
 #include <QCoreApplication>
-#include <QDialog>
 #include <QLineEdit>
 #include <QProgressBar>
 
@@ -33,39 +31,8 @@ int sideInPixels(const QString& text)
 
 }  // namespace
 
-// ---- the main window's side ----------------------------------------------------------------------
-
-MakeCommands& MainWindow::makeCommands()
-{
-    if (!makeCommands_) {
-        MakeHost host;
-        host.window = this;
-        host.dialogs = &dialogs_;
-        host.frames = &frames_;
-        host.panel = SSTab1;
-        host.pbPer = pbPer;
-        host.tempFolder = [this] { return values_.tempFolder; };
-        host.formPreviewFile = [this] {
-            values_.previewFile = previewFileFor(values_.tempFolder);
-            return values_.previewFile;
-        };
-        host.chooseOutputFile = [this] { cmdOutputFile_Click(); };
-        host.projectFile = [this] { return projectFile_; };
-        host.picturesMissing = [this](const std::vector<MissingPicture>& missing) { showMissingPictures(missing); };
-        makeCommands_ = new MakeCommands(std::move(host), this);
-    }
-    return *makeCommands_;
-}
-
-void MainWindow::MakeGif() { makeCommands().MakeGif(); }
-void MainWindow::PreviewGif() { makeCommands().PreviewGif(); }
-void MainWindow::ShowPlayer() { makeCommands().ShowPlayer(); }
-bool MainWindow::isMakingGif() const { return makeCommands_ && makeCommands_->isBusy(); }
-
-// ---- the commands --------------------------------------------------------------------------------
-
 MakeCommands::MakeCommands(MakeHost host, QObject* parent)
-    : QObject(parent), host_(std::move(host)), runModal_([](QDialog& window) { window.exec(); })
+    : QObject(parent), host_(std::move(host)), runModal_(execWindow)
 {
 }
 
@@ -76,7 +43,7 @@ void MakeCommands::MakeGif()
     if (busy_)
         return;
     if (host_.frames->rowCount() < 2) {
-        host_.dialogs->inform(host_.window, QLatin1String(kTooFewFramesToMake));
+        host_.context->dialogs().inform(host_.window, QLatin1String(kTooFewFramesToMake));
         return;
     }
     QLineEdit* outputBox = host_.panel->txtOutputFile;
@@ -88,7 +55,7 @@ void MakeCommands::MakeGif()
     if (!produce(Product::OutputFile, PlayGif1, outputPath()))
         return;
     if (!reportFailedFrames(Product::OutputFile))
-        host_.dialogs->inform(host_.window, QLatin1String(kCreatedFinished));
+        host_.context->dialogs().inform(host_.window, QLatin1String(kCreatedFinished));
     ShowPlayer();
 }
 
@@ -97,10 +64,10 @@ void MakeCommands::PreviewGif()
     if (busy_)
         return;
     if (host_.frames->rowCount() < 2) {
-        host_.dialogs->inform(host_.window, QLatin1String(kTooFewFramesToPreview));
+        host_.context->dialogs().inform(host_.window, QLatin1String(kTooFewFramesToPreview));
         return;
     }
-    const QString previewFile = host_.formPreviewFile();
+    const QString previewFile = host_.context->formPreviewFile();
     if (!produce(Product::Preview, PlayGifView, previewFile))
         return;
     reportFailedFrames(Product::Preview);
@@ -114,7 +81,7 @@ void MakeCommands::ShowPlayer()
     if (busy_)
         return;
     if (!player_)
-        player_ = new PlayerWindow(*host_.dialogs, host_.window);
+        player_ = new PlayerWindow(host_.context->dialogs(), host_.window);
     player_->txtPlay->setText(outputPath());
     runModal_(*player_);
 }
@@ -143,7 +110,7 @@ bool MakeCommands::produce(Product product, PlayerComponent& player, const QStri
 
     std::optional<Error> failure;
     try {
-        MakeOptions options{host_.tempFolder(), jobs_, host_.projectFile ? host_.projectFile() : QString()};
+        MakeOptions options{host_.context->tempFolder(), jobs_, host_.projectFile ? host_.projectFile() : QString()};
         const Result<MakeReport> made =
             makeAnimatedGif(player, *host_.frames, host_.panel->projectProperties(), output, options, events);
         if (!made)
@@ -158,7 +125,7 @@ bool MakeCommands::produce(Product product, PlayerComponent& player, const QStri
         return true;
     const QString what = product == Product::OutputFile ? QStringLiteral("The animated GIF could not be made.")
                                                         : QStringLiteral("The preview could not be made.");
-    host_.dialogs->messageBox(host_.window, what + QStringLiteral("\n\n") + failure->text(), QString(),
+    host_.context->dialogs().messageBox(host_.window, what + QStringLiteral("\n\n") + failure->text(), QString(),
                               MessageIcon::Critical, MessageButtons::Ok);
     return false;
 }
@@ -193,7 +160,7 @@ bool MakeCommands::reportFailedFrames(Product product)
     }
     if (failed_.size() > kFailedFramesNamed)
         text += QStringLiteral("\n\n... and %1 more.").arg(failed_.size() - kFailedFramesNamed);
-    host_.dialogs->messageBox(host_.window, text, QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    host_.context->dialogs().messageBox(host_.window, text, QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "core/error.h"
 #include "core/media/player_component.h"
 #include "core/production/make_gif.h"
+#include "gui/window_runner.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,13 +18,12 @@
 #include <functional>
 #include <vector>
 
-class QDialog;
 class QProgressBar;
 class QWidget;
 
 namespace pictoreel {
 
-class Dialogs;
+class AppContext;
 class FrameList;
 class PropertyPanel;
 class PlayerWindow;
@@ -33,13 +33,10 @@ inline constexpr auto kCreatedFinished = "Created finished!";
 // What the commands use of the main window.
 struct MakeHost {
     QWidget* window = nullptr;  // disabled while a GIF is made; parent of the boxes and windows
-    Dialogs* dialogs = nullptr;
+    AppContext* context = nullptr;  // the dialogs, the temp folder and the preview file
     const FrameList* frames = nullptr;
     PropertyPanel* panel = nullptr;
     QProgressBar* pbPer = nullptr;
-    std::function<QString()> tempFolder;
-    // Forms `PreviewFile` again from the temp folder and gives it.
-    std::function<QString()> formPreviewFile;
     // The panel's output-file command `cmdOutputFile`.
     std::function<void()> chooseOutputFile;
     // The project's file (empty for a new project): a relative output name is taken from its
@@ -52,9 +49,6 @@ struct MakeHost {
 class MakeCommands final : public QObject {
     Q_OBJECT
 public:
-    // Shows a modal window and returns when it is closed. By default QDialog::exec.
-    using WindowRunner = std::function<void(QDialog& window)>;
-
     explicit MakeCommands(MakeHost host, QObject* parent = nullptr);
     ~MakeCommands() override;
 
@@ -68,6 +62,7 @@ public:
     // A make or preview is under way (the commands then do nothing).
     bool isBusy() const { return busy_; }
 
+    // How the player and the preview are shown; by default with QDialog::exec.
     void setWindowRunner(WindowRunner runner) { runModal_ = std::move(runner); }
     // The player window, once ShowPlayer has made it.
     PlayerWindow* playerWindow() const { return player_; }

@@ -6,7 +6,7 @@
 #include "gui/compact_font.h"
 #include "gui/dialogs.h"
 #include "gui/history_dialog.h"
-#include "gui/main_window.h"
+#include "gui/app_context.h"
 #include "gui/twips.h"
 
 #include <QFileInfo>
@@ -156,9 +156,8 @@ QString optionsFolderText(const QString& chosen)
     return QFileInfo(lower).canonicalFilePath() == QFileInfo(folder).canonicalFilePath() ? lower : folder;
 }
 
-OptionsDialog::OptionsDialog(MainWindow& mainWindow, Dialogs& dialogs, WindowRunner runHistoryList, QWidget* parent)
-    : QDialog(parent ? parent : &mainWindow), mainWindow_(mainWindow), dialogs_(dialogs),
-      runHistoryList_(std::move(runHistoryList))
+OptionsDialog::OptionsDialog(AppContext& context, WindowRunner runHistoryList, QWidget* parent)
+    : QDialog(parent), context_(context), dialogs_(context.dialogs()), runHistoryList_(std::move(runHistoryList))
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
@@ -234,7 +233,7 @@ void OptionsDialog::Form_Load()
         move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
     }
     tbsOptions->setCurrentIndex(0);
-    txtFolder->setText(mainWindow_.TempFolder());
+    txtFolder->setText(context_.tempFolder());
 }
 
 void OptionsDialog::cmdFolder_Click()
@@ -259,7 +258,7 @@ void OptionsDialog::cmdDelete_Click()
 
 void OptionsDialog::cmdEdit_Click()
 {
-    showModal(new HistoryDialog(mainWindow_, dialogs_, HistoryListMode::Edit, this), runHistoryList_);
+    showModal(new HistoryDialog(context_, HistoryListMode::Edit, this), runHistoryList_);
 }
 
 void OptionsDialog::cmdOK_Click()
@@ -269,8 +268,8 @@ void OptionsDialog::cmdOK_Click()
         dialogs_.inform(this, QLatin1String(kSetTempFolderFirst));
         return;
     }
-    WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), folder, mainWindow_.SettingsFile());
-    mainWindow_.setTempFolder(folder);
+    WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), folder, context_.settingsFile());
+    context_.setTempFolder(folder);
     accept();
 }
 

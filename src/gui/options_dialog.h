@@ -1,7 +1,7 @@
 // The options dialog `frmOptions` ("Options"): one tab "General" with three groups — the folder
 // for temporary files (shown in `txtFolder`, changed only through "Set &Folder ..."), deleting the
 // temporary GIFs of the folder shown, and editing the project history in `frmList`. "&OK" stores
-// the folder as "Temp Path" and makes it the main window's TempFolder; "&Cancel" stores nothing.
+// the folder as "Temp Path" and makes it the program's temp folder; "&Cancel" stores nothing.
 #pragma once
 
 #include "gui/window_runner.h"
@@ -16,8 +16,8 @@ class QTabWidget;
 
 namespace pictoreel {
 
+class AppContext;
 class Dialogs;
-class MainWindow;
 
 inline constexpr auto kDeleteTempFilesQuestion = "Are you sure to delete all the temporary files?";
 inline constexpr auto kDeleteFinished = "Delete finished";
@@ -26,10 +26,9 @@ inline constexpr auto kSetTempFolderFirst = "Please set the temporary file folde
 class OptionsDialog final : public QDialog {
     Q_OBJECT
 public:
-    // The dialog shows and stores the main window's temp folder; "&Edit ..." shows the history
+    // The dialog shows and stores the program's temp folder; "&Edit ..." shows the history
     // window through `runHistoryList` (see showModal).
-    OptionsDialog(MainWindow& mainWindow, Dialogs& dialogs, WindowRunner runHistoryList = {},
-               QWidget* parent = nullptr);
+    explicit OptionsDialog(AppContext& context, WindowRunner runHistoryList = {}, QWidget* parent = nullptr);
 
     // Centred on the screen, the tab "General" shown, `txtFolder` from TempFolder.
     void Form_Load();
@@ -61,7 +60,7 @@ public:
     QPushButton* cmdCancel = nullptr;
 
 private:
-    MainWindow& mainWindow_;
+    AppContext& context_;
     Dialogs& dialogs_;
     WindowRunner runHistoryList_;
 };

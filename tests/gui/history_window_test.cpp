@@ -14,7 +14,7 @@ namespace {
 
 class HistoryWindowTest : public WindowTest {
 protected:
-    QString settings() const { return window->SettingsFile(); }
+    QString settings() const { return window->context().settingsFile(); }
 
     // The values of the history keys `from` to `to` in the settings file, "-" for a missing key.
     QStringList historyKeys(int from, int to) const
@@ -84,7 +84,7 @@ TEST_F(HistoryWindowTest, RecentProjectFilesShowsTheWindowModallyWithItsControls
     EXPECT_EQ(list->List1->count(), 0);
 
     // Edit mode (the Options dialog): the open and cancel buttons are hidden, the rest stay.
-    HistoryDialog edit(*window, dialogs, HistoryListMode::Edit);
+    HistoryDialog edit(window->context(), HistoryListMode::Edit, window.get());
     edit.show();
     for (QPushButton* b : {edit.OKButton, edit.CancelButton, edit.cmdDelete, edit.cmdClear, edit.cmdSave})
         EXPECT_EQ(b->isVisible(), b != edit.OKButton && b != edit.CancelButton) << b->text().toStdString();
@@ -97,11 +97,11 @@ TEST_F(HistoryWindowTest, AGapInTheFileShowsNoGapMovesDownWithTheNextAddAndIsGon
     // Written by hand, as a user with an editor would.
     writeFile(settings(), QStringLiteral("[General]\nTemp Path=%1\n[Project]\nFile1=/p/a.agp\nFile3=/p/c.agp\n"
                                          "File4=   \nFile100=/p/z.agp\nFile101=/p/beyond.agp\n")
-                              .arg(window->TempFolder())
+                              .arg(window->context().tempFolder())
                               .toUtf8());
     forgetParsedIniFiles();
     {
-        HistoryDialog list(*window, dialogs);
+        HistoryDialog list(window->context(), HistoryListMode::Open, window.get());
         EXPECT_EQ(list.entries(), QStringList({"/p/a.agp", "/p/c.agp", "/p/z.agp"}));
     }
 
@@ -117,7 +117,7 @@ TEST_F(HistoryWindowTest, AGapInTheFileShowsNoGapMovesDownWithTheNextAddAndIsGon
     EXPECT_EQ(historyKeys(1, 100), QStringList({"/p/new.agp", "/p/a.agp", "/p/c.agp"}) + QStringList(97, QStringLiteral("-")));
     // Other settings are left alone.
     EXPECT_EQ(ReadIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), {}, settings()),
-              window->TempFolder());
+              window->context().tempFolder());
     list->CancelButton->click();
 }
 
@@ -256,7 +256,7 @@ TEST_F(HistoryWindowTest, ClearAllAndSaveRemoveEveryFileKeyInEitherMode)
     ASSERT_TRUE(saveHistory(full, settings()));
     ASSERT_EQ(fileKeys(), 100);
 
-    HistoryDialog edit(*window, dialogs, HistoryListMode::Edit);
+    HistoryDialog edit(window->context(), HistoryListMode::Edit, window.get());
     edit.show();
     EXPECT_EQ(edit.List1->count(), 100);
     edit.cmdClear->click();
@@ -275,7 +275,7 @@ TEST_F(HistoryWindowTest, ClearAllAndSaveRemoveEveryFileKeyInEitherMode)
 
 TEST_F(HistoryWindowTest, ResizingKeepsTheBarOnTopAndTheListFillingTheRest)
 {
-    HistoryDialog list(*window, dialogs);
+    HistoryDialog list(window->context(), HistoryListMode::Open, window.get());
     list.show();
     list.resize(twipsToPixels(9000), twipsToPixels(8250));
     QCoreApplication::processEvents();

@@ -227,7 +227,7 @@ TEST_F(KeyboardTest, EveryControlOfThePanelAndTheHistoryWindowHasAnAccessibleNam
     EXPECT_EQ(name(panel->lSize), QStringLiteral("File Size"));
     EXPECT_NE(name(panel->cmdAutoW), name(panel->cmdAutoH));
 
-    HistoryDialog list(*window, dialogs);
+    HistoryDialog list(window->context(), HistoryListMode::Open, window.get());
     EXPECT_EQ(unnamed(&list), QStringList());
     EXPECT_EQ(name(list.cmdClear), QStringLiteral("Clear All"));
 }

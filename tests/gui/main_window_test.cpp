@@ -16,9 +16,9 @@ TEST_F(WindowTest, StartsOnAnEmptyProjectWithItsTempFolderMade)
     EXPECT_FALSE(panel->cmdAutoW->isEnabled() || panel->cmdAutoH->isEnabled());
 
     const QString temp = programFolder() + QStringLiteral("/temp/");
-    EXPECT_EQ(window->SettingsFile(), programFolder() + QStringLiteral("/pictoreel.ini"));
-    EXPECT_TRUE(window->TempFolder() == temp && QDir(temp).exists());
-    EXPECT_EQ(window->PreviewFile(), temp + QStringLiteral("__tmp__preview.gif"));
+    EXPECT_EQ(window->context().settingsFile(), programFolder() + QStringLiteral("/pictoreel.ini"));
+    EXPECT_TRUE(window->context().tempFolder() == temp && QDir(temp).exists());
+    EXPECT_EQ(window->context().previewFile(), temp + QStringLiteral("__tmp__preview.gif"));
 
     // A new project's values: the frame values tick transparency, unlike the panel at design.
     EXPECT_EQ(panelValues(), QStringLiteral("100x75 loop 1 ticked off out= | 50 YES 16777215"));
@@ -29,8 +29,8 @@ TEST_F(WindowTest, TempPathSettingIsCompletedOrReportedWhenItCannotBeMade)
     const QString settings = programFolder() + QStringLiteral("/pictoreel.ini");
     WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), path(QStringLiteral("cache")), settings);
     startWindow();
-    EXPECT_EQ(window->TempFolder(), path(QStringLiteral("cache/")));
-    EXPECT_EQ(window->PreviewFile(), path(QStringLiteral("cache/__tmp__preview.gif")));
+    EXPECT_EQ(window->context().tempFolder(), path(QStringLiteral("cache/")));
+    EXPECT_EQ(window->context().previewFile(), path(QStringLiteral("cache/__tmp__preview.gif")));
     EXPECT_TRUE(dialogs.calls.empty());
 
     // A folder below a file cannot be made: one critical box, and start-up goes on.
@@ -46,7 +46,7 @@ TEST_F(WindowTest, TempPathSettingIsCompletedOrReportedWhenItCannotBeMade)
 
 TEST_F(WindowTest, ClosingAsksOnlyForAListWithRowsAndAlwaysSweepsTheTempGifs)
 {
-    const QString temp = window->TempFolder();
+    const QString temp = window->context().tempFolder();
     const auto makeTempFiles = [&] {
         writeFile(temp + QStringLiteral("__tmp__a.jpg_t_True_c_0_w_8_h_8__.gif"));
         writeFile(temp + QStringLiteral("__tmp__preview.gif"));

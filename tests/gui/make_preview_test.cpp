@@ -91,7 +91,7 @@ protected:
     std::map<QString, QDateTime> cacheFiles() const
     {
         std::map<QString, QDateTime> files;
-        const QDir temp(window->TempFolder());
+        const QDir temp(window->context().tempFolder());
         for (const QFileInfo& info : temp.entryInfoList({QStringLiteral("__tmp__*__.gif")}, QDir::Files))
             files[info.fileName()] = info.lastModified();
         return files;
@@ -129,7 +129,7 @@ TEST_F(MakePreviewTest, FewerThanTwoFramesAreRefusedByMakeAndPreviewAlike)
         EXPECT_EQ(dialogs.calls.size(), 4u);
         EXPECT_TRUE(window->isEnabled() && progress.empty() && shown.empty());
         EXPECT_FALSE(QFileInfo::exists(output()));
-        EXPECT_FALSE(QFileInfo::exists(window->PreviewFile()));
+        EXPECT_FALSE(QFileInfo::exists(window->context().previewFile()));
     }
 }
 
@@ -267,7 +267,7 @@ TEST_F(MakePreviewTest, AFailedWriteIsToldOnceAndLeavesTheWindowEnabledAndAnEarl
 
     // A preview that cannot be written: one box, no preview window.
     panel->txtWidth->setText(QStringLiteral("40"));
-    window->setTempFolder(path(QStringLiteral("no-such-temp")));
+    window->context().setTempFolder(path(QStringLiteral("no-such-temp")));
     dialogs.clear();
     window->PreviewGif();
     expectOneBox("The preview could not be made.", MessageIcon::Critical);
@@ -282,8 +282,8 @@ TEST_F(MakePreviewTest, PreviewWritesThePreviewFileAndShowsItInAWindowSizedFromW
     dialogs.clear();
     window->mnuToolsSub[1]->trigger();  // no output file is needed
 
-    const QString expected = window->TempFolder() + QStringLiteral("__tmp__preview.gif");
-    EXPECT_EQ(window->PreviewFile(), expected);
+    const QString expected = window->context().tempFolder() + QStringLiteral("__tmp__preview.gif");
+    EXPECT_EQ(window->context().previewFile(), expected);
     EXPECT_EQ(decodeGif(expected).section(u' ', 0, 1), QStringLiteral("2 100x75"));
     EXPECT_TRUE(dialogs.calls.empty() && settled());
     EXPECT_EQ(std::vector<int>(progress.begin(), progress.begin() + 2), (std::vector<int>{25, 50}));
@@ -297,13 +297,13 @@ TEST_F(MakePreviewTest, PreviewWritesThePreviewFileAndShowsItInAWindowSizedFromW
     // The preview file is formed again before every write, from the temp folder of the moment.
     const QString otherTemp = path(QStringLiteral("temp2"));
     ASSERT_TRUE(QDir().mkpath(otherTemp));
-    window->setTempFolder(otherTemp);
+    window->context().setTempFolder(otherTemp);
     panel->txtWidth->setText(QStringLiteral("64"));
     panel->txtHeight->setText(QStringLiteral("8"));
     shown.clear();
     window->Toolbar1_ButtonClick(QStringLiteral("preview"));
-    EXPECT_EQ(window->PreviewFile(), QDir(otherTemp).filePath(QStringLiteral("__tmp__preview.gif")));
-    EXPECT_EQ(decodeGif(window->PreviewFile()).section(u' ', 0, 1), QStringLiteral("2 64x8"));
+    EXPECT_EQ(window->context().previewFile(), QDir(otherTemp).filePath(QStringLiteral("__tmp__preview.gif")));
+    EXPECT_EQ(decodeGif(window->context().previewFile()).section(u' ', 0, 1), QStringLiteral("2 64x8"));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].size, QSize(64, 8));
 }

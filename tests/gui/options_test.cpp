@@ -40,7 +40,7 @@ protected:
     QString storedTempPath() const
     {
         return ReadIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), QStringLiteral("<none>"),
-                          window->SettingsFile());
+                          window->context().settingsFile());
     }
 
     struct ListShowing {
@@ -61,7 +61,7 @@ TEST_F(OptionsTest, LoadsCentredOnTheGeneralTabWithTheTempFolder)
         EXPECT_EQ(o.y(), screen.top() + (screen.height() - o.height()) / 2);
         ASSERT_EQ(o.tbsOptions->count(), 1);
         EXPECT_EQ(o.tbsOptions->tabText(0), QStringLiteral("General"));
-        EXPECT_EQ(o.txtFolder->text(), window->TempFolder());
+        EXPECT_EQ(o.txtFolder->text(), window->context().tempFolder());
         EXPECT_TRUE(o.txtFolder->isReadOnly() && o.cmdOK->isDefault());
 
         struct Group {
@@ -111,8 +111,8 @@ TEST_F(OptionsTest, SetFolderShowsTheChoiceTrimmedWithASeparatorAndOnlyOkStoresI
     const QString mixedFolder = path(QStringLiteral("Work/Temp"));
     ASSERT_TRUE(QDir().mkpath(lowerFolder));
     ASSERT_TRUE(QDir().mkpath(mixedFolder));
-    const QString startFolder = window->TempFolder();
-    const QString startPreview = window->PreviewFile();
+    const QString startFolder = window->context().tempFolder();
+    const QString startPreview = window->context().previewFile();
 
     struct Case {
         std::optional<QString> chosen;
@@ -136,7 +136,7 @@ TEST_F(OptionsTest, SetFolderShowsTheChoiceTrimmedWithASeparatorAndOnlyOkStoresI
             EXPECT_EQ(o.txtFolder->text(), c.shown);
             o.cmdCancel->click();
         });
-        EXPECT_EQ(window->TempFolder(), startFolder);
+        EXPECT_EQ(window->context().tempFolder(), startFolder);
         EXPECT_EQ(storedTempPath(), QStringLiteral("<none>"));
     }
 
@@ -147,8 +147,8 @@ TEST_F(OptionsTest, SetFolderShowsTheChoiceTrimmedWithASeparatorAndOnlyOkStoresI
         EXPECT_FALSE(o.isVisible());
     });
     EXPECT_EQ(storedTempPath(), lowerFolder + u'/');
-    EXPECT_EQ(window->TempFolder(), lowerFolder + u'/');
-    EXPECT_TRUE(window->PreviewFile() != startPreview && window->PreviewFile().startsWith(lowerFolder + u'/'));
+    EXPECT_EQ(window->context().tempFolder(), lowerFolder + u'/');
+    EXPECT_TRUE(window->context().previewFile() != startPreview && window->context().previewFile().startsWith(lowerFolder + u'/'));
     EXPECT_EQ(dialogs.calls.size(), std::size(cases) + 1);  // the folder browsers, and no message
 }
 
@@ -174,7 +174,7 @@ TEST_F(OptionsTest, DeleteRemovesTheTemporaryGifsOfTheFolderShownAfterAYes)
                            QStringLiteral("tmp__a.gif"), QStringLiteral("__tmp__.gif.txt")};
     for (const QString& name : doomed + kept)
         writeFile(shownFolder + name);
-    const QString storedGif = window->TempFolder() + QStringLiteral("__tmp__stored.gif");
+    const QString storedGif = window->context().tempFolder() + QStringLiteral("__tmp__stored.gif");
     writeFile(storedGif);
 
     // No: nothing deleted, nothing said after the question.
@@ -210,8 +210,8 @@ TEST_F(OptionsTest, DeleteRemovesTheTemporaryGifsOfTheFolderShownAfterAYes)
 
 TEST_F(OptionsTest, EditOpensTheHistoryListWithoutItsOpenAndCancelButtons)
 {
-    AddToHistory(path(QStringLiteral("b.agp")), window->SettingsFile());
-    AddToHistory(path(QStringLiteral("a.agp")), window->SettingsFile());
+    AddToHistory(path(QStringLiteral("b.agp")), window->context().settingsFile());
+    AddToHistory(path(QStringLiteral("a.agp")), window->context().settingsFile());
     OptionsDialog* shownOptions = nullptr;
     withOptions([&](OptionsDialog& o) {
         shownOptions = &o;

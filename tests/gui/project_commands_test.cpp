@@ -48,7 +48,7 @@ TEST_F(WindowTest, SavingANewProjectAsksForANameProposesTheGifAndTitlesTheWindow
         line = line.trimmed();
     lines.removeAll(QString());
     EXPECT_EQ(lines, expectedLines);
-    EXPECT_EQ(readHistory(window->SettingsFile()).value(0), project);
+    EXPECT_EQ(readHistory(window->context().settingsFile()).value(0), project);
 
     // A project with a file saves without a question.
     dialogs.clear();
@@ -112,7 +112,7 @@ TEST_F(WindowTest, OpeningAProjectFillsListAndPanelAndEntersTheHistory)
     EXPECT_EQ(window->ListView1->selectedRow(), 1);
     EXPECT_EQ(panel->lWidth->text(), QStringLiteral("32 Pixels"));
     EXPECT_TRUE(panel->cmdAutoW->isEnabled());
-    EXPECT_EQ(readHistory(window->SettingsFile()).value(0), project);
+    EXPECT_EQ(readHistory(window->context().settingsFile()).value(0), project);
 }
 
 TEST_F(WindowTest, OpenProjectFileWithoutFramesOrWithAGreyedLoopKeepsTheNewProjectValues)
@@ -131,7 +131,7 @@ TEST_F(WindowTest, OpenProjectFileWithoutFramesOrWithAGreyedLoopKeepsTheNewProje
     window->OpenProjectFile(missing);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("missing.agp - Pictoreel"));
     EXPECT_EQ(panel->chkLoop->checkState(), Qt::Checked);
-    EXPECT_EQ(readHistory(window->SettingsFile()), QStringList({missing, project}));
+    EXPECT_EQ(readHistory(window->context().settingsFile()), QStringList({missing, project}));
     window->OpenProjectFile(QStringLiteral("   "));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
     EXPECT_TRUE(window->ProjectFile().isEmpty());
@@ -165,7 +165,7 @@ TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
     EXPECT_EQ(readFile(photo), bytes);
     EXPECT_TRUE(window->ProjectFile().isEmpty());
     EXPECT_TRUE(panel->txtOutputFile->text().isEmpty());
-    EXPECT_TRUE(readHistory(window->SettingsFile()).isEmpty());
+    EXPECT_TRUE(readHistory(window->context().settingsFile()).isEmpty());
 
     const QString empty = path(QStringLiteral("empty.agp"));
     writeFile(empty, QByteArray());

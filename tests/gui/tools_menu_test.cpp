@@ -70,7 +70,7 @@ TEST_F(ToolsMenuTest, EntriesOpenTheirWindowsModallyOverTheMainWindow)
 TEST_F(ToolsMenuTest, EveryShowingStartsAfreshFromTheMainWindowsValues)
 {
     window->mnuToolsSub[7]->trigger();
-    window->setTempFolder(path(QStringLiteral("other")));
+    window->context().setTempFolder(path(QStringLiteral("other")));
     window->mnuToolsSub[7]->trigger();
     ASSERT_EQ(optionsFolders.size(), 2);
     EXPECT_NE(optionsFolders[0], optionsFolders[1]);

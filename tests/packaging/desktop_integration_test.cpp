@@ -133,9 +133,9 @@ TEST(InstalledLayout, SettingsAndTempFilesArePerUser)
     RecordingShell shell;
     {
         MainWindow window(programFoldersFor(bin), dialogs, shell);
-        EXPECT_EQ(window.SettingsFile(), config + QStringLiteral("/pictoreel/pictoreel.ini"));
-        EXPECT_EQ(window.TempFolder(), cache + QStringLiteral("/pictoreel/"));
-        EXPECT_TRUE(QFileInfo(window.TempFolder()).isDir());
+        EXPECT_EQ(window.context().settingsFile(), config + QStringLiteral("/pictoreel/pictoreel.ini"));
+        EXPECT_EQ(window.context().tempFolder(), cache + QStringLiteral("/pictoreel/"));
+        EXPECT_TRUE(QFileInfo(window.context().tempFolder()).isDir());
     }
     EXPECT_TRUE(dialogs.calls.empty());
 
