@@ -35,6 +35,9 @@ constexpr std::array<ColumnLook, kFrameColumnCount> kColumns{{
 
 bool validColumn(int column) { return column >= 0 && column < kFrameColumnCount; }
 
+// Where a row whose picture is missing shows its warning.
+constexpr int kFileNameColumn = static_cast<int>(FrameColumn::FileName);
+
 }  // namespace
 
 FrameListModel::FrameListModel(FrameList& frames, QObject* parent) : QAbstractItemModel(parent), frames_(frames)
@@ -75,7 +78,7 @@ void FrameListModel::refreshMissingPictures()
     lookAtRows(1, frames_.rowCount());
     for (std::size_t i = 0; i < missing_.size(); ++i)
         if (before[i] != missing_[i])
-            Q_EMIT dataChanged(index(int(i), 0), index(int(i), 0), {Qt::DecorationRole, Qt::ToolTipRole});
+            Q_EMIT dataChanged(index(int(i), kFileNameColumn), index(int(i), kFileNameColumn), {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 int FrameListModel::missingPictureCount() const
@@ -124,7 +127,7 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return entry.column(static_cast<FrameColumn>(index.column()));
     case Qt::ToolTipRole:
-        if (index.column() == 0 && isPictureMissing(index.row() + 1)) {
+        if (index.column() == kFileNameColumn && isPictureMissing(index.row() + 1)) {
             const QString picture = GetFramePicturePath(frames_, index.row() + 1);
             return picture.isEmpty() ? tr("The frame names no picture file.")
                                      : tr("The picture file is missing: %1").arg(picture);
@@ -133,7 +136,7 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const
             return {};
         return entry.column(FrameColumn::FullPath);
     case Qt::DecorationRole:
-        if (index.column() == 0 && isPictureMissing(index.row() + 1))
+        if (index.column() == kFileNameColumn && isPictureMissing(index.row() + 1))
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         return {};
     case Qt::CheckStateRole:

@@ -194,12 +194,12 @@ TEST_F(MakePreviewTest, EveryRowTakesPartAndTheLoopTextGoesToTheFileWhenNotLoopi
     auto marks = [&]() -> QString {
         QStringList seen;
         for (int row = 0; row < rows->rowCount(); ++row)
-            seen << QStringLiteral("%1:%2:%3").arg(rows->index(row, 0).data().toString())
-                        .arg(rows->index(row, 0).data(Qt::DecorationRole).isNull() ? "-" : "icon",
-                             rows->index(row, 0).data(Qt::ToolTipRole).toString());
+            seen << QStringLiteral("%1:%2:%3").arg(rows->index(row, 4).data().toString())
+                        .arg(rows->index(row, 4).data(Qt::DecorationRole).isNull() ? "-" : "icon",
+                             rows->index(row, 4).data(Qt::ToolTipRole).toString());
         return seen.join(u'|') + u'|' + window->findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text();
     };
-    EXPECT_EQ(marks(), "1:-:|2:-:|3:icon:The picture file is missing: " + picturesFolder() + "c.png|4:-:|1 picture was missing");
+    EXPECT_EQ(marks(), "a.png:-:|b.png:-:|c.png:icon:The picture file is missing: " + picturesFolder() + "c.png|d.png:-:|1 picture was missing");
 
     // Ticked, the loop count is 0 whatever the loop box holds; every frame comes from the cache.
     const auto cached = cacheFiles();
@@ -211,7 +211,7 @@ TEST_F(MakePreviewTest, EveryRowTakesPartAndTheLoopTextGoesToTheFileWhenNotLoopi
 
     ASSERT_TRUE(QFile::copy(picturesFolder() + QStringLiteral("a.png"), picturesFolder() + QStringLiteral("c.png")));
     window->PreviewGif();
-    EXPECT_EQ(marks(), "1:-:|2:-:|3:-:|4:-:|");
+    EXPECT_EQ(marks(), "a.png:-:|b.png:-:|c.png:-:|d.png:-:|");
 }
 
 TEST_F(MakePreviewTest, APictureThatCannotBeConvertedIsToldOnceAndTheMakeStillEnds)
