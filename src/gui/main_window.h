@@ -153,22 +153,31 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The toolbar's height, in twips.
+    static constexpr int kToolbarHeightTwips = 570;
+
+    // main_window_menus.cpp
     void buildMenus();
     void buildToolbar();
+    void applyAutoSizeRule();
+    // main_window_layout.cpp
     void buildStatusBar();
     void buildPanes();
-    void connectPanel();
-    void applyAutoSizeRule();
-    void setProjectFile(const QString& path);
+    // The window's first size, centred on the screen, and its panes laid out.
+    void layOutAtStart();
     void placeProgressBar();
+    // Marks the rows whose pictures were missing in a make or preview and counts them on the
+    // status bar (nothing there when none were).
+    void showMissingPictures(const std::vector<MissingPicture>& missing);
+    // main_window_project.cpp
+    void setProjectFile(const QString& path);
+    // main_window_frames.cpp
+    void connectPanel();
     void cmdOutputFile_Click();
     void cmdTransColor_Click();
     void cmdApply_Click();
     void cmdApplyAll_Click();
     void writeFrameValues(int row);
-    // Marks the rows whose pictures were missing in a make or preview and counts them on the
-    // status bar (nothing there when none were).
-    void showMissingPictures(const std::vector<MissingPicture>& missing);
 
     AppContext context_;
     FrameList frames_;
@@ -176,7 +185,6 @@ private:
     QString projectFile_;
     int leftPaneTwips_ = 4230;
     SplitterDrag* splitter_ = nullptr;  // a child of the grip
-    bool closing_ = false;
     std::function<void()> programEnd_;
     QLabel* missingPanel_ = nullptr;  // the status bar's second panel
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window

@@ -7,6 +7,7 @@
 #include "gui/dialogs.h"
 #include "gui/history_dialog.h"
 #include "gui/app_context.h"
+#include "gui/busy_pointer.h"
 #include "gui/twips.h"
 
 #include <QFileInfo>
@@ -128,18 +129,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     button->setGeometry(place);
     return button;
 }
-
-// The dialog's pointer is the hourglass while it lives.
-class BusyPointer {
-public:
-    explicit BusyPointer(QWidget* w) : w_(w) { w_->setCursor(Qt::WaitCursor); }
-    ~BusyPointer() { w_->unsetCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-private:
-    QWidget* w_;
-};
 
 }  // namespace
 
