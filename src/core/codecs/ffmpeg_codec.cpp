@@ -5,7 +5,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -118,7 +117,14 @@ int readFromDevice(void* opaque, std::uint8_t* buffer, int size)
 int writeToDevice(void* opaque, std::uint8_t* buffer, int size)
 {
     auto* device = static_cast<QIODevice*>(opaque);
-    return device->write(reinterpret_cast<const char*>(buffer), size) == size ? size : AVERROR(EIO);
+    // A disk that fills up takes part of a write first; the write after that tells why.
+    for (int done = 0; done < size;) {
+        const qint64 n = device->write(reinterpret_cast<const char*>(buffer) + done, size - done);
+        if (n <= 0)
+            return AVERROR(EIO);
+        done += static_cast<int>(n);
+    }
+    return size;
 }
 
 std::int64_t seekDevice(void* opaque, std::int64_t offset, int whence)
@@ -261,12 +267,14 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
                                                        .arg(limits.maxSide));
     if (stream->nb_frames > limits.maxFrames)
         return makeError(ErrorCode::LimitExceeded,
-                         QStringLiteral("The video has %1 frames; at most %2 are converted").arg(stream->nb_frames).arg(limits.maxFrames));
+                         QStringLiteral("The video has %1 frames, more than the frame budget of %2").arg(stream->nb_frames).arg(limits.maxFrames));
     if (stream->nb_frames * parameters->width * parameters->height > limits.maxTotalPixels)
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The video is too long at its frame size (%1 frames of %2 x %3)")
-                                                       .arg(stream->nb_frames)
-                                                       .arg(parameters->width)
-                                                       .arg(parameters->height));
+        return makeError(ErrorCode::LimitExceeded,
+                         QStringLiteral("The video has %1 frames of %2 x %3 pixels, more than the pixel budget of %4 pixels")
+                             .arg(stream->nb_frames)
+                             .arg(parameters->width)
+                             .arg(parameters->height)
+                             .arg(limits.maxTotalPixels));
     impl->width_ = parameters->width;
     impl->height_ = parameters->height;
     impl->timeBase = stream->time_base;
@@ -302,10 +310,15 @@ Result<VideoFrame> FfmpegDecoding::convert(const AVFrame& decoded)
         height_ = decoded.height;
     }
     if (++framesGiven > limits.maxFrames)
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The video has more than %1 frames").arg(limits.maxFrames));
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The video has more frames than the frame budget of %1").arg(limits.maxFrames));
     pixelsGiven += std::int64_t{width_} * height_;
     if (pixelsGiven > limits.maxTotalPixels)
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The video is too long at its frame size"));
+        return makeError(ErrorCode::LimitExceeded,
+                         QStringLiteral("The video's frames of %1 x %2 pixels go beyond the pixel budget of %3 pixels at frame %4")
+                             .arg(width_)
+                             .arg(height_)
+                             .arg(limits.maxTotalPixels)
+                             .arg(framesGiven));
     if (!rgba[0] && av_image_alloc(rgba, rgbaLines, width_, height_, AV_PIX_FMT_RGBA, 32) < 0)
         return makeError(ErrorCode::LibraryFailure, QStringLiteral("Out of memory"));
 
@@ -387,7 +400,7 @@ Result<std::optional<VideoFrame>> FfmpegDecoding::nextFrame()
 
 class FfmpegAviEncoding final : public AviEncoding {
 public:
-    QSaveFile file;
+    QFile file;
     IoHandle io;
     OutputHandle format;
     CodecHandle codec;
@@ -400,10 +413,11 @@ public:
 
     ~FfmpegAviEncoding() override
     {
-        // An unfinished file is dropped (QSaveFile removes its temporary file); the muxer is
-        // freed without its trailer.
-        if (!finished)
-            file.cancelWriting();
+        // An unfinished file is dropped; the muxer is freed without its trailer.
+        if (!finished && file.isOpen()) {
+            file.close();
+            file.remove();
+        }
     }
 
     Status addFrame(const RgbaImage& picture, int repeat) override;
@@ -448,7 +462,7 @@ Result<std::unique_ptr<AviEncoding>> createAviEncoder(const QString& path, int w
     auto encoder = std::make_unique<FfmpegAviEncoding>();
     FfmpegAviEncoding& e = *encoder;
     e.file.setFileName(path);
-    if (!e.file.open(QIODevice::WriteOnly))
+    if (!e.file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(path, e.file.errorString()));
     Result<IoHandle> io = deviceIo(e.file, true);
     if (!io)
@@ -550,7 +564,8 @@ Status FfmpegAviEncoding::finish()
     avio_flush(e.io.get());
     if (e.io->error < 0)
         return e.writeFailure(e.io->error);
-    if (!e.file.commit())
+    e.file.close();
+    if (e.file.error() != QFileDevice::NoError)
         return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(e.file.fileName(), e.file.errorString()));
     e.finished = true;
     return {};

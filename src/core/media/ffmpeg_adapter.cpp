@@ -2,10 +2,10 @@
 
 #include "core/codecs/video_codec.h"
 #include "core/media/codec_loader.h"
+#include "core/project/file_identity.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 
 namespace pictoreel::ffmpeg {
 
@@ -32,11 +32,9 @@ Result<std::optional<VideoFrame>> VideoDecoder::nextFrame() { return impl_->next
 
 Result<VideoDecoder> VideoDecoder::open(const QString& path, const VideoLimits& limits)
 {
-    if (!QFileInfo(path).isFile())
-        return makeError(ErrorCode::FileNotFound, QStringLiteral("File not found: %1").arg(path));
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
-        return makeError(ErrorCode::FileReadFailed, QStringLiteral("Cannot open %1: %2").arg(path, file->errorString()));
+    auto file = std::make_unique<QFile>();
+    if (Status opened = openRegularFile(*file, path); !opened)
+        return opened.error();
     return openDevice(std::move(file), path, limits);
 }
 

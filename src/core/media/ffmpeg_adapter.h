@@ -4,8 +4,9 @@
 // loaded at the first video opened or written; its error codes become our Error there, and
 // nothing else includes an FFmpeg header.
 //
-// Files are read and written through QFile and QSaveFile, so any path Qt opens works, and an
-// encoded file appears under its name only once it is complete.
+// Files are read and written through QFile, so any path Qt opens works. The encoder writes the
+// path it is given in place: callers hand it a temporary file that they rename into place once
+// the video is complete (see ReplacingFile).
 #pragma once
 
 #include "core/error.h"
@@ -78,9 +79,10 @@ private:
 // desktop system open) at a constant frame rate.
 class AviEncoder {
 public:
-    // `frameCentiseconds` is the length of one video frame (1..6000 hundredths of a second).
-    // InvalidArgument for sizes the codec cannot store; FileWriteFailed when the target cannot be
-    // created; UnsupportedFormat when this FFmpeg has no MPEG-4 encoder.
+    // Writes `path` (created or emptied). `frameCentiseconds` is the length of one video frame
+    // (1..6000 hundredths of a second). InvalidArgument for sizes the codec cannot store;
+    // FileWriteFailed when the target cannot be created; UnsupportedFormat when this FFmpeg has
+    // no MPEG-4 encoder.
     static Result<std::unique_ptr<AviEncoder>> create(const QString& path, int width, int height, int frameCentiseconds);
     ~AviEncoder();
     AviEncoder(const AviEncoder&) = delete;
@@ -92,8 +94,8 @@ public:
     // Appends `picture` (the encoder's size, alpha ignored) for `repeat` video frames. Repeats
     // after the first cost almost nothing: the codec stores them as unchanged.
     Status addFrame(const RgbaImage& picture, int repeat = 1);
-    // Flushes the encoder, writes the index and puts the file in place under its name. Until then
-    // the target is untouched; an encoder destroyed unfinished leaves no file behind.
+    // Flushes the encoder, writes the index and closes the file. An encoder destroyed unfinished
+    // removes its file.
     Status finish();
 
 private:

@@ -329,6 +329,13 @@ Result<GifDecoder> GifDecoder::openMemory(QByteArray bytes, const GifDecodeLimit
 const GifInfo& GifDecoder::info() const { return impl_->info; }
 int GifDecoder::nextFrameIndex() const { return impl_->next; }
 
+int GifDecoder::storedDelay(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(impl_->frames.size()))
+        return 0;
+    return impl_->frames[static_cast<std::size_t>(index)].delayCentiseconds;
+}
+
 std::optional<GifFrame> GifDecoder::nextFrame()
 {
     if (impl_->next >= impl_->info.frameCount)

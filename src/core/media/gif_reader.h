@@ -88,6 +88,9 @@ public:
     int height() const { return info().height; }
     int frameCount() const { return info().frameCount; }
     std::optional<int> loopCount() const { return info().loopCount; }
+    // The delay frame `index` stores, in hundredths of a second, known from the scan at opening:
+    // no pixels are decoded for it. 0 for an index outside the frames.
+    int storedDelay(int index) const;
 
     // Index of the frame nextFrame() gives next (frameCount() at the end).
     int nextFrameIndex() const;

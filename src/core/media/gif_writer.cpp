@@ -21,7 +21,7 @@ public:
 protected:
     bool write(const std::uint8_t* data, int count) override
     {
-        return file_.device().write(reinterpret_cast<const char*>(data), count) == count;
+        return file_.write(reinterpret_cast<const char*>(data), count);
     }
 
 private:
@@ -123,6 +123,10 @@ struct GifStreamWriter::Impl {
 
     Status fail(Error error)
     {
+        // A write the file system refused is told as it said it ("No space left on device").
+        if (file.writeFailed())
+            error = makeError(ErrorCode::FileWriteFailed,
+                              QStringLiteral("Cannot write %1: %2").arg(file.targetPath(), file.errorString()));
         writer.reset();
         file.cancel();
         failure = error;

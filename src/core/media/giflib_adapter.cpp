@@ -1,6 +1,7 @@
 #include "core/media/giflib_adapter.h"
 
 #include "core/media/lzw_encoder.h"
+#include "core/project/file_identity.h"
 
 #include <gif_lib.h>
 
@@ -66,12 +67,9 @@ bool MemorySource::seek(qint64 offset)
 
 Result<std::unique_ptr<FileSource>> FileSource::open(const QString& path)
 {
-    if (!QFile::exists(path))
-        return makeError(ErrorCode::FileNotFound, QStringLiteral("File not found: %1").arg(path));
     std::unique_ptr<FileSource> source(new FileSource(path));
-    if (!source->file_.open(QIODevice::ReadOnly))
-        return makeError(ErrorCode::FileReadFailed,
-                         QStringLiteral("Cannot open %1: %2").arg(path, source->file_.errorString()));
+    if (Status opened = openRegularFile(source->file_, path); !opened)
+        return opened.error();
     return source;
 }
 

@@ -51,7 +51,8 @@ private:
 // Reads a file through QFile, so any path Qt can open (spaces, non-ASCII letters) works.
 class FileSource final : public ByteSource {
 public:
-    // FileNotFound when there is no such file, FileReadFailed when it cannot be opened.
+    // FileNotFound when there is no such file, FileReadFailed when it is no regular file (see
+    // openRegularFile) or cannot be opened.
     static Result<std::unique_ptr<FileSource>> open(const QString& path);
     int read(std::uint8_t* buffer, int count) override;
     qint64 position() const override { return file_.pos(); }

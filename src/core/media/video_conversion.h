@@ -14,10 +14,12 @@
 //
 // Both directions write through a temporary file beside the target, renamed into place at the
 // end: a symlink at the target's name is replaced, not written through. A target that is the
-// source itself is refused before anything is read or written.
+// source itself is refused before anything is read or written. The work stays within a budget
+// of frames and pixels (see WorkBudget).
 #pragma once
 
 #include "core/error.h"
+#include "core/media/work_budget.h"
 
 #include <QString>
 
@@ -30,16 +32,26 @@ namespace pictoreel {
 // failure. Returning false (before the 100) cancels the work with ErrorCode::Cancelled.
 using ConversionProgress = std::function<bool(int percent)>;
 
+// What bounds a conversion besides its progress callback.
+struct ConversionLimits {
+    WorkBudget budget;
+    // Asked after every frame; true stops the work with ErrorCode::Cancelled, as a progress
+    // callback returning false does, but without waiting for the next percent.
+    std::function<bool()> stopRequested;
+};
+
 // InvalidArgument when `target` names the file `source` (another spelling, a symlink or a hard
 // link to it): writing it would destroy the source. Both conversions check this first.
 Status checkConversionTarget(const QString& source, const QString& target);
 
 // Errors: InvalidArgument (see checkConversionTarget), FileNotFound, FileReadFailed,
-// UnsupportedFormat (no video stream, no decoder), CorruptData, LimitExceeded (frame size, frame
-// count or length), EmptyImage (no frame decoded), Cancelled, FileWriteFailed, LibraryFailure.
-Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {});
+// UnsupportedFormat (no video stream, no decoder), CorruptData, LimitExceeded (frame size, the
+// budget of frames or pixels, length), EmptyImage (no frame decoded), Cancelled, FileWriteFailed,
+// LibraryFailure.
+Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {},
+                const ConversionLimits& limits = {});
 // `background` (0x00BBGGRR) shows where a GIF frame is transparent, as a player shows it.
 Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress = {},
-                std::int32_t background = 0xFFFFFF);
+                std::int32_t background = 0xFFFFFF, const ConversionLimits& limits = {});
 
 }  // namespace pictoreel

@@ -27,8 +27,8 @@ QString animationPrefix() { return QString::fromLatin1(kTempGifPrefix) + QString
 // than all the rest of a make from the cache.
 bool copyWholeGif(const QString& from, const QString& to)
 {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly) || source.size() < 14)
+    QFile source;
+    if (!openRegularFile(source, from) || source.size() < 14)
         return false;
     const qint64 size = source.size();
     char head[6] = {};

@@ -1,7 +1,9 @@
 #include "core/production/frame_cache_names.h"
 
 #include "core/project/paths.h"
+#include "core/project/replacing_file.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 
@@ -26,10 +28,35 @@ QString GetFrameCacheFile(const FrameList& frames, int index, const QString& tem
 {
     const bool transparent = frames.GetFrameTrans(index);
     const std::int32_t colour = frames.GetFrameTransColor(index).value_or(kWhite);
-    return tempFolder + QLatin1String(kTempGifPrefix) + frames.GetFrameFileName(index) + QStringLiteral("_t_") +
-           (transparent ? QStringLiteral("True") : QStringLiteral("False")) + QStringLiteral("_c_") +
-           QString::number(colour) + QStringLiteral("_w_") + widthText + QStringLiteral("_h_") + heightText +
-           QStringLiteral("__.gif");
+    return tempFolder + safeCacheFileName(QLatin1String(kTempGifPrefix) + frames.GetFrameFileName(index) + QStringLiteral("_t_") +
+                                          (transparent ? QStringLiteral("True") : QStringLiteral("False")) +
+                                          QStringLiteral("_c_") + QString::number(colour) + QStringLiteral("_w_") +
+                                          widthText + QStringLiteral("_h_") + heightText + QStringLiteral("__.gif"));
+}
+
+QString safeCacheFileName(const QString& name)
+{
+    const bool oneName = !name.contains(u'/') && !name.contains(QChar(0));
+    if (oneName && QFile::encodeName(name).size() <= kMaxCacheNameBytes)
+        return name;
+    const QLatin1String prefix(kTempGifPrefix);
+    const QString end = QStringLiteral("_x_") +
+                        QString::fromLatin1(QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha256).toHex().left(16)) +
+                        QStringLiteral("__.gif");
+    QString middle = name;
+    if (middle.startsWith(prefix))
+        middle.remove(0, prefix.size());
+    if (middle.endsWith(QStringLiteral("__.gif")))
+        middle.chop(6);
+    middle.replace(u'/', u'_').replace(QChar(0), u'_');
+    // Whole characters only, as many as fit.
+    const qsizetype room = kMaxCacheNameBytes - prefix.size() - end.size();
+    while (QFile::encodeName(middle).size() > room) {
+        middle.chop(1);
+        if (!middle.isEmpty() && middle.back().isHighSurrogate())
+            middle.chop(1);
+    }
+    return prefix + middle + end;
 }
 
 int deleteTempGifs(const QString& tempFolder)
@@ -51,6 +78,12 @@ int deleteTempGifs(const QString& tempFolder)
             continue;
         if (::unlink(path.constData()) == 0)
             ++deleted;
+    }
+    // What interrupted writes of such files left: ".__tmp__*.gif" + ReplacingFile's own ending.
+    folder.setNameFilters({QStringLiteral(".") + QLatin1String(kTempGifPrefix) + QStringLiteral("*.gif.*")});
+    for (const QString& name : folder.entryList()) {
+        const qsizetype gifEnd = name.lastIndexOf(QStringLiteral(".gif."), -1, Qt::CaseInsensitive);
+        ReplacingFile::removeStaleTemporaries(folder.filePath(name.mid(1, gifEnd + 3)));
     }
     return deleted;
 }

@@ -16,12 +16,25 @@ inline constexpr auto kTempGifPrefix = "__tmp__";
 QString GetFramePicturePath(const FrameList& frames, int index);
 
 // tempFolder + "__tmp__" + file name + "_t_" + True|False + "_c_" + colour + "_w_" + width +
-// "_h_" + height + "__.gif", with the file name and size texts exactly as they stand.
+// "_h_" + height + "__.gif", with the file name and size texts exactly as they stand; when that
+// name could not be one file in the temp folder (see safeCacheFileName), its safe form.
 QString GetFrameCacheFile(const FrameList& frames, int index, const QString& tempFolder,
                           const QString& widthText, const QString& heightText);
 
+// The longest file name, in bytes as the file system stores it, that a cache file may have.
+inline constexpr int kMaxCacheNameBytes = 255;
+
+// `name` ("__tmp__" ... "__.gif") as it is when it is one file name of at most 255 bytes. A name
+// holding "/" (which would reach into another folder, for "../" even out of the temp folder) or
+// a NUL, or one that is too long, becomes "__tmp__" + as much of it as fits with those characters
+// replaced by "_" + "_x_" + 16 hex digits of its digest + "__.gif": still one file of the temp
+// folder that the clean-up finds, and still different for every different name.
+QString safeCacheFileName(const QString& name);
+
 // Deletes every "__tmp__*.gif" in the folder (names compared without regard to case); files that
-// cannot be deleted are skipped and other files are left alone. Returns how many were deleted.
+// cannot be deleted are skipped and other files are left alone. Hidden temporary files that an
+// interrupted write of such a file left behind go too (see ReplacingFile). Returns how many
+// "__tmp__*.gif" were deleted.
 int deleteTempGifs(const QString& tempFolder);
 
 }  // namespace pictoreel

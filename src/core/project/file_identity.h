@@ -3,6 +3,9 @@
 // changes its inode), and whether two paths name the same file.
 #pragma once
 
+#include "core/error.h"
+
+#include <QFile>
 #include <QString>
 
 #include <cstdint>
@@ -27,5 +30,15 @@ std::optional<FileStamp> stampOf(const QString& path);
 // link or another spelling of the path all count), or, when either does not exist yet, the same
 // absolute path after resolving the folders that do exist.
 bool sameFile(const QString& a, const QString& b);
+
+// Opens `path` for reading as `file` when it names a regular file (through symlinks). Anything
+// else is refused at once with a message that says what it is: a folder, a named pipe, a device,
+// a socket. Opening never waits, even for a pipe with no writer. FileNotFound when nothing is
+// there, FileReadFailed when it is no file or cannot be opened.
+Status openRegularFile(QFile& file, const QString& path);
+
+// Why `path` is no input file, as openRegularFile would say it, or nothing when it is a regular
+// file or does not exist. For callers that read through a library of their own.
+std::optional<Error> notAFileError(const QString& path);
 
 }  // namespace pictoreel

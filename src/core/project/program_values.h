@@ -44,7 +44,8 @@ QString defaultTempFolderFor(const QString& settingsFolder);
 QString programDataFolderFor(const QString& executableFolder);
 
 // The values for the settings kept in `programFolder` (see settingsFolderFor): "Temp Path" of the
-// settings file (default: defaultTempFolderFor), made with its parents (failures reported through
+// settings file (default: defaultTempFolderFor; a relative one is taken from `programFolder`,
+// not from the working folder), made with its parents (failures reported through
 // `report`, start-up goes on), ending in a separator; a blank "Temp Path" stands for the program
 // folder itself, or for the per-user cache folder when the settings are kept per user. Then the
 // preview file inside it.

@@ -1,12 +1,17 @@
 #include "core/project/replacing_file.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+
+#include <optional>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +19,80 @@ namespace pictoreel {
 
 namespace {
 
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+// What comes between the target's name and the random part of a temporary file's name.
+constexpr auto kTemporaryInfix = ".pictoreel-";
+constexpr qsizetype kBufferBytes = 64 * 1024;
+
+QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// "." + the target's name + the infix; a name too long to leave room for the random part within
+// the 255 bytes of a file name is cut (whole characters) as far as needed.
+QString temporaryPrefix(const QFileInfo& target)
+{
+    constexpr qsizetype kRoom = 255 - 1 - 11 - 7;  // ".", the infix, the random part
+    QString name = target.fileName();
+    while (QFile::encodeName(name).size() > kRoom) {
+        name.chop(1);
+        if (!name.isEmpty() && name.back().isHighSurrogate())
+            name.chop(1);
+    }
+    return QStringLiteral(".") + name + QLatin1String(kTemporaryInfix);
+}
+
+// Creates `name` exclusively, with `mode` when given (else 0666 less the umask), already holding
+// an exclusive lock on it when it appears under its name, so that removeStaleTemporaries() never
+// takes it for a leftover. -1 with errno set on failure (EEXIST: the name is taken).
+int createLocked(const QString& folder, const QString& name, std::optional<mode_t> mode)
+{
+    const QByteArray path = QFile::encodeName(name);
+    // An unnamed file in the folder, locked, then linked under its name.
+    int fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        ::flock(fd, LOCK_EX);
+        if (mode)
+            ::fchmod(fd, *mode);
+        char procPath[64];
+        std::snprintf(procPath, sizeof procPath, "/proc/self/fd/%d", fd);
+        if (::linkat(AT_FDCWD, procPath, AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return fd;
+        const int error = errno;
+        ::close(fd);
+        if (error != ENOENT && error != EPERM && error != EACCES) {
+            errno = error;
+            return -1;
+        }
+        // No /proc to link through: the plain way below.
+    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        return -1;
+    }
+    // File systems without unnamed files: created, then locked at once.
+    fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    if (mode)
+        ::fchmod(fd, *mode);
+    return fd;
+}
+
+// Writes all of `size` bytes; the errno of the failure otherwise (ENOSPC for a full disk, also
+// when the disk fills in the middle of a write).
+int writeAll(int fd, const char* data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<std::size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return ENOSPC;
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
 
 }  // namespace
 
@@ -22,10 +100,43 @@ ReplacingFile::ReplacingFile(QString targetPath) : target_(std::move(targetPath)
 
 ReplacingFile::~ReplacingFile() { cancel(); }
 
+int ReplacingFile::removeStaleTemporaries(const QString& targetPath)
+{
+    const QFileInfo target(targetPath);
+    const QByteArray prefix = QFile::encodeName(temporaryPrefix(target));
+    const QByteArray folder = QFile::encodeName(target.absolutePath());
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return 0;
+    const int dirFd = ::dirfd(dir);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strncmp(name, prefix.constData(), static_cast<std::size_t>(prefix.size())) != 0 ||
+            name[prefix.size()] == '\0')
+            continue;
+        // A plain file of this process's user, not a link; checked on the open file and again
+        // by name before it goes, so nothing that took the name meanwhile is removed.
+        const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened {}, named {};
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&  // a live writer holds its file locked
+            ::fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == opened.st_dev &&
+            named.st_ino == opened.st_ino && ::unlinkat(dirFd, name, 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
+
 bool ReplacingFile::open()
 {
     cancel();
     error_.clear();
+    buffer_.clear();
     const QFileInfo target(target_);
     struct stat existing {};
     const bool replaces = ::stat(QFile::encodeName(target_).constData(), &existing) == 0;
@@ -33,23 +144,23 @@ bool ReplacingFile::open()
         error_ = QStringLiteral("It is not a file");
         return false;
     }
+    removeStaleTemporaries(target_);
+    const std::optional<mode_t> mode = replaces ? std::optional<mode_t>(existing.st_mode & 07777) : std::nullopt;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.' +
+        const QString name = target.absolutePath() + u'/' + temporaryPrefix(target) +
                              QString::number(QRandomGenerator::global()->generate(), 36);
-        // 0666 less the umask, as any new file; O_EXCL so nothing else's file is ever taken over.
-        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = createLocked(target.absolutePath(), name, mode);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
-            error_ = systemError();
+            error_ = systemError(errno);
             return false;
         }
-        if (replaces)
-            ::fchmod(fd, existing.st_mode & 07777);
         tempPath_ = name;
-        if (!temp_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        if (!temp_.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
             ::unlink(QFile::encodeName(name).constData());
+            tempPath_.clear();
             return false;
         }
         open_ = true;
@@ -59,23 +170,56 @@ bool ReplacingFile::open()
     return false;
 }
 
+bool ReplacingFile::flushBuffer()
+{
+    if (!error_.isEmpty())
+        return false;
+    const int error = writeAll(temp_.handle(), buffer_.constData(), buffer_.size());
+    buffer_.clear();
+    if (error != 0)
+        error_ = systemError(error);
+    return error == 0;
+}
+
+bool ReplacingFile::write(const char* data, qint64 size)
+{
+    if (!open_ || !error_.isEmpty())
+        return false;
+    if (buffer_.size() + size <= kBufferBytes) {
+        buffer_.append(data, static_cast<qsizetype>(size));
+        return true;
+    }
+    if (!flushBuffer())
+        return false;
+    if (size <= kBufferBytes) {
+        buffer_.append(data, static_cast<qsizetype>(size));
+        return true;
+    }
+    if (const int error = writeAll(temp_.handle(), data, static_cast<qsizetype>(size)); error != 0) {
+        error_ = systemError(error);
+        return false;
+    }
+    return true;
+}
+
 bool ReplacingFile::commit()
 {
     if (!open_)
         return false;
-    const bool written = temp_.error() == QFileDevice::NoError && temp_.flush();
-    const QString failure = temp_.errorString();
-    temp_.close();
+    const bool written = flushBuffer() && temp_.error() == QFileDevice::NoError;
+    const QString failure = errorString();
     if (!written) {
         error_ = failure;
         cancel();
         return false;
     }
     if (std::rename(QFile::encodeName(tempPath_).constData(), QFile::encodeName(target_).constData()) != 0) {
-        error_ = systemError();
+        error_ = systemError(errno);
         cancel();
         return false;
     }
+    temp_.close();  // only now: the lock goes with it
+    tempPath_.clear();
     open_ = false;
     return true;
 }
@@ -84,8 +228,10 @@ void ReplacingFile::cancel()
 {
     if (!open_)
         return;
-    temp_.close();
     ::unlink(QFile::encodeName(tempPath_).constData());
+    temp_.close();
+    buffer_.clear();
+    tempPath_.clear();
     open_ = false;
 }
 

@@ -286,6 +286,42 @@ TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
     const QString oldAvi = path("old.avi");
     ASSERT_TRUE(testing::writeFileContents(oldAvi, "precious"));
     EXPECT_EQ(codeOf(gifToAvi(goodGif, oldAvi, [](int) { return false; })), ErrorCode::Cancelled);
+    // A stop asked for from outside (Ctrl+C in pictoreel-cli) ends the work as promptly.
+    ConversionLimits stop;
+    stop.stopRequested = [] { return true; };
+    EXPECT_EQ(codeOf(gifToAvi(goodGif, oldAvi, {}, 0xFFFFFF, stop)), ErrorCode::Cancelled);
+    EXPECT_EQ(codeOf(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, {}, stop)), ErrorCode::Cancelled);
+
+    // Beyond the budget of frames or of pixels (frames x screen): refused before anything is
+    // written, with a message that names the budget.
+    const QString many = path("many.gif");
+    {
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(many, GifScreen{100, 100, 0, {}}));
+        GifFrameDescription frame;
+        frame.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1};
+        for (int k = 0; k < 300; ++k)
+            ASSERT_TRUE(writer.addFrame(frame));
+        ASSERT_TRUE(writer.finish());
+    }
+    const struct {
+        WorkBudget budget;
+        const char* message;
+    } budgets[] = {
+        {{299, WorkBudget::kDefaultMaxPixels}, "The GIF has 300 frames, more than the frame budget of 299"},
+        {{WorkBudget::kDefaultMaxFrames, 2'999'999}, "The GIF has 300 frames of 100 x 100 pixels, more than the pixel budget of 2999999 pixels"},
+    };
+    for (const auto& b : budgets) {
+        ConversionLimits limits;
+        limits.budget = b.budget;
+        const Status refused = gifToAvi(many, oldAvi, {}, 0xFFFFFF, limits);
+        EXPECT_EQ(codeOf(refused), ErrorCode::LimitExceeded);
+        EXPECT_EQ(refused ? QString() : refused.error().message, QString::fromUtf8(b.message));
+    }
+    ConversionLimits video;
+    video.budget.maxFrames = 9;
+    EXPECT_EQ(codeOf(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, {}, video)), ErrorCode::LimitExceeded);
+    QFile::remove(many);
 
     EXPECT_EQ(testing::fileContents(gif), "precious");
     EXPECT_EQ(testing::fileContents(oldAvi), "precious");

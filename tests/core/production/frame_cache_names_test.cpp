@@ -48,7 +48,12 @@ TEST(FrameCacheNames, CleanUpRemovesOnlyTempGifsInAnyLetterCase)
 {
     QTemporaryDir dir;
     const QStringList doomed = {"__tmp__a.png_t_True_c_1_w_1_h_1__.gif", "__tmp__preview.gif", "__TMP__Other.GIF"};
-    const QStringList kept = {"__tmp__extract__Frame_1.bmp", "keep.gif", "x__tmp__y.gif", "__tmp__.gif.txt"};
+    // Hidden leftovers of writes that were killed go too; other hidden files stay.
+    const QStringList leftovers = {".__tmp__a.png_t_True_c_1_w_1_h_1__.gif.pictoreel-k1", ".__tmp__preview.gif.pictoreel-2"};
+    const QStringList kept = {"__tmp__extract__Frame_1.bmp", "keep.gif", "x__tmp__y.gif", "__tmp__.gif.txt",
+                              ".__tmp__preview.gif.orig"};
+    for (const QString& name : leftovers)
+        ASSERT_TRUE(testing::writeFileContents(dir.filePath(name), "half"));
     for (const QString& name : doomed + kept) {
         QFile f(dir.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -65,7 +70,7 @@ TEST(FrameCacheNames, CleanUpRemovesOnlyTempGifsInAnyLetterCase)
     for (const QString& name : kept + QStringList{"__tmp__link.gif", "__tmp__pipe.gif"})
         EXPECT_TRUE(QFileInfo::exists(dir.filePath(name))) << name.toStdString();
     EXPECT_EQ(testing::fileContents(linked), "mine");
-    for (const QString& name : doomed)
+    for (const QString& name : doomed + leftovers)
         EXPECT_FALSE(QFile::exists(dir.filePath(name))) << name.toStdString();
     EXPECT_TRUE(QDir(dir.filePath("__tmp__folder.gif")).exists());
     EXPECT_EQ(deleteTempGifs(dir.path() + "/does-not-exist/"), 0);

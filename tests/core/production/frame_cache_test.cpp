@@ -1,5 +1,6 @@
 #include "core/production/conversion_pool.h"
 #include "core/production/frame_cache.h"
+#include "core/production/frame_cache_names.h"
 
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
@@ -98,6 +99,36 @@ TEST_F(FrameCache, EveryPictureHasItsOwnFileWhateverItsName)
     EXPECT_FALSE(readFrameCacheRecord(common).isEmpty());
 }
 
+// Names the file system cannot take as one cache file name: a picture name of 229 characters (or
+// of two-byte letters), a hand-edited name reaching into another folder, the long name again in
+// another folder. Each converts into one file of the temp folder whose name the clean-up knows.
+TEST_F(FrameCache, EveryNameGivesOneFileInTheTempFolder)
+{
+    const QString longName = QString(225, u'n') + ".bmp";
+    const QString letters = QString(120, QChar(0x00FC)) + ".bmp";  // 244 bytes in UTF-8
+    QDir().mkpath(dir.filePath("pics/other"));
+    for (const QString& name : {longName, letters, QString("../up.bmp"), QString("other/" + longName)})
+        writeBmp(picture(name), solidPicture(8, 8, {0, 0, 255}));
+    for (const QString& name : {longName, letters, QString("../up.bmp")})
+        addRow(name);
+    frames.AddFrameFromString("10;NO;16777215;" + longName + ";" + dir.filePath("pics/other") + "/");
+    QStringList files;
+    for (int row = 1; row <= frames.rowCount(); ++row) {
+        const auto gif = GetFrameGif(frames, row, temp, "8", "8", worker);
+        ASSERT_TRUE(gif.ok()) << row << gif.error().message.toStdString();
+        const QFileInfo file(gif.value());
+        EXPECT_EQ(file.absolutePath() + "/", temp) << row;
+        EXPECT_TRUE(file.isFile()) << row;
+        EXPECT_LE(QFile::encodeName(file.fileName()).size(), 255) << row;
+        EXPECT_TRUE(file.fileName().startsWith("__tmp__") && file.fileName().endsWith("__.gif")) << row;
+        files << file.fileName();
+    }
+    files.removeDuplicates();
+    EXPECT_EQ(files.size(), 4);
+    EXPECT_FALSE(QFile::exists(dir.filePath("__tmp__.._up.bmp_t_False_c_16777215_w_8_h_8__.gif")));
+    EXPECT_EQ(deleteTempGifs(temp), 4);
+}
+
 TEST_F(FrameCache, MissingPicturesGiveEmptyTextAndBadOnesAnError)
 {
     addRow("gone.bmp");
@@ -163,11 +194,8 @@ TEST_F(FrameCache, PoolMatchesOneThreadInRowOrder)
     const QStringList names = QDir(one).entryList(QDir::Files, QDir::Name);
     ASSERT_EQ(names.size(), 13);
     EXPECT_EQ(names, QDir(four).entryList(QDir::Files, QDir::Name));
-    for (const QString& name : names) {
-        QFile a(one + name), b(four + name);
-        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-        EXPECT_EQ(a.readAll(), b.readAll()) << name.toStdString();
-    }
+    for (const QString& name : names)
+        EXPECT_EQ(testing::fileContents(one + name), testing::fileContents(four + name)) << name.toStdString();
     // The common name holds p3 of the first folder; the black one has a file of its own.
     const auto first = decodeGifFile(one + "__tmp__p3.bmp_t_False_c_16777215_w_32_h_24__.gif");
     ASSERT_TRUE(first.ok());

@@ -1,7 +1,9 @@
 #include "core/project/program_values.h"
+#include "core/project/settings_store.h"
 #include "support/files.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -48,6 +50,36 @@ INSTANTIATE_TEST_SUITE_P(
                        "opt/share/pictoreel"},
         DataFolderCase{"NothingAnywhere", {"lone/bin/pictoreel"}, "lone/bin", "lone/bin"}),
     [](const ::testing::TestParamInfo<DataFolderCase>& info) { return std::string(info.param.name); });
+
+// "Temp Path" as the settings name it: a relative folder is the settings file's, whatever the
+// working folder; an absolute one stays; a blank one is the settings folder itself.
+TEST(ProgramValues, TempPathIsTakenFromTheSettingsFolder)
+{
+    QTemporaryDir root;
+    const QString settings = root.filePath("app");
+    const QString elsewhere = root.filePath("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(settings) && QDir().mkpath(elsewhere));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(elsewhere));
+    const struct {
+        QString tempPath;
+        QString expected;
+    } cases[] = {
+        {"cache/gifs", settings + "/cache/gifs/"},
+        {"./t/", settings + "/t/"},
+        {root.filePath("abs"), root.filePath("abs") + "/"},
+        {"", settings + "/"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(testing::writeFileContents(settings + "/pictoreel.ini", ("[General]\nTemp Path=" + c.tempPath + "\n").toUtf8()));
+        forgetParsedIniFiles();
+        const ProgramValues values = resolveProgramValues(settings, [](const QString&) {});
+        EXPECT_EQ(QDir::cleanPath(values.tempFolder) + "/", QDir::cleanPath(c.expected) + "/") << c.tempPath.toStdString();
+        EXPECT_TRUE(QFileInfo(c.expected).isDir()) << c.tempPath.toStdString();
+    }
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+    QDir::setCurrent(previous);
+}
 
 }  // namespace
 }  // namespace pictoreel
