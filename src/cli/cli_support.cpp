@@ -1,5 +1,6 @@
 #include "cli_support.h"
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -70,6 +71,79 @@ std::optional<QString> Arguments::value(const QString& name) const
 void printError(const QString& message)
 {
     std::fprintf(stderr, "pictoreel-cli: %s\n", message.toLocal8Bit().constData());
+}
+
+std::optional<WorkBudget> budgetFrom(const Arguments& args, QString* error)
+{
+    WorkBudget budget;
+    const struct {
+        const char* option;
+        std::int64_t* value;
+    } fields[] = {{"--max-frames", &budget.maxFrames}, {"--max-pixels", &budget.maxPixels}};
+    for (const auto& field : fields) {
+        const auto text = args.value(QLatin1String(field.option));
+        if (!text)
+            continue;
+        bool ok = false;
+        const qlonglong value = text->toLongLong(&ok);
+        if (!ok || value < 1) {
+            *error = QStringLiteral("%1 wants a whole number from 1, not \"%2\"").arg(QLatin1String(field.option), *text);
+            return std::nullopt;
+        }
+        *field.value = value;
+    }
+    return budget;
+}
+
+void printFailure(const QString& subject, const Error& error)
+{
+    printError(subject.isEmpty() ? error.message : QStringLiteral("%1: %2").arg(subject, error.message));
+    if (error.code == ErrorCode::LimitExceeded && error.message.contains(QLatin1String("budget")))
+        printError(QStringLiteral("--max-frames N and --max-pixels N raise the budgets; see pictoreel-cli --help"));
+}
+
+namespace {
+
+volatile std::sig_atomic_t caughtSignal = 0;
+struct sigaction previousInt {}, previousTerm {};
+
+extern "C" void noteSignal(int signal) { caughtSignal = signal; }
+
+// Catches `signal` unless the program was started with it ignored (as a background job may be).
+void catchSignal(int signal, struct sigaction* previous)
+{
+    struct sigaction action {};
+    action.sa_handler = noteSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;  // a second signal ends the program at once
+    ::sigaction(signal, nullptr, previous);
+    if (previous->sa_handler != SIG_IGN)
+        ::sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
+
+InterruptCatcher::InterruptCatcher()
+{
+    catchSignal(SIGINT, &previousInt);
+    catchSignal(SIGTERM, &previousTerm);
+}
+
+InterruptCatcher::~InterruptCatcher()
+{
+    ::sigaction(SIGINT, &previousInt, nullptr);
+    ::sigaction(SIGTERM, &previousTerm, nullptr);
+}
+
+bool InterruptCatcher::interrupted() { return caughtSignal != 0; }
+
+void InterruptCatcher::endInterrupted()
+{
+    const int signal = caughtSignal != 0 ? static_cast<int>(caughtSignal) : SIGINT;
+    std::fflush(stdout);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);
 }
 
 void printLine(const QString& message)

@@ -1,6 +1,9 @@
 // Small pieces every pictoreel-cli command shares: argument reading, messages, progress.
 #pragma once
 
+#include "core/error.h"
+#include "core/media/work_budget.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +41,32 @@ private:
 
 void printError(const QString& message);
 void printLine(const QString& message);
+
+// The options every command that decodes a whole animation takes.
+inline const QStringList kBudgetOptions{QStringLiteral("--max-frames"), QStringLiteral("--max-pixels")};
+
+// The budget that --max-frames N and --max-pixels N give (each a whole number from 1; the
+// defaults otherwise), or nullopt with `error` naming the wrong option.
+std::optional<WorkBudget> budgetFrom(const Arguments& args, QString* error);
+
+// Tells why the work failed, prefixed with `subject` when it is not empty; a budget that was
+// exceeded is followed by how to raise it.
+void printFailure(const QString& subject, const Error& error);
+
+// While one exists, Ctrl+C (SIGINT) and SIGTERM ask the work to stop instead of ending the
+// program at once, so that it can remove what it was writing; a second one ends the program
+// as usual. The work asks interrupted() after each step and, when it is true, cleans up and calls
+// endInterrupted(), which ends the program as the signal would have (status 130 or 143 in a shell).
+class InterruptCatcher {
+public:
+    InterruptCatcher();
+    ~InterruptCatcher();
+    InterruptCatcher(const InterruptCatcher&) = delete;
+    InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+    static bool interrupted();
+    [[noreturn]] static void endInterrupted();
+};
 
 // A one-line progress bar on a terminal; silent when standard error is not one or when quiet.
 class ProgressBar {

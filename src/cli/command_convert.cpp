@@ -1,10 +1,11 @@
-// pictoreel-cli avi2gif AVI GIF [--quiet] and gif2avi GIF AVI [--quiet]: the converters of the
-// Tools menu without their windows.
+// pictoreel-cli avi2gif AVI GIF [--max-frames N] [--max-pixels N] [--quiet] and gif2avi GIF AVI
+// [...]: the converters of the Tools menu without their windows.
 #include "cli_support.h"
 #include "commands.h"
 
 #include "core/media/gif_reader.h"
-#include "core/media/player_component.h"
+#include "core/media/video_conversion.h"
+#include "core/project/file_identity.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -17,15 +18,27 @@ enum class Direction { AviToGif, GifToAvi };
 int runConversion(const QStringList& words, Direction direction)
 {
     const bool toGif = direction == Direction::AviToGif;
-    const Arguments args(words, {QStringLiteral("--quiet")}, {}, 2);
+    const Arguments args(words, {QStringLiteral("--quiet")}, kBudgetOptions, 2);
     if (!args.ok() || args.positional().size() != 2) {
-        printError(args.ok() ? (toGif ? QStringLiteral("usage: pictoreel-cli avi2gif AVI GIF [--quiet]")
-                                      : QStringLiteral("usage: pictoreel-cli gif2avi GIF AVI [--quiet]"))
+        printError(args.ok() ? (toGif ? QStringLiteral("usage: pictoreel-cli avi2gif AVI GIF [--max-frames N] [--max-pixels N] [--quiet]")
+                                      : QStringLiteral("usage: pictoreel-cli gif2avi GIF AVI [--max-frames N] [--max-pixels N] [--quiet]"))
                              : args.error());
+        return kExitUsage;
+    }
+    ConversionLimits limits;
+    QString wrong;
+    if (const auto budget = budgetFrom(args, &wrong)) {
+        limits.budget = *budget;
+    } else {
+        printError(wrong);
         return kExitUsage;
     }
     const QString source = args.positional().at(0);
     const QString target = args.positional().at(1);
+    if (const auto notAFile = notAFileError(source)) {
+        printError(notAFile->message);
+        return kExitFailure;
+    }
     if (!QFileInfo(source).isFile()) {
         printError(QStringLiteral("no such file: %1").arg(source));
         return kExitFailure;
@@ -33,15 +46,24 @@ int runConversion(const QStringList& words, Direction direction)
 
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
-    PlayerComponent player;
-    player.setConvertProgressHandler([&bar](int percent) { bar.show(percent); });
+    const InterruptCatcher interrupts;
+    limits.stopRequested = &InterruptCatcher::interrupted;
+    const auto progress = [&bar](int percent) {
+        bar.show(percent);
+        return true;
+    };
     QElapsedTimer timer;
     timer.start();
-    // The player takes the AVI name first in both directions.
-    const Status converted = toGif ? player.AviToGif(source, target) : player.GifToAvi(target, source);
+    // Transparent GIF pixels become white in the video, as in the window.
+    const Status converted = toGif ? aviToGif(source, target, progress, limits)
+                                   : gifToAvi(source, target, progress, 0xFFFFFF, limits);
     bar.finish();
     if (!converted) {
-        printError(converted.error().message);
+        if (InterruptCatcher::interrupted()) {
+            printError(QStringLiteral("interrupted; nothing was written to %1").arg(target));
+            InterruptCatcher::endInterrupted();
+        }
+        printFailure(QString(), converted.error());
         return kExitFailure;
     }
     if (!quiet) {

@@ -62,12 +62,18 @@ Status writeFrame(PlayerComponent& player, int index, const QString& format, con
 int runExtract(const QStringList& words)
 {
     const Arguments args(words, {QStringLiteral("--quiet")},
-                         {QStringLiteral("-o"), QStringLiteral("--format"), QStringLiteral("--frames")}, 1);
+                         QStringList{QStringLiteral("-o"), QStringLiteral("--format"), QStringLiteral("--frames")} + kBudgetOptions, 1);
     const auto folder = args.value(QStringLiteral("-o"));
     if (!args.ok() || args.positional().size() != 1 || !folder || folder->isEmpty()) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] "
-                                              "[--quiet]")
+                                              "[--max-frames N] [--max-pixels N] [--quiet]")
                              : args.error());
+        return kExitUsage;
+    }
+    QString wrongBudget;
+    const std::optional<WorkBudget> budget = budgetFrom(args, &wrongBudget);
+    if (!budget) {
+        printError(wrongBudget);
         return kExitUsage;
     }
     const QString format = args.value(QStringLiteral("--format")).value_or(QStringLiteral("gif")).toLower();
@@ -100,6 +106,16 @@ int runExtract(const QStringList& words)
         printError(QStringLiteral("the GIF has frames 0 to %1; there is no frame %2").arg(count - 1).arg(*chosen->rbegin()));
         return kExitFailure;
     }
+    // Every frame up to the last one chosen is decoded.
+    if (!chosen->empty()) {
+        const int decoded = *chosen->rbegin() + 1;
+        const QString what = decoded == count ? QStringLiteral("The GIF")
+                                              : QStringLiteral("The GIF up to frame %1").arg(decoded - 1);
+        if (Status s = checkWorkBudget(what, decoded, player.GifWidth(), player.GifHeight(), *budget); !s) {
+            printFailure(gif, s.error());
+            return kExitFailure;
+        }
+    }
     const auto outputFor = [&](int k) { return joinPath(*folder, QStringLiteral("Frame_%1.%2").arg(k).arg(format)); };
     // A frame written over the GIF it comes from would destroy it: refused before anything is written.
     for (int k : *chosen) {
@@ -122,8 +138,14 @@ int runExtract(const QStringList& words)
 
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
+    const InterruptCatcher interrupts;
     int written = 0;
     for (int k : *chosen) {
+        if (InterruptCatcher::interrupted()) {
+            bar.finish();
+            printError(QStringLiteral("interrupted after %1 of %2 frames; each frame written is complete").arg(written).arg(chosen->size()));
+            InterruptCatcher::endInterrupted();
+        }
         const QString output = outputFor(k);
         if (Status s = writeFrame(player, k, format, output, scratch); !s) {
             bar.finish();

@@ -1,10 +1,11 @@
 // pictoreel-cli info FILE [--json]: the size of a picture; for a GIF also its frames, their
-// delays and the loop count.
+// delays and the loop count, all read from the GIF's blocks without decoding a frame.
 #include "cli_support.h"
 #include "commands.h"
 
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
+#include "core/project/file_identity.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -14,11 +15,7 @@
 namespace pictoreel::cli {
 namespace {
 
-bool looksLikeGif(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) && f.read(4) == "GIF8";
-}
+bool looksLikeGif(QFile& file) { return file.read(4) == "GIF8"; }
 
 }  // namespace
 
@@ -31,15 +28,22 @@ int runInfo(const QStringList& words)
     }
     const QString path = args.positional().front();
     QJsonObject info;
-    if (looksLikeGif(path)) {
+    // A folder, a pipe or a device is refused here, before anything waits on it.
+    QFile file;
+    if (const Status opened = openRegularFile(file, path); !opened && opened.error().code != ErrorCode::FileNotFound) {
+        printError(opened.error().message);
+        return kExitFailure;
+    }
+    if (file.isOpen() && looksLikeGif(file)) {
+        file.close();
         auto decoder = GifDecoder::openFile(path);
         if (!decoder) {
             printError(QStringLiteral("%1: %2").arg(path, decoder.error().message));
             return kExitFailure;
         }
         QJsonArray delays;
-        while (auto frame = decoder.value().nextFrame())
-            delays.append(frame->delayCentiseconds);
+        for (int k = 0; k < decoder.value().frameCount(); ++k)
+            delays.append(decoder.value().storedDelay(k));
         info[QStringLiteral("width")] = decoder.value().width();
         info[QStringLiteral("height")] = decoder.value().height();
         info[QStringLiteral("frame_count")] = delays.size();

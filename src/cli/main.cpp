@@ -25,19 +25,20 @@ Commands:
       Converts one picture: scaled to exactly WxH when given; as GIF with RRGGBB transparent.
   info FILE [--json]
       The picture's size; for a GIF also the frame count, every delay (1/100 s) and the loop
-      count. --json prints one object: width, height, frame_count, delays, loop_count
-      (0 = for ever, null = no loop block).
-  extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] [--quiet]
+      count, read without decoding the frames. --json prints one object: width, height,
+      frame_count, delays, loop_count (0 = for ever, null = no loop block).
+  extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] [--max-frames N]
+          [--max-pixels N] [--quiet]
       Writes frames of an animated GIF into DIR (created when missing) as Frame_N.gif,
       .bmp, .jpg or .png, N counting from 0 (default: every frame, as GIF). LIST picks frames,
       e.g. 0,2,5-9. Frames are written as shown: transparent pixels in the frames extractor's
       background colour (red 212, green 208, blue 200), except in PNG, which keeps them
-      transparent.
-  avi2gif AVI GIF [--quiet]
+      transparent. Every frame up to the last one listed is decoded, within the budgets below.
+  avi2gif AVI GIF [--max-frames N] [--max-pixels N] [--quiet]
       Converts the AVI's video into an animated GIF that loops for ever, each frame shown
       as long as the video shows it. Shows progress on a terminal and ends with one line:
       frames, bytes, seconds.
-  gif2avi GIF AVI [--quiet]
+  gif2avi GIF AVI [--max-frames N] [--max-pixels N] [--quiet]
       Converts an animated GIF into an AVI (MPEG-4 video) at a constant frame rate that keeps
       the GIF's timing; transparent pixels are white. Progress and summary as for avi2gif.
   help, --help, -h
@@ -46,17 +47,26 @@ Commands:
       The version of Pictoreel and of the libraries it runs with (Qt, giflib, ImageMagick,
       FFmpeg), one line each, for bug reports.
 
+Budgets: extract, avi2gif and gif2avi refuse, before writing their output, an animation of more
+than 100000 frames (--max-frames N) or whose frames cover more than 20000000000 pixels
+together, frames x width x height (--max-pixels N): five minutes of 1920 x 1080 video at 30
+frames a second stay within both. The message names the budget; the options raise it for one run.
+
+Ctrl+C or SIGTERM stops extract, avi2gif and gif2avi cleanly: the file being written is dropped
+(frames already extracted are complete) and an earlier output stays as it was.
+
 Options are those of each command; "--" ends them, so a file may start with "-". An option
 the command does not know, or a word too many, is refused.
 
 Files: pictoreel.ini is kept in $XDG_CONFIG_HOME/pictoreel (default ~/.config/pictoreel) and
 the temp folder is $XDG_CACHE_HOME/pictoreel (default ~/.cache/pictoreel), unless "Temp Path"
-names another; run from the build tree, or from a folder holding a file named "portable", both
+names another (a relative one is taken from the folder of pictoreel.ini); run from the build tree, or from a folder holding a file named "portable", both
 are kept beside the programs instead (temp/). The window program shares them.
 
 Exit status: 0 on success; 1 when the work failed; 2 when the command line was wrong; 3 when
 make made the GIF but the pictures of some frames were missing or could not be converted
-(each such frame shows the frame before it, for its own delay).
+(each such frame shows the frame before it, for its own delay); 130 or 143 (ended by the
+signal) after Ctrl+C or SIGTERM.
 )";
 
 }  // namespace

@@ -1,5 +1,6 @@
 // pictoreel-cli driven as a user drives it: what each command writes and says, and how it refuses.
 #include "core/media/gif_reader.h"
+#include "core/media/gif_writer.h"
 #include "core/media/imaging_component.h"
 #include "core/media/imaging_test_util.h"
 #include "core/media/player_component.h"
@@ -13,6 +14,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace pictoreel {
 namespace {
@@ -179,12 +182,33 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     ASSERT_TRUE(testing::writeFileContents(old, "precious"));
     ASSERT_TRUE(testing::writeFileContents(dir.filePath("file"), "not a folder"));
     ASSERT_TRUE(testing::writeFileContents(dir.filePath("broken.avi"), "RIFF....AVI LIST"));
+    // Headers claiming 16384 pixels, more than ImageMagick accepts: a 2 x 16384 GIF, a Targa.
+    ASSERT_TRUE(testing::writeFileContents(dir.filePath("tall.gif"),
+                                           QByteArray("GIF89a\x02\x00\x00\x40\x80\x00\x00\x00\x00\x00\xff\xff\xff,\x00\x00"
+                                                      "\x00\x00\x02\x00\x00\x40\x00\x02\x02\x4c\x01\x00;", 35)));
+    ASSERT_TRUE(testing::writeFileContents(dir.filePath("big.tga"),
+                                           QByteArray("\x00\x00\x0a\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x40\x00\x20"
+                                                      "\x18\x20\xff\x10\x80\xf0", 22)));
     ASSERT_TRUE(runCli({"frame", dir.filePath("p0.bmp"), "-o", dir.filePath("one.gif")}).exitCode == 0);
     // Sources that a command would write over: a GIF named as its first extracted frame, a video.
     const QString frames = dir.filePath("frames");
     ASSERT_TRUE(QDir().mkdir(frames) && QFile::copy(gif, frames + "/Frame_0.gif"));
     const QString clip = dir.filePath("clip.avi");
     ASSERT_TRUE(QFile::copy(kAvi + "uncompressed_bgr24_64x48_1frame.avi", clip));
+    // A named pipe is refused at once, never waited on; a GIF of 300 frames on a 100 x 100 screen
+    // goes beyond small budgets.
+    const QString pipe = dir.filePath("pipe.gif");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString many = dir.filePath("many.gif");
+    {
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(many, GifScreen{100, 100, 0, {}}));
+        GifFrameDescription frame;
+        frame.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1};
+        for (int k = 0; k < 300; ++k)
+            ASSERT_TRUE(writer.addFrame(frame));
+        ASSERT_TRUE(writer.finish());
+    }
     const QStringList sources{dir.filePath("p0.bmp"), dir.filePath("one.gif"), frames + "/Frame_0.gif", clip};
     QList<QByteArray> sourceBytes;
     for (const QString& source : sources)
@@ -205,6 +229,9 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"bogus"}, 2, "bogus"},
         {{}, {"frame", dir.filePath("p1.bmp"), "-o", dir.filePath("x.tga")}, 2, "x.tga"},
         {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--size", "0x5"}, 2, "--size"},
+        {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--size", "16001x5"}, 2, "from 1 to 16000"},
+        {{}, {"frame", dir.filePath("big.tga"), "-o", dir.filePath("big.png")}, 1, "at most 16000 pixels a side"},
+        {{}, {"extract", dir.filePath("tall.gif"), "-o", out, "--format", "png"}, 1, "at most 16000 pixels a side"},
         {{}, {"info", dir.filePath("absent.png")}, 1, "absent.png"},
         {{}, {"extract", dir.filePath("p1.bmp"), "-o", out}, 1, "p1.bmp"},
         {{}, {"extract", dir.filePath("absent.gif"), "-o", out}, 1, "absent.gif"},
@@ -231,6 +258,18 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"--version", "now"}, 2, "\"now\""},
         {{}, {"gif2avi", dir.filePath("one.gif"), dir.path() + "/./one.gif"}, 1, "is the file being converted"},
         {{}, {"avi2gif", clip, clip}, 1, "is the file being converted"},
+        {{}, {"info", pipe, "--json"}, 1, "pipe.gif is not a file: it is a named pipe"},
+        {{}, {"info", dir.path()}, 1, "is not a file: it is a folder"},
+        {{}, {"extract", pipe, "-o", out}, 1, "is not a file: it is a named pipe"},
+        {{}, {"gif2avi", pipe, dir.filePath("x.avi")}, 1, "is not a file: it is a named pipe"},
+        {{}, {"avi2gif", pipe, old}, 1, "is not a file: it is a named pipe"},
+        {{}, {"extract", many, "-o", out, "--max-frames", "299"}, 1, "The GIF has 300 frames, more than the frame budget of 299"},
+        {{}, {"extract", many, "-o", out, "--frames", "0-9", "--max-frames", "9"}, 1, "The GIF up to frame 9 has 10 frames"},
+        {{}, {"extract", many, "-o", out, "--max-pixels", "2999999"}, 1, "more than the pixel budget of 2999999 pixels"},
+        {{}, {"gif2avi", many, dir.filePath("x.avi"), "--max-frames=10"}, 1, "--max-frames N and --max-pixels N raise the budgets"},
+        {{}, {"avi2gif", kAvi + "uncompressed_bgr24_64x48_10f.avi", old, "--max-frames", "9"}, 1, "frame budget of 9"},
+        {{}, {"extract", many, "-o", out, "--max-frames", "0"}, 2, "--max-frames wants a whole number from 1"},
+        {{}, {"gif2avi", many, dir.filePath("x.avi"), "--max-pixels", "lots"}, 2, "--max-pixels wants"},
     };
     for (const auto& c : cases) {
         const QStringList arguments = c.project ? QStringList{"make", c.project()} + c.arguments : c.arguments;
@@ -244,9 +283,14 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     for (int i = 0; i < sources.size(); ++i)
         EXPECT_EQ(testing::fileContents(sources[i]), sourceBytes[i]) << sources[i].toStdString();
     EXPECT_EQ(QDir(frames).entryList(QDir::Files), QStringList{"Frame_0.gif"});
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.avi")));
+    // Within its budget the same GIF is taken apart.
+    const CliRun within = runCli({"extract", many, "-o", out, "--frames", "0-9", "--max-frames", "10", "--format", "bmp"});
+    EXPECT_EQ(within.exitCode, 0) << within.err.toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 10);
 
     const QString help = runCli({"--help"}).out;
-    for (const char* command : {"info FILE [--json]", "extract GIF -o DIR", "avi2gif AVI GIF", "gif2avi GIF AVI"})
+    for (const char* command : {"info FILE [--json]", "extract GIF -o DIR", "avi2gif AVI GIF", "gif2avi GIF AVI", "--max-frames N"})
         EXPECT_TRUE(help.contains(command)) << command;
 }
 
