@@ -1,5 +1,6 @@
 #include "gui/frm_extractor.h"
 
+#include "core/media/work_budget.h"
 #include "core/project/file_identity.h"
 #include "gui/compact_font.h"
 #include "gui/dialogs.h"
@@ -405,7 +406,16 @@ void frmExtractor::OpenAnimatedGif()
             List1->clear();
         }
         gifFile_ = *chosen;
-        (void)PlayGif1->LoadGif(*chosen);
+        Status loaded = PlayGif1->LoadGif(*chosen);
+        // A GIF beyond the work budget, or too large to decode, is told and not taken apart; the
+        // window's other failures pass in silence.
+        if (loaded)
+            loaded = checkWorkBudget(QStringLiteral("The GIF"), PlayGif1->component().FrameCount(), PlayGif1->GifWidth(),
+                                     PlayGif1->GifHeight(), WorkBudget{});
+        if (!loaded && loaded.error().code == ErrorCode::LimitExceeded) {
+            PlayGif1->component().ClearFrames();
+            dialogs_.messageBox(this, loaded.error().text(), QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+        }
         PlayGif1->LoopPlayback(false);
         PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());  // 15 twips to the pixel
         PlayGif1->component().BackColor(kPlayBackColour);

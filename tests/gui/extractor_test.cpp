@@ -5,6 +5,7 @@
 // splitter, and frames that match the reference decodes of public GIF suites pixel for pixel.
 #include "gui/support/gui_test.h"
 
+#include "core/media/gif_writer.h"
 #include "core/media/player_component.h"
 #include "gui/extractor_files.h"
 #include "gui/frm_extractor.h"
@@ -292,6 +293,28 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderByEntryNameWithProgressAndAClosi
     EXPECT_EQ(QDir(out()).entryList(QDir::Files),
               QStringList({"Frame_2.bmp", "Frame_2.gif", "Frame_2.jpg", "Frame_5.bmp", "Frame_5.gif", "Frame_5.jpg"}));
     EXPECT_TRUE(tempFiles().isEmpty());
+}
+
+// A GIF whose frames together go beyond the work budget (here 801 tiny frames on a 5000 x 5000
+// screen: 20,025 million pixels to decode) is told in a box and not taken apart.
+TEST_F(ExtractorTest, AGifBeyondTheWorkBudgetIsToldAndNotListed)
+{
+    const QString gif = dir.filePath(QStringLiteral("huge.gif"));
+    {
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(gif, GifScreen{5000, 5000, 0, {}}));
+        GifFrameDescription frame;
+        frame.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1};
+        for (int k = 0; k < 801; ++k)
+            ASSERT_TRUE(writer.addFrame(frame));
+        ASSERT_TRUE(writer.finish());
+    }
+    open(gif);
+    EXPECT_EQ(dialogs.boxes(), QStringList{box(QStringLiteral("2003 - The GIF has 801 frames of 5000 x 5000 pixels, more than "
+                                                              "the pixel budget of 20000000000 pixels"),
+                                               MessageIcon::Exclamation)});
+    EXPECT_EQ(window->List1->count(), 0);
+    EXPECT_FALSE(window->pbPer->isVisible());
 }
 
 TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
