@@ -1,10 +1,14 @@
 #include "core/project/replacing_file.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 
+#include <mutex>
 #include <optional>
+#include <vector>
 
 #include <cerrno>
 #include <cstdio>
@@ -100,36 +104,107 @@ ReplacingFile::ReplacingFile(QString targetPath) : target_(std::move(targetPath)
 
 ReplacingFile::~ReplacingFile() { cancel(); }
 
+namespace {
+
+// Removes `name` of the folder when it is a plain file of this process's user, not a link, that
+// no live writer holds locked; checked on the open file and again by name before it goes, so
+// nothing that took the name meanwhile is removed.
+bool removeIfStale(int dirFd, const char* name)
+{
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat opened {}, named {};
+    const bool removed = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
+                         ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&  // a live writer holds its file locked
+                         ::fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == opened.st_dev &&
+                         named.st_ino == opened.st_ino && ::unlinkat(dirFd, name, 0) == 0;
+    ::close(fd);
+    return removed;
+}
+
+// The names in `folder` that start with `prefix` and go on after it.
+std::vector<QByteArray> namesStartingWith(const QByteArray& folder, const QByteArray& prefix)
+{
+    std::vector<QByteArray> names;
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strncmp(name, prefix.constData(), static_cast<std::size_t>(prefix.size())) == 0 &&
+            name[prefix.size()] != '\0')
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+int removeStaleOf(const QByteArray& folder, const std::vector<QByteArray>& names)
+{
+    if (names.empty())
+        return 0;
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return 0;
+    int removed = 0;
+    for (const QByteArray& name : names)
+        removed += removeIfStale(dirFd, name.constData()) ? 1 : 0;
+    ::close(dirFd);
+    return removed;
+}
+
+// What open() knows of the leftovers in each folder: a folder is read once in a while, not at
+// every write (a make writes thousands of files into one folder). Leftovers of a writer killed
+// meanwhile are found at the next reading.
+class LeftoverIndex {
+public:
+    void removeStaleFor(const QFileInfo& target)
+    {
+        const QByteArray folder = QFile::encodeName(target.absolutePath());
+        const QByteArray prefix = QFile::encodeName(temporaryPrefix(target));
+        std::vector<QByteArray> mine;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            Folder& known = folders_[folder];
+            if (!known.read.isValid() || known.read.hasExpired(kRereadMilliseconds)) {
+                known.names = namesStartingWith(folder, QByteArray("."));
+                std::erase_if(known.names, [](const QByteArray& name) { return !name.contains(kTemporaryInfix); });
+                known.read.start();
+            }
+            std::erase_if(known.names, [&](const QByteArray& name) {
+                if (!name.startsWith(prefix))
+                    return false;
+                mine.push_back(name);
+                return true;
+            });
+        }
+        removeStaleOf(folder, mine);
+    }
+
+private:
+    static constexpr qint64 kRereadMilliseconds = 10000;
+    struct Folder {
+        QElapsedTimer read;
+        std::vector<QByteArray> names;
+    };
+    std::mutex mutex_;
+    QHash<QByteArray, Folder> folders_;
+};
+
+LeftoverIndex& leftovers()
+{
+    static LeftoverIndex index;
+    return index;
+}
+
+}  // namespace
+
 int ReplacingFile::removeStaleTemporaries(const QString& targetPath)
 {
     const QFileInfo target(targetPath);
-    const QByteArray prefix = QFile::encodeName(temporaryPrefix(target));
     const QByteArray folder = QFile::encodeName(target.absolutePath());
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
-        return 0;
-    const int dirFd = ::dirfd(dir);
-    int removed = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (std::strncmp(name, prefix.constData(), static_cast<std::size_t>(prefix.size())) != 0 ||
-            name[prefix.size()] == '\0')
-            continue;
-        // A plain file of this process's user, not a link; checked on the open file and again
-        // by name before it goes, so nothing that took the name meanwhile is removed.
-        const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        struct stat opened {}, named {};
-        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&  // a live writer holds its file locked
-            ::fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == opened.st_dev &&
-            named.st_ino == opened.st_ino && ::unlinkat(dirFd, name, 0) == 0)
-            ++removed;
-        ::close(fd);
-    }
-    ::closedir(dir);
-    return removed;
+    return removeStaleOf(folder, namesStartingWith(folder, QFile::encodeName(temporaryPrefix(target))));
 }
 
 bool ReplacingFile::open()
@@ -144,7 +219,7 @@ bool ReplacingFile::open()
         error_ = QStringLiteral("It is not a file");
         return false;
     }
-    removeStaleTemporaries(target_);
+    leftovers().removeStaleFor(target);
     const std::optional<mode_t> mode = replaces ? std::optional<mode_t>(existing.st_mode & 07777) : std::nullopt;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name = target.absolutePath() + u'/' + temporaryPrefix(target) +

@@ -9,8 +9,9 @@
 //
 // The temporary file is hidden, "." + the target's name + ".pictoreel-" + a random part, and
 // locked (flock) for as long as it is written. A program killed while writing leaves it behind;
-// the next open() for the same target removes such leftovers, but only those no live writer
-// holds locked.
+// a later open() for the same target removes such leftovers, but only those no live writer holds
+// locked. (open() reads a folder for leftovers at its first write there and again every few
+// seconds, not at every write.)
 //
 // Write failures are told as the system tells them ("No space left on device", "Disk quota
 // exceeded"), never as an unknown error.
