@@ -6,7 +6,7 @@
 #include "core/media/gif_writer.h"
 #include "core/media/quantizer.h"
 
-#include "core/media/imaging_test_util.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -334,17 +334,17 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
     Fixture f;
     const QString good = f.writeFrame(scene(10, 10, 1, 1));
     const QString notAGif = f.path(QStringLiteral("not a gif.gif"));
-    ASSERT_TRUE(writeAll(notAGif, QByteArray("this is not a picture")));
+    ASSERT_TRUE(writeFileContents(notAGif, QByteArray("this is not a picture")));
     const QString truncated = f.path(QStringLiteral("truncated.gif"));
     {
-        QByteArray bytes = readAll(f.writeFrame(scene(10, 10, 4, 4)));
+        QByteArray bytes = fileContents(f.writeFrame(scene(10, 10, 4, 4)));
         bytes.chop(bytes.size() / 2);
-        ASSERT_TRUE(writeAll(truncated, bytes));
+        ASSERT_TRUE(writeFileContents(truncated, bytes));
     }
     const QString missing = f.path(QStringLiteral("gone.gif"));
     const QString out = f.path(QStringLiteral("out.gif"));
     const QByteArray earlier("an earlier good animation");
-    ASSERT_TRUE(writeAll(out, earlier));
+    ASSERT_TRUE(writeFileContents(out, earlier));
     const QStringList before = filesIn(f.dir);
 
     struct Case {
@@ -371,7 +371,7 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
         EXPECT_TRUE(s.error().message.contains(c.named)) << s.error().text().toStdString();
         EXPECT_TRUE(s.error().message.contains(QStringLiteral("Frame ") + c.position)) << s.error().text().toStdString();
         EXPECT_EQ(std::count(events.begin(), events.end(), 100), 0);
-        EXPECT_EQ(readAll(out), earlier);
+        EXPECT_EQ(fileContents(out), earlier);
         EXPECT_EQ(filesIn(f.dir), before);  // no temporary file left behind
     }
 
@@ -381,7 +381,7 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
     // An output folder that does not exist.
     EXPECT_EQ(AnimationAssembler({{good, 1}}, {}).save(f.path(QStringLiteral("no/such/folder/x.gif"))).error().code,
               ErrorCode::FileWriteFailed);
-    EXPECT_EQ(readAll(out), earlier);
+    EXPECT_EQ(fileContents(out), earlier);
 }
 
 // Cancelling stops the work: the earlier file stays, no 100 comes.
@@ -393,7 +393,7 @@ TEST(AnimationAssembler, CancellingLeavesTheEarlierFile)
         frames.push_back({k == 3 ? QString() : f.writeFrame(scene(16, 16, k, k)), 4});
     const QString out = f.path(QStringLiteral("progress.gif"));
     ASSERT_TRUE(AnimationAssembler(frames, {}).save(out));
-    const QByteArray earlier = readAll(out);
+    const QByteArray earlier = fileContents(out);
     std::vector<int> events;
     const Status cancelled = AnimationAssembler(frames, {}).save(out, [&](int p) {
         events.push_back(p);
@@ -402,7 +402,7 @@ TEST(AnimationAssembler, CancellingLeavesTheEarlierFile)
     ASSERT_FALSE(cancelled);
     EXPECT_EQ(cancelled.error().code, ErrorCode::Cancelled);
     EXPECT_EQ(events.size(), 3u);
-    EXPECT_EQ(readAll(out), earlier);
+    EXPECT_EQ(fileContents(out), earlier);
 }
 
 namespace {
@@ -421,7 +421,7 @@ RgbaImage noisePicture(int w, int h, int colours, int shift, std::uint32_t seed)
     return img;
 }
 
-std::vector<GifStoredImage> storedImagesOf(const QString& path) { return findStoredImages(readAll(path)); }
+std::vector<GifStoredImage> storedImagesOf(const QString& path) { return findStoredImages(fileContents(path)); }
 
 }  // namespace
 
@@ -435,16 +435,16 @@ TEST(AnimationAssembler, PicturesChangingEverywhereAreCopiedAsTheirFilesStoreThe
         pictures.push_back(noisePicture(61, 37, 40 + 40 * k, 3 * k, 100 + k));
     assembleAndCheck(f, pictures);
 
-    const QByteArray out = readAll(f.path(QStringLiteral("out.gif")));
+    const QByteArray out = fileContents(f.path(QStringLiteral("out.gif")));
     const std::vector<GifStoredImage> images = findStoredImages(out);
     ASSERT_EQ(images.size(), pictures.size());
-    const GifStoredImage first = *findFirstStoredImage(readAll(f.path(QStringLiteral("frame0.gif"))));
+    const GifStoredImage first = *findFirstStoredImage(fileContents(f.path(QStringLiteral("frame0.gif"))));
     // The global table is the first frame file's table; the first frame carries none.
     ASSERT_TRUE(out[10] & 0x80);
     EXPECT_FALSE(images[0].localPalette);
     EXPECT_EQ(images[0].palette, first.palette);
     for (std::size_t k = 0; k < images.size(); ++k) {
-        const GifStoredImage source = *findFirstStoredImage(readAll(f.path(QStringLiteral("frame%1.gif").arg(k))));
+        const GifStoredImage source = *findFirstStoredImage(fileContents(f.path(QStringLiteral("frame%1.gif").arg(k))));
         EXPECT_EQ(images[k].width, 61) << "frame " << k;
         EXPECT_EQ(images[k].height, 37) << "frame " << k;
         EXPECT_EQ(images[k].pixels.minCodeSize, source.pixels.minCodeSize) << "frame " << k;
@@ -459,7 +459,7 @@ TEST(AnimationAssembler, PicturesChangingEverywhereAreCopiedAsTheirFilesStoreThe
     assembleAndCheck(g, {noisePicture(64, 48, 8, 0, 21), noisePicture(64, 48, 8, 0, 22)});
     const std::vector<GifStoredImage> chance = storedImagesOf(g.path(QStringLiteral("out.gif")));
     ASSERT_EQ(chance.size(), 2u);
-    EXPECT_EQ(chance[1].pixels.subBlocks, findFirstStoredImage(readAll(g.path(QStringLiteral("frame1.gif"))))->pixels.subBlocks);
+    EXPECT_EQ(chance[1].pixels.subBlocks, findFirstStoredImage(fileContents(g.path(QStringLiteral("frame1.gif"))))->pixels.subBlocks);
 }
 
 // Small changes in colours the first picture has use the global table; new colours bring a
@@ -486,7 +486,7 @@ TEST(AnimationAssembler, GlobalTableCopiedAndEncodedFramesMixAndStayExact)
 
     const std::vector<GifStoredImage> images = storedImagesOf(f.path(QStringLiteral("out.gif")));
     ASSERT_EQ(images.size(), pictures.size());
-    auto fileImage = [&](int file) { return *findFirstStoredImage(readAll(f.path(QStringLiteral("frame%1.gif").arg(file)))); };
+    auto fileImage = [&](int file) { return *findFirstStoredImage(fileContents(f.path(QStringLiteral("frame%1.gif").arg(file)))); };
     // The dots: small rectangles, the first in global colours without a table of its own.
     EXPECT_LE(images[1].width * images[1].height, 6 * 1 + 40);
     EXPECT_FALSE(images[1].localPalette);
@@ -537,7 +537,7 @@ TEST(AnimationAssembler, FrameFilesOfOtherLayoutsAreDecodedNotCopied)
     EXPECT_EQ(comparePictures(gif.frames[1].image, second), "");
     EXPECT_EQ(comparePictures(gif.frames[2].image, expectedOffset), "");
     // No global table: the first frame was not copied.
-    EXPECT_FALSE(readAll(out)[10] & 0x80);
+    EXPECT_FALSE(fileContents(out)[10] & 0x80);
 }
 
 // Small changes in colours the first picture lacks, frame after frame, share one global table
@@ -554,7 +554,7 @@ TEST(AnimationAssembler, SmallChangesInNewColoursShareTheGlobalTable)
         pictures.push_back(p);
     }
     assembleAndCheck(f, pictures);
-    const QByteArray out = readAll(f.path(QStringLiteral("out.gif")));
+    const QByteArray out = fileContents(f.path(QStringLiteral("out.gif")));
     const std::vector<GifStoredImage> images = findStoredImages(out);
     ASSERT_EQ(images.size(), pictures.size());
     ASSERT_TRUE(out[10] & 0x80);

@@ -1,5 +1,7 @@
 // The photo palette on its own: palette sizes, nearest-colour mapping, quality and repeatability.
-#include "imaging_test_util.h"
+#include "support/test_pictures.h"
+
+#include <gtest/gtest.h>
 
 #include "core/media/photo_palette.h"
 

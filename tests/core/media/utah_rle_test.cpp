@@ -1,8 +1,7 @@
 #include "core/media/utah_rle.h"
 
 #include "core/media/imaging_component.h"
-
-#include <QFile>
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +9,6 @@ namespace pictoreel {
 namespace {
 
 const QString kFolder = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/synthetic/utah-rle/");
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The reference pictures were written by another RLE reader; colours must match exactly.
 void expectSameColours(const RgbaImage& ours, const RgbaImage& reference)
@@ -32,13 +25,13 @@ TEST(UtahRle, GreyRgbAndAlphaPicturesMatchTheirReferences)
 {
     for (const char* name : {"pattern63x47_gray", "pattern64x48_rgb", "pattern64x48_rgba_blackistransparent"}) {
         SCOPED_TRACE(name);
-        const auto ours = decodeUtahRle(bytesOf(kFolder + name + ".rle"));
+        const auto ours = decodeUtahRle(testing::fileContents(kFolder + name + ".rle"));
         ASSERT_TRUE(ours.ok()) << ours.error().message.toStdString();
         const auto reference = loadPictureFile(kFolder + name + ".rletopnm.png");
         ASSERT_TRUE(reference.ok());
         expectSameColours(ours.value(), reference.value());
     }
-    const auto withAlpha = decodeUtahRle(bytesOf(kFolder + "pattern64x48_rgba_blackistransparent.rle"));
+    const auto withAlpha = decodeUtahRle(testing::fileContents(kFolder + "pattern64x48_rgba_blackistransparent.rle"));
     const auto alphaReference = loadPictureFile(kFolder + "pattern64x48_rgba_blackistransparent.rletopnm-alpha.png");
     ASSERT_TRUE(alphaReference.ok());
     for (int y = 0; y < 48; ++y)
@@ -48,7 +41,7 @@ TEST(UtahRle, GreyRgbAndAlphaPicturesMatchTheirReferences)
 
 TEST(UtahRle, DamagedFilesFailCleanly)
 {
-    const QByteArray good = bytesOf(kFolder + "pattern64x48_rgb.rle");
+    const QByteArray good = testing::fileContents(kFolder + "pattern64x48_rgb.rle");
     ASSERT_FALSE(good.isEmpty());
     for (qsizetype cut = 0; cut < good.size(); cut += 7)
         (void)decodeUtahRle(good.left(cut));  // never crashes; a header cut short is an error
