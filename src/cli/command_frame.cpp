@@ -5,6 +5,7 @@
 
 #include "core/media/imaging_component.h"
 #include "core/media/image.h"
+#include "core/media/limits.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -19,7 +20,7 @@ std::optional<QSize> parseSize(const QString& text)
     if (!m.hasMatch())
         return std::nullopt;
     const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
-    if (size.width() < 1 || size.height() < 1 || size.width() > 16384 || size.height() > 16384)
+    if (size.width() < 1 || size.height() < 1 || size.width() > kLimits.maxSide || size.height() > kLimits.maxSide)
         return std::nullopt;
     return size;
 }
@@ -51,7 +52,9 @@ int runFrame(const QStringList& words)
     if (const auto text = args.value(QStringLiteral("--size"))) {
         size = parseSize(*text);
         if (!size) {
-            printError(QStringLiteral("--size wants WIDTHxHEIGHT with each side from 1 to 16384, not \"%1\"").arg(*text));
+            printError(QStringLiteral("--size wants WIDTHxHEIGHT with each side from 1 to %1, not \"%2\"")
+                           .arg(kLimits.maxSide)
+                           .arg(*text));
             return kExitUsage;
         }
     }

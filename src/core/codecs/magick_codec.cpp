@@ -7,15 +7,19 @@
 // coders of the formats we read and no delegates, and resource limits bound every picture.
 #include "core/codecs/picture_codec.h"
 #include "core/media/magick_adapter.h"
+#include "core/media/resampler.h"
 
 #include <Magick++.h>
 #include <magick/policy.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace pictoreel {
 
@@ -34,14 +38,23 @@ constexpr const char* kSecurityPolicy = R"(<policymap>
   <policy domain="coder" rights="read|write" pattern="{JPEG,JPG,PNG,PNG24,PNG32}" />
 </policymap>)";
 
-// Pixel cache budget. Beyond memory the cache goes to a memory map, then to disk; beyond all
-// three decoding fails with a resource error instead of swapping the machine to a halt.
+// Pixel cache budget, for all pictures of the process together. Beyond the memory budget a
+// picture's cache is a file on disk, read and written a row at a time; up to the map budget that
+// file is mapped, which counts as memory again, so that budget is small too. Beyond the disk
+// budget decoding fails with a resource error instead of filling the disk. A picture of the
+// largest size we accept (kLimits.maxScaledPixels at 8 bytes a pixel) fits the disk budget, which
+// is also the most Debian's own policy allows.
 // ImageMagick's "time" limit is deliberately not used: it counts from the first pixel access of
 // the whole process and ends the process when it runs out, which no long-running program wants.
-constexpr MagickCore::MagickSizeType kMemoryLimit = MagickCore::MagickSizeType{256} << 20;
-constexpr MagickCore::MagickSizeType kMapLimit = MagickCore::MagickSizeType{512} << 20;
+constexpr MagickCore::MagickSizeType kMemoryLimit = MagickCore::MagickSizeType{128} << 20;
+constexpr MagickCore::MagickSizeType kMapLimit = MagickCore::MagickSizeType{64} << 20;
 constexpr MagickCore::MagickSizeType kDiskLimit = MagickCore::MagickSizeType{1} << 30;
 constexpr MagickCore::MagickSizeType kListLengthLimit = 4096;
+
+// An error raised inside this file and returned at its boundary.
+struct Failure {
+    Error error;
+};
 
 // ImageMagick's name for the coder of a format we hand to it.
 std::string coderName(PictureFormat format)
@@ -54,25 +67,78 @@ std::string coderName(PictureFormat format)
     }
 }
 
-// Turns an ImageMagick exception into our error. The text keeps ImageMagick's reason but not
-// the source location it appends.
-Error translate(const Magick::Exception& exception)
+// Our error for ImageMagick's reason: a resource limit, a format it may not read, or else a
+// damaged picture. The source location ImageMagick appends is left out.
+Error translate(std::string reason, bool limit, bool unsupported)
 {
-    std::string reason = exception.what();
     if (const auto at = reason.find(" @ "); at != std::string::npos)
         reason.erase(at);
     const QString text = QString::fromLocal8Bit(reason.c_str()).trimmed();
-    const bool limit = dynamic_cast<const Magick::ErrorResourceLimit*>(&exception) != nullptr ||
-                       dynamic_cast<const Magick::ErrorCache*>(&exception) != nullptr ||
-                       reason.find("exceeds limit") != std::string::npos ||
-                       reason.find("user limit") != std::string::npos;
-    if (limit)
-        return makeError(ErrorCode::LimitExceeded,
-                         QStringLiteral("The picture is too large to process: ") + text);
-    if (dynamic_cast<const Magick::ErrorMissingDelegate*>(&exception) ||
-        dynamic_cast<const Magick::ErrorPolicy*>(&exception))
+    if (limit || reason.find("exceeds limit") != std::string::npos || reason.find("user limit") != std::string::npos)
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The picture is too large to process: ") + text);
+    if (unsupported)
         return makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The picture format is not supported: ") + text);
     return makeError(ErrorCode::CorruptData, QStringLiteral("The picture is damaged or unreadable: ") + text);
+}
+
+Error translate(const Magick::Exception& exception)
+{
+    return translate(exception.what(),
+                     dynamic_cast<const Magick::ErrorResourceLimit*>(&exception) != nullptr ||
+                         dynamic_cast<const Magick::ErrorCache*>(&exception) != nullptr,
+                     dynamic_cast<const Magick::ErrorMissingDelegate*>(&exception) != nullptr ||
+                         dynamic_cast<const Magick::ErrorPolicy*>(&exception) != nullptr);
+}
+
+// The same for an exception ImageMagick reported in an ExceptionInfo, worded as Magick++ words it.
+Error translate(const MagickCore::ExceptionInfo& exception)
+{
+    std::string reason = "ImageMagick";
+    if (exception.reason)
+        reason += std::string(": ") + exception.reason;
+    if (exception.description)
+        reason += std::string(" (") + exception.description + ")";
+    // Errors are 400 and up, fatal errors 700 and up, each kind at the same offset.
+    const int kind = static_cast<int>(exception.severity) % 100 + 400;
+    return translate(reason, kind == MagickCore::ResourceLimitError || kind == MagickCore::CacheError,
+                     kind == MagickCore::MissingDelegateError || kind == MagickCore::PolicyError);
+}
+
+// Runs `work`, turning whatever ImageMagick (or the memory allocator) throws into our error.
+template <class T, class Work>
+Result<T> guarded(Work work, const char* what)
+{
+    try {
+        return work();
+    } catch (const Failure& failure) {
+        return failure.error;
+    } catch (const Magick::Exception& e) {
+        return translate(e);
+    } catch (const std::bad_alloc&) {
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to %1 the picture.").arg(QLatin1String(what)));
+    } catch (const std::exception& e) {
+        return makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        return makeError(ErrorCode::LibraryFailure, QStringLiteral("ImageMagick failed to %1 the picture.").arg(QLatin1String(what)));
+    }
+}
+
+// ImageMagick must never see a picture beyond its own width and height limits: some of its code
+// then goes on with pixels it could not allocate and ends the program. Its limits are the
+// smaller of ours and the system policy's, so they are asked for each time.
+Status checkMagickLimits(std::int64_t width, std::int64_t height)
+{
+    const auto maxWidth = static_cast<std::int64_t>(std::min<MagickCore::MagickSizeType>(Magick::ResourceLimits::width(), INT32_MAX));
+    const auto maxHeight = static_cast<std::int64_t>(std::min<MagickCore::MagickSizeType>(Magick::ResourceLimits::height(), INT32_MAX));
+    if (width > maxWidth || height > maxHeight)
+        return makeError(ErrorCode::LimitExceeded,
+                         QStringLiteral("The picture is too large (%1 x %2 pixels); ImageMagick accepts at most %3 x %4 "
+                                        "pixels on this system.")
+                             .arg(width)
+                             .arg(height)
+                             .arg(maxWidth)
+                             .arg(maxHeight));
+    return Status::success();
 }
 
 bool isRgbLike(MagickCore::ColorspaceType space)
@@ -82,14 +148,12 @@ bool isRgbLike(MagickCore::ColorspaceType space)
            space == MagickCore::TransparentColorspace || space == MagickCore::UndefinedColorspace;
 }
 
-// Copies the decoded picture out as 8-bit RGBA; a GIF's first picture is placed on its
-// logical screen, transparent around it.
-// Kodak PhotoYCC (Photo CD) to sRGB. ImageMagick 6's own conversion comes out a fifth too dark.
-void photoYccToRgb(RgbaImage& picture)
+// Kodak PhotoYCC (Photo CD) to sRGB, for `count` RGBA pixels. ImageMagick 6's own conversion
+// comes out a fifth too dark.
+void photoYccToRgb(std::uint8_t* pixels, std::size_t count)
 {
     auto clamp = [](double v) { return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L)); };
-    for (std::size_t i = 0; i < picture.pixels.size(); i += 4) {
-        std::uint8_t* p = &picture.pixels[i];
+    for (std::uint8_t* p = pixels; p != pixels + 4 * count; p += 4) {
         const double luma = 1.3584 * p[0];
         const double c1 = 2.2179 * (p[1] - 156.0);
         const double c2 = 1.8215 * (p[2] - 137.0);
@@ -99,48 +163,144 @@ void photoYccToRgb(RgbaImage& picture)
     }
 }
 
-RgbaImage exportRgba(Magick::Image& image, PictureFormat format)
+// Reads (or, with `pingOnly`, only sizes up) the picture in `bytes` with the settings of `image`.
+// Magick::Blob would first copy the bytes; ImageMagick reads them where they are. Further
+// pictures of a multi-picture file are dropped. False when ImageMagick gave no picture and no
+// reason either, which some of its coders do when the pixel cache cannot grow.
+bool readInto(Magick::Image& image, const QByteArray& bytes, bool pingOnly)
 {
-    const bool photoYcc = image.colorSpace() == MagickCore::YCCColorspace;
-    if (!photoYcc && !isRgbLike(image.colorSpace()))
-        image.colorSpace(MagickCore::sRGBColorspace);
-    const int width = static_cast<int>(image.columns());
-    const int height = static_cast<int>(image.rows());
-    RgbaImage picture(width, height);
-    image.write(0, 0, static_cast<size_t>(width), static_cast<size_t>(height), "RGBA", Magick::CharPixel,
-                picture.pixels.data());
-    if (!image.matte()) {
-        for (std::size_t i = 3; i < picture.pixels.size(); i += 4)
-            picture.pixels[i] = 255;
+    const std::unique_ptr<MagickCore::ExceptionInfo, MagickCore::ExceptionInfo* (*)(MagickCore::ExceptionInfo*)> exception(
+        MagickCore::AcquireExceptionInfo(), MagickCore::DestroyExceptionInfo);
+    const auto size = static_cast<std::size_t>(bytes.size());
+    MagickCore::Image* read = pingOnly ? MagickCore::PingBlob(image.imageInfo(), bytes.constData(), size, exception.get())
+                                       : MagickCore::BlobToImage(image.imageInfo(), bytes.constData(), size, exception.get());
+    if (read && read->next) {
+        MagickCore::Image* rest = read->next;
+        read->next = nullptr;
+        rest->previous = nullptr;
+        MagickCore::DestroyImageList(rest);
     }
-    if (photoYcc)
-        photoYccToRgb(picture);
-    if (format != PictureFormat::Gif)
-        return picture;
+    if (read)
+        image.replaceImage(read);
+    // Warnings (odd but readable files) are not failures.
+    if (exception->severity >= MagickCore::ErrorException)
+        throw Failure{translate(*exception)};
+    return read && image.columns() > 0 && image.rows() > 0;
+}
 
-    const MagickCore::RectangleInfo& page = image.constImage()->page;
-    const std::int64_t screenWidth = static_cast<std::int64_t>(page.width);
-    const std::int64_t screenHeight = static_cast<std::int64_t>(page.height);
-    const std::int64_t left = page.x;
-    const std::int64_t top = page.y;
-    if (screenWidth <= 0 || screenHeight <= 0 ||
-        (screenWidth == width && screenHeight == height && left == 0 && top == 0))
-        return picture;
-    if (!checkPictureLimits(screenWidth, screenHeight))
-        return picture;
-    RgbaImage screen(static_cast<int>(screenWidth), static_cast<int>(screenHeight));
-    for (int y = 0; y < height; ++y) {
-        const std::int64_t sy = top + y;
-        if (sy < 0 || sy >= screenHeight)
-            continue;
-        for (int x = 0; x < width; ++x) {
-            const std::int64_t sx = left + x;
-            if (sx >= 0 && sx < screenWidth)
-                std::memcpy(screen.pixel(static_cast<int>(sx), static_cast<int>(sy)), picture.pixel(x, y), 4);
+// Why ImageMagick gave no picture and no reason. Its pixel cache takes 8 bytes a pixel, 10 for
+// grey and palette pictures; beyond the memory budget it is a file on disk, and while it is
+// converted to hold the palette it is there twice. A picture whose conversion would not fit the
+// disk budget is taken as too large, any other as damaged.
+Error noPicture(PictureSize size)
+{
+    if (std::int64_t{size.width} * size.height * 18 > static_cast<std::int64_t>(kDiskLimit))
+        return makeError(ErrorCode::LimitExceeded,
+                         QStringLiteral("The picture is too large for ImageMagick to read (%1 x %2 pixels): its pixel "
+                                        "cache may use %3 MB of memory and %4 MB of disk.")
+                             .arg(size.width)
+                             .arg(size.height)
+                             .arg(kMemoryLimit >> 20)
+                             .arg(kDiskLimit >> 20));
+    return makeError(ErrorCode::CorruptData,
+                     QStringLiteral("The picture is damaged or unreadable: ImageMagick found no picture in it."));
+}
+
+// The picture ImageMagick read, one row at a time as 8-bit RGBA, so that a large one can be
+// scaled without ever being held whole in our form. Rows come converted to sRGB when the picture
+// is in another colour space (Photo CD's PhotoYCC by our own formula), opaque when the picture
+// has no alpha; a GIF's first picture comes placed on its logical screen, transparent around it.
+class PictureRows {
+public:
+    PictureRows(Magick::Image& image, PictureFormat format)
+        : image_(image),
+          frameWidth_(static_cast<int>(image.columns())),
+          frameHeight_(static_cast<int>(image.rows())),
+          width_(frameWidth_),
+          height_(frameHeight_)
+    {
+        if (format != PictureFormat::Gif)
+            return;
+        const MagickCore::RectangleInfo& page = image.constImage()->page;
+        const auto screenWidth = static_cast<std::int64_t>(page.width);
+        const auto screenHeight = static_cast<std::int64_t>(page.height);
+        if (screenWidth <= 0 || screenHeight <= 0 || screenWidth > kLimits.maxSide || screenHeight > kLimits.maxSide ||
+            (screenWidth == frameWidth_ && screenHeight == frameHeight_ && page.x == 0 && page.y == 0))
+            return;
+        placed_ = true;
+        width_ = static_cast<int>(screenWidth);
+        height_ = static_cast<int>(screenHeight);
+        left_ = page.x;
+        top_ = page.y;
+    }
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Converts the colour space; called once the size has been accepted.
+    void prepare()
+    {
+        photoYcc_ = image_.colorSpace() == MagickCore::YCCColorspace;
+        if (!photoYcc_ && !isRgbLike(image_.colorSpace()))
+            image_.colorSpace(MagickCore::sRGBColorspace);
+        matte_ = image_.matte();
+        frameRow_.resize(placed_ ? static_cast<std::size_t>(frameWidth_) * 4 : 0);
+    }
+
+    // Row y, width() pixels, into `out`.
+    void read(int y, std::uint8_t* out)
+    {
+        if (!placed_) {
+            readFrameRow(y, out);
+            return;
+        }
+        std::memset(out, 0, static_cast<std::size_t>(width_) * 4);
+        const std::int64_t frameY = y - top_;
+        if (frameY < 0 || frameY >= frameHeight_)
+            return;
+        readFrameRow(static_cast<int>(frameY), frameRow_.data());
+        for (int x = 0; x < frameWidth_; ++x) {
+            const std::int64_t screenX = left_ + x;
+            if (screenX >= 0 && screenX < width_)
+                std::memcpy(out + screenX * 4, &frameRow_[static_cast<std::size_t>(x) * 4], 4);
         }
     }
-    return screen;
-}
+
+    // Whether every pixel is opaque; reads every row when the picture has alpha.
+    bool opaque()
+    {
+        if (!placed_ && !matte_)
+            return true;
+        std::vector<std::uint8_t> row(static_cast<std::size_t>(width_) * 4);
+        for (int y = 0; y < height_; ++y) {
+            read(y, row.data());
+            for (std::size_t i = 3; i < row.size(); i += 4)
+                if (row[i] != 255)
+                    return false;
+        }
+        return true;
+    }
+
+private:
+    void readFrameRow(int y, std::uint8_t* out)
+    {
+        image_.write(0, y, static_cast<size_t>(frameWidth_), 1, "RGBA", Magick::CharPixel, out);
+        if (!matte_)
+            for (int x = 0; x < frameWidth_; ++x)
+                out[x * 4 + 3] = 255;
+        if (photoYcc_)
+            photoYccToRgb(out, static_cast<std::size_t>(frameWidth_));
+    }
+
+    Magick::Image& image_;
+    int frameWidth_, frameHeight_;
+    int width_, height_;
+    bool placed_ = false;
+    std::int64_t left_ = 0, top_ = 0;
+    bool photoYcc_ = false;
+    bool matte_ = false;
+    std::vector<std::uint8_t> frameRow_;
+};
 
 Status initialise()
 {
@@ -152,9 +312,11 @@ Status initialise()
             MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
             MagickCore::SetMagickSecurityPolicy(kSecurityPolicy, exception);
             MagickCore::DestroyExceptionInfo(exception);
-            Magick::ResourceLimits::width(kMaxPictureSide);
-            Magick::ResourceLimits::height(kMaxPictureSide);
-            Magick::ResourceLimits::area(static_cast<MagickCore::MagickSizeType>(kMaxPictureArea));
+            // A system policy may lower these further, never raise them; checkMagickLimits
+            // asks for the values in force.
+            Magick::ResourceLimits::width(static_cast<MagickCore::MagickSizeType>(kLimits.maxSide));
+            Magick::ResourceLimits::height(static_cast<MagickCore::MagickSizeType>(kLimits.maxSide));
+            Magick::ResourceLimits::area(static_cast<MagickCore::MagickSizeType>(kLimits.maxScaledPixels));
             Magick::ResourceLimits::memory(kMemoryLimit);
             Magick::ResourceLimits::map(kMapLimit);
             Magick::ResourceLimits::disk(kDiskLimit);
@@ -164,6 +326,9 @@ Status initialise()
             Magick::ResourceLimits::thread(1);
         } catch (const Magick::Exception& e) {
             outcome = translate(e);
+            return;
+        } catch (...) {
+            outcome = makeError(ErrorCode::LibraryFailure, QStringLiteral("ImageMagick could not be started."));
             return;
         }
         // Whatever the installation's own policy said, refuse to decode when ours is not in
@@ -179,107 +344,125 @@ Status initialise()
     return outcome;
 }
 
-Result<RgbaImage> decode(const QByteArray& bytes, PictureFormat format, const DecodeOptions& options,
-                         std::optional<PictureSize> declared)
+RgbaImage decodeWithMagick(QByteArray& bytes, PictureFormat format, const DecodeOptions& options,
+                           std::optional<PictureSize> declared)
 {
     if (Status ready = initialise(); !ready)
-        return ready.error();
+        throw Failure{ready.error()};
     const std::string coder = coderName(format);
     if (coder.empty())
-        return makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The file is not a picture in a supported format."));
-    try {
-        const Magick::Blob blob(bytes.constData(), static_cast<size_t>(bytes.size()));
-        if (!declared) {
-            // Ask ImageMagick for the size without decoding the pixels.
-            Magick::Image probe;
-            probe.quiet(true);
-            probe.subRange(1);
-            probe.magick(coder);
-            probe.ping(blob);
-            if (Status s = checkPictureLimits(static_cast<std::int64_t>(probe.columns()),
-                                              static_cast<std::int64_t>(probe.rows()));
-                !s)
-                return s.error();
-        }
-
-        Magick::Image image;
-        image.quiet(true);  // warnings (odd but readable files) are not failures
-        // The first picture of a multi-picture file. Photo CD is the exception: there the
-        // "picture number" chooses the resolution, and the default is the 768 x 512 base.
-        if (format != PictureFormat::Pcd)
-            image.subRange(1);
-        image.magick(coder);
-        // Square, because the picture may still be turned upright by its orientation tag; and
-        // only when the picture is at least twice as large, the first scale that saves work.
-        const int hintSide = std::max(options.shrinkHintWidth, options.shrinkHintHeight);
-        if (format == PictureFormat::Jpeg && options.shrinkHintWidth > 0 && options.shrinkHintHeight > 0 && declared &&
-            std::min(declared->width, declared->height) >= 2 * hintSide) {
-            const std::string side = std::to_string(hintSide);
-            image.defineValue("jpeg", "size", side + "x" + side);
-        }
-        image.read(blob);
-        // Photos and TIFFs that say how they were taken are turned upright.
-        const MagickCore::OrientationType orientation = image.orientation();
-        if (orientation != MagickCore::UndefinedOrientation && orientation != MagickCore::TopLeftOrientation)
-            image.autoOrient();
-        if (Status s = checkPictureSize(static_cast<std::int64_t>(image.columns()), static_cast<std::int64_t>(image.rows()));
-            !s)
-            return s.error();
-        return exportRgba(image, format);
-    } catch (const Magick::Exception& e) {
-        return translate(e);
-    } catch (const std::bad_alloc&) {
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to decode the picture."));
-    } catch (const std::exception& e) {
-        return makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+        throw Failure{makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The file is not a picture in a supported format."))};
+    if (!declared) {
+        // Ask ImageMagick for the size without decoding the pixels.
+        Magick::Image probe;
+        probe.quiet(true);
+        probe.subRange(1);
+        probe.magick(coder);
+        if (!readInto(probe, bytes, true))
+            throw Failure{noPicture(PictureSize{})};
+        declared = PictureSize{static_cast<int>(std::min<size_t>(probe.columns(), INT32_MAX)),
+                               static_cast<int>(std::min<size_t>(probe.rows(), INT32_MAX))};
     }
+    if (Status s = checkPictureSize(declared->width, declared->height,
+                                    pictureHolding(format, declared->width, declared->height, options));
+        !s)
+        throw Failure{s.error()};
+    if (Status s = checkMagickLimits(declared->width, declared->height); !s)
+        throw Failure{s.error()};
+
+    Magick::Image image;
+    image.quiet(true);
+    // The first picture of a multi-picture file. Photo CD is the exception: there the
+    // "picture number" chooses the resolution, and the default is the 768 x 512 base.
+    if (format != PictureFormat::Pcd)
+        image.subRange(1);
+    image.magick(coder);
+    // Square, because the picture may still be turned upright by its orientation tag; and
+    // only when the picture is at least twice as large, the first scale that saves work.
+    const int hintSide = std::max(options.shrinkHintWidth, options.shrinkHintHeight);
+    if (format == PictureFormat::Jpeg && options.shrinkHintWidth > 0 && options.shrinkHintHeight > 0 &&
+        std::min(declared->width, declared->height) >= 2 * hintSide) {
+        const std::string side = std::to_string(hintSide);
+        image.defineValue("jpeg", "size", side + "x" + side);
+    }
+    if (!readInto(image, bytes, false))
+        throw Failure{noPicture(*declared)};
+    bytes = QByteArray();  // ImageMagick holds the pixels now
+    // Photos and TIFFs that say how they were taken are turned upright.
+    const MagickCore::OrientationType orientation = image.orientation();
+    if (orientation != MagickCore::UndefinedOrientation && orientation != MagickCore::TopLeftOrientation)
+        image.autoOrient();
+
+    PictureRows rows(image, format);
+    const PictureHolding holding = pictureHolding(format, rows.width(), rows.height(), options);
+    if (Status s = checkPictureSize(rows.width(), rows.height(), holding); !s)
+        throw Failure{s.error()};
+    const bool scaled = holding == PictureHolding::Scaled;
+    rows.prepare();
+    if (scaled) {
+        const bool opaque = rows.opaque();
+        std::vector<std::uint8_t> row(static_cast<std::size_t>(rows.width()) * 4);
+        Result<RgbaImage> result = resampleRows(
+            rows.width(), rows.height(), opaque,
+            [&](int y) {
+                rows.read(y, row.data());
+                return static_cast<const std::uint8_t*>(row.data());
+            },
+            options.shrinkHintWidth, options.shrinkHintHeight);
+        if (!result)
+            throw Failure{result.error()};
+        return std::move(result).value();
+    }
+    RgbaImage picture(rows.width(), rows.height());
+    for (int y = 0; y < picture.height; ++y)
+        rows.read(y, picture.pixel(0, y));
+    return picture;
 }
 
+Result<RgbaImage> decode(QByteArray bytes, PictureFormat format, const DecodeOptions& options,
+                         std::optional<PictureSize> declared)
+{
+    return guarded<RgbaImage>([&] { return decodeWithMagick(bytes, format, options, declared); }, "decode");
+}
 
-// Fills an ImageMagick picture with the colour channels of `image`; alpha too when `withAlpha`.
+// An ImageMagick picture of the colour channels of `image`; alpha too when `withAlpha`. The
+// caller has checked the size against ImageMagick's limits.
 Magick::Image magickPicture(const RgbaImage& image, bool withAlpha)
 {
     Magick::Image picture;
     picture.quiet(true);
-    if (withAlpha) {
-        picture.read(static_cast<size_t>(image.width), static_cast<size_t>(image.height), "RGBA", Magick::CharPixel,
-                     image.pixels.data());
-        return picture;
-    }
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(image.width) * image.height * 3);
-    for (std::size_t i = 0, n = rgb.size() / 3; i < n; ++i)
-        std::memcpy(&rgb[i * 3], &image.pixels[i * 4], 3);
-    picture.read(static_cast<size_t>(image.width), static_cast<size_t>(image.height), "RGB", Magick::CharPixel, rgb.data());
+    // "P" skips the alpha byte, so no copy of the pixels without it is needed.
+    picture.read(static_cast<size_t>(image.width), static_cast<size_t>(image.height), withAlpha ? "RGBA" : "RGBP",
+                 Magick::CharPixel, image.pixels.data());
     return picture;
 }
 
 // Runs `encode` on a ready ImageMagick and gives the bytes it wrote, its failures as our errors.
+// Pictures beyond the limits are refused before ImageMagick sees them.
 template <class Encode>
 Result<QByteArray> encodeWith(const RgbaImage& image, Encode encode)
 {
-    if (Status ready = initialise(); !ready)
-        return ready.error();
-    if (image.empty())
-        return makeError(ErrorCode::EmptyImage, QStringLiteral("There is no picture to save."));
-    try {
-        Magick::Blob blob;
-        encode(blob);
-        return QByteArray(static_cast<const char*>(blob.data()), static_cast<qsizetype>(blob.length()));
-    } catch (const Magick::Exception& e) {
-        return translate(e);
-    } catch (const std::bad_alloc&) {
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to encode the picture."));
-    } catch (const std::exception& e) {
-        return makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
-    }
+    return guarded<QByteArray>(
+        [&] {
+            if (Status ready = initialise(); !ready)
+                throw Failure{ready.error()};
+            if (image.empty())
+                throw Failure{makeError(ErrorCode::EmptyImage, QStringLiteral("There is no picture to save."))};
+            if (Status s = checkPictureLimits(image.width, image.height); !s)
+                throw Failure{s.error()};
+            if (Status s = checkMagickLimits(image.width, image.height); !s)
+                throw Failure{s.error()};
+            Magick::Blob blob;
+            encode(blob);  // ImageMagick's picture is gone before the bytes are copied
+            return QByteArray(static_cast<const char*>(blob.data()), static_cast<qsizetype>(blob.length()));
+        },
+        "encode");
 }
 
 Result<QByteArray> encodeJpeg(const RgbaImage& image, int quality, bool progressive, bool grayscale)
 {
     if (quality < 1 || quality > 100)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("JPEG quality must be 1 to 100, not %1.").arg(quality));
-    if (image.width > 65500 || image.height > 65500)
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The picture is too large for a JPEG file."));
     return encodeWith(image, [&](Magick::Blob& blob) {
         Magick::Image picture = magickPicture(image, false);
         picture.magick("JPEG");

@@ -11,6 +11,7 @@
 
 #include "core/error.h"
 #include "core/media/image.h"
+#include "core/media/limits.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -27,9 +28,9 @@ class AviEncoding;
 
 // Bounds a video must stay within; checked before anything is allocated for a frame.
 struct VideoLimits {
-    int maxSide = 16384;
-    std::int64_t maxPixels = std::int64_t{1} << 26;  // one frame: a 256 MiB RGBA picture
-    int maxFrames = 100000;
+    int maxSide = kLimits.maxSide;
+    std::int64_t maxPixels = kLimits.maxPixels;  // one frame, held whole
+    int maxFrames = kLimits.maxVideoFrames;
     // All frames together, width x height x frames: bounds the work for one file.
     std::int64_t maxTotalPixels = std::int64_t{1} << 34;
 };

@@ -204,7 +204,12 @@ Status GifDecoder::Impl::scan()
     }
     if (info.width > limits.maxScreenSide || info.height > limits.maxScreenSide ||
         std::int64_t{info.width} * info.height > limits.maxScreenPixels)
-        return limitExceeded(QStringLiteral("A GIF of %1 x %2 pixels is too large").arg(info.width).arg(info.height));
+        return limitExceeded(QStringLiteral("A GIF of %1 x %2 pixels is too large; at most %3 pixels a side and %4 "
+                                            "megapixels are accepted")
+                                 .arg(info.width)
+                                 .arg(info.height)
+                                 .arg(limits.maxScreenSide)
+                                 .arg(megapixelsText(limits.maxScreenPixels)));
     info.frameCount = static_cast<int>(frames.size());
     return {};
 }

@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/media/gif_writer.h"  // GifDisposal
 #include "core/media/image.h"
+#include "core/media/limits.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,14 +20,15 @@ namespace pictoreel {
 // refused with ErrorCode::LimitExceeded when they are opened.
 struct GifDecodeLimits {
     // Width and height of the logical screen.
-    int maxScreenSide = 16384;
-    // Width x height of the logical screen: 64 Mpixels, a 256 MiB RGBA screen.
-    std::int64_t maxScreenPixels = std::int64_t{1} << 26;
-    // Width x height of one frame as stored (a frame may reach far beyond the screen).
-    std::int64_t maxFramePixels = 16384LL * 16384;
+    int maxScreenSide = kLimits.maxSide;
+    // Width x height of the logical screen: it is held whole, twice while a frame is handed out.
+    std::int64_t maxScreenPixels = kLimits.maxPixels;
+    // Width x height of one frame as stored (a frame may reach far beyond the screen; only one
+    // row of it is held).
+    std::int64_t maxFramePixels = std::int64_t{kLimits.maxSide} * kLimits.maxSide;
     // All frames together as stored: bounds the decompression work for a file.
     std::int64_t maxTotalFramePixels = std::int64_t{1} << 34;
-    int maxFrames = 1 << 20;
+    int maxFrames = kLimits.maxGifFrames;
     // All composited frames held at once (decodeGifFile and decodeGifMemory only).
     std::int64_t maxHeldBytes = std::int64_t{2} << 30;
 };

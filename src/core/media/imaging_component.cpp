@@ -9,8 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <thread>
 
 namespace pictoreel {
 
@@ -33,6 +37,50 @@ void putLe32(QByteArray& out, int at, std::uint32_t v)
     putLe16(out, at + 2, v >> 16);
 }
 
+// Large frames are made one at a time: a make converting on several threads would otherwise
+// hold several large pictures and their working copies at once. A thread that already makes
+// one may start another (with another instance) without waiting for itself.
+class LargeFrameSlot {
+public:
+    void take()
+    {
+        std::unique_lock lock(mutex_);
+        const std::thread::id self = std::this_thread::get_id();
+        free_.wait(lock, [&] { return taken_ == 0 || owner_ == self; });
+        owner_ = self;
+        ++taken_;
+    }
+    void give()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            if (--taken_ > 0)
+                return;
+            owner_ = {};
+        }
+        free_.notify_one();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable free_;
+    std::thread::id owner_;
+    int taken_ = 0;
+};
+
+LargeFrameSlot& largeFrameSlot()
+{
+    static LargeFrameSlot slot;
+    return slot;
+}
+
+// Runs `done` when it goes out of scope.
+template <class Done>
+struct AtExit {
+    Done done;
+    ~AtExit() { done(); }
+};
+
 }  // namespace
 
 Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint)
@@ -42,9 +90,11 @@ Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint)
         return makeError(ErrorCode::FileNotFound, QStringLiteral("The file \"%1\" does not exist.").arg(path));
     if (!info.isFile())
         return makeError(ErrorCode::FileReadFailed, QStringLiteral("\"%1\" is not a file.").arg(path));
-    if (info.size() > kMaxPictureFileBytes)
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The file \"%1\" is too large to be a picture we can use.")
-                                                       .arg(path));
+    if (info.size() > kLimits.maxFileBytes)
+        return makeError(ErrorCode::LimitExceeded,
+                         QStringLiteral("The file \"%1\" is too large to be a picture we can use: at most %2 MB are read.")
+                             .arg(path)
+                             .arg(kLimits.maxFileBytes >> 20));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return makeError(ErrorCode::FileReadFailed,
@@ -72,7 +122,7 @@ Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint)
         options.shrinkHintWidth = shrinkHint.width();
         options.shrinkHintHeight = shrinkHint.height();
     }
-    Result<RgbaImage> decoded = decodePicture(bytes, format, options);
+    Result<RgbaImage> decoded = decodePicture(std::move(bytes), format, options);
     if (!decoded)
         return makeError(decoded.error().code, QStringLiteral("\"%1\": %2").arg(path, decoded.error().message));
     return decoded;
@@ -127,8 +177,19 @@ Status writeFileAtomically(const QString& path, const QByteArray& bytes)
     return Status::success();
 }
 
+ImagingComponent::~ImagingComponent() { endLargeFrame(); }
+
+void ImagingComponent::endLargeFrame() const
+{
+    if (makesLargeFrame_) {
+        makesLargeFrame_ = false;
+        largeFrameSlot().give();
+    }
+}
+
 void ImagingComponent::ClearImage()
 {
+    endLargeFrame();
     image_ = RgbaImage();
     notifyChanged();
 }
@@ -137,10 +198,17 @@ Status ImagingComponent::LoadImage(const QString& path, QSize shrinkHint)
 {
     // Drop the old picture first: a failed load leaves the instance empty, and the old and the
     // new picture are never both in memory.
+    endLargeFrame();
     image_ = RgbaImage();
+    if (shrinkHint.isValid() && std::int64_t{shrinkHint.width()} * shrinkHint.height() > kLargePicturePixels) {
+        largeFrameSlot().take();
+        makesLargeFrame_ = true;
+    }
     Result<RgbaImage> loaded = loadPictureFile(path, shrinkHint);
     if (loaded)
         image_ = std::move(loaded).value();
+    else
+        endLargeFrame();
     notifyChanged();
     if (!loaded)
         return loaded.error();
@@ -156,11 +224,27 @@ Status ImagingComponent::ResizeImage(int width, int height, bool keepExactSize)
     if (width <= 0 || height <= 0)
         return makeError(ErrorCode::InvalidArgument,
                          QStringLiteral("Cannot scale a picture to %1 x %2 pixels.").arg(width).arg(height));
-    if (Status s = checkPictureLimits(width, height); !s)
-        return s;
+    if (!checkPictureLimits(width, height)) {
+        endLargeFrame();
+        return makeError(ErrorCode::LimitExceeded,
+                         QStringLiteral("Cannot scale a picture to %1 x %2 pixels: at most %3 pixels a side and %4 "
+                                        "megapixels are accepted.")
+                             .arg(width)
+                             .arg(height)
+                             .arg(kLimits.maxSide)
+                             .arg(megapixelsText(kLimits.maxPixels)));
+    }
+    if (width == image_.width && height == image_.height) {
+        notifyChanged();
+        return Status::success();
+    }
+    const auto oneAtATime =
+        oneLargePictureAtATime(std::max(std::int64_t{width} * height, std::int64_t{image_.width} * image_.height));
     Result<RgbaImage> scaled = resampleImage(image_, width, height);
-    if (!scaled)
+    if (!scaled) {
+        endLargeFrame();
         return scaled.error();
+    }
     image_ = std::move(scaled).value();
     notifyChanged();
     return Status::success();
@@ -171,7 +255,22 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
 {
     if (image_.empty())
         return noPicture();
+    const AtExit frameSaved{[this] { endLargeFrame(); }};
+    const auto oneAtATime = oneLargePictureAtATime(std::int64_t{image_.width} * image_.height);
     const Rgb key = rgbFromColorRef(transparentColour);
+    QuantizeOptions options;
+    options.reserveTransparent = transparent;
+    options.transparentColour = key;
+    // An opaque picture without a transparent colour is its own composite: no copy of it.
+    bool opaque = !transparent;
+    for (std::size_t i = 3; i < image_.pixels.size() && opaque; i += 4)
+        opaque = image_.pixels[i] == 255;
+    if (opaque) {
+        Result<IndexedImage> indexed = quantizeImage(image_, options);
+        if (!indexed)
+            return indexed.error();
+        return writeSingleImageGif(path, indexed.value(), comment);
+    }
     const std::uint8_t keyChannels[3] = {key.r, key.g, key.b};
     RgbaImage flat;
     try {
@@ -188,9 +287,6 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
         const bool isKey = dst[0] == key.r && dst[1] == key.g && dst[2] == key.b;
         dst[3] = (transparent && isKey) ? 0 : 255;
     }
-    QuantizeOptions options;
-    options.reserveTransparent = transparent;
-    options.transparentColour = key;
     Result<IndexedImage> indexed = quantizeImage(flat, options);
     if (!indexed)
         return indexed.error();
@@ -201,6 +297,7 @@ Status ImagingComponent::SaveBmp(const QString& path) const
 {
     if (image_.empty())
         return noPicture();
+    const AtExit frameSaved{[this] { endLargeFrame(); }};
     Result<QByteArray> bytes = encodeBmp24(image_);
     if (!bytes)
         return bytes.error();
@@ -211,6 +308,8 @@ Status ImagingComponent::SaveJpeg(const QString& path, int quality, bool progres
 {
     if (image_.empty())
         return noPicture();
+    const AtExit frameSaved{[this] { endLargeFrame(); }};
+    const auto oneAtATime = oneLargePictureAtATime(std::int64_t{image_.width} * image_.height);
     Result<QByteArray> bytes = encodeJpeg(image_, quality, progressive, grayscale);
     if (!bytes)
         return bytes.error();

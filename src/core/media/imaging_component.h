@@ -23,14 +23,22 @@ namespace pictoreel {
 class ImagingComponent {
 public:
     ImagingComponent() = default;
+    ~ImagingComponent();
+    ImagingComponent(const ImagingComponent&) = delete;
+    ImagingComponent& operator=(const ImagingComponent&) = delete;
 
     // Drops the current picture.
     void ClearImage();
 
     // Makes the picture in `path` the current one. The format is read from the content; the
     // extension only decides for formats without a signature (Targa and its aliases, WBMP).
-    // `shrinkHint`, when valid, is the size the picture is about to be scaled down to: large
-    // JPEGs are then decoded at a reduced scale that is still at least that large.
+    // `shrinkHint`, when valid, is the size the picture is about to be scaled to: large JPEGs are
+    // then decoded at a reduced scale that is still at least that large, and a large picture
+    // may come already scaled to exactly that size (see DecodeOptions), which is the only way a
+    // picture beyond kLimits.maxPixels is read.
+    // A hint of more than kLargePicturePixels makes a large frame: only one is in the making in
+    // the program at a time, from this call until its picture is saved (SaveGif, SaveBmp,
+    // SaveJpeg), fails to scale, is dropped or replaced; LoadImage waits for the one before.
     // Errors: FileNotFound, FileReadFailed, UnsupportedFormat, CorruptData, LimitExceeded.
     Status LoadImage(const QString& path, QSize shrinkHint = {});
 
@@ -77,8 +85,10 @@ public:
 
 private:
     void notifyChanged() const;
+    void endLargeFrame() const;
 
     RgbaImage image_;
+    mutable bool makesLargeFrame_ = false;
     bool displayFlag_ = true;
     std::function<void()> changed_;
     std::function<void()> imageClick_;

@@ -5,11 +5,26 @@
 #include "core/media/targa_reader.h"
 #include "core/media/utah_rle.h"
 
+#include <algorithm>
+#include <mutex>
 #include <new>
 
 namespace pictoreel {
 
 namespace {
+
+// About how many pixels ImageMagick will hold for a picture of `declared` size: a JPEG read at a
+// reduced DCT scale has at most a quarter of them. Unknown sizes count as large.
+std::int64_t pixelsToHold(PictureFormat format, const std::optional<PictureSize>& declared, const DecodeOptions& options)
+{
+    if (!declared)
+        return INT64_MAX;
+    const std::int64_t pixels = std::int64_t{declared->width} * declared->height;
+    const int hintSide = std::max(options.shrinkHintWidth, options.shrinkHintHeight);
+    const bool reduced = format == PictureFormat::Jpeg && options.shrinkHintWidth > 0 && options.shrinkHintHeight > 0 &&
+                         std::min(declared->width, declared->height) >= 2 * hintSide;
+    return reduced ? pixels / 4 : pixels;
+}
 
 Result<const PictureCodec*> pictureCodec()
 {
@@ -19,6 +34,12 @@ Result<const PictureCodec*> pictureCodec()
 
 }  // namespace
 
+std::unique_lock<std::mutex> oneLargePictureAtATime(std::int64_t pixels)
+{
+    static std::mutex largePictureWork;
+    return pixels > kLargePicturePixels ? std::unique_lock(largePictureWork) : std::unique_lock<std::mutex>();
+}
+
 Status initialiseMagick()
 {
     Result<const PictureCodec*> codec = pictureCodec();
@@ -27,7 +48,7 @@ Status initialiseMagick()
     return codec.value()->initialise();
 }
 
-Result<RgbaImage> decodePicture(const QByteArray& bytes, PictureFormat format, const DecodeOptions& options)
+Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const DecodeOptions& options)
 {
     if (format == PictureFormat::Unknown)
         return makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The file is not a picture in a supported format."));
@@ -45,7 +66,8 @@ Result<RgbaImage> decodePicture(const QByteArray& bytes, PictureFormat format, c
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     const std::optional<PictureSize> declared = peekPictureSize(data, static_cast<std::size_t>(bytes.size()), format);
     if (declared) {
-        if (Status s = checkPictureSize(declared->width, declared->height); !s)
+        const PictureHolding holding = pictureHolding(format, declared->width, declared->height, options);
+        if (Status s = checkPictureSize(declared->width, declared->height, holding); !s)
             return s.error();
     } else if (format != PictureFormat::Tiff && format != PictureFormat::Ico && format != PictureFormat::Pcd &&
                format != PictureFormat::Wmf) {
@@ -57,7 +79,8 @@ Result<RgbaImage> decodePicture(const QByteArray& bytes, PictureFormat format, c
     Result<const PictureCodec*> codec = pictureCodec();
     if (!codec)
         return codec.error();
-    return codec.value()->decode(bytes, format, options, declared);
+    const auto oneAtATime = oneLargePictureAtATime(pixelsToHold(format, declared, options));
+    return codec.value()->decode(std::move(bytes), format, options, declared);
 }
 
 Result<QByteArray> encodeJpeg(const RgbaImage& image, int quality, bool progressive, bool grayscale)

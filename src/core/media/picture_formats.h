@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/error.h"
+#include "core/media/limits.h"
 
 #include <QString>
 
@@ -11,13 +12,6 @@
 #include <optional>
 
 namespace pictoreel {
-
-// Pictures larger than this on either side, or with more pixels in all, are refused before
-// their pixels are decoded (ErrorCode::LimitExceeded).
-inline constexpr int kMaxPictureSide = 16384;
-inline constexpr std::int64_t kMaxPictureArea = std::int64_t{128} * 1024 * 1024;
-// Files larger than this are not read at all.
-inline constexpr std::int64_t kMaxPictureFileBytes = std::int64_t{1} << 30;
 
 // Every format a picture file may have.
 enum class PictureFormat {
@@ -59,10 +53,18 @@ struct PictureSize {
 // header is simple enough to read here; nullopt when this code cannot tell.
 std::optional<PictureSize> peekPictureSize(const std::uint8_t* data, std::size_t size, PictureFormat format);
 
-// LimitExceeded when a size is beyond kMaxPictureSide / kMaxPictureArea.
+// LimitExceeded when a picture of this size cannot be held whole: beyond kLimits.maxSide or
+// kLimits.maxPixels.
 Status checkPictureLimits(std::int64_t width, std::int64_t height);
 
-// CorruptData for a size without pixels, else checkPictureLimits.
-Status checkPictureSize(std::int64_t width, std::int64_t height);
+// How a picture about to be decoded is held: whole; whole, though as a frame's picture it could
+// be scaled down while it is read; or scaled down while it is read.
+enum class PictureHolding { Whole, WholeOrScaled, Scaled };
+
+// The size of a picture about to be decoded: CorruptData for a size without pixels,
+// LimitExceeded beyond the limits. A picture scaled down while it is read may have up to
+// kLimits.maxScaledPixels; others are held whole (checkPictureLimits), and the message of one
+// that could have been scaled says so.
+Status checkPictureSize(std::int64_t width, std::int64_t height, PictureHolding holding = PictureHolding::Whole);
 
 }  // namespace pictoreel

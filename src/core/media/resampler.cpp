@@ -94,11 +94,10 @@ Axis buildAxis(int sourceSize, int targetSize)
 // with alpha filter premultiplied R, G, B and A, plus the plain R, G, B for pixels that end up
 // fully transparent.
 template <int Lanes>
-void loadRow(const RgbaImage& source, int y, std::vector<float>& row)
+void loadRow(const std::uint8_t* p, int width, std::vector<float>& row)
 {
-    const std::uint8_t* p = source.pixel(0, y);
     float* out = row.data();
-    for (int x = 0; x < source.width; ++x, p += 4, out += Lanes) {
+    for (int x = 0; x < width; ++x, p += 4, out += Lanes) {
         if constexpr (Lanes == 4) {
             out[0] = p[0];
             out[1] = p[1];
@@ -165,15 +164,15 @@ void storeRow(const float* in, int width, std::uint8_t* out)
 
 // Horizontal pass row by row into a ring of filtered rows, vertical pass from that ring.
 template <int Lanes>
-RgbaImage resample(const RgbaImage& source, int width, int height)
+RgbaImage resample(int sourceWidth, int sourceHeight, const PictureRows& rows, int width, int height)
 {
-    const Axis horizontal = buildAxis(source.width, width);
-    const Axis vertical = buildAxis(source.height, height);
+    const Axis horizontal = buildAxis(sourceWidth, width);
+    const Axis vertical = buildAxis(sourceHeight, height);
     const std::size_t rowFloats = static_cast<std::size_t>(width) * Lanes;
     const int ringSize = vertical.maxCount;
     std::vector<float> ring(rowFloats * static_cast<std::size_t>(ringSize));
     std::vector<int> ringRow(static_cast<std::size_t>(ringSize), -1);
-    std::vector<float> sourceRow(static_cast<std::size_t>(source.width) * Lanes);
+    std::vector<float> sourceRow(static_cast<std::size_t>(sourceWidth) * Lanes);
     std::vector<float> accumulator(rowFloats);
 
     RgbaImage result(width, height);
@@ -185,7 +184,7 @@ RgbaImage resample(const RgbaImage& source, int width, int height)
             const std::size_t slot = static_cast<std::size_t>(sy % ringSize);
             float* filtered = ring.data() + slot * rowFloats;
             if (ringRow[slot] != sy) {
-                loadRow<Lanes>(source, sy, sourceRow);
+                loadRow<Lanes>(rows(sy), sourceWidth, sourceRow);
                 filterRow<Lanes>(sourceRow, horizontal, filtered);
                 ringRow[slot] = sy;
             }
@@ -200,6 +199,23 @@ RgbaImage resample(const RgbaImage& source, int width, int height)
 
 }  // namespace
 
+Result<RgbaImage> resampleRows(int sourceWidth, int sourceHeight, bool opaque, const PictureRows& rows, int width,
+                               int height)
+{
+    if (width <= 0 || height <= 0)
+        return makeError(ErrorCode::InvalidArgument, QStringLiteral("Cannot scale a picture to %1 x %2 pixels.")
+                                                         .arg(width)
+                                                         .arg(height));
+    if (sourceWidth <= 0 || sourceHeight <= 0)
+        return makeError(ErrorCode::EmptyImage, QStringLiteral("There is no picture to scale."));
+    try {
+        return opaque ? resample<4>(sourceWidth, sourceHeight, rows, width, height)
+                      : resample<8>(sourceWidth, sourceHeight, rows, width, height);
+    } catch (const std::bad_alloc&) {
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to scale the picture."));
+    }
+}
+
 Result<RgbaImage> resampleImage(const RgbaImage& source, int width, int height)
 {
     if (width <= 0 || height <= 0)
@@ -210,14 +226,11 @@ Result<RgbaImage> resampleImage(const RgbaImage& source, int width, int height)
         return makeError(ErrorCode::EmptyImage, QStringLiteral("There is no picture to scale."));
     if (width == source.width && height == source.height)
         return source;
-    try {
-        bool opaque = true;
-        for (std::size_t i = 3; i < source.pixels.size() && opaque; i += 4)
-            opaque = source.pixels[i] == 255;
-        return opaque ? resample<4>(source, width, height) : resample<8>(source, width, height);
-    } catch (const std::bad_alloc&) {
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to scale the picture."));
-    }
+    bool opaque = true;
+    for (std::size_t i = 3; i < source.pixels.size() && opaque; i += 4)
+        opaque = source.pixels[i] == 255;
+    return resampleRows(source.width, source.height, opaque, [&source](int y) { return source.pixel(0, y); }, width,
+                        height);
 }
 
 }  // namespace pictoreel

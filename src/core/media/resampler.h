@@ -4,6 +4,9 @@
 #include "core/error.h"
 #include "core/media/image.h"
 
+#include <cstdint>
+#include <functional>
+
 namespace pictoreel {
 
 // Scales `source` to exactly width x height. Each direction is filtered on its own: Lanczos
@@ -14,5 +17,15 @@ namespace pictoreel {
 // rows, whatever the sizes.
 // InvalidArgument for a non-positive size or an empty source.
 Result<RgbaImage> resampleImage(const RgbaImage& source, int width, int height);
+
+// Row y of a picture as 8-bit RGBA, valid until the next call. The scaler asks for rows from top
+// to bottom.
+using PictureRows = std::function<const std::uint8_t*(int y)>;
+
+// What resampleImage does, for a picture that is not held whole: `rows` gives its rows one at a
+// time, and `opaque` says whether every pixel's alpha is 255. With the same rows and the same
+// answer the result is the same, byte for byte.
+Result<RgbaImage> resampleRows(int sourceWidth, int sourceHeight, bool opaque, const PictureRows& rows, int width,
+                               int height);
 
 }  // namespace pictoreel

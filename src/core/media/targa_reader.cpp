@@ -4,6 +4,7 @@
 #include "core/media/picture_formats.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace pictoreel {
@@ -51,10 +52,21 @@ public:
             at_ += entryBytes * mapLength;
         }
 
+        // Pixels go straight to their place in the picture: no second copy of them as stored.
         RgbaImage picture(width, height);
         const std::size_t bytesPerPixel = (depth_ + 7) / 8;
         const std::size_t count = std::size_t(width) * height;
-        std::vector<std::uint8_t> pixels(count * bytesPerPixel);
+        const bool topDown = descriptor & 0x20, rightToLeft = descriptor & 0x10;
+        int row = 0, column = 0;
+        auto put = [&](const Rgba& c) {
+            const int y = topDown ? row : height - 1 - row;
+            const int x = rightToLeft ? width - 1 - column : column;
+            std::memcpy(picture.pixel(x, y), &c, 4);
+            if (++column == width) {
+                column = 0;
+                ++row;
+            }
+        };
         if (rle) {
             std::size_t filled = 0;
             while (filled < count) {
@@ -65,42 +77,24 @@ public:
                 if (packet & 0x80) {
                     if (!b_.has(at_, bytesPerPixel))
                         return corrupt("the compressed pixels end early");
+                    const Rgba c = pixel(at_);
                     for (std::size_t k = 0; k < run; ++k)
-                        std::memcpy(&pixels[(filled + k) * bytesPerPixel], b_.data + at_, bytesPerPixel);
+                        put(c);
                     at_ += bytesPerPixel;
                 } else {
                     if (!b_.has(at_, run * bytesPerPixel))
                         return corrupt("the compressed pixels end early");
-                    std::memcpy(&pixels[filled * bytesPerPixel], b_.data + at_, run * bytesPerPixel);
+                    for (std::size_t k = 0; k < run; ++k)
+                        put(pixel(at_ + k * bytesPerPixel));
                     at_ += ((packet & 0x7F) + 1) * bytesPerPixel;
                 }
                 filled += run;
             }
         } else {
-            if (!b_.has(at_, pixels.size()))
+            if (!b_.has(at_, count * bytesPerPixel))
                 return corrupt("the pixels end early");
-            std::memcpy(pixels.data(), b_.data + at_, pixels.size());
-        }
-
-        const Bytes raw{pixels.data(), pixels.size()};
-        const bool topDown = descriptor & 0x20, rightToLeft = descriptor & 0x10;
-        for (int row = 0; row < height; ++row) {
-            const int y = topDown ? row : height - 1 - row;
-            for (int column = 0; column < width; ++column) {
-                const int x = rightToLeft ? width - 1 - column : column;
-                const std::size_t at = (std::size_t(row) * width + column) * bytesPerPixel;
-                Rgba c;
-                if (kind_ == 1) {
-                    const unsigned index = depth_ == 8 ? raw.u8(at) : raw.le16(at);
-                    c = index < palette_.size() ? palette_[index] : Rgba{0, 0, 0, 255};
-                } else if (kind_ == 3) {
-                    const std::uint8_t v = raw.u8(at);
-                    c = {v, v, v, depth_ == 16 ? static_cast<std::uint8_t>(raw.u8(at + 1)) : std::uint8_t{255}};
-                } else {
-                    c = colour(at, depth_, raw);
-                }
-                std::memcpy(picture.pixel(x, y), &c, 4);
-            }
+            for (std::size_t n = 0; n < count; ++n)
+                put(pixel(at_ + n * bytesPerPixel));
         }
         // Many writers leave the alpha bits zero; a picture with no visible pixel at all is
         // taken as one without alpha.
@@ -120,10 +114,23 @@ private:
 
     static std::uint8_t expand5(unsigned v) { return static_cast<std::uint8_t>((v << 3) | (v >> 2)); }
 
-    Rgba colour(std::size_t at, unsigned bits) const { return colour(at, bits, b_); }
-
-    Rgba colour(std::size_t at, unsigned bits, const Bytes& from) const
+    // The pixel stored at `at`, whatever the picture's kind.
+    Rgba pixel(std::size_t at) const
     {
+        if (kind_ == 1) {
+            const unsigned index = depth_ == 8 ? b_.u8(at) : b_.le16(at);
+            return index < palette_.size() ? palette_[index] : Rgba{0, 0, 0, 255};
+        }
+        if (kind_ == 3) {
+            const auto v = static_cast<std::uint8_t>(b_.u8(at));
+            return {v, v, v, depth_ == 16 ? static_cast<std::uint8_t>(b_.u8(at + 1)) : std::uint8_t{255}};
+        }
+        return colour(at, depth_);
+    }
+
+    Rgba colour(std::size_t at, unsigned bits) const
+    {
+        const Bytes& from = b_;
         if (bits == 15 || bits == 16) {
             const unsigned v = from.le16(at);
             const bool opaque = bits == 15 || alphaBits_ == 0 || (v & 0x8000);

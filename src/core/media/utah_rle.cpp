@@ -101,13 +101,16 @@ Result<RgbaImage> decodeUtahRle(const QByteArray& bytes)
     if (in.failed())
         return damaged("header cut short");
 
-    // Channels as stored, one plane each, rows bottom to top.
+    // Channels go straight into the picture, as stored; rows are stored bottom to top. A grey
+    // picture's one channel is copied to the other two, and the colour maps applied, at the end.
     const bool alpha = flags & HasAlpha;
-    const std::size_t planeSize = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    std::vector<std::vector<unsigned char>> planes(4);
-    for (int c = 0; c < 3; ++c)
-        planes[static_cast<std::size_t>(c)].assign(planeSize, static_cast<unsigned char>(background[static_cast<std::size_t>(std::min(c, colours - 1))]));
-    planes[3].assign(planeSize, alpha ? 0 : 255);
+    RgbaImage image(width, height);
+    for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
+        for (int c = 0; c < 3; ++c)
+            image.pixels[i + static_cast<std::size_t>(c)] =
+                static_cast<std::uint8_t>(background[static_cast<std::size_t>(std::min(c, colours - 1))]);
+        image.pixels[i + 3] = alpha ? 0 : 255;
+    }
 
     int row = 0, x = 0;
     int channel = 0;
@@ -115,11 +118,8 @@ Result<RgbaImage> decodeUtahRle(const QByteArray& bytes)
         const int px = x - xpos;
         if (row >= 0 && row < height && px >= 0 && px < width) {
             const int plane = channel == kAlphaChannel ? 3 : channel;
-            if (plane < colours || plane == 3) {
-                const std::size_t y = static_cast<std::size_t>(height - 1 - row);  // bottom-up
-                planes[static_cast<std::size_t>(plane)][y * static_cast<std::size_t>(width) + static_cast<std::size_t>(px)] =
-                    static_cast<unsigned char>(value);
-            }
+            if (plane < colours || plane == 3)
+                image.pixel(px, height - 1 - row)[plane] = static_cast<std::uint8_t>(value);
         }
         ++x;
     };
@@ -175,16 +175,13 @@ Result<RgbaImage> decodeUtahRle(const QByteArray& bytes)
         if (in.failed())
             return damaged("cut short");
     }
-    RgbaImage image(width, height);
-    for (std::size_t i = 0; i < planeSize; ++i) {
-        std::uint8_t* p = image.pixels.data() + i * 4;
-        for (int c = 0; c < 3; ++c) {
-            unsigned v = planes[static_cast<std::size_t>(colours == 1 ? 0 : c)][i];
-            if (maps > 0)
-                v = map[static_cast<std::size_t>(std::min(c, maps - 1))][v];
-            p[c] = static_cast<std::uint8_t>(v);
-        }
-        p[3] = planes[3][i];
+    for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
+        std::uint8_t* p = image.pixels.data() + i;
+        if (colours == 1)
+            p[1] = p[2] = p[0];
+        if (maps > 0)
+            for (int c = 0; c < 3; ++c)
+                p[c] = map[static_cast<std::size_t>(std::min(c, maps - 1))][p[c]];
     }
     return image;
 }

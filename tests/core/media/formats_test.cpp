@@ -5,6 +5,7 @@
 
 #include "core/media/imaging_component.h"
 #include "core/media/magick_adapter.h"
+#include "core/media/resampler.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -344,6 +345,20 @@ QByteArray bmpClaiming(std::int32_t w, std::int32_t h)
     return b + QByteArray(1024, '\x7f');
 }
 
+// An RLE true-colour Targa header and one run packet.
+QByteArray tgaClaiming(unsigned w, unsigned h)
+{
+    QByteArray b(18, '\0');
+    b[2] = 10;
+    b[12] = char(w & 0xFF);
+    b[13] = char(w >> 8);
+    b[14] = char(h & 0xFF);
+    b[15] = char(h >> 8);
+    b[16] = 24;
+    b[17] = 0x20;
+    return b + QByteArray("\xff\x10\x80\xf0", 4);
+}
+
 TEST(DecompressionBombs, HugeHeadersAreRefusedBeforeDecoding)
 {
     QTemporaryDir dir;
@@ -352,8 +367,13 @@ TEST(DecompressionBombs, HugeHeadersAreRefusedBeforeDecoding)
         QByteArray bytes;
     } bombs[] = {
         {"wide.png", pngClaiming(100000, 100000)},
-        {"area.png", pngClaiming(16384, 16384)},  // each side allowed, the area is not
+        {"area.png", pngClaiming(16000, 16000)},  // each side allowed, the area is not
         {"screen.gif", gifClaiming(65535, 65535)},
+        // Beyond what ImageMagick accepts: it used to end the program, or to read no pixels.
+        {"tall.gif", gifClaiming(2, 16384)},
+        {"wide16001.png", pngClaiming(16001, 2)},
+        {"huge.tga", tgaClaiming(16384, 8192)},
+        {"area.tga", tgaClaiming(8000, 8000)},  // our own readers hold every picture whole
         {"tall.bmp", bmpClaiming(100, 1000000)},
         {"topdown.bmp", bmpClaiming(20000, -20000)},
     };
@@ -366,10 +386,19 @@ TEST(DecompressionBombs, HugeHeadersAreRefusedBeforeDecoding)
         EXPECT_FALSE(component.hasImage());
     }
     // Just inside the limits the header check lets a picture through.
-    EXPECT_TRUE(checkPictureLimits(kMaxPictureSide, kMaxPictureArea / kMaxPictureSide).ok());
-    EXPECT_FALSE(checkPictureLimits(kMaxPictureSide + 1, 1).ok());
-    EXPECT_FALSE(checkPictureLimits(1, kMaxPictureSide + 1).ok());
-    EXPECT_FALSE(checkPictureLimits(kMaxPictureSide, kMaxPictureArea / kMaxPictureSide + 1).ok());
+    EXPECT_TRUE(checkPictureLimits(kLimits.maxSide, kLimits.maxPixels / kLimits.maxSide).ok());
+    EXPECT_FALSE(checkPictureLimits(kLimits.maxSide + 1, 1).ok());
+    EXPECT_FALSE(checkPictureLimits(1, kLimits.maxSide + 1).ok());
+    EXPECT_FALSE(checkPictureLimits(kLimits.maxSide, kLimits.maxPixels / kLimits.maxSide + 1).ok());
+
+    // A picture too large to hold whole is read only when it is scaled down to a frame as it is
+    // read: without a size to scale to, the message says so; with one the header passes.
+    const QString large = dir.filePath("large.png");
+    ASSERT_TRUE(writeAll(large, pngClaiming(7000, 7000)));
+    const Result<RgbaImage> whole = loadPictureFile(large);
+    EXPECT_EQ(codeOf(whole), ErrorCode::LimitExceeded);
+    EXPECT_TRUE(!whole && whole.error().message.contains(QStringLiteral("own size")));
+    EXPECT_NE(codeOf(loadPictureFile(large, QSize(640, 480))), ErrorCode::LimitExceeded);
 
     // The sizes peeked from the headers; top-down BMP rows count as height.
     const struct {
@@ -413,6 +442,40 @@ TEST_F(Formats, JpegShrinkHintDecodesSmallerButLargeEnough)
     EXPECT_EQ(loadPictureFile(path, QSize(1000, 1000)).value().width, 800);
     EXPECT_EQ(loadPictureFile(path, QSize(500, 500)).value().width, 800);
     EXPECT_EQ(loadPictureFile(sharedData("wuffs/test/data/bricks-color.png"), QSize(10, 10)).value().width, 160);
+}
+
+// A large picture is scaled to its frame as ImageMagick reads it, row by row, and comes out
+// exactly as scaling the whole picture would make it.
+TEST(ScalingWhileReading, GivesWhatScalingTheWholePictureGives)
+{
+    RgbaImage opaque(300, 200), translucent(300, 200);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x) {
+            const Rgb c{std::uint8_t(x * 7 + y), std::uint8_t(y * 3), std::uint8_t((x * y) % 251)};
+            setPixel(opaque, x, y, c);
+            setPixel(translucent, x, y, c, std::uint8_t((x / 30 + y / 20) % 3 * 120));
+        }
+    const struct {
+        QByteArray bytes;
+        PictureFormat format;
+    } pictures[] = {{encodePng(opaque).value(), PictureFormat::Png},
+                    {encodePng(translucent).value(), PictureFormat::Png},
+                    {encodeJpeg(opaque, 90).value(), PictureFormat::Jpeg}};
+    for (const auto& picture : pictures) {
+        for (const QSize hint : {QSize(64, 48), QSize(120, 190), QSize(31, 400)}) {
+            SCOPED_TRACE(pictureFormatName(picture.format).toStdString() + " " + std::to_string(hint.width()));
+            DecodeOptions options;
+            options.shrinkHintWidth = hint.width();
+            options.shrinkHintHeight = hint.height();
+            options.scaleWhileReadingAbove = 0;
+            const Result<RgbaImage> scaled = decodePicture(picture.bytes, picture.format, options);
+            ASSERT_TRUE(scaled.ok());
+            // The reference is read whole (as the DCT scale allows) and scaled afterwards.
+            options.scaleWhileReadingAbove = INT64_MAX;
+            const RgbaImage whole = decodePicture(picture.bytes, picture.format, options).value();
+            EXPECT_EQ(comparePictures(scaled.value(), resampleImage(whole, hint.width(), hint.height()).value()), "");
+        }
+    }
 }
 
 }  // namespace

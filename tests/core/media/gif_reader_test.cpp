@@ -328,9 +328,10 @@ TEST(GifReader, RefusesWhatExceedsTheLimits)
         GifDecodeLimits limits;
         ErrorCode expected;
     } cases[] = {
-        {withScreen(16385, 1), {}, ErrorCode::LimitExceeded},
-        {withScreen(9000, 9000), {}, ErrorCode::LimitExceeded},
-        {withScreen(16384, 16), {}, ErrorCode{}},
+        {withScreen(kLimits.maxSide + 1, 1), {}, ErrorCode::LimitExceeded},
+        {withScreen(8000, 4001), {}, ErrorCode::LimitExceeded},
+        {withScreen(kLimits.maxSide, 16), {}, ErrorCode{}},
+        {withScreen(8000, 4000), {}, ErrorCode{}},
         {small, {.maxFrames = 2}, ErrorCode::LimitExceeded},
         {small, {.maxFrames = 3}, ErrorCode{}},
         {small, {.maxFramePixels = 24 * 16 - 1}, ErrorCode::LimitExceeded},

@@ -195,8 +195,8 @@ TEST_F(ImagingComponentTest, RefusedOperationsLeaveThePictureAsItWas)
     EXPECT_EQ(codeOf(component.ResizeImage(0, 10)), ErrorCode::InvalidArgument);
     EXPECT_EQ(codeOf(component.ResizeImage(10, -1)), ErrorCode::InvalidArgument);
     EXPECT_EQ(codeOf(component.ResizeImage(10, 10, false)), ErrorCode::InvalidArgument);
-    EXPECT_EQ(codeOf(component.ResizeImage(kMaxPictureSide + 1, 10)), ErrorCode::LimitExceeded);
-    EXPECT_EQ(codeOf(component.ResizeImage(kMaxPictureSide, kMaxPictureSide)), ErrorCode::LimitExceeded);
+    EXPECT_EQ(codeOf(component.ResizeImage(kLimits.maxSide + 1, 10)), ErrorCode::LimitExceeded);
+    EXPECT_EQ(codeOf(component.ResizeImage(kLimits.maxSide, kLimits.maxSide)), ErrorCode::LimitExceeded);
     EXPECT_EQ(codeOf(component.SaveJpeg(path("bad.jpg"), 0)), ErrorCode::InvalidArgument);
     EXPECT_EQ(component.ImageWidth(), 20);
 
@@ -205,6 +205,12 @@ TEST_F(ImagingComponentTest, RefusedOperationsLeaveThePictureAsItWas)
     EXPECT_EQ(codeOf(component.SaveJpeg(path("no/such/folder/x.jpg"))), ErrorCode::FileWriteFailed);
     EXPECT_FALSE(component.SaveGif(path("no/such/folder/x.gif"), false, 0).ok());
     EXPECT_FALSE(QFile::exists(path("no")));
+
+    // Pictures wider or taller than ImageMagick accepts never reach it (it used to end the program).
+    for (const RgbaImage& huge : {RgbaImage(kLimits.maxSide + 1, 1), RgbaImage(1, kLimits.maxSide + 1)}) {
+        EXPECT_EQ(codeOf(encodePng(huge)), ErrorCode::LimitExceeded);
+        EXPECT_EQ(codeOf(encodeJpeg(huge, 80)), ErrorCode::LimitExceeded);
+    }
 }
 
 TEST_F(ImagingComponentTest, SaveBmpWrites24BitRowsExactly)
