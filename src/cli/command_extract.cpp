@@ -1,12 +1,14 @@
 // pictoreel-cli extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] [--quiet]: the
 // frames extractor's "save all checked frames" without its window. Frames come out as the
-// extractor writes them: composited, transparent pixels in its background colour, through the
-// player (BMP) and the imaging component (GIF, JPEG); PNG keeps transparency.
+// extractor writes them: composited, transparent pixels in its background colour, as the
+// player's ExtractFrame writes a BMP and through the imaging component (GIF, JPEG); PNG keeps
+// transparency.
 #include "cli_support.h"
 #include "commands.h"
 
+#include "core/media/composite.h"
+#include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
-#include "core/media/player_component.h"
 #include "core/project/file_identity.h"
 #include "core/project/paths.h"
 
@@ -40,17 +42,24 @@ std::optional<std::set<int>> parseFrameList(const QString& text)
     return frames;
 }
 
-Status writeFrame(PlayerComponent& player, int index, const QString& format, const QString& output, const QString& scratch)
+// Writes one frame as the extractor writes it. The frame is taken over and let go as soon as
+// what is written has been made from it, so at most a frame and one copy of it are held.
+Status writeFrame(GifFrame frame, const QString& format, const QString& output, const QString& scratch)
 {
-    if (format == u"png") {
-        Result<PlayerFrame> frame = player.frame(index);
-        return frame ? savePng(frame.value().image, output) : Status(frame.error());
-    }
+    if (format == u"png")
+        return savePng(frame.image, output);
+    RgbaImage shown = compositeOverColour(frame.image, kExtractorBackColor);
+    frame.image = RgbaImage();
+    Result<QByteArray> bmp = encodeBmp24(shown);
+    shown = RgbaImage();
+    if (!bmp)
+        return bmp.error();
     if (format == u"bmp")
-        return player.ExtractFrame(index, output);
+        return writeFileAtomically(output, bmp.value());
     // GIF and JPEG go through a BMP of the frame, re-encoded by the imaging component.
-    if (Status s = player.ExtractFrame(index, scratch); !s)
+    if (Status s = writeFileAtomically(scratch, bmp.value()); !s)
         return s;
+    bmp = QByteArray();
     ImagingComponent image;
     if (Status s = image.LoadImage(scratch); !s)
         return s;
@@ -91,13 +100,15 @@ int runExtract(const QStringList& words)
     }
 
     const QString gif = args.positional().front();
-    PlayerComponent player;
-    player.BackColor(kExtractorBackColor);
-    if (Status s = player.LoadGif(gif); !s) {
-        printError(QStringLiteral("%1: %2").arg(gif, s.error().message));
+    // The frames are decoded in order by a decoder of their own, not through a player, which
+    // keeps copies of the last frames for a view.
+    Result<GifDecoder> opened = GifDecoder::openFile(gif, gifLimitsWithin(*budget));
+    if (!opened) {
+        printError(QStringLiteral("%1: %2").arg(gif, opened.error().message));
         return kExitFailure;
     }
-    const int count = player.FrameCount();
+    GifDecoder& decoder = opened.value();
+    const int count = decoder.frameCount();
     if (!chosen) {
         chosen.emplace();
         for (int k = 0; k < count; ++k)
@@ -111,7 +122,7 @@ int runExtract(const QStringList& words)
         const int decoded = *chosen->rbegin() + 1;
         const QString what = decoded == count ? QStringLiteral("The GIF")
                                               : QStringLiteral("The GIF up to frame %1").arg(decoded - 1);
-        if (Status s = checkWorkBudget(what, decoded, player.GifWidth(), player.GifHeight(), *budget); !s) {
+        if (Status s = checkWorkBudget(what, decoded, decoder.width(), decoder.height(), *budget); !s) {
             printFailure(gif, s.error());
             return kExitFailure;
         }
@@ -147,7 +158,9 @@ int runExtract(const QStringList& words)
             InterruptCatcher::endInterrupted();
         }
         const QString output = outputFor(k);
-        if (Status s = writeFrame(player, k, format, output, scratch); !s) {
+        Result<GifFrame> frame = decoder.frameAt(k);
+        const Status s = frame ? writeFrame(std::move(frame).value(), format, output, scratch) : Status(frame.error());
+        if (!s) {
             bar.finish();
             printError(QStringLiteral("frame %1: %2").arg(k).arg(s.error().message));
             return kExitFailure;
