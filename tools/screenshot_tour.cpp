@@ -183,9 +183,8 @@ bool tourExtractor(const QString& out, const QString& sampleFolder)
 // converters and the About box with its logo, which is taken from the build tree or the sources.
 bool tourToolWindows(MainWindow& window, const QString& out, const QString& programFolder)
 {
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QStringList logos{appDir + QStringLiteral("/../../bin/vimo.gif"),
-                            appDir + QStringLiteral("/../../../data/vimo.gif")};
+    const QStringList logos{QStringLiteral(PICTOREEL_BIN_DIR "/vimo.gif"),
+                            QStringLiteral(PICTOREEL_SOURCE_DIR "/data/vimo.gif")};
     for (const QString& logo : logos) {
         if (QFile::exists(logo) && QFile::copy(logo, programFolder + QStringLiteral("/vimo.gif")))
             break;
