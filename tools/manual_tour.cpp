@@ -12,7 +12,7 @@
 #include "core/project/program_values.h"
 #include "gui/dialogs.h"
 #include "gui/frame_list_model.h"
-#include "gui/frm_save_frames.h"
+#include "gui/save_frames_dialog.h"
 #include "gui/main_window.h"
 #include "gui/program_start.h"
 #include "gui/property_panel.h"
@@ -283,7 +283,7 @@ int main(int argc, char** argv)
         // The extractor's save dialog, as "Save All Checked Frames ..." shows it.
         SaveFramesRequest request;
         request.SingleFrame = false;
-        frmSaveFrames saveFrames(dialogs, request, window.get());
+        SaveFramesDialog saveFrames(dialogs, request, window.get());
         camera.catchWindows(QStringLiteral("save-frames"), {QStringLiteral("frmSaveFrames")}, [&] { saveFrames.exec(); });
     }
     camera.catchWindows(QStringLiteral("avi2gif"), {QStringLiteral("frmAVI2GIF")}, [&] { window->mnuToolsSub_Click(4); });

@@ -12,11 +12,11 @@
 #include "gui/shell.h"
 #include "core/media/imaging_component.h"
 #include "core/media/player_component.h"
-#include "gui/frm_extractor.h"
-#include "gui/frm_save_frames.h"
+#include "gui/extractor_window.h"
+#include "gui/save_frames_dialog.h"
 #include "gui/about_dialog.h"
-#include "gui/frm_avi2gif.h"
-#include "gui/frm_gif2avi.h"
+#include "gui/avi_to_gif_window.h"
+#include "gui/gif_to_avi_window.h"
 #include "gui/history_dialog.h"
 #include "gui/options_dialog.h"
 #include "gui/gif_view.h"
@@ -148,7 +148,7 @@ bool tourExtractor(const QString& out, const QString& sampleFolder)
     ExtractorTourDialogs dialogs(makeSampleAnimation(sampleFolder));
     const QString temp = out + QStringLiteral("/program/temp/");
     QDir().mkpath(temp);
-    auto* extractor = new frmExtractor(dialogs, [temp] { return temp; });
+    auto* extractor = new ExtractorWindow(dialogs, [temp] { return temp; });
     extractor->move(30, 30);
     extractor->show();
     bool ok = shoot(out, QStringLiteral("20-extractor-empty"));
@@ -168,7 +168,7 @@ bool tourExtractor(const QString& out, const QString& sampleFolder)
     for (const bool single : {true, false}) {
         SaveFramesRequest request;
         request.SingleFrame = single;
-        frmSaveFrames dialog(dialogs, request, extractor);
+        SaveFramesDialog dialog(dialogs, request, extractor);
         (single ? dialog.txtFile : dialog.txtDir)->setText(sampleFolder + (single ? QStringLiteral("/frame.gif") : QStringLiteral("/")));
         dialog.show();
         ok &= shoot(out, single ? QStringLiteral("24-save-frame-file") : QStringLiteral("25-save-frames-folder"));
@@ -199,7 +199,7 @@ bool tourToolWindows(MainWindow& window, const QString& out, const QString& prog
             w.move(w.x() + 40, w.y() + 40);
             ok &= shoot(out, QStringLiteral("31-options-history-edit"));
         } else if (auto* converter = qobject_cast<ConverterWindow*>(&w)) {
-            const bool toGif = qobject_cast<frmAVI2GIF*>(&w) != nullptr;
+            const bool toGif = qobject_cast<AviToGifWindow*>(&w) != nullptr;
             converter->sourceBox()->setText(out + (toGif ? QStringLiteral("/sample/clip.avi") : QStringLiteral("/sample/sample.gif")));
             converter->targetBox()->setText(out + (toGif ? QStringLiteral("/sample/clip.gif") : QStringLiteral("/sample/sample.avi")));
             ok &= shoot(out, toGif ? QStringLiteral("32-avi-to-gif") : QStringLiteral("34-gif-to-avi"));

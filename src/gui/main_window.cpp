@@ -9,9 +9,9 @@
 #include "gui/compact_font.h"
 #include "gui/dialogs.h"
 #include "gui/frame_list_model.h"
-#include "gui/frm_avi2gif.h"
-#include "gui/frm_extractor.h"
-#include "gui/frm_gif2avi.h"
+#include "gui/avi_to_gif_window.h"
+#include "gui/extractor_window.h"
+#include "gui/gif_to_avi_window.h"
 #include "gui/image_view.h"
 #include "gui/make_commands.h"
 #include "gui/options_dialog.h"
@@ -105,13 +105,13 @@ void MainWindow::ShowExtractor()
     if (!extractor_)
         // A top-level window of its own: closing the main window leaves it open, and the program
         // runs on until it is closed too.
-        extractor_ = new frmExtractor(context_.dialogs(), [this] { return context_.tempFolder(); });
+        extractor_ = new ExtractorWindow(context_.dialogs(), [this] { return context_.tempFolder(); });
     extractor_->show();
     extractor_->raise();
     extractor_->activateWindow();
 }
 
-frmExtractor* MainWindow::extractorWindow() const { return extractor_.data(); }
+ExtractorWindow* MainWindow::extractorWindow() const { return extractor_.data(); }
 
 void MainWindow::ShowOptions()
 {
@@ -120,12 +120,12 @@ void MainWindow::ShowOptions()
 
 void MainWindow::ShowAviToGif()
 {
-    showModal(new frmAVI2GIF(context_.dialogs(), this), runModal_);
+    showModal(new AviToGifWindow(context_.dialogs(), this), runModal_);
 }
 
 void MainWindow::ShowGifToAvi()
 {
-    showModal(new frmGIF2AVI(context_.dialogs(), this), runModal_);
+    showModal(new GifToAviWindow(context_.dialogs(), this), runModal_);
 }
 
 void MainWindow::ShowAbout()

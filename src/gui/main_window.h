@@ -31,7 +31,7 @@ class ImageView;
 class PropertyPanel;
 class Shell;
 class MakeCommands;
-class frmExtractor;
+class ExtractorWindow;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -85,7 +85,7 @@ public:
     // Tools, "Animated GIF Frames &Extractor ...": the modeless extractor, made on first use;
     // opened again while it is open, it comes to the front.
     void ShowExtractor();
-    frmExtractor* extractorWindow() const;
+    ExtractorWindow* extractorWindow() const;
     // Tools, "&Options ..." and the toolbar's "Option": `frmOptions`, modal.
     void ShowOptions();
     // Tools, "AVI to GIF Converter ..." and "GIF to AVI Converter ...": modal.
@@ -189,7 +189,7 @@ private:
     QLabel* missingPanel_ = nullptr;  // the status bar's second panel
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
     WindowRunner runModal_;  // empty: window-modal, returning at once
-    QPointer<frmExtractor> extractor_;  // gone once the user closes it
+    QPointer<ExtractorWindow> extractor_;  // gone once the user closes it
 };
 
 // The 25 entries of the add-pictures dialog, as "description|patterns" pairs joined by "|".

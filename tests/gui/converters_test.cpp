@@ -3,8 +3,8 @@
 // failed one that leaves the window ready again.
 #include "gui/support/gui_test.h"
 #include "core/media/player_component.h"
-#include "gui/frm_avi2gif.h"
-#include "gui/frm_gif2avi.h"
+#include "gui/avi_to_gif_window.h"
+#include "gui/gif_to_avi_window.h"
 
 namespace pictoreel::testing {
 namespace {
@@ -17,9 +17,9 @@ protected:
     {
         std::unique_ptr<ConverterWindow> w;
         if (twin == Twin::AviToGif)
-            w = std::make_unique<frmAVI2GIF>(dialogs);
+            w = std::make_unique<AviToGifWindow>(dialogs);
         else
-            w = std::make_unique<frmGIF2AVI>(dialogs);
+            w = std::make_unique<GifToAviWindow>(dialogs);
         w->show();
         return w;
     }

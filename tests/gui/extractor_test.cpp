@@ -8,8 +8,8 @@
 #include "core/media/gif_writer.h"
 #include "core/media/player_component.h"
 #include "gui/extractor_files.h"
-#include "gui/frm_extractor.h"
-#include "gui/frm_save_frames.h"
+#include "gui/extractor_window.h"
+#include "gui/save_frames_dialog.h"
 #include "gui/gif_view.h"
 
 #include <QRegularExpression>
@@ -62,8 +62,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         QDir().mkpath(temp());
         QDir().mkpath(out());
-        window = new frmExtractor(dialogs, [this] { return temp(); });
-        window->setSaveDialogRunner([this](frmSaveFrames& dialog) {
+        window = new ExtractorWindow(dialogs, [this] { return temp(); });
+        window->setSaveDialogRunner([this](SaveFramesDialog& dialog) {
             ++dialogsShown;
             if (answerDialog)
                 answerDialog(dialog);
@@ -88,7 +88,7 @@ protected:
     // The dialog answered with OK after the format and the file or folder box were filled in.
     void answerOk(int format, const QString& text)
     {
-        answerDialog = [format, text](frmSaveFrames& dialog) {
+        answerDialog = [format, text](SaveFramesDialog& dialog) {
             dialog.cboFormats->setCurrentIndex(format);
             (dialog.txtFile->isVisibleTo(&dialog) ? dialog.txtFile : dialog.txtDir)->setText(text);
             dialog.OKButton_Click();
@@ -117,9 +117,9 @@ protected:
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    QPointer<frmExtractor> window;
+    QPointer<ExtractorWindow> window;
     int dialogsShown = 0;
-    std::function<void(frmSaveFrames&)> answerDialog;
+    std::function<void(SaveFramesDialog&)> answerDialog;
     std::vector<int> progress;
 };
 
@@ -331,14 +331,14 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Please check the frames that you want to save first!"});
 
     window->List1->item(1)->setCheckState(Qt::Checked);
-    const std::function<void(frmSaveFrames&)> ways[] = {
-        [](frmSaveFrames& d) { d.CancelButton_Click(); },
-        [](frmSaveFrames& d) {
+    const std::function<void(SaveFramesDialog&)> ways[] = {
+        [](SaveFramesDialog& d) { d.CancelButton_Click(); },
+        [](SaveFramesDialog& d) {
             d.txtFile->setText(QStringLiteral("typed"));
             d.txtDir->setText(QStringLiteral("typed"));
             d.close();  // the close box
         },
-        [](frmSaveFrames& d) { d.reject(); },  // Escape
+        [](SaveFramesDialog& d) { d.reject(); },  // Escape
     };
     for (const auto& way : ways) {
         dialogs.clear();

@@ -4,19 +4,19 @@
 #include "gui/support/gui_test.h"
 
 #include "core/project/paths.h"
-#include "gui/frm_save_frames.h"
+#include "gui/save_frames_dialog.h"
 
 namespace pictoreel::testing {
 namespace {
 
 class SaveFramesTest : public ::testing::Test {
 protected:
-    std::unique_ptr<frmSaveFrames> load(bool singleFrame, std::int16_t format = kFormatGif)
+    std::unique_ptr<SaveFramesDialog> load(bool singleFrame, std::int16_t format = kFormatGif)
     {
         request.SingleFrame = singleFrame;
         request.Format = format;
         request.Cancelled = false;
-        return std::make_unique<frmSaveFrames>(dialogs, request);
+        return std::make_unique<SaveFramesDialog>(dialogs, request);
     }
 
     ScriptedDialogs dialogs;

@@ -2,7 +2,7 @@
 // through the main window's window runner (made afresh at each showing, modal to the main
 // window), the frames extractor modeless and only once.
 #include "gui/support/gui_test.h"
-#include "gui/frm_extractor.h"
+#include "gui/extractor_window.h"
 #include "gui/options_dialog.h"
 #include "gui/support/window_fixture.h"
 
@@ -95,7 +95,7 @@ TEST_F(ToolsMenuTest, WithoutARunnerAWindowIsModalToTheMainWindowAndTheCommandRe
 TEST_F(ToolsMenuTest, TheExtractorIsModelessAndOneInstanceWhileItIsOpen)
 {
     window->mnuToolsSub[3]->trigger();
-    frmExtractor* first = window->extractorWindow();
+    ExtractorWindow* first = window->extractorWindow();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible() && first->windowModality() == Qt::NonModal && window->isEnabled());
     EXPECT_TRUE(shown.empty());  // not through the modal runner
@@ -113,7 +113,7 @@ TEST_F(ToolsMenuTest, TheExtractorIsModelessAndOneInstanceWhileItIsOpen)
     EXPECT_TRUE(window->extractorWindow()->isVisible());
 
     // A window of its own: closing the main window by its close box leaves it open.
-    QPointer<frmExtractor> extractor = window->extractorWindow();
+    QPointer<ExtractorWindow> extractor = window->extractorWindow();
     EXPECT_EQ(extractor->parentWidget(), nullptr);
     EXPECT_TRUE(window->close() && !window->isVisible());
     ASSERT_FALSE(extractor.isNull());

@@ -5,10 +5,10 @@
 
 namespace pictoreel {
 
-class frmAVI2GIF final : public ConverterWindow {
+class AviToGifWindow final : public ConverterWindow {
     Q_OBJECT
 public:
-    explicit frmAVI2GIF(Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit AviToGifWindow(Dialogs& dialogs, QWidget* parent = nullptr);
 };
 
 }  // namespace pictoreel

@@ -15,6 +15,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -30,14 +31,14 @@ namespace pictoreel {
 class Dialogs;
 class GifView;
 class ImageView;
-class frmSaveFrames;
+class SaveFramesDialog;
 
-class frmExtractor final : public QMainWindow {
+class ExtractorWindow final : public QMainWindow {
     Q_OBJECT
 public:
     // `tempFolder` gives the program's temp folder whenever a frame file is made.
-    frmExtractor(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent = nullptr);
-    ~frmExtractor() override;
+    ExtractorWindow(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent = nullptr);
+    ~ExtractorWindow() override;
 
     // ---- command dispatch (1-based menu indexes, toolbar keys) -------------------------------
     void mnuFileSub_Click(int index);
@@ -55,7 +56,7 @@ public:
 
     // How the save frames dialog is shown; by default modally with QDialog::exec. Tests answer
     // the dialog through it.
-    using SaveDialogRunner = std::function<void(frmSaveFrames& dialog)>;
+    using SaveDialogRunner = std::function<void(SaveFramesDialog& dialog)>;
     void setSaveDialogRunner(SaveDialogRunner runner) { runSaveDialog_ = std::move(runner); }
     const SaveFramesRequest& saveFramesRequest() const { return request_; }
 
@@ -102,6 +103,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // RGB(212, 208, 200), the dialog grey the animation is played on.
+    static constexpr std::int32_t kPlayBackColour = 212 | (208 << 8) | (200 << 16);
+
     // Fills the request for one frame or for the checked frames and asks the save frames dialog;
     // false when the user cancelled.
     bool askWhereToSave(bool singleFrame);

@@ -1,4 +1,4 @@
-#include "gui/frm_save_frames.h"
+#include "gui/save_frames_dialog.h"
 
 #include "core/project/paths.h"
 #include "gui/compact_font.h"
@@ -58,7 +58,7 @@ QLineEdit* fillOutputFrame(QGroupBox* frame, const char* boxName, const QString&
 
 }  // namespace
 
-frmSaveFrames::frmSaveFrames(Dialogs& dialogs, SaveFramesRequest& request, QWidget* parent)
+SaveFramesDialog::SaveFramesDialog(Dialogs& dialogs, SaveFramesRequest& request, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), request_(request)
 {
     setObjectName(QStringLiteral("frmSaveFrames"));
@@ -84,10 +84,10 @@ frmSaveFrames::frmSaveFrames(Dialogs& dialogs, SaveFramesRequest& request, QWidg
     CancelButton->setGeometry(twipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight));
     CancelButton->setAutoDefault(false);
 
-    connect(cmdFile, &QPushButton::clicked, this, &frmSaveFrames::cmdFile_Click);
-    connect(cmdDir, &QPushButton::clicked, this, &frmSaveFrames::cmdDir_Click);
-    connect(OKButton, &QPushButton::clicked, this, &frmSaveFrames::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &frmSaveFrames::CancelButton_Click);
+    connect(cmdFile, &QPushButton::clicked, this, &SaveFramesDialog::cmdFile_Click);
+    connect(cmdDir, &QPushButton::clicked, this, &SaveFramesDialog::cmdDir_Click);
+    connect(OKButton, &QPushButton::clicked, this, &SaveFramesDialog::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &SaveFramesDialog::CancelButton_Click);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
 
     // Loading: the formats with the first selected, the folder frame over the file frame, the
@@ -105,21 +105,21 @@ frmSaveFrames::frmSaveFrames(Dialogs& dialogs, SaveFramesRequest& request, QWidg
     setTabOrder(cboFormats, request_.SingleFrame ? txtFile : txtDir);
 }
 
-void frmSaveFrames::cmdFile_Click()
+void SaveFramesDialog::cmdFile_Click()
 {
     const auto chosen = dialogs_.saveFile(this, {QString(), saveFileFilterFor(cboFormats->currentText()), {}});
     if (chosen && !chosen->isEmpty())
         txtFile->setText(*chosen);
 }
 
-void frmSaveFrames::cmdDir_Click()
+void SaveFramesDialog::cmdDir_Click()
 {
     const QString folder = BrowseForFolder(dialogs_, this);
     if (!folder.isEmpty())
         txtDir->setText(withTrailingSeparator(folder));
 }
 
-void frmSaveFrames::OKButton_Click()
+void SaveFramesDialog::OKButton_Click()
 {
     // Only an empty box is refused: a box of spaces passes.
     if (request_.SingleFrame && txtFile->text().isEmpty()) {
@@ -139,7 +139,7 @@ void frmSaveFrames::OKButton_Click()
     accept();
 }
 
-void frmSaveFrames::CancelButton_Click()
+void SaveFramesDialog::CancelButton_Click()
 {
     request_.Cancelled = true;
     reject();

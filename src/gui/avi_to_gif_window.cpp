@@ -1,4 +1,4 @@
-#include "gui/frm_avi2gif.h"
+#include "gui/avi_to_gif_window.h"
 
 namespace pictoreel {
 
@@ -25,6 +25,6 @@ ConverterTexts aviToGifTexts()
 
 }  // namespace
 
-frmAVI2GIF::frmAVI2GIF(Dialogs& dialogs, QWidget* parent) : ConverterWindow(aviToGifTexts(), dialogs, parent) {}
+AviToGifWindow::AviToGifWindow(Dialogs& dialogs, QWidget* parent) : ConverterWindow(aviToGifTexts(), dialogs, parent) {}
 
 }  // namespace pictoreel

@@ -17,12 +17,12 @@ namespace pictoreel {
 
 class Dialogs;
 
-class frmSaveFrames final : public QDialog {
+class SaveFramesDialog final : public QDialog {
     Q_OBJECT
 public:
     // Loads the dialog from `request`: the format list with the requested format selected, the
     // file or the folder box shown, and `Cancelled` set until OK clears it.
-    frmSaveFrames(Dialogs& dialogs, SaveFramesRequest& request, QWidget* parent = nullptr);
+    SaveFramesDialog(Dialogs& dialogs, SaveFramesRequest& request, QWidget* parent = nullptr);
 
     // "..." of the file box: the save-file dialog with the chosen format's filter.
     void cmdFile_Click();

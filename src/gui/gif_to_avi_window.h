@@ -5,10 +5,10 @@
 
 namespace pictoreel {
 
-class frmGIF2AVI final : public ConverterWindow {
+class GifToAviWindow final : public ConverterWindow {
     Q_OBJECT
 public:
-    explicit frmGIF2AVI(Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit GifToAviWindow(Dialogs& dialogs, QWidget* parent = nullptr);
 };
 
 }  // namespace pictoreel

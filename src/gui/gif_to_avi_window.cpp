@@ -1,4 +1,4 @@
-#include "gui/frm_gif2avi.h"
+#include "gui/gif_to_avi_window.h"
 
 namespace pictoreel {
 
@@ -25,6 +25,6 @@ ConverterTexts gifToAviTexts()
 
 }  // namespace
 
-frmGIF2AVI::frmGIF2AVI(Dialogs& dialogs, QWidget* parent) : ConverterWindow(gifToAviTexts(), dialogs, parent) {}
+GifToAviWindow::GifToAviWindow(Dialogs& dialogs, QWidget* parent) : ConverterWindow(gifToAviTexts(), dialogs, parent) {}
 
 }  // namespace pictoreel

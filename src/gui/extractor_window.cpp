@@ -1,28 +1,23 @@
-#include "gui/frm_extractor.h"
+// The frames extractor's window: its menu, toolbar, status bar and panes, their layout, and the
+// dispatch of its commands, which live in extractor_commands.cpp.
+#include "gui/extractor_window.h"
 
-#include "core/media/work_budget.h"
-#include "core/project/file_identity.h"
 #include "gui/compact_font.h"
-#include "gui/dialogs.h"
-#include "gui/extractor_files.h"
+#include "gui/save_frames_dialog.h"
 #include "gui/button_toolbar.h"
 #include "gui/progress_status_bar.h"
 #include "gui/toolbar_icons.h"
-#include "gui/frm_save_frames.h"
 #include "gui/gif_view.h"
 #include "gui/image_view.h"
 #include "gui/twips.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QCursor>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -48,17 +43,12 @@ constexpr int kViewInnerWidth = 240;
 constexpr int kViewInnerHeight = 600;
 constexpr int kContextMenuDelayMs = 100;
 
-// RGB(212, 208, 200), the dialog grey the animation is played on.
-constexpr std::int32_t kPlayBackColour = 212 | (208 << 8) | (200 << 16);
-// RGB(255, 255, 255): frames saved as GIF name white as their (unused) transparent colour.
-constexpr std::int32_t kWhite = 0xFFFFFF;
-
 // Menu entries with a command; the others are separator lines.
 enum FileMenuEntry { kOpen = 1, kSaveCurrent = 3, kSaveChecked = 4, kCheckAll = 6, kUncheckAll = 7, kExit = 9 };
 
 }  // namespace
 
-frmExtractor::frmExtractor(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent)
+ExtractorWindow::ExtractorWindow(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), tempFolder_(std::move(tempFolder))
 {
     setObjectName(QStringLiteral("frmExtractor"));
@@ -67,7 +57,7 @@ frmExtractor::frmExtractor(Dialogs& dialogs, std::function<QString()> tempFolder
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     applyCompactFont(this);
-    runSaveDialog_ = [](frmSaveFrames& dialog) { dialog.exec(); };
+    runSaveDialog_ = [](SaveFramesDialog& dialog) { dialog.exec(); };
 
     // Loading: the frame view's display flag is off while the window is built.
     wpdlx1.DisplayFlag(false);
@@ -92,7 +82,7 @@ frmExtractor::frmExtractor(Dialogs& dialogs, std::function<QString()> tempFolder
     wpdlx1.DisplayFlag(true);
 }
 
-frmExtractor::~frmExtractor()
+ExtractorWindow::~ExtractorWindow()
 {
     wpdlx1.setImageClickHandler({});
     delete wpdlx1View;  // the view lets go of its component before the component goes
@@ -101,7 +91,7 @@ frmExtractor::~frmExtractor()
 
 // ---- building ----------------------------------------------------------------------------------
 
-void frmExtractor::buildMenu()
+void ExtractorWindow::buildMenu()
 {
     struct Item {
         const char* caption;
@@ -137,10 +127,10 @@ void frmExtractor::buildMenu()
         mnuFileSub.push_back(action);
     }
     // Dropping the menu down, from the menu bar or as the context menu, sets what is enabled.
-    connect(mnuFile, &QMenu::aboutToShow, this, &frmExtractor::UpdateCommandState);
+    connect(mnuFile, &QMenu::aboutToShow, this, &ExtractorWindow::UpdateCommandState);
 }
 
-void frmExtractor::buildToolbar()
+void ExtractorWindow::buildToolbar()
 {
     static constexpr ToolbarButton kButtons[] = {
         {"open", "Open", "Opean an Animated GIF files"},
@@ -155,7 +145,7 @@ void frmExtractor::buildToolbar()
                                 [this](const QString& key) { Toolbar1_ButtonClick(key); });
 }
 
-void frmExtractor::buildStatusBar()
+void ExtractorWindow::buildStatusBar()
 {
     const ProgressStatusBar status = addProgressStatusBar(*this, twipsToPixels(kStatusBarHeight), this);
     StatusBar1 = status.bar;
@@ -163,7 +153,7 @@ void frmExtractor::buildStatusBar()
     pbPer = status.progress;
 }
 
-void frmExtractor::buildPanes()
+void ExtractorWindow::buildPanes()
 {
     picFrame = new QWidget(this);
     picFrame->setObjectName(QStringLiteral("picFrame"));
@@ -225,10 +215,10 @@ void frmExtractor::buildPanes()
 
 // ---- layout ------------------------------------------------------------------------------------
 
-int frmExtractor::frameWidthTwips() const { return widthTwips(picFrame); }
-int frmExtractor::leftPaneWidthTwips() const { return leftPaneTwips_; }
+int ExtractorWindow::frameWidthTwips() const { return widthTwips(picFrame); }
+int ExtractorWindow::leftPaneWidthTwips() const { return leftPaneTwips_; }
 
-void frmExtractor::SizeControls(int& position)
+void ExtractorWindow::SizeControls(int& position)
 {
     const int frameWidth = frameWidthTwips();
     const int frameHeight = heightTwips(picFrame);
@@ -254,13 +244,13 @@ void frmExtractor::SizeControls(int& position)
     }
 }
 
-void frmExtractor::placeProgressBar()
+void ExtractorWindow::placeProgressBar()
 {
     const QRect panel = statusPanel1->geometry();
     placeTwips(pbPer, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
 }
 
-bool frmExtractor::eventFilter(QObject* watched, QEvent* event)
+bool ExtractorWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == picFrame && event->type() == QEvent::Resize) {
         int position = leftPaneTwips_;
@@ -276,7 +266,7 @@ bool frmExtractor::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmExtractor::closeEvent(QCloseEvent* event)
+void ExtractorWindow::closeEvent(QCloseEvent* event)
 {
     closed_ = true;  // a loop letting events run stops at its next step
     QMainWindow::closeEvent(event);
@@ -284,7 +274,7 @@ void frmExtractor::closeEvent(QCloseEvent* event)
 
 // ---- dispatch ----------------------------------------------------------------------------------
 
-void frmExtractor::mnuFileSub_Click(int index)
+void ExtractorWindow::mnuFileSub_Click(int index)
 {
     UpdateCommandState();
     switch (index) {
@@ -311,7 +301,7 @@ void frmExtractor::mnuFileSub_Click(int index)
     }
 }
 
-void frmExtractor::Toolbar1_ButtonClick(const QString& key)
+void ExtractorWindow::Toolbar1_ButtonClick(const QString& key)
 {
     if (key == u"open")
         OpenAnimatedGif();
@@ -325,7 +315,7 @@ void frmExtractor::Toolbar1_ButtonClick(const QString& key)
         SetAllChecked(false);
 }
 
-QAction* frmExtractor::toolbarButton(const QString& key) const
+QAction* ExtractorWindow::toolbarButton(const QString& key) const
 {
     for (QAction* action : toolbarButtons)
         if (action->data().toString() == key)
@@ -333,279 +323,21 @@ QAction* frmExtractor::toolbarButton(const QString& key) const
     return nullptr;
 }
 
-void frmExtractor::PopupFileMenu(const QPoint& globalPos)
+void ExtractorWindow::PopupFileMenu(const QPoint& globalPos)
 {
     if (!working_)
         mnuFile->popup(globalPos);
 }
 
-// While a command runs its loop and lets events run, the menu and the toolbar are out of reach
-// and the other commands do nothing, so no second command changes the list under the first.
-class frmExtractor::WorkingScope {
-public:
-    explicit WorkingScope(frmExtractor& window) : window_(&window)
-    {
-        window.working_ = true;
-        window.menuBar()->setEnabled(false);
-        window.Toolbar1->setEnabled(false);
-    }
-    ~WorkingScope()
-    {
-        if (!window_)
-            return;  // the window went away while events ran
-        window_->working_ = false;
-        window_->menuBar()->setEnabled(true);
-        window_->Toolbar1->setEnabled(true);
-    }
-    WorkingScope(const WorkingScope&) = delete;
-    WorkingScope& operator=(const WorkingScope&) = delete;
+// ---- command state -----------------------------------------------------------------------------
 
-private:
-    QPointer<frmExtractor> window_;
-};
-
-// ---- commands ----------------------------------------------------------------------------------
-
-void frmExtractor::UpdateCommandState()
+void ExtractorWindow::UpdateCommandState()
 {
     const bool hasFrames = List1->count() > 0;
     for (int index : {kSaveCurrent, kSaveChecked, kCheckAll, kUncheckAll})
         mnuFileSub[static_cast<std::size_t>(index)]->setEnabled(hasFrames);
     for (const char* key : {"save", "saveall", "checkall", "uncheckall"})
         toolbarButton(QLatin1String(key))->setEnabled(hasFrames);
-}
-
-bool frmExtractor::yieldToEvents()
-{
-    const QPointer<frmExtractor> self(this);
-    QCoreApplication::processEvents();
-    return self && !closed_;
-}
-
-QString frmExtractor::temporaryFrameFileOf(int index) const
-{
-    const QListWidgetItem* item = List1->item(index);
-    return temporaryFrameFile(tempFolder_(), item ? item->text() : QString());
-}
-
-void frmExtractor::OpenAnimatedGif()
-{
-    if (working_)
-        return;
-    const auto chosen = dialogs_.openFile(this, {QString(), QStringLiteral("Animated GIF Files(*.gif)|*.gif"), {}});
-    if (!chosen)
-        return;  // cancelled: the list, the frame and the animation stay as they were
-    if (!chosen->isEmpty()) {
-        const WorkingScope working(*this);
-        // Each step that fails is passed over: a GIF the player cannot read leaves an empty list.
-        PlayGif1->component().ClearFrames();
-        pbPer->setValue(0);
-        pbPer->show();
-        {
-            const QSignalBlocker quiet(List1);  // emptying the list selects nothing to show
-            List1->clear();
-        }
-        gifFile_ = *chosen;
-        Status loaded = PlayGif1->LoadGif(*chosen);
-        // A GIF beyond the work budget, or too large to decode, is told and not taken apart; the
-        // window's other failures pass in silence.
-        if (loaded)
-            loaded = checkWorkBudget(QStringLiteral("The GIF"), PlayGif1->component().FrameCount(), PlayGif1->GifWidth(),
-                                     PlayGif1->GifHeight(), WorkBudget{});
-        if (!loaded && loaded.error().code == ErrorCode::LimitExceeded) {
-            PlayGif1->component().ClearFrames();
-            dialogs_.messageBox(this, loaded.error().text(), QString(), MessageIcon::Exclamation, MessageButtons::Ok);
-        }
-        PlayGif1->LoopPlayback(false);
-        PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());  // 15 twips to the pixel
-        PlayGif1->component().BackColor(kPlayBackColour);
-        PlayGif1->Play();
-        const int count = PlayGif1->component().FrameCount();
-        for (int k = 0; k < count; ++k) {
-            auto* item = new QListWidgetItem(frameEntryText(k));
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(Qt::Unchecked);
-            {
-                const QSignalBlocker quiet(List1);  // entry 0 is shown once the list is full
-                List1->addItem(item);
-            }
-            pbPer->setValue(progressPercent(k + 1, count));
-            if (!yieldToEvents())
-                return;
-        }
-        pbPer->setValue(0);
-        pbPer->hide();
-    }
-    if (List1->count() > 0) {
-        if (List1->currentRow() == 0)
-            ShowSelectedFrame();
-        else
-            List1->setCurrentRow(0);  // shows it
-    }
-    UpdateCommandState();
-}
-
-void frmExtractor::ShowSelectedFrame()
-{
-    if (busy_)
-        return;
-    const int k = List1->currentRow();
-    if (k < 0)
-        return;
-    const QString t = temporaryFrameFileOf(k);
-    (void)PlayGif1->component().ExtractFrame(k, t);
-    if (!yieldToEvents())
-        return;
-    (void)wpdlx1.LoadImage(t);
-    QFile::remove(t);
-}
-
-Status frmExtractor::loadFrameIntoWorker(int index, const QString& temporaryFile)
-{
-    if (Status extracted = PlayGif1->component().ExtractFrame(index, temporaryFile); !extracted)
-        return extracted;
-    wpdlx2.ClearImage();
-    return wpdlx2.LoadImage(temporaryFile);
-}
-
-Status frmExtractor::writeWorkerPicture(const QString& file, int format) const
-{
-    switch (format) {
-    case kFormatGif:
-        return wpdlx2.SaveGif(file, false, kWhite);
-    case kFormatBmp:
-        return wpdlx2.SaveBmp(file);
-    case kFormatJpeg:
-        return wpdlx2.SaveJpeg(file, 80, false, false);
-    default:
-        return Status::success();  // no format of the list: nothing is written
-    }
-}
-
-void frmExtractor::showSaveError(const Error& error)
-{
-    dialogs_.messageBox(this, error.text(), QString(), MessageIcon::None, MessageButtons::Ok);
-}
-
-bool frmExtractor::refuseSourceAsOutput(const QString& output)
-{
-    if (!sameFile(output, gifFile_))
-        return false;
-    dialogs_.inform(this, QStringLiteral("%1 is the animated GIF the frames come from; it is not written over. "
-                                         "Please choose another file or folder.")
-                              .arg(output));
-    return true;
-}
-
-namespace {
-
-Status removeTemporaryFile(const QString& file)
-{
-    if (QFile::remove(file))
-        return Status::success();
-    return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot delete the file %1").arg(file));
-}
-
-}  // namespace
-
-bool frmExtractor::askWhereToSave(bool singleFrame)
-{
-    request_.SingleFrame = singleFrame;
-    request_.Format = kFormatGif;
-    request_.Cancelled = false;
-    {
-        frmSaveFrames dialog(dialogs_, request_, this);
-        runSaveDialog_(dialog);
-    }
-    return !request_.Cancelled;
-}
-
-void frmExtractor::SaveCurrentFrame()
-{
-    if (List1->count() == 0 || busy_ || working_)
-        return;
-    if (!askWhereToSave(true))
-        return;
-    if (request_.FileName.isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("The file name is not set"));
-        return;
-    }
-    if (refuseSourceAsOutput(request_.FileName))
-        return;
-    // From here the first failure ends the command with its number and description.
-    const int k = List1->currentRow();
-    const QString t = temporaryFrameFileOf(k);
-    if (Status loaded = loadFrameIntoWorker(k, t); !loaded)
-        return showSaveError(loaded.error());
-    if (Status written = writeWorkerPicture(request_.FileName, request_.Format); !written)
-        return showSaveError(written.error());
-    if (!yieldToEvents())
-        return;
-    if (Status removed = removeTemporaryFile(t); !removed)
-        showSaveError(removed.error());
-}
-
-void frmExtractor::SaveCheckedFrames()
-{
-    if (List1->count() == 0 || busy_ || working_)
-        return;
-    std::vector<int> checked;
-    for (int k = 0; k < List1->count(); ++k)
-        if (List1->item(k)->checkState() == Qt::Checked)
-            checked.push_back(k);
-    if (checked.empty()) {
-        dialogs_.inform(this, QStringLiteral("Please check the frames that you want to save first!"));
-        return;
-    }
-    if (!askWhereToSave(false))
-        return;
-    if (request_.Folder.isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("The output folder is not set"));
-        return;
-    }
-    // The request is read once: the folder and format stay those of this command.
-    const QString folder = request_.Folder;
-    const int format = request_.Format;
-    // Nothing is written when any of the files would be the GIF itself.
-    for (int k : checked) {
-        if (refuseSourceAsOutput(checkedFrameOutputFile(folder, List1->item(k)->text(), format)))
-            return;
-    }
-    const WorkingScope working(*this);
-    pbPer->setValue(0);
-    pbPer->show();
-    long long saved = 0;
-    for (int k : checked) {
-        const QListWidgetItem* item = List1->item(k);
-        const QString t = temporaryFrameFileOf(k);
-        if (Status loaded = loadFrameIntoWorker(k, t); !loaded)
-            return showSaveError(loaded.error());
-        if (Status written = writeWorkerPicture(checkedFrameOutputFile(folder, item->text(), format), format); !written)
-            return showSaveError(written.error());
-        ++saved;
-        pbPer->setValue(progressPercent(saved, static_cast<long long>(checked.size())));
-        if (!yieldToEvents())
-            return;
-        if (Status removed = removeTemporaryFile(t); !removed)
-            return showSaveError(removed.error());
-    }
-    pbPer->setValue(0);
-    pbPer->hide();
-    dialogs_.inform(this, QStringLiteral("Save finished"));
-}
-
-void frmExtractor::SetAllChecked(bool value)
-{
-    if (working_)
-        return;
-    const WorkingScope working(*this);
-    busy_ = true;
-    for (int k = 0; k < List1->count(); ++k) {
-        List1->item(k)->setCheckState(value ? Qt::Checked : Qt::Unchecked);
-        if (!yieldToEvents())
-            return;
-    }
-    busy_ = false;
 }
 
 }  // namespace pictoreel
