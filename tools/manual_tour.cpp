@@ -6,8 +6,8 @@
 // A sample project of five frames is made in a scratch folder and opened as a file manager opens
 // one. The main window, its menus, toolbar and panel tabs are photographed; then every command
 // that opens a window runs, and each window that appears is photographed under its object name
-// ("frmPlay.png", "frmOptions.png", ...) and closed again. A command whose window is not built yet
-// opens nothing and is reported, so running the tour again picks up new windows by themselves.
+// ("frmPlay.png", "frmOptions.png", ...) and closed again. A command that opens no window is
+// reported.
 // Message boxes on the way (such as "Created finished!") are photographed and answered with OK.
 #include "core/project/program_values.h"
 #include "gui/dialogs.h"
