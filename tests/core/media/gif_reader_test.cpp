@@ -329,9 +329,9 @@ TEST(GifReader, RefusesWhatExceedsTheLimits)
         ErrorCode expected;
     } cases[] = {
         {withScreen(kLimits.maxSide + 1, 1), {}, ErrorCode::LimitExceeded},
-        {withScreen(8000, 4001), {}, ErrorCode::LimitExceeded},
+        {withScreen(int(kLimits.maxPixels / 4000), 4001), {}, ErrorCode::LimitExceeded},
         {withScreen(kLimits.maxSide, 16), {}, ErrorCode{}},
-        {withScreen(8000, 4000), {}, ErrorCode{}},
+        {withScreen(int(kLimits.maxPixels / 4000), 4000), {}, ErrorCode{}},
         {small, {.maxFrames = 2}, ErrorCode::LimitExceeded},
         {small, {.maxFrames = 3}, ErrorCode{}},
         {small, {.maxFramePixels = 24 * 16 - 1}, ErrorCode::LimitExceeded},
