@@ -46,6 +46,16 @@ namespace {
 
 using namespace pictoreel;
 
+// A part of the main window by its object name, as a test finds it.
+template <class T = QWidget>
+T* part(const QWidget& window, const char* name)
+{
+    return window.findChild<T*>(QLatin1String(name));
+}
+
+// Runs the menu entry of this object name as a click does.
+void trigger(const QWidget& window, const char* name) { part<QAction>(window, name)->trigger(); }
+
 // Opens nothing: the manual's pictures must not start a browser.
 class QuietShell final : public Shell {
 public:
@@ -244,27 +254,27 @@ int main(int argc, char** argv)
     settle();
 
     openProjectFromArguments(*window, {QStringLiteral("pictoreel"), project});
-    window->mnuFileSub_Click(0);  // only the Auto Size rule
-    window->ListView1->selectRow(3);
+    window->applyAutoSizeRule();
+    part<FrameListView>(*window, "ListView1")->selectRow(3);
     window->ShowFrameProperties();
     camera.shoot(QStringLiteral("main-window"), window->frameGeometry());
-    camera.shoot(QStringLiteral("toolbar"), window->Toolbar1);
+    camera.shoot(QStringLiteral("toolbar"), part<QToolBar>(*window, "Toolbar1"));
 
     const std::pair<PanelTab, const char*> tabs[] = {{PanelTab::Global, "panel-global"},
                                                      {PanelTab::Frame, "panel-frame"},
                                                      {PanelTab::File, "panel-file"}};
     for (const auto& [tab, name] : tabs) {
-        window->SSTab1->setCurrentIndex(static_cast<int>(tab));
-        camera.shoot(QLatin1String(name), window->SSTab1);
+        part<PropertyPanel>(*window, "SSTab1")->setCurrentIndex(static_cast<int>(tab));
+        camera.shoot(QLatin1String(name), part<PropertyPanel>(*window, "SSTab1"));
     }
-    window->SSTab1->setCurrentIndex(static_cast<int>(PanelTab::Global));
-    window->SSTab2->setCurrentIndex(1);
-    camera.shoot(QStringLiteral("viewer-original"), window->SSTab2);
-    window->SSTab2->setCurrentIndex(0);
+    part<PropertyPanel>(*window, "SSTab1")->setCurrentIndex(static_cast<int>(PanelTab::Global));
+    part<QTabWidget>(*window, "SSTab2")->setCurrentIndex(1);
+    camera.shoot(QStringLiteral("viewer-original"), part<QTabWidget>(*window, "SSTab2"));
+    part<QTabWidget>(*window, "SSTab2")->setCurrentIndex(0);
 
     const std::pair<QMenu*, const char*> menus[] = {
-        {window->mnuFile, "menu-file"}, {window->mnuEdit, "menu-edit"},
-        {window->mnuTools, "menu-tools"}, {window->mnuHelp, "menu-help"}};
+        {part<QMenu>(*window, "mnuFile"), "menu-file"}, {part<QMenu>(*window, "mnuEdit"), "menu-edit"},
+        {part<QMenu>(*window, "mnuTools"), "menu-tools"}, {part<QMenu>(*window, "mnuHelp"), "menu-help"}};
     for (const auto& [menu, name] : menus) {
         const QRect title = window->menuBar()->actionGeometry(menu->menuAction());
         menu->popup(window->menuBar()->mapToGlobal(title.bottomLeft()));
@@ -274,11 +284,11 @@ int main(int argc, char** argv)
         menu->hide();
     }
 
-    camera.catchWindows(QStringLiteral("history"), {QStringLiteral("frmList")}, [&] { window->mnuFileSub_Click(11); });
-    camera.catchWindows(QStringLiteral("preview"), {QStringLiteral("frmView")}, [&] { window->mnuToolsSub_Click(1); });
+    camera.catchWindows(QStringLiteral("history"), {QStringLiteral("frmList")}, [&] { trigger(*window, "mnuFileSub11"); });
+    camera.catchWindows(QStringLiteral("preview"), {QStringLiteral("frmView")}, [&] { trigger(*window, "mnuToolsSub1"); });
     camera.catchWindows(QStringLiteral("make"), {QStringLiteral("make-message"), QStringLiteral("frmPlay")},
-                        [&] { window->mnuFileSub_Click(9); });
-    camera.catchWindows(QStringLiteral("extractor"), {QStringLiteral("frmExtractor")}, [&] { window->mnuToolsSub_Click(3); });
+                        [&] { trigger(*window, "mnuFileSub9"); });
+    camera.catchWindows(QStringLiteral("extractor"), {QStringLiteral("frmExtractor")}, [&] { trigger(*window, "mnuToolsSub3"); });
     {
         // The extractor's save dialog, as "Save All Checked Frames ..." shows it.
         SaveFramesRequest request;
@@ -286,10 +296,10 @@ int main(int argc, char** argv)
         SaveFramesDialog saveFrames(dialogs, request, window.get());
         camera.catchWindows(QStringLiteral("save-frames"), {QStringLiteral("frmSaveFrames")}, [&] { saveFrames.exec(); });
     }
-    camera.catchWindows(QStringLiteral("avi2gif"), {QStringLiteral("frmAVI2GIF")}, [&] { window->mnuToolsSub_Click(4); });
-    camera.catchWindows(QStringLiteral("gif2avi"), {QStringLiteral("frmGIF2AVI")}, [&] { window->mnuToolsSub_Click(5); });
-    camera.catchWindows(QStringLiteral("options"), {QStringLiteral("frmOptions")}, [&] { window->mnuToolsSub_Click(7); });
-    camera.catchWindows(QStringLiteral("about"), {QStringLiteral("frmAbout")}, [&] { window->mnuHelpSub_Click(5); });
+    camera.catchWindows(QStringLiteral("avi2gif"), {QStringLiteral("frmAVI2GIF")}, [&] { trigger(*window, "mnuToolsSub4"); });
+    camera.catchWindows(QStringLiteral("gif2avi"), {QStringLiteral("frmGIF2AVI")}, [&] { trigger(*window, "mnuToolsSub5"); });
+    camera.catchWindows(QStringLiteral("options"), {QStringLiteral("frmOptions")}, [&] { trigger(*window, "mnuToolsSub7"); });
+    camera.catchWindows(QStringLiteral("about"), {QStringLiteral("frmAbout")}, [&] { trigger(*window, "mnuHelpSub5"); });
 
     // The same window on a dark desktop theme.
     useDarkPalette();

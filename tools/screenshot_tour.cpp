@@ -40,6 +40,13 @@ namespace {
 
 using namespace pictoreel;
 
+// A part of the main window by its object name, as a test finds it.
+template <class T = QWidget>
+T* part(const QWidget& window, const char* name)
+{
+    return window.findChild<T*>(QLatin1String(name));
+}
+
 QString makeSamplePicture(const QString& folder, int n, QSize size)
 {
     QImage image(size, QImage::Format_RGB32);
@@ -246,29 +253,29 @@ int main(int argc, char** argv)
     bool ok = shoot(out, QStringLiteral("01-new-project"));
 
     window.OpenProjectFile(project);
-    window.mnuFileSub_Click(0);  // no command: only the Auto Size rule of the File menu
+    window.applyAutoSizeRule();
     ok &= shoot(out, QStringLiteral("02-project-global-tab"));
 
-    window.ListView1->selectRow(3);
+    part<FrameListView>(window, "ListView1")->selectRow(3);
     window.ShowFrameProperties();
-    window.SSTab1->setCurrentIndex(static_cast<int>(PanelTab::Frame));
+    part<PropertyPanel>(window, "SSTab1")->setCurrentIndex(static_cast<int>(PanelTab::Frame));
     ok &= shoot(out, QStringLiteral("03-frame-tab-row3"));
 
-    window.SSTab1->setCurrentIndex(static_cast<int>(PanelTab::File));
-    window.SSTab2->setCurrentIndex(1);
+    part<PropertyPanel>(window, "SSTab1")->setCurrentIndex(static_cast<int>(PanelTab::File));
+    part<QTabWidget>(window, "SSTab2")->setCurrentIndex(1);
     ok &= shoot(out, QStringLiteral("04-file-tab-original-image"));
 
-    window.SSTab2->setCurrentIndex(0);
-    window.SSTab1->setCurrentIndex(static_cast<int>(PanelTab::Global));
+    part<QTabWidget>(window, "SSTab2")->setCurrentIndex(0);
+    part<PropertyPanel>(window, "SSTab1")->setCurrentIndex(static_cast<int>(PanelTab::Global));
     window.resize(1000, 700);
     ok &= shoot(out, QStringLiteral("05-larger-window"));
 
-    window.mnuFile->popup(window.mapToGlobal(QPoint(0, 0)) + QPoint(0, 20));
+    part<QMenu>(window, "mnuFile")->popup(window.mapToGlobal(QPoint(0, 0)) + QPoint(0, 20));
     ok &= shoot(out, QStringLiteral("06-file-menu"));
-    window.mnuFile->hide();
-    window.mnuEdit->popup(window.mapToGlobal(QPoint(40, 20)));
+    part<QMenu>(window, "mnuFile")->hide();
+    part<QMenu>(window, "mnuEdit")->popup(window.mapToGlobal(QPoint(40, 20)));
     ok &= shoot(out, QStringLiteral("07-edit-menu"));
-    window.mnuEdit->hide();
+    part<QMenu>(window, "mnuEdit")->hide();
 
     window.resize(560, 420);
     ok &= shoot(out, QStringLiteral("08-narrow-window"));

@@ -8,8 +8,7 @@
 
 namespace pictoreel {
 
-QToolBar* addButtonToolbar(QMainWindow& window, std::span<const ToolbarButton> buttons, int heightPixels,
-                           std::vector<QAction*>& actions, std::function<void(const QString& key)> onClick)
+QToolBar* addButtonToolbar(QMainWindow& window, std::span<const ToolbarButton> buttons, int heightPixels)
 {
     QToolBar* bar = window.addToolBar(QStringLiteral("Toolbar"));
     bar->setObjectName(QStringLiteral("Toolbar1"));
@@ -25,7 +24,7 @@ QToolBar* addButtonToolbar(QMainWindow& window, std::span<const ToolbarButton> b
                                       "QToolButton { padding: 0px 1px; margin: 0px; }"));
     for (const ToolbarButton& b : buttons) {
         if (!b.key) {
-            actions.push_back(bar->addSeparator());
+            bar->addSeparator();
             continue;
         }
         const QString key = QLatin1String(b.key);
@@ -33,10 +32,13 @@ QToolBar* addButtonToolbar(QMainWindow& window, std::span<const ToolbarButton> b
         action->setObjectName(QStringLiteral("Toolbar1_") + key);
         action->setData(key);
         action->setToolTip(QLatin1String(b.tooltip));
-        QObject::connect(action, &QAction::triggered, &window, [onClick, key] { onClick(key); });
-        actions.push_back(action);
     }
     return bar;
+}
+
+QAction* toolbarButton(const QToolBar& toolbar, const char* key)
+{
+    return toolbar.findChild<QAction*>(QStringLiteral("Toolbar1_") + QLatin1String(key), Qt::FindDirectChildrenOnly);
 }
 
 }  // namespace pictoreel

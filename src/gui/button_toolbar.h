@@ -1,12 +1,10 @@
 // The toolbars of the main window and the frames extractor: one row of small icons with their
-// captions underneath, fixed in place, each button carrying the key its window dispatches on.
+// captions underneath, fixed in place, each button known by its key.
 #pragma once
 
 #include <QString>
 
-#include <functional>
 #include <span>
-#include <vector>
 
 class QAction;
 class QMainWindow;
@@ -22,9 +20,11 @@ struct ToolbarButton {
 };
 
 // Adds the toolbar `Toolbar1` to `window`, `heightPixels` high, with the buttons in order (icons
-// from toolbarIcon). Every button and separator is appended to `actions`; a click calls `onClick`
-// with the button's key.
-QToolBar* addButtonToolbar(QMainWindow& window, std::span<const ToolbarButton> buttons, int heightPixels,
-                           std::vector<QAction*>& actions, std::function<void(const QString& key)> onClick);
+// from toolbarIcon). Each button is an action named "Toolbar1_" and its key, holding the key as
+// its data; the window connects it to its command.
+QToolBar* addButtonToolbar(QMainWindow& window, std::span<const ToolbarButton> buttons, int heightPixels);
+
+// The button of `toolbar` with this key.
+QAction* toolbarButton(const QToolBar& toolbar, const char* key);
 
 }  // namespace pictoreel

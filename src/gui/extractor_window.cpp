@@ -141,8 +141,14 @@ void ExtractorWindow::buildToolbar()
         {"checkall", "Chell All", "Check All Frames"},
         {"uncheckall", "Uncheck", "Uncheck All Frames"},
     };
-    Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeight), toolbarButtons,
-                                [this](const QString& key) { Toolbar1_ButtonClick(key); });
+    Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeight));
+    const QList<QAction*> buttons = Toolbar1->actions();
+    toolbarButtons.assign(buttons.begin(), buttons.end());
+    for (QAction* button : toolbarButtons) {
+        if (!button->isSeparator())
+            connect(button, &QAction::triggered, this,
+                    [this, key = button->data().toString()] { Toolbar1_ButtonClick(key); });
+    }
 }
 
 void ExtractorWindow::buildStatusBar()

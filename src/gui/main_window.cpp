@@ -144,6 +144,8 @@ void MainWindow::ShowHelpContents()
         ShellOpen(joinPath(context_.helpFile(QStringLiteral("help")), QStringLiteral("index.html")));
 }
 
+void MainWindow::VisitWebsite() { ShellOpen(QLatin1String(kWebsiteAddress)); }
+
 void MainWindow::ShellOpen(const QString& target) { (void)context_.shell().open(target); }
 
 // ---- closing ------------------------------------------------------------------------------------

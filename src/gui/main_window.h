@@ -18,8 +18,10 @@
 #include <vector>
 
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QStatusBar;
+class QTabWidget;
 class QToolBar;
 
 namespace pictoreel {
@@ -53,60 +55,26 @@ public:
     // that is not a project is refused with a message, and the current project stays. Returns
     // whether a project file was opened.
     bool OpenProjectFile(const QString& strFile);
-    // File, "Recent Project Files ...": the history window `frmList`, modal to this window and
-    // returning at once; the Auto Size rule runs again when it closes.
-    void ShowHistoryList();
-
-    // ---- command dispatch (1-based indexes, toolbar keys) ------------------------------------
-    void mnuFileSub_Click(int index);
-    void mnuEditSub_Click(int index);
-    void mnuToolsSub_Click(int index);
-    void mnuHelpSub_Click(int index);
-    void Toolbar1_ButtonClick(const QString& key);
-
-    // ---- commands ----------------------------------------------------------------------------
+    // The Auto Size rule: `cmdAutoW` and `cmdAutoH` are enabled while the list has frames. The
+    // commands of the File and Edit menus and of the toolbar apply it when they are done.
+    void applyAutoSizeRule();
     void NewProject();
-    void OpenProject();
-    void SaveProject();
-    void SaveProjectAs();
     void WriteProjectFile(const QString& path);
-    void AddFrames();
-    void RemoveCheckedFrames();
-    void MoveFrameUp();
-    void MoveFrameDown();
     void SwapFrames(int a, int b);
     void ShowFrameProperties();
-    void ShowHelpContents();
     void ShellOpen(const QString& target);
     void cmdAutoW_Click();
     void cmdAutoH_Click();
 
     // ---- the tool windows -----------------------------------------------------------------------
-    // Tools, "Animated GIF Frames &Extractor ...": the modeless extractor, made on first use;
-    // opened again while it is open, it comes to the front.
-    void ShowExtractor();
     ExtractorWindow* extractorWindow() const;
-    // Tools, "&Options ..." and the toolbar's "Option": `frmOptions`, modal.
-    void ShowOptions();
-    // Tools, "AVI to GIF Converter ..." and "GIF to AVI Converter ...": modal.
-    void ShowAviToGif();
-    void ShowGifToAvi();
-    // Help, "About Pictoreel ...": `frmAbout` with the logo "vimo.gif" of the help folder, modal.
-    void ShowAbout();
     // How the modal tool windows are shown (the player and preview included): see showModal.
     // By default (an empty runner) modal to this window and returning at once; the player and
     // preview then run with QDialog::exec. Each showing makes the window afresh.
     void setWindowRunner(WindowRunner runner);
-
-    // ---- make, preview and the player ------------------------------------------------------
-    void MakeGif();
-    void PreviewGif();
-    void ShowPlayer();
     // A make or preview is under way: the window is disabled and will not close.
     bool isMakingGif() const;
     MakeCommands& makeCommands();
-    // E&xit: the close sequence, then the end of the program unless the user cancelled.
-    void exitProgram();
 
     // ---- layout (twips) ----------------------------------------------------------------------
     // Places every pane from the wanted left-pane width, which is clamped in place.
@@ -123,15 +91,62 @@ public:
     // What ends the program after E&xit; by default the application quits.
     void setProgramEndHandler(std::function<void()> handler) { programEnd_ = std::move(handler); }
 
-    // ---- the window's parts, by their names ---------------------------------------------------
+    // The frame view, the hidden worker that converts frames, and the original picture's view.
+    ImagingComponent wpdlx1, wpdlx2, wpdlx3;
+
+public Q_SLOTS:
+    // ---- the commands of the menus and the toolbar, in menu order -----------------------------
+    // File, "&New Project ..." and the toolbar's "New": a new project, then the add-pictures
+    // dialog.
+    void StartNewProject();
+    void OpenProject();
+    void SaveProject();
+    void SaveProjectAs();
+    void AddFrames();
+    // File, "&Make .gif..." and the toolbar's "Make" (see MakeCommands).
+    void MakeGif();
+    // File, "Recent Project Files ...": the history window `frmList`, modal to this window and
+    // returning at once; the Auto Size rule runs again when it closes.
+    void ShowHistoryList();
+    // E&xit: the close sequence, then the end of the program unless the user cancelled.
+    void exitProgram();
+    // Edit: checking, unchecking and clearing all say so when the list is empty, and go on.
+    void CheckAllFrames();
+    void UncheckAllFrames();
+    void RemoveCheckedFrames();
+    void ClearAllFrames();
+    void MoveFrameUp();
+    void MoveFrameDown();
+    // Tools, "&Preview ..." and "&Animated GIF Player ...", the toolbar's "View" and "Play" (see
+    // MakeCommands).
+    void PreviewGif();
+    void ShowPlayer();
+    // Tools, "Animated GIF Frames &Extractor ...": the modeless extractor, made on first use;
+    // opened again while it is open, it comes to the front.
+    void ShowExtractor();
+    // Tools, "AVI to GIF Converter ..." and "GIF to AVI Converter ...": modal.
+    void ShowAviToGif();
+    void ShowGifToAvi();
+    // Tools, "&Options ..." and the toolbar's "Option": `frmOptions`, modal.
+    void ShowOptions();
+    // Help, "&Contents ..." and the toolbar's "Help": pictoreel.chm of the help folder when it is
+    // there, otherwise the HTML manual.
+    void ShowHelpContents();
+    void VisitWebsite();
+    // Help, "About Pictoreel ...": `frmAbout` with the logo "vimo.gif" of the help folder, modal.
+    void ShowAbout();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ---- the window's parts, by their object names -------------------------------------------
     QMenu* mnuFile = nullptr;
     QMenu* mnuEdit = nullptr;
     QMenu* mnuTools = nullptr;
     QMenu* mnuHelp = nullptr;
-    // Index 0 is unused so that item i sits at [i], as the menus number them.
-    std::vector<QAction*> mnuFileSub, mnuEditSub, mnuToolsSub, mnuHelpSub;
     QToolBar* Toolbar1 = nullptr;
-    std::vector<QAction*> toolbarButtons;  // positions 1..15 at [0..14], separators included
     QStatusBar* StatusBar1 = nullptr;
     QLabel* statusPanel1 = nullptr;
     QProgressBar* pbPer = nullptr;
@@ -146,20 +161,13 @@ public:
     FrameListView* ListView1 = nullptr;
     ImageView* wpdlx1View = nullptr;
     ImageView* wpdlx3View = nullptr;
-    ImagingComponent wpdlx1, wpdlx2, wpdlx3;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // The toolbar's height, in twips.
     static constexpr int kToolbarHeightTwips = 570;
 
     // main_window_menus.cpp
     void buildMenus();
     void buildToolbar();
-    void applyAutoSizeRule();
     // main_window_layout.cpp
     void buildStatusBar();
     void buildPanes();
@@ -173,6 +181,8 @@ private:
     void setProjectFile(const QString& path);
     // main_window_frames.cpp
     void connectPanel();
+    // "No files in the list!" when the list is empty.
+    void tellWhenNoFrames();
     void cmdOutputFile_Click();
     void cmdTransColor_Click();
     void cmdApply_Click();

@@ -72,10 +72,33 @@ void MainWindow::AddFrames()
     }
 }
 
-void MainWindow::RemoveCheckedFrames()
+void MainWindow::CheckAllFrames()
+{
+    tellWhenNoFrames();
+    frames_.SetAllChecked(true);
+}
+
+void MainWindow::UncheckAllFrames()
+{
+    tellWhenNoFrames();
+    frames_.SetAllChecked(false);
+}
+
+void MainWindow::ClearAllFrames()
+{
+    tellWhenNoFrames();
+    frames_.clear();
+}
+
+void MainWindow::tellWhenNoFrames()
 {
     if (frames_.isEmpty())
         context_.dialogs().inform(this, QStringLiteral("No files in the list!"));
+}
+
+void MainWindow::RemoveCheckedFrames()
+{
+    tellWhenNoFrames();
     frames_.removeCheckedRows();
     frames_.RenumberFrames();
     ShowFrameProperties();

@@ -1,87 +1,94 @@
-// The main window's menus and toolbar, and what their commands run.
+// The main window's menus and toolbar: every entry is an action of its own, named as the menus
+// number their entries ("mnuFileSub1" ... , separators included) or after its toolbar key
+// ("Toolbar1_new"), and runs one command.
 #include "gui/main_window.h"
 
-#include "gui/about_dialog.h"
 #include "gui/button_toolbar.h"
-#include "gui/dialogs.h"
 #include "gui/property_panel.h"
 #include "gui/twips.h"
 
 #include <QMenuBar>
 #include <QPushButton>
+#include <QToolBar>
 
 namespace pictoreel {
 
-// ---- building -----------------------------------------------------------------------------------
+namespace {
+
+using Command = void (MainWindow::*)();
+
+// An entry of a menu: its caption, shortcut and command; a null command makes a separator.
+struct MenuEntry {
+    const char* caption;
+    QKeySequence shortcut;
+    Command command;
+};
+
+}  // namespace
+
+// ---- building ----------------------------------------------------------------------------------
 
 void MainWindow::buildMenus()
 {
-    struct Item {
-        const char* caption;
-        QKeySequence shortcut;
-    };
-    const auto build = [this](const char* name, const QString& caption, std::vector<QAction*>& items,
-                              std::initializer_list<Item> entries, void (MainWindow::*dispatch)(int)) {
+    // `followRule`: the File and Edit menus apply the Auto Size rule after each command.
+    const auto build = [this](const char* name, const QString& caption, bool followRule,
+                              std::initializer_list<MenuEntry> entries) {
         QMenu* menu = menuBar()->addMenu(caption);
         menu->setObjectName(QLatin1String(name));
-        items.assign(1, nullptr);
         int index = 0;
-        for (const Item& entry : entries) {
-            ++index;
+        for (const MenuEntry& entry : entries) {
             QAction* action = nullptr;
-            if (QLatin1String(entry.caption) == QLatin1String("-")) {
+            if (!entry.command) {
                 action = menu->addSeparator();
             } else {
                 action = menu->addAction(QString::fromUtf8(entry.caption));
                 action->setShortcut(entry.shortcut);
-                connect(action, &QAction::triggered, this, [this, dispatch, index] { (this->*dispatch)(index); });
+                connect(action, &QAction::triggered, this, entry.command);
+                if (followRule)
+                    connect(action, &QAction::triggered, this, &MainWindow::applyAutoSizeRule);
             }
-            action->setObjectName(QLatin1String(name) + QStringLiteral("Sub%1").arg(index));
-            items.push_back(action);
+            action->setObjectName(QLatin1String(name) + QStringLiteral("Sub%1").arg(++index));
         }
         return menu;
     };
-    mnuFile = build("mnuFile", QStringLiteral("&File"), mnuFileSub,
-                    {{"&New Project ...", QKeySequence(Qt::CTRL | Qt::Key_N)},
-                     {"&Open Project ...", QKeySequence(Qt::CTRL | Qt::Key_O)},
-                     {"-", {}},
-                     {"Sa&ve Project", QKeySequence(Qt::CTRL | Qt::Key_S)},
-                     {"Sav&e Project As ...", {}},
-                     {"-", {}},
-                     {"&Add Image Files ...", QKeySequence(Qt::CTRL | Qt::Key_A)},
-                     {"-", {}},
-                     {"&Make .gif...", QKeySequence(Qt::CTRL | Qt::Key_F5)},
-                     {"-", {}},
-                     {"Recent Project Files ...", {}},
-                     {"-", {}},
-                     {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q)}},
-                    &MainWindow::mnuFileSub_Click);
-    mnuEdit = build("mnuEdit", QStringLiteral("&Edit"), mnuEditSub,
-                    {{"&Check All Frames", {}},
-                     {"&Uncheck All Frames", {}},
-                     {"-", {}},
-                     {"&Remove Checked Frames", {}},
-                     {"Clear &All Frames", {}},
-                     {"-", {}},
-                     {"Move Highlight Frame &Up", {}},
-                     {"Move Highlight Frame &Down", {}}},
-                    &MainWindow::mnuEditSub_Click);
-    mnuTools = build("mnuTools", QStringLiteral("&Tools"), mnuToolsSub,
-                     {{"&Preview ...", {}},
-                      {"&Animated GIF Player ...", {}},
-                      {"Animated GIF Frames &Extractor ...", {}},
-                      {"AVI to GIF Converter ...", {}},
-                      {"GIF to AVI Converter ...", {}},
-                      {"-", {}},
-                      {"&Options ...", {}}},
-                     &MainWindow::mnuToolsSub_Click);
-    mnuHelp = build("mnuHelp", QStringLiteral("&Help"), mnuHelpSub,
-                    {{"&Contents ...", QKeySequence(Qt::Key_F1)},
-                     {"-", {}},
-                     {"&Visit the Website", {}},
-                     {"-", {}},
-                     {"About Pictoreel ...", {}}},
-                    &MainWindow::mnuHelpSub_Click);
+    const MenuEntry separator{"-", {}, nullptr};
+    mnuFile = build("mnuFile", QStringLiteral("&File"), true,
+                    {{"&New Project ...", QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::StartNewProject},
+                     {"&Open Project ...", QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::OpenProject},
+                     separator,
+                     {"Sa&ve Project", QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::SaveProject},
+                     {"Sav&e Project As ...", {}, &MainWindow::SaveProjectAs},
+                     separator,
+                     {"&Add Image Files ...", QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::AddFrames},
+                     separator,
+                     {"&Make .gif...", QKeySequence(Qt::CTRL | Qt::Key_F5), &MainWindow::MakeGif},
+                     separator,
+                     {"Recent Project Files ...", {}, &MainWindow::ShowHistoryList},
+                     separator,
+                     {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::exitProgram}});
+    mnuEdit = build("mnuEdit", QStringLiteral("&Edit"), true,
+                    {{"&Check All Frames", {}, &MainWindow::CheckAllFrames},
+                     {"&Uncheck All Frames", {}, &MainWindow::UncheckAllFrames},
+                     separator,
+                     {"&Remove Checked Frames", {}, &MainWindow::RemoveCheckedFrames},
+                     {"Clear &All Frames", {}, &MainWindow::ClearAllFrames},
+                     separator,
+                     {"Move Highlight Frame &Up", {}, &MainWindow::MoveFrameUp},
+                     {"Move Highlight Frame &Down", {}, &MainWindow::MoveFrameDown}});
+    mnuTools = build("mnuTools", QStringLiteral("&Tools"), false,
+                     {{"&Preview ...", {}, &MainWindow::PreviewGif},
+                      {"&Animated GIF Player ...", {}, &MainWindow::ShowPlayer},
+                      {"Animated GIF Frames &Extractor ...", {}, &MainWindow::ShowExtractor},
+                      {"AVI to GIF Converter ...", {}, &MainWindow::ShowAviToGif},
+                      {"GIF to AVI Converter ...", {}, &MainWindow::ShowGifToAvi},
+                      separator,
+                      {"&Options ...", {}, &MainWindow::ShowOptions}});
+    mnuHelp = build("mnuHelp", QStringLiteral("&Help"), false,
+                    {{"&Contents ...", QKeySequence(Qt::Key_F1), &MainWindow::ShowHelpContents},
+                     separator,
+                     {"&Visit the Website", {}, &MainWindow::VisitWebsite},
+                     separator,
+                     {"About Pictoreel ...", {}, &MainWindow::ShowAbout}});
 }
 
 void MainWindow::buildToolbar()
@@ -103,117 +110,30 @@ void MainWindow::buildToolbar()
         {"options", "Option", "Options Dialog"},
         {"help", "Help", "Open Help Document"},
     };
-    Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeightTwips), toolbarButtons,
-                                [this](const QString& key) { Toolbar1_ButtonClick(key); });
+    Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeightTwips));
+    // Every button applies the Auto Size rule after its command.
+    const std::pair<const char*, Command> commands[] = {
+        {"new", &MainWindow::StartNewProject}, {"open", &MainWindow::OpenProject},
+        {"save", &MainWindow::SaveProject},    {"add", &MainWindow::AddFrames},
+        {"del", &MainWindow::RemoveCheckedFrames}, {"up", &MainWindow::MoveFrameUp},
+        {"down", &MainWindow::MoveFrameDown},  {"preview", &MainWindow::PreviewGif},
+        {"make", &MainWindow::MakeGif},        {"play", &MainWindow::ShowPlayer},
+        {"options", &MainWindow::ShowOptions}, {"help", &MainWindow::ShowHelpContents},
+    };
+    for (const auto& [key, command] : commands) {
+        QAction* button = toolbarButton(*Toolbar1, key);
+        connect(button, &QAction::triggered, this, command);
+        connect(button, &QAction::triggered, this, &MainWindow::applyAutoSizeRule);
+    }
 }
 
-// ---- dispatch -----------------------------------------------------------------------------------
+// ---- the Auto Size rule ------------------------------------------------------------------------
 
 void MainWindow::applyAutoSizeRule()
 {
     const bool any = !frames_.isEmpty();
     SSTab1->cmdAutoH->setEnabled(any);
     SSTab1->cmdAutoW->setEnabled(any);
-}
-
-void MainWindow::mnuFileSub_Click(int index)
-{
-    switch (index) {
-    case 1:
-        NewProject();
-        AddFrames();
-        break;
-    case 2: OpenProject(); break;
-    case 4: SaveProject(); break;
-    case 5: SaveProjectAs(); break;
-    case 7: AddFrames(); break;
-    case 9: MakeGif(); break;
-    case 11: ShowHistoryList(); break;
-    case 13: exitProgram(); break;
-    default: break;
-    }
-    applyAutoSizeRule();
-}
-
-void MainWindow::mnuEditSub_Click(int index)
-{
-    const auto noFilesNotice = [this] {
-        if (frames_.isEmpty())
-            context_.dialogs().inform(this, QStringLiteral("No files in the list!"));
-    };
-    switch (index) {
-    case 1:
-        noFilesNotice();
-        frames_.SetAllChecked(true);
-        break;
-    case 2:
-        noFilesNotice();
-        frames_.SetAllChecked(false);
-        break;
-    case 4: RemoveCheckedFrames(); break;
-    case 5:
-        noFilesNotice();
-        frames_.clear();
-        break;
-    case 7: MoveFrameUp(); break;
-    case 8: MoveFrameDown(); break;
-    default: break;
-    }
-    applyAutoSizeRule();
-}
-
-void MainWindow::mnuToolsSub_Click(int index)
-{
-    switch (index) {
-    case 1: PreviewGif(); break;
-    case 2: ShowPlayer(); break;
-    case 3: ShowExtractor(); break;
-    case 4: ShowAviToGif(); break;
-    case 5: ShowGifToAvi(); break;
-    case 7: ShowOptions(); break;
-    default: break;
-    }
-}
-
-void MainWindow::mnuHelpSub_Click(int index)
-{
-    switch (index) {
-    case 1: ShowHelpContents(); break;
-    case 3: ShellOpen(QLatin1String(kWebsiteAddress)); break;
-    case 5: ShowAbout(); break;
-    default: break;
-    }
-}
-
-void MainWindow::Toolbar1_ButtonClick(const QString& key)
-{
-    if (key == u"new") {
-        NewProject();
-        AddFrames();
-    } else if (key == u"open") {
-        OpenProject();
-    } else if (key == u"save") {
-        SaveProject();
-    } else if (key == u"preview") {
-        PreviewGif();
-    } else if (key == u"make") {
-        MakeGif();
-    } else if (key == u"play") {
-        ShowPlayer();
-    } else if (key == u"add") {
-        AddFrames();
-    } else if (key == u"del") {
-        RemoveCheckedFrames();
-    } else if (key == u"up") {
-        MoveFrameUp();
-    } else if (key == u"down") {
-        MoveFrameDown();
-    } else if (key == u"help") {
-        ShowHelpContents();
-    } else if (key == u"options") {
-        ShowOptions();
-    }
-    applyAutoSizeRule();
 }
 
 }  // namespace pictoreel

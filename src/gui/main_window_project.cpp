@@ -40,6 +40,12 @@ void MainWindow::NewProject()
     wpdlx3.ClearImage();
 }
 
+void MainWindow::StartNewProject()
+{
+    NewProject();
+    AddFrames();
+}
+
 void MainWindow::OpenProject()
 {
     const auto chosen = context_.dialogs().openFile(this, {QStringLiteral("Open Project File (*.agp) ..."), kProjectFilter, {}});

@@ -25,7 +25,7 @@ bool openProjectFromArguments(MainWindow& window, const QStringList& arguments)
     if (!window.OpenProjectFile(file.absoluteFilePath()))
         return false;  // not a project: told, and the empty project of start-up stays
     // As after the File menu's commands: the Auto Size buttons follow the frame list.
-    window.mnuFileSub_Click(0);
+    window.applyAutoSizeRule();
     return true;
 }
 

@@ -23,7 +23,7 @@ protected:
             ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
             script(*about);
         });
-        window->mnuHelpSub_Click(5);
+        trigger(QStringLiteral("mnuHelpSub5"));
     }
 
 

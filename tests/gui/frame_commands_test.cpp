@@ -38,13 +38,13 @@ protected:
 
 TEST_F(FrameCommandsTest, FrameListShowsSixColumnsWithTheirCaptionsWidthsAndCheckBoxes)
 {
-    const QAbstractItemModel* model = window->ListView1->model();
+    const QAbstractItemModel* model = listView()->model();
     ASSERT_EQ(model->columnCount(), 6);
     const QStringList captions{"NO", "Interval", "Trans", "Trans Color", "File Name", "Full Path"};
     const int widths[] = {47, 47, 47, 67, 96, 229};
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(model->headerData(c, Qt::Horizontal).toString(), captions[c]);
-        EXPECT_EQ(window->ListView1->header()->sectionSize(c), widths[c]) << c;
+        EXPECT_EQ(listView()->header()->sectionSize(c), widths[c]) << c;
     }
     addPictures({QStringLiteral("a.png")});
     const auto align = [&](int c) {
@@ -63,7 +63,7 @@ TEST_F(FrameCommandsTest, AddingToAnEmptyListSelectsTheFirstRowAndTakesItsPictur
     const QStringList chosen{makePicture(QStringLiteral("c.png"), 64, 48), makePicture(QStringLiteral("a.png"), 20, 10),
                              makePicture(QStringLiteral("b.png"), 20, 10)};
     dialogs.answerFiles(chosen);
-    window->toolbarButtons[4]->trigger();  // "Add"
+    trigger(QStringLiteral("Toolbar1_add"));
 
     ASSERT_EQ(dialogs.calls.size(), 1u);
     const DialogCall& open = dialogs.calls[0];
@@ -80,7 +80,7 @@ TEST_F(FrameCommandsTest, AddingToAnEmptyListSelectsTheFirstRowAndTakesItsPictur
     EXPECT_EQ(rowTexts(1), QStringList({"1", "50", "YES", "16777215", "c.png", picturesFolder()}));
     EXPECT_EQ(names(), QStringList({"c.png", "a.png", "b.png"}));
     EXPECT_EQ(numbers(), QStringList({"1", "2", "3"}));
-    EXPECT_EQ(window->ListView1->selectedRow(), 1);
+    EXPECT_EQ(listView()->selectedRow(), 1);
 
     // The panel shows the first frame, and Auto Size took its size.
     EXPECT_TRUE(panelValues().startsWith(QStringLiteral("64x48 ")));
@@ -107,7 +107,7 @@ TEST_F(FrameCommandsTest, AddingTakesThePanelValuesAndStopsWhenTheyCannotMakeARo
 
     // A cancelled dialog adds nothing and says nothing.
     dialogs.answerCancel();
-    window->mnuFileSub[7]->trigger();
+    trigger(QStringLiteral("mnuFileSub7"));
     EXPECT_EQ(rowCount(), 1);
 
     panel->txtInterval->setText(QStringLiteral("99999"));
@@ -122,7 +122,7 @@ TEST_F(FrameCommandsTest, NewDiscardsTheListWithoutAQuestionAndOpensTheAddDialog
     panel->txtOutputFile->setText(QStringLiteral("/x/out.gif"));
     dialogs.clear();
     dialogs.answerCancel();
-    window->mnuFileSub[1]->trigger();
+    trigger(QStringLiteral("mnuFileSub1"));
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].kind, Kind::OpenFiles);
     EXPECT_EQ(rowCount(), 0);
@@ -135,31 +135,31 @@ TEST_F(FrameCommandsTest, CheckUncheckRemoveAndClearWorkOnTheRowsAndTellAboutAnE
 {
     // On an empty list: the notice, with the information icon and the program title.
     for (int index : {1, 2, 4, 5})
-        window->mnuEditSub[static_cast<std::size_t>(index)]->trigger();
-    window->Toolbar1_ButtonClick(QStringLiteral("del"));
+        trigger(QStringLiteral("mnuEditSub%1").arg(index));
+    trigger(QStringLiteral("Toolbar1_del"));
     EXPECT_EQ(dialogs.boxes(), QStringList(5, box("No files in the list!")));
     dialogs.clear();
 
     addPictures({"1.png", "2.png", "3.png", "4.png", "5.png"});
-    window->mnuEditSub[1]->trigger();
+    trigger(QStringLiteral("mnuEditSub1"));
     EXPECT_EQ(checks(), QStringLiteral("11111"));
-    window->mnuEditSub[2]->trigger();
+    trigger(QStringLiteral("mnuEditSub2"));
     EXPECT_EQ(checks(), QStringLiteral("00000"));
 
     // Nothing checked: nothing removed, nothing said.
-    window->mnuEditSub[4]->trigger();
+    trigger(QStringLiteral("mnuEditSub4"));
     EXPECT_EQ(rowCount(), 5);
 
     setRowChecked(2, true);
     setRowChecked(4, true);
-    window->mnuEditSub[4]->trigger();
+    trigger(QStringLiteral("mnuEditSub4"));
     EXPECT_EQ(names(), QStringList({"1.png", "3.png", "5.png"}));
     EXPECT_EQ(numbers(), QStringList({"1", "2", "3"}));
     EXPECT_TRUE(dialogs.messages().empty());
 
     // Clear leaves the panel and viewers as they were.
     const QString shown = panel->lName->text();
-    window->mnuEditSub[5]->trigger();
+    trigger(QStringLiteral("mnuEditSub5"));
     EXPECT_EQ(rowCount(), 0);
     EXPECT_EQ(panel->lName->text(), shown);
     EXPECT_TRUE(window->wpdlx3.hasImage());
@@ -168,8 +168,8 @@ TEST_F(FrameCommandsTest, CheckUncheckRemoveAndClearWorkOnTheRowsAndTellAboutAnE
 
 TEST_F(FrameCommandsTest, MovingExchangesFrameDataAndKeepsNumbersAndCheckMarksInPlace)
 {
-    window->mnuEditSub[7]->trigger();
-    window->Toolbar1_ButtonClick(QStringLiteral("down"));
+    trigger(QStringLiteral("mnuEditSub7"));
+    trigger(QStringLiteral("Toolbar1_down"));
     EXPECT_EQ(dialogs.messageTexts(),
               QStringList({"There is no frames for moving, Please add frames first",
                            "There is no frames for moving, Please add frames first"}));
@@ -177,23 +177,23 @@ TEST_F(FrameCommandsTest, MovingExchangesFrameDataAndKeepsNumbersAndCheckMarksIn
 
     addPictures({"1.png", "2.png", "3.png", "4.png", "5.png"});
     setRowChecked(3, true);
-    window->ListView1->selectRow(3);
+    listView()->selectRow(3);
     panel->txtInterval->setText(QStringLiteral("7"));
-    window->mnuEditSub[7]->trigger();
+    trigger(QStringLiteral("mnuEditSub7"));
     EXPECT_EQ(names(), QStringList({"1.png", "3.png", "2.png", "4.png", "5.png"}));
     EXPECT_EQ(numbers(), QStringList({"1", "2", "3", "4", "5"}));
     EXPECT_EQ(checks(), QStringLiteral("00100"));
-    EXPECT_EQ(window->ListView1->selectedRow(), 2);
+    EXPECT_EQ(listView()->selectedRow(), 2);
     EXPECT_EQ(panel->txtInterval->text(), QStringLiteral("7"));  // the panel is not refreshed
 
-    window->Toolbar1_ButtonClick(QStringLiteral("down"));
+    trigger(QStringLiteral("Toolbar1_down"));
     EXPECT_EQ(names(), QStringList({"1.png", "2.png", "3.png", "4.png", "5.png"}));
-    EXPECT_EQ(window->ListView1->selectedRow(), 3);
+    EXPECT_EQ(listView()->selectedRow(), 3);
 
-    window->ListView1->selectRow(1);
-    window->Toolbar1_ButtonClick(QStringLiteral("up"));
-    window->ListView1->selectRow(5);
-    window->mnuEditSub[8]->trigger();
+    listView()->selectRow(1);
+    trigger(QStringLiteral("Toolbar1_up"));
+    listView()->selectRow(5);
+    trigger(QStringLiteral("mnuEditSub8"));
     EXPECT_EQ(dialogs.messageTexts(),
               QStringList({"The frame is already at the top.", "The frame is already at the bottom."}));
     EXPECT_EQ(names(), QStringList({"1.png", "2.png", "3.png", "4.png", "5.png"}));
@@ -206,9 +206,9 @@ TEST_F(FrameCommandsTest, ClickingARowShowsItsFrameAndApplyWritesThePanelValuesB
     window->frames().setColumn(2, FrameColumn::Trans, QStringLiteral("NO"));
     window->frames().setColumn(2, FrameColumn::TransColor, QStringLiteral("65280"));
 
-    const QPoint second = window->ListView1->visualRect(window->ListView1->model()->index(1, 1)).center();
-    QTest::mouseClick(window->ListView1->viewport(), Qt::LeftButton, {}, second);
-    EXPECT_EQ(window->ListView1->selectedRow(), 2);
+    const QPoint second = listView()->visualRect(listView()->model()->index(1, 1)).center();
+    QTest::mouseClick(listView()->viewport(), Qt::LeftButton, {}, second);
+    EXPECT_EQ(listView()->selectedRow(), 2);
     EXPECT_EQ(panel->lName->text(), QStringLiteral("b.png"));
     EXPECT_EQ(panelValues().section(u'|', 1), QStringLiteral(" 33 NO 65280"));
 
@@ -221,7 +221,7 @@ TEST_F(FrameCommandsTest, ClickingARowShowsItsFrameAndApplyWritesThePanelValuesB
     panel->cmdApplyAll->click();
     EXPECT_EQ(rowTexts(1).mid(1, 3), QStringList({"075", "YES", "255"}));
 
-    window->mnuEditSub[5]->trigger();
+    trigger(QStringLiteral("mnuEditSub5"));
     panel->cmdApply->click();
     panel->cmdApplyAll->click();
     EXPECT_EQ(dialogs.messageTexts(), QStringList({"No frames now!", "No frames now!"}));

@@ -40,7 +40,7 @@ protected:
     // File, "Recent Project Files ...": the window it opened.
     HistoryDialog* openFromMenu()
     {
-        window->mnuFileSub[11]->trigger();
+        trigger(QStringLiteral("mnuFileSub11"));
         auto* list = window->findChild<HistoryDialog*>(QStringLiteral("frmList"));
         EXPECT_NE(list, nullptr);
         return list;

@@ -42,23 +42,25 @@ protected:
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         // The commands themselves are tested elsewhere: here an item only has to be reached.
-        for (auto* items : {&window->mnuFileSub, &window->mnuEditSub, &window->mnuToolsSub, &window->mnuHelpSub})
-            for (QAction* action : *items)
-                if (action && !action->isSeparator())
+        for (const Menu& m : menus())
+            for (QAction* action : m.items)
+                if (!action->isSeparator())
                     QObject::disconnect(action, &QAction::triggered, window.get(), nullptr);
-        window->ListView1->setFocus();
+        listView()->setFocus();
     }
 
     struct Menu {
         QMenu* menu;
-        const std::vector<QAction*>* items;
+        QList<QAction*> items;  // separators included
     };
     std::vector<Menu> menus() const
     {
-        return {{window->mnuFile, &window->mnuFileSub},
-                {window->mnuEdit, &window->mnuEditSub},
-                {window->mnuTools, &window->mnuToolsSub},
-                {window->mnuHelp, &window->mnuHelpSub}};
+        std::vector<Menu> all;
+        for (const char* name : {"mnuFile", "mnuEdit", "mnuTools", "mnuHelp"}) {
+            QMenu* menu = part<QMenu>(QLatin1String(name));
+            all.push_back({menu, menu->actions()});
+        }
+        return all;
     }
 
     // Alt and the menu's access key: the menu that drops down.
@@ -89,12 +91,11 @@ TEST_F(KeyboardTest, EveryMenuItemIsReachedByItsAccessKeyTheArrowKeysOrItsShortc
         // How many items of the menu share each access key: a key of one item runs it at once,
         // a shared key moves between its items and Return runs the one reached.
         std::map<QChar, int> itemKeys;
-        for (QAction* action : *m.items)
-            if (action && !action->isSeparator() && !accessKey(action->text()).isNull())
+        for (QAction* action : m.items)
+            if (!action->isSeparator() && !accessKey(action->text()).isNull())
                 ++itemKeys[accessKey(action->text())];
 
-        for (std::size_t index = 1; index < m.items->size(); ++index) {
-            QAction* action = (*m.items)[index];
+        for (QAction* action : m.items) {
             if (action->isSeparator())
                 continue;
             SCOPED_TRACE(action->text().toStdString());
@@ -112,7 +113,7 @@ TEST_F(KeyboardTest, EveryMenuItemIsReachedByItsAccessKeyTheArrowKeysOrItsShortc
                 QTest::keyClick(open, Qt::Key_Return);
             } else {
                 // No access key: down the menu with the arrow keys, separators skipped.
-                for (std::size_t step = 0; step < m.items->size() && open->activeAction() != action; ++step)
+                for (qsizetype step = 0; step < m.items.size() && open->activeAction() != action; ++step)
                     QTest::keyClick(open, Qt::Key_Down);
                 ASSERT_EQ(open->activeAction(), action);
                 QTest::keyClick(open, Qt::Key_Return);
@@ -138,17 +139,17 @@ TEST_F(KeyboardTest, ShortcutsReachTheirItemsFromTheFrameListThePanelsButtonsAnd
         QAction* action;
     };
     const Shortcut shortcuts[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_N), window->mnuFileSub[1]},
-        {QKeySequence(Qt::CTRL | Qt::Key_O), window->mnuFileSub[2]},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), window->mnuFileSub[4]},
-        {QKeySequence(Qt::CTRL | Qt::Key_A), window->mnuFileSub[7]},
-        {QKeySequence(Qt::CTRL | Qt::Key_Q), window->mnuFileSub[13]},
-        {QKeySequence(Qt::Key_F1), window->mnuHelpSub[1]},
+        {QKeySequence(Qt::CTRL | Qt::Key_N), part<QAction>(QStringLiteral("mnuFileSub1"))},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), part<QAction>(QStringLiteral("mnuFileSub2"))},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), part<QAction>(QStringLiteral("mnuFileSub4"))},
+        {QKeySequence(Qt::CTRL | Qt::Key_A), part<QAction>(QStringLiteral("mnuFileSub7"))},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), part<QAction>(QStringLiteral("mnuFileSub13"))},
+        {QKeySequence(Qt::Key_F1), part<QAction>(QStringLiteral("mnuHelpSub1"))},
     };
     // The window's accelerators come first wherever the focus is, a text box included (Ctrl+A
     // adds pictures there too, rather than selecting the box's text).
     panel->chkLoop->setChecked(false);
-    for (QWidget* focus : {static_cast<QWidget*>(window->ListView1), static_cast<QWidget*>(panel->cmdOutputFile),
+    for (QWidget* focus : {static_cast<QWidget*>(listView()), static_cast<QWidget*>(panel->cmdOutputFile),
                            static_cast<QWidget*>(panel->txtWidth), static_cast<QWidget*>(panel->txtLoop),
                            static_cast<QWidget*>(panel->txtOutputFile)}) {
         SCOPED_TRACE(focus->objectName().toStdString());
@@ -164,7 +165,7 @@ TEST_F(KeyboardTest, ShortcutsReachTheirItemsFromTheFrameListThePanelsButtonsAnd
         }
     }
     // Make has a Ctrl and function key of its own.
-    const QKeySequence make = window->mnuFileSub[9]->shortcut();
+    const QKeySequence make = part<QAction>(QStringLiteral("mnuFileSub9"))->shortcut();
     ASSERT_EQ(make.count(), 1);
     EXPECT_TRUE(make[0].keyboardModifiers() == Qt::ControlModifier);
     EXPECT_TRUE(make[0].key() == Qt::Key_F5 || make[0].key() == Qt::Key_F6);

@@ -17,7 +17,7 @@ protected:
     // Resizes the window so that picFrame is `widthTwips` wide.
     void setFrameWidth(int widthTwips)
     {
-        const int extra = window->width() - window->picFrame->width();
+        const int extra = window->width() - part(QStringLiteral("picFrame"))->width();
         window->resize(twipsToPixels(widthTwips) + extra, window->height());
         QCoreApplication::processEvents();
         ASSERT_EQ(window->frameWidthTwips(), widthTwips);
@@ -32,19 +32,19 @@ protected:
 
 TEST_F(LayoutTest, OpensWithTheDescribedClientAreaAndPanes)
 {
-    EXPECT_EQ(window->picFrame->width(), twipsToPixels(9975));
-    EXPECT_EQ(window->Toolbar1->height(), twipsToPixels(570));
-    EXPECT_EQ(window->StatusBar1->height(), twipsToPixels(375));
+    EXPECT_EQ(part(QStringLiteral("picFrame"))->width(), twipsToPixels(9975));
+    EXPECT_EQ(part<QToolBar>(QStringLiteral("Toolbar1"))->height(), twipsToPixels(570));
+    EXPECT_EQ(part<QStatusBar>(QStringLiteral("StatusBar1"))->height(), twipsToPixels(375));
     EXPECT_EQ(window->leftPaneWidthTwips(), 4230);
-    EXPECT_EQ(window->picProp->height(), twipsToPixels(2655));
-    EXPECT_EQ(window->ListView1->y(), twipsToPixels(2655 + 90));
-    EXPECT_EQ(window->ListView1->height() + window->ListView1->y(), window->picFrame->height());
-    EXPECT_EQ(window->picRight->x(), twipsToPixels(4230 + 75));
+    EXPECT_EQ(part(QStringLiteral("picProp"))->height(), twipsToPixels(2655));
+    EXPECT_EQ(listView()->y(), twipsToPixels(2655 + 90));
+    EXPECT_EQ(listView()->height() + listView()->y(), part(QStringLiteral("picFrame"))->height());
+    EXPECT_EQ(part(QStringLiteral("picRight"))->x(), twipsToPixels(4230 + 75));
     EXPECT_FALSE(window->isDraggingSplitter());
-    EXPECT_FALSE(window->picSplitter->isVisible());
+    EXPECT_FALSE(part(QStringLiteral("picSplitter"))->isVisible());
     // The progress bar lies over the status bar's panel.
-    EXPECT_GE(window->pbPer->x(), window->statusPanel1->x());
-    EXPECT_LE(window->pbPer->geometry().right(), window->statusPanel1->geometry().right());
+    EXPECT_GE(part<QProgressBar>(QStringLiteral("pbPer"))->x(), part<QLabel>(QStringLiteral("StatusBar1Panel1"))->x());
+    EXPECT_LE(part<QProgressBar>(QStringLiteral("pbPer"))->geometry().right(), part<QLabel>(QStringLiteral("StatusBar1Panel1"))->geometry().right());
 }
 
 TEST_F(LayoutTest, SplitterDragIsClampedOnlyOnReleaseAndTheRightHandRuleWins)
@@ -56,31 +56,31 @@ TEST_F(LayoutTest, SplitterDragIsClampedOnlyOnReleaseAndTheRightHandRuleWins)
     EXPECT_EQ(window->leftPaneWidthTwips(), 4500);
     drag(4300);
     EXPECT_EQ(window->leftPaneWidthTwips(), 4300);
-    EXPECT_EQ(window->picRight->geometry(), twipsRect(4375, 0, 4625, window->frameHeightTwips()));
-    EXPECT_EQ(window->picLeft->width(), twipsToPixels(4300));
+    EXPECT_EQ(part(QStringLiteral("picRight"))->geometry(), twipsRect(4375, 0, 4625, window->frameHeightTwips()));
+    EXPECT_EQ(part(QStringLiteral("picLeft"))->width(), twipsToPixels(4300));
 
     // During the drag the bar may reach either edge; nothing else moves.
     window->imgSplitter_MouseDown();
-    EXPECT_TRUE(window->picSplitter->isVisible());
+    EXPECT_TRUE(part(QStringLiteral("picSplitter"))->isVisible());
     EXPECT_TRUE(window->isDraggingSplitter());
     window->imgSplitter_MouseMove(-100000);
-    EXPECT_EQ(window->picSplitter->x(), 0);
+    EXPECT_EQ(part(QStringLiteral("picSplitter"))->x(), 0);
     window->imgSplitter_MouseMove(100000);
-    EXPECT_EQ(window->picSplitter->x(), window->picFrame->width());
+    EXPECT_EQ(part(QStringLiteral("picSplitter"))->x(), part(QStringLiteral("picFrame"))->width());
     EXPECT_EQ(window->leftPaneWidthTwips(), 4300);
     window->imgSplitter_MouseUp();
-    EXPECT_FALSE(window->picSplitter->isVisible());
+    EXPECT_FALSE(part(QStringLiteral("picSplitter"))->isVisible());
     EXPECT_EQ(window->leftPaneWidthTwips(), 4500);
 
     // The grip takes the mouse itself: a left press in the gap, a move and the release.
     drag(4300);
-    QTest::mousePress(window->imgSplitter, Qt::LeftButton, {}, QPoint(2, 10));
+    QTest::mousePress(part(QStringLiteral("imgSplitter")), Qt::LeftButton, {}, QPoint(2, 10));
     EXPECT_TRUE(window->isDraggingSplitter());
-    QTest::mouseMove(window->imgSplitter, QPoint(12, 10));
-    QTest::mouseRelease(window->imgSplitter, Qt::LeftButton, {}, QPoint(12, 10));
+    QTest::mouseMove(part(QStringLiteral("imgSplitter")), QPoint(12, 10));
+    QTest::mouseRelease(part(QStringLiteral("imgSplitter")), Qt::LeftButton, {}, QPoint(12, 10));
     EXPECT_EQ(window->leftPaneWidthTwips(), 4300 + 12 * 15);
     EXPECT_FALSE(window->isDraggingSplitter());
-    QTest::mousePress(window->imgSplitter, Qt::RightButton, {}, QPoint(2, 10));
+    QTest::mousePress(part(QStringLiteral("imgSplitter")), Qt::RightButton, {}, QPoint(2, 10));
     EXPECT_FALSE(window->isDraggingSplitter());
 
     // A frame of 8000 twips is not a whole number of pixels; 7995 is the nearest that is.
@@ -94,16 +94,16 @@ TEST_F(LayoutTest, SplitterDragIsClampedOnlyOnReleaseAndTheRightHandRuleWins)
 
 TEST_F(LayoutTest, ResizingGivesExtraWidthToTheRightPaneAndExtraHeightToListAndViewers)
 {
-    const int left = window->picLeft->width();
-    const int listHeight = window->ListView1->height();
-    const int viewerHeight = window->wpdlx1View->height();
+    const int left = part(QStringLiteral("picLeft"))->width();
+    const int listHeight = listView()->height();
+    const int viewerHeight = part<ImageView>(QStringLiteral("wpdlx1"))->height();
     window->resize(window->width() + 150, window->height() + 90);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->picLeft->width(), left);
-    EXPECT_EQ(window->picProp->height(), twipsToPixels(2655));
-    EXPECT_EQ(window->ListView1->height(), listHeight + 90);
-    EXPECT_EQ(window->wpdlx1View->height(), viewerHeight + 90);
-    EXPECT_EQ(window->picRight->geometry().right(), window->picFrame->width() - 1);
+    EXPECT_EQ(part(QStringLiteral("picLeft"))->width(), left);
+    EXPECT_EQ(part(QStringLiteral("picProp"))->height(), twipsToPixels(2655));
+    EXPECT_EQ(listView()->height(), listHeight + 90);
+    EXPECT_EQ(part<ImageView>(QStringLiteral("wpdlx1"))->height(), viewerHeight + 90);
+    EXPECT_EQ(part(QStringLiteral("picRight"))->geometry().right(), part(QStringLiteral("picFrame"))->width() - 1);
 }
 
 TEST_F(WindowTest, NumericBoxesTakeOnlyDigitsAndBackspace)

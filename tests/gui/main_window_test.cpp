@@ -89,56 +89,56 @@ TEST_F(WindowTest, ExitEndsTheProgramUnlessTheCloseIsCancelled)
     addPictures({QStringLiteral("a.png")});
 
     dialogs.messageAnswers.push_back(MessageAnswer::Cancel);
-    window->mnuFileSub[13]->trigger();
+    trigger(QStringLiteral("mnuFileSub13"));
     EXPECT_TRUE(ends == 0 && window->isVisible() && rowCount() == 1);
 
     // Saving first: the project is written under the chosen name before the program ends.
     const QString project = path(QStringLiteral("exit.agp"));
     dialogs.messageAnswers.push_back(MessageAnswer::Yes);
     dialogs.answerFile(project);
-    window->mnuFileSub[13]->trigger();
+    trigger(QStringLiteral("mnuFileSub13"));
     EXPECT_TRUE(ends == 1 && !window->isVisible());
     EXPECT_TRUE(readTextFile(project).contains(QStringLiteral("FRAME001=50;YES;16777215;a.png;")));
 }
 
 TEST_F(WindowTest, MenusHaveTheirCaptionsAccessKeysAndShortcuts)
 {
-    const auto captions = [](const std::vector<QAction*>& items) {
+    const auto captions = [this](const char* menu) {
         QStringList texts;
-        for (std::size_t i = 1; i < items.size(); ++i)
-            texts.append(items[i]->isSeparator() ? QStringLiteral("-") : items[i]->text());
+        for (const QAction* item : part<QMenu>(QLatin1String(menu))->actions())
+            texts.append(item->isSeparator() ? QStringLiteral("-") : item->text());
         return texts;
     };
-    EXPECT_EQ(window->mnuFile->title(), QStringLiteral("&File"));
-    EXPECT_EQ(captions(window->mnuFileSub),
+    EXPECT_EQ(part<QMenu>(QStringLiteral("mnuFile"))->title(), QStringLiteral("&File"));
+    EXPECT_EQ(captions("mnuFile"),
               QStringList({"&New Project ...", "&Open Project ...", "-", "Sa&ve Project", "Sav&e Project As ...", "-",
                            "&Add Image Files ...", "-", "&Make .gif...", "-", "Recent Project Files ...", "-",
                            "E&xit"}));
-    EXPECT_EQ(window->mnuEdit->title(), QStringLiteral("&Edit"));
-    EXPECT_EQ(captions(window->mnuEditSub),
+    EXPECT_EQ(part<QMenu>(QStringLiteral("mnuEdit"))->title(), QStringLiteral("&Edit"));
+    EXPECT_EQ(captions("mnuEdit"),
               QStringList({"&Check All Frames", "&Uncheck All Frames", "-", "&Remove Checked Frames",
                            "Clear &All Frames", "-", "Move Highlight Frame &Up", "Move Highlight Frame &Down"}));
-    EXPECT_EQ(window->mnuTools->title(), QStringLiteral("&Tools"));
-    EXPECT_EQ(captions(window->mnuToolsSub),
+    EXPECT_EQ(part<QMenu>(QStringLiteral("mnuTools"))->title(), QStringLiteral("&Tools"));
+    EXPECT_EQ(captions("mnuTools"),
               QStringList({"&Preview ...", "&Animated GIF Player ...", "Animated GIF Frames &Extractor ...",
                            "AVI to GIF Converter ...", "GIF to AVI Converter ...", "-", "&Options ..."}));
-    EXPECT_EQ(window->mnuHelp->title(), QStringLiteral("&Help"));
-    EXPECT_EQ(captions(window->mnuHelpSub),
+    EXPECT_EQ(part<QMenu>(QStringLiteral("mnuHelp"))->title(), QStringLiteral("&Help"));
+    EXPECT_EQ(captions("mnuHelp"),
               QStringList({"&Contents ...", "-", "&Visit the Website", "-", "About Pictoreel ..."}));
 
-    const auto shortcuts = [](const std::vector<QAction*>& items) {
+    const auto shortcuts = [this](const char* menu) {
         QStringList keys;
-        for (std::size_t i = 1; i < items.size(); ++i)
-            keys.append(items[i]->shortcut().toString(QKeySequence::PortableText));
+        for (const QAction* item : part<QMenu>(QLatin1String(menu))->actions())
+            keys.append(item->shortcut().toString(QKeySequence::PortableText));
         return keys.join(u',');
     };
-    EXPECT_EQ(shortcuts(window->mnuFileSub), QStringLiteral("Ctrl+N,Ctrl+O,,Ctrl+S,,,Ctrl+A,,Ctrl+F5,,,,Ctrl+Q"));
-    EXPECT_EQ(shortcuts(window->mnuEditSub), QStringLiteral(",,,,,,,"));
-    EXPECT_EQ(shortcuts(window->mnuHelpSub).section(u',', 0, 0), QStringLiteral("F1"));
+    EXPECT_EQ(shortcuts("mnuFile"), QStringLiteral("Ctrl+N,Ctrl+O,,Ctrl+S,,,Ctrl+A,,Ctrl+F5,,,,Ctrl+Q"));
+    EXPECT_EQ(shortcuts("mnuEdit"), QStringLiteral(",,,,,,,"));
+    EXPECT_EQ(shortcuts("mnuHelp").section(u',', 0, 0), QStringLiteral("F1"));
 
     // Access keys within a menu do not collide, so one letter runs its item. (The Edit menu's
     // "&Uncheck All Frames" and "Move Highlight Frame &Up" share U; pressing it again moves on.)
-    for (QMenu* menu : {window->mnuFile, window->mnuTools, window->mnuHelp}) {
+    for (QMenu* menu : {part<QMenu>(QStringLiteral("mnuFile")), part<QMenu>(QStringLiteral("mnuTools")), part<QMenu>(QStringLiteral("mnuHelp"))}) {
         QStringList keys;
         for (QAction* a : menu->actions()) {
             const qsizetype amp = a->text().indexOf(u'&');
@@ -151,7 +151,8 @@ TEST_F(WindowTest, MenusHaveTheirCaptionsAccessKeysAndShortcuts)
 
 TEST_F(WindowTest, ToolbarHasFifteenPositionsWithCaptionsKeysAndTooltips)
 {
-    ASSERT_EQ(window->toolbarButtons.size(), 15u);
+    const QList<QAction*> buttons = part<QToolBar>(QStringLiteral("Toolbar1"))->actions();
+    ASSERT_EQ(buttons.size(), 15);
     const QStringList expected{"New|new|Create a new croject",
                                "Open|open|Open a project",
                                "Save|save|Save the project",
@@ -168,7 +169,7 @@ TEST_F(WindowTest, ToolbarHasFifteenPositionsWithCaptionsKeysAndTooltips)
                                "Option|options|Options Dialog",
                                "Help|help|Open Help Document"};
     for (int i = 0; i < 15; ++i) {
-        QAction* a = window->toolbarButtons[static_cast<std::size_t>(i)];
+        const QAction* a = buttons[i];
         const QString seen = a->isSeparator() ? QStringLiteral("-")
                                               : a->text() + u'|' + a->data().toString() + u'|' + a->toolTip();
         EXPECT_EQ(seen, expected[i]) << "position " << i + 1;
@@ -176,7 +177,7 @@ TEST_F(WindowTest, ToolbarHasFifteenPositionsWithCaptionsKeysAndTooltips)
             EXPECT_FALSE(a->icon().isNull()) << "position " << i + 1;
         }
     }
-    EXPECT_EQ(window->Toolbar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    EXPECT_EQ(part<QToolBar>(QStringLiteral("Toolbar1"))->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
 }
 
 TEST_F(WindowTest, AutoSizeRuleFollowsFileEditAndToolbarCommandsButNotToolsOrHelp)
@@ -186,34 +187,30 @@ TEST_F(WindowTest, AutoSizeRuleFollowsFileEditAndToolbarCommandsButNotToolsOrHel
 
     panel->cmdAutoW->setEnabled(false);
     panel->cmdAutoH->setEnabled(false);
-    window->mnuToolsSub[7]->trigger();
-    window->mnuHelpSub[3]->trigger();
+    trigger(QStringLiteral("mnuToolsSub7"));
+    trigger(QStringLiteral("mnuHelpSub3"));
     EXPECT_FALSE(panel->cmdAutoW->isEnabled());
 
-    // The toolbar's "options" runs nothing here yet, and the rule applies all the same; so does
-    // a key that matches no command.
-    window->Toolbar1_ButtonClick(QStringLiteral("options"));
+    // The toolbar's "Option" opens the same dialog, and the rule applies after it.
+    trigger(QStringLiteral("Toolbar1_options"));
     EXPECT_TRUE(panel->cmdAutoW->isEnabled() && panel->cmdAutoH->isEnabled());
-    panel->cmdAutoH->setEnabled(false);
-    window->Toolbar1_ButtonClick(QStringLiteral("Help-not-a-key"));
-    EXPECT_TRUE(panel->cmdAutoH->isEnabled());
 
-    window->mnuEditSub[5]->trigger();  // clear all
+    trigger(QStringLiteral("mnuEditSub5"));  // clear all
     EXPECT_FALSE(panel->cmdAutoW->isEnabled() || panel->cmdAutoH->isEnabled());
 }
 
 TEST_F(WindowTest, HelpOpensTheHelpFileOrTheManualAndTheWebsiteThroughTheShell)
 {
-    window->mnuHelpSub[1]->trigger();
+    trigger(QStringLiteral("mnuHelpSub1"));
     ASSERT_EQ(shell.opened.size(), 1);
     EXPECT_EQ(shell.opened[0], programFolder() + QStringLiteral("/help/index.html"));
 
     writeFile(programFolder() + QStringLiteral("/pictoreel.chm"));
-    window->Toolbar1_ButtonClick(QStringLiteral("help"));
+    trigger(QStringLiteral("Toolbar1_help"));
     ASSERT_EQ(shell.opened.size(), 2);
     EXPECT_EQ(shell.opened[1], programFolder() + QStringLiteral("/pictoreel.chm"));
 
-    window->mnuHelpSub[3]->trigger();
+    trigger(QStringLiteral("mnuHelpSub3"));
     ASSERT_EQ(shell.opened.size(), 3);
     EXPECT_TRUE(shell.opened[2].startsWith(QStringLiteral("https://")));
     EXPECT_TRUE(dialogs.calls.empty());

@@ -69,7 +69,7 @@ protected:
             }
             shown.push_back({seen.join(u'|'), w.size()});
         }));
-        QObject::connect(window->pbPer, &QProgressBar::valueChanged, window.get(), [this](int value) {
+        QObject::connect(part<QProgressBar>(QStringLiteral("pbPer")), &QProgressBar::valueChanged, window.get(), [this](int value) {
             progress.push_back(value);
             enabledWhileProgressing.push_back(window->isEnabled());
         });
@@ -77,7 +77,7 @@ protected:
 
     MakeCommands& commands() { return window->makeCommands(); }
     // The work is over: the window enabled, the bar back at 0, no make running.
-    bool settled() { return window->isEnabled() && window->pbPer->value() == 0 && !commands().isBusy(); }
+    bool settled() { return window->isEnabled() && part<QProgressBar>(QStringLiteral("pbPer"))->value() == 0 && !commands().isBusy(); }
     QString output() const { return path(QStringLiteral("out.gif")); }
 
     // Four 40 x 30 frames, the output file set.
@@ -118,10 +118,10 @@ TEST_F(MakePreviewTest, FewerThanTwoFramesAreRefusedByMakeAndPreviewAlike)
             addPictures({QStringLiteral("only.png")});
         panel->txtOutputFile->setText(output());
         dialogs.clear();
-        window->mnuFileSub[9]->trigger();
-        window->Toolbar1_ButtonClick(QStringLiteral("make"));
-        window->mnuToolsSub[1]->trigger();
-        window->Toolbar1_ButtonClick(QStringLiteral("preview"));
+        trigger(QStringLiteral("mnuFileSub9"));
+        trigger(QStringLiteral("Toolbar1_make"));
+        trigger(QStringLiteral("mnuToolsSub1"));
+        trigger(QStringLiteral("Toolbar1_preview"));
 
         const QString make = box("Please add frames to make animated gif");
         const QString preview = box("Please add more than 1 frame first");
@@ -138,7 +138,7 @@ TEST_F(MakePreviewTest, MakeAsksForTheOutputFileAndStopsSilentlyWhenNoneIsChosen
     addPictures({QStringLiteral("a.png"), QStringLiteral("b.png")});
     dialogs.clear();
     dialogs.answerCancel();
-    window->mnuFileSub[9]->trigger();
+    trigger(QStringLiteral("mnuFileSub9"));
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].kind, Kind::SaveFile);
     EXPECT_EQ(dialogs.calls[0].request.title, QStringLiteral("Set a gif file name for output ..."));
@@ -146,7 +146,7 @@ TEST_F(MakePreviewTest, MakeAsksForTheOutputFileAndStopsSilentlyWhenNoneIsChosen
 
     dialogs.clear();
     dialogs.answerFile(output());
-    window->Toolbar1_ButtonClick(QStringLiteral("make"));
+    trigger(QStringLiteral("Toolbar1_make"));
     EXPECT_EQ(panel->txtOutputFile->text(), output());
     EXPECT_EQ(frameCount(output()), 2);
     EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Created finished!")});
@@ -158,7 +158,7 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWithTheWindowDisabl
     for (int row : {1, 2, 3, 4})
         window->frames().setColumn(row, FrameColumn::Interval, QStringLiteral("5 20 0 150").section(u' ', row - 1, row - 1));
 
-    window->mnuFileSub[9]->trigger();
+    trigger(QStringLiteral("mnuFileSub9"));
 
     // First half: one value per frame, 12.5 and 37.5 going to their even neighbours.
     ASSERT_GE(progress.size(), 6u);
@@ -190,7 +190,7 @@ TEST_F(MakePreviewTest, EveryRowTakesPartAndTheLoopTextGoesToTheFileWhenNotLoopi
     EXPECT_EQ(decodeGif(output()), QStringLiteral("4 40x30 loop 3 delays 50,50,70,50"));
     EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Created finished!")});
     // The missing picture is marked on its row (texts unchanged) and counted on the status bar.
-    const QAbstractItemModel* rows = window->ListView1->model();
+    const QAbstractItemModel* rows = listView()->model();
     auto marks = [&]() -> QString {
         QStringList seen;
         for (int row = 0; row < rows->rowCount(); ++row)
@@ -220,13 +220,13 @@ TEST_F(MakePreviewTest, APictureThatCannotBeConvertedIsToldOnceAndTheMakeStillEn
     const QString bad = picturesFolder() + QStringLiteral("bad.png");
     writeFile(bad, "this is no picture at all");
     dialogs.answerFiles({bad});
-    window->mnuFileSub_Click(7);
+    trigger(QStringLiteral("mnuFileSub7"));
     addPictures({QStringLiteral("c.png")});
     ASSERT_EQ(rowCount(), 3);
     panel->txtOutputFile->setText(output());
     dialogs.clear();
 
-    window->Toolbar1_ButtonClick(QStringLiteral("make"));
+    trigger(QStringLiteral("Toolbar1_make"));
     expectOneBox("The animated GIF was made, but 1 picture could not be converted.", MessageIcon::Exclamation);
     EXPECT_TRUE(dialogs.messageTexts().join(u'|').contains(QStringLiteral("Frame 2: ") + bad));
     EXPECT_TRUE(settled());
@@ -280,7 +280,7 @@ TEST_F(MakePreviewTest, PreviewWritesThePreviewFileAndShowsItInAWindowSizedFromW
     panel->txtWidth->setText(QStringLiteral("100"));
     panel->txtHeight->setText(QStringLiteral("75"));
     dialogs.clear();
-    window->mnuToolsSub[1]->trigger();  // no output file is needed
+    trigger(QStringLiteral("mnuToolsSub1"));  // no output file is needed
 
     const QString expected = window->context().tempFolder() + QStringLiteral("__tmp__preview.gif");
     EXPECT_EQ(window->context().previewFile(), expected);
@@ -301,7 +301,7 @@ TEST_F(MakePreviewTest, PreviewWritesThePreviewFileAndShowsItInAWindowSizedFromW
     panel->txtWidth->setText(QStringLiteral("64"));
     panel->txtHeight->setText(QStringLiteral("8"));
     shown.clear();
-    window->Toolbar1_ButtonClick(QStringLiteral("preview"));
+    trigger(QStringLiteral("Toolbar1_preview"));
     EXPECT_EQ(window->context().previewFile(), QDir(otherTemp).filePath(QStringLiteral("__tmp__preview.gif")));
     EXPECT_EQ(decodeGif(window->context().previewFile()).section(u' ', 0, 1), QStringLiteral("2 64x8"));
     ASSERT_EQ(shown.size(), 1u);

@@ -34,7 +34,7 @@ protected:
                                  list->entries()});
             }
         });
-        window->mnuToolsSub_Click(7);
+        trigger(QStringLiteral("mnuToolsSub7"));
     }
 
     QString storedTempPath() const

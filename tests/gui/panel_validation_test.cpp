@@ -72,7 +72,7 @@ TEST_F(PanelValidationTest, EachBoxRefusesEmptyNonNumericAndOutOfRangeTextsAndTa
         for (const QString& text : c.refused) {
             SCOPED_TRACE(text.toStdString());
             enter(c.box, text);
-            leaveTo(window->ListView1);
+            leaveTo(listView());
             EXPECT_EQ(dialogs.boxes(), QStringList{box(expectedMessage(c.firstLine))});
             EXPECT_TRUE(panel->currentIndex() == c.tab && c.box->hasFocus());
             EXPECT_EQ(c.box->text(), text);  // no earlier value comes back
@@ -80,8 +80,8 @@ TEST_F(PanelValidationTest, EachBoxRefusesEmptyNonNumericAndOutOfRangeTextsAndTa
         for (const QString& text : c.accepted) {
             SCOPED_TRACE(text.toStdString());
             enter(c.box, text);
-            leaveTo(window->ListView1);
-            EXPECT_TRUE(dialogs.calls.empty() && window->ListView1->hasFocus());
+            leaveTo(listView());
+            EXPECT_TRUE(dialogs.calls.empty() && listView()->hasFocus());
         }
     }
     // The message texts are the panel's own too.
@@ -132,7 +132,7 @@ TEST_F(PanelValidationTest, OtherWindowsAndMenusAreNotLeavingTheBox)
 {
     enter(panel->txtWidth, QStringLiteral("7"));
     // A modal window of the program takes the focus: no check.
-    window->mnuFileSub[11]->trigger();
+    trigger(QStringLiteral("mnuFileSub11"));
     auto* list = window->findChild<HistoryDialog*>(QStringLiteral("frmList"));
     ASSERT_NE(list, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(list));
@@ -147,22 +147,22 @@ TEST_F(PanelValidationTest, OtherWindowsAndMenusAreNotLeavingTheBox)
     panel->txtWidth->setFocus();
     QCoreApplication::processEvents();
     dialogs.clear();
-    window->mnuEdit->popup(window->mapToGlobal(QPoint(10, 10)));
+    part<QMenu>(QStringLiteral("mnuEdit"))->popup(window->mapToGlobal(QPoint(10, 10)));
     QCoreApplication::processEvents();
-    window->mnuEdit->close();
+    part<QMenu>(QStringLiteral("mnuEdit"))->close();
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialogs.calls.empty());
     EXPECT_EQ(panel->txtWidth->text(), QStringLiteral("7"));
 
     // But the next control of the window does check it.
-    leaveTo(window->ListView1);
+    leaveTo(listView());
     EXPECT_EQ(dialogs.messageTexts(), widthRefused());
 }
 
 TEST_F(PanelValidationTest, AutoSizeWritesWithoutACheckTheCheckComesWithTheNextFocusLoss)
 {
     addPictures({QStringLiteral("wide.png")}, 2000, 10);
-    window->ListView1->selectRow(1);
+    listView()->selectRow(1);
     window->ShowFrameProperties();
     dialogs.clear();
     panel->cmdAutoW->click();
@@ -171,7 +171,7 @@ TEST_F(PanelValidationTest, AutoSizeWritesWithoutACheckTheCheckComesWithTheNextF
     EXPECT_TRUE(dialogs.calls.empty());
 
     enter(panel->txtWidth, panel->txtWidth->text());
-    leaveTo(window->ListView1);
+    leaveTo(listView());
     EXPECT_EQ(dialogs.messageTexts(), widthRefused());
     EXPECT_EQ(panel->txtWidth->text(), QStringLiteral("2000"));
 }

@@ -227,13 +227,13 @@ protected:
 
 TEST_F(ShowPlayerTest, ToolsMenuAndToolbarOpenThePlayerOnTheOutputFileMadeOrNot)
 {
-    window->mnuToolsSub[2]->trigger();  // nothing made, no output file
+    trigger(QStringLiteral("mnuToolsSub2"));  // nothing made, no output file
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].txtPlay, QString());
     EXPECT_FALSE(opened[0].playing);
 
     panel->txtOutputFile->setText(path(QStringLiteral("not-made.gif")));
-    window->Toolbar1_ButtonClick(QStringLiteral("play"));
+    trigger(QStringLiteral("Toolbar1_play"));
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[1].txtPlay, path(QStringLiteral("not-made.gif")));
     EXPECT_FALSE(opened[1].playing);
@@ -241,7 +241,7 @@ TEST_F(ShowPlayerTest, ToolsMenuAndToolbarOpenThePlayerOnTheOutputFileMadeOrNot)
 
     const QString gif = writeFlatGif(path(QStringLiteral("made.gif")), {16, 16}, {10, 10}, 0);
     panel->txtOutputFile->setText(gif);
-    window->mnuToolsSub[2]->trigger();
+    trigger(QStringLiteral("mnuToolsSub2"));
     ASSERT_EQ(opened.size(), 3u);
     EXPECT_EQ(opened[2].txtPlay, gif);
     EXPECT_TRUE(opened[2].playing);

@@ -22,14 +22,14 @@ TEST_F(WindowTest, SavingANewProjectAsksForANameProposesTheGifAndTitlesTheWindow
 
     // Cancelled: nothing written, still a new project.
     dialogs.answerCancel();
-    window->mnuFileSub[4]->trigger();
+    trigger(QStringLiteral("mnuFileSub4"));
     EXPECT_TRUE(window->ProjectFile().isEmpty());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
 
     const QString project = path(QStringLiteral("demo.agp"));
     dialogs.clear();
     dialogs.answerFile(project);
-    window->Toolbar1_ButtonClick(QStringLiteral("save"));
+    trigger(QStringLiteral("Toolbar1_save"));
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].kind, Kind::SaveFile);
     EXPECT_EQ(dialogs.calls[0].request.title, QStringLiteral("Save Project As (*.agp)..."));
@@ -53,7 +53,7 @@ TEST_F(WindowTest, SavingANewProjectAsksForANameProposesTheGifAndTitlesTheWindow
     // A project with a file saves without a question.
     dialogs.clear();
     window->frames().setColumn(1, FrameColumn::Interval, QStringLiteral("60"));
-    window->mnuFileSub[4]->trigger();
+    trigger(QStringLiteral("mnuFileSub4"));
     EXPECT_TRUE(dialogs.calls.empty());
     EXPECT_TRUE(readTextFile(project).contains(QStringLiteral("FRAME001=60;")));
 }
@@ -63,7 +63,7 @@ TEST_F(WindowTest, SaveAsWritesUnderTheNewNameAndCancelChangesNothing)
     addPictures({QStringLiteral("a.png")});
     dialogs.clear();
     dialogs.answerCancel();
-    window->mnuFileSub[5]->trigger();
+    trigger(QStringLiteral("mnuFileSub5"));
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].request.title, QStringLiteral("Save Project As ..."));
     EXPECT_TRUE(window->ProjectFile().isEmpty());
@@ -72,7 +72,7 @@ TEST_F(WindowTest, SaveAsWritesUnderTheNewNameAndCancelChangesNothing)
     // A name typed without ".agp" is used as typed, and the proposed GIF never is the project.
     const QString project = path(QStringLiteral("noext"));
     dialogs.answerFile(project);
-    window->mnuFileSub[5]->trigger();
+    trigger(QStringLiteral("mnuFileSub5"));
     EXPECT_EQ(window->ProjectFile(), project);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("noext - Pictoreel"));
     EXPECT_TRUE(QFile::exists(project));
@@ -94,7 +94,7 @@ TEST_F(WindowTest, OpeningAProjectFillsListAndPanelAndEntersTheHistory)
     addPictures({QStringLiteral("keep.png")});
     dialogs.clear();
     dialogs.answerCancel();
-    window->Toolbar1_ButtonClick(QStringLiteral("open"));
+    trigger(QStringLiteral("Toolbar1_open"));
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].kind, Kind::OpenFile);
     EXPECT_EQ(dialogs.calls[0].request.title, QStringLiteral("Open Project File (*.agp) ..."));
@@ -102,14 +102,14 @@ TEST_F(WindowTest, OpeningAProjectFillsListAndPanelAndEntersTheHistory)
     EXPECT_EQ(rowCount(), 1);
 
     dialogs.answerFile(project);
-    window->mnuFileSub[2]->trigger();
+    trigger(QStringLiteral("mnuFileSub2"));
     ASSERT_EQ(rowCount(), 2);  // the entry without ";" is skipped, leaving no gap
     EXPECT_EQ(rowTexts(1), QStringList({"1", "20", "NO", "255", "p.png", picturesFolder()}));
     EXPECT_EQ(rowTexts(2)[0], QStringLiteral("2"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("hand.agp - Pictoreel"));
     // The first row is shown: its frame values replace the panel's.
     EXPECT_EQ(panelValues(), QStringLiteral("32x16 loop 3 unticked on out=/out/x.gif | 20 NO 255"));
-    EXPECT_EQ(window->ListView1->selectedRow(), 1);
+    EXPECT_EQ(listView()->selectedRow(), 1);
     EXPECT_EQ(panel->lWidth->text(), QStringLiteral("32 Pixels"));
     EXPECT_TRUE(panel->cmdAutoW->isEnabled());
     EXPECT_EQ(readHistory(window->context().settingsFile()).value(0), project);
@@ -149,7 +149,7 @@ TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
     // File > Open and the command line: told, and the project stays as it was.
     dialogs.clear();
     dialogs.answerFile(photo);
-    window->mnuFileSub[2]->trigger();
+    trigger(QStringLiteral("mnuFileSub2"));
     EXPECT_FALSE(openProjectFromArguments(*window, {QStringLiteral("pictoreel"), photo}));
     EXPECT_EQ(dialogs.boxes(), QStringList({refused, refused}));
     EXPECT_EQ(rowCount(), 1);
@@ -159,7 +159,7 @@ TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
     for (int command : {4, 5}) {
         dialogs.clear();
         dialogs.answerFile(photo);
-        window->mnuFileSub[command]->trigger();
+        trigger(QStringLiteral("mnuFileSub%1").arg(command));
         EXPECT_EQ(dialogs.boxes(), QStringList{refused}) << command;
     }
     EXPECT_EQ(readFile(photo), bytes);
@@ -173,7 +173,7 @@ TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
     EXPECT_TRUE(window->OpenProjectFile(empty));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("empty.agp - Pictoreel"));
     EXPECT_EQ(rowCount(), 0);
-    window->mnuFileSub[4]->trigger();
+    trigger(QStringLiteral("mnuFileSub4"));
     EXPECT_TRUE(dialogs.calls.empty());
     EXPECT_TRUE(readTextFile(empty).startsWith(QStringLiteral("[Global Properties]\n")));
 }

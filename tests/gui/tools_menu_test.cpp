@@ -28,14 +28,6 @@ protected:
         });
     }
 
-    QAction* toolbarButton(const QString& key) const
-    {
-        for (QAction* action : window->Toolbar1->actions())
-            if (action->data().toString() == key)
-                return action;
-        return nullptr;
-    }
-
     std::vector<Shown> shown;
     QStringList optionsFolders;
 };
@@ -49,11 +41,11 @@ TEST_F(ToolsMenuTest, EntriesOpenTheirWindowsModallyOverTheMainWindow)
         const char* title;
     };
     const Entry entries[] = {
-        {"Tools 4", [this] { return window->mnuToolsSub[4]; }, "frmAVI2GIF", "AVI to GIF Converter"},
-        {"Tools 5", [this] { return window->mnuToolsSub[5]; }, "frmGIF2AVI", "GIF to AVI Converter"},
-        {"Tools 7", [this] { return window->mnuToolsSub[7]; }, "frmOptions", "Options"},
-        {"Help 5", [this] { return window->mnuHelpSub[5]; }, "frmAbout", "About Pictoreel"},
-        {"toolbar Option", [this] { return toolbarButton(QStringLiteral("options")); }, "frmOptions", "Options"},
+        {"Tools 4", [this] { return part<QAction>(QStringLiteral("mnuToolsSub4")); }, "frmAVI2GIF", "AVI to GIF Converter"},
+        {"Tools 5", [this] { return part<QAction>(QStringLiteral("mnuToolsSub5")); }, "frmGIF2AVI", "GIF to AVI Converter"},
+        {"Tools 7", [this] { return part<QAction>(QStringLiteral("mnuToolsSub7")); }, "frmOptions", "Options"},
+        {"Help 5", [this] { return part<QAction>(QStringLiteral("mnuHelpSub5")); }, "frmAbout", "About Pictoreel"},
+        {"toolbar Option", [this] { return part<QAction>(QStringLiteral("Toolbar1_options")); }, "frmOptions", "Options"},
     };
     for (const Entry& e : entries) {
         SCOPED_TRACE(e.what);
@@ -69,9 +61,9 @@ TEST_F(ToolsMenuTest, EntriesOpenTheirWindowsModallyOverTheMainWindow)
 
 TEST_F(ToolsMenuTest, EveryShowingStartsAfreshFromTheMainWindowsValues)
 {
-    window->mnuToolsSub[7]->trigger();
+    trigger(QStringLiteral("mnuToolsSub7"));
     window->context().setTempFolder(path(QStringLiteral("other")));
-    window->mnuToolsSub[7]->trigger();
+    trigger(QStringLiteral("mnuToolsSub7"));
     ASSERT_EQ(optionsFolders.size(), 2);
     EXPECT_NE(optionsFolders[0], optionsFolders[1]);
     EXPECT_EQ(optionsFolders[1], path(QStringLiteral("other/")));
@@ -81,7 +73,7 @@ TEST_F(ToolsMenuTest, EveryShowingStartsAfreshFromTheMainWindowsValues)
 TEST_F(ToolsMenuTest, WithoutARunnerAWindowIsModalToTheMainWindowAndTheCommandReturnsAtOnce)
 {
     window->setWindowRunner({});
-    window->mnuToolsSub[5]->trigger();  // would hang the test if it waited for the window
+    trigger(QStringLiteral("mnuToolsSub5"));  // would hang the test if it waited for the window
     auto* converter = window->findChild<QDialog*>(QStringLiteral("frmGIF2AVI"));
     ASSERT_NE(converter, nullptr);
     EXPECT_TRUE(converter->isVisible());
@@ -94,21 +86,21 @@ TEST_F(ToolsMenuTest, WithoutARunnerAWindowIsModalToTheMainWindowAndTheCommandRe
 
 TEST_F(ToolsMenuTest, TheExtractorIsModelessAndOneInstanceWhileItIsOpen)
 {
-    window->mnuToolsSub[3]->trigger();
+    trigger(QStringLiteral("mnuToolsSub3"));
     ExtractorWindow* first = window->extractorWindow();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible() && first->windowModality() == Qt::NonModal && window->isEnabled());
     EXPECT_TRUE(shown.empty());  // not through the modal runner
 
     first->hide();
-    window->mnuToolsSub[3]->trigger();
+    trigger(QStringLiteral("mnuToolsSub3"));
     EXPECT_EQ(window->extractorWindow(), first);
     EXPECT_TRUE(first->isVisible());
 
     first->close();  // closing it ends it; the next opening makes a new one
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(window->extractorWindow(), nullptr);
-    window->mnuToolsSub[3]->trigger();
+    trigger(QStringLiteral("mnuToolsSub3"));
     ASSERT_NE(window->extractorWindow(), nullptr);
     EXPECT_TRUE(window->extractorWindow()->isVisible());
 

@@ -7,6 +7,7 @@
 #include "gui/support/scripted_dialogs.h"
 #include "gui/toolbar_icons.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QMimeDatabase>
@@ -207,8 +208,8 @@ TEST_P(ProgramFilesLayout, HelpContentsOpensTheManualThatIsThere)
     ScriptedDialogs dialogs;
     RecordingShell shell;
     MainWindow window({settings.path(), found.helpFolder}, dialogs, shell);
-    window.mnuHelpSub[1]->trigger();   // "&Contents ..."
-    window.Toolbar1_ButtonClick(QStringLiteral("help"));
+    window.findChild<QAction*>(QStringLiteral("mnuHelpSub1"))->trigger();   // "&Contents ..."
+    window.findChild<QAction*>(QStringLiteral("Toolbar1_help"))->trigger();
     const QString manual = found.helpFolder + QStringLiteral("/help/index.html");
     EXPECT_EQ(shell.opened, QStringList({manual, manual}));
     EXPECT_TRUE(QFile::exists(manual));
@@ -297,8 +298,8 @@ TEST_F(CommandLineProject, APathOrFileAddressOpensTheProject)
         EXPECT_EQ(window->ProjectFile(), project);
         EXPECT_EQ(window->frames().rowCount(), 2);
         EXPECT_EQ(window->windowTitle(), "holiday.agp - Pictoreel");
-        EXPECT_TRUE(window->SSTab1->cmdAutoW->isEnabled());
-        EXPECT_TRUE(window->SSTab1->cmdAutoH->isEnabled());
+        EXPECT_TRUE(window->findChild<QPushButton*>(QStringLiteral("cmdAutoW"))->isEnabled());
+        EXPECT_TRUE(window->findChild<QPushButton*>(QStringLiteral("cmdAutoH"))->isEnabled());
     }
     EXPECT_TRUE(dialogs.calls.empty());
 }

@@ -1,5 +1,6 @@
 #include "gui/support/window_fixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -31,7 +32,7 @@ void WindowTest::startWindow()
     window.reset();
     window = std::make_unique<MainWindow>(ProgramFolders{programFolder(), programFolder()}, dialogs, shell);
     window->setProgramEndHandler({});
-    panel = window->SSTab1;
+    panel = part<PropertyPanel>(QStringLiteral("SSTab1"));
     window->show();
 }
 
@@ -50,12 +51,13 @@ void WindowTest::addPictures(const QStringList& names, int width, int height)
     for (const QString& name : names)
         paths.append(makePicture(name, width, height));
     dialogs.answerFiles(paths);
-    window->mnuFileSub_Click(7);
+    window->AddFrames();  // what File, "&Add Image Files ..." runs
+    window->applyAutoSizeRule();
 }
 
 QStringList WindowTest::rowTexts(int row) const
 {
-    const QAbstractItemModel* model = window->ListView1->model();
+    const QAbstractItemModel* model = listView()->model();
     QStringList texts;
     for (int c = 0; c < model->columnCount(); ++c)
         texts.append(model->index(row - 1, c).data().toString());
@@ -64,7 +66,7 @@ QStringList WindowTest::rowTexts(int row) const
 
 bool WindowTest::rowChecked(int row) const
 {
-    return window->ListView1->model()->index(row - 1, 0).data(Qt::CheckStateRole).value<Qt::CheckState>()
+    return listView()->model()->index(row - 1, 0).data(Qt::CheckStateRole).value<Qt::CheckState>()
            == Qt::Checked;
 }
 
@@ -81,12 +83,18 @@ QString WindowTest::panelValues() const
              QString::number(panel->transColor()));
 }
 
-int WindowTest::rowCount() const { return window->ListView1->model()->rowCount(); }
+int WindowTest::rowCount() const { return listView()->model()->rowCount(); }
 
 void WindowTest::setRowChecked(int row, bool checked)
 {
-    QAbstractItemModel* model = window->ListView1->model();
+    QAbstractItemModel* model = listView()->model();
     ASSERT_TRUE(model->setData(model->index(row - 1, 0), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole));
+}
+
+void WindowTest::trigger(const QString& name) const
+{
+    if (QAction* action = part<QAction>(name))
+        action->trigger();
 }
 
 WindowRunner WindowTest::lookAndClose(std::function<void(QDialog&)> look)

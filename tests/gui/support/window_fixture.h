@@ -45,6 +45,19 @@ protected:
     QString panelValues() const;
     void setRowChecked(int row, bool checked);
 
+    // A part of the main window found by its object name, as the acceptance run finds it.
+    template <class T = QWidget>
+    T* part(const QString& name) const
+    {
+        T* found = window->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << "no " << name.toStdString();
+        return found;
+    }
+    FrameListView* listView() const { return part<FrameListView>(QStringLiteral("ListView1")); }
+    // Runs the menu entry or toolbar button of this object name ("mnuFileSub7", "Toolbar1_add") as
+    // a click does.
+    void trigger(const QString& name) const;
+
     // A window runner that shows the window, hands it to `look` once it is the active window,
     // and closes it, giving the activation back to the main window as a window manager does.
     WindowRunner lookAndClose(std::function<void(QDialog&)> look);
