@@ -161,16 +161,16 @@ bool tourExtractor(const QString& out, const QString& sampleFolder)
     bool ok = shoot(out, QStringLiteral("20-extractor-empty"));
 
     extractor->OpenAnimatedGif();
-    extractor->List1->item(1)->setCheckState(Qt::Checked);
-    extractor->List1->item(3)->setCheckState(Qt::Checked);
-    extractor->List1->setCurrentRow(2);
+    part<QListWidget>(*extractor, "List1")->item(1)->setCheckState(Qt::Checked);
+    part<QListWidget>(*extractor, "List1")->item(3)->setCheckState(Qt::Checked);
+    part<QListWidget>(*extractor, "List1")->setCurrentRow(2);
     ok &= shoot(out, QStringLiteral("21-extractor-frame"));
-    extractor->SSTab1->setCurrentIndex(1);
+    part<QTabWidget>(*extractor, "SSTab1")->setCurrentIndex(1);
     ok &= shoot(out, QStringLiteral("22-extractor-preview"));
-    extractor->SSTab1->setCurrentIndex(0);
+    part<QTabWidget>(*extractor, "SSTab1")->setCurrentIndex(0);
     extractor->PopupFileMenu(extractor->mapToGlobal(QPoint(60, 140)));
     ok &= shoot(out, QStringLiteral("23-extractor-context-menu"));
-    extractor->mnuFile->hide();
+    part<QMenu>(*extractor, "mnuFile")->hide();
 
     for (const bool single : {true, false}) {
         SaveFramesRequest request;

@@ -284,4 +284,8 @@ void ExtractorWindow::SetAllChecked(bool value)
     busy_ = false;
 }
 
+void ExtractorWindow::CheckAllFrames() { SetAllChecked(true); }
+
+void ExtractorWindow::UncheckAllFrames() { SetAllChecked(false); }
+
 }  // namespace pictoreel

@@ -43,9 +43,6 @@ constexpr int kViewInnerWidth = 240;
 constexpr int kViewInnerHeight = 600;
 constexpr int kContextMenuDelayMs = 100;
 
-// Menu entries with a command; the others are separator lines.
-enum FileMenuEntry { kOpen = 1, kSaveCurrent = 3, kSaveChecked = 4, kCheckAll = 6, kUncheckAll = 7, kExit = 9 };
-
 }  // namespace
 
 ExtractorWindow::ExtractorWindow(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent)
@@ -93,38 +90,43 @@ ExtractorWindow::~ExtractorWindow()
 
 void ExtractorWindow::buildMenu()
 {
-    struct Item {
+    // An entry with `needsFrames` is enabled only while the list has frames.
+    struct Entry {
         const char* caption;
         QKeySequence shortcut;
+        void (ExtractorWindow::*command)();
+        bool needsFrames;
     };
-    static const Item kItems[] = {
-        {"&Open ...", QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {nullptr, {}},
-        {"&Save Current Frame As ...", QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {"&Save All Checked Frames ...", {}},
-        {nullptr, {}},
-        {"Check All", {}},
-        {"Uncheck All", {}},
-        {nullptr, {}},
-        {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_X)},
+    const Entry separator{nullptr, {}, nullptr, false};
+    const Entry entries[] = {
+        {"&Open ...", QKeySequence(Qt::CTRL | Qt::Key_O), &ExtractorWindow::OpenAnimatedGif, false},
+        separator,
+        {"&Save Current Frame As ...", QKeySequence(Qt::CTRL | Qt::Key_S), &ExtractorWindow::SaveCurrentFrame, true},
+        {"&Save All Checked Frames ...", {}, &ExtractorWindow::SaveCheckedFrames, true},
+        separator,
+        {"Check All", {}, &ExtractorWindow::CheckAllFrames, true},
+        {"Uncheck All", {}, &ExtractorWindow::UncheckAllFrames, true},
+        separator,
+        {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_X), &ExtractorWindow::exitWindow, false},
     };
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFile->setAccessibleName(QStringLiteral("File"));
-    mnuFileSub.assign(1, nullptr);
     int index = 0;
-    for (const Item& item : kItems) {
-        ++index;
+    for (const Entry& entry : entries) {
         QAction* action = nullptr;
-        if (!item.caption) {
+        if (!entry.command) {
             action = mnuFile->addSeparator();
         } else {
-            action = mnuFile->addAction(QString::fromUtf8(item.caption));
-            action->setShortcut(item.shortcut);
-            connect(action, &QAction::triggered, this, [this, index] { mnuFileSub_Click(index); });
+            action = mnuFile->addAction(QString::fromUtf8(entry.caption));
+            action->setShortcut(entry.shortcut);
+            // A menu command first sets what is enabled, as dropping the menu down does.
+            connect(action, &QAction::triggered, this, &ExtractorWindow::UpdateCommandState);
+            connect(action, &QAction::triggered, this, entry.command);
+            if (entry.needsFrames)
+                frameCommands_.push_back(action);
         }
-        action->setObjectName(QStringLiteral("mnuFileSub%1").arg(index));
-        mnuFileSub.push_back(action);
+        action->setObjectName(QStringLiteral("mnuFileSub%1").arg(++index));
     }
     // Dropping the menu down, from the menu bar or as the context menu, sets what is enabled.
     connect(mnuFile, &QMenu::aboutToShow, this, &ExtractorWindow::UpdateCommandState);
@@ -142,12 +144,17 @@ void ExtractorWindow::buildToolbar()
         {"uncheckall", "Uncheck", "Uncheck All Frames"},
     };
     Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeight));
-    const QList<QAction*> buttons = Toolbar1->actions();
-    toolbarButtons.assign(buttons.begin(), buttons.end());
-    for (QAction* button : toolbarButtons) {
-        if (!button->isSeparator())
-            connect(button, &QAction::triggered, this,
-                    [this, key = button->data().toString()] { Toolbar1_ButtonClick(key); });
+    connect(toolbarButton(*Toolbar1, "open"), &QAction::triggered, this, &ExtractorWindow::OpenAnimatedGif);
+    const std::pair<const char*, void (ExtractorWindow::*)()> frameCommands[] = {
+        {"save", &ExtractorWindow::SaveCurrentFrame},
+        {"saveall", &ExtractorWindow::SaveCheckedFrames},
+        {"checkall", &ExtractorWindow::CheckAllFrames},
+        {"uncheckall", &ExtractorWindow::UncheckAllFrames},
+    };
+    for (const auto& [key, command] : frameCommands) {
+        QAction* button = toolbarButton(*Toolbar1, key);
+        connect(button, &QAction::triggered, this, command);
+        frameCommands_.push_back(button);
     }
 }
 
@@ -278,56 +285,7 @@ void ExtractorWindow::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
-// ---- dispatch ----------------------------------------------------------------------------------
-
-void ExtractorWindow::mnuFileSub_Click(int index)
-{
-    UpdateCommandState();
-    switch (index) {
-    case kOpen:
-        OpenAnimatedGif();
-        break;
-    case kSaveCurrent:
-        SaveCurrentFrame();
-        break;
-    case kSaveChecked:
-        SaveCheckedFrames();
-        break;
-    case kCheckAll:
-        SetAllChecked(true);
-        break;
-    case kUncheckAll:
-        SetAllChecked(false);
-        break;
-    case kExit:
-        close();
-        break;
-    default:
-        break;
-    }
-}
-
-void ExtractorWindow::Toolbar1_ButtonClick(const QString& key)
-{
-    if (key == u"open")
-        OpenAnimatedGif();
-    else if (key == u"save")
-        SaveCurrentFrame();
-    else if (key == u"saveall")
-        SaveCheckedFrames();
-    else if (key == u"checkall")
-        SetAllChecked(true);
-    else if (key == u"uncheckall")
-        SetAllChecked(false);
-}
-
-QAction* ExtractorWindow::toolbarButton(const QString& key) const
-{
-    for (QAction* action : toolbarButtons)
-        if (action->data().toString() == key)
-            return action;
-    return nullptr;
-}
+// ---- the menu ----------------------------------------------------------------------------------
 
 void ExtractorWindow::PopupFileMenu(const QPoint& globalPos)
 {
@@ -340,10 +298,10 @@ void ExtractorWindow::PopupFileMenu(const QPoint& globalPos)
 void ExtractorWindow::UpdateCommandState()
 {
     const bool hasFrames = List1->count() > 0;
-    for (int index : {kSaveCurrent, kSaveChecked, kCheckAll, kUncheckAll})
-        mnuFileSub[static_cast<std::size_t>(index)]->setEnabled(hasFrames);
-    for (const char* key : {"save", "saveall", "checkall", "uncheckall"})
-        toolbarButton(QLatin1String(key))->setEnabled(hasFrames);
+    for (QAction* action : frameCommands_)
+        action->setEnabled(hasFrames);
 }
+
+void ExtractorWindow::exitWindow() { close(); }
 
 }  // namespace pictoreel

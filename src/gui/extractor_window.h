@@ -21,6 +21,7 @@
 
 class QLabel;
 class QListWidget;
+class QMenu;
 class QProgressBar;
 class QStatusBar;
 class QTabWidget;
@@ -40,16 +41,10 @@ public:
     ExtractorWindow(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent = nullptr);
     ~ExtractorWindow() override;
 
-    // ---- command dispatch (1-based menu indexes, toolbar keys) -------------------------------
-    void mnuFileSub_Click(int index);
-    void Toolbar1_ButtonClick(const QString& key);
-
     // ---- commands ----------------------------------------------------------------------------
+    // Enables the commands that need frames exactly while the list has some.
     void UpdateCommandState();
-    void OpenAnimatedGif();
     void ShowSelectedFrame();
-    void SaveCurrentFrame();
-    void SaveCheckedFrames();
     void SetAllChecked(bool value);
     // Pops the file menu up at `globalPos`, as the context menu.
     void PopupFileMenu(const QPoint& globalPos);
@@ -76,11 +71,28 @@ public:
     void imgSplitter_MouseUp() { splitter_->release(); }
     bool isDraggingSplitter() const { return splitter_->dragging(); }
 
-    // ---- the window's parts, by their names ---------------------------------------------------
+    QTimer Timer1;  // pops the file menu up a moment after a click on the frame
+    ImagingComponent wpdlx1;  // the frame view
+    ImagingComponent wpdlx2;  // the hidden worker that re-encodes frames
+
+public Q_SLOTS:
+    // ---- the commands of the file menu and the toolbar, in menu order --------------------------
+    void OpenAnimatedGif();
+    void SaveCurrentFrame();
+    void SaveCheckedFrames();
+    void CheckAllFrames();
+    void UncheckAllFrames();
+    // E&xit: the window closes, and the loaded GIF goes with it.
+    void exitWindow();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ---- the window's parts, by their object names -------------------------------------------
     QMenu* mnuFile = nullptr;
-    std::vector<QAction*> mnuFileSub;  // index 0 unused: entry i sits at [i]
     QToolBar* Toolbar1 = nullptr;
-    std::vector<QAction*> toolbarButtons;  // the buttons and separators in order
     QStatusBar* StatusBar1 = nullptr;
     QLabel* statusPanel1 = nullptr;
     QProgressBar* pbPer = nullptr;
@@ -94,15 +106,9 @@ public:
     ImageView* wpdlx1View = nullptr;
     QWidget* picView = nullptr;
     GifView* PlayGif1 = nullptr;
-    QTimer Timer1;
-    ImagingComponent wpdlx1;  // the frame view
-    ImagingComponent wpdlx2;  // the hidden worker that re-encodes frames
+    // The menu entries and toolbar buttons that need frames.
+    std::vector<QAction*> frameCommands_;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // RGB(212, 208, 200), the dialog grey the animation is played on.
     static constexpr std::int32_t kPlayBackColour = 212 | (208 << 8) | (200 << 16);
 
@@ -114,7 +120,6 @@ private:
     void buildStatusBar();
     void buildPanes();
     void placeProgressBar();
-    QAction* toolbarButton(const QString& key) const;
     QString temporaryFrameFileOf(int index) const;
     // The frame k written to its temporary file and loaded into the worker.
     Status loadFrameIntoWorker(int index, const QString& temporaryFile);

@@ -94,24 +94,37 @@ protected:
             dialog.OKButton_Click();
         };
     }
+    // A part of the window found by its object name, as the acceptance run finds it.
+    template <class T = QWidget>
+    T* part(const QString& name) const
+    {
+        T* found = window->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << "no " << name.toStdString();
+        return found;
+    }
+    QListWidget* list() const { return part<QListWidget>("List1"); }
+    QProgressBar* bar() const { return part<QProgressBar>("pbPer"); }
+    // Runs the menu entry or toolbar button of this object name as a click does.
+    void trigger(const QString& name) const { part<QAction>(name)->trigger(); }
+
     QStringList entries() const
     {
         QStringList texts;
-        for (int k = 0; k < window->List1->count(); ++k)
-            texts << window->List1->item(k)->text();
+        for (int k = 0; k < list()->count(); ++k)
+            texts << list()->item(k)->text();
         return texts;
     }
     int checkedCount() const
     {
         int n = 0;
-        for (int k = 0; k < window->List1->count(); ++k)
-            n += window->List1->item(k)->checkState() == Qt::Checked;
+        for (int k = 0; k < list()->count(); ++k)
+            n += list()->item(k)->checkState() == Qt::Checked;
         return n;
     }
     // Every progress value the bar takes from now on.
     std::vector<int>& recordProgress()
     {
-        QObject::connect(window->pbPer, &QProgressBar::valueChanged, window, [this](int v) { progress.push_back(v); });
+        QObject::connect(bar(), &QProgressBar::valueChanged, window, [this](int v) { progress.push_back(v); });
         return progress;
     }
 
@@ -127,14 +140,14 @@ TEST_F(ExtractorTest, MenuAndToolbarCarryTheirCaptionsAndOnlyOpenAndExitStartEna
 {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Animated GIF Frames Extractor"));
     QStringList items;
-    for (std::size_t i = 1; i < window->mnuFileSub.size(); ++i) {
-        QAction* a = window->mnuFileSub[i];
+    for (const QAction* a : part<QMenu>("mnuFile")->actions()) {
         items << (a->isSeparator() ? QStringLiteral("-") : a->text() + u'|' + a->shortcut().toString());
     }
     EXPECT_EQ(items, QStringList({"&Open ...|Ctrl+O", "-", "&Save Current Frame As ...|Ctrl+S",
                                   "&Save All Checked Frames ...|", "-", "Check All|", "Uncheck All|", "-", "E&xit|Ctrl+X"}));
     QStringList buttons;
-    for (QAction* a : window->toolbarButtons) {
+    const QList<QAction*> toolbar = part<QToolBar>("Toolbar1")->actions();
+    for (const QAction* a : toolbar) {
         buttons << (a->isSeparator() ? QStringLiteral("-") : a->data().toString() + u':' + a->text() + u':' + a->toolTip());
         EXPECT_TRUE(a->isSeparator() || !a->icon().isNull());
     }
@@ -144,14 +157,14 @@ TEST_F(ExtractorTest, MenuAndToolbarCarryTheirCaptionsAndOnlyOpenAndExitStartEna
     const auto enabled = [&] {
         QString s;
         for (int i : {1, 3, 4, 6, 7, 9})
-            s += window->mnuFileSub[std::size_t(i)]->isEnabled() ? u'1' : u'0';
-        for (QAction* a : window->toolbarButtons)
+            s += part<QAction>(QStringLiteral("mnuFileSub%1").arg(i))->isEnabled() ? u'1' : u'0';
+        for (const QAction* a : toolbar)
             if (!a->isSeparator())
                 s += a->isEnabled() ? u'1' : u'0';
         return s;
     };
     EXPECT_EQ(enabled(), QStringLiteral("100001" "10000"));
-    EXPECT_TRUE(window->pbPer->isVisibleTo(window) && !window->Timer1.isActive());
+    EXPECT_TRUE(bar()->isVisibleTo(window) && !window->Timer1.isActive());
     EXPECT_EQ(window->Timer1.interval(), 100);
 
     open(suiteGif("animated_loop"));
@@ -159,7 +172,7 @@ TEST_F(ExtractorTest, MenuAndToolbarCarryTheirCaptionsAndOnlyOpenAndExitStartEna
     // A GIF the player cannot read leaves the list empty and the commands off again.
     writeFile(dir.filePath("bad.gif"), "GIF89a but nothing else");
     open(dir.filePath("bad.gif"));
-    EXPECT_EQ(window->List1->count(), 0);
+    EXPECT_EQ(list()->count(), 0);
     EXPECT_EQ(enabled(), QStringLiteral("100001" "10000"));
 
     for (QWidget* w : window->findChildren<QWidget*>())
@@ -175,26 +188,26 @@ TEST_F(ExtractorTest, OpeningListsTheFramesShowsTheFirstAndPlaysTheAnimationOnce
     EXPECT_EQ(dialogs.calls[0].request.filter, QStringLiteral("Animated GIF Files(*.gif)|*.gif"));
     EXPECT_EQ(entries(), QStringList({"Frame 0", "Frame 1", "Frame 2", "Frame 3"}));
     EXPECT_EQ(checkedCount(), 0);
-    EXPECT_TRUE(window->List1->item(0)->flags() & Qt::ItemIsUserCheckable);
-    EXPECT_EQ(window->List1->currentRow(), 0);
+    EXPECT_TRUE(list()->item(0)->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(list()->currentRow(), 0);
     EXPECT_EQ(difference(shownFrame(window->wpdlx1), suiteFrame("animated_loop-0")), "");
     EXPECT_TRUE(tempFiles().isEmpty());  // the temporary BMP went right after
-    EXPECT_TRUE(!window->pbPer->isVisibleTo(window) && window->pbPer->value() == 0);
-    PlayerComponent& player = window->PlayGif1->component();  // played once on the dialog grey
+    EXPECT_TRUE(!bar()->isVisibleTo(window) && bar()->value() == 0);
+    PlayerComponent& player = part<GifView>("PlayGif1")->component();  // played once on the dialog grey
     EXPECT_TRUE(player.isPlaying() && !player.loopPlayback());
     EXPECT_EQ(player.backColor(), 212 | 208 << 8 | 200 << 16);
-    EXPECT_EQ(window->PlayGif1->size(), QSize(100, 100));
-    EXPECT_EQ(window->SSTab1->tabText(0) + u'|' + window->SSTab1->tabText(1), QStringLiteral("Frames|Preview"));
+    EXPECT_EQ(part<GifView>("PlayGif1")->size(), QSize(100, 100));
+    EXPECT_EQ(part<QTabWidget>("SSTab1")->tabText(0) + u'|' + part<QTabWidget>("SSTab1")->tabText(1), QStringLiteral("Frames|Preview"));
 
-    window->List1->setCurrentRow(2);  // selecting by program shows the frame too
+    list()->setCurrentRow(2);  // selecting by program shows the frame too
     EXPECT_EQ(difference(shownFrame(window->wpdlx1), suiteFrame("animated_loop-2")), "");
     EXPECT_TRUE(tempFiles().isEmpty());
 
     // Cancelling the open dialog leaves everything as it was.
     const QImage before = shownFrame(window->wpdlx1);
     dialogs.answerCancel();
-    window->mnuFileSub_Click(1);
-    EXPECT_TRUE(window->List1->count() == 4 && window->List1->currentRow() == 2 && player.isPlaying());
+    trigger("mnuFileSub1");
+    EXPECT_TRUE(list()->count() == 4 && list()->currentRow() == 2 && player.isPlaying());
     EXPECT_EQ(shownFrame(window->wpdlx1), before);
 
     // One frame: only "Frame 0", shown at once.
@@ -208,15 +221,15 @@ TEST_F(ExtractorTest, AThousandFramesFillTheListWhileEventsRunAndTheBarRisesToAH
     const QString gif = flatGif(1000, 2);
     const std::vector<int>& values = recordProgress();
     int countWhenEventsRan = -1;
-    QTimer::singleShot(0, window, [&] { countWhenEventsRan = window->List1->count(); });
+    QTimer::singleShot(0, window, [&] { countWhenEventsRan = list()->count(); });
     open(gif);
-    ASSERT_EQ(window->List1->count(), 1000);
-    EXPECT_EQ(window->List1->item(999)->text(), QStringLiteral("Frame 999"));
+    ASSERT_EQ(list()->count(), 1000);
+    EXPECT_EQ(list()->item(999)->text(), QStringLiteral("Frame 999"));
     EXPECT_TRUE(countWhenEventsRan > 0 && countWhenEventsRan < 1000) << countWhenEventsRan;
     ASSERT_GE(values.size(), 100u);
     EXPECT_EQ(std::vector<int>(values.end() - 2, values.end()), std::vector<int>({100, 0}));
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end() - 1));
-    EXPECT_EQ(window->List1->currentRow(), 0);
+    EXPECT_EQ(list()->currentRow(), 0);
 }
 
 // Every checked frame is saved as a viewer shows it, disposal included. Decoding itself is checked
@@ -227,7 +240,7 @@ TEST_F(ExtractorTest, SavedFramesAreTheFramesAsShown)
     if (!QFile::exists(suiteGif(name)))
         GTEST_SKIP() << "shared test data not present";
     open(suiteGif(name));
-    ASSERT_GT(window->List1->count(), 1);
+    ASSERT_GT(list()->count(), 1);
     window->SetAllChecked(true);
     const QString folder = out(QStringLiteral("all"));
     QDir().mkpath(folder);
@@ -235,7 +248,7 @@ TEST_F(ExtractorTest, SavedFramesAreTheFramesAsShown)
     dialogs.clear();
     window->SaveCheckedFrames();
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
-    for (int k = 0; k < window->List1->count(); ++k)
+    for (int k = 0; k < list()->count(); ++k)
         EXPECT_EQ(difference(QImage(folder + QStringLiteral("/Frame_%1.bmp").arg(k)),
                              suiteFrame(QStringLiteral("%1-%2").arg(name).arg(k))),
                   "")
@@ -246,7 +259,7 @@ TEST_F(ExtractorTest, SavedFramesAreTheFramesAsShown)
 TEST_F(ExtractorTest, TheCurrentFrameIsSavedUnderTheNameAsTypedInEachFormat)
 {
     open(suiteGif("animated_loop"));
-    window->List1->setCurrentRow(1);
+    list()->setCurrentRow(1);
     struct Case {
         int format;
         const char* name;
@@ -257,7 +270,7 @@ TEST_F(ExtractorTest, TheCurrentFrameIsSavedUnderTheNameAsTypedInEachFormat)
                          Case{kFormatJpeg, "x.jpeg.bmp", "\xFF\xD8\xFF", false}}) {
         SCOPED_TRACE(c.name);
         answerOk(c.format, out(QLatin1String(c.name)));
-        window->Toolbar1_ButtonClick(QStringLiteral("save"));
+        trigger("Toolbar1_save");
         EXPECT_TRUE(!window->saveFramesRequest().Cancelled && window->saveFramesRequest().SingleFrame);
         EXPECT_TRUE(readFile(out(QLatin1String(c.name))).startsWith(c.magic));
         const QImage saved(out(QLatin1String(c.name)), nullptr);
@@ -274,14 +287,14 @@ TEST_F(ExtractorTest, TheCurrentFrameIsSavedUnderTheNameAsTypedInEachFormat)
 TEST_F(ExtractorTest, CheckedFramesGoToTheFolderByEntryNameWithProgressAndAClosingMessage)
 {
     open(flatGif(8));
-    window->List1->item(2)->setCheckState(Qt::Checked);
-    window->List1->item(5)->setCheckState(Qt::Checked);
+    list()->item(2)->setCheckState(Qt::Checked);
+    list()->item(5)->setCheckState(Qt::Checked);
     const std::vector<int>& values = recordProgress();
     answerOk(kFormatBmp, dir.filePath("out"));  // typed without the separator at its end
-    window->mnuFileSub_Click(4);
+    trigger("mnuFileSub4");
     EXPECT_EQ(QDir(out()).entryList(QDir::Files), QStringList({"Frame_2.bmp", "Frame_5.bmp"}));
     EXPECT_EQ(values, std::vector<int>({50, 100, 0}));
-    EXPECT_TRUE(!window->pbPer->isVisibleTo(window) && !window->saveFramesRequest().SingleFrame);
+    EXPECT_TRUE(!bar()->isVisibleTo(window) && !window->saveFramesRequest().SingleFrame);
     EXPECT_EQ(dialogs.boxes(), QStringList{box("Save finished")});
     EXPECT_EQ(QImage(out("Frame_5.bmp")).pixel(3, 3), flatColour(5).rgb());
 
@@ -313,8 +326,8 @@ TEST_F(ExtractorTest, AGifBeyondTheWorkBudgetIsToldAndNotListed)
     EXPECT_EQ(dialogs.boxes(), QStringList{box(QStringLiteral("2003 - The GIF has 869 frames of 4800 x 4800 pixels, more than "
                                                               "the pixel budget of 20000000000 pixels"),
                                                MessageIcon::Exclamation)});
-    EXPECT_EQ(window->List1->count(), 0);
-    EXPECT_FALSE(window->pbPer->isVisible());
+    EXPECT_EQ(list()->count(), 0);
+    EXPECT_FALSE(bar()->isVisible());
 }
 
 TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
@@ -330,7 +343,7 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     EXPECT_EQ(dialogsShown, 0);
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Please check the frames that you want to save first!"});
 
-    window->List1->item(1)->setCheckState(Qt::Checked);
+    list()->item(1)->setCheckState(Qt::Checked);
     const std::function<void(SaveFramesDialog&)> ways[] = {
         [](SaveFramesDialog& d) { d.CancelButton_Click(); },
         [](SaveFramesDialog& d) {
@@ -357,7 +370,7 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     ASSERT_TRUE(QFile::copy(flatGif(3), source));
     const QByteArray bytes = readFile(source);
     open(source);
-    window->List1->item(1)->setCheckState(Qt::Checked);
+    list()->item(1)->setCheckState(Qt::Checked);
     const QString refused = box(source + QStringLiteral(" is the animated GIF the frames come from; it is not written over. "
                                                         "Please choose another file or folder."));
     for (const bool single : {true, false}) {
@@ -389,7 +402,7 @@ TEST_F(ExtractorTest, AFailedWriteEndsTheCommandWithTheErrorNumberAndDescription
     window->SaveCheckedFrames();
     ASSERT_EQ(dialogs.messageTexts().size(), 1);  // no "Save finished"
     EXPECT_TRUE(dialogs.messageTexts()[0].contains(QStringLiteral(" - ")));
-    EXPECT_TRUE(window->pbPer->isVisibleTo(window) && window->pbPer->value() == 0);  // the bar keeps its last state
+    EXPECT_TRUE(bar()->isVisibleTo(window) && bar()->value() == 0);  // the bar keeps its last state
 }
 
 TEST_F(ExtractorTest, CheckAllHoldsTheBusyFlagSoNothingIsShownOrSavedMeanwhile)
@@ -399,17 +412,17 @@ TEST_F(ExtractorTest, CheckAllHoldsTheBusyFlagSoNothingIsShownOrSavedMeanwhile)
     bool busySeen = false;
     QTimer::singleShot(0, window, [&] {
         busySeen = window->isBusy();
-        window->List1->setCurrentRow(3);  // selecting while busy shows nothing
-        window->SaveCurrentFrame();       // and saving is kept out
+        list()->setCurrentRow(3);  // selecting while busy shows nothing
+        window->SaveCurrentFrame();  // and saving is kept out
     });
-    window->mnuFileSub_Click(6);
+    trigger("mnuFileSub6");
     EXPECT_TRUE(busySeen && !window->isBusy());
-    EXPECT_TRUE(checkedCount() == 5 && window->List1->currentRow() == 3 && dialogsShown == 0 && tempFiles().isEmpty());
+    EXPECT_TRUE(checkedCount() == 5 && list()->currentRow() == 3 && dialogsShown == 0 && tempFiles().isEmpty());
     EXPECT_EQ(shownFrame(window->wpdlx1), before);
 
-    window->Toolbar1_ButtonClick(QStringLiteral("uncheckall"));
+    trigger("Toolbar1_uncheckall");
     EXPECT_EQ(checkedCount(), 0);
-    window->Toolbar1_ButtonClick(QStringLiteral("checkall"));
+    trigger("Toolbar1_checkall");
     EXPECT_EQ(checkedCount(), 5);
 }
 
@@ -417,19 +430,19 @@ TEST_F(ExtractorTest, TheFileMenuPopsUpOnRightReleaseAndAWhileAfterAClickOnTheFr
 {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    QTest::mouseRelease(window->List1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-    EXPECT_TRUE(window->mnuFile->isVisible());
-    window->mnuFile->hide();
+    QTest::mouseRelease(list()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(part<QMenu>("mnuFile")->isVisible());
+    part<QMenu>("mnuFile")->hide();
 
     open(suiteGif("animated_loop"));
     window->wpdlx1.raiseImageClick();
-    EXPECT_TRUE(window->Timer1.isActive() && !window->mnuFile->isVisible());  // not from inside the component's event
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->mnuFile->isVisible(); }));
-    EXPECT_TRUE(!window->Timer1.isActive() && window->mnuFileSub[3]->isEnabled());
-    window->mnuFile->hide();
+    EXPECT_TRUE(window->Timer1.isActive() && !part<QMenu>("mnuFile")->isVisible());  // not from inside the component's event
+    EXPECT_TRUE(QTest::qWaitFor([&] { return part<QMenu>("mnuFile")->isVisible(); }));
+    EXPECT_TRUE(!window->Timer1.isActive() && part<QAction>("mnuFileSub3")->isEnabled());
+    part<QMenu>("mnuFile")->hide();
 
     // Exit closes and unloads the window.
-    window->mnuFileSub_Click(9);
+    trigger("mnuFileSub9");
     EXPECT_FALSE(window->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
@@ -445,26 +458,26 @@ TEST_F(ExtractorTest, TheSplitterKeepsThreeHundredTwipsLeftAndSixHundredRight)
         int position = c.wanted;
         window->SizeControls(position);
         EXPECT_EQ(position, c.expected) << c.wanted;
-        EXPECT_EQ(window->picLeft->geometry(), twipsRect(0, 0, c.expected, pixelsToTwips(window->picFrame->height())));
-        EXPECT_EQ(window->List1->size(), window->picLeft->size());
-        EXPECT_EQ(window->picRight->x(), twipsToPixels(c.expected + 75));
-        EXPECT_EQ(window->imgSplitter->x(), twipsToPixels(c.expected));
+        EXPECT_EQ(part("picLeft")->geometry(), twipsRect(0, 0, c.expected, pixelsToTwips(part("picFrame")->height())));
+        EXPECT_EQ(list()->size(), part("picLeft")->size());
+        EXPECT_EQ(part("picRight")->x(), twipsToPixels(c.expected + 75));
+        EXPECT_EQ(part("imgSplitter")->x(), twipsToPixels(c.expected));
     }
 
     // Dragging: the bar follows the pointer; releasing lays the panes out there.
     int position = 3000;
     window->SizeControls(position);
     window->imgSplitter_MouseDown();
-    EXPECT_TRUE(window->isDraggingSplitter() && window->picSplitter->isVisibleTo(window));
+    EXPECT_TRUE(window->isDraggingSplitter() && part("picSplitter")->isVisibleTo(window));
     window->imgSplitter_MouseMove(-2000);
     window->imgSplitter_MouseUp();
     EXPECT_EQ(window->leftPaneWidthTwips(), 1000);
-    EXPECT_FALSE(window->isDraggingSplitter() || window->picSplitter->isVisibleTo(window));
+    EXPECT_FALSE(window->isDraggingSplitter() || part("picSplitter")->isVisibleTo(window));
 
     // Too narrow for both: the right pane's minimum wins.
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    window->picFrame->resize(40, 300);
+    part("picFrame")->resize(40, 300);
     EXPECT_EQ(window->leftPaneWidthTwips(), window->frameWidthTwips() - 600);
 }
 
