@@ -281,16 +281,24 @@ std::optional<PictureSize> peekPictureSize(const std::uint8_t* data, std::size_t
     }
 }
 
+namespace {
+
+Error tooLarge(std::int64_t width, std::int64_t height, std::int64_t maxPixels)
+{
+    return makeError(ErrorCode::LimitExceeded, QStringLiteral("The picture is too large (%1 x %2 pixels); at most %3 pixels a side and "
+                                                              "%4 megapixels are accepted.")
+                                                   .arg(width)
+                                                   .arg(height)
+                                                   .arg(kLimits.maxSide)
+                                                   .arg(megapixelsText(maxPixels)));
+}
+
+}  // namespace
+
 Status checkPictureLimits(std::int64_t width, std::int64_t height)
 {
     if (width > kLimits.maxSide || height > kLimits.maxSide || width * height > kLimits.maxPixels)
-        return makeError(ErrorCode::LimitExceeded,
-                         QStringLiteral("The picture is too large (%1 x %2 pixels); at most %3 pixels a side and "
-                                        "%4 megapixels are accepted.")
-                             .arg(width)
-                             .arg(height)
-                             .arg(kLimits.maxSide)
-                             .arg(megapixelsText(kLimits.maxPixels)));
+        return tooLarge(width, height, kLimits.maxPixels);
     return Status::success();
 }
 
@@ -302,13 +310,7 @@ Status checkPictureSize(std::int64_t width, std::int64_t height, PictureHolding 
                                                      .arg(height));
     const bool withinScaled = width <= kLimits.maxSide && height <= kLimits.maxSide && width * height <= kLimits.maxScaledPixels;
     if (holding == PictureHolding::Scaled && !withinScaled)
-        return makeError(ErrorCode::LimitExceeded,
-                         QStringLiteral("The picture is too large (%1 x %2 pixels); at most %3 pixels a side and "
-                                        "%4 megapixels are accepted.")
-                             .arg(width)
-                             .arg(height)
-                             .arg(kLimits.maxSide)
-                             .arg(megapixelsText(kLimits.maxScaledPixels)));
+        return tooLarge(width, height, kLimits.maxScaledPixels);
     if (holding == PictureHolding::Scaled)
         return Status::success();
     Status whole = checkPictureLimits(width, height);
