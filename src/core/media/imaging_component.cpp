@@ -80,6 +80,8 @@ struct AtExit {
     Done done;
     ~AtExit() { done(); }
 };
+template <class Done>
+AtExit(Done) -> AtExit<Done>;
 
 }  // namespace
 
