@@ -10,8 +10,8 @@
 //         window that lies wholly inside the picture. 1 for identical pictures.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 
 #include <vector>
 

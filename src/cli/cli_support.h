@@ -1,7 +1,7 @@
 // Small pieces every pictoreel-cli command shares: argument reading, messages, progress.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/work_budget.h"
 
 #include <QString>

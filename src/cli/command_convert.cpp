@@ -5,7 +5,7 @@
 
 #include "core/media/gif_reader.h"
 #include "core/media/video_conversion.h"
-#include "core/project/file_identity.h"
+#include "core/base/file_identity.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

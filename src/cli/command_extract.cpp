@@ -9,7 +9,7 @@
 #include "core/media/composite.h"
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
-#include "core/project/file_identity.h"
+#include "core/base/file_identity.h"
 #include "core/project/paths.h"
 
 #include <QTemporaryDir>

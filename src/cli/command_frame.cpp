@@ -4,8 +4,8 @@
 #include "commands.h"
 
 #include "core/media/imaging_component.h"
-#include "core/media/image.h"
-#include "core/media/limits.h"
+#include "core/base/image.h"
+#include "core/base/limits.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

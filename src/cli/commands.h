@@ -1,8 +1,8 @@
 // The commands of pictoreel-cli, one file each.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 
 #include <QString>
 #include <QStringList>

@@ -6,7 +6,7 @@
 // Successfully". A failed conversion is told in one box and the window is ready again.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/player_component.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "gui/dialogs.h"
 
-#include "core/media/image.h"
+#include "core/base/image.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -3,7 +3,7 @@
 #include "gui/extractor_window.h"
 
 #include "core/media/work_budget.h"
-#include "core/project/file_identity.h"
+#include "core/base/file_identity.h"
 #include "gui/dialogs.h"
 #include "gui/extractor_files.h"
 #include "gui/gif_view.h"

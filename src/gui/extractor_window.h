@@ -7,7 +7,7 @@
 // loaded GIF with it.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/imaging_component.h"
 #include "gui/save_frames_request.h"
 #include "gui/splitter_drag.h"

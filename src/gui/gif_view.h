@@ -4,7 +4,7 @@
 // the component's loop setting lets playback go on.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/player_component.h"
 
 #include <QImage>

@@ -6,7 +6,7 @@
 // again and `pbPer` goes back to 0; a failure is told in one message box.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/player_component.h"
 #include "core/production/make_gif.h"
 #include "gui/window_runner.h"

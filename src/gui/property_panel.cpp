@@ -1,6 +1,6 @@
 #include "gui/property_panel.h"
 
-#include "core/media/image.h"
+#include "core/base/image.h"
 #include "core/project/numbers.h"
 #include "gui/dialogs.h"
 #include "gui/twips.h"

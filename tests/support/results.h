@@ -1,7 +1,7 @@
 // Checking the outcome of core operations in tests. Header-only.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 
 namespace pictoreel::testing {
 

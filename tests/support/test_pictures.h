@@ -3,7 +3,7 @@
 // (independent of our own GIF code).
 #pragma once
 
-#include "core/media/image.h"
+#include "core/base/image.h"
 #include "support/files.h"
 
 #include <gif_lib.h>

@@ -3,8 +3,8 @@
 // and runs that never decode a picture never load ImageMagick and its libraries.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 #include "core/media/picture_formats.h"
 
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // written, so everything else runs without loading FFmpeg's many libraries.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/ffmpeg_adapter.h"
 
 #include <QIODevice>

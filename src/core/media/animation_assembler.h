@@ -23,7 +23,7 @@
 // reach beyond the screen and padded with transparent pixels where they fall short of it.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/animation_frames.h"
 
 #include <QString>

@@ -3,7 +3,7 @@
 // build tree's lib/pictoreel, and stays loaded until the program ends.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 
 #include <QString>
 #include <QStringList>

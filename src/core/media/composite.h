@@ -1,7 +1,7 @@
 // Showing pictures the way viewers do: over a background colour, with the delays viewers play.
 #pragma once
 
-#include "core/media/image.h"
+#include "core/base/image.h"
 
 #include <cstdint>
 

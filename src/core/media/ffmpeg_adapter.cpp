@@ -2,7 +2,7 @@
 
 #include "core/codecs/video_codec.h"
 #include "core/media/codec_loader.h"
-#include "core/project/file_identity.h"
+#include "core/base/file_identity.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -9,9 +9,9 @@
 // the video is complete (see ReplacingFile).
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
-#include "core/media/limits.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
+#include "core/base/limits.h"
 
 #include <QByteArray>
 #include <QIODevice>

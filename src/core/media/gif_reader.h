@@ -1,10 +1,10 @@
 // Reading GIF files with giflib: every frame composited on the logical screen, one at a time.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/gif_writer.h"  // GifDisposal
-#include "core/media/image.h"
-#include "core/media/limits.h"
+#include "core/base/image.h"
+#include "core/base/limits.h"
 
 #include <QByteArray>
 #include <QString>

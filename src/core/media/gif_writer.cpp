@@ -1,7 +1,7 @@
 #include "core/media/gif_writer.h"
 
 #include "core/media/giflib_adapter.h"
-#include "core/project/replacing_file.h"
+#include "core/base/replacing_file.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // Writing GIF files, one picture or a whole animation (blocks through giflib, pixels through our LZW encoder).
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "core/media/giflib_adapter.h"
 
 #include "core/media/lzw_encoder.h"
-#include "core/project/file_identity.h"
+#include "core/base/file_identity.h"
 
 #include <gif_lib.h>
 

@@ -3,8 +3,8 @@
 // into our Error. Nothing outside this file and its .cpp includes gif_lib.h.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 
 #include <QByteArray>
 #include <QFile>

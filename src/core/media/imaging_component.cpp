@@ -4,7 +4,7 @@
 #include "core/media/magick_adapter.h"
 #include "core/media/quantizer.h"
 #include "core/media/resampler.h"
-#include "core/project/replacing_file.h"
+#include "core/base/replacing_file.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -8,8 +8,8 @@
 // instead of writing a stale picture under a new name.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 
 #include <QByteArray>
 #include <QSize>

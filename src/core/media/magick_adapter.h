@@ -4,8 +4,8 @@
 // limits (limits.h) here, before the module sees the bytes.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 #include "core/media/picture_formats.h"
 
 #include <QByteArray>

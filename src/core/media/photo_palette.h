@@ -3,7 +3,7 @@
 // light error diffusion. Integer arithmetic throughout, so the result depends only on the pixels.
 #pragma once
 
-#include "core/media/image.h"
+#include "core/base/image.h"
 
 #include <cstdint>
 #include <vector>

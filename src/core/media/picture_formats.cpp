@@ -1,6 +1,6 @@
 #include "core/media/picture_formats.h"
 
-#include "core/media/header_bytes.h"
+#include "core/base/header_bytes.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // picture's size from its header without decoding it, so limits are checked before any pixel is.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/limits.h"
+#include "core/base/error.h"
+#include "core/base/limits.h"
 
 #include <QString>
 

@@ -9,10 +9,10 @@
 // decoded frames are held, so any length of animation plays in little memory.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/animation_assembler.h"
 #include "core/media/composite.h"
-#include "core/media/image.h"
+#include "core/base/image.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // Reducing a picture to a palette of at most 256 colours, as a GIF stores it.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 
 namespace pictoreel {
 

@@ -1,8 +1,8 @@
 // Scaling pictures to an exact size.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "core/media/targa_reader.h"
 
-#include "core/media/header_bytes.h"
+#include "core/base/header_bytes.h"
 #include "core/media/picture_formats.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 // true colour and grey, plain or run-length encoded, any row order.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 
 #include <QByteArray>
 

@@ -2,8 +2,8 @@
 // without an alpha channel, with or without colour maps.
 #pragma once
 
-#include "core/error.h"
-#include "core/media/image.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
 
 #include <QByteArray>
 

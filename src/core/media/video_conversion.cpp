@@ -7,8 +7,8 @@
 #include "core/media/composite.h"
 #include "core/media/quantizer.h"
 #include "core/media/work_budget.h"
-#include "core/project/file_identity.h"
-#include "core/project/replacing_file.h"
+#include "core/base/file_identity.h"
+#include "core/base/replacing_file.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -18,7 +18,7 @@
 // of frames and pixels (see WorkBudget).
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/work_budget.h"
 
 #include <QString>

@@ -7,7 +7,7 @@
 // --max-pixels.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/ffmpeg_adapter.h"
 #include "core/media/gif_reader.h"
 

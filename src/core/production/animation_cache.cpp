@@ -1,8 +1,8 @@
 #include "core/production/animation_cache.h"
 
 #include "core/production/frame_cache_names.h"
-#include "core/project/file_identity.h"
-#include "core/project/replacing_file.h"
+#include "core/base/file_identity.h"
+#include "core/base/replacing_file.h"
 
 #include <QCryptographicHash>
 #include <QDir>

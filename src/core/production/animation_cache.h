@@ -6,7 +6,7 @@
 // deleting the temp GIFs deletes these too, and only the few most recent are kept.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/animation_assembler.h"
 
 #include <QString>

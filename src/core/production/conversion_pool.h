@@ -3,7 +3,7 @@
 // would; rows are handed out in order so the assembly rarely waits.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/production/frame_cache.h"
 
 #include <condition_variable>

@@ -1,9 +1,9 @@
 #include "core/production/frame_cache.h"
 
 #include "core/media/imaging_component.h"
-#include "core/media/limits.h"
+#include "core/base/limits.h"
 #include "core/production/frame_cache_names.h"
-#include "core/project/file_identity.h"
+#include "core/base/file_identity.h"
 #include "core/project/numbers.h"
 
 #include <QCryptographicHash>

@@ -3,7 +3,7 @@
 // the conversion's settings), and is reused only while the picture on disk is still that one.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/project/frame_list.h"
 
 #include <QByteArray>

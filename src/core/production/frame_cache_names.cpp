@@ -1,7 +1,7 @@
 #include "core/production/frame_cache_names.h"
 
 #include "core/project/paths.h"
-#include "core/project/replacing_file.h"
+#include "core/base/replacing_file.h"
 
 #include <QCryptographicHash>
 #include <QDir>

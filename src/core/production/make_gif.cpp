@@ -4,7 +4,7 @@
 #include "core/production/animation_cache.h"
 #include "core/production/conversion_pool.h"
 #include "core/production/frame_cache_names.h"
-#include "core/project/file_identity.h"
+#include "core/base/file_identity.h"
 #include "core/project/paths.h"
 
 #include <QDir>

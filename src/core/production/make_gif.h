@@ -3,7 +3,7 @@
 // The window's Make and Preview and pictoreel-cli make all run this.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/project/frame_list.h"
 #include "core/project/project_file.h"
 

@@ -2,7 +2,7 @@
 // text, exactly as the window's frame list shows them. Row indices are 1-based.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 
 #include <QString>
 #include <QStringList>

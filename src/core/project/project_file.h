@@ -2,7 +2,7 @@
 // string per frame in "Frame Properties" ("FRAME001", "FRAME002", ... "FRAME1000", ...).
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/project/frame_list.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 // Works out the stored image for one frame after another and keeps track of what a viewer shows.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/animation/candidate.h"
 #include "core/media/animation/picture.h"
 #include "core/media/gif_writer.h"

@@ -1,7 +1,7 @@
 #include "core/media/animation/frame_source.h"
 
 #include "core/media/giflib_adapter.h"
-#include "core/media/header_bytes.h"
+#include "core/base/header_bytes.h"
 
 #include <QFile>
 #include <QSize>

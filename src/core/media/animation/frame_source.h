@@ -1,7 +1,7 @@
 // Reading the frame files of an animation: each is a one-image GIF, shown as a viewer shows it.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 #include "core/media/animation/picture.h"
 
 namespace pictoreel::animation {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/media/gif_reader.h"
-#include "core/media/image.h"
+#include "core/base/image.h"
 
 #include <QByteArray>
 #include <QString>

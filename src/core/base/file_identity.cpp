@@ -1,4 +1,4 @@
-#include "core/project/file_identity.h"
+#include "core/base/file_identity.h"
 
 #include <QDir>
 #include <QFileInfo>

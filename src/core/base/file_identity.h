@@ -3,7 +3,7 @@
 // changes its inode), and whether two paths name the same file.
 #pragma once
 
-#include "core/error.h"
+#include "core/base/error.h"
 
 #include <QFile>
 #include <QString>

@@ -1,5 +1,5 @@
 // Replacing a file only when the new one is complete.
-#include "core/project/replacing_file.h"
+#include "core/base/replacing_file.h"
 
 #include "support/files.h"
 

@@ -1,4 +1,4 @@
-#include "core/project/replacing_file.h"
+#include "core/base/replacing_file.h"
 
 #include <QDir>
 #include <QElapsedTimer>
