@@ -2,6 +2,8 @@
 // gif_quality program end to end on files whose expected figures are known.
 #include "picture_quality.h"
 
+#include "core/base/replacing_file.h"
+#include "core/media/bmp_writer.h"
 #include "core/media/gif_writer.h"
 #include "core/media/imaging_component.h"
 

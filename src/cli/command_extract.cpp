@@ -6,6 +6,8 @@
 #include "cli_support.h"
 #include "commands.h"
 
+#include "core/base/replacing_file.h"
+#include "core/media/bmp_writer.h"
 #include "core/media/composite.h"
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "core/base/replacing_file.h"
 #include "core/media/magick_adapter.h"
 #include "core/media/imaging_component.h"
 

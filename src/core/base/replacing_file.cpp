@@ -310,4 +310,13 @@ void ReplacingFile::cancel()
     open_ = false;
 }
 
+Status writeFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    ReplacingFile file(path);
+    if (!file.open() || !file.write(bytes) || !file.commit())
+        return makeError(ErrorCode::FileWriteFailed,
+                         QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    return Status::success();
+}
+
 }  // namespace pictoreel

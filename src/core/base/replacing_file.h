@@ -17,6 +17,8 @@
 // exceeded"), never as an unknown error.
 #pragma once
 
+#include "core/base/error.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -69,5 +71,9 @@ private:
     QString error_;
     bool open_ = false;
 };
+
+// Writes `bytes` to `path` through a ReplacingFile, so a failed write never leaves a
+// half-written file under that name.
+Status writeFileAtomically(const QString& path, const QByteArray& bytes);
 
 }  // namespace pictoreel

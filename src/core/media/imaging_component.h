@@ -97,11 +97,4 @@ private:
 // Reads a picture file into RGBA (what LoadImage does, without an instance).
 Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint = {});
 
-// An uncompressed bottom-up 24-bit BMP of the colour channels of `image`.
-Result<QByteArray> encodeBmp24(const RgbaImage& image);
-
-// Writes `bytes` to `path` through a temporary file renamed into place, so a failed write
-// never leaves a half-written file under that name.
-Status writeFileAtomically(const QString& path, const QByteArray& bytes);
-
 }  // namespace pictoreel

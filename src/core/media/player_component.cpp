@@ -1,3 +1,5 @@
+#include "core/base/replacing_file.h"
+#include "core/media/bmp_writer.h"
 #include "core/media/player_component.h"
 
 #include "core/media/gif_reader.h"

@@ -3,6 +3,7 @@
 #include "imaging_test_util.h"
 #include "support/results.h"
 
+#include "core/media/bmp_writer.h"
 #include "core/media/imaging_component.h"
 #include "core/media/magick_adapter.h"
 
