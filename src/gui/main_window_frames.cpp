@@ -2,6 +2,7 @@
 // frame's picture and values, and the property panel's buttons.
 #include "gui/main_window.h"
 
+#include "core/formats/picture_formats.h"
 #include "core/production/frame_cache.h"
 #include "gui/busy_pointer.h"
 #include "gui/dialogs.h"
@@ -15,38 +16,8 @@
 
 namespace pictoreel {
 
-QString imageFilesFilter()
-{
-    static const QStringList entries{
-        QStringLiteral("GIF Files (*.gif)|*.gif"),
-        QStringLiteral("Bitmap (*.bmp)|*.bmp"),
-        QStringLiteral("JPG/JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg"),
-        QStringLiteral("Device Independent Bitmap (*.dib)|*.dib"),
-        QStringLiteral("Enhanced Meta Files (*.emf)|*.emf"),
-        QStringLiteral("ICB Files (*.icb)|*.icb"),
-        QStringLiteral("ICON Files (*.ico)|*.ico"),
-        QStringLiteral("Portable Bitmap Files (*.pbm)|*.pbm"),
-        QStringLiteral("Photo CD Files (*.pcd)|*.pcd"),
-        QStringLiteral("PCX Files (*.pcx)|*.pcx"),
-        QStringLiteral("PGM Files (*.pgm)|*.pgm"),
-        QStringLiteral("Portable Network Graphics (*.png)|*.png"),
-        QStringLiteral("PPM Files (*.ppm)|*.ppm"),
-        QStringLiteral("Photo Shop Files (*.psd)|*.psd"),
-        QStringLiteral("Paint Shop Files (*.psp)|*.psp"),
-        QStringLiteral("RLE Files (*.rle)|*.rle"),
-        QStringLiteral("SGI Files (*.sgi)|*.sgi"),
-        QStringLiteral("Targa Files (*.tga)|*.tga"),
-        QStringLiteral("Tagged Image Format Files (*.tif;*.tiff)|*.tif;*.tiff"),
-        QStringLiteral("VDA Files (*.vda)|*.vda"),
-        QStringLiteral("VST Files (*.vst)|*.vst"),
-        QStringLiteral("WBMP Files (*.wbmp)|*.wbmp"),
-        QStringLiteral("Windows Meta Files (*.wmf)|*.wmf"),
-        QStringLiteral("All Supported Image Files|*.bmp;*.dib;*.emf;*.gif;*.ico;*.jpg;*.jpeg;*.pbm;*.pcd;*.pcx;"
-                       "*.pgm;*.png;*.ppm;*.psd;*.psp;*.rle;*.sgi;*.tga;*.vda;*.vst;*.wbmp;*.wmf"),
-        QStringLiteral("All Files(*.*)|*.*"),
-    };
-    return entries.join(u'|');
-}
+// The file types of the picture formats we read, from the format table.
+QString imageFilesFilter() { return pictureFilesFilter(); }
 
 // ---- frame editing ------------------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 // The video codec module: everything that talks to FFmpeg. FFmpeg's error codes become our Error
 // here; nothing outside this file includes an FFmpeg header.
 #include "core/codecs/video_codec.h"
+#include "core/media/ffmpeg_adapter.h"  // AviEncoder::kMaxSide
 
 #include <QBuffer>
 #include <QFile>

@@ -13,6 +13,7 @@
 #include <magick/policy.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -55,17 +56,6 @@ constexpr MagickCore::MagickSizeType kListLengthLimit = 4096;
 struct Failure {
     Error error;
 };
-
-// ImageMagick's name for the coder of a format we hand to it.
-std::string coderName(PictureFormat format)
-{
-    switch (format) {
-    case PictureFormat::Targa: return "TGA";
-    case PictureFormat::UtahRle: return "RLE";
-    case PictureFormat::Unknown: return {};
-    default: return pictureFormatName(format).toStdString();
-    }
-}
 
 // Our error for ImageMagick's reason: a resource limit, a format it may not read, or else a
 // damaged picture. The source location ImageMagick appends is left out.
@@ -209,17 +199,18 @@ Error noPicture(PictureSize size)
 // The picture ImageMagick read, one row at a time as 8-bit RGBA, so that a large one can be
 // scaled without ever being held whole in our form. Rows come converted to sRGB when the picture
 // is in another colour space (Photo CD's PhotoYCC by our own formula), opaque when the picture
-// has no alpha; a GIF's first picture comes placed on its logical screen, transparent around it.
+// has no alpha; the first picture of a format placed on a logical screen (GIF) comes placed there,
+// transparent around it.
 class PictureRows {
 public:
-    PictureRows(Magick::Image& image, PictureFormat format)
+    PictureRows(Magick::Image& image, const MagickReading& reading)
         : image_(image),
           frameWidth_(static_cast<int>(image.columns())),
           frameHeight_(static_cast<int>(image.rows())),
           width_(frameWidth_),
           height_(frameHeight_)
     {
-        if (format != PictureFormat::Gif)
+        if (!reading.placedOnScreen)
             return;
         const MagickCore::RectangleInfo& page = image.constImage()->page;
         const auto screenWidth = static_cast<std::int64_t>(page.width);
@@ -344,12 +335,12 @@ Status initialise()
     return outcome;
 }
 
-RgbaImage decodeWithMagick(QByteArray& bytes, PictureFormat format, const DecodeOptions& options,
+RgbaImage decodeWithMagick(QByteArray& bytes, const MagickReading& reading, const DecodeOptions& options,
                            std::optional<PictureSize> declared)
 {
     if (Status ready = initialise(); !ready)
         throw Failure{ready.error()};
-    const std::string coder = coderName(format);
+    const std::string coder = reading.coder ? reading.coder : "";
     if (coder.empty())
         throw Failure{makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The file is not a picture in a supported format."))};
     if (!declared) {
@@ -364,7 +355,7 @@ RgbaImage decodeWithMagick(QByteArray& bytes, PictureFormat format, const Decode
                                static_cast<int>(std::min<size_t>(probe.rows(), INT32_MAX))};
     }
     if (Status s = checkPictureSize(declared->width, declared->height,
-                                    pictureHolding(format, declared->width, declared->height, options));
+                                    pictureHolding(declared->width, declared->height, options));
         !s)
         throw Failure{s.error()};
     if (Status s = checkMagickLimits(declared->width, declared->height); !s)
@@ -372,18 +363,20 @@ RgbaImage decodeWithMagick(QByteArray& bytes, PictureFormat format, const Decode
 
     Magick::Image image;
     image.quiet(true);
-    // The first picture of a multi-picture file. Photo CD is the exception: there the
-    // "picture number" chooses the resolution, and the default is the 768 x 512 base.
-    if (format != PictureFormat::Pcd)
+    // The first picture of a multi-picture file, unless the "picture number" chooses the
+    // resolution (Photo CD, whose default is the 768 x 512 base).
+    if (!reading.sceneIsResolution)
         image.subRange(1);
     image.magick(coder);
     // Square, because the picture may still be turned upright by its orientation tag; and
     // only when the picture is at least twice as large, the first scale that saves work.
     const int hintSide = std::max(options.shrinkHintWidth, options.shrinkHintHeight);
-    if (format == PictureFormat::Jpeg && options.shrinkHintWidth > 0 && options.shrinkHintHeight > 0 &&
+    if (reading.readsReducedScale && options.shrinkHintWidth > 0 && options.shrinkHintHeight > 0 &&
         std::min(declared->width, declared->height) >= 2 * hintSide) {
         const std::string side = std::to_string(hintSide);
-        image.defineValue("jpeg", "size", side + "x" + side);
+        std::string option = coder;  // "jpeg:size"
+        std::transform(option.begin(), option.end(), option.begin(), [](unsigned char c) { return std::tolower(c); });
+        image.defineValue(option, "size", side + "x" + side);
     }
     if (!readInto(image, bytes, false))
         throw Failure{noPicture(*declared)};
@@ -393,8 +386,8 @@ RgbaImage decodeWithMagick(QByteArray& bytes, PictureFormat format, const Decode
     if (orientation != MagickCore::UndefinedOrientation && orientation != MagickCore::TopLeftOrientation)
         image.autoOrient();
 
-    PictureRows rows(image, format);
-    const PictureHolding holding = pictureHolding(format, rows.width(), rows.height(), options);
+    PictureRows rows(image, reading);
+    const PictureHolding holding = pictureHolding(rows.width(), rows.height(), options);
     if (Status s = checkPictureSize(rows.width(), rows.height(), holding); !s)
         throw Failure{s.error()};
     const bool scaled = holding == PictureHolding::Scaled;
@@ -419,10 +412,10 @@ RgbaImage decodeWithMagick(QByteArray& bytes, PictureFormat format, const Decode
     return picture;
 }
 
-Result<RgbaImage> decode(QByteArray bytes, PictureFormat format, const DecodeOptions& options,
+Result<RgbaImage> decode(QByteArray bytes, const MagickReading& reading, const DecodeOptions& options,
                          std::optional<PictureSize> declared)
 {
-    return guarded<RgbaImage>([&] { return decodeWithMagick(bytes, format, options, declared); }, "decode");
+    return guarded<RgbaImage>([&] { return decodeWithMagick(bytes, reading, options, declared); }, "decode");
 }
 
 // An ImageMagick picture of the colour channels of `image`; alpha too when `withAlpha`. The

@@ -5,7 +5,7 @@
 
 #include "core/base/error.h"
 #include "core/base/image.h"
-#include "core/media/picture_formats.h"
+#include "core/formats/picture_formats.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,7 +17,7 @@ namespace pictoreel {
 struct DecodeOptions;
 
 // Raised whenever the table below changes, so a module from another build is refused.
-inline constexpr int kPictureCodecVersion = 3;
+inline constexpr int kPictureCodecVersion = 4;
 inline constexpr const char* kPictureCodecModule = "libpictoreel-magick.so";
 inline constexpr const char* kPictureCodecEntry = "pictoreel_picture_codec";
 
@@ -27,10 +27,11 @@ struct PictureCodec {
     QString (*libraryVersion)();
     // Installs the security policy and the resource limits; the module calls it itself too.
     Status (*initialise)();
-    // Decodes with ImageMagick. `declared` is the size the caller read from the header and
-    // checked against the limits; without it the codec asks ImageMagick for the size first. The
-    // bytes are let go once ImageMagick has read them.
-    Result<RgbaImage> (*decode)(QByteArray bytes, PictureFormat format, const DecodeOptions& options,
+    // Decodes with ImageMagick as `reading` (the format's row of the format table) says.
+    // `declared` is the size the caller read from the header and checked against the limits;
+    // without it the codec asks ImageMagick for the size first. The bytes are let go once
+    // ImageMagick has read them.
+    Result<RgbaImage> (*decode)(QByteArray bytes, const MagickReading& reading, const DecodeOptions& options,
                                 std::optional<PictureSize> declared);
     Result<QByteArray> (*encodeJpeg)(const RgbaImage& image, int quality, bool progressive, bool grayscale);
     Result<QByteArray> (*encodePng)(const RgbaImage& image);

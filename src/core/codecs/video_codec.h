@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/base/error.h"
-#include "core/media/ffmpeg_adapter.h"
+#include "core/codecs/video_frames.h"
 
 #include <QIODevice>
 #include <QString>

@@ -11,7 +11,7 @@
 
 #include "core/base/error.h"
 #include "core/base/image.h"
-#include "core/base/limits.h"
+#include "core/codecs/video_frames.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -25,23 +25,6 @@ namespace pictoreel::ffmpeg {
 
 class VideoDecoding;
 class AviEncoding;
-
-// Bounds a video must stay within; checked before anything is allocated for a frame.
-struct VideoLimits {
-    int maxSide = kLimits.maxSide;
-    std::int64_t maxPixels = kLimits.maxPixels;  // one frame, held whole
-    int maxFrames = kLimits.maxVideoFrames;
-    // All frames together, width x height x frames: bounds the work for one file.
-    std::int64_t maxTotalPixels = std::int64_t{1} << 34;
-};
-
-// One decoded picture of a video and when it is shown, in microseconds of the stream's clock.
-struct VideoFrame {
-    RgbaImage image;  // opaque, at the size of the video's first frame
-    std::int64_t startMicroseconds = 0;
-    // How long the stream says the frame lasts; 0 when it does not say.
-    std::int64_t durationMicroseconds = 0;
-};
 
 // Decodes the first video stream of a file, frame by frame in display order.
 class VideoDecoder {

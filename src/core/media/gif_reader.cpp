@@ -1,5 +1,6 @@
 #include "core/media/gif_reader.h"
 
+#include "core/formats/gif_blocks.h"
 #include "core/media/giflib_adapter.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@ namespace pictoreel {
 
 namespace {
 
-constexpr int kGraphicControlLabel = 0xF9;
 constexpr int kApplicationLabel = 0xFF;
 
 Error limitExceeded(const QString& message) { return makeError(ErrorCode::LimitExceeded, message); }
@@ -144,7 +144,7 @@ Status GifDecoder::Impl::scan()
                 info.truncated = true;
                 break;
             }
-            if (extension.value().label == kGraphicControlLabel) {
+            if (extension.value().label == gif::kGraphicControlLabel) {
                 // Of several graphic control blocks before one image, the last counts.
                 if (auto parsed = parseGraphicControl(extension.value()))
                     control = parsed;
@@ -397,7 +397,7 @@ Result<DecodedGif> decodeGifMemory(QByteArray bytes, const GifDecodeLimits& limi
 
 namespace {
 
-std::vector<Rgb> readColourTable(const QByteArray& bytes, qsizetype at, int entries)
+std::vector<Rgb> readColourTable(const QByteArray& bytes, std::size_t at, int entries)
 {
     std::vector<Rgb> table(static_cast<std::size_t>(entries));
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.constData()) + at;
@@ -419,82 +419,43 @@ std::optional<GifStoredImage> findFirstStoredImage(const QByteArray& bytes)
 std::vector<GifStoredImage> findStoredImages(const QByteArray& bytes, int maxImages)
 {
     std::vector<GifStoredImage> found;
-    const qsizetype size = bytes.size();
-    auto byte = [&](qsizetype i) { return static_cast<int>(static_cast<std::uint8_t>(bytes[i])); };
-    auto word = [&](qsizetype i) { return byte(i) | (byte(i + 1) << 8); };
-    if (size < 13 || !bytes.startsWith("GIF8"))
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    const auto size = static_cast<std::size_t>(bytes.size());
+    if (maxImages < 1 || !gif::hasGifSignature(data, size))
         return found;
+    gif::BlockWalker walker(data, size);
     std::vector<Rgb> global;
-    if (maxImages < 1)
-        return found;
-    qsizetype at = 13;
-    if (byte(10) & 0x80) {
-        const int entries = 2 << (byte(10) & 7);
-        if (at + 3 * entries > size)
-            return found;
-        global = readColourTable(bytes, at, entries);
-        at += 3 * entries;
-    }
-    // Passes over data sub-blocks starting at `i`; the position after the terminator, or -1.
-    auto skipSubBlocks = [&](qsizetype i) -> qsizetype {
-        while (i < size) {
-            const int length = byte(i);
-            if (length == 0)
-                return i + 1;
-            i += 1 + length;
-        }
-        return -1;
-    };
-
     int transparentIndex = -1;
-    while (at < size) {
-        const int introducer = byte(at);
-        if (introducer == 0x21) {
-            if (at + 2 > size)
-                return found;
-            const int label = byte(at + 1);
-            if (label == 0xF9 && at + 7 < size && byte(at + 2) >= 4)
-                transparentIndex = (byte(at + 3) & 1) ? byte(at + 6) : -1;
-            at = skipSubBlocks(at + 2);
-            if (at < 0)
-                return found;
-        } else if (introducer == 0x2C) {
-            if (at + 11 > size)
-                return found;
-            GifStoredImage image;
-            image.left = word(at + 1);
-            image.top = word(at + 3);
-            image.width = word(at + 5);
-            image.height = word(at + 7);
-            const int flags = byte(at + 9);
-            image.interlaced = (flags & 0x40) != 0;
-            at += 10;
-            if (flags & 0x80) {
-                const int entries = 2 << (flags & 7);
-                if (at + 3 * entries > size)
-                    return found;
-                image.palette = readColourTable(bytes, at, entries);
-                image.localPalette = true;
-                at += 3 * entries;
-            } else {
-                image.palette = global;
-            }
-            if (image.palette.empty() || at >= size)
-                return found;
-            image.transparentIndex = transparentIndex;
-            image.pixels.minCodeSize = byte(at);
-            const qsizetype end = skipSubBlocks(at + 1);
-            if (end < 0)
-                return found;
-            image.pixels.subBlocks = bytes.mid(at + 1, end - (at + 1));
-            found.push_back(std::move(image));
-            if (static_cast<int>(found.size()) >= maxImages)
-                return found;
-            at = end;
-            transparentIndex = -1;  // a graphic control block belongs to the image after it
-        } else {
-            return found;  // the trailer, or something that is no block
+    // Blocks cut short end the search: the images before them are all there is.
+    for (std::optional<gif::Block> block = walker.next(); block && block->complete; block = walker.next()) {
+        if (block->kind == gif::BlockKind::Extension) {
+            const std::size_t at = block->dataAt;  // the first sub-block: its length, then its bytes
+            if (block->label == gif::kGraphicControlLabel && data[at] >= 4)
+                transparentIndex = (data[at + 1] & 1) ? data[at + 4] : -1;
+            continue;
         }
+        if (block->kind != gif::BlockKind::Image)
+            break;  // the trailer
+        if (global.empty() && walker.screen().globalTableEntries > 0)
+            global = readColourTable(bytes, walker.screen().globalTableAt, walker.screen().globalTableEntries);
+        GifStoredImage image;
+        image.offset = static_cast<qsizetype>(block->at);
+        image.left = block->left;
+        image.top = block->top;
+        image.width = block->width;
+        image.height = block->height;
+        image.interlaced = block->interlaced;
+        image.localPalette = block->localTableEntries > 0;
+        image.palette = image.localPalette ? readColourTable(bytes, block->localTableAt, block->localTableEntries) : global;
+        if (image.palette.empty())
+            break;
+        image.transparentIndex = transparentIndex;
+        image.pixels.minCodeSize = block->minCodeSize;
+        image.pixels.subBlocks = bytes.mid(static_cast<qsizetype>(block->dataAt), static_cast<qsizetype>(block->end - block->dataAt));
+        found.push_back(std::move(image));
+        if (static_cast<int>(found.size()) >= maxImages)
+            break;
+        transparentIndex = -1;  // a graphic control block belongs to the image after it
     }
     return found;
 }

@@ -132,6 +132,7 @@ struct GifStoredImage {
     std::vector<Rgb> palette;
     int transparentIndex = -1;
     GifCompressedPixels pixels;
+    qsizetype offset = 0;  // of its image descriptor in the data
 };
 std::optional<GifStoredImage> findFirstStoredImage(const QByteArray& bytes);
 // Every image block up to `maxImages`, each with the graphic control block just before it; stops

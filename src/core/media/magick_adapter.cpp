@@ -2,8 +2,6 @@
 
 #include "core/codecs/picture_codec.h"
 #include "core/media/codec_loader.h"
-#include "core/media/targa_reader.h"
-#include "core/media/utah_rle.h"
 
 #include <algorithm>
 #include <mutex>
@@ -13,15 +11,15 @@ namespace pictoreel {
 
 namespace {
 
-// About how many pixels ImageMagick will hold for a picture of `declared` size: a JPEG read at a
-// reduced DCT scale has at most a quarter of them. Unknown sizes count as large.
-std::int64_t pixelsToHold(PictureFormat format, const std::optional<PictureSize>& declared, const DecodeOptions& options)
+// About how many pixels ImageMagick will hold for a picture of `declared` size: one read at a
+// reduced scale has at most a quarter of them. Unknown sizes count as large.
+std::int64_t pixelsToHold(const MagickReading& reading, const std::optional<PictureSize>& declared, const DecodeOptions& options)
 {
     if (!declared)
         return INT64_MAX;
     const std::int64_t pixels = std::int64_t{declared->width} * declared->height;
     const int hintSide = std::max(options.shrinkHintWidth, options.shrinkHintHeight);
-    const bool reduced = format == PictureFormat::Jpeg && options.shrinkHintWidth > 0 && options.shrinkHintHeight > 0 &&
+    const bool reduced = reading.readsReducedScale && options.shrinkHintWidth > 0 && options.shrinkHintHeight > 0 &&
                          std::min(declared->width, declared->height) >= 2 * hintSide;
     return reduced ? pixels / 4 : pixels;
 }
@@ -50,15 +48,15 @@ Status initialiseMagick()
 
 Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const DecodeOptions& options)
 {
-    if (format == PictureFormat::Unknown)
+    const PictureFormatRow* row = pictureFormatRow(format);
+    if (!row || (!row->ownReader && !row->magick.coder))
         return makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The file is not a picture in a supported format."));
     if (bytes.isEmpty())
         return makeError(ErrorCode::CorruptData, QStringLiteral("The picture file is empty."));
 
-    if (format == PictureFormat::Targa || format == PictureFormat::UtahRle) {
-        // Our own readers: ImageMagick misreads some Targa layouts and cannot read Utah RLE with alpha.
+    if (row->ownReader) {
         try {
-            return format == PictureFormat::UtahRle ? decodeUtahRle(bytes) : decodeTarga(bytes);
+            return row->ownReader(bytes);
         } catch (const std::bad_alloc&) {
             return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to decode the picture."));
         }
@@ -66,11 +64,10 @@ Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const De
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     const std::optional<PictureSize> declared = peekPictureSize(data, static_cast<std::size_t>(bytes.size()), format);
     if (declared) {
-        const PictureHolding holding = pictureHolding(format, declared->width, declared->height, options);
+        const PictureHolding holding = pictureHolding(declared->width, declared->height, options);
         if (Status s = checkPictureSize(declared->width, declared->height, holding); !s)
             return s.error();
-    } else if (format != PictureFormat::Tiff && format != PictureFormat::Ico && format != PictureFormat::Pcd &&
-               format != PictureFormat::Wmf) {
+    } else if (row->peekSize) {
         // A header we know how to read but cannot: damaged beyond what any decoder should see.
         return makeError(ErrorCode::CorruptData,
                          QStringLiteral("The picture is damaged or unreadable: its %1 header is incomplete.")
@@ -79,8 +76,8 @@ Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const De
     Result<const PictureCodec*> codec = pictureCodec();
     if (!codec)
         return codec.error();
-    const auto oneAtATime = oneLargePictureAtATime(pixelsToHold(format, declared, options));
-    return codec.value()->decode(std::move(bytes), format, options, declared);
+    const auto oneAtATime = oneLargePictureAtATime(pixelsToHold(row->magick, declared, options));
+    return codec.value()->decode(std::move(bytes), row->magick, options, declared);
 }
 
 Result<QByteArray> encodeJpeg(const RgbaImage& image, int quality, bool progressive, bool grayscale)

@@ -1,12 +1,12 @@
-// Decoding and encoding pictures. Targa and Utah RLE are decoded by our own code; every other
-// format goes to ImageMagick in the picture codec module (codecs/magick_codec.cpp), loaded at the
-// first picture that needs it. Sizes are read from the header and checked against the picture
-// limits (limits.h) here, before the module sees the bytes.
+// Decoding and encoding pictures. The format table (formats/picture_formats.h) says which
+// decoder reads a format: a reader of our own, or ImageMagick in the picture codec module
+// (codecs/magick_codec.cpp), loaded at the first picture that needs it. Sizes are read from the
+// header and checked against the picture limits (limits.h) here, before the module sees the bytes.
 #pragma once
 
 #include "core/base/error.h"
 #include "core/base/image.h"
-#include "core/media/picture_formats.h"
+#include "core/formats/picture_formats.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,14 +30,11 @@ struct DecodeOptions {
     std::int64_t scaleWhileReadingAbove = 4'000'000;
 };
 
-// How a picture of width x height in `format` (as ImageMagick gives it: after the DCT scale and
-// the orientation tag) is held while it is read. Only pictures ImageMagick reads are scaled to
-// the hint of `options` (Scaled); Targa and Utah RLE are always held whole.
-inline PictureHolding pictureHolding(PictureFormat format, std::int64_t width, std::int64_t height,
-                                     const DecodeOptions& options)
+// How a picture of width x height that ImageMagick reads (after the DCT scale and the orientation
+// tag) is held while it is read: scaled to the hint of `options` when it is large enough
+// (Scaled), otherwise whole. Our own readers always hold a picture whole.
+inline PictureHolding pictureHolding(std::int64_t width, std::int64_t height, const DecodeOptions& options)
 {
-    if (format == PictureFormat::Targa || format == PictureFormat::UtahRle)
-        return PictureHolding::Whole;
     const std::int64_t hintWidth = options.shrinkHintWidth, hintHeight = options.shrinkHintHeight;
     const bool scaled = hintWidth > 0 && hintHeight > 0 && hintWidth <= kLimits.maxSide && hintHeight <= kLimits.maxSide &&
                         hintWidth * hintHeight <= kLimits.maxPixels && width * height > options.scaleWhileReadingAbove &&

@@ -1,4 +1,4 @@
-#include "core/media/utah_rle.h"
+#include "core/formats/utah_rle.h"
 
 #include "core/media/imaging_component.h"
 #include "support/files.h"

@@ -65,20 +65,13 @@ bool decodeWholeImage(const QByteArray& bytes, const GifStoredImage& stored, int
         !coversScreen(stored, screenSizeOf(bytes)))
         return false;
 
+    // giflib decodes the image the block walk found, from its descriptor on.
     giflib::MemorySource source(bytes);
     auto reader = giflib::GifBlockReader::open(source);
-    if (!reader)
+    if (!reader || !source.seek(stored.offset))
         return false;
-    for (;;) {
-        Result<giflib::GifRecord> record = reader.value()->readRecordType();
-        if (!record || record.value() == giflib::GifRecord::Trailer)
-            return false;
-        if (record.value() == giflib::GifRecord::Image)
-            break;
-        if (!reader.value()->readExtension())
-            return false;
-    }
-    if (!reader.value()->readImageHeader())
+    Result<giflib::GifRecord> record = reader.value()->readRecordType();
+    if (!record || record.value() != giflib::GifRecord::Image || !reader.value()->readImageHeader())
         return false;
 
     if (width == 0) {

@@ -1,7 +1,7 @@
-#include "core/media/targa_reader.h"
+#include "core/formats/targa_reader.h"
 
 #include "core/base/header_bytes.h"
-#include "core/media/picture_formats.h"
+#include "core/formats/picture_size.h"
 
 #include <algorithm>
 #include <cstring>

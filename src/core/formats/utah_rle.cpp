@@ -1,6 +1,6 @@
-#include "core/media/utah_rle.h"
+#include "core/formats/utah_rle.h"
 
-#include "core/media/magick_adapter.h"
+#include "core/formats/picture_size.h"
 
 #include <array>
 #include <vector>
