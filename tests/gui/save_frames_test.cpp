@@ -18,40 +18,32 @@ protected:
         request.Cancelled = false;
         return std::make_unique<SaveFramesDialog>(dialogs, request);
     }
-
     ScriptedDialogs dialogs;
     SaveFramesRequest request;
 };
 
 TEST_F(SaveFramesTest, LoadingShowsTheRequestedModeAndFormatInOnePlace)
 {
-    struct Case {
-        bool singleFrame;
-        std::int16_t format;
-        int shownEntry;
-    };
-    for (const Case c : {Case{true, 0, 0}, Case{false, 1, 1}, Case{true, 2, 2}, Case{false, 7, 0}, Case{true, -1, 0}}) {
-        SCOPED_TRACE(::testing::Message() << c.singleFrame << " format " << c.format);
-        auto dialog = load(c.singleFrame, c.format);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save Frame(s)"));
-        EXPECT_TRUE(request.Cancelled);
+    // A format out of range shows the first entry.
+    for (const auto& [singleFrame, format, shown] :
+         std::initializer_list<std::tuple<bool, int, int>>{{true, 0, 0}, {false, 2, 2}, {false, 7, 0}, {true, -1, 0}}) {
+        SCOPED_TRACE(::testing::Message() << singleFrame << " format " << format);
+        auto dialog = load(singleFrame, static_cast<std::int16_t>(format));
+        expectCaptions(*dialog, {{"frmSaveFrames", "Save Frame(s)"}, {"Frame1", "Choose Output Format"},
+                                 {"frmFile", "Output File"}, {"frmDir", "Output Directory"},
+                                 {"OKButton", "OK"}, {"CancelButton", "Cancel"}});
         QStringList formats;
         for (int i = 0; i < dialog->cboFormats->count(); ++i)
             formats << dialog->cboFormats->itemText(i);
         EXPECT_EQ(formats, QStringList({"GIF Files(*.gif)", "Bitmap Files(*.bmp)", "JPEG Files(*.jpg)"}));
-        EXPECT_EQ(dialog->cboFormats->currentIndex(), c.shownEntry);
-        EXPECT_EQ(dialog->frmFile->isVisibleTo(dialog.get()), c.singleFrame);
-        EXPECT_EQ(dialog->frmDir->isVisibleTo(dialog.get()), !c.singleFrame);
+        EXPECT_EQ(dialog->cboFormats->currentIndex(), shown);
+        EXPECT_TRUE(request.Cancelled && dialog->OKButton->isDefault());
+        EXPECT_EQ(dialog->frmFile->isVisibleTo(dialog.get()), singleFrame);
+        EXPECT_EQ(dialog->frmDir->isVisibleTo(dialog.get()), !singleFrame);
         EXPECT_EQ(dialog->frmDir->geometry(), dialog->frmFile->geometry());
-        EXPECT_EQ(dialog->frmFile->geometry(), twipsRect(240, 1200, 5535, 855));
-        EXPECT_EQ(dialog->Frame1->geometry(), twipsRect(240, 120, 5535, 855));
-        EXPECT_EQ(dialog->OKButton->geometry(), twipsRect(3120, 2280, 1215, 375));
-        EXPECT_EQ(dialog->CancelButton->geometry(), twipsRect(4560, 2280, 1215, 375));
-        EXPECT_TRUE(dialog->OKButton->isDefault() && dialog->txtFile->text().isEmpty() && dialog->txtDir->text().isEmpty());
         for (QWidget* w : dialog->findChildren<QWidget*>())
-            if (!w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_")) {
+            if (!w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"))
                 EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-            }
     }
 }
 
@@ -63,94 +55,63 @@ TEST_F(SaveFramesTest, TheFileButtonFiltersByTheChosenFormatAndOkAnswersThatForm
         auto dialog = load(true);
         dialog->cboFormats->setCurrentIndex(format);
         dialogs.answerCancel();
-        dialog->cmdFile_Click();
+        dialog->cmdFile->click();
         EXPECT_TRUE(dialog->txtFile->text().isEmpty());  // a cancel changes nothing
         dialogs.answerFile(QStringLiteral("/out/x"));
-        dialog->cmdFile_Click();
-        ASSERT_EQ(dialogs.calls.size(), 2u);
-        const QString entry = dialog->cboFormats->currentText();
-        EXPECT_EQ(dialogs.calls.back().request.filter, entry + u'|' + QLatin1String(patterns[format]));
-        EXPECT_TRUE(dialogs.calls.back().request.title.isEmpty());
-        EXPECT_EQ(dialog->txtFile->text(), QStringLiteral("/out/x"));
-
+        dialog->cmdFile->click();
+        EXPECT_EQ(dialogs.calls.back().request.filter, dialog->cboFormats->currentText() + u'|' + QLatin1String(patterns[format]));
         dialog->txtDir->setText(QStringLiteral("kept too"));
-        dialog->OKButton_Click();
+        dialog->OKButton->click();
         EXPECT_TRUE(dialog->result() == QDialog::Accepted && !request.Cancelled && request.Format == format);
-        // Both boxes are copied in either mode.
-        EXPECT_EQ(request.FileName + u'|' + request.Folder, QStringLiteral("/out/x|kept too"));
+        EXPECT_EQ(request.FileName + u'|' + request.Folder, QStringLiteral("/out/x|kept too"));  // both boxes, either mode
         EXPECT_TRUE(dialogs.messageTexts().isEmpty());
         dialogs.clear();
     }
+    EXPECT_EQ(formatFromEntry(QStringLiteral("*.bmp, *.jpg, *.gif"), 0), 1);  // the later test wins
+    EXPECT_EQ(formatFromEntry(QStringLiteral("no pattern at all"), 1), 1);
+    EXPECT_EQ(formatFromEntry(QStringLiteral("Pictures(*.GIF)"), 2), 2);
 }
 
 TEST_F(SaveFramesTest, TheFolderButtonEndsTheFolderWithOneSeparator)
 {
     auto dialog = load(false);
     const QString sep(kPathSeparator);
-    dialogs.folderAnswers = {QStringLiteral("/tmp") + sep + QStringLiteral("out"), sep, std::nullopt, std::nullopt};
-    dialog->cmdDir_Click();
-    EXPECT_EQ(dialog->txtDir->text(), QStringLiteral("/tmp") + sep + QStringLiteral("out") + sep);
-    dialog->cmdDir_Click();
-    EXPECT_EQ(dialog->txtDir->text(), sep);  // a root keeps its one separator
-    dialog->cmdDir_Click();
-    EXPECT_EQ(dialog->txtDir->text(), sep);  // cancelled: unchanged
-    EXPECT_EQ(BrowseForFolder(dialogs, nullptr), QString());
-    EXPECT_EQ(dialogs.calls.size(), 4u);
+    dialogs.folderAnswers = {"/tmp" + sep + "out", sep, std::nullopt};
+    QStringList shown;
+    for (int i = 0; i < 3; ++i) {
+        dialog->cmdDir->click();
+        shown.append(dialog->txtDir->text());
+    }
+    // A root keeps its one separator; a cancel changes nothing.
+    EXPECT_EQ(shown, QStringList({"/tmp" + sep + "out" + sep, sep, sep}));
 }
 
-TEST_F(SaveFramesTest, AnEmptyBoxIsRefusedWithTheFocusInItAndTheDialogStaysOpen)
+TEST_F(SaveFramesTest, AnEmptyBoxIsRefusedWithTheFocusInItAndCancelOrTheCloseBoxAnswerCancelled)
 {
-    struct Case {
-        bool singleFrame;
-        const char* message;
-    };
-    for (const Case c : {Case{true, "Please set a file name to save"}, Case{false, "Please set folder to save"}}) {
-        SCOPED_TRACE(c.message);
+    for (const auto& [singleFrame, message] : std::initializer_list<std::pair<bool, const char*>>{
+             {true, "Please set a file name to save"}, {false, "Please set folder to save"}}) {
+        SCOPED_TRACE(message);
         dialogs.clear();
-        auto dialog = load(c.singleFrame);
-        QLineEdit* field = c.singleFrame ? dialog->txtFile : dialog->txtDir;
+        auto dialog = load(singleFrame);
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
         dialog->cboFormats->setFocus();
-        dialog->OKButton_Click();
-        EXPECT_EQ(dialogs.boxes(), QStringList{box(QLatin1String(c.message))});
-        EXPECT_TRUE(dialog->isVisible() && field->hasFocus() && request.Cancelled);
-
+        dialog->OKButton->click();
+        EXPECT_EQ(dialogs.boxes(), QStringList{box(QLatin1String(message))});
+        EXPECT_TRUE(dialog->isVisible() && (singleFrame ? dialog->txtFile : dialog->txtDir)->hasFocus() && request.Cancelled);
         dialog->close();  // the close box
         EXPECT_TRUE(request.Cancelled && dialog->result() == QDialog::Rejected);
     }
-
     auto spaces = load(true, kFormatJpeg);
     spaces->txtFile->setText(QStringLiteral("  "));
-    spaces->OKButton_Click();
+    spaces->OKButton->click();
     EXPECT_TRUE(!request.Cancelled && request.FileName == QStringLiteral("  ") && request.Format == kFormatJpeg);
-}
 
-TEST_F(SaveFramesTest, CancelAnswersCancelledEvenAfterTextWasTyped)
-{
-    auto dialog = load(true);
-    request.FileName = QStringLiteral("earlier answer");
-    dialog->txtFile->setText(QStringLiteral("/out/x"));
-    dialog->CancelButton_Click();
-    EXPECT_TRUE(request.Cancelled && dialog->result() == QDialog::Rejected);
-    EXPECT_EQ(request.FileName, QStringLiteral("earlier answer"));
-}
-
-TEST(SaveFramesFormat, TheFormatIsFoundBySubstringTheLaterTestWinning)
-{
-    struct Case {
-        const char* text;
-        std::int16_t current;
-        std::int16_t expected;
-    };
-    const Case cases[] = {
-        {"GIF Files(*.gif)", 2, 0},       {"Bitmap Files(*.bmp)", 0, 1}, {"JPEG Files(*.jpg)", 0, 2},
-        {"*.jpg and *.gif", 1, 2},        {"*.bmp, *.jpg, *.gif", 0, 1}, {"Pictures(*.GIF)", 2, 2},
-        {"no pattern at all", 1, 1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(formatFromEntry(QLatin1String(c.text), c.current), c.expected) << c.text;
-    EXPECT_EQ(saveFileFilterFor(QStringLiteral("GIF Files(*.gif)")), QStringLiteral("GIF Files(*.gif)|*.gif"));
+    auto typed = load(true);
+    request.FileName = QStringLiteral("earlier");
+    typed->txtFile->setText(QStringLiteral("/out/x"));
+    typed->CancelButton->click();
+    EXPECT_TRUE(request.Cancelled && typed->result() == QDialog::Rejected && request.FileName == QStringLiteral("earlier"));
 }
 
 }  // namespace

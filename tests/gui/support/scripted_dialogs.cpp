@@ -2,14 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace pictoreel::testing {
 
 std::vector<DialogCall> ScriptedDialogs::messages() const
 {
     std::vector<DialogCall> result;
-    for (const DialogCall& call : calls)
-        if (call.kind == DialogCall::Kind::Message)
-            result.push_back(call);
+    std::copy_if(calls.begin(), calls.end(), std::back_inserter(result),
+                 [](const DialogCall& call) { return call.kind == DialogCall::Kind::Message; });
     return result;
 }
 
@@ -38,33 +40,32 @@ QString box(const QString& text, MessageIcon icon, MessageButtons buttons, const
              QLatin1String(buttonSets[static_cast<int>(buttons)]), caption);
 }
 
+// The next answer of `answers`, or a failure (and `none`) when the test gave none.
+template <class T>
+T nextAnswer(std::deque<T>& answers, const QString& what, T none)
+{
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected " << what.toStdString();
+        return none;
+    }
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
 MessageAnswer ScriptedDialogs::messageBox(QWidget*, const QString& text, const QString& caption, MessageIcon icon,
                                           MessageButtons buttons)
 {
     calls.push_back({DialogCall::Kind::Message, text, messageCaption(caption), icon, buttons, {}});
-    if (!messageAnswers.empty()) {
-        const MessageAnswer answer = messageAnswers.front();
-        messageAnswers.pop_front();
-        return answer;
-    }
-    if (buttons == MessageButtons::Ok)
+    if (messageAnswers.empty() && buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;  // a notice needs no script
-    ADD_FAILURE() << "unexpected question: " << text.toStdString();
-    return MessageAnswer::Cancel;
+    return nextAnswer(messageAnswers, "question: " + text, MessageAnswer::Cancel);
 }
 
 QStringList ScriptedDialogs::nextFiles(DialogCall::Kind kind, const FileDialogRequest& request)
 {
-    DialogCall call;
-    call.kind = kind;
-    call.request = request;
-    calls.push_back(call);
-    if (fileAnswers.empty()) {
-        ADD_FAILURE() << "unexpected file dialog: " << request.title.toStdString();
-        return {};
-    }
-    QStringList answer = fileAnswers.front();
-    fileAnswers.pop_front();
+    calls.push_back({kind, {}, {}, MessageIcon::None, MessageButtons::Ok, request});
+    QStringList answer = nextAnswer(fileAnswers, "file dialog: " + request.title, QStringList());
     answer.removeAll(QString());
     return answer;
 }
@@ -72,9 +73,7 @@ QStringList ScriptedDialogs::nextFiles(DialogCall::Kind kind, const FileDialogRe
 std::optional<QString> ScriptedDialogs::openFile(QWidget*, const FileDialogRequest& request)
 {
     const QStringList names = nextFiles(DialogCall::Kind::OpenFile, request);
-    if (names.isEmpty())
-        return std::nullopt;
-    return names.front();
+    return names.isEmpty() ? std::nullopt : std::optional(names.front());
 }
 
 QStringList ScriptedDialogs::openFiles(QWidget*, const FileDialogRequest& request)
@@ -85,35 +84,20 @@ QStringList ScriptedDialogs::openFiles(QWidget*, const FileDialogRequest& reques
 std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const FileDialogRequest& request)
 {
     const QStringList names = nextFiles(DialogCall::Kind::SaveFile, request);
-    if (names.isEmpty())
-        return std::nullopt;
-    return names.front();
+    return names.isEmpty() ? std::nullopt : std::optional(names.front());
 }
 
 std::optional<std::int32_t> ScriptedDialogs::chooseColor(QWidget*)
 {
     calls.push_back({DialogCall::Kind::Color, {}, {}, MessageIcon::None, MessageButtons::Ok, {}});
-    if (colorAnswers.empty()) {
-        ADD_FAILURE() << "unexpected colour dialog";
-        return std::nullopt;
-    }
-    const auto answer = colorAnswers.front();
-    colorAnswers.pop_front();
-    return answer;
+    return nextAnswer(colorAnswers, QStringLiteral("colour dialog"), std::optional<std::int32_t>());
 }
 
 std::optional<QString> ScriptedDialogs::browseForFolder(QWidget*)
 {
     calls.push_back({DialogCall::Kind::Folder, {}, {}, MessageIcon::None, MessageButtons::Ok, {}});
-    if (folderAnswers.empty()) {
-        ADD_FAILURE() << "unexpected folder browser";
-        return std::nullopt;
-    }
-    const auto answer = folderAnswers.front();
-    folderAnswers.pop_front();
-    if (answer && answer->isEmpty())
-        return std::nullopt;
-    return answer;
+    const auto answer = nextAnswer(folderAnswers, QStringLiteral("folder browser"), std::optional<QString>());
+    return answer && answer->isEmpty() ? std::nullopt : answer;
 }
 
 }  // namespace pictoreel::testing
