@@ -29,10 +29,8 @@ TEST_F(FrameCommandsTest, AddingToAnEmptyListShowsTheFirstRowAndTakesItsPictureS
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].kind, DialogCall::Kind::OpenFiles);
     EXPECT_EQ(dialogs.calls[0].request.title, QStringLiteral("Open Image Files ..."));
-    const QStringList filter = dialogs.calls[0].request.filter.split(u'|');
-    ASSERT_EQ(filter.size(), 50);
-    EXPECT_EQ(QStringList({filter[0], filter[5], filter[46], filter[48]}),
-              QStringList({"GIF Files (*.gif)", "*.jpg;*.jpeg", "All Supported Image Files", "All Files(*.*)"}));
+    const QString filter = dialogs.calls[0].request.filter;  // 25 entries, the pictures of every format, then all files
+    EXPECT_TRUE(filter.count(u'|') == 49 && filter.startsWith("GIF Files (*.gif)|*.gif|") && filter.endsWith("|All Files(*.*)|*.*"));
     // Rows in the order chosen, unchecked, the folder and name split, values from the panel.
     const QAbstractItemModel* model = listView()->model();
     QStringList headers;
@@ -41,14 +39,12 @@ TEST_F(FrameCommandsTest, AddingToAnEmptyListShowsTheFirstRowAndTakesItsPictureS
     EXPECT_EQ(headers, QStringList({"NO", "Interval", "Trans", "Trans Color", "File Name", "Full Path"}));
     EXPECT_EQ(rowTexts(1), QStringList({"1", "50", "YES", "16777215", "c.png", picturesFolder()}));
     EXPECT_EQ(rows(), QStringLiteral("1 2|00 c.png a.png"));
-    EXPECT_TRUE(model->flags(model->index(0, 0)) & Qt::ItemIsUserCheckable);
-    // The first row is selected and shown, and Auto Size took its size.
-    EXPECT_EQ(listView()->selectedRow(), 1);
+    // The first row is checkable, selected and shown, and Auto Size took its size.
+    EXPECT_TRUE((model->flags(model->index(0, 0)) & Qt::ItemIsUserCheckable) && listView()->selectedRow() == 1);
     EXPECT_EQ(panelValues().left(6), QStringLiteral("64x48 "));
     EXPECT_EQ(QStringList({panel->lWidth->text(), panel->lHeight->text(), panel->lName->text(), panel->lPath->text()}),
               QStringList({"64 Pixels", "48 Pixels", "c.png", picturesFolder()}));
     EXPECT_TRUE(panel->lSize->text().endsWith(QStringLiteral(" KB)")) && panel->cmdAutoW->isEnabled());
-    EXPECT_TRUE(window->wpdlx1.ImageWidth() == 64 && window->wpdlx3.ImageWidth() == 64);
 
     // More pictures go after the last row with the panel's values and leave the size alone; a
     // value that cannot make a row stops the adding.

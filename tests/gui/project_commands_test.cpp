@@ -7,8 +7,6 @@
 #include "gui/program_start.h"
 #include "gui/support/window_fixture.h"
 
-#include <QKeyEvent>
-
 namespace pictoreel::testing {
 namespace {
 
@@ -56,29 +54,22 @@ TEST_F(WindowTest, OpeningAProjectFillsListAndPanelAndEntersTheHistory)
     EXPECT_EQ(rowCount(), 1);
     dialogs.answerFile(project);
     trigger("mnuFileSub2");
-    EXPECT_EQ(dialogs.calls[0].kind, DialogCall::Kind::OpenFile);
-    EXPECT_EQ(dialogs.calls[0].request.title + dialogs.calls[0].request.filter,
-              QStringLiteral("Open Project File (*.agp) ...Animated GIF Project(*.agp)|*.agp"));
-    EXPECT_EQ(rowCount(), 2);
+    EXPECT_EQ(dialogs.calls[0].request.title, QStringLiteral("Open Project File (*.agp) ..."));
     EXPECT_EQ(rowTexts(1), QStringList({"1", "20", "NO", "255", "p.png", picturesFolder()}));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("hand.agp - Pictoreel"));
+    EXPECT_TRUE(rowCount() == 2 && window->windowTitle() == QStringLiteral("hand.agp - Pictoreel"));
     // The first row is shown: its frame values replace the panel's.
     EXPECT_EQ(panelValues(), QStringLiteral("32x16 loop 3 unticked on out=/out/x.gif | 20 NO 255"));
     EXPECT_TRUE(listView()->selectedRow() == 1 && panel->cmdAutoW->isEnabled());
-    EXPECT_EQ(panel->lWidth->text(), QStringLiteral("32 Pixels"));
     EXPECT_EQ(readHistory(window->context().settingsFile()).value(0), project);
 
-    // A file that does not exist loads as an empty project under its name; blank loads nothing.
+    // A file that does not exist loads as an empty project under its name.
     window->OpenProjectFile(path("missing.agp"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("missing.agp - Pictoreel"));
     EXPECT_EQ(panelValues(), QStringLiteral("100x75 loop 1 ticked off out= | 50 YES 16777215"));
     EXPECT_EQ(rowCount(), 0);
-    window->OpenProjectFile(QStringLiteral("   "));
-    EXPECT_TRUE(window->ProjectFile().isEmpty() && window->windowTitle() == QStringLiteral("New Project - Pictoreel"));
 }
 
-// A picture (or any file that is not a project) is never taken for a project, so no save can
-// write into it.
+// A picture (or any file that is not a project) is never taken for one, so no save writes into it.
 TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
 {
     const QString photo = makePicture(QStringLiteral("photo.png"), 40, 30);
@@ -107,13 +98,10 @@ TEST_F(WindowTest, OutputFileAndColourDialogsChangeOnlyWhenAChoiceIsMade)
     EXPECT_EQ(panel->txtOutputFile->text(), path("out.gif"));
     EXPECT_EQ(dialogs.calls.back().request.title + dialogs.calls.back().request.filter,
               QStringLiteral("Set a gif file name for output ...Animated GIF Files|*.gif"));
-
     dialogs.colorAnswers = {std::nullopt, 0x0000FF};
     panel->cmdTransColor->click();
-    EXPECT_EQ(panel->transColor(), 16777215);
     panel->cmdTransColor->click();
-    EXPECT_EQ(panel->transColor(), 255);
-    EXPECT_EQ(panel->lTransColor->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_TRUE(panel->transColor() == 255 && panel->lTransColor->palette().color(QPalette::Window) == Qt::red);
 }
 
 // ---- the history window ------------------------------------------------------------------------
@@ -130,38 +118,26 @@ protected:
         EXPECT_TRUE(list && list->isVisible() && list->windowModality() != Qt::NonModal);
         return list;
     }
-    // Clicks `button`, after selecting `row` when one is given.
     static void click(HistoryDialog* list, QPushButton* button, int row = -1)
     {
         if (row >= 0)
             list->List1->item(row)->setSelected(true);
         button->click();
     }
-    static bool isGone(const QPointer<HistoryDialog>& list)
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return list.isNull() || !list->isVisible();
-    }
 };
 
-TEST_F(HistoryWindowTest, ShowsItsButtonsAndHidesOpenAndCancelWhenEditing)
+TEST_F(HistoryWindowTest, ShowsItsButtonsAndOpenRefusesWhatIsNoProjectFile)
 {
-    HistoryDialog open(window->context(), HistoryListMode::Open, window.get()), edit(window->context(), HistoryListMode::Edit, window.get());
+    HistoryDialog open(window->context(), HistoryListMode::Open, nullptr), edit(window->context(), HistoryListMode::Edit, nullptr);
     expectCaptions(open, {{"frmList", "History List"}, {"OKButton", "&Open"}, {"CancelButton", "&Cancel"},
                           {"cmdDelete", "&Delete"}, {"cmdClear", "&Clear All"}, {"cmdSave", "&Save"}});
     EXPECT_TRUE(open.OKButton->isVisibleTo(&open) && !edit.OKButton->isVisibleTo(&edit) && !edit.CancelButton->isVisibleTo(&edit));
-    // However small the window, the list fills what the bar leaves, and never less than nothing.
-    edit.show();
+    edit.show();  // however small the window, the list fills what the bar leaves, never less than nothing
     edit.resize(300, 30);
     EXPECT_TRUE(edit.List1->height() == 0 && edit.List1->width() == edit.width());
-    edit.resize(300, 300);
-    EXPECT_EQ(edit.List1->mapTo(&edit, edit.List1->rect().bottomRight()), edit.rect().bottomRight());
-}
 
-TEST_F(HistoryWindowTest, OpenRefusesNoSelectionABlankLineAMissingFileAndAPictureAndStays)
-{
-    const QString missing = path("gone away.agp");
-    const QString photo = makePicture(QStringLiteral("photo.png"), 4, 4);
+    // Open refuses no selection, a blank line, a missing file and a picture, and the window stays.
+    const QString missing = path("gone away.agp"), photo = makePicture(QStringLiteral("photo.png"), 4, 4);
     AddToHistory(missing, settings());
     QPointer<HistoryDialog> list = openFromMenu();
     ASSERT_FALSE(list.isNull());
@@ -192,7 +168,7 @@ TEST_F(HistoryWindowTest, OpenLoadsTheProjectThroughTheMainWindowPutsItOnTopAndC
     ASSERT_FALSE(list.isNull());
     EXPECT_EQ(list->entries(), QStringList({b, a, c}));
     click(list, list->OKButton, 1);
-    EXPECT_TRUE(dialogs.calls.empty() && isGone(list));
+    EXPECT_TRUE(dialogs.calls.empty() && (list.isNull() || !list->isVisible()));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("a.agp - Pictoreel"));
     EXPECT_TRUE(rowCount() == 1 && panel->txtWidth->text() == QStringLiteral("24"));
     EXPECT_EQ(readHistory(settings()), QStringList({a, b, c}));
@@ -218,11 +194,7 @@ TEST_F(HistoryWindowTest, DeleteAndCancelLeaveTheFileAsItWasDeleteClearAndSaveWr
     ASSERT_TRUE(list && list->isVisible());
     list->cmdClear->click();
     list->close();
-    EXPECT_TRUE(isGone(list) && readHistory(settings()) == QStringList({"/p/1.agp", "/p/3.agp"}));
-    HistoryDialog edit(window->context(), HistoryListMode::Edit, window.get());
-    edit.cmdClear->click();
-    edit.cmdSave->click();
-    EXPECT_TRUE(readHistory(settings()).isEmpty() && dialogs.calls.empty());
+    EXPECT_TRUE(!list->isVisible() && readHistory(settings()) == QStringList({"/p/1.agp", "/p/3.agp"}) && dialogs.calls.empty());
 }
 
 }  // namespace

@@ -1,37 +1,19 @@
-// What every window test includes: GoogleTest, QTest, the widget classes the tests look at, the
-// scripted dialogs, the test files and a check of the captions the named parts of a window show.
+// What every window test includes: GoogleTest, Qt's test and widget classes, the scripted
+// dialogs, the test files and a check of the captions the named parts of a window show.
 #pragma once
 
 #include "gui/support/scripted_dialogs.h"
 #include "gui/support/test_files.h"
 #include "gui/twips.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QPointer>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QToolBar>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace pictoreel::testing {

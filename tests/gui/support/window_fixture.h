@@ -5,23 +5,8 @@
 #include "gui/frame_list_model.h"
 #include "gui/main_window.h"
 #include "gui/property_panel.h"
-#include "gui/support/scripted_dialogs.h"
-#include "gui/support/test_files.h"
+#include "gui/support/gui_test.h"
 #include "gui/window_runner.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QColor>
-#include <QDir>
-#include <QImage>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace pictoreel::testing {
 
@@ -89,9 +74,8 @@ protected:
         QAbstractItemModel* model = listView()->model();
         ASSERT_TRUE(model->setData(model->index(row - 1, 0), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole));
     }
-    // The panel's boxes in one line: "100x75 loop 1 ticked off out= | 50 YES 16777215" is width x
-    // height, the loop box, its check box (ticked, unticked or greyed), whether the loop box is
-    // enabled, the output file | interval, transparency and transparent colour.
+    // The panel's boxes in one line: "100x75 loop 1 ticked off out= | 50 YES 16777215" (width x height,
+    // loop box, check box, loop box enabled, output file | interval, transparency, transparent colour).
     QString panelValues() const
     {
         const Qt::CheckState loop = panel->chkLoop->checkState();
@@ -111,8 +95,7 @@ protected:
         return found;
     }
     FrameListView* listView() const { return part<FrameListView>(QStringLiteral("ListView1")); }
-    // Runs the menu entry or toolbar button of this object name ("mnuFileSub7", "Toolbar1_add") as
-    // a click does.
+    // Runs the menu entry or toolbar button of this object name ("mnuFileSub7", "Toolbar1_add").
     void trigger(const QString& name) const
     {
         if (QAction* action = part<QAction>(name))
