@@ -99,7 +99,7 @@ protected:
     SaveFramesRequest request;
 };
 
-TEST_F(SaveFramesTest, ShowsTheRequestedModeAndFormatFiltersByItAndEndsTheFolderWithOneSeparator)
+TEST_F(SaveFramesTest, ShowsTheRequestedModeAndFormatFiltersByItEndsTheFolderWithASeparatorAndRefusesEmptyBoxes)
 {
     for (const auto& [singleFrame, format, shown] : std::initializer_list<std::tuple<bool, int, int>>{
              {true, 0, 0}, {true, 1, 1}, {false, 2, 2}, {false, 7, 0}, {true, -1, 0}}) {  // out of range: the first
