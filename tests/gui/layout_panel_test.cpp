@@ -1,155 +1,158 @@
-// The main window's layout and splitter, the panel's key filter and loop rule, and the texts the
-// panel and dialogs are given (file sizes, file filters).
+// The main window's panes and splitter; the property panel's key filter, loop rule and range checks
+// (made when the focus leaves a box for another control); file size and file filter texts.
 #include "gui/support/gui_test.h"
 #include "gui/dialogs.h"
-#include "gui/image_view.h"
 #include "gui/support/window_fixture.h"
-
-#include <QKeyEvent>
-#include <QLocale>
-#include <QStatusBar>
 
 namespace pictoreel::testing {
 namespace {
 
 class LayoutTest : public WindowTest {
 protected:
-    // Resizes the window so that picFrame is `widthTwips` wide.
-    void setFrameWidth(int widthTwips)
-    {
-        const int extra = window->width() - part(QStringLiteral("picFrame"))->width();
-        window->resize(twipsToPixels(widthTwips) + extra, window->height());
-        QCoreApplication::processEvents();
-        ASSERT_EQ(window->frameWidthTwips(), widthTwips);
-    }
-    void drag(int toTwips)
+    // Drags the splitter so that the left pane would be `toTwips` wide; the width it got.
+    int drag(int toTwips)
     {
         window->imgSplitter_MouseDown();
         window->imgSplitter_MouseMove(toTwips - window->leftPaneWidthTwips());
         window->imgSplitter_MouseUp();
+        return window->leftPaneWidthTwips();
+    }
+    // The panes side by side, the list below the panel, all inside the frame.
+    void expectPanesFit()
+    {
+        const QRect left = part("picLeft")->geometry(), right = part("picRight")->geometry();
+        EXPECT_TRUE(left.right() < right.left() && right.right() == part("picFrame")->width() - 1);
+        EXPECT_GT(listView()->y(), part("picProp")->geometry().bottom());
+        EXPECT_EQ(listView()->geometry().bottom(), left.bottom());
     }
 };
 
-TEST_F(LayoutTest, OpensWithTheDescribedClientAreaAndPanes)
+TEST_F(LayoutTest, TheSplitterMovesThePanesOnReleaseWithinTheirLeastWidthsAndEverythingFits)
 {
-    EXPECT_EQ(part(QStringLiteral("picFrame"))->width(), twipsToPixels(9975));
-    EXPECT_EQ(part<QToolBar>(QStringLiteral("Toolbar1"))->height(), twipsToPixels(570));
-    EXPECT_EQ(part<QStatusBar>(QStringLiteral("StatusBar1"))->height(), twipsToPixels(375));
-    EXPECT_EQ(window->leftPaneWidthTwips(), 4230);
-    EXPECT_EQ(part(QStringLiteral("picProp"))->height(), twipsToPixels(2655));
-    EXPECT_EQ(listView()->y(), twipsToPixels(2655 + 90));
-    EXPECT_EQ(listView()->height() + listView()->y(), part(QStringLiteral("picFrame"))->height());
-    EXPECT_EQ(part(QStringLiteral("picRight"))->x(), twipsToPixels(4230 + 75));
-    EXPECT_FALSE(window->isDraggingSplitter());
-    EXPECT_FALSE(part(QStringLiteral("picSplitter"))->isVisible());
-    // The progress bar lies over the status bar's panel.
-    EXPECT_GE(part<QProgressBar>(QStringLiteral("pbPer"))->x(), part<QLabel>(QStringLiteral("StatusBar1Panel1"))->x());
-    EXPECT_LE(part<QProgressBar>(QStringLiteral("pbPer"))->geometry().right(), part<QLabel>(QStringLiteral("StatusBar1Panel1"))->geometry().right());
-}
-
-TEST_F(LayoutTest, SplitterDragIsClampedOnlyOnReleaseAndTheRightHandRuleWins)
-{
-    setFrameWidth(9000);
-    drag(2000);
-    EXPECT_EQ(window->leftPaneWidthTwips(), 4230);
-    drag(6000);
-    EXPECT_EQ(window->leftPaneWidthTwips(), 4500);
-    drag(4300);
-    EXPECT_EQ(window->leftPaneWidthTwips(), 4300);
-    EXPECT_EQ(part(QStringLiteral("picRight"))->geometry(), twipsRect(4375, 0, 4625, window->frameHeightTwips()));
-    EXPECT_EQ(part(QStringLiteral("picLeft"))->width(), twipsToPixels(4300));
-
-    // During the drag the bar may reach either edge; nothing else moves.
-    window->imgSplitter_MouseDown();
-    EXPECT_TRUE(part(QStringLiteral("picSplitter"))->isVisible());
-    EXPECT_TRUE(window->isDraggingSplitter());
-    window->imgSplitter_MouseMove(-100000);
-    EXPECT_EQ(part(QStringLiteral("picSplitter"))->x(), 0);
-    window->imgSplitter_MouseMove(100000);
-    EXPECT_EQ(part(QStringLiteral("picSplitter"))->x(), part(QStringLiteral("picFrame"))->width());
-    EXPECT_EQ(window->leftPaneWidthTwips(), 4300);
-    window->imgSplitter_MouseUp();
-    EXPECT_FALSE(part(QStringLiteral("picSplitter"))->isVisible());
-    EXPECT_EQ(window->leftPaneWidthTwips(), 4500);
-
-    // The grip takes the mouse itself: a left press in the gap, a move and the release.
-    drag(4300);
-    QTest::mousePress(part(QStringLiteral("imgSplitter")), Qt::LeftButton, {}, QPoint(2, 10));
-    EXPECT_TRUE(window->isDraggingSplitter());
-    QTest::mouseMove(part(QStringLiteral("imgSplitter")), QPoint(12, 10));
-    QTest::mouseRelease(part(QStringLiteral("imgSplitter")), Qt::LeftButton, {}, QPoint(12, 10));
-    EXPECT_EQ(window->leftPaneWidthTwips(), 4300 + 12 * 15);
-    EXPECT_FALSE(window->isDraggingSplitter());
-    QTest::mousePress(part(QStringLiteral("imgSplitter")), Qt::RightButton, {}, QPoint(2, 10));
-    EXPECT_FALSE(window->isDraggingSplitter());
-
-    // A frame of 8000 twips is not a whole number of pixels; 7995 is the nearest that is.
-    setFrameWidth(7995);
-    EXPECT_EQ(window->leftPaneWidthTwips(), 3495);
-    drag(5000);
-    EXPECT_EQ(window->leftPaneWidthTwips(), 3495);
-    drag(2000);
-    EXPECT_EQ(window->leftPaneWidthTwips(), 3495);
-}
-
-TEST_F(LayoutTest, ResizingGivesExtraWidthToTheRightPaneAndExtraHeightToListAndViewers)
-{
-    const int left = part(QStringLiteral("picLeft"))->width();
-    const int listHeight = listView()->height();
-    const int viewerHeight = part<ImageView>(QStringLiteral("wpdlx1"))->height();
-    window->resize(window->width() + 150, window->height() + 90);
+    const int least = window->leftPaneWidthTwips();  // it opens at its least width
+    EXPECT_TRUE(drag(0) == least && drag(least + 300) == least + 300);
+    const int rightLeast = window->frameWidthTwips() - drag(100000);
+    EXPECT_GT(rightLeast, 300);
+    expectPanesFit();
+    // The grip takes the mouse itself: a left press, a move (the bar follows) and the release.
+    drag(least);
+    QTest::mousePress(part("imgSplitter"), Qt::LeftButton, {}, QPoint(2, 10));
+    QTest::mouseMove(part("imgSplitter"), QPoint(12, 10));
+    QTest::mouseRelease(part("imgSplitter"), Qt::LeftButton, {}, QPoint(12, 10));
+    EXPECT_EQ(window->leftPaneWidthTwips(), least + 12 * 15);
+    // Narrower than both least widths: the right pane's wins; the extra height goes to the list.
+    window->resize(window->width() - 150, window->height() + 90);
     QCoreApplication::processEvents();
-    EXPECT_EQ(part(QStringLiteral("picLeft"))->width(), left);
-    EXPECT_EQ(part(QStringLiteral("picProp"))->height(), twipsToPixels(2655));
-    EXPECT_EQ(listView()->height(), listHeight + 90);
-    EXPECT_EQ(part<ImageView>(QStringLiteral("wpdlx1"))->height(), viewerHeight + 90);
-    EXPECT_EQ(part(QStringLiteral("picRight"))->geometry().right(), part(QStringLiteral("picFrame"))->width() - 1);
+    EXPECT_TRUE(window->leftPaneWidthTwips() == window->frameWidthTwips() - rightLeast && drag(0) < least);
+    expectPanesFit();
 }
 
-TEST_F(WindowTest, NumericBoxesTakeOnlyDigitsAndBackspace)
-{
-    QLineEdit* box = panel->txtWidth;
-    box->setFocus();
-    box->setText(QStringLiteral("1"));
-    box->setCursorPosition(1);
-    const auto type = [box](Qt::Key key, const QString& text) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-        QCoreApplication::sendEvent(box, &press);
-    };
-    type(Qt::Key_A, QStringLiteral("a"));
-    type(Qt::Key_Minus, QStringLiteral("-"));
-    type(Qt::Key_Period, QStringLiteral("."));
-    EXPECT_EQ(box->text(), QStringLiteral("1"));
-    type(Qt::Key_5, QStringLiteral("5"));
-    EXPECT_EQ(box->text(), QStringLiteral("15"));
-    type(Qt::Key_Backspace, QStringLiteral("\b"));
-    EXPECT_EQ(box->text(), QStringLiteral("1"));
-}
-
-TEST(FileSizeTextTest, GroupsDigitsAndWritesKilobytesTheLocaleWay)
+TEST(PanelTexts, FileSizesAndFileFilters)
 {
     const QLocale english(QLocale::English, QLocale::UnitedStates), german(QLocale::German, QLocale::Germany);
     QStringList texts;
-    for (qint64 size : {1536, 1024, 500, 3000, 0, 1048575})
+    for (qint64 size : {1536, 1024, 500, 0, 1048575})
         texts << fileSizeTextFor(size, english);
-    texts << fileSizeTextFor(1536, german);
-    EXPECT_EQ(texts, QStringList({"1,536 Bytes (1.5 KB)", "1,024 Bytes (1. KB)", "500 Bytes (.49 KB)", "3,000 Bytes (2.93 KB)",
-                                  " Bytes (. KB)", "1,048,575 Bytes (1,024. KB)", "1.536 Bytes (1,5 KB)"}));
-    EXPECT_EQ(FileSizeText(QStringLiteral("/nonexistent/file.png")), QString());
+    EXPECT_EQ(texts << fileSizeTextFor(1536, german),
+              QStringList({"1,536 Bytes (1.5 KB)", "1,024 Bytes (1. KB)", "500 Bytes (.49 KB)", " Bytes (. KB)",
+                           "1,048,575 Bytes (1,024. KB)", "1.536 Bytes (1,5 KB)"}));
+    // A description whose group Qt would misread gets the group Qt reads after it.
+    EXPECT_EQ(qtFileFilter(QStringLiteral("GIF Files (*.gif)|*.gif|JPG/JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|All|*.*")),
+              QStringLiteral("GIF Files (*.gif);;JPG/JPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg);;All (*.*)"));
 }
 
-TEST(FileFilterTest, TurnsDescriptionPatternPairsIntoQtFilters)
+class PanelTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        panel->chkLoop->setChecked(false);  // every box can take the focus
+    }
+    // Puts `text` into `box` as a paste would, with the focus in the box.
+    void enter(QLineEdit* box, const QString& text)
+    {
+        panel->setCurrentIndex(box == panel->txtInterval ? 1 : 0);
+        box->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(box->hasFocus());
+        box->setText(text);
+        dialogs.clear();
+    }
+    // Moves the focus to `target` (if any) and lets the queued check run.
+    static void leaveTo(QWidget* target)
+    {
+        if (target)
+            target->setFocus(Qt::MouseFocusReason);
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+    const QStringList widthRefused{QStringLiteral("the width value must be between 8 and 1024, \nplease enter a valid value again")};
+};
+
+TEST_F(PanelTest, EachBoxRefusesTextsOutOfItsRangeWhenTheFocusLeavesItForAnotherControlOrTab)
 {
-    EXPECT_EQ(qtFileFilter(QStringLiteral("GIF Files (*.gif)|*.gif|All Supported Image Files|*.bmp;*.png")),
-              QStringLiteral("GIF Files (*.gif);;All Supported Image Files (*.bmp *.png)"));
-    // A description whose group Qt would misread gets the group Qt reads after it.
-    EXPECT_EQ(qtFileFilter(QStringLiteral("JPG/JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg")),
-              QStringLiteral("JPG/JPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg)"));
-    EXPECT_EQ(qtFileFilter(QStringLiteral("All Files(*.*)|*.*")), QStringLiteral("All Files(*.*)"));
-    EXPECT_EQ(qtFileFilter(QStringLiteral("Animated GIF Files|*.gif")), QStringLiteral("Animated GIF Files (*.gif)"));
-    EXPECT_EQ(qtFileFilter(QString()), QString());
-    EXPECT_EQ(messageCaption(QString()), QStringLiteral("Pictoreel"));
-    EXPECT_EQ(messageCaption(QStringLiteral("Error")), QStringLiteral("Error"));
+    struct Case {
+        QLineEdit* box;
+        const char* range;
+        QStringList refused, accepted;
+    };
+    const Case cases[] = {
+        {panel->txtInterval, "frame interval value must be between 1 and 1000", {"", "0", "1001", "abc", "0.4", "1e4"},
+         {"1", "1000", " 75 ", "1e3"}},
+        {panel->txtWidth, "width value must be between 8 and 1024", {"7", "1025", "99999999999999999999"}, {"8", "1024"}},
+        {panel->txtHeight, "height value must be between 8 and 1024", {"7", "1025"}, {"8", "1024"}},
+        {panel->txtLoop, "loop value must be between 0 and 65535", {"65536", "-1"}, {"0", "65535"}},
+    };
+    for (const Case& c : cases) {
+        for (const QString& text : c.refused + c.accepted) {
+            SCOPED_TRACE(c.box->objectName().toStdString() + " '" + text.toStdString() + "'");
+            enter(c.box, text);
+            leaveTo(listView());  // outside the panel
+            if (!c.refused.contains(text)) {
+                EXPECT_TRUE(dialogs.calls.empty() && listView()->hasFocus());
+                continue;
+            }
+            EXPECT_EQ(dialogs.boxes(), QStringList{box(QStringLiteral("the %1, \nplease enter a valid value again").arg(QLatin1String(c.range)))});
+            EXPECT_TRUE(panel->currentIndex() == (c.box == panel->txtInterval) && c.box->hasFocus());
+            EXPECT_EQ(c.box->text(), text);  // no earlier value comes back
+        }
+    }
+    // Leaving by another tab brings the box back; two refused boxes give one message.
+    enter(panel->txtInterval, QStringLiteral("0"));
+    panel->setCurrentIndex(0);  // the user picks "Global Properties"
+    leaveTo(nullptr);
+    EXPECT_EQ(dialogs.messageTexts().size(), 1);
+    EXPECT_TRUE(panel->currentIndex() == 1 && panel->txtInterval->hasFocus());
+    panel->txtInterval->setText(QStringLiteral("10"));
+    // Two refused boxes give one message, and the focus stays with the first.
+    panel->txtHeight->setText(QString());
+    enter(panel->txtWidth, QStringLiteral("7"));
+    leaveTo(panel->txtHeight);
+    leaveTo(nullptr);
+    EXPECT_EQ(dialogs.messageTexts(), widthRefused);
+    EXPECT_TRUE(panel->txtWidth->hasFocus());
+}
+
+TEST_F(PanelTest, NumericBoxesTakeOnlyDigitsAndTheLoopBoxFollowsTheCheckBox)
+{
+    panel->txtWidth->setText(QStringLiteral("1"));
+    for (const auto& [key, text] : std::initializer_list<std::pair<Qt::Key, const char*>>{
+             {Qt::Key_A, "a"}, {Qt::Key_Minus, "-"}, {Qt::Key_Period, "."}, {Qt::Key_5, "5"}, {Qt::Key_6, "6"},
+             {Qt::Key_Backspace, "\b"}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QLatin1String(text));
+        QCoreApplication::sendEvent(panel->txtWidth, &press);
+    }
+    EXPECT_EQ(panel->txtWidth->text(), QStringLiteral("15"));
+
+    // The loop box is enabled while the check box is unticked, by the user (the text kept) or a new project.
+    panel->txtLoop->setText(QStringLiteral("4"));
+    QTest::mouseClick(panel->chkLoop, Qt::LeftButton, {}, QPoint(6, panel->chkLoop->height() / 2));
+    EXPECT_EQ(panelValues().section(u' ', 1, 4), QStringLiteral("loop 4 ticked off"));
+    panel->chkLoop->setChecked(false);
+    EXPECT_TRUE(panel->txtLoop->isEnabled());
+    window->NewProject();
+    EXPECT_EQ(panelValues().section(u' ', 1, 4), QStringLiteral("loop 1 ticked off"));
 }
 
 }  // namespace

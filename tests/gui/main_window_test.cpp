@@ -1,232 +1,211 @@
-// Start-up, closing, menus, toolbar and the help commands of the main window.
+// The main window: start-up, closing, named menus and toolbar, shortcuts, the Auto Size rule, help,
+// and the tool windows the menus open (modal through the window runner, the extractor modeless).
 #include "gui/support/gui_test.h"
 #include "core/project/settings_store.h"
-#include "gui/application_setup.h"
+#include "gui/about_dialog.h"
+#include "gui/extractor_window.h"
+#include "gui/gif_view.h"
+#include "gui/options_dialog.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {
 namespace {
 
-using Kind = DialogCall::Kind;
-
-TEST_F(WindowTest, StartsOnAnEmptyProjectWithItsTempFolderMade)
+TEST_F(WindowTest, StartsOnAnEmptyProjectInItsTempFolderWhichASettingMayMove)
 {
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
     EXPECT_TRUE(rowCount() == 0 && window->ProjectFile().isEmpty() && dialogs.calls.empty());
-    EXPECT_FALSE(panel->cmdAutoW->isEnabled() || panel->cmdAutoH->isEnabled());
-
-    const QString temp = programFolder() + QStringLiteral("/temp/");
-    EXPECT_EQ(window->context().settingsFile(), programFolder() + QStringLiteral("/pictoreel.ini"));
-    EXPECT_TRUE(window->context().tempFolder() == temp && QDir(temp).exists());
-    EXPECT_EQ(window->context().previewFile(), temp + QStringLiteral("__tmp__preview.gif"));
-
-    // A new project's values: the frame values tick transparency, unlike the panel at design.
-    EXPECT_EQ(panelValues(), QStringLiteral("100x75 loop 1 ticked off out= | 50 YES 16777215"));
-}
-
-TEST_F(WindowTest, TempPathSettingIsCompletedOrReportedWhenItCannotBeMade)
-{
-    const QString settings = programFolder() + QStringLiteral("/pictoreel.ini");
-    WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), path(QStringLiteral("cache")), settings);
-    startWindow();
-    EXPECT_EQ(window->context().tempFolder(), path(QStringLiteral("cache/")));
-    EXPECT_EQ(window->context().previewFile(), path(QStringLiteral("cache/__tmp__preview.gif")));
-    EXPECT_TRUE(dialogs.calls.empty());
-
-    // A folder below a file cannot be made: one critical box, and start-up goes on.
-    writeFile(path(QStringLiteral("blocker")));
-    const QString impossible = path(QStringLiteral("blocker/temp/"));
-    WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), impossible, settings);
-    startWindow();
-    EXPECT_EQ(dialogs.boxes(),
-              QStringList{box("Create directory error: " + impossible, MessageIcon::Critical, MessageButtons::Ok, "Error")});
     EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
-    EXPECT_FALSE(panel->cmdAutoW->isEnabled());
+    EXPECT_FALSE(panel->cmdAutoW->isEnabled() || panel->cmdAutoH->isEnabled());
+    const QString settings = window->context().settingsFile();
+    EXPECT_EQ(settings, programFolder() + QStringLiteral("/pictoreel.ini"));
+    EXPECT_TRUE(window->context().previewFile() == programFolder() + "/temp/__tmp__preview.gif" && QDir(programFolder() + "/temp").exists());
+    EXPECT_EQ(panelValues(), QStringLiteral("100x75 loop 1 ticked off out= | 50 YES 16777215"));
+    WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), path("cache"), settings);
+    startWindow();
+    EXPECT_EQ(window->context().previewFile(), path("cache/__tmp__preview.gif"));
+    // A folder below a file cannot be made: one critical box, and start-up goes on.
+    writeFile(path("blocker"));
+    WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), path("blocker/temp/"), settings);
+    startWindow();
+    EXPECT_EQ(dialogs.boxes(), QStringList{box("Create directory error: " + path("blocker/temp/"),
+                                               MessageIcon::Critical, MessageButtons::Ok, "Error")});
 }
 
-TEST_F(WindowTest, ClosingAsksOnlyForAListWithRowsAndAlwaysSweepsTheTempGifs)
-{
-    const QString temp = window->context().tempFolder();
-    const auto makeTempFiles = [&] {
-        writeFile(temp + QStringLiteral("__tmp__a.jpg_t_True_c_0_w_8_h_8__.gif"));
-        writeFile(temp + QStringLiteral("__tmp__preview.gif"));
-        writeFile(temp + QStringLiteral("__tmp__extract__1.bmp"));
-    };
-
-    // Empty list: nothing asked, the GIFs go, other files stay.
-    makeTempFiles();
-    EXPECT_TRUE(window->close() && dialogs.calls.empty());
-    EXPECT_FALSE(QFile::exists(temp + QStringLiteral("__tmp__preview.gif")));
-    EXPECT_FALSE(QFile::exists(temp + QStringLiteral("__tmp__a.jpg_t_True_c_0_w_8_h_8__.gif")));
-    EXPECT_TRUE(QFile::exists(temp + QStringLiteral("__tmp__extract__1.bmp")));
-
-    // Rows, answered Cancel: the window stays with its project, but the GIFs are gone all the same.
-    window->show();
-    addPictures({QStringLiteral("a.png"), QStringLiteral("b.png")});
-    makeTempFiles();
-    dialogs.clear();
-    dialogs.messageAnswers.push_back(MessageAnswer::Cancel);
-    EXPECT_TRUE(!window->close() && window->isVisible());
-    EXPECT_EQ(dialogs.boxes(), QStringList{box("Would you like to save the project before closing?", MessageIcon::Question,
-                                               MessageButtons::YesNoCancel, "Save Before Closing")});
-    EXPECT_EQ(rowCount(), 2);
-    EXPECT_FALSE(QFile::exists(temp + QStringLiteral("__tmp__preview.gif")));
-
-    // Yes on a project without a file asks for a name; cancelling that still closes.
-    dialogs.clear();
-    dialogs.messageAnswers.push_back(MessageAnswer::Yes);
-    dialogs.answerCancel();
-    EXPECT_TRUE(window->close());
-    ASSERT_EQ(dialogs.calls.size(), 2u);
-    EXPECT_EQ(dialogs.calls[1].kind, Kind::SaveFile);
-    EXPECT_EQ(dialogs.calls[1].request.title, QStringLiteral("Save Project As (*.agp)..."));
-}
-
-TEST_F(WindowTest, ExitEndsTheProgramUnlessTheCloseIsCancelled)
+TEST_F(WindowTest, ClosingAsksOnlyForAListWithRowsSweepsTheTempGifsAndExitEndsTheProgram)
 {
     int ends = 0;
     window->setProgramEndHandler([&ends] { ++ends; });
+    const QString cached = window->context().tempFolder() + QStringLiteral("__tmp__a.jpg_t_True_c_0_w_8_h_8__.gif");
+    const QString other = window->context().tempFolder() + QStringLiteral("__tmp__extract__1.bmp");
+    writeFile(cached);
+    writeFile(other);
+    EXPECT_TRUE(window->close() && dialogs.calls.empty() && !QFile::exists(cached) && QFile::exists(other));  // nothing asked
+    // Rows, answered Cancel: the window stays with its project, but the GIFs are gone all the same.
+    window->show();
     addPictures({QStringLiteral("a.png")});
-
-    dialogs.messageAnswers.push_back(MessageAnswer::Cancel);
-    trigger(QStringLiteral("mnuFileSub13"));
-    EXPECT_TRUE(ends == 0 && window->isVisible() && rowCount() == 1);
-
-    // Saving first: the project is written under the chosen name before the program ends.
-    const QString project = path(QStringLiteral("exit.agp"));
-    dialogs.messageAnswers.push_back(MessageAnswer::Yes);
-    dialogs.answerFile(project);
-    trigger(QStringLiteral("mnuFileSub13"));
+    writeFile(cached);
+    dialogs.messageAnswers = {MessageAnswer::Cancel, MessageAnswer::Yes};
+    trigger("mnuFileSub13");
+    EXPECT_TRUE(ends == 0 && window->isVisible() && rowCount() == 1 && !QFile::exists(cached));
+    EXPECT_EQ(dialogs.boxes(), QStringList{box("Would you like to save the project before closing?", MessageIcon::Question,
+                                               MessageButtons::YesNoCancel, "Save Before Closing")});
+    // Yes on a project without a file asks for a name; the project is written before the end.
+    dialogs.answerFile(path("exit.agp"));
+    trigger("mnuFileSub13");
     EXPECT_TRUE(ends == 1 && !window->isVisible());
-    EXPECT_TRUE(readTextFile(project).contains(QStringLiteral("FRAME001=50;YES;16777215;a.png;")));
+    EXPECT_TRUE(readTextFile(path("exit.agp")).contains(QStringLiteral("FRAME001=50;YES;16777215;a.png;")));
 }
 
-TEST_F(WindowTest, MenusHaveTheirCaptionsAccessKeysAndShortcuts)
+TEST_F(WindowTest, MenusAndToolbarCarryTheirNamesCaptionsAndShortcuts)
 {
-    const auto captions = [this](const char* menu) {
-        QStringList texts;
-        for (const QAction* item : part<QMenu>(QLatin1String(menu))->actions())
-            texts.append(item->isSeparator() ? QStringLiteral("-") : item->text());
-        return texts;
-    };
-    EXPECT_EQ(part<QMenu>(QStringLiteral("mnuFile"))->title(), QStringLiteral("&File"));
-    EXPECT_EQ(captions("mnuFile"),
-              QStringList({"&New Project ...", "&Open Project ...", "-", "Sa&ve Project", "Sav&e Project As ...", "-",
-                           "&Add Image Files ...", "-", "&Make .gif...", "-", "Recent Project Files ...", "-",
-                           "E&xit"}));
-    EXPECT_EQ(part<QMenu>(QStringLiteral("mnuEdit"))->title(), QStringLiteral("&Edit"));
-    EXPECT_EQ(captions("mnuEdit"),
-              QStringList({"&Check All Frames", "&Uncheck All Frames", "-", "&Remove Checked Frames",
-                           "Clear &All Frames", "-", "Move Highlight Frame &Up", "Move Highlight Frame &Down"}));
-    EXPECT_EQ(part<QMenu>(QStringLiteral("mnuTools"))->title(), QStringLiteral("&Tools"));
-    EXPECT_EQ(captions("mnuTools"),
-              QStringList({"&Preview ...", "&Animated GIF Player ...", "Animated GIF Frames &Extractor ...",
-                           "AVI to GIF Converter ...", "GIF to AVI Converter ...", "-", "&Options ..."}));
-    EXPECT_EQ(part<QMenu>(QStringLiteral("mnuHelp"))->title(), QStringLiteral("&Help"));
-    EXPECT_EQ(captions("mnuHelp"),
-              QStringList({"&Contents ...", "-", "&Visit the Website", "-", "About Pictoreel ..."}));
-
-    const auto shortcuts = [this](const char* menu) {
-        QStringList keys;
-        for (const QAction* item : part<QMenu>(QLatin1String(menu))->actions())
-            keys.append(item->shortcut().toString(QKeySequence::PortableText));
-        return keys.join(u',');
-    };
-    EXPECT_EQ(shortcuts("mnuFile"), QStringLiteral("Ctrl+N,Ctrl+O,,Ctrl+S,,,Ctrl+A,,Ctrl+F5,,,,Ctrl+Q"));
-    EXPECT_EQ(shortcuts("mnuEdit"), QStringLiteral(",,,,,,,"));
-    EXPECT_EQ(shortcuts("mnuHelp").section(u',', 0, 0), QStringLiteral("F1"));
-
-    // Access keys within a menu do not collide, so one letter runs its item. (The Edit menu's
-    // "&Uncheck All Frames" and "Move Highlight Frame &Up" share U; pressing it again moves on.)
-    for (QMenu* menu : {part<QMenu>(QStringLiteral("mnuFile")), part<QMenu>(QStringLiteral("mnuTools")), part<QMenu>(QStringLiteral("mnuHelp"))}) {
-        QStringList keys;
-        for (QAction* a : menu->actions()) {
-            const qsizetype amp = a->text().indexOf(u'&');
-            if (amp >= 0)
-                keys.append(a->text().mid(amp + 1, 1).toLower());
+    // Each menu as "title: caption[shortcut] ...", its entries found by their object names.
+    const auto menu = [this](const char* name, int entries) {
+        QString text = part<QMenu>(QLatin1String(name))->title() + u':';
+        for (int i = 1; i <= entries; ++i) {
+            const QAction* a = part<QAction>(QLatin1String(name) + QStringLiteral("Sub%1").arg(i));
+            text += u' ' + (a->isSeparator() ? QStringLiteral("-") : a->text());
+            if (!a->shortcut().isEmpty())
+                text += u'[' + a->shortcut().toString(QKeySequence::PortableText) + u']';
         }
-        EXPECT_EQ(keys.size(), QSet<QString>(keys.begin(), keys.end()).size()) << menu->title().toStdString();
+        return text;
+    };
+    EXPECT_EQ(menu("mnuFile", 13), "&File: &New Project ...[Ctrl+N] &Open Project ...[Ctrl+O] - Sa&ve Project[Ctrl+S] "
+                                   "Sav&e Project As ... - &Add Image Files ...[Ctrl+A] - &Make .gif...[Ctrl+F5] - "
+                                   "Recent Project Files ... - E&xit[Ctrl+Q]");
+    EXPECT_EQ(menu("mnuEdit", 8), "&Edit: &Check All Frames &Uncheck All Frames - &Remove Checked Frames Clear &All Frames"
+                                  " - Move Highlight Frame &Up Move Highlight Frame &Down");
+    EXPECT_EQ(menu("mnuTools", 7), "&Tools: &Preview ... &Animated GIF Player ... Animated GIF Frames &Extractor ... "
+                                   "AVI to GIF Converter ... GIF to AVI Converter ... - &Options ...");
+    EXPECT_EQ(menu("mnuHelp", 5), "&Help: &Contents ...[F1] - &Visit the Website - About Pictoreel ...");
+    QStringList buttons;
+    for (const QAction* a : part<QToolBar>("Toolbar1")->actions()) {
+        buttons.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+        EXPECT_TRUE(a->isSeparator() || (!a->toolTip().isEmpty() && !a->icon().isNull())) << a->text().toStdString();
     }
+    EXPECT_EQ(buttons.join(u' '), QStringLiteral("New Open Save - Add Del Up Down - View Make Play - Option Help"));
 }
 
-TEST_F(WindowTest, ToolbarHasFifteenPositionsWithCaptionsKeysAndTooltips)
+TEST_F(WindowTest, ShortcutsWorkFromTextBoxesAndEveryControlHasAnAccessibleName)
 {
-    const QList<QAction*> buttons = part<QToolBar>(QStringLiteral("Toolbar1"))->actions();
-    ASSERT_EQ(buttons.size(), 15);
-    const QStringList expected{"New|new|Create a new croject",
-                               "Open|open|Open a project",
-                               "Save|save|Save the project",
-                               "-",
-                               "Add|add|Add Frames",
-                               "Del|del|Delete checked frames",
-                               "Up|up|Move the highlighted frame up",
-                               "Down|down|Move the highlighted frame down",
-                               "-",
-                               "View|preview|Preview the Animated GIF",
-                               "Make|make|Make Animated GIF",
-                               "Play|play|Play the generated animated GIF",
-                               "-",
-                               "Option|options|Options Dialog",
-                               "Help|help|Open Help Document"};
-    for (int i = 0; i < 15; ++i) {
-        const QAction* a = buttons[i];
-        const QString seen = a->isSeparator() ? QStringLiteral("-")
-                                              : a->text() + u'|' + a->data().toString() + u'|' + a->toolTip();
-        EXPECT_EQ(seen, expected[i]) << "position " << i + 1;
-        if (!a->isSeparator()) {
-            EXPECT_FALSE(a->icon().isNull()) << "position " << i + 1;
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // The window's shortcuts come first in a text box too (Ctrl+A adds pictures there).
+    for (QAction* a : window->findChildren<QAction*>())
+        QObject::disconnect(a, &QAction::triggered, window.get(), nullptr);  // reaching the entry is enough here
+    for (QWidget* focus : std::initializer_list<QWidget*>{listView(), panel->txtWidth, panel->txtOutputFile}) {
+        focus->setFocus();
+        for (QAction* action : window->findChildren<QAction*>()) {
+            QSignalSpy triggered(action, &QAction::triggered);
+            if (!action->shortcut().isEmpty())
+                QTest::keySequence(QApplication::focusWidget(), action->shortcut());
+            EXPECT_EQ(triggered.count(), action->shortcut().isEmpty() ? 0 : 1) << action->text().toStdString();
         }
     }
-    EXPECT_EQ(part<QToolBar>(QStringLiteral("Toolbar1"))->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    // Every control has a name for assistive technology (not the tab arrows).
+    for (QWidget* w : panel->findChildren<QWidget*>())
+        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && !qobject_cast<QToolButton*>(w))
+            EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).trimmed().isEmpty()) << w->objectName().toStdString();
 }
 
 TEST_F(WindowTest, AutoSizeRuleFollowsFileEditAndToolbarCommandsButNotToolsOrHelp)
 {
     addPictures({QStringLiteral("a.png")});
-    EXPECT_TRUE(panel->cmdAutoW->isEnabled());
-
     panel->cmdAutoW->setEnabled(false);
     panel->cmdAutoH->setEnabled(false);
-    trigger(QStringLiteral("mnuToolsSub7"));
-    trigger(QStringLiteral("mnuHelpSub3"));
+    trigger("mnuToolsSub7");
+    trigger("mnuHelpSub3");
     EXPECT_FALSE(panel->cmdAutoW->isEnabled());
-
-    // The toolbar's "Option" opens the same dialog, and the rule applies after it.
-    trigger(QStringLiteral("Toolbar1_options"));
+    trigger("Toolbar1_options");
     EXPECT_TRUE(panel->cmdAutoW->isEnabled() && panel->cmdAutoH->isEnabled());
-
-    trigger(QStringLiteral("mnuEditSub5"));  // clear all
+    trigger("mnuEditSub5");  // clear all
     EXPECT_FALSE(panel->cmdAutoW->isEnabled() || panel->cmdAutoH->isEnabled());
 }
 
 TEST_F(WindowTest, HelpOpensTheHelpFileOrTheManualAndTheWebsiteThroughTheShell)
 {
-    trigger(QStringLiteral("mnuHelpSub1"));
-    ASSERT_EQ(shell.opened.size(), 1);
-    EXPECT_EQ(shell.opened[0], programFolder() + QStringLiteral("/help/index.html"));
-
+    trigger("mnuHelpSub1");
     writeFile(programFolder() + QStringLiteral("/pictoreel.chm"));
-    trigger(QStringLiteral("Toolbar1_help"));
-    ASSERT_EQ(shell.opened.size(), 2);
-    EXPECT_EQ(shell.opened[1], programFolder() + QStringLiteral("/pictoreel.chm"));
-
-    trigger(QStringLiteral("mnuHelpSub3"));
-    ASSERT_EQ(shell.opened.size(), 3);
-    EXPECT_TRUE(shell.opened[2].startsWith(QStringLiteral("https://")));
-    EXPECT_TRUE(dialogs.calls.empty());
+    trigger("Toolbar1_help");
+    trigger("mnuHelpSub3");
+    EXPECT_EQ(shell.opened.mid(0, 2), QStringList({programFolder() + QStringLiteral("/help/index.html"),
+                                                   programFolder() + QStringLiteral("/pictoreel.chm")}));
+    EXPECT_TRUE(shell.opened.size() == 3 && shell.opened.last().startsWith(QStringLiteral("https://")) && dialogs.calls.empty());
 }
 
-// Once an application display name is set, the platform appends it to every window title that
-// does not end with it ("Player — Pictoreel"). Without one, the display name is nothing but the
-// application name, whatever that is at the moment.
-TEST(ApplicationSetUp, LeavesWindowCaptionsAsTheWindowsGiveThem)
+class ToolsMenuTest : public WindowTest {
+protected:
+    // Records each modal window shown as "objectName|title", and lets `aboutScript` work the About box.
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        window->setWindowRunner([this](QDialog& w) {
+            shown.append(w.objectName() + u'|' + w.windowTitle());
+            EXPECT_EQ(w.parentWidget(), window.get());
+            if (auto* options = qobject_cast<OptionsDialog*>(&w))
+                shown.last() += u'|' + options->txtFolder->text();
+            if (auto* about = qobject_cast<AboutDialog*>(&w); about && aboutScript) {
+                about->show();
+                ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+                aboutScript(*about);
+            }
+        });
+    }
+    QStringList shown;
+    std::function<void(AboutDialog&)> aboutScript;
+};
+
+TEST_F(ToolsMenuTest, EntriesOpenTheirWindowsModallyOverTheMainWindowEachTimeAfresh)
 {
-    const QString testName = QCoreApplication::applicationName();
-    setUpApplication();
-    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("pictoreel"));
-    QCoreApplication::setApplicationName(QStringLiteral("caption-probe"));
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("caption-probe"));
-    QCoreApplication::setApplicationName(testName);
+    for (const char* name : {"mnuToolsSub4", "mnuToolsSub5", "mnuHelpSub5", "mnuToolsSub7"})
+        trigger(QLatin1String(name));
+    window->context().setTempFolder(path("other"));
+    trigger("Toolbar1_options");
+    EXPECT_EQ(shown, QStringList({"frmAVI2GIF|AVI to GIF Converter", "frmGIF2AVI|GIF to AVI Converter",
+                                  "frmAbout|About Pictoreel", "frmOptions|Options|" + programFolder() + "/temp/",
+                                  "frmOptions|Options|" + path("other/")}));
+    EXPECT_TRUE(window->findChildren<OptionsDialog*>().isEmpty() && dialogs.calls.empty());
+}
+
+TEST_F(ToolsMenuTest, TheExtractorIsModelessAndOneInstanceWhileItIsOpen)
+{
+    trigger("mnuToolsSub3");
+    QPointer<ExtractorWindow> first = window->extractorWindow();
+    ASSERT_FALSE(first.isNull());
+    EXPECT_TRUE(first->isVisible() && first->windowModality() == Qt::NonModal && shown.empty());
+    first->hide();
+    trigger("mnuToolsSub3");
+    EXPECT_TRUE(window->extractorWindow() == first && first->isVisible());
+    first->close();  // closing it ends it; the next opening makes a new one
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    trigger("mnuToolsSub3");
+    EXPECT_TRUE(first.isNull() && window->extractorWindow());
+    // A window of its own: closing the main window leaves it open; the program's end takes it along.
+    QPointer<ExtractorWindow> extractor = window->extractorWindow();
+    ASSERT_FALSE(extractor.isNull());
+    EXPECT_TRUE(window->close() && extractor->isVisible() && extractor->parentWidget() == nullptr);
+    window.reset();
+    EXPECT_TRUE(extractor.isNull());
+}
+
+TEST_F(ToolsMenuTest, AboutPlaysTheLogoBesideTheProgramAndUnderlinesAndOpensTheLinkUnderThePointer)
+{
+    writeFlatGif(programFolder() + QStringLiteral("/vimo.gif"), {30, 20}, {10, 10});
+    aboutScript = [this](AboutDialog& a) {
+        expectCaptions(a, {{"Label4", "How Beautiful :)"}, {"lblName", "Pictoreel"}, {"lblVer", "1.40"},
+                           {"Label1", "Website"}, {"lblWeb", "https://www.example.org/pictoreel/"},
+                           {"Label3", "Support"}, {"lblSupp", "support@example.org"}});
+        EXPECT_TRUE(a.PlayGif1->size() == QSize(30, 20) && a.PlayGif1->isVisible() && a.PlayGif1->isAnimating()
+                    && a.lblWeb->palette().color(QPalette::WindowText) == Qt::blue && a.lblSupp->cursor().shape() == Qt::PointingHandCursor);
+        QTest::mouseMove(a.windowHandle(), a.lblSupp->mapTo(&a, a.lblSupp->rect().center()));  // as a real pointer
+        EXPECT_TRUE(a.lblSupp->font().underline() && !a.lblWeb->font().underline());
+        QTest::mouseMove(a.windowHandle(), QPoint(2, 2));  // the window's own background, outside the frame
+        EXPECT_FALSE(a.lblSupp->font().underline());
+        for (QLabel* label : {a.lblSupp, a.lblWeb, a.Label1})  // the last no link
+            QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
+        EXPECT_EQ(shell.opened, QStringList({"mailto:support@example.org", "https://www.example.org/pictoreel/"}));
+    };
+    trigger("mnuHelpSub5");
+    EXPECT_TRUE(shown.size() == 1 && dialogs.calls.empty());
 }
 
 }  // namespace

@@ -1,253 +1,99 @@
-// The player window `frmPlay`: its controls and layout, play / pause / load, playing by itself
-// when it becomes active, the GIF at its own pixel size, frames shown for their delays and
-// playback that follows the loop setting; and how the main window opens it.
+// The player window `frmPlay`: play, pause, load, the GIF at its own size, frames shown for their
+// delays, the loop setting; and how the main window opens it.
 #include "gui/support/gui_test.h"
 #include "gui/support/window_fixture.h"
-
-#include "core/media/player_component.h"
-#include "gui/player_window.h"
 #include "gui/gif_view.h"
 #include "gui/make_commands.h"
-
-#include <QDialog>
+#include "gui/player_window.h"
 
 namespace pictoreel::testing {
 namespace {
 
-QColor shownColour(GifView* view, QPoint at = {1, 1}) { return view->grab().toImage().pixelColor(at); }
-
 class PlayerWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { player->show(); }
+    // Writes a GIF of flat frames and plays it with "&Play".
+    void play(QSize size, const std::vector<int>& delays, std::optional<int> loops = 0)
     {
-        ASSERT_TRUE(dir.isValid());
-        player = std::make_unique<PlayerWindow>(dialogs);
+        QFile::remove(dir.filePath(QStringLiteral("a.gif")));
+        player->txtPlay->setText(writeFlatGif(dir.filePath(QStringLiteral("a.gif")), size, delays, loops));
+        player->OKButton->click();
     }
-    void TearDown() override { player.reset(); }
-
-    QString file(const QString& name) const { return dir.filePath(name); }
     GifView* view() const { return player->PlayGif1; }
-    int shownFrame() const { return view()->component().currentFrameIndex(); }
+    // The frame shown, its delay, and whether its colour is drawn: "1:100:ok".
+    QString shown() const
+    {
+        const int frame = view()->component().currentFrameIndex();
+        const bool drawn = view()->grab().toImage().pixelColor(view()->width() - 1, view()->height() - 1) == flatColour(frame);
+        return QStringLiteral("%1:%2:%3").arg(frame).arg(view()->shownFrameDelayMilliseconds()).arg(drawn ? "ok" : "wrong");
+    }
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    std::unique_ptr<PlayerWindow> player;
+    std::unique_ptr<PlayerWindow> player = std::make_unique<PlayerWindow>(dialogs);
 };
 
-TEST_F(PlayerWindowTest, ControlsSitInTheStripAndTheFileBoxAndPictureFollowTheWindow)
+TEST_F(PlayerWindowTest, PlaysTheGifAtItsOwnSizeFrameByFrameAsItsLoopSaysPausesAndLoads)
 {
-    EXPECT_EQ(QStringList({player->objectName(), player->windowTitle(), player->OKButton->text(), player->cmdPause->text(),
-                           player->cmdLoad->text()}),
-              QStringList({"frmPlay", "Player", "&Play", "Pa&use", "&Load File ..."}));
-    EXPECT_EQ(player->size(), QSize(6495 / 15, 4485 / 15));
-    EXPECT_EQ(player->OKButton->geometry(), twipsRect(120, 120, 975, 300));
-    EXPECT_EQ(player->cmdPause->geometry(), twipsRect(1200, 120, 975, 300));
-    EXPECT_EQ(player->cmdLoad->geometry(), twipsRect(2280, 120, 1095, 300));
-    EXPECT_EQ(player->txtPlay->geometry(), twipsRect(3480, 120, 6495 - 3720, 300));
-    for (QWidget* w : std::initializer_list<QWidget*>{player->OKButton, player->cmdPause, player->cmdLoad, player->txtPlay,
-                                                      player->Picture1, player->PlayGif1})
-        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-    EXPECT_TRUE(player->OKButton->nextInFocusChain() == player->cmdPause && player->cmdLoad->nextInFocusChain() == player->txtPlay);
+    expectCaptions(*player, {{"frmPlay", "Player"}, {"OKButton", "&Play"}, {"cmdPause", "Pa&use"}, {"cmdLoad", "&Load File ..."}});
+    EXPECT_FALSE(view()->isVisible());  // nothing played yet
+    play({120, 60}, {5, 0, 30});
+    EXPECT_TRUE(view()->isVisible() && view()->isAnimating() && view()->geometry() == QRect(0, 0, 120, 60));
+    QStringList seen;
+    for (int step = 0; step < 4; ++step, view()->showNextFrame())
+        seen.append(shown());
+    // A delay of 0 plays as 10/100 s; the loop block says for ever.
+    EXPECT_EQ(seen.join(u' '), QStringLiteral("0:50:ok 1:100:ok 2:300:ok 0:50:ok"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view()->component().currentFrameIndex() == 2; }, 2000));  // by the timer
 
-    player->show();
-    player->resize(700, 500);
-    EXPECT_EQ(player->txtPlay->width(), 700 - 3720 / 15);
-    EXPECT_EQ(player->Picture1->geometry(), QRect(0, 36, 700, 464));
-    // Too small for the box and the picture: those places are not taken.
-    player->resize(200, 30);
-    EXPECT_TRUE(player->txtPlay->width() == 700 - 3720 / 15 && player->Picture1->geometry() == QRect(0, 36, 700, 464));
-    EXPECT_FALSE(player->PlayGif1->isVisible());  // nothing played yet
-}
-
-TEST_F(PlayerWindowTest, PlayShowsTheGifAtItsOwnSizeAndEachFrameForItsDelayWhileLoopingForEver)
-{
-    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {120, 60}, {5, 0, 30}, 0);
-    player->show();
-    player->resize(300, 120);
-    player->txtPlay->setText(gif);
-    player->OKButton->click();
-
-    EXPECT_TRUE(view()->isVisible());
-    EXPECT_EQ(view()->size(), QSize(120, 60));  // 1800 by 900 twips, not the window's size
-    EXPECT_EQ(view()->pos(), QPoint(0, 0));
-    EXPECT_TRUE(view()->component().loopPlayback());
-    EXPECT_TRUE(view()->isAnimating());
-    EXPECT_EQ(shownFrame(), 0);
-    EXPECT_EQ(view()->shownFrameDelayMilliseconds(), 50);
-    EXPECT_EQ(shownColour(view()), flatColour(0));
-    EXPECT_EQ(shownColour(view(), {119, 59}), flatColour(0));
-
-    view()->showNextFrame();
-    EXPECT_EQ(shownFrame(), 1);
-    EXPECT_EQ(view()->shownFrameDelayMilliseconds(), 100);  // a delay of 0 plays as 10/100 s
-    EXPECT_EQ(shownColour(view()), flatColour(1));
-    view()->showNextFrame();
-    EXPECT_EQ(view()->shownFrameDelayMilliseconds(), 300);
-    view()->showNextFrame();
-    EXPECT_EQ(shownFrame(), 0);  // the loop block says for ever
-    EXPECT_TRUE(view()->isAnimating());
-    EXPECT_EQ(shownColour(view()), flatColour(0));
-
-    // And the real timer moves it on by itself.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return shownFrame() == 1; }, 2000));
-}
-
-TEST_F(PlayerWindowTest, PlaybackEndsOnTheLastFrameWhenTheFileSaysSo)
-{
-    const QString once = writeFlatGif(file(QStringLiteral("once.gif")), {10, 10}, {2, 2, 2}, std::nullopt);
-    const QString twice = writeFlatGif(file(QStringLiteral("twice.gif")), {10, 10}, {2, 2, 2}, 1);
-    player->show();
-
-    player->txtPlay->setText(once);
-    player->OKButton_Click();
-    view()->showNextFrame();
-    view()->showNextFrame();
-    EXPECT_TRUE(view()->isAnimating());
-    view()->showNextFrame();
-    EXPECT_FALSE(view()->isAnimating());
-    EXPECT_EQ(shownFrame(), 2);
-    EXPECT_EQ(shownColour(view()), flatColour(2));
-
-    player->txtPlay->setText(twice);
-    player->OKButton_Click();
-    for (int i = 0; i < 5; ++i) {
+    // Without a loop block it plays once, with a loop count of 1 twice, and stops on the last frame.
+    for (const std::optional<int> loops : {std::optional<int>(), std::optional<int>(1)}) {
+        play({10, 10}, {2, 2, 2}, loops);
+        for (int i = 1; i < (loops ? 6 : 3); ++i)
+            view()->showNextFrame();
+        EXPECT_TRUE(view()->isAnimating());
         view()->showNextFrame();
-        EXPECT_TRUE(view()->isAnimating()) << i;
+        EXPECT_TRUE(!view()->isAnimating() && shown() == QStringLiteral("2:20:ok"));
     }
-    view()->showNextFrame();
-    EXPECT_FALSE(view()->isAnimating());
-    EXPECT_EQ(shownFrame(), 2);
-}
-
-TEST_F(PlayerWindowTest, PauseHoldsTheFrameAndPlayLoadsTheFileAgain)
-{
-    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {40, 20}, {10, 10, 10}, 0);
-    player->show();
-    player->txtPlay->setText(gif);
-    player->OKButton_Click();
+    play({40, 20}, {10, 10, 10});
     view()->showNextFrame();
     player->cmdPause->click();
-    EXPECT_FALSE(view()->isAnimating());
-    EXPECT_EQ(shownFrame(), 1);
-    EXPECT_EQ(shownColour(view()), flatColour(1));
+    EXPECT_TRUE(!view()->isAnimating() && shown() == QStringLiteral("1:100:ok"));
+    play({50, 30}, {7, 7});  // the file changed meanwhile: "&Play" loads it again
+    EXPECT_TRUE(view()->size() == QSize(50, 30) && view()->component().FrameCount() == 2 && view()->isAnimating());
+    EXPECT_EQ(shown(), QStringLiteral("0:70:ok"));
 
-    // The file changed meanwhile: "&Play" runs all of its steps again, the load included.
-    QFile::remove(gif);
-    writeFlatGif(gif, {50, 30}, {7, 7}, 0);
+    writeFile(dir.filePath(QStringLiteral("text.gif")), "GIF? no");
+    player->txtPlay->setText(dir.filePath(QStringLiteral("text.gif")));
     player->OKButton->click();
-    EXPECT_EQ(view()->size(), QSize(50, 30));
-    EXPECT_EQ(view()->component().FrameCount(), 2);
-    EXPECT_EQ(shownFrame(), 0);
-    EXPECT_TRUE(view()->isAnimating());
-    EXPECT_EQ(view()->shownFrameDelayMilliseconds(), 70);
-}
-
-TEST_F(PlayerWindowTest, LoadChoosesAGifThroughTheOpenDialogAndACancelChangesNothing)
-{
-    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {30, 20}, {10, 10}, 0);
-    player->show();
-    player->txtPlay->setText(QStringLiteral("/before.gif"));
-    dialogs.answerCancel();
+    EXPECT_FALSE(view()->isAnimating() || view()->component().hasGif());
+    // Load asks for a GIF and plays it; a cancel changes nothing.
+    dialogs.fileAnswers = {{}, {writeFlatGif(dir.filePath(QStringLiteral("b.gif")), {30, 20}, {10, 10}, 0)}};
     player->cmdLoad->click();
-    ASSERT_EQ(dialogs.calls.size(), 1u);
-    EXPECT_EQ(dialogs.calls[0].kind, DialogCall::Kind::OpenFile);
+    EXPECT_TRUE(player->txtPlay->text().endsWith(QStringLiteral("text.gif")) && !view()->isAnimating());
+    player->cmdLoad->click();
+    EXPECT_TRUE(player->txtPlay->text().endsWith(QStringLiteral("b.gif")) && view()->isAnimating() && dialogs.messages().empty());
     EXPECT_EQ(dialogs.calls[0].request.filter, QStringLiteral("Animated GIF Files(*.gif)|*.gif"));
-    EXPECT_EQ(player->txtPlay->text(), QStringLiteral("/before.gif"));
-    EXPECT_FALSE(view()->isVisible());
-
-    dialogs.answerFile(gif);
-    player->cmdLoad->click();
-    EXPECT_EQ(player->txtPlay->text(), gif);
-    EXPECT_TRUE(view()->isAnimating());
-    EXPECT_EQ(view()->size(), QSize(30, 20));
 }
 
-TEST_F(PlayerWindowTest, AFileThatWillNotPlayIsNotToldAndShowsNothing)
+TEST_F(WindowTest, ToolsMenuAndToolbarOpenThePlayerOnTheOutputFileMadeOrNot)
 {
-    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {30, 20}, {10, 10}, 0);
-    player->show();
-    player->txtPlay->setText(gif);
-    player->OKButton_Click();
-    ASSERT_TRUE(view()->isAnimating());
-
-    const QString notGif = file(QStringLiteral("text.gif"));
-    writeFile(notGif, "GIF? no");
-    for (const QString& name : {file(QStringLiteral("missing.gif")), notGif, QString()}) {
-        player->txtPlay->setText(name);
-        player->OKButton_Click();
-        EXPECT_FALSE(view()->isAnimating()) << name.toStdString();
-        EXPECT_FALSE(view()->component().hasGif());
-    }
-    EXPECT_TRUE(dialogs.calls.empty());
-}
-
-TEST_F(PlayerWindowTest, BecomingTheActiveWindowPlaysTheFileNamedInTheBox)
-{
-    const QString gif = writeFlatGif(file(QStringLiteral("a.gif")), {30, 20}, {10, 10}, 0);
-    player->txtPlay->setText(QStringLiteral("   "));
-    player->show();
-    player->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(player.get()));
-    EXPECT_FALSE(view()->isVisible());  // blanks: nothing to play
-
-    // Another window takes the activation, as a window manager gives it on hiding.
-    player->hide();
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &other; }));
-    player->txtPlay->setText(gif);
-    player->show();
-    player->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(player.get()));
-    EXPECT_TRUE(view()->isVisible());
-    EXPECT_TRUE(view()->isAnimating());
-}
-
-// ---- opened from the main window ---------------------------------------------------------------
-
-class ShowPlayerTest : public WindowTest {
-protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        window->makeCommands().setWindowRunner(lookAndClose([this](QDialog& w) {
-            auto* p = qobject_cast<PlayerWindow*>(&w);
-            ASSERT_NE(p, nullptr);
-            opened.push_back({p->txtPlay->text(), p->PlayGif1->isAnimating(), p});
-        }));
-    }
-    struct Opened {
-        QString txtPlay;
-        bool playing = false;
-        PlayerWindow* window = nullptr;
-    };
-    std::vector<Opened> opened;
-};
-
-TEST_F(ShowPlayerTest, ToolsMenuAndToolbarOpenThePlayerOnTheOutputFileMadeOrNot)
-{
-    trigger(QStringLiteral("mnuToolsSub2"));  // nothing made, no output file
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].txtPlay, QString());
-    EXPECT_FALSE(opened[0].playing);
-
-    panel->txtOutputFile->setText(path(QStringLiteral("not-made.gif")));
-    trigger(QStringLiteral("Toolbar1_play"));
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened[1].txtPlay, path(QStringLiteral("not-made.gif")));
-    EXPECT_FALSE(opened[1].playing);
-    EXPECT_EQ(opened[1].window, opened[0].window);  // made once, shown again
-
-    const QString gif = writeFlatGif(path(QStringLiteral("made.gif")), {16, 16}, {10, 10}, 0);
-    panel->txtOutputFile->setText(gif);
-    trigger(QStringLiteral("mnuToolsSub2"));
-    ASSERT_EQ(opened.size(), 3u);
-    EXPECT_EQ(opened[2].txtPlay, gif);
-    EXPECT_TRUE(opened[2].playing);
-    EXPECT_TRUE(dialogs.calls.empty());
-    // Closed, it stops drawing frames.
-    EXPECT_FALSE(window->makeCommands().playerWindow()->PlayGif1->isAnimating());
+    QStringList opened;  // the box, and whether it plays
+    QSet<QDialog*> windows;
+    window->makeCommands().setWindowRunner(lookAndClose([&](QDialog& w) {
+        auto* p = qobject_cast<PlayerWindow*>(&w);
+        ASSERT_NE(p, nullptr);
+        opened.append(p->txtPlay->text() + (p->PlayGif1->isAnimating() ? "|playing" : "|still"));
+        windows.insert(&w);
+    }));
+    trigger("mnuToolsSub2");  // nothing made, no output file
+    panel->txtOutputFile->setText(path("not-made.gif"));
+    trigger("Toolbar1_play");
+    panel->txtOutputFile->setText(writeFlatGif(path("made.gif"), {16, 16}, {10, 10}, 0));
+    trigger("mnuToolsSub2");
+    EXPECT_EQ(opened, QStringList({"|still", path("not-made.gif") + "|still", path("made.gif") + "|playing"}));
+    EXPECT_TRUE(windows.size() == 1 && dialogs.calls.empty());  // made once, shown again
+    EXPECT_FALSE(window->makeCommands().playerWindow()->PlayGif1->isAnimating());  // closed, it stops
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The window tests run in one QApplication on the offscreen platform: no display, no real
-// dialog, nothing to wait for.
+// The window tests run in one QApplication on the offscreen platform: no display, no real dialog.
 #include <QApplication>
 
 #include <gtest/gtest.h>

@@ -1,11 +1,12 @@
-// Stand-ins for the dialogs and the desktop shell in window tests: every call is recorded as the
-// user would have seen it, and answers come from queues the test fills beforehand. A question
-// or file dialog that the test did not expect fails the test (and is answered with a cancel),
-// so no test ever waits on a real dialog.
+// Stand-ins for the dialogs and the desktop shell in window tests: every call is recorded as the user
+// would have seen it, and answers come from queues the test fills beforehand. A question or file
+// dialog the test did not expect fails the test (answered with a cancel): nothing waits on a person.
 #pragma once
 
 #include "gui/dialogs.h"
 #include "gui/shell.h"
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <ostream>
@@ -16,11 +17,20 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace pictoreel::testing {
 
+// A message box in one line: "text [icon, buttons, caption]".
+inline QString box(const QString& text, MessageIcon icon = MessageIcon::Information,
+                   MessageButtons buttons = MessageButtons::Ok, const QString& caption = QStringLiteral("Pictoreel"))
+{
+    static const char* const icons[] = {"None", "Information", "Question", "Exclamation", "Critical"};
+    static const char* const buttonSets[] = {"Ok", "OkCancel", "YesNo", "YesNoCancel"};
+    return QStringLiteral("%1 [%2, %3, %4]")
+        .arg(text, QLatin1String(icons[static_cast<int>(icon)]), QLatin1String(buttonSets[static_cast<int>(buttons)]), caption);
+}
+
 struct DialogCall {
     enum class Kind { Message, OpenFile, OpenFiles, SaveFile, Color, Folder };
     Kind kind = Kind::Message;
-    // Message boxes: the text, the caption as shown (the program title for an empty one), icon
-    // and buttons. File dialogs: their request.
+    // Message boxes: text, caption as shown, icon and buttons. File dialogs: their request.
     QString text;
     QString caption;
     MessageIcon icon = MessageIcon::None;
@@ -42,29 +52,89 @@ public:
     void answerFiles(QStringList names) { fileAnswers.push_back(std::move(names)); }
     void answerFile(const QString& name) { fileAnswers.push_back(QStringList{name}); }
     void answerCancel() { fileAnswers.push_back({}); }
-
-    std::vector<DialogCall> messages() const;
-    // The texts of the message boxes shown so far.
-    QStringList messageTexts() const;
-    // The message boxes shown so far, each written as box() writes it.
-    QStringList boxes() const;
     void clear() { calls.clear(); }
 
-    MessageAnswer messageBox(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon,
-                             MessageButtons buttons) override;
-    std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
-    QStringList openFiles(QWidget* parent, const FileDialogRequest& request) override;
-    std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
-    std::optional<std::int32_t> chooseColor(QWidget* parent) override;
-    std::optional<QString> browseForFolder(QWidget* parent) override;
+    std::vector<DialogCall> messages() const
+    {
+        std::vector<DialogCall> result;
+        for (const DialogCall& call : calls)
+            if (call.kind == DialogCall::Kind::Message)
+                result.push_back(call);
+        return result;
+    }
+    // The texts of the message boxes shown so far, and the boxes each written as box() writes it.
+    QStringList messageTexts() const
+    {
+        QStringList texts;
+        for (const DialogCall& call : messages())
+            texts.append(call.text);
+        return texts;
+    }
+    QStringList boxes() const
+    {
+        QStringList lines;
+        for (const DialogCall& call : messages())
+            lines.append(box(call.text, call.icon, call.buttons, call.caption));
+        return lines;
+    }
+
+    MessageAnswer messageBox(QWidget*, const QString& text, const QString& caption, MessageIcon icon,
+                             MessageButtons buttons) override
+    {
+        calls.push_back({DialogCall::Kind::Message, text, messageCaption(caption), icon, buttons, {}});
+        if (messageAnswers.empty() && buttons == MessageButtons::Ok)
+            return MessageAnswer::Ok;  // a notice needs no script
+        return next(messageAnswers, "question: " + text, MessageAnswer::Cancel);
+    }
+    std::optional<QString> openFile(QWidget*, const FileDialogRequest& request) override
+    {
+        return first(nextFiles(DialogCall::Kind::OpenFile, request));
+    }
+    QStringList openFiles(QWidget*, const FileDialogRequest& request) override
+    {
+        return nextFiles(DialogCall::Kind::OpenFiles, request);
+    }
+    std::optional<QString> saveFile(QWidget*, const FileDialogRequest& request) override
+    {
+        return first(nextFiles(DialogCall::Kind::SaveFile, request));
+    }
+    std::optional<std::int32_t> chooseColor(QWidget*) override
+    {
+        calls.push_back({DialogCall::Kind::Color, {}, {}, MessageIcon::None, MessageButtons::Ok, {}});
+        return next(colorAnswers, QStringLiteral("colour dialog"), std::optional<std::int32_t>());
+    }
+    std::optional<QString> browseForFolder(QWidget*) override
+    {
+        calls.push_back({DialogCall::Kind::Folder, {}, {}, MessageIcon::None, MessageButtons::Ok, {}});
+        const auto answer = next(folderAnswers, QStringLiteral("folder browser"), std::optional<QString>());
+        return answer && answer->isEmpty() ? std::nullopt : answer;
+    }
 
 private:
-    QStringList nextFiles(DialogCall::Kind kind, const FileDialogRequest& request);
+    // The next answer of `answers`, or a failure (and `none`) when the test gave none.
+    template <class T>
+    static T next(std::deque<T>& answers, const QString& what, T none)
+    {
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected " << what.toStdString();
+            return none;
+        }
+        T answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    QStringList nextFiles(DialogCall::Kind kind, const FileDialogRequest& request)
+    {
+        calls.push_back({kind, {}, {}, MessageIcon::None, MessageButtons::Ok, request});
+        QStringList answer = next(fileAnswers, "file dialog: " + request.title, QStringList());
+        answer.removeAll(QString());
+        return answer;
+    }
+    static std::optional<QString> first(const QStringList& names)
+    {
+        return names.isEmpty() ? std::nullopt : std::optional(names.front());
+    }
 };
-
-// A message box in one line: "text [icon, buttons, caption]".
-QString box(const QString& text, MessageIcon icon = MessageIcon::Information, MessageButtons buttons = MessageButtons::Ok,
-            const QString& caption = QStringLiteral("Pictoreel"));
 
 class RecordingShell final : public Shell {
 public:

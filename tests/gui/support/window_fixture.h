@@ -5,45 +5,86 @@
 #include "gui/frame_list_model.h"
 #include "gui/main_window.h"
 #include "gui/property_panel.h"
-#include "gui/support/scripted_dialogs.h"
-#include "gui/support/test_files.h"
+#include "gui/support/gui_test.h"
 #include "gui/window_runner.h"
-
-#include <QColor>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace pictoreel::testing {
 
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
+    void SetUp() override
+    {
+        ASSERT_TRUE(root_.isValid() && QDir().mkpath(programFolder()) && QDir().mkpath(picturesFolder()));
+        startWindow();
+    }
+    void TearDown() override
+    {
+        if (window)
+            window->setProgramEndHandler({});
+        window.reset();
+    }
     // Starts the window (again); a test may write pictoreel.ini before.
-    void startWindow();
+    void startWindow()
+    {
+        window.reset();
+        window = std::make_unique<MainWindow>(ProgramFolders{programFolder(), programFolder()}, dialogs, shell);
+        window->setProgramEndHandler({});
+        panel = part<PropertyPanel>(QStringLiteral("SSTab1"));
+        window->show();
+    }
 
     QString programFolder() const { return root_.path() + QStringLiteral("/program"); }
     QString picturesFolder() const { return root_.path() + QStringLiteral("/pictures/"); }
     QString path(const QString& name) const { return root_.path() + u'/' + name; }
 
     // A PNG of one colour in the pictures folder; its full path.
-    QString makePicture(const QString& name, int width, int height, QColor colour = Qt::red) const;
+    QString makePicture(const QString& name, int width, int height, QColor colour = Qt::red) const
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(colour);
+        EXPECT_TRUE(image.save(picturesFolder() + name, "PNG")) << name.toStdString();
+        return picturesFolder() + name;
+    }
     // Adds pictures of the given names (made first, 40 x 30 unless told) through File / Add.
-    void addPictures(const QStringList& names, int width = 40, int height = 30);
+    void addPictures(const QStringList& names, int width = 40, int height = 30)
+    {
+        QStringList paths;
+        for (const QString& name : names)
+            paths.append(makePicture(name, width, height));
+        dialogs.answerFiles(paths);
+        window->AddFrames();  // what File, "&Add Image Files ..." runs
+        window->applyAutoSizeRule();
+    }
 
-    // What row `row` (1-based) shows, column by column.
-    QStringList rowTexts(int row) const;
-    bool rowChecked(int row) const;
-    int rowCount() const;
-    // The panel's boxes in one line: "100x75 loop 1 ticked off out= | 50 YES 16777215" is width x
-    // height, the loop box, its check box (ticked, unticked or greyed), whether the loop box is
-    // enabled, the output file | interval, transparency and transparent colour.
-    QString panelValues() const;
-    void setRowChecked(int row, bool checked);
+    // What row `row` (1-based) shows, column by column, and whether it is checked.
+    QStringList rowTexts(int row) const
+    {
+        QStringList texts;
+        for (int c = 0; c < listView()->model()->columnCount(); ++c)
+            texts.append(listView()->model()->index(row - 1, c).data().toString());
+        return texts;
+    }
+    bool rowChecked(int row) const
+    {
+        return listView()->model()->index(row - 1, 0).data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+    }
+    int rowCount() const { return listView()->model()->rowCount(); }
+    void setRowChecked(int row, bool checked)
+    {
+        QAbstractItemModel* model = listView()->model();
+        ASSERT_TRUE(model->setData(model->index(row - 1, 0), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole));
+    }
+    // The panel's boxes in one line: "100x75 loop 1 ticked off out= | 50 YES 16777215" (width x height,
+    // loop box, check box, loop box enabled, output file | interval, transparency, transparent colour).
+    QString panelValues() const
+    {
+        const Qt::CheckState loop = panel->chkLoop->checkState();
+        return QStringLiteral("%1x%2 loop %3 %4 %5 out=%6 | %7 %8 %9")
+            .arg(panel->txtWidth->text(), panel->txtHeight->text(), panel->txtLoop->text(),
+                 loop == Qt::Checked ? "ticked" : loop == Qt::Unchecked ? "unticked" : "greyed",
+                 panel->txtLoop->isEnabled() ? "on" : "off", panel->txtOutputFile->text(), panel->txtInterval->text(),
+                 panel->chkTrans->isChecked() ? "YES" : "NO", QString::number(panel->transColor()));
+    }
 
     // A part of the main window found by its object name, as the acceptance run finds it.
     template <class T = QWidget>
@@ -54,13 +95,27 @@ protected:
         return found;
     }
     FrameListView* listView() const { return part<FrameListView>(QStringLiteral("ListView1")); }
-    // Runs the menu entry or toolbar button of this object name ("mnuFileSub7", "Toolbar1_add") as
-    // a click does.
-    void trigger(const QString& name) const;
+    // Runs the menu entry or toolbar button of this object name ("mnuFileSub7", "Toolbar1_add").
+    void trigger(const QString& name) const
+    {
+        if (QAction* action = part<QAction>(name))
+            action->trigger();
+    }
 
     // A window runner that shows the window, hands it to `look` once it is the active window,
     // and closes it, giving the activation back to the main window as a window manager does.
-    WindowRunner lookAndClose(std::function<void(QDialog&)> look);
+    WindowRunner lookAndClose(std::function<void(QDialog&)> look)
+    {
+        return [this, look = std::move(look)](QDialog& w) {
+            w.show();
+            w.activateWindow();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
+            look(w);
+            w.hide();
+            window->activateWindow();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }));
+        };
+    }
 
     ScriptedDialogs dialogs;
     RecordingShell shell;
