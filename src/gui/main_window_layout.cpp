@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -56,8 +57,10 @@ void MainWindow::buildStatusBar()
     cmdCancelMake = new QPushButton(QStringLiteral("Cancel"), StatusBar1);
     cmdCancelMake->setObjectName(QStringLiteral("cmdCancelMake"));
     cmdCancelMake->setAccessibleName(QStringLiteral("Cancel the make"));
-    cmdCancelMake->setShortcut(QKeySequence(Qt::Key_Escape));
     cmdCancelMake->setAutoDefault(false);
+    // Active only while the button is shown and enabled; it presses it at once.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), cmdCancelMake);
+    connect(escape, &QShortcut::activated, cmdCancelMake, &QPushButton::click);
     cmdCancelMake->setMaximumHeight(twipsToPixels(kStatusBarHeight) - 2);
     StatusBar1->addPermanentWidget(cmdCancelMake);
     cmdCancelMake->hide();
