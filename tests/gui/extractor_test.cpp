@@ -155,6 +155,8 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
 
     // Entries 2 and 5 of 8 as GIF: those names, and the bar at 50 and 100.
     open(flatGif(8));
+    trigger("Toolbar1_checkall");
+    trigger("mnuFileSub7");  // Uncheck All
     list()->item(2)->setCheckState(Qt::Checked);
     list()->item(5)->setCheckState(Qt::Checked);
     answerOk(kFormatGif, out());
