@@ -44,7 +44,6 @@ Status writePicture(const ImagingComponent& picture, const QString& file, int fo
     }
 }
 
-
 }  // namespace
 
 void ExtractorWindow::setWorking(bool working)
