@@ -2,7 +2,6 @@
 #include "cli_support.h"
 #include "commands.h"
 
-#include "core/media/player_component.h"
 #include "core/production/make_gif.h"
 #include "core/project/paths.h"
 #include "core/project/program_values.h"
@@ -75,19 +74,24 @@ int runMake(const QStringList& words)
     ProgressBar bar(quiet);
     MakeEvents events;
     events.frameAdded = [&](int value) { bar.show(value); };
-    events.saveProgress = [&](int percent) { bar.show(50 + percent / 2); };
+    events.saveProgress = [&](int percent) { bar.show(saveProgressValue(percent)); };
     events.frameFailed = [&](int row, const QString& picture, const Error& error) {
         bar.finish();
         printError(QStringLiteral("frame %1 (%2): %3; it shows the frame before it").arg(row).arg(picture, error.message));
     };
     options.projectFile = QFileInfo(projectPath).absoluteFilePath();
+    const InterruptCatcher interrupts;
+    options.stopRequested = &InterruptCatcher::interrupted;
 
     QElapsedTimer timer;
     timer.start();
-    PlayerComponent player;
-    const auto made = makeAnimatedGif(player, frames, properties, output, options, events);
+    const auto made = makeAnimatedGif(frames, properties, output, options, events);
     bar.finish();
     if (!made) {
+        if (made.error().code == ErrorCode::Cancelled) {
+            printError(QStringLiteral("interrupted; nothing was written to %1").arg(output));
+            InterruptCatcher::endInterrupted();
+        }
         printError(made.error().message);
         return kExitFailure;
     }

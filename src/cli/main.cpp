@@ -52,8 +52,8 @@ than 100000 frames (--max-frames N) or whose frames cover more than 20000000000 
 together, frames x width x height (--max-pixels N): five minutes of 1920 x 1080 video at 30
 frames a second stay within both. The message names the budget; the options raise it for one run.
 
-Ctrl+C or SIGTERM stops extract, avi2gif and gif2avi cleanly: the file being written is dropped
-(frames already extracted are complete) and an earlier output stays as it was.
+Ctrl+C or SIGTERM stops make, extract, avi2gif and gif2avi cleanly: the file being written is
+dropped (frames already extracted are complete) and an earlier output stays as it was.
 
 Options are those of each command; "--" ends them, so a file may start with "-". An option
 the command does not know, or a word too many, is refused.

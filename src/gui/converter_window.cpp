@@ -6,8 +6,6 @@
 #include "gui/dialogs.h"
 #include "gui/twips.h"
 
-#include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -16,7 +14,7 @@
 
 #include <algorithm>
 #include <exception>
-#include <optional>
+#include <memory>
 
 namespace pictoreel {
 
@@ -95,10 +93,6 @@ ConverterWindow::ConverterWindow(const ConverterTexts& texts, Dialogs& dialogs, 
     connect(cmdGIF, &QPushButton::clicked, this, &ConverterWindow::cmdGIF_Click);
     connect(cmdConvert, &QPushButton::clicked, this, &ConverterWindow::cmdConvert_Click);
     connect(cmdClose, &QPushButton::clicked, this, &ConverterWindow::cmdClose_Click);
-    PlayGif1.setConvertProgressHandler([this](int percent) {
-        PlayGif1_ConvertProgress(percent);
-        QCoreApplication::processEvents();  // the bar repaints and the window stays alive
-    });
 
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(texts.clientHeightTwips));
 }
@@ -139,7 +133,7 @@ void ConverterWindow::chooseTarget()
 
 void ConverterWindow::cmdConvert_Click()
 {
-    if (converting_)
+    if (isConverting())
         return;
     const QString source = sourceBox()->text(), target = targetBox()->text();
     if (source.isEmpty()) {
@@ -159,22 +153,40 @@ void ConverterWindow::cmdConvert_Click()
         return;
     }
 
-    converting_ = true;
-    std::optional<Error> failure;
-    try {
-        const QString avi = txtAVI->text(), gif = txtGIF->text();
-        const Status status = texts_.aviToGif ? PlayGif1.AviToGif(avi, gif) : PlayGif1.GifToAvi(avi, gif);
-        if (!status)
-            failure = status.error();
-    } catch (const std::exception& e) {  // out of memory and the like: told like any failure
-        failure = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+    // Transparent GIF pixels become white in the video.
+    constexpr std::int32_t kVideoBackground = 0xFFFFFF;
+    auto status = std::make_shared<Status>();
+    auto work = [job = &job_, status, toGif = texts_.aviToGif, avi = txtAVI->text(), gif = txtGIF->text()] {
+        ConversionLimits limits;
+        limits.stopRequested = [job] { return job->stopRequested(); };
+        const auto progress = [job](int percent) {
+            if (percent < 100)  // the end is told once the work is done
+                job->report(percent);
+            return !job->stopRequested();
+        };
+        try {
+            *status = toGif ? aviToGif(avi, gif, progress, limits) : gifToAvi(gif, avi, progress, kVideoBackground, limits);
+        } catch (const std::exception& e) {  // out of memory and the like: told like any failure
+            *status = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+        }
+    };
+    job_.start(
+        std::move(work), [this](int percent) { PlayGif1_ConvertProgress(percent); },
+        [this, status] { conversionDone(*status); });
+    PlayGif1_ConvertProgress(0);  // converting from now on
+}
+
+void ConverterWindow::conversionDone(const Status& status)
+{
+    if (status) {
+        PlayGif1_ConvertProgress(100);
+    } else {
+        endConversion();
+        if (status.error().code != ErrorCode::Cancelled && !job_.stopRequested())
+            dialogs_.messageBox(this, QString::fromUtf8(texts_.failed) + QStringLiteral("\n\n") + status.error().text(),
+                                QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     }
-    converting_ = false;
-    if (!failure)
-        return;  // the event of 100 has told of the success
-    endConversion();
-    dialogs_.messageBox(this, QString::fromUtf8(texts_.failed) + QStringLiteral("\n\n") + failure->text(), QString(),
-                        MessageIcon::Exclamation, MessageButtons::Ok);
+    Q_EMIT conversionFinished();
 }
 
 void ConverterWindow::cmdClose_Click() { reject(); }
@@ -202,16 +214,10 @@ void ConverterWindow::endConversion()
 
 void ConverterWindow::reject()
 {
-    if (!converting_)
-        QDialog::reject();
+    job_.cancel();
+    job_.finishNow();
+    QDialog::reject();
 }
 
-void ConverterWindow::closeEvent(QCloseEvent* event)
-{
-    if (converting_)
-        event->ignore();
-    else
-        QDialog::closeEvent(event);
-}
 
 }  // namespace pictoreel

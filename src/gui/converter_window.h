@@ -1,13 +1,13 @@
 // The two converter windows, `frmAVI2GIF` ("AVI to GIF Converter") and `frmGIF2AVI` ("GIF to
 // AVI Converter"), are twins: a source file box in `Frame1` and a target file box in `Frame2`,
 // each with its "..." button, the hidden progress bar `pbPer`, "&Convert" and "Close". Choosing a
-// source proposes the target name; "&Convert" checks both names and hands them to the hidden
-// player component `PlayGif1`, whose ConvertProgress shows the bar and ends with "Converted
-// Successfully". A failed conversion is told in one box and the window is ready again.
+// source proposes the target name; "&Convert" checks both names and converts on a worker thread,
+// whose progress shows the bar and which ends with "Converted Successfully". A failed conversion
+// is told in one box and the window is ready again; closing the window meanwhile cancels it.
 #pragma once
 
 #include "core/base/error.h"
-#include "core/media/player_component.h"
+#include "gui/worker_job.h"
 
 #include <QDialog>
 
@@ -49,11 +49,11 @@ public:
     void cmdGIF_Click();
     void cmdConvert_Click();
     void cmdClose_Click();
-    // ConvertProgress of `PlayGif1`: below 100 the bar shows and the buttons are disabled; 100 or
+    // The conversion's progress: below 100 the bar shows and the buttons are disabled; 100 or
     // more hides the bar, enables the buttons and tells of the success.
     void PlayGif1_ConvertProgress(int percent);
 
-    bool isConverting() const { return converting_; }
+    bool isConverting() const { return job_.isRunning(); }
     QLineEdit* sourceBox() const { return texts_.aviToGif ? txtAVI : txtGIF; }
     QLineEdit* targetBox() const { return texts_.aviToGif ? txtGIF : txtAVI; }
 
@@ -67,24 +67,28 @@ public:
     QProgressBar* pbPer = nullptr;
     QPushButton* cmdConvert = nullptr;
     QPushButton* cmdClose = nullptr;
-    PlayerComponent PlayGif1;  // hidden: it only converts
 
-    // The window stays while a conversion runs.
+    // Closing (the close box, Escape) while a conversion runs cancels it: nothing is written and
+    // an earlier target stays as it was.
     void reject() override;
+
+Q_SIGNALS:
+    // A conversion has ended and what it tells has been told.
+    void conversionFinished();
 
 protected:
     ConverterWindow(const ConverterTexts& texts, Dialogs& dialogs, QWidget* parent);
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void chooseSource();
     void chooseTarget();
     // Ready for the next conversion: the bar hidden, the buttons enabled.
     void endConversion();
+    void conversionDone(const Status& status);
 
     ConverterTexts texts_;
     Dialogs& dialogs_;
-    bool converting_ = false;
+    WorkerJob job_;
 };
 
 }  // namespace pictoreel

@@ -2,18 +2,17 @@
 // the selected frame or every checked frame, checking or unchecking all.
 #include "gui/extractor_window.h"
 
-#include "core/media/work_budget.h"
 #include "core/base/file_identity.h"
+#include "core/media/player_component.h"
+#include "core/media/work_budget.h"
 #include "gui/dialogs.h"
 #include "gui/extractor_files.h"
 #include "gui/gif_view.h"
 #include "gui/save_frames_dialog.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPointer>
 #include <QProgressBar>
 #include <QToolBar>
 
@@ -24,38 +23,34 @@ namespace {
 // RGB(255, 255, 255): frames saved as GIF name white as their (unused) transparent colour.
 constexpr std::int32_t kWhite = 0xFFFFFF;
 
+Status removeTemporaryFile(const QString& file)
+{
+    if (QFile::remove(file))
+        return Status::success();
+    return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot delete the file %1").arg(file));
+}
+
+Status writePicture(const ImagingComponent& picture, const QString& file, int format)
+{
+    switch (format) {
+    case kFormatGif:
+        return picture.SaveGif(file, false, kWhite);
+    case kFormatBmp:
+        return picture.SaveBmp(file);
+    case kFormatJpeg:
+        return picture.SaveJpeg(file, 80, false, false);
+    default:
+        return Status::success();  // no format of the list: nothing is written
+    }
+}
+
 }  // namespace
 
-// While a command runs its loop and lets events run, the menu and the toolbar are out of reach
-// and the other commands do nothing, so no second command changes the list under the first.
-class ExtractorWindow::WorkingScope {
-public:
-    explicit WorkingScope(ExtractorWindow& window) : window_(&window)
-    {
-        window.working_ = true;
-        window.menuBar()->setEnabled(false);
-        window.Toolbar1->setEnabled(false);
-    }
-    ~WorkingScope()
-    {
-        if (!window_)
-            return;  // the window went away while events ran
-        window_->working_ = false;
-        window_->menuBar()->setEnabled(true);
-        window_->Toolbar1->setEnabled(true);
-    }
-    WorkingScope(const WorkingScope&) = delete;
-    WorkingScope& operator=(const WorkingScope&) = delete;
-
-private:
-    QPointer<ExtractorWindow> window_;
-};
-
-bool ExtractorWindow::yieldToEvents()
+void ExtractorWindow::setWorking(bool working)
 {
-    const QPointer<ExtractorWindow> self(this);
-    QCoreApplication::processEvents();
-    return self && !closed_;
+    working_ = working;
+    menuBar()->setEnabled(!working);
+    Toolbar1->setEnabled(!working);
 }
 
 QString ExtractorWindow::temporaryFrameFileOf(int index) const
@@ -72,7 +67,6 @@ void ExtractorWindow::OpenAnimatedGif()
     if (!chosen)
         return;  // cancelled: the list, the frame and the animation stay as they were
     if (!chosen->isEmpty()) {
-        const WorkingScope working(*this);
         // Each step that fails is passed over: a GIF the player cannot read leaves an empty list.
         PlayGif1->component().ClearFrames();
         pbPer->setValue(0);
@@ -97,17 +91,15 @@ void ExtractorWindow::OpenAnimatedGif()
         PlayGif1->component().BackColor(kPlayBackColour);
         PlayGif1->Play();
         const int count = PlayGif1->component().FrameCount();
-        for (int k = 0; k < count; ++k) {
-            auto* item = new QListWidgetItem(frameEntryText(k));
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(Qt::Unchecked);
-            {
-                const QSignalBlocker quiet(List1);  // entry 0 is shown once the list is full
+        {
+            const QSignalBlocker quiet(List1);  // entry 0 is shown once the list is full
+            for (int k = 0; k < count; ++k) {
+                auto* item = new QListWidgetItem(frameEntryText(k));
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Unchecked);
                 List1->addItem(item);
+                pbPer->setValue(progressPercent(k + 1, count));
             }
-            pbPer->setValue(progressPercent(k + 1, count));
-            if (!yieldToEvents())
-                return;
         }
         pbPer->setValue(0);
         pbPer->hide();
@@ -130,32 +122,8 @@ void ExtractorWindow::ShowSelectedFrame()
         return;
     const QString t = temporaryFrameFileOf(k);
     (void)PlayGif1->component().ExtractFrame(k, t);
-    if (!yieldToEvents())
-        return;
     (void)wpdlx1.LoadImage(t);
     QFile::remove(t);
-}
-
-Status ExtractorWindow::loadFrameIntoWorker(int index, const QString& temporaryFile)
-{
-    if (Status extracted = PlayGif1->component().ExtractFrame(index, temporaryFile); !extracted)
-        return extracted;
-    wpdlx2.ClearImage();
-    return wpdlx2.LoadImage(temporaryFile);
-}
-
-Status ExtractorWindow::writeWorkerPicture(const QString& file, int format) const
-{
-    switch (format) {
-    case kFormatGif:
-        return wpdlx2.SaveGif(file, false, kWhite);
-    case kFormatBmp:
-        return wpdlx2.SaveBmp(file);
-    case kFormatJpeg:
-        return wpdlx2.SaveJpeg(file, 80, false, false);
-    default:
-        return Status::success();  // no format of the list: nothing is written
-    }
 }
 
 void ExtractorWindow::showSaveError(const Error& error)
@@ -172,17 +140,6 @@ bool ExtractorWindow::refuseSourceAsOutput(const QString& output)
                               .arg(output));
     return true;
 }
-
-namespace {
-
-Status removeTemporaryFile(const QString& file)
-{
-    if (QFile::remove(file))
-        return Status::success();
-    return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot delete the file %1").arg(file));
-}
-
-}  // namespace
 
 bool ExtractorWindow::askWhereToSave(bool singleFrame)
 {
@@ -208,17 +165,8 @@ void ExtractorWindow::SaveCurrentFrame()
     }
     if (refuseSourceAsOutput(request_.FileName))
         return;
-    // From here the first failure ends the command with its number and description.
     const int k = List1->currentRow();
-    const QString t = temporaryFrameFileOf(k);
-    if (Status loaded = loadFrameIntoWorker(k, t); !loaded)
-        return showSaveError(loaded.error());
-    if (Status written = writeWorkerPicture(request_.FileName, request_.Format); !written)
-        return showSaveError(written.error());
-    if (!yieldToEvents())
-        return;
-    if (Status removed = removeTemporaryFile(t); !removed)
-        showSaveError(removed.error());
+    saveFrames({{k, temporaryFrameFileOf(k), request_.FileName}}, request_.Format, false);
 }
 
 void ExtractorWindow::SaveCheckedFrames()
@@ -240,47 +188,80 @@ void ExtractorWindow::SaveCheckedFrames()
         return;
     }
     // The request is read once: the folder and format stay those of this command.
-    const QString folder = request_.Folder;
-    const int format = request_.Format;
-    // Nothing is written when any of the files would be the GIF itself.
+    std::vector<FrameToSave> frames;
     for (int k : checked) {
-        if (refuseSourceAsOutput(checkedFrameOutputFile(folder, List1->item(k)->text(), format)))
+        frames.push_back({k, temporaryFrameFileOf(k), checkedFrameOutputFile(request_.Folder, List1->item(k)->text(), request_.Format)});
+        // Nothing is written when any of the files would be the GIF itself.
+        if (refuseSourceAsOutput(frames.back().output))
             return;
     }
-    const WorkingScope working(*this);
     pbPer->setValue(0);
     pbPer->show();
-    long long saved = 0;
-    for (int k : checked) {
-        const QListWidgetItem* item = List1->item(k);
-        const QString t = temporaryFrameFileOf(k);
-        if (Status loaded = loadFrameIntoWorker(k, t); !loaded)
-            return showSaveError(loaded.error());
-        if (Status written = writeWorkerPicture(checkedFrameOutputFile(folder, item->text(), format), format); !written)
-            return showSaveError(written.error());
-        ++saved;
-        pbPer->setValue(progressPercent(saved, static_cast<long long>(checked.size())));
-        if (!yieldToEvents())
-            return;
-        if (Status removed = removeTemporaryFile(t); !removed)
-            return showSaveError(removed.error());
-    }
-    pbPer->setValue(0);
-    pbPer->hide();
-    dialogs_.inform(this, QStringLiteral("Save finished"));
+    saveFrames(std::move(frames), request_.Format, true);
+}
+
+void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bool checkedFrames)
+{
+    // The worker reads the GIF on its own: the animation plays on from the window's copy.
+    auto status = std::make_shared<Status>();
+    auto work = [job = &job_, status, gif = gifFile_, frames = std::move(frames), format, checkedFrames] {
+        // From here the first failure ends the command; the frame being worked on keeps its
+        // temporary file.
+        const auto save = [&]() -> Status {
+            PlayerComponent source;
+            source.BackColor(kPlayBackColour);
+            if (Status loaded = source.LoadGif(gif); !loaded)
+                return loaded;
+            ImagingComponent picture;  // the hidden worker, wpdlx2
+            long long saved = 0;
+            for (const FrameToSave& frame : frames) {
+                if (job->stopRequested())
+                    return makeError(ErrorCode::Cancelled, QStringLiteral("Saving the frames was cancelled"));
+                if (Status extracted = source.ExtractFrame(frame.index, frame.temporary); !extracted)
+                    return extracted;
+                picture.ClearImage();
+                if (Status loaded = picture.LoadImage(frame.temporary); !loaded)
+                    return loaded;
+                if (Status written = writePicture(picture, frame.output, format); !written)
+                    return written;
+                if (checkedFrames)
+                    job->report(progressPercent(++saved, static_cast<long long>(frames.size())));
+                if (Status removed = removeTemporaryFile(frame.temporary); !removed)
+                    return removed;
+            }
+            return Status::success();
+        };
+        try {
+            *status = save();
+        } catch (const std::exception& e) {  // out of memory and the like: told like any failure
+            *status = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+        }
+    };
+    setWorking(true);
+    job_.start(
+        std::move(work), [this](int percent) { pbPer->setValue(percent); },
+        [this, status, checkedFrames] {
+            setWorking(false);
+            if (job_.stopRequested()) {
+                // The window is closing: nothing more to tell.
+            } else if (!*status) {
+                showSaveError(status->error());  // the progress bar keeps its last state
+            } else if (checkedFrames) {
+                pbPer->setValue(0);
+                pbPer->hide();
+                dialogs_.inform(this, QStringLiteral("Save finished"));
+            }
+            Q_EMIT savingFinished();
+        });
 }
 
 void ExtractorWindow::SetAllChecked(bool value)
 {
     if (working_)
         return;
-    const WorkingScope working(*this);
     busy_ = true;
-    for (int k = 0; k < List1->count(); ++k) {
+    for (int k = 0; k < List1->count(); ++k)
         List1->item(k)->setCheckState(value ? Qt::Checked : Qt::Unchecked);
-        if (!yieldToEvents())
-            return;
-    }
     busy_ = false;
 }
 

@@ -281,7 +281,9 @@ bool ExtractorWindow::eventFilter(QObject* watched, QEvent* event)
 
 void ExtractorWindow::closeEvent(QCloseEvent* event)
 {
-    closed_ = true;  // a loop letting events run stops at its next step
+    // Frames being saved stop after the one at hand; the files written so far stay.
+    job_.cancel();
+    job_.finishNow();
     QMainWindow::closeEvent(event);
 }
 

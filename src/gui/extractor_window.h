@@ -4,13 +4,14 @@
 // from the project and shares only the temp folder with the main window.
 //
 // The window is modeless and goes away when it is closed (Exit or the close box), dropping the
-// loaded GIF with it.
+// loaded GIF with it. Saving frames runs as a job on a worker thread; closing the window cancels it.
 #pragma once
 
 #include "core/base/error.h"
 #include "core/media/imaging_component.h"
 #include "gui/save_frames_request.h"
 #include "gui/splitter_drag.h"
+#include "gui/worker_job.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -57,7 +58,8 @@ public:
 
     // The busy flag: set while check all or uncheck all runs.
     bool isBusy() const { return busy_; }
-    // An open, a save or a check-all loop is under way: the commands stay out until it ends.
+    // Frames are being saved: the menu and the toolbar are out of reach and the commands do
+    // nothing until savingFinished().
     bool isWorking() const { return working_; }
 
     // ---- layout (twips) ----------------------------------------------------------------------
@@ -73,7 +75,6 @@ public:
 
     QTimer Timer1;  // pops the file menu up a moment after a click on the frame
     ImagingComponent wpdlx1;  // the frame view
-    ImagingComponent wpdlx2;  // the hidden worker that re-encodes frames
 
 public Q_SLOTS:
     // ---- the commands of the file menu and the toolbar, in menu order --------------------------
@@ -84,6 +85,10 @@ public Q_SLOTS:
     void UncheckAllFrames();
     // E&xit: the window closes, and the loaded GIF goes with it.
     void exitWindow();
+
+Q_SIGNALS:
+    // A save of the current frame or of the checked frames has ended and what it tells is told.
+    void savingFinished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,15 +126,21 @@ private:
     void buildPanes();
     void placeProgressBar();
     QString temporaryFrameFileOf(int index) const;
-    // The frame k written to its temporary file and loaded into the worker.
-    Status loadFrameIntoWorker(int index, const QString& temporaryFile);
-    Status writeWorkerPicture(const QString& file, int format) const;
-    // Lets pending events run; false when the window was closed meanwhile.
-    bool yieldToEvents();
+    struct FrameToSave {
+        int index = 0;
+        QString temporary;  // the BMP the player writes and the worker reads
+        QString output;
+    };
+    // Writes each frame (the player writes its temporary BMP; the hidden worker `wpdlx2` reads
+    // it and writes the output in `format`) on a worker thread. For the checked frames the
+    // progress bar follows and "Save finished" ends it; the first failure ends the work with its
+    // number and description.
+    void saveFrames(std::vector<FrameToSave> frames, int format, bool checkedFrames);
+    // The menu and the toolbar are out of reach while frames are saved.
+    void setWorking(bool working);
     void showSaveError(const Error& error);
     // True, once the user has been told, when `output` is the animated GIF the frames come from.
     bool refuseSourceAsOutput(const QString& output);
-    class WorkingScope;
 
     Dialogs& dialogs_;
     std::function<QString()> tempFolder_;
@@ -138,9 +149,9 @@ private:
     QString gifFile_;  // the animated GIF opened last
     bool busy_ = false;
     bool working_ = false;
-    bool closed_ = false;  // closed while a loop was letting events run: the loop stops
     SplitterDrag* splitter_ = nullptr;  // a child of the grip
     int leftPaneTwips_ = 0;
+    WorkerJob job_;  // last: the worker stops before anything else of the window goes
 };
 
 }  // namespace pictoreel

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QPushButton>
 
 namespace pictoreel {
 
@@ -75,6 +76,7 @@ MakeCommands& MainWindow::makeCommands()
     if (!makeCommands_) {
         MakeHost host;
         host.window = this;
+        host.setMakeRunning = [this](bool running) { setMakeRunning(running); };
         host.context = &context_;
         host.frames = &frames_;
         host.panel = SSTab1;
@@ -83,6 +85,7 @@ MakeCommands& MainWindow::makeCommands()
         host.projectFile = [this] { return projectFile_; };
         host.picturesMissing = [this](const std::vector<MissingPicture>& missing) { showMissingPictures(missing); };
         makeCommands_ = new MakeCommands(std::move(host), this);
+        connect(cmdCancelMake, &QPushButton::clicked, makeCommands_, &MakeCommands::CancelMake);
     }
     return *makeCommands_;
 }
@@ -152,10 +155,8 @@ void MainWindow::ShellOpen(const QString& target) { (void)context_.shell().open(
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (isMakingGif()) {  // the frames and the temp folder are in use until the make ends
-        event->ignore();
-        return;
-    }
+    if (isMakingGif())  // the temp folder is in use until the make has stopped
+        makeCommands_->cancelAndWait();
     bool cancelled = false;
     if (!frames_.isEmpty()) {
         switch (context_.dialogs().messageBox(this, QStringLiteral("Would you like to save the project before closing?"),

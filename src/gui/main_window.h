@@ -20,6 +20,7 @@
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QToolBar;
@@ -72,7 +73,8 @@ public:
     // By default (an empty runner) modal to this window and returning at once; the player and
     // preview then run with QDialog::exec. Each showing makes the window afresh.
     void setWindowRunner(WindowRunner runner);
-    // A make or preview is under way: the window is disabled and will not close.
+    // A make or preview is under way: the window takes no input but the make's Cancel, and
+    // closing it cancels the make first.
     bool isMakingGif() const;
     MakeCommands& makeCommands();
 
@@ -150,6 +152,7 @@ private:
     QStatusBar* StatusBar1 = nullptr;
     QLabel* statusPanel1 = nullptr;
     QProgressBar* pbPer = nullptr;
+    QPushButton* cmdCancelMake = nullptr;  // on the status bar while a make or preview runs
     QWidget* picFrame = nullptr;
     QWidget* picLeft = nullptr;
     QWidget* picProp = nullptr;
@@ -174,6 +177,8 @@ private:
     // The window's first size, centred on the screen, and its panes laid out.
     void layOutAtStart();
     void placeProgressBar();
+    // While a make or preview runs the window takes no input but cmdCancelMake.
+    void setMakeRunning(bool running);
     // Marks the rows whose pictures were missing in a make or preview and counts them on the
     // status bar (nothing there when none were).
     void showMissingPictures(const std::vector<MissingPicture>& missing);
@@ -197,6 +202,7 @@ private:
     SplitterDrag* splitter_ = nullptr;  // a child of the grip
     std::function<void()> programEnd_;
     QLabel* missingPanel_ = nullptr;  // the status bar's second panel
+    QPointer<QWidget> focusBeforeMake_;  // given the focus back when a make ends
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
     WindowRunner runModal_;  // empty: window-modal, returning at once
     QPointer<ExtractorWindow> extractor_;  // gone once the user closes it

@@ -14,8 +14,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
+#include <QToolBar>
 
 namespace pictoreel {
 
@@ -49,6 +52,33 @@ void MainWindow::buildStatusBar()
     missingPanel_->setObjectName(QStringLiteral("StatusBar1Panel2"));
     missingPanel_->setAccessibleName(QStringLiteral("Missing pictures"));
     StatusBar1->addPermanentWidget(missingPanel_);
+    // Shown only while a make or preview runs, when it is the one part of the window that takes
+    // input; Escape presses it then.
+    cmdCancelMake = new QPushButton(QStringLiteral("Cancel"), StatusBar1);
+    cmdCancelMake->setObjectName(QStringLiteral("cmdCancelMake"));
+    cmdCancelMake->setAccessibleName(QStringLiteral("Cancel the make"));
+    cmdCancelMake->setAutoDefault(false);
+    // Active only while the button is shown and enabled; it presses it at once.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), cmdCancelMake);
+    connect(escape, &QShortcut::activated, cmdCancelMake, &QPushButton::click);
+    cmdCancelMake->setMaximumHeight(twipsToPixels(kStatusBarHeight) - 2);
+    StatusBar1->addPermanentWidget(cmdCancelMake);
+    cmdCancelMake->hide();
+}
+
+void MainWindow::setMakeRunning(bool running)
+{
+    if (running)
+        focusBeforeMake_ = focusWidget();
+    for (QWidget* part : std::initializer_list<QWidget*>{menuBar(), Toolbar1, picFrame, statusPanel1, missingPanel_})
+        part->setEnabled(!running);
+    cmdCancelMake->setVisible(running);
+    cmdCancelMake->setEnabled(running);
+    if (running) {
+        cmdCancelMake->setFocus();
+    } else if (focusBeforeMake_) {
+        focusBeforeMake_->setFocus();
+    }
 }
 
 void MainWindow::showMissingPictures(const std::vector<MissingPicture>& missing)

@@ -9,7 +9,6 @@
 #include "gui/history_dialog.h"
 #include "gui/property_panel.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 
 namespace pictoreel {
@@ -65,7 +64,6 @@ bool MainWindow::OpenProjectFile(const QString& strFile)
         }
     }
     NewProject();
-    QCoreApplication::processEvents();
     if (isBlank(strFile))
         return false;
     ProjectProperties properties = SSTab1->projectProperties();

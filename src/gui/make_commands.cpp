@@ -9,12 +9,11 @@
 #include "gui/preview_window.h"
 #include "gui/property_panel.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 
 #include <exception>
-#include <optional>
+#include <memory>
 
 namespace pictoreel {
 
@@ -40,7 +39,7 @@ MakeCommands::~MakeCommands() = default;
 
 void MakeCommands::MakeGif()
 {
-    if (busy_)
+    if (isBusy())
         return;
     if (host_.frames->rowCount() < 2) {
         host_.context->dialogs().inform(host_.window, QLatin1String(kTooFewFramesToMake));
@@ -52,33 +51,23 @@ void MakeCommands::MakeGif()
         if (outputBox->text().isEmpty())
             return;  // no file chosen: nothing is said
     }
-    if (!produce(Product::OutputFile, PlayGif1, outputPath()))
-        return;
-    if (!reportFailedFrames(Product::OutputFile))
-        host_.context->dialogs().inform(host_.window, QLatin1String(kCreatedFinished));
-    ShowPlayer();
+    start(Product::OutputFile, outputPath());
 }
 
 void MakeCommands::PreviewGif()
 {
-    if (busy_)
+    if (isBusy())
         return;
     if (host_.frames->rowCount() < 2) {
         host_.context->dialogs().inform(host_.window, QLatin1String(kTooFewFramesToPreview));
         return;
     }
-    const QString previewFile = host_.context->formPreviewFile();
-    if (!produce(Product::Preview, PlayGifView, previewFile))
-        return;
-    reportFailedFrames(Product::Preview);
-    PreviewWindow view(previewFile, host_.window);
-    view.sizeForPicture(sideInPixels(host_.panel->txtWidth->text()), sideInPixels(host_.panel->txtHeight->text()));
-    runModal_(view);
+    start(Product::Preview, host_.context->formPreviewFile());
 }
 
 void MakeCommands::ShowPlayer()
 {
-    if (busy_)
+    if (isBusy())
         return;
     if (!player_)
         player_ = new PlayerWindow(host_.context->dialogs(), host_.window);
@@ -86,80 +75,90 @@ void MakeCommands::ShowPlayer()
     runModal_(*player_);
 }
 
+void MakeCommands::CancelMake() { job_.cancel(); }
+
+void MakeCommands::cancelAndWait()
+{
+    job_.cancel();
+    job_.finishNow();
+}
+
 QString MakeCommands::outputPath() const
 {
     return outputPathFor(host_.panel->txtOutputFile->text(), host_.projectFile ? host_.projectFile() : QString());
 }
 
-bool MakeCommands::produce(Product product, PlayerComponent& player, const QString& output)
+void MakeCommands::start(Product product, const QString& output)
 {
-    busy_ = true;
-    failed_.clear();
-    host_.window->setEnabled(false);
-
-    MakeEvents events;
-    events.frameAdded = [this](int value) { host_.pbPer->setValue(value); };
-    events.processEvents = [] { QCoreApplication::processEvents(); };
-    events.saveProgress = [this](int percent) {
-        SaveProgress(percent);
-        QCoreApplication::processEvents();
+    // The worker makes from copies: the window and its list may change once it is done.
+    MakeOptions options{host_.context->tempFolder(), jobs_, host_.projectFile ? host_.projectFile() : QString(), {}};
+    options.stopRequested = [job = &job_] { return job->stopRequested(); };
+    auto outcome = std::make_shared<Outcome>();
+    auto work = [job = &job_, outcome, frames = *host_.frames, properties = host_.panel->projectProperties(), output,
+                 options] {
+        MakeEvents events;
+        events.frameAdded = [job](int value) { job->report(value); };
+        events.saveProgress = [job](int percent) { job->report(saveProgressValue(percent)); };
+        events.frameFailed = [&outcome](int row, const QString& picture, const Error& error) {
+            outcome->failed.push_back({row, picture, error});
+        };
+        try {
+            outcome->made = makeAnimatedGif(frames, properties, output, options, events);
+        } catch (const std::exception& e) {  // out of memory and the like: told like any failure
+            outcome->made = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+        }
     };
-    events.frameFailed = [this](int row, const QString& picture, const Error& error) {
-        failed_.push_back({row, picture, error});
-    };
-
-    std::optional<Error> failure;
-    try {
-        MakeOptions options{host_.context->tempFolder(), jobs_, host_.projectFile ? host_.projectFile() : QString()};
-        const Result<MakeReport> made =
-            makeAnimatedGif(player, *host_.frames, host_.panel->projectProperties(), output, options, events);
-        if (!made)
-            failure = made.error();
-        else if (host_.picturesMissing)
-            host_.picturesMissing(made.value().missing);
-    } catch (const std::exception& e) {  // out of memory and the like: told like any failure
-        failure = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
-    }
-    endWork();
-    if (!failure)
-        return true;
-    const QString what = product == Product::OutputFile ? QStringLiteral("The animated GIF could not be made.")
-                                                        : QStringLiteral("The preview could not be made.");
-    host_.context->dialogs().messageBox(host_.window, what + QStringLiteral("\n\n") + failure->text(), QString(),
-                              MessageIcon::Critical, MessageButtons::Ok);
-    return false;
+    host_.setMakeRunning(true);
+    job_.start(
+        std::move(work), [this](int value) { host_.pbPer->setValue(value); },
+        [this, product, output, outcome] { complete(product, output, *outcome); });
 }
 
-void MakeCommands::SaveProgress(int percent)
+void MakeCommands::complete(Product product, const QString& output, const Outcome& outcome)
 {
-    // The second half of the bar; a half percent is dropped, as the bar counts whole ones.
-    host_.pbPer->setValue(percent / 2 + 50);
-}
-
-void MakeCommands::endWork()
-{
+    const bool cancelled = job_.stopRequested();
+    const Result<MakeReport>& made = *outcome.made;
+    if (made && !cancelled && host_.picturesMissing)
+        host_.picturesMissing(made.value().missing);
     host_.pbPer->setValue(0);
-    host_.window->setEnabled(true);
-    busy_ = false;
+    host_.setMakeRunning(false);
+    if (cancelled || (!made && made.error().code == ErrorCode::Cancelled)) {
+        // Stopped on request: nothing to tell.
+    } else if (!made) {
+        const QString what = product == Product::OutputFile ? QStringLiteral("The animated GIF could not be made.")
+                                                            : QStringLiteral("The preview could not be made.");
+        host_.context->dialogs().messageBox(host_.window, what + QStringLiteral("\n\n") + made.error().text(), QString(),
+                                            MessageIcon::Critical, MessageButtons::Ok);
+    } else if (product == Product::OutputFile) {
+        if (!reportFailedFrames(product, outcome.failed))
+            host_.context->dialogs().inform(host_.window, QLatin1String(kCreatedFinished));
+        ShowPlayer();
+    } else {
+        reportFailedFrames(product, outcome.failed);
+        PreviewWindow view(output, host_.window);
+        view.sizeForPicture(sideInPixels(host_.panel->txtWidth->text()), sideInPixels(host_.panel->txtHeight->text()));
+        runModal_(view);
+    }
+    Q_EMIT workFinished();
 }
 
-bool MakeCommands::reportFailedFrames(Product product)
+bool MakeCommands::reportFailedFrames(Product product, const std::vector<FailedFrame>& failed)
 {
-    if (failed_.empty())
+    if (failed.empty())
         return false;
-    const bool one = failed_.size() == 1;
+    const bool one = failed.size() == 1;
     QString text = product == Product::OutputFile ? QStringLiteral("The animated GIF was made, but ")
                                                   : QStringLiteral("The preview was made, but ");
     text += one ? QStringLiteral("1 picture could not be converted. Its frame shows the frame before it:")
                 : QStringLiteral("%1 pictures could not be converted. Their frames show the frames before them:")
-                      .arg(failed_.size());
+                      .arg(failed.size());
     text += u'\n';
-    for (std::size_t i = 0; i < failed_.size() && i < kFailedFramesNamed; ++i) {
-        const FailedFrame& f = failed_[i];
+    for (std::size_t i = 0; i < failed.size() && i < kFailedFramesNamed; ++i) {
+        const FailedFrame& f = failed[i];
         text += QStringLiteral("\nFrame %1: %2\n%3").arg(f.row).arg(f.picture, f.error.text());
     }
-    if (failed_.size() > kFailedFramesNamed)
-        text += QStringLiteral("\n\n... and %1 more.").arg(failed_.size() - kFailedFramesNamed);
+    if (failed.size() > kFailedFramesNamed)
+        text += QStringLiteral("\n\n... and %1 more.").arg(failed.size() - kFailedFramesNamed);
     host_.context->dialogs().messageBox(host_.window, text, QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }

@@ -1,21 +1,22 @@
 // Make, Preview and the player, as the main window runs them: `MakeGif` writes the project's
 // output file, `PreviewGif` the preview file shown in `frmView`, `ShowPlayer` opens `frmPlay` on
-// the output file. While a GIF is made the window is disabled and `pbPer` follows the frames
-// (first half) and the writing (second half); pending window events run after every frame and
-// every progress step, so the window repaints. However the work ends, the window is enabled
-// again and `pbPer` goes back to 0; a failure is told in one message box.
+// the output file. A make or preview runs as a job on a worker thread: meanwhile the window takes
+// no input but its Cancel button, and `pbPer` follows the frames (first half) and the writing
+// (second half). However the work ends, `pbPer` goes back to 0 and the window takes input again
+// before anything is told; a failure is told in one message box, a cancel not at all.
 #pragma once
 
 #include "core/base/error.h"
-#include "core/media/player_component.h"
 #include "core/production/make_gif.h"
 #include "gui/window_runner.h"
+#include "gui/worker_job.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QProgressBar;
@@ -32,7 +33,10 @@ inline constexpr auto kCreatedFinished = "Created finished!";
 
 // What the commands use of the main window.
 struct MakeHost {
-    QWidget* window = nullptr;  // disabled while a GIF is made; parent of the boxes and windows
+    QWidget* window = nullptr;  // the parent of the boxes and windows
+    // The window takes no input but the make's Cancel while a make or preview runs (true), and
+    // takes input again (false).
+    std::function<void(bool running)> setMakeRunning;
     AppContext* context = nullptr;  // the dialogs, the temp folder and the preview file
     const FrameList* frames = nullptr;
     PropertyPanel* panel = nullptr;
@@ -55,12 +59,17 @@ public:
     void MakeGif();
     void PreviewGif();
     void ShowPlayer();
+    // Stops the make or preview under way. Once it has stopped the window is as it was before,
+    // nothing is told and nothing is shown; an earlier output file stays as it was.
+    void CancelMake();
+    // Cancels the make or preview under way and waits until it has stopped (closing the window).
+    void cancelAndWait();
 
     // The file the output box names (a relative name from the project file's folder).
     QString outputPath() const;
 
     // A make or preview is under way (the commands then do nothing).
-    bool isBusy() const { return busy_; }
+    bool isBusy() const { return job_.isRunning(); }
 
     // How the player and the preview are shown; by default with QDialog::exec.
     void setWindowRunner(WindowRunner runner) { runModal_ = std::move(runner); }
@@ -69,8 +78,9 @@ public:
     // Frames converted at once (0: one per core).
     void setConversionJobs(int jobs) { jobs_ = jobs; }
 
-    PlayerComponent PlayGif1;     // assembles the output file
-    PlayerComponent PlayGifView;  // assembles the preview
+Q_SIGNALS:
+    // A make or preview has ended and its completion steps (boxes, player, preview) are done.
+    void workFinished();
 
 private:
     struct FailedFrame {
@@ -78,23 +88,25 @@ private:
         QString picture;
         Error error;
     };
+    // What the worker leaves for the completion steps.
+    struct Outcome {
+        std::optional<Result<MakeReport>> made;
+        std::vector<FailedFrame> failed;
+    };
     enum class Product { OutputFile, Preview };
 
-    // Assembles and writes `output` with `player`, the window disabled meanwhile. True when the
-    // file was written (the missing pictures have been told); a failed make has been reported and
-    // the window is enabled again.
-    bool produce(Product product, PlayerComponent& player, const QString& output);
-    void SaveProgress(int percent);
-    void endWork();
+    // Starts making `output` on the worker thread from a copy of the project.
+    void start(Product product, const QString& output);
+    // The completion steps, once the worker is done.
+    void complete(Product product, const QString& output, const Outcome& outcome);
     // The one box that tells of frames that could not be converted; false when there were none.
-    bool reportFailedFrames(Product product);
+    bool reportFailedFrames(Product product, const std::vector<FailedFrame>& failed);
 
     MakeHost host_;
     WindowRunner runModal_;
     QPointer<PlayerWindow> player_;
-    std::vector<FailedFrame> failed_;
     int jobs_ = 0;
-    bool busy_ = false;
+    WorkerJob job_;  // last: the worker stops before anything else of this object goes
 };
 
 }  // namespace pictoreel

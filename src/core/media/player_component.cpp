@@ -6,7 +6,6 @@
 #include "core/media/imaging_component.h"
 #include "core/media/composite.h"
 #include "core/media/video_conversion.h"
-#include "core/project/numbers.h"
 
 #include <algorithm>
 
@@ -14,7 +13,6 @@ namespace pictoreel {
 
 namespace {
 
-constexpr int kMaxGifValue = 65535;
 constexpr int kDefaultDelayCentiseconds = 10;
 // Decoded frames kept for a view: a few, and never more than this many bytes unless one frame
 // alone is larger.
@@ -49,14 +47,7 @@ void PlayerComponent::LoopCount(std::int16_t count)
         assemblySettings_.loopCount = count;
 }
 
-void PlayerComponent::LoopCount(const QString& text)
-{
-    const std::optional<std::int32_t> value = toInt32(text);
-    if (!value || *value < 0)
-        assemblySettings_.loopCount.reset();
-    else
-        assemblySettings_.loopCount = std::min(*value, kMaxGifValue);
-}
+void PlayerComponent::LoopCount(const QString& text) { assemblySettings_.loopCount = animationLoopCount(text); }
 
 void PlayerComponent::AddFrame(const QString& fileName)
 {
@@ -68,7 +59,7 @@ Status PlayerComponent::SetFrameDelay(int index, int delayCentiseconds)
     if (index < 0 || index >= addedFrameCount())
         return makeError(ErrorCode::InvalidArgument,
                          QStringLiteral("There is no frame %1 to set a delay for (%2 frames)").arg(index).arg(addedFrameCount()));
-    frames_[std::size_t(index)].delayCentiseconds = std::clamp(delayCentiseconds, 0, kMaxGifValue);
+    frames_[std::size_t(index)].delayCentiseconds = animationDelay(delayCentiseconds);
     return {};
 }
 

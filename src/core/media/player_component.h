@@ -1,7 +1,7 @@
 // The player component: one animation per instance, either a frame list being assembled into an
-// animated GIF or a loaded animated GIF being played or taken apart. The main window assembles
-// with it; the player, preview and About windows play with it; the frames extractor writes single
-// frames with it.
+// animated GIF or a loaded animated GIF being played or taken apart. The player, preview and
+// About windows play with it; the frames extractor writes single frames with it; assembling with
+// it is a thin layer over AnimationAssembler (a make drives the assembler itself).
 //
 // Operations keep the names and argument order the rest of the program calls them by. The
 // component draws nothing itself: a view asks for the current frame (composited, ready to draw
@@ -50,12 +50,9 @@ public:
     void ClearFrames();
 
     // Loop count of the GIF to be written. 0 loops for ever; a negative number writes no loop
-    // block. Text is read with the program's
-    // number rule: a number n of 1..65535 repeats the animation n times after its first showing
-    // (larger numbers are held at 65535, the most a GIF can store); 0 loops for ever; empty text,
-    // text that is not a number and negative numbers write no loop block, so the animation plays
-    // once and stops — "Loop Infinitely" was left unticked, so looping for ever is not what was
-    // asked for.
+    // block. Text is read as animationLoopCount reads it: empty text, text that is not a number
+    // and negative numbers write no loop block, so the animation plays once and stops ("Loop
+    // Infinitely" was left unticked, so looping for ever is not what was asked for).
     void LoopCount(std::int16_t count);
     void LoopCount(const QString& text);
     std::optional<int> loopCount() const { return assemblySettings_.loopCount; }
@@ -69,8 +66,6 @@ public:
     // its place and delay and shows the previous frame's picture. Files are read by SaveAnimation.
     void AddFrame(const QString& fileName);
     int addedFrameCount() const { return static_cast<int>(frames_.size()); }
-    const std::vector<AnimationFrameSource>& addedFrames() const { return frames_; }
-    const AnimationSettings& assemblySettings() const { return assemblySettings_; }
 
     // Delay of frame `index` (0-based) in hundredths of a second, held to 0..65535. A frame whose
     // delay is never set keeps 10 (a tenth of a second). InvalidArgument for an index outside the

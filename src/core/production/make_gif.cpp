@@ -1,6 +1,6 @@
 #include "core/production/make_gif.h"
 
-#include "core/media/player_component.h"
+#include "core/media/animation_assembler.h"
 #include "core/production/animation_cache.h"
 #include "core/production/conversion_pool.h"
 #include "core/production/frame_cache_names.h"
@@ -53,8 +53,40 @@ int frameProgressValue(int row, int rows)
     return rows <= 0 ? 0 : static_cast<int>(std::nearbyint(row * 50.0 / rows));
 }
 
-Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& frames,
-                                   const ProjectProperties& properties, const QString& output,
+int saveProgressValue(int percent) { return percent / 2 + 50; }
+
+namespace {
+
+Error makeCancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled.")); }
+
+// Writes the assembled frames to `output`: a copy of the same animation made before when the temp
+// folder still has it, else through the assembler, keeping a copy for the next time.
+Status writeAnimation(const std::vector<AnimationFrameSource>& frames, const AnimationSettings& settings,
+                      const QString& output, const MakeOptions& options, const std::function<void(int)>& saveProgress)
+{
+    const auto stopped = [&options] { return options.stopRequested && options.stopRequested(); };
+    const QString cached = cachedAnimationPath(options.tempFolder, frames, settings);
+    if (stopped())
+        return makeCancelled();
+    if (!cached.isEmpty() && copyCachedAnimation(cached, output, saveProgress))
+        return {};
+    const Status saved = AnimationAssembler(frames, settings).save(output, [&](int percent) {
+        if (percent < 100 && stopped())
+            return false;
+        if (saveProgress)
+            saveProgress(percent);
+        return true;
+    });
+    if (!saved)
+        return saved.error().code == ErrorCode::Cancelled ? makeCancelled() : saved.error();
+    if (!cached.isEmpty())
+        keepAnimation(output, cached);
+    return {};
+}
+
+}  // namespace
+
+Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectProperties& properties, const QString& output,
                                    const MakeOptions& options, const MakeEvents& events)
 {
     const int rows = frames.rowCount();
@@ -74,9 +106,10 @@ Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& fra
     const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     ConversionPool pool(conversions, jobs);
 
-    player.ClearFrames();
-    player.LoopCount(loopCountTextFor(properties));
-    player.GifVersion(QStringLiteral("gif89a"));
+    AnimationSettings settings;
+    settings.loopCount = animationLoopCount(loopCountTextFor(properties));
+    std::vector<AnimationFrameSource> animation;
+    animation.reserve(static_cast<std::size_t>(rows));
 
     MakeReport report;
     report.frames = rows;
@@ -94,25 +127,16 @@ Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& fra
                 events.frameFailed(row, conversions[static_cast<std::size_t>(row - 1)].picture, result.error);
             break;
         }
-        player.AddFrame(result.gif);
-        if (Status delay = player.SetFrameDelay(row - 1, frames.GetFrameInterval(row)); !delay)
-            return delay.error();
-        if (events.processEvents)
-            events.processEvents();
+        animation.push_back({result.gif, animationDelay(frames.GetFrameInterval(row))});
+        if (options.stopRequested && options.stopRequested()) {
+            pool.cancel();
+            return makeCancelled();
+        }
         if (events.frameAdded)
             events.frameAdded(frameProgressValue(row, rows));
     }
-    // An unchanged project made before is copied from the temp folder.
-    const QString cached = cachedAnimationPath(options.tempFolder, player.addedFrames(), player.assemblySettings());
-    if (!cached.isEmpty() && copyCachedAnimation(cached, output, events.saveProgress))
-        return report;
-    player.setSaveProgressHandler(events.saveProgress);
-    const Status saved = player.SaveAnimation(output);
-    player.setSaveProgressHandler({});
-    if (!saved)
-        return saved.error();
-    if (!cached.isEmpty())
-        keepAnimation(output, cached);
+    if (Status written = writeAnimation(animation, settings, output, options, events.saveProgress); !written)
+        return written.error();
     return report;
 }
 

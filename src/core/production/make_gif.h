@@ -1,6 +1,6 @@
 // Making an animated GIF from a project: every row, in order, becomes a frame through its cached
-// one-image GIF; the player component assembles them with their delays and the loop count.
-// The window's Make and Preview and pictoreel-cli make all run this.
+// one-image GIF; the assembler writes them with their delays and the loop count. The window's
+// Make and Preview and pictoreel-cli make all run this, the window on a worker thread.
 #pragma once
 
 #include "core/base/error.h"
@@ -14,8 +14,6 @@
 
 namespace pictoreel {
 
-class PlayerComponent;
-
 inline constexpr auto kTooFewFramesToMake = "Please add frames to make animated gif";
 inline constexpr auto kTooFewFramesToPreview = "Please add more than 1 frame first";
 
@@ -23,8 +21,12 @@ struct MakeOptions {
     QString tempFolder;   // ends in a separator
     int jobs = 0;         // frames converted at once; 0: one per core
     QString projectFile;  // the project's file, never to be written over; empty for a new project
+    // Asked after every frame and at every percent of the writing; true stops the make with
+    // ErrorCode::Cancelled. A stopped make writes nothing: an earlier file at the output stays.
+    std::function<bool()> stopRequested;
 };
 
+// Called on the thread that makes.
 struct MakeEvents {
     // The progress bar's value after each frame: row * 50 / rows, a half rounding to even.
     std::function<void(int value)> frameAdded;
@@ -34,8 +36,6 @@ struct MakeEvents {
     // A picture that exists but could not be converted; the frame then takes part as a frame
     // whose picture is missing.
     std::function<void(int row, const QString& picture, const Error& error)> frameFailed;
-    // Lets pending window events run after each frame.
-    std::function<void()> processEvents;
 };
 
 // A row whose picture file does not exist.
@@ -56,17 +56,20 @@ struct MakeReport {
 // of the project file (from the working folder while the project has no file).
 QString outputPathFor(const QString& outputFileName, const QString& projectFile);
 
-// The loop count the component gets: 0 when "Loop Infinitely" is ticked, else the loop text.
+// The loop count as text: "0" when "Loop Infinitely" is ticked, else the loop text unchanged;
+// the animation's loop count is what animationLoopCount reads from it.
 QString loopCountTextFor(const ProjectProperties& properties);
 
 // The progress bar's value after `row` of `rows` frames.
 int frameProgressValue(int row, int rows);
+// The progress bar's value while the file is written: 50 + percent / 2, a half dropped.
+int saveProgressValue(int percent);
 
-// Assembles the frames on `player` and writes `output`. Fewer than 2 rows, a width or height
+// Converts the frames, assembles them and writes `output`. Fewer than 2 rows, a width or height
 // that is not a size in pixels, an output that is one of the frames' pictures or the project
-// file, and a failed write are errors; an earlier file at `output` then stays as it was.
-Result<MakeReport> makeAnimatedGif(PlayerComponent& player, const FrameList& frames,
-                                   const ProjectProperties& properties, const QString& output,
+// file, and a failed write are errors, and so is a stop (ErrorCode::Cancelled); an earlier file at
+// `output` then stays as it was.
+Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectProperties& properties, const QString& output,
                                    const MakeOptions& options, const MakeEvents& events = {});
 
 }  // namespace pictoreel

@@ -39,8 +39,7 @@ protected:
     }
     Result<MakeReport> make(const QString& output, const MakeEvents& events = {})
     {
-        PlayerComponent player;
-        return makeAnimatedGif(player, frames, properties, output, options, events);
+        return makeAnimatedGif(frames, properties, output, options, events);
     }
     QTemporaryDir dir;
     FrameList frames;
