@@ -1,12 +1,13 @@
-// GIF reading: composited frames against other decoders' reference pictures, the corner cases of
-// the format, damaged and hostile files, limits, and the streaming interface.
+// GIF reading: the corner cases of the format, damaged and hostile files, limits, and the
+// streaming interface. Frames against other decoders' pictures are golden cases
+// (tests/data/golden/gif-frames.txt).
 #include "core/media/gif_reader.h"
 #include "core/media/gif_writer.h"
 
-#include "imaging_test_util.h"
+#include "support/test_pictures.h"
 #include "support/results.h"
 
-#include <Magick++.h>
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -19,21 +20,7 @@ using namespace pictoreel::testing;
 
 namespace {
 
-QString wuffs(const QString& name)
-{
-    return sharedData("wuffs/test/data/") + name;
-}
-
-// A reference picture decoded by ImageMagick (PNG is lossless, so this is exact).
-RgbaImage loadPng(const QString& path)
-{
-    static const bool initialised = (Magick::InitializeMagick(nullptr), true);
-    (void)initialised;
-    Magick::Image picture(QFile::encodeName(path).toStdString());
-    RgbaImage image(static_cast<int>(picture.columns()), static_cast<int>(picture.rows()));
-    picture.write(0, 0, picture.columns(), picture.rows(), "RGBA", Magick::CharPixel, image.pixels.data());
-    return image;
-}
+QString wuffs(const QString& name) { return sharedData("wuffs/test/data/") + name; }
 
 DecodedGif decodeOrFail(const QString& path)
 {
@@ -77,7 +64,7 @@ QByteArray makeAnimation(const QTemporaryDir& dir, int frames = 3)
         EXPECT_TRUE(writer.addFrame(frame));
     }
     EXPECT_TRUE(writer.finish());
-    return readAll(path);
+    return fileContents(path);
 }
 
 // Plays every frame of an opened GIF: each is the whole screen, numbered in order.
@@ -93,58 +80,6 @@ void expectWholeScreensInOrder(GifDecoder& gif)
 }
 
 }  // namespace
-
-TEST(GifReader, MatchesTheCompositedFramesOfTheGifSuite)
-{
-    const QDir gifs(sharedData("gif-suite-peterdn/gifs"));
-    const QStringList names = gifs.entryList({QStringLiteral("*.gif")}, QDir::Files, QDir::Name);
-    ASSERT_EQ(names.size(), 13);
-    for (const QString& name : names) {
-        SCOPED_TRACE(name.toStdString());
-        const QStringList references = suiteFrames(gifs.filePath(name));
-        const DecodedGif gif = decodeOrFail(gifs.filePath(name));
-        ASSERT_EQ(gif.frames.size(), std::size_t(references.size()));
-        const bool animated = references.size() > 1;
-        const bool loops = animated && !name.contains(QStringLiteral("noloop"));
-        EXPECT_EQ(gif.info.loopCount, loops ? std::optional<int>(0) : std::nullopt);
-        for (std::size_t k = 0; k < gif.frames.size(); ++k) {
-            EXPECT_TRUE(gif.frames[k].complete);
-            EXPECT_EQ(comparePictures(gif.frames[k].image, loadPng(references[int(k)])), "") << "frame " << k;
-            if (animated) {
-                const bool quick = name.contains(QStringLiteral("variable_delay")) && k == 2;
-                EXPECT_EQ(gif.frames[k].delayCentiseconds, quick ? 10 : 100);
-            }
-        }
-    }
-}
-
-TEST(GifReader, MatchesWuffsReferenceDecodes)
-{
-    // Every frame of an animation against its expected picture.
-    const DecodedGif redBlue = decodeOrFail(wuffs(QStringLiteral("animated-red-blue.gif")));
-    ASSERT_EQ(redBlue.frames.size(), 4u);
-    for (int k = 0; k < 4; ++k) {
-        const auto expected = readNie(wuffs(QStringLiteral("animated-red-blue.%1.nie").arg(k, 6, 10, QLatin1Char('0'))));
-        ASSERT_TRUE(expected);
-        EXPECT_EQ(comparePictures(redBlue.frames[std::size_t(k)].image, *expected), "") << "frame " << k;
-    }
-
-    // The same picture stored plainly and interlaced.
-    const DecodedGif regular = decodeOrFail(wuffs(QStringLiteral("hippopotamus.regular.gif")));
-    const DecodedGif interlaced = decodeOrFail(wuffs(QStringLiteral("hippopotamus.interlaced.gif")));
-    ASSERT_EQ(regular.frames.size(), 1u);
-    ASSERT_EQ(interlaced.frames.size(), 1u);
-    EXPECT_TRUE(interlaced.frames[0].interlaced);
-    EXPECT_EQ(comparePictures(interlaced.frames[0].image, regular.frames[0].image), "");
-
-    // Single pictures with a lossless PNG of the same decode beside them.
-    for (const char* name : {"pjw-thumbnail", "bricks-dither", "bricks-nodither", "bricks-gray"}) {
-        const DecodedGif gif = decodeOrFail(wuffs(QLatin1String(name) + QStringLiteral(".gif")));
-        ASSERT_EQ(gif.frames.size(), 1u) << name;
-        const RgbaImage reference = loadPng(wuffs(QLatin1String(name) + QStringLiteral(".png")));
-        EXPECT_EQ(comparePictures(gif.frames[0].image, reference), "") << name;
-    }
-}
 
 TEST(GifReader, HandlesTheFormatsCornerCases)
 {
@@ -255,10 +190,8 @@ TEST(GifReader, TruncatedFilesKeepEveryFrameTheyHold)
     QTemporaryDir dir;
     const QByteArray full = makeAnimation(dir, 5);
     auto reference = decodeGifMemory(full);
-    ASSERT_TRUE(reference);
+    ASSERT_TRUE(reference && !reference.value().info.truncated);
     const auto& expected = reference.value().frames;
-    ASSERT_EQ(expected.size(), 5u);
-    EXPECT_FALSE(reference.value().info.truncated);
 
     int completeBefore = 0;
     for (qsizetype length = 0; length < full.size(); ++length) {
@@ -299,8 +232,7 @@ TEST(GifReader, CorruptedBytesNeverCrashOrHang)
     QTemporaryDir dir;
     const QByteArray full = makeAnimation(dir, 4);
     std::mt19937 random(2024);
-    GifDecodeLimits limits;
-    limits.maxScreenPixels = 1 << 20;
+    const GifDecodeLimits limits{.maxScreenPixels = 1 << 20};
     for (int round = 0; round < 400; ++round) {
         QByteArray bytes = full;
         for (int n = 1 + int(random() % 4); n > 0; --n)
@@ -317,10 +249,7 @@ TEST(GifReader, RefusesWhatExceedsTheLimits)
     const QByteArray small = makeAnimation(dir, 3);  // 24 x 16, the first frame fills the screen
     const auto withScreen = [&small](int width, int height) {
         QByteArray bytes = small;
-        bytes[6] = char(width & 0xff);
-        bytes[7] = char(width >> 8);
-        bytes[8] = char(height & 0xff);
-        bytes[9] = char(height >> 8);
+        bytes[6] = char(width & 0xff), bytes[7] = char(width >> 8), bytes[8] = char(height & 0xff), bytes[9] = char(height >> 8);
         return bytes;
     };
     const struct {
@@ -367,8 +296,7 @@ TEST(GifReader, StreamsFramesInAnyOrder)
     GifDecoder& decoder = opened.value();
     for (const int k : {4, 1, 5, 5, 0, 3, 2}) {
         auto frame = decoder.frameAt(k);
-        ASSERT_TRUE(frame);
-        EXPECT_EQ(frame.value().index, k);
+        ASSERT_TRUE(frame && frame.value().index == k);
         EXPECT_EQ(comparePictures(frame.value().image, frames[std::size_t(k)].image), "") << "frame " << k;
     }
     EXPECT_EQ(codeOf(decoder.frameAt(-1)), ErrorCode::InvalidArgument);
@@ -383,12 +311,6 @@ TEST(GifReader, StreamsFramesInAnyOrder)
     while (auto frame = decoder.nextFrame())
         EXPECT_EQ(comparePictures(frame->image, frames[std::size_t(count++)].image), "");
     EXPECT_EQ(count, 6);
-
-    // A long animation is counted at opening and reached by streaming.
-    auto opened1000 = GifDecoder::openMemory(makeAnimation(dir, 1000));
-    ASSERT_TRUE(opened1000);
-    EXPECT_EQ(opened1000.value().frameCount(), 1000);
-    EXPECT_EQ(opened1000.value().frameAt(999).value().delayCentiseconds, 1002);
 }
 
 // The block walk finds every image as stored (place, table, transparency, compressed pixels) and
@@ -412,7 +334,7 @@ TEST(GifReader, StoredImagesAreFoundWithoutDecompressing)
     ASSERT_TRUE(writer.addFrame(b));
     ASSERT_TRUE(writer.finish());
 
-    const QByteArray bytes = readAll(path);
+    const QByteArray bytes = fileContents(path);
     const std::vector<GifStoredImage> images = findStoredImages(bytes);
     ASSERT_EQ(images.size(), 2u);
     const GifStoredImage& first = images[0];
