@@ -15,17 +15,6 @@ using namespace pictoreel::testing;
 
 namespace {
 
-RgbaImage checkerboard(int w, int h)
-{
-    RgbaImage img(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const std::uint8_t v = ((x + y) & 1) ? 255 : 0;
-            setPixel(img, x, y, Rgb{v, v, v});
-        }
-    return img;
-}
-
 TEST(Resampler, ExactSizeAndFlatColourForShrinkingAndGrowing)
 {
     const RgbaImage flat = solidPicture(37, 23, Rgb{17, 200, 99}, 255);
@@ -48,7 +37,7 @@ TEST(Resampler, ShrinkingFiltersInsteadOfPickingPixels)
 {
     // A one-pixel checkerboard shrunk by 3.3 averages to mid grey everywhere; picking source
     // pixels would give black and white.
-    const RgbaImage board = checkerboard(330, 330);
+    const RgbaImage board = makePicture(330, 330, [](int x, int y) { return (x + y) % 2 ? Rgb{255, 255, 255} : Rgb{}; });
     Result<RgbaImage> out = resampleImage(board, 100, 100);
     ASSERT_TRUE(out.ok());
     double sum = 0;
@@ -62,10 +51,7 @@ TEST(Resampler, ShrinkingFiltersInsteadOfPickingPixels)
     EXPECT_NEAR(sum / (90 * 90), 127.5, 2.0);
 
     // Halving a two-pixel-wide stripe pattern keeps stripes (no blur into one grey).
-    RgbaImage stripes(64, 8);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 64; ++x)
-            setPixel(stripes, x, y, (x / 4) % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0});
+    const RgbaImage stripes = makePicture(64, 8, [](int x, int) { return (x / 4) % 2 ? Rgb{255, 255, 255} : Rgb{}; });
     Result<RgbaImage> half = resampleImage(stripes, 32, 4);
     ASSERT_TRUE(half.ok());
     EXPECT_LT(half.value().pixel(0, 2)[0], 40);
@@ -102,11 +88,12 @@ TEST(Resampler, TransparentPixelsDoNotBleedTheirColour)
     }
 }
 
-TEST(Resampler, RefusesEmptyInputAndSizes)
+TEST(ResamplerAndQuantizer, RefuseEmptyInputAndSizes)
 {
     EXPECT_EQ(resampleImage(RgbaImage(), 5, 5).error().code, ErrorCode::EmptyImage);
     EXPECT_EQ(resampleImage(solidPicture(2, 2, Rgb{}), 0, 5).error().code, ErrorCode::InvalidArgument);
     EXPECT_EQ(resampleImage(solidPicture(2, 2, Rgb{}), 5, -5).error().code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(quantizeImage(RgbaImage()).error().code, ErrorCode::EmptyImage);
 }
 
 void expectWellFormed(const IndexedImage& indexed, int width, int height)
@@ -236,11 +223,7 @@ RgbaImage flatGraphics(int dotX)
 
 RgbaImage decodeIndexed(const IndexedImage& q)
 {
-    RgbaImage out(q.width, q.height);
-    for (int y = 0; y < q.height; ++y)
-        for (int x = 0; x < q.width; ++x)
-            setPixel(out, x, y, q.palette[q.indices[std::size_t(y) * q.width + x]]);
-    return out;
+    return makePicture(q.width, q.height, [&](int x, int y) { return q.palette[q.indices[std::size_t(y) * q.width + x]]; });
 }
 
 std::size_t distinctColours(const RgbaImage& img)
@@ -339,11 +322,6 @@ TEST(Quantizer, FlatGraphicsKeepTheTransparentColourExact)
             setPixel(decoded, x, y, q.palette[std::size_t(index)]);
         }
     EXPECT_GT(psnr(decoded, flatGraphics(90)), 50.0);
-}
-
-TEST(Quantizer, RefusesAnEmptyPicture)
-{
-    EXPECT_EQ(quantizeImage(RgbaImage()).error().code, ErrorCode::EmptyImage);
 }
 
 }  // namespace
