@@ -150,11 +150,6 @@ TEST(GifWriter, SingleImagesRoundTripExactly)
         expectStored(gif.get(), 0, frame, tableSize);
         EXPECT_EQ(fileContents(dir.filePath(name)).indexOf("NETSCAPE2.0"), -1);
     }
-    // Our reader shows the transparent index as transparent.
-    const RgbaImage rgba = decodeGifFile(dir.filePath(QStringLiteral("one.gif"))).value().frames.at(0).image;
-    EXPECT_EQ(colourAt(rgba, 0, 0), (Rgb{255, 0, 0}));
-    EXPECT_EQ(rgba.pixel(0, 0)[3], 255);
-    EXPECT_EQ(rgba.pixel(2, 0)[3], 0);
 }
 
 TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
@@ -236,57 +231,4 @@ TEST(GifWriter, TargetIsReplacedOnlyByAFinishedFile)
     ASSERT_TRUE(writeSingleImageGif(path, frame.image));
     EXPECT_TRUE(fileContents(path).startsWith("GIF89a"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.gif")});
-}
-
-// Pixels compressed already are written as they are, with a local table or the global one;
-// frames on the global table may be transparent on one of its padding entries.
-TEST(GifWriter, CopiedPixelsAndTheGlobalTableRoundTrip)
-{
-    QTemporaryDir dir;
-    const IndexedImage first = makeImage(23, 17, rampPalette(200), 5);
-    IndexedImage second = makeImage(23, 17, rampPalette(5, 90), 6);
-    second.transparentIndex = 4;
-    const QString one = dir.filePath(QStringLiteral("one.gif")), two = dir.filePath(QStringLiteral("two.gif"));
-    ASSERT_TRUE(writeSingleImageGif(one, first) && writeSingleImageGif(two, second));
-    const std::optional<GifStoredImage> storedOne = findFirstStoredImage(fileContents(one));
-    const std::optional<GifStoredImage> storedTwo = findFirstStoredImage(fileContents(two));
-    ASSERT_TRUE(storedOne && storedTwo);
-    EXPECT_EQ(storedTwo->transparentIndex, 4);
-    EXPECT_EQ(storedOne->palette.size(), 256u);  // the table as stored, padding included
-
-    const QString path = dir.filePath(QStringLiteral("mixed.gif"));
-    GifStreamWriter writer;
-    ASSERT_TRUE(writer.open(path, GifScreen{30, 20, 0, first.palette}));
-    GifFrameDescription a, b, c;  // the first picture's pixels copied on the global table
-    a.image = IndexedImage{23, 17, {}, {}, -1};
-    a.useGlobalPalette = true;
-    a.compressed = storedOne->pixels;
-    a.left = 2, a.top = 1;
-    b.image = IndexedImage{23, 17, {}, storedTwo->palette, 4};  // the second copied with its own table
-    b.compressed = storedTwo->pixels;
-    c.image = makeImage(3, 2, rampPalette(200), 7);  // encoded on the global table, transparent on padding
-    c.image.palette.clear();
-    c.image.indices[0] = 255;
-    c.image.transparentIndex = 255;
-    c.useGlobalPalette = true;
-    c.left = c.top = 5;
-    ASSERT_TRUE(writer.addFrame(a) && writer.addFrame(b) && writer.addFrame(c) && writer.finish());
-
-    // The second frame's transparent pixels show the first frame, the third's the second.
-    Result<DecodedGif> gif = decodeGifFile(path);
-    ASSERT_TRUE(gif);
-    ASSERT_EQ(gif.value().frames.size(), 3u);
-    RgbaImage shown(30, 20);
-    draw(shown, first, first.palette, 2, 1);
-    EXPECT_EQ(comparePictures(gif.value().frames[0].image, shown), "");
-    draw(shown, second, second.palette, 0, 0);
-    EXPECT_EQ(comparePictures(gif.value().frames[1].image, shown), "");
-    draw(shown, c.image, first.palette, 5, 5);
-    EXPECT_EQ(comparePictures(gif.value().frames[2].image, shown), "");
-    // The blocks as written: no local table on the global frames, the copied pixels as they were.
-    const std::vector<GifStoredImage> images = findStoredImages(fileContents(path));
-    ASSERT_EQ(images.size(), 3u);
-    EXPECT_EQ(std::tuple(images[0].localPalette, images[1].localPalette, images[2].localPalette), std::tuple(false, true, false));
-    EXPECT_EQ(images[0].pixels.subBlocks, storedOne->pixels.subBlocks);
-    EXPECT_EQ(images[1].pixels.subBlocks, storedTwo->pixels.subBlocks);
 }
