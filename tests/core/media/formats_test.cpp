@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <map>
+
 using namespace pictoreel;
 using namespace pictoreel::testing;
 
@@ -176,83 +178,19 @@ TEST_F(Formats, BrokenFilesFailCleanly)
     EXPECT_FALSE(decodeUtahRle("not an rle").ok());
 }
 
-// Headers that claim enormous pictures, made here byte by byte.
-QByteArray pngClaiming(std::uint32_t w, std::uint32_t h)
-{
-    const auto be32 = [](std::uint32_t v) {
-        const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-        return QByteArray(bytes, 4);
-    };
-    const auto chunk = [&](const char* type, const QByteArray& data) -> QByteArray {
-        const QByteArray body = QByteArray(type) + data;
-        std::uint32_t crc = 0xFFFFFFFFu;
-        for (char ch : body) {
-            crc ^= static_cast<std::uint8_t>(ch);
-            for (int k = 0; k < 8; ++k)
-                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-        return be32(std::uint32_t(data.size())) + body + be32(~crc);
-    };
-    const QByteArray ihdr = be32(w) + be32(h) + QByteArray("\x08\x02\x00\x00\x00", 5);
-    // A zlib stream with one stored block of 1000 zero bytes (filter "none" rows), then its Adler-32.
-    const QByteArray idat = QByteArray("\x78\x01\x01\xe8\x03\x17\xfc", 7) + QByteArray(1000, '\0') + be32((1000u << 16) | 1u);
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", idat) + chunk("IEND", {});
-}
-
-QByteArray gifClaiming(unsigned w, unsigned h)
-{
-    const char sizeBytes[] = {char(w & 0xFF), char(w >> 8), char(h & 0xFF), char(h >> 8)};
-    const QByteArray size(sizeBytes, 4);
-    // A global palette of two colours, then one image of the screen's size.
-    return "GIF89a" + size + QByteArray("\x80\x00\x00", 3) + QByteArray(6, '\0') + ',' + QByteArray(4, '\0') + size + '\0' +
-           QByteArray("\x02\x02\x4c\x01\x00;", 6);
-}
-
-QByteArray bmpClaiming(std::int32_t w, std::int32_t h)
-{
-    QByteArray b(54, '\0');
-    const std::uint32_t fields[][2] = {{2, 54 + 1024}, {10, 54}, {14, 40}, {18, std::uint32_t(w)}, {22, std::uint32_t(h)}};
-    for (const auto& [at, v] : fields)
-        for (int i = 0; i < 4; ++i)
-            b[at + i] = char((v >> (8 * i)) & 0xFF);
-    b[0] = 'B', b[1] = 'M', b[26] = 1, b[28] = 24;
-    return b + QByteArray(1024, '\x7f');
-}
-
-// An RLE true-colour Targa header and one run packet.
-QByteArray tgaClaiming(unsigned w, unsigned h)
-{
-    QByteArray b(18, '\0');
-    b[2] = 10, b[12] = char(w & 0xFF), b[13] = char(w >> 8), b[14] = char(h & 0xFF), b[15] = char(h >> 8), b[16] = 24, b[17] = 0x20;
-    return b + QByteArray("\xff\x10\x80\xf0", 4);
-}
-
+// Headers that claim enormous pictures (tests/data/limits/refused, beyond the limits or beyond
+// what ImageMagick survives) are refused before decoding; the sizes peeked from the headers in
+// limits/sizes are the ones their names give (top-down BMP rows count as height).
 TEST(DecompressionBombs, HugeHeadersAreRefusedBeforeDecoding)
 {
-    QTemporaryDir dir;
-    const struct {
-        const char* name;
-        QByteArray bytes;
-    } bombs[] = {
-        {"wide.png", pngClaiming(100000, 100000)},
-        {"area.png", pngClaiming(16000, 16000)},  // each side allowed, the area is not
-        {"screen.gif", gifClaiming(65535, 65535)},
-        // Beyond what ImageMagick accepts: it used to end the program, or to read no pixels.
-        {"tall.gif", gifClaiming(2, 16384)},
-        {"wide16001.png", pngClaiming(16001, 2)},
-        {"huge.tga", tgaClaiming(16384, 8192)},
-        {"area.tga", tgaClaiming(8000, 8000)},  // our own readers hold every picture whole
-        {"tall.bmp", bmpClaiming(100, 1000000)},
-        {"topdown.bmp", bmpClaiming(20000, -20000)},
-    };
-    for (const auto& bomb : bombs) {
-        const QString path = dir.filePath(QLatin1String(bomb.name));
-        ASSERT_TRUE(writeFileContents(path, bomb.bytes));
+    const QDir limits(QStringLiteral(PICTOREEL_TEST_DATA "/limits"));
+    const QFileInfoList refused = QDir(limits.filePath("refused")).entryInfoList(QDir::Files);
+    EXPECT_EQ(refused.size(), 9);
+    for (const QFileInfo& bomb : refused) {
         ImagingComponent component;
-        EXPECT_EQ(codeOf(component.LoadImage(path)), ErrorCode::LimitExceeded) << bomb.name;
+        EXPECT_EQ(codeOf(component.LoadImage(bomb.filePath())), ErrorCode::LimitExceeded) << bomb.fileName().toStdString();
         EXPECT_FALSE(component.hasImage());
     }
-    // Just inside the limits the header check lets a picture through.
     EXPECT_TRUE(checkPictureLimits(kLimits.maxSide, kLimits.maxPixels / kLimits.maxSide).ok());
     EXPECT_FALSE(checkPictureLimits(kLimits.maxSide + 1, 1).ok());
     EXPECT_FALSE(checkPictureLimits(1, kLimits.maxSide + 1).ok());
@@ -260,28 +198,21 @@ TEST(DecompressionBombs, HugeHeadersAreRefusedBeforeDecoding)
 
     // A picture too large to hold whole is read only when it is scaled down to a frame as it is
     // read: without a size to scale to, the message says so; with one the header passes.
-    const QString large = dir.filePath("large.png");
-    ASSERT_TRUE(writeFileContents(large, pngClaiming(7000, 7000)));
-    const Result<RgbaImage> whole = loadPictureFile(large);
+    const Result<RgbaImage> whole = loadPictureFile(limits.filePath("large-7000x7000.png"));
     EXPECT_EQ(codeOf(whole), ErrorCode::LimitExceeded);
     EXPECT_TRUE(!whole && whole.error().message.contains(QStringLiteral("own size")));
-    EXPECT_NE(codeOf(loadPictureFile(large, QSize(640, 480))), ErrorCode::LimitExceeded);
+    EXPECT_NE(codeOf(loadPictureFile(limits.filePath("large-7000x7000.png"), QSize(640, 480))), ErrorCode::LimitExceeded);
 
-    // The sizes peeked from the headers; top-down BMP rows count as height.
-    const struct {
-        QByteArray bytes;
-        PictureFormat format;
-        int width, height;
-    } headers[] = {{pngClaiming(123, 45), PictureFormat::Png, 123, 45},
-                   {gifClaiming(300, 7), PictureFormat::Gif, 300, 7},
-                   {bmpClaiming(10, -20), PictureFormat::Bmp, 10, 20},
-                   {"P6\n# comment 99 99\n 17 \t 9\n255\n", PictureFormat::Pnm, 17, 9}};
-    for (const auto& h : headers) {
-        const auto size = peek(h.bytes, h.format);
-        ASSERT_TRUE(size) << h.bytes.left(8).toStdString();
-        EXPECT_EQ(std::pair(size->width, size->height), std::pair(h.width, h.height));
+    const std::map<QString, PictureFormat> formats{{"png", PictureFormat::Png}, {"gif", PictureFormat::Gif},
+                                                   {"bmp", PictureFormat::Bmp}, {"pnm", PictureFormat::Pnm}};
+    for (const QFileInfo& header : QDir(limits.filePath("sizes")).entryInfoList(QDir::Files)) {
+        const QStringList size = header.baseName().section(QLatin1Char('-'), 0, 0).split(QLatin1Char('x'));
+        const QByteArray bytes = fileContents(header.filePath());
+        const auto peeked = peek(bytes, formats.at(header.suffix()));
+        ASSERT_TRUE(peeked) << header.fileName().toStdString();
+        EXPECT_EQ(std::pair(peeked->width, peeked->height), std::pair(size[0].toInt(), size[1].toInt()));
+        EXPECT_FALSE(peek(bytes.left(4), formats.at(header.suffix()))) << header.fileName().toStdString();
     }
-    EXPECT_FALSE(peek(QByteArray("\x89PNG", 4), PictureFormat::Png));
 }
 
 TEST_F(Formats, JpegShrinkHintDecodesSmallerButLargeEnough)
