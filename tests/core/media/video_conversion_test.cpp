@@ -78,6 +78,19 @@ struct ProgressLog {
     }
 };
 
+// A GIF of `frames` one-pixel frames on a screen of side x side, each waiting `delay`.
+void writeRepeatedGif(const QString& path, int side, int frames, int delay)
+{
+    GifStreamWriter writer;
+    ASSERT_TRUE(writer.open(path, GifScreen{side, side, 0, {}}));
+    GifFrameDescription frame;
+    frame.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1};
+    frame.delayCentiseconds = delay;
+    for (int k = 0; k < frames; ++k)
+        ASSERT_TRUE(writer.addFrame(frame));
+    ASSERT_TRUE(writer.finish());
+}
+
 class VideoConversion : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -129,12 +142,11 @@ TEST(VideoDecoder, RefusesWhatIsNotAnAviOrTooLarge)
     const ErrorCode png = codeOf(ffmpeg::VideoDecoder::open(kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png"));
     EXPECT_TRUE(png == ErrorCode::CorruptData || png == ErrorCode::UnsupportedFormat) << int(png);
 
-    ffmpeg::VideoLimits small;
+    ffmpeg::VideoLimits small, few;
     small.maxSide = 32;
-    EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), small)), ErrorCode::LimitExceeded);
-    ffmpeg::VideoLimits few;
     few.maxFrames = 4;
-    EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), few)), ErrorCode::LimitExceeded);
+    for (const ffmpeg::VideoLimits& limits : {small, few})
+        EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), limits)), ErrorCode::LimitExceeded);
 }
 
 TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
@@ -143,20 +155,13 @@ TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
     const QString gif = path("pattern.gif");
     ASSERT_TRUE(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, progress.callback()));
     EXPECT_TRUE(progress.risesToOneFinalHundred());
-    const Result<DecodedGif> decoded = decodeGifFile(gif);
-    ASSERT_TRUE(decoded.ok());
-    EXPECT_EQ(decoded.value().info.loopCount, 0);
-    EXPECT_EQ(delaysOf(decoded.value()), std::vector<int>(10, 20));
-    // Few colours: the GIF holds them exactly.
-    for (int k = 0; k < 10; ++k)
-        EXPECT_EQ(decoded.value().frames[std::size_t(k)].image.pixels, expectedFrame("uncompressed_bgr24_64x48_10f", k).pixels);
+    const DecodedGif decoded = decodeGifFile(gif).value();
+    EXPECT_EQ(decoded.info.loopCount, 0);
+    EXPECT_EQ(delaysOf(decoded), std::vector<int>(10, 20));
+    for (int k = 0; k < 10; ++k)  // few colours: the GIF holds them exactly
+        EXPECT_EQ(decoded.frames[std::size_t(k)].image.pixels, expectedFrame("uncompressed_bgr24_64x48_10f", k).pixels);
 
-    // A lossy codec comes close; a truncated file gives the frames it holds.
-    ASSERT_TRUE(aviToGif(avi("mjpeg_64x48_10f"), gif));
-    const Result<DecodedGif> mjpeg = decodeGifFile(gif);
-    ASSERT_TRUE(mjpeg.ok());
-    ASSERT_EQ(mjpeg.value().frames.size(), 10u);
-    EXPECT_GE(testing::psnr(mjpeg.value().frames[4].image, expectedFrame("uncompressed_bgr24_64x48_10f", 4)), 34);
+    // A truncated file gives the frames it holds.
     ASSERT_TRUE(aviToGif(avi("truncated60pct_uncompressed_bgr24_64x48"), gif));
     EXPECT_EQ(delaysOf(decodeGifFile(gif).value()), std::vector<int>(5, 20));
 
@@ -183,26 +188,19 @@ TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
         SCOPED_TRACE(::testing::PrintToString(c.delays));
         // Frames of distinct flat colours, the first with a transparent corner.
         const QString source = path("source.gif");
-        {
-            GifStreamWriter writer;
-            ASSERT_TRUE(writer.open(source, GifScreen{33, 21, 0, {}}));
-            for (std::size_t k = 0; k < c.delays.size(); ++k) {
-                GifFrameDescription frame;
-                frame.image.width = 33;
-                frame.image.height = 21;
-                frame.image.indices.assign(33 * 21, 0);
-                frame.image.palette = {Rgb{std::uint8_t(40 * k), 200, std::uint8_t(255 - 50 * k)}, Rgb{0, 0, 0}};
-                if (k == 0) {
-                    for (int y = 0; y < 8; ++y)
-                        std::fill_n(frame.image.indices.begin() + y * 33, 8, 1);
-                    frame.image.transparentIndex = 1;
-                }
-                frame.delayCentiseconds = c.delays[k];
-                frame.disposal = GifDisposal::RestoreBackground;
-                ASSERT_TRUE(writer.addFrame(frame));
-            }
-            ASSERT_TRUE(writer.finish());
+        GifStreamWriter writer;
+        ASSERT_TRUE(writer.open(source, GifScreen{33, 21, 0, {}}));
+        for (std::size_t k = 0; k < c.delays.size(); ++k) {
+            GifFrameDescription frame;
+            frame.image = IndexedImage{33, 21, std::vector<std::uint8_t>(33 * 21, 0),
+                                       {Rgb{std::uint8_t(40 * k), 200, std::uint8_t(255 - 50 * k)}, Rgb{0, 0, 0}}, k == 0 ? 1 : -1};
+            for (int y = 0; y < (k == 0 ? 8 : 0); ++y)
+                std::fill_n(frame.image.indices.begin() + y * 33, 8, 1);
+            frame.delayCentiseconds = c.delays[k];
+            frame.disposal = GifDisposal::RestoreBackground;
+            ASSERT_TRUE(writer.addFrame(frame));
         }
+        ASSERT_TRUE(writer.finish());
         ProgressLog progress;
         const QString video = path("video.avi");
         ASSERT_TRUE(gifToAvi(source, video, progress.callback(), 0x0000FF));
@@ -214,21 +212,19 @@ TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
             played += PlayerComponent::effectiveDelayCentiseconds(d);
         EXPECT_EQ(int(frames.size()), (played + c.videoFrameLength / 2) / c.videoFrameLength);
         ASSERT_FALSE(frames.empty());
-        EXPECT_EQ(frames[0].image.width, 33);
-        EXPECT_EQ(frames[0].image.height, 21);
-        EXPECT_EQ(frames[0].durationMicroseconds, c.videoFrameLength * 10000);
+        EXPECT_EQ(std::tuple(frames[0].image.width, frames[0].image.height, frames[0].durationMicroseconds),
+                  std::tuple(33, 21, c.videoFrameLength * 10000));
         const std::uint8_t* corner = frames[0].image.pixel(1, 1);  // transparent: BackColor red
         EXPECT_GT(corner[0], 200);
         EXPECT_LT(corner[2], 60);
 
         const QString back = path("back.gif");
         ASSERT_TRUE(aviToGif(video, back));
-        const Result<DecodedGif> decoded = decodeGifFile(back);
-        ASSERT_TRUE(decoded.ok());
-        ASSERT_EQ(decoded.value().frames.size(), c.delays.size());
-        const std::vector<int> delays = delaysOf(decoded.value());
+        const DecodedGif decoded = decodeGifFile(back).value();
+        ASSERT_EQ(decoded.frames.size(), c.delays.size());
+        const std::vector<int> delays = delaysOf(decoded);
         EXPECT_NEAR(std::accumulate(delays.begin(), delays.end(), 0), played, c.videoFrameLength);
-        const std::uint8_t* middle = decoded.value().frames[1].image.pixel(16, 10);
+        const std::uint8_t* middle = decoded.frames[1].image.pixel(16, 10);
         EXPECT_NEAR(middle[0], 40, 8);
         EXPECT_NEAR(middle[2], 205, 8);
     }
@@ -253,16 +249,7 @@ TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
 
     // Ten days of GIF are refused before any video is written.
     const QString endless = path("endless.gif");
-    {
-        GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(endless, GifScreen{1, 1, 0, {}}));
-        GifFrameDescription frame;
-        frame.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1};
-        frame.delayCentiseconds = 65535;
-        for (int k = 0; k < 1320; ++k)
-            ASSERT_TRUE(writer.addFrame(frame));
-        ASSERT_TRUE(writer.finish());
-    }
+    writeRepeatedGif(endless, 1, 1320, 65535);
     EXPECT_EQ(codeOf(gifToAvi(endless, path("endless.avi"))), ErrorCode::LimitExceeded);
     QFile::remove(endless);
 
@@ -281,15 +268,7 @@ TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
     // Beyond the budget of frames or of pixels (frames x screen): refused before anything is
     // written, with a message that names the budget.
     const QString many = path("many.gif");
-    {
-        GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(many, GifScreen{100, 100, 0, {}}));
-        GifFrameDescription frame;
-        frame.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1};
-        for (int k = 0; k < 300; ++k)
-            ASSERT_TRUE(writer.addFrame(frame));
-        ASSERT_TRUE(writer.finish());
-    }
+    writeRepeatedGif(many, 100, 300, 0);
     const struct {
         WorkBudget budget;
         const char* message;
