@@ -136,40 +136,9 @@ TEST(PlayerComponent, LoopCountTextFollowsTheNumberRule)
     EXPECT_EQ(player.loopCount(), std::nullopt);
 }
 
-// The GIF reader's suite test covers decoding; here a looping, a non-looping and a transparent
-// still GIF are enough for the loop count, the back colour and frames written out of order.
-TEST(PlayerComponent, LoadsAndExtractsFramesOfSuiteGifs)
-{
-    const QDir gifs(sharedData("gif-suite-peterdn/gifs"));
-    const QStringList names = {QStringLiteral("animated_transparent_frame_restoreprev_loop.gif"),
-                               QStringLiteral("animated_noloop.gif"), QStringLiteral("static_transparent.gif")};
-    QTemporaryDir dir;
-    PlayerComponent player;
-    player.BackColor(kDialogGrey);
-    for (const QString& name : names) {
-        SCOPED_TRACE(name.toStdString());
-        const QStringList references = suiteFrames(gifs.filePath(name));
-        player.ClearFrames();
-        ASSERT_TRUE(player.LoadGif(gifs.filePath(name)));
-        EXPECT_EQ(player.FrameCount(), references.size());
-        EXPECT_EQ(std::pair(player.GifWidth(), player.GifHeight()), std::pair(100, 100));
-        EXPECT_EQ(player.gifLoopCount(),
-                  references.size() > 1 && !name.contains(QStringLiteral("noloop")) ? std::optional<int>(0) : std::nullopt);
-
-        // Backwards, so frames come from the cache, from decoding forward and from a rewind.
-        for (int k = player.FrameCount() - 1; k >= 0; --k) {
-            const QString bmp = dir.filePath(QStringLiteral("frame %1.bmp").arg(k));
-            ASSERT_TRUE(player.ExtractFrame(k, bmp)) << "frame " << k;
-            EXPECT_EQ(fileContents(bmp).left(2), QByteArray("BM"));
-            const RgbaImage expected = overBack(loadPictureFile(references[k]).value(), kDialogGrey);
-            EXPECT_EQ(comparePictures(loadPictureFile(bmp).value(), expected), "") << "frame " << k;
-        }
-    }
-}
-
 // Stored delays of 0 and 1 play as 10; from 2 on they play as stored; any order of access gives
 // the same frames.
-TEST(PlayerComponent, DelaysPlayAsAViewPlaysThem)
+TEST(PlayerComponent, FramesAndDelaysAsAViewPlaysThem)
 {
     QTemporaryDir dir;
     PlayerComponent player, maker;
@@ -192,6 +161,10 @@ TEST(PlayerComponent, DelaysPlayAsAViewPlaysThem)
     for (int k : {3, 0, 2, 1})  // from the cache or decoded again
         EXPECT_EQ(player.frame(k).value().delayCentiseconds, delays[k]) << k;
     EXPECT_EQ(codeOf(player.frame(4)), ErrorCode::InvalidArgument);
+    // A frame written out as BMP, over the back colour.
+    player.BackColor(kDialogGrey);
+    ASSERT_TRUE(player.ExtractFrame(2, dir.filePath(QStringLiteral("frame 2.bmp"))));
+    EXPECT_EQ(comparePictures(loadPictureFile(dir.filePath(QStringLiteral("frame 2.bmp"))).value(), overBack(player.frame(2).value().image, kDialogGrey)), "");
 }
 
 TEST(PlayerComponent, PlaybackHonoursTheLoopBlockWhenLooping)
