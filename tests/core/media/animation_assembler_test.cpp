@@ -135,6 +135,14 @@ DecodedGif assembleAndCheck(Fixture& f, const std::vector<std::optional<RgbaImag
     return gif;
 }
 
+std::vector<int> delaysOf(const DecodedGif& gif)
+{
+    std::vector<int> delays;
+    for (const GifFrame& frame : gif.frames)
+        delays.push_back(frame.delayCentiseconds);
+    return delays;
+}
+
 QStringList filesIn(const QTemporaryDir& dir) { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 }  // namespace
@@ -143,13 +151,10 @@ TEST(AnimationAssembler, StillAndMovingPicturesShowExactlyWithSmallRectangles)
 {
     Fixture f;
     const int w = 40, h = 30;
-    std::vector<std::optional<RgbaImage>> pictures;
-    pictures.push_back(scene(w, h, 2, 2));
-    pictures.push_back(scene(w, h, 2, 2));  // still
+    std::vector<std::optional<RgbaImage>> pictures{scene(w, h, 2, 2), scene(w, h, 2, 2)};  // still
     for (int x = 4; x < 30; x += 3)
         pictures.push_back(scene(w, h, x, 5 + x / 4));  // moving
-    pictures.push_back(scene(w, h, 31, 12, kYellow));   // same place, new colour
-    pictures.push_back(scene(w, h, 31, 12, kYellow));
+    pictures.insert(pictures.end(), 2, scene(w, h, 31, 12, kYellow));  // same place, new colour
     const DecodedGif gif = assembleAndCheck(f, pictures);
 
     // The first frame covers the screen; a still frame stores one pixel; a moving square stores
@@ -230,17 +235,13 @@ TEST(AnimationAssembler, LoopBlockAndDelaysAreWrittenAsAsked)
         ASSERT_TRUE(AnimationAssembler({{a, 0}, {b, 250}, {QString(), 65535}}, AnimationSettings{loop}).save(out));
         const DecodedGif gif = decodeOrFail(out);
         EXPECT_EQ(gif.info.loopCount, loop);
-        ASSERT_EQ(gif.frames.size(), 3u);
-        EXPECT_EQ(std::tuple(gif.frames[0].delayCentiseconds, gif.frames[1].delayCentiseconds, gif.frames[2].delayCentiseconds),
-                  std::tuple(0, 250, 65535));
+        EXPECT_EQ(delaysOf(gif), (std::vector<int>{0, 250, 65535}));
     }
-
     // Values a GIF cannot store are refused before anything is written.
     QFile::remove(out);
-    EXPECT_EQ(AnimationAssembler({{a, 1}}, AnimationSettings{65536}).save(out).error().code, ErrorCode::InvalidArgument);
-    EXPECT_EQ(AnimationAssembler({{a, 1}}, AnimationSettings{-1}).save(out).error().code, ErrorCode::InvalidArgument);
-    EXPECT_EQ(AnimationAssembler({{a, 1}, {b, -1}}, {}).save(out).error().code, ErrorCode::InvalidArgument);
-    EXPECT_EQ(AnimationAssembler({{a, 65536}}, {}).save(out).error().code, ErrorCode::InvalidArgument);
+    for (const auto& [frames, loop] : std::vector<std::pair<std::vector<AnimationFrameSource>, std::optional<int>>>{
+             {{{a, 1}}, 65536}, {{{a, 1}}, -1}, {{{a, 1}, {b, -1}}, 0}, {{{a, 65536}}, 0}})
+        EXPECT_EQ(codeOf(AnimationAssembler(frames, AnimationSettings{loop}).save(out)), ErrorCode::InvalidArgument);
     EXPECT_FALSE(QFile::exists(out));
 }
 
@@ -293,11 +294,8 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
     const QString notAGif = f.path(QStringLiteral("not a gif.gif"));
     ASSERT_TRUE(writeFileContents(notAGif, QByteArray("this is not a picture")));
     const QString truncated = f.path(QStringLiteral("truncated.gif"));
-    {
-        QByteArray bytes = fileContents(f.writeFrame(scene(10, 10, 4, 4)));
-        bytes.chop(bytes.size() / 2);
-        ASSERT_TRUE(writeFileContents(truncated, bytes));
-    }
+    const QByteArray whole = fileContents(f.writeFrame(scene(10, 10, 4, 4)));
+    ASSERT_TRUE(writeFileContents(truncated, whole.left(whole.size() / 2)));
     const QString missing = f.path(QStringLiteral("gone.gif"));
     const QString out = f.path(QStringLiteral("out.gif"));
     const QByteArray earlier("an earlier good animation");
@@ -326,8 +324,8 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
         });
         ASSERT_FALSE(s);
         EXPECT_EQ(s.error().code, c.code) << s.error().text().toStdString();
-        EXPECT_TRUE(s.error().message.contains(c.named)) << s.error().text().toStdString();
-        EXPECT_TRUE(s.error().message.contains(QStringLiteral("Frame ") + c.position)) << s.error().text().toStdString();
+        EXPECT_TRUE(s.error().message.contains(c.named) && s.error().message.contains(QStringLiteral("Frame ") + c.position))
+            << s.error().text().toStdString();
         EXPECT_EQ(std::count(events.begin(), events.end(), 100), 0);
         EXPECT_EQ(fileContents(out), earlier);
         EXPECT_EQ(filesIn(f.dir), before);  // no temporary file left behind
@@ -342,12 +340,10 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
     EXPECT_EQ(codeOf(cancelled), ErrorCode::Cancelled);
     EXPECT_EQ(events.size(), 3u);
     EXPECT_EQ(fileContents(out), earlier);
-    // Nothing to write at all.
-    EXPECT_EQ(AnimationAssembler({}, {}).save(out).error().code, ErrorCode::EmptyImage);
-    EXPECT_EQ(AnimationAssembler({{QString(), 1}, {QString(), 2}}, {}).save(out).error().code, ErrorCode::EmptyImage);
-    // An output folder that does not exist.
-    EXPECT_EQ(AnimationAssembler({{good, 1}}, {}).save(f.path(QStringLiteral("no/such/folder/x.gif"))).error().code,
-              ErrorCode::FileWriteFailed);
+    // Nothing to write at all; an output folder that does not exist.
+    EXPECT_EQ(codeOf(AnimationAssembler({}, {}).save(out)), ErrorCode::EmptyImage);
+    EXPECT_EQ(codeOf(AnimationAssembler({{QString(), 1}, {QString(), 2}}, {}).save(out)), ErrorCode::EmptyImage);
+    EXPECT_EQ(codeOf(AnimationAssembler({{good, 1}}, {}).save(f.path(QStringLiteral("no/such/folder/x.gif")))), ErrorCode::FileWriteFailed);
     EXPECT_EQ(fileContents(out), earlier);
 }
 
