@@ -47,17 +47,6 @@ RawGif slurp(const QString& path)
     return gif;
 }
 
-// `image` drawn over `canvas` at (left, top) in the colours of `palette`, as a viewer draws it.
-void draw(RgbaImage& canvas, const IndexedImage& image, const std::vector<Rgb>& palette, int left, int top)
-{
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            const int i = image.indices[std::size_t(y) * image.width + x];
-            if (i != image.transparentIndex)
-                setPixel(canvas, left + x, top + y, palette[std::size_t(i)]);
-        }
-}
-
 // Checks one stored image as giflib reads it: place, table size and colours, pixels, control block.
 void expectStored(GifFileType* gif, int i, const GifFrameDescription& f, int tableSize)
 {
@@ -80,7 +69,7 @@ void expectStored(GifFileType* gif, int i, const GifFrameDescription& f, int tab
 
 }  // namespace
 
-TEST(GifWriter, AnimationRoundTripsThroughGiflibAndOurReader)
+TEST(GifWriter, AnimationRoundTripsThroughGiflib)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("anim.gif"));
@@ -109,22 +98,7 @@ TEST(GifWriter, AnimationRoundTripsThroughGiflibAndOurReader)
     for (int i = 0; i < 3; ++i)
         expectStored(gif.get(), i, frames[std::size_t(i)], std::array{256, 8, 2}[std::size_t(i)]);
 
-    // Composited by our reader: frame 1's transparent pixels let frame 0 through; it is cleared to
-    // transparent before frame 2 is drawn.
-    auto decoded = decodeGifFile(path);
-    ASSERT_TRUE(decoded) << decoded.error().text().toStdString();
-    EXPECT_EQ(decoded.value().info.loopCount, std::optional<int>(0));
-    ASSERT_EQ(decoded.value().frames.size(), 3u);
-    RgbaImage screen(40, 30);
-    for (int k = 0; k < 3; ++k) {
-        const GifFrameDescription& f = frames[std::size_t(k)];
-        draw(screen, f.image, f.image.palette, f.left, f.top);
-        EXPECT_EQ(comparePictures(decoded.value().frames[std::size_t(k)].image, screen), "") << "frame " << k;
-        if (k == 1)
-            for (int y = f.top; y < 30; ++y)
-                for (int x = f.left; x < 40; ++x)
-                    setPixel(screen, x, y, Rgb{}, 0);
-    }
+    EXPECT_EQ(decodeGifFile(path).value().info.loopCount, std::optional<int>(0));
 }
 
 // One picture as a whole file: the screen is its size, the table the smallest power of two that

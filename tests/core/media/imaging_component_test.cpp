@@ -161,16 +161,6 @@ TEST_F(ImagingComponentTest, ResizeGivesTheExactSizeAndKeepsFlatColours)
             EXPECT_EQ(colourAt(component.image(), size.width() - 1, size.height() - 1), background);
         }
     }
-    // And then the background is transparent exactly where it was.
-    ImagingComponent component;
-    loadInto(component, picture);
-    ASSERT_TRUE(component.ResizeImage(100, 75, true).ok());
-    const auto gif = savedGif(component, true, background);
-    ASSERT_TRUE(gif);
-    EXPECT_TRUE(gif->transparentAt(2, 2));
-    EXPECT_TRUE(gif->transparentAt(97, 72));
-    EXPECT_FALSE(gif->transparentAt(50, 37));
-    EXPECT_EQ(gif->colourAt(50, 37), (Rgb{200, 30, 40}));
 }
 
 TEST_F(ImagingComponentTest, RefusedOperationsLeaveThePictureAsItWas)
