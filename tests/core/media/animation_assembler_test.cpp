@@ -169,25 +169,6 @@ TEST(AnimationAssembler, StillAndMovingPicturesShowExactlyWithSmallRectangles)
     }
 }
 
-TEST(AnimationAssembler, FramesWithAllOf256ColoursStayExact)
-{
-    Fixture f;
-    const int w = 32, h = 16;
-    std::mt19937 random(7);
-    auto colour = [](int i) { return Rgb{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7)}; };
-    RgbaImage a(w, h), b(w, h), c(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const int i = (y * w + x) % 256;  // every colour twice
-            setPixel(a, x, y, colour(i));
-            // b changes every colour somewhere but leaves most pixels as they were
-            setPixel(b, x, y, colour(y < 8 ? (i + 1) % 256 : i));
-            setPixel(c, x, y, colour(int(random() % 256)));
-        }
-    // Changes that use all 256 colours with unchanged pixels around them.
-    assembleAndCheck(f, {a, b, a, c, b});
-}
-
 // Random sequences of small pictures with transparency, other sizes and missing pictures, checked
 // frame by frame: the optimiser's choices must never change what is shown.
 TEST(AnimationAssembler, RandomSequencesShowEveryPictureExactly)
