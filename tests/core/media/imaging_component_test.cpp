@@ -163,26 +163,43 @@ TEST_F(ImagingComponentTest, ResizeGivesTheExactSizeAndKeepsFlatColours)
     }
 }
 
-TEST_F(ImagingComponentTest, RefusedOperationsLeaveThePictureAsItWas)
+// Without a picture nothing is saved; a failed load drops the previous picture (the save that
+// follows in a conversion fails); refused arguments and unwritable places leave the picture as it
+// was and create nothing; pictures larger than ImageMagick accepts never reach it.
+TEST_F(ImagingComponentTest, RefusedAndFailedOperationsNeverSaveAStalePicture)
 {
     ImagingComponent component;
+    int changes = 0;
+    component.setChangedHandler([&] { ++changes; });
     EXPECT_EQ(codeOf(component.ResizeImage(10, 10)), ErrorCode::EmptyImage);
-    loadInto(component, solidPicture(20, 20, Rgb{1, 2, 3}));
-    EXPECT_EQ(codeOf(component.ResizeImage(0, 10)), ErrorCode::InvalidArgument);
-    EXPECT_EQ(codeOf(component.ResizeImage(10, -1)), ErrorCode::InvalidArgument);
-    EXPECT_EQ(codeOf(component.ResizeImage(10, 10, false)), ErrorCode::InvalidArgument);
-    EXPECT_EQ(codeOf(component.ResizeImage(kLimits.maxSide + 1, 10)), ErrorCode::LimitExceeded);
-    EXPECT_EQ(codeOf(component.ResizeImage(kLimits.maxSide, kLimits.maxSide)), ErrorCode::LimitExceeded);
-    EXPECT_EQ(codeOf(component.SaveJpeg(path("bad.jpg"), 0)), ErrorCode::InvalidArgument);
-    EXPECT_EQ(component.ImageWidth(), 20);
+    EXPECT_EQ(codeOf(component.SaveGif(path("a.gif"), false, 0)), ErrorCode::EmptyImage);
+    EXPECT_EQ(codeOf(component.SaveBmp(path("a.bmp"))), ErrorCode::EmptyImage);
+    EXPECT_EQ(codeOf(component.SaveJpeg(path("a.jpg"))), ErrorCode::EmptyImage);
+    EXPECT_FALSE(QFile::exists(path("a.gif")));
 
-    // Writing into a folder that does not exist fails with a write error and creates nothing.
+    loadInto(component, solidPicture(20, 20, Rgb{1, 2, 3}));
+    const int afterLoad = changes;
+    EXPECT_GT(afterLoad, 0);
+    for (const auto& [w, h, code] : {std::tuple{0, 10, ErrorCode::InvalidArgument}, {10, -1, ErrorCode::InvalidArgument},
+                                     {kLimits.maxSide + 1, 10, ErrorCode::LimitExceeded}, {kLimits.maxSide, kLimits.maxSide, ErrorCode::LimitExceeded}})
+        EXPECT_EQ(codeOf(component.ResizeImage(w, h)), code) << w << "x" << h;
+    EXPECT_EQ(codeOf(component.ResizeImage(10, 10, false)), ErrorCode::InvalidArgument);
+    EXPECT_EQ(codeOf(component.SaveJpeg(path("bad.jpg"), 0)), ErrorCode::InvalidArgument);
     EXPECT_EQ(codeOf(component.SaveBmp(path("no/such/folder/x.bmp"))), ErrorCode::FileWriteFailed);
     EXPECT_EQ(codeOf(component.SaveJpeg(path("no/such/folder/x.jpg"))), ErrorCode::FileWriteFailed);
     EXPECT_FALSE(component.SaveGif(path("no/such/folder/x.gif"), false, 0).ok());
     EXPECT_FALSE(QFile::exists(path("no")));
+    EXPECT_EQ(component.ImageWidth(), 20);
 
-    // Pictures wider or taller than ImageMagick accepts never reach it (it used to end the program).
+    ASSERT_TRUE(writeFileContents(path("broken.png"), QByteArray("\x89PNG\r\n\x1a\n garbage", 17)));
+    EXPECT_FALSE(component.LoadImage(path("broken.png")).ok());
+    EXPECT_EQ(std::pair(component.hasImage(), component.ImageHeight()), std::pair(false, 0));
+    EXPECT_GT(changes, afterLoad);
+    EXPECT_FALSE(component.SaveGif(path("stale.gif"), false, 0).ok());
+    loadInto(component, solidPicture(5, 4, Rgb{9, 9, 9}));
+    component.ClearImage();
+    EXPECT_FALSE(component.hasImage());
+
     for (const RgbaImage& huge : {RgbaImage(kLimits.maxSide + 1, 1), RgbaImage(1, kLimits.maxSide + 1)}) {
         EXPECT_EQ(codeOf(encodePng(huge)), ErrorCode::LimitExceeded);
         EXPECT_EQ(codeOf(encodeJpeg(huge, 80)), ErrorCode::LimitExceeded);
@@ -201,10 +218,8 @@ TEST_F(ImagingComponentTest, SaveBmpAndJpegAsAsked)
 
     const RgbaImage picture = photoLikePicture(Rgb{90, 90, 90});
     loadInto(component, picture);
-    ASSERT_TRUE(component.SaveJpeg(path("out.jpg")).ok());
-    ASSERT_TRUE(component.SaveJpeg(path("low.jpg"), 20).ok());
-    ASSERT_TRUE(component.SaveJpeg(path("progressive.jpg"), 80, true).ok());
-    ASSERT_TRUE(component.SaveJpeg(path("gray.jpg"), 80, false, true).ok());
+    ASSERT_TRUE(component.SaveJpeg(path("out.jpg")).ok() && component.SaveJpeg(path("low.jpg"), 20).ok() &&
+                component.SaveJpeg(path("progressive.jpg"), 80, true).ok() && component.SaveJpeg(path("gray.jpg"), 80, false, true).ok());
     const QByteArray baseline = fileContents(path("out.jpg"));
     EXPECT_TRUE(baseline.startsWith("\xFF\xD8\xFF") && baseline.contains("\xFF\xC0"));  // a baseline frame,
     EXPECT_FALSE(baseline.contains("\xFF\xC2"));                                        // no progressive one
@@ -217,33 +232,6 @@ TEST_F(ImagingComponentTest, SaveBmpAndJpegAsAsked)
     ASSERT_TRUE(reader.LoadImage(path("gray.jpg")).ok());
     const std::uint8_t* p = reader.image().pixel(80, 10);
     EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]);
-}
-
-TEST_F(ImagingComponentTest, EmptyAndFailedStatesNeverSaveAStalePicture)
-{
-    ImagingComponent component;
-    int changes = 0;
-    component.setChangedHandler([&] { ++changes; });
-    EXPECT_EQ(codeOf(component.SaveGif(path("a.gif"), false, 0)), ErrorCode::EmptyImage);
-    EXPECT_EQ(codeOf(component.SaveBmp(path("a.bmp"))), ErrorCode::EmptyImage);
-    EXPECT_EQ(codeOf(component.SaveJpeg(path("a.jpg"))), ErrorCode::EmptyImage);
-    EXPECT_FALSE(QFile::exists(path("a.gif")));
-
-    loadInto(component, solidPicture(5, 4, Rgb{9, 9, 9}));
-    EXPECT_TRUE(component.hasImage());
-    const int afterLoad = changes;
-    EXPECT_GT(afterLoad, 0);
-    // A failed load drops the previous picture: the save that follows in a conversion fails.
-    ASSERT_TRUE(writeFileContents(path("broken.png"), QByteArray("\x89PNG\r\n\x1a\n garbage", 17)));
-    EXPECT_FALSE(component.LoadImage(path("broken.png")).ok());
-    EXPECT_FALSE(component.hasImage());
-    EXPECT_EQ(component.ImageHeight(), 0);
-    EXPECT_GT(changes, afterLoad);
-    EXPECT_FALSE(component.SaveGif(path("stale.gif"), false, 0).ok());
-
-    loadInto(component, solidPicture(5, 4, Rgb{9, 9, 9}));
-    component.ClearImage();
-    EXPECT_FALSE(component.hasImage());
 }
 
 }  // namespace
