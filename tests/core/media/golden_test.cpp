@@ -1,5 +1,5 @@
 // Golden decodes: the case lists in tests/data/golden name pictures and GIFs of the shared test
-// data and the reference pictures each must decode to (the lists explain their own format).
+// data and the reference pictures (or pixels) each must decode to (the lists explain their format).
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
 
@@ -150,5 +150,24 @@ TEST(Golden, GifFramesMatchTheirReferences)
         EXPECT_FALSE(gifs.isEmpty());
         for (const QFileInfo& file : gifs)
             checkGif(file, line.value(1));
+    }
+}
+
+TEST(Golden, GifPixelsAreAsListed)
+{
+    if (!sharedDataPresent())
+        GTEST_SKIP() << "shared test data not present";
+    for (const QStringList& line : caseLines("gif-pixels.txt")) {
+        SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
+        Result<DecodedGif> gif = decodeGifFile(sharedData(line[0].toUtf8().constData()));
+        ASSERT_TRUE(gif) << gif.error().text().toStdString();
+        ASSERT_EQ(gif.value().frames.size(), line[1].toULongLong());
+        const RgbaImage& image = gif.value().frames.at(line[2].toULongLong()).image;
+        for (const QString& probe : line.mid(3)) {
+            const QStringList parts = probe.split(QRegularExpression(QStringLiteral("[,=]")));
+            const std::uint8_t* p = image.pixel(parts[0].toInt(), parts[1].toInt());
+            const QString shown = QString::asprintf("%02x%02x%02x%02x", p[0], p[1], p[2], p[3]);
+            EXPECT_EQ(shown.toStdString(), parts[2].toStdString()) << probe.toStdString();
+        }
     }
 }
