@@ -1,5 +1,6 @@
 // Golden decodes: the case lists in tests/data/golden name pictures and GIFs of the shared test
 // data and the reference pictures (or pixels) each must decode to (the lists explain their format).
+#include "core/media/ffmpeg_adapter.h"
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
 
@@ -41,7 +42,7 @@ QFileInfoList filesMatching(const QString& pattern)
     return QDir(info.path()).entryInfoList({info.fileName()}, QDir::Files, QDir::Name);
 }
 
-// The reference path for a case: {name} and its '_' parts, {k} and {k:N} for frame k.
+// The reference path for a case: {name} and its '_' parts, {k} and {k:N} for frame k, {n:N} for k + 1.
 QString referenceFor(QString pattern, const QFileInfo& file, int k = 0)
 {
     const QString name = file.completeBaseName();
@@ -49,10 +50,10 @@ QString referenceFor(QString pattern, const QFileInfo& file, int k = 0)
     pattern.replace(QStringLiteral("{name}"), name);
     for (int i = 0; i < parts.size(); ++i)
         pattern.replace(QStringLiteral("{%1}").arg(i + 1), parts[i]);
-    const QRegularExpressionMatch frame = QRegularExpression(QStringLiteral("\\{k(?::(\\d+))?\\}")).match(pattern);
+    const QRegularExpressionMatch frame = QRegularExpression(QStringLiteral("\\{([kn])(?::(\\d+))?\\}")).match(pattern);
     if (frame.hasMatch())
         pattern.replace(frame.capturedStart(), frame.capturedLength(),
-                        QStringLiteral("%1").arg(k, frame.captured(1).toInt(), 10, QLatin1Char('0')));
+                        QStringLiteral("%1").arg(k + (frame.captured(1) == u"n"), frame.captured(2).toInt(), 10, QLatin1Char('0')));
     return sharedData(pattern.toUtf8().constData());
 }
 
@@ -169,5 +170,23 @@ TEST(Golden, GifPixelsAreAsListed)
             const QString shown = QString::asprintf("%02x%02x%02x%02x", p[0], p[1], p[2], p[3]);
             EXPECT_EQ(shown.toStdString(), parts[2].toStdString()) << probe.toStdString();
         }
+    }
+}
+
+TEST(Golden, VideoFramesMatchTheirReferences)
+{
+    if (!sharedDataPresent())
+        GTEST_SKIP() << "shared test data not present";
+    for (const QStringList& line : caseLines("video-frames.txt")) {
+        SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
+        const QFileInfo file(sharedData(line[0].toUtf8().constData()));
+        Result<ffmpeg::VideoDecoder> video = ffmpeg::VideoDecoder::open(file.filePath());
+        ASSERT_TRUE(video) << video.error().text().toStdString();
+        int k = 0;
+        for (Result<std::optional<ffmpeg::VideoFrame>> frame = video.value().nextFrame(); frame && frame.value();
+             frame = video.value().nextFrame(), ++k)
+            EXPECT_EQ(compare(frame.value()->image, loadReference(referenceFor(line[2], file, k)), line.value(3, QStringLiteral("exact"))), "")
+                << "frame " << k;
+        EXPECT_EQ(k, line[1].toInt());
     }
 }

@@ -1,5 +1,4 @@
-// AVI to GIF and back: every codec of the sample videos against their expected frames, the
-// timing of both directions, and what a failed conversion leaves behind.
+// AVI to GIF and back: the timing of both directions, and what a failed conversion leaves behind.
 #include "core/media/ffmpeg_adapter.h"
 #include "core/media/gif_reader.h"
 #include "core/media/gif_writer.h"
@@ -97,43 +96,21 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST(VideoDecoder, DecodesEveryCodecToTheExpectedFrames)
+// The frames of every codec against their pictures are golden cases (tests/data/golden/
+// video-frames.txt); here their timing, their opacity and an odd size kept to the pixel.
+TEST(VideoDecoder, FramesAreTimedOpaqueAndKeepAnOddSize)
 {
-    struct Case {
-        const char* file;
-        const char* reference;  // expected frames, or nullptr for the odd size
-        int frames;
-        double minPsnr;  // dB over the colour channels; infinite for lossless storage
-    };
-    const Case cases[] = {
-        {"uncompressed_bgr24_64x48_10f", "uncompressed_bgr24_64x48_10f", 10, INFINITY},
-        {"uncompressed_pal8_64x48_10f", "uncompressed_pal8_64x48_10f", 10, INFINITY},
-        {"uncompressed_bgr24_64x48_1frame", "uncompressed_bgr24_64x48_10f", 1, INFINITY},
-        {"truncated60pct_uncompressed_bgr24_64x48", "uncompressed_bgr24_64x48_10f", 5, INFINITY},
-        {"cinepak_64x48_10f", "uncompressed_bgr24_64x48_10f", 10, 39},
-        {"mjpeg_64x48_10f", "uncompressed_bgr24_64x48_10f", 10, 34},
-        {"msvideo1_cram_64x48_10f", "uncompressed_bgr24_64x48_10f", 10, 27.5},
-        {"uncompressed_bgr24_oddsize_63x47_10f", nullptr, 10, INFINITY},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(avi(c.file));
-        ASSERT_EQ(int(frames.size()), c.frames);
-        for (int k = 0; k < c.frames; ++k) {
-            const ffmpeg::VideoFrame& f = frames[std::size_t(k)];
-            EXPECT_EQ(f.startMicroseconds, k * 200000) << "frame " << k;  // 5 frames a second
-            EXPECT_EQ(f.image.pixels[3], 255);
-            if (!c.reference)
-                continue;
-            const RgbaImage expected = expectedFrame(c.reference, k);
-            EXPECT_EQ(c.minPsnr == INFINITY ? f.image.pixels : expected.pixels, expected.pixels) << "frame " << k;
-            EXPECT_GE(testing::psnr(f.image, expected), c.minPsnr) << "frame " << k;
+    for (const char* file : {"cinepak_64x48_10f", "uncompressed_bgr24_oddsize_63x47_10f"}) {
+        SCOPED_TRACE(file);
+        const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(avi(file));
+        ASSERT_EQ(frames.size(), 10u);
+        for (int k = 0; k < 10; ++k) {
+            EXPECT_EQ(frames[std::size_t(k)].startMicroseconds, k * 200000) << "frame " << k;  // 5 frames a second
+            EXPECT_EQ(frames[std::size_t(k)].image.pixels[3], 255);
         }
     }
-    // The odd size keeps every pixel: its first frame is the pattern it was made from.
-    const std::vector<ffmpeg::VideoFrame> odd = decodeVideo(avi("uncompressed_bgr24_oddsize_63x47_10f"));
-    ASSERT_FALSE(odd.empty());
-    EXPECT_EQ(odd[0].image.pixels, loadPictureFile(kAvi + "../src/pattern63x47.png").value().pixels);
+    EXPECT_EQ(decodeVideo(avi("uncompressed_bgr24_oddsize_63x47_10f"))[0].image.pixels,
+              loadPictureFile(kAvi + "../src/pattern63x47.png").value().pixels);
 }
 
 TEST(VideoDecoder, RefusesWhatIsNotAnAviOrTooLarge)
