@@ -2,7 +2,7 @@
 #include "core/media/gif_reader.h"
 #include "core/media/gif_writer.h"
 #include "core/media/imaging_component.h"
-#include "core/media/imaging_test_util.h"
+#include <gtest/gtest.h>
 #include "core/media/player_component.h"
 #include "core/project/settings_store.h"
 #include "support/files.h"

@@ -96,19 +96,21 @@ inline std::string comparePictures(const RgbaImage& actual, const RgbaImage& exp
     return {};
 }
 
-// Peak signal-to-noise ratio of the colour channels, in dB (infinite when equal).
+// Peak signal-to-noise ratio of the colour channels, in dB: infinite when they are equal, 0 when
+// the sizes differ (or a picture is empty), so that any bar a test sets fails.
 inline double psnr(const RgbaImage& a, const RgbaImage& b)
 {
+    if (a.width != b.width || a.height != b.height || a.empty())
+        return 0;
     double sum = 0;
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); i += 4)
-        for (int c = 0; c < 3; ++c, ++n) {
+    for (std::size_t i = 0; i < a.pixels.size(); i += 4)
+        for (int c = 0; c < 3; ++c) {
             const double d = double(a.pixels[i + c]) - b.pixels[i + c];
             sum += d * d;
         }
     if (sum == 0)
         return INFINITY;
-    return 10 * std::log10(255.0 * 255.0 / (sum / n));
+    return 10 * std::log10(255.0 * 255.0 * 3 * double(a.pixels.size() / 4) / sum);
 }
 
 inline void setPixel(RgbaImage& img, int x, int y, Rgb c, std::uint8_t alpha = 255)

@@ -8,14 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <random>
-#include <tuple>
 
 using namespace pictoreel;
 using namespace pictoreel::testing;
@@ -24,12 +21,8 @@ namespace {
 
 IndexedImage makeImage(int width, int height, std::vector<Rgb> palette, std::uint32_t seed = 1)
 {
-    IndexedImage image;
-    image.width = width;
-    image.height = height;
-    image.palette = std::move(palette);
+    IndexedImage image{width, height, std::vector<std::uint8_t>(std::size_t(width) * height), std::move(palette), -1};
     std::mt19937 random(seed);
-    image.indices.resize(static_cast<std::size_t>(width) * height);
     for (auto& index : image.indices)
         index = static_cast<std::uint8_t>(random() % image.palette.size());
     return image;
@@ -43,127 +36,69 @@ std::vector<Rgb> rampPalette(int count, std::uint8_t blue = 0)
     return palette;
 }
 
-struct GiflibCloser {
-    void operator()(GifFileType* gif) const
-    {
-        int error = 0;
-        DGifCloseFile(gif, &error);
-    }
-};
-using RawGif = std::unique_ptr<GifFileType, GiflibCloser>;
-
 // The whole file as giflib's own reader sees it.
+using RawGif = std::unique_ptr<GifFileType, void (*)(GifFileType*)>;
 RawGif slurp(const QString& path)
 {
     int error = 0;
-    RawGif gif(DGifOpenFileName(QFile::encodeName(path).constData(), &error));
+    RawGif gif(DGifOpenFileName(QFile::encodeName(path).constData(), &error), [](GifFileType* g) { DGifCloseFile(g, nullptr); });
     EXPECT_TRUE(gif) << GifErrorString(error);
-    if (gif) {
-        EXPECT_EQ(DGifSlurp(gif.get()), GIF_OK) << GifErrorString(gif->Error);
-    }
+    EXPECT_TRUE(gif && DGifSlurp(gif.get()) == GIF_OK);
     return gif;
 }
 
-GifScreen screenOf(int width, int height, std::optional<int> loop = std::nullopt)
+// Checks one stored image as giflib reads it: place, table size and colours, pixels, control block.
+void expectStored(GifFileType* gif, int i, const GifFrameDescription& f, int tableSize)
 {
-    GifScreen screen;
-    screen.width = width;
-    screen.height = height;
-    screen.loopCount = loop;
-    return screen;
-}
-
-// `image` drawn over `canvas` at (left, top) in the colours of `palette`, as a viewer draws it.
-void draw(RgbaImage& canvas, const IndexedImage& image, const std::vector<Rgb>& palette, int left, int top)
-{
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            const int i = image.indices[std::size_t(y) * image.width + x];
-            if (i != image.transparentIndex)
-                setPixel(canvas, left + x, top + y, palette[std::size_t(i)]);
-        }
+    SCOPED_TRACE(i);
+    const SavedImage& saved = gif->SavedImages[i];
+    EXPECT_EQ(std::tuple(saved.ImageDesc.Left, saved.ImageDesc.Top, saved.ImageDesc.Width, saved.ImageDesc.Height),
+              std::tuple(f.left, f.top, f.image.width, f.image.height));
+    ASSERT_NE(saved.ImageDesc.ColorMap, nullptr);
+    EXPECT_EQ(saved.ImageDesc.ColorMap->ColorCount, tableSize);
+    for (std::size_t c = 0; c < f.image.palette.size(); ++c) {
+        const GifColorType& colour = saved.ImageDesc.ColorMap->Colors[c];
+        EXPECT_EQ((Rgb{colour.Red, colour.Green, colour.Blue}), f.image.palette[c]);
+    }
+    EXPECT_TRUE(std::equal(f.image.indices.begin(), f.image.indices.end(), saved.RasterBits));
+    GraphicsControlBlock gcb{};
+    ASSERT_EQ(DGifSavedExtensionToGCB(gif, i, &gcb), GIF_OK);
+    EXPECT_EQ(std::tuple(gcb.DelayTime, gcb.DisposalMode, gcb.TransparentColor),
+              std::tuple(f.delayCentiseconds, int(f.disposal), f.image.transparentIndex));
 }
 
 }  // namespace
 
-TEST(GifWriter, AnimationRoundTripsThroughGiflibAndOurReader)
+TEST(GifWriter, AnimationRoundTripsThroughGiflib)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("anim.gif"));
-
     std::vector<GifFrameDescription> frames(3);
     frames[0].image = makeImage(40, 30, rampPalette(256), 1);  // full screen, 256 colours
     frames[0].delayCentiseconds = 7;
     frames[0].disposal = GifDisposal::DoNotDispose;
     frames[1].image = makeImage(10, 6, rampPalette(5, 9), 2);  // 5 colours: table of 8
     frames[1].image.transparentIndex = 3;
-    frames[1].left = 30;
-    frames[1].top = 24;  // touches the right and bottom edges
+    frames[1].left = 30, frames[1].top = 24;  // touches the right and bottom edges
     frames[1].delayCentiseconds = 65535;
     frames[1].disposal = GifDisposal::RestoreBackground;
     frames[2].image = makeImage(1, 1, {Rgb{1, 2, 3}}, 3);  // one colour: table of 2
-    frames[2].left = 5;
-    frames[2].top = 5;
+    frames[2].left = frames[2].top = 5;
     frames[2].disposal = GifDisposal::RestorePrevious;
-
     {
         GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(path, screenOf(40, 30, 0)));
+        ASSERT_TRUE(writer.open(path, GifScreen{40, 30, 0, {}}));
         for (const auto& frame : frames)
             ASSERT_TRUE(writer.addFrame(frame));
         ASSERT_TRUE(writer.finish());
     }
-
-    // Raw structure, as giflib reads it back.
-    const QByteArray bytes = fileContents(path);
-    EXPECT_TRUE(bytes.startsWith("GIF89a"));
     RawGif gif = slurp(path);
     ASSERT_TRUE(gif);
-    EXPECT_EQ(gif->SWidth, 40);
-    EXPECT_EQ(gif->SHeight, 30);
-    EXPECT_EQ(gif->SColorMap, nullptr);
-    ASSERT_EQ(gif->ImageCount, 3);
-    const int tableSizes[] = {256, 8, 2};
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        const SavedImage& saved = gif->SavedImages[i];
-        const IndexedImage& image = frames[static_cast<std::size_t>(i)].image;
-        EXPECT_EQ(saved.ImageDesc.Left, frames[static_cast<std::size_t>(i)].left);
-        EXPECT_EQ(saved.ImageDesc.Top, frames[static_cast<std::size_t>(i)].top);
-        EXPECT_EQ(saved.ImageDesc.Width, image.width);
-        EXPECT_EQ(saved.ImageDesc.Height, image.height);
-        ASSERT_NE(saved.ImageDesc.ColorMap, nullptr);
-        EXPECT_EQ(saved.ImageDesc.ColorMap->ColorCount, tableSizes[i]);
-        for (std::size_t c = 0; c < image.palette.size(); ++c) {
-            const GifColorType& colour = saved.ImageDesc.ColorMap->Colors[c];
-            EXPECT_EQ((Rgb{colour.Red, colour.Green, colour.Blue}), image.palette[c]);
-        }
-        EXPECT_TRUE(std::equal(image.indices.begin(), image.indices.end(), saved.RasterBits));
-        GraphicsControlBlock gcb{};
-        ASSERT_EQ(DGifSavedExtensionToGCB(gif.get(), i, &gcb), GIF_OK);
-        EXPECT_EQ(gcb.DelayTime, frames[static_cast<std::size_t>(i)].delayCentiseconds);
-        EXPECT_EQ(gcb.DisposalMode, static_cast<int>(frames[static_cast<std::size_t>(i)].disposal));
-        EXPECT_EQ(gcb.TransparentColor, image.transparentIndex);
-    }
+    EXPECT_EQ(std::tuple(gif->SWidth, gif->SHeight, gif->SColorMap, gif->ImageCount), std::tuple(40, 30, nullptr, 3));
+    for (int i = 0; i < 3; ++i)
+        expectStored(gif.get(), i, frames[std::size_t(i)], std::array{256, 8, 2}[std::size_t(i)]);
 
-    // Composited by our reader.
-    auto decoded = decodeGifFile(path);
-    ASSERT_TRUE(decoded) << decoded.error().text().toStdString();
-    const DecodedGif& gifData = decoded.value();
-    EXPECT_EQ(gifData.info.loopCount, std::optional<int>(0));
-    ASSERT_EQ(gifData.frames.size(), 3u);
-    // Frame 1's transparent pixels let frame 0 through; it is cleared to transparent before
-    // frame 2 is drawn.
-    RgbaImage screen(40, 30);
-    for (int k = 0; k < 3; ++k) {
-        const GifFrameDescription& f = frames[std::size_t(k)];
-        draw(screen, f.image, f.image.palette, f.left, f.top);
-        EXPECT_EQ(comparePictures(gifData.frames[std::size_t(k)].image, screen), "") << "frame " << k;
-        if (k == 1)
-            for (int y = f.top; y < 30; ++y)
-                for (int x = f.left; x < 40; ++x)
-                    setPixel(screen, x, y, Rgb{}, 0);
-    }
+    EXPECT_EQ(decodeGifFile(path).value().info.loopCount, std::optional<int>(0));
 }
 
 // One picture as a whole file: the screen is its size, the table the smallest power of two that
@@ -173,59 +108,36 @@ TEST(GifWriter, SingleImagesRoundTripExactly)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Bilder über; été")));
-    IndexedImage tiny = makeImage(3, 2, {Rgb{255, 0, 0}, Rgb{0, 0, 255}, Rgb{9, 9, 9}});
-    tiny.indices = {0, 1, 2, 2, 1, 0};
-    tiny.transparentIndex = 2;
-    IndexedImage big = makeImage(700, 500, rampPalette(256), 77);
-    std::fill(big.indices.begin(), big.indices.begin() + 700 * 100, std::uint8_t{200});
-    const std::tuple<QString, IndexedImage, int> cases[] = {
-        {QStringLiteral("one.gif"), tiny, 4},
-        {QStringLiteral("big.gif"), big, 256},
-        {QStringLiteral("Bilder über; été/動画 ñ.gif"), makeImage(6, 5, rampPalette(16), 5), 16},
-    };
-    for (const auto& [name, image, tableSize] : cases) {
+    GifFrameDescription tiny, big, odd;
+    tiny.image = IndexedImage{3, 2, {0, 1, 2, 2, 1, 0}, {Rgb{255, 0, 0}, Rgb{0, 0, 255}, Rgb{9, 9, 9}}, 2};
+    big.image = makeImage(700, 500, rampPalette(256), 77);
+    std::fill(big.image.indices.begin(), big.image.indices.begin() + 700 * 100, std::uint8_t{200});
+    odd.image = makeImage(6, 5, rampPalette(16), 5);
+    const std::tuple<QString, GifFrameDescription, int> cases[] = {
+        {QStringLiteral("one.gif"), tiny, 4}, {QStringLiteral("big.gif"), big, 256}, {QStringLiteral("Bilder über; été/動画 ñ.gif"), odd, 16}};
+    for (const auto& [name, frame, tableSize] : cases) {
         SCOPED_TRACE(name.toStdString());
-        const QString path = dir.filePath(name);
-        ASSERT_TRUE(writeSingleImageGif(path, image));
-        RawGif gif = slurp(path);
+        ASSERT_TRUE(writeSingleImageGif(dir.filePath(name), frame.image));
+        RawGif gif = slurp(dir.filePath(name));
         ASSERT_TRUE(gif);
-        EXPECT_EQ(gif->SWidth, image.width);
-        EXPECT_EQ(gif->SHeight, image.height);
-        ASSERT_EQ(gif->ImageCount, 1);
-        EXPECT_EQ(gif->SavedImages[0].ImageDesc.ColorMap->ColorCount, tableSize);
-        EXPECT_TRUE(std::equal(image.indices.begin(), image.indices.end(), gif->SavedImages[0].RasterBits));
-        GraphicsControlBlock gcb{};
-        ASSERT_EQ(DGifSavedExtensionToGCB(gif.get(), 0, &gcb), GIF_OK);
-        EXPECT_EQ(gcb.TransparentColor, image.transparentIndex);
-        EXPECT_EQ(fileContents(path).indexOf("NETSCAPE2.0"), -1);
+        EXPECT_EQ(std::tuple(gif->SWidth, gif->SHeight, gif->ImageCount), std::tuple(frame.image.width, frame.image.height, 1));
+        expectStored(gif.get(), 0, frame, tableSize);
+        EXPECT_EQ(fileContents(dir.filePath(name)).indexOf("NETSCAPE2.0"), -1);
     }
-    // Our reader shows the transparent index as transparent.
-    auto decoded = decodeGifFile(dir.filePath(QStringLiteral("one.gif")));
-    ASSERT_TRUE(decoded);
-    const RgbaImage& rgba = decoded.value().frames.at(0).image;
-    EXPECT_EQ(colourAt(rgba, 0, 0), (Rgb{255, 0, 0}));
-    EXPECT_EQ(rgba.pixel(0, 0)[3], 255);
-    EXPECT_EQ(rgba.pixel(2, 0)[3], 0);
 }
 
 TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("checked.gif"));
-
-    for (const GifScreen& screen : {screenOf(0, 5), screenOf(5, 0), screenOf(65536, 1), screenOf(-3, 4), screenOf(5, 5, 65536)}) {
-        GifStreamWriter writer;
-        EXPECT_EQ(writer.open(path, screen).error().code, ErrorCode::InvalidArgument);
-    }
+    for (const GifScreen& screen : {GifScreen{0, 5, {}, {}}, GifScreen{5, 0, {}, {}}, GifScreen{65536, 1, {}, {}},
+                                    GifScreen{-3, 4, {}, {}}, GifScreen{5, 5, 65536, {}}})
+        EXPECT_EQ(GifStreamWriter().open(path, screen).error().code, ErrorCode::InvalidArgument);
     EXPECT_FALSE(QFile::exists(path));
 
     GifFrameDescription good;
     good.image = makeImage(4, 4, rampPalette(4));
-    struct Case {
-        const char* what;
-        std::function<void(GifFrameDescription&)> spoil;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::function<void(GifFrameDescription&)>> cases[] = {
         {"right of screen", [](auto& f) { f.left = 7; }},
         {"below screen", [](auto& f) { f.top = 9; }},
         {"negative position", [](auto& f) { f.left = -1; }},
@@ -233,7 +145,7 @@ TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
         {"too few pixels", [](auto& f) { f.image.indices.pop_back(); }},
         {"index beyond palette", [](auto& f) { f.image.indices[5] = 4; }},
         {"empty palette", [](auto& f) { f.image.palette.clear(); }},
-        {"palette of 257", [](auto& f) { f.image.palette = rampPalette(256); f.image.palette.push_back({}); }},
+        {"palette of 257", [](auto& f) { f.image.palette = rampPalette(257); }},
         {"transparent index beyond palette", [](auto& f) { f.image.transparentIndex = 4; }},
         {"transparent index below -1", [](auto& f) { f.image.transparentIndex = -2; }},
         {"negative delay", [](auto& f) { f.delayCentiseconds = -1; }},
@@ -245,134 +157,52 @@ TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
         {"sub-blocks without terminator", [](auto& f) { f.compressed = GifCompressedPixels{2, QByteArray("\x02\x00\x01", 3)}; }},
         {"bytes after the terminator", [](auto& f) { f.compressed = GifCompressedPixels{2, QByteArray("\x01\x00\x00\x07", 4)}; }},
     };
-
     GifStreamWriter writer;
     EXPECT_EQ(writer.addFrame(good).error().code, ErrorCode::InvalidArgument);  // not open yet
-    ASSERT_TRUE(writer.open(path, screenOf(10, 8)));
-    EXPECT_EQ(writer.open(path, screenOf(10, 8)).error().code, ErrorCode::InvalidArgument);
-    for (const Case& c : cases) {
+    ASSERT_TRUE(writer.open(path, GifScreen{10, 8, {}, {}}));
+    EXPECT_EQ(writer.open(path, GifScreen{10, 8, {}, {}}).error().code, ErrorCode::InvalidArgument);
+    for (const auto& [what, spoil] : cases) {
         GifFrameDescription bad = good;
-        c.spoil(bad);
+        spoil(bad);
         const Status s = writer.addFrame(bad);
-        EXPECT_EQ(s ? ErrorCode{} : s.error().code, ErrorCode::InvalidArgument) << c.what;
+        EXPECT_EQ(s ? ErrorCode{} : s.error().code, ErrorCode::InvalidArgument) << what;
     }
     // The refused frames left no trace: the file holds just the good one.
     ASSERT_TRUE(writer.addFrame(good));
     ASSERT_TRUE(writer.finish());
     EXPECT_FALSE(writer.addFrame(good));
     EXPECT_FALSE(writer.finish());
-    RawGif gif = slurp(path);
-    ASSERT_TRUE(gif);
-    EXPECT_EQ(gif->ImageCount, 1);
+    EXPECT_EQ(slurp(path)->ImageCount, 1);
 }
 
 TEST(GifWriter, TargetIsReplacedOnlyByAFinishedFile)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("keep.gif"));
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("earlier good file");
-    }
+    ASSERT_TRUE(writeFileContents(path, "earlier good file"));
     GifFrameDescription frame;
     frame.image = makeImage(2, 2, rampPalette(2));
-    const auto onlyFiles = [&dir] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
-
+    const auto expectOnlyTheEarlierFile = [&] {
+        EXPECT_EQ(fileContents(path), QByteArray("earlier good file"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.gif")});
+    };
     {
-        // Destroyed before finish: the temporary file goes, the old file stays.
+        // Destroyed before finish (a killed make): the temporary file goes, the old file stays.
         GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(path, screenOf(2, 2)));
+        ASSERT_TRUE(writer.open(path, GifScreen{2, 2, {}, {}}));
         ASSERT_TRUE(writer.addFrame(frame));
         EXPECT_EQ(fileContents(path), QByteArray("earlier good file"));
     }
-    EXPECT_EQ(fileContents(path), QByteArray("earlier good file"));
-    EXPECT_EQ(onlyFiles(), QStringList{QStringLiteral("keep.gif")});
-
+    expectOnlyTheEarlierFile();
     {
         // No frames: nothing is written.
         GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(path, screenOf(2, 2)));
-        const Status s = writer.finish();
-        ASSERT_FALSE(s);
-        EXPECT_EQ(s.error().code, ErrorCode::EmptyImage);
+        ASSERT_TRUE(writer.open(path, GifScreen{2, 2, {}, {}}));
+        EXPECT_EQ(writer.finish().error().code, ErrorCode::EmptyImage);
     }
-    EXPECT_EQ(fileContents(path), QByteArray("earlier good file"));
-    EXPECT_EQ(onlyFiles(), QStringList{QStringLiteral("keep.gif")});
-
+    expectOnlyTheEarlierFile();
     // Finished: the new file takes the old one's place, and no temporary file is left.
     ASSERT_TRUE(writeSingleImageGif(path, frame.image));
     EXPECT_TRUE(fileContents(path).startsWith("GIF89a"));
-    EXPECT_EQ(onlyFiles(), QStringList{QStringLiteral("keep.gif")});
-}
-
-// Pixels compressed already are written as they are, with a local table or the global one;
-// frames on the global table may be transparent on one of its padding entries.
-TEST(GifWriter, CopiedPixelsAndTheGlobalTableRoundTrip)
-{
-    QTemporaryDir dir;
-    const IndexedImage first = makeImage(23, 17, rampPalette(200), 5);
-    IndexedImage second = makeImage(23, 17, rampPalette(5, 90), 6);
-    second.transparentIndex = 4;
-    const QString one = dir.filePath(QStringLiteral("one.gif"));
-    const QString two = dir.filePath(QStringLiteral("two.gif"));
-    ASSERT_TRUE(writeSingleImageGif(one, first));
-    ASSERT_TRUE(writeSingleImageGif(two, second));
-    const std::optional<GifStoredImage> storedOne = findFirstStoredImage(fileContents(one));
-    const std::optional<GifStoredImage> storedTwo = findFirstStoredImage(fileContents(two));
-    ASSERT_TRUE(storedOne && storedTwo);
-    EXPECT_EQ(storedTwo->transparentIndex, 4);
-    EXPECT_EQ(storedOne->palette.size(), 256u);  // the table as stored, padding included
-
-    GifScreen screen = screenOf(30, 20, 0);
-    screen.globalPalette = first.palette;
-    const QString path = dir.filePath(QStringLiteral("mixed.gif"));
-    GifStreamWriter writer;
-    ASSERT_TRUE(writer.open(path, screen));
-    GifFrameDescription a;  // the first picture's pixels copied, on the global table
-    a.image = first;
-    a.image.indices.clear();
-    a.image.palette.clear();
-    a.useGlobalPalette = true;
-    a.compressed = storedOne->pixels;
-    a.left = 2;
-    a.top = 1;
-    ASSERT_TRUE(writer.addFrame(a));
-    GifFrameDescription b;  // the second picture copied with its own table
-    b.image = second;
-    b.image.indices.clear();
-    b.image.palette = storedTwo->palette;
-    b.compressed = storedTwo->pixels;
-    ASSERT_TRUE(writer.addFrame(b));
-    GifFrameDescription c;  // encoded on the global table, transparent on a padding entry
-    c.image = makeImage(3, 2, rampPalette(200), 7);
-    c.image.palette.clear();
-    c.image.indices[0] = 255;
-    c.image.transparentIndex = 255;
-    c.useGlobalPalette = true;
-    c.left = 5;
-    c.top = 5;
-    ASSERT_TRUE(writer.addFrame(c));
-    ASSERT_TRUE(writer.finish());
-
-    Result<DecodedGif> gif = decodeGifFile(path);
-    ASSERT_TRUE(gif);
-    ASSERT_EQ(gif.value().frames.size(), 3u);
-    // The second frame's transparent pixels show the first frame, the third's the second.
-    RgbaImage shown(30, 20);
-    draw(shown, first, first.palette, 2, 1);
-    EXPECT_EQ(comparePictures(gif.value().frames[0].image, shown), "");
-    draw(shown, second, second.palette, 0, 0);
-    EXPECT_EQ(comparePictures(gif.value().frames[1].image, shown), "");
-    draw(shown, c.image, first.palette, 5, 5);
-    EXPECT_EQ(comparePictures(gif.value().frames[2].image, shown), "");
-
-    // The blocks as written: a global table of 256, no local table on the global frames.
-    const std::vector<GifStoredImage> images = findStoredImages(fileContents(path));
-    ASSERT_EQ(images.size(), 3u);
-    EXPECT_FALSE(images[0].localPalette);
-    EXPECT_TRUE(images[1].localPalette);
-    EXPECT_FALSE(images[2].localPalette);
-    EXPECT_EQ(images[0].pixels.subBlocks, storedOne->pixels.subBlocks);
-    EXPECT_EQ(images[1].pixels.subBlocks, storedTwo->pixels.subBlocks);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.gif")});
 }

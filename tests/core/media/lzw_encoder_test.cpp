@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <QTemporaryFile>
+
 #include <random>
 #include <vector>
 
@@ -26,35 +27,18 @@ QByteArray gifAround(int width, int height, int minCodeSize, const QByteArray& p
     return gif;
 }
 
-struct Reader {
-    const QByteArray* bytes;
-    qsizetype at = 0;
-};
-
-int readMemory(GifFileType* gif, GifByteType* into, int count)
-{
-    auto* r = static_cast<Reader*>(gif->UserData);
-    const int n = int(std::min<qsizetype>(count, r->bytes->size() - r->at));
-    std::memcpy(into, r->bytes->constData() + r->at, std::size_t(n));
-    r->at += n;
-    return n;
-}
-
 std::vector<std::uint8_t> decodeWithGiflib(const QByteArray& gifBytes)
 {
-    Reader reader{&gifBytes};
+    QTemporaryFile file;
+    EXPECT_TRUE(file.open() && file.write(gifBytes) == gifBytes.size() && file.flush());
     int error = 0;
-    GifFileType* gif = DGifOpen(&reader, readMemory, &error);
+    GifFileType* gif = DGifOpenFileName(QFile::encodeName(file.fileName()).constData(), &error);
     EXPECT_NE(gif, nullptr) << error;
-    if (!gif)
-        return {};
     std::vector<std::uint8_t> out;
-    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1) {
-        const SavedImage& image = gif->SavedImages[0];
-        out.assign(image.RasterBits, image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
-    } else {
-        ADD_FAILURE() << "giflib error " << gif->Error;
-    }
+    if (gif && DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1)
+        out.assign(gif->SavedImages[0].RasterBits, gif->SavedImages[0].RasterBits + gif->SWidth * gif->SHeight);
+    else
+        ADD_FAILURE() << "giflib error " << (gif ? gif->Error : error);
     DGifCloseFile(gif, &error);
     return out;
 }

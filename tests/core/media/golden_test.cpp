@@ -1,0 +1,192 @@
+// Golden decodes: the case lists in tests/data/golden name pictures and GIFs of the shared test
+// data and the reference pictures (or pixels) each must decode to (the lists explain their format).
+#include "core/media/ffmpeg_adapter.h"
+#include "core/media/gif_reader.h"
+#include "core/media/imaging_component.h"
+
+#include "support/test_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTextStream>
+
+using namespace pictoreel;
+using namespace pictoreel::testing;
+
+namespace {
+
+// The lines of a case list, each split at white space; comments and blank lines left out.
+std::vector<QStringList> caseLines(const char* list)
+{
+    QFile file(QStringLiteral(PICTOREEL_TEST_DATA "/golden/") + QLatin1String(list));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << list;
+    std::vector<QStringList> lines;
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            lines.push_back(line.split(QRegularExpression(QStringLiteral("\\s+"))));
+    }
+    EXPECT_FALSE(lines.empty()) << list;
+    return lines;
+}
+
+// The files a pattern names: one file, or every file its '*' matches.
+QFileInfoList filesMatching(const QString& pattern)
+{
+    const QFileInfo info(sharedData(pattern.toUtf8().constData()));
+    if (!pattern.contains(QLatin1Char('*')))
+        return {info};
+    return QDir(info.path()).entryInfoList({info.fileName()}, QDir::Files, QDir::Name);
+}
+
+// The reference path for a case: {name} and its '_' parts, {k} and {k:N} for frame k, {n:N} for k + 1.
+QString referenceFor(QString pattern, const QFileInfo& file, int k = 0)
+{
+    const QString name = file.completeBaseName();
+    const QStringList parts = name.split(QLatin1Char('_'));
+    pattern.replace(QStringLiteral("{name}"), name);
+    for (int i = 0; i < parts.size(); ++i)
+        pattern.replace(QStringLiteral("{%1}").arg(i + 1), parts[i]);
+    const QRegularExpressionMatch frame = QRegularExpression(QStringLiteral("\\{([kn])(?::(\\d+))?\\}")).match(pattern);
+    if (frame.hasMatch())
+        pattern.replace(frame.capturedStart(), frame.capturedLength(),
+                        QStringLiteral("%1").arg(k + (frame.captured(1) == u"n"), frame.captured(2).toInt(), 10, QLatin1Char('0')));
+    return sharedData(pattern.toUtf8().constData());
+}
+
+RgbaImage loadReference(const QString& path)
+{
+    if (path.endsWith(QStringLiteral(".nie")))
+        return readNie(path).value_or(RgbaImage());
+    Result<RgbaImage> picture = loadPictureFile(path);
+    EXPECT_TRUE(picture) << path.toStdString() << ": " << (picture ? "" : picture.error().text().toStdString());
+    return picture ? std::move(picture).value() : RgbaImage();
+}
+
+// An empty string when `actual` passes `comparison` against `expected`, otherwise why not.
+std::string compare(const RgbaImage& actual, const RgbaImage& expected, const QString& comparison)
+{
+    const QStringList kind = comparison.split(QLatin1Char(':'));
+    if (kind[0] == u"exact" || kind[0] == u"within")
+        return comparePictures(actual, expected, kind.value(1).toInt());
+    if (kind[0] == u"psnr") {
+        const double quality = psnr(actual, expected);
+        return quality >= kind.value(1).toDouble() ? std::string() : "PSNR " + std::to_string(quality) + " dB";
+    }
+    if (kind[0] == u"alpha") {
+        RgbaImage alpha(actual.width, actual.height);
+        for (std::size_t i = 0; i < alpha.pixels.size(); i += 4) {
+            std::fill_n(&alpha.pixels[i], 3, actual.pixels[i + 3]);
+            alpha.pixels[i + 3] = 255;
+        }
+        return comparePictures(alpha, expected);
+    }
+    return "unknown comparison " + comparison.toStdString();
+}
+
+// One picture against its reference.
+void checkPicture(const QFileInfo& file, const QString& reference, const QString& comparison)
+{
+    Result<RgbaImage> picture = loadPictureFile(file.filePath());
+    ASSERT_TRUE(picture) << file.fileName().toStdString() << ": " << picture.error().text().toStdString();
+    if (comparison.startsWith(QStringLiteral("size:")))  // no reference picture, just the size
+        EXPECT_EQ(QStringLiteral("size:%1x%2").arg(picture.value().width).arg(picture.value().height), comparison);
+    else
+        EXPECT_EQ(compare(picture.value(), loadReference(reference), comparison), "") << file.fileName().toStdString();
+}
+
+// Every frame of a GIF against the references `pattern` names for it.
+void checkGif(const QFileInfo& file, const QString& pattern)
+{
+    SCOPED_TRACE(file.fileName().toStdString());
+    QStringList references;
+    for (const QString& alternative : pattern.split(QLatin1Char('|'))) {
+        const bool numbered = alternative.contains(QStringLiteral("{k"));
+        while ((numbered || references.isEmpty()) && QFile::exists(referenceFor(alternative, file, references.size())))
+            references << referenceFor(alternative, file, references.size());
+        if (!references.isEmpty())
+            break;
+    }
+    ASSERT_FALSE(references.isEmpty());
+    Result<DecodedGif> gif = decodeGifFile(file.filePath());
+    ASSERT_TRUE(gif) << gif.error().text().toStdString();
+    ASSERT_EQ(gif.value().frames.size(), std::size_t(references.size()));
+    for (std::size_t k = 0; k < gif.value().frames.size(); ++k) {
+        EXPECT_TRUE(gif.value().frames[k].complete) << "frame " << k;
+        EXPECT_EQ(comparePictures(gif.value().frames[k].image, loadReference(references[int(k)])), "") << "frame " << k;
+    }
+}
+
+}  // namespace
+
+TEST(Golden, PicturesDecodeToTheirReferences)
+{
+    if (!sharedDataPresent())
+        GTEST_SKIP() << "shared test data not present";
+    for (const QStringList& line : caseLines("pictures.txt")) {
+        SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
+        const bool optional = line.value(1).startsWith(QLatin1Char('?'));
+        int cases = 0;
+        for (const QFileInfo& file : filesMatching(line[0])) {
+            const QString reference = referenceFor(line.value(1).mid(optional ? 1 : 0), file);
+            if (optional && !QFile::exists(reference))
+                continue;
+            ++cases;
+            checkPicture(file, reference, line.value(2, QStringLiteral("exact")));
+        }
+        EXPECT_GT(cases, 0);
+    }
+}
+
+TEST(Golden, GifFramesMatchTheirReferences)
+{
+    if (!sharedDataPresent())
+        GTEST_SKIP() << "shared test data not present";
+    for (const QStringList& line : caseLines("gif-frames.txt")) {
+        SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
+        const QFileInfoList gifs = filesMatching(line[0]);
+        EXPECT_FALSE(gifs.isEmpty());
+        for (const QFileInfo& file : gifs)
+            checkGif(file, line.value(1));
+    }
+}
+
+TEST(Golden, GifPixelsAreAsListed)
+{
+    if (!sharedDataPresent())
+        GTEST_SKIP() << "shared test data not present";
+    for (const QStringList& line : caseLines("gif-pixels.txt")) {
+        SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
+        Result<DecodedGif> gif = decodeGifFile(sharedData(line[0].toUtf8().constData()));
+        ASSERT_TRUE(gif) << gif.error().text().toStdString();
+        ASSERT_EQ(gif.value().frames.size(), line[1].toULongLong());
+        const RgbaImage& image = gif.value().frames.at(line[2].toULongLong()).image;
+        for (const QString& probe : line.mid(3)) {
+            const QStringList parts = probe.split(QRegularExpression(QStringLiteral("[,=]")));
+            const std::uint8_t* p = image.pixel(parts[0].toInt(), parts[1].toInt());
+            const QString shown = QString::asprintf("%02x%02x%02x%02x", p[0], p[1], p[2], p[3]);
+            EXPECT_EQ(shown.toStdString(), parts[2].toStdString()) << probe.toStdString();
+        }
+    }
+}
+
+TEST(Golden, VideoFramesMatchTheirReferences)
+{
+    if (!sharedDataPresent())
+        GTEST_SKIP() << "shared test data not present";
+    for (const QStringList& line : caseLines("video-frames.txt")) {
+        SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
+        const QFileInfo file(sharedData(line[0].toUtf8().constData()));
+        Result<ffmpeg::VideoDecoder> video = ffmpeg::VideoDecoder::open(file.filePath());
+        ASSERT_TRUE(video) << video.error().text().toStdString();
+        int k = 0;
+        for (Result<std::optional<ffmpeg::VideoFrame>> frame = video.value().nextFrame(); frame && frame.value();
+             frame = video.value().nextFrame(), ++k)
+            EXPECT_EQ(compare(frame.value()->image, loadReference(referenceFor(line[2], file, k)), line.value(3, QStringLiteral("exact"))), "")
+                << "frame " << k;
+        EXPECT_EQ(k, line[1].toInt());
+    }
+}
