@@ -110,22 +110,6 @@ TEST_F(MakeGif, LoopCountComesFromTheTickOrTheText)
     EXPECT_EQ(loopCountTextFor(properties), "3");
 }
 
-TEST_F(MakeGif, ASecondMakeConvertsNothingAndAWidthChangeConvertsAgain)
-{
-    addPicture("a.bmp", {10, 20, 30});
-    addPicture("b.bmp", {40, 50, 60});
-    addPicture("a.bmp", {10, 20, 30});
-    const auto first = make(dir.filePath("1.gif"));
-    ASSERT_TRUE(first.ok());
-    EXPECT_EQ(first.value().converted, 2);
-    EXPECT_EQ(first.value().cached, 1);
-    const auto second = make(dir.filePath("2.gif"));
-    EXPECT_EQ(second.value().converted, 0);
-    EXPECT_EQ(second.value().cached, 3);
-    properties.width = "25";
-    EXPECT_EQ(make(dir.filePath("3.gif")).value().converted, 2);
-}
-
 // Every make shows the pictures as they are now: one name in two folders gives two pictures, and
 // an edit shows in the next make (the frame cache and the cache of made animations alike).
 TEST_F(MakeGif, FramesShowThePicturesOnDiskNow)
@@ -152,14 +136,6 @@ TEST_F(MakeGif, FramesShowThePicturesOnDiskNow)
     ASSERT_TRUE(again.ok());
     EXPECT_EQ(again.value().converted, 1);
     EXPECT_EQ(colours(dir.filePath("2.gif")), (std::vector<int>{255, 200}));
-}
-
-TEST_F(MakeGif, ARelativeOutputNameIsTakenFromTheProjectsFolder)
-{
-    EXPECT_EQ(outputPathFor("anim/out.gif", "/home/u/projects/p.agp"), "/home/u/projects/anim/out.gif");
-    EXPECT_EQ(outputPathFor("/tmp/out.gif", "/home/u/projects/p.agp"), "/tmp/out.gif");
-    EXPECT_EQ(outputPathFor("out.gif", ""), "out.gif");
-    EXPECT_EQ(outputPathFor("", "/home/u/p.agp"), "");
 }
 
 TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
