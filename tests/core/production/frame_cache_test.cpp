@@ -109,7 +109,8 @@ TEST_F(FrameCache, ConvertsOnceToTheProjectSizeThenReusesTheFileUntilThePictureC
     const QDateTime before = QFileInfo(gif).lastModified();
     EXPECT_EQ(gifOf(1, "20", "15"), gif);
     EXPECT_EQ(QFileInfo(gif).lastModified(), before);
-    writeBmp(picture("a.bmp"), solidPicture(40, 30, {255, 0, 0}));  // same size
+    writeBmp(picture("red.bmp"), solidPicture(40, 30, {255, 0, 0}));  // same size, written in place
+    ASSERT_TRUE(testing::writeFileContents(picture("a.bmp"), testing::fileContents(picture("red.bmp"))));
     ASSERT_TRUE(testing::moveModifiedOn(picture("a.bmp")));
     EXPECT_EQ(gifOf(1, "20", "15"), gif);
     EXPECT_EQ(pixelOf(gif, 15, 7)[0], 255);
