@@ -24,7 +24,6 @@ namespace {
 using testing::comparePictures;
 
 const QString kSuite = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/gif-suite-peterdn/gifs/");
-const QString kAvi = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/synthetic/avi/");
 
 struct CliRun {
     int exitCode = -1;
@@ -139,21 +138,6 @@ TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
     }
 }
 
-TEST_F(Cli, ConvertsBetweenAviAndGif)
-{
-    const QString gif = dir.filePath("clip ü.gif"), avi = dir.filePath("clip.avi");
-    CliRun run = runCli({"avi2gif", kAvi + "uncompressed_bgr24_64x48_10f.avi", gif});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains("10 frames")) << run.out.toStdString();
-    run = runCli({"gif2avi", gif, avi, "--quiet"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
-    ASSERT_EQ(runCli({"avi2gif", avi, dir.filePath("again.gif")}).exitCode, 0);
-    const auto again = decodeGifFile(dir.filePath("again.gif"));
-    ASSERT_EQ(again.value().frames.size(), 10u);
-    EXPECT_EQ(again.value().frames[9].delayCentiseconds, 20);
-}
-
 // Refusals name the problem on the error output, exit with 1 (the work failed) or 2 (the command
 // line is wrong), and leave earlier outputs and every source as they were.
 TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
@@ -161,18 +145,10 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     const QString old = dir.filePath("old.gif"), out = dir.filePath("out"), gif = kSuite + "animated_loop.gif";
     ASSERT_TRUE(testing::writeFileContents(old, "precious"));
     ASSERT_TRUE(testing::writeFileContents(dir.filePath("file"), "not a folder"));
-    ASSERT_TRUE(testing::writeFileContents(dir.filePath("broken.avi"), "RIFF....AVI LIST"));
-    // Headers claiming 16384 pixels, more than ImageMagick accepts: a 2 x 16384 GIF, a Targa.
-    ASSERT_TRUE(testing::writeFileContents(dir.filePath("tall.gif"),
-                                           QByteArray("GIF89a\x02\x00\x00\x40\x80\x00\x00\x00\x00\x00\xff\xff\xff,\x00\x00"
-                                                      "\x00\x00\x02\x00\x00\x40\x00\x02\x02\x4c\x01\x00;", 35)));
-    ASSERT_TRUE(testing::writeFileContents(dir.filePath("big.tga"), QByteArray("\x00\x00\x0a\x00\x00\x00\x00\x00\x00\x00\x00\x00"
-                                                                               "\x00\x40\x00\x20\x18\x20\xff\x10\x80\xf0", 22)));
     ASSERT_EQ(runCli({"frame", dir.filePath("p0.bmp"), "-o", dir.filePath("one.gif")}).exitCode, 0);
-    // Sources that a command would write over: a GIF named as its first extracted frame, a video.
-    const QString frames = dir.filePath("frames"), clip = dir.filePath("clip.avi");
+    // A source that extract would write over: a GIF named as its first extracted frame.
+    const QString frames = dir.filePath("frames");
     ASSERT_TRUE(QDir().mkdir(frames) && QFile::copy(gif, frames + "/Frame_0.gif"));
-    ASSERT_TRUE(QFile::copy(kAvi + "uncompressed_bgr24_64x48_1frame.avi", clip));
     // A named pipe is refused at once, never waited on; a GIF of 300 frames on a 100 x 100 screen
     // goes beyond small budgets.
     const QString pipe = dir.filePath("pipe.gif"), many = dir.filePath("many.gif");
@@ -184,7 +160,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     for (int k = 0; k < 300; ++k)
         ASSERT_TRUE(writer.addFrame(frame));
     ASSERT_TRUE(writer.finish());
-    const QStringList sources{dir.filePath("p0.bmp"), dir.filePath("one.gif"), frames + "/Frame_0.gif", clip};
+    const QStringList sources{dir.filePath("p0.bmp"), dir.filePath("one.gif"), frames + "/Frame_0.gif"};
     QList<QByteArray> sourceBytes;
     for (const QString& source : sources)
         sourceBytes.append(testing::fileContents(source));
@@ -196,45 +172,32 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     } cases[] = {
         {[&] { return writeProject(1, old); }, {"--temp", dir.filePath("c")}, 1, "Please add frames to make animated gif"},
         {[&] { return writeProject(3, ""); }, {"--temp", dir.filePath("c")}, 1, "-o"},
-        {[&] { return writeProject(3, dir.filePath("missing/dir/x.gif")); }, {"--temp", dir.filePath("c")}, 1, "x.gif"},
         {[&] { return writeProject(3, old); }, {"--jobs", "zero"}, 2, "--jobs"},
         {[&] { return dir.filePath("nope.agp"); }, {}, 1, "nope.agp"},
         {[&] { return dir.filePath("p0.bmp"); }, {}, 1, "p0.bmp is not a Pictoreel project."},
         {{}, {"make"}, 2, "usage"},
         {{}, {"bogus"}, 2, "bogus"},
         {{}, {"frame", dir.filePath("p1.bmp"), "-o", dir.filePath("x.tga")}, 2, "x.tga"},
-        {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--size", "0x5"}, 2, "--size"},
         {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--size", "16001x5"}, 2, "from 1 to 16000"},
-        {{}, {"frame", dir.filePath("big.tga"), "-o", dir.filePath("big.png")}, 1, "at most 16000 pixels a side"},
-        {{}, {"extract", dir.filePath("tall.gif"), "-o", out, "--format", "png"}, 1, "at most 16000 pixels a side"},
         {{}, {"info", dir.filePath("absent.png")}, 1, "absent.png"},
         {{}, {"extract", dir.filePath("p1.bmp"), "-o", out}, 1, "p1.bmp"},
         {{}, {"extract", gif, "-o", out, "--frames", "3-1"}, 2, "--frames"},
         {{}, {"extract", gif, "-o", out, "--frames", "1,4"}, 1, "no frame 4"},
         {{}, {"extract", gif, "-o", out, "--format", "tiff"}, 2, "--format"},
-        {{}, {"extract", gif}, 2, "usage"},
         {{}, {"extract", gif, "-o", dir.filePath("file/sub")}, 1, "Create directory error"},
         {{}, {"extract", frames + "/Frame_0.gif", "-o", frames + "/"}, 1, "is the GIF the frames come from"},
-        {{}, {"avi2gif", dir.filePath("broken.avi"), old}, 1, "broken.avi"},
-        {{}, {"gif2avi", dir.filePath("one.gif"), dir.filePath("missing/x.avi")}, 1, "x.avi"},
-        {{}, {"gif2avi", dir.filePath("one.gif")}, 2, "usage"},
         // Every command knows its options and how many words it takes, and names the others.
         {[&] { return writeProject(3, old); }, {"--bogus", "-x"}, 2, "unknown options \"--bogus\", \"-x\""},
         {[&] { return writeProject(3, old); }, {"--quiet=yes"}, 2, "--quiet takes no value"},
-        {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--json"}, 2, "unknown option \"--json\""},
-        {{}, {"info", dir.filePath("p1.bmp"), "extra"}, 2, "unexpected argument \"extra\""},
-        {{}, {"avi2gif", dir.filePath("broken.avi"), old, "x", "y"}, 2, "unexpected arguments \"x\", \"y\""},
+        {{}, {"avi2gif", dir.filePath("one.gif"), old, "x", "y"}, 2, "unexpected arguments \"x\", \"y\""},
         {{}, {"--version", "now"}, 2, "\"now\""},
         {{}, {"gif2avi", dir.filePath("one.gif"), dir.path() + "/./one.gif"}, 1, "is the file being converted"},
-        {{}, {"avi2gif", clip, clip}, 1, "is the file being converted"},
         {{}, {"info", pipe, "--json"}, 1, "pipe.gif is not a file: it is a named pipe"},
-        {{}, {"info", dir.path()}, 1, "is not a file: it is a folder"},
         {{}, {"avi2gif", pipe, old}, 1, "is not a file: it is a named pipe"},
         {{}, {"extract", many, "-o", out, "--max-frames", "299"}, 1, "The GIF has 300 frames, more than the frame budget of 299"},
         {{}, {"extract", many, "-o", out, "--frames", "0-9", "--max-frames", "9"}, 1, "The GIF up to frame 9 has 10 frames"},
         {{}, {"extract", many, "-o", out, "--max-pixels", "2999999"}, 1, "more than the pixel budget of 2999999 pixels"},
         {{}, {"gif2avi", many, dir.filePath("x.avi"), "--max-frames=10"}, 1, "--max-frames N and --max-pixels N raise the budgets"},
-        {{}, {"avi2gif", kAvi + "uncompressed_bgr24_64x48_10f.avi", old, "--max-frames", "9"}, 1, "frame budget of 9"},
         {{}, {"extract", many, "-o", out, "--max-frames", "0"}, 2, "--max-frames wants a whole number from 1"},
     };
     for (const auto& c : cases) {
