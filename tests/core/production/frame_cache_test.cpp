@@ -33,13 +33,13 @@ std::vector<int> pixelOf(const QString& gif, int x, int y)
     return {p[0], p[1], p[2], p[3]};
 }
 
-// The name holds everything that went into the conversion as it stands (an unreadable colour is
-// white), but neither the interval nor the folder.
+// The name holds everything that went into the conversion as it stands ("yes" in any case and
+// spacing is transparent, an unreadable colour white), but neither the interval nor the folder.
 TEST(FrameCacheNames, NameEncodesEverythingThatWentIntoTheConversion)
 {
     FrameList frames;
     for (const char* s : {"50;YES;16777215;sunset.jpg;/home/ann/Pictures/", "50; no ;-1; spaced name.png ;/p",
-                          "50;YES;red;x.png;/p/", "10;YES;16777215;sunset.jpg;/elsewhere/", "1;NO;0;  ;/pics/"})
+                          "50; yes ;red;x.png;/p/", "10;YES;16777215;sunset.jpg;/elsewhere/", "1;NO;0;  ;/pics/"})
         frames.AddFrameFromString(s);
     EXPECT_EQ(GetFrameCacheFile(frames, 1, "/t/", "100", "75"), "/t/__tmp__sunset.jpg_t_True_c_16777215_w_100_h_75__.gif");
     EXPECT_EQ(GetFrameCacheFile(frames, 2, "/t/", "0120", " 75"), "/t/__tmp__ spaced name.png _t_False_c_-1_w_0120_h_ 75__.gif");

@@ -69,27 +69,5 @@ TEST(IniDocument, Windows1252FilesAreReadAndConvertedOnFirstWrite)
     EXPECT_EQ(doc.serialize(), QByteArray("[S]\nname=Caf\xC3\xA9 \xE2\x82\xAC\n"));
 }
 
-TEST(IniDocument, TellsTextFromOtherBytes)
-{
-    const struct {
-        QByteArray bytes;
-        bool text, blank;
-    } cases[] = {
-        {"", true, true},
-        {"\xEF\xBB\xBF \r\n\t\n", true, true},
-        {"[A]\r\nk=v\f\x1A", true, false},
-        {"[A]\nk=Caf\xE9 \x80", true, false},  // Windows-1252
-        {QByteArray("[A]\nk=\0", 7), false, false},
-        {"GIF89a\x08\x1b", false, false},       // control characters
-        {"[A]\nk=\xC3\xA9\x81", false, false},  // neither UTF-8 nor Windows-1252
-    };
-    for (const auto& c : cases) {
-        const IniDocument doc = IniDocument::parse(c.bytes);
-        EXPECT_EQ(doc.isText(), c.text) << c.bytes.toHex().toStdString();
-        EXPECT_EQ(doc.isBlank(), c.blank) << c.bytes.toHex().toStdString();
-    }
-    EXPECT_FALSE(IniDocument::unreadable().isText());
-}
-
 }  // namespace
 }  // namespace pictoreel
