@@ -55,11 +55,12 @@ protected:
         for (int i = 0; i < 3; ++i)
             testing::writeBmp(dir.filePath(QString("p%1.bmp").arg(i)), testing::solidPicture(40, 30, Rgb{std::uint8_t(80 * i), 100, 200}));
     }
-    // A 32 x 24 project looping twice over the pictures in turn; frame i waits 10 i hundredths.
+    // A 32 x 24 project looping twice over the pictures in turn (its "Loop Infinitely" is a hand-edited
+    // 2, shown greyed and made as not ticked); frame i waits 10 i hundredths.
     QString writeProject(int frames, const QString& output)
     {
         const QString path = dir.filePath("project ü.agp");
-        QString text = QString("[Global Properties]\nWidth=32\nHeight=24\nLoop Infinitely=0\nLoop Times=2\n"
+        QString text = QString("[Global Properties]\nWidth=32\nHeight=24\nLoop Infinitely=2\nLoop Times=2\n"
                                "Output GIF File Name=%1\nFrames=%2\n[Frame Properties]\n").arg(output).arg(frames);
         for (int i = 1; i <= frames; ++i)
             text += QString("FRAME%1=%2;NO;0;p%3.bmp;%4/\n").arg(i, 3, 10, QChar('0')).arg(i * 10).arg((i - 1) % 3).arg(dir.path());

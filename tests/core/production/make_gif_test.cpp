@@ -96,20 +96,6 @@ TEST_F(MakeGif, ProgressFollowsTheFramesThenTheWriting)
     EXPECT_EQ(frameProgressValue(3, 4), 38);  // 37.5 rounds to the even 38
 }
 
-TEST_F(MakeGif, LoopCountComesFromTheTickOrTheText)
-{
-    addPicture("a.bmp", {1, 2, 3});
-    addPicture("b.bmp", {4, 5, 6});
-    properties.loopTimes = "3";
-    EXPECT_EQ(loopCountTextFor(properties), "0");
-    properties.loopInfinitely = kLoopUnticked;
-    EXPECT_EQ(loopCountTextFor(properties), "3");
-    ASSERT_TRUE(make(dir.filePath("three.gif")).ok());
-    EXPECT_EQ(decodeGifFile(dir.filePath("three.gif")).value().info.loopCount, 3);
-    properties.loopInfinitely = kLoopGreyed;  // greyed counts as not ticked
-    EXPECT_EQ(loopCountTextFor(properties), "3");
-}
-
 // Every make shows the pictures as they are now: one name in two folders gives two pictures, and
 // an edit shows in the next make (the frame cache and the cache of made animations alike).
 TEST_F(MakeGif, FramesShowThePicturesOnDiskNow)
