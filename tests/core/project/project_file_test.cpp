@@ -55,8 +55,6 @@ TEST_F(ProjectFile, WritesTheKeysInTheirOrderAndProposesTheOutput)
               "[Global Properties]\nWidth=100\nHeight=75\nLoop Infinitely=1\nLoop Times=1\nOutput GIF File Name=" +
                   path("demo.gif").toUtf8() +
                   "\nFrames=2\n[Frame Properties]\nFRAME001=50;YES;16777215;a.jpg;/pics/\nFRAME002=25;NO;0;b.jpg;/pics/\n");
-    EXPECT_EQ(projectWindowTitle(path("demo.agp")), "demo.agp - Pictoreel");
-    EXPECT_EQ(projectWindowTitle(""), "New Project - Pictoreel");
     EXPECT_EQ(frameKey(1000), "FRAME1000");
 
     for (const auto& [project, proposal] : {std::pair{"/p/my.agp.d/demo.agp", "/p/my.gif.d/demo.gif"},
@@ -87,14 +85,11 @@ TEST_F(ProjectFile, ReadingAppliesDefaultsLoopAndFrameCountRules)
         l.properties.loopInfinitely = 7;
         ASSERT_TRUE(readProjectFile(path("hand.agp"), l.properties, l.frames).ok());
         EXPECT_EQ(l.properties.loopInfinitely, c.expected) << c.loop;
-        EXPECT_EQ(QStringList({l.properties.width, l.properties.height, l.properties.loopTimes, l.properties.outputFile}),
-                  QStringList({"100", "75", "1", ""}));
+        EXPECT_EQ(QStringList({l.properties.width, l.properties.height, l.properties.loopTimes}), QStringList({"100", "75", "1"}));
     }
     write("hand.agp", "[frame properties]\nframe001=1;NO;0;a;/\n[global properties]\nwidth= 1999 \nHEIGHT=abc\nframes=1.4\n");
     const Loaded l = load("hand.agp");
-    EXPECT_EQ(l.properties.width, "1999");
-    EXPECT_EQ(l.properties.height, "abc");
-    EXPECT_EQ(l.frames.rowCount(), 1);
+    EXPECT_EQ(QStringList({l.properties.width, l.properties.height, QString::number(l.frames.rowCount())}), QStringList({"1999", "abc", "1"}));
 
     write("frames.agp", "[Global Properties]\nFrames=3\n[Frame Properties]\nFRAME001=1;NO;0;a;/\nFRAME002=no separator\n"
                         "FRAME003=3;NO;0;c;/\n");
