@@ -1,3 +1,4 @@
+#include "core/production/animation_cache.h"
 #include "core/production/conversion_pool.h"
 #include "core/production/frame_cache.h"
 #include "core/production/frame_cache_names.h"
@@ -15,13 +16,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <utime.h>
 
 namespace pictoreel {
 namespace {
 
+using testing::fileContents;
 using testing::makePicture;
 using testing::solidPicture;
 using testing::writeBmp;
+using testing::writeFileContents;
 
 // The colour of a pixel of a one-image GIF, alpha last.
 std::vector<int> pixelOf(const QString& gif, int x, int y)
@@ -59,18 +63,68 @@ TEST(FrameCacheNames, CleanUpRemovesOnlyTempGifs)
     const QStringList kept = {"__tmp__extract__Frame_1.bmp", "keep.gif", "x__tmp__y.gif", "__tmp__.gif.txt",
                               ".__tmp__preview.gif.orig"};
     for (const QString& name : doomed + kept)
-        ASSERT_TRUE(testing::writeFileContents(dir.filePath(name), "x"));
+        ASSERT_TRUE(writeFileContents(dir.filePath(name), "x"));
     QDir().mkdir(dir.filePath("__tmp__folder.gif"));
     const QString linked = elsewhere.filePath("__tmp__mine.gif");
-    ASSERT_TRUE(testing::writeFileContents(linked, "mine") && QFile::link(linked, dir.filePath("__tmp__link.gif")));
+    ASSERT_TRUE(writeFileContents(linked, "mine") && QFile::link(linked, dir.filePath("__tmp__link.gif")));
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("__tmp__pipe.gif")).constData(), 0600), 0);
     EXPECT_EQ(deleteTempGifs(dir.path() + "/"), 2);
     for (const QString& name : kept + QStringList{"__tmp__link.gif", "__tmp__pipe.gif", "__tmp__folder.gif"})
         EXPECT_TRUE(QFileInfo::exists(dir.filePath(name))) << name.toStdString();
     for (const QString& name : doomed)
         EXPECT_FALSE(QFile::exists(dir.filePath(name))) << name.toStdString();
-    EXPECT_EQ(testing::fileContents(linked), "mine");
+    EXPECT_EQ(fileContents(linked), "mine");
     EXPECT_EQ(deleteTempGifs(dir.path() + "/does-not-exist/"), 0);
+}
+
+// Made animations kept for re-making an unchanged project.
+TEST(AnimationCache, TheNameChangesWithEverythingThatWentIn)
+{
+    QTemporaryDir dir;
+    const QString temp = dir.path() + u'/';
+    ASSERT_TRUE(writeFileContents(dir.filePath("a.gif"), "GIF89a frame a;") && writeFileContents(dir.filePath("b.gif"), "GIF89a b;"));
+    const std::vector<AnimationFrameSource> frames{{dir.filePath("a.gif"), 10}, {QString(), 20}, {dir.filePath("b.gif"), 30}};
+    const AnimationSettings loopForEver{0};
+    const QString name = cachedAnimationPath(temp, frames, loopForEver);
+    EXPECT_TRUE(QFileInfo(name).fileName().startsWith("__tmp__animation_"));
+    EXPECT_EQ(cachedAnimationPath(temp, frames, loopForEver), name);
+    auto otherDelay = frames, otherOrder = frames;
+    otherDelay[1].delayCentiseconds = 21;
+    std::swap(otherOrder[0], otherOrder[2]);
+    for (const QString& other : {cachedAnimationPath(temp, otherDelay, loopForEver), cachedAnimationPath(temp, otherOrder, loopForEver),
+                                 cachedAnimationPath(temp, frames, AnimationSettings{}), cachedAnimationPath(temp, frames, AnimationSettings{3})})
+        EXPECT_NE(other, name);
+
+    // A frame file written again (same name and size, a new time) is another animation.
+    utimbuf old{1000000000, 1000000000};
+    ASSERT_EQ(::utime(QFile::encodeName(dir.filePath("b.gif")).constData(), &old), 0);
+    EXPECT_NE(cachedAnimationPath(temp, frames, loopForEver), name);
+    QFile::remove(dir.filePath("a.gif"));
+    EXPECT_TRUE(cachedAnimationPath(temp, frames, loopForEver).isEmpty());
+}
+
+TEST(AnimationCache, OnlyWholeAnimationsAreCopiedAndAFewAreKept)
+{
+    QTemporaryDir dir;
+    const QString output = dir.filePath("made.gif"), cached = dir.filePath("__tmp__animation_1.gif");
+    std::vector<int> progress;
+    const auto record = [&](int p) { progress.push_back(p); };
+    ASSERT_TRUE(writeFileContents(output, "old output"));
+    EXPECT_FALSE(copyCachedAnimation(cached, output, record));  // nothing cached yet
+    ASSERT_TRUE(writeFileContents(cached, "GIF89a cut short"));
+    EXPECT_FALSE(copyCachedAnimation(cached, output, record));
+    EXPECT_EQ(fileContents(output), "old output");
+    EXPECT_TRUE(progress.empty());
+
+    ASSERT_TRUE(writeFileContents(output, "GIF89a whole animation;"));
+    keepAnimation(output, cached);
+    ASSERT_TRUE(writeFileContents(output, "old output"));
+    EXPECT_TRUE(copyCachedAnimation(cached, output, record));
+    EXPECT_EQ(fileContents(output), "GIF89a whole animation;");
+    EXPECT_EQ(progress, std::vector<int>{100});
+    for (int i = 2; i <= 7; ++i)
+        keepAnimation(output, dir.filePath(QStringLiteral("__tmp__animation_%1.gif").arg(i)));
+    EXPECT_EQ(QDir(dir.path()).entryList({"__tmp__animation_*"}, QDir::Files).size(), 4);
 }
 
 class FrameCache : public ::testing::Test {
@@ -109,7 +163,7 @@ TEST_F(FrameCache, ConvertsOnceToTheProjectSizeThenReusesTheFileUntilThePictureC
     EXPECT_EQ(gifOf(1, "20", "15"), gif);
     EXPECT_EQ(QFileInfo(gif).lastModified(), before);
     writeBmp(picture("red.bmp"), solidPicture(40, 30, {255, 0, 0}));  // same size, written in place
-    ASSERT_TRUE(testing::writeFileContents(picture("a.bmp"), testing::fileContents(picture("red.bmp"))));
+    ASSERT_TRUE(writeFileContents(picture("a.bmp"), fileContents(picture("red.bmp"))));
     ASSERT_TRUE(testing::moveModifiedOn(picture("a.bmp")));
     EXPECT_EQ(gifOf(1, "20", "15"), gif);
     EXPECT_EQ(pixelOf(gif, 15, 7)[0], 255);
@@ -134,7 +188,7 @@ TEST_F(FrameCache, EveryPictureHasItsOwnFileWhateverItsName)
     EXPECT_EQ(gifOf(1), common);
     EXPECT_EQ(gifOf(2), second);
 
-    ASSERT_TRUE(testing::writeFileContents(common, testing::fileContents(second).replace("Pictoreel", "Elsewhere")));
+    ASSERT_TRUE(writeFileContents(common, fileContents(second).replace("Pictoreel", "Elsewhere")));
     EXPECT_TRUE(readFrameCacheRecord(common).isEmpty());
     EXPECT_EQ(gifOf(1), common);
     EXPECT_EQ(pixelOf(common, 3, 3)[2], 255);
@@ -151,7 +205,7 @@ TEST_F(FrameCache, EveryNameGivesOneFileInTheTempFolderAndMissingPicturesNone)
     addRow("");
     EXPECT_EQ(gifOf(1), "");
     EXPECT_EQ(gifOf(2), "");
-    ASSERT_TRUE(testing::writeFileContents(picture("junk.png"), "this is not a picture at all"));
+    ASSERT_TRUE(writeFileContents(picture("junk.png"), "this is not a picture at all"));
     addRow("junk.png");
     EXPECT_FALSE(GetFrameGif(frames, 3, temp, "8", "8", worker).ok());
     EXPECT_TRUE(QDir(temp).isEmpty());
@@ -213,7 +267,7 @@ TEST_F(FrameCache, PoolMatchesOneThreadInRowOrder)
     ASSERT_EQ(names.size(), 13);
     EXPECT_EQ(names, QDir(four).entryList(QDir::Files, QDir::Name));
     for (const QString& name : names)
-        EXPECT_EQ(testing::fileContents(one + name), testing::fileContents(four + name)) << name.toStdString();
+        EXPECT_EQ(fileContents(one + name), fileContents(four + name)) << name.toStdString();
     // The common name holds p3 of the first folder; the black one has a file of its own.
     EXPECT_NE(pixelOf(one + "__tmp__p3.bmp_t_False_c_16777215_w_32_h_24__.gif", 20, 20)[0], 0);
     const QStringList own = QDir(one).entryList({"__tmp__p3.bmp_t_False_c_16777215_w_32_h_24_p_*__.gif"});

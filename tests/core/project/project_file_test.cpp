@@ -115,7 +115,6 @@ TEST_F(ProjectFile, FilesThatAreNotProjectsAreNeitherLoadedNorWrittenOver)
         {"absent.agp", std::nullopt, true},
         {"blank.agp", "\n  \r\n", true},
         {"cp1252.agp", "[Global Properties]\nOutput GIF File Name=Caf\xE9.gif\n", true},
-        {"lower.agp", "[frame properties]\n", true},
         {"photo.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false},
         {"nul.agp", QByteArray("[Global Properties]\nWidth=1\0\n", 29), false},
         {"undefined.agp", "[Global Properties]\nWidth=\x81\n", false},
