@@ -78,7 +78,7 @@ TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
     EXPECT_TRUE(run.out.contains("4 frames") && run.out.contains("bytes")) << run.out.toStdString();
     const auto gif = decodeGifFile(out);
     ASSERT_TRUE(gif.ok());
-    EXPECT_EQ(gif.value().frames.size(), 4u);
+    ASSERT_EQ(gif.value().frames.size(), 4u);
     EXPECT_EQ(gif.value().info.loopCount, 2);
     EXPECT_EQ(gif.value().frames[3].delayCentiseconds, 40);
     EXPECT_EQ(QDir(cache).entryList({"__tmp__p*"}, QDir::Files).size(), 3);

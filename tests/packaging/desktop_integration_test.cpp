@@ -169,8 +169,7 @@ TEST(DesktopIntegration, AProjectOnTheCommandLineIsOpenedAtStart)
     const QString app = QStringLiteral("pictoreel");
     for (const QStringList& arguments : QList<QStringList>{{app, dir.filePath("missing.agp")}, {app, project, project}}) {
         EXPECT_FALSE(openProjectFromArguments(window, arguments)) << arguments.join(u' ').toStdString();
-        EXPECT_TRUE(window.ProjectFile().isEmpty());
-        EXPECT_EQ(window.frames().rowCount(), 0);
+        EXPECT_TRUE(window.ProjectFile().isEmpty() && window.frames().rowCount() == 0);
     }
     for (const QString& argument : {project, QDir::current().relativeFilePath(project), QUrl::fromLocalFile(project).toString()}) {
         window.NewProject();
@@ -178,8 +177,8 @@ TEST(DesktopIntegration, AProjectOnTheCommandLineIsOpenedAtStart)
         EXPECT_EQ(window.ProjectFile(), project);
         EXPECT_EQ(window.frames().rowCount(), 2);
         EXPECT_EQ(window.windowTitle(), "holiday.agp - Pictoreel");
-        EXPECT_TRUE(window.findChild<QPushButton*>(QStringLiteral("cmdAutoW"))->isEnabled());
-        EXPECT_TRUE(window.findChild<QPushButton*>(QStringLiteral("cmdAutoH"))->isEnabled());
+        EXPECT_TRUE(window.findChild<QPushButton*>(QStringLiteral("cmdAutoW"))->isEnabled() &&
+                    window.findChild<QPushButton*>(QStringLiteral("cmdAutoH"))->isEnabled());
     }
     EXPECT_TRUE(dialogs.calls.empty());
 }

@@ -53,8 +53,7 @@ TEST(FrameList, RowsMoveAsTheListViewExpects)
     list.SwapFrames(1, 2);
     EXPECT_EQ(columnsOf(list.row(1)), (QStringList{"1", "4", "YES", "9", "f4.png", "/q/"}));
     EXPECT_EQ(columnsOf(list.row(2)), (QStringList{"2", "1", "NO", "0", "f1.png", "/p/"}));
-    EXPECT_TRUE(list.row(1).checked);
-    EXPECT_FALSE(list.row(2).checked);
+    EXPECT_TRUE(list.row(1).checked && !list.row(2).checked);
 
     events.clear();
     list.clear();

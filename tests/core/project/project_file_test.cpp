@@ -134,21 +134,15 @@ TEST_F(ProjectFile, FilesThatAreNotProjectsAreNeitherLoadedNorWrittenOver)
         const Status read = readProjectFile(file, l.properties, l.frames);
         ProjectProperties p;
         const Status written = writeProjectFile(file, framesOf({"1;NO;0;a.png;/p/", "2;NO;0;b.png;/p/"}), p);
-        EXPECT_EQ(bool(checkProjectFile(file)), c.project);
-        EXPECT_EQ(bool(read), c.project);
-        EXPECT_EQ(bool(written), c.project);
+        EXPECT_EQ(std::tuple(bool(checkProjectFile(file)), bool(read), bool(written)), std::tuple(c.project, c.project, c.project));
+        EXPECT_EQ(l.frames.rowCount(), 1);
         if (c.project) {
-            EXPECT_EQ(l.frames.rowCount(), 1);
             EXPECT_EQ(load(c.name).frames.rowCount(), 2);
             continue;
         }
-        for (const Error& e : {read.error(), written.error()}) {
-            EXPECT_EQ(e.code, ErrorCode::UnsupportedFormat);
-            EXPECT_EQ(e.message, file + " is not a Pictoreel project.");
-        }
-        EXPECT_EQ(l.properties.width, "7");
-        EXPECT_EQ(l.frames.rowCount(), 1);
-        EXPECT_EQ(p.outputFile, "");
+        for (const Error& e : {read.error(), written.error()})
+            EXPECT_EQ(std::pair(e.code, e.message), std::pair(ErrorCode::UnsupportedFormat, QString(file + " is not a Pictoreel project.")));
+        EXPECT_EQ(QStringList({l.properties.width, p.outputFile}), QStringList({"7", ""}));
         EXPECT_EQ(fileContents(file), before);
     }
 }
