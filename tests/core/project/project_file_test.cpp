@@ -63,8 +63,7 @@ TEST_F(ProjectFile, WritesTheKeysInTheirOrderAndProposesTheOutput)
     ProjectProperties keep;
     keep.outputFile = "/out/mine.gif";
     ASSERT_TRUE(writeProjectFile(path("x.agp"), FrameList(), keep));
-    EXPECT_EQ(keep.outputFile, "/out/mine.gif");
-    EXPECT_TRUE(fileContents(path("x.agp")).endsWith("Frames=0\n"));
+    EXPECT_TRUE(keep.outputFile == "/out/mine.gif" && fileContents(path("x.agp")).endsWith("Frames=0\n"));
     ProjectProperties blank;
     EXPECT_FALSE(writeProjectFile("   ", FrameList(), blank));
     EXPECT_EQ(blank.outputFile, "   .gif");

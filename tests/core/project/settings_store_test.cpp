@@ -29,8 +29,7 @@ TEST_F(SettingsStore, ReadsAndWritesTheFileAsItIsOnDisk)
 {
     const QString ini = file("réglages; été.ini");
     EXPECT_EQ(ReadIniKey("General", "Temp Path", "/x/temp/", ini), "/x/temp/");
-    EXPECT_TRUE(WriteIniKey("General", "Temp Path", "", ini));  // deleting from nothing creates nothing
-    EXPECT_FALSE(QFile::exists(ini));
+    EXPECT_TRUE(WriteIniKey("General", "Temp Path", "", ini) && !QFile::exists(ini));  // deleting from nothing creates nothing
     EXPECT_TRUE(WriteIniKey("General", "Temp Path", "  /data/tmp  ", ini));
     EXPECT_EQ(fileContents(ini), "[General]\nTemp Path=/data/tmp\n");
 
@@ -56,8 +55,7 @@ TEST_F(SettingsStore, RefusedWritesChangeNothing)
     EXPECT_FALSE(WriteIniKey("S", "k", "2", ini));
     EXPECT_EQ(fileContents(ini), "[S]\nk=1\n");
     EXPECT_EQ(ReadIniKey("S", "k", "", ini), "1");
-    EXPECT_FALSE(WriteIniKey("S", "k", "2", file("no/such/folder/x.ini")));
-    EXPECT_FALSE(QDir(file("no")).exists());
+    EXPECT_FALSE(WriteIniKey("S", "k", "2", file("no/such/folder/x.ini")) || QDir(file("no")).exists());
 
     const QString picture = file("picture.ini");
     const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
