@@ -77,25 +77,6 @@ TEST_F(MakeGif, EveryRowBecomesAFrameWithItsDelayAndMissingPicturesKeepTheLastOn
     }
 }
 
-TEST_F(MakeGif, ProgressFollowsTheFramesThenTheWriting)
-{
-    for (int i = 0; i < 4; ++i)
-        addPicture(QString("p%1.bmp").arg(i), {std::uint8_t(i * 60), 0, 0});
-    std::vector<int> frameValues, savePercents;
-    MakeEvents events;
-    events.frameAdded = [&](int v) { frameValues.push_back(v); };
-    events.saveProgress = [&](int p) { savePercents.push_back(p); };
-    ASSERT_TRUE(make(dir.filePath("out.gif"), events).ok());
-    EXPECT_EQ(frameValues, (std::vector<int>{12, 25, 38, 50}));
-    ASSERT_FALSE(savePercents.empty());
-    EXPECT_EQ(savePercents.back(), 100);
-    EXPECT_EQ(std::count(savePercents.begin(), savePercents.end(), 100), 1);
-    EXPECT_TRUE(std::is_sorted(savePercents.begin(), savePercents.end()));
-    EXPECT_EQ(frameProgressValue(1, 3), 17);
-    EXPECT_EQ(frameProgressValue(1, 8), 6);  // 6.25
-    EXPECT_EQ(frameProgressValue(3, 4), 38);  // 37.5 rounds to the even 38
-}
-
 // Every make shows the pictures as they are now: one name in two folders gives two pictures, and
 // an edit shows in the next make (the frame cache and the cache of made animations alike).
 TEST_F(MakeGif, FramesShowThePicturesOnDiskNow)
