@@ -1,9 +1,7 @@
 // pictoreel-cli driven as a user drives it: what each command writes and says, and how it refuses.
+#include "core/media/composite.h"
 #include "core/media/gif_reader.h"
-#include "core/media/gif_writer.h"
 #include "core/media/imaging_component.h"
-#include <gtest/gtest.h>
-#include "core/media/player_component.h"
 #include "core/project/settings_store.h"
 #include "support/files.h"
 #include "support/test_pictures.h"
@@ -15,6 +13,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <sys/stat.h>
 
 namespace pictoreel {
@@ -23,17 +23,16 @@ namespace {
 using testing::comparePictures;
 
 const QString kSuite = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/gif-suite-peterdn/gifs/");
-const QString kAvi = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/synthetic/avi/");
 
 struct CliRun {
     int exitCode = -1;
-    QString out;
-    QString err;
+    QString out, err;
 };
 
-CliRun runCli(const QStringList& arguments)
+CliRun runCli(const QStringList& arguments, const QString& workingFolder = {})
 {
     QProcess process;
+    process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(PICTOREEL_CLI), arguments);
     process.waitForFinished(60000);
     return CliRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -47,28 +46,21 @@ RgbaImage picture(const QString& path)
     return p ? p.value() : RgbaImage();
 }
 
-QJsonObject infoOf(const QString& path)
-{
-    return QJsonDocument::fromJson(runCli({"info", path, "--json"}).out.toUtf8()).object();
-}
-
 // A folder with three 40 x 30 BMP pictures p0.bmp .. p2.bmp.
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override
     {
         for (int i = 0; i < 3; ++i)
-            testing::writeBmp(dir.filePath(QString("p%1.bmp").arg(i)),
-                              testing::solidPicture(40, 30, Rgb{std::uint8_t(80 * i), 100, 200}));
+            testing::writeBmp(dir.filePath(QString("p%1.bmp").arg(i)), testing::solidPicture(40, 30, Rgb{std::uint8_t(80 * i), 100, 200}));
     }
-    // A 32 x 24 project looping twice over the pictures in turn; frame i waits 10 i hundredths.
+    // A 32 x 24 project looping twice over the pictures in turn (its "Loop Infinitely" is a hand-edited
+    // 2, shown greyed and made as not ticked); frame i waits 10 i hundredths.
     QString writeProject(int frames, const QString& output)
     {
         const QString path = dir.filePath("project ü.agp");
-        QString text = QString("[Global Properties]\nWidth=32\nHeight=24\nLoop Infinitely=0\nLoop Times=2\n"
-                               "Output GIF File Name=%1\nFrames=%2\n[Frame Properties]\n")
-                           .arg(output)
-                           .arg(frames);
+        QString text = QString("[Global Properties]\nWidth=32\nHeight=24\nLoop Infinitely=2\nLoop Times=2\n"
+                               "Output GIF File Name=%1\nFrames=%2\n[Frame Properties]\n").arg(output).arg(frames);
         for (int i = 1; i <= frames; ++i)
             text += QString("FRAME%1=%2;NO;0;p%3.bmp;%4/\n").arg(i, 3, 10, QChar('0')).arg(i * 10).arg((i - 1) % 3).arg(dir.path());
         EXPECT_TRUE(testing::writeFileContents(path, text.toUtf8()));
@@ -80,29 +72,25 @@ protected:
 
 TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
 {
-    const QString out = dir.filePath("out put.gif");
-    const CliRun run = runCli({"make", writeProject(4, out), "--temp", dir.filePath("cache"), "--jobs", "2"});
+    const QString out = dir.filePath("out put.gif"), cache = dir.filePath("cache");
+    const CliRun run = runCli({"make", writeProject(4, out), "--temp", cache, "--jobs", "2"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains("4 frames")) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("bytes"));
+    EXPECT_TRUE(run.out.contains("4 frames") && run.out.contains("bytes")) << run.out.toStdString();
     const auto gif = decodeGifFile(out);
     ASSERT_TRUE(gif.ok());
-    EXPECT_EQ(gif.value().frames.size(), 4u);
+    ASSERT_EQ(gif.value().frames.size(), 4u);
     EXPECT_EQ(gif.value().info.loopCount, 2);
     EXPECT_EQ(gif.value().frames[3].delayCentiseconds, 40);
-    const QDir cache(dir.filePath("cache"));
-    EXPECT_EQ(cache.entryList({"__tmp__p*"}, QDir::Files).size(), 3);
-    EXPECT_EQ(cache.entryList({"__tmp__animation_*"}, QDir::Files).size(), 1);
-
-    const QString other = dir.filePath("other.gif");
-    EXPECT_EQ(runCli({"make", writeProject(2, out), "-o", other, "--temp", dir.filePath("cache"), "--quiet"}).exitCode, 0);
-    EXPECT_TRUE(QFile::exists(other));
+    EXPECT_EQ(QDir(cache).entryList({"__tmp__p*"}, QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(cache).entryList({"__tmp__animation_*"}, QDir::Files).size(), 1);
+    EXPECT_EQ(runCli({"make", writeProject(2, out), "-o", dir.filePath("other.gif"), "--temp", cache, "--quiet"}).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(dir.filePath("other.gif")));
 
     // A relative output name is the project folder's; a missing picture is named and exits 3.
     ASSERT_TRUE(QFile::remove(dir.filePath("p1.bmp")));
-    const CliRun missing = runCli({"make", writeProject(3, "rel.gif"), "--temp", dir.filePath("cache"), "--quiet"});
+    const CliRun missing = runCli({"make", writeProject(3, "rel.gif"), "--temp", cache, "--quiet"});
     EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_EQ(missing.err, QString("pictoreel-cli: frame 2: missing picture " + dir.filePath("p1.bmp") + "; it shows the frame before it\n"));
+    EXPECT_EQ(missing.err, "pictoreel-cli: frame 2: missing picture " + dir.filePath("p1.bmp") + "; it shows the frame before it\n");
     EXPECT_EQ(decodeGifFile(dir.filePath("rel.gif")).value().frames.size(), 3u);
 }
 
@@ -111,23 +99,11 @@ TEST_F(Cli, FrameAndInfoCommands)
     const QString gif = dir.filePath("one.gif");
     const CliRun run = runCli({"frame", dir.filePath("p1.bmp"), "-o", gif, "--size", "20x10", "--transparent", "5064C8"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const auto decoded = decodeGifFile(gif);
-    ASSERT_TRUE(decoded.ok());
-    EXPECT_EQ(decoded.value().info.width, 20);
-    EXPECT_EQ(decoded.value().frames[0].image.pixel(3, 3)[3], 0);  // the whole picture is the key colour
-
-    const QJsonObject info = infoOf(gif);
-    EXPECT_EQ(info["width"].toInt(), 20);
-    EXPECT_EQ(info["height"].toInt(), 10);
-    EXPECT_EQ(info["frame_count"].toInt(), 1);
-    EXPECT_EQ(info["delays"].toArray().size(), 1);
+    EXPECT_EQ(decodeGifFile(gif).value().frames[0].image.pixel(3, 3)[3], 0);  // the whole picture is the key colour
+    const QJsonObject info = QJsonDocument::fromJson(runCli({"info", gif, "--json"}).out.toUtf8()).object();
+    EXPECT_EQ(QList<int>({info["width"].toInt(), info["height"].toInt(), info["frame_count"].toInt(), int(info["delays"].toArray().size())}),
+              QList<int>({20, 10, 1, 1}));
     EXPECT_TRUE(info["loop_count"].isNull());
-
-    for (const char* ext : {"png", "bmp", "jpg"}) {
-        const QString path = dir.filePath(QString("f.%1").arg(ext));
-        EXPECT_EQ(runCli({"frame", dir.filePath("p2.bmp"), "-o", path}).exitCode, 0) << ext;
-        EXPECT_EQ(infoOf(path)["width"].toInt(), 40) << ext;
-    }
 }
 
 TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
@@ -155,64 +131,22 @@ TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
     }
 }
 
-TEST_F(Cli, ConvertsBetweenAviAndGif)
-{
-    const QString gif = dir.filePath("clip ü.gif");
-    CliRun run = runCli({"avi2gif", kAvi + "uncompressed_bgr24_64x48_10f.avi", gif});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains("10 frames")) << run.out.toStdString();
-    const QString avi = dir.filePath("clip.avi");
-    run = runCli({"gif2avi", gif, avi, "--quiet"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
-    ASSERT_EQ(runCli({"avi2gif", avi, dir.filePath("again.gif")}).exitCode, 0);
-    const auto again = decodeGifFile(dir.filePath("again.gif"));
-    ASSERT_TRUE(again.ok());
-    EXPECT_EQ(again.value().frames.size(), 10u);
-    EXPECT_EQ(again.value().frames[9].delayCentiseconds, 20);
-}
-
 // Refusals name the problem on the error output, exit with 1 (the work failed) or 2 (the command
-// line is wrong), and leave earlier outputs as they were.
+// line is wrong), and leave earlier outputs and every source as they were.
 TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
 {
-    const QString old = dir.filePath("old.gif");
-    const QString out = dir.filePath("out");
-    const QString gif = kSuite + "animated_loop.gif";
+    const QString old = dir.filePath("old.gif"), out = dir.filePath("out"), gif = kSuite + "animated_loop.gif";
     ASSERT_TRUE(testing::writeFileContents(old, "precious"));
     ASSERT_TRUE(testing::writeFileContents(dir.filePath("file"), "not a folder"));
-    ASSERT_TRUE(testing::writeFileContents(dir.filePath("broken.avi"), "RIFF....AVI LIST"));
-    // Headers claiming 16384 pixels, more than ImageMagick accepts: a 2 x 16384 GIF, a Targa.
-    ASSERT_TRUE(testing::writeFileContents(dir.filePath("tall.gif"),
-                                           QByteArray("GIF89a\x02\x00\x00\x40\x80\x00\x00\x00\x00\x00\xff\xff\xff,\x00\x00"
-                                                      "\x00\x00\x02\x00\x00\x40\x00\x02\x02\x4c\x01\x00;", 35)));
-    ASSERT_TRUE(testing::writeFileContents(dir.filePath("big.tga"),
-                                           QByteArray("\x00\x00\x0a\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x40\x00\x20"
-                                                      "\x18\x20\xff\x10\x80\xf0", 22)));
-    ASSERT_TRUE(runCli({"frame", dir.filePath("p0.bmp"), "-o", dir.filePath("one.gif")}).exitCode == 0);
-    // Sources that a command would write over: a GIF named as its first extracted frame, a video.
+    ASSERT_EQ(runCli({"frame", dir.filePath("p0.bmp"), "-o", dir.filePath("one.gif")}).exitCode, 0);
+    // A source that extract would write over: a GIF named as its first extracted frame.
     const QString frames = dir.filePath("frames");
     ASSERT_TRUE(QDir().mkdir(frames) && QFile::copy(gif, frames + "/Frame_0.gif"));
-    const QString clip = dir.filePath("clip.avi");
-    ASSERT_TRUE(QFile::copy(kAvi + "uncompressed_bgr24_64x48_1frame.avi", clip));
-    // A named pipe is refused at once, never waited on; a GIF of 300 frames on a 100 x 100 screen
-    // goes beyond small budgets.
-    const QString pipe = dir.filePath("pipe.gif");
+    // A named pipe is refused at once, never waited on; a GIF of 15 frames on a 30 x 20 screen goes
+    // beyond small budgets.
+    const QString pipe = dir.filePath("pipe.gif"), many = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/wuffs/test/data/muybridge.gif");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    const QString many = dir.filePath("many.gif");
-    {
-        GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(many, GifScreen{100, 100, 0, {}}));
-        GifFrameDescription frame;
-        frame.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1};
-        for (int k = 0; k < 300; ++k)
-            ASSERT_TRUE(writer.addFrame(frame));
-        ASSERT_TRUE(writer.finish());
-    }
-    const QStringList sources{dir.filePath("p0.bmp"), dir.filePath("one.gif"), frames + "/Frame_0.gif", clip};
-    QList<QByteArray> sourceBytes;
-    for (const QString& source : sources)
-        sourceBytes.append(testing::fileContents(source));
+    const QByteArray sources = testing::fileContents(dir.filePath("p0.bmp")) + testing::fileContents(dir.filePath("one.gif"));
     const struct {
         std::function<QString()> project;  // written just before the run, for "make"
         QStringList arguments;
@@ -221,55 +155,33 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     } cases[] = {
         {[&] { return writeProject(1, old); }, {"--temp", dir.filePath("c")}, 1, "Please add frames to make animated gif"},
         {[&] { return writeProject(3, ""); }, {"--temp", dir.filePath("c")}, 1, "-o"},
-        {[&] { return writeProject(3, dir.filePath("missing/dir/x.gif")); }, {"--temp", dir.filePath("c")}, 1, "x.gif"},
         {[&] { return writeProject(3, old); }, {"--jobs", "zero"}, 2, "--jobs"},
         {[&] { return dir.filePath("nope.agp"); }, {}, 1, "nope.agp"},
         {[&] { return dir.filePath("p0.bmp"); }, {}, 1, "p0.bmp is not a Pictoreel project."},
         {{}, {"make"}, 2, "usage"},
         {{}, {"bogus"}, 2, "bogus"},
         {{}, {"frame", dir.filePath("p1.bmp"), "-o", dir.filePath("x.tga")}, 2, "x.tga"},
-        {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--size", "0x5"}, 2, "--size"},
         {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--size", "16001x5"}, 2, "from 1 to 16000"},
-        {{}, {"frame", dir.filePath("big.tga"), "-o", dir.filePath("big.png")}, 1, "at most 16000 pixels a side"},
-        {{}, {"extract", dir.filePath("tall.gif"), "-o", out, "--format", "png"}, 1, "at most 16000 pixels a side"},
         {{}, {"info", dir.filePath("absent.png")}, 1, "absent.png"},
         {{}, {"extract", dir.filePath("p1.bmp"), "-o", out}, 1, "p1.bmp"},
-        {{}, {"extract", dir.filePath("absent.gif"), "-o", out}, 1, "absent.gif"},
-        {{}, {"extract", gif, "-o", out, "--frames", "2-x"}, 2, "--frames"},
         {{}, {"extract", gif, "-o", out, "--frames", "3-1"}, 2, "--frames"},
         {{}, {"extract", gif, "-o", out, "--frames", "1,4"}, 1, "no frame 4"},
         {{}, {"extract", gif, "-o", out, "--format", "tiff"}, 2, "--format"},
-        {{}, {"extract", gif}, 2, "usage"},
         {{}, {"extract", gif, "-o", dir.filePath("file/sub")}, 1, "Create directory error"},
         {{}, {"extract", frames + "/Frame_0.gif", "-o", frames + "/"}, 1, "is the GIF the frames come from"},
-        {{}, {"avi2gif", dir.filePath("broken.avi"), old}, 1, "broken.avi"},
-        {{}, {"avi2gif", dir.filePath("absent.avi"), old}, 1, "absent.avi"},
-        {{}, {"gif2avi", dir.filePath("one.gif"), dir.filePath("missing/x.avi")}, 1, "x.avi"},
-        {{}, {"gif2avi", dir.filePath("one.gif")}, 2, "usage"},
         // Every command knows its options and how many words it takes, and names the others.
         {[&] { return writeProject(3, old); }, {"--bogus", "-x"}, 2, "unknown options \"--bogus\", \"-x\""},
         {[&] { return writeProject(3, old); }, {"--quiet=yes"}, 2, "--quiet takes no value"},
-        {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--json"}, 2, "unknown option \"--json\""},
-        {{}, {"info", dir.filePath("p1.bmp"), "extra"}, 2, "unexpected argument \"extra\""},
-        {{}, {"extract", gif, "-o", out, "--size", "2x2"}, 2, "unknown option \"--size\""},
-        {{}, {"avi2gif", dir.filePath("broken.avi"), old, "x", "y"}, 2, "unexpected arguments \"x\", \"y\""},
-        {{}, {"gif2avi", "--quiet", "--json", dir.filePath("one.gif"), old}, 2, "\"--json\""},
-        {{}, {"--bogus"}, 2, "unknown option \"--bogus\""},
+        {{}, {"avi2gif", dir.filePath("one.gif"), old, "x", "y"}, 2, "unexpected arguments \"x\", \"y\""},
         {{}, {"--version", "now"}, 2, "\"now\""},
         {{}, {"gif2avi", dir.filePath("one.gif"), dir.path() + "/./one.gif"}, 1, "is the file being converted"},
-        {{}, {"avi2gif", clip, clip}, 1, "is the file being converted"},
         {{}, {"info", pipe, "--json"}, 1, "pipe.gif is not a file: it is a named pipe"},
-        {{}, {"info", dir.path()}, 1, "is not a file: it is a folder"},
-        {{}, {"extract", pipe, "-o", out}, 1, "is not a file: it is a named pipe"},
-        {{}, {"gif2avi", pipe, dir.filePath("x.avi")}, 1, "is not a file: it is a named pipe"},
         {{}, {"avi2gif", pipe, old}, 1, "is not a file: it is a named pipe"},
-        {{}, {"extract", many, "-o", out, "--max-frames", "299"}, 1, "The GIF has 300 frames, more than the frame budget of 299"},
+        {{}, {"extract", many, "-o", out, "--max-frames", "14"}, 1, "The GIF has 15 frames, more than the frame budget of 14"},
         {{}, {"extract", many, "-o", out, "--frames", "0-9", "--max-frames", "9"}, 1, "The GIF up to frame 9 has 10 frames"},
-        {{}, {"extract", many, "-o", out, "--max-pixels", "2999999"}, 1, "more than the pixel budget of 2999999 pixels"},
+        {{}, {"extract", many, "-o", out, "--max-pixels", "8999"}, 1, "more than the pixel budget of 8999 pixels"},
         {{}, {"gif2avi", many, dir.filePath("x.avi"), "--max-frames=10"}, 1, "--max-frames N and --max-pixels N raise the budgets"},
-        {{}, {"avi2gif", kAvi + "uncompressed_bgr24_64x48_10f.avi", old, "--max-frames", "9"}, 1, "frame budget of 9"},
         {{}, {"extract", many, "-o", out, "--max-frames", "0"}, 2, "--max-frames wants a whole number from 1"},
-        {{}, {"gif2avi", many, dir.filePath("x.avi"), "--max-pixels", "lots"}, 2, "--max-pixels wants"},
     };
     for (const auto& c : cases) {
         const QStringList arguments = c.project ? QStringList{"make", c.project()} + c.arguments : c.arguments;
@@ -280,37 +192,29 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     }
     EXPECT_FALSE(QFile::exists(out));
     EXPECT_EQ(testing::fileContents(old), "precious");
-    for (int i = 0; i < sources.size(); ++i)
-        EXPECT_EQ(testing::fileContents(sources[i]), sourceBytes[i]) << sources[i].toStdString();
+    EXPECT_EQ(testing::fileContents(dir.filePath("p0.bmp")) + testing::fileContents(dir.filePath("one.gif")), sources);
+    EXPECT_EQ(testing::fileContents(frames + "/Frame_0.gif"), testing::fileContents(gif));
     EXPECT_EQ(QDir(frames).entryList(QDir::Files), QStringList{"Frame_0.gif"});
     EXPECT_FALSE(QFile::exists(dir.filePath("x.avi")));
     // Within its budget the same GIF is taken apart.
     const CliRun within = runCli({"extract", many, "-o", out, "--frames", "0-9", "--max-frames", "10", "--format", "bmp"});
     EXPECT_EQ(within.exitCode, 0) << within.err.toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 10);
-
-    const QString help = runCli({"--help"}).out;
-    for (const char* command : {"info FILE [--json]", "extract GIF -o DIR", "avi2gif AVI GIF", "gif2avi GIF AVI", "--max-frames N"})
-        EXPECT_TRUE(help.contains(command)) << command;
 }
 
-// "--version" names the program and then one library a line; "--" lets a file start with "-".
-TEST_F(Cli, VersionAndFilesThatLookLikeOptions)
+// "--help" names every command; "--version" the program and then one library a line; "--" lets
+// a file start with "-".
+TEST_F(Cli, HelpVersionAndFilesThatLookLikeOptions)
 {
+    EXPECT_TRUE(runCli({"--help"}).out.contains("extract GIF -o DIR"));
     const CliRun version = runCli({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    const QStringList lines = version.out.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 5) << version.out.toStdString();
-    EXPECT_EQ(lines[0], "Pictoreel 1.40");
-    EXPECT_TRUE(lines[1].startsWith("Qt 6.") && lines[2].startsWith("giflib 5.")) << version.out.toStdString();
+    EXPECT_TRUE(version.exitCode == 0 && version.out.startsWith("Pictoreel 1.40\nQt 6.") && version.out.contains("\ngiflib 5.") &&
+                version.out.count(u'\n') == 5) << version.out.toStdString();
 
     ASSERT_TRUE(QFile::copy(dir.filePath("p1.bmp"), dir.filePath("-p.bmp")));
-    QProcess process;
-    process.setWorkingDirectory(dir.path());
-    process.start(QStringLiteral(PICTOREEL_CLI), {"info", "--", "-p.bmp"});
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    EXPECT_TRUE(process.readAllStandardOutput().contains("40"));
+    const CliRun info = runCli({"info", "--", "-p.bmp"}, dir.path());
+    EXPECT_EQ(info.exitCode, 0) << info.err.toStdString();
+    EXPECT_TRUE(info.out.contains("40"));
 }
 
 }  // namespace

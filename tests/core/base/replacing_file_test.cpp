@@ -14,41 +14,35 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace pictoreel;
+using pictoreel::testing::fileContents;
+using pictoreel::testing::writeFileContents;
 
 namespace {
 
-using pictoreel::testing::fileContents;
-
-int mode(const QString& path)
-{
-    struct stat s {};
-    return ::stat(QFile::encodeName(path).constData(), &s) == 0 ? int(s.st_mode & 0777) : -1;
-}
+QStringList filesIn(const QTemporaryDir& dir) { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 }  // namespace
 
-TEST(ReplacingFile, TheTargetChangesOnlyAtCommitAndKeepsItsPermissions)
+// The target changes only at the commit and keeps its permissions; a file given up (cancelled or
+// destroyed unfinished) leaves the target and no temporary file; what cannot be replaced is refused.
+TEST(ReplacingFile, TheTargetChangesOnlyAtCommit)
 {
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("out.gif"));
-    ASSERT_TRUE(pictoreel::testing::writeFileContents(target, "old"));
-    ::chmod(QFile::encodeName(target).constData(), 0640);
+    ASSERT_TRUE(writeFileContents(target, "old"));
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QFile::Permissions permissions = QFile::permissions(target);
     {
         ReplacingFile file(target);
         ASSERT_TRUE(file.open());
         EXPECT_TRUE(file.write("new contents"));
-        EXPECT_EQ(fileContents(target), "old");  // nothing visible before the commit
+        EXPECT_EQ(fileContents(target), "old");
         ASSERT_TRUE(file.commit());
     }
-    EXPECT_EQ(fileContents(target), "new contents");
-    EXPECT_EQ(mode(target), 0640);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.gif")});
-
-    // A file given up (cancelled or destroyed unfinished) leaves the target and no temporary file.
+    EXPECT_EQ(QFile::permissions(target), permissions);
     for (bool cancelExplicitly : {true, false}) {
         ReplacingFile file(target);
         ASSERT_TRUE(file.open());
@@ -57,24 +51,16 @@ TEST(ReplacingFile, TheTargetChangesOnlyAtCommitAndKeepsItsPermissions)
             file.cancel();
     }
     EXPECT_EQ(fileContents(target), "new contents");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.gif")});
-}
-
-TEST(ReplacingFile, RefusesWhatItCannotReplace)
-{
-    QTemporaryDir dir;
-    ReplacingFile missingFolder(dir.filePath(QStringLiteral("no/such/folder/out.gif")));
-    EXPECT_FALSE(missingFolder.open());
-    EXPECT_FALSE(missingFolder.errorString().isEmpty());
+    EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("out.gif")});
 
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    ReplacingFile folder(dir.filePath(QStringLiteral("folder")));
-    EXPECT_FALSE(folder.open());
+    for (const char* name : {"no/such/folder/out.gif", "folder"}) {
+        ReplacingFile refused(dir.filePath(QString::fromUtf8(name)));
+        EXPECT_TRUE(!refused.open() && !refused.errorString().isEmpty()) << name;
+    }
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
-
-    ReplacingFile neverOpened(dir.filePath(QStringLiteral("x")));
-    EXPECT_FALSE(neverOpened.commit());
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x"))));
+    EXPECT_FALSE(ReplacingFile(dir.filePath(QStringLiteral("x"))).commit());  // never opened
+    EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("out.gif")});
 }
 
 // A write the file system refuses is told in its words. A full disk cannot be had without root,
@@ -97,35 +83,29 @@ TEST(ReplacingFile, AFailedWriteSaysWhyAsTheSystemDoes)
     EXPECT_FALSE(written);
     EXPECT_FALSE(file.commit());  // which removes the temporary file
     EXPECT_EQ(file.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(filesIn(dir).isEmpty());
 }
 
 // Temporary files of writers that were killed are removed by the next writer of the same target;
-// one that a live writer holds stays, and so does anything else of a similar name.
+// one that a live writer holds stays (also a second writer's at the same time), and so does
+// anything else of a similar name.
 TEST(ReplacingFile, LeftoversOfKilledWritersGoAtTheNextWrite)
 {
     QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("out.gif"));
+    const QString target = dir.filePath(QStringLiteral("out.gif")), live = dir.filePath(QStringLiteral(".out.gif.pictoreel-live"));
     const QStringList others{".out.gif.orig", ".other.gif.pictoreel-abc", "out.gif.pictoreel-abc"};
-    for (const QString& name : others + QStringList{".out.gif.pictoreel-dead1", ".out.gif.pictoreel-dead2"})
-        ASSERT_TRUE(pictoreel::testing::writeFileContents(dir.filePath(name), "x"));
-    const QString live = dir.filePath(QStringLiteral(".out.gif.pictoreel-live"));
-    ASSERT_TRUE(pictoreel::testing::writeFileContents(live, "being written"));
+    for (const QString& name : others + QStringList{".out.gif.pictoreel-dead1", ".out.gif.pictoreel-dead2", ".out.gif.pictoreel-live"})
+        ASSERT_TRUE(writeFileContents(dir.filePath(name), "x"));
     const int held = ::open(QFile::encodeName(live).constData(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
-
-    ReplacingFile writer(target);
-    ASSERT_TRUE(writer.open());
-    // A second writer of the same target at the same time leaves the first one's file alone.
-    ReplacingFile second(target);
-    ASSERT_TRUE(second.open());
+    ReplacingFile writer(target), second(target);
+    ASSERT_TRUE(writer.open() && second.open());
     ASSERT_TRUE(writer.write("first") && writer.commit());
     ASSERT_TRUE(second.write("second") && second.commit());
     EXPECT_EQ(fileContents(target), "second");
     QStringList expected = others + QStringList{".out.gif.pictoreel-live", "out.gif"};
     expected.sort();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
-
+    EXPECT_EQ(filesIn(dir), expected);
     ::close(held);  // its writer is gone
     EXPECT_EQ(ReplacingFile::removeStaleTemporaries(target), 1);
     EXPECT_FALSE(QFile::exists(live));

@@ -76,55 +76,6 @@ TEST_F(MakeGif, EveryRowBecomesAFrameWithItsDelayAndMissingPicturesKeepTheLastOn
     }
 }
 
-TEST_F(MakeGif, ProgressFollowsTheFramesThenTheWriting)
-{
-    for (int i = 0; i < 4; ++i)
-        addPicture(QString("p%1.bmp").arg(i), {std::uint8_t(i * 60), 0, 0});
-    std::vector<int> frameValues, savePercents;
-    MakeEvents events;
-    events.frameAdded = [&](int v) { frameValues.push_back(v); };
-    events.saveProgress = [&](int p) { savePercents.push_back(p); };
-    ASSERT_TRUE(make(dir.filePath("out.gif"), events).ok());
-    EXPECT_EQ(frameValues, (std::vector<int>{12, 25, 38, 50}));
-    ASSERT_FALSE(savePercents.empty());
-    EXPECT_EQ(savePercents.back(), 100);
-    EXPECT_EQ(std::count(savePercents.begin(), savePercents.end(), 100), 1);
-    EXPECT_TRUE(std::is_sorted(savePercents.begin(), savePercents.end()));
-    EXPECT_EQ(frameProgressValue(1, 3), 17);
-    EXPECT_EQ(frameProgressValue(1, 8), 6);  // 6.25
-    EXPECT_EQ(frameProgressValue(3, 4), 38);  // 37.5 rounds to the even 38
-}
-
-TEST_F(MakeGif, LoopCountComesFromTheTickOrTheText)
-{
-    addPicture("a.bmp", {1, 2, 3});
-    addPicture("b.bmp", {4, 5, 6});
-    properties.loopTimes = "3";
-    EXPECT_EQ(loopCountTextFor(properties), "0");
-    properties.loopInfinitely = kLoopUnticked;
-    EXPECT_EQ(loopCountTextFor(properties), "3");
-    ASSERT_TRUE(make(dir.filePath("three.gif")).ok());
-    EXPECT_EQ(decodeGifFile(dir.filePath("three.gif")).value().info.loopCount, 3);
-    properties.loopInfinitely = kLoopGreyed;  // greyed counts as not ticked
-    EXPECT_EQ(loopCountTextFor(properties), "3");
-}
-
-TEST_F(MakeGif, ASecondMakeConvertsNothingAndAWidthChangeConvertsAgain)
-{
-    addPicture("a.bmp", {10, 20, 30});
-    addPicture("b.bmp", {40, 50, 60});
-    addPicture("a.bmp", {10, 20, 30});
-    const auto first = make(dir.filePath("1.gif"));
-    ASSERT_TRUE(first.ok());
-    EXPECT_EQ(first.value().converted, 2);
-    EXPECT_EQ(first.value().cached, 1);
-    const auto second = make(dir.filePath("2.gif"));
-    EXPECT_EQ(second.value().converted, 0);
-    EXPECT_EQ(second.value().cached, 3);
-    properties.width = "25";
-    EXPECT_EQ(make(dir.filePath("3.gif")).value().converted, 2);
-}
-
 // Every make shows the pictures as they are now: one name in two folders gives two pictures, and
 // an edit shows in the next make (the frame cache and the cache of made animations alike).
 TEST_F(MakeGif, FramesShowThePicturesOnDiskNow)
@@ -151,14 +102,6 @@ TEST_F(MakeGif, FramesShowThePicturesOnDiskNow)
     ASSERT_TRUE(again.ok());
     EXPECT_EQ(again.value().converted, 1);
     EXPECT_EQ(colours(dir.filePath("2.gif")), (std::vector<int>{255, 200}));
-}
-
-TEST_F(MakeGif, ARelativeOutputNameIsTakenFromTheProjectsFolder)
-{
-    EXPECT_EQ(outputPathFor("anim/out.gif", "/home/u/projects/p.agp"), "/home/u/projects/anim/out.gif");
-    EXPECT_EQ(outputPathFor("/tmp/out.gif", "/home/u/projects/p.agp"), "/tmp/out.gif");
-    EXPECT_EQ(outputPathFor("out.gif", ""), "out.gif");
-    EXPECT_EQ(outputPathFor("", "/home/u/p.agp"), "");
 }
 
 TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)

@@ -1,10 +1,11 @@
+// Text rules of numbers, making folders, and where the programs keep their files.
+#include "core/project/numbers.h"
 #include "core/project/paths.h"
 #include "core/project/program_values.h"
 #include "core/project/settings_store.h"
 #include "support/files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -13,124 +14,90 @@
 namespace pictoreel {
 namespace {
 
-TEST(Paths, FileNameOfTakesTheTextAfterTheLastSeparator)
+// Blanks around, signs, fractions and exponents; halves round to the even neighbour; the range
+// is checked after rounding.
+TEST(Numbers, ConvertsTextTheWayTheProgramReadsNumbers)
 {
-    EXPECT_EQ(FileNameOf("/home/ann/Projects/demo.agp"), "demo.agp");
-    EXPECT_EQ(FileNameOf("demo.agp"), "demo.agp");
-    EXPECT_EQ(FileNameOf("/home/ann/"), "");
-    EXPECT_EQ(FileNameOf(""), "");
-    EXPECT_EQ(joinPath("/pics", "a.png"), "/pics/a.png");
-    EXPECT_EQ(joinPath("/pics/", "a.png"), "/pics/a.png");
-    EXPECT_EQ(withTrailingSeparator("/tmp"), "/tmp/");
+    const struct {
+        const char16_t* text;
+        std::optional<std::int16_t> int16;
+        std::optional<std::int32_t> int32;
+    } cases[] = {
+        {u" +30 ", 30, 30}, {u"\t-12\t", -12, -12}, {u"2.5E1", 25, 25}, {u".4", 0, 0}, {u"5.", 5, 5}, {u"2.5", 2, 2},
+        {u"-3.5", -4, -4}, {u"2.51", 3, 3}, {u"32767.5", {}, 32768}, {u"-32768.5", -32768, -32768},
+        {u"2147483647", {}, 2147483647}, {u"2147483648", {}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::pair(toInt16(c.text), toInt32(c.text)), std::pair(c.int16, c.int32)) << QString::fromUtf16(c.text).toStdString();
+    EXPECT_TRUE(isNumeric(u"-0.0001") && isNumeric(u"1e300"));
+    for (const char16_t* text : {u"", u"   ", u"1 2", u"12a", u"+-1", u"1e", u"e5", u".", u"0x10", u"1,5", u"inf", u"١٢"})
+        EXPECT_FALSE(isNumeric(text)) << QString::fromUtf16(text).toStdString();
 }
 
-class MakePathTest : public ::testing::Test {
-protected:
+// Every missing parent is made and empty parts skipped; a failure is reported once, with the
+// whole path, and the folders made before it stay.
+TEST(Paths, MakePathMakesEveryMissingParentOrSaysWhereItFailed)
+{
     QTemporaryDir dir;
     QStringList reports;
-    PathErrorReporter reporter() { return [this](const QString& m) { reports << m; }; }
-};
-
-TEST_F(MakePathTest, MakesEveryMissingParentAndSkipsEmptyParts)
-{
-    const QString target = dir.path() + "//a/ /b//c/";
-    EXPECT_TRUE(MakePath(target, reporter()));
+    const PathErrorReporter reporter = [&](const QString& m) { reports << m; };
+    EXPECT_TRUE(MakePath(dir.path() + "//a/ /b//c/", reporter));
     EXPECT_TRUE(QFileInfo(dir.path() + "/a/b/c").isDir());
     EXPECT_FALSE(QFileInfo(dir.path() + "/a/ ").exists());
-    EXPECT_TRUE(MakePath(dir.path() + "/a/b/c", reporter()));  // already there: nothing to say
-    EXPECT_TRUE(reports.isEmpty());
-}
-
-TEST_F(MakePathTest, AFailureIsReportedOnceAndEarlierFoldersStay)
-{
-    QFile blocker(dir.path() + "/made/file");
-    ASSERT_TRUE(QDir().mkpath(dir.path() + "/made"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QString target = dir.path() + "/made/file/sub/";
-    EXPECT_FALSE(MakePath(target, reporter()));
-    ASSERT_EQ(reports.size(), 1);
-    EXPECT_EQ(reports[0], "Create directory error: " + target);
-
-    // A name the file system cannot hold stops the walk; the folders before it stay.
-    reports.clear();
+    ASSERT_TRUE(testing::writeFileContents(dir.path() + "/a/file", ""));
+    const QString underFile = dir.path() + "/a/file/sub/";
     const QString tooLong = dir.path() + "/new1/new2/" + QString(300, 'x') + "/last/";
-    EXPECT_FALSE(MakePath(tooLong, reporter()));
-    EXPECT_EQ(reports, QStringList{"Create directory error: " + tooLong});
+    EXPECT_FALSE(MakePath(underFile, reporter));
+    EXPECT_FALSE(MakePath(tooLong, reporter));
+    EXPECT_EQ(reports, QStringList({"Create directory error: " + underFile, "Create directory error: " + tooLong}));
     EXPECT_TRUE(QFileInfo(dir.path() + "/new1/new2").isDir());
 }
 
-TEST(ProgramValuesTest, FirstStartMakesTheDefaultTempFolder)
-{
-    QTemporaryDir dir;
-    QStringList reports;
-    const ProgramValues v = resolveProgramValues(dir.path(), [&](const QString& m) { reports << m; });
-    EXPECT_EQ(v.settingsFile, dir.path() + "/pictoreel.ini");
-    EXPECT_EQ(v.tempFolder, dir.path() + "/temp/");
-    EXPECT_EQ(v.previewFile, dir.path() + "/temp/__tmp__preview.gif");
-    EXPECT_TRUE(QFileInfo(v.tempFolder).isDir());
-    EXPECT_FALSE(QFile::exists(v.settingsFile));
-    EXPECT_TRUE(reports.isEmpty());
-}
-
-TEST(ProgramValuesTest, TempPathSettingGetsItsSeparatorOrFallsBackToTheProgramFolder)
-{
-    QTemporaryDir dir;
-    const QString ini = dir.path() + "/pictoreel.ini";
-    WriteIniKey("General", "Temp Path", dir.path() + "/Cache", ini);
-    ProgramValues v = resolveProgramValues(dir.path(), {});
-    EXPECT_EQ(v.tempFolder, dir.path() + "/Cache/");
-    EXPECT_EQ(v.previewFile, dir.path() + "/Cache/__tmp__preview.gif");
-    EXPECT_TRUE(QFileInfo(dir.path() + "/Cache").isDir());
-
-    // Present but empty, as a hand edit leaves it.
-    ASSERT_TRUE(testing::writeFileContents(ini, "[General]\nTemp Path=\n"));
-    forgetParsedIniFiles();
-    v = resolveProgramValues(dir.path(), {});
-    EXPECT_EQ(v.tempFolder, dir.path() + "/");
-}
-
-// Beside a "portable" marker the programs keep their files with them; installed (any prefix,
-// writable or not) the settings go to the per-user configuration folder, the temp folder to the
-// per-user cache, and nothing is written into bin/. A "Temp Path" of the settings still wins.
-TEST(ProgramValuesTest, PortableProgramsKeepTheirFilesBesideThemInstalledOnesPerUser)
+// Beside a "portable" marker the programs keep their files with them; installed (any prefix),
+// the settings go to the per-user configuration folder and the temp folder to the per-user cache.
+// A "Temp Path" setting wins: a relative one is the settings folder's whatever the working folder,
+// a blank one the settings folder (per user: the cache). Each is made and ends in a separator; a
+// first start writes no settings, and nothing is ever written into bin/.
+TEST(ProgramValues, SettingsAndTempFolderFollowTheLayoutAndTheTempPathSetting)
 {
     QTemporaryDir root;
-    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toUtf8());
-    qputenv("XDG_CACHE_HOME", (root.path() + "/cache").toUtf8());
-    const QString config = root.path() + "/config/pictoreel", cache = root.path() + "/cache/pictoreel/";
-    const QString portable = root.path() + "/copied/bin", installed = root.path() + "/prefix/bin";
-    ASSERT_TRUE(QDir().mkpath(portable) && QDir().mkpath(installed));
+    qputenv("XDG_CONFIG_HOME", root.filePath("config").toUtf8());
+    qputenv("XDG_CACHE_HOME", root.filePath("cache").toUtf8());
+    const QString config = root.filePath("config/pictoreel"), cache = root.filePath("cache/pictoreel/");
+    const QString portable = root.filePath("copied/bin"), installed = root.filePath("prefix/bin");
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir().mkpath(portable) && QDir().mkpath(installed) && QDir::setCurrent(installed));
     ASSERT_TRUE(testing::writeFileContents(portable + "/portable", ""));
     const struct {
-        QString executableFolder, settingsFolder, tempFolder;
+        QString executableFolder;
+        std::optional<QString> tempPath;
+        QString expected;
     } cases[] = {
-        {portable, portable, portable + "/temp/"},
-        {installed, config, cache},
-        {"/usr/bin", config, cache},
+        {portable, std::nullopt, portable + "/temp/"},
+        {portable, "cache/gifs", portable + "/cache/gifs/"},
+        {portable, root.filePath("abs"), root.filePath("abs") + "/"},
+        {portable, "", portable + "/"},
+        {"/usr/bin", "", cache},
+        {installed, std::nullopt, cache},
+        {installed, "mine", config + "/mine/"},
     };
+    QStringList reports;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.executableFolder.toStdString());
-        EXPECT_EQ(isPortableFolder(c.executableFolder), c.settingsFolder == c.executableFolder);
-        const QString settings = settingsFolderFor(c.executableFolder);
-        EXPECT_EQ(settings, c.settingsFolder);
-        const ProgramValues v = resolveProgramValues(settings, {});
-        EXPECT_EQ(v.settingsFile, c.settingsFolder + "/pictoreel.ini");
-        EXPECT_EQ(v.tempFolder, c.tempFolder);
-        EXPECT_EQ(v.previewFile, c.tempFolder + "__tmp__preview.gif");
-        EXPECT_TRUE(QFileInfo(c.tempFolder).isDir());
+        SCOPED_TRACE(QString(c.executableFolder + " " + c.tempPath.value_or("(none)")).toStdString());
+        const QString settings = settingsFolderFor(c.executableFolder), ini = settings + "/pictoreel.ini";
+        QFile::remove(ini);
+        if (c.tempPath) {
+            ASSERT_TRUE(testing::writeFileContents(ini, ("[General]\nTemp Path=" + *c.tempPath + "\n").toUtf8()));
+        }
+        forgetParsedIniFiles();
+        const ProgramValues v = resolveProgramValues(settings, [&](const QString& m) { reports << m; });
+        EXPECT_EQ(QStringList({v.settingsFile, v.tempFolder, v.previewFile}),
+                  QStringList({(c.executableFolder == portable ? portable : config) + "/pictoreel.ini", c.expected, c.expected + "__tmp__preview.gif"}));
+        EXPECT_TRUE(QFileInfo(c.expected).isDir() && QFile::exists(ini) == c.tempPath.has_value());
     }
+    EXPECT_TRUE(reports.isEmpty());
     EXPECT_TRUE(QDir(installed).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-
-    const QString ini = config + "/pictoreel.ini";
-    WriteIniKey("General", "Temp Path", root.path() + "/mine", ini);
-    EXPECT_EQ(resolveProgramValues(config, {}).tempFolder, root.path() + "/mine/");
-    // Blank, it stands for the cache folder, not the folder of the settings.
-    ASSERT_TRUE(QDir(cache).removeRecursively());
-    ASSERT_TRUE(testing::writeFileContents(ini, "[General]\nTemp Path=\n"));
-    forgetParsedIniFiles();
-    EXPECT_EQ(resolveProgramValues(config, {}).tempFolder, cache);
-    EXPECT_TRUE(QFileInfo(cache).isDir());
+    QDir::setCurrent(previous);
 }
 
 }  // namespace
