@@ -102,9 +102,11 @@ TEST_F(WindowTest, ShortcutsWorkFromTextBoxesAndEveryControlHasAnAccessibleName)
         }
     }
     // Every control has a name for assistive technology (not the tab arrows).
-    for (QWidget* w : panel->findChildren<QWidget*>())
-        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && !qobject_cast<QToolButton*>(w))
+    for (QWidget* w : panel->findChildren<QWidget*>()) {
+        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && !qobject_cast<QToolButton*>(w)) {
             EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).trimmed().isEmpty()) << w->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(WindowTest, AutoSizeRuleFollowsFileEditAndToolbarCommandsButNotToolsOrHelp)

@@ -5,7 +5,6 @@
 #include "core/media/animation/global_palette.h"
 #include "core/media/animation/shared_palette.h"
 #include "core/media/gif_writer.h"
-#include "core/project/numbers.h"
 
 #include <algorithm>
 #include <memory>
@@ -14,21 +13,7 @@ namespace pictoreel {
 
 using namespace animation;
 
-namespace {
-
-constexpr int kMaxGifValue = 65535;
-
-}  // namespace
-
 int animationDelay(int centiseconds) { return std::clamp(centiseconds, 0, kMaxGifValue); }
-
-std::optional<int> animationLoopCount(const QString& text)
-{
-    const std::optional<std::int32_t> value = toInt32(text);
-    if (!value || *value < 0)
-        return std::nullopt;
-    return std::min(*value, kMaxGifValue);
-}
 
 AnimationAssembler::AnimationAssembler(std::vector<AnimationFrameSource> frames, AnimationSettings settings)
     : frames_(std::move(frames)), settings_(settings)

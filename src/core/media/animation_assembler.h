@@ -37,11 +37,8 @@ namespace pictoreel {
 // A frame's delay held to what a GIF stores: 0..65535 hundredths of a second.
 int animationDelay(int centiseconds);
 
-// The loop count a text asks for, read with the program's number rule: a number n of 1..65535
-// repeats the animation n times after its first showing (larger numbers are held at 65535);
-// 0 loops for ever; empty text, text that is not a number and negative numbers ask for no loop
-// block (nullopt), so the animation plays once and stops.
-std::optional<int> animationLoopCount(const QString& text);
+// The largest delay and loop count a GIF stores.
+inline constexpr int kMaxGifValue = 65535;
 
 // Percent done, 0..100. Returning false cancels the work (ErrorCode::Cancelled); the value
 // returned with the final 100 is ignored, the file being complete by then.

@@ -47,8 +47,6 @@ void PlayerComponent::LoopCount(std::int16_t count)
         assemblySettings_.loopCount = count;
 }
 
-void PlayerComponent::LoopCount(const QString& text) { assemblySettings_.loopCount = animationLoopCount(text); }
-
 void PlayerComponent::AddFrame(const QString& fileName)
 {
     frames_.push_back(AnimationFrameSource{fileName, kDefaultDelayCentiseconds});

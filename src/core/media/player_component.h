@@ -50,11 +50,8 @@ public:
     void ClearFrames();
 
     // Loop count of the GIF to be written. 0 loops for ever; a negative number writes no loop
-    // block. Text is read as animationLoopCount reads it: empty text, text that is not a number
-    // and negative numbers write no loop block, so the animation plays once and stops ("Loop
-    // Infinitely" was left unticked, so looping for ever is not what was asked for).
+    // block, so the animation plays once and stops.
     void LoopCount(std::int16_t count);
-    void LoopCount(const QString& text);
     std::optional<int> loopCount() const { return assemblySettings_.loopCount; }
 
     // Version of the GIF to be written. The file is always GIF89a: the loop block, delays and

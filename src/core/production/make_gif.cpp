@@ -5,12 +5,15 @@
 #include "core/production/conversion_pool.h"
 #include "core/production/frame_cache_names.h"
 #include "core/base/file_identity.h"
+#include "core/project/numbers.h"
 #include "core/project/paths.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <thread>
 
 namespace pictoreel {
@@ -43,9 +46,14 @@ QString outputPathFor(const QString& outputFileName, const QString& projectFile)
     return joinPath(QFileInfo(projectFile).absolutePath(), outputFileName);
 }
 
-QString loopCountTextFor(const ProjectProperties& properties)
+std::optional<int> loopCountFor(const ProjectProperties& properties)
 {
-    return properties.loopInfinitely == kLoopTicked ? QStringLiteral("0") : properties.loopTimes;
+    if (properties.loopInfinitely == kLoopTicked)
+        return 0;
+    const std::optional<std::int32_t> value = toInt32(properties.loopTimes);
+    if (!value || *value < 0)
+        return std::nullopt;
+    return std::min(*value, kMaxGifValue);
 }
 
 int frameProgressValue(int row, int rows)
@@ -107,7 +115,7 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
     ConversionPool pool(conversions, jobs);
 
     AnimationSettings settings;
-    settings.loopCount = animationLoopCount(loopCountTextFor(properties));
+    settings.loopCount = loopCountFor(properties);
     std::vector<AnimationFrameSource> animation;
     animation.reserve(static_cast<std::size_t>(rows));
 

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace pictoreel {
@@ -56,9 +57,11 @@ struct MakeReport {
 // of the project file (from the working folder while the project has no file).
 QString outputPathFor(const QString& outputFileName, const QString& projectFile);
 
-// The loop count as text: "0" when "Loop Infinitely" is ticked, else the loop text unchanged;
-// the animation's loop count is what animationLoopCount reads from it.
-QString loopCountTextFor(const ProjectProperties& properties);
+// The animation's loop count: 0 (for ever) when "Loop Infinitely" is ticked; else the loop text
+// read with the program's number rule, a number n of 1..65535 repeating the animation n times
+// after its first showing (larger numbers held at 65535). Empty text, text that is not a number
+// and negative numbers ask for no loop block (nullopt): the animation plays once and stops.
+std::optional<int> loopCountFor(const ProjectProperties& properties);
 
 // The progress bar's value after `row` of `rows` frames.
 int frameProgressValue(int row, int rows);

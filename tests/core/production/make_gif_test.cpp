@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace pictoreel {
 namespace {
 
-using testing::makePicture;
 using testing::solidPicture;
 using testing::writeBmp;
 
@@ -46,6 +48,21 @@ protected:
     ProjectProperties properties;
     MakeOptions options;
 };
+
+// The loop text is read with the program's number rule and held to what a GIF stores; what is
+// not a count asks for no loop block. A ticked "Loop Infinitely" wins over any text.
+TEST(MakeGifLoop, LoopCountComesFromTheTickOrTheText)
+{
+    ProjectProperties p;
+    for (const auto& [tick, text, expected] : std::vector<std::tuple<int, const char*, std::optional<int>>>{
+             {kLoopUnticked, "0", 0}, {kLoopUnticked, "2.5", 2}, {kLoopUnticked, "70000", 65535},
+             {kLoopUnticked, "-1", std::nullopt}, {kLoopUnticked, "abc", std::nullopt}, {kLoopUnticked, "", std::nullopt},
+             {kLoopTicked, "abc", 0}, {kLoopGreyed, "7", 7}}) {
+        p.loopInfinitely = tick;
+        p.loopTimes = QString::fromLatin1(text);
+        EXPECT_EQ(loopCountFor(p), expected) << tick << " " << text;
+    }
+}
 
 TEST_F(MakeGif, EveryRowBecomesAFrameWithItsDelayAndMissingPicturesKeepTheLastOne)
 {

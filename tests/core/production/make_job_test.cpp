@@ -64,8 +64,9 @@ TEST(MakeJob, AStopWritesNothingAndKeepsTheEarlierFile)
         // Nothing is reported after the stop.
         ASSERT_FALSE(values.empty());
         EXPECT_LT(values.back(), 100);
-        if (!c.whileWriting)
+        if (!c.whileWriting) {
             EXPECT_EQ(values.back(), c.frameValue);
+        }
     }
 
     // Unstopped, the same make writes the file and reports its halves as the bar shows them.

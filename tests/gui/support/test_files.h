@@ -41,7 +41,7 @@ inline QString writeFlatGif(const QString& file, QSize size, const std::vector<i
 {
     PlayerComponent assembler;
     assembler.ClearFrames();
-    loops ? assembler.LoopCount(static_cast<std::int16_t>(*loops)) : assembler.LoopCount(QString());
+    loops ? assembler.LoopCount(static_cast<std::int16_t>(*loops)) : assembler.LoopCount(std::int16_t{-1});
     for (std::size_t k = 0; k < delays.size(); ++k) {
         const QString one = file + QStringLiteral(".%1.gif").arg(k % 8);
         if (k < 8) {  // the later frames take the same files again
