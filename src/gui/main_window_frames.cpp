@@ -125,8 +125,7 @@ void MainWindow::ShowFrameProperties()
     BusyPointer busy;
     const QString width = SSTab1->txtWidth->text(), height = SSTab1->txtHeight->text();
     const FrameConversion conversion = frameConversionFor(frames_, i, context_.tempFolder(), width, height);
-    wpdlx2.ClearImage();
-    const Result<QString> frameGif = frameGifFor(conversion, wpdlx2);
+    const Result<QString> frameGif = frameGifFor(conversion);
     wpdlx1.ClearImage();
     if (frameGif && !frameGif.value().isEmpty())
         (void)wpdlx1.LoadImage(frameGif.value());

@@ -1,6 +1,5 @@
 #include "core/production/conversion_pool.h"
 
-#include "core/media/imaging_component.h"
 
 #include <QHash>
 
@@ -53,7 +52,6 @@ void ConversionPool::cancel()
 
 void ConversionPool::work()
 {
-    ImagingComponent worker;
     for (;;) {
         std::size_t position;
         {
@@ -62,8 +60,7 @@ void ConversionPool::work()
                 return;
             position = queue_[next_++];
         }
-        const Status status = convertFrame(conversions_[position], entries_[position], worker);
-        worker.ClearImage();
+        const Status status = convertFrame(conversions_[position], entries_[position]);
         FrameResult result;
         if (status) {
             result.outcome = Outcome::Converted;

@@ -163,12 +163,12 @@ Result<QSize> frameSizeFromTexts(const QString& widthText, const QString& height
     return QSize(width.value(), height.value());
 }
 
-Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry, ImagingComponent& worker)
+Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry)
 {
     const Result<QSize> size = frameSizeFromTexts(conversion.widthText, conversion.heightText);
     if (!size)
         return size.error();
-    worker.ClearImage();
+    ImagingComponent worker;
     if (Status s = worker.LoadImage(conversion.picture, size.value()); !s)
         return s;
     if (Status s = worker.ResizeImage(size.value().width(), size.value().height(), true); !s)
@@ -176,21 +176,21 @@ Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& en
     return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record);
 }
 
-Result<QString> frameGifFor(const FrameConversion& conversion, ImagingComponent& worker)
+Result<QString> frameGifFor(const FrameConversion& conversion)
 {
     const FrameCacheEntry entry = locateFrameCache(conversion);
     if (entry.state == FrameCacheEntry::State::PictureMissing)
         return QString();
     if (entry.state == FrameCacheEntry::State::ToConvert)
-        if (Status s = convertFrame(conversion, entry, worker); !s)
+        if (Status s = convertFrame(conversion, entry); !s)
             return s.error();
     return entry.file;
 }
 
 Result<QString> GetFrameGif(const FrameList& frames, int index, const QString& tempFolder,
-                            const QString& widthText, const QString& heightText, ImagingComponent& worker)
+                            const QString& widthText, const QString& heightText)
 {
-    return frameGifFor(frameConversionFor(frames, index, tempFolder, widthText, heightText), worker);
+    return frameGifFor(frameConversionFor(frames, index, tempFolder, widthText, heightText));
 }
 
 }  // namespace pictoreel

@@ -15,7 +15,6 @@
 
 namespace pictoreel {
 
-class ImagingComponent;
 
 // Everything one conversion needs, taken from a row and the project at one moment.
 struct FrameConversion {
@@ -58,15 +57,16 @@ Result<int> frameSideFromText(const QString& text, const char* what);
 Result<QSize> frameSizeFromTexts(const QString& widthText, const QString& heightText);
 
 // Loads, scales to exactly the conversion's width x height and saves the picture as the entry's
-// cache file with its record, in that order, on `worker`. The file appears complete or not at all.
-Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry, ImagingComponent& worker);
+// cache file with its record. The file appears complete or not at all. Conversions share nothing
+// but the one-large-frame-at-a-time rule, so any number may run at once on other threads.
+Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry);
 
 // The conversion's cached one-image GIF, converting it first when it is not cached yet; the
 // empty text when the picture file is missing (nothing is converted then).
-Result<QString> frameGifFor(const FrameConversion& conversion, ImagingComponent& worker);
+Result<QString> frameGifFor(const FrameConversion& conversion);
 
 // The same for a row of the frame list.
 Result<QString> GetFrameGif(const FrameList& frames, int index, const QString& tempFolder,
-                            const QString& widthText, const QString& heightText, ImagingComponent& worker);
+                            const QString& widthText, const QString& heightText);
 
 }  // namespace pictoreel

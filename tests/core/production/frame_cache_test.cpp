@@ -137,14 +137,13 @@ protected:
     }
     QString gifOf(int row, const char* width = "8", const char* height = "8")
     {
-        const auto gif = GetFrameGif(frames, row, temp, width, height, worker);
+        const auto gif = GetFrameGif(frames, row, temp, width, height);
         EXPECT_TRUE(gif.ok()) << row << ": " << (gif.ok() ? "" : gif.error().message.toStdString());
         return gif.ok() ? gif.value() : QString("(failed)");
     }
     QTemporaryDir dir;
     const QString temp = dir.filePath("temp") + "/";
     FrameList frames;
-    ImagingComponent worker;
 };
 
 // Converted once to exactly the project's size, with the transparent colour transparent; reused
@@ -207,7 +206,7 @@ TEST_F(FrameCache, EveryNameGivesOneFileInTheTempFolderAndMissingPicturesNone)
     EXPECT_EQ(gifOf(2), "");
     ASSERT_TRUE(writeFileContents(picture("junk.png"), "this is not a picture at all"));
     addRow("junk.png");
-    EXPECT_FALSE(GetFrameGif(frames, 3, temp, "8", "8", worker).ok());
+    EXPECT_FALSE(GetFrameGif(frames, 3, temp, "8", "8").ok());
     EXPECT_TRUE(QDir(temp).isEmpty());
 
     const QString longName = QString(225, u'n') + ".bmp";
