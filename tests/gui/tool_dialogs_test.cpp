@@ -110,6 +110,7 @@ TEST_F(SaveFramesTest, ShowsTheRequestedModeAndFormatFiltersByItEndsTheFolderWit
         auto dialog = load(singleFrame, format);
         EXPECT_TRUE(dialog->cboFormats->currentIndex() == shown && request.Cancelled && dialog->OKButton->isDefault());
         EXPECT_TRUE(dialog->frmFile->isVisibleTo(dialog.get()) == singleFrame && dialog->frmDir->isVisibleTo(dialog.get()) != singleFrame);
+        EXPECT_EQ(dialog->frmDir->geometry(), dialog->frmFile->geometry());
         dialogs.fileAnswers = {{}, {QStringLiteral("/out/x")}};
         dialog->cmdFile->click();
         EXPECT_TRUE(dialog->txtFile->text().isEmpty());  // a cancel changes nothing
