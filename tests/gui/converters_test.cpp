@@ -6,8 +6,6 @@
 #include "gui/avi_to_gif_window.h"
 #include "gui/gif_to_avi_window.h"
 
-#include <QSignalSpy>
-
 namespace pictoreel::testing {
 namespace {
 

@@ -10,12 +10,6 @@
 #include "gui/gif_view.h"
 #include "gui/save_frames_dialog.h"
 
-#include <QMenuBar>
-#include <QRegularExpression>
-#include <QSignalSpy>
-
-#include <algorithm>
-
 namespace pictoreel::testing {
 namespace {
 

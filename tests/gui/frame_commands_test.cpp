@@ -1,6 +1,5 @@
 // Adding, checking, removing, clearing and moving frames through the window's commands, and
 // what the frame list and the panel show afterwards.
-#include "gui/support/gui_test.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {

@@ -1,6 +1,5 @@
 // The main window: start-up, closing, named menus and toolbar, shortcuts, the Auto Size rule, help,
 // and the tool windows the menus open (modal through the window runner, the extractor modeless).
-#include "gui/support/gui_test.h"
 #include "core/project/settings_store.h"
 #include "gui/about_dialog.h"
 #include "gui/extractor_window.h"
@@ -103,8 +102,9 @@ TEST_F(WindowTest, ShortcutsWorkFromTextBoxesAndEveryControlHasAnAccessibleName)
     }
     // Every control has a name for assistive technology (not the tab arrows).
     for (QWidget* w : panel->findChildren<QWidget*>())
-        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && !qobject_cast<QToolButton*>(w))
+        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && !qobject_cast<QToolButton*>(w)) {
             EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).trimmed().isEmpty()) << w->objectName().toStdString();
+        }
 }
 
 TEST_F(WindowTest, AutoSizeRuleFollowsFileEditAndToolbarCommandsButNotToolsOrHelp)

@@ -2,7 +2,6 @@
 // question, the job on its worker thread (progress, the window taking no input but Cancel, the
 // order of the completion steps), the file written, failures told once, and Cancel and closing
 // the window while a job runs.
-#include "gui/support/gui_test.h"
 #include "gui/support/window_fixture.h"
 
 #include "core/media/player_component.h"
@@ -10,9 +9,6 @@
 #include "gui/make_commands.h"
 #include "gui/player_window.h"
 #include "gui/preview_window.h"
-
-#include <QMenuBar>
-#include <QSignalSpy>
 
 #include <algorithm>
 

@@ -1,6 +1,5 @@
 // The player window `frmPlay`: play, pause, load, the GIF at its own size, frames shown for their
 // delays, played in a loop; and how the main window opens it.
-#include "gui/support/gui_test.h"
 #include "gui/support/window_fixture.h"
 #include "gui/gif_view.h"
 #include "gui/make_commands.h"

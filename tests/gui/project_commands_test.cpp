@@ -1,7 +1,6 @@
 // New, open, save and save as: their dialogs, the files they write, the title and the history;
 // and the history window (File, "Recent Project Files ..."), which opens a recent project
 // through the main window and edits a working copy that reaches the file only through "&Save".
-#include "gui/support/gui_test.h"
 #include "core/project/history.h"
 #include "gui/history_dialog.h"
 #include "gui/program_start.h"

@@ -1,6 +1,5 @@
 // The options dialog (the temp folder shown, chosen and stored only by OK; the temporary GIFs
 // deleted; the history list opened for editing) and the save frames dialog `frmSaveFrames`.
-#include "gui/support/gui_test.h"
 #include "core/project/history.h"
 #include "core/project/paths.h"
 #include "core/project/settings_store.h"
