@@ -6,8 +6,6 @@
 #include "gui/avi_to_gif_window.h"
 #include "gui/gif_to_avi_window.h"
 
-#include <QSignalSpy>
-
 namespace pictoreel::testing {
 namespace {
 
@@ -122,18 +120,14 @@ TEST_F(ConvertersTest, ConvertsBothWaysShowingProgressAndTellsAFailureOnce)
 
 TEST_F(ConvertersTest, ClosingTheWindowWhileItConvertsCancelsWithNothingTold)
 {
-    const QString gif = writeFlatGif(path(QStringLiteral("long.gif")), {320, 240}, std::vector<int>(200, 4));
-    for (const bool escape : {false, true}) {
-        auto w = open(false);
-        w->txtGIF->setText(gif);
-        w->txtAVI->setText(path(QStringLiteral("long.avi")));
-        dialogs.clear();
-        w->cmdConvert->click();
-        ASSERT_TRUE(w->isConverting());
-        escape ? w->reject() : (void)w->close();
-        EXPECT_TRUE(!w->isConverting() && !w->isVisible() && dialogs.calls.empty()) << escape;
-        EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral(".long.avi*")}, QDir::Files | QDir::Hidden).isEmpty());
-    }
+    auto w = open(false);  // the close box and Escape both end in reject()
+    w->txtGIF->setText(writeFlatGif(path(QStringLiteral("long.gif")), {320, 240}, std::vector<int>(200, 4)));
+    w->txtAVI->setText(path(QStringLiteral("long.avi")));
+    w->cmdConvert->click();
+    ASSERT_TRUE(w->isConverting());
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(!w->isConverting() && !w->isVisible() && dialogs.calls.empty());
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral(".long.avi*")}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 }  // namespace

@@ -10,12 +10,6 @@
 #include "gui/gif_view.h"
 #include "gui/save_frames_dialog.h"
 
-#include <QMenuBar>
-#include <QRegularExpression>
-#include <QSignalSpy>
-
-#include <algorithm>
-
 namespace pictoreel::testing {
 namespace {
 
@@ -101,7 +95,7 @@ protected:
     std::vector<int> progress;
 };
 
-TEST_F(ExtractorTest, OpeningListsTheFramesShowsTheFirstAndPlaysTheAnimationOnce)
+TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationOnceAndSavesTheCurrentFrameAsTyped)
 {
     EXPECT_EQ(enabledCommands(), QStringLiteral("00"));
     open(suiteGif("animated_loop"));
@@ -121,6 +115,16 @@ TEST_F(ExtractorTest, OpeningListsTheFramesShowsTheFirstAndPlaysTheAnimationOnce
     dialogs.answerCancel();  // cancelling the open dialog leaves everything as it was
     trigger("mnuFileSub1");
     EXPECT_TRUE(list()->count() == 4 && list()->currentRow() == 2 && player.isPlaying());
+    // The current frame is saved under the name as typed, no extension added, in each format.
+    const std::tuple<int, const char*, QByteArray> cases[] = {{kFormatGif, "x", "GIF8"}, {kFormatBmp, "frame.gif", "BM"}, {kFormatJpeg, "x.jpeg.bmp", "\xFF\xD8\xFF"}};
+    for (const auto& [format, name, magic] : cases) {
+        answerOk(format, out(QLatin1String(name)));
+        save(&ExtractorWindow::SaveCurrentFrame);
+        EXPECT_TRUE(readFile(out(QLatin1String(name))).startsWith(magic)) << name;
+        EXPECT_TRUE(format == kFormatJpeg || showsSuiteFrame(QImage(out(QLatin1String(name)), nullptr), "animated_loop-2")) << name;
+    }
+    EXPECT_TRUE(dialogs.messageTexts().isEmpty() && tempFiles().isEmpty() && progress.back() == 0);
+    EXPECT_EQ(QDir(out()).entryList(QDir::Files).size(), 3);
 
     writeFile(dir.filePath("bad.gif"), "GIF89a but nothing else");  // a GIF the player cannot read
     open(dir.filePath("bad.gif"));
@@ -157,29 +161,14 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
     open(flatGif(8));
     trigger("Toolbar1_checkall");
     trigger("mnuFileSub7");  // Uncheck All
-    list()->item(2)->setCheckState(Qt::Checked);
-    list()->item(5)->setCheckState(Qt::Checked);
+    for (int k : {2, 5})
+        list()->item(k)->setCheckState(Qt::Checked);
     answerOk(kFormatGif, out());
     progress.clear();
     save(&ExtractorWindow::SaveCheckedFrames);
     EXPECT_EQ(progress, std::vector<int>({50, 100, 0}));
     EXPECT_EQ(QDir(out()).entryList({"*.gif"}, QDir::Files), QStringList({"Frame_2.gif", "Frame_5.gif"}));
     EXPECT_EQ(QImage(out("Frame_5.gif")).pixel(3, 3), flatColour(5).rgb());
-}
-
-TEST_F(ExtractorTest, TheCurrentFrameIsSavedUnderTheNameAsTypedInEachFormat)
-{
-    open(suiteGif("animated_loop"));
-    list()->setCurrentRow(1);
-    const std::tuple<int, const char*, QByteArray> cases[] = {{kFormatGif, "x", "GIF8"}, {kFormatBmp, "frame.gif", "BM"}, {kFormatJpeg, "x.jpeg.bmp", "\xFF\xD8\xFF"}};
-    for (const auto& [format, name, magic] : cases) {
-        answerOk(format, out(QLatin1String(name)));
-        save(&ExtractorWindow::SaveCurrentFrame);
-        EXPECT_TRUE(readFile(out(QLatin1String(name))).startsWith(magic)) << name;
-        EXPECT_TRUE(format == kFormatJpeg || showsSuiteFrame(QImage(out(QLatin1String(name)), nullptr), "animated_loop-1")) << name;
-    }
-    EXPECT_TRUE(dialogs.messageTexts().isEmpty() && tempFiles().isEmpty() && progress.back() == 0);
-    EXPECT_EQ(QDir(out()).entryList(QDir::Files).size(), 3);  // no extension added anywhere
 }
 
 TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
@@ -213,21 +202,15 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
 TEST_F(ExtractorTest, AFailedWriteEndsTheCommandWithTheErrorNumberAndDescription)
 {
     open(flatGif(3));
-    answerOk(kFormatBmp, dir.filePath("no/such/folder/x.bmp"));
-    save(&ExtractorWindow::SaveCurrentFrame);
-    ASSERT_EQ(dialogs.messages().size(), 1u);
+    window->SetAllChecked(true);
+    answerOk(kFormatBmp, dir.filePath("no/such/folder"));
+    save(&ExtractorWindow::SaveCheckedFrames);
+    ASSERT_EQ(dialogs.messages().size(), 1u);  // no "Save finished"; the bar keeps its last state
     const QString text = dialogs.messages()[0].text;
     EXPECT_EQ(dialogs.boxes(), QStringList{box(text, MessageIcon::None)});
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("^\\d+ - .+")))) << text.toStdString();
+    EXPECT_TRUE(bar()->isVisibleTo(window) && window->menuBar()->isEnabled());
     EXPECT_EQ(tempFiles(), QStringList{"__tmp__extract__Frame_0.bmp"});  // the frame at hand keeps it
-
-    QFile::remove(temp() + "__tmp__extract__Frame_0.bmp");
-    dialogs.clear();
-    window->SetAllChecked(true);
-    answerOk(kFormatGif, dir.filePath("no/such/folder"));
-    save(&ExtractorWindow::SaveCheckedFrames);
-    ASSERT_EQ(dialogs.messageTexts().size(), 1);  // no "Save finished"; the bar keeps its last state
-    EXPECT_TRUE(dialogs.messageTexts()[0].contains(" - ") && bar()->isVisibleTo(window) && window->menuBar()->isEnabled());
 }
 
 TEST_F(ExtractorTest, ClosingTheWindowWhileFramesAreSavedStopsWithTheFilesWrittenComplete)

@@ -1,6 +1,5 @@
 // The options dialog (the temp folder shown, chosen and stored only by OK; the temporary GIFs
 // deleted; the history list opened for editing) and the save frames dialog `frmSaveFrames`.
-#include "gui/support/gui_test.h"
 #include "core/project/history.h"
 #include "core/project/paths.h"
 #include "core/project/settings_store.h"
@@ -42,7 +41,7 @@ TEST_F(OptionsTest, StoresAChosenFolderOnlyByOkSweepsTheFolderShownAndEditsTheHi
                              {"lblHistory", "You can edit the records of all opened project files. Clear all the project "
                                             "files history or remove some of the history records."},
                              {"cmdOK", "&OK"}, {"cmdCancel", "&Cancel"}});
-    EXPECT_TRUE(options->tbsOptions->count() == 1 && options->tbsOptions->tabText(0) == QStringLiteral("General"));
+    EXPECT_EQ(options->tbsOptions->tabText(0), QStringLiteral("General"));
     const QString folder = path("work/temp"), start = window->context().tempFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_TRUE(options->txtFolder->text() == start && options->txtFolder->isReadOnly() && options->cmdOK->isDefault());
@@ -101,26 +100,21 @@ protected:
 
 TEST_F(SaveFramesTest, ShowsTheRequestedModeAndFormatFiltersByItEndsTheFolderWithASeparatorAndRefusesEmptyBoxes)
 {
-    for (const auto& [singleFrame, format, shown] : std::initializer_list<std::tuple<bool, int, int>>{
-             {true, 0, 0}, {true, 1, 1}, {false, 2, 2}, {false, 7, 0}, {true, -1, 0}}) {  // out of range: the first
+    expectCaptions(*load(true), {{"frmSaveFrames", "Save Frame(s)"}, {"Frame1", "Choose Output Format"}, {"frmFile", "Output File"},
+                                 {"frmDir", "Output Directory"}, {"OKButton", "OK"}, {"CancelButton", "Cancel"}});
+    for (const auto& [singleFrame, format, shown, filter] : std::initializer_list<std::tuple<bool, int, int, const char*>>{
+             {true, 1, 1, "Bitmap Files(*.bmp)|*.bmp"}, {false, 2, 2, "JPEG Files(*.jpg)|*.jpg"},
+             {false, 7, 0, "GIF Files(*.gif)|*.gif"}, {true, -1, 0, "GIF Files(*.gif)|*.gif"}}) {  // out of range: the first
         SCOPED_TRACE(::testing::Message() << singleFrame << " format " << format);
         auto dialog = load(singleFrame, format);
-        expectCaptions(*dialog, {{"frmSaveFrames", "Save Frame(s)"}, {"Frame1", "Choose Output Format"}, {"frmFile", "Output File"},
-                                 {"frmDir", "Output Directory"}, {"OKButton", "OK"}, {"CancelButton", "Cancel"}});
-        QStringList formats;
-        for (int i = 0; i < dialog->cboFormats->count(); ++i)
-            formats << dialog->cboFormats->itemText(i);
-        EXPECT_EQ(formats, QStringList({"GIF Files(*.gif)", "Bitmap Files(*.bmp)", "JPEG Files(*.jpg)"}));
         EXPECT_TRUE(dialog->cboFormats->currentIndex() == shown && request.Cancelled && dialog->OKButton->isDefault());
         EXPECT_TRUE(dialog->frmFile->isVisibleTo(dialog.get()) == singleFrame && dialog->frmDir->isVisibleTo(dialog.get()) != singleFrame);
         EXPECT_EQ(dialog->frmDir->geometry(), dialog->frmFile->geometry());
-
-        dialogs.answerCancel();
+        dialogs.fileAnswers = {{}, {QStringLiteral("/out/x")}};
         dialog->cmdFile->click();
         EXPECT_TRUE(dialog->txtFile->text().isEmpty());  // a cancel changes nothing
-        dialogs.answerFile(QStringLiteral("/out/x"));
         dialog->cmdFile->click();
-        EXPECT_EQ(dialogs.calls.back().request.filter, dialog->cboFormats->currentText() + u'|' + (QStringList{"*.gif", "*.bmp", "*.jpg"}[shown]));
+        EXPECT_EQ(dialogs.calls.back().request.filter, QLatin1String(filter));
         dialog->txtDir->setText(QStringLiteral("kept too"));
         dialog->OKButton->click();
         EXPECT_TRUE(dialog->result() == QDialog::Accepted && !request.Cancelled && request.Format == shown);
@@ -133,10 +127,8 @@ TEST_F(SaveFramesTest, ShowsTheRequestedModeAndFormatFiltersByItEndsTheFolderWit
     const QString sep(kPathSeparator);
     dialogs.folderAnswers = {"/tmp" + sep + "out", sep, std::nullopt};
     QStringList shown;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i, shown.append(dialog->txtDir->text()))
         dialog->cmdDir->click();
-        shown.append(dialog->txtDir->text());
-    }
     EXPECT_EQ(shown, QStringList({"/tmp" + sep + "out" + sep, sep, sep}));  // a root keeps its one; a cancel nothing
 
     for (const auto& [singleFrame, message] : std::initializer_list<std::pair<bool, const char*>>{

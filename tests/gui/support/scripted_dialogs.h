@@ -31,8 +31,7 @@ struct DialogCall {
     enum class Kind { Message, OpenFile, OpenFiles, SaveFile, Color, Folder };
     Kind kind = Kind::Message;
     // Message boxes: text, caption as shown, icon and buttons. File dialogs: their request.
-    QString text;
-    QString caption;
+    QString text, caption;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     FileDialogRequest request;
@@ -63,20 +62,8 @@ public:
         return result;
     }
     // The texts of the message boxes shown so far, and the boxes each written as box() writes it.
-    QStringList messageTexts() const
-    {
-        QStringList texts;
-        for (const DialogCall& call : messages())
-            texts.append(call.text);
-        return texts;
-    }
-    QStringList boxes() const
-    {
-        QStringList lines;
-        for (const DialogCall& call : messages())
-            lines.append(box(call.text, call.icon, call.buttons, call.caption));
-        return lines;
-    }
+    QStringList messageTexts() const { return listed([](const DialogCall& c) { return c.text; }); }
+    QStringList boxes() const { return listed([](const DialogCall& c) { return box(c.text, c.icon, c.buttons, c.caption); }); }
 
     MessageAnswer messageBox(QWidget*, const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override
@@ -111,6 +98,14 @@ public:
     }
 
 private:
+    template <class F>
+    QStringList listed(F f) const
+    {
+        QStringList list;
+        for (const DialogCall& call : messages())
+            list.append(f(call));
+        return list;
+    }
     // The next answer of `answers`, or a failure (and `none`) when the test gave none.
     template <class T>
     static T next(std::deque<T>& answers, const QString& what, T none)
