@@ -143,6 +143,16 @@ std::vector<int> delaysOf(const DecodedGif& gif)
     return delays;
 }
 
+// Random pixels over `colours` colours of a ramp starting at `shift`.
+RgbaImage noisePicture(int w, int h, int colours, int shift, std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    return makePicture(w, h, [&](int, int) {
+        const int c = shift + int(random() % unsigned(colours));
+        return Rgb{std::uint8_t(c), std::uint8_t(255 - c), std::uint8_t(c * 7)};
+    });
+}
+
 QStringList filesIn(const QTemporaryDir& dir) { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 }  // namespace
@@ -150,23 +160,17 @@ QStringList filesIn(const QTemporaryDir& dir) { return QDir(dir.path()).entryLis
 TEST(AnimationAssembler, StillAndMovingPicturesShowExactlyWithSmallRectangles)
 {
     Fixture f;
-    const int w = 40, h = 30;
-    std::vector<std::optional<RgbaImage>> pictures{scene(w, h, 2, 2), scene(w, h, 2, 2)};  // still
+    std::vector<std::optional<RgbaImage>> pictures{scene(40, 30, 2, 2), scene(40, 30, 2, 2)};  // still
     for (int x = 4; x < 30; x += 3)
-        pictures.push_back(scene(w, h, x, 5 + x / 4));  // moving
-    pictures.insert(pictures.end(), 2, scene(w, h, 31, 12, kYellow));  // same place, new colour
+        pictures.push_back(scene(40, 30, x, 5 + x / 4));  // moving
+    pictures.insert(pictures.end(), 2, scene(40, 30, 31, 12, kYellow));  // same place, new colour
     const DecodedGif gif = assembleAndCheck(f, pictures);
-
     // The first frame covers the screen; a still frame stores one pixel; a moving square stores
     // little more than the old and new squares.
     ASSERT_EQ(gif.frames.size(), pictures.size());
-    EXPECT_EQ(gif.frames[0].width * gif.frames[0].height, w * h);
-    EXPECT_EQ(gif.frames[1].width * gif.frames[1].height, 1);
-    for (std::size_t k = 2; k < gif.frames.size(); ++k) {
-        EXPECT_LE(gif.frames[k].width, 8) << "frame " << k;
-        EXPECT_LE(gif.frames[k].height, 8) << "frame " << k;
-        EXPECT_EQ(gif.frames[k].disposal, GifDisposal::DoNotDispose);
-    }
+    EXPECT_EQ(std::pair(gif.frames[0].width * gif.frames[0].height, gif.frames[1].width * gif.frames[1].height), std::pair(40 * 30, 1));
+    for (std::size_t k = 2; k < gif.frames.size(); ++k)
+        EXPECT_TRUE(gif.frames[k].width <= 8 && gif.frames[k].height <= 8 && gif.frames[k].disposal == GifDisposal::DoNotDispose) << k;
 }
 
 // Random sequences of small pictures with transparency, other sizes and missing pictures, checked
@@ -229,12 +233,11 @@ TEST(AnimationAssembler, LoopBlockAndDelaysAreWrittenAsAsked)
 TEST(AnimationAssembler, AThousandFramesStreamThrough)
 {
     Fixture f;
-    const int w = 64, h = 48;
     // A few distinct cache files used over and over, as a long project of repeated pictures is.
     std::vector<QString> files;
     std::vector<RgbaImage> pictures;
     for (int i = 0; i < 16; ++i) {
-        pictures.push_back(scene(w, h, 3 * i, i % 2 ? 30 : 10));
+        pictures.push_back(scene(64, 48, 3 * i, i % 2 ? 30 : 10));
         files.push_back(f.writeFrame(pictures.back()));
     }
     std::vector<AnimationFrameSource> frames;
@@ -248,23 +251,18 @@ TEST(AnimationAssembler, AThousandFramesStreamThrough)
         events.push_back(p);
         return true;
     }));
-    EXPECT_LE(events.size(), 101u);
-    EXPECT_EQ(events.back(), 100);
-    EXPECT_EQ(std::count(events.begin(), events.end(), 100), 1);
+    EXPECT_TRUE(events.size() <= 101u && events.back() == 100);
     EXPECT_EQ(std::adjacent_find(events.begin(), events.end(), [](int a, int b) { return b <= a; }), events.end());
 
     // Checked with the streaming decoder, one frame at a time.
     Result<GifDecoder> decoder = GifDecoder::openFile(out);
     ASSERT_TRUE(decoder);
     ASSERT_EQ(decoder.value().frameCount(), 1000);
-    int expectedPicture = -1;
-    for (int k = 0; k < 1000; ++k) {
+    for (int k = 0, shown = -1; k < 1000; ++k) {
         std::optional<GifFrame> frame = decoder.value().nextFrame();
-        ASSERT_TRUE(frame);
-        if (!frames[std::size_t(k)].fileName.isEmpty())
-            expectedPicture = k * 7 % 16;
-        ASSERT_EQ(comparePictures(frame->image, pictures[std::size_t(expectedPicture)]), "") << "frame " << k;
-        ASSERT_EQ(frame->delayCentiseconds, 2 + k % 3);
+        shown = frames[std::size_t(k)].fileName.isEmpty() ? shown : k * 7 % 16;
+        ASSERT_TRUE(frame && frame->delayCentiseconds == 2 + k % 3) << k;
+        ASSERT_EQ(comparePictures(frame->image, pictures[std::size_t(shown)]), "") << "frame " << k;
     }
 }
 
@@ -293,8 +291,7 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
     const std::vector<Case> cases = {
         {{{good, 1}, {good, 1}, {notAGif, 1}}, ErrorCode::UnsupportedFormat, notAGif, QStringLiteral("3")},
         {{{good, 1}, {truncated, 1}, {good, 1}}, ErrorCode::CorruptData, truncated, QStringLiteral("2")},
-        {{{QString(), 1}, {missing, 1}}, ErrorCode::FileNotFound, missing, QStringLiteral("2")},
-        {{{good, 1}, {good, 1}, {good, 1}, {missing, 1}}, ErrorCode::FileNotFound, missing, QStringLiteral("4")},
+        {{{good, 1}, {QString(), 1}, {good, 1}, {missing, 1}}, ErrorCode::FileNotFound, missing, QStringLiteral("4")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.named.toStdString());
@@ -303,8 +300,7 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
             events.push_back(p);
             return true;
         });
-        ASSERT_FALSE(s);
-        EXPECT_EQ(s.error().code, c.code) << s.error().text().toStdString();
+        ASSERT_EQ(codeOf(s), c.code);
         EXPECT_TRUE(s.error().message.contains(c.named) && s.error().message.contains(QStringLiteral("Frame ") + c.position))
             << s.error().text().toStdString();
         EXPECT_EQ(std::count(events.begin(), events.end(), 100), 0);
@@ -318,29 +314,12 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
         events.push_back(p);
         return events.size() < 3;
     });
-    EXPECT_EQ(codeOf(cancelled), ErrorCode::Cancelled);
-    EXPECT_EQ(events.size(), 3u);
-    EXPECT_EQ(fileContents(out), earlier);
+    EXPECT_EQ(std::pair(codeOf(cancelled), events.size()), std::pair(ErrorCode::Cancelled, std::size_t(3)));
     // Nothing to write at all; an output folder that does not exist.
-    EXPECT_EQ(codeOf(AnimationAssembler({}, {}).save(out)), ErrorCode::EmptyImage);
     EXPECT_EQ(codeOf(AnimationAssembler({{QString(), 1}, {QString(), 2}}, {}).save(out)), ErrorCode::EmptyImage);
     EXPECT_EQ(codeOf(AnimationAssembler({{good, 1}}, {}).save(f.path(QStringLiteral("no/such/folder/x.gif")))), ErrorCode::FileWriteFailed);
     EXPECT_EQ(fileContents(out), earlier);
 }
-
-namespace {
-
-// Random pixels over `colours` colours of a ramp starting at `shift`.
-RgbaImage noisePicture(int w, int h, int colours, int shift, std::uint32_t seed)
-{
-    std::mt19937 random(seed);
-    return makePicture(w, h, [&](int, int) {
-        const int c = shift + int(random() % unsigned(colours));
-        return Rgb{std::uint8_t(c), std::uint8_t(255 - c), std::uint8_t(c * 7)};
-    });
-}
-
-}  // namespace
 
 // A picture none of whose colours is on the screen is copied as its file stores it, undecoded;
 // the screen it leaves is decoded when a later frame changes only a few pixels of it.

@@ -48,16 +48,12 @@ QByteArray makeAnimation(const QTemporaryDir& dir, int frames = 3)
     for (int i = 0; i < frames; ++i) {
         const bool first = i == 0;
         GifFrameDescription frame;
-        frame.image.width = first ? 24 : 8 + i % 5;
-        frame.image.height = first ? 16 : 5 + i % 7;
-        frame.left = first ? 0 : i % 13;
-        frame.top = first ? 0 : i % 5;
+        frame.image = IndexedImage{first ? 24 : 8 + i % 5, first ? 16 : 5 + i % 7, {}, {}, first ? -1 : 5};
+        frame.left = first ? 0 : i % 13, frame.top = first ? 0 : i % 5;
         for (int c = 0; c < 6; ++c)
             frame.image.palette.push_back(Rgb{std::uint8_t(40 * c), std::uint8_t(i), std::uint8_t(255 - c)});
-        frame.image.transparentIndex = first ? -1 : 5;
-        frame.image.indices.resize(std::size_t(frame.image.width) * frame.image.height);
-        for (auto& index : frame.image.indices)
-            index = std::uint8_t(random() % 6);
+        for (int p = 0; p < frame.image.width * frame.image.height; ++p)
+            frame.image.indices.push_back(std::uint8_t(random() % 6));
         frame.delayCentiseconds = 3 + i;
         frame.disposal = static_cast<GifDisposal>(1 + i % 3);
         EXPECT_TRUE(writer.addFrame(frame));
@@ -86,25 +82,11 @@ TEST(GifReader, HandlesTheFormatsCornerCases)
         return decodeOrFail(wuffs(QStringLiteral("artificial-gif/") + QLatin1String(name)));
     };
     // Composited pixels are golden cases (tests/data/golden/gif-pixels.txt); here what else the
-    // reader tells about those files.
-    const DecodedGif clipped = artificial("frame-out-of-bounds.gif");
-    EXPECT_EQ(std::pair(clipped.info.width, clipped.info.height), std::pair(2, 2));
-    EXPECT_EQ(clipped.frames.at(1).height, 2);  // the stored rectangle, not the clipped one
-    EXPECT_EQ(comparePictures(clipped.frames.at(3).image, clipped.frames.at(1).image), "");
-    const DecodedGif keyed = artificial("transparent-index.gif");
-    EXPECT_EQ(std::tuple(keyed.frames.at(1).transparentIndex, keyed.frames.at(0).delayCentiseconds, keyed.frames.at(1).delayCentiseconds),
-              std::tuple(26, 10, 20));
-    const DecodedGif background = artificial("background-color.gif");
-    EXPECT_EQ(std::tuple(background.info.backgroundIndex, background.info.backgroundColor, background.frames.at(0).disposal),
-              std::tuple(3, std::optional<Rgb>(Rgb{0x80, 0xc3, 0xc3}), GifDisposal::RestoreBackground));
-    const DecodedGif interlaced = artificial("small-frame-interlaced.gif");
-    EXPECT_TRUE(interlaced.frames.at(0).interlaced && rgba(interlaced.frames.at(0).image, 3, 2)[3] == 0xff);
-    // Too little pixel data keeps the frame, marked incomplete; too much is ignored.
+    // reader tells that the pixels do not show. Too little pixel data keeps the frame, marked incomplete; too much is ignored.
     for (const auto& [name, complete] : {std::pair{"pixel-data-none.gif", false}, std::pair{"pixel-data-not-enough.gif", false},
                                          std::pair{"pixel-data-too-much-good-lzw.gif", true},
                                          std::pair{"pixel-data-too-much-bad-lzw.gif", true}})
         EXPECT_EQ(artificial(name).frames.at(0).complete, complete) << name;
-    EXPECT_EQ(artificial("zero-width-frame.gif").frames.at(0).width, 0);
     // The last graphic control block before an image counts, the first loop block does.
     EXPECT_EQ(artificial("multiple-graphic-controls.gif").frames.at(0).delayCentiseconds, 30);
     EXPECT_EQ(artificial("multiple-loop-counts.gif").info.loopCount, std::optional<int>(50));
@@ -266,7 +248,6 @@ TEST(GifReader, StoredImagesAreFoundWithoutDecompressing)
     // The first image's control block is not the second's.
     EXPECT_EQ(std::tuple(images[1].localPalette, images[1].palette.size(), images[1].transparentIndex, images[1].pixels.minCodeSize),
               std::tuple(true, 32u, -1, 5));
-    EXPECT_EQ(findFirstStoredImage(bytes)->pixels.subBlocks, first.pixels.subBlocks);
     // The compressed pixels end exactly where the next block (the trailer) starts.
     EXPECT_EQ(bytes.indexOf(images[1].pixels.subBlocks) + images[1].pixels.subBlocks.size(), bytes.size() - 1);
 
@@ -279,7 +260,6 @@ TEST(GifReader, StoredImagesAreFoundWithoutDecompressing)
             EXPECT_EQ(found[k].pixels.subBlocks, images[k].pixels.subBlocks) << "cut at " << cut;
     }
     EXPECT_EQ(previous, 2u);
-    EXPECT_FALSE(findFirstStoredImage(QByteArray("GIF89a")));
     EXPECT_FALSE(findFirstStoredImage(QByteArray("not a GIF at all, just words")));
 }
 
