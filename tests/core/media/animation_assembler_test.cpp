@@ -135,14 +135,6 @@ DecodedGif assembleAndCheck(Fixture& f, const std::vector<std::optional<RgbaImag
     return gif;
 }
 
-std::vector<int> delaysOf(const DecodedGif& gif)
-{
-    std::vector<int> delays;
-    for (const GifFrame& frame : gif.frames)
-        delays.push_back(frame.delayCentiseconds);
-    return delays;
-}
-
 // Random pixels over `colours` colours of a ramp starting at `shift`.
 RgbaImage noisePicture(int w, int h, int colours, int shift, std::uint32_t seed)
 {
@@ -220,7 +212,9 @@ TEST(AnimationAssembler, LoopBlockAndDelaysAreWrittenAsAsked)
         ASSERT_TRUE(AnimationAssembler({{a, 0}, {b, 250}, {QString(), 65535}}, AnimationSettings{loop}).save(out));
         const DecodedGif gif = decodeOrFail(out);
         EXPECT_EQ(gif.info.loopCount, loop);
-        EXPECT_EQ(delaysOf(gif), (std::vector<int>{0, 250, 65535}));
+        ASSERT_EQ(gif.frames.size(), 3u);
+        EXPECT_EQ(std::tuple(gif.frames[0].delayCentiseconds, gif.frames[1].delayCentiseconds, gif.frames[2].delayCentiseconds),
+                  std::tuple(0, 250, 65535));
     }
     // Values a GIF cannot store are refused before anything is written.
     QFile::remove(out);
@@ -291,7 +285,7 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
     const std::vector<Case> cases = {
         {{{good, 1}, {good, 1}, {notAGif, 1}}, ErrorCode::UnsupportedFormat, notAGif, QStringLiteral("3")},
         {{{good, 1}, {truncated, 1}, {good, 1}}, ErrorCode::CorruptData, truncated, QStringLiteral("2")},
-        {{{good, 1}, {QString(), 1}, {good, 1}, {missing, 1}}, ErrorCode::FileNotFound, missing, QStringLiteral("4")},
+        {{{QString(), 1}, {missing, 1}}, ErrorCode::FileNotFound, missing, QStringLiteral("2")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.named.toStdString());

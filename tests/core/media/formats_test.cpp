@@ -204,13 +204,12 @@ TEST_F(Formats, JpegShrinkHintDecodesSmallerButLargeEnough)
 // exactly as scaling the whole picture would make it.
 TEST(ScalingWhileReading, GivesWhatScalingTheWholePictureGives)
 {
-    RgbaImage opaque(300, 200), translucent(300, 200);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 300; ++x) {
-            const Rgb c{std::uint8_t(x * 7 + y), std::uint8_t(y * 3), std::uint8_t((x * y) % 251)};
-            setPixel(opaque, x, y, c);
-            setPixel(translucent, x, y, c, std::uint8_t((x / 30 + y / 20) % 3 * 120));
-        }
+    const RgbaImage opaque = makePicture(300, 200, [](int x, int y) {
+        return Rgb{std::uint8_t(x * 7 + y), std::uint8_t(y * 3), std::uint8_t((x * y) % 251)};
+    });
+    RgbaImage translucent = opaque;
+    for (std::size_t i = 0; i < translucent.pixels.size(); i += 4)
+        translucent.pixels[i + 3] = std::uint8_t((i / 4 % 300 / 30 + i / 4 / 300 / 20) % 3 * 120);
     const std::pair<QByteArray, PictureFormat> pictures[] = {{encodePng(opaque).value(), PictureFormat::Png},
                                                              {encodePng(translucent).value(), PictureFormat::Png},
                                                              {encodeJpeg(opaque, 90).value(), PictureFormat::Jpeg}};

@@ -241,9 +241,8 @@ TEST(GifReader, StoredImagesAreFoundWithoutDecompressing)
     const QByteArray bytes = fileContents(path);
     const std::vector<GifStoredImage> images = findStoredImages(bytes);
     ASSERT_EQ(images.size(), 2u);
-    const GifStoredImage& first = images[0];
-    EXPECT_EQ(std::tuple(first.left, first.top, first.width, first.height, first.localPalette, first.palette.size(),
-                         first.palette.at(2), first.transparentIndex, first.pixels.minCodeSize),
+    EXPECT_EQ(std::tuple(images[0].left, images[0].top, images[0].width, images[0].height, images[0].localPalette, images[0].palette.size(),
+                         images[0].palette.at(2), images[0].transparentIndex, images[0].pixels.minCodeSize),
               std::tuple(2, 3, 5, 4, false, 4u, Rgb{7, 8, 9}, 3, 2));
     // The first image's control block is not the second's.
     EXPECT_EQ(std::tuple(images[1].localPalette, images[1].palette.size(), images[1].transparentIndex, images[1].pixels.minCodeSize),

@@ -85,13 +85,11 @@ TEST(GifWriter, AnimationRoundTripsThroughGiflib)
     frames[2].image = makeImage(1, 1, {Rgb{1, 2, 3}}, 3);  // one colour: table of 2
     frames[2].left = frames[2].top = 5;
     frames[2].disposal = GifDisposal::RestorePrevious;
-    {
-        GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(path, GifScreen{40, 30, 0, {}}));
-        for (const auto& frame : frames)
-            ASSERT_TRUE(writer.addFrame(frame));
-        ASSERT_TRUE(writer.finish());
-    }
+    GifStreamWriter writer;
+    ASSERT_TRUE(writer.open(path, GifScreen{40, 30, 0, {}}));
+    for (const auto& frame : frames)
+        ASSERT_TRUE(writer.addFrame(frame));
+    ASSERT_TRUE(writer.finish());
     RawGif gif = slurp(path);
     ASSERT_TRUE(gif);
     EXPECT_EQ(std::tuple(gif->SWidth, gif->SHeight, gif->SColorMap, gif->ImageCount), std::tuple(40, 30, nullptr, 3));
