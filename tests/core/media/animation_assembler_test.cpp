@@ -264,38 +264,29 @@ TEST(AnimationAssembler, AFrameThatCannotBeReadFailsAndLeavesTheOutputAlone)
 {
     Fixture f;
     const QString good = f.writeFrame(scene(10, 10, 1, 1));
-    const QString notAGif = f.path(QStringLiteral("not a gif.gif"));
-    ASSERT_TRUE(writeFileContents(notAGif, QByteArray("this is not a picture")));
-    const QString truncated = f.path(QStringLiteral("truncated.gif"));
-    const QByteArray whole = fileContents(f.writeFrame(scene(10, 10, 4, 4)));
-    ASSERT_TRUE(writeFileContents(truncated, whole.left(whole.size() / 2)));
-    const QString missing = f.path(QStringLiteral("gone.gif"));
-    const QString out = f.path(QStringLiteral("out.gif"));
-    const QByteArray earlier("an earlier good animation");
-    ASSERT_TRUE(writeFileContents(out, earlier));
+    const QString notAGif = f.path(QStringLiteral("not a gif.gif")), truncated = f.path(QStringLiteral("truncated.gif"));
+    const QString missing = f.path(QStringLiteral("gone.gif")), out = f.path(QStringLiteral("out.gif"));
+    const QByteArray whole = fileContents(f.writeFrame(scene(10, 10, 4, 4))), earlier("an earlier good animation");
+    ASSERT_TRUE(writeFileContents(notAGif, QByteArray("this is not a picture")) && writeFileContents(out, earlier) &&
+                writeFileContents(truncated, whole.left(whole.size() / 2)));
     const QStringList before = filesIn(f.dir);
     std::vector<int> events;
 
-    struct Case {
-        std::vector<AnimationFrameSource> frames;
-        ErrorCode code;
-        QString named;  // the file the message must name
-        QString position;
+    // The frames, the error, the file the message must name and its position.
+    const std::tuple<std::vector<AnimationFrameSource>, ErrorCode, QString, const char*> cases[] = {
+        {{{good, 1}, {good, 1}, {notAGif, 1}}, ErrorCode::UnsupportedFormat, notAGif, "Frame 3"},
+        {{{good, 1}, {truncated, 1}, {good, 1}}, ErrorCode::CorruptData, truncated, "Frame 2"},
+        {{{QString(), 1}, {missing, 1}}, ErrorCode::FileNotFound, missing, "Frame 2"},
     };
-    const std::vector<Case> cases = {
-        {{{good, 1}, {good, 1}, {notAGif, 1}}, ErrorCode::UnsupportedFormat, notAGif, QStringLiteral("3")},
-        {{{good, 1}, {truncated, 1}, {good, 1}}, ErrorCode::CorruptData, truncated, QStringLiteral("2")},
-        {{{QString(), 1}, {missing, 1}}, ErrorCode::FileNotFound, missing, QStringLiteral("2")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.named.toStdString());
+    for (const auto& [frames, code, named, position] : cases) {
+        SCOPED_TRACE(named.toStdString());
         events.clear();
-        const Status s = AnimationAssembler(c.frames, {}).save(out, [&](int p) {
+        const Status s = AnimationAssembler(frames, {}).save(out, [&](int p) {
             events.push_back(p);
             return true;
         });
-        ASSERT_EQ(codeOf(s), c.code);
-        EXPECT_TRUE(s.error().message.contains(c.named) && s.error().message.contains(QStringLiteral("Frame ") + c.position))
+        ASSERT_EQ(codeOf(s), code);
+        EXPECT_TRUE(s.error().message.contains(named) && s.error().message.contains(QLatin1String(position)))
             << s.error().text().toStdString();
         EXPECT_EQ(std::count(events.begin(), events.end(), 100), 0);
         EXPECT_EQ(fileContents(out), earlier);

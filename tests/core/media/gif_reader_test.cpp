@@ -196,11 +196,7 @@ TEST(GifReader, RefusesWhatExceedsTheLimits)
         bytes[6] = char(width & 0xff), bytes[7] = char(width >> 8), bytes[8] = char(height & 0xff), bytes[9] = char(height >> 8);
         return bytes;
     };
-    const struct {
-        QByteArray bytes;
-        GifDecodeLimits limits;
-        ErrorCode expected;
-    } cases[] = {
+    const std::tuple<QByteArray, GifDecodeLimits, ErrorCode> cases[] = {
         {withScreen(kLimits.maxSide + 1, 1), {}, ErrorCode::LimitExceeded},
         {withScreen(int(kLimits.maxPixels / 4000), 4001), {}, ErrorCode::LimitExceeded},
         {withScreen(kLimits.maxSide, 16), {}, ErrorCode{}},
@@ -213,7 +209,7 @@ TEST(GifReader, RefusesWhatExceedsTheLimits)
         {small, {.maxHeldBytes = 3 * 24 * 16 * 4 - 1}, ErrorCode{}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(codeOf(GifDecoder::openMemory(cases[i].bytes, cases[i].limits)), cases[i].expected) << "case " << i;
+        EXPECT_EQ(codeOf(GifDecoder::openMemory(std::get<0>(cases[i]), std::get<1>(cases[i]))), std::get<2>(cases[i])) << "case " << i;
     EXPECT_EQ(codeOf(decodeGifMemory(small, {.maxHeldBytes = 3 * 24 * 16 * 4 - 1})), ErrorCode::LimitExceeded);
 
     // A screen of no size takes the first frame's extent.

@@ -119,10 +119,7 @@ TEST(VideoDecoder, RefusesWhatIsNotAnAviOrTooLarge)
     const ErrorCode png = codeOf(ffmpeg::VideoDecoder::open(kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png"));
     EXPECT_TRUE(png == ErrorCode::CorruptData || png == ErrorCode::UnsupportedFormat) << int(png);
 
-    ffmpeg::VideoLimits small, few;
-    small.maxSide = 32;
-    few.maxFrames = 4;
-    for (const ffmpeg::VideoLimits& limits : {small, few})
+    for (const ffmpeg::VideoLimits& limits : {ffmpeg::VideoLimits{.maxSide = 32}, ffmpeg::VideoLimits{.maxFrames = 4}})
         EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), limits)), ErrorCode::LimitExceeded);
 }
 
@@ -209,11 +206,9 @@ TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
     writeRepeatedGif(path("endless.gif"), 1, 1320, 65535);  // ten days of GIF
     writeRepeatedGif(many, 100, 300, 0);
     ProgressLog progress;
-    ConversionLimits stop, fewFrames, fewPixels, shortVideo;
-    stop.stopRequested = [] { return true; };  // Ctrl+C in pictoreel-cli
-    fewFrames.budget.maxFrames = 299;
-    fewPixels.budget.maxPixels = 2'999'999;
-    shortVideo.budget.maxFrames = 9;
+    const ConversionLimits stop{.stopRequested = [] { return true; }};  // Ctrl+C in pictoreel-cli
+    const ConversionLimits fewFrames{.budget = {.maxFrames = 299}}, fewPixels{.budget = {.maxPixels = 2'999'999}},
+        shortVideo{.budget = {.maxFrames = 9}};
     const QString pattern = avi("uncompressed_bgr24_64x48_10f");
     const auto cancelAt50 = [](int percent) { return percent < 50; };
     const std::pair<Status, ErrorCode> cases[] = {
