@@ -22,21 +22,6 @@ namespace {
 
 QString wuffs(const QString& name) { return sharedData("wuffs/test/data/") + name; }
 
-DecodedGif decodeOrFail(const QString& path)
-{
-    auto decoded = decodeGifFile(path);
-    EXPECT_TRUE(decoded) << path.toStdString() << ": " << (decoded ? "" : decoded.error().text().toStdString());
-    return decoded ? std::move(decoded).value() : DecodedGif{};
-}
-
-using Px = std::array<std::uint8_t, 4>;
-
-Px rgba(const RgbaImage& image, int x, int y)
-{
-    const auto* p = image.pixel(x, y);
-    return {p[0], p[1], p[2], p[3]};
-}
-
 // A 24 x 16 animation of our own in dir/made.gif, looping twice: a full first frame, then smaller
 // frames with a transparent colour and every disposal method; frame k waits 3 + k hundredths.
 QByteArray makeAnimation(const QTemporaryDir& dir, int frames = 3)
@@ -79,7 +64,9 @@ void expectWholeScreensInOrder(GifDecoder& gif)
 TEST(GifReader, HandlesTheFormatsCornerCases)
 {
     const auto artificial = [](const char* name) {
-        return decodeOrFail(wuffs(QStringLiteral("artificial-gif/") + QLatin1String(name)));
+        auto decoded = decodeGifFile(wuffs(QStringLiteral("artificial-gif/") + QLatin1String(name)));
+        EXPECT_TRUE(decoded) << name;
+        return decoded ? std::move(decoded).value() : DecodedGif{};
     };
     // Composited pixels are golden cases (tests/data/golden/gif-pixels.txt); here what else the
     // reader tells that the pixels do not show. Too little pixel data keeps the frame, marked incomplete; too much is ignored.
@@ -162,7 +149,7 @@ TEST(GifReader, TruncatedFilesKeepEveryFrameTheyHold)
             for (int y = 0; y < f.image.height; ++y)
                 for (int x = 0; x < f.image.width; ++x)
                     if (x < f.left || x >= f.left + f.width || y < f.top || y >= f.top + f.height) {
-                        ASSERT_EQ(rgba(f.image, x, y), rgba(expected[k].image, x, y)) << x << "," << y;
+                        ASSERT_TRUE(std::equal(f.image.pixel(x, y), f.image.pixel(x, y) + 4, expected[k].image.pixel(x, y))) << x << "," << y;
                     }
         }
         EXPECT_GE(complete, completeBefore);

@@ -81,36 +81,31 @@ TEST_F(ImagingComponentTest, SaveGifMakesExactlyTheKeyColourTransparent)
         return Rgb{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7)};
     });
     const Rgb key{0, 255, 0};
-    const struct {
-        RgbaImage picture;
-        bool transparent;
-        Rgb key;
-        bool lossless;
-    } cases[] = {{fewColourPicture(key), true, key, true},        {fewColourPicture(key), false, key, true},
-                 {photoLikePicture(key), true, key, false},       {photoLikePicture(key), false, key, false},
-                 {full, false, key, true},
-                 {full, true, colourAt(full, 0, 0), true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.picture.width) + (c.transparent ? " transparent" : " opaque"));
+    // The picture, whether it has a transparent colour, the key, whether it is stored exactly.
+    const std::tuple<RgbaImage, bool, Rgb, bool> cases[] = {
+        {fewColourPicture(key), true, key, true},   {fewColourPicture(key), false, key, true}, {photoLikePicture(key), true, key, false},
+        {photoLikePicture(key), false, key, false}, {full, false, key, true},                  {full, true, colourAt(full, 0, 0), true}};
+    for (const auto& [picture, transparent, caseKey, lossless] : cases) {
+        SCOPED_TRACE(std::to_string(picture.width) + (transparent ? " transparent" : " opaque"));
         ImagingComponent component;
-        loadInto(component, c.picture);
-        const auto gif = savedGif(component, c.transparent, c.key);
+        loadInto(component, picture);
+        const auto gif = savedGif(component, transparent, caseKey);
         ASSERT_TRUE(gif);
-        ASSERT_EQ(gif->width, c.picture.width);
-        ASSERT_EQ(gif->transparentIndex >= 0, c.transparent);
-        if (c.transparent) {
-            EXPECT_EQ(gif->palette[std::size_t(gif->transparentIndex)], c.key);
+        ASSERT_EQ(gif->width, picture.width);
+        ASSERT_EQ(gif->transparentIndex >= 0, transparent);
+        if (transparent) {
+            EXPECT_EQ(gif->palette[std::size_t(gif->transparentIndex)], caseKey);
         }
         for (int y = 0; y < gif->height; ++y)
             for (int x = 0; x < gif->width; ++x) {
-                const bool isKey = c.transparent && colourAt(c.picture, x, y) == c.key;
+                const bool isKey = transparent && colourAt(picture, x, y) == caseKey;
                 ASSERT_EQ(gif->transparentAt(x, y), isKey) << x << "," << y;
-                if (c.lossless && !isKey) {
-                    ASSERT_EQ(gif->colourAt(x, y), colourAt(c.picture, x, y)) << x << "," << y;
+                if (lossless && !isKey) {
+                    ASSERT_EQ(gif->colourAt(x, y), colourAt(picture, x, y)) << x << "," << y;
                 }
             }
         // Many colours are quantised close to the source (a fixed 3-3-2 palette gets about 25 dB).
-        EXPECT_GT(psnr(makePicture(gif->width, gif->height, [&](int x, int y) { return gif->colourAt(x, y); }), c.picture), 29.0);
+        EXPECT_GT(psnr(makePicture(gif->width, gif->height, [&](int x, int y) { return gif->colourAt(x, y); }), picture), 29.0);
     }
 }
 

@@ -28,15 +28,6 @@ const QString kAvi = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/synthetic/avi/")
 
 QString avi(const char* name) { return kAvi + QString::fromLatin1(name) + QStringLiteral(".avi"); }
 
-// Expected frame k (0-based) of the 64 x 48 test pattern, or of its 8-bit palette version.
-RgbaImage expectedFrame(const char* series, int k)
-{
-    Result<RgbaImage> picture =
-        loadPictureFile(kAvi + QStringLiteral("frames/%1.%2.png").arg(QString::fromLatin1(series)).arg(k + 1, 2, 10, QLatin1Char('0')));
-    EXPECT_TRUE(picture.ok());
-    return picture ? picture.value() : RgbaImage();
-}
-
 std::vector<ffmpeg::VideoFrame> decodeVideo(const QString& path)
 {
     std::vector<ffmpeg::VideoFrame> frames;
@@ -133,7 +124,8 @@ TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
     EXPECT_EQ(decoded.info.loopCount, 0);
     EXPECT_EQ(delaysOf(decoded), std::vector<int>(10, 20));
     for (int k = 0; k < 10; ++k)  // few colours: the GIF holds them exactly
-        EXPECT_EQ(decoded.frames[std::size_t(k)].image.pixels, expectedFrame("uncompressed_bgr24_64x48_10f", k).pixels);
+        EXPECT_EQ(decoded.frames[std::size_t(k)].image.pixels,
+                  loadPictureFile(kAvi + QStringLiteral("frames/uncompressed_bgr24_64x48_10f.%1.png").arg(k + 1, 2, 10, QLatin1Char('0'))).value().pixels);
 
     // A truncated file gives the frames it holds.
     ASSERT_TRUE(aviToGif(avi("truncated60pct_uncompressed_bgr24_64x48"), gif));
