@@ -94,13 +94,8 @@ struct Fixture {
 // ones at the start show a transparent screen of the first picture's size.
 std::vector<RgbaImage> intendedScreens(const std::vector<std::optional<RgbaImage>>& pictures)
 {
-    int w = 0, h = 0;
-    for (const auto& p : pictures)
-        if (p) {
-            w = p->width;
-            h = p->height;
-            break;
-        }
+    const auto first = *std::find_if(pictures.begin(), pictures.end(), [](const auto& p) { return p.has_value(); });
+    const int w = first->width, h = first->height;
     std::vector<RgbaImage> screens;
     RgbaImage shown(w, h);
     for (const auto& p : pictures)

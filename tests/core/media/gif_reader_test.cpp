@@ -104,10 +104,8 @@ TEST(GifReader, DamagedHostileAndForeignFilesEndCleanly)
         }
     }
     // What the crafted files are refused for.
-    EXPECT_EQ(codeOf(GifDecoder::openFile(sharedData("image-gif/tests/stall/issue-101-infinite-empty-loop.gif"))),
-              ErrorCode::LimitExceeded);
-    EXPECT_EQ(codeOf(GifDecoder::openFile(sharedData("image-gif/tests/crashtest/issue-96-small-codesize-2.gif"))),
-              ErrorCode::LimitExceeded);
+    for (const char* limited : {"image-gif/tests/stall/issue-101-infinite-empty-loop.gif", "image-gif/tests/crashtest/issue-96-small-codesize-2.gif"})
+        EXPECT_EQ(codeOf(GifDecoder::openFile(sharedData(limited))), ErrorCode::LimitExceeded) << limited;
     EXPECT_EQ(codeOf(GifDecoder::openFile(sharedData("pillow/Tests/images/decompression_bomb.gif"))), ErrorCode::CorruptData);
     // And what is no GIF at all.
     QTemporaryDir dir;

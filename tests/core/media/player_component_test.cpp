@@ -26,12 +26,7 @@ const std::int32_t kDialogGrey = colorRefFromRgb(Rgb{212, 208, 200});
 // A one-image GIF of one colour with a square of another, or transparent outside the square.
 QString writeSquareGif(const QString& path, int size, int at, Rgb colour, bool transparentAround)
 {
-    IndexedImage image;
-    image.width = size;
-    image.height = size;
-    image.palette = {Rgb{10, 20, 30}, colour};
-    if (transparentAround)
-        image.transparentIndex = 0;
+    IndexedImage image{size, size, {}, {Rgb{10, 20, 30}, colour}, transparentAround ? 0 : -1};
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
             image.indices.push_back(x >= at && x < at + 3 && y >= at && y < at + 3 ? 1 : 0);

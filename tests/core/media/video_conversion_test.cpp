@@ -54,13 +54,7 @@ std::vector<int> delaysOf(const DecodedGif& gif)
 // Records progress reports and lets the work go on.
 struct ProgressLog {
     std::vector<int> values;
-    ConversionProgress callback()
-    {
-        return [this](int percent) {
-            values.push_back(percent);
-            return true;
-        };
-    }
+    ConversionProgress callback() { return [this](int percent) { return values.push_back(percent), true; }; }
     bool risesToOneFinalHundred() const
     {
         return !values.empty() && values.back() == 100 && std::is_sorted(values.begin(), values.end()) &&
