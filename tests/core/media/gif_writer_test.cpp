@@ -75,16 +75,13 @@ TEST(GifWriter, AnimationRoundTripsThroughGiflib)
     const QString path = dir.filePath(QStringLiteral("anim.gif"));
     std::vector<GifFrameDescription> frames(3);
     frames[0].image = makeImage(40, 30, rampPalette(256), 1);  // full screen, 256 colours
-    frames[0].delayCentiseconds = 7;
-    frames[0].disposal = GifDisposal::DoNotDispose;
+    frames[0].delayCentiseconds = 7, frames[0].disposal = GifDisposal::DoNotDispose;
     frames[1].image = makeImage(10, 6, rampPalette(5, 9), 2);  // 5 colours: table of 8
     frames[1].image.transparentIndex = 3;
     frames[1].left = 30, frames[1].top = 24;  // touches the right and bottom edges
-    frames[1].delayCentiseconds = 65535;
-    frames[1].disposal = GifDisposal::RestoreBackground;
+    frames[1].delayCentiseconds = 65535, frames[1].disposal = GifDisposal::RestoreBackground;
     frames[2].image = makeImage(1, 1, {Rgb{1, 2, 3}}, 3);  // one colour: table of 2
-    frames[2].left = frames[2].top = 5;
-    frames[2].disposal = GifDisposal::RestorePrevious;
+    frames[2].left = frames[2].top = 5, frames[2].disposal = GifDisposal::RestorePrevious;
     GifStreamWriter writer;
     ASSERT_TRUE(writer.open(path, GifScreen{40, 30, 0, {}}));
     for (const auto& frame : frames)

@@ -199,11 +199,9 @@ TEST_F(ImagingComponentTest, SaveBmpAndJpegAsAsked)
     EXPECT_EQ(std::pair(fileContents(path("out.jpg")).contains("\xFF\xC2"), fileContents(path("progressive.jpg")).contains("\xFF\xC2")),
               std::pair(false, true));
     EXPECT_LT(fileContents(path("low.jpg")).size(), fileContents(path("out.jpg")).size());
-    ImagingComponent reader;
-    ASSERT_TRUE(reader.LoadImage(path("out.jpg")).ok());
-    EXPECT_GT(psnr(reader.image(), picture), 30.0);
-    ASSERT_TRUE(reader.LoadImage(path("gray.jpg")).ok());
-    const std::uint8_t* p = reader.image().pixel(80, 10);
+    EXPECT_GT(psnr(loadPictureFile(path("out.jpg")).value(), picture), 30.0);
+    const RgbaImage gray = loadPictureFile(path("gray.jpg")).value();
+    const std::uint8_t* p = gray.pixel(80, 10);
     EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]);
 }
 

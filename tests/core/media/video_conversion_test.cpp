@@ -246,8 +246,7 @@ TEST_F(VideoConversion, TheSourceIsNeverTheTargetAndALinkAtTheTargetIsReplacedNo
     ASSERT_TRUE(gifToAvi(gif, path("out.avi")));
     ASSERT_TRUE(aviToGif(video, path("out.gif")));
     EXPECT_EQ(testing::fileContents(precious), "precious");
-    EXPECT_FALSE(QFileInfo(path("out.avi")).isSymLink());
-    EXPECT_FALSE(QFileInfo(path("out.gif")).isSymLink());
+    EXPECT_FALSE(QFileInfo(path("out.avi")).isSymLink() || QFileInfo(path("out.gif")).isSymLink());
     EXPECT_EQ(decodeVideo(path("out.avi")).size(), 1u);
 }
 
