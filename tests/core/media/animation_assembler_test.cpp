@@ -193,8 +193,7 @@ TEST(AnimationAssembler, RandomSequencesShowEveryPictureExactly)
 TEST(AnimationAssembler, LoopBlockAndDelaysAreWrittenAsAsked)
 {
     Fixture f;
-    const QString a = f.writeFrame(scene(10, 10, 1, 1));
-    const QString b = f.writeFrame(scene(10, 10, 5, 5));
+    const QString a = f.writeFrame(scene(10, 10, 1, 1)), b = f.writeFrame(scene(10, 10, 5, 5));
     const QString out = f.path(QStringLiteral("loop.gif"));
     for (std::optional<int> loop : {std::optional<int>(), std::optional<int>(0), std::optional<int>(65535)}) {
         ASSERT_TRUE(AnimationAssembler({{a, 0}, {b, 250}, {QString(), 65535}}, AnimationSettings{loop}).save(out));
@@ -319,9 +318,7 @@ TEST(AnimationAssembler, FrameFilesOfOtherLayoutsAreDecodedNotCopied)
     RgbaImage expectedOffset(24, 20);
     GifStreamWriter writer;
     ASSERT_TRUE(writer.open(offsetFile, GifScreen{24, 20, std::nullopt, {}}));
-    GifFrameDescription frame;
-    frame.left = 3, frame.top = 2;
-    frame.image.width = frame.image.height = 16;
+    GifFrameDescription frame{.image = IndexedImage{16, 16, {}, {}, -1}, .left = 3, .top = 2, .compressed = {}};
     for (int i = 0; i < 256; ++i) {
         frame.image.palette.push_back(Rgb{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7)});
         frame.image.indices.push_back(std::uint8_t(i));

@@ -48,8 +48,7 @@ TEST(FormatRegistry, GifSizeTakesInTheFirstImageAndStopsWhereTheBytesEnd)
         ASSERT_EQ(size.has_value(), cut >= 13);
         if (!size)
             continue;
-        const bool imageSeen = cut >= descriptor + 10;
-        EXPECT_EQ(std::pair(size->width, size->height), imageSeen ? std::pair(8, 6) : std::pair(4, 3));
+        EXPECT_EQ(std::pair(size->width, size->height), cut >= descriptor + 10 ? std::pair(8, 6) : std::pair(4, 3));  // image seen
     }
     // A block that is no block ends the walk with the screen's size.
     gif[descriptor] = 'x';

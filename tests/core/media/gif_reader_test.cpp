@@ -150,8 +150,7 @@ TEST(GifReader, TruncatedFilesKeepEveryFrameTheyHold)
                         ASSERT_TRUE(std::equal(f.image.pixel(x, y), f.image.pixel(x, y) + 4, expected[k].image.pixel(x, y))) << x << "," << y;
                     }
         }
-        EXPECT_GE(complete, completeBefore);
-        completeBefore = complete;
+        EXPECT_GE(complete, std::exchange(completeBefore, complete));
     }
     EXPECT_EQ(completeBefore, 5);
 }

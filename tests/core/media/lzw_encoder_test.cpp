@@ -33,7 +33,6 @@ std::vector<std::uint8_t> decodeWithGiflib(const QByteArray& gifBytes)
     EXPECT_TRUE(file.open() && file.write(gifBytes) == gifBytes.size() && file.flush());
     int error = 0;
     GifFileType* gif = DGifOpenFileName(QFile::encodeName(file.fileName()).constData(), &error);
-    EXPECT_NE(gif, nullptr) << error;
     std::vector<std::uint8_t> out;
     if (gif && DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1)
         out.assign(gif->SavedImages[0].RasterBits, gif->SavedImages[0].RasterBits + gif->SWidth * gif->SHeight);

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -32,15 +31,6 @@ QString writeSquareGif(const QString& path, int size, int at, Rgb colour, bool t
             image.indices.push_back(x >= at && x < at + 3 && y >= at && y < at + 3 ? 1 : 0);
     EXPECT_TRUE(writeSingleImageGif(path, image));
     return path;
-}
-
-// Steps of advance() until playback stops, up to `limit`.
-int stepsUntilStopped(PlayerComponent& player, int limit)
-{
-    int steps = 0;
-    while (steps < limit && player.advance())
-        ++steps;
-    return steps;
 }
 
 }  // namespace
@@ -102,8 +92,8 @@ TEST(PlayerComponent, PlaybackHonoursTheLoopBlockWhenLooping)
     QTemporaryDir dir;
     const QString a = writeSquareGif(dir.filePath(QStringLiteral("a.gif")), 8, 1, Rgb{250, 0, 0}, false);
     const QString b = writeSquareGif(dir.filePath(QStringLiteral("b.gif")), 8, 4, Rgb{250, 0, 0}, false);
-    auto make = [&](std::optional<int> loop) {
-        const QString out = dir.filePath(QStringLiteral("loop.gif"));
+    const QString out = dir.filePath(QStringLiteral("loop.gif"));
+    const auto make = [&](std::optional<int> loop) {
         EXPECT_TRUE(AnimationAssembler({{a, 5}, {b, 5}, {a, 5}}, AnimationSettings{loop}).save(out));
         return out;
     };
@@ -111,6 +101,12 @@ TEST(PlayerComponent, PlaybackHonoursTheLoopBlockWhenLooping)
     PlayerComponent player;
     int changes = 0;
     player.setFrameChangedHandler([&] { ++changes; });
+    const auto stepsUntilStopped = [&player](int limit) {  // steps of advance() until playback stops
+        int steps = 0;
+        while (steps < limit && player.advance())
+            ++steps;
+        return steps;
+    };
 
     // Three frames: one pass is two steps, each further pass three more.
     for (const auto& [loop, looping, steps] : {std::tuple{std::optional<int>(), true, 2}, {2, true, 2 + 2 * 3},
@@ -120,7 +116,7 @@ TEST(PlayerComponent, PlaybackHonoursTheLoopBlockWhenLooping)
         player.LoopPlayback(looping);
         EXPECT_FALSE(player.isPlaying() || player.advance());  // nothing moves before Play
         player.Play();
-        EXPECT_EQ(stepsUntilStopped(player, 1000), steps);
+        EXPECT_EQ(stepsUntilStopped(1000), steps);
         if (steps < 1000)  // stopped on the last frame
             EXPECT_EQ(std::pair(player.isPlaying(), player.currentFrameIndex()), std::pair(false, 2));
     }
@@ -132,7 +128,7 @@ TEST(PlayerComponent, PlaybackHonoursTheLoopBlockWhenLooping)
     player.Pause();
     EXPECT_FALSE(player.advance());
     player.Play();
-    EXPECT_EQ((std::pair{player.currentFrameIndex(), stepsUntilStopped(player, 10)}), std::pair(1, 1));  // braces: the index is read first
+    EXPECT_EQ((std::pair{player.currentFrameIndex(), stepsUntilStopped(10)}), std::pair(1, 1));  // braces: the index is read first
     changes = 0;
     player.Play();
     EXPECT_EQ(std::tuple(player.currentFrameIndex(), changes, player.isPlaying()), std::tuple(0, 1, true));
