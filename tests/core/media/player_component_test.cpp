@@ -117,8 +117,7 @@ TEST(PlayerComponent, PlaybackHonoursTheLoopBlockWhenLooping)
         EXPECT_FALSE(player.isPlaying() || player.advance());  // nothing moves before Play
         player.Play();
         EXPECT_EQ(stepsUntilStopped(1000), steps);
-        if (steps < 1000)  // stopped on the last frame
-            EXPECT_EQ(std::pair(player.isPlaying(), player.currentFrameIndex()), std::pair(false, 2));
+        EXPECT_TRUE(steps == 1000 || (!player.isPlaying() && player.currentFrameIndex() == 2));  // stopped on the last frame
     }
 
     // Pause keeps the place; Play after the end starts again from the first frame.
