@@ -180,7 +180,7 @@ TEST_F(ImagingComponentTest, RefusedAndFailedOperationsNeverSaveAStalePicture)
 }
 
 // BMP (odd width: rows padded to four bytes) reads back exactly; JPEG is baseline unless asked.
-TEST_F(ImagingComponentTest, SaveBmpAndJpegAsAsked)
+TEST_F(ImagingComponentTest, SaveBmpAsAsked)
 {
     const RgbaImage odd = makePicture(13, 7, [](int x, int y) { return Rgb{std::uint8_t(x * 19), std::uint8_t(y * 36), std::uint8_t(x * y)}; });
     ImagingComponent component;
@@ -188,7 +188,13 @@ TEST_F(ImagingComponentTest, SaveBmpAndJpegAsAsked)
     ASSERT_TRUE(component.SaveBmp(path("out.bmp")).ok());
     EXPECT_EQ(fileContents(path("out.bmp")).size(), 54 + 7 * 40);
     EXPECT_EQ(comparePictures(loadPictureFile(path("out.bmp")).value(), odd), "");
+}
 
+// Apart from the BMP case: LeakSanitizer cannot walk the thread-local storage of a process that
+// has loaded ImageMagick's BMP and JPEG coders both.
+TEST_F(ImagingComponentTest, SaveJpegAsAsked)
+{
+    ImagingComponent component;
     const RgbaImage picture = photoLikePicture(Rgb{90, 90, 90});
     loadInto(component, picture);
     ASSERT_TRUE(component.SaveJpeg(path("out.jpg")).ok() && component.SaveJpeg(path("low.jpg"), 20).ok() &&
