@@ -10,14 +10,14 @@
 // reported.
 // Message boxes on the way (such as "Created finished!") are photographed and answered with OK.
 #include "core/project/program_values.h"
-#include "gui/dialogs.h"
-#include "gui/frame_list_model.h"
-#include "gui/save_frames_dialog.h"
-#include "gui/main_window.h"
-#include "gui/program_start.h"
-#include "gui/property_panel.h"
-#include "gui/shell.h"
-#include "gui/toolbar_icons.h"
+#include "gui/app/dialogs.h"
+#include "gui/main_window/frame_list_model.h"
+#include "gui/dialogs/save_frames_dialog.h"
+#include "gui/main_window/main_window.h"
+#include "gui/app/program_start.h"
+#include "gui/main_window/property_panel.h"
+#include "gui/app/shell.h"
+#include "gui/widgets/toolbar_icons.h"
 
 #include <QApplication>
 #include <QDialog>

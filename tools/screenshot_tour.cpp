@@ -5,21 +5,21 @@
 //
 // Sample pictures and a project of several frames are made in OUTPUT_FOLDER/sample first and
 // opened the way the history window opens a project (OpenProjectFile).
-#include "gui/dialogs.h"
-#include "gui/main_window.h"
-#include "gui/property_panel.h"
-#include "gui/frame_list_model.h"
-#include "gui/shell.h"
+#include "gui/app/dialogs.h"
+#include "gui/main_window/main_window.h"
+#include "gui/main_window/property_panel.h"
+#include "gui/main_window/frame_list_model.h"
+#include "gui/app/shell.h"
 #include "core/media/imaging_component.h"
 #include "core/media/player_component.h"
-#include "gui/extractor_window.h"
-#include "gui/save_frames_dialog.h"
-#include "gui/about_dialog.h"
-#include "gui/avi_to_gif_window.h"
-#include "gui/gif_to_avi_window.h"
-#include "gui/history_dialog.h"
-#include "gui/options_dialog.h"
-#include "gui/gif_view.h"
+#include "gui/extractor/extractor_window.h"
+#include "gui/dialogs/save_frames_dialog.h"
+#include "gui/dialogs/about_dialog.h"
+#include "gui/converters/avi_to_gif_window.h"
+#include "gui/converters/gif_to_avi_window.h"
+#include "gui/dialogs/history_dialog.h"
+#include "gui/dialogs/options_dialog.h"
+#include "gui/widgets/gif_view.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 // one that leaves the window ready again, and closing the window while a conversion runs.
 #include "gui/support/gui_test.h"
 #include "core/media/player_component.h"
-#include "gui/avi_to_gif_window.h"
-#include "gui/gif_to_avi_window.h"
+#include "gui/converters/avi_to_gif_window.h"
+#include "gui/converters/gif_to_avi_window.h"
 
 namespace pictoreel::testing {
 namespace {

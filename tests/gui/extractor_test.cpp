@@ -5,10 +5,10 @@
 #include "gui/support/gui_test.h"
 
 #include "core/media/player_component.h"
-#include "gui/extractor_files.h"
-#include "gui/extractor_window.h"
-#include "gui/gif_view.h"
-#include "gui/save_frames_dialog.h"
+#include "gui/extractor/extractor_files.h"
+#include "gui/extractor/extractor_window.h"
+#include "gui/widgets/gif_view.h"
+#include "gui/dialogs/save_frames_dialog.h"
 
 namespace pictoreel::testing {
 namespace {

@@ -1,6 +1,6 @@
 // The main window's panes and splitter; the property panel's key filter, loop rule and range checks
 // (made when the focus leaves a box for another control); file size and file filter texts.
-#include "gui/dialogs.h"
+#include "gui/app/dialogs.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {

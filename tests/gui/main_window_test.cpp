@@ -1,10 +1,10 @@
 // The main window: start-up, closing, named menus and toolbar, shortcuts, the Auto Size rule, help,
 // and the tool windows the menus open (modal through the window runner, the extractor modeless).
 #include "core/project/settings_store.h"
-#include "gui/about_dialog.h"
-#include "gui/extractor_window.h"
-#include "gui/gif_view.h"
-#include "gui/options_dialog.h"
+#include "gui/dialogs/about_dialog.h"
+#include "gui/extractor/extractor_window.h"
+#include "gui/widgets/gif_view.h"
+#include "gui/dialogs/options_dialog.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {

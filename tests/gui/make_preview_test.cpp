@@ -5,10 +5,10 @@
 #include "gui/support/window_fixture.h"
 
 #include "core/media/player_component.h"
-#include "gui/gif_view.h"
-#include "gui/make_commands.h"
-#include "gui/player_window.h"
-#include "gui/preview_window.h"
+#include "gui/widgets/gif_view.h"
+#include "gui/main_window/make_commands.h"
+#include "gui/player/player_window.h"
+#include "gui/player/preview_window.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // The player window `frmPlay`: play, pause, load, the GIF at its own size, frames shown for their
 // delays, played in a loop; and how the main window opens it.
 #include "gui/support/window_fixture.h"
-#include "gui/gif_view.h"
-#include "gui/make_commands.h"
-#include "gui/player_window.h"
+#include "gui/widgets/gif_view.h"
+#include "gui/main_window/make_commands.h"
+#include "gui/player/player_window.h"
 
 namespace pictoreel::testing {
 namespace {

@@ -2,8 +2,8 @@
 // and the history window (File, "Recent Project Files ..."), which opens a recent project
 // through the main window and edits a working copy that reaches the file only through "&Save".
 #include "core/project/history.h"
-#include "gui/history_dialog.h"
-#include "gui/program_start.h"
+#include "gui/dialogs/history_dialog.h"
+#include "gui/app/program_start.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {

@@ -3,9 +3,9 @@
 #include "core/project/history.h"
 #include "core/project/paths.h"
 #include "core/project/settings_store.h"
-#include "gui/history_dialog.h"
-#include "gui/options_dialog.h"
-#include "gui/save_frames_dialog.h"
+#include "gui/dialogs/history_dialog.h"
+#include "gui/dialogs/options_dialog.h"
+#include "gui/dialogs/save_frames_dialog.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {

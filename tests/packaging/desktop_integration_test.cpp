@@ -1,7 +1,7 @@
 // The programs as a desktop sees them: the install layout, the help and logo found from the build
 // tree and from an installation, the ".agp" MIME type, the desktop entry agreeing with it, the
 // icons, and a project passed on the command line (as a file manager does) opened at start.
-#include "gui/program_start.h"
+#include "gui/app/program_start.h"
 #include "gui/support/scripted_dialogs.h"
 #include "support/files.h"
 

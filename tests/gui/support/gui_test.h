@@ -4,7 +4,7 @@
 
 #include "gui/support/scripted_dialogs.h"
 #include "gui/support/test_files.h"
-#include "gui/twips.h"
+#include "gui/widgets/twips.h"
 
 #include <QtTest>
 #include <QtWidgets>

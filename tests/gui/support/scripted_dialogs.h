@@ -3,8 +3,8 @@
 // dialog the test did not expect fails the test (answered with a cancel): nothing waits on a person.
 #pragma once
 
-#include "gui/dialogs.h"
-#include "gui/shell.h"
+#include "gui/app/dialogs.h"
+#include "gui/app/shell.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // shell, plus helpers to make pictures and read what the frame list shows.
 #pragma once
 
-#include "gui/frame_list_model.h"
-#include "gui/main_window.h"
-#include "gui/property_panel.h"
+#include "gui/main_window/frame_list_model.h"
+#include "gui/main_window/main_window.h"
+#include "gui/main_window/property_panel.h"
 #include "gui/support/gui_test.h"
-#include "gui/window_runner.h"
+#include "gui/app/window_runner.h"
 
 namespace pictoreel::testing {
 

@@ -1,0 +1,223 @@
+#include "gui/converters/converter_window.h"
+
+#include "core/media/video_conversion.h"
+#include "core/project/paths.h"
+#include "gui/widgets/compact_font.h"
+#include "gui/app/dialogs.h"
+#include "gui/widgets/twips.h"
+
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+namespace pictoreel {
+
+namespace {
+
+constexpr int kClientWidth = 6135;
+
+// A group at (240, top), its file box and its "..." button inside.
+QGroupBox* makeFileGroup(QWidget* parent, const char* name, const char* caption, int top)
+{
+    auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
+    group->setObjectName(QLatin1String(name));
+    group->setGeometry(twipsRect(240, top, 5655, 855));
+    return group;
+}
+
+QLineEdit* makeFileBox(QGroupBox* group, const char* name, const QString& accessibleName)
+{
+    auto* box = new QLineEdit(group);
+    box->setObjectName(QLatin1String(name));
+    box->setAccessibleName(accessibleName);
+    box->setGeometry(twipsRect(240, 360, 4815, 315));
+    return box;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect place,
+                        const QString& accessibleName)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(accessibleName);
+    button->setAutoDefault(false);
+    button->setGeometry(place);
+    return button;
+}
+
+}  // namespace
+
+ConverterWindow::ConverterWindow(const ConverterTexts& texts, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), texts_(texts), dialogs_(dialogs)
+{
+    setObjectName(QLatin1String(texts.objectName));
+    setWindowTitle(QString::fromUtf8(texts.caption));
+    setAccessibleName(windowTitle());
+    applyCompactFont(this);
+
+    Frame1 = makeFileGroup(this, "Frame1", texts.sourceGroup, 240);
+    Frame2 = makeFileGroup(this, "Frame2", texts.targetGroup, 1320);
+    QGroupBox* aviGroup = texts.aviToGif ? Frame1 : Frame2;
+    QGroupBox* gifGroup = texts.aviToGif ? Frame2 : Frame1;
+    txtAVI = makeFileBox(aviGroup, "txtAVI", QStringLiteral("AVI file"));
+    txtGIF = makeFileBox(gifGroup, "txtGIF", QStringLiteral("GIF file"));
+    const QRect dots = twipsRect(5040, 360, 405, 315);
+    cmdAVI = makeButton(aviGroup, "cmdAVI", QStringLiteral("..."), dots, QStringLiteral("Choose the AVI file"));
+    cmdGIF = makeButton(gifGroup, "cmdGIF", QStringLiteral("..."), dots, QStringLiteral("Choose the GIF file"));
+
+    pbPer = new QProgressBar(this);
+    pbPer->setObjectName(QStringLiteral("pbPer"));
+    pbPer->setAccessibleName(QStringLiteral("Progress"));
+    pbPer->setRange(0, 100);
+    pbPer->setTextVisible(false);
+    pbPer->setGeometry(twipsRect(240, 2430, 3015, 315));
+    pbPer->hide();
+    cmdConvert = makeButton(this, "cmdConvert", QStringLiteral("&Convert"), twipsRect(3360, 2400, 1215, 375),
+                            QStringLiteral("Convert"));
+    cmdClose = makeButton(this, "cmdClose", QStringLiteral("Close"), twipsRect(4680, 2400, 1215, 375),
+                          QStringLiteral("Close"));
+
+    setTabOrder(sourceBox(), texts.aviToGif ? cmdAVI : cmdGIF);
+    setTabOrder(texts.aviToGif ? cmdAVI : cmdGIF, targetBox());
+    setTabOrder(targetBox(), texts.aviToGif ? cmdGIF : cmdAVI);
+    setTabOrder(texts.aviToGif ? cmdGIF : cmdAVI, cmdConvert);
+    setTabOrder(cmdConvert, cmdClose);
+
+    connect(cmdAVI, &QPushButton::clicked, this, &ConverterWindow::cmdAVI_Click);
+    connect(cmdGIF, &QPushButton::clicked, this, &ConverterWindow::cmdGIF_Click);
+    connect(cmdConvert, &QPushButton::clicked, this, &ConverterWindow::cmdConvert_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &ConverterWindow::cmdClose_Click);
+
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(texts.clientHeightTwips));
+}
+
+void ConverterWindow::cmdAVI_Click()
+{
+    if (texts_.aviToGif)
+        chooseSource();
+    else
+        chooseTarget();
+}
+
+void ConverterWindow::cmdGIF_Click()
+{
+    if (texts_.aviToGif)
+        chooseTarget();
+    else
+        chooseSource();
+}
+
+void ConverterWindow::chooseSource()
+{
+    const auto chosen = dialogs_.openFile(this, {QString(), QString::fromUtf8(texts_.sourceFilter), {}});
+    if (!chosen || chosen->isEmpty())
+        return;
+    sourceBox()->setText(*chosen);
+    targetBox()->setText(ChangeFileExtension(*chosen, QLatin1String(texts_.sourceExtension),
+                                             QLatin1String(texts_.targetExtension)));
+}
+
+void ConverterWindow::chooseTarget()
+{
+    const auto chosen = dialogs_.saveFile(this, {QString(), QString::fromUtf8(texts_.targetFilter), {}});
+    if (!chosen || chosen->isEmpty())
+        return;
+    targetBox()->setText(*chosen);
+}
+
+void ConverterWindow::cmdConvert_Click()
+{
+    if (isConverting())
+        return;
+    const QString source = sourceBox()->text(), target = targetBox()->text();
+    if (source.isEmpty()) {
+        dialogs_.inform(this, QString::fromUtf8(texts_.noSource));
+        return;
+    }
+    if (target.isEmpty()) {
+        dialogs_.inform(this, QString::fromUtf8(texts_.noTarget));
+        return;
+    }
+    if (!QFileInfo(source).isFile()) {
+        dialogs_.inform(this, QLatin1String(kFileDoesNotExist) + QStringLiteral("\r\n") + source);
+        return;
+    }
+    if (Status usable = checkConversionTarget(source, target); !usable) {  // it would be destroyed
+        dialogs_.inform(this, usable.error().message);
+        return;
+    }
+
+    // Transparent GIF pixels become white in the video.
+    constexpr std::int32_t kVideoBackground = 0xFFFFFF;
+    auto status = std::make_shared<Status>();
+    auto work = [job = &job_, status, toGif = texts_.aviToGif, avi = txtAVI->text(), gif = txtGIF->text()] {
+        ConversionLimits limits;
+        limits.stopRequested = [job] { return job->stopRequested(); };
+        const auto progress = [job](int percent) {
+            if (percent < 100)  // the end is told once the work is done
+                job->report(percent);
+            return !job->stopRequested();
+        };
+        try {
+            *status = toGif ? aviToGif(avi, gif, progress, limits) : gifToAvi(gif, avi, progress, kVideoBackground, limits);
+        } catch (const std::exception& e) {  // out of memory and the like: told like any failure
+            *status = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+        }
+    };
+    job_.start(
+        std::move(work), [this](int percent) { PlayGif1_ConvertProgress(percent); },
+        [this, status] { conversionDone(*status); });
+    PlayGif1_ConvertProgress(0);  // converting from now on
+}
+
+void ConverterWindow::conversionDone(const Status& status)
+{
+    if (status) {
+        PlayGif1_ConvertProgress(100);
+    } else {
+        endConversion();
+        if (status.error().code != ErrorCode::Cancelled && !job_.stopRequested())
+            dialogs_.messageBox(this, QString::fromUtf8(texts_.failed) + QStringLiteral("\n\n") + status.error().text(),
+                                QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    }
+    Q_EMIT conversionFinished();
+}
+
+void ConverterWindow::cmdClose_Click() { reject(); }
+
+void ConverterWindow::PlayGif1_ConvertProgress(int percent)
+{
+    pbPer->setValue(std::clamp(percent, 0, 100));
+    if (percent < 100) {
+        pbPer->show();
+        cmdConvert->setEnabled(false);
+        cmdClose->setEnabled(false);
+        return;
+    }
+    endConversion();
+    dialogs_.messageBox(this, QLatin1String(kConvertedSuccessfully), QString(), MessageIcon::None,
+                        MessageButtons::Ok);
+}
+
+void ConverterWindow::endConversion()
+{
+    pbPer->hide();
+    cmdConvert->setEnabled(true);
+    cmdClose->setEnabled(true);
+}
+
+void ConverterWindow::reject()
+{
+    job_.cancel();
+    job_.finishNow();
+    QDialog::reject();
+}
+
+
+}  // namespace pictoreel

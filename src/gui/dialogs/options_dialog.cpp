@@ -1,0 +1,269 @@
+#include "gui/dialogs/options_dialog.h"
+
+#include "core/production/frame_cache_names.h"
+#include "core/project/paths.h"
+#include "core/project/settings_store.h"
+#include "gui/widgets/compact_font.h"
+#include "gui/app/dialogs.h"
+#include "gui/dialogs/history_dialog.h"
+#include "gui/app/app_context.h"
+#include "gui/app/busy_pointer.h"
+#include "gui/widgets/twips.h"
+
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTabWidget>
+
+namespace pictoreel {
+
+namespace {
+
+// The window's places, in twips.
+constexpr int kClientWidth = 7575;
+constexpr int kClientHeight = 5670;
+constexpr int kGroupLeft = 180;
+constexpr int kGroupWidth = 6855;
+constexpr int kGroupHeight = 1305;
+constexpr int kIconLeft = 240;
+constexpr int kIconTop = 360;
+constexpr int kTextLeft = 900;
+constexpr int kButtonLeft = 5415;
+constexpr int kButtonWidth = 1320;
+constexpr int kButtonHeight = 375;
+
+// The group icons are drawn here, in the colours of the program's toolbar pictures.
+enum class GroupIcon { Folder, Delete, History };
+
+QPixmap groupIcon(GroupIcon kind)
+{
+    constexpr int kSide = 32;
+    QPixmap pixmap(kSide, kSide);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(60, 60, 60), 1.2));
+    switch (kind) {
+    case GroupIcon::Folder: {
+        QPainterPath tab;
+        tab.moveTo(3, 9);
+        tab.lineTo(3, 6);
+        tab.lineTo(12, 6);
+        tab.lineTo(15, 9);
+        p.setBrush(QColor(230, 180, 60));
+        p.drawPath(tab);
+        p.drawRoundedRect(QRectF(3, 9, 26, 18), 1.5, 1.5);
+        p.setBrush(QColor(250, 215, 100));
+        QPolygonF front{{6, 13}, {30, 13}, {27, 27}, {3, 27}};
+        p.drawPolygon(front);
+        break;
+    }
+    case GroupIcon::Delete: {
+        p.setBrush(QColor(170, 180, 195));
+        p.drawRect(QRectF(6, 7, 20, 3));
+        p.drawRect(QRectF(12, 4, 8, 3));
+        p.setBrush(QColor(205, 212, 222));
+        QPolygonF can{{8, 11}, {24, 11}, {22.5, 29}, {9.5, 29}};
+        p.drawPolygon(can);
+        for (double x : {12.5, 16.0, 19.5})
+            p.drawLine(QPointF(x, 14), QPointF(x, 26));
+        break;
+    }
+    case GroupIcon::History: {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 3, 18, 24));
+        p.setPen(QPen(QColor(90, 110, 160), 1.5));
+        for (double y : {8.0, 12.0, 16.0, 20.0})
+            p.drawLine(QPointF(7, y), QPointF(18, y));
+        p.setPen(QPen(QColor(60, 60, 60), 1.2));
+        p.setBrush(QColor(120, 190, 240));
+        p.drawEllipse(QPointF(22, 22), 8, 8);
+        p.setPen(QPen(QColor(20, 40, 90), 1.6));
+        p.drawLine(QPointF(22, 22), QPointF(22, 17));
+        p.drawLine(QPointF(22, 22), QPointF(26, 22));
+        break;
+    }
+    }
+    return pixmap;
+}
+
+QGroupBox* makeGroup(QWidget* page, const char* name, const QString& caption, int top)
+{
+    auto* group = new QGroupBox(caption, page);
+    group->setObjectName(QLatin1String(name));
+    group->setGeometry(twipsRect(kGroupLeft, top, kGroupWidth, kGroupHeight));
+    return group;
+}
+
+QLabel* makeIcon(QGroupBox* group, const char* name, GroupIcon kind)
+{
+    auto* icon = new QLabel(group);
+    icon->setObjectName(QLatin1String(name));
+    icon->setPixmap(groupIcon(kind));
+    icon->setGeometry(twipsRect(kIconLeft, kIconTop, 480, 480));
+    return icon;
+}
+
+QLabel* makeText(QGroupBox* group, const char* name, const QString& text, int width, int height)
+{
+    auto* label = new QLabel(text, group);
+    label->setObjectName(QLatin1String(name));
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(twipsRect(kTextLeft, 300, width, height));
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect place)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(QString(caption).remove(u'&').remove(QStringLiteral(" ...")));
+    button->setGeometry(place);
+    return button;
+}
+
+}  // namespace
+
+QString optionsFolderText(const QString& chosen)
+{
+    QString folder = chosen.trimmed();
+    if (folder.isEmpty())
+        return {};
+    if (!endsWithSeparator(folder))
+        folder += kPathSeparator;
+    const QString lower = folder.toLower();
+    if (lower == folder || !QFileInfo(folder).isDir())
+        return lower;
+    return QFileInfo(lower).canonicalFilePath() == QFileInfo(folder).canonicalFilePath() ? lower : folder;
+}
+
+OptionsDialog::OptionsDialog(AppContext& context, WindowRunner runHistoryList, QWidget* parent)
+    : QDialog(parent), context_(context), dialogs_(context.dialogs()), runHistoryList_(std::move(runHistoryList))
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    setAccessibleName(QStringLiteral("Options"));
+    applyCompactFont(this);
+
+    tbsOptions = new QTabWidget(this);
+    tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
+    tbsOptions->setGeometry(twipsRect(120, 120, 7335, 4965));
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("General"));
+    tbsOptions->addTab(page, QStringLiteral("General"));
+
+    fraSample1 = makeGroup(page, "fraSample1", QStringLiteral("Temporary File Folder"), 0);
+    imgFolder = makeIcon(fraSample1, "imgFolder", GroupIcon::Folder);
+    lblFolder = makeText(fraSample1, "lblFolder",
+                         QStringLiteral("Click the button to set a folder for saving temporary files. It must be that "
+                                        "owns enough free disk space for using."),
+                         kGroupWidth - kTextLeft - 180, 435);
+    txtFolder = new QLineEdit(fraSample1);
+    txtFolder->setObjectName(QStringLiteral("txtFolder"));
+    txtFolder->setAccessibleName(QStringLiteral("Temporary file folder"));
+    txtFolder->setReadOnly(true);
+    txtFolder->setGeometry(twipsRect(kTextLeft, 795, kButtonLeft - kTextLeft - 120, 330));
+    cmdFolder = makeButton(fraSample1, "cmdFolder", QStringLiteral("Set &Folder ..."),
+                           twipsRect(kButtonLeft, 773, kButtonWidth, kButtonHeight));
+
+    const int textWidth = kButtonLeft - kTextLeft - 180;
+    Frame1 = makeGroup(page, "Frame1", QStringLiteral("Temporary Files"), 1440);
+    imgDelete = makeIcon(Frame1, "imgDelete", GroupIcon::Delete);
+    lblDelete = makeText(Frame1, "lblDelete",
+                         QStringLiteral("This software often generate temporary files for boosting the speed. You may "
+                                        "click the button to delete all the temporary files to release the used "
+                                        "space."),
+                         textWidth, 900);
+    cmdDelete = makeButton(Frame1, "cmdDelete", QStringLiteral("&Delete"),
+                           twipsRect(kButtonLeft, 480, kButtonWidth, kButtonHeight));
+
+    Frame2 = makeGroup(page, "Frame2", QStringLiteral("Project Files History"), 2880);
+    imgHistory = makeIcon(Frame2, "imgHistory", GroupIcon::History);
+    lblHistory = makeText(Frame2, "lblHistory",
+                          QStringLiteral("You can edit the records of all opened project files. Clear all the project "
+                                         "files history or remove some of the history records."),
+                          textWidth, 900);
+    cmdEdit = makeButton(Frame2, "cmdEdit", QStringLiteral("&Edit ..."),
+                         twipsRect(kButtonLeft, 480, kButtonWidth, kButtonHeight));
+
+    cmdOK = makeButton(this, "cmdOK", QStringLiteral("&OK"), twipsRect(5130, 5175, 1095, 375));
+    cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"), twipsRect(6360, 5175, 1095, 375));
+    cmdOK->setDefault(true);  // Enter; Escape rejects, which is Cancel
+
+    connect(cmdFolder, &QPushButton::clicked, this, &OptionsDialog::cmdFolder_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &OptionsDialog::cmdDelete_Click);
+    connect(cmdEdit, &QPushButton::clicked, this, &OptionsDialog::cmdEdit_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::cmdCancel_Click);
+    auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(nextTab, &QShortcut::activated, this, &OptionsDialog::selectNextTab);
+
+    setTabOrder(cmdFolder, cmdDelete);
+    setTabOrder(cmdDelete, cmdEdit);
+    setTabOrder(cmdEdit, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    Form_Load();
+}
+
+void OptionsDialog::Form_Load()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+    }
+    tbsOptions->setCurrentIndex(0);
+    txtFolder->setText(context_.tempFolder());
+}
+
+void OptionsDialog::cmdFolder_Click()
+{
+    const auto chosen = dialogs_.browseForFolder(this);
+    const QString folder = optionsFolderText(chosen.value_or(QString()));
+    if (!folder.isEmpty())
+        txtFolder->setText(folder);
+}
+
+void OptionsDialog::cmdDelete_Click()
+{
+    BusyPointer busy(this);
+    if (dialogs_.messageBox(this, QLatin1String(kDeleteTempFilesQuestion), QString(), MessageIcon::Question,
+                            MessageButtons::YesNo)
+        != MessageAnswer::Yes)
+        return;
+    // The folder shown, which may not be the one stored yet.
+    deleteTempGifs(txtFolder->text());
+    dialogs_.inform(this, QLatin1String(kDeleteFinished));
+}
+
+void OptionsDialog::cmdEdit_Click()
+{
+    showModal(new HistoryDialog(context_, HistoryListMode::Edit, this), runHistoryList_);
+}
+
+void OptionsDialog::cmdOK_Click()
+{
+    const QString folder = txtFolder->text();
+    if (folder.trimmed().isEmpty()) {
+        dialogs_.inform(this, QLatin1String(kSetTempFolderFirst));
+        return;
+    }
+    WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), folder, context_.settingsFile());
+    context_.setTempFolder(folder);
+    accept();
+}
+
+void OptionsDialog::cmdCancel_Click() { reject(); }
+
+void OptionsDialog::selectNextTab() { tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + 1) % tbsOptions->count()); }
+
+}  // namespace pictoreel

@@ -1,0 +1,74 @@
+// The options dialog `frmOptions` ("Options"): one tab "General" with three groups — the folder
+// for temporary files (shown in `txtFolder`, changed only through "Set &Folder ..."), deleting the
+// temporary GIFs of the folder shown, and editing the project history in `frmList`. "&OK" stores
+// the folder as "Temp Path" and makes it the program's temp folder; "&Cancel" stores nothing.
+#pragma once
+
+#include "gui/app/window_runner.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace pictoreel {
+
+class AppContext;
+class Dialogs;
+
+inline constexpr auto kDeleteTempFilesQuestion = "Are you sure to delete all the temporary files?";
+inline constexpr auto kDeleteFinished = "Delete finished";
+inline constexpr auto kSetTempFolderFirst = "Please set the temporary file folder ...";
+
+class OptionsDialog final : public QDialog {
+    Q_OBJECT
+public:
+    // The dialog shows and stores the program's temp folder; "&Edit ..." shows the history
+    // window through `runHistoryList` (see showModal).
+    explicit OptionsDialog(AppContext& context, WindowRunner runHistoryList = {}, QWidget* parent = nullptr);
+
+    // Centred on the screen, the tab "General" shown, `txtFolder` from TempFolder.
+    void Form_Load();
+
+    void cmdFolder_Click();
+    void cmdDelete_Click();
+    void cmdEdit_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    // Ctrl+Tab: the next tab of `tbsOptions`, after the last one the first.
+    void selectNextTab();
+
+    // ---- the controls, by their names -------------------------------------------------------
+    QTabWidget* tbsOptions = nullptr;
+    QGroupBox* fraSample1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel* imgFolder = nullptr;
+    QLabel* imgDelete = nullptr;
+    QLabel* imgHistory = nullptr;
+    QLabel* lblFolder = nullptr;
+    QLabel* lblDelete = nullptr;
+    QLabel* lblHistory = nullptr;
+    QLineEdit* txtFolder = nullptr;
+    QPushButton* cmdFolder = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdEdit = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+private:
+    AppContext& context_;
+    Dialogs& dialogs_;
+    WindowRunner runHistoryList_;
+};
+
+// The folder the folder browser gave, as the options dialog shows it: trimmed, ending in a
+// separator and in lower case. Lower case is kept only where it still names the chosen folder:
+// on a file system that tells case apart, an existing folder keeps the case it has, or the
+// temporary files would go to a folder that is not there. Empty for a blank choice.
+QString optionsFolderText(const QString& chosen);
+
+}  // namespace pictoreel

@@ -1,0 +1,51 @@
+// The save frames dialog `frmSaveFrames` ("Save Frame(s)"): asks the frames extractor where to
+// write and in which format, one output file or one output folder, and answers through the
+// caller's SaveFramesRequest. It writes no file itself and keeps nothing between showings: each
+// showing is a new dialog.
+#pragma once
+
+#include "gui/dialogs/save_frames_request.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace pictoreel {
+
+class Dialogs;
+
+class SaveFramesDialog final : public QDialog {
+    Q_OBJECT
+public:
+    // Loads the dialog from `request`: the format list with the requested format selected, the
+    // file or the folder box shown, and `Cancelled` set until OK clears it.
+    SaveFramesDialog(Dialogs& dialogs, SaveFramesRequest& request, QWidget* parent = nullptr);
+
+    // "..." of the file box: the save-file dialog with the chosen format's filter.
+    void cmdFile_Click();
+    // "..." of the folder box: the folder browser; the folder goes in with a separator at its end.
+    void cmdDir_Click();
+    // Refuses an empty box of the shown mode; otherwise fills in the answer and closes.
+    void OKButton_Click();
+    void CancelButton_Click();
+
+    QGroupBox* Frame1 = nullptr;
+    QComboBox* cboFormats = nullptr;
+    QGroupBox* frmFile = nullptr;
+    QLineEdit* txtFile = nullptr;
+    QPushButton* cmdFile = nullptr;
+    QGroupBox* frmDir = nullptr;
+    QLineEdit* txtDir = nullptr;
+    QPushButton* cmdDir = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+
+private:
+    Dialogs& dialogs_;
+    SaveFramesRequest& request_;
+};
+
+}  // namespace pictoreel

@@ -1,0 +1,272 @@
+// The frames extractor's commands: opening an animated GIF, showing the selected frame, saving
+// the selected frame or every checked frame, checking or unchecking all.
+#include "gui/extractor/extractor_window.h"
+
+#include "core/base/file_identity.h"
+#include "core/media/player_component.h"
+#include "core/media/work_budget.h"
+#include "gui/app/dialogs.h"
+#include "gui/extractor/extractor_files.h"
+#include "gui/widgets/gif_view.h"
+#include "gui/dialogs/save_frames_dialog.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QToolBar>
+
+namespace pictoreel {
+
+namespace {
+
+// RGB(255, 255, 255): frames saved as GIF name white as their (unused) transparent colour.
+constexpr std::int32_t kWhite = 0xFFFFFF;
+
+Status removeTemporaryFile(const QString& file)
+{
+    if (QFile::remove(file))
+        return Status::success();
+    return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot delete the file %1").arg(file));
+}
+
+Status writePicture(const ImagingComponent& picture, const QString& file, int format)
+{
+    switch (format) {
+    case kFormatGif:
+        return picture.SaveGif(file, false, kWhite);
+    case kFormatBmp:
+        return picture.SaveBmp(file);
+    case kFormatJpeg:
+        return picture.SaveJpeg(file, 80, false, false);
+    default:
+        return Status::success();  // no format of the list: nothing is written
+    }
+}
+
+}  // namespace
+
+void ExtractorWindow::setWorking(bool working)
+{
+    working_ = working;
+    menuBar()->setEnabled(!working);
+    Toolbar1->setEnabled(!working);
+}
+
+QString ExtractorWindow::temporaryFrameFileOf(int index) const
+{
+    const QListWidgetItem* item = List1->item(index);
+    return temporaryFrameFile(tempFolder_(), item ? item->text() : QString());
+}
+
+void ExtractorWindow::OpenAnimatedGif()
+{
+    if (working_)
+        return;
+    const auto chosen = dialogs_.openFile(this, {QString(), QStringLiteral("Animated GIF Files(*.gif)|*.gif"), {}});
+    if (!chosen)
+        return;  // cancelled: the list, the frame and the animation stay as they were
+    if (!chosen->isEmpty()) {
+        // Each step that fails is passed over: a GIF the player cannot read leaves an empty list.
+        PlayGif1->component().ClearFrames();
+        pbPer->setValue(0);
+        pbPer->show();
+        {
+            const QSignalBlocker quiet(List1);  // emptying the list selects nothing to show
+            List1->clear();
+        }
+        gifFile_ = *chosen;
+        Status loaded = PlayGif1->LoadGif(*chosen);
+        // A GIF beyond the work budget, or too large to decode, is told and not taken apart; the
+        // window's other failures pass in silence.
+        if (loaded)
+            loaded = checkWorkBudget(QStringLiteral("The GIF"), PlayGif1->component().FrameCount(), PlayGif1->GifWidth(),
+                                     PlayGif1->GifHeight(), WorkBudget{});
+        if (!loaded && loaded.error().code == ErrorCode::LimitExceeded) {
+            PlayGif1->component().ClearFrames();
+            dialogs_.messageBox(this, loaded.error().text(), QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+        }
+        PlayGif1->LoopPlayback(false);
+        PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());  // 15 twips to the pixel
+        PlayGif1->component().BackColor(kPlayBackColour);
+        PlayGif1->Play();
+        const int count = PlayGif1->component().FrameCount();
+        {
+            const QSignalBlocker quiet(List1);  // entry 0 is shown once the list is full
+            for (int k = 0; k < count; ++k) {
+                auto* item = new QListWidgetItem(frameEntryText(k));
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Unchecked);
+                List1->addItem(item);
+                pbPer->setValue(progressPercent(k + 1, count));
+            }
+        }
+        pbPer->setValue(0);
+        pbPer->hide();
+    }
+    if (List1->count() > 0) {
+        if (List1->currentRow() == 0)
+            ShowSelectedFrame();
+        else
+            List1->setCurrentRow(0);  // shows it
+    }
+    UpdateCommandState();
+}
+
+void ExtractorWindow::ShowSelectedFrame()
+{
+    if (busy_)
+        return;
+    const int k = List1->currentRow();
+    if (k < 0)
+        return;
+    const QString t = temporaryFrameFileOf(k);
+    (void)PlayGif1->component().ExtractFrame(k, t);
+    (void)wpdlx1.LoadImage(t);
+    QFile::remove(t);
+}
+
+void ExtractorWindow::showSaveError(const Error& error)
+{
+    dialogs_.messageBox(this, error.text(), QString(), MessageIcon::None, MessageButtons::Ok);
+}
+
+bool ExtractorWindow::refuseSourceAsOutput(const QString& output)
+{
+    if (!sameFile(output, gifFile_))
+        return false;
+    dialogs_.inform(this, QStringLiteral("%1 is the animated GIF the frames come from; it is not written over. "
+                                         "Please choose another file or folder.")
+                              .arg(output));
+    return true;
+}
+
+bool ExtractorWindow::askWhereToSave(bool singleFrame)
+{
+    request_.SingleFrame = singleFrame;
+    request_.Format = kFormatGif;
+    request_.Cancelled = false;
+    {
+        SaveFramesDialog dialog(dialogs_, request_, this);
+        runSaveDialog_(dialog);
+    }
+    return !request_.Cancelled;
+}
+
+void ExtractorWindow::SaveCurrentFrame()
+{
+    if (List1->count() == 0 || busy_ || working_)
+        return;
+    if (!askWhereToSave(true))
+        return;
+    if (request_.FileName.isEmpty()) {
+        dialogs_.inform(this, QStringLiteral("The file name is not set"));
+        return;
+    }
+    if (refuseSourceAsOutput(request_.FileName))
+        return;
+    const int k = List1->currentRow();
+    saveFrames({{k, temporaryFrameFileOf(k), request_.FileName}}, request_.Format, false);
+}
+
+void ExtractorWindow::SaveCheckedFrames()
+{
+    if (List1->count() == 0 || busy_ || working_)
+        return;
+    std::vector<int> checked;
+    for (int k = 0; k < List1->count(); ++k)
+        if (List1->item(k)->checkState() == Qt::Checked)
+            checked.push_back(k);
+    if (checked.empty()) {
+        dialogs_.inform(this, QStringLiteral("Please check the frames that you want to save first!"));
+        return;
+    }
+    if (!askWhereToSave(false))
+        return;
+    if (request_.Folder.isEmpty()) {
+        dialogs_.inform(this, QStringLiteral("The output folder is not set"));
+        return;
+    }
+    // The request is read once: the folder and format stay those of this command.
+    std::vector<FrameToSave> frames;
+    for (int k : checked) {
+        frames.push_back({k, temporaryFrameFileOf(k), checkedFrameOutputFile(request_.Folder, List1->item(k)->text(), request_.Format)});
+        // Nothing is written when any of the files would be the GIF itself.
+        if (refuseSourceAsOutput(frames.back().output))
+            return;
+    }
+    pbPer->setValue(0);
+    pbPer->show();
+    saveFrames(std::move(frames), request_.Format, true);
+}
+
+void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bool checkedFrames)
+{
+    // The worker reads the GIF on its own: the animation plays on from the window's copy.
+    auto status = std::make_shared<Status>();
+    auto work = [job = &job_, status, gif = gifFile_, frames = std::move(frames), format, checkedFrames] {
+        // From here the first failure ends the command; the frame being worked on keeps its
+        // temporary file.
+        const auto save = [&]() -> Status {
+            PlayerComponent source;
+            source.BackColor(kPlayBackColour);
+            if (Status loaded = source.LoadGif(gif); !loaded)
+                return loaded;
+            ImagingComponent picture;  // the hidden worker, wpdlx2
+            long long saved = 0;
+            for (const FrameToSave& frame : frames) {
+                if (job->stopRequested())
+                    return makeError(ErrorCode::Cancelled, QStringLiteral("Saving the frames was cancelled"));
+                if (Status extracted = source.ExtractFrame(frame.index, frame.temporary); !extracted)
+                    return extracted;
+                picture.ClearImage();
+                if (Status loaded = picture.LoadImage(frame.temporary); !loaded)
+                    return loaded;
+                if (Status written = writePicture(picture, frame.output, format); !written)
+                    return written;
+                if (checkedFrames)
+                    job->report(progressPercent(++saved, static_cast<long long>(frames.size())));
+                if (Status removed = removeTemporaryFile(frame.temporary); !removed)
+                    return removed;
+            }
+            return Status::success();
+        };
+        try {
+            *status = save();
+        } catch (const std::exception& e) {  // out of memory and the like: told like any failure
+            *status = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+        }
+    };
+    setWorking(true);
+    job_.start(
+        std::move(work), [this](int percent) { pbPer->setValue(percent); },
+        [this, status, checkedFrames] {
+            setWorking(false);
+            if (job_.stopRequested()) {
+                // The window is closing: nothing more to tell.
+            } else if (!*status) {
+                showSaveError(status->error());  // the progress bar keeps its last state
+            } else if (checkedFrames) {
+                pbPer->setValue(0);
+                pbPer->hide();
+                dialogs_.inform(this, QStringLiteral("Save finished"));
+            }
+            Q_EMIT savingFinished();
+        });
+}
+
+void ExtractorWindow::SetAllChecked(bool value)
+{
+    if (working_)
+        return;
+    busy_ = true;
+    for (int k = 0; k < List1->count(); ++k)
+        List1->item(k)->setCheckState(value ? Qt::Checked : Qt::Unchecked);
+    busy_ = false;
+}
+
+void ExtractorWindow::CheckAllFrames() { SetAllChecked(true); }
+
+void ExtractorWindow::UncheckAllFrames() { SetAllChecked(false); }
+
+}  // namespace pictoreel

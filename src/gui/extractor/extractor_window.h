@@ -1,0 +1,157 @@
+// The frames extractor `frmExtractor` ("Animated GIF Frames Extractor"): opens an animated GIF,
+// lists its frames as a check list, shows the selected frame and plays the whole animation, and
+// writes the selected frame or every checked frame as GIF, BMP or JPEG files. It works apart
+// from the project and shares only the temp folder with the main window.
+//
+// The window is modeless and goes away when it is closed (Exit or the close box), dropping the
+// loaded GIF with it. Saving frames runs as a job on a worker thread; closing the window cancels it.
+#pragma once
+
+#include "core/base/error.h"
+#include "core/media/imaging_component.h"
+#include "gui/dialogs/save_frames_request.h"
+#include "gui/widgets/splitter_drag.h"
+#include "gui/app/worker_job.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+
+namespace pictoreel {
+
+class Dialogs;
+class GifView;
+class ImageView;
+class SaveFramesDialog;
+
+class ExtractorWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    // `tempFolder` gives the program's temp folder whenever a frame file is made.
+    ExtractorWindow(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent = nullptr);
+    ~ExtractorWindow() override;
+
+    // ---- commands ----------------------------------------------------------------------------
+    // Enables the commands that need frames exactly while the list has some.
+    void UpdateCommandState();
+    void ShowSelectedFrame();
+    void SetAllChecked(bool value);
+    // Pops the file menu up at `globalPos`, as the context menu.
+    void PopupFileMenu(const QPoint& globalPos);
+
+    // How the save frames dialog is shown; by default modally with QDialog::exec. Tests answer
+    // the dialog through it.
+    using SaveDialogRunner = std::function<void(SaveFramesDialog& dialog)>;
+    void setSaveDialogRunner(SaveDialogRunner runner) { runSaveDialog_ = std::move(runner); }
+    const SaveFramesRequest& saveFramesRequest() const { return request_; }
+
+    // The busy flag: set while check all or uncheck all runs.
+    bool isBusy() const { return busy_; }
+    // Frames are being saved: the menu and the toolbar are out of reach and the commands do
+    // nothing until savingFinished().
+    bool isWorking() const { return working_; }
+
+    // ---- layout (twips) ----------------------------------------------------------------------
+    // Places every pane from the wanted left-pane width, clamped in place.
+    void SizeControls(int& position);
+    int frameWidthTwips() const;
+    int leftPaneWidthTwips() const;
+    // The splitter drag; x is the pointer's position within the grip, in twips.
+    void imgSplitter_MouseDown() { splitter_->press(); }
+    void imgSplitter_MouseMove(int x) { splitter_->move(x); }
+    void imgSplitter_MouseUp() { splitter_->release(); }
+    bool isDraggingSplitter() const { return splitter_->dragging(); }
+
+    QTimer Timer1;  // pops the file menu up a moment after a click on the frame
+    ImagingComponent wpdlx1;  // the frame view
+
+public Q_SLOTS:
+    // ---- the commands of the file menu and the toolbar, in menu order --------------------------
+    void OpenAnimatedGif();
+    void SaveCurrentFrame();
+    void SaveCheckedFrames();
+    void CheckAllFrames();
+    void UncheckAllFrames();
+    // E&xit: the window closes, and the loaded GIF goes with it.
+    void exitWindow();
+
+Q_SIGNALS:
+    // A save of the current frame or of the checked frames has ended and what it tells is told.
+    void savingFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ---- the window's parts, by their object names -------------------------------------------
+    QMenu* mnuFile = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* statusPanel1 = nullptr;
+    QProgressBar* pbPer = nullptr;
+    QWidget* picFrame = nullptr;
+    QWidget* picLeft = nullptr;
+    QListWidget* List1 = nullptr;
+    QWidget* imgSplitter = nullptr;
+    QWidget* picSplitter = nullptr;
+    QWidget* picRight = nullptr;
+    QTabWidget* SSTab1 = nullptr;
+    ImageView* wpdlx1View = nullptr;
+    QWidget* picView = nullptr;
+    GifView* PlayGif1 = nullptr;
+    // The menu entries and toolbar buttons that need frames.
+    std::vector<QAction*> frameCommands_;
+
+    // RGB(212, 208, 200), the dialog grey the animation is played on.
+    static constexpr std::int32_t kPlayBackColour = 212 | (208 << 8) | (200 << 16);
+
+    // Fills the request for one frame or for the checked frames and asks the save frames dialog;
+    // false when the user cancelled.
+    bool askWhereToSave(bool singleFrame);
+    void buildMenu();
+    void buildToolbar();
+    void buildStatusBar();
+    void buildPanes();
+    void placeProgressBar();
+    QString temporaryFrameFileOf(int index) const;
+    struct FrameToSave {
+        int index = 0;
+        QString temporary;  // the BMP the player writes and the worker reads
+        QString output;
+    };
+    // Writes each frame (the player writes its temporary BMP; the hidden worker `wpdlx2` reads
+    // it and writes the output in `format`) on a worker thread. For the checked frames the
+    // progress bar follows and "Save finished" ends it; the first failure ends the work with its
+    // number and description.
+    void saveFrames(std::vector<FrameToSave> frames, int format, bool checkedFrames);
+    // The menu and the toolbar are out of reach while frames are saved.
+    void setWorking(bool working);
+    void showSaveError(const Error& error);
+    // True, once the user has been told, when `output` is the animated GIF the frames come from.
+    bool refuseSourceAsOutput(const QString& output);
+
+    Dialogs& dialogs_;
+    std::function<QString()> tempFolder_;
+    SaveDialogRunner runSaveDialog_;
+    SaveFramesRequest request_;
+    QString gifFile_;  // the animated GIF opened last
+    bool busy_ = false;
+    bool working_ = false;
+    SplitterDrag* splitter_ = nullptr;  // a child of the grip
+    int leftPaneTwips_ = 0;
+    WorkerJob job_;  // last: the worker stops before anything else of the window goes
+};
+
+}  // namespace pictoreel

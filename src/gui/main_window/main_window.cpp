@@ -1,0 +1,186 @@
+// The main window's life: loading, the make commands, the tool windows, help and closing. Its
+// menus and toolbar, its layout, and its project and frame commands have files of their own
+// (main_window_*.cpp).
+#include "gui/main_window/main_window.h"
+
+#include "core/production/frame_cache_names.h"
+#include "gui/dialogs/about_dialog.h"
+#include "gui/app/busy_pointer.h"
+#include "gui/widgets/compact_font.h"
+#include "gui/app/dialogs.h"
+#include "gui/main_window/frame_list_model.h"
+#include "gui/converters/avi_to_gif_window.h"
+#include "gui/extractor/extractor_window.h"
+#include "gui/converters/gif_to_avi_window.h"
+#include "gui/widgets/image_view.h"
+#include "gui/main_window/make_commands.h"
+#include "gui/dialogs/options_dialog.h"
+#include "gui/player/player_window.h"
+#include "gui/app/shell.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QPushButton>
+
+namespace pictoreel {
+
+MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& shell, QWidget* parent)
+    : QMainWindow(parent), context_(folders, dialogs, shell)
+{
+    setObjectName(QStringLiteral("frmPictoreel"));
+    applyCompactFont(this);
+    programEnd_ = [] {
+        QApplication::closeAllWindows();
+        QCoreApplication::quit();
+    };
+
+    // Loading, in order: the panes laid out, the viewers...
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    buildPanes();
+    connectPanel();
+    layOutAtStart();
+    wpdlx1View->show();  // wpdlx2 is the hidden worker: a component without a view
+
+    // ...the settings file, the temp folder (made, a failure reported) and the preview file...
+    context_.loadProgramValues([this](const QString& message) {
+        context_.dialogs().messageBox(this, message, QStringLiteral("Error"), MessageIcon::Critical,
+                                      MessageButtons::Ok);
+    });
+
+    // ...an empty project, and Auto Size only for a list with rows.
+    NewProject();
+    applyAutoSizeRule();
+}
+
+MainWindow::~MainWindow()
+{
+    // The extractor asks this window for the temp folder, so it cannot outlive it.
+    delete extractor_.data();
+    // The viewers let go of their components, and the model of the list, before those go.
+    delete wpdlx1View;
+    delete wpdlx3View;
+    wpdlx1View = wpdlx3View = nullptr;
+    delete ListView1;
+    ListView1 = nullptr;
+    delete model_;
+    model_ = nullptr;
+}
+
+// ---- make, preview and the player ---------------------------------------------------------------
+
+MakeCommands& MainWindow::makeCommands()
+{
+    if (!makeCommands_) {
+        MakeHost host;
+        host.window = this;
+        host.setMakeRunning = [this](bool running) { setMakeRunning(running); };
+        host.context = &context_;
+        host.frames = &frames_;
+        host.panel = SSTab1;
+        host.pbPer = pbPer;
+        host.chooseOutputFile = [this] { cmdOutputFile_Click(); };
+        host.projectFile = [this] { return projectFile_; };
+        host.picturesMissing = [this](const std::vector<MissingPicture>& missing) { showMissingPictures(missing); };
+        makeCommands_ = new MakeCommands(std::move(host), this);
+        connect(cmdCancelMake, &QPushButton::clicked, makeCommands_, &MakeCommands::CancelMake);
+    }
+    return *makeCommands_;
+}
+
+void MainWindow::MakeGif() { makeCommands().MakeGif(); }
+void MainWindow::PreviewGif() { makeCommands().PreviewGif(); }
+void MainWindow::ShowPlayer() { makeCommands().ShowPlayer(); }
+bool MainWindow::isMakingGif() const { return makeCommands_ && makeCommands_->isBusy(); }
+
+// ---- tool windows -------------------------------------------------------------------------------
+
+void MainWindow::setWindowRunner(WindowRunner runner)
+{
+    runModal_ = std::move(runner);
+    makeCommands().setWindowRunner(runModal_ ? runModal_ : WindowRunner(execWindow));
+}
+
+void MainWindow::ShowExtractor()
+{
+    if (!extractor_)
+        // A top-level window of its own: closing the main window leaves it open, and the program
+        // runs on until it is closed too.
+        extractor_ = new ExtractorWindow(context_.dialogs(), [this] { return context_.tempFolder(); });
+    extractor_->show();
+    extractor_->raise();
+    extractor_->activateWindow();
+}
+
+ExtractorWindow* MainWindow::extractorWindow() const { return extractor_.data(); }
+
+void MainWindow::ShowOptions()
+{
+    showModal(new OptionsDialog(context_, runModal_, this), runModal_);
+}
+
+void MainWindow::ShowAviToGif()
+{
+    showModal(new AviToGifWindow(context_.dialogs(), this), runModal_);
+}
+
+void MainWindow::ShowGifToAvi()
+{
+    showModal(new GifToAviWindow(context_.dialogs(), this), runModal_);
+}
+
+void MainWindow::ShowAbout()
+{
+    showModal(new AboutDialog(context_.helpFile(QStringLiteral("vimo.gif")), context_.shell(), this), runModal_);
+}
+
+// ---- help ---------------------------------------------------------------------------------------
+
+void MainWindow::ShowHelpContents()
+{
+    const QString helpFile = context_.helpFile(QStringLiteral("pictoreel.chm"));
+    if (QFileInfo::exists(helpFile))
+        ShellOpen(helpFile);
+    else
+        ShellOpen(joinPath(context_.helpFile(QStringLiteral("help")), QStringLiteral("index.html")));
+}
+
+void MainWindow::VisitWebsite() { ShellOpen(QLatin1String(kWebsiteAddress)); }
+
+void MainWindow::ShellOpen(const QString& target) { (void)context_.shell().open(target); }
+
+// ---- closing ------------------------------------------------------------------------------------
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (isMakingGif())  // the temp folder is in use until the make has stopped
+        makeCommands_->cancelAndWait();
+    bool cancelled = false;
+    if (!frames_.isEmpty()) {
+        switch (context_.dialogs().messageBox(this, QStringLiteral("Would you like to save the project before closing?"),
+                                    QStringLiteral("Save Before Closing"), MessageIcon::Question,
+                                    MessageButtons::YesNoCancel)) {
+        case MessageAnswer::Yes: SaveProject(); break;
+        case MessageAnswer::Cancel: cancelled = true; break;
+        default: break;
+        }
+    }
+    {
+        BusyPointer busy;
+        deleteTempGifs(context_.tempFolder());
+    }
+    if (cancelled)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void MainWindow::exitProgram()
+{
+    if (close() && programEnd_)
+        programEnd_();
+}
+
+}  // namespace pictoreel

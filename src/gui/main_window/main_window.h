@@ -1,0 +1,214 @@
+// The main window `frmPictoreel`: the frame list with the property panel above it on the left,
+// the frame and original picture viewers on the right, the four menus and the toolbar. Loading
+// it sets up the program-wide values (settings file, temp folder, preview file) and opens an
+// empty project; closing it offers to save and sweeps the temporary GIFs away.
+#pragma once
+
+#include "core/media/imaging_component.h"
+#include "core/production/make_gif.h"
+#include "core/project/frame_list.h"
+#include "gui/app/app_context.h"
+#include "gui/widgets/splitter_drag.h"
+#include "gui/app/window_runner.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+
+namespace pictoreel {
+
+class Dialogs;
+class FrameListModel;
+class FrameListView;
+class ImageView;
+class PropertyPanel;
+class Shell;
+class MakeCommands;
+class ExtractorWindow;
+
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& shell, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // ---- program-wide values -----------------------------------------------------------------
+    // The settings file, temp folder and preview file, the dialogs and the shell, which the
+    // windows opened from here share.
+    AppContext& context() { return context_; }
+    const AppContext& context() const { return context_; }
+    const QString& ProjectFile() const { return projectFile_; }
+    FrameList& frames() { return frames_; }
+    const FrameList& frames() const { return frames_; }
+
+    // ---- public operations -------------------------------------------------------------------
+    // Loads the project file (a missing or empty one as an empty project under its name). A file
+    // that is not a project is refused with a message, and the current project stays. Returns
+    // whether a project file was opened.
+    bool OpenProjectFile(const QString& strFile);
+    // The Auto Size rule: `cmdAutoW` and `cmdAutoH` are enabled while the list has frames. The
+    // commands of the File and Edit menus and of the toolbar apply it when they are done.
+    void applyAutoSizeRule();
+    void NewProject();
+    void WriteProjectFile(const QString& path);
+    void SwapFrames(int a, int b);
+    void ShowFrameProperties();
+    void ShellOpen(const QString& target);
+    void cmdAutoW_Click();
+    void cmdAutoH_Click();
+
+    // ---- the tool windows -----------------------------------------------------------------------
+    ExtractorWindow* extractorWindow() const;
+    // How the modal tool windows are shown (the player and preview included): see showModal.
+    // By default (an empty runner) modal to this window and returning at once; the player and
+    // preview then run with QDialog::exec. Each showing makes the window afresh.
+    void setWindowRunner(WindowRunner runner);
+    // A make or preview is under way: the window takes no input but the make's Cancel, and
+    // closing it cancels the make first.
+    bool isMakingGif() const;
+    MakeCommands& makeCommands();
+
+    // ---- layout (twips) ----------------------------------------------------------------------
+    // Places every pane from the wanted left-pane width, which is clamped in place.
+    void SizeControls(int& x);
+    int leftPaneWidthTwips() const { return leftPaneTwips_; }
+    int frameWidthTwips() const;
+    int frameHeightTwips() const;
+    // The splitter drag; x is the mouse position within the grip, in twips.
+    void imgSplitter_MouseDown() { splitter_->press(); }
+    void imgSplitter_MouseMove(int x) { splitter_->move(x); }
+    void imgSplitter_MouseUp() { splitter_->release(); }
+    bool isDraggingSplitter() const { return splitter_->dragging(); }
+
+    // What ends the program after E&xit; by default the application quits.
+    void setProgramEndHandler(std::function<void()> handler) { programEnd_ = std::move(handler); }
+
+    // The frame view, the hidden worker that converts frames, and the original picture's view.
+    ImagingComponent wpdlx1, wpdlx2, wpdlx3;
+
+public Q_SLOTS:
+    // ---- the commands of the menus and the toolbar, in menu order -----------------------------
+    // File, "&New Project ..." and the toolbar's "New": a new project, then the add-pictures
+    // dialog.
+    void StartNewProject();
+    void OpenProject();
+    void SaveProject();
+    void SaveProjectAs();
+    void AddFrames();
+    // File, "&Make .gif..." and the toolbar's "Make" (see MakeCommands).
+    void MakeGif();
+    // File, "Recent Project Files ...": the history window `frmList`, modal to this window and
+    // returning at once; the Auto Size rule runs again when it closes.
+    void ShowHistoryList();
+    // E&xit: the close sequence, then the end of the program unless the user cancelled.
+    void exitProgram();
+    // Edit: checking, unchecking and clearing all say so when the list is empty, and go on.
+    void CheckAllFrames();
+    void UncheckAllFrames();
+    void RemoveCheckedFrames();
+    void ClearAllFrames();
+    void MoveFrameUp();
+    void MoveFrameDown();
+    // Tools, "&Preview ..." and "&Animated GIF Player ...", the toolbar's "View" and "Play" (see
+    // MakeCommands).
+    void PreviewGif();
+    void ShowPlayer();
+    // Tools, "Animated GIF Frames &Extractor ...": the modeless extractor, made on first use;
+    // opened again while it is open, it comes to the front.
+    void ShowExtractor();
+    // Tools, "AVI to GIF Converter ..." and "GIF to AVI Converter ...": modal.
+    void ShowAviToGif();
+    void ShowGifToAvi();
+    // Tools, "&Options ..." and the toolbar's "Option": `frmOptions`, modal.
+    void ShowOptions();
+    // Help, "&Contents ..." and the toolbar's "Help": pictoreel.chm of the help folder when it is
+    // there, otherwise the HTML manual.
+    void ShowHelpContents();
+    void VisitWebsite();
+    // Help, "About Pictoreel ...": `frmAbout` with the logo "vimo.gif" of the help folder, modal.
+    void ShowAbout();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ---- the window's parts, by their object names -------------------------------------------
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QMenu* mnuTools = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* statusPanel1 = nullptr;
+    QProgressBar* pbPer = nullptr;
+    QPushButton* cmdCancelMake = nullptr;  // on the status bar while a make or preview runs
+    QWidget* picFrame = nullptr;
+    QWidget* picLeft = nullptr;
+    QWidget* picProp = nullptr;
+    QWidget* picRight = nullptr;
+    QWidget* imgSplitter = nullptr;
+    QWidget* picSplitter = nullptr;
+    PropertyPanel* SSTab1 = nullptr;
+    QTabWidget* SSTab2 = nullptr;
+    FrameListView* ListView1 = nullptr;
+    ImageView* wpdlx1View = nullptr;
+    ImageView* wpdlx3View = nullptr;
+
+    // The toolbar's height, in twips.
+    static constexpr int kToolbarHeightTwips = 570;
+
+    // main_window_menus.cpp
+    void buildMenus();
+    void buildToolbar();
+    // main_window_layout.cpp
+    void buildStatusBar();
+    void buildPanes();
+    // The window's first size, centred on the screen, and its panes laid out.
+    void layOutAtStart();
+    void placeProgressBar();
+    // While a make or preview runs the window takes no input but cmdCancelMake.
+    void setMakeRunning(bool running);
+    // Marks the rows whose pictures were missing in a make or preview and counts them on the
+    // status bar (nothing there when none were).
+    void showMissingPictures(const std::vector<MissingPicture>& missing);
+    // main_window_project.cpp
+    void setProjectFile(const QString& path);
+    // main_window_frames.cpp
+    void connectPanel();
+    // "No files in the list!" when the list is empty.
+    void tellWhenNoFrames();
+    void cmdOutputFile_Click();
+    void cmdTransColor_Click();
+    void cmdApply_Click();
+    void cmdApplyAll_Click();
+    void writeFrameValues(int row);
+
+    AppContext context_;
+    FrameList frames_;
+    FrameListModel* model_ = nullptr;
+    QString projectFile_;
+    int leftPaneTwips_ = 4230;
+    SplitterDrag* splitter_ = nullptr;  // a child of the grip
+    std::function<void()> programEnd_;
+    QLabel* missingPanel_ = nullptr;  // the status bar's second panel
+    QPointer<QWidget> focusBeforeMake_;  // given the focus back when a make ends
+    MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
+    WindowRunner runModal_;  // empty: window-modal, returning at once
+    QPointer<ExtractorWindow> extractor_;  // gone once the user closes it
+};
+
+// The 25 entries of the add-pictures dialog, as "description|patterns" pairs joined by "|".
+QString imageFilesFilter();
+
+}  // namespace pictoreel

@@ -1,0 +1,209 @@
+// The main window's parts and their places: the status bar, the frame list with the property
+// panel above it on the left, the viewers on the right, and the splitter between them. Lengths
+// are worked out in twips.
+#include "gui/main_window/main_window.h"
+
+#include "gui/main_window/frame_list_model.h"
+#include "gui/widgets/image_view.h"
+#include "gui/main_window/progress_status_bar.h"
+#include "gui/main_window/property_panel.h"
+#include "gui/widgets/twips.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace pictoreel {
+
+namespace {
+
+// Layout constants, in twips.
+constexpr int kClientWidth = 9975;
+constexpr int kClientHeight = 7275;
+constexpr int kStatusBarHeight = 375;
+constexpr int kProgressHeight = 255;
+constexpr int kPropHeight = 2655;
+constexpr int kMinLeftWidth = 4230;
+constexpr int kMinRightWidth = 4500;
+constexpr int kPaneGap = 75;
+constexpr int kListGap = 90;
+constexpr int kSplitterWidth = 150;
+constexpr int kTabInnerWidth = 240;
+constexpr int kViewerInnerHeight = 600;
+
+}  // namespace
+
+// ---- building -----------------------------------------------------------------------------------
+
+void MainWindow::buildStatusBar()
+{
+    const ProgressStatusBar status = addProgressStatusBar(*this, twipsToPixels(kStatusBarHeight), this);
+    StatusBar1 = status.bar;
+    statusPanel1 = status.panel;
+    pbPer = status.progress;
+    missingPanel_ = new QLabel(StatusBar1);
+    missingPanel_->setObjectName(QStringLiteral("StatusBar1Panel2"));
+    missingPanel_->setAccessibleName(QStringLiteral("Missing pictures"));
+    StatusBar1->addPermanentWidget(missingPanel_);
+    // Shown only while a make or preview runs, when it is the one part of the window that takes
+    // input; Escape presses it then.
+    cmdCancelMake = new QPushButton(QStringLiteral("Cancel"), StatusBar1);
+    cmdCancelMake->setObjectName(QStringLiteral("cmdCancelMake"));
+    cmdCancelMake->setAccessibleName(QStringLiteral("Cancel the make"));
+    cmdCancelMake->setAutoDefault(false);
+    // Active only while the button is shown and enabled; it presses it at once.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), cmdCancelMake);
+    connect(escape, &QShortcut::activated, cmdCancelMake, &QPushButton::click);
+    cmdCancelMake->setMaximumHeight(twipsToPixels(kStatusBarHeight) - 2);
+    StatusBar1->addPermanentWidget(cmdCancelMake);
+    cmdCancelMake->hide();
+}
+
+void MainWindow::setMakeRunning(bool running)
+{
+    if (running)
+        focusBeforeMake_ = focusWidget();
+    for (QWidget* part : std::initializer_list<QWidget*>{menuBar(), Toolbar1, picFrame, statusPanel1, missingPanel_})
+        part->setEnabled(!running);
+    cmdCancelMake->setVisible(running);
+    cmdCancelMake->setEnabled(running);
+    if (running) {
+        cmdCancelMake->setFocus();
+    } else if (focusBeforeMake_) {
+        focusBeforeMake_->setFocus();
+    }
+}
+
+void MainWindow::showMissingPictures(const std::vector<MissingPicture>& missing)
+{
+    model_->refreshMissingPictures();
+    const auto count = static_cast<int>(missing.size());
+    missingPanel_->setText(count == 0   ? QString()
+                           : count == 1 ? tr("1 picture was missing")
+                                        : tr("%1 pictures were missing").arg(count));
+}
+
+void MainWindow::buildPanes()
+{
+    picFrame = new QWidget(this);
+    picFrame->setObjectName(QStringLiteral("picFrame"));
+    setCentralWidget(picFrame);
+    picFrame->installEventFilter(this);
+
+    picLeft = new QWidget(picFrame);
+    picLeft->setObjectName(QStringLiteral("picLeft"));
+    picProp = new QWidget(picLeft);
+    picProp->setObjectName(QStringLiteral("picProp"));
+    picProp->resize(twipsToPixels(kMinLeftWidth), twipsToPixels(kPropHeight));
+    SSTab1 = new PropertyPanel(picProp);
+    SSTab1->setDialogs(&context_.dialogs());
+
+    ListView1 = new FrameListView(picLeft);
+    model_ = new FrameListModel(frames_);
+    ListView1->setModel(model_);
+    for (int c = 0; c < kFrameColumnCount; ++c)
+        ListView1->header()->resizeSection(c, twipsToPixels(FrameListModel::columnWidthTwips(c)));
+    connect(ListView1, &FrameListView::rowClicked, this, [this] { ShowFrameProperties(); });
+
+    // The grip lies under the right pane except for the gap between the panes, where it is
+    // taken with the west-east pointer; the grey bar shows only while it is dragged.
+    imgSplitter = new QWidget(picFrame);
+    imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
+
+    picRight = new QWidget(picFrame);
+    picRight->setObjectName(QStringLiteral("picRight"));
+    SSTab2 = new QTabWidget(picRight);
+    SSTab2->setObjectName(QStringLiteral("SSTab2"));
+    SSTab2->setAccessibleName(QStringLiteral("Pictures"));
+    const auto viewerTab = [this](ImagingComponent& component, const char* name, const QString& caption) {
+        auto* page = new QWidget;
+        auto* view = new ImageView(component, page);
+        view->setObjectName(QLatin1String(name));
+        view->setAccessibleName(caption);
+        view->move(twipsToPixels(120) - 2, twipsToPixels(120) - 2);
+        SSTab2->addTab(page, caption);
+        return view;
+    };
+    wpdlx1View = viewerTab(wpdlx1, "wpdlx1", QStringLiteral("Frame Image"));
+    wpdlx3View = viewerTab(wpdlx3, "wpdlx3", QStringLiteral("Original Image"));
+
+    picSplitter = SplitterDrag::makeBar(picFrame);
+    picSplitter->setObjectName(QStringLiteral("picSplitter"));
+    imgSplitter->resize(twipsToPixels(kSplitterWidth), imgSplitter->height());
+    splitter_ = new SplitterDrag(imgSplitter, picSplitter, kSplitterWidth, kMinLeftWidth, [this](int x) {
+        SizeControls(x);
+    });
+}
+
+void MainWindow::layOutAtStart()
+{
+    resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    picFrame->resize(twipsToPixels(kClientWidth),
+                     twipsToPixels(kClientHeight - kToolbarHeightTwips - kStatusBarHeight));
+    int x = leftPaneTwips_;
+    SizeControls(x);
+}
+
+// ---- layout -------------------------------------------------------------------------------------
+
+int MainWindow::frameWidthTwips() const { return widthTwips(picFrame); }
+
+int MainWindow::frameHeightTwips() const { return heightTwips(picFrame); }
+
+void MainWindow::SizeControls(int& x)
+{
+    const int frameWidth = frameWidthTwips();
+    const int frameHeight = frameHeightTwips();
+    if (x < kMinLeftWidth)
+        x = kMinLeftWidth;
+    if (x > frameWidth - kMinRightWidth)
+        x = frameWidth - kMinRightWidth;  // the right pane's minimum wins on a narrow window
+    leftPaneTwips_ = x;
+
+    placeTwips(picLeft, 0, 0, x, frameHeight);
+    splitter_->place(x, frameHeight);
+    placeTwips(picRight, x + kPaneGap, 0, frameWidth - x - kPaneGap, frameHeight);
+    const int leftWidth = x;  // the width picLeft was given (or keeps, when that failed)
+    placeTwips(picProp, 0, 0, leftWidth, kPropHeight);
+    placeTwips(ListView1, 0, kPropHeight + kListGap, leftWidth, frameHeight - kPropHeight - kListGap);
+    placeTwips(SSTab1, 0, 0, widthTwips(picProp), heightTwips(picProp));
+    const int rightWidth = frameWidth - x - kPaneGap;
+    placeTwips(SSTab2, 0, 0, rightWidth, frameHeight);
+    if (leftWidth - kTabInnerWidth > 0)
+        SSTab1->setContainerWidthTwips(leftWidth - kTabInnerWidth);
+    for (ImageView* view : {wpdlx1View, wpdlx3View}) {
+        const int w = rightWidth - kTabInnerWidth, h = frameHeight - kViewerInnerHeight;
+        if (w >= 0 && h >= 0)
+            view->resize(twipsToPixels(w), twipsToPixels(h));
+    }
+    placeProgressBar();
+}
+
+void MainWindow::placeProgressBar()
+{
+    const QRect panel = statusPanel1->geometry();
+    placeTwips(pbPer, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == picFrame && event->type() == QEvent::Resize) {
+        int x = leftPaneTwips_;
+        SizeControls(x);
+    } else if ((watched == StatusBar1 || watched == statusPanel1)
+               && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+        placeProgressBar();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,142 @@
+// The main window's project commands: a new project, opening one (from the open dialog or the
+// history window), saving it under its name or another.
+#include "gui/main_window/main_window.h"
+
+#include "core/project/history.h"
+#include "core/project/project_file.h"
+#include "gui/app/dialogs.h"
+#include "gui/main_window/frame_list_model.h"
+#include "gui/dialogs/history_dialog.h"
+#include "gui/main_window/property_panel.h"
+
+#include <QLineEdit>
+
+namespace pictoreel {
+
+namespace {
+
+const QString kProjectFilter = QStringLiteral("Animated GIF Project(*.agp)|*.agp");
+
+bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
+
+}  // namespace
+
+void MainWindow::setProjectFile(const QString& path)
+{
+    projectFile_ = path;
+    setWindowTitle(projectWindowTitle(path));
+}
+
+void MainWindow::NewProject()
+{
+    setProjectFile(QString());
+    frames_.clear();
+    SSTab1->resetProjectProperties();
+    SSTab1->resetFrameValues();
+    SSTab1->clearFileFacts();
+    wpdlx1.ClearImage();
+    wpdlx2.ClearImage();
+    wpdlx3.ClearImage();
+}
+
+void MainWindow::StartNewProject()
+{
+    NewProject();
+    AddFrames();
+}
+
+void MainWindow::OpenProject()
+{
+    const auto chosen = context_.dialogs().openFile(this, {QStringLiteral("Open Project File (*.agp) ..."), kProjectFilter, {}});
+    if (!chosen)
+        return;
+    OpenProjectFile(*chosen);
+}
+
+bool MainWindow::OpenProjectFile(const QString& strFile)
+{
+    // A picture or any other file that is not a project is not taken for one (the next save
+    // would write over it): the user is told, and the current project stays as it is.
+    if (!isBlank(strFile)) {
+        if (Status usable = checkProjectFile(strFile); !usable) {
+            context_.dialogs().inform(this, usable.error().message);
+            return false;
+        }
+    }
+    NewProject();
+    if (isBlank(strFile))
+        return false;
+    ProjectProperties properties = SSTab1->projectProperties();
+    if (Status read = readProjectFile(strFile, properties, frames_); !read) {  // replaced since the check
+        context_.dialogs().inform(this, read.error().message);
+        return false;
+    }
+    SSTab1->setProjectProperties(properties);
+    setProjectFile(strFile);
+    AddToHistory(strFile, context_.settingsFile());
+    ListView1->selectRow(1);
+    ShowFrameProperties();
+    ListView1->setFocus();
+    return true;
+}
+
+void MainWindow::ShowHistoryList()
+{
+    auto* list = new HistoryDialog(context_, HistoryListMode::Open, this,
+                                   [this](const QString& path) { return OpenProjectFile(path); });
+    list->setAttribute(Qt::WA_DeleteOnClose);
+    connect(list, &QDialog::finished, this, [this] { applyAutoSizeRule(); });
+    list->open();
+}
+
+void MainWindow::SaveProject()
+{
+    // The project takes the chosen name only once it is written there (WriteProjectFile).
+    QString file = projectFile_;
+    if (file.isEmpty()) {
+        const auto chosen =
+            context_.dialogs().saveFile(this, {QStringLiteral("Save Project As (*.agp)..."), kProjectFilter, {}});
+        if (!chosen)
+            return;
+        file = *chosen;
+    }
+    if (!file.isEmpty())
+        WriteProjectFile(file);
+}
+
+void MainWindow::SaveProjectAs()
+{
+    const auto chosen = context_.dialogs().saveFile(this, {QStringLiteral("Save Project As ..."), kProjectFilter, {}});
+    if (!chosen)
+        return;
+    WriteProjectFile(*chosen);
+}
+
+void MainWindow::WriteProjectFile(const QString& path)
+{
+    // Never over a picture or any other file that is not a project: refused before anything
+    // changes, the output name included.
+    if (!isBlank(path)) {
+        if (Status usable = checkProjectFile(path); !usable) {
+            context_.dialogs().inform(this, usable.error().message);
+            return;
+        }
+    }
+    ProjectProperties properties = SSTab1->projectProperties();
+    if (isBlank(properties.outputFile)) {
+        properties.outputFile = proposeOutputFile(path);
+        SSTab1->txtOutputFile->setText(properties.outputFile);
+    }
+    if (isBlank(path))
+        return;
+    const Status written = writeProjectFile(path, frames_, properties);
+    if (!written && written.error().code == ErrorCode::UnsupportedFormat) {  // replaced since the check
+        context_.dialogs().inform(this, written.error().message);
+        return;
+    }
+    // A file that cannot be written is not reported; the project takes its name all the same.
+    setProjectFile(path);
+    AddToHistory(path, context_.settingsFile());
+}
+
+}  // namespace pictoreel

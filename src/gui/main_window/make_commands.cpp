@@ -1,0 +1,166 @@
+#include "gui/main_window/make_commands.h"
+
+#include "core/production/frame_cache.h"
+#include "core/production/make_gif.h"
+#include "core/project/frame_list.h"
+#include "gui/app/app_context.h"
+#include "gui/app/dialogs.h"
+#include "gui/player/player_window.h"
+#include "gui/player/preview_window.h"
+#include "gui/main_window/property_panel.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include <exception>
+#include <memory>
+
+namespace pictoreel {
+
+namespace {
+
+// How many failed frames one box names; the rest are counted.
+constexpr std::size_t kFailedFramesNamed = 10;
+
+int sideInPixels(const QString& text)
+{
+    const Result<int> side = frameSideFromText(text, "size");
+    return side ? side.value() : 0;
+}
+
+}  // namespace
+
+MakeCommands::MakeCommands(MakeHost host, QObject* parent)
+    : QObject(parent), host_(std::move(host)), runModal_(execWindow)
+{
+}
+
+MakeCommands::~MakeCommands() = default;
+
+void MakeCommands::MakeGif()
+{
+    if (isBusy())
+        return;
+    if (host_.frames->rowCount() < 2) {
+        host_.context->dialogs().inform(host_.window, QLatin1String(kTooFewFramesToMake));
+        return;
+    }
+    QLineEdit* outputBox = host_.panel->txtOutputFile;
+    if (outputBox->text().isEmpty()) {
+        host_.chooseOutputFile();
+        if (outputBox->text().isEmpty())
+            return;  // no file chosen: nothing is said
+    }
+    start(Product::OutputFile, outputPath());
+}
+
+void MakeCommands::PreviewGif()
+{
+    if (isBusy())
+        return;
+    if (host_.frames->rowCount() < 2) {
+        host_.context->dialogs().inform(host_.window, QLatin1String(kTooFewFramesToPreview));
+        return;
+    }
+    start(Product::Preview, host_.context->formPreviewFile());
+}
+
+void MakeCommands::ShowPlayer()
+{
+    if (isBusy())
+        return;
+    if (!player_)
+        player_ = new PlayerWindow(host_.context->dialogs(), host_.window);
+    player_->txtPlay->setText(outputPath());
+    runModal_(*player_);
+}
+
+void MakeCommands::CancelMake() { job_.cancel(); }
+
+void MakeCommands::cancelAndWait()
+{
+    job_.cancel();
+    job_.finishNow();
+}
+
+QString MakeCommands::outputPath() const
+{
+    return outputPathFor(host_.panel->txtOutputFile->text(), host_.projectFile ? host_.projectFile() : QString());
+}
+
+void MakeCommands::start(Product product, const QString& output)
+{
+    // The worker makes from copies: the window and its list may change once it is done.
+    MakeOptions options{host_.context->tempFolder(), jobs_, host_.projectFile ? host_.projectFile() : QString(), {}};
+    options.stopRequested = [job = &job_] { return job->stopRequested(); };
+    auto outcome = std::make_shared<Outcome>();
+    auto work = [job = &job_, outcome, frames = *host_.frames, properties = host_.panel->projectProperties(), output,
+                 options] {
+        MakeEvents events;
+        events.frameAdded = [job](int value) { job->report(value); };
+        events.saveProgress = [job](int percent) { job->report(saveProgressValue(percent)); };
+        events.frameFailed = [&outcome](int row, const QString& picture, const Error& error) {
+            outcome->failed.push_back({row, picture, error});
+        };
+        try {
+            outcome->made = makeAnimatedGif(frames, properties, output, options, events);
+        } catch (const std::exception& e) {  // out of memory and the like: told like any failure
+            outcome->made = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+        }
+    };
+    host_.setMakeRunning(true);
+    job_.start(
+        std::move(work), [this](int value) { host_.pbPer->setValue(value); },
+        [this, product, output, outcome] { complete(product, output, *outcome); });
+}
+
+void MakeCommands::complete(Product product, const QString& output, const Outcome& outcome)
+{
+    const bool cancelled = job_.stopRequested();
+    const Result<MakeReport>& made = *outcome.made;
+    if (made && !cancelled && host_.picturesMissing)
+        host_.picturesMissing(made.value().missing);
+    host_.pbPer->setValue(0);
+    host_.setMakeRunning(false);
+    if (cancelled || (!made && made.error().code == ErrorCode::Cancelled)) {
+        // Stopped on request: nothing to tell.
+    } else if (!made) {
+        const QString what = product == Product::OutputFile ? QStringLiteral("The animated GIF could not be made.")
+                                                            : QStringLiteral("The preview could not be made.");
+        host_.context->dialogs().messageBox(host_.window, what + QStringLiteral("\n\n") + made.error().text(), QString(),
+                                            MessageIcon::Critical, MessageButtons::Ok);
+    } else if (product == Product::OutputFile) {
+        if (!reportFailedFrames(product, outcome.failed))
+            host_.context->dialogs().inform(host_.window, QLatin1String(kCreatedFinished));
+        ShowPlayer();
+    } else {
+        reportFailedFrames(product, outcome.failed);
+        PreviewWindow view(output, host_.window);
+        view.sizeForPicture(sideInPixels(host_.panel->txtWidth->text()), sideInPixels(host_.panel->txtHeight->text()));
+        runModal_(view);
+    }
+    Q_EMIT workFinished();
+}
+
+bool MakeCommands::reportFailedFrames(Product product, const std::vector<FailedFrame>& failed)
+{
+    if (failed.empty())
+        return false;
+    const bool one = failed.size() == 1;
+    QString text = product == Product::OutputFile ? QStringLiteral("The animated GIF was made, but ")
+                                                  : QStringLiteral("The preview was made, but ");
+    text += one ? QStringLiteral("1 picture could not be converted. Its frame shows the frame before it:")
+                : QStringLiteral("%1 pictures could not be converted. Their frames show the frames before them:")
+                      .arg(failed.size());
+    text += u'\n';
+    for (std::size_t i = 0; i < failed.size() && i < kFailedFramesNamed; ++i) {
+        const FailedFrame& f = failed[i];
+        text += QStringLiteral("\nFrame %1: %2\n%3").arg(f.row).arg(f.picture, f.error.text());
+    }
+    if (failed.size() > kFailedFramesNamed)
+        text += QStringLiteral("\n\n... and %1 more.").arg(failed.size() - kFailedFramesNamed);
+    host_.context->dialogs().messageBox(host_.window, text, QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    return true;
+}
+
+}  // namespace pictoreel

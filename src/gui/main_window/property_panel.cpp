@@ -1,0 +1,490 @@
+#include "gui/main_window/property_panel.h"
+
+#include "core/base/image.h"
+#include "core/project/numbers.h"
+#include "gui/app/dialogs.h"
+#include "gui/widgets/twips.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <cmath>
+
+namespace pictoreel {
+
+namespace {
+
+// The one grid of all three tabs, in twips.
+constexpr int kRowTops[] = {120, 480, 840, 1200, 1560};
+constexpr int kNameLeft = 120;
+constexpr int kBoxLeft = 1560;
+constexpr int kBoxHeight = 285;
+constexpr int kButtonHeight = 315;
+constexpr int kGap = 60;  // between a box and what stands beside it
+constexpr int kContainerHeight = 2055;
+constexpr int kDesignContainerWidth = 3990;  // the left pane's narrowest width less the margins
+constexpr int kEllipsisWidth = 375;
+constexpr int kRightMargin = 120;
+
+void place(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsRect(left, top, width, height));
+}
+
+// Rows are placed so that a box and its label share one middle line.
+int rowTop(int row) { return kRowTops[row - 1]; }
+
+QLabel* nameLabel(QWidget* parent, const char* name, const QString& caption, int row, QWidget* buddy)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    place(label, kNameLeft, rowTop(row), kBoxLeft - kNameLeft - kGap, kBoxHeight);
+    if (buddy) {
+        label->setBuddy(buddy);
+        buddy->setAccessibleName(caption);
+    }
+    return label;
+}
+
+QLabel* unitLabel(QWidget* parent, const char* name, const QString& caption, int left, int row, int width = 615)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    place(label, left, rowTop(row), width, kBoxHeight);
+    return label;
+}
+
+QLineEdit* textBox(QWidget* parent, const char* name, const QString& text, int row, int width)
+{
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(QLatin1String(name));
+    place(box, kBoxLeft, rowTop(row), width, kBoxHeight);
+    return box;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int row, int width,
+                    const QString& accessibleName = {})
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    place(b, left, rowTop(row) - (kButtonHeight - kBoxHeight) / 2, width, kButtonHeight);
+    if (!accessibleName.isEmpty())
+        b->setAccessibleName(accessibleName);
+    return b;
+}
+
+QCheckBox* yesBox(QWidget* parent, const char* name, int row)
+{
+    auto* box = new QCheckBox(QStringLiteral("Yes"), parent);
+    box->setObjectName(QLatin1String(name));
+    place(box, kBoxLeft, rowTop(row), 1215, kBoxHeight);
+    return box;
+}
+
+QLabel* valueLabel(QWidget* parent, const char* name, int row)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    place(label, kBoxLeft, rowTop(row), kDesignContainerWidth - kBoxLeft - kRightMargin, kBoxHeight);
+    return label;
+}
+
+QWidget* container(QTabWidget* tabs, const char* name, const QString& caption)
+{
+    auto* page = new QWidget;
+    page->setObjectName(QLatin1String(name) + QStringLiteral("Page"));
+    auto* picture = new QWidget(page);
+    picture->setObjectName(QLatin1String(name));
+    picture->setGeometry(QRect(QPoint(twipsToPixels(45), twipsToPixels(45)),
+                               QSize(twipsToPixels(kDesignContainerWidth), twipsToPixels(kContainerHeight))));
+    tabs->addTab(page, caption);
+    return picture;
+}
+
+}  // namespace
+
+int CompactTabStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
+{
+    // The caption's room in a tab: a few pixels each side, as the narrow left pane needs.
+    if (metric == PM_TabBarTabHSpace)
+        return 8;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+}
+
+namespace {
+
+bool isNumericBoxKeyAllowed(const QKeyEvent* key)
+{
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        return true;
+    default:
+        break;
+    }
+    const QString text = key->text();
+    if (text.isEmpty())
+        return true;  // moving keys (arrows, Home, End) type nothing
+    return text.size() == 1 && text.front() >= u'0' && text.front() <= u'9';
+}
+
+// What each numeric box holds: its range (both ends included), what its message calls the
+// value and the tab it lives on.
+struct RangeRule {
+    QLineEdit* PropertyPanel::*box;
+    const char* name;
+    int low;
+    int high;
+    const char* what;
+    PanelTab tab;
+};
+
+constexpr RangeRule kRangeRules[] = {
+    {&PropertyPanel::txtInterval, "txtInterval", 1, 1000, "frame interval", PanelTab::Frame},
+    {&PropertyPanel::txtWidth, "txtWidth", 8, 1024, "width", PanelTab::Global},
+    {&PropertyPanel::txtHeight, "txtHeight", 8, 1024, "height", PanelTab::Global},
+    {&PropertyPanel::txtLoop, "txtLoop", 0, 65535, "loop", PanelTab::Global},
+};
+
+const RangeRule* rangeRuleNamed(const QString& boxName)
+{
+    for (const RangeRule& rule : kRangeRules)
+        if (boxName == QLatin1String(rule.name))
+            return &rule;
+    return nullptr;
+}
+
+// Leaving the window (another window or a message box activated) or opening a menu is not
+// leaving the box: only a move to another control of the window starts a check.
+bool focusLeavesForAnotherControl(Qt::FocusReason reason)
+{
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+           && reason != Qt::MenuBarFocusReason;
+}
+
+}  // namespace
+
+PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
+{
+    setObjectName(QStringLiteral("SSTab1"));
+    setAccessibleName(QStringLiteral("Properties"));
+    // Three tabs sharing the width, as a tabbed dialog shows them; a caption too long for its
+    // share is shortened rather than hidden behind scroll arrows.
+    // Owned by the panel and deleted after the tab bar, which was made before it.
+    auto* tabStyle = new CompactTabStyle;
+    tabStyle->setParent(this);
+    tabBar()->setStyle(tabStyle);
+    tabBar()->setExpanding(true);
+    setUsesScrollButtons(false);
+    setElideMode(Qt::ElideRight);
+    Picture2 = container(this, "Picture2", QStringLiteral("Global Properties"));
+    Picture1 = container(this, "Picture1", QStringLiteral("Frame Properties"));
+    Picture3 = container(this, "Picture3", QStringLiteral("File Properties"));
+    buildGlobalTab();
+    buildFrameTab();
+    buildFileTab();
+
+    for (QLineEdit* box : {txtInterval, txtWidth, txtHeight, txtLoop})
+        box->installEventFilter(this);
+    txtOutputFile->installEventFilter(this);
+
+    connect(chkLoop, &QCheckBox::clicked, this, [this] {
+        // A greyed box (from a project file) becomes an ordinary one once the user clicks it.
+        if (chkLoop->isTristate() && chkLoop->checkState() != Qt::PartiallyChecked)
+            chkLoop->setTristate(false);
+        applyLoopRule();
+    });
+    connect(chkLoop, &QCheckBox::stateChanged, this, [this] { applyLoopRule(); });
+
+    setTabOrderByRows();
+
+    resetProjectProperties();
+    // At design the frame values are "50", unticked and white; a new project ticks the box.
+    setFrameValues(NewFrameValues{QStringLiteral("50"), false, kWhite});
+}
+
+void PropertyPanel::buildGlobalTab()
+{
+    QWidget* p = Picture2;
+    txtWidth = textBox(p, "txtWidth", QStringLiteral("100"), 1, 735);
+    nameLabel(p, "lblWidth", QStringLiteral("Width"), 1, txtWidth);
+    unitLabel(p, "lblWidthUnit", QStringLiteral("Pixels"), kBoxLeft + 735 + kGap, 1, 555);
+    cmdAutoW = button(p, "cmdAutoW", QStringLiteral("Auto Size"), 2970, 1, 990, QStringLiteral("Auto Size Width"));
+
+    txtHeight = textBox(p, "txtHeight", QStringLiteral("75"), 2, 735);
+    nameLabel(p, "lblHeight", QStringLiteral("Height"), 2, txtHeight);
+    unitLabel(p, "lblHeightUnit", QStringLiteral("Pixels"), kBoxLeft + 735 + kGap, 2, 555);
+    cmdAutoH = button(p, "cmdAutoH", QStringLiteral("Auto Size"), 2970, 2, 990, QStringLiteral("Auto Size Height"));
+
+    txtLoop = textBox(p, "txtLoop", QStringLiteral("1"), 3, 1215);
+    nameLabel(p, "lblLoopTimes", QStringLiteral("Loop Times"), 3, txtLoop);
+    unitLabel(p, "lblLoopUnit", QStringLiteral("Times"), kBoxLeft + 1215 + kGap, 3);
+
+    chkLoop = yesBox(p, "chkLoop", 4);
+    nameLabel(p, "lblLoopInfinitely", QStringLiteral("Loop Infinitely"), 4, chkLoop);
+
+    txtOutputFile = textBox(p, "txtOutputFile", QString(), 5, 1935);
+    txtOutputFile->setReadOnly(true);
+    nameLabel(p, "lblOutputFile", QStringLiteral("Output File Name"), 5, txtOutputFile);
+    cmdOutputFile = button(p, "cmdOutputFile", QStringLiteral("..."), kBoxLeft + 1935, 5, kEllipsisWidth,
+                           QStringLiteral("Choose the output file"));
+    // The button sits on the box's line exactly, touching it.
+    place(cmdOutputFile, kBoxLeft + 1935, rowTop(5), kEllipsisWidth, kBoxHeight);
+}
+
+void PropertyPanel::buildFrameTab()
+{
+    QWidget* p = Picture1;
+    txtInterval = textBox(p, "txtInterval", QStringLiteral("50"), 1, 1215);
+    nameLabel(p, "lblInterval", QStringLiteral("Frame Interval"), 1, txtInterval);
+    unitLabel(p, "lblIntervalUnit", QStringLiteral("1/100 S"), kBoxLeft + 1215 + kGap, 1);
+
+    chkTrans = yesBox(p, "chkTrans", 2);
+    nameLabel(p, "lblTrans", QStringLiteral("Transparent"), 2, chkTrans);
+
+    lTransColor = new QLabel(p);
+    lTransColor->setObjectName(QStringLiteral("lTransColor"));
+    lTransColor->setFrameStyle(QFrame::Box | QFrame::Plain);
+    lTransColor->setAutoFillBackground(true);
+    place(lTransColor, kBoxLeft, rowTop(3), 1215, kBoxHeight);
+    nameLabel(p, "lblTransColor", QStringLiteral("Transparent Color"), 3, lTransColor);
+    cmdTransColor = button(p, "cmdTransColor", QStringLiteral("..."), kBoxLeft + 1215 + kGap, 3, kEllipsisWidth,
+                           QStringLiteral("Choose the transparent colour"));
+    place(cmdTransColor, kBoxLeft + 1215 + kGap, rowTop(3), kEllipsisWidth, kBoxHeight);
+
+    constexpr int kApplyWidth = kDesignContainerWidth - 2 * kNameLeft;
+    cmdApply = button(p, "cmdApply", QStringLiteral("&Apply These Values to the Selected Frame"), kNameLeft, 4,
+                      kApplyWidth);
+    cmdApplyAll = button(p, "cmdApplyAll", QStringLiteral("&Apply These Values to All the Frames"), kNameLeft, 5,
+                         kApplyWidth);
+}
+
+void PropertyPanel::buildFileTab()
+{
+    QWidget* p = Picture3;
+    lWidth = valueLabel(p, "lWidth", 1);
+    nameLabel(p, "lblOriginalWidth", QStringLiteral("Original Width"), 1, lWidth);
+    lHeight = valueLabel(p, "lHeight", 2);
+    nameLabel(p, "lblOriginalHeight", QStringLiteral("Original Height"), 2, lHeight);
+    lSize = valueLabel(p, "lSize", 3);
+    nameLabel(p, "lblFileSize", QStringLiteral("File Size"), 3, lSize);
+    lName = valueLabel(p, "lName", 4);
+    nameLabel(p, "lblFileName", QStringLiteral("File Name"), 4, lName);
+    lPath = valueLabel(p, "lPath", 5);
+    nameLabel(p, "lblFullPath", QStringLiteral("Full Path"), 5, lPath);
+}
+
+void PropertyPanel::setTabOrderByRows()
+{
+    // Row by row, left to right within a row; the tabs follow each other in their order.
+    QWidget* const order[] = {txtWidth, cmdAutoW,      txtHeight, cmdAutoH, txtLoop,    chkLoop,    txtOutputFile,
+                              cmdOutputFile, txtInterval, chkTrans, cmdTransColor, cmdApply, cmdApplyAll};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+QString PropertyPanel::rangeMessageFirstLine(const QString& boxName)
+{
+    const RangeRule* rule = rangeRuleNamed(boxName);
+    if (!rule)
+        return {};
+    return QStringLiteral("the %1 value must be between %2 and %3, ")
+        .arg(QLatin1String(rule->what))
+        .arg(rule->low)
+        .arg(rule->high);
+}
+
+QString PropertyPanel::rangeMessage(const QString& boxName)
+{
+    // The two lines are split by the platform's line break.
+    return rangeMessageFirstLine(boxName) + QStringLiteral("\nplease enter a valid value again");
+}
+
+bool PropertyPanel::checkRange(QLineEdit* box)
+{
+    const RangeRule* rule = box ? rangeRuleNamed(box->objectName()) : nullptr;
+    if (!rule || this->*(rule->box) != box)
+        return true;
+    // The value as written, before any rounding: "1000.4" lies outside 1 to 1000.
+    const auto value = parseNumber(box->text());
+    if (value && *value >= rule->low && *value <= rule->high)
+        return true;
+    checking_ = true;
+    if (dialogs_)
+        dialogs_->messageBox(window(), rangeMessage(box->objectName()), QString(), MessageIcon::Information,
+                             MessageButtons::Ok);
+    setCurrentIndex(static_cast<int>(rule->tab));
+    box->setFocus(Qt::OtherFocusReason);
+    checking_ = false;
+    return false;
+}
+
+void PropertyPanel::boxLostFocus(QLineEdit* box)
+{
+    if (checking_)
+        return;
+    // The check runs once the focus has settled on its new control: a message box shown from
+    // inside the focus change itself would fight it for the focus.
+    QMetaObject::invokeMethod(
+        this,
+        [this, box] {
+            if (!checking_)
+                checkRange(box);
+        },
+        Qt::QueuedConnection);
+}
+
+ProjectProperties PropertyPanel::projectProperties() const
+{
+    ProjectProperties p;
+    p.width = txtWidth->text();
+    p.height = txtHeight->text();
+    switch (chkLoop->checkState()) {
+    case Qt::Unchecked: p.loopInfinitely = kLoopUnticked; break;
+    case Qt::PartiallyChecked: p.loopInfinitely = kLoopGreyed; break;
+    case Qt::Checked: p.loopInfinitely = kLoopTicked; break;
+    }
+    p.loopTimes = txtLoop->text();
+    p.outputFile = txtOutputFile->text();
+    return p;
+}
+
+void PropertyPanel::setProjectProperties(const ProjectProperties& properties)
+{
+    txtWidth->setText(properties.width);
+    txtHeight->setText(properties.height);
+    switch (properties.loopInfinitely) {
+    case kLoopUnticked:
+        chkLoop->setTristate(false);
+        chkLoop->setCheckState(Qt::Unchecked);
+        break;
+    case kLoopTicked:
+        chkLoop->setTristate(false);
+        chkLoop->setCheckState(Qt::Checked);
+        break;
+    case kLoopGreyed:
+        chkLoop->setTristate(true);
+        chkLoop->setCheckState(Qt::PartiallyChecked);
+        break;
+    default:
+        break;
+    }
+    txtLoop->setText(properties.loopTimes);
+    txtOutputFile->setText(properties.outputFile);
+    applyLoopRule();
+}
+
+NewFrameValues PropertyPanel::frameValues() const
+{
+    return NewFrameValues{txtInterval->text(), chkTrans->isChecked(), transColor_};
+}
+
+void PropertyPanel::setFrameValues(const NewFrameValues& values)
+{
+    txtInterval->setText(values.intervalText);
+    chkTrans->setChecked(values.transparent);
+    setTransColor(values.transColor);
+}
+
+void PropertyPanel::setTransColor(std::int32_t colorRef)
+{
+    transColor_ = colorRef & 0xFFFFFF;
+    const Rgb c = rgbFromColorRef(transColor_);
+    QPalette palette = lTransColor->palette();
+    palette.setColor(QPalette::Window, QColor(c.r, c.g, c.b));
+    lTransColor->setPalette(palette);
+}
+
+void PropertyPanel::clearFileFacts()
+{
+    for (QLabel* label : {lName, lSize, lWidth, lHeight, lPath})
+        label->clear();
+}
+
+void PropertyPanel::applyLoopRule() { txtLoop->setEnabled(chkLoop->checkState() == Qt::Unchecked); }
+
+void PropertyPanel::setContainerWidthTwips(int width)
+{
+    for (QWidget* picture : {Picture1, Picture2, Picture3})
+        picture->resize(twipsToPixels(width), picture->height());
+    const int boxWidth = width - kBoxLeft - kEllipsisWidth - kRightMargin;
+    if (boxWidth > 0) {
+        place(txtOutputFile, kBoxLeft, rowTop(5), boxWidth, kBoxHeight);
+        place(cmdOutputFile, kBoxLeft + boxWidth, rowTop(5), kEllipsisWidth, kBoxHeight);
+    }
+    for (QLabel* label : {lWidth, lHeight, lSize, lName, lPath})
+        if (width - kBoxLeft - kRightMargin > 0)
+            place(label, kBoxLeft, label->y() * kTwipsPerPixel, width - kBoxLeft - kRightMargin, kBoxHeight);
+}
+
+bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        for (QLineEdit* box : {txtInterval, txtWidth, txtHeight, txtLoop})
+            if (watched == box && focusLeavesForAnotherControl(static_cast<QFocusEvent*>(event)->reason()))
+                boxLostFocus(box);
+        return QTabWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The window's accelerators come before a box's own keys: Ctrl+A adds pictures rather
+        // than selecting the box's text.
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+            event->ignore();
+            return true;
+        }
+        return QTabWidget::eventFilter(watched, event);
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QTabWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == txtOutputFile) {
+        if (!key->text().isEmpty() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
+            Q_EMIT outputFileKeyPressed();
+            return true;
+        }
+        return false;
+    }
+    // The numeric boxes take digits and Backspace; every other typed character is dropped.
+    return !isNumericBoxKeyAllowed(key);
+}
+
+QString fileSizeTextFor(qint64 bytes, const QLocale& locale)
+{
+    // "###,###,###,###": grouped digits, no leading zero, so 0 prints as nothing.
+    QLocale digits = locale;
+    digits.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    const auto grouped = [&digits](qint64 n) { return n == 0 ? QString() : digits.toString(n); };
+    // "###,###,###,###.##": the separator always, then up to two decimals without trailing zeros.
+    const qint64 hundredths = static_cast<qint64>(std::floor(static_cast<double>(bytes) * 100.0 / 1024.0 + 0.5));
+    QString decimals = QStringLiteral("%1").arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+    while (decimals.endsWith(u'0'))
+        decimals.chop(1);
+    return grouped(bytes) + QStringLiteral(" Bytes (") + grouped(hundredths / 100) + locale.decimalPoint() + decimals
+           + QStringLiteral(" KB)");
+}
+
+QString FileSizeText(const QString& path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    const qint64 size = file.size();
+    file.close();
+    return fileSizeTextFor(size, QLocale());
+}
+
+}  // namespace pictoreel

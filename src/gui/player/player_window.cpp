@@ -1,0 +1,116 @@
+#include "gui/player/player_window.h"
+
+#include "gui/app/dialogs.h"
+#include "gui/widgets/gif_view.h"
+#include "gui/widgets/twips.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace pictoreel {
+
+namespace {
+
+// The window's places, in twips.
+constexpr int kClientWidth = 6495;
+constexpr int kClientHeight = 4485;
+constexpr int kStripHeight = 540;  // the buttons' row (120 + 300) with the same margin below
+constexpr int kMargin = 120;
+constexpr int kRowHeight = 300;
+constexpr int kTxtPlayLeft = 3480;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left, int width)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(QString(caption).remove(u'&'));
+    placeTwips(button, left, kMargin, width, kRowHeight);
+    return button;
+}
+
+}  // namespace
+
+PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("frmPlay"));
+    setWindowTitle(QStringLiteral("Player"));
+    setAccessibleName(QStringLiteral("Player"));
+
+    Picture2 = new QWidget(this);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    OKButton = makeButton(Picture2, "OKButton", QStringLiteral("&Play"), 120, 975);
+    cmdPause = makeButton(Picture2, "cmdPause", QStringLiteral("Pa&use"), 1200, 975);
+    cmdLoad = makeButton(Picture2, "cmdLoad", QStringLiteral("&Load File ..."), 2280, 1095);
+    OKButton->setDefault(true);  // Enter in the file box plays it
+    txtPlay = new QLineEdit(Picture2);
+    txtPlay->setObjectName(QStringLiteral("txtPlay"));
+    txtPlay->setAccessibleName(QStringLiteral("Animated GIF file"));
+
+    Picture1 = new QWidget(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setAccessibleName(QStringLiteral("Animation"));
+    PlayGif1 = new GifView(Picture1);
+    PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
+    PlayGif1->setAccessibleName(QStringLiteral("Animated GIF"));
+    PlayGif1->hide();  // until the first play
+
+    setTabOrder(OKButton, cmdPause);
+    setTabOrder(cmdPause, cmdLoad);
+    setTabOrder(cmdLoad, txtPlay);
+
+    connect(OKButton, &QPushButton::clicked, this, &PlayerWindow::OKButton_Click);
+    connect(cmdPause, &QPushButton::clicked, this, &PlayerWindow::cmdPause_Click);
+    connect(cmdLoad, &QPushButton::clicked, this, &PlayerWindow::cmdLoad_Click);
+
+    resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    layOut();
+}
+
+void PlayerWindow::OKButton_Click()
+{
+    PlayGif1->show();
+    (void)PlayGif1->LoadGif(txtPlay->text());  // nothing loaded: the steps below change nothing
+    PlayGif1->LoopPlayback(true);
+    // GifWidth x 15 by GifHeight x 15 twips: the GIF's own pixel size, never the window's.
+    PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());
+    PlayGif1->Play();
+}
+
+void PlayerWindow::cmdPause_Click() { PlayGif1->Pause(); }
+
+void PlayerWindow::cmdLoad_Click()
+{
+    const auto chosen =
+        dialogs_.openFile(this, {QString(), QStringLiteral("Animated GIF Files(*.gif)|*.gif"), {}});
+    if (!chosen || chosen->isEmpty())
+        return;
+    txtPlay->setText(*chosen);
+    OKButton_Click();
+}
+
+void PlayerWindow::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !txtPlay->text().trimmed().isEmpty())
+        OKButton_Click();
+}
+
+void PlayerWindow::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    layOut();
+}
+
+void PlayerWindow::layOut()
+{
+    const int width = pixelsToTwips(this->width());
+    const int height = pixelsToTwips(this->height());
+    placeTwips(Picture2, 0, 0, width, kStripHeight);
+    // The file box runs to the window's right edge less the margin the buttons keep on the left.
+    placeTwips(txtPlay, kTxtPlayLeft, kMargin, width - kTxtPlayLeft - 2 * kMargin, kRowHeight);
+    // Docked to the bottom, the left and the right edge: everything under the strip.
+    placeTwips(Picture1, 0, kStripHeight, width, height - kStripHeight);
+}
+
+}  // namespace pictoreel
