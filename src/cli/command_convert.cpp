@@ -3,7 +3,7 @@
 #include "cli_support.h"
 #include "commands.h"
 
-#include "core/media/gif_reader.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/video_conversion.h"
 #include "core/base/file_identity.h"
 

@@ -7,9 +7,9 @@
 #include "commands.h"
 
 #include "core/base/replacing_file.h"
-#include "core/media/bmp_writer.h"
-#include "core/media/composite.h"
-#include "core/media/gif_reader.h"
+#include "core/imaging/bmp_writer.h"
+#include "core/imaging/composite.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/base/file_identity.h"
 #include "core/project/paths.h"

@@ -3,7 +3,7 @@
 #include "cli_support.h"
 #include "commands.h"
 
-#include "core/media/gif_reader.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/base/file_identity.h"
 

@@ -1,6 +1,6 @@
 // pictoreel-cli driven as a user drives it: what each command writes and says, and how it refuses.
-#include "core/media/composite.h"
-#include "core/media/gif_reader.h"
+#include "core/imaging/composite.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/project/settings_store.h"
 #include "support/files.h"

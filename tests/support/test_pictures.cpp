@@ -1,7 +1,7 @@
 #include "support/test_pictures.h"
 
 #include "core/base/replacing_file.h"
-#include "core/media/bmp_writer.h"
+#include "core/imaging/bmp_writer.h"
 #include "core/media/imaging_component.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 // coders of the formats we read and no delegates, and resource limits bound every picture.
 #include "core/codecs/picture_codec.h"
 #include "core/media/magick_adapter.h"
-#include "core/media/resampler.h"
+#include "core/imaging/resampler.h"
 
 #include <Magick++.h>
 #include <magick/policy.h>

@@ -2,7 +2,7 @@
 
 #include "core/codecs/picture_codec.h"
 #include "core/codecs/video_codec.h"
-#include "core/media/giflib_adapter.h"
+#include "core/gif/giflib_adapter.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "core/media/imaging_component.h"
 
-#include "core/media/gif_writer.h"
+#include "core/gif/gif_writer.h"
 #include "core/media/magick_adapter.h"
-#include "core/media/quantizer.h"
-#include "core/media/resampler.h"
+#include "core/imaging/quantizer.h"
+#include "core/imaging/resampler.h"
 #include "core/base/replacing_file.h"
-#include "core/media/bmp_writer.h"
+#include "core/imaging/bmp_writer.h"
 
 #include <QFile>
 #include <QFileInfo>

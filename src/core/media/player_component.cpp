@@ -1,10 +1,10 @@
 #include "core/base/replacing_file.h"
-#include "core/media/bmp_writer.h"
+#include "core/imaging/bmp_writer.h"
 #include "core/media/player_component.h"
 
-#include "core/media/gif_reader.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
-#include "core/media/composite.h"
+#include "core/imaging/composite.h"
 #include "core/media/video_conversion.h"
 
 #include <algorithm>

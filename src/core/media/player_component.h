@@ -10,8 +10,8 @@
 #pragma once
 
 #include "core/base/error.h"
-#include "core/media/animation_assembler.h"
-#include "core/media/composite.h"
+#include "core/animation/animation_assembler.h"
+#include "core/imaging/composite.h"
 #include "core/base/image.h"
 
 #include <QString>

@@ -9,7 +9,7 @@
 
 #include "core/base/error.h"
 #include "core/media/ffmpeg_adapter.h"
-#include "core/media/gif_reader.h"
+#include "core/gif/gif_reader.h"
 
 #include <QString>
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "core/base/error.h"
-#include "core/media/animation_assembler.h"
+#include "core/animation/animation_assembler.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "core/production/make_gif.h"
 
-#include "core/media/animation_assembler.h"
+#include "core/animation/animation_assembler.h"
 #include "core/production/animation_cache.h"
 #include "core/production/conversion_pool.h"
 #include "core/production/frame_cache_names.h"

@@ -3,7 +3,7 @@
 // add-dialog-filter.txt is the add dialog's file-type filter, word for word.
 #include "core/formats/picture_formats.h"
 #include "core/media/ffmpeg_adapter.h"
-#include "core/media/gif_reader.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 
 #include "support/test_pictures.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/media/bmp_writer.h"
+#include "core/imaging/bmp_writer.h"
 #include "core/media/imaging_component.h"
 #include "core/media/magick_adapter.h"
 

@@ -2,8 +2,8 @@
 // single frames as BMP files.
 #include "core/media/player_component.h"
 
-#include "core/media/gif_reader.h"
-#include "core/media/gif_writer.h"
+#include "core/gif/gif_reader.h"
+#include "core/gif/gif_writer.h"
 #include "core/media/imaging_component.h"
 
 #include "support/test_pictures.h"

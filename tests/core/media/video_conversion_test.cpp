@@ -1,7 +1,7 @@
 // AVI to GIF and back: the timing of both directions, and what a failed conversion leaves behind.
 #include "core/media/ffmpeg_adapter.h"
-#include "core/media/gif_reader.h"
-#include "core/media/gif_writer.h"
+#include "core/gif/gif_reader.h"
+#include "core/gif/gif_writer.h"
 #include "core/media/imaging_component.h"
 #include "core/media/player_component.h"
 #include "core/media/video_conversion.h"

@@ -3,7 +3,7 @@
 #include "core/production/frame_cache.h"
 #include "core/production/frame_cache_names.h"
 
-#include "core/media/gif_reader.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "support/files.h"
 #include "support/test_pictures.h"

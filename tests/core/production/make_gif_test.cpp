@@ -1,6 +1,6 @@
 #include "core/production/make_gif.h"
 
-#include "core/media/gif_reader.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/player_component.h"
 #include "support/files.h"
 #include "support/test_pictures.h"

@@ -1,7 +1,7 @@
 // Files the window tests make and read, and animated GIFs of flat frames made by our own assembler.
 #pragma once
 
-#include "core/media/gif_writer.h"
+#include "core/gif/gif_writer.h"
 #include "core/media/player_component.h"
 
 #include <QByteArray>

@@ -1,0 +1,179 @@
+#include "core/animation/frame_planner.h"
+
+#include "core/animation/frame_source.h"
+#include "core/animation/global_palette.h"
+#include "core/animation/rect_encoding.h"
+
+#include <algorithm>
+
+namespace pictoreel::animation {
+
+namespace {
+
+// Pictures sharing fewer than one colour in this many with the screen are copied whole.
+constexpr std::size_t kChanceShares = 16;
+
+// Known to have no transparent pixel without looking at them.
+bool opaque(const Picture& p) { return p.stored && p.stored->transparentIndex < 0; }
+
+// Every colour an image stored whole can show, sorted: its palette, and black when its codes
+// reach beyond the palette.
+std::vector<Pixel> coloursOf(const GifStoredImage& stored)
+{
+    std::vector<Pixel> colours;
+    colours.reserve(stored.palette.size() + 2);
+    for (const Rgb& c : stored.palette)
+        colours.push_back(opaquePixel(c));
+    if (stored.palette.size() < (std::size_t{1} << stored.pixels.minCodeSize))
+        colours.push_back(opaquePixel(Rgb{}));
+    if (stored.transparentIndex >= 0)
+        colours.push_back(kTransparent);
+    std::sort(colours.begin(), colours.end());
+    return colours;
+}
+
+std::size_t sharedColours(const std::vector<Pixel>& a, const std::vector<Pixel>& b)
+{
+    std::size_t shared = 0;
+    for (auto i = a.begin(), j = b.begin(); i != a.end() && j != b.end();) {
+        if (*i == *j) {
+            ++shared;
+            ++i;
+            ++j;
+        } else if (*i < *j) {
+            ++i;
+        } else {
+            ++j;
+        }
+    }
+    return shared;
+}
+
+}  // namespace
+
+Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, bool firstFrame, int position)
+{
+    // An opaque picture stored whole that has next to none of its colours on the screen
+    // changes (nearly) every pixel: it is copied as stored, and none of the pictures needs
+    // decoding for that. Distinct photos share a few exact colours by chance (black, white);
+    // a frame that keeps part of the screen shares most of its colours with it.
+    const bool nextOpaque = !next || next == &target || opaque(*next);
+    if (opaque(target) && nextOpaque && shownColours_) {
+        const std::vector<Pixel> colours = coloursOf(*target.stored);
+        if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
+            return copyWhole(target);
+    }
+
+    if (Status s = ensureDecoded(target); !s)
+        return s.error();
+    if (shownPending_) {
+        Picture pending = std::move(*shownPending_);
+        shownPending_.reset();
+        pending.pixels.swap(shown_.pixels);
+        if (Status s = ensureDecoded(pending); !s)
+            return s.error();
+        shown_ = std::move(pending);
+    }
+    std::size_t keptInRuns = 0;
+    const Rect changed = changedBox(target, shown_, keptInRuns);
+    Rect needsClearing;
+    if (!nextOpaque) {
+        if (Status s = ensureDecoded(*next); !s)
+            return s.error();
+        needsClearing = boundingBox(target, *next, [](Pixel t, Pixel n) { return t != kTransparent && n == kTransparent; });
+    }
+
+    const GifDisposal disposal = needsClearing.empty() ? GifDisposal::DoNotDispose : GifDisposal::RestoreBackground;
+    Rect rect = changed.united(needsClearing);
+    if (rect.empty())
+        rect = Rect{0, 0, 1, 1};
+    std::optional<Candidate> best = bestCandidate(target, rect, firstFrame, keptInRuns);
+    if (!best)
+        return makeError(ErrorCode::LimitExceeded,
+                         QStringLiteral("Frame %1 needs more than 256 colours in one image").arg(position));
+    GifFrameDescription frame;
+    if (best->copied) {
+        rect = Rect{0, 0, target.width, target.height};
+        frame = describeCopied(*best);
+    } else {
+        frame.image = std::move(best->image);
+        frame.useGlobalPalette = best->useGlobalPalette;
+    }
+    frame.disposal = disposal;
+    frame.left = rect.left;
+    frame.top = rect.top;
+
+    // What a viewer shows before the next frame: this frame's picture, its rectangle cleared
+    // when it is disposed to background.
+    const bool copiedWhole = best->copied && frame.disposal == GifDisposal::DoNotDispose;
+    shownColours_ = copiedWhole ? std::optional<std::vector<Pixel>>(coloursOf(*best->copied)) : std::nullopt;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        Pixel* s = shown_.row(y);
+        if (frame.disposal == GifDisposal::RestoreBackground)
+            std::fill(s + rect.left, s + rect.right, kTransparent);
+        else
+            std::copy(target.row(y) + rect.left, target.row(y) + rect.right, s + rect.left);
+    }
+    return frame;
+}
+
+std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect& rect, bool firstFrame,
+                                                     std::size_t keptInRuns) const
+{
+    const Rect whole{0, 0, target.width, target.height};
+    const std::size_t area = static_cast<std::size_t>(target.width) * target.height;
+    // The first frame covers the whole screen, for viewers that paint the uncovered part of
+    // the first frame in a background colour; when that takes too many colours it shrinks to
+    // the pixels that need it.
+    const bool wholeScreen = firstFrame || (rect.width() == whole.width() && rect.height() == whole.height());
+
+    std::optional<Candidate> best;
+    auto consider = [&](std::optional<Candidate> c) {
+        if (c && (!best || c->estimatedBytes < best->estimatedBytes))
+            best = std::move(c);
+    };
+    // A picture stored whole can be copied as its file holds it: it draws every pixel of the
+    // picture and leaves the transparent ones to the screen, which is transparent there.
+    if (wholeScreen && target.stored)
+        consider(copiedCandidate(target.stored, global_));
+    // Working out other encodings only pays when a quarter of the screen or more stays as it
+    // is in long runs.
+    if (best && keptInRuns * 4 <= area)
+        return best;
+    const std::size_t limit = best ? best->estimatedBytes : kNoLimit;
+    if (!wholeScreen) {
+        consider(encodeRect(shown_, target, rect, global_, limit));
+        return best;
+    }
+    if (std::optional<Candidate> c = encodeRect(shown_, target, whole, global_, limit)) {
+        rect = whole;
+        consider(std::move(c));
+    } else if (!best) {
+        consider(encodeRect(shown_, target, rect, global_));
+    }
+    return best;
+}
+
+GifFrameDescription FramePlanner::copyWhole(Picture& target)
+{
+    GifFrameDescription frame = describeCopied(copiedCandidate(target.stored, global_));
+    frame.disposal = GifDisposal::DoNotDispose;
+    shownColours_ = coloursOf(*target.stored);
+    if (target.decoded) {
+        shownPending_.reset();
+        shown_.pixels = target.pixels;
+    } else {
+        Picture pending;
+        pending.width = target.width;
+        pending.height = target.height;
+        pending.stored = target.stored;
+        pending.decoded = false;
+        pending.bytes = target.bytes;
+        pending.position = target.position;
+        pending.path = target.path;
+        shownPending_ = std::move(pending);
+    }
+    return frame;
+}
+
+}  // namespace pictoreel::animation

@@ -1,0 +1,40 @@
+// Works out the stored image for one frame after another and keeps track of what a viewer shows.
+#pragma once
+
+#include "core/base/error.h"
+#include "core/animation/candidate.h"
+#include "core/animation/picture.h"
+#include "core/gif/gif_writer.h"
+
+#include <optional>
+#include <vector>
+
+namespace pictoreel::animation {
+
+class GlobalPalette;
+
+class FramePlanner {
+public:
+    FramePlanner(int width, int height, const GlobalPalette* global) : shown_(width, height), global_(global) {}
+
+    // The image block that makes the screen show `target`. `next` is the picture of the following
+    // frame (nullptr for the last one): where it is transparent and `target` is not, this frame is
+    // disposed "restore to background" over a rectangle covering those pixels.
+    Result<GifFrameDescription> plan(Picture& target, Picture* next, bool firstFrame, int position);
+
+private:
+    // `target` copied as its file stores it over the whole screen, which then shows it.
+    GifFrameDescription copyWhole(Picture& target);
+    // The best way of storing `target` as the frame after what the screen shows, in `rect` or the
+    // whole screen; nullopt when no way fits a palette. `rect` becomes the rectangle stored.
+    std::optional<Candidate> bestCandidate(const Picture& target, Rect& rect, bool firstFrame, std::size_t keptInRuns) const;
+
+    Picture shown_;
+    // Set: what the screen shows is this picture, not yet decoded into shown_.
+    std::optional<Picture> shownPending_;
+    // Every colour the screen can show, sorted, when known cheaply; the empty screen is transparent.
+    std::optional<std::vector<Pixel>> shownColours_ = std::vector<Pixel>{kTransparent};
+    const GlobalPalette* global_;
+};
+
+}  // namespace pictoreel::animation

@@ -1,0 +1,104 @@
+#include "core/animation/rect_encoding.h"
+
+#include "core/animation/global_palette.h"
+#include "core/animation/palette.h"
+
+#include <algorithm>
+
+namespace pictoreel::animation {
+
+std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target, const Rect& rect,
+                                    const GlobalPalette* global, std::size_t limitBytes)
+{
+    const std::size_t area = static_cast<std::size_t>(rect.width()) * rect.height();
+
+    PaletteBuilder changedColours;
+    PaletteBuilder allColours;
+    bool changedFits = true;
+    bool allFit = true;
+    bool anyUnchanged = false;
+    bool anyTransparent = false;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        const Pixel* s = shown.row(y);
+        const Pixel* t = target.row(y);
+        for (int x = rect.left; x < rect.right; ++x) {
+            const Pixel p = t[x];
+            if (p == kTransparent)
+                anyTransparent = true;
+            else if (allFit)
+                allFit = allColours.add(p, 256);
+            if (p == s[x])
+                anyUnchanged = true;
+            else if (changedFits)
+                changedFits = changedColours.add(p, 256);
+        }
+    }
+    // Changed pixels are always opaque: the screen is transparent wherever the target is.
+    changedFits = changedFits && changedColours.size() + (anyUnchanged ? 1 : 0) <= 256;
+    allFit = allFit && allColours.size() + (anyTransparent ? 1 : 0) <= 256;
+
+    std::optional<Candidate> best;
+    auto limit = [&] { return best ? best->estimatedBytes : limitBytes; };
+    auto consider = [&](Candidate c) {
+        std::optional<Candidate> remapped = global ? global->remap(c, std::min(limit(), c.estimatedBytes)) : std::nullopt;
+        if (!best || c.estimatedBytes < best->estimatedBytes)
+            best = std::move(c);
+        if (remapped && remapped->estimatedBytes < best->estimatedBytes)
+            best = std::move(remapped);
+    };
+
+    if (changedFits) {
+        const int transparentIndex = anyUnchanged ? static_cast<int>(changedColours.size()) : -1;
+        std::vector<Rgb> palette = changedColours.palette();
+        if (anyUnchanged)
+            palette.push_back(Rgb{});
+        const auto transparent = static_cast<std::uint8_t>(std::max(transparentIndex, 0));
+
+        std::vector<std::uint8_t> leftTransparent(area);
+        std::vector<std::uint8_t> runKept(anyUnchanged ? area : 0);
+        std::size_t i = 0;
+        std::uint8_t previous = transparent;
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            const Pixel* s = shown.row(y);
+            const Pixel* t = target.row(y);
+            for (int x = rect.left; x < rect.right; ++x, ++i) {
+                if (t[x] != s[x]) {
+                    leftTransparent[i] = changedColours.indexOf(t[x]);
+                    if (anyUnchanged)
+                        runKept[i] = leftTransparent[i];
+                } else {
+                    leftTransparent[i] = transparent;
+                    if (anyUnchanged) {
+                        runKept[i] = transparent;
+                        if (t[x] != kTransparent && previous != transparent && changedColours.find(t[x]) == previous)
+                            runKept[i] = previous;
+                    }
+                }
+                if (anyUnchanged)
+                    previous = runKept[i];
+            }
+        }
+        if (anyUnchanged)
+            consider(makeCandidate(std::move(runKept), palette, transparentIndex, rect, limit()));
+        consider(makeCandidate(std::move(leftTransparent), std::move(palette), transparentIndex, rect, limit()));
+    }
+
+    if (allFit && (anyUnchanged || !changedFits)) {
+        const int transparentIndex = anyTransparent ? static_cast<int>(allColours.size()) : -1;
+        std::vector<Rgb> palette = allColours.palette();
+        if (anyTransparent)
+            palette.push_back(Rgb{});
+        std::vector<std::uint8_t> indices(area);
+        std::size_t i = 0;
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            const Pixel* t = target.row(y);
+            for (int x = rect.left; x < rect.right; ++x, ++i)
+                indices[i] = t[x] == kTransparent ? static_cast<std::uint8_t>(transparentIndex)
+                                                  : allColours.indexOf(t[x]);
+        }
+        consider(makeCandidate(std::move(indices), std::move(palette), transparentIndex, rect, limit()));
+    }
+    return best;
+}
+
+}  // namespace pictoreel::animation

@@ -1,0 +1,484 @@
+#include "core/imaging/photo_palette.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <memory>
+
+namespace pictoreel {
+
+namespace {
+
+// ---- Colour cells: the pixels grouped by the top 6 bits of each channel -----------------------
+
+constexpr int kCellBits = 6;
+constexpr int kCellCount = 1 << (3 * kCellBits);
+
+struct Cell {
+    std::uint64_t count = 0;
+    std::uint64_t r = 0, g = 0, b = 0;  // sums of the channels
+    std::uint64_t squares = 0;          // sum of r^2 + g^2 + b^2
+};
+
+int cellKey(const std::uint8_t* p)
+{
+    constexpr int shift = 8 - kCellBits;
+    return ((p[0] >> shift) << (2 * kCellBits)) | ((p[1] >> shift) << kCellBits) | (p[2] >> shift);
+}
+
+// The non-empty cells in order of first use (which depends only on the pixels).
+std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent)
+{
+    thread_local std::vector<std::uint32_t> slotOf;  // cell key -> position + 1; all 0 between calls
+    slotOf.resize(kCellCount, 0);
+    std::vector<Cell> cells;
+    std::vector<int> keys;
+    cells.reserve(8192);
+    keys.reserve(8192);
+    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
+    const std::uint8_t* p = image.pixels.data();
+    for (std::size_t i = 0; i < count; ++i, p += 4) {
+        if (skipTransparent && p[3] == 0)
+            continue;
+        const int key = cellKey(p);
+        std::uint32_t& slot = slotOf[static_cast<std::size_t>(key)];
+        if (slot == 0) {
+            cells.emplace_back();
+            keys.push_back(key);
+            slot = static_cast<std::uint32_t>(cells.size());
+        }
+        Cell& c = cells[slot - 1];
+        ++c.count;
+        c.r += p[0];
+        c.g += p[1];
+        c.b += p[2];
+        c.squares += std::uint32_t(p[0]) * p[0] + std::uint32_t(p[1]) * p[1] + std::uint32_t(p[2]) * p[2];
+    }
+    for (int key : keys)
+        slotOf[static_cast<std::size_t>(key)] = 0;
+    return cells;
+}
+
+std::uint8_t roundedMean(std::uint64_t sum, std::uint64_t count)
+{
+    return static_cast<std::uint8_t>(std::min<std::uint64_t>(255, (sum + count / 2) / count));
+}
+
+// ---- Wu's cuts on a 32-level cumulative moment table ----------------------------------------
+
+constexpr int kSide = 33;  // 32 levels per channel plus the zero border of the cumulative sums
+
+struct Moments {
+    std::vector<std::int64_t> w, r, g, b;
+    std::vector<double> m2;
+    Moments() : w(kSide * kSide * kSide), r(w.size()), g(w.size()), b(w.size()), m2(w.size()) {}
+
+    // One table per thread, cleared for each picture: a fresh one per picture costs more in page
+    // faults than the cuts themselves.
+    static Moments& cleared()
+    {
+        thread_local Moments m;
+        for (auto* v : {&m.w, &m.r, &m.g, &m.b})
+            std::fill(v->begin(), v->end(), 0);
+        std::fill(m.m2.begin(), m.m2.end(), 0.0);
+        return m;
+    }
+};
+
+constexpr int at(int r, int g, int b) { return (r * kSide + g) * kSide + b; }
+
+struct Box {
+    int r0 = 0, r1 = 0, g0 = 0, g1 = 0, b0 = 0, b1 = 0;  // (r0, r1] and so on
+    int volume() const { return (r1 - r0) * (g1 - g0) * (b1 - b0); }
+};
+
+enum class Axis { Red, Green, Blue };
+
+template <class T>
+T volume(const Box& c, const std::vector<T>& m)
+{
+    return m[at(c.r1, c.g1, c.b1)] - m[at(c.r1, c.g1, c.b0)] - m[at(c.r1, c.g0, c.b1)] + m[at(c.r1, c.g0, c.b0)] -
+           m[at(c.r0, c.g1, c.b1)] + m[at(c.r0, c.g1, c.b0)] + m[at(c.r0, c.g0, c.b1)] - m[at(c.r0, c.g0, c.b0)];
+}
+
+// The part of volume() that does not depend on the cut position.
+std::int64_t bottom(const Box& c, Axis axis, const std::vector<std::int64_t>& m)
+{
+    switch (axis) {
+    case Axis::Red:
+        return -m[at(c.r0, c.g1, c.b1)] + m[at(c.r0, c.g1, c.b0)] + m[at(c.r0, c.g0, c.b1)] - m[at(c.r0, c.g0, c.b0)];
+    case Axis::Green:
+        return -m[at(c.r1, c.g0, c.b1)] + m[at(c.r1, c.g0, c.b0)] + m[at(c.r0, c.g0, c.b1)] - m[at(c.r0, c.g0, c.b0)];
+    case Axis::Blue:
+        return -m[at(c.r1, c.g1, c.b0)] + m[at(c.r1, c.g0, c.b0)] + m[at(c.r0, c.g1, c.b0)] - m[at(c.r0, c.g0, c.b0)];
+    }
+    return 0;
+}
+
+std::int64_t top(const Box& c, Axis axis, int pos, const std::vector<std::int64_t>& m)
+{
+    switch (axis) {
+    case Axis::Red:
+        return m[at(pos, c.g1, c.b1)] - m[at(pos, c.g1, c.b0)] - m[at(pos, c.g0, c.b1)] + m[at(pos, c.g0, c.b0)];
+    case Axis::Green:
+        return m[at(c.r1, pos, c.b1)] - m[at(c.r1, pos, c.b0)] - m[at(c.r0, pos, c.b1)] + m[at(c.r0, pos, c.b0)];
+    case Axis::Blue:
+        return m[at(c.r1, c.g1, pos)] - m[at(c.r1, c.g0, pos)] - m[at(c.r0, c.g1, pos)] + m[at(c.r0, c.g0, pos)];
+    }
+    return 0;
+}
+
+double variance(const Box& c, const Moments& m)
+{
+    const double dr = static_cast<double>(volume(c, m.r)), dg = static_cast<double>(volume(c, m.g)),
+                 db = static_cast<double>(volume(c, m.b));
+    const double w = static_cast<double>(volume(c, m.w));
+    return w <= 0 ? 0.0 : volume(c, m.m2) - (dr * dr + dg * dg + db * db) / w;
+}
+
+struct Split {
+    double score = 0.0;
+    int cut = -1;
+};
+
+Split bestCut(const Box& c, Axis axis, int first, int last, const Moments& m, const std::array<std::int64_t, 4>& whole)
+{
+    const std::int64_t baseR = bottom(c, axis, m.r), baseG = bottom(c, axis, m.g), baseB = bottom(c, axis, m.b),
+                       baseW = bottom(c, axis, m.w);
+    Split best;
+    for (int i = first; i < last; ++i) {
+        const std::int64_t hr = baseR + top(c, axis, i, m.r), hg = baseG + top(c, axis, i, m.g),
+                           hb = baseB + top(c, axis, i, m.b), hw = baseW + top(c, axis, i, m.w);
+        if (hw == 0 || hw == whole[3])
+            continue;
+        const double lr = double(hr), lg = double(hg), lb = double(hb);
+        const double rr = double(whole[0] - hr), rg = double(whole[1] - hg), rb = double(whole[2] - hb);
+        const double score = (lr * lr + lg * lg + lb * lb) / double(hw) + (rr * rr + rg * rg + rb * rb) / double(whole[3] - hw);
+        if (score > best.score) {
+            best.score = score;
+            best.cut = i;
+        }
+    }
+    return best;
+}
+
+bool cutBox(Box& a, Box& b, const Moments& m)
+{
+    const std::array<std::int64_t, 4> whole{volume(a, m.r), volume(a, m.g), volume(a, m.b), volume(a, m.w)};
+    const Split red = bestCut(a, Axis::Red, a.r0 + 1, a.r1, m, whole);
+    const Split green = bestCut(a, Axis::Green, a.g0 + 1, a.g1, m, whole);
+    const Split blue = bestCut(a, Axis::Blue, a.b0 + 1, a.b1, m, whole);
+    b = a;
+    if (red.score >= green.score && red.score >= blue.score) {
+        if (red.cut < 0)
+            return false;
+        b.r0 = a.r1 = red.cut;
+    } else if (green.score >= blue.score) {
+        b.g0 = a.g1 = green.cut;
+    } else {
+        b.b0 = a.b1 = blue.cut;
+    }
+    return true;
+}
+
+std::vector<Rgb> wuPalette(const std::vector<Cell>& cells, int maxColours)
+{
+    Moments& m = Moments::cleared();
+    for (const Cell& c : cells) {
+        // The cell's 5-bit box, from its mean: all its pixels share their top bits.
+        const int r = int(c.r / c.count) >> 3, g = int(c.g / c.count) >> 3, b = int(c.b / c.count) >> 3;
+        const int i = at(r + 1, g + 1, b + 1);
+        m.w[i] += static_cast<std::int64_t>(c.count);
+        m.r[i] += static_cast<std::int64_t>(c.r);
+        m.g[i] += static_cast<std::int64_t>(c.g);
+        m.b[i] += static_cast<std::int64_t>(c.b);
+        m.m2[i] += static_cast<double>(c.squares);
+    }
+    // Cumulative sums along the three axes.
+    for (int r = 1; r < kSide; ++r)
+        for (int g = 1; g < kSide; ++g)
+            for (int b = 1; b < kSide; ++b) {
+                const int i = at(r, g, b);
+                auto accumulate = [&](auto& v) {
+                    v[i] += v[at(r - 1, g, b)] + v[at(r, g - 1, b)] + v[at(r, g, b - 1)] - v[at(r - 1, g - 1, b)] -
+                            v[at(r - 1, g, b - 1)] - v[at(r, g - 1, b - 1)] + v[at(r - 1, g - 1, b - 1)];
+                };
+                accumulate(m.w);
+                accumulate(m.r);
+                accumulate(m.g);
+                accumulate(m.b);
+                accumulate(m.m2);
+            }
+
+    std::vector<Box> boxes(static_cast<std::size_t>(maxColours));
+    std::vector<double> spread(static_cast<std::size_t>(maxColours), 0.0);
+    boxes[0] = Box{0, kSide - 1, 0, kSide - 1, 0, kSide - 1};
+    int used = 1;
+    int next = 0;
+    while (used < maxColours) {
+        if (cutBox(boxes[std::size_t(next)], boxes[std::size_t(used)], m)) {
+            spread[std::size_t(next)] = boxes[std::size_t(next)].volume() > 1 ? variance(boxes[std::size_t(next)], m) : 0.0;
+            spread[std::size_t(used)] = boxes[std::size_t(used)].volume() > 1 ? variance(boxes[std::size_t(used)], m) : 0.0;
+            ++used;
+        } else {
+            spread[std::size_t(next)] = 0.0;
+        }
+        next = 0;
+        for (int k = 1; k < used; ++k)
+            if (spread[std::size_t(k)] > spread[std::size_t(next)])
+                next = k;
+        if (spread[std::size_t(next)] <= 0.0)
+            break;
+    }
+    std::vector<Rgb> palette;
+    palette.reserve(static_cast<std::size_t>(used));
+    for (int k = 0; k < used; ++k) {
+        const Box& box = boxes[std::size_t(k)];
+        const std::int64_t w = volume(box, m.w);
+        if (w <= 0)
+            continue;
+        palette.push_back(Rgb{roundedMean(std::uint64_t(volume(box, m.r)), std::uint64_t(w)),
+                              roundedMean(std::uint64_t(volume(box, m.g)), std::uint64_t(w)),
+                              roundedMean(std::uint64_t(volume(box, m.b)), std::uint64_t(w))});
+    }
+    return palette;
+}
+
+// ---- Nearest palette entry ---------------------------------------------------------------------
+
+// The colour cube is cut into cells of 16 x 16 x 16 colours. The first look-up in a cell lists
+// the entries that can be nearest to some colour of it: those no farther from the cell than the
+// smallest distance within which some entry reaches the whole cell. Later look-ups there only
+// compare those few, in palette order, so ties go to the lower index.
+class NearestColour {
+public:
+    explicit NearestColour(const std::vector<Rgb>& palette) : palette_(palette) { first_.fill(kUnbuilt); }
+
+    int find(int r, int g, int b)
+    {
+        const int cell = ((r >> kShift) << (2 * kCellSideBits)) | ((g >> kShift) << kCellSideBits) | (b >> kShift);
+        if (first_[std::size_t(cell)] == kUnbuilt)
+            build(cell);
+        const std::uint8_t* candidate = candidates_.data() + first_[std::size_t(cell)];
+        const std::uint8_t* end = candidate + count_[std::size_t(cell)];
+        int best = *candidate;
+        int bestDistance = std::numeric_limits<int>::max();
+        for (; candidate != end; ++candidate) {
+            const Rgb& e = palette_[*candidate];
+            const int dr = e.r - r, dg = e.g - g, db = e.b - b;
+            const int d = dr * dr + dg * dg + db * db;
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = *candidate;
+            }
+        }
+        return best;
+    }
+
+private:
+    static constexpr int kCellSideBits = 4;
+    static constexpr int kShift = 8 - kCellSideBits;
+    static constexpr std::uint32_t kUnbuilt = 0xFFFFFFFFu;
+
+    void build(int cell)
+    {
+        const int lo[3] = {(cell >> (2 * kCellSideBits)) << kShift, ((cell >> kCellSideBits) & 15) << kShift,
+                           (cell & 15) << kShift};
+        constexpr int span = (1 << kShift) - 1;
+        std::array<int, 256> nearestPossible{};
+        int reachAll = std::numeric_limits<int>::max();
+        for (std::size_t i = 0; i < palette_.size(); ++i) {
+            const int v[3] = {palette_[i].r, palette_[i].g, palette_[i].b};
+            int dmin = 0, dmax = 0;
+            for (int c = 0; c < 3; ++c) {
+                const int below = lo[c] - v[c], above = v[c] - (lo[c] + span);
+                const int gap = std::max({below, above, 0});
+                const int far = std::max(std::abs(v[c] - lo[c]), std::abs(v[c] - (lo[c] + span)));
+                dmin += gap * gap;
+                dmax += far * far;
+            }
+            nearestPossible[i] = dmin;
+            reachAll = std::min(reachAll, dmax);
+        }
+        first_[std::size_t(cell)] = static_cast<std::uint32_t>(candidates_.size());
+        for (std::size_t i = 0; i < palette_.size(); ++i)
+            if (nearestPossible[i] <= reachAll)
+                candidates_.push_back(static_cast<std::uint8_t>(i));
+        count_[std::size_t(cell)] = static_cast<std::uint16_t>(candidates_.size() - first_[std::size_t(cell)]);
+    }
+
+    const std::vector<Rgb>& palette_;
+    std::array<std::uint32_t, 1u << (3 * kCellSideBits)> first_;
+    std::array<std::uint16_t, 1u << (3 * kCellSideBits)> count_{};
+    std::vector<std::uint8_t> candidates_;
+};
+
+// Nearest entries of recently seen colours, direct mapped.
+class NearestCache {
+public:
+    explicit NearestCache(NearestColour& nearest) : nearest_(&nearest) { keys_.fill(kEmpty); }
+
+    // One cache per thread, emptied and pointed at `nearest`.
+    static NearestCache& emptied(NearestColour& nearest)
+    {
+        thread_local std::unique_ptr<NearestCache> cache;
+        if (!cache)
+            cache = std::make_unique<NearestCache>(nearest);
+        cache->nearest_ = &nearest;
+        cache->keys_.fill(kEmpty);
+        return *cache;
+    }
+
+    std::uint8_t find(int r, int g, int b)
+    {
+        const std::uint32_t key = std::uint32_t(r) | (std::uint32_t(g) << 8) | (std::uint32_t(b) << 16);
+        const std::uint32_t slot = (key * 2654435761u) >> (32 - kBits);
+        if (keys_[slot] != key) {
+            keys_[slot] = key;
+            values_[slot] = static_cast<std::uint8_t>(nearest_->find(r, g, b));
+        }
+        return values_[slot];
+    }
+
+private:
+    static constexpr int kBits = 17;
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    NearestColour* nearest_;
+    std::array<std::uint32_t, 1u << kBits> keys_;
+    std::array<std::uint8_t, 1u << kBits> values_{};
+};
+
+// Nearest entries by colour cell (the top 6 bits of each channel): every colour of a cell takes
+// the entry nearest to the cell's centre. One search per cell a picture uses instead of one per
+// pixel, for at most a level or two of extra error where two entries meet.
+class CellNearest {
+public:
+    explicit CellNearest(NearestColour& nearest) : nearest_(nearest)
+    {
+        thread_local std::vector<std::uint16_t> table(kCellCount, kEmpty);
+        table_ = &table;
+    }
+    ~CellNearest()
+    {
+        for (int key : touched_)
+            (*table_)[std::size_t(key)] = kEmpty;
+    }
+    CellNearest(const CellNearest&) = delete;
+    CellNearest& operator=(const CellNearest&) = delete;
+
+    std::uint8_t find(const std::uint8_t* p)
+    {
+        const int key = cellKey(p);
+        std::uint16_t& entry = (*table_)[std::size_t(key)];
+        if (entry == kEmpty) {
+            constexpr int shift = 8 - kCellBits, half = 1 << (shift - 1);
+            entry = static_cast<std::uint16_t>(
+                nearest_.find((p[0] >> shift << shift) + half, (p[1] >> shift << shift) + half, (p[2] >> shift << shift) + half));
+            touched_.push_back(key);
+        }
+        return static_cast<std::uint8_t>(entry);
+    }
+
+private:
+    static constexpr std::uint16_t kEmpty = 0xFFFF;
+    NearestColour& nearest_;
+    std::vector<std::uint16_t>* table_;
+    std::vector<int> touched_;
+};
+
+// Moves every entry to the mean of the cells nearest to it; entries nobody uses stay.
+void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int rounds)
+{
+    struct Sum {
+        std::uint64_t count = 0, r = 0, g = 0, b = 0;
+    };
+    std::vector<Sum> sums(palette.size());
+    for (int round = 0; round < rounds; ++round) {
+        std::fill(sums.begin(), sums.end(), Sum{});
+        NearestColour nearest(palette);
+        for (const Cell& c : cells) {
+            const int e = nearest.find(roundedMean(c.r, c.count), roundedMean(c.g, c.count), roundedMean(c.b, c.count));
+            Sum& s = sums[std::size_t(e)];
+            s.count += c.count;
+            s.r += c.r;
+            s.g += c.g;
+            s.b += c.b;
+        }
+        bool moved = false;
+        for (std::size_t e = 0; e < palette.size(); ++e) {
+            const Sum& s = sums[e];
+            if (s.count == 0)
+                continue;
+            const Rgb mean{roundedMean(s.r, s.count), roundedMean(s.g, s.count), roundedMean(s.b, s.count)};
+            moved = moved || !(mean == palette[e]);
+            palette[e] = mean;
+        }
+        if (!moved)
+            break;
+    }
+}
+
+}  // namespace
+
+std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent)
+{
+    maxColours = std::clamp(maxColours, 1, 256);
+    const std::vector<Cell> cells = collectCells(image, skipTransparent);
+    if (cells.empty())
+        return {};
+    std::vector<Rgb> palette = wuPalette(cells, maxColours);
+    refine(palette, cells, 2);
+    return palette;
+}
+
+std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, float ditherStrength,
+                                       bool skipTransparent, std::uint8_t skipIndex)
+{
+    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
+    std::vector<std::uint8_t> out(count, skipIndex);
+    if (palette.empty())
+        return out;
+    NearestColour nearest(palette);
+    NearestCache* cache = &NearestCache::emptied(nearest);
+    // Error in 1/16 units of the strength given in 1/256 steps.
+    const int strength = static_cast<int>(std::clamp(ditherStrength, 0.0f, 1.0f) * 256.0f + 0.5f);
+    if (strength == 0) {
+        CellNearest cells(nearest);
+        const std::uint8_t* p = image.pixels.data();
+        for (std::size_t i = 0; i < count; ++i, p += 4)
+            if (!(skipTransparent && p[3] == 0))
+                out[i] = cells.find(p);
+        return out;
+    }
+    // Errors of this row and the next, in channel units times 16, with a pixel of margin each side.
+    const int width = image.width;
+    std::vector<int> current(static_cast<std::size_t>(width + 2) * 3, 0), below(current.size(), 0);
+    for (int y = 0; y < image.height; ++y) {
+        std::fill(below.begin(), below.end(), 0);
+        const std::uint8_t* p = image.pixel(0, y);
+        std::uint8_t* row = out.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x, p += 4) {
+            if (skipTransparent && p[3] == 0)
+                continue;
+            int* e = &current[std::size_t(x + 1) * 3];
+            int want[3];
+            for (int c = 0; c < 3; ++c)
+                want[c] = std::clamp(p[c] + (e[c] * strength / 16 + (e[c] >= 0 ? 128 : -128)) / 256, 0, 255);
+            const std::uint8_t index = cache->find(want[0], want[1], want[2]);
+            row[x] = index;
+            const Rgb chosen = palette[index];
+            const int got[3] = {chosen.r, chosen.g, chosen.b};
+            for (int c = 0; c < 3; ++c) {
+                const int error = want[c] - got[c];
+                current[std::size_t(x + 2) * 3 + std::size_t(c)] += error * 7;
+                below[std::size_t(x) * 3 + std::size_t(c)] += error * 3;
+                below[std::size_t(x + 1) * 3 + std::size_t(c)] += error * 5;
+                below[std::size_t(x + 2) * 3 + std::size_t(c)] += error;
+            }
+        }
+        std::swap(current, below);
+    }
+    return out;
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,231 @@
+// Decoding real picture files: every supported extension, format by content, odd paths, broken
+// and hostile files, the shrink hint. Decodes against reference pictures are golden cases
+// (tests/data/golden/pictures.txt).
+#include "support/files.h"
+#include "support/results.h"
+#include "support/test_pictures.h"
+
+#include "core/media/imaging_component.h"
+#include "core/media/magick_adapter.h"
+#include "core/imaging/resampler.h"
+#include "core/formats/utah_rle.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <map>
+
+using namespace pictoreel;
+using namespace pictoreel::testing;
+
+namespace {
+
+RgbaImage mustLoad(const QString& path, QSize hint = {})
+{
+    Result<RgbaImage> r = loadPictureFile(path, hint);
+    EXPECT_TRUE(r.ok()) << path.toStdString() << ": " << (r.ok() ? std::string() : r.error().text().toStdString());
+    return r.ok() ? r.value() : RgbaImage();
+}
+
+std::optional<PictureSize> peek(const QByteArray& b, PictureFormat format)
+{
+    return peekPictureSize(reinterpret_cast<const std::uint8_t*>(b.constData()), std::size_t(b.size()), format);
+}
+
+QFileInfoList filesIn(const char* folder, const QStringList& patterns)
+{
+    return QDir(sharedData(folder)).entryInfoList(patterns, QDir::Files);
+}
+
+class Formats : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!sharedDataPresent())
+            GTEST_SKIP() << "shared test data not present";
+    }
+    QTemporaryDir dir;
+};
+
+// Every valid PngSuite file decodes, the basic ones at 32 x 32; every good BMP at the size its
+// header declares (top-down rows count as height). One file of each other extension is a golden case.
+TEST_F(Formats, SuitesOfPngAndBmpFilesLoad)
+{
+    for (const QFileInfo& png : filesIn("pngsuite/png", {"*.png"}))
+        if (!png.fileName().startsWith(QLatin1Char('x'))) {
+            const RgbaImage img = mustLoad(png.filePath());
+            EXPECT_TRUE(img.width == 32 || !png.fileName().startsWith(QStringLiteral("bas"))) << png.fileName().toStdString();
+        }
+    for (const QFileInfo& bmp : filesIn("pillow/Tests/images/bmp/g", {"*.bmp"})) {
+        const auto declared = peek(fileContents(bmp.filePath()), PictureFormat::Bmp);
+        ASSERT_TRUE(declared) << bmp.fileName().toStdString();
+        const RgbaImage img = mustLoad(bmp.filePath());
+        EXPECT_EQ(std::pair(img.width, img.height), std::pair(declared->width, declared->height)) << bmp.fileName().toStdString();
+    }
+}
+
+// Content decides, not the extension: a PNG and a GIF under each other's names or none, in a
+// folder and under names with spaces, semicolons and non-ASCII letters, saved there again.
+TEST_F(Formats, ContentDecidesNotTheExtension)
+{
+    const QString folder = dir.filePath(QStringLiteral("Bilder; für Ålesund [1]"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QByteArray png = fileContents(sharedData("wuffs/test/data/hippopotamus.regular.png"));
+    const QStringList asPng = {folder + QStringLiteral("/hippo ünïcödé; 日本[0].gif"), folder + QStringLiteral("/noextension")};
+    for (const QString& name : asPng)
+        ASSERT_TRUE(writeFileContents(name, png));
+    ASSERT_TRUE(writeFileContents(dir.filePath("gif.tga"), fileContents(sharedData("wuffs/test/data/hippopotamus.regular.gif"))));
+    const RgbaImage reference = *readNie(sharedData("wuffs/test/data/hippopotamus.nie"));
+    for (const QString& name : asPng)
+        EXPECT_EQ(comparePictures(mustLoad(name), reference), "") << name.toStdString();
+    EXPECT_EQ(comparePictures(mustLoad(dir.filePath("gif.tga")), mustLoad(sharedData("wuffs/test/data/hippopotamus.regular.gif"))), "");
+    ImagingComponent component;
+    ASSERT_TRUE(component.LoadImage(asPng[0]).ok());
+    ASSERT_TRUE(component.SaveBmp(folder + QStringLiteral("/out put;é.bmp")).ok() && component.SaveJpeg(folder + QStringLiteral("/out put;é.jpg")).ok());
+    EXPECT_EQ(comparePictures(mustLoad(folder + QStringLiteral("/out put;é.bmp")), reference), "");
+    EXPECT_EQ(mustLoad(folder + QStringLiteral("/out put;é.jpg")).width, reference.width);
+
+    // Text with a picture's name is refused as such, not passed to a decoder that takes text.
+    ASSERT_TRUE(writeFileContents(dir.filePath("notes.jpg"), "viewbox 0 0 10 10 push graphic-context\n"));
+    ASSERT_TRUE(writeFileContents(dir.filePath("empty.png"), QByteArray()));
+    EXPECT_EQ(codeOf(loadPictureFile(dir.filePath("notes.jpg"))), ErrorCode::UnsupportedFormat);
+    EXPECT_EQ(codeOf(loadPictureFile(dir.filePath("empty.png"))), ErrorCode::CorruptData);
+    EXPECT_EQ(codeOf(loadPictureFile(dir.filePath("missing.png"))), ErrorCode::FileNotFound);
+    EXPECT_EQ(codeOf(loadPictureFile(dir.path())), ErrorCode::FileReadFailed);
+
+    // Targa and WBMP have no signature: the same bytes are a picture only under their own name.
+    const QByteArray tga = fileContents(sharedData("imagemagick/PerlMagick/t/input.tga"));
+    const QByteArray wbmp = fileContents(sharedData("imagemagick/PerlMagick/t/input.wbmp"));
+    for (const auto& [bytes, extension, expected] :
+         {std::tuple{&tga, "VST", PictureFormat::Targa}, {&tga, "icb", PictureFormat::Targa}, {&tga, "bin", PictureFormat::Unknown},
+          {&wbmp, "wbmp", PictureFormat::Wbmp}, {&wbmp, "bmp", PictureFormat::Unknown}})
+        EXPECT_EQ(sniffPictureFormat(reinterpret_cast<const std::uint8_t*>(bytes->constData()), std::size_t(bytes->size()),
+                                     QString::fromLatin1(extension)), expected) << extension;
+}
+
+// Broken files either fail with an Error or give a picture of sane size; some must fail.
+TEST_F(Formats, BrokenFilesFailCleanly)
+{
+    const auto expectCleanOutcome = [](const QString& path, bool mustFail) {
+        const Result<RgbaImage> r = loadPictureFile(path);
+        EXPECT_FALSE(mustFail && r.ok()) << path.toStdString() << " accepted";
+        if (r.ok())
+            EXPECT_EQ(r.value().pixels.size(), std::size_t(r.value().width) * r.value().height * 4) << path.toStdString();
+        else
+            EXPECT_FALSE(r.error().message.isEmpty()) << path.toStdString();
+    };
+    // Fuzzer finds (the SGI crashes are beyond repair), truncated files, PngSuite's corrupt files;
+    // the BMP suite's verdict on its bad files is "reject or best effort", a few are hopeless.
+    const QFileInfoList fuzzed = filesIn("pillow/Tests/images", {"crash-*", "timeout-*", "oom-*", "ossfuzz-*", "psd-oob-*",
+                                                                 "negative_*", "*truncated*", "decompression_bomb*"});
+    EXPECT_GE(fuzzed.size(), 25);
+    for (const QFileInfo& f : fuzzed)
+        expectCleanOutcome(f.filePath(), f.fileName().startsWith(QStringLiteral("crash-")) && f.suffix() == u"sgi");
+    for (const char* path : {"wuffs/test/data/hippopotamus.regular.truncated.png",
+                             "wuffs/test/data/hippopotamus.interlaced.truncated.gif", "small/png-truncated.png"})
+        expectCleanOutcome(sharedData(path), false);
+    const QFileInfoList corrupt = filesIn("pngsuite/png", {"x*.png"});
+    EXPECT_GE(corrupt.size(), 10);
+    for (const QFileInfo& f : corrupt)
+        expectCleanOutcome(f.filePath(), true);
+    const QStringList hopeless = {"badbitcount.bmp", "badplanes.bmp", "badwidth.bmp", "reallybig.bmp", "shortfile.bmp"};
+    for (const QFileInfo& f : filesIn("pillow/Tests/images/bmp/b", {"*.bmp"}) + filesIn("pillow/Tests/images/bmp/q", {"*.bmp"}))
+        expectCleanOutcome(f.filePath(), hopeless.contains(f.fileName()));
+
+    // Our Utah RLE reader: cut anywhere, a size beyond the limits, a bad opcode, not an RLE at all.
+    const QByteArray rle = fileContents(sharedData("synthetic/utah-rle/pattern64x48_rgb.rle"));
+    ASSERT_FALSE(rle.isEmpty());
+    for (qsizetype cut = 0; cut < rle.size(); cut += 7)
+        EXPECT_TRUE(cut > 10 || !decodeUtahRle(rle.left(cut)).ok()) << cut;  // a header cut short is an error
+    QByteArray huge = rle, badOp = rle;
+    std::fill_n(huge.begin() + 6, 4, char(0xFF));
+    badOp[badOp.size() - 2] = char(0x3F);
+    EXPECT_EQ(codeOf(decodeUtahRle(huge)), ErrorCode::LimitExceeded);
+    (void)decodeUtahRle(badOp);
+    EXPECT_FALSE(decodeUtahRle("not an rle").ok());
+}
+
+// Headers that claim enormous pictures (tests/data/limits/refused, beyond the limits or beyond
+// what ImageMagick survives) are refused before decoding; the sizes peeked from the headers in
+// limits/sizes are the ones their names give (top-down BMP rows count as height).
+TEST(DecompressionBombs, HugeHeadersAreRefusedBeforeDecoding)
+{
+    const QDir limits(QStringLiteral(PICTOREEL_TEST_DATA "/limits"));
+    const QFileInfoList refused = QDir(limits.filePath("refused")).entryInfoList(QDir::Files);
+    EXPECT_EQ(refused.size(), 9);
+    for (const QFileInfo& bomb : refused) {
+        ImagingComponent component;
+        EXPECT_EQ(codeOf(component.LoadImage(bomb.filePath())), ErrorCode::LimitExceeded) << bomb.fileName().toStdString();
+        EXPECT_FALSE(component.hasImage());
+    }
+    const int most = int(kLimits.maxPixels / kLimits.maxSide);  // rows of the largest width
+    EXPECT_EQ(std::tuple(checkPictureLimits(kLimits.maxSide, most).ok(), checkPictureLimits(kLimits.maxSide + 1, 1).ok(),
+                         checkPictureLimits(1, kLimits.maxSide + 1).ok(), checkPictureLimits(kLimits.maxSide, most + 1).ok()),
+              std::tuple(true, false, false, false));
+
+    // A picture too large to hold whole is read only when it is scaled down to a frame as it is
+    // read: without a size to scale to, the message says so; with one the header passes.
+    const Result<RgbaImage> whole = loadPictureFile(limits.filePath("large-7000x7000.png"));
+    EXPECT_EQ(codeOf(whole), ErrorCode::LimitExceeded);
+    EXPECT_TRUE(!whole && whole.error().message.contains(QStringLiteral("own size")));
+    EXPECT_NE(codeOf(loadPictureFile(limits.filePath("large-7000x7000.png"), QSize(640, 480))), ErrorCode::LimitExceeded);
+
+    const std::map<QString, PictureFormat> formats{{"png", PictureFormat::Png}, {"gif", PictureFormat::Gif},
+                                                   {"bmp", PictureFormat::Bmp}, {"pnm", PictureFormat::Pnm}};
+    for (const QFileInfo& header : QDir(limits.filePath("sizes")).entryInfoList(QDir::Files)) {
+        const QStringList size = header.baseName().section(QLatin1Char('-'), 0, 0).split(QLatin1Char('x'));
+        const QByteArray bytes = fileContents(header.filePath());
+        const auto peeked = peek(bytes, formats.at(header.suffix()));
+        ASSERT_TRUE(peeked) << header.fileName().toStdString();
+        EXPECT_EQ(std::pair(peeked->width, peeked->height), std::pair(size[0].toInt(), size[1].toInt()));
+        EXPECT_FALSE(peek(bytes.left(4), formats.at(header.suffix()))) << header.fileName().toStdString();
+    }
+}
+
+TEST_F(Formats, JpegShrinkHintDecodesSmallerButLargeEnough)
+{
+    const RgbaImage big = makePicture(800, 600, [](int x, int y) { return Rgb{std::uint8_t(x / 4), std::uint8_t(y / 3), 128}; });
+    const QString path = dir.filePath(QStringLiteral("big.jpg"));
+    ASSERT_TRUE(writeFileContents(path, encodeJpeg(big, 90).value()));
+    for (QSize hint : {QSize(100, 75), QSize(75, 100), QSize(390, 60), QSize(800, 600)}) {
+        const RgbaImage reduced = mustLoad(path, hint);
+        EXPECT_TRUE(reduced.width >= hint.width() && reduced.height >= hint.height() && reduced.width * 3 == reduced.height * 4 &&
+                    (hint.width() > 150 || reduced.width <= 400)) << hint.width() << " gave " << reduced.width;
+    }
+    // No hint, or one larger than the picture, changes nothing; the hint never applies to other formats.
+    EXPECT_EQ(std::pair(mustLoad(path).width, mustLoad(path, QSize(500, 500)).width), std::pair(800, 800));
+    EXPECT_EQ(mustLoad(sharedData("wuffs/test/data/bricks-color.png"), QSize(10, 10)).width, 160);
+}
+
+// A large picture is scaled to its frame as ImageMagick reads it, row by row, and comes out
+// exactly as scaling the whole picture would make it.
+TEST(ScalingWhileReading, GivesWhatScalingTheWholePictureGives)
+{
+    const RgbaImage opaque = makePicture(300, 200, [](int x, int y) {
+        return Rgb{std::uint8_t(x * 7 + y), std::uint8_t(y * 3), std::uint8_t((x * y) % 251)};
+    });
+    RgbaImage translucent = opaque;
+    for (std::size_t i = 0; i < translucent.pixels.size(); i += 4)
+        translucent.pixels[i + 3] = std::uint8_t((i / 4 % 300 / 30 + i / 4 / 300 / 20) % 3 * 120);
+    const std::pair<QByteArray, PictureFormat> pictures[] = {{encodePng(opaque).value(), PictureFormat::Png},
+                                                             {encodePng(translucent).value(), PictureFormat::Png},
+                                                             {encodeJpeg(opaque, 90).value(), PictureFormat::Jpeg}};
+    for (const auto& [bytes, format] : pictures)
+        for (const QSize hint : {QSize(64, 48), QSize(120, 190), QSize(31, 400)}) {
+            SCOPED_TRACE(pictureFormatName(format).toStdString() + " " + std::to_string(hint.width()));
+            DecodeOptions options;
+            options.shrinkHintWidth = hint.width();
+            options.shrinkHintHeight = hint.height();
+            options.scaleWhileReadingAbove = 0;
+            const Result<RgbaImage> scaled = decodePicture(bytes, format, options);
+            ASSERT_TRUE(scaled.ok());
+            // The reference is read whole (as the DCT scale allows) and scaled afterwards.
+            options.scaleWhileReadingAbove = INT64_MAX;
+            const RgbaImage whole = decodePicture(bytes, format, options).value();
+            EXPECT_EQ(comparePictures(scaled.value(), resampleImage(whole, hint.width(), hint.height()).value()), "");
+        }
+}
+
+}  // namespace

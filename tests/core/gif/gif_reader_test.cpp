@@ -1,0 +1,256 @@
+// GIF reading: the corner cases of the format, damaged and hostile files, limits, and the
+// streaming interface. Frames against other decoders' pictures are golden cases
+// (tests/data/golden/gif-frames.txt).
+#include "core/gif/gif_reader.h"
+#include "core/gif/gif_writer.h"
+
+#include "support/test_pictures.h"
+#include "support/results.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <random>
+#include <tuple>
+
+using namespace pictoreel;
+using namespace pictoreel::testing;
+
+namespace {
+
+QString wuffs(const QString& name) { return sharedData("wuffs/test/data/") + name; }
+
+// A 24 x 16 animation of our own in dir/made.gif, looping twice: a full first frame, then smaller
+// frames with a transparent colour and every disposal method; frame k waits 3 + k hundredths.
+QByteArray makeAnimation(const QTemporaryDir& dir, int frames = 3)
+{
+    const QString path = dir.filePath(QStringLiteral("made.gif"));
+    GifStreamWriter writer;
+    EXPECT_TRUE(writer.open(path, GifScreen{24, 16, 2, {}}));
+    std::mt19937 random(9);
+    for (int i = 0; i < frames; ++i) {
+        const bool first = i == 0;
+        GifFrameDescription frame;
+        frame.image = IndexedImage{first ? 24 : 8 + i % 5, first ? 16 : 5 + i % 7, {}, {}, first ? -1 : 5};
+        frame.left = first ? 0 : i % 13, frame.top = first ? 0 : i % 5;
+        for (int c = 0; c < 6; ++c)
+            frame.image.palette.push_back(Rgb{std::uint8_t(40 * c), std::uint8_t(i), std::uint8_t(255 - c)});
+        for (int p = 0; p < frame.image.width * frame.image.height; ++p)
+            frame.image.indices.push_back(std::uint8_t(random() % 6));
+        frame.delayCentiseconds = 3 + i;
+        frame.disposal = static_cast<GifDisposal>(1 + i % 3);
+        EXPECT_TRUE(writer.addFrame(frame));
+    }
+    EXPECT_TRUE(writer.finish());
+    return fileContents(path);
+}
+
+// Plays every frame of an opened GIF: each is the whole screen, numbered in order.
+void expectWholeScreensInOrder(GifDecoder& gif)
+{
+    int frames = 0;
+    while (auto frame = gif.nextFrame()) {
+        EXPECT_EQ(frame->index, frames++);
+        ASSERT_EQ(frame->image.width, gif.width());
+        ASSERT_EQ(frame->image.pixels.size(), std::size_t(gif.width()) * gif.height() * 4);
+    }
+    EXPECT_EQ(frames, gif.frameCount());
+}
+
+}  // namespace
+
+TEST(GifReader, HandlesTheFormatsCornerCases)
+{
+    const auto artificial = [](const char* name) {
+        auto decoded = decodeGifFile(wuffs(QStringLiteral("artificial-gif/") + QLatin1String(name)));
+        EXPECT_TRUE(decoded) << name;
+        return decoded ? std::move(decoded).value() : DecodedGif{};
+    };
+    // Composited pixels are golden cases (tests/data/golden/gif-pixels.txt); here what else the
+    // reader tells that the pixels do not show. Too little pixel data keeps the frame, marked incomplete; too much is ignored.
+    for (const auto& [name, complete] : {std::pair{"pixel-data-none.gif", false}, std::pair{"pixel-data-not-enough.gif", false},
+                                         std::pair{"pixel-data-too-much-good-lzw.gif", true},
+                                         std::pair{"pixel-data-too-much-bad-lzw.gif", true}})
+        EXPECT_EQ(artificial(name).frames.at(0).complete, complete) << name;
+    // The last graphic control block before an image counts, the first loop block does.
+    EXPECT_EQ(artificial("multiple-graphic-controls.gif").frames.at(0).delayCentiseconds, 30);
+    EXPECT_EQ(artificial("multiple-loop-counts.gif").info.loopCount, std::optional<int>(50));
+    EXPECT_EQ(artificial("metadata-full.gif").info.loopCount, std::optional<int>(2000));
+    EXPECT_EQ(artificial("metadata-empty.gif").frames.size(), 1u);
+    EXPECT_EQ(codeOf(decodeGifFile(wuffs(QStringLiteral("artificial-gif/no-frames.gif")))), ErrorCode::EmptyImage);
+}
+
+TEST(GifReader, DamagedHostileAndForeignFilesEndCleanly)
+{
+    // Files made to crash or stall decoders, and real-world animations beside them.
+    QStringList files;
+    for (const char* folder : {"image-gif/tests/crashtest", "image-gif/tests/stall", "image-gif/tests/regression",
+                               "pillow/Tests/images", "wuffs/test/data/artificial-gif", "wuffs/test/data"})
+        for (const QString& name : QDir(sharedData(folder)).entryList({QStringLiteral("*.gif")}, QDir::Files))
+            files << sharedData(folder) + QLatin1Char('/') + name;
+    ASSERT_GT(files.size(), 60);
+    for (const QString& path : files) {
+        SCOPED_TRACE(path.toStdString());
+        auto decoder = GifDecoder::openFile(path);
+        if (decoder) {
+            EXPECT_GT(decoder.value().frameCount(), 0);
+            expectWholeScreensInOrder(decoder.value());
+        } else {
+            EXPECT_TRUE(codeOf(decoder) == ErrorCode::CorruptData || codeOf(decoder) == ErrorCode::LimitExceeded ||
+                        codeOf(decoder) == ErrorCode::EmptyImage)
+                << decoder.error().text().toStdString();
+        }
+    }
+    // What the crafted files are refused for.
+    for (const char* limited : {"image-gif/tests/stall/issue-101-infinite-empty-loop.gif", "image-gif/tests/crashtest/issue-96-small-codesize-2.gif"})
+        EXPECT_EQ(codeOf(GifDecoder::openFile(sharedData(limited))), ErrorCode::LimitExceeded) << limited;
+    EXPECT_EQ(codeOf(GifDecoder::openFile(sharedData("pillow/Tests/images/decompression_bomb.gif"))), ErrorCode::CorruptData);
+    // And what is no GIF at all.
+    QTemporaryDir dir;
+    EXPECT_EQ(codeOf(GifDecoder::openFile(dir.filePath(QStringLiteral("nothing here.gif")))), ErrorCode::FileNotFound);
+    EXPECT_EQ(codeOf(GifDecoder::openFile(wuffs(QStringLiteral("pjw-thumbnail.png")))), ErrorCode::UnsupportedFormat);
+    EXPECT_EQ(codeOf(GifDecoder::openMemory(QByteArray())), ErrorCode::CorruptData);
+}
+
+TEST(GifReader, TruncatedFilesKeepEveryFrameTheyHold)
+{
+    QTemporaryDir dir;
+    const QByteArray full = makeAnimation(dir, 5);
+    auto reference = decodeGifMemory(full);
+    ASSERT_TRUE(reference && !reference.value().info.truncated);
+    const auto& expected = reference.value().frames;
+
+    int completeBefore = 0;
+    for (qsizetype length = 0; length < full.size(); ++length) {
+        SCOPED_TRACE(length);
+        auto gif = decodeGifMemory(full.left(length));
+        if (!gif) {
+            EXPECT_TRUE(codeOf(gif) == ErrorCode::CorruptData || codeOf(gif) == ErrorCode::UnsupportedFormat);
+            EXPECT_EQ(completeBefore, 0);
+            continue;
+        }
+        const auto& frames = gif.value().frames;
+        EXPECT_TRUE(gif.value().info.truncated);
+        ASSERT_LE(frames.size(), 5u);
+        int complete = 0;
+        for (std::size_t k = 0; k < frames.size(); ++k) {
+            const GifFrame& f = frames[k];
+            if (f.complete) {
+                ++complete;
+                EXPECT_EQ(comparePictures(f.image, expected[k].image), "") << "frame " << k;
+                continue;
+            }
+            // Only the last frame can be cut short, and only inside its own rectangle.
+            EXPECT_EQ(k + 1, frames.size());
+            for (int y = 0; y < f.image.height; ++y)
+                for (int x = 0; x < f.image.width; ++x)
+                    if (x < f.left || x >= f.left + f.width || y < f.top || y >= f.top + f.height) {
+                        ASSERT_TRUE(std::equal(f.image.pixel(x, y), f.image.pixel(x, y) + 4, expected[k].image.pixel(x, y))) << x << "," << y;
+                    }
+        }
+        EXPECT_GE(complete, std::exchange(completeBefore, complete));
+    }
+    EXPECT_EQ(completeBefore, 5);
+}
+
+TEST(GifReader, CorruptedBytesNeverCrashOrHang)
+{
+    QTemporaryDir dir;
+    const QByteArray full = makeAnimation(dir, 4);
+    std::mt19937 random(2024);
+    const GifDecodeLimits limits{.maxScreenPixels = 1 << 20};
+    for (int round = 0; round < 400; ++round) {
+        QByteArray bytes = full;
+        for (int n = 1 + int(random() % 4); n > 0; --n)
+            bytes[qsizetype(random() % bytes.size())] = char(random());
+        auto decoder = GifDecoder::openMemory(bytes, limits);
+        if (decoder)
+            expectWholeScreensInOrder(decoder.value());
+    }
+}
+
+TEST(GifReader, RefusesWhatExceedsTheLimits)
+{
+    QTemporaryDir dir;
+    const QByteArray small = makeAnimation(dir, 3);  // 24 x 16, the first frame fills the screen
+    const auto withScreen = [&small](int width, int height) {
+        QByteArray bytes = small;
+        bytes[6] = char(width & 0xff), bytes[7] = char(width >> 8), bytes[8] = char(height & 0xff), bytes[9] = char(height >> 8);
+        return bytes;
+    };
+    const std::tuple<QByteArray, GifDecodeLimits, ErrorCode> cases[] = {
+        {withScreen(kLimits.maxSide + 1, 1), {}, ErrorCode::LimitExceeded},
+        {withScreen(int(kLimits.maxPixels / 4000), 4001), {}, ErrorCode::LimitExceeded},
+        {withScreen(kLimits.maxSide, 16), {}, ErrorCode{}},
+        {withScreen(int(kLimits.maxPixels / 4000), 4000), {}, ErrorCode{}},
+        {small, {.maxFrames = 2}, ErrorCode::LimitExceeded},
+        {small, {.maxFrames = 3}, ErrorCode{}},
+        {small, {.maxFramePixels = 24 * 16 - 1}, ErrorCode::LimitExceeded},
+        {small, {.maxTotalFramePixels = 24 * 16}, ErrorCode::LimitExceeded},
+        // Holding all frames is checked separately from streaming them.
+        {small, {.maxHeldBytes = 3 * 24 * 16 * 4 - 1}, ErrorCode{}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(codeOf(GifDecoder::openMemory(std::get<0>(cases[i]), std::get<1>(cases[i]))), std::get<2>(cases[i])) << "case " << i;
+    EXPECT_EQ(codeOf(decodeGifMemory(small, {.maxHeldBytes = 3 * 24 * 16 * 4 - 1})), ErrorCode::LimitExceeded);
+
+    // A screen of no size takes the first frame's extent.
+    auto unsized = decodeGifMemory(withScreen(0, 16));
+    ASSERT_TRUE(unsized) << unsized.error().text().toStdString();
+    EXPECT_EQ(std::pair(unsized.value().info.width, unsized.value().info.height), std::pair(24, 16));
+}
+
+// The block walk finds every image as stored (place, table, transparency, compressed pixels) and
+// copes with data cut anywhere: the images before the cut, never a crash.
+TEST(GifReader, StoredImagesAreFoundWithoutDecompressing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("blocks.gif"));
+    GifStreamWriter writer;
+    ASSERT_TRUE(writer.open(path, GifScreen{12, 9, std::nullopt, {Rgb{1, 2, 3}, Rgb{4, 5, 6}, Rgb{7, 8, 9}}}));
+    GifFrameDescription a, b;
+    a.image = IndexedImage{5, 4, std::vector<std::uint8_t>(20, 1), {}, 3};
+    a.useGlobalPalette = true;
+    a.left = 2, a.top = 3;
+    b.image = IndexedImage{12, 9, {}, std::vector<Rgb>(17, Rgb{200, 100, 0}), -1};
+    for (int i = 0; i < 108; ++i)
+        b.image.indices.push_back(static_cast<std::uint8_t>(i % 17));
+    ASSERT_TRUE(writer.addFrame(a) && writer.addFrame(b) && writer.finish());
+    const QByteArray bytes = fileContents(path);
+    const std::vector<GifStoredImage> images = findStoredImages(bytes);
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(std::tuple(images[0].left, images[0].top, images[0].width, images[0].height, images[0].localPalette, images[0].palette.size(),
+                         images[0].palette.at(2), images[0].transparentIndex, images[0].pixels.minCodeSize),
+              std::tuple(2, 3, 5, 4, false, 4u, Rgb{7, 8, 9}, 3, 2));
+    // The first image's control block is not the second's.
+    EXPECT_EQ(std::tuple(images[1].localPalette, images[1].palette.size(), images[1].transparentIndex, images[1].pixels.minCodeSize),
+              std::tuple(true, 32u, -1, 5));
+    // The compressed pixels end exactly where the next block (the trailer) starts.
+    EXPECT_EQ(bytes.indexOf(images[1].pixels.subBlocks) + images[1].pixels.subBlocks.size(), bytes.size() - 1);
+
+    std::size_t previous = 0;
+    for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+        const std::vector<GifStoredImage> found = findStoredImages(bytes.left(cut));
+        EXPECT_GE(found.size(), previous) << "cut at " << cut;
+        previous = found.size();
+        for (std::size_t k = 0; k < found.size(); ++k)
+            EXPECT_EQ(found[k].pixels.subBlocks, images[k].pixels.subBlocks) << "cut at " << cut;
+    }
+    EXPECT_EQ(previous, 2u);
+    EXPECT_FALSE(findFirstStoredImage(QByteArray("not a GIF at all, just words")));
+}
+
+TEST(GifReader, FramesAreReachedInAnyOrder)
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = makeAnimation(dir, 6);
+    const DecodedGif all = decodeGifMemory(bytes).value();
+    auto opened = GifDecoder::openMemory(bytes);
+    ASSERT_TRUE(opened);
+    for (const int k : {4, 1, 5, 5, 0, 3, 2})
+        EXPECT_EQ(comparePictures(opened.value().frameAt(k).value().image, all.frames[std::size_t(k)].image), "") << k;
+    EXPECT_EQ(codeOf(opened.value().frameAt(6)), ErrorCode::InvalidArgument);
+    EXPECT_EQ(codeOf(opened.value().frameAt(-1)), ErrorCode::InvalidArgument);
+}

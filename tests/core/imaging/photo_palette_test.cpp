@@ -1,0 +1,100 @@
+// The photo palette on its own: palette sizes, nearest-colour mapping, quality and repeatability.
+#include "support/test_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include "core/imaging/photo_palette.h"
+
+#include <random>
+
+using namespace pictoreel;
+using namespace pictoreel::testing;
+
+namespace {
+
+// Smooth gradients with a little grain and a few sharp-edged shapes: the kind of picture the
+// photo palette is for.
+RgbaImage photoLike(int w, int h, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> grain(-3, 3);
+    RgbaImage img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            double r = 40 + 180.0 * x / w, g = 200 - 150.0 * y / h, b = 90 + 60 * std::sin(x * 0.05 + y * 0.03);
+            if ((x - w / 3) * (x - w / 3) + (y - h / 2) * (y - h / 2) < h * h / 16)
+                r = 230, g = 120 + 40.0 * y / h, b = 30;
+            auto channel = [&](double v) { return std::uint8_t(std::clamp(int(std::lround(v)) + grain(random), 0, 255)); };
+            setPixel(img, x, y, Rgb{channel(r), channel(g), channel(b)});
+        }
+    return img;
+}
+
+RgbaImage mapped(const RgbaImage& source, const std::vector<Rgb>& palette, const std::vector<std::uint8_t>& indices)
+{
+    return makePicture(source.width, source.height, [&](int x, int y) { return palette[indices[std::size_t(y) * source.width + x]]; });
+}
+
+int squaredDistance(Rgb a, const std::uint8_t* p)
+{
+    return (a.r - p[0]) * (a.r - p[0]) + (a.g - p[1]) * (a.g - p[1]) + (a.b - p[2]) * (a.b - p[2]);
+}
+
+}  // namespace
+
+TEST(PhotoPalette, KeepsToTheSizeLimitAndMapsToANearEntry)
+{
+    const RgbaImage img = photoLike(160, 120, 1);
+    double previousPsnr = 0.0;
+    for (int limit : {1, 2, 16, 64, 255, 256}) {
+        const std::vector<Rgb> palette = choosePhotoPalette(img, limit, false);
+        ASSERT_FALSE(palette.empty());
+        EXPECT_LE(palette.size(), std::size_t(limit));
+        const std::vector<std::uint8_t> indices = mapToPalette(img, palette, 0.0f, false, 0);
+        ASSERT_EQ(indices.size(), std::size_t(160 * 120));
+        for (std::size_t i = 0; i < indices.size(); i += 7) {
+            ASSERT_LT(indices[i], palette.size());
+            // Nearest to the centre of the pixel's 4 x 4 x 4 colour cell, so never more than the
+            // cell's diagonal (twice, there and back) farther than the true nearest entry.
+            const std::uint8_t* p = &img.pixels[i * 4];
+            const std::uint8_t centre[3] = {std::uint8_t((p[0] & ~3) + 2), std::uint8_t((p[1] & ~3) + 2),
+                                            std::uint8_t((p[2] & ~3) + 2)};
+            const int chosen = squaredDistance(palette[indices[i]], centre);
+            int best = chosen;
+            for (const Rgb& c : palette) {
+                ASSERT_LE(chosen, squaredDistance(c, centre)) << "limit " << limit << " pixel " << i;
+                best = std::min(best, squaredDistance(c, p));
+            }
+            ASSERT_LE(std::sqrt(double(squaredDistance(palette[indices[i]], p))), std::sqrt(double(best)) + 7.0);
+        }
+        // More colours never make the picture worse.
+        const double quality = psnr(mapped(img, palette, indices), img);
+        EXPECT_GE(quality, previousPsnr - 0.01) << limit;
+        previousPsnr = quality;
+    }
+    EXPECT_GT(previousPsnr, 35.0);  // the grain alone keeps it below 40
+
+    // Dithered mapping keeps the quality, and every result repeats.
+    const std::vector<Rgb> palette = choosePhotoPalette(img, 256, false);
+    EXPECT_EQ(palette, choosePhotoPalette(img, 256, false));
+    const std::vector<std::uint8_t> dithered = mapToPalette(img, palette, 1.0f, false, 0);
+    EXPECT_EQ(dithered, mapToPalette(img, palette, 1.0f, false, 0));
+    EXPECT_NE(dithered, mapToPalette(img, palette, 0.0f, false, 0));
+    EXPECT_GT(psnr(mapped(img, palette, dithered), img), 34.0);
+}
+
+// Bright magenta that only transparent pixels carry takes no entry; they map to the skip index.
+TEST(PhotoPalette, TransparentPixelsAreLeftOutWhenAsked)
+{
+    RgbaImage img = photoLike(120, 90, 3);
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 40; ++x)
+            setPixel(img, x, y, Rgb{255, 0, 255}, 0);
+    const std::vector<Rgb> palette = choosePhotoPalette(img, 255, true);
+    ASSERT_FALSE(palette.empty());
+    EXPECT_TRUE(std::none_of(palette.begin(), palette.end(), [](Rgb c) { return c.r > 200 && c.g < 60 && c.b > 200; }));
+    const std::vector<std::uint8_t> indices = mapToPalette(img, palette, 0.5f, true, 255);
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        ASSERT_EQ(indices[i] == 255, int(i % 120) < 40) << i;
+    EXPECT_TRUE(choosePhotoPalette(RgbaImage(8, 8), 255, true).empty());
+}
