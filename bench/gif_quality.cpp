@@ -8,7 +8,7 @@
 // frame counts or sizes differ, 2 for a wrong command line.
 #include "picture_quality.h"
 
-#include "core/media/gif_reader.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 
 #include <QString>

@@ -3,8 +3,8 @@
 #include "picture_quality.h"
 
 #include "core/base/replacing_file.h"
-#include "core/media/bmp_writer.h"
-#include "core/media/gif_writer.h"
+#include "core/imaging/bmp_writer.h"
+#include "core/gif/gif_writer.h"
 #include "core/media/imaging_component.h"
 
 #include <QTemporaryDir>

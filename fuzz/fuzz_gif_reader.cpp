@@ -1,6 +1,6 @@
 // Fuzz target: the GIF decoder on arbitrary bytes, decoding every frame from memory under limits
 // small enough that a run stays fast. Any crash, sanitizer report or hang is a bug.
-#include "core/media/gif_reader.h"
+#include "core/gif/gif_reader.h"
 
 #include <cstddef>
 #include <cstdint>

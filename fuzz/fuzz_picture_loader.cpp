@@ -2,8 +2,8 @@
 // them, and the pixel steps that follow a load (scaling, palette reduction). Nothing may crash,
 // hang or decode a picture beyond the size limits.
 #include "core/media/magick_adapter.h"
-#include "core/media/quantizer.h"
-#include "core/media/resampler.h"
+#include "core/imaging/quantizer.h"
+#include "core/imaging/resampler.h"
 
 #include <cstdint>
 #include <cstdlib>
