@@ -1,6 +1,7 @@
 // Project files on arbitrary bytes: reading never crashes, never loads more frames than the
 // file declares, and what is read saves and reads back the same.
 #include "core/project/ini_document.h"
+#include "core/project/frame_values.h"
 #include "core/project/project_file.h"
 
 #include <cstdint>
@@ -17,9 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (frames.rowCount() > 32767)
         std::abort();
     for (int i = 1; i <= frames.rowCount(); ++i) {
-        (void)frames.GetFrameInterval(i);
-        (void)frames.GetFrameTrans(i);
-        (void)frames.GetFrameTransColor(i);
+        (void)frameValuesAt(frames, i);
         if (frames.row(i).number != QString::number(i))
             std::abort();
     }

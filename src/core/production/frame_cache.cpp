@@ -1,10 +1,8 @@
 #include "core/production/frame_cache.h"
 
 #include "core/media/imaging_component.h"
-#include "core/base/limits.h"
 #include "core/production/frame_cache_names.h"
 #include "core/base/file_identity.h"
-#include "core/project/numbers.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -12,8 +10,6 @@
 namespace pictoreel {
 
 namespace {
-
-inline constexpr int kMaxFrameSide = kLimits.maxSide;
 
 // Changes whenever a conversion of the same picture and settings gives other pixels.
 constexpr auto kRecordHeader = "Pictoreel frame cache 1\n";
@@ -29,8 +25,8 @@ QByteArray recordFor(const FileStamp& picture, const FrameConversion& c)
     record += "file " + QByteArray::number(picture.device) + ':' + QByteArray::number(picture.inode) + '\n';
     record += QByteArray("transparent ") + (c.transparent ? "True" : "False") + '\n';
     record += "colour " + QByteArray::number(c.transColor) + '\n';
-    record += "width " + c.widthText.toUtf8() + '\n';
-    record += "height " + c.heightText.toUtf8() + '\n';
+    record += "width " + c.size.widthText.toUtf8() + '\n';
+    record += "height " + c.size.heightText.toUtf8() + '\n';
     return record;
 }
 
@@ -80,15 +76,9 @@ bool readSubBlocks(QFile& file, QByteArray* into, qsizetype limit)
 
 }  // namespace
 
-FrameConversion frameConversionFor(const FrameList& frames, int index, const QString& tempFolder,
-                                   const QString& widthText, const QString& heightText)
+FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder)
 {
-    return FrameConversion{GetFramePicturePath(frames, index),
-                           GetFrameCacheFile(frames, index, tempFolder, widthText, heightText),
-                           frames.GetFrameTrans(index),
-                           frames.GetFrameTransColor(index).value_or(kWhite),
-                           widthText,
-                           heightText};
+    return FrameConversion{frame.picture, GetFrameCacheFile(frame, size, tempFolder), frame.transparent, frame.colour(), size};
 }
 
 QByteArray readFrameCacheRecord(const QString& cacheFile)
@@ -142,36 +132,13 @@ FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims*
     return entry;
 }
 
-Result<int> frameSideFromText(const QString& text, const char* what)
-{
-    const auto value = toInt32(text);
-    if (!value || *value < 1 || *value > kMaxFrameSide)
-        return makeError(ErrorCode::InvalidArgument, QStringLiteral("The %1 \"%2\" is not a number of pixels from 1 to %3.")
-                                                         .arg(QLatin1String(what), text)
-                                                         .arg(kMaxFrameSide));
-    return *value;
-}
-
-Result<QSize> frameSizeFromTexts(const QString& widthText, const QString& heightText)
-{
-    const auto width = frameSideFromText(widthText, "width");
-    if (!width)
-        return width.error();
-    const auto height = frameSideFromText(heightText, "height");
-    if (!height)
-        return height.error();
-    return QSize(width.value(), height.value());
-}
-
 Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry)
 {
-    const Result<QSize> size = frameSizeFromTexts(conversion.widthText, conversion.heightText);
-    if (!size)
-        return size.error();
+    const FrameSize& size = conversion.size;
     ImagingComponent worker;
-    if (Status s = worker.LoadImage(conversion.picture, size.value()); !s)
+    if (Status s = worker.LoadImage(conversion.picture, QSize(size.width, size.height)); !s)
         return s;
-    if (Status s = worker.ResizeImage(size.value().width(), size.value().height(), true); !s)
+    if (Status s = worker.ResizeImage(size.width, size.height, true); !s)
         return s;
     return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record);
 }
@@ -185,12 +152,6 @@ Result<QString> frameGifFor(const FrameConversion& conversion)
         if (Status s = convertFrame(conversion, entry); !s)
             return s.error();
     return entry.file;
-}
-
-Result<QString> GetFrameGif(const FrameList& frames, int index, const QString& tempFolder,
-                            const QString& widthText, const QString& heightText)
-{
-    return frameGifFor(frameConversionFor(frames, index, tempFolder, widthText, heightText));
 }
 
 }  // namespace pictoreel

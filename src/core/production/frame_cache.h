@@ -4,17 +4,15 @@
 #pragma once
 
 #include "core/base/error.h"
-#include "core/project/frame_list.h"
+#include "core/project/frame_values.h"
 
 #include <QByteArray>
 #include <QHash>
-#include <QSize>
 #include <QString>
 
 #include <cstdint>
 
 namespace pictoreel {
-
 
 // Everything one conversion needs, taken from a row and the project at one moment.
 struct FrameConversion {
@@ -22,12 +20,10 @@ struct FrameConversion {
     QString cacheFile;  // the cache name the row's file name and settings give
     bool transparent = false;
     std::int32_t transColor = kWhite;
-    QString widthText;
-    QString heightText;
+    FrameSize size;
 };
 
-FrameConversion frameConversionFor(const FrameList& frames, int index, const QString& tempFolder,
-                                   const QString& widthText, const QString& heightText);
+FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder);
 
 // Where a conversion's one-image GIF is, and whether it still has to be made.
 struct FrameCacheEntry {
@@ -50,12 +46,6 @@ FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims*
 // What a cache file records of its making; empty when it records nothing.
 QByteArray readFrameCacheRecord(const QString& cacheFile);
 
-// The width or height text as the pixel count a conversion asks for (a fraction rounds, a half
-// to the even neighbour). InvalidArgument for text that is not a number from 1 to 16384.
-Result<int> frameSideFromText(const QString& text, const char* what);
-// Both sides at once; the error is the first side's that is not a size.
-Result<QSize> frameSizeFromTexts(const QString& widthText, const QString& heightText);
-
 // Loads, scales to exactly the conversion's width x height and saves the picture as the entry's
 // cache file with its record. The file appears complete or not at all. Conversions share nothing
 // but the one-large-frame-at-a-time rule, so any number may run at once on other threads.
@@ -64,9 +54,5 @@ Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& en
 // The conversion's cached one-image GIF, converting it first when it is not cached yet; the
 // empty text when the picture file is missing (nothing is converted then).
 Result<QString> frameGifFor(const FrameConversion& conversion);
-
-// The same for a row of the frame list.
-Result<QString> GetFrameGif(const FrameList& frames, int index, const QString& tempFolder,
-                            const QString& widthText, const QString& heightText);
 
 }  // namespace pictoreel

@@ -1,6 +1,5 @@
 #include "core/production/frame_cache_names.h"
 
-#include "core/project/paths.h"
 #include "core/base/replacing_file.h"
 
 #include <QCryptographicHash>
@@ -12,26 +11,12 @@
 
 namespace pictoreel {
 
-QString GetFramePicturePath(const FrameList& frames, int index)
+QString GetFrameCacheFile(const FrameValues& frame, const FrameSize& size, const QString& tempFolder)
 {
-    const QString folder = frames.GetFrameFullPath(index).trimmed();
-    const QString name = frames.GetFrameFileName(index).trimmed();
-    if (folder.isEmpty())
-        return name;
-    if (name.isEmpty())
-        return QString();
-    return joinPath(folder, name);
-}
-
-QString GetFrameCacheFile(const FrameList& frames, int index, const QString& tempFolder,
-                          const QString& widthText, const QString& heightText)
-{
-    const bool transparent = frames.GetFrameTrans(index);
-    const std::int32_t colour = frames.GetFrameTransColor(index).value_or(kWhite);
-    return tempFolder + safeCacheFileName(QLatin1String(kTempGifPrefix) + frames.GetFrameFileName(index) + QStringLiteral("_t_") +
-                                          (transparent ? QStringLiteral("True") : QStringLiteral("False")) +
-                                          QStringLiteral("_c_") + QString::number(colour) + QStringLiteral("_w_") +
-                                          widthText + QStringLiteral("_h_") + heightText + QStringLiteral("__.gif"));
+    return tempFolder + safeCacheFileName(QLatin1String(kTempGifPrefix) + frame.fileName + QStringLiteral("_t_") +
+                                          (frame.transparent ? QStringLiteral("True") : QStringLiteral("False")) +
+                                          QStringLiteral("_c_") + QString::number(frame.colour()) + QStringLiteral("_w_") +
+                                          size.widthText + QStringLiteral("_h_") + size.heightText + QStringLiteral("__.gif"));
 }
 
 QString safeCacheFileName(const QString& name)

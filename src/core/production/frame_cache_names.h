@@ -3,7 +3,7 @@
 // the name alone decides whether a later make can reuse it.
 #pragma once
 
-#include "core/project/frame_list.h"
+#include "core/project/frame_values.h"
 
 #include <QString>
 
@@ -11,15 +11,10 @@ namespace pictoreel {
 
 inline constexpr auto kTempGifPrefix = "__tmp__";
 
-// The frame's picture: folder and file name (both trimmed) joined; the file name alone when the
-// folder is empty; empty when the file name is.
-QString GetFramePicturePath(const FrameList& frames, int index);
-
 // tempFolder + "__tmp__" + file name + "_t_" + True|False + "_c_" + colour + "_w_" + width +
 // "_h_" + height + "__.gif", with the file name and size texts exactly as they stand; when that
 // name could not be one file in the temp folder (see safeCacheFileName), its safe form.
-QString GetFrameCacheFile(const FrameList& frames, int index, const QString& tempFolder,
-                          const QString& widthText, const QString& heightText);
+QString GetFrameCacheFile(const FrameValues& frame, const FrameSize& size, const QString& tempFolder);
 
 // The longest file name, in bytes as the file system stores it, that a cache file may have.
 inline constexpr int kMaxCacheNameBytes = 255;

@@ -21,18 +21,17 @@ namespace pictoreel {
 namespace {
 
 // A make never writes over one of its own inputs.
-Status checkOutputIsNoInput(const FrameList& frames, const QString& output, const QString& projectFile)
+Status checkOutputIsNoInput(const std::vector<FrameValues>& frames, const QString& output, const QString& projectFile)
 {
     if (sameFile(output, projectFile))
         return makeError(ErrorCode::InvalidArgument,
                          QStringLiteral("The output file %1 is the project file. Choose another output file.").arg(output));
-    for (int row = 1; row <= frames.rowCount(); ++row) {
-        const QString picture = GetFramePicturePath(frames, row);
-        if (sameFile(output, picture))
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        if (sameFile(output, frames[k].picture))
             return makeError(ErrorCode::InvalidArgument,
                              QStringLiteral("The output file %1 is the picture of frame %2. Choose another output file.")
                                  .arg(output)
-                                 .arg(row));
+                                 .arg(k + 1));
     }
     return {};
 }
@@ -102,15 +101,20 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
         return makeError(ErrorCode::InvalidArgument, QLatin1String(kTooFewFramesToMake));
     if (output.trimmed().isEmpty())
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("No output file is set."));
-    if (const Result<QSize> size = frameSizeFromTexts(properties.width, properties.height); !size)
+    const Result<FrameSize> size = frameSizeFromTexts(properties.width, properties.height);
+    if (!size)
         return size.error();
-    if (Status s = checkOutputIsNoInput(frames, output, options.projectFile); !s)
+    std::vector<FrameValues> values;
+    values.reserve(static_cast<std::size_t>(rows));
+    for (int row = 1; row <= rows; ++row)
+        values.push_back(frameValuesAt(frames, row));
+    if (Status s = checkOutputIsNoInput(values, output, options.projectFile); !s)
         return s.error();
 
     std::vector<FrameConversion> conversions;
-    conversions.reserve(static_cast<std::size_t>(rows));
-    for (int row = 1; row <= rows; ++row)
-        conversions.push_back(frameConversionFor(frames, row, options.tempFolder, properties.width, properties.height));
+    conversions.reserve(values.size());
+    for (const FrameValues& frame : values)
+        conversions.push_back(frameConversionFor(frame, size.value(), options.tempFolder));
     const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     ConversionPool pool(conversions, jobs);
 
@@ -135,7 +139,7 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
                 events.frameFailed(row, conversions[static_cast<std::size_t>(row - 1)].picture, result.error);
             break;
         }
-        animation.push_back({result.gif, animationDelay(frames.GetFrameInterval(row))});
+        animation.push_back({result.gif, animationDelay(values[static_cast<std::size_t>(row - 1)].interval)});
         if (options.stopRequested && options.stopRequested()) {
             pool.cancel();
             return makeCancelled();

@@ -77,21 +77,6 @@ QString FrameList::FrameToString(int index) const
     return text;
 }
 
-std::int16_t FrameList::GetFrameInterval(int index) const
-{
-    return toInt16(row(index).interval).value_or(kDefaultFrameInterval);
-}
-
-bool FrameList::GetFrameTrans(int index) const
-{
-    return row(index).transparent.trimmed().toUpper() == u"YES";
-}
-
-std::optional<std::int32_t> FrameList::GetFrameTransColor(int index) const { return toInt32(row(index).transColor); }
-
-QString FrameList::GetFrameFileName(int index) const { return row(index).fileName; }
-QString FrameList::GetFrameFullPath(int index) const { return row(index).folder; }
-
 void FrameList::RenumberFrames()
 {
     for (int k = 1; k <= rowCount(); ++k)

@@ -1,5 +1,6 @@
 // The frames of a project: an ordered list of rows whose columns hold each frame's values as
-// text, exactly as the window's frame list shows them. Row indices are 1-based.
+// text, exactly as the window's frame list shows them and the project file holds them (their
+// values as numbers: frame_values.h). Row indices are 1-based.
 #pragma once
 
 #include "core/base/error.h"
@@ -69,13 +70,6 @@ public:
     // Appends a row from a frame string, fields taken as they stand; missing fields stay empty.
     void AddFrameFromString(const QString& frameString);
     QString FrameToString(int index) const;
-
-    std::int16_t GetFrameInterval(int index) const;
-    bool GetFrameTrans(int index) const;
-    // Nothing when the column is not a 32-bit number.
-    std::optional<std::int32_t> GetFrameTransColor(int index) const;
-    QString GetFrameFileName(int index) const;
-    QString GetFrameFullPath(int index) const;
 
     void RenumberFrames();
     void SetAllChecked(bool value);

@@ -1,6 +1,6 @@
 #include "gui/main_window/frame_list_model.h"
 
-#include "core/production/frame_cache_names.h"
+#include "core/project/frame_values.h"
 #include "gui/widgets/twips.h"
 
 #include <QApplication>

@@ -123,24 +123,26 @@ void MainWindow::ShowFrameProperties()
     if (i < 1 || i > frames_.rowCount())
         return;
     BusyPointer busy;
-    const QString width = SSTab1->txtWidth->text(), height = SSTab1->txtHeight->text();
-    const FrameConversion conversion = frameConversionFor(frames_, i, context_.tempFolder(), width, height);
-    const Result<QString> frameGif = frameGifFor(conversion);
+    const FrameValues frame = frameValuesAt(frames_, i);
+    // The frame as made (none while the size boxes hold no size) beside its picture.
     wpdlx1.ClearImage();
-    if (frameGif && !frameGif.value().isEmpty())
-        (void)wpdlx1.LoadImage(frameGif.value());
+    if (const Result<FrameSize> size = frameSizeFromTexts(SSTab1->txtWidth->text(), SSTab1->txtHeight->text())) {
+        const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder()));
+        if (frameGif && !frameGif.value().isEmpty())
+            (void)wpdlx1.LoadImage(frameGif.value());
+    }
     wpdlx3.ClearImage();
-    (void)wpdlx3.LoadImage(conversion.picture);
+    (void)wpdlx3.LoadImage(frame.picture);
 
-    SSTab1->chkTrans->setChecked(frames_.GetFrameTrans(i));
-    if (const auto colour = frames_.GetFrameTransColor(i))
-        SSTab1->setTransColor(*colour);
-    SSTab1->txtInterval->setText(QString::number(frames_.GetFrameInterval(i)));
+    SSTab1->chkTrans->setChecked(frame.transparent);
+    if (frame.transColor)
+        SSTab1->setTransColor(*frame.transColor);
+    SSTab1->txtInterval->setText(QString::number(frame.interval));
     SSTab1->lWidth->setText(QString::number(wpdlx3.ImageWidth()) + QStringLiteral(" Pixels"));
     SSTab1->lHeight->setText(QString::number(wpdlx3.ImageHeight()) + QStringLiteral(" Pixels"));
-    SSTab1->lName->setText(frames_.GetFrameFileName(i));
-    SSTab1->lPath->setText(frames_.GetFrameFullPath(i));
-    SSTab1->lSize->setText(FileSizeText(conversion.picture));
+    SSTab1->lName->setText(frame.fileName);
+    SSTab1->lPath->setText(frames_.row(i).folder);
+    SSTab1->lSize->setText(FileSizeText(frame.picture));
 }
 
 void MainWindow::cmdAutoW_Click()

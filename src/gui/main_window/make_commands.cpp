@@ -1,6 +1,6 @@
 #include "gui/main_window/make_commands.h"
 
-#include "core/production/frame_cache.h"
+#include "core/project/frame_values.h"
 #include "core/production/make_gif.h"
 #include "core/project/frame_list.h"
 #include "gui/app/app_context.h"

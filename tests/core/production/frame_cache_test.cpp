@@ -45,10 +45,13 @@ TEST(FrameCacheNames, NameEncodesEverythingThatWentIntoTheConversion)
     for (const char* s : {"50;YES;16777215;sunset.jpg;/home/ann/Pictures/", "50; no ;-1; spaced name.png ;/p",
                           "50; yes ;red;x.png;/p/", "10;YES;16777215;sunset.jpg;/elsewhere/", "1;NO;0;  ;/pics/"})
         frames.AddFrameFromString(s);
-    EXPECT_EQ(GetFrameCacheFile(frames, 1, "/t/", "100", "75"), "/t/__tmp__sunset.jpg_t_True_c_16777215_w_100_h_75__.gif");
-    EXPECT_EQ(GetFrameCacheFile(frames, 2, "/t/", "0120", " 75"), "/t/__tmp__ spaced name.png _t_False_c_-1_w_0120_h_ 75__.gif");
-    EXPECT_EQ(GetFrameCacheFile(frames, 3, "/t/", "8", "8"), "/t/__tmp__x.png_t_True_c_16777215_w_8_h_8__.gif");
-    EXPECT_EQ(GetFrameCacheFile(frames, 4, "/t/", "100", "75"), GetFrameCacheFile(frames, 1, "/t/", "100", "75"));
+    const auto name = [&frames](int row, int w, int h, const char* wText, const char* hText) {
+        return GetFrameCacheFile(frameValuesAt(frames, row), FrameSize{w, h, wText, hText}, "/t/");
+    };
+    EXPECT_EQ(name(1, 100, 75, "100", "75"), "/t/__tmp__sunset.jpg_t_True_c_16777215_w_100_h_75__.gif");
+    EXPECT_EQ(name(2, 120, 75, "0120", " 75"), "/t/__tmp__ spaced name.png _t_False_c_-1_w_0120_h_ 75__.gif");
+    EXPECT_EQ(name(3, 8, 8, "8", "8"), "/t/__tmp__x.png_t_True_c_16777215_w_8_h_8__.gif");
+    EXPECT_EQ(name(4, 100, 75, "100", "75"), name(1, 100, 75, "100", "75"));
     EXPECT_EQ(GetFramePicturePath(frames, 2), "/p/spaced name.png");
     EXPECT_EQ(GetFramePicturePath(frames, 5), "");
 }
@@ -135,9 +138,13 @@ protected:
     {
         frames.AddFrameFromString(QStringLiteral("10;%1;16777215;%2;%3/").arg(trans, name, folder.isEmpty() ? dir.filePath("pics") : folder));
     }
+    Result<QString> frameGif(int row, const char* width = "8", const char* height = "8") const
+    {
+        return frameGifFor(frameConversionFor(frameValuesAt(frames, row), frameSizeFromTexts(width, height).value(), temp));
+    }
     QString gifOf(int row, const char* width = "8", const char* height = "8")
     {
-        const auto gif = GetFrameGif(frames, row, temp, width, height);
+        const auto gif = frameGif(row, width, height);
         EXPECT_TRUE(gif.ok()) << row << ": " << (gif.ok() ? "" : gif.error().message.toStdString());
         return gif.ok() ? gif.value() : QString("(failed)");
     }
@@ -206,7 +213,7 @@ TEST_F(FrameCache, EveryNameGivesOneFileInTheTempFolderAndMissingPicturesNone)
     EXPECT_EQ(gifOf(2), "");
     ASSERT_TRUE(writeFileContents(picture("junk.png"), "this is not a picture at all"));
     addRow("junk.png");
-    EXPECT_FALSE(GetFrameGif(frames, 3, temp, "8", "8").ok());
+    EXPECT_FALSE(frameGif(3).ok());
     EXPECT_TRUE(QDir(temp).isEmpty());
 
     const QString longName = QString(225, u'n') + ".bmp";
@@ -249,7 +256,7 @@ TEST_F(FrameCache, PoolMatchesOneThreadInRowOrder)
         QDir().mkpath(folder);
         std::vector<FrameConversion> conversions;
         for (int row = 1; row <= frames.rowCount(); ++row)
-            conversions.push_back(frameConversionFor(frames, row, folder, "32", "24"));
+            conversions.push_back(frameConversionFor(frameValuesAt(frames, row), FrameSize{32, 24, "32", "24"}, folder));
         ConversionPool pool(conversions, jobs);
         std::vector<ConversionPool::Outcome> outcomes;
         for (std::size_t i = 0; i < conversions.size(); ++i)

@@ -1,4 +1,5 @@
 #include "core/project/frame_list.h"
+#include "core/project/frame_values.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ TEST(FrameList, RowsMoveAsTheListViewExpects)
     events.clear();
     list.clear();
     EXPECT_EQ(events, (QStringList{"-?1-2", "-1-2"}));
-    EXPECT_EQ(listOf({"abc;NO;0"}).GetFrameInterval(1), 100);  // a hand-edited interval that is no number
+    EXPECT_EQ(frameValuesAt(listOf({"abc;NO;0"}), 1).interval, 100);  // a hand-edited interval that is no number
 }
 
 }  // namespace
