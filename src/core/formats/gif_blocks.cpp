@@ -104,4 +104,17 @@ std::optional<Block> BlockWalker::next()
     return block;
 }
 
+std::optional<std::string> joinedSubBlocks(const std::uint8_t* data, const Block& block, std::size_t limit)
+{
+    std::string joined;
+    for (std::size_t at = block.dataAt; at + 1 < block.end;) {
+        const std::size_t length = data[at];
+        if (joined.size() + length > limit)
+            return std::nullopt;
+        joined.append(reinterpret_cast<const char*>(data + at + 1), length);
+        at += 1 + length;
+    }
+    return joined;
+}
+
 }  // namespace pictoreel::gif

@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace pictoreel::gif {
 
 inline constexpr int kGraphicControlLabel = 0xF9;
+inline constexpr int kCommentLabel = 0xFE;
 
 // The logical screen descriptor.
 struct Screen {
@@ -74,6 +76,10 @@ private:
     std::size_t at_ = 0;
     bool ended_ = false;
 };
+
+// The bytes of a complete block's data sub-blocks joined, or nullopt when they are more than
+// `limit` (the block's own bytes are passed over, never copied beyond that).
+std::optional<std::string> joinedSubBlocks(const std::uint8_t* data, const Block& block, std::size_t limit);
 
 // "GIF87a", "GIF89a" or any other "GIF8" version.
 bool hasGifSignature(const std::uint8_t* data, std::size_t size);

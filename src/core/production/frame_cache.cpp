@@ -3,6 +3,7 @@
 #include "core/media/imaging_component.h"
 #include "core/production/frame_cache_names.h"
 #include "core/base/file_identity.h"
+#include "core/formats/gif_blocks.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -53,27 +54,6 @@ QString ownCacheName(const QString& commonFile, const QString& picturePath)
            safeCacheFileName(name + QStringLiteral("_p_") + QString::fromLatin1(digest) + QStringLiteral("__.gif"));
 }
 
-// Reads sub-blocks of a GIF extension, keeping at most `limit` bytes; false on a short file.
-bool readSubBlocks(QFile& file, QByteArray* into, qsizetype limit)
-{
-    for (;;) {
-        char length = 0;
-        if (!file.getChar(&length))
-            return false;
-        const auto n = static_cast<std::uint8_t>(length);
-        if (n == 0)
-            return true;
-        const QByteArray block = file.read(n);
-        if (block.size() != n)
-            return false;
-        if (into) {
-            if (into->size() + n > limit)
-                return false;
-            *into += block;
-        }
-    }
-}
-
 }  // namespace
 
 FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder)
@@ -86,26 +66,30 @@ QByteArray readFrameCacheRecord(const QString& cacheFile)
     QFile file;
     if (!openRegularFile(file, cacheFile))
         return {};
-    const QByteArray head = file.read(13);
-    if (head.size() != 13 || !head.startsWith("GIF8"))
-        return {};
-    const auto flags = static_cast<std::uint8_t>(head[10]);
-    if ((flags & 0x80) && !file.seek(13 + 3 * (qint64{2} << (flags & 7))))
-        return {};
-    // The record is the first comment among the extensions before the first image.
-    for (;;) {
-        char introducer = 0, label = 0;
-        if (!file.getChar(&introducer) || introducer != 0x21 || !file.getChar(&label))
+    // The record is the first comment among the extensions before the first image: read as much
+    // of the file's start as it takes to walk to it, a little more each time.
+    for (qint64 length = 4096;; length *= 4) {
+        if (!file.seek(0))
             return {};
-        if (static_cast<std::uint8_t>(label) != 0xFE) {
-            if (!readSubBlocks(file, nullptr, 0))
-                return {};
-            continue;
+        const QByteArray head = file.read(length);
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(head.constData());
+        const auto size = static_cast<std::size_t>(head.size());
+        if (!gif::hasGifSignature(bytes, size))
+            return {};
+        gif::BlockWalker walker(bytes, size);
+        std::optional<gif::Block> block;
+        while ((block = walker.next()) && block->complete && block->kind == gif::BlockKind::Extension &&
+               block->label != gif::kCommentLabel) {
         }
-        QByteArray comment;
-        if (!readSubBlocks(file, &comment, kMaxRecordBytes) || !comment.startsWith(kRecordHeader))
+        const bool cutShort = head.size() == length && (!block || !block->complete);
+        if (cutShort && length < kMaxRecordBytes * 2)
+            continue;
+        if (!block || !block->complete || block->kind != gif::BlockKind::Extension)
             return {};
-        return comment;
+        const std::optional<std::string> comment = gif::joinedSubBlocks(bytes, *block, kMaxRecordBytes);
+        if (!comment || !comment->starts_with(kRecordHeader))
+            return {};
+        return QByteArray::fromStdString(*comment);
     }
 }
 
