@@ -181,6 +181,8 @@ TEST_F(MakePreviewTest, PreviewWritesThePreviewFileOfTheTempFolderOfTheMomentAnd
     EXPECT_EQ(shown, QStringList{QStringLiteral("frmView|input|0|64x8")});
 }
 
+// A make that stopped is not told and leaves the earlier file; one that had written its file
+// before the Cancel came is told as made, as the file is there. A preview asked to stop never shows.
 TEST_F(MakePreviewTest, CancelAndClosingStopTheJobWithNothingToldOrShown)
 {
     fourFrames();
@@ -188,6 +190,11 @@ TEST_F(MakePreviewTest, CancelAndClosingStopTheJobWithNothingToldOrShown)
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     run([&] { window->MakeGif(); cancelButton()->click(); });
+    const bool written = readFile(output()) != "an earlier GIF";
+    EXPECT_EQ(dialogs.messageTexts(), written ? QStringList{QLatin1String(kCreatedFinished)} : QStringList{});
+    EXPECT_EQ(shown.size(), written ? 1u : 0u);
+    dialogs.calls.clear();
+    shown.clear();
     run([&] { window->PreviewGif(); QTest::keyClick(window.get(), Qt::Key_Escape); });
     EXPECT_TRUE(settled() && dialogs.calls.empty() && shown.empty());
     // However far the worker had come, no half-written file is left beside the output.

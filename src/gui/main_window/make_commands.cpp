@@ -79,8 +79,10 @@ void MakeCommands::CancelMake() { job_.cancel(); }
 
 void MakeCommands::cancelAndWait()
 {
+    closing_ = true;
     job_.cancel();
     job_.finishNow();
+    closing_ = false;
 }
 
 QString MakeCommands::outputPath() const
@@ -116,14 +118,17 @@ void MakeCommands::start(Product product, const QString& output)
 
 void MakeCommands::complete(Product product, const QString& output, const Outcome& outcome)
 {
-    const bool cancelled = job_.stopRequested();
     const Result<MakeReport>& made = *outcome.made;
-    if (made && !cancelled && host_.picturesMissing)
+    // Stopped on request: nothing to tell. A preview asked to stop is not shown even when it was
+    // ready; an output file that was written before the Cancel came is told as made.
+    const bool silent = closing_ || (!made && made.error().code == ErrorCode::Cancelled) ||
+                        (product == Product::Preview && job_.stopRequested());
+    if (made && !silent && host_.picturesMissing)
         host_.picturesMissing(made.value().missing);
     host_.pbPer->setValue(0);
     host_.setMakeRunning(false);
-    if (cancelled || (!made && made.error().code == ErrorCode::Cancelled)) {
-        // Stopped on request: nothing to tell.
+    if (silent) {
+        // nothing to tell
     } else if (!made) {
         const QString what = product == Product::OutputFile ? QStringLiteral("The animated GIF could not be made.")
                                                             : QStringLiteral("The preview could not be made.");

@@ -60,9 +60,11 @@ public:
     void PreviewGif();
     void ShowPlayer();
     // Stops the make or preview under way. Once it has stopped the window is as it was before,
-    // nothing is told and nothing is shown; an earlier output file stays as it was.
+    // nothing is told and nothing is shown; an earlier output file stays as it was. A make that
+    // had already written its file when the Cancel came is told as made: the file is there.
     void CancelMake();
-    // Cancels the make or preview under way and waits until it has stopped (closing the window).
+    // Cancels the make or preview under way and waits until it has stopped, telling nothing
+    // (closing the window).
     void cancelAndWait();
 
     // The file the output box names (a relative name from the project file's folder).
@@ -106,6 +108,7 @@ private:
     WindowRunner runModal_;
     QPointer<PlayerWindow> player_;
     int jobs_ = 0;
+    bool closing_ = false;  // the window closes: a make that ends now ends in silence
     WorkerJob job_;  // last: the worker stops before anything else of this object goes
 };
 
