@@ -161,6 +161,8 @@ bool tourExtractor(const QString& out, const QString& sampleFolder)
     bool ok = shoot(out, QStringLiteral("20-extractor-empty"));
 
     extractor->OpenAnimatedGif();
+    while (extractor->isWorking())  // the GIF is read on the extractor's worker
+        settle(20);
     part<QListWidget>(*extractor, "List1")->item(1)->setCheckState(Qt::Checked);
     part<QListWidget>(*extractor, "List1")->item(3)->setCheckState(Qt::Checked);
     part<QListWidget>(*extractor, "List1")->setCurrentRow(2);

@@ -96,13 +96,18 @@ void PlayerComponent::notifyFrameChanged() const
 
 Status PlayerComponent::LoadGif(const QString& fileName)
 {
+    unloadGif();  // the GIF loaded before goes before the new one is read
+    return loadOpenedGif(GifDecoder::openFile(fileName));
+}
+
+Status PlayerComponent::loadOpenedGif(Result<GifDecoder> opened)
+{
     unloadGif();
-    Result<GifDecoder> decoder = GifDecoder::openFile(fileName);
-    if (!decoder) {
+    if (!opened) {
         notifyFrameChanged();
-        return decoder.error();
+        return opened.error();
     }
-    decoder_ = std::make_unique<GifDecoder>(std::move(decoder).value());
+    decoder_ = std::make_unique<GifDecoder>(std::move(opened).value());
     notifyFrameChanged();
     return {};
 }

@@ -81,6 +81,9 @@ public:
     // Loads an animated GIF for display, replacing anything loaded before, and shows its first
     // frame, paused. On failure the instance holds no GIF (FrameCount() is 0).
     Status LoadGif(const QString& fileName);
+    // LoadGif for a GIF opened beforehand with GifDecoder::openFile, for example on another
+    // thread: the instance takes the decoder over, or holds no GIF and returns the error.
+    Status loadOpenedGif(Result<GifDecoder> opened);
     bool hasGif() const { return decoder_ != nullptr; }
 
     int FrameCount() const;

@@ -1,8 +1,10 @@
 // The frames extractor's commands: opening an animated GIF, showing the selected frame, saving
-// the selected frame or every checked frame, checking or unchecking all.
+// the selected frame or every checked frame, checking or unchecking all. Opening and saving run
+// on the window's worker job.
 #include "gui/extractor/extractor_window.h"
 
 #include "core/base/file_identity.h"
+#include "core/gif/gif_reader.h"
 #include "core/media/player_component.h"
 #include "core/media/work_budget.h"
 #include "gui/app/dialogs.h"
@@ -15,6 +17,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QToolBar>
+
+#include <optional>
 
 namespace pictoreel {
 
@@ -66,44 +70,74 @@ void ExtractorWindow::OpenAnimatedGif()
     const auto chosen = dialogs_.openFile(this, {QString(), QStringLiteral("Animated GIF Files(*.gif)|*.gif"), {}});
     if (!chosen)
         return;  // cancelled: the list, the frame and the animation stay as they were
-    if (!chosen->isEmpty()) {
-        // Each step that fails is passed over: a GIF the player cannot read leaves an empty list.
-        PlayGif1->component().ClearFrames();
-        pbPer->setValue(0);
-        pbPer->show();
-        {
-            const QSignalBlocker quiet(List1);  // emptying the list selects nothing to show
-            List1->clear();
-        }
-        gifFile_ = *chosen;
-        Status loaded = PlayGif1->LoadGif(*chosen);
-        // A GIF beyond the work budget, or too large to decode, is told and not taken apart; the
-        // window's other failures pass in silence.
-        if (loaded)
-            loaded = checkWorkBudget(QStringLiteral("The GIF"), PlayGif1->component().FrameCount(), PlayGif1->GifWidth(),
-                                     PlayGif1->GifHeight(), WorkBudget{});
-        if (!loaded && loaded.error().code == ErrorCode::LimitExceeded) {
-            PlayGif1->component().ClearFrames();
-            dialogs_.messageBox(this, loaded.error().text(), QString(), MessageIcon::Exclamation, MessageButtons::Ok);
-        }
-        PlayGif1->LoopPlayback(false);
-        PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());  // 15 twips to the pixel
-        PlayGif1->component().BackColor(kPlayBackColour);
-        PlayGif1->Play();
-        const int count = PlayGif1->component().FrameCount();
-        {
-            const QSignalBlocker quiet(List1);  // entry 0 is shown once the list is full
-            for (int k = 0; k < count; ++k) {
-                auto* item = new QListWidgetItem(frameEntryText(k));
-                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-                item->setCheckState(Qt::Unchecked);
-                List1->addItem(item);
-                pbPer->setValue(progressPercent(k + 1, count));
-            }
-        }
-        pbPer->setValue(0);
-        pbPer->hide();
+    if (chosen->isEmpty()) {
+        showFirstFrame();
+        return;
     }
+    // Each step that fails is passed over: a GIF the player cannot read leaves an empty list.
+    PlayGif1->component().ClearFrames();
+    pbPer->setValue(0);
+    pbPer->show();
+    {
+        const QSignalBlocker quiet(List1);  // emptying the list selects nothing to show
+        List1->clear();
+    }
+    gifFile_ = *chosen;
+    // The GIF is read and checked against the work budget on the worker; the player takes it over
+    // once it is read.
+    auto opened = std::make_shared<std::optional<Result<GifDecoder>>>();
+    auto work = [opened, gif = gifFile_] {
+        try {
+            Result<GifDecoder> decoder = GifDecoder::openFile(gif);
+            if (decoder) {  // a GIF beyond the work budget is told and not taken apart
+                const GifDecoder& d = decoder.value();
+                const Status within = checkWorkBudget(QStringLiteral("The GIF"), d.frameCount(), d.width(), d.height(), WorkBudget{});
+                if (!within)
+                    decoder = within.error();
+            }
+            opened->emplace(std::move(decoder));
+        } catch (const std::exception& e) {  // out of memory and the like: a GIF that cannot be read
+            opened->emplace(makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what())));
+        }
+    };
+    setWorking(true);
+    job_.start(std::move(work), {}, [this, opened] {
+        setWorking(false);
+        if (!job_.stopRequested())  // else the window is closing: the GIF read goes with it
+            showOpenedGif(std::move(opened->value()));
+        Q_EMIT workFinished();
+    });
+}
+
+void ExtractorWindow::showOpenedGif(Result<GifDecoder> opened)
+{
+    const Status loaded = PlayGif1->loadOpenedGif(std::move(opened));
+    // A GIF beyond the work budget, or too large to decode, is told; the window's other failures
+    // pass in silence.
+    if (!loaded && loaded.error().code == ErrorCode::LimitExceeded)
+        dialogs_.messageBox(this, loaded.error().text(), QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    PlayGif1->LoopPlayback(false);
+    PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());  // 15 twips to the pixel
+    PlayGif1->component().BackColor(kPlayBackColour);
+    PlayGif1->Play();
+    const int count = PlayGif1->component().FrameCount();
+    {
+        const QSignalBlocker quiet(List1);  // entry 0 is shown once the list is full
+        for (int k = 0; k < count; ++k) {
+            auto* item = new QListWidgetItem(frameEntryText(k));
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Unchecked);
+            List1->addItem(item);
+            pbPer->setValue(progressPercent(k + 1, count));
+        }
+    }
+    pbPer->setValue(0);
+    pbPer->hide();
+    showFirstFrame();
+}
+
+void ExtractorWindow::showFirstFrame()
+{
     if (List1->count() > 0) {
         if (List1->currentRow() == 0)
             ShowSelectedFrame();
@@ -251,7 +285,7 @@ void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bo
                 pbPer->hide();
                 dialogs_.inform(this, QStringLiteral("Save finished"));
             }
-            Q_EMIT savingFinished();
+            Q_EMIT workFinished();
         });
 }
 

@@ -281,7 +281,8 @@ bool ExtractorWindow::eventFilter(QObject* watched, QEvent* event)
 
 void ExtractorWindow::closeEvent(QCloseEvent* event)
 {
-    // Frames being saved stop after the one at hand; the files written so far stay.
+    // A GIF being read is dropped once read, with the list left empty; frames being saved stop
+    // after the one at hand and the files written so far stay.
     job_.cancel();
     job_.finishNow();
     QMainWindow::closeEvent(event);

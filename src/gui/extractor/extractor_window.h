@@ -4,7 +4,8 @@
 // from the project and shares only the temp folder with the main window.
 //
 // The window is modeless and goes away when it is closed (Exit or the close box), dropping the
-// loaded GIF with it. Saving frames runs as a job on a worker thread; closing the window cancels it.
+// loaded GIF with it. Reading an opened GIF and saving frames run as a job on a worker thread;
+// closing the window cancels the job.
 #pragma once
 
 #include "core/base/error.h"
@@ -31,6 +32,7 @@ class QToolBar;
 namespace pictoreel {
 
 class Dialogs;
+class GifDecoder;
 class GifView;
 class ImageView;
 class SaveFramesDialog;
@@ -58,8 +60,8 @@ public:
 
     // The busy flag: set while check all or uncheck all runs.
     bool isBusy() const { return busy_; }
-    // Frames are being saved: the menu and the toolbar are out of reach and the commands do
-    // nothing until savingFinished().
+    // A GIF is being read or frames are being saved: the menu and the toolbar are out of reach
+    // and the commands do nothing until workFinished().
     bool isWorking() const { return working_; }
 
     // ---- layout (twips) ----------------------------------------------------------------------
@@ -87,8 +89,9 @@ public Q_SLOTS:
     void exitWindow();
 
 Q_SIGNALS:
-    // A save of the current frame or of the checked frames has ended and what it tells is told.
-    void savingFinished();
+    // An open (the list filled, frame 0 shown) or a save of the current frame or of the checked
+    // frames has ended, and what it tells is told. Also when closing the window cut it short.
+    void workFinished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -125,6 +128,11 @@ private:
     void buildStatusBar();
     void buildPanes();
     void placeProgressBar();
+    // The end of an open, once the GIF is read: the player takes it over, the list is filled while
+    // the progress bar counts up, and frame 0 is shown.
+    void showOpenedGif(Result<GifDecoder> opened);
+    // Selects and shows entry 0 when the list has entries, and sets what is enabled.
+    void showFirstFrame();
     QString temporaryFrameFileOf(int index) const;
     struct FrameToSave {
         int index = 0;
@@ -136,7 +144,7 @@ private:
     // progress bar follows and "Save finished" ends it; the first failure ends the work with its
     // number and description.
     void saveFrames(std::vector<FrameToSave> frames, int format, bool checkedFrames);
-    // The menu and the toolbar are out of reach while frames are saved.
+    // The menu and the toolbar are out of reach while a GIF is read or frames are saved.
     void setWorking(bool working);
     void showSaveError(const Error& error);
     // True, once the user has been told, when `output` is the animated GIF the frames come from.

@@ -1,5 +1,7 @@
 #include "gui/widgets/gif_view.h"
 
+#include "core/gif/gif_reader.h"
+
 #include <QPainter>
 
 namespace pictoreel {
@@ -17,9 +19,15 @@ GifView::GifView(QWidget* parent) : QWidget(parent)
 
 GifView::~GifView() { player_.setFrameChangedHandler({}); }
 
-Status GifView::LoadGif(const QString& fileName)
+Status GifView::LoadGif(const QString& fileName) { return showLoaded(player_.LoadGif(fileName)); }
+
+Status GifView::loadOpenedGif(Result<GifDecoder> opened)
 {
-    Status loaded = player_.LoadGif(fileName);
+    return showLoaded(player_.loadOpenedGif(std::move(opened)));
+}
+
+Status GifView::showLoaded(Status loaded)
+{
     pictureIndex_ = -1;
     syncTimer();
     update();

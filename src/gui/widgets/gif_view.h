@@ -24,6 +24,7 @@ public:
 
     // The component's playing operations, with the frame timer kept in step.
     Status LoadGif(const QString& fileName);
+    Status loadOpenedGif(Result<GifDecoder> opened);
     void LoopPlayback(bool loop) { player_.LoopPlayback(loop); }
     void Play();
     void Pause();
@@ -46,6 +47,8 @@ protected:
 
 private:
     void syncTimer();
+    // After a load: the new first frame is drawn and the timer follows.
+    Status showLoaded(Status loaded);
 
     PlayerComponent player_;
     QTimer timer_;
