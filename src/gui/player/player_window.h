@@ -19,6 +19,9 @@ class PlayerWindow final : public QDialog {
 public:
     explicit PlayerWindow(Dialogs& dialogs, QWidget* parent = nullptr);
 
+    // Puts `gif` into `txtPlay`: the window plays it when it next becomes the active window.
+    void setGifFile(const QString& gif);
+
     // "&Play": shows the player, loads the file named in `txtPlay` (every time), loops, gives the
     // player the GIF's pixel size and plays. A step that fails is passed over.
     void OKButton_Click();
