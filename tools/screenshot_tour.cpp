@@ -30,9 +30,12 @@
 #include <QProcess>
 #include <QTextStream>
 #include <QThread>
-#include <QListWidget>
-#include <QTabWidget>
+#include <QEnterEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
 
 #include <cstdio>
 
@@ -178,7 +181,8 @@ bool tourExtractor(const QString& out, const QString& sampleFolder)
         SaveFramesRequest request;
         request.SingleFrame = single;
         SaveFramesDialog dialog(dialogs, request, extractor);
-        (single ? dialog.txtFile : dialog.txtDir)->setText(sampleFolder + (single ? QStringLiteral("/frame.gif") : QStringLiteral("/")));
+        part<QLineEdit>(dialog, single ? "txtFile" : "txtDir")
+            ->setText(sampleFolder + (single ? QStringLiteral("/frame.gif") : QStringLiteral("/")));
         dialog.show();
         ok &= shoot(out, single ? QStringLiteral("24-save-frame-file") : QStringLiteral("25-save-frames-folder"));
     }
@@ -201,23 +205,25 @@ bool tourToolWindows(MainWindow& window, const QString& out, const QString& prog
     bool ok = true;
     window.setWindowRunner([&](QDialog& w) {
         w.show();
-        if (auto* options = qobject_cast<OptionsDialog*>(&w)) {
+        if (qobject_cast<OptionsDialog*>(&w)) {
             ok &= shoot(out, QStringLiteral("30-options"));
-            options->cmdEdit_Click();
+            part<QPushButton>(w, "cmdEdit")->click();
         } else if (qobject_cast<HistoryDialog*>(&w)) {
             w.move(w.x() + 40, w.y() + 40);
             ok &= shoot(out, QStringLiteral("31-options-history-edit"));
         } else if (auto* converter = qobject_cast<ConverterWindow*>(&w)) {
             const bool toGif = qobject_cast<AviToGifWindow*>(&w) != nullptr;
-            converter->sourceBox()->setText(out + (toGif ? QStringLiteral("/sample/clip.avi") : QStringLiteral("/sample/sample.gif")));
-            converter->targetBox()->setText(out + (toGif ? QStringLiteral("/sample/clip.gif") : QStringLiteral("/sample/sample.avi")));
+            part<QLineEdit>(w, "txtAVI")->setText(out + (toGif ? QStringLiteral("/sample/clip.avi") : QStringLiteral("/sample/sample.avi")));
+            part<QLineEdit>(w, "txtGIF")->setText(out + (toGif ? QStringLiteral("/sample/clip.gif") : QStringLiteral("/sample/sample.gif")));
             ok &= shoot(out, toGif ? QStringLiteral("32-avi-to-gif") : QStringLiteral("34-gif-to-avi"));
             if (toGif) {
                 converter->PlayGif1_ConvertProgress(45);  // as it looks while converting
                 ok &= shoot(out, QStringLiteral("33-avi-to-gif-converting"));
             }
-        } else if (auto* about = qobject_cast<AboutDialog*>(&w)) {
-            about->HighlightLink(about->lblWeb);
+        } else if (qobject_cast<AboutDialog*>(&w)) {
+            // The pointer over the web site's link underlines it.
+            QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+            QCoreApplication::sendEvent(part<QLabel>(w, "lblWeb"), &enter);
             ok &= shoot(out, QStringLiteral("35-about"));
         }
         w.hide();

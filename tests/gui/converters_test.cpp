@@ -21,14 +21,15 @@ protected:
     static void convert(ConverterWindow& w)
     {
         QSignalSpy finished(&w, &ConverterWindow::conversionFinished);
-        w.cmdConvert->click();
+        click(&w, "cmdConvert");
         ASSERT_TRUE(!w.isConverting() || finished.wait(60000));
     }
     QString path(const QString& name) const { return dir.path() + u'/' + name; }
-    // Ready for the next conversion: the bar hidden, both buttons enabled.
-    static bool ready(const ConverterWindow& w)
+    // Ready for the next conversion (the bar hidden, both buttons enabled) or busy (the opposite).
+    static bool ready(const ConverterWindow& w, bool busy = false)
     {
-        return w.pbPer->isHidden() && w.cmdConvert->isEnabled() && w.cmdClose->isEnabled() && !w.isConverting();
+        return child(&w, "pbPer")->isHidden() != busy && child(&w, "cmdConvert")->isEnabled() != busy
+               && child(&w, "cmdClose")->isEnabled() != busy && w.isConverting() == busy;
     }
 
     ScriptedDialogs dialogs;
@@ -40,14 +41,14 @@ TEST_F(ConvertersTest, ChoosingASourceProposesTheTargetAndCancelsChangeNothing)
 {
     for (const bool toGif : {true, false}) {
         auto w = open(toGif);
-        QPushButton *source = toGif ? w->cmdAVI : w->cmdGIF, *target = toGif ? w->cmdGIF : w->cmdAVI;
+        auto *source = child<QPushButton>(w.get(), toGif ? "cmdAVI" : "cmdGIF"), *target = child<QPushButton>(w.get(), toGif ? "cmdGIF" : "cmdAVI");
         // The target chosen first is replaced by the proposal; cancelling either dialog changes nothing.
         dialogs.clear();
         for (const QString& answer : {QStringLiteral("/elsewhere/chosen.x"), QStringLiteral("/v/clip.AVI"), QString(), QString()})
             answer.isEmpty() ? dialogs.answerCancel() : dialogs.answerFile(answer);
         for (QPushButton* button : {target, source, source, target})
             button->click();
-        EXPECT_EQ(w->sourceBox()->text() + u'|' + w->targetBox()->text(), toGif ? "/v/clip.AVI|/v/clip.gif" : "/v/clip.AVI|/v/clip.avi");
+        EXPECT_EQ(shownText(w.get(), "txtAVI") + u'|' + shownText(w.get(), "txtGIF"), toGif ? "/v/clip.AVI|/v/clip.gif" : "/v/clip.avi|/v/clip.AVI");
         ASSERT_EQ(dialogs.calls.size(), 4u);
         EXPECT_EQ(dialogs.calls[1].request.filter + u'>' + dialogs.calls[0].request.filter,
                   toGif ? "AVI Files(*.avi)|*.avi>Animated GIF File(*.gif)|*.gif" : "Animated GIF File(*.gif)|*.gif>Animated AVI File(*.avi)|*.avi");
@@ -71,8 +72,8 @@ TEST_F(ConvertersTest, ConvertChecksTheBoxesAndTheSourceFileFirst)
     };
     for (const Case& c : cases) {
         auto w = open(c.toGif);
-        w->sourceBox()->setText(c.source);
-        w->targetBox()->setText(c.target);
+        child<QLineEdit>(w.get(), c.toGif ? "txtAVI" : "txtGIF")->setText(c.source);
+        child<QLineEdit>(w.get(), c.toGif ? "txtGIF" : "txtAVI")->setText(c.target);
         dialogs.clear();
         convert(*w);
         EXPECT_EQ(dialogs.boxes(), QStringList{box(c.message)});
@@ -88,13 +89,13 @@ TEST_F(ConvertersTest, ConvertsBothWaysShowingProgressAndTellsAFailureOnce)
     const QString gif = path(QStringLiteral("clip.gif")), back = path(QStringLiteral("back.avi"));
     for (const bool toGif : {true, false}) {
         auto w = open(toGif);
-        w->sourceBox()->setText(toGif ? avi : gif);
-        w->targetBox()->setText(toGif ? gif : back);
+        child<QLineEdit>(w.get(), "txtAVI")->setText(toGif ? avi : back);
+        child<QLineEdit>(w.get(), "txtGIF")->setText(gif);
         // While it runs the bar shows and neither button can be pressed.
         std::vector<bool> busy;
-        QObject::connect(w->pbPer, &QProgressBar::valueChanged, w.get(), [&] {
-            if (w->isConverting() && w->pbPer->value() > 0)
-                busy.push_back(w->pbPer->isVisible() && !w->cmdConvert->isEnabled() && !w->cmdClose->isEnabled());
+        QObject::connect(child<QProgressBar>(w.get(), "pbPer"), &QProgressBar::valueChanged, w.get(), [&](int value) {
+            if (w->isConverting() && value > 0)
+                busy.push_back(ready(*w, /*busy=*/true));
         });
         dialogs.clear();
         convert(*w);
@@ -107,9 +108,9 @@ TEST_F(ConvertersTest, ConvertsBothWaysShowingProgressAndTellsAFailureOnce)
 
     // Bytes that are no video: one box with the error's number and description, ready again.
     auto w = open(true);
-    w->txtAVI->setText(path(QStringLiteral("not-a-video.avi")));
-    writeFile(w->txtAVI->text(), "these bytes are no video and no picture");
-    w->txtGIF->setText(path(QStringLiteral("out.gif")));
+    child<QLineEdit>(w.get(), "txtAVI")->setText(path(QStringLiteral("not-a-video.avi")));
+    writeFile(path(QStringLiteral("not-a-video.avi")), "these bytes are no video and no picture");
+    child<QLineEdit>(w.get(), "txtGIF")->setText(path(QStringLiteral("out.gif")));
     dialogs.clear();
     convert(*w);
     ASSERT_EQ(dialogs.messages().size(), 1u);
@@ -121,9 +122,9 @@ TEST_F(ConvertersTest, ConvertsBothWaysShowingProgressAndTellsAFailureOnce)
 TEST_F(ConvertersTest, ClosingTheWindowWhileItConvertsCancelsWithNothingTold)
 {
     auto w = open(false);  // the close box and Escape both end in reject()
-    w->txtGIF->setText(writeFlatGif(path(QStringLiteral("long.gif")), {320, 240}, std::vector<int>(200, 4)));
-    w->txtAVI->setText(path(QStringLiteral("long.avi")));
-    w->cmdConvert->click();
+    child<QLineEdit>(w.get(), "txtGIF")->setText(writeFlatGif(path(QStringLiteral("long.gif")), {320, 240}, std::vector<int>(200, 4)));
+    child<QLineEdit>(w.get(), "txtAVI")->setText(path(QStringLiteral("long.avi")));
+    click(w.get(), "cmdConvert");
     ASSERT_TRUE(w->isConverting());
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(!w->isConverting() && !w->isVisible() && dialogs.calls.empty());

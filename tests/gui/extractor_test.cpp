@@ -67,9 +67,9 @@ protected:
     void answerOk(int format, const QString& text)
     {
         answerDialog = [format, text](SaveFramesDialog& dialog) {
-            dialog.cboFormats->setCurrentIndex(format);
-            (dialog.txtFile->isVisibleTo(&dialog) ? dialog.txtFile : dialog.txtDir)->setText(text);
-            dialog.OKButton_Click();
+            child<QComboBox>(&dialog, "cboFormats")->setCurrentIndex(format);
+            child<QLineEdit>(&dialog, child(&dialog, "txtFile")->isVisibleTo(&dialog) ? "txtFile" : "txtDir")->setText(text);
+            child<QPushButton>(&dialog, "OKButton")->click();
         };
     }
     // Runs a command and, when it started work on the worker, waits until it has told its end.
@@ -177,7 +177,7 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     // "Frame_1.gif" of its folder, which is told.
     list()->item(1)->setCheckState(Qt::Checked);
     dialogs.clear();
-    answerDialog = [](SaveFramesDialog& d) { d.CancelButton_Click(); };
+    answerDialog = [](SaveFramesDialog& d) { child<QPushButton>(&d, "CancelButton")->click(); };
     window->SaveCurrentFrame();
     window->SaveCheckedFrames();
     EXPECT_TRUE(window->saveFramesRequest().Cancelled && dialogs.calls.empty() && !window->isWorking());

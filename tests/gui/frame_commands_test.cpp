@@ -38,26 +38,24 @@ TEST_F(FrameCommandsTest, AddingToAnEmptyListShowsTheFirstRowAndTakesItsPictureS
     // The first row is checkable, selected and shown, and Auto Size took its size.
     EXPECT_TRUE((model->flags(model->index(0, 0)) & Qt::ItemIsUserCheckable) && listView()->selectedRow() == 1);
     EXPECT_EQ(panelValues().left(6), QStringLiteral("64x48 "));
-    EXPECT_EQ(QStringList({panel->lWidth->text(), panel->lHeight->text(), panel->lName->text(), panel->lPath->text()}),
+    EXPECT_EQ(QStringList({textOf("lWidth"), textOf("lHeight"), textOf("lName"), textOf("lPath")}),
               QStringList({"64 Pixels", "48 Pixels", "c.png", picturesFolder()}));
-    EXPECT_TRUE(panel->lSize->text().endsWith(QStringLiteral(" KB)")) && panel->cmdAutoW->isEnabled());
+    EXPECT_TRUE(textOf("lSize").endsWith(QStringLiteral(" KB)")) && part("cmdAutoW")->isEnabled());
 
     // More pictures go after the last row with the panel's values and leave the size alone; a
     // value that cannot make a row stops the adding.
-    panel->txtInterval->setText(QStringLiteral("075"));
-    panel->chkTrans->setChecked(false);
-    panel->setTransColor(255);
+    panel->setFrameValues({QStringLiteral("075"), false, 255});
     addPictures({QStringLiteral("d.png")}, 200, 100);
     EXPECT_EQ(rowTexts(3).mid(1, 4), QStringList({"75", "NO", "255", "d.png"}));
-    panel->txtInterval->setText(QStringLiteral("99999"));
+    part<QLineEdit>("txtInterval")->setText(QStringLiteral("99999"));
     addPictures({QStringLiteral("e.png")});
-    EXPECT_TRUE(rowCount() == 3 && panel->txtWidth->text() == QStringLiteral("64") && dialogs.messages().empty());
+    EXPECT_TRUE(rowCount() == 3 && textOf("txtWidth") == QStringLiteral("64") && dialogs.messages().empty());
 
     // New discards the list without a question and opens the add dialog.
     dialogs.answerCancel();
     trigger("mnuFileSub1");
     EXPECT_EQ(dialogs.calls.back().kind, DialogCall::Kind::OpenFiles);
-    EXPECT_TRUE(rowCount() == 0 && panel->lName->text().isEmpty() && !window->wpdlx1.hasImage() && !panel->cmdAutoW->isEnabled());
+    EXPECT_TRUE(rowCount() == 0 && textOf("lName").isEmpty() && !window->wpdlx1.hasImage() && !part("cmdAutoW")->isEnabled());
 }
 
 TEST_F(FrameCommandsTest, CheckRemoveMoveAndClearWorkOnTheRowsAndTellAboutAnEmptyList)
@@ -82,10 +80,10 @@ TEST_F(FrameCommandsTest, CheckRemoveMoveAndClearWorkOnTheRowsAndTellAboutAnEmpt
     // Moving exchanges the frames' data; numbers, check marks and the panel stay.
     setRowChecked(3, true);
     listView()->selectRow(3);
-    panel->txtInterval->setText(QStringLiteral("7"));
+    part<QLineEdit>("txtInterval")->setText(QStringLiteral("7"));
     trigger("mnuEditSub7");
     EXPECT_EQ(rows(), QStringLiteral("1 2 3 4|0010 1.png 4.png 3.png 5.png"));
-    EXPECT_TRUE(listView()->selectedRow() == 2 && panel->txtInterval->text() == QStringLiteral("7"));
+    EXPECT_TRUE(listView()->selectedRow() == 2 && textOf("txtInterval") == QStringLiteral("7"));
     trigger("Toolbar1_down");
     EXPECT_TRUE(rows().endsWith(QStringLiteral("1.png 3.png 4.png 5.png")) && listView()->selectedRow() == 3);
     listView()->selectRow(1);
@@ -95,9 +93,9 @@ TEST_F(FrameCommandsTest, CheckRemoveMoveAndClearWorkOnTheRowsAndTellAboutAnEmpt
     EXPECT_EQ(dialogs.messageTexts(), QStringList({"The frame is already at the top.", "The frame is already at the bottom."}));
 
     // Clear leaves the panel and viewers as they were.
-    const QString shown = panel->lName->text();
+    const QString shown = textOf("lName");
     trigger("mnuEditSub5");
-    EXPECT_TRUE(rowCount() == 0 && panel->lName->text() == shown && window->wpdlx3.hasImage());
+    EXPECT_TRUE(rowCount() == 0 && textOf("lName") == shown && window->wpdlx3.hasImage());
     EXPECT_EQ(dialogs.messages().size(), 2u);
 }
 
@@ -108,19 +106,17 @@ TEST_F(FrameCommandsTest, ClickingARowShowsItsFrameAndApplyWritesThePanelValuesB
     window->frames().setColumn(2, FrameColumn::Trans, QStringLiteral("NO"));
     window->frames().setColumn(2, FrameColumn::TransColor, QStringLiteral("65280"));
     QTest::mouseClick(listView()->viewport(), Qt::LeftButton, {}, listView()->visualRect(listView()->model()->index(1, 1)).center());
-    EXPECT_TRUE(listView()->selectedRow() == 2 && panel->lName->text() == QStringLiteral("b.png"));
+    EXPECT_TRUE(listView()->selectedRow() == 2 && textOf("lName") == QStringLiteral("b.png"));
     EXPECT_EQ(panelValues().section(u'|', 1), QStringLiteral(" 33 NO 65280"));
     const auto values = [this] { return (rowTexts(1).mid(1, 3) + rowTexts(2).mid(1, 3)).join(u' '); };
-    panel->txtInterval->setText(QStringLiteral("075"));
-    panel->chkTrans->setChecked(true);
-    panel->setTransColor(255);
-    panel->cmdApply->click();
+    panel->setFrameValues({QStringLiteral("075"), true, 255});
+    part<QPushButton>("cmdApply")->click();
     EXPECT_EQ(values(), QStringLiteral("50 YES 16777215 075 YES 255"));
-    panel->cmdApplyAll->click();
+    part<QPushButton>("cmdApplyAll")->click();
     EXPECT_EQ(values(), QStringLiteral("075 YES 255 075 YES 255"));
     trigger("mnuEditSub5");
-    panel->cmdApply->click();
-    panel->cmdApplyAll->click();
+    part<QPushButton>("cmdApply")->click();
+    part<QPushButton>("cmdApplyAll")->click();
     EXPECT_EQ(dialogs.messageTexts(), QStringList(2, QStringLiteral("No frames now!")));
 }
 

@@ -57,12 +57,12 @@ protected:
         WindowTest::SetUp();
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        panel->chkLoop->setChecked(false);  // every box can take the focus
+        part<QCheckBox>("chkLoop")->setChecked(false);  // every box can take the focus
     }
     // Puts `text` into `box` as a paste would, with the focus in the box.
     void enter(QLineEdit* box, const QString& text)
     {
-        panel->setCurrentIndex(box == panel->txtInterval ? 1 : 0);
+        panel->setCurrentIndex(box == part("txtInterval") ? 1 : 0);
         box->setFocus(Qt::MouseFocusReason);
         ASSERT_TRUE(box->hasFocus());
         box->setText(text);
@@ -87,11 +87,11 @@ TEST_F(PanelTest, EachBoxRefusesTextsOutOfItsRangeWhenTheFocusLeavesItForAnother
         QStringList refused, accepted;
     };
     const Case cases[] = {
-        {panel->txtInterval, "frame interval value must be between 1 and 1000", {"", "0", "1001", "abc", "0.4", "1e4"},
+        {part<QLineEdit>("txtInterval"), "frame interval value must be between 1 and 1000", {"", "0", "1001", "abc", "0.4", "1e4"},
          {"1", "1000", " 75 ", "1e3"}},
-        {panel->txtWidth, "width value must be between 8 and 1024", {"7", "1025", "99999999999999999999"}, {"8", "1024"}},
-        {panel->txtHeight, "height value must be between 8 and 1024", {"7", "1025"}, {"8", "1024"}},
-        {panel->txtLoop, "loop value must be between 0 and 65535", {"65536", "-1"}, {"0", "65535"}},
+        {part<QLineEdit>("txtWidth"), "width value must be between 8 and 1024", {"7", "1025", "99999999999999999999"}, {"8", "1024"}},
+        {part<QLineEdit>("txtHeight"), "height value must be between 8 and 1024", {"7", "1025"}, {"8", "1024"}},
+        {part<QLineEdit>("txtLoop"), "loop value must be between 0 and 65535", {"65536", "-1"}, {"0", "65535"}},
     };
     for (const Case& c : cases) {
         for (const QString& text : c.refused + c.accepted) {
@@ -103,39 +103,39 @@ TEST_F(PanelTest, EachBoxRefusesTextsOutOfItsRangeWhenTheFocusLeavesItForAnother
                 continue;
             }
             EXPECT_EQ(dialogs.boxes(), QStringList{box(QStringLiteral("the %1, \nplease enter a valid value again").arg(QLatin1String(c.range)))});
-            EXPECT_TRUE(panel->currentIndex() == (c.box == panel->txtInterval) && c.box->hasFocus());
+            EXPECT_TRUE(panel->currentIndex() == (c.box == part("txtInterval")) && c.box->hasFocus());
             EXPECT_EQ(c.box->text(), text);  // no earlier value comes back
         }
     }
     // Leaving by another tab brings the box back; two refused boxes give one message.
-    enter(panel->txtInterval, QStringLiteral("0"));
+    enter(part<QLineEdit>("txtInterval"), QStringLiteral("0"));
     panel->setCurrentIndex(0);  // the user picks "Global Properties"
     leaveTo(nullptr);
     EXPECT_EQ(dialogs.messageTexts().size(), 1);
-    EXPECT_TRUE(panel->currentIndex() == 1 && panel->txtInterval->hasFocus());
-    panel->txtInterval->setText(QStringLiteral("10"));
-    panel->txtHeight->setText(QString());
-    enter(panel->txtWidth, QStringLiteral("7"));
-    leaveTo(panel->txtHeight);
+    EXPECT_TRUE(panel->currentIndex() == 1 && part("txtInterval")->hasFocus());
+    part<QLineEdit>("txtInterval")->setText(QStringLiteral("10"));
+    part<QLineEdit>("txtHeight")->setText(QString());
+    enter(part<QLineEdit>("txtWidth"), QStringLiteral("7"));
+    leaveTo(part("txtHeight"));
     leaveTo(nullptr);
     EXPECT_EQ(dialogs.messageTexts(), widthRefused);
-    EXPECT_TRUE(panel->txtWidth->hasFocus());
+    EXPECT_TRUE(part("txtWidth")->hasFocus());
 }
 
 TEST_F(PanelTest, NumericBoxesTakeOnlyDigitsAndTheLoopBoxFollowsTheCheckBox)
 {
-    panel->txtWidth->setText(QStringLiteral("1"));
+    part<QLineEdit>("txtWidth")->setText(QStringLiteral("1"));
     for (const auto& [key, text] : std::initializer_list<std::pair<Qt::Key, const char*>>{
              {Qt::Key_A, "a"}, {Qt::Key_Minus, "-"}, {Qt::Key_Period, "."}, {Qt::Key_5, "5"}, {Qt::Key_6, "6"},
              {Qt::Key_Backspace, "\b"}}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QLatin1String(text));
-        QCoreApplication::sendEvent(panel->txtWidth, &press);
+        QCoreApplication::sendEvent(part("txtWidth"), &press);
     }
-    EXPECT_EQ(panel->txtWidth->text(), QStringLiteral("15"));
+    EXPECT_EQ(textOf("txtWidth"), QStringLiteral("15"));
 
     // The loop box is enabled while the check box is unticked, by the user (the text kept) or a new project.
-    panel->txtLoop->setText(QStringLiteral("4"));
-    QTest::mouseClick(panel->chkLoop, Qt::LeftButton, {}, QPoint(6, panel->chkLoop->height() / 2));
+    part<QLineEdit>("txtLoop")->setText(QStringLiteral("4"));
+    QTest::mouseClick(part("chkLoop"), Qt::LeftButton, {}, QPoint(6, part("chkLoop")->height() / 2));
     EXPECT_EQ(panelValues().section(u' ', 1, 4), QStringLiteral("loop 4 ticked off"));
     window->NewProject();
     EXPECT_EQ(panelValues().section(u' ', 1, 4), QStringLiteral("loop 1 ticked off"));

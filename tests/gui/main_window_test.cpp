@@ -14,7 +14,7 @@ TEST_F(WindowTest, StartsOnAnEmptyProjectInItsTempFolderWhichASettingMayMove)
 {
     EXPECT_TRUE(rowCount() == 0 && window->ProjectFile().isEmpty() && dialogs.calls.empty());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
-    EXPECT_FALSE(panel->cmdAutoW->isEnabled() || panel->cmdAutoH->isEnabled());
+    EXPECT_FALSE(part("cmdAutoW")->isEnabled() || part("cmdAutoH")->isEnabled());
     const QString settings = window->context().settingsFile();
     EXPECT_EQ(settings, programFolder() + QStringLiteral("/pictoreel.ini"));
     EXPECT_TRUE(window->context().previewFile() == programFolder() + "/temp/__tmp__preview.gif" && QDir(programFolder() + "/temp").exists());
@@ -91,7 +91,7 @@ TEST_F(WindowTest, ShortcutsWorkFromTextBoxesAndEveryControlHasAnAccessibleName)
     // The window's shortcuts come first in a text box too (Ctrl+A adds pictures there).
     for (QAction* a : window->findChildren<QAction*>())
         QObject::disconnect(a, &QAction::triggered, window.get(), nullptr);  // reaching the entry is enough here
-    for (QWidget* focus : std::initializer_list<QWidget*>{listView(), panel->txtWidth, panel->txtOutputFile}) {
+    for (QWidget* focus : std::initializer_list<QWidget*>{listView(), part("txtWidth"), part("txtOutputFile")}) {
         focus->setFocus();
         for (QAction* action : window->findChildren<QAction*>()) {
             QSignalSpy triggered(action, &QAction::triggered);
@@ -102,23 +102,21 @@ TEST_F(WindowTest, ShortcutsWorkFromTextBoxesAndEveryControlHasAnAccessibleName)
     }
     // Every control has a name for assistive technology (not the tab arrows).
     for (QWidget* w : panel->findChildren<QWidget*>())
-        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && !qobject_cast<QToolButton*>(w)) {
+        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && !qobject_cast<QToolButton*>(w))
             EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).trimmed().isEmpty()) << w->objectName().toStdString();
-        }
 }
 
 TEST_F(WindowTest, AutoSizeRuleFollowsFileEditAndToolbarCommandsButNotToolsOrHelp)
 {
     addPictures({QStringLiteral("a.png")});
-    panel->cmdAutoW->setEnabled(false);
-    panel->cmdAutoH->setEnabled(false);
+    panel->setAutoSizeEnabled(false);
     trigger("mnuToolsSub7");
     trigger("mnuHelpSub3");
-    EXPECT_FALSE(panel->cmdAutoW->isEnabled());
+    EXPECT_FALSE(part("cmdAutoW")->isEnabled());
     trigger("Toolbar1_options");
-    EXPECT_TRUE(panel->cmdAutoW->isEnabled() && panel->cmdAutoH->isEnabled());
+    EXPECT_TRUE(part("cmdAutoW")->isEnabled() && part("cmdAutoH")->isEnabled());
     trigger("mnuEditSub5");  // clear all
-    EXPECT_FALSE(panel->cmdAutoW->isEnabled() || panel->cmdAutoH->isEnabled());
+    EXPECT_FALSE(part("cmdAutoW")->isEnabled() || part("cmdAutoH")->isEnabled());
 }
 
 TEST_F(WindowTest, HelpOpensTheHelpFileOrTheManualAndTheWebsiteThroughTheShell)
@@ -141,8 +139,8 @@ protected:
         window->setWindowRunner([this](QDialog& w) {
             shown.append(w.objectName() + u'|' + w.windowTitle());
             EXPECT_EQ(w.parentWidget(), window.get());
-            if (auto* options = qobject_cast<OptionsDialog*>(&w))
-                shown.last() += u'|' + options->txtFolder->text();
+            if (qobject_cast<OptionsDialog*>(&w))
+                shown.last() += u'|' + shownText(&w, "txtFolder");
             if (auto* about = qobject_cast<AboutDialog*>(&w); about && aboutScript) {
                 about->show();
                 ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
@@ -188,13 +186,15 @@ TEST_F(ToolsMenuTest, AboutPlaysTheLogoBesideTheProgramAndUnderlinesAndOpensTheL
         expectCaptions(a, {{"Label4", "How Beautiful :)"}, {"lblName", "Pictoreel"}, {"lblVer", "1.40"},
                            {"Label1", "Website"}, {"lblWeb", "https://www.example.org/pictoreel/"},
                            {"Label3", "Support"}, {"lblSupp", "support@example.org"}});
-        EXPECT_TRUE(a.PlayGif1->size() == QSize(30, 20) && a.PlayGif1->isVisible() && a.PlayGif1->isAnimating()
-                    && a.lblWeb->palette().color(QPalette::WindowText) == Qt::blue && a.lblSupp->cursor().shape() == Qt::PointingHandCursor);
-        QTest::mouseMove(a.windowHandle(), a.lblSupp->mapTo(&a, a.lblSupp->rect().center()));  // as a real pointer
-        EXPECT_TRUE(a.lblSupp->font().underline() && !a.lblWeb->font().underline());
+        const GifView* logo = child<GifView>(&a, "PlayGif1");
+        QLabel *web = child<QLabel>(&a, "lblWeb"), *supp = child<QLabel>(&a, "lblSupp");
+        EXPECT_TRUE(logo->size() == QSize(30, 20) && logo->isVisible() && logo->isAnimating()
+                    && web->palette().color(QPalette::WindowText) == Qt::blue && supp->cursor().shape() == Qt::PointingHandCursor);
+        QTest::mouseMove(a.windowHandle(), supp->mapTo(&a, supp->rect().center()));  // as a real pointer
+        EXPECT_TRUE(supp->font().underline() && !web->font().underline());
         QTest::mouseMove(a.windowHandle(), QPoint(2, 2));  // the window's own background, outside the frame
-        EXPECT_FALSE(a.lblSupp->font().underline());
-        for (QLabel* label : {a.lblSupp, a.lblWeb, a.Label1})  // the last no link
+        EXPECT_FALSE(supp->font().underline());
+        for (QLabel* label : {supp, web, child<QLabel>(&a, "Label1")})  // the last no link
             QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
         EXPECT_EQ(shell.opened, QStringList({"mailto:support@example.org", "https://www.example.org/pictoreel/"}));
     };

@@ -38,8 +38,8 @@ protected:
         // Modal windows are shown, looked at and closed at once: nothing waits on them.
         commands().setWindowRunner(lookAndClose([this](QDialog& w) {
             QStringList seen{w.objectName(), takesInput() ? "input" : "no input", QString::number(dialogs.calls.size())};
-            if (auto* player = qobject_cast<PlayerWindow*>(&w))
-                seen << player->txtPlay->text() << (player->PlayGif1->isAnimating() ? "playing" : "still");
+            if (qobject_cast<PlayerWindow*>(&w))
+                seen << shownText(&w, "txtPlay") << (child<GifView>(&w, "PlayGif1")->isAnimating() ? "playing" : "still");
             else if (qobject_cast<PreviewWindow*>(&w))
                 seen << QStringLiteral("%1x%2").arg(w.width()).arg(w.height());
             shown << seen.join(u'|');
@@ -71,7 +71,7 @@ protected:
     void fourFrames()
     {
         addPictures({QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.png"), QStringLiteral("d.png")});
-        panel->txtOutputFile->setText(output());
+        panel->setOutputFile(output());
         dialogs.clear();
     }
 
@@ -105,8 +105,8 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWhileOnlyCancelTake
         window->frames().setColumn(row, FrameColumn::Interval, QStringLiteral("5 20 0 150").section(u' ', row - 1, row - 1));
     setRowChecked(2, false);
     ASSERT_TRUE(QFile::remove(picturesFolder() + QStringLiteral("c.png")));  // row 3's picture
-    panel->chkLoop->setChecked(false);
-    panel->txtLoop->setText(QStringLiteral("3"));
+    part<QCheckBox>("chkLoop")->setChecked(false);
+    part<QLineEdit>("txtLoop")->setText(QStringLiteral("3"));
     // Events run while the job works, and no second make, preview or player starts meanwhile.
     QObject::connect(bar(), &QProgressBar::valueChanged, window.get(), [this] {
         if (window->isMakingGif()) {
@@ -131,7 +131,7 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWhileOnlyCancelTake
     EXPECT_FALSE(listView()->model()->index(2, 4).data(Qt::DecorationRole).isNull());
     EXPECT_EQ(part<QLabel>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("1 picture was missing"));
 
-    panel->chkLoop->setChecked(true);  // ticked, the loop count is 0 whatever the loop box holds
+    part<QCheckBox>("chkLoop")->setChecked(true);  // ticked, the loop count is 0 whatever the loop box holds
     make();
     EXPECT_EQ(decodeGif(output()).section(u' ', 0, 3), QStringLiteral("4 40x30 loop 0"));
 }
@@ -152,7 +152,7 @@ TEST_F(MakePreviewTest, FailuresAreToldOnceAfterTheWindowTakesInputAgainAndKeepT
 
     // A size that is no size: one critical box, nothing shown, and the GIF made before stays.
     const QByteArray good = readFile(output());
-    panel->txtWidth->setText(QStringLiteral("wide"));
+    part<QLineEdit>("txtWidth")->setText(QStringLiteral("wide"));
     dialogs.clear();
     shown.clear();
     make();
@@ -169,8 +169,8 @@ TEST_F(MakePreviewTest, PreviewWritesThePreviewFileOfTheTempFolderOfTheMomentAnd
     const QString otherTemp = path(QStringLiteral("temp2"));
     ASSERT_TRUE(QDir().mkpath(otherTemp));
     window->context().setTempFolder(otherTemp);
-    panel->txtWidth->setText(QStringLiteral("64"));
-    panel->txtHeight->setText(QStringLiteral("8"));
+    panel->setFrameWidth(64);
+    panel->setFrameHeight(8);
     dialogs.clear();
     run([this] { trigger(QStringLiteral("Toolbar1_preview")); });  // no output file is needed
     EXPECT_EQ(window->context().previewFile(), QDir(otherTemp).filePath(QStringLiteral("__tmp__preview.gif")));

@@ -15,10 +15,10 @@ protected:
     void play(QSize size, const std::vector<int>& delays)
     {
         QFile::remove(dir.filePath(QStringLiteral("a.gif")));
-        player->txtPlay->setText(writeFlatGif(dir.filePath(QStringLiteral("a.gif")), size, delays));
-        player->OKButton->click();
+        player->setGifFile(writeFlatGif(dir.filePath(QStringLiteral("a.gif")), size, delays));
+        click(player.get(), "OKButton");
     }
-    GifView* view() const { return player->PlayGif1; }
+    GifView* view() const { return child<GifView>(player.get(), "PlayGif1"); }
     // The frame shown, its delay, and whether its colour is drawn: "1:100:ok".
     QString shown() const
     {
@@ -47,7 +47,7 @@ TEST_F(PlayerWindowTest, PlaysTheGifAtItsOwnSizeFrameByFrameInALoopPausesAndLoad
 
     play({40, 20}, {10, 10, 10});
     view()->showNextFrame();
-    player->cmdPause->click();
+    click(player.get(), "cmdPause");
     EXPECT_TRUE(!view()->isAnimating() && shown() == QStringLiteral("1:100:ok"));
     play({50, 30}, {7, 7});  // the file changed meanwhile: "&Play" loads it again
     EXPECT_TRUE(view()->size() == QSize(50, 30) && view()->isAnimating() && shown() == QStringLiteral("0:70:ok"));
@@ -55,12 +55,12 @@ TEST_F(PlayerWindowTest, PlaysTheGifAtItsOwnSizeFrameByFrameInALoopPausesAndLoad
     writeFile(dir.filePath(QStringLiteral("text.gif")), "GIF? no");
     // Load asks for a GIF and plays it; a cancel changes nothing, a GIF that cannot be read stops the player.
     dialogs.fileAnswers = {{}, {dir.filePath(QStringLiteral("text.gif"))}, {writeFlatGif(dir.filePath("b.gif"), {30, 20}, {10, 10}, 0)}};
-    player->cmdLoad->click();
-    player->cmdLoad->click();
-    EXPECT_TRUE(player->txtPlay->text().endsWith(QStringLiteral("text.gif")));
+    click(player.get(), "cmdLoad");
+    click(player.get(), "cmdLoad");
+    EXPECT_TRUE(shownText(player.get(), "txtPlay").endsWith(QStringLiteral("text.gif")));
     EXPECT_FALSE(view()->isAnimating() || view()->component().hasGif());
-    player->cmdLoad->click();
-    EXPECT_TRUE(player->txtPlay->text().endsWith(QStringLiteral("b.gif")) && view()->isAnimating() && dialogs.messages().empty());
+    click(player.get(), "cmdLoad");
+    EXPECT_TRUE(shownText(player.get(), "txtPlay").endsWith(QStringLiteral("b.gif")) && view()->isAnimating() && dialogs.messages().empty());
     EXPECT_EQ(dialogs.calls[0].request.filter, QStringLiteral("Animated GIF Files(*.gif)|*.gif"));
 }
 
@@ -68,15 +68,14 @@ TEST_F(WindowTest, ToolsMenuAndToolbarOpenThePlayerOnTheOutputFileMadeOrNot)
 {
     QStringList opened;  // the box, and whether it plays
     window->makeCommands().setWindowRunner(lookAndClose([&](QDialog& w) {
-        auto& p = dynamic_cast<PlayerWindow&>(w);
-        opened.append(p.txtPlay->text() + (p.PlayGif1->isAnimating() ? "|playing" : "|still"));
+        opened.append(shownText(&w, "txtPlay") + (child<GifView>(&w, "PlayGif1")->isAnimating() ? "|playing" : "|still"));
     }));
-    panel->txtOutputFile->setText(path("not-made.gif"));
+    panel->setOutputFile(path("not-made.gif"));
     trigger("Toolbar1_play");
-    panel->txtOutputFile->setText(writeFlatGif(path("made.gif"), {16, 16}, {10, 10}, 0));
+    panel->setOutputFile(writeFlatGif(path("made.gif"), {16, 16}, {10, 10}, 0));
     trigger("mnuToolsSub2");
     EXPECT_EQ(opened, QStringList({path("not-made.gif") + "|still", path("made.gif") + "|playing"}));
-    EXPECT_FALSE(window->makeCommands().playerWindow()->PlayGif1->isAnimating());  // closed, it stops
+    EXPECT_FALSE(child<GifView>(window->makeCommands().playerWindow(), "PlayGif1")->isAnimating());  // closed, it stops
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST_F(WindowTest, SavingANewProjectAsksForANameProposesTheGifAndTitlesTheWindow
     EXPECT_EQ(dialogs.calls[1].kind, DialogCall::Kind::SaveFile);
     EXPECT_EQ(dialogs.calls[1].request.title + dialogs.calls[1].request.filter,
               QStringLiteral("Save Project As (*.agp)...Animated GIF Project(*.agp)|*.agp"));
-    EXPECT_EQ(panel->txtOutputFile->text(), path("demo.gif"));
+    EXPECT_EQ(textOf("txtOutputFile"), path("demo.gif"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("demo.agp - Pictoreel"));
     EXPECT_TRUE(readTextFile(project).contains("FRAME001=50;YES;16777215;a.png;" + picturesFolder()));
     EXPECT_EQ(readHistory(window->context().settingsFile()).value(0), project);
@@ -58,7 +58,7 @@ TEST_F(WindowTest, OpeningAProjectFillsListAndPanelAndEntersTheHistory)
     EXPECT_TRUE(rowCount() == 2 && window->windowTitle() == QStringLiteral("hand.agp - Pictoreel"));
     // The first row is shown: its frame values replace the panel's.
     EXPECT_EQ(panelValues(), QStringLiteral("32x16 loop 3 unticked on out=/out/x.gif | 20 NO 255"));
-    EXPECT_TRUE(listView()->selectedRow() == 1 && panel->cmdAutoW->isEnabled());
+    EXPECT_TRUE(listView()->selectedRow() == 1 && part("cmdAutoW")->isEnabled());
     EXPECT_EQ(readHistory(window->context().settingsFile()).value(0), project);
 
     // A file that does not exist loads as an empty project under its name.
@@ -82,25 +82,25 @@ TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
     EXPECT_FALSE(openProjectFromArguments(*window, {QStringLiteral("pictoreel"), photo}));
     EXPECT_EQ(dialogs.boxes(), QStringList(4, box(photo + QStringLiteral(" is not a Pictoreel project."))));
     EXPECT_EQ(readFile(photo), bytes);
-    EXPECT_TRUE(rowCount() == 1 && window->ProjectFile().isEmpty() && panel->txtOutputFile->text().isEmpty());
+    EXPECT_TRUE(rowCount() == 1 && window->ProjectFile().isEmpty() && textOf("txtOutputFile").isEmpty());
     EXPECT_TRUE(readHistory(window->context().settingsFile()).isEmpty());
 }
 
 TEST_F(WindowTest, OutputFileAndColourDialogsChangeOnlyWhenAChoiceIsMade)
 {
     dialogs.answerCancel();
-    panel->cmdOutputFile->click();
-    EXPECT_TRUE(panel->txtOutputFile->text().isEmpty());
+    part<QPushButton>("cmdOutputFile")->click();
+    EXPECT_TRUE(textOf("txtOutputFile").isEmpty());
     dialogs.answerFile(path("out.gif"));
     QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));  // typing opens the dialog
-    QCoreApplication::sendEvent(panel->txtOutputFile, &key);
-    EXPECT_EQ(panel->txtOutputFile->text(), path("out.gif"));
+    QCoreApplication::sendEvent(part("txtOutputFile"), &key);
+    EXPECT_EQ(textOf("txtOutputFile"), path("out.gif"));
     EXPECT_EQ(dialogs.calls.back().request.title + dialogs.calls.back().request.filter,
               QStringLiteral("Set a gif file name for output ...Animated GIF Files|*.gif"));
     dialogs.colorAnswers = {std::nullopt, 0x0000FF};
-    panel->cmdTransColor->click();
-    panel->cmdTransColor->click();
-    EXPECT_TRUE(panel->transColor() == 255 && panel->lTransColor->palette().color(QPalette::Window) == Qt::red);
+    part<QPushButton>("cmdTransColor")->click();
+    part<QPushButton>("cmdTransColor")->click();
+    EXPECT_TRUE(panel->transColor() == 255 && part("lTransColor")->palette().color(QPalette::Window) == Qt::red);
 }
 
 // ---- the history window ------------------------------------------------------------------------
@@ -117,11 +117,11 @@ protected:
         EXPECT_TRUE(list && list->isVisible() && list->windowModality() != Qt::NonModal);
         return list;
     }
-    static void click(HistoryDialog* list, QPushButton* button, int row = -1)
+    static void click(HistoryDialog* list, const char* button, int row = -1)
     {
         if (row >= 0)
-            list->List1->item(row)->setSelected(true);
-        button->click();
+            child<QListWidget>(list, "List1")->item(row)->setSelected(true);
+        child<QPushButton>(list, button)->click();
     }
 };
 
@@ -130,17 +130,17 @@ TEST_F(HistoryWindowTest, ShowsItsButtonsAndOpenRefusesWhatIsNoProjectFile)
     HistoryDialog open(window->context(), HistoryListMode::Open, nullptr), edit(window->context(), HistoryListMode::Edit, nullptr);
     expectCaptions(open, {{"frmList", "History List"}, {"OKButton", "&Open"}, {"CancelButton", "&Cancel"},
                           {"cmdDelete", "&Delete"}, {"cmdClear", "&Clear All"}, {"cmdSave", "&Save"}});
-    EXPECT_TRUE(open.OKButton->isVisibleTo(&open) && !edit.OKButton->isVisibleTo(&edit) && !edit.CancelButton->isVisibleTo(&edit));
+    EXPECT_TRUE(!child(&open, "OKButton")->isHidden() && child(&edit, "OKButton")->isHidden() && child(&edit, "CancelButton")->isHidden());
 
     // Open refuses no selection, a blank line, a missing file and a picture, and the window stays.
     const QString missing = path("gone away.agp"), photo = makePicture(QStringLiteral("photo.png"), 4, 4);
     AddToHistory(missing, settings());
     QPointer<HistoryDialog> list = openFromMenu();
     ASSERT_FALSE(list.isNull());
-    click(list, list->OKButton);
-    list->List1->addItems({QStringLiteral("   "), photo, picturesFolder()});  // a working copy the file cannot hold
+    click(list, "OKButton");
+    child<QListWidget>(list, "List1")->addItems({QStringLiteral("   "), photo, picturesFolder()});  // a working copy the file cannot hold
     for (int row = 0; row < 4; ++row)
-        click(list, list->OKButton, row);
+        click(list, "OKButton", row);
     const auto notExist = [](const QString& file) { return box("The following file is not exist:\n" + file, MessageIcon::Critical); };
     EXPECT_EQ(dialogs.boxes(), QStringList({box("Please select a file to open ..."), notExist(missing),
                                             box("Please select a file to open ..."),
@@ -149,7 +149,7 @@ TEST_F(HistoryWindowTest, ShowsItsButtonsAndOpenRefusesWhatIsNoProjectFile)
     EXPECT_TRUE(list->isVisible() && list->entries().value(0) == missing);
     EXPECT_EQ(readHistory(settings()), QStringList{missing});
     EXPECT_EQ(window->windowTitle(), QStringLiteral("New Project - Pictoreel"));
-    list->CancelButton->click();
+    click(list, "CancelButton");
 }
 
 TEST_F(HistoryWindowTest, OpenLoadsTheProjectThroughTheMainWindowPutsItOnTopAndCloses)
@@ -163,13 +163,13 @@ TEST_F(HistoryWindowTest, OpenLoadsTheProjectThroughTheMainWindowPutsItOnTopAndC
     QPointer<HistoryDialog> list = openFromMenu();
     ASSERT_FALSE(list.isNull());
     EXPECT_EQ(list->entries(), QStringList({b, a, c}));
-    click(list, list->OKButton, 1);
+    click(list, "OKButton", 1);
     EXPECT_TRUE(dialogs.calls.empty() && (list.isNull() || !list->isVisible()));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("a.agp - Pictoreel"));
-    EXPECT_TRUE(rowCount() == 1 && panel->txtWidth->text() == QStringLiteral("24"));
+    EXPECT_TRUE(rowCount() == 1 && textOf("txtWidth") == QStringLiteral("24"));
     EXPECT_EQ(readHistory(settings()), QStringList({a, b, c}));
     // Closing the window ends the File command: the Auto Size rule sees the opened frames.
-    EXPECT_TRUE(panel->cmdAutoW->isEnabled() && panel->cmdAutoH->isEnabled());
+    EXPECT_TRUE(part("cmdAutoW")->isEnabled() && part("cmdAutoH")->isEnabled());
 }
 
 TEST_F(HistoryWindowTest, DeleteAndCancelLeaveTheFileAsItWasDeleteClearAndSaveWriteTheList)
@@ -180,15 +180,15 @@ TEST_F(HistoryWindowTest, DeleteAndCancelLeaveTheFileAsItWasDeleteClearAndSaveWr
     for (bool save : {false, true}) {
         list = openFromMenu();
         ASSERT_FALSE(list.isNull());
-        click(list, list->cmdDelete, 1);
-        click(list, list->cmdDelete);  // nothing selected any more: nothing happens
+        click(list, "cmdDelete", 1);
+        click(list, "cmdDelete");  // nothing selected any more: nothing happens
         EXPECT_EQ(list->entries(), QStringList({"/p/1.agp", "/p/3.agp"}));
-        (save ? list->cmdSave : list->CancelButton)->click();
+        click(list, save ? "cmdSave" : "CancelButton");
         EXPECT_EQ(readTextFile(settings()) == before, !save);
     }
     // Editing on after a save, then leaving by the close box, keeps what was saved.
     ASSERT_TRUE(list && list->isVisible());
-    list->cmdClear->click();
+    click(list, "cmdClear");
     list->close();
     EXPECT_TRUE(!list->isVisible() && readHistory(settings()) == QStringList({"/p/1.agp", "/p/3.agp"}) && dialogs.calls.empty());
 }

@@ -20,8 +20,8 @@ protected:
         WindowTest::SetUp();
         options = new OptionsDialog(window->context(), [this](QDialog& w) {
             auto* l = qobject_cast<HistoryDialog*>(&w);
-            lists << l->parentWidget()->objectName() + (l->OKButton->isHidden() && l->CancelButton->isHidden() ? "|hidden|" : "|shown|")
-                         + l->entries().join(u' ');
+            const bool hidden = child(l, "OKButton")->isHidden() && child(l, "CancelButton")->isHidden();
+            lists << l->parentWidget()->objectName() + (hidden ? "|hidden|" : "|shown|") + l->entries().join(u' ');
         }, window.get());
     }
     OptionsDialog* options = nullptr;
@@ -41,20 +41,20 @@ TEST_F(OptionsTest, StoresAChosenFolderOnlyByOkSweepsTheFolderShownAndEditsTheHi
                              {"lblHistory", "You can edit the records of all opened project files. Clear all the project "
                                             "files history or remove some of the history records."},
                              {"cmdOK", "&OK"}, {"cmdCancel", "&Cancel"}});
-    EXPECT_EQ(options->tbsOptions->tabText(0), QStringLiteral("General"));
-    const QString folder = path("work/temp"), start = window->context().tempFolder();
+    EXPECT_EQ(child<QTabWidget>(options, "tbsOptions")->tabText(0), QStringLiteral("General"));
+    const QString folder = path("work/temp");
     ASSERT_TRUE(QDir().mkpath(folder));
-    EXPECT_TRUE(options->txtFolder->text() == start && options->txtFolder->isReadOnly() && options->cmdOK->isDefault());
-    options->txtFolder->setText(QStringLiteral("   "));  // a blank folder is refused, and the dialog stays
+    EXPECT_TRUE(child<QLineEdit>(options, "txtFolder")->isReadOnly() && child<QPushButton>(options, "cmdOK")->isDefault());
+    child<QLineEdit>(options, "txtFolder")->setText(QStringLiteral("   "));  // a blank folder is refused, and the dialog stays
     options->show();
-    options->cmdOK->click();
+    click(options, "cmdOK");
     EXPECT_TRUE(options->isVisible() && dialogs.boxes() == QStringList{box("Please set the temporary file folder ...")});
     dialogs.folderAnswers = {std::nullopt, folder};
-    options->cmdFolder->click();  // cancelled
-    EXPECT_EQ(options->txtFolder->text(), QStringLiteral("   "));
-    options->cmdFolder->click();
-    EXPECT_TRUE(options->txtFolder->text() == folder + u'/' && stored() == QStringLiteral("-"));
-    options->cmdOK->click();
+    click(options, "cmdFolder");  // cancelled
+    EXPECT_EQ(shownText(options, "txtFolder"), QStringLiteral("   "));
+    click(options, "cmdFolder");
+    EXPECT_TRUE(shownText(options, "txtFolder") == folder + u'/' && stored() == QStringLiteral("-"));
+    click(options, "cmdOK");
     EXPECT_TRUE(stored() == folder + u'/' && window->context().tempFolder() == folder + u'/' && !options->isVisible());
     EXPECT_TRUE(window->context().previewFile().startsWith(folder + u'/'));
 
@@ -73,15 +73,15 @@ TEST_F(OptionsTest, StoresAChosenFolderOnlyByOkSweepsTheFolderShownAndEditsTheHi
     AddToHistory(QStringLiteral("/p/b.agp"), window->context().settingsFile());
     dialogs.messageAnswers = {MessageAnswer::No, MessageAnswer::Yes};
     dialogs.folderAnswers = {shown};
-    options->cmdDelete->click();  // No: nothing deleted, nothing said after the question
+    click(options, "cmdDelete");  // No: nothing deleted, nothing said after the question
     EXPECT_TRUE(QFile::exists(kept) && options->cursor().shape() == Qt::ArrowCursor);
-    options->cmdFolder->click();  // chosen, not yet stored: that folder is swept
-    options->cmdDelete->click();
+    click(options, "cmdFolder");  // chosen, not yet stored: that folder is swept
+    click(options, "cmdDelete");
     const QString question = box("Are you sure to delete all the temporary files?", MessageIcon::Question, MessageButtons::YesNo);
     EXPECT_EQ(dialogs.boxes(), (QStringList{question, question, box("Delete finished")}));
     EXPECT_FALSE(QFile::exists(shown + "__tmp__preview.gif"));
     EXPECT_TRUE(QFile::exists(shown + "keep.gif") && QFile::exists(kept));
-    options->cmdEdit->click();
+    click(options, "cmdEdit");
     EXPECT_EQ(lists, QStringList{QStringLiteral("frmOptions|hidden|/p/b.agp")});
 }
 
@@ -107,16 +107,15 @@ TEST_F(SaveFramesTest, ShowsTheRequestedModeAndFormatFiltersByItEndsTheFolderWit
              {false, 7, 0, "GIF Files(*.gif)|*.gif"}, {true, -1, 0, "GIF Files(*.gif)|*.gif"}}) {  // out of range: the first
         SCOPED_TRACE(::testing::Message() << singleFrame << " format " << format);
         auto dialog = load(singleFrame, format);
-        EXPECT_TRUE(dialog->cboFormats->currentIndex() == shown && request.Cancelled && dialog->OKButton->isDefault());
-        EXPECT_TRUE(dialog->frmFile->isVisibleTo(dialog.get()) == singleFrame && dialog->frmDir->isVisibleTo(dialog.get()) != singleFrame);
-        EXPECT_EQ(dialog->frmDir->geometry(), dialog->frmFile->geometry());
+        EXPECT_TRUE(child<QComboBox>(dialog.get(), "cboFormats")->currentIndex() == shown && request.Cancelled);
+        EXPECT_TRUE(child(dialog.get(), "frmFile")->isHidden() != singleFrame && child(dialog.get(), "frmDir")->isHidden() == singleFrame);
         dialogs.fileAnswers = {{}, {QStringLiteral("/out/x")}};
-        dialog->cmdFile->click();
-        EXPECT_TRUE(dialog->txtFile->text().isEmpty());  // a cancel changes nothing
-        dialog->cmdFile->click();
+        click(dialog.get(), "cmdFile");
+        EXPECT_TRUE(shownText(dialog.get(), "txtFile").isEmpty());  // a cancel changes nothing
+        click(dialog.get(), "cmdFile");
         EXPECT_EQ(dialogs.calls.back().request.filter, QLatin1String(filter));
-        dialog->txtDir->setText(QStringLiteral("kept too"));
-        dialog->OKButton->click();
+        child<QLineEdit>(dialog.get(), "txtDir")->setText(QStringLiteral("kept too"));
+        click(dialog.get(), "OKButton");
         EXPECT_TRUE(dialog->result() == QDialog::Accepted && !request.Cancelled && request.Format == shown);
         EXPECT_EQ(request.FileName + u'|' + request.Folder, QStringLiteral("/out/x|kept too"));  // both boxes, either mode
     }
@@ -127,8 +126,8 @@ TEST_F(SaveFramesTest, ShowsTheRequestedModeAndFormatFiltersByItEndsTheFolderWit
     const QString sep(kPathSeparator);
     dialogs.folderAnswers = {"/tmp" + sep + "out", sep, std::nullopt};
     QStringList shown;
-    for (int i = 0; i < 3; ++i, shown.append(dialog->txtDir->text()))
-        dialog->cmdDir->click();
+    for (int i = 0; i < 3; ++i, shown.append(shownText(dialog.get(), "txtDir")))
+        click(dialog.get(), "cmdDir");
     EXPECT_EQ(shown, QStringList({"/tmp" + sep + "out" + sep, sep, sep}));  // a root keeps its one; a cancel nothing
 
     for (const auto& [singleFrame, message] : std::initializer_list<std::pair<bool, const char*>>{
@@ -137,10 +136,10 @@ TEST_F(SaveFramesTest, ShowsTheRequestedModeAndFormatFiltersByItEndsTheFolderWit
         auto empty = load(singleFrame);
         empty->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(empty.get()));
-        empty->cboFormats->setFocus();
-        empty->OKButton->click();
+        child(empty.get(), "cboFormats")->setFocus();
+        click(empty.get(), "OKButton");
         EXPECT_EQ(dialogs.boxes(), QStringList{box(QLatin1String(message))});
-        EXPECT_TRUE(empty->isVisible() && (singleFrame ? empty->txtFile : empty->txtDir)->hasFocus() && request.Cancelled);
+        EXPECT_TRUE(empty->isVisible() && child(empty.get(), singleFrame ? "txtFile" : "txtDir")->hasFocus() && request.Cancelled);
     }
 }
 

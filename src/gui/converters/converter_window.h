@@ -43,30 +43,11 @@ struct ConverterTexts {
 class ConverterWindow : public QDialog {
     Q_OBJECT
 public:
-    // The "..." buttons: `cmdAVI` picks the AVI file, `cmdGIF` the GIF file, each the source or
-    // the target as the window's direction has it.
-    void cmdAVI_Click();
-    void cmdGIF_Click();
-    void cmdConvert_Click();
-    void cmdClose_Click();
     // The conversion's progress: below 100 the bar shows and the buttons are disabled; 100 or
     // more hides the bar, enables the buttons and tells of the success.
     void PlayGif1_ConvertProgress(int percent);
 
     bool isConverting() const { return job_.isRunning(); }
-    QLineEdit* sourceBox() const { return texts_.aviToGif ? txtAVI : txtGIF; }
-    QLineEdit* targetBox() const { return texts_.aviToGif ? txtGIF : txtAVI; }
-
-    // ---- the controls, by their names -------------------------------------------------------
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLineEdit* txtAVI = nullptr;
-    QLineEdit* txtGIF = nullptr;
-    QPushButton* cmdAVI = nullptr;
-    QPushButton* cmdGIF = nullptr;
-    QProgressBar* pbPer = nullptr;
-    QPushButton* cmdConvert = nullptr;
-    QPushButton* cmdClose = nullptr;
 
     // Closing (the close box, Escape) while a conversion runs cancels it: nothing is written and
     // an earlier target stays as it was.
@@ -80,11 +61,30 @@ protected:
     ConverterWindow(const ConverterTexts& texts, Dialogs& dialogs, QWidget* parent);
 
 private:
+    // The "..." buttons: `cmdAVI` picks the AVI file, `cmdGIF` the GIF file, each the source or
+    // the target as the window's direction has it.
+    void cmdAVI_Click();
+    void cmdGIF_Click();
+    void cmdConvert_Click();
+    void cmdClose_Click();
     void chooseSource();
     void chooseTarget();
     // Ready for the next conversion: the bar hidden, the buttons enabled.
     void endConversion();
     void conversionDone(const Status& status);
+    QLineEdit* sourceBox() const { return texts_.aviToGif ? txtAVI : txtGIF; }
+    QLineEdit* targetBox() const { return texts_.aviToGif ? txtGIF : txtAVI; }
+
+    // ---- the controls, by their names -------------------------------------------------------
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLineEdit* txtAVI = nullptr;
+    QLineEdit* txtGIF = nullptr;
+    QPushButton* cmdAVI = nullptr;
+    QPushButton* cmdGIF = nullptr;
+    QProgressBar* pbPer = nullptr;
+    QPushButton* cmdConvert = nullptr;
+    QPushButton* cmdClose = nullptr;
 
     ConverterTexts texts_;
     Dialogs& dialogs_;

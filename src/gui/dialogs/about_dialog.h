@@ -24,9 +24,14 @@ class AboutDialog final : public QDialog {
 public:
     AboutDialog(const QString& logoFile, Shell& shell, QWidget* parent = nullptr);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void loadLogo(const QString& logoFile);
     // Underlines `link` (lblWeb or lblSupp) and no other; nullptr underlines none.
     void HighlightLink(QLabel* link);
-
     void lblWeb_Click();
     void lblSupp_Click();
 
@@ -40,13 +45,6 @@ public:
     QLabel* lblWeb = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* lblSupp = nullptr;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-private:
-    void loadLogo(const QString& logoFile);
 
     Shell& shell_;
 };

@@ -1,7 +1,7 @@
 // The history window `frmList`, "History List": the recently used project files, newest first,
 // as a working copy in `List1`. In open mode (File, "Recent Project Files ...") "&Open" reopens
-// a project through the main window; in edit mode (the Options dialog) the caller hides
-// `OKButton` and `CancelButton` and the user leaves by the close box. Nothing reaches the
+// a project through the main window; in edit mode (the Options dialog) `OKButton` and
+// `CancelButton` are hidden and the user leaves by the close box. Nothing reaches the
 // settings file until "&Save" is pressed.
 #pragma once
 
@@ -29,6 +29,13 @@ public:
     // "&Open" hands the chosen file to `openProject`.
     HistoryDialog(const AppContext& context, HistoryListMode mode, QWidget* parent, ProjectOpener openProject = {});
 
+    // The working copy, line by line.
+    QStringList entries() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
     // Fills `List1` from "File1" to "File100" of section "Project", empty places left out.
     void Form_Load();
     // Picture1 along the top, Picture2 with List1 filling the rest of the client area.
@@ -39,9 +46,8 @@ public:
     void cmdDelete_Click();
     void cmdClear_Click();
     void cmdSave_Click();
-
-    // The working copy, line by line.
-    QStringList entries() const;
+    // The row of the selected line, or -1 when no line is selected.
+    int selectedRow() const;
 
     // ---- the controls, by their names -------------------------------------------------------
     QWidget* Picture1 = nullptr;  // the button bar
@@ -52,13 +58,6 @@ public:
     QPushButton* cmdClear = nullptr;
     QPushButton* cmdSave = nullptr;
     QListWidget* List1 = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    // The row of the selected line, or -1 when no line is selected.
-    int selectedRow() const;
 
     const AppContext& context_;
     Dialogs& dialogs_;

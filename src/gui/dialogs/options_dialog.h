@@ -30,6 +30,7 @@ public:
     // window through `runHistoryList` (see showModal).
     explicit OptionsDialog(AppContext& context, WindowRunner runHistoryList = {}, QWidget* parent = nullptr);
 
+private:
     // Centred on the screen, the tab "General" shown, `txtFolder` from TempFolder.
     void Form_Load();
 
@@ -59,7 +60,6 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 
-private:
     AppContext& context_;
     Dialogs& dialogs_;
     WindowRunner runHistoryList_;

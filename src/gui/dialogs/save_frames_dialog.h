@@ -24,6 +24,7 @@ public:
     // file or the folder box shown, and `Cancelled` set until OK clears it.
     SaveFramesDialog(Dialogs& dialogs, SaveFramesRequest& request, QWidget* parent = nullptr);
 
+private:
     // "..." of the file box: the save-file dialog with the chosen format's filter.
     void cmdFile_Click();
     // "..." of the folder box: the folder browser; the folder goes in with a separator at its end.
@@ -43,7 +44,6 @@ public:
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
 
-private:
     Dialogs& dialogs_;
     SaveFramesRequest& request_;
 };

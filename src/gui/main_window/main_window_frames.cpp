@@ -9,11 +9,6 @@
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-
 namespace pictoreel {
 
 // The file types of the picture formats we read, from the format table.
@@ -125,8 +120,9 @@ void MainWindow::ShowFrameProperties()
     BusyPointer busy;
     const FrameValues frame = frameValuesAt(frames_, i);
     // The frame as made (none while the size boxes hold no size) beside its picture.
+    const auto [width, height] = SSTab1->frameSizeTexts();
     wpdlx1.ClearImage();
-    if (const Result<FrameSize> size = frameSizeFromTexts(SSTab1->txtWidth->text(), SSTab1->txtHeight->text())) {
+    if (const Result<FrameSize> size = frameSizeFromTexts(width, height)) {
         const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder()));
         if (frameGif && !frameGif.value().isEmpty())
             (void)wpdlx1.LoadImage(frameGif.value());
@@ -134,22 +130,16 @@ void MainWindow::ShowFrameProperties()
     wpdlx3.ClearImage();
     (void)wpdlx3.LoadImage(frame.picture);
 
-    SSTab1->chkTrans->setChecked(frame.transparent);
-    if (frame.transColor)
-        SSTab1->setTransColor(*frame.transColor);
-    SSTab1->txtInterval->setText(QString::number(frame.interval));
-    SSTab1->lWidth->setText(QString::number(wpdlx3.ImageWidth()) + QStringLiteral(" Pixels"));
-    SSTab1->lHeight->setText(QString::number(wpdlx3.ImageHeight()) + QStringLiteral(" Pixels"));
-    SSTab1->lName->setText(frame.fileName);
-    SSTab1->lPath->setText(frames_.row(i).folder);
-    SSTab1->lSize->setText(FileSizeText(frame.picture));
+    SSTab1->showFrame({.interval = frame.interval, .transparent = frame.transparent, .transColor = frame.transColor,
+                       .pictureWidth = wpdlx3.ImageWidth(), .pictureHeight = wpdlx3.ImageHeight(),
+                       .fileName = frame.fileName, .folder = frames_.row(i).folder, .picture = frame.picture});
 }
 
 void MainWindow::cmdAutoW_Click()
 {
     const int w = wpdlx3.ImageWidth();
     if (w > 1) {
-        SSTab1->txtWidth->setText(QString::number(w));
+        SSTab1->setFrameWidth(w);
         ShowFrameProperties();
     }
 }
@@ -158,7 +148,7 @@ void MainWindow::cmdAutoH_Click()
 {
     const int h = wpdlx3.ImageHeight();
     if (h > 1) {
-        SSTab1->txtHeight->setText(QString::number(h));
+        SSTab1->setFrameHeight(h);
         ShowFrameProperties();
     }
 }
@@ -167,13 +157,12 @@ void MainWindow::cmdAutoH_Click()
 
 void MainWindow::connectPanel()
 {
-    connect(SSTab1->cmdAutoW, &QPushButton::clicked, this, [this] { cmdAutoW_Click(); });
-    connect(SSTab1->cmdAutoH, &QPushButton::clicked, this, [this] { cmdAutoH_Click(); });
-    connect(SSTab1->cmdOutputFile, &QPushButton::clicked, this, [this] { cmdOutputFile_Click(); });
-    connect(SSTab1, &PropertyPanel::outputFileKeyPressed, this, [this] { cmdOutputFile_Click(); });
-    connect(SSTab1->cmdTransColor, &QPushButton::clicked, this, [this] { cmdTransColor_Click(); });
-    connect(SSTab1->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
-    connect(SSTab1->cmdApplyAll, &QPushButton::clicked, this, [this] { cmdApplyAll_Click(); });
+    connect(SSTab1, &PropertyPanel::autoWidthClicked, this, [this] { cmdAutoW_Click(); });
+    connect(SSTab1, &PropertyPanel::autoHeightClicked, this, [this] { cmdAutoH_Click(); });
+    connect(SSTab1, &PropertyPanel::outputFileRequested, this, [this] { cmdOutputFile_Click(); });
+    connect(SSTab1, &PropertyPanel::transColorRequested, this, [this] { cmdTransColor_Click(); });
+    connect(SSTab1, &PropertyPanel::applyClicked, this, [this] { cmdApply_Click(); });
+    connect(SSTab1, &PropertyPanel::applyAllClicked, this, [this] { cmdApplyAll_Click(); });
 }
 
 void MainWindow::cmdOutputFile_Click()
@@ -181,7 +170,7 @@ void MainWindow::cmdOutputFile_Click()
     const auto chosen = context_.dialogs().saveFile(
         this, {QStringLiteral("Set a gif file name for output ..."), QStringLiteral("Animated GIF Files|*.gif"), {}});
     if (chosen)
-        SSTab1->txtOutputFile->setText(*chosen);
+        SSTab1->setOutputFile(*chosen);
 }
 
 void MainWindow::cmdTransColor_Click()
@@ -192,10 +181,10 @@ void MainWindow::cmdTransColor_Click()
 
 void MainWindow::writeFrameValues(int row)
 {
-    frames_.setColumn(row, FrameColumn::Interval, SSTab1->txtInterval->text());
-    frames_.setColumn(row, FrameColumn::Trans,
-                      SSTab1->chkTrans->isChecked() ? QStringLiteral("YES") : QStringLiteral("NO"));
-    frames_.setColumn(row, FrameColumn::TransColor, QString::number(SSTab1->transColor()));
+    const NewFrameValues values = SSTab1->frameValues();
+    frames_.setColumn(row, FrameColumn::Interval, values.intervalText);
+    frames_.setColumn(row, FrameColumn::Trans, values.transparent ? QStringLiteral("YES") : QStringLiteral("NO"));
+    frames_.setColumn(row, FrameColumn::TransColor, QString::number(values.transColor));
 }
 
 void MainWindow::cmdApply_Click()

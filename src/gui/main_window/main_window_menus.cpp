@@ -8,7 +8,6 @@
 #include "gui/widgets/twips.h"
 
 #include <QMenuBar>
-#include <QPushButton>
 #include <QToolBar>
 
 namespace pictoreel {
@@ -131,9 +130,7 @@ void MainWindow::buildToolbar()
 
 void MainWindow::applyAutoSizeRule()
 {
-    const bool any = !frames_.isEmpty();
-    SSTab1->cmdAutoH->setEnabled(any);
-    SSTab1->cmdAutoW->setEnabled(any);
+    SSTab1->setAutoSizeEnabled(!frames_.isEmpty());
 }
 
 }  // namespace pictoreel

@@ -9,8 +9,6 @@
 #include "gui/dialogs/history_dialog.h"
 #include "gui/main_window/property_panel.h"
 
-#include <QLineEdit>
-
 namespace pictoreel {
 
 namespace {
@@ -125,7 +123,7 @@ void MainWindow::WriteProjectFile(const QString& path)
     ProjectProperties properties = SSTab1->projectProperties();
     if (isBlank(properties.outputFile)) {
         properties.outputFile = proposeOutputFile(path);
-        SSTab1->txtOutputFile->setText(properties.outputFile);
+        SSTab1->setOutputFile(properties.outputFile);
     }
     if (isBlank(path))
         return;

@@ -9,7 +9,6 @@
 #include "gui/player/preview_window.h"
 #include "gui/main_window/property_panel.h"
 
-#include <QLineEdit>
 #include <QProgressBar>
 
 #include <exception>
@@ -45,10 +44,9 @@ void MakeCommands::MakeGif()
         host_.context->dialogs().inform(host_.window, QLatin1String(kTooFewFramesToMake));
         return;
     }
-    QLineEdit* outputBox = host_.panel->txtOutputFile;
-    if (outputBox->text().isEmpty()) {
+    if (host_.panel->outputFile().isEmpty()) {
         host_.chooseOutputFile();
-        if (outputBox->text().isEmpty())
+        if (host_.panel->outputFile().isEmpty())
             return;  // no file chosen: nothing is said
     }
     start(Product::OutputFile, outputPath());
@@ -71,7 +69,7 @@ void MakeCommands::ShowPlayer()
         return;
     if (!player_)
         player_ = new PlayerWindow(host_.context->dialogs(), host_.window);
-    player_->txtPlay->setText(outputPath());
+    player_->setGifFile(outputPath());
     runModal_(*player_);
 }
 
@@ -87,7 +85,7 @@ void MakeCommands::cancelAndWait()
 
 QString MakeCommands::outputPath() const
 {
-    return outputPathFor(host_.panel->txtOutputFile->text(), host_.projectFile ? host_.projectFile() : QString());
+    return outputPathFor(host_.panel->outputFile(), host_.projectFile ? host_.projectFile() : QString());
 }
 
 void MakeCommands::start(Product product, const QString& output)
@@ -141,7 +139,8 @@ void MakeCommands::complete(Product product, const QString& output, const Outcom
     } else {
         reportFailedFrames(product, outcome.failed);
         PreviewWindow view(output, host_.window);
-        view.sizeForPicture(sideInPixels(host_.panel->txtWidth->text()), sideInPixels(host_.panel->txtHeight->text()));
+        const auto [width, height] = host_.panel->frameSizeTexts();
+        view.sizeForPicture(sideInPixels(width), sideInPixels(height));
         runModal_(view);
     }
     Q_EMIT workFinished();

@@ -145,7 +145,6 @@ bool isNumericBoxKeyAllowed(const QKeyEvent* key)
 // What each numeric box holds: its range (both ends included), what its message calls the
 // value and the tab it lives on.
 struct RangeRule {
-    QLineEdit* PropertyPanel::*box;
     const char* name;
     int low;
     int high;
@@ -154,10 +153,10 @@ struct RangeRule {
 };
 
 constexpr RangeRule kRangeRules[] = {
-    {&PropertyPanel::txtInterval, "txtInterval", 1, 1000, "frame interval", PanelTab::Frame},
-    {&PropertyPanel::txtWidth, "txtWidth", 8, 1024, "width", PanelTab::Global},
-    {&PropertyPanel::txtHeight, "txtHeight", 8, 1024, "height", PanelTab::Global},
-    {&PropertyPanel::txtLoop, "txtLoop", 0, 65535, "loop", PanelTab::Global},
+    {"txtInterval", 1, 1000, "frame interval", PanelTab::Frame},
+    {"txtWidth", 8, 1024, "width", PanelTab::Global},
+    {"txtHeight", 8, 1024, "height", PanelTab::Global},
+    {"txtLoop", 0, 65535, "loop", PanelTab::Global},
 };
 
 const RangeRule* rangeRuleNamed(const QString& boxName)
@@ -166,6 +165,16 @@ const RangeRule* rangeRuleNamed(const QString& boxName)
         if (boxName == QLatin1String(rule.name))
             return &rule;
     return nullptr;
+}
+
+// A box's range message: "the width value must be between 8 and 1024, ", the platform's line
+// break and "please enter a valid value again".
+QString rangeMessage(const RangeRule& rule)
+{
+    return QStringLiteral("the %1 value must be between %2 and %3, \nplease enter a valid value again")
+        .arg(QLatin1String(rule.what))
+        .arg(rule.low)
+        .arg(rule.high);
 }
 
 // Leaving the window (another window or a message box activated) or opening a menu is not
@@ -198,9 +207,16 @@ PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
     buildFrameTab();
     buildFileTab();
 
-    for (QLineEdit* box : {txtInterval, txtWidth, txtHeight, txtLoop})
+    for (QLineEdit* box : numericBoxes())
         box->installEventFilter(this);
     txtOutputFile->installEventFilter(this);
+
+    connect(cmdAutoW, &QPushButton::clicked, this, &PropertyPanel::autoWidthClicked);
+    connect(cmdAutoH, &QPushButton::clicked, this, &PropertyPanel::autoHeightClicked);
+    connect(cmdOutputFile, &QPushButton::clicked, this, &PropertyPanel::outputFileRequested);
+    connect(cmdTransColor, &QPushButton::clicked, this, &PropertyPanel::transColorRequested);
+    connect(cmdApply, &QPushButton::clicked, this, &PropertyPanel::applyClicked);
+    connect(cmdApplyAll, &QPushButton::clicked, this, &PropertyPanel::applyAllClicked);
 
     connect(chkLoop, &QCheckBox::clicked, this, [this] {
         // A greyed box (from a project file) becomes an ordinary one once the user clicks it.
@@ -297,27 +313,10 @@ void PropertyPanel::setTabOrderByRows()
         setTabOrder(order[i - 1], order[i]);
 }
 
-QString PropertyPanel::rangeMessageFirstLine(const QString& boxName)
-{
-    const RangeRule* rule = rangeRuleNamed(boxName);
-    if (!rule)
-        return {};
-    return QStringLiteral("the %1 value must be between %2 and %3, ")
-        .arg(QLatin1String(rule->what))
-        .arg(rule->low)
-        .arg(rule->high);
-}
-
-QString PropertyPanel::rangeMessage(const QString& boxName)
-{
-    // The two lines are split by the platform's line break.
-    return rangeMessageFirstLine(boxName) + QStringLiteral("\nplease enter a valid value again");
-}
-
 bool PropertyPanel::checkRange(QLineEdit* box)
 {
-    const RangeRule* rule = box ? rangeRuleNamed(box->objectName()) : nullptr;
-    if (!rule || this->*(rule->box) != box)
+    const RangeRule* rule = rangeRuleNamed(box->objectName());
+    if (!rule)
         return true;
     // The value as written, before any rounding: "1000.4" lies outside 1 to 1000.
     const auto value = parseNumber(box->text());
@@ -325,7 +324,7 @@ bool PropertyPanel::checkRange(QLineEdit* box)
         return true;
     checking_ = true;
     if (dialogs_)
-        dialogs_->messageBox(window(), rangeMessage(box->objectName()), QString(), MessageIcon::Information,
+        dialogs_->messageBox(window(), rangeMessage(*rule), QString(), MessageIcon::Information,
                              MessageButtons::Ok);
     setCurrentIndex(static_cast<int>(rule->tab));
     box->setFocus(Qt::OtherFocusReason);
@@ -409,6 +408,35 @@ void PropertyPanel::setTransColor(std::int32_t colorRef)
     lTransColor->setPalette(palette);
 }
 
+std::pair<QString, QString> PropertyPanel::frameSizeTexts() const { return {txtWidth->text(), txtHeight->text()}; }
+
+void PropertyPanel::setFrameWidth(int width) { txtWidth->setText(QString::number(width)); }
+
+void PropertyPanel::setFrameHeight(int height) { txtHeight->setText(QString::number(height)); }
+
+QString PropertyPanel::outputFile() const { return txtOutputFile->text(); }
+
+void PropertyPanel::setOutputFile(const QString& file) { txtOutputFile->setText(file); }
+
+void PropertyPanel::showFrame(const ShownFrame& frame)
+{
+    chkTrans->setChecked(frame.transparent);
+    if (frame.transColor)
+        setTransColor(*frame.transColor);
+    txtInterval->setText(QString::number(frame.interval));
+    lWidth->setText(QString::number(frame.pictureWidth) + QStringLiteral(" Pixels"));
+    lHeight->setText(QString::number(frame.pictureHeight) + QStringLiteral(" Pixels"));
+    lName->setText(frame.fileName);
+    lPath->setText(frame.folder);
+    lSize->setText(FileSizeText(frame.picture));
+}
+
+void PropertyPanel::setAutoSizeEnabled(bool enabled)
+{
+    cmdAutoH->setEnabled(enabled);
+    cmdAutoW->setEnabled(enabled);
+}
+
 void PropertyPanel::clearFileFacts()
 {
     for (QLabel* label : {lName, lSize, lWidth, lHeight, lPath})
@@ -434,7 +462,7 @@ void PropertyPanel::setContainerWidthTwips(int width)
 bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut) {
-        for (QLineEdit* box : {txtInterval, txtWidth, txtHeight, txtLoop})
+        for (QLineEdit* box : numericBoxes())
             if (watched == box && focusLeavesForAnotherControl(static_cast<QFocusEvent*>(event)->reason()))
                 boxLostFocus(box);
         return QTabWidget::eventFilter(watched, event);
@@ -453,7 +481,7 @@ bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
     const auto* key = static_cast<QKeyEvent*>(event);
     if (watched == txtOutputFile) {
         if (!key->text().isEmpty() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
-            Q_EMIT outputFileKeyPressed();
+            Q_EMIT outputFileRequested();
             return true;
         }
         return false;

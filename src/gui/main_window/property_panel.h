@@ -10,7 +10,10 @@
 #include <QProxyStyle>
 #include <QTabWidget>
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 class QCheckBox;
 class QLabel;
@@ -28,6 +31,18 @@ public:
 };
 
 enum class PanelTab : int { Global = 0, Frame = 1, File = 2 };
+
+// What the panel shows of the frame being edited.
+struct ShownFrame {
+    int interval = 0;
+    bool transparent = false;
+    std::optional<std::int32_t> transColor;  // none: the swatch keeps its colour
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    QString fileName;
+    QString folder;
+    QString picture;  // the file whose size is shown
+};
 
 class PropertyPanel final : public QTabWidget {
     Q_OBJECT
@@ -53,26 +68,59 @@ public:
     std::int32_t transColor() const { return transColor_; }
     void setTransColor(std::int32_t colorRef);
 
+    // `txtWidth` and `txtHeight` as they are written.
+    std::pair<QString, QString> frameSizeTexts() const;
+    void setFrameWidth(int width);
+    void setFrameHeight(int height);
+
+    // `txtOutputFile`.
+    QString outputFile() const;
+    void setOutputFile(const QString& file);
+
+    // The frame being edited: its values go into "Frame Properties" (a frame without a colour
+    // of its own leaves the swatch as it is), the facts about its picture into "File Properties".
+    void showFrame(const ShownFrame& frame);
     // Empties `lWidth`, `lHeight`, `lSize`, `lName` and `lPath`.
     void clearFileFacts();
 
+    // The Auto Size buttons `cmdAutoW` and `cmdAutoH`.
+    void setAutoSizeEnabled(bool enabled);
+
+    // The tab containers `Picture1` to `Picture3` are `width` twips wide; the output file box
+    // stretches to the "..." button at the right margin.
+    void setContainerWidthTwips(int width);
+
+Q_SIGNALS:
+    // The buttons, for the window to act on: "Auto Size" of the width and of the height, the
+    // output file's "..." (or a key typed into the read-only output file box), the transparent
+    // colour's "...", and the two Apply buttons.
+    void autoWidthClicked();
+    void autoHeightClicked();
+    void outputFileRequested();
+    void transColorRequested();
+    void applyClicked();
+    void applyAllClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     // `txtLoop` is enabled exactly when `chkLoop` is unticked (greyed counts as ticked).
     void applyLoopRule();
-
-    // ---- range checks ----------------------------------------------------------------------
     // The range check of `txtInterval`, `txtWidth`, `txtHeight` or `txtLoop`, run when the box
     // loses the focus to another control of the window: an empty, non-numeric or out-of-range
     // text shows the box's two-line message, makes the box's tab current and gives the focus
     // back to the box, its text unchanged. Returns whether the text was valid.
     bool checkRange(QLineEdit* box);
-    // The first line of a box's range message ("the width value must be between 8 and 1024, ").
-    static QString rangeMessageFirstLine(const QString& boxName);
-    // The whole message: the first line, a line break and "please enter a valid value again".
-    static QString rangeMessage(const QString& boxName);
+    // The boxes that take numbers only, each with its range check.
+    std::array<QLineEdit*, 4> numericBoxes() const { return {txtInterval, txtWidth, txtHeight, txtLoop}; }
 
-    // The tab containers `Picture1` to `Picture3` are `width` twips wide; the output file box
-    // stretches to the "..." button at the right margin.
-    void setContainerWidthTwips(int width);
+    void buildGlobalTab();
+    void buildFrameTab();
+    void buildFileTab();
+    void setTabOrderByRows();
+    // Queues the range check of `box`, which has just lost the focus.
+    void boxLostFocus(QLineEdit* box);
 
     // ---- the controls, by their names -------------------------------------------------------
     QWidget* Picture1 = nullptr;  // "Frame Properties"
@@ -100,21 +148,6 @@ public:
     QLabel* lSize = nullptr;
     QLabel* lName = nullptr;
     QLabel* lPath = nullptr;
-
-Q_SIGNALS:
-    // A key was pressed in the read-only output file box: it opens the output file dialog.
-    void outputFileKeyPressed();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void buildGlobalTab();
-    void buildFrameTab();
-    void buildFileTab();
-    void setTabOrderByRows();
-    // Queues the range check of `box`, which has just lost the focus.
-    void boxLostFocus(QLineEdit* box);
 
     std::int32_t transColor_ = kWhite;
     Dialogs* dialogs_ = nullptr;

@@ -67,6 +67,8 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
     layOut();
 }
 
+void PlayerWindow::setGifFile(const QString& gif) { txtPlay->setText(gif); }
+
 void PlayerWindow::OKButton_Click()
 {
     PlayGif1->show();

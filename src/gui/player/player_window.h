@@ -19,6 +19,14 @@ class PlayerWindow final : public QDialog {
 public:
     explicit PlayerWindow(Dialogs& dialogs, QWidget* parent = nullptr);
 
+    // Puts `gif` into `txtPlay`: the window plays it when it next becomes the active window.
+    void setGifFile(const QString& gif);
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
     // "&Play": shows the player, loads the file named in `txtPlay` (every time), loops, gives the
     // player the GIF's pixel size and plays. A step that fails is passed over.
     void OKButton_Click();
@@ -26,6 +34,7 @@ public:
     void cmdPause_Click();
     // "&Load File ...": a GIF chosen in the open dialog goes into `txtPlay` and is played.
     void cmdLoad_Click();
+    void layOut();
 
     QWidget* Picture2 = nullptr;
     QPushButton* OKButton = nullptr;
@@ -34,13 +43,6 @@ public:
     QLineEdit* txtPlay = nullptr;
     QWidget* Picture1 = nullptr;
     GifView* PlayGif1 = nullptr;
-
-protected:
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    void layOut();
 
     Dialogs& dialogs_;
 };

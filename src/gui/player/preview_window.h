@@ -20,11 +20,12 @@ public:
     // its frame and title bar around the size we give.)
     void sizeForPicture(int width, int height);
 
-    QWidget* Picture1 = nullptr;
-    GifView* PlayGif1 = nullptr;
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* Picture1 = nullptr;
+    GifView* PlayGif1 = nullptr;
 };
 
 }  // namespace pictoreel

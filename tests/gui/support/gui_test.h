@@ -1,5 +1,5 @@
 // What every window test includes: GoogleTest, Qt's test and widget classes, the scripted
-// dialogs, the test files and a check of the captions the named parts of a window show.
+// dialogs, the test files, the named parts of a window and a check of the captions they show.
 #pragma once
 
 #include "gui/support/scripted_dialogs.h"
@@ -14,9 +14,21 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace pictoreel::testing {
+
+// The part of `parent` of this object name and type, found as the acceptance run finds it; the
+// test fails when there is none. Then a click on such a button, and the text such a label or box shows.
+template <class W = QWidget>
+W* child(const QObject* parent, const QString& name)
+{
+    W* found = parent->findChild<W*>(name);
+    return found ? found : throw std::runtime_error("no part named " + name.toStdString());
+}
+inline void click(const QObject* parent, const QString& button) { child<QAbstractButton>(parent, button)->click(); }
+inline QString shownText(const QObject* parent, const QString& name) { return child(parent, name)->property("text").toString(); }
 
 // Expects each part of `root` of the given object name (or `root` itself) to show its caption:
 // the text of a button, label, box or action, the title of a group box or window.

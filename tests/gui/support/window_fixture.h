@@ -78,29 +78,22 @@ protected:
     // loop box, check box, loop box enabled, output file | interval, transparency, transparent colour).
     QString panelValues() const
     {
-        const Qt::CheckState loop = panel->chkLoop->checkState();
+        const Qt::CheckState loop = part<QCheckBox>("chkLoop")->checkState();
         return QStringLiteral("%1x%2 loop %3 %4 %5 out=%6 | %7 %8 %9")
-            .arg(panel->txtWidth->text(), panel->txtHeight->text(), panel->txtLoop->text(),
+            .arg(textOf("txtWidth"), textOf("txtHeight"), textOf("txtLoop"),
                  loop == Qt::Checked ? "ticked" : loop == Qt::Unchecked ? "unticked" : "greyed",
-                 panel->txtLoop->isEnabled() ? "on" : "off", panel->txtOutputFile->text(), panel->txtInterval->text(),
-                 panel->chkTrans->isChecked() ? "YES" : "NO", QString::number(panel->transColor()));
+                 part("txtLoop")->isEnabled() ? "on" : "off", textOf("txtOutputFile"), textOf("txtInterval"),
+                 part<QCheckBox>("chkTrans")->isChecked() ? "YES" : "NO", QString::number(panel->transColor()));
     }
 
     // A part of the main window found by its object name, as the acceptance run finds it.
     template <class T = QWidget>
-    T* part(const QString& name) const
-    {
-        T* found = window->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << "no " << name.toStdString();
-        return found;
-    }
+    T* part(const QString& name) const { return child<T>(window.get(), name); }
+    // The text of the main window's label or text box of this object name.
+    QString textOf(const QString& name) const { return shownText(window.get(), name); }
     FrameListView* listView() const { return part<FrameListView>(QStringLiteral("ListView1")); }
     // Runs the menu entry or toolbar button of this object name ("mnuFileSub7", "Toolbar1_add").
-    void trigger(const QString& name) const
-    {
-        if (QAction* action = part<QAction>(name))
-            action->trigger();
-    }
+    void trigger(const QString& name) const { part<QAction>(name)->trigger(); }
 
     // A window runner that shows the window, hands it to `look` once it is the active window,
     // and closes it, giving the activation back to the main window as a window manager does.
