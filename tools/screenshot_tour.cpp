@@ -217,7 +217,7 @@ bool tourToolWindows(MainWindow& window, const QString& out, const QString& prog
             part<QLineEdit>(w, "txtGIF")->setText(out + (toGif ? QStringLiteral("/sample/clip.gif") : QStringLiteral("/sample/sample.gif")));
             ok &= shoot(out, toGif ? QStringLiteral("32-avi-to-gif") : QStringLiteral("34-gif-to-avi"));
             if (toGif) {
-                converter->PlayGif1_ConvertProgress(45);  // as it looks while converting
+                converter->showConversionProgress(45);  // as it looks while converting
                 ok &= shoot(out, QStringLiteral("33-avi-to-gif-converting"));
             }
         } else if (qobject_cast<AboutDialog*>(&w)) {

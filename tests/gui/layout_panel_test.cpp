@@ -11,9 +11,9 @@ protected:
     // Drags the splitter so that the left pane would be `toTwips` wide; the width it got.
     int drag(int toTwips)
     {
-        window->imgSplitter_MouseDown();
-        window->imgSplitter_MouseMove(toTwips - window->leftPaneWidthTwips());
-        window->imgSplitter_MouseUp();
+        window->pressSplitter();
+        window->dragSplitter(toTwips - window->leftPaneWidthTwips());
+        window->releaseSplitter();
         return window->leftPaneWidthTwips();
     }
 };

@@ -89,15 +89,15 @@ ConverterWindow::ConverterWindow(const ConverterTexts& texts, Dialogs& dialogs, 
     setTabOrder(texts.aviToGif ? cmdGIF : cmdAVI, cmdConvert);
     setTabOrder(cmdConvert, cmdClose);
 
-    connect(cmdAVI, &QPushButton::clicked, this, &ConverterWindow::cmdAVI_Click);
-    connect(cmdGIF, &QPushButton::clicked, this, &ConverterWindow::cmdGIF_Click);
-    connect(cmdConvert, &QPushButton::clicked, this, &ConverterWindow::cmdConvert_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &ConverterWindow::cmdClose_Click);
+    connect(cmdAVI, &QPushButton::clicked, this, &ConverterWindow::chooseAviFile);
+    connect(cmdGIF, &QPushButton::clicked, this, &ConverterWindow::chooseGifFile);
+    connect(cmdConvert, &QPushButton::clicked, this, &ConverterWindow::convert);
+    connect(cmdClose, &QPushButton::clicked, this, &ConverterWindow::closeWindow);
 
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(texts.clientHeightTwips));
 }
 
-void ConverterWindow::cmdAVI_Click()
+void ConverterWindow::chooseAviFile()
 {
     if (texts_.aviToGif)
         chooseSource();
@@ -105,7 +105,7 @@ void ConverterWindow::cmdAVI_Click()
         chooseTarget();
 }
 
-void ConverterWindow::cmdGIF_Click()
+void ConverterWindow::chooseGifFile()
 {
     if (texts_.aviToGif)
         chooseTarget();
@@ -131,7 +131,7 @@ void ConverterWindow::chooseTarget()
     targetBox()->setText(*chosen);
 }
 
-void ConverterWindow::cmdConvert_Click()
+void ConverterWindow::convert()
 {
     if (isConverting())
         return;
@@ -171,15 +171,15 @@ void ConverterWindow::cmdConvert_Click()
         }
     };
     job_.start(
-        std::move(work), [this](int percent) { PlayGif1_ConvertProgress(percent); },
+        std::move(work), [this](int percent) { showConversionProgress(percent); },
         [this, status] { conversionDone(*status); });
-    PlayGif1_ConvertProgress(0);  // converting from now on
+    showConversionProgress(0);  // converting from now on
 }
 
 void ConverterWindow::conversionDone(const Status& status)
 {
     if (status) {
-        PlayGif1_ConvertProgress(100);
+        showConversionProgress(100);
     } else {
         endConversion();
         if (status.error().code != ErrorCode::Cancelled && !job_.stopRequested())
@@ -189,9 +189,9 @@ void ConverterWindow::conversionDone(const Status& status)
     Q_EMIT conversionFinished();
 }
 
-void ConverterWindow::cmdClose_Click() { reject(); }
+void ConverterWindow::closeWindow() { reject(); }
 
-void ConverterWindow::PlayGif1_ConvertProgress(int percent)
+void ConverterWindow::showConversionProgress(int percent)
 {
     pbPer->setValue(std::clamp(percent, 0, 100));
     if (percent < 100) {

@@ -45,7 +45,7 @@ class ConverterWindow : public QDialog {
 public:
     // The conversion's progress: below 100 the bar shows and the buttons are disabled; 100 or
     // more hides the bar, enables the buttons and tells of the success.
-    void PlayGif1_ConvertProgress(int percent);
+    void showConversionProgress(int percent);
 
     bool isConverting() const { return job_.isRunning(); }
 
@@ -63,10 +63,10 @@ protected:
 private:
     // The "..." buttons: `cmdAVI` picks the AVI file, `cmdGIF` the GIF file, each the source or
     // the target as the window's direction has it.
-    void cmdAVI_Click();
-    void cmdGIF_Click();
-    void cmdConvert_Click();
-    void cmdClose_Click();
+    void chooseAviFile();
+    void chooseGifFile();
+    void convert();
+    void closeWindow();
     void chooseSource();
     void chooseTarget();
     // Ready for the next conversion: the bar hidden, the buttons enabled.

@@ -117,9 +117,9 @@ void AboutDialog::HighlightLink(QLabel* link)
     }
 }
 
-void AboutDialog::lblWeb_Click() { (void)shell_.open(QLatin1String(kWebsiteAddress)); }
+void AboutDialog::visitWebsite() { (void)shell_.open(QLatin1String(kWebsiteAddress)); }
 
-void AboutDialog::lblSupp_Click() { (void)shell_.open(QStringLiteral("mailto:") + QLatin1String(kSupportAddress)); }
+void AboutDialog::writeToSupport() { (void)shell_.open(QStringLiteral("mailto:") + QLatin1String(kSupportAddress)); }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
 {
@@ -135,9 +135,9 @@ bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
                    && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton
                    && link->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
             if (link == lblWeb)
-                lblWeb_Click();
+                visitWebsite();
             else
-                lblSupp_Click();
+                writeToSupport();
         }
     } else if (watched == Frame1 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
         HighlightLink(nullptr);

@@ -32,8 +32,8 @@ private:
     void loadLogo(const QString& logoFile);
     // Underlines `link` (lblWeb or lblSupp) and no other; nullptr underlines none.
     void HighlightLink(QLabel* link);
-    void lblWeb_Click();
-    void lblSupp_Click();
+    void visitWebsite();
+    void writeToSupport();
 
     // ---- the controls, by their names -------------------------------------------------------
     QFrame* Frame1 = nullptr;

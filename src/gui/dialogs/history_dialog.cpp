@@ -56,11 +56,11 @@ HistoryDialog::HistoryDialog(const AppContext& context, HistoryListMode mode, QW
     // Long paths scroll sideways rather than wrap.
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
-    connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
-    connect(cmdClear, &QPushButton::clicked, this, [this] { cmdClear_Click(); });
-    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { openSelected(); });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { cancel(); });
+    connect(cmdDelete, &QPushButton::clicked, this, [this] { deleteSelected(); });
+    connect(cmdClear, &QPushButton::clicked, this, [this] { clearList(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { saveList(); });
 
     if (mode == HistoryListMode::Edit) {
         OKButton->hide();
@@ -73,17 +73,17 @@ HistoryDialog::HistoryDialog(const AppContext& context, HistoryListMode mode, QW
     setTabOrder(cmdSave, List1);
 
     resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
-    Form_Resize();
-    Form_Load();
+    placePanels();
+    loadHistory();
 }
 
-void HistoryDialog::Form_Load()
+void HistoryDialog::loadHistory()
 {
     List1->clear();
     List1->addItems(readHistory(context_.settingsFile()));
 }
 
-void HistoryDialog::Form_Resize()
+void HistoryDialog::placePanels()
 {
     const int width = pixelsToTwips(this->width());
     const int height = pixelsToTwips(this->height());
@@ -97,7 +97,7 @@ void HistoryDialog::Form_Resize()
 void HistoryDialog::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    Form_Resize();
+    placePanels();
 }
 
 int HistoryDialog::selectedRow() const
@@ -106,7 +106,7 @@ int HistoryDialog::selectedRow() const
     return selected.isEmpty() ? -1 : List1->row(selected.front());
 }
 
-void HistoryDialog::OKButton_Click()
+void HistoryDialog::openSelected()
 {
     const int row = selectedRow();
     const QString path = row < 0 ? QString() : List1->item(row)->text();
@@ -125,9 +125,9 @@ void HistoryDialog::OKButton_Click()
     accept();
 }
 
-void HistoryDialog::CancelButton_Click() { reject(); }
+void HistoryDialog::cancel() { reject(); }
 
-void HistoryDialog::cmdDelete_Click()
+void HistoryDialog::deleteSelected()
 {
     const int row = selectedRow();
     if (row < 0)
@@ -138,9 +138,9 @@ void HistoryDialog::cmdDelete_Click()
     List1->setCurrentRow(-1);
 }
 
-void HistoryDialog::cmdClear_Click() { List1->clear(); }
+void HistoryDialog::clearList() { List1->clear(); }
 
-void HistoryDialog::cmdSave_Click() { saveHistory(entries(), context_.settingsFile()); }
+void HistoryDialog::saveList() { saveHistory(entries(), context_.settingsFile()); }
 
 QStringList HistoryDialog::entries() const
 {

@@ -37,15 +37,15 @@ protected:
 
 private:
     // Fills `List1` from "File1" to "File100" of section "Project", empty places left out.
-    void Form_Load();
+    void loadHistory();
     // Picture1 along the top, Picture2 with List1 filling the rest of the client area.
-    void Form_Resize();
+    void placePanels();
 
-    void OKButton_Click();
-    void CancelButton_Click();
-    void cmdDelete_Click();
-    void cmdClear_Click();
-    void cmdSave_Click();
+    void openSelected();
+    void cancel();
+    void deleteSelected();
+    void clearList();
+    void saveList();
     // The row of the selected line, or -1 when no line is selected.
     int selectedRow() const;
 

@@ -198,11 +198,11 @@ OptionsDialog::OptionsDialog(AppContext& context, WindowRunner runHistoryList, Q
     cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"), twipsRect(6360, 5175, 1095, 375));
     cmdOK->setDefault(true);  // Enter; Escape rejects, which is Cancel
 
-    connect(cmdFolder, &QPushButton::clicked, this, &OptionsDialog::cmdFolder_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &OptionsDialog::cmdDelete_Click);
-    connect(cmdEdit, &QPushButton::clicked, this, &OptionsDialog::cmdEdit_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::cmdCancel_Click);
+    connect(cmdFolder, &QPushButton::clicked, this, &OptionsDialog::chooseTempFolder);
+    connect(cmdDelete, &QPushButton::clicked, this, &OptionsDialog::deleteTempFiles);
+    connect(cmdEdit, &QPushButton::clicked, this, &OptionsDialog::editHistory);
+    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::saveAndClose);
+    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::cancel);
     auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     connect(nextTab, &QShortcut::activated, this, &OptionsDialog::selectNextTab);
 
@@ -212,10 +212,10 @@ OptionsDialog::OptionsDialog(AppContext& context, WindowRunner runHistoryList, Q
     setTabOrder(cmdOK, cmdCancel);
 
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
-    Form_Load();
+    showInitialValues();
 }
 
-void OptionsDialog::Form_Load()
+void OptionsDialog::showInitialValues()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -225,7 +225,7 @@ void OptionsDialog::Form_Load()
     txtFolder->setText(context_.tempFolder());
 }
 
-void OptionsDialog::cmdFolder_Click()
+void OptionsDialog::chooseTempFolder()
 {
     const auto chosen = dialogs_.browseForFolder(this);
     const QString folder = optionsFolderText(chosen.value_or(QString()));
@@ -233,7 +233,7 @@ void OptionsDialog::cmdFolder_Click()
         txtFolder->setText(folder);
 }
 
-void OptionsDialog::cmdDelete_Click()
+void OptionsDialog::deleteTempFiles()
 {
     BusyPointer busy(this);
     if (dialogs_.messageBox(this, QLatin1String(kDeleteTempFilesQuestion), QString(), MessageIcon::Question,
@@ -245,12 +245,12 @@ void OptionsDialog::cmdDelete_Click()
     dialogs_.inform(this, QLatin1String(kDeleteFinished));
 }
 
-void OptionsDialog::cmdEdit_Click()
+void OptionsDialog::editHistory()
 {
     showModal(new HistoryDialog(context_, HistoryListMode::Edit, this), runHistoryList_);
 }
 
-void OptionsDialog::cmdOK_Click()
+void OptionsDialog::saveAndClose()
 {
     const QString folder = txtFolder->text();
     if (folder.trimmed().isEmpty()) {
@@ -262,7 +262,7 @@ void OptionsDialog::cmdOK_Click()
     accept();
 }
 
-void OptionsDialog::cmdCancel_Click() { reject(); }
+void OptionsDialog::cancel() { reject(); }
 
 void OptionsDialog::selectNextTab() { tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + 1) % tbsOptions->count()); }
 

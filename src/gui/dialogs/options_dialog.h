@@ -32,13 +32,13 @@ public:
 
 private:
     // Centred on the screen, the tab "General" shown, `txtFolder` from TempFolder.
-    void Form_Load();
+    void showInitialValues();
 
-    void cmdFolder_Click();
-    void cmdDelete_Click();
-    void cmdEdit_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void chooseTempFolder();
+    void deleteTempFiles();
+    void editHistory();
+    void saveAndClose();
+    void cancel();
     // Ctrl+Tab: the next tab of `tbsOptions`, after the last one the first.
     void selectNextTab();
 

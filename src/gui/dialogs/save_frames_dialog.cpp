@@ -84,10 +84,10 @@ SaveFramesDialog::SaveFramesDialog(Dialogs& dialogs, SaveFramesRequest& request,
     CancelButton->setGeometry(twipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight));
     CancelButton->setAutoDefault(false);
 
-    connect(cmdFile, &QPushButton::clicked, this, &SaveFramesDialog::cmdFile_Click);
-    connect(cmdDir, &QPushButton::clicked, this, &SaveFramesDialog::cmdDir_Click);
-    connect(OKButton, &QPushButton::clicked, this, &SaveFramesDialog::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &SaveFramesDialog::CancelButton_Click);
+    connect(cmdFile, &QPushButton::clicked, this, &SaveFramesDialog::chooseFile);
+    connect(cmdDir, &QPushButton::clicked, this, &SaveFramesDialog::chooseFolder);
+    connect(OKButton, &QPushButton::clicked, this, &SaveFramesDialog::confirm);
+    connect(CancelButton, &QPushButton::clicked, this, &SaveFramesDialog::cancel);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
 
     // Loading: the formats with the first selected, the folder frame over the file frame, the
@@ -105,21 +105,21 @@ SaveFramesDialog::SaveFramesDialog(Dialogs& dialogs, SaveFramesRequest& request,
     setTabOrder(cboFormats, request_.SingleFrame ? txtFile : txtDir);
 }
 
-void SaveFramesDialog::cmdFile_Click()
+void SaveFramesDialog::chooseFile()
 {
     const auto chosen = dialogs_.saveFile(this, {QString(), saveFileFilterFor(cboFormats->currentText()), {}});
     if (chosen && !chosen->isEmpty())
         txtFile->setText(*chosen);
 }
 
-void SaveFramesDialog::cmdDir_Click()
+void SaveFramesDialog::chooseFolder()
 {
     const QString folder = BrowseForFolder(dialogs_, this);
     if (!folder.isEmpty())
         txtDir->setText(withTrailingSeparator(folder));
 }
 
-void SaveFramesDialog::OKButton_Click()
+void SaveFramesDialog::confirm()
 {
     // Only an empty box is refused: a box of spaces passes.
     if (request_.SingleFrame && txtFile->text().isEmpty()) {
@@ -139,7 +139,7 @@ void SaveFramesDialog::OKButton_Click()
     accept();
 }
 
-void SaveFramesDialog::CancelButton_Click()
+void SaveFramesDialog::cancel()
 {
     request_.Cancelled = true;
     reject();

@@ -26,12 +26,12 @@ public:
 
 private:
     // "..." of the file box: the save-file dialog with the chosen format's filter.
-    void cmdFile_Click();
+    void chooseFile();
     // "..." of the folder box: the folder browser; the folder goes in with a separator at its end.
-    void cmdDir_Click();
+    void chooseFolder();
     // Refuses an empty box of the shown mode; otherwise fills in the answer and closes.
-    void OKButton_Click();
-    void CancelButton_Click();
+    void confirm();
+    void cancel();
 
     QGroupBox* Frame1 = nullptr;
     QComboBox* cboFormats = nullptr;

@@ -70,9 +70,9 @@ public:
     int frameWidthTwips() const;
     int leftPaneWidthTwips() const;
     // The splitter drag; x is the pointer's position within the grip, in twips.
-    void imgSplitter_MouseDown() { splitter_->press(); }
-    void imgSplitter_MouseMove(int x) { splitter_->move(x); }
-    void imgSplitter_MouseUp() { splitter_->release(); }
+    void pressSplitter() { splitter_->press(); }
+    void dragSplitter(int x) { splitter_->move(x); }
+    void releaseSplitter() { splitter_->release(); }
     bool isDraggingSplitter() const { return splitter_->dragging(); }
 
     QTimer Timer1;  // pops the file menu up a moment after a click on the frame

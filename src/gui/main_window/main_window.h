@@ -64,8 +64,8 @@ public:
     void SwapFrames(int a, int b);
     void ShowFrameProperties();
     void ShellOpen(const QString& target);
-    void cmdAutoW_Click();
-    void cmdAutoH_Click();
+    void fitWidthToPicture();
+    void fitHeightToPicture();
 
     // ---- the tool windows -----------------------------------------------------------------------
     ExtractorWindow* extractorWindow() const;
@@ -85,9 +85,9 @@ public:
     int frameWidthTwips() const;
     int frameHeightTwips() const;
     // The splitter drag; x is the mouse position within the grip, in twips.
-    void imgSplitter_MouseDown() { splitter_->press(); }
-    void imgSplitter_MouseMove(int x) { splitter_->move(x); }
-    void imgSplitter_MouseUp() { splitter_->release(); }
+    void pressSplitter() { splitter_->press(); }
+    void dragSplitter(int x) { splitter_->move(x); }
+    void releaseSplitter() { splitter_->release(); }
     bool isDraggingSplitter() const { return splitter_->dragging(); }
 
     // What ends the program after E&xit; by default the application quits.
@@ -188,10 +188,10 @@ private:
     void connectPanel();
     // "No files in the list!" when the list is empty.
     void tellWhenNoFrames();
-    void cmdOutputFile_Click();
-    void cmdTransColor_Click();
-    void cmdApply_Click();
-    void cmdApplyAll_Click();
+    void chooseOutputFile();
+    void chooseTransColor();
+    void applyToFrame();
+    void applyToAllFrames();
     void writeFrameValues(int row);
 
     AppContext context_;

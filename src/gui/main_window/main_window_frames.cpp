@@ -33,8 +33,8 @@ void MainWindow::AddFrames()
     ShowFrameProperties();
     ListView1->setFocus();
     if (wasEmpty) {
-        cmdAutoW_Click();
-        cmdAutoH_Click();
+        fitWidthToPicture();
+        fitHeightToPicture();
     }
 }
 
@@ -135,7 +135,7 @@ void MainWindow::ShowFrameProperties()
                        .fileName = frame.fileName, .folder = frames_.row(i).folder, .picture = frame.picture});
 }
 
-void MainWindow::cmdAutoW_Click()
+void MainWindow::fitWidthToPicture()
 {
     const int w = wpdlx3.ImageWidth();
     if (w > 1) {
@@ -144,7 +144,7 @@ void MainWindow::cmdAutoW_Click()
     }
 }
 
-void MainWindow::cmdAutoH_Click()
+void MainWindow::fitHeightToPicture()
 {
     const int h = wpdlx3.ImageHeight();
     if (h > 1) {
@@ -157,15 +157,15 @@ void MainWindow::cmdAutoH_Click()
 
 void MainWindow::connectPanel()
 {
-    connect(SSTab1, &PropertyPanel::autoWidthClicked, this, [this] { cmdAutoW_Click(); });
-    connect(SSTab1, &PropertyPanel::autoHeightClicked, this, [this] { cmdAutoH_Click(); });
-    connect(SSTab1, &PropertyPanel::outputFileRequested, this, [this] { cmdOutputFile_Click(); });
-    connect(SSTab1, &PropertyPanel::transColorRequested, this, [this] { cmdTransColor_Click(); });
-    connect(SSTab1, &PropertyPanel::applyClicked, this, [this] { cmdApply_Click(); });
-    connect(SSTab1, &PropertyPanel::applyAllClicked, this, [this] { cmdApplyAll_Click(); });
+    connect(SSTab1, &PropertyPanel::autoWidthClicked, this, [this] { fitWidthToPicture(); });
+    connect(SSTab1, &PropertyPanel::autoHeightClicked, this, [this] { fitHeightToPicture(); });
+    connect(SSTab1, &PropertyPanel::outputFileRequested, this, [this] { chooseOutputFile(); });
+    connect(SSTab1, &PropertyPanel::transColorRequested, this, [this] { chooseTransColor(); });
+    connect(SSTab1, &PropertyPanel::applyClicked, this, [this] { applyToFrame(); });
+    connect(SSTab1, &PropertyPanel::applyAllClicked, this, [this] { applyToAllFrames(); });
 }
 
-void MainWindow::cmdOutputFile_Click()
+void MainWindow::chooseOutputFile()
 {
     const auto chosen = context_.dialogs().saveFile(
         this, {QStringLiteral("Set a gif file name for output ..."), QStringLiteral("Animated GIF Files|*.gif"), {}});
@@ -173,7 +173,7 @@ void MainWindow::cmdOutputFile_Click()
         SSTab1->setOutputFile(*chosen);
 }
 
-void MainWindow::cmdTransColor_Click()
+void MainWindow::chooseTransColor()
 {
     if (const auto colour = context_.dialogs().chooseColor(this))
         SSTab1->setTransColor(*colour);
@@ -187,7 +187,7 @@ void MainWindow::writeFrameValues(int row)
     frames_.setColumn(row, FrameColumn::TransColor, QString::number(values.transColor));
 }
 
-void MainWindow::cmdApply_Click()
+void MainWindow::applyToFrame()
 {
     if (frames_.isEmpty()) {
         context_.dialogs().inform(this, QStringLiteral("No frames now!"));
@@ -197,7 +197,7 @@ void MainWindow::cmdApply_Click()
         writeFrameValues(i);
 }
 
-void MainWindow::cmdApplyAll_Click()
+void MainWindow::applyToAllFrames()
 {
     if (frames_.isEmpty()) {
         context_.dialogs().inform(this, QStringLiteral("No frames now!"));

@@ -59,9 +59,9 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
     setTabOrder(cmdPause, cmdLoad);
     setTabOrder(cmdLoad, txtPlay);
 
-    connect(OKButton, &QPushButton::clicked, this, &PlayerWindow::OKButton_Click);
-    connect(cmdPause, &QPushButton::clicked, this, &PlayerWindow::cmdPause_Click);
-    connect(cmdLoad, &QPushButton::clicked, this, &PlayerWindow::cmdLoad_Click);
+    connect(OKButton, &QPushButton::clicked, this, &PlayerWindow::playFile);
+    connect(cmdPause, &QPushButton::clicked, this, &PlayerWindow::pause);
+    connect(cmdLoad, &QPushButton::clicked, this, &PlayerWindow::loadFile);
 
     resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     layOut();
@@ -69,7 +69,7 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
 
 void PlayerWindow::setGifFile(const QString& gif) { txtPlay->setText(gif); }
 
-void PlayerWindow::OKButton_Click()
+void PlayerWindow::playFile()
 {
     PlayGif1->show();
     (void)PlayGif1->LoadGif(txtPlay->text());  // nothing loaded: the steps below change nothing
@@ -79,23 +79,23 @@ void PlayerWindow::OKButton_Click()
     PlayGif1->Play();
 }
 
-void PlayerWindow::cmdPause_Click() { PlayGif1->Pause(); }
+void PlayerWindow::pause() { PlayGif1->Pause(); }
 
-void PlayerWindow::cmdLoad_Click()
+void PlayerWindow::loadFile()
 {
     const auto chosen =
         dialogs_.openFile(this, {QString(), QStringLiteral("Animated GIF Files(*.gif)|*.gif"), {}});
     if (!chosen || chosen->isEmpty())
         return;
     txtPlay->setText(*chosen);
-    OKButton_Click();
+    playFile();
 }
 
 void PlayerWindow::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !txtPlay->text().trimmed().isEmpty())
-        OKButton_Click();
+        playFile();
 }
 
 void PlayerWindow::resizeEvent(QResizeEvent* event)

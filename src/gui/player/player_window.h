@@ -29,11 +29,11 @@ protected:
 private:
     // "&Play": shows the player, loads the file named in `txtPlay` (every time), loops, gives the
     // player the GIF's pixel size and plays. A step that fails is passed over.
-    void OKButton_Click();
+    void playFile();
     // "Pa&use".
-    void cmdPause_Click();
+    void pause();
     // "&Load File ...": a GIF chosen in the open dialog goes into `txtPlay` and is played.
-    void cmdLoad_Click();
+    void loadFile();
     void layOut();
 
     QWidget* Picture2 = nullptr;
