@@ -109,20 +109,20 @@ TEST_F(Cli, FrameAndInfoCommands)
 TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
 {
     const QString gif = kSuite + "animated_transparent_frame_restorebackground_loop.gif";
-    const QStringList references = testing::suiteFrames(gif);
+    const auto reference = [](int k) { return kSuite + QString("frames/animated_transparent_frame_restorebackground_loop-%1.png").arg(k); };
     const QString pngs = dir.filePath("new folder/png");
     const CliRun run = runCli({"extract", gif, "-o", pngs, "--format", "png"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("4 frames"));
     for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(comparePictures(picture(pngs + QString("/Frame_%1.png").arg(k)), picture(references.value(k))), "") << k;
+        EXPECT_EQ(comparePictures(picture(pngs + QString("/Frame_%1.png").arg(k)), picture(reference(k))), "") << k;
 
     // BMP frames are composited over the extractor's background; only the listed ones are written.
     const QString bmps = dir.filePath("bmp");
     ASSERT_EQ(runCli({"extract", gif, "-o", bmps, "--format", "bmp", "--frames", " 3,1-1"}).exitCode, 0);
     EXPECT_EQ(QDir(bmps).entryList(QDir::Files), (QStringList{"Frame_1.bmp", "Frame_3.bmp"}));
     for (int k : {1, 3}) {
-        const RgbaImage expected = compositeOverColour(picture(references.value(k)), 212 | (208 << 8) | (200 << 16));
+        const RgbaImage expected = compositeOverColour(picture(reference(k)), 212 | (208 << 8) | (200 << 16));
         EXPECT_EQ(comparePictures(picture(bmps + QString("/Frame_%1.bmp").arg(k)), expected), "") << k;
     }
     for (const char* format : {"gif", "jpg"}) {
