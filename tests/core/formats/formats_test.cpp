@@ -49,23 +49,6 @@ protected:
     QTemporaryDir dir;
 };
 
-// Every valid PngSuite file decodes, the basic ones at 32 x 32; every good BMP at the size its
-// header declares (top-down rows count as height). One file of each other extension is a golden case.
-TEST_F(Formats, SuitesOfPngAndBmpFilesLoad)
-{
-    for (const QFileInfo& png : filesIn("pngsuite/png", {"*.png"}))
-        if (!png.fileName().startsWith(QLatin1Char('x'))) {
-            const RgbaImage img = mustLoad(png.filePath());
-            EXPECT_TRUE(img.width == 32 || !png.fileName().startsWith(QStringLiteral("bas"))) << png.fileName().toStdString();
-        }
-    for (const QFileInfo& bmp : filesIn("pillow/Tests/images/bmp/g", {"*.bmp"})) {
-        const auto declared = peek(fileContents(bmp.filePath()), PictureFormat::Bmp);
-        ASSERT_TRUE(declared) << bmp.fileName().toStdString();
-        const RgbaImage img = mustLoad(bmp.filePath());
-        EXPECT_EQ(std::pair(img.width, img.height), std::pair(declared->width, declared->height)) << bmp.fileName().toStdString();
-    }
-}
-
 // Content decides, not the extension: a PNG and a GIF under each other's names or none, in a
 // folder and under names with spaces, semicolons and non-ASCII letters, saved there again.
 TEST_F(Formats, ContentDecidesNotTheExtension)

@@ -94,8 +94,10 @@ void checkPicture(const QFileInfo& file, const QString& reference, const QString
 {
     Result<RgbaImage> picture = loadPictureFile(file.filePath());
     ASSERT_TRUE(picture) << file.fileName().toStdString() << ": " << picture.error().text().toStdString();
+    if (comparison == u"loads")
+        return;
     if (comparison.startsWith(QStringLiteral("size:")))  // no reference picture, just the size
-        EXPECT_EQ(QStringLiteral("size:%1x%2").arg(picture.value().width).arg(picture.value().height), comparison);
+        EXPECT_EQ(QStringLiteral("size:%1x%2").arg(picture.value().width).arg(picture.value().height).toStdString(), comparison.toStdString());
     else
         EXPECT_EQ(compare(picture.value(), loadReference(reference), comparison), "") << file.fileName().toStdString();
 }
