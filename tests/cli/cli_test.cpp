@@ -3,7 +3,6 @@
 #include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/project/settings_store.h"
-#include "support/files.h"
 #include "support/test_pictures.h"
 
 #include <QDir>

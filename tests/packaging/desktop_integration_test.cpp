@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QPushButton>

@@ -1,7 +1,6 @@
 // Decoding real picture files: every supported extension, format by content, odd paths, broken
 // and hostile files, the shrink hint. Decodes against reference pictures are golden cases
 // (tests/data/golden/pictures.txt).
-#include "support/files.h"
 #include "support/results.h"
 #include "support/test_pictures.h"
 

@@ -1,6 +1,5 @@
 // The imaging component's operations as the program drives them: load, resize, save as GIF
 // (with and without a transparent colour), BMP and JPEG, and the instance's state.
-#include "support/files.h"
 #include "support/results.h"
 #include "support/test_pictures.h"
 

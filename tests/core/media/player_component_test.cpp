@@ -2,7 +2,6 @@
 // single frames as BMP files, and what failures leave.
 #include "core/media/player_component.h"
 
-#include "core/gif/gif_reader.h"
 #include "core/gif/gif_writer.h"
 #include "core/media/imaging_component.h"
 

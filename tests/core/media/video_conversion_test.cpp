@@ -5,12 +5,10 @@
 #include "core/media/imaging_component.h"
 #include "core/media/player_component.h"
 #include "core/media/video_conversion.h"
-#include "support/files.h"
 #include "support/results.h"
 #include "support/test_pictures.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 

@@ -4,12 +4,9 @@
 #include "core/production/frame_cache_names.h"
 
 #include "core/gif/gif_reader.h"
-#include "core/media/imaging_component.h"
-#include "support/files.h"
 #include "support/test_pictures.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 

@@ -1,12 +1,9 @@
 #include "core/production/make_gif.h"
 
 #include "core/gif/gif_reader.h"
-#include "core/media/player_component.h"
-#include "support/files.h"
 #include "support/test_pictures.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

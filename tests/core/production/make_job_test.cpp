@@ -3,7 +3,6 @@
 // whether the stop comes while the frames are converted or while the file is written.
 #include "core/production/make_gif.h"
 
-#include "support/files.h"
 #include "support/test_pictures.h"
 
 #include <QDir>

@@ -3,7 +3,6 @@
 #include "support/files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
