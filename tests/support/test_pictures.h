@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -103,6 +104,14 @@ inline void setPixel(RgbaImage& img, int x, int y, Rgb c, std::uint8_t alpha = 2
     p[1] = c.g;
     p[2] = c.b;
     p[3] = alpha;
+}
+
+// Fills the w x h rectangle at (x0, y0), clipped to the picture.
+inline void fillRect(RgbaImage& img, int x0, int y0, int w, int h, Rgb c, std::uint8_t alpha = 255)
+{
+    for (int y = std::max(0, y0); y < std::min(img.height, y0 + h); ++y)
+        for (int x = std::max(0, x0); x < std::min(img.width, x0 + w); ++x)
+            setPixel(img, x, y, c, alpha);
 }
 
 inline Rgb colourAt(const RgbaImage& img, int x, int y)

@@ -37,13 +37,6 @@ IndexedImage toIndexed(const RgbaImage& picture)
 
 const Rgb kSky{90, 160, 230}, kGrass{40, 140, 60}, kRed{220, 30, 30}, kYellow{250, 220, 40};
 
-void fillRect(RgbaImage& img, int x0, int y0, int w, int h, Rgb c, std::uint8_t alpha = 255)
-{
-    for (int y = std::max(0, y0); y < std::min(img.height, y0 + h); ++y)
-        for (int x = std::max(0, x0); x < std::min(img.width, x0 + w); ++x)
-            setPixel(img, x, y, c, alpha);
-}
-
 // A landscape with a small square at (x, y).
 RgbaImage scene(int w, int h, int x, int y, Rgb square = kRed)
 {

@@ -83,9 +83,7 @@ TEST(PhotoPalette, KeepsToTheSizeLimitAndMapsToANearEntry)
 TEST(PhotoPalette, TransparentPixelsAreLeftOutWhenAsked)
 {
     RgbaImage img = photoLike(120, 90, 3);
-    for (int y = 0; y < 90; ++y)
-        for (int x = 0; x < 40; ++x)
-            setPixel(img, x, y, Rgb{255, 0, 255}, 0);
+    fillRect(img, 0, 0, 40, 90, Rgb{255, 0, 255}, 0);
     const std::vector<Rgb> palette = choosePhotoPalette(img, 255, true);
     ASSERT_FALSE(palette.empty());
     EXPECT_TRUE(std::none_of(palette.begin(), palette.end(), [](Rgb c) { return c.r > 200 && c.g < 60 && c.b > 200; }));

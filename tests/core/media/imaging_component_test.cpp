@@ -46,20 +46,13 @@ protected:
     QTemporaryDir dir_;
 };
 
-void fill(RgbaImage& img, int left, int top, int right, int bottom, Rgb colour)
-{
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            setPixel(img, x, y, colour);
-}
-
 // A picture with a flat background of the key colour, flat shapes (one a step from the key) and
 // a few stray pixels.
 RgbaImage fewColourPicture(Rgb key)
 {
     RgbaImage img = solidPicture(40, 30, key);
-    fill(img, 5, 5, 20, 25, Rgb{200, 10, 10});
-    fill(img, 22, 10, 35, 20, Rgb{key.r, key.g, std::uint8_t(key.b ^ 1)});
+    fillRect(img, 5, 5, 15, 20, Rgb{200, 10, 10});
+    fillRect(img, 22, 10, 13, 10, Rgb{key.r, key.g, std::uint8_t(key.b ^ 1)});
     setPixel(img, 0, 0, Rgb{0, 0, 0});
     setPixel(img, 39, 29, Rgb{255, 255, 255});
     return img;
@@ -72,7 +65,7 @@ RgbaImage photoLikePicture(Rgb key)
         return Rgb{std::uint8_t(x * 255 / 95), std::uint8_t(y * 255 / 63),
                    std::uint8_t(128 + 100 * std::sin(x / 7.0) * std::cos(y / 5.0))};
     });
-    fill(img, 30, 20, 60, 40, key);
+    fillRect(img, 30, 20, 30, 20, key);
     return img;
 }
 
