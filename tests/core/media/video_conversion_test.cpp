@@ -1,4 +1,8 @@
-// AVI to GIF and back: the timing of both directions, and what a failed conversion leaves behind.
+// The codec modules, the video decoder, and AVI to GIF and back: the timing of both directions,
+// and what a failed conversion leaves behind.
+#include "core/codecs/picture_codec.h"
+#include "core/codecs/video_codec.h"
+#include "core/media/codec_loader.h"
 #include "core/media/ffmpeg_adapter.h"
 #include "core/gif/gif_reader.h"
 #include "core/gif/gif_writer.h"
@@ -76,6 +80,19 @@ protected:
     QString path(const QString& name) const { return dir.filePath(name); }
     QTemporaryDir dir;
 };
+
+// A codec module of another build is refused. (The libraries the modules bring, named for bug
+// reports, are in pictoreel-cli --version.)
+TEST(CodecModules, AreRefusedFromAnotherBuild)
+{
+    for (const auto& [module, entry, version] : {std::tuple{kPictureCodecModule, kPictureCodecEntry, kPictureCodecVersion},
+                                                 {ffmpeg::kVideoCodecModule, ffmpeg::kVideoCodecEntry, ffmpeg::kVideoCodecVersion}}) {
+        SCOPED_TRACE(module);
+        EXPECT_TRUE(loadCodecModule(module, entry, version, QStringLiteral("to test")).ok());
+        const Result<const void*> other = loadCodecModule(module, entry, version + 1, QStringLiteral("to test"));
+        EXPECT_TRUE(!other && other.error().message.contains(QStringLiteral("another version")));
+    }
+}
 
 // The frames of every codec against their pictures are golden cases (tests/data/golden/
 // video-frames.txt); here their timing and an odd size kept to the pixel.
