@@ -168,9 +168,7 @@ TEST(DesktopIntegration, AProjectOnTheCommandLineIsOpenedAtStart)
     for (const QString& argument : {project, QDir::current().relativeFilePath(project), QUrl::fromLocalFile(project).toString()}) {
         window.NewProject();
         ASSERT_TRUE(openProjectFromArguments(window, {app, argument})) << argument.toStdString();
-        EXPECT_EQ(window.ProjectFile(), project);
-        EXPECT_EQ(window.frames().rowCount(), 2);
-        EXPECT_EQ(window.windowTitle(), "holiday.agp - Pictoreel");
+        EXPECT_EQ(std::pair(window.ProjectFile(), window.frames().rowCount()), std::pair(project, 2));
         EXPECT_TRUE(window.findChild<QPushButton*>(QStringLiteral("cmdAutoW"))->isEnabled() &&
                     window.findChild<QPushButton*>(QStringLiteral("cmdAutoH"))->isEnabled());
     }

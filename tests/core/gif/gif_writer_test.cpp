@@ -156,8 +156,7 @@ TEST(GifWriter, TargetIsReplacedOnlyByAFinishedFile)
             else
                 EXPECT_EQ(writer.finish().error().code, ErrorCode::EmptyImage);
         }
-        EXPECT_EQ(fileContents(path), QByteArray("earlier good file")) << killed;
-        EXPECT_TRUE(onlyKeepGif()) << killed;
+        EXPECT_TRUE(fileContents(path) == "earlier good file" && onlyKeepGif()) << killed;
     }
     // Finished: the new file takes the old one's place, and no temporary file is left.
     ASSERT_TRUE(writeSingleImageGif(path, frame.image));
