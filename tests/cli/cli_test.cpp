@@ -3,7 +3,6 @@
 #include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/project/settings_store.h"
-#include "support/files.h"
 #include "support/test_pictures.h"
 
 #include <QDir>
@@ -76,15 +75,13 @@ TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
     const CliRun run = runCli({"make", writeProject(4, out), "--temp", cache, "--jobs", "2"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("4 frames") && run.out.contains("bytes")) << run.out.toStdString();
-    const auto gif = decodeGifFile(out);
-    ASSERT_TRUE(gif.ok());
-    ASSERT_EQ(gif.value().frames.size(), 4u);
-    EXPECT_EQ(gif.value().info.loopCount, 2);
-    EXPECT_EQ(gif.value().frames[3].delayCentiseconds, 40);
-    EXPECT_EQ(QDir(cache).entryList({"__tmp__p*"}, QDir::Files).size(), 3);
-    EXPECT_EQ(QDir(cache).entryList({"__tmp__animation_*"}, QDir::Files).size(), 1);
-    EXPECT_EQ(runCli({"make", writeProject(2, out), "-o", dir.filePath("other.gif"), "--temp", cache, "--quiet"}).exitCode, 0);
-    EXPECT_TRUE(QFile::exists(dir.filePath("other.gif")));
+    const DecodedGif gif = decodeGifFile(out).value();
+    ASSERT_EQ(gif.frames.size(), 4u);
+    EXPECT_EQ(std::pair(gif.info.loopCount, gif.frames[3].delayCentiseconds), std::pair(std::optional<int>(2), 40));
+    EXPECT_EQ(std::pair(QDir(cache).entryList({"__tmp__p*"}, QDir::Files).size(), QDir(cache).entryList({"__tmp__animation_*"}, QDir::Files).size()),
+              std::pair(qsizetype(3), qsizetype(1)));  // the frames' files and the made animation's
+    EXPECT_TRUE(runCli({"make", writeProject(2, out), "-o", dir.filePath("other.gif"), "--temp", cache, "--quiet"}).exitCode == 0 &&
+                QFile::exists(dir.filePath("other.gif")));
 
     // A relative output name is the project folder's; a missing picture is named and exits 3.
     ASSERT_TRUE(QFile::remove(dir.filePath("p1.bmp")));
@@ -109,20 +106,20 @@ TEST_F(Cli, FrameAndInfoCommands)
 TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
 {
     const QString gif = kSuite + "animated_transparent_frame_restorebackground_loop.gif";
-    const QStringList references = testing::suiteFrames(gif);
+    const auto reference = [](int k) { return kSuite + QString("frames/animated_transparent_frame_restorebackground_loop-%1.png").arg(k); };
     const QString pngs = dir.filePath("new folder/png");
     const CliRun run = runCli({"extract", gif, "-o", pngs, "--format", "png"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("4 frames"));
     for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(comparePictures(picture(pngs + QString("/Frame_%1.png").arg(k)), picture(references.value(k))), "") << k;
+        EXPECT_EQ(comparePictures(picture(pngs + QString("/Frame_%1.png").arg(k)), picture(reference(k))), "") << k;
 
     // BMP frames are composited over the extractor's background; only the listed ones are written.
     const QString bmps = dir.filePath("bmp");
     ASSERT_EQ(runCli({"extract", gif, "-o", bmps, "--format", "bmp", "--frames", " 3,1-1"}).exitCode, 0);
     EXPECT_EQ(QDir(bmps).entryList(QDir::Files), (QStringList{"Frame_1.bmp", "Frame_3.bmp"}));
     for (int k : {1, 3}) {
-        const RgbaImage expected = compositeOverColour(picture(references.value(k)), 212 | (208 << 8) | (200 << 16));
+        const RgbaImage expected = compositeOverColour(picture(reference(k)), 212 | (208 << 8) | (200 << 16));
         EXPECT_EQ(comparePictures(picture(bmps + QString("/Frame_%1.bmp").arg(k)), expected), "") << k;
     }
     for (const char* format : {"gif", "jpg"}) {
@@ -209,7 +206,8 @@ TEST_F(Cli, HelpVersionAndFilesThatLookLikeOptions)
     EXPECT_TRUE(runCli({"--help"}).out.contains("extract GIF -o DIR"));
     const CliRun version = runCli({"--version"});
     EXPECT_TRUE(version.exitCode == 0 && version.out.startsWith("Pictoreel 1.40\nQt 6.") && version.out.contains("\ngiflib 5.") &&
-                version.out.count(u'\n') == 5) << version.out.toStdString();
+                version.out.contains("\nImageMagick 6.") && version.out.contains("libavcodec ") && version.out.count(u'\n') == 5)
+        << version.out.toStdString();
 
     ASSERT_TRUE(QFile::copy(dir.filePath("p1.bmp"), dir.filePath("-p.bmp")));
     const CliRun info = runCli({"info", "--", "-p.bmp"}, dir.path());

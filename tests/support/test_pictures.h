@@ -1,18 +1,14 @@
 // Pictures in tests: made and written as BMP files through the core's own writer, reference
-// pictures of the shared test data, comparison, and GIFs inspected with giflib directly
-// (independent of our own GIF code).
+// pictures of the shared test data, and comparison.
 #pragma once
 
 #include "core/base/image.h"
 #include "support/files.h"
 
-#include <gif_lib.h>
-
 #include <QFile>
-#include <QFileInfo>
 #include <QString>
-#include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -38,18 +34,6 @@ inline QString sharedData(const char* relative)
 inline bool sharedDataPresent()
 {
     return QFile::exists(sharedData("README.md"));
-}
-
-// The composited frames of a GIF of the animation suite, as the suite's PNG pictures: NAME-k.png
-// for every frame k of an animation, NAME.png for a still picture.
-inline QStringList suiteFrames(const QString& gifPath)
-{
-    const QFileInfo gif(gifPath);
-    const QString stem = gif.path() + QStringLiteral("/frames/") + gif.completeBaseName();
-    QStringList frames;
-    while (QFile::exists(stem + QStringLiteral("-%1.png").arg(frames.size())))
-        frames << stem + QStringLiteral("-%1.png").arg(frames.size());
-    return frames.isEmpty() ? QStringList{stem + QStringLiteral(".png")} : frames;
 }
 
 // A wuffs ".nie" reference: 16-byte header, width, height, then BGRA rows of 8-bit samples.
@@ -122,57 +106,18 @@ inline void setPixel(RgbaImage& img, int x, int y, Rgb c, std::uint8_t alpha = 2
     p[3] = alpha;
 }
 
+// Fills the w x h rectangle at (x0, y0), clipped to the picture.
+inline void fillRect(RgbaImage& img, int x0, int y0, int w, int h, Rgb c, std::uint8_t alpha = 255)
+{
+    for (int y = std::max(0, y0); y < std::min(img.height, y0 + h); ++y)
+        for (int x = std::max(0, x0); x < std::min(img.width, x0 + w); ++x)
+            setPixel(img, x, y, c, alpha);
+}
+
 inline Rgb colourAt(const RgbaImage& img, int x, int y)
 {
     const std::uint8_t* p = img.pixel(x, y);
     return Rgb{p[0], p[1], p[2]};
-}
-
-// A one-image GIF as giflib reads it: per pixel the colour, and whether it is transparent.
-struct GifContents {
-    int width = 0;
-    int height = 0;
-    int colourCount = 0;
-    int transparentIndex = -1;
-    std::vector<int> indices;
-    std::vector<Rgb> palette;
-
-    bool transparentAt(int x, int y) const { return indices[std::size_t(y) * width + x] == transparentIndex; }
-    Rgb colourAt(int x, int y) const { return palette[std::size_t(indices[std::size_t(y) * width + x])]; }
-};
-
-inline std::optional<GifContents> readGifWithGiflib(const QString& path)
-{
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(QFile::encodeName(path).constData(), &error);
-    if (!gif)
-        return std::nullopt;
-    std::optional<GifContents> out;
-    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount >= 1) {
-        const SavedImage& image = gif->SavedImages[0];
-        const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
-        if (map) {
-            GifContents c;
-            c.width = image.ImageDesc.Width;
-            c.height = image.ImageDesc.Height;
-            c.colourCount = map->ColorCount;
-            for (int i = 0; i < map->ColorCount; ++i)
-                c.palette.push_back(Rgb{map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue});
-            GraphicsControlBlock gcb;
-            if (DGifSavedExtensionToGCB(gif, 0, &gcb) == GIF_OK)
-                c.transparentIndex = gcb.TransparentColor;
-            const std::size_t n = std::size_t(c.width) * c.height;
-            for (std::size_t i = 0; i < n; ++i)
-                c.indices.push_back(image.RasterBits[i]);
-            bool inRange = true;
-            for (int index : c.indices)
-                inRange = inRange && index < map->ColorCount;
-            if (inRange && gif->SWidth == c.width && gif->SHeight == c.height)
-                out = std::move(c);
-        }
-    }
-    DGifCloseFile(gif, &error);
-    return out;
 }
 
 }  // namespace pictoreel::testing

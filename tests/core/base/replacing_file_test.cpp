@@ -4,7 +4,6 @@
 #include "support/files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -80,8 +79,7 @@ TEST(ReplacingFile, AFailedWriteSaysWhyAsTheSystemDoes)
     const bool written = file.write(QByteArray(300000, 'x'));
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldSignal);
-    EXPECT_FALSE(written);
-    EXPECT_FALSE(file.commit());  // which removes the temporary file
+    EXPECT_FALSE(written || file.commit());  // the failed commit removes the temporary file
     EXPECT_EQ(file.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
     EXPECT_TRUE(filesIn(dir).isEmpty());
 }

@@ -1,13 +1,13 @@
-// Decoding real picture files: every supported extension, format by content, odd paths, broken
-// and hostile files, the shrink hint. Decodes against reference pictures are golden cases
-// (tests/data/golden/pictures.txt).
-#include "support/files.h"
+// The format table and decoding real picture files: format by content, odd paths, broken and
+// hostile files, the shrink hint. Decodes against reference pictures and the add dialog's filter
+// built from the table are golden cases (tests/data/golden/pictures.txt, add-dialog-filter.txt).
 #include "support/results.h"
 #include "support/test_pictures.h"
 
 #include "core/media/imaging_component.h"
 #include "core/media/magick_adapter.h"
 #include "core/imaging/resampler.h"
+#include "core/formats/picture_formats.h"
 #include "core/formats/utah_rle.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <map>
+#include <set>
 
 using namespace pictoreel;
 using namespace pictoreel::testing;
@@ -48,23 +49,6 @@ protected:
     }
     QTemporaryDir dir;
 };
-
-// Every valid PngSuite file decodes, the basic ones at 32 x 32; every good BMP at the size its
-// header declares (top-down rows count as height). One file of each other extension is a golden case.
-TEST_F(Formats, SuitesOfPngAndBmpFilesLoad)
-{
-    for (const QFileInfo& png : filesIn("pngsuite/png", {"*.png"}))
-        if (!png.fileName().startsWith(QLatin1Char('x'))) {
-            const RgbaImage img = mustLoad(png.filePath());
-            EXPECT_TRUE(img.width == 32 || !png.fileName().startsWith(QStringLiteral("bas"))) << png.fileName().toStdString();
-        }
-    for (const QFileInfo& bmp : filesIn("pillow/Tests/images/bmp/g", {"*.bmp"})) {
-        const auto declared = peek(fileContents(bmp.filePath()), PictureFormat::Bmp);
-        ASSERT_TRUE(declared) << bmp.fileName().toStdString();
-        const RgbaImage img = mustLoad(bmp.filePath());
-        EXPECT_EQ(std::pair(img.width, img.height), std::pair(declared->width, declared->height)) << bmp.fileName().toStdString();
-    }
-}
 
 // Content decides, not the extension: a PNG and a GIF under each other's names or none, in a
 // folder and under names with spaces, semicolons and non-ASCII letters, saved there again.
@@ -226,6 +210,49 @@ TEST(ScalingWhileReading, GivesWhatScalingTheWholePictureGives)
             const RgbaImage whole = decodePicture(bytes, format, options).value();
             EXPECT_EQ(comparePictures(scaled.value(), resampleImage(whole, hint.width(), hint.height()).value()), "");
         }
+}
+
+// Every extension belongs to one row, every pattern a row offers names that row's format, and
+// every row that is read has one decoder and a way to be recognised.
+TEST(FormatRegistry, RowsAgree)
+{
+    std::set<std::string> extensions;
+    for (const PictureFormatRow& row : pictureFormatTable()) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(pictureFormatRow(row.format), &row);
+        for (const char* extension : row.extensions)
+            EXPECT_TRUE(extensions.insert(extension).second) << extension;
+        for (const FileTypeEntry& entry : row.fileTypes)
+            for (const QString& pattern : QString::fromLatin1(entry.patterns).split(u';'))
+                EXPECT_EQ(pictureFormatForExtension(pattern.mid(2).toUpper()), row.format) << entry.patterns;
+        const bool read = row.ownReader || row.magick.coder;
+        EXPECT_FALSE(row.ownReader && row.magick.coder);
+        EXPECT_EQ(read, row.sniff || row.namedByExtension);
+    }
+}
+
+// The GIF size peek walks the blocks to the first image, on whole and cut-short files.
+TEST(FormatRegistry, GifSizeTakesInTheFirstImageAndStopsWhereTheBytesEnd)
+{
+    // Screen 4 x 3 with a two-colour table; a comment in two sub-blocks; a graphic control
+    // block; an image of 5 x 4 at (3, 2) with a local table; a second image further out.
+    QByteArray gif("GIF89a\x04\x00\x03\x00\x80\x00\x00" "\x00\x00\x00\xff\xff\xff", 19);
+    gif += QByteArray("\x21\xfe\x02hi\x01!\x00", 8);
+    gif += QByteArray("\x21\xf9\x04\x01\x00\x00\x01\x00", 8);
+    const qsizetype descriptor = gif.size();
+    gif += QByteArray("\x2c\x03\x00\x02\x00\x05\x00\x04\x00\x80" "\x00\x00\x00\x01\x01\x01" "\x02\x02\x4c\x01\x00", 21);
+    gif += QByteArray("\x2c\x00\x00\x00\x00\x09\x00\x09\x00\x00\x02\x02\x4c\x01\x00\x3b", 16);
+    for (qsizetype cut = 0; cut <= gif.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        const std::optional<PictureSize> size = peek(gif.left(cut), PictureFormat::Gif);
+        ASSERT_EQ(size.has_value(), cut >= 13);
+        if (!size)
+            continue;
+        EXPECT_EQ(std::pair(size->width, size->height), cut >= descriptor + 10 ? std::pair(8, 6) : std::pair(4, 3));  // image seen
+    }
+    // A block that is no block ends the walk with the screen's size.
+    gif[descriptor] = 'x';
+    EXPECT_EQ(peek(gif, PictureFormat::Gif)->width, 4);
 }
 
 }  // namespace

@@ -96,23 +96,6 @@ TEST(GifWriter, AnimationRoundTripsThroughGiflib)
     EXPECT_EQ(decodeGifFile(path).value().info.loopCount, std::optional<int>(0));
 }
 
-// One picture as a whole file, under any path the system allows: the screen is its size, the
-// table the smallest power of two that holds its palette, no loop block.
-TEST(GifWriter, SingleImageIsAWholeFileWithoutLoopBlock)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Bilder über; été")));
-    const QString path = dir.filePath(QStringLiteral("Bilder über; été/動画 ñ.gif"));
-    GifFrameDescription tiny;
-    tiny.image = IndexedImage{3, 2, {0, 1, 2, 2, 1, 0}, {Rgb{255, 0, 0}, Rgb{0, 0, 255}, Rgb{9, 9, 9}}, 2};
-    ASSERT_TRUE(writeSingleImageGif(path, tiny.image));
-    RawGif gif = slurp(path);
-    ASSERT_TRUE(gif);
-    EXPECT_EQ(std::tuple(gif->SWidth, gif->SHeight, gif->ImageCount), std::tuple(3, 2, 1));
-    expectStored(gif.get(), 0, tiny, 4);
-    EXPECT_EQ(fileContents(path).indexOf("NETSCAPE2.0"), -1);
-}
-
 TEST(GifWriter, RefusesBadArgumentsWithoutSpoilingTheFile)
 {
     QTemporaryDir dir;
@@ -173,8 +156,7 @@ TEST(GifWriter, TargetIsReplacedOnlyByAFinishedFile)
             else
                 EXPECT_EQ(writer.finish().error().code, ErrorCode::EmptyImage);
         }
-        EXPECT_EQ(fileContents(path), QByteArray("earlier good file")) << killed;
-        EXPECT_TRUE(onlyKeepGif()) << killed;
+        EXPECT_TRUE(fileContents(path) == "earlier good file" && onlyKeepGif()) << killed;
     }
     // Finished: the new file takes the old one's place, and no temporary file is left.
     ASSERT_TRUE(writeSingleImageGif(path, frame.image));

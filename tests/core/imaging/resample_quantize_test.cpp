@@ -50,9 +50,8 @@ TEST(Resampler, ShrinkingFiltersInsteadOfPickingPixels)
 TEST(Resampler, TransparentPixelsDoNotBleedTheirColour)
 {
     // Left half opaque red, right half fully transparent green.
-    RgbaImage img = makePicture(40, 10, [](int x, int) { return x < 20 ? Rgb{255, 0, 0} : Rgb{0, 255, 0}; });
-    for (std::size_t i = 3; i < img.pixels.size(); i += 4)
-        img.pixels[i] = i / 4 % 40 < 20 ? 255 : 0;
+    RgbaImage img = solidPicture(40, 10, Rgb{255, 0, 0});
+    fillRect(img, 20, 0, 20, 10, Rgb{0, 255, 0}, 0);
     for (auto [w, h] : {std::pair{13, 4}, {97, 21}}) {
         const RgbaImage out = resampleImage(img, w, h).value();
         int partial = 0;

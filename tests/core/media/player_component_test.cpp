@@ -1,8 +1,7 @@
-// The player component: assembling through its operations, loading and playing GIFs, and writing
-// single frames as BMP files.
+// The player component: assembling through its operations, loading and playing GIFs, writing
+// single frames as BMP files, and what failures leave.
 #include "core/media/player_component.h"
 
-#include "core/gif/gif_reader.h"
 #include "core/gif/gif_writer.h"
 #include "core/media/imaging_component.h"
 
@@ -64,11 +63,24 @@ TEST(PlayerComponent, AssemblesAndPlaysFramesAndDelaysAsAViewerDoes)
         EXPECT_EQ(std::pair(player.currentFrameIndex(), player.currentDelayMilliseconds()), std::pair(k, 10 * played[k]));
     }
     EXPECT_EQ(codeOf(player.frame(4)), ErrorCode::InvalidArgument);
-    // A frame written out as BMP, over the back colour.
+    // A frame written out as BMP, over the back colour; no frame beyond the last, nothing where
+    // the folder is missing.
     player.BackColor(kDialogGrey);
-    ASSERT_TRUE(player.ExtractFrame(2, dir.filePath(QStringLiteral("frame 2.bmp"))));
-    const RgbaImage written = loadPictureFile(dir.filePath(QStringLiteral("frame 2.bmp"))).value();
+    const QString bmp = dir.filePath(QStringLiteral("frame 2.bmp"));
+    ASSERT_TRUE(player.ExtractFrame(2, bmp));
+    const RgbaImage written = loadPictureFile(bmp).value();
     EXPECT_EQ(std::pair(colourAt(written, 0, 0), colourAt(written, 7, 7)), std::pair(rgbFromColorRef(kDialogGrey), Rgb{0, 200, 0}));
+    EXPECT_EQ(codeOf(player.ExtractFrame(4, bmp)), ErrorCode::InvalidArgument);
+    EXPECT_FALSE(player.ExtractFrame(0, dir.filePath(QStringLiteral("no/such/folder/x.bmp"))));
+    // A failed load leaves nothing loaded: nothing plays, no frame is extracted.
+    EXPECT_EQ(codeOf(player.LoadGif(dir.filePath(QStringLiteral("none.gif")))), ErrorCode::FileNotFound);
+    ASSERT_TRUE(writeFileContents(dir.filePath(QStringLiteral("junk.gif")), QByteArray("GIF? no")));
+    ASSERT_TRUE(player.LoadGif(out));
+    EXPECT_FALSE(player.LoadGif(dir.filePath(QStringLiteral("junk.gif"))));
+    EXPECT_EQ(std::tuple(player.hasGif(), player.FrameCount(), player.GifWidth()), std::tuple(false, 0, 0));
+    player.Play();
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_EQ(codeOf(player.ExtractFrame(0, bmp)), ErrorCode::InvalidArgument);
 
     // Delays are held to what a GIF stores; indices beyond the frames are refused.
     EXPECT_TRUE(maker.SetFrameDelay(0, -5) && maker.SetFrameDelay(1, 1000000));
@@ -81,9 +93,10 @@ TEST(PlayerComponent, AssemblesAndPlaysFramesAndDelaysAsAViewerDoes)
     EXPECT_EQ(codeOf(maker.SaveAnimation(out)), ErrorCode::FileNotFound);
     EXPECT_EQ(std::count(events.begin(), events.end(), 100), 0);
     EXPECT_EQ(fileContents(out), earlier);
-    // ClearFrames empties the list and the settings.
+    // ClearFrames empties the list and the settings, and unloads a GIF.
+    ASSERT_TRUE(maker.LoadGif(out));
     maker.ClearFrames();
-    EXPECT_EQ(std::pair(maker.addedFrameCount(), maker.loopCount()), std::pair(0, std::optional<int>()));
+    EXPECT_EQ(std::tuple(maker.addedFrameCount(), maker.loopCount(), maker.hasGif()), std::tuple(0, std::optional<int>(), false));
     EXPECT_EQ(codeOf(maker.SaveAnimation(out)), ErrorCode::EmptyImage);
 }
 
@@ -131,31 +144,4 @@ TEST(PlayerComponent, PlaybackHonoursTheLoopBlockWhenLooping)
     changes = 0;
     player.Play();
     EXPECT_EQ(std::tuple(player.currentFrameIndex(), changes, player.isPlaying()), std::tuple(0, 1, true));
-}
-
-TEST(PlayerComponent, FailuresLeaveNothingLoadedAndWriteNothing)
-{
-    QTemporaryDir dir;
-    PlayerComponent player;
-    const QString bmp = dir.filePath(QStringLiteral("x.bmp"));
-
-    EXPECT_EQ(codeOf(player.ExtractFrame(0, bmp)), ErrorCode::InvalidArgument);
-    EXPECT_EQ(codeOf(player.LoadGif(dir.filePath(QStringLiteral("none.gif")))), ErrorCode::FileNotFound);
-    const QString junk = dir.filePath(QStringLiteral("junk.gif"));
-    ASSERT_TRUE(writeFileContents(junk, QByteArray("GIF? no")));
-    EXPECT_FALSE(player.LoadGif(junk));
-    EXPECT_EQ(std::tuple(player.hasGif(), player.FrameCount(), player.GifWidth()), std::tuple(false, 0, 0));
-    player.Play();
-    EXPECT_FALSE(player.isPlaying());
-
-    const QString gif = writeSquareGif(dir.filePath(QStringLiteral("one.gif")), 6, 2, Rgb{1, 2, 3}, true);
-    ASSERT_TRUE(player.LoadGif(gif));
-    EXPECT_EQ(player.FrameCount(), 1);
-    EXPECT_EQ(codeOf(player.ExtractFrame(1, bmp)), ErrorCode::InvalidArgument);
-    EXPECT_FALSE(player.ExtractFrame(0, dir.filePath(QStringLiteral("no/such/folder/x.bmp"))));
-    EXPECT_FALSE(QFile::exists(bmp));
-
-    // ClearFrames unloads the GIF too.
-    player.ClearFrames();
-    EXPECT_EQ(std::pair(player.hasGif(), player.FrameCount()), std::pair(false, 0));
 }

@@ -1,12 +1,12 @@
+// Making a project's GIF: the loop count, the frames and what a refused, failed or stopped make
+// leaves.
 #include "core/production/make_gif.h"
 
 #include "core/gif/gif_reader.h"
-#include "core/media/player_component.h"
-#include "support/files.h"
+#include "support/results.h"
 #include "support/test_pictures.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 namespace pictoreel {
 namespace {
 
+using testing::codeOf;
 using testing::solidPicture;
 using testing::writeBmp;
 
@@ -73,52 +74,31 @@ TEST_F(MakeGif, EveryRowBecomesAFrameWithItsDelayAndMissingPicturesKeepTheLastOn
     const QString out = dir.filePath("out.gif");
     const auto report = make(out);
     ASSERT_TRUE(report.ok()) << report.error().message.toStdString();
-    EXPECT_EQ(report.value().frames, 3);
-    EXPECT_EQ(report.value().converted, 2);
-    ASSERT_EQ(report.value().missing.size(), 1u);
-    EXPECT_EQ(report.value().missing[0].row, 2);
-    EXPECT_EQ(report.value().missing[0].picture, dir.filePath("gone.bmp"));
+    EXPECT_EQ(std::tuple(report.value().frames, report.value().converted, report.value().missing.size()), std::tuple(3, 2, 1u));
+    EXPECT_EQ(std::pair(report.value().missing.at(0).row, report.value().missing.at(0).picture), std::pair(2, dir.filePath("gone.bmp")));
 
-    const auto gif = decodeGifFile(out);
-    ASSERT_TRUE(gif.ok());
-    EXPECT_EQ(gif.value().info.width, 24);
-    EXPECT_EQ(gif.value().info.height, 18);
-    EXPECT_EQ(gif.value().info.loopCount, 0);
-    ASSERT_EQ(gif.value().frames.size(), 3u);
-    const int delays[] = {50, 20, 30};
-    const int reds[] = {255, 255, 0};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(gif.value().frames[i].delayCentiseconds, delays[i]);
-        EXPECT_EQ(gif.value().frames[i].image.pixel(5, 5)[0], reds[i]) << i;
-    }
+    const DecodedGif gif = decodeGifFile(out).value();
+    EXPECT_EQ(std::tuple(gif.info.width, gif.info.height, gif.info.loopCount), std::tuple(24, 18, std::optional<int>(0)));
+    ASSERT_EQ(gif.frames.size(), 3u);
+    const int delays[] = {50, 20, 30}, reds[] = {255, 255, 0};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::pair(gif.frames[i].delayCentiseconds, int(gif.frames[i].image.pixel(5, 5)[0])), std::pair(delays[i], reds[i])) << i;
 }
 
-// Every make shows the pictures as they are now: one name in two folders gives two pictures, and
-// an edit shows in the next make (the frame cache and the cache of made animations alike).
-TEST_F(MakeGif, FramesShowThePicturesOnDiskNow)
+// One name in two folders gives two pictures. (That an edit shows in the next make is the frame
+// cache's and the animation cache's own tests.)
+TEST_F(MakeGif, SameNamedPicturesOfTwoFoldersAreTwoPictures)
 {
-    QDir().mkpath(dir.filePath("trip1"));
-    QDir().mkpath(dir.filePath("trip2"));
-    writeBmp(dir.filePath("trip1/IMG.bmp"), solidPicture(30, 20, {255, 0, 0}));
-    writeBmp(dir.filePath("trip2/IMG.bmp"), solidPicture(30, 20, {0, 0, 255}));
-    frames.AddFrameFromString("10;NO;0;IMG.bmp;" + dir.filePath("trip1") + "/");
-    frames.AddFrameFromString("10;NO;0;IMG.bmp;" + dir.filePath("trip2") + "/");
-    auto colours = [&](const QString& out) {
-        std::vector<int> reds;
-        const auto gif = decodeGifFile(out);
-        for (const auto& frame : gif.value().frames)
-            reds.push_back(frame.image.pixel(5, 5)[0]);
-        return reds;
-    };
+    for (const auto& [folder, colour] : {std::pair{"trip1", Rgb{255, 0, 0}}, {"trip2", Rgb{0, 0, 255}}}) {
+        QDir().mkpath(dir.filePath(folder));
+        writeBmp(dir.filePath(folder) + "/IMG.bmp", solidPicture(30, 20, colour));
+        frames.AddFrameFromString("10;NO;0;IMG.bmp;" + dir.filePath(folder) + "/");
+    }
     ASSERT_TRUE(make(dir.filePath("1.gif")).ok());
-    EXPECT_EQ(colours(dir.filePath("1.gif")), (std::vector<int>{255, 0}));
-
-    writeBmp(dir.filePath("trip2/IMG.bmp"), solidPicture(30, 20, {200, 200, 0}));
-    ASSERT_TRUE(testing::moveModifiedOn(dir.filePath("trip2/IMG.bmp")));
-    const auto again = make(dir.filePath("2.gif"));
-    ASSERT_TRUE(again.ok());
-    EXPECT_EQ(again.value().converted, 1);
-    EXPECT_EQ(colours(dir.filePath("2.gif")), (std::vector<int>{255, 200}));
+    const auto gif = decodeGifFile(dir.filePath("1.gif"));
+    ASSERT_TRUE(gif && gif.value().frames.size() == 2u);
+    EXPECT_EQ(gif.value().frames[0].image.pixel(5, 5)[0], 255);
+    EXPECT_EQ(gif.value().frames[1].image.pixel(5, 5)[0], 0);
 }
 
 TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
@@ -158,6 +138,59 @@ TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
     properties.height = "18";
     EXPECT_FALSE(make(dir.filePath("no/such/folder/x.gif")).ok());
     EXPECT_EQ(testing::fileContents(out), "old gif");
+}
+
+// A make that is asked to stop, as the window's Cancel and pictoreel-cli's Ctrl+C ask it, ends
+// with ErrorCode::Cancelled, writes nothing and leaves an earlier file alone, whether the stop
+// comes after a frame or at a percent of the writing (the last case never stops).
+TEST_F(MakeGif, AStopWritesNothingAndKeepsTheEarlierFile)
+{
+    for (int i = 0; i < 6; ++i)
+        addPicture(QStringLiteral("p%1.bmp").arg(i), Rgb{std::uint8_t(i * 40), 90, 200});
+    QDir().mkpath(dir.filePath("out"));
+    const QString output = dir.filePath("out/made.gif");
+    ASSERT_TRUE(testing::writeFileContents(output, "the GIF made yesterday"));
+    struct Case {
+        const char* when;
+        int frameValue;  // stop once the bar shows this after a frame (0: not while converting)
+        bool whileWriting;
+    };
+    for (const Case c : {Case{"after the first frame", 8, false}, Case{"after the last frame", 50, false},
+                         Case{"while writing", 0, true}, Case{"never", -1, false}}) {
+        SCOPED_TRACE(c.when);
+        options.tempFolder = dir.filePath(QStringLiteral("temp/%1/").arg(c.frameValue));  // no cached animation
+        QDir().mkpath(options.tempFolder);
+        options.jobs = 1;
+        bool stop = false;
+        options.stopRequested = [&stop] { return stop; };
+        MakeEvents events;
+        std::vector<int> values;
+        events.frameAdded = [&](int value) {
+            values.push_back(value);
+            stop = stop || value == c.frameValue;
+        };
+        events.saveProgress = [&](int percent) {
+            values.push_back(saveProgressValue(percent));
+            stop = stop || c.whileWriting;
+        };
+        const Result<MakeReport> made = make(output, events);
+        ASSERT_FALSE(values.empty());
+        if (c.frameValue < 0) {
+            // Unstopped, the make writes the file and reports its halves as the bar shows them.
+            ASSERT_TRUE(made.ok());
+            EXPECT_TRUE(testing::fileContents(output).startsWith("GIF89a"));
+            EXPECT_EQ(std::vector<int>(values.begin(), values.begin() + 6), (std::vector<int>{8, 17, 25, 33, 42, 50}));
+            EXPECT_TRUE(values.back() == 100 && std::is_sorted(values.begin(), values.end()));
+            continue;
+        }
+        EXPECT_EQ(codeOf(made), ErrorCode::Cancelled);
+        EXPECT_EQ(testing::fileContents(output), "the GIF made yesterday");
+        EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"made.gif"});
+        // Nothing is reported after the stop.
+        EXPECT_LT(values.back(), 100);
+        EXPECT_TRUE(c.whileWriting || values.back() == c.frameValue) << values.back();
+    }
+    EXPECT_EQ(saveProgressValue(99), 99);  // 49.5 + 50: the half is dropped
 }
 
 }  // namespace

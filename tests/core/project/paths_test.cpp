@@ -42,13 +42,11 @@ TEST(Paths, MakePathMakesEveryMissingParentOrSaysWhereItFailed)
     QStringList reports;
     const PathErrorReporter reporter = [&](const QString& m) { reports << m; };
     EXPECT_TRUE(MakePath(dir.path() + "//a/ /b//c/", reporter));
-    EXPECT_TRUE(QFileInfo(dir.path() + "/a/b/c").isDir());
-    EXPECT_FALSE(QFileInfo(dir.path() + "/a/ ").exists());
+    EXPECT_TRUE(QFileInfo(dir.path() + "/a/b/c").isDir() && !QFileInfo(dir.path() + "/a/ ").exists());
     ASSERT_TRUE(testing::writeFileContents(dir.path() + "/a/file", ""));
     const QString underFile = dir.path() + "/a/file/sub/";
     const QString tooLong = dir.path() + "/new1/new2/" + QString(300, 'x') + "/last/";
-    EXPECT_FALSE(MakePath(underFile, reporter));
-    EXPECT_FALSE(MakePath(tooLong, reporter));
+    EXPECT_FALSE(MakePath(underFile, reporter) || MakePath(tooLong, reporter));
     EXPECT_EQ(reports, QStringList({"Create directory error: " + underFile, "Create directory error: " + tooLong}));
     EXPECT_TRUE(QFileInfo(dir.path() + "/new1/new2").isDir());
 }

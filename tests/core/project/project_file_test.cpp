@@ -1,3 +1,7 @@
+// The frame list and the project file: rows as the list view moves them, keys as written and read,
+// files that are no projects, and random round trips.
+#include "core/project/frame_list.h"
+#include "core/project/frame_values.h"
 #include "core/project/project_file.h"
 #include "core/project/settings_store.h"
 #include "support/files.h"
@@ -15,10 +19,50 @@ namespace {
 
 using testing::fileContents;
 
+FrameList framesOf(const QStringList& frameStrings)
+{
+    FrameList frames;
+    for (const QString& s : frameStrings)
+        frames.AddFrameFromString(s);
+    return frames;
+}
+
+QStringList columnsOf(const FrameEntry& e) { return {e.number, e.interval, e.transparent, e.transColor, e.fileName, e.folder}; }
+
 struct Loaded {
     ProjectProperties properties;
     FrameList frames;
 };
+
+// Removing checked rows keeps the order and tells an observer each block, last first; a swap
+// moves the five fields but not the numbers or the ticks.
+TEST(FrameList, RowsMoveAsTheListViewExpects)
+{
+    FrameList list = framesOf({"1;NO;0;f1.png;/p/", "2;NO;0;f2.png;/p/", "3;NO;0;f3.png;/p/", "4;YES;9;f4.png;/q/",
+                               "5;NO;0;f5.png;/p/"});
+    QStringList events;
+    auto record = [&](const char* kind) { return [&, kind](int f, int l) { events << QString("%1%2-%3").arg(kind).arg(f).arg(l); }; };
+    list.setObserver({record("+?"), record("+"), record("-?"), record("-"), record("~")});
+    for (int row : {2, 3, 5})
+        list.setChecked(row, true);
+    events.clear();
+    list.removeCheckedRows();
+    list.RenumberFrames();
+    EXPECT_EQ(events.mid(0, 4), (QStringList{"-?5-5", "-5-5", "-?2-3", "-2-3"}));
+    ASSERT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(columnsOf(list.row(2)), (QStringList{"2", "4", "YES", "9", "f4.png", "/q/"}));
+
+    list.setChecked(1, true);
+    list.SwapFrames(1, 2);
+    EXPECT_EQ(columnsOf(list.row(1)), (QStringList{"1", "4", "YES", "9", "f4.png", "/q/"}));
+    EXPECT_EQ(columnsOf(list.row(2)), (QStringList{"2", "1", "NO", "0", "f1.png", "/p/"}));
+    EXPECT_TRUE(list.row(1).checked && !list.row(2).checked);
+
+    events.clear();
+    list.clear();
+    EXPECT_EQ(events, (QStringList{"-?1-2", "-1-2"}));
+    EXPECT_EQ(frameValuesAt(framesOf({"abc;NO;0"}), 1).interval, 100);  // a hand-edited interval that is no number
+}
 
 class ProjectFile : public ::testing::Test {
 protected:
@@ -33,13 +77,6 @@ protected:
         Loaded l;
         EXPECT_TRUE(readProjectFile(path(name), l.properties, l.frames).ok()) << name.toStdString();
         return l;
-    }
-    static FrameList framesOf(const QStringList& frameStrings)
-    {
-        FrameList frames;
-        for (const QString& s : frameStrings)
-            frames.AddFrameFromString(s);
-        return frames;
     }
     QTemporaryDir dir;
 };
