@@ -16,8 +16,9 @@ namespace pictoreel {
 
 struct DecodeOptions;
 
-// Raised whenever the table below changes, so a module from another build is refused.
-inline constexpr int kPictureCodecVersion = 4;
+// Raised whenever the table below or the set of coders the module lets run changes, so a module
+// from another build is refused.
+inline constexpr int kPictureCodecVersion = 5;
 inline constexpr const char* kPictureCodecModule = "libpictoreel-magick.so";
 inline constexpr const char* kPictureCodecEntry = "pictoreel_picture_codec";
 

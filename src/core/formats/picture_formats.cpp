@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 
 namespace pictoreel {
 
@@ -200,6 +201,47 @@ std::optional<PictureSize> pnmSize(const Bytes& b)
     return PictureSize{clampedSide(*width), clampedSide(*height)};
 }
 
+// The canvas of a WebP: from the frame header of a lossy picture (VP8), the packed sides of a
+// lossless one (VP8L, 14 bits each, less one) or the extended header (VP8X, 24 bits each, less one).
+std::optional<PictureSize> webpSize(const Bytes& b)
+{
+    if (b.startsWith(12, "VP8 ") && b.has(0, 30) && b.u8(23) == 0x9D && b.u8(24) == 0x01 && b.u8(25) == 0x2A)
+        return PictureSize{static_cast<int>(b.le16(26) & 0x3FFF), static_cast<int>(b.le16(28) & 0x3FFF)};
+    if (b.startsWith(12, "VP8L") && b.has(0, 25) && b.u8(20) == 0x2F) {
+        const std::uint32_t sides = b.le32(21);
+        return PictureSize{static_cast<int>(sides & 0x3FFF) + 1, static_cast<int>((sides >> 14) & 0x3FFF) + 1};
+    }
+    if (b.startsWith(12, "VP8X") && b.has(0, 30)) {
+        const auto le24 = [&b](std::size_t at) { return static_cast<int>(b.le16(at) | (b.u8(at + 2) << 16)); };
+        return PictureSize{le24(24) + 1, le24(27) + 1};
+    }
+    return std::nullopt;
+}
+
+enum class IsoBrand { None, Heif, Avif };
+
+// What an ISO base media file (an "ftyp" box first) says it holds: the first of its brands that
+// names a codec, the major brand before the compatible ones. AVIF files list the generic HEIF
+// brands (mif1, msf1) too; a file with only those is HEIF.
+IsoBrand isoBrand(const Bytes& b)
+{
+    if (!b.startsWith(4, "ftyp"))
+        return IsoBrand::None;
+    const std::size_t end = std::min<std::size_t>(b.be32(0), b.size);
+    const auto any = [&b](std::size_t at, std::initializer_list<const char*> brands) {
+        return std::any_of(brands.begin(), brands.end(), [&](const char* brand) { return b.startsWith(at, brand); });
+    };
+    bool generic = false;
+    for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4) {  // the minor version at 12 is no brand
+        if (any(at, {"avif", "avis"}))
+            return IsoBrand::Avif;
+        if (any(at, {"heic", "heix", "hevc", "hevx"}))
+            return IsoBrand::Heif;
+        generic = generic || any(at, {"mif1", "msf1"});
+    }
+    return generic ? IsoBrand::Heif : IsoBrand::None;
+}
+
 // A fixed-size header of `needed` bytes with the width and height as 16-bit numbers.
 template <std::size_t needed, std::size_t widthAt, std::size_t heightAt, bool bigEndian>
 std::optional<PictureSize> sides16(const Bytes& b)
@@ -256,6 +298,22 @@ std::vector<PictureFormatRow> makeTable()
          .peekSize = psdSize,
          .magick = magick("PSD"),
          .fileTypes = {{"Photo Shop Files (*.psd)", "*.psd"}}});
+    // The next three have no entry of their own in the add dialog's list, only their patterns
+    // in "All Supported Image Files".
+    add({.format = F::Webp, .name = "WebP", .extensions = {"webp"},
+         .sniff = [](const Bytes& b) { return b.startsWith(0, "RIFF") && b.startsWith(8, "WEBP"); },
+         .peekSize = webpSize,
+         .magick = magick("WEBP"),
+         .fileTypes = {{nullptr, "*.webp"}}});
+    // ImageMagick reads both with libheif, asking it for the size first.
+    add({.format = F::Avif, .name = "AVIF", .extensions = {"avif"},
+         .sniff = [](const Bytes& b) { return isoBrand(b) == IsoBrand::Avif; },
+         .magick = magick("AVIF"),
+         .fileTypes = {{nullptr, "*.avif"}}});
+    add({.format = F::Heif, .name = "HEIF", .extensions = {"heic", "heif", "hif"},
+         .sniff = [](const Bytes& b) { return isoBrand(b) == IsoBrand::Heif; },
+         .magick = magick("HEIC"),
+         .fileTypes = {{nullptr, "*.heic;*.heif;*.hif"}}});
     // Ours: ImageMagick cannot read Utah RLE with alpha.
     add({.format = F::UtahRle, .name = "Utah RLE", .extensions = {"rle"},
          .sniff = [](const Bytes& b) { return b.u8(0) == 0x52 && b.u8(1) == 0xCC; },
@@ -387,7 +445,8 @@ QString pictureFilesFilter()
     });
     QStringList filter;
     for (const FileTypeEntry* entry : entries)
-        filter << QLatin1String(entry->description) + u'|' + QLatin1String(entry->patterns);
+        if (entry->description)
+            filter << QLatin1String(entry->description) + u'|' + QLatin1String(entry->patterns);
     filter << QStringLiteral("All Supported Image Files|") + allSupported.join(u';') << QStringLiteral("All Files(*.*)|*.*");
     return filter.join(u'|');
 }

@@ -39,6 +39,9 @@ enum class PictureFormat {
     Tiff,
     Wbmp,
     Wmf,      // Windows metafile, placeable or not
+    Webp,     // lossy, lossless or extended WebP (the first picture of an animation)
+    Heif,     // HEIF pictures: HEIC (HEVC inside) and other HEIF brands
+    Avif,     // AV1 pictures in a HEIF container
     Emf,      // Enhanced metafile: offered in the add dialog, no reader yet
     Psp,      // Paint Shop Pro: offered in the add dialog, no reader yet
 };
@@ -58,7 +61,9 @@ struct MagickReading {
 
 // One entry of the add dialog's list of file types.
 struct FileTypeEntry {
-    const char* description;  // "Targa Files (*.tga)"
+    // "Targa Files (*.tga)"; nullptr when the patterns have no entry of their own and are only
+    // part of "All Supported Image Files".
+    const char* description;
     const char* patterns;     // "*.tga"; several separated by ";"
     // Entries come in the list by this rank (1, 2, ...) and after them, for rank 0, in the
     // order of their patterns.
@@ -105,8 +110,8 @@ PictureFormat sniffPictureFormat(const std::uint8_t* data, std::size_t size, con
 // header is simple enough to read here; nullopt when this code cannot tell.
 std::optional<PictureSize> peekPictureSize(const std::uint8_t* data, std::size_t size, PictureFormat format);
 
-// The add-pictures dialog's filter: "description|patterns" for every file type of the table,
-// then "All Supported Image Files" and "All Files(*.*)", joined by "|".
+// The add-pictures dialog's filter: "description|patterns" for every file type of the table that
+// has a description, then "All Supported Image Files" and "All Files(*.*)", joined by "|".
 QString pictureFilesFilter();
 
 }  // namespace pictoreel

@@ -82,9 +82,13 @@ TEST_F(Formats, ContentDecidesNotTheExtension)
     // Targa and WBMP have no signature: the same bytes are a picture only under their own name.
     const QByteArray tga = fileContents(sharedData("imagemagick/PerlMagick/t/input.tga"));
     const QByteArray wbmp = fileContents(sharedData("imagemagick/PerlMagick/t/input.wbmp"));
+    // HEIF and AVIF share a container: the brands tell them apart, the compatible ones too.
+    const QByteArray avif = fileContents(PICTOREEL_TEST_DATA "/pictures/pattern63x47.avif");
+    const QByteArray heic = fileContents(PICTOREEL_TEST_DATA "/pictures/pattern63x47.heic");
     for (const auto& [bytes, extension, expected] :
          {std::tuple{&tga, "VST", PictureFormat::Targa}, {&tga, "icb", PictureFormat::Targa}, {&tga, "bin", PictureFormat::Unknown},
-          {&wbmp, "wbmp", PictureFormat::Wbmp}, {&wbmp, "bmp", PictureFormat::Unknown}})
+          {&wbmp, "wbmp", PictureFormat::Wbmp}, {&wbmp, "bmp", PictureFormat::Unknown}, {&avif, "heic", PictureFormat::Avif},
+          {&heic, "avif", PictureFormat::Heif}})
         EXPECT_EQ(sniffPictureFormat(reinterpret_cast<const std::uint8_t*>(bytes->constData()), std::size_t(bytes->size()),
                                      QString::fromLatin1(extension)), expected) << extension;
 }
@@ -110,6 +114,8 @@ TEST_F(Formats, BrokenFilesFailCleanly)
     for (const char* path : {"wuffs/test/data/hippopotamus.regular.truncated.png",
                              "wuffs/test/data/hippopotamus.interlaced.truncated.gif", "small/png-truncated.png"})
         expectCleanOutcome(sharedData(path), false);
+    for (const char* path : {"/pictures/pattern63x47-cut.webp", "/pictures/pattern63x47-cut.heic"})
+        expectCleanOutcome(QStringLiteral(PICTOREEL_TEST_DATA) + path, true);
     const QFileInfoList corrupt = filesIn("pngsuite/png", {"x*.png"});
     EXPECT_GE(corrupt.size(), 10);
     for (const QFileInfo& f : corrupt)
@@ -138,7 +144,7 @@ TEST(DecompressionBombs, HugeHeadersAreRefusedBeforeDecoding)
 {
     const QDir limits(QStringLiteral(PICTOREEL_TEST_DATA "/limits"));
     const QFileInfoList refused = QDir(limits.filePath("refused")).entryInfoList(QDir::Files);
-    EXPECT_EQ(refused.size(), 9);
+    EXPECT_EQ(refused.size(), 10);
     for (const QFileInfo& bomb : refused) {
         ImagingComponent component;
         EXPECT_EQ(codeOf(component.LoadImage(bomb.filePath())), ErrorCode::LimitExceeded) << bomb.fileName().toStdString();
@@ -157,7 +163,8 @@ TEST(DecompressionBombs, HugeHeadersAreRefusedBeforeDecoding)
     EXPECT_NE(codeOf(loadPictureFile(limits.filePath("large-7000x7000.png"), QSize(640, 480))), ErrorCode::LimitExceeded);
 
     const std::map<QString, PictureFormat> formats{{"png", PictureFormat::Png}, {"gif", PictureFormat::Gif},
-                                                   {"bmp", PictureFormat::Bmp}, {"pnm", PictureFormat::Pnm}};
+                                                   {"bmp", PictureFormat::Bmp}, {"pnm", PictureFormat::Pnm},
+                                                   {"webp", PictureFormat::Webp}};
     for (const QFileInfo& header : QDir(limits.filePath("sizes")).entryInfoList(QDir::Files)) {
         const QStringList size = header.baseName().section(QLatin1Char('-'), 0, 0).split(QLatin1Char('x'));
         const QByteArray bytes = fileContents(header.filePath());

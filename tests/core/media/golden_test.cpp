@@ -35,10 +35,17 @@ std::vector<QStringList> caseLines(const char* list)
     return lines;
 }
 
+// A path of a case list: in the shared test data, or in our own when it begins "tests/data/".
+QString dataPath(const QString& path)
+{
+    return path.startsWith(QStringLiteral("tests/data/")) ? QStringLiteral(PICTOREEL_TEST_DATA) + path.mid(10)
+                                                          : sharedData(path.toUtf8().constData());
+}
+
 // The files a pattern names: one file, or every file its '*' matches.
 QFileInfoList filesMatching(const QString& pattern)
 {
-    const QFileInfo info(sharedData(pattern.toUtf8().constData()));
+    const QFileInfo info(dataPath(pattern));
     if (!pattern.contains(QLatin1Char('*')))
         return {info};
     return QDir(info.path()).entryInfoList({info.fileName()}, QDir::Files, QDir::Name);
@@ -56,7 +63,7 @@ QString referenceFor(QString pattern, const QFileInfo& file, int k = 0)
     if (frame.hasMatch())
         pattern.replace(frame.capturedStart(), frame.capturedLength(),
                         QStringLiteral("%1").arg(k + (frame.captured(1) == u"n"), frame.captured(2).toInt(), 10, QLatin1Char('0')));
-    return sharedData(pattern.toUtf8().constData());
+    return dataPath(pattern);
 }
 
 RgbaImage loadReference(const QString& path)
