@@ -35,17 +35,11 @@ std::vector<QStringList> caseLines(const char* list)
     return lines;
 }
 
-// A path of a case list: in the shared test data, or in our own when it begins "tests/data/".
-QString dataPath(const QString& path)
-{
-    return path.startsWith(QStringLiteral("tests/data/")) ? QStringLiteral(PICTOREEL_TEST_DATA) + path.mid(10)
-                                                          : sharedData(path.toUtf8().constData());
-}
-
 // The files a pattern names: one file, or every file its '*' matches.
 QFileInfoList filesMatching(const QString& pattern)
 {
-    const QFileInfo info(dataPath(pattern));
+    const QFileInfo info(pattern.startsWith(u"tests/data/") ? QStringLiteral(PICTOREEL_TEST_DATA) + pattern.mid(10)
+                                                            : sharedData(pattern.toUtf8().constData()));
     if (!pattern.contains(QLatin1Char('*')))
         return {info};
     return QDir(info.path()).entryInfoList({info.fileName()}, QDir::Files, QDir::Name);
@@ -63,7 +57,7 @@ QString referenceFor(QString pattern, const QFileInfo& file, int k = 0)
     if (frame.hasMatch())
         pattern.replace(frame.capturedStart(), frame.capturedLength(),
                         QStringLiteral("%1").arg(k + (frame.captured(1) == u"n"), frame.captured(2).toInt(), 10, QLatin1Char('0')));
-    return dataPath(pattern);
+    return sharedData(pattern.toUtf8().constData());
 }
 
 RgbaImage loadReference(const QString& path)
