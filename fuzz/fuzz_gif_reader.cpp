@@ -13,7 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
 
     GifDecodeLimits limits;
-    limits.maxScreenSide = 4096;
     limits.maxScreenPixels = 1 << 20;
     limits.maxFramePixels = 1 << 22;
     limits.maxTotalFramePixels = 1 << 24;

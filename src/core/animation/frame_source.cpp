@@ -28,8 +28,8 @@ QSize screenSizeOf(const QByteArray& bytes)
 bool coversScreen(const GifStoredImage& stored, QSize screen)
 {
     const GifDecodeLimits limits;
-    return stored.width == screen.width() && stored.height == screen.height() && stored.width <= limits.maxScreenSide &&
-           stored.height <= limits.maxScreenSide && std::int64_t{stored.width} * stored.height <= limits.maxScreenPixels;
+    return stored.width == screen.width() && stored.height == screen.height() &&
+           std::int64_t{stored.width} * stored.height <= limits.maxScreenPixels;
 }
 
 // Screen pixel of every index of a stored image: transparent, its colour, or opaque black

@@ -195,20 +195,22 @@ Status GifDecoder::Impl::scan()
             return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends before its first picture"));
         return makeError(ErrorCode::EmptyImage, QStringLiteral("The GIF holds no pictures"));
     }
-    // A screen of no size takes the first frame's extent, as browsers do.
+    // A screen of no size takes the extent of the first frame that has one, as browsers do.
     if (info.width == 0 || info.height == 0) {
-        info.width = std::max(info.width, frames.front().left + frames.front().width);
-        info.height = std::max(info.height, frames.front().top + frames.front().height);
-        if (info.width == 0 || info.height == 0)
+        const auto sized = std::find_if(frames.begin(), frames.end(),
+                                        [](const FrameRecord& f) { return f.width > 0 && f.height > 0; });
+        if (sized == frames.end())
             return makeError(ErrorCode::EmptyImage, QStringLiteral("The GIF has no size"));
+        info.width = std::max(info.width, sized->left + sized->width);
+        info.height = std::max(info.height, sized->top + sized->height);
     }
-    if (info.width > limits.maxScreenSide || info.height > limits.maxScreenSide ||
-        std::int64_t{info.width} * info.height > limits.maxScreenPixels)
+    // Only the area counts: a strip of 65535 x 1 pixels is as cheap to hold as any small picture.
+    if (std::int64_t{info.width} * info.height > limits.maxScreenPixels)
         return limitExceeded(QStringLiteral("A GIF of %1 x %2 pixels is too large; at most %3 pixels a side and %4 "
                                             "megapixels are accepted")
                                  .arg(info.width)
                                  .arg(info.height)
-                                 .arg(limits.maxScreenSide)
+                                 .arg(kLimits.maxSide)
                                  .arg(megapixelsText(limits.maxScreenPixels)));
     info.frameCount = static_cast<int>(frames.size());
     return {};

@@ -19,9 +19,8 @@ namespace pictoreel {
 // Bounds a GIF must stay within before anything is allocated for it. Files beyond them are
 // refused with ErrorCode::LimitExceeded when they are opened.
 struct GifDecodeLimits {
-    // Width and height of the logical screen.
-    int maxScreenSide = kLimits.maxSide;
     // Width x height of the logical screen: it is held whole, twice while a frame is handed out.
+    // Its sides are not bounded apart from that (a GIF's 16-bit sides are no burden on their own).
     std::int64_t maxScreenPixels = kLimits.maxPixels;
     // Width x height of one frame as stored (a frame may reach far beyond the screen; only one
     // row of it is held).
@@ -35,7 +34,7 @@ struct GifDecodeLimits {
 
 // What the quick scan at opening finds out about a GIF.
 struct GifInfo {
-    int width = 0;   // logical screen; when the file says 0, the first frame's extent
+    int width = 0;   // logical screen; when the file says 0, the extent of the first frame that has one
     int height = 0;
     int frameCount = 0;
     // From the first NETSCAPE2.0 or ANIMEXTS1.0 block, as stored: 0 loops for ever, n repeats the
@@ -74,10 +73,18 @@ struct GifFrame {
 // Opening scans the block structure once without decompressing pixels: screen size, loop count,
 // frame count and every frame's place in the data are then known. Frames missing palettes use
 // opaque black; pixel indices beyond the palette are opaque black too.
+//
+// Every image block is a frame, in GIF87a files too (their frames have no delay). An image of no
+// width or height draws nothing: its frame shows the screen as the frames before left it (all
+// transparent when it comes first). So does an image whose data holds no pixels at all, which
+// is marked incomplete like any image whose data ends early. Pixel data whose code table has
+// filled up without a clear code goes on with the full table and 12-bit codes, as encoders that
+// defer the clear expect.
 class GifDecoder {
 public:
     // FileNotFound, FileReadFailed, UnsupportedFormat (not a GIF), CorruptData (cut short before
-    // its first frame), EmptyImage (a complete GIF without frames), LimitExceeded.
+    // its first frame), EmptyImage (a complete GIF without frames, or whose screen and frames all
+    // have no size), LimitExceeded.
     static Result<GifDecoder> openFile(const QString& path, const GifDecodeLimits& limits = {});
     static Result<GifDecoder> openMemory(QByteArray bytes, const GifDecodeLimits& limits = {});
 
