@@ -106,7 +106,7 @@ TEST_F(Cli, FrameAndInfoCommands)
 TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
 {
     const QString gif = kSuite + "animated_transparent_frame_restorebackground_loop.gif";
-    const auto reference = [](int k) { return kSuite + QString("frames/animated_transparent_frame_restorebackground_loop-%1.png").arg(k); };
+    const auto reference = [](int k) -> QString { return kSuite + QString("frames/animated_transparent_frame_restorebackground_loop-%1.png").arg(k); };
     const QString pngs = dir.filePath("new folder/png");
     const CliRun run = runCli({"extract", gif, "-o", pngs, "--format", "png"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
