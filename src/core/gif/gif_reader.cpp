@@ -206,11 +206,9 @@ Status GifDecoder::Impl::scan()
     }
     // Only the area counts: a strip of 65535 x 1 pixels is as cheap to hold as any small picture.
     if (std::int64_t{info.width} * info.height > limits.maxScreenPixels)
-        return limitExceeded(QStringLiteral("A GIF of %1 x %2 pixels is too large; at most %3 pixels a side and %4 "
-                                            "megapixels are accepted")
+        return limitExceeded(QStringLiteral("A GIF of %1 x %2 pixels is too large; at most %3 megapixels are accepted")
                                  .arg(info.width)
                                  .arg(info.height)
-                                 .arg(kLimits.maxSide)
                                  .arg(megapixelsText(limits.maxScreenPixels)));
     info.frameCount = static_cast<int>(frames.size());
     return {};
