@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -224,6 +225,13 @@ private:
     Result<VideoFrame> convert(const AVFrame& decoded);
 };
 
+// The containers a video may come in: AVI, MP4 and MOV, Matroska and WebM.
+bool isVideoContainer(const AVInputFormat* container)
+{
+    static constexpr std::string_view kReadable[] = {"avi", "mov,mp4,m4a,3gp,3g2,mj2", "matroska,webm"};
+    return std::find(std::begin(kReadable), std::end(kReadable), std::string_view(container->name)) != std::end(kReadable);
+}
+
 Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> input, const QString& path, const VideoLimits& limits)
 {
     silenceLibraryLog();
@@ -239,15 +247,22 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
         return makeError(ErrorCode::LibraryFailure, QStringLiteral("Out of memory"));
     context->pb = impl->io.get();
     context->flags |= AVFMT_FLAG_CUSTOM_IO;
-    // Only the AVI reader looks at the bytes: no guessing among every container FFmpeg knows.
-    const AVInputFormat* avi = av_find_input_format("avi");
-    if (!avi) {
+    // The content says what the file is, whatever its name; only the containers users make videos
+    // in are read, every other reader FFmpeg has stays out of reach of what a file holds.
+    const AVInputFormat* container = nullptr;
+    const int probed = av_probe_input_buffer2(context->pb, &container, nullptr, nullptr, 0, 0);
+    if (probed < 0 && probed != AVERROR_INVALIDDATA && probed != AVERROR_EOF) {
         avformat_free_context(context);
-        return makeError(ErrorCode::UnsupportedFormat, QStringLiteral("This FFmpeg cannot read AVI files"));
+        return avError(probed, ErrorCode::FileReadFailed, QStringLiteral("Cannot read %1").arg(path));
     }
-    if (const int r = avformat_open_input(&context, nullptr, avi, nullptr); r < 0)  // frees context on failure
+    if (probed < 0 || !container || !isVideoContainer(container)) {
+        avformat_free_context(context);
+        return makeError(ErrorCode::UnsupportedFormat,
+                         QStringLiteral("%1 is not an AVI, MP4, MOV, MKV or WebM video FFmpeg can read").arg(path));
+    }
+    if (const int r = avformat_open_input(&context, nullptr, container, nullptr); r < 0)  // frees context on failure
         return avError(r == AVERROR(EIO) ? AVERROR_INVALIDDATA : r, ErrorCode::FileReadFailed,
-                       QStringLiteral("%1 is not an AVI file FFmpeg can read").arg(path));
+                       QStringLiteral("%1 is not a video FFmpeg can read").arg(path));
     impl->format.reset(context);
     if (const int r = avformat_find_stream_info(context, nullptr); r < 0)
         return avError(r, ErrorCode::FileReadFailed, QStringLiteral("Cannot read the streams of %1").arg(path));

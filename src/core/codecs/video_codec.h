@@ -1,4 +1,4 @@
-// What the video codec module offers the core: an FFmpeg AVI decoder and an AVI encoder behind
+// What the video codec module offers the core: an FFmpeg video decoder and an AVI encoder behind
 // small interfaces. The module (libpictoreel-ffmpeg.so) is loaded at the first video opened or
 // written, so everything else runs without loading FFmpeg's many libraries.
 #pragma once
@@ -33,7 +33,7 @@ public:
 };
 
 // Raised whenever the table below changes, so a module from another build is refused.
-inline constexpr int kVideoCodecVersion = 2;
+inline constexpr int kVideoCodecVersion = 3;
 inline constexpr const char* kVideoCodecModule = "libpictoreel-ffmpeg.so";
 inline constexpr const char* kVideoCodecEntry = "pictoreel_video_codec";
 
@@ -41,7 +41,8 @@ struct VideoCodec {
     int version;
     // The libraries the module runs with, for bug reports: "FFmpeg 5.1 (libavformat 59.27.100, ...)".
     QString (*libraryVersion)();
-    // Reads an AVI file from `input` (opened for reading); `name` names it in messages.
+    // Reads an AVI, MP4/MOV or Matroska/WebM video from `input` (opened for reading); `name` names
+    // it in messages.
     Result<std::unique_ptr<VideoDecoding>> (*openDecoder)(std::unique_ptr<QIODevice> input, const QString& name,
                                                           const VideoLimits& limits);
     Result<std::unique_ptr<AviEncoding>> (*createAviEncoder)(const QString& path, int width, int height,

@@ -95,14 +95,25 @@ TEST(CodecModules, AreRefusedFromAnotherBuild)
 }
 
 // The frames of every codec against their pictures are golden cases (tests/data/golden/
-// video-frames.txt); here their timing and an odd size kept to the pixel.
-TEST(VideoDecoder, FramesAreTimedAndKeepAnOddSize)
+// video-frames.txt); here every container's frames with their own times, odd sizes kept to the pixel.
+TEST(VideoDecoder, ReadsEveryContainerWithEachFramesTimeAndSize)
 {
-    const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(avi("uncompressed_bgr24_oddsize_63x47_10f"));
-    ASSERT_EQ(frames.size(), 10u);
-    for (int k = 0; k < 10; ++k)
-        EXPECT_EQ(frames[std::size_t(k)].startMicroseconds, k * 200000) << "frame " << k;  // 5 frames a second
-    EXPECT_EQ(frames[0].image.pixels, loadPictureFile(kAvi + "../src/pattern63x47.png").value().pixels);
+    const QString videos = QStringLiteral(PICTOREEL_TEST_DATA "/videos/");
+    for (const auto& [file, width, height, starts] :
+         {std::tuple{avi("uncompressed_bgr24_oddsize_63x47_10f"), 63, 47, std::vector<int>{0, 2, 4, 6, 8, 10, 12, 14, 16, 18}},
+          {videos + "testsrc_h264_16x12_4f.mp4", 16, 12, {0, 1, 2, 3}},
+          {videos + "testsrc_mjpeg_16x12_3f.mov", 16, 12, {0, 2, 4}},
+          {videos + "testsrc_h264_15x11_vfr.mkv", 15, 11, {0, 1, 3, 6}},
+          {videos + "testsrc_vp9_16x12_4f.webm", 16, 12, {0, 1, 2, 3}}}) {
+        SCOPED_TRACE(file.toStdString());
+        const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(file);
+        ASSERT_EQ(frames.size(), starts.size());
+        for (std::size_t k = 0; k < frames.size(); ++k) {
+            EXPECT_EQ(frames[k].startMicroseconds, starts[k] * 100000) << "frame " << k;
+            EXPECT_EQ(frames[k].image.width * 1000 + frames[k].image.height, width * 1000 + height) << "frame " << k;
+        }
+    }
+    EXPECT_EQ(decodeVideo(avi("uncompressed_bgr24_oddsize_63x47_10f"))[0].image.pixels, loadPictureFile(kAvi + "../src/pattern63x47.png").value().pixels);
 }
 
 TEST(VideoDecoder, RefusesWhatIsNotAnAviOrTooLarge)
