@@ -44,14 +44,14 @@ TEST_F(ConvertersTest, ChoosingASourceProposesTheTargetAndCancelsChangeNothing)
         auto *source = child<QPushButton>(w.get(), toGif ? "cmdAVI" : "cmdGIF"), *target = child<QPushButton>(w.get(), toGif ? "cmdGIF" : "cmdAVI");
         // The target chosen first is replaced by the proposal; cancelling either dialog changes nothing.
         dialogs.clear();
-        for (const QString& answer : {QStringLiteral("/elsewhere/chosen.x"), QStringLiteral("/v/clip.AVI"), QString(), QString()})
+        for (const QString& answer : {QStringLiteral("/elsewhere/chosen.x"), QStringLiteral("/v/clip.Mkv"), QString(), QString()})
             answer.isEmpty() ? dialogs.answerCancel() : dialogs.answerFile(answer);
         for (QPushButton* button : {target, source, source, target})
             button->click();
-        EXPECT_EQ(shownText(w.get(), "txtAVI") + u'|' + shownText(w.get(), "txtGIF"), toGif ? "/v/clip.AVI|/v/clip.gif" : "/v/clip.avi|/v/clip.AVI");
+        EXPECT_EQ(shownText(w.get(), "txtAVI") + u'|' + shownText(w.get(), "txtGIF"), toGif ? "/v/clip.Mkv|/v/clip.gif" : "/v/clip.Mkv.avi|/v/clip.Mkv");
         ASSERT_EQ(dialogs.calls.size(), 4u);
         EXPECT_EQ(dialogs.calls[1].request.filter + u'>' + dialogs.calls[0].request.filter,
-                  toGif ? "AVI Files(*.avi)|*.avi>Animated GIF File(*.gif)|*.gif" : "Animated GIF File(*.gif)|*.gif>Animated AVI File(*.avi)|*.avi");
+                  toGif ? "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm|AVI Files(*.avi)|*.avi>Animated GIF File(*.gif)|*.gif" : "Animated GIF File(*.gif)|*.gif>Animated AVI File(*.avi)|*.avi");
     }
 }
 

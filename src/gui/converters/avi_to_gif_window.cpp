@@ -12,7 +12,7 @@ ConverterTexts aviToGifTexts()
     t.caption = "AVI to GIF Converter";
     t.sourceGroup = "Open AVI File";
     t.targetGroup = "Set GIF File";
-    t.sourceFilter = "AVI Files(*.avi)|*.avi";
+    t.sourceFilter = "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm|AVI Files(*.avi)|*.avi";
     t.targetFilter = "Animated GIF File(*.gif)|*.gif";
     t.sourceExtension = ".avi";
     t.targetExtension = ".gif";

@@ -119,8 +119,10 @@ void ConverterWindow::chooseSource()
     if (!chosen || chosen->isEmpty())
         return;
     sourceBox()->setText(*chosen);
-    targetBox()->setText(ChangeFileExtension(*chosen, QLatin1String(texts_.sourceExtension),
-                                             QLatin1String(texts_.targetExtension)));
+    // A video of any kind gives its name to the GIF: movie.mp4 becomes movie.gif.
+    const QString suffix = QFileInfo(*chosen).suffix();
+    const QString from = texts_.aviToGif && !suffix.isEmpty() ? QStringLiteral(".") + suffix : QString::fromLatin1(texts_.sourceExtension);
+    targetBox()->setText(ChangeFileExtension(*chosen, from, QLatin1String(texts_.targetExtension)));
 }
 
 void ConverterWindow::chooseTarget()
