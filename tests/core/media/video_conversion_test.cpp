@@ -98,29 +98,25 @@ TEST(CodecModules, AreRefusedFromAnotherBuild)
 // video-frames.txt); here every container's frames with their own times, odd sizes kept to the pixel.
 TEST(VideoDecoder, ReadsEveryContainerWithEachFramesTimeAndSize)
 {
-    const QString videos = QStringLiteral(PICTOREEL_TEST_DATA "/videos/");
-    for (const auto& [file, width, height, starts] :
+    const QString videos = QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_");
+    for (const auto& [file, width, height, starts] :  // starts in 1/10 s
          {std::tuple{avi("uncompressed_bgr24_oddsize_63x47_10f"), 63, 47, std::vector<int>{0, 2, 4, 6, 8, 10, 12, 14, 16, 18}},
-          {videos + "testsrc_h264_16x12_4f.mp4", 16, 12, {0, 1, 2, 3}},
-          {videos + "testsrc_mjpeg_16x12_3f.mov", 16, 12, {0, 2, 4}},
-          {videos + "testsrc_h264_15x11_vfr.mkv", 15, 11, {0, 1, 3, 6}},
-          {videos + "testsrc_vp9_16x12_4f.webm", 16, 12, {0, 1, 2, 3}}}) {
-        SCOPED_TRACE(file.toStdString());
-        const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(file);
-        ASSERT_EQ(frames.size(), starts.size());
-        for (std::size_t k = 0; k < frames.size(); ++k) {
-            EXPECT_EQ(frames[k].startMicroseconds, starts[k] * 100000) << "frame " << k;
-            EXPECT_EQ(frames[k].image.width * 1000 + frames[k].image.height, width * 1000 + height) << "frame " << k;
-        }
+          {videos + "h264_16x12_4f.mp4", 16, 12, {0, 1, 2, 3}}, {videos + "mjpeg_16x12_3f.mov", 16, 12, {0, 2, 4}},
+          {videos + "h264_15x11_vfr.mkv", 15, 11, {0, 1, 3, 6}}, {videos + "vp9_16x12_4f.webm", 16, 12, {0, 1, 2, 3}}}) {
+        std::vector<std::tuple<std::int64_t, int, int>> got, want;
+        for (const ffmpeg::VideoFrame& frame : decodeVideo(file))
+            got.emplace_back(frame.startMicroseconds, frame.image.width, frame.image.height);
+        for (const int start : starts)
+            want.emplace_back(start * 100000, width, height);
+        EXPECT_EQ(got, want) << file.toStdString();
     }
     EXPECT_EQ(decodeVideo(avi("uncompressed_bgr24_oddsize_63x47_10f"))[0].image.pixels, loadPictureFile(kAvi + "../src/pattern63x47.png").value().pixels);
 }
 
-TEST(VideoDecoder, RefusesWhatIsNotAnAviOrTooLarge)
+TEST(VideoDecoder, RefusesWhatIsNotAVideoOrTooLarge)
 {
-    EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(kAvi + "absent.avi")), ErrorCode::FileNotFound);
-    const ErrorCode png = codeOf(ffmpeg::VideoDecoder::open(kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png"));
-    EXPECT_TRUE(png == ErrorCode::CorruptData || png == ErrorCode::UnsupportedFormat) << int(png);
+    // FFmpeg reads pictures too; they are no video.
+    EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png")), ErrorCode::UnsupportedFormat);
 
     for (const ffmpeg::VideoLimits& limits : {ffmpeg::VideoLimits{.maxSide = 32}, ffmpeg::VideoLimits{.maxFrames = 4}})
         EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), limits)), ErrorCode::LimitExceeded);
