@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <string_view>
@@ -18,6 +19,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/avutil.h>
+#include <libavutil/display.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/mathematics.h>
 #include <libswscale/swscale.h>
@@ -174,6 +176,43 @@ void copyOpaque(const std::uint8_t* data, int lineSize, RgbaImage& out)
     }
 }
 
+// The picture turned clockwise by `quarterTurns` quarter turns (1 to 3).
+RgbaImage turned(const RgbaImage& in, int quarterTurns)
+{
+    RgbaImage out = quarterTurns == 2 ? RgbaImage(in.width, in.height) : RgbaImage(in.height, in.width);
+    for (int y = 0; y < in.height; ++y)
+        for (int x = 0; x < in.width; ++x) {
+            const int toX = quarterTurns == 1 ? in.height - 1 - y : quarterTurns == 2 ? in.width - 1 - x : y;
+            const int toY = quarterTurns == 1 ? x : quarterTurns == 2 ? in.height - 1 - y : in.width - 1 - x;
+            std::memcpy(out.pixel(toX, toY), in.pixel(x, y), 4);
+        }
+    return out;
+}
+
+// How many quarter turns clockwise a phone's video asks for to be shown upright; 0 when it asks
+// for none, or for another angle or a mirror, which we leave as stored.
+int quarterTurnsOf(const AVStream& stream)
+{
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+    const AVPacketSideData* data = av_packet_side_data_get(stream.codecpar->coded_side_data, stream.codecpar->nb_coded_side_data,
+                                                           AV_PKT_DATA_DISPLAYMATRIX);
+    const auto* matrix = data && data->size >= 9 * sizeof(std::int32_t) ? reinterpret_cast<const std::int32_t*>(data->data) : nullptr;
+#else
+    std::size_t size = 0;
+    const auto* matrix = reinterpret_cast<const std::int32_t*>(av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size));
+    if (size < 9 * sizeof(std::int32_t))
+        matrix = nullptr;
+#endif
+    if (!matrix)
+        return 0;
+    const double clockwise = -av_display_rotation_get(matrix);  // NaN for a matrix that is no rotation
+    const double turns = std::round(clockwise / 90);
+    const double determinant = double(matrix[0]) * matrix[4] - double(matrix[1]) * matrix[3];
+    if (!(std::abs(clockwise - turns * 90) < 1) || determinant <= 0)
+        return 0;
+    return (static_cast<int>(turns) % 4 + 4) % 4;
+}
+
 bool sizeWithin(int width, int height, const VideoLimits& limits)
 {
     return width <= limits.maxSide && height <= limits.maxSide && std::int64_t{width} * height <= limits.maxPixels;
@@ -191,8 +230,9 @@ public:
     PacketHandle packet;
     ScalerHandle scaler;
     int stream = -1;
-    int width_ = 0;
+    int width_ = 0;  // as stored, before the turn
     int height_ = 0;
+    int quarterTurns = 0;
     AVRational timeBase{1, 1};
     std::int64_t nominalFrame = 0;
     VideoLimits limits;
@@ -207,8 +247,8 @@ public:
 
     ~FfmpegDecoding() override { av_freep(&rgba[0]); }
 
-    int width() const override { return width_; }
-    int height() const override { return height_; }
+    int width() const override { return quarterTurns % 2 ? height_ : width_; }
+    int height() const override { return quarterTurns % 2 ? width_ : height_; }
     std::int64_t nominalFrameMicroseconds() const override { return nominalFrame; }
 
     double fractionRead() const override
@@ -293,6 +333,7 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
                              .arg(limits.maxTotalPixels));
     impl->width_ = parameters->width;
     impl->height_ = parameters->height;
+    impl->quarterTurns = quarterTurnsOf(*stream);
     impl->timeBase = stream->time_base;
     const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
     if (rate.num > 0 && rate.den > 0)
@@ -361,6 +402,8 @@ Result<VideoFrame> FfmpegDecoding::convert(const AVFrame& decoded)
     VideoFrame out;
     out.image = RgbaImage(width_, height_);
     copyOpaque(rgba[0], rgbaLines[0], out.image);
+    if (quarterTurns)
+        out.image = turned(out.image, quarterTurns);
     const std::int64_t pts = decoded.best_effort_timestamp;
     out.startMicroseconds = pts == AV_NOPTS_VALUE ? nextStart : av_rescale_q(pts, timeBase, AVRational{1, 1000000});
     out.durationMicroseconds = decoded.pkt_duration > 0 ? av_rescale_q(decoded.pkt_duration, timeBase, AVRational{1, 1000000}) : 0;

@@ -201,7 +201,7 @@ TEST_F(Golden, VideoFramesMatchTheirReferences)
 {
     for (const QStringList& line : caseLines("video-frames.txt")) {
         SCOPED_TRACE(line.join(QLatin1Char(' ')).toStdString());
-        const QFileInfo file(sharedData(line[0].toUtf8().constData()));
+        const QFileInfo file(dataPath(line[0]));
         Result<ffmpeg::VideoDecoder> video = ffmpeg::VideoDecoder::open(file.filePath());
         ASSERT_TRUE(video) << video.error().text().toStdString();
         int k = 0;

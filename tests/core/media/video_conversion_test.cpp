@@ -102,6 +102,7 @@ TEST(VideoDecoder, ReadsEveryContainerWithEachFramesTimeAndSize)
     for (const auto& [file, width, height, starts] :  // starts in 1/10 s
          {std::tuple{avi("uncompressed_bgr24_oddsize_63x47_10f"), 63, 47, std::vector<int>{0, 2, 4, 6, 8, 10, 12, 14, 16, 18}},
           {videos + "h264_16x12_4f.mp4", 16, 12, {0, 1, 2, 3}}, {videos + "mjpeg_16x12_3f.mov", 16, 12, {0, 2, 4}},
+          {videos + "mjpeg_16x12_3f_turned.mov", 12, 16, {0, 2, 4}},
           {videos + "h264_15x11_vfr.mkv", 15, 11, {0, 1, 3, 6}}, {videos + "vp9_16x12_4f.webm", 16, 12, {0, 1, 2, 3}}}) {
         std::vector<std::tuple<std::int64_t, int, int>> got, want;
         for (const ffmpeg::VideoFrame& frame : decodeVideo(file))
