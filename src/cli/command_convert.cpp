@@ -1,4 +1,4 @@
-// pictoreel-cli avi2gif AVI GIF [--max-frames N] [--max-pixels N] [--quiet] and gif2avi GIF AVI
+// pictoreel-cli avi2gif VIDEO GIF [--max-frames N] [--max-pixels N] [--quiet] and gif2avi GIF AVI
 // [...]: the converters of the Tools menu without their windows.
 #include "cli_support.h"
 #include "commands.h"
@@ -20,7 +20,7 @@ int runConversion(const QStringList& words, Direction direction)
     const bool toGif = direction == Direction::AviToGif;
     const Arguments args(words, {QStringLiteral("--quiet")}, kBudgetOptions, 2);
     if (!args.ok() || args.positional().size() != 2) {
-        printError(args.ok() ? (toGif ? QStringLiteral("usage: pictoreel-cli avi2gif AVI GIF [--max-frames N] [--max-pixels N] [--quiet]")
+        printError(args.ok() ? (toGif ? QStringLiteral("usage: pictoreel-cli avi2gif VIDEO GIF [--max-frames N] [--max-pixels N] [--quiet]")
                                       : QStringLiteral("usage: pictoreel-cli gif2avi GIF AVI [--max-frames N] [--max-pixels N] [--quiet]"))
                              : args.error());
         return kExitUsage;

@@ -34,10 +34,10 @@ Commands:
       e.g. 0,2,5-9. Frames are written as shown: transparent pixels in the frames extractor's
       background colour (red 212, green 208, blue 200), except in PNG, which keeps them
       transparent. Every frame up to the last one listed is decoded, within the budgets below.
-  avi2gif AVI GIF [--max-frames N] [--max-pixels N] [--quiet]
-      Converts the AVI's video into an animated GIF that loops for ever, each frame shown
-      as long as the video shows it. Shows progress on a terminal and ends with one line:
-      frames, bytes, seconds.
+  avi2gif VIDEO GIF [--max-frames N] [--max-pixels N] [--quiet]
+      Converts an AVI, MP4, MOV, MKV or WebM video into an animated GIF that loops for
+      ever, each frame shown as long as the video shows it, turned upright. Shows progress
+      on a terminal and ends with one line: frames, bytes, seconds.
   gif2avi GIF AVI [--max-frames N] [--max-pixels N] [--quiet]
       Converts an animated GIF into an AVI (MPEG-4 video) at a constant frame rate that keeps
       the GIF's timing; transparent pixels are white. Progress and summary as for avi2gif.

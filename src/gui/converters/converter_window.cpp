@@ -119,9 +119,14 @@ void ConverterWindow::chooseSource()
     if (!chosen || chosen->isEmpty())
         return;
     sourceBox()->setText(*chosen);
-    // A video of any kind gives its name to the GIF: movie.mp4 becomes movie.gif.
+    // A video of any kind the window offers gives its name to the GIF: movie.mp4 becomes
+    // movie.gif. Other names are treated as ever (the GIF's extension added).
+    static const QStringList kVideoSuffixes{QStringLiteral("avi"), QStringLiteral("mp4"), QStringLiteral("m4v"),
+                                            QStringLiteral("mov"), QStringLiteral("mkv"), QStringLiteral("webm")};
     const QString suffix = QFileInfo(*chosen).suffix();
-    const QString from = texts_.aviToGif && !suffix.isEmpty() ? QStringLiteral(".") + suffix : QString::fromLatin1(texts_.sourceExtension);
+    const QString from = texts_.aviToGif && kVideoSuffixes.contains(suffix, Qt::CaseInsensitive)
+                             ? QStringLiteral(".") + suffix
+                             : QString::fromLatin1(texts_.sourceExtension);
     targetBox()->setText(ChangeFileExtension(*chosen, from, QLatin1String(texts_.targetExtension)));
 }
 
