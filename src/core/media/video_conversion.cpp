@@ -24,6 +24,8 @@ namespace pictoreel {
 namespace {
 
 constexpr int kMaxGifDelay = 65535;
+// The shortest delay every player shows as it is, in hundredths of a second.
+constexpr int kMinFrameDelay = 2;
 // A frame of unknown length (no duration, no frame rate) is shown this long.
 constexpr std::int64_t kFallbackFrameMicroseconds = 100000;
 // Video frame lengths of a GIF's AVI, in hundredths of a second: 50 frames a second at most,
@@ -97,11 +99,16 @@ public:
         if (pending_ && frame.image.pixels == pending_->pixels)
             return {};  // the picture stays: the pending frame lasts longer
         const int startCs = centiseconds(start);
-        if (pending_ && startCs > pendingStart_) {
+        // Players show a delay under 2 hundredths as 10: a frame that starts sooner than that after
+        // the pending one takes its place and its time, so a fast video keeps its length.
+        if (pending_ && startCs < pendingStart_ + kMinFrameDelay) {
+            pending_ = std::move(frame.image);
+            return {};
+        }
+        if (pending_) {
             if (Status s = write(startCs); !s)
                 return s;
         }
-        // A frame starting in the same hundredth as the pending one takes its place.
         pending_ = std::move(frame.image);
         pendingStart_ = startCs;
         return {};
@@ -114,7 +121,7 @@ public:
         if (!pending_)
             return makeError(ErrorCode::EmptyImage, QStringLiteral("The video holds no frame that could be decoded"));
         const std::int64_t end = lastEnd_ > lastStart_ ? lastEnd_ : lastStart_ + defaultLength;
-        return write(std::max(centiseconds(end), pendingStart_ + 1));
+        return write(std::max(centiseconds(end), pendingStart_ + kMinFrameDelay));
     }
 
     const std::vector<AnimationFrameSource>& frames() const { return frames_; }

@@ -145,6 +145,11 @@ TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
     // GIF's frames start at 0, 10, 13, 23 and 27 and it ends at 37.
     ASSERT_TRUE(aviToGif(avi("uncompressed_bgr24_64x48_29.97fps"), gif));
     EXPECT_EQ(delaysOf(decodeGifFile(gif).value()), (std::vector<int>{10, 3, 10, 4, 10}));
+
+    // At 60 frames a second, every frame that would last under 2 hundredths gives way to the next:
+    // 12 greys starting at 0, 2, 3, 5, 7, 8, ... keep the video's 20 hundredths.
+    ASSERT_TRUE(aviToGif(QStringLiteral(PICTOREEL_TEST_DATA "/videos/greys_mjpeg_16x12_60fps.avi"), gif));
+    EXPECT_EQ(delaysOf(decodeGifFile(gif).value()), (std::vector<int>{2, 3, 2, 3, 2, 3, 2, 3}));
 }
 
 TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
