@@ -11,6 +11,7 @@ namespace pictoreel {
 RgbaImage compositeOverColour(const RgbaImage& image, std::int32_t colour);
 
 // Delays below 2/100 s play as 10/100 s, as browsers play them.
-inline int playedDelayCentiseconds(int storedDelay) { return storedDelay < 2 ? 10 : storedDelay; }
+inline constexpr int kShortestPlayedDelay = 2;
+inline int playedDelayCentiseconds(int storedDelay) { return storedDelay < kShortestPlayedDelay ? 10 : storedDelay; }
 
 }  // namespace pictoreel

@@ -24,8 +24,6 @@ namespace pictoreel {
 namespace {
 
 constexpr int kMaxGifDelay = 65535;
-// The shortest delay every player shows as it is, in hundredths of a second.
-constexpr int kMinFrameDelay = 2;
 // A frame of unknown length (no duration, no frame rate) is shown this long.
 constexpr std::int64_t kFallbackFrameMicroseconds = 100000;
 // Video frame lengths of a GIF's AVI, in hundredths of a second: 50 frames a second at most,
@@ -101,7 +99,7 @@ public:
         const int startCs = centiseconds(start);
         // Players show a delay under 2 hundredths as 10: a frame that starts sooner than that after
         // the pending one takes its place and its time, so a fast video keeps its length.
-        if (pending_ && startCs < pendingStart_ + kMinFrameDelay) {
+        if (pending_ && startCs < pendingStart_ + kShortestPlayedDelay) {
             pending_ = std::move(frame.image);
             return {};
         }
@@ -121,7 +119,7 @@ public:
         if (!pending_)
             return makeError(ErrorCode::EmptyImage, QStringLiteral("The video holds no frame that could be decoded"));
         const std::int64_t end = lastEnd_ > lastStart_ ? lastEnd_ : lastStart_ + defaultLength;
-        return write(std::max(centiseconds(end), pendingStart_ + kMinFrameDelay));
+        return write(std::max(centiseconds(end), pendingStart_ + kShortestPlayedDelay));
     }
 
     const std::vector<AnimationFrameSource>& frames() const { return frames_; }

@@ -31,6 +31,15 @@ QString qtFileFilter(const QString& pairs)
     return entries.join(QStringLiteral(";;"));
 }
 
+QStringList fileFilterPatterns(const QString& pairs)
+{
+    const QStringList parts = pairs.split(u'|');
+    QStringList patterns;
+    for (qsizetype i = 1; i < parts.size(); i += 2)
+        patterns += parts[i].split(u';', Qt::SkipEmptyParts);
+    return patterns;
+}
+
 MessageAnswer QtDialogs::messageBox(QWidget* parent, const QString& text, const QString& caption,
                                     MessageIcon icon, MessageButtons buttons)
 {

@@ -73,6 +73,8 @@ public:
 // unless the description already ends in exactly that group ("GIF Files (*.gif)").
 // A trailing description without patterns is dropped.
 QString qtFileFilter(const QString& pairs);
+// Every pattern of "desc|patterns|desc|patterns" ("*.avi", "*.mp4", ...), in order.
+QStringList fileFilterPatterns(const QString& pairs);
 
 // The caption a box shows: the given one, or the program title when it is empty.
 QString messageCaption(const QString& caption);

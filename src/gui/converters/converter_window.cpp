@@ -119,14 +119,11 @@ void ConverterWindow::chooseSource()
     if (!chosen || chosen->isEmpty())
         return;
     sourceBox()->setText(*chosen);
-    // A video of any kind the window offers gives its name to the GIF: movie.mp4 becomes
-    // movie.gif. Other names are treated as ever (the GIF's extension added).
-    static const QStringList kVideoSuffixes{QStringLiteral("avi"), QStringLiteral("mp4"), QStringLiteral("m4v"),
-                                            QStringLiteral("mov"), QStringLiteral("mkv"), QStringLiteral("webm")};
+    // A file of any kind the open dialog offers gives its name to the target: movie.mp4 becomes
+    // movie.gif. Other names are treated as ever (the target's extension added).
     const QString suffix = QFileInfo(*chosen).suffix();
-    const QString from = texts_.aviToGif && kVideoSuffixes.contains(suffix, Qt::CaseInsensitive)
-                             ? QStringLiteral(".") + suffix
-                             : QString::fromLatin1(texts_.sourceExtension);
+    const bool offered = fileFilterPatterns(QString::fromUtf8(texts_.sourceFilter)).contains(QStringLiteral("*.") + suffix, Qt::CaseInsensitive);
+    const QString from = offered ? QStringLiteral(".") + suffix : QString::fromLatin1(texts_.sourceExtension);
     targetBox()->setText(ChangeFileExtension(*chosen, from, QLatin1String(texts_.targetExtension)));
 }
 
