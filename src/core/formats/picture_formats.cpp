@@ -1,6 +1,8 @@
 #include "core/formats/picture_formats.h"
 
 #include "core/formats/gif_blocks.h"
+#include "core/formats/pcx_reader.h"
+#include "core/formats/psd_reader.h"
 #include "core/formats/targa_reader.h"
 #include "core/formats/utah_rle.h"
 
@@ -293,10 +295,11 @@ std::vector<PictureFormatRow> makeTable()
              },
          .magick = magick("TIFF"),
          .fileTypes = {{"Tagged Image Format Files (*.tif;*.tiff)", "*.tif;*.tiff", 0, false}}});
+    // Ours: ImageMagick 6 fails on indexed pictures and on many extra channels.
     add({.format = F::Psd, .name = "PSD", .extensions = {"psd"},
          .sniff = [](const Bytes& b) { return b.startsWith(0, "8BPS") && (b.be16(4) == 1 || b.be16(4) == 2); },
          .peekSize = psdSize,
-         .magick = magick("PSD"),
+         .ownReader = decodePsd,
          .fileTypes = {{"Photo Shop Files (*.psd)", "*.psd"}}});
     // The next three have no entry of their own in the add dialog's list, only their patterns
     // in "All Supported Image Files".
@@ -325,10 +328,11 @@ std::vector<PictureFormatRow> makeTable()
          .peekSize = sides16<10, 6, 8, true>,
          .magick = magick("SGI"),
          .fileTypes = {{"SGI Files (*.sgi)", "*.sgi"}}});
+    // Ours: ImageMagick 6 swaps black and white in one-bit pictures.
     add({.format = F::Pcx, .name = "PCX", .extensions = {"pcx"},
          .sniff = looksLikePcx,
          .peekSize = pcxSize,
-         .magick = magick("PCX"),
+         .ownReader = decodePcx,
          .fileTypes = {{"PCX Files (*.pcx)", "*.pcx"}}});
     add({.format = F::Ico, .name = "ICO", .extensions = {"ico", "cur"},
          .sniff = [](const Bytes& b) { return b.has(0, 6) && b.le16(0) == 0 && (b.le16(2) == 1 || b.le16(2) == 2) && b.le16(4) > 0; },
