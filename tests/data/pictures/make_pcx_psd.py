@@ -260,8 +260,8 @@ def write_psd():
     planes = [Image.frombytes("L", (W, H), bytes(f(x, y) for y in range(H) for x in range(W))) for f in lab]
     to_srgb = ImageCms.buildTransform(ImageCms.createProfile("LAB", 5000), ImageCms.createProfile("sRGB"), "LAB", "RGB",
                                        flags=ImageCms.FLAGS["NOTPRECALC"])
-    ImageCms.applyTransform(Image.merge("LAB", planes), to_srgb).convert("RGBA").save(
-        os.path.join(HERE, "psd", "lab8.reference.png"))
+    converted = ImageCms.applyTransform(Image.merge("LAB", planes), to_srgb).convert("RGBA")
+    png(os.path.join(HERE, "psd", "lab8.reference.png"), W, H, converted.tobytes())
 
 
 def write_pillow_references():
