@@ -35,7 +35,7 @@ constexpr const char* kSecurityPolicy = R"(<policymap>
   <policy domain="filter" rights="none" pattern="*" />
   <policy domain="path" rights="none" pattern="@*" />
   <policy domain="coder" rights="none" pattern="*" />
-  <policy domain="coder" rights="read" pattern="{AVIF,BMP,BMP2,BMP3,CUR,DIB,GIF,GIF87,HEIC,ICB,ICO,ICON,PBM,PCD,PCDS,PGM,PNG8,PNM,PPM,RLE,SGI,TGA,TIF,TIFF,TIFF64,VDA,VST,WBMP,WEBP,WMF}" />
+  <policy domain="coder" rights="read" pattern="{AVIF,BMP,BMP2,BMP3,CUR,DIB,GIF,GIF87,HEIC,ICB,ICO,ICON,PBM,PCD,PCDS,PCX,PGM,PNG8,PNM,PPM,PSD,RLE,SGI,TGA,TIF,TIFF,TIFF64,VDA,VST,WBMP,WEBP,WMF}" />
   <policy domain="coder" rights="read|write" pattern="{JPEG,JPG,PNG,PNG24,PNG32}" />
 </policymap>)";
 

@@ -295,11 +295,13 @@ std::vector<PictureFormatRow> makeTable()
              },
          .magick = magick("TIFF"),
          .fileTypes = {{"Tagged Image Format Files (*.tif;*.tiff)", "*.tif;*.tiff", 0, false}}});
-    // Ours: ImageMagick 6 fails on indexed pictures and on many extra channels.
+    // Ours: ImageMagick 6 fails on indexed pictures and on many extra channels. It still reads
+    // the pictures too large to hold whole, scaling them to their frame as it reads.
     add({.format = F::Psd, .name = "PSD", .extensions = {"psd"},
          .sniff = [](const Bytes& b) { return b.startsWith(0, "8BPS") && (b.be16(4) == 1 || b.be16(4) == 2); },
          .peekSize = psdSize,
          .ownReader = decodePsd,
+         .magick = magick("PSD"),
          .fileTypes = {{"Photo Shop Files (*.psd)", "*.psd"}}});
     // The next three have no entry of their own in the add dialog's list, only their patterns
     // in "All Supported Image Files".
@@ -328,11 +330,13 @@ std::vector<PictureFormatRow> makeTable()
          .peekSize = sides16<10, 6, 8, true>,
          .magick = magick("SGI"),
          .fileTypes = {{"SGI Files (*.sgi)", "*.sgi"}}});
-    // Ours: ImageMagick 6 swaps black and white in one-bit pictures.
+    // Ours: ImageMagick 6 swaps black and white in one-bit pictures. It still reads the pictures
+    // too large to hold whole, scaling them to their frame as it reads.
     add({.format = F::Pcx, .name = "PCX", .extensions = {"pcx"},
          .sniff = looksLikePcx,
          .peekSize = pcxSize,
          .ownReader = decodePcx,
+         .magick = magick("PCX"),
          .fileTypes = {{"PCX Files (*.pcx)", "*.pcx"}}});
     add({.format = F::Ico, .name = "ICO", .extensions = {"ico", "cur"},
          .sniff = [](const Bytes& b) { return b.has(0, 6) && b.le16(0) == 0 && (b.le16(2) == 1 || b.le16(2) == 2) && b.le16(4) > 0; },

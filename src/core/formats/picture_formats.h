@@ -84,7 +84,9 @@ struct PictureFormatRow {
     // Reads the size from the header; nullptr when the header is too involved to read here,
     // and the decoder finds out itself. nullopt when the header is cut short or broken.
     std::optional<PictureSize> (*peekSize)(const HeaderBytes& bytes) = nullptr;
-    // Our own reader, or else ImageMagick; neither for formats without any reader.
+    // Our own reader, or else ImageMagick; neither for formats without any reader. With both,
+    // ImageMagick reads only the pictures too large for ours to hold whole (it scales them to
+    // their frame while reading).
     Result<RgbaImage> (*ownReader)(const QByteArray& bytes) = nullptr;
     MagickReading magick{};
     std::vector<FileTypeEntry> fileTypes;

@@ -54,15 +54,18 @@ Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const De
     if (bytes.isEmpty())
         return makeError(ErrorCode::CorruptData, QStringLiteral("The picture file is empty."));
 
-    if (row->ownReader) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    const std::optional<PictureSize> declared = peekPictureSize(data, static_cast<std::size_t>(bytes.size()), format);
+    // Our readers hold a picture whole. A larger one that will be shrunk to its frame goes to
+    // ImageMagick, when it reads the format, which scales it while reading.
+    const bool tooLargeToHold = declared && std::int64_t{declared->width} * declared->height > kLimits.maxPixels;
+    if (row->ownReader && !(tooLargeToHold && row->magick.coder)) {
         try {
             return row->ownReader(bytes);
         } catch (const std::bad_alloc&) {
             return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to decode the picture."));
         }
     }
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-    const std::optional<PictureSize> declared = peekPictureSize(data, static_cast<std::size_t>(bytes.size()), format);
     if (declared) {
         const PictureHolding holding = pictureHolding(declared->width, declared->height, options);
         if (Status s = checkPictureSize(declared->width, declared->height, holding); !s)
