@@ -1,6 +1,7 @@
 #include "core/formats/picture_formats.h"
 
 #include "core/formats/gif_blocks.h"
+#include "core/formats/psp_reader.h"
 #include "core/formats/targa_reader.h"
 #include "core/formats/utah_rle.h"
 
@@ -370,6 +371,9 @@ std::vector<PictureFormatRow> makeTable()
     add({.format = F::Emf, .name = "EMF", .extensions = {"emf"},
          .fileTypes = {{"Enhanced Meta Files (*.emf)", "*.emf"}}});
     add({.format = F::Psp, .name = "PSP", .extensions = {"psp"},
+         .sniff = looksLikePsp,
+         .peekSize = pspSize,
+         .ownReader = decodePsp,
          .fileTypes = {{"Paint Shop Files (*.psp)", "*.psp"}}});
     return rows;
 }
