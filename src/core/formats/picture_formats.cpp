@@ -3,6 +3,7 @@
 #include "core/formats/gif_blocks.h"
 #include "core/formats/pcx_reader.h"
 #include "core/formats/psd_reader.h"
+#include "core/formats/psp_reader.h"
 #include "core/formats/targa_reader.h"
 #include "core/formats/utah_rle.h"
 
@@ -378,6 +379,9 @@ std::vector<PictureFormatRow> makeTable()
     add({.format = F::Emf, .name = "EMF", .extensions = {"emf"},
          .fileTypes = {{"Enhanced Meta Files (*.emf)", "*.emf"}}});
     add({.format = F::Psp, .name = "PSP", .extensions = {"psp"},
+         .sniff = looksLikePsp,
+         .peekSize = pspSize,
+         .ownReader = decodePsp,
          .fileTypes = {{"Paint Shop Files (*.psp)", "*.psp"}}});
     return rows;
 }

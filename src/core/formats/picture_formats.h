@@ -43,7 +43,7 @@ enum class PictureFormat {
     Heif,     // HEIF pictures: HEIC (HEVC inside) and other HEIF brands
     Avif,     // AV1 pictures in a HEIF container
     Emf,      // Enhanced metafile: offered in the add dialog, no reader yet
-    Psp,      // Paint Shop Pro: offered in the add dialog, no reader yet
+    Psp,      // Paint Shop Pro
 };
 
 // How ImageMagick reads a format.
