@@ -158,13 +158,10 @@ int runMake(const QStringList& words)
             printError(QStringLiteral("name the GIF to make with -o OUT.gif"));
             return kExitUsage;
         }
-        QString error;
-        auto project = pictureProjectFrom(args.positional(), args, &error);
-        if (!project) {
-            printError(error);
+        auto project = pictureProjectFrom(args.positional(), args);
+        if (!project)
             return kExitUsage;
-        }
-        job.output = QDir::cleanPath(QFileInfo(outputOption->trimmed()).absoluteFilePath());
+        job.output = absolutePathOf(outputOption->trimmed());
         job.properties = std::move(project->properties);
         job.properties.outputFile = job.output;
         job.frames = std::move(project->frames);

@@ -6,7 +6,6 @@
 
 #include "core/project/project_file.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <limits>
@@ -25,14 +24,11 @@ int runProject(const QStringList& words)
                              : args.error());
         return kExitUsage;
     }
-    QString error;
-    auto project = pictureProjectFrom(args.positional(), args, &error);
-    if (!project) {
-        printError(error);
+    auto project = pictureProjectFrom(args.positional(), args);
+    if (!project)
         return kExitUsage;
-    }
     // The project names its GIF, and its pictures, by full paths, as the window's do.
-    const QString path = QDir::cleanPath(QFileInfo(output->trimmed()).absoluteFilePath());
+    const QString path = absolutePathOf(output->trimmed());
     if (Status usable = checkProjectFile(path); !usable) {
         printError(usable.error().message);
         return kExitFailure;

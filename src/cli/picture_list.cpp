@@ -150,7 +150,11 @@ QString firstPictureOption(const Arguments& args)
     return {};
 }
 
-std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args, QString* error)
+QString absolutePathOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+namespace {
+
+std::optional<PictureProject> pictureProject(const QStringList& pictures, const Arguments& args, QString* error)
 {
     if (pictures.size() < 2 || pictures.size() > kMaxProjectFrames) {
         *error = QStringLiteral("an animation takes 2 to %1 pictures, not %2").arg(kMaxProjectFrames).arg(pictures.size());
@@ -192,7 +196,7 @@ std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, co
 
     QStringList absolute;
     for (const QString& picture : pictures)
-        absolute << QDir::cleanPath(QFileInfo(picture).absoluteFilePath());
+        absolute << absolutePathOf(picture);
     QString sizeOrigin;
     const auto size = sizeFrom(absolute, args, properties, &sizeOrigin, error);
     if (!size)
@@ -207,6 +211,17 @@ std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, co
             return std::nullopt;
         }
     }
+    return project;
+}
+
+}  // namespace
+
+std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args)
+{
+    QString error;
+    auto project = pictureProject(pictures, args, &error);
+    if (!project)
+        printError(error);
     return project;
 }
 

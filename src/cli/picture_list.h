@@ -34,9 +34,13 @@ struct PictureProject {
 };
 
 // The project of `pictures` (in order, paths made absolute) with the options of `args`, or nullopt
-// with `error` telling which word is wrong. Without a size option the size is the first readable
-// picture's, as the window's Auto Size takes it; --width or --height alone keeps its proportions.
-std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args, QString* error);
+// once the word that is wrong has been told (a wrong command line). Without a size option the size
+// is the first readable picture's, as the window's Auto Size takes it; --width or --height alone
+// keeps its proportions.
+std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args);
+
+// The full path of a file named on the command line.
+QString absolutePathOf(const QString& path);
 
 // The first picture option given in `args`, or an empty text when there is none.
 QString firstPictureOption(const Arguments& args);
