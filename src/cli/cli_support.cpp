@@ -1,5 +1,7 @@
 #include "cli_support.h"
 
+#include <QLocale>
+
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -150,6 +152,14 @@ void printLine(const QString& message)
 {
     std::fprintf(stdout, "%s\n", message.toLocal8Bit().constData());
     std::fflush(stdout);
+}
+
+QString sizeText(qint64 bytes)
+{
+    const QString exact = QStringLiteral("%1 bytes").arg(bytes);
+    if (bytes < 1024)
+        return exact;
+    return QStringLiteral("%1 (%2)").arg(exact, QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
 }
 
 ProgressBar::ProgressBar(bool quiet) : enabled_(!quiet && ::isatty(STDERR_FILENO)) {}

@@ -42,6 +42,10 @@ private:
 void printError(const QString& message);
 void printLine(const QString& message);
 
+// A file's size as the summaries tell it: "123456 bytes (120.6 kB)", just "900 bytes" under a
+// kilobyte (1024 bytes).
+QString sizeText(qint64 bytes);
+
 // The options every command that decodes a whole animation takes.
 inline const QStringList kBudgetOptions{QStringLiteral("--max-frames"), QStringLiteral("--max-pixels")};
 

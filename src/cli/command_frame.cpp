@@ -2,41 +2,14 @@
 // one picture through the imaging component, as a frame of a make would go.
 #include "cli_support.h"
 #include "commands.h"
+#include "picture_list.h"
 
 #include "core/media/imaging_component.h"
-#include "core/base/image.h"
 #include "core/base/limits.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace pictoreel::cli {
-namespace {
-
-std::optional<QSize> parseSize(const QString& text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
-    const auto m = pattern.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
-    if (size.width() < 1 || size.height() < 1 || size.width() > kLimits.maxSide || size.height() > kLimits.maxSide)
-        return std::nullopt;
-    return size;
-}
-
-std::optional<std::int32_t> parseColour(const QString& text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^#?([0-9a-fA-F]{6})$"));
-    const auto m = pattern.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    const uint rgb = m.captured(1).toUInt(nullptr, 16);
-    return colorRefFromRgb(Rgb{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
-                               static_cast<std::uint8_t>(rgb)});
-}
-
-}  // namespace
 
 int runFrame(const QStringList& words)
 {

@@ -1,17 +1,30 @@
-// pictoreel-cli make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet]
+// pictoreel-cli make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet] [--json]
+// pictoreel-cli make PICTURE... -o OUT.gif [picture options] [--temp DIR] [--jobs N] [--quiet] [--json]
 #include "cli_support.h"
 #include "commands.h"
+#include "picture_list.h"
 
 #include "core/production/make_gif.h"
+#include "core/project/frame_values.h"
 #include "core/project/paths.h"
 #include "core/project/program_values.h"
 #include "core/project/project_file.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+#include <limits>
 
 namespace pictoreel::cli {
 namespace {
+
+const auto kUsage = "usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet] [--json]\n"
+                    "       pictoreel-cli make PICTURE... -o OUT.gif [--delay N | --fps N] [--size WxH | --width W | --height H]\n"
+                    "                          [--loop N|forever] [--transparent RRGGBB] [--temp DIR] [--jobs N] [--quiet] [--json]";
 
 // The temp folder the window would use: "Temp Path" of the settings file beside the programs.
 QString windowTempFolder()
@@ -20,76 +33,66 @@ QString windowTempFolder()
     return resolveProgramValues(folder, [](const QString& message) { printError(message); }).tempFolder;
 }
 
-}  // namespace
-
-int runMake(const QStringList& words)
+// A lone argument is a project when it is named so, or when it holds a project.
+bool isProjectArgument(const QString& path)
 {
-    const Arguments args(words, {QStringLiteral("--quiet")}, {QStringLiteral("-o"), QStringLiteral("--temp"), QStringLiteral("--jobs")}, 1);
-    if (!args.ok() || args.positional().size() != 1) {
-        printError(args.ok() ? QStringLiteral("usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet]")
-                             : args.error());
-        return kExitUsage;
-    }
-    MakeOptions options;
-    if (const auto jobs = args.value(QStringLiteral("--jobs"))) {
-        bool ok = false;
-        options.jobs = jobs->toInt(&ok);
-        if (!ok || options.jobs < 1 || options.jobs > 256) {
-            printError(QStringLiteral("--jobs wants a number from 1 to 256, not \"%1\"").arg(*jobs));
-            return kExitUsage;
-        }
-    }
-    const QString projectPath = args.positional().front();
-    if (!QFileInfo(projectPath).isFile()) {
-        printError(QStringLiteral("no such project file: %1").arg(projectPath));
-        return kExitFailure;
-    }
+    const QFileInfo info(path);
+    return info.suffix().compare(QStringLiteral("agp"), Qt::CaseInsensitive) == 0 ||
+           (info.isFile() && info.size() > 0 && checkProjectFile(path).ok());
+}
+
+// The frames without a picture of their own, in frame order: missing ones and unreadable ones.
+QJsonArray missingFrames(const MakeReport& report, std::vector<std::pair<int, QString>> failed)
+{
+    for (const MissingPicture& m : report.missing)
+        failed.emplace_back(m.row, m.picture);
+    std::sort(failed.begin(), failed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QJsonArray list;
+    for (const auto& [row, picture] : failed)
+        list.append(QJsonObject{{QStringLiteral("frame"), row}, {QStringLiteral("path"), picture}});
+    return list;
+}
+
+struct MakeJob {
     ProjectProperties properties;
     FrameList frames;
-    if (Status read = readProjectFile(projectPath, properties, frames); !read) {
-        printError(read.error().message);
-        return kExitFailure;
-    }
+    QString output;
+    QString projectFile;  // empty for pictures
+    QJsonObject settings;
+};
 
-    // -o is the user's own path; the project's output name is taken from the project's folder.
-    const auto outputOption = args.value(QStringLiteral("-o"));
-    const QString output = outputOption ? outputOption->trimmed()
-                                        : outputPathFor(properties.outputFile.trimmed(), QFileInfo(projectPath).absoluteFilePath());
-    if (frames.rowCount() < 2) {
-        printError(QLatin1String(kTooFewFramesToMake));
-        return kExitFailure;
-    }
-    if (output.isEmpty()) {
-        printError(QStringLiteral("the project names no output GIF file; give one with -o OUT.gif"));
-        return kExitFailure;
-    }
+int make(const MakeJob& job, const Arguments& args, MakeOptions options)
+{
     if (const auto temp = args.value(QStringLiteral("--temp"))) {
         options.tempFolder = withTrailingSeparator(*temp);
         MakePath(options.tempFolder, [](const QString& message) { printError(message); });
     } else {
         options.tempFolder = windowTempFolder();
     }
-
+    const bool json = args.flag(QStringLiteral("--json"));
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
     MakeEvents events;
+    std::vector<std::pair<int, QString>> failed;
     events.frameAdded = [&](int value) { bar.show(value); };
     events.saveProgress = [&](int percent) { bar.show(saveProgressValue(percent)); };
     events.frameFailed = [&](int row, const QString& picture, const Error& error) {
         bar.finish();
         printError(QStringLiteral("frame %1 (%2): %3; it shows the frame before it").arg(row).arg(picture, error.message));
+        failed.emplace_back(row, picture);
     };
-    options.projectFile = QFileInfo(projectPath).absoluteFilePath();
+    options.projectFile = job.projectFile;
     const InterruptCatcher interrupts;
     options.stopRequested = &InterruptCatcher::interrupted;
 
     QElapsedTimer timer;
     timer.start();
-    const auto made = makeAnimatedGif(frames, properties, output, options, events);
+    const auto made = makeAnimatedGif(job.frames, job.properties, job.output, options, events);
+    const double seconds = timer.elapsed() / 1000.0;
     bar.finish();
     if (!made) {
         if (made.error().code == ErrorCode::Cancelled) {
-            printError(QStringLiteral("interrupted; nothing was written to %1").arg(output));
+            printError(QStringLiteral("interrupted; nothing was written to %1").arg(job.output));
             InterruptCatcher::endInterrupted();
         }
         printError(made.error().message);
@@ -102,14 +105,96 @@ int runMake(const QStringList& words)
                                              .arg(m.row)
                                              .arg(m.picture));
     }
-    if (!quiet) {
-        printLine(QStringLiteral("%1: %2 frames, %3 bytes, %4 s")
-                      .arg(output)
-                      .arg(made.value().frames)
-                      .arg(QFileInfo(output).size())
-                      .arg(timer.elapsed() / 1000.0, 0, 'f', 2));
+    const qint64 bytes = QFileInfo(job.output).size();
+    if (json) {
+        QJsonObject settings = job.settings;
+        settings[QStringLiteral("temp")] = QDir::cleanPath(options.tempFolder);
+        settings[QStringLiteral("jobs")] = options.jobs;
+        const auto loop = loopCountFor(job.properties);
+        const QJsonObject result{
+            {QStringLiteral("output"), QFileInfo(job.output).absoluteFilePath()},
+            {QStringLiteral("frames"), report.frames},
+            {QStringLiteral("bytes"), bytes},
+            {QStringLiteral("seconds"), seconds},
+            {QStringLiteral("width"), frameSideFromText(job.properties.width, "width").value()},
+            {QStringLiteral("height"), frameSideFromText(job.properties.height, "height").value()},
+            {QStringLiteral("loop"), loop ? QJsonValue(*loop) : QJsonValue(QJsonValue::Null)},
+            {QStringLiteral("settings"), settings},
+            {QStringLiteral("missing"), missingFrames(report, std::move(failed))}};
+        printLine(QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Compact)));
+    } else if (!quiet) {
+        printLine(QStringLiteral("%1: %2 frames, %3, %4 s").arg(job.output).arg(report.frames).arg(sizeText(bytes)).arg(seconds, 0, 'f', 2));
     }
     return report.missing.empty() && report.failed == 0 ? kExitOk : kExitMadeIncomplete;
+}
+
+}  // namespace
+
+int runMake(const QStringList& words)
+{
+    const Arguments args(words, {QStringLiteral("--quiet"), QStringLiteral("--json")},
+                         QStringList{QStringLiteral("-o"), QStringLiteral("--temp"), QStringLiteral("--jobs")} + kPictureListOptions,
+                         std::numeric_limits<qsizetype>::max());
+    if (!args.ok() || args.positional().isEmpty()) {
+        printError(args.ok() ? QLatin1String(kUsage) : args.error());
+        return kExitUsage;
+    }
+    MakeOptions options;
+    if (const auto jobs = args.value(QStringLiteral("--jobs"))) {
+        bool ok = false;
+        options.jobs = jobs->toInt(&ok);
+        if (!ok || options.jobs < 1 || options.jobs > 256) {
+            printError(QStringLiteral("--jobs wants a number from 1 to 256, not \"%1\"").arg(*jobs));
+            return kExitUsage;
+        }
+    }
+    const auto outputOption = args.value(QStringLiteral("-o"));
+    MakeJob job;
+    // One argument is a project, as it ever was, unless picture options say it is a picture.
+    const bool projectForm = args.positional().size() == 1 &&
+                             (firstPictureOption(args).isEmpty() || isProjectArgument(args.positional().front()));
+    if (!projectForm) {
+        if (!outputOption || outputOption->trimmed().isEmpty()) {
+            printError(QStringLiteral("name the GIF to make with -o OUT.gif"));
+            return kExitUsage;
+        }
+        auto project = pictureProjectFrom(args.positional(), args);
+        if (!project)
+            return kExitUsage;
+        job.output = absolutePathOf(outputOption->trimmed());
+        job.properties = std::move(project->properties);
+        job.properties.outputFile = job.output;
+        job.frames = std::move(project->frames);
+        job.settings = project->settings;
+        return make(job, args, options);
+    }
+
+    if (const QString option = firstPictureOption(args); !option.isEmpty()) {
+        printError(QStringLiteral("%1 is for making pictures; a project keeps its own values").arg(option));
+        return kExitUsage;
+    }
+    const QString projectPath = args.positional().front();
+    if (!QFileInfo(projectPath).isFile()) {
+        printError(QStringLiteral("no such project file: %1").arg(projectPath));
+        return kExitFailure;
+    }
+    if (Status read = readProjectFile(projectPath, job.properties, job.frames); !read) {
+        printError(read.error().message);
+        return kExitFailure;
+    }
+    // -o is the user's own path; the project's output name is taken from the project's folder.
+    job.projectFile = QFileInfo(projectPath).absoluteFilePath();
+    job.output = outputOption ? outputOption->trimmed() : outputPathFor(job.properties.outputFile.trimmed(), job.projectFile);
+    if (job.frames.rowCount() < 2) {
+        printError(QLatin1String(kTooFewFramesToMake));
+        return kExitFailure;
+    }
+    if (job.output.isEmpty()) {
+        printError(QStringLiteral("the project names no output GIF file; give one with -o OUT.gif"));
+        return kExitFailure;
+    }
+    job.settings[QStringLiteral("project")] = job.projectFile;
+    return make(job, args, options);
 }
 
 }  // namespace pictoreel::cli

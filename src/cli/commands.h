@@ -10,6 +10,7 @@
 namespace pictoreel::cli {
 
 int runMake(const QStringList& words);
+int runProject(const QStringList& words);
 int runFrame(const QStringList& words);
 int runInfo(const QStringList& words);
 int runExtract(const QStringList& words);

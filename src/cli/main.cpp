@@ -14,13 +14,32 @@ const char* const kHelp = R"(usage: pictoreel-cli COMMAND [ARGUMENTS]
        pictoreel-cli --version
 
 Commands:
-  make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet]
+  make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet] [--json]
       Makes the project's animated GIF exactly as the window's Make does. The output is the
       project's "Output GIF File Name" (a relative name is taken from the project file's
       folder) unless -o names another. Converted frames are cached in the temp folder of
       pictoreel.ini ("Temp Path") unless --temp names another; --jobs sets how many frames
       convert at once (default: all cores). Shows progress on a terminal and ends with one
-      line: frames, bytes, seconds.
+      line: output, frames, size in bytes (and kB or MB), seconds taken.
+      --json prints, instead of that line, one object: output, frames, bytes, seconds, width,
+      height, loop (0 = for ever, null = plays once), settings (what the run used) and
+      missing, a list of {frame, path} for frames whose picture was missing or unreadable.
+  make PICTURE... -o OUT.gif [--delay N | --fps N] [--size WxH | --width W | --height H]
+          [--loop N|forever] [--transparent RRGGBB] [--temp DIR] [--jobs N] [--quiet] [--json]
+      Makes an animated GIF of the pictures, one frame each in the order given, as a project
+      of them would make it. --delay N shows each frame N hundredths of a second (1 to
+      1000; default 50); --fps N gives round(100 / N) hundredths, at least 2. The frames are
+      the first readable picture's size unless --size says WxH; --width or --height alone
+      keeps its proportions. --loop N repeats the animation N times after its first showing
+      (0 to 65535; 0 is for ever, as in the GIF); default forever. Frames are opaque unless
+      --transparent names the colour (RRGGBB) that is transparent in them. A picture that is
+      missing or unreadable is told and its frame shows the frame before it (exit status 3).
+  project PICTURE... -o PROJECT.agp [make's picture options] [--force]
+      Writes the project "make PICTURE..." would make, as the window writes projects; its
+      output GIF is PROJECT.gif beside it. An existing project is written over only with
+      --force (the project's values and frames are replaced; keys Pictoreel does not know
+      stay); a file that is not a project is never written over. Missing pictures are told
+      (exit status 3); the project is written all the same.
   frame PICTURE -o OUT.{gif,bmp,jpg,png} [--size WxH] [--transparent RRGGBB]
       Converts one picture: scaled to exactly WxH when given; as GIF with RRGGBB transparent.
   info FILE [--json]
@@ -65,8 +84,9 @@ are kept beside the programs instead (temp/). The window program shares them.
 
 Exit status: 0 on success; 1 when the work failed; 2 when the command line was wrong; 3 when
 make made the GIF but the pictures of some frames were missing or could not be converted
-(each such frame shows the frame before it, for its own delay); 130 or 143 (ended by the
-signal) after Ctrl+C or SIGTERM.
+(each such frame shows the frame before it, for its own delay), or when project wrote a
+project naming pictures that are missing; 130 or 143 (ended by the signal) after Ctrl+C or
+SIGTERM.
 )";
 
 }  // namespace
@@ -98,6 +118,8 @@ int main(int argc, char** argv)
     }
     if (command == u"make")
         return runMake(words);
+    if (command == u"project")
+        return runProject(words);
     if (command == u"frame")
         return runFrame(words);
     if (command == u"info")

@@ -91,6 +91,84 @@ TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
     EXPECT_EQ(decodeGifFile(dir.filePath("rel.gif")).value().frames.size(), 3u);
 }
 
+// "make PICTURE..." makes in memory the project "project PICTURE..." writes, which the window
+// would hold too: all three GIFs are the same bytes.
+TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
+{
+    const QStringList pictures{dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), dir.filePath("p2.bmp")};
+    const QStringList options{"--delay", "7", "--loop", "2", "--transparent", "5064C8", "--size", "32x24"};
+    const QString direct = dir.filePath("direct.gif"), project = dir.filePath("made.agp");
+    const CliRun made = runCli(QStringList{"make"} + pictures + options + QStringList{"-o", direct, "--temp", dir.filePath("c1"), "--json"});
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(made.out.toUtf8()).object();
+    EXPECT_EQ(QStringList({json["output"].toString(), QString::number(json["bytes"].toInteger()), QString::number(json["frames"].toInt()),
+                           QString::number(json["width"].toInt()), QString::number(json["height"].toInt()), QString::number(json["loop"].toInt()),
+                           QString::number(json["settings"]["delay"].toInt()), json["settings"]["transparent"].toString()}),
+              QStringList({direct, QString::number(QFileInfo(direct).size()), "3", "32", "24", "2", "7", "5064C8"}));
+    EXPECT_TRUE(json["missing"].toArray().isEmpty() && json["seconds"].toDouble() >= 0);
+
+    QString text = "[Global Properties]\nWidth=32\nHeight=24\nLoop Infinitely=0\nLoop Times=2\nFrames=3\n[Frame Properties]\n";
+    for (int i = 0; i < 3; ++i)  // 5064C8 is red 80, green 100, blue 200: 200 * 65536 + 100 * 256 + 80
+        text += QString("FRAME00%1=7;YES;13132880;p%2.bmp;%3/\n").arg(i + 1).arg(i).arg(dir.path());
+    ASSERT_TRUE(testing::writeFileContents(dir.filePath("hand.agp"), text.toUtf8()));
+    ASSERT_EQ(runCli({"make", dir.filePath("hand.agp"), "-o", dir.filePath("hand.gif"), "--temp", dir.filePath("c2"), "--quiet"}).exitCode, 0);
+    ASSERT_EQ(runCli(QStringList{"project"} + pictures + options + QStringList{"-o", project}).exitCode, 0);
+    const CliRun fromProject = runCli({"make", project, "--temp", dir.filePath("c3")});
+    ASSERT_EQ(fromProject.exitCode, 0) << fromProject.err.toStdString();
+    EXPECT_TRUE(fromProject.out.startsWith(dir.filePath("made.gif") + ": 3 frames, ")) << fromProject.out.toStdString();
+    EXPECT_EQ(testing::fileContents(dir.filePath("hand.gif")), testing::fileContents(direct));
+    EXPECT_EQ(testing::fileContents(dir.filePath("made.gif")), testing::fileContents(direct));
+
+    // An existing project is written over only when forced; a file that is no project never.
+    const QStringList again = QStringList{"project"} + pictures + QStringList{"--delay", "9", "-o"};
+    EXPECT_EQ(runCli(again + QStringList{project}).exitCode, 1);
+    EXPECT_EQ(runCli(again + QStringList{pictures[0], "--force"}).exitCode, 1);
+    EXPECT_EQ(runCli(again + QStringList{project, "--force"}).exitCode, 0);
+    EXPECT_TRUE(testing::fileContents(project).contains("FRAME003=9;NO;16777215;p2.bmp;"));
+
+    // A missing and an unreadable picture: each frame is named, in order, and the GIF is made.
+    ASSERT_TRUE(testing::writeFileContents(dir.filePath("bad.bmp"), "no picture"));
+    const CliRun gaps = runCli({"make", pictures[0], dir.filePath("none.bmp"), dir.filePath("bad.bmp"), "-o", direct, "--temp", dir.filePath("c1"), "--json"});
+    EXPECT_EQ(gaps.exitCode, 3);
+    EXPECT_EQ(QJsonDocument::fromJson(gaps.out.toUtf8()).object()["missing"].toArray(),
+              QJsonArray({QJsonObject{{"frame", 2}, {"path", dir.filePath("none.bmp")}}, QJsonObject{{"frame", 3}, {"path", dir.filePath("bad.bmp")}}}));
+}
+
+// The picture options, as "delay WxH loop" of what was made, or refused as a wrong command line.
+TEST_F(Cli, PictureOptions)
+{
+    const QString p0 = dir.filePath("p0.bmp"), p1 = dir.filePath("p1.bmp"), out = dir.filePath("o.gif");
+    const QStringList two{p0, p1, "-o", out, "--temp", dir.filePath("cache"), "--json"};
+    const struct {
+        QStringList words;
+        int exitCode;
+        QString made;
+    } cases[] = {
+        {two, 0, "50 40x30 0"},  // the new project's delay and loop, the first picture's size
+        {two + QStringList{"--fps", "30", "--width", "20"}, 0, "3 20x15 0"},
+        {two + QStringList{"--fps", "1000", "--height", "60", "--loop", "5"}, 0, "2 80x60 5"},
+        {two + QStringList{"--size", "16x12", "--loop", "forever", "--delay", "1000"}, 0, "1000 16x12 0"},
+        {two + QStringList{"--delay", "0"}, 2, {}},
+        {two + QStringList{"--delay", "5", "--fps", "10"}, 2, {}},
+        {two + QStringList{"--fps", "0.09"}, 2, {}},
+        {two + QStringList{"--size", "10x"}, 2, {}},
+        {two + QStringList{"--size", "8x8", "--width", "5"}, 2, {}},
+        {two + QStringList{"--loop", "65536"}, 2, {}},
+        {two + QStringList{"--transparent", "red"}, 2, {}},
+        {QStringList{p0, p1}, 2, {}},
+        {QStringList{p0, "-o", out, "--delay", "5"}, 2, {}},
+        {QStringList{writeProject(2, out), "--delay", "5"}, 2, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words.join(' ').toStdString());
+        const CliRun run = runCli(QStringList{"make"} + c.words);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        EXPECT_EQ(json.isEmpty() ? QString() : QString("%1 %2x%3 %4").arg(json["settings"]["delay"].toInt()).arg(json["width"].toInt())
+                                                   .arg(json["height"].toInt()).arg(json["loop"].toInt()), c.made);
+    }
+}
+
 TEST_F(Cli, FrameAndInfoCommands)
 {
     const QString gif = dir.filePath("one.gif");

@@ -54,6 +54,7 @@ protected:
     MakeCommands& commands() { return window->makeCommands(); }
     QProgressBar* bar() const { return part<QProgressBar>(QStringLiteral("pbPer")); }
     QPushButton* cancelButton() const { return part<QPushButton>(QStringLiteral("cmdCancelMake")); }
+    QLabel* madePanel() const { return part<QLabel>(QStringLiteral("StatusBar1Panel3")); }
     bool takesInput() const { return window->menuBar()->isEnabled() && part(QStringLiteral("picFrame"))->isEnabled(); }
     // The work is over: the window takes input, the bar is back at 0, Cancel is gone.
     bool settled() const { return takesInput() && bar()->value() == 0 && !cancelButton()->isVisible() && !window->isMakingGif(); }
@@ -130,6 +131,9 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWhileOnlyCancelTake
     EXPECT_EQ(decodeGif(output()), QStringLiteral("4 40x30 loop 3 delays 5,20,0,150"));
     EXPECT_FALSE(listView()->model()->index(2, 4).data(Qt::DecorationRole).isNull());
     EXPECT_EQ(part<QLabel>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("1 picture was missing"));
+    const QString made = madePanel()->text();  // the GIF's name, size and the make's time
+    EXPECT_TRUE(made.startsWith("out.gif: " + QLocale().toString(QFileInfo(output()).size()) + " bytes") && made.endsWith(" s"))
+        << made.toStdString();
 
     part<QCheckBox>("chkLoop")->setChecked(true);  // ticked, the loop count is 0 whatever the loop box holds
     make();
@@ -159,7 +163,7 @@ TEST_F(MakePreviewTest, FailuresAreToldOnceAfterTheWindowTakesInputAgainAndKeepT
     ASSERT_EQ(dialogs.messages().size(), 1u);
     EXPECT_TRUE(dialogs.messageTexts()[0].startsWith("The animated GIF could not be made.\n\n"));
     EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Critical);
-    EXPECT_TRUE(settled() && shown.empty());
+    EXPECT_TRUE(settled() && shown.empty() && madePanel()->text().isEmpty());
     EXPECT_EQ(readFile(output()), good);
 }
 

@@ -81,6 +81,7 @@ MakeCommands& MainWindow::makeCommands()
         host.frames = &frames_;
         host.panel = SSTab1;
         host.pbPer = pbPer;
+        host.madePanel = madePanel_;
         host.chooseOutputFile = [this] { chooseOutputFile(); };
         host.projectFile = [this] { return projectFile_; };
         host.picturesMissing = [this](const std::vector<MissingPicture>& missing) { showMissingPictures(missing); };

@@ -202,6 +202,7 @@ private:
     SplitterDrag* splitter_ = nullptr;  // a child of the grip
     std::function<void()> programEnd_;
     QLabel* missingPanel_ = nullptr;  // the status bar's second panel
+    QLabel* madePanel_ = nullptr;     // the third: the size of the GIF made last and its make's time
     QPointer<QWidget> focusBeforeMake_;  // given the focus back when a make ends
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
     WindowRunner runModal_;  // empty: window-modal, returning at once

@@ -52,6 +52,10 @@ void MainWindow::buildStatusBar()
     missingPanel_->setObjectName(QStringLiteral("StatusBar1Panel2"));
     missingPanel_->setAccessibleName(QStringLiteral("Missing pictures"));
     StatusBar1->addPermanentWidget(missingPanel_);
+    madePanel_ = new QLabel(StatusBar1);
+    madePanel_->setObjectName(QStringLiteral("StatusBar1Panel3"));
+    madePanel_->setAccessibleName(QStringLiteral("Made GIF"));
+    StatusBar1->addPermanentWidget(madePanel_);
     // Shown only while a make or preview runs, when it is the one part of the window that takes
     // input; Escape presses it then.
     cmdCancelMake = new QPushButton(QStringLiteral("Cancel"), StatusBar1);

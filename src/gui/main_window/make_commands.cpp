@@ -9,6 +9,9 @@
 #include "gui/player/preview_window.h"
 #include "gui/main_window/property_panel.h"
 
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 
 #include <exception>
@@ -108,6 +111,10 @@ void MakeCommands::start(Product product, const QString& output)
             outcome->made = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
         }
     };
+    if (product == Product::OutputFile && host_.madePanel) {
+        host_.madePanel->clear();
+        makeTimer_.start();
+    }
     host_.setMakeRunning(true);
     job_.start(
         std::move(work), [this](int value) { host_.pbPer->setValue(value); },
@@ -123,6 +130,8 @@ void MakeCommands::complete(Product product, const QString& output, const Outcom
                         (product == Product::Preview && job_.stopRequested());
     if (made && !silent && host_.picturesMissing)
         host_.picturesMissing(made.value().missing);
+    if (made && !closing_ && product == Product::OutputFile)
+        showMadeFile(output);
     host_.pbPer->setValue(0);
     host_.setMakeRunning(false);
     if (silent) {
@@ -144,6 +153,18 @@ void MakeCommands::complete(Product product, const QString& output, const Outcom
         runModal_(view);
     }
     Q_EMIT workFinished();
+}
+
+void MakeCommands::showMadeFile(const QString& output)
+{
+    if (!host_.madePanel)
+        return;
+    const QLocale locale;
+    const qint64 bytes = QFileInfo(output).size();
+    QString size = tr("%1 bytes").arg(locale.toString(bytes));
+    if (bytes >= 1024)
+        size += QStringLiteral(" (%1)").arg(locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
+    host_.madePanel->setText(tr("%1: %2, %3 s").arg(QFileInfo(output).fileName(), size, locale.toString(makeTimer_.elapsed() / 1000.0, 'f', 2)));
 }
 
 bool MakeCommands::reportFailedFrames(Product product, const std::vector<FailedFrame>& failed)

@@ -11,6 +11,7 @@
 #include "gui/app/window_runner.h"
 #include "gui/app/worker_job.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -19,6 +20,7 @@
 #include <optional>
 #include <vector>
 
+class QLabel;
 class QProgressBar;
 class QWidget;
 
@@ -41,6 +43,9 @@ struct MakeHost {
     const FrameList* frames = nullptr;
     PropertyPanel* panel = nullptr;
     QProgressBar* pbPer = nullptr;
+    // Tells the output file's name and size and how long its make took, once a make wrote it;
+    // emptied when the next make starts.
+    QLabel* madePanel = nullptr;
     // The panel's output-file command `cmdOutputFile`.
     std::function<void()> chooseOutputFile;
     // The project's file (empty for a new project): a relative output name is taken from its
@@ -103,11 +108,14 @@ private:
     void complete(Product product, const QString& output, const Outcome& outcome);
     // The one box that tells of frames that could not be converted; false when there were none.
     bool reportFailedFrames(Product product, const std::vector<FailedFrame>& failed);
+    // "out.gif: 123,456 bytes (120.6 kB), 0.53 s" on the status bar.
+    void showMadeFile(const QString& output);
 
     MakeHost host_;
     WindowRunner runModal_;
     QPointer<PlayerWindow> player_;
     int jobs_ = 0;
+    QElapsedTimer makeTimer_;  // since the start of the make under way
     bool closing_ = false;  // the window closes: a make that ends now ends in silence
     WorkerJob job_;  // last: the worker stops before anything else of this object goes
 };

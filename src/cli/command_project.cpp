@@ -1,0 +1,55 @@
+// pictoreel-cli project PICTURE... -o PROJECT.agp [picture options] [--force]: writes the project
+// that "make PICTURE..." would make, for the window or a later "make PROJECT.agp".
+#include "cli_support.h"
+#include "commands.h"
+#include "picture_list.h"
+
+#include "core/project/project_file.h"
+
+#include <QFileInfo>
+
+#include <limits>
+
+namespace pictoreel::cli {
+
+int runProject(const QStringList& words)
+{
+    const Arguments args(words, {QStringLiteral("--force")}, QStringList{QStringLiteral("-o")} + kPictureListOptions,
+                         std::numeric_limits<qsizetype>::max());
+    const auto output = args.value(QStringLiteral("-o"));
+    if (!args.ok() || args.positional().isEmpty() || !output || output->trimmed().isEmpty()) {
+        printError(args.ok() ? QStringLiteral("usage: pictoreel-cli project PICTURE... -o PROJECT.agp [--delay N | --fps N] "
+                                              "[--size WxH | --width W | --height H] [--loop N|forever] "
+                                              "[--transparent RRGGBB] [--force]")
+                             : args.error());
+        return kExitUsage;
+    }
+    auto project = pictureProjectFrom(args.positional(), args);
+    if (!project)
+        return kExitUsage;
+    // The project names its GIF, and its pictures, by full paths, as the window's do.
+    const QString path = absolutePathOf(output->trimmed());
+    if (Status usable = checkProjectFile(path); !usable) {
+        printError(usable.error().message);
+        return kExitFailure;
+    }
+    if (QFileInfo(path).size() > 0 && !args.flag(QStringLiteral("--force"))) {
+        printError(QStringLiteral("%1 already exists; --force writes the new project over it").arg(path));
+        return kExitFailure;
+    }
+    if (Status written = writeProjectFile(path, project->frames, project->properties); !written) {
+        printError(written.error().message);
+        return kExitFailure;
+    }
+    int missing = 0;
+    for (int row = 1; row <= project->frames.rowCount(); ++row) {
+        const FrameEntry& frame = project->frames.row(row);
+        if (!QFileInfo(frame.folder + frame.fileName).isFile()) {
+            printError(QStringLiteral("frame %1: missing picture %2").arg(row).arg(frame.folder + frame.fileName));
+            ++missing;
+        }
+    }
+    return missing == 0 ? kExitOk : kExitMadeIncomplete;
+}
+
+}  // namespace pictoreel::cli

@@ -1,0 +1,228 @@
+#include "picture_list.h"
+
+#include "core/base/image.h"
+#include "core/base/limits.h"
+#include "core/media/imaging_component.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace pictoreel::cli {
+namespace {
+
+// The window's boxes: frame interval 1 to 1000 hundredths, loop times 0 to 65535.
+constexpr int kMaxDelay = 1000;
+constexpr int kMaxLoop = 65535;
+// Faster than 50 frames a second most players would slow down to 10 frames a second.
+constexpr int kFastestDelay = 2;
+
+std::optional<int> wholeNumber(const QString& text, int low, int high)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
+}
+
+// The frame interval --delay or --fps asks for; the window's 50 when neither is given.
+std::optional<int> delayFrom(const Arguments& args, QString* error)
+{
+    const auto delay = args.value(QStringLiteral("--delay"));
+    const auto fps = args.value(QStringLiteral("--fps"));
+    if (delay && fps) {
+        *error = QStringLiteral("give --delay or --fps, not both");
+        return std::nullopt;
+    }
+    if (delay) {
+        const auto value = wholeNumber(*delay, 1, kMaxDelay);
+        if (!value)
+            *error = QStringLiteral("--delay wants hundredths of a second from 1 to %1, not \"%2\"").arg(kMaxDelay).arg(*delay);
+        return value;
+    }
+    if (fps) {
+        bool ok = false;
+        const double rate = fps->trimmed().toDouble(&ok);
+        const double hundredths = ok && std::isfinite(rate) && rate > 0 ? std::round(100.0 / rate) : -1;
+        if (hundredths < 0 || hundredths > kMaxDelay) {
+            *error = QStringLiteral("--fps wants frames a second from 0.1 up, not \"%1\"").arg(*fps);
+            return std::nullopt;
+        }
+        return std::max(kFastestDelay, static_cast<int>(hundredths));
+    }
+    return NewFrameValues().intervalText.toInt();
+}
+
+// The size of the first picture that can be read, as the window's Auto Size takes it: each side
+// only when it is more than 1 pixel. The new project's size when no picture can be read.
+QSize firstPictureSize(const QStringList& pictures, const ProjectProperties& fresh)
+{
+    QSize size(fresh.width.toInt(), fresh.height.toInt());
+    for (const QString& picture : pictures) {
+        if (!QFileInfo(picture).isFile())
+            continue;
+        const auto loaded = loadPictureFile(picture);
+        if (!loaded)
+            continue;
+        if (loaded.value().width > 1)
+            size.setWidth(loaded.value().width);
+        if (loaded.value().height > 1)
+            size.setHeight(loaded.value().height);
+        break;
+    }
+    return size;
+}
+
+// The frame size the options ask for, the first picture's otherwise; `from` tells which.
+std::optional<QSize> sizeFrom(const QStringList& pictures, const Arguments& args, const ProjectProperties& fresh,
+                              QString* from, QString* error)
+{
+    const auto sizeText = args.value(QStringLiteral("--size"));
+    const auto widthText = args.value(QStringLiteral("--width"));
+    const auto heightText = args.value(QStringLiteral("--height"));
+    if (sizeText && (widthText || heightText)) {
+        *error = QStringLiteral("give --size, or --width and --height, not both");
+        return std::nullopt;
+    }
+    *from = QStringLiteral("options");
+    if (sizeText) {
+        const auto size = parseSize(*sizeText);
+        if (!size)
+            *error = QStringLiteral("--size wants WIDTHxHEIGHT with each side from 1 to %1, not \"%2\"").arg(kLimits.maxSide).arg(*sizeText);
+        return size;
+    }
+    std::optional<int> width, height;
+    for (const auto& [option, text, side] : {std::tuple{"--width", widthText, &width}, std::tuple{"--height", heightText, &height}}) {
+        if (!text)
+            continue;
+        *side = wholeNumber(*text, 1, kLimits.maxSide);
+        if (!*side) {
+            *error = QStringLiteral("%1 wants pixels from 1 to %2, not \"%3\"").arg(QLatin1String(option)).arg(kLimits.maxSide).arg(*text);
+            return std::nullopt;
+        }
+    }
+    if (width && height)
+        return QSize(*width, *height);
+    const QSize first = firstPictureSize(pictures, fresh);
+    // The other side in the first picture's proportions.
+    const auto scaled = [](int side, int to, int from) {
+        return std::clamp(static_cast<int>(std::lround(double(side) * to / from)), 1, kLimits.maxSide);
+    };
+    if (width)
+        return QSize(*width, scaled(*width, first.height(), first.width()));
+    if (height)
+        return QSize(scaled(*height, first.width(), first.height()), *height);
+    *from = QStringLiteral("first picture");
+    return first;
+}
+
+}  // namespace
+
+std::optional<QSize> parseSize(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+    const auto m = pattern.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
+    if (size.width() < 1 || size.height() < 1 || size.width() > kLimits.maxSide || size.height() > kLimits.maxSide)
+        return std::nullopt;
+    return size;
+}
+
+std::optional<std::int32_t> parseColour(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^#?([0-9a-fA-F]{6})$"));
+    const auto m = pattern.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const uint rgb = m.captured(1).toUInt(nullptr, 16);
+    return colorRefFromRgb(Rgb{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                               static_cast<std::uint8_t>(rgb)});
+}
+
+QString firstPictureOption(const Arguments& args)
+{
+    for (const QString& option : kPictureListOptions)
+        if (args.value(option))
+            return option;
+    return {};
+}
+
+QString absolutePathOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+namespace {
+
+std::optional<PictureProject> pictureProject(const QStringList& pictures, const Arguments& args, QString* error)
+{
+    if (pictures.size() < 2 || pictures.size() > kMaxProjectFrames) {
+        *error = QStringLiteral("an animation takes 2 to %1 pictures, not %2").arg(kMaxProjectFrames).arg(pictures.size());
+        return std::nullopt;
+    }
+    PictureProject project;
+    QJsonObject& settings = project.settings;
+    NewFrameValues values;
+    // Frames are opaque unless --transparent names their transparent colour.
+    values.transparent = false;
+    if (const auto text = args.value(QStringLiteral("--transparent"))) {
+        const auto colour = parseColour(*text);
+        if (!colour) {
+            *error = QStringLiteral("--transparent wants a colour as RRGGBB, not \"%1\"").arg(*text);
+            return std::nullopt;
+        }
+        values.transparent = true;
+        values.transColor = *colour;
+        settings[QStringLiteral("transparent")] = text->right(6).toUpper();
+    } else {
+        settings[QStringLiteral("transparent")] = QJsonValue::Null;
+    }
+    const auto delay = delayFrom(args, error);
+    if (!delay)
+        return std::nullopt;
+    values.intervalText = QString::number(*delay);
+    settings[QStringLiteral("delay")] = *delay;
+
+    ProjectProperties& properties = project.properties;
+    if (const auto loop = args.value(QStringLiteral("--loop")); loop && loop->trimmed().compare(QStringLiteral("forever"), Qt::CaseInsensitive) != 0) {
+        const auto times = wholeNumber(*loop, 0, kMaxLoop);
+        if (!times) {
+            *error = QStringLiteral("--loop wants \"forever\" or a number from 0 to %1, not \"%2\"").arg(kMaxLoop).arg(*loop);
+            return std::nullopt;
+        }
+        properties.loopInfinitely = kLoopUnticked;
+        properties.loopTimes = QString::number(*times);
+    }
+
+    QStringList absolute;
+    for (const QString& picture : pictures)
+        absolute << absolutePathOf(picture);
+    QString sizeOrigin;
+    const auto size = sizeFrom(absolute, args, properties, &sizeOrigin, error);
+    if (!size)
+        return std::nullopt;
+    properties.width = QString::number(size->width());
+    properties.height = QString::number(size->height());
+    settings[QStringLiteral("size_from")] = sizeOrigin;
+
+    for (const QString& picture : absolute) {
+        if (Status added = project.frames.AddFrameEntry(picture, values); !added) {
+            *error = added.error().message;
+            return std::nullopt;
+        }
+    }
+    return project;
+}
+
+}  // namespace
+
+std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args)
+{
+    QString error;
+    auto project = pictureProject(pictures, args, &error);
+    if (!project)
+        printError(error);
+    return project;
+}
+
+}  // namespace pictoreel::cli
