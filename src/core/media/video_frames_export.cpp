@@ -205,7 +205,8 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
 
     // Times from the video's first frame; the range ends at `end`.
     const std::int64_t start = range.startMicroseconds;
-    const std::int64_t end = range.durationMicroseconds ? start + *range.durationMicroseconds : kNoEnd;
+    const std::int64_t end =
+        range.durationMicroseconds && *range.durationMicroseconds < kNoEnd - start ? start + *range.durationMicroseconds : kNoEnd;
     FrameWriter writer(scratch.path(), limits.budget);
     std::optional<std::int64_t> origin;
     std::optional<ffmpeg::VideoFrame> shown;  // the frame on screen until the next one starts
