@@ -60,6 +60,16 @@ Commands:
   gif2avi GIF AVI [--max-frames N] [--max-pixels N] [--quiet]
       Converts an animated GIF into an AVI (MPEG-4 video) at a constant frame rate that keeps
       the GIF's timing; transparent pixels are white. Progress and summary as for avi2gif.
+  frames VIDEO -o DIR [--start S] [--duration S] [--fps N] [--max-frames N] [--max-pixels N]
+         [--quiet]
+      Writes the frames of a video (any avi2gif reads) into DIR (created when missing) as
+      VIDEO_0001.png, VIDEO_0002.png ... (VIDEO: the video's name without extension), turned
+      upright: from --start on (default 0) for --duration (default: to the end), each frame
+      of the video or, with --fps, the picture shown every 1/N s (N above 0, at most 50).
+      Seconds may have a fraction (1.5). Prints one line a file, "DELAY PATH", the delay in
+      1/100 s timed as avi2gif times it; the summary goes to standard error. A folder that
+      holds such names already is refused; a failed or stopped run (Ctrl+C) leaves no file
+      behind. The budgets below hold for the frames read and the frames written.
   help, --help, -h
       This text.
   --version
@@ -130,6 +140,8 @@ int main(int argc, char** argv)
         return runAviToGif(words);
     if (command == u"gif2avi")
         return runGifToAvi(words);
+    if (command == u"frames")
+        return runFrames(words);
     printError(QStringLiteral("unknown %1 \"%2\"; see pictoreel-cli --help")
                    .arg(command.startsWith(u'-') ? QStringLiteral("option") : QStringLiteral("command"), command));
     return kExitUsage;

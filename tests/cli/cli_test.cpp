@@ -206,6 +206,19 @@ TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
     }
 }
 
+TEST_F(Cli, FramesWritesTheVideosPicturesAndPrintsEachDelayBeforeItsName)
+{
+    const QString video = QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_h264_15x11_vfr.mkv"), out = dir.filePath("clip frames");
+    const QStringList arguments{"frames", video, "-o", out, "--start=0.05", "--duration", "0.4"};
+    const CliRun run = runCli(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QString("5 %1/testsrc_h264_15x11_vfr_0001.png\n20 %1/testsrc_h264_15x11_vfr_0002.png\n"
+                               "15 %1/testsrc_h264_15x11_vfr_0003.png\n").arg(out));
+    EXPECT_TRUE(run.err.contains("3 frames written to")) << run.err.toStdString();
+    const CliRun again = runCli(arguments);
+    EXPECT_TRUE(again.exitCode == 1 && again.err.contains("already holds frames")) << again.err.toStdString();
+}
+
 // Refusals name the problem on the error output, exit with 1 (the work failed) or 2 (the command
 // line is wrong), and leave earlier outputs and every source as they were.
 TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
@@ -257,6 +270,8 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"extract", many, "-o", out, "--max-pixels", "8999"}, 1, "more than the pixel budget of 8999 pixels"},
         {{}, {"gif2avi", many, dir.filePath("x.avi"), "--max-frames=10"}, 1, "--max-frames N and --max-pixels N raise the budgets"},
         {{}, {"extract", many, "-o", out, "--max-frames", "0"}, 2, "--max-frames wants a whole number from 1"},
+        {{}, {"frames", many, "-o", out, "--fps", "51"}, 2, "--fps wants frames a second above 0 and at most 50"},
+        {{}, {"frames", many, "-o", out, "--start", "-1"}, 2, "--start wants seconds"},
     };
     for (const auto& c : cases) {
         const QStringList arguments = c.project ? QStringList{"make", c.project()} + c.arguments : c.arguments;

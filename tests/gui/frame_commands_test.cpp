@@ -120,5 +120,51 @@ TEST_F(FrameCommandsTest, ClickingARowShowsItsFrameAndApplyWritesThePanelValuesB
     EXPECT_EQ(dialogs.messageTexts(), QStringList(2, QStringLiteral("No frames now!")));
 }
 
+TEST_F(FrameCommandsTest, AddVideoFramesAddsTheFramesOfTheChosenPartWithTheirDelays)
+{
+    const QString video = picturesFolder() + QStringLiteral("clip.mkv");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_h264_15x11_vfr.mkv"), video));
+    addPictures({QStringLiteral("a.png")});
+    const QList<QAction*> file = part<QMenu>("mnuFile")->actions();
+    EXPECT_EQ(file.indexOf(part<QAction>("mnuAddVideoFrames")), file.indexOf(part<QAction>("mnuFileSub7")) + 1);
+    // The dialog's boxes as typed, one OK each, then Cancel unless the frames came.
+    QList<std::array<const char*, 3>> typed;
+    window->setWindowRunner([&](QDialog& w) {
+        QSignalSpy accepted(&w, &QDialog::accepted);
+        for (const auto& [start, duration, fps] : typed) {
+            child<QLineEdit>(&w, "txtStart")->setText(start);
+            child<QLineEdit>(&w, "txtDuration")->setText(duration);
+            child<QLineEdit>(&w, "txtFps")->setText(fps);
+            click(&w, "OKButton");
+            EXPECT_TRUE(QTest::qWaitFor([&] { return child(&w, "pbPer")->isHidden() && child(&w, "OKButton")->isEnabled(); }, 60000));
+        }
+        if (accepted.isEmpty())
+            click(&w, "CancelButton");
+    });
+    // Wrong boxes are told, a file that is no video too; nothing is added then.
+    typed = {{"x", "", ""}, {"0", "0", ""}, {"0", "", "51"}};
+    dialogs.answerFile(video);
+    dialogs.clear();
+    trigger("mnuAddVideoFrames");
+    typed = {{"0", "", ""}};
+    dialogs.answerFile(picturesFolder() + "a.png");
+    trigger("mnuAddVideoFrames");
+    ASSERT_EQ(dialogs.messageTexts().size(), 4);
+    EXPECT_EQ(dialogs.messageTexts().mid(0, 3), (QStringList{"Please enter a time in seconds, like 2 or 1.5.", "Please enter a time in seconds, like 2 or 1.5.",
+                                                             "Please enter a frame rate above 0 and at most 50, or nothing for the video's own."}));
+    EXPECT_TRUE(dialogs.messageTexts()[3].startsWith("The frames of the video could not be extracted.\n\n"));
+    EXPECT_EQ(dialogs.calls[0].request.filter, "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm|All Files(*.*)|*.*");
+    EXPECT_EQ(rowCount(), 1);
+
+    // From 0.05 s for 0.4 s: frames at 0, 0.1 and 0.3 s, cut to the range, beside the video.
+    typed = {{"0.05", "0.4", ""}};
+    dialogs.answerFile(video);
+    trigger("mnuAddVideoFrames");
+    ASSERT_EQ(rowCount(), 4);
+    for (int r = 2; r <= 4; ++r)
+        EXPECT_EQ(rowTexts(r), QStringList({QString::number(r), QStringList{"5", "20", "15"}[r - 2], "YES", "16777215",
+                                            QStringLiteral("clip_000%1.png").arg(r - 1), picturesFolder() + "clip/"}));
+}
+
 }  // namespace
 }  // namespace pictoreel::testing

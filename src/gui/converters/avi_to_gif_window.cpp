@@ -1,5 +1,7 @@
 #include "gui/converters/avi_to_gif_window.h"
 
+#include <QByteArray>
+
 namespace pictoreel {
 
 namespace {
@@ -12,7 +14,8 @@ ConverterTexts aviToGifTexts()
     t.caption = "AVI to GIF Converter";
     t.sourceGroup = "Open AVI File";
     t.targetGroup = "Set GIF File";
-    t.sourceFilter = "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm|AVI Files(*.avi)|*.avi";
+    static const QByteArray sourceFilter = QByteArray(kVideoFilesFilter) + "|AVI Files(*.avi)|*.avi";
+    t.sourceFilter = sourceFilter.constData();
     t.targetFilter = "Animated GIF File(*.gif)|*.gif";
     t.sourceExtension = ".avi";
     t.targetExtension = ".gif";

@@ -5,6 +5,11 @@
 
 namespace pictoreel {
 
+// The open dialog's entry for the videos the converter reads, "description|patterns"; the main
+// window's "Add Video Frames ..." offers it too.
+inline constexpr auto kVideoFilesFilter =
+    "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm";
+
 class AviToGifWindow final : public ConverterWindow {
     Q_OBJECT
 public:

@@ -105,6 +105,10 @@ public Q_SLOTS:
     void SaveProject();
     void SaveProjectAs();
     void AddFrames();
+    // File, "Add Video Frames ...": a video, then the part of it to take (frmVideoFrames), whose
+    // frames are written beside the project (see framesFolderFor) and appended as rows with
+    // their delays in the Interval column, as Add Image Files appends pictures.
+    void AddVideoFrames();
     // File, "&Make .gif..." and the toolbar's "Make" (see MakeCommands).
     void MakeGif();
     // File, "Recent Project Files ...": the history window `frmList`, modal to this window and
@@ -185,6 +189,9 @@ private:
     // main_window_project.cpp
     void setProjectFile(const QString& path);
     // main_window_frames.cpp
+    // Appends a row for each picture with the panel's frame values, `intervals[i]` in place of
+    // the panel's interval where given, then selects, shows and sizes as Add Image Files does.
+    void addPictureRows(const QStringList& paths, const std::vector<int>& intervals = {});
     void connectPanel();
     // "No files in the list!" when the list is empty.
     void tellWhenNoFrames();

@@ -18,13 +18,19 @@ QString imageFilesFilter() { return pictureFilesFilter(); }
 
 void MainWindow::AddFrames()
 {
-    const bool wasEmpty = frames_.isEmpty();
-    const QStringList paths =
-        context_.dialogs().openFiles(this, {QStringLiteral("Open Image Files ..."), imageFilesFilter(), {}});
+    addPictureRows(context_.dialogs().openFiles(this, {QStringLiteral("Open Image Files ..."), imageFilesFilter(), {}}));
+}
+
+void MainWindow::addPictureRows(const QStringList& paths, const std::vector<int>& intervals)
+{
     if (paths.isEmpty())
         return;
-    for (const QString& path : paths) {
-        if (!frames_.AddFrameEntry(path, SSTab1->frameValues()).ok())
+    const bool wasEmpty = frames_.isEmpty();
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        NewFrameValues values = SSTab1->frameValues();
+        if (std::size_t(i) < intervals.size())
+            values.intervalText = QString::number(intervals[std::size_t(i)]);
+        if (!frames_.AddFrameEntry(paths[i], values).ok())
             return;  // the frame values cannot make a row: the command ends, added rows stay
     }
     frames_.RenumberFrames();

@@ -16,11 +16,14 @@ namespace {
 
 using Command = void (MainWindow::*)();
 
-// An entry of a menu: its caption, shortcut and command; a null command makes a separator.
+// An entry of a menu: its caption, shortcut and command; a null command makes a separator. The
+// entries are named by their place ("mnuFileSub7") unless they carry a name of their own, which
+// leaves the places of the others as they were.
 struct MenuEntry {
     const char* caption;
     QKeySequence shortcut;
     Command command;
+    const char* name = nullptr;
 };
 
 }  // namespace
@@ -46,7 +49,7 @@ void MainWindow::buildMenus()
                 if (followRule)
                     connect(action, &QAction::triggered, this, &MainWindow::applyAutoSizeRule);
             }
-            action->setObjectName(QLatin1String(name) + QStringLiteral("Sub%1").arg(++index));
+            action->setObjectName(entry.name ? QString::fromLatin1(entry.name) : QLatin1String(name) + QStringLiteral("Sub%1").arg(++index));
         }
         return menu;
     };
@@ -59,6 +62,7 @@ void MainWindow::buildMenus()
                      {"Sav&e Project As ...", {}, &MainWindow::SaveProjectAs},
                      separator,
                      {"&Add Image Files ...", QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::AddFrames},
+                     {"Add Video Frames ...", {}, &MainWindow::AddVideoFrames, "mnuAddVideoFrames"},
                      separator,
                      {"&Make .gif...", QKeySequence(Qt::CTRL | Qt::Key_F5), &MainWindow::MakeGif},
                      separator,

@@ -1,0 +1,279 @@
+#include "core/media/video_frames_export.h"
+
+#include "core/base/replacing_file.h"
+#include "core/imaging/composite.h"
+#include "core/media/ffmpeg_adapter.h"
+#include "core/media/magick_adapter.h"
+#include "core/media/work_budget.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace pictoreel {
+
+namespace {
+
+// The longest interval a project's frame holds.
+constexpr int kMaxFrameInterval = std::numeric_limits<std::int16_t>::max();
+// A last frame of unknown length (no duration, no frame rate) is shown this long.
+constexpr std::int64_t kFallbackFrameMicroseconds = 100000;
+constexpr std::int64_t kNoEnd = std::numeric_limits<std::int64_t>::max();
+
+Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The extraction was cancelled")); }
+
+int centiseconds(std::int64_t microseconds)
+{
+    return static_cast<int>(std::min<std::int64_t>((std::max<std::int64_t>(microseconds, 0) + 5000) / 10000, INT32_MAX));
+}
+
+QString frameName(const QString& base, std::size_t index, std::size_t count)
+{
+    const int digits = std::max(4, static_cast<int>(QString::number(count).size()));
+    return QStringLiteral("%1_%2.png").arg(base).arg(index + 1, digits, 10, QLatin1Char('0'));
+}
+
+// Turns pictures with their start times (from the range's start) into PNG files with delays:
+// each delay ends where the next picture starts, rounded there, and a picture that would last
+// under two hundredths gives way to the next, which takes its start.
+class FrameWriter {
+public:
+    FrameWriter(const QString& folder, const WorkBudget& budget) : folder_(folder), budget_(budget) {}
+
+    Status add(const RgbaImage& image, std::int64_t start)
+    {
+        const int startCs = centiseconds(start);
+        if (pending_ && startCs < pendingStart_ + kShortestPlayedDelay) {
+            pending_ = image;
+            return {};
+        }
+        if (pending_) {
+            if (Status s = write(startCs); !s)
+                return s;
+        }
+        pending_ = image;
+        pendingStart_ = startCs;
+        return {};
+    }
+
+    Status finish(std::int64_t end)
+    {
+        if (!pending_)
+            return makeError(ErrorCode::EmptyImage, QStringLiteral("No frame of the video falls in the range asked for"));
+        return write(std::max(centiseconds(end), pendingStart_ + kShortestPlayedDelay));
+    }
+
+    const std::vector<ExtractedFrame>& frames() const { return frames_; }
+
+private:
+    Status write(int endCs)
+    {
+        if (Status s = checkWorkBudget(QStringLiteral("The extraction"), static_cast<std::int64_t>(frames_.size()) + 1,
+                                       pending_->width, pending_->height, budget_);
+            !s)
+            return s;
+        Result<QByteArray> png = encodePng(*pending_);
+        if (!png)
+            return png.error();
+        const QString file = QDir(folder_).filePath(QString::number(frames_.size()));
+        if (Status s = writeFileAtomically(file, png.value()); !s)
+            return s;
+        frames_.push_back({file, std::min(endCs - pendingStart_, kMaxFrameInterval)});
+        pending_.reset();
+        return {};
+    }
+
+    QString folder_;
+    WorkBudget budget_;
+    std::vector<ExtractedFrame> frames_;
+    std::optional<RgbaImage> pending_;
+    int pendingStart_ = 0;
+};
+
+// The folders of `path` that do not exist yet, deepest first.
+QStringList missingFolders(const QString& path)
+{
+    QStringList missing;
+    for (QFileInfo info(QDir::cleanPath(QDir(path).absolutePath())); !info.exists() && !info.isRoot();
+         info = QFileInfo(info.absolutePath()))
+        missing.append(info.absoluteFilePath());
+    return missing;
+}
+
+// Removes the folders a run created, as far as they are empty, when it fails.
+class CreatedFolders {
+public:
+    explicit CreatedFolders(QStringList folders) : folders_(std::move(folders)) {}
+    ~CreatedFolders()
+    {
+        for (const QString& folder : folders_)
+            QDir().rmdir(folder);
+    }
+    void keep() { folders_.clear(); }
+
+private:
+    QStringList folders_;
+};
+
+Status checkRange(const VideoFrameRange& range)
+{
+    if (range.startMicroseconds < 0 || (range.durationMicroseconds && *range.durationMicroseconds <= 0))
+        return makeError(ErrorCode::InvalidArgument, QStringLiteral("The start must not be negative and the duration must be more than 0"));
+    if (!(range.framesPerSecond >= 0 && range.framesPerSecond <= kMaxFramesPerSecond))
+        return makeError(ErrorCode::InvalidArgument,
+                         QStringLiteral("The frame rate must be more than 0 and at most %1 frames a second").arg(kMaxFramesPerSecond));
+    return {};
+}
+
+std::optional<double> numberFrom(const QString& text)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok && std::isfinite(value) ? std::optional(value) : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> microsecondsFromSeconds(const QString& text)
+{
+    const std::optional<double> seconds = numberFrom(text);
+    if (!seconds || !(*seconds >= 0 && *seconds <= 365.0 * 24 * 3600))
+        return std::nullopt;
+    return std::llround(*seconds * 1e6);
+}
+
+std::optional<double> framesPerSecondFrom(const QString& text)
+{
+    const std::optional<double> rate = numberFrom(text);
+    return rate && *rate > 0 && *rate <= kMaxFramesPerSecond ? rate : std::nullopt;
+}
+
+bool holdsVideoFrames(const QString& folder, const QString& videoPath)
+{
+    const QString base = QFileInfo(videoPath).completeBaseName();
+    const QRegularExpression name(QRegularExpression::anchoredPattern(QRegularExpression::escape(base) + QStringLiteral("_[0-9]+\\.png")),
+                                  QRegularExpression::CaseInsensitiveOption);
+    const QStringList files = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    return std::any_of(files.begin(), files.end(), [&](const QString& file) { return name.match(file).hasMatch(); });
+}
+
+QString framesFolderFor(const QString& projectFile, const QString& videoPath)
+{
+    const QFileInfo video(videoPath);
+    const QString parent = projectFile.isEmpty()
+                               ? video.absolutePath()
+                               : QFileInfo(projectFile).absoluteDir().filePath(QFileInfo(projectFile).completeBaseName() + QStringLiteral("_frames"));
+    QString folder = QDir(parent).filePath(video.completeBaseName());
+    for (int n = 2; holdsVideoFrames(folder, videoPath); ++n)
+        folder = QDir(parent).filePath(QStringLiteral("%1 (%2)").arg(video.completeBaseName()).arg(n));
+    return folder;
+}
+
+Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath, const QString& folder,
+                                                       const VideoFrameRange& range, const ConversionProgress& progress,
+                                                       const ConversionLimits& limits)
+{
+    if (Status s = checkRange(range); !s)
+        return s.error();
+    const auto stopped = [&limits] { return limits.stopRequested && limits.stopRequested(); };
+    auto report = [&progress, last = -1](int percent) mutable {
+        percent = std::clamp(percent, 0, 99);
+        if (!progress || percent <= last)
+            return true;
+        last = percent;
+        return progress(percent);
+    };
+    Result<ffmpeg::VideoDecoder> opened = ffmpeg::VideoDecoder::open(videoPath, videoLimitsWithin(limits.budget));
+    if (!opened)
+        return opened.error();
+    ffmpeg::VideoDecoder& video = opened.value();
+    if (holdsVideoFrames(folder, videoPath))
+        return makeError(ErrorCode::InvalidArgument, QStringLiteral("%1 already holds frames named %2; choose another folder")
+                                                         .arg(folder, frameName(QFileInfo(videoPath).completeBaseName(), 0, 1)));
+    CreatedFolders created(missingFolders(folder));
+    if (!QDir().mkpath(folder))
+        return makeError(ErrorCode::FolderCreateFailed, QStringLiteral("Cannot create the folder %1").arg(folder));
+    QTemporaryDir scratch(QDir(folder).filePath(QStringLiteral(".pictoreel-frames-XXXXXX")));
+    if (!scratch.isValid())
+        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write in %1: %2").arg(folder, scratch.errorString()));
+
+    // Times from the video's first frame; the range ends at `end`.
+    const std::int64_t start = range.startMicroseconds;
+    const std::int64_t end =
+        range.durationMicroseconds && *range.durationMicroseconds < kNoEnd - start ? start + *range.durationMicroseconds : kNoEnd;
+    FrameWriter writer(scratch.path(), limits.budget);
+    std::optional<std::int64_t> origin;
+    std::optional<ffmpeg::VideoFrame> shown;  // the frame on screen until the next one starts
+    std::int64_t sample = 0;  // with a frame rate: the number of the next picture taken
+    const auto sampleTime = [&](std::int64_t k) { return start + std::llround(static_cast<double>(k) * 1e6 / range.framesPerSecond); };
+    // Writes what `shown` contributes to the range before `until`, where the next frame starts.
+    const auto emitShown = [&](std::int64_t until) -> Status {
+        if (!shown || until <= start || shown->startMicroseconds >= end)
+            return {};
+        if (range.framesPerSecond <= 0)
+            return writer.add(shown->image, std::max(shown->startMicroseconds, start) - start);
+        for (std::int64_t t = sampleTime(sample); t < until && t < end; t = sampleTime(++sample)) {
+            if (Status s = writer.add(shown->image, t - start); !s)
+                return s;
+        }
+        return {};
+    };
+    std::int64_t lastEnd = 0;
+    for (;;) {
+        Result<std::optional<ffmpeg::VideoFrame>> next = video.nextFrame();
+        if (!next)
+            return next.error();
+        if (!next.value())
+            break;
+        ffmpeg::VideoFrame frame = std::move(*next.value());
+        if (!origin)
+            origin = frame.startMicroseconds;
+        frame.startMicroseconds = std::max(frame.startMicroseconds - *origin, shown ? shown->startMicroseconds : 0);
+        lastEnd = frame.startMicroseconds + frame.durationMicroseconds;
+        if (Status s = emitShown(frame.startMicroseconds); !s)
+            return s.error();
+        const std::int64_t at = frame.startMicroseconds;
+        shown = std::move(frame);
+        const double done = end == kNoEnd ? video.fractionRead() : std::max(video.fractionRead(), double(at) / double(end));
+        if (stopped() || !report(static_cast<int>(done * 95)))
+            return cancelled();
+        if (at >= end)
+            break;
+    }
+    if (shown && lastEnd <= shown->startMicroseconds) {
+        const std::int64_t nominal = video.nominalFrameMicroseconds();
+        lastEnd = shown->startMicroseconds + (nominal > 0 ? nominal : kFallbackFrameMicroseconds);
+    }
+    if (Status s = emitShown(lastEnd); !s)
+        return s.error();
+    if (Status s = writer.finish(std::min(lastEnd, end) - start); !s)
+        return s.error();
+
+    // Every picture is written: each takes its name, or none does.
+    std::vector<ExtractedFrame> frames = writer.frames();
+    const QString base = QFileInfo(videoPath).completeBaseName();
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        const QString target = QDir(folder).filePath(frameName(base, k, frames.size()));
+        if (stopped() || !QFile::rename(frames[k].path, target)) {
+            for (std::size_t j = 0; j < k; ++j)
+                QFile::remove(frames[j].path);
+            if (stopped())
+                return cancelled();
+            return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: a file of that name is in the way").arg(target));
+        }
+        frames[k].path = target;
+        report(95 + static_cast<int>((k + 1) * 4 / frames.size()));
+    }
+    created.keep();
+    if (progress)
+        progress(100);
+    return frames;
+}
+
+}  // namespace pictoreel
