@@ -30,8 +30,8 @@ class AviEncoding;
 class VideoDecoder {
 public:
     // FileNotFound, FileReadFailed, UnsupportedFormat (not a container FFmpeg reads, no video
-    // stream, no decoder for it), CorruptData, LimitExceeded (frame size, or the frame count the
-    // file declares).
+    // stream, no decoder for it), CorruptData, LimitExceeded (frame size). The frame count the
+    // file declares is never held against it: frames are counted as they are decoded.
     static Result<VideoDecoder> open(const QString& path, const VideoLimits& limits = {});
     // The same for a file in memory.
     static Result<VideoDecoder> openMemory(QByteArray bytes, const VideoLimits& limits = {});
