@@ -26,7 +26,9 @@ namespace pictoreel::ffmpeg {
 class VideoDecoding;
 class AviEncoding;
 
-// Decodes the first video stream of a file, frame by frame in display order.
+// Decodes the first video stream of a file, frame by frame in display order. Frames come out in
+// sRGB whatever the video's colour matrix, range, bit depth and primaries; PQ and HLG (HDR) light
+// is tone-mapped to an ordinary screen's.
 class VideoDecoder {
 public:
     // FileNotFound, FileReadFailed, UnsupportedFormat (not a container FFmpeg reads, no video
