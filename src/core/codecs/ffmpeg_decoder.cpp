@@ -84,11 +84,13 @@ public:
     std::int64_t nextStart = 0;  // where a frame without timestamp starts
     bool inputEnded = false;
     bool flushed = false;
-    // RGBA picture swscale writes, aligned as it likes it.
-    std::uint8_t* rgba[4] = {};
-    int rgbaLines[4] = {};
+    // The RGBA or RGB48 picture swscale writes, aligned as it likes it.
+    std::uint8_t* rgb[4] = {};
+    int rgbLines[4] = {};
+    AVPixelFormat rgbFormat = AV_PIX_FMT_NONE;
+    SrgbMapping srgb;
 
-    ~FfmpegDecoding() override { av_freep(&rgba[0]); }
+    ~FfmpegDecoding() override { av_freep(&rgb[0]); }
 
     int width() const override { return quarterTurns % 2 ? height_ : width_; }
     int height() const override { return quarterTurns % 2 ? width_ : height_; }
@@ -166,16 +168,9 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
                                                        .arg(parameters->width)
                                                        .arg(parameters->height)
                                                        .arg(limits.maxSide));
-    if (stream->nb_frames > limits.maxFrames)
-        return makeError(ErrorCode::LimitExceeded,
-                         QStringLiteral("The video has %1 frames, more than the frame budget of %2").arg(stream->nb_frames).arg(limits.maxFrames));
-    if (stream->nb_frames * parameters->width * parameters->height > limits.maxTotalPixels)
-        return makeError(ErrorCode::LimitExceeded,
-                         QStringLiteral("The video has %1 frames of %2 x %3 pixels, more than the pixel budget of %4 pixels")
-                             .arg(stream->nb_frames)
-                             .arg(parameters->width)
-                             .arg(parameters->height)
-                             .arg(limits.maxTotalPixels));
+    // The frame count and duration a header declares are not trusted: a file cut short still
+    // claims its whole length, and a crafted one any length. The budgets count frames as they are
+    // decoded (see convert()).
     impl->width_ = parameters->width;
     impl->height_ = parameters->height;
     impl->quarterTurns = quarterTurnsOf(*stream);
@@ -221,32 +216,49 @@ Result<VideoFrame> FfmpegDecoding::convert(const AVFrame& decoded)
                              .arg(height_)
                              .arg(limits.maxTotalPixels)
                              .arg(framesGiven));
-    if (!rgba[0] && av_image_alloc(rgba, rgbaLines, width_, height_, AV_PIX_FMT_RGBA, 32) < 0)
-        return makeError(ErrorCode::LibraryFailure, QStringLiteral("Out of memory"));
+    // PQ, HLG and BT.2020 colours leave swscale as 16-bit RGB for SrgbMapping; the rest as RGBA.
+    const bool mapped = needsSrgbMapping(decoded);
+    const AVPixelFormat target = mapped ? AV_PIX_FMT_RGB48 : AV_PIX_FMT_RGBA;
+    if (target != rgbFormat) {
+        av_freep(&rgb[0]);
+        if (av_image_alloc(rgb, rgbLines, width_, height_, target, 32) < 0)
+            return makeError(ErrorCode::LibraryFailure, QStringLiteral("Out of memory"));
+        rgbFormat = target;
+    }
 
     const auto format = static_cast<AVPixelFormat>(decoded.format);
-    scaler.reset(sws_getCachedContext(scaler.release(), decoded.width, decoded.height, format, width_, height_, AV_PIX_FMT_RGBA,
-                                      SWS_BICUBIC | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
+    scaler.reset(sws_getCachedContext(scaler.release(), decoded.width, decoded.height, format, width_, height_, target,
+                                      SWS_BICUBIC | SWS_FULL_CHR_H_INT | (mapped ? SWS_ACCURATE_RND : 0), nullptr, nullptr, nullptr));
     if (!scaler)
         return makeError(ErrorCode::UnsupportedFormat,
                          QStringLiteral("Cannot convert video pixels of the kind %1").arg(QString::fromUtf8(av_get_pix_fmt_name(format))));
-    // The colour matrix the stream names (BT.601 when it names none) and its range.
+    // The colour matrix the stream names and its range. A stream that names no matrix is taken
+    // as players take it: BT.709 when it is larger than standard definition, BT.601 otherwise.
     int* inverseTable = nullptr;
     int* table = nullptr;
     int sourceRange = 0, destinationRange = 0, brightness = 0, contrast = 0, saturation = 0;
     if (sws_getColorspaceDetails(scaler.get(), &inverseTable, &sourceRange, &table, &destinationRange, &brightness, &contrast,
                                  &saturation) >= 0) {
-        const int space = decoded.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : decoded.colorspace;
+        const bool highDefinition = decoded.width > 1024 || decoded.height > 576;
+        const int space = decoded.colorspace != AVCOL_SPC_UNSPECIFIED ? decoded.colorspace
+                          : highDefinition                            ? SWS_CS_ITU709
+                                                                      : SWS_CS_DEFAULT;
         if (decoded.color_range == AVCOL_RANGE_JPEG)
             sourceRange = 1;
         sws_setColorspaceDetails(scaler.get(), sws_getCoefficients(space), sourceRange, table, destinationRange, brightness,
                                  contrast, saturation);
     }
-    sws_scale(scaler.get(), decoded.data, decoded.linesize, 0, decoded.height, rgba, rgbaLines);
+    sws_scale(scaler.get(), decoded.data, decoded.linesize, 0, decoded.height, rgb, rgbLines);
 
     VideoFrame out;
     out.image = RgbaImage(width_, height_);
-    copyOpaque(rgba[0], rgbaLines[0], out.image);
+    if (mapped) {
+        srgb.prepareFor(decoded);
+        for (int y = 0; y < height_; ++y)
+            srgb.toSrgb(reinterpret_cast<const std::uint16_t*>(rgb[0] + std::ptrdiff_t(y) * rgbLines[0]), width_, out.image.pixel(0, y));
+    } else {
+        copyOpaque(rgb[0], rgbLines[0], out.image);
+    }
     if (quarterTurns)
         out.image = turned(out.image, quarterTurns);
     const std::int64_t pts = decoded.best_effort_timestamp;

@@ -8,7 +8,9 @@
 #include <QIODevice>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -73,6 +75,30 @@ using ScalerHandle = std::unique_ptr<SwsContext, ScalerCloser>;
 // An FFmpeg I/O context reading or writing `device`, which must outlive it.
 Result<IoHandle> deviceIo(QIODevice& device, bool writing);
 bool sizeWithin(int width, int height, const VideoLimits& limits);
+
+// ---- wide-gamut and HDR video in sRGB (ffmpeg_colour.cpp) ------------------------------------
+
+// Whether a frame's colours need SrgbMapping: PQ or HLG light, or BT.2020 primaries. Any other
+// frame goes to RGBA in swscale alone.
+bool needsSrgbMapping(const AVFrame& frame);
+
+// Turns 16-bit RGB that still carries the stream's transfer and primaries into sRGB.
+class SrgbMapping {
+public:
+    // Sets the mapping up for the frames like `frame`; cheap when they stay alike.
+    void prepareFor(const AVFrame& frame);
+    // `count` pixels of native-endian RGB48 to opaque RGBA.
+    void toSrgb(const std::uint16_t* rgb, int count, std::uint8_t* rgba) const;
+
+private:
+    AVColorTransferCharacteristic transfer_ = AVCOL_TRC_UNSPECIFIED;
+    AVColorPrimaries primaries_ = AVCOL_PRI_UNSPECIFIED;
+    double peak_ = 0;        // cd/m2
+    double statedPeak_ = 0;  // as the stream's metadata last gave it
+    std::vector<float> toLinear_;  // per 16-bit channel value; 1.0 is reference white
+    std::vector<std::uint8_t> encode_;
+    float matrix_[9] = {};
+};
 
 // The module's two entries (see VideoCodec).
 Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> input, const QString& path, const VideoLimits& limits);

@@ -26,12 +26,14 @@ namespace pictoreel::ffmpeg {
 class VideoDecoding;
 class AviEncoding;
 
-// Decodes the first video stream of a file, frame by frame in display order.
+// Decodes the first video stream of a file, frame by frame in display order. Frames come out in
+// sRGB whatever the video's colour matrix, range, bit depth and primaries; PQ and HLG (HDR) light
+// is tone-mapped to an ordinary screen's.
 class VideoDecoder {
 public:
     // FileNotFound, FileReadFailed, UnsupportedFormat (not a container FFmpeg reads, no video
-    // stream, no decoder for it), CorruptData, LimitExceeded (frame size, or the frame count the
-    // file declares).
+    // stream, no decoder for it), CorruptData, LimitExceeded (frame size). The frame count the
+    // file declares is never held against it: frames are counted as they are decoded.
     static Result<VideoDecoder> open(const QString& path, const VideoLimits& limits = {});
     // The same for a file in memory.
     static Result<VideoDecoder> openMemory(QByteArray bytes, const VideoLimits& limits = {});
