@@ -1,11 +1,14 @@
 // The metafile module: everything that talks to libemf2svg, libUEMF and librsvg. Their types and
 // error reports never leave this file; the core sees our own picture type and errors.
 //
-// libemf2svg trusts the records it plays, so every record is first checked here: its size lies
-// within the file, and libUEMF's own check of the record (counts, offsets and the bitmaps it
-// embeds all within the record) passes. Playing stops at the end-of-file record. The SVG text is
-// then drawn by librsvg, which loads nothing but the pictures embedded as data: addresses.
+// libemf2svg trusts the records it plays, so every record is first checked here: its type is one
+// that metafiles define, its size lies within the file, and libUEMF's own check of the record
+// (counts, offsets and the bitmaps it embeds all within the record) passes. Playing stops at the
+// end-of-file record. The SVG text is then drawn by librsvg, which loads nothing but the pictures
+// embedded as data: addresses. None of the libraries is proof against every hostile file (librsvg
+// ends the process on some absurd font sizes), so all this runs in a child process of its own.
 #include "core/codecs/emf_codec.h"
+#include "core/codecs/isolated_run.h"
 
 #include <cairo.h>
 #include <emf2svg.h>
@@ -15,14 +18,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <new>
 
 namespace pictoreel {
 
 namespace {
 
-constexpr std::uint32_t kEndOfFile = 14;  // EMR_EOF
+constexpr std::uint32_t kEndOfFile = 14;         // EMR_EOF
+constexpr std::uint32_t kLastRecordType = 122;   // EMR_CREATECOLORSPACEW
+// The child that draws: as much memory as the largest picture and its SVG text may take, and
+// time for a complex drawing of the largest size.
+constexpr IsolationLimits kDrawingLimits{std::uint64_t{6} << 30, 120};
 // The SVG text of a metafile is several times its size (every record becomes an element,
 // embedded bitmaps PNG in base64); beyond this it is not drawn.
 constexpr std::size_t kMaxSvgBytes = std::size_t{512} << 20;
@@ -49,7 +55,8 @@ Result<std::size_t> checkRecords(const QByteArray& bytes)
         if (size - at < 8)
             return damaged(QStringLiteral("the metafile ends before its end-of-file record."));
         const std::uint32_t type = le32(bytes.constData() + at), length = le32(bytes.constData() + at + 4);
-        if (length < 8 || length % 4 != 0 || length > size - at || (index == 0) != (type == 1))
+        if (type == 0 || type > kLastRecordType || length < 8 || length % 4 != 0 || length > size - at ||
+            (index == 0) != (type == 1))
             return damaged(QStringLiteral("record %1 of the metafile has a wrong type or size.").arg(index + 1));
         if (!U_emf_record_safe(bytes.constData() + at))
             return damaged(QStringLiteral("record %1 of the metafile (type %2) is broken.").arg(index + 1).arg(type));
@@ -57,13 +64,6 @@ Result<std::size_t> checkRecords(const QByteArray& bytes)
         if (type == kEndOfFile)
             return at;
     }
-}
-
-// libemf2svg keeps state of its own while it converts; one metafile at a time.
-std::mutex& conversionLock()
-{
-    static std::mutex lock;
-    return lock;
 }
 
 Result<QByteArray> svgText(QByteArray& bytes, std::size_t length, PictureSize size)
@@ -77,11 +77,7 @@ Result<QByteArray> svgText(QByteArray& bytes, std::size_t length, PictureSize si
     options.imgHeight = size.height;
     char* out = nullptr;
     std::size_t outLength = 0;
-    int converted;
-    {
-        const std::lock_guard lock(conversionLock());
-        converted = emf2svg(bytes.data(), length, &out, &outLength, &options);
-    }
+    const int converted = emf2svg(bytes.data(), length, &out, &outLength, &options);
     const std::unique_ptr<char, void (*)(void*)> owned(out, std::free);
     if (!converted || !out || outLength == 0)
         return damaged(QStringLiteral("its records could not be played."));
@@ -103,7 +99,8 @@ void unrefHandle(RsvgHandle* handle) { g_object_unref(handle); }
 using Handle = std::unique_ptr<RsvgHandle, Releaser<RsvgHandle, unrefHandle>>;
 using GError_ = std::unique_ptr<GError, Releaser<GError, g_error_free>>;
 
-Result<RgbaImage> drawSvg(const QByteArray& svg, PictureSize size)
+// The drawing as RGBA pixels, rows top to bottom.
+Result<IsolatedBytes> drawSvg(const QByteArray& svg, PictureSize size)
 {
     GError* rawError = nullptr;
     const Handle handle(rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(svg.constData()),
@@ -127,12 +124,12 @@ Result<RgbaImage> drawSvg(const QByteArray& svg, PictureSize size)
     }
     cairo_surface_flush(surface.get());
     // Native-endian 0xAARRGGBB words, opaque on the white ground.
-    RgbaImage picture(size.width, size.height);
+    IsolatedBytes pixels(std::size_t(size.width) * size.height * 4);
     const unsigned char* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
     for (int y = 0; y < size.height; ++y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(data + std::size_t(y) * stride);
-        std::uint8_t* out = picture.pixel(0, y);
+        std::uint8_t* out = pixels.data() + std::size_t(y) * size.width * 4;
         for (int x = 0; x < size.width; ++x, out += 4) {
             out[0] = std::uint8_t(row[x] >> 16);
             out[1] = std::uint8_t(row[x] >> 8);
@@ -140,20 +137,32 @@ Result<RgbaImage> drawSvg(const QByteArray& svg, PictureSize size)
             out[3] = 255;
         }
     }
-    return picture;
+    return pixels;
 }
 
 Result<RgbaImage> draw(QByteArray bytes, PictureSize size)
 {
     try {
-        Result<std::size_t> length = checkRecords(bytes);
-        if (!length)
-            return length.error();
-        Result<QByteArray> svg = svgText(bytes, length.value(), size);
-        bytes = QByteArray();
-        if (!svg)
-            return svg.error();
-        return drawSvg(svg.value(), size);
+        Result<IsolatedBytes> pixels = runIsolated(
+            [&]() -> Result<IsolatedBytes> {
+                Result<std::size_t> length = checkRecords(bytes);
+                if (!length)
+                    return length.error();
+                Result<QByteArray> svg = svgText(bytes, length.value(), size);
+                if (!svg)
+                    return svg.error();
+                return drawSvg(svg.value(), size);
+            },
+            kDrawingLimits, QStringLiteral("the metafile drawing"));
+        if (!pixels)
+            return pixels.error();
+        RgbaImage picture;
+        picture.width = size.width;
+        picture.height = size.height;
+        picture.pixels = std::move(pixels).value();
+        if (picture.pixels.size() != std::size_t(size.width) * size.height * 4)
+            return makeError(ErrorCode::LibraryFailure, QStringLiteral("The metafile drawing came back incomplete."));
+        return picture;
     } catch (const std::bad_alloc&) {
         return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to draw the metafile."));
     }

@@ -90,10 +90,16 @@ TEST(Emf, BrokenOrHugeMetafilesAreRefused)
     lyingRecord[rectangle + 5] = char(0x7F);
     QByteArray lyingBitmap = good;  // the bitmap's pixels lie beyond its record
     lyingBitmap[lyingBitmap.indexOf(QByteArray::fromHex("5100000088000000")) + 57] = char(0x70);
+    // Text in a font two million pixels high ends the drawing library: the program goes on.
+    Record font{82, {2, std::uint32_t(-2097152), 0, 0, 0, 400, 0, 0}};
+    font.words.resize(font.words.size() + 16);  // no face name
+    const Record text{84, {0, 0, 40, 30, 1, 0x3F800000, 0x3F800000, 4, 20, 2, 76, 0, 0, 0, 40, 30, 80, 0x00690048, 8, 8}};
+    const QByteArray hugeText = metafile(1000, 750, {font, {37, {2}}, text});
     QTemporaryDir dir;
     for (const auto& [bytes, expected] :
          {std::pair{good.left(good.size() - 20), ErrorCode::CorruptData}, {good.left(100), ErrorCode::CorruptData},
           {good.left(60), ErrorCode::CorruptData}, {lyingRecord, ErrorCode::CorruptData}, {lyingBitmap, ErrorCode::CorruptData},
+          {hugeText, ErrorCode::CorruptData},
           {metafile(2'500'000, 2'500'000, {}), ErrorCode::LimitExceeded}, {metafile(1000, 1000, {}), ErrorCode{}}}) {
         const QString path = dir.filePath(QStringLiteral("case.emf"));
         ASSERT_TRUE(writeFileContents(path, bytes));
