@@ -11,7 +11,7 @@
 namespace pictoreel {
 
 struct IsolationLimits {
-    std::uint64_t memoryBytes;  // the child's address space (not enforced in sanitizer builds)
+    std::uint64_t memoryBytes;  // the child's address space (not enforced under AddressSanitizer)
     int seconds;                // wall-clock time before the child is ended
 };
 
