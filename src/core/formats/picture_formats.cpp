@@ -1,5 +1,6 @@
 #include "core/formats/picture_formats.h"
 
+#include "core/formats/emf_header.h"
 #include "core/formats/gif_blocks.h"
 #include "core/formats/pcx_reader.h"
 #include "core/formats/psd_reader.h"
@@ -377,6 +378,9 @@ std::vector<PictureFormatRow> makeTable()
          .magick = magick("WBMP"),
          .fileTypes = {{"WBMP Files (*.wbmp)", "*.wbmp"}}});
     add({.format = F::Emf, .name = "EMF", .extensions = {"emf"},
+         .sniff = looksLikeEmf,
+         .peekSize = emfSize,
+         .metafile = true,
          .fileTypes = {{"Enhanced Meta Files (*.emf)", "*.emf"}}});
     add({.format = F::Psp, .name = "PSP", .extensions = {"psp"},
          .sniff = looksLikePsp,

@@ -42,7 +42,7 @@ enum class PictureFormat {
     Webp,     // lossy, lossless or extended WebP (the first picture of an animation)
     Heif,     // HEIF pictures: HEIC (HEVC inside) and other HEIF brands
     Avif,     // AV1 pictures in a HEIF container
-    Emf,      // Enhanced metafile: offered in the add dialog, no reader yet
+    Emf,      // Enhanced metafile, with its EMF+ records
     Psp,      // Paint Shop Pro
 };
 
@@ -89,6 +89,8 @@ struct PictureFormatRow {
     // their frame while reading).
     Result<RgbaImage> (*ownReader)(const QByteArray& bytes) = nullptr;
     MagickReading magick{};
+    // A drawing that the metafile module draws at the size asked for (EMF), neither of the above.
+    bool metafile = false;
     std::vector<FileTypeEntry> fileTypes;
 };
 

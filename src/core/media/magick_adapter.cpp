@@ -2,6 +2,7 @@
 
 #include "core/codecs/picture_codec.h"
 #include "core/media/codec_loader.h"
+#include "core/media/metafile_adapter.h"
 
 #include <algorithm>
 #include <mutex>
@@ -49,7 +50,7 @@ Status initialiseMagick()
 Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const DecodeOptions& options)
 {
     const PictureFormatRow* row = pictureFormatRow(format);
-    if (!row || (!row->ownReader && !row->magick.coder))
+    if (!row || (!row->ownReader && !row->magick.coder && !row->metafile))
         return makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The file is not a picture in a supported format."));
     if (bytes.isEmpty())
         return makeError(ErrorCode::CorruptData, QStringLiteral("The picture file is empty."));
@@ -76,6 +77,8 @@ Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const De
                          QStringLiteral("The picture is damaged or unreadable: its %1 header is incomplete.")
                              .arg(pictureFormatName(format)));
     }
+    if (row->metafile)  // its size is always read from the header
+        return drawMetafile(std::move(bytes), *declared, options);
     Result<const PictureCodec*> codec = pictureCodec();
     if (!codec)
         return codec.error();

@@ -224,7 +224,7 @@ TEST(FormatRegistry, RowsAgree)
         for (const FileTypeEntry& entry : row.fileTypes)
             for (const QString& pattern : QString::fromLatin1(entry.patterns).split(u';'))
                 EXPECT_EQ(pictureFormatForExtension(pattern.mid(2).toUpper()), row.format) << entry.patterns;
-        const bool read = row.ownReader || row.magick.coder;
+        const bool read = row.ownReader || row.magick.coder || row.metafile;
         EXPECT_EQ(read, row.sniff || row.namedByExtension);
     }
 }
