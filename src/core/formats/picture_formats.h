@@ -42,7 +42,7 @@ enum class PictureFormat {
     Webp,     // lossy, lossless or extended WebP (the first picture of an animation)
     Heif,     // HEIF pictures: HEIC (HEVC inside) and other HEIF brands
     Avif,     // AV1 pictures in a HEIF container
-    Emf,      // Enhanced metafile, with its EMF+ records
+    Emf,      // Enhanced metafile (drawn from its EMF records; EMF+-only drawings come out blank)
     Psp,      // Paint Shop Pro
 };
 
