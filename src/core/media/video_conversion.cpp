@@ -2,6 +2,7 @@
 
 #include "core/animation/animation_assembler.h"
 #include "core/media/ffmpeg_adapter.h"
+#include "core/media/played_timeline.h"
 #include "core/gif/gif_reader.h"
 #include "core/gif/gif_writer.h"
 #include "core/imaging/composite.h"
@@ -24,8 +25,6 @@ namespace pictoreel {
 namespace {
 
 constexpr int kMaxGifDelay = 65535;
-// A frame of unknown length (no duration, no frame rate) is shown this long.
-constexpr std::int64_t kFallbackFrameMicroseconds = 100000;
 // Video frame lengths of a GIF's AVI, in hundredths of a second: 50 frames a second at most,
 // one at least.
 constexpr int kShortestVideoFrame = 2;
@@ -34,12 +33,6 @@ constexpr int kLongestVideoFrame = 100;
 constexpr std::int64_t kMaxVideoCentiseconds = std::int64_t{100} * 60 * 60 * 24;
 
 Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The conversion was cancelled")); }
-
-// Hundredths of a second in `microseconds`, rounded to the nearest (halves up); never negative.
-int centiseconds(std::int64_t microseconds)
-{
-    return static_cast<int>(std::min<std::int64_t>((std::max<std::int64_t>(microseconds, 0) + 5000) / 10000, INT32_MAX));
-}
 
 // Reports percentages below 100 as they rise, and whether to go on.
 class ProgressSteps {
@@ -94,49 +87,36 @@ public:
         const std::int64_t start = std::max(frame.startMicroseconds - *origin_, lastStart_);
         lastStart_ = start;
         lastEnd_ = start + frame.durationMicroseconds;
-        if (pending_ && frame.image.pixels == pending_->pixels)
+        if (const RgbaImage* shown = timeline_.pending(); shown && frame.image.pixels == shown->pixels)
             return {};  // the picture stays: the pending frame lasts longer
-        const int startCs = centiseconds(start);
-        // Players show a delay under 2 hundredths as 10: a frame that starts sooner than that after
-        // the pending one takes its place and its time, so a fast video keeps its length.
-        if (pending_ && startCs < pendingStart_ + kShortestPlayedDelay) {
-            pending_ = std::move(frame.image);
-            return {};
-        }
-        if (pending_) {
-            if (Status s = write(startCs); !s)
-                return s;
-        }
-        pending_ = std::move(frame.image);
-        pendingStart_ = startCs;
-        return {};
+        return write(timeline_.add(std::move(frame.image), start));
     }
 
     // Writes the last frame, shown until `defaultLength` after its start when the video does not
     // say how long it lasts.
     Status finish(std::int64_t defaultLength)
     {
-        if (!pending_)
+        if (!timeline_.pending())
             return makeError(ErrorCode::EmptyImage, QStringLiteral("The video holds no frame that could be decoded"));
-        const std::int64_t end = lastEnd_ > lastStart_ ? lastEnd_ : lastStart_ + defaultLength;
-        return write(std::max(centiseconds(end), pendingStart_ + kShortestPlayedDelay));
+        return write(timeline_.finish(lastEnd_ > lastStart_ ? lastEnd_ : lastStart_ + defaultLength));
     }
 
     const std::vector<AnimationFrameSource>& frames() const { return frames_; }
 
 private:
-    Status write(int endCs)
+    Status write(std::optional<PlayedTimeline::Frame> frame)
     {
+        if (!frame)
+            return {};
         QuantizeOptions options;
         options.dither = true;
-        Result<IndexedImage> indexed = quantizeImage(*pending_, options);
+        Result<IndexedImage> indexed = quantizeImage(frame->image, options);
         if (!indexed)
             return indexed.error();
         const QString file = QDir(folder_).filePath(QStringLiteral("frame%1.gif").arg(frames_.size(), 6, 10, QLatin1Char('0')));
         if (Status s = writeSingleImageGif(file, indexed.value()); !s)
             return s;
-        frames_.push_back(AnimationFrameSource{file, std::min(endCs - pendingStart_, kMaxGifDelay)});
-        pending_.reset();
+        frames_.push_back(AnimationFrameSource{file, std::min(frame->delay, kMaxGifDelay)});
         return {};
     }
 
@@ -145,8 +125,7 @@ private:
     std::optional<std::int64_t> origin_;
     std::int64_t lastStart_ = 0;
     std::int64_t lastEnd_ = 0;
-    std::optional<RgbaImage> pending_;
-    int pendingStart_ = 0;
+    PlayedTimeline timeline_;
 };
 
 // ---- GIF to AVI -------------------------------------------------------------------------------

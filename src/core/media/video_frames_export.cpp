@@ -1,9 +1,9 @@
 #include "core/media/video_frames_export.h"
 
 #include "core/base/replacing_file.h"
-#include "core/imaging/composite.h"
 #include "core/media/ffmpeg_adapter.h"
 #include "core/media/magick_adapter.h"
+#include "core/media/played_timeline.h"
 #include "core/media/work_budget.h"
 
 #include <QDir>
@@ -22,16 +22,9 @@ namespace {
 
 // The longest interval a project's frame holds.
 constexpr int kMaxFrameInterval = std::numeric_limits<std::int16_t>::max();
-// A last frame of unknown length (no duration, no frame rate) is shown this long.
-constexpr std::int64_t kFallbackFrameMicroseconds = 100000;
 constexpr std::int64_t kNoEnd = std::numeric_limits<std::int64_t>::max();
 
 Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The extraction was cancelled")); }
-
-int centiseconds(std::int64_t microseconds)
-{
-    return static_cast<int>(std::min<std::int64_t>((std::max<std::int64_t>(microseconds, 0) + 5000) / 10000, INT32_MAX));
-}
 
 QString frameName(const QString& base, std::size_t index, std::size_t count)
 {
@@ -46,54 +39,40 @@ class FrameWriter {
 public:
     FrameWriter(const QString& folder, const WorkBudget& budget) : folder_(folder), budget_(budget) {}
 
-    Status add(const RgbaImage& image, std::int64_t start)
-    {
-        const int startCs = centiseconds(start);
-        if (pending_ && startCs < pendingStart_ + kShortestPlayedDelay) {
-            pending_ = image;
-            return {};
-        }
-        if (pending_) {
-            if (Status s = write(startCs); !s)
-                return s;
-        }
-        pending_ = image;
-        pendingStart_ = startCs;
-        return {};
-    }
+    Status add(const RgbaImage& image, std::int64_t start) { return write(timeline_.add(image, start)); }
 
     Status finish(std::int64_t end)
     {
-        if (!pending_)
+        if (!timeline_.pending())
             return makeError(ErrorCode::EmptyImage, QStringLiteral("No frame of the video falls in the range asked for"));
-        return write(std::max(centiseconds(end), pendingStart_ + kShortestPlayedDelay));
+        return write(timeline_.finish(end));
     }
 
     const std::vector<ExtractedFrame>& frames() const { return frames_; }
 
 private:
-    Status write(int endCs)
+    Status write(std::optional<PlayedTimeline::Frame> frame)
     {
+        if (!frame)
+            return {};
         if (Status s = checkWorkBudget(QStringLiteral("The extraction"), static_cast<std::int64_t>(frames_.size()) + 1,
-                                       pending_->width, pending_->height, budget_);
+                                       frame->image.width, frame->image.height, budget_);
             !s)
             return s;
-        Result<QByteArray> png = encodePng(*pending_);
+        Result<QByteArray> png = encodePng(frame->image);
         if (!png)
             return png.error();
         const QString file = QDir(folder_).filePath(QString::number(frames_.size()));
         if (Status s = writeFileAtomically(file, png.value()); !s)
             return s;
-        frames_.push_back({file, std::min(endCs - pendingStart_, kMaxFrameInterval)});
-        pending_.reset();
+        frames_.push_back({file, std::min(frame->delay, kMaxFrameInterval)});
         return {};
     }
 
     QString folder_;
     WorkBudget budget_;
     std::vector<ExtractedFrame> frames_;
-    std::optional<RgbaImage> pending_;
-    int pendingStart_ = 0;
+    PlayedTimeline timeline_;
 };
 
 // The folders of `path` that do not exist yet, deepest first.
