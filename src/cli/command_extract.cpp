@@ -2,7 +2,8 @@
 // frames extractor's "save all checked frames" without its window. Frames come out as the
 // extractor writes them: composited, transparent pixels in its background colour, as the
 // player's ExtractFrame writes a BMP and through the imaging component (GIF, JPEG); PNG keeps
-// transparency.
+// transparency. BMP and GIF frames are written at any size a GIF has; JPEG and PNG frames go
+// through ImageMagick, so a GIF whose frames it would refuse is refused before anything is written.
 #include "cli_support.h"
 #include "commands.h"
 
@@ -12,9 +13,8 @@
 #include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/base/file_identity.h"
+#include "core/formats/picture_size.h"
 #include "core/project/paths.h"
-
-#include <QTemporaryDir>
 
 #include <set>
 
@@ -46,25 +46,19 @@ std::optional<std::set<int>> parseFrameList(const QString& text)
 
 // Writes one frame as the extractor writes it. The frame is taken over and let go as soon as
 // what is written has been made from it, so at most a frame and one copy of it are held.
-Status writeFrame(GifFrame frame, const QString& format, const QString& output, const QString& scratch)
+Status writeFrame(GifFrame frame, const QString& format, const QString& output)
 {
     if (format == u"png")
         return savePng(frame.image, output);
     RgbaImage shown = compositeOverColour(frame.image, kExtractorBackColor);
     frame.image = RgbaImage();
-    Result<QByteArray> bmp = encodeBmp24(shown);
-    shown = RgbaImage();
-    if (!bmp)
-        return bmp.error();
-    if (format == u"bmp")
-        return writeFileAtomically(output, bmp.value());
-    // GIF and JPEG go through a BMP of the frame, re-encoded by the imaging component.
-    if (Status s = writeFileAtomically(scratch, bmp.value()); !s)
-        return s;
-    bmp = QByteArray();
+    if (format == u"bmp") {
+        Result<QByteArray> bmp = encodeBmp24(shown);
+        shown = RgbaImage();
+        return bmp ? writeFileAtomically(output, bmp.value()) : Status(bmp.error());
+    }
     ImagingComponent image;
-    if (Status s = image.LoadImage(scratch); !s)
-        return s;
+    image.setImage(std::move(shown));
     return format == u"gif" ? image.SaveGif(output, false, 0xFFFFFF) : image.SaveJpeg(output, 80, false, false);
 }
 
@@ -110,6 +104,14 @@ int runExtract(const QStringList& words)
         return kExitFailure;
     }
     GifDecoder& decoder = opened.value();
+    if (format == u"jpg" || format == u"png") {
+        if (Status s = checkPictureLimits(decoder.width(), decoder.height()); !s) {
+            printError(QStringLiteral("%1: its frames cannot be written as %2. %3 Frames of any size are written with "
+                                      "--format bmp or gif.")
+                           .arg(gif, format.toUpper(), s.error().message));
+            return kExitFailure;
+        }
+    }
     const int count = decoder.frameCount();
     if (!chosen) {
         chosen.emplace();
@@ -142,13 +144,6 @@ int runExtract(const QStringList& words)
         printError(makeError);
         return kExitFailure;
     }
-    const QTemporaryDir scratchFolder;
-    if (!scratchFolder.isValid()) {
-        printError(QStringLiteral("cannot create a temporary folder: %1").arg(scratchFolder.errorString()));
-        return kExitFailure;
-    }
-    const QString scratch = scratchFolder.filePath(QStringLiteral("frame.bmp"));
-
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
     const InterruptCatcher interrupts;
@@ -161,7 +156,7 @@ int runExtract(const QStringList& words)
         }
         const QString output = outputFor(k);
         Result<GifFrame> frame = decoder.frameAt(k);
-        const Status s = frame ? writeFrame(std::move(frame).value(), format, output, scratch) : Status(frame.error());
+        const Status s = frame ? writeFrame(std::move(frame).value(), format, output) : Status(frame.error());
         if (!s) {
             bar.finish();
             printError(QStringLiteral("frame %1: %2").arg(k).arg(s.error().message));

@@ -22,6 +22,7 @@ namespace {
 using testing::comparePictures;
 
 const QString kSuite = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/gif-suite-peterdn/gifs/");
+const QString kWide = QStringLiteral(PICTOREEL_TEST_DATA "/gif-cases/wide.gif");  // 65535 x 1
 
 struct CliRun {
     int exitCode = -1;
@@ -204,6 +205,12 @@ TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
         ASSERT_EQ(runCli({"extract", gif, "-o", dir.filePath(format), "--format", format, "--frames", "2", "--quiet"}).exitCode, 0);
         EXPECT_EQ(picture(dir.filePath(QString("%1/Frame_2.%1").arg(format))).width, 100) << format;
     }
+    // A frame of 65535 x 1 pixels, beyond what pictures are read at, comes out whole.
+    const QString strip = dir.filePath("strip");
+    for (const char* format : {"bmp", "gif"})
+        ASSERT_EQ(runCli({"extract", kWide, "-o", strip, "--format", format, "--quiet"}).exitCode, 0) << format;
+    EXPECT_EQ(testing::fileContents(strip + "/Frame_0.bmp").mid(54 + 65534 * 3), QByteArray("\0\xff\0\0\0\0", 6));
+    EXPECT_EQ(comparePictures(decodeGifFile(strip + "/Frame_0.gif").value().frames[0].image, decodeGifFile(kWide).value().frames[0].image), "");
 }
 
 TEST_F(Cli, FramesWritesTheVideosPicturesAndPrintsEachDelayBeforeItsName)
@@ -255,6 +262,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"extract", gif, "-o", out, "--frames", "3-1"}, 2, "--frames"},
         {{}, {"extract", gif, "-o", out, "--frames", "1,4"}, 1, "no frame 4"},
         {{}, {"extract", gif, "-o", out, "--format", "tiff"}, 2, "--format"},
+        {{}, {"extract", kWide, "-o", out, "--format", "jpg"}, 1, "its frames cannot be written as JPG. The picture is too large"},
         {{}, {"extract", gif, "-o", dir.filePath("file/sub")}, 1, "Create directory error"},
         {{}, {"extract", frames + "/Frame_0.gif", "-o", frames + "/"}, 1, "is the GIF the frames come from"},
         // Every command knows its options and how many words it takes, and names the others.

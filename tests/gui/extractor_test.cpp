@@ -4,6 +4,7 @@
 // by the test, refusals, the error box, and closing the window while the worker reads or saves.
 #include "gui/support/gui_test.h"
 
+#include "core/gif/gif_reader.h"
 #include "core/media/player_component.h"
 #include "gui/extractor/extractor_files.h"
 #include "gui/extractor/extractor_window.h"
@@ -161,6 +162,25 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
     EXPECT_EQ(progress, std::vector<int>({50, 100, 0}));
     EXPECT_EQ(QDir(out()).entryList({"*.gif"}, QDir::Files), QStringList({"Frame_2.gif", "Frame_5.gif"}));
     EXPECT_EQ(QImage(out("Frame_5.gif")).pixel(3, 3), flatColour(5).rgb());
+}
+
+// A strip of 65535 x 1 pixels, beyond what pictures are read at: shown and saved whole as GIF;
+// JPEG, which our encoder cannot make that wide, is refused before anything is written.
+TEST_F(ExtractorTest, AStripBeyondThePictureLimitsIsSavedWholeOrRefusedUpFront)
+{
+    open(writeFlatGif(dir.filePath("wide.gif"), {65535, 1}, {10}));
+    ASSERT_EQ(list()->count(), 1);
+    EXPECT_EQ(window->wpdlx1.ImageWidth(), 65535);
+    trigger("Toolbar1_checkall");
+    answerOk(kFormatGif, out());
+    run(&ExtractorWindow::SaveCheckedFrames);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
+    EXPECT_EQ(decodeGifFile(out("Frame_0.gif")).value().frames.at(0).image.pixel(65534, 0)[1], flatColour(0).green());
+    dialogs.clear();
+    answerOk(kFormatJpeg, out("strip.jpg"));
+    run(&ExtractorWindow::SaveCurrentFrame);
+    EXPECT_TRUE(dialogs.messageTexts().value(0).contains("cannot be saved as JPEG")) << dialogs.messageTexts().join("").toStdString();
+    EXPECT_TRUE(!QFile::exists(out("strip.jpg")) && tempFiles().isEmpty());
 }
 
 TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)

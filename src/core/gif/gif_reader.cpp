@@ -15,8 +15,8 @@ constexpr int kApplicationLabel = 0xFF;
 
 Error limitExceeded(const QString& message) { return makeError(ErrorCode::LimitExceeded, message); }
 
-// Where a frame is in the data and what its graphic control block said.
-struct FrameRecord {
+// Where an image is in the data and what its graphic control block said.
+struct ImageRecord {
     qint64 offset = 0;  // of the image separator
     int left = 0;
     int top = 0;
@@ -26,6 +26,7 @@ struct FrameRecord {
     int delayCentiseconds = 0;
     GifDisposal disposal = GifDisposal::Unspecified;
     int transparentIndex = -1;
+    bool controlled = false;  // a graphic control block came before it
 };
 
 struct GraphicControl {
@@ -88,18 +89,22 @@ struct GifDecoder::Impl {
     std::unique_ptr<giflib::GifBlockReader> reader;
     GifDecodeLimits limits;
     GifInfo info;
-    std::vector<FrameRecord> frames;
+    bool gif87a = false;
+    std::vector<ImageRecord> images;
+    // Frame k shows images lastImage[k - 1] + 1 to lastImage[k] drawn in turn.
+    std::vector<int> lastImage;
 
     // Playback state.
     int next = 0;
     RgbaImage canvas;
-    RgbaImage saved;  // the screen before the last frame, when that frame restores to previous
-    const FrameRecord* previous = nullptr;
+    RgbaImage saved;  // the screen before the last image, when that image restores to previous
+    const ImageRecord* previous = nullptr;
     std::vector<std::uint8_t> row;
 
     Status scan();
-    void applyDisposal(const FrameRecord& frame);
-    bool draw(const FrameRecord& frame);
+    void groupImagesIntoFrames();
+    void applyDisposal(const ImageRecord& image);
+    bool draw(const ImageRecord& image);
     // Decodes the next frame into the canvas; the caller has checked that there is one.
     GifFrame decodeNext(bool wantImage);
     void reset()
@@ -113,6 +118,10 @@ struct GifDecoder::Impl {
 
 Status GifDecoder::Impl::scan()
 {
+    std::array<std::uint8_t, 6> signature{};
+    gif87a = source->read(signature.data(), 6) == 6 && std::memcmp(signature.data(), "GIF87a", 6) == 0;
+    if (!source->seek(0))
+        return makeError(ErrorCode::FileReadFailed, QStringLiteral("The GIF cannot be read from its start"));
     auto opened = giflib::GifBlockReader::open(*source);
     if (!opened)
         return opened.error();
@@ -166,23 +175,24 @@ Status GifDecoder::Impl::scan()
         totalPixels += area;
         if (totalPixels > limits.maxTotalFramePixels)
             return limitExceeded(QStringLiteral("The GIF frames hold too many pixels"));
-        if (static_cast<int>(frames.size()) >= limits.maxFrames)
+        if (static_cast<int>(images.size()) >= limits.maxFrames)
             return limitExceeded(QStringLiteral("The GIF has more than %1 frames").arg(limits.maxFrames));
 
-        FrameRecord frame;
-        frame.offset = offset;
-        frame.left = h.left;
-        frame.top = h.top;
-        frame.width = h.width;
-        frame.height = h.height;
-        frame.interlaced = h.interlaced;
+        ImageRecord image;
+        image.offset = offset;
+        image.left = h.left;
+        image.top = h.top;
+        image.width = h.width;
+        image.height = h.height;
+        image.interlaced = h.interlaced;
         if (control) {
-            frame.delayCentiseconds = control->delayCentiseconds;
-            frame.disposal = control->disposal;
-            frame.transparentIndex = control->transparentIndex;
+            image.delayCentiseconds = control->delayCentiseconds;
+            image.disposal = control->disposal;
+            image.transparentIndex = control->transparentIndex;
+            image.controlled = true;
         }
         control.reset();
-        frames.push_back(frame);
+        images.push_back(image);
         // A frame whose data is cut short still counts: its decodable rows are shown.
         if (!reader->skipImageData()) {
             info.truncated = true;
@@ -190,16 +200,16 @@ Status GifDecoder::Impl::scan()
         }
     }
 
-    if (frames.empty()) {
+    if (images.empty()) {
         if (info.truncated)
             return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends before its first picture"));
         return makeError(ErrorCode::EmptyImage, QStringLiteral("The GIF holds no pictures"));
     }
     // A screen of no size takes the extent of the first frame that has one, as browsers do.
     if (info.width == 0 || info.height == 0) {
-        const auto sized = std::find_if(frames.begin(), frames.end(),
-                                        [](const FrameRecord& f) { return f.width > 0 && f.height > 0; });
-        if (sized == frames.end())
+        const auto sized = std::find_if(images.begin(), images.end(),
+                                        [](const ImageRecord& f) { return f.width > 0 && f.height > 0; });
+        if (sized == images.end())
             return makeError(ErrorCode::EmptyImage, QStringLiteral("The GIF has no size"));
         info.width = std::max(info.width, sized->left + sized->width);
         info.height = std::max(info.height, sized->top + sized->height);
@@ -210,11 +220,30 @@ Status GifDecoder::Impl::scan()
                                  .arg(info.width)
                                  .arg(info.height)
                                  .arg(megapixelsText(limits.maxScreenPixels)));
-    info.frameCount = static_cast<int>(frames.size());
+    groupImagesIntoFrames();
+    info.frameCount = static_cast<int>(lastImage.size());
     return {};
 }
 
-void GifDecoder::Impl::applyDisposal(const FrameRecord& frame)
+// Which images make one frame. A GIF may draw one picture from several images: tiles with local
+// palettes of their own (more than 256 colours in one picture), or images over one another. In a
+// GIF89a file an image without a graphic control block has no delay, no disposal and no
+// transparency: nothing makes it a frame of an animation, so it is drawn into the frame of the
+// image after it (when one follows). An image with a graphic control block is a frame, even of
+// delay 0: browsers show such frames for a tenth of a second, animations whose delays are all 0
+// rely on it, and so does our own maker, whose frames may be given a delay of 0. Every image of a
+// GIF87a file, which has no graphic control blocks, is a frame as well. A frame keeps the delay of
+// its last image, which is the sum of the delays of its images (the others have none).
+void GifDecoder::Impl::groupImagesIntoFrames()
+{
+    lastImage.clear();
+    const int count = static_cast<int>(images.size());
+    for (int i = 0; i < count; ++i)
+        if (gif87a || i + 1 == count || images[static_cast<std::size_t>(i)].controlled)
+            lastImage.push_back(i);
+}
+
+void GifDecoder::Impl::applyDisposal(const ImageRecord& frame)
 {
     if (frame.disposal == GifDisposal::RestorePrevious) {
         if (!saved.empty())
@@ -231,7 +260,7 @@ void GifDecoder::Impl::applyDisposal(const FrameRecord& frame)
         std::fill(canvas.pixel(x0, y), canvas.pixel(x0, y) + 4 * (x1 - x0), std::uint8_t{0});
 }
 
-bool GifDecoder::Impl::draw(const FrameRecord& frame)
+bool GifDecoder::Impl::draw(const ImageRecord& frame)
 {
     if (!source->seek(frame.offset))
         return false;
@@ -272,30 +301,41 @@ bool GifDecoder::Impl::draw(const FrameRecord& frame)
 
 GifFrame GifDecoder::Impl::decodeNext(bool wantImage)
 {
-    const FrameRecord& frame = frames[static_cast<std::size_t>(next)];
+    const std::size_t k = static_cast<std::size_t>(next);
+    const int first = k == 0 ? 0 : lastImage[k - 1] + 1;
     if (canvas.empty())
         canvas = RgbaImage(info.width, info.height);
-    if (previous != nullptr)
-        applyDisposal(*previous);
-    if (frame.disposal == GifDisposal::RestorePrevious)
-        saved = canvas;
-    else
-        saved = RgbaImage();
-
     GifFrame result;
     result.index = next;
-    result.complete = draw(frame);
-    result.left = frame.left;
-    result.top = frame.top;
-    result.width = frame.width;
-    result.height = frame.height;
-    result.delayCentiseconds = frame.delayCentiseconds;
-    result.disposal = frame.disposal;
-    result.transparentIndex = frame.transparentIndex;
-    result.interlaced = frame.interlaced;
+    for (int i = first; i <= lastImage[k]; ++i) {
+        const ImageRecord& image = images[static_cast<std::size_t>(i)];
+        if (previous != nullptr)
+            applyDisposal(*previous);
+        if (image.disposal == GifDisposal::RestorePrevious)
+            saved = canvas;
+        else
+            saved = RgbaImage();
+        result.complete = draw(image) && result.complete;
+        previous = &image;
+        // The frame's rectangle takes in every image drawn into it that has pixels.
+        if (image.width > 0 && image.height > 0) {
+            const bool grow = result.width > 0 && result.height > 0;
+            const int right = std::max(image.left + image.width, grow ? result.left + result.width : 0);
+            const int bottom = std::max(image.top + image.height, grow ? result.top + result.height : 0);
+            result.left = grow ? std::min(result.left, image.left) : image.left;
+            result.top = grow ? std::min(result.top, image.top) : image.top;
+            result.width = right - result.left;
+            result.height = bottom - result.top;
+        } else if (i == lastImage[k] && result.width == 0) {
+            result.left = image.left, result.top = image.top, result.width = image.width, result.height = image.height;
+        }
+        result.delayCentiseconds = image.delayCentiseconds;
+        result.disposal = image.disposal;
+        result.transparentIndex = image.transparentIndex;
+        result.interlaced = image.interlaced;
+    }
     if (wantImage)
         result.image = canvas;
-    previous = &frame;
     ++next;
     return result;
 }
@@ -336,9 +376,9 @@ int GifDecoder::nextFrameIndex() const { return impl_->next; }
 
 int GifDecoder::storedDelay(int index) const
 {
-    if (index < 0 || index >= static_cast<int>(impl_->frames.size()))
+    if (index < 0 || index >= impl_->info.frameCount)
         return 0;
-    return impl_->frames[static_cast<std::size_t>(index)].delayCentiseconds;
+    return impl_->images[static_cast<std::size_t>(impl_->lastImage[static_cast<std::size_t>(index)])].delayCentiseconds;
 }
 
 std::optional<GifFrame> GifDecoder::nextFrame()

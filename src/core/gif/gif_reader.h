@@ -52,7 +52,8 @@ struct GifInfo {
 struct GifFrame {
     int index = 0;
     RgbaImage image;
-    // The frame's rectangle as stored; it may reach beyond the screen, where it is clipped.
+    // The frame's rectangle as stored (of all its images); it may reach beyond the screen, where
+    // it is clipped.
     int left = 0;
     int top = 0;
     int width = 0;
@@ -74,7 +75,12 @@ struct GifFrame {
 // frame count and every frame's place in the data are then known. Frames missing palettes use
 // opaque black; pixel indices beyond the palette are opaque black too.
 //
-// Every image block is a frame, in GIF87a files too (their frames have no delay). An image of no
+// A frame is one image block, or several drawn in turn when the earlier ones only build the
+// picture of the last: in a GIF89a file, an image without a graphic control block is drawn into
+// the frame of the image after it (see groupImagesIntoFrames). Such a frame has the delay,
+// disposal and transparent index of its last image and the rectangle that takes in all of them.
+// Images with a graphic control block are frames even of delay 0, and every image of a GIF87a
+// file is a frame (their frames have no delay). An image of no
 // width or height draws nothing: its frame shows the screen as the frames before left it (all
 // transparent when it comes first). So does an image whose data holds no pixels at all, which
 // is marked incomplete like any image whose data ends early. Pixel data whose code table has
@@ -97,8 +103,8 @@ public:
     int height() const { return info().height; }
     int frameCount() const { return info().frameCount; }
     std::optional<int> loopCount() const { return info().loopCount; }
-    // The delay frame `index` stores, in hundredths of a second, known from the scan at opening:
-    // no pixels are decoded for it. 0 for an index outside the frames.
+    // The delay of frame `index` (that of its last image) in hundredths of a second, known from
+    // the scan at opening: no pixels are decoded for it. 0 for an index outside the frames.
     int storedDelay(int index) const;
 
     // Index of the frame nextFrame() gives next (frameCount() at the end).

@@ -157,6 +157,13 @@ Status ImagingComponent::LoadImage(const QString& path, QSize shrinkHint)
     return Status::success();
 }
 
+void ImagingComponent::setImage(RgbaImage picture)
+{
+    endLargeFrame();
+    image_ = std::move(picture);
+    notifyChanged();
+}
+
 Status ImagingComponent::ResizeImage(int width, int height, bool keepExactSize)
 {
     if (!keepExactSize)

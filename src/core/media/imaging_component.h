@@ -41,6 +41,9 @@ public:
     // SaveJpeg), fails to scale, is dropped or replaced; LoadImage waits for the one before.
     // Errors: FileNotFound, FileReadFailed, UnsupportedFormat, CorruptData, LimitExceeded.
     Status LoadImage(const QString& path, QSize shrinkHint = {});
+    // Makes `picture` the current one, of any size: GIF and BMP are saved at any size they hold,
+    // JPEG only within checkPictureLimits.
+    void setImage(RgbaImage picture);
 
     // Scales the current picture to exactly width x height pixels. `keepExactSize` is always
     // true in this program; false is refused (InvalidArgument) rather than guessed at.

@@ -199,15 +199,20 @@ int PlayerComponent::currentDelayMilliseconds()
     return 10 * (f ? f.value().effectiveDelayCentiseconds : kDefaultDelayCentiseconds);
 }
 
-Status PlayerComponent::ExtractFrame(int index, const QString& bmpFile)
+Status PlayerComponent::ExtractFrame(int index, const QString& bmpFile, RgbaImage* written)
 {
     Result<PlayerFrame> f = frame(index);
     if (!f)
         return f.error();
-    Result<QByteArray> bmp = encodeBmp24(compositeOverColour(f.value().image, backColor_));
+    RgbaImage shown = compositeOverColour(f.value().image, backColor_);
+    Result<QByteArray> bmp = encodeBmp24(shown);
     if (!bmp)
         return bmp.error();
-    return writeFileAtomically(bmpFile, bmp.value());
+    if (Status s = writeFileAtomically(bmpFile, bmp.value()); !s)
+        return s;
+    if (written != nullptr)
+        *written = std::move(shown);
+    return {};
 }
 
 // ---- converting --------------------------------------------------------------------------------

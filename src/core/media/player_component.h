@@ -108,9 +108,11 @@ public:
     std::int32_t backColor() const { return backColor_; }
 
     // Writes frame `index` (0-based) of the loaded GIF as a 24-bit BMP, transparent pixels in
-    // BackColor, through a temporary file renamed into place.
+    // BackColor, through a temporary file renamed into place. `written`, when given, receives the
+    // picture the BMP holds, so it need not be read back (a BMP of any size is written; reading
+    // one is limited to kLimits.maxSide a side).
     // Errors: InvalidArgument (no GIF, index out of range), the decoder's errors, FileWriteFailed.
-    Status ExtractFrame(int index, const QString& bmpFile);
+    Status ExtractFrame(int index, const QString& bmpFile, RgbaImage* written = nullptr);
 
     // Frame `index` of the loaded GIF. The last few frames asked for are kept, so a view that
     // draws the same frame again or plays forward decodes each frame once per pass.

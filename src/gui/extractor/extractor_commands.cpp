@@ -4,6 +4,7 @@
 #include "gui/extractor/extractor_window.h"
 
 #include "core/base/file_identity.h"
+#include "core/formats/picture_size.h"
 #include "core/gif/gif_reader.h"
 #include "core/media/player_component.h"
 #include "core/media/work_budget.h"
@@ -155,8 +156,11 @@ void ExtractorWindow::ShowSelectedFrame()
     if (k < 0)
         return;
     const QString t = temporaryFrameFileOf(k);
-    (void)PlayGif1->component().ExtractFrame(k, t);
-    (void)wpdlx1.LoadImage(t);
+    RgbaImage shown;
+    if (PlayGif1->component().ExtractFrame(k, t, &shown))
+        wpdlx1.setImage(std::move(shown));
+    else
+        wpdlx1.ClearImage();
     QFile::remove(t);
 }
 
@@ -246,16 +250,23 @@ void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bo
             source.BackColor(kPlayBackColour);
             if (Status loaded = source.LoadGif(gif); !loaded)
                 return loaded;
+            // JPEG goes through ImageMagick, whose limits hold for the whole GIF: refused before
+            // anything is written. BMP and GIF are written at any size.
+            if (format == kFormatJpeg) {
+                if (Status fits = checkPictureLimits(source.GifWidth(), source.GifHeight()); !fits)
+                    return makeError(fits.error().code, QStringLiteral("The frames cannot be saved as JPEG. %1 Frames of any "
+                                                                       "size are saved as BMP or GIF.")
+                                                            .arg(fits.error().message));
+            }
             ImagingComponent picture;  // the hidden worker, wpdlx2
             long long saved = 0;
             for (const FrameToSave& frame : frames) {
                 if (job->stopRequested())
                     return makeError(ErrorCode::Cancelled, QStringLiteral("Saving the frames was cancelled"));
-                if (Status extracted = source.ExtractFrame(frame.index, frame.temporary); !extracted)
+                RgbaImage shown;
+                if (Status extracted = source.ExtractFrame(frame.index, frame.temporary, &shown); !extracted)
                     return extracted;
-                picture.ClearImage();
-                if (Status loaded = picture.LoadImage(frame.temporary); !loaded)
-                    return loaded;
+                picture.setImage(std::move(shown));
                 if (Status written = writePicture(picture, frame.output, format); !written)
                     return written;
                 if (checkedFrames)

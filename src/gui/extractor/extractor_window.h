@@ -136,11 +136,11 @@ private:
     QString temporaryFrameFileOf(int index) const;
     struct FrameToSave {
         int index = 0;
-        QString temporary;  // the BMP the player writes and the worker reads
+        QString temporary;  // the BMP the player writes, kept when saving the frame fails
         QString output;
     };
-    // Writes each frame (the player writes its temporary BMP; the hidden worker `wpdlx2` reads
-    // it and writes the output in `format`) on a worker thread. For the checked frames the
+    // Writes each frame (the player writes its temporary BMP; the hidden worker `wpdlx2` takes
+    // the picture the BMP holds and writes the output in `format`) on a worker thread. For the checked frames the
     // progress bar follows and "Save finished" ends it; the first failure ends the work with its
     // number and description.
     void saveFrames(std::vector<FrameToSave> frames, int format, bool checkedFrames);

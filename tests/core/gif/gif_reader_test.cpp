@@ -217,14 +217,21 @@ TEST(GifReader, StoredImagesAreFoundWithoutDecompressing)
     EXPECT_FALSE(findFirstStoredImage(QByteArray("not a GIF at all, just words")));
 }
 
-TEST(GifReader, FramesAreReachedInAnyOrder)
+TEST(GifReader, FramesAreReachedInAnyOrderWithTheirDelays)
 {
     QTemporaryDir dir;
-    const QByteArray bytes = makeAnimation(dir, 6);
-    const DecodedGif all = decodeGifMemory(bytes).value();
-    auto opened = GifDecoder::openMemory(bytes);
-    ASSERT_TRUE(opened);
-    for (const int k : {4, 1, 5, 5, 0, 3, 2})
-        EXPECT_EQ(comparePictures(opened.value().frameAt(k).value().image, all.frames[std::size_t(k)].image), "") << k;
-    EXPECT_EQ(codeOf(opened.value().frameAt(6)), ErrorCode::InvalidArgument);
+    // Our animation, and one whose first frame is drawn from four images.
+    for (const QByteArray& bytes : {makeAnimation(dir, 6), fileContents(QStringLiteral(PICTOREEL_TEST_DATA "/gif-cases/tiles.gif"))}) {
+        const DecodedGif all = decodeGifMemory(bytes).value();
+        auto opened = GifDecoder::openMemory(bytes);
+        ASSERT_TRUE(opened);
+        const int count = opened.value().frameCount();
+        for (const int k : {4, 1, 5, 5, 0, 3, 2}) {
+            if (k >= count)
+                continue;
+            EXPECT_EQ(comparePictures(opened.value().frameAt(k).value().image, all.frames[std::size_t(k)].image), "") << k;
+            EXPECT_EQ(opened.value().storedDelay(k), all.frames[std::size_t(k)].delayCentiseconds) << k;
+        }
+        EXPECT_EQ(codeOf(opened.value().frameAt(count)), ErrorCode::InvalidArgument);
+    }
 }
