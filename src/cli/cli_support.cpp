@@ -75,7 +75,7 @@ void printError(const QString& message)
     std::fprintf(stderr, "pictoreel-cli: %s\n", message.toLocal8Bit().constData());
 }
 
-std::optional<WorkBudget> budgetFrom(const Arguments& args, QString* error)
+std::optional<WorkBudget> budgetFrom(const Arguments& args)
 {
     WorkBudget budget;
     const struct {
@@ -89,7 +89,7 @@ std::optional<WorkBudget> budgetFrom(const Arguments& args, QString* error)
         bool ok = false;
         const qlonglong value = text->toLongLong(&ok);
         if (!ok || value < 1) {
-            *error = QStringLiteral("%1 wants a whole number from 1, not \"%2\"").arg(QLatin1String(field.option), *text);
+            printError(QStringLiteral("%1 wants a whole number from 1, not \"%2\"").arg(QLatin1String(field.option), *text));
             return std::nullopt;
         }
         *field.value = value;

@@ -50,8 +50,8 @@ QString sizeText(qint64 bytes);
 inline const QStringList kBudgetOptions{QStringLiteral("--max-frames"), QStringLiteral("--max-pixels")};
 
 // The budget that --max-frames N and --max-pixels N give (each a whole number from 1; the
-// defaults otherwise), or nullopt with `error` naming the wrong option.
-std::optional<WorkBudget> budgetFrom(const Arguments& args, QString* error);
+// defaults otherwise), or nullopt after saying on stderr which option is wrong.
+std::optional<WorkBudget> budgetFrom(const Arguments& args);
 
 // Tells why the work failed, prefixed with `subject` when it is not empty; a budget that was
 // exceeded is followed by how to raise it.

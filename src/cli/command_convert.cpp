@@ -25,14 +25,11 @@ int runConversion(const QStringList& words, Direction direction)
                              : args.error());
         return kExitUsage;
     }
-    ConversionLimits limits;
-    QString wrong;
-    if (const auto budget = budgetFrom(args, &wrong)) {
-        limits.budget = *budget;
-    } else {
-        printError(wrong);
+    const std::optional<WorkBudget> budget = budgetFrom(args);
+    if (!budget)
         return kExitUsage;
-    }
+    ConversionLimits limits;
+    limits.budget = *budget;
     const QString source = args.positional().at(0);
     const QString target = args.positional().at(1);
     if (const auto notAFile = notAFileError(source)) {

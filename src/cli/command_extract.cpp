@@ -75,12 +75,9 @@ int runExtract(const QStringList& words)
                              : args.error());
         return kExitUsage;
     }
-    QString wrongBudget;
-    const std::optional<WorkBudget> budget = budgetFrom(args, &wrongBudget);
-    if (!budget) {
-        printError(wrongBudget);
+    const std::optional<WorkBudget> budget = budgetFrom(args);
+    if (!budget)
         return kExitUsage;
-    }
     const QString format = args.value(QStringLiteral("--format")).value_or(QStringLiteral("gif")).toLower();
     if (format != u"gif" && format != u"bmp" && format != u"jpg" && format != u"png") {
         printError(QStringLiteral("--format wants gif, bmp, jpg or png, not \"%1\"").arg(format));

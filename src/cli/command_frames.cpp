@@ -31,14 +31,11 @@ int runFrames(const QStringList& words)
         printError(args.ok() ? QLatin1String(kUsage) : args.error());
         return kExitUsage;
     }
-    ConversionLimits limits;
-    QString wrong;
-    if (const auto budget = budgetFrom(args, &wrong)) {
-        limits.budget = *budget;
-    } else {
-        printError(wrong);
+    const std::optional<WorkBudget> budget = budgetFrom(args);
+    if (!budget)
         return kExitUsage;
-    }
+    ConversionLimits limits;
+    limits.budget = *budget;
     VideoFrameRange range;
     const auto seconds = [&args](const QString& option, bool zeroAllowed) -> std::optional<std::optional<std::int64_t>> {
         const auto text = args.value(option);
