@@ -1,10 +1,11 @@
 // Files dropped on the main window or its frame list: which drags are taken and what a drop
-// holds. The window's handling of a drop is in frame_drops.cpp beside this.
+// holds. The window's handling of a drop is in main_window_drops.cpp.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
+class QDropEvent;
 class QMimeData;
 
 namespace pictoreel {
@@ -22,5 +23,9 @@ struct DroppedFiles {
     QStringList pictures;
 };
 DroppedFiles sortDroppedFiles(const QStringList& paths);
+
+// Takes a drag of local files as a copy, the files staying where they are; refuses any other,
+// and every drag while `busy`. Returns whether it took the drag.
+bool takeFileDrag(QDropEvent* event, bool busy);
 
 }  // namespace pictoreel

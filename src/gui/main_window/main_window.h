@@ -148,7 +148,7 @@ public Q_SLOTS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // frame_drops.cpp: local files dropped on the window outside the list are added at the end.
+    // main_window_drops.cpp: local files dropped on the window outside the list are added at the end.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -202,7 +202,7 @@ private:
     void addPictureRows(const QStringList& paths, const std::vector<int>& intervals = {}, int before = 0);
     // video_frames_command.cpp: "Add Video Frames ..." for this video, its open dialog passed by.
     void addVideoFramesFrom(const QString& video);
-    // frame_drops.cpp: files dropped to stand before row `before` (0: at the end). A project opens
+    // main_window_drops.cpp: files dropped to stand before row `before` (0: at the end). A project opens
     // as File, "&Open Project ..." opens it; pictures, and pictures of folders, become rows; a
     // video's frames are added as "Add Video Frames ..." adds them. A drop without any is told.
     void connectDrops();
