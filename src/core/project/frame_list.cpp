@@ -3,6 +3,8 @@
 #include "core/project/numbers.h"
 #include "core/project/paths.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace pictoreel {
@@ -132,6 +134,28 @@ void FrameList::SwapFrames(int a, int b)
         std::swap(ra.column(c), rb.column(c));
     notify(observer_.rowsChanged, a, a);
     notify(observer_.rowsChanged, b, b);
+}
+
+int FrameList::moveRows(std::vector<int> moved, int before)
+{
+    std::sort(moved.begin(), moved.end());
+    moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
+    std::vector<FrameEntry> taken, rest;
+    int restBefore = 0;  // the rows that stay and stand before the moved ones
+    for (int k = 1; k <= rowCount(); ++k) {
+        FrameEntry& entry = rows_[static_cast<std::size_t>(k - 1)];
+        if (std::binary_search(moved.begin(), moved.end(), k)) {
+            taken.push_back(std::move(entry));
+        } else {
+            restBefore += k < before ? 1 : 0;
+            rest.push_back(std::move(entry));
+        }
+    }
+    rest.insert(rest.begin() + restBefore, std::make_move_iterator(taken.begin()), std::make_move_iterator(taken.end()));
+    rows_ = std::move(rest);
+    if (!rows_.empty())
+        notify(observer_.rowsChanged, 1, rowCount());
+    return restBefore + 1;
 }
 
 void FrameList::clear()

@@ -80,6 +80,11 @@ public:
     void removeCheckedRows();
     // Exchanges the five frame columns of two rows; numbers and check boxes stay in place.
     void SwapFrames(int a, int b);
+    // Moves the given rows (1-based, any order) together, in list order, before the row that is
+    // `before` now (rowCount() + 1: to the end); the other rows keep their order, each row its
+    // values and check box. Numbers are left for RenumberFrames. Returns the first moved row's
+    // new index.
+    int moveRows(std::vector<int> moved, int before);
     void clear();
 
 private:

@@ -1,12 +1,15 @@
 #include "gui/main_window/frame_list_model.h"
 
 #include "core/project/frame_values.h"
+#include "gui/main_window/frame_drops.h"
 #include "gui/widgets/twips.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QStyle>
 
+#include <QDragMoveEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -37,6 +40,30 @@ bool validColumn(int column) { return column >= 0 && column < kFrameColumnCount;
 
 // Where a row whose picture is missing shows its warning.
 constexpr int kFileNameColumn = static_cast<int>(FrameColumn::FileName);
+
+// Rows dragged within the list: "<process>:<model>" on the first line, so that rows dragged from
+// another list or another running program are not taken for ours, then the 1-based rows.
+const QString kRowsFormat = QStringLiteral("application/x-pictoreel-frame-rows");
+
+QByteArray rowsOwner(const void* model)
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' + QByteArray::number(quintptr(model));
+}
+
+std::vector<int> draggedRows(const QMimeData* data, const void* model)
+{
+    const QList<QByteArray> lines = data->data(kRowsFormat).split('\n');
+    std::vector<int> rows;
+    if (lines.size() < 2 || lines[0] != rowsOwner(model))
+        return rows;
+    for (const QByteArray& number : lines[1].split(',')) {
+        bool ok = false;
+        const int row = number.toInt(&ok);
+        if (ok)
+            rows.push_back(row);
+    }
+    return rows;
+}
 
 }  // namespace
 
@@ -161,8 +188,8 @@ bool FrameListModel::setData(const QModelIndex& index, const QVariant& value, in
 Qt::ItemFlags FrameListModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
-        return Qt::NoItemFlags;
-    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+        return Qt::ItemIsDropEnabled;  // drops land between rows, never on one
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren | Qt::ItemIsDragEnabled;
     if (index.column() == 0)
         f |= Qt::ItemIsUserCheckable;
     return f;
@@ -179,6 +206,57 @@ QVariant FrameListModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
+// ---- drag and drop ------------------------------------------------------------------------------
+
+QStringList FrameListModel::mimeTypes() const { return {kRowsFormat, QStringLiteral("text/uri-list")}; }
+
+Qt::DropActions FrameListModel::supportedDropActions() const { return Qt::CopyAction | Qt::MoveAction; }
+
+Qt::DropActions FrameListModel::supportedDragActions() const { return Qt::MoveAction; }
+
+QMimeData* FrameListModel::mimeData(const QModelIndexList& indexes) const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : indexes)
+        if (index.isValid())
+            rows.push_back(index.row() + 1);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QByteArrayList numbers;
+    for (int row : rows)
+        numbers.append(QByteArray::number(row));
+    auto* data = new QMimeData;
+    data->setData(kRowsFormat, rowsOwner(this) + '\n' + numbers.join(','));
+    return data;
+}
+
+bool FrameListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int, const QModelIndex& parent) const
+{
+    if (!data || parent.isValid())
+        return false;
+    if (data->hasFormat(kRowsFormat))
+        return action == Qt::MoveAction && !draggedRows(data, this).empty();
+    return action == Qt::CopyAction && !droppedLocalFiles(data).isEmpty();
+}
+
+bool FrameListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column, const QModelIndex& parent)
+{
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    const int before = row < 0 || row >= frames_.rowCount() ? 0 : row + 1;
+    if (!data->hasFormat(kRowsFormat)) {
+        Q_EMIT filesDropped(droppedLocalFiles(data), before);
+        return true;
+    }
+    // The move is whole here: the model removes no rows, so the view's clean-up after a moving
+    // drag finds nothing to take away.
+    const std::vector<int> rows = draggedRows(data, this);
+    const int first = frames_.moveRows(rows, before == 0 ? frames_.rowCount() + 1 : before);
+    frames_.RenumberFrames();
+    Q_EMIT rowsDragged(first, int(rows.size()));
+    return true;
+}
+
 FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("ListView1"));
@@ -192,6 +270,11 @@ FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+    setDropIndicatorShown(true);
+    setAccessibleDescription(QStringLiteral("Drop picture files or folders here to add them as frames, a project "
+                                            "to open it, or a video to add its frames; drag frames to reorder them."));
 }
 
 int FrameListView::selectedRow() const
@@ -208,6 +291,41 @@ void FrameListView::selectRow(int row)
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(target);
 }
+
+void FrameListView::selectRows(int first, int last)
+{
+    selectRow(first);
+    if (selectionMode() == QAbstractItemView::SingleSelection || last <= first || last > model()->rowCount())
+        return;
+    selectionModel()->select(QItemSelection(model()->index(first - 1, 0), model()->index(last - 1, 0)),
+                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+namespace {
+
+// Runs the view's own handling of a drag, files taken as copies.
+template <class Event, class Handle>
+void handleDrag(Event* event, Handle handle)
+{
+    if (event->mimeData()->hasFormat(kRowsFormat)) {
+        handle();
+        return;
+    }
+    if (!(event->possibleActions() & Qt::CopyAction) || droppedLocalFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    handle();
+    if (event->isAccepted())
+        event->setDropAction(Qt::CopyAction);
+}
+
+}  // namespace
+
+void FrameListView::dragEnterEvent(QDragEnterEvent* event) { handleDrag(event, [&] { QTreeView::dragEnterEvent(event); }); }
+void FrameListView::dragMoveEvent(QDragMoveEvent* event) { handleDrag(event, [&] { QTreeView::dragMoveEvent(event); }); }
+void FrameListView::dropEvent(QDropEvent* event) { handleDrag(event, [&] { QTreeView::dropEvent(event); }); }
 
 void FrameListView::mouseReleaseEvent(QMouseEvent* event)
 {

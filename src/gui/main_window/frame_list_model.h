@@ -31,12 +31,29 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Drag and drop: rows dragged within the list move there (their numbers follow); local files
+    // dropped between rows are handed on with filesDropped. Other drops are refused.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    Qt::DropActions supportedDropActions() const override;
+    Qt::DropActions supportedDragActions() const override;
+
     // Looks again whether each row's picture file exists. A row whose picture is missing shows a
     // warning icon before its number and says so in its tooltip; its texts stay as they are.
     // Rows are looked at when they are added or changed; after a make or preview, all of them.
     void refreshMissingPictures();
     int missingPictureCount() const;
     bool isPictureMissing(int row) const;  // 1-based
+
+Q_SIGNALS:
+    // Files dropped on the list, to stand before row `before` (1-based; 0: at the end).
+    void filesDropped(const QStringList& paths, int before);
+    // Rows moved by a drag now stand from `first` (1-based) on.
+    void rowsDragged(int first, int count);
 
 private:
     void lookAtRows(int first, int last);  // 1-based, inclusive
@@ -57,6 +74,8 @@ public:
     int selectedRow() const;
     // Makes `row` (1-based) the highlighted row and scrolls it into view.
     void selectRow(int row);
+    // Highlights the rows from `first` to `last` (1-based), as many as the selection mode allows.
+    void selectRows(int first, int last);
 
 Q_SIGNALS:
     void rowClicked(int row);
@@ -64,6 +83,10 @@ Q_SIGNALS:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Dropped files are always copies: the files stay where they are, whatever the source offers.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };
 
 }  // namespace pictoreel

@@ -41,6 +41,7 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
     buildStatusBar();
     buildPanes();
     connectPanel();
+    connectDrops();
     layOutAtStart();
     wpdlx1View->show();  // wpdlx2 is the hidden worker: a component without a view
 

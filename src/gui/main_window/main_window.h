@@ -17,6 +17,9 @@
 #include <functional>
 #include <vector>
 
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -145,6 +148,10 @@ public Q_SLOTS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // main_window_drops.cpp: local files dropped on the window outside the list are added at the end.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // ---- the window's parts, by their object names -------------------------------------------
@@ -190,8 +197,16 @@ private:
     void setProjectFile(const QString& path);
     // main_window_frames.cpp
     // Appends a row for each picture with the panel's frame values, `intervals[i]` in place of
-    // the panel's interval where given, then selects, shows and sizes as Add Image Files does.
-    void addPictureRows(const QStringList& paths, const std::vector<int>& intervals = {});
+    // the panel's interval where given, and moves the new rows before row `before` (1-based; 0:
+    // they stay at the end), then selects, shows and sizes as Add Image Files does.
+    void addPictureRows(const QStringList& paths, const std::vector<int>& intervals = {}, int before = 0);
+    // video_frames_command.cpp: "Add Video Frames ..." for this video, its open dialog passed by.
+    void addVideoFramesFrom(const QString& video);
+    // main_window_drops.cpp: files dropped to stand before row `before` (0: at the end). A project opens
+    // as File, "&Open Project ..." opens it; pictures, and pictures of folders, become rows; a
+    // video's frames are added as "Add Video Frames ..." adds them. A drop without any is told.
+    void connectDrops();
+    void dropFiles(const QStringList& paths, int before);
     void connectPanel();
     // "No files in the list!" when the list is empty.
     void tellWhenNoFrames();

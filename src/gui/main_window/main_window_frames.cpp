@@ -9,6 +9,8 @@
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"
 
+#include <numeric>
+
 namespace pictoreel {
 
 // The file types of the picture formats we read, from the format table.
@@ -21,17 +23,27 @@ void MainWindow::AddFrames()
     addPictureRows(context_.dialogs().openFiles(this, {QStringLiteral("Open Image Files ..."), imageFilesFilter(), {}}));
 }
 
-void MainWindow::addPictureRows(const QStringList& paths, const std::vector<int>& intervals)
+void MainWindow::addPictureRows(const QStringList& paths, const std::vector<int>& intervals, int before)
 {
     if (paths.isEmpty())
         return;
     const bool wasEmpty = frames_.isEmpty();
+    const int oldCount = frames_.rowCount();
     for (qsizetype i = 0; i < paths.size(); ++i) {
         NewFrameValues values = SSTab1->frameValues();
         if (std::size_t(i) < intervals.size())
             values.intervalText = QString::number(intervals[std::size_t(i)]);
         if (!frames_.AddFrameEntry(paths[i], values).ok())
             return;  // the frame values cannot make a row: the command ends, added rows stay
+    }
+    if (before >= 1 && before <= oldCount) {
+        // The highlight stays on its frame.
+        const int selected = ListView1->selectedRow();
+        std::vector<int> added(std::size_t(frames_.rowCount() - oldCount));
+        std::iota(added.begin(), added.end(), oldCount + 1);
+        frames_.moveRows(added, before);
+        if (selected >= before)
+            ListView1->selectRow(selected + int(added.size()));
     }
     frames_.RenumberFrames();
     if (ListView1->selectedRow() == 0)

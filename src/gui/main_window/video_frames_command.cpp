@@ -12,9 +12,13 @@ void MainWindow::AddVideoFrames()
 {
     const auto video = context_.dialogs().openFile(
         this, {QStringLiteral("Open Video File ..."), QLatin1String(kVideoFilesFilter) + QStringLiteral("|All Files(*.*)|*.*"), {}});
-    if (!video)
-        return;
-    auto* dialog = new VideoFramesDialog(context_.dialogs(), *video, framesFolderFor(projectFile_, *video), this);
+    if (video)
+        addVideoFramesFrom(*video);
+}
+
+void MainWindow::addVideoFramesFrom(const QString& video)
+{
+    auto* dialog = new VideoFramesDialog(context_.dialogs(), video, framesFolderFor(projectFile_, video), this);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         QStringList paths;
         std::vector<int> delays;

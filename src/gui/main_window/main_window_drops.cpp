@@ -1,0 +1,54 @@
+// Drag and drop on the main window: pictures and folders become frames where they are dropped,
+// a project opens, a video's frames are added; rows dragged within the list move there.
+#include "gui/main_window/main_window.h"
+
+#include "gui/app/dialogs.h"
+#include "gui/main_window/frame_drops.h"
+#include "gui/main_window/frame_list_model.h"
+
+#include <QDragEnterEvent>
+
+namespace pictoreel {
+
+void MainWindow::connectDrops()
+{
+    setAcceptDrops(true);
+    // Handled once the drop is over, so that a message box or dialog does not hold up the program
+    // the files came from.
+    connect(model_, &FrameListModel::filesDropped, this, &MainWindow::dropFiles, Qt::QueuedConnection);
+    connect(model_, &FrameListModel::rowsDragged, this, [this](int first, int count) {
+        ListView1->selectRows(first, first + count - 1);
+        ShowFrameProperties();
+        ListView1->setFocus();
+    });
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) { takeFileDrag(event, isMakingGif()); }
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) { takeFileDrag(event, isMakingGif()); }
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    if (takeFileDrag(event, isMakingGif()))
+        QMetaObject::invokeMethod(this, [this, paths = droppedLocalFiles(event->mimeData())] { dropFiles(paths, 0); },
+                                  Qt::QueuedConnection);
+}
+
+void MainWindow::dropFiles(const QStringList& paths, int before)
+{
+    if (isMakingGif())
+        return;
+    const DroppedFiles dropped = sortDroppedFiles(paths);
+    if (!dropped.project.isEmpty()) {
+        OpenProjectFile(dropped.project);  // as File, "&Open Project ..." opens the one chosen
+    } else if (dropped.pictures.isEmpty() && dropped.video.isEmpty()) {
+        context_.dialogs().inform(this, tr("None of the dropped files or folders holds a picture."));
+    } else {
+        addPictureRows(dropped.pictures, {}, before);
+        if (!dropped.video.isEmpty())
+            addVideoFramesFrom(dropped.video);
+    }
+    applyAutoSizeRule();
+}
+
+}  // namespace pictoreel
