@@ -109,21 +109,43 @@ void FrameList::setColumn(int index, FrameColumn column, const QString& text)
 
 void FrameList::removeCheckedRows()
 {
-    // Last to first, one contiguous run of checked rows at a time.
-    int index = rowCount();
-    while (index >= 1) {
-        if (!rows_[static_cast<std::size_t>(index - 1)].checked) {
-            --index;
+    std::vector<int> checked;
+    for (int k = 1; k <= rowCount(); ++k)
+        if (rows_[static_cast<std::size_t>(k - 1)].checked)
+            checked.push_back(k);
+    removeRows(std::move(checked));
+}
+
+void FrameList::removeRows(std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // Last to first, one contiguous run of rows at a time.
+    auto run = rows.rbegin();
+    while (run != rows.rend()) {
+        const int last = *run;
+        int first = last;
+        while (++run != rows.rend() && *run == first - 1)
+            first = *run;
+        if (first < 1 || last > rowCount())
             continue;
-        }
-        const int last = index;
-        while (index > 1 && rows_[static_cast<std::size_t>(index - 2)].checked)
-            --index;
-        notify(observer_.rowsAboutToBeRemoved, index, last);
-        rows_.erase(rows_.begin() + (index - 1), rows_.begin() + last);
-        notify(observer_.rowsRemoved, index, last);
-        --index;
+        notify(observer_.rowsAboutToBeRemoved, first, last);
+        rows_.erase(rows_.begin() + (first - 1), rows_.begin() + last);
+        notify(observer_.rowsRemoved, first, last);
     }
+}
+
+void FrameList::permuteRows(const std::vector<int>& order)
+{
+    if (order.size() != rows_.size())
+        return;
+    std::vector<FrameEntry> reordered;
+    reordered.reserve(order.size());
+    for (int from : order)
+        reordered.push_back(rows_.at(static_cast<std::size_t>(from - 1)));
+    rows_ = std::move(reordered);
+    if (!rows_.empty())
+        notify(observer_.rowsChanged, 1, rowCount());
 }
 
 void FrameList::SwapFrames(int a, int b)

@@ -78,6 +78,11 @@ public:
 
     // Removes every checked row, last to first. Numbers are left for RenumberFrames.
     void removeCheckedRows();
+    // Removes the given rows (1-based, any order), last to first. Numbers as above.
+    void removeRows(std::vector<int> rows);
+    // Puts the rows in a new order: row k becomes what row order[k - 1] is now, with its values
+    // and check box. `order` names every row once. Numbers are left for RenumberFrames.
+    void permuteRows(const std::vector<int>& order);
     // Exchanges the five frame columns of two rows; numbers and check boxes stay in place.
     void SwapFrames(int a, int b);
     // Moves the given rows (1-based, any order) together, in list order, before the row that is
