@@ -130,6 +130,7 @@ public:
     std::optional<QString> saveFile(QWidget*, const FileDialogRequest&) override { return std::nullopt; }
     std::optional<std::int32_t> chooseColor(QWidget*) override { return std::nullopt; }
     std::optional<QString> browseForFolder(QWidget*) override { return std::nullopt; }
+    std::optional<QString> askText(QWidget*, const QString&, const QString&, const QString&) override { return std::nullopt; }
 
 private:
     QString gif_;

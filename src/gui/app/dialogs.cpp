@@ -4,6 +4,8 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace pictoreel {
@@ -110,6 +112,15 @@ std::optional<QString> QtDialogs::browseForFolder(QWidget* parent)
     if (folder.isEmpty())
         return std::nullopt;
     return folder;
+}
+
+std::optional<QString> QtDialogs::askText(QWidget* parent, const QString& title, const QString& label, const QString& text)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent, messageCaption(title), label, QLineEdit::Normal, text, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
 }
 
 }  // namespace pictoreel

@@ -49,6 +49,10 @@ public:
     // A folder, or nothing when cancelled. The browser is titled "Please locate a directory".
     virtual std::optional<QString> browseForFolder(QWidget* parent) = 0;
 
+    // A line of text asked for under `label`, starting as `text`; nothing when cancelled.
+    virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
+                                           const QString& text) = 0;
+
     // Shorthand for the most common box: information icon, OK button, the program title.
     void inform(QWidget* parent, const QString& text)
     {
@@ -66,6 +70,8 @@ public:
     std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<std::int32_t> chooseColor(QWidget* parent) override;
     std::optional<QString> browseForFolder(QWidget* parent) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
+                                   const QString& text) override;
 };
 
 // "desc|patterns|desc|patterns" as Qt's filter text, entries joined by ";;", each entry

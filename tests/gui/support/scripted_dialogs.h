@@ -28,9 +28,10 @@ inline QString box(const QString& text, MessageIcon icon = MessageIcon::Informat
 }
 
 struct DialogCall {
-    enum class Kind { Message, OpenFile, OpenFiles, SaveFile, Color, Folder };
+    enum class Kind { Message, OpenFile, OpenFiles, SaveFile, Color, Folder, Text };
     Kind kind = Kind::Message;
-    // Message boxes: text, caption as shown, icon and buttons. File dialogs: their request.
+    // Message boxes: text, caption as shown, icon and buttons. File dialogs: their request. Text
+    // questions: the label as text, the title as caption.
     QString text, caption;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
@@ -45,6 +46,7 @@ public:
     std::deque<QStringList> fileAnswers;
     std::deque<std::optional<std::int32_t>> colorAnswers;
     std::deque<std::optional<QString>> folderAnswers;
+    std::deque<std::optional<QString>> textAnswers;
 
     std::vector<DialogCall> calls;
 
@@ -95,6 +97,11 @@ public:
         calls.push_back({DialogCall::Kind::Folder, {}, {}, MessageIcon::None, MessageButtons::Ok, {}});
         const auto answer = next(folderAnswers, QStringLiteral("folder browser"), std::optional<QString>());
         return answer && answer->isEmpty() ? std::nullopt : answer;
+    }
+    std::optional<QString> askText(QWidget*, const QString& title, const QString& label, const QString&) override
+    {
+        calls.push_back({DialogCall::Kind::Text, label, title, MessageIcon::None, MessageButtons::Ok, {}});
+        return next(textAnswers, "text question: " + label, std::optional<QString>());
     }
 
 private:
