@@ -265,7 +265,7 @@ FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
     setItemsExpandable(false);
     setUniformRowHeights(true);
     setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
@@ -299,6 +299,26 @@ void FrameListView::selectRows(int first, int last)
         return;
     selectionModel()->select(QItemSelection(model()->index(first - 1, 0), model()->index(last - 1, 0)),
                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+std::vector<int> FrameListView::selectedRows() const
+{
+    std::vector<int> rows;
+    if (selectionModel())
+        for (const QModelIndex& index : selectionModel()->selectedRows())
+            rows.push_back(index.row() + 1);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void FrameListView::selectRowSet(const std::vector<int>& rows, int current)
+{
+    selectRow(current);
+    QItemSelection selection;
+    for (int row : rows)
+        if (row >= 1 && row <= model()->rowCount())
+            selection.select(model()->index(row - 1, 0), model()->index(row - 1, 0));
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 namespace {
@@ -337,6 +357,10 @@ void FrameListView::mouseReleaseEvent(QMouseEvent* event)
 
 void FrameListView::keyPressEvent(QKeyEvent* event)
 {
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        Q_EMIT deleteRequested();
+        return;
+    }
     const int before = selectedRow();
     QTreeView::keyPressEvent(event);
     const int after = selectedRow();

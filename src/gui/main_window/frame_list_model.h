@@ -62,8 +62,8 @@ private:
     std::vector<bool> missing_;  // by 0-based row
 };
 
-// `ListView1`: one line per frame, a check box before the number, whole rows selected.
-// rowClicked reports the rows the user picks with the mouse or the arrow keys (1-based), not
+// `ListView1`: one line per frame, a check box before the number, whole rows selected, several
+// at once with Shift and Ctrl; the current row is the highlighted one. rowClicked reports the rows the user picks with the mouse or the arrow keys (1-based), not
 // selections the program makes.
 class FrameListView final : public QTreeView {
     Q_OBJECT
@@ -76,9 +76,15 @@ public:
     void selectRow(int row);
     // Highlights the rows from `first` to `last` (1-based), as many as the selection mode allows.
     void selectRows(int first, int last);
+    // The selected rows, 1-based and in order.
+    std::vector<int> selectedRows() const;
+    // Selects exactly `rows` (1-based) and makes `current` the highlighted row.
+    void selectRowSet(const std::vector<int>& rows, int current);
 
 Q_SIGNALS:
     void rowClicked(int row);
+    // The Delete key, pressed with the list in focus.
+    void deleteRequested();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -126,6 +126,13 @@ public Q_SLOTS:
     void ClearAllFrames();
     void MoveFrameUp();
     void MoveFrameDown();
+    // Edit, the sequence edits (sequence_commands.cpp): the selected rows when two or more are
+    // selected, otherwise every row (Ping-Pong and Merge always take every row).
+    void ReverseFrames();
+    void PingPongFrames();
+    void MergeRepeatedFrames();
+    // Asks for frames per second and sets the matching interval.
+    void SetDelayFromFrameRate();
     // Tools, "&Preview ..." and "&Animated GIF Player ...", the toolbar's "View" and "Play" (see
     // MakeCommands).
     void PreviewGif();
@@ -207,6 +214,14 @@ private:
     // video's frames are added as "Add Video Frames ..." adds them. A drop without any is told.
     void connectDrops();
     void dropFiles(const QStringList& paths, int before);
+    // sequence_commands.cpp: the Delete key removes the selected rows; Up and Down move a
+    // selection of several rows one place each (step -1 or +1).
+    void deleteSelectedFrames();
+    void moveSelectedFrames(int step);
+    // The selected rows when there are several, every row otherwise; the rows a sequence edit takes.
+    std::vector<int> rowsToEdit() const;
+    // Selects the first row again and shows it after an edit that changed the rows.
+    void showEditedFrames();
     void connectPanel();
     // "No files in the list!" when the list is empty.
     void tellWhenNoFrames();

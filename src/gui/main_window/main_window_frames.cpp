@@ -95,6 +95,10 @@ void MainWindow::MoveFrameUp()
         context_.dialogs().inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
         return;
     }
+    if (ListView1->selectedRows().size() > 1) {
+        moveSelectedFrames(-1);
+        return;
+    }
     const int i = ListView1->selectedRow();
     if (i == 0)
         return;  // nothing highlighted: passed over
@@ -109,6 +113,10 @@ void MainWindow::MoveFrameDown()
 {
     if (frames_.isEmpty()) {
         context_.dialogs().inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
+        return;
+    }
+    if (ListView1->selectedRows().size() > 1) {
+        moveSelectedFrames(+1);
         return;
     }
     const int i = ListView1->selectedRow();
@@ -211,8 +219,13 @@ void MainWindow::applyToFrame()
         context_.dialogs().inform(this, QStringLiteral("No frames now!"));
         return;
     }
-    if (const int i = ListView1->selectedRow(); i >= 1)
+    // Several selected rows all take the values; otherwise the highlighted row does.
+    if (const std::vector<int> rows = ListView1->selectedRows(); rows.size() > 1) {
+        for (int row : rows)
+            writeFrameValues(row);
+    } else if (const int i = ListView1->selectedRow(); i >= 1) {
         writeFrameValues(i);
+    }
 }
 
 void MainWindow::applyToAllFrames()

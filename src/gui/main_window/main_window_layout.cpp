@@ -115,6 +115,7 @@ void MainWindow::buildPanes()
     for (int c = 0; c < kFrameColumnCount; ++c)
         ListView1->header()->resizeSection(c, twipsToPixels(FrameListModel::columnWidthTwips(c)));
     connect(ListView1, &FrameListView::rowClicked, this, [this] { ShowFrameProperties(); });
+    connect(ListView1, &FrameListView::deleteRequested, this, [this] { deleteSelectedFrames(); });
 
     // The grip lies under the right pane except for the gap between the panes, where it is
     // taken with the west-east pointer; the grey bar shows only while it is dragged.

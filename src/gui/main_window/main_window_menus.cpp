@@ -77,7 +77,12 @@ void MainWindow::buildMenus()
                      {"Clear &All Frames", {}, &MainWindow::ClearAllFrames},
                      separator,
                      {"Move Highlight Frame &Up", {}, &MainWindow::MoveFrameUp},
-                     {"Move Highlight Frame &Down", {}, &MainWindow::MoveFrameDown}});
+                     {"Move Highlight Frame &Down", {}, &MainWindow::MoveFrameDown},
+                     separator,
+                     {"Re&verse Frames", {}, &MainWindow::ReverseFrames, "mnuEditReverse"},
+                     {"&Ping-Pong", {}, &MainWindow::PingPongFrames, "mnuEditPingPong"},
+                     {"Mer&ge Repeated Frames", {}, &MainWindow::MergeRepeatedFrames, "mnuEditMergeRepeated"},
+                     {"Set Delay from &Frame Rate ...", {}, &MainWindow::SetDelayFromFrameRate, "mnuEditDelayFromFps"}});
     mnuTools = build("mnuTools", QStringLiteral("&Tools"), false,
                      {{"&Preview ...", {}, &MainWindow::PreviewGif},
                       {"&Animated GIF Player ...", {}, &MainWindow::ShowPlayer},

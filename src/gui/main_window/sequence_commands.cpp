@@ -1,0 +1,128 @@
+// The main window's edits of several frames at once: the Delete key, Up and Down with several
+// rows selected, and the Edit menu's Reverse, Ping-Pong, Merge Repeated Frames and Set Delay
+// from Frame Rate. Each edit is one call on the frame list (sequence_edits.h).
+#include "gui/main_window/main_window.h"
+
+#include "core/media/imaging_component.h"
+#include "core/production/frame_cache.h"
+#include "core/project/numbers.h"
+#include "core/project/sequence_edits.h"
+#include "gui/app/busy_pointer.h"
+#include "gui/app/dialogs.h"
+#include "gui/main_window/frame_list_model.h"
+#include "gui/main_window/property_panel.h"
+
+#include <algorithm>
+#include <map>
+
+namespace pictoreel {
+
+std::vector<int> MainWindow::rowsToEdit() const { return rowsOrAll(frames_, ListView1->selectedRows()); }
+
+void MainWindow::showEditedFrames()
+{
+    if (ListView1->selectedRow() == 0)
+        ListView1->selectRow(1);
+    ShowFrameProperties();
+    ListView1->setFocus();
+}
+
+void MainWindow::deleteSelectedFrames()
+{
+    const std::vector<int> rows = ListView1->selectedRows();
+    if (rows.empty())
+        return;
+    frames_.removeRows(rows);
+    frames_.RenumberFrames();
+    // The row after the first one removed takes its place, or the new last row.
+    ListView1->selectRow(std::min(rows.front(), frames_.rowCount()));
+    showEditedFrames();
+    applyAutoSizeRule();
+}
+
+void MainWindow::moveSelectedFrames(int step)
+{
+    const std::vector<int> rows = ListView1->selectedRows();
+    const int current = ListView1->selectedRow();
+    const std::vector<int> moved = shiftFrames(frames_, rows, step);
+    if (moved == rows) {
+        context_.dialogs().inform(this, step < 0 ? QStringLiteral("The frame is already at the top.")
+                                                 : QStringLiteral("The frame is already at the bottom."));
+        return;
+    }
+    // The highlight follows its frame.
+    const auto at = std::find(rows.begin(), rows.end(), current);
+    ListView1->selectRowSet(moved, at == rows.end() ? current : moved[std::size_t(at - rows.begin())]);
+    ListView1->setFocus();
+}
+
+void MainWindow::ReverseFrames()
+{
+    tellWhenNoFrames();
+    reverseFrames(frames_, ListView1->selectedRows());
+    if (!frames_.isEmpty())
+        showEditedFrames();
+}
+
+void MainWindow::PingPongFrames()
+{
+    tellWhenNoFrames();
+    pingPongFrames(frames_);
+}
+
+void MainWindow::MergeRepeatedFrames()
+{
+    tellWhenNoFrames();
+    if (frames_.rowCount() < 2)
+        return;
+    // Two rows repeat each other when their frames, converted as a make converts them, have the
+    // same pixels. A row whose picture is missing or cannot be converted repeats nothing.
+    const auto [widthText, heightText] = SSTab1->frameSizeTexts();
+    const Result<FrameSize> size = frameSizeFromTexts(widthText, heightText);
+    if (!size) {
+        context_.dialogs().inform(this, size.error().message);
+        return;
+    }
+    BusyPointer busy;
+    std::map<int, std::optional<RgbaImage>> converted;
+    const auto frameOf = [&](int row) -> const std::optional<RgbaImage>& {
+        auto [it, added] = converted.try_emplace(row);
+        if (added) {
+            const Result<QString> gif = frameGifFor(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder()));
+            if (gif && !gif.value().isEmpty())
+                if (Result<RgbaImage> image = loadPictureFile(gif.value()))
+                    it->second = std::move(image.value());
+            converted.erase(converted.begin(), converted.lower_bound(row - 1));  // only neighbours are compared
+        }
+        return it->second;
+    };
+    const int gone = mergeRepeatedFrames(frames_, [&](int a, int b) {
+        const std::optional<RgbaImage>& first = frameOf(a);
+        const std::optional<RgbaImage>& second = frameOf(b);
+        return first && second && first->width == second->width && first->height == second->height
+            && first->pixels == second->pixels;
+    });
+    if (gone > 0)
+        showEditedFrames();
+}
+
+void MainWindow::SetDelayFromFrameRate()
+{
+    tellWhenNoFrames();
+    if (frames_.isEmpty())
+        return;
+    const std::optional<QString> answer = context_.dialogs().askText(
+        this, QStringLiteral("Set Delay from Frame Rate"), QStringLiteral("Frames per second:"), QStringLiteral("25"));
+    if (!answer)
+        return;
+    const std::optional<double> fps = parseNumber(*answer);
+    const std::optional<int> interval = fps ? intervalFromFps(*fps) : std::nullopt;
+    if (!interval) {
+        context_.dialogs().inform(this, QStringLiteral("The frame rate must be a number above 0."));
+        return;
+    }
+    setFrameIntervals(frames_, ListView1->selectedRows(), *interval);
+    showEditedFrames();
+}
+
+}  // namespace pictoreel
