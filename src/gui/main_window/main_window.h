@@ -208,6 +208,8 @@ private:
     void connectDrops();
     void dropFiles(const QStringList& paths, int before);
     void connectPanel();
+    // Remakes the frame view of the selected frame at the size the boxes hold.
+    void refreshFrameImage();
     // "No files in the list!" when the list is empty.
     void tellWhenNoFrames();
     void chooseOutputFile();
