@@ -21,21 +21,19 @@ ImageView::ImageView(ImagingComponent& component, QWidget* parent)
     viewport()->setBackgroundRole(QPalette::Window);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::ActionsContextMenu);
-    fitAction_ = addScaleAction(tr("&Fit"), QKeySequence(Qt::CTRL | Qt::Key_0), true);
-    actualSizeAction_ = addScaleAction(tr("&100 %"), QKeySequence(Qt::CTRL | Qt::Key_1), false);
+    fitAction_ = addScaleAction(tr("&Fit"), true);
+    actualSizeAction_ = addScaleAction(tr("&100 %"), false);
     fitAction_->setChecked(true);
     component_.setChangedHandler([this] { pictureChanged(); });
 }
 
 ImageView::~ImageView() { component_.setChangedHandler({}); }
 
-QAction* ImageView::addScaleAction(const QString& text, const QKeySequence& key, bool fit)
+QAction* ImageView::addScaleAction(const QString& text, bool fit)
 {
     auto* group = fitAction_ ? fitAction_->actionGroup() : new QActionGroup(this);
     auto* action = new QAction(text, group);
     action->setCheckable(true);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WidgetShortcut);
     connect(action, &QAction::triggered, this, [this, fit] { setFitToView(fit); });
     addAction(action);
     return action;

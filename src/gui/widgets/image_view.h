@@ -5,8 +5,8 @@
 //   Small frames are not blown up: what a GIF maker shows should be the size the frame is made at.
 // - 100 %: the picture at its own pixel size from the top left, with scroll bars when it is larger
 //   than the view.
-// The context menu (right click, or the menu key while the view has the focus) switches between
-// them; Ctrl+0 and Ctrl+1 do the same while the view has the focus.
+// The context menu (right click, or the menu key while the view has the focus)
+// switches between them.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -40,7 +40,7 @@ protected:
 private:
     void pictureChanged();
     void updateScrollBars();
-    QAction* addScaleAction(const QString& text, const QKeySequence& key, bool fit);
+    QAction* addScaleAction(const QString& text, bool fit);
 
     ImagingComponent& component_;
     bool fit_ = true;
