@@ -18,7 +18,7 @@ ImageView::ImageView(ImagingComponent& component, QWidget* parent)
     : QAbstractScrollArea(parent), component_(component)
 {
     setFrameShape(QFrame::NoFrame);
-    viewport()->setBackgroundRole(QPalette::Window);
+    viewport()->setAutoFillBackground(false);  // the picture lies on the page, as before
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     fitAction_ = addScaleAction(tr("&Fit"), true);
