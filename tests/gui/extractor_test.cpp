@@ -102,7 +102,7 @@ protected:
     std::vector<int> progress;
 };
 
-TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationOnceAndSavesTheCurrentFrameAsTyped)
+TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationAndSavesTheCurrentFrameAsTyped)
 {
     EXPECT_EQ(enabledCommands(), QStringLiteral("00"));
     open(suiteGif("animated_loop"));
@@ -111,8 +111,12 @@ TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationOnceAndSavesTheCurre
     EXPECT_TRUE(showsSuiteFrame(shownFrame(window->wpdlx1), "animated_loop-0") && tempFiles().isEmpty());  // the BMP went right after
     EXPECT_TRUE(!bar()->isVisibleTo(window) && progress == std::vector<int>({25, 50, 75, 100, 0}));
     EXPECT_EQ(enabledCommands(), QStringLiteral("11"));
-    PlayerComponent& player = part<GifView>("PlayGif1")->component();  // played once on the dialog grey
-    EXPECT_TRUE(player.isPlaying() && !player.loopPlayback() && player.backColor() == (212 | 208 << 8 | 200 << 16));
+    auto* preview = part<GifView>("PlayGif1");  // played on the dialog grey, looping as the GIF says
+    PlayerComponent& player = preview->component();
+    EXPECT_TRUE(player.isPlaying() && player.loopPlayback() && player.backColor() == (212 | 208 << 8 | 200 << 16));
+    for (int k = 0; k < 5; ++k)
+        preview->showNextFrame();
+    EXPECT_TRUE(player.isPlaying() && player.currentFrameIndex() == 1);  // past the last frame
 
     list()->setCurrentRow(2);  // selecting by program shows the frame too
     EXPECT_TRUE(showsSuiteFrame(shownFrame(window->wpdlx1), "animated_loop-2"));

@@ -117,7 +117,7 @@ void ExtractorWindow::showOpenedGif(Result<GifDecoder> opened)
     // pass in silence.
     if (!loaded && loaded.error().code == ErrorCode::LimitExceeded)
         dialogs_.messageBox(this, loaded.error().text(), QString(), MessageIcon::Exclamation, MessageButtons::Ok);
-    PlayGif1->LoopPlayback(false);
+    PlayGif1->LoopPlayback(true);  // the preview repeats as the GIF's own loop block says
     PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());  // 15 twips to the pixel
     PlayGif1->component().BackColor(kPlayBackColour);
     PlayGif1->Play();

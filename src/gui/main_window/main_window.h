@@ -223,6 +223,8 @@ private:
     // Selects the first row again and shows it after an edit that changed the rows.
     void showEditedFrames();
     void connectPanel();
+    // Remakes the frame view of the selected frame at the size the boxes hold.
+    void refreshFrameImage();
     // "No files in the list!" when the list is empty.
     void tellWhenNoFrames();
     void chooseOutputFile();

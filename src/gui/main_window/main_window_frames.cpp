@@ -145,20 +145,30 @@ void MainWindow::ShowFrameProperties()
         return;
     BusyPointer busy;
     const FrameValues frame = frameValuesAt(frames_, i);
-    // The frame as made (none while the size boxes hold no size) beside its picture.
-    const auto [width, height] = SSTab1->frameSizeTexts();
-    wpdlx1.ClearImage();
-    if (const Result<FrameSize> size = frameSizeFromTexts(width, height)) {
-        const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder()));
-        if (frameGif && !frameGif.value().isEmpty())
-            (void)wpdlx1.LoadImage(frameGif.value());
-    }
+    refreshFrameImage();
     wpdlx3.ClearImage();
     (void)wpdlx3.LoadImage(frame.picture);
 
     SSTab1->showFrame({.interval = frame.interval, .transparent = frame.transparent, .transColor = frame.transColor,
                        .pictureWidth = wpdlx3.ImageWidth(), .pictureHeight = wpdlx3.ImageHeight(),
                        .fileName = frame.fileName, .folder = frames_.row(i).folder, .picture = frame.picture});
+}
+
+void MainWindow::refreshFrameImage()
+{
+    const int i = ListView1->selectedRow();
+    if (frames_.isEmpty() || i < 1 || i > frames_.rowCount())
+        return;
+    BusyPointer busy;
+    // The frame as made (none while the size boxes hold no size) beside its picture.
+    const auto [width, height] = SSTab1->frameSizeTexts();
+    wpdlx1.ClearImage();
+    if (const Result<FrameSize> size = frameSizeFromTexts(width, height)) {
+        const FrameValues frame = frameValuesAt(frames_, i);
+        const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder()));
+        if (frameGif && !frameGif.value().isEmpty())
+            (void)wpdlx1.LoadImage(frameGif.value());
+    }
 }
 
 void MainWindow::fitWidthToPicture()
@@ -189,6 +199,7 @@ void MainWindow::connectPanel()
     connect(SSTab1, &PropertyPanel::transColorRequested, this, [this] { chooseTransColor(); });
     connect(SSTab1, &PropertyPanel::applyClicked, this, [this] { applyToFrame(); });
     connect(SSTab1, &PropertyPanel::applyAllClicked, this, [this] { applyToAllFrames(); });
+    connect(SSTab1, &PropertyPanel::frameSizeEdited, this, [this] { refreshFrameImage(); });
 }
 
 void MainWindow::chooseOutputFile()

@@ -217,6 +217,13 @@ PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
     connect(cmdTransColor, &QPushButton::clicked, this, &PropertyPanel::transColorRequested);
     connect(cmdApply, &QPushButton::clicked, this, &PropertyPanel::applyClicked);
     connect(cmdApplyAll, &QPushButton::clicked, this, &PropertyPanel::applyAllClicked);
+    for (QLineEdit* box : {txtWidth, txtHeight})
+        connect(box, &QLineEdit::editingFinished, this, [this, box] {
+            if (box->isModified()) {
+                box->setModified(false);
+                Q_EMIT frameSizeEdited();
+            }
+        });
 
     connect(chkLoop, &QCheckBox::clicked, this, [this] {
         // A greyed box (from a project file) becomes an ordinary one once the user clicks it.

@@ -100,6 +100,8 @@ Q_SIGNALS:
     void transColorRequested();
     void applyClicked();
     void applyAllClicked();
+    // The user has typed a new width or height and left the box (or pressed Enter).
+    void frameSizeEdited();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,37 +2,120 @@
 
 #include "core/media/imaging_component.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace pictoreel {
 
-ImageView::ImageView(ImagingComponent& component, QWidget* parent) : QWidget(parent), component_(component)
+ImageView::ImageView(ImagingComponent& component, QWidget* parent)
+    : QAbstractScrollArea(parent), component_(component)
 {
-    component_.setChangedHandler([this] { update(); });
+    setFrameShape(QFrame::NoFrame);
+    viewport()->setAutoFillBackground(false);  // the picture lies on the page, as before
+    setFocusPolicy(Qt::StrongFocus);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    fitAction_ = addScaleAction(tr("&Fit"), true);
+    actualSizeAction_ = addScaleAction(tr("&100 %"), false);
+    fitAction_->setChecked(true);
+    component_.setChangedHandler([this] { pictureChanged(); });
 }
 
 ImageView::~ImageView() { component_.setChangedHandler({}); }
 
-void ImageView::paintEvent(QPaintEvent*)
+QAction* ImageView::addScaleAction(const QString& text, bool fit)
+{
+    auto* group = fitAction_ ? fitAction_->actionGroup() : new QActionGroup(this);
+    auto* action = new QAction(text, group);
+    action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [this, fit] { setFitToView(fit); });
+    addAction(action);
+    return action;
+}
+
+void ImageView::setFitToView(bool fit)
+{
+    fit_ = fit;
+    (fit ? fitAction_ : actualSizeAction_)->setChecked(true);
+    pictureChanged();
+}
+
+void ImageView::pictureChanged()
+{
+    scaled_ = QImage();
+    updateScrollBars();
+    viewport()->update();
+}
+
+void ImageView::updateScrollBars()
+{
+    const bool shown = component_.displayFlag() && component_.hasImage();
+    const QSize picture = shown && !fit_ ? QSize(component_.ImageWidth(), component_.ImageHeight()) : QSize();
+    // Each bar takes the room of the other into account, as Qt lays them out once both are set.
+    const QSize room = maximumViewportSize();
+    const bool wide = picture.width() > room.width(), tall = picture.height() > room.height();
+    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const bool needH = wide || (tall && picture.width() > room.width() - barWidth);
+    const bool needV = tall || (wide && picture.height() > room.height() - barWidth);
+    const QSize view(room.width() - (needV ? barWidth : 0), room.height() - (needH ? barWidth : 0));
+    horizontalScrollBar()->setRange(0, std::max(0, picture.width() - view.width()));
+    horizontalScrollBar()->setPageStep(view.width());
+    verticalScrollBar()->setRange(0, std::max(0, picture.height() - view.height()));
+    verticalScrollBar()->setPageStep(view.height());
+}
+
+QRect ImageView::pictureRect() const
 {
     if (!component_.displayFlag() || !component_.hasImage())
+        return {};
+    const QSize picture(component_.ImageWidth(), component_.ImageHeight());
+    const QSize view = viewport()->size();
+    if (!fit_)
+        return {QPoint(-horizontalScrollBar()->value(), -verticalScrollBar()->value()), picture};
+    QSize shown = picture;
+    if (picture.width() > view.width() || picture.height() > view.height())
+        shown = picture.scaled(view, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    return {QPoint((view.width() - shown.width()) / 2, (view.height() - shown.height()) / 2), shown};
+}
+
+void ImageView::paintEvent(QPaintEvent*)
+{
+    const QRect target = pictureRect();
+    if (target.isEmpty())
         return;
     const RgbaImage& picture = component_.image();
     // A view of the component's pixels, valid while this paint runs.
     const QImage view(picture.pixels.data(), picture.width, picture.height, picture.width * 4,
                       QImage::Format_RGBA8888);
-    QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), view);
+    QPainter painter(viewport());
+    if (target.size() == view.size()) {
+        painter.drawImage(target.topLeft(), view);
+        return;
+    }
+    if (scaled_.size() != target.size())  // averaged down once, not at every paint
+        scaled_ = view.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    painter.drawImage(target.topLeft(), scaled_);
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event)
 {
-    QWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && component_.hasImage()
-        && QRect(0, 0, component_.ImageWidth(), component_.ImageHeight()).contains(event->position().toPoint()))
+    QAbstractScrollArea::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && pictureRect().contains(event->position().toPoint()))
         component_.raiseImageClick();
 }
+
+void ImageView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void ImageView::scrollContentsBy(int, int) { viewport()->update(); }
 
 }  // namespace pictoreel

@@ -1,0 +1,54 @@
+// The picture views: a picture fitted to the view or at 100 % with scroll bars, and the main
+// window's frame view following the size typed into the property panel.
+#include "gui/support/window_fixture.h"
+
+#include "core/media/imaging_component.h"
+#include "gui/widgets/image_view.h"
+
+namespace pictoreel::testing {
+namespace {
+
+TEST(ImageViewTest, FitsLargePicturesCentresSmallOnesAndScrollsAtFullSize)
+{
+    ImagingComponent component;
+    ImageView view(component);
+    view.resize(200, 100);
+    view.show();
+    const struct { QSize picture; QRect fitted; } cases[] = {
+        {{400, 400}, {50, 0, 100, 100}},  // scaled down, proportions kept
+        {{800, 100}, {0, 37, 200, 25}},
+        {{40, 30}, {80, 35, 40, 30}},     // small: 1:1, centred
+    };
+    for (const auto& [picture, fitted] : cases) {
+        component.setImage(RgbaImage(picture.width(), picture.height()));
+        EXPECT_EQ(view.pictureRect(), fitted) << picture.width();
+    }
+
+    component.setImage(RgbaImage(400, 300));
+    view.actions().at(1)->trigger();  // "100 %" of the context menu
+    EXPECT_TRUE(!view.fitsToView() && view.pictureRect() == QRect(0, 0, 400, 300));
+    QCoreApplication::processEvents();  // the bars show or hide on a queued call
+    EXPECT_TRUE(view.horizontalScrollBar()->isVisible() && view.verticalScrollBar()->isVisible());
+    view.horizontalScrollBar()->setValue(30);
+    EXPECT_EQ(view.pictureRect().topLeft(), QPoint(-30, 0));
+    view.actions().at(0)->trigger();  // back to "Fit"
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view.fitsToView() && !view.horizontalScrollBar()->isVisible());
+}
+
+class FrameViewTest : public WindowTest {};
+
+TEST_F(FrameViewTest, TypingANewSizeRemakesTheFrameView)
+{
+    addPictures({QStringLiteral("a.png")}, 64, 48);
+    listView()->selectRow(1);
+    ASSERT_EQ(window->wpdlx1.ImageWidth(), 64);
+    auto* box = part<QLineEdit>(QStringLiteral("txtWidth"));
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("90"));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_TRUE(window->wpdlx1.ImageWidth() == 90 && window->wpdlx1.ImageHeight() == 48);
+}
+
+}  // namespace
+}  // namespace pictoreel::testing
