@@ -33,12 +33,6 @@ Result<const PictureCodec*> pictureCodec()
 
 }  // namespace
 
-std::unique_lock<std::mutex> oneLargePictureAtATime(std::int64_t pixels)
-{
-    static std::mutex largePictureWork;
-    return pixels > kLargePicturePixels ? std::unique_lock(largePictureWork) : std::unique_lock<std::mutex>();
-}
-
 Status initialiseMagick()
 {
     Result<const PictureCodec*> codec = pictureCodec();

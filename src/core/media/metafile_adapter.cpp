@@ -2,6 +2,7 @@
 
 #include "core/codecs/emf_codec.h"
 #include "core/media/codec_loader.h"
+#include "core/media/large_picture_work.h"
 
 namespace pictoreel {
 
