@@ -97,6 +97,16 @@ std::optional<WorkBudget> budgetFrom(const Arguments& args)
     return budget;
 }
 
+std::optional<ConversionLimits> conversionLimitsFrom(const Arguments& args)
+{
+    const std::optional<WorkBudget> budget = budgetFrom(args);
+    if (!budget)
+        return std::nullopt;
+    ConversionLimits limits;
+    limits.budget = *budget;
+    return limits;
+}
+
 void printFailure(const QString& subject, const Error& error)
 {
     printError(subject.isEmpty() ? error.message : QStringLiteral("%1: %2").arg(subject, error.message));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/base/error.h"
+#include "core/media/video_conversion.h"
 #include "core/media/work_budget.h"
 
 #include <QString>
@@ -52,6 +53,9 @@ inline const QStringList kBudgetOptions{QStringLiteral("--max-frames"), QStringL
 // The budget that --max-frames N and --max-pixels N give (each a whole number from 1; the
 // defaults otherwise), or nullopt after saying on stderr which option is wrong.
 std::optional<WorkBudget> budgetFrom(const Arguments& args);
+
+// The limits of a video conversion with that budget (nullopt as budgetFrom).
+std::optional<ConversionLimits> conversionLimitsFrom(const Arguments& args);
 
 // Tells why the work failed, prefixed with `subject` when it is not empty; a budget that was
 // exceeded is followed by how to raise it.

@@ -25,11 +25,9 @@ int runConversion(const QStringList& words, Direction direction)
                              : args.error());
         return kExitUsage;
     }
-    const std::optional<WorkBudget> budget = budgetFrom(args);
-    if (!budget)
+    std::optional<ConversionLimits> limits = conversionLimitsFrom(args);
+    if (!limits)
         return kExitUsage;
-    ConversionLimits limits;
-    limits.budget = *budget;
     const QString source = args.positional().at(0);
     const QString target = args.positional().at(1);
     if (const auto notAFile = notAFileError(source)) {
@@ -44,7 +42,7 @@ int runConversion(const QStringList& words, Direction direction)
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
     const InterruptCatcher interrupts;
-    limits.stopRequested = &InterruptCatcher::interrupted;
+    limits->stopRequested = &InterruptCatcher::interrupted;
     const auto progress = [&bar](int percent) {
         bar.show(percent);
         return true;
@@ -52,8 +50,8 @@ int runConversion(const QStringList& words, Direction direction)
     QElapsedTimer timer;
     timer.start();
     // Transparent GIF pixels become white in the video, as in the window.
-    const Status converted = toGif ? aviToGif(source, target, progress, limits)
-                                   : gifToAvi(source, target, progress, 0xFFFFFF, limits);
+    const Status converted = toGif ? aviToGif(source, target, progress, *limits)
+                                   : gifToAvi(source, target, progress, 0xFFFFFF, *limits);
     bar.finish();
     if (!converted) {
         if (InterruptCatcher::interrupted()) {

@@ -31,11 +31,9 @@ int runFrames(const QStringList& words)
         printError(args.ok() ? QLatin1String(kUsage) : args.error());
         return kExitUsage;
     }
-    const std::optional<WorkBudget> budget = budgetFrom(args);
-    if (!budget)
+    std::optional<ConversionLimits> limits = conversionLimitsFrom(args);
+    if (!limits)
         return kExitUsage;
-    ConversionLimits limits;
-    limits.budget = *budget;
     VideoFrameRange range;
     const auto seconds = [&args](const QString& option, bool zeroAllowed) -> std::optional<std::optional<std::int64_t>> {
         const auto text = args.value(option);
@@ -71,10 +69,10 @@ int runFrames(const QStringList& words)
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
     const InterruptCatcher interrupts;
-    limits.stopRequested = &InterruptCatcher::interrupted;
+    limits->stopRequested = &InterruptCatcher::interrupted;
     QElapsedTimer timer;
     timer.start();
-    const auto frames = extractVideoFrames(source, *folder, range, [&bar](int percent) { return bar.show(percent), true; }, limits);
+    const auto frames = extractVideoFrames(source, *folder, range, [&bar](int percent) { return bar.show(percent), true; }, *limits);
     bar.finish();
     if (!frames) {
         if (InterruptCatcher::interrupted()) {
