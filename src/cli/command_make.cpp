@@ -1,5 +1,5 @@
-// pictoreel-cli make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet] [--json]
-// pictoreel-cli make PICTURE... -o OUT.gif [picture options] [--temp DIR] [--jobs N] [--quiet] [--json]
+// pictoreel-cli make PROJECT.agp [-o OUT.gif] [quality options] [--temp DIR] [--jobs N] [--quiet] [--json]
+// pictoreel-cli make PICTURE... -o OUT.gif [picture options] [quality options] [--temp DIR] [--jobs N] [--quiet] [--json]
 #include "cli_support.h"
 #include "commands.h"
 #include "picture_list.h"
@@ -13,18 +13,63 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace pictoreel::cli {
 namespace {
 
-const auto kUsage = "usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [--temp DIR] [--jobs N] [--quiet] [--json]\n"
+const auto kUsage = "usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [quality options] [--temp DIR] [--jobs N] [--quiet] [--json]\n"
                     "       pictoreel-cli make PICTURE... -o OUT.gif [--delay N | --fps N] [--size WxH | --width W | --height H]\n"
-                    "                          [--loop N|forever] [--transparent RRGGBB] [--temp DIR] [--jobs N] [--quiet] [--json]";
+                    "                          [--loop N|forever] [--transparent RRGGBB] [quality options]\n"
+                    "                          [--temp DIR] [--jobs N] [--quiet] [--json]\n"
+                    "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100]";
+
+const QStringList kQualityOptions{QStringLiteral("--colors"), QStringLiteral("--dither"), QStringLiteral("--lossy")};
+
+// A whole number of `low`..`high` given with `option`, told about when it is wrong.
+std::optional<int> numberOption(const Arguments& args, const QString& option, int low, int high, int fallback)
+{
+    const auto text = args.value(option);
+    if (!text)
+        return fallback;
+    bool ok = false;
+    const int value = text->toInt(&ok);
+    if (ok && value >= low && value <= high)
+        return value;
+    printError(QStringLiteral("%1 wants a number from %2 to %3, not \"%4\"").arg(option).arg(low).arg(high).arg(*text));
+    return std::nullopt;
+}
+
+// The quality options into `options` and the summary's settings; false once a wrong one is told.
+bool readQualityOptions(const Arguments& args, MakeOptions& options, QJsonObject& settings)
+{
+    const auto colors = numberOption(args, QStringLiteral("--colors"), 2, 256, options.colors);
+    const auto lossy = numberOption(args, QStringLiteral("--lossy"), 0, 100, options.lossy);
+    if (!colors || !lossy)
+        return false;
+    options.colors = *colors;
+    options.lossy = *lossy;
+    static const QHash<QString, DitherMode> dithers{{QStringLiteral("none"), DitherMode::None},
+                                                    {QStringLiteral("ordered"), DitherMode::Ordered},
+                                                    {QStringLiteral("diffusion"), DitherMode::Diffusion}};
+    if (const auto dither = args.value(QStringLiteral("--dither"))) {
+        if (!dithers.contains(*dither)) {
+            printError(QStringLiteral("--dither wants none, ordered or diffusion, not \"%1\"").arg(*dither));
+            return false;
+        }
+        options.dither = dithers.value(*dither);
+    }
+    settings[QStringLiteral("colors")] = options.colors;
+    settings[QStringLiteral("dither")] = dithers.key(options.dither);
+    settings[QStringLiteral("lossy")] = options.lossy;
+    return true;
+}
 
 // The temp folder the window would use: "Temp Path" of the settings file beside the programs.
 QString windowTempFolder()
@@ -82,6 +127,9 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
         failed.emplace_back(row, picture);
     };
     options.projectFile = job.projectFile;
+    QJsonObject chosen = job.settings;
+    if (!readQualityOptions(args, options, chosen))
+        return kExitUsage;
     const InterruptCatcher interrupts;
     options.stopRequested = &InterruptCatcher::interrupted;
 
@@ -107,7 +155,7 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     }
     const qint64 bytes = QFileInfo(job.output).size();
     if (json) {
-        QJsonObject settings = job.settings;
+        QJsonObject settings = chosen;
         settings[QStringLiteral("temp")] = QDir::cleanPath(options.tempFolder);
         settings[QStringLiteral("jobs")] = options.jobs;
         const auto loop = loopCountFor(job.properties);
@@ -133,7 +181,8 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
 int runMake(const QStringList& words)
 {
     const Arguments args(words, {QStringLiteral("--quiet"), QStringLiteral("--json")},
-                         QStringList{QStringLiteral("-o"), QStringLiteral("--temp"), QStringLiteral("--jobs")} + kPictureListOptions,
+                         QStringList{QStringLiteral("-o"), QStringLiteral("--temp"), QStringLiteral("--jobs")} + kPictureListOptions +
+                             kQualityOptions,
                          std::numeric_limits<qsizetype>::max());
     if (!args.ok() || args.positional().isEmpty()) {
         printError(args.ok() ? QLatin1String(kUsage) : args.error());

@@ -20,6 +20,9 @@ struct AnimationSettings {
     // NETSCAPE2.0 loop block: nullopt writes none (viewers play the animation once), 0 loops for
     // ever, n repeats the animation n times after its first showing. 0..65535.
     std::optional<int> loopCount;
+    // 0..100: how far the encoder may change pixels, where the eye hardly sees it, for a
+    // smaller file; 0 stores every frame's pixels exactly.
+    int lossy = 0;
 };
 
 }  // namespace pictoreel

@@ -68,7 +68,8 @@ QString cachedAnimationPath(const QString& tempFolder, const std::vector<Animati
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     const QByteArray head = QByteArray::number(kAssemblyVersion) + ' ' +
-                            (settings.loopCount ? QByteArray::number(*settings.loopCount) : QByteArray("none"));
+                            (settings.loopCount ? QByteArray::number(*settings.loopCount) : QByteArray("none")) +
+                            (settings.lossy ? " lossy " + QByteArray::number(settings.lossy) : QByteArray());
     hash.addData(head);
     for (const AnimationFrameSource& frame : frames) {
         QByteArray entry = '\n' + QByteArray::number(frame.delayCentiseconds);

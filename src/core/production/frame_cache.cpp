@@ -28,6 +28,8 @@ QByteArray recordFor(const FileStamp& picture, const FrameConversion& c)
     record += "colour " + QByteArray::number(c.transColor) + '\n';
     record += "width " + c.size.widthText.toUtf8() + '\n';
     record += "height " + c.size.heightText.toUtf8() + '\n';
+    if (!c.style.isDefault())
+        record += "style " + frameStyleTag(c.style).toUtf8() + '\n';
     return record;
 }
 
@@ -56,9 +58,11 @@ QString ownCacheName(const QString& commonFile, const QString& picturePath)
 
 }  // namespace
 
-FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder)
+FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder,
+                                   const FrameStyle& style)
 {
-    return FrameConversion{frame.picture, GetFrameCacheFile(frame, size, tempFolder), frame.transparent, frame.colour(), size};
+    return FrameConversion{frame.picture,   GetFrameCacheFile(frame, size, tempFolder, style),
+                           frame.transparent, frame.colour(), size, style};
 }
 
 QByteArray readFrameCacheRecord(const QString& cacheFile)

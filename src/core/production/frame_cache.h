@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/base/error.h"
+#include "core/project/frame_style.h"
 #include "core/project/frame_values.h"
 
 #include <QByteArray>
@@ -21,9 +22,11 @@ struct FrameConversion {
     bool transparent = false;
     std::int32_t transColor = kWhite;
     FrameSize size;
+    FrameStyle style;
 };
 
-FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder);
+FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder,
+                                   const FrameStyle& style = {});
 
 // Where a conversion's one-image GIF is, and whether it still has to be made.
 struct FrameCacheEntry {

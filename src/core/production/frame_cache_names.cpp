@@ -11,12 +11,13 @@
 
 namespace pictoreel {
 
-QString GetFrameCacheFile(const FrameValues& frame, const FrameSize& size, const QString& tempFolder)
+QString GetFrameCacheFile(const FrameValues& frame, const FrameSize& size, const QString& tempFolder, const FrameStyle& style)
 {
     return tempFolder + safeCacheFileName(QLatin1String(kTempGifPrefix) + frame.fileName + QStringLiteral("_t_") +
                                           (frame.transparent ? QStringLiteral("True") : QStringLiteral("False")) +
                                           QStringLiteral("_c_") + QString::number(frame.colour()) + QStringLiteral("_w_") +
-                                          size.widthText + QStringLiteral("_h_") + size.heightText + QStringLiteral("__.gif"));
+                                          size.widthText + QStringLiteral("_h_") + size.heightText + frameStyleTag(style) +
+                                          QStringLiteral("__.gif"));
 }
 
 QString safeCacheFileName(const QString& name)

@@ -111,15 +111,19 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
     if (Status s = checkOutputIsNoInput(values, output, options.projectFile); !s)
         return s.error();
 
+    FrameStyle style = frameStyleFor(properties);
+    style.colors = options.colors;
+    style.dither = options.dither;
     std::vector<FrameConversion> conversions;
     conversions.reserve(values.size());
     for (const FrameValues& frame : values)
-        conversions.push_back(frameConversionFor(frame, size.value(), options.tempFolder));
+        conversions.push_back(frameConversionFor(frame, size.value(), options.tempFolder, style));
     const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     ConversionPool pool(conversions, jobs);
 
     AnimationSettings settings;
     settings.loopCount = loopCountFor(properties);
+    settings.lossy = options.lossy;
     std::vector<AnimationFrameSource> animation;
     animation.reserve(static_cast<std::size_t>(rows));
 

@@ -5,6 +5,7 @@
 
 #include "core/base/error.h"
 #include "core/project/frame_list.h"
+#include "core/project/frame_style.h"
 #include "core/project/project_file.h"
 
 #include <QString>
@@ -25,6 +26,11 @@ struct MakeOptions {
     // Asked after every frame and at every percent of the writing; true stops the make with
     // ErrorCode::Cancelled. A stopped make writes nothing: an earlier file at the output stays.
     std::function<bool()> stopRequested;
+    // The frames' palettes and dithering, and the encoder's lossiness (see AnimationSettings);
+    // how pictures are fitted comes from the project.
+    int colors = 256;
+    DitherMode dither = DitherMode::Diffusion;
+    int lossy = 0;
 };
 
 // Called on the thread that makes.

@@ -1,5 +1,7 @@
 #include "core/project/numbers.h"
 
+#include <QString>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -89,5 +91,22 @@ bool isNumeric(QStringView text) { return parseNumber(text).has_value(); }
 
 std::optional<std::int16_t> toInt16(QStringView text) { return toInteger<std::int16_t>(text); }
 std::optional<std::int32_t> toInt32(QStringView text) { return toInteger<std::int32_t>(text); }
+
+std::optional<std::int64_t> byteSizeFromText(QStringView text)
+{
+    QString t = text.trimmed().toString().toUpper();
+    if (t.endsWith(u'B') && t.size() > 1 && (t[t.size() - 2] == u'K' || t[t.size() - 2] == u'M'))
+        t.chop(1);
+    double unit = 1;
+    if (t.endsWith(u'K') || t.endsWith(u'M')) {
+        unit = t.endsWith(u'K') ? 1e3 : 1e6;
+        t.chop(1);
+    }
+    bool ok = false;
+    const double value = t.trimmed().toDouble(&ok) * unit;
+    if (!ok || !(value >= 1) || value > 1099511627776.0 || (unit == 1 && t.contains(u'.')))
+        return std::nullopt;
+    return static_cast<std::int64_t>(value);
+}
 
 }  // namespace pictoreel

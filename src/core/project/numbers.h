@@ -22,4 +22,9 @@ bool isNumeric(QStringView text);
 std::optional<std::int16_t> toInt16(QStringView text);
 std::optional<std::int32_t> toInt32(QStringView text);
 
+// A file size as people write it: a whole number of bytes, or a number with K (1000 bytes) or M
+// (1,000,000 bytes) after it, "KB"/"MB" and spaces allowed ("2.5M", "500 KB", "3000000"). Nothing
+// for anything else, for 0 and for sizes beyond 2^40.
+std::optional<std::int64_t> byteSizeFromText(QStringView text);
+
 }  // namespace pictoreel

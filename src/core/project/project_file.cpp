@@ -15,6 +15,17 @@ const QString kLoopInfinitelyKey = QStringLiteral("Loop Infinitely");
 const QString kLoopTimesKey = QStringLiteral("Loop Times");
 const QString kOutputKey = QStringLiteral("Output GIF File Name");
 const QString kFrameCountKey = QStringLiteral("Frames");
+const QString kFitKey = QStringLiteral("Fit");
+const QString kFitBackgroundKey = QStringLiteral("Fit Background");
+const QString kMaxSizeKey = QStringLiteral("Max Size");
+
+// A key that older projects lack is written only when it has a value or the file has it already,
+// so a project that does not use it is written as it always was.
+void writeOptionalKey(IniDocument& doc, const QString& key, const QString& value)
+{
+    if (!value.isEmpty() || doc.value(kGlobal, key))
+        doc.writeKey(kGlobal, key, value);
+}
 
 Error notAProject(const QString& path)
 {
@@ -73,6 +84,9 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         doc.writeKey(kGlobal, kLoopTimesKey, properties.loopTimes);
         doc.writeKey(kGlobal, kOutputKey, properties.outputFile);
         doc.writeKey(kGlobal, kFrameCountKey, QString::number(frames.rowCount()));
+        writeOptionalKey(doc, kFitKey, properties.fit);
+        writeOptionalKey(doc, kFitBackgroundKey, properties.fitBackground);
+        writeOptionalKey(doc, kMaxSizeKey, properties.maxSize);
         for (int i = 1; i <= frames.rowCount(); ++i)
             doc.writeKey(kFrames, frameKey(i), frames.FrameToString(i));
     });
@@ -92,6 +106,9 @@ void readProjectFile(const IniDocument& doc, ProjectProperties& properties, Fram
         properties.loopInfinitely = *loop;
     properties.loopTimes = doc.readKey(kGlobal, kLoopTimesKey, QStringLiteral("1"));
     properties.outputFile = doc.readKey(kGlobal, kOutputKey, QString());
+    properties.fit = doc.readKey(kGlobal, kFitKey, QString());
+    properties.fitBackground = doc.readKey(kGlobal, kFitBackgroundKey, QString());
+    properties.maxSize = doc.readKey(kGlobal, kMaxSizeKey, QString());
     const int count = toInt16(doc.readKey(kGlobal, kFrameCountKey, QStringLiteral("0"))).value_or(0);
     for (int i = 1; i <= count; ++i) {
         const QString frame = doc.readKey(kFrames, frameKey(i), QString());

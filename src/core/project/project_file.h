@@ -22,6 +22,15 @@ struct ProjectProperties {
     int loopInfinitely = kLoopTicked;
     QString loopTimes = QStringLiteral("1");
     QString outputFile;
+    // Keys that older projects lack (empty then): how pictures of another shape than the frame
+    // are fitted ("Stretch", "Fit Inside" or "Fill"; empty is Stretch), the colour of the bars
+    // "Fit Inside" leaves (decimal 0x00BBGGRR; empty: transparent), and the largest file the make
+    // may write (bytes, with an optional K or M; empty: no limit).
+    QString fit;
+    QString fitBackground;
+    QString maxSize;
+
+    bool operator==(const ProjectProperties&) const = default;
 };
 
 QString frameKey(int index);  // "FRAME" and at least three digits
