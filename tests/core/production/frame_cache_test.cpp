@@ -49,6 +49,12 @@ TEST(FrameCacheNames, NameEncodesEverythingThatWentIntoTheConversion)
     EXPECT_EQ(name(2, 120, 75, "0120", " 75"), "/t/__tmp__ spaced name.png _t_False_c_-1_w_0120_h_ 75__.gif");
     EXPECT_EQ(name(3, 8, 8, "8", "8"), "/t/__tmp__x.png_t_True_c_16777215_w_8_h_8__.gif");
     EXPECT_EQ(name(4, 100, 75, "100", "75"), name(1, 100, 75, "100", "75"));
+    // Another style than the default names a file of its own; the default adds nothing.
+    FrameStyle fill;
+    fill.fit = FitMode::Cover;
+    fill.colors = 64;
+    EXPECT_EQ(GetFrameCacheFile(frameValuesAt(frames, 3), FrameSize{8, 8, "8", "8"}, "/t/", fill),
+              "/t/__tmp__x.png_t_True_c_16777215_w_8_h_8_s_fc64__.gif");
     EXPECT_EQ(GetFramePicturePath(frames, 2), "/p/spaced name.png");
     EXPECT_EQ(GetFramePicturePath(frames, 5), "");
 }

@@ -34,6 +34,17 @@ TEST(Numbers, ConvertsTextTheWayTheProgramReadsNumbers)
         EXPECT_FALSE(isNumeric(text)) << QString::fromUtf16(text).toStdString();
 }
 
+// Sizes as people write them, in decimal units; nothing, zero and parts of bytes are no size.
+TEST(Numbers, ByteSizesTakeKAndMSuffixes)
+{
+    const std::pair<const char16_t*, std::optional<std::int64_t>> cases[] = {
+        {u"3000000", 3000000}, {u" 500 KB ", 500000}, {u"2.5M", 2500000}, {u"30k", 30000}, {u"1mb", 1000000},
+        {u"", {}}, {u"0", {}}, {u"-5K", {}}, {u"1.5", {}}, {u"5G", {}}, {u"K", {}}, {u"2e12", {}}, {u"nan", {}},
+    };
+    for (const auto& [text, bytes] : cases)
+        EXPECT_EQ(byteSizeFromText(text), bytes) << QString::fromUtf16(text).toStdString();
+}
+
 // Every missing parent is made and empty parts skipped; a failure is reported once, with the
 // whole path, and the folders made before it stay.
 TEST(Paths, MakePathMakesEveryMissingParentOrSaysWhereItFailed)
