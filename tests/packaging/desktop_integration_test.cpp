@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QRegularExpression>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QPushButton>
@@ -57,6 +58,15 @@ TEST(InstalledLayout, EveryFileIsInItsPlace)
     // Every page and picture of the manual is installed with it.
     for (const QString& name : QDir(kSource + QStringLiteral("/help")).entryList(QDir::Files))
         EXPECT_TRUE(QFile::exists(kPrefix + QStringLiteral("/share/pictoreel/help/") + name)) << name.toStdString();
+    // Every picture and page a manual page names is there.
+    const QRegularExpression reference(QStringLiteral("(?:src|href)=\"([^\"#:]+)[\"#]"));
+    for (const QString& page : QDir(kSource + QStringLiteral("/help")).entryList({QStringLiteral("*.html")})) {
+        const QString html = QString::fromUtf8(fileContents(kSource + QStringLiteral("/help/") + page));
+        for (auto match = reference.globalMatch(html); match.hasNext();) {
+            const QString target = match.next().captured(1);
+            EXPECT_TRUE(QFile::exists(kSource + QStringLiteral("/help/") + target)) << page.toStdString() << ": " << target.toStdString();
+        }
+    }
     // The build tree is portable; an installation is not.
     EXPECT_TRUE(QFile::exists(kBuildBin + QStringLiteral("/portable")));
 
