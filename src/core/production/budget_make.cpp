@@ -247,9 +247,12 @@ private:
     IndexedImage shared_;        // the palette the frames share when alike
 };
 
-// Puts the finished attempt at `output`: renamed when on the same file system, else copied.
+// Puts the finished attempt at `output` (with the permissions of an earlier file there): renamed
+// when on the same file system, else copied.
 Status placeOutput(const QString& attempt, const QString& output)
 {
+    if (const QFileInfo earlier(output); earlier.isFile())
+        QFile::setPermissions(attempt, earlier.permissions());
     if (std::rename(QFile::encodeName(attempt).constData(), QFile::encodeName(output).constData()) == 0)
         return {};
     if (Status copied = copyCachedAnimation(attempt, output, {}); !copied)

@@ -67,7 +67,7 @@ Knob colorsKnob(const BudgetSettings& start)
             withColors,
             [](int v) { return std::log2(double(v)) - 2; },
             [](double m) { return std::exp2(m + 2); },
-            [](int v) { return std::max(1, v / 8); }};
+            [](int v) { return std::max(1, v / 16); }};
 }
 
 Knob sizeKnob(const BudgetSettings& start)
