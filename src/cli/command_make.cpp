@@ -4,8 +4,10 @@
 #include "commands.h"
 #include "picture_list.h"
 
+#include "core/production/budget_make.h"
 #include "core/production/make_gif.h"
 #include "core/project/frame_values.h"
+#include "core/project/numbers.h"
 #include "core/project/paths.h"
 #include "core/project/program_values.h"
 #include "core/project/project_file.h"
@@ -28,9 +30,10 @@ const auto kUsage = "usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [quality
                     "       pictoreel-cli make PICTURE... -o OUT.gif [--delay N | --fps N] [--size WxH | --width W | --height H]\n"
                     "                          [--loop N|forever] [--transparent RRGGBB] [quality options]\n"
                     "                          [--temp DIR] [--jobs N] [--quiet] [--json]\n"
-                    "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100]";
+                    "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100] [--max-size BYTES[K|M]]";
 
-const QStringList kQualityOptions{QStringLiteral("--colors"), QStringLiteral("--dither"), QStringLiteral("--lossy")};
+const QStringList kQualityOptions{QStringLiteral("--colors"), QStringLiteral("--dither"), QStringLiteral("--lossy"),
+                                  QStringLiteral("--max-size")};
 
 // A whole number of `low`..`high` given with `option`, told about when it is wrong.
 std::optional<int> numberOption(const Arguments& args, const QString& option, int low, int high, int fallback)
@@ -46,9 +49,17 @@ std::optional<int> numberOption(const Arguments& args, const QString& option, in
     return std::nullopt;
 }
 
-// The quality options into `options` and the summary's settings; false once a wrong one is told.
-bool readQualityOptions(const Arguments& args, MakeOptions& options, QJsonObject& settings)
+// The quality options into `options`, `properties` (the size budget) and the summary's settings;
+// false once a wrong one is told.
+bool readQualityOptions(const Arguments& args, MakeOptions& options, ProjectProperties& properties, QJsonObject& settings)
 {
+    if (const auto maxSize = args.value(QStringLiteral("--max-size"))) {
+        if (!byteSizeFromText(*maxSize)) {
+            printError(QStringLiteral("--max-size wants a size in bytes such as 3000000, 500K or 2.5M, not \"%1\"").arg(*maxSize));
+            return false;
+        }
+        properties.maxSize = *maxSize;
+    }
     const auto colors = numberOption(args, QStringLiteral("--colors"), 2, 256, options.colors);
     const auto lossy = numberOption(args, QStringLiteral("--lossy"), 0, 100, options.lossy);
     if (!colors || !lossy)
@@ -68,6 +79,8 @@ bool readQualityOptions(const Arguments& args, MakeOptions& options, QJsonObject
     settings[QStringLiteral("colors")] = options.colors;
     settings[QStringLiteral("dither")] = dithers.key(options.dither);
     settings[QStringLiteral("lossy")] = options.lossy;
+    if (const auto budget = sizeBudgetFor(properties))
+        settings[QStringLiteral("maxSize")] = qint64(*budget);
     return true;
 }
 
@@ -128,14 +141,15 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     };
     options.projectFile = job.projectFile;
     QJsonObject chosen = job.settings;
-    if (!readQualityOptions(args, options, chosen))
+    ProjectProperties properties = job.properties;
+    if (!readQualityOptions(args, options, properties, chosen))
         return kExitUsage;
     const InterruptCatcher interrupts;
     options.stopRequested = &InterruptCatcher::interrupted;
 
     QElapsedTimer timer;
     timer.start();
-    const auto made = makeAnimatedGif(job.frames, job.properties, job.output, options, events);
+    const auto made = makeAnimatedGif(job.frames, properties, job.output, options, events);
     const double seconds = timer.elapsed() / 1000.0;
     bar.finish();
     if (!made) {
@@ -154,6 +168,14 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
                                              .arg(m.picture));
     }
     const qint64 bytes = QFileInfo(job.output).size();
+    const BudgetSettings& used = report.settings;
+    if (report.budgeted) {
+        chosen[QStringLiteral("colors")] = used.colors;
+        chosen[QStringLiteral("lossy")] = used.lossy;
+        chosen[QStringLiteral("attempts")] = report.attempts;
+        chosen[QStringLiteral("width")] = used.width;
+        chosen[QStringLiteral("height")] = used.height;
+    }
     if (json) {
         QJsonObject settings = chosen;
         settings[QStringLiteral("temp")] = QDir::cleanPath(options.tempFolder);
@@ -164,14 +186,20 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
             {QStringLiteral("frames"), report.frames},
             {QStringLiteral("bytes"), bytes},
             {QStringLiteral("seconds"), seconds},
-            {QStringLiteral("width"), frameSideFromText(job.properties.width, "width").value()},
-            {QStringLiteral("height"), frameSideFromText(job.properties.height, "height").value()},
+            {QStringLiteral("width"), used.width},
+            {QStringLiteral("height"), used.height},
             {QStringLiteral("loop"), loop ? QJsonValue(*loop) : QJsonValue(QJsonValue::Null)},
             {QStringLiteral("settings"), settings},
             {QStringLiteral("missing"), missingFrames(report, std::move(failed))}};
         printLine(QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Compact)));
     } else if (!quiet) {
-        printLine(QStringLiteral("%1: %2 frames, %3, %4 s").arg(job.output).arg(report.frames).arg(sizeText(bytes)).arg(seconds, 0, 'f', 2));
+        QString line = QStringLiteral("%1: %2 frames, %3, %4 s").arg(job.output).arg(report.frames).arg(sizeText(bytes)).arg(seconds, 0, 'f', 2);
+        if (report.budgeted)
+            line += QStringLiteral(" (%1; %2 attempts)")
+                        .arg(budgetSettingsText(used, frameSideFromText(properties.width, "width").value(),
+                                                frameSideFromText(properties.height, "height").value()))
+                        .arg(report.attempts);
+        printLine(line);
     }
     return report.missing.empty() && report.failed == 0 ? kExitOk : kExitMadeIncomplete;
 }

@@ -2,6 +2,7 @@
 
 #include "core/animation/animation_assembler.h"
 #include "core/production/animation_cache.h"
+#include "core/production/budget_make.h"
 #include "core/production/conversion_pool.h"
 #include "core/production/frame_cache_names.h"
 #include "core/base/file_identity.h"
@@ -53,6 +54,11 @@ std::optional<int> loopCountFor(const ProjectProperties& properties)
     if (!value || *value < 0)
         return std::nullopt;
     return std::min(*value, kMaxGifValue);
+}
+
+std::optional<std::int64_t> sizeBudgetFor(const ProjectProperties& properties)
+{
+    return properties.maxSize.trimmed().isEmpty() ? std::nullopt : byteSizeFromText(properties.maxSize);
 }
 
 int frameProgressValue(int row, int rows)
@@ -151,8 +157,22 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
         if (events.frameAdded)
             events.frameAdded(frameProgressValue(row, rows));
     }
+    report.settings = {options.lossy, options.colors, size.value().width, size.value().height};
+    if (const std::optional<std::int64_t> budget = sizeBudgetFor(properties)) {
+        const BudgetMake make{std::move(animation), settings, report.settings, options.tempFolder, jobs,
+                              options.stopRequested, events.saveProgress};
+        const Result<BudgetOutcome> made = makeWithinBudget(*budget, make, output);
+        if (!made)
+            return made.error();
+        report.settings = made.value().chosen;
+        report.attempts = made.value().attempts;
+        report.bytes = made.value().bytes;
+        report.budgeted = true;
+        return report;
+    }
     if (Status written = writeAnimation(animation, settings, output, options, events.saveProgress); !written)
         return written.error();
+    report.bytes = QFileInfo(output).size();
     return report;
 }
 

@@ -7,6 +7,7 @@
 #include "core/project/frame_list.h"
 #include "core/project/frame_style.h"
 #include "core/project/project_file.h"
+#include "core/production/size_budget.h"
 
 #include <QString>
 
@@ -53,6 +54,12 @@ struct MissingPicture {
 
 struct MakeReport {
     int frames = 0;
+    // What the file was made with, and in how many assemblies: the options and the project's
+    // size in one, unless the project's "Max Size" asked for a search (then `budgeted`).
+    BudgetSettings settings;
+    int attempts = 1;
+    std::int64_t bytes = 0;
+    bool budgeted = false;
     int converted = 0;  // pictures converted by this make
     int cached = 0;     // frames taken from the cache
     int failed = 0;     // pictures that could not be converted
@@ -74,7 +81,13 @@ int frameProgressValue(int row, int rows);
 // The progress bar's value while the file is written: 50 + percent / 2, a half dropped.
 int saveProgressValue(int percent);
 
-// Converts the frames, assembles them and writes `output`. Fewer than 2 rows, a width or height
+// The largest file the project allows, in bytes; nullopt without a limit (an empty or unreadable
+// "Max Size").
+std::optional<std::int64_t> sizeBudgetFor(const ProjectProperties& properties);
+
+// Converts the frames, assembles them and writes `output`. With a size budget, the assembly is
+// tried with milder to stronger reductions until one fits (see budget_make.h); when none does,
+// that is an error (LimitExceeded). Fewer than 2 rows, a width or height
 // that is not a size in pixels, an output that is one of the frames' pictures or the project
 // file, and a failed write are errors, and so is a stop (ErrorCode::Cancelled); an earlier file at
 // `output` then stays as it was.

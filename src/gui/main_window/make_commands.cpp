@@ -1,6 +1,7 @@
 #include "gui/main_window/make_commands.h"
 
 #include "core/project/frame_values.h"
+#include "core/production/budget_make.h"
 #include "core/production/make_gif.h"
 #include "core/project/frame_list.h"
 #include "gui/app/app_context.h"
@@ -131,7 +132,7 @@ void MakeCommands::complete(Product product, const QString& output, const Outcom
     if (made && !silent && host_.picturesMissing)
         host_.picturesMissing(made.value().missing);
     if (made && !closing_ && product == Product::OutputFile)
-        showMadeFile(output);
+        showMadeFile(output, made.value());
     host_.pbPer->setValue(0);
     host_.setMakeRunning(false);
     if (silent) {
@@ -155,7 +156,7 @@ void MakeCommands::complete(Product product, const QString& output, const Outcom
     Q_EMIT workFinished();
 }
 
-void MakeCommands::showMadeFile(const QString& output)
+void MakeCommands::showMadeFile(const QString& output, const MakeReport& report)
 {
     if (!host_.madePanel)
         return;
@@ -164,7 +165,12 @@ void MakeCommands::showMadeFile(const QString& output)
     QString size = tr("%1 bytes").arg(locale.toString(bytes));
     if (bytes >= 1024)
         size += QStringLiteral(" (%1)").arg(locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
-    host_.madePanel->setText(tr("%1: %2, %3 s").arg(QFileInfo(output).fileName(), size, locale.toString(makeTimer_.elapsed() / 1000.0, 'f', 2)));
+    QString text = tr("%1: %2, %3 s").arg(QFileInfo(output).fileName(), size, locale.toString(makeTimer_.elapsed() / 1000.0, 'f', 2));
+    if (report.budgeted) {
+        const auto [width, height] = host_.panel->frameSizeTexts();
+        text += QStringLiteral(" (%1)").arg(budgetSettingsText(report.settings, sideInPixels(width), sideInPixels(height)));
+    }
+    host_.madePanel->setText(text);
 }
 
 bool MakeCommands::reportFailedFrames(Product product, const std::vector<FailedFrame>& failed)

@@ -108,8 +108,9 @@ private:
     void complete(Product product, const QString& output, const Outcome& outcome);
     // The one box that tells of frames that could not be converted; false when there were none.
     bool reportFailedFrames(Product product, const std::vector<FailedFrame>& failed);
-    // "out.gif: 123,456 bytes (120.6 kB), 0.53 s" on the status bar.
-    void showMadeFile(const QString& output);
+    // "out.gif: 123,456 bytes (120.6 kB), 0.53 s" on the status bar, and what a size budget
+    // chose after it: " (lossy 40, 128 colours)".
+    void showMadeFile(const QString& output, const MakeReport& report);
 
     MakeHost host_;
     WindowRunner runModal_;

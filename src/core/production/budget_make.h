@@ -1,0 +1,41 @@
+// Writing an animation that must fit in a number of bytes. The frames come converted already
+// (the make's cache files); every attempt of the size budget search (size_budget.h) is assembled
+// into a file of its own in the temp folder, from those frames as they are when only the
+// lossiness changes, otherwise from frames reduced to the attempt's colours and size. The
+// reductions start from the converted frames, read again from their files (a GIF decodes in a
+// few milliseconds, and nothing is held between attempts): no picture is decoded twice. The
+// chosen attempt is moved to the output at the end; nothing else is written there.
+#pragma once
+
+#include "core/animation/animation_frames.h"
+#include "core/base/error.h"
+#include "core/production/size_budget.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace pictoreel {
+
+struct BudgetMake {
+    std::vector<AnimationFrameSource> frames;  // the converted frames, at start's size
+    AnimationSettings settings;                // the loop count; the lossiness comes from the attempt
+    BudgetSettings start;                      // what the user asked for
+    QString tempFolder;                        // ends in a separator
+    int jobs = 1;                              // frames reduced at once
+    std::function<bool()> stopRequested;
+    // Rising percentages while the attempts are made, then exactly one 100 once the output is in place.
+    std::function<void(int percent)> progress;
+};
+
+// Writes `output` within `budget` bytes. When no attempt fits, fails (LimitExceeded) with a
+// message naming the smallest file made and its settings, and writes nothing; a stop fails with
+// Cancelled. The attempts' files are removed in every case.
+Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& make, const QString& output);
+
+// "lossy 40, 128 colours", with ", 320×240" when the size is not `fullWidth` × `fullHeight`.
+QString budgetSettingsText(const BudgetSettings& settings, int fullWidth, int fullHeight);
+
+}  // namespace pictoreel
