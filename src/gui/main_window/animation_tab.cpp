@@ -59,6 +59,7 @@ AnimationTab::AnimationTab(const FrameList& frames, const PropertyPanel& panel, 
     lAnimFrame = new QLabel(this);
     lAnimFrame->setObjectName(QStringLiteral("lAnimFrame"));
     lAnimFrame->setAccessibleName(QStringLiteral("Shown frame"));
+    lAnimFrame->setMinimumWidth(1);  // the narrowest right pane cuts it rather than the buttons
     lAnimMessage = new QLabel(this);
     lAnimMessage->setObjectName(QStringLiteral("lAnimMessage"));
     lAnimMessage->setAccessibleName(QStringLiteral("Animation message"));
@@ -71,6 +72,8 @@ AnimationTab::AnimationTab(const FrameList& frames, const PropertyPanel& panel, 
     picAnimation->setObjectName(QStringLiteral("picAnimation"));
     picAnimation->setWidget(PlayGifAnim);
     picAnimation->setFrameShape(QFrame::NoFrame);
+    picAnimation->setAlignment(Qt::AlignCenter);  // on the page, as the other viewers show pictures
+    picAnimation->viewport()->setAutoFillBackground(false);
 
     auto* controls = new QHBoxLayout;
     for (QWidget* part : std::initializer_list<QWidget*>{cmdAnimBack, cmdAnimPlay, cmdAnimNext, lAnimFrame})
