@@ -1,8 +1,10 @@
 // The main window's Animation tab: made from the project while it is shown, stepped frame by
-// frame, made again when the project changes, and stopped when the window closes.
+// frame, made again when the project changes, and stopped by a make or by closing the window.
 #include "gui/support/window_fixture.h"
 
 #include "gui/main_window/animation_tab.h"
+#include "gui/main_window/make_commands.h"
+#include "gui/player/player_window.h"
 #include "gui/widgets/gif_view.h"
 
 namespace pictoreel::testing {
@@ -15,15 +17,11 @@ protected:
     AnimationTab* tab() const { return part<AnimationTab>(QStringLiteral("picAnimationTab")); }
     PlayerComponent& player() const { return part<GifView>(QStringLiteral("PlayGifAnim"))->component(); }
     void showTab() const { part<QTabWidget>(QStringLiteral("SSTab2"))->setCurrentWidget(tab()); }
-    // The colour at the middle of frame `index`, 0x00RRGGBB.
-    quint32 colourOf(int index) const
+    // The colour at the top-left corner of frame `index`.
+    QColor colourOf(int index) const
     {
         const Result<PlayerFrame> frame = player().frame(index);
-        if (!frame)
-            return 0xFFFFFFFF;
-        const RgbaImage& image = frame.value().image;
-        const std::size_t at = std::size_t(image.height / 2 * image.width + image.width / 2) * 4;
-        return quint32(image.pixels[at]) << 16 | quint32(image.pixels[at + 1]) << 8 | image.pixels[at + 2];
+        return frame ? QColor(frame.value().image.pixels[0], frame.value().image.pixels[1], frame.value().image.pixels[2]) : QColor();
     }
 };
 
@@ -52,8 +50,8 @@ TEST_F(AnimationTabTest, PlaysStepsAndFollowsTheProject)
     // A row's new picture, then a new width, are made again; the shown frames follow.
     makePicture(QStringLiteral("blue.png"), 40, 30, Qt::blue);
     window->frames().setColumn(2, FrameColumn::FileName, QStringLiteral("blue.png"));
-    QTRY_COMPARE_WITH_TIMEOUT(colourOf(1), 0x0000FFu, kWait);
-    EXPECT_EQ(colourOf(0), 0xFF0000u);
+    QTRY_COMPARE_WITH_TIMEOUT(colourOf(1), QColor(Qt::blue), kWait);
+    EXPECT_EQ(colourOf(0), QColor(Qt::red));
     panel->setFrameWidth(24);
     Q_EMIT panel->frameSizeEdited();
     QTRY_COMPARE_WITH_TIMEOUT(player().GifWidth(), 24, kWait);
@@ -64,12 +62,19 @@ TEST_F(AnimationTabTest, PlaysStepsAndFollowsTheProject)
     EXPECT_FALSE(part("picAnimation")->isVisible() || part("cmdAnimPlay")->isEnabled());
 }
 
-TEST_F(AnimationTabTest, ClosingTheWindowStopsAMakeAndSweepsItsFile)
+TEST_F(AnimationTabTest, GivesWayToMakesAndToClosingTheWindow)
 {
     addPictures({QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.png")}, 400, 300);
     showTab();
-    tab()->remakeIfChanged();
     ASSERT_TRUE(tab()->isMaking());
+    // A make of the window stops the tab's make at once; once the window takes input again, the
+    // tab makes again.
+    panel->setOutputFile(path(QStringLiteral("out.gif")));
+    window->MakeGif();
+    EXPECT_TRUE(window->isMakingGif() && !tab()->isMaking());
+    window->makeCommands().cancelAndWait();
+    EXPECT_TRUE(tab()->isMaking());
+
     dialogs.messageAnswers.push_back(MessageAnswer::No);
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(tab()->isMaking());

@@ -170,7 +170,7 @@ void AnimationTab::start(const ProjectState& state)
         events.saveProgress = [job](int percent) { job->report(saveProgressValue(percent)); };
         try {
             outcome->made = makeAnimatedGif(frames, properties, output, options, events);
-            if (outcome->made.value()) {
+            if (*outcome->made) {
                 // Read whole, so that the shown animation holds no file the next make replaces.
                 QFile file(output);
                 outcome->opened = file.open(QIODevice::ReadOnly) ? GifDecoder::openMemory(file.readAll())
@@ -211,7 +211,6 @@ void AnimationTab::finished(const ProjectState& state, Outcome& outcome)
         else
             PlayGifAnim->Play();
         showResult(true, {});
-        Q_EMIT animationShown();
     }
     remakeIfChanged();  // a change that came while this was made
 }

@@ -47,10 +47,6 @@ public:
     void remakeIfChanged();
     bool isMaking() const { return job_.isRunning(); }
 
-Q_SIGNALS:
-    // A newly made animation is shown.
-    void animationShown();
-
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
