@@ -19,11 +19,13 @@
 #include "gui/app/shell.h"
 #include "gui/widgets/toolbar_icons.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -270,6 +272,15 @@ int main(int argc, char** argv)
     part<PropertyPanel>(*window, "SSTab1")->setCurrentIndex(static_cast<int>(PanelTab::Global));
     part<QTabWidget>(*window, "SSTab2")->setCurrentIndex(1);
     camera.shoot(QStringLiteral("viewer-original"), part<QTabWidget>(*window, "SSTab2"));
+    // The Animation tab once its animation is made, paused on the ball's lowest frame.
+    part<QTabWidget>(*window, "SSTab2")->setCurrentIndex(2);
+    for (int waited = 0; waited < 30000 && !part(*window, "picAnimation")->isVisible(); waited += 100)
+        settle(100);
+    if (part<QAbstractButton>(*window, "cmdAnimPlay")->text() == QLatin1String("Pa&use"))
+        part<QAbstractButton>(*window, "cmdAnimPlay")->click();
+    for (int k = 0; k < 5 && part<QLabel>(*window, "lAnimFrame")->text() != QLatin1String("Frame 3 / 5"); ++k)
+        part<QAbstractButton>(*window, "cmdAnimNext")->click();
+    camera.shoot(QStringLiteral("viewer-animation"), part<QTabWidget>(*window, "SSTab2"));
     part<QTabWidget>(*window, "SSTab2")->setCurrentIndex(0);
 
     const std::pair<QMenu*, const char*> menus[] = {

@@ -136,6 +136,19 @@ void PlayerComponent::Play()
 
 void PlayerComponent::Pause() { playing_ = false; }
 
+void PlayerComponent::showFrame(int index)
+{
+    if (!decoder_)
+        return;
+    ranOut_ = false;
+    passesShown_ = 0;
+    const int target = std::clamp(index, 0, FrameCount() - 1);
+    if (target != current_) {
+        current_ = target;
+        notifyFrameChanged();
+    }
+}
+
 bool PlayerComponent::advance()
 {
     if (!decoder_ || !playing_)

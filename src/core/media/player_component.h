@@ -123,6 +123,10 @@ public:
     Result<PlayerFrame> currentFrame() { return frame(current_); }
     int currentDelayMilliseconds();
 
+    // Stands playback on frame `index` (0-based, held to the GIF's frames), playing or paused as
+    // it was; the passes through the animation are counted afresh from there.
+    void showFrame(int index);
+
     // Moves playback on by one frame, wrapping to the first frame while loops remain. Returns
     // false (and stops playing) when the animation has run out or nothing is playing.
     bool advance();

@@ -1,8 +1,9 @@
 // The main window's parts and their places: the status bar, the frame list with the property
-// panel above it on the left, the viewers on the right, and the splitter between them. Lengths
-// are worked out in twips.
+// panel above it on the left, the viewers and the animation on the right, and the splitter
+// between them. Lengths are worked out in twips.
 #include "gui/main_window/main_window.h"
 
+#include "gui/main_window/animation_tab.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/widgets/image_view.h"
 #include "gui/main_window/progress_status_bar.h"
@@ -138,6 +139,9 @@ void MainWindow::buildPanes()
     };
     wpdlx1View = viewerTab(wpdlx1, "wpdlx1", QStringLiteral("Frame Image"));
     wpdlx3View = viewerTab(wpdlx3, "wpdlx3", QStringLiteral("Original Image"));
+    auto* animation = new AnimationTab(frames_, *SSTab1, context_);
+    animation->followProject(*model_, *SSTab1);
+    SSTab2->addTab(animation, QStringLiteral("Animation"));
 
     picSplitter = SplitterDrag::makeBar(picFrame);
     picSplitter->setObjectName(QStringLiteral("picSplitter"));

@@ -14,6 +14,7 @@ GifView::GifView(QWidget* parent) : QWidget(parent)
     player_.setFrameChangedHandler([this] {
         pictureIndex_ = -1;
         update();
+        Q_EMIT playbackChanged();
     });
 }
 
@@ -38,11 +39,19 @@ void GifView::Play()
 {
     player_.Play();
     syncTimer();
+    Q_EMIT playbackChanged();
 }
 
 void GifView::Pause()
 {
     player_.Pause();
+    syncTimer();
+    Q_EMIT playbackChanged();
+}
+
+void GifView::showFrame(int index)
+{
+    player_.showFrame(index);
     syncTimer();
 }
 
@@ -50,6 +59,7 @@ void GifView::showNextFrame()
 {
     if (!player_.advance()) {
         timer_.stop();
+        Q_EMIT playbackChanged();
         return;
     }
     timer_.start(player_.currentDelayMilliseconds());

@@ -28,6 +28,8 @@ public:
     void LoopPlayback(bool loop) { player_.LoopPlayback(loop); }
     void Play();
     void Pause();
+    // Stands on frame `index` (0-based), playing on from there when it was playing.
+    void showFrame(int index);
     int GifWidth() const { return player_.GifWidth(); }
     int GifHeight() const { return player_.GifHeight(); }
 
@@ -39,6 +41,10 @@ public:
     void showNextFrame();
 
     QSize sizeHint() const override;
+
+Q_SIGNALS:
+    // The shown frame has changed, or playback has started or stopped.
+    void playbackChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
