@@ -130,6 +130,8 @@ AnimationTab::ProjectState AnimationTab::currentState() const
         state.rows.append(frames_.FrameToString(row));
     state.properties = panel_.projectProperties();
     state.properties.outputFile.clear();
+    // The tab shows the frames as they look; a size budget is searched only by Make.
+    state.properties.maxSize.clear();
     return state;
 }
 
