@@ -28,7 +28,8 @@ const auto kUsage = "usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [quality
                     "       pictoreel-cli make PICTURE... -o OUT.gif [--delay N | --fps N] [--size WxH | --width W | --height H]\n"
                     "                          [--loop N|forever] [--transparent RRGGBB] [quality options]\n"
                     "                          [--temp DIR] [--jobs N] [--quiet] [--json]\n"
-                    "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100]";
+                    "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100]\n"
+                    "OUT ending in .webp makes an animated WebP, in .png or .apng an animated PNG (quality options unused)";
 
 const QStringList kQualityOptions{QStringLiteral("--colors"), QStringLiteral("--dither"), QStringLiteral("--lossy")};
 
