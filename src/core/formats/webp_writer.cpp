@@ -4,7 +4,6 @@
 #include <webp/mux.h>
 
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <unordered_set>
 
@@ -12,10 +11,13 @@ namespace pictoreel {
 
 namespace {
 
-// Up to this many colours a frame is stored losslessly: graphics that a GIF holds exactly too.
-constexpr std::size_t kFewColours = 256;
-// Photos: quality and effort that measured well against size and PSNR on photo animations.
-constexpr float kPhotoQuality = 85.0f;
+// Up to this many colours a frame is stored losslessly: drawings and screen pictures, smooth edges
+// included, have hundreds; photos have tens of thousands.
+constexpr std::size_t kFewColours = 4096;
+// Photos: on photo slide shows and a camera pan this made files a third to two fifths of the
+// GIF's size with SSIM as good or within 0.005 and PSNR within 2 dB; 85 saved another fifth but
+// lost 2 more dB on the pan.
+constexpr float kPhotoQuality = 90.0f;
 constexpr int kPhotoMethod = 4;
 constexpr int kGraphicsLosslessLevel = 6;
 
@@ -34,9 +36,9 @@ bool hasFewColours(const RgbaImage& picture)
     std::unordered_set<std::uint32_t> colours;
     const std::size_t pixels = picture.pixels.size() / 4;
     for (std::size_t i = 0; i < pixels; ++i) {
-        std::uint32_t c = 0;
-        std::memcpy(&c, picture.pixels.data() + i * 4, 4);
-        if (colours.insert(c >> 24 == 0 ? 0 : c).second && colours.size() > kFewColours)
+        const std::uint8_t* p = picture.pixels.data() + i * 4;
+        const std::uint32_t c = p[3] == 0 ? 0 : p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24;
+        if (colours.insert(c).second && colours.size() > kFewColours)
             return false;
     }
     return true;

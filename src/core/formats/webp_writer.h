@@ -1,6 +1,6 @@
 // Animated WebP through libwebp's animation encoder, which keeps of every frame only what changed.
 // Frames of few colours (graphics, drawings, screen pictures) are stored losslessly; photos lossy
-// at a quality that looks like the source, which is far smaller than a GIF of them.
+// at a quality that looks like the source, in a fraction of a GIF's size.
 #pragma once
 
 #include "core/formats/animated_picture_writer.h"
