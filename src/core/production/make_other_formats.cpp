@@ -86,6 +86,8 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
     if (!size)
         return size.error();
     const int rows = frames.rowCount();
+    if (rows < 1)
+        return makeError(ErrorCode::InvalidArgument, QLatin1String(kTooFewFramesToMake));
     const FrameStyle style = frameStyleFor(properties);
     std::vector<FrameConversion> conversions;
     std::vector<int> delays;  // ms
