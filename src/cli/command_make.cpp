@@ -6,6 +6,7 @@
 
 #include "core/production/budget_make.h"
 #include "core/production/make_gif.h"
+#include "core/production/make_other_formats.h"
 #include "core/project/frame_values.h"
 #include "core/project/numbers.h"
 #include "core/project/paths.h"
@@ -30,7 +31,8 @@ const auto kUsage = "usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [quality
                     "       pictoreel-cli make PICTURE... -o OUT.gif [--delay N | --fps N] [--size WxH | --width W | --height H]\n"
                     "                          [--loop N|forever] [--transparent RRGGBB] [quality options]\n"
                     "                          [--temp DIR] [--jobs N] [--quiet] [--json]\n"
-                    "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100] [--max-size BYTES[K|M]]";
+                    "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100] [--max-size BYTES[K|M]]\n"
+                    "OUT ending in .webp makes an animated WebP, in .png or .apng an animated PNG (quality options unused)";
 
 const QStringList kQualityOptions{QStringLiteral("--colors"), QStringLiteral("--dither"), QStringLiteral("--lossy"),
                                   QStringLiteral("--max-size")};
@@ -142,6 +144,10 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     options.projectFile = job.projectFile;
     QJsonObject chosen = job.settings;
     ProjectProperties properties = job.properties;
+    if (args.value(QStringLiteral("--max-size")) && isOtherAnimationOutput(job.output)) {
+        printError(QStringLiteral("--max-size makes GIF files only, not %1").arg(job.output));
+        return kExitUsage;
+    }
     if (!readQualityOptions(args, options, properties, chosen))
         return kExitUsage;
     const InterruptCatcher interrupts;

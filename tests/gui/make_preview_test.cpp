@@ -212,5 +212,19 @@ TEST_F(MakePreviewTest, CancelAndClosingStopTheJobWithNothingToldOrShown)
     EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Would you like to save the project before closing?")});
 }
 
+// Our player plays GIFs: an animated WebP or PNG is shown by the desktop's viewer after its make.
+TEST_F(MakePreviewTest, AWebpOrPngOutputOpensInTheDesktopsViewer)
+{
+    fourFrames();
+    const QStringList outputs{path(QStringLiteral("out.webp")), path(QStringLiteral("out.png"))};
+    for (const QString& file : outputs) {
+        panel->setOutputFile(file);
+        make();
+    }
+    EXPECT_EQ(shell.opened, outputs);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(dialogs.boxes(), QStringList(2, box("Created finished!")));
+}
+
 }  // namespace
 }  // namespace pictoreel::testing

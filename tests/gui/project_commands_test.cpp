@@ -96,7 +96,8 @@ TEST_F(WindowTest, OutputFileAndColourDialogsChangeOnlyWhenAChoiceIsMade)
     QCoreApplication::sendEvent(part("txtOutputFile"), &key);
     EXPECT_EQ(textOf("txtOutputFile"), path("out.gif"));
     EXPECT_EQ(dialogs.calls.back().request.title + dialogs.calls.back().request.filter,
-              QStringLiteral("Set a gif file name for output ...Animated GIF Files|*.gif"));
+              QStringLiteral("Set a gif file name for output ...Animated GIF Files|*.gif|Animated WebP Files|*.webp|"
+                             "Animated PNG Files|*.png;*.apng"));
     dialogs.colorAnswers = {std::nullopt, 0x0000FF};
     part<QPushButton>("cmdTransColor")->click();
     part<QPushButton>("cmdTransColor")->click();

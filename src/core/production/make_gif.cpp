@@ -5,6 +5,7 @@
 #include "core/production/budget_make.h"
 #include "core/production/conversion_pool.h"
 #include "core/production/frame_cache_names.h"
+#include "core/production/make_other_formats.h"
 #include "core/base/file_identity.h"
 #include "core/project/numbers.h"
 #include "core/project/paths.h"
@@ -116,6 +117,8 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
         values.push_back(frameValuesAt(frames, row));
     if (Status s = checkOutputIsNoInput(values, output, options.projectFile); !s)
         return s.error();
+    if (isOtherAnimationOutput(output))
+        return makeOtherAnimation(frames, properties, output, options, events);
 
     FrameStyle style = frameStyleFor(properties);
     style.colors = options.colors;

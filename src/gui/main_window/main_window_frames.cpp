@@ -205,7 +205,8 @@ void MainWindow::connectPanel()
 void MainWindow::chooseOutputFile()
 {
     const auto chosen = context_.dialogs().saveFile(
-        this, {QStringLiteral("Set a gif file name for output ..."), QStringLiteral("Animated GIF Files|*.gif"), {}});
+        this, {QStringLiteral("Set a gif file name for output ..."),
+               QStringLiteral("Animated GIF Files|*.gif|Animated WebP Files|*.webp|Animated PNG Files|*.png;*.apng"), {}});
     if (chosen)
         SSTab1->setOutputFile(*chosen);
 }

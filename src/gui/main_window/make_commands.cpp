@@ -3,9 +3,11 @@
 #include "core/project/frame_values.h"
 #include "core/production/budget_make.h"
 #include "core/production/make_gif.h"
+#include "core/production/make_other_formats.h"
 #include "core/project/frame_list.h"
 #include "gui/app/app_context.h"
 #include "gui/app/dialogs.h"
+#include "gui/app/shell.h"
 #include "gui/player/player_window.h"
 #include "gui/player/preview_window.h"
 #include "gui/main_window/property_panel.h"
@@ -71,6 +73,11 @@ void MakeCommands::ShowPlayer()
 {
     if (isBusy())
         return;
+    // Our player plays GIFs; an animated WebP or PNG is shown by the desktop's viewer.
+    if (const QString output = outputPath(); isOtherAnimationOutput(output) && QFileInfo::exists(output)) {
+        host_.context->shell().open(output);
+        return;
+    }
     if (!player_)
         player_ = new PlayerWindow(host_.context->dialogs(), host_.window);
     player_->setGifFile(outputPath());

@@ -1,0 +1,149 @@
+#include "core/production/make_other_formats.h"
+
+#include "core/animation/animation_assembler.h"
+#include "core/base/file_identity.h"
+#include "core/base/replacing_file.h"
+#include "core/formats/apng_writer.h"
+#include "core/formats/webp_writer.h"
+#include "core/imaging/composite.h"
+#include "core/media/imaging_component.h"
+#include "core/production/frame_cache.h"
+#include "core/project/frame_values.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <future>
+#include <memory>
+
+namespace pictoreel {
+
+namespace {
+
+constexpr int kMillisecondsPerDelayUnit = 10;
+
+struct LoadedFrame {
+    enum class Outcome { Missing, Failed, Read };
+    Outcome outcome = Outcome::Missing;
+    RgbaImage canvas;
+    Error error;
+};
+
+// The row's picture as its frame shows it, at full colour: loaded and scaled exactly as the
+// frame cache's conversion (convertFrame) does before it reduces the colours; the one place that
+// has to follow it when it changes. Without transparency the picture is
+// put on the row's colour, as in a GIF; with it, pixels of exactly that colour become transparent
+// and the picture's own transparency is kept.
+LoadedFrame loadFrame(const FrameConversion& c)
+{
+    LoadedFrame frame;
+    if (c.picture.isEmpty() || !stampOf(c.picture))
+        return frame;
+    ImagingComponent worker;
+    Status s = worker.LoadImage(c.picture, QSize(c.size.width, c.size.height));
+    if (s)
+        s = worker.ResizeImage(c.size.width, c.size.height, true);
+    if (!s) {
+        frame.outcome = LoadedFrame::Outcome::Failed;
+        frame.error = s.error();
+        return frame;
+    }
+    frame.outcome = LoadedFrame::Outcome::Read;
+    if (!c.transparent) {
+        frame.canvas = compositeOverColour(worker.image(), c.transColor);
+        return frame;
+    }
+    frame.canvas = worker.image();
+    const Rgb key = rgbFromColorRef(c.transColor);
+    for (std::size_t i = 0; i < frame.canvas.pixels.size(); i += 4) {
+        std::uint8_t* p = frame.canvas.pixels.data() + i;
+        if (p[3] == 0 || (p[3] == 255 && Rgb{p[0], p[1], p[2]} == key))
+            std::fill(p, p + 4, std::uint8_t{0});
+    }
+    return frame;
+}
+
+std::unique_ptr<AnimatedPictureWriter> writerFor(const QString& output, ByteSink sink, const FrameSize& size, int rows,
+                                                 int showings)
+{
+    if (QFileInfo(output).suffix().compare(QLatin1String("webp"), Qt::CaseInsensitive) == 0)
+        return std::make_unique<WebpWriter>(std::move(sink), size.width, size.height, showings);
+    return std::make_unique<ApngWriter>(std::move(sink), size.width, size.height, rows, showings);
+}
+
+}  // namespace
+
+bool isOtherAnimationOutput(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("webp") || suffix == QLatin1String("png") || suffix == QLatin1String("apng");
+}
+
+Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProperties& properties,
+                                      const QString& output, const MakeOptions& options, const MakeEvents& events)
+{
+    const Result<FrameSize> size = frameSizeFromTexts(properties.width, properties.height);
+    if (!size)
+        return size.error();
+    const int rows = frames.rowCount();
+    if (rows < 1)
+        return makeError(ErrorCode::InvalidArgument, QLatin1String(kTooFewFramesToMake));
+    const FrameStyle style = frameStyleFor(properties);
+    std::vector<FrameConversion> conversions;
+    std::vector<int> delays;  // ms
+    for (int row = 1; row <= rows; ++row) {
+        const FrameValues values = frameValuesAt(frames, row);
+        conversions.push_back(frameConversionFor(values, size.value(), options.tempFolder, style));
+        delays.push_back(animationDelay(values.interval) * kMillisecondsPerDelayUnit);
+    }
+
+    ReplacingFile file(output);
+    const auto cannotWrite = [&file] {
+        return makeError(ErrorCode::FileWriteFailed,
+                         QStringLiteral("Cannot write %1: %2").arg(file.targetPath(), file.errorString()));
+    };
+    if (!file.open())
+        return cannotWrite();
+    const std::unique_ptr<AnimatedPictureWriter> writer =
+        writerFor(output, [&file](const QByteArray& bytes) { return file.write(bytes); }, size.value(), rows,
+                  showingsFor(loopCountFor(properties)));
+
+    MakeReport report;
+    report.frames = rows;
+    RgbaImage shown(size.value().width, size.value().height);  // what the frame before left on screen
+    // The next row's picture is read while this one is compressed: two frames at a time.
+    std::future<LoadedFrame> next = std::async(std::launch::async, loadFrame, conversions.front());
+    for (int row = 1; row <= rows; ++row) {
+        const auto at = static_cast<std::size_t>(row - 1);
+        LoadedFrame loaded = next.get();
+        if (row < rows)
+            next = std::async(std::launch::async, loadFrame, conversions[at + 1]);
+        switch (loaded.outcome) {
+        case LoadedFrame::Outcome::Missing: report.missing.push_back({row, conversions[at].picture}); break;
+        case LoadedFrame::Outcome::Failed:
+            ++report.failed;
+            if (events.frameFailed)
+                events.frameFailed(row, conversions[at].picture, loaded.error);
+            break;
+        case LoadedFrame::Outcome::Read:
+            ++report.converted;
+            shown = std::move(loaded.canvas);
+            break;
+        }
+        if (Status s = writer->addFrame(shown, delays[at]); !s)
+            return file.writeFailed() ? cannotWrite() : s.error();
+        if (options.stopRequested && options.stopRequested())
+            return makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled."));
+        if (events.frameAdded)
+            events.frameAdded(frameProgressValue(row, rows));
+    }
+    if (Status s = writer->finish(); !s)
+        return file.writeFailed() ? cannotWrite() : s.error();
+    if (!file.commit())
+        return cannotWrite();
+    if (events.saveProgress)
+        events.saveProgress(100);
+    return report;
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,21 @@
+// Making a project's animation as an animated WebP or an animated PNG instead of a GIF: every
+// row's picture at full colour, scaled as its GIF frame would be, is handed to the format's
+// writer one frame at a time. makeAnimatedGif sends outputs of these formats here.
+#pragma once
+
+#include "core/production/make_gif.h"
+
+namespace pictoreel {
+
+// Whether `path` ends in ".webp", ".png" or ".apng" (in any letter case).
+bool isOtherAnimationOutput(const QString& path);
+
+// makeAnimatedGif for an output that isOtherAnimationOutput, once makeAnimatedGif has checked the
+// make's inputs (rows, output, size, no input written over). Frames whose picture is missing or
+// could not be read show the frame before (the first one shows nothing), as in a GIF. Nothing is
+// cached: MakeReport::cached stays 0. The frames' progress is told as in a GIF make, the writing
+// by one saveProgress of 100 once the file is complete.
+Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProperties& properties,
+                                      const QString& output, const MakeOptions& options, const MakeEvents& events);
+
+}  // namespace pictoreel

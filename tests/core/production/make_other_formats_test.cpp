@@ -1,0 +1,122 @@
+// Making a project as an animated WebP or PNG: what a decoder shows, a missing picture, a stop.
+#include "core/production/make_other_formats.h"
+
+#include "support/results.h"
+#include "support/test_pictures.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <webp/demux.h>
+
+#include <gtest/gtest.h>
+
+namespace pictoreel {
+namespace {
+
+using testing::solidPicture;
+
+// What a viewer shows: each 24 x 18 picture with how long it stays (ms), runs of one merged.
+using Timeline = std::vector<std::pair<RgbaImage, int>>;
+
+void show(Timeline& t, const std::uint8_t* pixels, int ms)
+{
+    RgbaImage canvas(24, 18);
+    std::copy_n(pixels, canvas.pixels.size(), canvas.pixels.begin());
+    if (t.empty() || t.back().first.pixels != canvas.pixels)
+        t.emplace_back(std::move(canvas), 0);
+    t.back().second += ms;
+}
+
+QByteArray run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, QStringList{"-v", "error"} + arguments);
+    process.waitForFinished(-1);
+    return process.readAllStandardOutput();
+}
+
+Timeline decode(const QString& path)
+{
+    Timeline t;
+    if (path.endsWith(".webp")) {
+        const QByteArray bytes = testing::fileContents(path);
+        WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())};
+        WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, nullptr);
+        std::uint8_t* pixels = nullptr;
+        for (int before = 0, end = 0; WebPAnimDecoderGetNext(decoder, &pixels, &end); before = end)
+            show(t, pixels, end - before);
+        WebPAnimDecoderDelete(decoder);
+        return t;
+    }
+    // FFmpeg's decoder composes APNG frames with their dispose and blend operations.
+    const QByteArray raw = run("ffmpeg", {"-i", path, "-fps_mode", "passthrough", "-f", "rawvideo", "-pix_fmt", "rgba", "-"});
+    const QList<QByteArray> seconds =
+        run("ffprobe", {"-show_entries", "frame=pkt_duration_time", "-of", "csv=p=0", path}).trimmed().split('\n');
+    for (qsizetype i = 0; i < seconds.size() && (i + 1) * 24 * 18 * 4 <= raw.size(); ++i)
+        show(t, reinterpret_cast<const std::uint8_t*>(raw.constData()) + i * 24 * 18 * 4, qRound(seconds[i].toDouble() * 1000));
+    return t;
+}
+
+class MakeOtherFormats : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override
+    {
+        properties.width = "24";
+        properties.height = "18";
+        options.tempFolder = dir.path() + "/";
+        testing::fillRect(marked, 5, 4, 8, 6, {0, 0, 255});
+        for (const auto& [name, picture, interval] : {std::tuple("red.bmp", solidPicture(24, 18, {255, 0, 0}), 50),
+                                                      {"gone.bmp", RgbaImage(), 20}, {"photo.bmp", photo, 30},
+                                                      {"marked.bmp", marked, 10}}) {
+            if (!picture.empty())
+                testing::writeBmp(dir.filePath(name), picture);
+            frames.AddFrameFromString(QStringLiteral("%1;NO;0;%2;%3/").arg(interval).arg(name, dir.path()));
+        }
+    }
+    QString output() const { return dir.filePath(QStringLiteral("out.") + GetParam()); }
+    const RgbaImage photo = testing::makePicture(24, 18, [](int x, int y) {
+        return Rgb{std::uint8_t(x * 10), std::uint8_t(y * 13), std::uint8_t(x * 4 + y * 5)};  // more colours than a GIF holds
+    });
+    RgbaImage marked = photo;  // the photo with a square changed: a frame of only that square
+    QTemporaryDir dir;
+    FrameList frames;
+    ProjectProperties properties;
+    MakeOptions options;
+};
+
+TEST_P(MakeOtherFormats, ShowsEveryPictureForItsDelayAndKeepsTheFrameBeforeAMissingOne)
+{
+    const auto report = makeAnimatedGif(frames, properties, output(), options);
+    ASSERT_TRUE(report.ok()) << report.error().message.toStdString();
+    ASSERT_EQ(std::tuple(report.value().converted, report.value().missing.size()), std::tuple(3, 1u));
+    EXPECT_EQ(report.value().missing[0].row, 2);
+
+    const bool webp = QString(GetParam()) == "webp";  // photos lossy, few colours exact
+    const Timeline t = decode(output());
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(std::tuple(t[0].second, t[1].second, t[2].second), std::tuple(700, 300, 100));
+    EXPECT_EQ(testing::comparePictures(t[0].first, solidPicture(24, 18, {255, 0, 0})), "");
+    EXPECT_GT(testing::psnr(t[1].first, photo), webp ? 25.0 : 99.0);
+    EXPECT_GT(testing::psnr(t[2].first, marked), webp ? 25.0 : 99.0);
+    if (!webp) {  // a viewer without animation shows the first frame
+        EXPECT_EQ(QImage(output()).pixel(3, 3), qRgb(255, 0, 0));
+        EXPECT_EQ(run("ffprobe", {"-count_frames", "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", output()})
+                      .trimmed(), "4");
+    }
+}
+
+TEST_P(MakeOtherFormats, AStoppedMakeLeavesTheEarlierFileAlone)
+{
+    ASSERT_TRUE(testing::writeFileContents(output(), "earlier"));
+    options.stopRequested = [] { return true; };
+    EXPECT_EQ(testing::codeOf(makeAnimatedGif(frames, properties, output(), options)), ErrorCode::Cancelled);
+    EXPECT_EQ(testing::fileContents(output()), "earlier");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, MakeOtherFormats, ::testing::Values("webp", "png"));
+
+}  // namespace
+}  // namespace pictoreel
