@@ -1,5 +1,6 @@
 // The frame list's thumbnails: made in the background, following their files, kept with the
 // rows they belong to, and turned off from the Edit menu for this and later starts.
+#include "gui/main_window/frame_thumbnails.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {
@@ -26,14 +27,15 @@ TEST_F(FrameThumbnailsTest, RowsShowTheirOwnPicturesUntilTurnedOff)
     addPictures({QStringLiteral("red.png")});
     const QString wide = makePicture(QStringLiteral("wide.png"), 400, 200, Qt::blue);
     ASSERT_TRUE(window->frames().AddFrameEntry(wide, {}) && window->frames().AddFrameEntry(path("gone.png"), {}));
-    const QPoint middle(24, 24), top(24, 4);
+    constexpr int side = FrameThumbnails::kSide;
+    const QPoint middle(side / 2, side / 2), top(side / 2, 2);
     EXPECT_EQ(colourAt(1, middle, Qt::red), "#ffff0000");
     // Shrunk with its shape kept, on a transparent ground; a missing picture leaves the square empty.
     EXPECT_EQ(colourAt(2, middle, Qt::blue), "#ff0000ff");
     EXPECT_EQ(colourAt(2, top), "#00000000");
-    EXPECT_EQ(decoration(3).value<QPixmap>().size(), QSize(48, 48));
+    EXPECT_EQ(decoration(3).value<QPixmap>().size(), QSize(side, side));
     EXPECT_EQ(colourAt(3, middle), "#00000000");
-    EXPECT_GE(listView()->sizeHintForRow(0), 48);
+    EXPECT_GE(listView()->sizeHintForRow(0), side);
 
     // Thumbnails go with their pictures when rows move; a picture changed on disk gets a new one.
     window->SwapFrames(1, 2);
@@ -45,7 +47,7 @@ TEST_F(FrameThumbnailsTest, RowsShowTheirOwnPicturesUntilTurnedOff)
     // Off: no thumbnails, rows of text height; and so at the next start.
     trigger(QStringLiteral("mnuEditThumbnails"));
     EXPECT_FALSE(decoration(1).isValid());
-    EXPECT_LT(listView()->sizeHintForRow(0), 48);
+    EXPECT_LT(listView()->sizeHintForRow(0), side);
     startWindow();
     addPictures({QStringLiteral("red.png")});
     EXPECT_FALSE(part<QAction>(QStringLiteral("mnuEditThumbnails"))->isChecked() || decoration(1).isValid());

@@ -21,7 +21,7 @@ class FrameThumbnails final : public QObject {
     Q_OBJECT
 public:
     // The side of the square every thumbnail fills, in device-independent pixels.
-    static constexpr int kSide = 48;
+    static constexpr int kSide = 32;
     // At most this many thumbnails are kept; the least recently shown go first.
     static constexpr int kKept = 400;
 
