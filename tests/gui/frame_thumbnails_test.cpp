@@ -44,10 +44,14 @@ TEST_F(FrameThumbnailsTest, RowsShowTheirOwnPicturesUntilTurnedOff)
     qobject_cast<FrameListModel*>(listView()->model())->refreshMissingPictures();
     EXPECT_EQ(colourAt(2, middle, Qt::green), "#ff00ff00");
 
-    // Off: no thumbnails, rows of text height; and so at the next start.
+    // Off: no thumbnails, rows of text height, the number column as narrow as before; and so at
+    // the next start.
+    const int numberColumn = listView()->header()->sectionSize(0);
     trigger(QStringLiteral("mnuEditThumbnails"));
     EXPECT_FALSE(decoration(1).isValid());
     EXPECT_LT(listView()->sizeHintForRow(0), side);
+    EXPECT_EQ(listView()->header()->sectionSize(0), twipsToPixels(FrameListModel::columnWidthTwips(0)));
+    EXPECT_GT(numberColumn, listView()->header()->sectionSize(0) + side);
     startWindow();
     addPictures({QStringLiteral("red.png")});
     EXPECT_FALSE(part<QAction>(QStringLiteral("mnuEditThumbnails"))->isChecked() || decoration(1).isValid());
