@@ -2,6 +2,7 @@
 
 #include "core/project/frame_values.h"
 #include "gui/main_window/frame_drops.h"
+#include "gui/main_window/frame_thumbnails.h"
 #include "gui/widgets/twips.h"
 
 #include <QApplication>
@@ -67,8 +68,10 @@ std::vector<int> draggedRows(const QMimeData* data, const void* model)
 
 }  // namespace
 
-FrameListModel::FrameListModel(FrameList& frames, QObject* parent) : QAbstractItemModel(parent), frames_(frames)
+FrameListModel::FrameListModel(FrameList& frames, QObject* parent)
+    : QAbstractItemModel(parent), frames_(frames), thumbnails_(new FrameThumbnails(this))
 {
+    connect(thumbnails_, &FrameThumbnails::thumbnailsChanged, this, &FrameListModel::thumbnailsChanged);
     // The list reports 1-based row ranges; the model speaks 0-based rows.
     FrameListObserver observer;
     observer.rowsAboutToBeInserted = [this](int first, int last) { beginInsertRows({}, first - 1, last - 1); };
@@ -96,12 +99,14 @@ void FrameListModel::lookAtRows(int first, int last)
     for (int row = first; row <= last && row <= frames_.rowCount(); ++row) {
         const QString picture = GetFramePicturePath(frames_, row);
         missing_[std::size_t(row - 1)] = picture.isEmpty() || !QFileInfo(picture).isFile();
+        thumbnails_->recheck(picture);
     }
 }
 
 void FrameListModel::refreshMissingPictures()
 {
     const std::vector<bool> before = missing_;
+    thumbnails_->recheckAll();
     lookAtRows(1, frames_.rowCount());
     for (std::size_t i = 0; i < missing_.size(); ++i)
         if (before[i] != missing_[i])
@@ -119,6 +124,23 @@ bool FrameListModel::isPictureMissing(int row) const
 }
 
 FrameListModel::~FrameListModel() { frames_.setObserver({}); }
+
+void FrameListModel::setThumbnailsShown(bool shown)
+{
+    if (shown == thumbnailsShown_)
+        return;
+    thumbnailsShown_ = shown;
+    thumbnailsChanged();
+}
+
+void FrameListModel::thumbnailsChanged()
+{
+    // A thumbnail belongs to a picture file, not to a row: every row asks for its own again, so
+    // rows moved or removed meanwhile show what they hold now. The view repaints the rows it shows,
+    // and takes the row height anew from the first row.
+    if (frames_.rowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(frames_.rowCount() - 1, 0), {Qt::DecorationRole});
+}
 
 QString FrameListModel::columnCaption(int column)
 {
@@ -163,6 +185,8 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const
             return {};
         return entry.column(FrameColumn::FullPath);
     case Qt::DecorationRole:
+        if (index.column() == 0 && thumbnailsShown_)
+            return thumbnails_->thumbnail(GetFramePicturePath(frames_, index.row() + 1));
         if (index.column() == kFileNameColumn && isPictureMissing(index.row() + 1))
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         return {};

@@ -11,6 +11,8 @@
 
 namespace pictoreel {
 
+class FrameThumbnails;
+
 class FrameListModel final : public QAbstractItemModel {
     Q_OBJECT
 public:
@@ -49,6 +51,11 @@ public:
     int missingPictureCount() const;
     bool isPictureMissing(int row) const;  // 1-based
 
+    // Whether each row shows a thumbnail of its picture before its number (made in the
+    // background; the row repaints when it arrives). On at first.
+    void setThumbnailsShown(bool shown);
+    bool thumbnailsShown() const { return thumbnailsShown_; }
+
 Q_SIGNALS:
     // Files dropped on the list, to stand before row `before` (1-based; 0: at the end).
     void filesDropped(const QStringList& paths, int before);
@@ -57,9 +64,12 @@ Q_SIGNALS:
 
 private:
     void lookAtRows(int first, int last);  // 1-based, inclusive
+    void thumbnailsChanged();
 
     FrameList& frames_;
     std::vector<bool> missing_;  // by 0-based row
+    FrameThumbnails* thumbnails_;
+    bool thumbnailsShown_ = true;
 };
 
 // `ListView1`: one line per frame, a check box before the number, whole rows selected, several

@@ -5,6 +5,7 @@
 
 #include "gui/widgets/button_toolbar.h"
 #include "gui/main_window/property_panel.h"
+#include "gui/main_window/thumbnail_toggle.h"
 #include "gui/widgets/twips.h"
 
 #include <QMenuBar>
@@ -83,6 +84,7 @@ void MainWindow::buildMenus()
                      {"&Ping-Pong", {}, &MainWindow::PingPongFrames, "mnuEditPingPong"},
                      {"Mer&ge Repeated Frames", {}, &MainWindow::MergeRepeatedFrames, "mnuEditMergeRepeated"},
                      {"Set Delay from &Frame Rate ...", {}, &MainWindow::SetDelayFromFrameRate, "mnuEditDelayFromFps"}});
+    addThumbnailToggle(mnuEdit, *this);
     mnuTools = build("mnuTools", QStringLiteral("&Tools"), false,
                      {{"&Preview ...", {}, &MainWindow::PreviewGif},
                       {"&Animated GIF Player ...", {}, &MainWindow::ShowPlayer},
