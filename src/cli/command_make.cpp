@@ -29,7 +29,8 @@ namespace {
 
 const auto kUsage = "usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [quality options] [--temp DIR] [--jobs N] [--quiet] [--json]\n"
                     "       pictoreel-cli make PICTURE... -o OUT.gif [--delay N | --fps N] [--size WxH | --width W | --height H]\n"
-                    "                          [--loop N|forever] [--transparent RRGGBB] [quality options]\n"
+                    "                          [--loop N|forever] [--transparent RRGGBB] [--fit stretch|contain|cover]\n"
+                    "                          [--fit-background RRGGBB] [quality options]\n"
                     "                          [--temp DIR] [--jobs N] [--quiet] [--json]\n"
                     "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100] [--max-size BYTES[K|M]]\n"
                     "OUT ending in .webp makes an animated WebP, in .png or .apng an animated PNG (quality options unused)";

@@ -20,7 +20,8 @@ int runProject(const QStringList& words)
     if (!args.ok() || args.positional().isEmpty() || !output || output->trimmed().isEmpty()) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli project PICTURE... -o PROJECT.agp [--delay N | --fps N] "
                                               "[--size WxH | --width W | --height H] [--loop N|forever] "
-                                              "[--transparent RRGGBB] [--force]")
+                                              "[--transparent RRGGBB] [--fit stretch|contain|cover] [--fit-background RRGGBB] "
+                                              "[--force]")
                              : args.error());
         return kExitUsage;
     }

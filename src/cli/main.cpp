@@ -25,14 +25,19 @@ Commands:
       height, loop (0 = for ever, null = plays once), settings (what the run used) and
       missing, a list of {frame, path} for frames whose picture was missing or unreadable.
   make PICTURE... -o OUT.gif [--delay N | --fps N] [--size WxH | --width W | --height H]
-          [--loop N|forever] [--transparent RRGGBB] [--temp DIR] [--jobs N] [--quiet] [--json]
+          [--loop N|forever] [--transparent RRGGBB] [--fit stretch|contain|cover]
+          [--fit-background RRGGBB] [--temp DIR] [--jobs N] [--quiet] [--json]
       Makes an animated GIF of the pictures, one frame each in the order given, as a project
       of them would make it. --delay N shows each frame N hundredths of a second (1 to
       1000; default 50); --fps N gives round(100 / N) hundredths, at least 2. The frames are
       the first readable picture's size unless --size says WxH; --width or --height alone
       keeps its proportions. --loop N repeats the animation N times after its first showing
       (0 to 65535; 0 is for ever, as in the GIF); default forever. Frames are opaque unless
-      --transparent names the colour (RRGGBB) that is transparent in them. A picture that is
+      --transparent names the colour (RRGGBB) that is transparent in them. --fit says what
+      becomes of a picture of another shape than the frames: stretched to them (stretch, the
+      default), fitted inside them whole with bars beside it (contain; the bars are
+      transparent, or --fit-background's colour), or filling them with the overhang cut off
+      equally on both sides (cover). A picture that is
       missing or unreadable is told and its frame shows the frame before it (exit status 3).
   project PICTURE... -o PROJECT.agp [make's picture options] [--force]
       Writes the project "make PICTURE..." would make, as the window writes projects; its

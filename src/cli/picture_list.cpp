@@ -3,9 +3,11 @@
 #include "core/base/image.h"
 #include "core/base/limits.h"
 #include "core/media/imaging_component.h"
+#include "core/project/frame_style.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -117,6 +119,35 @@ std::optional<QSize> sizeFrom(const QStringList& pictures, const Arguments& args
     return first;
 }
 
+// --fit and --fit-background into the project: how pictures of another shape fill their frames
+// and the colour of the bars "contain" leaves (transparent without it). False once told wrong.
+bool readFit(const Arguments& args, ProjectProperties& properties, QJsonObject& settings, QString* error)
+{
+    static const QHash<QString, FitMode> modes{{QStringLiteral("stretch"), FitMode::Stretch},
+                                                {QStringLiteral("contain"), FitMode::Contain},
+                                                {QStringLiteral("cover"), FitMode::Cover}};
+    FitMode mode = FitMode::Stretch;
+    if (const auto text = args.value(QStringLiteral("--fit"))) {
+        if (!modes.contains(text->trimmed().toLower())) {
+            *error = QStringLiteral("--fit wants stretch, contain or cover, not \"%1\"").arg(*text);
+            return false;
+        }
+        mode = modes.value(text->trimmed().toLower());
+    }
+    // Stretch is what a project without the key does: it is not written.
+    properties.fit = mode == FitMode::Stretch ? QString() : fitModeText(mode);
+    settings[QStringLiteral("fit")] = modes.key(mode);
+    if (const auto text = args.value(QStringLiteral("--fit-background"))) {
+        const auto colour = parseColour(*text);
+        if (!colour) {
+            *error = QStringLiteral("--fit-background wants a colour as RRGGBB, not \"%1\"").arg(*text);
+            return false;
+        }
+        properties.fitBackground = QString::number(*colour);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<QSize> parseSize(const QString& text)
@@ -193,6 +224,8 @@ std::optional<PictureProject> pictureProject(const QStringList& pictures, const 
         properties.loopInfinitely = kLoopUnticked;
         properties.loopTimes = QString::number(*times);
     }
+    if (!readFit(args, properties, settings, error))
+        return std::nullopt;
 
     QStringList absolute;
     for (const QString& picture : pictures)

@@ -22,7 +22,8 @@ namespace pictoreel::cli {
 inline const QStringList kPictureListOptions{QStringLiteral("--delay"), QStringLiteral("--fps"),
                                              QStringLiteral("--size"),  QStringLiteral("--width"),
                                              QStringLiteral("--height"), QStringLiteral("--loop"),
-                                             QStringLiteral("--transparent")};
+                                             QStringLiteral("--transparent"), QStringLiteral("--fit"),
+                                             QStringLiteral("--fit-background")};
 
 // The most frames a project holds (its frame count is a 16-bit number).
 inline constexpr int kMaxProjectFrames = 32767;

@@ -156,6 +156,8 @@ TEST_F(Cli, PictureOptions)
         {two + QStringList{"--size", "8x8", "--width", "5"}, 2, {}},
         {two + QStringList{"--loop", "65536"}, 2, {}},
         {two + QStringList{"--transparent", "red"}, 2, {}},
+        {two + QStringList{"--fit", "squash"}, 2, {}},
+        {two + QStringList{"--fit", "contain", "--fit-background", "green"}, 2, {}},
         {QStringList{p0, p1}, 2, {}},
         {QStringList{p0, "-o", out, "--delay", "5"}, 2, {}},
         {QStringList{writeProject(2, out), "--delay", "5"}, 2, {}},
@@ -167,6 +169,37 @@ TEST_F(Cli, PictureOptions)
         const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
         EXPECT_EQ(json.isEmpty() ? QString() : QString("%1 %2x%3 %4").arg(json["settings"]["delay"].toInt()).arg(json["width"].toInt())
                                                    .arg(json["height"].toInt()).arg(json["loop"].toInt()), c.made);
+    }
+}
+
+// A 200 x 100 picture, red on its left quarter and blue elsewhere, into opaque 100 x 100 frames:
+// the pixels at (10, 10), (10, 50), (75, 50) and (10, 90), as R, B, G or - for transparent.
+TEST_F(Cli, FitStretchesFitsInsideOrFills)
+{
+    RgbaImage wide = testing::solidPicture(200, 100, Rgb{0, 0, 255});
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 50; ++x)
+            std::copy_n("\xff\0\0", 3, wide.pixel(x, y));
+    const QString p = dir.filePath("wide.bmp"), out = dir.filePath("fit.gif");
+    testing::writeBmp(p, wide);
+    const std::pair<QStringList, QString> cases[] = {
+        {{}, "RRBR"},
+        {{"--fit", "stretch"}, "RRBR"},
+        {{"--fit", "contain"}, "-RB-"},
+        {{"--fit", "Contain", "--fit-background", "00FF00"}, "GRBG"},
+        {{"--fit", "cover"}, "BBBB"},
+    };
+    for (const auto& [options, expected] : cases) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        const CliRun run = runCli(QStringList{"make", p, p, "-o", out, "--size", "100x100", "--temp", dir.filePath("cache")} + options);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const RgbaImage frame = decodeGifFile(out).value().frames[0].image;
+        QString seen;
+        for (const auto& [x, y] : {std::pair{10, 10}, {10, 50}, {75, 50}, {10, 90}}) {
+            const std::uint8_t* px = frame.pixel(x, y);
+            seen += px[3] == 0 ? '-' : px[0] == 255 ? 'R' : px[1] == 255 ? 'G' : px[2] == 255 ? 'B' : '?';
+        }
+        EXPECT_EQ(seen, expected);
     }
 }
 

@@ -3,6 +3,8 @@
 #include "gui/app/dialogs.h"
 #include "gui/support/window_fixture.h"
 
+#include <QComboBox>
+
 namespace pictoreel::testing {
 namespace {
 
@@ -139,6 +141,33 @@ TEST_F(PanelTest, NumericBoxesTakeOnlyDigitsAndTheLoopBoxFollowsTheCheckBox)
     EXPECT_EQ(panelValues().section(u' ', 1, 4), QStringLiteral("loop 4 ticked off"));
     window->NewProject();
     EXPECT_EQ(panelValues().section(u' ', 1, 4), QStringLiteral("loop 1 ticked off"));
+}
+
+// With the aspect kept, typing one side sets the other: in the first frame's proportions, or in
+// the boxes' own when the box was ticked and there is no picture. Fit and bars go with the project.
+TEST_F(PanelTest, KeepAspectRatioAndTheFitRows)
+{
+    const auto type = [this](const char* box, const char* digits) -> QString {
+        part<QLineEdit>(box)->clear();
+        QTest::keyClicks(part(box), digits);
+        return textOf("txtWidth") + "x" + textOf("txtHeight");
+    };
+    part<QLineEdit>("txtWidth")->setText("100");
+    part<QLineEdit>("txtHeight")->setText("50");
+    EXPECT_EQ(type("txtWidth", "300"), "300x50");  // not kept yet
+    part<QCheckBox>("chkAspect")->setChecked(true);
+    EXPECT_EQ(type("txtWidth", "120"), "120x20");
+    EXPECT_EQ(type("txtHeight", "40"), "240x40");
+    addPictures({"a.png"}, 40, 30);
+    EXPECT_EQ(type("txtWidth", "80"), "80x60");
+    EXPECT_EQ(type("txtHeight", "1000"), "1024x1000");  // within the boxes' range
+
+    part<QComboBox>("cboFit")->setCurrentText("Fit Inside");
+    dialogs.colorAnswers.push_back(255);
+    part<QAction>("mnuFitColor")->trigger();
+    EXPECT_EQ(QStringList({panel->projectProperties().fit, panel->projectProperties().fitBackground}), QStringList({"Fit Inside", "255"}));
+    part<QAction>("mnuFitTransparent")->trigger();
+    EXPECT_TRUE(panel->projectProperties().fitBackground.isEmpty());
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ AtExit(Done) -> AtExit<Done>;
 
 }  // namespace
 
-Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint)
+Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint, FitMode fit)
 {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
@@ -110,8 +110,14 @@ Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint)
                          QStringLiteral("\"%1\" is not a picture in a supported format.").arg(path));
     DecodeOptions options;
     if (shrinkHint.isValid() && !shrinkHint.isEmpty()) {
-        options.shrinkHintWidth = shrinkHint.width();
-        options.shrinkHintHeight = shrinkHint.height();
+        FitSize size{shrinkHint.width(), shrinkHint.height()};
+        if (fit != FitMode::Stretch) {
+            const std::optional<PictureSize> own = peekPictureSize(
+                reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()), format);
+            size = own ? scaledPictureSize(own->width, own->height, size.width, size.height, fit) : FitSize{};
+        }
+        options.shrinkHintWidth = size.width;
+        options.shrinkHintHeight = size.height;
     }
     Result<RgbaImage> decoded = decodePicture(std::move(bytes), format, options);
     if (!decoded)
@@ -133,20 +139,22 @@ void ImagingComponent::ClearImage()
 {
     endLargeFrame();
     image_ = RgbaImage();
+    framedPicture_.reset();
     notifyChanged();
 }
 
-Status ImagingComponent::LoadImage(const QString& path, QSize shrinkHint)
+Status ImagingComponent::LoadImage(const QString& path, QSize shrinkHint, FitMode fit)
 {
     // Drop the old picture first: a failed load leaves the instance empty, and the old and the
     // new picture are never both in memory.
     endLargeFrame();
     image_ = RgbaImage();
+    framedPicture_.reset();
     if (shrinkHint.isValid() && std::int64_t{shrinkHint.width()} * shrinkHint.height() > kLargePicturePixels) {
         largeFrameSlot().take();
         makesLargeFrame_ = true;
     }
-    Result<RgbaImage> loaded = loadPictureFile(path, shrinkHint);
+    Result<RgbaImage> loaded = loadPictureFile(path, shrinkHint, fit);
     if (loaded)
         image_ = std::move(loaded).value();
     else
@@ -161,6 +169,7 @@ void ImagingComponent::setImage(RgbaImage picture)
 {
     endLargeFrame();
     image_ = std::move(picture);
+    framedPicture_.reset();
     notifyChanged();
 }
 
@@ -168,6 +177,11 @@ Status ImagingComponent::ResizeImage(int width, int height, bool keepExactSize)
 {
     if (!keepExactSize)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("Only scaling to an exact size is supported."));
+    return FitImage(width, height, FitMode::Stretch);
+}
+
+Status ImagingComponent::FitImage(int width, int height, FitMode mode, std::optional<std::int32_t> barColour)
+{
     if (image_.empty())
         return makeError(ErrorCode::EmptyImage, QStringLiteral("There is no picture to scale."));
     if (width <= 0 || height <= 0)
@@ -183,18 +197,24 @@ Status ImagingComponent::ResizeImage(int width, int height, bool keepExactSize)
                              .arg(kLimits.maxSide)
                              .arg(megapixelsText(kLimits.maxPixels)));
     }
-    if (width == image_.width && height == image_.height) {
+    const FitPlan plan = planFit(image_.width, image_.height, width, height, mode);
+    if (width == image_.width && height == image_.height && plan.source == plan.target) {
         notifyChanged();
         return Status::success();
     }
     const auto oneAtATime =
         oneLargePictureAtATime(std::max(std::int64_t{width} * height, std::int64_t{image_.width} * image_.height));
-    Result<RgbaImage> scaled = resampleImage(image_, width, height);
+    const Rgb bars = rgbFromColorRef(barColour.value_or(0));
+    Result<RgbaImage> scaled =
+        fitPicture(image_, width, height, mode, {bars.r, bars.g, bars.b, std::uint8_t(barColour ? 255 : 0)});
     if (!scaled) {
         endLargeFrame();
         return scaled.error();
     }
     image_ = std::move(scaled).value();
+    framedPicture_.reset();
+    if (mode == FitMode::Contain && !barColour && plan.target != FitRect{0, 0, width, height})
+        framedPicture_ = plan.target;
     notifyChanged();
     return Status::success();
 }
@@ -208,10 +228,16 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
     const auto oneAtATime = oneLargePictureAtATime(std::int64_t{image_.width} * image_.height);
     const Rgb key = rgbFromColorRef(transparentColour);
     QuantizeOptions options;
-    options.reserveTransparent = transparent;
+    options.reserveTransparent = transparent || framedPicture_;
     options.transparentColour = key;
+    const auto inBar = [this](std::size_t i) {
+        const auto x = static_cast<int>(i / 4 % static_cast<std::size_t>(image_.width));
+        const auto y = static_cast<int>(i / 4 / static_cast<std::size_t>(image_.width));
+        const FitRect& p = *framedPicture_;
+        return x < p.x || y < p.y || x >= p.x + p.width || y >= p.y + p.height;
+    };
     // An opaque picture without a transparent colour is its own composite: no copy of it.
-    bool opaque = !transparent;
+    bool opaque = !options.reserveTransparent;
     for (std::size_t i = 3; i < image_.pixels.size() && opaque; i += 4)
         opaque = image_.pixels[i] == 255;
     if (opaque) {
@@ -234,7 +260,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
         for (int c = 0; c < 3; ++c)
             dst[c] = static_cast<std::uint8_t>((src[c] * a + keyChannels[c] * (255 - a) + 127) / 255);
         const bool isKey = dst[0] == key.r && dst[1] == key.g && dst[2] == key.b;
-        dst[3] = (transparent && isKey) ? 0 : 255;
+        dst[3] = (transparent && isKey) || (framedPicture_ && inBar(i)) ? 0 : 255;
     }
     Result<IndexedImage> indexed = quantizeImage(flat, options);
     if (!indexed)

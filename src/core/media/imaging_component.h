@@ -10,6 +10,7 @@
 
 #include "core/base/error.h"
 #include "core/base/image.h"
+#include "core/imaging/fitting.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -17,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace pictoreel {
 
@@ -39,8 +41,11 @@ public:
     // A hint of more than kLargePicturePixels makes a large frame: only one is in the making in
     // the program at a time, from this call until its picture is saved (SaveGif, SaveBmp,
     // SaveJpeg), fails to scale, is dropped or replaced; LoadImage waits for the one before.
+    // With a `fit` other than Stretch the hint is the frame the picture is about to be fitted into
+    // (FitImage), and the size it is scaled to on the way is asked for instead; a picture whose
+    // size cannot be read from its header is then read whole.
     // Errors: FileNotFound, FileReadFailed, UnsupportedFormat, CorruptData, LimitExceeded.
-    Status LoadImage(const QString& path, QSize shrinkHint = {});
+    Status LoadImage(const QString& path, QSize shrinkHint = {}, FitMode fit = FitMode::Stretch);
     // Makes `picture` the current one, of any size: GIF and BMP are saved at any size they hold,
     // JPEG only within checkPictureLimits.
     void setImage(RgbaImage picture);
@@ -50,9 +55,15 @@ public:
     // Errors: EmptyImage, InvalidArgument, LimitExceeded.
     Status ResizeImage(int width, int height, bool keepExactSize = true);
 
+    // Makes the current picture a width x height frame as `mode` says (see planFit): Stretch is
+    // ResizeImage. Contain's bars are `barColour` (0x00BBGGRR), or without one clear: fully
+    // transparent, and transparent in a GIF saved from it whatever its transparent colour.
+    // Errors: those of ResizeImage.
+    Status FitImage(int width, int height, FitMode mode, std::optional<std::int32_t> barColour = std::nullopt);
+
     // Writes the current picture as a one-image GIF. Alpha is first composited over
     // `transparentColour` (0x00BBGGRR). When `transparent` is true, every pixel of exactly that
-    // colour is transparent in the file; the rest is reduced to the palette (stored exactly when
+    // colour is transparent in the file, and so are the clear bars of FitImage in any case; the rest is reduced to the palette (stored exactly when
     // it has few enough colours, otherwise quantised with dithering). A non-empty `comment` is
     // stored in the file as a GIF comment.
     Status SaveGif(const QString& path, bool transparent, std::int32_t transparentColour,
@@ -91,6 +102,8 @@ private:
     void endLargeFrame() const;
 
     RgbaImage image_;
+    // Where the picture lies in a frame of FitImage with clear bars around it.
+    std::optional<FitRect> framedPicture_;
     mutable bool makesLargeFrame_ = false;
     bool displayFlag_ = true;
     std::function<void()> changed_;
@@ -98,6 +111,6 @@ private:
 };
 
 // Reads a picture file into RGBA (what LoadImage does, without an instance).
-Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint = {});
+Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint = {}, FitMode fit = FitMode::Stretch);
 
 }  // namespace pictoreel

@@ -124,9 +124,10 @@ Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& en
 {
     const FrameSize& size = conversion.size;
     ImagingComponent worker;
-    if (Status s = worker.LoadImage(conversion.picture, QSize(size.width, size.height)); !s)
+    const FrameStyle& style = conversion.style;
+    if (Status s = worker.LoadImage(conversion.picture, QSize(size.width, size.height), style.fit); !s)
         return s;
-    if (Status s = worker.ResizeImage(size.width, size.height, true); !s)
+    if (Status s = worker.FitImage(size.width, size.height, style.fit, style.fitBackground); !s)
         return s;
     return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record);
 }

@@ -3,6 +3,7 @@
 // cache names it always gave them.
 #pragma once
 
+#include "core/imaging/fitting.h"
 #include "core/project/project_file.h"
 
 #include <QByteArray>
@@ -12,10 +13,6 @@
 #include <optional>
 
 namespace pictoreel {
-
-// A picture of another shape than the frame: stretched to it, fitted inside it with bars, or
-// filling it with the overhang cut off equally on both sides.
-enum class FitMode { Stretch, Contain, Cover };
 
 enum class DitherMode { Diffusion, Ordered, None };
 

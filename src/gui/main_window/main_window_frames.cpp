@@ -165,7 +165,7 @@ void MainWindow::refreshFrameImage()
     wpdlx1.ClearImage();
     if (const Result<FrameSize> size = frameSizeFromTexts(width, height)) {
         const FrameValues frame = frameValuesAt(frames_, i);
-        const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder()));
+        const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder(), frameStyleFor(SSTab1->projectProperties())));
         if (frameGif && !frameGif.value().isEmpty())
             (void)wpdlx1.LoadImage(frameGif.value());
     }
@@ -200,6 +200,8 @@ void MainWindow::connectPanel()
     connect(SSTab1, &PropertyPanel::applyClicked, this, [this] { applyToFrame(); });
     connect(SSTab1, &PropertyPanel::applyAllClicked, this, [this] { applyToAllFrames(); });
     connect(SSTab1, &PropertyPanel::frameSizeEdited, this, [this] { refreshFrameImage(); });
+    connect(SSTab1, &PropertyPanel::frameStyleEdited, this, [this] { refreshFrameImage(); });
+    SSTab1->setAspectPictureSource([this] { return frames_.isEmpty() ? QString() : frameValuesAt(frames_, 1).picture; });
 }
 
 void MainWindow::chooseOutputFile()

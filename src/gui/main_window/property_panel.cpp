@@ -1,11 +1,14 @@
 #include "gui/main_window/property_panel.h"
 
+#include "gui/main_window/property_panel_grid.h"
+
 #include "core/base/image.h"
 #include "core/project/numbers.h"
 #include "gui/app/dialogs.h"
 #include "gui/widgets/twips.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -19,75 +22,9 @@
 
 namespace pictoreel {
 
+using namespace panel_grid;
+
 namespace {
-
-// The one grid of all three tabs, in twips.
-constexpr int kRowTops[] = {120, 480, 840, 1200, 1560};
-constexpr int kNameLeft = 120;
-constexpr int kBoxLeft = 1560;
-constexpr int kBoxHeight = 285;
-constexpr int kButtonHeight = 315;
-constexpr int kGap = 60;  // between a box and what stands beside it
-constexpr int kContainerHeight = 2055;
-constexpr int kDesignContainerWidth = 3990;  // the left pane's narrowest width less the margins
-constexpr int kEllipsisWidth = 375;
-constexpr int kRightMargin = 120;
-
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(twipsRect(left, top, width, height));
-}
-
-// Rows are placed so that a box and its label share one middle line.
-int rowTop(int row) { return kRowTops[row - 1]; }
-
-QLabel* nameLabel(QWidget* parent, const char* name, const QString& caption, int row, QWidget* buddy)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    place(label, kNameLeft, rowTop(row), kBoxLeft - kNameLeft - kGap, kBoxHeight);
-    if (buddy) {
-        label->setBuddy(buddy);
-        buddy->setAccessibleName(caption);
-    }
-    return label;
-}
-
-QLabel* unitLabel(QWidget* parent, const char* name, const QString& caption, int left, int row, int width = 615)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    place(label, left, rowTop(row), width, kBoxHeight);
-    return label;
-}
-
-QLineEdit* textBox(QWidget* parent, const char* name, const QString& text, int row, int width)
-{
-    auto* box = new QLineEdit(text, parent);
-    box->setObjectName(QLatin1String(name));
-    place(box, kBoxLeft, rowTop(row), width, kBoxHeight);
-    return box;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int row, int width,
-                    const QString& accessibleName = {})
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    place(b, left, rowTop(row) - (kButtonHeight - kBoxHeight) / 2, width, kButtonHeight);
-    if (!accessibleName.isEmpty())
-        b->setAccessibleName(accessibleName);
-    return b;
-}
-
-QCheckBox* yesBox(QWidget* parent, const char* name, int row)
-{
-    auto* box = new QCheckBox(QStringLiteral("Yes"), parent);
-    box->setObjectName(QLatin1String(name));
-    place(box, kBoxLeft, rowTop(row), 1215, kBoxHeight);
-    return box;
-}
 
 QLabel* valueLabel(QWidget* parent, const char* name, int row)
 {
@@ -206,10 +143,12 @@ PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
     buildGlobalTab();
     buildFrameTab();
     buildFileTab();
+    buildFitRows();
 
     for (QLineEdit* box : numericBoxes())
         box->installEventFilter(this);
     txtOutputFile->installEventFilter(this);
+    txtMaxSize->installEventFilter(this);
 
     connect(cmdAutoW, &QPushButton::clicked, this, &PropertyPanel::autoWidthClicked);
     connect(cmdAutoH, &QPushButton::clicked, this, &PropertyPanel::autoHeightClicked);
@@ -315,13 +254,15 @@ void PropertyPanel::setTabOrderByRows()
 {
     // Row by row, left to right within a row; the tabs follow each other in their order.
     QWidget* const order[] = {txtWidth, cmdAutoW,      txtHeight, cmdAutoH, txtLoop,    chkLoop,    txtOutputFile,
-                              cmdOutputFile, txtInterval, chkTrans, cmdTransColor, cmdApply, cmdApplyAll};
+                              cmdOutputFile, cboFit, cmdFitColor, chkAspect, txtMaxSize, txtInterval, chkTrans, cmdTransColor, cmdApply, cmdApplyAll};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
 
 bool PropertyPanel::checkRange(QLineEdit* box)
 {
+    if (box == txtMaxSize)
+        return checkMaxSize();
     const RangeRule* rule = rangeRuleNamed(box->objectName());
     if (!rule)
         return true;
@@ -366,6 +307,7 @@ ProjectProperties PropertyPanel::projectProperties() const
     }
     p.loopTimes = txtLoop->text();
     p.outputFile = txtOutputFile->text();
+    readFitRows(p);
     return p;
 }
 
@@ -391,6 +333,7 @@ void PropertyPanel::setProjectProperties(const ProjectProperties& properties)
     }
     txtLoop->setText(properties.loopTimes);
     txtOutputFile->setText(properties.outputFile);
+    showFitRows(properties);
     applyLoopRule();
 }
 
@@ -472,6 +415,8 @@ bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
         for (QLineEdit* box : numericBoxes())
             if (watched == box && focusLeavesForAnotherControl(static_cast<QFocusEvent*>(event)->reason()))
                 boxLostFocus(box);
+        if (watched == txtMaxSize && focusLeavesForAnotherControl(static_cast<QFocusEvent*>(event)->reason()))
+            boxLostFocus(txtMaxSize);
         return QTabWidget::eventFilter(watched, event);
     }
     if (event->type() == QEvent::ShortcutOverride) {
@@ -486,6 +431,8 @@ bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return QTabWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == txtMaxSize)
+        return false;
     if (watched == txtOutputFile) {
         if (!key->text().isEmpty() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
             Q_EMIT outputFileRequested();

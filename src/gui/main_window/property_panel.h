@@ -12,10 +12,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -90,6 +92,10 @@ public:
     // stretches to the "..." button at the right margin.
     void setContainerWidthTwips(int width);
 
+    // The picture whose proportions "Keep aspect ratio" keeps (the first frame's); none or an
+    // unreadable one: the proportions of the size boxes when the box was ticked.
+    void setAspectPictureSource(std::function<QString()> firstPicture) { aspectPicture_ = std::move(firstPicture); }
+
 Q_SIGNALS:
     // The buttons, for the window to act on: "Auto Size" of the width and of the height, the
     // output file's "..." (or a key typed into the read-only output file box), the transparent
@@ -102,6 +108,8 @@ Q_SIGNALS:
     void applyAllClicked();
     // The user has typed a new width or height and left the box (or pressed Enter).
     void frameSizeEdited();
+    // The user has chosen another fit or bar colour.
+    void frameStyleEdited();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -120,6 +128,15 @@ private:
     void buildGlobalTab();
     void buildFrameTab();
     void buildFileTab();
+    // The fit, bar colour, aspect lock and size budget rows of "Global Properties"
+    // (property_panel_fit.cpp).
+    void buildFitRows();
+    void readFitRows(ProjectProperties& properties) const;
+    void showFitRows(const ProjectProperties& properties);
+    void setFitColor(std::optional<std::int32_t> colorRef);
+    // The other size box from the one the user types in, while the aspect ratio is kept.
+    void keepAspect(QLineEdit* typed);
+    bool checkMaxSize();
     void setTabOrderByRows();
     // Queues the range check of `box`, which has just lost the focus.
     void boxLostFocus(QLineEdit* box);
@@ -137,6 +154,11 @@ private:
     QCheckBox* chkLoop = nullptr;
     QLineEdit* txtOutputFile = nullptr;
     QPushButton* cmdOutputFile = nullptr;
+    QComboBox* cboFit = nullptr;
+    QLabel* lFitColor = nullptr;
+    QPushButton* cmdFitColor = nullptr;
+    QCheckBox* chkAspect = nullptr;
+    QLineEdit* txtMaxSize = nullptr;
 
     QLineEdit* txtInterval = nullptr;
     QCheckBox* chkTrans = nullptr;
@@ -152,6 +174,9 @@ private:
     QLabel* lPath = nullptr;
 
     std::int32_t transColor_ = kWhite;
+    std::optional<std::int32_t> fitColor_;  // none: transparent bars
+    std::function<QString()> aspectPicture_;
+    double boxesAspect_ = 0;  // width / height of the boxes when the aspect was last taken from them
     Dialogs* dialogs_ = nullptr;
     // Set while a failed check shows its message and moves the focus back, so that the focus
     // leaving another box on the way starts no second check.

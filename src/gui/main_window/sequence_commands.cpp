@@ -88,7 +88,7 @@ void MainWindow::MergeRepeatedFrames()
     const auto frameOf = [&](int row) -> const std::optional<RgbaImage>& {
         auto [it, added] = converted.try_emplace(row);
         if (added) {
-            const Result<QString> gif = frameGifFor(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder()));
+            const Result<QString> gif = frameGifFor(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), frameStyleFor(SSTab1->projectProperties())));
             if (gif && !gif.value().isEmpty())
                 if (Result<RgbaImage> image = loadPictureFile(gif.value()))
                     it->second = std::move(image.value());

@@ -2,6 +2,7 @@
 // files that are no projects, and random round trips.
 #include "core/project/frame_list.h"
 #include "core/project/frame_values.h"
+#include "core/project/frame_style.h"
 #include "core/project/project_file.h"
 #include "core/project/settings_store.h"
 #include "support/files.h"
@@ -104,6 +105,21 @@ TEST_F(ProjectFile, WritesTheKeysInTheirOrderAndProposesTheOutput)
     ProjectProperties blank;
     EXPECT_FALSE(writeProjectFile("   ", FrameList(), blank));
     EXPECT_EQ(blank.outputFile, "   .gif");
+}
+
+// Fit, bar colour and size budget go after the frame count when set, come back as written, and
+// leave the file once emptied: a project without them is written as it always was (above).
+TEST_F(ProjectFile, FitKeysAreWrittenOnlyWhenSet)
+{
+    ProjectProperties p;
+    p.fit = "Fit Inside", p.fitBackground = "255", p.maxSize = "2M";
+    ASSERT_TRUE(writeProjectFile(path("fit.agp"), FrameList(), p));
+    EXPECT_TRUE(fileContents(path("fit.agp")).endsWith("Frames=0\nFit=Fit Inside\nFit Background=255\nMax Size=2M\n"));
+    EXPECT_EQ(load("fit.agp").properties, p);
+    EXPECT_TRUE(frameStyleFor(p).fit == FitMode::Contain && frameStyleFor(p).fitBackground == 255);
+    p.fit = p.fitBackground = p.maxSize = QString();
+    ASSERT_TRUE(writeProjectFile(path("fit.agp"), FrameList(), p));
+    EXPECT_TRUE(fileContents(path("fit.agp")).endsWith("Frames=0\n"));
 }
 
 // Missing values take the defaults; "Loop Infinitely" is 0, 1 or 2 or leaves the value as it was;

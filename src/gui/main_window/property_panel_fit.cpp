@@ -1,0 +1,160 @@
+// "Global Properties" rows 6 to 8: how pictures fit their frames and the colour of the bars, the
+// aspect lock of the size boxes, and the largest file a make should write.
+#include "gui/main_window/property_panel.h"
+
+#include "core/formats/picture_formats.h"
+#include "core/project/frame_style.h"
+#include "core/project/numbers.h"
+#include "gui/app/dialogs.h"
+#include "gui/main_window/property_panel_grid.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+
+#include <algorithm>
+#include <cmath>
+
+namespace pictoreel {
+
+using namespace panel_grid;
+
+namespace {
+
+constexpr int kSwatchWidth = 405;
+// The size boxes' range: a side worked out from the other one stays inside it.
+constexpr int kLeastSide = 8;
+constexpr int kLargestSide = 1024;
+
+// The width / height of the picture in `path`, read from its header; 0 when it cannot be read.
+double pictureAspect(const QString& path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray head = file.read(256 * 1024);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(head.constData());
+    const auto size = static_cast<std::size_t>(head.size());
+    const auto own = peekPictureSize(bytes, size, sniffPictureFormat(bytes, size, QFileInfo(path).suffix()));
+    return own && own->width > 0 && own->height > 0 ? double(own->width) / own->height : 0;
+}
+
+}  // namespace
+
+void PropertyPanel::buildFitRows()
+{
+    QWidget* p = Picture2;
+    cboFit = new QComboBox(p);
+    cboFit->setObjectName(QStringLiteral("cboFit"));
+    for (FitMode mode : {FitMode::Stretch, FitMode::Contain, FitMode::Cover})
+        cboFit->addItem(fitModeText(mode));
+    place(cboFit, kBoxLeft, rowTop(6), 1215, kBoxHeight);
+    nameLabel(p, "lblFit", QStringLiteral("Fit:"), 6, cboFit);
+
+    lFitColor = new QLabel(p);
+    lFitColor->setObjectName(QStringLiteral("lFitColor"));
+    lFitColor->setFrameStyle(QFrame::Box | QFrame::Plain);
+    lFitColor->setAutoFillBackground(true);
+    place(lFitColor, kBoxLeft + 1215 + kGap, rowTop(6), kSwatchWidth, kBoxHeight);
+    cmdFitColor = button(p, "cmdFitColor", QStringLiteral("..."), kBoxLeft + 1215 + kGap + kSwatchWidth, 6,
+                         kEllipsisWidth, QStringLiteral("Choose the colour of the bars"));
+    place(cmdFitColor, kBoxLeft + 1215 + kGap + kSwatchWidth, rowTop(6), kEllipsisWidth, kBoxHeight);
+    auto* menu = new QMenu(cmdFitColor);
+    QAction* colour = menu->addAction(QStringLiteral("&Colour ..."));
+    colour->setObjectName(QStringLiteral("mnuFitColor"));
+    QAction* clear = menu->addAction(QStringLiteral("&Transparent"));
+    clear->setObjectName(QStringLiteral("mnuFitTransparent"));
+    cmdFitColor->setMenu(menu);
+    connect(colour, &QAction::triggered, this, [this] {
+        if (const auto chosen = dialogs_ ? dialogs_->chooseColor(window()) : std::nullopt) {
+            setFitColor(*chosen);
+            Q_EMIT frameStyleEdited();
+        }
+    });
+    connect(clear, &QAction::triggered, this, [this] {
+        setFitColor(std::nullopt);
+        Q_EMIT frameStyleEdited();
+    });
+    connect(cboFit, &QComboBox::activated, this, [this] { Q_EMIT frameStyleEdited(); });
+
+    chkAspect = new QCheckBox(QStringLiteral("Keep aspect ratio"), p);
+    chkAspect->setObjectName(QStringLiteral("chkAspect"));
+    chkAspect->setAccessibleName(chkAspect->text());
+    place(chkAspect, kNameLeft, rowTop(7), kDesignContainerWidth - kNameLeft - kRightMargin, kBoxHeight);
+    connect(chkAspect, &QCheckBox::toggled, this, [this](bool on) {
+        const double w = txtWidth->text().toDouble(), h = txtHeight->text().toDouble();
+        boxesAspect_ = on && w > 0 && h > 0 ? w / h : 0;
+    });
+    for (QLineEdit* box : {txtWidth, txtHeight})
+        connect(box, &QLineEdit::textEdited, this, [this, box] { keepAspect(box); });
+
+    txtMaxSize = textBox(p, "txtMaxSize", QString(), 8, 1215);
+    txtMaxSize->setPlaceholderText(QStringLiteral("none"));
+    nameLabel(p, "lblMaxSize", QStringLiteral("Max size:"), 8, txtMaxSize);
+    unitLabel(p, "lblMaxSizeUnit", QStringLiteral("e.g. 2M"), kBoxLeft + 1215 + kGap, 8);
+    setFitColor(std::nullopt);
+}
+
+void PropertyPanel::readFitRows(ProjectProperties& properties) const
+{
+    const FitMode mode = fitModeFromText(cboFit->currentText());
+    properties.fit = mode == FitMode::Stretch ? QString() : fitModeText(mode);
+    properties.fitBackground = fitColor_ ? QString::number(*fitColor_) : QString();
+    properties.maxSize = txtMaxSize->text().trimmed();
+}
+
+void PropertyPanel::showFitRows(const ProjectProperties& properties)
+{
+    cboFit->setCurrentText(fitModeText(fitModeFromText(properties.fit)));
+    setFitColor(frameStyleFor(properties).fitBackground);
+    txtMaxSize->setText(properties.maxSize);
+}
+
+void PropertyPanel::setFitColor(std::optional<std::int32_t> colorRef)
+{
+    fitColor_ = colorRef ? std::optional(*colorRef & 0xFFFFFF) : std::nullopt;
+    QPalette palette = lFitColor->palette();
+    if (fitColor_) {
+        const Rgb c = rgbFromColorRef(*fitColor_);
+        palette.setBrush(QPalette::Window, QColor(c.r, c.g, c.b));
+    } else {
+        // Crossed out: no colour, the bars are transparent.
+        palette.setBrush(QPalette::Window, QBrush(palette.color(QPalette::WindowText), Qt::DiagCrossPattern));
+    }
+    lFitColor->setPalette(palette);
+    lFitColor->setAccessibleName(fitColor_ ? QStringLiteral("Bar colour") : QStringLiteral("Bar colour: transparent"));
+}
+
+void PropertyPanel::keepAspect(QLineEdit* typed)
+{
+    if (!chkAspect->isChecked())
+        return;
+    const double picture = aspectPicture_ ? pictureAspect(aspectPicture_()) : 0;
+    const double aspect = picture > 0 ? picture : boxesAspect_;
+    const auto value = parseNumber(typed->text());
+    if (aspect <= 0 || !value || *value <= 0)
+        return;
+    const double other = typed == txtWidth ? *value / aspect : *value * aspect;
+    const long side = std::clamp(std::lround(other), long{kLeastSide}, long{kLargestSide});
+    (typed == txtWidth ? txtHeight : txtWidth)->setText(QString::number(side));
+}
+
+bool PropertyPanel::checkMaxSize()
+{
+    const QString text = txtMaxSize->text().trimmed();
+    if (text.isEmpty() || byteSizeFromText(text))
+        return true;
+    checking_ = true;
+    if (dialogs_)
+        dialogs_->messageBox(window(),
+                             QStringLiteral("the max size value must be a size in bytes such as 500K or 2M, \nplease "
+                                            "enter a valid value again"),
+                             QString(), MessageIcon::Information, MessageButtons::Ok);
+    setCurrentIndex(static_cast<int>(PanelTab::Global));
+    txtMaxSize->setFocus(Qt::OtherFocusReason);
+    checking_ = false;
+    return false;
+}
+
+}  // namespace pictoreel
