@@ -60,6 +60,8 @@ public:
     // transparent, and transparent in a GIF saved from it whatever its transparent colour.
     // Errors: those of ResizeImage.
     Status FitImage(int width, int height, FitMode mode, std::optional<std::int32_t> barColour = std::nullopt);
+    // Where the picture lies when the last FitImage left clear bars around it; none otherwise.
+    std::optional<FitRect> clearBarsAround() const { return framedPicture_; }
 
     // Writes the current picture as a one-image GIF. Alpha is first composited over
     // `transparentColour` (0x00BBGGRR). When `transparent` is true, every pixel of exactly that

@@ -40,9 +40,9 @@ LoadedFrame loadFrame(const FrameConversion& c)
     if (c.picture.isEmpty() || !stampOf(c.picture))
         return frame;
     ImagingComponent worker;
-    Status s = worker.LoadImage(c.picture, QSize(c.size.width, c.size.height));
+    Status s = worker.LoadImage(c.picture, QSize(c.size.width, c.size.height), c.style.fit);
     if (s)
-        s = worker.ResizeImage(c.size.width, c.size.height, true);
+        s = worker.FitImage(c.size.width, c.size.height, c.style.fit, c.style.fitBackground);
     if (!s) {
         frame.outcome = LoadedFrame::Outcome::Failed;
         frame.error = s.error();
@@ -51,6 +51,13 @@ LoadedFrame loadFrame(const FrameConversion& c)
     frame.outcome = LoadedFrame::Outcome::Read;
     if (!c.transparent) {
         frame.canvas = compositeOverColour(worker.image(), c.transColor);
+        // Clear bars stay clear whatever the row's transparency.
+        if (const std::optional<FitRect> inside = worker.clearBarsAround()) {
+            for (int y = 0; y < frame.canvas.height; ++y)
+                for (int x = 0; x < frame.canvas.width; ++x)
+                    if (x < inside->x || y < inside->y || x >= inside->x + inside->width || y >= inside->y + inside->height)
+                        std::fill_n(frame.canvas.pixels.data() + (std::size_t(y) * frame.canvas.width + x) * 4, 4, std::uint8_t{0});
+        }
         return frame;
     }
     frame.canvas = worker.image();
