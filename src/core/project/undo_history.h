@@ -43,7 +43,7 @@ public:
 
     bool canUndo() const { return current_ > 0; }
     bool canRedo() const { return current_ + 1 < states_.size(); }
-    // Steps back or forward; returns the state to show. Call only when canUndo/canRedo.
+    // Steps back or forward (staying where it is when it cannot); returns the state to show.
     const ProjectState& undo();
     const ProjectState& redo();
     const ProjectState& current() const { return states_[current_]; }

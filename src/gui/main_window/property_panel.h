@@ -102,6 +102,9 @@ Q_SIGNALS:
     void applyAllClicked();
     // The user has typed a new width or height and left the box (or pressed Enter).
     void frameSizeEdited();
+    // The user has left a box or pressed Enter in it, clicked a box or button, or made a choice:
+    // a value may have changed.
+    void projectPropertiesEdited();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
