@@ -249,6 +249,7 @@ private:
     void recordProjectStateLater();
     // A new or just opened project: the history starts again from the project as it is, saved.
     void startUndoHistory();
+    void stepUndoHistory(bool back);
     void showProjectState(const ProjectState& state);
     // The Undo and Redo entries enabled as the history allows, and the title's modified mark.
     void showUndoState();

@@ -74,22 +74,18 @@ void MainWindow::showUndoState()
     setWindowTitle(undoHistory_.isModified() ? u'*' + title : title);
 }
 
-void MainWindow::undoChange()
-{
-    if (isMakingGif())
-        return;
-    recordProjectState();  // a change not yet recorded is the one to undo
-    if (undoHistory_.canUndo())
-        showProjectState(undoHistory_.undo());
-}
+void MainWindow::undoChange() { stepUndoHistory(true); }
 
-void MainWindow::redoChange()
+void MainWindow::redoChange() { stepUndoHistory(false); }
+
+void MainWindow::stepUndoHistory(bool back)
 {
     if (isMakingGif())
         return;
-    recordProjectState();  // a change made since the last undo ends the redo
-    if (undoHistory_.canRedo())
-        showProjectState(undoHistory_.redo());
+    // A change not yet recorded is the one to undo; after an undo, it ends the redo.
+    recordProjectState();
+    if (back ? undoHistory_.canUndo() : undoHistory_.canRedo())
+        showProjectState(back ? undoHistory_.undo() : undoHistory_.redo());
 }
 
 void MainWindow::showProjectState(const ProjectState& state)
