@@ -51,7 +51,8 @@ TEST_F(FrameCommandsTest, AddingToAnEmptyListShowsTheFirstRowAndTakesItsPictureS
     addPictures({QStringLiteral("e.png")});
     EXPECT_TRUE(rowCount() == 3 && textOf("txtWidth") == QStringLiteral("64") && dialogs.messages().empty());
 
-    // New discards the list without a question and opens the add dialog.
+    // New offers to save the changed project, and then opens the add dialog.
+    dialogs.messageAnswers = {MessageAnswer::No};
     dialogs.answerCancel();
     trigger("mnuFileSub1");
     EXPECT_EQ(dialogs.calls.back().kind, DialogCall::Kind::OpenFiles);

@@ -88,7 +88,13 @@ TEST_F(WindowTest, ShortcutsWorkFromTextBoxesAndEveryControlHasAnAccessibleName)
 {
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    // The window's shortcuts come first in a text box too (Ctrl+A adds pictures there).
+    // The window's shortcuts come first in a text box too (Ctrl+A adds pictures there), Undo and
+    // Redo once there is something to undo and to redo.
+    for (const char* name : {"a.png", "b.png"}) {
+        addPictures({QLatin1String(name)});
+        QCoreApplication::processEvents();
+    }
+    trigger("mnuEditUndo");
     for (QAction* a : window->findChildren<QAction*>())
         QObject::disconnect(a, &QAction::triggered, window.get(), nullptr);  // reaching the entry is enough here
     for (QWidget* focus : std::initializer_list<QWidget*>{listView(), part("txtWidth"), part("txtOutputFile")}) {

@@ -52,6 +52,7 @@ TEST_F(WindowTest, OpeningAProjectFillsListAndPanelAndEntersTheHistory)
     trigger("Toolbar1_open");
     EXPECT_EQ(rowCount(), 1);
     dialogs.answerFile(project);
+    dialogs.messageAnswers = {MessageAnswer::No};  // the changed project is not saved
     trigger("mnuFileSub2");
     EXPECT_EQ(dialogs.calls[0].request.title, QStringLiteral("Open Project File (*.agp) ..."));
     EXPECT_EQ(rowTexts(1), QStringList({"1", "20", "NO", "255", "p.png", picturesFolder()}));

@@ -9,13 +9,10 @@
 #include "gui/widgets/gif_view.h"
 
 #include <QAbstractItemModel>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -110,17 +107,12 @@ void AnimationTab::followProject(const QAbstractItemModel& model, const Property
     connect(&model, &QAbstractItemModel::rowsMoved, this, changed);
     connect(&model, &QAbstractItemModel::dataChanged, this, changed);
     connect(&model, &QAbstractItemModel::modelReset, this, changed);
-    connect(&panel, &PropertyPanel::frameSizeEdited, this, changed);
-    connect(&panel, &PropertyPanel::autoWidthClicked, this, changed);
-    connect(&panel, &PropertyPanel::autoHeightClicked, this, changed);
-    // Any other box, check box or list of the panel that is edited may hold a global property
-    // (the loop, how pictures are fitted): the state is compared before anything is made.
-    for (const QLineEdit* box : panel.findChildren<QLineEdit*>())
-        connect(box, &QLineEdit::editingFinished, this, changed);
-    for (const QCheckBox* box : panel.findChildren<QCheckBox*>())
-        connect(box, &QCheckBox::stateChanged, this, changed);
-    for (const QComboBox* box : panel.findChildren<QComboBox*>())
-        connect(box, &QComboBox::currentIndexChanged, this, changed);
+    // Any edit of the panel may change a global property; the state is compared before anything
+    // is made.
+    for (const auto edited : {&PropertyPanel::projectPropertiesEdited, &PropertyPanel::frameSizeEdited,
+                              &PropertyPanel::frameStyleEdited, &PropertyPanel::autoWidthClicked,
+                              &PropertyPanel::autoHeightClicked})
+        connect(&panel, edited, this, changed);
 }
 
 AnimationTab::ProjectState AnimationTab::currentState() const

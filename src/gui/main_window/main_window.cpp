@@ -42,6 +42,7 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
     buildPanes();
     connectPanel();
     connectDrops();
+    connectUndo();
     layOutAtStart();
     wpdlx1View->show();  // wpdlx2 is the hidden worker: a component without a view
 
@@ -159,16 +160,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (isMakingGif())  // the temp folder is in use until the make has stopped
         makeCommands_->cancelAndWait();
-    bool cancelled = false;
-    if (!frames_.isEmpty()) {
-        switch (context_.dialogs().messageBox(this, QStringLiteral("Would you like to save the project before closing?"),
-                                    QStringLiteral("Save Before Closing"), MessageIcon::Question,
-                                    MessageButtons::YesNoCancel)) {
-        case MessageAnswer::Yes: SaveProject(); break;
-        case MessageAnswer::Cancel: cancelled = true; break;
-        default: break;
-        }
-    }
+    const bool cancelled = !askToSaveBeforeClosing();
     {
         BusyPointer busy;
         deleteTempGifs(context_.tempFolder());

@@ -7,6 +7,7 @@
 #include "core/media/imaging_component.h"
 #include "core/production/make_gif.h"
 #include "core/project/frame_list.h"
+#include "core/project/undo_history.h"
 #include "gui/app/app_context.h"
 #include "gui/widgets/splitter_drag.h"
 #include "gui/app/window_runner.h"
@@ -17,6 +18,7 @@
 #include <functional>
 #include <vector>
 
+class QAction;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -79,6 +81,8 @@ public:
     // A make or preview is under way: the window takes no input but the make's Cancel, and
     // closing it cancels the make first.
     bool isMakingGif() const;
+    // Whether the project has changes that its file does not hold (a new project: any change).
+    bool isProjectModified();
     MakeCommands& makeCommands();
 
     // ---- layout (twips) ----------------------------------------------------------------------
@@ -133,6 +137,9 @@ public Q_SLOTS:
     void MergeRepeatedFrames();
     // Asks for frames per second and sets the matching interval.
     void SetDelayFromFrameRate();
+    // Edit, "&Undo" and "&Redo": the project as it was before the last change, and back again.
+    void undoChange();
+    void redoChange();
     // Tools, "&Preview ..." and "&Animated GIF Player ...", the toolbar's "View" and "Play" (see
     // MakeCommands).
     void PreviewGif();
@@ -166,6 +173,8 @@ private:
     QMenu* mnuEdit = nullptr;
     QMenu* mnuTools = nullptr;
     QMenu* mnuHelp = nullptr;
+    QAction* mnuEditUndo = nullptr;
+    QAction* mnuEditRedo = nullptr;
     QToolBar* Toolbar1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* statusPanel1 = nullptr;
@@ -232,6 +241,21 @@ private:
     void applyToFrame();
     void applyToAllFrames();
     void writeFrameValues(int row);
+    // undo_commands.cpp: every change of the project becomes a state of the undo history once
+    // the command that made it is over; Undo and Redo bring states back.
+    void connectUndo();
+    ProjectState projectState() const;
+    void recordProjectState();
+    void recordProjectStateLater();
+    // A new or just opened project: the history starts again from the project as it is, saved.
+    void startUndoHistory();
+    void stepUndoHistory(bool back);
+    void showProjectState(const ProjectState& state);
+    // The Undo and Redo entries enabled as the history allows, and the title's modified mark.
+    void showUndoState();
+    // "Save Before Closing" while the project has changes that are not saved; false when the user
+    // cancels.
+    bool askToSaveBeforeClosing();
 
     AppContext context_;
     FrameList frames_;
@@ -246,6 +270,8 @@ private:
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
     WindowRunner runModal_;  // empty: window-modal, returning at once
     QPointer<ExtractorWindow> extractor_;  // gone once the user closes it
+    UndoHistory undoHistory_;
+    bool recordQueued_ = false;  // a change waits to be recorded when the command is over
 };
 
 // The 25 entries of the add-pictures dialog, as "description|patterns" pairs joined by "|".

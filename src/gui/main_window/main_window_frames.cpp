@@ -209,8 +209,10 @@ void MainWindow::chooseOutputFile()
     const auto chosen = context_.dialogs().saveFile(
         this, {QStringLiteral("Set a gif file name for output ..."),
                QStringLiteral("Animated GIF Files|*.gif|Animated WebP Files|*.webp|Animated PNG Files|*.png;*.apng"), {}});
-    if (chosen)
+    if (chosen) {
         SSTab1->setOutputFile(*chosen);
+        recordProjectStateLater();
+    }
 }
 
 void MainWindow::chooseTransColor()

@@ -71,7 +71,10 @@ void MainWindow::buildMenus()
                      separator,
                      {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::exitProgram}});
     mnuEdit = build("mnuEdit", QStringLiteral("&Edit"), true,
-                    {{"&Check All Frames", {}, &MainWindow::CheckAllFrames},
+                    {{"&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undoChange, "mnuEditUndo"},
+                     {"&Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainWindow::redoChange, "mnuEditRedo"},
+                     {"-", {}, nullptr, "mnuEditUndoSep"},
+                     {"&Check All Frames", {}, &MainWindow::CheckAllFrames},
                      {"&Uncheck All Frames", {}, &MainWindow::UncheckAllFrames},
                      separator,
                      {"&Remove Checked Frames", {}, &MainWindow::RemoveCheckedFrames},
@@ -84,6 +87,9 @@ void MainWindow::buildMenus()
                      {"&Ping-Pong", {}, &MainWindow::PingPongFrames, "mnuEditPingPong"},
                      {"Mer&ge Repeated Frames", {}, &MainWindow::MergeRepeatedFrames, "mnuEditMergeRepeated"},
                      {"Set Delay from &Frame Rate ...", {}, &MainWindow::SetDelayFromFrameRate, "mnuEditDelayFromFps"}});
+    mnuEditUndo = mnuEdit->findChild<QAction*>(QStringLiteral("mnuEditUndo"));
+    mnuEditRedo = mnuEdit->findChild<QAction*>(QStringLiteral("mnuEditRedo"));
+    mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     addThumbnailToggle(mnuEdit, *this);
     mnuTools = build("mnuTools", QStringLiteral("&Tools"), false,
                      {{"&Preview ...", {}, &MainWindow::PreviewGif},

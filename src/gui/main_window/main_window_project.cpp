@@ -22,7 +22,7 @@ bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
 void MainWindow::setProjectFile(const QString& path)
 {
     projectFile_ = path;
-    setWindowTitle(projectWindowTitle(path));
+    showUndoState();
 }
 
 void MainWindow::NewProject()
@@ -35,10 +35,13 @@ void MainWindow::NewProject()
     wpdlx1.ClearImage();
     wpdlx2.ClearImage();
     wpdlx3.ClearImage();
+    startUndoHistory();
 }
 
 void MainWindow::StartNewProject()
 {
+    if (!askToSaveBeforeClosing())
+        return;
     NewProject();
     AddFrames();
 }
@@ -61,6 +64,8 @@ bool MainWindow::OpenProjectFile(const QString& strFile)
             return false;
         }
     }
+    if (!askToSaveBeforeClosing())
+        return false;
     NewProject();
     if (isBlank(strFile))
         return false;
@@ -75,6 +80,7 @@ bool MainWindow::OpenProjectFile(const QString& strFile)
     ListView1->selectRow(1);
     ShowFrameProperties();
     ListView1->setFocus();
+    startUndoHistory();
     return true;
 }
 
@@ -132,8 +138,14 @@ void MainWindow::WriteProjectFile(const QString& path)
         context_.dialogs().inform(this, written.error().message);
         return;
     }
-    // A file that cannot be written is not reported; the project takes its name all the same.
+    // A file that cannot be written is not reported; the project takes its name all the same, but
+    // its changes are still unsaved.
     setProjectFile(path);
+    if (written) {
+        recordProjectState();
+        undoHistory_.markSaved();
+        showUndoState();
+    }
     AddToHistory(path, context_.settingsFile());
 }
 

@@ -173,6 +173,12 @@ PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
     connect(chkLoop, &QCheckBox::stateChanged, this, [this] { applyLoopRule(); });
 
     setTabOrderByRows();
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        connect(box, &QLineEdit::editingFinished, this, &PropertyPanel::projectPropertiesEdited);
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        connect(b, &QAbstractButton::clicked, this, &PropertyPanel::projectPropertiesEdited);
+    for (QComboBox* choice : findChildren<QComboBox*>())
+        connect(choice, &QComboBox::activated, this, &PropertyPanel::projectPropertiesEdited);
 
     resetProjectProperties();
     // At design the frame values are "50", unticked and white; a new project ticks the box.
@@ -421,8 +427,8 @@ bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::ShortcutOverride) {
         // The window's accelerators come before a box's own keys: Ctrl+A adds pictures rather
-        // than selecting the box's text.
-        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        // than selecting the box's text, Ctrl+Z undoes the last change of the project.
+        if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::ControlModifier) {
             event->ignore();
             return true;
         }

@@ -110,6 +110,9 @@ Q_SIGNALS:
     void frameSizeEdited();
     // The user has chosen another fit or bar colour.
     void frameStyleEdited();
+    // The user has left a box or pressed Enter in it, clicked a box or button, or made a choice:
+    // a value may have changed.
+    void projectPropertiesEdited();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
