@@ -3,6 +3,7 @@
 
 #include "core/base/error.h"
 #include "core/animation/candidate.h"
+#include "core/animation/perceptual.h"
 #include "core/animation/picture.h"
 #include "core/gif/gif_writer.h"
 
@@ -15,7 +16,13 @@ class GlobalPalette;
 
 class FramePlanner {
 public:
-    FramePlanner(int width, int height, const GlobalPalette* global) : shown_(width, height), global_(global) {}
+    // `lossy` 0..100: how far pixels may stray from the frame's where the eye hardly sees it (see
+    // AnimationSettings); never farther from the frame's own pixel than its tolerance, whatever the
+    // frames before showed.
+    FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0)
+        : shown_(width, height), global_(global), lossy_(lossy)
+    {
+    }
 
     // The image block that makes the screen show `target`. `next` is the picture of the following
     // frame (nullptr for the last one): where it is transparent and `target` is not, this frame is
@@ -27,7 +34,14 @@ private:
     GifFrameDescription copyWhole(Picture& target);
     // The best way of storing `target` as the frame after what the screen shows, in `rect` or the
     // whole screen; nullopt when no way fits a palette. `rect` becomes the rectangle stored.
-    std::optional<Candidate> bestCandidate(const Picture& target, Rect& rect, bool firstFrame, std::size_t keptInRuns) const;
+    std::optional<Candidate> bestCandidate(const Picture& target, Rect& rect, bool firstFrame, std::size_t keptInRuns,
+                                           const std::vector<float>* tolerance) const;
+    // `target` where it stays close to what the screen shows: those pixels keep the screen's
+    // colour and may stray no farther (their tolerance becomes 0); the others may stray by a
+    // share of their tolerance.
+    Picture keptClose(const Picture& target, std::vector<float>& tolerance);
+    // Draws the stored image of `frame` on shown_ as a viewer does.
+    void paint(const GifFrameDescription& frame, const Rect& rect);
 
     Picture shown_;
     // Set: what the screen shows is this picture, not yet decoded into shown_.
@@ -35,6 +49,8 @@ private:
     // Every colour the screen can show, sorted, when known cheaply; the empty screen is transparent.
     std::optional<std::vector<Pixel>> shownColours_ = std::vector<Pixel>{kTransparent};
     const GlobalPalette* global_;
+    int lossy_ = 0;
+    LabCache lab_;
 };
 
 }  // namespace pictoreel::animation

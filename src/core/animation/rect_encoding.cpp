@@ -2,15 +2,48 @@
 
 #include "core/animation/global_palette.h"
 #include "core/animation/palette.h"
+#include "core/animation/perceptual.h"
 
 #include <algorithm>
 
 namespace pictoreel::animation {
 
+namespace {
+
+// What each pixel of a rectangle may stray by, and how far that is at most.
+struct RectTolerance {
+    std::vector<float> perPixel;
+    float reach = 0;
+
+    RectTolerance() = default;
+    RectTolerance(const std::vector<float>& screen, int screenWidth, const Rect& rect)
+    {
+        perPixel.reserve(static_cast<std::size_t>(rect.width()) * rect.height());
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            const float* row = screen.data() + static_cast<std::size_t>(y) * screenWidth;
+            perPixel.insert(perPixel.end(), row + rect.left, row + rect.right);
+        }
+        for (float t : perPixel)
+            reach = std::max(reach, t);
+    }
+
+    // Swaps indices for nearby colours of `palette` where that lets LZW strings go on.
+    void loosen(std::vector<std::uint8_t>& indices, const IndexNeighbours& neighbours, const std::vector<Rgb>& palette) const
+    {
+        loosenGifIndices(indices.data(), indices.size(), minCodeSizeFor(static_cast<int>(palette.size())), neighbours,
+                         perPixel.data());
+    }
+};
+
+}  // namespace
+
 std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target, const Rect& rect,
-                                    const GlobalPalette* global, std::size_t limitBytes)
+                                    const GlobalPalette* global, std::size_t limitBytes,
+                                    const std::vector<float>* tolerance)
 {
     const std::size_t area = static_cast<std::size_t>(rect.width()) * rect.height();
+    const RectTolerance lossy = tolerance ? RectTolerance(*tolerance, target.width, rect) : RectTolerance();
+    const bool loosens = lossy.reach > 0;
 
     PaletteBuilder changedColours;
     PaletteBuilder allColours;
@@ -78,6 +111,12 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
                     previous = runKept[i];
             }
         }
+        if (loosens) {
+            const IndexNeighbours neighbours = paletteNeighbours(palette, transparentIndex, lossy.reach);
+            lossy.loosen(leftTransparent, neighbours, palette);
+            if (anyUnchanged)
+                lossy.loosen(runKept, neighbours, palette);
+        }
         if (anyUnchanged)
             consider(makeCandidate(std::move(runKept), palette, transparentIndex, rect, limit()));
         consider(makeCandidate(std::move(leftTransparent), std::move(palette), transparentIndex, rect, limit()));
@@ -96,6 +135,8 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
                 indices[i] = t[x] == kTransparent ? static_cast<std::uint8_t>(transparentIndex)
                                                   : allColours.indexOf(t[x]);
         }
+        if (loosens)
+            lossy.loosen(indices, paletteNeighbours(palette, transparentIndex, lossy.reach), palette);
         consider(makeCandidate(std::move(indices), std::move(palette), transparentIndex, rect, limit()));
     }
     return best;
