@@ -98,10 +98,17 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
     Rect rect;
     std::optional<Candidate> best;
     bool loosened = false;
+    Picture close;
     if (lossy_ > 0) {
-        std::vector<float> tolerance = toleranceMap(target, lossy_, lab_);
-        const Picture close = keptClose(target, tolerance);
-        best = attempt(close, &tolerance, rect);
+        // Pixels kept as the screen shows them can bring too many colours into one image (a
+        // pan over a photo); then every pixel is drawn, each within its tolerance.
+        const std::vector<float> tolerance = toleranceMap(target, lossy_, lab_);
+        for (const bool keep : {true, false}) {
+            std::vector<float> allowed = tolerance;
+            close = keptClose(target, allowed, keep);
+            if ((best = attempt(close, &allowed, rect)))
+                break;
+        }
         loosened = best.has_value();
     }
     if (!best)  // lossless, or the screen's colours kept made too many for one image
@@ -125,45 +132,57 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
     // when it is disposed to background.
     const bool copiedWhole = best->copied && frame.disposal == GifDisposal::DoNotDispose;
     shownColours_ = copiedWhole ? std::optional<std::vector<Pixel>>(coloursOf(*best->copied)) : std::nullopt;
-    if (loosened && frame.disposal == GifDisposal::DoNotDispose)
-        paint(frame, rect);
-    else
-        for (int y = rect.top; y < rect.bottom; ++y) {
-            Pixel* s = shown_.row(y);
+    if (loosened && frame.disposal == GifDisposal::DoNotDispose) {
+        paint(frame, rect, target, close);
+        return frame;
+    }
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (Pixel* s : {shown_.row(y), drawnFrom_.empty() ? nullptr : drawnFrom_.data() + std::size_t(y) * target.width}) {
+            if (!s)
+                continue;
             if (frame.disposal == GifDisposal::RestoreBackground)
                 std::fill(s + rect.left, s + rect.right, kTransparent);
             else
                 std::copy(target.row(y) + rect.left, target.row(y) + rect.right, s + rect.left);
         }
+    }
     return frame;
 }
 
-Picture FramePlanner::keptClose(const Picture& target, std::vector<float>& tolerance)
+Picture FramePlanner::keptClose(const Picture& target, std::vector<float>& tolerance, bool keep)
 {
+    const float still = stillTolerance(lossy_);
     Picture close(target.width, target.height);
     close.position = target.position;
     close.path = target.path;
     for (std::size_t i = 0; i < target.pixels.size(); ++i) {
         const Pixel t = target.pixels[i];
         const Pixel s = shown_.pixels[i];
-        const bool kept = t != s && t != kTransparent && s != kTransparent && labDistance(lab_(t), lab_(s)) <= tolerance[i];
+        const Pixel from = drawnFrom_[i];
+        const bool kept = keep && t != s && t != kTransparent && s != kTransparent && from != kTransparent &&
+                          labDistance(lab_(t), lab_(s)) <= tolerance[i] &&
+                          labDistance(lab_(t), lab_(from)) <= std::min(tolerance[i], still);
         close.pixels[i] = kept ? s : t;
         tolerance[i] = kept ? 0 : tolerance[i] * kDrawnShare;
     }
     return close;
 }
 
-void FramePlanner::paint(const GifFrameDescription& frame, const Rect& rect)
+void FramePlanner::paint(const GifFrameDescription& frame, const Rect& rect, const Picture& target, const Picture& close)
 {
     const IndexedImage& image = frame.image;
     const std::vector<Rgb>& palette = frame.useGlobalPalette ? global_->palette() : image.palette;
     std::size_t i = 0;
     for (int y = rect.top; y < rect.bottom; ++y) {
         Pixel* s = shown_.row(y);
+        Pixel* from = drawnFrom_.data() + std::size_t(y) * shown_.width;
         for (int x = rect.left; x < rect.right; ++x, ++i) {
             const int index = image.indices[i];
-            if (index != image.transparentIndex)
-                s[x] = opaquePixel(std::size_t(index) < palette.size() ? palette[std::size_t(index)] : Rgb{});
+            if (index == image.transparentIndex)
+                continue;
+            if (close.row(y)[x] != s[x])  // drawn for a new colour, not kept as it was
+                from[x] = target.row(y)[x];
+            s[x] = opaquePixel(std::size_t(index) < palette.size() ? palette[std::size_t(index)] : Rgb{});
         }
     }
 }

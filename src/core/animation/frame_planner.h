@@ -22,6 +22,8 @@ public:
     FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0)
         : shown_(width, height), global_(global), lossy_(lossy)
     {
+        if (lossy > 0)
+            drawnFrom_.assign(shown_.pixels.size(), kTransparent);
     }
 
     // The image block that makes the screen show `target`. `next` is the picture of the following
@@ -36,12 +38,13 @@ private:
     // whole screen; nullopt when no way fits a palette. `rect` becomes the rectangle stored.
     std::optional<Candidate> bestCandidate(const Picture& target, Rect& rect, bool firstFrame, std::size_t keptInRuns,
                                            const std::vector<float>* tolerance) const;
-    // `target` where it stays close to what the screen shows: those pixels keep the screen's
-    // colour and may stray no farther (their tolerance becomes 0); the others may stray by a
-    // share of their tolerance.
-    Picture keptClose(const Picture& target, std::vector<float>& tolerance);
-    // Draws the stored image of `frame` on shown_ as a viewer does.
-    void paint(const GifFrameDescription& frame, const Rect& rect);
+    // `target` where it stays close to what the screen shows, and where the colour a pixel was
+    // drawn for has changed little since (noise, a slow fade; not texture moving past): those
+    // pixels keep the screen's colour and may stray no farther (their tolerance becomes 0). The
+    // others may stray by a share of their tolerance. Without `keep`, no pixel is kept.
+    Picture keptClose(const Picture& target, std::vector<float>& tolerance, bool keep);
+    // Draws the stored image of `frame` on shown_ as a viewer does; `close` is what it was made for.
+    void paint(const GifFrameDescription& frame, const Rect& rect, const Picture& target, const Picture& close);
 
     Picture shown_;
     // Set: what the screen shows is this picture, not yet decoded into shown_.
@@ -51,6 +54,8 @@ private:
     const GlobalPalette* global_;
     int lossy_ = 0;
     LabCache lab_;
+    // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
+    std::vector<Pixel> drawnFrom_;
 };
 
 }  // namespace pictoreel::animation

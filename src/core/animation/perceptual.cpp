@@ -7,9 +7,11 @@ namespace pictoreel::animation {
 namespace {
 
 // Error allowed at lossy 100: a little everywhere opaque, and a share of the local activity.
-constexpr float kBaseTolerance = 0.012f;
-constexpr float kActivityGain = 1.5f;
+constexpr float kBaseTolerance = 0.01f;
+constexpr float kActivityGain = 1.0f;
 constexpr float kMostTolerance = 0.10f;
+// What the colour a pixel was drawn for may change by while the pixel stays as drawn.
+constexpr float kStillTolerance = 0.03f;
 // Substitutes kept per palette entry: enough to find a string that goes on.
 constexpr std::size_t kMostNeighbours = 24;
 
@@ -41,7 +43,7 @@ Lab toOklab(Rgb c)
                0.0259040371f * l + 0.7827717662f * m - 0.8086757660f * s};
 }
 
-float maxTolerance(int lossy) { return strength(lossy) * kMostTolerance; }
+float stillTolerance(int lossy) { return strength(lossy) * kStillTolerance; }
 
 std::vector<float> toleranceMap(const Picture& picture, int lossy, LabCache& lab)
 {

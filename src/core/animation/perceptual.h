@@ -29,7 +29,7 @@ inline float labDistance(const Lab& p, const Lab& q)
 class LabCache {
 public:
     LabCache() { keys_.fill(kTransparent); }
-    const Lab& operator()(Pixel p)
+    Lab operator()(Pixel p)
     {
         const std::uint32_t slot = (p * 2654435761u) >> (32 - kBits);
         if (keys_[slot] != p) {
@@ -45,8 +45,9 @@ private:
     std::array<Lab, 1u << kBits> values_{};
 };
 
-// The largest error any pixel may have at `lossy` (0..100).
-float maxTolerance(int lossy);
+// How far a pixel's colour may change and the screen still show what it was drawn for, at
+// `lossy` (0..100): noise and slow fades, not texture moving past.
+float stillTolerance(int lossy);
 
 // The error each pixel of `picture` may have at `lossy` (1..100), row by row over the picture;
 // 0 for transparent pixels.

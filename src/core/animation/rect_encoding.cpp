@@ -79,6 +79,16 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
         if (remapped && remapped->estimatedBytes < best->estimatedBytes)
             best = std::move(remapped);
     };
+    // When loosening, the ways are ranked as they are and only the smallest is loosened: it
+    // nearly always stays the smallest, and loosening costs more than counting.
+    std::optional<Candidate> smallestWay;
+    auto offer = [&](Candidate c) {
+        if (!loosens)
+            consider(std::move(c));
+        else if (!smallestWay || c.estimatedBytes < smallestWay->estimatedBytes)
+            smallestWay = std::move(c);
+    };
+    auto wayLimit = [&] { return smallestWay ? smallestWay->estimatedBytes : limit(); };
 
     if (changedFits) {
         const int transparentIndex = anyUnchanged ? static_cast<int>(changedColours.size()) : -1;
@@ -111,15 +121,9 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
                     previous = runKept[i];
             }
         }
-        if (loosens) {
-            const IndexNeighbours neighbours = paletteNeighbours(palette, transparentIndex, lossy.reach);
-            lossy.loosen(leftTransparent, neighbours, palette);
-            if (anyUnchanged)
-                lossy.loosen(runKept, neighbours, palette);
-        }
         if (anyUnchanged)
-            consider(makeCandidate(std::move(runKept), palette, transparentIndex, rect, limit()));
-        consider(makeCandidate(std::move(leftTransparent), std::move(palette), transparentIndex, rect, limit()));
+            offer(makeCandidate(std::move(runKept), palette, transparentIndex, rect, wayLimit()));
+        offer(makeCandidate(std::move(leftTransparent), std::move(palette), transparentIndex, rect, wayLimit()));
     }
 
     if (allFit && (anyUnchanged || !changedFits)) {
@@ -135,9 +139,12 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
                 indices[i] = t[x] == kTransparent ? static_cast<std::uint8_t>(transparentIndex)
                                                   : allColours.indexOf(t[x]);
         }
-        if (loosens)
-            lossy.loosen(indices, paletteNeighbours(palette, transparentIndex, lossy.reach), palette);
-        consider(makeCandidate(std::move(indices), std::move(palette), transparentIndex, rect, limit()));
+        offer(makeCandidate(std::move(indices), std::move(palette), transparentIndex, rect, wayLimit()));
+    }
+    if (smallestWay) {
+        IndexedImage& image = smallestWay->image;
+        lossy.loosen(image.indices, paletteNeighbours(image.palette, image.transparentIndex, lossy.reach), image.palette);
+        consider(makeCandidate(std::move(image.indices), std::move(image.palette), image.transparentIndex, rect, limit()));
     }
     return best;
 }
