@@ -6,10 +6,11 @@ namespace pictoreel::animation {
 
 namespace {
 
-// Error allowed at lossy 100: a little everywhere opaque, and a share of the local activity.
-constexpr float kBaseTolerance = 0.01f;
-constexpr float kActivityGain = 1.0f;
-constexpr float kMostTolerance = 0.10f;
+// Error allowed at lossy 100: none where nothing masks it, a share of the local activity
+// elsewhere.
+constexpr float kBaseTolerance = 0.0f;
+constexpr float kActivityGain = 3.0f;
+constexpr float kMostTolerance = 0.15f;
 // What the colour a pixel was drawn for may change by while the pixel stays as drawn.
 constexpr float kStillTolerance = 0.03f;
 // Substitutes kept per palette entry: enough to find a string that goes on.
@@ -76,25 +77,24 @@ std::vector<float> toleranceMap(const Picture& picture, int lossy, LabCache& lab
             activity[std::size_t(y) * w + x] = std::min({across / 6, down / 6, falling / 4, rising / 4});
         }
     }
-    // A pixel is masked only as much as its least busy neighbour: next to texture, a flat area's
-    // border shows error as plainly as the rest of it.
+    // A pixel is masked only as much as the least busy pixel of its 3x3 neighbourhood: texture
+    // hides error only where it is all around (not at an edge, a thin line or a glyph's curve).
+    std::vector<float> least(activity.size());
+    for (int y = 0; y < h; ++y) {
+        const float* a = activity.data() + std::size_t(y) * w;
+        for (int x = 0; x < w; ++x)
+            least[std::size_t(y) * w + x] = std::min({a[std::max(x - 1, 0)], a[x], a[std::min(x + 1, w - 1)]});
+    }
     const float scale = strength(lossy);
     std::vector<float> tolerance(lightness.size(), 0.0f);
     for (int y = 0; y < h; ++y) {
+        const float* above = least.data() + std::size_t(std::max(y - 1, 0)) * w;
+        const float* here = least.data() + std::size_t(y) * w;
+        const float* below = least.data() + std::size_t(std::min(y + 1, h - 1)) * w;
         for (int x = 0; x < w; ++x) {
             const std::size_t i = std::size_t(y) * w + x;
-            if (picture.pixels[i] == kTransparent)
-                continue;
-            float least = activity[i];
-            if (x > 0)
-                least = std::min(least, activity[i - 1]);
-            if (x + 1 < w)
-                least = std::min(least, activity[i + 1]);
-            if (y > 0)
-                least = std::min(least, activity[i - std::size_t(w)]);
-            if (y + 1 < h)
-                least = std::min(least, activity[i + std::size_t(w)]);
-            tolerance[i] = scale * std::min(kBaseTolerance + kActivityGain * least, kMostTolerance);
+            if (picture.pixels[i] != kTransparent)
+                tolerance[i] = scale * std::min(kBaseTolerance + kActivityGain * std::min({above[x], here[x], below[x]}), kMostTolerance);
         }
     }
     return tolerance;

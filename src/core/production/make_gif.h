@@ -30,7 +30,7 @@ struct MakeOptions {
     // how pictures are fitted comes from the project.
     int colors = 256;
     DitherMode dither = DitherMode::Diffusion;
-    int lossy = 80;
+    int lossy = 65;
 };
 
 // Called on the thread that makes.
