@@ -103,5 +103,5 @@ TEST(LossyAssembly, AStillNoisyBackgroundStaysStillWhileItDrifts)
             for (int x = 0; x < 48; ++x, background += y < 10 || y >= 14)
                 changed += (y < 10 || y >= 14) && !std::equal(gif.frames[k].image.pixel(x, y), gif.frames[k].image.pixel(x, y) + 4,
                                                               gif.frames[k - 1].image.pixel(x, y));
-    EXPECT_LT(changed * 8, background);
+    EXPECT_LT(changed * 4, background);
 }
