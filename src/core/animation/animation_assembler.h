@@ -6,8 +6,9 @@
 // being written, that frame's picture, and the picture after it.
 //
 // What a viewer shows after frame k is exactly picture k: every pixel of the picture, its
-// transparent pixels included (nothing of an earlier frame shows through). Within that rule the
-// file is made small without losing anything:
+// transparent pixels included (nothing of an earlier frame shows through); with a lossy setting,
+// each opaque pixel comes within the error the eye allows it there (see FramePlanner). Within
+// that rule the file is made small:
 //   - each frame after the first stores only the bounding rectangle of the pixels that change;
 //     inside it, pixels that stay as they are may be stored as the transparent index;
 //   - a frame that is followed by a frame with transparent pixels where it has opaque ones is

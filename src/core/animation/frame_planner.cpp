@@ -13,6 +13,10 @@ namespace {
 // Pictures sharing fewer than one colour in this many with the screen are copied whole.
 constexpr std::size_t kChanceShares = 16;
 
+// The part of a pixel's tolerance its drawn colour may use: the rest lets the pixel stay as
+// drawn while the following frames change it a little (sensor noise, a slow fade).
+constexpr float kDrawnShare = 0.6f;
+
 // Known to have no transparent pixel without looking at them.
 bool opaque(const Picture& p) { return p.stored && p.stored->transparentIndex < 0; }
 
@@ -56,9 +60,10 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
     // An opaque picture stored whole that has next to none of its colours on the screen
     // changes (nearly) every pixel: it is copied as stored, and none of the pictures needs
     // decoding for that. Distinct photos share a few exact colours by chance (black, white);
-    // a frame that keeps part of the screen shares most of its colours with it.
+    // a frame that keeps part of the screen shares most of its colours with it. A lossy make
+    // codes every picture again instead.
     const bool nextOpaque = !next || next == &target || opaque(*next);
-    if (opaque(target) && nextOpaque && shownColours_) {
+    if (lossy_ == 0 && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);
         if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
             return copyWhole(target);
@@ -74,20 +79,40 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
             return s.error();
         shown_ = std::move(pending);
     }
-    std::size_t keptInRuns = 0;
-    const Rect changed = changedBox(target, shown_, keptInRuns);
     Rect needsClearing;
     if (!nextOpaque) {
         if (Status s = ensureDecoded(*next); !s)
             return s.error();
         needsClearing = boundingBox(target, *next, [](Pixel t, Pixel n) { return t != kTransparent && n == kTransparent; });
     }
-
     const GifDisposal disposal = needsClearing.empty() ? GifDisposal::DoNotDispose : GifDisposal::RestoreBackground;
-    Rect rect = changed.united(needsClearing);
-    if (rect.empty())
-        rect = Rect{0, 0, 1, 1};
-    std::optional<Candidate> best = bestCandidate(target, rect, firstFrame, keptInRuns);
+
+    // The best image for `picture` with the pixels' `tolerance` (nullptr: exactly).
+    auto attempt = [&](const Picture& picture, const std::vector<float>* tolerance, Rect& rect) {
+        std::size_t keptInRuns = 0;
+        rect = changedBox(picture, shown_, keptInRuns).united(needsClearing);
+        if (rect.empty())
+            rect = Rect{0, 0, 1, 1};
+        return bestCandidate(picture, rect, firstFrame, keptInRuns, tolerance);
+    };
+    Rect rect;
+    std::optional<Candidate> best;
+    bool loosened = false;
+    Picture close;
+    if (lossy_ > 0) {
+        // Pixels kept as the screen shows them can bring too many colours into one image (a
+        // pan over a photo); then every pixel is drawn, each within its tolerance.
+        const std::vector<float> tolerance = toleranceMap(target, lossy_, lab_);
+        for (const bool keep : {true, false}) {
+            std::vector<float> allowed = tolerance;
+            close = keptClose(target, allowed, keep);
+            if ((best = attempt(close, &allowed, rect)))
+                break;
+        }
+        loosened = best.has_value();
+    }
+    if (!best)  // lossless, or the screen's colours kept made too many for one image
+        best = attempt(target, nullptr, rect);
     if (!best)
         return makeError(ErrorCode::LimitExceeded,
                          QStringLiteral("Frame %1 needs more than 256 colours in one image").arg(position));
@@ -107,18 +132,63 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
     // when it is disposed to background.
     const bool copiedWhole = best->copied && frame.disposal == GifDisposal::DoNotDispose;
     shownColours_ = copiedWhole ? std::optional<std::vector<Pixel>>(coloursOf(*best->copied)) : std::nullopt;
+    if (loosened && frame.disposal == GifDisposal::DoNotDispose) {
+        paint(frame, rect, target, close);
+        return frame;
+    }
     for (int y = rect.top; y < rect.bottom; ++y) {
-        Pixel* s = shown_.row(y);
-        if (frame.disposal == GifDisposal::RestoreBackground)
-            std::fill(s + rect.left, s + rect.right, kTransparent);
-        else
-            std::copy(target.row(y) + rect.left, target.row(y) + rect.right, s + rect.left);
+        for (Pixel* s : {shown_.row(y), drawnFrom_.empty() ? nullptr : drawnFrom_.data() + std::size_t(y) * target.width}) {
+            if (!s)
+                continue;
+            if (frame.disposal == GifDisposal::RestoreBackground)
+                std::fill(s + rect.left, s + rect.right, kTransparent);
+            else
+                std::copy(target.row(y) + rect.left, target.row(y) + rect.right, s + rect.left);
+        }
     }
     return frame;
 }
 
+Picture FramePlanner::keptClose(const Picture& target, std::vector<float>& tolerance, bool keep)
+{
+    const float still = stillTolerance(lossy_);
+    Picture close(target.width, target.height);
+    close.position = target.position;
+    close.path = target.path;
+    for (std::size_t i = 0; i < target.pixels.size(); ++i) {
+        const Pixel t = target.pixels[i];
+        const Pixel s = shown_.pixels[i];
+        const Pixel from = drawnFrom_[i];
+        const bool kept = keep && t != s && t != kTransparent && s != kTransparent && from != kTransparent &&
+                          labDistance(lab_(t), lab_(s)) <= tolerance[i] &&
+                          labDistance(lab_(t), lab_(from)) <= std::min(tolerance[i], still);
+        close.pixels[i] = kept ? s : t;
+        tolerance[i] = kept ? 0 : tolerance[i] * kDrawnShare;
+    }
+    return close;
+}
+
+void FramePlanner::paint(const GifFrameDescription& frame, const Rect& rect, const Picture& target, const Picture& close)
+{
+    const IndexedImage& image = frame.image;
+    const std::vector<Rgb>& palette = frame.useGlobalPalette ? global_->palette() : image.palette;
+    std::size_t i = 0;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        Pixel* s = shown_.row(y);
+        Pixel* from = drawnFrom_.data() + std::size_t(y) * shown_.width;
+        for (int x = rect.left; x < rect.right; ++x, ++i) {
+            const int index = image.indices[i];
+            if (index == image.transparentIndex)
+                continue;
+            if (close.row(y)[x] != s[x])  // drawn for a new colour, not kept as it was
+                from[x] = target.row(y)[x];
+            s[x] = opaquePixel(std::size_t(index) < palette.size() ? palette[std::size_t(index)] : Rgb{});
+        }
+    }
+}
+
 std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect& rect, bool firstFrame,
-                                                     std::size_t keptInRuns) const
+                                                     std::size_t keptInRuns, const std::vector<float>* tolerance) const
 {
     const Rect whole{0, 0, target.width, target.height};
     const std::size_t area = static_cast<std::size_t>(target.width) * target.height;
@@ -142,14 +212,14 @@ std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect
         return best;
     const std::size_t limit = best ? best->estimatedBytes : kNoLimit;
     if (!wholeScreen) {
-        consider(encodeRect(shown_, target, rect, global_, limit));
+        consider(encodeRect(shown_, target, rect, global_, limit, tolerance));
         return best;
     }
-    if (std::optional<Candidate> c = encodeRect(shown_, target, whole, global_, limit)) {
+    if (std::optional<Candidate> c = encodeRect(shown_, target, whole, global_, limit, tolerance)) {
         rect = whole;
         consider(std::move(c));
     } else if (!best) {
-        consider(encodeRect(shown_, target, rect, global_));
+        consider(encodeRect(shown_, target, rect, global_, kNoLimit, tolerance));
     }
     return best;
 }

@@ -3,6 +3,7 @@
 
 #include "core/base/error.h"
 #include "core/animation/candidate.h"
+#include "core/animation/perceptual.h"
 #include "core/animation/picture.h"
 #include "core/gif/gif_writer.h"
 
@@ -15,7 +16,15 @@ class GlobalPalette;
 
 class FramePlanner {
 public:
-    FramePlanner(int width, int height, const GlobalPalette* global) : shown_(width, height), global_(global) {}
+    // `lossy` 0..100: how far pixels may stray from the frame's where the eye hardly sees it (see
+    // AnimationSettings); never farther from the frame's own pixel than its tolerance, whatever the
+    // frames before showed.
+    FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0)
+        : shown_(width, height), global_(global), lossy_(lossy)
+    {
+        if (lossy > 0)
+            drawnFrom_.assign(shown_.pixels.size(), kTransparent);
+    }
 
     // The image block that makes the screen show `target`. `next` is the picture of the following
     // frame (nullptr for the last one): where it is transparent and `target` is not, this frame is
@@ -27,7 +36,15 @@ private:
     GifFrameDescription copyWhole(Picture& target);
     // The best way of storing `target` as the frame after what the screen shows, in `rect` or the
     // whole screen; nullopt when no way fits a palette. `rect` becomes the rectangle stored.
-    std::optional<Candidate> bestCandidate(const Picture& target, Rect& rect, bool firstFrame, std::size_t keptInRuns) const;
+    std::optional<Candidate> bestCandidate(const Picture& target, Rect& rect, bool firstFrame, std::size_t keptInRuns,
+                                           const std::vector<float>* tolerance) const;
+    // `target` where it stays close to what the screen shows, and where the colour a pixel was
+    // drawn for has changed little since (noise, a slow fade; not texture moving past): those
+    // pixels keep the screen's colour and may stray no farther (their tolerance becomes 0). The
+    // others may stray by a share of their tolerance. Without `keep`, no pixel is kept.
+    Picture keptClose(const Picture& target, std::vector<float>& tolerance, bool keep);
+    // Draws the stored image of `frame` on shown_ as a viewer does; `close` is what it was made for.
+    void paint(const GifFrameDescription& frame, const Rect& rect, const Picture& target, const Picture& close);
 
     Picture shown_;
     // Set: what the screen shows is this picture, not yet decoded into shown_.
@@ -35,6 +52,10 @@ private:
     // Every colour the screen can show, sorted, when known cheaply; the empty screen is transparent.
     std::optional<std::vector<Pixel>> shownColours_ = std::vector<Pixel>{kTransparent};
     const GlobalPalette* global_;
+    int lossy_ = 0;
+    LabCache lab_;
+    // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
+    std::vector<Pixel> drawnFrom_;
 };
 
 }  // namespace pictoreel::animation

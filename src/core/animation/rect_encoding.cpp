@@ -2,15 +2,48 @@
 
 #include "core/animation/global_palette.h"
 #include "core/animation/palette.h"
+#include "core/animation/perceptual.h"
 
 #include <algorithm>
 
 namespace pictoreel::animation {
 
+namespace {
+
+// What each pixel of a rectangle may stray by, and how far that is at most.
+struct RectTolerance {
+    std::vector<float> perPixel;
+    float reach = 0;
+
+    RectTolerance() = default;
+    RectTolerance(const std::vector<float>& screen, int screenWidth, const Rect& rect)
+    {
+        perPixel.reserve(static_cast<std::size_t>(rect.width()) * rect.height());
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            const float* row = screen.data() + static_cast<std::size_t>(y) * screenWidth;
+            perPixel.insert(perPixel.end(), row + rect.left, row + rect.right);
+        }
+        for (float t : perPixel)
+            reach = std::max(reach, t);
+    }
+
+    // Swaps indices for nearby colours of `palette` where that lets LZW strings go on.
+    void loosen(std::vector<std::uint8_t>& indices, const IndexNeighbours& neighbours, const std::vector<Rgb>& palette) const
+    {
+        loosenGifIndices(indices.data(), indices.size(), minCodeSizeFor(static_cast<int>(palette.size())), neighbours,
+                         perPixel.data());
+    }
+};
+
+}  // namespace
+
 std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target, const Rect& rect,
-                                    const GlobalPalette* global, std::size_t limitBytes)
+                                    const GlobalPalette* global, std::size_t limitBytes,
+                                    const std::vector<float>* tolerance)
 {
     const std::size_t area = static_cast<std::size_t>(rect.width()) * rect.height();
+    const RectTolerance lossy = tolerance ? RectTolerance(*tolerance, target.width, rect) : RectTolerance();
+    const bool loosens = lossy.reach > 0;
 
     PaletteBuilder changedColours;
     PaletteBuilder allColours;
@@ -46,6 +79,16 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
         if (remapped && remapped->estimatedBytes < best->estimatedBytes)
             best = std::move(remapped);
     };
+    // When loosening, the ways are ranked as they are and only the smallest is loosened: it
+    // nearly always stays the smallest, and loosening costs more than counting.
+    std::optional<Candidate> smallestWay;
+    auto offer = [&](Candidate c) {
+        if (!loosens)
+            consider(std::move(c));
+        else if (!smallestWay || c.estimatedBytes < smallestWay->estimatedBytes)
+            smallestWay = std::move(c);
+    };
+    auto wayLimit = [&] { return smallestWay ? smallestWay->estimatedBytes : limit(); };
 
     if (changedFits) {
         const int transparentIndex = anyUnchanged ? static_cast<int>(changedColours.size()) : -1;
@@ -79,8 +122,8 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
             }
         }
         if (anyUnchanged)
-            consider(makeCandidate(std::move(runKept), palette, transparentIndex, rect, limit()));
-        consider(makeCandidate(std::move(leftTransparent), std::move(palette), transparentIndex, rect, limit()));
+            offer(makeCandidate(std::move(runKept), palette, transparentIndex, rect, wayLimit()));
+        offer(makeCandidate(std::move(leftTransparent), std::move(palette), transparentIndex, rect, wayLimit()));
     }
 
     if (allFit && (anyUnchanged || !changedFits)) {
@@ -96,7 +139,12 @@ std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target,
                 indices[i] = t[x] == kTransparent ? static_cast<std::uint8_t>(transparentIndex)
                                                   : allColours.indexOf(t[x]);
         }
-        consider(makeCandidate(std::move(indices), std::move(palette), transparentIndex, rect, limit()));
+        offer(makeCandidate(std::move(indices), std::move(palette), transparentIndex, rect, wayLimit()));
+    }
+    if (smallestWay) {
+        IndexedImage& image = smallestWay->image;
+        lossy.loosen(image.indices, paletteNeighbours(image.palette, image.transparentIndex, lossy.reach), image.palette);
+        consider(makeCandidate(std::move(image.indices), std::move(image.palette), image.transparentIndex, rect, limit()));
     }
     return best;
 }

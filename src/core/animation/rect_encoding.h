@@ -5,6 +5,7 @@
 #include "core/animation/picture.h"
 
 #include <optional>
+#include <vector>
 
 namespace pictoreel::animation {
 
@@ -19,7 +20,10 @@ class GlobalPalette;
 // drawn in colour.
 // Candidates estimated above `limitBytes` (a cost another encoding already has) are dropped.
 // With a global table, each way is also tried with the global table where its colours are there.
+// `tolerance` (the screen's, row by row), when set, lets each drawn pixel take another colour of
+// the palette up to that far from its own where that codes smaller.
 std::optional<Candidate> encodeRect(const Picture& shown, const Picture& target, const Rect& rect,
-                                    const GlobalPalette* global, std::size_t limitBytes = kNoLimit);
+                                    const GlobalPalette* global, std::size_t limitBytes = kNoLimit,
+                                    const std::vector<float>* tolerance = nullptr);
 
 }  // namespace pictoreel::animation

@@ -117,10 +117,23 @@ private:
     std::size_t bits_ = 0;
 };
 
+// Takes the codes and keeps nothing: for choosing indices without coding them.
+struct NoOutput {
+    void put(int, int) {}
+    bool full() const { return false; }
+};
+
+// No pixel is ever coded as another.
+struct Exact {
+    int operator()(std::size_t, int, const StringTable&) const { return -1; }
+};
+
 // The one LZW coder: `out` receives every code with its width (CodeWriter packs them, BitCounter
-// counts them). Returns early once `out.full()`.
-template <class Out>
-void encode(const std::uint8_t* indices, std::size_t count, int minCodeSize, Out& out)
+// counts them). Returns early once `out.full()`. Where the string so far followed by pixel i is
+// not in the table, `substitute(i, current, table)` may return the code of the string followed by
+// another index (having put that index in the pixel's place), or -1.
+template <class Out, class Substitute = Exact>
+void encode(const std::uint8_t* indices, std::size_t count, int minCodeSize, Out& out, Substitute substitute = {})
 {
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
@@ -141,6 +154,10 @@ void encode(const std::uint8_t* indices, std::size_t count, int minCodeSize, Out
         const std::uint32_t key = (std::uint32_t(current) << 8) | next;
         std::uint32_t slot = 0;
         if (const int code = table->find(key, slot); code >= 0) {
+            current = code;
+            continue;
+        }
+        if (const int code = substitute(i, current, *table); code >= 0) {
             current = code;
             continue;
         }
@@ -178,6 +195,31 @@ std::size_t gifCodedBits(const std::uint8_t* indices, std::size_t count, int min
     BitCounter counter(limit);
     encode(indices, count, minCodeSize, counter);
     return counter.bits();
+}
+
+void loosenGifIndices(std::uint8_t* indices, std::size_t count, int minCodeSize, const IndexNeighbours& neighbours,
+                      const float* tolerance)
+{
+    const std::uint8_t mask = static_cast<std::uint8_t>((1 << minCodeSize) - 1);
+    // The nearest neighbour that continues the string: the longest strings come from letting
+    // every pixel go on when it can, and the nearest keeps the error smallest.
+    auto substitute = [&](std::size_t i, int current, const StringTable& table) {
+        const std::uint8_t exact = indices[i] & mask;
+        const float allowed = tolerance[i];
+        for (std::uint32_t k = neighbours.offsets[exact]; k < neighbours.offsets[exact + 1u]; ++k) {
+            if (neighbours.distance[k] > allowed)
+                break;
+            std::uint32_t slot = 0;
+            const int code = table.find((std::uint32_t(current) << 8) | neighbours.index[k], slot);
+            if (code >= 0) {
+                indices[i] = neighbours.index[k];
+                return code;
+            }
+        }
+        return -1;
+    };
+    NoOutput out;
+    encode(indices, count, minCodeSize, out, substitute);
 }
 
 }  // namespace pictoreel

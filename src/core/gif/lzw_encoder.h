@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace pictoreel {
 
@@ -19,5 +20,20 @@ QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int
 // rank ways of storing an image without writing them. Counting stops once it passes `limit`.
 std::size_t gifCodedBits(const std::uint8_t* indices, std::size_t count, int minCodeSize,
                          std::size_t limit = static_cast<std::size_t>(-1));
+
+// Indices that may stand in for others: those of index i are entries [offsets[i], offsets[i + 1])
+// of `index` and `distance`, nearest first. `offsets` has 257 entries; an index without any has an
+// empty range.
+struct IndexNeighbours {
+    std::vector<std::uint32_t> offsets = std::vector<std::uint32_t>(257, 0);
+    std::vector<std::uint8_t> index;
+    std::vector<float> distance;
+};
+
+// Lossy LZW: while a code string grows, a pixel whose index would end the string may take instead
+// a neighbour no farther than its `tolerance` (one per pixel) that lets the string go on. The
+// indices are changed in place; compressGifPixels then codes them into the codes chosen here.
+void loosenGifIndices(std::uint8_t* indices, std::size_t count, int minCodeSize, const IndexNeighbours& neighbours,
+                      const float* tolerance);
 
 }  // namespace pictoreel

@@ -31,7 +31,7 @@ struct MakeOptions {
     // how pictures are fitted comes from the project.
     int colors = 256;
     DitherMode dither = DitherMode::Diffusion;
-    int lossy = 0;
+    int lossy = 65;
 };
 
 // Called on the thread that makes.

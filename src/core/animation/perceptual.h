@@ -1,0 +1,60 @@
+// How far the eye lets a pixel's colour stray: colour distance in OKLab, and an allowed error per
+// pixel that grows with the texture around it. Busy texture hides error; flat areas, smooth
+// gradients and clean edges show it, so they keep their colours.
+#pragma once
+
+#include "core/animation/picture.h"
+#include "core/gif/lzw_encoder.h"
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace pictoreel::animation {
+
+struct Lab {
+    float l = 0, a = 0, b = 0;
+};
+
+Lab toOklab(Rgb c);
+
+// Euclidean distance in OKLab: 1 is black to white; about 0.02 is a just noticeable difference.
+inline float labDistance(const Lab& p, const Lab& q)
+{
+    const float dl = p.l - q.l, da = p.a - q.a, db = p.b - q.b;
+    return std::sqrt(dl * dl + da * da + db * db);
+}
+
+// OKLab of opaque pixels, remembered: a frame has few colours, each met many times.
+class LabCache {
+public:
+    LabCache() { keys_.fill(kTransparent); }
+    Lab operator()(Pixel p)
+    {
+        const std::uint32_t slot = (p * 2654435761u) >> (32 - kBits);
+        if (keys_[slot] != p) {
+            keys_[slot] = p;
+            values_[slot] = toOklab(unpackPixel(p));
+        }
+        return values_[slot];
+    }
+
+private:
+    static constexpr int kBits = 12;
+    std::array<Pixel, 1u << kBits> keys_;
+    std::array<Lab, 1u << kBits> values_{};
+};
+
+// How far a pixel's colour may change and the screen still show what it was drawn for, at
+// `lossy` (0..100): noise and slow fades, not texture moving past.
+float stillTolerance(int lossy);
+
+// The error each pixel of `picture` may have at `lossy` (1..100), row by row over the picture;
+// 0 for transparent pixels.
+std::vector<float> toleranceMap(const Picture& picture, int lossy, LabCache& lab);
+
+// For each opaque palette entry, the others no farther than `reach`, nearest first. The
+// transparent entry (when >= 0) neither has nor is a substitute.
+IndexNeighbours paletteNeighbours(const std::vector<Rgb>& palette, int transparentIndex, float reach);
+
+}  // namespace pictoreel::animation
