@@ -200,7 +200,7 @@ Status ImagingComponent::ResizeImage(int width, int height, bool keepExactSize)
 }
 
 Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int32_t transparentColour,
-                                 const QByteArray& comment) const
+                                 const QByteArray& comment, const ColourReduction& reduction) const
 {
     if (image_.empty())
         return noPicture();
@@ -210,6 +210,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
     QuantizeOptions options;
     options.reserveTransparent = transparent;
     options.transparentColour = key;
+    options.reduction = reduction;
     // An opaque picture without a transparent colour is its own composite: no copy of it.
     bool opaque = !transparent;
     for (std::size_t i = 3; i < image_.pixels.size() && opaque; i += 4)
