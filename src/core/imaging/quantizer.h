@@ -21,7 +21,7 @@ struct QuantizeOptions {
     // Without it every pixel counts as opaque, whatever its alpha.
     bool reserveTransparent = false;
     Rgb transparentColour;
-    ColourReduction reduction;
+    ColourReduction reduction = {};
 };
 
 // A picture whose visible colours fit in the palette is stored exactly: every pixel gets the
