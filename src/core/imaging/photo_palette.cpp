@@ -1,5 +1,7 @@
 #include "core/imaging/photo_palette.h"
 
+#include "core/imaging/nearest_colour.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -244,148 +246,6 @@ std::vector<Rgb> wuPalette(const std::vector<Cell>& cells, int maxColours)
     return palette;
 }
 
-// ---- Nearest palette entry ---------------------------------------------------------------------
-
-// The colour cube is cut into cells of 16 x 16 x 16 colours. The first look-up in a cell lists
-// the entries that can be nearest to some colour of it: those no farther from the cell than the
-// smallest distance within which some entry reaches the whole cell. Later look-ups there only
-// compare those few, in palette order, so ties go to the lower index.
-class NearestColour {
-public:
-    explicit NearestColour(const std::vector<Rgb>& palette) : palette_(palette) { first_.fill(kUnbuilt); }
-
-    int find(int r, int g, int b)
-    {
-        const int cell = ((r >> kShift) << (2 * kCellSideBits)) | ((g >> kShift) << kCellSideBits) | (b >> kShift);
-        if (first_[std::size_t(cell)] == kUnbuilt)
-            build(cell);
-        const std::uint8_t* candidate = candidates_.data() + first_[std::size_t(cell)];
-        const std::uint8_t* end = candidate + count_[std::size_t(cell)];
-        int best = *candidate;
-        int bestDistance = std::numeric_limits<int>::max();
-        for (; candidate != end; ++candidate) {
-            const Rgb& e = palette_[*candidate];
-            const int dr = e.r - r, dg = e.g - g, db = e.b - b;
-            const int d = dr * dr + dg * dg + db * db;
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = *candidate;
-            }
-        }
-        return best;
-    }
-
-private:
-    static constexpr int kCellSideBits = 4;
-    static constexpr int kShift = 8 - kCellSideBits;
-    static constexpr std::uint32_t kUnbuilt = 0xFFFFFFFFu;
-
-    void build(int cell)
-    {
-        const int lo[3] = {(cell >> (2 * kCellSideBits)) << kShift, ((cell >> kCellSideBits) & 15) << kShift,
-                           (cell & 15) << kShift};
-        constexpr int span = (1 << kShift) - 1;
-        std::array<int, 256> nearestPossible{};
-        int reachAll = std::numeric_limits<int>::max();
-        for (std::size_t i = 0; i < palette_.size(); ++i) {
-            const int v[3] = {palette_[i].r, palette_[i].g, palette_[i].b};
-            int dmin = 0, dmax = 0;
-            for (int c = 0; c < 3; ++c) {
-                const int below = lo[c] - v[c], above = v[c] - (lo[c] + span);
-                const int gap = std::max({below, above, 0});
-                const int far = std::max(std::abs(v[c] - lo[c]), std::abs(v[c] - (lo[c] + span)));
-                dmin += gap * gap;
-                dmax += far * far;
-            }
-            nearestPossible[i] = dmin;
-            reachAll = std::min(reachAll, dmax);
-        }
-        first_[std::size_t(cell)] = static_cast<std::uint32_t>(candidates_.size());
-        for (std::size_t i = 0; i < palette_.size(); ++i)
-            if (nearestPossible[i] <= reachAll)
-                candidates_.push_back(static_cast<std::uint8_t>(i));
-        count_[std::size_t(cell)] = static_cast<std::uint16_t>(candidates_.size() - first_[std::size_t(cell)]);
-    }
-
-    const std::vector<Rgb>& palette_;
-    std::array<std::uint32_t, 1u << (3 * kCellSideBits)> first_;
-    std::array<std::uint16_t, 1u << (3 * kCellSideBits)> count_{};
-    std::vector<std::uint8_t> candidates_;
-};
-
-// Nearest entries of recently seen colours, direct mapped.
-class NearestCache {
-public:
-    explicit NearestCache(NearestColour& nearest) : nearest_(&nearest) { keys_.fill(kEmpty); }
-
-    // One cache per thread, emptied and pointed at `nearest`.
-    static NearestCache& emptied(NearestColour& nearest)
-    {
-        thread_local std::unique_ptr<NearestCache> cache;
-        if (!cache)
-            cache = std::make_unique<NearestCache>(nearest);
-        cache->nearest_ = &nearest;
-        cache->keys_.fill(kEmpty);
-        return *cache;
-    }
-
-    std::uint8_t find(int r, int g, int b)
-    {
-        const std::uint32_t key = std::uint32_t(r) | (std::uint32_t(g) << 8) | (std::uint32_t(b) << 16);
-        const std::uint32_t slot = (key * 2654435761u) >> (32 - kBits);
-        if (keys_[slot] != key) {
-            keys_[slot] = key;
-            values_[slot] = static_cast<std::uint8_t>(nearest_->find(r, g, b));
-        }
-        return values_[slot];
-    }
-
-private:
-    static constexpr int kBits = 17;
-    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
-    NearestColour* nearest_;
-    std::array<std::uint32_t, 1u << kBits> keys_;
-    std::array<std::uint8_t, 1u << kBits> values_{};
-};
-
-// Nearest entries by colour cell (the top 6 bits of each channel): every colour of a cell takes
-// the entry nearest to the cell's centre. One search per cell a picture uses instead of one per
-// pixel, for at most a level or two of extra error where two entries meet.
-class CellNearest {
-public:
-    explicit CellNearest(NearestColour& nearest) : nearest_(nearest)
-    {
-        thread_local std::vector<std::uint16_t> table(kCellCount, kEmpty);
-        table_ = &table;
-    }
-    ~CellNearest()
-    {
-        for (int key : touched_)
-            (*table_)[std::size_t(key)] = kEmpty;
-    }
-    CellNearest(const CellNearest&) = delete;
-    CellNearest& operator=(const CellNearest&) = delete;
-
-    std::uint8_t find(const std::uint8_t* p)
-    {
-        const int key = cellKey(p);
-        std::uint16_t& entry = (*table_)[std::size_t(key)];
-        if (entry == kEmpty) {
-            constexpr int shift = 8 - kCellBits, half = 1 << (shift - 1);
-            entry = static_cast<std::uint16_t>(
-                nearest_.find((p[0] >> shift << shift) + half, (p[1] >> shift << shift) + half, (p[2] >> shift << shift) + half));
-            touched_.push_back(key);
-        }
-        return static_cast<std::uint8_t>(entry);
-    }
-
-private:
-    static constexpr std::uint16_t kEmpty = 0xFFFF;
-    NearestColour& nearest_;
-    std::vector<std::uint16_t>* table_;
-    std::vector<int> touched_;
-};
-
 // Moves every entry to the mean of the cells nearest to it; entries nobody uses stay.
 void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int rounds)
 {
@@ -431,7 +291,7 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
     return palette;
 }
 
-std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, float ditherStrength,
+std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
                                        bool skipTransparent, std::uint8_t skipIndex)
 {
     const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
@@ -439,45 +299,18 @@ std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector
     if (palette.empty())
         return out;
     NearestColour nearest(palette);
-    NearestCache* cache = &NearestCache::emptied(nearest);
-    // Error in 1/16 units of the strength given in 1/256 steps.
-    const int strength = static_cast<int>(std::clamp(ditherStrength, 0.0f, 1.0f) * 256.0f + 0.5f);
-    if (strength == 0) {
-        CellNearest cells(nearest);
+    CellNearest cells(nearest, dithering == Dithering::None ? kCellBits : kCellBits + 1);
+    if (dithering == Dithering::None) {
         const std::uint8_t* p = image.pixels.data();
         for (std::size_t i = 0; i < count; ++i, p += 4)
             if (!(skipTransparent && p[3] == 0))
-                out[i] = cells.find(p);
+                out[i] = cells.find(p[0], p[1], p[2]);
         return out;
     }
-    // Errors of this row and the next, in channel units times 16, with a pixel of margin each side.
-    const int width = image.width;
-    std::vector<int> current(static_cast<std::size_t>(width + 2) * 3, 0), below(current.size(), 0);
-    for (int y = 0; y < image.height; ++y) {
-        std::fill(below.begin(), below.end(), 0);
-        const std::uint8_t* p = image.pixel(0, y);
-        std::uint8_t* row = out.data() + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x, p += 4) {
-            if (skipTransparent && p[3] == 0)
-                continue;
-            int* e = &current[std::size_t(x + 1) * 3];
-            int want[3];
-            for (int c = 0; c < 3; ++c)
-                want[c] = std::clamp(p[c] + (e[c] * strength / 16 + (e[c] >= 0 ? 128 : -128)) / 256, 0, 255);
-            const std::uint8_t index = cache->find(want[0], want[1], want[2]);
-            row[x] = index;
-            const Rgb chosen = palette[index];
-            const int got[3] = {chosen.r, chosen.g, chosen.b};
-            for (int c = 0; c < 3; ++c) {
-                const int error = want[c] - got[c];
-                current[std::size_t(x + 2) * 3 + std::size_t(c)] += error * 7;
-                below[std::size_t(x) * 3 + std::size_t(c)] += error * 3;
-                below[std::size_t(x + 1) * 3 + std::size_t(c)] += error * 5;
-                below[std::size_t(x + 2) * 3 + std::size_t(c)] += error;
-            }
-        }
-        std::swap(current, below);
-    }
+    if (dithering == Dithering::Ordered)
+        mapOrdered(image, palette, cells, skipTransparent, out);
+    else
+        mapDiffused(image, palette, cells, skipTransparent, out);
     return out;
 }
 

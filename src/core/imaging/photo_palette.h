@@ -1,9 +1,10 @@
 // Palettes for pictures with many colours (photos): Wu's variance-minimising cuts of the colour
 // cube, refined by a few rounds of k-means, and a fast nearest-colour mapping with optional
-// light error diffusion. Integer arithmetic throughout, so the result depends only on the pixels.
+// dithering. Integer arithmetic throughout, so the result depends only on the pixels.
 #pragma once
 
 #include "core/base/image.h"
+#include "core/imaging/dither.h"
 
 #include <cstdint>
 #include <vector>
@@ -14,13 +15,12 @@ namespace pictoreel {
 // out when `skipTransparent`. Empty when no pixel counts.
 std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent);
 
-// The palette entry for every pixel. Without diffusion every colour takes the entry nearest to
+// The palette entry for every pixel. Without dithering every colour takes the entry nearest to
 // the centre of its colour cell (the top 6 bits of each channel; squared RGB distance, the lower
 // index on ties): one search per cell instead of one per pixel, and never farther from the
-// pixel's true nearest entry than the cell is wide. With `ditherStrength` in (0, 1], the exact
-// nearest entry and that share of Floyd-Steinberg error diffusion.
-// Pixels with alpha 0 get `skipIndex` and diffuse no error when `skipTransparent`.
-std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, float ditherStrength,
+// pixel's true nearest entry than the cell is wide. Dithered (see dither.h), with cells of the
+// top 7 bits. Pixels with alpha 0 get `skipIndex` when `skipTransparent`.
+std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
                                        bool skipTransparent, std::uint8_t skipIndex);
 
 }  // namespace pictoreel

@@ -16,11 +16,6 @@ namespace pictoreel {
 
 namespace {
 
-// Share of Floyd-Steinberg error diffusion for photos. Measured on the benchmark's photos with
-// this palette, every strength from a quarter up cost PSNR, SSIM and bytes against plain
-// nearest-colour mapping (the k-means palette is fine enough that banding is rare), so none.
-constexpr float kDitheringLevel = 0.0f;
-
 std::uint32_t packRgb(const std::uint8_t* p)
 {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16);
@@ -223,7 +218,7 @@ std::optional<IndexedImage> fewColoursPalette(const RgbaImage& image, const Quan
 }
 
 // Photos and everything else with many colours: our own palette (Wu's cuts refined by
-// k-means) and nearest-colour mapping, diffusing kDitheringLevel of the error when asked.
+// k-means), each pixel mapped to it as options.reduction.dithering says.
 IndexedImage quantizePhoto(const RgbaImage& image, const QuantizeOptions& options, int limit)
 {
     IndexedImage out;
@@ -231,7 +226,7 @@ IndexedImage quantizePhoto(const RgbaImage& image, const QuantizeOptions& option
     out.height = image.height;
     out.palette = choosePhotoPalette(image, limit, options.reserveTransparent);
     const int transparentIndex = static_cast<int>(out.palette.size());
-    out.indices = mapToPalette(image, out.palette, options.dither ? kDitheringLevel : 0.0f, options.reserveTransparent,
+    out.indices = mapToPalette(image, out.palette, options.reduction.dithering, options.reserveTransparent,
                                static_cast<std::uint8_t>(options.reserveTransparent ? transparentIndex : 0));
     if (options.reserveTransparent) {
         out.transparentIndex = transparentIndex;
@@ -249,7 +244,7 @@ Result<IndexedImage> quantizeImage(const RgbaImage& image, const QuantizeOptions
     if (image.empty() || image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 4)
         return makeError(ErrorCode::EmptyImage, QStringLiteral("There is no picture to reduce to a palette."));
     try {
-        const int limit = options.reserveTransparent ? 255 : 256;
+        const int limit = std::clamp(options.reduction.maxColours, 2, 256) - (options.reserveTransparent ? 1 : 0);
         if (auto exact = exactPalette(image, options, limit))
             return std::move(*exact);
         if (auto few = fewColoursPalette(image, options, limit))

@@ -3,8 +3,16 @@
 
 #include "core/base/error.h"
 #include "core/base/image.h"
+#include "core/imaging/dither.h"
 
 namespace pictoreel {
+
+// What a caller chooses about reducing a picture: the most entries its palette holds, the
+// transparent one included (2..256), and how it is dithered (see dither.h).
+struct ColourReduction {
+    int maxColours = 256;
+    Dithering dithering = Dithering::Diffusion;
+};
 
 struct QuantizeOptions {
     // Pixels with alpha 0 become one reserved palette entry, the image's transparent index,
@@ -13,9 +21,7 @@ struct QuantizeOptions {
     // Without it every pixel counts as opaque, whatever its alpha.
     bool reserveTransparent = false;
     Rgb transparentColour;
-    // Error diffusion for pictures that need reduction, at the strength the quantiser was tuned
-    // to (currently none: see quantizer.cpp).
-    bool dither = true;
+    ColourReduction reduction = {};
 };
 
 // A picture whose visible colours fit in the palette is stored exactly: every pixel gets the
@@ -24,7 +30,7 @@ struct QuantizeOptions {
 // its flat areas exactly and merges each rarer shade with kept colours near it, undithered;
 // what a shade becomes depends on the colours near it, not on the rest of the picture, so
 // areas two pictures share come out the same in both (see quantizer.cpp). Otherwise (photos) the palette comes from Wu's cuts of the colour cube
-// refined by k-means, and every pixel takes its nearest entry (see photo_palette.h). Partial alpha is ignored
+// refined by k-means, and every pixel takes its entry as `reduction` says (see photo_palette.h). Partial alpha is ignored
 // (callers composite first); only alpha 0 is special, and only with reserveTransparent.
 Result<IndexedImage> quantizeImage(const RgbaImage& image, const QuantizeOptions& options = {});
 

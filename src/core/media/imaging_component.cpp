@@ -220,7 +220,7 @@ Status ImagingComponent::FitImage(int width, int height, FitMode mode, std::opti
 }
 
 Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int32_t transparentColour,
-                                 const QByteArray& comment) const
+                                 const QByteArray& comment, const ColourReduction& reduction) const
 {
     if (image_.empty())
         return noPicture();
@@ -230,6 +230,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
     QuantizeOptions options;
     options.reserveTransparent = transparent || framedPicture_;
     options.transparentColour = key;
+    options.reduction = reduction;
     const auto inBar = [this](std::size_t i) {
         const auto x = static_cast<int>(i / 4 % static_cast<std::size_t>(image_.width));
         const auto y = static_cast<int>(i / 4 / static_cast<std::size_t>(image_.width));

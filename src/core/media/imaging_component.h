@@ -11,6 +11,7 @@
 #include "core/base/error.h"
 #include "core/base/image.h"
 #include "core/imaging/fitting.h"
+#include "core/imaging/quantizer.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -65,11 +66,11 @@ public:
 
     // Writes the current picture as a one-image GIF. Alpha is first composited over
     // `transparentColour` (0x00BBGGRR). When `transparent` is true, every pixel of exactly that
-    // colour is transparent in the file, and so are the clear bars of FitImage in any case; the rest is reduced to the palette (stored exactly when
-    // it has few enough colours, otherwise quantised with dithering). A non-empty `comment` is
-    // stored in the file as a GIF comment.
+    // colour is transparent in the file, and so are the clear bars of FitImage in any case; the
+    // rest is reduced to the palette (stored exactly when it has few enough colours, otherwise
+    // quantised as `reduction` says). A non-empty `comment` is stored in the file as a GIF comment.
     Status SaveGif(const QString& path, bool transparent, std::int32_t transparentColour,
-                   const QByteArray& comment = {}) const;
+                   const QByteArray& comment = {}, const ColourReduction& reduction = {}) const;
 
     // Writes the current picture as an uncompressed 24-bit BMP. Alpha is not stored: the
     // colour channels are written as they are.

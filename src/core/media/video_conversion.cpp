@@ -108,9 +108,7 @@ private:
     {
         if (!frame)
             return {};
-        QuantizeOptions options;
-        options.dither = true;
-        Result<IndexedImage> indexed = quantizeImage(frame->image, options);
+        Result<IndexedImage> indexed = quantizeImage(frame->image);
         if (!indexed)
             return indexed.error();
         const QString file = QDir(folder_).filePath(QStringLiteral("frame%1.gif").arg(frames_.size(), 6, 10, QLatin1Char('0')));

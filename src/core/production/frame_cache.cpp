@@ -13,7 +13,7 @@ namespace pictoreel {
 namespace {
 
 // Changes whenever a conversion of the same picture and settings gives other pixels.
-constexpr auto kRecordHeader = "Pictoreel frame cache 1\n";
+constexpr auto kRecordHeader = "Pictoreel frame cache 2\n";
 // Far more than any record; a longer comment is not one of ours.
 constexpr qsizetype kMaxRecordBytes = 64 * 1024;
 
@@ -54,6 +54,14 @@ QString ownCacheName(const QString& commonFile, const QString& picturePath)
     name.chop(6);  // "__.gif"
     return commonFile.left(nameStart) +
            safeCacheFileName(name + QStringLiteral("_p_") + QString::fromLatin1(digest) + QStringLiteral("__.gif"));
+}
+
+ColourReduction reductionFor(const FrameStyle& style)
+{
+    const Dithering dithering = style.dither == DitherMode::Ordered ? Dithering::Ordered
+                                : style.dither == DitherMode::None  ? Dithering::None
+                                                                    : Dithering::Diffusion;
+    return ColourReduction{style.colors, dithering};
 }
 
 }  // namespace
@@ -129,7 +137,7 @@ Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& en
         return s;
     if (Status s = worker.FitImage(size.width, size.height, style.fit, style.fitBackground); !s)
         return s;
-    return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record);
+    return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record, reductionFor(conversion.style));
 }
 
 Result<QString> frameGifFor(const FrameConversion& conversion)

@@ -50,7 +50,7 @@ TEST(PhotoPalette, KeepsToTheSizeLimitAndMapsToANearEntry)
         const std::vector<Rgb> palette = choosePhotoPalette(img, limit, false);
         ASSERT_FALSE(palette.empty());
         EXPECT_LE(palette.size(), std::size_t(limit));
-        const std::vector<std::uint8_t> indices = mapToPalette(img, palette, 0.0f, false, 0);
+        const std::vector<std::uint8_t> indices = mapToPalette(img, palette, Dithering::None, false, 0);
         ASSERT_EQ(indices.size(), std::size_t(160 * 120));
         for (std::size_t i = 0; i < indices.size(); i += 7) {
             ASSERT_LT(indices[i], palette.size());
@@ -73,9 +73,9 @@ TEST(PhotoPalette, KeepsToTheSizeLimitAndMapsToANearEntry)
     // Dithered mapping keeps the quality, and every result repeats.
     const std::vector<Rgb> palette = choosePhotoPalette(img, 256, false);
     EXPECT_EQ(palette, choosePhotoPalette(img, 256, false));
-    const std::vector<std::uint8_t> dithered = mapToPalette(img, palette, 1.0f, false, 0);
-    EXPECT_EQ(dithered, mapToPalette(img, palette, 1.0f, false, 0));
-    EXPECT_NE(dithered, mapToPalette(img, palette, 0.0f, false, 0));
+    const std::vector<std::uint8_t> dithered = mapToPalette(img, palette, Dithering::Diffusion, false, 0);
+    EXPECT_EQ(dithered, mapToPalette(img, palette, Dithering::Diffusion, false, 0));
+    EXPECT_NE(dithered, mapToPalette(img, palette, Dithering::None, false, 0));
     EXPECT_GT(psnr(mapped(img, palette, dithered), img), 34.0);
 }
 
@@ -87,7 +87,7 @@ TEST(PhotoPalette, TransparentPixelsAreLeftOutWhenAsked)
     const std::vector<Rgb> palette = choosePhotoPalette(img, 255, true);
     ASSERT_FALSE(palette.empty());
     EXPECT_TRUE(std::none_of(palette.begin(), palette.end(), [](Rgb c) { return c.r > 200 && c.g < 60 && c.b > 200; }));
-    const std::vector<std::uint8_t> indices = mapToPalette(img, palette, 0.5f, true, 255);
+    const std::vector<std::uint8_t> indices = mapToPalette(img, palette, Dithering::Ordered, true, 255);
     for (std::size_t i = 0; i < indices.size(); ++i)
         ASSERT_EQ(indices[i] == 255, int(i % 120) < 40) << i;
     EXPECT_TRUE(choosePhotoPalette(RgbaImage(8, 8), 255, true).empty());

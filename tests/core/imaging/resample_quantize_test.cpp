@@ -111,8 +111,9 @@ TEST(Quantizer, ReducesManyColoursAndKeepsTheTransparentSlotApart)
         for (int x = 0; x < 128; ++x)
             setPixel(img, x, y, Rgb{std::uint8_t(x * 2), std::uint8_t(y * 2), std::uint8_t((x + y) % 256)},
                      std::uint8_t((x / 8 + y / 8) % 5 == 0 ? 0 : 255));
-    for (bool dither : {true, false})
-        EXPECT_GT(psnr(expectWellFormed(quantizeImage(img, QuantizeOptions{true, Rgb{}, dither}).value(), img, true), img), 30.0) << dither;
+    for (Dithering dithering : {Dithering::Diffusion, Dithering::Ordered, Dithering::None})
+        EXPECT_GT(psnr(expectWellFormed(quantizeImage(img, QuantizeOptions{true, Rgb{}, {256, dithering}}).value(), img, true), img), 30.0)
+            << int(dithering);
     // Without transparency all 256 entries may hold colours.
     EXPECT_GT(quantizeImage(img).value().palette.size(), 200u);
 }

@@ -1,0 +1,80 @@
+// Colour limits and the three kinds of dithering, on pictures and palettes made to show them.
+#include "support/test_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include "core/imaging/photo_palette.h"
+#include "core/imaging/quantizer.h"
+
+#include <set>
+
+using namespace pictoreel;
+using namespace pictoreel::testing;
+
+namespace {
+
+constexpr Dithering kAllKinds[] = {Dithering::Diffusion, Dithering::Ordered, Dithering::None};
+
+RgbaImage gradient(int w, int h, int seed)
+{
+    return makePicture(w, h, [&](int x, int y) {
+        return Rgb{std::uint8_t(x * 255 / w), std::uint8_t((y * 255 / h + seed) % 256), std::uint8_t((x + y) % 256)};
+    });
+}
+
+}  // namespace
+
+TEST(Dithering, ThePaletteKeepsToTheColourLimit)
+{
+    const RgbaImage photo = gradient(96, 64, 0);
+    const RgbaImage few = makePicture(30, 10, [](int x, int) { return Rgb{std::uint8_t(x / 3 * 20), 5, 9}; });
+    for (Dithering kind : kAllKinds)
+        for (bool keyed : {false, true}) {
+            const QuantizeOptions options{keyed, Rgb{}, {16, kind}};
+            EXPECT_LE(quantizeImage(photo, options).value().palette.size(), 16u) << int(kind) << keyed;
+            const IndexedImage exact = quantizeImage(few, options).value();  // 10 colours fit: stored exactly
+            EXPECT_EQ(exact.palette.size(), keyed ? 11u : 10u);
+            for (int x = 0; x < 30; ++x)
+                EXPECT_EQ(exact.palette[exact.indices[std::size_t(x)]], colourAt(few, x, 0));
+        }
+}
+
+// Sixteen greys; the picture has a flat grey between two entries on top, a gradient in the middle
+// rows and a grey the palette holds at the bottom, where errors from the gradient must not reach.
+TEST(Dithering, FlatAreasBetweenAndOnEntries)
+{
+    std::vector<Rgb> palette;
+    for (int v = 0; v <= 255; v += 17)
+        palette.push_back(Rgb{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
+    const Rgb grey{22, 22, 22};
+    auto picture = [&](int seed) {
+        RgbaImage img = gradient(64, 48, seed);
+        fillRect(img, 0, 0, 64, 16, grey);
+        fillRect(img, 0, 32, 64, 16, palette[2]);
+        return img;
+    };
+    const RgbaImage first = picture(0), second = picture(77);
+    auto rows = [](const std::vector<std::uint8_t>& indices, int from) {
+        return std::vector<std::uint8_t>(indices.begin() + from * 64, indices.begin() + (from + 16) * 64);
+    };
+    for (Dithering kind : kAllKinds) {
+        const std::vector<std::uint8_t> mapped = mapToPalette(first, palette, kind, false, 0);
+        EXPECT_EQ(mapped, mapToPalette(first, palette, kind, false, 0));
+        EXPECT_EQ(std::set<std::uint8_t>(mapped.begin() + 32 * 64, mapped.end()), std::set<std::uint8_t>{2}) << int(kind);
+        const std::vector<std::uint8_t> greys = rows(mapped, 0);
+        const std::set<std::uint8_t> used(greys.begin(), greys.end());
+        if (kind == Dithering::None) {
+            EXPECT_EQ(used, std::set<std::uint8_t>{1});  // the nearest entry, 17, everywhere
+            continue;
+        }
+        EXPECT_EQ(used, (std::set<std::uint8_t>{1, 2})) << int(kind);  // 17 and 34, mixed
+        double sum = 0;
+        for (std::uint8_t i : greys)
+            sum += palette[i].r;
+        EXPECT_NEAR(sum / double(greys.size()), 22.0, 2.0) << int(kind);
+        // The pattern is tied to the place: another picture around the same grey does not move it.
+        if (kind == Dithering::Ordered) {
+            EXPECT_EQ(greys, rows(mapToPalette(second, palette, kind, false, 0), 0));
+        }
+    }
+}
