@@ -18,8 +18,9 @@ protected:
     }
     void click(int row, Qt::KeyboardModifiers modifiers = {})
     {
-        QTest::mouseClick(listView()->viewport(), Qt::LeftButton, modifiers,
-                          listView()->visualRect(listView()->model()->index(row - 1, 1)).center());
+        const QModelIndex index = listView()->model()->index(row - 1, 1);
+        listView()->scrollTo(index);
+        QTest::mouseClick(listView()->viewport(), Qt::LeftButton, modifiers, listView()->visualRect(index).center());
     }
 };
 

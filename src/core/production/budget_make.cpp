@@ -59,7 +59,7 @@ Result<IndexedImage> reduceColours(RgbaImage image, int colors)
         indexed.transparentIndex = static_cast<int>(indexed.palette.size());
         indexed.palette.push_back(Rgb{});
     }
-    indexed.indices = mapToPalette(image, indexed.palette, 0.0f, transparent,
+    indexed.indices = mapToPalette(image, indexed.palette, Dithering::None, transparent,
                                    static_cast<std::uint8_t>(std::max(0, indexed.transparentIndex)));
     return indexed;
 }
@@ -192,7 +192,7 @@ private:
         for (std::size_t i = 3; i < scaled.pixels.size(); i += 4)
             scaled.pixels[i] = scaled.pixels[i] < 128 ? 0 : 255;
         IndexedImage indexed{scaled.width, scaled.height, {}, shared_.palette, shared_.transparentIndex};
-        indexed.indices = mapToPalette(scaled, indexed.palette, 0.0f, indexed.transparentIndex >= 0,
+        indexed.indices = mapToPalette(scaled, indexed.palette, Dithering::None, indexed.transparentIndex >= 0,
                                        static_cast<std::uint8_t>(std::max(0, indexed.transparentIndex)));
         return writeSingleImageGif(reduced_[k].fileName, indexed);
     }
