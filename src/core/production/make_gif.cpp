@@ -40,34 +40,11 @@ Status checkOutputIsNoInput(const std::vector<FrameValues>& frames, const QStrin
 
 }  // namespace
 
-QString outputPathFor(const QString& outputFileName, const QString& projectFile)
-{
-    if (outputFileName.isEmpty() || QDir::isAbsolutePath(outputFileName) || projectFile.isEmpty())
-        return outputFileName;
-    return joinPath(QFileInfo(projectFile).absolutePath(), outputFileName);
-}
-
-std::optional<int> loopCountFor(const ProjectProperties& properties)
-{
-    if (properties.loopInfinitely == kLoopTicked)
-        return 0;
-    const std::optional<std::int32_t> value = toInt32(properties.loopTimes);
-    if (!value || *value < 0)
-        return std::nullopt;
-    return std::min(*value, kMaxGifValue);
-}
-
 std::optional<std::int64_t> sizeBudgetFor(const ProjectProperties& properties)
 {
     return properties.maxSize.trimmed().isEmpty() ? std::nullopt : byteSizeFromText(properties.maxSize);
 }
 
-int frameProgressValue(int row, int rows)
-{
-    return rows <= 0 ? 0 : static_cast<int>(std::nearbyint(row * 50.0 / rows));
-}
-
-int saveProgressValue(int percent) { return percent / 2 + 50; }
 
 namespace {
 

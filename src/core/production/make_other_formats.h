@@ -3,7 +3,8 @@
 // writer one frame at a time. makeAnimatedGif sends outputs of these formats here.
 #pragma once
 
-#include "core/production/make_gif.h"
+#include "core/production/make_job.h"
+#include "core/project/frame_list.h"
 
 namespace pictoreel {
 

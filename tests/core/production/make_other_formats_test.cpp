@@ -1,4 +1,5 @@
 // Making a project as an animated WebP or PNG: what a decoder shows, a missing picture, a stop.
+#include "core/production/make_gif.h"
 #include "core/production/make_other_formats.h"
 
 #include "support/results.h"
