@@ -59,6 +59,8 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
 
 MainWindow::~MainWindow()
 {
+    // A box that loses the focus as the panel goes tells of an edit; this window is gone by then.
+    disconnect(SSTab1, nullptr, this, nullptr);
     // The extractor asks this window for the temp folder, so it cannot outlive it.
     delete extractor_.data();
     // The viewers let go of their components, and the model of the list, before those go.
