@@ -9,6 +9,7 @@
 #include "gui/widgets/compact_font.h"
 #include "gui/app/dialogs.h"
 #include "gui/main_window/frame_list_model.h"
+#include "gui/main_window/property_panel.h"
 #include "gui/converters/avi_to_gif_window.h"
 #include "gui/extractor/extractor_window.h"
 #include "gui/converters/gif_to_avi_window.h"
@@ -60,7 +61,7 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
 MainWindow::~MainWindow()
 {
     // A box that loses the focus as the panel goes tells of an edit; this window is gone by then.
-    disconnect(SSTab1, nullptr, this, nullptr);
+    SSTab1->disconnect(this);
     // The extractor asks this window for the temp folder, so it cannot outlive it.
     delete extractor_.data();
     // The viewers let go of their components, and the model of the list, before those go.
