@@ -335,6 +335,13 @@ Status initialise()
     return outcome;
 }
 
+// Orientations whose upright picture has the stored picture's width as its height.
+bool turnsQuarter(MagickCore::OrientationType orientation)
+{
+    return orientation == MagickCore::LeftTopOrientation || orientation == MagickCore::RightTopOrientation ||
+           orientation == MagickCore::RightBottomOrientation || orientation == MagickCore::LeftBottomOrientation;
+}
+
 RgbaImage decodeWithMagick(QByteArray& bytes, const MagickReading& reading, const DecodeOptions& options,
                            std::optional<PictureSize> declared)
 {
@@ -385,9 +392,12 @@ RgbaImage decodeWithMagick(QByteArray& bytes, const MagickReading& reading, cons
     const MagickCore::OrientationType orientation = image.orientation();
     if (orientation != MagickCore::UndefinedOrientation && orientation != MagickCore::TopLeftOrientation)
         image.autoOrient();
+    DecodeOptions upright = options;
+    if (options.hintKeepsProportions && turnsQuarter(orientation))
+        std::swap(upright.shrinkHintWidth, upright.shrinkHintHeight);
 
     PictureRows rows(image, reading);
-    const PictureHolding holding = pictureHolding(rows.width(), rows.height(), options);
+    const PictureHolding holding = pictureHolding(rows.width(), rows.height(), upright);
     if (Status s = checkPictureSize(rows.width(), rows.height(), holding); !s)
         throw Failure{s.error()};
     const bool scaled = holding == PictureHolding::Scaled;
@@ -401,7 +411,7 @@ RgbaImage decodeWithMagick(QByteArray& bytes, const MagickReading& reading, cons
                 rows.read(y, row.data());
                 return static_cast<const std::uint8_t*>(row.data());
             },
-            options.shrinkHintWidth, options.shrinkHintHeight);
+            upright.shrinkHintWidth, upright.shrinkHintHeight);
         if (!result)
             throw Failure{result.error()};
         return std::move(result).value();

@@ -18,6 +18,10 @@ struct DecodeOptions {
     // pictureHolding): it is never held whole, and may have up to kLimits.maxScaledPixels.
     int shrinkHintWidth = 0;
     int shrinkHintHeight = 0;
+    // The hint keeps the proportions of the picture as its file stores it (it is fitted inside or
+    // over its frame, not stretched): when an orientation tag turns the picture a quarter, the
+    // hint turns with it, so a picture scaled while reading keeps its shape.
+    bool hintKeepsProportions = false;
     std::int64_t scaleWhileReadingAbove = 4'000'000;
 };
 

@@ -118,6 +118,7 @@ Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint, FitMode
         }
         options.shrinkHintWidth = size.width;
         options.shrinkHintHeight = size.height;
+        options.hintKeepsProportions = fit != FitMode::Stretch;
     }
     Result<RgbaImage> decoded = decodePicture(std::move(bytes), format, options);
     if (!decoded)

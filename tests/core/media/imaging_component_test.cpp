@@ -203,3 +203,33 @@ TEST_F(ImagingComponentTest, SaveJpegAsAsked)
 }
 
 }  // namespace
+
+// A large photo stored on its side, with a tag that turns it upright, is read scaled for a frame it
+// is fitted into: it comes out upright and keeps its shape (it is read at a size turned with it).
+TEST(LoadPictureFile, TurnedPhotoScaledWhileReadingKeepsItsShape)
+{
+    RgbaImage stored = solidPicture(3000, 1500, Rgb{220, 20, 20});
+    fillRect(stored, 1500, 0, 1500, 1500, Rgb{20, 20, 220});
+    Result<QByteArray> jpeg = encodeJpeg(stored, 80);
+    ASSERT_TRUE(jpeg);
+    // An Exif block whose only tag is the orientation "the first row is the right side".
+    const char exif[] = "\xFF\xE1\x00\x22"
+                        "Exif\0\0"
+                        "II*\0\x08\0\0\0"
+                        "\x01\0"
+                        "\x12\x01\x03\0\x01\0\0\0\x06\0\0\0"
+                        "\0\0\0\0";
+    QByteArray bytes = jpeg.value();
+    bytes.insert(2, QByteArray(exif, sizeof exif - 1));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("turned.jpg"));
+    ASSERT_TRUE(writeFileContents(file, bytes));
+    for (const FitMode fit : {FitMode::Contain, FitMode::Cover}) {
+        const Result<RgbaImage> read = loadPictureFile(file, QSize(1000, 800), fit);
+        ASSERT_TRUE(read);
+        const RgbaImage& upright = read.value();
+        EXPECT_NEAR(double(upright.height) / upright.width, 2.0, 0.02) << upright.width << "x" << upright.height;
+        EXPECT_GT(upright.pixel(upright.width / 2, upright.height / 4)[0], 150);  // red on top
+        EXPECT_GT(upright.pixel(upright.width / 2, upright.height * 3 / 4)[2], 150);
+    }
+}
