@@ -2,6 +2,7 @@
 #include "cli_support.h"
 #include "commands.h"
 
+#include "core/base/memory_tuning.h"
 #include "core/media/codec_loader.h"
 
 #include <QCoreApplication>
@@ -108,6 +109,7 @@ SIGTERM.
 
 int main(int argc, char** argv)
 {
+    pictoreel::keepLargeBlocksInHeap();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pictoreel"));
     using namespace pictoreel::cli;

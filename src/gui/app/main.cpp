@@ -2,6 +2,7 @@
 // (or with E&xit, which closes every window). Its one argument, a project file, is opened at once.
 // The arguments are read before the application is made, so --help, --version and a wrong
 // command line are answered without a display.
+#include "core/base/memory_tuning.h"
 #include "core/media/codec_loader.h"
 #include "core/project/program_values.h"
 #include "gui/app/application_setup.h"
@@ -114,6 +115,7 @@ int main(int argc, char** argv)
     if (start.exitCode)
         return *start.exitCode;
 
+    pictoreel::keepLargeBlocksInHeap();
     QApplication app(argc, argv);
     pictoreel::setUpApplication();
 

@@ -1,5 +1,6 @@
 #include "gui/main_window/make_commands.h"
 
+#include "core/base/memory_tuning.h"
 #include "core/project/frame_values.h"
 #include "core/production/budget_make.h"
 #include "core/production/make_gif.h"
@@ -118,6 +119,7 @@ void MakeCommands::start(Product product, const QString& output)
         } catch (const std::exception& e) {  // out of memory and the like: told like any failure
             outcome->made = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
         }
+        returnFreedMemory();  // the window goes on running: the make's pictures need not stay held
     };
     if (product == Product::OutputFile && host_.madePanel) {
         host_.madePanel->clear();
