@@ -15,7 +15,7 @@ using namespace animation;
 
 int animationDelay(int centiseconds) { return std::clamp(centiseconds, 0, kMaxGifValue); }
 
-AnimationAssembler::AnimationAssembler(std::vector<AnimationFrameSource> frames, AnimationSettings settings)
+AnimationAssembler::AnimationAssembler(AnimationFrames frames, AnimationSettings settings)
     : frames_(std::move(frames)), settings_(settings)
 {
 }
@@ -29,19 +29,19 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         return makeError(ErrorCode::InvalidArgument,
                          QStringLiteral("Loop count %1 is outside 0..65535").arg(*settings_.loopCount));
     for (int k = 0; k < count; ++k) {
-        const int delay = frames_[std::size_t(k)].delayCentiseconds;
+        const int delay = frames_.delay(std::size_t(k));
         if (delay < 0 || delay > kMaxGifValue)
             return makeError(ErrorCode::InvalidArgument,
                              QStringLiteral("Delay %1 of frame %2 is outside 0..65535").arg(delay).arg(k + 1));
     }
 
     // The screen size comes from the first frame with a picture.
-    const auto firstWithPicture =
-        std::find_if(frames_.begin(), frames_.end(), [](const AnimationFrameSource& f) { return !f.fileName.isEmpty(); });
-    if (firstWithPicture == frames_.end())
+    int firstIndex = 0;
+    while (firstIndex < count && frames_.file(std::size_t(firstIndex)).isEmpty())
+        ++firstIndex;
+    if (firstIndex == count)
         return makeError(ErrorCode::EmptyImage, QStringLiteral("None of the %1 frames has a picture").arg(count));
-    const int firstIndex = static_cast<int>(firstWithPicture - frames_.begin());
-    Result<Picture> firstRead = readFramePicture(firstWithPicture->fileName, firstIndex + 1, 0, 0, Picture{});
+    Result<Picture> firstRead = readFramePicture(frames_.file(std::size_t(firstIndex)), firstIndex + 1, 0, 0, Picture{});
     if (!firstRead)
         return firstRead.error();
     std::optional<Picture> firstPicture = std::move(firstRead).value();
@@ -79,7 +79,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
             firstPicture.reset();  // used once; no need to hold it any longer
             return p;
         }
-        return readFramePicture(frames_[std::size_t(k)].fileName, k + 1, width, height, std::move(spare));
+        return readFramePicture(frames_.file(std::size_t(k)), k + 1, width, height, std::move(spare));
     };
 
     // Frames before the first picture show an empty screen.
@@ -98,7 +98,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         Picture next;
         Picture* nextPicture = nullptr;
         if (k + 1 < count) {
-            if (frames_[std::size_t(k + 1)].fileName.isEmpty()) {
+            if (frames_.file(std::size_t(k + 1)).isEmpty()) {
                 nextPicture = &current;
             } else {
                 Result<Picture> p = pictureOf(k + 1);
@@ -112,7 +112,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         Result<GifFrameDescription> frame = planner.plan(current, nextPicture, k == 0, k + 1);
         if (!frame)
             return frame.error();
-        frame.value().delayCentiseconds = frames_[std::size_t(k)].delayCentiseconds;
+        frame.value().delayCentiseconds = frames_.delay(std::size_t(k));
         if (Status s = writer.addFrame(frame.value()); !s)
             return s;
 

@@ -47,7 +47,11 @@ using AssemblyProgress = std::function<bool(int percent)>;
 
 class AnimationAssembler {
 public:
-    AnimationAssembler(std::vector<AnimationFrameSource> frames, AnimationSettings settings);
+    AnimationAssembler(AnimationFrames frames, AnimationSettings settings);
+    AnimationAssembler(std::vector<AnimationFrameSource> frames, AnimationSettings settings)
+        : AnimationAssembler(AnimationFrames(std::move(frames)), settings)
+    {
+    }
 
     // Writes the animation to `outputPath` through a temporary file renamed into place at the
     // end: on any failure an earlier file of that name is left as it was.
@@ -64,7 +68,7 @@ public:
     Status save(const QString& outputPath, const AssemblyProgress& progress = {}) const;
 
 private:
-    std::vector<AnimationFrameSource> frames_;
+    AnimationFrames frames_;
     AnimationSettings settings_;
 };
 

@@ -3,7 +3,9 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace pictoreel {
 
@@ -14,6 +16,27 @@ struct AnimationFrameSource {
     QString fileName;
     // 0..65535 hundredths of a second.
     int delayCentiseconds = 0;
+};
+
+// The frames of an animation in order: every delay known from the start, each frame's file
+// either known too or told once it has been made (the assembly then starts before the last
+// frame is ready). Asking for a file that is not known yet waits for it. One thread asks.
+class AnimationFrames {
+public:
+    // Gives frame k's file (empty: no picture), waiting until it is made.
+    using FileOnceReady = std::function<QString(std::size_t k)>;
+
+    explicit AnimationFrames(std::vector<AnimationFrameSource> frames);  // every file known
+    AnimationFrames(std::vector<int> delays, FileOnceReady fileOnceReady);
+
+    std::size_t size() const { return delays_.size(); }
+    int delay(std::size_t k) const { return delays_[k]; }
+    const QString& file(std::size_t k) const;
+
+private:
+    std::vector<int> delays_;
+    FileOnceReady fileOnceReady_;
+    mutable std::vector<std::optional<QString>> files_;
 };
 
 struct AnimationSettings {

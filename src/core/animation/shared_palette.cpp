@@ -10,14 +10,14 @@
 
 namespace pictoreel::animation {
 
-std::optional<std::vector<Rgb>> sharedChangeTable(const std::vector<AnimationFrameSource>& frames, int firstIndex,
+std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames, int firstIndex,
                                                   const Picture& first, int width, int height)
 {
     constexpr int kTableSize = 256;
     const int count = static_cast<int>(frames.size());
-    if (!first.stored || firstIndex + 1 >= count || frames[std::size_t(firstIndex + 1)].fileName.isEmpty())
+    if (!first.stored || firstIndex + 1 >= count || frames.file(std::size_t(firstIndex + 1)).isEmpty())
         return std::nullopt;
-    QFile secondFile(frames[std::size_t(firstIndex + 1)].fileName);
+    QFile secondFile(frames.file(std::size_t(firstIndex + 1)));
     if (!secondFile.open(QIODevice::ReadOnly))
         return std::nullopt;
     const std::optional<GifStoredImage> second = findFirstStoredImage(secondFile.readAll());
@@ -37,7 +37,7 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const std::vector<AnimationFra
     std::unordered_map<Pixel, int> framesChangingTo;
     Picture spare;
     for (int k = firstIndex + 1; k < count; ++k) {
-        const QString& file = frames[std::size_t(k)].fileName;
+        const QString& file = frames.file(std::size_t(k));
         if (file.isEmpty())
             continue;
         Result<Picture> read = readFramePicture(file, k + 1, width, height, std::move(spare));

@@ -15,7 +15,7 @@ namespace pictoreel::animation {
 // global table: the colours the most frames change to. Nullopt when it does not pay, or when
 // the first two pictures share too few colours for it to (photos: each has colours of its own;
 // their pictures are then not read twice).
-std::optional<std::vector<Rgb>> sharedChangeTable(const std::vector<AnimationFrameSource>& frames, int firstIndex,
+std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames, int firstIndex,
                                                   const Picture& first, int width, int height);
 
 }  // namespace pictoreel::animation

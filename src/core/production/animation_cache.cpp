@@ -4,11 +4,13 @@
 #include "core/base/file_identity.h"
 #include "core/base/replacing_file.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cstring>
 #include <unistd.h>
 
@@ -95,14 +97,37 @@ Status copyCachedAnimation(const QString& cached, const QString& output, const s
     return {};
 }
 
-void keepAnimation(const QString& output, const QString& cached)
+namespace {
+
+// Drops all but the newest few cached animations of the folder of `cached`.
+void dropOldAnimations(const QString& cached)
 {
-    if (!copyWholeGif(output, cached))
-        return;
     QDir folder = QFileInfo(cached).absoluteDir();
     const QFileInfoList kept = folder.entryInfoList({animationPrefix() + u'*'}, QDir::Files, QDir::Time);
     for (qsizetype i = kAnimationsKept; i < kept.size(); ++i)
         QFile::remove(kept[i].absoluteFilePath());
+}
+
+}  // namespace
+
+void keepAnimation(const QString& output, const QString& cached)
+{
+    if (copyWholeGif(output, cached))
+        dropOldAnimations(cached);
+}
+
+void adoptAnimation(const QString& made, const QString& cached)
+{
+    QFile::remove(cached);
+    if (QFile::rename(made, cached))
+        dropOldAnimations(cached);
+}
+
+QString uniqueTempAnimationPath(const QString& tempFolder)
+{
+    static std::atomic<unsigned> made{0};
+    return tempFolder + QString::fromLatin1(kTempGifPrefix) +
+           QStringLiteral("making_%1_%2.gif").arg(QCoreApplication::applicationPid()).arg(made++);
 }
 
 }  // namespace pictoreel

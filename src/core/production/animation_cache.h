@@ -30,4 +30,10 @@ Status copyCachedAnimation(const QString& cached, const QString& output, const s
 // newest few cached animations of the folder. Failing to keep it is not an error.
 void keepAnimation(const QString& output, const QString& cached);
 
+// The same for an animation made in the temp folder at `made`, which becomes `cached` itself.
+void adoptAnimation(const QString& made, const QString& cached);
+
+// A file name in `tempFolder` for an animation being made, no other make's.
+QString uniqueTempAnimationPath(const QString& tempFolder);
+
 }  // namespace pictoreel

@@ -140,6 +140,30 @@ TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
     EXPECT_EQ(testing::fileContents(out), "old gif");
 }
 
+// A make that converts frames assembles them as they come; the animation comes out as one
+// assembled from frames converted before, and is kept for the next make of the same frames.
+TEST_F(MakeGif, AssemblingWhileConvertingGivesTheSameAnimationAndKeepsIt)
+{
+    for (int i = 0; i < 8; ++i) {
+        RgbaImage picture = solidPicture(30, 20, Rgb{200, 200, 200});
+        testing::fillRect(picture, i * 3, 5, 6, 6, Rgb{std::uint8_t(20 * i), 40, 160});
+        writeBmp(dir.filePath(QStringLiteral("p%1.bmp").arg(i)), picture);
+        addRow(QStringLiteral("p%1.bmp").arg(i), 5 + i);
+    }
+    const QString cold = dir.filePath("cold.gif"), fromFrames = dir.filePath("frames.gif");
+    ASSERT_TRUE(make(cold).ok());
+    const QDir temp(options.tempFolder);
+    const QStringList kept = temp.entryList({"__tmp__animation_*"}, QDir::Files);
+    EXPECT_EQ(kept.size(), 1);
+    EXPECT_TRUE(temp.entryList({"__tmp__making_*"}, QDir::Files).isEmpty());
+    for (const QString& name : kept)
+        QFile::remove(temp.filePath(name));
+    const Result<MakeReport> again = make(fromFrames);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(std::pair(again.value().cached, again.value().converted), std::pair(8, 0));
+    EXPECT_EQ(testing::fileContents(fromFrames), testing::fileContents(cold));
+}
+
 // A make that is asked to stop, as the window's Cancel and pictoreel-cli's Ctrl+C ask it, ends
 // with ErrorCode::Cancelled, writes nothing and leaves an earlier file alone, whether the stop
 // comes after a frame or at a percent of the writing (the last case never stops).
