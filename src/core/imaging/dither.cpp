@@ -19,10 +19,10 @@ namespace {
 constexpr int kOrderedAmount = 256;
 constexpr int kDiffusionLimit = 160;
 constexpr int kDiffusionStrength = 230;
-// The activity (see smoothness()) below which a pixel takes all of the diffused error, and above
-// which it takes kBusyWeight / 256 of it, in 1/256 of the palette's typical step. Measured on the
-// benchmark's photos: half the diffusion in busy areas saves 4 to 9 % of the bytes and
-// keeps skies as smooth as full diffusion; busy areas without any lose their local colour.
+// The activity (see smoothness()) below which a pixel takes and passes on all of the diffused
+// error, and above which kBusyWeight / 256 of it (about half the diffusion in all), in 1/256 of
+// the palette's typical step. Measured on the benchmark's photos: this saves 4 to 9 % of the
+// bytes and keeps skies as smooth as full diffusion; busy areas with none lose their local colour.
 constexpr int kSmoothActivity = 32;
 constexpr int kBusyActivity = 128;
 constexpr int kBusyWeight = 176;
