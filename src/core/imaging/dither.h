@@ -11,7 +11,7 @@
 namespace pictoreel {
 
 // Diffusion: error diffusion, limited so that flat areas stay flat and the noise of one frame
-// does not spread far. Ordered: a fixed threshold pattern, tied to the pixel's position, so a
+// does not spread far, and weaker in busy areas, whose texture hides the palette's steps. Ordered: a fixed threshold pattern, tied to the pixel's position, so a
 // still background keeps the same pattern from frame to frame. None: every pixel its nearest entry.
 enum class Dithering { Diffusion, Ordered, None };
 

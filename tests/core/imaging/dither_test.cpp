@@ -78,3 +78,31 @@ TEST(Dithering, FlatAreasBetweenAndOnEntries)
         }
     }
 }
+
+// A slow grey ramp (one level every two pixels) above busy texture (greys scattered over a few
+// entries), on the sixteen greys. Undithered, the ramp shows bands 34 pixels wide; diffusion
+// mixes the two entries around it, but leaves the texture (almost) every pixel's nearest entry.
+TEST(Dithering, RampsMixAndTextureKeepsItsEntries)
+{
+    std::vector<Rgb> palette;
+    for (int v = 0; v <= 255; v += 17)
+        palette.push_back(Rgb{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
+    std::uint32_t seed = 12345;
+    const RgbaImage picture = makePicture(384, 32, [&](int x, int y) {
+        seed = seed * 1103515245u + 12345u;
+        const int v = y < 16 ? x / 2 + 40 : 60 + int((seed >> 16) % 90);
+        return Rgb{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)};
+    });
+    const std::vector<std::uint8_t> mapped = mapToPalette(picture, palette, Dithering::Diffusion, false, 0);
+    int longestRun = 0, nearestInTexture = 0;
+    for (int y = 4; y < 12; ++y)
+        for (int x = 0, run = 0; x < 384; ++x) {
+            run = x > 0 && mapped[std::size_t(y * 384 + x)] == mapped[std::size_t(y * 384 + x - 1)] ? run + 1 : 1;
+            longestRun = std::max(longestRun, run);
+        }
+    for (int y = 22; y < 32; ++y)
+        for (int x = 4; x < 380; ++x)
+            nearestInTexture += mapped[std::size_t(y * 384 + x)] == (colourAt(picture, x, y).r + 8) / 17;
+    EXPECT_LE(longestRun, 24);
+    EXPECT_GE(nearestInTexture, 10 * 376 * 93 / 100);
+}
