@@ -54,7 +54,7 @@ void mapPixels(const RgbaImage& image, IndexedImage& indexed)
 // away, else it turns into speckle of the fewer colours, which costs bytes and looks worse. Each
 // channel of an opaque pixel becomes the mean (weighted 1-2-1 both ways) of the opaque pixels
 // around it whose channel is within kDitherReach of its own, so edges and texture stay.
-constexpr int kDitherReach = 8;
+constexpr int kDitherReach = 12;
 
 void smoothDitherNoise(RgbaImage& image)
 {

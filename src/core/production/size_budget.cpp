@@ -88,6 +88,9 @@ Knob sizeKnob(const BudgetSettings& start)
 // Bytes of lossiness `lossy` taken to be this share of the bytes at the start's, until an attempt
 // tells better.
 constexpr double kLossyShareGuess = 0.8;
+// Lines between are tried only when the most lossiness saves at least this share of the bytes:
+// less lets hardly a colour back, and lossiness costs some of the look too.
+constexpr double kLossyWorthwhile = 0.04;
 // Attempts a line of lossiness makes at most to find how many colours fit on it.
 constexpr int kLineAttempts = 2;
 // Lines of lossiness closer than this are not told apart.
@@ -200,10 +203,27 @@ public:
         std::vector<int> lines{start_.lossy};
         if (start_.lossy + kLossyStep > kBudgetMaxLossy)
             return {};
-        if (Status s = fitLine(kBudgetMaxLossy); !s)
+        // First with the fewest colours that did not fit at the start's lossiness: what the most
+        // lossiness saves, measured where it is wanted.
+        int fewestTooBig = 0;
+        for (const Tried& t : line(start_.lossy))
+            if (t.bytes > budget_ && (fewestTooBig == 0 || t.colors < fewestTooBig))
+                fewestTooBig = t.colors;
+        if (fewestTooBig == 0 || spent())
+            return {};
+        BudgetSettings most = start_;
+        most.lossy = kBudgetMaxLossy;
+        most.colors = fewestTooBig;
+        const bool known = std::any_of(tried_.begin(), tried_.end(), [&most](const Tried& t) {
+            return t.lossy == most.lossy && t.colors == most.colors;
+        });
+        if (!known)
+            if (const Result<BudgetTry> made = attempt(most); !made)
+                return made.error();
+        if (shareAt(kBudgetMaxLossy) > 1.0 - kLossyWorthwhile)
+            return {};  // lossiness saves too little here to let colours back
+        if (Status s = fitLine(kBudgetMaxLossy, kLineAttempts - 1); !s)
             return s;
-        if (shareAt(kBudgetMaxLossy) >= 1.0 - kNoEffect)
-            return {};  // lossiness does nothing here
         lines.push_back(kBudgetMaxLossy);
         while (outcome_.attempts + kLineAttempts <= kBudgetMaxAttempts) {
             // The best line so far, and the halfway point towards its better-looking neighbour.
@@ -220,7 +240,7 @@ public:
                 return {};
             const int side = sides.size() == 2 && lineQuality(sides[1]) > lineQuality(sides[0]) ? sides[1] : sides[0];
             const int lossy = (side + *best) / 2;
-            if (Status s = fitLine(lossy); !s)
+            if (Status s = fitLine(lossy, kLineAttempts); !s)
                 return s;
             lines.insert(std::upper_bound(lines.begin(), lines.end(), lossy), lossy);
         }
@@ -313,9 +333,9 @@ private:
     }
 
     // The most colours that fit at `lossy`, in a few attempts, bracketed by those tried there.
-    Status fitLine(int lossy)
+    Status fitLine(int lossy, int attempts)
     {
-        for (int k = 0; k < kLineAttempts && !spent(); ++k) {
+        for (int k = 0; k < attempts && !spent(); ++k) {
             int fitting = 0, tooBig = start_.colors + 1;  // the most colours that fit there, the fewest that do not
             for (const Tried& t : line(lossy)) {
                 if (t.bytes <= budget_)
