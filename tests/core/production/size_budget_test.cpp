@@ -1,7 +1,9 @@
 // Making a GIF that fits in a number of bytes: the search over the knobs, and a make with a budget.
+#include "core/production/budget_quality.h"
 #include "core/production/make_gif.h"
 #include "core/production/size_budget.h"
 
+#include "core/animation/animation_assembler.h"
 #include "core/gif/gif_reader.h"
 #include "support/files.h"
 #include "support/results.h"
@@ -93,6 +95,45 @@ TEST(SizeBudget, KeepsTheBestLookingFitInFewAttempts)
             }
         }
         EXPECT_GE(o.quality, best - 0.6);
+    }
+}
+
+// An animation of flat frames of `side` × `side`, the second without picture; `last` the third's colour.
+std::vector<AnimationFrameSource> flatFrames(const QTemporaryDir& dir, const QString& name, int side, std::uint8_t last)
+{
+    std::vector<AnimationFrameSource> frames;
+    const Rgb colours[] = {{10, 200, 30}, {}, {90, 90, last}};
+    for (int k = 0; k < 3; ++k) {
+        const QString file = dir.filePath(QStringLiteral("%1%2.gif").arg(name).arg(k));
+        const IndexedImage picture{side, side, std::vector<std::uint8_t>(std::size_t(side) * side, 0), {colours[k]}, -1};
+        if (k != 1) {
+            EXPECT_TRUE(writeSingleImageGif(file, picture).ok());
+        }
+        frames.push_back({k == 1 ? QString() : file, 10});
+    }
+    return frames;
+}
+
+TEST(BudgetQuality, ComparesEveryFrameAsShownWithItsPicture)
+{
+    QTemporaryDir dir;
+    const std::vector<AnimationFrameSource> pictures = flatFrames(dir, "picture", 32, 90);
+    const struct {
+        int side;
+        std::uint8_t last;
+        double psnr;
+    } cases[] = {
+        {32, 90, 99},
+        {16, 90, 99},                                          // scaled up to the pictures' size
+        {32, 190, 10 * std::log10(255.0 * 255 * 8 / 10'000)},  // one channel of one frame of two is 100 off
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.side);
+        const QString attempt = dir.filePath("attempt.gif");
+        ASSERT_TRUE(AnimationAssembler(flatFrames(dir, "attempt", c.side, c.last), {}).save(attempt).ok());
+        const auto quality = budgetAttemptQuality(attempt, pictures);
+        ASSERT_TRUE(quality.ok());
+        EXPECT_NEAR(quality.value(), c.psnr, 1e-9);
     }
 }
 
