@@ -201,8 +201,8 @@ public:
     Status mix()
     {
         std::vector<int> lines{start_.lossy};
-        if (start_.lossy + kLossyStep > kBudgetMaxLossy)
-            return {};
+        if (start_.lossy + kLossyStep > kBudgetMaxLossy || line(start_.lossy).size() < 2)
+            return {};  // no room for lossiness, or no line of colours to go by
         // First with the fewest colours that did not fit at the start's lossiness: what the most
         // lossiness saves, measured where it is wanted.
         int fewestTooBig = 0;
