@@ -1,10 +1,9 @@
 // Writing an animation that must fit in a number of bytes. The frames come converted already
 // (the make's cache files); every attempt of the size budget search (size_budget.h) is assembled
-// into a file of its own in the temp folder, from those frames as they are when only the
-// lossiness changes, otherwise from frames reduced to the attempt's colours and size. The
-// reductions start from the converted frames, read again from their files (a GIF decodes in a
-// few milliseconds, and nothing is held between attempts): no picture is decoded twice. The
-// chosen attempt is moved to the output at the end; nothing else is written there.
+// into a file of its own in the temp folder from the frames budget_frames.h makes for it, and an
+// attempt that fits is compared with the converted frames (budget_quality.h) so the search keeps
+// the best-looking one. The chosen attempt is moved to the output at the end; nothing else is
+// written there.
 #pragma once
 
 #include "core/animation/animation_frames.h"

@@ -60,10 +60,10 @@ Knob lossyKnob(const BudgetSettings& start)
             [](int) { return 5; }};
 }
 
-Knob colorsKnob(const BudgetSettings& start)
+Knob colorsKnob(const BudgetSettings& start, int minColors)
 {
     return {start.colors,
-            std::min(start.colors, kBudgetMinColors),
+            std::min(start.colors, minColors),
             withColors,
             [](int v) { return std::log2(double(v)) - 2; },
             [](double m) { return std::exp2(m + 2); },
@@ -85,29 +85,51 @@ Knob sizeKnob(const BudgetSettings& start)
             false};
 }
 
+// Bytes of lossiness `lossy` taken to be this share of the bytes at the start's, until an attempt
+// tells better.
+constexpr double kLossyShareGuess = 0.8;
+// Lines between are tried only when the most lossiness saves at least this share of the bytes:
+// less lets hardly a colour back, and lossiness costs some of the look too.
+constexpr double kLossyWorthwhile = 0.04;
+// Attempts a line of lossiness makes at most to find how many colours fit on it.
+constexpr int kLineAttempts = 2;
+// Lines of lossiness closer than this are not told apart.
+constexpr int kLossyStep = 6;
+
+int colorsTolerance(int colors) { return std::max(1, colors / 16); }
+
 class Search {
 public:
-    Search(std::int64_t budget, const BudgetAttempt& attempt) : budget_(budget), attempt_(attempt) {}
-
-    Result<std::int64_t> attempt(const BudgetSettings& settings)
+    Search(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt, int minColors)
+        : budget_(budget), start_(start), minColors_(std::min(start.colors, minColors)), attempt_(attempt)
     {
-        Result<std::int64_t> bytes = attempt_(settings);
-        if (!bytes)
-            return bytes;
+    }
+
+    Result<BudgetTry> attempt(const BudgetSettings& settings)
+    {
+        Result<BudgetTry> made = attempt_(settings);
+        if (!made)
+            return made;
+        const BudgetTry& t = made.value();
         ++outcome_.attempts;
-        if (outcome_.attempts == 1 || bytes.value() < smallestBytes_) {
+        if (outcome_.attempts == 1 || t.bytes < smallestBytes_) {
             smallest_ = settings;
-            smallestBytes_ = bytes.value();
+            smallestBytes_ = t.bytes;
         }
-        return bytes;
+        if (t.bytes <= budget_ && (!outcome_.fits || t.quality > outcome_.quality))
+            outcome_ = {true, settings, t.bytes, t.quality, outcome_.attempts};
+        if (settings.width == start_.width && settings.height == start_.height)
+            tried_.push_back({settings.lossy, settings.colors, t.bytes, t.quality});
+        return made;
     }
 
     bool spent() const { return outcome_.attempts >= kBudgetMaxAttempts; }
+    bool fits() const { return outcome_.fits; }
+    int minColors() const { return minColors_; }
 
-    // Turns `knob` from `current` as far as the budget needs; true once settings fit (kept in
-    // the outcome). Otherwise `current` moves to the strongest value tried, unless the knob did
-    // nothing.
-    Result<bool> turn(const Knob& knob, const BudgetSettings& start, BudgetSettings& current, std::int64_t& currentBytes)
+    // Turns `knob` from `current` as far as the budget needs; true once settings fit. Otherwise
+    // `current` moves to the strongest value tried, unless the knob did nothing.
+    Result<bool> turn(const Knob& knob, BudgetSettings& current, std::int64_t& currentBytes)
     {
         struct Point {
             int value;
@@ -149,18 +171,17 @@ public:
             value = direction > 0 ? std::min(value, limit) : std::max(value, limit);
             if (direction * (value - tooBig.value) < 1)
                 break;
-            const BudgetSettings settings = knob.apply(current, start, value);
-            const Result<std::int64_t> bytes = attempt(settings);
-            if (!bytes)
-                return bytes.error();
-            points.push_back({value, bytes.value()});
-            if (bytes.value() <= budget_) {
-                fits = Point{value, bytes.value()};
-                outcome_ = {true, settings, bytes.value(), outcome_.attempts};
+            const Result<BudgetTry> made = attempt(knob.apply(current, start_, value));
+            if (!made)
+                return made.error();
+            const std::int64_t bytes = made.value().bytes;
+            points.push_back({value, bytes});
+            if (bytes <= budget_) {
+                fits = Point{value, bytes};
             } else {
-                if (knob.mayDoNothing && points.size() == 2 && bytes.value() >= (1.0 - kNoEffect) * double(currentBytes))
+                if (knob.mayDoNothing && points.size() == 2 && bytes >= (1.0 - kNoEffect) * double(currentBytes))
                     return false;
-                tooBig = Point{value, bytes.value()};
+                tooBig = Point{value, bytes};
             }
             if (fits && std::abs(fits->value - tooBig.value) <= knob.tolerance(fits->value))
                 break;
@@ -169,9 +190,61 @@ public:
         }
         if (fits)
             return true;
-        current = knob.apply(current, start, tooBig.value);
+        current = knob.apply(current, start_, tooBig.value);
         currentBytes = tooBig.bytes;
         return false;
+    }
+
+    // With the most colours that fit at the start's lossiness known: lines of more lossiness, each
+    // with the most colours that then fit, halving towards the better-looking side while attempts
+    // last.
+    Status mix()
+    {
+        std::vector<int> lines{start_.lossy};
+        if (start_.lossy + kLossyStep > kBudgetMaxLossy || line(start_.lossy).size() < 2)
+            return {};  // no room for lossiness, or no line of colours to go by
+        // First with the fewest colours that did not fit at the start's lossiness: what the most
+        // lossiness saves, measured where it is wanted.
+        int fewestTooBig = 0;
+        for (const Tried& t : line(start_.lossy))
+            if (t.bytes > budget_ && (fewestTooBig == 0 || t.colors < fewestTooBig))
+                fewestTooBig = t.colors;
+        if (fewestTooBig == 0 || spent())
+            return {};
+        BudgetSettings most = start_;
+        most.lossy = kBudgetMaxLossy;
+        most.colors = fewestTooBig;
+        const bool known = std::any_of(tried_.begin(), tried_.end(), [&most](const Tried& t) {
+            return t.lossy == most.lossy && t.colors == most.colors;
+        });
+        if (!known)
+            if (const Result<BudgetTry> made = attempt(most); !made)
+                return made.error();
+        if (shareAt(kBudgetMaxLossy) > 1.0 - kLossyWorthwhile)
+            return {};  // lossiness saves too little here to let colours back
+        if (Status s = fitLine(kBudgetMaxLossy, kLineAttempts - 1); !s)
+            return s;
+        lines.push_back(kBudgetMaxLossy);
+        while (outcome_.attempts + kLineAttempts <= kBudgetMaxAttempts) {
+            // The best line so far, and the halfway point towards its better-looking neighbour.
+            const auto best = std::max_element(lines.begin(), lines.end(), [this](int a, int b) {
+                return lineQuality(a) < lineQuality(b);
+            });
+            const int below = best == lines.begin() ? -1 : *(best - 1);
+            const int above = best + 1 == lines.end() ? -1 : *(best + 1);
+            std::vector<int> sides;
+            for (const int side : {below, above})
+                if (side >= 0 && std::abs(side - *best) >= 2 * kLossyStep)
+                    sides.push_back(side);
+            if (sides.empty())
+                return {};
+            const int side = sides.size() == 2 && lineQuality(sides[1]) > lineQuality(sides[0]) ? sides[1] : sides[0];
+            const int lossy = (side + *best) / 2;
+            if (Status s = fitLine(lossy, kLineAttempts); !s)
+                return s;
+            lines.insert(std::upper_bound(lines.begin(), lines.end(), lossy), lossy);
+        }
+        return {};
     }
 
     BudgetOutcome finish()
@@ -183,36 +256,146 @@ public:
         return outcome_;
     }
 
-    void fitAt(const BudgetSettings& settings, std::int64_t bytes) { outcome_ = {true, settings, bytes, outcome_.attempts}; }
-
 private:
+    struct Tried {
+        int lossy;
+        int colors;
+        std::int64_t bytes;
+        double quality;
+    };
+
+    // The attempts at full size with `lossy`, fewest colours first.
+    std::vector<Tried> line(int lossy) const
+    {
+        std::vector<Tried> on;
+        std::copy_if(tried_.begin(), tried_.end(), std::back_inserter(on), [lossy](const Tried& t) { return t.lossy == lossy; });
+        std::sort(on.begin(), on.end(), [](const Tried& a, const Tried& b) { return a.colors < b.colors; });
+        return on;
+    }
+
+    double lineQuality(int lossy) const
+    {
+        double best = -HUGE_VAL;
+        for (const Tried& t : line(lossy))
+            if (t.bytes <= budget_)
+                best = std::max(best, t.quality);
+        return best;
+    }
+
+    // Bytes at the start's lossiness with `colors`, or the colours for `bytes` (inverse): straight
+    // lines over log2 of the colours through its attempts, the end ones carried on beyond them.
+    double startBytesAt(int colors) const { return along(std::log2(double(colors)), true); }
+    double startColorsFor(double bytes) const { return std::exp2(along(bytes, false)); }
+    double along(double x, bool toBytes) const
+    {
+        const std::vector<Tried> on = line(start_.lossy);
+        std::vector<std::pair<double, double>> points;  // (log2 colours, bytes), or the other way
+        for (const Tried& t : on) {
+            const double c = std::log2(double(t.colors)), b = double(t.bytes);
+            points.emplace_back(toBytes ? c : b, toBytes ? b : c);
+        }
+        std::sort(points.begin(), points.end());
+        if (points.size() == 1)  // bytes about proportional to log2 of the colours, less two
+            return toBytes ? points[0].second * (x - 2) / (points[0].first - 2) : 2 + (points[0].second - 2) * x / points[0].first;
+        std::size_t i = 1;
+        while (i + 1 < points.size() && x > points[i].first)
+            ++i;
+        const auto [x0, y0] = points[i - 1];
+        const auto [x1, y1] = points[i];
+        return x1 == x0 ? y0 : y0 + (y1 - y0) * (x - x0) / (x1 - x0);
+    }
+
+    // The bytes at `lossy` as a share of those at the start's lossiness with as many colours: from
+    // the line's latest attempt, else between the nearest lines tried (a guess for lossiness 100
+    // until it is tried).
+    double shareAt(int lossy) const
+    {
+        const auto shareOf = [this](int l) -> std::optional<double> {
+            if (l == start_.lossy)
+                return 1.0;
+            std::optional<double> share;
+            for (const Tried& t : tried_)
+                if (t.lossy == l)
+                    share = double(t.bytes) / std::max(1.0, startBytesAt(t.colors));
+            return share;
+        };
+        if (const std::optional<double> known = shareOf(lossy))
+            return *known;
+        int below = start_.lossy, above = kBudgetMaxLossy;
+        for (const Tried& t : tried_) {
+            if (t.lossy < lossy && t.lossy > below)
+                below = t.lossy;
+            if (t.lossy > lossy && t.lossy < above)
+                above = t.lossy;
+        }
+        const double low = *shareOf(below), high = shareOf(above).value_or(kLossyShareGuess);
+        return low + (high - low) * (lossy - below) / std::max(1, above - below);
+    }
+
+    // The most colours that fit at `lossy`, in a few attempts, bracketed by those tried there.
+    Status fitLine(int lossy, int attempts)
+    {
+        for (int k = 0; k < attempts && !spent(); ++k) {
+            int fitting = 0, tooBig = start_.colors + 1;  // the most colours that fit there, the fewest that do not
+            for (const Tried& t : line(lossy)) {
+                if (t.bytes <= budget_)
+                    fitting = std::max(fitting, t.colors);
+                else
+                    tooBig = std::min(tooBig, t.colors);
+            }
+            if (fitting > 0 && tooBig - fitting <= colorsTolerance(fitting))
+                return {};
+            const double target = (fitting > 0 ? 1.0 : kAim) * double(budget_);
+            const double wanted = startColorsFor(target / shareAt(lossy));
+            const int colors = std::clamp(std::isfinite(wanted) ? static_cast<int>(wanted) : minColors_,
+                                          std::max(minColors_, fitting + 1), tooBig - 1);
+            if (colors < minColors_ || colors <= fitting)
+                return {};
+            BudgetSettings settings = start_;
+            settings.lossy = lossy;
+            settings.colors = colors;
+            if (const Result<BudgetTry> made = attempt(settings); !made)
+                return made.error();
+        }
+        return {};
+    }
+
     std::int64_t budget_;
+    BudgetSettings start_;
+    int minColors_;
     const BudgetAttempt& attempt_;
     BudgetOutcome outcome_;
     BudgetSettings smallest_;
     std::int64_t smallestBytes_ = 0;
+    std::vector<Tried> tried_;  // at full size
 };
 
 }  // namespace
 
-Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt)
+Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
+                                       int minColors)
 {
-    Search search(budget, attempt);
-    const Result<std::int64_t> first = search.attempt(start);
+    Search search(budget, start, attempt, minColors);
+    const Result<BudgetTry> first = search.attempt(start);
     if (!first)
         return first.error();
-    if (first.value() <= budget) {
-        search.fitAt(start, first.value());
+    if (search.fits())
         return search.finish();
-    }
     BudgetSettings current = start;
-    std::int64_t currentBytes = first.value();
-    for (const Knob& knob : {lossyKnob(start), colorsKnob(start), sizeKnob(start)}) {
-        const Result<bool> fitted = search.turn(knob, start, current, currentBytes);
+    std::int64_t currentBytes = first.value().bytes;
+    // Fewer colours; when the fewest do not fit, more lossiness with them; then a smaller frame.
+    // At full size, lines of more lossiness with more colours may look better.
+    const Knob knobs[] = {colorsKnob(start, search.minColors()), lossyKnob(start), sizeKnob(start)};
+    for (const Knob& knob : knobs) {
+        const Result<bool> fitted = search.turn(knob, current, currentBytes);
         if (!fitted)
             return fitted.error();
-        if (fitted.value())
-            break;
+        if (!fitted.value())
+            continue;
+        if (&knob != &knobs[2])
+            if (Status mixed = search.mix(); !mixed)
+                return mixed.error();
+        break;
     }
     return search.finish();
 }

@@ -1,12 +1,15 @@
 // Making an animation fit in a number of bytes: which settings to try, in which order, and which
 // of the tried ones to keep. The search knows nothing of frames or files; it asks a function to
-// make an attempt with given settings and to tell how many bytes it came to.
+// make an attempt with given settings and to tell how many bytes it came to and, when it fits,
+// how close it looks to what the user asked for.
 //
-// The knobs are turned one after the other, each only as far as the budget needs, from the one
-// that costs the least of the look to the one that costs the most: the encoder's lossiness first,
-// then the number of colours, then the frame size (both sides scaled alike). Bytes are modelled as
-// a straight line over each knob's measure (lossiness, log2 of the colours, the frame's area)
-// through the attempts made so far, so a few attempts find the mildest setting that fits.
+// Fewer colours first: the most colours that fit at the start's lossiness. Then lines of other
+// lossiness, each with as many colours as then fit (more lossiness lets more colours back in):
+// lossiness 100, the middle, and further halvings towards the better-looking side. The
+// best-looking attempt that fits is kept. Only when the fewest colours do not fit is the frame
+// made smaller (both sides scaled alike), at the fewest colours and the most lossiness. Bytes are
+// modelled as straight lines over each knob's measure (lossiness, log2 of the colours, the
+// frame's area) through the attempts made so far, so a few attempts find where the budget lies.
 #pragma once
 
 #include "core/base/error.h"
@@ -24,25 +27,38 @@ struct BudgetSettings {
     bool operator==(const BudgetSettings&) const = default;
 };
 
-// Makes an attempt with the settings and tells its size in bytes; an error ends the search.
-using BudgetAttempt = std::function<Result<std::int64_t>(const BudgetSettings& settings)>;
+// What an attempt came to.
+struct BudgetTry {
+    std::int64_t bytes = 0;
+    // How close the attempt looks to the start's pictures, higher being closer (PSNR in dB); only
+    // compared between attempts that fit, so others may leave it.
+    double quality = 0;
+};
+
+// Makes an attempt with the settings and tells what it came to; an error ends the search.
+using BudgetAttempt = std::function<Result<BudgetTry>(const BudgetSettings& settings)>;
 
 struct BudgetOutcome {
     bool fits = false;
-    BudgetSettings chosen;  // the mildest settings that fit; when none did, the smallest attempt's
+    BudgetSettings chosen;  // the best-looking settings that fit; when none did, the smallest attempt's
     std::int64_t bytes = 0;  // of the chosen attempt
+    double quality = 0;
     int attempts = 0;
 };
 
-// How far the knobs may go.
+// How far the knobs may go. Pictures of a few flat colours (graphics) may go down to fewer
+// colours than photos.
 inline constexpr int kBudgetMaxLossy = 100;
 inline constexpr int kBudgetMinColors = 16;
+inline constexpr int kBudgetMinGraphicsColors = 4;
 inline constexpr int kBudgetMinSide = 16;
 // Attempts made at most, however the bytes answer.
 inline constexpr int kBudgetMaxAttempts = 12;
 
 // Searches from `start` (the settings the user asked for, which are tried first) for settings
-// whose attempt is at most `budget` bytes. Errors are the attempt's own.
-Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt);
+// whose attempt is at most `budget` bytes, with no fewer than `minColors` colours (unless the
+// start has fewer). Errors are the attempt's own.
+Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
+                                       int minColors = kBudgetMinColors);
 
 }  // namespace pictoreel

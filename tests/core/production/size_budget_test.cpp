@@ -1,7 +1,9 @@
 // Making a GIF that fits in a number of bytes: the search over the knobs, and a make with a budget.
+#include "core/production/budget_quality.h"
 #include "core/production/make_gif.h"
 #include "core/production/size_budget.h"
 
+#include "core/animation/animation_assembler.h"
 #include "core/gif/gif_reader.h"
 #include "support/files.h"
 #include "support/results.h"
@@ -27,48 +29,111 @@ std::int64_t modelBytes(const BudgetSettings& s, bool lossyWorks)
     return 800 + static_cast<std::int64_t>(double(s.width) * s.height * std::log2(s.colors) / 8.0 * lossy);
 }
 
-TEST(SizeBudget, FindsTheMildestFittingSettingsInFewAttempts)
+// A look that loses with fewer colours, with lossiness (`lossyCost` a point) and with a smaller frame.
+double modelQuality(const BudgetSettings& s, double lossyCost)
+{
+    return 6 * std::log2(s.colors) - lossyCost * s.lossy + 20 * std::log2(s.width / 640.0);
+}
+
+TEST(SizeBudget, KeepsTheBestLookingFitInFewAttempts)
 {
     const BudgetSettings start{0, 256, 640, 480};
     const struct {
         std::int64_t budget;
         bool lossyWorks;
+        double lossyCost;
+        int minColors;
         bool fits;
-    } cases[] = {{400'000, true, true}, {400'000, false, true}, {100'000, true, true}, {500, true, false}, {10'000'000, true, true}};
+        bool fullSize;
+    } cases[] = {
+        {400'000, true, 0.01, 16, true, true},    // lossiness is cheap: most of it, more colours back
+        {400'000, true, 0.3, 16, true, true},     // lossiness costs more than colours do
+        {400'000, true, 0.06, 16, true, true},    // somewhere between
+        {400'000, false, 0.01, 16, true, true},   // lossiness does nothing
+        {40'000, true, 0.01, 16, true, false},    // the frame must shrink
+        {40'000, true, 0.01, 4, true, true},      // ... unless fewer colours may do
+        {500, true, 0.01, 16, false, false},
+        {10'000'000, true, 0.01, 16, true, true},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.budget);
+        SCOPED_TRACE(::testing::Message() << c.budget << " " << c.lossyWorks << " " << c.lossyCost << " " << c.minColors);
         std::vector<BudgetSettings> tried;
-        const auto outcome = searchSizeBudget(c.budget, start, [&](const BudgetSettings& s) -> Result<std::int64_t> {
-            tried.push_back(s);
-            return modelBytes(s, c.lossyWorks);
-        });
+        double bestTried = -1e9;
+        const auto outcome = searchSizeBudget(
+            c.budget, start,
+            [&](const BudgetSettings& s) -> Result<BudgetTry> {
+                tried.push_back(s);
+                const BudgetTry t{modelBytes(s, c.lossyWorks), modelQuality(s, c.lossyCost)};
+                if (t.bytes <= c.budget)
+                    bestTried = std::max(bestTried, t.quality);
+                return t;
+            },
+            c.minColors);
         ASSERT_TRUE(outcome.ok());
         const BudgetOutcome& o = outcome.value();
         EXPECT_EQ(o.fits, c.fits);
         EXPECT_EQ(o.attempts, static_cast<int>(tried.size()));
+        EXPECT_LE(o.attempts, kBudgetMaxAttempts);
         EXPECT_EQ(o.bytes, modelBytes(o.chosen, c.lossyWorks));
-        if (!c.fits) {
-            EXPECT_LE(o.attempts, kBudgetMaxAttempts);
+        EXPECT_EQ(o.chosen.width == 640, c.fullSize);
+        if (!c.fits)
             continue;
-        }
-        EXPECT_LE(o.bytes, c.budget);
-        EXPECT_LE(o.attempts, c.budget == 100'000 ? 9 : 6);
-        // The knobs turn in order: colours only once lossiness is spent (or does nothing), the
-        // size only once colours are.
-        EXPECT_EQ(o.chosen.lossy, !c.lossyWorks ? 0 : o.chosen.colors < 256 ? kBudgetMaxLossy : o.chosen.lossy);
-        EXPECT_EQ(o.chosen.colors, o.chosen.width < 640 ? kBudgetMinColors : o.chosen.colors);
         EXPECT_NEAR(double(o.chosen.height) / o.chosen.width, 0.75, 0.02);
-        // Not much milder would have fitted.
-        BudgetSettings milder = o.chosen;
-        if (o.chosen.width < 640) {
-            milder.width += std::max(1, milder.width / 16);
-            milder.height = milder.width * 3 / 4;
-        } else if (o.chosen.colors < 256) {
-            milder.colors += std::max(2, milder.colors / 4);
-        } else {
-            milder.lossy = std::max(0, milder.lossy - 10);
+        EXPECT_LE(o.bytes, c.budget);
+        EXPECT_EQ(o.quality, bestTried);
+        EXPECT_EQ(o.quality, modelQuality(o.chosen, c.lossyCost));
+        EXPECT_GE(o.chosen.colors, c.minColors);
+        if (!c.fullSize) {  // only at the fewest colours and the most lossiness
+            EXPECT_EQ(std::tuple(o.chosen.colors, o.chosen.lossy), std::tuple(c.minColors, kBudgetMaxLossy));
         }
-        EXPECT_TRUE(milder == o.chosen || modelBytes(milder, c.lossyWorks) > c.budget);
+        // Within a little of the best look that fits at full size.
+        double best = -1e9;
+        for (int lossy = 0; lossy <= 100 && c.fullSize; ++lossy) {
+            for (int colors = c.minColors; colors <= 256; ++colors) {
+                if (const BudgetSettings s{lossy, colors, 640, 480}; modelBytes(s, c.lossyWorks) <= c.budget)
+                    best = std::max(best, modelQuality(s, c.lossyCost));
+            }
+        }
+        EXPECT_GE(o.quality, best - 0.6);
+    }
+}
+
+// An animation of flat frames of `side` × `side`, the second without picture; `last` the third's colour.
+std::vector<AnimationFrameSource> flatFrames(const QTemporaryDir& dir, const QString& name, int side, std::uint8_t last)
+{
+    std::vector<AnimationFrameSource> frames;
+    const Rgb colours[] = {{10, 200, 30}, {}, {90, 90, last}};
+    for (int k = 0; k < 3; ++k) {
+        const QString file = dir.filePath(QStringLiteral("%1%2.gif").arg(name).arg(k));
+        const IndexedImage picture{side, side, std::vector<std::uint8_t>(std::size_t(side) * side, 0), {colours[k]}, -1};
+        if (k != 1) {
+            EXPECT_TRUE(writeSingleImageGif(file, picture).ok());
+        }
+        frames.push_back({k == 1 ? QString() : file, 10});
+    }
+    return frames;
+}
+
+TEST(BudgetQuality, ComparesEveryFrameAsShownWithItsPicture)
+{
+    QTemporaryDir dir;
+    const std::vector<AnimationFrameSource> pictures = flatFrames(dir, "picture", 32, 90);
+    const struct {
+        int side;
+        std::uint8_t last;
+        double psnr;
+    } cases[] = {
+        {32, 90, 99},
+        {16, 90, 99},                                          // scaled up to the pictures' size
+        {32, 190, 10 * std::log10(255.0 * 255 * 8 / 10'000)},  // one channel of one frame of two is 100 off
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.side);
+        const QString attempt = dir.filePath("attempt.gif");
+        ASSERT_TRUE(AnimationAssembler(flatFrames(dir, "attempt", c.side, c.last), {}).save(attempt).ok());
+        const auto quality = budgetAttemptQuality(attempt, pictures);
+        ASSERT_TRUE(quality.ok());
+        EXPECT_NEAR(quality.value(), c.psnr, 1e-9);
     }
 }
 

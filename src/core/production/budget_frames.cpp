@@ -1,0 +1,277 @@
+#include "core/production/budget_frames.h"
+
+#include "core/gif/gif_reader.h"
+#include "core/gif/gif_writer.h"
+#include "core/imaging/photo_palette.h"
+#include "core/imaging/resampler.h"
+#include "core/production/frame_cache_names.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <unordered_set>
+
+namespace pictoreel {
+
+namespace {
+
+// Pixels the palette shared by alike frames is chosen from.
+constexpr std::int64_t kSharedPaletteSample = 2'000'000;
+
+Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled.")); }
+
+// Alpha below half becomes transparent, the rest opaque, as a GIF stores it.
+void thresholdAlpha(RgbaImage& image)
+{
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4)
+        image.pixels[i] = image.pixels[i] < 128 ? 0 : 255;
+}
+
+// `palette` with an entry for transparent pixels after its colours when `transparent`.
+IndexedImage withPalette(int width, int height, std::vector<Rgb> palette, bool transparent)
+{
+    IndexedImage indexed{width, height, {}, std::move(palette), -1};
+    if (indexed.palette.empty())
+        indexed.palette.push_back(Rgb{});
+    if (transparent) {
+        indexed.transparentIndex = static_cast<int>(indexed.palette.size());
+        indexed.palette.push_back(Rgb{});
+    }
+    return indexed;
+}
+
+void mapPixels(const RgbaImage& image, IndexedImage& indexed)
+{
+    indexed.indices = mapToPalette(image, indexed.palette, Dithering::None, indexed.transparentIndex >= 0,
+                                   static_cast<std::uint8_t>(std::max(0, indexed.transparentIndex)));
+}
+
+// Before a photo goes down to fewer colours, the speckle its 256-colour dither left is smoothed
+// away, else it turns into speckle of the fewer colours, which costs bytes and looks worse. Each
+// channel of an opaque pixel becomes the mean (weighted 1-2-1 both ways) of the opaque pixels
+// around it whose channel is within kDitherReach of its own, so edges and texture stay.
+constexpr int kDitherReach = 12;
+
+void smoothDitherNoise(RgbaImage& image)
+{
+    const RgbaImage source = image;
+    const int w = image.width, h = image.height;
+    for (int y = 0; y < h; ++y) {
+        const int rows[3] = {std::max(y - 1, 0), y, std::min(y + 1, h - 1)};
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t* centre = source.pixel(x, y);
+            if (centre[3] < 128)
+                continue;
+            const int columns[3] = {std::max(x - 1, 0), x, std::min(x + 1, w - 1)};
+            std::uint8_t* out = image.pixel(x, y);
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0, weights = 0;
+                for (int j = 0; j < 3; ++j) {
+                    for (int i = 0; i < 3; ++i) {
+                        const std::uint8_t* p = source.pixel(columns[i], rows[j]);
+                        if (p[3] < 128 || std::abs(p[c] - centre[c]) > kDitherReach)
+                            continue;
+                        const int weight = (i == 1 ? 2 : 1) * (j == 1 ? 2 : 1);
+                        sum += weight * p[c];
+                        weights += weight;
+                    }
+                }
+                out[c] = static_cast<std::uint8_t>((sum + weights / 2) / weights);
+            }
+        }
+    }
+}
+
+// `image` in at most `colors` colours, its transparent pixels (alpha below half, once scaled) in a
+// palette entry of their own. Pictures that already have few enough colours keep them exactly.
+Result<IndexedImage> reduceColours(RgbaImage image, int colors)
+{
+    thresholdAlpha(image);
+    bool transparent = false;
+    std::unordered_set<std::uint32_t> seen;
+    for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
+        const std::uint8_t* p = &image.pixels[i];
+        transparent = transparent || p[3] == 0;
+        if (p[3] != 0 && seen.size() <= 256)
+            seen.insert(std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2]);
+    }
+    const int room = std::max(1, colors - (transparent ? 1 : 0));
+    QuantizeOptions options;
+    options.reserveTransparent = transparent;
+    if (static_cast<int>(seen.size()) <= room || colors >= 256)
+        return quantizeImage(image, options);
+    IndexedImage indexed = withPalette(image.width, image.height, choosePhotoPalette(image, room, transparent), transparent);
+    mapPixels(image, indexed);
+    return indexed;
+}
+
+}  // namespace
+
+Result<RgbaImage> readConvertedPicture(const QString& file)
+{
+    Result<DecodedGif> decoded = decodeGifFile(file);
+    if (!decoded)
+        return decoded.error();
+    if (decoded.value().frames.empty())
+        return makeError(ErrorCode::CorruptData, QStringLiteral("No picture in %1").arg(file));
+    return std::move(decoded.value().frames.front().image);
+}
+
+BudgetFrames::BudgetFrames(const BudgetMake& make) : make_(make)
+{
+    prefix_ = make.tempFolder + QString::fromLatin1(kTempGifPrefix) +
+              QStringLiteral("budget_%1_").arg(QCoreApplication::applicationPid());
+}
+
+BudgetFrames::~BudgetFrames()
+{
+    for (const AnimationFrameSource& f : reduced_)
+        if (!f.fileName.isEmpty())
+            QFile::remove(f.fileName);
+}
+
+QString BudgetFrames::attemptFile(int attempt) const { return prefix_ + QStringLiteral("attempt_%1.gif").arg(attempt); }
+
+Result<std::vector<AnimationFrameSource>> BudgetFrames::framesFor(const BudgetSettings& settings)
+{
+    const BudgetSettings& start = make_.start;
+    if (settings.colors == start.colors && settings.width == start.width && settings.height == start.height)
+        return make_.frames;
+    if (reduced_.empty() || settings.colors != reducedAs_.colors || settings.width != reducedAs_.width ||
+        settings.height != reducedAs_.height) {
+        if (Status s = reduce(settings); !s)
+            return s.error();
+        reducedAs_ = settings;
+    }
+    return reduced_;
+}
+
+Status BudgetFrames::forEachPicture(const std::function<Status(std::size_t k, RgbaImage& picture)>& visit) const
+{
+    for (std::size_t k = 0; k < make_.frames.size(); ++k) {
+        if (make_.frames[k].fileName.isEmpty())
+            continue;
+        Result<RgbaImage> picture = readConvertedPicture(make_.frames[k].fileName);
+        if (!picture)
+            return picture.error();
+        if (Status s = visit(k, picture.value()); !s)
+            return s;
+    }
+    return {};
+}
+
+Result<bool> BudgetFrames::alike()
+{
+    if (alike_)
+        return *alike_;
+    std::int64_t same = 0, total = 0;
+    RgbaImage previous;
+    const Status read = forEachPicture([&](std::size_t, RgbaImage& picture) -> Status {
+        const std::vector<std::uint8_t>& now = picture.pixels;
+        if (now.size() == previous.pixels.size()) {
+            for (std::size_t i = 0; i < now.size(); i += 4)
+                same += std::memcmp(&now[i], &previous.pixels[i], 4) == 0;
+            total += static_cast<std::int64_t>(now.size() / 4);
+        }
+        previous = std::move(picture);
+        return {};
+    });
+    if (!read)
+        return read.error();
+    alike_ = total > 0 && same * 2 > total;
+    return *alike_;
+}
+
+// One palette of at most `colors` entries (one of them for transparent pixels when a frame has
+// any) for every frame, from a few rows of each.
+Status BudgetFrames::chooseSharedPalette(int colors)
+{
+    const int width = make_.start.width;
+    const auto rows = static_cast<std::int64_t>(make_.start.height) * make_.frames.size();
+    const int step = static_cast<int>(std::max<std::int64_t>(1, rows * width / kSharedPaletteSample));
+    RgbaImage sample(width, 0);
+    bool transparent = false;
+    const Status read = forEachPicture([&](std::size_t, RgbaImage& p) -> Status {
+        for (std::size_t i = 3; i < p.pixels.size() && !transparent; i += 4)
+            transparent = p.pixels[i] < 128;
+        for (int y = 0; y < p.height && p.width == width; y += step) {
+            sample.pixels.insert(sample.pixels.end(), p.pixel(0, y), p.pixel(0, y) + std::size_t{4} * width);
+            ++sample.height;
+        }
+        return {};
+    });
+    if (!read)
+        return read;
+    thresholdAlpha(sample);
+    shared_ = withPalette(0, 0, choosePhotoPalette(sample, std::max(1, colors - (transparent ? 1 : 0)), transparent), transparent);
+    return {};
+}
+
+Status BudgetFrames::reduceOne(std::size_t k, const BudgetSettings& settings)
+{
+    Result<RgbaImage> picture = readConvertedPicture(make_.frames[k].fileName);
+    if (!picture)
+        return picture.error();
+    RgbaImage scaled;
+    if (picture.value().width != settings.width || picture.value().height != settings.height) {
+        Result<RgbaImage> resampled = resampleImage(picture.value(), settings.width, settings.height);
+        if (!resampled)
+            return resampled.error();
+        scaled = std::move(resampled.value());
+    } else {
+        scaled = std::move(picture.value());
+    }
+    if (!*alike_) {
+        smoothDitherNoise(scaled);
+        const Result<IndexedImage> indexed = reduceColours(std::move(scaled), settings.colors);
+        return indexed ? writeSingleImageGif(reduced_[k].fileName, indexed.value()) : Status(indexed.error());
+    }
+    thresholdAlpha(scaled);
+    IndexedImage indexed{scaled.width, scaled.height, {}, shared_.palette, shared_.transparentIndex};
+    mapPixels(scaled, indexed);
+    return writeSingleImageGif(reduced_[k].fileName, indexed);
+}
+
+Status BudgetFrames::reduce(const BudgetSettings& settings)
+{
+    if (Result<bool> a = alike(); !a)
+        return a.error();
+    if (*alike_)
+        if (Status s = chooseSharedPalette(settings.colors); !s)
+            return s;
+    reduced_ = make_.frames;
+    for (std::size_t k = 0; k < reduced_.size(); ++k)
+        if (!reduced_[k].fileName.isEmpty())
+            reduced_[k].fileName = prefix_ + QStringLiteral("frame_%1.gif").arg(k + 1);
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::vector<Status> statuses(reduced_.size());
+    const auto work = [&] {
+        for (std::size_t k; !failed && (k = next++) < reduced_.size();) {
+            if (reduced_[k].fileName.isEmpty())
+                continue;
+            if (make_.stopRequested && make_.stopRequested())
+                statuses[k] = cancelled();
+            else
+                statuses[k] = reduceOne(k, settings);
+            if (!statuses[k])
+                failed = true;
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 1; t < make_.jobs; ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+    for (Status& s : statuses)
+        if (!s)
+            return s;
+    return {};
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,58 @@
+// The frames of the size budget's attempts (see budget_make.h): the converted frames as they are
+// when only the lossiness changes, otherwise reduced to the attempt's colours and size and
+// written as one-image GIFs in the temp folder. The reductions start from the converted frames,
+// read again from their files (a GIF decodes in a few milliseconds, and nothing is held between
+// attempts).
+#pragma once
+
+#include "core/animation/animation_frames.h"
+#include "core/base/error.h"
+#include "core/base/image.h"
+#include "core/imaging/quantizer.h"
+#include "core/production/budget_make.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace pictoreel {
+
+// The picture of a converted frame, read again from its file.
+Result<RgbaImage> readConvertedPicture(const QString& file);
+
+class BudgetFrames {
+public:
+    explicit BudgetFrames(const BudgetMake& make);
+    ~BudgetFrames();
+    BudgetFrames(const BudgetFrames&) = delete;
+    BudgetFrames& operator=(const BudgetFrames&) = delete;
+
+    QString attemptFile(int attempt) const;
+
+    // Whether most pixels stay as they are from frame to frame (graphics that change in places):
+    // the reductions then share one palette, so what stays the same in the pictures stays the same
+    // in the frames and the assembler stores only what changes. Looked at once.
+    Result<bool> alike();
+
+    // The frames for `settings`: the converted ones at the start's colours and size, else
+    // reduced ones (made again only when colours or size change).
+    Result<std::vector<AnimationFrameSource>> framesFor(const BudgetSettings& settings);
+
+private:
+    // Calls `visit` with each frame that has a picture, in order, until it fails.
+    Status forEachPicture(const std::function<Status(std::size_t k, RgbaImage& picture)>& visit) const;
+    Status chooseSharedPalette(int colors);
+    Status reduceOne(std::size_t k, const BudgetSettings& settings);
+    Status reduce(const BudgetSettings& settings);
+
+    const BudgetMake& make_;
+    QString prefix_;
+    std::vector<AnimationFrameSource> reduced_;
+    BudgetSettings reducedAs_;
+    std::optional<bool> alike_;
+    IndexedImage shared_;  // the palette the frames share when alike
+};
+
+}  // namespace pictoreel
