@@ -150,7 +150,7 @@ public:
     // `substitute(i, current, strings)` may return the code of the string followed by another
     // index (having put that index in the pixel's place), or -1.
     template <class Out, class Substitute>
-    std::size_t codeString(const std::uint8_t* indices, std::size_t at, std::size_t count, std::uint8_t mask,
+    [[gnu::always_inline]] std::size_t codeString(const std::uint8_t* indices, std::size_t at, std::size_t count, std::uint8_t mask,
                            Out& out, Substitute& substitute)
     {
         int current = indices[at] & mask;
@@ -186,18 +186,25 @@ private:
     int lastAssigned_ = 0;
 };
 
+// Emptying a full table is worth it when the next kFreshTableTrial pixels take no more than
+// kFreshTableAllowance hundredths of the bits the full table would: a fresh table is at its worst
+// in its first codes, and goes on to fit the pixels after them better.
+constexpr std::size_t kFreshTableTrial = 4096;
+constexpr std::size_t kFreshTableAllowance = 106;
+
 // Codes kept back while two ways of going on are compared: each with its width in the top bits.
+// A trial codes at most kFreshTableTrial pixels, so at most that many codes and a clear code.
 class HeldCodes {
 public:
     void clear()
     {
-        codes_.clear();
+        size_ = 0;
         bits_ = 0;
     }
 
     void put(int code, int bits)
     {
-        codes_.push_back(static_cast<std::uint16_t>(code | bits << kMaxCodeBits));
+        codes_[size_++] = static_cast<std::uint16_t>(code | bits << kMaxCodeBits);
         bits_ += std::size_t(bits);
     }
 
@@ -206,23 +213,18 @@ public:
     template <class Out>
     void passOn(Out& out) const
     {
-        for (std::uint16_t c : codes_) {
-            out.put(c & kLastCode, c >> kMaxCodeBits);
+        for (std::size_t i = 0; i < size_; ++i) {
+            out.put(codes_[i] & kLastCode, codes_[i] >> kMaxCodeBits);
             if (out.full())
                 return;
         }
     }
 
 private:
-    std::vector<std::uint16_t> codes_;
+    std::array<std::uint16_t, kFreshTableTrial + 1> codes_;
+    std::size_t size_ = 0;
     std::size_t bits_ = 0;
 };
-
-// Emptying a full table is worth it when the next kFreshTableTrial pixels take no more than
-// kFreshTableAllowance hundredths of the bits the full table would: a fresh table is at its worst
-// in its first codes, and goes on to fit the pixels after them better.
-constexpr std::size_t kFreshTableTrial = 4096;
-constexpr std::size_t kFreshTableAllowance = 106;
 
 struct Workspace {
     CodeTable tables[2];
