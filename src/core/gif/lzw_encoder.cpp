@@ -189,8 +189,8 @@ private:
 // Emptying a full table is worth it when the next kFreshTableTrial pixels take no more than
 // kFreshTableAllowance hundredths of the bits the full table would: a fresh table is at its worst
 // in its first codes, and goes on to fit the pixels after them better.
-constexpr std::size_t kFreshTableTrial = 4096;
-constexpr std::size_t kFreshTableAllowance = 106;
+constexpr std::size_t kFreshTableTrial = 2048;
+constexpr std::size_t kFreshTableAllowance = 110;
 
 // Codes kept back while two ways of going on are compared: each with its width in the top bits.
 // A trial codes at most kFreshTableTrial pixels, so at most that many codes and a clear code.
