@@ -1,7 +1,10 @@
 #include "core/gif/lzw_encoder.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
+#include <type_traits>
+#include <utility>
 
 namespace pictoreel {
 
@@ -10,18 +13,17 @@ namespace {
 constexpr int kMaxCodeBits = 12;
 constexpr int kLastCode = (1 << kMaxCodeBits) - 1;
 
-// Codes of the strings seen so far, keyed by (prefix code, next index). A slot belongs to the
-// current table only when its generation is the table's: emptying the table is one increment.
+// Codes of the strings seen so far, keyed by (prefix code, next index). A slot holds its key and
+// code in one word, so a look-up reads one place; emptying the table empties only the slots used.
 class StringTable {
 public:
-    StringTable() { generations_.fill(0); }
+    StringTable() { slots_.fill(kEmpty); }
 
     void clear()
     {
-        if (++generation_ == 0) {  // wrapped: old stamps could look current again
-            generations_.fill(0);
-            generation_ = 1;
-        }
+        for (int i = 0; i < used_; ++i)
+            slots_[usedSlots_[std::size_t(i)]] = kEmpty;
+        used_ = 0;
     }
 
     // The code of `key`, or -1; `slot` is where it would go.
@@ -29,28 +31,29 @@ public:
     {
         slot = (key * 2654435761u) >> (32 - kBits);
         for (;;) {
-            if (generations_[slot] != generation_)
+            const std::uint32_t entry = slots_[slot];
+            if (entry == kEmpty)
                 return -1;
-            if (keys_[slot] == key)
-                return codes_[slot];
+            if (entry >> kMaxCodeBits == key)
+                return static_cast<int>(entry & kLastCode);
             slot = (slot + 1) & (kSize - 1);
         }
     }
 
     void add(std::uint32_t slot, std::uint32_t key, int code)
     {
-        generations_[slot] = generation_;
-        keys_[slot] = key;
-        codes_[slot] = static_cast<std::uint16_t>(code);
+        slots_[slot] = key << kMaxCodeBits | std::uint32_t(code);
+        usedSlots_[std::size_t(used_++)] = static_cast<std::uint16_t>(slot);
     }
 
 private:
-    static constexpr int kBits = 14;  // 4096 codes at most: a quarter full
+    static constexpr int kBits = 13;  // 4096 codes at most: half full
     static constexpr std::uint32_t kSize = 1u << kBits;
-    std::uint32_t generation_ = 1;
-    std::array<std::uint32_t, kSize> generations_;
-    std::array<std::uint32_t, kSize> keys_;
-    std::array<std::uint16_t, kSize> codes_;
+    // Would be code 4095 for a string that goes on from code 4095: no code is its own prefix.
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    std::array<std::uint32_t, kSize> slots_;
+    std::array<std::uint16_t, kLastCode + 1> usedSlots_;
+    int used_ = 0;
 };
 
 // Packs codes least significant bit first into data sub-blocks.
@@ -128,57 +131,162 @@ struct Exact {
     int operator()(std::size_t, int, const StringTable&) const { return -1; }
 };
 
+// A string table with the code width the decoder reads at, as both stand after the codes so far.
+class CodeTable {
+public:
+    void start(int minCodeSize)
+    {
+        strings_.clear();
+        codeBits_ = minCodeSize + 1;
+        lastAssigned_ = (1 << minCodeSize) + 1;
+    }
+
+    int codeBits() const { return codeBits_; }
+    bool full() const { return lastAssigned_ == kLastCode; }
+
+    // Codes the longest string in the table that starts at `at`: hands its code to `out` and,
+    // unless the table is full, adds the string followed by the index after it. Returns where the
+    // string ends. Where the string followed by pixel i is not in the table,
+    // `substitute(i, current, strings)` may return the code of the string followed by another
+    // index (having put that index in the pixel's place), or -1.
+    template <class Out, class Substitute>
+    [[gnu::always_inline]] std::size_t codeString(const std::uint8_t* indices, std::size_t at, std::size_t count, std::uint8_t mask,
+                           Out& out, Substitute& substitute)
+    {
+        int current = indices[at] & mask;
+        std::uint32_t key = 0;
+        std::uint32_t slot = 0;
+        std::size_t i = at + 1;
+        for (; i < count; ++i) {
+            key = (std::uint32_t(current) << 8) | (indices[i] & mask);
+            if (const int code = strings_.find(key, slot); code >= 0) {
+                current = code;
+                continue;
+            }
+            if (const int code = substitute(i, current, std::as_const(strings_)); code >= 0) {
+                current = code;
+                continue;
+            }
+            break;
+        }
+        out.put(current, codeBits_);
+        // The decoder adds its entry one code later, and widens its codes once its table holds
+        // 2^bits entries: widening right after assigning code 2^bits keeps both in step.
+        if (i < count && !full()) {
+            strings_.add(slot, key, ++lastAssigned_);
+            if (lastAssigned_ >= (1 << codeBits_) && codeBits_ < kMaxCodeBits)
+                ++codeBits_;
+        }
+        return i;
+    }
+
+private:
+    StringTable strings_;
+    int codeBits_ = 3;
+    int lastAssigned_ = 0;
+};
+
+// Emptying a full table is worth it when the next kFreshTableTrial pixels take no more than
+// kFreshTableAllowance hundredths of the bits the full table would: a fresh table is at its worst
+// in its first codes, and goes on to fit the pixels after them better.
+constexpr std::size_t kFreshTableTrial = 2048;
+constexpr std::size_t kFreshTableAllowance = 110;
+
+// Codes kept back while two ways of going on are compared: each with its width in the top bits.
+// A trial codes at most kFreshTableTrial pixels, so at most that many codes and a clear code.
+class HeldCodes {
+public:
+    void clear()
+    {
+        size_ = 0;
+        bits_ = 0;
+    }
+
+    void put(int code, int bits)
+    {
+        codes_[size_++] = static_cast<std::uint16_t>(code | bits << kMaxCodeBits);
+        bits_ += std::size_t(bits);
+    }
+
+    std::size_t bits() const { return bits_; }
+
+    template <class Out>
+    void passOn(Out& out) const
+    {
+        for (std::size_t i = 0; i < size_; ++i) {
+            out.put(codes_[i] & kLastCode, codes_[i] >> kMaxCodeBits);
+            if (out.full())
+                return;
+        }
+    }
+
+private:
+    std::array<std::uint16_t, kFreshTableTrial + 1> codes_;
+    std::size_t size_ = 0;
+    std::size_t bits_ = 0;
+};
+
+struct Workspace {
+    CodeTable tables[2];
+    HeldCodes fresh;
+    HeldCodes kept;
+};
+
 // The one LZW coder: `out` receives every code with its width (CodeWriter packs them, BitCounter
-// counts them). Returns early once `out.full()`. Where the string so far followed by pixel i is
-// not in the table, `substitute(i, current, table)` may return the code of the string followed by
-// another index (having put that index in the pixel's place), or -1.
+// counts them). Returns early once `out.full()`. `substitute` is as for CodeTable::codeString;
+// a coder that substitutes empties its table as soon as it fills.
+//
+// Otherwise a full table is not emptied at once: the pixels ahead are coded both with it and with
+// a fresh table (kFreshTableTrial of them, or fewer if the fresh one fills), and the shorter way
+// is kept; the codes of the way kept are passed on, so no pixel is coded a third time.
+// Decoders keep using a full table until the next clear code, as the format allows.
 template <class Out, class Substitute = Exact>
 void encode(const std::uint8_t* indices, std::size_t count, int minCodeSize, Out& out, Substitute substitute = {})
 {
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
     const std::uint8_t mask = static_cast<std::uint8_t>(clearCode - 1);
-    thread_local std::unique_ptr<StringTable> table = std::make_unique<StringTable>();
-    table->clear();
+    thread_local std::unique_ptr<Workspace> workspace = std::make_unique<Workspace>();
+    CodeTable* table = &workspace->tables[0];
+    CodeTable* fresh = &workspace->tables[1];
 
-    int codeBits = minCodeSize + 1;
-    int lastAssigned = endCode;
-    out.put(clearCode, codeBits);
-    if (count == 0) {
-        out.put(endCode, codeBits);
-        return;
-    }
-    int current = indices[0] & mask;
-    for (std::size_t i = 1; i < count; ++i) {
-        const std::uint8_t next = indices[i] & mask;
-        const std::uint32_t key = (std::uint32_t(current) << 8) | next;
-        std::uint32_t slot = 0;
-        if (const int code = table->find(key, slot); code >= 0) {
-            current = code;
+    table->start(minCodeSize);
+    out.put(clearCode, table->codeBits());
+    std::size_t at = 0;
+    while (at < count && !out.full()) {
+        if (!table->full()) {
+            at = table->codeString(indices, at, count, mask, out, substitute);
             continue;
         }
-        if (const int code = substitute(i, current, *table); code >= 0) {
-            current = code;
+        if constexpr (!std::is_same_v<Substitute, Exact>) {
+            out.put(clearCode, kMaxCodeBits);
+            table->start(minCodeSize);
             continue;
         }
-        out.put(current, codeBits);
-        if (out.full())
-            return;
-        // The decoder adds its entry one code later, and widens its codes once its table holds
-        // 2^bits entries: widening right after assigning code 2^bits keeps both in step.
-        table->add(slot, key, ++lastAssigned);
-        if (lastAssigned >= (1 << codeBits) && codeBits < kMaxCodeBits)
-            ++codeBits;
-        if (lastAssigned == kLastCode) {
-            out.put(clearCode, codeBits);
-            table->clear();
-            codeBits = minCodeSize + 1;
-            lastAssigned = endCode;
+        HeldCodes& freshCodes = workspace->fresh;
+        HeldCodes& keptCodes = workspace->kept;
+        freshCodes.clear();
+        keptCodes.clear();
+        freshCodes.put(clearCode, kMaxCodeBits);
+        fresh->start(minCodeSize);
+        std::size_t freshEnd = at;
+        const std::size_t trialEnd = std::min(count, at + kFreshTableTrial);
+        while (freshEnd < trialEnd && !fresh->full())
+            freshEnd = fresh->codeString(indices, freshEnd, count, mask, freshCodes, substitute);
+        std::size_t keptEnd = at;
+        while (keptEnd < freshEnd)
+            keptEnd = table->codeString(indices, keptEnd, count, mask, keptCodes, substitute);
+        if (freshCodes.bits() * 100 <= keptCodes.bits() * kFreshTableAllowance) {
+            freshCodes.passOn(out);
+            std::swap(table, fresh);
+            at = freshEnd;
+        } else {
+            keptCodes.passOn(out);
+            at = keptEnd;
         }
-        current = next;
     }
-    out.put(current, codeBits);
-    out.put(endCode, codeBits);
+    if (!out.full())
+        out.put(endCode, table->codeBits());
 }
 
 }  // namespace

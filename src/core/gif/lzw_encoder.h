@@ -1,6 +1,7 @@
 // The LZW compression of a GIF image's pixels, written here rather than left to giflib: a flat
-// hash table that is emptied by a generation count instead of being cleared, and bits packed a
-// word at a time, make it several times faster on photos, where most of a make's output goes.
+// hash table that empties only the slots it used, and bits packed a word at a time, make it
+// several times faster on photos, where most of a make's output goes. A full string table is
+// emptied only where a fresh one codes the pixels ahead in fewer bits.
 #pragma once
 
 #include <QByteArray>
@@ -32,7 +33,9 @@ struct IndexNeighbours {
 
 // Lossy LZW: while a code string grows, a pixel whose index would end the string may take instead
 // a neighbour no farther than its `tolerance` (one per pixel) that lets the string go on. The
-// indices are changed in place; compressGifPixels then codes them into the codes chosen here.
+// indices are changed in place; compressGifPixels then codes them into the codes chosen here, up
+// to where the string table first fills (from there on it may keep a full table that this pass
+// would have emptied).
 void loosenGifIndices(std::uint8_t* indices, std::size_t count, int minCodeSize, const IndexNeighbours& neighbours,
                       const float* tolerance);
 

@@ -1,7 +1,10 @@
-// Our LZW encoder against giflib's decoder, the one most programs that open our GIFs trust, and
-// its size estimate against what it writes.
+// Our LZW encoder against the decoders that open our GIFs (giflib, which most programs trust and
+// our reader uses, and ImageMagick's own), and its size estimate against what it writes.
 #include "core/gif/lzw_encoder.h"
 
+#include "core/gif/gif_reader.h"
+
+#include <Magick++.h>
 #include <gif_lib.h>
 
 #include <gtest/gtest.h>
@@ -15,13 +18,15 @@ using namespace pictoreel;
 
 namespace {
 
-// A minimal GIF around the compressed pixels (no colour table: the decoder only needs the codes).
+// A minimal GIF around the compressed pixels, with a grey colour table whose red is the index.
 QByteArray gifAround(int width, int height, int minCodeSize, const QByteArray& pixels)
 {
     QByteArray gif("GIF89a");
     auto word = [&](int v) { gif.append(char(v & 0xFF)).append(char(v >> 8)); };
     word(width), word(height);
-    gif.append(char(0)).append(char(0)).append(char(0));
+    gif.append(char(0x80 | (minCodeSize - 1))).append(char(0)).append(char(0));
+    for (int i = 0; i < (1 << minCodeSize); ++i)
+        gif.append(3, char(i));
     gif.append(char(0x2C)), word(0), word(0), word(width), word(height), gif.append(char(0));
     gif.append(char(minCodeSize)).append(pixels).append(char(0x3B));
     return gif;
@@ -42,29 +47,67 @@ std::vector<std::uint8_t> decodeWithGiflib(const QByteArray& gifBytes)
     return out;
 }
 
+// The red of every pixel, as our reader and ImageMagick decode the GIF.
+std::vector<std::uint8_t> redsWithOurReader(const QByteArray& gifBytes)
+{
+    Result<DecodedGif> gif = decodeGifMemory(gifBytes);
+    std::vector<std::uint8_t> out;
+    if (gif.ok() && gif.value().frames.size() == 1)
+        for (std::size_t i = 0; i < gif.value().frames[0].image.pixels.size(); i += 4)
+            out.push_back(gif.value().frames[0].image.pixels[i]);
+    return out;
+}
+
+std::vector<std::uint8_t> redsWithImageMagick(const QByteArray& gifBytes, int width, int height)
+{
+    Magick::Image image;
+    image.read(Magick::Blob(gifBytes.constData(), std::size_t(gifBytes.size())));
+    std::vector<std::uint8_t> out(std::size_t(width) * height);
+    image.write(0, 0, std::size_t(width), std::size_t(height), "R", Magick::CharPixel, out.data());
+    return out;
+}
+
 }  // namespace
 
-TEST(LzwEncoder, GiflibDecodesExactlyWhatWasEncoded)
+TEST(LzwEncoder, DecodersGetExactlyWhatWasEncoded)
 {
+    enum Picture { Runs, Noise, Gradient, RepeatedNoise, RepeatedThenNoise };
     struct Case {
         const char* name;
         int width, height, minCodeSize, colours;
-        bool noise;  // random indices (many codes, table resets) or long runs and repeats
+        Picture picture;
     };
+    // Noise fills the string table again and again; repeated noise pays for keeping a full table,
+    // until it gives way to new noise halfway down.
     const Case cases[] = {
-        {"one pixel", 1, 1, 2, 1, false},
-        {"two colours, runs", 97, 31, 2, 2, false},
-        {"16 colours, noise across resets", 300, 200, 4, 16, true},
-        {"256 colours, noise across many resets", 640, 480, 8, 256, true},
-        {"256 colours, gradients", 640, 480, 8, 256, false},
-        {"7 colours in a 3-bit table, noise", 129, 77, 3, 7, true},
+        {"one pixel", 1, 1, 2, 1, Runs},
+        {"two colours, runs", 97, 31, 2, 2, Runs},
+        {"16 colours, noise", 300, 200, 4, 16, Noise},
+        {"256 colours, noise", 640, 480, 8, 256, Noise},
+        {"256 colours, gradients", 640, 480, 8, 256, Gradient},
+        {"7 colours in a 3-bit table, noise", 129, 77, 3, 7, Noise},
+        {"256 colours, long runs", 800, 600, 8, 256, Runs},
+        {"256 colours, repeated noise", 512, 512, 8, 256, RepeatedNoise},
+        {"4 colours, repeated noise then noise", 700, 500, 2, 4, RepeatedThenNoise},
+        {"256 colours, repeated noise then noise", 640, 480, 8, 256, RepeatedThenNoise},
     };
     std::mt19937 random(7);
+    std::vector<std::uint8_t> tile(16 * 16);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        for (std::uint8_t& t : tile)
+            t = std::uint8_t(random() % unsigned(c.colours));
         std::vector<std::uint8_t> indices(std::size_t(c.width) * c.height);
-        for (std::size_t i = 0; i < indices.size(); ++i)
-            indices[i] = std::uint8_t(c.noise ? random() % unsigned(c.colours) : (i / 5 + i / 640) % unsigned(c.colours));
+        for (std::size_t i = 0; i < indices.size(); ++i) {
+            const std::size_t x = i % std::size_t(c.width), y = i / std::size_t(c.width);
+            const bool repeats = c.picture == RepeatedNoise || (c.picture == RepeatedThenNoise && 2 * y < std::size_t(c.height));
+            if (c.picture == Runs)
+                indices[i] = std::uint8_t((i / 37 + y) % unsigned(c.colours));
+            else if (c.picture == Gradient)
+                indices[i] = std::uint8_t((i / 5 + i / 640) % unsigned(c.colours));
+            else
+                indices[i] = repeats ? tile[y % 16 * 16 + x % 16] : std::uint8_t(random() % unsigned(c.colours));
+        }
         const QByteArray pixels = compressGifPixels(indices.data(), indices.size(), c.minCodeSize);
         // Sub-blocks of at most 255 bytes, ended by the empty block.
         qsizetype at = 0, payload = 0;
@@ -77,6 +120,9 @@ TEST(LzwEncoder, GiflibDecodesExactlyWhatWasEncoded)
         const std::size_t bits = gifCodedBits(indices.data(), indices.size(), c.minCodeSize);
         EXPECT_EQ(qsizetype((bits + 7) / 8), payload);
         EXPECT_LE(gifCodedBits(indices.data(), indices.size(), c.minCodeSize, bits / 2), bits / 2 + 12);
-        EXPECT_EQ(decodeWithGiflib(gifAround(c.width, c.height, c.minCodeSize, pixels)), indices);
+        const QByteArray gif = gifAround(c.width, c.height, c.minCodeSize, pixels);
+        EXPECT_EQ(decodeWithGiflib(gif), indices);
+        EXPECT_EQ(redsWithOurReader(gif), indices);
+        EXPECT_EQ(redsWithImageMagick(gif, c.width, c.height), indices);
     }
 }
