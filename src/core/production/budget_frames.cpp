@@ -5,6 +5,7 @@
 #include "core/imaging/photo_palette.h"
 #include "core/imaging/resampler.h"
 #include "core/production/frame_cache_names.h"
+#include "core/production/make_job.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -22,7 +23,6 @@ namespace {
 // Pixels the palette shared by alike frames is chosen from.
 constexpr std::int64_t kSharedPaletteSample = 2'000'000;
 
-Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled.")); }
 
 // Alpha below half becomes transparent, the rest opaque, as a GIF stores it.
 void thresholdAlpha(RgbaImage& image)
@@ -255,7 +255,7 @@ Status BudgetFrames::reduce(const BudgetSettings& settings)
             if (reduced_[k].fileName.isEmpty())
                 continue;
             if (make_.stopRequested && make_.stopRequested())
-                statuses[k] = cancelled();
+                statuses[k] = makeCancelled();
             else
                 statuses[k] = reduceOne(k, settings);
             if (!statuses[k])

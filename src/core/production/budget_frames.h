@@ -9,7 +9,7 @@
 #include "core/base/error.h"
 #include "core/base/image.h"
 #include "core/imaging/quantizer.h"
-#include "core/production/budget_make.h"
+#include "core/production/budget_job.h"
 
 #include <QString>
 

@@ -4,6 +4,7 @@
 #include "core/production/animation_cache.h"
 #include "core/production/budget_frames.h"
 #include "core/production/budget_quality.h"
+#include "core/production/make_job.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,8 +16,6 @@
 namespace pictoreel {
 
 namespace {
-
-Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled.")); }
 
 // Puts the finished attempt at `output` (with the permissions of an earlier file there): renamed
 // when on the same file system, else copied.
@@ -53,7 +52,7 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
     };
     const BudgetAttempt attempt = [&](const BudgetSettings& settings) -> Result<BudgetTry> {
         if (stopped())
-            return cancelled();
+            return makeCancelled();
         Result<std::vector<AnimationFrameSource>> sources = frames.framesFor(settings);
         if (!sources)
             return sources.error();
@@ -64,7 +63,7 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
             return percent == 100 || !stopped();
         });
         if (!saved)
-            return saved.error().code == ErrorCode::Cancelled ? cancelled() : saved.error();
+            return saved.error().code == ErrorCode::Cancelled ? makeCancelled() : saved.error();
         BudgetTry made{QFileInfo(file).size()};
         if (made.bytes <= budget) {
             fitting.emplace_back(settings, file);
@@ -103,7 +102,7 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
     for (const auto& [settings, file] : fitting)
         if (settings == outcome.chosen)
             chosen = file;
-    Status placed = stopped() ? Status(cancelled()) : placeOutput(chosen, output);
+    Status placed = stopped() ? Status(makeCancelled()) : placeOutput(chosen, output);
     removeAll();
     if (!placed)
         return placed.error();

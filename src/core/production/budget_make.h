@@ -6,28 +6,15 @@
 // written there.
 #pragma once
 
-#include "core/animation/animation_frames.h"
 #include "core/base/error.h"
+#include "core/production/budget_job.h"
 #include "core/production/size_budget.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <functional>
-#include <vector>
 
 namespace pictoreel {
-
-struct BudgetMake {
-    std::vector<AnimationFrameSource> frames;  // the converted frames, at start's size
-    AnimationSettings settings;                // the loop count; the lossiness comes from the attempt
-    BudgetSettings start;                      // what the user asked for
-    QString tempFolder;                        // ends in a separator
-    int jobs = 1;                              // frames reduced at once
-    std::function<bool()> stopRequested;
-    // Rising percentages while the attempts are made, then exactly one 100 once the output is in place.
-    std::function<void(int percent)> progress;
-};
 
 // Writes `output` within `budget` bytes. When no attempt fits, fails (LimitExceeded) with a
 // message naming the smallest file made and its settings, and writes nothing; a stop fails with

@@ -1,5 +1,6 @@
 #include "core/production/conversion_pool.h"
 
+#include "core/production/make_job.h"
 
 #include <QHash>
 
@@ -81,7 +82,7 @@ ConversionPool::FrameResult ConversionPool::waitFor(std::size_t position)
     std::unique_lock lock(mutex_);
     ready_.wait(lock, [&] { return results_[owner].has_value() || cancelled_; });
     if (!results_[owner])
-        return FrameResult{Outcome::Failed, QString(), makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled."))};
+        return FrameResult{Outcome::Failed, QString(), makeCancelled()};
     FrameResult result = *results_[owner];
     // A row that shares its cache file with an earlier one costs nothing.
     if (owner != position && result.outcome == Outcome::Converted)

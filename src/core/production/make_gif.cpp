@@ -4,6 +4,7 @@
 #include "core/production/animation_cache.h"
 #include "core/production/budget_make.h"
 #include "core/production/conversion_pool.h"
+#include "core/production/early_assembly.h"
 #include "core/production/frame_cache_names.h"
 #include "core/production/make_other_formats.h"
 #include "core/base/file_identity.h"
@@ -11,15 +12,11 @@
 #include "core/project/paths.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <future>
 #include <optional>
 #include <thread>
 
@@ -52,76 +49,6 @@ std::optional<std::int64_t> sizeBudgetFor(const ProjectProperties& properties)
 
 
 namespace {
-
-Error makeCancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled.")); }
-
-// The assembly of a make that had to convert frames, run beside the conversions: it takes each
-// frame as the pool finishes it, into a file of the temp folder. No animation made before can
-// match frames converted now, so there is no cached copy to look for; the file becomes the
-// cached copy once it has been copied to the output. Its progress is told once every frame is
-// converted, and a stop asked for until the copy still leaves the output alone.
-class EarlyAssembly {
-public:
-    EarlyAssembly(ConversionPool& pool, std::vector<int> delays, const AnimationSettings& settings,
-                  const MakeOptions& options)
-        : file_(uniqueTempAnimationPath(options.tempFolder)),
-          stopped_([&options] { return options.stopRequested && options.stopRequested(); })
-    {
-        AnimationFrames frames(std::move(delays), [&pool](std::size_t k) { return pool.waitFor(k).gif; });
-        done_ = std::async(std::launch::async, [this, frames = std::move(frames), settings]() mutable {
-            return AnimationAssembler(std::move(frames), settings).save(file_, [this](int percent) {
-                percent_ = percent;
-                return percent == 100 || !stopped_();
-            });
-        });
-    }
-
-    ~EarlyAssembly()
-    {
-        if (done_.valid())
-            done_.wait();
-        QFile::remove(file_);
-    }
-
-    // Waits for the animation, telling `saveProgress` how far it got, and puts it at `output`,
-    // keeping it as `cached` (when not empty).
-    Status finish(const QString& output, const QString& cached, const std::function<void(int)>& saveProgress)
-    {
-        int told = -1;
-        for (;;) {
-            if (stopped_())  // the assembly stops too, at its next frame
-                return makeCancelled();
-            if (done_.wait_for(std::chrono::milliseconds(50)) == std::future_status::ready)
-                break;
-            tell(saveProgress, told);
-        }
-        const Status saved = done_.get();
-        if (!saved)
-            return saved.error().code == ErrorCode::Cancelled ? Status(makeCancelled()) : saved;
-        tell(saveProgress, told);
-        if (stopped_())
-            return makeCancelled();
-        if (!copyCachedAnimation(file_, output, saveProgress))
-            return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1").arg(output));
-        if (!cached.isEmpty())
-            adoptAnimation(file_, cached);
-        return {};
-    }
-
-private:
-    // Up to 99: the 100 is the output's, once it is complete.
-    void tell(const std::function<void(int)>& saveProgress, int& told) const
-    {
-        const int percent = std::min(percent_.load(), 99);
-        if (saveProgress && percent > told)
-            saveProgress(told = percent);
-    }
-
-    QString file_;
-    std::function<bool()> stopped_;
-    std::atomic<int> percent_{-1};
-    std::future<Status> done_;
-};
 
 // Writes the assembled frames to `output`: a copy of the same animation made before when the temp
 // folder still has it, else through the assembler, keeping a copy for the next time.

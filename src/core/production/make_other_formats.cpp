@@ -140,7 +140,7 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
         if (Status s = writer->addFrame(shown, delays[at]); !s)
             return file.writeFailed() ? cannotWrite() : s.error();
         if (options.stopRequested && options.stopRequested())
-            return makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled."));
+            return makeCancelled();
         if (events.frameAdded)
             events.frameAdded(frameProgressValue(row, rows));
     }

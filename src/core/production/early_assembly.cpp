@@ -1,0 +1,65 @@
+#include "core/production/early_assembly.h"
+
+#include "core/animation/animation_assembler.h"
+#include "core/production/animation_cache.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <chrono>
+
+namespace pictoreel {
+
+EarlyAssembly::EarlyAssembly(ConversionPool& pool, std::vector<int> delays, const AnimationSettings& settings,
+                             const MakeOptions& options)
+    : file_(uniqueTempAnimationPath(options.tempFolder)),
+      stopped_([&options] { return options.stopRequested && options.stopRequested(); })
+{
+    AnimationFrames frames(std::move(delays), [&pool](std::size_t k) { return pool.waitFor(k).gif; });
+    done_ = std::async(std::launch::async, [this, frames = std::move(frames), settings]() mutable {
+        return AnimationAssembler(std::move(frames), settings).save(file_, [this](int percent) {
+            percent_ = percent;
+            return percent == 100 || !stopped_();
+        });
+    });
+}
+
+EarlyAssembly::~EarlyAssembly()
+{
+    if (done_.valid())
+        done_.wait();
+    QFile::remove(file_);
+}
+
+Status EarlyAssembly::finish(const QString& output, const QString& cached, const std::function<void(int)>& saveProgress)
+{
+    int told = -1;
+    for (;;) {
+        if (stopped_())  // the assembly stops too, at its next frame
+            return makeCancelled();
+        if (done_.wait_for(std::chrono::milliseconds(50)) == std::future_status::ready)
+            break;
+        tell(saveProgress, told);
+    }
+    const Status saved = done_.get();
+    if (!saved)
+        return saved.error().code == ErrorCode::Cancelled ? Status(makeCancelled()) : saved;
+    tell(saveProgress, told);
+    if (stopped_())
+        return makeCancelled();
+    if (!copyCachedAnimation(file_, output, saveProgress))
+        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1").arg(output));
+    if (!cached.isEmpty())
+        adoptAnimation(file_, cached);
+    return {};
+}
+
+// Up to 99: the 100 is the output's, once it is complete.
+void EarlyAssembly::tell(const std::function<void(int)>& saveProgress, int& told) const
+{
+    const int percent = std::min(percent_.load(), 99);
+    if (saveProgress && percent > told)
+        saveProgress(told = percent);
+}
+
+}  // namespace pictoreel
