@@ -78,11 +78,13 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
             make.progress(std::min(95, attempts * 100 / (attempts + 2)));
         return made;
     };
-    const Result<bool> alike = frames.alike();
-    if (!alike)
-        return alike.error();
-    const Result<BudgetOutcome> searched = searchSizeBudget(budget, make.start, attempt,
-                                                        alike.value() ? kBudgetMinGraphicsColors : kBudgetMinColors);
+    const auto colourFloor = [&frames]() -> Result<int> {
+        const Result<bool> alike = frames.alike();
+        if (!alike)
+            return alike.error();
+        return alike.value() ? kBudgetMinGraphicsColors : kBudgetMinColors;
+    };
+    const Result<BudgetOutcome> searched = searchSizeBudget(budget, make.start, attempt, colourFloor);
     if (!searched) {
         removeAll();
         return searched.error();

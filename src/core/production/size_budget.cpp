@@ -100,8 +100,8 @@ int colorsTolerance(int colors) { return std::max(1, colors / 16); }
 
 class Search {
 public:
-    Search(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt, int minColors)
-        : budget_(budget), start_(start), minColors_(std::min(start.colors, minColors)), attempt_(attempt)
+    Search(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt)
+        : budget_(budget), start_(start), attempt_(attempt)
     {
     }
 
@@ -126,6 +126,7 @@ public:
     bool spent() const { return outcome_.attempts >= kBudgetMaxAttempts; }
     bool fits() const { return outcome_.fits; }
     int minColors() const { return minColors_; }
+    void setMinColors(int colors) { minColors_ = std::min(start_.colors, colors); }
 
     // Turns `knob` from `current` as far as the budget needs; true once settings fit. Otherwise
     // `current` moves to the strongest value tried, unless the knob did nothing.
@@ -362,7 +363,7 @@ private:
 
     std::int64_t budget_;
     BudgetSettings start_;
-    int minColors_;
+    int minColors_ = kBudgetMinColors;
     const BudgetAttempt& attempt_;
     BudgetOutcome outcome_;
     BudgetSettings smallest_;
@@ -373,14 +374,18 @@ private:
 }  // namespace
 
 Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
-                                       int minColors)
+                                       const BudgetColourFloor& minColors)
 {
-    Search search(budget, start, attempt, minColors);
+    Search search(budget, start, attempt);
     const Result<BudgetTry> first = search.attempt(start);
     if (!first)
         return first.error();
     if (search.fits())
         return search.finish();
+    const Result<int> floor = minColors ? minColors() : Result<int>(kBudgetMinColors);
+    if (!floor)
+        return floor.error();
+    search.setMinColors(floor.value());
     BudgetSettings current = start;
     std::int64_t currentBytes = first.value().bytes;
     // Fewer colours; when the fewest do not fit, more lossiness with them; then a smaller frame.

@@ -55,10 +55,14 @@ inline constexpr int kBudgetMinSide = 16;
 // Attempts made at most, however the bytes answer.
 inline constexpr int kBudgetMaxAttempts = 12;
 
+// The fewest colours the search may go down to; asked for only when the start does not fit (it
+// may have to look at every frame). An error ends the search.
+using BudgetColourFloor = std::function<Result<int>()>;
+
 // Searches from `start` (the settings the user asked for, which are tried first) for settings
-// whose attempt is at most `budget` bytes, with no fewer than `minColors` colours (unless the
-// start has fewer). Errors are the attempt's own.
+// whose attempt is at most `budget` bytes, with no fewer colours than `minColors` gives (unless
+// the start has fewer; kBudgetMinColors when it is not set). Errors are the attempt's own.
 Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
-                                       int minColors = kBudgetMinColors);
+                                       const BudgetColourFloor& minColors = {});
 
 }  // namespace pictoreel

@@ -68,7 +68,7 @@ TEST(SizeBudget, KeepsTheBestLookingFitInFewAttempts)
                     bestTried = std::max(bestTried, t.quality);
                 return t;
             },
-            c.minColors);
+            [&c] { return Result<int>(c.minColors); });
         ASSERT_TRUE(outcome.ok());
         const BudgetOutcome& o = outcome.value();
         EXPECT_EQ(o.fits, c.fits);
