@@ -1,5 +1,6 @@
 #include "core/imaging/quantizer.h"
 
+#include "core/imaging/flat_shades.h"
 #include "core/imaging/photo_palette.h"
 
 #include <algorithm>
@@ -72,51 +73,11 @@ std::optional<IndexedImage> exactPalette(const RgbaImage& image, const QuantizeO
 // Pictures of few colours (flat graphics whose edges are smoothed by a few hundred in-between
 // shades) are reduced without the photo palette and without dithering, so that a colour comes
 // out the same in two pictures that share it even when the rest of them differs: the
-// inter-frame optimiser then finds the areas they share unchanged. Dithering noise, or a
-// palette chosen for how often each shade occurs, would differ from picture to picture.
-//   - Colours covering at least kFrequentPixels pixels (the flat areas) are kept exactly.
-//   - The rarer shades, in order of their value, are kept themselves unless a kept colour lies
-//     within a distance; the distance is the smallest of a fixed ladder that leaves few enough
-//     colours. Shades are taken by value, not by count, and the ladder is the same for every
-//     picture, so what a shade becomes depends mostly on the colours near it.
-//   - Every colour then takes its nearest kept colour.
+// inter-frame optimiser then finds the areas they share unchanged (see flat_shades.h).
 constexpr std::size_t kFewColoursLimit = 4096;
-constexpr std::uint64_t kFrequentPixels = 32;
-// Squared distances tried in turn.
-constexpr std::array<std::int32_t, 16> kJoinDistances{2, 4, 8, 12, 16, 24, 32, 48, 64, 96, 128, 192, 256, 384, 512, 768};
 // Used only when its mean squared error per channel is at most this (about 54 dB PSNR);
 // otherwise the photo palette does better.
 constexpr double kFewColoursMaxMse = 0.25;
-
-struct Shade {
-    std::int32_t r = 0, g = 0, b = 0;
-    std::uint64_t count = 0;
-    std::uint32_t colour = 0;  // as packRgb packs it
-};
-
-std::int32_t squaredDistance(const Shade& a, const Shade& b)
-{
-    const std::int32_t dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
-    return dr * dr + dg * dg + db * db;
-}
-
-// The kept colours for one joining distance: `frequent` and the shades of `rare` (in order)
-// with no kept colour within `distance`; empty when they would be more than `limit`.
-std::vector<Shade> keptShades(const std::vector<Shade>& frequent, const std::vector<Shade>& rare,
-                              std::int32_t distance, int limit)
-{
-    std::vector<Shade> kept = frequent;
-    for (const Shade& s : rare) {
-        const bool joins = std::any_of(kept.begin(), kept.end(),
-                                       [&](const Shade& k) { return squaredDistance(s, k) <= distance; });
-        if (joins)
-            continue;
-        if (static_cast<int>(kept.size()) == limit)
-            return {};
-        kept.push_back(s);
-    }
-    return kept;
-}
 
 std::optional<IndexedImage> fewColoursPalette(const RgbaImage& image, const QuantizeOptions& options, int limit)
 {
@@ -143,53 +104,35 @@ std::optional<IndexedImage> fewColoursPalette(const RgbaImage& image, const Quan
     if (visiblePixels == 0 || histogram.size() <= static_cast<std::size_t>(limit))
         return std::nullopt;
 
-    std::vector<Shade> shades;
+    std::vector<FlatShade> shades;
     shades.reserve(histogram.size());
     for (const auto& [colour, uses] : histogram)
-        shades.push_back(Shade{static_cast<std::int32_t>(colour & 0xFF), static_cast<std::int32_t>((colour >> 8) & 0xFF),
-                               static_cast<std::int32_t>(colour >> 16), uses, colour});
-    std::sort(shades.begin(), shades.end(), [](const Shade& a, const Shade& b) {
-        return std::tie(a.r, a.g, a.b) < std::tie(b.r, b.g, b.b);
-    });
-    // When the flat areas alone have too many colours, only the larger ones count as flat.
-    std::uint64_t frequentPixels = kFrequentPixels;
-    std::vector<Shade> frequent, rare;
-    for (;; frequentPixels *= 2) {
-        frequent.clear();
-        rare.clear();
-        for (const Shade& s : shades)
-            (s.count >= frequentPixels ? frequent : rare).push_back(s);
-        if (static_cast<int>(frequent.size()) <= limit)
-            break;
-    }
-    std::vector<Shade> kept;
-    for (std::int32_t distance : kJoinDistances)
-        if (!(kept = keptShades(frequent, rare, distance, limit)).empty())
-            break;
-    if (kept.empty())
+        shades.push_back(FlatShade{colour, uses});
+    std::sort(shades.begin(), shades.end(), [](const FlatShade& a, const FlatShade& b) { return a.colour < b.colour; });
+    const std::vector<std::uint32_t> reduced = reduceFlatShades(shades, limit);
+    if (reduced.empty())
         return std::nullopt;
 
+    // The palette holds the colours shades become, in order of value.
+    std::vector<std::uint32_t> colours = reduced;
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
     IndexedImage out;
     out.width = image.width;
     out.height = image.height;
-    for (const Shade& k : kept)
-        out.palette.push_back(Rgb{static_cast<std::uint8_t>(k.r), static_cast<std::uint8_t>(k.g), static_cast<std::uint8_t>(k.b)});
-    // Every colour takes its nearest kept colour (ties: the earlier one); kept colours themselves.
+    for (std::uint32_t c : colours)
+        out.palette.push_back(Rgb{static_cast<std::uint8_t>(c & 0xFF), static_cast<std::uint8_t>((c >> 8) & 0xFF),
+                                  static_cast<std::uint8_t>(c >> 16)});
     std::unordered_map<std::uint32_t, std::uint8_t> entryOf;
     entryOf.reserve(shades.size() * 2);
     double squaredError = 0.0;
-    for (const Shade& s : shades) {
-        std::int32_t best = std::numeric_limits<std::int32_t>::max();
-        std::size_t bestEntry = 0;
-        for (std::size_t e = 0; e < kept.size() && best > 0; ++e) {
-            const std::int32_t d = squaredDistance(s, kept[e]);
-            if (d < best) {
-                best = d;
-                bestEntry = e;
-            }
-        }
-        entryOf.emplace(s.colour, static_cast<std::uint8_t>(bestEntry));
-        squaredError += static_cast<double>(best) * static_cast<double>(s.count);
+    for (std::size_t i = 0; i < shades.size(); ++i) {
+        const std::size_t entry = std::lower_bound(colours.begin(), colours.end(), reduced[i]) - colours.begin();
+        entryOf.emplace(shades[i].colour, static_cast<std::uint8_t>(entry));
+        const Rgb& to = out.palette[entry];
+        const double dr = int(to.r) - int(shades[i].colour & 0xFF), dg = int(to.g) - int((shades[i].colour >> 8) & 0xFF),
+                     db = int(to.b) - int(shades[i].colour >> 16);
+        squaredError += (dr * dr + dg * dg + db * db) * static_cast<double>(shades[i].count);
     }
     if (squaredError / (3.0 * static_cast<double>(visiblePixels)) > kFewColoursMaxMse)
         return std::nullopt;

@@ -1,0 +1,218 @@
+#include "core/imaging/flat_shades.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <tuple>
+
+namespace pictoreel {
+
+namespace {
+
+// Colours covering at least this many pixels are flat areas (more when that leaves too many).
+constexpr std::uint64_t kFrequentPixels = 32;
+// A shade farther than this (squared) from every line between flat colours is taken as a flat
+// colour itself: thin text, say, whose own colour covers only a few pixels, blends into its
+// background along a line of its own.
+constexpr double kOffLine = 9.0;
+constexpr std::size_t kMostFlatColours = 48;
+// ... when it covers at least this many pixels; a rarer one (where three colours meet) takes
+// the nearest colour the others become.
+constexpr std::uint64_t kOwnColourPixels = 8;
+// A shade this near (squared) a line is on it: blends are rounded to whole values.
+constexpr double kOnLine = 2.0;
+// Lines farther than this (squared) from a shade are not looked at for it.
+constexpr double kNearLine = 400.0;
+// Spacings of the blends along a line, tried in turn.
+constexpr std::array<double, 11> kSpacings{2, 3, 4, 6, 9, 12, 16, 24, 32, 48, 64};
+
+struct Point {
+    std::int32_t r = 0, g = 0, b = 0;
+};
+
+Point unpack(std::uint32_t colour)
+{
+    return Point{static_cast<std::int32_t>(colour & 0xFF), static_cast<std::int32_t>((colour >> 8) & 0xFF),
+                 static_cast<std::int32_t>(colour >> 16)};
+}
+
+std::uint32_t pack(const Point& p)
+{
+    return std::uint32_t(p.r) | (std::uint32_t(p.g) << 8) | (std::uint32_t(p.b) << 16);
+}
+
+std::int32_t squaredDistance(const Point& a, const Point& b)
+{
+    const std::int32_t dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
+    return dr * dr + dg * dg + db * db;
+}
+
+// The line from one flat colour to another, and where a shade lies along it (0..1) and how far off.
+struct Line {
+    Point from, to;
+    double length = 0.0;
+
+    double position(const Point& v) const
+    {
+        const double dr = to.r - from.r, dg = to.g - from.g, db = to.b - from.b;
+        return ((v.r - from.r) * dr + (v.g - from.g) * dg + (v.b - from.b) * db) / (length * length);
+    }
+    double squaredOffset(const Point& v, double t) const
+    {
+        const double r = from.r + t * (to.r - from.r) - v.r, g = from.g + t * (to.g - from.g) - v.g,
+                     b = from.b + t * (to.b - from.b) - v.b;
+        return r * r + g * g + b * b;
+    }
+    // Blend `k` of `steps` evenly spaced ones.
+    Point blend(std::int32_t k, std::int32_t steps) const
+    {
+        const auto along = [&](std::int32_t a, std::int32_t b) {
+            return a + static_cast<std::int32_t>(std::lround(static_cast<double>((b - a) * k) / steps));
+        };
+        return Point{along(from.r, to.r), along(from.g, to.g), along(from.b, to.b)};
+    }
+};
+
+Line lineBetween(const Point& a, const Point& b)
+{
+    return Line{a, b, std::sqrt(static_cast<double>(squaredDistance(a, b)))};
+}
+
+// How far (squared) `v` is from the segment between two flat colours.
+double squaredSegmentDistance(const Point& v, const Line& line)
+{
+    if (line.length == 0.0)
+        return squaredDistance(v, line.from);
+    return line.squaredOffset(v, std::clamp(line.position(v), 0.0, 1.0));
+}
+
+// The flat colours: the frequent shades (sorted by value), then any shade far from every line
+// between them, farthest first.
+std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, std::vector<bool>& isFlat)
+{
+    std::uint64_t frequentPixels = kFrequentPixels;
+    while (std::count_if(shades.begin(), shades.end(), [&](const FlatShade& s) { return s.count >= frequentPixels; }) > limit)
+        frequentPixels *= 2;
+    std::vector<Point> flat;
+    isFlat.assign(shades.size(), false);
+    for (std::size_t i = 0; i < shades.size(); ++i)
+        if (shades[i].count >= frequentPixels) {
+            flat.push_back(unpack(shades[i].colour));
+            isFlat[i] = true;
+        }
+
+    std::vector<double> reach(shades.size(), std::numeric_limits<double>::infinity());
+    const auto account = [&](std::size_t added) {
+        for (std::size_t i = 0; i < shades.size(); ++i) {
+            if (isFlat[i])
+                continue;
+            const Point v = unpack(shades[i].colour);
+            for (std::size_t j = 0; j <= added; ++j)
+                reach[i] = std::min(reach[i], squaredSegmentDistance(v, lineBetween(flat[j], flat[added])));
+        }
+    };
+    for (std::size_t k = 0; k < flat.size(); ++k)
+        account(k);
+    const std::size_t most = std::min(kMostFlatColours, static_cast<std::size_t>(limit));
+    while (flat.size() < most) {
+        std::size_t farthest = shades.size();
+        for (std::size_t i = 0; i < shades.size(); ++i)
+            if (!isFlat[i] && shades[i].count >= kOwnColourPixels && reach[i] > kOffLine && (farthest == shades.size() || reach[i] > reach[farthest]))
+                farthest = i;
+        if (farthest == shades.size())
+            break;
+        flat.push_back(unpack(shades[farthest].colour));
+        isFlat[farthest] = true;
+        account(flat.size() - 1);
+    }
+    return flat;
+}
+
+// A line a shade lies near, inside its ends.
+struct NearLine {
+    double squaredOffset;
+    std::size_t line;
+    double position;
+};
+
+}  // namespace
+
+std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades, int limit)
+{
+    std::vector<bool> isFlat;
+    const std::vector<Point> flat = flatColours(shades, limit, isFlat);
+    std::vector<Line> lines;
+    for (std::size_t i = 0; i < flat.size(); ++i)
+        for (std::size_t j = i + 1; j < flat.size(); ++j)
+            lines.push_back(lineBetween(flat[i], flat[j]));
+
+    // For each shade: its nearest flat colour and the lines it lies near, nearest first.
+    std::vector<std::vector<NearLine>> near(shades.size());
+    std::vector<std::pair<std::int32_t, std::uint32_t>> nearestFlat(shades.size());
+    for (std::size_t i = 0; i < shades.size(); ++i) {
+        const Point v = unpack(shades[i].colour);
+        if (isFlat[i]) {
+            nearestFlat[i] = {0, shades[i].colour};
+            continue;
+        }
+        nearestFlat[i] = {std::numeric_limits<std::int32_t>::max(), 0};
+        for (const Point& f : flat)
+            nearestFlat[i] = std::min(nearestFlat[i], std::pair{squaredDistance(v, f), pack(f)});
+        for (std::size_t l = 0; l < lines.size(); ++l) {
+            const double t = lines[l].position(v);
+            if (t <= 0.0 || t >= 1.0)
+                continue;
+            if (const double offset = lines[l].squaredOffset(v, t); offset <= kNearLine)
+                near[i].push_back(NearLine{offset, l, t});
+        }
+        // Of the lines it is on, the longest: a flat colour that lies between two others (a grey
+        // between black and white) then does not split their blends, whether it is there or not.
+        const auto key = [&](const NearLine& n) {
+            return std::tuple(std::max(n.squaredOffset, kOnLine), -lines[n.line].length, n.line);
+        };
+        std::sort(near[i].begin(), near[i].end(), [&](const NearLine& a, const NearLine& b) { return key(a) < key(b); });
+    }
+
+    std::vector<std::uint32_t> out(shades.size());
+    std::vector<bool> straggler(shades.size());
+    std::vector<std::uint32_t> distinct;
+    for (double spacing : kSpacings) {
+        for (std::size_t i = 0; i < shades.size(); ++i) {
+            const Point v = unpack(shades[i].colour);
+            auto best = nearestFlat[i];
+            // A blend takes the nearest step on the line it lies nearest; near a line's end, its flat colour.
+            if (!near[i].empty() && near[i].front().squaredOffset < best.first) {
+                const NearLine& n = near[i].front();
+                const Line& line = lines[n.line];
+                const auto steps = static_cast<std::int32_t>(std::max(1.0, std::ceil(line.length / spacing)));
+                const Point p = line.blend(static_cast<std::int32_t>(std::lround(n.position * steps)), steps);
+                best = std::min(best, std::pair{squaredDistance(v, p), pack(p)});
+            }
+            out[i] = best.second;
+            straggler[i] = !isFlat[i] && (near[i].empty() || near[i].front().squaredOffset > kOffLine);
+        }
+        std::vector<std::uint32_t> targets;
+        for (std::size_t i = 0; i < shades.size(); ++i)
+            if (!straggler[i])
+                targets.push_back(out[i]);
+        std::sort(targets.begin(), targets.end());
+        targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
+        for (std::size_t i = 0; i < shades.size(); ++i)
+            if (straggler[i]) {
+                const Point v = unpack(shades[i].colour);
+                std::pair best{squaredDistance(v, unpack(out[i])), out[i]};
+                for (std::uint32_t t : targets)
+                    best = std::min(best, std::pair{squaredDistance(v, unpack(t)), t});
+                out[i] = best.second;
+            }
+        distinct = out;
+        std::sort(distinct.begin(), distinct.end());
+        const auto used = std::unique(distinct.begin(), distinct.end()) - distinct.begin();
+        if (used <= limit)
+            return out;
+    }
+    return {};
+}
+
+}  // namespace pictoreel
