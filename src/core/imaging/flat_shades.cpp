@@ -25,7 +25,7 @@ constexpr double kOnLine = 2.0;
 // Lines farther than this (squared) from a shade are not looked at for it.
 constexpr double kNearLine = 400.0;
 // Spacings of the blends along a line, tried in turn.
-constexpr std::array<double, 11> kSpacings{2, 3, 4, 6, 9, 12, 16, 24, 32, 48, 64};
+constexpr std::array<double, 11> kSpacings{2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64};
 
 struct Point {
     std::int32_t r = 0, g = 0, b = 0;
