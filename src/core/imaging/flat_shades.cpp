@@ -12,14 +12,15 @@ namespace {
 
 // Colours covering at least this many pixels are flat areas (more when that leaves too many).
 constexpr std::uint64_t kFrequentPixels = 32;
-// A shade farther than this (squared) from every line between flat colours is taken as a flat
-// colour itself: thin text, say, whose own colour covers only a few pixels, blends into its
-// background along a line of its own.
+// A shade farther than this (squared) from every line between flat colours, covering at least
+// kOwnColourPixels pixels, is a flat colour too: thin text, say, whose own colour covers only a
+// few pixels, blends into its background along a line of its own. A rarer one (where three
+// colours meet in a pixel) takes the nearest colour the others become, or stays as it is when
+// nothing lies within kStrayDistance (squared).
 constexpr double kOffLine = 9.0;
-constexpr std::size_t kMostFlatColours = 48;
-// ... when it covers at least this many pixels; a rarer one (where three colours meet) takes
-// the nearest colour the others become.
 constexpr std::uint64_t kOwnColourPixels = 8;
+constexpr std::int32_t kStrayDistance = 64;
+constexpr std::size_t kMostFlatColours = 48;
 // A shade this near (squared) a line is on it: blends are rounded to whole values.
 constexpr double kOnLine = 2.0;
 // Lines farther than this (squared) from a shade are not looked at for it.
@@ -174,42 +175,41 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
         std::sort(near[i].begin(), near[i].end(), [&](const NearLine& a, const NearLine& b) { return key(a) < key(b); });
     }
 
+    // Shades off every line take what the others become; `lone` marks them.
+    std::vector<bool> lone(shades.size());
+    for (std::size_t i = 0; i < shades.size(); ++i)
+        lone[i] = !isFlat[i] && (near[i].empty() || near[i].front().squaredOffset > kOffLine);
     std::vector<std::uint32_t> out(shades.size());
-    std::vector<bool> straggler(shades.size());
-    std::vector<std::uint32_t> distinct;
     for (double spacing : kSpacings) {
+        // A shade takes the nearest blend on the line it lies nearest, or its nearest flat colour.
         for (std::size_t i = 0; i < shades.size(); ++i) {
-            const Point v = unpack(shades[i].colour);
             auto best = nearestFlat[i];
-            // A blend takes the nearest step on the line it lies nearest; near a line's end, its flat colour.
             if (!near[i].empty() && near[i].front().squaredOffset < best.first) {
                 const NearLine& n = near[i].front();
                 const Line& line = lines[n.line];
                 const auto steps = static_cast<std::int32_t>(std::max(1.0, std::ceil(line.length / spacing)));
                 const Point p = line.blend(static_cast<std::int32_t>(std::lround(n.position * steps)), steps);
-                best = std::min(best, std::pair{squaredDistance(v, p), pack(p)});
+                best = std::min(best, std::pair{squaredDistance(unpack(shades[i].colour), p), pack(p)});
             }
             out[i] = best.second;
-            straggler[i] = !isFlat[i] && (near[i].empty() || near[i].front().squaredOffset > kOffLine);
         }
-        std::vector<std::uint32_t> targets;
+        std::vector<std::uint32_t> colours;
         for (std::size_t i = 0; i < shades.size(); ++i)
-            if (!straggler[i])
-                targets.push_back(out[i]);
-        std::sort(targets.begin(), targets.end());
-        targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
+            if (!lone[i])
+                colours.push_back(out[i]);
+        std::sort(colours.begin(), colours.end());
+        colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
         for (std::size_t i = 0; i < shades.size(); ++i)
-            if (straggler[i]) {
+            if (lone[i]) {
                 const Point v = unpack(shades[i].colour);
                 std::pair best{squaredDistance(v, unpack(out[i])), out[i]};
-                for (std::uint32_t t : targets)
-                    best = std::min(best, std::pair{squaredDistance(v, unpack(t)), t});
-                out[i] = best.second;
+                for (std::uint32_t c : colours)
+                    best = std::min(best, std::pair{squaredDistance(v, unpack(c)), c});
+                out[i] = best.first > kStrayDistance ? shades[i].colour : best.second;
             }
-        distinct = out;
-        std::sort(distinct.begin(), distinct.end());
-        const auto used = std::unique(distinct.begin(), distinct.end()) - distinct.begin();
-        if (used <= limit)
+        colours = out;
+        std::sort(colours.begin(), colours.end());
+        if (std::unique(colours.begin(), colours.end()) - colours.begin() <= limit)
             return out;
     }
     return {};

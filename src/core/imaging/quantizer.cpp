@@ -4,13 +4,11 @@
 #include "core/imaging/photo_palette.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <new>
-#include <tuple>
 #include <unordered_map>
 
 namespace pictoreel {

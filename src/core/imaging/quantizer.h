@@ -27,11 +27,12 @@ struct QuantizeOptions {
 // A picture whose visible colours fit in the palette is stored exactly: every pixel gets the
 // entry of its own colour, with no dithering. A picture of a few thousand colours at most that
 // can be reduced almost without loss (flat graphics with smoothed edges) keeps the colours of
-// its flat areas exactly and merges each rarer shade with kept colours near it, undithered;
-// what a shade becomes depends on the colours near it, not on the rest of the picture, so
-// areas two pictures share come out the same in both (see quantizer.cpp). Otherwise (photos) the palette comes from Wu's cuts of the colour cube
-// refined by k-means, and every pixel takes its entry as `reduction` says (see photo_palette.h). Partial alpha is ignored
-// (callers composite first); only alpha 0 is special, and only with reserveTransparent.
+// its flat areas exactly and turns each rarer shade into a nearby blend of two of them,
+// undithered; what a shade becomes depends on the shade and the flat colours, not on the rest
+// of the picture, so areas two pictures share come out the same in both (see flat_shades.h).
+// Otherwise (photos) the palette comes from Wu's cuts of the colour cube refined by k-means,
+// and every pixel takes its entry as `reduction` says (see photo_palette.h). Partial alpha is
+// ignored (callers composite first); only alpha 0 is special, and only with reserveTransparent.
 Result<IndexedImage> quantizeImage(const RgbaImage& image, const QuantizeOptions& options = {});
 
 }  // namespace pictoreel
