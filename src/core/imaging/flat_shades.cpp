@@ -12,11 +12,12 @@ namespace {
 
 // Colours covering at least this many pixels are flat areas (more when that leaves too many).
 constexpr std::uint64_t kFrequentPixels = 32;
-// A shade farther than this (squared) from every line between flat colours, covering at least
-// kOwnColourPixels pixels, is a flat colour too: thin text, say, whose own colour covers only a
-// few pixels, blends into its background along a line of its own. A rarer one (where three
-// colours meet in a pixel) takes the nearest colour the others become, or stays as it is when
-// nothing lies within kStrayDistance (squared).
+// A shade farther than kOffLine (squared) from every line between flat colours, covering at
+// least kOwnColourPixels pixels, is a flat colour too: thin text, say, whose own colour covers
+// only a few pixels, blends into its background along a line of its own. So is a rarer one
+// farther than kStrayDistance: the edge of a shape over a transparent background blends with a
+// colour no pixel shows. Other shades off every line (where three colours meet in a pixel) take
+// the nearest colour the others become, or stay as they are when none lies within kStrayDistance.
 constexpr double kOffLine = 9.0;
 constexpr std::uint64_t kOwnColourPixels = 8;
 constexpr std::int32_t kStrayDistance = 64;
@@ -119,7 +120,7 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
     while (flat.size() < most) {
         std::size_t farthest = shades.size();
         for (std::size_t i = 0; i < shades.size(); ++i)
-            if (!isFlat[i] && shades[i].count >= kOwnColourPixels && reach[i] > kOffLine && (farthest == shades.size() || reach[i] > reach[farthest]))
+            if (!isFlat[i] && reach[i] > (shades[i].count >= kOwnColourPixels ? kOffLine : kStrayDistance) && (farthest == shades.size() || reach[i] > reach[farthest]))
                 farthest = i;
         if (farthest == shades.size())
             break;
