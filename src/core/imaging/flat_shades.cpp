@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <tuple>
 
 namespace pictoreel {
@@ -53,19 +54,21 @@ std::int32_t squaredDistance(const Point& a, const Point& b)
 // The line from one flat colour to another, and where a shade lies along it (0..1) and how far off.
 struct Line {
     Point from, to;
+    double dr = 0.0, dg = 0.0, db = 0.0;  // to - from
     double length = 0.0;
+    double inverseSquaredLength = 0.0;
 
     double position(const Point& v) const
     {
-        const double dr = to.r - from.r, dg = to.g - from.g, db = to.b - from.b;
-        return ((v.r - from.r) * dr + (v.g - from.g) * dg + (v.b - from.b) * db) / (length * length);
+        return ((v.r - from.r) * dr + (v.g - from.g) * dg + (v.b - from.b) * db) * inverseSquaredLength;
     }
     double squaredOffset(const Point& v, double t) const
     {
-        const double r = from.r + t * (to.r - from.r) - v.r, g = from.g + t * (to.g - from.g) - v.g,
-                     b = from.b + t * (to.b - from.b) - v.b;
+        const double r = from.r + t * dr - v.r, g = from.g + t * dg - v.g, b = from.b + t * db - v.b;
         return r * r + g * g + b * b;
     }
+    // How far (squared) `v` is from the segment between the two colours.
+    double squaredSegmentDistance(const Point& v) const { return squaredOffset(v, std::clamp(position(v), 0.0, 1.0)); }
     // Blend `k` of `steps` evenly spaced ones.
     Point blend(std::int32_t k, std::int32_t steps) const
     {
@@ -76,17 +79,12 @@ struct Line {
     }
 };
 
+// Between two different colours.
 Line lineBetween(const Point& a, const Point& b)
 {
-    return Line{a, b, std::sqrt(static_cast<double>(squaredDistance(a, b)))};
-}
-
-// How far (squared) `v` is from the segment between two flat colours.
-double squaredSegmentDistance(const Point& v, const Line& line)
-{
-    if (line.length == 0.0)
-        return squaredDistance(v, line.from);
-    return line.squaredOffset(v, std::clamp(line.position(v), 0.0, 1.0));
+    const std::int32_t squaredLength = squaredDistance(a, b);
+    return Line{a, b, double(b.r - a.r), double(b.g - a.g), double(b.b - a.b), std::sqrt(static_cast<double>(squaredLength)),
+                1.0 / squaredLength};
 }
 
 // The flat colours: the frequent shades (sorted by value), then any shade far from every line
@@ -106,12 +104,16 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
 
     std::vector<double> reach(shades.size(), std::numeric_limits<double>::infinity());
     const auto account = [&](std::size_t added) {
+        std::vector<Line> lines;
+        for (std::size_t j = 0; j < added; ++j)
+            lines.push_back(lineBetween(flat[j], flat[added]));
         for (std::size_t i = 0; i < shades.size(); ++i) {
-            if (isFlat[i])
+            if (isFlat[i] || reach[i] <= kOffLine)  // near a line already: never a flat colour
                 continue;
             const Point v = unpack(shades[i].colour);
-            for (std::size_t j = 0; j <= added; ++j)
-                reach[i] = std::min(reach[i], squaredSegmentDistance(v, lineBetween(flat[j], flat[added])));
+            reach[i] = std::min(reach[i], static_cast<double>(squaredDistance(v, flat[added])));
+            for (const Line& line : lines)
+                reach[i] = std::min(reach[i], line.squaredSegmentDistance(v));
         }
     };
     for (std::size_t k = 0; k < flat.size(); ++k)
@@ -149,9 +151,12 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
         for (std::size_t j = i + 1; j < flat.size(); ++j)
             lines.push_back(lineBetween(flat[i], flat[j]));
 
-    // For each shade: its nearest flat colour and the lines it lies near, nearest first.
-    std::vector<std::vector<NearLine>> near(shades.size());
+    // For each shade: its nearest flat colour, and the line it lies on (of those it is on, the
+    // longest: a flat colour that lies between two others, a grey between black and white, then
+    // does not split their blends, whether it is there or not) or else nearest.
+    std::vector<std::optional<NearLine>> near(shades.size());
     std::vector<std::pair<std::int32_t, std::uint32_t>> nearestFlat(shades.size());
+    const auto key = [&](const NearLine& n) { return std::tuple(std::max(n.squaredOffset, kOnLine), -lines[n.line].length, n.line); };
     for (std::size_t i = 0; i < shades.size(); ++i) {
         const Point v = unpack(shades[i].colour);
         if (isFlat[i]) {
@@ -165,28 +170,23 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
             const double t = lines[l].position(v);
             if (t <= 0.0 || t >= 1.0)
                 continue;
-            if (const double offset = lines[l].squaredOffset(v, t); offset <= kNearLine)
-                near[i].push_back(NearLine{offset, l, t});
+            const NearLine n{lines[l].squaredOffset(v, t), l, t};
+            if (n.squaredOffset <= kNearLine && (!near[i] || key(n) < key(*near[i])))
+                near[i] = n;
         }
-        // Of the lines it is on, the longest: a flat colour that lies between two others (a grey
-        // between black and white) then does not split their blends, whether it is there or not.
-        const auto key = [&](const NearLine& n) {
-            return std::tuple(std::max(n.squaredOffset, kOnLine), -lines[n.line].length, n.line);
-        };
-        std::sort(near[i].begin(), near[i].end(), [&](const NearLine& a, const NearLine& b) { return key(a) < key(b); });
     }
 
     // Shades off every line take what the others become; `lone` marks them.
     std::vector<bool> lone(shades.size());
     for (std::size_t i = 0; i < shades.size(); ++i)
-        lone[i] = !isFlat[i] && (near[i].empty() || near[i].front().squaredOffset > kOffLine);
+        lone[i] = !isFlat[i] && (!near[i] || near[i]->squaredOffset > kOffLine);
     std::vector<std::uint32_t> out(shades.size());
     for (double spacing : kSpacings) {
         // A shade takes the nearest blend on the line it lies nearest, or its nearest flat colour.
         for (std::size_t i = 0; i < shades.size(); ++i) {
             auto best = nearestFlat[i];
-            if (!near[i].empty() && near[i].front().squaredOffset < best.first) {
-                const NearLine& n = near[i].front();
+            if (near[i] && near[i]->squaredOffset < best.first) {
+                const NearLine& n = *near[i];
                 const Line& line = lines[n.line];
                 const auto steps = static_cast<std::int32_t>(std::max(1.0, std::ceil(line.length / spacing)));
                 const Point p = line.blend(static_cast<std::int32_t>(std::lround(n.position * steps)), steps);
