@@ -126,30 +126,40 @@ std::vector<std::uint16_t> smoothness(const RgbaImage& image, int step)
             a[x] = sum;
         }
     }
-    // The 5 x 5 box sums: along the rows, then down the columns, the edges repeated.
+    // The 5 x 5 box sums, the edges repeated: running sums along each row, then running sums of
+    // those down the columns.
     std::vector<int> across(count);
     for (int y = 0; y < h; ++y) {
         const int* a = activity.data() + static_cast<std::size_t>(y) * w;
         int* s = across.data() + static_cast<std::size_t>(y) * w;
+        int sum = 0;
+        for (int d = -kBoxRadius; d <= kBoxRadius; ++d)
+            sum += a[std::clamp(d, 0, w - 1)];
         for (int x = 0; x < w; ++x) {
-            int sum = 0;
-            for (int d = -kBoxRadius; d <= kBoxRadius; ++d)
-                sum += a[std::clamp(x + d, 0, w - 1)];
             s[x] = sum;
+            sum += a[std::min(x + kBoxRadius + 1, w - 1)] - a[std::max(x - kBoxRadius, 0)];
         }
     }
     constexpr int box = (2 * kBoxRadius + 1) * (2 * kBoxRadius + 1) * 2;  // two steps a pixel
     const int smooth = step * kSmoothActivity * box, busy = std::max(step * kBusyActivity * box, smooth + 1);
+    const auto rowOf = [&](int y) { return across.data() + static_cast<std::size_t>(std::clamp(y, 0, h - 1)) * w; };
+    std::vector<int> column(static_cast<std::size_t>(w), 0);
+    for (int d = -kBoxRadius; d <= kBoxRadius; ++d) {
+        const int* s = rowOf(d);
+        for (int x = 0; x < w; ++x)
+            column[std::size_t(x)] += s[x];
+    }
     std::vector<std::uint16_t> weights(count);
-    for (int y = 0; y < h; ++y)
+    for (int y = 0; y < h; ++y) {
+        std::uint16_t* out = weights.data() + static_cast<std::size_t>(y) * w;
+        const int *entering = rowOf(y + kBoxRadius + 1), *leaving = rowOf(y - kBoxRadius);
         for (int x = 0; x < w; ++x) {
-            int sum = 0;
-            for (int d = -kBoxRadius; d <= kBoxRadius; ++d)
-                sum += across[static_cast<std::size_t>(std::clamp(y + d, 0, h - 1)) * w + x];
-            sum *= 256;
+            const int sum = column[std::size_t(x)] * 256;
             const int share = sum <= smooth ? 256 : sum >= busy ? 0 : int(256LL * (busy - sum) / (busy - smooth));
-            weights[static_cast<std::size_t>(y) * w + x] = static_cast<std::uint16_t>(kBusyWeight + (256 - kBusyWeight) * share / 256);
+            out[x] = static_cast<std::uint16_t>(kBusyWeight + (256 - kBusyWeight) * share / 256);
+            column[std::size_t(x)] += entering[x] - leaving[x];
         }
+    }
     return weights;
 }
 
@@ -189,7 +199,8 @@ void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNe
     const int step = typicalStep(palette);
     const int limit = std::max(1, step * kDiffusionLimit / 256);
     const std::vector<std::uint16_t> weights = smoothness(image, step);
-    // Errors of this row and the next, in 1/4096 levels, with a pixel of margin each side.
+    // Errors of this row and the next, in 1/4096 levels, with a pixel of margin each side; the
+    // error passed to the next pixel along the row is carried in `ahead` instead.
     std::vector<int> current(static_cast<std::size_t>(width + 2) * 3, 0), below(current.size(), 0);
     for (int y = 0; y < image.height; ++y) {
         std::fill(below.begin(), below.end(), 0);
@@ -198,34 +209,36 @@ void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNe
         const std::uint8_t* rowPixels = image.pixel(0, y);
         const std::uint16_t* rowWeights = weights.data() + static_cast<std::size_t>(y) * width;
         std::uint8_t* row = out.data() + static_cast<std::size_t>(y) * width;
+        int ahead[3] = {0, 0, 0};
         for (int k = 0; k < width; ++k) {
             const int x = dir > 0 ? k : width - 1 - k;
             const std::uint8_t* p = rowPixels + std::size_t(x) * 4;
-            if (skipTransparent && p[3] == 0)
-                continue;
-            if (const int own = exact.find(p); own >= 0) {
-                row[x] = static_cast<std::uint8_t>(own);
+            const bool skipped = skipTransparent && p[3] == 0;
+            if (const int own = skipped ? -1 : exact.find(p); skipped || own >= 0) {
+                if (!skipped)
+                    row[x] = static_cast<std::uint8_t>(own);
+                ahead[0] = ahead[1] = ahead[2] = 0;
                 continue;
             }
             const int weight = rowWeights[x];  // of the error carried here and of the error passed on
             const int* e = &current[std::size_t(x + 1) * 3];
             int want[3];
             for (int c = 0; c < 3; ++c) {
-                const int carried = (e[c] + (e[c] >= 0 ? 2048 : -2048)) / 4096;
+                const int total = e[c] + ahead[c];
+                const int carried = (total + (total >= 0 ? 2048 : -2048)) / 4096;
                 want[c] = channel(p[c] + std::clamp(carried, -limit, limit) * weight / 256);
             }
             const std::uint8_t index = nearest.find(want[0], want[1], want[2]);
             row[x] = index;
             const int got[3] = {palette[index].r, palette[index].g, palette[index].b};
-            const std::size_t ahead = std::size_t(x + 1 + dir) * 3, here = std::size_t(x + 1) * 3,
-                              behind = std::size_t(x + 1 - dir) * 3;
+            int* lower = &below[std::size_t(x + 1) * 3];
             const int strength = kDiffusionStrength * weight / 256;
             for (int c = 0; c < 3; ++c) {
                 const int error = std::clamp(want[c] - got[c], -limit, limit) * strength;
-                current[ahead + std::size_t(c)] += error * 7;
-                below[behind + std::size_t(c)] += error * 3;
-                below[here + std::size_t(c)] += error * 5;
-                below[ahead + std::size_t(c)] += error;
+                ahead[c] = error * 7;
+                lower[c - 3 * dir] += error * 3;
+                lower[c] += error * 5;
+                lower[c + 3 * dir] += error;
             }
         }
         std::swap(current, below);
