@@ -27,28 +27,37 @@ int NearestColour::find(int r, int g, int b)
     return best;
 }
 
+NearestColour::NearestColour(const std::vector<Rgb>& palette) : palette_(palette)
+{
+    first_.fill(kUnbuilt);
+    for (std::size_t i = 0; i < std::min<std::size_t>(palette.size(), 256); ++i) {
+        channels_[0][i] = palette[i].r;
+        channels_[1][i] = palette[i].g;
+        channels_[2][i] = palette[i].b;
+    }
+}
+
 void NearestColour::build(int cell)
 {
     const int lo[3] = {(cell >> (2 * kCellSideBits)) << kShift, ((cell >> kCellSideBits) & 15) << kShift,
                        (cell & 15) << kShift};
     constexpr int span = (1 << kShift) - 1;
-    std::array<int, 256> nearestPossible{};
-    int reachAll = std::numeric_limits<int>::max();
-    for (std::size_t i = 0; i < palette_.size(); ++i) {
-        const int v[3] = {palette_[i].r, palette_[i].g, palette_[i].b};
-        int dmin = 0, dmax = 0;
-        for (int c = 0; c < 3; ++c) {
-            const int below = lo[c] - v[c], above = v[c] - (lo[c] + span);
-            const int gap = std::max({below, above, 0});
-            const int far = std::max(std::abs(v[c] - lo[c]), std::abs(v[c] - (lo[c] + span)));
-            dmin += gap * gap;
-            dmax += far * far;
+    const std::size_t size = std::min<std::size_t>(palette_.size(), 256);
+    // For every entry, the least and the most squared distance to a colour of the cell.
+    std::array<int, 256> nearestPossible{}, farthest{};
+    for (int c = 0; c < 3; ++c) {
+        const int low = lo[c], high = lo[c] + span;
+        const int* v = channels_[std::size_t(c)].data();
+        for (std::size_t i = 0; i < size; ++i) {
+            const int gap = std::max({low - v[i], v[i] - high, 0});
+            const int far = std::max(v[i] - low, high - v[i]);
+            nearestPossible[i] += gap * gap;
+            farthest[i] += far * far;
         }
-        nearestPossible[i] = dmin;
-        reachAll = std::min(reachAll, dmax);
     }
+    const int reachAll = size == 0 ? 0 : *std::min_element(farthest.begin(), farthest.begin() + std::ptrdiff_t(size));
     first_[std::size_t(cell)] = static_cast<std::uint32_t>(candidates_.size());
-    for (std::size_t i = 0; i < palette_.size(); ++i)
+    for (std::size_t i = 0; i < size; ++i)
         if (nearestPossible[i] <= reachAll)
             candidates_.push_back(static_cast<std::uint8_t>(i));
     count_[std::size_t(cell)] = static_cast<std::uint16_t>(candidates_.size() - first_[std::size_t(cell)]);

@@ -15,7 +15,7 @@ namespace pictoreel {
 // compare those few, in palette order, so ties go to the lower index.
 class NearestColour {
 public:
-    explicit NearestColour(const std::vector<Rgb>& palette) : palette_(palette) { first_.fill(kUnbuilt); }
+    explicit NearestColour(const std::vector<Rgb>& palette);
 
     int find(int r, int g, int b);
     const std::vector<Rgb>& palette() const { return palette_; }
@@ -28,6 +28,7 @@ private:
     void build(int cell);
 
     const std::vector<Rgb>& palette_;
+    std::array<std::array<int, 256>, 3> channels_{};  // the palette by channel, for the cell search
     std::array<std::uint32_t, 1u << (3 * kCellSideBits)> first_;
     std::array<std::uint16_t, 1u << (3 * kCellSideBits)> count_{};
     std::vector<std::uint8_t> candidates_;
