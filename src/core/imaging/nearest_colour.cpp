@@ -6,13 +6,18 @@
 
 namespace pictoreel {
 
-int NearestColour::find(int r, int g, int b)
+std::pair<const std::uint8_t*, const std::uint8_t*> NearestColour::candidates(int r, int g, int b)
 {
     const int cell = ((r >> kShift) << (2 * kCellSideBits)) | ((g >> kShift) << kCellSideBits) | (b >> kShift);
     if (first_[std::size_t(cell)] == kUnbuilt)
         build(cell);
-    const std::uint8_t* candidate = candidates_.data() + first_[std::size_t(cell)];
-    const std::uint8_t* end = candidate + count_[std::size_t(cell)];
+    const std::uint8_t* first = candidates_.data() + first_[std::size_t(cell)];
+    return {first, first + count_[std::size_t(cell)]};
+}
+
+int NearestColour::find(int r, int g, int b)
+{
+    auto [candidate, end] = candidates(r, g, b);
     int best = *candidate;
     int bestDistance = std::numeric_limits<int>::max();
     for (; candidate != end; ++candidate) {
@@ -25,6 +30,30 @@ int NearestColour::find(int r, int g, int b)
         }
     }
     return best;
+}
+
+std::pair<int, int> NearestColour::findTwo(int r, int g, int b)
+{
+    // The next nearest entry to a colour of the cell is among the cell's candidates whenever it
+    // is nearest to some colour of the cell, which is when it matters.
+    auto [candidate, end] = candidates(r, g, b);
+    int best = *candidate, next = *candidate;
+    int bestDistance = std::numeric_limits<int>::max(), nextDistance = bestDistance;
+    for (; candidate != end; ++candidate) {
+        const Rgb& e = palette_[*candidate];
+        const int dr = e.r - r, dg = e.g - g, db = e.b - b;
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < bestDistance) {
+            next = best;
+            nextDistance = bestDistance;
+            bestDistance = d;
+            best = *candidate;
+        } else if (d < nextDistance) {
+            nextDistance = d;
+            next = *candidate;
+        }
+    }
+    return {best, next};
 }
 
 NearestColour::NearestColour(const std::vector<Rgb>& palette) : palette_(palette)
@@ -63,12 +92,12 @@ void NearestColour::build(int cell)
     count_[std::size_t(cell)] = static_cast<std::uint16_t>(candidates_.size() - first_[std::size_t(cell)]);
 }
 
-CellNearest::CellNearest(NearestColour& nearest, int bits) : nearest_(nearest), bits_(std::clamp(bits, 6, 7))
+CellNearest::CellNearest(NearestColour& nearest) : nearest_(nearest), palette_(nearest.palette())
 {
-    thread_local std::array<std::vector<std::uint16_t>, 2> tables;
-    table_ = &tables[std::size_t(bits_ - 6)];
+    thread_local std::vector<std::uint16_t> table;
+    table_ = &table;
     if (table_->empty())
-        table_->assign(std::size_t(1) << (3 * bits_), kEmpty);
+        table_->assign(std::size_t(1) << (3 * kBits), kEmpty);
 }
 
 CellNearest::~CellNearest()
@@ -79,10 +108,15 @@ CellNearest::~CellNearest()
 
 std::uint16_t CellNearest::lookUp(int key)
 {
-    const int shift = 8 - bits_, half = 1 << (shift - 1), mask = (1 << bits_) - 1;
+    constexpr int shift = 8 - kBits, half = 1 << (shift - 1), mask = (1 << kBits) - 1;
     touched_.push_back(key);
-    const int r = key >> (2 * bits_), g = (key >> bits_) & mask, b = key & mask;
-    return static_cast<std::uint16_t>(nearest_.find((r << shift) + half, (g << shift) + half, (b << shift) + half));
+    const int r = key >> (2 * kBits), g = (key >> kBits) & mask, b = key & mask;
+    auto [first, second] = nearest_.findTwo((r << shift) + half, (g << shift) + half, (b << shift) + half);
+    // Entry 255 alone nearest to the whole cell would read as an empty slot: pair it with 254,
+    // which is then never nearer.
+    if (first == 255 && second == 255)
+        second = 254;
+    return static_cast<std::uint16_t>(first | (second << 8));
 }
 
 }  // namespace pictoreel
