@@ -191,57 +191,122 @@ void mapOrdered(const RgbaImage& image, const std::vector<Rgb>& palette, CellNea
     }
 }
 
+namespace {
+
+// The error diffusion of one band of rows, top to bottom, a pixel at a time. Each pixel waits
+// for the error of the one before it, so a band is one long chain of dependent steps: two bands
+// stepped in turn give the processor two chains to overlap.
+class DiffusionBand {
+public:
+    struct Shared {
+        const RgbaImage& image;
+        const std::vector<Rgb>& palette;
+        CellNearest& nearest;
+        const ExactEntries& exact;
+        const std::vector<std::uint16_t>& weights;  // see smoothness()
+        int limit;
+        bool skipTransparent;
+        std::vector<std::uint8_t>& out;
+    };
+
+    DiffusionBand(const Shared& shared, int firstRow, int endRow)
+        : s_(shared), y_(firstRow - 1), end_(endRow),
+          current_(static_cast<std::size_t>(shared.image.width + 2) * 3, 0), below_(current_.size(), 0)
+    {
+    }
+
+    // Moves to the next row of the band; false after its last.
+    bool nextRow()
+    {
+        std::swap(current_, below_);  // both hold no error before the first row
+        if (++y_ >= end_)
+            return false;
+        std::fill(below_.begin(), below_.end(), 0);
+        // Serpentine: every other row runs right to left, so errors do not drift one way.
+        dir_ = (y_ & 1) ? -1 : 1;
+        const int width = s_.image.width;
+        pixels_ = s_.image.pixel(0, y_);
+        weights_ = s_.weights.data() + static_cast<std::size_t>(y_) * width;
+        row_ = s_.out.data() + static_cast<std::size_t>(y_) * width;
+        return true;
+    }
+
+    // The k-th pixel of the row in its direction; `ahead` carries the error passed along the row
+    // (zero at its start). Inlined, so that the steps of two bands interleave and the carried
+    // error stays in registers.
+    [[gnu::always_inline]] void step(int k, int (&ahead)[3])
+    {
+        const int limit = s_.limit, dir = dir_;
+        const int x = dir_ > 0 ? k : s_.image.width - 1 - k;
+        const std::uint8_t* p = pixels_ + std::size_t(x) * 4;
+        const bool skipped = s_.skipTransparent && p[3] == 0;
+        if (const int own = skipped ? -1 : s_.exact.find(p); skipped || own >= 0) {
+            if (!skipped)
+                row_[x] = static_cast<std::uint8_t>(own);
+            ahead[0] = ahead[1] = ahead[2] = 0;
+            return;
+        }
+        const int weight = weights_[x];  // of the error carried here and of the error passed on
+        const int* e = &current_[std::size_t(x + 1) * 3];
+        int want[3];
+        for (int c = 0; c < 3; ++c) {
+            const int total = e[c] + ahead[c];
+            const int carried = (total + (total >= 0 ? 2048 : -2048)) / 4096;
+            // Truncated: an error of a level or less is not passed on where the weight is below
+            // full, which keeps flat areas flat.
+            want[c] = channel(p[c] + std::clamp(carried, -limit, limit) * weight / 256);
+        }
+        const std::uint8_t index = s_.nearest.find(want[0], want[1], want[2]);
+        row_[x] = index;
+        const Rgb& entry = s_.palette[index];
+        const int got[3] = {entry.r, entry.g, entry.b};
+        int* lower = &below_[std::size_t(x + 1) * 3];
+        const int strength = kDiffusionStrength * weight / 256;
+        for (int c = 0; c < 3; ++c) {
+            const int error = std::clamp(want[c] - got[c], -limit, limit) * strength;
+            ahead[c] = error * 7;
+            lower[c - 3 * dir] += error * 3;
+            lower[c] += error * 5;
+            lower[c + 3 * dir] += error;
+        }
+    }
+
+private:
+    const Shared& s_;
+    int y_, end_;
+    int dir_ = 1;
+    // Errors of this row and the next, in 1/4096 levels, with a pixel of margin each side.
+    std::vector<int> current_, below_;
+    const std::uint8_t* pixels_ = nullptr;
+    const std::uint16_t* weights_ = nullptr;
+    std::uint8_t* row_ = nullptr;
+};
+
+}  // namespace
+
 void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNearest& nearest, bool skipTransparent,
                  std::vector<std::uint8_t>& out)
 {
     const ExactEntries exact(palette);
-    const int width = image.width;
     const int step = typicalStep(palette);
-    const int limit = std::max(1, step * kDiffusionLimit / 256);
     const std::vector<std::uint16_t> weights = smoothness(image, step);
-    // Errors of this row and the next, in 1/4096 levels, with a pixel of margin each side; the
-    // error passed to the next pixel along the row is carried in `ahead` instead.
-    std::vector<int> current(static_cast<std::size_t>(width + 2) * 3, 0), below(current.size(), 0);
-    for (int y = 0; y < image.height; ++y) {
-        std::fill(below.begin(), below.end(), 0);
-        // Serpentine: every other row runs right to left, so errors do not drift one way.
-        const int dir = (y & 1) ? -1 : 1;
-        const std::uint8_t* rowPixels = image.pixel(0, y);
-        const std::uint16_t* rowWeights = weights.data() + static_cast<std::size_t>(y) * width;
-        std::uint8_t* row = out.data() + static_cast<std::size_t>(y) * width;
-        int ahead[3] = {0, 0, 0};
-        for (int k = 0; k < width; ++k) {
-            const int x = dir > 0 ? k : width - 1 - k;
-            const std::uint8_t* p = rowPixels + std::size_t(x) * 4;
-            const bool skipped = skipTransparent && p[3] == 0;
-            if (const int own = skipped ? -1 : exact.find(p); skipped || own >= 0) {
-                if (!skipped)
-                    row[x] = static_cast<std::uint8_t>(own);
-                ahead[0] = ahead[1] = ahead[2] = 0;
-                continue;
+    const DiffusionBand::Shared shared{image, palette, nearest, exact, weights, std::max(1, step * kDiffusionLimit / 256),
+                                       skipTransparent, out};
+    // The top and the bottom half, stepped in turn; no error crosses from one to the other, as
+    // none enters a picture at its top edge.
+    const int half = (image.height + 1) / 2;
+    DiffusionBand top(shared, 0, half), bottom(shared, half, image.height);
+    for (bool topRow = top.nextRow(), bottomRow = bottom.nextRow(); topRow;
+         topRow = top.nextRow(), bottomRow = bottom.nextRow()) {
+        int topAhead[3] = {0, 0, 0}, bottomAhead[3] = {0, 0, 0};
+        if (bottomRow)
+            for (int k = 0; k < image.width; ++k) {
+                top.step(k, topAhead);
+                bottom.step(k, bottomAhead);
             }
-            const int weight = rowWeights[x];  // of the error carried here and of the error passed on
-            const int* e = &current[std::size_t(x + 1) * 3];
-            int want[3];
-            for (int c = 0; c < 3; ++c) {
-                const int total = e[c] + ahead[c];
-                const int carried = (total + (total >= 0 ? 2048 : -2048)) / 4096;
-                want[c] = channel(p[c] + std::clamp(carried, -limit, limit) * weight / 256);
-            }
-            const std::uint8_t index = nearest.find(want[0], want[1], want[2]);
-            row[x] = index;
-            const int got[3] = {palette[index].r, palette[index].g, palette[index].b};
-            int* lower = &below[std::size_t(x + 1) * 3];
-            const int strength = kDiffusionStrength * weight / 256;
-            for (int c = 0; c < 3; ++c) {
-                const int error = std::clamp(want[c] - got[c], -limit, limit) * strength;
-                ahead[c] = error * 7;
-                lower[c - 3 * dir] += error * 3;
-                lower[c] += error * 5;
-                lower[c + 3 * dir] += error;
-            }
-        }
-        std::swap(current, below);
+        else
+            for (int k = 0; k < image.width; ++k)
+                top.step(k, topAhead);
     }
 }
 
