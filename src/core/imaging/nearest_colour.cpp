@@ -17,19 +17,7 @@ std::pair<const std::uint8_t*, const std::uint8_t*> NearestColour::candidates(in
 
 int NearestColour::find(int r, int g, int b)
 {
-    auto [candidate, end] = candidates(r, g, b);
-    int best = *candidate;
-    int bestDistance = std::numeric_limits<int>::max();
-    for (; candidate != end; ++candidate) {
-        const Rgb& e = palette_[*candidate];
-        const int dr = e.r - r, dg = e.g - g, db = e.b - b;
-        const int d = dr * dr + dg * dg + db * db;
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = *candidate;
-        }
-    }
-    return best;
+    return findTwo(r, g, b).first;
 }
 
 std::pair<int, int> NearestColour::findTwo(int r, int g, int b)
