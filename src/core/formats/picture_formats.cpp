@@ -3,6 +3,7 @@
 #include "core/formats/emf_header.h"
 #include "core/formats/gif_blocks.h"
 #include "core/formats/pcx_reader.h"
+#include "core/formats/png_reader.h"
 #include "core/formats/psd_reader.h"
 #include "core/formats/psp_reader.h"
 #include "core/formats/targa_reader.h"
@@ -276,6 +277,7 @@ std::vector<PictureFormatRow> makeTable()
     add({.format = F::Png, .name = "PNG", .extensions = {"png"},
          .sniff = [](const Bytes& b) { return b.startsWith(0, "\x89PNG\r\n\x1A\n"); },
          .peekSize = pngSize,
+         .commonReader = readCommonPng,
          .magick = magick("PNG"),
          .fileTypes = {{"Portable Network Graphics (*.png)", "*.png"}}});
     add({.format = F::Jpeg, .name = "JPEG", .extensions = {"jpg", "jpeg", "jpe", "jfif"},

@@ -88,6 +88,9 @@ struct PictureFormatRow {
     // ImageMagick reads only the pictures too large for ours to hold whole (it scales them to
     // their frame while reading).
     Result<RgbaImage> (*ownReader)(const QByteArray& bytes) = nullptr;
+    // A reader of our own for the common pictures of a format that ImageMagick reads; nullopt
+    // hands the picture on to ImageMagick (damaged files, rare layouts).
+    std::optional<RgbaImage> (*commonReader)(const QByteArray& bytes) = nullptr;
     MagickReading magick{};
     // A drawing that the metafile module draws at the size asked for (EMF), neither of the above.
     bool metafile = false;

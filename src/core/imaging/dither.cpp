@@ -126,30 +126,40 @@ std::vector<std::uint16_t> smoothness(const RgbaImage& image, int step)
             a[x] = sum;
         }
     }
-    // The 5 x 5 box sums: along the rows, then down the columns, the edges repeated.
+    // The 5 x 5 box sums, the edges repeated: running sums along each row, then running sums of
+    // those down the columns.
     std::vector<int> across(count);
     for (int y = 0; y < h; ++y) {
         const int* a = activity.data() + static_cast<std::size_t>(y) * w;
         int* s = across.data() + static_cast<std::size_t>(y) * w;
+        int sum = 0;
+        for (int d = -kBoxRadius; d <= kBoxRadius; ++d)
+            sum += a[std::clamp(d, 0, w - 1)];
         for (int x = 0; x < w; ++x) {
-            int sum = 0;
-            for (int d = -kBoxRadius; d <= kBoxRadius; ++d)
-                sum += a[std::clamp(x + d, 0, w - 1)];
             s[x] = sum;
+            sum += a[std::min(x + kBoxRadius + 1, w - 1)] - a[std::max(x - kBoxRadius, 0)];
         }
     }
     constexpr int box = (2 * kBoxRadius + 1) * (2 * kBoxRadius + 1) * 2;  // two steps a pixel
     const int smooth = step * kSmoothActivity * box, busy = std::max(step * kBusyActivity * box, smooth + 1);
+    const auto rowOf = [&](int y) { return across.data() + static_cast<std::size_t>(std::clamp(y, 0, h - 1)) * w; };
+    std::vector<int> column(static_cast<std::size_t>(w), 0);
+    for (int d = -kBoxRadius; d <= kBoxRadius; ++d) {
+        const int* s = rowOf(d);
+        for (int x = 0; x < w; ++x)
+            column[std::size_t(x)] += s[x];
+    }
     std::vector<std::uint16_t> weights(count);
-    for (int y = 0; y < h; ++y)
+    for (int y = 0; y < h; ++y) {
+        std::uint16_t* out = weights.data() + static_cast<std::size_t>(y) * w;
+        const int *entering = rowOf(y + kBoxRadius + 1), *leaving = rowOf(y - kBoxRadius);
         for (int x = 0; x < w; ++x) {
-            int sum = 0;
-            for (int d = -kBoxRadius; d <= kBoxRadius; ++d)
-                sum += across[static_cast<std::size_t>(std::clamp(y + d, 0, h - 1)) * w + x];
-            sum *= 256;
+            const int sum = column[std::size_t(x)] * 256;
             const int share = sum <= smooth ? 256 : sum >= busy ? 0 : int(256LL * (busy - sum) / (busy - smooth));
-            weights[static_cast<std::size_t>(y) * w + x] = static_cast<std::uint16_t>(kBusyWeight + (256 - kBusyWeight) * share / 256);
+            out[x] = static_cast<std::uint16_t>(kBusyWeight + (256 - kBusyWeight) * share / 256);
+            column[std::size_t(x)] += entering[x] - leaving[x];
         }
+    }
     return weights;
 }
 
@@ -181,54 +191,122 @@ void mapOrdered(const RgbaImage& image, const std::vector<Rgb>& palette, CellNea
     }
 }
 
+namespace {
+
+// The error diffusion of one band of rows, top to bottom, a pixel at a time. Each pixel waits
+// for the error of the one before it, so a band is one long chain of dependent steps: two bands
+// stepped in turn give the processor two chains to overlap.
+class DiffusionBand {
+public:
+    struct Shared {
+        const RgbaImage& image;
+        const std::vector<Rgb>& palette;
+        CellNearest& nearest;
+        const ExactEntries& exact;
+        const std::vector<std::uint16_t>& weights;  // see smoothness()
+        int limit;
+        bool skipTransparent;
+        std::vector<std::uint8_t>& out;
+    };
+
+    DiffusionBand(const Shared& shared, int firstRow, int endRow)
+        : s_(shared), y_(firstRow - 1), end_(endRow),
+          current_(static_cast<std::size_t>(shared.image.width + 2) * 3, 0), below_(current_.size(), 0)
+    {
+    }
+
+    // Moves to the next row of the band; false after its last.
+    bool nextRow()
+    {
+        std::swap(current_, below_);  // both hold no error before the first row
+        if (++y_ >= end_)
+            return false;
+        std::fill(below_.begin(), below_.end(), 0);
+        // Serpentine: every other row runs right to left, so errors do not drift one way.
+        dir_ = (y_ & 1) ? -1 : 1;
+        const int width = s_.image.width;
+        pixels_ = s_.image.pixel(0, y_);
+        weights_ = s_.weights.data() + static_cast<std::size_t>(y_) * width;
+        row_ = s_.out.data() + static_cast<std::size_t>(y_) * width;
+        return true;
+    }
+
+    // The k-th pixel of the row in its direction; `ahead` carries the error passed along the row
+    // (zero at its start). Inlined, so that the steps of two bands interleave and the carried
+    // error stays in registers.
+    [[gnu::always_inline]] void step(int k, int (&ahead)[3])
+    {
+        const int limit = s_.limit, dir = dir_;
+        const int x = dir_ > 0 ? k : s_.image.width - 1 - k;
+        const std::uint8_t* p = pixels_ + std::size_t(x) * 4;
+        const bool skipped = s_.skipTransparent && p[3] == 0;
+        if (const int own = skipped ? -1 : s_.exact.find(p); skipped || own >= 0) {
+            if (!skipped)
+                row_[x] = static_cast<std::uint8_t>(own);
+            ahead[0] = ahead[1] = ahead[2] = 0;
+            return;
+        }
+        const int weight = weights_[x];  // of the error carried here and of the error passed on
+        const int* e = &current_[std::size_t(x + 1) * 3];
+        int want[3];
+        for (int c = 0; c < 3; ++c) {
+            const int total = e[c] + ahead[c];
+            const int carried = (total + (total >= 0 ? 2048 : -2048)) / 4096;
+            // Truncated: an error of a level or less is not passed on where the weight is below
+            // full, which keeps flat areas flat.
+            want[c] = channel(p[c] + std::clamp(carried, -limit, limit) * weight / 256);
+        }
+        const std::uint8_t index = s_.nearest.find(want[0], want[1], want[2]);
+        row_[x] = index;
+        const Rgb& entry = s_.palette[index];
+        const int got[3] = {entry.r, entry.g, entry.b};
+        int* lower = &below_[std::size_t(x + 1) * 3];
+        const int strength = kDiffusionStrength * weight / 256;
+        for (int c = 0; c < 3; ++c) {
+            const int error = std::clamp(want[c] - got[c], -limit, limit) * strength;
+            ahead[c] = error * 7;
+            lower[c - 3 * dir] += error * 3;
+            lower[c] += error * 5;
+            lower[c + 3 * dir] += error;
+        }
+    }
+
+private:
+    const Shared& s_;
+    int y_, end_;
+    int dir_ = 1;
+    // Errors of this row and the next, in 1/4096 levels, with a pixel of margin each side.
+    std::vector<int> current_, below_;
+    const std::uint8_t* pixels_ = nullptr;
+    const std::uint16_t* weights_ = nullptr;
+    std::uint8_t* row_ = nullptr;
+};
+
+}  // namespace
+
 void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNearest& nearest, bool skipTransparent,
                  std::vector<std::uint8_t>& out)
 {
     const ExactEntries exact(palette);
-    const int width = image.width;
     const int step = typicalStep(palette);
-    const int limit = std::max(1, step * kDiffusionLimit / 256);
     const std::vector<std::uint16_t> weights = smoothness(image, step);
-    // Errors of this row and the next, in 1/4096 levels, with a pixel of margin each side.
-    std::vector<int> current(static_cast<std::size_t>(width + 2) * 3, 0), below(current.size(), 0);
-    for (int y = 0; y < image.height; ++y) {
-        std::fill(below.begin(), below.end(), 0);
-        // Serpentine: every other row runs right to left, so errors do not drift one way.
-        const int dir = (y & 1) ? -1 : 1;
-        const std::uint8_t* rowPixels = image.pixel(0, y);
-        const std::uint16_t* rowWeights = weights.data() + static_cast<std::size_t>(y) * width;
-        std::uint8_t* row = out.data() + static_cast<std::size_t>(y) * width;
-        for (int k = 0; k < width; ++k) {
-            const int x = dir > 0 ? k : width - 1 - k;
-            const std::uint8_t* p = rowPixels + std::size_t(x) * 4;
-            if (skipTransparent && p[3] == 0)
-                continue;
-            if (const int own = exact.find(p); own >= 0) {
-                row[x] = static_cast<std::uint8_t>(own);
-                continue;
+    const DiffusionBand::Shared shared{image, palette, nearest, exact, weights, std::max(1, step * kDiffusionLimit / 256),
+                                       skipTransparent, out};
+    // The top and the bottom half, stepped in turn; no error crosses from one to the other, as
+    // none enters a picture at its top edge.
+    const int half = (image.height + 1) / 2;
+    DiffusionBand top(shared, 0, half), bottom(shared, half, image.height);
+    for (bool topRow = top.nextRow(), bottomRow = bottom.nextRow(); topRow;
+         topRow = top.nextRow(), bottomRow = bottom.nextRow()) {
+        int topAhead[3] = {0, 0, 0}, bottomAhead[3] = {0, 0, 0};
+        if (bottomRow)
+            for (int k = 0; k < image.width; ++k) {
+                top.step(k, topAhead);
+                bottom.step(k, bottomAhead);
             }
-            const int weight = rowWeights[x];  // of the error carried here and of the error passed on
-            const int* e = &current[std::size_t(x + 1) * 3];
-            int want[3];
-            for (int c = 0; c < 3; ++c) {
-                const int carried = (e[c] + (e[c] >= 0 ? 2048 : -2048)) / 4096;
-                want[c] = channel(p[c] + std::clamp(carried, -limit, limit) * weight / 256);
-            }
-            const std::uint8_t index = nearest.find(want[0], want[1], want[2]);
-            row[x] = index;
-            const int got[3] = {palette[index].r, palette[index].g, palette[index].b};
-            const std::size_t ahead = std::size_t(x + 1 + dir) * 3, here = std::size_t(x + 1) * 3,
-                              behind = std::size_t(x + 1 - dir) * 3;
-            const int strength = kDiffusionStrength * weight / 256;
-            for (int c = 0; c < 3; ++c) {
-                const int error = std::clamp(want[c] - got[c], -limit, limit) * strength;
-                current[ahead + std::size_t(c)] += error * 7;
-                below[behind + std::size_t(c)] += error * 3;
-                below[here + std::size_t(c)] += error * 5;
-                below[ahead + std::size_t(c)] += error;
-            }
-        }
-        std::swap(current, below);
+        else
+            for (int k = 0; k < image.width; ++k)
+                top.step(k, topAhead);
     }
 }
 

@@ -6,25 +6,52 @@
 
 namespace pictoreel {
 
-int NearestColour::find(int r, int g, int b)
+std::pair<const std::uint8_t*, const std::uint8_t*> NearestColour::candidates(int r, int g, int b)
 {
     const int cell = ((r >> kShift) << (2 * kCellSideBits)) | ((g >> kShift) << kCellSideBits) | (b >> kShift);
     if (first_[std::size_t(cell)] == kUnbuilt)
         build(cell);
-    const std::uint8_t* candidate = candidates_.data() + first_[std::size_t(cell)];
-    const std::uint8_t* end = candidate + count_[std::size_t(cell)];
-    int best = *candidate;
-    int bestDistance = std::numeric_limits<int>::max();
+    const std::uint8_t* first = candidates_.data() + first_[std::size_t(cell)];
+    return {first, first + count_[std::size_t(cell)]};
+}
+
+int NearestColour::find(int r, int g, int b)
+{
+    return findTwo(r, g, b).first;
+}
+
+std::pair<int, int> NearestColour::findTwo(int r, int g, int b)
+{
+    // The next nearest entry to a colour of the cell is among the cell's candidates whenever it
+    // is nearest to some colour of the cell, which is when it matters.
+    auto [candidate, end] = candidates(r, g, b);
+    int best = *candidate, next = *candidate;
+    int bestDistance = std::numeric_limits<int>::max(), nextDistance = bestDistance;
     for (; candidate != end; ++candidate) {
         const Rgb& e = palette_[*candidate];
         const int dr = e.r - r, dg = e.g - g, db = e.b - b;
         const int d = dr * dr + dg * dg + db * db;
         if (d < bestDistance) {
+            next = best;
+            nextDistance = bestDistance;
             bestDistance = d;
             best = *candidate;
+        } else if (d < nextDistance) {
+            nextDistance = d;
+            next = *candidate;
         }
     }
-    return best;
+    return {best, next};
+}
+
+NearestColour::NearestColour(const std::vector<Rgb>& palette) : palette_(palette)
+{
+    first_.fill(kUnbuilt);
+    for (std::size_t i = 0; i < std::min<std::size_t>(palette.size(), 256); ++i) {
+        channels_[0][i] = palette[i].r;
+        channels_[1][i] = palette[i].g;
+        channels_[2][i] = palette[i].b;
+    }
 }
 
 void NearestColour::build(int cell)
@@ -32,34 +59,33 @@ void NearestColour::build(int cell)
     const int lo[3] = {(cell >> (2 * kCellSideBits)) << kShift, ((cell >> kCellSideBits) & 15) << kShift,
                        (cell & 15) << kShift};
     constexpr int span = (1 << kShift) - 1;
-    std::array<int, 256> nearestPossible{};
-    int reachAll = std::numeric_limits<int>::max();
-    for (std::size_t i = 0; i < palette_.size(); ++i) {
-        const int v[3] = {palette_[i].r, palette_[i].g, palette_[i].b};
-        int dmin = 0, dmax = 0;
-        for (int c = 0; c < 3; ++c) {
-            const int below = lo[c] - v[c], above = v[c] - (lo[c] + span);
-            const int gap = std::max({below, above, 0});
-            const int far = std::max(std::abs(v[c] - lo[c]), std::abs(v[c] - (lo[c] + span)));
-            dmin += gap * gap;
-            dmax += far * far;
+    const std::size_t size = std::min<std::size_t>(palette_.size(), 256);
+    // For every entry, the least and the most squared distance to a colour of the cell.
+    std::array<int, 256> nearestPossible{}, farthest{};
+    for (int c = 0; c < 3; ++c) {
+        const int low = lo[c], high = lo[c] + span;
+        const int* v = channels_[std::size_t(c)].data();
+        for (std::size_t i = 0; i < size; ++i) {
+            const int gap = std::max({low - v[i], v[i] - high, 0});
+            const int far = std::max(v[i] - low, high - v[i]);
+            nearestPossible[i] += gap * gap;
+            farthest[i] += far * far;
         }
-        nearestPossible[i] = dmin;
-        reachAll = std::min(reachAll, dmax);
     }
+    const int reachAll = size == 0 ? 0 : *std::min_element(farthest.begin(), farthest.begin() + std::ptrdiff_t(size));
     first_[std::size_t(cell)] = static_cast<std::uint32_t>(candidates_.size());
-    for (std::size_t i = 0; i < palette_.size(); ++i)
+    for (std::size_t i = 0; i < size; ++i)
         if (nearestPossible[i] <= reachAll)
             candidates_.push_back(static_cast<std::uint8_t>(i));
     count_[std::size_t(cell)] = static_cast<std::uint16_t>(candidates_.size() - first_[std::size_t(cell)]);
 }
 
-CellNearest::CellNearest(NearestColour& nearest, int bits) : nearest_(nearest), bits_(std::clamp(bits, 6, 7))
+CellNearest::CellNearest(NearestColour& nearest) : nearest_(nearest), palette_(nearest.palette())
 {
-    thread_local std::array<std::vector<std::uint16_t>, 2> tables;
-    table_ = &tables[std::size_t(bits_ - 6)];
+    thread_local std::vector<std::uint16_t> table;
+    table_ = &table;
     if (table_->empty())
-        table_->assign(std::size_t(1) << (3 * bits_), kEmpty);
+        table_->assign(std::size_t(1) << (3 * kBits), kEmpty);
 }
 
 CellNearest::~CellNearest()
@@ -70,10 +96,15 @@ CellNearest::~CellNearest()
 
 std::uint16_t CellNearest::lookUp(int key)
 {
-    const int shift = 8 - bits_, half = 1 << (shift - 1), mask = (1 << bits_) - 1;
+    constexpr int shift = 8 - kBits, half = 1 << (shift - 1), mask = (1 << kBits) - 1;
     touched_.push_back(key);
-    const int r = key >> (2 * bits_), g = (key >> bits_) & mask, b = key & mask;
-    return static_cast<std::uint16_t>(nearest_.find((r << shift) + half, (g << shift) + half, (b << shift) + half));
+    const int r = key >> (2 * kBits), g = (key >> kBits) & mask, b = key & mask;
+    auto [first, second] = nearest_.findTwo((r << shift) + half, (g << shift) + half, (b << shift) + half);
+    // Entry 255 alone nearest to the whole cell would read as an empty slot: pair it with 254,
+    // which is then never nearer.
+    if (first == 255 && second == 255)
+        second = 254;
+    return static_cast<std::uint16_t>(first | (second << 8));
 }
 
 }  // namespace pictoreel

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace pictoreel {
@@ -15,9 +16,11 @@ namespace pictoreel {
 // compare those few, in palette order, so ties go to the lower index.
 class NearestColour {
 public:
-    explicit NearestColour(const std::vector<Rgb>& palette) : palette_(palette) { first_.fill(kUnbuilt); }
+    explicit NearestColour(const std::vector<Rgb>& palette);
 
     int find(int r, int g, int b);
+    // The nearest entry and the next nearest (the same entry for a palette of one).
+    std::pair<int, int> findTwo(int r, int g, int b);
     const std::vector<Rgb>& palette() const { return palette_; }
 
 private:
@@ -26,40 +29,54 @@ private:
     static constexpr std::uint32_t kUnbuilt = 0xFFFFFFFFu;
 
     void build(int cell);
+    std::pair<const std::uint8_t*, const std::uint8_t*> candidates(int r, int g, int b);
 
     const std::vector<Rgb>& palette_;
+    std::array<std::array<int, 256>, 3> channels_{};  // the palette by channel, for the cell search
     std::array<std::uint32_t, 1u << (3 * kCellSideBits)> first_;
     std::array<std::uint16_t, 1u << (3 * kCellSideBits)> count_{};
     std::vector<std::uint8_t> candidates_;
 };
 
-// Nearest entries by colour cell, the top `bits` (6 or 7) of each channel: every colour of a
-// cell takes the entry nearest to the cell's centre. One search per cell a picture uses instead
-// of one per colour, for at most a level or two of extra error where two entries meet. One
-// table per thread and size, emptied by the destructor.
+// Nearest entries by colour cell, the top 6 bits of each channel: the two entries nearest to the
+// cell's centre are looked up once per cell a picture uses, and a colour of the cell takes the
+// nearer of those two. One search per cell instead of one per colour, and a table small enough to
+// stay in the processor's cache; a colour far from its cell's centre may miss its nearest entry
+// by a level or two. One table per thread, emptied by the destructor.
 class CellNearest {
 public:
-    CellNearest(NearestColour& nearest, int bits);
+    explicit CellNearest(NearestColour& nearest);
     ~CellNearest();
     CellNearest(const CellNearest&) = delete;
     CellNearest& operator=(const CellNearest&) = delete;
 
     std::uint8_t find(int r, int g, int b)
     {
-        const int shift = 8 - bits_;
-        const int key = ((r >> shift) << (2 * bits_)) | ((g >> shift) << bits_) | (b >> shift);
+        constexpr int shift = 8 - kBits;
+        const int key = ((r >> shift) << (2 * kBits)) | ((g >> shift) << kBits) | (b >> shift);
         std::uint16_t& entry = (*table_)[std::size_t(key)];
         if (entry == kEmpty)
             entry = lookUp(key);
-        return static_cast<std::uint8_t>(entry);
+        const int first = entry & 0xFF, second = entry >> 8;
+        if (first == second)
+            return static_cast<std::uint8_t>(first);
+        const Rgb& a = palette_[std::size_t(first)];
+        const Rgb& c = palette_[std::size_t(second)];
+        return static_cast<std::uint8_t>(distance(a, r, g, b) <= distance(c, r, g, b) ? first : second);
     }
 
 private:
-    static constexpr std::uint16_t kEmpty = 0xFFFF;
+    static constexpr int kBits = 6;
+    static constexpr std::uint16_t kEmpty = 0xFFFF;  // never stored as a pair (see lookUp)
+    static int distance(const Rgb& e, int r, int g, int b)
+    {
+        const int dr = e.r - r, dg = e.g - g, db = e.b - b;
+        return dr * dr + dg * dg + db * db;
+    }
     std::uint16_t lookUp(int key);
 
     NearestColour& nearest_;
-    int bits_;
+    const std::vector<Rgb>& palette_;
     std::vector<std::uint16_t>* table_;
     std::vector<int> touched_;
 };

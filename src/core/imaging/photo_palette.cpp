@@ -299,7 +299,7 @@ std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector
     if (palette.empty())
         return out;
     NearestColour nearest(palette);
-    CellNearest cells(nearest, dithering == Dithering::None ? kCellBits : kCellBits + 1);
+    CellNearest cells(nearest);
     if (dithering == Dithering::None) {
         const std::uint8_t* p = image.pixels.data();
         for (std::size_t i = 0; i < count; ++i, p += 4)

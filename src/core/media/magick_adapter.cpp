@@ -61,15 +61,23 @@ Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const De
             return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to decode the picture."));
         }
     }
+    // Pictures that ImageMagick scales to their frame while reading (it then never holds them
+    // whole) stay with it.
+    bool heldWhole = false;
     if (declared) {
         const PictureHolding holding = pictureHolding(declared->width, declared->height, options);
         if (Status s = checkPictureSize(declared->width, declared->height, holding); !s)
             return s.error();
+        heldWhole = holding != PictureHolding::Scaled && !tooLargeToHold;
     } else if (row->peekSize) {
         // A header we know how to read but cannot: damaged beyond what any decoder should see.
         return makeError(ErrorCode::CorruptData,
                          QStringLiteral("The picture is damaged or unreadable: its %1 header is incomplete.")
                              .arg(pictureFormatName(format)));
+    }
+    if (row->commonReader && heldWhole) {
+        if (std::optional<RgbaImage> image = row->commonReader(bytes))
+            return std::move(*image);
     }
     if (row->metafile)  // its size is always read from the header
         return drawMetafile(std::move(bytes), *declared, options);

@@ -6,6 +6,7 @@
 #include "core/imaging/photo_palette.h"
 #include "core/imaging/quantizer.h"
 
+#include <algorithm>
 #include <set>
 
 using namespace pictoreel;
@@ -67,7 +68,9 @@ TEST(Dithering, FlatAreasBetweenAndOnEntries)
             EXPECT_EQ(used, std::set<std::uint8_t>{1});  // the nearest entry, 17, everywhere
             continue;
         }
-        EXPECT_EQ(used, (std::set<std::uint8_t>{1, 2})) << int(kind);  // 17 and 34, mixed
+        // 17 and 34, mixed; the pattern's extremes may reach the next entries (0 or 51).
+        EXPECT_TRUE(used.count(1) && used.count(2)) << int(kind);
+        EXPECT_TRUE(std::all_of(used.begin(), used.end(), [](std::uint8_t i) { return i <= 3; })) << int(kind);
         double sum = 0;
         for (std::uint8_t i : greys)
             sum += palette[i].r;
