@@ -17,31 +17,39 @@ std::pair<const std::uint8_t*, const std::uint8_t*> NearestColour::candidates(in
 
 int NearestColour::find(int r, int g, int b)
 {
-    return findTwo(r, g, b).first;
+    return findFour(r, g, b)[0];
 }
 
-std::pair<int, int> NearestColour::findTwo(int r, int g, int b)
+std::array<int, 4> NearestColour::findFour(int r, int g, int b)
 {
-    // The next nearest entry to a colour of the cell is among the cell's candidates whenever it
-    // is nearest to some colour of the cell, which is when it matters.
+    // The entries nearest to a colour of the cell are among the cell's candidates whenever
+    // they are nearest to some colour of the cell, which is when they matter.
     auto [candidate, end] = candidates(r, g, b);
-    int best = *candidate, next = *candidate;
-    int bestDistance = std::numeric_limits<int>::max(), nextDistance = bestDistance;
+    std::array<int, 4> nearest;
+    nearest.fill(*candidate);
+    std::array<int, 4> distances;
+    distances.fill(std::numeric_limits<int>::max());
     for (; candidate != end; ++candidate) {
         const Rgb& e = palette_[*candidate];
         const int dr = e.r - r, dg = e.g - g, db = e.b - b;
-        const int d = dr * dr + dg * dg + db * db;
-        if (d < bestDistance) {
-            next = best;
-            nextDistance = bestDistance;
-            bestDistance = d;
-            best = *candidate;
-        } else if (d < nextDistance) {
-            nextDistance = d;
-            next = *candidate;
+        int d = dr * dr + dg * dg + db * db;
+        if (d >= distances[3])
+            continue;
+        // Insert in order; an equal distance goes after, so the lower index stays first.
+        int place = 3;
+        while (place > 0 && d < distances[std::size_t(place - 1)]) {
+            distances[std::size_t(place)] = distances[std::size_t(place - 1)];
+            nearest[std::size_t(place)] = nearest[std::size_t(place - 1)];
+            --place;
         }
+        distances[std::size_t(place)] = d;
+        nearest[std::size_t(place)] = *candidate;
     }
-    return {best, next};
+    // Fewer than four candidates: repeat the last one found.
+    for (std::size_t i = 1; i < 4; ++i)
+        if (distances[i] == std::numeric_limits<int>::max())
+            nearest[i] = nearest[i - 1];
+    return nearest;
 }
 
 NearestColour::NearestColour(const std::vector<Rgb>& palette) : palette_(palette)
@@ -82,7 +90,7 @@ void NearestColour::build(int cell)
 
 CellNearest::CellNearest(NearestColour& nearest) : nearest_(nearest), palette_(nearest.palette())
 {
-    thread_local std::vector<std::uint16_t> table;
+    thread_local std::vector<std::uint32_t> table;
     table_ = &table;
     if (table_->empty())
         table_->assign(std::size_t(1) << (3 * kBits), kEmpty);
@@ -94,17 +102,17 @@ CellNearest::~CellNearest()
         (*table_)[std::size_t(key)] = kEmpty;
 }
 
-std::uint16_t CellNearest::lookUp(int key)
+std::uint32_t CellNearest::lookUp(int key)
 {
     constexpr int shift = 8 - kBits, half = 1 << (shift - 1), mask = (1 << kBits) - 1;
     touched_.push_back(key);
     const int r = key >> (2 * kBits), g = (key >> kBits) & mask, b = key & mask;
-    auto [first, second] = nearest_.findTwo((r << shift) + half, (g << shift) + half, (b << shift) + half);
+    std::array<int, 4> four = nearest_.findFour((r << shift) + half, (g << shift) + half, (b << shift) + half);
     // Entry 255 alone nearest to the whole cell would read as an empty slot: pair it with 254,
     // which is then never nearer.
-    if (first == 255 && second == 255)
-        second = 254;
-    return static_cast<std::uint16_t>(first | (second << 8));
+    if (four[0] == 255 && four[3] == 255)
+        four[3] = 254;
+    return std::uint32_t(four[0]) | std::uint32_t(four[1]) << 8 | std::uint32_t(four[2]) << 16 | std::uint32_t(four[3]) << 24;
 }
 
 }  // namespace pictoreel

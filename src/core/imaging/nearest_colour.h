@@ -19,8 +19,9 @@ public:
     explicit NearestColour(const std::vector<Rgb>& palette);
 
     int find(int r, int g, int b);
-    // The nearest entry and the next nearest (the same entry for a palette of one).
-    std::pair<int, int> findTwo(int r, int g, int b);
+    // The four nearest entries, nearest first (repeating the last one found when the palette
+    // has fewer candidates near the colour).
+    std::array<int, 4> findFour(int r, int g, int b);
     const std::vector<Rgb>& palette() const { return palette_; }
 
 private:
@@ -38,11 +39,11 @@ private:
     std::vector<std::uint8_t> candidates_;
 };
 
-// Nearest entries by colour cell, the top 6 bits of each channel: the two entries nearest to the
-// cell's centre are looked up once per cell a picture uses, and a colour of the cell takes the
-// nearer of those two. One search per cell instead of one per colour, and a table small enough to
-// stay in the processor's cache; a colour far from its cell's centre may miss its nearest entry
-// by a level or two. One table per thread, emptied by the destructor.
+// Nearest entries by colour cell, the top 5 bits of each channel: the four entries nearest to
+// the cell's centre are looked up once per cell a picture uses, and a colour of the cell takes
+// the nearest of those four. One search per cell instead of one per colour, and a table small
+// enough to stay in the processor's cache; a colour far from its cell's centre may, rarely, miss
+// its nearest entry by a level or two. One table per thread, emptied by the destructor.
 class CellNearest {
 public:
     explicit CellNearest(NearestColour& nearest);
@@ -54,30 +55,36 @@ public:
     {
         constexpr int shift = 8 - kBits;
         const int key = ((r >> shift) << (2 * kBits)) | ((g >> shift) << kBits) | (b >> shift);
-        std::uint16_t& entry = (*table_)[std::size_t(key)];
+        std::uint32_t& entry = (*table_)[std::size_t(key)];
         if (entry == kEmpty)
             entry = lookUp(key);
-        const int first = entry & 0xFF, second = entry >> 8;
-        if (first == second)
-            return static_cast<std::uint8_t>(first);
-        const Rgb& a = palette_[std::size_t(first)];
-        const Rgb& c = palette_[std::size_t(second)];
-        return static_cast<std::uint8_t>(distance(a, r, g, b) <= distance(c, r, g, b) ? first : second);
+        // The four in order of their distance from the centre; the first wins ties.
+        int best = int(entry & 0xFF), bestDistance = distance(best, r, g, b);
+        for (int shiftBy = 8; shiftBy < 32; shiftBy += 8) {
+            const int other = int(entry >> shiftBy & 0xFF);
+            const int d = distance(other, r, g, b);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = other;
+            }
+        }
+        return static_cast<std::uint8_t>(best);
     }
 
 private:
-    static constexpr int kBits = 6;
-    static constexpr std::uint16_t kEmpty = 0xFFFF;  // never stored as a pair (see lookUp)
-    static int distance(const Rgb& e, int r, int g, int b)
+    static constexpr int kBits = 5;
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;  // never stored as four entries (see lookUp)
+    int distance(int entry, int r, int g, int b) const
     {
+        const Rgb& e = palette_[std::size_t(entry)];
         const int dr = e.r - r, dg = e.g - g, db = e.b - b;
         return dr * dr + dg * dg + db * db;
     }
-    std::uint16_t lookUp(int key);
+    std::uint32_t lookUp(int key);
 
     NearestColour& nearest_;
     const std::vector<Rgb>& palette_;
-    std::vector<std::uint16_t>* table_;
+    std::vector<std::uint32_t>* table_;
     std::vector<int> touched_;
 };
 
