@@ -15,41 +15,47 @@ std::pair<const std::uint8_t*, const std::uint8_t*> NearestColour::candidates(in
     return {first, first + count_[std::size_t(cell)]};
 }
 
-int NearestColour::find(int r, int g, int b)
-{
-    return findFour(r, g, b)[0];
-}
-
-std::array<int, 4> NearestColour::findFour(int r, int g, int b)
+template <std::size_t N>
+std::array<int, N> NearestColour::findNearest(int r, int g, int b)
 {
     // The entries nearest to a colour of the cell are among the cell's candidates whenever
     // they are nearest to some colour of the cell, which is when they matter.
     auto [candidate, end] = candidates(r, g, b);
-    std::array<int, 4> nearest;
+    std::array<int, N> nearest;
     nearest.fill(*candidate);
-    std::array<int, 4> distances;
+    std::array<int, N> distances;
     distances.fill(std::numeric_limits<int>::max());
     for (; candidate != end; ++candidate) {
         const Rgb& e = palette_[*candidate];
         const int dr = e.r - r, dg = e.g - g, db = e.b - b;
-        int d = dr * dr + dg * dg + db * db;
-        if (d >= distances[3])
+        const int d = dr * dr + dg * dg + db * db;
+        if (d >= distances[N - 1])
             continue;
         // Insert in order; an equal distance goes after, so the lower index stays first.
-        int place = 3;
-        while (place > 0 && d < distances[std::size_t(place - 1)]) {
-            distances[std::size_t(place)] = distances[std::size_t(place - 1)];
-            nearest[std::size_t(place)] = nearest[std::size_t(place - 1)];
+        std::size_t place = N - 1;
+        while (place > 0 && d < distances[place - 1]) {
+            distances[place] = distances[place - 1];
+            nearest[place] = nearest[place - 1];
             --place;
         }
-        distances[std::size_t(place)] = d;
-        nearest[std::size_t(place)] = *candidate;
+        distances[place] = d;
+        nearest[place] = *candidate;
     }
-    // Fewer than four candidates: repeat the last one found.
-    for (std::size_t i = 1; i < 4; ++i)
+    // Fewer candidates than asked for: repeat the last one found.
+    for (std::size_t i = 1; i < N; ++i)
         if (distances[i] == std::numeric_limits<int>::max())
             nearest[i] = nearest[i - 1];
     return nearest;
+}
+
+int NearestColour::find(int r, int g, int b)
+{
+    return findNearest<1>(r, g, b)[0];
+}
+
+std::array<int, 4> NearestColour::findFour(int r, int g, int b)
+{
+    return findNearest<4>(r, g, b);
 }
 
 NearestColour::NearestColour(const std::vector<Rgb>& palette) : palette_(palette)

@@ -30,6 +30,8 @@ private:
     static constexpr std::uint32_t kUnbuilt = 0xFFFFFFFFu;
 
     void build(int cell);
+    template <std::size_t N>
+    std::array<int, N> findNearest(int r, int g, int b);
     std::pair<const std::uint8_t*, const std::uint8_t*> candidates(int r, int g, int b);
 
     const std::vector<Rgb>& palette_;
