@@ -112,12 +112,20 @@ std::uint8_t channel(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 
 std::vector<std::uint16_t> smoothness(const RgbaImage& image, int step)
 {
     const int w = image.width, h = image.height;
-    const std::size_t count = static_cast<std::size_t>(w) * h;
-    std::vector<int> activity(count, 0);
-    for (int y = 0; y < h; ++y) {
+    std::vector<std::uint16_t> weights(static_cast<std::size_t>(w) * h);
+    if (w == 0 || h == 0)
+        return weights;
+    // The activity's box sums along the rows (the edges repeated), kept for the last few rows
+    // only: a row's weights need the rows kBoxRadius above and below it.
+    constexpr int kRows = 2 * kBoxRadius + 2;
+    std::vector<int> activity(static_cast<std::size_t>(w)), across(static_cast<std::size_t>(kRows) * w);
+    const auto acrossOf = [&](int y) {
+        return across.data() + static_cast<std::size_t>(std::clamp(y, 0, h - 1) % kRows) * w;
+    };
+    const auto addRow = [&](int y) {
         const std::uint8_t* p = image.pixel(0, y);
         const std::uint8_t* down = image.pixel(0, std::min(y + 1, h - 1));
-        int* a = activity.data() + static_cast<std::size_t>(y) * w;
+        int* a = activity.data();
         for (int x = 0; x < w; ++x, p += 4, down += 4) {
             const std::uint8_t* right = x + 1 < w ? p + 4 : p;
             int sum = 0;
@@ -125,13 +133,7 @@ std::vector<std::uint16_t> smoothness(const RgbaImage& image, int step)
                 sum += std::abs(right[c] - p[c]) + std::abs(down[c] - p[c]);
             a[x] = sum;
         }
-    }
-    // The 5 x 5 box sums, the edges repeated: running sums along each row, then running sums of
-    // those down the columns.
-    std::vector<int> across(count);
-    for (int y = 0; y < h; ++y) {
-        const int* a = activity.data() + static_cast<std::size_t>(y) * w;
-        int* s = across.data() + static_cast<std::size_t>(y) * w;
+        int* s = acrossOf(y);
         int sum = 0;
         for (int d = -kBoxRadius; d <= kBoxRadius; ++d)
             sum += a[std::clamp(d, 0, w - 1)];
@@ -139,20 +141,23 @@ std::vector<std::uint16_t> smoothness(const RgbaImage& image, int step)
             s[x] = sum;
             sum += a[std::min(x + kBoxRadius + 1, w - 1)] - a[std::max(x - kBoxRadius, 0)];
         }
-    }
+    };
+    // Then running sums of those down the columns.
     constexpr int box = (2 * kBoxRadius + 1) * (2 * kBoxRadius + 1) * 2;  // two steps a pixel
     const int smooth = step * kSmoothActivity * box, busy = std::max(step * kBusyActivity * box, smooth + 1);
-    const auto rowOf = [&](int y) { return across.data() + static_cast<std::size_t>(std::clamp(y, 0, h - 1)) * w; };
+    for (int y = 0; y <= std::min(kBoxRadius, h - 1); ++y)
+        addRow(y);
     std::vector<int> column(static_cast<std::size_t>(w), 0);
     for (int d = -kBoxRadius; d <= kBoxRadius; ++d) {
-        const int* s = rowOf(d);
+        const int* s = acrossOf(d);
         for (int x = 0; x < w; ++x)
             column[std::size_t(x)] += s[x];
     }
-    std::vector<std::uint16_t> weights(count);
     for (int y = 0; y < h; ++y) {
+        if (y + kBoxRadius + 1 < h)
+            addRow(y + kBoxRadius + 1);
         std::uint16_t* out = weights.data() + static_cast<std::size_t>(y) * w;
-        const int *entering = rowOf(y + kBoxRadius + 1), *leaving = rowOf(y - kBoxRadius);
+        const int *entering = acrossOf(y + kBoxRadius + 1), *leaving = acrossOf(y - kBoxRadius);
         for (int x = 0; x < w; ++x) {
             const int sum = column[std::size_t(x)] * 256;
             const int share = sum <= smooth ? 256 : sum >= busy ? 0 : int(256LL * (busy - sum) / (busy - smooth));
