@@ -76,7 +76,12 @@ Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const De
                              .arg(pictureFormatName(format)));
     }
     if (row->commonReader && heldWhole) {
-        if (std::optional<RgbaImage> image = row->commonReader(bytes))
+        std::optional<RgbaImage> image;
+        {
+            const auto oneAtATime = oneLargePictureAtATime(pixelsToHold(row->magick, declared, options));
+            image = row->commonReader(bytes);
+        }
+        if (image)
             return std::move(*image);
     }
     if (row->metafile)  // its size is always read from the header
