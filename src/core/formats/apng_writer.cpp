@@ -179,7 +179,7 @@ ApngWriter::ApngWriter(ByteSink sink, int width, int height, int frameCount, int
 {
 }
 
-Status ApngWriter::writeChunk(const char* type, const QByteArray& data)
+QByteArray pngChunk(const char* type, const QByteArray& data)
 {
     QByteArray chunk;
     chunk.reserve(data.size() + 12);
@@ -188,7 +188,12 @@ Status ApngWriter::writeChunk(const char* type, const QByteArray& data)
     chunk.append(data);
     const auto* bytes = reinterpret_cast<const Bytef*>(chunk.constData() + 4);
     put32(chunk, static_cast<std::uint32_t>(crc32(0, bytes, static_cast<uInt>(data.size() + 4))));
-    return sink_(chunk) ? Status{} : Status{sinkFailed()};
+    return chunk;
+}
+
+Status ApngWriter::writeChunk(const char* type, const QByteArray& data)
+{
+    return sink_(pngChunk(type, data)) ? Status{} : Status{sinkFailed()};
 }
 
 Status ApngWriter::writeStart()

@@ -10,6 +10,9 @@
 
 namespace pictoreel {
 
+// One PNG chunk: its length, the four-letter type, the data and the checksum of type and data.
+QByteArray pngChunk(const char* type, const QByteArray& data);
+
 class ApngWriter final : public AnimatedPictureWriter {
 public:
     // `frameCount` frames of width x height (the file states the count before its first frame),

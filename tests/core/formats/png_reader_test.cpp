@@ -2,12 +2,12 @@
 // colour type and depth ImageMagick writes, and the pictures it must hand back to ImageMagick.
 #include <gtest/gtest.h>
 
+#include "core/formats/apng_writer.h"
 #include "core/formats/png_reader.h"
 
 #include <QByteArray>
 
 #include <Magick++.h>
-#include <zlib.h>
 
 using namespace pictoreel;
 
@@ -51,19 +51,6 @@ std::vector<std::uint8_t> rgbaWithImageMagick(const QByteArray& png)
     return out;
 }
 
-QByteArray chunk(const char* type, const QByteArray& data)
-{
-    QByteArray out;
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += char((data.size() >> shift) & 0xFF);
-    const QByteArray body = QByteArray(type, 4).append(data);
-    out += body;
-    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()));
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += char((crc >> shift) & 0xFF);
-    return out;
-}
-
 }  // namespace
 
 TEST(PngReader, ReadsWhatImageMagickReads)
@@ -95,12 +82,12 @@ TEST(PngReader, HandsOnDamagedAndTurnedPictures)
     EXPECT_FALSE(readCommonPng(png.left(png.size() - 30)));  // cut inside its data
     EXPECT_FALSE(readCommonPng(QByteArray("\x89PNG\r\n\x1A\n", 8)));
     QByteArray broken = png;
-    broken[40] = char(broken[40] ^ 0x55);  // a wrong checksum in the header
+    broken[30] = char(broken[30] ^ 0x55);  // a wrong checksum on the header chunk (bytes 29-32)
     EXPECT_FALSE(readCommonPng(broken));
     // An EXIF chunk may carry an orientation: ImageMagick reads those.
-    const QByteArray exif = chunk("eXIf", QByteArray("MM\0\x2A\0\0\0\x08\0\0", 10));
+    const QByteArray exif = pngChunk("eXIf", QByteArray("MM\0\x2A\0\0\0\x08\0\0", 10));
     const qsizetype end = png.size() - 12;  // before IEND
     EXPECT_FALSE(readCommonPng(png.left(end).append(exif).append(png.mid(end))));
-    const QByteArray text = chunk("tEXt", QByteArray("Comment\0made here", 17));
+    const QByteArray text = pngChunk("tEXt", QByteArray("Comment\0made here", 17));
     EXPECT_TRUE(readCommonPng(png.left(end).append(text).append(png.mid(end))));
 }
