@@ -1,5 +1,7 @@
 #include "core/formats/png_reader.h"
 
+#include "core/formats/png_true_colour.h"
+
 #include <png.h>
 
 #include <csetjmp>
@@ -93,6 +95,8 @@ private:
 
 std::optional<RgbaImage> readCommonPng(const QByteArray& bytes)
 {
+    if (std::optional<RgbaImage> image = readTrueColourPng(bytes))
+        return image;
     try {
         PngRead read(bytes);
         png_uint_32 width = 0, height = 0;

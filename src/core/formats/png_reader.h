@@ -1,5 +1,6 @@
 // PNG pictures of the common kinds, read with libpng: every colour type and bit depth, with or
-// without transparency, interlaced or not. ImageMagick reads the same pictures too, but one at a
+// without transparency, interlaced or not (plain 8-bit RGB and RGBA go the faster way of
+// png_true_colour.h first). ImageMagick reads the same pictures too, but one at a
 // time in the whole program (its PNG coder holds a lock for the whole read), which left the
 // other conversion threads waiting.
 #pragma once

@@ -4,6 +4,7 @@
 
 #include "core/formats/apng_writer.h"
 #include "core/formats/png_reader.h"
+#include "core/formats/png_true_colour.h"
 
 #include <QByteArray>
 
@@ -32,9 +33,12 @@ Magick::Image sample(bool grey, bool alpha)
     return image;
 }
 
-QByteArray writePng(Magick::Image image, const char* format, bool interlaced)
+// `filter`: ImageMagick's PNG filter choice, 0 to 4 for that filter on every row, 5 for its
+// choice row by row.
+QByteArray writePng(Magick::Image image, const char* format, bool interlaced, int filter = 5)
 {
     image.magick(format);
+    image.quality(std::size_t(70 + filter));
     if (interlaced)
         image.interlaceType(Magick::PlaneInterlace);
     Magick::Blob blob;
@@ -90,4 +94,71 @@ TEST(PngReader, HandsOnDamagedAndTurnedPictures)
     EXPECT_FALSE(readCommonPng(png.left(end).append(exif).append(png.mid(end))));
     const QByteArray text = pngChunk("tEXt", QByteArray("Comment\0made here", 17));
     EXPECT_TRUE(readCommonPng(png.left(end).append(text).append(png.mid(end))));
+}
+
+namespace {
+
+// The image data of a PNG written by ImageMagick (one or more IDAT chunks), inflated: the rows,
+// each after its filter type.
+QByteArray filteredRows(const QByteArray& png, int size)
+{
+    QByteArray deflated;
+    for (qsizetype at = 8; at + 12 <= png.size();) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(png.constData() + at);
+        const qsizetype length = qsizetype(p[0]) << 24 | qsizetype(p[1]) << 16 | qsizetype(p[2]) << 8 | p[3];
+        if (png.mid(at + 4, 4) == "IDAT")
+            deflated += png.mid(at + 8, length);
+        at += length + 12;
+    }
+    const char sizeFirst[4] = {char(size >> 24), char(size >> 16), char(size >> 8), char(size)};
+    return qUncompress(QByteArray(sizeFirst, 4) + deflated);
+}
+
+// The picture's signature and header, then `rows` deflated as its image data, and its end.
+QByteArray withRows(const QByteArray& png, const QByteArray& rows, const QByteArray& beforeData = {})
+{
+    return png.left(33) + beforeData + pngChunk("IDAT", qCompress(rows).mid(4)) + pngChunk("IEND", {});
+}
+
+}  // namespace
+
+TEST(PngReader, ReadsTrueColourRowsOfEveryFilterItself)
+{
+    Magick::InitializeMagick(nullptr);
+    for (bool alpha : {false, true})
+        for (int filter = 0; filter <= 5; ++filter) {
+            const QByteArray png = writePng(sample(false, alpha), alpha ? "PNG32" : "PNG24", false, filter);
+            const std::optional<RgbaImage> ours = readTrueColourPng(png);
+            ASSERT_TRUE(ours) << alpha << filter;
+            EXPECT_EQ(ours->pixels, rgbaWithImageMagick(png)) << alpha << filter;
+        }
+}
+
+TEST(PngReader, LeavesEveryOtherPngToLibpng)
+{
+    Magick::InitializeMagick(nullptr);
+    // Other kinds: a palette, 16 bits, interlaced, a transparent colour.
+    EXPECT_FALSE(readTrueColourPng(writePng(sample(false, false), "PNG8", false)));
+    EXPECT_FALSE(readTrueColourPng(writePng(sample(false, false), "PNG48", false)));
+    EXPECT_FALSE(readTrueColourPng(writePng(sample(false, true), "PNG32", true)));
+    const QByteArray png = writePng(sample(false, false), "PNG24", false);
+    const QByteArray rows = filteredRows(png, 23 * (37 * 3 + 1));
+    ASSERT_EQ(rows.size(), 23 * (37 * 3 + 1));
+    ASSERT_TRUE(readTrueColourPng(withRows(png, rows)));
+    const QByteArray transparentColour = pngChunk("tRNS", QByteArray(6, '\0'));
+    EXPECT_FALSE(readTrueColourPng(withRows(png, rows, transparentColour)));
+    EXPECT_TRUE(readCommonPng(withRows(png, rows, transparentColour)));
+
+    // Out of the ordinary: the general reader decides, and refuses what is damaged.
+    QByteArray badFilter = rows;
+    badFilter[37 * 3 + 1] = 5;  // the second row's filter type
+    EXPECT_FALSE(readTrueColourPng(withRows(png, badFilter)));
+    EXPECT_FALSE(readCommonPng(withRows(png, badFilter)));
+    EXPECT_FALSE(readTrueColourPng(withRows(png, rows.left(rows.size() - 1))));
+    EXPECT_FALSE(readCommonPng(withRows(png, rows.left(rows.size() - 1))));
+    EXPECT_FALSE(readTrueColourPng(withRows(png, rows + QByteArray(1, '\0'))));
+    QByteArray wrongChecksum = withRows(png, rows);
+    wrongChecksum[wrongChecksum.size() - 13] = char(wrongChecksum[wrongChecksum.size() - 13] ^ 1);  // IDAT's
+    EXPECT_FALSE(readTrueColourPng(wrongChecksum));
+    EXPECT_FALSE(readCommonPng(wrongChecksum));
 }
