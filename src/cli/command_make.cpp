@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "picture_list.h"
 
+#include "core/formats/picture_formats.h"
 #include "core/production/budget_make.h"
 #include "core/production/make_gif.h"
 #include "core/production/make_other_formats.h"
@@ -234,9 +235,13 @@ int runMake(const QStringList& words)
     }
     const auto outputOption = args.value(QStringLiteral("-o"));
     MakeJob job;
-    // One argument is a project, as it ever was, unless picture options say it is a picture.
-    const bool projectForm = args.positional().size() == 1 &&
-                             (firstPictureOption(args).isEmpty() || isProjectArgument(args.positional().front()));
+    // One argument is a project, as it ever was, unless picture options or its picture name say
+    // it is a picture and it does not hold a project.
+    const bool projectForm =
+        args.positional().size() == 1 &&
+        (isProjectArgument(args.positional().front()) ||
+         (firstPictureOption(args).isEmpty() &&
+          pictureFormatForExtension(QFileInfo(args.positional().front()).suffix()) == PictureFormat::Unknown));
     if (!projectForm) {
         if (!outputOption || outputOption->trimmed().isEmpty()) {
             printError(QStringLiteral("name the GIF to make with -o OUT.gif"));

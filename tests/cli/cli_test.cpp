@@ -127,6 +127,13 @@ TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
     EXPECT_EQ(runCli(again + QStringList{project, "--force"}).exitCode, 0);
     EXPECT_TRUE(testing::fileContents(project).contains("FRAME003=9;NO;16777215;p2.bmp;"));
 
+    // A lone picture name is a picture (too few for an animation), unless the file holds a project.
+    const CliRun one = runCli({"make", pictures[0], "-o", dir.filePath("one.gif")});
+    EXPECT_EQ(one.exitCode, 2);
+    EXPECT_TRUE(one.err.contains("2 to 32767 pictures, not 1")) << one.err.toStdString();
+    ASSERT_TRUE(QFile::copy(project, dir.filePath("project.png")));
+    EXPECT_TRUE(runCli({"make", dir.filePath("project.png"), "--temp", dir.filePath("c3")}).out.startsWith(dir.filePath("made.gif")));
+
     // A missing and an unreadable picture: each frame is named, in order, and the GIF is made.
     ASSERT_TRUE(testing::writeFileContents(dir.filePath("bad.bmp"), "no picture"));
     const CliRun gaps = runCli({"make", pictures[0], dir.filePath("none.bmp"), dir.filePath("bad.bmp"), "-o", direct, "--temp", dir.filePath("c1"), "--json"});
@@ -288,7 +295,9 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {[&] { return writeProject(3, old); }, {"--max-size", "1.5"}, 2, "not \"1.5\""},
         {[&] { return writeProject(3, old); }, {"--max-size", "20", "--temp", dir.filePath("c")}, 1, "does not fit in 20 bytes"},
         {[&] { return dir.filePath("nope.agp"); }, {}, 1, "nope.agp"},
-        {[&] { return dir.filePath("p0.bmp"); }, {}, 1, "p0.bmp is not a Pictoreel project."},
+        {[&] { return dir.filePath("p0.bmp"); }, {}, 2, "name the GIF to make with -o OUT.gif"},
+        {[&] { return testing::writeFileContents(dir.filePath("p0.txt"), "text") ? dir.filePath("p0.txt") : QString(); }, {}, 1,
+         "p0.txt is not a Pictoreel project."},
         {{}, {"make"}, 2, "usage"},
         {{}, {"bogus"}, 2, "bogus"},
         {{}, {"frame", dir.filePath("p1.bmp"), "-o", dir.filePath("x.tga")}, 2, "x.tga"},
