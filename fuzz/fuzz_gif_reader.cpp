@@ -1,10 +1,13 @@
 // Fuzz target: the GIF decoder on arbitrary bytes, decoding every frame from memory under limits
-// small enough that a run stays fast. Any crash, sanitizer report or hang is a bug.
+// small enough that a run stays fast, and the first image's pixels with the decoder of cached
+// frames. Any crash, sanitizer report or hang is a bug.
 #include "core/gif/gif_reader.h"
+#include "core/gif/lzw_decoder.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -21,6 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Shares the caller's bytes instead of copying them.
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    if (const std::optional<GifStoredImage> stored = findFirstStoredImage(bytes);
+        stored && std::int64_t{stored->width} * stored->height <= limits.maxScreenPixels) {
+        std::vector<std::uint8_t> indices(std::size_t(stored->width) * std::size_t(stored->height));
+        decodeGifPixels(stored->pixels, indices.data(), indices.size());
+    }
     auto opened = GifDecoder::openMemory(bytes, limits);
     if (!opened)
         return 0;

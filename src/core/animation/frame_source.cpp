@@ -1,6 +1,7 @@
 #include "core/animation/frame_source.h"
 
 #include "core/gif/giflib_adapter.h"
+#include "core/gif/lzw_decoder.h"
 #include "core/base/header_bytes.h"
 
 #include <QFile>
@@ -55,23 +56,36 @@ void resetPicture(Picture& picture, int width, int height, bool clear)
         picture.pixels.assign(count, kTransparent);
 }
 
-// The common case of a frame file: one image at the top left corner covering the file's screen
-// exactly, not interlaced. Such a file shows just that image, so it is decoded straight into
-// the picture. False when the file is not of that kind or cannot be decoded this way (the
-// general decoder then deals with it).
-bool decodeWholeImage(const QByteArray& bytes, const GifStoredImage& stored, int& width, int& height, Picture& picture)
+// The indices of the image the block walk found, decoded by giflib from its descriptor on.
+bool decodeWithGiflib(const QByteArray& bytes, const GifStoredImage& stored, std::vector<std::uint8_t>& indices)
 {
-    if (stored.left != 0 || stored.top != 0 || stored.interlaced || stored.width < 1 || stored.height < 1 ||
-        !coversScreen(stored, screenSizeOf(bytes)))
-        return false;
-
-    // giflib decodes the image the block walk found, from its descriptor on.
     giflib::MemorySource source(bytes);
     auto reader = giflib::GifBlockReader::open(source);
     if (!reader || !source.seek(stored.offset))
         return false;
     Result<giflib::GifRecord> record = reader.value()->readRecordType();
     if (!record || record.value() != giflib::GifRecord::Image || !reader.value()->readImageHeader())
+        return false;
+    for (int y = 0; y < stored.height; ++y)
+        if (!reader.value()->readPixelRow(indices.data() + std::size_t(y) * std::size_t(stored.width), stored.width))
+            return false;
+    return true;
+}
+
+// The common case of a frame file: one image at the top left corner covering the file's screen
+// exactly, not interlaced. Such a file shows just that image, so it is decoded straight into
+// the picture: by our own decoder, or giflib's when ours finds anything unusual. False when the
+// file is not of that kind or cannot be decoded this way (the general decoder then deals with
+// it).
+bool decodeWholeImage(const QByteArray& bytes, const GifStoredImage& stored, int& width, int& height, Picture& picture)
+{
+    if (stored.left != 0 || stored.top != 0 || stored.interlaced || stored.width < 1 || stored.height < 1 ||
+        !coversScreen(stored, screenSizeOf(bytes)))
+        return false;
+    // Rows below the screen are not shown, but a damaged file must still be refused: every row
+    // is decoded.
+    std::vector<std::uint8_t> indices(std::size_t(stored.width) * std::size_t(stored.height));
+    if (!decodeGifPixels(stored.pixels, indices.data(), indices.size()) && !decodeWithGiflib(bytes, stored, indices))
         return false;
 
     if (width == 0) {
@@ -81,20 +95,14 @@ bool decodeWholeImage(const QByteArray& bytes, const GifStoredImage& stored, int
     const bool covers = stored.width >= width && stored.height >= height;
     resetPicture(picture, width, height, !covers);
     const std::array<Pixel, 256> lut = pixelsOfIndices(stored.palette, stored.transparentIndex);
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(stored.width));
     const int w = std::min(width, stored.width);
     const int h = std::min(height, stored.height);
     for (int y = 0; y < h; ++y) {
-        if (!reader.value()->readPixelRow(row.data(), stored.width))
-            return false;
+        const std::uint8_t* row = indices.data() + std::size_t(y) * std::size_t(stored.width);
         Pixel* out = picture.row(y);
         for (int x = 0; x < w; ++x)
-            out[x] = lut[row[std::size_t(x)]];
+            out[x] = lut[row[x]];
     }
-    // Rows below the screen are not shown, but a damaged file must still be refused.
-    for (int y = h; y < stored.height; ++y)
-        if (!reader.value()->readPixelRow(row.data(), stored.width))
-            return false;
     return true;
 }
 

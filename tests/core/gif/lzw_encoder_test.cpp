@@ -1,6 +1,9 @@
 // Our LZW encoder against the decoders that open our GIFs (giflib, which most programs trust and
-// our reader uses, and ImageMagick's own), and its size estimate against what it writes.
+// our reader uses, ImageMagick's own, and ours for cached frames), and its size estimate against
+// what it writes; our decoder against giflib's encoder, and on damaged data.
 #include "core/gif/lzw_encoder.h"
+
+#include "core/gif/lzw_decoder.h"
 
 #include "core/gif/gif_reader.h"
 
@@ -124,5 +127,62 @@ TEST(LzwEncoder, DecodersGetExactlyWhatWasEncoded)
         EXPECT_EQ(decodeWithGiflib(gif), indices);
         EXPECT_EQ(redsWithOurReader(gif), indices);
         EXPECT_EQ(redsWithImageMagick(gif, c.width, c.height), indices);
+        std::vector<std::uint8_t> ours(indices.size());
+        EXPECT_TRUE(decodeGifPixels({c.minCodeSize, pixels}, ours.data(), ours.size()));
+        EXPECT_EQ(ours, indices);
     }
+}
+
+namespace {
+
+// The image data giflib's encoder writes for `indices` (it empties a full table at once).
+GifCompressedPixels encodeWithGiflib(std::vector<std::uint8_t> indices, int width, int minCodeSize)
+{
+    QByteArray written;
+    const OutputFunc write = [](GifFileType* gif, const GifByteType* data, int length) {
+        static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(data), length);
+        return length;
+    };
+    int error = 0;
+    GifFileType* gif = EGifOpen(&written, write, &error);
+    ColorMapObject* map = GifMakeMapObject(1 << minCodeSize, nullptr);
+    const int height = int(indices.size()) / width;
+    EXPECT_TRUE(gif && map && EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK &&
+                EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK &&
+                EGifPutLine(gif, indices.data(), int(indices.size())) == GIF_OK);
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    // The image data starts after the header, screen, colour table and image descriptor.
+    const qsizetype start = 13 + 3 * (qsizetype(1) << minCodeSize) + 10;
+    return {int(std::uint8_t(written[start])), written.mid(start + 1, written.size() - start - 2)};
+}
+
+}  // namespace
+
+TEST(LzwDecoder, ReadsGiflibsCodesAndRefusesDamagedOnes)
+{
+    std::mt19937 random(11);
+    for (int minCodeSize : {2, 5, 8}) {
+        std::vector<std::uint8_t> indices(300 * 200);
+        for (std::size_t i = 0; i < indices.size(); ++i)  // noise, then runs
+            indices[i] = std::uint8_t(i < indices.size() / 2 ? random() % (1u << minCodeSize) : i / 41 % (1u << minCodeSize));
+        const GifCompressedPixels pixels = encodeWithGiflib(indices, 300, minCodeSize);
+        ASSERT_EQ(pixels.minCodeSize, std::max(minCodeSize, 2));
+        std::vector<std::uint8_t> ours(indices.size());
+        EXPECT_TRUE(decodeGifPixels(pixels, ours.data(), ours.size())) << minCodeSize;
+        EXPECT_EQ(ours, indices) << minCodeSize;
+        // Fewer pixels than asked for, or data cut off before its end block.
+        std::vector<std::uint8_t> more(indices.size() + 1);
+        EXPECT_FALSE(decodeGifPixels(pixels, more.data(), more.size()));
+        EXPECT_FALSE(decodeGifPixels({pixels.minCodeSize, pixels.subBlocks.left(pixels.subBlocks.size() - 1)}, ours.data(), ours.size()));
+    }
+    // Three-bit codes, first bit first: clear (4), index 1, then 6, the code not yet in the table
+    // (it becomes "11" as it is read); 7 where 6 is the next free code is damage.
+    std::vector<std::uint8_t> out(4);
+    const GifCompressedPixels known{2, QByteArray("\x02\x8C\x01\x00", 4)};
+    EXPECT_TRUE(decodeGifPixels(known, out.data(), 3));
+    EXPECT_EQ(out, std::vector<std::uint8_t>({1, 1, 1, 0}));
+    const GifCompressedPixels beyond{2, QByteArray("\x02\xCC\x01\x00", 4)};
+    EXPECT_FALSE(decodeGifPixels(beyond, out.data(), 3));
+    EXPECT_FALSE(decodeGifPixels({9, known.subBlocks}, out.data(), 3));
 }
