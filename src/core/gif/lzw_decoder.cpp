@@ -1,6 +1,7 @@
 #include "core/gif/lzw_decoder.h"
 
 #include <array>
+#include <cstring>
 #include <memory>
 
 namespace pictoreel {
@@ -54,11 +55,11 @@ private:
     int filled_ = 0;
 };
 
-// Every code's string as the code before its last index, that index, its first index and its
-// length: a string is written from its end back along its prefixes.
+// Every code's string as where it has been written already and its length: the string of an
+// entry is the previous code's string and the first index after it, which is where the
+// previous code was written. A code's string is then copied from there, as LZ77 copies.
 struct StringTable {
-    std::array<std::uint16_t, kTableSize> prefix;
-    std::array<std::uint8_t, kTableSize> last, first;
+    std::array<std::size_t, kTableSize> at;
     std::array<std::uint16_t, kTableSize> length;
 };
 
@@ -72,16 +73,12 @@ bool decodeGifPixels(const GifCompressedPixels& pixels, std::uint8_t* out, std::
     const int clearCode = 1 << minCodeSize, endCode = clearCode + 1;
     thread_local std::unique_ptr<StringTable> tableOf = std::make_unique<StringTable>();
     StringTable& t = *tableOf;
-    for (int i = 0; i < clearCode; ++i) {
-        t.last[std::size_t(i)] = t.first[std::size_t(i)] = static_cast<std::uint8_t>(i);
-        t.length[std::size_t(i)] = 1;
-    }
 
     CodeReader reader;
     if (!reader.start(pixels.subBlocks))
         return false;
     int bits = minCodeSize + 1, next = endCode + 1, previous = -1;
-    std::size_t at = 0;
+    std::size_t at = 0, previousAt = 0;
     while (at < count) {
         const int code = reader.next(bits);
         if (code < 0 || code == endCode)
@@ -93,27 +90,35 @@ bool decodeGifPixels(const GifCompressedPixels& pixels, std::uint8_t* out, std::
             continue;
         }
         if (previous >= 0 && next < kTableSize) {
-            // The new entry is the previous string and the first index of this one; a code not
-            // yet in the table is this very entry, whose first index is the previous string's.
+            // A code not yet in the table is this very entry: the previous string and its own
+            // first index, copied from one place on.
             if (code > next)
                 return false;
             const int added = next++;
-            t.prefix[std::size_t(added)] = static_cast<std::uint16_t>(previous);
-            t.first[std::size_t(added)] = t.first[std::size_t(previous)];
-            t.last[std::size_t(added)] = t.first[std::size_t(code)];
-            t.length[std::size_t(added)] = static_cast<std::uint16_t>(t.length[std::size_t(previous)] + 1);
+            t.at[std::size_t(added)] = previousAt;
+            t.length[std::size_t(added)] =
+                static_cast<std::uint16_t>((previous < clearCode ? 1 : t.length[std::size_t(previous)]) + 1);
             if (next == (1 << bits) && bits < kMaxCodeBits)
                 ++bits;
         } else if (code >= next || (previous < 0 && code >= clearCode)) {
             return false;
         }
-        const std::size_t length = t.length[std::size_t(code)];
-        if (length > count - at)
-            return false;  // more pixels than the image holds
-        std::uint8_t* end = out + at + length;
-        for (int c = code; end != out + at; c = t.prefix[std::size_t(c)])
-            *--end = t.last[std::size_t(c)];
-        at += length;
+        if (code < clearCode) {
+            out[at] = static_cast<std::uint8_t>(code);
+            previousAt = at++;
+        } else {
+            const std::size_t length = t.length[std::size_t(code)];
+            if (length > count - at)
+                return false;  // more pixels than the image holds
+            const std::uint8_t* from = out + t.at[std::size_t(code)];
+            if (from + length <= out + at)
+                std::memcpy(out + at, from, length);
+            else  // the string runs on into itself
+                for (std::size_t i = 0; i < length; ++i)
+                    out[at + i] = from[i];
+            previousAt = at;
+            at += length;
+        }
         previous = code;
     }
     return true;
