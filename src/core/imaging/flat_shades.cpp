@@ -57,6 +57,16 @@ struct Line {
     double dr = 0.0, dg = 0.0, db = 0.0;  // to - from
     double length = 0.0;
     double inverseSquaredLength = 0.0;
+    Point low, high;  // the box around the two colours
+
+    // No more than the squared distance from `v` to the segment between the colours (that to
+    // their box): a cheap test that most shades are far from most lines.
+    std::int32_t squaredBoxDistance(const Point& v) const
+    {
+        const auto gap = [](std::int32_t x, std::int32_t lo, std::int32_t hi) { return std::max({lo - x, x - hi, 0}); };
+        const std::int32_t r = gap(v.r, low.r, high.r), g = gap(v.g, low.g, high.g), b = gap(v.b, low.b, high.b);
+        return r * r + g * g + b * b;
+    }
 
     double position(const Point& v) const
     {
@@ -84,7 +94,8 @@ Line lineBetween(const Point& a, const Point& b)
 {
     const std::int32_t squaredLength = squaredDistance(a, b);
     return Line{a, b, double(b.r - a.r), double(b.g - a.g), double(b.b - a.b), std::sqrt(static_cast<double>(squaredLength)),
-                1.0 / squaredLength};
+                1.0 / squaredLength, Point{std::min(a.r, b.r), std::min(a.g, b.g), std::min(a.b, b.b)},
+                Point{std::max(a.r, b.r), std::max(a.g, b.g), std::max(a.b, b.b)}};
 }
 
 // The flat colours: the frequent shades (sorted by value), then any shade far from every line
@@ -113,7 +124,8 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
             const Point v = unpack(shades[i].colour);
             reach[i] = std::min(reach[i], static_cast<double>(squaredDistance(v, flat[added])));
             for (const Line& line : lines)
-                reach[i] = std::min(reach[i], line.squaredSegmentDistance(v));
+                if (line.squaredBoxDistance(v) < reach[i])
+                    reach[i] = std::min(reach[i], line.squaredSegmentDistance(v));
         }
     };
     for (std::size_t k = 0; k < flat.size(); ++k)
@@ -167,6 +179,8 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
         for (const Point& f : flat)
             nearestFlat[i] = std::min(nearestFlat[i], std::pair{squaredDistance(v, f), pack(f)});
         for (std::size_t l = 0; l < lines.size(); ++l) {
+            if (lines[l].squaredBoxDistance(v) > kNearLine)
+                continue;
             const double t = lines[l].position(v);
             if (t <= 0.0 || t >= 1.0)
                 continue;
