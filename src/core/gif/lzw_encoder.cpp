@@ -130,6 +130,11 @@ struct NoOutput {
 struct Exact {
     int operator()(std::size_t, int, const StringTable&) const { return -1; }
 };
+// The same, for pictures mostly of runs of one index: a run's longest string in the table is
+// found at once (for others, checking for a run costs more than it saves).
+struct ExactRuns : Exact {};
+template <class Substitute>
+constexpr bool kExact = std::is_same_v<Substitute, Exact> || std::is_same_v<Substitute, ExactRuns>;
 
 // A string table with the code width the decoder reads at, as both stand after the codes so far.
 class CodeTable {
@@ -139,6 +144,10 @@ public:
         strings_.clear();
         codeBits_ = minCodeSize + 1;
         lastAssigned_ = (1 << minCodeSize) + 1;
+        for (int index = 0; index < (1 << minCodeSize); ++index) {
+            runs_[std::size_t(index)].assign(1, static_cast<std::uint16_t>(index));
+            longestRun_[std::size_t(index)] = static_cast<std::uint16_t>(index);
+        }
     }
 
     int codeBits() const { return codeBits_; }
@@ -157,6 +166,17 @@ public:
         std::uint32_t key = 0;
         std::uint32_t slot = 0;
         std::size_t i = at + 1;
+        if constexpr (std::is_same_v<Substitute, ExactRuns>) {
+            // A run of one index takes its run string from the table at once, instead of one
+            // look-up a pixel: flat areas and the transparent ones of later frames are long runs.
+            if (i < count && (indices[i] & mask) == current && longestRun_[std::size_t(current)] != current) {
+                const std::vector<std::uint16_t>& runs = runs_[std::size_t(current)];
+                const std::size_t stop = std::min(count, at + runs.size());
+                while (i < stop && (indices[i] & mask) == current)
+                    ++i;
+                current = runs[i - at - 1];
+            }
+        }
         for (; i < count; ++i) {
             key = (std::uint32_t(current) << 8) | (indices[i] & mask);
             if (const int code = strings_.find(key, slot); code >= 0) {
@@ -174,6 +194,12 @@ public:
         // 2^bits entries: widening right after assigning code 2^bits keeps both in step.
         if (i < count && !full()) {
             strings_.add(slot, key, ++lastAssigned_);
+            // The longest run of an index, one longer.
+            if constexpr (std::is_same_v<Substitute, ExactRuns>)
+                if (const std::size_t index = indices[i] & mask; longestRun_[index] == current) {
+                    longestRun_[index] = static_cast<std::uint16_t>(lastAssigned_);
+                    runs_[index].push_back(static_cast<std::uint16_t>(lastAssigned_));
+                }
             if (lastAssigned_ >= (1 << codeBits_) && codeBits_ < kMaxCodeBits)
                 ++codeBits_;
         }
@@ -184,6 +210,10 @@ private:
     StringTable strings_;
     int codeBits_ = 3;
     int lastAssigned_ = 0;
+    // For each index, the codes of its runs in the table: of one, two, three ... pixels, and the
+    // longest of them.
+    std::array<std::vector<std::uint16_t>, 256> runs_;
+    std::array<std::uint16_t, 256> longestRun_{};
 };
 
 // Emptying a full table is worth it when the next kFreshTableTrial pixels take no more than
@@ -258,7 +288,7 @@ void encode(const std::uint8_t* indices, std::size_t count, int minCodeSize, Out
             at = table->codeString(indices, at, count, mask, out, substitute);
             continue;
         }
-        if constexpr (!std::is_same_v<Substitute, Exact>) {
+        if constexpr (!kExact<Substitute>) {
             out.put(clearCode, kMaxCodeBits);
             table->start(minCodeSize);
             continue;
@@ -289,19 +319,38 @@ void encode(const std::uint8_t* indices, std::size_t count, int minCodeSize, Out
         out.put(endCode, table->codeBits());
 }
 
+// Most pixels the same as the one before them.
+bool mostlyRuns(const std::uint8_t* indices, std::size_t count, int minCodeSize)
+{
+    const std::uint8_t mask = static_cast<std::uint8_t>((1 << minCodeSize) - 1);
+    std::size_t repeats = 0;
+    for (std::size_t i = 1; i < count; ++i)
+        repeats += ((indices[i] ^ indices[i - 1]) & mask) == 0;
+    return repeats * 2 > count;
+}
+
+template <class Out>
+void encodeExactly(const std::uint8_t* indices, std::size_t count, int minCodeSize, Out& out)
+{
+    if (mostlyRuns(indices, count, minCodeSize))
+        encode(indices, count, minCodeSize, out, ExactRuns{});
+    else
+        encode(indices, count, minCodeSize, out, Exact{});
+}
+
 }  // namespace
 
 QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int minCodeSize)
 {
     CodeWriter out(count / 2);
-    encode(indices, count, minCodeSize, out);
+    encodeExactly(indices, count, minCodeSize, out);
     return out.finish();
 }
 
 std::size_t gifCodedBits(const std::uint8_t* indices, std::size_t count, int minCodeSize, std::size_t limit)
 {
     BitCounter counter(limit);
-    encode(indices, count, minCodeSize, counter);
+    encodeExactly(indices, count, minCodeSize, counter);
     return counter.bits();
 }
 

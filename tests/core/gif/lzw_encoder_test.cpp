@@ -90,6 +90,7 @@ TEST(LzwEncoder, DecodersGetExactlyWhatWasEncoded)
         {"256 colours, gradients", 640, 480, 8, 256, Gradient},
         {"7 colours in a 3-bit table, noise", 129, 77, 3, 7, Noise},
         {"256 colours, long runs", 800, 600, 8, 256, Runs},
+        {"one colour: one run of three million pixels", 3000, 1000, 2, 1, Runs},
         {"256 colours, repeated noise", 512, 512, 8, 256, RepeatedNoise},
         {"4 colours, repeated noise then noise", 700, 500, 2, 4, RepeatedThenNoise},
         {"256 colours, repeated noise then noise", 640, 480, 8, 256, RepeatedThenNoise},
