@@ -14,11 +14,20 @@ set(PICTOREEL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/pictoreel")
 # The codec modules (ImageMagick, FFmpeg) are loaded at their first use from lib/pictoreel: the
 # installation's (found from the program's bin/ folder) or the build tree's. The run path names
 # the same folder for the dynamic linker's own search, the last place the loader tries.
+#
+# Programs are built with the run path they are installed with, naming the build tree's folder
+# as well (the programs and tests of the build tree are in folders beside lib/ too). A build
+# tree's own run path would be padded with an empty entry, for the installation to write over,
+# and the loader reads an empty entry as the current folder: it would look there for every
+# library at each start.
 set(PICTOREEL_MODULE_BUILD_DIR "${CMAKE_BINARY_DIR}/lib/pictoreel")
 set(PICTOREEL_MODULE_INSTALL_DIR "${CMAKE_INSTALL_LIBDIR}/pictoreel")
 file(RELATIVE_PATH PICTOREEL_MODULES_FROM_BIN "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}/pictoreel")
-set(CMAKE_BUILD_RPATH "${PICTOREEL_MODULE_BUILD_DIR}")
 set(CMAKE_INSTALL_RPATH "$ORIGIN/${PICTOREEL_MODULES_FROM_BIN}")
+if(NOT PICTOREEL_MODULES_FROM_BIN STREQUAL "../lib/pictoreel")
+  list(APPEND CMAKE_INSTALL_RPATH "$ORIGIN/../lib/pictoreel")
+endif()
+set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
 
 # The logo is optional until it is drawn; a glob notices when it appears.
 file(GLOB PICTOREEL_LOGO CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/data/vimo.gif")
