@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <tuple>
+#include <unordered_map>
 
 namespace pictoreel {
 
@@ -27,6 +28,8 @@ constexpr std::size_t kMostFlatColours = 48;
 constexpr double kOnLine = 2.0;
 // Lines farther than this (squared) from a shade are not looked at for it.
 constexpr double kNearLine = 400.0;
+// Shades whose lines are remembered from one picture to the next, at most.
+constexpr std::size_t kMostFoundShades = 1 << 16;
 // Spacings of the blends along a line, tried in turn.
 constexpr std::array<double, 11> kSpacings{2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64};
 
@@ -169,10 +172,30 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
     std::vector<std::optional<NearLine>> near(shades.size());
     std::vector<std::pair<std::int32_t, std::uint32_t>> nearestFlat(shades.size());
     const auto key = [&](const NearLine& n) { return std::tuple(std::max(n.squaredOffset, kOnLine), -lines[n.line].length, n.line); };
+    // What was found for a shade depends on it and the flat colours only: the frames of an
+    // animation share most of both, and a thread's frames look each shade up once.
+    struct Found {
+        std::pair<std::int32_t, std::uint32_t> nearestFlat;
+        std::optional<NearLine> near;
+    };
+    thread_local std::vector<std::uint32_t> foundFor;  // the flat colours, packed
+    thread_local std::unordered_map<std::uint32_t, Found> found;
+    std::vector<std::uint32_t> flatPacked;
+    for (const Point& f : flat)
+        flatPacked.push_back(pack(f));
+    if (flatPacked != foundFor || found.size() > kMostFoundShades) {
+        found.clear();
+        foundFor = flatPacked;
+    }
     for (std::size_t i = 0; i < shades.size(); ++i) {
         const Point v = unpack(shades[i].colour);
         if (isFlat[i]) {
             nearestFlat[i] = {0, shades[i].colour};
+            continue;
+        }
+        if (const auto known = found.find(shades[i].colour); known != found.end()) {
+            nearestFlat[i] = known->second.nearestFlat;
+            near[i] = known->second.near;
             continue;
         }
         nearestFlat[i] = {std::numeric_limits<std::int32_t>::max(), 0};
@@ -188,6 +211,7 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
             if (n.squaredOffset <= kNearLine && (!near[i] || key(n) < key(*near[i])))
                 near[i] = n;
         }
+        found.emplace(shades[i].colour, Found{nearestFlat[i], near[i]});
     }
 
     // Shades off every line take what the others become; `lone` marks them.
