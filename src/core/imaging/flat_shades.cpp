@@ -116,7 +116,43 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
             isFlat[i] = true;
         }
 
+    // How near each shade comes to the flat colours and the lines between them, taken in turn
+    // until it is near one: what a shade reaches depends on it and the flat colours only, which
+    // the frames of an animation mostly share, so a thread remembers it while they stay the same.
     std::vector<double> reach(shades.size(), std::numeric_limits<double>::infinity());
+    thread_local std::vector<std::uint32_t> reachFor;  // the flat colours, packed
+    thread_local std::unordered_map<std::uint32_t, double> reachOf;
+    std::vector<std::uint32_t> flatPacked;
+    for (const Point& f : flat)
+        flatPacked.push_back(pack(f));
+    if (flatPacked != reachFor || reachOf.size() > kMostFoundShades) {
+        reachOf.clear();
+        reachFor = flatPacked;
+    }
+    std::vector<Line> pairs;  // the line from flat colour j to k at k (k - 1) / 2 + j
+    for (std::size_t i = 0; i < shades.size(); ++i) {
+        if (isFlat[i])
+            continue;
+        if (const auto known = reachOf.find(shades[i].colour); known != reachOf.end()) {
+            reach[i] = known->second;
+            continue;
+        }
+        if (pairs.empty())
+            for (std::size_t k = 1; k < flat.size(); ++k)
+                for (std::size_t j = 0; j < k; ++j)
+                    pairs.push_back(lineBetween(flat[j], flat[k]));
+        const Point v = unpack(shades[i].colour);
+        double r = std::numeric_limits<double>::infinity();
+        for (std::size_t k = 0; k < flat.size() && r > kOffLine; ++k) {
+            r = std::min(r, static_cast<double>(squaredDistance(v, flat[k])));
+            for (std::size_t j = 0; j < k; ++j)
+                if (const Line& line = pairs[k * (k - 1) / 2 + j]; line.squaredBoxDistance(v) < r)
+                    r = std::min(r, line.squaredSegmentDistance(v));
+        }
+        reach[i] = r;
+        reachOf.emplace(shades[i].colour, r);
+    }
+    // The same for a flat colour added after them.
     const auto account = [&](std::size_t added) {
         std::vector<Line> lines;
         for (std::size_t j = 0; j < added; ++j)
@@ -131,8 +167,6 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
                     reach[i] = std::min(reach[i], line.squaredSegmentDistance(v));
         }
     };
-    for (std::size_t k = 0; k < flat.size(); ++k)
-        account(k);
     const std::size_t most = std::min(kMostFlatColours, static_cast<std::size_t>(limit));
     while (flat.size() < most) {
         std::size_t farthest = shades.size();
