@@ -28,7 +28,7 @@ constexpr std::size_t kMostFlatColours = 48;
 constexpr double kOnLine = 2.0;
 // Lines farther than this (squared) from a shade are not looked at for it.
 constexpr double kNearLine = 400.0;
-// Shades whose lines are remembered from one picture to the next, at most.
+// Shades remembered from one picture to the next for one set of flat colours, at most.
 constexpr std::size_t kMostFoundShades = 1 << 16;
 // Spacings of the blends along a line, tried in turn.
 constexpr std::array<double, 11> kSpacings{2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64};
@@ -92,6 +92,34 @@ struct Line {
     }
 };
 
+// What a thread found for shades, by the flat colours it was found with: the last few sets of
+// them (the frames of an animation go back and forth between a few), each for a bounded number
+// of shades.
+template <class Value>
+class ShadeMemo {
+public:
+    std::unordered_map<std::uint32_t, Value>& forFlat(const std::vector<Point>& flat)
+    {
+        std::vector<std::uint32_t> key;
+        for (const Point& f : flat)
+            key.push_back(pack(f));
+        auto known = std::find_if(sets_.begin(), sets_.end(), [&](const auto& set) { return set.first == key; });
+        if (known == sets_.end()) {
+            if (sets_.size() == kMostFlatSets)
+                sets_.pop_back();
+            known = sets_.emplace(sets_.begin(), std::move(key), std::unordered_map<std::uint32_t, Value>{});
+        }
+        std::rotate(sets_.begin(), known, known + 1);  // the latest first
+        if (sets_.front().second.size() > kMostFoundShades)
+            sets_.front().second.clear();
+        return sets_.front().second;
+    }
+
+private:
+    static constexpr std::size_t kMostFlatSets = 4;
+    std::vector<std::pair<std::vector<std::uint32_t>, std::unordered_map<std::uint32_t, Value>>> sets_;
+};
+
 // Between two different colours.
 Line lineBetween(const Point& a, const Point& b)
 {
@@ -120,15 +148,8 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
     // until it is near one: what a shade reaches depends on it and the flat colours only, which
     // the frames of an animation mostly share, so a thread remembers it while they stay the same.
     std::vector<double> reach(shades.size(), std::numeric_limits<double>::infinity());
-    thread_local std::vector<std::uint32_t> reachFor;  // the flat colours, packed
-    thread_local std::unordered_map<std::uint32_t, double> reachOf;
-    std::vector<std::uint32_t> flatPacked;
-    for (const Point& f : flat)
-        flatPacked.push_back(pack(f));
-    if (flatPacked != reachFor || reachOf.size() > kMostFoundShades) {
-        reachOf.clear();
-        reachFor = flatPacked;
-    }
+    thread_local ShadeMemo<double> reachMemo;
+    std::unordered_map<std::uint32_t, double>& reachOf = reachMemo.forFlat(flat);
     std::vector<Line> pairs;  // the line from flat colour j to k at k (k - 1) / 2 + j
     for (std::size_t i = 0; i < shades.size(); ++i) {
         if (isFlat[i])
@@ -212,15 +233,8 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
         std::pair<std::int32_t, std::uint32_t> nearestFlat;
         std::optional<NearLine> near;
     };
-    thread_local std::vector<std::uint32_t> foundFor;  // the flat colours, packed
-    thread_local std::unordered_map<std::uint32_t, Found> found;
-    std::vector<std::uint32_t> flatPacked;
-    for (const Point& f : flat)
-        flatPacked.push_back(pack(f));
-    if (flatPacked != foundFor || found.size() > kMostFoundShades) {
-        found.clear();
-        foundFor = flatPacked;
-    }
+    thread_local ShadeMemo<Found> foundMemo;
+    std::unordered_map<std::uint32_t, Found>& found = foundMemo.forFlat(flat);
     for (std::size_t i = 0; i < shades.size(); ++i) {
         const Point v = unpack(shades[i].colour);
         if (isFlat[i]) {
