@@ -92,10 +92,13 @@ Status checkFrame(const GifFrameDescription& frame, const GifScreen& screen)
                                .arg(image.width)
                                .arg(image.height));
         if (indexLimit < 256) {
-            const auto highest = std::max_element(image.indices.begin(), image.indices.end());
-            if (*highest >= indexLimit)
+            // The value, not where it is: a loop the compiler vectorises.
+            std::uint8_t highest = 0;
+            for (const std::uint8_t index : image.indices)
+                highest = std::max(highest, index);
+            if (highest >= indexLimit)
                 return invalid(QStringLiteral("GIF pixel index %1 is outside the palette of %2 colours")
-                                   .arg(*highest)
+                                   .arg(highest)
                                    .arg(paletteSize));
         }
     }
