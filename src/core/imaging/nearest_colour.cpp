@@ -86,7 +86,10 @@ void NearestColour::build(int cell)
             farthest[i] += far * far;
         }
     }
-    const int reachAll = size == 0 ? 0 : *std::min_element(farthest.begin(), farthest.begin() + std::ptrdiff_t(size));
+    // The value, not where it is: a loop the compiler vectorises.
+    int reachAll = size == 0 ? 0 : std::numeric_limits<int>::max();
+    for (std::size_t i = 0; i < size; ++i)
+        reachAll = std::min(reachAll, farthest[i]);
     first_[std::size_t(cell)] = static_cast<std::uint32_t>(candidates_.size());
     for (std::size_t i = 0; i < size; ++i)
         if (nearestPossible[i] <= reachAll)
