@@ -144,10 +144,8 @@ public:
         strings_.clear();
         codeBits_ = minCodeSize + 1;
         lastAssigned_ = (1 << minCodeSize) + 1;
-        for (int index = 0; index < (1 << minCodeSize); ++index) {
+        for (int index = 0; index < (1 << minCodeSize); ++index)
             runs_[std::size_t(index)].assign(1, static_cast<std::uint16_t>(index));
-            longestRun_[std::size_t(index)] = static_cast<std::uint16_t>(index);
-        }
     }
 
     int codeBits() const { return codeBits_; }
@@ -169,8 +167,8 @@ public:
         if constexpr (std::is_same_v<Substitute, ExactRuns>) {
             // A run of one index takes its run string from the table at once, instead of one
             // look-up a pixel: flat areas and the transparent ones of later frames are long runs.
-            if (i < count && (indices[i] & mask) == current && longestRun_[std::size_t(current)] != current) {
-                const std::vector<std::uint16_t>& runs = runs_[std::size_t(current)];
+            if (const std::vector<std::uint16_t>& runs = runs_[std::size_t(current)];
+                runs.size() > 1 && i < count && (indices[i] & mask) == current) {
                 const std::size_t stop = std::min(count, at + runs.size());
                 while (i < stop && (indices[i] & mask) == current)
                     ++i;
@@ -196,10 +194,8 @@ public:
             strings_.add(slot, key, ++lastAssigned_);
             // The longest run of an index, one longer.
             if constexpr (std::is_same_v<Substitute, ExactRuns>)
-                if (const std::size_t index = indices[i] & mask; longestRun_[index] == current) {
-                    longestRun_[index] = static_cast<std::uint16_t>(lastAssigned_);
-                    runs_[index].push_back(static_cast<std::uint16_t>(lastAssigned_));
-                }
+                if (std::vector<std::uint16_t>& runs = runs_[indices[i] & mask]; runs.back() == current)
+                    runs.push_back(static_cast<std::uint16_t>(lastAssigned_));
             if (lastAssigned_ >= (1 << codeBits_) && codeBits_ < kMaxCodeBits)
                 ++codeBits_;
         }
@@ -210,10 +206,8 @@ private:
     StringTable strings_;
     int codeBits_ = 3;
     int lastAssigned_ = 0;
-    // For each index, the codes of its runs in the table: of one, two, three ... pixels, and the
-    // longest of them.
+    // For each index, the codes of its runs in the table: of one, two, three ... pixels.
     std::array<std::vector<std::uint16_t>, 256> runs_;
-    std::array<std::uint16_t, 256> longestRun_{};
 };
 
 // Emptying a full table is worth it when the next kFreshTableTrial pixels take no more than

@@ -150,7 +150,20 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
     std::vector<double> reach(shades.size(), std::numeric_limits<double>::infinity());
     thread_local ShadeMemo<double> reachMemo;
     std::unordered_map<std::uint32_t, double>& reachOf = reachMemo.forFlat(flat);
+    // How near `v`, which came within `r` of the flat colours before k, comes with flat colour k
+    // and its lines to them. The lines are made as they are first needed.
     std::vector<Line> pairs;  // the line from flat colour j to k at k (k - 1) / 2 + j
+    std::size_t linesMade = 0;  // to the flat colours before this one
+    const auto reachWith = [&](const Point& v, double r, std::size_t k) {
+        for (; linesMade <= k; ++linesMade)
+            for (std::size_t j = 0; j < linesMade; ++j)
+                pairs.push_back(lineBetween(flat[j], flat[linesMade]));
+        r = std::min(r, static_cast<double>(squaredDistance(v, flat[k])));
+        for (std::size_t j = 0; j < k; ++j)
+            if (const Line& line = pairs[k * (k - 1) / 2 + j]; line.squaredBoxDistance(v) < r)
+                r = std::min(r, line.squaredSegmentDistance(v));
+        return r;
+    };
     for (std::size_t i = 0; i < shades.size(); ++i) {
         if (isFlat[i])
             continue;
@@ -158,35 +171,16 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
             reach[i] = known->second;
             continue;
         }
-        if (pairs.empty())
-            for (std::size_t k = 1; k < flat.size(); ++k)
-                for (std::size_t j = 0; j < k; ++j)
-                    pairs.push_back(lineBetween(flat[j], flat[k]));
         const Point v = unpack(shades[i].colour);
-        double r = std::numeric_limits<double>::infinity();
-        for (std::size_t k = 0; k < flat.size() && r > kOffLine; ++k) {
-            r = std::min(r, static_cast<double>(squaredDistance(v, flat[k])));
-            for (std::size_t j = 0; j < k; ++j)
-                if (const Line& line = pairs[k * (k - 1) / 2 + j]; line.squaredBoxDistance(v) < r)
-                    r = std::min(r, line.squaredSegmentDistance(v));
-        }
-        reach[i] = r;
-        reachOf.emplace(shades[i].colour, r);
+        for (std::size_t k = 0; k < flat.size() && reach[i] > kOffLine; ++k)
+            reach[i] = reachWith(v, reach[i], k);
+        reachOf.emplace(shades[i].colour, reach[i]);
     }
-    // The same for a flat colour added after them.
+    // The same for a flat colour added after them; a shade near a line already is never one.
     const auto account = [&](std::size_t added) {
-        std::vector<Line> lines;
-        for (std::size_t j = 0; j < added; ++j)
-            lines.push_back(lineBetween(flat[j], flat[added]));
-        for (std::size_t i = 0; i < shades.size(); ++i) {
-            if (isFlat[i] || reach[i] <= kOffLine)  // near a line already: never a flat colour
-                continue;
-            const Point v = unpack(shades[i].colour);
-            reach[i] = std::min(reach[i], static_cast<double>(squaredDistance(v, flat[added])));
-            for (const Line& line : lines)
-                if (line.squaredBoxDistance(v) < reach[i])
-                    reach[i] = std::min(reach[i], line.squaredSegmentDistance(v));
-        }
+        for (std::size_t i = 0; i < shades.size(); ++i)
+            if (!isFlat[i] && reach[i] > kOffLine)
+                reach[i] = reachWith(unpack(shades[i].colour), reach[i], added);
     };
     const std::size_t most = std::min(kMostFlatColours, static_cast<std::size_t>(limit));
     while (flat.size() < most) {
