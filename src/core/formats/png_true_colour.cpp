@@ -207,19 +207,22 @@ std::optional<RgbaImage> readTrueColourPng(const QByteArray& bytes)
         const std::size_t stride = std::size_t(header->width) * std::size_t(header->bytesPerPixel);
         if (std::size_t(header->height) > kMaxInflated / (stride + 1))
             return std::nullopt;
-        // One byte more than the rows: a pixel is read four bytes at a time.
-        std::vector<std::uint8_t> filtered((stride + 1) * header->height + 1);
+        // One byte more than the rows: a pixel is read four bytes at a time. Not cleared first:
+        // the inflated rows fill it, and the spare byte is only ever read past a row's end.
+        const std::size_t filteredSize = (stride + 1) * header->height + 1;
+        const std::unique_ptr<std::uint8_t[]> filtered(new std::uint8_t[filteredSize]);
+        filtered[filteredSize - 1] = 0;
         const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> decompressor(libdeflate_alloc_decompressor());
         // Exactly the rows' bytes, or the general reader decides what to make of the data.
         if (!decompressor || libdeflate_zlib_decompress(decompressor.get(), deflated.data(), deflated.size(),
-                                                        filtered.data(), filtered.size() - 1, nullptr) != LIBDEFLATE_SUCCESS)
+                                                        filtered.get(), filteredSize - 1, nullptr) != LIBDEFLATE_SUCCESS)
             return std::nullopt;
 
         RgbaImage image(static_cast<int>(header->width), static_cast<int>(header->height));
         const std::vector<std::uint8_t> none(stride + 1, 0);
         const std::uint8_t* above = none.data();
         for (std::uint32_t y = 0; y < header->height; ++y) {
-            std::uint8_t* row = filtered.data() + y * (stride + 1);
+            std::uint8_t* row = filtered.get() + y * (stride + 1);
             if (!unfilterRow(row[0], row + 1, above, stride, header->bytesPerPixel))
                 return std::nullopt;
             above = row + 1;
