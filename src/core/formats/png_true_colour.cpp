@@ -218,7 +218,12 @@ std::optional<RgbaImage> readTrueColourPng(const QByteArray& bytes)
                                                         filtered.get(), filteredSize - 1, nullptr) != LIBDEFLATE_SUCCESS)
             return std::nullopt;
 
-        RgbaImage image(static_cast<int>(header->width), static_cast<int>(header->height));
+        // The picture grows a row at a time, each appended from a row-sized buffer: its memory is
+        // written once, where a picture made at its full size would be cleared first.
+        std::vector<std::uint8_t> pixels;
+        const std::size_t outStride = std::size_t(header->width) * 4;
+        pixels.reserve(outStride * header->height);
+        std::vector<std::uint8_t> expanded(header->bytesPerPixel == 3 ? outStride : 0);
         const std::vector<std::uint8_t> none(stride + 1, 0);
         const std::uint8_t* above = none.data();
         for (std::uint32_t y = 0; y < header->height; ++y) {
@@ -226,18 +231,23 @@ std::optional<RgbaImage> readTrueColourPng(const QByteArray& bytes)
             if (!unfilterRow(row[0], row + 1, above, stride, header->bytesPerPixel))
                 return std::nullopt;
             above = row + 1;
-            std::uint8_t* out = image.pixel(0, static_cast<int>(y));
             if (header->bytesPerPixel == 4) {
-                std::memcpy(out, above, stride);
+                pixels.insert(pixels.end(), above, above + stride);
                 continue;
             }
+            std::uint8_t* out = expanded.data();
             for (std::uint32_t x = 0; x < header->width; ++x, out += 4) {
                 out[0] = above[3 * x];
                 out[1] = above[3 * x + 1];
                 out[2] = above[3 * x + 2];
                 out[3] = 255;
             }
+            pixels.insert(pixels.end(), expanded.begin(), expanded.end());
         }
+        RgbaImage image;
+        image.width = static_cast<int>(header->width);
+        image.height = static_cast<int>(header->height);
+        image.pixels = std::move(pixels);
         return image;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
