@@ -137,13 +137,18 @@ std::vector<std::uint16_t> smoothness(const RgbaImage& image, int step)
         const std::uint8_t* p = image.pixel(0, y);
         const std::uint8_t* down = image.pixel(0, std::min(y + 1, h - 1));
         int* a = activity.data();
+        // The last pixel has no right neighbour (its step to the right is 0): the others form a
+        // loop the compiler vectorises.
         for (int x = 0; x < w; ++x, p += 4, down += 4) {
-            const std::uint8_t* right = x + 1 < w ? p + 4 : p;
             int sum = 0;
             for (int c = 0; c < 3; ++c)
-                sum += std::abs(right[c] - p[c]) + std::abs(down[c] - p[c]);
+                sum += std::abs(down[c] - p[c]);
             a[x] = sum;
         }
+        p = image.pixel(0, y);
+        for (int x = 0; x + 1 < w; ++x, p += 4)
+            for (int c = 0; c < 3; ++c)
+                a[x] += std::abs(p[4 + c] - p[c]);
         int* s = acrossOf(y);
         int sum = 0;
         for (int d = -kBoxRadius; d <= kBoxRadius; ++d)
