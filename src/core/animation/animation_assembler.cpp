@@ -41,7 +41,9 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         ++firstIndex;
     if (firstIndex == count)
         return makeError(ErrorCode::EmptyImage, QStringLiteral("None of the %1 frames has a picture").arg(count));
-    Result<Picture> firstRead = readFramePicture(frames_.file(std::size_t(firstIndex)), firstIndex + 1, 0, 0, Picture{});
+    Result<Picture> firstRead = readFramePicture(frames_.file(std::size_t(firstIndex)), firstIndex + 1, 0, 0, Picture{},
+                                                 frames_.indices(std::size_t(firstIndex)));
+    frames_.forget(std::size_t(firstIndex));
     if (!firstRead)
         return firstRead.error();
     std::optional<Picture> firstPicture = std::move(firstRead).value();
@@ -79,7 +81,10 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
             firstPicture.reset();  // used once; no need to hold it any longer
             return p;
         }
-        return readFramePicture(frames_.file(std::size_t(k)), k + 1, width, height, std::move(spare));
+        Result<Picture> read = readFramePicture(frames_.file(std::size_t(k)), k + 1, width, height, std::move(spare),
+                                                frames_.indices(std::size_t(k)));
+        frames_.forget(std::size_t(k));  // read for the last time
+        return read;
     };
 
     // Frames before the first picture show an empty screen.

@@ -8,7 +8,7 @@ AnimationFrames::AnimationFrames(std::vector<AnimationFrameSource> frames)
     files_.reserve(frames.size());
     for (AnimationFrameSource& f : frames) {
         delays_.push_back(f.delayCentiseconds);
-        files_.emplace_back(std::move(f.fileName));
+        files_.emplace_back(MadeFrame{std::move(f.fileName), nullptr});
     }
 }
 
@@ -17,12 +17,25 @@ AnimationFrames::AnimationFrames(std::vector<int> delays, FileOnceReady fileOnce
 {
 }
 
-const QString& AnimationFrames::file(std::size_t k) const
+const MadeFrame& AnimationFrames::made(std::size_t k) const
 {
-    std::optional<QString>& file = files_.at(k);
-    if (!file)
-        file = fileOnceReady_(k);
-    return *file;
+    std::optional<MadeFrame>& frame = files_.at(k);
+    if (!frame)
+        frame = fileOnceReady_(k);
+    return *frame;
+}
+
+const QString& AnimationFrames::file(std::size_t k) const { return made(k).file; }
+
+const std::shared_ptr<const std::vector<std::uint8_t>>& AnimationFrames::indices(std::size_t k) const
+{
+    return made(k).indices;
+}
+
+void AnimationFrames::forget(std::size_t k) const
+{
+    if (std::optional<MadeFrame>& frame = files_.at(k))
+        frame->indices.reset();
 }
 
 }  // namespace pictoreel

@@ -3,7 +3,9 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -18,13 +20,20 @@ struct AnimationFrameSource {
     int delayCentiseconds = 0;
 };
 
+// A frame file as it is made: its name, and the indices of its image when whoever made it
+// still has them (the file then need not be decoded again).
+struct MadeFrame {
+    QString file;
+    std::shared_ptr<const std::vector<std::uint8_t>> indices;
+};
+
 // The frames of an animation in order: every delay known from the start, each frame's file
 // either known too or told once it has been made (the assembly then starts before the last
 // frame is ready). Asking for a file that is not known yet waits for it. One thread asks.
 class AnimationFrames {
 public:
     // Gives frame k's file (empty: no picture), waiting until it is made.
-    using FileOnceReady = std::function<QString(std::size_t k)>;
+    using FileOnceReady = std::function<MadeFrame(std::size_t k)>;
 
     explicit AnimationFrames(std::vector<AnimationFrameSource> frames);  // every file known
     AnimationFrames(std::vector<int> delays, FileOnceReady fileOnceReady);
@@ -32,11 +41,17 @@ public:
     std::size_t size() const { return delays_.size(); }
     int delay(std::size_t k) const { return delays_[k]; }
     const QString& file(std::size_t k) const;
+    // The indices of frame k's image as its maker handed them over, or null; forget() lets
+    // them go once the frame's picture is no longer read.
+    const std::shared_ptr<const std::vector<std::uint8_t>>& indices(std::size_t k) const;
+    void forget(std::size_t k) const;
 
 private:
+    const MadeFrame& made(std::size_t k) const;
+
     std::vector<int> delays_;
     FileOnceReady fileOnceReady_;
-    mutable std::vector<std::optional<QString>> files_;
+    mutable std::vector<std::optional<MadeFrame>> files_;
 };
 
 struct AnimationSettings {

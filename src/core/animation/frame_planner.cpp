@@ -239,6 +239,7 @@ GifFrameDescription FramePlanner::copyWhole(Picture& target)
         pending.stored = target.stored;
         pending.decoded = false;
         pending.bytes = target.bytes;
+        pending.indices = target.indices;
         pending.position = target.position;
         pending.path = target.path;
         shownPending_ = std::move(pending);

@@ -83,10 +83,17 @@ bool decodeWholeImage(const QByteArray& bytes, const GifStoredImage& stored, int
         !coversScreen(stored, screenSizeOf(bytes)))
         return false;
     // Rows below the screen are not shown, but a damaged file must still be refused: every row
-    // is decoded.
-    std::vector<std::uint8_t> indices(std::size_t(stored.width) * std::size_t(stored.height));
-    if (!decodeGifPixels(stored.pixels, indices.data(), indices.size()) && !decodeWithGiflib(bytes, stored, indices))
-        return false;
+    // is decoded, unless the file's maker still has them.
+    const std::size_t count = std::size_t(stored.width) * std::size_t(stored.height);
+    std::vector<std::uint8_t> decodedIndices;
+    const std::vector<std::uint8_t>* known = picture.indices.get();
+    if (!known || known->size() != count) {
+        decodedIndices.resize(count);
+        if (!decodeGifPixels(stored.pixels, decodedIndices.data(), count) && !decodeWithGiflib(bytes, stored, decodedIndices))
+            return false;
+        known = &decodedIndices;
+    }
+    const std::vector<std::uint8_t>& indices = *known;
 
     if (width == 0) {
         width = stored.width;
@@ -167,10 +174,12 @@ Status ensureDecoded(Picture& picture)
     picture.stored = shown.value() ? stored : nullptr;
     picture.decoded = true;
     picture.bytes.clear();
+    picture.indices.reset();
     return {};
 }
 
-Result<Picture> readFramePicture(const QString& path, int position, int width, int height, Picture reuse)
+Result<Picture> readFramePicture(const QString& path, int position, int width, int height, Picture reuse,
+                                 std::shared_ptr<const std::vector<std::uint8_t>> indices)
 {
     // The file is read once; the decoders and the block walk share its bytes.
     QFile file(path);
@@ -184,6 +193,7 @@ Result<Picture> readFramePicture(const QString& path, int position, int width, i
     std::optional<GifStoredImage> stored = findFirstStoredImage(bytes);
 
     Picture picture = std::move(reuse);
+    picture.indices = std::move(indices);
     if (stored && stored->transparentIndex < 0) {
         const int w = width == 0 ? stored->width : width;
         const int h = width == 0 ? stored->height : height;
@@ -203,6 +213,7 @@ Result<Picture> readFramePicture(const QString& path, int position, int width, i
         return shown.error();
     picture.decoded = true;
     picture.bytes.clear();
+    picture.indices.reset();
     if (stored && shown.value() && copiable(*stored, width, height))
         picture.stored = std::make_shared<const GifStoredImage>(std::move(*stored));
     return picture;

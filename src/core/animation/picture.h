@@ -45,6 +45,8 @@ struct Picture {
     // when a pixel is needed (a photo copied whole after a picture with none of its colours never is).
     bool decoded = true;
     QByteArray bytes;
+    // The stored image's indices when known without decoding them (the frame was just made).
+    std::shared_ptr<const std::vector<std::uint8_t>> indices;
     int position = 0;
     QString path;
 

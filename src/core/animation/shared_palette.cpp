@@ -40,7 +40,7 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
         const QString& file = frames.file(std::size_t(k));
         if (file.isEmpty())
             continue;
-        Result<Picture> read = readFramePicture(file, k + 1, width, height, std::move(spare));
+        Result<Picture> read = readFramePicture(file, k + 1, width, height, std::move(spare), frames.indices(std::size_t(k)));
         if (!read || !ensureDecoded(read.value()))
             return std::nullopt;
         Picture target = std::move(read).value();

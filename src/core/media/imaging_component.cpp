@@ -72,6 +72,19 @@ struct AtExit {
 template <class Done>
 AtExit(Done) -> AtExit<Done>;
 
+// Writes a reduced picture as a one-image GIF, handing its indices to `written` when asked.
+Status writeQuantized(const QString& path, Result<IndexedImage> indexed, const QByteArray& comment,
+                      std::vector<std::uint8_t>* written)
+{
+    if (!indexed)
+        return indexed.error();
+    if (Status s = writeSingleImageGif(path, indexed.value(), comment); !s)
+        return s;
+    if (written)
+        *written = std::move(indexed.value().indices);
+    return {};
+}
+
 }  // namespace
 
 Result<RgbaImage> loadPictureFile(const QString& path, QSize shrinkHint, FitMode fit)
@@ -221,7 +234,8 @@ Status ImagingComponent::FitImage(int width, int height, FitMode mode, std::opti
 }
 
 Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int32_t transparentColour,
-                                 const QByteArray& comment, const ColourReduction& reduction) const
+                                 const QByteArray& comment, const ColourReduction& reduction,
+                                 std::vector<std::uint8_t>* written) const
 {
     if (image_.empty())
         return noPicture();
@@ -243,10 +257,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
     for (std::size_t i = 3; i < image_.pixels.size() && opaque; i += 4)
         opaque = image_.pixels[i] == 255;
     if (opaque) {
-        Result<IndexedImage> indexed = quantizeImage(image_, options);
-        if (!indexed)
-            return indexed.error();
-        return writeSingleImageGif(path, indexed.value(), comment);
+        return writeQuantized(path, quantizeImage(image_, options), comment, written);
     }
     const std::uint8_t keyChannels[3] = {key.r, key.g, key.b};
     RgbaImage flat;
@@ -264,10 +275,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
         const bool isKey = dst[0] == key.r && dst[1] == key.g && dst[2] == key.b;
         dst[3] = (transparent && isKey) || (framedPicture_ && inBar(i)) ? 0 : 255;
     }
-    Result<IndexedImage> indexed = quantizeImage(flat, options);
-    if (!indexed)
-        return indexed.error();
-    return writeSingleImageGif(path, indexed.value(), comment);
+    return writeQuantized(path, quantizeImage(flat, options), comment, written);
 }
 
 Status ImagingComponent::SaveBmp(const QString& path) const

@@ -10,6 +10,7 @@ ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int job
     : conversions_(std::move(conversions))
 {
     results_.resize(conversions_.size());
+    written_.resize(conversions_.size());
     entries_.resize(conversions_.size());
     ownerOf_.resize(conversions_.size());
     CacheClaims claims;
@@ -61,7 +62,8 @@ void ConversionPool::work()
                 return;
             position = queue_[next_++];
         }
-        const Status status = convertFrame(conversions_[position], entries_[position]);
+        auto written = std::make_shared<std::vector<std::uint8_t>>();
+        const Status status = convertFrame(conversions_[position], entries_[position], written.get());
         FrameResult result;
         if (status) {
             result.outcome = Outcome::Converted;
@@ -71,6 +73,8 @@ void ConversionPool::work()
             result.error = status.error();
         }
         std::lock_guard lock(mutex_);
+        if (status)
+            written_[position] = std::move(written);
         results_[position] = std::move(result);
         ready_.notify_all();
     }
@@ -88,6 +92,14 @@ ConversionPool::FrameResult ConversionPool::waitFor(std::size_t position)
     if (owner != position && result.outcome == Outcome::Converted)
         result.outcome = Outcome::Cached;
     return result;
+}
+
+std::shared_ptr<const std::vector<std::uint8_t>> ConversionPool::takeWritten(std::size_t position)
+{
+    if (ownerOf_.at(position) != position)
+        return nullptr;
+    std::lock_guard lock(mutex_);
+    return std::move(written_[position]);
 }
 
 }  // namespace pictoreel

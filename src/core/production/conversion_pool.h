@@ -7,6 +7,7 @@
 #include "core/production/frame_cache.h"
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -32,6 +33,11 @@ public:
     // Blocks until the frame at `position` (0-based row) is ready.
     FrameResult waitFor(std::size_t position);
 
+    // The indices of the image the pool has just written for `position`, taken out of the pool
+    // so they are held no longer than the taker needs them: null when the frame was not
+    // converted here, for a later row of the same cache file, and once taken.
+    std::shared_ptr<const std::vector<std::uint8_t>> takeWritten(std::size_t position);
+
     // Stops handing out work; running conversions finish.
     void cancel();
 
@@ -45,6 +51,7 @@ private:
     std::mutex mutex_;
     std::condition_variable ready_;
     std::vector<std::optional<FrameResult>> results_;  // by owner position
+    std::vector<std::shared_ptr<const std::vector<std::uint8_t>>> written_;  // by owner position
     std::vector<std::size_t> queue_;                   // owner positions to convert, in row order
     std::size_t next_ = 0;
     bool cancelled_ = false;

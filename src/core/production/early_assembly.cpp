@@ -15,7 +15,10 @@ EarlyAssembly::EarlyAssembly(ConversionPool& pool, std::vector<int> delays, cons
     : file_(uniqueTempAnimationPath(options.tempFolder)),
       stopped_([&options] { return options.stopRequested && options.stopRequested(); })
 {
-    AnimationFrames frames(std::move(delays), [&pool](std::size_t k) { return pool.waitFor(k).gif; });
+    AnimationFrames frames(std::move(delays), [&pool](std::size_t k) {
+        QString file = pool.waitFor(k).gif;
+        return MadeFrame{std::move(file), pool.takeWritten(k)};
+    });
     done_ = std::async(std::launch::async, [this, frames = std::move(frames), settings]() mutable {
         return AnimationAssembler(std::move(frames), settings).save(file_, [this](int percent) {
             percent_ = percent;

@@ -128,7 +128,7 @@ FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims*
     return entry;
 }
 
-Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry)
+Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry, std::vector<std::uint8_t>* written)
 {
     const FrameSize& size = conversion.size;
     ImagingComponent worker;
@@ -137,7 +137,8 @@ Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& en
         return s;
     if (Status s = worker.FitImage(size.width, size.height, style.fit, style.fitBackground); !s)
         return s;
-    return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record, reductionFor(conversion.style));
+    return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record,
+                          reductionFor(conversion.style), written);
 }
 
 Result<QString> frameGifFor(const FrameConversion& conversion)

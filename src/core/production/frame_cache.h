@@ -52,7 +52,9 @@ QByteArray readFrameCacheRecord(const QString& cacheFile);
 // Loads, scales to exactly the conversion's width x height and saves the picture as the entry's
 // cache file with its record. The file appears complete or not at all. Conversions share nothing
 // but the one-large-frame-at-a-time rule, so any number may run at once on other threads.
-Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry);
+// `written`, when given, receives the indices of the file's image (see ImagingComponent::SaveGif).
+Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry,
+                    std::vector<std::uint8_t>* written = nullptr);
 
 // The conversion's cached one-image GIF, converting it first when it is not cached yet; the
 // empty text when the picture file is missing (nothing is converted then).
