@@ -6,8 +6,8 @@
 
 namespace pictoreel {
 
-ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int jobs)
-    : conversions_(std::move(conversions))
+ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int jobs, bool keepWritten)
+    : conversions_(std::move(conversions)), keepWritten_(keepWritten)
 {
     results_.resize(conversions_.size());
     written_.resize(conversions_.size());
@@ -62,7 +62,7 @@ void ConversionPool::work()
                 return;
             position = queue_[next_++];
         }
-        auto written = std::make_shared<std::vector<std::uint8_t>>();
+        auto written = keepWritten_ ? std::make_shared<std::vector<std::uint8_t>>() : nullptr;
         const Status status = convertFrame(conversions_[position], entries_[position], written.get());
         FrameResult result;
         if (status) {

@@ -24,8 +24,10 @@ public:
         Error error;  // meaningful when outcome is Failed
     };
 
-    // `conversions` in row order; `jobs` threads (at least 1).
-    ConversionPool(std::vector<FrameConversion> conversions, int jobs);
+    // `conversions` in row order; `jobs` threads (at least 1). With `keepWritten`, the indices
+    // of each image converted are kept until takeWritten() takes them (so only for a caller that
+    // takes every row's).
+    ConversionPool(std::vector<FrameConversion> conversions, int jobs, bool keepWritten = false);
     ~ConversionPool();
     ConversionPool(const ConversionPool&) = delete;
     ConversionPool& operator=(const ConversionPool&) = delete;
@@ -34,8 +36,8 @@ public:
     FrameResult waitFor(std::size_t position);
 
     // The indices of the image the pool has just written for `position`, taken out of the pool
-    // so they are held no longer than the taker needs them: null when the frame was not
-    // converted here, for a later row of the same cache file, and once taken.
+    // so they are held no longer than the taker needs them: null when the pool keeps none, when
+    // the frame was not converted here, for a later row of the same cache file, and once taken.
     std::shared_ptr<const std::vector<std::uint8_t>> takeWritten(std::size_t position);
 
     // Stops handing out work; running conversions finish.
@@ -45,6 +47,7 @@ private:
     void work();
 
     std::vector<FrameConversion> conversions_;
+    bool keepWritten_;
     std::vector<FrameCacheEntry> entries_;
     std::vector<std::size_t> ownerOf_;  // position -> position of the first row with that cache file
 

@@ -105,14 +105,15 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
     for (const FrameValues& frame : values)
         conversions.push_back(frameConversionFor(frame, size.value(), options.tempFolder, style));
     const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    ConversionPool pool(conversions, jobs);
+    const std::optional<std::int64_t> budget = sizeBudgetFor(properties);
+    // Without a budget, the assembly runs beside the conversions and takes each frame's indices.
+    ConversionPool pool(conversions, jobs, !budget);
 
     AnimationSettings settings;
     settings.loopCount = loopCountFor(properties);
     settings.lossy = options.lossy;
     std::vector<AnimationFrameSource> animation;
     animation.reserve(static_cast<std::size_t>(rows));
-    const std::optional<std::int64_t> budget = sizeBudgetFor(properties);
     std::optional<EarlyAssembly> early;  // after the pool: it uses the pool until it is done
 
     MakeReport report;
