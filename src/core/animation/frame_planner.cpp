@@ -233,16 +233,7 @@ GifFrameDescription FramePlanner::copyWhole(Picture& target)
         shownPending_.reset();
         shown_.pixels = target.pixels;
     } else {
-        Picture pending;
-        pending.width = target.width;
-        pending.height = target.height;
-        pending.stored = target.stored;
-        pending.decoded = false;
-        pending.bytes = target.bytes;
-        pending.indices = target.indices;
-        pending.position = target.position;
-        pending.path = target.path;
-        shownPending_ = std::move(pending);
+        shownPending_ = target.undecodedCopy();
     }
     return frame;
 }

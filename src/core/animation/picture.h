@@ -55,6 +55,22 @@ struct Picture {
     Pixel at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
     Pixel* row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width; }
     const Pixel* row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * width; }
+
+    // A picture that is not decoded yet, copied without its (empty) pixels: what it is made of
+    // stays shared. A new part of that state belongs here, so every copy keeps it.
+    Picture undecodedCopy() const
+    {
+        Picture copy;
+        copy.width = width;
+        copy.height = height;
+        copy.stored = stored;
+        copy.decoded = false;
+        copy.bytes = bytes;
+        copy.indices = indices;
+        copy.position = position;
+        copy.path = path;
+        return copy;
+    }
 };
 
 // Half-open rectangle [left, right) x [top, bottom).
