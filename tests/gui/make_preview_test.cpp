@@ -217,9 +217,13 @@ TEST_F(MakePreviewTest, AWebpOrPngOutputOpensInTheDesktopsViewer)
 {
     fourFrames();
     const QStringList outputs{path(QStringLiteral("out.webp")), path(QStringLiteral("out.png"))};
+    part<QLineEdit>("txtMaxSize")->setText(QStringLiteral("1K"));  // GIF's alone: the status bar says so
     for (const QString& file : outputs) {
         panel->setOutputFile(file);
         make();
+        const QString made = madePanel()->text();
+        EXPECT_TRUE(made.startsWith(QFileInfo(file).fileName() + ": ") && made.endsWith(" s (Max size applies to GIF files only)"))
+            << made.toStdString();
     }
     EXPECT_EQ(shell.opened, outputs);
     EXPECT_TRUE(shown.empty());
