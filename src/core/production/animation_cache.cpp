@@ -66,12 +66,13 @@ bool copyWholeGif(const QString& from, const QString& to)
 }  // namespace
 
 QString cachedAnimationPath(const QString& tempFolder, const std::vector<AnimationFrameSource>& frames,
-                            const AnimationSettings& settings)
+                            const AnimationSettings& settings, const QByteArray& more)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     const QByteArray head = QByteArray::number(kAssemblyVersion) + ' ' +
                             (settings.loopCount ? QByteArray::number(*settings.loopCount) : QByteArray("none")) +
-                            (settings.lossy ? " lossy " + QByteArray::number(settings.lossy) : QByteArray());
+                            (settings.lossy ? " lossy " + QByteArray::number(settings.lossy) : QByteArray()) +
+                            (more.isEmpty() ? QByteArray() : ' ' + more);
     hash.addData(head);
     for (const AnimationFrameSource& frame : frames) {
         QByteArray entry = '\n' + QByteArray::number(frame.delayCentiseconds);

@@ -9,6 +9,7 @@
 #include "core/base/error.h"
 #include "core/animation/animation_assembler.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -17,9 +18,10 @@
 namespace pictoreel {
 
 // The cached animation's file for these frames in `tempFolder` (which ends in a separator), or
-// empty when a frame file cannot be looked at.
+// empty when a frame file cannot be looked at. `more` names whatever else went into the
+// animation (a make within a size budget: the budget).
 QString cachedAnimationPath(const QString& tempFolder, const std::vector<AnimationFrameSource>& frames,
-                            const AnimationSettings& settings);
+                            const AnimationSettings& settings, const QByteArray& more = {});
 
 // Copies the cached animation at `cached` to `output` (replacing it only when complete) and
 // reports 100 to `progress` once it is there. Fails without touching `output` when the cached

@@ -2,6 +2,7 @@
 
 #include "core/animation/animation_assembler.h"
 #include "core/production/animation_cache.h"
+#include "core/production/budget_cache.h"
 #include "core/production/budget_frames.h"
 #include "core/production/budget_quality.h"
 #include "core/production/make_job.h"
@@ -42,6 +43,16 @@ QString budgetSettingsText(const BudgetSettings& settings, int fullWidth, int fu
 
 Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& make, const QString& output)
 {
+    const QString stem = budgetAnimationStem(budget, make);
+    if (const std::optional<KeptBudgetAnimation> kept = findBudgetAnimation(stem);
+        kept && copyCachedAnimation(kept->path, output, make.progress)) {
+        BudgetOutcome outcome;
+        outcome.fits = true;
+        outcome.chosen = kept->chosen;
+        outcome.bytes = QFileInfo(output).size();
+        outcome.attempts = kept->attempts;
+        return outcome;
+    }
     BudgetFrames frames(make);
     int attempts = 0;
     const auto stopped = [&make] { return make.stopRequested && make.stopRequested(); };
@@ -108,6 +119,8 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
     removeAll();
     if (!placed)
         return placed.error();
+    if (!stem.isEmpty())
+        keepAnimation(output, budgetAnimationPath(stem, outcome.chosen, outcome.attempts));
     if (make.progress)
         make.progress(100);
     return outcome;

@@ -3,7 +3,7 @@
 // into a file of its own in the temp folder from the frames budget_frames.h makes for it, and an
 // attempt that fits is compared with the converted frames (budget_quality.h) so the search keeps
 // the best-looking one. The chosen attempt is moved to the output at the end; nothing else is
-// written there.
+// written there. The choice is kept (budget_cache.h), so the same make again is a copy.
 #pragma once
 
 #include "core/base/error.h"

@@ -186,6 +186,40 @@ TEST_F(BudgetMake, FitsTheBudgetReusingTheConvertedFramesAndReportsTheChoice)
     EXPECT_EQ(QDir(options.tempFolder).entryList({"*budget*"}, QDir::Files), QStringList());
 }
 
+// The animation a budget search chose is kept: the same make again is a copy of it with the same
+// report, and another budget searches again.
+TEST_F(BudgetMake, AMakeWithTheSameBudgetAgainCopiesTheKeptChoice)
+{
+    const QString out = dir.filePath("out.gif");
+    properties.maxSize = "9000";
+    const auto first = makeAnimatedGif(frames, properties, out, options);
+    ASSERT_TRUE(first.ok()) << first.error().message.toStdString();
+    const BudgetSettings chosen = first.value().settings;
+    const QString keptName = QStringLiteral("*_l%1_c%2_%3x%4_a%5.gif")
+                                 .arg(chosen.lossy)
+                                 .arg(chosen.colors)
+                                 .arg(chosen.width)
+                                 .arg(chosen.height)
+                                 .arg(first.value().attempts);
+    const QStringList kept = QDir(options.tempFolder).entryList({"__tmp__animation_" + keptName}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(testing::fileContents(options.tempFolder + kept[0]), testing::fileContents(out));
+
+    // Served from the kept file, not searched again: a stand-in there comes out.
+    const QByteArray standIn = "GIF89a stands in for the kept animation;";
+    ASSERT_TRUE(testing::writeFileContents(options.tempFolder + kept[0], standIn));
+    const auto again = makeAnimatedGif(frames, properties, out, options);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(testing::fileContents(out), standIn);
+    EXPECT_TRUE(again.value().budgeted);
+    EXPECT_EQ(std::tuple(again.value().settings, again.value().attempts, again.value().converted),
+              std::tuple(chosen, first.value().attempts, 0));
+
+    properties.maxSize = "9001";
+    ASSERT_TRUE(makeAnimatedGif(frames, properties, out, options).ok());
+    EXPECT_TRUE(testing::fileContents(out).endsWith(';') && testing::fileContents(out) != standIn);
+}
+
 TEST_F(BudgetMake, AnImpossibleBudgetFailsNamingTheSmallestAndWritesNothing)
 {
     const QString out = dir.filePath("out.gif");
