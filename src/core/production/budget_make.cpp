@@ -61,7 +61,7 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
         for (const auto& [settings, file] : fitting)
             QFile::remove(file);
     };
-    const BudgetAttempt attempt = [&](const BudgetSettings& settings) -> Result<BudgetTry> {
+    const BudgetAttempt attempt = [&](const BudgetSettings& settings, bool rated) -> Result<BudgetTry> {
         if (stopped())
             return makeCancelled();
         Result<std::vector<AnimationFrameSource>> sources = frames.framesFor(settings);
@@ -76,14 +76,16 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
         if (!saved)
             return saved.error().code == ErrorCode::Cancelled ? makeCancelled() : saved.error();
         BudgetTry made{QFileInfo(file).size()};
-        if (made.bytes <= budget) {
-            fitting.emplace_back(settings, file);
-            const Result<double> quality = budgetAttemptQuality(file, make.frames);
-            if (!quality)
-                return quality.error();
-            made.quality = quality.value();
-        } else {
+        if (made.bytes > budget) {
             QFile::remove(file);
+        } else {
+            fitting.emplace_back(settings, file);
+            if (rated) {
+                const Result<double> quality = budgetAttemptQuality(file, make.frames);
+                if (!quality)
+                    return quality.error();
+                made.quality = quality.value();
+            }
         }
         if (make.progress)
             make.progress(std::min(95, attempts * 100 / (attempts + 2)));

@@ -107,7 +107,7 @@ public:
 
     Result<BudgetTry> attempt(const BudgetSettings& settings)
     {
-        Result<BudgetTry> made = attempt_(settings);
+        Result<BudgetTry> made = attempt_(settings, outcome_.attempts > 0);
         if (!made)
             return made;
         const BudgetTry& t = made.value();

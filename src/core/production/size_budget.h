@@ -36,7 +36,9 @@ struct BudgetTry {
 };
 
 // Makes an attempt with the settings and tells what it came to; an error ends the search.
-using BudgetAttempt = std::function<Result<BudgetTry>(const BudgetSettings& settings)>;
+// `rated` is false for the first attempt, the start's: when it fits, the search ends with it and
+// compares it with nothing, so its quality need not be measured.
+using BudgetAttempt = std::function<Result<BudgetTry>(const BudgetSettings& settings, bool rated)>;
 
 struct BudgetOutcome {
     bool fits = false;

@@ -61,7 +61,8 @@ TEST(SizeBudget, KeepsTheBestLookingFitInFewAttempts)
         double bestTried = -1e9;
         const auto outcome = searchSizeBudget(
             c.budget, start,
-            [&](const BudgetSettings& s) -> Result<BudgetTry> {
+            [&](const BudgetSettings& s, bool rated) -> Result<BudgetTry> {
+                EXPECT_EQ(rated, !tried.empty());  // all but the start's are compared
                 tried.push_back(s);
                 const BudgetTry t{modelBytes(s, c.lossyWorks), modelQuality(s, c.lossyCost)};
                 if (t.bytes <= c.budget)
