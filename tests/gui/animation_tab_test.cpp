@@ -75,6 +75,12 @@ TEST_F(AnimationTabTest, GivesWayToMakesAndToClosingTheWindow)
     window->makeCommands().cancelAndWait();
     EXPECT_TRUE(tab()->isMaking());
 
+    // A close stops it; when the question to save is cancelled, the tab makes its animation again.
+    dialogs.messageAnswers.push_back(MessageAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(tab()->isMaking());
+    QTRY_COMPARE_WITH_TIMEOUT(player().FrameCount(), 3, kWait);
+
     dialogs.messageAnswers.push_back(MessageAnswer::No);
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(tab()->isMaking());

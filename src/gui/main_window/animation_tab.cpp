@@ -290,11 +290,17 @@ void AnimationTab::changeEvent(QEvent* event)
         remakeIfChanged();
 }
 
+void AnimationTab::windowStaysOpen()
+{
+    closing_ = false;
+    remakeIfChanged();
+}
+
 bool AnimationTab::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == window() && event->type() == QEvent::Close) {
         // Nothing is made from here on, not even while the window asks whether to save: should
-        // it stay open, the next change makes the animation again.
+        // it stay open, windowStaysOpen() makes the animation again.
         closing_ = true;
         stopMaking();
     }

@@ -46,6 +46,8 @@ public:
     // being made); stops a make of an older state. What the pause after a change runs.
     void remakeIfChanged();
     bool isMaking() const { return job_.isRunning(); }
+    // The window's close was refused: what closing stopped is made again.
+    void windowStaysOpen();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -168,10 +168,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
         BusyPointer busy;
         deleteTempGifs(context_.tempFolder());
     }
-    if (cancelled)
+    if (cancelled) {
         event->ignore();
-    else
+        Q_EMIT closeRefused();
+    } else {
         event->accept();
+    }
 }
 
 void MainWindow::exitProgram()

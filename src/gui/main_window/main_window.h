@@ -159,6 +159,10 @@ public Q_SLOTS:
     // Help, "About Pictoreel ...": `frmAbout` with the logo "vimo.gif" of the help folder, modal.
     void ShowAbout();
 
+Q_SIGNALS:
+    // A close was asked for and the window stays open (the question to save was cancelled).
+    void closeRefused();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

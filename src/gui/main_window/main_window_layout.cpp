@@ -141,6 +141,7 @@ void MainWindow::buildPanes()
     wpdlx3View = viewerTab(wpdlx3, "wpdlx3", QStringLiteral("Original Image"));
     auto* animation = new AnimationTab(frames_, *SSTab1, context_);
     animation->followProject(*model_, *SSTab1);
+    connect(this, &MainWindow::closeRefused, animation, &AnimationTab::windowStaysOpen);
     SSTab2->addTab(animation, QStringLiteral("Animation"));
 
     picSplitter = SplitterDrag::makeBar(picFrame);
