@@ -2,6 +2,7 @@
 
 #include "core/gif/gif_reader.h"
 #include "core/gif/gif_writer.h"
+#include "core/imaging/noise_smoothing.h"
 #include "core/imaging/photo_palette.h"
 #include "core/imaging/resampler.h"
 #include "core/production/frame_cache_names.h"
@@ -48,42 +49,6 @@ void mapPixels(const RgbaImage& image, IndexedImage& indexed)
 {
     indexed.indices = mapToPalette(image, indexed.palette, Dithering::None, indexed.transparentIndex >= 0,
                                    static_cast<std::uint8_t>(std::max(0, indexed.transparentIndex)));
-}
-
-// Before a photo goes down to fewer colours, the speckle its 256-colour dither left is smoothed
-// away, else it turns into speckle of the fewer colours, which costs bytes and looks worse. Each
-// channel of an opaque pixel becomes the mean (weighted 1-2-1 both ways) of the opaque pixels
-// around it whose channel is within kDitherReach of its own, so edges and texture stay.
-constexpr int kDitherReach = 12;
-
-void smoothDitherNoise(RgbaImage& image)
-{
-    const RgbaImage source = image;
-    const int w = image.width, h = image.height;
-    for (int y = 0; y < h; ++y) {
-        const int rows[3] = {std::max(y - 1, 0), y, std::min(y + 1, h - 1)};
-        for (int x = 0; x < w; ++x) {
-            const std::uint8_t* centre = source.pixel(x, y);
-            if (centre[3] < 128)
-                continue;
-            const int columns[3] = {std::max(x - 1, 0), x, std::min(x + 1, w - 1)};
-            std::uint8_t* out = image.pixel(x, y);
-            for (int c = 0; c < 3; ++c) {
-                int sum = 0, weights = 0;
-                for (int j = 0; j < 3; ++j) {
-                    for (int i = 0; i < 3; ++i) {
-                        const std::uint8_t* p = source.pixel(columns[i], rows[j]);
-                        if (p[3] < 128 || std::abs(p[c] - centre[c]) > kDitherReach)
-                            continue;
-                        const int weight = (i == 1 ? 2 : 1) * (j == 1 ? 2 : 1);
-                        sum += weight * p[c];
-                        weights += weight;
-                    }
-                }
-                out[c] = static_cast<std::uint8_t>((sum + weights / 2) / weights);
-            }
-        }
-    }
 }
 
 // `image` in at most `colors` colours, its transparent pixels (alpha below half, once scaled) in a

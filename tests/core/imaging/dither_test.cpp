@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/imaging/noise_smoothing.h"
 #include "core/imaging/photo_palette.h"
 #include "core/imaging/quantizer.h"
 
@@ -108,4 +109,56 @@ TEST(Dithering, RampsMixAndTextureKeepsItsEntries)
             nearestInTexture += mapped[std::size_t(y * 384 + x)] == (colourAt(picture, x, y).r + 8) / 17;
     EXPECT_LE(longestRun, 24);
     EXPECT_GE(nearestInTexture, 10 * 376 * 93 / 100);
+}
+
+// The smoothing before a photo goes down to fewer colours, against the rule it follows written
+// plainly: for every channel of every opaque pixel, the 1-2-1 weighted mean of the opaque
+// neighbours (edges repeated) within 12 levels, rounded; transparent pixels kept.
+TEST(Dithering, SmoothingTheNoiseOfADitherFollowsItsRuleAtEveryEdge)
+{
+    const auto reference = [](const RgbaImage& source) {
+        RgbaImage out = source;
+        const int w = source.width, h = source.height;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::uint8_t* centre = source.pixel(x, y);
+                if (centre[3] < 128)
+                    continue;
+                for (int c = 0; c < 3; ++c) {
+                    int sum = 0, weights = 0;
+                    for (int j = -1; j <= 1; ++j)
+                        for (int i = -1; i <= 1; ++i) {
+                            const std::uint8_t* p = source.pixel(std::clamp(x + i, 0, w - 1), std::clamp(y + j, 0, h - 1));
+                            if (p[3] < 128 || std::abs(p[c] - centre[c]) > 12)
+                                continue;
+                            const int weight = (i == 0 ? 2 : 1) * (j == 0 ? 2 : 1);
+                            sum += weight * p[c];
+                            weights += weight;
+                        }
+                    out.pixel(x, y)[c] = static_cast<std::uint8_t>((sum + weights / 2) / weights);
+                }
+            }
+        return out;
+    };
+    unsigned state = 12345;
+    const auto next = [&state](unsigned range) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % range;
+    };
+    for (const auto& [w, h] : {std::pair{1, 1}, {1, 6}, {6, 1}, {2, 2}, {17, 9}, {40, 3}}) {
+        SCOPED_TRACE(::testing::Message() << w << "x" << h);
+        // Speckle around a few levels, some of it out of reach, with alpha on both sides of half.
+        RgbaImage picture(w, h);
+        constexpr std::uint8_t kAlphas[] = {255, 255, 255, 200, 128, 127, 0};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                std::uint8_t* p = picture.pixel(x, y);
+                for (int c = 0; c < 3; ++c)
+                    p[c] = static_cast<std::uint8_t>(std::clamp(int(next(4)) * 60 + int(next(31)) - 15, 0, 255));
+                p[3] = kAlphas[next(7)];
+            }
+        RgbaImage smoothed = picture;
+        smoothDitherNoise(smoothed);
+        EXPECT_EQ(smoothed.pixels, reference(picture).pixels);
+    }
 }
