@@ -31,6 +31,8 @@ Error encoderError(const char* what, const QString& detail = {})
 
 }  // namespace
 
+int webpEncoderVersion() { return WebPGetEncoderVersion(); }
+
 bool hasFewColours(const RgbaImage& picture)
 {
     std::unordered_set<std::uint32_t> colours;

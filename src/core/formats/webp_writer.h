@@ -27,6 +27,9 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// libwebp's encoder version, as it gives it (0x010205 for 1.2.5): another may write other bytes.
+int webpEncoderVersion();
+
 // Whether a picture has so few colours that lossless compression suits it.
 bool hasFewColours(const RgbaImage& picture);
 

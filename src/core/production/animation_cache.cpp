@@ -24,19 +24,34 @@ constexpr int kAnimationsKept = 4;
 
 QString animationPrefix() { return QString::fromLatin1(kTempGifPrefix) + QStringLiteral("animation_"); }
 
-// Copies a GIF that starts as one and ends with its trailer to `to`, inside the kernel: the
-// animations are megabytes, and reading them into memory only to write them out again costs more
-// than all the rest of a make from the cache.
-bool copyWholeGif(const QString& from, const QString& to)
+// Whether `file` (of `size` bytes) is whole: a GIF that starts as one and ends with its trailer, a
+// WebP whose RIFF header counts all its bytes, or a PNG that ends with its IEND chunk.
+bool looksWhole(QFile& file, qint64 size)
+{
+    static const QByteArray pngStart("\x89PNG\r\n\x1a\n", 8), pngEnd("IEND\xae\x42\x60\x82", 8);
+    char head[12] = {};
+    char tail[8] = {};
+    if (size < 14 || file.read(head, 12) != 12 || !file.seek(size - 8) || file.read(tail, 8) != 8)
+        return false;
+    if (std::memcmp(head, "GIF89a", 6) == 0)
+        return tail[7] == ';';
+    if (std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WEBP", 4) == 0) {
+        const auto byte = [&head](int i) { return qint64(static_cast<unsigned char>(head[i])); };
+        return byte(4) + (byte(5) << 8) + (byte(6) << 16) + (byte(7) << 24) + 8 == size;
+    }
+    return QByteArray(head, 8) == pngStart && QByteArray(tail, 8) == pngEnd;
+}
+
+// Copies a whole animation (see looksWhole) to `to`, inside the kernel: the animations are
+// megabytes, and reading them into memory only to write them out again costs more than all the
+// rest of a make from the cache.
+bool copyWholeAnimation(const QString& from, const QString& to)
 {
     QFile source;
-    if (!openRegularFile(source, from) || source.size() < 14)
+    if (!openRegularFile(source, from))
         return false;
     const qint64 size = source.size();
-    char head[6] = {};
-    char tail = 0;
-    if (source.read(head, 6) != 6 || !source.seek(size - 1) || source.read(&tail, 1) != 1 ||
-        std::memcmp(head, "GIF89a", 6) != 0 || tail != ';')
+    if (!looksWhole(source, size))
         return false;
     ReplacingFile target(to);
     if (!target.open())
@@ -65,33 +80,40 @@ bool copyWholeGif(const QString& from, const QString& to)
 
 }  // namespace
 
+QByteArray fileStampText(const FileStamp& stamp)
+{
+    return QByteArray::number(stamp.size) + ' ' + QByteArray::number(stamp.modifiedNs) + ' ' +
+           QByteArray::number(stamp.device) + ':' + QByteArray::number(stamp.inode) + ' ' + stamp.path.toUtf8();
+}
+
+QString keptAnimationPath(const QString& tempFolder, const QByteArray& description, const QString& suffix)
+{
+    const QByteArray hash = QCryptographicHash::hash(description, QCryptographicHash::Sha256);
+    return tempFolder + animationPrefix() + QString::fromLatin1(hash.toHex().left(32)) + u'.' + suffix;
+}
+
 QString cachedAnimationPath(const QString& tempFolder, const std::vector<AnimationFrameSource>& frames,
                             const AnimationSettings& settings, const QByteArray& more)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    const QByteArray head = QByteArray::number(kAssemblyVersion) + ' ' +
-                            (settings.loopCount ? QByteArray::number(*settings.loopCount) : QByteArray("none")) +
-                            (settings.lossy ? " lossy " + QByteArray::number(settings.lossy) : QByteArray()) +
-                            (more.isEmpty() ? QByteArray() : ' ' + more);
-    hash.addData(head);
+    QByteArray description = QByteArray::number(kAssemblyVersion) + ' ' +
+                             (settings.loopCount ? QByteArray::number(*settings.loopCount) : QByteArray("none")) +
+                             (settings.lossy ? " lossy " + QByteArray::number(settings.lossy) : QByteArray()) +
+                             (more.isEmpty() ? QByteArray() : ' ' + more);
     for (const AnimationFrameSource& frame : frames) {
-        QByteArray entry = '\n' + QByteArray::number(frame.delayCentiseconds);
+        description += '\n' + QByteArray::number(frame.delayCentiseconds);
         if (!frame.fileName.isEmpty()) {
             const std::optional<FileStamp> stamp = stampOf(frame.fileName);
             if (!stamp)
                 return {};
-            entry += ' ' + QByteArray::number(stamp->size) + ' ' + QByteArray::number(stamp->modifiedNs) + ' ' +
-                     QByteArray::number(stamp->device) + ':' + QByteArray::number(stamp->inode) + ' ' +
-                     stamp->path.toUtf8();
+            description += ' ' + fileStampText(*stamp);
         }
-        hash.addData(entry);
     }
-    return tempFolder + animationPrefix() + QString::fromLatin1(hash.result().toHex().left(32)) + QStringLiteral(".gif");
+    return keptAnimationPath(tempFolder, description, QStringLiteral("gif"));
 }
 
 Status copyCachedAnimation(const QString& cached, const QString& output, const std::function<void(int)>& progress)
 {
-    if (!copyWholeGif(cached, output))
+    if (!copyWholeAnimation(cached, output))
         return makeError(ErrorCode::FileReadFailed, QStringLiteral("No whole cached animation at %1").arg(cached));
     if (progress)
         progress(100);
@@ -113,7 +135,7 @@ void dropOldAnimations(const QString& cached)
 
 void keepAnimation(const QString& output, const QString& cached)
 {
-    if (copyWholeGif(output, cached))
+    if (copyWholeAnimation(output, cached))
         dropOldAnimations(cached);
 }
 

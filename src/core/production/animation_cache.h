@@ -2,11 +2,13 @@
 // again costs one copy. An animation is named after everything that went into it: every frame
 // file's name, size and modification time, every delay, the loop count and the version of the
 // assembly; any change to one of them names another file. The frame files are cache files,
-// which are written again whenever their pictures change. The names start with "__tmp__", so
-// deleting the temp GIFs deletes these too, and only the few most recent are kept.
+// which are written again whenever their pictures change. WebP and PNG animations are kept the
+// same way, named after their pictures. The names start with "__tmp__animation_", so deleting the
+// temp GIFs deletes these too, and only the few most recent are kept.
 #pragma once
 
 #include "core/base/error.h"
+#include "core/base/file_identity.h"
 #include "core/animation/animation_assembler.h"
 
 #include <QByteArray>
@@ -23,9 +25,17 @@ namespace pictoreel {
 QString cachedAnimationPath(const QString& tempFolder, const std::vector<AnimationFrameSource>& frames,
                             const AnimationSettings& settings, const QByteArray& more = {});
 
+// The kept animation's file in `tempFolder` for everything `description` says went into it, with
+// the file name ending `suffix` ("gif", "webp", "png").
+QString keptAnimationPath(const QString& tempFolder, const QByteArray& description, const QString& suffix);
+
+// How a description of a kept animation tells a file: its size, time, identity and place.
+QByteArray fileStampText(const FileStamp& stamp);
+
 // Copies the cached animation at `cached` to `output` (replacing it only when complete) and
 // reports 100 to `progress` once it is there. Fails without touching `output` when the cached
-// file is missing or does not look like a whole GIF; the caller then assembles as usual.
+// file is missing or does not look like a whole GIF, WebP or PNG; the caller then makes the
+// animation as usual.
 Status copyCachedAnimation(const QString& cached, const QString& output, const std::function<void(int)>& progress);
 
 // Keeps a copy of the animation just made at `output` under `cached`, and drops all but the

@@ -50,10 +50,12 @@ int deleteTempGifs(const QString& tempFolder)
     QDir folder(tempFolder);
     if (tempFolder.isEmpty() || !folder.exists())
         return 0;
-    // Only the program's own files: plain files named "__tmp__*.gif" in any letter case. A
-    // symlink of such a name stays, and so does whatever it points to; so do folders, pipes
-    // and devices.
-    folder.setNameFilters({QLatin1String(kTempGifPrefix) + QStringLiteral("*.gif")});
+    // Only the program's own files: plain files named "__tmp__*.gif" in any letter case, and the
+    // kept WebP and PNG animations ("__tmp__animation_*.webp", ".png"). A symlink of such a name
+    // stays, and so does whatever it points to; so do folders, pipes and devices.
+    const QString prefix = QLatin1String(kTempGifPrefix), animations = prefix + QStringLiteral("animation_*");
+    folder.setNameFilters({prefix + QStringLiteral("*.gif"), animations + QStringLiteral(".webp"),
+                           animations + QStringLiteral(".png")});
     folder.setFilter(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     int deleted = 0;
     for (const QString& name : folder.entryList()) {
@@ -65,11 +67,13 @@ int deleteTempGifs(const QString& tempFolder)
         if (::unlink(path.constData()) == 0)
             ++deleted;
     }
-    // What interrupted writes of such files left: ".__tmp__*.gif" + ReplacingFile's own ending.
-    folder.setNameFilters({QStringLiteral(".") + QLatin1String(kTempGifPrefix) + QStringLiteral("*.gif.*")});
-    for (const QString& name : folder.entryList()) {
-        const qsizetype gifEnd = name.lastIndexOf(QStringLiteral(".gif."), -1, Qt::CaseInsensitive);
-        ReplacingFile::removeStaleTemporaries(folder.filePath(name.mid(1, gifEnd + 3)));
+    // What interrupted writes of such files left: "." + such a name + ReplacingFile's own ending.
+    for (const QString& ending : {QStringLiteral(".gif"), QStringLiteral(".webp"), QStringLiteral(".png")}) {
+        folder.setNameFilters({u'.' + (ending == QLatin1String(".gif") ? prefix + u'*' : animations) + ending + QStringLiteral(".*")});
+        for (const QString& name : folder.entryList()) {
+            const qsizetype end = name.lastIndexOf(ending + u'.', -1, Qt::CaseInsensitive);
+            ReplacingFile::removeStaleTemporaries(folder.filePath(name.mid(1, end + ending.size() - 1)));
+        }
     }
     return deleted;
 }

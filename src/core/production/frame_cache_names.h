@@ -29,10 +29,11 @@ inline constexpr int kMaxCacheNameBytes = 255;
 // folder that the clean-up finds, and still different for every different name.
 QString safeCacheFileName(const QString& name);
 
-// Deletes every "__tmp__*.gif" in the folder (names compared without regard to case); files that
-// cannot be deleted are skipped and other files are left alone. Hidden temporary files that an
+// Deletes every "__tmp__*.gif" in the folder, and the kept animations of other formats
+// ("__tmp__animation_*.webp" and ".png"; names compared without regard to case); files that cannot
+// be deleted are skipped and other files are left alone. Hidden temporary files that an
 // interrupted write of such a file left behind go too (see ReplacingFile). Returns how many
-// "__tmp__*.gif" were deleted.
+// files were deleted.
 int deleteTempGifs(const QString& tempFolder);
 
 }  // namespace pictoreel

@@ -3,6 +3,7 @@
 #include "core/animation/animation_assembler.h"
 #include "core/base/file_identity.h"
 #include "core/base/replacing_file.h"
+#include "core/production/animation_cache.h"
 #include "core/formats/apng_writer.h"
 #include "core/formats/webp_writer.h"
 #include "core/imaging/composite.h"
@@ -78,6 +79,33 @@ std::unique_ptr<AnimatedPictureWriter> writerFor(const QString& output, ByteSink
     return std::make_unique<ApngWriter>(std::move(sink), size.width, size.height, rows, showings);
 }
 
+// Changes whenever the writers write other bytes for the same pictures and settings.
+constexpr int kOtherFormatsVersion = 1;
+
+// The kept copy of an animation made from these frames, named after everything that goes into it
+// (see animation_cache.h): every picture's file, the conversion's settings and delay of every
+// row, the size, the showings and the writer. Empty when a row's picture is missing: what such a
+// make tells is not kept.
+QString keptOtherAnimation(const QString& output, const QString& tempFolder, const std::vector<FrameConversion>& conversions,
+                           const std::vector<int>& delays, const FrameSize& size, int showings)
+{
+    const QString suffix = QFileInfo(output).suffix().toLower() == QLatin1String("webp") ? QStringLiteral("webp")
+                                                                                          : QStringLiteral("png");
+    QByteArray description = "other " + QByteArray::number(kOtherFormatsVersion) + ' ' + suffix.toLatin1() + ' ' +
+                             (suffix == QLatin1String("webp") ? QByteArray::number(webpEncoderVersion()) : QByteArray("-")) +
+                             ' ' + QByteArray::number(size.width) + 'x' + QByteArray::number(size.height) + " showings " +
+                             QByteArray::number(showings);
+    for (std::size_t k = 0; k < conversions.size(); ++k) {
+        const FrameConversion& c = conversions[k];
+        const std::optional<FileStamp> stamp = c.picture.isEmpty() ? std::nullopt : stampOf(c.picture);
+        if (!stamp)
+            return {};
+        description += '\n' + QByteArray::number(delays[k]) + ' ' + QFileInfo(c.cacheFile).fileName().toUtf8() + ' ' +
+                       fileStampText(*stamp);
+    }
+    return keptAnimationPath(tempFolder, description, suffix);
+}
+
 }  // namespace
 
 bool isOtherAnimationOutput(const QString& path)
@@ -104,6 +132,15 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
         delays.push_back(animationDelay(values.interval) * kMillisecondsPerDelayUnit);
     }
 
+    const int showings = showingsFor(loopCountFor(properties));
+    MakeReport report;
+    report.frames = rows;
+    const QString kept = keptOtherAnimation(output, options.tempFolder, conversions, delays, size.value(), showings);
+    if (!kept.isEmpty() && copyCachedAnimation(kept, output, events.saveProgress)) {
+        report.cached = rows;
+        return report;
+    }
+
     ReplacingFile file(output);
     const auto cannotWrite = [&file] {
         return makeError(ErrorCode::FileWriteFailed,
@@ -112,11 +149,8 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
     if (!file.open())
         return cannotWrite();
     const std::unique_ptr<AnimatedPictureWriter> writer =
-        writerFor(output, [&file](const QByteArray& bytes) { return file.write(bytes); }, size.value(), rows,
-                  showingsFor(loopCountFor(properties)));
+        writerFor(output, [&file](const QByteArray& bytes) { return file.write(bytes); }, size.value(), rows, showings);
 
-    MakeReport report;
-    report.frames = rows;
     RgbaImage shown(size.value().width, size.value().height);  // what the frame before left on screen
     // The next row's picture is read while this one is compressed: two frames at a time.
     std::future<LoadedFrame> next = std::async(std::launch::async, loadFrame, conversions.front());
@@ -148,6 +182,8 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
         return file.writeFailed() ? cannotWrite() : s.error();
     if (!file.commit())
         return cannotWrite();
+    if (!kept.isEmpty() && report.failed == 0)
+        keepAnimation(output, kept);
     if (events.saveProgress)
         events.saveProgress(100);
     return report;

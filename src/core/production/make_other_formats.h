@@ -13,9 +13,11 @@ bool isOtherAnimationOutput(const QString& path);
 
 // makeAnimatedGif for an output that isOtherAnimationOutput, once makeAnimatedGif has checked the
 // make's inputs (rows, output, size, no input written over). Frames whose picture is missing or
-// could not be read show the frame before (the first one shows nothing), as in a GIF. Nothing is
-// cached: MakeReport::cached stays 0. The frames' progress is told as in a GIF make, the writing
-// by one saveProgress of 100 once the file is complete.
+// could not be read show the frame before (the first one shows nothing), as in a GIF. No frame
+// cache is read or filled; a file made from pictures that were all there and read is kept in the
+// temp folder (animation_cache.h), and the same make again copies it (MakeReport::cached then
+// counts every row). The frames' progress is told as in a GIF make, the writing by one
+// saveProgress of 100 once the file is complete.
 Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProperties& properties,
                                       const QString& output, const MakeOptions& options, const MakeEvents& events);
 

@@ -59,22 +59,25 @@ TEST(FrameCacheNames, NameEncodesEverythingThatWentIntoTheConversion)
     EXPECT_EQ(GetFramePicturePath(frames, 5), "");
 }
 
-// Every "__tmp__*.gif" in any letter case goes, and hidden leftovers of killed writes of such
-// files; everything else stays, and so do links, pipes and folders of that pattern.
+// Every "__tmp__*.gif" in any letter case goes, the kept WebP and PNG animations, and hidden
+// leftovers of killed writes of such files; everything else stays, and so do links, pipes and
+// folders of that pattern.
 TEST(FrameCacheNames, CleanUpRemovesOnlyTempGifs)
 {
     QTemporaryDir dir, elsewhere;
-    const QStringList doomed = {"__tmp__a.png_t_True_c_1_w_1_h_1__.gif", "__TMP__Other.GIF",
-                                ".__tmp__a.png_t_True_c_1_w_1_h_1__.gif.pictoreel-k1", ".__tmp__preview.gif.pictoreel-2"};
+    const QStringList doomed = {"__tmp__a.png_t_True_c_1_w_1_h_1__.gif", "__TMP__Other.GIF", "__tmp__animation_ab12.webp",
+                                "__tmp__animation_cd34.PNG", ".__tmp__a.png_t_True_c_1_w_1_h_1__.gif.pictoreel-k1",
+                                ".__tmp__preview.gif.pictoreel-2", ".__tmp__animation_ab12.webp.pictoreel-3"};
     const QStringList kept = {"__tmp__extract__Frame_1.bmp", "keep.gif", "x__tmp__y.gif", "__tmp__.gif.txt",
-                              ".__tmp__preview.gif.orig"};
+                              ".__tmp__preview.gif.orig", "__tmp__extract__Frame_2.png", "__tmp__photo.webp",
+                              ".__tmp__animation_ab12.webp.orig"};
     for (const QString& name : doomed + kept)
         ASSERT_TRUE(writeFileContents(dir.filePath(name), "x"));
     QDir().mkdir(dir.filePath("__tmp__folder.gif"));
     const QString linked = elsewhere.filePath("__tmp__mine.gif");
     ASSERT_TRUE(writeFileContents(linked, "mine") && QFile::link(linked, dir.filePath("__tmp__link.gif")));
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("__tmp__pipe.gif")).constData(), 0600), 0);
-    EXPECT_EQ(deleteTempGifs(dir.path() + "/"), 2);
+    EXPECT_EQ(deleteTempGifs(dir.path() + "/"), 4);
     for (const QString& name : kept + QStringList{"__tmp__link.gif", "__tmp__pipe.gif", "__tmp__folder.gif"})
         EXPECT_TRUE(QFileInfo::exists(dir.filePath(name))) << name.toStdString();
     for (const QString& name : doomed)

@@ -2,6 +2,7 @@
 #include "core/production/make_gif.h"
 #include "core/production/make_other_formats.h"
 
+#include "support/files.h"
 #include "support/results.h"
 #include "support/test_pictures.h"
 
@@ -115,6 +116,38 @@ TEST_P(MakeOtherFormats, AStoppedMakeLeavesTheEarlierFileAlone)
     EXPECT_EQ(testing::codeOf(makeAnimatedGif(frames, properties, output(), options)), ErrorCode::Cancelled);
     EXPECT_EQ(testing::fileContents(output()), "earlier");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+}
+
+// A make from pictures that are all there is kept; the same make again is a copy of it, and a
+// changed picture is made anew. With a picture missing, nothing is kept.
+TEST_P(MakeOtherFormats, AnUnchangedProjectIsMadeAgainFromItsKeptCopy)
+{
+    const auto kept = [this] { return QDir(options.tempFolder).entryList({"__tmp__animation_*"}, QDir::Files); };
+    ASSERT_TRUE(makeAnimatedGif(frames, properties, output(), options).ok());
+    EXPECT_TRUE(kept().isEmpty());
+    testing::writeBmp(dir.filePath("gone.bmp"), solidPicture(24, 18, {0, 255, 0}));
+    const auto made = makeAnimatedGif(frames, properties, output(), options);
+    ASSERT_TRUE(made.ok());
+    EXPECT_EQ(std::tuple(made.value().converted, made.value().cached), std::tuple(4, 0));
+    ASSERT_EQ(kept().size(), 1);
+    EXPECT_TRUE(kept()[0].endsWith(QStringLiteral(".") + GetParam()));
+    EXPECT_EQ(testing::fileContents(options.tempFolder + kept()[0]), testing::fileContents(output()));
+
+    // Served from the kept file: a changed byte inside it comes out.
+    QByteArray changed = testing::fileContents(output());
+    changed[changed.size() / 2] = char(changed[changed.size() / 2] ^ 1);
+    ASSERT_TRUE(testing::writeFileContents(options.tempFolder + kept()[0], changed));
+    const auto again = makeAnimatedGif(frames, properties, output(), options);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(std::tuple(again.value().converted, again.value().cached), std::tuple(0, 4));
+    EXPECT_EQ(testing::fileContents(output()), changed);
+
+    testing::writeBmp(dir.filePath("red.bmp"), solidPicture(24, 18, {250, 0, 0}));
+    ASSERT_TRUE(testing::moveModifiedOn(dir.filePath("red.bmp")));
+    const auto anew = makeAnimatedGif(frames, properties, output(), options);
+    ASSERT_TRUE(anew.ok());
+    EXPECT_EQ(anew.value().converted, 4);
+    EXPECT_NE(testing::fileContents(output()), changed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, MakeOtherFormats, ::testing::Values("webp", "png"));
