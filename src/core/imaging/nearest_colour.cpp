@@ -1,5 +1,7 @@
 #include "core/imaging/nearest_colour.h"
 
+#include "core/imaging/wide_vectors.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -69,13 +71,6 @@ NearestColour::NearestColour(const std::vector<Rgb>& palette) : palette_(palette
 }
 
 namespace {
-
-#if defined(__x86_64__) && defined(__GNUC__)
-// Built twice, the second for processors with AVX2 (twice the lanes): the loader picks one.
-#define PICTOREEL_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
-#else
-#define PICTOREEL_WIDE_VECTORS
-#endif
 
 // For each of the first `size` entries (by channel), the least squared distance to a colour of
 // the box from `low` to `low` + `span` on each channel; returns the least of the entries' largest

@@ -1,5 +1,7 @@
 #include "core/imaging/noise_smoothing.h"
 
+#include "core/imaging/wide_vectors.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -13,7 +15,7 @@ constexpr int kDitherReach = 12;
 
 }  // namespace
 
-void smoothDitherNoise(RgbaImage& image)
+PICTOREEL_WIDE_VECTORS void smoothDitherNoise(RgbaImage& image)
 {
     const int w = image.width, h = image.height;
     if (w == 0 || h == 0)
