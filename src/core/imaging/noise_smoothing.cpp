@@ -3,7 +3,8 @@
 #include "core/imaging/wide_vectors.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace pictoreel {

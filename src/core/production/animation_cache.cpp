@@ -9,9 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <atomic>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pictoreel {
@@ -23,6 +26,13 @@ constexpr int kAssemblyVersion = 2;
 constexpr int kAnimationsKept = 4;
 
 QString animationPrefix() { return QString::fromLatin1(kTempGifPrefix) + QStringLiteral("animation_"); }
+
+// How the description of a kept animation tells a file: its size, time, identity and place.
+QByteArray fileStampText(const FileStamp& stamp)
+{
+    return QByteArray::number(stamp.size) + ' ' + QByteArray::number(stamp.modifiedNs) + ' ' +
+           QByteArray::number(stamp.device) + ':' + QByteArray::number(stamp.inode) + ' ' + stamp.path.toUtf8();
+}
 
 // Whether `file` (of `size` bytes) is whole: a GIF that starts as one and ends with its trailer, a
 // WebP whose RIFF header counts all its bytes, or a PNG that ends with its IEND chunk.
@@ -80,12 +90,6 @@ bool copyWholeAnimation(const QString& from, const QString& to)
 
 }  // namespace
 
-QByteArray fileStampText(const FileStamp& stamp)
-{
-    return QByteArray::number(stamp.size) + ' ' + QByteArray::number(stamp.modifiedNs) + ' ' +
-           QByteArray::number(stamp.device) + ':' + QByteArray::number(stamp.inode) + ' ' + stamp.path.toUtf8();
-}
-
 QString keptAnimationPath(const QString& tempFolder, const QByteArray& description, const QString& suffix)
 {
     const QByteArray hash = QCryptographicHash::hash(description, QCryptographicHash::Sha256);
@@ -115,6 +119,8 @@ Status copyCachedAnimation(const QString& cached, const QString& output, const s
 {
     if (!copyWholeAnimation(cached, output))
         return makeError(ErrorCode::FileReadFailed, QStringLiteral("No whole cached animation at %1").arg(cached));
+    // Used now: the newest few are kept, so one made again and again stays.
+    ::utimensat(AT_FDCWD, QFile::encodeName(cached).constData(), nullptr, 0);
     if (progress)
         progress(100);
     return {};
@@ -122,13 +128,17 @@ Status copyCachedAnimation(const QString& cached, const QString& output, const s
 
 namespace {
 
-// Drops all but the newest few cached animations of the folder of `cached`.
+// Drops all but the newest few (last made or used) kept animations of the folder of `cached`:
+// the files named by keptAnimationPath, with or without a budget's choice after the name.
 void dropOldAnimations(const QString& cached)
 {
+    static const QRegularExpression keptName(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(animationPrefix()) + QStringLiteral("[0-9a-f]{32}(_[^/]*)?\\.(gif|webp|png)")));
     QDir folder = QFileInfo(cached).absoluteDir();
-    const QFileInfoList kept = folder.entryInfoList({animationPrefix() + u'*'}, QDir::Files, QDir::Time);
-    for (qsizetype i = kAnimationsKept; i < kept.size(); ++i)
-        QFile::remove(kept[i].absoluteFilePath());
+    qsizetype seen = 0;
+    for (const QFileInfo& file : folder.entryInfoList({animationPrefix() + u'*'}, QDir::Files, QDir::Time))
+        if (keptName.match(file.fileName()).hasMatch() && ++seen > kAnimationsKept)
+            QFile::remove(file.absoluteFilePath());
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #pragma once
 
 #include "core/base/error.h"
-#include "core/base/file_identity.h"
 #include "core/animation/animation_assembler.h"
 
 #include <QByteArray>
@@ -28,9 +27,6 @@ QString cachedAnimationPath(const QString& tempFolder, const std::vector<Animati
 // The kept animation's file in `tempFolder` for everything `description` says went into it, with
 // the file name ending `suffix` ("gif", "webp", "png").
 QString keptAnimationPath(const QString& tempFolder, const QByteArray& description, const QString& suffix);
-
-// How a description of a kept animation tells a file: its size, time, identity and place.
-QByteArray fileStampText(const FileStamp& stamp);
 
 // Copies the cached animation at `cached` to `output` (replacing it only when complete) and
 // reports 100 to `progress` once it is there. Fails without touching `output` when the cached

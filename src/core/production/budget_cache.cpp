@@ -3,6 +3,7 @@
 #include "core/production/animation_cache.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -10,7 +11,8 @@ namespace pictoreel {
 
 namespace {
 
-// Changes whenever the search may choose other settings for the same frames and budget.
+// Changes whenever a make within a budget may write other bytes for the same frames and budget:
+// the search's choices, and how an attempt's frames are reduced, scaled and compared.
 constexpr int kSearchVersion = 1;
 
 }  // namespace
@@ -47,6 +49,15 @@ std::optional<KeptBudgetAnimation> findBudgetAnimation(const QString& stem)
         return kept;
     }
     return std::nullopt;
+}
+
+void dropOtherBudgetChoices(const QString& stem, const QString& kept)
+{
+    const QFileInfo info(stem);
+    const QString keptName = QFileInfo(kept).fileName();
+    for (const QString& name : info.dir().entryList({info.fileName() + QStringLiteral("_*.gif")}, QDir::Files))
+        if (name != keptName)
+            QFile::remove(info.dir().filePath(name));
 }
 
 QString budgetAnimationPath(const QString& stem, const BudgetSettings& chosen, int attempts)

@@ -28,6 +28,9 @@ QString budgetAnimationStem(std::int64_t budget, const BudgetMake& make);
 // The kept animation of `stem`, if there is one.
 std::optional<KeptBudgetAnimation> findBudgetAnimation(const QString& stem);
 
+// Removes the files kept under `stem` other than `kept`: a stem names one choice.
+void dropOtherBudgetChoices(const QString& stem, const QString& kept);
+
 // The file name under which the animation the search chose is kept.
 QString budgetAnimationPath(const QString& stem, const BudgetSettings& chosen, int attempts);
 

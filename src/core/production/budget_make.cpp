@@ -121,8 +121,11 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
     removeAll();
     if (!placed)
         return placed.error();
-    if (!stem.isEmpty())
-        keepAnimation(output, budgetAnimationPath(stem, outcome.chosen, outcome.attempts));
+    if (!stem.isEmpty()) {
+        const QString kept = budgetAnimationPath(stem, outcome.chosen, outcome.attempts);
+        dropOtherBudgetChoices(stem, kept);
+        keepAnimation(output, kept);
+    }
     if (make.progress)
         make.progress(100);
     return outcome;

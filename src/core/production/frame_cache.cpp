@@ -17,22 +17,6 @@ constexpr auto kRecordHeader = "Pictoreel frame cache 4\n";
 // Far more than any record; a longer comment is not one of ours.
 constexpr qsizetype kMaxRecordBytes = 64 * 1024;
 
-QByteArray recordFor(const FileStamp& picture, const FrameConversion& c)
-{
-    QByteArray record(kRecordHeader);
-    record += "picture " + picture.path.toUtf8() + '\n';
-    record += "size " + QByteArray::number(picture.size) + '\n';
-    record += "modified " + QByteArray::number(picture.modifiedNs) + '\n';
-    record += "file " + QByteArray::number(picture.device) + ':' + QByteArray::number(picture.inode) + '\n';
-    record += QByteArray("transparent ") + (c.transparent ? "True" : "False") + '\n';
-    record += "colour " + QByteArray::number(c.transColor) + '\n';
-    record += "width " + c.size.widthText.toUtf8() + '\n';
-    record += "height " + c.size.heightText.toUtf8() + '\n';
-    if (!c.style.isDefault())
-        record += "style " + frameStyleTag(c.style).toUtf8() + '\n';
-    return record;
-}
-
 // The picture path a record names, or empty.
 QByteArray recordedPicture(const QByteArray& record)
 {
@@ -65,6 +49,22 @@ ColourReduction reductionFor(const FrameStyle& style)
 }
 
 }  // namespace
+
+QByteArray conversionRecord(const FileStamp& picture, const FrameConversion& c)
+{
+    QByteArray record(kRecordHeader);
+    record += "picture " + picture.path.toUtf8() + '\n';
+    record += "size " + QByteArray::number(picture.size) + '\n';
+    record += "modified " + QByteArray::number(picture.modifiedNs) + '\n';
+    record += "file " + QByteArray::number(picture.device) + ':' + QByteArray::number(picture.inode) + '\n';
+    record += QByteArray("transparent ") + (c.transparent ? "True" : "False") + '\n';
+    record += "colour " + QByteArray::number(c.transColor) + '\n';
+    record += "width " + c.size.widthText.toUtf8() + '\n';
+    record += "height " + c.size.heightText.toUtf8() + '\n';
+    if (!c.style.isDefault())
+        record += "style " + frameStyleTag(c.style).toUtf8() + '\n';
+    return record;
+}
 
 FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder,
                                    const FrameStyle& style)
@@ -111,7 +111,7 @@ FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims*
     const std::optional<FileStamp> picture = conversion.picture.isEmpty() ? std::nullopt : stampOf(conversion.picture);
     if (!picture)
         return entry;
-    entry.record = recordFor(*picture, conversion);
+    entry.record = conversionRecord(*picture, conversion);
 
     QString name = conversion.cacheFile;
     QByteArray held = readFrameCacheRecord(name);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/base/error.h"
+#include "core/base/file_identity.h"
 #include "core/project/frame_style.h"
 #include "core/project/frame_values.h"
 
@@ -45,6 +46,10 @@ using CacheClaims = QHash<QString, QString>;
 // same name holds it) a name of the picture's own beside it. The entry is Cached when that file
 // records exactly this picture and these settings.
 FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims* claims = nullptr);
+
+// Everything that goes into the conversion of `picture` (its stamp) with these settings, and the
+// version of the conversion: what a cache file records of its making.
+QByteArray conversionRecord(const FileStamp& picture, const FrameConversion& conversion);
 
 // What a cache file records of its making; empty when it records nothing.
 QByteArray readFrameCacheRecord(const QString& cacheFile);

@@ -79,13 +79,14 @@ std::unique_ptr<AnimatedPictureWriter> writerFor(const QString& output, ByteSink
     return std::make_unique<ApngWriter>(std::move(sink), size.width, size.height, rows, showings);
 }
 
-// Changes whenever the writers write other bytes for the same pictures and settings.
+// Changes whenever the writers write other bytes for the same frames (how a picture becomes its
+// frame is told by the conversion's record).
 constexpr int kOtherFormatsVersion = 1;
 
 // The kept copy of an animation made from these frames, named after everything that goes into it
-// (see animation_cache.h): every picture's file, the conversion's settings and delay of every
-// row, the size, the showings and the writer. Empty when a row's picture is missing: what such a
-// make tells is not kept.
+// (see animation_cache.h): every row's conversion record (its picture's file, the settings and
+// the conversion's version) and delay, the size, the showings and the writer. Empty when a row's
+// picture is missing: what such a make tells is not kept.
 QString keptOtherAnimation(const QString& output, const QString& tempFolder, const std::vector<FrameConversion>& conversions,
                            const std::vector<int>& delays, const FrameSize& size, int showings)
 {
@@ -100,8 +101,7 @@ QString keptOtherAnimation(const QString& output, const QString& tempFolder, con
         const std::optional<FileStamp> stamp = c.picture.isEmpty() ? std::nullopt : stampOf(c.picture);
         if (!stamp)
             return {};
-        description += '\n' + QByteArray::number(delays[k]) + ' ' + QFileInfo(c.cacheFile).fileName().toUtf8() + ' ' +
-                       fileStampText(*stamp);
+        description += "\ndelay " + QByteArray::number(delays[k]) + '\n' + conversionRecord(*stamp, c);
     }
     return keptAnimationPath(tempFolder, description, suffix);
 }
@@ -182,7 +182,10 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
         return file.writeFailed() ? cannotWrite() : s.error();
     if (!file.commit())
         return cannotWrite();
-    if (!kept.isEmpty() && report.failed == 0)
+    // Kept only when every picture was read, and read as the name says: one that went missing, or
+    // was written, while it was made could come back with the stamp it had.
+    if (!kept.isEmpty() && report.failed == 0 && report.missing.empty() &&
+        keptOtherAnimation(output, options.tempFolder, conversions, delays, size.value(), showings) == kept)
         keepAnimation(output, kept);
     if (events.saveProgress)
         events.saveProgress(100);

@@ -180,7 +180,7 @@ void MakeCommands::showMadeFile(const QString& output, const MakeReport& report)
         text += QStringLiteral(" (%1)").arg(budgetSettingsText(report.settings, sideInPixels(width), sideInPixels(height)));
     } else if (isOtherAnimationOutput(output) && sizeBudgetFor(host_.panel->projectProperties())) {
         // A WebP or PNG is made whole, whatever the size: say so rather than let the size pass for met.
-        text += tr(" (Max size applies to GIF files only)");
+        text += u' ' + tr("(Max size applies to GIF files only)");
     }
     host_.madePanel->setText(text);
 }

@@ -112,26 +112,49 @@ TEST(AnimationCache, TheNameChangesWithEverythingThatWentIn)
     EXPECT_TRUE(cachedAnimationPath(temp, frames, loopForEver).isEmpty());
 }
 
+// Whole GIFs, WebPs and PNGs are copied, cut or unknown ones not; the newest few kept animations
+// stay (one copied counts as new), and other files of the prefix are left alone.
 TEST(AnimationCache, OnlyWholeAnimationsAreCopiedAndAFewAreKept)
 {
     QTemporaryDir dir;
-    const QString output = dir.filePath("made.gif"), cached = dir.filePath("__tmp__animation_1.gif");
+    const auto kept = [&dir](int i, const char* suffix = "gif") {
+        return dir.filePath(QStringLiteral("__tmp__animation_%1.%2").arg(i, 32, 16, QChar(u'0')).arg(suffix));
+    };
+    const QString output = dir.filePath("made.gif"), cached = kept(1);
     std::vector<int> progress;
     const auto record = [&](int p) { progress.push_back(p); };
     ASSERT_TRUE(writeFileContents(output, "old output"));
     EXPECT_FALSE(copyCachedAnimation(cached, output, record));  // nothing cached yet
-    ASSERT_TRUE(writeFileContents(cached, "GIF89a cut short"));
-    EXPECT_FALSE(copyCachedAnimation(cached, output, record));
-    EXPECT_TRUE(fileContents(output) == "old output" && progress.empty());
 
-    ASSERT_TRUE(writeFileContents(output, "GIF89a whole animation;"));
-    keepAnimation(output, cached);
-    ASSERT_TRUE(writeFileContents(output, "old output"));
-    EXPECT_TRUE(copyCachedAnimation(cached, output, record));
-    EXPECT_EQ(std::pair(fileContents(output), progress), std::pair(QByteArray("GIF89a whole animation;"), std::vector<int>{100}));
-    for (int i = 2; i <= 7; ++i)
-        keepAnimation(output, dir.filePath(QStringLiteral("__tmp__animation_%1.gif").arg(i)));
-    EXPECT_EQ(QDir(dir.path()).entryList({"__tmp__animation_*"}, QDir::Files).size(), 4);
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + "IHDR and the rest" + QByteArray("IEND\xae\x42\x60\x82", 8);
+    const auto riff = [](int sizeOff) -> QByteArray {
+        const QByteArray body = "WEBPVP8X and frames";
+        const int size = int(body.size()) + sizeOff;
+        return "RIFF" + QByteArray(1, char(size & 0xFF)) + QByteArray(1, char(size >> 8)) + QByteArray(2, '\0') + body;
+    };
+    for (const auto& [bytes, whole] : std::vector<std::pair<QByteArray, bool>>{
+             {"GIF89a cut short", false}, {png, true}, {png.chopped(1), false}, {png.mid(1), false}, {riff(0), true},
+             {riff(1), false}, {riff(-1), false}, {"RIFF\x10\0\0\0WAVEfmt and more", false}, {"GIF89a whole animation;", true}}) {
+        SCOPED_TRACE(bytes.toStdString());
+        ASSERT_TRUE(writeFileContents(cached, bytes) && writeFileContents(output, "old output"));
+        progress.clear();
+        EXPECT_EQ(copyCachedAnimation(cached, output, record).ok(), whole);
+        EXPECT_EQ(std::pair(fileContents(output), progress),
+                  whole ? std::pair(bytes, std::vector<int>{100}) : std::pair(QByteArray("old output"), std::vector<int>{}));
+    }
+
+    ASSERT_TRUE(writeFileContents(dir.filePath("__tmp__animation_tab.gif"), "the tab's"));
+    for (int i = 1; i <= 6; ++i) {  // made in turn, a second apart
+        const QString file = kept(i, i % 2 || i == 1 ? "gif" : "webp");
+        const utimbuf at{1000000000 + i, 1000000000 + i};
+        ASSERT_TRUE(i == 1 || writeFileContents(file, "made"));
+        ASSERT_EQ(::utime(QFile::encodeName(file).constData(), &at), 0);
+    }
+    ASSERT_TRUE(copyCachedAnimation(kept(1), output, {}));
+    keepAnimation(output, kept(7));
+    for (const QString& name : {kept(7), kept(1), kept(6, "webp"), kept(5), dir.filePath("__tmp__animation_tab.gif")})
+        EXPECT_TRUE(QFileInfo::exists(name)) << name.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList({"__tmp__animation_*"}, QDir::Files).size(), 5);
 }
 
 class FrameCache : public ::testing::Test {

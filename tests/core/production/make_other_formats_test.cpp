@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace pictoreel {
 namespace {
 
@@ -125,7 +127,12 @@ TEST_P(MakeOtherFormats, AnUnchangedProjectIsMadeAgainFromItsKeptCopy)
     const auto kept = [this] { return QDir(options.tempFolder).entryList({"__tmp__animation_*"}, QDir::Files); };
     ASSERT_TRUE(makeAnimatedGif(frames, properties, output(), options).ok());
     EXPECT_TRUE(kept().isEmpty());
+    ASSERT_TRUE(testing::writeFileContents(dir.filePath("gone.bmp"), "no picture"));  // nor an unreadable one
+    const auto unreadable = makeAnimatedGif(frames, properties, output(), options);
+    ASSERT_TRUE(unreadable.ok());
+    EXPECT_TRUE(unreadable.value().failed == 1 && kept().isEmpty());
     testing::writeBmp(dir.filePath("gone.bmp"), solidPicture(24, 18, {0, 255, 0}));
+    ASSERT_TRUE(testing::moveModifiedOn(dir.filePath("gone.bmp")));
     const auto made = makeAnimatedGif(frames, properties, output(), options);
     ASSERT_TRUE(made.ok());
     EXPECT_EQ(std::tuple(made.value().converted, made.value().cached), std::tuple(4, 0));
@@ -148,6 +155,31 @@ TEST_P(MakeOtherFormats, AnUnchangedProjectIsMadeAgainFromItsKeptCopy)
     ASSERT_TRUE(anew.ok());
     EXPECT_EQ(anew.value().converted, 4);
     EXPECT_NE(testing::fileContents(output()), changed);
+}
+
+// Whatever changes the animation names another kept file: each change below is made anew.
+TEST_P(MakeOtherFormats, AnyChangeToWhatGoesInIsMadeAnew)
+{
+    testing::writeBmp(dir.filePath("gone.bmp"), solidPicture(24, 18, {0, 255, 0}));
+    const auto makeFromPictures = [this] {
+        const auto made = makeAnimatedGif(frames, properties, output(), options);
+        return made.ok() ? made.value().converted : -1;
+    };
+    ASSERT_EQ(makeFromPictures(), 4);
+    ASSERT_EQ(makeFromPictures(), 0);
+    const std::vector<std::pair<const char*, std::function<void()>>> changes{
+        {"loop count", [this] { properties.loopInfinitely = kLoopUnticked; }},
+        {"delay", [this] { frames.setColumn(3, FrameColumn::Interval, "31"); }},
+        {"transparency", [this] { frames.setColumn(1, FrameColumn::Trans, "YES"); }},
+        {"transparent colour", [this] { frames.setColumn(1, FrameColumn::TransColor, "255"); }},
+        {"fit", [this] { properties.fit = "Fit Inside"; }},
+        {"bar colour", [this] { properties.fitBackground = "65280"; }},
+        {"size", [this] { properties.width = "20"; }},
+    };
+    for (const auto& [what, change] : changes) {
+        change();
+        EXPECT_EQ(makeFromPictures(), 4) << what;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, MakeOtherFormats, ::testing::Values("webp", "png"));
