@@ -15,6 +15,13 @@ namespace {
 // the search's choices, and how an attempt's frames are reduced, scaled and compared.
 constexpr int kSearchVersion = 1;
 
+// The files kept under `stem`: its name followed by a choice.
+QStringList keptUnder(const QString& stem)
+{
+    const QFileInfo info(stem);
+    return info.dir().entryList({info.fileName() + QStringLiteral("_*.gif")}, QDir::Files);
+}
+
 }  // namespace
 
 QString budgetAnimationStem(std::int64_t budget, const BudgetMake& make)
@@ -38,7 +45,7 @@ std::optional<KeptBudgetAnimation> findBudgetAnimation(const QString& stem)
         return std::nullopt;
     const QFileInfo info(stem);
     static const QRegularExpression chosen(QStringLiteral("^_l(\\d+)_c(\\d+)_(\\d+)x(\\d+)_a(\\d+)\\.gif$"));
-    for (const QString& name : info.dir().entryList({info.fileName() + QStringLiteral("_*.gif")}, QDir::Files)) {
+    for (const QString& name : keptUnder(stem)) {
         const QRegularExpressionMatch m = chosen.match(QStringView(name).mid(info.fileName().size()));
         if (!m.hasMatch())
             continue;
@@ -53,11 +60,10 @@ std::optional<KeptBudgetAnimation> findBudgetAnimation(const QString& stem)
 
 void dropOtherBudgetChoices(const QString& stem, const QString& kept)
 {
-    const QFileInfo info(stem);
-    const QString keptName = QFileInfo(kept).fileName();
-    for (const QString& name : info.dir().entryList({info.fileName() + QStringLiteral("_*.gif")}, QDir::Files))
-        if (name != keptName)
-            QFile::remove(info.dir().filePath(name));
+    const QDir folder = QFileInfo(stem).dir();
+    for (const QString& name : keptUnder(stem))
+        if (name != QFileInfo(kept).fileName())
+            QFile::remove(folder.filePath(name));
 }
 
 QString budgetAnimationPath(const QString& stem, const BudgetSettings& chosen, int attempts)
