@@ -26,6 +26,20 @@ struct FileStamp {
 // The stamp of a regular file (following symlinks), or nothing when there is none at `path`.
 std::optional<FileStamp> stampOf(const QString& path);
 
+// One path compared with many (sameFile with the first path looked at once): matches(b) is
+// sameFile(path, b).
+class FileMatcher {
+public:
+    explicit FileMatcher(const QString& path);
+    bool matches(const QString& other) const;
+
+private:
+    QString path_;
+    bool exists_ = false;
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
+};
+
 // True when `a` and `b` name one existing file (the same device and inode: a symlink, a hard
 // link or another spelling of the path all count), or, when either does not exist yet, the same
 // absolute path after resolving the folders that do exist.
@@ -36,6 +50,10 @@ bool sameFile(const QString& a, const QString& b);
 // a socket. Opening never waits, even for a pipe with no writer. FileNotFound when nothing is
 // there, FileReadFailed when it is no file or cannot be opened.
 Status openRegularFile(QFile& file, const QString& path);
+
+// The first `length` bytes of the regular file at `path` (all of it when shorter), or nothing when
+// there is no regular file or it cannot be opened. Never waits, even for a pipe with no writer.
+std::optional<QByteArray> readFileStart(const QString& path, qint64 length);
 
 // Why `path` is no input file, as openRegularFile would say it, or nothing when it is a regular
 // file or does not exist. For callers that read through a library of their own.

@@ -6,7 +6,6 @@
 #include "core/formats/gif_blocks.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 
 namespace pictoreel {
 
@@ -75,15 +74,13 @@ FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& si
 
 QByteArray readFrameCacheRecord(const QString& cacheFile)
 {
-    QFile file;
-    if (!openRegularFile(file, cacheFile))
-        return {};
     // The record is the first comment among the extensions before the first image: read as much
     // of the file's start as it takes to walk to it, a little more each time.
     for (qint64 length = 4096;; length *= 4) {
-        if (!file.seek(0))
+        const std::optional<QByteArray> start = readFileStart(cacheFile, length);
+        if (!start)
             return {};
-        const QByteArray head = file.read(length);
+        const QByteArray& head = *start;
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(head.constData());
         const auto size = static_cast<std::size_t>(head.size());
         if (!gif::hasGifSignature(bytes, size))

@@ -27,11 +27,12 @@ namespace {
 // A make never writes over one of its own inputs.
 Status checkOutputIsNoInput(const std::vector<FrameValues>& frames, const QString& output, const QString& projectFile)
 {
-    if (sameFile(output, projectFile))
+    const FileMatcher outputFile(output);
+    if (outputFile.matches(projectFile))
         return makeError(ErrorCode::InvalidArgument,
                          QStringLiteral("The output file %1 is the project file. Choose another output file.").arg(output));
     for (std::size_t k = 0; k < frames.size(); ++k) {
-        if (sameFile(output, frames[k].picture))
+        if (outputFile.matches(frames[k].picture))
             return makeError(ErrorCode::InvalidArgument,
                              QStringLiteral("The output file %1 is the picture of frame %2. Choose another output file.")
                                  .arg(output)
