@@ -62,8 +62,10 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
     // decoding for that. Distinct photos share a few exact colours by chance (black, white);
     // a frame that keeps part of the screen shares most of its colours with it. A lossy make
     // codes every picture again instead.
+    // With colours reduced a frame at a time, frames share few exact colours whatever they show:
+    // while they keep the screen's colours in their palette cells, none is copied whole for that.
     const bool nextOpaque = !next || next == &target || opaque(*next);
-    if (lossy_ == 0 && opaque(target) && nextOpaque && shownColours_) {
+    if (lossy_ == 0 && !(keepCells_ && keptInCells_) && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);
         if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
             return copyWhole(target);
@@ -78,6 +80,13 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
         if (Status s = ensureDecoded(pending); !s)
             return s.error();
         shown_ = std::move(pending);
+    }
+    if (keepCells_ && !firstFrame) {
+        keptInCells_ = keepWithinPaletteCells(target);
+        if (keptInCells_) {
+            target.stored.reset();
+            target.indices.reset();
+        }
     }
     Rect needsClearing;
     if (!nextOpaque) {
@@ -166,6 +175,71 @@ Picture FramePlanner::keptClose(const Picture& target, std::vector<float>& toler
         tolerance[i] = kept ? 0 : tolerance[i] * kDrawnShare;
     }
     return close;
+}
+
+bool FramePlanner::keepWithinPaletteCells(Picture& target) const
+{
+    // The colours the target uses (its palette may hold unused entries, black ones for padding);
+    // a GIF image has at most 256.
+    constexpr int kBits = 12;
+    constexpr std::size_t kSlots = std::size_t{1} << kBits;
+    const auto slotOf = [](Pixel p) { return (p * 2654435761u) >> (32 - kBits); };
+    std::vector<Pixel> used(kSlots, kTransparent);
+    std::vector<Rgb> palette;
+    for (const Pixel t : target.pixels) {
+        if (t == kTransparent)
+            continue;
+        std::uint32_t slot = slotOf(t);
+        while (used[slot] != kTransparent && used[slot] != t)
+            slot = (slot + 1) & (kSlots - 1);
+        if (used[slot] == t)
+            continue;
+        if (palette.size() == 256)
+            return false;
+        used[slot] = t;
+        palette.push_back(unpackPixel(t));
+    }
+    if (palette.empty())
+        return false;
+    const auto squared = [](Rgb a, Rgb b) {
+        const int r = a.r - b.r, g = a.g - b.g, bl = a.b - b.b;
+        return r * r + g * g + bl * bl;
+    };
+    // The used colour nearest to each screen colour met, remembered: the screen shows few.
+    std::vector<Pixel> keys(kSlots, kTransparent), nearest(kSlots);
+    const auto nearestTo = [&](Pixel s) {
+        const std::uint32_t slot = slotOf(s);
+        if (keys[slot] != s) {
+            const Rgb c = unpackPixel(s);
+            std::size_t best = 0;
+            for (std::size_t e = 1; e < palette.size(); ++e)
+                if (squared(palette[e], c) < squared(palette[best], c))
+                    best = e;
+            keys[slot] = s;
+            nearest[slot] = opaquePixel(palette[best]);
+        }
+        return nearest[slot];
+    };
+    // Only a frame that mostly shows what the screen shows: between different photos, a pixel of
+    // one in a cell of the other's palette is chance, and a dithered pixel is not its picture's
+    // nearest colour anyway.
+    const auto keeps = [&](Pixel t, Pixel s) { return t != kTransparent && s != kTransparent && nearestTo(s) == t; };
+    std::size_t same = 0;
+    for (std::size_t i = 0; i < target.pixels.size(); ++i) {
+        const Pixel t = target.pixels[i], s = shown_.pixels[i];
+        same += t == s || keeps(t, s);
+    }
+    if (same * 2 <= target.pixels.size())
+        return false;
+    bool kept = false;
+    for (std::size_t i = 0; i < target.pixels.size(); ++i) {
+        const Pixel t = target.pixels[i], s = shown_.pixels[i];
+        if (t != s && keeps(t, s)) {
+            target.pixels[i] = s;
+            kept = true;
+        }
+    }
+    return kept;
 }
 
 void FramePlanner::paint(const GifFrameDescription& frame, const Rect& rect, const Picture& target, const Picture& close)

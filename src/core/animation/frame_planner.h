@@ -18,9 +18,9 @@ class FramePlanner {
 public:
     // `lossy` 0..100: how far pixels may stray from the frame's where the eye hardly sees it (see
     // AnimationSettings); never farther from the frame's own pixel than its tolerance, whatever the
-    // frames before showed.
-    FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0)
-        : shown_(width, height), global_(global), lossy_(lossy)
+    // frames before showed. `keepWithinPaletteCells`: see keepWithinPaletteCells().
+    FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0, bool keepWithinPaletteCells = false)
+        : shown_(width, height), global_(global), lossy_(lossy), keepCells_(keepWithinPaletteCells)
     {
         if (lossy > 0)
             drawnFrom_.assign(shown_.pixels.size(), kTransparent);
@@ -43,6 +43,14 @@ private:
     // pixels keep the screen's colour and may stray no farther (their tolerance becomes 0). The
     // others may stray by a share of their tolerance. Without `keep`, no pixel is kept.
     Picture keptClose(const Picture& target, std::vector<float>& tolerance, bool keep);
+    // For frames whose colours were reduced one at a time: each pixel of `target` where the screen
+    // shows a colour nearer to the target's colour there than to any other colour the target uses
+    // takes the screen's colour, when most of the target is so (graphics that change in places,
+    // not one photo after another). The target's palette would store both colours as the same
+    // one, so nothing is lost; but palettes chosen a little differently from frame
+    // to frame would otherwise redraw every pixel that did not change. False when no pixel was
+    // taken; else `target` no longer matches its file.
+    bool keepWithinPaletteCells(Picture& target) const;
     // Draws the stored image of `frame` on shown_ as a viewer does; `close` is what it was made for.
     void paint(const GifFrameDescription& frame, const Rect& rect, const Picture& target, const Picture& close);
 
@@ -53,6 +61,9 @@ private:
     std::optional<std::vector<Pixel>> shownColours_ = std::vector<Pixel>{kTransparent};
     const GlobalPalette* global_;
     int lossy_ = 0;
+    bool keepCells_ = false;
+    // The last frame took screen colours in its palette cells (frames are alike so far).
+    bool keptInCells_ = true;
     LabCache lab_;
     // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
     std::vector<Pixel> drawnFrom_;

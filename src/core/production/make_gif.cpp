@@ -113,6 +113,7 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
     AnimationSettings settings;
     settings.loopCount = loopCountFor(properties);
     settings.lossy = options.lossy;
+    settings.keepWithinPaletteCells = options.colors < 256;
     std::vector<AnimationFrameSource> animation;
     animation.reserve(static_cast<std::size_t>(rows));
     std::optional<EarlyAssembly> early;  // after the pool: it uses the pool until it is done

@@ -164,6 +164,38 @@ TEST_F(MakeGif, AssemblingWhileConvertingGivesTheSameAnimationAndKeepsIt)
     EXPECT_EQ(testing::fileContents(fromFrames), testing::fileContents(cold));
 }
 
+// Fewer colours for a drawing that changes in places: each frame's palette is chosen on its own,
+// a little differently, yet only the rows where the square moves are stored again.
+TEST_F(MakeGif, FewerColoursStoreOnlyWhatChanges)
+{
+    properties.width = "60";
+    properties.height = "40";
+    for (int i = 0; i < 4; ++i) {
+        // Flat bands of fifteen colours, as a drawing has them: three pairs of near ones, which a
+        // palette of twelve holds as one colour each, its mean over the frame's pixels.
+        RgbaImage picture = testing::makePicture(60, 40, [](int x, int) {
+            static const Rgb bands[15] = {{20, 20, 20},   {24, 24, 24},   {240, 240, 240}, {0, 0, 200},  {0, 200, 0},
+                                          {200, 200, 0},  {204, 204, 4},  {0, 200, 200},   {200, 0, 200}, {120, 60, 0},
+                                          {60, 120, 240}, {64, 124, 244}, {128, 128, 128}, {90, 0, 60},   {255, 160, 80}};
+            return bands[x / 4];
+        });
+        testing::fillRect(picture, 5 + i * 12, 16, 8, 6, Rgb{230, 30, 30});
+        writeBmp(dir.filePath(QStringLiteral("d%1.bmp").arg(i)), picture);
+        addRow(QStringLiteral("d%1.bmp").arg(i));
+    }
+    options.colors = 12;
+    options.dither = DitherMode::None;
+    const QString output = dir.filePath("few.gif");
+    ASSERT_TRUE(make(output).ok());
+    const DecodedGif gif = decodeGifFile(output).value();
+    ASSERT_EQ(gif.frames.size(), 4u);
+    for (std::size_t k = 1; k < gif.frames.size(); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_GE(gif.frames[k].top, 12);
+        EXPECT_LE(gif.frames[k].top + gif.frames[k].height, 26);
+    }
+}
+
 // A make that is asked to stop, as the window's Cancel and pictoreel-cli's Ctrl+C ask it, ends
 // with ErrorCode::Cancelled, writes nothing and leaves an earlier file alone, whether the stop
 // comes after a frame or at a percent of the writing (the last case never stops).
