@@ -59,7 +59,7 @@ struct AnimationSettings {
     // ever, n repeats the animation n times after its first showing. 0..65535.
     std::optional<int> loopCount;
     // 0..100: how far the encoder may change pixels, where the eye hardly sees it, for a
-    // smaller file; 0 stores every frame's pixels exactly.
+    // smaller file; 0 stores every frame's pixels exactly (but see keepWithinPaletteCells).
     int lossy = 0;
     // The frames' colours were reduced one frame at a time to fewer than a GIF image holds: where
     // the screen already shows a colour that the frame's own palette would store as the colour the
