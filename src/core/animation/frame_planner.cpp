@@ -53,6 +53,31 @@ std::size_t sharedColours(const std::vector<Pixel>& a, const std::vector<Pixel>&
     return shared;
 }
 
+// How far (squared, in RGB) a colour the screen shows may be from a frame's own colour and still
+// stand in for it when the frame's colours were reduced on their own: palettes of alike frames
+// differ by a few steps; a frame of other colours (a fade, a flat title) is farther.
+constexpr int kCellReachSquared = 16 * 16;
+
+int squaredDistance(Rgb a, Rgb b)
+{
+    const int r = a.r - b.r, g = a.g - b.g, bl = a.b - b.b;
+    return r * r + g * g + bl * bl;
+}
+
+// How many opaque colours of `colours` have one within kCellReachSquared in `shown`.
+std::size_t nearColours(const std::vector<Pixel>& shown, const std::vector<Pixel>& colours)
+{
+    std::size_t near = 0;
+    for (const Pixel c : colours) {
+        if (c == kTransparent)
+            continue;
+        near += std::any_of(shown.begin(), shown.end(), [&](Pixel s) {
+            return s != kTransparent && squaredDistance(unpackPixel(s), unpackPixel(c)) <= kCellReachSquared;
+        });
+    }
+    return near;
+}
+
 }  // namespace
 
 Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, bool firstFrame, int position)
@@ -63,11 +88,13 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
     // a frame that keeps part of the screen shares most of its colours with it. A lossy make
     // codes every picture again instead.
     // With colours reduced a frame at a time, frames share few exact colours whatever they show:
-    // while they keep the screen's colours in their palette cells, none is copied whole for that.
+    // there, one counts the colours near one on the screen instead.
     const bool nextOpaque = !next || next == &target || opaque(*next);
-    if (lossy_ == 0 && !(keepCells_ && keptInCells_) && opaque(target) && nextOpaque && shownColours_) {
+    if (lossy_ == 0 && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);
-        if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
+        const bool differs = keepCells_ ? nearColours(*shownColours_, colours) * 2 < colours.size()
+                                        : sharedColours(*shownColours_, colours) * kChanceShares < colours.size();
+        if (differs)
             return copyWhole(target);
     }
 
@@ -81,12 +108,9 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
             return s.error();
         shown_ = std::move(pending);
     }
-    if (keepCells_ && !firstFrame) {
-        keptInCells_ = keepWithinPaletteCells(target);
-        if (keptInCells_) {
-            target.stored.reset();
-            target.indices.reset();
-        }
+    if (keepCells_ && lossy_ == 0 && !firstFrame && keepWithinPaletteCells(target)) {
+        target.stored.reset();
+        target.indices.reset();
     }
     Rect needsClearing;
     if (!nextOpaque) {
@@ -199,43 +223,49 @@ bool FramePlanner::keepWithinPaletteCells(Picture& target) const
         used[slot] = t;
         palette.push_back(unpackPixel(t));
     }
-    if (palette.empty())
-        return false;
-    const auto squared = [](Rgb a, Rgb b) {
-        const int r = a.r - b.r, g = a.g - b.g, bl = a.b - b.b;
-        return r * r + g * g + bl * bl;
-    };
-    // The used colour nearest to each screen colour met, remembered: the screen shows few.
-    std::vector<Pixel> keys(kSlots, kTransparent), nearest(kSlots);
-    const auto nearestTo = [&](Pixel s) {
-        const std::uint32_t slot = slotOf(s);
+    // For each used colour, the square of half the way to the nearest other one, within the reach.
+    std::vector<int> reach(palette.size(), kCellReachSquared);
+    for (std::size_t a = 0; a < palette.size(); ++a)
+        for (std::size_t b = 0; b < palette.size(); ++b)
+            if (a != b)
+                reach[a] = std::min(reach[a], squaredDistance(palette[a], palette[b]) / 4);
+    // For each screen colour met, the used colour it may stand in for (kTransparent: none).
+    std::vector<Pixel> keys(kSlots, kTransparent), standsFor(kSlots, kTransparent);
+    const auto substituteOf = [&](Pixel s) {
+        std::uint32_t slot = slotOf(s);
+        while (keys[slot] != kTransparent && keys[slot] != s)
+            slot = (slot + 1) & (kSlots - 1);
         if (keys[slot] != s) {
             const Rgb c = unpackPixel(s);
             std::size_t best = 0;
             for (std::size_t e = 1; e < palette.size(); ++e)
-                if (squared(palette[e], c) < squared(palette[best], c))
+                if (squaredDistance(palette[e], c) < squaredDistance(palette[best], c))
                     best = e;
             keys[slot] = s;
-            nearest[slot] = opaquePixel(palette[best]);
+            standsFor[slot] = squaredDistance(palette[best], c) <= reach[best] ? opaquePixel(palette[best]) : kTransparent;
         }
-        return nearest[slot];
+        return standsFor[slot];
     };
     // Only a frame that mostly shows what the screen shows: between different photos, a pixel of
-    // one in a cell of the other's palette is chance, and a dithered pixel is not its picture's
-    // nearest colour anyway.
-    const auto keeps = [&](Pixel t, Pixel s) { return t != kTransparent && s != kTransparent && nearestTo(s) == t; };
+    // one near a colour of the other is chance, and a dithered pixel is not its picture's nearest
+    // colour anyway.
+    std::vector<std::uint8_t> keep(target.pixels.size(), 0);
     std::size_t same = 0;
     for (std::size_t i = 0; i < target.pixels.size(); ++i) {
         const Pixel t = target.pixels[i], s = shown_.pixels[i];
-        same += t == s || keeps(t, s);
+        if (t == s) {
+            ++same;
+        } else if (t != kTransparent && s != kTransparent && substituteOf(s) == t) {
+            keep[i] = 1;
+            ++same;
+        }
     }
-    if (same * 2 <= target.pixels.size())
+    if (same * 2 <= target.pixels.size() || same == 0)
         return false;
     bool kept = false;
     for (std::size_t i = 0; i < target.pixels.size(); ++i) {
-        const Pixel t = target.pixels[i], s = shown_.pixels[i];
-        if (t != s && keeps(t, s)) {
-            target.pixels[i] = s;
+        if (keep[i]) {
+            target.pixels[i] = shown_.pixels[i];
             kept = true;
         }
     }

@@ -43,12 +43,12 @@ private:
     // pixels keep the screen's colour and may stray no farther (their tolerance becomes 0). The
     // others may stray by a share of their tolerance. Without `keep`, no pixel is kept.
     Picture keptClose(const Picture& target, std::vector<float>& tolerance, bool keep);
-    // For frames whose colours were reduced one at a time: each pixel of `target` where the screen
-    // shows a colour nearer to the target's colour there than to any other colour the target uses
-    // takes the screen's colour, when most of the target is so (graphics that change in places,
-    // not one photo after another). The target's palette would store both colours as the same
-    // one, so nothing is lost; but palettes chosen a little differently from frame
-    // to frame would otherwise redraw every pixel that did not change. False when no pixel was
+    // For frames whose colours were reduced one at a time (at lossy 0): each pixel of `target`
+    // where the screen shows a colour that the target's own colours would store as the pixel's
+    // (the nearest of them, and no farther from it than half the way to the next one, nor than a
+    // few steps) takes the screen's colour, when most of the target is so (graphics that change
+    // in places, not one photo after another). Palettes chosen a little differently from frame to
+    // frame would otherwise redraw every pixel that did not change. False when no pixel was
     // taken; else `target` no longer matches its file.
     bool keepWithinPaletteCells(Picture& target) const;
     // Draws the stored image of `frame` on shown_ as a viewer does; `close` is what it was made for.
@@ -62,8 +62,6 @@ private:
     const GlobalPalette* global_;
     int lossy_ = 0;
     bool keepCells_ = false;
-    // The last frame took screen colours in its palette cells (frames are alike so far).
-    bool keptInCells_ = true;
     LabCache lab_;
     // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
     std::vector<Pixel> drawnFrom_;

@@ -52,12 +52,15 @@ QString resolvedFolder(const QString& folder)
     const auto here = statOf(folder);
     if (!here || !S_ISDIR(here->st_mode))
         return {};
+    std::optional<Known> before;
     {
         const std::lock_guard lock(mutex);
-        if (const auto it = known.constFind(folder); it != known.cend() && sameNode(it->node, *here)) {
-            if (const auto there = statOf(it->resolved); there && sameNode(*there, *here))
-                return it->resolved;
-        }
+        if (const auto it = known.constFind(folder); it != known.cend())
+            before = *it;
+    }
+    if (before && sameNode(before->node, *here)) {
+        if (const auto there = statOf(before->resolved); there && sameNode(*there, *here))
+            return before->resolved;
     }
     const QString resolved = QDir(folder).canonicalPath();
     const auto there = statOf(resolved);

@@ -102,7 +102,7 @@ QString cachedAnimationPath(const QString& tempFolder, const std::vector<Animati
     QByteArray description = QByteArray::number(kAssemblyVersion) + ' ' +
                              (settings.loopCount ? QByteArray::number(*settings.loopCount) : QByteArray("none")) +
                              (settings.lossy ? " lossy " + QByteArray::number(settings.lossy) : QByteArray()) +
-                             (settings.keepWithinPaletteCells ? QByteArray(" cells") : QByteArray()) +
+                             (settings.keepWithinPaletteCells ? QByteArray(" cells1") : QByteArray()) +
                              (more.isEmpty() ? QByteArray() : ' ' + more);
     for (const AnimationFrameSource& frame : frames) {
         description += '\n' + QByteArray::number(frame.delayCentiseconds);

@@ -69,6 +69,9 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
             return sources.error();
         AnimationSettings animation = make.settings;
         animation.lossy = settings.lossy;
+        // The attempts' frames are reduced together (alike ones share a palette): none keeps the
+        // screen's colours in its own palette's cells.
+        animation.keepWithinPaletteCells = false;
         const QString file = frames.attemptFile(++attempts);
         const Status saved = AnimationAssembler(std::move(sources.value()), animation).save(file, [&](int percent) {
             return percent == 100 || !stopped();

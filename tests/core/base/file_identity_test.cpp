@@ -54,6 +54,13 @@ TEST(FileIdentity, StampsResolveLinksAsTheyAreNow)
     ASSERT_TRUE(stamp);
     EXPECT_EQ(stamp->path, canonical(b + QStringLiteral("/p.png")));
     EXPECT_EQ(stamp->size, 10);
+    // The folder resolved before moves away and the link follows it.
+    const QString moved = dir.filePath(QStringLiteral("c"));
+    ASSERT_TRUE(QDir().rename(b, moved) && QFile::remove(via) && link(moved, via));
+    stamp = stampOf(via + QStringLiteral("/p.png"));
+    ASSERT_TRUE(stamp);
+    EXPECT_EQ(stamp->path, canonical(moved + QStringLiteral("/p.png")));
+    ASSERT_TRUE(QDir().rename(moved, b) && QFile::remove(via) && link(b, via));
 
     const QString fileLink = dir.filePath(QStringLiteral("picture.png"));
     ASSERT_TRUE(link(a + QStringLiteral("/p.png"), fileLink));
