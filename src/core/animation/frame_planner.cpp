@@ -229,22 +229,30 @@ bool FramePlanner::keepWithinPaletteCells(Picture& target) const
         for (std::size_t b = 0; b < palette.size(); ++b)
             if (a != b)
                 reach[a] = std::min(reach[a], squaredDistance(palette[a], palette[b]) / 4);
-    // For each screen colour met, the used colour it may stand in for (kTransparent: none).
+    // The used colour a screen colour may stand in for (kTransparent: none), remembered for the
+    // first half a table's worth of screen colours met (a screen may show many more, gathered
+    // over many frames).
+    const auto standInFor = [&](Pixel s) {
+        const Rgb c = unpackPixel(s);
+        std::size_t best = 0;
+        for (std::size_t e = 1; e < palette.size(); ++e)
+            if (squaredDistance(palette[e], c) < squaredDistance(palette[best], c))
+                best = e;
+        return squaredDistance(palette[best], c) <= reach[best] ? opaquePixel(palette[best]) : kTransparent;
+    };
     std::vector<Pixel> keys(kSlots, kTransparent), standsFor(kSlots, kTransparent);
+    std::size_t remembered = 0;
     const auto substituteOf = [&](Pixel s) {
         std::uint32_t slot = slotOf(s);
         while (keys[slot] != kTransparent && keys[slot] != s)
             slot = (slot + 1) & (kSlots - 1);
-        if (keys[slot] != s) {
-            const Rgb c = unpackPixel(s);
-            std::size_t best = 0;
-            for (std::size_t e = 1; e < palette.size(); ++e)
-                if (squaredDistance(palette[e], c) < squaredDistance(palette[best], c))
-                    best = e;
-            keys[slot] = s;
-            standsFor[slot] = squaredDistance(palette[best], c) <= reach[best] ? opaquePixel(palette[best]) : kTransparent;
-        }
-        return standsFor[slot];
+        if (keys[slot] == s)
+            return standsFor[slot];
+        if (remembered == kSlots / 2)
+            return standInFor(s);
+        ++remembered;
+        keys[slot] = s;
+        return standsFor[slot] = standInFor(s);
     };
     // Only a frame that mostly shows what the screen shows: between different photos, a pixel of
     // one near a colour of the other is chance, and a dithered pixel is not its picture's nearest

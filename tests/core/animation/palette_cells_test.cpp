@@ -118,3 +118,38 @@ TEST(PaletteCells, OnlyWhatChangedIsStoredAndEveryPixelShowsItsFrame)
         EXPECT_EQ(off > 0, c.rows.has_value());
     }
 }
+
+// A screen that keeps colours of many frames' palettes shows thousands of colours; each frame
+// still looks at every one it meets, and the animation shows each frame within a few steps.
+TEST(PaletteCells, AScreenOfThousandsOfColours)
+{
+    constexpr int kRegions = 26, kSide = 16, kNew = 200;
+    const auto centre = [](int j) {
+        return Rgb{std::uint8_t(20 + 8 * j), std::uint8_t(j % 2 ? 188 : 68), std::uint8_t(250 - 8 * j)};
+    };
+    std::vector<IndexedImage> images;
+    for (int k = 0; k < kRegions; ++k) {
+        // Every region in its centre colour but region k, in 200 colours a few steps around it.
+        IndexedImage image{kRegions * kSide, kSide, {}, {}, -1};
+        for (int j = 0; j < kRegions; ++j)
+            image.palette.push_back(centre(j));
+        for (int n = 0; n < kNew; ++n) {
+            const Rgb c = centre(k);
+            image.palette.push_back(Rgb{std::uint8_t(c.r + n % 7 - 3), std::uint8_t(c.g + n / 7 % 7 - 3),
+                                        std::uint8_t(c.b + n / 49 - 3)});
+        }
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kRegions * kSide; ++x)
+                image.indices.push_back(std::uint8_t(x / kSide == k ? kRegions + (y * kSide + x % kSide) % kNew : x / kSide));
+        images.push_back(std::move(image));
+    }
+    const Made made = assemble(images, true);
+    ASSERT_EQ(made.gif.frames.size(), images.size());
+    const IndexedImage& last = images.back();
+    for (std::size_t i = 0; i < last.indices.size(); ++i) {
+        const Rgb want = last.palette[last.indices[i]];
+        const std::uint8_t* p = &made.gif.frames.back().image.pixels[i * 4];
+        const int dr = p[0] - want.r, dg = p[1] - want.g, db = p[2] - want.b;
+        ASSERT_LE(dr * dr + dg * dg + db * db, 16 * 16) << i;
+    }
+}
