@@ -268,7 +268,7 @@ bool FramePlanner::keepWithinPaletteCells(Picture& target) const
             ++same;
         }
     }
-    if (same * 2 <= target.pixels.size() || same == 0)
+    if (same * 2 <= target.pixels.size())
         return false;
     bool kept = false;
     for (std::size_t i = 0; i < target.pixels.size(); ++i) {
