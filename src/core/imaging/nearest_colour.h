@@ -55,6 +55,13 @@ public:
 
     std::uint8_t find(int r, int g, int b)
     {
+        int distance = 0;
+        return find(r, g, b, distance);
+    }
+
+    // The same, with the entry's squared distance from (r, g, b).
+    std::uint8_t find(int r, int g, int b, int& distanceOut)
+    {
         constexpr int shift = 8 - kBits;
         const int key = ((r >> shift) << (2 * kBits)) | ((g >> shift) << kBits) | (b >> shift);
         std::uint32_t& entry = (*table_)[std::size_t(key)];
@@ -70,6 +77,7 @@ public:
                 best = other;
             }
         }
+        distanceOut = bestDistance;
         return static_cast<std::uint8_t>(best);
     }
 

@@ -162,3 +162,57 @@ TEST(Dithering, SmoothingTheNoiseOfADitherFollowsItsRuleAtEveryEdge)
         EXPECT_EQ(smoothed.pixels, reference(picture).pixels);
     }
 }
+
+// Busy texture (greys scattered 20 levels either side of a slow ramp) on the sixteen greys, with
+// a few transparent holes. Diffusion there keeps to the entry before where it is nearly as good,
+// so rows change entry far less often than every pixel's nearest entry would; yet each block
+// keeps its mean grey, no pixel strays far from its own, and the holes stay holes.
+TEST(Dithering, BusyTextureRunsOnAndKeepsItsColour)
+{
+    std::vector<Rgb> palette;
+    for (int v = 0; v <= 255; v += 17)
+        palette.push_back(Rgb{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
+    std::uint32_t seed = 777;
+    const int w = 256, h = 32;
+    RgbaImage picture = makePicture(w, h, [&](int x, int) {
+        seed = seed * 1103515245u + 12345u;
+        const int v = 60 + x / 2 + int((seed >> 16) % 41) - 20;
+        return Rgb{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)};
+    });
+    for (int i = 0; i < 40; ++i)
+        picture.pixel((i * 97) % w, (i * 13) % h)[3] = 0;
+    const std::uint8_t hole = static_cast<std::uint8_t>(palette.size());
+    const std::vector<std::uint8_t> diffused = mapToPalette(picture, palette, Dithering::Diffusion, true, hole);
+    const std::vector<std::uint8_t> nearest = mapToPalette(picture, palette, Dithering::None, true, hole);
+    const auto changes = [&](const std::vector<std::uint8_t>& indices) {
+        int n = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 1; x < w; ++x)
+                n += indices[std::size_t(y * w + x)] != indices[std::size_t(y * w + x - 1)];
+        return n;
+    };
+    EXPECT_LT(changes(diffused), changes(nearest) * 9 / 10);
+    int farthest = 0;
+    double worstBlock = 0;
+    for (int by = 0; by < h; by += 16)
+        for (int bx = 0; bx < w; bx += 16) {
+            double want = 0, got = 0;
+            int opaque = 0;
+            for (int y = by; y < by + 16; ++y)
+                for (int x = bx; x < bx + 16; ++x) {
+                    const std::uint8_t index = diffused[std::size_t(y * w + x)];
+                    if (picture.pixel(x, y)[3] == 0) {
+                        EXPECT_EQ(index, hole);
+                        continue;
+                    }
+                    ASSERT_LT(index, hole);
+                    want += picture.pixel(x, y)[0];
+                    got += palette[index].r;
+                    ++opaque;
+                    farthest = std::max(farthest, std::abs(palette[index].r - picture.pixel(x, y)[0]));
+                }
+            worstBlock = std::max(worstBlock, std::abs(want - got) / opaque);
+        }
+    EXPECT_LE(farthest, 17);  // one step of the palette
+    EXPECT_LE(worstBlock, 2.0);
+}
