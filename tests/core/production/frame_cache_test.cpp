@@ -143,6 +143,28 @@ TEST(AnimationCache, OnlyWholeAnimationsAreCopiedAndAFewAreKept)
                   whole ? std::pair(bytes, std::vector<int>{100}) : std::pair(QByteArray("old output"), std::vector<int>{}));
     }
 
+    // An output that holds the animation already stays the same file, marked as made now; a
+    // link to such bytes is replaced by a file of its own, its target left alone.
+    const QByteArray gif = "GIF89a whole animation;";
+    ASSERT_TRUE(writeFileContents(cached, gif) && writeFileContents(output, gif));
+    const utimbuf longAgo{1000000000, 1000000000};
+    ASSERT_EQ(::utime(QFile::encodeName(output).constData(), &longAgo), 0);
+    const auto inodeAndTime = [](const QString& path) {
+        struct stat st {};
+        EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);
+        return std::pair(st.st_ino, st.st_mtime);
+    };
+    const auto before = inodeAndTime(output);
+    ASSERT_TRUE(copyCachedAnimation(cached, output, {}));
+    EXPECT_EQ(inodeAndTime(output).first, before.first);
+    EXPECT_GT(inodeAndTime(output).second, before.second);
+    const QString target = dir.filePath("target.gif"), link = dir.filePath("link.gif");
+    ASSERT_TRUE(writeFileContents(target, gif));
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+    ASSERT_TRUE(copyCachedAnimation(cached, link, {}));
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(std::pair(fileContents(link), fileContents(target)), std::pair(gif, gif));
+
     ASSERT_TRUE(writeFileContents(dir.filePath("__tmp__animation_tab.gif"), "the tab's"));
     for (int i = 1; i <= 6; ++i) {  // made in turn, a second apart
         const QString file = kept(i, i % 2 || i == 1 ? "gif" : "webp");
