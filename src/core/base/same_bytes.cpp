@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -33,7 +34,8 @@ bool readFully(int fd, char* to, std::int64_t length, std::int64_t offset)
 bool holdsSameBytes(int fd, std::int64_t size, const QString& path)
 {
     // O_NOFOLLOW: a symlink is no copy of its own. O_NONBLOCK: a pipe put there does not wait.
-    const int other = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int other =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (other < 0)
         return false;
     struct stat st {};
