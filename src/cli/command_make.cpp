@@ -146,11 +146,16 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     options.projectFile = job.projectFile;
     QJsonObject chosen = job.settings;
     ProjectProperties properties = job.properties;
-    if (args.value(QStringLiteral("--max-size")) && isOtherAnimationOutput(job.output)) {
-        printError(QStringLiteral("--max-size makes GIF files only, not %1").arg(job.output));
-        return kExitUsage;
+    // A WebP or PNG keeps its pictures' own colours: the GIF's colour and size options would do
+    // nothing there, so they are refused rather than passed over.
+    const bool gif = !isOtherAnimationOutput(job.output);
+    for (const char* gifOnly : {"--max-size", "--colors", "--lossy", "--dither"}) {
+        if (!gif && args.value(QLatin1String(gifOnly))) {
+            printError(QStringLiteral("%1 makes GIF files only, not %2").arg(QLatin1String(gifOnly), job.output));
+            return kExitUsage;
+        }
     }
-    if (!readQualityOptions(args, options, properties, chosen))
+    if (gif && !readQualityOptions(args, options, properties, chosen))
         return kExitUsage;
     const InterruptCatcher interrupts;
     options.stopRequested = &InterruptCatcher::interrupted;

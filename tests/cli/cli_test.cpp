@@ -168,6 +168,12 @@ TEST_F(Cli, PictureOptions)
         {QStringList{p0, p1}, 2, {}},
         {QStringList{p0, "-o", out, "--delay", "5"}, 2, {}},
         {QStringList{writeProject(2, out), "--delay", "5"}, 2, {}},
+        // A WebP or PNG reports its size too; the GIF's colour options do nothing there and are refused.
+        {QStringList{p0, p1, "-o", dir.filePath("o.webp"), "--json", "--width", "20"}, 0, "50 20x15 0"},
+        {QStringList{p0, p1, "-o", dir.filePath("o.png"), "--json", "--size", "8x6", "--loop", "2"}, 0, "50 8x6 2"},
+        {QStringList{p0, p1, "-o", dir.filePath("o.webp"), "--colors", "16"}, 2, {}},
+        {QStringList{p0, p1, "-o", dir.filePath("o.apng"), "--lossy", "20"}, 2, {}},
+        {QStringList{p0, p1, "-o", dir.filePath("o.webp"), "--dither", "none"}, 2, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.words.join(' ').toStdString());

@@ -135,9 +135,12 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
     const int showings = showingsFor(loopCountFor(properties));
     MakeReport report;
     report.frames = rows;
+    report.settings.width = size.value().width;
+    report.settings.height = size.value().height;
     const QString kept = keptOtherAnimation(output, options.tempFolder, conversions, delays, size.value(), showings);
     if (!kept.isEmpty() && copyCachedAnimation(kept, output, events.saveProgress)) {
         report.cached = rows;
+        report.bytes = QFileInfo(output).size();
         return report;
     }
 
@@ -189,6 +192,7 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
         keepAnimation(output, kept);
     if (events.saveProgress)
         events.saveProgress(100);
+    report.bytes = QFileInfo(output).size();
     return report;
 }
 
