@@ -1,5 +1,7 @@
 #include "core/animation/global_palette.h"
 
+#include "core/gif/lzw_encoder.h"
+
 #include <algorithm>
 
 namespace pictoreel::animation {
@@ -47,7 +49,10 @@ std::optional<Candidate> GlobalPalette::remap(const Candidate& local, std::size_
     c.image.indices.resize(image.indices.size());
     std::transform(image.indices.begin(), image.indices.end(), c.image.indices.begin(),
                    [&](std::uint8_t i) { return toGlobal[i]; });
-    c.estimatedBytes = estimatedDataBytes(c.image.indices, minCodeSizeFor(tableSize_), limitBytes);
+    c.estimatedBytes = estimatedDataBytes(c.image.indices,
+                                          std::min(minCodeSizeFor(tableSize_),
+                                                   smallestMinCodeSize(c.image.indices.data(), c.image.indices.size())),
+                                          limitBytes);
     return c;
 }
 

@@ -71,9 +71,14 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
     });
     if (ranked.size() > std::size_t(kTableSize))
         ranked.resize(std::size_t(kTableSize));
+    // The table lists the colours the most frames change to first, so that frames changing to
+    // those alone use only its first entries and start their codes narrower.
+    std::vector<Rgb> palette;
     std::vector<Pixel> table;
-    for (const auto& [colour, uses] : ranked)
+    for (const auto& [colour, uses] : ranked) {
+        palette.push_back(unpackPixel(colour));
         table.push_back(colour);
+    }
     std::sort(table.begin(), table.end());
     std::size_t saved = 0;
     for (const std::vector<Pixel>& colours : changes)
@@ -81,9 +86,6 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
             saved += 3 * std::size_t(tableSizeFor(static_cast<int>(colours.size()) + 1));
     if (saved <= 3 * std::size_t(tableSizeFor(static_cast<int>(a.size()))) + 3 * std::size_t(kTableSize))
         return std::nullopt;
-    std::vector<Rgb> palette;
-    for (Pixel c : table)
-        palette.push_back(unpackPixel(c));
     return palette;
 }
 

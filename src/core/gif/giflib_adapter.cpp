@@ -312,14 +312,16 @@ Status GifBlockWriter::putGraphicControl(int disposal, int delayCentiseconds, in
 
 Status GifBlockWriter::putImage(int left, int top, const IndexedImage& image, bool useGlobalPalette)
 {
-    // The codes start one bit wider than the colour table's indices, and never below 3 bits.
-    const int tableSize = useGlobalPalette && gif_ && gif_->SColorMap
-                              ? gif_->SColorMap->ColorCount
-                              : colorTableSize(static_cast<int>(image.palette.size()));
+    // The codes start one bit wider than the colour table's indices, and never below 3 bits. An
+    // image on the global table starts them as narrow as its own indices allow: frames that change
+    // a little use few of its entries, the first ones when the table is ordered for them.
+    const bool global = useGlobalPalette && gif_ && gif_->SColorMap;
+    const int tableSize = global ? gif_->SColorMap->ColorCount : colorTableSize(static_cast<int>(image.palette.size()));
     int tableBits = 1;
     while ((1 << tableBits) < tableSize)
         ++tableBits;
-    const int minCodeSize = std::max(2, tableBits);
+    const int minCodeSize = global ? std::min(std::max(2, tableBits), smallestMinCodeSize(image.indices.data(), image.indices.size()))
+                                   : std::max(2, tableBits);
     return putImageBlocks(left, top, image.width, image.height, useGlobalPalette ? std::vector<Rgb>{} : image.palette,
                           tableSize, minCodeSize,
                           compressGifPixels(image.indices.data(), image.indices.size(), minCodeSize));

@@ -337,6 +337,15 @@ void encodeExactly(const std::uint8_t* indices, std::size_t count, int minCodeSi
 
 }  // namespace
 
+int smallestMinCodeSize(const std::uint8_t* indices, std::size_t count)
+{
+    const std::uint8_t highest = count == 0 ? 0 : *std::max_element(indices, indices + count);
+    int bits = 2;
+    while ((1 << bits) <= highest)
+        ++bits;
+    return bits;
+}
+
 QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int minCodeSize)
 {
     CodeWriter out(count / 2);

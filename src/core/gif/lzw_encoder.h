@@ -17,6 +17,10 @@ namespace pictoreel {
 // and every index must be below 2^minCodeSize (higher bits are dropped).
 QByteArray compressGifPixels(const std::uint8_t* indices, std::size_t count, int minCodeSize);
 
+// The smallest LZW minimum code size (2..8) for `indices`: an image that uses only the first
+// entries of a larger table (the global one) may start its codes narrower than the table's.
+int smallestMinCodeSize(const std::uint8_t* indices, std::size_t count);
+
 // The number of bits compressGifPixels codes `indices` into (before packing into sub-blocks), to
 // rank ways of storing an image without writing them. Counting stops once it passes `limit`.
 std::size_t gifCodedBits(const std::uint8_t* indices, std::size_t count, int minCodeSize,

@@ -316,3 +316,30 @@ TEST(AnimationAssembler, FrameFilesOfOtherLayoutsAreDecodedNotCopied)
     for (int k = 0; k < 3; ++k)
         EXPECT_EQ(comparePictures(gif.frames[std::size_t(k)].image, k == 1 ? second : expectedOffset), "") << "frame " << k;
 }
+
+// Flat graphics whose frames change to colours the first frame lacks share one global table.
+// Most frames recolour a square with the same eight colours; every fifth also draws twelve colours
+// of its own. The eight come first in the table, so the frames of those alone start their codes
+// at 3 bits, and the others within the table's first 128 entries; every frame shows exactly.
+TEST(AnimationAssembler, FramesOnTheSharedTableStartTheirCodesAsNarrowAsTheirEntries)
+{
+    Fixture f;
+    const RgbaImage base = makePicture(48, 32, [](int x, int y) { return Rgb{std::uint8_t((y * 48 + x) % 192), 0, 64}; });
+    std::vector<std::optional<RgbaImage>> pictures{base};
+    RgbaImage picture = base;
+    for (int k = 1; k <= 40; ++k) {
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                setPixel(picture, 4 + x, 4 + y, Rgb{250, 250, std::uint8_t(200 + (x + y + k) % 8)});
+        for (int j = 0; k % 5 == 0 && j < 12; ++j)
+            setPixel(picture, 30 + j % 4, 20 + j / 4, Rgb{std::uint8_t(10 + k), 200, std::uint8_t(j * 15)});
+        pictures.push_back(picture);
+    }
+    assembleAndCheck(f, pictures);
+    const std::vector<GifStoredImage> images = findStoredImages(fileContents(f.path(QStringLiteral("out.gif"))));
+    ASSERT_EQ(images.size(), pictures.size());
+    for (std::size_t k = 1; k < images.size(); ++k) {
+        EXPECT_FALSE(images[k].localPalette) << k;
+        EXPECT_EQ(images[k].pixels.minCodeSize, k % 5 ? 3 : 7) << k;
+    }
+}
