@@ -167,9 +167,10 @@ void printLine(const QString& message)
 QString sizeText(qint64 bytes)
 {
     const QString exact = QStringLiteral("%1 bytes").arg(bytes);
-    if (bytes < 1024)
+    // In thousands, as --max-size's K and M count.
+    if (bytes < 1000)
         return exact;
-    return QStringLiteral("%1 (%2)").arg(exact, QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
+    return QStringLiteral("%1 (%2)").arg(exact, QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat));
 }
 
 ProgressBar::ProgressBar(bool quiet) : enabled_(!quiet && ::isatty(STDERR_FILENO)) {}

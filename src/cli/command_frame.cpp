@@ -5,6 +5,7 @@
 #include "picture_list.h"
 
 #include "core/media/imaging_component.h"
+#include "core/base/file_identity.h"
 #include "core/base/limits.h"
 
 #include <QFileInfo>
@@ -45,6 +46,11 @@ int runFrame(const QStringList& words)
     if (!formats.contains(suffix)) {
         printError(QStringLiteral("the output name must end in .gif, .bmp, .jpg or .png: %1").arg(*output));
         return kExitUsage;
+    }
+
+    if (sameFile(*output, args.positional().front())) {
+        printError(QStringLiteral("The output file %1 is the picture being converted. Choose another output file.").arg(*output));
+        return kExitFailure;
     }
 
     ImagingComponent image;

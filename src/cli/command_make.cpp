@@ -126,7 +126,12 @@ struct MakeJob {
 int make(const MakeJob& job, const Arguments& args, MakeOptions options)
 {
     if (const auto temp = args.value(QStringLiteral("--temp"))) {
-        options.tempFolder = withTrailingSeparator(*temp);
+        // An empty name would make the root folder the temp folder.
+        if (temp->trimmed().isEmpty()) {
+            printError(QStringLiteral("--temp wants a folder, not an empty name"));
+            return kExitUsage;
+        }
+        options.tempFolder = withTrailingSeparator(QFileInfo(*temp).absoluteFilePath());
         MakePath(options.tempFolder, [](const QString& message) { printError(message); });
     } else {
         options.tempFolder = windowTempFolder();
@@ -192,7 +197,7 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     if (json) {
         QJsonObject settings = chosen;
         settings[QStringLiteral("temp")] = QDir::cleanPath(options.tempFolder);
-        settings[QStringLiteral("jobs")] = options.jobs;
+        settings[QStringLiteral("jobs")] = options.jobsToUse();
         const auto loop = loopCountFor(job.properties);
         const QJsonObject result{
             {QStringLiteral("output"), QFileInfo(job.output).absoluteFilePath()},

@@ -180,6 +180,7 @@ TEST_F(Cli, PictureOptions)
         const CliRun run = runCli(QStringList{"make"} + c.words);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
         const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        EXPECT_TRUE(json.isEmpty() || json["settings"]["jobs"].toInt() >= 1);  // the frames converted at once
         EXPECT_EQ(json.isEmpty() ? QString() : QString("%1 %2x%3 %4").arg(json["settings"]["delay"].toInt()).arg(json["width"].toInt())
                                                    .arg(json["height"].toInt()).arg(json["loop"].toInt()), c.made);
     }
@@ -297,10 +298,17 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {[&] { return writeProject(1, old); }, {"--temp", dir.filePath("c")}, 1, "Please add frames to make animated gif"},
         {[&] { return writeProject(3, ""); }, {"--temp", dir.filePath("c")}, 1, "-o"},
         {[&] { return writeProject(3, old); }, {"--jobs", "zero"}, 2, "--jobs"},
+        {[&] { return writeProject(3, old); }, {"--temp", ""}, 2, "--temp wants a folder, not an empty name"},
         {[&] { return writeProject(3, old); }, {"--max-size", "lots"}, 2, "--max-size wants a size in bytes"},
         {[&] { return writeProject(3, old); }, {"--max-size", "1.5"}, 2, "not \"1.5\""},
         {[&] { return writeProject(3, old); }, {"--max-size", "20", "--temp", dir.filePath("c")}, 1, "does not fit in 20 bytes"},
         {[&] { return dir.filePath("nope.agp"); }, {}, 1, "nope.agp"},
+        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", writeProject(2, old)}, 1, "is a project. Choose another"},
+        {{}, {"frame", dir.filePath("p0.bmp"), "-o", dir.filePath("p0.bmp"), "--size", "8x8"}, 1, "is the picture"},
+        // Files that cannot be written are named with the system's reason.
+        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/x.gif"), "--temp", dir.filePath("c")}, 1,
+         "no/x.gif: No such file or directory"},
+        {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/p.agp")}, 1, "no/p.agp: No such file or directory"},
         {[&] { return dir.filePath("p0.bmp"); }, {}, 2, "name the GIF to make with -o OUT.gif"},
         {[&] { return testing::writeFileContents(dir.filePath("p0.txt"), "text") ? dir.filePath("p0.txt") : QString(); }, {}, 1,
          "p0.txt is not a Pictoreel project."},

@@ -150,7 +150,7 @@ bool FileMatcher::matches(const QString& other) const
 
 bool sameFile(const QString& a, const QString& b) { return FileMatcher(a).matches(b); }
 
-std::optional<QByteArray> readFileStart(const QString& path, qint64 length)
+std::optional<QByteArray> readFileStart(const QString& path, qint64 length, std::optional<std::uint8_t>* lastByte)
 {
     // O_NONBLOCK: should a pipe have taken the file's place, opening it does not wait for a writer.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -171,6 +171,13 @@ std::optional<QByteArray> readFileStart(const QString& path, qint64 length)
         }
         bytes.truncate(have);
         start = std::move(bytes);
+        if (lastByte) {
+            std::uint8_t last = 0;
+            ssize_t got = 0;
+            while (st.st_size > 0 && (got = ::pread(fd, &last, 1, st.st_size - 1)) < 0 && errno == EINTR) {
+            }
+            *lastByte = got == 1 ? std::optional<std::uint8_t>(last) : std::nullopt;
+        }
     }
     ::close(fd);
     return start;

@@ -53,7 +53,9 @@ Status openRegularFile(QFile& file, const QString& path);
 
 // The first `length` bytes of the regular file at `path` (all of it when shorter), or nothing when
 // there is no regular file or it cannot be opened. Never waits, even for a pipe with no writer.
-std::optional<QByteArray> readFileStart(const QString& path, qint64 length);
+// With `lastByte`, the file's last byte goes there too (nothing when the file is empty).
+std::optional<QByteArray> readFileStart(const QString& path, qint64 length,
+                                        std::optional<std::uint8_t>* lastByte = nullptr);
 
 // Why `path` is no input file, as openRegularFile would say it, or nothing when it is a regular
 // file or does not exist. For callers that read through a library of their own.

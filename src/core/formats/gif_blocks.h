@@ -13,6 +13,7 @@ namespace pictoreel::gif {
 
 inline constexpr int kGraphicControlLabel = 0xF9;
 inline constexpr int kCommentLabel = 0xFE;
+inline constexpr std::uint8_t kTrailerByte = 0x3B;  // ends every GIF
 
 // The logical screen descriptor.
 struct Screen {

@@ -56,23 +56,31 @@ bool looksWhole(QFile& file, qint64 size)
 // Copies a whole animation (see looksWhole) to `to`, inside the kernel: the animations are
 // megabytes, and reading them into memory only to write them out again costs more than all the
 // rest of a make from the cache.
-bool copyWholeAnimation(const QString& from, const QString& to)
+// Errors: FileReadFailed when `from` is no whole animation, FileWriteFailed with the system's
+// reason when `to` cannot be written.
+Status copyWholeAnimation(const QString& from, const QString& to)
 {
+    const auto noWhole = [&from] {
+        return makeError(ErrorCode::FileReadFailed, QStringLiteral("No whole cached animation at %1").arg(from));
+    };
     QFile source;
     if (!openRegularFile(source, from))
-        return false;
+        return noWhole();
     const qint64 size = source.size();
     if (!looksWhole(source, size))
-        return false;
+        return noWhole();
     // A target that holds these very bytes already is only marked as made now: replacing it
     // would cost more than reading it, as the file system writes a file out at once when it
     // takes the place of another by renaming.
     if (holdsSameBytes(source.handle(), size, to) &&
         ::utimensat(AT_FDCWD, QFile::encodeName(to).constData(), nullptr, AT_SYMLINK_NOFOLLOW) == 0)
-        return true;
+        return {};
     ReplacingFile target(to);
+    const auto cannotWrite = [&target] {
+        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(target.targetPath(), target.errorString()));
+    };
     if (!target.open())
-        return false;
+        return cannotWrite();
     target.device().flush();
     loff_t in = 0;
     while (in < size) {
@@ -81,18 +89,20 @@ bool copyWholeAnimation(const QString& from, const QString& to)
         if (copied > 0)
             continue;
         if (copied == 0 || in != 0)
-            return false;  // the target is dropped with its temporary file
+            return cannotWrite();  // the target is dropped with its temporary file
         // This file system (or kernel) cannot copy by itself: through memory, a piece at a time.
         if (!source.seek(0))
-            return false;
+            return noWhole();
         while (!source.atEnd()) {
             const QByteArray piece = source.read(std::int64_t{1} << 20);
-            if (piece.isEmpty() || !target.write(piece))
-                return false;
+            if (piece.isEmpty())
+                return noWhole();
+            if (!target.write(piece))
+                return cannotWrite();
         }
         break;
     }
-    return target.commit();
+    return target.commit() ? Status{} : cannotWrite();
 }
 
 }  // namespace
@@ -125,8 +135,8 @@ QString cachedAnimationPath(const QString& tempFolder, const std::vector<Animati
 
 Status copyCachedAnimation(const QString& cached, const QString& output, const std::function<void(int)>& progress)
 {
-    if (!copyWholeAnimation(cached, output))
-        return makeError(ErrorCode::FileReadFailed, QStringLiteral("No whole cached animation at %1").arg(cached));
+    if (Status copied = copyWholeAnimation(cached, output); !copied)
+        return copied;
     // Used now: the newest few are kept, so one made again and again stays.
     ::utimensat(AT_FDCWD, QFile::encodeName(cached).constData(), nullptr, 0);
     if (progress)

@@ -29,9 +29,10 @@ QString cachedAnimationPath(const QString& tempFolder, const std::vector<Animati
 QString keptAnimationPath(const QString& tempFolder, const QByteArray& description, const QString& suffix);
 
 // Copies the cached animation at `cached` to `output` (replacing it only when complete) and
-// reports 100 to `progress` once it is there. Fails without touching `output` when the cached
-// file is missing or does not look like a whole GIF, WebP or PNG; the caller then makes the
-// animation as usual.
+// reports 100 to `progress` once it is there. Fails without touching `output`: FileReadFailed
+// when the cached file is missing or does not look like a whole GIF, WebP or PNG (the caller then
+// makes the animation as usual), FileWriteFailed with the system's reason when `output` cannot be
+// written.
 Status copyCachedAnimation(const QString& cached, const QString& output, const std::function<void(int)>& progress);
 
 // Keeps a copy of the animation just made at `output` under `cached`, and drops all but the

@@ -26,9 +26,7 @@ Status placeOutput(const QString& attempt, const QString& output)
         QFile::setPermissions(attempt, earlier.permissions());
     if (std::rename(QFile::encodeName(attempt).constData(), QFile::encodeName(output).constData()) == 0)
         return {};
-    if (Status copied = copyCachedAnimation(attempt, output, {}); !copied)
-        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1").arg(output));
-    return {};
+    return copyCachedAnimation(attempt, output, {});
 }
 
 }  // namespace

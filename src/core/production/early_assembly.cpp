@@ -50,8 +50,8 @@ Status EarlyAssembly::finish(const QString& output, const QString& cached, const
     tell(saveProgress, told);
     if (stopped_())
         return makeCancelled();
-    if (!copyCachedAnimation(file_, output, saveProgress))
-        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1").arg(output));
+    if (Status copied = copyCachedAnimation(file_, output, saveProgress); !copied)
+        return copied;
     if (!cached.isEmpty())
         adoptAnimation(file_, cached);
     return {};

@@ -77,8 +77,11 @@ QByteArray readFrameCacheRecord(const QString& cacheFile)
     // The record is the first comment among the extensions before the first image: read as much
     // of the file's start as it takes to walk to it, a little more each time.
     for (qint64 length = 4096;; length *= 4) {
-        const std::optional<QByteArray> start = readFileStart(cacheFile, length);
-        if (!start)
+        // A file that does not end in the trailer was cut short (a full disk, a copy broken off):
+        // it holds no frame, and the picture is converted again.
+        std::optional<std::uint8_t> last;
+        const std::optional<QByteArray> start = readFileStart(cacheFile, length, &last);
+        if (!start || last != gif::kTrailerByte)
             return {};
         const QByteArray& head = *start;
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(head.constData());

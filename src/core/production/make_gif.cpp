@@ -18,7 +18,6 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
-#include <thread>
 
 namespace pictoreel {
 
@@ -38,6 +37,10 @@ Status checkOutputIsNoInput(const std::vector<FrameValues>& frames, const QStrin
                                  .arg(output)
                                  .arg(k + 1));
     }
+    // "make" typed for "project": an animation never replaces a project.
+    if (holdsProject(output))
+        return makeError(ErrorCode::InvalidArgument,
+                         QStringLiteral("The output file %1 is a project. Choose another output file.").arg(output));
     return {};
 }
 
@@ -105,7 +108,7 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
     conversions.reserve(values.size());
     for (const FrameValues& frame : values)
         conversions.push_back(frameConversionFor(frame, size.value(), options.tempFolder, style));
-    const int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int jobs = options.jobsToUse();
     const std::optional<std::int64_t> budget = sizeBudgetFor(properties);
     // Without a budget, the assembly runs beside the conversions and takes each frame's indices.
     ConversionPool pool(conversions, jobs, !budget);

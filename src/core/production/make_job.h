@@ -9,9 +9,11 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace pictoreel {
@@ -34,6 +36,9 @@ struct MakeOptions {
     // photos, 6 dB on flat graphics and seconds of assembly, so it is the user's choice (and the
     // size budget's first knob).
     int lossy = 0;
+
+    // How many frames are converted at once.
+    int jobsToUse() const { return jobs > 0 ? jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 };
 
 // Called on the thread that makes.

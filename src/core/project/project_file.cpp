@@ -1,8 +1,11 @@
 #include "core/project/project_file.h"
 
+#include "core/base/file_identity.h"
 #include "core/project/numbers.h"
 #include "core/project/paths.h"
 #include "core/project/settings_store.h"
+
+#include <QFileInfo>
 
 namespace pictoreel {
 namespace {
@@ -47,6 +50,18 @@ Status checkProjectFile(const QString& path)
     return notAProject(path);
 }
 
+bool holdsProject(const QString& path)
+{
+    // Thousands of frames take a few hundred kilobytes.
+    constexpr qint64 kLargestProject = 4 << 20;
+    const std::optional<QByteArray> start = readFileStart(path, 8);
+    if (!start || start->isEmpty() || start->startsWith("GIF8") || start->startsWith("\x89PNG") ||
+        start->startsWith("RIFF") || QFileInfo(path).size() > kLargestProject)
+        return false;
+    const std::shared_ptr<const IniDocument> document = loadIniFile(path);
+    return document->isText() && (document->hasSection(kGlobal) || document->hasSection(kFrames));
+}
+
 QString frameKey(int index) { return QStringLiteral("FRAME%1").arg(index, 3, 10, QChar(u'0')); }
 
 QString proposeOutputFile(const QString& projectPath)
@@ -72,6 +87,7 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
     if (blank)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("The project has no file name"));
     bool foreign = false;
+    QString why;
     const bool written = editIniFile(path, [&](IniDocument& doc) {
         // Checked again on the document being changed: the file may have been replaced since.
         if (!holdsProjectOrNothing(doc)) {
@@ -89,11 +105,11 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         writeOptionalKey(doc, kMaxSizeKey, properties.maxSize);
         for (int i = 1; i <= frames.rowCount(); ++i)
             doc.writeKey(kFrames, frameKey(i), frames.FrameToString(i));
-    });
+    }, &why);
     if (foreign)
         return notAProject(path);
     if (!written)
-        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1").arg(path));
+        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(path, why));
     return {};
 }
 

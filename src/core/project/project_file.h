@@ -47,6 +47,10 @@ QString proposeOutputFile(const QString& projectPath);
 // nor ever written over.
 Status checkProjectFile(const QString& path);
 
+// Whether the file at `path` holds a project: INI text with one of its sections, of a project's
+// size. A picture or any larger file is not read.
+bool holdsProject(const QString& path);
+
 // Writes the project in the documented key order, over whatever the file holds (other keys,
 // and frame keys beyond the new count, stay). Fills an empty output name with the proposal
 // first. Errors: UnsupportedFormat when the file is not a project (see checkProjectFile; nothing

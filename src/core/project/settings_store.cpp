@@ -99,18 +99,18 @@ bool isWriteProtected(const QString& file)
     return !info.isWritable() || !(info.permissions() & anyWrite);
 }
 
-bool replaceFile(const QString& file, const QByteArray& bytes)
+bool replaceFile(const QString& file, const QByteArray& bytes, QString& why)
 {
-    if (isWriteProtected(file))
-        return false;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
+    if (isWriteProtected(file)) {
+        why = QStringLiteral("the file is read-only");
         return false;
     }
-    return out.commit();
+    QSaveFile out(file);
+    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
+        return true;
+    why = out.errorString();
+    out.cancelWriting();
+    return false;
 }
 
 }  // namespace
@@ -126,21 +126,27 @@ QString ReadIniKey(const QString& section, const QString& key, const QString& de
     return loadIniFile(file)->readKey(section, key, defaultValue);
 }
 
-bool editIniFile(const QString& file, const std::function<void(IniDocument&)>& edit)
+bool editIniFile(const QString& file, const std::function<void(IniDocument&)>& edit, QString* why)
 {
     if (file.trimmed().isEmpty())
         return false;
     std::lock_guard lock(cacheMutex);
     const QString key = cacheKey(file);
     IniDocument document = *currentDocument(key, file);
-    if (!document.isText())
-        return false;  // a picture or any other file that is not INI text is never written over
+    if (!document.isText()) {  // a picture or any other file that is not INI text is never written over
+        if (why)
+            *why = QStringLiteral("it is no INI text");
+        return false;
+    }
     const std::uint64_t before = document.revision();
     edit(document);
     if (document.revision() == before)
         return true;
-    if (!replaceFile(file, document.serialize())) {
+    QString reason;
+    if (!replaceFile(file, document.serialize(), reason)) {
         cache.remove(key);
+        if (why)
+            *why = reason;
         return false;
     }
     const FileStamp stamp = stampOf(file);

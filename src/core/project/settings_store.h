@@ -29,8 +29,9 @@ std::shared_ptr<const IniDocument> loadIniFile(const QString& file);
 // Applies several changes and writes the file once. Same outcome as the same WriteIniKey calls
 // one after another, at the cost of one write. A file that the edit leaves unchanged is not
 // touched (and a missing one not created). A read-only file, a missing folder or a file that is
-// not INI text refuses the write (the last before `edit` is called).
-bool editIniFile(const QString& file, const std::function<void(IniDocument&)>& edit);
+// not INI text refuses the write (the last before `edit` is called); `why`, when given, then
+// says why the file could not be written.
+bool editIniFile(const QString& file, const std::function<void(IniDocument&)>& edit, QString* why = nullptr);
 
 // Forgets every parsed file (for tests that change files behind the store's back within the
 // resolution of the file system's clock).

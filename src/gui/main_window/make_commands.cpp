@@ -172,8 +172,8 @@ void MakeCommands::showMadeFile(const QString& output, const MakeReport& report)
     const QLocale locale;
     const qint64 bytes = QFileInfo(output).size();
     QString size = tr("%1 bytes").arg(locale.toString(bytes));
-    if (bytes >= 1024)
-        size += QStringLiteral(" (%1)").arg(locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
+    if (bytes >= 1000)  // in thousands, as the Max size's K and M count
+        size += QStringLiteral(" (%1)").arg(locale.formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat));
     QString text = tr("%1: %2, %3 s").arg(QFileInfo(output).fileName(), size, locale.toString(makeTimer_.elapsed() / 1000.0, 'f', 2));
     if (report.budgeted) {
         const auto [width, height] = host_.panel->frameSizeTexts();

@@ -225,7 +225,7 @@ TEST_F(FrameCache, ConvertsOnceToTheProjectSizeThenReusesTheFileUntilThePictureC
 
 // Pictures of one name in two folders get a file each, also when converted apart (the pool's
 // case below converts them together); a file at the cache name that records no picture (an older
-// cache, anything else) is converted over.
+// cache, anything else) or that was cut short is converted over.
 TEST_F(FrameCache, EveryPictureHasItsOwnFileAndOnlyItsRecordIsReused)
 {
     ASSERT_TRUE(QDir().mkpath(dir.filePath("trip")));
@@ -240,6 +240,12 @@ TEST_F(FrameCache, EveryPictureHasItsOwnFileAndOnlyItsRecordIsReused)
     EXPECT_EQ(gifOf(1), blue);
     EXPECT_EQ(pixelOf(blue, 3, 3)[2], 255);
     EXPECT_FALSE(readFrameCacheRecord(blue).isEmpty());
+    // A file cut short keeps its record but lost its end: it is converted again too.
+    const QByteArray whole = fileContents(blue);
+    ASSERT_TRUE(writeFileContents(blue, whole.left(whole.size() - 9)));
+    EXPECT_TRUE(readFrameCacheRecord(blue).isEmpty());
+    EXPECT_EQ(gifOf(1), blue);
+    EXPECT_EQ(fileContents(blue), whole);
 }
 
 // Names the file system cannot take as one cache file name: a picture name of 229 characters (or
