@@ -50,8 +50,9 @@ int runConversion(const QStringList& words, Direction direction)
     QElapsedTimer timer;
     timer.start();
     // Transparent GIF pixels become white in the video, as in the window.
+    std::int64_t videoFrames = 0;
     const Status converted = toGif ? aviToGif(source, target, progress, *limits)
-                                   : gifToAvi(source, target, progress, 0xFFFFFF, *limits);
+                                   : gifToAvi(source, target, progress, 0xFFFFFF, *limits, &videoFrames);
     bar.finish();
     if (!converted) {
         if (InterruptCatcher::interrupted()) {
@@ -62,10 +63,10 @@ int runConversion(const QStringList& words, Direction direction)
         return kExitFailure;
     }
     if (!quiet) {
-        QString frames;
+        QString frames = QStringLiteral("%1 frames, ").arg(videoFrames);
         if (toGif) {
-            if (const Result<GifDecoder> gif = GifDecoder::openFile(target))
-                frames = QStringLiteral("%1 frames, ").arg(gif.value().frameCount());
+            const Result<GifDecoder> gif = GifDecoder::openFile(target);
+            frames = gif ? QStringLiteral("%1 frames, ").arg(gif.value().frameCount()) : QString();
         }
         printLine(QStringLiteral("%1: %2%3 bytes, %4 s")
                       .arg(target, frames)

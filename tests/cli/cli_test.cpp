@@ -309,6 +309,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/x.gif"), "--temp", dir.filePath("c")}, 1,
          "no/x.gif: No such file or directory"},
         {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/p.agp")}, 1, "no/p.agp: No such file or directory"},
+        {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("a;b.bmp"), "-o", dir.filePath("s.agp")}, 1, "a;b.bmp cannot be named in a project"},
         {[&] { return dir.filePath("p0.bmp"); }, {}, 2, "name the GIF to make with -o OUT.gif"},
         {[&] { return testing::writeFileContents(dir.filePath("p0.txt"), "text") ? dir.filePath("p0.txt") : QString(); }, {}, 1,
          "p0.txt is not a Pictoreel project."},

@@ -114,6 +114,19 @@ Status WebpWriter::addFrame(const RgbaImage& canvas, int durationMs)
     return {};
 }
 
+int webpFrameCount(const QByteArray& bytes)
+{
+    const WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+    WebPMux* mux = WebPMuxCreate(&data, 0);
+    if (!mux)
+        return 0;
+    int frames = 0;
+    if (WebPMuxNumChunks(mux, WEBP_CHUNK_ANMF, &frames) != WEBP_MUX_OK || frames == 0)
+        frames = 1;
+    WebPMuxDelete(mux);
+    return frames;
+}
+
 Status WebpWriter::finish()
 {
     if (!impl_->encoder)

@@ -30,6 +30,11 @@ private:
 // libwebp's encoder version, as it gives it (0x010205 for 1.2.5): another may write other bytes.
 int webpEncoderVersion();
 
+// The frames an animated WebP's bytes hold (1 for a still one, 0 for no WebP). The encoder shows
+// a frame the same as the one before by showing that one longer, so this may be fewer than the
+// frames added.
+int webpFrameCount(const QByteArray& bytes);
+
 // Whether a picture has so few colours that lossless compression suits it.
 bool hasFewColours(const RgbaImage& picture);
 

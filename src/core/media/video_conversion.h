@@ -51,7 +51,9 @@ Status checkConversionTarget(const QString& source, const QString& target);
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {},
                 const ConversionLimits& limits = {});
 // `background` (0x00BBGGRR) shows where a GIF frame is transparent, as a player shows it.
+// `videoFrames`, when given, gets the frames the video holds once it is written.
 Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress = {},
-                std::int32_t background = 0xFFFFFF, const ConversionLimits& limits = {});
+                std::int32_t background = 0xFFFFFF, const ConversionLimits& limits = {},
+                std::int64_t* videoFrames = nullptr);
 
 }  // namespace pictoreel

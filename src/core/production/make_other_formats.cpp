@@ -106,6 +106,18 @@ QString keptOtherAnimation(const QString& output, const QString& tempFolder, con
     return keptAnimationPath(tempFolder, description, suffix);
 }
 
+// The made file's size, and its frames: a WebP shows a frame like the one before by showing that
+// one longer.
+void describeMadeFile(const QString& output, MakeReport& report)
+{
+    report.bytes = QFileInfo(output).size();
+    if (QFileInfo(output).suffix().compare(QLatin1String("webp"), Qt::CaseInsensitive) != 0)
+        return;
+    QFile file(output);
+    if (file.open(QIODevice::ReadOnly))
+        report.frames = webpFrameCount(file.readAll());
+}
+
 }  // namespace
 
 bool isOtherAnimationOutput(const QString& path)
@@ -140,7 +152,7 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
     const QString kept = keptOtherAnimation(output, options.tempFolder, conversions, delays, size.value(), showings);
     if (!kept.isEmpty() && copyCachedAnimation(kept, output, events.saveProgress)) {
         report.cached = rows;
-        report.bytes = QFileInfo(output).size();
+        describeMadeFile(output, report);
         return report;
     }
 
@@ -192,7 +204,7 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
         keepAnimation(output, kept);
     if (events.saveProgress)
         events.saveProgress(100);
-    report.bytes = QFileInfo(output).size();
+    describeMadeFile(output, report);
     return report;
 }
 

@@ -181,10 +181,12 @@ TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
         }
         ASSERT_TRUE(writer.finish());
         ProgressLog progress;
-        ASSERT_TRUE(gifToAvi(source, video, progress.callback(), 0x0000FF));
+        std::int64_t written = 0;
+        ASSERT_TRUE(gifToAvi(source, video, progress.callback(), 0x0000FF, {}, &written));
         EXPECT_TRUE(progress.risesToOneFinalHundred());
 
         const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(video);
+        EXPECT_EQ(written, std::int64_t(frames.size()));
         PlayerComponent player;
         ASSERT_TRUE(player.LoadGif(source));
         int played = 0;

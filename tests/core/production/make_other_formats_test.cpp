@@ -100,6 +100,8 @@ TEST_P(MakeOtherFormats, ShowsEveryPictureForItsDelayAndKeepsTheFrameBeforeAMiss
     const bool webp = QString(GetParam()) == "webp";  // photos lossy, few colours exact
     const Timeline t = decode(output());
     ASSERT_EQ(t.size(), 3u);
+    // The frames the file holds: a WebP shows the red frame longer rather than twice.
+    EXPECT_EQ(report.value().frames, webp ? 3 : 4);
     EXPECT_EQ(std::tuple(t[0].second, t[1].second, t[2].second), std::tuple(700, 300, 100));
     EXPECT_EQ(testing::comparePictures(t[0].first, solidPicture(24, 18, {255, 0, 0})), "");
     EXPECT_GT(testing::psnr(t[1].first, photo), webp ? 25.0 : 99.0);
