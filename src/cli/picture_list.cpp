@@ -77,7 +77,7 @@ QSize firstPictureSize(const QStringList& pictures, const ProjectProperties& fre
 }
 
 // The frame size the options ask for, the first picture's otherwise; `from` tells which.
-std::optional<QSize> sizeFrom(const QStringList& pictures, const Arguments& args, const ProjectProperties& fresh,
+std::optional<QSize> askedSizeFrom(const QStringList& pictures, const Arguments& args, const ProjectProperties& fresh,
                               QString* from, QString* error)
 {
     const auto sizeText = args.value(QStringLiteral("--size"));
@@ -109,7 +109,7 @@ std::optional<QSize> sizeFrom(const QStringList& pictures, const Arguments& args
     const QSize first = firstPictureSize(pictures, fresh);
     // The other side in the first picture's proportions.
     const auto scaled = [](int side, int to, int from) {
-        return std::clamp(static_cast<int>(std::lround(double(side) * to / from)), 1, kLimits.maxSide);
+        return std::max(1, static_cast<int>(std::min<double>(std::lround(double(side) * to / from), kLimits.maxSide + 1)));
     };
     if (width)
         return QSize(*width, scaled(*width, first.height(), first.width()));
@@ -117,6 +117,32 @@ std::optional<QSize> sizeFrom(const QStringList& pictures, const Arguments& args
         return QSize(scaled(*height, first.width(), first.height()), *height);
     *from = QStringLiteral("first picture");
     return first;
+}
+
+// askedSizeFrom, refused when the frames would be larger than a frame may be: checked here, once,
+// rather than by every frame in turn.
+std::optional<QSize> sizeFrom(const QStringList& pictures, const Arguments& args, const ProjectProperties& fresh,
+                              QString* from, QString* error)
+{
+    const std::optional<QSize> size = askedSizeFrom(pictures, args, fresh, from, error);
+    if (!size)
+        return size;
+    const QString which = *from == u"options" ? QStringLiteral("asked for") : QStringLiteral("of the first picture");
+    if (size->width() > kLimits.maxSide || size->height() > kLimits.maxSide) {
+        *error = QStringLiteral("frames %1 would be more than %2 pixels a side, in the first picture's proportions")
+                     .arg(which)
+                     .arg(kLimits.maxSide);
+        return std::nullopt;
+    }
+    if (std::int64_t{size->width()} * size->height() > kLimits.maxPixels) {
+        *error = QStringLiteral("frames of %1 x %2 pixels (%3) are more than a frame may hold: %4 megapixels")
+                     .arg(size->width())
+                     .arg(size->height())
+                     .arg(which)
+                     .arg(megapixelsText(kLimits.maxPixels));
+        return std::nullopt;
+    }
+    return size;
 }
 
 // --fit and --fit-background into the project: how pictures of another shape fill their frames

@@ -220,7 +220,10 @@ constexpr std::size_t kFreshTableTrial = 2048;
 constexpr std::size_t kFreshTableAllowance = 110;
 
 // Codes kept back while two ways of going on are compared: each with its width in the top bits.
-// A trial codes at most kFreshTableTrial pixels, so at most that many codes and a clear code.
+// The fresh way codes at least kFreshTableTrial pixels, in as many codes at most and a clear code,
+// but its last string may reach past them: a fresh table's string is at most one pixel longer
+// than the codes before it, so the way tried covers fewer than twice kFreshTableTrial pixels. The
+// kept way codes those same pixels, one a code at worst (a full table of other strings).
 class HeldCodes {
 public:
     void clear()
@@ -248,7 +251,7 @@ public:
     }
 
 private:
-    std::array<std::uint16_t, kFreshTableTrial + 1> codes_;
+    std::array<std::uint16_t, 2 * kFreshTableTrial + 2> codes_;
     std::size_t size_ = 0;
     std::size_t bits_ = 0;
 };

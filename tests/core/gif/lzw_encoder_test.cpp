@@ -74,14 +74,16 @@ std::vector<std::uint8_t> redsWithImageMagick(const QByteArray& gifBytes, int wi
 
 TEST(LzwEncoder, DecodersGetExactlyWhatWasEncoded)
 {
-    enum Picture { Runs, Noise, Gradient, RepeatedNoise, RepeatedThenNoise };
+    enum Picture { Runs, Noise, Gradient, RepeatedNoise, RepeatedThenNoise, NoiseThenRun };
     struct Case {
         const char* name;
         int width, height, minCodeSize, colours;
         Picture picture;
     };
     // Noise fills the string table again and again; repeated noise pays for keeping a full table,
-    // until it gives way to new noise halfway down.
+    // until it gives way to new noise halfway down. Noise without index 0 leaves a full table that
+    // codes a run of 0 a pixel a code, while a fresh table's last run string reaches past the
+    // pixels it tries.
     const Case cases[] = {
         {"one pixel", 1, 1, 2, 1, Runs},
         {"two colours, runs", 97, 31, 2, 2, Runs},
@@ -94,6 +96,7 @@ TEST(LzwEncoder, DecodersGetExactlyWhatWasEncoded)
         {"256 colours, repeated noise", 512, 512, 8, 256, RepeatedNoise},
         {"4 colours, repeated noise then noise", 700, 500, 2, 4, RepeatedThenNoise},
         {"256 colours, repeated noise then noise", 640, 480, 8, 256, RepeatedThenNoise},
+        {"256 colours, noise without 0 then a run of 0", 640, 480, 8, 256, NoiseThenRun},
     };
     std::mt19937 random(7);
     std::vector<std::uint8_t> tile(16 * 16);
@@ -109,6 +112,8 @@ TEST(LzwEncoder, DecodersGetExactlyWhatWasEncoded)
                 indices[i] = std::uint8_t((i / 37 + y) % unsigned(c.colours));
             else if (c.picture == Gradient)
                 indices[i] = std::uint8_t((i / 5 + i / 640) % unsigned(c.colours));
+            else if (c.picture == NoiseThenRun)
+                indices[i] = 5 * y < 2 * std::size_t(c.height) ? std::uint8_t(1 + random() % unsigned(c.colours - 1)) : 0;
             else
                 indices[i] = repeats ? tile[y % 16 * 16 + x % 16] : std::uint8_t(random() % unsigned(c.colours));
         }
