@@ -50,6 +50,15 @@ TEST(PanelTexts, FileSizesAndFileFilters)
     // A description whose group Qt would misread gets the group Qt reads after it.
     EXPECT_EQ(qtFileFilter(QStringLiteral("GIF Files (*.gif)|*.gif|JPG/JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|All|*.*")),
               QStringLiteral("GIF Files (*.gif);;JPG/JPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg);;All (*.*)"));
+    // A name typed without extension under the WebP or PNG entry of the output dialog gets it;
+    // under the first (GIF) entry, or with an extension of its own, it stays as typed.
+    const QString output = QStringLiteral("Animated GIF Files|*.gif|Animated WebP Files|*.webp|Animated PNG Files|*.png;*.apng");
+    const QStringList entries = qtFileFilter(output).split(QStringLiteral(";;"));
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(QStringList({savedFileName("/t/anim", output, entries[1]), savedFileName("/t/anim", output, entries[2]),
+                           savedFileName("/t/anim", output, entries[0]), savedFileName("/t/anim.gif", output, entries[1]),
+                           savedFileName("/t/anim", output, QString())}),
+              QStringList({"/t/anim.webp", "/t/anim.png", "/t/anim", "/t/anim.gif", "/t/anim"}));
 }
 
 class PanelTest : public WindowTest {

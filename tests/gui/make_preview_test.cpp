@@ -138,6 +138,8 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWhileOnlyCancelTake
     part<QCheckBox>("chkLoop")->setChecked(true);  // ticked, the loop count is 0 whatever the loop box holds
     make();
     EXPECT_EQ(decodeGif(output()).section(u' ', 0, 3), QStringLiteral("4 40x30 loop 0"));
+    window->NewProject();  // what another project made is not told of this one
+    EXPECT_TRUE(madePanel()->text().isEmpty());
 }
 
 TEST_F(MakePreviewTest, FailuresAreToldOnceAfterTheWindowTakesInputAgainAndKeepTheEarlierFile)

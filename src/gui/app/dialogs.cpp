@@ -4,6 +4,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -31,6 +32,17 @@ QString qtFileFilter(const QString& pairs)
             entries.append(description + u' ' + qtGroup);
     }
     return entries.join(QStringLiteral(";;"));
+}
+
+QString savedFileName(const QString& name, const QString& pairs, const QString& selected)
+{
+    const QStringList entries = qtFileFilter(pairs).split(QStringLiteral(";;"));
+    const qsizetype entry = entries.indexOf(selected);
+    const QStringList parts = pairs.split(u'|');
+    if (entry <= 0 || 2 * entry + 1 >= parts.size() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    const QString pattern = parts[2 * entry + 1].section(u';', 0, 0);
+    return pattern.startsWith(QStringLiteral("*.")) ? name + pattern.mid(1) : name;
 }
 
 QStringList fileFilterPatterns(const QString& pairs)
@@ -89,12 +101,13 @@ QStringList QtDialogs::openFiles(QWidget* parent, const FileDialogRequest& reque
 
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const FileDialogRequest& request)
 {
+    QString selected;
     const QString name = QFileDialog::getSaveFileName(parent, request.title, request.folder,
-                                                      qtFileFilter(request.filter), nullptr,
+                                                      qtFileFilter(request.filter), &selected,
                                                       QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty())
         return std::nullopt;
-    return name;
+    return savedFileName(name, request.filter, selected);
 }
 
 std::optional<std::int32_t> QtDialogs::chooseColor(QWidget* parent)

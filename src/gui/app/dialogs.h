@@ -81,6 +81,11 @@ public:
 QString qtFileFilter(const QString& pairs);
 // Every pattern of "desc|patterns|desc|patterns" ("*.avi", "*.mp4", ...), in order.
 QStringList fileFilterPatterns(const QString& pairs);
+// The name a save dialog returns for `name` typed under the entry `selected` (as qtFileFilter
+// writes it) of `pairs`: as typed, except that a name without extension typed under an entry
+// other than the first gets that entry's first extension. The first entry is the dialog's own
+// type and adds none, as ever; a name typed under "Animated WebP Files" must not become a GIF.
+QString savedFileName(const QString& name, const QString& pairs, const QString& selected);
 
 // The caption a box shows: the given one, or the program title when it is empty.
 QString messageCaption(const QString& caption);

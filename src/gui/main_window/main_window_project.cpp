@@ -9,6 +9,8 @@
 #include "gui/dialogs/history_dialog.h"
 #include "gui/main_window/property_panel.h"
 
+#include <QLabel>
+
 namespace pictoreel {
 
 namespace {
@@ -35,6 +37,7 @@ void MainWindow::NewProject()
     wpdlx1.ClearImage();
     wpdlx2.ClearImage();
     wpdlx3.ClearImage();
+    madePanel_->clear();  // the GIF made last was another project's
     startUndoHistory();
 }
 
