@@ -1,8 +1,11 @@
 // pictoreel-cli info FILE [--json]: the size of a picture; for a GIF also its frames, their
-// delays and the loop count, all read from the GIF's blocks without decoding a frame.
+// delays and the loop count, all read from the GIF's blocks without decoding a frame; for an
+// animated WebP or PNG its frames.
 #include "cli_support.h"
 #include "commands.h"
 
+#include "core/formats/apng_writer.h"
+#include "core/formats/webp_writer.h"
 #include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/base/file_identity.h"
@@ -12,10 +15,25 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace pictoreel::cli {
 namespace {
 
 bool looksLikeGif(QFile& file) { return file.read(4) == "GIF8"; }
+
+// The frames of an animated WebP or PNG (1 for any other picture).
+int animationFrames(QFile& file)
+{
+    if (!file.isOpen() || !file.seek(0))
+        return 1;
+    const QByteArray start = file.peek(16);
+    if (start.startsWith("RIFF") && start.mid(8, 4) == "WEBP")
+        return std::max(1, webpFrameCount(file.readAll()));
+    if (start.startsWith("\x89PNG"))
+        return std::max(1, pngFrameCount(file.read(1 << 20)));
+    return 1;
+}
 
 }  // namespace
 
@@ -58,7 +76,7 @@ int runInfo(const QStringList& words)
         }
         info[QStringLiteral("width")] = picture.value().width;
         info[QStringLiteral("height")] = picture.value().height;
-        info[QStringLiteral("frame_count")] = 1;
+        info[QStringLiteral("frame_count")] = animationFrames(file);
         info[QStringLiteral("delays")] = QJsonArray();
         info[QStringLiteral("loop_count")] = QJsonValue(QJsonValue::Null);
     }

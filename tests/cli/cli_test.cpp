@@ -227,6 +227,15 @@ TEST_F(Cli, FrameAndInfoCommands)
     EXPECT_EQ(QList<int>({info["width"].toInt(), info["height"].toInt(), info["frame_count"].toInt(), int(info["delays"].toArray().size())}),
               QList<int>({20, 10, 1, 1}));
     EXPECT_TRUE(info["loop_count"].isNull());
+    // Animated WebP and PNG files tell their frames; a still picture has one.
+    for (const char* name : {"three.webp", "three.png", "p0.bmp"}) {
+        const QString file = dir.filePath(name);
+        if (!QFile::exists(file))
+            ASSERT_EQ(runCli({"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), dir.filePath("p2.bmp"), "-o", file, "--quiet",
+                              "--temp", dir.filePath("c")}).exitCode, 0);
+        EXPECT_EQ(QJsonDocument::fromJson(runCli({"info", file, "--json"}).out.toUtf8())["frame_count"].toInt(),
+                  QString(name).endsWith(".bmp") ? 1 : 3) << name;
+    }
 }
 
 TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)

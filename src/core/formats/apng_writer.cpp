@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -177,6 +178,29 @@ std::pair<std::uint32_t, std::uint32_t> delayFraction(int durationMs)
 ApngWriter::ApngWriter(ByteSink sink, int width, int height, int frameCount, int showings)
     : sink_(std::move(sink)), width_(width), height_(height), frameCount_(frameCount), showings_(showings)
 {
+}
+
+int pngFrameCount(const QByteArray& bytes)
+{
+    static const QByteArray signature("\x89PNG\r\n\x1a\n", 8);
+    if (!bytes.startsWith(signature))
+        return 0;
+    const auto bigEndian = [&bytes](qsizetype at) {
+        return std::uint32_t(std::uint8_t(bytes[at])) << 24 | std::uint32_t(std::uint8_t(bytes[at + 1])) << 16 |
+               std::uint32_t(std::uint8_t(bytes[at + 2])) << 8 | std::uint32_t(std::uint8_t(bytes[at + 3]));
+    };
+    for (qsizetype at = signature.size(); at + 12 <= bytes.size();) {
+        const std::uint32_t length = bigEndian(at);
+        const QByteArray type = bytes.mid(at + 4, 4);
+        if (type == "IDAT")
+            break;
+        if (type == "acTL" && length >= 8 && at + 16 <= bytes.size())
+            return static_cast<int>(std::min<std::uint32_t>(bigEndian(at + 8), 1u << 30));
+        if (length > std::uint32_t(bytes.size()))
+            break;
+        at += 12 + qsizetype(length);
+    }
+    return 1;
 }
 
 QByteArray pngChunk(const char* type, const QByteArray& data)

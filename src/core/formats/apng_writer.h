@@ -13,6 +13,10 @@ namespace pictoreel {
 // One PNG chunk: its length, the four-letter type, the data and the checksum of type and data.
 QByteArray pngChunk(const char* type, const QByteArray& data);
 
+// The frames a PNG's bytes say they hold: the animation control chunk's count before the first
+// image data, 1 for a PNG without one, 0 for no PNG.
+int pngFrameCount(const QByteArray& bytes);
+
 class ApngWriter final : public AnimatedPictureWriter {
 public:
     // `frameCount` frames of width x height (the file states the count before its first frame),
