@@ -49,7 +49,8 @@ int runFrame(const QStringList& words)
     }
 
     if (sameFile(*output, args.positional().front())) {
-        printError(QStringLiteral("The output file %1 is the picture being converted. Choose another output file.").arg(*output));
+        printError(
+            QStringLiteral("The output file %1 is the picture being converted. Choose another output file.").arg(*output));
         return kExitFailure;
     }
 

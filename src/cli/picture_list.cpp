@@ -109,7 +109,8 @@ std::optional<QSize> askedSizeFrom(const QStringList& pictures, const Arguments&
     const QSize first = firstPictureSize(pictures, fresh);
     // The other side in the first picture's proportions.
     const auto scaled = [](int side, int to, int from) {
-        return std::max(1, static_cast<int>(std::min<double>(std::lround(double(side) * to / from), kLimits.maxSide + 1)));
+        const double other = std::min<double>(std::lround(double(side) * to / from), kLimits.maxSide + 1);
+        return std::max(1, static_cast<int>(other));
     };
     if (width)
         return QSize(*width, scaled(*width, first.height(), first.width()));

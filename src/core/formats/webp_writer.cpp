@@ -116,7 +116,8 @@ Status WebpWriter::addFrame(const RgbaImage& canvas, int durationMs)
 
 int webpFrameCount(const QByteArray& bytes)
 {
-    const WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+    const WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                        static_cast<std::size_t>(bytes.size())};
     WebPMux* mux = WebPMuxCreate(&data, 0);
     if (!mux)
         return 0;

@@ -320,8 +320,9 @@ Status GifBlockWriter::putImage(int left, int top, const IndexedImage& image, bo
     int tableBits = 1;
     while ((1 << tableBits) < tableSize)
         ++tableBits;
-    const int minCodeSize = global ? std::min(std::max(2, tableBits), smallestMinCodeSize(image.indices.data(), image.indices.size()))
-                                   : std::max(2, tableBits);
+    const int tableCodeSize = std::max(2, tableBits);
+    const int minCodeSize =
+        global ? std::min(tableCodeSize, smallestMinCodeSize(image.indices.data(), image.indices.size())) : tableCodeSize;
     return putImageBlocks(left, top, image.width, image.height, useGlobalPalette ? std::vector<Rgb>{} : image.palette,
                           tableSize, minCodeSize,
                           compressGifPixels(image.indices.data(), image.indices.size(), minCodeSize));

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,11 +77,11 @@ Status copyWholeAnimation(const QString& from, const QString& to)
         ::utimensat(AT_FDCWD, QFile::encodeName(to).constData(), nullptr, AT_SYMLINK_NOFOLLOW) == 0)
         return {};
     ReplacingFile target(to);
-    const auto cannotWrite = [&target] {
-        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(target.targetPath(), target.errorString()));
+    const auto cannotWrite = [&target](const QString& why) {
+        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: %2").arg(target.targetPath(), why));
     };
     if (!target.open())
-        return cannotWrite();
+        return cannotWrite(target.errorString());
     target.device().flush();
     loff_t in = 0;
     while (in < size) {
@@ -88,8 +89,10 @@ Status copyWholeAnimation(const QString& from, const QString& to)
                                                  static_cast<std::size_t>(size - in), 0);
         if (copied > 0)
             continue;
-        if (copied == 0 || in != 0)
-            return cannotWrite();  // the target is dropped with its temporary file
+        if (copied == 0)
+            return noWhole();  // shorter than it was: the target is dropped with its temporary file
+        if (in != 0)
+            return cannotWrite(QString::fromLocal8Bit(std::strerror(errno)));
         // This file system (or kernel) cannot copy by itself: through memory, a piece at a time.
         if (!source.seek(0))
             return noWhole();
@@ -98,11 +101,11 @@ Status copyWholeAnimation(const QString& from, const QString& to)
             if (piece.isEmpty())
                 return noWhole();
             if (!target.write(piece))
-                return cannotWrite();
+                return cannotWrite(target.errorString());
         }
         break;
     }
-    return target.commit() ? Status{} : cannotWrite();
+    return target.commit() ? Status{} : cannotWrite(target.errorString());
 }
 
 }  // namespace

@@ -38,7 +38,10 @@ struct MakeOptions {
     int lossy = 0;
 
     // How many frames are converted at once.
-    int jobsToUse() const { return jobs > 0 ? jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+    int jobsToUse() const
+    {
+        return jobs > 0 ? jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    }
 };
 
 // Called on the thread that makes.
