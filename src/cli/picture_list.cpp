@@ -136,7 +136,8 @@ std::optional<QSize> sizeFrom(const QStringList& pictures, const Arguments& args
         return std::nullopt;
     }
     if (std::int64_t{size->width()} * size->height() > kLimits.maxPixels) {
-        *error = QStringLiteral("frames of %1 x %2 pixels (%3) are more than a frame may hold: %4 megapixels")
+        *error = QStringLiteral("frames of %1 x %2 pixels (%3) are more than a frame may hold: %4 megapixels; "
+                                "give a smaller --size, --width or --height")
                      .arg(size->width())
                      .arg(size->height())
                      .arg(which)

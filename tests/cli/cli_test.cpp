@@ -161,6 +161,8 @@ TEST_F(Cli, PictureOptions)
         {two + QStringList{"--fps", "0.09"}, 2, {}},
         {two + QStringList{"--size", "10x"}, 2, {}},
         {two + QStringList{"--size", "8x8", "--width", "5"}, 2, {}},
+        {two + QStringList{"--size", "6000x4001"}, 2, {}},  // more than a frame may hold, told before any frame
+        {two + QStringList{"--height", "15000"}, 2, {}},     // 20000 wide in the pictures' proportions
         {two + QStringList{"--loop", "65536"}, 2, {}},
         {two + QStringList{"--transparent", "red"}, 2, {}},
         {two + QStringList{"--fit", "squash"}, 2, {}},
