@@ -28,19 +28,6 @@ int runProject(const QStringList& words)
     auto project = pictureProjectFrom(args.positional(), args);
     if (!project)
         return kExitUsage;
-    // A frame's line holds its values separated by semicolons: a picture whose name or folder has
-    // one, or a line break, would be read back as another picture.
-    for (int row = 1; row <= project->frames.rowCount(); ++row) {
-        const FrameEntry& frame = project->frames.row(row);
-        const QString picture = frame.folder + frame.fileName;
-        if (picture.contains(u';') || picture.contains(u'\n') || picture.contains(u'\r')) {
-            printError(QStringLiteral("%1 cannot be named in a project: a semicolon or line break in a picture's name or "
-                                      "folder would be read back as another picture. Rename it, or make the GIF from the "
-                                      "pictures with \"make PICTURE... -o OUT.gif\".")
-                           .arg(picture));
-            return kExitFailure;
-        }
-    }
     // The project names its GIF, and its pictures, by full paths, as the window's do.
     const QString path = absolutePathOf(output->trimmed());
     if (Status usable = checkProjectFile(path); !usable) {

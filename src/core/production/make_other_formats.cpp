@@ -110,8 +110,9 @@ QString keptOtherAnimation(const QString& output, const QString& tempFolder, con
 // one longer.
 void describeMadeFile(const QString& output, MakeReport& report)
 {
-    report.bytes = QFileInfo(output).size();
-    if (QFileInfo(output).suffix().compare(QLatin1String("webp"), Qt::CaseInsensitive) != 0)
+    const QFileInfo made(output);
+    report.bytes = made.size();
+    if (made.suffix().compare(QLatin1String("webp"), Qt::CaseInsensitive) != 0)
         return;
     QFile file(output);
     if (file.open(QIODevice::ReadOnly))

@@ -54,7 +54,8 @@ bool holdsProject(const QString& path);
 // Writes the project in the documented key order, over whatever the file holds (other keys,
 // and frame keys beyond the new count, stay). Fills an empty output name with the proposal
 // first. Errors: UnsupportedFormat when the file is not a project (see checkProjectFile; nothing
-// is written and `properties` stay as they were), InvalidArgument when `path` is blank,
+// is written and `properties` stay as they were), InvalidArgument when `path` is blank or a
+// picture's name or folder holds a semicolon or line break (nothing is written),
 // FileWriteFailed when the file could not be written.
 Status writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties);
 

@@ -99,16 +99,19 @@ bool isWriteProtected(const QString& file)
     return !info.isWritable() || !(info.permissions() & anyWrite);
 }
 
-bool replaceFile(const QString& file, const QByteArray& bytes, QString& why)
+// Why it failed goes to `why` when given.
+bool replaceFile(const QString& file, const QByteArray& bytes, QString* why)
 {
     if (isWriteProtected(file)) {
-        why = QStringLiteral("the file is read-only");
+        if (why)
+            *why = QStringLiteral("the file is read-only");
         return false;
     }
     QSaveFile out(file);
     if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
         return true;
-    why = out.errorString();
+    if (why)
+        *why = out.errorString();
     out.cancelWriting();
     return false;
 }
@@ -142,11 +145,8 @@ bool editIniFile(const QString& file, const std::function<void(IniDocument&)>& e
     edit(document);
     if (document.revision() == before)
         return true;
-    QString reason;
-    if (!replaceFile(file, document.serialize(), reason)) {
+    if (!replaceFile(file, document.serialize(), why)) {
         cache.remove(key);
-        if (why)
-            *why = reason;
         return false;
     }
     const FileStamp stamp = stampOf(file);

@@ -137,7 +137,9 @@ void MainWindow::WriteProjectFile(const QString& path)
     if (isBlank(path))
         return;
     const Status written = writeProjectFile(path, frames_, properties);
-    if (!written && written.error().code == ErrorCode::UnsupportedFormat) {  // replaced since the check
+    // Not saved, and told: a file replaced since the check, or a picture a project cannot name.
+    const ErrorCode refused = written ? ErrorCode{} : written.error().code;
+    if (refused == ErrorCode::UnsupportedFormat || refused == ErrorCode::InvalidArgument) {
         context_.dialogs().inform(this, written.error().message);
         return;
     }

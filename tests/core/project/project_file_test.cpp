@@ -6,6 +6,7 @@
 #include "core/project/project_file.h"
 #include "core/project/settings_store.h"
 #include "support/files.h"
+#include "support/results.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -105,6 +106,13 @@ TEST_F(ProjectFile, WritesTheKeysInTheirOrderAndProposesTheOutput)
     ProjectProperties blank;
     EXPECT_FALSE(writeProjectFile("   ", FrameList(), blank));
     EXPECT_EQ(blank.outputFile, "   .gif");
+    // A picture whose name a frame line cannot hold is refused, and the project left as it was.
+    for (const char* name : {"/pics/a;b.jpg", "/pi;cs/a.jpg", "/pics/a\nb.jpg"}) {
+        FrameList odd = framesOf({"50;YES;16777215;a.jpg;/pics/"});
+        ASSERT_TRUE(odd.AddFrameEntry(name, {}));
+        EXPECT_EQ(testing::codeOf(writeProjectFile(path("x.agp"), odd, keep)), ErrorCode::InvalidArgument) << name;
+        EXPECT_TRUE(fileContents(path("x.agp")).endsWith("Frames=0\n"));
+    }
 }
 
 // Fit, bar colour and size budget go after the frame count when set, come back as written, and
