@@ -75,6 +75,15 @@ void printError(const QString& message)
     std::fprintf(stderr, "pictoreel-cli: %s\n", message.toLocal8Bit().constData());
 }
 
+void warnCutShort(const QString& gif, int frames)
+{
+    printError(QStringLiteral("warning: %1 is cut short: it breaks off after %2 frame%3, the last of which may be "
+                              "incomplete")
+                   .arg(gif)
+                   .arg(frames)
+                   .arg(frames == 1 ? QString() : QStringLiteral("s")));
+}
+
 std::optional<WorkBudget> budgetFrom(const Arguments& args)
 {
     WorkBudget budget;

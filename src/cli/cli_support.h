@@ -43,6 +43,10 @@ private:
 void printError(const QString& message);
 void printLine(const QString& message);
 
+// The warning for a GIF whose file ends (or whose blocks break off) before its end: `frames`
+// frames were found before the break, and the last of them may lack its lower rows.
+void warnCutShort(const QString& gif, int frames);
+
 // A file's size as the summaries tell it: "123456 bytes (120.6 kB)", just "900 bytes" under a
 // kilobyte (1024 bytes).
 QString sizeText(qint64 bytes);

@@ -62,6 +62,11 @@ int runConversion(const QStringList& words, Direction direction)
         printFailure(QString(), converted.error());
         return kExitFailure;
     }
+    if (!toGif) {
+        // The scan of its blocks alone tells whether the GIF breaks off.
+        if (const Result<GifDecoder> gif = GifDecoder::openFile(source); gif && gif.value().info().truncated)
+            warnCutShort(source, gif.value().frameCount());
+    }
     if (!quiet) {
         QString frames = QStringLiteral("%1 frames, ").arg(videoFrames);
         if (toGif) {

@@ -16,7 +16,10 @@
 #include "core/formats/picture_size.h"
 #include "core/project/paths.h"
 
+#include <algorithm>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace pictoreel::cli {
 namespace {
@@ -24,10 +27,11 @@ namespace {
 // The frames extractor's background: red 212, green 208, blue 200.
 constexpr std::int32_t kExtractorBackColor = 212 | (208 << 8) | (200 << 16);
 
-// "0,2,5-9" as a sorted set of frame numbers; nullopt for anything else.
-std::optional<std::set<int>> parseFrameList(const QString& text)
+// The frames "0,2,5-9" names, as ranges of first and last frame; nullopt for anything else.
+using FrameRanges = std::vector<std::pair<int, int>>;
+std::optional<FrameRanges> parseFrameList(const QString& text)
 {
-    std::set<int> frames;
+    FrameRanges ranges;
     const QStringList items = text.split(u',');
     for (const QString& raw : items) {
         const QString item = raw.trimmed();
@@ -37,10 +41,18 @@ std::optional<std::set<int>> parseFrameList(const QString& text)
         const int last = dash < 0 ? first : item.mid(dash + 1).trimmed().toInt(&lastOk);
         if (!firstOk || !lastOk || first < 0 || last < first)
             return std::nullopt;
-        // A list far beyond any GIF's frames needs no more than one number past the end.
-        for (std::int64_t k = first; k <= last && frames.size() <= (std::size_t{1} << 20); ++k)
-            frames.insert(static_cast<int>(k));
+        ranges.emplace_back(first, last);
     }
+    return ranges;
+}
+
+// The frames of the ranges, all below `count` (which the caller has made sure of).
+std::set<int> framesOf(const FrameRanges& ranges)
+{
+    std::set<int> frames;
+    for (const auto& [first, last] : ranges)
+        for (int k = first; k <= last; ++k)
+            frames.insert(k);
     return frames;
 }
 
@@ -83,10 +95,10 @@ int runExtract(const QStringList& words)
         printError(QStringLiteral("--format wants gif, bmp, jpg or png, not \"%1\"").arg(format));
         return kExitUsage;
     }
-    std::optional<std::set<int>> chosen;
+    std::optional<FrameRanges> ranges;
     if (const auto list = args.value(QStringLiteral("--frames"))) {
-        chosen = parseFrameList(*list);
-        if (!chosen) {
+        ranges = parseFrameList(*list);
+        if (!ranges) {
             printError(QStringLiteral("--frames wants frame numbers from 0 like 0,2,5-9, not \"%1\"").arg(*list));
             return kExitUsage;
         }
@@ -110,17 +122,18 @@ int runExtract(const QStringList& words)
         }
     }
     const int count = decoder.frameCount();
-    if (!chosen) {
-        chosen.emplace();
-        for (int k = 0; k < count; ++k)
-            chosen->insert(k);
-    } else if (!chosen->empty() && *chosen->rbegin() >= count) {
-        printError(QStringLiteral("the GIF has frames 0 to %1; there is no frame %2").arg(count - 1).arg(*chosen->rbegin()));
-        return kExitFailure;
+    if (ranges) {
+        const auto beyond = std::max_element(ranges->cbegin(), ranges->cend(),
+                                             [](const auto& a, const auto& b) { return a.second < b.second; });
+        if (beyond != ranges->cend() && beyond->second >= count) {
+            printError(QStringLiteral("the GIF has frames 0 to %1; there is no frame %2").arg(count - 1).arg(beyond->second));
+            return kExitFailure;
+        }
     }
+    const std::set<int> chosen = framesOf(ranges.value_or(FrameRanges{{0, count - 1}}));
     // Every frame up to the last one chosen is decoded.
-    if (!chosen->empty()) {
-        const int decoded = *chosen->rbegin() + 1;
+    if (!chosen.empty()) {
+        const int decoded = *chosen.rbegin() + 1;
         const QString what = decoded == count ? QStringLiteral("The GIF")
                                               : QStringLiteral("The GIF up to frame %1").arg(decoded - 1);
         if (Status s = checkWorkBudget(what, decoded, decoder.width(), decoder.height(), *budget); !s) {
@@ -130,7 +143,7 @@ int runExtract(const QStringList& words)
     }
     const auto outputFor = [&](int k) { return joinPath(*folder, QStringLiteral("Frame_%1.%2").arg(k).arg(format)); };
     // A frame written over the GIF it comes from would destroy it: refused before anything is written.
-    for (int k : *chosen) {
+    for (int k : chosen) {
         if (sameFile(outputFor(k), gif)) {
             printError(QStringLiteral("%1 is the GIF the frames come from; it is not written over").arg(outputFor(k)));
             return kExitFailure;
@@ -145,14 +158,17 @@ int runExtract(const QStringList& words)
     ProgressBar bar(quiet);
     const InterruptCatcher interrupts;
     int written = 0;
-    for (int k : *chosen) {
+    std::vector<int> incomplete;
+    for (int k : chosen) {
         if (InterruptCatcher::interrupted()) {
             bar.finish();
-            printError(QStringLiteral("interrupted after %1 of %2 frames; each frame written is complete").arg(written).arg(chosen->size()));
+            printError(QStringLiteral("interrupted after %1 of %2 frames; each frame written is complete").arg(written).arg(chosen.size()));
             InterruptCatcher::endInterrupted();
         }
         const QString output = outputFor(k);
         Result<GifFrame> frame = decoder.frameAt(k);
+        if (frame && !frame.value().complete)
+            incomplete.push_back(k);
         const Status s = frame ? writeFrame(std::move(frame).value(), format, output) : Status(frame.error());
         if (!s) {
             bar.finish();
@@ -160,9 +176,18 @@ int runExtract(const QStringList& words)
             return kExitFailure;
         }
         ++written;
-        bar.show(static_cast<int>(std::int64_t{written} * 100 / static_cast<std::int64_t>(chosen->size())));
+        bar.show(static_cast<int>(std::int64_t{written} * 100 / static_cast<std::int64_t>(chosen.size())));
     }
     bar.finish();
+    if (decoder.info().truncated)
+        warnCutShort(gif, count);
+    if (!incomplete.empty()) {
+        QStringList numbers;
+        for (int k : incomplete)
+            numbers << QString::number(k);
+        printError(QStringLiteral("warning: %1 is damaged; incomplete frames, written as far as they could be read: %2")
+                       .arg(gif, numbers.join(QStringLiteral(", "))));
+    }
     if (!quiet)
         printLine(QStringLiteral("%1 frames written to %2").arg(written).arg(*folder));
     return kExitOk;

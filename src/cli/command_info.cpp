@@ -68,6 +68,9 @@ int runInfo(const QStringList& words)
         info[QStringLiteral("delays")] = delays;
         const auto loop = decoder.value().loopCount();
         info[QStringLiteral("loop_count")] = loop ? QJsonValue(*loop) : QJsonValue(QJsonValue::Null);
+        info[QStringLiteral("truncated")] = decoder.value().info().truncated;
+        if (decoder.value().info().truncated)
+            warnCutShort(path, decoder.value().frameCount());
     } else {
         const auto picture = loadPictureFile(path);
         if (!picture) {
@@ -79,6 +82,7 @@ int runInfo(const QStringList& words)
         info[QStringLiteral("frame_count")] = animationFrames(file);
         info[QStringLiteral("delays")] = QJsonArray();
         info[QStringLiteral("loop_count")] = QJsonValue(QJsonValue::Null);
+        info[QStringLiteral("truncated")] = false;
     }
     if (args.flag(QStringLiteral("--json"))) {
         printLine(QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Compact)));

@@ -30,6 +30,10 @@ void readBytes(png_structp png, png_bytep out, png_size_t count)
 
 void ignoreWarning(png_structp, png_const_charp) {}
 
+// libpng's own handler prints the error on standard error before jumping back; the caller says
+// what went wrong in its own words, so the jump alone is wanted.
+[[noreturn]] void jumpBack(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
 // libpng reports errors by jumping back to the setjmp of the function that called it. Each step
 // below sets its own, and keeps no object of its own whose state the jump could leave half made;
 // what they fill belongs to the caller.
@@ -38,7 +42,7 @@ public:
     explicit PngRead(const QByteArray& bytes)
         : source_{reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()), 0}
     {
-        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, ignoreWarning);
+        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpBack, ignoreWarning);
         if (png_)
             info_ = png_create_info_struct(png_);
     }
