@@ -122,6 +122,7 @@ std::optional<FileStamp> stampOf(const QString& path)
     stamp.path = link ? resolvedPath(path) : resolvedPathOfNoLink(path);
     stamp.size = static_cast<std::int64_t>(st->st_size);
     stamp.modifiedNs = static_cast<std::int64_t>(st->st_mtim.tv_sec) * 1'000'000'000 + st->st_mtim.tv_nsec;
+    stamp.changedNs = static_cast<std::int64_t>(st->st_ctim.tv_sec) * 1'000'000'000 + st->st_ctim.tv_nsec;
     stamp.device = static_cast<std::uint64_t>(st->st_dev);
     stamp.inode = static_cast<std::uint64_t>(st->st_ino);
     return stamp;

@@ -17,6 +17,10 @@ struct FileStamp {
     QString path;  // absolute, symlinks resolved
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the epoch
+    // When the file (its data or what is said about it) last changed, which, unlike the
+    // modification time, no program can set back: a file rewritten in place and given its old
+    // modification time again still shows the rewrite here.
+    std::int64_t changedNs = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
 

@@ -12,7 +12,7 @@ namespace pictoreel {
 namespace {
 
 // Changes whenever a conversion of the same picture and settings gives other pixels.
-constexpr auto kRecordHeader = "Pictoreel frame cache 5\n";
+constexpr auto kRecordHeader = "Pictoreel frame cache 6\n";
 // Far more than any record; a longer comment is not one of ours.
 constexpr qsizetype kMaxRecordBytes = 64 * 1024;
 
@@ -55,6 +55,7 @@ QByteArray conversionRecord(const FileStamp& picture, const FrameConversion& c)
     record += "picture " + picture.path.toUtf8() + '\n';
     record += "size " + QByteArray::number(picture.size) + '\n';
     record += "modified " + QByteArray::number(picture.modifiedNs) + '\n';
+    record += "changed " + QByteArray::number(picture.changedNs) + '\n';
     record += "file " + QByteArray::number(picture.device) + ':' + QByteArray::number(picture.inode) + '\n';
     record += QByteArray("transparent ") + (c.transparent ? "True" : "False") + '\n';
     record += "colour " + QByteArray::number(c.transColor) + '\n';

@@ -1,6 +1,7 @@
 // Turning a frame's picture into its cached one-image GIF of the project's size. A cache file
-// records what went into it (the picture's path, size, modification time and file identity, and
-// the conversion's settings), and is reused only while the picture on disk is still that one.
+// records what went into it (the picture's path, size, modification and change times and file
+// identity, and the conversion's settings), and is reused only while the picture on disk is still
+// that one.
 #pragma once
 
 #include "core/base/error.h"

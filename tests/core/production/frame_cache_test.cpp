@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -221,6 +222,15 @@ TEST_F(FrameCache, ConvertsOnceToTheProjectSizeThenReusesTheFileUntilThePictureC
     ASSERT_TRUE(testing::moveModifiedOn(picture("a.bmp")));
     EXPECT_EQ(gifOf(1, "20", "15"), gif);
     EXPECT_EQ(pixelOf(gif, 15, 7)[0], 255);
+    // Rewritten in place once more, and given its modification time back: the change time tells.
+    struct stat was {};
+    ASSERT_EQ(::stat(QFile::encodeName(picture("a.bmp")).constData(), &was), 0);
+    writeBmp(picture("blue.bmp"), solidPicture(40, 30, {0, 0, 255}));
+    ASSERT_TRUE(writeFileContents(picture("a.bmp"), fileContents(picture("blue.bmp"))));
+    const timespec times[2] = {was.st_atim, was.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(picture("a.bmp")).constData(), times, 0), 0);
+    EXPECT_EQ(gifOf(1, "20", "15"), gif);
+    EXPECT_EQ(pixelOf(gif, 15, 7), (std::vector<int>{0, 0, 255, 255}));
 }
 
 // Pictures of one name in two folders get a file each, also when converted apart (the pool's
