@@ -10,6 +10,72 @@
 
 namespace pictoreel::animation {
 
+namespace {
+
+// The order of the table's colours (`ranked`, the colours the most frames change to first). An
+// image on the table starts its codes as narrow as its highest entry allows, and its transparent
+// pixels take the first entry it does not use; so the frames that change to the fewest colours
+// not yet placed claim the first entries, as many as fit below 4, then below 8, 16 and so on.
+// The colours no frame claims follow in their rank.
+std::vector<Pixel> claimedOrder(const std::vector<std::vector<Pixel>>& changes, const std::vector<Pixel>& ranked)
+{
+    std::unordered_map<Pixel, int> rank;
+    for (std::size_t i = 0; i < ranked.size(); ++i)
+        rank.emplace(ranked[i], static_cast<int>(i));
+    // The frames whose colours the table holds, each with its colours in rank order, and for
+    // each colour the frames that change to it.
+    std::vector<std::vector<int>> frameColours;
+    std::vector<std::vector<int>> framesOf(ranked.size());
+    for (const std::vector<Pixel>& colours : changes) {
+        std::vector<int> ranks;
+        for (Pixel c : colours) {
+            const auto it = rank.find(c);
+            if (it == rank.end())
+                break;
+            ranks.push_back(it->second);
+        }
+        if (ranks.empty() || ranks.size() != colours.size())
+            continue;
+        std::sort(ranks.begin(), ranks.end());
+        for (int r : ranks)
+            framesOf[std::size_t(r)].push_back(static_cast<int>(frameColours.size()));
+        frameColours.push_back(std::move(ranks));
+    }
+    std::vector<int> unplaced(frameColours.size());
+    for (std::size_t f = 0; f < frameColours.size(); ++f)
+        unplaced[f] = static_cast<int>(frameColours[f].size());
+    std::vector<bool> placed(ranked.size(), false);
+    std::vector<Pixel> order;
+    const auto place = [&](int r) {
+        placed[std::size_t(r)] = true;
+        order.push_back(ranked[std::size_t(r)]);
+        for (int f : framesOf[std::size_t(r)])
+            --unplaced[std::size_t(f)];
+    };
+    for (std::size_t below = 4; below <= ranked.size() && below <= 256; below *= 2) {
+        for (;;) {
+            // The frame that needs the fewest more entries (the first of equals), if any still
+            // needs some and all of it fits below the bound with a free entry for transparency.
+            std::size_t best = frameColours.size();
+            for (std::size_t f = 0; f < frameColours.size(); ++f)
+                if (unplaced[f] > 0 && frameColours[f].size() < below &&
+                    (best == frameColours.size() || unplaced[f] < unplaced[best]))
+                    best = f;
+            if (best == frameColours.size() || order.size() + std::size_t(unplaced[best]) > below)
+                break;
+            for (int r : frameColours[best])
+                if (!placed[std::size_t(r)])
+                    place(r);
+        }
+    }
+    for (std::size_t r = 0; r < ranked.size(); ++r)
+        if (!placed[r])
+            order.push_back(ranked[r]);
+    return order;
+}
+
+}  // namespace
+
 std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames, int firstIndex,
                                                   const Picture& first, int width, int height)
 {
@@ -71,14 +137,12 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
     });
     if (ranked.size() > std::size_t(kTableSize))
         ranked.resize(std::size_t(kTableSize));
-    // The table lists the colours the most frames change to first, so that frames changing to
-    // those alone use only its first entries and start their codes narrower.
-    std::vector<Rgb> palette;
     std::vector<Pixel> table;
-    for (const auto& [colour, uses] : ranked) {
-        palette.push_back(unpackPixel(colour));
+    for (const auto& [colour, uses] : ranked)
         table.push_back(colour);
-    }
+    std::vector<Rgb> palette;
+    for (Pixel colour : claimedOrder(changes, table))
+        palette.push_back(unpackPixel(colour));
     std::sort(table.begin(), table.end());
     std::size_t saved = 0;
     for (const std::vector<Pixel>& colours : changes)
