@@ -122,25 +122,20 @@ int runExtract(const QStringList& words)
         }
     }
     const int count = decoder.frameCount();
-    if (ranges) {
-        const auto beyond = std::max_element(ranges->cbegin(), ranges->cend(),
-                                             [](const auto& a, const auto& b) { return a.second < b.second; });
-        if (beyond != ranges->cend() && beyond->second >= count) {
-            printError(QStringLiteral("the GIF has frames 0 to %1; there is no frame %2").arg(count - 1).arg(beyond->second));
-            return kExitFailure;
-        }
+    const FrameRanges wanted = ranges.value_or(FrameRanges{{0, count - 1}});
+    const int last = std::max_element(wanted.cbegin(), wanted.cend(),
+                                      [](const auto& a, const auto& b) { return a.second < b.second; })->second;
+    if (last >= count) {
+        printError(QStringLiteral("the GIF has frames 0 to %1; there is no frame %2").arg(count - 1).arg(last));
+        return kExitFailure;
     }
-    const std::set<int> chosen = framesOf(ranges.value_or(FrameRanges{{0, count - 1}}));
-    // Every frame up to the last one chosen is decoded.
-    if (!chosen.empty()) {
-        const int decoded = *chosen.rbegin() + 1;
-        const QString what = decoded == count ? QStringLiteral("The GIF")
-                                              : QStringLiteral("The GIF up to frame %1").arg(decoded - 1);
-        if (Status s = checkWorkBudget(what, decoded, decoder.width(), decoder.height(), *budget); !s) {
-            printFailure(gif, s.error());
-            return kExitFailure;
-        }
+    // Every frame up to the last one chosen is decoded: within the budget before any is listed.
+    const QString what = last + 1 == count ? QStringLiteral("The GIF") : QStringLiteral("The GIF up to frame %1").arg(last);
+    if (Status s = checkWorkBudget(what, last + 1, decoder.width(), decoder.height(), *budget); !s) {
+        printFailure(gif, s.error());
+        return kExitFailure;
     }
+    const std::set<int> chosen = framesOf(wanted);
     const auto outputFor = [&](int k) { return joinPath(*folder, QStringLiteral("Frame_%1.%2").arg(k).arg(format)); };
     // A frame written over the GIF it comes from would destroy it: refused before anything is written.
     for (int k : chosen) {
