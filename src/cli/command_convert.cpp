@@ -50,9 +50,9 @@ int runConversion(const QStringList& words, Direction direction)
     QElapsedTimer timer;
     timer.start();
     // Transparent GIF pixels become white in the video, as in the window.
-    std::int64_t videoFrames = 0;
+    GifToAviReport video;
     const Status converted = toGif ? aviToGif(source, target, progress, *limits)
-                                   : gifToAvi(source, target, progress, 0xFFFFFF, *limits, &videoFrames);
+                                   : gifToAvi(source, target, progress, 0xFFFFFF, *limits, &video);
     bar.finish();
     if (!converted) {
         if (InterruptCatcher::interrupted()) {
@@ -62,13 +62,10 @@ int runConversion(const QStringList& words, Direction direction)
         printFailure(QString(), converted.error());
         return kExitFailure;
     }
-    if (!toGif) {
-        // The scan of its blocks alone tells whether the GIF breaks off.
-        if (const Result<GifDecoder> gif = GifDecoder::openFile(source); gif && gif.value().info().truncated)
-            warnCutShort(source, gif.value().frameCount());
-    }
+    if (video.gifCutShort)
+        warnCutShort(source, video.gifFrames);
     if (!quiet) {
-        QString frames = QStringLiteral("%1 frames, ").arg(videoFrames);
+        QString frames = QStringLiteral("%1 frames, ").arg(video.videoFrames);
         if (toGif) {
             const Result<GifDecoder> gif = GifDecoder::openFile(target);
             frames = gif ? QStringLiteral("%1 frames, ").arg(gif.value().frameCount()) : QString();

@@ -200,7 +200,7 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
 }
 
 Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress, std::int32_t background,
-                const ConversionLimits& limits, std::int64_t* writtenFrames)
+                const ConversionLimits& limits, GifToAviReport* report)
 {
     if (Status s = checkConversionTarget(gifPath, aviPath); !s)
         return s;
@@ -265,8 +265,8 @@ Status gifToAvi(const QString& gifPath, const QString& aviPath, const Conversion
         return aboutTarget(s.error());
     if (!written.commit())
         return cannotWrite(aviPath, written.errorString());
-    if (writtenFrames)
-        *writtenFrames = videoFrames;
+    if (report)
+        *report = GifToAviReport{videoFrames, count, gif.info().truncated};
     steps.done();
     return {};
 }

@@ -50,10 +50,17 @@ Status checkConversionTarget(const QString& source, const QString& target);
 // LibraryFailure.
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {},
                 const ConversionLimits& limits = {});
+// What a GIF's conversion into a video found, once the video is written.
+struct GifToAviReport {
+    std::int64_t videoFrames = 0;  // the frames the video holds
+    int gifFrames = 0;
+    bool gifCutShort = false;  // the GIF breaks off before its end: its frames before the break were converted
+};
+
 // `background` (0x00BBGGRR) shows where a GIF frame is transparent, as a player shows it.
-// `videoFrames`, when given, gets the frames the video holds once it is written.
+// `report`, when given, gets what the conversion found once the video is written.
 Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress = {},
                 std::int32_t background = 0xFFFFFF, const ConversionLimits& limits = {},
-                std::int64_t* videoFrames = nullptr);
+                GifToAviReport* report = nullptr);
 
 }  // namespace pictoreel

@@ -138,8 +138,8 @@ void MainWindow::WriteProjectFile(const QString& path)
         return;
     const Status written = writeProjectFile(path, frames_, properties);
     // Not saved, and told: a file replaced since the check, or a picture a project cannot name.
-    const ErrorCode refused = written ? ErrorCode{} : written.error().code;
-    if (refused == ErrorCode::UnsupportedFormat || refused == ErrorCode::InvalidArgument) {
+    if (!written &&
+        (written.error().code == ErrorCode::UnsupportedFormat || written.error().code == ErrorCode::InvalidArgument)) {
         context_.dialogs().inform(this, written.error().message);
         return;
     }

@@ -181,12 +181,13 @@ TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
         }
         ASSERT_TRUE(writer.finish());
         ProgressLog progress;
-        std::int64_t written = 0;
-        ASSERT_TRUE(gifToAvi(source, video, progress.callback(), 0x0000FF, {}, &written));
+        GifToAviReport report;
+        ASSERT_TRUE(gifToAvi(source, video, progress.callback(), 0x0000FF, {}, &report));
         EXPECT_TRUE(progress.risesToOneFinalHundred());
 
         const std::vector<ffmpeg::VideoFrame> frames = decodeVideo(video);
-        EXPECT_EQ(written, std::int64_t(frames.size()));
+        EXPECT_EQ(report.videoFrames, std::int64_t(frames.size()));
+        EXPECT_FALSE(report.gifCutShort);
         PlayerComponent player;
         ASSERT_TRUE(player.LoadGif(source));
         int played = 0;
