@@ -87,6 +87,22 @@ TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
     EXPECT_TRUE(readHistory(window->context().settingsFile()).isEmpty());
 }
 
+// A picture whose name holds a semicolon would come back from the project as another picture:
+// the save says so, writes nothing, and the project stays new.
+TEST_F(WindowTest, APictureAProjectCannotNameKeepsTheProjectFromBeingSaved)
+{
+    addPictures({QStringLiteral("a;b.png")});
+    ASSERT_EQ(rowCount(), 1);
+    dialogs.clear();
+    dialogs.answerFile(path("odd.agp"));
+    trigger("mnuFileSub5");
+    ASSERT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_TRUE(dialogs.boxes()[0].contains(QStringLiteral("a;b.png cannot be named in a project")))
+        << dialogs.boxes()[0].toStdString();
+    EXPECT_FALSE(QFile::exists(path("odd.agp")));
+    EXPECT_TRUE(window->ProjectFile().isEmpty());
+}
+
 TEST_F(WindowTest, OutputFileAndColourDialogsChangeOnlyWhenAChoiceIsMade)
 {
     dialogs.answerCancel();
