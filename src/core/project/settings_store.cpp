@@ -1,13 +1,14 @@
 #include "core/project/settings_store.h"
 
+#include "core/base/file_identity.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
 
-#include <filesystem>
 #include <mutex>
-#include <system_error>
+#include <optional>
 
 namespace pictoreel {
 namespace {
@@ -15,32 +16,11 @@ namespace {
 // Larger files are not settings or projects; they read as empty.
 constexpr qint64 kMaxIniFileBytes = 256LL * 1024 * 1024;
 
-struct FileStamp {
-    bool exists = false;
-    std::uintmax_t size = 0;
-    std::filesystem::file_time_type modified{};
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-
-std::filesystem::path fsPath(const QString& file) { return std::filesystem::path(file.toStdU16String()); }
-
-FileStamp stampOf(const QString& file)
-{
-    std::error_code ec;
-    const auto path = fsPath(file);
-    FileStamp stamp;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return stamp;
-    stamp.size = std::filesystem::file_size(path, ec);
-    if (ec)
-        return stamp;
-    stamp.modified = std::filesystem::last_write_time(path, ec);
-    stamp.exists = !ec;
-    return stamp;
-}
+// A file that is not there, or is no regular file, has no stamp.
+using Stamp = std::optional<FileStamp>;
 
 struct ParsedFile {
-    FileStamp stamp;
+    Stamp stamp;
     std::shared_ptr<const IniDocument> document;
 };
 
@@ -52,16 +32,15 @@ QString cacheKey(const QString& file) { return QFileInfo(file).absoluteFilePath(
 // The file's document; `read` tells whether its bytes were read (and so may be kept). A file
 // that is there but cannot be read, or is too large, or is not a plain file gives an unreadable
 // document: it reads as empty and is never written over.
-std::shared_ptr<const IniDocument> parseFromDisk(const QString& file, const FileStamp& stamp, bool& read)
+std::shared_ptr<const IniDocument> parseFromDisk(const QString& file, const Stamp& stamp, bool& read)
 {
     read = false;
-    if (!stamp.exists) {
-        std::error_code ec;
-        if (std::filesystem::exists(fsPath(file), ec))
+    if (!stamp) {
+        if (QFileInfo::exists(file))
             return std::make_shared<const IniDocument>(IniDocument::unreadable());
         return std::make_shared<const IniDocument>();
     }
-    if (stamp.size > static_cast<std::uintmax_t>(kMaxIniFileBytes))
+    if (stamp->size > kMaxIniFileBytes)
         return std::make_shared<const IniDocument>(IniDocument::unreadable());
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
@@ -76,7 +55,7 @@ std::shared_ptr<const IniDocument> parseFromDisk(const QString& file, const File
 // Caller holds cacheMutex.
 std::shared_ptr<const IniDocument> currentDocument(const QString& key, const QString& file)
 {
-    const FileStamp stamp = stampOf(file);
+    const Stamp stamp = stampOf(file);
     const auto it = cache.constFind(key);
     if (it != cache.constEnd() && it->stamp == stamp)
         return it->document;
@@ -149,7 +128,7 @@ bool editIniFile(const QString& file, const std::function<void(IniDocument&)>& e
         cache.remove(key);
         return false;
     }
-    const FileStamp stamp = stampOf(file);
+    const Stamp stamp = stampOf(file);
     cache.insert(key, ParsedFile{stamp, std::make_shared<const IniDocument>(std::move(document))});
     return true;
 }

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,6 +108,13 @@ TEST_F(SettingsStore, ReadsAndWritesTheFileAsItIsOnDisk)
     // Changes made behind the store's back are seen.
     ASSERT_TRUE(writeFileContents(ini, "[S]\nk=a much longer value\n"));
     EXPECT_EQ(ReadIniKey("S", "k", "", ini), "a much longer value");
+    // Also a rewrite of the same length given its old modification time back, as copy tools do.
+    struct stat was {};
+    ASSERT_EQ(::stat(QFile::encodeName(ini).constData(), &was), 0);
+    ASSERT_TRUE(writeFileContents(ini, "[S]\nk=a much longer VALUE\n"));
+    const timespec times[2] = {was.st_atim, was.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(ini).constData(), times, 0), 0);
+    EXPECT_EQ(ReadIniKey("S", "k", "", ini), "a much longer VALUE");
     QFile::remove(ini);
     EXPECT_EQ(ReadIniKey("S", "k", "gone", ini), "gone");
 }
