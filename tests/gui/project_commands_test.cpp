@@ -87,20 +87,35 @@ TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
     EXPECT_TRUE(readHistory(window->context().settingsFile()).isEmpty());
 }
 
-// A picture whose name holds a semicolon would come back from the project as another picture:
-// the save says so, writes nothing, and the project stays new.
-TEST_F(WindowTest, APictureAProjectCannotNameKeepsTheProjectFromBeingSaved)
+// A picture whose name holds a semicolon would come back from a project as another picture: it
+// is told about and left out when added, the others are added, and the project saves.
+TEST_F(WindowTest, APictureAProjectCannotNameIsToldAboutAndLeftOut)
 {
-    addPictures({QStringLiteral("a;b.png")});
-    ASSERT_EQ(rowCount(), 1);
-    dialogs.clear();
-    dialogs.answerFile(path("odd.agp"));
-    trigger("mnuFileSub5");
+    addPictures({QStringLiteral("x.png"), QStringLiteral("a;b.png"), QStringLiteral("y.png")});
     ASSERT_EQ(dialogs.boxes().size(), 1);
-    EXPECT_TRUE(dialogs.boxes()[0].contains(QStringLiteral("a;b.png cannot be named in a project")))
+    EXPECT_TRUE(dialogs.boxes()[0].contains(QStringLiteral("This picture was not added")) &&
+                dialogs.boxes()[0].contains(QStringLiteral("Rename it, then add it again.\n\n") + picturesFolder() +
+                                            QStringLiteral("a;b.png")))
         << dialogs.boxes()[0].toStdString();
-    EXPECT_FALSE(QFile::exists(path("odd.agp")));
-    EXPECT_TRUE(window->ProjectFile().isEmpty());
+    ASSERT_EQ(rowCount(), 2);
+    EXPECT_EQ(rowTexts(2)[4], QStringLiteral("y.png"));
+
+    dialogs.clear();
+    QStringList many;
+    for (int i = 0; i < 12; ++i)
+        many.append(QStringLiteral("p;%1.png").arg(i));
+    addPictures(many);
+    ASSERT_EQ(dialogs.boxes().size(), 1);
+    EXPECT_TRUE(dialogs.boxes()[0].contains(QStringLiteral("These pictures were not added")) &&
+                dialogs.boxes()[0].contains(QStringLiteral("p;9.png\n... and 2 more")))
+        << dialogs.boxes()[0].toStdString();
+    EXPECT_EQ(rowCount(), 2);
+
+    dialogs.clear();
+    dialogs.answerFile(path("kept.agp"));
+    trigger("mnuFileSub5");
+    EXPECT_TRUE(dialogs.boxes().isEmpty());
+    EXPECT_EQ(window->ProjectFile(), path("kept.agp"));
 }
 
 TEST_F(WindowTest, OutputFileAndColourDialogsChangeOnlyWhenAChoiceIsMade)

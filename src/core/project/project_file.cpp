@@ -75,6 +75,11 @@ QString proposeOutputFile(const QString& projectPath)
     return projectPath + QStringLiteral(".gif");
 }
 
+bool projectCanName(const QString& path)
+{
+    return !path.contains(kFrameFieldSeparator) && !path.contains(u'\n') && !path.contains(u'\r');
+}
+
 Status writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties)
 {
     const bool blank = path.trimmed().isEmpty();
@@ -86,11 +91,9 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         properties.outputFile = proposeOutputFile(path);
     if (blank)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("The project has no file name"));
-    // A frame's line holds its values separated by semicolons: a picture whose name or folder has
-    // one, or a line break, would be read back as another picture.
     for (const FrameEntry& frame : frames.rows()) {
         const QString picture = frame.folder + frame.fileName;
-        if (picture.contains(u';') || picture.contains(u'\n') || picture.contains(u'\r'))
+        if (!projectCanName(picture))
             return makeError(ErrorCode::InvalidArgument,
                              QStringLiteral("%1 cannot be named in a project: a semicolon or line break in a "
                                             "picture's name or folder would be read back as another picture. "

@@ -51,6 +51,11 @@ Status checkProjectFile(const QString& path);
 // size. A picture or any larger file is not read.
 bool holdsProject(const QString& path);
 
+// Whether a project can name the picture at `path`: a frame's line holds its values separated by
+// semicolons, so a semicolon or line break in the picture's name or folder would be read back as
+// another picture.
+bool projectCanName(const QString& path);
+
 // Writes the project in the documented key order, over whatever the file holds (other keys,
 // and frame keys beyond the new count, stay). Fills an empty output name with the proposal
 // first. Errors: UnsupportedFormat when the file is not a project (see checkProjectFile; nothing

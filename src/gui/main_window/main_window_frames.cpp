@@ -4,6 +4,7 @@
 
 #include "core/formats/picture_formats.h"
 #include "core/production/frame_cache.h"
+#include "core/project/project_file.h"
 #include "gui/app/busy_pointer.h"
 #include "gui/app/dialogs.h"
 #include "gui/main_window/frame_list_model.h"
@@ -16,6 +17,23 @@ namespace pictoreel {
 // The file types of the picture formats we read, from the format table.
 QString imageFilesFilter() { return pictureFilesFilter(); }
 
+namespace {
+
+// Up to ten of them by name, then how many more.
+QString unnameablePicturesMessage(const QStringList& pictures)
+{
+    constexpr qsizetype kNamed = 10;
+    QString list = pictures.mid(0, kNamed).join(u'\n');
+    if (pictures.size() > kNamed)
+        list += QStringLiteral("\n... and %1 more").arg(pictures.size() - kNamed);
+    return QStringLiteral("%1 not added: a semicolon or line break in a picture's name or folder would be read back "
+                          "as another picture in the project. Rename %2, then add %2 again.\n\n%3")
+        .arg(pictures.size() == 1 ? QStringLiteral("This picture was") : QStringLiteral("These pictures were"),
+             pictures.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"), list);
+}
+
+}  // namespace
+
 // ---- frame editing ------------------------------------------------------------------------------
 
 void MainWindow::AddFrames()
@@ -25,11 +43,20 @@ void MainWindow::AddFrames()
 
 void MainWindow::addPictureRows(const QStringList& paths, const std::vector<int>& intervals, int before)
 {
-    if (paths.isEmpty())
+    // A picture the project could not name is told about and left out here, not when saving.
+    QStringList refused;
+    for (const QString& path : paths)
+        if (!projectCanName(path))
+            refused.append(path);
+    if (!refused.isEmpty())
+        context_.dialogs().inform(this, unnameablePicturesMessage(refused));
+    if (refused.size() == paths.size())
         return;
     const bool wasEmpty = frames_.isEmpty();
     const int oldCount = frames_.rowCount();
     for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (!projectCanName(paths[i]))
+            continue;
         NewFrameValues values = SSTab1->frameValues();
         if (std::size_t(i) < intervals.size())
             values.intervalText = QString::number(intervals[std::size_t(i)]);
