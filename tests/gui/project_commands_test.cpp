@@ -94,7 +94,7 @@ TEST_F(WindowTest, APictureAProjectCannotNameIsToldAboutAndLeftOut)
     addPictures({QStringLiteral("x.png"), QStringLiteral("a;b.png"), QStringLiteral("y.png")});
     ASSERT_EQ(dialogs.boxes().size(), 1);
     EXPECT_TRUE(dialogs.boxes()[0].contains(QStringLiteral("This picture was not added")) &&
-                dialogs.boxes()[0].contains(QStringLiteral("Rename it, then add it again.\n\n") + picturesFolder() +
+                dialogs.boxes()[0].contains(QStringLiteral("Rename or move it, then add it again.\n\n") + picturesFolder() +
                                             QStringLiteral("a;b.png")))
         << dialogs.boxes()[0].toStdString();
     ASSERT_EQ(rowCount(), 2);

@@ -306,6 +306,11 @@ QString IniDocument::readKey(const QString& section, const QString& key, const Q
     return withoutNulAndSpaces(stored ? *stored : storedValueAsRead(defaultValue));
 }
 
+bool IniDocument::keepsValue(const QString& value)
+{
+    return !value.contains(u'\n') && !value.contains(u'\r') && storedValueAsRead(withoutNulAndSpaces(value)) == value;
+}
+
 bool IniDocument::writeKey(const QString& section, const QString& key, const QString& value)
 {
     if (key.isEmpty())

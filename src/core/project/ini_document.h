@@ -56,6 +56,10 @@ public:
     // NUL characters and no surrounding spaces.
     QString readKey(const QString& section, const QString& key, const QString& defaultValue) const;
 
+    // Whether readKey gives `value` back exactly once writeKey has stored it: at most
+    // kIniValueMaxLength characters, no line break or NUL, no spaces or pair of quotes around it.
+    static bool keepsValue(const QString& value);
+
     // WriteIniKey's rules (see above). Returns true when the document changed.
     bool writeKey(const QString& section, const QString& key, const QString& value);
 

@@ -75,9 +75,14 @@ QString proposeOutputFile(const QString& projectPath)
     return projectPath + QStringLiteral(".gif");
 }
 
+// The longest a frame's interval, transparency and colour can be, with the separators of the
+// line: "-32768;YES;16777215;" before the picture's name, ";" between name and folder.
+constexpr qsizetype kLongestFrameValues = 21;
+
 bool projectCanName(const QString& path)
 {
-    return !path.contains(kFrameFieldSeparator) && !path.contains(u'\n') && !path.contains(u'\r');
+    return !path.contains(kFrameFieldSeparator) && !path.contains(u'\n') && !path.contains(u'\r') &&
+           path.size() <= kIniValueMaxLength - kLongestFrameValues;
 }
 
 Status writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties)
@@ -91,15 +96,25 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         properties.outputFile = proposeOutputFile(path);
     if (blank)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("The project has no file name"));
-    for (const FrameEntry& frame : frames.rows()) {
+    // A value the file would not give back as written would name another file when read.
+    for (int i = 1; i <= frames.rowCount(); ++i) {
+        const FrameEntry& frame = frames.row(i);
         const QString picture = frame.folder + frame.fileName;
-        if (!projectCanName(picture))
+        if (!projectCanName(picture) || !IniDocument::keepsValue(frames.FrameToString(i)))
             return makeError(ErrorCode::InvalidArgument,
                              QStringLiteral("%1 cannot be named in a project: a semicolon or line break in a "
-                                            "picture's name or folder would be read back as another picture. "
-                                            "Rename the picture.")
-                                 .arg(picture));
+                                            "picture's name or folder, or a path of more than %2 characters, "
+                                            "would be read back as another picture. Rename or move the picture.")
+                                 .arg(picture)
+                                 .arg(kIniValueMaxLength - kLongestFrameValues));
     }
+    if (!IniDocument::keepsValue(properties.outputFile))
+        return makeError(ErrorCode::InvalidArgument,
+                         QStringLiteral("The output file name \"%1\" cannot be kept in a project: it would be read "
+                                        "back as another name (more than %2 characters, a line break, or spaces or "
+                                        "quotes around it).")
+                             .arg(properties.outputFile)
+                             .arg(kIniValueMaxLength));
     bool foreign = false;
     QString why;
     const bool written = editIniFile(path, [&](IniDocument& doc) {

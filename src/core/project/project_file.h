@@ -53,14 +53,16 @@ bool holdsProject(const QString& path);
 
 // Whether a project can name the picture at `path`: a frame's line holds its values separated by
 // semicolons, so a semicolon or line break in the picture's name or folder would be read back as
-// another picture.
+// another picture, and so would a path longer than a line's value keeps with the frame's other
+// values (at most kIniValueMaxLength characters in all).
 bool projectCanName(const QString& path);
 
 // Writes the project in the documented key order, over whatever the file holds (other keys,
 // and frame keys beyond the new count, stay). Fills an empty output name with the proposal
 // first. Errors: UnsupportedFormat when the file is not a project (see checkProjectFile; nothing
-// is written and `properties` stay as they were), InvalidArgument when `path` is blank or a
-// picture's name or folder holds a semicolon or line break (nothing is written),
+// is written and `properties` stay as they were), InvalidArgument when `path` is blank, a picture
+// cannot be named (see projectCanName) or the output's name would not read back as written (too
+// long, spaces or quotes around it; nothing is written),
 // FileWriteFailed when the file could not be written.
 Status writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties);
 

@@ -113,6 +113,26 @@ TEST_F(ProjectFile, WritesTheKeysInTheirOrderAndProposesTheOutput)
         EXPECT_EQ(testing::codeOf(writeProjectFile(path("x.agp"), odd, keep)), ErrorCode::InvalidArgument) << name;
         EXPECT_TRUE(fileContents(path("x.agp")).endsWith("Frames=0\n"));
     }
+    // So is a path longer than a line keeps with the frame's other values (the longest that fits
+    // comes back whole), and an output name that would be read back as another name.
+    for (const int extra : {0, 1}) {
+        const QString folder = u'/' + QString(2019 + extra, u'd') + u'/';
+        FrameList frames;
+        ASSERT_TRUE(frames.AddFrameEntry(folder + "a.jpg", {QStringLiteral("-32768"), true, 16777215}));
+        EXPECT_EQ(projectCanName(folder + "a.jpg"), extra == 0);
+        ProjectProperties properties;
+        EXPECT_EQ(writeProjectFile(path("long.agp"), frames, properties).ok(), extra == 0);
+        if (extra == 0) {
+            EXPECT_EQ(load("long.agp").frames.row(1).folder, folder);
+        }
+    }
+    for (const QString& output : {QStringLiteral(" /out/x.gif"), QStringLiteral("'/out/x.gif'"),
+                                  QString(u'/' + QString(2047, u'o'))}) {
+        ProjectProperties named;
+        named.outputFile = output;
+        EXPECT_EQ(testing::codeOf(writeProjectFile(path("x.agp"), FrameList(), named)), ErrorCode::InvalidArgument);
+        EXPECT_TRUE(fileContents(path("x.agp")).endsWith("Frames=0\n"));
+    }
 }
 
 // Fit, bar colour and size budget go after the frame count when set, come back as written, and
