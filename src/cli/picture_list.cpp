@@ -57,14 +57,20 @@ std::optional<int> delayFrom(const Arguments& args, QString* error)
 }
 
 // The size of the first picture that can be read, as the window's Auto Size takes it: each side
-// only when it is more than 1 pixel. The new project's size when no picture can be read.
-QSize firstPictureSize(const QStringList& pictures, const ProjectProperties& fresh)
+// only when it is more than 1 pixel. The new project's size when no picture can be read. A first
+// picture too large to be a frame at its own size ends the search with its message in `error`:
+// the frames cannot have its size, and the next picture's would come as a surprise.
+std::optional<QSize> firstPictureSize(const QStringList& pictures, const ProjectProperties& fresh, QString* error)
 {
     QSize size(fresh.width.toInt(), fresh.height.toInt());
     for (const QString& picture : pictures) {
         if (!QFileInfo(picture).isFile())
             continue;
         const auto loaded = loadPictureFile(picture);
+        if (!loaded && loaded.error().code == ErrorCode::LimitExceeded) {
+            *error = loaded.error().message + QStringLiteral(" Give the frames a size with --size.");
+            return std::nullopt;
+        }
         if (!loaded)
             continue;
         if (loaded.value().width > 1)
@@ -106,7 +112,10 @@ std::optional<QSize> askedSizeFrom(const QStringList& pictures, const Arguments&
     }
     if (width && height)
         return QSize(*width, *height);
-    const QSize first = firstPictureSize(pictures, fresh);
+    const std::optional<QSize> firstSize = firstPictureSize(pictures, fresh, error);
+    if (!firstSize)
+        return std::nullopt;
+    const QSize first = *firstSize;
     // The other side in the first picture's proportions.
     const auto scaled = [](int side, int to, int from) {
         const double other = std::min<double>(std::lround(double(side) * to / from), kLimits.maxSide + 1);

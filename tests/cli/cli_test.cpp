@@ -354,6 +354,9 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
          "no/x.gif: No such file or directory"},
         {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/p.agp")}, 1, "no/p.agp: No such file or directory"},
         {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("a;b.bmp"), "-o", dir.filePath("s.agp")}, 1, "a;b.bmp cannot be named in a project"},
+        // A first picture too large to give the frames its size: the next picture's is not taken instead.
+        {{}, {"make", QStringLiteral(PICTOREEL_TEST_DATA "/limits/large-7000x7000.png"), dir.filePath("p0.bmp"), "-o",
+              dir.filePath("big.gif")}, 2, "(7000 x 7000 pixels): at most 24 megapixels are. A picture of up to 128 megapixels can be a frame of at most 24 megapixels: it is scaled down as it is read. Give the frames a size with --size."},
         {[&] { return dir.filePath("p0.bmp"); }, {}, 2, "name the GIF to make with -o OUT.gif"},
         {[&] { return testing::writeFileContents(dir.filePath("p0.txt"), "text") ? dir.filePath("p0.txt") : QString(); }, {}, 1,
          "p0.txt is not a Pictoreel project."},
@@ -397,7 +400,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     EXPECT_EQ(testing::fileContents(dir.filePath("p0.bmp")) + testing::fileContents(dir.filePath("one.gif")), sources);
     EXPECT_EQ(testing::fileContents(frames + "/Frame_0.gif"), testing::fileContents(gif));
     EXPECT_EQ(QDir(frames).entryList(QDir::Files), QStringList{"Frame_0.gif"});
-    EXPECT_FALSE(QFile::exists(dir.filePath("x.avi")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.avi")) || QFile::exists(dir.filePath("big.gif")));
     // Within its budget the same GIF is taken apart.
     const CliRun within = runCli({"extract", many, "-o", out, "--frames", "0-9", "--max-frames", "10", "--format", "bmp"});
     EXPECT_EQ(within.exitCode, 0) << within.err.toStdString();
