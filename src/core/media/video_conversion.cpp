@@ -31,6 +31,9 @@ constexpr int kShortestVideoFrame = 2;
 constexpr int kLongestVideoFrame = 100;
 // The longest AVI written, in hundredths of a second: a day (4.32 million frames at most).
 constexpr std::int64_t kMaxVideoCentiseconds = std::int64_t{100} * 60 * 60 * 24;
+// The video frames encoded between two looks at whether to stop: about a second of encoding at
+// the largest size.
+constexpr int kVideoFramesAPart = 50;
 
 Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The conversion was cancelled")); }
 
@@ -236,6 +239,9 @@ Status gifToAvi(const QString& gifPath, const QString& aviPath, const Conversion
     }
     if (elapsed > kMaxVideoCentiseconds)
         return makeError(ErrorCode::LimitExceeded, QStringLiteral("The GIF plays for more than a day"));
+    // A GIF of few frames shown long becomes many video frames: the budget holds for those too.
+    if (Status s = checkWorkBudget(QStringLiteral("The AVI to write"), videoFrames, gif.width(), gif.height(), limits.budget); !s)
+        return s;
 
     // The encoder writes the hidden temporary file, which replaces the target once complete; so a
     // symlink at the target's name is replaced like any file, never written through.
@@ -252,14 +258,24 @@ Status gifToAvi(const QString& gifPath, const QString& aviPath, const Conversion
     if (!encoder)
         return aboutTarget(encoder.error());
     const int count = gif.frameCount();
+    std::int64_t encoded = 0;
     for (int k = 0; k < count; ++k) {
         std::optional<GifFrame> frame = gif.nextFrame();
         if (!frame)
             return makeError(ErrorCode::CorruptData, QStringLiteral("Frame %1 of the GIF cannot be read").arg(k + 1));
-        if (Status s = encoder.value()->addFrame(compositeOverColour(frame->image, background), repeats[std::size_t(k)]); !s)
-            return aboutTarget(s.error());
-        if (stopped() || !steps.report(static_cast<int>((std::int64_t{k} + 1) * 99 / count)))
-            return cancelled();
+        const RgbaImage shown = compositeOverColour(frame->image, background);
+        // A frame shown long is encoded a part at a time, so that a stop is heard and the progress
+        // moves while it lasts.
+        int left = repeats[std::size_t(k)];
+        do {
+            const int part = std::min(left, kVideoFramesAPart);
+            if (Status s = encoder.value()->addFrame(shown, part); !s)
+                return aboutTarget(s.error());
+            left -= part;
+            encoded += part;
+            if (stopped() || !steps.report(static_cast<int>(encoded * 99 / std::max<std::int64_t>(videoFrames, 1))))
+                return cancelled();
+        } while (left > 0);
     }
     if (Status s = encoder.value()->finish(); !s)
         return aboutTarget(s.error());

@@ -244,10 +244,19 @@ TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
     EXPECT_EQ(frames ? QString() : frames.error().message, "The GIF has 300 frames, more than the frame budget of 299");
     EXPECT_EQ(pixels ? QString() : pixels.error().message,
               "The GIF has 300 frames of 100 x 100 pixels, more than the pixel budget of 2999999 pixels");
+    // A GIF of two frames shown 655 s each is 1311 frames of video: the budget counts those, and
+    // the frames are encoded a part at a time, so the first progress (and a stop) comes early.
+    writeRepeatedGif(path("long.gif"), 10, 2, 65535);
+    const Status video = gifToAvi(path("long.gif"), oldAvi, {}, 0xFFFFFF, ConversionLimits{{.maxFrames = 1000}, {}});
+    EXPECT_EQ(video ? QString() : video.error().message, "The AVI to write has 1311 frames, more than the frame budget of 1000");
+    std::vector<int> seen;
+    EXPECT_EQ(codeOf(gifToAvi(path("long.gif"), oldAvi, [&](int percent) { seen.push_back(percent); return false; })),
+              ErrorCode::Cancelled);
+    EXPECT_TRUE(seen.size() == 1 && seen[0] < 10) << seen.size();
 
     EXPECT_TRUE(testing::fileContents(gif) == "precious" && testing::fileContents(oldAvi) == "precious");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{"endless.gif", "good.gif", "many.gif", "old.avi", "old.gif", "plain.txt"}));
+              (QStringList{"endless.gif", "good.gif", "long.gif", "many.gif", "old.avi", "old.gif", "plain.txt"}));
 }
 
 TEST_F(VideoConversion, TheSourceIsNeverTheTargetAndALinkAtTheTargetIsReplacedNotWrittenThrough)
