@@ -4,6 +4,7 @@
 #include "gui/support/window_fixture.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 
 namespace pictoreel::testing {
 namespace {
@@ -47,9 +48,18 @@ TEST(PanelTexts, FileSizesAndFileFilters)
     EXPECT_EQ(texts << fileSizeTextFor(1536, german),
               QStringList({"1,536 Bytes (1.5 KB)", "1,024 Bytes (1. KB)", "500 Bytes (.49 KB)", " Bytes (. KB)",
                            "1,048,575 Bytes (1,024. KB)", "1.536 Bytes (1,5 KB)"}));
-    // A description whose group Qt would misread gets the group Qt reads after it.
-    EXPECT_EQ(qtFileFilter(QStringLiteral("GIF Files (*.gif)|*.gif|JPG/JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|All|*.*")),
-              QStringLiteral("GIF Files (*.gif);;JPG/JPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg);;All (*.*)"));
+    // Every description gets the group Qt reads the patterns from, and the dialog shows the
+    // descriptions alone, as written: no group twice, no list of every pattern.
+    const QString types = QStringLiteral("GIF Files (*.gif)|*.gif|JPG/JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|All|*.bmp;*.gif");
+    EXPECT_EQ(qtFileFilter(types),
+              QStringLiteral("GIF Files (*.gif) (*.gif);;JPG/JPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg);;All (*.bmp *.gif)"));
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    showFileTypes(dialog, types);
+    const auto* typeBox = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_TRUE(typeBox && typeBox->count() == 3);
+    EXPECT_EQ(QStringList({typeBox->itemText(0), typeBox->itemText(1), typeBox->itemText(2)}),
+              QStringList({"GIF Files (*.gif)", "JPG/JPEG Files (*.jpg;*.jpeg)", "All"}));
     // A name typed without extension under the WebP or PNG entry of the output dialog gets it;
     // under the first (GIF) entry, or with an extension of its own, it stays as typed.
     const QString output = QStringLiteral("Animated GIF Files|*.gif|Animated WebP Files|*.webp|Animated PNG Files|*.png;*.apng");

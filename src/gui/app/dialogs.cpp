@@ -20,18 +20,16 @@ QString qtFileFilter(const QString& pairs)
 {
     const QStringList parts = pairs.split(u'|');
     QStringList entries;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& description = parts[i];
-        const QString& patterns = parts[i + 1];
-        const QString ownGroup = u'(' + patterns + u')';
-        const QString qtGroup = u'(' + QString(patterns).replace(u';', u' ') + u')';
-        // Qt reads the patterns from the last "(...)" of an entry, split at blanks.
-        if (description.endsWith(ownGroup) && ownGroup == qtGroup)
-            entries.append(description);
-        else
-            entries.append(description + u' ' + qtGroup);
-    }
+    // Qt reads the patterns from the last "(...)" of an entry, split at blanks.
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        entries.append(parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')');
     return entries.join(QStringLiteral(";;"));
+}
+
+void showFileTypes(QFileDialog& dialog, const QString& pairs)
+{
+    dialog.setNameFilters(qtFileFilter(pairs).split(QStringLiteral(";;")));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
 }
 
 QString savedFileName(const QString& name, const QString& pairs, const QString& selected)
@@ -87,27 +85,31 @@ MessageAnswer QtDialogs::messageBox(QWidget* parent, const QString& text, const 
 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const FileDialogRequest& request)
 {
-    const QString name = QFileDialog::getOpenFileName(parent, request.title, request.folder,
-                                                      qtFileFilter(request.filter));
-    if (name.isEmpty())
+    QFileDialog dialog(parent, request.title, request.folder);
+    showFileTypes(dialog, request.filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return name;
+    return dialog.selectedFiles().front();
 }
 
 QStringList QtDialogs::openFiles(QWidget* parent, const FileDialogRequest& request)
 {
-    return QFileDialog::getOpenFileNames(parent, request.title, request.folder, qtFileFilter(request.filter));
+    QFileDialog dialog(parent, request.title, request.folder);
+    showFileTypes(dialog, request.filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const FileDialogRequest& request)
 {
-    QString selected;
-    const QString name = QFileDialog::getSaveFileName(parent, request.title, request.folder,
-                                                      qtFileFilter(request.filter), &selected,
-                                                      QFileDialog::DontConfirmOverwrite);
-    if (name.isEmpty())
+    QFileDialog dialog(parent, request.title, request.folder);
+    showFileTypes(dialog, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return savedFileName(name, request.filter, selected);
+    return savedFileName(dialog.selectedFiles().front(), request.filter, dialog.selectedNameFilter());
 }
 
 std::optional<std::int32_t> QtDialogs::chooseColor(QWidget* parent)

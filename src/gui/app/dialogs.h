@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace pictoreel {
@@ -75,10 +76,12 @@ public:
 };
 
 // "desc|patterns|desc|patterns" as Qt's filter text, entries joined by ";;", each entry
-// "desc (pattern pattern)". The description is kept as written; the pattern group is appended
-// unless the description already ends in exactly that group ("GIF Files (*.gif)").
-// A trailing description without patterns is dropped.
+// "desc (pattern pattern)": the description as written, then the group Qt reads the patterns
+// from. A trailing description without patterns is dropped.
 QString qtFileFilter(const QString& pairs);
+// Gives `dialog` the file types of `pairs`, each shown by its description alone, as written
+// ("JPG/JPEG Files (*.jpg;*.jpeg)", "All Supported Image Files").
+void showFileTypes(QFileDialog& dialog, const QString& pairs);
 // Every pattern of "desc|patterns|desc|patterns" ("*.avi", "*.mp4", ...), in order.
 QStringList fileFilterPatterns(const QString& pairs);
 // The name a save dialog returns for `name` typed under the entry `selected` (as qtFileFilter
