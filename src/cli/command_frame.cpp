@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "picture_list.h"
 
+#include "core/imaging/composite.h"
 #include "core/media/imaging_component.h"
 #include "core/base/file_identity.h"
 #include "core/base/limits.h"
@@ -61,12 +62,14 @@ int runFrame(const QStringList& words)
     if (status) {
         if (suffix == u"gif")
             status = image.SaveGif(*output, transparent.has_value(), transparent.value_or(0xFFFFFF));
-        else if (suffix == u"bmp")
-            status = image.SaveBmp(*output);
         else if (suffix == u"png")
             status = savePng(image.image(), *output);
-        else
-            status = image.SaveJpeg(*output, 80, false, false);
+        else {
+            // BMP and JPEG hold no alpha: what is transparent shows white, as in a GIF without a
+            // transparent colour, never the colour hidden under it.
+            image.setImage(compositeOverColour(image.image(), 0xFFFFFF));
+            status = suffix == u"bmp" ? image.SaveBmp(*output) : image.SaveJpeg(*output, 80, false, false);
+        }
     }
     if (!status) {
         printError(status.error().message);

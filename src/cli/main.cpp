@@ -48,6 +48,7 @@ Commands:
       (exit status 3); the project is written all the same.
   frame PICTURE -o OUT.{gif,bmp,jpg,png} [--size WxH] [--transparent RRGGBB]
       Converts one picture: scaled to exactly WxH when given; as GIF with RRGGBB transparent.
+      PNG keeps the picture's transparency; BMP and JPEG show its transparent parts white.
   info FILE [--json]
       The picture's size; for a GIF also the frame count, every delay (1/100 s) and the loop
       count, read without decoding the frames. --json prints one object: width, height,

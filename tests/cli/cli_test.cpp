@@ -2,7 +2,9 @@
 #include "core/imaging/composite.h"
 #include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
+#include "core/media/magick_adapter.h"
 #include "core/project/settings_store.h"
+#include "support/files.h"
 #include "support/test_pictures.h"
 
 #include <QDir>
@@ -229,6 +231,25 @@ TEST_F(Cli, FrameAndInfoCommands)
     EXPECT_EQ(QList<int>({info["width"].toInt(), info["height"].toInt(), info["frame_count"].toInt(), int(info["delays"].toArray().size())}),
               QList<int>({20, 10, 1, 1}));
     EXPECT_TRUE(info["loop_count"].isNull());
+    // A picture whose left half is green at alpha 0: BMP and JPEG show that half white, not the
+    // green under it; PNG keeps it transparent.
+    const QString hidden = dir.filePath("hidden.png");
+    const RgbaImage half = testing::makePicture(20, 10, [](int x, int) { return x < 10 ? Rgb{0, 255, 0} : Rgb{200, 0, 0}; });
+    RgbaImage clear = half;
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            clear.pixel(x, y)[3] = 0;
+    ASSERT_TRUE(testing::writeFileContents(hidden, encodePng(clear).value()));
+    for (const char* format : {"bmp", "jpg", "png"}) {
+        const QString out = dir.filePath(QStringLiteral("shown.") + format);
+        ASSERT_EQ(runCli({"frame", hidden, "-o", out}).exitCode, 0) << format;
+        const RgbaImage written = loadPictureFile(out).value();
+        const std::uint8_t* left = written.pixel(4, 5);
+        if (QString(format) == "png")
+            EXPECT_EQ(left[3], 0);
+        else
+            EXPECT_TRUE(left[0] > 240 && left[1] > 240 && left[2] > 240 && written.pixel(15, 5)[0] > 180) << format;
+    }
     // Animated WebP and PNG files tell their frames; a still picture has one.
     for (const char* name : {"three.webp", "three.png", "p0.bmp"}) {
         const QString file = dir.filePath(name);
