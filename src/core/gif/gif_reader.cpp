@@ -138,6 +138,7 @@ Status GifDecoder::Impl::scan()
 
     std::optional<GraphicControl> control;
     std::int64_t totalPixels = 0;
+    bool headerDamaged = false;
     for (;;) {
         const qint64 offset = source->position();
         auto record = reader->readRecordType();
@@ -165,6 +166,9 @@ Status GifDecoder::Impl::scan()
 
         auto header = reader->readImageHeader();
         if (!header) {
+            // Bytes after a description that cannot be read: it is damaged (an LZW code size
+            // beyond 8, say), not cut short.
+            headerDamaged = source->position() < source->size();
             info.truncated = true;
             break;
         }
@@ -201,6 +205,8 @@ Status GifDecoder::Impl::scan()
     }
 
     if (images.empty()) {
+        if (headerDamaged)
+            return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF's first picture cannot be read: its description is damaged"));
         if (info.truncated)
             return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends before its first picture"));
         return makeError(ErrorCode::EmptyImage, QStringLiteral("The GIF holds no pictures"));

@@ -87,6 +87,10 @@ TEST(GifReader, DamagedHostileAndForeignFilesEndCleanly)
         EXPECT_EQ(codeOf(GifDecoder::openFile(sharedData(limited))), ErrorCode::LimitExceeded) << limited;
     EXPECT_EQ(codeOf(GifDecoder::openFile(sharedData("pillow/Tests/images/decompression_bomb.gif"))), ErrorCode::CorruptData);
     EXPECT_EQ(codeOf(GifDecoder::openFile(wuffs(QStringLiteral("artificial-gif/no-frames.gif")))), ErrorCode::EmptyImage);
+    // A first picture whose description cannot be read (an LZW code size of 11) is not said to be
+    // missing from a file cut short.
+    const auto damaged = GifDecoder::openFile(sharedData("pillow/Tests/images/issue_2811.gif"));
+    EXPECT_EQ(damaged ? QString() : damaged.error().message, "The GIF's first picture cannot be read: its description is damaged");
     // And what is no GIF at all.
     EXPECT_EQ(codeOf(GifDecoder::openFile(wuffs(QStringLiteral("pjw-thumbnail.png")))), ErrorCode::UnsupportedFormat);
     EXPECT_EQ(codeOf(GifDecoder::openMemory(QByteArray())), ErrorCode::CorruptData);
@@ -106,6 +110,7 @@ TEST(GifReader, TruncatedFilesKeepEveryFrameTheyHold)
         auto gif = decodeGifMemory(full.left(length));
         if (!gif) {
             EXPECT_TRUE(codeOf(gif) == ErrorCode::CorruptData || codeOf(gif) == ErrorCode::UnsupportedFormat);
+            EXPECT_FALSE(gif.error().message.contains(QStringLiteral("damaged")));
             EXPECT_EQ(completeBefore, 0);
             continue;
         }
