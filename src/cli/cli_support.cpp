@@ -1,5 +1,7 @@
 #include "cli_support.h"
 
+#include "core/base/file_identity.h"
+
 #include <QLocale>
 
 #include <csignal>
@@ -82,6 +84,13 @@ void warnCutShort(const QString& gif, int frames)
                    .arg(gif)
                    .arg(frames)
                    .arg(frames == 1 ? QString() : QStringLiteral("s")));
+}
+
+QString missingPictureText(int row, const QString& picture)
+{
+    if (const std::optional<Error> other = notAFileError(picture))
+        return QStringLiteral("frame %1: %2").arg(row).arg(other->message);
+    return QStringLiteral("frame %1: missing picture %2").arg(row).arg(picture);
 }
 
 std::optional<WorkBudget> budgetFrom(const Arguments& args)

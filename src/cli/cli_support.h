@@ -47,6 +47,10 @@ void printLine(const QString& message);
 // frames were found before the break, and the last of them may lack its lower rows.
 void warnCutShort(const QString& gif, int frames);
 
+// What frame `row` lacks: its picture, missing, or what stands at its name instead ("... is not a
+// file: it is a folder").
+QString missingPictureText(int row, const QString& picture);
+
 // A file's size as the summaries tell it: "123456 bytes (120.6 kB)", just "900 bytes" under a
 // kilobyte (1024 bytes).
 QString sizeText(qint64 bytes);

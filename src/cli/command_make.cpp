@@ -181,9 +181,7 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     const MakeReport& report = made.value();
     for (const MissingPicture& m : report.missing) {
         printError(m.picture.isEmpty() ? QStringLiteral("frame %1: names no picture; it shows the frame before it").arg(m.row)
-                                       : QStringLiteral("frame %1: missing picture %2; it shows the frame before it")
-                                             .arg(m.row)
-                                             .arg(m.picture));
+                                       : missingPictureText(m.row, m.picture) + QStringLiteral("; it shows the frame before it"));
     }
     const qint64 bytes = QFileInfo(job.output).size();
     const BudgetSettings& used = report.settings;

@@ -46,7 +46,7 @@ int runProject(const QStringList& words)
     for (int row = 1; row <= project->frames.rowCount(); ++row) {
         const FrameEntry& frame = project->frames.row(row);
         if (!QFileInfo(frame.folder + frame.fileName).isFile()) {
-            printError(QStringLiteral("frame %1: missing picture %2").arg(row).arg(frame.folder + frame.fileName));
+            printError(missingPictureText(row, frame.folder + frame.fileName));
             ++missing;
         }
     }

@@ -92,6 +92,11 @@ TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
     EXPECT_EQ(missing.exitCode, 3);
     EXPECT_EQ(missing.err, "pictoreel-cli: frame 2: missing picture " + dir.filePath("p1.bmp") + "; it shows the frame before it\n");
     EXPECT_EQ(decodeGifFile(dir.filePath("rel.gif")).value().frames.size(), 3u);
+    // A folder at a picture's name is told as what it is.
+    ASSERT_TRUE(QDir().mkdir(dir.filePath("p1.bmp")));
+    EXPECT_EQ(runCli({"make", writeProject(3, "rel.gif"), "--temp", cache, "--quiet"}).err,
+              "pictoreel-cli: frame 2: " + dir.filePath("p1.bmp") + " is not a file: it is a folder; it shows the frame before it\n");
+    ASSERT_TRUE(QDir().rmdir(dir.filePath("p1.bmp")));
 }
 
 // "make PICTURE..." makes in memory the project "project PICTURE..." writes, which the window
