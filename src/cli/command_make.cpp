@@ -145,7 +145,10 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     events.saveProgress = [&](int percent) { bar.show(saveProgressValue(percent)); };
     events.frameFailed = [&](int row, const QString& picture, const Error& error) {
         bar.finish();
-        printError(QStringLiteral("frame %1 (%2): %3; it shows the frame before it").arg(row).arg(picture, error.message));
+        QString why = error.message;
+        if (why.endsWith(u'.'))
+            why.chop(1);  // the sentence goes on
+        printError(QStringLiteral("frame %1 (%2): %3; it shows the frame before it").arg(row).arg(picture, why));
         failed.emplace_back(row, picture);
     };
     options.projectFile = job.projectFile;

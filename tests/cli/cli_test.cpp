@@ -97,6 +97,11 @@ TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
     EXPECT_EQ(runCli({"make", writeProject(3, "rel.gif"), "--temp", cache, "--quiet"}).err,
               "pictoreel-cli: frame 2: " + dir.filePath("p1.bmp") + " is not a file: it is a folder; it shows the frame before it\n");
     ASSERT_TRUE(QDir().rmdir(dir.filePath("p1.bmp")));
+    // So is a picture that cannot be read, in one sentence.
+    ASSERT_TRUE(testing::writeFileContents(dir.filePath("p1.bmp"), "no picture"));
+    EXPECT_EQ(runCli({"make", writeProject(3, "rel.gif"), "--temp", cache, "--quiet"}).err,
+              "pictoreel-cli: frame 2 (" + dir.filePath("p1.bmp") + "): \"" + dir.filePath("p1.bmp") +
+                  "\" is not a picture in a supported format; it shows the frame before it\n");
 }
 
 // "make PICTURE..." makes in memory the project "project PICTURE..." writes, which the window
