@@ -79,11 +79,13 @@ void printError(const QString& message)
 
 void warnCutShort(const QString& gif, int frames)
 {
-    printError(QStringLiteral("warning: %1 is cut short: it breaks off after %2 frame%3, the last of which may be "
-                              "incomplete")
-                   .arg(gif)
-                   .arg(frames)
-                   .arg(frames == 1 ? QString() : QStringLiteral("s")));
+    printError(QStringLiteral("warning: %1 is cut short: it breaks off after %2, the last of which may be incomplete")
+                   .arg(gif, countOf(frames, QStringLiteral("frame"))));
+}
+
+QString countOf(qint64 count, const QString& noun)
+{
+    return QStringLiteral("%1 %2%3").arg(count).arg(noun, count == 1 ? QString() : QStringLiteral("s"));
 }
 
 QString missingPictureText(int row, const QString& picture)

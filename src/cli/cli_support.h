@@ -51,6 +51,9 @@ void warnCutShort(const QString& gif, int frames);
 // file: it is a folder").
 QString missingPictureText(int row, const QString& picture);
 
+// "1 frame", "2 frames": `count` and the noun, plural unless the count is one.
+QString countOf(qint64 count, const QString& noun);
+
 // A file's size as the summaries tell it: "123456 bytes (120.6 kB)", just "900 bytes" under a
 // kilobyte (1024 bytes).
 QString sizeText(qint64 bytes);

@@ -65,10 +65,10 @@ int runConversion(const QStringList& words, Direction direction)
     if (video.gifCutShort)
         warnCutShort(source, video.gifFrames);
     if (!quiet) {
-        QString frames = QStringLiteral("%1 frames, ").arg(video.videoFrames);
+        QString frames = countOf(video.videoFrames, QStringLiteral("frame")) + QStringLiteral(", ");
         if (toGif) {
             const Result<GifDecoder> gif = GifDecoder::openFile(target);
-            frames = gif ? QStringLiteral("%1 frames, ").arg(gif.value().frameCount()) : QString();
+            frames = gif ? countOf(gif.value().frameCount(), QStringLiteral("frame")) + QStringLiteral(", ") : QString();
         }
         printLine(QStringLiteral("%1: %2%3 bytes, %4 s")
                       .arg(target, frames)

@@ -157,7 +157,9 @@ int runExtract(const QStringList& words)
     for (int k : chosen) {
         if (InterruptCatcher::interrupted()) {
             bar.finish();
-            printError(QStringLiteral("interrupted after %1 of %2 frames; each frame written is complete").arg(written).arg(chosen.size()));
+            printError(QStringLiteral("interrupted after %1 of %2; each frame written is complete")
+                           .arg(written)
+                           .arg(countOf(qint64(chosen.size()), QStringLiteral("frame"))));
             InterruptCatcher::endInterrupted();
         }
         const QString output = outputFor(k);
@@ -184,7 +186,7 @@ int runExtract(const QStringList& words)
                        .arg(gif, numbers.join(QStringLiteral(", "))));
     }
     if (!quiet)
-        printLine(QStringLiteral("%1 frames written to %2").arg(written).arg(*folder));
+        printLine(QStringLiteral("%1 written to %2").arg(countOf(written, QStringLiteral("frame")), *folder));
     return kExitOk;
 }
 

@@ -212,12 +212,14 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
             {QStringLiteral("missing"), missingFrames(report, std::move(failed))}};
         printLine(QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Compact)));
     } else if (!quiet) {
-        QString line = QStringLiteral("%1: %2 frames, %3, %4 s").arg(job.output).arg(report.frames).arg(sizeText(bytes)).arg(seconds, 0, 'f', 2);
+        QString line = QStringLiteral("%1: %2, %3, %4 s")
+                           .arg(job.output, countOf(report.frames, QStringLiteral("frame")), sizeText(bytes))
+                           .arg(seconds, 0, 'f', 2);
         if (report.budgeted)
-            line += QStringLiteral(" (%1; %2 attempts)")
+            line += QStringLiteral(" (%1; %2)")
                         .arg(budgetSettingsText(used, frameSideFromText(properties.width, "width").value(),
                                                 frameSideFromText(properties.height, "height").value()))
-                        .arg(report.attempts);
+                        .arg(countOf(report.attempts, QStringLiteral("attempt")));
         printLine(line);
     }
     return report.missing.empty() && report.failed == 0 ? kExitOk : kExitMadeIncomplete;
