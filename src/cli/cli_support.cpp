@@ -10,6 +10,17 @@
 
 namespace pictoreel::cli {
 
+namespace {
+
+// Whether `word` names one of the command's options, with or without "=value".
+bool isOption(const QString& word, const QStringList& flags, const QStringList& optionsWithValue)
+{
+    const QString name = word.startsWith(QStringLiteral("--")) ? word.section(u'=', 0, 0) : word;
+    return flags.contains(name) || optionsWithValue.contains(name);
+}
+
+}  // namespace
+
 Arguments::Arguments(const QStringList& words, const QStringList& flags, const QStringList& optionsWithValue,
                      qsizetype maxPositional)
 {
@@ -32,8 +43,17 @@ Arguments::Arguments(const QStringList& words, const QStringList& flags, const Q
             inlineValue = w.mid(eq + 1);
         }
         if (optionsWithValue.contains(name)) {
+            if (value(name)) {
+                error_ = QStringLiteral("%1 is given twice").arg(name);
+                return;
+            }
             if (inlineValue) {
                 values_.append({name, *inlineValue});
+            } else if (i + 1 < words.size() && isOption(words[i + 1], flags, optionsWithValue)) {
+                // "-o --temp DIR": the option's value forgotten, not a file named "--temp".
+                error_ = QStringLiteral("%1 needs a value, not the option %2 (a file of that name is ./%2)")
+                             .arg(name, words[i + 1]);
+                return;
             } else if (i + 1 < words.size()) {
                 values_.append({name, words[++i]});
             } else {

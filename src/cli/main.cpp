@@ -93,7 +93,8 @@ Ctrl+C or SIGTERM stops make, extract, avi2gif and gif2avi cleanly: the file bei
 dropped (frames already extracted are complete) and an earlier output stays as it was.
 
 Options are those of each command; "--" ends them, so a file may start with "-". An option
-the command does not know, or a word too many, is refused.
+the command does not know, an option given twice or followed by another instead of its value,
+or a word too many, is refused.
 
 Files: pictoreel.ini is kept in $XDG_CONFIG_HOME/pictoreel (default ~/.config/pictoreel) and
 the temp folder is $XDG_CACHE_HOME/pictoreel (default ~/.cache/pictoreel), unless "Temp Path"

@@ -406,6 +406,9 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         // Every command knows its options and how many words it takes, and names the others.
         {[&] { return writeProject(3, old); }, {"--bogus", "-x"}, 2, "unknown options \"--bogus\", \"-x\""},
         {[&] { return writeProject(3, old); }, {"--quiet=yes"}, 2, "--quiet takes no value"},
+        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", "--temp", dir.filePath("c")}, 2,
+         "-o needs a value, not the option --temp (a file of that name is ./--temp)"},
+        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", old, "--temp=c", "-o", old}, 2, "-o is given twice"},
         {{}, {"avi2gif", dir.filePath("one.gif"), old, "x", "y"}, 2, "unexpected arguments \"x\", \"y\""},
         {{}, {"--version", "now"}, 2, "\"now\""},
         {{}, {"gif2avi", dir.filePath("one.gif"), dir.path() + "/./one.gif"}, 1, "is the file being converted"},
