@@ -5,6 +5,7 @@
 #include "commands.h"
 
 #include "core/formats/apng_writer.h"
+#include "core/formats/picture_formats.h"
 #include "core/formats/webp_writer.h"
 #include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
@@ -72,13 +73,17 @@ int runInfo(const QStringList& words)
         if (decoder.value().info().truncated)
             warnCutShort(path, decoder.value().frameCount());
     } else {
+        // The picture is decoded, so that its size is the upright one a make sees and a damaged
+        // picture is told; one too large to hold whole tells the size its header stores.
         const auto picture = loadPictureFile(path);
-        if (!picture) {
+        const std::optional<PictureSize> declared =
+            !picture && picture.error().code == ErrorCode::LimitExceeded ? peekPictureFileSize(path) : std::nullopt;
+        if (!picture && !declared) {
             printError(QStringLiteral("%1: %2").arg(path, picture.error().message));
             return kExitFailure;
         }
-        info[QStringLiteral("width")] = picture.value().width;
-        info[QStringLiteral("height")] = picture.value().height;
+        info[QStringLiteral("width")] = picture ? picture.value().width : declared->width;
+        info[QStringLiteral("height")] = picture ? picture.value().height : declared->height;
         info[QStringLiteral("frame_count")] = animationFrames(file);
         info[QStringLiteral("delays")] = QJsonArray();
         info[QStringLiteral("loop_count")] = QJsonValue(QJsonValue::Null);

@@ -241,6 +241,9 @@ TEST_F(Cli, FrameAndInfoCommands)
     EXPECT_EQ(QList<int>({info["width"].toInt(), info["height"].toInt(), info["frame_count"].toInt(), int(info["delays"].toArray().size())}),
               QList<int>({20, 10, 1, 1}));
     EXPECT_TRUE(info["loop_count"].isNull());
+    // A picture too large to hold whole tells the size its header stores.
+    const QString large = QStringLiteral(PICTOREEL_TEST_DATA "/limits/large-7000x7000.png");
+    EXPECT_EQ(runCli({"info", large}).out, large + ": 7000 x 7000 pixels\n");
     // A picture whose left half is green at alpha 0: BMP and JPEG show that half white, not the
     // green under it; PNG keeps it transparent.
     const QString hidden = dir.filePath("hidden.png");

@@ -1,5 +1,7 @@
 #include "core/formats/picture_formats.h"
 
+#include "core/base/file_identity.h"
+
 #include "core/formats/emf_header.h"
 #include "core/formats/gif_blocks.h"
 #include "core/formats/pcx_reader.h"
@@ -9,6 +11,7 @@
 #include "core/formats/targa_reader.h"
 #include "core/formats/utah_rle.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -443,6 +446,16 @@ std::optional<PictureSize> peekPictureSize(const std::uint8_t* data, std::size_t
     if (!row || !row->peekSize)
         return std::nullopt;
     return row->peekSize(Bytes{data, data ? size : 0});
+}
+
+std::optional<PictureSize> peekPictureFileSize(const QString& path)
+{
+    const std::optional<QByteArray> head = readFileStart(path, 256 * 1024);
+    if (!head)
+        return std::nullopt;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(head->constData());
+    const auto size = static_cast<std::size_t>(head->size());
+    return peekPictureSize(data, size, sniffPictureFormat(data, size, QFileInfo(path).suffix()));
 }
 
 QString pictureFilesFilter()

@@ -117,6 +117,10 @@ PictureFormat sniffPictureFormat(const std::uint8_t* data, std::size_t size, con
 // header is simple enough to read here; nullopt when this code cannot tell.
 std::optional<PictureSize> peekPictureSize(const std::uint8_t* data, std::size_t size, PictureFormat format);
 
+// peekPictureSize for the picture file at `path`, from its first 256 KB (enough for the headers
+// and the metadata before a JPEG's frame header); nullopt when there is no regular file there.
+std::optional<PictureSize> peekPictureFileSize(const QString& path);
+
 // The add-pictures dialog's filter: "description|patterns" for every file type of the table that
 // has a description, then "All Supported Image Files" and "All Files(*.*)", joined by "|".
 QString pictureFilesFilter();

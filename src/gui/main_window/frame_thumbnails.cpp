@@ -3,7 +3,6 @@
 #include "core/formats/picture_formats.h"
 #include "core/media/imaging_component.h"
 
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QThread>
@@ -19,22 +18,12 @@ namespace {
 // are asked for again when they are shown again.
 constexpr std::size_t kMostWaiting = 100;
 
-// The start of a picture file, enough for the headers whose size we can read.
-constexpr qint64 kHeaderBytes = 256 * 1024;
-
 // The size the picture will be fitted to, when its header tells its size, so that a large JPEG is
 // decoded at a reduced scale and a very large picture comes out already scaled with its shape
 // kept. Nothing when the header does not tell.
 QSize shrinkHintFor(const QString& path, int side)
 {
-    QFile file;
-    if (!openRegularFile(file, path))
-        return {};
-    const QByteArray head = file.read(kHeaderBytes);
-    const auto* data = reinterpret_cast<const std::uint8_t*>(head.constData());
-    const auto size = static_cast<std::size_t>(head.size());
-    const std::optional<PictureSize> picture =
-        peekPictureSize(data, size, sniffPictureFormat(data, size, QFileInfo(path).suffix()));
+    const std::optional<PictureSize> picture = peekPictureFileSize(path);
     if (!picture || picture->width <= 0 || picture->height <= 0)
         return {};
     return QSize(picture->width, picture->height).scaled(side, side, Qt::KeepAspectRatio).expandedTo({1, 1});

@@ -9,8 +9,6 @@
 #include "gui/main_window/property_panel_grid.h"
 
 #include <QComboBox>
-#include <QFile>
-#include <QFileInfo>
 #include <QMenu>
 
 #include <algorithm>
@@ -30,13 +28,7 @@ constexpr int kLargestSide = 1024;
 // The width / height of the picture in `path`, read from its header; 0 when it cannot be read.
 double pictureAspect(const QString& path)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray head = file.read(256 * 1024);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(head.constData());
-    const auto size = static_cast<std::size_t>(head.size());
-    const auto own = peekPictureSize(bytes, size, sniffPictureFormat(bytes, size, QFileInfo(path).suffix()));
+    const auto own = peekPictureFileSize(path);
     return own && own->width > 0 && own->height > 0 ? double(own->width) / own->height : 0;
 }
 
