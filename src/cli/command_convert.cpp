@@ -64,6 +64,11 @@ int runConversion(const QStringList& words, Direction direction)
     }
     if (video.gifCutShort)
         warnCutShort(source, video.gifFrames);
+    // The kind of file written does not follow the name: a name that says another kind is warned
+    // about, so that a video named .mp4 or a GIF named .png surprises no one.
+    if (const QString suffix = QFileInfo(target).suffix().toLower(); !suffix.isEmpty() && suffix != (toGif ? u"gif" : u"avi"))
+        printError(QStringLiteral("warning: %1 was written as %2 file, whatever its name says")
+                       .arg(target, toGif ? QStringLiteral("a GIF") : QStringLiteral("an AVI")));
     if (!quiet) {
         QString frames = countOf(video.videoFrames, QStringLiteral("frame")) + QStringLiteral(", ");
         if (toGif) {

@@ -68,6 +68,7 @@ Commands:
   gif2avi GIF AVI [--max-frames N] [--max-pixels N] [--quiet]
       Converts an animated GIF into an AVI (MPEG-4 video) at a constant frame rate that keeps
       the GIF's timing; transparent pixels are white. Progress and summary as for avi2gif.
+      Both write their kind of file whatever the output's name, and warn when it says another.
   frames VIDEO -o DIR [--start S] [--duration S] [--fps N] [--max-frames N] [--max-pixels N]
          [--quiet]
       Writes the frames of a video (any avi2gif reads) into DIR (created when missing) as

@@ -342,6 +342,10 @@ TEST_F(Cli, CutShortFilesAreReadAsFarAsTheyGoAndWarnedAbout)
     EXPECT_EQ(QDir(dir.filePath("frames")).entryList(QDir::Files).size(), frames);
     const CliRun video = runCli({"gif2avi", gif, dir.filePath("cut.avi"), "--quiet"});
     EXPECT_TRUE(video.exitCode == 0 && warned(video)) << video.err.toStdString();
+    // So is a video whose name says another kind of file than the AVI written.
+    const CliRun misnamed = runCli({"gif2avi", gif, dir.filePath("cut.mp4"), "--quiet"});
+    EXPECT_TRUE(misnamed.exitCode == 0 && misnamed.err.contains("cut.mp4 was written as an AVI file, whatever its name says"))
+        << misnamed.err.toStdString();
 
     const QString png = dir.filePath("cut.png");
     const QByteArray picture = testing::fileContents(QStringLiteral(PICTOREEL_SHARED_TESTDATA "/gif-suite-peterdn/gifs/frames/"
