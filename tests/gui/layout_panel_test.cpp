@@ -143,6 +143,27 @@ TEST_F(PanelTest, EachBoxRefusesTextsOutOfItsRangeWhenTheFocusLeavesItForAnother
     EXPECT_TRUE(part("txtWidth")->hasFocus());
 }
 
+// The check of a box left for Apply runs before Apply, and a make from the keyboard checks the
+// box that keeps the focus: a refused text is told once and never applied or made with.
+TEST_F(PanelTest, ApplyAndMakeActOnlyOnTextsTheRangeCheckLetsThrough)
+{
+    addPictures({QStringLiteral("a.png"), QStringLiteral("b.png")});
+    const QStringList before = rowTexts(1);
+    enter(part<QLineEdit>("txtInterval"), QStringLiteral("0"));
+    QTest::mouseClick(part("cmdApply"), Qt::LeftButton);  // the press takes the focus
+    leaveTo(nullptr);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{"the frame interval value must be between 1 and 1000, \nplease enter a valid value again"});
+    EXPECT_EQ(rowTexts(1), before);
+    EXPECT_TRUE(part("txtInterval")->hasFocus());
+
+    part<QLineEdit>("txtInterval")->setText(QStringLiteral("10"));
+    enter(part<QLineEdit>("txtWidth"), QStringLiteral("0"));
+    window->MakeGif();  // Ctrl+F5: the focus stays in the box
+    leaveTo(nullptr);
+    EXPECT_EQ(dialogs.messageTexts(), widthRefused);
+    EXPECT_TRUE(part("txtWidth")->hasFocus());
+}
+
 TEST_F(PanelTest, NumericBoxesTakeOnlyDigitsAndTheLoopBoxFollowsTheCheckBox)
 {
     part<QLineEdit>("txtWidth")->setText(QStringLiteral("1"));

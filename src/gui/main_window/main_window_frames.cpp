@@ -259,6 +259,8 @@ void MainWindow::writeFrameValues(int row)
 
 void MainWindow::applyToFrame()
 {
+    if (!SSTab1->settleRangeChecks())
+        return;
     if (frames_.isEmpty()) {
         context_.dialogs().inform(this, QStringLiteral("No frames now!"));
         return;
@@ -274,6 +276,8 @@ void MainWindow::applyToFrame()
 
 void MainWindow::applyToAllFrames()
 {
+    if (!SSTab1->settleRangeChecks())
+        return;
     if (frames_.isEmpty()) {
         context_.dialogs().inform(this, QStringLiteral("No frames now!"));
         return;

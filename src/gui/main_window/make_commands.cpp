@@ -45,7 +45,7 @@ MakeCommands::~MakeCommands() = default;
 
 void MakeCommands::MakeGif()
 {
-    if (isBusy())
+    if (isBusy() || !host_.panel->settleRangeChecks())
         return;
     if (host_.frames->rowCount() < 2) {
         host_.context->dialogs().inform(host_.window, QLatin1String(kTooFewFramesToMake));
@@ -61,7 +61,7 @@ void MakeCommands::MakeGif()
 
 void MakeCommands::PreviewGif()
 {
-    if (isBusy())
+    if (isBusy() || !host_.panel->settleRangeChecks())
         return;
     if (host_.frames->rowCount() < 2) {
         host_.context->dialogs().inform(host_.window, QLatin1String(kTooFewFramesToPreview));

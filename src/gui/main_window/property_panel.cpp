@@ -7,6 +7,7 @@
 #include "gui/app/dialogs.h"
 #include "gui/widgets/twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QTabBar>
 
+#include <algorithm>
 #include <cmath>
 
 namespace pictoreel {
@@ -292,13 +294,27 @@ void PropertyPanel::boxLostFocus(QLineEdit* box)
         return;
     // The check runs once the focus has settled on its new control: a message box shown from
     // inside the focus change itself would fight it for the focus.
+    pendingCheck_ = box;
     QMetaObject::invokeMethod(
         this,
         [this, box] {
-            if (!checking_)
-                checkRange(box);
+            if (checking_ || pendingCheck_ != box)
+                return;
+            pendingCheck_ = nullptr;
+            checkRange(box);
         },
         Qt::QueuedConnection);
+}
+
+bool PropertyPanel::settleRangeChecks()
+{
+    if (QLineEdit* left = std::exchange(pendingCheck_, nullptr); left && !checkRange(left))
+        return false;
+    QWidget* focused = QApplication::focusWidget();
+    const auto boxes = numericBoxes();
+    if (focused == txtMaxSize || std::find(boxes.begin(), boxes.end(), focused) != boxes.end())
+        return checkRange(static_cast<QLineEdit*>(focused));
+    return true;
 }
 
 ProjectProperties PropertyPanel::projectProperties() const

@@ -7,6 +7,8 @@
 #include "core/project/frame_list.h"
 #include "core/project/project_file.h"
 
+#include <QLineEdit>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QTabWidget>
 
@@ -57,6 +59,13 @@ public:
 
     // ---- the values --------------------------------------------------------------------------
     ProjectProperties projectProperties() const;
+
+    // Runs at once the range check of a box that has just lost the focus, or that still holds
+    // it (a shortcut moves no focus), instead of once the focus settles. A command acting on the
+    // panel's values (Apply, Make) calls it first and stops on false, so that it never acts on a
+    // text the check refuses: as when the check runs before the click that took the focus away.
+    // False when a text was refused (its message shown, the focus back in its box).
+    bool settleRangeChecks();
     // Puts the values into the boxes as they are (no validation); a loop value of 2 shows the
     // check box greyed, any other value than 0, 1 or 2 leaves it as it is.
     void setProjectProperties(const ProjectProperties& properties);
@@ -184,6 +193,8 @@ private:
     // Set while a failed check shows its message and moves the focus back, so that the focus
     // leaving another box on the way starts no second check.
     bool checking_ = false;
+    // The box whose queued check has not run yet.
+    QPointer<QLineEdit> pendingCheck_;
 };
 
 // "1,536 Bytes (1.5 KB)": the size of the file in bytes and in kilobytes, digits grouped and
