@@ -2,6 +2,9 @@
 // what the frame list and the panel show afterwards.
 #include "gui/support/window_fixture.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
+
 namespace pictoreel::testing {
 namespace {
 
@@ -106,8 +109,17 @@ TEST_F(FrameCommandsTest, ClickingARowShowsItsFrameAndApplyWritesThePanelValuesB
     window->frames().setColumn(2, FrameColumn::Interval, QStringLiteral("33"));
     window->frames().setColumn(2, FrameColumn::Trans, QStringLiteral("NO"));
     window->frames().setColumn(2, FrameColumn::TransColor, QStringLiteral("65280"));
-    QTest::mouseClick(listView()->viewport(), Qt::LeftButton, {}, listView()->visualRect(listView()->model()->index(1, 1)).center());
+    // A wide column only partly in view: the click picks the row, and the arrow keys the next one,
+    // leaving the list where it was sideways.
+    listView()->header()->resizeSection(0, 40);
+    listView()->header()->resizeSection(1, listView()->viewport()->width() + 100);
+    QCoreApplication::processEvents();  // the scroll range follows the columns
+    ASSERT_GT(listView()->horizontalScrollBar()->maximum(), 0);
+    listView()->horizontalScrollBar()->setValue(0);
+    QTest::mouseClick(listView()->viewport(), Qt::LeftButton, {}, listView()->visualRect(listView()->model()->index(0, 1)).topLeft() + QPoint(20, 4));
+    QTest::keyClick(listView(), Qt::Key_Down);
     EXPECT_TRUE(listView()->selectedRow() == 2 && textOf("lName") == QStringLiteral("b.png"));
+    EXPECT_EQ(listView()->horizontalScrollBar()->value(), 0);
     EXPECT_EQ(panelValues().section(u'|', 1), QStringLiteral(" 33 NO 65280"));
     const auto values = [this] { return (rowTexts(1).mid(1, 3) + rowTexts(2).mid(1, 3)).join(u' '); };
     panel->setFrameValues({QStringLiteral("075"), true, 255});

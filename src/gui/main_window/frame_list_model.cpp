@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <array>
@@ -370,6 +371,13 @@ void handleDrag(Event* event, Handle handle)
 void FrameListView::dragEnterEvent(QDragEnterEvent* event) { handleDrag(event, [&] { QTreeView::dragEnterEvent(event); }); }
 void FrameListView::dragMoveEvent(QDragMoveEvent* event) { handleDrag(event, [&] { QTreeView::dragMoveEvent(event); }); }
 void FrameListView::dropEvent(QDropEvent* event) { handleDrag(event, [&] { QTreeView::dropEvent(event); }); }
+
+void FrameListView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    const int across = horizontalScrollBar()->value();
+    QTreeView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(across);
+}
 
 void FrameListView::mouseReleaseEvent(QMouseEvent* event)
 {

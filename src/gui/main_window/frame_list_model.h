@@ -91,6 +91,10 @@ public:
     // Selects exactly `rows` (1-based) and makes `current` the highlighted row.
     void selectRowSet(const std::vector<int>& rows, int current);
 
+    // Whole rows are picked: bringing one into view scrolls up or down only, as a report list
+    // does, never sideways to the cell that was clicked.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 Q_SIGNALS:
     void rowClicked(int row);
     // The Delete key, pressed with the list in focus.
