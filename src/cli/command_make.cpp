@@ -136,6 +136,14 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     } else {
         options.tempFolder = windowTempFolder();
     }
+    // Every frame passes through the temp folder: without one there is nothing to make, and the
+    // reason has been told once, above.
+    if (const QFileInfo temp(options.tempFolder); !temp.isDir() || !temp.isWritable()) {
+        if (temp.isDir())
+            printError(QStringLiteral("Cannot write in the temp folder %1").arg(QDir::toNativeSeparators(options.tempFolder)));
+        printError(QStringLiteral("nothing was made"));
+        return kExitFailure;
+    }
     const bool json = args.flag(QStringLiteral("--json"));
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
