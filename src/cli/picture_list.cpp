@@ -4,6 +4,7 @@
 #include "core/base/limits.h"
 #include "core/media/imaging_component.h"
 #include "core/project/frame_style.h"
+#include "core/project/project_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -265,8 +266,14 @@ std::optional<PictureProject> pictureProject(const QStringList& pictures, const 
         return std::nullopt;
 
     QStringList absolute;
-    for (const QString& picture : pictures)
+    for (const QString& picture : pictures) {
         absolute << absolutePathOf(picture);
+        // The frame would look for another picture than the one named.
+        if (!projectCanName(absolute.back())) {
+            *error = unnameablePictureError(absolute.back()).message;
+            return std::nullopt;
+        }
+    }
     QString sizeOrigin;
     const auto size = sizeFrom(absolute, args, properties, &sizeOrigin, error);
     if (!size)

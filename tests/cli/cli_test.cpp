@@ -391,7 +391,8 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/x.gif"), "--temp", dir.filePath("c")}, 1,
          "no/x.gif: No such file or directory"},
         {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/p.agp")}, 1, "no/p.agp: No such file or directory"},
-        {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("a;b.bmp"), "-o", dir.filePath("s.agp")}, 1, "a;b.bmp cannot be named in a project"},
+        {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("a;b.bmp"), "-o", dir.filePath("s.agp")}, 2, "a;b.bmp cannot be named in a project"},
+        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath(" p1.bmp"), "-o", dir.filePath("big.gif")}, 2, "/ p1.bmp cannot be named in a project"},
         // A first picture too large to give the frames its size: the next picture's is not taken instead.
         {{}, {"make", QStringLiteral(PICTOREEL_TEST_DATA "/limits/large-7000x7000.png"), dir.filePath("p0.bmp"), "-o",
               dir.filePath("big.gif")}, 2, "(7000 x 7000 pixels): at most 24 megapixels are. A picture of up to 128 megapixels can be a frame of at most 24 megapixels: it is scaled down as it is read. Give the frames a size with --size."},

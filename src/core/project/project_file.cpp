@@ -81,8 +81,19 @@ constexpr qsizetype kLongestFrameValues = 21;
 
 bool projectCanName(const QString& path)
 {
+    const QString name = FileNameOf(path);
     return !path.contains(kFrameFieldSeparator) && !path.contains(u'\n') && !path.contains(u'\r') &&
-           path.size() <= kIniValueMaxLength - kLongestFrameValues;
+           path.size() <= kIniValueMaxLength - kLongestFrameValues && name == name.trimmed();
+}
+
+Error unnameablePictureError(const QString& path)
+{
+    return makeError(ErrorCode::InvalidArgument,
+                     QStringLiteral("%1 cannot be named in a project: a semicolon or line break in a picture's name or "
+                                    "folder, spaces around its name, or a path of more than %2 characters, would be "
+                                    "read back as another picture. Rename or move the picture.")
+                         .arg(path)
+                         .arg(kIniValueMaxLength - kLongestFrameValues));
 }
 
 Status writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties)
@@ -101,12 +112,7 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         const FrameEntry& frame = frames.row(i);
         const QString picture = frame.folder + frame.fileName;
         if (!projectCanName(picture) || !IniDocument::keepsValue(frames.FrameToString(i)))
-            return makeError(ErrorCode::InvalidArgument,
-                             QStringLiteral("%1 cannot be named in a project: a semicolon or line break in a "
-                                            "picture's name or folder, or a path of more than %2 characters, "
-                                            "would be read back as another picture. Rename or move the picture.")
-                                 .arg(picture)
-                                 .arg(kIniValueMaxLength - kLongestFrameValues));
+            return unnameablePictureError(picture);
     }
     if (!IniDocument::keepsValue(properties.outputFile))
         return makeError(ErrorCode::InvalidArgument,

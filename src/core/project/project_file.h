@@ -54,8 +54,11 @@ bool holdsProject(const QString& path);
 // Whether a project can name the picture at `path`: a frame's line holds its values separated by
 // semicolons, so a semicolon or line break in the picture's name or folder would be read back as
 // another picture, and so would a path longer than a line's value keeps with the frame's other
-// values (at most kIniValueMaxLength characters in all).
+// values (at most kIniValueMaxLength characters in all). A frame's picture is found by its name
+// with the spaces around it taken away: " a.png" would be read back as "a.png".
 bool projectCanName(const QString& path);
+// Why projectCanName refuses `path`, naming it.
+Error unnameablePictureError(const QString& path);
 
 // Writes the project in the documented key order, over whatever the file holds (other keys,
 // and frame keys beyond the new count, stay). Fills an empty output name with the proposal
