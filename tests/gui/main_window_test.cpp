@@ -48,7 +48,21 @@ TEST_F(WindowTest, ClosingAsksOnlyForAListWithRowsSweepsTheTempGifsAndExitEndsTh
     EXPECT_TRUE(ends == 0 && window->isVisible() && rowCount() == 1 && !QFile::exists(cached));
     EXPECT_EQ(dialogs.boxes(), QStringList{box("Would you like to save the project before closing?", MessageIcon::Question,
                                                MessageButtons::YesNoCancel, "Save Before Closing")});
+    // Yes, and then no save after all (its dialog cancelled, a file that cannot be written): the
+    // window stays with its changes, and the failure is told.
+    writeFile(path("plain"));
+    dialogs.clear();
+    dialogs.messageAnswers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok};
+    dialogs.answerCancel();
+    dialogs.answerFile(path("plain/exit.agp"));
+    trigger("mnuFileSub13");
+    trigger("mnuFileSub13");
+    EXPECT_TRUE(ends == 0 && window->isVisible() && rowCount() == 1);
+    EXPECT_TRUE(window->windowTitle().startsWith(u'*')) << window->windowTitle().toStdString();
+    ASSERT_EQ(dialogs.boxes().size(), 3);
+    EXPECT_TRUE(dialogs.boxes()[2].startsWith("The project could not be saved.")) << dialogs.boxes()[2].toStdString();
     // Yes on a project without a file asks for a name; the project is written before the end.
+    dialogs.messageAnswers = {MessageAnswer::Yes};
     dialogs.answerFile(path("exit.agp"));
     trigger("mnuFileSub13");
     EXPECT_TRUE(ends == 1 && !window->isVisible());

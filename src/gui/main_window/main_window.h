@@ -65,7 +65,8 @@ public:
     // commands of the File and Edit menus and of the toolbar apply it when they are done.
     void applyAutoSizeRule();
     void NewProject();
-    void WriteProjectFile(const QString& path);
+    // Whether the project was written there; a file that cannot be written is told.
+    bool WriteProjectFile(const QString& path);
     void SwapFrames(int a, int b);
     void ShowFrameProperties();
     void ShellOpen(const QString& target);
@@ -258,8 +259,10 @@ private:
     // The Undo and Redo entries enabled as the history allows, and the title's modified mark.
     void showUndoState();
     // "Save Before Closing" while the project has changes that are not saved; false when the user
-    // cancels.
+    // cancels, or answers Yes and the project is not saved after all.
     bool askToSaveBeforeClosing();
+    // SaveProject, telling whether the project was saved (not when its dialog was cancelled).
+    bool trySaveProject();
 
     AppContext context_;
     FrameList frames_;

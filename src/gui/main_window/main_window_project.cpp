@@ -96,7 +96,9 @@ void MainWindow::ShowHistoryList()
     list->open();
 }
 
-void MainWindow::SaveProject()
+void MainWindow::SaveProject() { trySaveProject(); }
+
+bool MainWindow::trySaveProject()
 {
     // The project takes the chosen name only once it is written there (WriteProjectFile).
     QString file = projectFile_;
@@ -104,11 +106,10 @@ void MainWindow::SaveProject()
         const auto chosen =
             context_.dialogs().saveFile(this, {QStringLiteral("Save Project As (*.agp)..."), kProjectFilter, {}});
         if (!chosen)
-            return;
+            return false;
         file = *chosen;
     }
-    if (!file.isEmpty())
-        WriteProjectFile(file);
+    return !file.isEmpty() && WriteProjectFile(file);
 }
 
 void MainWindow::SaveProjectAs()
@@ -119,14 +120,14 @@ void MainWindow::SaveProjectAs()
     WriteProjectFile(*chosen);
 }
 
-void MainWindow::WriteProjectFile(const QString& path)
+bool MainWindow::WriteProjectFile(const QString& path)
 {
     // Never over a picture or any other file that is not a project: refused before anything
     // changes, the output name included.
     if (!isBlank(path)) {
         if (Status usable = checkProjectFile(path); !usable) {
             context_.dialogs().inform(this, usable.error().message);
-            return;
+            return false;
         }
     }
     ProjectProperties properties = SSTab1->projectProperties();
@@ -135,23 +136,28 @@ void MainWindow::WriteProjectFile(const QString& path)
         SSTab1->setOutputFile(properties.outputFile);
     }
     if (isBlank(path))
-        return;
+        return false;
     const Status written = writeProjectFile(path, frames_, properties);
     // Not saved, and told: a file replaced since the check, or a picture a project cannot name.
     if (!written &&
         (written.error().code == ErrorCode::UnsupportedFormat || written.error().code == ErrorCode::InvalidArgument)) {
         context_.dialogs().inform(this, written.error().message);
-        return;
+        return false;
     }
-    // A file that cannot be written is not reported; the project takes its name all the same, but
-    // its changes are still unsaved.
+    // A file that cannot be written (a folder that is not there, no right to write) is told, and
+    // the project keeps its name and its place in the history: the changes are still unsaved,
+    // and a close that asked for the save does not go on without them.
+    if (!written) {
+        context_.dialogs().messageBox(this, QStringLiteral("The project could not be saved.\n\n") + written.error().text(),
+                                      QString(), MessageIcon::Critical, MessageButtons::Ok);
+        return false;
+    }
     setProjectFile(path);
-    if (written) {
-        recordProjectState();
-        undoHistory_.markSaved();
-        showUndoState();
-    }
+    recordProjectState();
+    undoHistory_.markSaved();
+    showUndoState();
     AddToHistory(path, context_.settingsFile());
+    return true;
 }
 
 }  // namespace pictoreel

@@ -113,7 +113,7 @@ bool MainWindow::askToSaveBeforeClosing()
     switch (context_.dialogs().messageBox(this, QStringLiteral("Would you like to save the project before closing?"),
                                           QStringLiteral("Save Before Closing"), MessageIcon::Question,
                                           MessageButtons::YesNoCancel)) {
-    case MessageAnswer::Yes: SaveProject(); return true;
+    case MessageAnswer::Yes: return trySaveProject();  // a save not made (cancelled, failed) keeps the project open
     case MessageAnswer::Cancel: return false;
     default: return true;
     }
