@@ -5,6 +5,7 @@
 #include "core/project/paths.h"
 #include "core/project/settings_store.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace pictoreel {
@@ -168,12 +169,33 @@ void readProjectFile(const IniDocument& doc, ProjectProperties& properties, Fram
     }
 }
 
+namespace {
+
+// A frame line written by hand may name its picture by a relative folder, or by its name alone:
+// both are taken from the project's folder, as its output name is, never from the folder the
+// program happens to run in (which would show other pictures of the same names).
+void anchorRelativePictures(FrameList& frames, int firstRow, const QString& projectPath)
+{
+    const QString projectFolder = withTrailingSeparator(QFileInfo(projectPath).absolutePath());
+    for (int i = firstRow; i <= frames.rowCount(); ++i) {
+        const FrameEntry& frame = frames.row(i);
+        const QString folder = frame.folder.trimmed(), name = frame.fileName.trimmed();
+        if (folder.isEmpty() ? !name.isEmpty() && QDir::isRelativePath(name) : QDir::isRelativePath(folder))
+            frames.setColumn(i, FrameColumn::FullPath,
+                             withTrailingSeparator(QDir::cleanPath(projectFolder + folder)));
+    }
+}
+
+}  // namespace
+
 Status readProjectFile(const QString& path, ProjectProperties& properties, FrameList& frames)
 {
     const auto document = loadIniFile(path);
     if (!holdsProjectOrNothing(*document))
         return notAProject(path);
+    const int firstNew = frames.rowCount() + 1;
     readProjectFile(*document, properties, frames);
+    anchorRelativePictures(frames, firstNew, path);
     return {};
 }
 

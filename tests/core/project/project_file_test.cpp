@@ -181,6 +181,16 @@ TEST_F(ProjectFile, ReadingAppliesDefaultsLoopAndFrameCountRules)
         write("frames.agp", QByteArray("[Global Properties]\nFrames=") + count + "\n[Frame Properties]\nFRAME001=1;NO;0;a;/\n");
         EXPECT_EQ(load("frames.agp").frames.rowCount(), 0) << count;
     }
+
+    // Pictures named by hand relative to the project are found beside it, wherever the program runs.
+    write("rel.agp", "[Global Properties]\nFrames=5\n[Frame Properties]\nFRAME001=1;NO;0;a.png\nFRAME002=1;NO;0;b.png;./sub/\n"
+                     "FRAME003=1;NO;0;/abs/c.png\nFRAME004=1;NO;0;d.png;/abs/\nFRAME005=1;NO;0;e.png;../up\n");
+    const Loaded relative = load("rel.agp");
+    QStringList pictures;
+    for (int i = 1; i <= relative.frames.rowCount(); ++i)
+        pictures << GetFramePicturePath(relative.frames, i);
+    const QString here = QDir(dir.path()).absolutePath(), up = QFileInfo(here).absolutePath();
+    EXPECT_EQ(pictures, QStringList({here + "/a.png", here + "/sub/b.png", "/abs/c.png", "/abs/d.png", up + "/up/e.png"}));
 }
 
 // Only nothing, an empty file or a project is taken for a project; anything else is refused both
