@@ -1,12 +1,14 @@
 #include "core/project/project_file.h"
 
 #include "core/base/file_identity.h"
+#include "core/project/frame_values.h"
 #include "core/project/numbers.h"
 #include "core/project/paths.h"
 #include "core/project/settings_store.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 namespace pictoreel {
 namespace {
@@ -76,6 +78,21 @@ QString proposeOutputFile(const QString& projectPath)
     return projectPath + QStringLiteral(".gif");
 }
 
+QString proposeOutputFile(const QString& projectPath, const FrameList& frames)
+{
+    const QString proposal = proposeOutputFile(projectPath);
+    QSet<QString> pictures;
+    for (int i = 1; i <= frames.rowCount(); ++i)
+        pictures.insert(QDir::cleanPath(GetFramePicturePath(frames, i)));
+    // A make never writes over one of its pictures: a GIF of "anim.agp" made from anim.gif is
+    // proposed as anim-animated.gif (or anim-animated-2.gif, and so on).
+    const QString stem = proposal.endsWith(QStringLiteral(".gif")) ? proposal.chopped(4) : proposal;
+    QString free = proposal;
+    for (int n = 1; pictures.contains(QDir::cleanPath(free)); ++n)
+        free = stem + QStringLiteral("-animated") + (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + QStringLiteral(".gif");
+    return free;
+}
+
 // The longest a frame's interval, transparency and colour can be, with the separators of the
 // line: "-32768;YES;16777215;" before the picture's name, ";" between name and folder.
 constexpr qsizetype kLongestFrameValues = 21;
@@ -105,7 +122,7 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
             return usable;
     }
     if (properties.outputFile.trimmed().isEmpty())
-        properties.outputFile = proposeOutputFile(path);
+        properties.outputFile = proposeOutputFile(path, frames);
     if (blank)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("The project has no file name"));
     // A value the file would not give back as written would name another file when read.

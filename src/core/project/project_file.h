@@ -39,6 +39,9 @@ QString frameKey(int index);  // "FRAME" and at least three digits
 // Never the project file itself: a path without ".agp" gets ".gif" in place of its extension
 // when that is ".agp" in other letter case, else ".gif" appended.
 QString proposeOutputFile(const QString& projectPath);
+// The same, but never one of the pictures of `frames` either: "-animated", then a number when
+// that is a picture too, goes before ".gif".
+QString proposeOutputFile(const QString& projectPath, const FrameList& frames);
 
 // Whether the file at `path` may be opened or saved as a project: success when nothing is there
 // yet, when the file is empty (blank lines at most) and when it is INI text with a "Global

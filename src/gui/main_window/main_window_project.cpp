@@ -132,7 +132,7 @@ bool MainWindow::WriteProjectFile(const QString& path)
     }
     ProjectProperties properties = SSTab1->projectProperties();
     if (isBlank(properties.outputFile)) {
-        properties.outputFile = proposeOutputFile(path);
+        properties.outputFile = proposeOutputFile(path, frames_);
         SSTab1->setOutputFile(properties.outputFile);
     }
     if (isBlank(path))

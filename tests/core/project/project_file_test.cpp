@@ -99,6 +99,12 @@ TEST_F(ProjectFile, WritesTheKeysInTheirOrderAndProposesTheOutput)
     for (const auto& [project, proposal] : {std::pair{"/p/my.agp.d/demo.agp", "/p/my.gif.d/demo.gif"},
                                             {"/p/DEMO.AGP", "/p/DEMO.gif"}, {"/p/demo", "/p/demo.gif"}})
         EXPECT_EQ(proposeOutputFile(project), proposal);
+    // Nor one of the project's pictures.
+    FrameList pictures = framesOf({"50;NO;0;anim.gif;/p/", "50;NO;0;b.gif;/p/"});
+    EXPECT_EQ(proposeOutputFile("/p/anim.agp", pictures), "/p/anim-animated.gif");
+    pictures.AddFrameFromString("50;NO;0;anim-animated.gif;/p/");
+    EXPECT_EQ(proposeOutputFile("/p/anim.agp", pictures), "/p/anim-animated-2.gif");
+    EXPECT_EQ(proposeOutputFile("/p/b2.agp", pictures), "/p/b2.gif");
     ProjectProperties keep;
     keep.outputFile = "/out/mine.gif";
     ASSERT_TRUE(writeProjectFile(path("x.agp"), FrameList(), keep));
