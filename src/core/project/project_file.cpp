@@ -100,16 +100,20 @@ constexpr qsizetype kLongestFrameValues = 21;
 bool projectCanName(const QString& path)
 {
     const QString name = FileNameOf(path);
+    // A name that is not UTF-8 reaches the program with U+FFFD in place of its odd bytes: that
+    // name is no file's, here or in a project.
     return !path.contains(kFrameFieldSeparator) && !path.contains(u'\n') && !path.contains(u'\r') &&
-           path.size() <= kIniValueMaxLength - kLongestFrameValues && name == name.trimmed();
+           !path.contains(QChar::ReplacementCharacter) && path.size() <= kIniValueMaxLength - kLongestFrameValues &&
+           name == name.trimmed();
 }
 
 Error unnameablePictureError(const QString& path)
 {
     return makeError(ErrorCode::InvalidArgument,
                      QStringLiteral("%1 cannot be named in a project: a semicolon or line break in a picture's name or "
-                                    "folder, spaces around its name, or a path of more than %2 characters, would be "
-                                    "read back as another picture. Rename or move the picture.")
+                                    "folder, spaces around its name, a name that is not UTF-8, or a path of more "
+                                    "than %2 characters, would be read back as another picture. Rename or move the "
+                                    "picture.")
                          .arg(path)
                          .arg(kIniValueMaxLength - kLongestFrameValues));
 }

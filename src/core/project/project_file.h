@@ -58,7 +58,8 @@ bool holdsProject(const QString& path);
 // semicolons, so a semicolon or line break in the picture's name or folder would be read back as
 // another picture, and so would a path longer than a line's value keeps with the frame's other
 // values (at most kIniValueMaxLength characters in all). A frame's picture is found by its name
-// with the spaces around it taken away: " a.png" would be read back as "a.png".
+// with the spaces around it taken away: " a.png" would be read back as "a.png". A name that is
+// not UTF-8 cannot be named at all.
 bool projectCanName(const QString& path);
 // Why projectCanName refuses `path`, naming it.
 Error unnameablePictureError(const QString& path);
