@@ -154,8 +154,11 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
         EXPECT_TRUE(showsSuiteFrame(QImage(out(QStringLiteral("Frame_%1.bmp").arg(k))), QStringLiteral("%1-%2").arg(name).arg(k))) << k;
     EXPECT_TRUE(window->menuBar()->isEnabled() && !bar()->isVisibleTo(window) && tempFiles().isEmpty());
 
-    // Entries 2 and 5 of 8 as GIF: those names, and the bar at 50 and 100.
+    // Entries 2 and 5 of 8 as GIF: those names, and the bar at 50 and 100. They come from the
+    // GIF shown, even once its name has been given to another file.
     open(flatGif(8));
+    ASSERT_TRUE(QFile::remove(dir.filePath("flat.gif")));
+    writeFile(dir.filePath("flat.gif"), "not a GIF any more");
     trigger("Toolbar1_checkall");
     trigger("mnuFileSub7");  // Uncheck All
     for (int k : {2, 5})
@@ -166,6 +169,7 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
     EXPECT_EQ(progress, std::vector<int>({50, 100, 0}));
     EXPECT_EQ(QDir(out()).entryList({"*.gif"}, QDir::Files), QStringList({"Frame_2.gif", "Frame_5.gif"}));
     EXPECT_EQ(QImage(out("Frame_5.gif")).pixel(3, 3), flatColour(5).rgb());
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
 }
 
 // A strip of 65535 x 1 pixels, beyond what pictures are read at: shown and saved whole as GIF;

@@ -377,6 +377,21 @@ Result<GifDecoder> GifDecoder::openMemory(QByteArray bytes, const GifDecodeLimit
     return scanAndWrap(std::move(impl));
 }
 
+std::function<Result<GifDecoder>()> GifDecoder::reopener() const
+{
+    std::shared_ptr<giflib::ByteSource> source = impl_->source->duplicate();
+    return [source, limits = impl_->limits]() -> Result<GifDecoder> {
+        if (!source)
+            return makeError(ErrorCode::FileReadFailed, QStringLiteral("The GIF cannot be opened again"));
+        auto impl = std::make_unique<Impl>();
+        impl->source = source->duplicate();  // the call may be made more than once
+        impl->limits = limits;
+        if (!impl->source)
+            return makeError(ErrorCode::FileReadFailed, QStringLiteral("The GIF cannot be opened again"));
+        return scanAndWrap(std::move(impl));
+    };
+}
+
 const GifInfo& GifDecoder::info() const { return impl_->info; }
 int GifDecoder::nextFrameIndex() const { return impl_->next; }
 

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -93,6 +94,11 @@ public:
     // have no size), LimitExceeded.
     static Result<GifDecoder> openFile(const QString& path, const GifDecodeLimits& limits = {});
     static Result<GifDecoder> openMemory(QByteArray bytes, const GifDecodeLimits& limits = {});
+
+    // Opens the same GIF again for another decoder, with nothing decoded yet: the file this one
+    // reads, even when it has been replaced or deleted by name since, or the same bytes. The
+    // returned call scans it, on any thread. FileReadFailed when it cannot be opened.
+    std::function<Result<GifDecoder>()> reopener() const;
 
     GifDecoder(GifDecoder&&) noexcept;
     GifDecoder& operator=(GifDecoder&&) noexcept;

@@ -73,6 +73,17 @@ Result<std::unique_ptr<FileSource>> FileSource::open(const QString& path)
     return source;
 }
 
+std::unique_ptr<ByteSource> FileSource::duplicate() const
+{
+    // The open file itself, through its descriptor's link: opened anew, it has a position of its
+    // own, and it is the file read so far whatever has become of its name.
+    const QString self = QStringLiteral("/proc/self/fd/%1").arg(file_.handle());
+    std::unique_ptr<FileSource> copy(new FileSource(self));
+    if (file_.handle() < 0 || !copy->file_.open(QIODevice::ReadOnly))
+        return nullptr;
+    return copy;
+}
+
 int FileSource::read(std::uint8_t* buffer, int count)
 {
     const qint64 n = file_.read(reinterpret_cast<char*>(buffer), count);

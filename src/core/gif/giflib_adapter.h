@@ -32,6 +32,9 @@ public:
     virtual qint64 position() const = 0;
     virtual bool seek(qint64 offset) = 0;
     virtual qint64 size() const = 0;
+    // A second source of the same bytes with a position of its own, at the start; nullptr when
+    // it cannot be had. A file's stays that file, even once it is replaced or deleted by name.
+    virtual std::unique_ptr<ByteSource> duplicate() const = 0;
 };
 
 // Reads a byte array in memory; the array is shared, not copied.
@@ -42,6 +45,7 @@ public:
     qint64 position() const override { return position_; }
     bool seek(qint64 offset) override;
     qint64 size() const override { return bytes_.size(); }
+    std::unique_ptr<ByteSource> duplicate() const override { return std::make_unique<MemorySource>(bytes_); }
 
 private:
     QByteArray bytes_;
@@ -58,6 +62,7 @@ public:
     qint64 position() const override { return file_.pos(); }
     bool seek(qint64 offset) override { return file_.seek(offset); }
     qint64 size() const override { return file_.size(); }
+    std::unique_ptr<ByteSource> duplicate() const override;
 
 private:
     explicit FileSource(const QString& path) : file_(path) {}

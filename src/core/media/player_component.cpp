@@ -112,6 +112,11 @@ Status PlayerComponent::loadOpenedGif(Result<GifDecoder> opened)
     return {};
 }
 
+std::function<Result<GifDecoder>()> PlayerComponent::gifReopener() const
+{
+    return decoder_ ? decoder_->reopener() : std::function<Result<GifDecoder>()>();
+}
+
 int PlayerComponent::FrameCount() const { return decoder_ ? decoder_->frameCount() : 0; }
 int PlayerComponent::GifWidth() const { return decoder_ ? decoder_->width() : 0; }
 int PlayerComponent::GifHeight() const { return decoder_ ? decoder_->height() : 0; }

@@ -85,6 +85,9 @@ public:
     // thread: the instance takes the decoder over, or holds no GIF and returns the error.
     Status loadOpenedGif(Result<GifDecoder> opened);
     bool hasGif() const { return decoder_ != nullptr; }
+    // The loaded GIF opened again, for a worker that takes its frames apart while this one plays
+    // on: see GifDecoder::reopener. Empty without a GIF.
+    std::function<Result<GifDecoder>()> gifReopener() const;
 
     int FrameCount() const;
     int GifWidth() const;

@@ -240,15 +240,19 @@ void ExtractorWindow::SaveCheckedFrames()
 
 void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bool checkedFrames)
 {
-    // The worker reads the GIF on its own: the animation plays on from the window's copy.
+    // The worker reads the GIF on its own, the very file the window shows (even when its name
+    // has been given to another file since): the animation plays on from the window's copy.
     auto status = std::make_shared<Status>();
-    auto work = [job = &job_, status, gif = gifFile_, frames = std::move(frames), format, checkedFrames] {
+    auto work = [job = &job_, status, reopen = PlayGif1->component().gifReopener(), frames = std::move(frames), format,
+                 checkedFrames] {
         // From here the first failure ends the command; the frame being worked on keeps its
         // temporary file.
         const auto save = [&]() -> Status {
             PlayerComponent source;
             source.BackColor(kPlayBackColour);
-            if (Status loaded = source.LoadGif(gif); !loaded)
+            if (!reopen)
+                return makeError(ErrorCode::InvalidArgument, QStringLiteral("No GIF is open"));
+            if (Status loaded = source.loadOpenedGif(reopen()); !loaded)
                 return loaded;
             // JPEG goes through ImageMagick, whose limits hold for the whole GIF: refused before
             // anything is written. BMP and GIF are written at any size.
