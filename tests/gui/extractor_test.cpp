@@ -135,7 +135,7 @@ TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationAndSavesTheCurrentFr
 
     writeFile(dir.filePath("bad.gif"), "GIF89a but nothing else");  // a GIF the player cannot read
     open(dir.filePath("bad.gif"));
-    EXPECT_TRUE(list()->count() == 0 && enabledCommands() == "00");
+    EXPECT_TRUE(list()->count() == 0 && enabledCommands() == "00" && window->wpdlx1.image().pixels.empty());
 }
 
 // Every checked frame is saved as a viewer shows it, disposal and transparency included, by the

@@ -83,6 +83,7 @@ void ExtractorWindow::OpenAnimatedGif()
         const QSignalBlocker quiet(List1);  // emptying the list selects nothing to show
         List1->clear();
     }
+    wpdlx1.ClearImage();  // no frame of the GIF before stays without its entry
     gifFile_ = *chosen;
     // The GIF is read and checked against the work budget on the worker; the player takes it over
     // once it is read.
