@@ -62,6 +62,12 @@ TEST_F(PlayerWindowTest, PlaysTheGifAtItsOwnSizeFrameByFrameInALoopPausesAndLoad
     click(player.get(), "cmdLoad");
     EXPECT_TRUE(shownText(player.get(), "txtPlay").endsWith(QStringLiteral("b.gif")) && view()->isAnimating() && dialogs.messages().empty());
     EXPECT_EQ(dialogs.calls[0].request.filter, QStringLiteral("Animated GIF Files(*.gif)|*.gif"));
+
+    // Narrowed as far as it goes, the window keeps the file box whole and in sight.
+    player->resize(10, 10);
+    QTest::qWait(0);
+    const QRect box = child<QWidget>(player.get(), "txtPlay")->geometry();
+    EXPECT_TRUE(box.width() >= 90 && box.right() < player->width()) << box.width() << " of " << player->width();
 }
 
 TEST_F(WindowTest, ToolsMenuAndToolbarOpenThePlayerOnTheOutputFileMadeOrNot)

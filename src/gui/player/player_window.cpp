@@ -19,6 +19,9 @@ constexpr int kStripHeight = 540;  // the buttons' row (120 + 300) with the same
 constexpr int kMargin = 120;
 constexpr int kRowHeight = 300;
 constexpr int kTxtPlayLeft = 3480;
+// The narrowest the file box gets, about fifteen characters: a narrower window would push it,
+// and the name in it, out of sight.
+constexpr int kLeastFileBoxWidth = 1500;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left, int width)
 {
@@ -63,6 +66,7 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
     connect(cmdPause, &QPushButton::clicked, this, &PlayerWindow::pause);
     connect(cmdLoad, &QPushButton::clicked, this, &PlayerWindow::loadFile);
 
+    setMinimumSize(twipsToPixels(kTxtPlayLeft + kLeastFileBoxWidth + 2 * kMargin), twipsToPixels(2 * kStripHeight));
     resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     layOut();
 }
