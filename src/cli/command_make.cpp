@@ -103,6 +103,13 @@ bool isProjectArgument(const QString& path)
            (info.isFile() && info.size() > 0 && checkProjectFile(path).ok());
 }
 
+// What a frame without a picture shows: the frame before it, or nothing at all (transparent
+// pixels) when it is the first.
+QString standInText(int row)
+{
+    return row == 1 ? QStringLiteral("it is left transparent") : QStringLiteral("it shows the frame before it");
+}
+
 // The frames without a picture of their own, in frame order: missing ones and unreadable ones.
 QJsonArray missingFrames(const MakeReport& report, std::vector<std::pair<int, QString>> failed)
 {
@@ -156,7 +163,7 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
         QString why = error.message;
         if (why.endsWith(u'.'))
             why.chop(1);  // the sentence goes on
-        printError(QStringLiteral("frame %1 (%2): %3; it shows the frame before it").arg(row).arg(picture, why));
+        printError(QStringLiteral("frame %1 (%2): %3; %4").arg(row).arg(picture, why, standInText(row)));
         failed.emplace_back(row, picture);
     };
     options.projectFile = job.projectFile;
@@ -191,8 +198,8 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     }
     const MakeReport& report = made.value();
     for (const MissingPicture& m : report.missing) {
-        printError(m.picture.isEmpty() ? QStringLiteral("frame %1: names no picture; it shows the frame before it").arg(m.row)
-                                       : missingPictureText(m.row, m.picture) + QStringLiteral("; it shows the frame before it"));
+        printError((m.picture.isEmpty() ? QStringLiteral("frame %1: names no picture").arg(m.row) : missingPictureText(m.row, m.picture)) +
+                   QStringLiteral("; ") + standInText(m.row));
     }
     const qint64 bytes = QFileInfo(job.output).size();
     const BudgetSettings& used = report.settings;

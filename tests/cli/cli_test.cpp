@@ -102,6 +102,9 @@ TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
     EXPECT_EQ(runCli({"make", writeProject(3, "rel.gif"), "--temp", cache, "--quiet"}).err,
               "pictoreel-cli: frame 2 (" + dir.filePath("p1.bmp") + "): \"" + dir.filePath("p1.bmp") +
                   "\" is not a picture in a supported format; it shows the frame before it\n");
+    // The first frame has no frame before it to show.
+    EXPECT_EQ(runCli({"make", dir.filePath("none.bmp"), dir.filePath("p0.bmp"), "-o", out, "--temp", cache, "--quiet"}).err,
+              "pictoreel-cli: frame 1: missing picture " + dir.filePath("none.bmp") + "; it is left transparent\n");
 }
 
 // "make PICTURE..." makes in memory the project "project PICTURE..." writes, which the window
