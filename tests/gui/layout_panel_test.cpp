@@ -155,6 +155,13 @@ TEST_F(PanelTest, ApplyAndMakeActOnlyOnTextsTheRangeCheckLetsThrough)
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"the frame interval value must be between 1 and 1000, \nplease enter a valid value again"});
     EXPECT_EQ(rowTexts(1), before);
     EXPECT_TRUE(part("txtInterval")->hasFocus());
+    // Nor is it lost to a click on another row: the row stays picked, the text stays to mend.
+    auto* list = part<FrameListView>("ListView1");
+    dialogs.clear();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 1)).center());
+    leaveTo(nullptr);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{"the frame interval value must be between 1 and 1000, \nplease enter a valid value again"});
+    EXPECT_TRUE(list->selectedRow() == 1 && part("txtInterval")->hasFocus() && shownText(window.get(), "txtInterval") == "0");
 
     part<QLineEdit>("txtInterval")->setText(QStringLiteral("10"));
     enter(part<QLineEdit>("txtWidth"), QStringLiteral("0"));

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace pictoreel {
 
@@ -379,8 +380,22 @@ void FrameListView::scrollTo(const QModelIndex& index, ScrollHint hint)
     horizontalScrollBar()->setValue(across);
 }
 
+void FrameListView::mousePressEvent(QMouseEvent* event)
+{
+    pressRefused_ = pickCheck_ && !pickCheck_();
+    if (pressRefused_) {
+        event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
 void FrameListView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (std::exchange(pressRefused_, false)) {
+        event->accept();
+        return;
+    }
     const QModelIndex hit = indexAt(event->position().toPoint());
     QTreeView::mouseReleaseEvent(event);
     if (hit.isValid() && event->button() == Qt::LeftButton)

@@ -7,6 +7,8 @@
 #include <QAbstractItemModel>
 #include <QTreeView>
 
+#include <functional>
+
 #include <vector>
 
 namespace pictoreel {
@@ -95,18 +97,27 @@ public:
     // does, never sideways to the cell that was clicked.
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
+    // Asked when a mouse press would pick a row: false keeps the press, and the release after it,
+    // from the list (a value just left was refused, and its box has the focus back).
+    void setPickCheck(std::function<bool()> check) { pickCheck_ = std::move(check); }
+
 Q_SIGNALS:
     void rowClicked(int row);
     // The Delete key, pressed with the list in focus.
     void deleteRequested();
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Dropped files are always copies: the files stay where they are, whatever the source offers.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+private:
+    std::function<bool()> pickCheck_;
+    bool pressRefused_ = false;
 };
 
 }  // namespace pictoreel

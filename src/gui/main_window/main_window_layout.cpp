@@ -116,6 +116,8 @@ void MainWindow::buildPanes()
     for (int c = 0; c < kFrameColumnCount; ++c)
         ListView1->header()->resizeSection(c, twipsToPixels(FrameListModel::columnWidthTwips(c)));
     connect(ListView1, &FrameListView::rowClicked, this, [this] { ShowFrameProperties(); });
+    // A click on another row would replace a refused value with that row's: the check comes first.
+    ListView1->setPickCheck([this] { return SSTab1->settleRangeChecks(); });
     connect(ListView1, &FrameListView::deleteRequested, this, [this] { deleteSelectedFrames(); });
 
     // The grip lies under the right pane except for the gap between the panes, where it is
