@@ -259,19 +259,28 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
     if (opaque) {
         return writeQuantized(path, quantizeImage(image_, options), comment, written);
     }
-    const std::uint8_t keyChannels[3] = {key.r, key.g, key.b};
     RgbaImage flat;
     try {
         flat = RgbaImage(image_.width, image_.height);
     } catch (const std::bad_alloc&) {
         return makeError(ErrorCode::LimitExceeded, QStringLiteral("Not enough memory to encode the picture."));
     }
+    // A GIF's pixel is shown or not. With a transparent colour, the more opaque half of the
+    // pixels shows in its own colours and the rest takes the transparent colour (blending toward
+    // that colour would tint the picture with it); without one, the picture is shown over white,
+    // as a viewer without transparency shows it.
+    const std::uint8_t keyChannels[3] = {key.r, key.g, key.b};
+    constexpr unsigned kShownFrom = 128;
     for (std::size_t i = 0; i < image_.pixels.size(); i += 4) {
         const std::uint8_t* src = &image_.pixels[i];
         std::uint8_t* dst = &flat.pixels[i];
         const unsigned a = src[3];
-        for (int c = 0; c < 3; ++c)
-            dst[c] = static_cast<std::uint8_t>((src[c] * a + keyChannels[c] * (255 - a) + 127) / 255);
+        for (int c = 0; c < 3; ++c) {
+            if (transparent)
+                dst[c] = a >= kShownFrom ? src[c] : keyChannels[c];
+            else
+                dst[c] = static_cast<std::uint8_t>((src[c] * a + 255 * (255 - a) + 127) / 255);
+        }
         const bool isKey = dst[0] == key.r && dst[1] == key.g && dst[2] == key.b;
         dst[3] = (transparent && isKey) || (framedPicture_ && inBar(i)) ? 0 : 255;
     }

@@ -64,9 +64,10 @@ public:
     // Where the picture lies when the last FitImage left clear bars around it; none otherwise.
     std::optional<FitRect> clearBarsAround() const { return framedPicture_; }
 
-    // Writes the current picture as a one-image GIF. Alpha is first composited over
-    // `transparentColour` (0x00BBGGRR). When `transparent` is true, every pixel of exactly that
-    // colour is transparent in the file, and so are the clear bars of FitImage in any case; the
+    // Writes the current picture as a one-image GIF. When `transparent` is true, pixels of alpha
+    // below 128 take `transparentColour` (0x00BBGGRR) and the others keep their own colours, and
+    // every pixel of exactly that colour is transparent in the file; otherwise alpha is composited
+    // over white. The clear bars of FitImage are transparent in any case; the
     // rest is reduced to the palette (stored exactly when it has few enough colours, otherwise
     // quantised as `reduction` says). A non-empty `comment` is stored in the file as a GIF comment.
     // `written`, when given, receives the image's indices as the file stores them, for a caller

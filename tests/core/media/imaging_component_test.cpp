@@ -103,31 +103,36 @@ TEST_F(ImagingComponentTest, SaveGifMakesExactlyTheKeyColourTransparent)
     }
 }
 
-TEST_F(ImagingComponentTest, AlphaIsCompositedOverTheKeyColour)
+// With a transparent colour, the more opaque half of the pixels keeps its own colours and the
+// rest is transparent: nothing is tinted with the key. Without one, alpha is shown over white,
+// whatever colour the frame keeps for transparency.
+TEST_F(ImagingComponentTest, AlphaIsShownOrTransparentWithAKeyAndOverWhiteWithout)
 {
     const Rgb key{10, 20, 250};
     // PNG with alpha: transparent pixels of any colour, half-transparent red, opaque white.
     ImagingComponent component;
     ASSERT_TRUE(component.LoadImage(sharedData("pngsuite/png/basn6a08.png")).ok());
     const RgbaImage& source = component.image();
-    const RgbaImage shown = savedGif(component, true, key).first;
-    ASSERT_EQ(shown.width, source.width);
-    int transparent = 0, blended = 0;
-    for (int y = 0; y < source.height; ++y)
-        for (int x = 0; x < source.width; ++x) {
-            const std::uint8_t* p = source.pixel(x, y);
-            const auto over = [p](int i, int k) { return std::uint8_t((p[i] * p[3] + k * (255 - p[3]) + 127) / 255); };
-            const Rgb expected{over(0, key.r), over(1, key.g), over(2, key.b)}, got = colourAt(shown, x, y);
-            if (p[3] > 0 && expected == key)
-                continue;
-            ASSERT_EQ(shown.pixel(x, y)[3] == 0, p[3] == 0) << x << "," << y;
-            // basn6a08 has more than 256 blends: quantised, so close rather than equal.
-            EXPECT_TRUE(p[3] == 0 || std::abs(got.r - expected.r) + std::abs(got.g - expected.g) + std::abs(got.b - expected.b) <= 48)
-                << x << "," << y;
-            transparent += p[3] == 0;
-            blended += p[3] > 0 && p[3] < 255;
-        }
-    EXPECT_TRUE(transparent > 0 && blended > 0);
+    for (const bool keyed : {true, false}) {
+        SCOPED_TRACE(keyed);
+        const RgbaImage shown = savedGif(component, keyed, key).first;
+        ASSERT_EQ(shown.width, source.width);
+        int transparent = 0, partial = 0;
+        for (int y = 0; y < source.height; ++y)
+            for (int x = 0; x < source.width; ++x) {
+                const std::uint8_t* p = source.pixel(x, y);
+                const auto over = [p](int i) { return std::uint8_t((p[i] * p[3] + 255 * (255 - p[3]) + 127) / 255); };
+                const bool hidden = keyed && (p[3] < 128 || Rgb{p[0], p[1], p[2]} == key);
+                ASSERT_EQ(shown.pixel(x, y)[3] == 0, hidden) << x << "," << y;
+                const Rgb expected = keyed ? Rgb{p[0], p[1], p[2]} : Rgb{over(0), over(1), over(2)}, got = colourAt(shown, x, y);
+                // basn6a08 has more than 256 colours: quantised, so close rather than equal.
+                EXPECT_TRUE(hidden || std::abs(got.r - expected.r) + std::abs(got.g - expected.g) + std::abs(got.b - expected.b) <= 48)
+                    << x << "," << y;
+                transparent += hidden;
+                partial += p[3] > 0 && p[3] < 255 && !hidden;
+            }
+        EXPECT_TRUE((transparent > 0) == keyed && partial > 0);
+    }
 }
 
 // Without a picture nothing is saved nor scaled; a failed load drops the previous picture (the
