@@ -10,6 +10,7 @@
 #include "core/imaging/resampler.h"
 
 #include <Magick++.h>
+#include <lcms2.h>
 #include <magick/policy.h>
 
 #include <algorithm>
@@ -131,6 +132,57 @@ Status checkMagickLimits(std::int64_t width, std::int64_t height)
     return Status::success();
 }
 
+// The sRGB profile pictures are brought to, as ICC data.
+const Magick::Blob& srgbProfile()
+{
+    static const Magick::Blob blob = [] {
+        Magick::Blob made;
+        cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+        cmsUInt32Number size = 0;
+        if (srgb && cmsSaveProfileToMem(srgb, nullptr, &size) && size > 0) {
+            std::vector<char> data(size);
+            if (cmsSaveProfileToMem(srgb, data.data(), &size))
+                made.update(data.data(), size);
+        }
+        if (srgb)
+            cmsCloseProfile(srgb);
+        return made;
+    }();
+    return blob;
+}
+
+// Whether the ICC profile `icc` is one to convert from: readable, and not one of the many
+// descriptions of sRGB itself, which every picture without a profile is taken to be.
+bool convertsFrom(const Magick::Blob& icc)
+{
+    cmsHPROFILE profile = cmsOpenProfileFromMem(icc.data(), static_cast<cmsUInt32Number>(icc.length()));
+    if (!profile)
+        return false;
+    char description[256] = {};
+    cmsGetProfileInfoASCII(profile, cmsInfoDescription, "en", "US", description, sizeof description);
+    cmsCloseProfile(profile);
+    std::string text(description);
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return text.find("srgb") == std::string::npos;
+}
+
+// A picture with a colour profile of its own (a camera's Adobe RGB, a phone's Display P3, a
+// CMYK press profile) is converted to sRGB through it, as a colour-managed viewer shows it:
+// read as sRGB, its colours would come out dull or shifted. A profile that cannot be applied
+// leaves the picture as it is.
+void convertToSrgbThroughProfile(Magick::Image& image)
+{
+    try {
+        const Magick::Blob icc = image.iccColorProfile();
+        if (icc.length() == 0 || !convertsFrom(icc) || srgbProfile().length() == 0)
+            return;
+        image.quiet(true);
+        image.profile("ICC", srgbProfile());
+    } catch (const Magick::Exception&) {
+        // the picture's own colours, as without a profile
+    }
+}
+
 bool isRgbLike(MagickCore::ColorspaceType space)
 {
     return space == MagickCore::sRGBColorspace || space == MagickCore::RGBColorspace ||
@@ -198,7 +250,8 @@ Error noPicture(PictureSize size)
 
 // The picture ImageMagick read, one row at a time as 8-bit RGBA, so that a large one can be
 // scaled without ever being held whole in our form. Rows come converted to sRGB when the picture
-// is in another colour space (Photo CD's PhotoYCC by our own formula), opaque when the picture
+// has a colour profile or is in another colour space (Photo CD's PhotoYCC by our own formula),
+// opaque when the picture
 // has no alpha; the first picture of a format placed on a logical screen (GIF) comes placed there,
 // transparent around it.
 class PictureRows {
@@ -231,6 +284,7 @@ public:
     // Converts the colour space; called once the size has been accepted.
     void prepare()
     {
+        convertToSrgbThroughProfile(image_);
         photoYcc_ = image_.colorSpace() == MagickCore::YCCColorspace;
         if (!photoYcc_ && !isRgbLike(image_.colorSpace()))
             image_.colorSpace(MagickCore::sRGBColorspace);

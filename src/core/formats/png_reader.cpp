@@ -67,7 +67,8 @@ public:
         png_read_update_info(png_, info_);
         width = png_get_image_width(png_, info_);
         height = png_get_image_height(png_, info_);
-        return png_get_rowbytes(png_, info_) == png_size_t(width) * 4 && !hasExif();
+        return png_get_rowbytes(png_, info_) == png_size_t(width) * 4 && !hasExif() &&
+               png_get_valid(png_, info_, PNG_INFO_iCCP) == 0;
     }
 
     // Reads every row into `rows` and the chunks after them; false for damaged data.

@@ -14,9 +14,10 @@
 namespace pictoreel {
 
 // The picture's pixels as 8-bit RGBA: grey as equal channels, a palette or a transparent colour
-// expanded, 16-bit channels rounded to 8 bits, the stored colours as they are (no gamma or
-// colour profile applied). Nullopt for anything else: damaged files and pictures with an EXIF
-// chunk (which may turn them) are left to ImageMagick, whose reading and messages they keep.
+// expanded, 16-bit channels rounded to 8 bits, the stored colours as they are (no gamma
+// applied). Nullopt for anything else: damaged files, pictures with an EXIF chunk (which may
+// turn them) and pictures with a colour profile (which changes their colours) are left to
+// ImageMagick, whose reading and messages they keep.
 std::optional<RgbaImage> readCommonPng(const QByteArray& bytes);
 
 }  // namespace pictoreel

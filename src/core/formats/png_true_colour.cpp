@@ -47,8 +47,9 @@ std::optional<Header> trueColourHeader(const std::uint8_t* data, std::uint32_t l
 
 // The chunks of a picture this reader takes: the header, then the image data in one run of
 // IDAT chunks (gathered here), up to IEND. Ancillary chunks are passed over, except a
-// transparent colour (which adds transparency) and EXIF (which may turn the picture): the
-// general reader sees to those, and to every critical chunk other than these three.
+// transparent colour (which adds transparency), EXIF (which may turn the picture) and a colour
+// profile (which changes the colours): the general reader sees to those, and to every critical
+// chunk other than these three.
 std::optional<Header> gatherImageData(const QByteArray& bytes, std::vector<std::uint8_t>& deflated)
 {
     static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -80,7 +81,7 @@ std::optional<Header> gatherImageData(const QByteArray& bytes, std::vector<std::
             return dataSeen && length == 0 ? header : std::nullopt;
         } else {
             const bool critical = (type[0] & 0x20) == 0;
-            if (critical || isType(type, "tRNS") || isType(type, "eXIf"))
+            if (critical || isType(type, "tRNS") || isType(type, "eXIf") || isType(type, "iCCP"))
                 return std::nullopt;
             dataEnded = dataSeen;
         }

@@ -11,7 +11,12 @@
 #include "core/media/imaging_component.h"
 #include "core/media/magick_adapter.h"
 
+#include <QColorSpace>
+#include <QImage>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <utility>
 
 using namespace pictoreel;
 using namespace pictoreel::testing;
@@ -236,5 +241,34 @@ TEST(LoadPictureFile, TurnedPhotoScaledWhileReadingKeepsItsShape)
         EXPECT_NEAR(double(upright.height) / upright.width, 2.0, 0.02) << upright.width << "x" << upright.height;
         EXPECT_GT(upright.pixel(upright.width / 2, upright.height / 4)[0], 150);  // red on top
         EXPECT_GT(upright.pixel(upright.width / 2, upright.height * 3 / 4)[2], 150);
+    }
+}
+
+// A picture with a colour profile of its own comes in as a colour-managed viewer shows it, its
+// colours converted to sRGB (Qt's own conversion is the reference); one whose profile is sRGB
+// comes in as stored.
+TEST(LoadPictureFile, ColourProfilesAreConvertedToSrgb)
+{
+    QTemporaryDir dir;
+    QImage picture(24, 8, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(30 + x * 9, 210 - y * 20, 60 + x * 6));
+    for (const auto& [space, format] : {std::pair{QColorSpace::AdobeRgb, "png"}, {QColorSpace::AdobeRgb, "jpg"},
+                                        {QColorSpace::DisplayP3, "png"}, {QColorSpace::SRgb, "png"}}) {
+        const QString file = dir.filePath(QStringLiteral("%1.%2").arg(int(space)).arg(QLatin1String(format)));
+        picture.setColorSpace(space);
+        ASSERT_TRUE(picture.save(file, format, 100));
+        const QImage expected = QImage(file).convertedToColorSpace(QColorSpace::SRgb).convertToFormat(QImage::Format_RGB32);
+        const Result<RgbaImage> read = loadPictureFile(file);
+        ASSERT_TRUE(read);
+        int worst = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const std::uint8_t* p = read.value().pixel(x, y);
+                const QRgb e = expected.pixel(x, y);
+                worst = std::max({worst, std::abs(p[0] - qRed(e)), std::abs(p[1] - qGreen(e)), std::abs(p[2] - qBlue(e))});
+            }
+        EXPECT_LE(worst, 3) << file.toStdString();
     }
 }
