@@ -379,12 +379,11 @@ Result<GifDecoder> GifDecoder::openMemory(QByteArray bytes, const GifDecodeLimit
 
 std::function<Result<GifDecoder>()> GifDecoder::reopener() const
 {
+    // Held open here, and duplicated again for each call: the call may be made more than once.
     std::shared_ptr<giflib::ByteSource> source = impl_->source->duplicate();
     return [source, limits = impl_->limits]() -> Result<GifDecoder> {
-        if (!source)
-            return makeError(ErrorCode::FileReadFailed, QStringLiteral("The GIF cannot be opened again"));
         auto impl = std::make_unique<Impl>();
-        impl->source = source->duplicate();  // the call may be made more than once
+        impl->source = source ? source->duplicate() : nullptr;
         impl->limits = limits;
         if (!impl->source)
             return makeError(ErrorCode::FileReadFailed, QStringLiteral("The GIF cannot be opened again"));

@@ -107,15 +107,19 @@ bool projectCanName(const QString& path)
            name == name.trimmed();
 }
 
+QString unnameablePictureReasons()
+{
+    return QStringLiteral("a semicolon or line break in a picture's name or folder, spaces around its name, a name "
+                          "that is not UTF-8, or a path of more than %1 characters, would be read back as another "
+                          "picture")
+        .arg(kIniValueMaxLength - kLongestFrameValues);
+}
+
 Error unnameablePictureError(const QString& path)
 {
     return makeError(ErrorCode::InvalidArgument,
-                     QStringLiteral("%1 cannot be named in a project: a semicolon or line break in a picture's name or "
-                                    "folder, spaces around its name, a name that is not UTF-8, or a path of more "
-                                    "than %2 characters, would be read back as another picture. Rename or move the "
-                                    "picture.")
-                         .arg(path)
-                         .arg(kIniValueMaxLength - kLongestFrameValues));
+                     QStringLiteral("%1 cannot be named in a project: %2. Rename or move the picture.")
+                         .arg(path, unnameablePictureReasons()));
 }
 
 Status writeProjectFile(const QString& path, const FrameList& frames, ProjectProperties& properties)

@@ -61,7 +61,9 @@ bool holdsProject(const QString& path);
 // with the spaces around it taken away: " a.png" would be read back as "a.png". A name that is
 // not UTF-8 cannot be named at all.
 bool projectCanName(const QString& path);
-// Why projectCanName refuses `path`, naming it.
+// Why projectCanName refuses pictures, as a clause ("a semicolon ... would be read back as
+// another picture"), and as the error that names one.
+QString unnameablePictureReasons();
 Error unnameablePictureError(const QString& path);
 
 // Writes the project in the documented key order, over whatever the file holds (other keys,

@@ -26,11 +26,9 @@ QString unnameablePicturesMessage(const QStringList& pictures)
     QString list = pictures.mid(0, kNamed).join(u'\n');
     if (pictures.size() > kNamed)
         list += QStringLiteral("\n... and %1 more").arg(pictures.size() - kNamed);
-    return QStringLiteral("%1 not added: a semicolon or line break in a picture's name or folder, spaces around its "
-                          "name, a name that is not UTF-8, or a path too long for a project, would be read back as another picture. Rename or move %2, then add %2 "
-                          "again.\n\n%3")
+    return QStringLiteral("%1 not added: %2. Rename or move %3, then add %3 again.\n\n%4")
         .arg(pictures.size() == 1 ? QStringLiteral("This picture was") : QStringLiteral("These pictures were"),
-             pictures.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"), list);
+             unnameablePictureReasons(), pictures.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"), list);
 }
 
 }  // namespace
