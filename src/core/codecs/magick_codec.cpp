@@ -6,6 +6,7 @@
 // ImageMagick's own name parsing. On top of that a security policy installed once allows only the
 // coders of the formats we read and no delegates, and resource limits bound every picture.
 #include "core/codecs/picture_codec.h"
+#include "core/formats/icc_profile.h"
 #include "core/media/magick_adapter.h"
 #include "core/imaging/resampler.h"
 
@@ -151,21 +152,6 @@ const Magick::Blob& srgbProfile()
     return blob;
 }
 
-// Whether the ICC profile `icc` is one to convert from: readable, and not one of the many
-// descriptions of sRGB itself, which every picture without a profile is taken to be.
-bool convertsFrom(const Magick::Blob& icc)
-{
-    cmsHPROFILE profile = cmsOpenProfileFromMem(icc.data(), static_cast<cmsUInt32Number>(icc.length()));
-    if (!profile)
-        return false;
-    char description[256] = {};
-    cmsGetProfileInfoASCII(profile, cmsInfoDescription, "en", "US", description, sizeof description);
-    cmsCloseProfile(profile);
-    std::string text(description);
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return text.find("srgb") == std::string::npos;
-}
-
 // A picture with a colour profile of its own (a camera's Adobe RGB, a phone's Display P3, a
 // CMYK press profile) is converted to sRGB through it, as a colour-managed viewer shows it:
 // read as sRGB, its colours would come out dull or shifted. A profile that cannot be applied
@@ -174,7 +160,7 @@ void convertToSrgbThroughProfile(Magick::Image& image)
 {
     try {
         const Magick::Blob icc = image.iccColorProfile();
-        if (icc.length() == 0 || !convertsFrom(icc) || srgbProfile().length() == 0)
+        if (icc.length() == 0 || !profileNeedsConversion(icc.data(), icc.length()) || srgbProfile().length() == 0)
             return;
         image.quiet(true);
         image.profile("ICC", srgbProfile());

@@ -1,5 +1,6 @@
 #include "core/formats/png_reader.h"
 
+#include "core/formats/icc_profile.h"
 #include "core/formats/png_true_colour.h"
 
 #include <png.h>
@@ -67,8 +68,7 @@ public:
         png_read_update_info(png_, info_);
         width = png_get_image_width(png_, info_);
         height = png_get_image_height(png_, info_);
-        return png_get_rowbytes(png_, info_) == png_size_t(width) * 4 && !hasExif() &&
-               png_get_valid(png_, info_, PNG_INFO_iCCP) == 0;
+        return png_get_rowbytes(png_, info_) == png_size_t(width) * 4 && !hasExif() && !hasOwnProfile();
     }
 
     // Reads every row into `rows` and the chunks after them; false for damaged data.
@@ -82,6 +82,17 @@ public:
     }
 
 private:
+    // A colour profile other than sRGB's, which changes the picture's colours.
+    bool hasOwnProfile() const
+    {
+        png_charp name = nullptr;
+        int compression = 0;
+        png_bytep profile = nullptr;
+        png_uint_32 length = 0;
+        return png_get_iCCP(png_, info_, &name, &compression, &profile, &length) != 0 &&
+               profileNeedsConversion(profile, length);
+    }
+
     bool hasExif() const
     {
 #ifdef PNG_eXIf_SUPPORTED

@@ -16,8 +16,8 @@ namespace pictoreel {
 // The picture's pixels as 8-bit RGBA: grey as equal channels, a palette or a transparent colour
 // expanded, 16-bit channels rounded to 8 bits, the stored colours as they are (no gamma
 // applied). Nullopt for anything else: damaged files, pictures with an EXIF chunk (which may
-// turn them) and pictures with a colour profile (which changes their colours) are left to
-// ImageMagick, whose reading and messages they keep.
+// turn them) and pictures with a colour profile other than sRGB's (which changes their
+// colours) are left to ImageMagick, whose reading and messages they keep.
 std::optional<RgbaImage> readCommonPng(const QByteArray& bytes);
 
 }  // namespace pictoreel

@@ -1,11 +1,14 @@
 #include "core/formats/png_true_colour.h"
 
+#include "core/formats/icc_profile.h"
+
 #include <libdeflate.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -45,11 +48,43 @@ std::optional<Header> trueColourHeader(const std::uint8_t* data, std::uint32_t l
     return h;
 }
 
+struct FreeDecompressor {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+// Whether the colour profile chunk `data` (a name, a compression method and the deflated
+// profile) changes the picture's colours. Profiles are small; one that will not inflate within
+// a few megabytes is left to the general reader.
+bool profileChangesColours(const std::uint8_t* data, std::uint32_t length)
+{
+    const std::uint8_t* end = data + length;
+    const std::uint8_t* nameEnd = std::find(data, std::min(end, data + 80), std::uint8_t(0));
+    if (nameEnd == std::min(end, data + 80) || end - nameEnd < 2 || nameEnd[1] != 0)
+        return true;
+    const std::uint8_t* deflated = nameEnd + 2;
+    const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> decompressor(libdeflate_alloc_decompressor());
+    if (!decompressor)
+        return true;
+    std::vector<std::uint8_t> profile;
+    for (std::size_t room = std::size_t(64) << 10; room <= (std::size_t(4) << 20); room *= 4) {
+        profile.resize(room);
+        std::size_t inflated = 0;
+        const libdeflate_result result =
+            libdeflate_zlib_decompress(decompressor.get(), deflated, std::size_t(end - deflated), profile.data(),
+                                       profile.size(), &inflated);
+        if (result == LIBDEFLATE_SUCCESS)
+            return profileNeedsConversion(profile.data(), inflated);
+        if (result != LIBDEFLATE_INSUFFICIENT_SPACE)
+            return true;
+    }
+    return true;
+}
+
 // The chunks of a picture this reader takes: the header, then the image data in one run of
 // IDAT chunks (gathered here), up to IEND. Ancillary chunks are passed over, except a
 // transparent colour (which adds transparency), EXIF (which may turn the picture) and a colour
-// profile (which changes the colours): the general reader sees to those, and to every critical
-// chunk other than these three.
+// profile other than sRGB's (which changes the colours): the general reader sees to those, and
+// to every critical chunk other than these three.
 std::optional<Header> gatherImageData(const QByteArray& bytes, std::vector<std::uint8_t>& deflated)
 {
     static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -81,7 +116,8 @@ std::optional<Header> gatherImageData(const QByteArray& bytes, std::vector<std::
             return dataSeen && length == 0 ? header : std::nullopt;
         } else {
             const bool critical = (type[0] & 0x20) == 0;
-            if (critical || isType(type, "tRNS") || isType(type, "eXIf") || isType(type, "iCCP"))
+            if (critical || isType(type, "tRNS") || isType(type, "eXIf") ||
+                (isType(type, "iCCP") && profileChangesColours(data, length)))
                 return std::nullopt;
             dataEnded = dataSeen;
         }
@@ -191,10 +227,6 @@ bool unfilterRow(int filter, std::uint8_t* row, const std::uint8_t* above, std::
 {
     return bytesPerPixel == 3 ? unfilter<3>(filter, row, above, length) : unfilter<4>(filter, row, above, length);
 }
-
-struct FreeDecompressor {
-    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
-};
 
 }  // namespace
 

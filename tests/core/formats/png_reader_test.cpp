@@ -9,6 +9,7 @@
 #include <QByteArray>
 
 #include <Magick++.h>
+#include <lcms2.h>
 
 using namespace pictoreel;
 
@@ -161,4 +162,52 @@ TEST(PngReader, LeavesEveryOtherPngToLibpng)
     wrongChecksum[wrongChecksum.size() - 13] = char(wrongChecksum[wrongChecksum.size() - 13] ^ 1);  // IDAT's
     EXPECT_FALSE(readTrueColourPng(wrongChecksum));
     EXPECT_FALSE(readCommonPng(wrongChecksum));
+}
+
+namespace {
+
+// A colour profile chunk holding `profile`, made by Little CMS.
+QByteArray profileChunk(cmsHPROFILE profile)
+{
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    QByteArray icc(qsizetype(size), '\0');
+    cmsSaveProfileToMem(profile, icc.data(), &size);
+    cmsCloseProfile(profile);
+    return pngChunk("iCCP", QByteArray("ICC profile\0\0", 13) + qCompress(icc).mid(4));
+}
+
+}  // namespace
+
+// sRGB's own profile changes nothing, so such pictures stay with our readers (ImageMagick reads
+// PNGs one at a time); any other profile, or one that will not inflate, goes to ImageMagick.
+TEST(PngReader, KeepsPicturesWhoseProfileIsSrgb)
+{
+    Magick::InitializeMagick(nullptr);
+    const QByteArray srgb = profileChunk(cmsCreate_sRGBProfile());
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE wide{{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};  // Adobe RGB's
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+    const QByteArray other = profileChunk(cmsCreateRGBProfile(&white, &wide, curves));
+    cmsFreeToneCurve(gamma);
+    QByteArray damaged = srgb;
+    damaged.truncate(damaged.size() - 40);
+    damaged = pngChunk("iCCP", damaged.mid(8));
+
+    const QByteArray trueColour = writePng(sample(false, false), "PNG24", false);
+    const QByteArray rows = filteredRows(trueColour, 23 * (37 * 3 + 1));
+    // A palette picture, read by libpng, with the profile before its palette.
+    const QByteArray palette = writePng(sample(false, false), "PNG8", false);
+    const auto withProfile = [&](const QByteArray& chunk) -> QByteArray {
+        return palette.left(33) + chunk + palette.mid(33);
+    };
+    ASSERT_TRUE(readCommonPng(withProfile({})));
+
+    EXPECT_TRUE(readTrueColourPng(withRows(trueColour, rows, srgb)));
+    EXPECT_TRUE(readCommonPng(withProfile(srgb)));
+    EXPECT_FALSE(readTrueColourPng(withRows(trueColour, rows, other)));
+    EXPECT_FALSE(readCommonPng(withRows(trueColour, rows, other)));
+    EXPECT_FALSE(readCommonPng(withProfile(other)));
+    EXPECT_FALSE(readTrueColourPng(withRows(trueColour, rows, damaged)));
 }
