@@ -192,28 +192,68 @@ void photoYccToRgb(std::uint8_t* pixels, std::size_t count)
 }
 
 // Reads (or, with `pingOnly`, only sizes up) the picture in `bytes` with the settings of `image`.
-// Magick::Blob would first copy the bytes; ImageMagick reads them where they are. Further
-// pictures of a multi-picture file are dropped. False when ImageMagick gave no picture and no
-// reason either, which some of its coders do when the pixel cache cannot grow.
+// Magick::Blob would first copy the bytes; ImageMagick reads them where they are. Of a
+// multi-picture file, the picture of the settings' number is kept (some coders give the ones
+// before it too), or else the first. False when ImageMagick gave no picture and no reason
+// either, which some of its coders do when the pixel cache cannot grow.
 bool readInto(Magick::Image& image, const QByteArray& bytes, bool pingOnly)
 {
     const std::unique_ptr<MagickCore::ExceptionInfo, MagickCore::ExceptionInfo* (*)(MagickCore::ExceptionInfo*)> exception(
         MagickCore::AcquireExceptionInfo(), MagickCore::DestroyExceptionInfo);
     const auto size = static_cast<std::size_t>(bytes.size());
-    MagickCore::Image* read = pingOnly ? MagickCore::PingBlob(image.imageInfo(), bytes.constData(), size, exception.get())
+    MagickCore::Image* list = pingOnly ? MagickCore::PingBlob(image.imageInfo(), bytes.constData(), size, exception.get())
                                        : MagickCore::BlobToImage(image.imageInfo(), bytes.constData(), size, exception.get());
-    if (read && read->next) {
-        MagickCore::Image* rest = read->next;
-        read->next = nullptr;
-        rest->previous = nullptr;
-        MagickCore::DestroyImageList(rest);
-    }
-    if (read)
+    MagickCore::Image* read = list;
+    for (MagickCore::Image* one = list; one; one = one->next)
+        if (one->scene == image.imageInfo()->scene) {
+            read = one;
+            break;
+        }
+    if (read) {
+        MagickCore::Image* others = read;
+        read = MagickCore::RemoveImageFromList(&others);  // `others`: one of the rest, or none
+        if (others)
+            MagickCore::DestroyImageList(others);
         image.replaceImage(read);
+    }
     // Warnings (odd but readable files) are not failures.
     if (exception->severity >= MagickCore::ErrorException)
         throw Failure{translate(*exception)};
     return read && image.columns() > 0 && image.rows() > 0;
+}
+
+struct Scene {
+    std::size_t index = 0;
+    PictureSize size;
+};
+
+// The largest of the pictures in `bytes`, by area, sized up without decoding their pixels; the
+// first of equal ones.
+Scene largestScene(const QByteArray& bytes, const std::string& coder)
+{
+    Magick::Image all;
+    all.quiet(true);
+    all.magick(coder);
+    const std::unique_ptr<MagickCore::ExceptionInfo, MagickCore::ExceptionInfo* (*)(MagickCore::ExceptionInfo*)> exception(
+        MagickCore::AcquireExceptionInfo(), MagickCore::DestroyExceptionInfo);
+    MagickCore::Image* list =
+        MagickCore::PingBlob(all.imageInfo(), bytes.constData(), static_cast<std::size_t>(bytes.size()), exception.get());
+    if (exception->severity >= MagickCore::ErrorException) {
+        if (list)
+            MagickCore::DestroyImageList(list);
+        throw Failure{translate(*exception)};
+    }
+    Scene largest;
+    std::size_t index = 0;
+    for (const MagickCore::Image* one = list; one; one = one->next, ++index) {
+        const PictureSize size{static_cast<int>(std::min<size_t>(one->columns, INT32_MAX)),
+                               static_cast<int>(std::min<size_t>(one->rows, INT32_MAX))};
+        if (index == 0 || std::int64_t(size.width) * size.height > std::int64_t(largest.size.width) * largest.size.height)
+            largest = Scene{index, size};
+    }
+    if (list)
+        MagickCore::DestroyImageList(list);
+    return largest;
 }
 
 // Why ImageMagick gave no picture and no reason. Its pixel cache takes 8 bytes a pixel, 10 for
@@ -390,7 +430,14 @@ RgbaImage decodeWithMagick(QByteArray& bytes, const MagickReading& reading, cons
     const std::string coder = reading.coder ? reading.coder : "";
     if (coder.empty())
         throw Failure{makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The file is not a picture in a supported format."))};
-    if (!declared) {
+    std::size_t scene = 0;
+    if (reading.sizesOfOnePicture) {
+        const Scene largest = largestScene(bytes, coder);
+        if (largest.size.width <= 0 || largest.size.height <= 0)
+            throw Failure{noPicture(PictureSize{})};
+        scene = largest.index;
+        declared = largest.size;
+    } else if (!declared) {
         // Ask ImageMagick for the size without decoding the pixels.
         Magick::Image probe;
         probe.quiet(true);
@@ -410,10 +457,12 @@ RgbaImage decodeWithMagick(QByteArray& bytes, const MagickReading& reading, cons
 
     Magick::Image image;
     image.quiet(true);
-    // The first picture of a multi-picture file, unless the "picture number" chooses the
-    // resolution (Photo CD, whose default is the 768 x 512 base).
-    if (!reading.sceneIsResolution)
+    // The first picture of a multi-picture file (the largest of an icon's), unless the "picture
+    // number" chooses the resolution (Photo CD, whose default is the 768 x 512 base).
+    if (!reading.sceneIsResolution) {
+        image.subImage(scene);
         image.subRange(1);
+    }
     image.magick(coder);
     // Square, because the picture may still be turned upright by its orientation tag; and
     // only when the picture is at least twice as large, the first scale that saves work.

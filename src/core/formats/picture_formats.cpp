@@ -347,7 +347,7 @@ std::vector<PictureFormatRow> makeTable()
          .fileTypes = {{"PCX Files (*.pcx)", "*.pcx"}}});
     add({.format = F::Ico, .name = "ICO", .extensions = {"ico", "cur"},
          .sniff = [](const Bytes& b) { return b.has(0, 6) && b.le16(0) == 0 && (b.le16(2) == 1 || b.le16(2) == 2) && b.le16(4) > 0; },
-         .magick = magick("ICO"),
+         .magick = {.coder = "ICO", .sizesOfOnePicture = true},
          .fileTypes = {{"ICON Files (*.ico)", "*.ico"}}});
     add({.format = F::Pnm, .name = "PNM", .extensions = {"pbm", "pgm", "ppm", "pnm"},
          .sniff = looksLikePnm,

@@ -57,6 +57,9 @@ struct MagickReading {
     // The "picture number" picks a resolution, not a picture: the coder's default is read
     // (Photo CD's 768 x 512 base).
     bool sceneIsResolution = false;
+    // The file holds one picture at several sizes (an icon's 16 x 16 to 256 x 256): the
+    // largest is read, which scales to a frame best.
+    bool sizesOfOnePicture = false;
 };
 
 // One entry of the add dialog's list of file types.
