@@ -108,7 +108,7 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
             return s.error();
         shown_ = std::move(pending);
     }
-    if (keepCells_ && lossy_ == 0 && !firstFrame && keepWithinPaletteCells(target)) {
+    if (keepCells_ && !firstFrame && keepWithinPaletteCells(target)) {
         target.stored.reset();
         target.indices.reset();
     }
@@ -143,6 +143,17 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
                 break;
         }
         loosened = best.has_value();
+    }
+    if (loosened) {
+        // Kept screen colours can also cost more than they save: the frame's own colours, or its
+        // stored image copied as it is, may code smaller. Then the frame is stored exactly.
+        Rect exactRect;
+        std::optional<Candidate> exact = attempt(target, nullptr, exactRect);
+        if (exact && exact->estimatedBytes <= best->estimatedBytes) {
+            best = std::move(exact);
+            rect = exactRect;
+            loosened = false;
+        }
     }
     if (!best)  // lossless, or the screen's colours kept made too many for one image
         best = attempt(target, nullptr, rect);

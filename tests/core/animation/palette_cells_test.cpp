@@ -58,7 +58,7 @@ struct Made {
     DecodedGif gif;
 };
 
-Made assemble(const std::vector<IndexedImage>& images, bool keepWithinCells)
+Made assemble(const std::vector<IndexedImage>& images, bool keepWithinCells, int lossy = 0)
 {
     QTemporaryDir dir;
     std::vector<AnimationFrameSource> frames;
@@ -68,6 +68,7 @@ Made assemble(const std::vector<IndexedImage>& images, bool keepWithinCells)
     }
     AnimationSettings settings;
     settings.keepWithinPaletteCells = keepWithinCells;
+    settings.lossy = lossy;
     const QString out = dir.filePath(QStringLiteral("out.gif"));
     EXPECT_TRUE(AnimationAssembler(frames, settings).save(out));
     return {QFileInfo(out).size(), decodeGifFile(out).value()};
@@ -124,6 +125,14 @@ TEST(PaletteCells, OnlyWhatChangedIsStoredAndEveryPixelShowsItsFrame)
         // What a viewer sees is the second frame's colour, or one a few steps from it: never the
         // first frame's square, never a band where the frame is black.
         EXPECT_EQ(pixelsOff(kept.gif.frames[1].image, c.second) > 0, c.rows.has_value());
+        // Lossiness allows more, never less: what stays is still kept, and the file is no larger.
+        for (const int lossy : {1, 50, 100}) {
+            const Made lossier = assemble(images, true, lossy);
+            EXPECT_LE(lossier.bytes, kept.bytes) << lossy;
+            if (c.rows) {
+                EXPECT_GE(lossier.gif.frames[1].top, c.rows->first) << lossy;
+            }
+        }
     }
 }
 
