@@ -101,10 +101,15 @@ BudgetFrames::~BudgetFrames()
 
 QString BudgetFrames::attemptFile(int attempt) const { return prefix_ + QStringLiteral("attempt_%1.gif").arg(attempt); }
 
-Result<std::vector<AnimationFrameSource>> BudgetFrames::framesFor(const BudgetSettings& settings)
+bool BudgetFrames::convertedFor(const BudgetSettings& settings) const
 {
     const BudgetSettings& start = make_.start;
-    if (settings.colors == start.colors && settings.width == start.width && settings.height == start.height)
+    return settings.colors == start.colors && settings.width == start.width && settings.height == start.height;
+}
+
+Result<std::vector<AnimationFrameSource>> BudgetFrames::framesFor(const BudgetSettings& settings)
+{
+    if (convertedFor(settings))
         return make_.frames;
     if (reduced_.empty() || settings.colors != reducedAs_.colors || settings.width != reducedAs_.width ||
         settings.height != reducedAs_.height) {

@@ -39,6 +39,8 @@ public:
     // The frames for `settings`: the converted ones at the start's colours and size, else
     // reduced ones (made again only when colours or size change).
     Result<std::vector<AnimationFrameSource>> framesFor(const BudgetSettings& settings);
+    // Whether framesFor(settings) are the converted frames themselves.
+    bool convertedFor(const BudgetSettings& settings) const;
 
 private:
     // Calls `visit` with each frame that has a picture, in order, until it fails.

@@ -67,9 +67,10 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
             return sources.error();
         AnimationSettings animation = make.settings;
         animation.lossy = settings.lossy;
-        // The attempts' frames are reduced together (alike ones share a palette): none keeps the
-        // screen's colours in its own palette's cells.
-        animation.keepWithinPaletteCells = false;
+        // Frames reduced together (alike ones share a palette) keep none of the screen's colours
+        // in their own palette's cells; the converted frames are assembled as without a budget,
+        // so a budget the make fits in gives the very GIF made without one.
+        animation.keepWithinPaletteCells = make.settings.keepWithinPaletteCells && frames.convertedFor(settings);
         const QString file = frames.attemptFile(++attempts);
         const Status saved = AnimationAssembler(std::move(sources.value()), animation).save(file, [&](int percent) {
             return percent == 100 || !stopped();

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 
@@ -219,6 +221,39 @@ TEST_F(BudgetMake, AMakeWithTheSameBudgetAgainCopiesTheKeptChoice)
     properties.maxSize = "9001";
     ASSERT_TRUE(makeAnimatedGif(frames, properties, out, options).ok());
     EXPECT_TRUE(testing::fileContents(out).endsWith(';') && testing::fileContents(out) != standIn);
+}
+
+// A budget the make fits in changes nothing: the GIF is the one made without it, whatever the
+// colours asked for (with fewer, each frame's are reduced on its own).
+TEST_F(BudgetMake, ABudgetTheMakeFitsInGivesTheVeryGifMadeWithoutOne)
+{
+    FrameList moving;
+    std::minstd_rand random(11);
+    const RgbaImage background = testing::makePicture(64, 48, [&](int x, int y) {
+        const std::uint8_t grain = std::uint8_t(random() % 24);
+        return Rgb{std::uint8_t(x * 3 + grain), std::uint8_t(y * 4 + grain), std::uint8_t(120 + grain)};
+    });
+    for (int k = 0; k < 5; ++k) {
+        RgbaImage picture = background;
+        for (int y = 20; y < 30; ++y)
+            for (int x = 8 * k; x < 8 * k + 10; ++x)
+                std::copy_n(std::array<std::uint8_t, 4>{230, 30, 20, 255}.data(), 4, picture.pixel(x, y));
+        const QString name = QStringLiteral("square%1.bmp").arg(k);
+        testing::writeBmp(dir.filePath(name), picture);
+        moving.AddFrameFromString(QStringLiteral("10;NO;0;%1;%2/").arg(name, dir.path()));
+    }
+    for (const int colours : {256, 16}) {
+        SCOPED_TRACE(colours);
+        options.colors = colours;
+        properties.maxSize.clear();
+        const QString plainOut = dir.filePath("plain.gif"), out = dir.filePath("out.gif");
+        ASSERT_TRUE(makeAnimatedGif(moving, properties, plainOut, options).ok());
+        properties.maxSize = QString::number(QFileInfo(plainOut).size());
+        const auto made = makeAnimatedGif(moving, properties, out, options);
+        ASSERT_TRUE(made.ok()) << made.error().message.toStdString();
+        EXPECT_EQ(made.value().attempts, 1);
+        EXPECT_EQ(testing::fileContents(out), testing::fileContents(plainOut));
+    }
 }
 
 TEST_F(BudgetMake, AnImpossibleBudgetFailsNamingTheSmallestAndWritesNothing)
