@@ -61,9 +61,9 @@ struct AnimationSettings {
     // 0..100: how far the encoder may change pixels, where the eye hardly sees it, for a
     // smaller file; 0 stores every frame's pixels exactly (but see keepWithinPaletteCells).
     int lossy = 0;
-    // The frames' colours were reduced one frame at a time to fewer than a GIF image holds: at
-    // lossy 0, where the screen already shows a colour that the frame's own colours would store as
-    // the colour the frame has there, the screen's colour stays (see FramePlanner).
+    // The frames' colours were reduced one frame at a time: where the screen already shows a
+    // colour that the frame's own colours would store as the colour the frame has there, the
+    // screen's colour stays (see FramePlanner).
     bool keepWithinPaletteCells = false;
 };
 

@@ -64,20 +64,6 @@ int squaredDistance(Rgb a, Rgb b)
     return r * r + g * g + bl * bl;
 }
 
-// How many opaque colours of `colours` have one within kCellReachSquared in `shown`.
-std::size_t nearColours(const std::vector<Pixel>& shown, const std::vector<Pixel>& colours)
-{
-    std::size_t near = 0;
-    for (const Pixel c : colours) {
-        if (c == kTransparent)
-            continue;
-        near += std::any_of(shown.begin(), shown.end(), [&](Pixel s) {
-            return s != kTransparent && squaredDistance(unpackPixel(s), unpackPixel(c)) <= kCellReachSquared;
-        });
-    }
-    return near;
-}
-
 }  // namespace
 
 Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, bool firstFrame, int position)
@@ -85,16 +71,12 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
     // An opaque picture stored whole that has next to none of its colours on the screen
     // changes (nearly) every pixel: it is copied as stored, and none of the pictures needs
     // decoding for that. Distinct photos share a few exact colours by chance (black, white);
-    // a frame that keeps part of the screen shares most of its colours with it. A lossy make
-    // codes every picture again instead.
-    // With colours reduced a frame at a time, frames share few exact colours whatever they show:
-    // there, one counts the colours near one on the screen instead.
+    // a frame that keeps part of the screen shares most of its colours with it, even with its
+    // colours reduced on its own. A lossy make codes every picture again instead.
     const bool nextOpaque = !next || next == &target || opaque(*next);
     if (lossy_ == 0 && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);
-        const bool differs = keepCells_ ? nearColours(*shownColours_, colours) * 2 < colours.size()
-                                        : sharedColours(*shownColours_, colours) * kChanceShares < colours.size();
-        if (differs)
+        if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
             return copyWhole(target);
     }
 
@@ -108,9 +90,13 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
             return s.error();
         shown_ = std::move(pending);
     }
-    if (keepCells_ && !firstFrame && keepWithinPaletteCells(target)) {
-        target.stored.reset();
-        target.indices.reset();
+    // The frame as converted, while `target` keeps screen colours in its palette's cells.
+    std::optional<Picture> asConverted;
+    if (keepCells_ && !firstFrame) {
+        if (std::optional<Picture> kept = keptWithinPaletteCells(target)) {
+            asConverted = std::move(target);
+            target = std::move(*kept);
+        }
     }
     Rect needsClearing;
     if (!nextOpaque) {
@@ -157,6 +143,10 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
     }
     if (!best)  // lossless, or the screen's colours kept made too many for one image
         best = attempt(target, nullptr, rect);
+    if (!best && asConverted) {  // the screen's colours kept in cells made too many
+        target = std::move(*asConverted);
+        best = attempt(target, nullptr, rect);
+    }
     if (!best)
         return makeError(ErrorCode::LimitExceeded,
                          QStringLiteral("Frame %1 needs more than 256 colours in one image").arg(position));
@@ -212,7 +202,7 @@ Picture FramePlanner::keptClose(const Picture& target, std::vector<float>& toler
     return close;
 }
 
-bool FramePlanner::keepWithinPaletteCells(Picture& target) const
+std::optional<Picture> FramePlanner::keptWithinPaletteCells(const Picture& target) const
 {
     // The colours the target uses (its palette may hold unused entries, black ones for padding);
     // a GIF image has at most 256.
@@ -230,7 +220,7 @@ bool FramePlanner::keepWithinPaletteCells(Picture& target) const
         if (used[slot] == t)
             continue;
         if (palette.size() == 256)
-            return false;
+            return std::nullopt;
         used[slot] = t;
         palette.push_back(unpackPixel(t));
     }
@@ -267,27 +257,34 @@ bool FramePlanner::keepWithinPaletteCells(Picture& target) const
     };
     // Only a frame that mostly shows what the screen shows: between different photos, a pixel of
     // one near a colour of the other is chance, and a dithered pixel is not its picture's nearest
-    // colour anyway.
+    // colour anyway. A few pixels spread over the picture tell most photos and pans cheaply.
+    const auto keeps = [&](std::size_t i) {
+        const Pixel t = target.pixels[i], s = shown_.pixels[i];
+        return t != s && t != kTransparent && s != kTransparent && substituteOf(s) == t;
+    };
+    constexpr std::size_t kSampleStep = 61;
+    std::size_t sampled = 0, sampledSame = 0;
+    for (std::size_t i = 0; i < target.pixels.size(); i += kSampleStep, ++sampled)
+        sampledSame += target.pixels[i] == shown_.pixels[i] || keeps(i);
+    if (sampledSame * 20 < sampled * 9)
+        return std::nullopt;
     std::vector<std::uint8_t> keep(target.pixels.size(), 0);
     std::size_t same = 0;
     for (std::size_t i = 0; i < target.pixels.size(); ++i) {
-        const Pixel t = target.pixels[i], s = shown_.pixels[i];
-        if (t == s) {
+        if (target.pixels[i] == shown_.pixels[i]) {
             ++same;
-        } else if (t != kTransparent && s != kTransparent && substituteOf(s) == t) {
+        } else if (keeps(i)) {
             keep[i] = 1;
             ++same;
         }
     }
-    if (same * 2 <= target.pixels.size())
-        return false;
-    bool kept = false;
-    for (std::size_t i = 0; i < target.pixels.size(); ++i) {
-        if (keep[i]) {
-            target.pixels[i] = shown_.pixels[i];
-            kept = true;
-        }
-    }
+    if (same * 2 <= target.pixels.size() || std::find(keep.begin(), keep.end(), 1) == keep.end())
+        return std::nullopt;
+    Picture kept(target.width, target.height);
+    kept.position = target.position;
+    kept.path = target.path;
+    for (std::size_t i = 0; i < target.pixels.size(); ++i)
+        kept.pixels[i] = keep[i] ? shown_.pixels[i] : target.pixels[i];
     return kept;
 }
 

@@ -18,7 +18,7 @@ class FramePlanner {
 public:
     // `lossy` 0..100: how far pixels may stray from the frame's where the eye hardly sees it (see
     // AnimationSettings); never farther from the frame's own pixel than its tolerance, whatever the
-    // frames before showed. `keepWithinPaletteCells`: see keepWithinPaletteCells().
+    // frames before showed. `keepWithinPaletteCells`: see keptWithinPaletteCells().
     FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0, bool keepWithinPaletteCells = false)
         : shown_(width, height), global_(global), lossy_(lossy), keepCells_(keepWithinPaletteCells)
     {
@@ -43,14 +43,13 @@ private:
     // pixels keep the screen's colour and may stray no farther (their tolerance becomes 0). The
     // others may stray by a share of their tolerance. Without `keep`, no pixel is kept.
     Picture keptClose(const Picture& target, std::vector<float>& tolerance, bool keep);
-    // For frames whose colours were reduced one at a time (at lossy 0): each pixel of `target`
-    // where the screen shows a colour that the target's own colours would store as the pixel's
-    // (the nearest of them, and no farther from it than half the way to the next one, nor than a
-    // few steps) takes the screen's colour, when most of the target is so (graphics that change
-    // in places, not one photo after another). Palettes chosen a little differently from frame to
-    // frame would otherwise redraw every pixel that did not change. False when no pixel was
-    // taken; else `target` no longer matches its file.
-    bool keepWithinPaletteCells(Picture& target) const;
+    // For frames whose colours were reduced one at a time: `target` where each pixel at which the
+    // screen shows a colour that the target's own colours would store as the pixel's (the nearest
+    // of them, and no farther from it than half the way to the next one, nor than a few steps)
+    // takes the screen's colour, when most of the target is so (graphics that change in places,
+    // not one photo after another). Palettes chosen a little differently from frame to frame
+    // would otherwise redraw every pixel that did not change. Nullopt when no pixel is taken.
+    std::optional<Picture> keptWithinPaletteCells(const Picture& target) const;
     // Draws the stored image of `frame` on shown_ as a viewer does; `close` is what it was made for.
     void paint(const GifFrameDescription& frame, const Rect& rect, const Picture& target, const Picture& close);
 

@@ -116,7 +116,8 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
     AnimationSettings settings;
     settings.loopCount = loopCountFor(properties);
     settings.lossy = options.lossy;
-    settings.keepWithinPaletteCells = options.colors < 256;
+    // Each frame's colours are reduced on its own: what stays still keeps the screen's colours.
+    settings.keepWithinPaletteCells = true;
     std::vector<AnimationFrameSource> animation;
     animation.reserve(static_cast<std::size_t>(rows));
     std::optional<EarlyAssembly> early;  // after the pool: it uses the pool until it is done

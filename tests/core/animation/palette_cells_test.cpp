@@ -164,3 +164,26 @@ TEST(PaletteCells, AScreenOfThousandsOfColours)
     ASSERT_EQ(made.gif.frames.size(), images.size());
     pixelsOff(made.gif.frames.back().image, images.back());
 }
+
+// A frame of a full table of colours, half of them a few steps from the ones the screen shows,
+// where every fourth pixel changed: the screen's colours kept in their cells and the changed
+// pixels' would be more than one image holds, so the frame is stored as converted.
+TEST(PaletteCells, AFullTableTooManyWithTheScreensColoursIsStoredAsConverted)
+{
+    constexpr int kSide = 32;  // 1,024 pixels, four of each colour
+    const auto colour = [](int k, int shift) {
+        return Rgb{std::uint8_t(k % 7 * 40 + shift), std::uint8_t(k / 7 % 7 * 40), std::uint8_t(k / 49 * 40)};
+    };
+    std::vector<IndexedImage> images;
+    for (const int shift : {0, 3}) {
+        IndexedImage image{kSide, kSide, {}, {}, -1};
+        for (int k = 0; k < 256; ++k)
+            image.palette.push_back(colour(k, k % 2 * shift));
+        for (int i = 0; i < kSide * kSide; ++i)
+            image.indices.push_back(std::uint8_t(shift && i % 4 == 3 ? (i / 4 + 1) % 256 : i / 4));
+        images.push_back(std::move(image));
+    }
+    const Made made = assemble(images, true);
+    ASSERT_EQ(made.gif.frames.size(), 2u);
+    EXPECT_EQ(pixelsOff(made.gif.frames[1].image, images[1]), 0);
+}
