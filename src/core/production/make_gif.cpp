@@ -110,6 +110,10 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
         conversions.push_back(frameConversionFor(frame, size.value(), options.tempFolder, style));
     const int jobs = options.jobsToUse();
     const std::optional<std::int64_t> budget = sizeBudgetFor(properties);
+    if (!budget && !properties.maxSize.trimmed().isEmpty())
+        return makeError(ErrorCode::InvalidArgument,
+                         QStringLiteral("The project's Max size \"%1\" is not a size in bytes such as 3000000, 500K or 2.5M.")
+                             .arg(properties.maxSize.trimmed()));
     // Without a budget, the assembly runs beside the conversions and takes each frame's indices.
     ConversionPool pool(conversions, jobs, !budget);
 

@@ -256,6 +256,20 @@ TEST_F(BudgetMake, ABudgetTheMakeFitsInGivesTheVeryGifMadeWithoutOne)
     }
 }
 
+TEST_F(BudgetMake, AMaxSizeThatIsNoSizeStopsTheMake)
+{
+    const QString out = dir.filePath("out.gif");
+    ASSERT_TRUE(testing::writeFileContents(out, "precious"));
+    for (const char* text : {"200KiB", "abc", "0", "-5"}) {
+        properties.maxSize = text;
+        const auto made = makeAnimatedGif(frames, properties, out, options);
+        ASSERT_FALSE(made.ok()) << text;
+        EXPECT_EQ(made.error().code, ErrorCode::InvalidArgument);
+        EXPECT_TRUE(made.error().message.contains(QStringLiteral("\"%1\"").arg(text))) << text;
+    }
+    EXPECT_EQ(testing::fileContents(out), "precious");
+}
+
 TEST_F(BudgetMake, AnImpossibleBudgetFailsNamingTheSmallestAndWritesNothing)
 {
     const QString out = dir.filePath("out.gif");
