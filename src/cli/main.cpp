@@ -40,6 +40,11 @@ Commands:
       transparent, or --fit-background's colour), or filling them with the overhang cut off
       equally on both sides (cover). A picture that is
       missing or unreadable is told and its frame shows the frame before it (exit status 3).
+      Both makes also take, for a GIF: --colors N (2 to 256 colours a frame; default 256),
+      --dither none|ordered|diffusion (default diffusion), --lossy N (0 to 100; more gives a
+      smaller file with small errors where texture hides them; default 0) and --max-size
+      BYTES (500K, 2.5M; the best-looking GIF that fits, as the project's "Max Size" asks).
+      An output named .webp is an animated WebP, .png or .apng an animated PNG.
   project PICTURE... -o PROJECT.agp [make's picture options] [--force]
       Writes the project "make PICTURE..." would make, as the window writes projects; its
       output GIF is PROJECT.gif beside it. An existing project is written over only with

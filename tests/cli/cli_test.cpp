@@ -454,11 +454,14 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 10);
 }
 
-// "--help" names every command; "--version" the program and then one library a line; "--" lets
-// a file start with "-".
+// "--help" names every command and make's every option; "--version" the program and then one
+// library a line; "--" lets a file start with "-".
 TEST_F(Cli, HelpVersionAndFilesThatLookLikeOptions)
 {
-    EXPECT_TRUE(runCli({"--help"}).out.contains("extract GIF -o DIR"));
+    const QString help = runCli({"--help"}).out;
+    for (const char* named : {"extract GIF -o DIR", "--colors N", "--dither none|ordered|diffusion", "--lossy N",
+                              "--max-size", ".webp"})
+        EXPECT_TRUE(help.contains(QLatin1String(named))) << named;
     const CliRun version = runCli({"--version"});
     EXPECT_TRUE(version.exitCode == 0 && version.out.startsWith("Pictoreel 1.40\nQt 6.") && version.out.contains("\ngiflib 5.") &&
                 version.out.contains("\nImageMagick 6.") && version.out.contains("libavcodec ") && version.out.count(u'\n') == 5)
