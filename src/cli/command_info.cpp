@@ -79,7 +79,7 @@ int runInfo(const QStringList& words)
         const std::optional<PictureSize> declared =
             !picture && picture.error().code == ErrorCode::LimitExceeded ? peekPictureFileSize(path) : std::nullopt;
         if (!picture && !declared) {
-            printError(QStringLiteral("%1: %2").arg(path, picture.error().message));
+            printError(picture.error().message);  // it names the file
             return kExitFailure;
         }
         info[QStringLiteral("width")] = picture ? picture.value().width : declared->width;

@@ -448,6 +448,8 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     EXPECT_EQ(testing::fileContents(frames + "/Frame_0.gif"), testing::fileContents(gif));
     EXPECT_EQ(QDir(frames).entryList(QDir::Files), QStringList{"Frame_0.gif"});
     EXPECT_FALSE(QFile::exists(dir.filePath("x.avi")) || QFile::exists(dir.filePath("big.gif")));
+    // A picture's error names it once.
+    EXPECT_EQ(runCli({"info", dir.filePath("absent.png")}).err.count(QStringLiteral("absent.png")), 1);
     // Within its budget the same GIF is taken apart.
     const CliRun within = runCli({"extract", many, "-o", out, "--frames", "0-9", "--max-frames", "10", "--format", "bmp"});
     EXPECT_EQ(within.exitCode, 0) << within.err.toStdString();
