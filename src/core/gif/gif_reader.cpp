@@ -283,13 +283,19 @@ bool GifDecoder::Impl::draw(const ImageRecord& frame)
     const auto& palette = local.empty() ? reader->globalPalette() : local;
     const int x0 = std::min(frame.left, canvas.width);
     const int x1 = std::min(frame.left + frame.width, canvas.width);
+    // Rows below the screen, and a whole image beside it, are not decoded: an image far larger
+    // than its screen costs no more than the part of it that shows.
+    int rowsOnScreen = x0 < x1 ? std::clamp(canvas.height - frame.top, 0, frame.height) : 0;
     row.resize(static_cast<std::size_t>(frame.width));
     for (const int r : rowOrder(frame.height, frame.interlaced)) {
+        if (rowsOnScreen == 0)
+            break;
         if (!reader->readPixelRow(row.data(), frame.width))
             return false;
         const int y = frame.top + r;
         if (y >= canvas.height)
             continue;
+        --rowsOnScreen;
         std::uint8_t* out = canvas.pixel(x0, y);
         for (int x = x0; x < x1; ++x, out += 4) {
             const int index = row[static_cast<std::size_t>(x - frame.left)];

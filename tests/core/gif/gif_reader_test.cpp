@@ -138,6 +138,41 @@ TEST(GifReader, TruncatedFilesKeepEveryFrameTheyHold)
     EXPECT_EQ(completeBefore, 5);
 }
 
+// Only the rows of an image that show on the screen are decoded: an image far taller than its
+// screen costs no more than those, and one cut short below the screen shows whole.
+TEST(GifReader, RowsBelowTheScreenAreNotDecoded)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tall.gif"));
+    GifStreamWriter writer;
+    ASSERT_TRUE(writer.open(path, GifScreen{8, 400, 0, {}}));
+    GifFrameDescription frame;
+    frame.image = IndexedImage{8, 400, {}, {}, -1};
+    for (int c = 0; c < 6; ++c)
+        frame.image.palette.push_back(Rgb{std::uint8_t(40 * c), 90, std::uint8_t(255 - 40 * c)});
+    std::mt19937 random(3);
+    for (int p = 0; p < 8 * 400; ++p)
+        frame.image.indices.push_back(std::uint8_t(random() % 6));
+    ASSERT_TRUE(writer.addFrame(frame));
+    ASSERT_TRUE(writer.finish());
+    QByteArray bytes = fileContents(path);
+    bytes[8] = 4;  // the screen is 4 rows high
+    bytes[9] = 0;
+    bytes.truncate(bytes.size() * 2 / 3);
+
+    auto gif = decodeGifMemory(bytes);
+    ASSERT_TRUE(gif) << gif.error().text().toStdString();
+    EXPECT_TRUE(gif.value().info.truncated);
+    ASSERT_EQ(gif.value().frames.size(), 1u);
+    const GifFrame& shown = gif.value().frames[0];
+    EXPECT_TRUE(shown.complete);
+    ASSERT_EQ(std::tuple(shown.image.width, shown.image.height), std::tuple(8, 4));
+    for (int p = 0; p < 8 * 4; ++p) {
+        const Rgb want = frame.image.palette[frame.image.indices[std::size_t(p)]];
+        EXPECT_EQ(std::tuple(shown.image.pixels[4 * p], shown.image.pixels[4 * p + 2]), std::tuple(want.r, want.b)) << p;
+    }
+}
+
 TEST(GifReader, CorruptedBytesNeverCrashOrHang)
 {
     QTemporaryDir dir;
