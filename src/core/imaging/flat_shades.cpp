@@ -30,6 +30,9 @@ constexpr double kOnLine = 2.0;
 constexpr double kNearLine = 400.0;
 // Shades remembered from one picture to the next for one set of flat colours, at most.
 constexpr std::size_t kMostFoundShades = 1 << 16;
+// Shades times lines between flat colours, at most: many frequent colours amid thousands of
+// shades are no flat graphics, and the photo palette takes them far sooner than the lines would.
+constexpr std::uint64_t kMostLineTests = std::uint64_t(8) << 20;
 // Spacings of the blends along a line, tried in turn.
 constexpr std::array<double, 11> kSpacings{2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64};
 
@@ -130,8 +133,8 @@ Line lineBetween(const Point& a, const Point& b)
 }
 
 // The flat colours: the frequent shades (sorted by value), then any shade far from every line
-// between them, farthest first.
-std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, std::vector<bool>& isFlat)
+// between them, farthest first. Nullopt when there are too many to look at every line.
+std::optional<std::vector<Point>> flatColours(const std::vector<FlatShade>& shades, int limit, std::vector<bool>& isFlat)
 {
     std::uint64_t frequentPixels = kFrequentPixels;
     while (std::count_if(shades.begin(), shades.end(), [&](const FlatShade& s) { return s.count >= frequentPixels; }) > limit)
@@ -143,6 +146,10 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
             flat.push_back(unpack(shades[i].colour));
             isFlat[i] = true;
         }
+    const std::uint64_t most = std::min(kMostFlatColours, std::size_t(std::max(limit, 0)));
+    const std::uint64_t flatAtMost = std::max<std::uint64_t>(flat.size(), most);
+    if (flatAtMost * (flatAtMost - 1) / 2 * (shades.size() - flat.size()) > kMostLineTests)
+        return std::nullopt;
 
     // How near each shade comes to the flat colours and the lines between them, taken in turn
     // until it is near one: what a shade reaches depends on it and the flat colours only, which
@@ -182,7 +189,6 @@ std::vector<Point> flatColours(const std::vector<FlatShade>& shades, int limit, 
             if (!isFlat[i] && reach[i] > kOffLine)
                 reach[i] = reachWith(unpack(shades[i].colour), reach[i], added);
     };
-    const std::size_t most = std::min(kMostFlatColours, static_cast<std::size_t>(limit));
     while (flat.size() < most) {
         std::size_t farthest = shades.size();
         for (std::size_t i = 0; i < shades.size(); ++i)
@@ -209,7 +215,10 @@ struct NearLine {
 std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades, int limit)
 {
     std::vector<bool> isFlat;
-    const std::vector<Point> flat = flatColours(shades, limit, isFlat);
+    const std::optional<std::vector<Point>> flatFound = flatColours(shades, limit, isFlat);
+    if (!flatFound)
+        return {};
+    const std::vector<Point>& flat = *flatFound;
     std::vector<Line> lines;
     for (std::size_t i = 0; i < flat.size(); ++i)
         for (std::size_t j = i + 1; j < flat.size(); ++j)
