@@ -164,10 +164,10 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
     const AVStream* stream = context->streams[impl->stream];
     const AVCodecParameters* parameters = stream->codecpar;
     if (parameters->width < 0 || parameters->height < 0 || !sizeWithin(parameters->width, parameters->height, limits))
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The video's frames (%1 x %2) are larger than %3 x %3 pixels")
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("The video's frames (%1 x %2 pixels) are too large; %3")
                                                        .arg(parameters->width)
                                                        .arg(parameters->height)
-                                                       .arg(limits.maxSide));
+                                                       .arg(acceptedSizeText(limits)));
     // The frame count and duration a header declares are not trusted: a file cut short still
     // claims its whole length, and a crafted one any length. The budgets count frames as they are
     // decoded (see convert()).
@@ -197,10 +197,10 @@ Result<VideoFrame> FfmpegDecoding::convert(const AVFrame& decoded)
     if (decoded.width <= 0 || decoded.height <= 0)
         return makeError(ErrorCode::CorruptData, QStringLiteral("The video has a frame without pixels"));
     if (!sizeWithin(decoded.width, decoded.height, limits))
-        return makeError(ErrorCode::LimitExceeded, QStringLiteral("A frame of the video (%1 x %2) is larger than %3 x %3 pixels")
+        return makeError(ErrorCode::LimitExceeded, QStringLiteral("A frame of the video (%1 x %2 pixels) is too large; %3")
                                                        .arg(decoded.width)
                                                        .arg(decoded.height)
-                                                       .arg(limits.maxSide));
+                                                       .arg(acceptedSizeText(limits)));
     // Every frame comes out at the size the video declares (the first frame's when it declares none).
     if (width_ == 0 || height_ == 0) {
         width_ = decoded.width;

@@ -75,6 +75,8 @@ using ScalerHandle = std::unique_ptr<SwsContext, ScalerCloser>;
 // An FFmpeg I/O context reading or writing `device`, which must outlive it.
 Result<IoHandle> deviceIo(QIODevice& device, bool writing);
 bool sizeWithin(int width, int height, const VideoLimits& limits);
+// "at most 16000 pixels a side and 24 megapixels are accepted"
+QString acceptedSizeText(const VideoLimits& limits);
 
 // ---- wide-gamut and HDR video in sRGB (ffmpeg_colour.cpp) ------------------------------------
 

@@ -1,6 +1,8 @@
 // FFmpeg's errors as ours, and byte I/O of FFmpeg through Qt devices.
 #include "core/codecs/ffmpeg_module.h"
 
+#include <QLocale>
+
 #include <cerrno>
 #include <mutex>
 
@@ -101,6 +103,13 @@ Result<IoHandle> deviceIo(QIODevice& device, bool writing)
 bool sizeWithin(int width, int height, const VideoLimits& limits)
 {
     return width <= limits.maxSide && height <= limits.maxSide && std::int64_t{width} * height <= limits.maxPixels;
+}
+
+QString acceptedSizeText(const VideoLimits& limits)
+{
+    return QStringLiteral("at most %1 pixels a side and %2 megapixels are accepted")
+        .arg(limits.maxSide)
+        .arg(QLocale(QLocale::English).toString(double(limits.maxPixels) / 1e6, 'g', 4));
 }
 
 }  // namespace pictoreel::ffmpeg

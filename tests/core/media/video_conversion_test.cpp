@@ -120,6 +120,11 @@ TEST(VideoDecoder, RefusesWhatIsNotAVideoOrTooLarge)
     EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png")), ErrorCode::UnsupportedFormat);
 
     EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), {.maxSide = 32})), ErrorCode::LimitExceeded);
+    // The limit told is the one the frames exceed: here their area, not a side.
+    const auto large = ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), {.maxPixels = 3000});
+    EXPECT_EQ(large ? QString() : large.error().message,
+              "The video's frames (64 x 48 pixels) are too large; at most 16000 pixels a side and 0.003 megapixels are "
+              "accepted");
 }
 
 TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
