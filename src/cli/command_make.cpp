@@ -57,13 +57,8 @@ std::optional<int> numberOption(const Arguments& args, const QString& option, in
 // false once a wrong one is told.
 bool readQualityOptions(const Arguments& args, MakeOptions& options, ProjectProperties& properties, QJsonObject& settings)
 {
-    if (const auto maxSize = args.value(QStringLiteral("--max-size"))) {
-        if (!byteSizeFromText(*maxSize)) {
-            printError(QStringLiteral("--max-size wants a size in bytes such as 3000000, 500K or 2.5M, not \"%1\"").arg(*maxSize));
-            return false;
-        }
-        properties.maxSize = *maxSize;
-    }
+    if (!readMaxSize(args, properties))
+        return false;
     const auto colors = numberOption(args, QStringLiteral("--colors"), 2, 256, options.colors);
     const auto lossy = numberOption(args, QStringLiteral("--lossy"), 0, 100, options.lossy);
     if (!colors || !lossy)

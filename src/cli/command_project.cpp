@@ -14,19 +14,20 @@ namespace pictoreel::cli {
 
 int runProject(const QStringList& words)
 {
-    const Arguments args(words, {QStringLiteral("--force")}, QStringList{QStringLiteral("-o")} + kPictureListOptions,
+    const Arguments args(words, {QStringLiteral("--force")},
+                         QStringList{QStringLiteral("-o"), QStringLiteral("--max-size")} + kPictureListOptions,
                          std::numeric_limits<qsizetype>::max());
     const auto output = args.value(QStringLiteral("-o"));
     if (!args.ok() || args.positional().isEmpty() || !output || output->trimmed().isEmpty()) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli project PICTURE... -o PROJECT.agp [--delay N | --fps N] "
                                               "[--size WxH | --width W | --height H] [--loop N|forever] "
                                               "[--transparent RRGGBB] [--fit stretch|contain|cover] [--fit-background RRGGBB] "
-                                              "[--force]")
+                                              "[--max-size BYTES] [--force]")
                              : args.error());
         return kExitUsage;
     }
     auto project = pictureProjectFrom(args.positional(), args);
-    if (!project)
+    if (!project || !readMaxSize(args, project->properties))
         return kExitUsage;
     // The project names its GIF, and its pictures, by full paths, as the window's do.
     const QString path = absolutePathOf(output->trimmed());

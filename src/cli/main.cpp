@@ -45,9 +45,9 @@ Commands:
       smaller file with small errors where texture hides them; default 0) and --max-size
       BYTES (500K, 2.5M; the best-looking GIF that fits, as the project's "Max Size" asks).
       An output named .webp is an animated WebP, .png or .apng an animated PNG.
-  project PICTURE... -o PROJECT.agp [make's picture options] [--force]
+  project PICTURE... -o PROJECT.agp [make's picture options] [--max-size BYTES] [--force]
       Writes the project "make PICTURE..." would make, as the window writes projects; its
-      output GIF is PROJECT.gif beside it. An existing project is written over only with
+      output GIF is PROJECT.gif beside it, within --max-size when given ("Max Size"). An existing project is written over only with
       --force (the project's values and frames are replaced; keys Pictoreel does not know
       stay); a file that is not a project is never written over. Missing pictures are told
       (exit status 3); the project is written all the same.

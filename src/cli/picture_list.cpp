@@ -4,6 +4,7 @@
 #include "core/base/limits.h"
 #include "core/media/imaging_component.h"
 #include "core/project/frame_style.h"
+#include "core/project/numbers.h"
 #include "core/project/project_file.h"
 
 #include <QDir>
@@ -217,6 +218,19 @@ QString firstPictureOption(const Arguments& args)
         if (args.value(option))
             return option;
     return {};
+}
+
+bool readMaxSize(const Arguments& args, ProjectProperties& properties)
+{
+    const auto maxSize = args.value(QStringLiteral("--max-size"));
+    if (!maxSize)
+        return true;
+    if (!byteSizeFromText(*maxSize)) {
+        printError(QStringLiteral("--max-size wants a size in bytes such as 3000000, 500K or 2.5M, not \"%1\"").arg(*maxSize));
+        return false;
+    }
+    properties.maxSize = *maxSize;
+    return true;
 }
 
 QString absolutePathOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }

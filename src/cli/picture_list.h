@@ -40,6 +40,9 @@ struct PictureProject {
 // keeps its proportions.
 std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args);
 
+// --max-size of `args` into `properties` (the project's Max Size); false once a wrong one is told.
+bool readMaxSize(const Arguments& args, ProjectProperties& properties);
+
 // The full path of a file named on the command line.
 QString absolutePathOf(const QString& path);
 

@@ -141,6 +141,13 @@ TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
     EXPECT_EQ(runCli(again + QStringList{pictures[0], "--force"}).exitCode, 1);
     EXPECT_EQ(runCli(again + QStringList{project, "--force"}).exitCode, 0);
     EXPECT_TRUE(testing::fileContents(project).contains("FRAME003=9;NO;16777215;p2.bmp;"));
+    // --max-size becomes the project's Max Size; a wrong one writes nothing.
+    EXPECT_EQ(runCli(again + QStringList{project, "--force", "--max-size", "2.5M"}).exitCode, 0);
+    EXPECT_TRUE(testing::fileContents(project).contains("\nMax Size=2.5M\n"));
+    const CliRun noSize = runCli(again + QStringList{dir.filePath("sized.agp"), "--max-size", "3x"});
+    EXPECT_EQ(noSize.exitCode, 2);
+    EXPECT_TRUE(noSize.err.contains("--max-size wants a size in bytes")) << noSize.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("sized.agp")));
 
     // A lone picture name is a picture (too few for an animation), unless the file holds a project.
     const CliRun one = runCli({"make", pictures[0], "-o", dir.filePath("one.gif")});
