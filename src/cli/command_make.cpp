@@ -230,6 +230,8 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
                         .arg(budgetSettingsText(used, frameSideFromText(properties.width, "width").value(),
                                                 frameSideFromText(properties.height, "height").value()))
                         .arg(countOf(report.attempts, QStringLiteral("attempt")));
+        else if (isOtherAnimationOutput(job.output) && sizeBudgetFor(job.properties))
+            line += QStringLiteral(" (Max size applies to GIF files only)");  // not met by chance
         printLine(line);
     }
     return report.missing.empty() && report.failed == 0 ? kExitOk : kExitMadeIncomplete;

@@ -144,6 +144,8 @@ TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
     // --max-size becomes the project's Max Size; a wrong one writes nothing.
     EXPECT_EQ(runCli(again + QStringList{project, "--force", "--max-size", "2.5M"}).exitCode, 0);
     EXPECT_TRUE(testing::fileContents(project).contains("\nMax Size=2.5M\n"));
+    const CliRun webp = runCli({"make", project, "-o", dir.filePath("sized.webp"), "--temp", dir.filePath("c3")});
+    EXPECT_TRUE(webp.exitCode == 0 && webp.out.endsWith(" s (Max size applies to GIF files only)\n")) << webp.out.toStdString();
     const CliRun noSize = runCli(again + QStringList{dir.filePath("sized.agp"), "--max-size", "3x"});
     EXPECT_EQ(noSize.exitCode, 2);
     EXPECT_TRUE(noSize.err.contains("--max-size wants a size in bytes")) << noSize.err.toStdString();
