@@ -1,8 +1,6 @@
 // FFmpeg's errors as ours, and byte I/O of FFmpeg through Qt devices.
 #include "core/codecs/ffmpeg_module.h"
 
-#include <QLocale>
-
 #include <cerrno>
 #include <mutex>
 
@@ -109,7 +107,7 @@ QString acceptedSizeText(const VideoLimits& limits)
 {
     return QStringLiteral("at most %1 pixels a side and %2 megapixels are accepted")
         .arg(limits.maxSide)
-        .arg(QLocale(QLocale::English).toString(double(limits.maxPixels) / 1e6, 'g', 4));
+        .arg(megapixelsText(limits.maxPixels));
 }
 
 }  // namespace pictoreel::ffmpeg

@@ -277,9 +277,8 @@ Error noPicture(PictureSize size)
 // The picture ImageMagick read, one row at a time as 8-bit RGBA, so that a large one can be
 // scaled without ever being held whole in our form. Rows come converted to sRGB when the picture
 // has a colour profile or is in another colour space (Photo CD's PhotoYCC by our own formula),
-// opaque when the picture
-// has no alpha; the first picture of a format placed on a logical screen (GIF) comes placed there,
-// transparent around it.
+// opaque when the picture has no alpha; the first picture of a format placed on a logical screen
+// (GIF) comes placed there, transparent around it.
 class PictureRows {
 public:
     PictureRows(Magick::Image& image, const MagickReading& reading)

@@ -58,8 +58,9 @@ struct FreeDecompressor {
 bool profileChangesColours(const std::uint8_t* data, std::uint32_t length)
 {
     const std::uint8_t* end = data + length;
-    const std::uint8_t* nameEnd = std::find(data, std::min(end, data + 80), std::uint8_t(0));
-    if (nameEnd == std::min(end, data + 80) || end - nameEnd < 2 || nameEnd[1] != 0)
+    const std::uint8_t* nameLimit = data + std::min<std::uint32_t>(length, 80);  // a name has 1 to 79 bytes
+    const std::uint8_t* nameEnd = std::find(data, nameLimit, std::uint8_t(0));
+    if (nameEnd == nameLimit || end - nameEnd < 2 || nameEnd[1] != 0)
         return true;
     const std::uint8_t* deflated = nameEnd + 2;
     const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> decompressor(libdeflate_alloc_decompressor());
