@@ -219,6 +219,12 @@ bool ReplacingFile::open()
         error_ = QStringLiteral("It is not a file");
         return false;
     }
+    // A file made read-only is kept as it is, even by a user whom the folder lets replace it.
+    if (replaces && ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+                     ::access(QFile::encodeName(target_).constData(), W_OK) != 0)) {
+        error_ = QStringLiteral("It is read-only; it is not written over");
+        return false;
+    }
     leftovers().removeStaleFor(target);
     const std::optional<mode_t> mode = replaces ? std::optional<mode_t>(existing.st_mode & 07777) : std::nullopt;
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -36,7 +36,7 @@ public:
 
     // Removes the stale temporary files of earlier writers of the target, then creates and locks
     // the temporary file (permissions as a new file would get, or the target's own when it
-    // exists). False when the folder cannot be written.
+    // exists). False when the folder cannot be written, or the target is read-only.
     bool open();
     // The open temporary file, unbuffered, for callers that hand its descriptor on. Bytes go
     // through write() otherwise.

@@ -52,6 +52,15 @@ TEST(ReplacingFile, TheTargetChangesOnlyAtCommit)
     EXPECT_EQ(fileContents(target), "new contents");
     EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("out.gif")});
 
+    // A read-only target is refused, even for root, whom the system would let replace it.
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup));
+    {
+        ReplacingFile readOnly(target);
+        EXPECT_FALSE(readOnly.open());
+        EXPECT_EQ(readOnly.errorString(), QStringLiteral("It is read-only; it is not written over"));
+    }
+    EXPECT_EQ(fileContents(target), "new contents");
+
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     for (const char* name : {"no/such/folder/out.gif", "folder"}) {
         ReplacingFile refused(dir.filePath(QString::fromUtf8(name)));
