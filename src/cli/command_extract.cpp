@@ -1,4 +1,4 @@
-// pictoreel-cli extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] [--quiet]: the
+// pictoreel-cli extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] [--force] [--quiet]: the
 // frames extractor's "save all checked frames" without its window. Frames come out as the
 // extractor writes them: composited, transparent pixels in its background colour, as the
 // player's ExtractFrame writes a BMP and through the imaging component (GIF, JPEG); PNG keeps
@@ -15,6 +15,8 @@
 #include "core/base/file_identity.h"
 #include "core/formats/picture_size.h"
 #include "core/project/paths.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <set>
@@ -78,12 +80,12 @@ Status writeFrame(GifFrame frame, const QString& format, const QString& output)
 
 int runExtract(const QStringList& words)
 {
-    const Arguments args(words, {QStringLiteral("--quiet")},
+    const Arguments args(words, {QStringLiteral("--quiet"), QStringLiteral("--force")},
                          QStringList{QStringLiteral("-o"), QStringLiteral("--format"), QStringLiteral("--frames")} + kBudgetOptions, 1);
     const auto folder = args.value(QStringLiteral("-o"));
     if (!args.ok() || args.positional().size() != 1 || !folder || folder->isEmpty()) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] "
-                                              "[--max-frames N] [--max-pixels N] [--quiet]")
+                                              "[--max-frames N] [--max-pixels N] [--force] [--quiet]")
                              : args.error());
         return kExitUsage;
     }
@@ -142,6 +144,16 @@ int runExtract(const QStringList& words)
         if (sameFile(outputFor(k), gif)) {
             printError(QStringLiteral("%1 is the GIF the frames come from; it is not written over").arg(outputFor(k)));
             return kExitFailure;
+        }
+    }
+    // Frames of an earlier extraction may be all a user has left of them: written over only when asked.
+    if (!args.flag(QStringLiteral("--force"))) {
+        for (int k : chosen) {
+            if (QFileInfo(outputFor(k)).exists() || QFileInfo(outputFor(k)).isSymLink()) {
+                printError(QStringLiteral("%1 already holds %2; --force writes the frames over such files")
+                               .arg(*folder, QFileInfo(outputFor(k)).fileName()));
+                return kExitFailure;
+            }
         }
     }
     QString makeError;

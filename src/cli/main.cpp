@@ -60,12 +60,13 @@ Commands:
       frame_count, delays, loop_count (0 = for ever, null = no loop block) and truncated
       (true when the GIF breaks off before its end, which is also warned about).
   extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] [--max-frames N]
-          [--max-pixels N] [--quiet]
+          [--max-pixels N] [--force] [--quiet]
       Writes frames of an animated GIF into DIR (created when missing) as Frame_N.gif,
       .bmp, .jpg or .png, N counting from 0 (default: every frame, as GIF). LIST picks frames,
       e.g. 0,2,5-9. Frames are written as shown: transparent pixels in the frames extractor's
       background colour (red 212, green 208, blue 200), except in PNG, which keeps them
       transparent. Every frame up to the last one listed is decoded, within the budgets below.
+      A folder that holds a file of one of those names already is refused unless --force.
   avi2gif VIDEO GIF [--max-frames N] [--max-pixels N] [--quiet]
       Converts an AVI, MP4, MOV, MKV or WebM video into an animated GIF that loops for
       ever, each frame shown as long as the video shows it, turned upright. Shows progress

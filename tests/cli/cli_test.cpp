@@ -297,6 +297,15 @@ TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
     EXPECT_TRUE(run.out.contains("4 frames"));
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(comparePictures(picture(pngs + QString("/Frame_%1.png").arg(k)), picture(reference(k))), "") << k;
+    // Frames written before are written over only with --force; without it nothing is written.
+    ASSERT_TRUE(QFile::remove(pngs + "/Frame_0.png") && testing::writeFileContents(pngs + "/Frame_3.png", "mine"));
+    const CliRun refused = runCli({"extract", gif, "-o", pngs, "--format", "png"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(pngs + " already holds Frame_1.png; --force")) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pngs + "/Frame_0.png"));
+    EXPECT_EQ(testing::fileContents(pngs + "/Frame_3.png"), "mine");
+    ASSERT_EQ(runCli({"extract", gif, "-o", pngs, "--format", "png", "--frames", "3", "--force", "--quiet"}).exitCode, 0);
+    EXPECT_EQ(comparePictures(picture(pngs + "/Frame_3.png"), picture(reference(3))), "");
 
     // BMP frames are composited over the extractor's background; only the listed ones are written.
     const QString bmps = dir.filePath("bmp");
