@@ -6,6 +6,11 @@
 #include "core/formats/gif_blocks.h"
 
 #include <QCryptographicHash>
+#include <QFile>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace pictoreel {
 
@@ -114,22 +119,49 @@ FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims*
         return entry;
     entry.record = conversionRecord(*picture, conversion);
 
-    QString name = conversion.cacheFile;
-    QByteArray held = readFrameCacheRecord(name);
-    const bool claimedByOther = claims && claims->contains(name) && claims->value(name) != picture->path;
+    const QString& common = conversion.cacheFile;
+    const QByteArray held = readFrameCacheRecord(common);
+    const bool claimedByOther = claims && claims->contains(common) && claims->value(common) != picture->path;
     const QByteArray holder = recordedPicture(held);
-    if (claimedByOther || (!holder.isEmpty() && holder != picture->path.toUtf8())) {
-        name = ownCacheName(conversion.cacheFile, picture->path);
-        held = readFrameCacheRecord(name);
+    if (claims && !claimedByOther)
+        claims->insert(common, picture->path);
+    if (!claimedByOther && !holder.isEmpty() && holder == picture->path.toUtf8()) {
+        // Only a conversion of this very picture writes over it, in place.
+        entry.file = common;
+        entry.state = held == entry.record ? FrameCacheEntry::State::Cached : FrameCacheEntry::State::ToConvert;
+        return entry;
     }
-    if (claims)
-        claims->insert(name, picture->path);
-    entry.file = name;
-    entry.state = held == entry.record ? FrameCacheEntry::State::Cached : FrameCacheEntry::State::ToConvert;
+    entry.file = ownCacheName(common, picture->path);
+    if (readFrameCacheRecord(entry.file) == entry.record) {
+        entry.state = FrameCacheEntry::State::Cached;
+        return entry;
+    }
+    entry.state = FrameCacheEntry::State::ToConvert;
+    if (!claimedByOther && holder.isEmpty()) {  // free, or holding no picture that can be told
+        entry.publishAs = common;
+        struct stat there {};
+        if (::lstat(QFile::encodeName(common).constData(), &there) == 0)
+            entry.publishOver = S_ISREG(there.st_mode) ? static_cast<std::uint64_t>(there.st_ino) : 0;
+    }
     return entry;
 }
 
-Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry, std::vector<std::uint8_t>* written)
+namespace {
+
+// Moves a converted file to the cache name when that is free, or still holds the file that was
+// there at the look-up. False when another make has put a file there meanwhile.
+bool moveToCacheName(const QString& from, const QString& to, std::uint64_t replacedInode)
+{
+    const QByteArray source = QFile::encodeName(from), target = QFile::encodeName(to);
+    struct stat there {};
+    if (replacedInode != 0 && ::lstat(target.constData(), &there) == 0)
+        return static_cast<std::uint64_t>(there.st_ino) == replacedInode && ::rename(source.constData(), target.constData()) == 0;
+    return ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0;
+}
+
+}  // namespace
+
+Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written)
 {
     const FrameSize& size = conversion.size;
     ImagingComponent worker;
@@ -138,13 +170,18 @@ Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& en
         return s;
     if (Status s = worker.FitImage(size.width, size.height, style.fit, style.fitBackground); !s)
         return s;
-    return worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record,
-                          reductionFor(conversion.style), written);
+    if (Status s = worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record,
+                                  reductionFor(conversion.style), written);
+        !s)
+        return s;
+    if (!entry.publishAs.isEmpty() && moveToCacheName(entry.file, entry.publishAs, entry.publishOver))
+        entry.file = entry.publishAs;
+    return Status::success();
 }
 
 Result<QString> frameGifFor(const FrameConversion& conversion)
 {
-    const FrameCacheEntry entry = locateFrameCache(conversion);
+    FrameCacheEntry entry = locateFrameCache(conversion);
     if (entry.state == FrameCacheEntry::State::PictureMissing)
         return QString();
     if (entry.state == FrameCacheEntry::State::ToConvert)

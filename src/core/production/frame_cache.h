@@ -36,16 +36,23 @@ struct FrameCacheEntry {
     State state = State::PictureMissing;
     QString file;       // the cache file; empty when the picture is missing
     QByteArray record;  // what the file records of its making
+    // For a picture converted under a name of its own: the cache name it moves to once complete,
+    // unless another file has taken that name by then (empty: it stays where it is). A file that
+    // was there at the look-up and recorded no picture (inode `publishOver`) is replaced.
+    QString publishAs;
+    std::uint64_t publishOver = 0;
 };
 
 // Cache files given out in one run, each to the picture it was given to; a second picture with
 // the same name then gets a file of its own even before the first one is written.
 using CacheClaims = QHash<QString, QString>;
 
-// Looks the conversion up from the file system, reading no picture: the cache name when it is
-// free, holds this picture or holds one that cannot be told; otherwise (another picture of the
-// same name holds it) a name of the picture's own beside it. The entry is Cached when that file
-// records exactly this picture and these settings.
+// Looks the conversion up from the file system, reading no picture: the cache name when it holds
+// this picture; otherwise a name of the picture's own beside it, which moves to the cache name
+// once converted when nothing else holds that name. Two makes at once (two programs sharing the
+// temp folder) thus never write over a file the other reads: the cache name is only ever replaced
+// by a conversion of the picture it records. The entry is Cached when its file records exactly
+// this picture and these settings.
 FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims* claims = nullptr);
 
 // Everything that goes into the conversion of `picture` (its stamp) with these settings, and the
@@ -56,11 +63,11 @@ QByteArray conversionRecord(const FileStamp& picture, const FrameConversion& con
 QByteArray readFrameCacheRecord(const QString& cacheFile);
 
 // Loads, scales to exactly the conversion's width x height and saves the picture as the entry's
-// cache file with its record. The file appears complete or not at all. Conversions share nothing
-// but the one-large-frame-at-a-time rule, so any number may run at once on other threads.
+// cache file with its record, then moves it as the entry's publishAs says (entry.file tells where
+// it is then). The file appears complete or not at all. Conversions share nothing but the
+// one-large-frame-at-a-time rule, so any number may run at once on other threads.
 // `written`, when given, receives the indices of the file's image (see ImagingComponent::SaveGif).
-Status convertFrame(const FrameConversion& conversion, const FrameCacheEntry& entry,
-                    std::vector<std::uint8_t>* written = nullptr);
+Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written = nullptr);
 
 // The conversion's cached one-image GIF, converting it first when it is not cached yet; the
 // empty text when the picture file is missing (nothing is converted then).

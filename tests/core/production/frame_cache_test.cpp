@@ -258,6 +258,32 @@ TEST_F(FrameCache, EveryPictureHasItsOwnFileAndOnlyItsRecordIsReused)
     EXPECT_EQ(fileContents(blue), whole);
 }
 
+// Two makes at once, each looking its frames up before the other has written any: pictures of
+// one name in two folders each end up in a file of their own, whichever converts first, and the
+// file one make has written is never written over by the other.
+TEST_F(FrameCache, TwoMakesAtOnceNeverWriteOverTheOthersFile)
+{
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("trip")));
+    writeBmp(picture("IMG.bmp"), solidPicture(8, 8, {0, 0, 255}));
+    writeBmp(dir.filePath("trip/IMG.bmp"), solidPicture(8, 8, {0, 255, 0}));
+    addRow("IMG.bmp");
+    addRow("IMG.bmp", dir.filePath("trip"));
+    for (bool blueFirst : {true, false}) {
+        const auto conversion = [&](int row) { return frameConversionFor(frameValuesAt(frames, row), frameSizeFromTexts("8", "8").value(), temp); };
+        FrameCacheEntry blue = locateFrameCache(conversion(1)), green = locateFrameCache(conversion(2));  // two makes: no shared claims
+        ASSERT_TRUE(blue.state == FrameCacheEntry::State::ToConvert && green.state == FrameCacheEntry::State::ToConvert);
+        ASSERT_TRUE(convertFrame(conversion(blueFirst ? 1 : 2), blueFirst ? blue : green));
+        ASSERT_TRUE(convertFrame(conversion(blueFirst ? 2 : 1), blueFirst ? green : blue));
+        EXPECT_NE(blue.file, green.file);
+        EXPECT_EQ(pixelOf(blue.file, 3, 3), (std::vector<int>{0, 0, 255, 255})) << blueFirst;
+        EXPECT_EQ(pixelOf(green.file, 3, 3), (std::vector<int>{0, 255, 0, 255})) << blueFirst;
+        EXPECT_EQ(blueFirst ? blue.file : green.file, conversion(1).cacheFile);  // the first to finish takes the common name
+        // Each is found again where it went.
+        EXPECT_EQ(std::pair(gifOf(1), gifOf(2)), std::pair(blue.file, green.file));
+        EXPECT_EQ(deleteTempGifs(temp), 2);
+    }
+}
+
 // Names the file system cannot take as one cache file name: a picture name of 229 characters (or
 // of two-byte letters), a hand-edited name reaching into another folder, the long name again in
 // another folder. Each converts into one file of the temp folder whose name the clean-up knows.
