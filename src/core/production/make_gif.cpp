@@ -145,6 +145,12 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
             }
             break;
         case ConversionPool::Outcome::Failed:
+            // A frame that cannot be written to the temp folder (a full disk) is no fault of its
+            // picture: the make stops, and an earlier GIF stays as it was.
+            if (result.error.code == ErrorCode::FileWriteFailed) {
+                pool.cancel();
+                return result.error;
+            }
             ++report.failed;
             if (events.frameFailed)
                 events.frameFailed(row, conversions[static_cast<std::size_t>(row - 1)].picture, result.error);

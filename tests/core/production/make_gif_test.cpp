@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <tuple>
 #include <vector>
 
@@ -137,6 +140,26 @@ TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
     EXPECT_FALSE(make(out).ok());
     properties.height = "18";
     EXPECT_FALSE(make(dir.filePath("no/such/folder/x.gif")).ok());
+    EXPECT_EQ(testing::fileContents(out), "old gif");
+
+    // A temp folder that takes no more (a full disk; here a file size limit, which takes the same
+    // way through the code) fails the make: no frame is taken for a bad picture.
+    options.tempFolder = dir.filePath("full") + "/";
+    ASSERT_TRUE(QDir().mkpath(options.tempFolder));
+    rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    failedRows.clear();
+    const auto full = make(out, events);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    ASSERT_FALSE(full.ok());
+    EXPECT_EQ(full.error().code, ErrorCode::FileWriteFailed);
+    EXPECT_TRUE(full.error().message.contains(options.tempFolder)) << full.error().message.toStdString();
+    EXPECT_TRUE(failedRows.empty());
     EXPECT_EQ(testing::fileContents(out), "old gif");
 }
 
