@@ -84,9 +84,8 @@ int runInfo(const QStringList& words)
         }
         info[QStringLiteral("width")] = picture ? picture.value().width : declared->width;
         info[QStringLiteral("height")] = picture ? picture.value().height : declared->height;
+        // Delays and loop count are read from GIFs only: left out, not told as none.
         info[QStringLiteral("frame_count")] = animationFrames(file);
-        info[QStringLiteral("delays")] = QJsonArray();
-        info[QStringLiteral("loop_count")] = QJsonValue(QJsonValue::Null);
         info[QStringLiteral("truncated")] = false;
     }
     if (args.flag(QStringLiteral("--json"))) {
@@ -95,11 +94,12 @@ int runInfo(const QStringList& words)
     }
     printLine(QStringLiteral("%1: %2 x %3 pixels").arg(path).arg(info[QStringLiteral("width")].toInt()).arg(info[QStringLiteral("height")].toInt()));
     const QJsonArray delays = info[QStringLiteral("delays")].toArray();
-    if (!delays.isEmpty() || info[QStringLiteral("frame_count")].toInt() != 1) {
+    if (!delays.isEmpty() || info[QStringLiteral("frame_count")].toInt() != 1)
+        printLine(QStringLiteral("frames: %1").arg(info[QStringLiteral("frame_count")].toInt()));
+    if (info.contains(QStringLiteral("delays")) && !delays.isEmpty()) {
         QStringList list;
         for (const QJsonValue& d : delays)
             list << QString::number(d.toInt());
-        printLine(QStringLiteral("frames: %1").arg(info[QStringLiteral("frame_count")].toInt()));
         printLine(QStringLiteral("delays (1/100 s): %1").arg(list.join(QStringLiteral(" "))));
         const QJsonValue loop = info[QStringLiteral("loop_count")];
         printLine(loop.isNull() ? QStringLiteral("loop: none (plays once)")

@@ -57,8 +57,9 @@ Commands:
   info FILE [--json]
       The picture's size; for a GIF also the frame count, every delay (1/100 s) and the loop
       count, read without decoding the frames. --json prints one object: width, height,
-      frame_count, delays, loop_count (0 = for ever, null = no loop block) and truncated
-      (true when the GIF breaks off before its end, which is also warned about).
+      frame_count, delays and loop_count (0 = for ever, null = no loop block; both for a GIF
+      only) and truncated (true when the GIF breaks off before its end, also warned about).
+      For an animated WebP or PNG it tells the frame count only.
   extract GIF -o DIR [--format gif|bmp|jpg|png] [--frames LIST] [--max-frames N]
           [--max-pixels N] [--force] [--quiet]
       Writes frames of an animated GIF into DIR (created when missing) as Frame_N.gif,

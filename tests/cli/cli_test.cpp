@@ -275,15 +275,18 @@ TEST_F(Cli, FrameAndInfoCommands)
         else
             EXPECT_TRUE(left[0] > 240 && left[1] > 240 && left[2] > 240 && written.pixel(15, 5)[0] > 180) << format;
     }
-    // Animated WebP and PNG files tell their frames; a still picture has one.
+    // Animated WebP and PNG files tell their frames, and no delays or loop count they do not read;
+    // a still picture has one frame.
     for (const char* name : {"three.webp", "three.png", "p0.bmp"}) {
         const QString file = dir.filePath(name);
         if (!QFile::exists(file)) {
             ASSERT_EQ(runCli({"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), dir.filePath("p2.bmp"), "-o", file, "--quiet",
                               "--temp", dir.filePath("c")}).exitCode, 0);
         }
-        EXPECT_EQ(QJsonDocument::fromJson(runCli({"info", file, "--json"}).out.toUtf8())["frame_count"].toInt(),
-                  QString(name).endsWith(".bmp") ? 1 : 3) << name;
+        const QJsonObject told = QJsonDocument::fromJson(runCli({"info", file, "--json"}).out.toUtf8()).object();
+        EXPECT_EQ(told["frame_count"].toInt(), QString(name).endsWith(".bmp") ? 1 : 3) << name;
+        EXPECT_FALSE(told.contains("delays") || told.contains("loop_count")) << name;
+        EXPECT_EQ(runCli({"info", file}).out.count('\n'), QString(name).endsWith(".bmp") ? 1 : 2) << name;
     }
 }
 
