@@ -15,7 +15,9 @@ namespace {
 
 Error frameError(const Error& cause, int position, const QString& path)
 {
-    return makeError(cause.code, QStringLiteral("Frame %1 (%2) cannot be used: %3").arg(position).arg(path, cause.message));
+    Error error = makeError(cause.code, QStringLiteral("Frame %1 (%2) cannot be used: %3").arg(position).arg(path, cause.message));
+    error.file = path;
+    return error;
 }
 
 // The logical screen size of a GIF file's bytes.

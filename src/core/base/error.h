@@ -33,6 +33,9 @@ enum class ErrorCode : int {
 struct Error {
     ErrorCode code = ErrorCode::LibraryFailure;
     QString message;
+    // The file whose bytes the error is about, where that is known and may be made again (a
+    // frame's cached GIF); empty otherwise.
+    QString file;
 
     int number() const { return static_cast<int>(code); }
     // "number - description", the form the windows show.
@@ -72,6 +75,6 @@ private:
     std::optional<Error> error_;
 };
 
-inline Error makeError(ErrorCode code, QString message) { return Error{code, std::move(message)}; }
+inline Error makeError(ErrorCode code, QString message) { return Error{code, std::move(message), {}}; }
 
 }  // namespace pictoreel

@@ -79,10 +79,8 @@ Status writeAnimation(const std::vector<AnimationFrameSource>& frames, const Ani
     return {};
 }
 
-}  // namespace
-
-Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectProperties& properties, const QString& output,
-                                   const MakeOptions& options, const MakeEvents& events)
+Result<MakeReport> makeGifOnce(const FrameList& frames, const ProjectProperties& properties, const QString& output,
+                               const MakeOptions& options, const MakeEvents& events)
 {
     const int rows = frames.rowCount();
     if (rows < 2)
@@ -188,6 +186,34 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
         return written.error();
     report.bytes = QFileInfo(output).size();
     return report;
+}
+
+// A frame's cached GIF whose record is whole but whose image was damaged afterwards (a disk
+// error, a hand edit): the one file of the temp folder the failed assembly names.
+bool isDamagedFrameCache(const Error& error, const QString& tempFolder)
+{
+    if (error.file.isEmpty() || (error.code != ErrorCode::CorruptData && error.code != ErrorCode::EmptyImage))
+        return false;
+    const QFileInfo file(error.file);
+    return file.fileName().startsWith(QLatin1String("__tmp__")) &&
+           QFileInfo(file.absolutePath()) == QFileInfo(QDir(tempFolder).absolutePath());
+}
+
+// Damaged cache files are removed as they are found and their pictures converted again, each
+// time with a whole new make; a few at most, so that a folder that damages every file ends it.
+constexpr int kMostDamagedFrameCaches = 4;
+
+}  // namespace
+
+Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectProperties& properties, const QString& output,
+                                   const MakeOptions& options, const MakeEvents& events)
+{
+    Result<MakeReport> made = makeGifOnce(frames, properties, output, options, events);
+    for (int again = 0; again < kMostDamagedFrameCaches && !made && isDamagedFrameCache(made.error(), options.tempFolder) &&
+                        QFile::remove(made.error().file);
+         ++again)
+        made = makeGifOnce(frames, properties, output, options, events);
+    return made;
 }
 
 }  // namespace pictoreel

@@ -163,6 +163,31 @@ TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
     EXPECT_EQ(testing::fileContents(out), "old gif");
 }
 
+// A cached frame whose record is whole but whose image was damaged afterwards is converted again
+// from its picture, and the make comes out as before.
+TEST_F(MakeGif, ADamagedCachedFrameIsConvertedAgain)
+{
+    for (int i = 0; i < 3; ++i) {
+        writeBmp(dir.filePath(QString("g%1.bmp").arg(i)),
+                 testing::makePicture(48, 36, [i](int x, int y) { return Rgb{std::uint8_t(x * 5 + i * 40), std::uint8_t(y * 7), std::uint8_t((x ^ y) * 9)}; }));
+        addRow(QString("g%1.bmp").arg(i));
+    }
+    properties.width = "48";
+    properties.height = "36";
+    ASSERT_TRUE(make(dir.filePath("first.gif")).ok());
+    const QStringList cached = QDir(options.tempFolder).entryList({"__tmp__g1.bmp*"}, QDir::Files);
+    ASSERT_EQ(cached.size(), 1);
+    const QString damaged = options.tempFolder + cached[0];
+    QByteArray bytes = testing::fileContents(damaged);
+    const qsizetype from = bytes.size() * 2 / 3;  // the image data breaks off there; the record and the end are kept
+    bytes.replace(from, bytes.size() - 1 - from, QByteArray(bytes.size() - 1 - from, 'X'));
+    ASSERT_TRUE(testing::writeFileContents(damaged, bytes));
+    const auto again = make(dir.filePath("again.gif"));
+    ASSERT_TRUE(again.ok()) << again.error().message.toStdString();
+    EXPECT_EQ(testing::fileContents(dir.filePath("again.gif")), testing::fileContents(dir.filePath("first.gif")));
+    EXPECT_NE(testing::fileContents(damaged), bytes);
+}
+
 // A make that converts frames assembles them as they come; the animation comes out as one
 // assembled from frames converted before, and is kept for the next make of the same frames.
 TEST_F(MakeGif, AssemblingWhileConvertingGivesTheSameAnimationAndKeepsIt)
