@@ -188,20 +188,22 @@ Result<MakeReport> makeGifOnce(const FrameList& frames, const ProjectProperties&
     return report;
 }
 
-// A frame's cached GIF whose record is whole but whose image was damaged afterwards (a disk
-// error, a hand edit): the one file of the temp folder the failed assembly names.
-bool isDamagedFrameCache(const Error& error, const QString& tempFolder)
+// A frame's cached GIF that was lost while the make ran (the window, closing, deletes the temp
+// files), or whose record is whole but whose image was damaged afterwards (a disk error, a hand
+// edit): the one file of the temp folder the failed assembly names.
+bool isLostFrameCache(const Error& error, const QString& tempFolder)
 {
-    if (error.file.isEmpty() || (error.code != ErrorCode::CorruptData && error.code != ErrorCode::EmptyImage))
+    if (error.file.isEmpty() ||
+        (error.code != ErrorCode::CorruptData && error.code != ErrorCode::EmptyImage && error.code != ErrorCode::FileNotFound))
         return false;
     const QFileInfo file(error.file);
     return file.fileName().startsWith(QLatin1String("__tmp__")) &&
            QFileInfo(file.absolutePath()) == QFileInfo(QDir(tempFolder).absolutePath());
 }
 
-// Damaged cache files are removed as they are found and their pictures converted again, each
-// time with a whole new make; a few at most, so that a folder that damages every file ends it.
-constexpr int kMostDamagedFrameCaches = 4;
+// Such files are removed as they are found and their pictures converted again, each time with a
+// whole new make; a few times at most, so that a folder that loses every file ends it.
+constexpr int kMostLostFrameCaches = 4;
 
 }  // namespace
 
@@ -209,8 +211,8 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
                                    const MakeOptions& options, const MakeEvents& events)
 {
     Result<MakeReport> made = makeGifOnce(frames, properties, output, options, events);
-    for (int again = 0; again < kMostDamagedFrameCaches && !made && isDamagedFrameCache(made.error(), options.tempFolder) &&
-                        QFile::remove(made.error().file);
+    for (int again = 0; again < kMostLostFrameCaches && !made && isLostFrameCache(made.error(), options.tempFolder) &&
+                        (QFile::remove(made.error().file) || !QFileInfo::exists(made.error().file));
          ++again)
         made = makeGifOnce(frames, properties, output, options, events);
     return made;

@@ -186,6 +186,16 @@ TEST_F(MakeGif, ADamagedCachedFrameIsConvertedAgain)
     ASSERT_TRUE(again.ok()) << again.error().message.toStdString();
     EXPECT_EQ(testing::fileContents(dir.filePath("again.gif")), testing::fileContents(dir.filePath("first.gif")));
     EXPECT_NE(testing::fileContents(damaged), bytes);
+
+    // So is one lost while the make runs (the window deletes the temp files as it closes).
+    bool lost = false;
+    MakeEvents events;
+    events.frameAdded = [&](int) { lost = lost || QFile::remove(damaged); };
+    for (const QString& kept : QDir(options.tempFolder).entryList({"__tmp__animation_*"}, QDir::Files))  // frames are read
+        ASSERT_TRUE(QFile::remove(options.tempFolder + kept));
+    const auto relost = make(dir.filePath("relost.gif"), events);
+    ASSERT_TRUE(lost && relost.ok()) << (relost.ok() ? "" : relost.error().message.toStdString());
+    EXPECT_EQ(testing::fileContents(dir.filePath("relost.gif")), testing::fileContents(dir.filePath("first.gif")));
 }
 
 // A make that converts frames assembles them as they come; the animation comes out as one
