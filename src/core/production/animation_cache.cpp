@@ -5,7 +5,6 @@
 #include "core/base/replacing_file.h"
 #include "core/base/same_bytes.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -180,8 +179,7 @@ void adoptAnimation(const QString& made, const QString& cached)
 QString uniqueTempAnimationPath(const QString& tempFolder)
 {
     static std::atomic<unsigned> made{0};
-    return tempFolder + QString::fromLatin1(kTempGifPrefix) +
-           QStringLiteral("making_%1_%2.gif").arg(QCoreApplication::applicationPid()).arg(made++);
+    return runFilePrefix(tempFolder, "making") + QString::number(made++) + QStringLiteral(".gif");
 }
 
 }  // namespace pictoreel

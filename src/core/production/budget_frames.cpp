@@ -8,7 +8,6 @@
 #include "core/production/frame_cache_names.h"
 #include "core/production/make_job.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -88,8 +87,8 @@ Result<RgbaImage> readConvertedPicture(const QString& file)
 
 BudgetFrames::BudgetFrames(const BudgetMake& make) : make_(make)
 {
-    prefix_ = make.tempFolder + QString::fromLatin1(kTempGifPrefix) +
-              QStringLiteral("budget_%1_").arg(QCoreApplication::applicationPid());
+    removeFilesOfEndedRuns(make.tempFolder);
+    prefix_ = runFilePrefix(make.tempFolder, "budget");
 }
 
 BudgetFrames::~BudgetFrames()

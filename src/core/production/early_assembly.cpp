@@ -2,6 +2,7 @@
 
 #include "core/animation/animation_assembler.h"
 #include "core/production/animation_cache.h"
+#include "core/production/frame_cache_names.h"
 
 #include <QFile>
 
@@ -15,6 +16,7 @@ EarlyAssembly::EarlyAssembly(ConversionPool& pool, std::vector<int> delays, cons
     : file_(uniqueTempAnimationPath(options.tempFolder)),
       stopped_([&options] { return options.stopRequested && options.stopRequested(); })
 {
+    removeFilesOfEndedRuns(options.tempFolder);  // what makes killed part way left
     AnimationFrames frames(std::move(delays), [&pool](std::size_t k) {
         QString file = pool.waitFor(k).gif;
         return MadeFrame{std::move(file), pool.takeWritten(k)};

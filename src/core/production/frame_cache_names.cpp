@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+#include <ctime>
+#include <limits>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +77,55 @@ int deleteTempGifs(const QString& tempFolder)
         for (const QString& name : folder.entryList()) {
             const qsizetype end = name.lastIndexOf(ending + u'.', -1, Qt::CaseInsensitive);
             ReplacingFile::removeStaleTemporaries(folder.filePath(name.mid(1, end + ending.size() - 1)));
+        }
+    }
+    return deleted;
+}
+
+namespace {
+
+constexpr const char* kRunFileKinds[] = {"making", "budget"};
+// Younger files are left alone even when their process seems gone: one in another process
+// namespace (a container sharing the folder) may still be at work.
+constexpr qint64 kEndedRunSeconds = 3600;
+
+// The process id in "[.]__tmp__KIND_PID_...", or 0.
+qint64 runProcessOf(const QString& name, const QString& start)
+{
+    const qsizetype from = start.size(), end = name.indexOf(u'_', from);
+    bool ok = false;
+    const qint64 pid = end > from ? QStringView(name).mid(from, end - from).toLongLong(&ok) : 0;
+    return ok && pid > 0 ? pid : 0;
+}
+
+}  // namespace
+
+QString runFilePrefix(const QString& tempFolder, const char* kind)
+{
+    return tempFolder + QLatin1String(kTempGifPrefix) + QLatin1String(kind) + u'_' + QString::number(::getpid()) + u'_';
+}
+
+int removeFilesOfEndedRuns(const QString& tempFolder)
+{
+    QDir folder(tempFolder);
+    if (tempFolder.isEmpty())
+        return 0;
+    folder.setFilter(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    const qint64 now = ::time(nullptr);
+    int deleted = 0;
+    for (const char* kind : kRunFileKinds) {
+        const QString start = QLatin1String(kTempGifPrefix) + QLatin1String(kind) + u'_';
+        folder.setNameFilters({start + u'*', u'.' + start + u'*'});
+        for (const QString& name : folder.entryList()) {
+            const qint64 pid = runProcessOf(name, name.startsWith(u'.') ? u'.' + start : start);
+            if (pid == 0 || pid == ::getpid() || pid > std::numeric_limits<pid_t>::max() ||
+                ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+                continue;
+            const QByteArray path = QFile::encodeName(folder.filePath(name));
+            struct stat st {};
+            if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kEndedRunSeconds &&
+                ::unlink(path.constData()) == 0)
+                ++deleted;
         }
     }
     return deleted;

@@ -36,4 +36,13 @@ QString safeCacheFileName(const QString& name);
 // files were deleted.
 int deleteTempGifs(const QString& tempFolder);
 
+// A make's own working files in the temp folder start with "__tmp__" + `kind` ("making": the
+// animation being assembled; "budget": a size budget's frames and attempts) + "_" + the process
+// id + "_": this is that start, for this process.
+QString runFilePrefix(const QString& tempFolder, const char* kind);
+
+// Deletes the working files (and the hidden files they were written through) that makes killed
+// part way left: those of processes that no longer run, untouched for an hour. Returns how many.
+int removeFilesOfEndedRuns(const QString& tempFolder);
+
 }  // namespace pictoreel

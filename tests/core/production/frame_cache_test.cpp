@@ -12,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
 namespace pictoreel {
@@ -85,6 +88,33 @@ TEST(FrameCacheNames, CleanUpRemovesOnlyTempGifs)
         EXPECT_FALSE(QFile::exists(dir.filePath(name))) << name.toStdString();
     EXPECT_EQ(fileContents(linked), "mine");
     EXPECT_EQ(deleteTempGifs(dir.path() + "/does-not-exist/"), 0);
+}
+
+// The working files of a make that was killed go at a later make, once they are an hour old;
+// those of a running process (this one, init) and younger ones stay, and so does everything else.
+TEST(FrameCacheNames, WorkingFilesOfEndedMakesGo)
+{
+    QTemporaryDir dir;
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const QString ended = QString::number(child), running = QString::number(::getpid());
+    const QStringList doomed = {"__tmp__making_" + ended + "_0.gif", ".__tmp__making_" + ended + "_1.gif.pictoreel-k1",
+                                "__tmp__budget_" + ended + "_frame_3.gif"};
+    const QStringList old = doomed + QStringList{"__tmp__making_" + running + "_0.gif", "__tmp__budget_1_attempt_2.gif",
+                                                 "__tmp__making_x_0.gif", "__tmp__f000.png_t_False_c_1_w_1_h_1__.gif"};
+    for (const QString& name : old + QStringList{"__tmp__budget_" + ended + "_attempt_1.gif"}) {
+        ASSERT_TRUE(writeFileContents(dir.filePath(name), "x"));
+        const utimbuf hoursAgo{::time(nullptr) - 7200, ::time(nullptr) - 7200};
+        ASSERT_TRUE(!old.contains(name) || ::utime(QFile::encodeName(dir.filePath(name)).constData(), &hoursAgo) == 0);
+    }
+    EXPECT_EQ(removeFilesOfEndedRuns(dir.path() + "/"), 3);
+    for (const QString& name : doomed)
+        EXPECT_FALSE(QFile::exists(dir.filePath(name))) << name.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
+    EXPECT_TRUE(runFilePrefix(dir.path() + "/", "making").endsWith("/__tmp__making_" + running + "_"));
 }
 
 // Made animations kept for re-making an unchanged project.
