@@ -117,10 +117,17 @@ int removeFilesOfEndedRuns(const QString& tempFolder)
         const QString start = QLatin1String(kTempGifPrefix) + QLatin1String(kind) + u'_';
         folder.setNameFilters({start + u'*', u'.' + start + u'*'});
         for (const QString& name : folder.entryList()) {
-            const qint64 pid = runProcessOf(name, name.startsWith(u'.') ? u'.' + start : start);
+            const bool hidden = name.startsWith(u'.');
+            const qint64 pid = runProcessOf(name, hidden ? u'.' + start : start);
             if (pid == 0 || pid == ::getpid() || pid > std::numeric_limits<pid_t>::max() ||
                 ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
                 continue;
+            // A hidden file a write went through goes at once when no writer holds it locked.
+            const qsizetype written = name.indexOf(QLatin1String(".gif."));
+            if (hidden && written > 0) {
+                deleted += ReplacingFile::removeStaleTemporaries(folder.filePath(name.mid(1, written + 3)));
+                continue;
+            }
             const QByteArray path = QFile::encodeName(folder.filePath(name));
             struct stat st {};
             if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kEndedRunSeconds &&

@@ -41,8 +41,9 @@ int deleteTempGifs(const QString& tempFolder);
 // id + "_": this is that start, for this process.
 QString runFilePrefix(const QString& tempFolder, const char* kind);
 
-// Deletes the working files (and the hidden files they were written through) that makes killed
-// part way left: those of processes that no longer run, untouched for an hour. Returns how many.
+// Deletes the working files that makes killed part way left: those of processes that no longer
+// run, untouched for an hour, and at once the hidden files they were being written through, which
+// no writer holds any more (see ReplacingFile). Returns how many.
 int removeFilesOfEndedRuns(const QString& tempFolder);
 
 }  // namespace pictoreel

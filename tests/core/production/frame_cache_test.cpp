@@ -90,8 +90,9 @@ TEST(FrameCacheNames, CleanUpRemovesOnlyTempGifs)
     EXPECT_EQ(deleteTempGifs(dir.path() + "/does-not-exist/"), 0);
 }
 
-// The working files of a make that was killed go at a later make, once they are an hour old;
-// those of a running process (this one, init) and younger ones stay, and so does everything else.
+// The working files of a make that was killed go at a later make, once they are an hour old (the
+// hidden file one was written through at once); those of a running process (this one, init) and
+// younger ones stay, and so does everything else.
 TEST(FrameCacheNames, WorkingFilesOfEndedMakesGo)
 {
     QTemporaryDir dir;
@@ -103,9 +104,9 @@ TEST(FrameCacheNames, WorkingFilesOfEndedMakesGo)
     const QString ended = QString::number(child), running = QString::number(::getpid());
     const QStringList doomed = {"__tmp__making_" + ended + "_0.gif", ".__tmp__making_" + ended + "_1.gif.pictoreel-k1",
                                 "__tmp__budget_" + ended + "_frame_3.gif"};
-    const QStringList old = doomed + QStringList{"__tmp__making_" + running + "_0.gif", "__tmp__budget_1_attempt_2.gif",
-                                                 "__tmp__making_x_0.gif", "__tmp__f000.png_t_False_c_1_w_1_h_1__.gif"};
-    for (const QString& name : old + QStringList{"__tmp__budget_" + ended + "_attempt_1.gif"}) {
+    const QStringList old = QStringList{doomed[0], doomed[2], "__tmp__making_" + running + "_0.gif", "__tmp__budget_1_attempt_2.gif",
+                                        "__tmp__making_x_0.gif", "__tmp__f000.png_t_False_c_1_w_1_h_1__.gif"};
+    for (const QString& name : old + QStringList{doomed[1], "__tmp__budget_" + ended + "_attempt_1.gif"}) {
         ASSERT_TRUE(writeFileContents(dir.filePath(name), "x"));
         const utimbuf hoursAgo{::time(nullptr) - 7200, ::time(nullptr) - 7200};
         ASSERT_TRUE(!old.contains(name) || ::utime(QFile::encodeName(dir.filePath(name)).constData(), &hoursAgo) == 0);
