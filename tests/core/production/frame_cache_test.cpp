@@ -229,6 +229,15 @@ protected:
         EXPECT_TRUE(gif.ok()) << row << ": " << (gif.ok() ? "" : gif.error().message.toStdString());
         return gif.ok() ? gif.value() : QString("(failed)");
     }
+    // Rows 1 and 2: a blue and a green picture, both "IMG.bmp", in two folders.
+    void addBlueAndGreenOfOneName()
+    {
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("trip")));
+        writeBmp(picture("IMG.bmp"), solidPicture(8, 8, {0, 0, 255}));
+        writeBmp(dir.filePath("trip/IMG.bmp"), solidPicture(8, 8, {0, 255, 0}));
+        addRow("IMG.bmp");
+        addRow("IMG.bmp", dir.filePath("trip"));
+    }
     QTemporaryDir dir;
     const QString temp = dir.filePath("temp") + "/";
     FrameList frames;
@@ -269,11 +278,7 @@ TEST_F(FrameCache, ConvertsOnceToTheProjectSizeThenReusesTheFileUntilThePictureC
 // cache, anything else) or that was cut short is converted over.
 TEST_F(FrameCache, EveryPictureHasItsOwnFileAndOnlyItsRecordIsReused)
 {
-    ASSERT_TRUE(QDir().mkpath(dir.filePath("trip")));
-    writeBmp(picture("IMG.bmp"), solidPicture(8, 8, {0, 0, 255}));
-    writeBmp(dir.filePath("trip/IMG.bmp"), solidPicture(8, 8, {0, 255, 0}));
-    addRow("IMG.bmp");
-    addRow("IMG.bmp", dir.filePath("trip"));
+    addBlueAndGreenOfOneName();
     const QString blue = gifOf(1), green = gifOf(2);
     EXPECT_NE(green, blue);
     ASSERT_TRUE(writeFileContents(blue, fileContents(green).replace("Pictoreel", "Elsewhere")));
@@ -294,11 +299,7 @@ TEST_F(FrameCache, EveryPictureHasItsOwnFileAndOnlyItsRecordIsReused)
 // file one make has written is never written over by the other.
 TEST_F(FrameCache, TwoMakesAtOnceNeverWriteOverTheOthersFile)
 {
-    ASSERT_TRUE(QDir().mkpath(dir.filePath("trip")));
-    writeBmp(picture("IMG.bmp"), solidPicture(8, 8, {0, 0, 255}));
-    writeBmp(dir.filePath("trip/IMG.bmp"), solidPicture(8, 8, {0, 255, 0}));
-    addRow("IMG.bmp");
-    addRow("IMG.bmp", dir.filePath("trip"));
+    addBlueAndGreenOfOneName();
     for (bool blueFirst : {true, false}) {
         const auto conversion = [&](int row) { return frameConversionFor(frameValuesAt(frames, row), frameSizeFromTexts("8", "8").value(), temp); };
         FrameCacheEntry blue = locateFrameCache(conversion(1)), green = locateFrameCache(conversion(2));  // two makes: no shared claims
