@@ -3,6 +3,7 @@
 #include "core/gif/giflib_adapter.h"
 #include "core/gif/lzw_decoder.h"
 #include "core/base/header_bytes.h"
+#include "core/formats/gif_blocks.h"
 
 #include <QFile>
 #include <QSize>
@@ -25,6 +26,14 @@ QSize screenSizeOf(const QByteArray& bytes)
 {
     const HeaderBytes header{reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())};
     return QSize(int(header.le16(6)), int(header.le16(8)));
+}
+
+// The stored image is all the file holds after its header: the trailer follows it and ends the
+// file. An image copied as stored is never decoded, so a file damaged after it was written (its
+// data ending early, say) must show it here to be decoded, and told, instead.
+bool aloneBeforeTrailer(const GifStoredImage& stored, const QByteArray& bytes)
+{
+    return stored.end == bytes.size() - 1 && bytes.back() == char(gif::kTrailerByte);
 }
 
 // The stored image covers the file's whole screen, within the decoder's limits.
@@ -199,7 +208,7 @@ Result<Picture> readFramePicture(const QString& path, int position, int width, i
     if (stored && stored->transparentIndex < 0) {
         const int w = width == 0 ? stored->width : width;
         const int h = width == 0 ? stored->height : height;
-        if (coversScreen(*stored, screenSizeOf(bytes)) && copiable(*stored, w, h)) {
+        if (coversScreen(*stored, screenSizeOf(bytes)) && copiable(*stored, w, h) && aloneBeforeTrailer(*stored, bytes)) {
             picture.width = w;
             picture.height = h;
             picture.stored = std::make_shared<const GifStoredImage>(std::move(*stored));

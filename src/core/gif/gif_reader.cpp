@@ -518,6 +518,7 @@ std::vector<GifStoredImage> findStoredImages(const QByteArray& bytes, int maxIma
         image.transparentIndex = transparentIndex;
         image.pixels.minCodeSize = block->minCodeSize;
         image.pixels.subBlocks = bytes.mid(static_cast<qsizetype>(block->dataAt), static_cast<qsizetype>(block->end - block->dataAt));
+        image.end = static_cast<qsizetype>(block->end);
         found.push_back(std::move(image));
         if (static_cast<int>(found.size()) >= maxImages)
             break;

@@ -152,6 +152,7 @@ struct GifStoredImage {
     int transparentIndex = -1;
     GifCompressedPixels pixels;
     qsizetype offset = 0;  // of its image descriptor in the data
+    qsizetype end = 0;     // just past its data's terminator
 };
 std::optional<GifStoredImage> findFirstStoredImage(const QByteArray& bytes);
 // Every image block up to `maxImages`, each with the graphic control block just before it; stops

@@ -163,8 +163,8 @@ TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
     EXPECT_EQ(testing::fileContents(out), "old gif");
 }
 
-// A cached frame whose record is whole but whose image was damaged afterwards is converted again
-// from its picture, and the make comes out as before.
+// A cached frame whose record is whole but whose image was damaged afterwards (its data broken,
+// or ending early) is converted again from its picture, and the make comes out as before.
 TEST_F(MakeGif, ADamagedCachedFrameIsConvertedAgain)
 {
     for (int i = 0; i < 3; ++i) {
@@ -178,14 +178,16 @@ TEST_F(MakeGif, ADamagedCachedFrameIsConvertedAgain)
     const QStringList cached = QDir(options.tempFolder).entryList({"__tmp__g1.bmp*"}, QDir::Files);
     ASSERT_EQ(cached.size(), 1);
     const QString damaged = options.tempFolder + cached[0];
-    QByteArray bytes = testing::fileContents(damaged);
-    const qsizetype from = bytes.size() * 2 / 3;  // the image data breaks off there; the record and the end are kept
-    bytes.replace(from, bytes.size() - 1 - from, QByteArray(bytes.size() - 1 - from, 'X'));
-    ASSERT_TRUE(testing::writeFileContents(damaged, bytes));
-    const auto again = make(dir.filePath("again.gif"));
-    ASSERT_TRUE(again.ok()) << again.error().message.toStdString();
-    EXPECT_EQ(testing::fileContents(dir.filePath("again.gif")), testing::fileContents(dir.filePath("first.gif")));
-    EXPECT_NE(testing::fileContents(damaged), bytes);
+    for (char filler : {'X', '\0'}) {
+        QByteArray bytes = testing::fileContents(damaged);
+        const qsizetype from = bytes.size() * 2 / 3;  // the image data is overwritten from there; the record and the end are kept
+        bytes.replace(from, bytes.size() - 1 - from, QByteArray(bytes.size() - 1 - from, filler));
+        ASSERT_TRUE(testing::writeFileContents(damaged, bytes));
+        const auto again = make(dir.filePath("again.gif"));
+        ASSERT_TRUE(again.ok()) << again.error().message.toStdString();
+        EXPECT_EQ(testing::fileContents(dir.filePath("again.gif")), testing::fileContents(dir.filePath("first.gif"))) << int(filler);
+        EXPECT_NE(testing::fileContents(damaged), bytes);
+    }
 
     // So is one lost while the make runs (the window deletes the temp files as it closes).
     bool lost = false;
