@@ -149,9 +149,9 @@ int runExtract(const QStringList& words)
     // Frames of an earlier extraction may be all a user has left of them: written over only when asked.
     if (!args.flag(QStringLiteral("--force"))) {
         for (int k : chosen) {
-            if (QFileInfo(outputFor(k)).exists() || QFileInfo(outputFor(k)).isSymLink()) {
-                printError(QStringLiteral("%1 already holds %2; --force writes the frames over such files")
-                               .arg(*folder, QFileInfo(outputFor(k)).fileName()));
+            const QFileInfo existing(outputFor(k));
+            if (existing.exists() || existing.isSymLink()) {
+                printError(QStringLiteral("%1 already holds %2; --force writes the frames over such files").arg(*folder, existing.fileName()));
                 return kExitFailure;
             }
         }

@@ -93,12 +93,12 @@ int runInfo(const QStringList& words)
         return kExitOk;
     }
     printLine(QStringLiteral("%1: %2 x %3 pixels").arg(path).arg(info[QStringLiteral("width")].toInt()).arg(info[QStringLiteral("height")].toInt()));
-    const QJsonArray delays = info[QStringLiteral("delays")].toArray();
-    if (!delays.isEmpty() || info[QStringLiteral("frame_count")].toInt() != 1)
+    const bool isGif = info.contains(QStringLiteral("delays"));
+    if (isGif || info[QStringLiteral("frame_count")].toInt() != 1)
         printLine(QStringLiteral("frames: %1").arg(info[QStringLiteral("frame_count")].toInt()));
-    if (info.contains(QStringLiteral("delays")) && !delays.isEmpty()) {
+    if (isGif) {
         QStringList list;
-        for (const QJsonValue& d : delays)
+        for (const QJsonValue& d : info[QStringLiteral("delays")].toArray())
             list << QString::number(d.toInt());
         printLine(QStringLiteral("delays (1/100 s): %1").arg(list.join(QStringLiteral(" "))));
         const QJsonValue loop = info[QStringLiteral("loop_count")];

@@ -125,7 +125,7 @@ FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims*
     const QByteArray holder = recordedPicture(held);
     if (claims && !claimedByOther)
         claims->insert(common, picture->path);
-    if (!claimedByOther && !holder.isEmpty() && holder == picture->path.toUtf8()) {
+    if (!claimedByOther && holder == picture->path.toUtf8()) {  // a picture's path is never empty
         // Only a conversion of this very picture writes over it, in place.
         entry.file = common;
         entry.state = held == entry.record ? FrameCacheEntry::State::Cached : FrameCacheEntry::State::ToConvert;

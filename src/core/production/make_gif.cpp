@@ -197,7 +197,7 @@ bool isLostFrameCache(const Error& error, const QString& tempFolder)
         (error.code != ErrorCode::CorruptData && error.code != ErrorCode::EmptyImage && error.code != ErrorCode::FileNotFound))
         return false;
     const QFileInfo file(error.file);
-    return file.fileName().startsWith(QLatin1String("__tmp__")) &&
+    return file.fileName().startsWith(QLatin1String(kTempGifPrefix)) &&
            QFileInfo(file.absolutePath()) == QFileInfo(QDir(tempFolder).absolutePath());
 }
 
@@ -211,10 +211,12 @@ Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectPropert
                                    const MakeOptions& options, const MakeEvents& events)
 {
     Result<MakeReport> made = makeGifOnce(frames, properties, output, options, events);
-    for (int again = 0; again < kMostLostFrameCaches && !made && isLostFrameCache(made.error(), options.tempFolder) &&
-                        (QFile::remove(made.error().file) || !QFileInfo::exists(made.error().file));
-         ++again)
+    for (int again = 0; again < kMostLostFrameCaches && !made && isLostFrameCache(made.error(), options.tempFolder); ++again) {
+        const QString& lost = made.error().file;
+        if (!QFile::remove(lost) && QFileInfo::exists(lost))
+            break;
         made = makeGifOnce(frames, properties, output, options, events);
+    }
     return made;
 }
 
