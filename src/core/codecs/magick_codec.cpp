@@ -60,11 +60,14 @@ struct Failure {
 };
 
 // Our error for ImageMagick's reason: a resource limit, a format it may not read, or else a
-// damaged picture. The source location ImageMagick appends is left out.
+// damaged picture. The source location ImageMagick appends is left out, and so is the empty file
+// name "`'" it quotes: it reads from memory, never from a named file.
 Error translate(std::string reason, bool limit, bool unsupported)
 {
     if (const auto at = reason.find(" @ "); at != std::string::npos)
         reason.erase(at);
+    for (auto quote = reason.find(" `'"); quote != std::string::npos; quote = reason.find(" `'"))
+        reason.erase(quote, 3);
     const QString text = QString::fromLocal8Bit(reason.c_str()).trimmed();
     if (limit || reason.find("exceeds limit") != std::string::npos || reason.find("user limit") != std::string::npos)
         return makeError(ErrorCode::LimitExceeded, QStringLiteral("The picture is too large to process: ") + text);
@@ -191,6 +194,21 @@ void photoYccToRgb(std::uint8_t* pixels, std::size_t count)
     }
 }
 
+// The warning that a picture's data stops in the middle of its image, if there is one. The JPEG
+// decoder only warns there and fills the rest with grey; every other coder fails. A JPEG that lacks
+// only its end marker gets a warning of its own ("Premature end of JPEG file") and is whole.
+const MagickCore::ExceptionInfo* cutShortWarning(const MagickCore::ExceptionInfo& exception)
+{
+    if (exception.severity < MagickCore::WarningException || !exception.exceptions)
+        return nullptr;
+    auto* list = static_cast<MagickCore::LinkedListInfo*>(exception.exceptions);
+    MagickCore::ResetLinkedListIterator(list);
+    while (const auto* one = static_cast<const MagickCore::ExceptionInfo*>(MagickCore::GetNextValueInLinkedList(list)))
+        if (one->reason && strcasestr(one->reason, "premature end of data segment"))
+            return one;
+    return nullptr;
+}
+
 // Reads (or, with `pingOnly`, only sizes up) the picture in `bytes` with the settings of `image`.
 // Magick::Blob would first copy the bytes; ImageMagick reads them where they are. Of a
 // multi-picture file, the picture of the settings' number is kept (some coders give the ones
@@ -216,9 +234,12 @@ bool readInto(Magick::Image& image, const QByteArray& bytes, bool pingOnly)
             MagickCore::DestroyImageList(others);
         image.replaceImage(read);
     }
-    // Warnings (odd but readable files) are not failures.
+    // Warnings (odd but readable files) are not failures, except a picture cut short.
     if (exception->severity >= MagickCore::ErrorException)
         throw Failure{translate(*exception)};
+    // The coders' warnings are kept with the picture they read.
+    if (const MagickCore::ExceptionInfo* cut = read ? cutShortWarning(read->exception) : nullptr)
+        throw Failure{translate(*cut)};
     return read && image.columns() > 0 && image.rows() > 0;
 }
 

@@ -182,6 +182,29 @@ TEST_F(Formats, JpegShrinkHintDecodesSmallerButLargeEnough)
     EXPECT_EQ(std::pair(mustLoad(path).width, mustLoad(path, QSize(500, 500)).width), std::pair(800, 800));
 }
 
+// A JPEG whose image data stops early is damaged, as a cut file of any other format is, instead
+// of coming out with a grey bottom; one that lacks only its end marker is whole.
+TEST(JpegCutShort, IsDamagedUnlessOnlyTheEndMarkerIsMissing)
+{
+    QTemporaryDir dir;
+    const RgbaImage photo = makePicture(160, 120, [](int x, int y) { return Rgb{std::uint8_t(x * y), std::uint8_t(x + 3 * y), 90}; });
+    for (bool progressive : {false, true}) {
+        const QByteArray whole = encodeJpeg(photo, 90, progressive).value();
+        ASSERT_TRUE(whole.endsWith("\xFF\xD9"));
+        const QString cut = dir.filePath(QStringLiteral("cut.jpg")), unended = dir.filePath(QStringLiteral("unended.jpg")),
+                      ended = dir.filePath(QStringLiteral("whole.jpg"));
+        ASSERT_TRUE(writeFileContents(cut, whole.left(whole.size() * 2 / 3)) && writeFileContents(unended, whole.chopped(2)) &&
+                    writeFileContents(ended, whole));
+        const Result<RgbaImage> damaged = loadPictureFile(cut);
+        ASSERT_EQ(codeOf(damaged), ErrorCode::CorruptData) << progressive;
+        EXPECT_TRUE(damaged.error().message.contains(QStringLiteral("premature end of data segment")));
+        EXPECT_FALSE(damaged.error().message.contains(QStringLiteral("`'"))) << damaged.error().message.toStdString();
+        const Result<RgbaImage> complete = loadPictureFile(unended);
+        ASSERT_TRUE(complete.ok()) << progressive;
+        EXPECT_EQ(complete.value().pixels, mustLoad(ended).pixels);
+    }
+}
+
 // A large picture is scaled to its frame as ImageMagick reads it, row by row, and comes out
 // exactly as scaling the whole picture would make it.
 TEST(ScalingWhileReading, GivesWhatScalingTheWholePictureGives)
