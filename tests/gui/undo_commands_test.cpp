@@ -77,5 +77,25 @@ TEST_F(WindowTest, EditsAreUndoneBackToTheSavedProjectAndRedone)
     EXPECT_TRUE(rowCount() == 3 && window->windowTitle() == QStringLiteral("*u.agp - Pictoreel"));
 }
 
+// A value the range check refuses is never a state of the history: Undo after a refused width
+// and a good one brings back the width before both.
+TEST_F(WindowTest, UndoSkipsAValueTheRangeCheckRefused)
+{
+    addPictures({QStringLiteral("a.png")});
+    QCoreApplication::processEvents();
+    auto* width = part<QLineEdit>("txtWidth");
+    const QString before = width->text();
+    for (const char* typed : {"0", "64"}) {
+        width->selectAll();
+        QTest::keyClicks(width, QString::fromLatin1(typed));
+        QTest::keyClick(width, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    }
+    trigger("mnuEditUndo");
+    EXPECT_EQ(width->text(), before);
+    trigger("mnuEditRedo");
+    EXPECT_EQ(width->text(), QStringLiteral("64"));
+}
+
 }  // namespace
 }  // namespace pictoreel::testing

@@ -175,8 +175,12 @@ PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
     connect(chkLoop, &QCheckBox::stateChanged, this, [this] { applyLoopRule(); });
 
     setTabOrderByRows();
+    // A value the range check refuses is no change of the project: Undo never brings it back.
     for (QLineEdit* box : findChildren<QLineEdit*>())
-        connect(box, &QLineEdit::editingFinished, this, &PropertyPanel::projectPropertiesEdited);
+        connect(box, &QLineEdit::editingFinished, this, [this, box] {
+            if (holdsValidValue(box))
+                Q_EMIT projectPropertiesEdited();
+        });
     for (QAbstractButton* b : findChildren<QAbstractButton*>())
         connect(b, &QAbstractButton::clicked, this, &PropertyPanel::projectPropertiesEdited);
     for (QComboBox* choice : findChildren<QComboBox*>())
@@ -267,17 +271,27 @@ void PropertyPanel::setTabOrderByRows()
         setTabOrder(order[i - 1], order[i]);
 }
 
-bool PropertyPanel::checkRange(QLineEdit* box)
+bool PropertyPanel::holdsValidValue(const QLineEdit* box) const
 {
-    if (box == txtMaxSize)
-        return checkMaxSize();
+    if (box == txtMaxSize) {
+        const QString text = txtMaxSize->text().trimmed();
+        return text.isEmpty() || byteSizeFromText(text);
+    }
     const RangeRule* rule = rangeRuleNamed(box->objectName());
     if (!rule)
         return true;
     // The value as written, before any rounding: "1000.4" lies outside 1 to 1000.
     const auto value = parseNumber(box->text());
-    if (value && *value >= rule->low && *value <= rule->high)
+    return value && *value >= rule->low && *value <= rule->high;
+}
+
+bool PropertyPanel::checkRange(QLineEdit* box)
+{
+    if (holdsValidValue(box))
         return true;
+    if (box == txtMaxSize)
+        return checkMaxSize();
+    const RangeRule* rule = rangeRuleNamed(box->objectName());
     checking_ = true;
     if (dialogs_)
         dialogs_->messageBox(window(), rangeMessage(*rule), QString(), MessageIcon::Information,

@@ -134,6 +134,8 @@ private:
     // text shows the box's two-line message, makes the box's tab current and gives the focus
     // back to the box, its text unchanged. Returns whether the text was valid.
     bool checkRange(QLineEdit* box);
+    // Whether the text of `box` passes its range check; a box without one always does.
+    bool holdsValidValue(const QLineEdit* box) const;
     // The boxes that take numbers only, each with its range check.
     std::array<QLineEdit*, 4> numericBoxes() const { return {txtInterval, txtWidth, txtHeight, txtLoop}; }
 

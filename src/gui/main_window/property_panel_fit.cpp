@@ -134,8 +134,7 @@ void PropertyPanel::keepAspect(QLineEdit* typed)
 
 bool PropertyPanel::checkMaxSize()
 {
-    const QString text = txtMaxSize->text().trimmed();
-    if (text.isEmpty() || byteSizeFromText(text))
+    if (holdsValidValue(txtMaxSize))
         return true;
     checking_ = true;
     if (dialogs_)
