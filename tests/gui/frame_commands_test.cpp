@@ -125,7 +125,9 @@ TEST_F(FrameCommandsTest, ClickingARowShowsItsFrameAndApplyWritesThePanelValuesB
     panel->setFrameValues({QStringLiteral("075"), true, 255});
     part<QPushButton>("cmdApply")->click();
     EXPECT_EQ(values(), QStringLiteral("50 YES 16777215 075 YES 255"));
-    part<QPushButton>("cmdApplyAll")->click();
+    // From the keyboard too: Enter presses the button that has the focus.
+    part("cmdApplyAll")->setFocus();
+    QTest::keyClick(part("cmdApplyAll"), Qt::Key_Return);
     EXPECT_EQ(values(), QStringLiteral("075 YES 255 075 YES 255"));
     trigger("mnuEditSub5");
     part<QPushButton>("cmdApply")->click();

@@ -126,6 +126,40 @@ TEST_F(WindowTest, ShortcutsWorkFromTextBoxesAndEveryControlHasAnAccessibleName)
             EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).trimmed().isEmpty()) << w->objectName().toStdString();
 }
 
+// Alt and a letter reach one entry of a menu: the letters its entries share are those of the
+// Edit menu's own captions ("&Uncheck All Frames", "Move Highlight Frame &Up") and no others.
+TEST_F(WindowTest, MenuEntriesShareNoLetterButTheTwoOfTheEditMenusCaptions)
+{
+    QStringList shared;
+    for (QMenu* menu : window->menuBar()->findChildren<QMenu*>()) {
+        QMap<QChar, int> uses;
+        for (const QAction* a : menu->actions())
+            if (const qsizetype amp = a->text().indexOf(u'&'); amp >= 0 && amp + 1 < a->text().size() && a->isVisible())
+                ++uses[a->text().at(amp + 1).toLower()];
+        for (auto [letter, count] : uses.asKeyValueRange())
+            if (count > 1)
+                shared.append(menu->title() + u' ' + letter);
+    }
+    EXPECT_EQ(shared, QStringList{QStringLiteral("&Edit u")});
+}
+
+// What a screen reader says: a value shown in a label is read from the label, which the caption
+// describes, and a swatch tells its colour.
+TEST_F(WindowTest, ScreenReadersHearTheValuesAndColoursShown)
+{
+    addPictures({QStringLiteral("a.png"), QStringLiteral("b.png")});
+    listView()->selectRow(1);
+    QCoreApplication::processEvents();
+    const auto said = [](QWidget* w) -> QString {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        return a->text(QAccessible::Name) + u'|' + a->text(QAccessible::Description);
+    };
+    EXPECT_EQ(said(part("lWidth")), QString(part<QLabel>("lWidth")->text() + QStringLiteral("|Original Width")));
+    EXPECT_TRUE(part<QLabel>("lWidth")->text().endsWith(QStringLiteral(" Pixels")));
+    EXPECT_EQ(said(part("lTransColor")), QStringLiteral("#FFFFFF|Transparent Color"));
+    EXPECT_EQ(said(part("txtWidth")), QStringLiteral("Width|"));
+}
+
 TEST_F(WindowTest, AutoSizeRuleFollowsFileEditAndToolbarCommandsButNotToolsOrHelp)
 {
     addPictures({QStringLiteral("a.png")});

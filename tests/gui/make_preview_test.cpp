@@ -130,6 +130,7 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWhileOnlyCancelTake
     EXPECT_EQ(shown, QStringList{"frmPlay|input|1|" + output() + "|playing"});
     EXPECT_EQ(decodeGif(output()), QStringLiteral("4 40x30 loop 3 delays 5,20,0,150"));
     EXPECT_FALSE(listView()->model()->index(2, 4).data(Qt::DecorationRole).isNull());
+    EXPECT_TRUE(listView()->model()->index(2, 4).data(Qt::AccessibleDescriptionRole).toString().contains(u"missing"));
     EXPECT_EQ(part<QLabel>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("1 picture was missing"));
     const QString made = madePanel()->text();  // the GIF's name, size and the make's time
     EXPECT_TRUE(made.startsWith("out.gif: " + QLocale().toString(QFileInfo(output()).size()) + " bytes") && made.endsWith(" s"))

@@ -6,6 +6,8 @@
 #include "gui/app/program_start.h"
 #include "gui/support/window_fixture.h"
 
+#include <QClipboard>
+
 namespace pictoreel::testing {
 namespace {
 
@@ -130,6 +132,13 @@ TEST_F(WindowTest, OutputFileAndColourDialogsChangeOnlyWhenAChoiceIsMade)
     EXPECT_EQ(dialogs.calls.back().request.title + dialogs.calls.back().request.filter,
               QStringLiteral("Set a gif file name for output ...Animated GIF Files|*.gif|Animated WebP Files|*.webp|"
                              "Animated PNG Files|*.png;*.apng"));
+    // Escape and Ctrl+C open nothing; Ctrl+C copies the name.
+    const auto calls = dialogs.calls.size();
+    QTest::keyClick(part("txtOutputFile"), Qt::Key_Escape);
+    part<QLineEdit>("txtOutputFile")->selectAll();
+    QTest::keyClick(part("txtOutputFile"), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.calls.size(), calls);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), path("out.gif"));
     dialogs.colorAnswers = {std::nullopt, 0x0000FF};
     part<QPushButton>("cmdTransColor")->click();
     part<QPushButton>("cmdTransColor")->click();

@@ -33,7 +33,8 @@ QPushButton* makeButton(const QString& caption, const char* name, const QString&
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setAccessibleName(accessibleName);
-    button->setAutoDefault(false);
+    // Enter presses the button that has the focus, as Space does.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -55,11 +56,11 @@ AnimationTab::AnimationTab(const FrameList& frames, const PropertyPanel& panel, 
     cmdAnimNext = makeButton(QStringLiteral("&Next"), "cmdAnimNext", QStringLiteral("Next frame"), this);
     lAnimFrame = new QLabel(this);
     lAnimFrame->setObjectName(QStringLiteral("lAnimFrame"));
-    lAnimFrame->setAccessibleName(QStringLiteral("Shown frame"));
+    lAnimFrame->setAccessibleDescription(QStringLiteral("Shown frame"));  // read by its text
     lAnimFrame->setMinimumWidth(1);  // the narrowest right pane cuts it rather than the buttons
     lAnimMessage = new QLabel(this);
     lAnimMessage->setObjectName(QStringLiteral("lAnimMessage"));
-    lAnimMessage->setAccessibleName(QStringLiteral("Animation message"));
+    lAnimMessage->setAccessibleDescription(QStringLiteral("Animation message"));
     lAnimMessage->setWordWrap(true);
     lAnimMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     PlayGifAnim = new GifView;
@@ -67,6 +68,7 @@ AnimationTab::AnimationTab(const FrameList& frames, const PropertyPanel& panel, 
     PlayGifAnim->setAccessibleName(QStringLiteral("Animation"));
     picAnimation = new QScrollArea(this);
     picAnimation->setObjectName(QStringLiteral("picAnimation"));
+    picAnimation->setAccessibleName(QStringLiteral("Animation view"));  // a Tab stop: the arrow keys scroll a large GIF
     picAnimation->setWidget(PlayGifAnim);
     picAnimation->setFrameShape(QFrame::NoFrame);
     picAnimation->setAlignment(Qt::AlignCenter);  // on the page, as the other viewers show pictures

@@ -178,12 +178,13 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return entry.column(static_cast<FrameColumn>(index.column()));
     case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:  // a screen reader says what the warning sign shows
         if (index.column() == kFileNameColumn && isPictureMissing(index.row() + 1)) {
             const QString picture = GetFramePicturePath(frames_, index.row() + 1);
             return picture.isEmpty() ? tr("The frame names no picture file.")
                                      : tr("The picture file is missing: %1").arg(picture);
         }
-        if (index.column() != static_cast<int>(FrameColumn::FullPath))
+        if (role != Qt::ToolTipRole || index.column() != static_cast<int>(FrameColumn::FullPath))
             return {};
         return entry.column(FrameColumn::FullPath);
     case Qt::DecorationRole:

@@ -138,7 +138,7 @@ public Q_SLOTS:
     void MergeRepeatedFrames();
     // Asks for frames per second and sets the matching interval.
     void SetDelayFromFrameRate();
-    // Edit, "&Undo" and "&Redo": the project as it was before the last change, and back again.
+    // Edit, "U&ndo" and "R&edo": the project as it was before the last change, and back again.
     void undoChange();
     void redoChange();
     // Tools, "&Preview ..." and "&Animated GIF Player ...", the toolbar's "View" and "Play" (see

@@ -51,11 +51,11 @@ void MainWindow::buildStatusBar()
     pbPer = status.progress;
     missingPanel_ = new QLabel(StatusBar1);
     missingPanel_->setObjectName(QStringLiteral("StatusBar1Panel2"));
-    missingPanel_->setAccessibleName(QStringLiteral("Missing pictures"));
+    missingPanel_->setAccessibleDescription(QStringLiteral("Missing pictures"));  // read by its text
     StatusBar1->addPermanentWidget(missingPanel_);
     madePanel_ = new QLabel(StatusBar1);
     madePanel_->setObjectName(QStringLiteral("StatusBar1Panel3"));
-    madePanel_->setAccessibleName(QStringLiteral("Made GIF"));
+    madePanel_->setAccessibleDescription(QStringLiteral("Made GIF"));
     StatusBar1->addPermanentWidget(madePanel_);
     // Shown only while a make or preview runs, when it is the one part of the window that takes
     // input; Escape presses it then.

@@ -71,8 +71,8 @@ void MainWindow::buildMenus()
                      separator,
                      {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::exitProgram}});
     mnuEdit = build("mnuEdit", QStringLiteral("&Edit"), true,
-                    {{"&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undoChange, "mnuEditUndo"},
-                     {"&Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainWindow::redoChange, "mnuEditRedo"},
+                    {{"U&ndo", QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undoChange, "mnuEditUndo"},
+                     {"R&edo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainWindow::redoChange, "mnuEditRedo"},
                      {"-", {}, nullptr, "mnuEditUndoSep"},
                      {"&Check All Frames", {}, &MainWindow::CheckAllFrames},
                      {"&Uncheck All Frames", {}, &MainWindow::UncheckAllFrames},

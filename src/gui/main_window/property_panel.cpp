@@ -392,6 +392,7 @@ void PropertyPanel::setTransColor(std::int32_t colorRef)
     QPalette palette = lTransColor->palette();
     palette.setColor(QPalette::Window, QColor(c.r, c.g, c.b));
     lTransColor->setPalette(palette);
+    lTransColor->setAccessibleName(QColor(c.r, c.g, c.b).name(QColor::HexRgb).toUpper());
 }
 
 std::pair<QString, QString> PropertyPanel::frameSizeTexts() const { return {txtWidth->text(), txtHeight->text()}; }
@@ -470,7 +471,10 @@ bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
     if (watched == txtMaxSize)
         return false;
     if (watched == txtOutputFile) {
-        if (!key->text().isEmpty() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
+        // A key typed into the box opens the file dialog; Tab moves on, Escape stays, and Ctrl+C
+        // copies the name.
+        const bool typed = !key->text().isEmpty() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (typed && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab && key->key() != Qt::Key_Escape) {
             Q_EMIT outputFileRequested();
             return true;
         }

@@ -115,7 +115,9 @@ void PropertyPanel::setFitColor(std::optional<std::int32_t> colorRef)
         palette.setBrush(QPalette::Window, QBrush(palette.color(QPalette::WindowText), Qt::DiagCrossPattern));
     }
     lFitColor->setPalette(palette);
-    lFitColor->setAccessibleName(fitColor_ ? QStringLiteral("Bar colour") : QStringLiteral("Bar colour: transparent"));
+    lFitColor->setAccessibleName(fitColor_ ? QStringLiteral("Bar colour: ") +
+                                                 palette.color(QPalette::Window).name(QColor::HexRgb).toUpper()
+                                           : QStringLiteral("Bar colour: transparent"));
 }
 
 void PropertyPanel::keepAspect(QLineEdit* typed)

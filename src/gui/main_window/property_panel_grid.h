@@ -37,7 +37,12 @@ inline QLabel* nameLabel(QWidget* parent, const char* name, const QString& capti
     place(label, kNameLeft, rowTop(row), kBoxLeft - kNameLeft - kGap, kBoxHeight);
     if (buddy) {
         label->setBuddy(buddy);
-        buddy->setAccessibleName(caption);
+        // A box is named by its caption; a label that shows a value is read by its own text, the
+        // value, and described by the caption.
+        if (qobject_cast<QLabel*>(buddy))
+            buddy->setAccessibleDescription(caption);
+        else
+            buddy->setAccessibleName(caption);
     }
     return label;
 }
@@ -63,7 +68,8 @@ inline QPushButton* button(QWidget* parent, const char* name, const QString& cap
 {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
+    // Enter presses the button that has the focus, as Space does.
+    b->setAutoDefault(true);
     place(b, left, rowTop(row) - (kButtonHeight - kBoxHeight) / 2, width, kButtonHeight);
     if (!accessibleName.isEmpty())
         b->setAccessibleName(accessibleName);
