@@ -251,6 +251,12 @@ TEST_F(ToolsMenuTest, AboutPlaysTheLogoBesideTheProgramAndUnderlinesAndOpensTheL
         for (QLabel* label : {supp, web, child<QLabel>(&a, "Label1")})  // the last no link
             QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
         EXPECT_EQ(shell.opened, QStringList({"mailto:support@example.org", "https://www.example.org/pictoreel/"}));
+        // From the keyboard: Enter follows a link Tab has reached, Space too.
+        shell.opened.clear();
+        QTest::keyClick(web, Qt::Key_Return);
+        QTest::keyClick(supp, Qt::Key_Space);
+        EXPECT_TRUE(web->focusPolicy() & Qt::TabFocus);
+        EXPECT_EQ(shell.opened, QStringList({"https://www.example.org/pictoreel/", "mailto:support@example.org"}));
     };
     trigger("mnuHelpSub5");
     EXPECT_TRUE(shown.size() == 1 && dialogs.calls.empty());

@@ -212,6 +212,17 @@ TEST_F(HistoryWindowTest, OpenLoadsTheProjectThroughTheMainWindowPutsItOnTopAndC
     EXPECT_EQ(readHistory(settings()), QStringList({a, b, c}));
     // Closing the window ends the File command: the Auto Size rule sees the opened frames.
     EXPECT_TRUE(part("cmdAutoW")->isEnabled() && part("cmdAutoH")->isEnabled());
+
+    // From the keyboard: Enter on the line that has the focus opens it, selected or not.
+    list = openFromMenu();
+    ASSERT_FALSE(list.isNull());
+    auto* lines = child<QListWidget>(list, "List1");
+    lines->setFocus();
+    lines->setCurrentRow(0, QItemSelectionModel::Current);
+    ASSERT_TRUE(lines->selectedItems().isEmpty());
+    dialogs.clear();
+    QTest::keyClick(lines, Qt::Key_Return);
+    EXPECT_TRUE(dialogs.calls.empty() && (list.isNull() || !list->isVisible()));
 }
 
 TEST_F(HistoryWindowTest, DeleteAndCancelLeaveTheFileAsItWasDeleteClearAndSaveWriteTheList)

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace pictoreel {
@@ -38,7 +39,7 @@ void makeLink(QLabel* label)
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     label->setPalette(blue);
     label->setCursor(Qt::PointingHandCursor);
-    label->setFocusPolicy(Qt::NoFocus);
+    label->setFocusPolicy(Qt::StrongFocus);  // Tab reaches it, and Enter or Space follows it
     label->setMouseTracking(true);
 }
 
@@ -126,18 +127,23 @@ bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
     const auto type = event->type();
     if (watched == lblWeb || watched == lblSupp) {
         auto* link = static_cast<QLabel*>(watched);
-        if (type == QEvent::Enter) {
+        const auto follow = [this, link] { link == lblWeb ? visitWebsite() : writeToSupport(); };
+        const auto followKey = [](QEvent* e) {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+        };
+        if (type == QEvent::Enter || type == QEvent::FocusIn) {
             HighlightLink(link);
+        } else if (type == QEvent::KeyPress && followKey(event)) {
+            follow();
+            return true;
         } else if (type == QEvent::MouseMove) {
             HighlightLink(link);
             return true;  // a label passes moves on to the frame, which would take the underline away
         } else if (type == QEvent::MouseButtonRelease
                    && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton
                    && link->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-            if (link == lblWeb)
-                visitWebsite();
-            else
-                writeToSupport();
+            follow();
         }
     } else if (watched == Frame1 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
         HighlightLink(nullptr);

@@ -24,7 +24,8 @@ QPushButton* barButton(QWidget* bar, const char* name, const QString& caption, i
 {
     auto* b = new QPushButton(caption, bar);
     b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
+    // Enter presses the button that has the focus, as Space does.
+    b->setAutoDefault(true);
     b->setGeometry(twipsRect(left, 120, 975, 375));
     return b;
 }
@@ -65,6 +66,12 @@ HistoryDialog::HistoryDialog(const AppContext& context, HistoryListMode mode, QW
     if (mode == HistoryListMode::Edit) {
         OKButton->hide();
         CancelButton->hide();
+    } else {
+        // Enter on a line, or a double click, opens it, even one that only has the focus.
+        connect(List1, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+            List1->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+            openSelected();
+        });
     }
     setTabOrder(OKButton, CancelButton);
     setTabOrder(CancelButton, cmdDelete);
