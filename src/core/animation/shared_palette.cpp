@@ -74,6 +74,8 @@ std::vector<Pixel> claimedOrder(const std::vector<std::vector<Pixel>>& changes, 
     return order;
 }
 
+constexpr std::size_t kMostKeptIndexBytes = std::size_t{64} << 20;
+
 }  // namespace
 
 std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames, int firstIndex,
@@ -102,11 +104,16 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
     std::vector<std::vector<Pixel>> changes;
     std::unordered_map<Pixel, int> framesChangingTo;
     Picture spare;
+    std::size_t keptBytes = 0;
     for (int k = firstIndex + 1; k < count; ++k) {
         const QString& file = frames.file(std::size_t(k));
         if (file.isEmpty())
             continue;
         Result<Picture> read = readFramePicture(file, k + 1, width, height, std::move(spare), frames.indices(std::size_t(k)));
+        // The frames' indices, handed over as they were made, stay for the writing that follows
+        // while they take little memory; beyond that it decodes the frame files again.
+        if (const auto& indices = frames.indices(std::size_t(k)); indices && (keptBytes += indices->size()) > kMostKeptIndexBytes)
+            frames.forget(std::size_t(k));
         if (!read || !ensureDecoded(read.value()))
             return std::nullopt;
         Picture target = std::move(read).value();

@@ -6,8 +6,9 @@
 
 namespace pictoreel {
 
-ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int jobs, bool keepWritten)
-    : conversions_(std::move(conversions)), keepWritten_(keepWritten)
+ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int jobs, bool keepWritten,
+                               std::size_t mostHeldBytes)
+    : conversions_(std::move(conversions)), keepWritten_(keepWritten), mostHeldBytes_(mostHeldBytes)
 {
     results_.resize(conversions_.size());
     written_.resize(conversions_.size());
@@ -57,7 +58,12 @@ void ConversionPool::work()
     for (;;) {
         std::size_t position;
         {
-            std::lock_guard lock(mutex_);
+            std::unique_lock lock(mutex_);
+            // Converted images wait for the assembly, which takes them one at a time; conversion
+            // runs ahead only while they take little memory, and always for the row it waits for.
+            ready_.wait(lock, [this] {
+                return cancelled_ || next_ >= queue_.size() || heldBytes_ < mostHeldBytes_ || queue_[next_] <= wanted_;
+            });
             if (cancelled_ || next_ >= queue_.size())
                 return;
             position = queue_[next_++];
@@ -73,8 +79,10 @@ void ConversionPool::work()
             result.error = status.error();
         }
         std::lock_guard lock(mutex_);
-        if (status)
+        if (status && written) {
+            heldBytes_ += written->size();
             written_[position] = std::move(written);
+        }
         results_[position] = std::move(result);
         ready_.notify_all();
     }
@@ -84,6 +92,10 @@ ConversionPool::FrameResult ConversionPool::waitFor(std::size_t position)
 {
     const std::size_t owner = ownerOf_.at(position);
     std::unique_lock lock(mutex_);
+    if (owner > wanted_) {
+        wanted_ = owner;
+        ready_.notify_all();
+    }
     ready_.wait(lock, [&] { return results_[owner].has_value() || cancelled_; });
     if (!results_[owner])
         return FrameResult{Outcome::Failed, QString(), makeCancelled()};
@@ -99,6 +111,10 @@ std::shared_ptr<const std::vector<std::uint8_t>> ConversionPool::takeWritten(std
     if (ownerOf_.at(position) != position)
         return nullptr;
     std::lock_guard lock(mutex_);
+    if (written_[position]) {
+        heldBytes_ -= written_[position]->size();
+        ready_.notify_all();
+    }
     return std::move(written_[position]);
 }
 

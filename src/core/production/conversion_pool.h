@@ -26,8 +26,10 @@ public:
 
     // `conversions` in row order; `jobs` threads (at least 1). With `keepWritten`, the indices
     // of each image converted are kept until takeWritten() takes them (so only for a caller that
-    // takes every row's).
-    ConversionPool(std::vector<FrameConversion> conversions, int jobs, bool keepWritten = false);
+    // takes every row's, in row order); conversion then runs ahead of the taker only while they
+    // hold less than `mostHeldBytes`.
+    ConversionPool(std::vector<FrameConversion> conversions, int jobs, bool keepWritten = false,
+                   std::size_t mostHeldBytes = std::size_t{64} << 20);
     ~ConversionPool();
     ConversionPool(const ConversionPool&) = delete;
     ConversionPool& operator=(const ConversionPool&) = delete;
@@ -57,6 +59,10 @@ private:
     std::vector<std::shared_ptr<const std::vector<std::uint8_t>>> written_;  // by owner position
     std::vector<std::size_t> queue_;                   // owner positions to convert, in row order
     std::size_t next_ = 0;
+    // The images kept for takeWritten() and not taken yet, in bytes; the row the taker waits for.
+    std::size_t mostHeldBytes_;
+    std::size_t heldBytes_ = 0;
+    std::size_t wanted_ = 0;
     bool cancelled_ = false;
     std::vector<std::thread> threads_;
 };

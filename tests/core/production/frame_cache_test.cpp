@@ -7,6 +7,7 @@
 #include "support/test_pictures.h"
 
 #include <QDir>
+#include <QThread>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -395,6 +396,29 @@ TEST_F(FrameCache, PoolMatchesOneThreadInRowOrder)
     EXPECT_EQ(pixelOf(one + own[0], 20, 20)[0], 0);
     for (auto outcome : runPool(one, 2))  // everything cached now: a second run converts nothing
         EXPECT_NE(outcome, Outcome::Converted);
+}
+
+// Images kept for the assembly hold back the conversions beyond a budget, so a slow assembly of
+// large frames does not gather every frame's image; the row it waits for is always converted.
+TEST_F(FrameCache, PoolRunsAheadOfItsTakerOnlyWithinItsBudget)
+{
+    for (int i = 0; i < 12; ++i) {
+        writeBmp(picture(QString("p%1.bmp").arg(i)), solidPicture(50, 40, {std::uint8_t(i * 20), 0, 0}));
+        addRow(QString("p%1.bmp").arg(i));
+    }
+    std::vector<FrameConversion> conversions;
+    for (int row = 1; row <= frames.rowCount(); ++row)
+        conversions.push_back(frameConversionFor(frameValuesAt(frames, row), FrameSize{32, 24, "32", "24"}, temp));
+    const auto converted = [this] { return QDir(temp).entryList({"__tmp__*.gif"}, QDir::Files).size(); };
+    ConversionPool pool(conversions, 2, true, 2 * 32 * 24);  // two images' worth
+    ASSERT_EQ(pool.waitFor(0).outcome, ConversionPool::Outcome::Converted);
+    QThread::msleep(200);  // ample time to convert all twelve, were nothing holding them back
+    EXPECT_LE(converted(), 1 + 2 + 2);  // the taken one, two held, two started before the budget filled
+    for (std::size_t i = 0; i < conversions.size(); ++i) {
+        EXPECT_EQ(pool.waitFor(i).outcome, ConversionPool::Outcome::Converted) << i;
+        EXPECT_TRUE(pool.takeWritten(i) && !pool.takeWritten(i)) << i;
+    }
+    EXPECT_EQ(converted(), 12);
 }
 
 }  // namespace
