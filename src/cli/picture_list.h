@@ -25,9 +25,6 @@ inline const QStringList kPictureListOptions{QStringLiteral("--delay"), QStringL
                                              QStringLiteral("--transparent"), QStringLiteral("--fit"),
                                              QStringLiteral("--fit-background")};
 
-// The most frames a project holds (its frame count is a 16-bit number).
-inline constexpr int kMaxProjectFrames = 32767;
-
 struct PictureProject {
     ProjectProperties properties;
     FrameList frames;

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 namespace pictoreel {
 namespace {
 
@@ -31,6 +33,12 @@ void writeOptionalKey(IniDocument& doc, const QString& key, const QString& value
 {
     if (!value.isEmpty() || doc.value(kGlobal, key))
         doc.writeKey(kGlobal, key, value);
+}
+
+Error tooManyFrames(const QString& what, qint64 count)
+{
+    return makeError(ErrorCode::LimitExceeded,
+                     QStringLiteral("%1 %2 frames; a project holds at most %3.").arg(what).arg(count).arg(kMaxProjectFrames));
 }
 
 Error notAProject(const QString& path)
@@ -140,6 +148,8 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         if (!projectCanName(picture) || !IniDocument::keepsValue(frames.FrameToString(i)))
             return unnameablePictureError(picture);
     }
+    if (frames.rowCount() > kMaxProjectFrames)  // it would open with none
+        return tooManyFrames(QStringLiteral("The project has"), frames.rowCount());
     if (!IniDocument::keepsValue(properties.outputFile))
         return makeError(ErrorCode::InvalidArgument,
                          QStringLiteral("The output file name \"%1\" cannot be kept in a project: it would be read "
@@ -218,6 +228,10 @@ Status readProjectFile(const QString& path, ProjectProperties& properties, Frame
     const auto document = loadIniFile(path);
     if (!holdsProjectOrNothing(*document))
         return notAProject(path);
+    // A count beyond a 16-bit number would read as none: the project would seem empty.
+    const QString countText = document->readKey(kGlobal, kFrameCountKey, QString());
+    if (const std::optional<double> count = parseNumber(countText); count && *count > 0 && !toInt16(countText))
+        return tooManyFrames(path + QStringLiteral(" names"), static_cast<qint64>(std::min(*count, 1e18)));
     const int firstNew = frames.rowCount() + 1;
     readProjectFile(*document, properties, frames);
     anchorRelativePictures(frames, firstNew, path);

@@ -35,6 +35,9 @@ struct ProjectProperties {
 
 QString frameKey(int index);  // "FRAME" and at least three digits
 
+// The most frames a project holds: its frame count is read as a 16-bit number.
+inline constexpr int kMaxProjectFrames = 32767;
+
 // The output GIF proposed for a project saved as `projectPath`: ".agp" replaced by ".gif".
 // Never the project file itself: a path without ".agp" gets ".gif" in place of its extension
 // when that is ".agp" in other letter case, else ".gif" appended.
@@ -69,7 +72,8 @@ Error unnameablePictureError(const QString& path);
 // Writes the project in the documented key order, over whatever the file holds (other keys,
 // and frame keys beyond the new count, stay). Fills an empty output name with the proposal
 // first. Errors: UnsupportedFormat when the file is not a project (see checkProjectFile; nothing
-// is written and `properties` stay as they were), InvalidArgument when `path` is blank, a picture
+// is written and `properties` stay as they were), LimitExceeded for more than kMaxProjectFrames
+// frames (a file that would read back empty; nothing is written), InvalidArgument when `path` is blank, a picture
 // cannot be named (see projectCanName) or the output's name would not read back as written (too
 // long, spaces or quotes around it; nothing is written),
 // FileWriteFailed when the file could not be written.
@@ -78,7 +82,8 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
 // Reads a project into `properties` (which hold the values of a new project beforehand; a
 // "Loop Infinitely" other than 0, 1 or 2 leaves them as they are) and appends its frames to
 // `frames`. A missing or empty file reads as an empty project; a file that is not a project is
-// refused as checkProjectFile says, leaving `properties` and `frames` as they were.
+// refused as checkProjectFile says, and one that counts more than kMaxProjectFrames frames with
+// LimitExceeded, leaving `properties` and `frames` as they were.
 Status readProjectFile(const QString& path, ProjectProperties& properties, FrameList& frames);
 void readProjectFile(const IniDocument& document, ProjectProperties& properties, FrameList& frames);
 

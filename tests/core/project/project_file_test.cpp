@@ -19,6 +19,7 @@
 namespace pictoreel {
 namespace {
 
+using testing::codeOf;
 using testing::fileContents;
 
 FrameList framesOf(const QStringList& frameStrings)
@@ -185,10 +186,24 @@ TEST_F(ProjectFile, ReadingAppliesDefaultsLoopAndFrameCountRules)
     const Loaded skipped = load("frames.agp");
     ASSERT_EQ(skipped.frames.rowCount(), 2);
     EXPECT_EQ(skipped.frames.row(2).number + ":" + skipped.frames.FrameToString(2), "2:3;NO;0;c;/");
-    for (const char* count : {"", "x", "40000", "-2"}) {
+    for (const char* count : {"", "x", "-2"}) {
         write("frames.agp", QByteArray("[Global Properties]\nFrames=") + count + "\n[Frame Properties]\nFRAME001=1;NO;0;a;/\n");
         EXPECT_EQ(load("frames.agp").frames.rowCount(), 0) << count;
     }
+    // A count beyond what a project holds would read as none: such a project is refused, as one
+    // of that many frames is never written.
+    write("frames.agp", "[Global Properties]\nFrames=40000\n[Frame Properties]\nFRAME001=1;NO;0;a;/\n");
+    Loaded many;
+    const Status refused = readProjectFile(path("frames.agp"), many.properties, many.frames);
+    EXPECT_EQ(codeOf(refused), ErrorCode::LimitExceeded);
+    EXPECT_EQ(many.frames.rowCount(), 0);
+    FrameList tooMany;
+    for (int i = 0; i <= kMaxProjectFrames; ++i)
+        tooMany.AddFrameFromString(QStringLiteral("1;NO;0;a.png;/p/"));
+    ProjectProperties properties;
+    const QByteArray before = fileContents(path("frames.agp"));
+    EXPECT_EQ(codeOf(writeProjectFile(path("frames.agp"), tooMany, properties)), ErrorCode::LimitExceeded);
+    EXPECT_EQ(fileContents(path("frames.agp")), before);
 
     // Pictures named by hand relative to the project are found beside it, wherever the program runs.
     write("rel.agp", "[Global Properties]\nFrames=5\n[Frame Properties]\nFRAME001=1;NO;0;a.png\nFRAME002=1;NO;0;b.png;./sub/\n"
