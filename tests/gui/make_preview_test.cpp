@@ -207,12 +207,23 @@ TEST_F(MakePreviewTest, CancelAndClosingStopTheJobWithNothingToldOrShown)
     // However far the worker had come, no half-written file is left beside the output.
     EXPECT_EQ(QDir(path({})).entryList({QStringLiteral("*gif*")}, QDir::Files | QDir::Hidden), QStringList{"out.gif"});
 
-    // Closing cancels and waits for the worker, then goes on as ever: the save question.
+    // Closing asks the save question first: Cancel leaves the make running to its end.
+    const QString question = QStringLiteral("Would you like to save the project before closing?");
+    dialogs.messageAnswers.push_back(MessageAnswer::Cancel);
+    run([&] {
+        window->MakeGif();
+        EXPECT_FALSE(window->close());
+    });
+    EXPECT_EQ(dialogs.messageTexts(), QStringList({question, QLatin1String(kCreatedFinished)}));
+    EXPECT_TRUE(settled() && shown.size() == 1u);
+    // Any other answer cancels the make and waits for the worker.
+    dialogs.calls.clear();
+    shown.clear();
     dialogs.messageAnswers.push_back(MessageAnswer::No);
     window->MakeGif();
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(!window->isMakingGif() && shown.empty());
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("Would you like to save the project before closing?")});
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{question});
 }
 
 // Our player plays GIFs: an animated WebP or PNG is shown by the desktop's viewer after its make.

@@ -161,9 +161,15 @@ void MainWindow::ShellOpen(const QString& target) { (void)context_.shell().open(
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    const bool cancelled = !askToSaveBeforeClosing();
+    if (cancelled && isMakingGif()) {
+        // The make goes on, and the temp folder keeps the frames it is reading.
+        event->ignore();
+        Q_EMIT closeRefused();
+        return;
+    }
     if (isMakingGif())  // the temp folder is in use until the make has stopped
         makeCommands_->cancelAndWait();
-    const bool cancelled = !askToSaveBeforeClosing();
     {
         BusyPointer busy;
         deleteTempGifs(context_.tempFolder());
