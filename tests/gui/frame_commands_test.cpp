@@ -117,7 +117,13 @@ TEST_F(FrameCommandsTest, ClickingARowShowsItsFrameAndApplyWritesThePanelValuesB
     ASSERT_GT(listView()->horizontalScrollBar()->maximum(), 0);
     listView()->horizontalScrollBar()->setValue(0);
     QTest::mouseClick(listView()->viewport(), Qt::LeftButton, {}, listView()->visualRect(listView()->model()->index(0, 1)).topLeft() + QPoint(20, 4));
+    // Keys typed before the window gets to show a row show only the row they end on.
+    QSignalSpy shown(listView(), &FrameListView::rowClicked);
     QTest::keyClick(listView(), Qt::Key_Down);
+    QTest::keyClick(listView(), Qt::Key_Up);
+    QTest::keyClick(listView(), Qt::Key_Down);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown.count(), 1);
     EXPECT_TRUE(listView()->selectedRow() == 2 && textOf("lName") == QStringLiteral("b.png"));
     EXPECT_EQ(listView()->horizontalScrollBar()->value(), 0);
     EXPECT_EQ(panelValues().section(u'|', 1), QStringLiteral(" 33 NO 65280"));

@@ -288,6 +288,13 @@ FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("ListView1"));
     setAccessibleName(QStringLiteral("Frames"));
+    keyedRow_ = new QTimer(this);
+    keyedRow_->setSingleShot(true);
+    keyedRow_->setInterval(0);
+    connect(keyedRow_, &QTimer::timeout, this, [this] {
+        if (const int row = selectedRow(); row != 0)
+            Q_EMIT rowClicked(row);
+    });
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -399,8 +406,10 @@ void FrameListView::mouseReleaseEvent(QMouseEvent* event)
     }
     const QModelIndex hit = indexAt(event->position().toPoint());
     QTreeView::mouseReleaseEvent(event);
-    if (hit.isValid() && event->button() == Qt::LeftButton)
+    if (hit.isValid() && event->button() == Qt::LeftButton) {
+        keyedRow_->stop();
         Q_EMIT rowClicked(hit.row() + 1);
+    }
 }
 
 void FrameListView::keyPressEvent(QKeyEvent* event)
@@ -413,7 +422,7 @@ void FrameListView::keyPressEvent(QKeyEvent* event)
     QTreeView::keyPressEvent(event);
     const int after = selectedRow();
     if (after != 0 && after != before)
-        Q_EMIT rowClicked(after);
+        keyedRow_->start();
 }
 
 }  // namespace pictoreel

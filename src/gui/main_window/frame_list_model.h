@@ -5,6 +5,7 @@
 #include "core/project/frame_list.h"
 
 #include <QAbstractItemModel>
+#include <QTimer>
 #include <QTreeView>
 
 #include <functional>
@@ -118,6 +119,9 @@ protected:
 private:
     std::function<bool()> pickCheck_;
     bool pressRefused_ = false;
+    // A row reached by the keys is told once the keys typed meanwhile are handled: arrowing
+    // through large pictures shows the row the keys stop at, not every row on the way.
+    QTimer* keyedRow_ = nullptr;
 };
 
 }  // namespace pictoreel
