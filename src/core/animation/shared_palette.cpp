@@ -112,8 +112,11 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
         Result<Picture> read = readFramePicture(file, k + 1, width, height, std::move(spare), frames.indices(std::size_t(k)));
         // The frames' indices, handed over as they were made, stay for the writing that follows
         // while they take little memory; beyond that it decodes the frame files again.
-        if (const auto& indices = frames.indices(std::size_t(k)); indices && (keptBytes += indices->size()) > kMostKeptIndexBytes)
-            frames.forget(std::size_t(k));
+        if (const auto& indices = frames.indices(std::size_t(k))) {
+            keptBytes += indices->size();
+            if (keptBytes > kMostKeptIndexBytes)
+                frames.forget(std::size_t(k));
+        }
         if (!read || !ensureDecoded(read.value()))
             return std::nullopt;
         Picture target = std::move(read).value();

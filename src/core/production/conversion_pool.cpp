@@ -57,18 +57,20 @@ void ConversionPool::work()
 {
     for (;;) {
         std::size_t position;
+        bool keep;
         {
             std::unique_lock lock(mutex_);
-            // Converted images wait for the assembly, which takes them one at a time; conversion
-            // runs ahead only while they take little memory, and always for the row it waits for.
-            ready_.wait(lock, [this] {
-                return cancelled_ || next_ >= queue_.size() || heldBytes_ < mostHeldBytes_ || queue_[next_] <= wanted_;
-            });
+            // Converted images wait for the taker, which takes them one at a time in row order;
+            // conversion runs ahead only while they take little memory. The row the taker waits
+            // for has always been handed out: every row before it is taken, so what is held
+            // lies beyond it, and rows are handed out in order.
+            ready_.wait(lock, [this] { return cancelled_ || next_ >= queue_.size() || heldBytes_ < mostHeldBytes_; });
             if (cancelled_ || next_ >= queue_.size())
                 return;
             position = queue_[next_++];
+            keep = keepWritten_;
         }
-        auto written = keepWritten_ ? std::make_shared<std::vector<std::uint8_t>>() : nullptr;
+        auto written = keep ? std::make_shared<std::vector<std::uint8_t>>() : nullptr;
         const Status status = convertFrame(conversions_[position], entries_[position], written.get());
         FrameResult result;
         if (status) {
@@ -79,7 +81,7 @@ void ConversionPool::work()
             result.error = status.error();
         }
         std::lock_guard lock(mutex_);
-        if (status && written) {
+        if (status && written && keepWritten_) {
             heldBytes_ += written->size();
             written_[position] = std::move(written);
         }
@@ -92,10 +94,6 @@ ConversionPool::FrameResult ConversionPool::waitFor(std::size_t position)
 {
     const std::size_t owner = ownerOf_.at(position);
     std::unique_lock lock(mutex_);
-    if (owner > wanted_) {
-        wanted_ = owner;
-        ready_.notify_all();
-    }
     ready_.wait(lock, [&] { return results_[owner].has_value() || cancelled_; });
     if (!results_[owner])
         return FrameResult{Outcome::Failed, QString(), makeCancelled()};
@@ -104,6 +102,16 @@ ConversionPool::FrameResult ConversionPool::waitFor(std::size_t position)
     if (owner != position && result.outcome == Outcome::Converted)
         result.outcome = Outcome::Cached;
     return result;
+}
+
+void ConversionPool::stopKeepingWritten()
+{
+    std::lock_guard lock(mutex_);
+    keepWritten_ = false;
+    for (auto& written : written_)
+        written.reset();
+    heldBytes_ = 0;
+    ready_.notify_all();
 }
 
 std::shared_ptr<const std::vector<std::uint8_t>> ConversionPool::takeWritten(std::size_t position)

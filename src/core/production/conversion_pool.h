@@ -42,6 +42,10 @@ public:
     // the frame was not converted here, for a later row of the same cache file, and once taken.
     std::shared_ptr<const std::vector<std::uint8_t>> takeWritten(std::size_t position);
 
+    // For a taker that stops taking (its assembly ended): what is kept goes, nothing more is
+    // kept, and the conversions no longer wait for room.
+    void stopKeepingWritten();
+
     // Stops handing out work; running conversions finish.
     void cancel();
 
@@ -49,7 +53,7 @@ private:
     void work();
 
     std::vector<FrameConversion> conversions_;
-    bool keepWritten_;
+    bool keepWritten_;  // guarded by mutex_ once the threads run
     std::vector<FrameCacheEntry> entries_;
     std::vector<std::size_t> ownerOf_;  // position -> position of the first row with that cache file
 
@@ -59,10 +63,9 @@ private:
     std::vector<std::shared_ptr<const std::vector<std::uint8_t>>> written_;  // by owner position
     std::vector<std::size_t> queue_;                   // owner positions to convert, in row order
     std::size_t next_ = 0;
-    // The images kept for takeWritten() and not taken yet, in bytes; the row the taker waits for.
+    // The images kept for takeWritten() and not taken yet, in bytes.
     std::size_t mostHeldBytes_;
     std::size_t heldBytes_ = 0;
-    std::size_t wanted_ = 0;
     bool cancelled_ = false;
     std::vector<std::thread> threads_;
 };

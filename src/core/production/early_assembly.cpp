@@ -21,11 +21,13 @@ EarlyAssembly::EarlyAssembly(ConversionPool& pool, std::vector<int> delays, cons
         QString file = pool.waitFor(k).gif;
         return MadeFrame{std::move(file), pool.takeWritten(k)};
     });
-    done_ = std::async(std::launch::async, [this, frames = std::move(frames), settings]() mutable {
-        return AnimationAssembler(std::move(frames), settings).save(file_, [this](int percent) {
+    done_ = std::async(std::launch::async, [this, &pool, frames = std::move(frames), settings]() mutable {
+        Status saved = AnimationAssembler(std::move(frames), settings).save(file_, [this](int percent) {
             percent_ = percent;
             return percent == 100 || !stopped_();
         });
+        pool.stopKeepingWritten();  // however it ended, nothing takes the frames' indices any more
+        return saved;
     });
 }
 

@@ -473,7 +473,8 @@ bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
     if (watched == txtOutputFile) {
         // A key typed into the box opens the file dialog; Tab moves on, Escape stays, and Ctrl+C
         // copies the name.
-        const bool typed = !key->text().isEmpty() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        const bool typed =
+            !key->text().isEmpty() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
         if (typed && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab && key->key() != Qt::Key_Escape) {
             Q_EMIT outputFileRequested();
             return true;

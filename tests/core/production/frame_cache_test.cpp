@@ -414,9 +414,15 @@ TEST_F(FrameCache, PoolRunsAheadOfItsTakerOnlyWithinItsBudget)
     ASSERT_EQ(pool.waitFor(0).outcome, ConversionPool::Outcome::Converted);
     QThread::msleep(200);  // ample time to convert all twelve, were nothing holding them back
     EXPECT_LE(converted(), 1 + 2 + 2);  // the taken one, two held, two started before the budget filled
-    for (std::size_t i = 0; i < conversions.size(); ++i) {
+    for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(pool.waitFor(i).outcome, ConversionPool::Outcome::Converted) << i;
         EXPECT_TRUE(pool.takeWritten(i) && !pool.takeWritten(i)) << i;
+    }
+    // A taker that stops taking lets the rest convert without room being made.
+    pool.stopKeepingWritten();
+    for (std::size_t i = 6; i < conversions.size(); ++i) {
+        EXPECT_EQ(pool.waitFor(i).outcome, ConversionPool::Outcome::Converted) << i;
+        EXPECT_FALSE(pool.takeWritten(i)) << i;
     }
     EXPECT_EQ(converted(), 12);
 }
