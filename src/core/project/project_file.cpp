@@ -141,6 +141,8 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         properties.outputFile = proposeOutputFile(path, frames);
     if (blank)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("The project has no file name"));
+    if (frames.rowCount() > kMaxProjectFrames)  // it would open with none
+        return tooManyFrames(QStringLiteral("The project has"), frames.rowCount());
     // A value the file would not give back as written would name another file when read.
     for (int i = 1; i <= frames.rowCount(); ++i) {
         const FrameEntry& frame = frames.row(i);
@@ -148,8 +150,6 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         if (!projectCanName(picture) || !IniDocument::keepsValue(frames.FrameToString(i)))
             return unnameablePictureError(picture);
     }
-    if (frames.rowCount() > kMaxProjectFrames)  // it would open with none
-        return tooManyFrames(QStringLiteral("The project has"), frames.rowCount());
     if (!IniDocument::keepsValue(properties.outputFile))
         return makeError(ErrorCode::InvalidArgument,
                          QStringLiteral("The output file name \"%1\" cannot be kept in a project: it would be read "
