@@ -1,6 +1,12 @@
 // Several rows selected at once in the frame list, and the Edit menu's sequence edits.
 #include "gui/support/window_fixture.h"
 
+#include "gui/main_window/merge_repeated_command.h"
+
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSignalSpy>
+
 namespace pictoreel::testing {
 namespace {
 
@@ -59,7 +65,20 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
     dialogs.answerFiles({makePicture("a.png", 8, 8), makePicture("b.png", 8, 8), makePicture("c.png", 8, 8, Qt::blue),
                          makePicture("d.png", 8, 8, Qt::blue), makePicture("e.png", 8, 8)});
     window->AddFrames();
-    trigger("mnuEditMergeRepeated");
+    // The frames are compared on worker threads, meanwhile the window takes only the Cancel;
+    // cancelled, the frames stay as they were.
+    auto merge = [&](bool cancel) {
+        QSignalSpy finished(&window->mergeCommand(), &MergeRepeatedCommand::finished);
+        trigger("mnuEditMergeRepeated");
+        EXPECT_TRUE(window->isWorking() && !window->menuBar()->isEnabled() && part<QPushButton>("cmdCancelMake")->isVisible());
+        if (cancel)
+            part<QPushButton>("cmdCancelMake")->click();
+        ASSERT_TRUE(finished.wait(30000));
+        EXPECT_TRUE(!window->isWorking() && window->menuBar()->isEnabled() && part<QProgressBar>("pbPer")->value() == 0);
+    };
+    merge(true);
+    EXPECT_EQ(names(), QStringLiteral("a b c d e"));
+    merge(false);
     EXPECT_EQ(names(), QStringLiteral("a:100 c:100 e"));
 
     dialogs.textAnswers = {QStringLiteral("x"), QStringLiteral(" 12.5 "), std::nullopt};

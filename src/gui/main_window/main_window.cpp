@@ -15,6 +15,7 @@
 #include "gui/converters/gif_to_avi_window.h"
 #include "gui/widgets/image_view.h"
 #include "gui/main_window/make_commands.h"
+#include "gui/main_window/merge_repeated_command.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/player/player_window.h"
 #include "gui/app/shell.h"
@@ -100,6 +101,7 @@ void MainWindow::MakeGif() { makeCommands().MakeGif(); }
 void MainWindow::PreviewGif() { makeCommands().PreviewGif(); }
 void MainWindow::ShowPlayer() { makeCommands().ShowPlayer(); }
 bool MainWindow::isMakingGif() const { return makeCommands_ && makeCommands_->isBusy(); }
+bool MainWindow::isWorking() const { return isMakingGif() || (mergeCommand_ && mergeCommand_->isBusy()); }
 
 // ---- tool windows -------------------------------------------------------------------------------
 
@@ -162,14 +164,17 @@ void MainWindow::ShellOpen(const QString& target) { (void)context_.shell().open(
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     const bool cancelled = !askToSaveBeforeClosing();
-    if (cancelled && isMakingGif()) {
-        // The make goes on, and the temp folder keeps the frames it is reading.
+    if (cancelled && isWorking()) {
+        // The make or merge goes on, and the temp folder keeps the frames it is reading.
         event->ignore();
         Q_EMIT closeRefused();
         return;
     }
-    if (isMakingGif())  // the temp folder is in use until the make has stopped
+    // The temp folder is in use until the make or merge has stopped.
+    if (isMakingGif())
         makeCommands_->cancelAndWait();
+    if (mergeCommand_ && mergeCommand_->isBusy())
+        mergeCommand_->cancelAndWait();
     {
         BusyPointer busy;
         deleteTempGifs(context_.tempFolder());

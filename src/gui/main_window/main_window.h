@@ -39,6 +39,7 @@ class ImageView;
 class PropertyPanel;
 class Shell;
 class MakeCommands;
+class MergeRepeatedCommand;
 class ExtractorWindow;
 
 class MainWindow final : public QMainWindow {
@@ -82,6 +83,8 @@ public:
     // A make or preview is under way: the window takes no input but the make's Cancel, and
     // closing it cancels the make first.
     bool isMakingGif() const;
+    // A make, a preview or Merge Repeated Frames is under way, as above.
+    bool isWorking() const;
     // Whether the project has changes that its file does not hold (a new project: any change).
     bool isProjectModified();
     MakeCommands& makeCommands();
@@ -135,7 +138,9 @@ public Q_SLOTS:
     // selected, otherwise every row (Ping-Pong and Merge always take every row).
     void ReverseFrames();
     void PingPongFrames();
+    // Merge compares the frames on worker threads (see MergeRepeatedCommand).
     void MergeRepeatedFrames();
+    MergeRepeatedCommand& mergeCommand();
     // Asks for frames per second and sets the matching interval.
     void SetDelayFromFrameRate();
     // Edit, "U&ndo" and "R&edo": the project as it was before the last change, and back again.
@@ -275,6 +280,7 @@ private:
     QLabel* madePanel_ = nullptr;     // the third: the size of the GIF made last and its make's time
     QPointer<QWidget> focusBeforeMake_;  // given the focus back when a make ends
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
+    MergeRepeatedCommand* mergeCommand_ = nullptr;  // likewise
     WindowRunner runModal_;  // empty: window-modal, returning at once
     QPointer<ExtractorWindow> extractor_;  // gone once the user closes it
     UndoHistory undoHistory_;

@@ -23,20 +23,20 @@ void MainWindow::connectDrops()
     });
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) { takeFileDrag(event, isMakingGif()); }
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) { takeFileDrag(event, isWorking()); }
 
-void MainWindow::dragMoveEvent(QDragMoveEvent* event) { takeFileDrag(event, isMakingGif()); }
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) { takeFileDrag(event, isWorking()); }
 
 void MainWindow::dropEvent(QDropEvent* event)
 {
-    if (takeFileDrag(event, isMakingGif()))
+    if (takeFileDrag(event, isWorking()))
         QMetaObject::invokeMethod(this, [this, paths = droppedLocalFiles(event->mimeData())] { dropFiles(paths, 0); },
                                   Qt::QueuedConnection);
 }
 
 void MainWindow::dropFiles(const QStringList& paths, int before)
 {
-    if (isMakingGif())
+    if (isWorking())
         return;
     const DroppedFiles dropped = sortDroppedFiles(paths);
     if (!dropped.project.isEmpty()) {

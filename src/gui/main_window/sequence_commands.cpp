@@ -3,17 +3,18 @@
 // from Frame Rate. Each edit is one call on the frame list (sequence_edits.h).
 #include "gui/main_window/main_window.h"
 
-#include "core/media/imaging_component.h"
 #include "core/production/frame_cache.h"
 #include "core/project/numbers.h"
 #include "core/project/sequence_edits.h"
-#include "gui/app/busy_pointer.h"
 #include "gui/app/dialogs.h"
 #include "gui/main_window/frame_list_model.h"
+#include "gui/main_window/merge_repeated_command.h"
 #include "gui/main_window/property_panel.h"
 
+#include <QPushButton>
+#include <QThread>
+
 #include <algorithm>
-#include <map>
 
 namespace pictoreel {
 
@@ -73,37 +74,33 @@ void MainWindow::PingPongFrames()
 void MainWindow::MergeRepeatedFrames()
 {
     tellWhenNoFrames();
-    if (frames_.rowCount() < 2)
+    if (frames_.rowCount() < 2 || isWorking())
         return;
-    // Two rows repeat each other when their frames, converted as a make converts them, have the
-    // same pixels. A row whose picture is missing or cannot be converted repeats nothing.
     const auto [widthText, heightText] = SSTab1->frameSizeTexts();
     const Result<FrameSize> size = frameSizeFromTexts(widthText, heightText);
     if (!size) {
         context_.dialogs().inform(this, size.error().message);
         return;
     }
-    BusyPointer busy;
-    std::map<int, std::optional<RgbaImage>> converted;
-    const auto frameOf = [&](int row) -> const std::optional<RgbaImage>& {
-        auto [it, added] = converted.try_emplace(row);
-        if (added) {
-            const Result<QString> gif = frameGifFor(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), frameStyleFor(SSTab1->projectProperties())));
-            if (gif && !gif.value().isEmpty())
-                if (Result<RgbaImage> image = loadPictureFile(gif.value()))
-                    it->second = std::move(image.value());
-            converted.erase(converted.begin(), converted.lower_bound(row - 1));  // only neighbours are compared
-        }
-        return it->second;
-    };
-    const int gone = mergeRepeatedFrames(frames_, [&](int a, int b) {
-        const std::optional<RgbaImage>& first = frameOf(a);
-        const std::optional<RgbaImage>& second = frameOf(b);
-        return first && second && first->width == second->width && first->height == second->height
-            && first->pixels == second->pixels;
-    });
-    if (gone > 0)
-        showEditedFrames();
+    std::vector<FrameConversion> conversions;
+    const FrameStyle style = frameStyleFor(SSTab1->projectProperties());
+    for (int row = 1; row <= frames_.rowCount(); ++row)
+        conversions.push_back(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), style));
+    mergeCommand().start(std::move(conversions), std::max(1, QThread::idealThreadCount()));
+}
+
+MergeRepeatedCommand& MainWindow::mergeCommand()
+{
+    if (!mergeCommand_) {
+        MergeRepeatedCommand::Host host;
+        host.setRunning = [this](bool running) { setMakeRunning(running); };
+        host.pbPer = pbPer;
+        host.frames = &frames_;
+        host.merged = [this] { showEditedFrames(); };
+        mergeCommand_ = new MergeRepeatedCommand(std::move(host), this);
+        connect(cmdCancelMake, &QPushButton::clicked, mergeCommand_, &MergeRepeatedCommand::cancel);
+    }
+    return *mergeCommand_;
 }
 
 void MainWindow::SetDelayFromFrameRate()

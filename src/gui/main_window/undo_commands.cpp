@@ -80,7 +80,7 @@ void MainWindow::redoChange() { stepUndoHistory(false); }
 
 void MainWindow::stepUndoHistory(bool back)
 {
-    if (isMakingGif())
+    if (isWorking())
         return;
     // A change not yet recorded is the one to undo; after an undo, it ends the redo.
     recordProjectState();

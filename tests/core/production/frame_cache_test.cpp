@@ -2,6 +2,7 @@
 #include "core/production/conversion_pool.h"
 #include "core/production/frame_cache.h"
 #include "core/production/frame_cache_names.h"
+#include "core/production/repeated_frames.h"
 
 #include "core/gif/gif_reader.h"
 #include "support/test_pictures.h"
@@ -425,6 +426,34 @@ TEST_F(FrameCache, PoolRunsAheadOfItsTakerOnlyWithinItsBudget)
         EXPECT_FALSE(pool.takeWritten(i)) << i;
     }
     EXPECT_EQ(converted(), 12);
+}
+
+// Frames repeat when they come out of conversion with the same pixels, whatever their files: a
+// larger picture scaled to the same colour does, a damaged or missing one repeats nothing. A
+// search stopped on request tells nothing.
+TEST_F(FrameCache, RepeatedFramesAreFoundByTheirConvertedPixels)
+{
+    writeBmp(picture("red.bmp"), solidPicture(8, 8, {255, 0, 0}));
+    writeBmp(picture("big red.bmp"), solidPicture(40, 30, {255, 0, 0}));
+    writeBmp(picture("blue.bmp"), solidPicture(8, 8, {0, 0, 255}));
+    writeFileContents(picture("damaged.bmp"), "BM not really");
+    for (const char* name : {"red.bmp", "big red.bmp", "red.bmp", "blue.bmp", "blue.bmp", "missing.bmp", "missing.bmp",
+                             "damaged.bmp", "damaged.bmp", "red.bmp"})
+        addRow(name);
+    std::vector<FrameConversion> conversions;
+    for (int row = 1; row <= frames.rowCount(); ++row)
+        conversions.push_back(frameConversionFor(frameValuesAt(frames, row), FrameSize{8, 8, "8", "8"}, temp));
+    std::vector<std::size_t> told;
+    RepeatSearch search;
+    search.jobs = 3;
+    search.frameCompared = [&](std::size_t compared) { told.push_back(compared); };
+    EXPECT_EQ(findRepeatedFrames(conversions, search),
+              (std::vector<bool>{false, true, true, false, true, false, false, false, false, false}));
+    EXPECT_EQ(told, (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+
+    search.stopRequested = [&] { return told.size() == 12; };
+    EXPECT_EQ(findRepeatedFrames(conversions, search), std::nullopt);
+    EXPECT_EQ(told.size(), 12u);
 }
 
 }  // namespace
