@@ -87,6 +87,17 @@ TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
     EXPECT_EQ(readFile(photo), bytes);
     EXPECT_TRUE(rowCount() == 1 && window->ProjectFile().isEmpty() && textOf("txtOutputFile").isEmpty());
     EXPECT_TRUE(readHistory(window->context().settingsFile()).isEmpty());
+
+    // Nor is a project counting more frames than one holds; the frames in the window stay.
+    const QString huge = path(QStringLiteral("huge.agp"));
+    QFile file(huge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("[Global Properties]\nFrames=40000\n") > 0);
+    file.close();
+    dialogs.clear();
+    dialogs.answerFile(huge);
+    trigger(QStringLiteral("mnuFileSub2"));
+    EXPECT_EQ(dialogs.boxes(), QStringList(box(huge + QStringLiteral(" names 40000 frames; a project holds at most 32767."))));
+    EXPECT_EQ(rowCount(), 1);
 }
 
 // A picture whose name holds a semicolon would come back from a project as another picture: it

@@ -221,17 +221,27 @@ void anchorRelativePictures(FrameList& frames, int firstRow, const QString& proj
     }
 }
 
+// A project that can be read: one, and counting no more frames than a project holds (a count
+// beyond a 16-bit number would read as none: the project would seem empty).
+Status checkReadable(const IniDocument& document, const QString& path)
+{
+    if (!holdsProjectOrNothing(document))
+        return notAProject(path);
+    const QString countText = document.readKey(kGlobal, kFrameCountKey, QString());
+    if (const std::optional<double> count = parseNumber(countText); count && *count > 0 && !toInt16(countText))
+        return tooManyFrames(path + QStringLiteral(" names"), static_cast<qint64>(std::min(*count, 1e18)));
+    return {};
+}
+
 }  // namespace
+
+Status checkProjectToOpen(const QString& path) { return checkReadable(*loadIniFile(path), path); }
 
 Status readProjectFile(const QString& path, ProjectProperties& properties, FrameList& frames)
 {
     const auto document = loadIniFile(path);
-    if (!holdsProjectOrNothing(*document))
-        return notAProject(path);
-    // A count beyond a 16-bit number would read as none: the project would seem empty.
-    const QString countText = document->readKey(kGlobal, kFrameCountKey, QString());
-    if (const std::optional<double> count = parseNumber(countText); count && *count > 0 && !toInt16(countText))
-        return tooManyFrames(path + QStringLiteral(" names"), static_cast<qint64>(std::min(*count, 1e18)));
+    if (Status readable = checkReadable(*document, path); !readable)
+        return readable;
     const int firstNew = frames.rowCount() + 1;
     readProjectFile(*document, properties, frames);
     anchorRelativePictures(frames, firstNew, path);

@@ -53,6 +53,10 @@ QString proposeOutputFile(const QString& projectPath, const FrameList& frames);
 // nor ever written over.
 Status checkProjectFile(const QString& path);
 
+// Whether readProjectFile would read `path`, checked before the window lets its project go: as
+// checkProjectFile, and LimitExceeded for a file that counts more frames than a project holds.
+Status checkProjectToOpen(const QString& path);
+
 // Whether the file at `path` holds a project: INI text with one of its sections, of a project's
 // size. A picture or any larger file is not read.
 bool holdsProject(const QString& path);

@@ -60,9 +60,10 @@ void MainWindow::OpenProject()
 bool MainWindow::OpenProjectFile(const QString& strFile)
 {
     // A picture or any other file that is not a project is not taken for one (the next save
-    // would write over it): the user is told, and the current project stays as it is.
+    // would write over it), nor a project of more frames than one holds: the user is told, and
+    // the current project stays as it is.
     if (!isBlank(strFile)) {
-        if (Status usable = checkProjectFile(strFile); !usable) {
+        if (Status usable = checkProjectToOpen(strFile); !usable) {
             context_.dialogs().inform(this, usable.error().message);
             return false;
         }
