@@ -156,6 +156,16 @@ TEST_F(MakePreviewTest, FailuresAreToldOnceAfterTheWindowTakesInputAgainAndKeepT
     EXPECT_TRUE(dialogs.messageTexts()[0].startsWith("The animated GIF was made, but 1 picture could not be converted."));
     EXPECT_TRUE(dialogs.messageTexts()[0].contains(QStringLiteral("Frame 5: ") + bad));
     EXPECT_EQ(shown.size(), 1u);
+    // The first frame has no frame before it to show.
+    listView()->selectRow(5);
+    for (int up = 0; up < 4; ++up)
+        window->MoveFrameUp();
+    dialogs.clear();
+    make();
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_TRUE(dialogs.messageTexts()[0].startsWith(
+        "The animated GIF was made, but 1 picture could not be converted. Its frame is left transparent:\n\nFrame 1: "))
+        << dialogs.messageTexts()[0].toStdString();
 
     // A size that is no size: one critical box, nothing shown, and the GIF made before stays.
     const QByteArray good = readFile(output());

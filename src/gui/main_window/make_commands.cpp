@@ -192,9 +192,15 @@ bool MakeCommands::reportFailedFrames(Product product, const std::vector<FailedF
     const bool one = failed.size() == 1;
     QString text = product == Product::OutputFile ? QStringLiteral("The animated GIF was made, but ")
                                                   : QStringLiteral("The preview was made, but ");
-    text += one ? QStringLiteral("1 picture could not be converted. Its frame shows the frame before it:")
-                : QStringLiteral("%1 pictures could not be converted. Their frames show the frames before them:")
-                      .arg(failed.size());
+    // The first frame has no frame before it: it is left transparent.
+    const bool first = failed.front().row == 1;
+    if (one)
+        text += first ? QStringLiteral("1 picture could not be converted. Its frame is left transparent:")
+                      : QStringLiteral("1 picture could not be converted. Its frame shows the frame before it:");
+    else
+        text += QStringLiteral("%1 pictures could not be converted. Their frames show the frames before them%2:")
+                    .arg(failed.size())
+                    .arg(first ? QStringLiteral(" (the first frame is left transparent)") : QString());
     text += u'\n';
     for (std::size_t i = 0; i < failed.size() && i < kFailedFramesNamed; ++i) {
         const FailedFrame& f = failed[i];
