@@ -1,6 +1,7 @@
 #include "cli_support.h"
 
 #include "core/base/file_identity.h"
+#include "core/gif/gif_reader.h"
 
 #include <QLocale>
 
@@ -99,8 +100,7 @@ void printError(const QString& message)
 
 void warnCutShort(const QString& gif, int frames)
 {
-    printError(QStringLiteral("warning: %1 is cut short: it breaks off after %2, the last of which may be incomplete")
-                   .arg(gif, countOf(frames, QStringLiteral("frame"))));
+    printError(QStringLiteral("warning: ") + gifCutShortText(gif, frames));
 }
 
 QString countOf(qint64 count, const QString& noun)

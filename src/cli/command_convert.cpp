@@ -51,7 +51,8 @@ int runConversion(const QStringList& words, Direction direction)
     timer.start();
     // Transparent GIF pixels become white in the video, as in the window.
     GifToAviReport video;
-    const Status converted = toGif ? aviToGif(source, target, progress, *limits)
+    AviToGifReport gif;
+    const Status converted = toGif ? aviToGif(source, target, progress, *limits, &gif)
                                    : gifToAvi(source, target, progress, 0xFFFFFF, *limits, &video);
     bar.finish();
     if (!converted) {
@@ -64,6 +65,8 @@ int runConversion(const QStringList& words, Direction direction)
     }
     if (video.gifCutShort)
         warnCutShort(source, video.gifFrames);
+    if (gif.videoCutShort)
+        printError(QStringLiteral("warning: ") + videoCutShortText(source, gif));
     // The kind of file written does not follow the name: a name that says another kind is warned
     // about, so that a video named .mp4 or a GIF named .png surprises no one.
     if (const QString suffix = QFileInfo(target).suffix().toLower(); !suffix.isEmpty() && suffix != (toGif ? u"gif" : u"avi"))

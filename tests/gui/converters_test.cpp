@@ -117,6 +117,27 @@ TEST_F(ConvertersTest, ConvertsBothWaysShowingProgressAndTellsAFailureOnce)
     const QString text = dialogs.messages()[0].text;
     EXPECT_EQ(dialogs.boxes()[0], box(text, MessageIcon::Exclamation));
     EXPECT_TRUE(text.startsWith("The AVI file could not be converted") && text.contains(" - ") && ready(*w));
+
+    // A source that breaks off converts as far as it goes, and the success says so.
+    for (const bool toGif : {true, false}) {
+        auto cut = open(toGif);
+        const QString source = toGif ? QStringLiteral(PICTOREEL_SHARED_TESTDATA "/synthetic/avi/truncated60pct_uncompressed_bgr24_64x48.avi")
+                                     : path(QStringLiteral("cut.gif"));
+        if (!toGif) {
+            const QByteArray whole = readFile(gif);
+            writeFile(source, whole.left(whole.size() * 2 / 3));
+        }
+        child<QLineEdit>(cut.get(), "txtAVI")->setText(toGif ? source : path(QStringLiteral("cut.avi")));
+        child<QLineEdit>(cut.get(), "txtGIF")->setText(toGif ? path(QStringLiteral("cut.gif")) : source);
+        dialogs.clear();
+        convert(*cut);
+        ASSERT_EQ(dialogs.messages().size(), 1u);
+        EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Exclamation);
+        EXPECT_TRUE(dialogs.messages()[0].text.startsWith(
+            toGif ? "Converted Successfully\n\ntruncated60pct_uncompressed_bgr24_64x48.avi is cut short: it breaks off after 1.0 s of the 2.0 s it states."
+                  : "Converted Successfully\n\ncut.gif is cut short: it breaks off after "))
+            << dialogs.messages()[0].text.toStdString();
+    }
 }
 
 TEST_F(ConvertersTest, ClosingTheWindowWhileItConvertsCancelsWithNothingTold)

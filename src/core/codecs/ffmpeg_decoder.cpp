@@ -78,6 +78,7 @@ public:
     int quarterTurns = 0;
     AVRational timeBase{1, 1};
     std::int64_t nominalFrame = 0;
+    std::int64_t stated = 0;  // the length the header states, in microseconds; 0: not stated
     VideoLimits limits;
     int framesGiven = 0;
     std::int64_t pixelsGiven = 0;
@@ -95,6 +96,7 @@ public:
     int width() const override { return quarterTurns % 2 ? height_ : width_; }
     int height() const override { return quarterTurns % 2 ? width_ : height_; }
     std::int64_t nominalFrameMicroseconds() const override { return nominalFrame; }
+    std::int64_t statedMicroseconds() const override { return stated; }
 
     double fractionRead() const override
     {
@@ -178,6 +180,20 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
     const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
     if (rate.num > 0 && rate.den > 0)
         impl->nominalFrame = av_rescale(1000000, rate.den, rate.num);
+    // What the header states is only told, so that a video that breaks off can be told from one
+    // that ends: its frame count at the frame rate, or its duration, whichever is longer (a cut
+    // AVI's index gives the duration of what is left, its header the whole count). A length
+    // guessed from the bit rate states nothing.
+    if (stream->nb_frames > 0 && impl->nominalFrame > 0 && stream->nb_frames < (std::int64_t{1} << 31))
+        impl->stated = stream->nb_frames * impl->nominalFrame;
+    if (context->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
+        if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+            impl->stated = std::max(impl->stated, av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000000}));
+        // Matroska states the length of the whole file only, which is the video's when it is all
+        // the file holds (sound may go on after the pictures).
+        else if (context->nb_streams == 1 && context->duration > 0)
+            impl->stated = std::max(impl->stated, av_rescale_q(context->duration, AV_TIME_BASE_Q, AVRational{1, 1000000}));
+    }
 
     impl->codec.reset(avcodec_alloc_context3(decoder));
     impl->frame.reset(av_frame_alloc());

@@ -22,6 +22,7 @@ public:
     virtual int height() const = 0;
     virtual std::int64_t nominalFrameMicroseconds() const = 0;
     virtual double fractionRead() const = 0;
+    virtual std::int64_t statedMicroseconds() const = 0;
     virtual Result<std::optional<VideoFrame>> nextFrame() = 0;
 };
 
@@ -33,7 +34,7 @@ public:
 };
 
 // Raised whenever the table below changes, so a module from another build is refused.
-inline constexpr int kVideoCodecVersion = 3;
+inline constexpr int kVideoCodecVersion = 4;
 inline constexpr const char* kVideoCodecModule = "libpictoreel-ffmpeg.so";
 inline constexpr const char* kVideoCodecEntry = "pictoreel_video_codec";
 

@@ -527,4 +527,12 @@ std::vector<GifStoredImage> findStoredImages(const QByteArray& bytes, int maxIma
     return found;
 }
 
+QString gifCutShortText(const QString& name, int frames)
+{
+    return QStringLiteral("%1 is cut short: it breaks off after %2 frame%3, the last of which may be incomplete")
+        .arg(name)
+        .arg(frames)
+        .arg(frames == 1 ? QString() : QStringLiteral("s"));
+}
+
 }  // namespace pictoreel

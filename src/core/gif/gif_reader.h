@@ -87,6 +87,10 @@ struct GifFrame {
 // is marked incomplete like any image whose data ends early. Pixel data whose code table has
 // filled up without a clear code goes on with the full table and 12-bit codes, as encoders that
 // defer the clear expect.
+// "<name> is cut short: it breaks off after <frames> frames, the last of which may be
+// incomplete", for a GIF whose info() says it is truncated.
+QString gifCutShortText(const QString& name, int frames);
+
 class GifDecoder {
 public:
     // FileNotFound, FileReadFailed, UnsupportedFormat (not a GIF), CorruptData (cut short before

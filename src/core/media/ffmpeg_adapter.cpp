@@ -28,6 +28,7 @@ int VideoDecoder::width() const { return impl_->width(); }
 int VideoDecoder::height() const { return impl_->height(); }
 std::int64_t VideoDecoder::nominalFrameMicroseconds() const { return impl_->nominalFrameMicroseconds(); }
 double VideoDecoder::fractionRead() const { return impl_->fractionRead(); }
+std::int64_t VideoDecoder::statedMicroseconds() const { return impl_->statedMicroseconds(); }
 Result<std::optional<VideoFrame>> VideoDecoder::nextFrame() { return impl_->nextFrame(); }
 
 Result<VideoDecoder> VideoDecoder::open(const QString& path, const VideoLimits& limits)

@@ -49,6 +49,9 @@ public:
     std::int64_t nominalFrameMicroseconds() const;
     // How much of the file has been read, 0..1, for progress reports.
     double fractionRead() const;
+    // The length the file states for the video, in microseconds (0: none). Only told: a file cut
+    // short still states its whole length, and a crafted one any length.
+    std::int64_t statedMicroseconds() const;
 
     // The next frame, or nullopt after the last one. Packets the decoder refuses are skipped, and
     // a file that breaks off ends where it breaks: the frames before that point are all there is.

@@ -150,8 +150,18 @@ Status checkConversionTarget(const QString& source, const QString& target)
     return {};
 }
 
+QString videoCutShortText(const QString& name, const AviToGifReport& report)
+{
+    if (!report.videoCutShort)
+        return {};
+    return QStringLiteral("%1 is cut short: it breaks off after %2 s of the %3 s it states")
+        .arg(name)
+        .arg(double(report.readMicroseconds) / 1e6, 0, 'f', 1)
+        .arg(double(report.statedMicroseconds) / 1e6, 0, 'f', 1);
+}
+
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress,
-                const ConversionLimits& limits)
+                const ConversionLimits& limits, AviToGifReport* report)
 {
     if (Status s = checkConversionTarget(aviPath, gifPath); !s)
         return s;
@@ -169,18 +179,23 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
 
     // Reading the video is the first half of the work, assembling the GIF the second.
     FrameCollector collector(folder.path());
+    const std::int64_t nominal = video.nominalFrameMicroseconds();
+    std::optional<std::int64_t> firstStart;
+    std::int64_t readEnd = 0;
     for (;;) {
         Result<std::optional<ffmpeg::VideoFrame>> frame = video.nextFrame();
         if (!frame)
             return frame.error();
         if (!frame.value())
             break;
+        const ffmpeg::VideoFrame& read = *frame.value();
+        firstStart = std::min(firstStart.value_or(read.startMicroseconds), read.startMicroseconds);
+        readEnd = std::max(readEnd, read.startMicroseconds + (read.durationMicroseconds > 0 ? read.durationMicroseconds : nominal));
         if (Status s = collector.add(std::move(*frame.value())); !s)
             return s;
         if (stopped() || !steps.report(static_cast<int>(video.fractionRead() * 50)))
             return cancelled();
     }
-    const std::int64_t nominal = video.nominalFrameMicroseconds();
     if (Status s = collector.finish(nominal > 0 ? nominal : kFallbackFrameMicroseconds); !s)
         return s;
 
@@ -197,6 +212,14 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
     });
     if (!saved)
         return saved;
+    if (report) {
+        report->readMicroseconds = firstStart ? readEnd - *firstStart : 0;
+        report->statedMicroseconds = video.statedMicroseconds();
+        // A few frames short is how many files end (the last frames' durations, rounding); a
+        // tenth of the length and more is a break.
+        const std::int64_t missing = report->statedMicroseconds - report->readMicroseconds;
+        report->videoCutShort = missing > report->statedMicroseconds / 10 && missing > 3 * std::max<std::int64_t>(nominal, 0);
+    }
     if (finished)
         steps.done();
     return {};

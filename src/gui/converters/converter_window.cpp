@@ -1,5 +1,6 @@
 #include "gui/converters/converter_window.h"
 
+#include "core/gif/gif_reader.h"
 #include "core/media/video_conversion.h"
 #include "core/project/paths.h"
 #include "gui/widgets/compact_font.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <utility>
 
 namespace pictoreel {
 
@@ -161,7 +163,8 @@ void ConverterWindow::convert()
     // Transparent GIF pixels become white in the video.
     constexpr std::int32_t kVideoBackground = 0xFFFFFF;
     auto status = std::make_shared<Status>();
-    auto work = [job = &job_, status, toGif = texts_.aviToGif, avi = txtAVI->text(), gif = txtGIF->text()] {
+    auto note = std::make_shared<QString>();
+    auto work = [job = &job_, status, note, toGif = texts_.aviToGif, avi = txtAVI->text(), gif = txtGIF->text()] {
         ConversionLimits limits;
         limits.stopRequested = [job] { return job->stopRequested(); };
         const auto progress = [job](int percent) {
@@ -170,14 +173,24 @@ void ConverterWindow::convert()
             return !job->stopRequested();
         };
         try {
-            *status = toGif ? aviToGif(avi, gif, progress, limits) : gifToAvi(gif, avi, progress, kVideoBackground, limits);
+            AviToGifReport video;
+            GifToAviReport animation;
+            *status = toGif ? aviToGif(avi, gif, progress, limits, &video)
+                            : gifToAvi(gif, avi, progress, kVideoBackground, limits, &animation);
+            if (*status && video.videoCutShort)
+                *note = videoCutShortText(QFileInfo(avi).fileName(), video);
+            else if (*status && animation.gifCutShort)
+                *note = gifCutShortText(QFileInfo(gif).fileName(), animation.gifFrames);
         } catch (const std::exception& e) {  // out of memory and the like: told like any failure
             *status = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
         }
     };
     job_.start(
         std::move(work), [this](int percent) { showConversionProgress(percent); },
-        [this, status] { conversionDone(*status); });
+        [this, status, note] {
+            cutShortNote_ = *note;
+            conversionDone(*status);
+        });
     showConversionProgress(0);  // converting from now on
 }
 
@@ -206,8 +219,12 @@ void ConverterWindow::showConversionProgress(int percent)
         return;
     }
     endConversion();
-    dialogs_.messageBox(this, QLatin1String(kConvertedSuccessfully), QString(), MessageIcon::None,
-                        MessageButtons::Ok);
+    const QString note = std::exchange(cutShortNote_, QString());
+    if (note.isEmpty())
+        dialogs_.messageBox(this, QLatin1String(kConvertedSuccessfully), QString(), MessageIcon::None, MessageButtons::Ok);
+    else  // told, not passed over: the target holds only the part before the break
+        dialogs_.messageBox(this, QLatin1String(kConvertedSuccessfully) + QStringLiteral("\n\n") + note + u'.', QString(),
+                            MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 void ConverterWindow::endConversion()

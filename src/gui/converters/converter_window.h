@@ -44,7 +44,8 @@ class ConverterWindow : public QDialog {
     Q_OBJECT
 public:
     // The conversion's progress: below 100 the bar shows and the buttons are disabled; 100 or
-    // more hides the bar, enables the buttons and tells of the success.
+    // more hides the bar, enables the buttons and tells of the success (and of a source that
+    // broke off before its end: the part before the break is what was converted).
     void showConversionProgress(int percent);
 
     bool isConverting() const { return job_.isRunning(); }
@@ -88,6 +89,7 @@ private:
 
     ConverterTexts texts_;
     Dialogs& dialogs_;
+    QString cutShortNote_;  // what the conversion under way found of its source being cut short
     WorkerJob job_;
 };
 

@@ -131,8 +131,10 @@ TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
 {
     ProgressLog progress;
     const QString gif = path("pattern.gif");
-    ASSERT_TRUE(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, progress.callback()));
+    AviToGifReport report;
+    ASSERT_TRUE(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, progress.callback(), {}, &report));
     EXPECT_TRUE(progress.risesToOneFinalHundred());
+    EXPECT_TRUE(report.readMicroseconds == 2000000 && report.statedMicroseconds == 2000000 && !report.videoCutShort);
     const DecodedGif decoded = decodeGifFile(gif).value();
     EXPECT_EQ(decoded.info.loopCount, 0);
     EXPECT_EQ(delaysOf(decoded), std::vector<int>(10, 20));
@@ -140,11 +142,14 @@ TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
         EXPECT_EQ(decoded.frames[std::size_t(k)].image.pixels,
                   loadPictureFile(kAvi + QStringLiteral("frames/uncompressed_bgr24_64x48_10f.%1.png").arg(k + 1, 2, 10, QLatin1Char('0'))).value().pixels);
 
-    // A truncated file gives the frames it holds, even when its headers still claim two billion.
-    ASSERT_TRUE(aviToGif(avi("truncated60pct_uncompressed_bgr24_64x48"), gif));
+    // A truncated file gives the frames it holds, even when its headers still claim two billion,
+    // and is reported as cut short.
+    ASSERT_TRUE(aviToGif(avi("truncated60pct_uncompressed_bgr24_64x48"), gif, {}, {}, &report));
     EXPECT_EQ(delaysOf(decodeGifFile(gif).value()), std::vector<int>(5, 20));
-    ASSERT_TRUE(aviToGif(QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_mpeg4_16x12_cut5f_claims2g.avi"), gif));
+    EXPECT_EQ(videoCutShortText(QStringLiteral("t.avi"), report), QStringLiteral("t.avi is cut short: it breaks off after 1.0 s of the 2.0 s it states"));
+    ASSERT_TRUE(aviToGif(QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_mpeg4_16x12_cut5f_claims2g.avi"), gif, {}, {}, &report));
     EXPECT_EQ(delaysOf(decodeGifFile(gif).value()), std::vector<int>(5, 10));
+    EXPECT_TRUE(report.videoCutShort);
 
     // Rounding is carried forward and repeated pictures are joined. At 29.97 frames a second,
     // pictures 0-2, 4-6 and 8-10 being the same, frame k starts at k * 1001 / 300 hundredths: the
