@@ -51,7 +51,7 @@ int runConversion(const QStringList& words, Direction direction)
     timer.start();
     // Transparent GIF pixels become white in the video, as in the window.
     GifToAviReport video;
-    AviToGifReport gif;
+    VideoReadReport gif;
     const Status converted = toGif ? aviToGif(source, target, progress, *limits, &gif)
                                    : gifToAvi(source, target, progress, 0xFFFFFF, *limits, &video);
     bar.finish();

@@ -72,7 +72,9 @@ int runFrames(const QStringList& words)
     limits->stopRequested = &InterruptCatcher::interrupted;
     QElapsedTimer timer;
     timer.start();
-    const auto frames = extractVideoFrames(source, *folder, range, [&bar](int percent) { return bar.show(percent), true; }, *limits);
+    VideoReadReport read;
+    const auto frames =
+        extractVideoFrames(source, *folder, range, [&bar](int percent) { return bar.show(percent), true; }, *limits, &read);
     bar.finish();
     if (!frames) {
         if (InterruptCatcher::interrupted()) {
@@ -82,6 +84,8 @@ int runFrames(const QStringList& words)
         printFailure(source, frames.error());
         return kExitFailure;
     }
+    if (read.videoCutShort)
+        printError(QStringLiteral("warning: ") + videoCutShortText(source, read));
     // One line a picture, its delay first: "delay path", which a script reads back as it is.
     for (const ExtractedFrame& frame : frames.value())
         printLine(QStringLiteral("%1 %2").arg(frame.delayCentiseconds).arg(frame.path));

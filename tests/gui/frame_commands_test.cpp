@@ -185,6 +185,17 @@ TEST_F(FrameCommandsTest, AddVideoFramesAddsTheFramesOfTheChosenPartWithTheirDel
     for (int r = 2; r <= 4; ++r)
         EXPECT_EQ(rowTexts(r), QStringList({QString::number(r), QStringList{"5", "20", "15"}[r - 2], "YES", "16777215",
                                             QStringLiteral("clip_000%1.png").arg(r - 1), picturesFolder() + "clip/"}));
+
+    // A video that breaks off: its frames before the break are added, and that is told.
+    const QString cut = picturesFolder() + QStringLiteral("cut.avi");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_mpeg4_16x12_cut5f_claims2g.avi"), cut));
+    typed = {{"0", "", ""}};
+    dialogs.answerFile(cut);
+    dialogs.clear();
+    trigger("mnuAddVideoFrames");
+    EXPECT_EQ(rowCount(), 9);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList(QStringLiteral("cut.avi is cut short: it breaks off after 0.5 s of the 200000000.0 s it "
+                                                                 "states.\n\nThe frames before the break are added.")));
 }
 
 }  // namespace

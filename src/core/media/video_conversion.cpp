@@ -150,7 +150,15 @@ Status checkConversionTarget(const QString& source, const QString& target)
     return {};
 }
 
-QString videoCutShortText(const QString& name, const AviToGifReport& report)
+VideoReadReport videoReadReport(std::int64_t read, std::int64_t stated, std::int64_t nominal)
+{
+    // A few frames short is how many files end (the last frames' durations, rounding); a tenth of
+    // the length and more is a break.
+    const std::int64_t missing = stated - read;
+    return VideoReadReport{read, stated, missing > stated / 10 && missing > 3 * std::max<std::int64_t>(nominal, 0)};
+}
+
+QString videoCutShortText(const QString& name, const VideoReadReport& report)
 {
     if (!report.videoCutShort)
         return {};
@@ -161,7 +169,7 @@ QString videoCutShortText(const QString& name, const AviToGifReport& report)
 }
 
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress,
-                const ConversionLimits& limits, AviToGifReport* report)
+                const ConversionLimits& limits, VideoReadReport* report)
 {
     if (Status s = checkConversionTarget(aviPath, gifPath); !s)
         return s;
@@ -212,14 +220,8 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
     });
     if (!saved)
         return saved;
-    if (report) {
-        report->readMicroseconds = firstStart ? readEnd - *firstStart : 0;
-        report->statedMicroseconds = video.statedMicroseconds();
-        // A few frames short is how many files end (the last frames' durations, rounding); a
-        // tenth of the length and more is a break.
-        const std::int64_t missing = report->statedMicroseconds - report->readMicroseconds;
-        report->videoCutShort = missing > report->statedMicroseconds / 10 && missing > 3 * std::max<std::int64_t>(nominal, 0);
-    }
+    if (report)
+        *report = videoReadReport(firstStart ? readEnd - *firstStart : 0, video.statedMicroseconds(), nominal);
     if (finished)
         steps.done();
     return {};

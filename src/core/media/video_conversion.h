@@ -48,8 +48,8 @@ Status checkConversionTarget(const QString& source, const QString& target);
 // UnsupportedFormat (no video stream, no decoder), CorruptData, LimitExceeded (frame size, the
 // budget of frames or pixels, length), EmptyImage (no frame decoded), Cancelled, FileWriteFailed,
 // LibraryFailure.
-// What a video's conversion into a GIF found, once the GIF is written.
-struct AviToGifReport {
+// What reading a video to its end found.
+struct VideoReadReport {
     std::int64_t readMicroseconds = 0;    // from the first frame read to the end of the last
     std::int64_t statedMicroseconds = 0;  // the length the file states; 0 when it states none
     // The video breaks off well before the length it states (a file cut short): the frames before
@@ -57,13 +57,17 @@ struct AviToGifReport {
     bool videoCutShort = false;
 };
 
+// The report of a read that went `read` microseconds into a video whose file states `stated`
+// (0: nothing), with frames of `nominal` microseconds.
+VideoReadReport videoReadReport(std::int64_t read, std::int64_t stated, std::int64_t nominal);
+
 // "<name> is cut short: it breaks off after 0.8 s of the 4.0 s it states" for a video that broke
 // off, empty for one that did not.
-QString videoCutShortText(const QString& name, const AviToGifReport& report);
+QString videoCutShortText(const QString& name, const VideoReadReport& report);
 
-// `report`, when given, gets what the conversion found once the GIF is written.
+// `report`, when given, gets what reading the video found once the GIF is written.
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {},
-                const ConversionLimits& limits = {}, AviToGifReport* report = nullptr);
+                const ConversionLimits& limits = {}, VideoReadReport* report = nullptr);
 // What a GIF's conversion into a video found, once the video is written.
 struct GifToAviReport {
     std::int64_t videoFrames = 0;  // the frames the video holds

@@ -156,7 +156,7 @@ QString framesFolderFor(const QString& projectFile, const QString& videoPath)
 
 Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath, const QString& folder,
                                                        const VideoFrameRange& range, const ConversionProgress& progress,
-                                                       const ConversionLimits& limits)
+                                                       const ConversionLimits& limits, VideoReadReport* readReport)
 {
     if (Status s = checkRange(range); !s)
         return s.error();
@@ -204,12 +204,15 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
         return {};
     };
     std::int64_t lastEnd = 0;
+    bool videoEnded = false;
     for (;;) {
         Result<std::optional<ffmpeg::VideoFrame>> next = video.nextFrame();
         if (!next)
             return next.error();
-        if (!next.value())
+        if (!next.value()) {
+            videoEnded = true;
             break;
+        }
         ffmpeg::VideoFrame frame = std::move(*next.value());
         if (!origin)
             origin = frame.startMicroseconds;
@@ -225,10 +228,10 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
         if (at >= end)
             break;
     }
-    if (shown && lastEnd <= shown->startMicroseconds) {
-        const std::int64_t nominal = video.nominalFrameMicroseconds();
+    const std::int64_t nominal = video.nominalFrameMicroseconds();
+    if (shown && lastEnd <= shown->startMicroseconds)
         lastEnd = shown->startMicroseconds + (nominal > 0 ? nominal : kFallbackFrameMicroseconds);
-    }
+    const VideoReadReport read = videoReadReport(lastEnd, video.statedMicroseconds(), nominal);
     if (Status s = emitShown(lastEnd); !s)
         return s.error();
     if (Status s = writer.finish(std::min(lastEnd, end) - start); !s)
@@ -250,6 +253,8 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
         report(95 + static_cast<int>((k + 1) * 4 / frames.size()));
     }
     created.keep();
+    if (readReport && videoEnded)
+        *readReport = read;
     if (progress)
         progress(100);
     return frames;

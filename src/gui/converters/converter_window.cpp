@@ -173,7 +173,7 @@ void ConverterWindow::convert()
             return !job->stopRequested();
         };
         try {
-            AviToGifReport video;
+            VideoReadReport video;
             GifToAviReport animation;
             *status = toGif ? aviToGif(avi, gif, progress, limits, &video)
                             : gifToAvi(gif, avi, progress, kVideoBackground, limits, &animation);

@@ -103,7 +103,8 @@ void VideoFramesDialog::extract()
         range.durationMicroseconds = duration;
 
     auto outcome = std::make_shared<Result<std::vector<ExtractedFrame>>>(std::vector<ExtractedFrame>{});
-    auto work = [job = &job_, outcome, video = video_, folder = folder_, range] {
+    auto read = std::make_shared<VideoReadReport>();
+    auto work = [job = &job_, outcome, read, video = video_, folder = folder_, range] {
         ConversionLimits limits;
         limits.stopRequested = [job] { return job->stopRequested(); };
         const auto progress = [job](int percent) {
@@ -111,7 +112,7 @@ void VideoFramesDialog::extract()
             return !job->stopRequested();
         };
         try {
-            *outcome = extractVideoFrames(video, folder, range, progress, limits);
+            *outcome = extractVideoFrames(video, folder, range, progress, limits, read.get());
         } catch (const std::exception& e) {  // out of memory and the like: told like any failure
             *outcome = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
         }
@@ -119,14 +120,19 @@ void VideoFramesDialog::extract()
     setExtracting(true);
     job_.start(
         std::move(work), [this](int percent) { pbPer->setValue(percent); },
-        [this, outcome] { extractionDone(*outcome); });
+        [this, outcome, read] { extractionDone(*outcome, *read); });
 }
 
-void VideoFramesDialog::extractionDone(const Result<std::vector<ExtractedFrame>>& outcome)
+void VideoFramesDialog::extractionDone(const Result<std::vector<ExtractedFrame>>& outcome, const VideoReadReport& read)
 {
     setExtracting(false);
     if (outcome) {
         frames_ = outcome.value();
+        // Told, not passed over: the frames end where the file breaks off.
+        if (read.videoCutShort)
+            dialogs_.messageBox(this, videoCutShortText(QFileInfo(video_).fileName(), read) +
+                                          QStringLiteral(".\n\nThe frames before the break are added."),
+                                QString(), MessageIcon::Exclamation, MessageButtons::Ok);
         accept();
     } else if (outcome.error().code != ErrorCode::Cancelled && !job_.stopRequested()) {
         dialogs_.messageBox(this, QStringLiteral("The frames of the video could not be extracted.\n\n") + outcome.error().text(),

@@ -34,7 +34,7 @@ public:
 private:
     // Checks the boxes and starts the extraction.
     void extract();
-    void extractionDone(const Result<std::vector<ExtractedFrame>>& outcome);
+    void extractionDone(const Result<std::vector<ExtractedFrame>>& outcome, const VideoReadReport& read);
     void setExtracting(bool extracting);
 
     QLineEdit* txtStart = nullptr;

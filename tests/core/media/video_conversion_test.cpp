@@ -131,7 +131,7 @@ TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
 {
     ProgressLog progress;
     const QString gif = path("pattern.gif");
-    AviToGifReport report;
+    VideoReadReport report;
     ASSERT_TRUE(aviToGif(avi("uncompressed_bgr24_64x48_10f"), gif, progress.callback(), {}, &report));
     EXPECT_TRUE(progress.risesToOneFinalHundred());
     EXPECT_TRUE(report.readMicroseconds == 2000000 && report.statedMicroseconds == 2000000 && !report.videoCutShort);

@@ -51,6 +51,16 @@ TEST(VideoFramesExport, WritesEachFrameWithItsDelayWithinTheRangeAndRate)
         EXPECT_EQ(QDir(dir.filePath("out/sub")).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot).size(),
                   qsizetype(frames.value().size()));
     }
+    // A video that breaks off gives the frames before the break, and says where it broke off when
+    // read to its end; a range that ends before the break says nothing.
+    for (const bool toTheEnd : {true, false}) {
+        const QTemporaryDir dir;
+        VideoReadReport read;
+        const VideoFrameRange range{0, toTheEnd ? std::nullopt : std::optional<std::int64_t>(300 * kMs), 0};
+        ASSERT_TRUE(extractVideoFrames(video("testsrc_mpeg4_16x12_cut5f_claims2g.avi"), dir.path(), range, {}, {}, &read));
+        EXPECT_EQ(read.videoCutShort, toTheEnd);
+        EXPECT_EQ(read.readMicroseconds, toTheEnd ? 500 * kMs : 0);
+    }
 }
 
 TEST(VideoFramesExport, TheFramesAreTheUprightPicturesNumberedInAFolderOfTheirOwn)
