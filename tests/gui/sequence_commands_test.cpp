@@ -80,6 +80,9 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
     EXPECT_EQ(names(), QStringLiteral("a b c d e"));
     merge(false);
     EXPECT_EQ(names(), QStringLiteral("a:100 c:100 e"));
+    trigger("mnuEditUndo");  // the merge is one change of the project
+    EXPECT_EQ(names(), QStringLiteral("a b c d e"));
+    trigger("mnuEditRedo");
 
     dialogs.textAnswers = {QStringLiteral("x"), QStringLiteral(" 12.5 "), std::nullopt};
     trigger("mnuEditDelayFromFps");
