@@ -82,7 +82,24 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
     EXPECT_EQ(names(), QStringLiteral("a:100 c:100 e"));
     trigger("mnuEditUndo");  // the merge is one change of the project
     EXPECT_EQ(names(), QStringLiteral("a b c d e"));
-    trigger("mnuEditRedo");
+    // Closing while the frames are compared asks the save question first: Cancel leaves the
+    // comparison running to its end, any other answer stops it.
+    dialogs.messageAnswers = {MessageAnswer::Cancel, MessageAnswer::No};
+    {
+        QSignalSpy finished(&window->mergeCommand(), &MergeRepeatedCommand::finished);
+        trigger("mnuEditMergeRepeated");
+        EXPECT_FALSE(window->close());
+        ASSERT_TRUE(finished.wait(30000));
+        EXPECT_EQ(names(), QStringLiteral("a:100 c:100 e"));
+        trigger("mnuEditUndo");
+        trigger("mnuEditMergeRepeated");
+        EXPECT_TRUE(window->close());
+        EXPECT_TRUE(!window->isWorking() && names() == QStringLiteral("a b c d e"));
+    }
+    window->show();
+    trigger("mnuEditMergeRepeated");
+    QTRY_VERIFY(!window->isWorking());
+    dialogs.clear();
 
     dialogs.textAnswers = {QStringLiteral("x"), QStringLiteral(" 12.5 "), std::nullopt};
     trigger("mnuEditDelayFromFps");
