@@ -170,6 +170,21 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
     EXPECT_EQ(QDir(out()).entryList({"*.gif"}, QDir::Files), QStringList({"Frame_2.gif", "Frame_5.gif"}));
     EXPECT_EQ(QImage(out("Frame_5.gif")).pixel(3, 3), flatColour(5).rgb());
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
+
+    // Files of those names already there are replaced only when the user agrees; No writes none.
+    writeFile(out("Frame_2.gif"), "a file of the user's");
+    list()->item(6)->setCheckState(Qt::Checked);
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        dialogs.clear();
+        dialogs.messageAnswers = {answer};
+        answerOk(kFormatGif, out());
+        run(&ExtractorWindow::SaveCheckedFrames);
+        const QString question = QStringLiteral("2 of the files are already in %1 (Frame_2.gif, Frame_5.gif). Replace them?")
+                                     .arg(QDir::toNativeSeparators(out()));
+        EXPECT_EQ(dialogs.messageTexts(), answer == MessageAnswer::No ? QStringList{question} : QStringList({question, "Save finished"}));
+        EXPECT_EQ(readFile(out("Frame_2.gif")) == "a file of the user's", answer == MessageAnswer::No);
+        EXPECT_EQ(QFile::exists(out("Frame_6.gif")), answer == MessageAnswer::Yes);
+    }
 }
 
 // A strip of 65535 x 1 pixels, beyond what pictures are read at: shown and saved whole as GIF;

@@ -69,6 +69,10 @@ struct GifFrame {
     bool complete = true;
 };
 
+// "<name> is cut short: it breaks off after <frames> frames, the last of which may be
+// incomplete", for a GIF whose info() says it is truncated.
+QString gifCutShortText(const QString& name, int frames);
+
 // Decodes a GIF frame by frame, holding only the screen (and, for "restore to previous", one saved
 // copy of it), so an animation of any length can be played or converted.
 //
@@ -87,10 +91,6 @@ struct GifFrame {
 // is marked incomplete like any image whose data ends early. Pixel data whose code table has
 // filled up without a clear code goes on with the full table and 12-bit codes, as encoders that
 // defer the clear expect.
-// "<name> is cut short: it breaks off after <frames> frames, the last of which may be
-// incomplete", for a GIF whose info() says it is truncated.
-QString gifCutShortText(const QString& name, int frames);
-
 class GifDecoder {
 public:
     // FileNotFound, FileReadFailed, UnsupportedFormat (not a GIF), CorruptData (cut short before

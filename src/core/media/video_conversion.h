@@ -44,10 +44,6 @@ struct ConversionLimits {
 // link to it): writing it would destroy the source. Both conversions check this first.
 Status checkConversionTarget(const QString& source, const QString& target);
 
-// Errors: InvalidArgument (see checkConversionTarget), FileNotFound, FileReadFailed,
-// UnsupportedFormat (no video stream, no decoder), CorruptData, LimitExceeded (frame size, the
-// budget of frames or pixels, length), EmptyImage (no frame decoded), Cancelled, FileWriteFailed,
-// LibraryFailure.
 // What reading a video to its end found.
 struct VideoReadReport {
     std::int64_t readMicroseconds = 0;    // from the first frame read to the end of the last
@@ -65,7 +61,10 @@ VideoReadReport videoReadReport(std::int64_t read, std::int64_t stated, std::int
 // off, empty for one that did not.
 QString videoCutShortText(const QString& name, const VideoReadReport& report);
 
-// `report`, when given, gets what reading the video found once the GIF is written.
+// Errors: InvalidArgument (see checkConversionTarget), FileNotFound, FileReadFailed,
+// UnsupportedFormat (no video stream, no decoder), CorruptData, LimitExceeded (frame size, the
+// budget of frames or pixels, length), EmptyImage (no frame decoded), Cancelled, FileWriteFailed,
+// LibraryFailure. `report`, when given, gets what reading the video found once the GIF is written.
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {},
                 const ConversionLimits& limits = {}, VideoReadReport* report = nullptr);
 // What a GIF's conversion into a video found, once the video is written.

@@ -13,7 +13,9 @@
 #include "gui/widgets/gif_view.h"
 #include "gui/dialogs/save_frames_dialog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -208,6 +210,28 @@ void ExtractorWindow::SaveCurrentFrame()
     saveFrames({{k, temporaryFrameFileOf(k), request_.FileName}}, request_.Format, false);
 }
 
+bool ExtractorWindow::mayReplaceFiles(const std::vector<FrameToSave>& frames)
+{
+    // The names are the same for every GIF (Frame_0, Frame_1 ...): saving the frames of another
+    // GIF into the same folder would replace the first one's without a word.
+    QStringList existing;
+    for (const FrameToSave& frame : frames)
+        if (QFileInfo::exists(frame.output))
+            existing.append(QFileInfo(frame.output).fileName());
+    if (existing.isEmpty())
+        return true;
+    constexpr qsizetype kNamed = 5;
+    QString names = QStringList(existing.mid(0, kNamed)).join(QStringLiteral(", "));
+    if (existing.size() > kNamed)
+        names += QStringLiteral(" ...");
+    const QString text = existing.size() == 1
+                             ? QStringLiteral("%1 is already in %2. Replace it?").arg(names, QDir::toNativeSeparators(request_.Folder))
+                             : QStringLiteral("%1 of the files are already in %2 (%3). Replace them?")
+                                   .arg(existing.size())
+                                   .arg(QDir::toNativeSeparators(request_.Folder), names);
+    return dialogs_.messageBox(this, text, QString(), MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
 void ExtractorWindow::SaveCheckedFrames()
 {
     if (List1->count() == 0 || busy_ || working_)
@@ -234,6 +258,8 @@ void ExtractorWindow::SaveCheckedFrames()
         if (refuseSourceAsOutput(frames.back().output))
             return;
     }
+    if (!mayReplaceFiles(frames))
+        return;
     pbPer->setValue(0);
     pbPer->show();
     saveFrames(std::move(frames), request_.Format, true);

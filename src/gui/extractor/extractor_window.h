@@ -149,6 +149,9 @@ private:
     void showSaveError(const Error& error);
     // True, once the user has been told, when `output` is the animated GIF the frames come from.
     bool refuseSourceAsOutput(const QString& output);
+    // Whether the outputs may be written: none is there yet, or the user agrees to replace those
+    // that are.
+    bool mayReplaceFiles(const std::vector<FrameToSave>& frames);
 
     Dialogs& dialogs_;
     std::function<QString()> tempFolder_;
