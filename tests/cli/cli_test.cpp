@@ -433,7 +433,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"extract", gif, "-o", out, "--frames", "1,3-99999999,4"}, 1, "there is no frame 99999999"},
         {{}, {"extract", gif, "-o", out, "--format", "tiff"}, 2, "--format"},
         {{}, {"extract", kWide, "-o", out, "--format", "jpg"}, 1, "its frames cannot be written as JPG. The picture is too large"},
-        {{}, {"extract", gif, "-o", dir.filePath("file/sub")}, 1, "Create directory error"},
+        {{}, {"extract", gif, "-o", dir.filePath("file/sub")}, 1, "/file is a file, not a folder"},
         // A temp folder that cannot be made is told once, not again for every frame.
         {[&] { return writeProject(3, old); }, {"--temp", dir.filePath("file/sub")}, 1, "file/sub/\npictoreel-cli: nothing was made\n"},
         {{}, {"extract", frames + "/Frame_0.gif", "-o", frames + "/"}, 1, "is the GIF the frames come from"},
