@@ -17,6 +17,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <limits>
 
 namespace pictoreel::cli {
 namespace {
@@ -55,7 +56,10 @@ int runInfo(const QStringList& words)
     }
     if (file.isOpen() && looksLikeGif(file)) {
         file.close();
-        auto decoder = GifDecoder::openFile(path);
+        // No frame is decoded, so no screen is held: a screen of any size is told, not refused.
+        GifDecodeLimits scanOnly;
+        scanOnly.maxScreenPixels = std::numeric_limits<std::int64_t>::max();
+        auto decoder = GifDecoder::openFile(path, scanOnly);
         if (!decoder) {
             printError(QStringLiteral("%1: %2").arg(path, decoder.error().message));
             return kExitFailure;

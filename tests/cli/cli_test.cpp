@@ -256,6 +256,13 @@ TEST_F(Cli, FrameAndInfoCommands)
     // A picture too large to hold whole tells the size its header stores.
     const QString large = QStringLiteral(PICTOREEL_TEST_DATA "/limits/large-7000x7000.png");
     EXPECT_EQ(runCli({"info", large}).out, large + ": 7000 x 7000 pixels\n");
+    // So does a GIF whose screen is too large to hold: info decodes no frame.
+    const QString screen = dir.filePath("screen.gif");
+    const char bytes[] = "GIF89a\x40\x1F\x70\x17\x00\x00\x00"          // 8000 x 6000, no colour table
+                         "\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x80"  // one pixel, local table of 2
+                         "\x00\x00\x00\xFF\xFF\xFF\x02\x02\x44\x01\x00\x3B";
+    ASSERT_TRUE(testing::writeFileContents(screen, QByteArray(bytes, sizeof bytes - 1)));
+    EXPECT_EQ(runCli({"info", screen}).out, screen + ": 8000 x 6000 pixels\nframes: 1\ndelays (1/100 s): 0\nloop: none (plays once)\n");
     // A picture whose left half is green at alpha 0: BMP and JPEG show that half white, not the
     // green under it; PNG keeps it transparent.
     const QString hidden = dir.filePath("hidden.png");
