@@ -2,9 +2,12 @@
 // to RGBA, each with its own time.
 #include "core/codecs/ffmpeg_module.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace pictoreel::ffmpeg {
@@ -121,6 +124,54 @@ bool isVideoContainer(const AVInputFormat* container)
 
 }  // namespace
 
+namespace {
+
+// "HH:MM:SS.fraction", as Matroska muxers write a track's end in its DURATION tag, in
+// microseconds.
+std::optional<std::int64_t> clockMicroseconds(const char* text)
+{
+    const QStringList parts = QString::fromLatin1(text).trimmed().split(u':');
+    if (parts.size() != 3)
+        return std::nullopt;
+    bool hoursOk = false, minutesOk = false, secondsOk = false;
+    const qint64 hours = parts[0].toLongLong(&hoursOk);
+    const qint64 minutes = parts[1].toLongLong(&minutesOk);
+    const double seconds = parts[2].toDouble(&secondsOk);
+    if (!hoursOk || !minutesOk || !secondsOk || hours < 0 || hours > 1000000 || minutes < 0 || !(seconds >= 0))
+        return std::nullopt;
+    return (hours * 3600 + minutes * 60) * 1000000 + std::llround(seconds * 1e6);
+}
+
+// The length the file states for the video, from its first frame, in microseconds; 0 when it
+// states none. It is only told, so that a video that breaks off can be told from one that ends:
+// its frame count at the frame rate, or its duration, whichever is longer (a cut AVI's index gives
+// the duration of what is left, its header the whole count). Matroska states where the track ends,
+// in a tag its muxers write, or only where the file ends, which is where the video ends when it is
+// all the file holds.
+std::int64_t statedLength(const AVFormatContext& context, const AVStream& stream, std::int64_t nominalFrame)
+{
+    constexpr AVRational kMicroseconds{1, 1000000};
+    std::int64_t stated = 0;
+    if (stream.nb_frames > 0 && nominalFrame > 0 && stream.nb_frames < (std::int64_t{1} << 31))
+        stated = stream.nb_frames * nominalFrame;
+    // A length ffmpeg worked out from the bit rate or the file's last timestamps follows the file
+    // as it is, cut or not: it states nothing.
+    if (context.duration_estimation_method != AVFMT_DURATION_FROM_STREAM)
+        return stated;
+    if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0)
+        return std::max(stated, av_rescale_q(stream.duration, stream.time_base, kMicroseconds));
+    const std::int64_t start =
+        stream.start_time != AV_NOPTS_VALUE && stream.start_time > 0 ? av_rescale_q(stream.start_time, stream.time_base, kMicroseconds) : 0;
+    if (const AVDictionaryEntry* tag = av_dict_get(stream.metadata, "DURATION", nullptr, 0))
+        if (const std::optional<std::int64_t> end = clockMicroseconds(tag->value))
+            return std::max(stated, *end - start);
+    if (context.nb_streams == 1 && context.duration > 0)
+        return std::max(stated, av_rescale_q(context.duration, AV_TIME_BASE_Q, kMicroseconds) - start);
+    return stated;
+}
+
+}  // namespace
+
 Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> input, const QString& path, const VideoLimits& limits)
 {
     silenceLibraryLog();
@@ -158,6 +209,16 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
 
     const AVCodec* decoder = nullptr;
     impl->stream = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    // A cover picture of a sound file is a still, not a video: another video stream, or none.
+    if (impl->stream >= 0 && (context->streams[impl->stream]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+        impl->stream = AVERROR_STREAM_NOT_FOUND;
+        for (unsigned i = 0; i < context->nb_streams && impl->stream < 0; ++i) {
+            const AVStream* other = context->streams[i];
+            if (other->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(other->disposition & AV_DISPOSITION_ATTACHED_PIC) &&
+                (decoder = avcodec_find_decoder(other->codecpar->codec_id)) != nullptr)
+                impl->stream = static_cast<int>(i);
+        }
+    }
     if (impl->stream < 0)
         return makeError(ErrorCode::UnsupportedFormat,
                          impl->stream == AVERROR_DECODER_NOT_FOUND
@@ -180,20 +241,7 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
     const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
     if (rate.num > 0 && rate.den > 0)
         impl->nominalFrame = av_rescale(1000000, rate.den, rate.num);
-    // What the header states is only told, so that a video that breaks off can be told from one
-    // that ends: its frame count at the frame rate, or its duration, whichever is longer (a cut
-    // AVI's index gives the duration of what is left, its header the whole count). A length
-    // guessed from the bit rate states nothing.
-    if (stream->nb_frames > 0 && impl->nominalFrame > 0 && stream->nb_frames < (std::int64_t{1} << 31))
-        impl->stated = stream->nb_frames * impl->nominalFrame;
-    if (context->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
-        if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-            impl->stated = std::max(impl->stated, av_rescale_q(stream->duration, stream->time_base, AVRational{1, 1000000}));
-        // Matroska states the length of the whole file only, which is the video's when it is all
-        // the file holds (sound may go on after the pictures).
-        else if (context->nb_streams == 1 && context->duration > 0)
-            impl->stated = std::max(impl->stated, av_rescale_q(context->duration, AV_TIME_BASE_Q, AVRational{1, 1000000}));
-    }
+    impl->stated = statedLength(*context, *stream, impl->nominalFrame);
 
     impl->codec.reset(avcodec_alloc_context3(decoder));
     impl->frame.reset(av_frame_alloc());

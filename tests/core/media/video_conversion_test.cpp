@@ -114,10 +114,50 @@ TEST(VideoDecoder, ReadsEveryContainerWithEachFramesTimeAndSize)
     EXPECT_EQ(decodeVideo(avi("uncompressed_bgr24_oddsize_63x47_10f"))[0].image.pixels, loadPictureFile(kAvi + "../src/pattern63x47.png").value().pixels);
 }
 
+// A video that breaks off well before the length its file states is told as cut short, in every
+// container; a whole one never is, whatever its first timestamp and whatever else the file holds.
+TEST(VideoDecoder, StatesTheLengthThatTellsACutVideoFromAWholeOne)
+{
+    const QString videos = QStringLiteral(PICTOREEL_TEST_DATA "/videos/");
+    const struct {
+        QString file;
+        bool cut;
+    } cases[] = {
+        {avi("uncompressed_bgr24_64x48_10f"), false},
+        {videos + "testsrc_h264_16x12_4f.mp4", false},
+        {videos + "testsrc_mjpeg_16x12_3f.mov", false},
+        {videos + "testsrc_h264_15x11_vfr.mkv", false},
+        {videos + "testsrc_vp9_16x12_4f.webm", false},
+        {videos + "testsrc_h264_16x12_10f_from1.4s.mkv", false},  // Matroska states where it ends, not how long
+        {avi("truncated60pct_uncompressed_bgr24_64x48"), true},
+        {videos + "testsrc_mpeg4_16x12_cut5f_claims2g.avi", true},
+        {videos + "testsrc_h264_opus_16x12_cut_half.mkv", true},  // with sound: the video track's own length counts
+    };
+    for (const auto& c : cases) {
+        Result<ffmpeg::VideoDecoder> video = ffmpeg::VideoDecoder::open(c.file);
+        ASSERT_TRUE(video.ok()) << c.file.toStdString();
+        std::optional<std::int64_t> first;
+        std::int64_t end = 0;
+        while (auto frame = video.value().nextFrame()) {
+            if (!frame.value())
+                break;
+            first = first.value_or(frame.value()->startMicroseconds);
+            end = frame.value()->startMicroseconds +
+                  std::max(frame.value()->durationMicroseconds, video.value().nominalFrameMicroseconds());
+        }
+        const VideoReadReport read = videoReadReport(end - first.value_or(0), video.value().statedMicroseconds(),
+                                                     video.value().nominalFrameMicroseconds());
+        EXPECT_EQ(read.videoCutShort, c.cut) << c.file.toStdString() << ": " << read.readMicroseconds << " of "
+                                             << read.statedMicroseconds;
+    }
+}
+
 TEST(VideoDecoder, RefusesWhatIsNotAVideoOrTooLarge)
 {
-    // FFmpeg reads pictures too; they are no video.
+    // FFmpeg reads pictures too; they are no video, nor is the cover picture of a sound file.
     EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png")), ErrorCode::UnsupportedFormat);
+    EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(QStringLiteral(PICTOREEL_TEST_DATA "/videos/sine_with_cover_16x12.mp4"))),
+              ErrorCode::UnsupportedFormat);
 
     EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(avi("uncompressed_bgr24_64x48_10f"), {.maxSide = 32})), ErrorCode::LimitExceeded);
     // The limit told is the one the frames exceed: here their area, not a side.
