@@ -71,10 +71,12 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
         QSignalSpy finished(&window->mergeCommand(), &MergeRepeatedCommand::finished);
         trigger("mnuEditMergeRepeated");
         EXPECT_TRUE(window->isWorking() && !window->menuBar()->isEnabled() && part<QPushButton>("cmdCancelMake")->isVisible());
+        EXPECT_EQ(part<QPushButton>("cmdCancelMake")->accessibleName(), QStringLiteral("Cancel the merge"));
         if (cancel)
             part<QPushButton>("cmdCancelMake")->click();
         ASSERT_TRUE(finished.wait(30000));
         EXPECT_TRUE(!window->isWorking() && window->menuBar()->isEnabled() && part<QProgressBar>("pbPer")->value() == 0);
+        EXPECT_EQ(part<QPushButton>("cmdCancelMake")->accessibleName(), QStringLiteral("Cancel the make"));
     };
     merge(true);
     EXPECT_EQ(names(), QStringLiteral("a b c d e"));

@@ -93,7 +93,11 @@ MergeRepeatedCommand& MainWindow::mergeCommand()
 {
     if (!mergeCommand_) {
         MergeRepeatedCommand::Host host;
-        host.setRunning = [this](bool running) { setMakeRunning(running); };
+        host.setRunning = [this](bool running) {
+            // The make's Cancel stops the merge: a screen reader says which.
+            cmdCancelMake->setAccessibleName(running ? QStringLiteral("Cancel the merge") : QStringLiteral("Cancel the make"));
+            setMakeRunning(running);
+        };
         host.pbPer = pbPer;
         host.frames = &frames_;
         host.merged = [this] { showEditedFrames(); };
