@@ -101,10 +101,13 @@ public:
     {
         if (!timeline_.pending())
             return makeError(ErrorCode::EmptyImage, QStringLiteral("The video holds no frame that could be decoded"));
-        return write(timeline_.finish(lastEnd_ > lastStart_ ? lastEnd_ : lastStart_ + defaultLength));
+        end_ = lastEnd_ > lastStart_ ? lastEnd_ : lastStart_ + defaultLength;
+        return write(timeline_.finish(end_));
     }
 
     const std::vector<AnimationFrameSource>& frames() const { return frames_; }
+    // Once finished: where the last frame ends, from the first one's start.
+    std::int64_t length() const { return end_; }
 
 private:
     Status write(std::optional<PlayedTimeline::Frame> frame)
@@ -126,6 +129,7 @@ private:
     std::optional<std::int64_t> origin_;
     std::int64_t lastStart_ = 0;
     std::int64_t lastEnd_ = 0;
+    std::int64_t end_ = 0;
     PlayedTimeline timeline_;
 };
 
@@ -187,23 +191,18 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
 
     // Reading the video is the first half of the work, assembling the GIF the second.
     FrameCollector collector(folder.path());
-    const std::int64_t nominal = video.nominalFrameMicroseconds();
-    std::optional<std::int64_t> firstStart;
-    std::int64_t readEnd = 0;
     for (;;) {
         Result<std::optional<ffmpeg::VideoFrame>> frame = video.nextFrame();
         if (!frame)
             return frame.error();
         if (!frame.value())
             break;
-        const ffmpeg::VideoFrame& read = *frame.value();
-        firstStart = std::min(firstStart.value_or(read.startMicroseconds), read.startMicroseconds);
-        readEnd = std::max(readEnd, read.startMicroseconds + (read.durationMicroseconds > 0 ? read.durationMicroseconds : nominal));
         if (Status s = collector.add(std::move(*frame.value())); !s)
             return s;
         if (stopped() || !steps.report(static_cast<int>(video.fractionRead() * 50)))
             return cancelled();
     }
+    const std::int64_t nominal = video.nominalFrameMicroseconds();
     if (Status s = collector.finish(nominal > 0 ? nominal : kFallbackFrameMicroseconds); !s)
         return s;
 
@@ -221,7 +220,7 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
     if (!saved)
         return saved;
     if (report)
-        *report = videoReadReport(firstStart ? readEnd - *firstStart : 0, video.statedMicroseconds(), nominal);
+        *report = videoReadReport(collector.length(), video.statedMicroseconds(), nominal);
     if (finished)
         steps.done();
     return {};
