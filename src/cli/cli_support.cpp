@@ -98,6 +98,14 @@ void printError(const QString& message)
     std::fprintf(stderr, "pictoreel-cli: %s\n", message.toLocal8Bit().constData());
 }
 
+PathErrorReporter folderErrorPrinter(const QString& folder)
+{
+    return [folder](const QString& message) {
+        const QString why = whyNoFolder(folder);
+        printError(why.isEmpty() ? message : message + QStringLiteral(": ") + why);
+    };
+}
+
 void warnCutShort(const QString& gif, int frames)
 {
     printError(QStringLiteral("warning: ") + gifCutShortText(gif, frames));
@@ -149,7 +157,8 @@ std::optional<ConversionLimits> conversionLimitsFrom(const Arguments& args)
 
 void printFailure(const QString& subject, const Error& error)
 {
-    printError(subject.isEmpty() ? error.message : QStringLiteral("%1: %2").arg(subject, error.message));
+    const bool named = subject.isEmpty() || error.message.startsWith(subject);
+    printError(named ? error.message : QStringLiteral("%1: %2").arg(subject, error.message));
     if (error.code == ErrorCode::LimitExceeded && error.message.contains(QLatin1String("budget")))
         printError(QStringLiteral("--max-frames N and --max-pixels N raise the budgets; see pictoreel-cli --help"));
 }

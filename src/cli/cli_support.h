@@ -4,6 +4,7 @@
 #include "core/base/error.h"
 #include "core/media/video_conversion.h"
 #include "core/media/work_budget.h"
+#include "core/project/paths.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,10 @@ private:
 void printError(const QString& message);
 void printLine(const QString& message);
 
+// Prints what MakePath reports about `folder`, with why it cannot be made when that can be told
+// (": /out is a file, not a folder").
+PathErrorReporter folderErrorPrinter(const QString& folder);
+
 // The warning for a GIF whose file ends (or whose blocks break off) before its end: `frames`
 // frames were found before the break, and the last of them may lack its lower rows.
 void warnCutShort(const QString& gif, int frames);
@@ -68,8 +73,8 @@ std::optional<WorkBudget> budgetFrom(const Arguments& args);
 // The limits of a video conversion with that budget (nullopt as budgetFrom).
 std::optional<ConversionLimits> conversionLimitsFrom(const Arguments& args);
 
-// Tells why the work failed, prefixed with `subject` when it is not empty; a budget that was
-// exceeded is followed by how to raise it.
+// Tells why the work failed, prefixed with `subject` unless it is empty or the message begins
+// with it already; a budget that was exceeded is followed by how to raise it.
 void printFailure(const QString& subject, const Error& error);
 
 // While one exists, Ctrl+C (SIGINT) and SIGTERM ask the work to stop instead of ending the

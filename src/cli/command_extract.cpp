@@ -27,20 +27,6 @@
 namespace pictoreel::cli {
 namespace {
 
-// Why `folder` cannot be made, as far as can be told: the nearest part of it that is there is a
-// file, or a folder that cannot be written in. Empty when neither.
-QString whyNoFolder(const QString& folder)
-{
-    QFileInfo at(QDir(folder).absolutePath());
-    while (!at.exists() && !at.isSymLink() && !at.isRoot())
-        at = QFileInfo(at.absolutePath());
-    if (at.exists() && !at.isDir())
-        return QStringLiteral("%1 is a file, not a folder").arg(at.filePath());
-    if (at.isDir() && !at.isWritable())
-        return QStringLiteral("no new folder can be made in %1").arg(at.filePath());
-    return {};
-}
-
 // The frames extractor's background: red 212, green 208, blue 200.
 constexpr std::int32_t kExtractorBackColor = 212 | (208 << 8) | (200 << 16);
 
@@ -171,12 +157,8 @@ int runExtract(const QStringList& words)
             }
         }
     }
-    QString makeError;
-    if (!MakePath(*folder, [&makeError](const QString& message) { makeError = message; })) {
-        const QString why = whyNoFolder(*folder);
-        printError(why.isEmpty() ? makeError : makeError + QStringLiteral(": ") + why);
+    if (!MakePath(*folder, folderErrorPrinter(*folder)))
         return kExitFailure;
-    }
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
     const InterruptCatcher interrupts;

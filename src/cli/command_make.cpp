@@ -134,7 +134,7 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
             return kExitUsage;
         }
         options.tempFolder = withTrailingSeparator(QFileInfo(*temp).absoluteFilePath());
-        MakePath(options.tempFolder, [](const QString& message) { printError(message); });
+        MakePath(options.tempFolder, folderErrorPrinter(options.tempFolder));
     } else {
         options.tempFolder = windowTempFolder();
     }

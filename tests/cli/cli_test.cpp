@@ -406,7 +406,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         std::function<QString()> project;  // written just before the run, for "make"
         QStringList arguments;
         int exitCode;
-        const char* message;
+        QString message;
     } cases[] = {
         {[&] { return writeProject(1, old); }, {"--temp", dir.filePath("c")}, 1, "Please add frames to make animated gif"},
         {[&] { return writeProject(3, ""); }, {"--temp", dir.filePath("c")}, 1, "-o"},
@@ -442,7 +442,8 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"extract", kWide, "-o", out, "--format", "jpg"}, 1, "its frames cannot be written as JPG. The picture is too large"},
         {{}, {"extract", gif, "-o", dir.filePath("file/sub")}, 1, "/file is a file, not a folder"},
         // A temp folder that cannot be made is told once, not again for every frame.
-        {[&] { return writeProject(3, old); }, {"--temp", dir.filePath("file/sub")}, 1, "file/sub/\npictoreel-cli: nothing was made\n"},
+        {[&] { return writeProject(3, old); }, {"--temp", dir.filePath("file/sub")}, 1,
+         "file/sub/: " + dir.filePath("file") + " is a file, not a folder\npictoreel-cli: nothing was made\n"},
         {{}, {"extract", frames + "/Frame_0.gif", "-o", frames + "/"}, 1, "is the GIF the frames come from"},
         // Every command knows its options and how many words it takes, and names the others.
         {[&] { return writeProject(3, old); }, {"--bogus", "-x"}, 2, "unknown options \"--bogus\", \"-x\""},
@@ -461,6 +462,8 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"gif2avi", many, dir.filePath("x.avi"), "--max-frames=10"}, 1, "--max-frames N and --max-pixels N raise the budgets"},
         {{}, {"extract", many, "-o", out, "--max-frames", "0"}, 2, "--max-frames wants a whole number from 1"},
         {{}, {"frames", many, "-o", out, "--fps", "51"}, 2, "--fps wants frames a second above 0 and at most 50"},
+        // A message that names the file already is not prefixed with it again.
+        {{}, {"frames", dir.filePath("p0.bmp"), "-o", out}, 1, "pictoreel-cli: " + dir.filePath("p0.bmp") + " is not an AVI"},
         {{}, {"frames", many, "-o", out, "--start", "-1"}, 2, "--start wants seconds"},
     };
     for (const auto& c : cases) {
@@ -468,7 +471,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         SCOPED_TRACE(arguments.join(' ').toStdString());
         const CliRun run = runCli(arguments);
         EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(out));
     EXPECT_EQ(testing::fileContents(old), "precious");

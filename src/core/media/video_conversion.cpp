@@ -95,12 +95,12 @@ public:
         return write(timeline_.add(std::move(frame.image), start));
     }
 
+    bool empty() const { return !timeline_.pending(); }
+
     // Writes the last frame, shown until `defaultLength` after its start when the video does not
-    // say how long it lasts.
+    // say how long it lasts. There must be one (see empty()).
     Status finish(std::int64_t defaultLength)
     {
-        if (!timeline_.pending())
-            return makeError(ErrorCode::EmptyImage, QStringLiteral("The video holds no frame that could be decoded"));
         end_ = lastEnd_ > lastStart_ ? lastEnd_ : lastStart_ + defaultLength;
         return write(timeline_.finish(end_));
     }
@@ -172,6 +172,12 @@ QString videoCutShortText(const QString& name, const VideoReadReport& report)
         .arg(double(report.statedMicroseconds) / 1e6, 0, 'f', 1);
 }
 
+Error noDecodedFrameError(const QString& videoPath)
+{
+    return makeError(ErrorCode::EmptyImage,
+                     QStringLiteral("%1 holds no frame that could be decoded: it may be damaged or cut short").arg(videoPath));
+}
+
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress,
                 const ConversionLimits& limits, VideoReadReport* report)
 {
@@ -202,6 +208,8 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
         if (stopped() || !steps.report(static_cast<int>(video.fractionRead() * 50)))
             return cancelled();
     }
+    if (collector.empty())
+        return noDecodedFrameError(aviPath);
     const std::int64_t nominal = video.nominalFrameMicroseconds();
     if (Status s = collector.finish(nominal > 0 ? nominal : kFallbackFrameMicroseconds); !s)
         return s;

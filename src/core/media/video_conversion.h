@@ -61,9 +61,13 @@ VideoReadReport videoReadReport(std::int64_t read, std::int64_t stated, std::int
 // off, empty for one that did not.
 QString videoCutShortText(const QString& name, const VideoReadReport& report);
 
+// EmptyImage: "<path> holds no frame that could be decoded: it may be damaged or cut short", for a
+// video whose stream gives no picture at all.
+Error noDecodedFrameError(const QString& videoPath);
+
 // Errors: InvalidArgument (see checkConversionTarget), FileNotFound, FileReadFailed,
 // UnsupportedFormat (no video stream, no decoder), CorruptData, LimitExceeded (frame size, the
-// budget of frames or pixels, length), EmptyImage (no frame decoded), Cancelled, FileWriteFailed,
+// budget of frames or pixels, length), EmptyImage (no frame decoded, see noDecodedFrameError), Cancelled, FileWriteFailed,
 // LibraryFailure. `report`, when given, gets what reading the video found once the GIF is written.
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {},
                 const ConversionLimits& limits = {}, VideoReadReport* report = nullptr);

@@ -228,6 +228,8 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
         if (at >= end)
             break;
     }
+    if (!origin)
+        return noDecodedFrameError(videoPath);
     const std::int64_t nominal = video.nominalFrameMicroseconds();
     if (shown && lastEnd <= shown->startMicroseconds)
         lastEnd = shown->startMicroseconds + (nominal > 0 ? nominal : kFallbackFrameMicroseconds);

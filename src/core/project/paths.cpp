@@ -76,4 +76,16 @@ bool MakePath(const QString& path, const PathErrorReporter& report)
     return true;
 }
 
+QString whyNoFolder(const QString& folder)
+{
+    QFileInfo at(QDir(folder).absolutePath());
+    while (!at.exists() && !at.isSymLink() && !at.isRoot())
+        at = QFileInfo(at.absolutePath());
+    if (at.exists() && !at.isDir())
+        return QStringLiteral("%1 is a file, not a folder").arg(at.filePath());
+    if (at.isDir() && !at.isWritable())
+        return QStringLiteral("no new folder can be made in %1").arg(at.filePath());
+    return {};
+}
+
 }  // namespace pictoreel

@@ -44,4 +44,8 @@ using PathErrorReporter = std::function<void(const QString& message)>;
 // `report` and returned as false; the caller may go on as if the folder existed.
 bool MakePath(const QString& path, const PathErrorReporter& report);
 
+// Why `folder` cannot be made, as far as can be told: the nearest part of it that is there is a
+// file, or a folder no new folder can be made in. Empty when neither.
+QString whyNoFolder(const QString& folder);
+
 }  // namespace pictoreel

@@ -282,6 +282,13 @@ TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
     EXPECT_EQ(frames ? QString() : frames.error().message, "The GIF has 300 frames, more than the frame budget of 299");
     EXPECT_EQ(pixels ? QString() : pixels.error().message,
               "The GIF has 300 frames of 100 x 100 pixels, more than the pixel budget of 2999999 pixels");
+    // A video cut before its first frame opens, and is told by name as holding no frame.
+    const QString cut = path("cut.mkv");
+    ASSERT_TRUE(testing::writeFileContents(
+        cut, testing::fileContents(QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_h264_16x12_10f_from1.4s.mkv")).left(900)));
+    const Status empty = aviToGif(cut, gif);
+    EXPECT_EQ(empty ? QString() : empty.error().message, cut + " holds no frame that could be decoded: it may be damaged or cut short");
+    ASSERT_TRUE(QFile::remove(cut));
     // A GIF of two frames shown 655 s each is 1311 frames of video: the budget counts those, and
     // the frames are encoded a part at a time, so the first progress (and a stop) comes early.
     writeRepeatedGif(path("long.gif"), 10, 2, 65535);

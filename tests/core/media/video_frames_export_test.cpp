@@ -2,6 +2,7 @@
 // a failed or cancelled run leaves behind.
 #include "core/media/imaging_component.h"
 #include "core/media/video_frames_export.h"
+#include "support/files.h"
 #include "support/results.h"
 
 #include <QDir>
@@ -92,7 +93,10 @@ TEST(VideoFramesExport, FailuresAndCancelsLeaveNothingBehind)
     const QString mp4 = video("testsrc_h264_16x12_4f.mp4"), out = dir.filePath("new/frames");
     ASSERT_TRUE(extractVideoFrames(mp4, dir.filePath("taken")));
     const ConversionLimits stop{.budget = {}, .stopRequested = [] { return true; }};
+    const QString cut = dir.filePath("cut.mkv");  // cut before its first frame
+    ASSERT_TRUE(testing::writeFileContents(cut, testing::fileContents(video("testsrc_h264_16x12_10f_from1.4s.mkv")).left(900)));
     const std::pair<Result<std::vector<ExtractedFrame>>, ErrorCode> cases[] = {
+        {extractVideoFrames(cut, out), ErrorCode::EmptyImage},
         {extractVideoFrames(mp4, out, {0, {}, 51}), ErrorCode::InvalidArgument},
         {extractVideoFrames(mp4, out, {0, 0, 0}), ErrorCode::InvalidArgument},
         {extractVideoFrames(mp4, out, {10'000 * kMs, {}, 0}), ErrorCode::EmptyImage},
@@ -104,7 +108,7 @@ TEST(VideoFramesExport, FailuresAndCancelsLeaveNothingBehind)
     };
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(codeOf(cases[i].first), cases[i].second) << "case " << i;
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"taken"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), (QStringList{"cut.mkv", "taken"}));
     EXPECT_EQ(QDir(dir.filePath("taken")).count(), 2u + 4u);
 }
 
