@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -140,6 +141,20 @@ TEST_F(SettingsStore, RefusedWritesChangeNothing)
     huge.close();
     EXPECT_FALSE(WriteIniKey("General", "Temp Path", "/x/", huge.fileName()));
     EXPECT_EQ(QFileInfo(huge.fileName()).size(), qint64{257} << 20);
+
+    // A write the system stops part way (a full disk; here a file size limit) leaves the old file.
+    ASSERT_TRUE(writeFileContents(file("full.ini"), "[S]\nk=1\n"));
+    rlimit was{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &was), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = was;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteIniKey("S", "k", QString(8000, u'x'), file("full.ini"));
+    ::setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(fileContents(file("full.ini")), "[S]\nk=1\n");
 }
 
 // A batch of edits is written once, after the earlier content; a snapshot taken before stays as
