@@ -77,10 +77,8 @@ QString frameKey(int index) { return QStringLiteral("FRAME%1").arg(index, 3, 10,
 
 QString proposeOutputFile(const QString& projectPath)
 {
-    QString proposal = projectPath;
-    proposal.replace(QStringLiteral(".agp"), QStringLiteral(".gif"));
-    if (proposal != projectPath)
-        return proposal;
+    // Only the name's own ending: an ".agp" earlier in the path (a folder "old.agp.d") stays, or
+    // the GIF would go to another folder, over whatever of that name is there.
     if (projectPath.endsWith(QStringLiteral(".agp"), Qt::CaseInsensitive))
         return projectPath.chopped(4) + QStringLiteral(".gif");
     return projectPath + QStringLiteral(".gif");

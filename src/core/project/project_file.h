@@ -38,9 +38,9 @@ QString frameKey(int index);  // "FRAME" and at least three digits
 // The most frames a project holds: its frame count is read as a 16-bit number.
 inline constexpr int kMaxProjectFrames = 32767;
 
-// The output GIF proposed for a project saved as `projectPath`: ".agp" replaced by ".gif".
-// Never the project file itself: a path without ".agp" gets ".gif" in place of its extension
-// when that is ".agp" in other letter case, else ".gif" appended.
+// The output GIF proposed for a project saved as `projectPath`, beside it: its ending ".agp" (in
+// any letter case) replaced by ".gif", or ".gif" appended to a name without that ending. Never
+// the project file itself.
 QString proposeOutputFile(const QString& projectPath);
 // The same, but never one of the pictures of `frames` either: "-animated", then a number when
 // that is a picture too, goes before ".gif".

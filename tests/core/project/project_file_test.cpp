@@ -97,7 +97,8 @@ TEST_F(ProjectFile, WritesTheKeysInTheirOrderAndProposesTheOutput)
                   "\nFrames=2\n[Frame Properties]\nFRAME001=50;YES;16777215;a.jpg;/pics/\nFRAME002=25;NO;0;b.jpg;/pics/\n");
     EXPECT_EQ(frameKey(1000), "FRAME1000");
 
-    for (const auto& [project, proposal] : {std::pair{"/p/my.agp.d/demo.agp", "/p/my.gif.d/demo.gif"},
+    for (const auto& [project, proposal] : {std::pair{"/p/my.agp.d/demo.agp", "/p/my.agp.d/demo.gif"},
+                                            {"/p/my.agp backup.agp", "/p/my.agp backup.gif"},
                                             {"/p/DEMO.AGP", "/p/DEMO.gif"}, {"/p/demo", "/p/demo.gif"}})
         EXPECT_EQ(proposeOutputFile(project), proposal);
     // Nor one of the project's pictures.
