@@ -135,14 +135,18 @@ private:
 
 // ---- GIF to AVI -------------------------------------------------------------------------------
 
-// Length of one video frame for these delays: their greatest common divisor, held to the range
-// the AVI is written at.
+// Length of one video frame for these delays: the longest within the range the AVI is written
+// at that divides them all, so every GIF frame lasts whole video frames (slides of 1.5 s take
+// three of 0.5 s, not 2 s and 1 s by turns). Delays with no such common length take the shortest.
 int videoFrameLength(const std::vector<int>& delays)
 {
     int divisor = 0;
     for (int d : delays)
         divisor = std::gcd(divisor, d);
-    return std::clamp(divisor, kShortestVideoFrame, kLongestVideoFrame);
+    for (int length = std::min(divisor, kLongestVideoFrame); length > kShortestVideoFrame; --length)
+        if (divisor % length == 0)
+            return length;
+    return kShortestVideoFrame;
 }
 
 }  // namespace

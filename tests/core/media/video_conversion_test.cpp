@@ -199,6 +199,9 @@ TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
         {{3, 4, 7, 5}, 2},    // no common length above 1/100 s: 50 frames a second, rounded ahead
         {{0, 1, 20}, 10},     // played as 10, 10, 20
         {{500, 1000}, 100},  // one frame a second at the least
+        {{150, 150, 150}, 75},  // the longest length up to a second that every delay holds whole
+        {{300, 150, 300}, 75},
+        {{120, 120}, 60},
     };
     for (const auto& [delays, videoFrameLength] : cases) {
         SCOPED_TRACE(::testing::PrintToString(delays));
@@ -229,8 +232,11 @@ TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
         PlayerComponent player;
         ASSERT_TRUE(player.LoadGif(source));
         int played = 0;
-        for (int k = 0; k < player.FrameCount(); ++k)
-            played += player.frame(k).value().effectiveDelayCentiseconds;
+        std::vector<int> playedDelays;
+        for (int k = 0; k < player.FrameCount(); ++k) {
+            playedDelays.push_back(player.frame(k).value().effectiveDelayCentiseconds);
+            played += playedDelays.back();
+        }
         EXPECT_EQ(int(frames.size()), (played + videoFrameLength / 2) / videoFrameLength);
         ASSERT_FALSE(frames.empty());
         EXPECT_EQ(std::tuple(frames[0].image.width, frames[0].image.height, frames[0].durationMicroseconds),
@@ -243,6 +249,9 @@ TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
         ASSERT_EQ(int(decoded.frames.size()), player.FrameCount());
         const std::vector<int> backDelays = delaysOf(decoded);
         EXPECT_NEAR(std::accumulate(backDelays.begin(), backDelays.end(), 0), played, videoFrameLength);
+        // Delays of whole video frames come back as they were, each frame as long as it played.
+        if (std::all_of(playedDelays.begin(), playedDelays.end(), [&](int d) { return d % videoFrameLength == 0; }))
+            EXPECT_EQ(backDelays, playedDelays);
         const std::uint8_t* middle = decoded.frames.back().image.pixel(16, 10);
         const int last = int(delays.size()) - 1;
         EXPECT_TRUE(std::abs(middle[0] - 40 * last) <= 8 && std::abs(middle[2] - (255 - 50 * last)) <= 8) << int(middle[0]) << "," << int(middle[2]);
@@ -289,11 +298,11 @@ TEST_F(VideoConversion, FailuresLeaveNoFileAndNoFinalProgress)
     const Status empty = aviToGif(cut, gif);
     EXPECT_EQ(empty ? QString() : empty.error().message, cut + " holds no frame that could be decoded: it may be damaged or cut short");
     ASSERT_TRUE(QFile::remove(cut));
-    // A GIF of two frames shown 655 s each is 1311 frames of video: the budget counts those, and
+    // A GIF of two frames shown 655.35 s each is 1542 frames of 0.85 s: the budget counts those, and
     // the frames are encoded a part at a time, so the first progress (and a stop) comes early.
     writeRepeatedGif(path("long.gif"), 10, 2, 65535);
     const Status video = gifToAvi(path("long.gif"), oldAvi, {}, 0xFFFFFF, ConversionLimits{{.maxFrames = 1000}, {}});
-    EXPECT_EQ(video ? QString() : video.error().message, "The AVI to write has 1311 frames, more than the frame budget of 1000");
+    EXPECT_EQ(video ? QString() : video.error().message, "The AVI to write has 1542 frames, more than the frame budget of 1000");
     std::vector<int> seen;
     EXPECT_EQ(codeOf(gifToAvi(path("long.gif"), oldAvi, [&](int percent) { seen.push_back(percent); return false; })),
               ErrorCode::Cancelled);
