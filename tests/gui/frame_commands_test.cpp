@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
+#include <sys/stat.h>
+
 namespace pictoreel::testing {
 namespace {
 
@@ -60,6 +62,18 @@ TEST_F(FrameCommandsTest, AddingToAnEmptyListShowsTheFirstRowAndTakesItsPictureS
     trigger("mnuFileSub1");
     EXPECT_EQ(dialogs.calls.back().kind, DialogCall::Kind::OpenFiles);
     EXPECT_TRUE(rowCount() == 0 && textOf("lName").isEmpty() && !window->wpdlx1.hasImage() && !part("cmdAutoW")->isEnabled());
+}
+
+// A named pipe among the pictures is shown at once, without a size: opening it would wait for a writer.
+TEST_F(FrameCommandsTest, APictureThatIsANamedPipeNeverHoldsTheWindow)
+{
+    const QString pipe = picturesFolder() + "pipe.png";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    dialogs.answerFiles({makePicture("a.png", 20, 10), pipe});
+    trigger("Toolbar1_add");
+    listView()->selectRow(2);
+    window->ShowFrameProperties();  // as a click on the row does
+    EXPECT_EQ(QStringList({textOf("lName"), textOf("lSize")}), QStringList({"pipe.png", ""}));
 }
 
 TEST_F(FrameCommandsTest, CheckRemoveMoveAndClearWorkOnTheRowsAndTellAboutAnEmptyList)

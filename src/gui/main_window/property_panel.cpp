@@ -2,6 +2,7 @@
 
 #include "gui/main_window/property_panel_grid.h"
 
+#include "core/base/file_identity.h"
 #include "core/base/image.h"
 #include "core/project/numbers.h"
 #include "gui/app/dialogs.h"
@@ -502,8 +503,10 @@ QString fileSizeTextFor(qint64 bytes, const QLocale& locale)
 
 QString FileSizeText(const QString& path)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    // A named pipe or a device among the pictures is no file to tell the size of; opening one
+    // could wait for ever.
+    QFile file;
+    if (path.isEmpty() || !openRegularFile(file, path))
         return {};
     const qint64 size = file.size();
     file.close();
