@@ -11,7 +11,9 @@ QString historyKey(int place) { return QStringLiteral("File") + QString::number(
 
 void AddToHistory(const QString& path, const QString& settingsFile)
 {
-    if (path.isEmpty())
+    // A path the settings file cannot give back as it is (a line break in it, spaces around it)
+    // would open another file from the list, or its lines would become keys of their own.
+    if (path.isEmpty() || !IniDocument::keepsValue(path))
         return;
     editIniFile(settingsFile, [&](IniDocument& doc) {
         QStringList candidates{path};

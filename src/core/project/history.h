@@ -13,7 +13,8 @@ inline constexpr int kHistoryPlaces = 100;
 QString historyKey(int place);  // "File1" ... "File100"
 
 // Puts `path` at the top: an earlier copy of it is dropped, the other entries move down in
-// their order (empty places move down with them) and the list is cut to 100 places.
+// their order (empty places move down with them) and the list is cut to 100 places. A path the
+// settings file cannot hold as it is (see IniDocument::keepsValue) is left out.
 void AddToHistory(const QString& path, const QString& settingsFile);
 
 // The entries in order, empty places left out.

@@ -207,9 +207,11 @@ TEST_F(SettingsStore, HistoryKeepsTheLastOpenedProjectsOnTop)
             WriteIniKey("Project", historyKey(i + 1), entries[i], ini);
     };
     seed({"/b.agp", "/a.agp", "/c.agp"});
-    for (const char* path : {"/a.agp", "/a.agp", "/A.agp", ""})
+    // A path the file cannot give back as it is stays out: a line break would write keys of its own.
+    for (const char* path : {"/a.agp", "/a.agp", "/A.agp", "", "/nl\n[General]\nTemp Path=x\n.agp", "/space.agp "})
         AddToHistory(path, ini);
     EXPECT_EQ(readHistory(ini), (QStringList{"/A.agp", "/a.agp", "/b.agp", "/c.agp"}));
+    EXPECT_EQ(ReadIniKey("General", "Temp Path", "none", ini), "none");
     QStringList full;
     for (int i = 1; i <= kHistoryPlaces; ++i)
         full << QString("/p/%1.agp").arg(i);
