@@ -3,6 +3,7 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <unordered_set>
@@ -52,6 +53,7 @@ struct WebpWriter::Impl {
     int height = 0;
     WebPAnimEncoder* encoder = nullptr;
     long long timestamp = 0;  // ms at which the next frame starts
+    bool anyTransparent = false;  // a frame has a pixel that is not fully opaque
 
     ~Impl()
     {
@@ -100,6 +102,8 @@ Status WebpWriter::addFrame(const RgbaImage& canvas, int durationMs)
     picture.use_argb = 1;
     picture.width = canvas.width;
     picture.height = canvas.height;
+    for (std::size_t i = 3; !impl_->anyTransparent && i < canvas.pixels.size(); i += 4)
+        impl_->anyTransparent = canvas.pixels[i] != 0xFF;
     const bool imported = WebPPictureImportRGBA(&picture, canvas.pixels.data(), canvas.width * 4);
     const bool added = imported && WebPAnimEncoderAdd(impl_->encoder, &picture, static_cast<int>(impl_->timestamp), &config);
     WebPPictureFree(&picture);
@@ -138,6 +142,14 @@ Status WebpWriter::finish()
     WebPDataInit(&data);
     if (!WebPAnimEncoderAssemble(impl_->encoder, &data))
         return encoderError("assemble the file", impl_->lastError());
+    // The encoder stores frames cut down to what changes, and a frame whose transparent pixels all
+    // lie outside that part (bars beside a picture, a transparent border) stores no alpha, so the
+    // file's header says it has none: viewers that go by the header then show those parts black.
+    // The header's alpha flag (VP8X, first byte of its flags) is set whenever a frame had any.
+    constexpr std::size_t kFlagsByte = 20;
+    constexpr std::uint8_t kAlphaFlag = 0x10;
+    if (impl_->anyTransparent && data.size > kFlagsByte && std::equal(data.bytes + 12, data.bytes + 16, "VP8X"))
+        const_cast<std::uint8_t*>(data.bytes)[kFlagsByte] |= kAlphaFlag;
     const bool written = impl_->sink(QByteArray::fromRawData(reinterpret_cast<const char*>(data.bytes),
                                                              static_cast<qsizetype>(data.size)));
     WebPDataClear(&data);

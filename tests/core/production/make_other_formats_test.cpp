@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <webp/decode.h>
 #include <webp/demux.h>
 
 #include <gtest/gtest.h>
@@ -182,6 +183,31 @@ TEST_P(MakeOtherFormats, AnyChangeToWhatGoesInIsMadeAnew)
         change();
         EXPECT_EQ(makeFromPictures(), 4) << what;
     }
+}
+
+// A frame's parts in its transparent colour stay transparent, also for viewers that go by what
+// the file's header says (a WebP stores the frame cut down to its opaque part).
+TEST_P(MakeOtherFormats, TransparentPartsAreToldInTheHeader)
+{
+    RgbaImage keyed = solidPicture(24, 18, {255, 0, 255});
+    testing::fillRect(keyed, 12, 0, 12, 18, {0, 0, 255});
+    testing::writeBmp(dir.filePath("keyed.bmp"), keyed);
+    FrameList two;
+    two.AddFrameFromString(QStringLiteral("50;YES;16711935;keyed.bmp;%1/").arg(dir.path()));
+    two.AddFrameFromString(QStringLiteral("50;NO;0;red.bmp;%1/").arg(dir.path()));
+    ASSERT_TRUE(makeAnimatedGif(two, properties, output(), options).ok());
+    const QByteArray bytes = testing::fileContents(output());
+    WebPBitstreamFeatures features{};
+    const bool headerHasAlpha =
+        QString(GetParam()) == "webp"
+            ? WebPGetFeatures(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()), &features) ==
+                      VP8_STATUS_OK &&
+                  features.has_alpha
+            : QImage(output()).hasAlphaChannel();
+    EXPECT_TRUE(headerHasAlpha);
+    const Timeline t = decode(output());
+    ASSERT_FALSE(t.empty());
+    EXPECT_EQ(std::tuple(t[0].first.pixel(1, 1)[3], t[0].first.pixel(20, 1)[2]), std::tuple(0, 255));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, MakeOtherFormats, ::testing::Values("webp", "png"));
