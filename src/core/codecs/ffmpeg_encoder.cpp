@@ -4,6 +4,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <vector>
+
 namespace pictoreel::ffmpeg {
 
 namespace {
@@ -20,6 +23,11 @@ public:
     FrameHandle picture;
     PacketHandle packet;
     ScalerHandle scaler;
+    // Pictures of an odd width or height are converted at the next even size, their last column
+    // and row repeated: each chroma sample of 4:2:0 covers two by two pixels, and at an odd edge
+    // the converter would otherwise take it from beyond the picture (a 1 x 1 red frame came out
+    // brown). The encoder then takes the picture's own size from the top left.
+    std::vector<std::uint8_t> padded;
     AVStream* stream = nullptr;
     std::int64_t nextPts = 0;
     bool finished = false;
@@ -124,12 +132,15 @@ Result<std::unique_ptr<AviEncoding>> createAviEncoder(const QString& path, int w
     if (const int r = avformat_write_header(context, nullptr); r < 0)
         return e.writeFailure(r);
 
+    const int evenWidth = width + (width & 1), evenHeight = height + (height & 1);
     e.picture->format = AV_PIX_FMT_YUV420P;
-    e.picture->width = width;
-    e.picture->height = height;
+    e.picture->width = evenWidth;
+    e.picture->height = evenHeight;
     if (av_frame_get_buffer(e.picture.get(), 0) < 0)
         return makeError(ErrorCode::LibraryFailure, QStringLiteral("Out of memory"));
-    e.scaler.reset(sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P,
+    e.picture->width = width;
+    e.picture->height = height;
+    e.scaler.reset(sws_getContext(evenWidth, evenHeight, AV_PIX_FMT_RGBA, evenWidth, evenHeight, AV_PIX_FMT_YUV420P,
                                   SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
     if (!e.scaler)
         return makeError(ErrorCode::LibraryFailure, QStringLiteral("Cannot set up the colour conversion"));
@@ -149,11 +160,30 @@ Status FfmpegAviEncoding::addFrame(const RgbaImage& picture, int repeat)
                                                          .arg(e.codec->height));
     if (repeat < 1)
         return {};
-    if (av_frame_make_writable(e.picture.get()) < 0)
+    // A new buffer, when the encoder still holds the last one, is made at the even size too.
+    const int evenWidth = picture.width + (picture.width & 1), evenHeight = picture.height + (picture.height & 1);
+    e.picture->width = evenWidth;
+    e.picture->height = evenHeight;
+    const bool writable = av_frame_make_writable(e.picture.get()) >= 0;
+    e.picture->width = picture.width;
+    e.picture->height = picture.height;
+    if (!writable)
         return makeError(ErrorCode::LibraryFailure, QStringLiteral("Out of memory"));
-    const std::uint8_t* source[4] = {picture.pixels.data(), nullptr, nullptr, nullptr};
-    const int sourceLines[4] = {picture.width * 4, 0, 0, 0};
-    sws_scale(e.scaler.get(), source, sourceLines, 0, picture.height, e.picture->data, e.picture->linesize);
+    const std::uint8_t* pixels = picture.pixels.data();
+    if (evenWidth != picture.width || evenHeight != picture.height) {
+        const std::size_t row = std::size_t(picture.width) * 4, evenRow = std::size_t(evenWidth) * 4;
+        e.padded.resize(evenRow * std::size_t(evenHeight));
+        for (int y = 0; y < evenHeight; ++y) {
+            std::uint8_t* to = e.padded.data() + std::size_t(y) * evenRow;
+            std::copy_n(pixels + std::size_t(std::min(y, picture.height - 1)) * row, row, to);
+            if (evenWidth != picture.width)
+                std::copy_n(to + row - 4, 4, to + row);
+        }
+        pixels = e.padded.data();
+    }
+    const std::uint8_t* source[4] = {pixels, nullptr, nullptr, nullptr};
+    const int sourceLines[4] = {evenWidth * 4, 0, 0, 0};
+    sws_scale(e.scaler.get(), source, sourceLines, 0, evenHeight, e.picture->data, e.picture->linesize);
     e.picture->quality = e.codec->global_quality;
     for (int i = 0; i < repeat; ++i) {
         e.picture->pts = e.nextPts++;

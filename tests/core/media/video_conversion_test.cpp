@@ -241,6 +241,9 @@ TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
         ASSERT_FALSE(frames.empty());
         EXPECT_EQ(std::tuple(frames[0].image.width, frames[0].image.height, frames[0].durationMicroseconds),
                   std::tuple(33, 21, videoFrameLength * 10000));
+        // The odd last column and row keep their colour (each chroma sample covers 2 x 2 pixels).
+        const std::uint8_t* edge = frames[0].image.pixel(32, 20);
+        EXPECT_TRUE(edge[0] < 12 && std::abs(edge[1] - 200) < 12 && edge[2] > 243) << int(edge[0]) << "," << int(edge[1]) << "," << int(edge[2]);
         const std::uint8_t* corner = frames.back().image.pixel(1, 1);  // transparent: BackColor red
         EXPECT_TRUE(corner[0] > 200 && corner[2] < 60);
 
