@@ -39,6 +39,16 @@ int runConversion(const QStringList& words, Direction direction)
         return kExitFailure;
     }
 
+    // A file already there whose name says another kind of file is no output to write over:
+    // most often the arguments were given the other way round, or a picture was named by a slip.
+    const QString kind = toGif ? QStringLiteral("gif") : QStringLiteral("avi");
+    const QString targetSuffix = QFileInfo(target).suffix().toLower();
+    if (QFileInfo::exists(target) && !targetSuffix.isEmpty() && targetSuffix != kind && !sameFile(source, target)) {
+        printError(QStringLiteral("%1 is there already, and its name says it is no .%2 file; it is not written over")
+                       .arg(target, kind));
+        return kExitFailure;
+    }
+
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
     const InterruptCatcher interrupts;
@@ -69,7 +79,7 @@ int runConversion(const QStringList& words, Direction direction)
         printError(QStringLiteral("warning: ") + videoCutShortText(source, gif));
     // The kind of file written does not follow the name: a name that says another kind is warned
     // about, so that a video named .mp4 or a GIF named .png surprises no one.
-    if (const QString suffix = QFileInfo(target).suffix().toLower(); !suffix.isEmpty() && suffix != (toGif ? u"gif" : u"avi"))
+    if (!targetSuffix.isEmpty() && targetSuffix != kind)
         printError(QStringLiteral("warning: %1 was written as %2 file, whatever its name says")
                        .arg(target, toGif ? QStringLiteral("a GIF") : QStringLiteral("an AVI")));
     if (!quiet) {

@@ -454,6 +454,8 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"avi2gif", dir.filePath("one.gif"), old, "x", "y"}, 2, "unexpected arguments \"x\", \"y\""},
         {{}, {"--version", "now"}, 2, "\"now\""},
         {{}, {"gif2avi", dir.filePath("one.gif"), dir.path() + "/./one.gif"}, 1, "is the file being converted"},
+        // A file there already whose name says another kind (the arguments the other way round).
+        {{}, {"gif2avi", dir.filePath("one.gif"), old}, 1, "old.gif is there already, and its name says it is no .avi file"},
         {{}, {"info", pipe, "--json"}, 1, "pipe.gif is not a file: it is a named pipe"},
         {{}, {"avi2gif", pipe, old}, 1, "is not a file: it is a named pipe"},
         {{}, {"extract", many, "-o", out, "--max-frames", "14"}, 1, "The GIF has 15 frames, more than the frame budget of 14"},
