@@ -233,7 +233,20 @@ bool readMaxSize(const Arguments& args, ProjectProperties& properties)
     return true;
 }
 
-QString absolutePathOf(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString absolutePathOf(const QString& path)
+{
+    // ".." after a linked folder leads to the parent of the link's target, as the system takes
+    // it, not back to where the text says: the part up to the last ".." is resolved on disk when
+    // it is there, and only what follows it is tidied as text.
+    const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+    static const QRegularExpression lastParent(QStringLiteral("/\\.\\.(?=/|$)(?!.*/\\.\\.(/|$))"));
+    if (const QRegularExpressionMatch up = lastParent.match(absolute); up.hasMatch()) {
+        const QString resolved = QFileInfo(absolute.left(up.capturedEnd())).canonicalFilePath();
+        if (!resolved.isEmpty())
+            return QDir::cleanPath(resolved + absolute.mid(up.capturedEnd()));
+    }
+    return QDir::cleanPath(absolute);
+}
 
 namespace {
 

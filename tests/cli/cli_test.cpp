@@ -151,6 +151,12 @@ TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
     EXPECT_TRUE(noSize.err.contains("--max-size wants a size in bytes")) << noSize.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("sized.agp")));
 
+    // ".." after a linked folder leads where the system takes it: to the parent of the link's target.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("other/sub") && QDir(dir.path()).mkpath("here") &&
+                QFile::link(dir.filePath("other/sub"), dir.filePath("here/lnk")) && QFile::copy(pictures[1], dir.filePath("other/p.bmp")));
+    ASSERT_EQ(runCli({"project", dir.filePath("here/lnk/../p.bmp"), pictures[0], "-o", dir.filePath("linked.agp")}).exitCode, 0);
+    EXPECT_TRUE(QString::fromUtf8(testing::fileContents(dir.filePath("linked.agp"))).contains(";p.bmp;" + dir.filePath("other/") + "\n"));
+
     // A lone picture name is a picture (too few for an animation), unless the file holds a project.
     const CliRun one = runCli({"make", pictures[0], "-o", dir.filePath("one.gif")});
     EXPECT_EQ(one.exitCode, 2);
