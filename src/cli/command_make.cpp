@@ -272,7 +272,7 @@ int runMake(const QStringList& words)
             printError(QStringLiteral("name the GIF to make with -o OUT.gif"));
             return kExitUsage;
         }
-        auto project = pictureProjectFrom(args.positional(), args);
+        auto project = pictureProjectFrom(args.positional(), args, PictureProjectUse::Make);
         if (!project)
             return kExitUsage;
         job.output = absolutePathOf(outputOption->trimmed());

@@ -26,7 +26,7 @@ int runProject(const QStringList& words)
                              : args.error());
         return kExitUsage;
     }
-    auto project = pictureProjectFrom(args.positional(), args);
+    auto project = pictureProjectFrom(args.positional(), args, PictureProjectUse::Write);
     if (!project || !readMaxSize(args, project->properties))
         return kExitUsage;
     // The project names its GIF, and its pictures, by full paths, as the window's do.

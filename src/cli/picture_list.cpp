@@ -250,7 +250,8 @@ QString absolutePathOf(const QString& path)
 
 namespace {
 
-std::optional<PictureProject> pictureProject(const QStringList& pictures, const Arguments& args, QString* error)
+std::optional<PictureProject> pictureProject(const QStringList& pictures, const Arguments& args, PictureProjectUse use,
+                                             QString* error)
 {
     if (pictures.size() < 2 || pictures.size() > kMaxProjectFrames) {
         *error = QStringLiteral("an animation takes 2 to %1 pictures, not %2").arg(kMaxProjectFrames).arg(pictures.size());
@@ -295,8 +296,8 @@ std::optional<PictureProject> pictureProject(const QStringList& pictures, const 
     QStringList absolute;
     for (const QString& picture : pictures) {
         absolute << absolutePathOf(picture);
-        // The frame would look for another picture than the one named.
-        if (!projectCanName(absolute.back())) {
+        // The project file's frame would look for another picture than the one named.
+        if (use == PictureProjectUse::Write && !projectCanName(absolute.back())) {
             *error = unnameablePictureError(absolute.back()).message;
             return std::nullopt;
         }
@@ -320,10 +321,10 @@ std::optional<PictureProject> pictureProject(const QStringList& pictures, const 
 
 }  // namespace
 
-std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args)
+std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args, PictureProjectUse use)
 {
     QString error;
-    auto project = pictureProject(pictures, args, &error);
+    auto project = pictureProject(pictures, args, use, &error);
     if (!project)
         printError(error);
     return project;

@@ -31,11 +31,15 @@ struct PictureProject {
     QJsonObject settings;  // what was chosen, and where the size came from
 };
 
+// What the pictures' project is for: made at once, or written as a project file, which cannot
+// name every picture (see projectCanName).
+enum class PictureProjectUse { Make, Write };
+
 // The project of `pictures` (in order, paths made absolute) with the options of `args`, or nullopt
 // once the word that is wrong has been told (a wrong command line). Without a size option the size
 // is the first readable picture's, as the window's Auto Size takes it; --width or --height alone
 // keeps its proportions.
-std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args);
+std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, const Arguments& args, PictureProjectUse use);
 
 // --max-size of `args` into `properties` (the project's Max Size); false once a wrong one is told.
 bool readMaxSize(const Arguments& args, ProjectProperties& properties);
