@@ -110,6 +110,8 @@ Result<std::unique_ptr<GifBlockReader>> GifBlockReader::open(ByteSource& source)
     if (!gif) {
         if (error == D_GIF_ERR_NOT_GIF_FILE)
             return makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The data is not a GIF picture"));
+        if (error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_NO_SCRN_DSCR)  // empty, or cut in its first bytes
+            return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends before its header does: the file is empty or cut short"));
         return errorFromGiflib(error, QStringLiteral("Cannot read the GIF header"));
     }
     return std::unique_ptr<GifBlockReader>(new GifBlockReader(source, std::move(gif)));

@@ -93,7 +93,11 @@ TEST(GifReader, DamagedHostileAndForeignFilesEndCleanly)
     EXPECT_EQ(damaged ? QString() : damaged.error().message, "The GIF's first picture cannot be read: its description is damaged");
     // And what is no GIF at all.
     EXPECT_EQ(codeOf(GifDecoder::openFile(wuffs(QStringLiteral("pjw-thumbnail.png")))), ErrorCode::UnsupportedFormat);
-    EXPECT_EQ(codeOf(GifDecoder::openMemory(QByteArray())), ErrorCode::CorruptData);
+    // Nothing, or a file cut within its header, is told as such.
+    for (const QByteArray& start : {QByteArray(), QByteArray("GIF"), QByteArray("GIF89a\x01\x00", 8)}) {
+        const auto cut = GifDecoder::openMemory(start);
+        EXPECT_EQ(cut ? QString() : cut.error().message, "The GIF ends before its header does: the file is empty or cut short");
+    }
 }
 
 TEST(GifReader, TruncatedFilesKeepEveryFrameTheyHold)
