@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QString>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace pictoreel::testing {
 
 inline QByteArray fileContents(const QString& path)
@@ -29,5 +32,31 @@ inline bool moveModifiedOn(const QString& path, int seconds = 2)
     return f.open(QIODevice::ReadWrite) &&
            f.setFileTime(f.fileTime(QFileDevice::FileModificationTime).addSecs(seconds), QFileDevice::FileModificationTime);
 }
+
+// While it lives, no file this process writes grows beyond `bytes`: a write past that fails
+// (EFBIG) part way, as on a full disk, without a disk to fill.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : signal_(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        ok_ = ::getrlimit(RLIMIT_FSIZE, &was_) == 0;
+        rlimit small = was_;
+        small.rlim_cur = bytes;
+        ok_ = ok_ && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &was_);
+        std::signal(SIGXFSZ, signal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    rlimit was_{};
+    void (*signal_)(int);
+    bool ok_ = false;
+};
 
 }  // namespace pictoreel::testing

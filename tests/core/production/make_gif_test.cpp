@@ -3,6 +3,7 @@
 #include "core/production/make_gif.h"
 
 #include "core/gif/gif_reader.h"
+#include "support/files.h"
 #include "support/results.h"
 #include "support/test_pictures.h"
 
@@ -11,9 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -146,16 +146,11 @@ TEST_F(MakeGif, RefusalsAndFailuresLeaveTheOldOutputAlone)
     // way through the code) fails the make: no frame is taken for a bad picture.
     options.tempFolder = dir.filePath("full") + "/";
     ASSERT_TRUE(QDir().mkpath(options.tempFolder));
-    rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     failedRows.clear();
+    std::optional<testing::FileSizeLimit> limit(std::in_place, 64);
+    ASSERT_TRUE(limit->ok());
     const auto full = make(out, events);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldSignal);
+    limit.reset();
     ASSERT_FALSE(full.ok());
     EXPECT_EQ(full.error().code, ErrorCode::FileWriteFailed);
     EXPECT_TRUE(full.error().message.contains(options.tempFolder)) << full.error().message.toStdString();

@@ -12,7 +12,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -144,16 +143,11 @@ TEST_F(SettingsStore, RefusedWritesChangeNothing)
 
     // A write the system stops part way (a full disk; here a file size limit) leaves the old file.
     ASSERT_TRUE(writeFileContents(file("full.ini"), "[S]\nk=1\n"));
-    rlimit was{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &was), 0);
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = was;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteIniKey("S", "k", QString(8000, u'x'), file("full.ini"));
-    ::setrlimit(RLIMIT_FSIZE, &was);
-    std::signal(SIGXFSZ, oldSignal);
-    EXPECT_FALSE(written);
+    {
+        const testing::FileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.ok());
+        EXPECT_FALSE(WriteIniKey("S", "k", QString(8000, u'x'), file("full.ini")));
+    }
     EXPECT_EQ(fileContents(file("full.ini")), "[S]\nk=1\n");
 }
 
