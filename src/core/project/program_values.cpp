@@ -76,6 +76,9 @@ ProgramValues resolveProgramValues(const QString& programFolder, const PathError
     values.settingsFile = joinPath(programFolder, QLatin1String(kSettingsFileName));
     values.tempFolder = ReadIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"),
                                    defaultTempFolderFor(programFolder), values.settingsFile);
+    // "~/" at the start is the home folder, as in a shell.
+    if (values.tempFolder == QStringLiteral("~") || values.tempFolder.startsWith(QStringLiteral("~/")))
+        values.tempFolder = QDir::homePath() + values.tempFolder.mid(1);
     // A relative folder is the settings file's, wherever the program was started from.
     if (!values.tempFolder.trimmed().isEmpty() && QDir::isRelativePath(values.tempFolder))
         values.tempFolder = joinPath(programFolder, values.tempFolder);

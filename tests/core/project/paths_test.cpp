@@ -72,6 +72,8 @@ TEST(ProgramValues, SettingsAndTempFolderFollowTheLayoutAndTheTempPathSetting)
     QTemporaryDir root;
     qputenv("XDG_CONFIG_HOME", root.filePath("config").toUtf8());
     qputenv("XDG_CACHE_HOME", root.filePath("cache").toUtf8());
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", root.filePath("home").toUtf8());
     const QString config = root.filePath("config/pictoreel"), cache = root.filePath("cache/pictoreel/");
     const QString portable = root.filePath("copied/bin"), installed = root.filePath("prefix/bin");
     const QString previous = QDir::currentPath();
@@ -89,6 +91,7 @@ TEST(ProgramValues, SettingsAndTempFolderFollowTheLayoutAndTheTempPathSetting)
         {"/usr/bin", "", cache},
         {installed, std::nullopt, cache},
         {installed, "mine", config + "/mine/"},
+        {installed, "~/gifs", root.filePath("home/gifs/")},
     };
     QStringList reports;
     for (const auto& c : cases) {
@@ -107,6 +110,7 @@ TEST(ProgramValues, SettingsAndTempFolderFollowTheLayoutAndTheTempPathSetting)
     EXPECT_TRUE(reports.isEmpty());
     EXPECT_TRUE(QDir(installed).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     QDir::setCurrent(previous);
+    qputenv("HOME", home);
 }
 
 }  // namespace
