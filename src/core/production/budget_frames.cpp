@@ -44,9 +44,14 @@ IndexedImage withPalette(int width, int height, std::vector<Rgb> palette, bool t
     return indexed;
 }
 
+// Opaque pixels take the nearest of the palette's colours, never the transparent entry after
+// them: its black would take near-black pixels, which would then show what is behind them.
 void mapPixels(const RgbaImage& image, IndexedImage& indexed)
 {
-    indexed.indices = mapToPalette(image, indexed.palette, Dithering::None, indexed.transparentIndex >= 0,
+    const bool transparent = indexed.transparentIndex >= 0;
+    const std::vector<Rgb> colours(indexed.palette.begin(),
+                                   transparent ? indexed.palette.begin() + indexed.transparentIndex : indexed.palette.end());
+    indexed.indices = mapToPalette(image, colours, Dithering::None, transparent,
                                    static_cast<std::uint8_t>(std::max(0, indexed.transparentIndex)));
 }
 

@@ -189,6 +189,43 @@ TEST_F(BudgetMake, FitsTheBudgetReusingTheConvertedFramesAndReportsTheChoice)
     EXPECT_EQ(QDir(options.tempFolder).entryList({"*budget*"}, QDir::Files), QStringList());
 }
 
+// Fewer colours never make an opaque pixel transparent: dark ones stay shown, near the black of
+// the transparent entry, and the transparent colour's pixels alone are transparent.
+TEST_F(BudgetMake, ReducedColoursKeepWhatIsTransparentAndWhatIsNot)
+{
+    std::minstd_rand random(11);
+    frames = FrameList();
+    std::vector<RgbaImage> pictures;
+    for (int k = 0; k < 3; ++k) {
+        pictures.push_back(testing::makePicture(64, 48, [&](int x, int y) {
+            if (x >= 8 + 10 * k && x < 24 + 10 * k && y < 12)
+                return Rgb{255, 0, 255};
+            const auto dark = std::uint8_t(random() % 24);
+            return y < 24 ? Rgb{std::uint8_t(random()), std::uint8_t(random()), std::uint8_t(random())} : Rgb{dark, dark, std::uint8_t(dark / 2)};
+        }));
+        const QString name = QStringLiteral("keyed%1.bmp").arg(k);
+        testing::writeBmp(dir.filePath(name), pictures.back());
+        frames.AddFrameFromString(QStringLiteral("10;YES;16711935;%1;%2/").arg(name, dir.path()));
+    }
+    const QString out = dir.filePath("out.gif");
+    ASSERT_TRUE(makeAnimatedGif(frames, properties, out, options).ok());
+    properties.maxSize = QString::number(QFileInfo(out).size() / 2);
+    const auto made = makeAnimatedGif(frames, properties, out, options);
+    ASSERT_TRUE(made.ok()) << made.error().message.toStdString();
+    ASSERT_TRUE(made.value().budgeted && made.value().settings.colors < 256 && made.value().settings.width == 64);
+    const DecodedGif gif = decodeGifFile(out).value();
+    ASSERT_EQ(gif.frames.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) {
+        int wrong = 0;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const bool keyed = pictures[k].pixel(x, y)[0] == 255 && pictures[k].pixel(x, y)[1] == 0;
+                wrong += (gif.frames[k].image.pixel(x, y)[3] == 0) != keyed;
+            }
+        EXPECT_EQ(wrong, 0) << "frame " << k;
+    }
+}
+
 // The animation a budget search chose is kept: the same make again is a copy of it with the same
 // report, and another budget searches again.
 TEST_F(BudgetMake, AMakeWithTheSameBudgetAgainCopiesTheKeptChoice)
