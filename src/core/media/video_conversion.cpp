@@ -29,6 +29,9 @@ constexpr int kMaxGifDelay = 65535;
 // one at least.
 constexpr int kShortestVideoFrame = 2;
 constexpr int kLongestVideoFrame = 100;
+// Video frames shorter than this are not taken just to keep long delays whole: delays that only
+// such a length divides (10.1 s) are rounded to a second a frame instead.
+constexpr int kShortestWholeLength = 10;
 // The longest AVI written, in hundredths of a second: a day (4.32 million frames at most).
 constexpr std::int64_t kMaxVideoCentiseconds = std::int64_t{100} * 60 * 60 * 24;
 // The video frames encoded between two looks at whether to stop: about a second of encoding at
@@ -137,16 +140,17 @@ private:
 
 // Length of one video frame for these delays: the longest within the range the AVI is written
 // at that divides them all, so every GIF frame lasts whole video frames (slides of 1.5 s take
-// three of 0.5 s, not 2 s and 1 s by turns). Delays with no such common length take the shortest.
+// two of 0.75 s, not 2 s and 1 s by turns). When only a short length would divide them (delays
+// of 10.1 s), a second a frame, rounded, beats fifty frames a second.
 int videoFrameLength(const std::vector<int>& delays)
 {
     int divisor = 0;
     for (int d : delays)
         divisor = std::gcd(divisor, d);
-    for (int length = std::min(divisor, kLongestVideoFrame); length > kShortestVideoFrame; --length)
+    for (int length = std::min(divisor, kLongestVideoFrame); length >= kShortestWholeLength; --length)
         if (divisor % length == 0)
             return length;
-    return kShortestVideoFrame;
+    return std::clamp(divisor, kShortestVideoFrame, kLongestVideoFrame);
 }
 
 }  // namespace

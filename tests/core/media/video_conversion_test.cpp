@@ -202,6 +202,7 @@ TEST_F(VideoConversion, GifToAviAndBackKeepsFramesAndTiming)
         {{150, 150, 150}, 75},  // the longest length up to a second that every delay holds whole
         {{300, 150, 300}, 75},
         {{120, 120}, 60},
+        {{101, 101}, 100},  // no length of 0.1 s or more divides them: one frame a second, rounded
     };
     for (const auto& [delays, videoFrameLength] : cases) {
         SCOPED_TRACE(::testing::PrintToString(delays));
