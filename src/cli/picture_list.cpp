@@ -296,7 +296,12 @@ std::optional<PictureProject> pictureProject(const QStringList& pictures, const 
     QStringList absolute;
     for (const QString& picture : pictures) {
         absolute << absolutePathOf(picture);
-        // The project file's frame would look for another picture than the one named.
+        // The frame would look for another picture than the one named (a project file's frame
+        // for more names than a frame made at once).
+        if (!frameCanName(absolute.back())) {
+            *error = unframeablePictureError(absolute.back()).message;
+            return std::nullopt;
+        }
         if (use == PictureProjectUse::Write && !projectCanName(absolute.back())) {
             *error = unnameablePictureError(absolute.back()).message;
             return std::nullopt;

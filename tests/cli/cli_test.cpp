@@ -151,10 +151,13 @@ TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
     EXPECT_TRUE(noSize.err.contains("--max-size wants a size in bytes")) << noSize.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("sized.agp")));
 
-    // A make writes no project, so it takes pictures whose names a project cannot hold.
-    ASSERT_TRUE(QFile::copy(pictures[2], dir.filePath("a;b.bmp")) && QFile::copy(pictures[1], dir.filePath(" p1.bmp")));
-    const CliRun odd = runCli({"make", dir.filePath("a;b.bmp"), dir.filePath(" p1.bmp"), "-o", dir.filePath("odd.gif"), "--temp", dir.filePath("c1")});
+    // A make writes no project, so it takes pictures whose names a project cannot hold, as made
+    // from the same pictures under plain names.
+    ASSERT_TRUE(QFile::copy(pictures[2], dir.filePath("a;b.bmp")));
+    const CliRun odd = runCli({"make", dir.filePath("a;b.bmp"), pictures[0], "-o", dir.filePath("odd.gif"), "--temp", dir.filePath("c1")});
     EXPECT_TRUE(odd.exitCode == 0 && odd.err.isEmpty()) << odd.err.toStdString();
+    ASSERT_EQ(runCli({"make", pictures[2], pictures[0], "-o", dir.filePath("plain.gif"), "--temp", dir.filePath("c1")}).exitCode, 0);
+    EXPECT_EQ(testing::fileContents(dir.filePath("odd.gif")), testing::fileContents(dir.filePath("plain.gif")));
 
     // ".." after a linked folder leads where the system takes it: to the parent of the link's target.
     ASSERT_TRUE(QDir(dir.path()).mkpath("other/sub") && QDir(dir.path()).mkpath("here") &&
@@ -434,7 +437,8 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
          "no/x.gif: No such file or directory"},
         {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/p.agp")}, 1, "no/p.agp: No such file or directory"},
         {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("a;b.bmp"), "-o", dir.filePath("s.agp")}, 2, "a;b.bmp cannot be named in a project"},
-        {{}, {"project", dir.filePath("p0.bmp"), dir.filePath(" p1.bmp"), "-o", dir.filePath("s.agp")}, 2, "/ p1.bmp cannot be named in a project"},
+        {{}, {"project", dir.filePath("p0.bmp"), dir.filePath(" p1.bmp"), "-o", dir.filePath("s.agp")}, 2, "/ p1.bmp cannot be a frame's picture"},
+        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath(" p1.bmp"), "-o", dir.filePath("big.gif")}, 2, "/ p1.bmp cannot be a frame's picture"},
         // A first picture too large to give the frames its size: the next picture's is not taken instead.
         {{}, {"make", QStringLiteral(PICTOREEL_TEST_DATA "/limits/large-7000x7000.png"), dir.filePath("p0.bmp"), "-o",
               dir.filePath("big.gif")}, 2, "(7000 x 7000 pixels): at most 24 megapixels are. A picture of up to 128 megapixels can be a frame of at most 24 megapixels: it is scaled down as it is read. Give the frames a size with --size."},

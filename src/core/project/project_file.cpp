@@ -103,14 +103,26 @@ QString proposeOutputFile(const QString& projectPath, const FrameList& frames)
 // line: "-32768;YES;16777215;" before the picture's name, ";" between name and folder.
 constexpr qsizetype kLongestFrameValues = 21;
 
-bool projectCanName(const QString& path)
+bool frameCanName(const QString& path)
 {
     const QString name = FileNameOf(path);
     // A name that is not UTF-8 reaches the program with U+FFFD in place of its odd bytes: that
-    // name is no file's, here or in a project.
-    return !path.contains(kFrameFieldSeparator) && !path.contains(u'\n') && !path.contains(u'\r') &&
-           !path.contains(QChar::ReplacementCharacter) && path.size() <= kIniValueMaxLength - kLongestFrameValues &&
+    // name is no file's. A frame's picture name is looked up without spaces around it.
+    return !path.contains(u'\n') && !path.contains(u'\r') && !path.contains(QChar::ReplacementCharacter) &&
            name == name.trimmed();
+}
+
+bool projectCanName(const QString& path)
+{
+    return frameCanName(path) && !path.contains(kFrameFieldSeparator) && path.size() <= kIniValueMaxLength - kLongestFrameValues;
+}
+
+Error unframeablePictureError(const QString& path)
+{
+    return makeError(ErrorCode::InvalidArgument,
+                     QStringLiteral("%1 cannot be a frame's picture: spaces around its name, a line break, or a name "
+                                    "that is not UTF-8 would look for another file. Rename the picture.")
+                         .arg(path));
 }
 
 QString unnameablePictureReasons()

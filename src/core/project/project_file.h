@@ -73,6 +73,12 @@ bool projectCanName(const QString& path);
 QString unnameablePictureReasons();
 Error unnameablePictureError(const QString& path);
 
+// Whether a frame can name the picture at `path` at all, in a project or not: its name without
+// spaces around it (a frame's picture is looked up without them), no line break, UTF-8.
+bool frameCanName(const QString& path);
+// The error that names a picture frameCanName refuses.
+Error unframeablePictureError(const QString& path);
+
 // Writes the project in the documented key order, over whatever the file holds (other keys,
 // and frame keys beyond the new count, stay). Fills an empty output name with the proposal
 // first. Errors: UnsupportedFormat when the file is not a project (see checkProjectFile; nothing
