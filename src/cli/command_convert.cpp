@@ -39,11 +39,16 @@ int runConversion(const QStringList& words, Direction direction)
         return kExitFailure;
     }
 
-    // A file already there whose name says another kind of file is no output to write over:
-    // most often the arguments were given the other way round, or a picture was named by a slip.
+    // A file already there whose name says another kind of file, and which is not of the kind
+    // written either (an earlier run's output), is no output to write over: most often the
+    // arguments were given the other way round, or a picture was named by a slip.
     const QString kind = toGif ? QStringLiteral("gif") : QStringLiteral("avi");
     const QString targetSuffix = QFileInfo(target).suffix().toLower();
-    if (QFileInfo::exists(target) && !targetSuffix.isEmpty() && targetSuffix != kind && !sameFile(source, target)) {
+    const auto holdsKind = [&] {
+        const QByteArray start = readFileStart(target, 12).value_or(QByteArray());
+        return toGif ? start.startsWith("GIF8") : start.startsWith("RIFF") && start.mid(8, 4) == "AVI ";
+    };
+    if (QFileInfo::exists(target) && !targetSuffix.isEmpty() && targetSuffix != kind && !sameFile(source, target) && !holdsKind()) {
         printError(QStringLiteral("%1 is there already, and its name says it is no .%2 file; it is not written over")
                        .arg(target, kind));
         return kExitFailure;

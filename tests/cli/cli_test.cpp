@@ -391,6 +391,7 @@ TEST_F(Cli, CutShortFilesAreReadAsFarAsTheyGoAndWarnedAbout)
     const CliRun misnamed = runCli({"gif2avi", gif, dir.filePath("cut.mp4"), "--quiet"});
     EXPECT_TRUE(misnamed.exitCode == 0 && misnamed.err.contains("cut.mp4 was written as an AVI file, whatever its name says"))
         << misnamed.err.toStdString();
+    EXPECT_EQ(runCli({"gif2avi", gif, dir.filePath("cut.mp4"), "--quiet"}).exitCode, 0);  // and again over it
 
     const QString png = dir.filePath("cut.png");
     const QByteArray picture = testing::fileContents(QStringLiteral(PICTOREEL_SHARED_TESTDATA "/gif-suite-peterdn/gifs/frames/"
