@@ -157,7 +157,7 @@ std::optional<ConversionLimits> conversionLimitsFrom(const Arguments& args)
 
 void printFailure(const QString& subject, const Error& error)
 {
-    const bool named = subject.isEmpty() || error.message.startsWith(subject);
+    const bool named = subject.isEmpty() || error.message.startsWith(subject + u' ') || error.message.startsWith(subject + u':');
     printError(named ? error.message : QStringLiteral("%1: %2").arg(subject, error.message));
     if (error.code == ErrorCode::LimitExceeded && error.message.contains(QLatin1String("budget")))
         printError(QStringLiteral("--max-frames N and --max-pixels N raise the budgets; see pictoreel-cli --help"));

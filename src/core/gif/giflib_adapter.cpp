@@ -110,8 +110,10 @@ Result<std::unique_ptr<GifBlockReader>> GifBlockReader::open(ByteSource& source)
     if (!gif) {
         if (error == D_GIF_ERR_NOT_GIF_FILE)
             return makeError(ErrorCode::UnsupportedFormat, QStringLiteral("The data is not a GIF picture"));
-        if (error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_NO_SCRN_DSCR)  // empty, or cut in its first bytes
-            return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends before its header does: the file is empty or cut short"));
+        if (error == D_GIF_ERR_READ_FAILED)  // not even the six bytes of a GIF's signature
+            return makeError(ErrorCode::CorruptData, QStringLiteral("The file is too short to be a GIF picture: it is empty or cut short"));
+        if (error == D_GIF_ERR_NO_SCRN_DSCR)  // a GIF's signature, and the file ends soon after
+            return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends before its header does: the file is cut short"));
         return errorFromGiflib(error, QStringLiteral("Cannot read the GIF header"));
     }
     return std::unique_ptr<GifBlockReader>(new GifBlockReader(source, std::move(gif)));

@@ -94,9 +94,11 @@ TEST(GifReader, DamagedHostileAndForeignFilesEndCleanly)
     // And what is no GIF at all.
     EXPECT_EQ(codeOf(GifDecoder::openFile(wuffs(QStringLiteral("pjw-thumbnail.png")))), ErrorCode::UnsupportedFormat);
     // Nothing, or a file cut within its header, is told as such.
-    for (const QByteArray& start : {QByteArray(), QByteArray("GIF"), QByteArray("GIF89a\x01\x00", 8)}) {
+    for (const auto& [start, told] : {std::pair{QByteArray(), "The file is too short to be a GIF picture: it is empty or cut short"},
+                                      {QByteArray("GIF"), "The file is too short to be a GIF picture: it is empty or cut short"},
+                                      {QByteArray("GIF89a\x01\x00", 8), "The GIF ends before its header does: the file is cut short"}}) {
         const auto cut = GifDecoder::openMemory(start);
-        EXPECT_EQ(cut ? QString() : cut.error().message, "The GIF ends before its header does: the file is empty or cut short");
+        EXPECT_EQ(cut ? QString() : cut.error().message, told);
     }
 }
 
