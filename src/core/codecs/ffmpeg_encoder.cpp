@@ -11,6 +11,9 @@ namespace pictoreel::ffmpeg {
 
 namespace {
 
+// The even size a side is converted to 4:2:0 at (see FfmpegAviEncoding::padded).
+int evenSide(int side) { return side + (side & 1); }
+
 // MPEG-4 quantiser for every frame: 2 is near transparent, and GIF pictures are small.
 constexpr int kEncoderQuantiser = 2;
 
@@ -132,7 +135,7 @@ Result<std::unique_ptr<AviEncoding>> createAviEncoder(const QString& path, int w
     if (const int r = avformat_write_header(context, nullptr); r < 0)
         return e.writeFailure(r);
 
-    const int evenWidth = width + (width & 1), evenHeight = height + (height & 1);
+    const int evenWidth = evenSide(width), evenHeight = evenSide(height);
     e.picture->format = AV_PIX_FMT_YUV420P;
     e.picture->width = evenWidth;
     e.picture->height = evenHeight;
@@ -161,7 +164,7 @@ Status FfmpegAviEncoding::addFrame(const RgbaImage& picture, int repeat)
     if (repeat < 1)
         return {};
     // A new buffer, when the encoder still holds the last one, is made at the even size too.
-    const int evenWidth = picture.width + (picture.width & 1), evenHeight = picture.height + (picture.height & 1);
+    const int evenWidth = evenSide(picture.width), evenHeight = evenSide(picture.height);
     e.picture->width = evenWidth;
     e.picture->height = evenHeight;
     const bool writable = av_frame_make_writable(e.picture.get()) >= 0;

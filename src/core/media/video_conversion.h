@@ -67,8 +67,8 @@ Error noDecodedFrameError(const QString& videoPath);
 
 // Errors: InvalidArgument (see checkConversionTarget), FileNotFound, FileReadFailed,
 // UnsupportedFormat (no video stream, no decoder), CorruptData, LimitExceeded (frame size, the
-// budget of frames or pixels, length), EmptyImage (no frame decoded, see noDecodedFrameError), Cancelled, FileWriteFailed,
-// LibraryFailure. `report`, when given, gets what reading the video found once the GIF is written.
+// budget of frames or pixels, length), EmptyImage (no frame decoded, see noDecodedFrameError),
+// Cancelled, FileWriteFailed, LibraryFailure. `report`, when given, gets what reading the video found once the GIF is written.
 Status aviToGif(const QString& aviPath, const QString& gifPath, const ConversionProgress& progress = {},
                 const ConversionLimits& limits = {}, VideoReadReport* report = nullptr);
 // What a GIF's conversion into a video found, once the video is written.

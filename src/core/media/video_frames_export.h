@@ -43,10 +43,9 @@ struct ExtractedFrame {
 // those of aviToGif's reading (FileNotFound, UnsupportedFormat, CorruptData, LimitExceeded ...),
 // InvalidArgument for a range or rate out of bounds or a folder that already holds pictures of
 // these names, EmptyImage when the video gives no frame at all (see noDecodedFrameError) or none
-// falls in the range, FolderCreateFailed, FileWriteFailed,
-// Cancelled. Progress as for the conversions: one 100 once every file has its name. `readReport`,
-// when given, gets what reading the video found when the range went on to its end (otherwise it
-// is left as it is).
+// falls in the range, FolderCreateFailed, FileWriteFailed, Cancelled. Progress as for the
+// conversions: one 100 once every file has its name. `readReport`, when given, gets what reading
+// the video found when the range went on to its end (otherwise it is left as it is).
 Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath, const QString& folder,
                                                        const VideoFrameRange& range = {},
                                                        const ConversionProgress& progress = {},

@@ -86,11 +86,10 @@ bool replaceFile(const QString& file, const QByteArray& bytes, QString* why)
             *why = QStringLiteral("the file is read-only");
         return false;
     }
-    // QSaveFile follows a link to the file it replaces. Its commit() can rename a file whose
-    // last buffered bytes never reached the disk (a full disk), so they are flushed and checked first.
+    // QSaveFile's commit() can rename a file whose last buffered bytes never reached the disk (a
+    // full disk), so they are flushed, and checked, first.
     QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush() && out.error() == QFileDevice::NoError &&
-        out.commit())
+    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush() && out.commit())
         return true;
     if (why)
         *why = out.errorString();
