@@ -90,9 +90,10 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
             return s.error();
         shown_ = std::move(pending);
     }
-    // The frame as converted, while `target` keeps screen colours in its palette's cells.
+    // The frame as converted, while `target` keeps screen colours in its palette's cells. A frame
+    // whose colours are its picture's own has no cells: a slow fade would stand still.
     std::optional<Picture> asConverted;
-    if (keepCells_ && !firstFrame) {
+    if (keepCells_ && !firstFrame && !target.coloursExact) {
         if (std::optional<Picture> kept = keptWithinPaletteCells(target)) {
             asConverted = std::move(target);
             target = std::move(*kept);

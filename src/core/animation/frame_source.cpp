@@ -1,6 +1,7 @@
 #include "core/animation/frame_source.h"
 
 #include "core/gif/giflib_adapter.h"
+#include "core/gif/gif_writer.h"
 #include "core/gif/lzw_decoder.h"
 #include "core/base/header_bytes.h"
 #include "core/formats/gif_blocks.h"
@@ -205,6 +206,8 @@ Result<Picture> readFramePicture(const QString& path, int position, int width, i
 
     Picture picture = std::move(reuse);
     picture.indices = std::move(indices);
+    picture.coloursExact = gif::hasCommentBeforeImages(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                                       static_cast<std::size_t>(bytes.size()), kColoursExactComment);
     if (stored && stored->transparentIndex < 0) {
         const int w = width == 0 ? stored->width : width;
         const int h = width == 0 ? stored->height : height;

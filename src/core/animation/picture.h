@@ -49,6 +49,8 @@ struct Picture {
     std::shared_ptr<const std::vector<std::uint8_t>> indices;
     int position = 0;
     QString path;
+    // The picture's file says its colours are its picture's own, not a reduction of them.
+    bool coloursExact = false;
 
     Picture() = default;
     Picture(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, kTransparent) {}
@@ -69,6 +71,7 @@ struct Picture {
         copy.indices = indices;
         copy.position = position;
         copy.path = path;
+        copy.coloursExact = coloursExact;
         return copy;
     }
 };

@@ -48,6 +48,9 @@ struct IndexedImage {
     std::vector<std::uint8_t> indices;  // width * height
     std::vector<Rgb> palette;           // 1..256 entries
     int transparentIndex = -1;          // -1: no transparent colour
+    // Every pixel has its picture's own colour: the picture had few enough colours to need no
+    // reduction.
+    bool coloursExact = false;
 };
 
 }  // namespace pictoreel

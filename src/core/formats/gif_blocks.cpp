@@ -117,4 +117,16 @@ std::optional<std::string> joinedSubBlocks(const std::uint8_t* data, const Block
     return joined;
 }
 
+bool hasCommentBeforeImages(const std::uint8_t* data, std::size_t size, std::string_view text)
+{
+    BlockWalker walker(data, size);
+    while (const std::optional<Block> block = walker.next()) {
+        if (block->kind != BlockKind::Extension)
+            return false;
+        if (block->complete && block->label == kCommentLabel && joinedSubBlocks(data, *block, text.size()) == text)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace pictoreel::gif

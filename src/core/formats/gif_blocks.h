@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace pictoreel::gif {
 
@@ -81,6 +82,9 @@ private:
 // The bytes of a complete block's data sub-blocks joined, or nullopt when they are more than
 // `limit` (the block's own bytes are passed over, never copied beyond that).
 std::optional<std::string> joinedSubBlocks(const std::uint8_t* data, const Block& block, std::size_t limit);
+
+// Whether a comment extension holding exactly `text` comes before the first image.
+bool hasCommentBeforeImages(const std::uint8_t* data, std::size_t size, std::string_view text);
 
 // "GIF87a", "GIF89a" or any other "GIF8" version.
 bool hasGifSignature(const std::uint8_t* data, std::size_t size);

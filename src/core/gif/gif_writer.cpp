@@ -140,7 +140,7 @@ struct GifStreamWriter::Impl {
 GifStreamWriter::GifStreamWriter() = default;
 GifStreamWriter::~GifStreamWriter() = default;
 
-Status GifStreamWriter::open(const QString& path, const GifScreen& screen, const QByteArray& comment)
+Status GifStreamWriter::open(const QString& path, const GifScreen& screen, const QByteArrayList& comments)
 {
     if (impl_)
         return invalid(QStringLiteral("The GIF writer is already open"));
@@ -163,7 +163,7 @@ Status GifStreamWriter::open(const QString& path, const GifScreen& screen, const
     if (screen.loopCount)
         if (Status s = impl->writer->putLoopBlock(*screen.loopCount); !s)
             return s;
-    if (!comment.isEmpty())
+    for (const QByteArray& comment : comments)
         if (Status s = impl->writer->putComment(comment); !s)
             return s;
     impl_ = std::move(impl);
@@ -228,8 +228,13 @@ Status writeSingleImageGif(const QString& path, const IndexedImage& image, const
     screen.height = image.height;
     GifFrameDescription frame;
     frame.image = image;
+    QByteArrayList comments;
+    if (!comment.isEmpty())
+        comments.append(comment);
+    if (image.coloursExact)
+        comments.append(kColoursExactComment);
     GifStreamWriter writer;
-    if (Status s = writer.open(path, screen, comment); !s)
+    if (Status s = writer.open(path, screen, comments); !s)
         return s;
     if (Status s = writer.addFrame(frame); !s)
         return s;

@@ -5,6 +5,7 @@
 #include "core/base/image.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 #include <memory>
@@ -63,8 +64,8 @@ public:
     GifStreamWriter(const GifStreamWriter&) = delete;
     GifStreamWriter& operator=(const GifStreamWriter&) = delete;
 
-    // A non-empty `comment` is written as a comment extension before the first image.
-    Status open(const QString& path, const GifScreen& screen, const QByteArray& comment = {});
+    // Each of `comments` is written as a comment extension before the first image.
+    Status open(const QString& path, const GifScreen& screen, const QByteArrayList& comments = {});
     Status addFrame(const GifFrameDescription& frame);
     Status finish();
 
@@ -74,8 +75,13 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// The comment a one-image GIF holds when its colours are its picture's own (IndexedImage::
+// coloursExact): a later reader of the file cannot tell that from its pixels.
+inline constexpr char kColoursExactComment[] = "colours exact";
+
 // One picture as a whole GIF file (the screen is the picture's size, no loop block), with
-// `comment` as a comment extension before it when not empty.
+// `comment` as a comment extension before it when not empty, then kColoursExactComment when
+// the image's colours are exact.
 Status writeSingleImageGif(const QString& path, const IndexedImage& image, const QByteArray& comment = {});
 
 }  // namespace pictoreel

@@ -65,6 +65,7 @@ std::optional<IndexedImage> exactPalette(const RgbaImage& image, const QuantizeO
     }
     if (out.palette.empty())  // cannot happen for a non-empty picture, but keep GIFs valid
         out.palette.push_back(Rgb{});
+    out.coloursExact = true;
     return out;
 }
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 
+#include <array>
 #include <optional>
 #include <tuple>
 #include <vector>
@@ -248,6 +249,29 @@ TEST_F(MakeGif, FewerColoursStoreOnlyWhatChanges)
         SCOPED_TRACE(k);
         EXPECT_GE(gif.frames[k].top, 12);
         EXPECT_LE(gif.frames[k].top + gif.frames[k].height, 26);
+    }
+}
+
+// Pictures of few colours are stored as they are, so a slow fade shows every step of it in every
+// pixel: the screen's colour does not stand in for a near one, as it may in reduced frames.
+TEST_F(MakeGif, ASlowFadeShowsEveryStep)
+{
+    constexpr int kSteps = 8;
+    const auto fadeColour = [](int k) { return Rgb{std::uint8_t(20 + 3 * k), 0, std::uint8_t(90 - 2 * k)}; };
+    for (int k = 0; k < kSteps; ++k)
+        addPicture(QStringLiteral("fade%1.bmp").arg(k), fadeColour(k));
+    const QString output = dir.filePath("fade.gif");
+    ASSERT_TRUE(make(output).ok());
+    const DecodedGif gif = decodeGifFile(output).value();
+    ASSERT_EQ(gif.frames.size(), std::size_t{kSteps});
+    for (int k = 0; k < kSteps; ++k) {
+        SCOPED_TRACE(k);
+        const RgbaImage& shown = gif.frames[k].image;
+        const Rgb want = fadeColour(k);
+        for (std::size_t i = 0; i < shown.pixels.size(); i += 4)
+            ASSERT_EQ((std::array<int, 3>{shown.pixels[i], shown.pixels[i + 1], shown.pixels[i + 2]}),
+                      (std::array<int, 3>{want.r, want.g, want.b}))
+                << "pixel " << i / 4;
     }
 }
 
