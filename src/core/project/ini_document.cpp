@@ -112,6 +112,16 @@ QString withoutNulAndSpaces(QString text)
     return trimSpaces(text);
 }
 
+// A value is one line of the file: each line break in it (a pasted "640" and its line end, say)
+// becomes a space, never a line that a reader would take as a key or section of its own.
+QString asOneLine(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    return text;
+}
+
 }  // namespace
 
 std::size_t qHash(const IniName& name, std::size_t seed) noexcept
@@ -315,7 +325,7 @@ bool IniDocument::writeKey(const QString& section, const QString& key, const QSt
 {
     if (key.isEmpty())
         return removeSection(section);
-    const QString cleaned = withoutNulAndSpaces(value);
+    const QString cleaned = withoutNulAndSpaces(asOneLine(value));
     if (cleaned.isEmpty())
         return removeKey(section, key);
 

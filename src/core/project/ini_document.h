@@ -4,7 +4,8 @@
 //  - a read removes spaces around the value and one pair of matching single or double quotes
 //    around the whole value, and gives at most 2047 characters;
 //  - a write removes NUL characters and surrounding spaces from the value; an empty value
-//    deletes the key and an empty key name deletes the whole section;
+//    deletes the key and an empty key name deletes the whole section; a line break in the value
+//    is written as a space, so that no value adds keys or sections of its own;
 //  - an existing key is changed in place, a new key goes at the end of its section and a new
 //    section at the end of the file; every other byte of the file is kept as it was.
 // Files are read as UTF-8, or as Windows-1252 when they are not valid UTF-8, and written as

@@ -63,6 +63,9 @@ TEST(IniDocument, WritesChangeOnlyWhatTheyMust)
         {"", "S", "k", "v", "[S]\nk=v\n"},
         {text, "A", "x", QString("  1") + QChar(0) + "00  ", "[A]\nx=100\ny=2\n\n[B]\nz=3\n"},
         {text, "A", "x", "   ", "[A]\ny=2\n\n[B]\nz=3\n"},
+        // A line break pasted into a field adds no line: no key or section of its own.
+        {text, "A", "x", "640\r\n", "[A]\nx=640\ny=2\n\n[B]\nz=3\n"},
+        {text, "A", "x", "1\n[B]\rz=9", "[A]\nx=1 [B] z=9\ny=2\n\n[B]\nz=3\n"},
         {text, "A", "", "ignored", "[B]\nz=3\n"},
         {text, "A", "missing", "", text},
         {"[A]\nk=1\n[B]\nk=2\n[a]\nk=3\n", "A", "", "", "[B]\nk=2\n[a]\nk=3\n"},
