@@ -2,6 +2,9 @@
 // only a modified project asks.
 #include "gui/support/window_fixture.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 namespace pictoreel::testing {
 namespace {
 
@@ -95,6 +98,26 @@ TEST_F(WindowTest, UndoSkipsAValueTheRangeCheckRefused)
     EXPECT_EQ(width->text(), before);
     trigger("mnuEditRedo");
     EXPECT_EQ(width->text(), QStringLiteral("64"));
+}
+
+// A number pasted with its line end (as a spreadsheet cell copies) is that number: the box drops
+// the line break and the edit is one like any other.
+TEST_F(WindowTest, APastedLineEndIsDropped)
+{
+    addPictures({QStringLiteral("a.png")});
+    QCoreApplication::processEvents();
+    auto* width = part<QLineEdit>("txtWidth");
+    const QString before = width->text();
+    QGuiApplication::clipboard()->setText(QStringLiteral("6\r\n4\n"));
+    width->selectAll();
+    width->paste();
+    QTest::keyClick(width, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(width->text(), QStringLiteral("64"));
+    EXPECT_EQ(width->cursorPosition(), 2);
+    EXPECT_TRUE(window->windowTitle().startsWith(u'*'));
+    trigger("mnuEditUndo");
+    EXPECT_EQ(width->text(), before);
 }
 
 }  // namespace

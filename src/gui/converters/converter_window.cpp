@@ -4,6 +4,7 @@
 #include "core/media/video_conversion.h"
 #include "core/project/paths.h"
 #include "gui/widgets/compact_font.h"
+#include "gui/widgets/one_line_box.h"
 #include "gui/app/dialogs.h"
 #include "gui/widgets/twips.h"
 
@@ -37,6 +38,7 @@ QLineEdit* makeFileBox(QGroupBox* group, const char* name, const QString& access
 {
     auto* box = new QLineEdit(group);
     box->setObjectName(QLatin1String(name));
+    keepOnOneLine(box);
     box->setAccessibleName(accessibleName);
     box->setGeometry(twipsRect(240, 360, 4815, 315));
     return box;

@@ -2,6 +2,7 @@
 
 #include "core/project/paths.h"
 #include "gui/widgets/compact_font.h"
+#include "gui/widgets/one_line_box.h"
 #include "gui/app/dialogs.h"
 #include "gui/widgets/twips.h"
 
@@ -47,6 +48,7 @@ QLineEdit* fillOutputFrame(QGroupBox* frame, const char* boxName, const QString&
 {
     auto* box = new QLineEdit(frame);
     box->setObjectName(QLatin1String(boxName));
+    keepOnOneLine(box);
     box->setAccessibleName(label);
     const int boxWidth = kFrameWidth - 2 * kInnerLeft - kInnerGap - kBrowseWidth;
     box->setGeometry(twipsRect(kInnerLeft, kInnerTop, boxWidth, kBoxHeight));

@@ -2,6 +2,7 @@
 
 #include "gui/app/dialogs.h"
 #include "gui/widgets/compact_font.h"
+#include "gui/widgets/one_line_box.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
@@ -22,6 +23,7 @@ QLineEdit* addBox(QFormLayout* form, const char* name, const QString& label, con
 {
     auto* box = new QLineEdit(text);
     box->setObjectName(QLatin1String(name));
+    keepOnOneLine(box);
     box->setAccessibleName(QString(label).remove(u'&').remove(u':'));
     box->setPlaceholderText(placeholder);
     form->addRow(label, box);

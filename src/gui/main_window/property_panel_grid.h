@@ -2,6 +2,7 @@
 #pragma once
 
 #include "gui/widgets/twips.h"
+#include "gui/widgets/one_line_box.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -59,6 +60,7 @@ inline QLineEdit* textBox(QWidget* parent, const char* name, const QString& text
 {
     auto* box = new QLineEdit(text, parent);
     box->setObjectName(QLatin1String(name));
+    keepOnOneLine(box);
     place(box, kBoxLeft, rowTop(row), width, kBoxHeight);
     return box;
 }

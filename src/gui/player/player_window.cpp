@@ -2,6 +2,7 @@
 
 #include "gui/app/dialogs.h"
 #include "gui/widgets/gif_view.h"
+#include "gui/widgets/one_line_box.h"
 #include "gui/widgets/twips.h"
 
 #include <QEvent>
@@ -48,6 +49,7 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
     OKButton->setDefault(true);  // Enter in the file box plays it
     txtPlay = new QLineEdit(Picture2);
     txtPlay->setObjectName(QStringLiteral("txtPlay"));
+    keepOnOneLine(txtPlay);
     txtPlay->setAccessibleName(QStringLiteral("Animated GIF file"));
 
     Picture1 = new QWidget(this);
