@@ -1,5 +1,6 @@
 // pictoreel-cli driven as a user drives it: what each command writes and says, and how it refuses.
 #include "core/imaging/composite.h"
+#include "core/formats/gif_blocks.h"
 #include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/media/magick_adapter.h"
@@ -22,6 +23,18 @@ namespace pictoreel {
 namespace {
 
 using testing::comparePictures;
+
+// Whether a GIF holds a comment: the notes of the frame cache belong in its own files only, never
+// in a picture the user keeps.
+bool holdsComment(const QString& path)
+{
+    const QByteArray bytes = testing::fileContents(path);
+    gif::BlockWalker walker(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
+    while (const std::optional<gif::Block> block = walker.next())
+        if (block->kind == gif::BlockKind::Extension && block->label == gif::kCommentLabel)
+            return true;
+    return false;
+}
 
 const QString kSuite = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/gif-suite-peterdn/gifs/");
 const QString kWide = QStringLiteral(PICTOREEL_TEST_DATA "/gif-cases/wide.gif");  // 65535 x 1
@@ -264,6 +277,7 @@ TEST_F(Cli, FrameAndInfoCommands)
     const CliRun run = runCli({"frame", dir.filePath("p1.bmp"), "-o", gif, "--size", "20x10", "--transparent", "5064C8"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(decodeGifFile(gif).value().frames[0].image.pixel(3, 3)[3], 0);  // the whole picture is the key colour
+    EXPECT_FALSE(holdsComment(gif));
     const QJsonObject info = QJsonDocument::fromJson(runCli({"info", gif, "--json"}).out.toUtf8()).object();
     EXPECT_EQ(QList<int>({info["width"].toInt(), info["height"].toInt(), info["frame_count"].toInt(), int(info["delays"].toArray().size())}),
               QList<int>({20, 10, 1, 1}));
@@ -344,6 +358,7 @@ TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
         ASSERT_EQ(runCli({"extract", gif, "-o", dir.filePath(format), "--format", format, "--frames", "2", "--quiet"}).exitCode, 0);
         EXPECT_EQ(picture(dir.filePath(QString("%1/Frame_2.%1").arg(format))).width, 100) << format;
     }
+    EXPECT_FALSE(holdsComment(dir.filePath("gif/Frame_2.gif")));
     // A frame of 65535 x 1 pixels, beyond what pictures are read at, comes out whole.
     const QString strip = dir.filePath("strip");
     for (const char* format : {"bmp", "gif"})

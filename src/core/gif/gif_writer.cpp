@@ -221,18 +221,13 @@ Status GifStreamWriter::finish()
     return {};
 }
 
-Status writeSingleImageGif(const QString& path, const IndexedImage& image, const QByteArray& comment)
+Status writeSingleImageGif(const QString& path, const IndexedImage& image, const QByteArrayList& comments)
 {
     GifScreen screen;
     screen.width = image.width;
     screen.height = image.height;
     GifFrameDescription frame;
     frame.image = image;
-    QByteArrayList comments;
-    if (!comment.isEmpty())
-        comments.append(comment);
-    if (image.coloursExact)
-        comments.append(kColoursExactComment);
     GifStreamWriter writer;
     if (Status s = writer.open(path, screen, comments); !s)
         return s;

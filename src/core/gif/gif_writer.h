@@ -75,13 +75,12 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// The comment a one-image GIF holds when its colours are its picture's own (IndexedImage::
-// coloursExact): a later reader of the file cannot tell that from its pixels.
+// The comment a converted frame's file holds when its colours are its picture's own
+// (IndexedImage::coloursExact): a later reader of the file cannot tell that from its pixels.
 inline constexpr char kColoursExactComment[] = "colours exact";
 
-// One picture as a whole GIF file (the screen is the picture's size, no loop block), with
-// `comment` as a comment extension before it when not empty, then kColoursExactComment when
-// the image's colours are exact.
-Status writeSingleImageGif(const QString& path, const IndexedImage& image, const QByteArray& comment = {});
+// One picture as a whole GIF file (the screen is the picture's size, no loop block), with each of
+// `comments` as a comment extension before it.
+Status writeSingleImageGif(const QString& path, const IndexedImage& image, const QByteArrayList& comments = {});
 
 }  // namespace pictoreel

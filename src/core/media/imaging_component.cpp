@@ -74,11 +74,16 @@ AtExit(Done) -> AtExit<Done>;
 
 // Writes a reduced picture as a one-image GIF, handing its indices to `written` when asked.
 Status writeQuantized(const QString& path, Result<IndexedImage> indexed, const QByteArray& comment,
-                      std::vector<std::uint8_t>* written)
+                      std::vector<std::uint8_t>* written, bool noteExactColours)
 {
     if (!indexed)
         return indexed.error();
-    if (Status s = writeSingleImageGif(path, indexed.value(), comment); !s)
+    QByteArrayList comments;
+    if (!comment.isEmpty())
+        comments.append(comment);
+    if (noteExactColours && indexed.value().coloursExact)
+        comments.append(kColoursExactComment);
+    if (Status s = writeSingleImageGif(path, indexed.value(), comments); !s)
         return s;
     if (written)
         *written = std::move(indexed.value().indices);
@@ -235,7 +240,7 @@ Status ImagingComponent::FitImage(int width, int height, FitMode mode, std::opti
 
 Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int32_t transparentColour,
                                  const QByteArray& comment, const ColourReduction& reduction,
-                                 std::vector<std::uint8_t>* written) const
+                                 std::vector<std::uint8_t>* written, bool noteExactColours) const
 {
     if (image_.empty())
         return noPicture();
@@ -257,7 +262,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
     for (std::size_t i = 3; i < image_.pixels.size() && opaque; i += 4)
         opaque = image_.pixels[i] == 255;
     if (opaque) {
-        return writeQuantized(path, quantizeImage(image_, options), comment, written);
+        return writeQuantized(path, quantizeImage(image_, options), comment, written, noteExactColours);
     }
     RgbaImage flat;
     try {
@@ -284,7 +289,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
         const bool isKey = dst[0] == key.r && dst[1] == key.g && dst[2] == key.b;
         dst[3] = (transparent && isKey) || (framedPicture_ && inBar(i)) ? 0 : 255;
     }
-    return writeQuantized(path, quantizeImage(flat, options), comment, written);
+    return writeQuantized(path, quantizeImage(flat, options), comment, written, noteExactColours);
 }
 
 Status ImagingComponent::SaveBmp(const QString& path) const

@@ -171,7 +171,7 @@ Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, s
     if (Status s = worker.FitImage(size.width, size.height, style.fit, style.fitBackground); !s)
         return s;
     if (Status s = worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record,
-                                  reductionFor(conversion.style), written);
+                                  reductionFor(conversion.style), written, /*noteExactColours=*/true);
         !s)
         return s;
     if (!entry.publishAs.isEmpty() && moveToCacheName(entry.file, entry.publishAs, entry.publishOver))
