@@ -1,5 +1,6 @@
 #include "core/animation/frame_planner.h"
 
+#include "core/animation/background_disposal.h"
 #include "core/animation/frame_source.h"
 #include "core/animation/global_palette.h"
 #include "core/animation/rect_encoding.h"
@@ -160,6 +161,8 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
         frame.useGlobalPalette = best->useGlobalPalette;
     }
     frame.disposal = disposal;
+    if (disposal == GifDisposal::RestoreBackground)
+        nameTransparentIndex(frame, global_ ? global_->palette() : std::vector<Rgb>{});
     frame.left = rect.left;
     frame.top = rect.top;
 

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <optional>
 #include <random>
@@ -291,6 +292,49 @@ TEST(AnimationAssembler, PicturesCopiedAsStoredLeaveTheRightScreen)
     ASSERT_EQ(images.size(), 8u);
     EXPECT_EQ(images[1].pixels.subBlocks, findFirstStoredImage(fileContents(f.path(QStringLiteral("frame1.gif"))))->pixels.subBlocks);
     EXPECT_LE(images[2].width * images[2].height, 6);  // the dots, against the copied screen
+}
+
+// A frame disposed to background names a transparent index, for decoders that otherwise clear
+// its rectangle to the background colour: one its table leaves unused (three colours), one added
+// to a full table of four, or, when a photo uses all 256 entries, that of its rarest colour,
+// whose one pixel then takes the nearest colour.
+TEST(AnimationAssembler, FramesDisposedToBackgroundNameATransparentIndex)
+{
+    const auto rampColour = [](int c) { return Rgb{std::uint8_t(c), std::uint8_t(255 - c), std::uint8_t(c * 7)}; };
+    constexpr int kRare = 510;  // the one pixel of colour 255
+    const RgbaImage full = makePicture(32, 16, [&](int x, int y) {
+        const int i = y * 32 + x;
+        return rampColour(i < kRare ? i / 2 : i == kRare ? 255 : 0);
+    });
+    RgbaImage barred = solidPicture(32, 16, kGrass);
+    fillRect(barred, 0, 0, 8, 16, Rgb{}, 0);
+    const RgbaImage three = scene(32, 16, 3, 3);
+    RgbaImage four = three;
+    fillRect(four, 20, 3, 2, 2, kYellow);
+    const std::vector<RgbaImage> pictures{full, barred, full, barred, four, barred, three, barred};
+
+    Fixture f;
+    std::vector<std::optional<RgbaImage>> frames(pictures.begin(), pictures.end());
+    const QString out = f.path(QStringLiteral("out.gif"));
+    ASSERT_TRUE(AnimationAssembler(f.writeFrames(frames), AnimationSettings{0}).save(out));
+    const DecodedGif gif = decodeGifFile(out).value();
+    ASSERT_EQ(gif.frames.size(), pictures.size());
+    for (std::size_t k = 0; k < pictures.size(); ++k) {
+        SCOPED_TRACE(k);
+        const GifFrame& frame = gif.frames[k];
+        EXPECT_EQ(frame.disposal == GifDisposal::RestoreBackground, k % 2 == 0);
+        if (frame.disposal == GifDisposal::RestoreBackground)
+            EXPECT_GE(frame.transparentIndex, 0);
+        if (k == 0 || k == 2) {
+            RgbaImage expected = full;
+            const Rgb nearest = rampColour(254);
+            std::copy_n(std::array<std::uint8_t, 4>{nearest.r, nearest.g, nearest.b, 255}.data(), 4,
+                        expected.pixel(kRare % 32, kRare / 32));
+            EXPECT_EQ(comparePictures(frame.image, expected), "");
+        } else {
+            EXPECT_EQ(comparePictures(frame.image, pictures[k]), "");
+        }
+    }
 }
 
 // Frame files that are not one image covering their screen (here 256 colours inside a larger,
