@@ -1,5 +1,8 @@
 #include "core/project/ini_document.h"
 
+#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace pictoreel {
 namespace {
@@ -143,28 +146,35 @@ IniDocument IniDocument::parse(const QByteArray& input)
 {
     IniDocument doc;
     QByteArrayView bytes(input);
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
+    // A file saved as "Unicode" (UTF-16 with its byte order mark) is read as the same text in
+    // UTF-8, which it is written as from its first change on.
+    QByteArray fromUtf16;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        fromUtf16 = QString(decoder.decode(bytes.sliced(2))).toUtf8();
+        bytes = QByteArrayView(fromUtf16);
+        doc.bom_ = "\xEF\xBB\xBF";
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
         doc.bom_ = "\xEF\xBB\xBF";
         bytes = bytes.sliced(3);
     }
     const bool utf8 = isValidUtf8(bytes);
     doc.text_ = looksLikeText(bytes, utf8);
 
+    // A line ends at CR LF, LF or a CR of its own (as old Mac editors end lines).
     bool newlineSeen = false;
     qsizetype pos = 0;
     while (pos < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', pos);
+        const qsizetype end = std::find_if(bytes.begin() + pos, bytes.end(), [](char c) { return c == '\n' || c == '\r'; }) -
+                              bytes.begin();
         Line line;
-        if (end < 0) {
-            line.raw = bytes.sliced(pos).toByteArray();
+        line.raw = bytes.sliced(pos, end - pos).toByteArray();
+        if (end == bytes.size()) {
             pos = bytes.size();
         } else {
-            qsizetype contentEnd = end;
-            if (contentEnd > pos && bytes[contentEnd - 1] == '\r')
-                --contentEnd;
-            line.raw = bytes.sliced(pos, contentEnd - pos).toByteArray();
-            line.ending = bytes.sliced(contentEnd, end + 1 - contentEnd).toByteArray();
-            pos = end + 1;
+            const qsizetype endingLength = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
+            line.ending = bytes.sliced(end, endingLength).toByteArray();
+            pos = end + endingLength;
             if (!newlineSeen) {
                 doc.newline_ = line.ending;
                 newlineSeen = true;

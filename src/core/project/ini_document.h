@@ -8,8 +8,9 @@
 //    is written as a space, so that no value adds keys or sections of its own;
 //  - an existing key is changed in place, a new key goes at the end of its section and a new
 //    section at the end of the file; every other byte of the file is kept as it was.
-// Files are read as UTF-8, or as Windows-1252 when they are not valid UTF-8, and written as
-// UTF-8 (a Windows-1252 file is converted as a whole on its first write).
+// Files are read as UTF-8, as UTF-16 when they start with its byte order mark, or as
+// Windows-1252 when they are not valid UTF-8, and written as UTF-8 (a file in another encoding is
+// converted as a whole on its first write). Lines end at CR LF, LF or CR alone.
 // Bytes that are not text at all (a picture, a program) still parse, but the document says so,
 // and the store never writes such a document back over the file it came from.
 #pragma once

@@ -82,11 +82,33 @@ TEST(IniDocument, WritesChangeOnlyWhatTheyMust)
     EXPECT_EQ(doc.serialize(), "[A]\ny=2\nx=5\n\n[B]\nz=3\n");
 }
 
-TEST(IniDocument, Windows1252FilesAreReadAndConvertedOnFirstWrite)
+// Files of other encodings and line ends, as other editors save them, read as the same text; a
+// change keeps their line ends and writes them as UTF-8.
+TEST(IniDocument, FilesOfOtherEncodingsAndLineEndsAreRead)
 {
-    IniDocument doc = IniDocument::parse("[S]\nname=Caf\xE9 \x80\n");  // not valid UTF-8
-    EXPECT_EQ(doc.readKey("S", "name", ""), QString::fromUtf8("Caf\u00e9 \u20ac"));
-    EXPECT_EQ(doc.serialize(), QByteArray("[S]\nname=Caf\xC3\xA9 \xE2\x82\xAC\n"));
+    const QString text = QString::fromUtf8("[S]\r\nname=Caf\u00e9 \u20ac\r\n");
+    const QByteArray utf8 = "[S]\r\nname=Caf\xC3\xA9 \xE2\x82\xAC\r\n";
+    QByteArray utf16le("\xFF\xFE"), utf16be("\xFE\xFF");
+    for (const QChar c : text) {
+        utf16le += char(c.unicode() & 0xFF) + QByteArray(1, char(c.unicode() >> 8));
+        utf16be += char(c.unicode() >> 8) + QByteArray(1, char(c.unicode() & 0xFF));
+    }
+    const struct {
+        const char* what;
+        QByteArray file, asWritten;
+    } cases[] = {
+        {"Windows-1252 (not valid UTF-8)", "[S]\nname=Caf\xE9 \x80\n", "[S]\nname=Caf\xC3\xA9 \xE2\x82\xAC\nx=1\n"},
+        {"UTF-16 LE", utf16le, "\xEF\xBB\xBF" + utf8 + "x=1\r\n"},
+        {"UTF-16 BE", utf16be, "\xEF\xBB\xBF" + utf8 + "x=1\r\n"},
+        {"CR alone", "[S]\rname=Caf\xC3\xA9 \xE2\x82\xAC\r", "[S]\rname=Caf\xC3\xA9 \xE2\x82\xAC\rx=1\r"},
+    };
+    for (const auto& c : cases) {
+        IniDocument doc = IniDocument::parse(c.file);
+        EXPECT_TRUE(doc.isText()) << c.what;
+        EXPECT_EQ(doc.readKey("S", "name", ""), QString::fromUtf8("Caf\u00e9 \u20ac")) << c.what;
+        doc.writeKey("S", "x", "1");
+        EXPECT_EQ(doc.serialize(), c.asWritten) << c.what;
+    }
 }
 
 class SettingsStore : public ::testing::Test {
