@@ -38,7 +38,7 @@ int freeLeastUsed(std::vector<std::uint8_t>& indices, const std::array<std::size
 
 }  // namespace
 
-void nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& globalPalette, IndexCost cost)
+void nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& globalPalette)
 {
     IndexedImage& image = frame.image;
     if (image.transparentIndex >= 0)
@@ -73,8 +73,6 @@ void nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& gl
         image.palette = std::move(own);
         image.transparentIndex = tableSize;
         frame.useGlobalPalette = false;
-    } else if (cost == IndexCost::NoColourLost) {
-        return;
     } else {
         // Every entry of a full table is used: the rarest colour gives its index up.
         image.transparentIndex = freeLeastUsed(indices, uses, palette);

@@ -69,14 +69,6 @@ int squaredDistance(Rgb a, Rgb b)
 
 Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, bool firstFrame, int position)
 {
-    Result<GifFrameDescription> frame = planImage(target, next, firstFrame, position);
-    if (frame && firstFrame && firstNamesTransparency_)
-        nameTransparentIndex(frame.value(), global_ ? global_->palette() : std::vector<Rgb>{}, IndexCost::NoColourLost);
-    return frame;
-}
-
-Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* next, bool firstFrame, int position)
-{
     // An opaque picture stored whole that has next to none of its colours on the screen
     // changes (nearly) every pixel: it is copied as stored, and none of the pictures needs
     // decoding for that. Distinct photos share a few exact colours by chance (black, white);

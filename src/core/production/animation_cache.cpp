@@ -122,7 +122,6 @@ QString cachedAnimationPath(const QString& tempFolder, const std::vector<Animati
                              (settings.loopCount ? QByteArray::number(*settings.loopCount) : QByteArray("none")) +
                              (settings.lossy ? " lossy " + QByteArray::number(settings.lossy) : QByteArray()) +
                              (settings.keepWithinPaletteCells ? QByteArray(" cells1") : QByteArray()) +
-                             (settings.mayShowTransparency ? QByteArray(" clear1") : QByteArray()) +
                              (more.isEmpty() ? QByteArray() : ' ' + more);
     for (const AnimationFrameSource& frame : frames) {
         description += '\n' + QByteArray::number(frame.delayCentiseconds);

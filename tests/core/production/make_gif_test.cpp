@@ -275,31 +275,6 @@ TEST_F(MakeGif, ASlowFadeShowsEveryStep)
     }
 }
 
-// A make whose frames can show transparency (Fit Inside's clear bars, a frame's transparent
-// colour) names a transparent index in its first frame though that frame is opaque: decoders
-// such as Pillow 9 decide from the first frame whether any frame can be transparent.
-TEST_F(MakeGif, TheFirstFrameTellsThatLaterOnesCanBeTransparent)
-{
-    properties.width = "30";
-    properties.height = "20";
-    writeBmp(dir.filePath("tall.bmp"), solidPicture(10, 30, Rgb{0, 90, 200}));
-    writeBmp(dir.filePath("wide.bmp"), solidPicture(30, 20, Rgb{200, 40, 40}));
-    writeBmp(dir.filePath("wide2.bmp"), solidPicture(30, 20, Rgb{40, 200, 40}));
-    const auto firstTransparentIndex = [&](const char* fit, bool transparentRow) {
-        properties.fit = QString::fromLatin1(fit);
-        frames.clear();
-        addRow("wide.bmp");
-        addRow("wide2.bmp");
-        frames.AddFrameFromString(QStringLiteral("10;%1;0;tall.bmp;%2/").arg(transparentRow ? "YES" : "NO", dir.path()));
-        const QString output = dir.filePath(QStringLiteral("%1%2.gif").arg(fit).arg(transparentRow));
-        EXPECT_TRUE(make(output).ok());
-        return decodeGifFile(output).value().frames.at(0).transparentIndex;
-    };
-    EXPECT_GE(firstTransparentIndex("Fit Inside", false), 0);
-    EXPECT_GE(firstTransparentIndex("Stretch", true), 0);
-    EXPECT_EQ(firstTransparentIndex("Stretch", false), -1);
-}
-
 // A make that is asked to stop, as the window's Cancel and pictoreel-cli's Ctrl+C ask it, ends
 // with ErrorCode::Cancelled, writes nothing and leaves an earlier file alone, whether the stop
 // comes after a frame or at a percent of the writing (the last case never stops).
