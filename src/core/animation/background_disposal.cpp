@@ -10,12 +10,6 @@ namespace pictoreel::animation {
 
 namespace {
 
-int squaredDistance(Rgb a, Rgb b)
-{
-    const int r = a.r - b.r, g = a.g - b.g, bl = a.b - b.b;
-    return r * r + g * g + bl * bl;
-}
-
 // The index of the least used colour, whose pixels then take the nearest other used colour.
 int freeLeastUsed(std::vector<std::uint8_t>& indices, const std::array<std::size_t, 256>& uses, const std::vector<Rgb>& palette)
 {

@@ -3,6 +3,7 @@
 #include "core/animation/background_disposal.h"
 #include "core/animation/frame_source.h"
 #include "core/animation/global_palette.h"
+#include "core/animation/palette.h"
 #include "core/animation/rect_encoding.h"
 
 #include <algorithm>
@@ -58,12 +59,6 @@ std::size_t sharedColours(const std::vector<Pixel>& a, const std::vector<Pixel>&
 // stand in for it when the frame's colours were reduced on their own: palettes of alike frames
 // differ by a few steps; a frame of other colours (a fade, a flat title) is farther.
 constexpr int kCellReachSquared = 16 * 16;
-
-int squaredDistance(Rgb a, Rgb b)
-{
-    const int r = a.r - b.r, g = a.g - b.g, bl = a.b - b.b;
-    return r * r + g * g + bl * bl;
-}
 
 }  // namespace
 

@@ -11,6 +11,12 @@ namespace pictoreel::animation {
 
 // The size of a colour table holding `count` colours: a power of two, at least 2.
 int tableSizeFor(int count);
+// How far apart two colours are: the squared distance in RGB.
+inline int squaredDistance(Rgb a, Rgb b)
+{
+    const int r = a.r - b.r, g = a.g - b.g, bl = a.b - b.b;
+    return r * r + g * g + bl * bl;
+}
 // The LZW minimum code size for a palette of `paletteSize` colours (2..8).
 int minCodeSizeFor(int paletteSize);
 
