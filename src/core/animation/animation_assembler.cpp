@@ -96,7 +96,8 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         current = std::move(p).value();
     }
 
-    FramePlanner planner(width, height, global.get(), settings_.lossy, settings_.keepWithinPaletteCells);
+    FramePlanner planner(width, height, global.get(), settings_.lossy, settings_.keepWithinPaletteCells,
+                         settings_.mayShowTransparency);
     int reported = -1;
     for (int k = 0; k < count; ++k) {
         // One frame of lookahead: a frame without picture repeats the current one.

@@ -65,6 +65,10 @@ struct AnimationSettings {
     // colour that the frame's own colours would store as the colour the frame has there, the
     // screen's colour stays (see FramePlanner).
     bool keepWithinPaletteCells = false;
+    // Some frame may leave pixels transparent (a transparent colour, clear bars): the first frame
+    // then names a transparent index even when it has no transparent pixel, for decoders that go
+    // by the first frame in deciding whether the animation can show any (Pillow 9).
+    bool mayShowTransparency = false;
 };
 
 }  // namespace pictoreel

@@ -5,13 +5,15 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace pictoreel::animation {
 
 namespace {
 
-// The index of the least used colour, whose pixels then take the nearest other used colour.
-int freeLeastUsed(std::vector<std::uint8_t>& indices, const std::array<std::size_t, 256>& uses, const std::vector<Rgb>& palette)
+// The index of the least used colour, whose pixels then take the nearest other used colour, and
+// that colour's index (-1 when there is no other).
+std::pair<int, int> freeLeastUsed(std::vector<std::uint8_t>& indices, const std::array<std::size_t, 256>& uses, const std::vector<Rgb>& palette)
 {
     int rare = -1;
     for (int i = 0; i < static_cast<int>(palette.size()); ++i)
@@ -27,22 +29,23 @@ int freeLeastUsed(std::vector<std::uint8_t>& indices, const std::array<std::size
         for (std::uint8_t& index : indices)
             if (index == rare)
                 index = static_cast<std::uint8_t>(nearest);
-    return rare;
+    return {rare, nearest};
 }
 
 }  // namespace
 
-void nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& globalPalette)
+std::optional<GivenUpColour> nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& globalPalette,
+                                                  IndexCost cost)
 {
     IndexedImage& image = frame.image;
     if (image.transparentIndex >= 0)
-        return;
+        return std::nullopt;
     const std::size_t count = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
     std::vector<std::uint8_t> copiedIndices;
     if (frame.compressed) {
         copiedIndices.resize(count);
         if (!decodeGifPixels(*frame.compressed, copiedIndices.data(), count))
-            return;
+            return std::nullopt;
     }
     std::vector<std::uint8_t>& indices = frame.compressed ? copiedIndices : image.indices;
     std::array<std::size_t, 256> uses{};
@@ -56,10 +59,13 @@ void nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& gl
             if (!frame.useGlobalPalette && i >= static_cast<int>(image.palette.size()))
                 image.palette.resize(std::size_t(i) + 1);
             image.transparentIndex = i;
-            return;
+            return std::nullopt;
         }
     }
-    if (tableSize < 256) {
+    if (cost == IndexCost::Nothing)
+        return std::nullopt;
+    std::optional<GivenUpColour> givenUp;
+    if (tableSize < (cost == IndexCost::AnyWay ? 256 : kLeastColoursToGiveUp)) {
         // A table of its own one entry longer (copied bytes are coded again for it).
         std::vector<Rgb> own(palette.begin(), palette.end());
         own.resize(std::size_t(tableSize));
@@ -68,13 +74,17 @@ void nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& gl
         image.transparentIndex = tableSize;
         frame.useGlobalPalette = false;
     } else {
-        // Every entry of a full table is used: the rarest colour gives its index up.
-        image.transparentIndex = freeLeastUsed(indices, uses, palette);
+        // Every entry of the table is used: the rarest colour gives its index up.
+        const auto [rare, nearest] = freeLeastUsed(indices, uses, palette);
+        image.transparentIndex = rare;
+        if (nearest >= 0)
+            givenUp = GivenUpColour{palette[std::size_t(rare)], palette[std::size_t(nearest)]};
     }
     if (frame.compressed) {
         image.indices = std::move(copiedIndices);
         frame.compressed.reset();
     }
+    return givenUp;
 }
 
 }  // namespace pictoreel::animation

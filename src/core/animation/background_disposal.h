@@ -2,20 +2,39 @@
 // transparent. Browsers clear the disposed rectangle to transparent whatever the frame names, but
 // FFmpeg and Pillow clear it to the screen's background colour unless the frame names one: bars
 // beside a picture that Fit Inside leaves clear came out in the first colour of the table there.
+// So does the first frame of an animation that can show transparency: Pillow 9 decides from the
+// first frame whether any frame of the animation can be transparent.
 #pragma once
 
 #include "core/gif/gif_writer.h"
 
+#include <optional>
 #include <vector>
 
 namespace pictoreel::animation {
 
+// What a frame may give for a transparent index when its table holds none unused.
+enum class IndexCost {
+    // A table of its own one entry longer; when that would pass 256, its least used colour.
+    AnyWay,
+    // Its least used colour, when its table has at least kLeastColoursToGiveUp entries; else a
+    // table one entry longer. For colours that are a reduction already.
+    ALeastUsedColour,
+    // Nothing: the frame names an index only when its table holds one unused.
+    Nothing,
+};
+inline constexpr int kLeastColoursToGiveUp = 128;
+
+// A colour that gave its index up: its pixels show `to` instead.
+struct GivenUpColour {
+    Rgb from, to;
+};
+
 // Gives `frame` a transparent index that none of its pixels uses: an index its table holds
-// unused; else one added to a table of its own (the screen's, or its own, one entry longer);
-// else, when its table has all 256 entries in use, that of its least used colour, whose pixels
-// take the nearest other colour of the table instead. `globalPalette` is the screen's table, for
-// a frame that uses it. A frame stored as copied bytes whose data cannot be read back is left as
-// it is.
-void nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& globalPalette);
+// unused, else as `cost` allows; a colour that gave its index up is told. `globalPalette` is the
+// screen's table, for a frame that uses it. A frame stored as copied bytes whose data cannot be
+// read back is left as it is.
+std::optional<GivenUpColour> nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& globalPalette,
+                                                  IndexCost cost = IndexCost::AnyWay);
 
 }  // namespace pictoreel::animation

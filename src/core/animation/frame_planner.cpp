@@ -64,6 +64,22 @@ constexpr int kCellReachSquared = 16 * 16;
 
 Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, bool firstFrame, int position)
 {
+    // Colours that are the picture's own are not given up; reduced ones are a choice already.
+    const IndexCost cost = target.coloursExact ? IndexCost::Nothing : IndexCost::ALeastUsedColour;
+    Result<GifFrameDescription> frame = planImage(target, next, firstFrame, position);
+    if (frame && firstFrame && firstNamesTransparency_) {
+        if (const auto givenUp = nameTransparentIndex(frame.value(), global_ ? global_->palette() : std::vector<Rgb>{}, cost)) {
+            // The screen shows what the first frame now draws.
+            if (Status s = decodeShown(); !s)
+                return s.error();
+            std::replace(shown_.pixels.begin(), shown_.pixels.end(), opaquePixel(givenUp->from), opaquePixel(givenUp->to));
+        }
+    }
+    return frame;
+}
+
+Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* next, bool firstFrame, int position)
+{
     // An opaque picture stored whole that has next to none of its colours on the screen
     // changes (nearly) every pixel: it is copied as stored, and none of the pictures needs
     // decoding for that. Distinct photos share a few exact colours by chance (black, white);
@@ -78,14 +94,8 @@ Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, b
 
     if (Status s = ensureDecoded(target); !s)
         return s.error();
-    if (shownPending_) {
-        Picture pending = std::move(*shownPending_);
-        shownPending_.reset();
-        pending.pixels.swap(shown_.pixels);
-        if (Status s = ensureDecoded(pending); !s)
-            return s.error();
-        shown_ = std::move(pending);
-    }
+    if (Status s = decodeShown(); !s)
+        return s.error();
     // The frame as converted, while `target` keeps screen colours in its palette's cells. A frame
     // whose colours are its picture's own has no cells: a slow fade would stand still.
     std::optional<Picture> asConverted;
@@ -341,6 +351,19 @@ std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect
         consider(encodeRect(shown_, target, rect, global_, kNoLimit, tolerance));
     }
     return best;
+}
+
+Status FramePlanner::decodeShown()
+{
+    if (!shownPending_)
+        return {};
+    Picture pending = std::move(*shownPending_);
+    shownPending_.reset();
+    pending.pixels.swap(shown_.pixels);
+    if (Status s = ensureDecoded(pending); !s)
+        return s;
+    shown_ = std::move(pending);
+    return {};
 }
 
 GifFrameDescription FramePlanner::copyWhole(Picture& target)

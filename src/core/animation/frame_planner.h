@@ -19,8 +19,12 @@ public:
     // `lossy` 0..100: how far pixels may stray from the frame's where the eye hardly sees it (see
     // AnimationSettings); never farther from the frame's own pixel than its tolerance, whatever the
     // frames before showed. `keepWithinPaletteCells`: see keptWithinPaletteCells().
-    FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0, bool keepWithinPaletteCells = false)
-        : shown_(width, height), global_(global), lossy_(lossy), keepCells_(keepWithinPaletteCells)
+    // `firstNamesTransparency`: the first frame names a transparent index (see AnimationSettings::
+    // mayShowTransparency), though not at the cost of a colour that is its picture's own.
+    FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0, bool keepWithinPaletteCells = false,
+                 bool firstNamesTransparency = false)
+        : shown_(width, height), global_(global), lossy_(lossy), keepCells_(keepWithinPaletteCells),
+          firstNamesTransparency_(firstNamesTransparency)
     {
         if (lossy > 0)
             drawnFrom_.assign(shown_.pixels.size(), kTransparent);
@@ -32,6 +36,9 @@ public:
     Result<GifFrameDescription> plan(Picture& target, Picture* next, bool firstFrame, int position);
 
 private:
+    Result<GifFrameDescription> planImage(Picture& target, Picture* next, bool firstFrame, int position);
+    // The screen's pixels, when a picture copied whole left them undecoded.
+    Status decodeShown();
     // `target` copied as its file stores it over the whole screen, which then shows it.
     GifFrameDescription copyWhole(Picture& target);
     // The best way of storing `target` as the frame after what the screen shows, in `rect` or the
@@ -61,6 +68,7 @@ private:
     const GlobalPalette* global_;
     int lossy_ = 0;
     bool keepCells_ = false;
+    bool firstNamesTransparency_ = false;
     LabCache lab_;
     // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
     std::vector<Pixel> drawnFrom_;

@@ -23,7 +23,7 @@ namespace pictoreel {
 namespace {
 
 // Changes whenever the assembly writes other bytes for the same frames.
-constexpr int kAssemblyVersion = 7;
+constexpr int kAssemblyVersion = 8;
 constexpr int kAnimationsKept = 4;
 
 QString animationPrefix() { return QString::fromLatin1(kTempGifPrefix) + QStringLiteral("animation_"); }
@@ -122,6 +122,7 @@ QString cachedAnimationPath(const QString& tempFolder, const std::vector<Animati
                              (settings.loopCount ? QByteArray::number(*settings.loopCount) : QByteArray("none")) +
                              (settings.lossy ? " lossy " + QByteArray::number(settings.lossy) : QByteArray()) +
                              (settings.keepWithinPaletteCells ? QByteArray(" cells1") : QByteArray()) +
+                             (settings.mayShowTransparency ? QByteArray(" clear1") : QByteArray()) +
                              (more.isEmpty() ? QByteArray() : ' ' + more);
     for (const AnimationFrameSource& frame : frames) {
         description += '\n' + QByteArray::number(frame.delayCentiseconds);

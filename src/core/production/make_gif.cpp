@@ -120,6 +120,9 @@ Result<MakeReport> makeGifOnce(const FrameList& frames, const ProjectProperties&
     settings.lossy = options.lossy;
     // Each frame's colours are reduced on its own: what stays still keeps the screen's colours.
     settings.keepWithinPaletteCells = true;
+    settings.mayShowTransparency =
+        (style.fit == FitMode::Contain && !style.fitBackground) ||
+        std::any_of(conversions.begin(), conversions.end(), [](const FrameConversion& c) { return c.transparent; });
     std::vector<AnimationFrameSource> animation;
     animation.reserve(static_cast<std::size_t>(rows));
     std::optional<EarlyAssembly> early;  // after the pool: it uses the pool until it is done

@@ -275,6 +275,48 @@ TEST_F(MakeGif, ASlowFadeShowsEveryStep)
     }
 }
 
+// A make whose frames can show transparency (Fit Inside's clear bars, a frame's transparent
+// colour) names a transparent index in its first frame though that frame is opaque: decoders
+// such as Pillow 9 decide from the first frame whether any frame can be transparent. A first
+// photo whose reduced colours fill all 256 entries gives its rarest one up for it.
+TEST_F(MakeGif, TheFirstFrameTellsThatLaterOnesCanBeTransparent)
+{
+    properties.width = "30";
+    properties.height = "20";
+    writeBmp(dir.filePath("tall.bmp"), solidPicture(10, 30, Rgb{0, 90, 200}));
+    writeBmp(dir.filePath("wide.bmp"), solidPicture(30, 20, Rgb{200, 40, 40}));
+    const RgbaImage photo = testing::makePicture(30, 20, [](int x, int y) {
+        return Rgb{std::uint8_t(x * 8), std::uint8_t(y * 12), std::uint8_t((x * y * 7) % 256)};
+    });
+    writeBmp(dir.filePath("photo.bmp"), photo);
+    int makes = 0;
+    const auto made = [&](const char* fit, std::initializer_list<const char*> rows, bool transparentRow) {
+        properties.fit = QString::fromLatin1(fit);
+        frames.clear();
+        for (const char* row : rows)
+            addRow(row);
+        frames.AddFrameFromString(QStringLiteral("10;%1;0;tall.bmp;%2/").arg(transparentRow ? "YES" : "NO", dir.path()));
+        const QString output = dir.filePath(QStringLiteral("%1.gif").arg(++makes));
+        EXPECT_TRUE(make(output).ok());
+        return decodeGifFile(output).value().frames;
+    };
+    EXPECT_GE(made("Fit Inside", {"wide.bmp", "wide.bmp"}, false).at(0).transparentIndex, 0);
+    EXPECT_GE(made("Stretch", {"wide.bmp", "wide.bmp"}, true).at(0).transparentIndex, 0);
+    EXPECT_EQ(made("Stretch", {"wide.bmp", "wide.bmp"}, false).at(0).transparentIndex, -1);
+
+    // The photo twice: the second frame shows the photo's reduction as a make without
+    // transparency does, so the first frame's given-up colour is drawn over.
+    const std::vector<GifFrame> named = made("Fit Inside", {"photo.bmp", "photo.bmp", "wide.bmp"}, false);
+    const std::vector<GifFrame> plain = made("Stretch", {"photo.bmp", "photo.bmp", "wide.bmp"}, false);
+    EXPECT_GE(named.at(0).transparentIndex, 0);
+    EXPECT_EQ(plain.at(0).transparentIndex, -1);
+    EXPECT_GT(testing::psnr(named.at(0).image, photo), 30.0);  // near the photo's colours, and none left clear
+    for (std::size_t i = 3; i < named.at(0).image.pixels.size(); i += 4)
+        ASSERT_EQ(named.at(0).image.pixels[i], 255) << "pixel " << i / 4;
+    EXPECT_NE(named.at(0).image.pixels, plain.at(0).image.pixels);
+    EXPECT_EQ(named.at(1).image.pixels, plain.at(1).image.pixels);
+}
+
 // A make that is asked to stop, as the window's Cancel and pictoreel-cli's Ctrl+C ask it, ends
 // with ErrorCode::Cancelled, writes nothing and leaves an earlier file alone, whether the stop
 // comes after a frame or at a percent of the writing (the last case never stops).
