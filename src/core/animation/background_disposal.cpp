@@ -3,6 +3,7 @@
 #include "core/animation/palette.h"
 #include "core/gif/lzw_decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -51,9 +52,12 @@ std::optional<GivenUpColour> nameTransparentIndex(GifFrameDescription& frame, co
     std::array<std::size_t, 256> uses{};
     for (const std::uint8_t index : indices)
         ++uses[index];
-    // A table is written padded to a power of two: the padding entries are indices too.
+    // A table is written padded to a power of two, and copied bytes' table to their codes' width:
+    // the padding entries are indices too.
     const std::vector<Rgb>& palette = frame.useGlobalPalette ? globalPalette : image.palette;
-    const int tableSize = tableSizeFor(static_cast<int>(palette.size()));
+    int tableSize = tableSizeFor(static_cast<int>(palette.size()));
+    if (frame.compressed && !frame.useGlobalPalette)
+        tableSize = std::max(tableSize, 1 << frame.compressed->minCodeSize);
     for (int i = 0; i < tableSize; ++i) {
         if (uses[std::size_t(i)] == 0) {
             if (!frame.useGlobalPalette && i >= static_cast<int>(image.palette.size()))

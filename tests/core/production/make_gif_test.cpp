@@ -303,6 +303,9 @@ TEST_F(MakeGif, TheFirstFrameTellsThatLaterOnesCanBeTransparent)
     EXPECT_GE(made("Fit Inside", {"wide.bmp", "wide.bmp"}, false).at(0).transparentIndex, 0);
     EXPECT_GE(made("Stretch", {"wide.bmp", "wide.bmp"}, true).at(0).transparentIndex, 0);
     EXPECT_EQ(made("Stretch", {"wide.bmp", "wide.bmp"}, false).at(0).transparentIndex, -1);
+    // Two colours are stored with a table of four entries: a free one, though both colours are used.
+    writeBmp(dir.filePath("ink.bmp"), testing::makePicture(30, 20, [](int x, int) { return x < 10 ? Rgb{} : Rgb{255, 255, 255}; }));
+    EXPECT_GE(made("Fit Inside", {"ink.bmp", "wide.bmp"}, false).at(0).transparentIndex, 0);
 
     // The photo twice: the second frame shows the photo's reduction as a make without
     // transparency does, so the first frame's given-up colour is drawn over.
