@@ -1,5 +1,6 @@
 #include "core/animation/animation_assembler.h"
 
+#include "core/animation/first_frame_hold.h"
 #include "core/animation/frame_planner.h"
 #include "core/animation/frame_source.h"
 #include "core/animation/global_palette.h"
@@ -98,6 +99,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
 
     FramePlanner planner(width, height, global.get(), settings_.lossy, settings_.keepWithinPaletteCells,
                          settings_.mayShowTransparency);
+    FirstFrameHold hold(writer, screen.globalPalette, settings_.mayShowTransparency);
     int reported = -1;
     for (int k = 0; k < count; ++k) {
         // One frame of lookahead: a frame without picture repeats the current one.
@@ -119,7 +121,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         if (!frame)
             return frame.error();
         frame.value().delayCentiseconds = frames_.delay(std::size_t(k));
-        if (Status s = writer.addFrame(frame.value()); !s)
+        if (Status s = hold.add(std::move(frame).value()); !s)
             return s;
 
         if (nextPicture == &next) {
@@ -135,6 +137,8 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         }
     }
 
+    if (Status s = hold.finish(); !s)
+        return s;
     if (Status s = writer.finish(); !s)
         return s;
     if (progress)

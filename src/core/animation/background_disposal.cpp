@@ -66,10 +66,10 @@ std::optional<GivenUpColour> nameTransparentIndex(GifFrameDescription& frame, co
             return std::nullopt;
         }
     }
-    if (cost == IndexCost::Nothing)
+    if (cost == IndexCost::Nothing || (cost == IndexCost::ALongerTable && tableSize >= 256))
         return std::nullopt;
     std::optional<GivenUpColour> givenUp;
-    if (tableSize < (cost == IndexCost::AnyWay ? 256 : kLeastColoursToGiveUp)) {
+    if (tableSize < (cost == IndexCost::ALeastUsedColour ? kLeastColoursToGiveUp : 256)) {
         // A table of its own one entry longer (copied bytes are coded again for it).
         std::vector<Rgb> own(palette.begin(), palette.end());
         own.resize(std::size_t(tableSize));

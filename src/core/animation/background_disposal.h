@@ -20,6 +20,9 @@ enum class IndexCost {
     // Its least used colour, when its table has at least kLeastColoursToGiveUp entries; else a
     // table one entry longer. For colours that are a reduction already.
     ALeastUsedColour,
+    // A table of its own one entry longer, when that stays within 256; else nothing. For colours
+    // that are the picture's own.
+    ALongerTable,
     // Nothing: the frame names an index only when its table holds one unused.
     Nothing,
 };

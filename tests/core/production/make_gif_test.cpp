@@ -290,12 +290,14 @@ TEST_F(MakeGif, TheFirstFrameTellsThatLaterOnesCanBeTransparent)
     });
     writeBmp(dir.filePath("photo.bmp"), photo);
     int makes = 0;
-    const auto made = [&](const char* fit, std::initializer_list<const char*> rows, bool transparentRow) {
+    // The rows, then tall.bmp (transparent or not) unless `tall` is false.
+    const auto made = [&](const char* fit, std::initializer_list<const char*> rows, bool transparentRow, bool tall = true) {
         properties.fit = QString::fromLatin1(fit);
         frames.clear();
         for (const char* row : rows)
             addRow(row);
-        frames.AddFrameFromString(QStringLiteral("10;%1;0;tall.bmp;%2/").arg(transparentRow ? "YES" : "NO", dir.path()));
+        if (tall)
+            frames.AddFrameFromString(QStringLiteral("10;%1;0;tall.bmp;%2/").arg(transparentRow ? "YES" : "NO", dir.path()));
         const QString output = dir.filePath(QStringLiteral("%1.gif").arg(++makes));
         EXPECT_TRUE(make(output).ok());
         return decodeGifFile(output).value().frames;
@@ -306,6 +308,19 @@ TEST_F(MakeGif, TheFirstFrameTellsThatLaterOnesCanBeTransparent)
     // Two colours are stored with a table of four entries: a free one, though both colours are used.
     writeBmp(dir.filePath("ink.bmp"), testing::makePicture(30, 20, [](int x, int) { return x < 10 ? Rgb{} : Rgb{255, 255, 255}; }));
     EXPECT_GE(made("Fit Inside", {"ink.bmp", "wide.bmp"}, false).at(0).transparentIndex, 0);
+
+    // Sixteen colours of its own fill a table of sixteen: the first frame takes a longer one only
+    // when a later frame clears part of the screen (here the one before the tall picture), and
+    // keeps every colour.
+    const RgbaImage sixteen = testing::makePicture(30, 20, [](int x, int y) {
+        const int k = (x / 2 + y) % 16;
+        return Rgb{std::uint8_t(k * 16), std::uint8_t(255 - k * 16), std::uint8_t(k % 4 * 80)};
+    });
+    writeBmp(dir.filePath("sixteen.bmp"), sixteen);
+    const GifFrame held = made("Fit Inside", {"sixteen.bmp", "wide.bmp", "wide.bmp"}, false).at(0);
+    EXPECT_GE(held.transparentIndex, 0);
+    EXPECT_EQ(held.image.pixels, sixteen.pixels);
+    EXPECT_EQ(made("Fit Inside", {"sixteen.bmp", "wide.bmp", "wide.bmp"}, false, false).at(0).transparentIndex, -1);
 
     // The photo twice: the second frame shows the photo's reduction as a make without
     // transparency does, so the first frame's given-up colour is drawn over.
