@@ -66,10 +66,12 @@ std::optional<GivenUpColour> nameTransparentIndex(GifFrameDescription& frame, co
             return std::nullopt;
         }
     }
-    if (cost == IndexCost::Nothing || (cost == IndexCost::ALongerTable && tableSize >= 256))
+    const bool longer = tableSize < 256;
+    if (cost == IndexCost::Nothing || (cost == IndexCost::ALongerTable && !longer) ||
+        (cost == IndexCost::ALeastUsedColour && longer))
         return std::nullopt;
     std::optional<GivenUpColour> givenUp;
-    if (tableSize < (cost == IndexCost::ALeastUsedColour ? kLeastColoursToGiveUp : 256)) {
+    if (longer) {
         // A table of its own one entry longer (copied bytes are coded again for it).
         std::vector<Rgb> own(palette.begin(), palette.end());
         own.resize(std::size_t(tableSize));

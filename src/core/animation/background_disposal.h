@@ -17,16 +17,14 @@ namespace pictoreel::animation {
 enum class IndexCost {
     // A table of its own one entry longer; when that would pass 256, its least used colour.
     AnyWay,
-    // Its least used colour, when its table has at least kLeastColoursToGiveUp entries; else a
-    // table one entry longer. For colours that are a reduction already.
+    // Its least used colour, when its table has all 256 entries in use; else nothing. For
+    // colours that are a reduction already.
     ALeastUsedColour,
-    // A table of its own one entry longer, when that stays within 256; else nothing. For colours
-    // that are the picture's own.
+    // A table of its own one entry longer, when that stays within 256; else nothing.
     ALongerTable,
     // Nothing: the frame names an index only when its table holds one unused.
     Nothing,
 };
-inline constexpr int kLeastColoursToGiveUp = 128;
 
 // A colour that gave its index up: its pixels show `to` instead.
 struct GivenUpColour {

@@ -1,7 +1,9 @@
 // The first frame of an animation that can show transparency names a transparent index (see
-// background_disposal.h). One whose colours are its picture's own and fill its table can only
-// have one by a longer table, which only pays when a later frame clears part of the screen: it
-// is held, with the frames after it, until one does.
+// background_disposal.h). One whose table has no entry free, and fewer than 256 entries, can have
+// one by a longer table, which only pays when a later frame clears part of the screen: it is
+// held, with the frames after it, until one does. (A full table of 256 reduced colours gives its
+// rarest colour up as the frame is planned, so that the frames after it are planned on what it
+// shows; one of 256 colours that are its picture's own names none.)
 #pragma once
 
 #include "core/gif/gif_writer.h"

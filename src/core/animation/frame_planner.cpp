@@ -65,6 +65,7 @@ constexpr int kCellReachSquared = 16 * 16;
 Result<GifFrameDescription> FramePlanner::plan(Picture& target, Picture* next, bool firstFrame, int position)
 {
     // Colours that are the picture's own are not given up; reduced ones are a choice already.
+    // A first frame left without an index may yet get a longer table (see FirstFrameHold).
     const IndexCost cost = target.coloursExact ? IndexCost::Nothing : IndexCost::ALeastUsedColour;
     Result<GifFrameDescription> frame = planImage(target, next, firstFrame, position);
     if (frame && firstFrame && firstNamesTransparency_) {

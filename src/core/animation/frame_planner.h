@@ -20,7 +20,8 @@ public:
     // AnimationSettings); never farther from the frame's own pixel than its tolerance, whatever the
     // frames before showed. `keepWithinPaletteCells`: see keptWithinPaletteCells().
     // `firstNamesTransparency`: the first frame names a transparent index (see AnimationSettings::
-    // mayShowTransparency), though not at the cost of a colour that is its picture's own.
+    // mayShowTransparency) when its table holds one unused, or, when all 256 entries hold reduced
+    // colours, that of the rarest; the screen then shows what the frame draws.
     FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0, bool keepWithinPaletteCells = false,
                  bool firstNamesTransparency = false)
         : shown_(width, height), global_(global), lossy_(lossy), keepCells_(keepWithinPaletteCells),
