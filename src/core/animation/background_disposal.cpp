@@ -35,6 +35,13 @@ std::pair<int, int> freeLeastUsed(std::vector<std::uint8_t>& indices, const std:
 
 }  // namespace
 
+int writtenTableSize(const GifFrameDescription& frame, const std::vector<Rgb>& globalPalette)
+{
+    const int size = tableSizeFor(static_cast<int>((frame.useGlobalPalette ? globalPalette : frame.image.palette).size()));
+    // A table is written padded to a power of two, and copied bytes' table to their codes' width.
+    return frame.compressed && !frame.useGlobalPalette ? std::max(size, 1 << frame.compressed->minCodeSize) : size;
+}
+
 std::optional<GivenUpColour> nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& globalPalette,
                                                   IndexCost cost)
 {
@@ -52,12 +59,9 @@ std::optional<GivenUpColour> nameTransparentIndex(GifFrameDescription& frame, co
     std::array<std::size_t, 256> uses{};
     for (const std::uint8_t index : indices)
         ++uses[index];
-    // A table is written padded to a power of two, and copied bytes' table to their codes' width:
-    // the padding entries are indices too.
+    // The padding entries of the table are indices too.
     const std::vector<Rgb>& palette = frame.useGlobalPalette ? globalPalette : image.palette;
-    int tableSize = tableSizeFor(static_cast<int>(palette.size()));
-    if (frame.compressed && !frame.useGlobalPalette)
-        tableSize = std::max(tableSize, 1 << frame.compressed->minCodeSize);
+    const int tableSize = writtenTableSize(frame, globalPalette);
     for (int i = 0; i < tableSize; ++i) {
         if (uses[std::size_t(i)] == 0) {
             if (!frame.useGlobalPalette && i >= static_cast<int>(image.palette.size()))

@@ -31,6 +31,9 @@ struct GivenUpColour {
     Rgb from, to;
 };
 
+// How many entries the table `frame` is written with has (`globalPalette` is the screen's table).
+int writtenTableSize(const GifFrameDescription& frame, const std::vector<Rgb>& globalPalette);
+
 // Gives `frame` a transparent index that none of its pixels uses: an index its table holds
 // unused, else as `cost` allows; a colour that gave its index up is told. `globalPalette` is the
 // screen's table, for a frame that uses it. A frame stored as copied bytes whose data cannot be

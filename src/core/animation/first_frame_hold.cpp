@@ -8,7 +8,7 @@ Status FirstFrameHold::add(GifFrameDescription frame)
 {
     const bool first = first_;
     first_ = false;
-    if (first && mayShowTransparency_ && frame.image.transparentIndex < 0) {
+    if (first && mayShowTransparency_ && frame.image.transparentIndex < 0 && writtenTableSize(frame, globalPalette_) < 256) {
         held_.push_back(std::move(frame));
         return {};
     }

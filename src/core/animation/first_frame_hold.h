@@ -21,9 +21,10 @@ public:
     {
     }
 
-    // Writes `frame`, or holds it while the first frame waits: until a frame clears part of the
-    // screen, which gives the first one a table one entry longer, or until the frames held take
-    // more than kMostHeldBytes, when they are written as they are.
+    // Writes `frame`, or holds it while the first frame, with a table it can lengthen, waits for
+    // an index: until a frame clears part of the screen, which gives the first one a table one
+    // entry longer, or until the frames held take more than kMostHeldBytes, when they are written
+    // as they are.
     Status add(GifFrameDescription frame);
     // Writes the frames still held.
     Status finish();

@@ -321,6 +321,14 @@ TEST_F(MakeGif, TheFirstFrameTellsThatLaterOnesCanBeTransparent)
     EXPECT_GE(held.transparentIndex, 0);
     EXPECT_EQ(held.image.pixels, sixteen.pixels);
     EXPECT_EQ(made("Fit Inside", {"sixteen.bmp", "wide.bmp", "wide.bmp"}, false, false).at(0).transparentIndex, -1);
+    // So does a photo reduced to 64 colours, which keeps all of them.
+    options.colors = 64;
+    const RgbaImage reduced64 = made("Stretch", {"photo.bmp", "wide.bmp"}, false, false).at(0).image;
+    const GifFrame clear64 = made("Fit Inside", {"photo.bmp", "wide.bmp"}, false).at(0);
+    EXPECT_GE(clear64.transparentIndex, 0);
+    EXPECT_EQ(clear64.image.pixels, reduced64.pixels);
+    EXPECT_EQ(made("Fit Inside", {"photo.bmp", "wide.bmp"}, false, false).at(0).transparentIndex, -1);
+    options.colors = 256;
 
     // The photo twice: the second frame shows the photo's reduction as a make without
     // transparency does, so the first frame's given-up colour is drawn over.
