@@ -3,7 +3,6 @@
 #include "core/animation/palette.h"
 #include "core/gif/lzw_decoder.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -37,9 +36,8 @@ std::pair<int, int> freeLeastUsed(std::vector<std::uint8_t>& indices, const std:
 
 int writtenTableSize(const GifFrameDescription& frame, const std::vector<Rgb>& globalPalette)
 {
-    const int size = tableSizeFor(static_cast<int>((frame.useGlobalPalette ? globalPalette : frame.image.palette).size()));
-    // A table is written padded to a power of two, and copied bytes' table to their codes' width.
-    return frame.compressed && !frame.useGlobalPalette ? std::max(size, 1 << frame.compressed->minCodeSize) : size;
+    const int count = static_cast<int>((frame.useGlobalPalette ? globalPalette : frame.image.palette).size());
+    return frame.compressed && !frame.useGlobalPalette ? copiedTableSize(count, frame.compressed->minCodeSize) : tableSizeFor(count);
 }
 
 std::optional<GivenUpColour> nameTransparentIndex(GifFrameDescription& frame, const std::vector<Rgb>& globalPalette,

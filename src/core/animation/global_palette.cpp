@@ -59,7 +59,7 @@ std::optional<Candidate> GlobalPalette::remap(const Candidate& local, std::size_
 Candidate copiedCandidate(const std::shared_ptr<const GifStoredImage>& stored, const GlobalPalette* global)
 {
     const int colours = static_cast<int>(stored->palette.size());
-    const int tableSize = std::max(tableSizeFor(colours), 1 << stored->pixels.minCodeSize);
+    const int tableSize = copiedTableSize(colours, stored->pixels.minCodeSize);
     Candidate c;
     c.copied = stored;
     c.useGlobalPalette = global && stored->palette == global->palette() && tableSizeFor(colours) == tableSize;

@@ -12,6 +12,8 @@ int tableSizeFor(int count)
     return size;
 }
 
+int copiedTableSize(int count, int minCodeSize) { return std::max(tableSizeFor(count), 1 << minCodeSize); }
+
 int minCodeSizeFor(int paletteSize)
 {
     int bits = 2;

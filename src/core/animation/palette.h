@@ -11,6 +11,9 @@ namespace pictoreel::animation {
 
 // The size of a colour table holding `count` colours: a power of two, at least 2.
 int tableSizeFor(int count);
+// The size of the table copied image data of `count` colours is written with: padded to its
+// codes' width too (two colours coded in 2 bits take a table of four).
+int copiedTableSize(int count, int minCodeSize);
 // How far apart two colours are: the squared distance in RGB.
 inline int squaredDistance(Rgb a, Rgb b)
 {
