@@ -35,7 +35,26 @@ constexpr int kBoxRadius = 2;
 // the longer runs of one entry take LZW fewer codes. Measured on the benchmark's photos, with the
 // busy weight above: 9 % fewer bytes, PSNR and SSIM slightly higher (less noise where it was
 // busy), and skies keep their pattern.
-constexpr int kRunSlack = 144;
+constexpr int kRunSlack = 160;
+// "Nearly as near" is judged on a distance that weighs a step in lightness more than a step in
+// hue: kChromaShare / 256 of the squared distance plus the rest of three times the squared
+// lightness step (which is the squared distance for a step in grey). The eye sees texture by its
+// lightness, so a run may go on through a small shift of hue where it would break for the same
+// shift of lightness. Measured on the benchmark's photos against the plain distance (with the
+// slack raised from 144 to 160): 3.6 % fewer bytes, SSIM and SSIMULACRA as good, PSNR 0.15 dB
+// lower and a lower Butteraugli distance.
+constexpr int kChromaShare = 192;
+
+// A colour's lightness (BT.601 weights) times 256.
+int lightness256(int r, int g, int b) { return 77 * r + 150 * g + 29 * b; }
+
+// How much farther, as three times a squared step in lightness, the lightness `before` is from
+// `want` than `nearest` is (all given times 256): the difference of two squares, as one product.
+int fartherInLightness(int want, int before, int nearest)
+{
+    const int apart16 = (nearest - before) >> 4, sum16 = (2 * want - before - nearest) >> 4;  // in 1/16 levels
+    return 3 * apart16 * sum16 >> 8;
+}
 
 int squaredDistance(const Rgb& e, const std::uint8_t* p)
 {
@@ -233,6 +252,7 @@ public:
         const std::vector<Rgb>& palette;
         CellNearest& nearest;
         const ExactEntries& exact;
+        const std::vector<int>& lightness;  // of each entry, times 256
         const std::vector<std::uint16_t>& weights;  // see smoothness()
         int limit;
         // A pixel's slack is (256 - its weight) * runSlack / 256 squared levels: the whole of
@@ -301,8 +321,13 @@ public:
         const std::uint8_t nearest = s_.nearest.find(want[0], want[1], want[2], nearestDistance);
         const Rgb& a = s_.palette[nearest];
         const std::uint8_t before = static_cast<std::uint8_t>(last_);
+        const int lightness = lightness256(want[0], want[1], want[2]);
+        const int beforeLightness = s_.lightness[last_ >= 0 ? std::size_t(last_) : 0];
+        const int farther = (kChromaShare * (beforeDistance - nearestDistance) +
+                             (256 - kChromaShare) * fartherInLightness(lightness, beforeLightness, s_.lightness[nearest])) >>
+                            8;
         // Chosen without a branch, which busy areas would make the processor guess wrong.
-        const bool keep = beforeDistance - nearestDistance <= slack;
+        const bool keep = farther <= slack;
         const std::uint8_t index = keep ? before : nearest;
         row_[x] = index;
         last_ = index;
@@ -338,11 +363,16 @@ void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNe
     const ExactEntries exact(palette);
     const int step = typicalStep(palette);
     const std::vector<std::uint16_t> weights = smoothness(image, step);
+    std::vector<int> lightness;
+    lightness.reserve(palette.size());
+    for (const Rgb& e : palette)
+        lightness.push_back(lightness256(e.r, e.g, e.b));
     const int slack = step * kRunSlack / 256;
     const DiffusionBand::Shared shared{image,
                                        palette,
                                        nearest,
                                        exact,
+                                       lightness,
                                        weights,
                                        std::max(1, step * kDiffusionLimit / 256),
                                        slack * slack * 256 / (256 - kBusyWeight),

@@ -216,3 +216,30 @@ TEST(Dithering, BusyTextureRunsOnAndKeepsItsColour)
     EXPECT_LE(farthest, 17);  // one step of the palette
     EXPECT_LE(worstBlock, 2.0);
 }
+
+// The same busy texture twice, scattered along a line of seven entries: once along the greys, once
+// along a line of nearly even lightness (each step +20 red, -10 green, -10 blue, about as long).
+// A run goes on through a shift of hue more readily than through one of lightness.
+TEST(Dithering, BusyRunsGoOnThroughHueMoreThanThroughLightness)
+{
+    const auto along = [](int dr, int dg, int db) {
+        std::vector<Rgb> palette;
+        for (int k = -3; k <= 3; ++k)
+            palette.push_back(Rgb{std::uint8_t(128 + k * dr), std::uint8_t(128 + k * dg), std::uint8_t(128 + k * db)});
+        std::uint32_t seed = 4242;
+        // Positions along the line in 1/100 of a step: a slow ramp with noise of 0.8 steps either side.
+        RgbaImage picture = makePicture(256, 32, [&](int x, int) {
+            seed = seed * 1103515245u + 12345u;
+            const int t = -250 + x * 2 + int((seed >> 16) % 161) - 80;
+            return Rgb{std::uint8_t(128 + t * dr / 100), std::uint8_t(128 + t * dg / 100), std::uint8_t(128 + t * db / 100)};
+        });
+        const std::vector<std::uint8_t> indices = mapToPalette(picture, palette, Dithering::Diffusion, false, 0);
+        int changes = 0;
+        for (std::size_t i = 1; i < indices.size(); ++i)
+            changes += i % 256 != 0 && indices[i] != indices[i - 1];
+        return changes;
+    };
+    const int throughLightness = along(14, 14, 14);  // 24.2 levels a step
+    const int throughHue = along(20, -10, -10);      // 24.5 levels a step
+    EXPECT_LT(throughHue, throughLightness * 9 / 10) << throughHue << " against " << throughLightness;
+}
