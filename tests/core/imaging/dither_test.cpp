@@ -108,10 +108,11 @@ TEST(Dithering, RampsMixAndTextureKeepsItsEntries)
     for (int y = 22; y < 32; ++y)
         for (int x = 4; x < 380; ++x) {
             const int own = (colourAt(picture, x, y).r + 8) / 17, got = mapped[std::size_t(y * 384 + x)];
-            nearestInTexture += got == own || (got == mapped[std::size_t(y * 384 + x - 1)] && std::abs(got - own) <= 1);
+            const int before = mapped[std::size_t(y * 384 + (y % 2 ? x + 1 : x - 1))];  // odd rows run leftwards
+            nearestInTexture += got == own || (got == before && std::abs(got - own) <= 1);
         }
     EXPECT_LE(longestRun, 24);
-    EXPECT_GE(nearestInTexture, 10 * 376 * 93 / 100) << nearestInTexture;
+    EXPECT_GE(nearestInTexture, 10 * 376 * 99 / 100) << nearestInTexture;  // 3,758 of 3,760 today
 }
 
 // The smoothing before a photo goes down to fewer colours, against the rule it follows written
@@ -176,7 +177,9 @@ TEST(Dithering, BusyTextureRunsOnAndKeepsItsColour)
 {
     struct Case {
         int spacing, amplitude;
-        int mostChanges;  // in hundredths of the nearest entries' changes
+        // In hundredths of the nearest entries' changes. Today 82 and 86; the second is 97 when
+        // texture of high contrast gets no more slack than other busy areas.
+        int mostChanges;
         int farthest;
     };
     for (const Case c : {Case{17, 20, 90, 17}, Case{5, 40, 90, 15}}) {
@@ -254,5 +257,6 @@ TEST(Dithering, BusyRunsGoOnThroughHueMoreThanThroughLightness)
     };
     const int throughLightness = along(14, 14, 14);  // 24.2 levels a step
     const int throughHue = along(20, -10, -10);      // 24.5 levels a step
+    // Today 992 against 1,066; 1,196 when hue counts as much as lightness.
     EXPECT_LT(throughHue, throughLightness * 95 / 100) << throughHue << " against " << throughLightness;
 }
