@@ -24,6 +24,15 @@ RgbaImage gradient(int w, int h, int seed)
     });
 }
 
+// How often a row's entry changes from one pixel to the next, over rows `width` pixels long.
+int entryChanges(const std::vector<std::uint8_t>& indices, int width)
+{
+    int n = 0;
+    for (std::size_t i = 1; i < indices.size(); ++i)
+        n += i % std::size_t(width) != 0 && indices[i] != indices[i - 1];
+    return n;
+}
+
 }  // namespace
 
 TEST(Dithering, ThePaletteKeepsToTheColourLimit)
@@ -199,14 +208,7 @@ TEST(Dithering, BusyTextureRunsOnAndKeepsItsColour)
         const std::uint8_t hole = static_cast<std::uint8_t>(palette.size());
         const std::vector<std::uint8_t> diffused = mapToPalette(picture, palette, Dithering::Diffusion, true, hole);
         const std::vector<std::uint8_t> nearest = mapToPalette(picture, palette, Dithering::None, true, hole);
-        const auto changes = [&](const std::vector<std::uint8_t>& indices) {
-            int n = 0;
-            for (int y = 0; y < h; ++y)
-                for (int x = 1; x < w; ++x)
-                    n += indices[std::size_t(y * w + x)] != indices[std::size_t(y * w + x - 1)];
-            return n;
-        };
-        EXPECT_LT(changes(diffused), changes(nearest) * c.mostChanges / 100);
+        EXPECT_LT(entryChanges(diffused, w), entryChanges(nearest, w) * c.mostChanges / 100);
         int farthest = 0;
         double worstBlock = 0;
         for (int by = 0; by < h; by += 16)
@@ -249,11 +251,7 @@ TEST(Dithering, BusyRunsGoOnThroughHueMoreThanThroughLightness)
             const int t = -250 + x * 2 + int((seed >> 16) % 81) - 40;
             return Rgb{std::uint8_t(128 + t * dr / 100), std::uint8_t(128 + t * dg / 100), std::uint8_t(128 + t * db / 100)};
         });
-        const std::vector<std::uint8_t> indices = mapToPalette(picture, palette, Dithering::Diffusion, false, 0);
-        int changes = 0;
-        for (std::size_t i = 1; i < indices.size(); ++i)
-            changes += i % 256 != 0 && indices[i] != indices[i - 1];
-        return changes;
+        return entryChanges(mapToPalette(picture, palette, Dithering::Diffusion, false, 0), 256);
     };
     const int throughLightness = along(14, 14, 14);  // 24.2 levels a step
     const int throughHue = along(20, -10, -10);      // 24.5 levels a step
