@@ -108,7 +108,7 @@ TEST(Dithering, RampsMixAndTextureKeepsItsEntries)
         return Rgb{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)};
     });
     const std::vector<std::uint8_t> mapped = mapToPalette(picture, palette, Dithering::Diffusion, false, 0);
-    int longestRun = 0, nearestInTexture = 0;
+    int longestRun = 0, ownOrBeforeInTexture = 0;
     for (int y = 4; y < 12; ++y)
         for (int x = 0, run = 0; x < 384; ++x) {
             run = x > 0 && mapped[std::size_t(y * 384 + x)] == mapped[std::size_t(y * 384 + x - 1)] ? run + 1 : 1;
@@ -118,10 +118,10 @@ TEST(Dithering, RampsMixAndTextureKeepsItsEntries)
         for (int x = 4; x < 380; ++x) {
             const int own = (colourAt(picture, x, y).r + 8) / 17, got = mapped[std::size_t(y * 384 + x)];
             const int before = mapped[std::size_t(y * 384 + (y % 2 ? x + 1 : x - 1))];  // odd rows run leftwards
-            nearestInTexture += got == own || (got == before && std::abs(got - own) <= 1);
+            ownOrBeforeInTexture += got == own || (got == before && std::abs(got - own) <= 1);
         }
     EXPECT_LE(longestRun, 24);
-    EXPECT_GE(nearestInTexture, 10 * 376 * 99 / 100) << nearestInTexture;  // 3,758 of 3,760 today
+    EXPECT_GE(ownOrBeforeInTexture, 10 * 376 * 99 / 100) << ownOrBeforeInTexture;  // 3,758 of 3,760 today
 }
 
 // The smoothing before a photo goes down to fewer colours, against the rule it follows written
