@@ -83,6 +83,39 @@ void setFrameIntervals(FrameList& frames, std::vector<int> rows, int interval)
         frames.setColumn(row, FrameColumn::Interval, QString::number(interval));
 }
 
+namespace {
+
+constexpr int kShortestShownInterval = 2;
+
+double unheldIntervalAtSpeed(int interval, int percent)
+{
+    return std::nearbyint(double(interval) * 100.0 / double(std::clamp(percent, 10, 1000)));
+}
+
+}  // namespace
+
+int intervalAtSpeed(int interval, int percent)
+{
+    return int(std::clamp(unheldIntervalAtSpeed(interval, percent), double(kShortestShownInterval),
+                          double(std::numeric_limits<std::int16_t>::max())));
+}
+
+SpeedChange changeSpeed(FrameList& frames, std::vector<int> rows, int percent)
+{
+    SpeedChange change;
+    for (int row : rowsOrAll(frames, std::move(rows))) {
+        const int interval = frameValuesAt(frames, row).interval;
+        const int faster = intervalAtSpeed(interval, percent);
+        if (unheldIntervalAtSpeed(interval, percent) < kShortestShownInterval)
+            ++change.heldAtShortest;
+        if (faster != interval || frames.row(row).interval != QString::number(faster)) {
+            frames.setColumn(row, FrameColumn::Interval, QString::number(faster));
+            ++change.changed;
+        }
+    }
+    return change;
+}
+
 std::vector<int> shiftFrames(FrameList& frames, std::vector<int> rows, int step)
 {
     std::sort(rows.begin(), rows.end());

@@ -33,6 +33,21 @@ std::optional<int> intervalFromFps(double fps);
 // Sets the interval of the given rows (every row when fewer than two are given).
 void setFrameIntervals(FrameList& frames, std::vector<int> rows, int interval);
 
+// A frame's interval played at `percent` % of its speed (10..1000): interval * 100 / percent,
+// rounded to the nearest hundredth (a half to even), at least 2 (players show 0 and 1 as 10) and
+// at most 32767.
+int intervalAtSpeed(int interval, int percent);
+
+// What a change of speed did: how many rows it changed, and how many of them would have fallen
+// under 2 hundredths and were held there.
+struct SpeedChange {
+    int changed = 0;
+    int heldAtShortest = 0;
+};
+
+// Plays the given rows (every row when fewer than two are given) at `percent` % of their speed.
+SpeedChange changeSpeed(FrameList& frames, std::vector<int> rows, int percent);
+
 // Moves each given row one place up (step -1) or down (+1) as Move Frame Up/Down does, by
 // exchanging frames (numbers and check boxes stay in place); a row at an end, or behind a given
 // row that cannot move, stays. Returns the rows' new places, in order.

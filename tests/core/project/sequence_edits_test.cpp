@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace pictoreel {
 namespace {
 
@@ -64,6 +66,25 @@ TEST(SequenceEdits, IntervalFromFps)
     };
     for (const auto& [fps, interval] : cases)
         EXPECT_EQ(intervalFromFps(fps), interval) << fps;
+}
+
+TEST(SequenceEdits, ChangeSpeed)
+{
+    // Halves round to even; 0 and 1 would be shown as 10 by players, so nothing falls under 2.
+    const std::tuple<int, int, int> cases[] = {
+        {10, 200, 5}, {5, 200, 2}, {3, 200, 2}, {7, 200, 4}, {9, 200, 4}, {3, 10, 30},
+        {100, 1000, 10}, {1, 1000, 2}, {20000, 10, 32767}, {4, 5, 40}, {4, 5000, 2},
+    };
+    for (const auto& [interval, percent, faster] : cases)
+        EXPECT_EQ(intervalAtSpeed(interval, percent), faster) << interval << " at " << percent << " %";
+
+    FrameList frames = framesOf("a*10 b*3 c*1 d*4");
+    const SpeedChange change = changeSpeed(frames, {2, 3}, 300);
+    EXPECT_EQ(namesOf(frames), QStringLiteral("a b*2 c*2 d*4"));
+    EXPECT_EQ(change.changed, 2);
+    EXPECT_EQ(change.heldAtShortest, 2);  // 3 → 1 and 1 → 0.33 were both held at 2
+    EXPECT_EQ(changeSpeed(frames, {}, 50).changed, 4);
+    EXPECT_EQ(namesOf(frames), QStringLiteral("a*20 b*4 c*4 d*8"));
 }
 
 }  // namespace
