@@ -100,6 +100,7 @@ AboutDialog::AboutDialog(const QString& logoFile, Shell& shell, QWidget* parent)
 void AboutDialog::loadLogo(const QString& logoFile)
 {
     PlayGif1->component().BackColor(kLogoBackColor);
+    PlayGif1->setTransparencyShown(false);  // the logo lies on the window's own colour
     if (!PlayGif1->LoadGif(logoFile)) {
         PlayGif1->hide();  // no logo: the box shows without it
         return;

@@ -1,6 +1,6 @@
 // A view that plays an animated GIF: it owns a player component, draws the frame playback stands
-// on at the GIF's own pixel size from its top-left corner (transparent pixels in the component's
-// BackColor), and moves on to the next frame when the shown frame's delay is up, for as long as
+// on at the GIF's own pixel size from its top-left corner (transparent pixels over a checkerboard,
+// or in the component's BackColor where the view is told to hide transparency), and moves on to the next frame when the shown frame's delay is up, for as long as
 // the component's loop setting lets playback go on.
 #pragma once
 
@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+
+class QAction;
 
 namespace pictoreel {
 
@@ -42,9 +44,27 @@ public:
 
     QSize sizeHint() const override;
 
+    // A view smaller than the GIF shows it scaled down to fit, keeping its proportions, from the
+    // top-left corner. Its host chooses the view's size: offerScaleChoice gives the view a context
+    // menu of "&Fit" and "&100 %" (as the picture views have), whose choice the host follows
+    // through fitChanged (Fit at first).
+    void offerScaleChoice();
+    bool fitsToView() const { return fit_; }
+    void setFitToView(bool fit);
+    // The size the view takes within `room`: the GIF's own size, or with Fit a larger GIF scaled
+    // down into the room keeping its proportions.
+    QSize sizeWithin(QSize room) const;
+
+    // Whether transparent pixels show a checkerboard (the default) or the component's BackColor
+    // (a logo drawn on its window's colour).
+    void setTransparencyShown(bool shown);
+    bool transparencyShown() const { return transparencyShown_; }
+
 Q_SIGNALS:
     // The shown frame has changed, or playback has started or stopped.
     void playbackChanged();
+    // The user chose Fit (true) or 100 % (false).
+    void fitChanged(bool fit);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -58,7 +78,11 @@ private:
 
     PlayerComponent player_;
     QTimer timer_;
-    QImage picture_;        // the shown frame over BackColor, made when first painted
+    QImage picture_;        // the shown frame (over BackColor when transparency is hidden), made when first painted
+    bool transparencyShown_ = true;
+    bool fit_ = true;
+    QAction* fitAction_ = nullptr;
+    QAction* actualSizeAction_ = nullptr;
     int pictureIndex_ = -1;  // which frame picture_ holds; -1 for none
 };
 

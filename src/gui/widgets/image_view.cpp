@@ -1,6 +1,7 @@
 #include "gui/widgets/image_view.h"
 
 #include "core/media/imaging_component.h"
+#include "gui/widgets/checkerboard.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -94,6 +95,7 @@ void ImageView::paintEvent(QPaintEvent*)
     const QImage view(picture.pixels.data(), picture.width, picture.height, picture.width * 4,
                       QImage::Format_RGBA8888);
     QPainter painter(viewport());
+    paintCheckerboard(painter, target);  // where the picture is transparent, the pattern shows
     if (target.size() == view.size()) {
         painter.drawImage(target.topLeft(), view);
         return;

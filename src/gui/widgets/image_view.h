@@ -1,5 +1,5 @@
 // A viewer of an imaging component's picture, redrawn whenever the component's picture changes,
-// on the window's background. It shows the picture in one of two scales:
+// on the window's background, its transparent pixels over a checkerboard. It shows the picture in one of two scales:
 // - Fit (the default): a picture larger than the view is scaled down, smoothly and keeping its
 //   proportions, to fit it; a smaller one is shown at its own pixel size. Either way it is centred.
 //   Small frames are not blown up: what a GIF maker shows should be the size the frame is made at.
