@@ -70,6 +70,27 @@ TEST_F(PlayerWindowTest, PlaysTheGifAtItsOwnSizeFrameByFrameInALoopPausesAndLoad
     EXPECT_TRUE(box.width() >= 90 && box.right() < player->width()) << box.width() << " of " << player->width();
 }
 
+// A GIF larger than the screen: the window opens as large as the screen allows and fits the GIF
+// into it, proportions kept (100 % shows it whole); the arrows step through the frames.
+TEST_F(PlayerWindowTest, ALargeGifIsFittedIntoAWindowWithinTheScreenAndStepsWithTheArrows)
+{
+    play({2000, 1000}, {10, 10, 10});
+    QTest::qWait(0);
+    const QSize screen = player->screen()->availableGeometry().size();
+    EXPECT_TRUE(player->width() <= screen.width() && player->height() <= screen.height());
+    const QSize shown = view()->size();
+    EXPECT_TRUE(shown.width() < 2000 && std::abs(shown.width() - 2 * shown.height()) <= 2) << shown.width() << "x" << shown.height();
+    EXPECT_EQ(shownText(player.get(), "lblFrame"), QStringLiteral("Frame 1 / 3"));
+    player->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(player.get()));
+    child<QWidget>(player.get(), "OKButton")->setFocus();
+    QTest::keyClick(player.get(), Qt::Key_Left);
+    EXPECT_TRUE(!view()->isAnimating() && view()->component().currentFrameIndex() == 2);
+    EXPECT_EQ(shownText(player.get(), "lblFrame"), QStringLiteral("Frame 3 / 3"));
+    view()->actions().at(1)->trigger();  // "100 %"
+    EXPECT_EQ(view()->size(), QSize(2000, 1000));
+}
+
 TEST_F(WindowTest, ToolsMenuAndToolbarOpenThePlayerOnTheOutputFileMadeOrNot)
 {
     QStringList opened;  // the box, and whether it plays

@@ -73,6 +73,10 @@ AnimationTab::AnimationTab(const FrameList& frames, const PropertyPanel& panel, 
     picAnimation->setFrameShape(QFrame::NoFrame);
     picAnimation->setAlignment(Qt::AlignCenter);  // on the page, as the other viewers show pictures
     picAnimation->viewport()->setAutoFillBackground(false);
+    // Fit (a larger GIF scaled down into the view) or 100 % (scrolled), from the view's context menu.
+    PlayGifAnim->offerScaleChoice();
+    connect(PlayGifAnim, &GifView::fitChanged, this, &AnimationTab::placeAnimation);
+    picAnimation->viewport()->installEventFilter(this);
 
     auto* controls = new QHBoxLayout;
     for (QWidget* part : std::initializer_list<QWidget*>{cmdAnimBack, cmdAnimPlay, cmdAnimNext, lAnimFrame})
@@ -200,7 +204,7 @@ void AnimationTab::finished(const ProjectState& state, Outcome& outcome)
     } else {
         const int frame = PlayGifAnim->component().currentFrameIndex();
         (void)PlayGifAnim->loadOpenedGif(std::move(*outcome.opened));
-        PlayGifAnim->resize(PlayGifAnim->sizeHint());
+        placeAnimation();
         PlayGifAnim->LoopPlayback(true);
         if (stoppedByUser_)
             PlayGifAnim->showFrame(frame);
@@ -298,8 +302,15 @@ void AnimationTab::windowStaysOpen()
     remakeIfChanged();
 }
 
+void AnimationTab::placeAnimation()
+{
+    PlayGifAnim->resize(PlayGifAnim->sizeWithin(picAnimation->maximumViewportSize()));
+}
+
 bool AnimationTab::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == picAnimation->viewport() && event->type() == QEvent::Resize && PlayGifAnim->fitsToView())
+        placeAnimation();
     if (watched == window() && event->type() == QEvent::Close) {
         // Nothing is made from here on, not even while the window asks whether to save: should
         // it stay open, windowStaysOpen() makes the animation again.

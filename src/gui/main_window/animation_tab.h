@@ -56,6 +56,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // PlayGifAnim at its own size, or with Fit a larger GIF scaled into the view.
+    void placeAnimation();
+
+private:
     // What goes into the animation: the rows' values and the global properties but the output file.
     struct ProjectState {
         QStringList rows;

@@ -6,8 +6,15 @@
 #include "gui/widgets/twips.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+
+#include <algorithm>
+#include <utility>
 
 namespace pictoreel {
 
@@ -59,6 +66,15 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
     PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
     PlayGif1->setAccessibleName(QStringLiteral("Animated GIF"));
     PlayGif1->hide();  // until the first play
+    PlayGif1->offerScaleChoice();
+    connect(PlayGif1, &GifView::fitChanged, this, &PlayerWindow::placeGif);
+    lblFrame = new QLabel(this);
+    lblFrame->setObjectName(QStringLiteral("lblFrame"));
+    lblFrame->setAccessibleName(QStringLiteral("Frame number"));
+    connect(PlayGif1, &GifView::playbackChanged, this, &PlayerWindow::showFrameNumber);
+    // The arrows step through the frames, except in the file box, where they move the cursor.
+    for (auto [key, by] : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}})
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [this, by] { stepFrame(by); });
 
     setTabOrder(OKButton, cmdPause);
     setTabOrder(cmdPause, cmdLoad);
@@ -80,9 +96,45 @@ void PlayerWindow::playFile()
     PlayGif1->show();
     (void)PlayGif1->LoadGif(txtPlay->text());  // nothing loaded: the steps below change nothing
     PlayGif1->LoopPlayback(true);
-    // GifWidth x 15 by GifHeight x 15 twips: the GIF's own pixel size, never the window's.
-    PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());
+    const QSize gif(PlayGif1->GifWidth(), PlayGif1->GifHeight());
+    if (PlayGif1->component().hasGif() && gif != sizedFor_) {
+        sizedFor_ = gif;
+        sizeForGif();
+    }
+    placeGif();
     PlayGif1->Play();
+    showFrameNumber();
+}
+
+void PlayerWindow::placeGif() { PlayGif1->resize(PlayGif1->sizeWithin(Picture1->size())); }
+
+void PlayerWindow::sizeForGif()
+{
+    QSize wanted(std::max(minimumWidth(), sizedFor_.width()),
+                 std::max(minimumHeight(), sizedFor_.height() + twipsToPixels(kStripHeight + kRowHeight)));
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        // Room for the window's frame and the desktop's panels is left around it.
+        const QSize room = screen->availableGeometry().size() * 9 / 10;
+        wanted = wanted.boundedTo(room).expandedTo(minimumSize());
+    }
+    resize(wanted);
+}
+
+void PlayerWindow::showFrameNumber()
+{
+    const PlayerComponent& player = PlayGif1->component();
+    lblFrame->setText(player.hasGif() ? tr("Frame %1 / %2").arg(player.currentFrameIndex() + 1).arg(player.FrameCount())
+                                      : QString());
+}
+
+void PlayerWindow::stepFrame(int by)
+{
+    const int count = PlayGif1->component().FrameCount();
+    if (!PlayGif1->component().hasGif() || count < 1)
+        return;
+    PlayGif1->Pause();
+    PlayGif1->showFrame((PlayGif1->component().currentFrameIndex() + by + count) % count);
+    showFrameNumber();
 }
 
 void PlayerWindow::pause() { PlayGif1->Pause(); }
@@ -117,8 +169,10 @@ void PlayerWindow::layOut()
     placeTwips(Picture2, 0, 0, width, kStripHeight);
     // The file box runs to the window's right edge less the margin the buttons keep on the left.
     placeTwips(txtPlay, kTxtPlayLeft, kMargin, width - kTxtPlayLeft - 2 * kMargin, kRowHeight);
-    // Docked to the bottom, the left and the right edge: everything under the strip.
-    placeTwips(Picture1, 0, kStripHeight, width, height - kStripHeight);
+    // Docked to the left and the right edge: everything under the strip but the frame number's row.
+    placeTwips(Picture1, 0, kStripHeight, width, height - kStripHeight - kRowHeight);
+    placeTwips(lblFrame, kMargin, height - kRowHeight, width - 2 * kMargin, kRowHeight);
+    placeGif();
 }
 
 }  // namespace pictoreel

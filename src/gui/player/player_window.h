@@ -1,11 +1,15 @@
 // The player window `frmPlay` (caption "Player"): a strip across the top with "&Play", "Pa&use",
 // "&Load File ..." and the file box `txtPlay`, and below it the picture box `Picture1` holding the
-// player `PlayGif1`, which always has the GIF's own pixel size, whatever the window's size.
-// Becoming the active window with a file name in the box plays it.
+// player `PlayGif1`, which has the GIF's own pixel size, or with Fit (its context menu, the
+// default) a larger GIF's scaled down into the window; under it, "Frame 3 / 31". A GIF of another
+// size than the one before sizes the window for it (within the screen). The Left and Right keys
+// pause and step a frame back or on. Becoming the active window with a file name in the box
+// plays it.
 #pragma once
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -35,6 +39,12 @@ private:
     // "&Load File ...": a GIF chosen in the open dialog goes into `txtPlay` and is played.
     void loadFile();
     void layOut();
+    // PlayGif1 at the size it takes within Picture1.
+    void placeGif();
+    // The window sized so that Picture1 holds the GIF at its own size, within the screen.
+    void sizeForGif();
+    void showFrameNumber();
+    void stepFrame(int by);
 
     QWidget* Picture2 = nullptr;
     QPushButton* OKButton = nullptr;
@@ -43,6 +53,8 @@ private:
     QLineEdit* txtPlay = nullptr;
     QWidget* Picture1 = nullptr;
     GifView* PlayGif1 = nullptr;
+    QLabel* lblFrame = nullptr;
+    QSize sizedFor_;  // the GIF size the window was last sized for
 
     Dialogs& dialogs_;
 };
