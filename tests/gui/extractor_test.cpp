@@ -234,11 +234,16 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     EXPECT_EQ(QDir(out()).entryList(QDir::Files), QStringList{QStringLiteral("Frame_1.gif")});
 }
 
-TEST_F(ExtractorTest, AFailedWriteEndsTheCommandWithTheErrorNumberAndDescription)
+TEST_F(ExtractorTest, AMissingFolderIsMadeAndAFailedWriteEndsTheCommandWithTheErrorNumberAndDescription)
 {
     open(flatGif(3));
     window->SetAllChecked(true);
-    answerOk(kFormatBmp, dir.filePath("no/such/folder"));
+    answerOk(kFormatBmp, dir.filePath("new/folder"));
+    run(&ExtractorWindow::SaveCheckedFrames);
+    EXPECT_EQ(QDir(dir.filePath("new/folder")).entryList(QDir::Files).size(), 3);
+    dialogs.clear();
+    writeFile(dir.filePath("file"));  // a file where the folder would go: it cannot be made
+    answerOk(kFormatBmp, dir.filePath("file/folder"));
     run(&ExtractorWindow::SaveCheckedFrames);
     ASSERT_EQ(dialogs.messages().size(), 1u);  // no "Save finished"; the bar keeps its last state
     const QString text = dialogs.messages()[0].text;

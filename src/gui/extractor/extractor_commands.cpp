@@ -121,7 +121,7 @@ void ExtractorWindow::showOpenedGif(Result<GifDecoder> opened)
     if (!loaded && loaded.error().code == ErrorCode::LimitExceeded)
         dialogs_.messageBox(this, loaded.error().text(), QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     PlayGif1->LoopPlayback(true);  // the preview repeats as the GIF's own loop block says
-    PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());  // 15 twips to the pixel
+    PlayGif1->resize(PlayGif1->sizeWithin(picView->size()));  // its own size, or with Fit within the view
     PlayGif1->component().BackColor(kPlayBackColour);
     PlayGif1->Play();
     const int count = PlayGif1->component().FrameCount();
@@ -298,6 +298,9 @@ void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bo
                 if (Status extracted = source.ExtractFrame(frame.index, frame.temporary, &shown); !extracted)
                     return extracted;
                 picture.setImage(std::move(shown));
+                // A missing output folder is made, as pictoreel-cli extract makes it; one that
+                // cannot be made is told by the write that follows.
+                QDir().mkpath(QFileInfo(frame.output).absolutePath());
                 if (Status written = writePicture(picture, frame.output, format); !written)
                     return written;
                 if (checkedFrames)

@@ -216,6 +216,8 @@ void ExtractorWindow::buildPanes()
     PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
     PlayGif1->setAccessibleName(QStringLiteral("Animation"));
     PlayGif1->resize(0, 0);
+    PlayGif1->offerScaleChoice();
+    connect(PlayGif1, &GifView::fitChanged, this, [this] { PlayGif1->resize(PlayGif1->sizeWithin(picView->size())); });
     SSTab1->addTab(previewPage, QStringLiteral("Preview"));
 
     picSplitter = SplitterDrag::makeBar(picFrame);
@@ -254,6 +256,8 @@ void ExtractorWindow::SizeControls(int& position)
     if (viewWidth >= 0 && viewHeight >= 0) {
         picView->resize(twipsToPixels(viewWidth), twipsToPixels(viewHeight));
         wpdlx1View->resize(picView->size());
+        if (PlayGif1->component().hasGif())
+            PlayGif1->resize(PlayGif1->sizeWithin(picView->size()));
     }
 }
 
