@@ -2,6 +2,8 @@
 // what the frame list and the panel show afterwards.
 #include "gui/support/window_fixture.h"
 
+#include "core/project/settings_store.h"
+
 #include <QHeaderView>
 #include <QScrollBar>
 
@@ -28,23 +30,23 @@ protected:
 
 TEST_F(FrameCommandsTest, AddingToAnEmptyListShowsTheFirstRowAndTakesItsPictureSize)
 {
-    dialogs.answerFiles({makePicture("c.png", 64, 48), makePicture("a.png", 20, 10)});
+    dialogs.answerFiles({makePicture("a.png", 64, 48), makePicture("c.png", 20, 10)});
     trigger("Toolbar1_add");
     ASSERT_EQ(dialogs.calls.size(), 1u);
-    EXPECT_TRUE(dialogs.calls[0].request.title == "Open Image Files ..." && dialogs.calls[0].request.filter.endsWith("|All Files(*.*)|*.*"));
-    // Rows in the order chosen, unchecked, the folder and name split, values from the panel.
+    EXPECT_TRUE(dialogs.calls[0].request.title == "Open Image Files ..." && dialogs.calls[0].request.filter.contains("|All Files(*.*)|*.*|WebP Files"));
+    // Rows in name order, unchecked, the folder and name split, values from the panel.
     const QAbstractItemModel* model = listView()->model();
     QStringList headers;
     for (int c = 0; c < model->columnCount(); ++c)
         headers.append(model->headerData(c, Qt::Horizontal).toString());
     EXPECT_EQ(headers, QStringList({"NO", "Interval", "Trans", "Trans Color", "File Name", "Full Path"}));
-    EXPECT_EQ(rowTexts(1), QStringList({"1", "50", "YES", "16777215", "c.png", picturesFolder()}));
-    EXPECT_EQ(rows(), QStringLiteral("1 2|00 c.png a.png"));
+    EXPECT_EQ(rowTexts(1), QStringList({"1", "50", "YES", "16777215", "a.png", picturesFolder()}));
+    EXPECT_EQ(rows(), QStringLiteral("1 2|00 a.png c.png"));
     // The first row is checkable, selected and shown, and Auto Size took its size.
     EXPECT_TRUE((model->flags(model->index(0, 0)) & Qt::ItemIsUserCheckable) && listView()->selectedRow() == 1);
     EXPECT_EQ(panelValues().left(6), QStringLiteral("64x48 "));
     EXPECT_EQ(QStringList({textOf("lWidth"), textOf("lHeight"), textOf("lName"), textOf("lPath")}),
-              QStringList({"64 Pixels", "48 Pixels", "c.png", picturesFolder()}));
+              QStringList({"64 Pixels", "48 Pixels", "a.png", picturesFolder()}));
     EXPECT_TRUE(textOf("lSize").endsWith(QStringLiteral(" KB)")) && part("cmdAutoW")->isEnabled());
 
     // More pictures go after the last row with the panel's values and leave the size alone; a
@@ -62,6 +64,51 @@ TEST_F(FrameCommandsTest, AddingToAnEmptyListShowsTheFirstRowAndTakesItsPictureS
     trigger("mnuFileSub1");
     EXPECT_EQ(dialogs.calls.back().kind, DialogCall::Kind::OpenFiles);
     EXPECT_TRUE(rowCount() == 0 && textOf("lName").isEmpty() && !window->wpdlx1.hasImage() && !part("cmdAutoW")->isEnabled());
+}
+
+// New rows show their transparent colour as a swatch; a picture larger than the boxes allow is
+// sized down into them, its shape kept; "Transparent" once changed holds for new projects.
+TEST_F(FrameCommandsTest, NewFramesShowTheirColourTakeASizeTheBoxesAllowAndKeepTheTransparentChoice)
+{
+    addPictures({QStringLiteral("photo.png")}, 2000, 1500);
+    EXPECT_EQ(panelValues().section(u' ', 0, 0), QStringLiteral("1024x768"));
+    const QImage swatch = listView()->model()->index(0, 3).data(Qt::DecorationRole).value<QPixmap>().toImage();
+    EXPECT_EQ(swatch.pixelColor(swatch.width() / 2, swatch.height() / 2), QColor(255, 255, 255));
+
+    part<QCheckBox>("chkTrans")->click();  // unticked by the user
+    window->NewProject();
+    EXPECT_FALSE(part<QCheckBox>("chkTrans")->isChecked());
+    // A larger bound in the settings: the boxes take it, and their message names it.
+    ASSERT_TRUE(WriteIniKey(QStringLiteral("General"), QStringLiteral("Largest Frame Side"), QStringLiteral("1600"),
+                            window->context().settingsFile()));
+    startWindow();
+    EXPECT_FALSE(part<QCheckBox>("chkTrans")->isChecked());
+    addPictures({QStringLiteral("wide.png")}, 2000, 1000);
+    EXPECT_EQ(panelValues().section(u' ', 0, 0), QStringLiteral("1600x800"));
+    part<QLineEdit>("txtWidth")->setText(QStringLiteral("1601"));
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    part("txtWidth")->setFocus();
+    dialogs.clear();
+    EXPECT_FALSE(panel->settleRangeChecks());
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_TRUE(dialogs.messages()[0].text.startsWith(QStringLiteral("the width value must be between 8 and 1600, ")));
+}
+
+// The add dialog opens as always the first time, then on the folder and file type last used;
+// files chosen together come in natural name order.
+TEST_F(FrameCommandsTest, TheAddDialogRemembersItsFolderAndFileTypeAndAddsInNameOrder)
+{
+    dialogs.chosenFileType = QStringLiteral("PNG Files (*.png)");
+    dialogs.answerFiles({makePicture("Frame_10.png", 20, 10), makePicture("Frame_2.png", 20, 10), makePicture("frame_3.png", 20, 10)});
+    window->AddFrames();
+    EXPECT_EQ(rows(), QStringLiteral("1 2 3|000 Frame_2.png frame_3.png Frame_10.png"));
+    dialogs.answerCancel();
+    window->AddFrames();
+    ASSERT_EQ(dialogs.calls.size(), 2u);
+    EXPECT_TRUE(dialogs.calls[0].request.folder.isEmpty());
+    EXPECT_EQ(dialogs.calls[1].request.folder + u'/', picturesFolder());
+    EXPECT_EQ(dialogs.shownFileTypes, QStringList({QString(), dialogs.chosenFileType}));
 }
 
 // A named pipe among the pictures is shown at once, without a size: opening it would wait for a writer.

@@ -1,6 +1,7 @@
 // The frame list's thumbnails: made in the background, following their files, kept with the
 // rows they belong to, and turned off from the Edit menu for this and later starts.
 #include "gui/main_window/frame_thumbnails.h"
+#include "gui/main_window/picture_watcher.h"
 #include "gui/support/window_fixture.h"
 
 namespace pictoreel::testing {
@@ -30,11 +31,11 @@ TEST_F(FrameThumbnailsTest, RowsShowTheirOwnPicturesUntilTurnedOff)
     constexpr int side = FrameThumbnails::kSide;
     const QPoint middle(side / 2, side / 2), top(side / 2, 2);
     EXPECT_EQ(colourAt(1, middle, Qt::red), "#ffff0000");
-    // Shrunk with its shape kept, on a transparent ground; a missing picture leaves the square empty.
+    // Shrunk with its shape kept, on a transparent ground; a missing picture shows the broken mark.
     EXPECT_EQ(colourAt(2, middle, Qt::blue), "#ff0000ff");
     EXPECT_EQ(colourAt(2, top), "#00000000");
     EXPECT_EQ(decoration(3).value<QPixmap>().size(), QSize(side, side));
-    EXPECT_EQ(colourAt(3, middle), "#00000000");
+    EXPECT_EQ(colourAt(3, middle, QColor(0xD0, 0x20, 0x20)), "#ffd02020");
     EXPECT_GE(listView()->sizeHintForRow(0), side);
 
     // Thumbnails go with their pictures when rows move; a picture changed on disk gets a new one.
@@ -57,6 +58,35 @@ TEST_F(FrameThumbnailsTest, RowsShowTheirOwnPicturesUntilTurnedOff)
     EXPECT_FALSE(part<QAction>(QStringLiteral("mnuEditThumbnails"))->isChecked() || decoration(1).isValid());
     trigger(QStringLiteral("mnuEditThumbnails"));
     EXPECT_EQ(colourAt(1, middle, Qt::red), "#ffff0000");
+}
+
+// Rows whose pictures are missing or cannot be read are marked when the project is opened, and
+// again when a picture goes away while the window is open.
+TEST_F(WindowTest, MissingAndBrokenPicturesAreMarkedOnOpeningAndWhenTheyGoAway)
+{
+    const QString broken = picturesFolder() + QStringLiteral("broken.jpg");
+    writeFile(broken, "this is text, not a JPEG");
+    dialogs.answerFiles({makePicture(QStringLiteral("a.png"), 20, 10), makePicture(QStringLiteral("b.png"), 20, 10), broken});
+    window->AddFrames();
+    const QString project = path(QStringLiteral("p.agp"));
+    ASSERT_TRUE(window->WriteProjectFile(project));
+    ASSERT_TRUE(QFile::remove(picturesFolder() + QStringLiteral("b.png")));
+    window->NewProject();
+    ASSERT_TRUE(window->OpenProjectFile(project));
+    QCoreApplication::processEvents();  // the thumbnails are asked for as the rows are painted
+
+    auto* model = qobject_cast<FrameListModel*>(listView()->model());
+    ASSERT_TRUE(model && rowCount() == 3 && rowTexts(3)[4] == QStringLiteral("broken.jpg"));
+    EXPECT_TRUE(model->isPictureMissing(2) && !model->isPictureMissing(1) && !model->isPictureBroken(1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->isPictureBroken(3); }, 10000));
+    EXPECT_TRUE(model->index(2, 4).data(Qt::ToolTipRole).toString().startsWith(QStringLiteral("The picture cannot be read: ") + broken));
+    EXPECT_FALSE(model->index(2, 4).data(Qt::DecorationRole).isNull());
+
+    // Deleted while the window is open (once its folder is watched): marked without a make.
+    const auto* watcher = window->findChild<PictureWatcher*>(QStringLiteral("pictureWatcher"));
+    ASSERT_TRUE(watcher && QTest::qWaitFor([&] { return !watcher->watchedFolders().isEmpty(); }));
+    ASSERT_TRUE(QFile::remove(picturesFolder() + QStringLiteral("a.png")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model->isPictureMissing(1); }, 10000));
 }
 
 }  // namespace

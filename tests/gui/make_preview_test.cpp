@@ -132,6 +132,7 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWhileOnlyCancelTake
     EXPECT_FALSE(listView()->model()->index(2, 4).data(Qt::DecorationRole).isNull());
     EXPECT_TRUE(listView()->model()->index(2, 4).data(Qt::AccessibleDescriptionRole).toString().contains(u"missing"));
     EXPECT_EQ(part<QLabel>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("1 picture was missing"));
+    EXPECT_TRUE(part<QLabel>(QStringLiteral("StatusBar1Panel2Icon"))->isVisible());  // until the next make
     const QString made = madePanel()->text();  // the GIF's name, size and the make's time
     EXPECT_TRUE(made.startsWith("out.gif: " + QLocale().toString(QFileInfo(output()).size()) + " bytes") && made.endsWith(" s"))
         << made.toStdString();
@@ -141,6 +142,29 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWhileOnlyCancelTake
     EXPECT_EQ(decodeGif(output()).section(u' ', 0, 3), QStringLiteral("4 40x30 loop 0"));
     window->NewProject();  // what another project made is not told of this one
     EXPECT_TRUE(madePanel()->text().isEmpty());
+}
+
+// 20 white pixels of 1200 (1.7 %) become transparent: the project's first make says so, once.
+TEST_F(MakePreviewTest, TheFirstMakeTellsOfAFrameThatLosesMoreThanOnePercentToTransparency)
+{
+    QImage sticker(40, 30, QImage::Format_RGB32);
+    sticker.fill(Qt::red);
+    for (int x = 0; x < 20; ++x)
+        sticker.setPixel(x, 0, qRgb(255, 255, 255));
+    ASSERT_TRUE(sticker.save(picturesFolder() + QStringLiteral("w.png")));
+    dialogs.answerFiles({makePicture(QStringLiteral("a.png"), 40, 30), picturesFolder() + QStringLiteral("w.png")});
+    window->AddFrames();
+    panel->setOutputFile(output());
+    listView()->selectRow(1);
+    make();
+    auto* notice = part<QLabel>(QStringLiteral("lblTransparencyNotice"));
+    EXPECT_TRUE(notice->isVisible() && notice->text().startsWith(QStringLiteral("Frame 2: 20 white pixels are transparent")))
+        << notice->text().toStdString();
+    EXPECT_FALSE(part<QLabel>(QStringLiteral("StatusBar1Panel2Icon"))->isVisible());
+    Q_EMIT notice->linkActivated(QStringLiteral("2"));  // the hint leads to the frame's properties
+    EXPECT_TRUE(!notice->isVisible() && listView()->selectedRow() == 2 && panel->currentIndex() == int(PanelTab::Frame));
+    make();
+    EXPECT_FALSE(notice->isVisible());
 }
 
 TEST_F(MakePreviewTest, FailuresAreToldOnceAfterTheWindowTakesInputAgainAndKeepTheEarlierFile)

@@ -32,6 +32,29 @@ void showFileTypes(QFileDialog& dialog, const QString& pairs)
     dialog.setOption(QFileDialog::HideNameFilterDetails);
 }
 
+namespace {
+
+// The entry of `pairs` described as `description`, in Qt's form; empty when there is none.
+QString qtFileTypeNamed(const QString& pairs, const QString& description)
+{
+    const QStringList parts = pairs.split(u'|');
+    const QStringList entries = qtFileFilter(pairs).split(QStringLiteral(";;"));
+    for (qsizetype i = 0; 2 * i < parts.size() && i < entries.size(); ++i)
+        if (parts[2 * i] == description)
+            return entries[i];
+    return {};
+}
+
+// The description of the entry of `pairs` whose Qt form is `entry`.
+QString fileTypeDescription(const QString& pairs, const QString& entry)
+{
+    const qsizetype index = qtFileFilter(pairs).split(QStringLiteral(";;")).indexOf(entry);
+    const QStringList parts = pairs.split(u'|');
+    return index >= 0 && 2 * index < parts.size() ? parts[2 * index] : QString();
+}
+
+}  // namespace
+
 QString savedFileName(const QString& name, const QString& pairs, const QString& selected)
 {
     const QStringList entries = qtFileFilter(pairs).split(QStringLiteral(";;"));
@@ -95,10 +118,21 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const FileDialogRequ
 
 QStringList QtDialogs::openFiles(QWidget* parent, const FileDialogRequest& request)
 {
+    FileTypeChoice ignored;
+    return openFilesOfType(parent, request, ignored);
+}
+
+QStringList QtDialogs::openFilesOfType(QWidget* parent, const FileDialogRequest& request, FileTypeChoice& type)
+{
     QFileDialog dialog(parent, request.title, request.folder);
     showFileTypes(dialog, request.filter);
+    if (const QString shown = qtFileTypeNamed(request.filter, type.shown); !shown.isEmpty())
+        dialog.selectNameFilter(shown);
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    type.chosen = fileTypeDescription(request.filter, dialog.selectedNameFilter());
+    return dialog.selectedFiles();
 }
 
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const FileDialogRequest& request)

@@ -29,6 +29,13 @@ struct FileDialogRequest {
     QString folder;  // where the dialog starts; empty for the platform's choice
 };
 
+// The file type of an open dialog, by its description in the request's filter: the one shown
+// first (empty: the first one), and the one the dialog was accepted on.
+struct FileTypeChoice {
+    QString shown;
+    QString chosen;
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -42,6 +49,12 @@ public:
     // dialog asks no overwrite question and adds no extension.
     virtual std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual QStringList openFiles(QWidget* parent, const FileDialogRequest& request) = 0;
+    // openFiles starting on `type.shown`, telling in `type.chosen` what it was accepted on.
+    virtual QStringList openFilesOfType(QWidget* parent, const FileDialogRequest& request, FileTypeChoice& type)
+    {
+        (void)type;
+        return openFiles(parent, request);
+    }
     virtual std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) = 0;
 
     // A colour as 0x00BBGGRR, or nothing when cancelled.
@@ -68,6 +81,7 @@ public:
                              MessageIcon icon, MessageButtons buttons) override;
     std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& request) override;
     QStringList openFiles(QWidget* parent, const FileDialogRequest& request) override;
+    QStringList openFilesOfType(QWidget* parent, const FileDialogRequest& request, FileTypeChoice& type) override;
     std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<std::int32_t> chooseColor(QWidget* parent) override;
     std::optional<QString> browseForFolder(QWidget* parent) override;

@@ -8,6 +8,7 @@
 #include "gui/dialogs/history_dialog.h"
 #include "gui/app/app_context.h"
 #include "gui/app/busy_pointer.h"
+#include "gui/app/frame_side_setting.h"
 #include "gui/widgets/twips.h"
 
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
@@ -194,6 +196,18 @@ OptionsDialog::OptionsDialog(AppContext& context, WindowRunner runHistoryList, Q
     cmdEdit = makeButton(Frame2, "cmdEdit", QStringLiteral("&Edit ..."),
                          twipsRect(kButtonLeft, 480, kButtonWidth, kButtonHeight));
 
+    // Below the groups: the largest width and height the main window's size boxes take.
+    lblLargestSide = new QLabel(QStringLiteral("Largest frame side"), page);
+    lblLargestSide->setObjectName(QStringLiteral("lblLargestSide"));
+    lblLargestSide->setGeometry(twipsRect(kGroupLeft + 60, 4260, 2400, 300));
+    txtLargestSide = new QSpinBox(page);
+    txtLargestSide->setObjectName(QStringLiteral("txtLargestSide"));
+    txtLargestSide->setAccessibleName(QStringLiteral("Largest frame side"));
+    txtLargestSide->setRange(kSmallestFrameSide, largestFrameSideAllowed());
+    txtLargestSide->setSuffix(QStringLiteral(" Pixels"));
+    txtLargestSide->setGeometry(twipsRect(kTextLeft + 1800, 4230, 1500, 330));
+    lblLargestSide->setBuddy(txtLargestSide);
+
     cmdOK = makeButton(this, "cmdOK", QStringLiteral("&OK"), twipsRect(5130, 5175, 1095, 375));
     cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"), twipsRect(6360, 5175, 1095, 375));
     cmdOK->setDefault(true);  // Enter; Escape rejects, which is Cancel
@@ -208,7 +222,8 @@ OptionsDialog::OptionsDialog(AppContext& context, WindowRunner runHistoryList, Q
 
     setTabOrder(cmdFolder, cmdDelete);
     setTabOrder(cmdDelete, cmdEdit);
-    setTabOrder(cmdEdit, cmdOK);
+    setTabOrder(cmdEdit, txtLargestSide);
+    setTabOrder(txtLargestSide, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
 
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
@@ -223,6 +238,7 @@ void OptionsDialog::showInitialValues()
     }
     tbsOptions->setCurrentIndex(0);
     txtFolder->setText(context_.tempFolder());
+    txtLargestSide->setValue(largestFrameSide(context_.settingsFile()));
 }
 
 void OptionsDialog::chooseTempFolder()
@@ -259,6 +275,8 @@ void OptionsDialog::saveAndClose()
     }
     WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), folder, context_.settingsFile());
     context_.setTempFolder(folder);
+    if (txtLargestSide->value() != largestFrameSide(context_.settingsFile()))  // kept only once changed
+        storeLargestFrameSide(txtLargestSide->value(), context_.settingsFile());
     accept();
 }
 

@@ -1,7 +1,8 @@
 // The options dialog `frmOptions` ("Options"): one tab "General" with three groups — the folder
 // for temporary files (shown in `txtFolder`, changed only through "Set &Folder ..."), deleting the
 // temporary GIFs of the folder shown, and editing the project history in `frmList`. "&OK" stores
-// the folder as "Temp Path" and makes it the program's temp folder; "&Cancel" stores nothing.
+// the folder as "Temp Path" and makes it the program's temp folder, and the largest frame side
+// the main window's size boxes take once it is changed; "&Cancel" stores nothing.
 #pragma once
 
 #include "gui/app/window_runner.h"
@@ -12,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 
 namespace pictoreel {
@@ -57,6 +59,8 @@ private:
     QPushButton* cmdFolder = nullptr;
     QPushButton* cmdDelete = nullptr;
     QPushButton* cmdEdit = nullptr;
+    QLabel* lblLargestSide = nullptr;
+    QSpinBox* txtLargestSide = nullptr;  // "Largest frame side", kept in pictoreel.ini
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 

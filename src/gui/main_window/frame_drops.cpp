@@ -48,7 +48,19 @@ bool isVideoName(const QString& name)
     return matchesAny(patterns, name);
 }
 
-// Names as a person reads them: runs of digits by their value, letters without case.
+QStringList folderPictures(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files, QDir::NoSort);
+    names.removeIf([](const QString& name) { return !isPictureName(name); });
+    std::sort(names.begin(), names.end(), naturalLess);
+    QStringList paths;
+    for (const QString& name : names)
+        paths.append(QDir(folder).filePath(name));
+    return paths;
+}
+
+}  // namespace
+
 bool naturalLess(const QString& a, const QString& b)
 {
     qsizetype i = 0, j = 0;
@@ -77,19 +89,6 @@ bool naturalLess(const QString& a, const QString& b)
         return i >= a.size();  // the shorter name first
     return a < b;
 }
-
-QStringList folderPictures(const QString& folder)
-{
-    QStringList names = QDir(folder).entryList(QDir::Files, QDir::NoSort);
-    names.removeIf([](const QString& name) { return !isPictureName(name); });
-    std::sort(names.begin(), names.end(), naturalLess);
-    QStringList paths;
-    for (const QString& name : names)
-        paths.append(QDir(folder).filePath(name));
-    return paths;
-}
-
-}  // namespace
 
 QStringList droppedLocalFiles(const QMimeData* data)
 {

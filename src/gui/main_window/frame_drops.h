@@ -14,6 +14,10 @@ namespace pictoreel {
 // besides (a web address, text alone).
 QStringList droppedLocalFiles(const QMimeData* data);
 
+// Names as a person reads them ("Frame_2" before "Frame_10"): runs of digits by their value,
+// letters without case.
+bool naturalLess(const QString& a, const QString& b);
+
 // What a drop of files holds, in the order of its files.
 struct DroppedFiles {
     QString project;       // the first project (.agp), which opens in place of everything else

@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
 #include <QStyle>
 
 #include <QDragMoveEvent>
@@ -43,6 +46,28 @@ bool validColumn(int column) { return column >= 0 && column < kFrameColumnCount;
 
 // Where a row whose picture is missing shows its warning.
 constexpr int kFileNameColumn = static_cast<int>(FrameColumn::FileName);
+
+// Where each row shows a swatch of its transparent colour, beside the colour's number.
+constexpr int kTransColorColumn = static_cast<int>(FrameColumn::TransColor);
+
+// A narrow bar of the colour in a dark frame, made once per colour: narrow, so that the column's
+// number keeps the room it always had.
+QPixmap colourSwatch(std::int32_t colorRef)
+{
+    const QString key = QStringLiteral("pictoreel-swatch-%1").arg(colorRef);
+    QPixmap swatch;
+    if (QPixmapCache::find(key, &swatch))
+        return swatch;
+    constexpr int kWidth = 6, kHeight = 12;
+    swatch = QPixmap(kWidth, kHeight);
+    swatch.fill(QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF));
+    QPainter painter(&swatch);
+    painter.setPen(QColor(0x60, 0x60, 0x60));
+    painter.drawRect(0, 0, kWidth - 1, kHeight - 1);
+    painter.end();
+    QPixmapCache::insert(key, swatch);
+    return swatch;
+}
 
 // Rows dragged within the list: "<process>:<model>" on the first line, so that rows dragged from
 // another list or another running program are not taken for ours, then the 1-based rows.
@@ -125,6 +150,12 @@ bool FrameListModel::isPictureMissing(int row) const
     return row >= 1 && row <= int(missing_.size()) && missing_[std::size_t(row - 1)];
 }
 
+bool FrameListModel::isPictureBroken(int row) const
+{
+    return row >= 1 && row <= frames_.rowCount() && !isPictureMissing(row)
+           && thumbnails_->readFailure(GetFramePicturePath(frames_, row)).has_value();
+}
+
 FrameListModel::~FrameListModel() { frames_.setObserver({}); }
 
 void FrameListModel::setThumbnailsShown(bool shown)
@@ -140,8 +171,9 @@ void FrameListModel::thumbnailsChanged()
     // A thumbnail belongs to a picture file, not to a row: every row asks for its own again, so
     // rows moved or removed meanwhile show what they hold now. The view repaints the rows it shows,
     // and takes the row height anew from the first row.
+    // A picture found unreadable on the way marks its File Name too.
     if (frames_.rowCount() > 0)
-        Q_EMIT dataChanged(index(0, 0), index(frames_.rowCount() - 1, 0), {Qt::DecorationRole});
+        Q_EMIT dataChanged(index(0, 0), index(frames_.rowCount() - 1, kFileNameColumn), {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 QString FrameListModel::columnCaption(int column)
@@ -184,14 +216,20 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const
             return picture.isEmpty() ? tr("The frame names no picture file.")
                                      : tr("The picture file is missing: %1").arg(picture);
         }
+        if ((index.column() == kFileNameColumn || index.column() == 0) && isPictureBroken(index.row() + 1)) {
+            const QString picture = GetFramePicturePath(frames_, index.row() + 1);
+            return tr("The picture cannot be read: %1\n%2").arg(picture, *thumbnails_->readFailure(picture));
+        }
         if (role != Qt::ToolTipRole || index.column() != static_cast<int>(FrameColumn::FullPath))
             return {};
         return entry.column(FrameColumn::FullPath);
     case Qt::DecorationRole:
         if (index.column() == 0 && thumbnailsShown_)
             return thumbnails_->thumbnail(GetFramePicturePath(frames_, index.row() + 1));
-        if (index.column() == kFileNameColumn && isPictureMissing(index.row() + 1))
+        if (index.column() == kFileNameColumn && (isPictureMissing(index.row() + 1) || isPictureBroken(index.row() + 1)))
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        if (index.column() == kTransColorColumn)
+            return colourSwatch(frameValuesAt(frames_, index.row() + 1).colour());
         return {};
     case Qt::CheckStateRole:
         if (index.column() == 0)

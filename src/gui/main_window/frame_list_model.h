@@ -53,6 +53,9 @@ public:
     void refreshMissingPictures();
     int missingPictureCount() const;
     bool isPictureMissing(int row) const;  // 1-based
+    // The row's picture file is there but cannot be read (known once its thumbnail was tried): its
+    // thumbnail shows a broken-picture mark, its File Name the warning, the tooltip the reason.
+    bool isPictureBroken(int row) const;
 
     // Whether each row shows a thumbnail of its picture before its number (made in the
     // background; the row repaints when it arrives). On at first.

@@ -63,13 +63,16 @@ FrameThumbnails::~FrameThumbnails()
 
 FrameThumbnails::Answer FrameThumbnails::makeThumbnail(const QString& path, std::optional<FileStamp> known, int pixels)
 {
-    Answer answer{path, stampOf(path), false, {}};
+    Answer answer{path, stampOf(path), false, {}, {}};
     answer.unchanged = answer.stamp && known && *answer.stamp == *known;
     if (!answer.stamp || answer.unchanged)
         return answer;
     ImagingComponent picture;
-    if (picture.LoadImage(path, shrinkHintFor(path, pixels)))
+    const Status loaded = picture.LoadImage(path, shrinkHintFor(path, pixels));
+    if (loaded && picture.hasImage())
         answer.image = fittedSquare(picture.image(), pixels);
+    else
+        answer.failure = loaded ? QStringLiteral("The picture holds no image.") : loaded.error().message;
     return answer;
 }
 
@@ -78,7 +81,19 @@ QPixmap FrameThumbnails::thumbnail(const QString& path)
     const Entry* entry = cache_.object(path);
     if (!entry || entry->looked != generation_)
         request(path, entry);
-    return entry && !entry->pixmap.isNull() ? entry->pixmap : emptySquare();
+    if (!entry)
+        return emptySquare();
+    if (entry->pixmap.isNull())
+        return brokenMark();  // nothing to show: no file, or one that cannot be read
+    return entry->pixmap;
+}
+
+std::optional<QString> FrameThumbnails::readFailure(const QString& path) const
+{
+    const Entry* entry = cache_.object(path);
+    if (!entry || !entry->stamp || entry->failure.isEmpty())
+        return std::nullopt;
+    return entry->failure;
 }
 
 void FrameThumbnails::recheck(const QString& path)
@@ -126,7 +141,7 @@ void FrameThumbnails::take(const Answer& answer)
         if (Entry* entry = cache_.object(answer.path))
             entry->looked = looked;
     } else {
-        auto* entry = new Entry{answer.stamp, QPixmap::fromImage(answer.image), looked};
+        auto* entry = new Entry{answer.stamp, QPixmap::fromImage(answer.image), answer.failure, looked};
         entry->pixmap.setDevicePixelRatio(screenRatio());
         cache_.insert(answer.path, entry);
         if (!changeSignalled_) {
@@ -150,6 +165,29 @@ QPixmap FrameThumbnails::emptySquare() const
         empty_.setDevicePixelRatio(screenRatio());
     }
     return empty_;
+}
+
+QPixmap FrameThumbnails::brokenMark() const
+{
+    const int pixels = sidePixels();
+    if (broken_.width() != pixels) {
+        // A torn page: a grey sheet with a red cross over it.
+        QImage mark(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        mark.fill(Qt::transparent);
+        QPainter painter(&mark);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal unit = pixels / 32.0;
+        painter.setPen(QPen(QColor(0x70, 0x70, 0x70), 1.5 * unit));
+        painter.setBrush(QColor(0xF0, 0xF0, 0xF0));
+        painter.drawRect(QRectF(7 * unit, 4 * unit, 18 * unit, 24 * unit));
+        painter.setPen(QPen(QColor(0xD0, 0x20, 0x20), 3 * unit, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(11 * unit, 10 * unit), QPointF(21 * unit, 22 * unit));
+        painter.drawLine(QPointF(21 * unit, 10 * unit), QPointF(11 * unit, 22 * unit));
+        painter.end();
+        broken_ = QPixmap::fromImage(mark);
+        broken_.setDevicePixelRatio(screenRatio());
+    }
+    return broken_;
 }
 
 }  // namespace pictoreel

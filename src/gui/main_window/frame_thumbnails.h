@@ -30,9 +30,13 @@ public:
     ~FrameThumbnails() override;
 
     // The thumbnail of `path`: its picture fitted into a kSide square, centred on a transparent
-    // ground. Until it is made, and for a missing or unreadable file, the square stays empty.
-    // Asks for it to be made (or looked at again, see recheck) when it is not at hand.
+    // ground. Until it is made the square stays empty; a missing or unreadable file shows a
+    // broken-picture mark. Asks for it to be made (or looked at again, see recheck) when it is
+    // not at hand.
     QPixmap thumbnail(const QString& path);
+    // Why the picture at `path` could not be read, once its thumbnail was tried and failed on a
+    // file that is there; nothing otherwise (not tried yet, readable, or no file at all).
+    std::optional<QString> readFailure(const QString& path) const;
 
     // The files may have changed since their thumbnails were made: the next request of one looks
     // at its size and modification time again (in the background), and meanwhile shows the one
@@ -48,6 +52,7 @@ private:
     struct Entry {
         std::optional<FileStamp> stamp;  // nothing: no picture file at the path
         QPixmap pixmap;                  // null: none could be made
+        QString failure;                 // why the file there could not be read
         quint64 looked = 0;              // the generation the file was last looked at in
     };
     struct Answer {
@@ -55,6 +60,7 @@ private:
         std::optional<FileStamp> stamp;
         bool unchanged = false;  // the same file as the entry at hand
         QImage image;
+        QString failure;
     };
 
     static Answer makeThumbnail(const QString& path, std::optional<FileStamp> known, int pixels);
@@ -62,6 +68,7 @@ private:
     void startWaiting();
     void take(const Answer& answer);
     QPixmap emptySquare() const;
+    QPixmap brokenMark() const;
 
     QCache<QString, Entry> cache_{kKept};
     // Files are looked at again when their entry is of an earlier generation than this.
@@ -73,6 +80,7 @@ private:
     int running_ = 0;
     bool changeSignalled_ = false;
     mutable QPixmap empty_;
+    mutable QPixmap broken_;
     QThreadPool pool_;
 };
 

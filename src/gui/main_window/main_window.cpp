@@ -5,7 +5,9 @@
 
 #include "core/production/frame_cache_names.h"
 #include "gui/dialogs/about_dialog.h"
+#include "gui/dialogs/help_window.h"
 #include "gui/app/busy_pointer.h"
+#include "gui/app/frame_side_setting.h"
 #include "gui/widgets/compact_font.h"
 #include "gui/app/dialogs.h"
 #include "gui/main_window/frame_list_model.h"
@@ -24,6 +26,8 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QPushButton>
+
+#include <utility>
 
 namespace pictoreel {
 
@@ -54,9 +58,11 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
                                       MessageButtons::Ok);
     });
 
-    // ...an empty project, and Auto Size only for a list with rows.
+    // ...the size boxes' bound, an empty project, and Auto Size only for a list with rows.
+    SSTab1->setLargestFrameSide(largestFrameSide(context_.settingsFile()));
     NewProject();
     applyAutoSizeRule();
+    restoreWindowPlace();  // from the second start on
 }
 
 MainWindow::~MainWindow()
@@ -91,6 +97,8 @@ MakeCommands& MainWindow::makeCommands()
         host.chooseOutputFile = [this] { chooseOutputFile(); };
         host.projectFile = [this] { return projectFile_; };
         host.picturesMissing = [this](const std::vector<MissingPicture>& missing) { showMissingPictures(missing); };
+        host.lookForTransparency = [this] { return !std::exchange(transparencyLookedFor_, true); };
+        host.transparencyFound = [this](const TransparentShare& share) { showTransparencyNotice(share); };
         makeCommands_ = new MakeCommands(std::move(host), this);
         connect(cmdCancelMake, &QPushButton::clicked, makeCommands_, &MakeCommands::CancelMake);
     }
@@ -126,7 +134,10 @@ ExtractorWindow* MainWindow::extractorWindow() const { return extractor_.data();
 
 void MainWindow::ShowOptions()
 {
-    showModal(new OptionsDialog(context_, runModal_, this), runModal_);
+    auto* options = new OptionsDialog(context_, runModal_, this);
+    connect(options, &QDialog::accepted, this,
+            [this] { SSTab1->setLargestFrameSide(largestFrameSide(context_.settingsFile())); });
+    showModal(options, runModal_);
 }
 
 void MainWindow::ShowAviToGif()
@@ -149,10 +160,12 @@ void MainWindow::ShowAbout()
 void MainWindow::ShowHelpContents()
 {
     const QString helpFile = context_.helpFile(QStringLiteral("pictoreel.chm"));
-    if (QFileInfo::exists(helpFile))
-        ShellOpen(helpFile);
-    else
-        ShellOpen(joinPath(context_.helpFile(QStringLiteral("help")), QStringLiteral("index.html")));
+    const QString manual = joinPath(context_.helpFile(QStringLiteral("help")), QStringLiteral("index.html"));
+    if (QFileInfo::exists(helpFile) ? context_.shell().open(helpFile) : context_.shell().open(manual))
+        return;
+    // No program to open it with: the manual in a window of our own.
+    if (QFileInfo::exists(manual))
+        (new HelpWindow(manual, this))->show();
 }
 
 void MainWindow::VisitWebsite() { ShellOpen(QLatin1String(kWebsiteAddress)); }
@@ -183,6 +196,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         Q_EMIT closeRefused();
     } else {
+        rememberWindowPlace();
         event->accept();
     }
 }

@@ -41,6 +41,7 @@ class Shell;
 class MakeCommands;
 class MergeRepeatedCommand;
 class ExtractorWindow;
+struct TransparentShare;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -171,6 +172,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // main_window_drops.cpp: local files dropped on the window outside the list are added at the end.
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -219,6 +221,17 @@ private:
     // Marks the rows whose pictures were missing in a make or preview and counts them on the
     // status bar (nothing there when none were).
     void showMissingPictures(const std::vector<MissingPicture>& missing);
+    // The first make of a project whose frame loses more than 1 % of its pixels to its
+    // transparent colour says so once, with a link to that frame's properties.
+    void showTransparencyNotice(const TransparentShare& share);
+    void showFramePropertiesOf(int row);
+    // main_window_memory.cpp: the window's place kept from one start to the next.
+    void restoreWindowPlace();
+    void rememberWindowPlace();
+    // The width the list's columns take side by side, in twips.
+    int listColumnsWidthTwips() const;
+    // A left-pane width wanted since the window was maximised or restored, once the frame has its size.
+    void takeWantedPaneWidth();
     // main_window_project.cpp
     void setProjectFile(const QString& path);
     // main_window_frames.cpp
@@ -274,10 +287,15 @@ private:
     FrameListModel* model_ = nullptr;
     QString projectFile_;
     int leftPaneTwips_ = 4230;
+    int paneBeforeMaximised_ = 0;  // the left pane's width before the window was maximised
+    int wantedPaneTwips_ = 0;      // see takeWantedPaneWidth
     SplitterDrag* splitter_ = nullptr;  // a child of the grip
     std::function<void()> programEnd_;
     QLabel* missingPanel_ = nullptr;  // the status bar's second panel
     QLabel* madePanel_ = nullptr;     // the third: the size of the GIF made last and its make's time
+    QLabel* missingIcon_ = nullptr;   // a warning sign before the second panel while it tells of missing pictures
+    QLabel* transparencyNotice_ = nullptr;  // see showTransparencyNotice
+    bool transparencyLookedFor_ = false;    // the project's first make has looked (once per project)
     QPointer<QWidget> focusBeforeMake_;  // given the focus back when a make ends
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
     MergeRepeatedCommand* mergeCommand_ = nullptr;  // likewise
@@ -287,7 +305,8 @@ private:
     bool recordQueued_ = false;  // a change waits to be recorded when the command is over
 };
 
-// The 25 entries of the add-pictures dialog, as "description|patterns" pairs joined by "|".
+// The entries of the add-pictures dialog, as "description|patterns" pairs joined by "|": the 25 it
+// always had, then WebP, HEIC/HEIF and AVIF.
 QString imageFilesFilter();
 
 }  // namespace pictoreel

@@ -1,6 +1,9 @@
 // The main window's frame commands: adding, removing and moving frames, showing the selected
 // frame's picture and values, and the property panel's buttons.
 #include "gui/main_window/main_window.h"
+#include "gui/main_window/new_frame_defaults.h"
+#include "gui/main_window/add_pictures_dialog.h"
+#include "gui/app/frame_side_setting.h"
 
 #include "core/formats/picture_formats.h"
 #include "core/production/frame_cache.h"
@@ -10,12 +13,19 @@
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"
 
+#include <algorithm>
 #include <numeric>
 
 namespace pictoreel {
 
 // The file types of the picture formats we read, from the format table.
-QString imageFilesFilter() { return pictureFilesFilter(); }
+QString imageFilesFilter()
+{
+    // WebP, HEIC and AVIF pictures by themselves, after the entries the dialog always had.
+    return pictureFilesFilter()
+           + QStringLiteral("|WebP Files (*.webp)|*.webp|HEIC/HEIF Files (*.heic;*.heif)|*.heic;*.heif;*.hif"
+                            "|AVIF Files (*.avif)|*.avif");
+}
 
 namespace {
 
@@ -37,7 +47,7 @@ QString unnameablePicturesMessage(const QStringList& pictures)
 
 void MainWindow::AddFrames()
 {
-    addPictureRows(context_.dialogs().openFiles(this, {QStringLiteral("Open Image Files ..."), imageFilesFilter(), {}}));
+    addPictureRows(askForPictures(this, context_.dialogs(), imageFilesFilter(), context_.settingsFile()));
 }
 
 void MainWindow::addPictureRows(const QStringList& paths, const std::vector<int>& intervals, int before)
@@ -77,8 +87,14 @@ void MainWindow::addPictureRows(const QStringList& paths, const std::vector<int>
     ShowFrameProperties();
     ListView1->setFocus();
     if (wasEmpty) {
-        fitWidthToPicture();
-        fitHeightToPicture();
+        // The first picture's size, scaled down into the size boxes' range when it is larger.
+        const QSize size = frameSizeWithin({wpdlx3.ImageWidth(), wpdlx3.ImageHeight()}, SSTab1->largestFrameSide());
+        if (size.width() > 1)
+            SSTab1->setFrameWidth(size.width());
+        if (size.height() > 1)
+            SSTab1->setFrameHeight(size.height());
+        if (size.width() > 1 || size.height() > 1)
+            ShowFrameProperties();
     }
 }
 
@@ -199,7 +215,7 @@ void MainWindow::refreshFrameImage()
 
 void MainWindow::fitWidthToPicture()
 {
-    const int w = wpdlx3.ImageWidth();
+    const int w = std::min(wpdlx3.ImageWidth(), SSTab1->largestFrameSide());
     if (w > 1) {
         SSTab1->setFrameWidth(w);
         ShowFrameProperties();
@@ -208,7 +224,7 @@ void MainWindow::fitWidthToPicture()
 
 void MainWindow::fitHeightToPicture()
 {
-    const int h = wpdlx3.ImageHeight();
+    const int h = std::min(wpdlx3.ImageHeight(), SSTab1->largestFrameSide());
     if (h > 1) {
         SSTab1->setFrameHeight(h);
         ShowFrameProperties();
@@ -227,6 +243,8 @@ void MainWindow::connectPanel()
     connect(SSTab1, &PropertyPanel::applyAllClicked, this, [this] { applyToAllFrames(); });
     connect(SSTab1, &PropertyPanel::frameSizeEdited, this, [this] { refreshFrameImage(); });
     connect(SSTab1, &PropertyPanel::frameStyleEdited, this, [this] { refreshFrameImage(); });
+    connect(SSTab1, &PropertyPanel::transparentClicked, this,
+            [this](bool ticked) { rememberNewFramesTransparent(ticked, context_.settingsFile()); });
     SSTab1->setAspectPictureSource([this] { return frames_.isEmpty() ? QString() : frameValuesAt(frames_, 1).picture; });
 }
 

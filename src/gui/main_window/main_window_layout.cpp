@@ -2,9 +2,11 @@
 // panel above it on the left, the viewers and the animation on the right, and the splitter
 // between them. Lengths are worked out in twips.
 #include "gui/main_window/main_window.h"
+#include "core/production/transparent_share.h"
 
 #include "gui/main_window/animation_tab.h"
 #include "gui/main_window/frame_list_model.h"
+#include "gui/main_window/picture_watcher.h"
 #include "gui/widgets/image_view.h"
 #include "gui/main_window/progress_status_bar.h"
 #include "gui/main_window/property_panel.h"
@@ -13,13 +15,17 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace pictoreel {
 
@@ -49,6 +55,22 @@ void MainWindow::buildStatusBar()
     StatusBar1 = status.bar;
     statusPanel1 = status.panel;
     pbPer = status.progress;
+    transparencyNotice_ = new QLabel(StatusBar1);
+    transparencyNotice_->setObjectName(QStringLiteral("lblTransparencyNotice"));
+    transparencyNotice_->setAccessibleName(QStringLiteral("Transparent pixels"));
+    transparencyNotice_->setTextFormat(Qt::RichText);
+    transparencyNotice_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(transparencyNotice_, &QLabel::linkActivated, this,
+            [this](const QString& link) { showFramePropertiesOf(link.toInt()); });
+    StatusBar1->addPermanentWidget(transparencyNotice_);
+    transparencyNotice_->hide();
+    missingIcon_ = new QLabel(StatusBar1);
+    missingIcon_->setObjectName(QStringLiteral("StatusBar1Panel2Icon"));
+    missingIcon_->setAccessibleName(QStringLiteral("Warning"));
+    const int iconSide = std::max(8, twipsToPixels(kStatusBarHeight) - 6);
+    missingIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSide, iconSide));
+    StatusBar1->addPermanentWidget(missingIcon_);
+    missingIcon_->hide();
     missingPanel_ = new QLabel(StatusBar1);
     missingPanel_->setObjectName(QStringLiteral("StatusBar1Panel2"));
     missingPanel_->setAccessibleDescription(QStringLiteral("Missing pictures"));  // read by its text
@@ -93,6 +115,27 @@ void MainWindow::showMissingPictures(const std::vector<MissingPicture>& missing)
     missingPanel_->setText(count == 0   ? QString()
                            : count == 1 ? tr("1 picture was missing")
                                         : tr("%1 pictures were missing").arg(count));
+    missingIcon_->setVisible(count > 0);  // until the next make tells again
+}
+
+void MainWindow::showTransparencyNotice(const TransparentShare& share)
+{
+    const QString text = transparentPixelsText(share, QLocale().toString(qlonglong(share.pixels)));
+    transparencyNotice_->setText(QStringLiteral("%1 (<a href=\"%2\">Frame Properties</a>)")
+                                     .arg(text.toHtmlEscaped())
+                                     .arg(share.row));
+    transparencyNotice_->setToolTip(tr("Untick Transparent or choose another colour on the Frame Properties tab."));
+    transparencyNotice_->show();
+}
+
+void MainWindow::showFramePropertiesOf(int row)
+{
+    transparencyNotice_->hide();
+    if (row < 1 || row > frames_.rowCount())
+        return;
+    ListView1->selectRow(row);
+    ShowFrameProperties();
+    SSTab1->setCurrentIndex(static_cast<int>(PanelTab::Frame));
 }
 
 void MainWindow::buildPanes()
@@ -113,6 +156,12 @@ void MainWindow::buildPanes()
     ListView1 = new FrameListView(picLeft);
     model_ = new FrameListModel(frames_);
     ListView1->setModel(model_);
+    // Pictures deleted, replaced or edited while the window is open are marked as they change.
+    auto* watcher = new PictureWatcher(frames_, [this] { model_->refreshMissingPictures(); }, this);
+    watcher->setObjectName(QStringLiteral("pictureWatcher"));
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model_, signal, watcher, &PictureWatcher::rowsChanged);
+    connect(model_, &QAbstractItemModel::dataChanged, watcher, &PictureWatcher::rowsChanged);
     for (int c = 0; c < kFrameColumnCount; ++c)
         ListView1->header()->resizeSection(c, twipsToPixels(FrameListModel::columnWidthTwips(c)));
     connect(ListView1, &FrameListView::rowClicked, this, [this] { ShowFrameProperties(); });
@@ -211,6 +260,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched == picFrame && event->type() == QEvent::Resize) {
         int x = leftPaneTwips_;
         SizeControls(x);
+        takeWantedPaneWidth();
     } else if ((watched == StatusBar1 || watched == statusPanel1)
                && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
         placeProgressBar();

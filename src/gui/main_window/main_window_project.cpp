@@ -1,6 +1,7 @@
 // The main window's project commands: a new project, opening one (from the open dialog or the
 // history window), saving it under its name or another.
 #include "gui/main_window/main_window.h"
+#include "gui/main_window/new_frame_defaults.h"
 
 #include "core/project/history.h"
 #include "core/project/project_file.h"
@@ -32,12 +33,14 @@ void MainWindow::NewProject()
     setProjectFile(QString());
     frames_.clear();
     SSTab1->resetProjectProperties();
-    SSTab1->resetFrameValues();
+    SSTab1->setFrameValues(newFrameValues(context_.settingsFile()));
     SSTab1->clearFileFacts();
     wpdlx1.ClearImage();
     wpdlx2.ClearImage();
     wpdlx3.ClearImage();
     madePanel_->clear();  // the GIF made last was another project's
+    transparencyNotice_->hide();
+    transparencyLookedFor_ = false;  // a new project's first make looks again
     startUndoHistory();
 }
 

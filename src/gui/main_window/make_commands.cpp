@@ -27,6 +27,8 @@ namespace {
 
 // How many failed frames one box names; the rest are counted.
 constexpr std::size_t kFailedFramesNamed = 10;
+// How long the first make may look for a frame that loses much to its transparent colour.
+constexpr qint64 kTransparencyLookMilliseconds = 1500;
 
 int sideInPixels(const QString& text)
 {
@@ -106,8 +108,10 @@ void MakeCommands::start(Product product, const QString& output)
     MakeOptions options{host_.context->tempFolder(), jobs_, host_.projectFile ? host_.projectFile() : QString(), {}};
     options.stopRequested = [job = &job_] { return job->stopRequested(); };
     auto outcome = std::make_shared<Outcome>();
+    const bool lookForTransparency =
+        product == Product::OutputFile && host_.lookForTransparency && host_.lookForTransparency();
     auto work = [job = &job_, outcome, frames = *host_.frames, properties = host_.panel->projectProperties(), output,
-                 options] {
+                 options, lookForTransparency] {
         MakeEvents events;
         events.frameAdded = [job](int value) { job->report(value); };
         events.saveProgress = [job](int percent) { job->report(saveProgressValue(percent)); };
@@ -116,6 +120,14 @@ void MakeCommands::start(Product product, const QString& output)
         };
         try {
             outcome->made = makeAnimatedGif(frames, properties, output, options, events);
+            if (lookForTransparency && *outcome->made) {
+                // Read back from the cache; a project of thousands of frames is looked at for a
+                // moment only, not for as long as its make took.
+                QElapsedTimer looking;
+                looking.start();
+                const auto enough = [&] { return options.stopRequested() || looking.elapsed() > kTransparencyLookMilliseconds; };
+                outcome->transparency = firstLargeTransparency(frames, properties, options.tempFolder, 1.0, enough);
+            }
         } catch (const std::exception& e) {  // out of memory and the like: told like any failure
             outcome->made = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
         }
@@ -142,6 +154,8 @@ void MakeCommands::complete(Product product, const QString& output, const Outcom
         host_.picturesMissing(made.value().missing);
     if (made && !closing_ && product == Product::OutputFile)
         showMadeFile(output, made.value());
+    if (made && !silent && outcome.transparency && host_.transparencyFound)
+        host_.transparencyFound(*outcome.transparency);
     host_.pbPer->setValue(0);
     host_.setMakeRunning(false);
     if (silent) {

@@ -8,6 +8,7 @@
 
 #include "core/base/error.h"
 #include "core/production/make_gif.h"
+#include "core/production/transparent_share.h"
 #include "gui/app/window_runner.h"
 #include "gui/app/worker_job.h"
 
@@ -53,6 +54,10 @@ struct MakeHost {
     std::function<QString()> projectFile;
     // After every make or preview that wrote its file: the rows whose pictures were missing.
     std::function<void(const std::vector<MissingPicture>&)> picturesMissing;
+    // Asked as a make starts: whether it should look for a frame that its transparent colour
+    // takes more than 1 % of the pixels from; such a frame is then handed to transparencyFound.
+    std::function<bool()> lookForTransparency;
+    std::function<void(const TransparentShare&)> transparencyFound;
 };
 
 class MakeCommands final : public QObject {
@@ -99,6 +104,7 @@ private:
     struct Outcome {
         std::optional<Result<MakeReport>> made;
         std::vector<FailedFrame> failed;
+        std::optional<TransparentShare> transparency;
     };
     enum class Product { OutputFile, Preview };
 

@@ -1,4 +1,6 @@
 #include "gui/main_window/property_panel.h"
+#include "gui/widgets/text_box_keys.h"
+#include "gui/app/frame_side_setting.h"
 
 #include "gui/main_window/property_panel_grid.h"
 
@@ -94,8 +96,8 @@ struct RangeRule {
 
 constexpr RangeRule kRangeRules[] = {
     {"txtInterval", 1, 1000, "frame interval", PanelTab::Frame},
-    {"txtWidth", 8, 1024, "width", PanelTab::Global},
-    {"txtHeight", 8, 1024, "height", PanelTab::Global},
+    {"txtWidth", kSmallestFrameSide, kDefaultLargestFrameSide, "width", PanelTab::Global},
+    {"txtHeight", kSmallestFrameSide, kDefaultLargestFrameSide, "height", PanelTab::Global},
     {"txtLoop", 0, 65535, "loop", PanelTab::Global},
 };
 
@@ -109,12 +111,19 @@ const RangeRule* rangeRuleNamed(const QString& boxName)
 
 // A box's range message: "the width value must be between 8 and 1024, ", the platform's line
 // break and "please enter a valid value again".
-QString rangeMessage(const RangeRule& rule)
+QString rangeMessage(const RangeRule& rule, int high)
 {
     return QStringLiteral("the %1 value must be between %2 and %3, \nplease enter a valid value again")
         .arg(QLatin1String(rule.what))
         .arg(rule.low)
-        .arg(rule.high);
+        .arg(high);
+}
+
+// The width and height follow the largest frame side of the options; the other bounds are fixed.
+int upperBound(const RangeRule& rule, int largestFrameSide)
+{
+    const bool frameSide = rule.tab == PanelTab::Global && rule.high == kDefaultLargestFrameSide;
+    return frameSide ? largestFrameSide : rule.high;
 }
 
 // Leaving the window (another window or a message box activated) or opening a menu is not
@@ -229,6 +238,7 @@ void PropertyPanel::buildFrameTab()
     unitLabel(p, "lblIntervalUnit", QStringLiteral("1/100 S"), kBoxLeft + 1215 + kGap, 1);
 
     chkTrans = yesBox(p, "chkTrans", 2);
+    connect(chkTrans, &QAbstractButton::clicked, this, &PropertyPanel::transparentClicked);
     nameLabel(p, "lblTrans", QStringLiteral("Transparent"), 2, chkTrans);
 
     lTransColor = new QLabel(p);
@@ -283,7 +293,7 @@ bool PropertyPanel::holdsValidValue(const QLineEdit* box) const
         return true;
     // The value as written, before any rounding: "1000.4" lies outside 1 to 1000.
     const auto value = parseNumber(box->text());
-    return value && *value >= rule->low && *value <= rule->high;
+    return value && *value >= rule->low && *value <= upperBound(*rule, largestFrameSide_);
 }
 
 bool PropertyPanel::checkRange(QLineEdit* box)
@@ -295,7 +305,7 @@ bool PropertyPanel::checkRange(QLineEdit* box)
     const RangeRule* rule = rangeRuleNamed(box->objectName());
     checking_ = true;
     if (dialogs_)
-        dialogs_->messageBox(window(), rangeMessage(*rule), QString(), MessageIcon::Information,
+        dialogs_->messageBox(window(), rangeMessage(*rule, upperBound(*rule, largestFrameSide_)), QString(), MessageIcon::Information,
                              MessageButtons::Ok);
     setCurrentIndex(static_cast<int>(rule->tab));
     box->setFocus(Qt::OtherFocusReason);
@@ -458,9 +468,14 @@ bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
         return QTabWidget::eventFilter(watched, event);
     }
     if (event->type() == QEvent::ShortcutOverride) {
-        // The window's accelerators come before a box's own keys: Ctrl+A adds pictures rather
-        // than selecting the box's text, Ctrl+Z undoes the last change of the project.
-        if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::ControlModifier) {
+        // The window's accelerators come before a box's own keys (Ctrl+S saves, Ctrl+F5 makes),
+        // except those that edit the box's text: Ctrl+A selects it, Ctrl+Z undoes typing.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (qobject_cast<QLineEdit*>(watched) && isTextEditingKey(key)) {
+            event->accept();
+            return true;
+        }
+        if (key->modifiers() & Qt::ControlModifier) {
             event->ignore();
             return true;
         }
@@ -469,7 +484,7 @@ bool PropertyPanel::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return QTabWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == txtMaxSize)
+    if (watched == txtMaxSize || isTextEditingKey(key))
         return false;
     if (watched == txtOutputFile) {
         // A key typed into the box opens the file dialog; Tab moves on, Escape stays, and Ctrl+C

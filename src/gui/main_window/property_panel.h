@@ -81,6 +81,9 @@ public:
 
     // `txtWidth` and `txtHeight` as they are written.
     std::pair<QString, QString> frameSizeTexts() const;
+    // The largest width and height the size boxes take (their range checks and messages).
+    void setLargestFrameSide(int side) { largestFrameSide_ = side; }
+    int largestFrameSide() const { return largestFrameSide_; }
     void setFrameWidth(int width);
     void setFrameHeight(int height);
 
@@ -122,6 +125,8 @@ Q_SIGNALS:
     // The user has left a box or pressed Enter in it, clicked a box or button, or made a choice:
     // a value may have changed.
     void projectPropertiesEdited();
+    // The user has ticked or unticked `chkTrans`.
+    void transparentClicked(bool ticked);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -195,6 +200,7 @@ private:
     // Set while a failed check shows its message and moves the focus back, so that the focus
     // leaving another box on the way starts no second check.
     bool checking_ = false;
+    int largestFrameSide_ = 1024;
     // The box whose queued check has not run yet.
     QPointer<QLineEdit> pendingCheck_;
 };

@@ -47,6 +47,10 @@ public:
     std::deque<std::optional<std::int32_t>> colorAnswers;
     std::deque<std::optional<QString>> folderAnswers;
     std::deque<std::optional<QString>> textAnswers;
+    // The file types open dialogs were asked to show first, and the one an accepted dialog was
+    // left on.
+    QStringList shownFileTypes;
+    QString chosenFileType;
 
     std::vector<DialogCall> calls;
 
@@ -82,6 +86,14 @@ public:
     QStringList openFiles(QWidget*, const FileDialogRequest& request) override
     {
         return nextFiles(DialogCall::Kind::OpenFiles, request);
+    }
+    QStringList openFilesOfType(QWidget*, const FileDialogRequest& request, FileTypeChoice& type) override
+    {
+        shownFileTypes.append(type.shown);
+        QStringList answer = nextFiles(DialogCall::Kind::OpenFiles, request);
+        if (!answer.isEmpty())
+            type.chosen = chosenFileType;
+        return answer;
     }
     std::optional<QString> saveFile(QWidget*, const FileDialogRequest& request) override
     {
