@@ -20,10 +20,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Taken {
-    std::shared_ptr<const RgbaImage> image;
-    std::int64_t at = 0;  // recorded microseconds
+// A picture whose delay is known, waiting to be written as the frame of number `index`.
+struct Timed {
+    PlayedTimeline::Frame frame;
+    std::size_t index = 0;
 };
+
+// Writing a PNG takes longer than taking the picture: that work is shared by this many threads.
+int writerCount() { return std::clamp(int(std::thread::hardware_concurrency()), 1, 3); }
 
 }  // namespace
 
@@ -36,7 +40,8 @@ struct ScreenRecording::State {
 
     mutable std::mutex mutex;
     std::condition_variable changed;
-    std::deque<Taken> queue;
+    std::deque<Timed> queue;
+    std::size_t timed = 0;  // frames whose delay is known
     RecordingCounts counts;
     bool stopAsked = false;
     bool cancelAsked = false;
@@ -50,7 +55,8 @@ struct ScreenRecording::State {
     std::vector<ExtractedFrame> frames;
 
     std::thread taker;
-    std::thread writer;
+    std::vector<std::thread> writers;
+    int writersLeft = 0;
 
     // Recorded time at `now`, pauses left out (caller holds the mutex).
     std::int64_t recordedAt(Clock::time_point now) const
@@ -67,10 +73,21 @@ struct ScreenRecording::State {
         changed.notify_all();
     }
 
+    // Queues the frame the timeline gave back, if any (caller holds the mutex).
+    void queue_(std::optional<PlayedTimeline::Frame> done)
+    {
+        if (!done)
+            return;
+        queue.push_back({std::move(*done), timed++});
+        changed.notify_all();
+    }
+
+    // Takes the pictures and times them: a picture the same as the one before is left out, and
+    // one that comes while the queue is full is dropped; either way the one before lasts longer.
     void takePictures()
     {
         const std::int64_t interval = 1000000 / settings.framesPerSecond;
-        std::shared_ptr<const RgbaImage> last;
+        PlayedTimeline timeline;
         std::int64_t next = 0;  // when the next picture is due
         std::unique_lock lock(mutex);
         for (;;) {
@@ -94,12 +111,13 @@ struct ScreenRecording::State {
             counts.asked = std::min(now, end) / interval + 1;
             lock.unlock();
             Result<RgbaImage> grabbed = grabber->grab();
+            const bool same = grabbed && timeline.pending() && timeline.pending()->pixels == grabbed.value().pixels;
             lock.lock();
             if (!grabbed) {
                 fail(grabbed.error());
                 break;
             }
-            if (last && last->pixels == grabbed.value().pixels) {
+            if (same) {
                 ++counts.identical;
                 continue;
             }
@@ -107,66 +125,54 @@ struct ScreenRecording::State {
                 ++counts.dropped;
                 continue;
             }
-            last = std::make_shared<const RgbaImage>(std::move(grabbed).value());
-            queue.push_back({last, now});
             ++counts.kept;
-            changed.notify_all();
+            queue_(timeline.add(std::move(grabbed).value(), now));
         }
         if (endAt == 0)
             endAt = recordedAt(Clock::now());
+        if (timeline.pending() && !failure)
+            queue_(timeline.finish(endAt));
         counts.elapsedMicroseconds = endAt;
         counts.ended = true;
         changed.notify_all();
     }
 
-    Status writeFrame(const PlayedTimeline::Frame& frame)
+    Status writeFrame(const Timed& timed)
     {
-        Result<QByteArray> png = encodeQuickPng(frame.image);
+        Result<QByteArray> png = encodeQuickPng(timed.frame.image);
         if (!png)
             return png.error();
-        const QString file = QDir(scratch->path()).filePath(QString::number(frames.size()));
+        const QString file = QDir(scratch->path()).filePath(QString::number(timed.index));
         if (Status s = writeFileAtomically(file, png.value()); !s)
             return s;
-        frames.push_back({file, std::min(frame.delay, kMaxFrameInterval)});
         std::lock_guard lock(mutex);
+        if (frames.size() <= timed.index)
+            frames.resize(timed.index + 1);
+        frames[timed.index] = {file, std::min(timed.frame.delay, kMaxFrameInterval)};
         ++counts.written;
         return {};
     }
 
     void writePictures()
     {
-        PlayedTimeline timeline;
         for (;;) {
             std::unique_lock lock(mutex);
             changed.wait(lock, [this] { return cancelAsked || failure || !queue.empty() || counts.ended; });
-            if (cancelAsked || failure)
+            if (cancelAsked || failure || queue.empty())
                 break;
-            if (queue.empty()) {
-                const std::int64_t end = endAt;
-                lock.unlock();
-                if (timeline.pending()) {
-                    if (Status s = writeFrame(*timeline.finish(end)); !s) {
-                        std::lock_guard again(mutex);
-                        fail(s.error());
-                    }
-                }
-                break;
-            }
-            Taken taken = std::move(queue.front());
+            Timed timed = std::move(queue.front());
             queue.pop_front();
+            changed.notify_all();
             lock.unlock();
-            std::optional<PlayedTimeline::Frame> done = timeline.add(RgbaImage(*taken.image), taken.at);
-            taken.image.reset();
-            if (done) {
-                if (Status s = writeFrame(*done); !s) {
-                    std::lock_guard again(mutex);
-                    fail(s.error());
-                    break;
-                }
+            if (Status s = writeFrame(timed); !s) {
+                std::lock_guard again(mutex);
+                fail(s.error());
+                break;
             }
         }
         std::lock_guard lock(mutex);
-        writingEnded = true;
+        if (--writersLeft == 0)
+            writingEnded = true;
         changed.notify_all();
     }
 
@@ -179,8 +185,9 @@ struct ScreenRecording::State {
         }
         if (taker.joinable())
             taker.join();
-        if (writer.joinable())
-            writer.join();
+        for (std::thread& writer : writers)
+            if (writer.joinable())
+                writer.join();
     }
 };
 
@@ -219,7 +226,9 @@ Result<std::unique_ptr<ScreenRecording>> ScreenRecording::start(std::unique_ptr<
     State* raw = state.get();
     raw->started = Clock::now();
     raw->taker = std::thread([raw] { raw->takePictures(); });
-    raw->writer = std::thread([raw] { raw->writePictures(); });
+    raw->writersLeft = writerCount();
+    for (int i = 0; i < raw->writersLeft; ++i)
+        raw->writers.push_back(std::thread([raw] { raw->writePictures(); }));
     return std::unique_ptr<ScreenRecording>(new ScreenRecording(std::move(state)));
 }
 
@@ -270,7 +279,7 @@ Result<std::vector<ExtractedFrame>> ScreenRecording::finish(const std::function<
         s.taker.join();
     {
         std::unique_lock lock(s.mutex);
-        const std::int64_t total = std::max<std::int64_t>(1, s.counts.kept);
+        const std::int64_t total = std::max<std::int64_t>(1, std::int64_t(s.timed));
         int last = -1;
         while (!s.writingEnded) {
             s.changed.wait_for(lock, std::chrono::milliseconds(100));
@@ -287,7 +296,8 @@ Result<std::vector<ExtractedFrame>> ScreenRecording::finish(const std::function<
             }
         }
     }
-    s.writer.join();
+    for (std::thread& writer : s.writers)
+        writer.join();
     if (s.cancelAsked)
         return makeError(ErrorCode::Cancelled, QStringLiteral("The recording was cancelled"));
     if (s.failure)

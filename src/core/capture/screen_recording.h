@@ -1,8 +1,9 @@
-// A recording of the screen: pictures taken at a steady rate on a thread of their own, handed
-// through a short queue to a second thread that writes them as PNG files, so that a long
-// recording never holds more than a few pictures in memory. A picture identical to the one
-// before it is not kept: the one before lasts longer (a still screen costs nothing). When the
-// writing falls behind and the queue is full, the new picture is dropped and counted.
+// A recording of the screen: pictures taken at a steady rate on a thread of their own and timed
+// there, handed through a short queue to threads that write them as PNG files (one a core, up
+// to three), so that a long recording never holds more than a few pictures in memory. A picture
+// identical to the one before it is not kept: the one before lasts longer (a still screen costs
+// nothing). When the writing falls behind and the queue is full, the new picture is dropped and
+// counted, and the one before lasts longer too.
 //
 // On finish the files take their numbered names ("<base>_0001.png" ...) and come back with
 // their delays: the time until the next kept picture, in hundredths, never below 2, as "Add

@@ -14,7 +14,7 @@ namespace pictoreel {
 namespace {
 
 // Fast, and on screen content within a few per cent of the size of level 6.
-constexpr int kDeflateLevel = 2;
+constexpr int kDeflateLevel = 1;
 
 QByteArray bigEndian32(std::uint32_t value)
 {
@@ -38,12 +38,11 @@ Result<QByteArray> encodeQuickPng(const RgbaImage& image)
         std::uint8_t* out = raw.data() + std::size_t(y) * rowBytes;
         const std::uint8_t* in = image.pixel(0, y);
         *out++ = 1;  // Sub: each byte less the one of the pixel to its left
-        std::uint8_t left[3] = {0, 0, 0};
-        for (int x = 0; x < image.width; ++x, in += 4, out += 3) {
-            for (int c = 0; c < 3; ++c) {
-                out[c] = std::uint8_t(in[c] - left[c]);
-                left[c] = in[c];
-            }
+        out[0] = in[0], out[1] = in[1], out[2] = in[2];
+        for (int x = 1; x < image.width; ++x) {
+            out[3 * x] = std::uint8_t(in[4 * x] - in[4 * x - 4]);
+            out[3 * x + 1] = std::uint8_t(in[4 * x + 1] - in[4 * x - 3]);
+            out[3 * x + 2] = std::uint8_t(in[4 * x + 2] - in[4 * x - 2]);
         }
     }
     const std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> compressor(
