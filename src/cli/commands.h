@@ -17,6 +17,7 @@ int runExtract(const QStringList& words);
 int runAviToGif(const QStringList& words);
 int runGifToAvi(const QStringList& words);
 int runFrames(const QStringList& words);
+int runRecord(const QStringList& words);
 
 // PNG keeps transparency, which the GIF, BMP and JPEG writers of the core do not need to.
 Status savePng(const RgbaImage& image, const QString& path);

@@ -86,6 +86,16 @@ Commands:
       1/100 s timed as avi2gif times it; the summary goes to standard error. A folder that
       holds such names already is refused; a failed or stopped run (Ctrl+C) leaves no file
       behind. The budgets below hold for the frames read and the frames written.
+  record -o DIR [--region WxH+X+Y | --window ID | --screen N] [--fps N] [--duration S]
+         [--pointer] [--quiet]
+      Records the X11 display (DISPLAY) into DIR (created when missing) as screen_0001.png,
+      screen_0002.png ...: a region (640x480+10+20), a window by its id (as xwininfo gives
+      it) or screen N (default: the whole screen 0), N frames a second (5 to 30, default 15),
+      for S seconds or until Ctrl+C, which stops cleanly and keeps what was recorded (exit
+      status 0). --pointer draws the mouse pointer in. A picture the same as the one before
+      it is not kept: the one before lasts longer. Prints "DELAY PATH" lines as frames does;
+      the summary (frames asked, the same, dropped because the disk was too slow) goes to
+      standard error. A failed run leaves no file behind.
   help, --help, -h
       This text.
   --version
@@ -160,6 +170,8 @@ int main(int argc, char** argv)
         return runGifToAvi(words);
     if (command == u"frames")
         return runFrames(words);
+    if (command == u"record")
+        return runRecord(words);
     printError(QStringLiteral("unknown %1 \"%2\"; see pictoreel-cli --help")
                    .arg(command.startsWith(u'-') ? QStringLiteral("option") : QStringLiteral("command"), command));
     return kExitUsage;

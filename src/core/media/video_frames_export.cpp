@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -20,17 +19,9 @@ namespace pictoreel {
 
 namespace {
 
-// The longest interval a project's frame holds.
-constexpr int kMaxFrameInterval = std::numeric_limits<std::int16_t>::max();
 constexpr std::int64_t kNoEnd = std::numeric_limits<std::int64_t>::max();
 
 Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The extraction was cancelled")); }
-
-QString frameName(const QString& base, std::size_t index, std::size_t count)
-{
-    const int digits = std::max(4, static_cast<int>(QString::number(count).size()));
-    return QStringLiteral("%1_%2.png").arg(base).arg(index + 1, digits, 10, QLatin1Char('0'));
-}
 
 // Turns pictures with their start times (from the range's start) into PNG files with delays:
 // each delay ends where the next picture starts, rounded there, and a picture that would last
@@ -75,31 +66,6 @@ private:
     PlayedTimeline timeline_;
 };
 
-// The folders of `path` that do not exist yet, deepest first.
-QStringList missingFolders(const QString& path)
-{
-    QStringList missing;
-    for (QFileInfo info(QDir::cleanPath(QDir(path).absolutePath())); !info.exists() && !info.isRoot();
-         info = QFileInfo(info.absolutePath()))
-        missing.append(info.absoluteFilePath());
-    return missing;
-}
-
-// Removes the folders a run created, as far as they are empty, when it fails.
-class CreatedFolders {
-public:
-    explicit CreatedFolders(QStringList folders) : folders_(std::move(folders)) {}
-    ~CreatedFolders()
-    {
-        for (const QString& folder : folders_)
-            QDir().rmdir(folder);
-    }
-    void keep() { folders_.clear(); }
-
-private:
-    QStringList folders_;
-};
-
 Status checkRange(const VideoFrameRange& range)
 {
     if (range.startMicroseconds < 0 || (range.durationMicroseconds && *range.durationMicroseconds <= 0))
@@ -135,11 +101,7 @@ std::optional<double> framesPerSecondFrom(const QString& text)
 
 bool holdsVideoFrames(const QString& folder, const QString& videoPath)
 {
-    const QString base = QFileInfo(videoPath).completeBaseName();
-    const QRegularExpression name(QRegularExpression::anchoredPattern(QRegularExpression::escape(base) + QStringLiteral("_[0-9]+\\.png")),
-                                  QRegularExpression::CaseInsensitiveOption);
-    const QStringList files = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
-    return std::any_of(files.begin(), files.end(), [&](const QString& file) { return name.match(file).hasMatch(); });
+    return holdsNumberedFrames(folder, QFileInfo(videoPath).completeBaseName());
 }
 
 QString framesFolderFor(const QString& projectFile, const QString& videoPath)
@@ -174,8 +136,8 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
     ffmpeg::VideoDecoder& video = opened.value();
     if (holdsVideoFrames(folder, videoPath))
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("%1 already holds frames named %2; choose another folder")
-                                                         .arg(folder, frameName(QFileInfo(videoPath).completeBaseName(), 0, 1)));
-    CreatedFolders created(missingFolders(folder));
+                                                         .arg(folder, numberedFrameName(QFileInfo(videoPath).completeBaseName(), 0, 1)));
+    CreatedFolders created(folder);
     if (!QDir().mkpath(folder))
         return makeError(ErrorCode::FolderCreateFailed, QStringLiteral("Cannot create the folder %1").arg(folder));
     QTemporaryDir scratch(QDir(folder).filePath(QStringLiteral(".pictoreel-frames-XXXXXX")));
@@ -241,19 +203,10 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
 
     // Every picture is written: each takes its name, or none does.
     std::vector<ExtractedFrame> frames = writer.frames();
-    const QString base = QFileInfo(videoPath).completeBaseName();
-    for (std::size_t k = 0; k < frames.size(); ++k) {
-        const QString target = QDir(folder).filePath(frameName(base, k, frames.size()));
-        if (stopped() || !QFile::rename(frames[k].path, target)) {
-            for (std::size_t j = 0; j < k; ++j)
-                QFile::remove(frames[j].path);
-            if (stopped())
-                return cancelled();
-            return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: a file of that name is in the way").arg(target));
-        }
-        frames[k].path = target;
-        report(95 + static_cast<int>((k + 1) * 4 / frames.size()));
-    }
+    if (Status s = publishNumberedFrames(frames, folder, QFileInfo(videoPath).completeBaseName(), stopped,
+                                         [&](std::size_t done, std::size_t count) { report(95 + static_cast<int>(done * 4 / count)); });
+        !s)
+        return s.error().code == ErrorCode::Cancelled ? cancelled() : s.error();
     created.keep();
     if (readReport && videoEnded)
         *readReport = read;

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "core/base/error.h"
+#include "core/media/numbered_frames.h"
 #include "core/media/video_conversion.h"
 
 #include <QString>
@@ -33,11 +34,6 @@ struct VideoFrameRange {
 
 // Faster than this, frames would last under two hundredths of a second and give way anyway.
 inline constexpr double kMaxFramesPerSecond = 50;
-
-struct ExtractedFrame {
-    QString path;
-    int delayCentiseconds = 0;  // 2 .. 32767, what a project's frame interval holds
-};
 
 // Writes the frames of `videoPath` in `range` into `folder` (created when missing). Errors:
 // those of aviToGif's reading (FileNotFound, UnsupportedFormat, CorruptData, LimitExceeded ...),

@@ -159,6 +159,8 @@ public Q_SLOTS:
     void ShowGifToAvi();
     // Tools, "&Options ..." and the toolbar's "Option": `frmOptions`, modal.
     void ShowOptions();
+    // Tools, "Record Screen ...": the recorder window; what it records becomes rows.
+    void RecordScreen();
     // Help, "&Contents ..." and the toolbar's "Help": pictoreel.chm of the help folder when it is
     // there, otherwise the HTML manual.
     void ShowHelpContents();

@@ -5,6 +5,7 @@
 
 #include "gui/widgets/button_toolbar.h"
 #include "gui/main_window/property_panel.h"
+#include "gui/main_window/record_screen_command.h"
 #include "gui/main_window/thumbnail_toggle.h"
 #include "gui/widgets/twips.h"
 
@@ -98,7 +99,10 @@ void MainWindow::buildMenus()
                       {"AVI to GIF Converter ...", {}, &MainWindow::ShowAviToGif},
                       {"GIF to AVI Converter ...", {}, &MainWindow::ShowGifToAvi},
                       separator,
-                      {"&Options ...", {}, &MainWindow::ShowOptions}});
+                      {"&Options ...", {}, &MainWindow::ShowOptions},
+                      {"-", {}, nullptr, "mnuToolsRecordSep"},
+                      {"Record Screen ...", {}, &MainWindow::RecordScreen, "mnuToolsRecordScreen"}});
+    explainRecordScreen(*mnuTools->findChild<QAction*>(QStringLiteral("mnuToolsRecordScreen")));
     mnuHelp = build("mnuHelp", QStringLiteral("&Help"), false,
                     {{"&Contents ...", QKeySequence(Qt::Key_F1), &MainWindow::ShowHelpContents},
                      separator,

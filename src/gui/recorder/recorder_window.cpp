@@ -1,0 +1,376 @@
+#include "gui/recorder/recorder_window.h"
+
+#include "core/capture/x11_grabber.h"
+#include "gui/app/dialogs.h"
+#include "gui/recorder/region_overlay.h"
+#include "gui/widgets/compact_font.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+
+#include <exception>
+
+namespace pictoreel {
+
+namespace {
+
+enum What { kRegion, kWindow, kScreen };
+
+template <class W>
+W* named(W* widget, const char* name, const QString& accessible)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setAccessibleName(accessible);
+    return widget;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption)
+{
+    auto* button = named(new QPushButton(caption), name, QString(caption).remove(u'&'));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A screen's area in the display's pixels.
+CaptureRect screenPixels(const QScreen* screen)
+{
+    const QRect area = screen->geometry();
+    const qreal ratio = screen->devicePixelRatio();
+    return {int(area.x() * ratio), int(area.y() * ratio), int(area.width() * ratio), int(area.height() * ratio)};
+}
+
+QString clockText(std::int64_t microseconds)
+{
+    const std::int64_t tenths = microseconds / 100000;
+    return QStringLiteral("%1:%2.%3").arg(tenths / 600, 2, 10, QLatin1Char('0')).arg(tenths / 10 % 60, 2, 10, QLatin1Char('0')).arg(tenths % 10);
+}
+
+}  // namespace
+
+RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QString&)> folderFor, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), folderFor_(std::move(folderFor))
+{
+    setObjectName(QStringLiteral("frmRecorder"));
+    setWindowTitle(QStringLiteral("Record Screen"));
+    setAccessibleName(windowTitle());
+    applyCompactFont(this);
+
+    auto* form = new QFormLayout(this);
+    cboRecordWhat = named(new QComboBox, "cboRecordWhat", QStringLiteral("What to record"));
+    cboRecordWhat->addItems({QStringLiteral("A region of the screen"), QStringLiteral("A window"), QStringLiteral("A whole screen")});
+    form->addRow(QStringLiteral("&Record:"), cboRecordWhat);
+    cmdRecordDrawRegion = makeButton("cmdRecordDrawRegion", QStringLiteral("&Draw Region ..."));
+    form->addRow(QString(), cmdRecordDrawRegion);
+    cboRecordWindow = named(new QComboBox, "cboRecordWindow", QStringLiteral("Window to record"));
+    form->addRow(QStringLiteral("&Window:"), cboRecordWindow);
+    cboRecordScreen = named(new QComboBox, "cboRecordScreen", QStringLiteral("Screen to record"));
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const CaptureRect area = screenPixels(screen);
+        cboRecordScreen->addItem(QStringLiteral("%1 (%2 x %3)").arg(screen->name()).arg(area.width).arg(area.height));
+    }
+    form->addRow(QStringLiteral("&Screen:"), cboRecordScreen);
+    spnRecordFps = named(new QSpinBox, "spnRecordFps", QStringLiteral("Frames a second"));
+    spnRecordFps->setRange(kMinRecordingRate, kMaxRecordingRate);
+    spnRecordFps->setValue(kDefaultRecordingRate);
+    form->addRow(QStringLiteral("&Frames a second:"), spnRecordFps);
+    chkRecordPointer = named(new QCheckBox(QStringLiteral("Show the mouse &pointer")), "chkRecordPointer", QStringLiteral("Show the mouse pointer"));
+    chkRecordPointer->setChecked(true);
+    form->addRow(chkRecordPointer);
+    chkRecordCountdown = named(new QCheckBox(QStringLiteral("&Count down 3 seconds first")), "chkRecordCountdown",
+                               QStringLiteral("Count down 3 seconds first"));
+    chkRecordCountdown->setChecked(true);
+    form->addRow(chkRecordCountdown);
+    lblRecordStatus = named(new QLabel(QStringLiteral("Ready")), "lblRecordStatus", QStringLiteral("Recording status"));
+    form->addRow(lblRecordStatus);
+    pbRecordWrite = named(new QProgressBar, "pbRecordWrite", QStringLiteral("Progress"));
+    pbRecordWrite->setRange(0, 100);
+    pbRecordWrite->setTextVisible(false);
+    QSizePolicy keepPlace = pbRecordWrite->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    pbRecordWrite->setSizePolicy(keepPlace);
+    pbRecordWrite->hide();
+    form->addRow(pbRecordWrite);
+    cmdRecordStart = makeButton("cmdRecordStart", QStringLiteral("Record"));
+    cmdRecordStart->setDefault(true);
+    cmdRecordPause = makeButton("cmdRecordPause", QStringLiteral("Pause"));
+    cmdRecordStop = makeButton("cmdRecordStop", QStringLiteral("Stop"));
+    cmdRecordCancel = makeButton("cmdRecordCancel", QStringLiteral("Cancel"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {cmdRecordStart, cmdRecordPause, cmdRecordStop, cmdRecordCancel})
+        buttons->addWidget(button);
+    form->addRow(buttons);
+
+    connect(cboRecordWhat, &QComboBox::currentIndexChanged, this, [this] {
+        if (cboRecordWhat->currentIndex() == kWindow)
+            fillWindows();
+        setStage(stage_);
+    });
+    connect(cmdRecordDrawRegion, &QPushButton::clicked, this, &RecorderWindow::drawRegion);
+    connect(cmdRecordStart, &QPushButton::clicked, this, [this] {
+        stage_ == Stage::CountingDown ? startRecording() : startCountdown();
+    });
+    connect(cmdRecordPause, &QPushButton::clicked, this, &RecorderWindow::togglePause);
+    connect(cmdRecordStop, &QPushButton::clicked, this, &RecorderWindow::stopRecording);
+    connect(cmdRecordCancel, &QPushButton::clicked, this, &RecorderWindow::reject);
+    ticker_.setInterval(200);
+    connect(&ticker_, &QTimer::timeout, this, [this] {
+        if (stage_ == Stage::Recording)
+            return showCounts();
+        if (stage_ == Stage::CountingDown && (countdown_ -= 200) <= 0)
+            return startRecording();
+        if (stage_ == Stage::CountingDown)
+            lblRecordStatus->setText(QStringLiteral("Recording starts in %1 ...").arg((countdown_ + 999) / 1000));
+    });
+    cboRecordWhat->setCurrentIndex(kScreen);
+    setStage(Stage::Choosing);
+}
+
+RecorderWindow::~RecorderWindow()
+{
+    job_.cancel();
+    job_.finishNow();
+}
+
+void RecorderWindow::setRegion(const CaptureRect& region)
+{
+    region_ = region;
+    cboRecordWhat->setCurrentIndex(kRegion);
+    lblRecordStatus->setText(QStringLiteral("Region %1 x %2 at %3, %4").arg(region.width).arg(region.height).arg(region.x).arg(region.y));
+    setStage(stage_);
+}
+
+void RecorderWindow::drawRegion()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    auto* overlay = new RegionOverlay(screen->geometry());
+    const qreal ratio = screen->devicePixelRatio();
+    connect(overlay, &RegionOverlay::regionChosen, this, [this, ratio](const QRect& region) {
+        show();
+        setRegion({int(region.x() * ratio), int(region.y() * ratio), int(region.width() * ratio), int(region.height() * ratio)});
+    });
+    connect(overlay, &RegionOverlay::abandoned, this, [this] { show(); });
+    hide();
+    overlay->show();
+    overlay->activateWindow();
+}
+
+void RecorderWindow::fillWindows()
+{
+    cboRecordWindow->clear();
+    Result<std::vector<X11Window>> windows = listX11Windows();
+    if (!windows)
+        return;
+    // The program's own windows are left out: they would record themselves.
+    QList<quintptr> own;
+    for (const QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isWindow() && widget->testAttribute(Qt::WA_WState_Created))
+            own.append(quintptr(widget->winId()));
+    for (const X11Window& window : windows.value())
+        if (!own.contains(quintptr(window.id)))
+            cboRecordWindow->addItem(QStringLiteral("%1 (%2 x %3)").arg(window.title).arg(window.rect.width).arg(window.rect.height),
+                                     QVariant::fromValue(window.id));
+}
+
+std::optional<CaptureTarget> RecorderWindow::chosenTarget() const
+{
+    CaptureTarget target;
+    switch (cboRecordWhat->currentIndex()) {
+    case kRegion:
+        if (!region_)
+            return std::nullopt;
+        target.kind = CaptureTarget::Kind::Region;
+        target.region = *region_;
+        return target;
+    case kWindow:
+        if (cboRecordWindow->currentIndex() < 0)
+            return std::nullopt;
+        target.kind = CaptureTarget::Kind::Window;
+        target.window = cboRecordWindow->currentData().value<std::uint32_t>();
+        return target;
+    default: {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        const int n = cboRecordScreen->currentIndex();
+        if (n < 0 || n >= screens.size())
+            return std::nullopt;
+        // The screens of one X11 display are parts of its one picture.
+        target.kind = CaptureTarget::Kind::Region;
+        target.region = screenPixels(screens[n]);
+        return target;
+    }
+    }
+}
+
+void RecorderWindow::startCountdown()
+{
+    if (!chosenTarget()) {
+        dialogs_.inform(this, cboRecordWhat->currentIndex() == kRegion ? QStringLiteral("Please draw the region to record first.")
+                                                                       : QStringLiteral("Please choose what to record first."));
+        return;
+    }
+    if (!chkRecordCountdown->isChecked())
+        return startRecording();
+    countdown_ = 3000;
+    setStage(Stage::CountingDown);
+    lblRecordStatus->setText(QStringLiteral("Recording starts in 3 ..."));
+    ticker_.start();
+}
+
+void RecorderWindow::startRecording()
+{
+    ticker_.stop();
+    const std::optional<CaptureTarget> target = chosenTarget();
+    if (!target)
+        return setStage(Stage::Choosing);
+    Result<std::unique_ptr<FrameGrabber>> grabber = openX11Grabber(*target, chkRecordPointer->isChecked());
+    const QString name = QStringLiteral("screen-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    RecordingSettings settings;
+    settings.framesPerSecond = spnRecordFps->value();
+    settings.baseName = name;
+    Result<std::unique_ptr<ScreenRecording>> started =
+        grabber ? ScreenRecording::start(std::move(grabber).value(), folderFor_(name), settings) : Result<std::unique_ptr<ScreenRecording>>(grabber.error());
+    if (!started) {
+        setStage(Stage::Choosing);
+        dialogs_.messageBox(this, QStringLiteral("The screen could not be recorded.\n\n") + started.error().text(), QString(),
+                            MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    recording_ = std::move(started).value();
+    recordedSize_ = QSize(recording_->width(), recording_->height());
+    if (target->kind == CaptureTarget::Kind::Region)
+        stepAside(target->region);
+    setStage(Stage::Recording);
+    showCounts();
+    ticker_.start();
+}
+
+// Out of the recorded area: beside it on the same screen where the window fits, minimised
+// where it does not.
+void RecorderWindow::stepAside(const CaptureRect& recorded)
+{
+    if (!isVisible() || !windowHandle())
+        return;
+    const qreal ratio = devicePixelRatio();
+    const QRect area(int(recorded.x / ratio), int(recorded.y / ratio), int(recorded.width / ratio), int(recorded.height / ratio));
+    const QRect frame = frameGeometry();
+    if (!frame.intersects(area))
+        return;
+    const QRect screen = this->screen()->availableGeometry();
+    const QPoint places[] = {{area.right() + 8, frame.y()}, {area.left() - frame.width() - 8, frame.y()},
+                             {frame.x(), area.bottom() + 8}, {frame.x(), area.top() - frame.height() - 8}};
+    for (const QPoint& place : places) {
+        const QRect moved(place, frame.size());
+        if (screen.contains(moved) && !moved.intersects(area))
+            return move(place);
+    }
+    showMinimized();
+}
+
+void RecorderWindow::togglePause()
+{
+    if (!recording_)
+        return;
+    if (recording_->counts().paused)
+        recording_->resume();
+    else
+        recording_->pause();
+    showCounts();
+}
+
+void RecorderWindow::showCounts()
+{
+    if (!recording_)
+        return;
+    const RecordingCounts counts = recording_->counts();
+    const bool paused = counts.paused;
+    cmdRecordPause->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    cmdRecordPause->setAccessibleName(cmdRecordPause->text());
+    QString text = QStringLiteral("%1 %2, %3 frames").arg(paused ? QStringLiteral("Paused at") : QStringLiteral("Recording"),
+                                                          clockText(counts.elapsedMicroseconds)).arg(counts.kept);
+    if (counts.dropped > 0)
+        text += QStringLiteral(", %1 dropped (the disk is too slow)").arg(counts.dropped);
+    lblRecordStatus->setText(text);
+    if (counts.ended)
+        stopRecording();  // it met a failure: what it took is written, and the failure told
+}
+
+void RecorderWindow::stopRecording()
+{
+    if (!recording_ || stage_ != Stage::Recording)
+        return;
+    ticker_.stop();
+    recording_->stop();
+    if (isMinimized())
+        showNormal();
+    setStage(Stage::Writing);
+    auto outcome = std::make_shared<Result<std::vector<ExtractedFrame>>>(std::vector<ExtractedFrame>{});
+    auto work = [job = &job_, recording = recording_.get(), outcome] {
+        try {
+            *outcome = recording->finish([job](int percent) {
+                job->report(percent);
+                return !job->stopRequested();
+            });
+        } catch (const std::exception& e) {  // out of memory and the like: told like any failure
+            *outcome = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+        }
+    };
+    job_.start(std::move(work), [this](int percent) { pbRecordWrite->setValue(percent); }, [this, outcome] { writingDone(*outcome); });
+}
+
+void RecorderWindow::writingDone(const Result<std::vector<ExtractedFrame>>& outcome)
+{
+    const RecordingCounts counts = recording_->counts();
+    recording_.reset();
+    setStage(Stage::Choosing);
+    if (!outcome) {
+        if (outcome.error().code != ErrorCode::Cancelled)
+            dialogs_.messageBox(this, QStringLiteral("The recording could not be kept.\n\n") + outcome.error().text(), QString(),
+                                MessageIcon::Exclamation, MessageButtons::Ok);
+        lblRecordStatus->setText(QStringLiteral("Nothing was kept"));
+        return;
+    }
+    frames_ = outcome.value();
+    if (counts.dropped > 0)
+        dialogs_.messageBox(this, QStringLiteral("%1 of %2 pictures were dropped because the disk could not keep up; the frames "
+                                                 "before them last longer.").arg(counts.dropped).arg(counts.dropped + counts.kept),
+                            QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    accept();
+}
+
+void RecorderWindow::setStage(Stage stage)
+{
+    stage_ = stage;
+    const bool choosing = stage == Stage::Choosing;
+    const int what = cboRecordWhat->currentIndex();
+    for (QWidget* w : std::initializer_list<QWidget*>{cboRecordWhat, spnRecordFps, chkRecordPointer, chkRecordCountdown})
+        w->setEnabled(choosing);
+    cmdRecordDrawRegion->setEnabled(choosing && what == kRegion);
+    cboRecordWindow->setEnabled(choosing && what == kWindow);
+    cboRecordScreen->setEnabled(choosing && what == kScreen);
+    cmdRecordStart->setEnabled(choosing || stage == Stage::CountingDown);
+    cmdRecordStart->setText(stage == Stage::CountingDown ? QStringLiteral("Start Now") : QStringLiteral("Record"));
+    cmdRecordStart->setAccessibleName(cmdRecordStart->text());
+    cmdRecordPause->setEnabled(stage == Stage::Recording);
+    cmdRecordStop->setEnabled(stage == Stage::Recording);
+    pbRecordWrite->setValue(0);
+    pbRecordWrite->setVisible(stage == Stage::Writing);
+}
+
+void RecorderWindow::reject()
+{
+    ticker_.stop();
+    job_.cancel();
+    job_.finishNow();
+    recording_.reset();  // nothing of it is kept
+    QDialog::reject();
+}
+
+}  // namespace pictoreel

@@ -1,0 +1,77 @@
+// Tools, "Record Screen ...": a window changing on an X server of the test's own is recorded
+// into rows of the project.
+#include "gui/recorder/recorder_window.h"
+#include "gui/support/window_fixture.h"
+#include "support/x11_test_display.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+
+namespace pictoreel::testing {
+namespace {
+
+class RecorderWindowTest : public WindowTest {};
+
+TEST_F(RecorderWindowTest, RecordsARegionIntoRowsWithTheTimeLessThePause)
+{
+    const QByteArray hadDisplay = qgetenv("DISPLAY");
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    startWindow();
+    const QList<QAction*> tools = part<QMenu>("mnuTools")->actions();
+    EXPECT_EQ(tools.indexOf(part<QAction>("mnuToolsRecordScreen")), tools.size() - 1);
+    EXPECT_FALSE(part<QAction>("mnuToolsRecordScreen")->isEnabled());
+    EXPECT_EQ(part<QAction>("mnuToolsRecordScreen")->toolTip(), QStringLiteral("There is no X11 display to record (DISPLAY is not set)"));
+
+    XvfbDisplay display(200, 150);
+    if (display.name().isEmpty())
+        GTEST_SKIP() << "Xvfb could not be started";
+    qputenv("DISPLAY", display.name().toLocal8Bit());
+    startWindow();
+    ASSERT_TRUE(part<QAction>("mnuToolsRecordScreen")->isEnabled());
+    MovingPattern pattern(display.name(), 20, 20, 80, 60);
+    ASSERT_TRUE(pattern.ok());
+    pattern.start(150);
+    QString paused;
+    window->setWindowRunner([&](QDialog& w) {
+        auto& recorder = dynamic_cast<RecorderWindow&>(w);
+        QSignalSpy accepted(&w, &QDialog::accepted);
+        recorder.setRegion({20, 20, 80, 60});
+        child<QCheckBox>(&w, "chkRecordCountdown")->setChecked(false);
+        click(&w, "cmdRecordStart");
+        ASSERT_TRUE(recorder.isRecording());
+        QTest::qWait(1500);
+        click(&w, "cmdRecordPause");
+        QTest::qWait(1000);
+        paused = child<QLabel>(&w, "lblRecordStatus")->text();
+        EXPECT_EQ(child<QPushButton>(&w, "cmdRecordPause")->accessibleName(), QStringLiteral("Resume"));
+        click(&w, "cmdRecordPause");
+        QTest::qWait(1500);
+        click(&w, "cmdRecordStop");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !accepted.isEmpty(); }, 60000));
+    });
+    trigger("mnuToolsRecordScreen");
+    pattern.stop();
+    EXPECT_TRUE(paused.startsWith(QStringLiteral("Paused at 00:01."))) << paused.toStdString();
+    ASSERT_GE(rowCount(), 5);
+    int sum = 0;
+    for (int r = 1; r <= rowCount(); ++r) {
+        sum += rowTexts(r)[1].toInt();
+        // Never saved: the folder is in the temp folder, the files named after it.
+        const QString folder = QDir(rowTexts(r)[5]).dirName();
+        EXPECT_TRUE(folder.startsWith(QStringLiteral("screen-")) && rowTexts(r)[5].startsWith(programFolder() + QStringLiteral("/temp/")));
+        EXPECT_EQ(rowTexts(r)[4], folder + QStringLiteral("_%1.png").arg(r, 4, 10, QLatin1Char('0')));
+    }
+    EXPECT_NEAR(sum, 300, 30);  // 3 s recorded, the pause left out
+    // The project was empty: its size is the recording's.
+    EXPECT_EQ(part<QLineEdit>("txtWidth")->text(), QStringLiteral("80"));
+    EXPECT_EQ(part<QLineEdit>("txtHeight")->text(), QStringLiteral("60"));
+    qputenv("DISPLAY", hadDisplay);
+}
+
+}  // namespace
+}  // namespace pictoreel::testing
