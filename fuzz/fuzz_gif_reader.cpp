@@ -1,6 +1,7 @@
 // Fuzz target: the GIF decoder on arbitrary bytes, decoding every frame from memory under limits
 // small enough that a run stays fast, and the first image's pixels with the decoder of cached
-// frames. Any crash, sanitizer report or hang is a bug.
+// frames, which must agree with the streaming decoder wherever it reads them. Any crash,
+// sanitizer report or hang is a bug.
 #include "core/gif/gif_reader.h"
 #include "core/gif/lzw_decoder.h"
 
@@ -27,7 +28,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const std::optional<GifStoredImage> stored = findFirstStoredImage(bytes);
         stored && std::int64_t{stored->width} * stored->height <= limits.maxScreenPixels) {
         std::vector<std::uint8_t> indices(std::size_t(stored->width) * std::size_t(stored->height));
-        decodeGifPixels(stored->pixels, indices.data(), indices.size());
+        const bool whole = decodeGifPixels(stored->pixels, indices.data(), indices.size());
+        // The streaming decoder reads whatever the whole-image one reads, to the same pixels.
+        const QByteArray& blocks = stored->pixels.subBlocks;
+        qsizetype at = 0;
+        LzwStreamDecoder stream(stored->pixels.minCodeSize);
+        std::vector<std::uint8_t> streamed(indices.size());
+        const std::size_t got = stream.read(streamed.data(), streamed.size(), [&](std::vector<std::uint8_t>& block) {
+            const int length = at < blocks.size() ? std::uint8_t(blocks[at]) : 0;
+            if (length == 0 || at + 1 + length > blocks.size())
+                return false;
+            block.assign(blocks.begin() + at + 1, blocks.begin() + at + 1 + length);
+            at += 1 + length;
+            return true;
+        });
+        if (whole && (got != indices.size() || streamed != indices))
+            std::abort();
     }
     auto opened = GifDecoder::openMemory(bytes, limits);
     if (!opened)

@@ -1,5 +1,6 @@
 // Project files on arbitrary bytes: reading never crashes, never loads more frames than the
-// file declares, and what is read saves and reads back the same.
+// file declares, and a gap in the frame keys is told with the frames that were read.
+#include "core/project/frame_key_gap.h"
 #include "core/project/ini_document.h"
 #include "core/project/frame_values.h"
 #include "core/project/project_file.h"
@@ -22,5 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (frames.row(i).number != QString::number(i))
             std::abort();
     }
+    // A gap in the frame keys is told with the frames that were read, and names what was left out.
+    if (const std::optional<FrameKeyGap> gap = findFrameKeyGap(doc); gap && (gap->framesRead != frames.rowCount() || gap->keysLeftOut.isEmpty()))
+        std::abort();
     return 0;
 }

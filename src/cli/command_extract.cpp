@@ -2,10 +2,12 @@
 // frames extractor's "save all checked frames" without its window. Frames come out as the
 // extractor writes them: composited, transparent pixels in its background colour, as the
 // player's ExtractFrame writes a BMP and through the imaging component (GIF, JPEG); PNG keeps
-// transparency. BMP and GIF frames are written at any size a GIF has; JPEG and PNG frames go
-// through ImageMagick, so a GIF whose frames it would refuse is refused before anything is written.
+// transparency. BMP, GIF and PNG frames are written at any size a GIF has (PNG by libpng, on every
+// core); JPEG frames go through ImageMagick, so a GIF whose frames it would refuse is refused
+// before anything is written.
 #include "cli_support.h"
 #include "commands.h"
+#include "parallel_writes.h"
 
 #include "core/base/replacing_file.h"
 #include "core/imaging/bmp_writer.h"
@@ -14,10 +16,12 @@
 #include "core/media/imaging_component.h"
 #include "core/base/file_identity.h"
 #include "core/formats/picture_size.h"
+#include "core/formats/png_writer.h"
 #include "core/project/paths.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <set>
@@ -63,8 +67,11 @@ std::set<int> framesOf(const FrameRanges& ranges)
 // what is written has been made from it, so at most a frame and one copy of it are held.
 Status writeFrame(GifFrame frame, const QString& format, const QString& output)
 {
-    if (format == u"png")
-        return savePng(frame.image, output);
+    if (format == u"png") {
+        Result<QByteArray> png = encodeFastPng(frame.image);
+        frame.image = RgbaImage();
+        return png ? writeFileAtomically(output, png.value()) : Status(png.error());
+    }
     RgbaImage shown = compositeOverColour(frame.image, kExtractorBackColor);
     frame.image = RgbaImage();
     if (format == u"bmp") {
@@ -116,10 +123,10 @@ int runExtract(const QStringList& words)
         return kExitFailure;
     }
     GifDecoder& decoder = opened.value();
-    if (format == u"jpg" || format == u"png") {
+    if (format == u"jpg") {
         if (Status s = checkPictureLimits(decoder.width(), decoder.height()); !s) {
             printError(QStringLiteral("%1: its frames cannot be written as %2. %3 Frames of any size are written with "
-                                      "--format bmp or gif.")
+                                      "--format bmp, gif or png.")
                            .arg(gif, format.toUpper(), s.error().message));
             return kExitFailure;
         }
@@ -162,30 +169,41 @@ int runExtract(const QStringList& words)
     const bool quiet = args.flag(QStringLiteral("--quiet"));
     ProgressBar bar(quiet);
     const InterruptCatcher interrupts;
-    int written = 0;
+    // PNG frames are encoded on every core while the next frames are decoded; the others are
+    // written in turn.
+    ParallelWrites writes(format == u"png" ? std::max(QThread::idealThreadCount(), 1) : 0,
+                          [&format](GifFrame frame, const QString& output) { return writeFrame(std::move(frame), format, output); });
+    const auto showProgress = [&] { bar.show(static_cast<int>(std::int64_t{writes.written()} * 100 / static_cast<std::int64_t>(chosen.size()))); };
+    const auto fail = [&](int k, const Error& error) {
+        writes.finish();
+        bar.finish();
+        printError(QStringLiteral("frame %1: %2").arg(k).arg(error.message));
+        return kExitFailure;
+    };
     std::vector<int> incomplete;
     for (int k : chosen) {
         if (InterruptCatcher::interrupted()) {
+            writes.finish();
             bar.finish();
             printError(QStringLiteral("interrupted after %1 of %2; each frame written is complete")
-                           .arg(written)
+                           .arg(writes.written())
                            .arg(countOf(qint64(chosen.size()), QStringLiteral("frame"))));
             InterruptCatcher::endInterrupted();
         }
-        const QString output = outputFor(k);
         Result<GifFrame> frame = decoder.frameAt(k);
-        if (frame && !frame.value().complete)
+        if (!frame)
+            return fail(k, frame.error());
+        if (!frame.value().complete)
             incomplete.push_back(k);
-        const Status s = frame ? writeFrame(std::move(frame).value(), format, output) : Status(frame.error());
-        if (!s) {
-            bar.finish();
-            printError(QStringLiteral("frame %1: %2").arg(k).arg(s.error().message));
-            return kExitFailure;
-        }
-        ++written;
-        bar.show(static_cast<int>(std::int64_t{written} * 100 / static_cast<std::int64_t>(chosen.size())));
+        if (!writes.push(k, std::move(frame).value(), outputFor(k)))
+            break;
+        showProgress();
     }
+    if (const auto failure = writes.finish())
+        return fail(failure->first, failure->second);
+    showProgress();
     bar.finish();
+    const int written = writes.written();
     if (decoder.info().truncated)
         warnCutShort(gif, count);
     if (!incomplete.empty()) {

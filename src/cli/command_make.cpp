@@ -8,6 +8,7 @@
 #include "core/production/budget_make.h"
 #include "core/production/make_gif.h"
 #include "core/production/make_other_formats.h"
+#include "core/project/frame_key_gap.h"
 #include "core/project/frame_values.h"
 #include "core/project/numbers.h"
 #include "core/project/paths.h"
@@ -296,6 +297,8 @@ int runMake(const QStringList& words)
         printError(read.error().message);
         return kExitFailure;
     }
+    if (const QString gap = frameKeyGapWarning(projectPath); !gap.isEmpty())
+        printError(QStringLiteral("warning: ") + gap);
     // -o is the user's own path; the project's output name is taken from the project's folder.
     job.projectFile = QFileInfo(projectPath).absoluteFilePath();
     job.output = outputOption ? outputOption->trimmed() : outputPathFor(job.properties.outputFile.trimmed(), job.projectFile);

@@ -99,6 +99,15 @@ TEST_F(Cli, MakeWritesTheProjectsGifAndSummarisesIt)
     EXPECT_TRUE(runCli({"make", writeProject(2, out), "-o", dir.filePath("other.gif"), "--temp", cache, "--quiet"}).exitCode == 0 &&
                 QFile::exists(dir.filePath("other.gif")));
 
+    // A gap in the frame keys: the frames before it are made, and the keys left out are told of.
+    const QString gapped = writeProject(3, out);
+    ASSERT_TRUE(testing::writeFileContents(gapped, testing::fileContents(gapped).replace("FRAME002=", "FRAME004=")));
+    forgetParsedIniFiles();
+    const CliRun gap = runCli({"make", gapped, "--temp", cache, "--quiet"});
+    EXPECT_EQ(gap.exitCode, 0);
+    EXPECT_EQ(gap.err, "pictoreel-cli: warning: project ü.agp: 2 frames were read; 1 frame key after a gap in the numbers was left out (FRAME004)\n");
+    EXPECT_EQ(decodeGifFile(out).value().frames.size(), 2u);
+
     // A relative output name is the project folder's; a missing picture is named and exits 3.
     ASSERT_TRUE(QFile::remove(dir.filePath("p1.bmp")));
     const CliRun missing = runCli({"make", writeProject(3, "rel.gif"), "--temp", cache, "--quiet"});
@@ -361,8 +370,9 @@ TEST_F(Cli, ExtractWritesTheChosenFramesAsShown)
     EXPECT_FALSE(holdsComment(dir.filePath("gif/Frame_2.gif")));
     // A frame of 65535 x 1 pixels, beyond what pictures are read at, comes out whole.
     const QString strip = dir.filePath("strip");
-    for (const char* format : {"bmp", "gif"})
+    for (const char* format : {"bmp", "gif", "png"})
         ASSERT_EQ(runCli({"extract", kWide, "-o", strip, "--format", format, "--quiet"}).exitCode, 0) << format;
+    EXPECT_EQ(testing::fileContents(strip + "/Frame_0.png").mid(16, 8), QByteArray("\0\0\xff\xff\0\0\0\x01", 8));
     EXPECT_EQ(testing::fileContents(strip + "/Frame_0.bmp").mid(54 + 65534 * 3), QByteArray("\0\xff\0\0\0\0", 6));
     EXPECT_EQ(comparePictures(decodeGifFile(strip + "/Frame_0.gif").value().frames[0].image, decodeGifFile(kWide).value().frames[0].image), "");
 }

@@ -68,8 +68,10 @@ void resetPicture(Picture& picture, int width, int height, bool clear)
         picture.pixels.assign(count, kTransparent);
 }
 
-// The indices of the image the block walk found, decoded by giflib from its descriptor on.
-bool decodeWithGiflib(const QByteArray& bytes, const GifStoredImage& stored, std::vector<std::uint8_t>& indices)
+// The indices of the image the block walk found, decoded from its descriptor on by the GIF
+// reader's streaming decoder, which takes what the whole-image decoder refuses (code sizes
+// beyond 8, say).
+bool decodeStreamed(const QByteArray& bytes, const GifStoredImage& stored, std::vector<std::uint8_t>& indices)
 {
     giflib::MemorySource source(bytes);
     auto reader = giflib::GifBlockReader::open(source);
@@ -86,7 +88,7 @@ bool decodeWithGiflib(const QByteArray& bytes, const GifStoredImage& stored, std
 
 // The common case of a frame file: one image at the top left corner covering the file's screen
 // exactly, not interlaced. Such a file shows just that image, so it is decoded straight into
-// the picture: by our own decoder, or giflib's when ours finds anything unusual. False when the
+// the picture: by the whole-image decoder, or the streaming one when that finds anything unusual. False when the
 // file is not of that kind or cannot be decoded this way (the general decoder then deals with
 // it).
 bool decodeWholeImage(const QByteArray& bytes, const GifStoredImage& stored, int& width, int& height, Picture& picture)
@@ -101,7 +103,7 @@ bool decodeWholeImage(const QByteArray& bytes, const GifStoredImage& stored, int
     const std::vector<std::uint8_t>* known = picture.indices.get();
     if (!known || known->size() != count) {
         decodedIndices.resize(count);
-        if (!decodeGifPixels(stored.pixels, decodedIndices.data(), count) && !decodeWithGiflib(bytes, stored, decodedIndices))
+        if (!decodeGifPixels(stored.pixels, decodedIndices.data(), count) && !decodeStreamed(bytes, stored, decodedIndices))
             return false;
         known = &decodedIndices;
     }

@@ -90,6 +90,7 @@ struct GifDecoder::Impl {
     GifDecodeLimits limits;
     GifInfo info;
     bool gif87a = false;
+    bool hasLoopBlock = false;  // a NETSCAPE2.0 or ANIMEXTS1.0 block: the file is an animation
     std::vector<ImageRecord> images;
     // Frame k shows images lastImage[k - 1] + 1 to lastImage[k] drawn in turn.
     std::vector<int> lastImage;
@@ -138,7 +139,6 @@ Status GifDecoder::Impl::scan()
 
     std::optional<GraphicControl> control;
     std::int64_t totalPixels = 0;
-    bool headerDamaged = false;
     for (;;) {
         const qint64 offset = source->position();
         auto record = reader->readRecordType();
@@ -158,17 +158,17 @@ Status GifDecoder::Impl::scan()
                 // Of several graphic control blocks before one image, the last counts.
                 if (auto parsed = parseGraphicControl(extension.value()))
                     control = parsed;
-            } else if (extension.value().label == kApplicationLabel && !info.loopCount) {
-                info.loopCount = parseLoopCount(extension.value());
+            } else if (extension.value().label == kApplicationLabel) {
+                const std::optional<int> loop = parseLoopCount(extension.value());
+                if (!info.loopCount)
+                    info.loopCount = loop;
+                hasLoopBlock = hasLoopBlock || loop.has_value();
             }
             continue;
         }
 
         auto header = reader->readImageHeader();
-        if (!header) {
-            // Bytes after a description that cannot be read: it is damaged (an LZW code size
-            // beyond 8, say), not cut short.
-            headerDamaged = source->position() < source->size();
+        if (!header) {  // the data ends inside the description
             info.truncated = true;
             break;
         }
@@ -205,8 +205,6 @@ Status GifDecoder::Impl::scan()
     }
 
     if (images.empty()) {
-        if (headerDamaged)
-            return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF's first picture cannot be read: its description is damaged"));
         if (info.truncated)
             return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends before its first picture"));
         return makeError(ErrorCode::EmptyImage, QStringLiteral("The GIF holds no pictures"));
@@ -239,13 +237,15 @@ Status GifDecoder::Impl::scan()
 // delay 0: browsers show such frames for a tenth of a second, animations whose delays are all 0
 // rely on it, and so does our own maker, whose frames may be given a delay of 0. Every image of a
 // GIF87a file, which has no graphic control blocks, is a frame as well. A frame keeps the delay of
-// its last image, which is the sum of the delays of its images (the others have none).
+// its last image, which is the sum of the delays of its images (the others have none). A file with
+// a loop block says it is an animation: there every image is a frame, as players show them, those
+// without a graphic control block for a delay of 0.
 void GifDecoder::Impl::groupImagesIntoFrames()
 {
     lastImage.clear();
     const int count = static_cast<int>(images.size());
     for (int i = 0; i < count; ++i)
-        if (gif87a || i + 1 == count || images[static_cast<std::size_t>(i)].controlled)
+        if (gif87a || hasLoopBlock || i + 1 == count || images[static_cast<std::size_t>(i)].controlled)
             lastImage.push_back(i);
 }
 
@@ -290,14 +290,18 @@ bool GifDecoder::Impl::draw(const ImageRecord& frame)
     for (const int r : rowOrder(frame.height, frame.interlaced)) {
         if (rowsOnScreen == 0)
             break;
-        if (!reader->readPixelRow(row.data(), frame.width))
-            return false;
+        // Pixels decoded before the data ends or breaks are drawn; the rest show what was there.
+        const int got = static_cast<int>(reader->readPixels(row.data(), row.size()));
         const int y = frame.top + r;
-        if (y >= canvas.height)
+        if (y >= canvas.height) {
+            if (got < frame.width)
+                return false;
             continue;
+        }
         --rowsOnScreen;
         std::uint8_t* out = canvas.pixel(x0, y);
-        for (int x = x0; x < x1; ++x, out += 4) {
+        const int end = std::min(x1, frame.left + got);
+        for (int x = x0; x < end; ++x, out += 4) {
             const int index = row[static_cast<std::size_t>(x - frame.left)];
             if (index == frame.transparentIndex)
                 continue;
@@ -307,6 +311,8 @@ bool GifDecoder::Impl::draw(const ImageRecord& frame)
             out[2] = colour.b;
             out[3] = 255;
         }
+        if (got < frame.width)
+            return false;
     }
     return true;
 }

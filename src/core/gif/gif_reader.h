@@ -85,12 +85,12 @@ QString gifCutShortText(const QString& name, int frames);
 // the frame of the image after it (see groupImagesIntoFrames). Such a frame has the delay,
 // disposal and transparent index of its last image and the rectangle that takes in all of them.
 // Images with a graphic control block are frames even of delay 0, and every image of a GIF87a
-// file is a frame (their frames have no delay). An image of no
-// width or height draws nothing: its frame shows the screen as the frames before left it (all
-// transparent when it comes first). So does an image whose data holds no pixels at all, which
-// is marked incomplete like any image whose data ends early. Pixel data whose code table has
-// filled up without a clear code goes on with the full table and 12-bit codes, as encoders that
-// defer the clear expect.
+// file, or of a file with a loop block (an animation), is a frame (delay 0 without a graphic
+// control block). An image of no width or height draws nothing: its frame shows the screen as
+// the frames before left it (all transparent when it comes first). So does an image whose data
+// holds no pixels, or that has no data at all, which is marked incomplete like any image whose
+// data ends early. Pixels are decompressed as browsers do (LzwStreamDecoder): the pixels decoded
+// before the data ends or breaks are drawn.
 class GifDecoder {
 public:
     // FileNotFound, FileReadFailed, UnsupportedFormat (not a GIF), CorruptData (cut short before

@@ -1,11 +1,13 @@
 #include "core/gif/giflib_adapter.h"
 
+#include "core/gif/lzw_decoder.h"
 #include "core/gif/lzw_encoder.h"
 #include "core/base/file_identity.h"
 
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace pictoreel::giflib {
@@ -103,6 +105,8 @@ GifBlockReader::GifBlockReader(ByteSource& source, DecoderHandle handle)
 {
 }
 
+GifBlockReader::~GifBlockReader() = default;
+
 Result<std::unique_ptr<GifBlockReader>> GifBlockReader::open(ByteSource& source)
 {
     int error = 0;
@@ -145,48 +149,89 @@ Result<GifRecord> GifBlockReader::readRecordType()
     }
 }
 
+namespace {
+
+bool readExactly(ByteSource& source, std::uint8_t* buffer, int count) { return source.read(buffer, count) == count; }
+
+Error imageCutShort() { return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends inside an image's description")); }
+
+}  // namespace
+
 Result<GifImageHeader> GifBlockReader::readImageHeader()
 {
-    const int status = DGifGetImageDesc(gif_.get());
-    // giflib keeps a copy of every descriptor it reads; we need none of them.
-    dropSavedImages();
-    if (status == GIF_ERROR)
-        return failure("Cannot read a GIF image descriptor");
+    std::array<std::uint8_t, 9> d{};
+    if (!readExactly(source_, d.data(), int(d.size())))
+        return imageCutShort();
     GifImageHeader header;
-    header.left = gif_->Image.Left;
-    header.top = gif_->Image.Top;
-    header.width = gif_->Image.Width;
-    header.height = gif_->Image.Height;
-    header.interlaced = gif_->Image.Interlace;
-    header.localPalette = paletteFrom(gif_->Image.ColorMap);
+    header.left = d[0] | (d[1] << 8);
+    header.top = d[2] | (d[3] << 8);
+    header.width = d[4] | (d[5] << 8);
+    header.height = d[6] | (d[7] << 8);
+    header.interlaced = (d[8] & 0x40) != 0;
+    if ((d[8] & 0x80) != 0) {
+        const int entries = 2 << (d[8] & 0x07);
+        std::vector<std::uint8_t> table(std::size_t(entries) * 3);
+        if (!readExactly(source_, table.data(), int(table.size())))
+            return imageCutShort();
+        header.localPalette.reserve(std::size_t(entries));
+        for (std::size_t i = 0; i < table.size(); i += 3)
+            header.localPalette.push_back(Rgb{table[i], table[i + 1], table[i + 2]});
+    }
+    // An image without data is followed at once by the next block's introducer, or by nothing.
+    const qint64 dataAt = source_.position();
+    std::uint8_t codeSize = 0;
+    imageHasData_ = readExactly(source_, &codeSize, 1) && codeSize != ',' && codeSize != '!' && codeSize != ';';
+    if (imageHasData_)
+        header.minCodeSize = codeSize;
+    else if (!source_.seek(dataAt))
+        return imageCutShort();
+    pixels_ = std::make_unique<LzwStreamDecoder>(header.minCodeSize);
     return header;
 }
 
-void GifBlockReader::dropSavedImages()
+bool GifBlockReader::readDataBlock(std::vector<std::uint8_t>& block)
 {
-    GifFreeSavedImages(gif_.get());
-    gif_->SavedImages = nullptr;
-    // giflib appends the next descriptor at SavedImages[ImageCount].
-    gif_->ImageCount = 0;
+    block.clear();
+    std::uint8_t length = 0;
+    if (!readExactly(source_, &length, 1) || length == 0)
+        return false;
+    block.resize(length);
+    const int got = source_.read(block.data(), length);
+    block.resize(std::size_t(std::max(got, 0)));
+    return !block.empty();
+}
+
+std::size_t GifBlockReader::readPixels(std::uint8_t* out, std::size_t count)
+{
+    if (!pixels_)
+        return 0;
+    return pixels_->read(out, count, [this](std::vector<std::uint8_t>& block) { return readDataBlock(block); });
 }
 
 Status GifBlockReader::readPixelRow(std::uint8_t* row, int width)
 {
     if (width <= 0)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("Empty GIF row"));
-    if (DGifGetLine(gif_.get(), row, width) == GIF_ERROR)
-        return failure("Cannot decode GIF pixel data");
+    if (readPixels(row, std::size_t(width)) != std::size_t(width))
+        return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF's pixel data ends early or is damaged"));
     return {};
 }
 
 Status GifBlockReader::skipImageData()
 {
-    GifByteType* block = nullptr;
-    do {
-        if (DGifGetCodeNext(gif_.get(), &block) == GIF_ERROR)
-            return failure("Cannot read GIF pixel data");
-    } while (block != nullptr);
-    return {};
+    pixels_.reset();
+    if (!imageHasData_)
+        return {};
+    imageHasData_ = false;
+    for (;;) {
+        std::uint8_t length = 0;
+        if (!readExactly(source_, &length, 1))
+            return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends inside an image's pixel data"));
+        if (length == 0)
+            return {};
+        if (!source_.seek(source_.position() + length) || source_.position() > source_.size())
+            return makeError(ErrorCode::CorruptData, QStringLiteral("The GIF ends inside an image's pixel data"));
+    }
 }
 
 Result<GifExtension> GifBlockReader::readExtension()

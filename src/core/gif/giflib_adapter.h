@@ -15,6 +15,10 @@
 #include <vector>
 
 struct GifFileType;
+
+namespace pictoreel {
+class LzwStreamDecoder;
+}
 struct ColorMapObject;
 
 namespace pictoreel::giflib {
@@ -77,7 +81,8 @@ using DecoderHandle = std::unique_ptr<GifFileType, DecoderCloser>;
 // What follows in the data stream after the screen descriptor or a finished block.
 enum class GifRecord { Image, Extension, Trailer };
 
-// An image descriptor with its local colour table (empty when the image has none).
+// An image descriptor with its local colour table (empty when the image has none) and the LZW
+// code size its data starts with.
 struct GifImageHeader {
     int left = 0;
     int top = 0;
@@ -85,6 +90,9 @@ struct GifImageHeader {
     int height = 0;
     bool interlaced = false;
     std::vector<Rgb> localPalette;
+    // -1 when the image has no data at all: the next block, or the end of the file, follows the
+    // descriptor straight away.
+    int minCodeSize = -1;
 };
 
 // An extension block: its label and its first two data sub-blocks, which is all the extensions we
@@ -104,6 +112,7 @@ public:
     // Reads the header, the logical screen descriptor and the global colour table.
     // UnsupportedFormat when the bytes are not a GIF; CorruptData when that part is cut short.
     static Result<std::unique_ptr<GifBlockReader>> open(ByteSource& source);
+    ~GifBlockReader();
 
     int screenWidth() const;
     int screenHeight() const;
@@ -113,12 +122,18 @@ public:
     ByteSource& source() { return source_; }
 
     Result<GifRecord> readRecordType();
-    // After GifRecord::Image: the descriptor, local colour table and LZW code size.
+    // After GifRecord::Image: the descriptor, local colour table and LZW code size, read here
+    // rather than by giflib, which refuses images that browsers show (no data at all, code sizes
+    // it does not expect). CorruptData when the data ends inside them.
     Result<GifImageHeader> readImageHeader();
-    // The next row of the current image in file order (interlaced images come pass by pass);
-    // `row` holds the image width. Rows after an error are not defined.
+    // The next `count` indices of the current image in file order (interlaced images come pass
+    // by pass), decompressed by our own decoder as browsers decode (lzw_decoder.h); how many
+    // there were: fewer when the pixels end early (no data, an end or bad code, data cut short).
+    std::size_t readPixels(std::uint8_t* out, std::size_t count);
+    // The next row of the current image; CorruptData when its pixels end before the row does.
     Status readPixelRow(std::uint8_t* row, int width);
     // Passes over the rest of the current image's data sub-blocks without decompressing them.
+    // CorruptData when the data ends before their terminator.
     Status skipImageData();
     // After GifRecord::Extension: the whole extension, up to and including its terminator.
     Result<GifExtension> readExtension();
@@ -126,13 +141,14 @@ public:
 private:
     GifBlockReader(ByteSource& source, DecoderHandle handle);
     Error failure(const char* what) const;
-    // giflib keeps a descriptor (and a copy of the local colour table) of every image it has
-    // read. A streaming reader needs none of them; dropping them after each image keeps memory
-    // flat however many frames a file has.
-    void dropSavedImages();
+    // The next data sub-block of the current image into `block`: false at the terminator or
+    // where the data ends (a block cut short gives the bytes it has first).
+    bool readDataBlock(std::vector<std::uint8_t>& block);
     ByteSource& source_;
     DecoderHandle gif_;
     std::vector<Rgb> globalPalette_;
+    std::unique_ptr<LzwStreamDecoder> pixels_;  // of the current image
+    bool imageHasData_ = false;
 };
 
 // --- writing -----------------------------------------------------------------------------------

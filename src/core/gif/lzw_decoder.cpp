@@ -1,5 +1,6 @@
 #include "core/gif/lzw_decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -122,6 +123,106 @@ bool decodeGifPixels(const GifCompressedPixels& pixels, std::uint8_t* out, std::
         previous = code;
     }
     return true;
+}
+
+struct LzwStreamDecoder::Table {
+    std::array<std::uint16_t, kTableSize> prefix;
+    std::array<std::uint8_t, kTableSize> suffix;
+    std::array<std::uint8_t, kTableSize> first;
+    std::array<std::uint8_t, kTableSize> pending;  // the last code's string
+};
+
+LzwStreamDecoder::LzwStreamDecoder(int minCodeSize) : table_(std::make_unique<Table>()), minCodeSize_(minCodeSize)
+{
+    pendingAt_ = kTableSize;  // nothing pending
+    if (minCodeSize < 0 || minCodeSize >= kMaxCodeBits) {
+        ended_ = failed_ = true;
+        return;
+    }
+    Table& t = *table_;
+    for (int code = 0; code < (1 << minCodeSize); ++code)
+        t.suffix[std::size_t(code)] = t.first[std::size_t(code)] = static_cast<std::uint8_t>(code);
+    clear();
+}
+
+LzwStreamDecoder::~LzwStreamDecoder() = default;
+
+void LzwStreamDecoder::clear()
+{
+    codeSize_ = minCodeSize_ + 1;
+    available_ = (1 << minCodeSize_) + 2;
+    previous_ = -1;
+}
+
+int LzwStreamDecoder::nextCode(const BlockSource& nextBlock)
+{
+    while (bitCount_ < codeSize_) {
+        while (blockAt_ == block_.size()) {
+            blockAt_ = 0;
+            block_.clear();
+            if (!nextBlock(block_) || block_.empty())
+                return -1;
+        }
+        bits_ |= std::uint32_t(block_[blockAt_++]) << bitCount_;
+        bitCount_ += 8;
+    }
+    const int code = int(bits_ & ((1u << codeSize_) - 1));
+    bits_ >>= codeSize_;
+    bitCount_ -= codeSize_;
+    return code;
+}
+
+std::size_t LzwStreamDecoder::read(std::uint8_t* out, std::size_t count, const BlockSource& nextBlock)
+{
+    Table& t = *table_;
+    const int clearCode = 1 << minCodeSize_, endCode = clearCode + 1;
+    std::size_t written = 0;
+    while (written < count) {
+        if (pendingAt_ < kTableSize) {
+            const std::size_t n = std::min(count - written, kTableSize - pendingAt_);
+            std::memcpy(out + written, t.pending.data() + pendingAt_, n);
+            written += n;
+            pendingAt_ += n;
+            continue;
+        }
+        if (ended_)
+            break;
+        const int code = nextCode(nextBlock);
+        if (code < 0 || code == endCode) {
+            ended_ = true;
+            break;
+        }
+        if (code == clearCode) {
+            clear();
+            continue;
+        }
+        // A code one past the table is the entry about to be made: the previous string and its own
+        // first index. Anything further is an error that ends the image.
+        if (code > available_ || (code == available_ && previous_ < 0)) {
+            ended_ = failed_ = true;
+            break;
+        }
+        if (previous_ >= 0 && available_ < kTableSize) {
+            const std::size_t added = std::size_t(available_++);
+            const std::size_t p = std::size_t(previous_);
+            t.prefix[added] = static_cast<std::uint16_t>(previous_);
+            t.first[added] = t.first[p];
+            t.suffix[added] = code < int(added) ? t.first[std::size_t(code)] : t.first[p];
+        }
+        // A full table takes no more entries; the codes stay 12 bits wide.
+        if (available_ >= (1 << codeSize_) && codeSize_ < kMaxCodeBits)
+            ++codeSize_;
+        previous_ = code;
+        // The string, written back to front from its last index.
+        std::size_t at = kTableSize;
+        for (int c = code;; c = t.prefix[std::size_t(c)]) {
+            t.pending[--at] = t.suffix[std::size_t(c)];
+            if (c < clearCode)
+                break;
+        }
+        pendingAt_ = at;
+    }
+    return written;
 }
 
 }  // namespace pictoreel

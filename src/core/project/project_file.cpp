@@ -1,6 +1,7 @@
 #include "core/project/project_file.h"
 
 #include "core/base/file_identity.h"
+#include "core/project/frame_key_gap.h"
 #include "core/project/frame_values.h"
 #include "core/project/numbers.h"
 #include "core/project/paths.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -212,6 +214,51 @@ void readProjectFile(const IniDocument& doc, ProjectProperties& properties, Fram
         if (frame.contains(kFrameFieldSeparator))
             frames.AddFrameFromString(frame);
     }
+}
+
+std::optional<FrameKeyGap> findFrameKeyGap(const IniDocument& doc)
+{
+    const int count = toInt16(doc.readKey(kGlobal, kFrameCountKey, QStringLiteral("0"))).value_or(0);
+    FrameKeyGap gap;
+    for (int i = 1; i <= count; ++i)
+        if (doc.readKey(kFrames, frameKey(i), QString()).contains(kFrameFieldSeparator))
+            ++gap.framesRead;
+    if (gap.framesRead == std::max(count, 0))
+        return std::nullopt;
+    static const QRegularExpression numbered(QStringLiteral("^FRAME(\\d+)$"), QRegularExpression::CaseInsensitiveOption);
+    std::vector<std::pair<qint64, QString>> beyond;
+    for (const QString& key : doc.keys(kFrames)) {
+        const QRegularExpressionMatch match = numbered.match(key.trimmed());
+        const qint64 number = match.hasMatch() ? match.captured(1).toLongLong() : 0;
+        if (number > count && doc.readKey(kFrames, key, QString()).contains(kFrameFieldSeparator))
+            beyond.emplace_back(number, key.trimmed());
+    }
+    if (beyond.empty())
+        return std::nullopt;
+    std::sort(beyond.begin(), beyond.end());
+    for (const auto& [number, key] : beyond)
+        gap.keysLeftOut << key;
+    return gap;
+}
+
+QString frameKeyGapWarning(const QString& path)
+{
+    const std::optional<FrameKeyGap> gap = findFrameKeyGap(*loadIniFile(path));
+    if (!gap)
+        return {};
+    const qsizetype left = gap->keysLeftOut.size();
+    constexpr qsizetype kKeysNamed = 5;
+    QString keys = gap->keysLeftOut.mid(0, kKeysNamed).join(QStringLiteral(", "));
+    if (left > kKeysNamed)
+        keys += QStringLiteral(" ...");
+    return QStringLiteral("%1: %2 frame%3 read; %4 frame key%5 after a gap in the numbers %6 left out (%7)")
+        .arg(QFileInfo(path).fileName())
+        .arg(gap->framesRead)
+        .arg(gap->framesRead == 1 ? QStringLiteral(" was") : QStringLiteral("s were"))
+        .arg(left)
+        .arg(left == 1 ? QString() : QStringLiteral("s"))
+        .arg(left == 1 ? QStringLiteral("was") : QStringLiteral("were"))
+        .arg(keys);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "core/project/history.h"
 #include "core/project/project_file.h"
+#include "core/project/frame_key_gap.h"
 #include "gui/app/dialogs.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/dialogs/history_dialog.h"
@@ -88,6 +89,9 @@ bool MainWindow::OpenProjectFile(const QString& strFile)
     ShowFrameProperties();
     ListView1->setFocus();
     startUndoHistory();
+    // Reading goes on as it always has; only the frames it left out are told of.
+    if (const QString gap = frameKeyGapWarning(strFile); !gap.isEmpty())
+        context_.dialogs().messageBox(this, gap, QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 

@@ -1,5 +1,6 @@
 // The frame list and the project file: rows as the list view moves them, keys as written and read,
 // files that are no projects, and random round trips.
+#include "core/project/frame_key_gap.h"
 #include "core/project/frame_list.h"
 #include "core/project/frame_values.h"
 #include "core/project/frame_style.h"
@@ -215,6 +216,22 @@ TEST_F(ProjectFile, ReadingAppliesDefaultsLoopAndFrameCountRules)
         pictures << GetFramePicturePath(relative.frames, i);
     const QString here = QDir(dir.path()).absolutePath(), up = QFileInfo(here).absolutePath();
     EXPECT_EQ(pictures, QStringList({here + "/a.png", here + "/sub/b.png", "/abs/c.png", "/abs/d.png", up + "/up/e.png"}));
+}
+
+// A gap in the frame keys leaves the keys beyond the count unread, as always, and is told of;
+// keys an earlier, longer save left behind are not, nor is a gap with nothing beyond it.
+TEST_F(ProjectFile, FrameKeysLeftOutAfterAGapAreTold)
+{
+    write("gap.agp", "[Global Properties]\nFrames=3\n[Frame Properties]\nFRAME001=1;NO;0;a;/\nFRAME002=1;NO;0;b;/\n"
+                     "FRAME004=1;NO;0;d;/\nframe1000=1;NO;0;z;/\nFRAME005=no separator\n");
+    EXPECT_EQ(load("gap.agp").frames.rowCount(), 2);
+    EXPECT_EQ(frameKeyGapWarning(path("gap.agp")).toStdString(),
+              "gap.agp: 2 frames were read; 2 frame keys after a gap in the numbers were left out (FRAME004, frame1000)");
+    write("gap.agp", "[Global Properties]\nFrames=2\n[Frame Properties]\nFRAME001=1;NO;0;a;/\nFRAME002=1;NO;0;b;/\n"
+                     "FRAME003=1;NO;0;c;/\n");
+    EXPECT_EQ(frameKeyGapWarning(path("gap.agp")), QString());
+    write("gap.agp", "[Global Properties]\nFrames=3\n[Frame Properties]\nFRAME001=1;NO;0;a;/\nFRAME003=1;NO;0;c;/\n");
+    EXPECT_EQ(frameKeyGapWarning(path("gap.agp")), QString());
 }
 
 // Only nothing, an empty file or a project is taken for a project; anything else is refused both
