@@ -1,5 +1,5 @@
-// Fuzz target: the AVI video decoder on arbitrary bytes, every frame decoded and converted to RGBA
-// under limits small enough that a run stays fast. Any crash, sanitizer report or hang is a bug.
+// Fuzz target: the video decoder (any container FFmpeg reads, told by the content) on arbitrary
+// bytes, every frame decoded and converted to RGBA under limits small enough that a run stays fast. Any crash, sanitizer report or hang is a bug.
 #include "core/media/ffmpeg_adapter.h"
 
 #include <cstddef>

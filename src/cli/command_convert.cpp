@@ -42,11 +42,15 @@ int runConversion(const QStringList& words, Direction direction)
     // A file already there whose name says another kind of file, and which is not of the kind
     // written either (an earlier run's output), is no output to write over: most often the
     // arguments were given the other way round, or a picture was named by a slip.
-    const QString kind = toGif ? QStringLiteral("gif") : QStringLiteral("avi");
+    // A GIF becomes the kind of video its target's name says (AVI, MP4 or WebM).
+    const ffmpeg::VideoOutput output = videoOutputForName(target);
     const QString targetSuffix = QFileInfo(target).suffix().toLower();
+    const QString kind = toGif ? QStringLiteral("gif") : output == ffmpeg::VideoOutput::Avi ? QStringLiteral("avi") : targetSuffix;
     const auto holdsKind = [&] {
         const QByteArray start = readFileStart(target, 12).value_or(QByteArray());
-        return toGif ? start.startsWith("GIF8") : start.startsWith("RIFF") && start.mid(8, 4) == "AVI ";
+        if (toGif)
+            return start.startsWith("GIF8");
+        return (start.startsWith("RIFF") && start.mid(8, 4) == "AVI ") || start.mid(4, 4) == "ftyp" || start.startsWith("\x1a\x45\xdf\xa3");
     };
     if (QFileInfo::exists(target) && !targetSuffix.isEmpty() && targetSuffix != kind && !sameFile(source, target) && !holdsKind()) {
         printError(QStringLiteral("%1 is there already, and its name says it is no .%2 file; it is not written over")
@@ -82,8 +86,8 @@ int runConversion(const QStringList& words, Direction direction)
         warnCutShort(source, video.gifFrames);
     if (gif.videoCutShort)
         printError(QStringLiteral("warning: ") + videoCutShortText(source, gif));
-    // The kind of file written does not follow the name: a name that says another kind is warned
-    // about, so that a video named .mp4 or a GIF named .png surprises no one.
+    // A name that says a kind of file not written is warned about, so that a GIF named .png or a
+    // video named .mov surprises no one.
     if (!targetSuffix.isEmpty() && targetSuffix != kind)
         printError(QStringLiteral("warning: %1 was written as %2 file, whatever its name says")
                        .arg(target, toGif ? QStringLiteral("a GIF") : QStringLiteral("an AVI")));

@@ -88,6 +88,11 @@ int runInfo(const QStringList& words)
         }
         info[QStringLiteral("width")] = picture ? picture.value().width : declared->width;
         info[QStringLiteral("height")] = picture ? picture.value().height : declared->height;
+        // A drawing beyond the limits is drawn at the largest size within them: its own is told too.
+        if (const std::optional<PictureSize> own = picture ? drawingSizeBeyondLimits(path) : std::nullopt) {
+            info[QStringLiteral("own_width")] = own->width;
+            info[QStringLiteral("own_height")] = own->height;
+        }
         // Delays and loop count are read from GIFs only: left out, not told as none.
         info[QStringLiteral("frame_count")] = animationFrames(file);
         info[QStringLiteral("truncated")] = false;
@@ -97,6 +102,10 @@ int runInfo(const QStringList& words)
         return kExitOk;
     }
     printLine(QStringLiteral("%1: %2 x %3 pixels").arg(path).arg(info[QStringLiteral("width")].toInt()).arg(info[QStringLiteral("height")].toInt()));
+    if (info.contains(QStringLiteral("own_width")))
+        printLine(QStringLiteral("drawn at that size, the largest a picture may have: its own size is %1 x %2 pixels")
+                      .arg(info[QStringLiteral("own_width")].toInt())
+                      .arg(info[QStringLiteral("own_height")].toInt()));
     const bool isGif = info.contains(QStringLiteral("delays"));
     if (isGif || info[QStringLiteral("frame_count")].toInt() != 1)
         printLine(QStringLiteral("frames: %1").arg(info[QStringLiteral("frame_count")].toInt()));

@@ -69,12 +69,14 @@ Commands:
       transparent. Every frame up to the last one listed is decoded, within the budgets below.
       A folder that holds a file of one of those names already is refused unless --force.
   avi2gif VIDEO GIF [--max-frames N] [--max-pixels N] [--quiet]
-      Converts an AVI, MP4, MOV, MKV or WebM video into an animated GIF that loops for
+      Converts any video FFmpeg can read (AVI, MP4, MOV, MKV, WebM, MPEG-TS, MPEG, Ogg,
+      FLV, WMV, 3GP, IVF, Y4M ..., told by its content) into an animated GIF that loops for
       ever, each frame shown as long as the video shows it, turned upright. Shows progress
       on a terminal and ends with one line: frames, bytes, seconds.
   gif2avi GIF AVI [--max-frames N] [--max-pixels N] [--quiet]
       Converts an animated GIF into an AVI (MPEG-4 video) at a constant frame rate that keeps
       the GIF's timing; transparent pixels are white. Progress and summary as for avi2gif.
+      An output named .mp4 or .m4v is an MP4 (H.264) instead, one named .webm a WebM (VP9).
       Both write their kind of file whatever the output's name, and warn when it says another.
   frames VIDEO -o DIR [--start S] [--duration S] [--fps N] [--max-frames N] [--max-pixels N]
          [--quiet]

@@ -413,11 +413,14 @@ TEST_F(Cli, CutShortFilesAreReadAsFarAsTheyGoAndWarnedAbout)
     EXPECT_EQ(QDir(dir.filePath("frames")).entryList(QDir::Files).size(), frames);
     const CliRun video = runCli({"gif2avi", gif, dir.filePath("cut.avi"), "--quiet"});
     EXPECT_TRUE(video.exitCode == 0 && warned(video)) << video.err.toStdString();
-    // So is a video whose name says another kind of file than the AVI written.
-    const CliRun misnamed = runCli({"gif2avi", gif, dir.filePath("cut.mp4"), "--quiet"});
-    EXPECT_TRUE(misnamed.exitCode == 0 && misnamed.err.contains("cut.mp4 was written as an AVI file, whatever its name says"))
+    // An output named .mp4 is an MP4; one whose name says a kind of video not written is warned about.
+    const CliRun mp4 = runCli({"gif2avi", gif, dir.filePath("cut.mp4"), "--quiet"});
+    EXPECT_TRUE(mp4.exitCode == 0 && warned(mp4) && !mp4.err.contains("whatever its name says")) << mp4.err.toStdString();
+    EXPECT_EQ(testing::fileContents(dir.filePath("cut.mp4")).mid(4, 4), "ftyp");
+    const CliRun misnamed = runCli({"gif2avi", gif, dir.filePath("cut.mov"), "--quiet"});
+    EXPECT_TRUE(misnamed.exitCode == 0 && misnamed.err.contains("cut.mov was written as an AVI file, whatever its name says"))
         << misnamed.err.toStdString();
-    EXPECT_EQ(runCli({"gif2avi", gif, dir.filePath("cut.mp4"), "--quiet"}).exitCode, 0);  // and again over it
+    EXPECT_EQ(runCli({"gif2avi", gif, dir.filePath("cut.mov"), "--quiet"}).exitCode, 0);  // and again over it
 
     const QString png = dir.filePath("cut.png");
     const QByteArray picture = testing::fileContents(QStringLiteral(PICTOREEL_SHARED_TESTDATA "/gif-suite-peterdn/gifs/frames/"
@@ -507,7 +510,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
         {{}, {"extract", many, "-o", out, "--max-frames", "0"}, 2, "--max-frames wants a whole number from 1"},
         {{}, {"frames", many, "-o", out, "--fps", "51"}, 2, "--fps wants frames a second above 0 and at most 50"},
         // A message that names the file already is not prefixed with it again.
-        {{}, {"frames", dir.filePath("p0.bmp"), "-o", out}, 1, "pictoreel-cli: " + dir.filePath("p0.bmp") + " is not an AVI"},
+        {{}, {"frames", dir.filePath("p0.bmp"), "-o", out}, 1, "pictoreel-cli: " + dir.filePath("p0.bmp") + " is not a video FFmpeg can read"},
         {{}, {"frames", many, "-o", out, "--start", "-1"}, 2, "--start wants seconds"},
     };
     for (const auto& c : cases) {

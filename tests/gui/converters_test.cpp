@@ -51,7 +51,7 @@ TEST_F(ConvertersTest, ChoosingASourceProposesTheTargetAndCancelsChangeNothing)
         EXPECT_EQ(shownText(w.get(), "txtAVI") + u'|' + shownText(w.get(), "txtGIF"), toGif ? "/v/clip.Mkv|/v/clip.gif" : "/v/clip.Mkv.avi|/v/clip.Mkv");
         ASSERT_EQ(dialogs.calls.size(), 4u);
         EXPECT_EQ(dialogs.calls[1].request.filter + u'>' + dialogs.calls[0].request.filter,
-                  toGif ? "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm|AVI Files(*.avi)|*.avi>Animated GIF File(*.gif)|*.gif" : "Animated GIF File(*.gif)|*.gif>Animated AVI File(*.avi)|*.avi");
+                  toGif ? "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm;*.ts;*.m2ts;*.mts;*.mpg;*.mpeg;*.vob;*.ogv;*.flv;*.wmv;*.asf;*.3gp;*.ivf;*.y4m)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm;*.ts;*.m2ts;*.mts;*.mpg;*.mpeg;*.vob;*.ogv;*.flv;*.wmv;*.asf;*.3gp;*.ivf;*.y4m|AVI Files(*.avi)|*.avi>Animated GIF File(*.gif)|*.gif" : "Animated GIF File(*.gif)|*.gif>Animated AVI File(*.avi)|*.avi|MP4 Video(*.mp4)|*.mp4|WebM Video(*.webm)|*.webm");
     }
 }
 

@@ -235,7 +235,7 @@ TEST_F(FrameCommandsTest, AddVideoFramesAddsTheFramesOfTheChosenPartWithTheirDel
     EXPECT_EQ(dialogs.messageTexts().mid(0, 3), (QStringList{"Please enter a time in seconds, like 2 or 1.5.", "Please enter a time in seconds, like 2 or 1.5.",
                                                              "Please enter a frame rate above 0 and at most 50, or nothing for the video's own."}));
     EXPECT_TRUE(dialogs.messageTexts()[3].startsWith("The frames of the video could not be extracted.\n\n"));
-    EXPECT_EQ(dialogs.calls[0].request.filter, "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm|All Files(*.*)|*.*");
+    EXPECT_EQ(dialogs.calls[0].request.filter, "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm;*.ts;*.m2ts;*.mts;*.mpg;*.mpeg;*.vob;*.ogv;*.flv;*.wmv;*.asf;*.3gp;*.ivf;*.y4m)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm;*.ts;*.m2ts;*.mts;*.mpg;*.mpeg;*.vob;*.ogv;*.flv;*.wmv;*.asf;*.3gp;*.ivf;*.y4m|All Files(*.*)|*.*");
     EXPECT_EQ(rowCount(), 1);
 
     // From 0.05 s for 0.4 s: frames at 0, 0.1 and 0.3 s, cut to the range, beside the video.

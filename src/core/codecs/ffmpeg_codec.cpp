@@ -24,7 +24,7 @@ QString libraryVersion()
     return QStringLiteral("FFmpeg %1 (%2)").arg(QString::fromLatin1(av_version_info()), libraries.join(QStringLiteral(", ")));
 }
 
-const VideoCodec kCodec{kVideoCodecVersion, libraryVersion, openDecoder, createAviEncoder};
+const VideoCodec kCodec{kVideoCodecVersion, libraryVersion, openDecoder, createAviEncoder, createVideoEncoder};
 
 }  // namespace
 

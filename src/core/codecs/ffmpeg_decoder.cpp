@@ -1,5 +1,5 @@
-// Reading videos: AVI, MP4/MOV and Matroska/WebM containers, frames turned upright and converted
-// to RGBA, each with its own time.
+// Reading videos in any container FFmpeg reads (told by their content), frames turned upright and
+// converted to RGBA, each with its own time.
 #include "core/codecs/ffmpeg_module.h"
 
 #include <QStringList>
@@ -115,12 +115,23 @@ private:
     Result<VideoFrame> convert(const AVFrame& decoded);
 };
 
-// The containers a video may come in: AVI, MP4 and MOV, Matroska and WebM.
+// Whether FFmpeg's reader `container` is one a video is read with: any reader of files except
+// those of single pictures and image sequences (the picture loader reads GIF, APNG, WebP, PNG,
+// JPEG and the rest; FFmpeg would give a GIF without its disposal and transparency rules) and the
+// playlists and descriptions that only name other files or network streams. Whether the file holds
+// a video stream is decided once it is opened.
 bool isVideoContainer(const AVInputFormat* container)
 {
-    static constexpr std::string_view kReadable[] = {"avi", "mov,mp4,m4a,3gp,3g2,mj2", "matroska,webm"};
-    return std::find(std::begin(kReadable), std::end(kReadable), std::string_view(container->name)) != std::end(kReadable);
+    static constexpr std::string_view kRefused[] = {"image2", "image2pipe", "gif", "apng", "ico", "alias_pix", "brender_pix", "fits",
+                                                    "hls", "dash", "concat", "imf", "webm_dash_manifest", "sdp", "rtp", "rtsp"};
+    const std::string_view name(container->name);
+    const bool picture = name.size() > 5 && name.substr(name.size() - 5) == "_pipe";
+    return !(container->flags & AVFMT_NOFILE) && !picture &&
+           std::find(std::begin(kRefused), std::end(kRefused), name) == std::end(kRefused);
 }
+
+// Nothing a file holds may make FFmpeg open another file or a URL: a video is the bytes given.
+int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) { return AVERROR(EPERM); }
 
 }  // namespace
 
@@ -187,8 +198,8 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
         return makeError(ErrorCode::LibraryFailure, QStringLiteral("Out of memory"));
     context->pb = impl->io.get();
     context->flags |= AVFMT_FLAG_CUSTOM_IO;
-    // The content says what the file is, whatever its name; only the containers users make videos
-    // in are read, every other reader FFmpeg has stays out of reach of what a file holds.
+    context->io_open = refuseNestedOpen;
+    // The content says what the file is, whatever its name (see isVideoContainer).
     const AVInputFormat* container = nullptr;
     const int probed = av_probe_input_buffer2(context->pb, &container, nullptr, nullptr, 0, 0);
     if (probed < 0 && probed != AVERROR_INVALIDDATA && probed != AVERROR_EOF) {
@@ -198,7 +209,7 @@ Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> in
     if (probed < 0 || !container || !isVideoContainer(container)) {
         avformat_free_context(context);
         return makeError(ErrorCode::UnsupportedFormat,
-                         QStringLiteral("%1 is not an AVI, MP4, MOV, MKV or WebM video FFmpeg can read").arg(path));
+                         QStringLiteral("%1 is not a video FFmpeg can read").arg(path));
     }
     if (const int r = avformat_open_input(&context, nullptr, container, nullptr); r < 0)  // frees context on failure
         return avError(r == AVERROR(EIO) ? AVERROR_INVALIDDATA : r, ErrorCode::FileReadFailed,

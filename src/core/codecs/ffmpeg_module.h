@@ -105,5 +105,7 @@ private:
 // The module's two entries (see VideoCodec).
 Result<std::unique_ptr<VideoDecoding>> openDecoder(std::unique_ptr<QIODevice> input, const QString& path, const VideoLimits& limits);
 Result<std::unique_ptr<AviEncoding>> createAviEncoder(const QString& path, int width, int height, int frameCentiseconds);
+Result<std::unique_ptr<AviEncoding>> createVideoEncoder(const QString& path, VideoOutput kind, int width, int height,
+                                                        int frameCentiseconds);
 
 }  // namespace pictoreel::ffmpeg

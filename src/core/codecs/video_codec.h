@@ -1,5 +1,5 @@
-// What the video codec module offers the core: an FFmpeg video decoder and an AVI encoder behind
-// small interfaces. The module (libpictoreel-ffmpeg.so) is loaded at the first video opened or
+// What the video codec module offers the core: an FFmpeg video decoder and AVI, MP4 and WebM
+// encoders behind small interfaces. The module (libpictoreel-ffmpeg.so) is loaded at the first video opened or
 // written, so everything else runs without loading FFmpeg's many libraries.
 #pragma once
 
@@ -34,7 +34,7 @@ public:
 };
 
 // Raised whenever the table below changes, so a module from another build is refused.
-inline constexpr int kVideoCodecVersion = 4;
+inline constexpr int kVideoCodecVersion = 5;
 inline constexpr const char* kVideoCodecModule = "libpictoreel-ffmpeg.so";
 inline constexpr const char* kVideoCodecEntry = "pictoreel_video_codec";
 
@@ -42,12 +42,15 @@ struct VideoCodec {
     int version;
     // The libraries the module runs with, for bug reports: "FFmpeg 5.1 (libavformat 59.27.100, ...)".
     QString (*libraryVersion)();
-    // Reads an AVI, MP4/MOV or Matroska/WebM video from `input` (opened for reading); `name` names
+    // Reads a video in any container FFmpeg reads from `input` (opened for reading); `name` names
     // it in messages.
     Result<std::unique_ptr<VideoDecoding>> (*openDecoder)(std::unique_ptr<QIODevice> input, const QString& name,
                                                           const VideoLimits& limits);
     Result<std::unique_ptr<AviEncoding>> (*createAviEncoder)(const QString& path, int width, int height,
                                                             int frameCentiseconds);
+    // The same for every kind of video written; createAviEncoder is this with VideoOutput::Avi.
+    Result<std::unique_ptr<AviEncoding>> (*createVideoEncoder)(const QString& path, VideoOutput kind, int width, int height,
+                                                              int frameCentiseconds);
 };
 
 }  // namespace pictoreel::ffmpeg

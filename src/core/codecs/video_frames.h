@@ -1,5 +1,5 @@
-// What a video decoder gives and the bounds it keeps to: shared by the FFmpeg adapter
-// (media/ffmpeg_adapter.h) and the video codec module's interface (video_codec.h).
+// What a video decoder gives and the bounds it keeps to, and the kinds of video written: shared by
+// the FFmpeg adapter (media/ffmpeg_adapter.h) and the video codec module's interface (video_codec.h).
 #pragma once
 
 #include "core/base/image.h"
@@ -25,5 +25,9 @@ struct VideoFrame {
     // How long the stream says the frame lasts; 0 when it does not say.
     std::int64_t durationMicroseconds = 0;
 };
+
+// The kinds of video file written: AVI of MPEG-4 Part 2 (tagged XVID), MP4 of H.264 (yuv420p at
+// even sizes, its index at the start so it plays while it loads) and WebM of VP9.
+enum class VideoOutput { Avi, Mp4, WebM };
 
 }  // namespace pictoreel::ffmpeg

@@ -458,6 +458,20 @@ std::optional<PictureSize> peekPictureFileSize(const QString& path)
     return peekPictureSize(data, size, sniffPictureFormat(data, size, QFileInfo(path).suffix()));
 }
 
+std::optional<PictureSize> drawingSizeBeyondLimits(const QString& path)
+{
+    const std::optional<QByteArray> head = readFileStart(path, 4096);
+    if (!head)
+        return std::nullopt;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(head->constData());
+    const auto size = static_cast<std::size_t>(head->size());
+    const PictureFormatRow* row = pictureFormatRow(sniffPictureFormat(data, size, QFileInfo(path).suffix()));
+    const std::optional<PictureSize> own = row && row->metafile ? peekPictureSize(data, size, row->format) : std::nullopt;
+    if (!own || checkPictureLimits(own->width, own->height))
+        return std::nullopt;
+    return own;
+}
+
 QString pictureFilesFilter()
 {
     std::vector<const FileTypeEntry*> entries;

@@ -124,6 +124,10 @@ std::optional<PictureSize> peekPictureSize(const std::uint8_t* data, std::size_t
 // and the metadata before a JPEG's frame header); nullopt when there is no regular file there.
 std::optional<PictureSize> peekPictureFileSize(const QString& path);
 
+// The own size of the drawing (a metafile) at `path` when it is beyond the limits, so that it is
+// drawn at largestWithinLimits of it; nullopt for any other picture.
+std::optional<PictureSize> drawingSizeBeyondLimits(const QString& path);
+
 // The add-pictures dialog's filter: "description|patterns" for every file type of the table that
 // has a description, then "All Supported Image Files" and "All Files(*.*)", joined by "|".
 QString pictureFilesFilter();

@@ -1,5 +1,8 @@
 #include "core/formats/picture_size.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace pictoreel {
 
 namespace {
@@ -21,6 +24,19 @@ Status checkPictureLimits(std::int64_t width, std::int64_t height)
     if (width > kLimits.maxSide || height > kLimits.maxSide || width * height > kLimits.maxPixels)
         return tooLarge(width, height, kLimits.maxPixels);
     return Status::success();
+}
+
+PictureSize largestWithinLimits(PictureSize own)
+{
+    if (own.width <= 0 || own.height <= 0 || checkPictureLimits(own.width, own.height))
+        return own;
+    const double w = own.width, h = own.height;
+    const double scale = std::min({kLimits.maxSide / w, kLimits.maxSide / h, std::sqrt(double(kLimits.maxPixels) / (w * h))});
+    PictureSize out{std::max(1, int(w * scale)), std::max(1, int(h * scale))};
+    // Rounding may leave the area a pixel over: the longer side gives way.
+    while (!checkPictureLimits(out.width, out.height))
+        (out.width >= out.height ? out.width : out.height) -= 1;
+    return out;
 }
 
 Status checkPictureSize(std::int64_t width, std::int64_t height, PictureHolding holding)

@@ -17,6 +17,11 @@ struct PictureSize {
 // kLimits.maxPixels.
 Status checkPictureLimits(std::int64_t width, std::int64_t height);
 
+// The largest size within the limits (checkPictureLimits) with the proportions of `own`, at least
+// one pixel a side; `own` itself when it is within them. A drawing is drawn at any size: one whose
+// own size is beyond the limits is drawn at this one.
+PictureSize largestWithinLimits(PictureSize own);
+
 // How a picture about to be decoded is held: whole; whole, though as a frame's picture it could
 // be scaled down while it is read; or scaled down while it is read.
 enum class PictureHolding { Whole, WholeOrScaled, Scaled };

@@ -66,7 +66,9 @@ public:
         depth_ = b_.be16(22);
         mode_ = b_.be16(24);
         psb_ = version == 2;
-        if ((version != 1 && version != 2) || channels < 1 || channels > 56)
+        // Photoshop itself keeps to 56 channels; other programs write more (alpha channels of
+        // their own), and only the channels that make the picture are read.
+        if ((version != 1 && version != 2) || channels < 1)
             return corrupt("the header is broken");
         if (Status s = checkPictureSize(width, height); !s)
             return s.error();
@@ -127,8 +129,9 @@ private:
         case Rgb: case Lab: return 3;
         case Cmyk: return 4;
         // Multichannel inks: cyan, magenta, yellow and black when converted from CMYK, the first
-        // three from RGB; one ink alone is a grey.
-        case Multichannel: return channels >= 4 ? 4 : channels == 3 ? 3 : 1;
+        // three from RGB, cyan and magenta from RGB without its blue (or a CMY picture without its
+        // yellow); one ink alone is a grey.
+        case Multichannel: return channels >= 4 ? 4 : int(channels);
         default: return 0;
         }
     }
@@ -312,8 +315,9 @@ private:
             }
             [[fallthrough]];
         default:
+            // Two inks, cyan and magenta, leave blue as it is.
             for (int c = 0; c < 3; ++c)
-                out[c] = colour(rows[std::size_t(c)], x);
+                out[c] = c < colours ? colour(rows[std::size_t(c)], x) : 255;
         }
         if (used_ > colours) {
             // The merged picture's colours are blended with white where it is partly transparent.

@@ -61,12 +61,13 @@ Result<VideoDecoder> VideoDecoder::openDevice(std::unique_ptr<QIODevice> input, 
 AviEncoder::AviEncoder(std::unique_ptr<AviEncoding> impl) : impl_(std::move(impl)) {}
 AviEncoder::~AviEncoder() = default;
 
-Result<std::unique_ptr<AviEncoder>> AviEncoder::create(const QString& path, int width, int height, int frameCentiseconds)
+Result<std::unique_ptr<AviEncoder>> AviEncoder::create(const QString& path, int width, int height, int frameCentiseconds,
+                                                      VideoOutput kind)
 {
     Result<const VideoCodec*> codec = videoCodec();
     if (!codec)
         return codec.error();
-    Result<std::unique_ptr<AviEncoding>> encoding = codec.value()->createAviEncoder(path, width, height, frameCentiseconds);
+    Result<std::unique_ptr<AviEncoding>> encoding = codec.value()->createVideoEncoder(path, kind, width, height, frameCentiseconds);
     if (!encoding)
         return encoding.error();
     return std::unique_ptr<AviEncoder>(new AviEncoder(std::move(encoding).value()));

@@ -64,15 +64,18 @@ private:
     std::unique_ptr<VideoDecoding> impl_;
 };
 
-// Writes an AVI file of MPEG-4 Part 2 video (tagged XVID, which the players of every common
-// desktop system open) at a constant frame rate.
+// Writes a video file at a constant frame rate: by default an AVI of MPEG-4 Part 2 video (tagged
+// XVID, which the players of every common desktop system open); an MP4 of H.264 or a WebM of VP9
+// (see VideoOutput) for phones, browsers and chat programs. An MP4's frames have even sides: a
+// picture of an odd side is stored with its last column or row repeated.
 class AviEncoder {
 public:
     // Writes `path` (created or emptied). `frameCentiseconds` is the length of one video frame
     // (1..6000 hundredths of a second). InvalidArgument for sizes the codec cannot store;
     // FileWriteFailed when the target cannot be created; UnsupportedFormat when this FFmpeg has
-    // no MPEG-4 encoder.
-    static Result<std::unique_ptr<AviEncoder>> create(const QString& path, int width, int height, int frameCentiseconds);
+    // no encoder for the kind (MPEG-4, libx264, libvpx-vp9).
+    static Result<std::unique_ptr<AviEncoder>> create(const QString& path, int width, int height, int frameCentiseconds,
+                                                      VideoOutput kind = VideoOutput::Avi);
     ~AviEncoder();
     AviEncoder(const AviEncoder&) = delete;
     AviEncoder& operator=(const AviEncoder&) = delete;

@@ -50,7 +50,10 @@ Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const De
         return makeError(ErrorCode::CorruptData, QStringLiteral("The picture file is empty."));
 
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-    const std::optional<PictureSize> declared = peekPictureSize(data, static_cast<std::size_t>(bytes.size()), format);
+    std::optional<PictureSize> declared = peekPictureSize(data, static_cast<std::size_t>(bytes.size()), format);
+    // A drawing too large to hold at its own size is drawn at the largest size that is held.
+    if (declared && row->metafile)
+        declared = largestWithinLimits(*declared);
     // Our readers hold a picture whole. A larger one that will be shrunk to its frame goes to
     // ImageMagick, when it reads the format, which scales it while reading.
     const bool tooLargeToHold = declared && std::int64_t{declared->width} * declared->height > kLimits.maxPixels;

@@ -242,6 +242,14 @@ Status aviToGif(const QString& aviPath, const QString& gifPath, const Conversion
     return {};
 }
 
+ffmpeg::VideoOutput videoOutputForName(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"mp4" || suffix == u"m4v")
+        return ffmpeg::VideoOutput::Mp4;
+    return suffix == u"webm" ? ffmpeg::VideoOutput::WebM : ffmpeg::VideoOutput::Avi;
+}
+
 Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress, std::int32_t background,
                 const ConversionLimits& limits, GifToAviReport* report)
 {
@@ -289,7 +297,7 @@ Status gifToAvi(const QString& gifPath, const QString& aviPath, const Conversion
     if (!written.open())
         return cannotWrite(aviPath, written.errorString());
     Result<std::unique_ptr<ffmpeg::AviEncoder>> encoder =
-        ffmpeg::AviEncoder::create(written.temporaryPath(), gif.width(), gif.height(), frameLength);
+        ffmpeg::AviEncoder::create(written.temporaryPath(), gif.width(), gif.height(), frameLength, videoOutputForName(aviPath));
     // The encoder's messages name the file the user asked for, not the temporary one.
     const auto aboutTarget = [&](Error error) {
         error.message.replace(written.temporaryPath(), aviPath);

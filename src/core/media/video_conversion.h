@@ -7,7 +7,8 @@
 // shows the same picture as the one before it lengthens that one instead of adding a frame, and
 // a frame that would be shown for less than half a hundredth gives way to the next.
 //
-// A GIF becomes an AVI at one constant frame rate chosen so every delay (as players show it) is a
+// A GIF becomes a video (AVI, MP4 or WebM by the target's name, see videoOutputForName) at one
+// constant frame rate chosen so every delay (as players show it) is a
 // whole number of video frames, 50 frames a second at most and one at least; a frame that stays
 // longer is repeated. Delays that rate cannot hold exactly are rounded where each frame ends, so
 // the video keeps in step, and every GIF frame is shown for at least one video frame.
@@ -19,6 +20,7 @@
 #pragma once
 
 #include "core/base/error.h"
+#include "core/codecs/video_frames.h"
 #include "core/media/work_budget.h"
 
 #include <QString>
@@ -78,6 +80,11 @@ struct GifToAviReport {
     bool gifCutShort = false;  // the GIF breaks off before its end: its frames before the break were converted
 };
 
+// The kind of video a GIF is written as: MP4 for a name ending .mp4 or .m4v, WebM for .webm (in
+// any case), AVI for any other name.
+ffmpeg::VideoOutput videoOutputForName(const QString& path);
+
+// The video's kind follows `aviPath`'s name (videoOutputForName).
 // `background` (0x00BBGGRR) shows where a GIF frame is transparent, as a player shows it.
 // `report`, when given, gets what the conversion found once the video is written.
 Status gifToAvi(const QString& gifPath, const QString& aviPath, const ConversionProgress& progress = {},

@@ -8,7 +8,7 @@ namespace pictoreel {
 // The open dialog's entry for the videos the converter reads, "description|patterns"; the main
 // window's "Add Video Frames ..." offers it too.
 inline constexpr auto kVideoFilesFilter =
-    "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm";
+    "Video Files(*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm;*.ts;*.m2ts;*.mts;*.mpg;*.mpeg;*.vob;*.ogv;*.flv;*.wmv;*.asf;*.3gp;*.ivf;*.y4m)|*.avi;*.mp4;*.m4v;*.mov;*.mkv;*.webm;*.ts;*.m2ts;*.mts;*.mpg;*.mpeg;*.vob;*.ogv;*.flv;*.wmv;*.asf;*.3gp;*.ivf;*.y4m";
 
 class AviToGifWindow final : public ConverterWindow {
     Q_OBJECT

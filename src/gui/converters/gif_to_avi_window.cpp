@@ -13,7 +13,7 @@ ConverterTexts gifToAviTexts()
     t.sourceGroup = "Open GIF File";
     t.targetGroup = "Set AVI File";
     t.sourceFilter = "Animated GIF File(*.gif)|*.gif";
-    t.targetFilter = "Animated AVI File(*.avi)|*.avi";
+    t.targetFilter = "Animated AVI File(*.avi)|*.avi|MP4 Video(*.mp4)|*.mp4|WebM Video(*.webm)|*.webm";
     t.sourceExtension = ".gif";
     t.targetExtension = ".avi";
     t.noSource = "Please open a gif file";

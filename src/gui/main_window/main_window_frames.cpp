@@ -189,10 +189,12 @@ void MainWindow::ShowFrameProperties()
     const FrameValues frame = frameValuesAt(frames_, i);
     refreshFrameImage();
     wpdlx3.ClearImage();
-    (void)wpdlx3.LoadImage(frame.picture);
+    const bool loaded = wpdlx3.LoadImage(frame.picture).ok();
+    const std::optional<PictureSize> own = loaded ? drawingSizeBeyondLimits(frame.picture) : std::nullopt;
 
     SSTab1->showFrame({.interval = frame.interval, .transparent = frame.transparent, .transColor = frame.transColor,
                        .pictureWidth = wpdlx3.ImageWidth(), .pictureHeight = wpdlx3.ImageHeight(),
+                       .drawingOwnSize = own ? std::optional<QSize>(QSize(own->width, own->height)) : std::nullopt,
                        .fileName = frame.fileName, .folder = frames_.row(i).folder, .picture = frame.picture});
 }
 

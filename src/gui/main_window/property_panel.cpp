@@ -422,8 +422,10 @@ void PropertyPanel::showFrame(const ShownFrame& frame)
     if (frame.transColor)
         setTransColor(*frame.transColor);
     txtInterval->setText(QString::number(frame.interval));
-    lWidth->setText(QString::number(frame.pictureWidth) + QStringLiteral(" Pixels"));
-    lHeight->setText(QString::number(frame.pictureHeight) + QStringLiteral(" Pixels"));
+    // A drawing beyond the limits is drawn smaller: its own size is told beside the one drawn.
+    const auto own = [&](int side) { return frame.drawingOwnSize ? QStringLiteral(" (drawn; its own %1)").arg(side) : QString(); };
+    lWidth->setText(QString::number(frame.pictureWidth) + QStringLiteral(" Pixels") + own(frame.drawingOwnSize ? frame.drawingOwnSize->width() : 0));
+    lHeight->setText(QString::number(frame.pictureHeight) + QStringLiteral(" Pixels") + own(frame.drawingOwnSize ? frame.drawingOwnSize->height() : 0));
     lName->setText(frame.fileName);
     lPath->setText(frame.folder);
     lSize->setText(FileSizeText(frame.picture));

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QSize>
 #include <QTabWidget>
 
 #include <array>
@@ -43,6 +44,8 @@ struct ShownFrame {
     std::optional<std::int32_t> transColor;  // none: the swatch keeps its colour
     int pictureWidth = 0;
     int pictureHeight = 0;
+    // A drawing's own size when it is beyond the limits and the picture is drawn smaller.
+    std::optional<QSize> drawingOwnSize;
     QString fileName;
     QString folder;
     QString picture;  // the file whose size is shown

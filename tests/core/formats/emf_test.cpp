@@ -81,6 +81,34 @@ TEST(Emf, DrawsItsRecordsAtItsOwnSizeOrTheFrameSize)
     }
 }
 
+// A drawing larger than a picture may be (a page at a printer's resolution, one of a million
+// pixels a side) is drawn at the largest size a picture may have, its shape kept, and its own size
+// is told; as a thumbnail it is drawn at the thumbnail's size.
+TEST(Emf, AHugeDrawingIsDrawnAtTheLargestSizeAllowed)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.emf"));
+    for (const auto& [widthMm, heightMm] : {std::pair{350'775u, 248'025u}, {2'500'000u, 2'500'000u}}) {
+        ASSERT_TRUE(writeFileContents(path, metafile(widthMm, heightMm, {})));
+        const PictureSize largest = largestWithinLimits({int(widthMm / 25), int(heightMm / 25)});
+        const std::int64_t w = largest.width, h = largest.height;
+        EXPECT_TRUE(w <= kLimits.maxSide && w * h <= kLimits.maxPixels && w * h > kLimits.maxPixels * 99 / 100) << w << " x " << h;
+        EXPECT_NEAR(double(w) / double(h), double(widthMm) / heightMm, 0.001);
+        if (widthMm != heightMm) {  // drawn at that size (once: it takes a while)
+            const Result<RgbaImage> drawn = loadPictureFile(path);
+            ASSERT_TRUE(drawn.ok()) << drawn.error().text().toStdString();
+            EXPECT_EQ(std::pair(drawn.value().width, drawn.value().height), std::pair(largest.width, largest.height));
+        }
+        const std::optional<PictureSize> own = drawingSizeBeyondLimits(path);
+        ASSERT_TRUE(own.has_value());
+        EXPECT_EQ(std::pair(own->width, own->height), std::pair(int(widthMm / 25), int(heightMm / 25)));
+        const Result<RgbaImage> thumbnail = loadPictureFile(path, QSize(120, 85));
+        EXPECT_TRUE(thumbnail && thumbnail.value().width == 120 && thumbnail.value().height == 85);
+    }
+    ASSERT_TRUE(writeFileContents(path, drawing()));
+    EXPECT_FALSE(drawingSizeBeyondLimits(path).has_value());
+}
+
 TEST(Emf, BrokenOrHugeMetafilesAreRefused)
 {
     const QByteArray good = drawing();
@@ -100,7 +128,7 @@ TEST(Emf, BrokenOrHugeMetafilesAreRefused)
          {std::pair{good.left(good.size() - 20), ErrorCode::CorruptData}, {good.left(100), ErrorCode::CorruptData},
           {good.left(60), ErrorCode::CorruptData}, {lyingRecord, ErrorCode::CorruptData}, {lyingBitmap, ErrorCode::CorruptData},
           {hugeText, ErrorCode::CorruptData},
-          {metafile(2'500'000, 2'500'000, {}), ErrorCode::LimitExceeded}, {metafile(1000, 1000, {}), ErrorCode{}}}) {
+          {metafile(1000, 1000, {}), ErrorCode{}}}) {
         const QString path = dir.filePath(QStringLiteral("case.emf"));
         ASSERT_TRUE(writeFileContents(path, bytes));
         EXPECT_EQ(codeOf(loadPictureFile(path)), expected) << bytes.size();

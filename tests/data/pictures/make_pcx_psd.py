@@ -251,6 +251,12 @@ def write_psd():
                          for c in range(3)], rle=False)
     refs["rgb32"] = [tuple(int(255 * srgb(f32(x, y, c)) + 0.5) for c in range(3)) + (255,)
                      for y in range(H) for x in range(W)]
+    # Two multichannel inks are cyan and magenta (an RGB picture without its blue): blue stays full.
+    psd("multichannel2", 7, 8, [plane8(f) for f in rgb[:2]])
+    refs["multichannel2"] = [(rgb[0](x, y), rgb[1](x, y), 255, 255) for y in range(H) for x in range(W)]
+    # More channels than Photoshop's 56: the transparency and 53 saved selections after the colours.
+    psd("rgb8-transparent-53-selections", 3, 8, [plane8(f) for f in blended + [alpha] + [extra] * 53], layer_count=-1)
+    refs["rgb8-transparent-53-selections"] = refs["rgb8-transparent"]
     for name, pixels in refs.items():
         png(os.path.join(HERE, "psd", name + ".reference.png"), W, H, [c for p in pixels for c in p])
     # Lab: the reference is LittleCMS's conversion (through Pillow) from D50 Lab to sRGB.
