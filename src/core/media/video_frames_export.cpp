@@ -1,16 +1,12 @@
 #include "core/media/video_frames_export.h"
 
-#include "core/base/replacing_file.h"
 #include "core/media/ffmpeg_adapter.h"
-#include "core/media/magick_adapter.h"
 #include "core/media/played_timeline.h"
 #include "core/media/work_budget.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
@@ -20,24 +16,16 @@ namespace pictoreel {
 
 namespace {
 
-// The longest interval a project's frame holds.
-constexpr int kMaxFrameInterval = std::numeric_limits<std::int16_t>::max();
 constexpr std::int64_t kNoEnd = std::numeric_limits<std::int64_t>::max();
 
 Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The extraction was cancelled")); }
-
-QString frameName(const QString& base, std::size_t index, std::size_t count)
-{
-    const int digits = std::max(4, static_cast<int>(QString::number(count).size()));
-    return QStringLiteral("%1_%2.png").arg(base).arg(index + 1, digits, 10, QLatin1Char('0'));
-}
 
 // Turns pictures with their start times (from the range's start) into PNG files with delays:
 // each delay ends where the next picture starts, rounded there, and a picture that would last
 // under two hundredths gives way to the next, which takes its start.
 class FrameWriter {
 public:
-    FrameWriter(const QString& folder, const WorkBudget& budget) : folder_(folder), budget_(budget) {}
+    FrameWriter(FrameFiles& files, const WorkBudget& budget) : files_(files), budget_(budget) {}
 
     Status add(const RgbaImage& image, std::int64_t start) { return write(timeline_.add(image, start)); }
 
@@ -48,56 +36,21 @@ public:
         return write(timeline_.finish(end));
     }
 
-    const std::vector<ExtractedFrame>& frames() const { return frames_; }
-
 private:
     Status write(std::optional<PlayedTimeline::Frame> frame)
     {
         if (!frame)
             return {};
-        if (Status s = checkWorkBudget(QStringLiteral("The extraction"), static_cast<std::int64_t>(frames_.size()) + 1,
+        if (Status s = checkWorkBudget(QStringLiteral("The extraction"), static_cast<std::int64_t>(files_.count()) + 1,
                                        frame->image.width, frame->image.height, budget_);
             !s)
             return s;
-        Result<QByteArray> png = encodePng(frame->image);
-        if (!png)
-            return png.error();
-        const QString file = QDir(folder_).filePath(QString::number(frames_.size()));
-        if (Status s = writeFileAtomically(file, png.value()); !s)
-            return s;
-        frames_.push_back({file, std::min(frame->delay, kMaxFrameInterval)});
-        return {};
+        return files_.add(frame->image, frame->delay);
     }
 
-    QString folder_;
+    FrameFiles& files_;
     WorkBudget budget_;
-    std::vector<ExtractedFrame> frames_;
     PlayedTimeline timeline_;
-};
-
-// The folders of `path` that do not exist yet, deepest first.
-QStringList missingFolders(const QString& path)
-{
-    QStringList missing;
-    for (QFileInfo info(QDir::cleanPath(QDir(path).absolutePath())); !info.exists() && !info.isRoot();
-         info = QFileInfo(info.absolutePath()))
-        missing.append(info.absoluteFilePath());
-    return missing;
-}
-
-// Removes the folders a run created, as far as they are empty, when it fails.
-class CreatedFolders {
-public:
-    explicit CreatedFolders(QStringList folders) : folders_(std::move(folders)) {}
-    ~CreatedFolders()
-    {
-        for (const QString& folder : folders_)
-            QDir().rmdir(folder);
-    }
-    void keep() { folders_.clear(); }
-
-private:
-    QStringList folders_;
 };
 
 Status checkRange(const VideoFrameRange& range)
@@ -133,27 +86,6 @@ std::optional<double> framesPerSecondFrom(const QString& text)
     return rate && *rate > 0 && *rate <= kMaxFramesPerSecond ? rate : std::nullopt;
 }
 
-bool holdsVideoFrames(const QString& folder, const QString& videoPath)
-{
-    const QString base = QFileInfo(videoPath).completeBaseName();
-    const QRegularExpression name(QRegularExpression::anchoredPattern(QRegularExpression::escape(base) + QStringLiteral("_[0-9]+\\.png")),
-                                  QRegularExpression::CaseInsensitiveOption);
-    const QStringList files = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
-    return std::any_of(files.begin(), files.end(), [&](const QString& file) { return name.match(file).hasMatch(); });
-}
-
-QString framesFolderFor(const QString& projectFile, const QString& videoPath)
-{
-    const QFileInfo video(videoPath);
-    const QString parent = projectFile.isEmpty()
-                               ? video.absolutePath()
-                               : QFileInfo(projectFile).absoluteDir().filePath(QFileInfo(projectFile).completeBaseName() + QStringLiteral("_frames"));
-    QString folder = QDir(parent).filePath(video.completeBaseName());
-    for (int n = 2; holdsVideoFrames(folder, videoPath); ++n)
-        folder = QDir(parent).filePath(QStringLiteral("%1 (%2)").arg(video.completeBaseName()).arg(n));
-    return folder;
-}
-
 Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath, const QString& folder,
                                                        const VideoFrameRange& range, const ConversionProgress& progress,
                                                        const ConversionLimits& limits, VideoReadReport* readReport)
@@ -172,21 +104,15 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
     if (!opened)
         return opened.error();
     ffmpeg::VideoDecoder& video = opened.value();
-    if (holdsVideoFrames(folder, videoPath))
-        return makeError(ErrorCode::InvalidArgument, QStringLiteral("%1 already holds frames named %2; choose another folder")
-                                                         .arg(folder, frameName(QFileInfo(videoPath).completeBaseName(), 0, 1)));
-    CreatedFolders created(missingFolders(folder));
-    if (!QDir().mkpath(folder))
-        return makeError(ErrorCode::FolderCreateFailed, QStringLiteral("Cannot create the folder %1").arg(folder));
-    QTemporaryDir scratch(QDir(folder).filePath(QStringLiteral(".pictoreel-frames-XXXXXX")));
-    if (!scratch.isValid())
-        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write in %1: %2").arg(folder, scratch.errorString()));
+    Result<std::unique_ptr<FrameFiles>> files = FrameFiles::open(folder, videoPath);
+    if (!files)
+        return files.error();
 
     // Times from the video's first frame; the range ends at `end`.
     const std::int64_t start = range.startMicroseconds;
     const std::int64_t end =
         range.durationMicroseconds && *range.durationMicroseconds < kNoEnd - start ? start + *range.durationMicroseconds : kNoEnd;
-    FrameWriter writer(scratch.path(), limits.budget);
+    FrameWriter writer(*files.value(), limits.budget);
     std::optional<std::int64_t> origin;
     std::optional<ffmpeg::VideoFrame> shown;  // the frame on screen until the next one starts
     std::int64_t sample = 0;  // with a frame rate: the number of the next picture taken
@@ -240,21 +166,9 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
         return s.error();
 
     // Every picture is written: each takes its name, or none does.
-    std::vector<ExtractedFrame> frames = writer.frames();
-    const QString base = QFileInfo(videoPath).completeBaseName();
-    for (std::size_t k = 0; k < frames.size(); ++k) {
-        const QString target = QDir(folder).filePath(frameName(base, k, frames.size()));
-        if (stopped() || !QFile::rename(frames[k].path, target)) {
-            for (std::size_t j = 0; j < k; ++j)
-                QFile::remove(frames[j].path);
-            if (stopped())
-                return cancelled();
-            return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write %1: a file of that name is in the way").arg(target));
-        }
-        frames[k].path = target;
-        report(95 + static_cast<int>((k + 1) * 4 / frames.size()));
-    }
-    created.keep();
+    Result<std::vector<ExtractedFrame>> frames = files.value()->commit(stopped, [&](int part) { report(95 + part); });
+    if (!frames)
+        return frames.error();
     if (readReport && videoEnded)
         *readReport = read;
     if (progress)
