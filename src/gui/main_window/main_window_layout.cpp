@@ -5,9 +5,12 @@
 
 #include "gui/main_window/animation_tab.h"
 #include "gui/main_window/frame_list_model.h"
+#include "gui/main_window/make_commands.h"
+#include "gui/player/player_window.h"
 #include "gui/widgets/image_view.h"
 #include "gui/main_window/progress_status_bar.h"
 #include "gui/main_window/property_panel.h"
+#include "gui/widgets/made_gif_transfer.h"
 #include "gui/widgets/twips.h"
 
 #include <QGuiApplication>
@@ -57,6 +60,7 @@ void MainWindow::buildStatusBar()
     madePanel_->setObjectName(QStringLiteral("StatusBar1Panel3"));
     madePanel_->setAccessibleDescription(QStringLiteral("Made GIF"));
     StatusBar1->addPermanentWidget(madePanel_);
+    offerMadeGif(madePanel_, [this] { return makeCommands_ ? makeCommands_->madeFile() : QString(); });
     // Shown only while a make or preview runs, when it is the one part of the window that takes
     // input; Escape presses it then.
     cmdCancelMake = new QPushButton(QStringLiteral("Cancel"), StatusBar1);

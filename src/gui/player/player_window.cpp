@@ -2,6 +2,7 @@
 
 #include "gui/app/dialogs.h"
 #include "gui/widgets/gif_view.h"
+#include "gui/widgets/made_gif_transfer.h"
 #include "gui/widgets/one_line_box.h"
 #include "gui/widgets/twips.h"
 
@@ -59,6 +60,7 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
     PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
     PlayGif1->setAccessibleName(QStringLiteral("Animated GIF"));
     PlayGif1->hide();  // until the first play
+    offerMadeGif(PlayGif1, [this] { return txtPlay->text(); });  // dragged out, or copied from its menu
 
     setTabOrder(OKButton, cmdPause);
     setTabOrder(cmdPause, cmdLoad);
