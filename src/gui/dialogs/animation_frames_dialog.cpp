@@ -26,6 +26,7 @@ AnimationFramesDialog::AnimationFramesDialog(Dialogs& dialogs, const QString& an
     auto* layout = new QVBoxLayout(this);
     auto* name = new QLabel(QStringLiteral("Taking %1 apart into %2 ...").arg(QFileInfo(animation).fileName(), folder));
     name->setObjectName(QStringLiteral("lblAnimation"));
+    name->setAccessibleName(name->text());
     layout->addWidget(name);
     pbPer = new QProgressBar;
     pbPer->setObjectName(QStringLiteral("pbPer"));

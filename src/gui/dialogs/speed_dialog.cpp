@@ -41,6 +41,7 @@ SpeedDialog::SpeedDialog(std::vector<int> intervals, std::vector<int> selected, 
     form->addRow(optAllRows);
     lblSpeedNote = new QLabel;
     lblSpeedNote->setObjectName(QStringLiteral("lblSpeedNote"));
+    lblSpeedNote->setAccessibleName(QStringLiteral("Delays held at 2/100 s"));
     lblSpeedNote->setWordWrap(true);
     form->addRow(lblSpeedNote);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -75,7 +76,7 @@ void SpeedDialog::showNote()
                                     : QStringLiteral("%1 of the delays would fall under 2/100 s and are held at 2/100 s: players "
                                                      "show 0 or 1 as 10/100 s.")
                                           .arg(held));
-    lblSpeedNote->setAccessibleName(lblSpeedNote->text());
+    lblSpeedNote->setAccessibleDescription(lblSpeedNote->text());
 }
 
 }  // namespace pictoreel

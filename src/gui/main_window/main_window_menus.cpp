@@ -95,9 +95,9 @@ void MainWindow::buildMenus()
     // The trims, the change of speed and the copy of the made GIF come after every older entry.
     mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditTrimSep"));
     for (const MenuEntry& entry : {MenuEntry{"Delete Frames &Before", {}, &MainWindow::DeleteFramesBefore, "mnuEditDeleteBefore"},
-                                   MenuEntry{"Delete Frames Af&ter", {}, &MainWindow::DeleteFramesAfter, "mnuEditDeleteAfter"},
+                                   MenuEntry{"De&lete Frames After", {}, &MainWindow::DeleteFramesAfter, "mnuEditDeleteAfter"},
                                    MenuEntry{"Change &Speed ...", {}, &MainWindow::ChangeSpeed, "mnuEditChangeSpeed"},
-                                   MenuEntry{"Copy &GIF", {}, &MainWindow::CopyGif, "mnuEditCopyGif"}}) {
+                                   MenuEntry{"Cop&y GIF", {}, &MainWindow::CopyGif, "mnuEditCopyGif"}}) {
         QAction* action = mnuEdit->addAction(QString::fromUtf8(entry.caption));
         action->setObjectName(QLatin1String(entry.name));
         connect(action, &QAction::triggered, this, entry.command);
