@@ -20,7 +20,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, hicolor-icon-theme, libmagickcore-6.q16-6-extra, libemf2svg1, libuemf0, librsvg2-2, libwebp7, libwebpmux3")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, hicolor-icon-theme, libmagickcore-6.q16-6-extra, libemf2svg1, libuemf0, librsvg2-2, libwebp7, libwebpmux3, libwebpdemux2")
 # The desktop's own file dialogs (through the portal, or GTK's), where the desktop offers them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-xdgdesktopportal-platformtheme | qt6-gtk-platformtheme")
 # Only the programs and their files: tests and benchmarks install nothing.

@@ -1,10 +1,13 @@
 // pictoreel-cli frames VIDEO -o DIR [--start S] [--duration S] [--fps N] [...]: the frames of a
 // video (or of a time range of it, optionally at N pictures a second) as numbered PNG pictures,
-// the window's "Add Video Frames ..." without the window. Each file is printed with its delay.
+// the window's "Add Video Frames ..." without the window. An animated GIF, WebP or PNG is taken
+// apart the same way, every frame as shown, as "Import Animation Frames ..." does. Each file is
+// printed with its delay.
 #include "cli_support.h"
 #include "commands.h"
 
 #include "core/base/file_identity.h"
+#include "core/media/animation_frames_export.h"
 #include "core/media/video_frames_export.h"
 
 #include <QElapsedTimer>
@@ -15,7 +18,7 @@
 namespace pictoreel::cli {
 namespace {
 
-constexpr auto kUsage = "usage: pictoreel-cli frames VIDEO -o DIR [--start S] [--duration S] [--fps N] "
+constexpr auto kUsage = "usage: pictoreel-cli frames VIDEO|ANIMATION -o DIR [--start S] [--duration S] [--fps N] "
                         "[--max-frames N] [--max-pixels N] [--quiet]";
 
 }  // namespace
@@ -73,8 +76,20 @@ int runFrames(const QStringList& words)
     QElapsedTimer timer;
     timer.start();
     VideoReadReport read;
-    const auto frames =
-        extractVideoFrames(source, *folder, range, [&bar](int percent) { return bar.show(percent), true; }, *limits, &read);
+    const auto progress = [&bar](int percent) { return bar.show(percent), true; };
+    const bool animation = animationKindOf(source) != AnimationKind::None;
+    if (animation && (args.value(QStringLiteral("--start")) || args.value(QStringLiteral("--duration")) || args.value(QStringLiteral("--fps")))) {
+        printError(QStringLiteral("--start, --duration and --fps take part of a video; an animation gives all its frames"));
+        return kExitUsage;
+    }
+    const auto frames = [&]() -> Result<std::vector<ExtractedFrame>> {
+        if (!animation)
+            return extractVideoFrames(source, *folder, range, progress, *limits, &read);
+        Result<ImportedAnimation> imported = extractAnimationFrames(source, *folder, progress, *limits);
+        if (!imported)
+            return imported.error();
+        return std::move(imported).value().frames;
+    }();
     bar.finish();
     if (!frames) {
         if (InterruptCatcher::interrupted()) {

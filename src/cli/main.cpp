@@ -88,6 +88,8 @@ Commands:
       1/100 s timed as avi2gif times it; the summary goes to standard error. A folder that
       holds such names already is refused; a failed or stopped run (Ctrl+C) leaves no file
       behind. The budgets below hold for the frames read and the frames written.
+      An animated GIF, WebP or PNG in place of VIDEO is taken apart whole the same way: every
+      frame as a viewer shows it (drawn over the frames before it), with its own delay.
   record -o DIR [--region WxH+X+Y | --window ID | --screen N] [--fps N] [--duration S]
          [--pointer] [--quiet]
       Records the X11 display (DISPLAY) into DIR (created when missing) as screen_0001.png,

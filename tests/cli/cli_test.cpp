@@ -1,6 +1,7 @@
 // pictoreel-cli driven as a user drives it: what each command writes and says, and how it refuses.
 #include "core/imaging/composite.h"
 #include "core/formats/gif_blocks.h"
+#include "core/formats/png_reader.h"
 #include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/media/magick_adapter.h"
@@ -388,6 +389,21 @@ TEST_F(Cli, FramesWritesTheVideosPicturesAndPrintsEachDelayBeforeItsName)
     EXPECT_TRUE(run.err.contains("3 frames written to")) << run.err.toStdString();
     const CliRun again = runCli(arguments);
     EXPECT_TRUE(again.exitCode == 1 && again.err.contains("already holds frames")) << again.err.toStdString();
+
+    // An animated GIF gives all its frames as shown, each with its stored delay; a range is refused.
+    const QString gif = QStringLiteral(PICTOREEL_TEST_DATA "/gif-cases/zero-delays.gif");
+    const CliRun animation = runCli({"frames", gif, "-o", dir.filePath("gif frames"), "--quiet"});
+    ASSERT_EQ(animation.exitCode, 0) << animation.err.toStdString();
+    const DecodedGif decoded = decodeGifFile(gif).value();
+    const QStringList lines = animation.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), qsizetype(decoded.frames.size()));
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        EXPECT_EQ(lines[k].section(u' ', 0, 0).toInt(), decoded.frames[std::size_t(k)].delayCentiseconds) << k;
+        const std::optional<RgbaImage> written = readCommonPng(testing::fileContents(lines[k].section(u' ', 1)));
+        ASSERT_TRUE(written) << k;
+        EXPECT_EQ(comparePictures(*written, decoded.frames[std::size_t(k)].image), "") << k;
+    }
+    EXPECT_EQ(runCli({"frames", gif, "-o", dir.filePath("other"), "--fps", "5"}).exitCode, 2);
 }
 
 // A file cut short (a download broken off) is read as far as it goes and said to be cut short;

@@ -1,15 +1,12 @@
 #include "core/media/video_frames_export.h"
 
-#include "core/base/replacing_file.h"
 #include "core/media/ffmpeg_adapter.h"
-#include "core/media/magick_adapter.h"
 #include "core/media/played_timeline.h"
 #include "core/media/work_budget.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +25,7 @@ Error cancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The e
 // under two hundredths gives way to the next, which takes its start.
 class FrameWriter {
 public:
-    FrameWriter(const QString& folder, const WorkBudget& budget) : folder_(folder), budget_(budget) {}
+    FrameWriter(FrameFiles& files, const WorkBudget& budget) : files_(files), budget_(budget) {}
 
     Status add(const RgbaImage& image, std::int64_t start) { return write(timeline_.add(image, start)); }
 
@@ -39,30 +36,20 @@ public:
         return write(timeline_.finish(end));
     }
 
-    const std::vector<ExtractedFrame>& frames() const { return frames_; }
-
 private:
     Status write(std::optional<PlayedTimeline::Frame> frame)
     {
         if (!frame)
             return {};
-        if (Status s = checkWorkBudget(QStringLiteral("The extraction"), static_cast<std::int64_t>(frames_.size()) + 1,
+        if (Status s = checkWorkBudget(QStringLiteral("The extraction"), static_cast<std::int64_t>(files_.count()) + 1,
                                        frame->image.width, frame->image.height, budget_);
             !s)
             return s;
-        Result<QByteArray> png = encodePng(frame->image);
-        if (!png)
-            return png.error();
-        const QString file = QDir(folder_).filePath(QString::number(frames_.size()));
-        if (Status s = writeFileAtomically(file, png.value()); !s)
-            return s;
-        frames_.push_back({file, std::min(frame->delay, kMaxFrameInterval)});
-        return {};
+        return files_.add(frame->image, frame->delay);
     }
 
-    QString folder_;
+    FrameFiles& files_;
     WorkBudget budget_;
-    std::vector<ExtractedFrame> frames_;
     PlayedTimeline timeline_;
 };
 
@@ -99,23 +86,6 @@ std::optional<double> framesPerSecondFrom(const QString& text)
     return rate && *rate > 0 && *rate <= kMaxFramesPerSecond ? rate : std::nullopt;
 }
 
-bool holdsVideoFrames(const QString& folder, const QString& videoPath)
-{
-    return holdsNumberedFrames(folder, QFileInfo(videoPath).completeBaseName());
-}
-
-QString framesFolderFor(const QString& projectFile, const QString& videoPath)
-{
-    const QFileInfo video(videoPath);
-    const QString parent = projectFile.isEmpty()
-                               ? video.absolutePath()
-                               : QFileInfo(projectFile).absoluteDir().filePath(QFileInfo(projectFile).completeBaseName() + QStringLiteral("_frames"));
-    QString folder = QDir(parent).filePath(video.completeBaseName());
-    for (int n = 2; holdsVideoFrames(folder, videoPath); ++n)
-        folder = QDir(parent).filePath(QStringLiteral("%1 (%2)").arg(video.completeBaseName()).arg(n));
-    return folder;
-}
-
 Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath, const QString& folder,
                                                        const VideoFrameRange& range, const ConversionProgress& progress,
                                                        const ConversionLimits& limits, VideoReadReport* readReport)
@@ -134,21 +104,15 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
     if (!opened)
         return opened.error();
     ffmpeg::VideoDecoder& video = opened.value();
-    if (holdsVideoFrames(folder, videoPath))
-        return makeError(ErrorCode::InvalidArgument, QStringLiteral("%1 already holds frames named %2; choose another folder")
-                                                         .arg(folder, numberedFrameName(QFileInfo(videoPath).completeBaseName(), 0, 1)));
-    CreatedFolders created(folder);
-    if (!QDir().mkpath(folder))
-        return makeError(ErrorCode::FolderCreateFailed, QStringLiteral("Cannot create the folder %1").arg(folder));
-    QTemporaryDir scratch(QDir(folder).filePath(QStringLiteral(".pictoreel-frames-XXXXXX")));
-    if (!scratch.isValid())
-        return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot write in %1: %2").arg(folder, scratch.errorString()));
+    Result<std::unique_ptr<FrameFiles>> files = FrameFiles::open(folder, videoPath);
+    if (!files)
+        return files.error();
 
     // Times from the video's first frame; the range ends at `end`.
     const std::int64_t start = range.startMicroseconds;
     const std::int64_t end =
         range.durationMicroseconds && *range.durationMicroseconds < kNoEnd - start ? start + *range.durationMicroseconds : kNoEnd;
-    FrameWriter writer(scratch.path(), limits.budget);
+    FrameWriter writer(*files.value(), limits.budget);
     std::optional<std::int64_t> origin;
     std::optional<ffmpeg::VideoFrame> shown;  // the frame on screen until the next one starts
     std::int64_t sample = 0;  // with a frame rate: the number of the next picture taken
@@ -202,12 +166,9 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
         return s.error();
 
     // Every picture is written: each takes its name, or none does.
-    std::vector<ExtractedFrame> frames = writer.frames();
-    if (Status s = publishNumberedFrames(frames, folder, QFileInfo(videoPath).completeBaseName(), stopped,
-                                         [&](std::size_t done, std::size_t count) { report(95 + static_cast<int>(done * 4 / count)); });
-        !s)
-        return s.error().code == ErrorCode::Cancelled ? cancelled() : s.error();
-    created.keep();
+    Result<std::vector<ExtractedFrame>> frames = files.value()->commit(stopped, [&](int part) { report(95 + part); });
+    if (!frames)
+        return frames.error();
     if (readReport && videoEnded)
         *readReport = read;
     if (progress)

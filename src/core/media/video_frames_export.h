@@ -7,14 +7,12 @@
 // aviToGif rounds them: where each frame ends, so they never drift from the video's clock, and
 // a frame that would be shown for less than two hundredths gives way to the next.
 //
-// The files are named "<video base name>_0001.png" and on, zero-padded to four digits or to
-// the count when it has more. They are written under a hidden temporary folder inside the target
-// folder and take their names only once all are written: a failed or cancelled run leaves no
+// The files are named and written as frame_files.h says: a failed or cancelled run leaves no
 // file behind (nor the folders it created), and an existing file is never written over.
 #pragma once
 
 #include "core/base/error.h"
-#include "core/media/numbered_frames.h"
+#include "core/media/frame_files.h"
 #include "core/media/video_conversion.h"
 
 #include <QString>
@@ -53,13 +51,5 @@ Result<std::vector<ExtractedFrame>> extractVideoFrames(const QString& videoPath,
 std::optional<std::int64_t> microsecondsFromSeconds(const QString& text);
 // A frame rate as typed ("12", "7.5"); nothing for other text or a rate out of (0, 50].
 std::optional<double> framesPerSecondFrom(const QString& text);
-
-// Whether `folder` holds a file named as the frames of `videoPath` would be ("clip_0001.png").
-bool holdsVideoFrames(const QString& folder, const QString& videoPath);
-
-// Where the window puts the frames of `videoPath`: "<project base name>_frames/<video base name>"
-// beside `projectFile`, or beside the video when the project was never saved (empty name); when
-// that folder holds such frames already, "<video base name> (2)", "(3)" and so on.
-QString framesFolderFor(const QString& projectFile, const QString& videoPath);
 
 }  // namespace pictoreel

@@ -100,13 +100,15 @@ int intervalAtSpeed(int interval, int percent)
                           double(std::numeric_limits<std::int16_t>::max())));
 }
 
+bool fallsUnderShortest(int interval, int percent) { return unheldIntervalAtSpeed(interval, percent) < kShortestShownInterval; }
+
 SpeedChange changeSpeed(FrameList& frames, std::vector<int> rows, int percent)
 {
     SpeedChange change;
     for (int row : rowsOrAll(frames, std::move(rows))) {
         const int interval = frameValuesAt(frames, row).interval;
         const int faster = intervalAtSpeed(interval, percent);
-        if (unheldIntervalAtSpeed(interval, percent) < kShortestShownInterval)
+        if (fallsUnderShortest(interval, percent))
             ++change.heldAtShortest;
         if (faster != interval || frames.row(row).interval != QString::number(faster)) {
             frames.setColumn(row, FrameColumn::Interval, QString::number(faster));

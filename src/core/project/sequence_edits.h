@@ -38,6 +38,9 @@ void setFrameIntervals(FrameList& frames, std::vector<int> rows, int interval);
 // at most 32767.
 int intervalAtSpeed(int interval, int percent);
 
+// Whether `interval` played at `percent` % would fall under 2 hundredths and be held there.
+bool fallsUnderShortest(int interval, int percent);
+
 // What a change of speed did: how many rows it changed, and how many of them would have fallen
 // under 2 hundredths and were held there.
 struct SpeedChange {

@@ -16,8 +16,9 @@ ProgramFolders programFoldersFor(const QString& executableFolder);
 // history window opens one, with the Auto Size buttons enabled for its frames. A "file:" address
 // is taken as its local path and a relative path is taken from the working folder. No argument,
 // an argument that is not an existing file, or more than one argument leave the empty project of
-// start-up; so does a file that is not a project, after a message saying so. Returns whether a
-// project was opened.
+// start-up; so does a file that is not a project, after a message saying so, unless it is a
+// picture, an animation or a video, which is added to the project as a drop on the window adds
+// it. Returns whether a project was opened.
 bool openProjectFromArguments(MainWindow& window, const QStringList& arguments);
 
 }  // namespace pictoreel

@@ -2,6 +2,7 @@
 #include "gui/main_window/frame_drops.h"
 
 #include "core/formats/picture_formats.h"
+#include "core/media/animation_frames_export.h"
 #include "gui/converters/avi_to_gif_window.h"
 
 #include <QDir>
@@ -118,6 +119,9 @@ DroppedFiles sortDroppedFiles(const QStringList& paths)
         } else if (isVideoName(file.fileName())) {
             if (dropped.video.isEmpty())
                 dropped.video = path;
+        } else if (isPictureName(file.fileName()) && holdsAnimation(path)) {
+            if (dropped.animation.isEmpty())
+                dropped.animation = path;
         } else if (isPictureName(file.fileName())) {
             dropped.pictures.append(path);
         }

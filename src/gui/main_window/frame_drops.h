@@ -22,9 +22,13 @@ bool naturalLess(const QString& a, const QString& b);
 struct DroppedFiles {
     QString project;       // the first project (.agp), which opens in place of everything else
     QString video;         // the first video, whose frames "Add Video Frames ..." adds
+    // The first animated GIF, WebP or PNG, whose frames "Import Animation Frames ..." adds.
+    QString animation;
     // The pictures among the files, each folder's in its place, in natural name order
     // ("Frame_2" before "Frame_10") and without its subfolders.
     QStringList pictures;
+
+    bool holdsMedia() const { return !pictures.isEmpty() || !video.isEmpty() || !animation.isEmpty(); }
 };
 DroppedFiles sortDroppedFiles(const QStringList& paths);
 

@@ -66,6 +66,8 @@ public:
     // The Auto Size rule: `cmdAutoW` and `cmdAutoH` are enabled while the list has frames. The
     // commands of the File and Edit menus and of the toolbar apply it when they are done.
     void applyAutoSizeRule();
+    // Files given from outside the window (the command line) are taken as files dropped on it.
+    void addFilesFromOutside(const QStringList& paths) { dropFiles(paths, 0); }
     void NewProject();
     // Whether the project was written there; a file that cannot be written is told.
     bool WriteProjectFile(const QString& path);
@@ -121,6 +123,10 @@ public Q_SLOTS:
     // frames are written beside the project (see framesFolderFor) and appended as rows with
     // their delays in the Interval column, as Add Image Files appends pictures.
     void AddVideoFrames();
+    // File, "Import Animation Frames ...": an animated GIF, WebP or PNG, whose frames are written
+    // as "Add Video Frames ..." writes a video's (frmAnimationFrames) and appended as rows with
+    // their delays; the animation's loop count, when it has one, becomes the project's.
+    void ImportAnimationFrames();
     // File, "&Make .gif..." and the toolbar's "Make" (see MakeCommands).
     void MakeGif();
     // File, "Recent Project Files ...": the history window `frmList`, modal to this window and
@@ -144,6 +150,13 @@ public Q_SLOTS:
     MergeRepeatedCommand& mergeCommand();
     // Asks for frames per second and sets the matching interval.
     void SetDelayFromFrameRate();
+    // Removes every row before, or after, the selected row; nothing without a selection.
+    void DeleteFramesBefore();
+    void DeleteFramesAfter();
+    // A percentage of speed (10..1000) for the selected rows, or all (see SpeedDialog).
+    void ChangeSpeed();
+    // Puts the GIF made last on the clipboard, as GIF bytes and as a file (see made_gif_transfer.h).
+    void CopyGif();
     // Edit, "U&ndo" and "R&edo": the project as it was before the last change, and back again.
     void undoChange();
     void redoChange();
@@ -243,6 +256,8 @@ private:
     void addPictureRows(const QStringList& paths, const std::vector<int>& intervals = {}, int before = 0);
     // video_frames_command.cpp: "Add Video Frames ..." for this video, its open dialog passed by.
     void addVideoFramesFrom(const QString& video);
+    // animation_frames_command.cpp: "Import Animation Frames ..." for this file, its open dialog passed by.
+    void importAnimationFramesFrom(const QString& animation);
     // main_window_drops.cpp: files dropped to stand before row `before` (0: at the end). A project opens
     // as File, "&Open Project ..." opens it; pictures, and pictures of folders, become rows; a
     // video's frames are added as "Add Video Frames ..." adds them. A drop without any is told.

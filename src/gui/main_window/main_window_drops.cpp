@@ -1,5 +1,6 @@
 // Drag and drop on the main window: pictures and folders become frames where they are dropped,
-// a project opens, a video's frames are added; rows dragged within the list move there.
+// a project opens, a video's or an animation's frames are added; rows dragged within the list
+// move there.
 #include "gui/main_window/main_window.h"
 
 #include "gui/app/dialogs.h"
@@ -41,12 +42,15 @@ void MainWindow::dropFiles(const QStringList& paths, int before)
     const DroppedFiles dropped = sortDroppedFiles(paths);
     if (!dropped.project.isEmpty()) {
         OpenProjectFile(dropped.project);  // as File, "&Open Project ..." opens the one chosen
-    } else if (dropped.pictures.isEmpty() && dropped.video.isEmpty()) {
+    } else if (!dropped.holdsMedia()) {
         context_.dialogs().inform(this, tr("None of the dropped files or folders holds a picture."));
     } else {
         addPictureRows(dropped.pictures, {}, before);
+        // One dialog at a time: a video's, or else an animation's.
         if (!dropped.video.isEmpty())
             addVideoFramesFrom(dropped.video);
+        else if (!dropped.animation.isEmpty())
+            importAnimationFramesFrom(dropped.animation);
     }
     applyAutoSizeRule();
 }

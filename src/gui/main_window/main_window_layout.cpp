@@ -1,15 +1,18 @@
 // The main window's parts and their places: the status bar, the frame list with the property
 // panel above it on the left, the viewers and the animation on the right, and the splitter
 // between them. Lengths are worked out in twips.
-#include "gui/main_window/main_window.h"
-#include "core/production/transparent_share.h"
 
+#include "core/production/transparent_share.h"
 #include "gui/main_window/animation_tab.h"
 #include "gui/main_window/frame_list_model.h"
+#include "gui/main_window/main_window.h"
+#include "gui/main_window/make_commands.h"
 #include "gui/main_window/picture_watcher.h"
-#include "gui/widgets/image_view.h"
 #include "gui/main_window/progress_status_bar.h"
 #include "gui/main_window/property_panel.h"
+#include "gui/player/player_window.h"
+#include "gui/widgets/image_view.h"
+#include "gui/widgets/made_gif_transfer.h"
 #include "gui/widgets/twips.h"
 
 #include <QGuiApplication>
@@ -79,6 +82,7 @@ void MainWindow::buildStatusBar()
     madePanel_->setObjectName(QStringLiteral("StatusBar1Panel3"));
     madePanel_->setAccessibleDescription(QStringLiteral("Made GIF"));
     StatusBar1->addPermanentWidget(madePanel_);
+    offerMadeGif(madePanel_, [this] { return makeCommands_ ? makeCommands_->madeFile() : QString(); });
     // Shown only while a make or preview runs, when it is the one part of the window that takes
     // input; Escape presses it then.
     cmdCancelMake = new QPushButton(QStringLiteral("Cancel"), StatusBar1);

@@ -65,6 +65,7 @@ void MainWindow::buildMenus()
                      separator,
                      {"&Add Image Files ...", QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::AddFrames},
                      {"Add Video Frames ...", {}, &MainWindow::AddVideoFrames, "mnuAddVideoFrames"},
+                     {"Import Animation Frames ...", {}, &MainWindow::ImportAnimationFrames, "mnuImportAnimationFrames"},
                      separator,
                      {"&Make .gif...", QKeySequence(Qt::CTRL | Qt::Key_F5), &MainWindow::MakeGif},
                      separator,
@@ -92,6 +93,17 @@ void MainWindow::buildMenus()
     mnuEditRedo = mnuEdit->findChild<QAction*>(QStringLiteral("mnuEditRedo"));
     mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     addThumbnailToggle(mnuEdit, *this);
+    // The trims, the change of speed and the copy of the made GIF come after every older entry.
+    mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditTrimSep"));
+    for (const MenuEntry& entry : {MenuEntry{"Delete Frames &Before", {}, &MainWindow::DeleteFramesBefore, "mnuEditDeleteBefore"},
+                                   MenuEntry{"De&lete Frames After", {}, &MainWindow::DeleteFramesAfter, "mnuEditDeleteAfter"},
+                                   MenuEntry{"Change &Speed ...", {}, &MainWindow::ChangeSpeed, "mnuEditChangeSpeed"},
+                                   MenuEntry{"Cop&y GIF", {}, &MainWindow::CopyGif, "mnuEditCopyGif"}}) {
+        QAction* action = mnuEdit->addAction(QString::fromUtf8(entry.caption));
+        action->setObjectName(QLatin1String(entry.name));
+        connect(action, &QAction::triggered, this, entry.command);
+        connect(action, &QAction::triggered, this, &MainWindow::applyAutoSizeRule);
+    }
     mnuTools = build("mnuTools", QStringLiteral("&Tools"), false,
                      {{"&Preview ...", {}, &MainWindow::PreviewGif},
                       {"&Animated GIF Player ...", {}, &MainWindow::ShowPlayer},

@@ -135,6 +135,7 @@ void MakeCommands::start(Product product, const QString& output)
     };
     if (product == Product::OutputFile && host_.madePanel) {
         host_.madePanel->clear();
+        madeFile_.clear();
         makeTimer_.start();
     }
     host_.setMakeRunning(true);
@@ -197,7 +198,10 @@ void MakeCommands::showMadeFile(const QString& output, const MakeReport& report)
         text += u' ' + tr("(Max size applies to GIF files only)");
     }
     host_.madePanel->setText(text);
+    madeFile_ = output;
 }
+
+QString MakeCommands::madeFile() const { return host_.madePanel && !host_.madePanel->text().isEmpty() ? madeFile_ : QString(); }
 
 bool MakeCommands::reportFailedFrames(Product product, const std::vector<FailedFrame>& failed)
 {

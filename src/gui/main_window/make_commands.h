@@ -80,6 +80,9 @@ public:
     // The file the output box names (a relative name from the project file's folder).
     QString outputPath() const;
 
+    // The file the status bar's made-GIF panel tells of; empty while it tells of none.
+    QString madeFile() const;
+
     // A make or preview is under way (the commands then do nothing).
     bool isBusy() const { return job_.isRunning(); }
 
@@ -122,6 +125,7 @@ private:
     WindowRunner runModal_;
     QPointer<PlayerWindow> player_;
     int jobs_ = 0;
+    QString madeFile_;  // what showMadeFile told of last
     QElapsedTimer makeTimer_;  // since the start of the make under way
     bool closing_ = false;  // the window closes: a make that ends now ends in silence
     WorkerJob job_;  // last: the worker stops before anything else of this object goes

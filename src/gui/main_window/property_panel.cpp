@@ -236,6 +236,13 @@ void PropertyPanel::buildFrameTab()
     txtInterval = textBox(p, "txtInterval", QStringLiteral("50"), 1, 1215);
     nameLabel(p, "lblInterval", QStringLiteral("Frame Interval"), 1, txtInterval);
     unitLabel(p, "lblIntervalUnit", QStringLiteral("1/100 S"), kBoxLeft + 1215 + kGap, 1);
+    // 0 and 1 are taken as typed, but players show them as 10/100 s: the box's tooltip says so.
+    connect(txtInterval, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const bool tooShort = !text.trimmed().isEmpty() && text.trimmed().toInt() < 2;
+        txtInterval->setToolTip(tooShort ? QStringLiteral("Players show a delay of 0 or 1 as 10/100 s; 2 is the shortest they "
+                                                          "show as it is.")
+                                         : QString());
+    });
 
     chkTrans = yesBox(p, "chkTrans", 2);
     connect(chkTrans, &QAbstractButton::clicked, this, &PropertyPanel::transparentClicked);

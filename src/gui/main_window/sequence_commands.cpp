@@ -1,12 +1,14 @@
 // The main window's edits of several frames at once: the Delete key, Up and Down with several
-// rows selected, and the Edit menu's Reverse, Ping-Pong, Merge Repeated Frames and Set Delay
-// from Frame Rate. Each edit is one call on the frame list (sequence_edits.h).
+// rows selected, and the Edit menu's Reverse, Ping-Pong, Merge Repeated Frames, Set Delay from
+// Frame Rate, Delete Frames Before and After, and Change Speed. Each edit is one call on the
+// frame list (sequence_edits.h).
 #include "gui/main_window/main_window.h"
 
 #include "core/production/frame_cache.h"
 #include "core/project/numbers.h"
 #include "core/project/sequence_edits.h"
 #include "gui/app/dialogs.h"
+#include "gui/dialogs/speed_dialog.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/merge_repeated_command.h"
 #include "gui/main_window/property_panel.h"
@@ -15,6 +17,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <numeric>
 
 namespace pictoreel {
 
@@ -124,6 +127,48 @@ void MainWindow::SetDelayFromFrameRate()
     }
     setFrameIntervals(frames_, ListView1->selectedRows(), *interval);
     showEditedFrames();
+}
+
+void MainWindow::DeleteFramesBefore()
+{
+    const int row = ListView1->selectedRow();
+    if (row <= 1)
+        return;
+    std::vector<int> rows(std::size_t(row - 1));
+    std::iota(rows.begin(), rows.end(), 1);
+    frames_.removeRows(rows);
+    frames_.RenumberFrames();
+    ListView1->selectRow(1);
+    showEditedFrames();
+}
+
+void MainWindow::DeleteFramesAfter()
+{
+    const int row = ListView1->selectedRow();
+    if (row < 1 || row >= frames_.rowCount())
+        return;
+    std::vector<int> rows(std::size_t(frames_.rowCount() - row));
+    std::iota(rows.begin(), rows.end(), row + 1);
+    frames_.removeRows(rows);
+    frames_.RenumberFrames();
+    ListView1->selectRow(row);
+    showEditedFrames();
+}
+
+void MainWindow::ChangeSpeed()
+{
+    tellWhenNoFrames();
+    if (frames_.isEmpty())
+        return;
+    std::vector<int> intervals;
+    for (int row = 1; row <= frames_.rowCount(); ++row)
+        intervals.push_back(frameValuesAt(frames_, row).interval);
+    auto* dialog = new SpeedDialog(std::move(intervals), ListView1->selectedRows(), this);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        changeSpeed(frames_, dialog->selectedRowsOnly() ? ListView1->selectedRows() : std::vector<int>{}, dialog->percent());
+        showEditedFrames();
+    });
+    showModal(dialog, runModal_);
 }
 
 }  // namespace pictoreel

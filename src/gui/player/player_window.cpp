@@ -2,6 +2,7 @@
 
 #include "gui/app/dialogs.h"
 #include "gui/widgets/gif_view.h"
+#include "gui/widgets/made_gif_transfer.h"
 #include "gui/widgets/one_line_box.h"
 #include "gui/widgets/twips.h"
 
@@ -75,6 +76,7 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
     // The arrows step through the frames, except in the file box, where they move the cursor.
     for (auto [key, by] : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}})
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [this, by] { stepFrame(by); });
+    offerMadeGif(PlayGif1, [this] { return txtPlay->text(); });  // dragged out, or copied from its menu
 
     setTabOrder(OKButton, cmdPause);
     setTabOrder(cmdPause, cmdLoad);

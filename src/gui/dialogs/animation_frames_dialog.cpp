@@ -1,0 +1,96 @@
+#include "gui/dialogs/animation_frames_dialog.h"
+
+#include "gui/app/dialogs.h"
+#include "gui/widgets/compact_font.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <memory>
+
+namespace pictoreel {
+
+AnimationFramesDialog::AnimationFramesDialog(Dialogs& dialogs, const QString& animation, const QString& folder, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), animation_(animation), folder_(folder)
+{
+    setObjectName(QStringLiteral("frmAnimationFrames"));
+    setWindowTitle(QStringLiteral("Import Animation Frames"));
+    setAccessibleName(windowTitle());
+    applyCompactFont(this);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* name = new QLabel(QStringLiteral("Taking %1 apart into %2 ...").arg(QFileInfo(animation).fileName(), folder));
+    name->setObjectName(QStringLiteral("lblAnimation"));
+    name->setAccessibleName(name->text());
+    layout->addWidget(name);
+    pbPer = new QProgressBar;
+    pbPer->setObjectName(QStringLiteral("pbPer"));
+    pbPer->setAccessibleName(QStringLiteral("Progress"));
+    pbPer->setRange(0, 100);
+    pbPer->setTextVisible(false);
+    layout->addWidget(pbPer);
+    CancelButton = new QPushButton(QStringLiteral("Cancel"));
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setAccessibleName(CancelButton->text());
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(CancelButton);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connect(CancelButton, &QPushButton::clicked, this, &AnimationFramesDialog::reject);
+}
+
+void AnimationFramesDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    extract();
+}
+
+void AnimationFramesDialog::extract()
+{
+    if (std::exchange(started_, true))
+        return;
+    auto outcome = std::make_shared<Result<ImportedAnimation>>(ImportedAnimation{});
+    auto work = [job = &job_, outcome, animation = animation_, folder = folder_] {
+        ConversionLimits limits;
+        limits.stopRequested = [job] { return job->stopRequested(); };
+        const auto progress = [job](int percent) {
+            job->report(percent);
+            return !job->stopRequested();
+        };
+        try {
+            *outcome = extractAnimationFrames(animation, folder, progress, limits);
+        } catch (const std::exception& e) {  // out of memory and the like: told like any failure
+            *outcome = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
+        }
+    };
+    job_.start(std::move(work), [this](int percent) { pbPer->setValue(percent); }, [this, outcome] { extractionDone(*outcome); });
+}
+
+void AnimationFramesDialog::extractionDone(const Result<ImportedAnimation>& outcome)
+{
+    if (outcome) {
+        imported_ = outcome.value();
+        accept();
+        return;
+    }
+    if (outcome.error().code != ErrorCode::Cancelled && !job_.stopRequested())
+        dialogs_.messageBox(this, QStringLiteral("The frames of the animation could not be extracted.\n\n") + outcome.error().text(),
+                            QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    QDialog::reject();
+}
+
+void AnimationFramesDialog::reject()
+{
+    job_.cancel();
+    job_.finishNow();
+    if (isVisible())
+        QDialog::reject();
+}
+
+}  // namespace pictoreel
