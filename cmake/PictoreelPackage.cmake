@@ -1,7 +1,8 @@
 # `cpack -G DEB` (run in the build folder) makes pictoreel_<version>_<arch>.deb for /usr. The
 # libraries the programs link come from dpkg-shlibdeps; the plug-ins Qt loads at run time (SVG
 # icons), ImageMagick's extra coders (WebP, HEIC, AVIF), the metafile module's libraries (it is
-# loaded at run time too) and the desktop's opener for help and web pages are named here.
+# loaded at run time too), the font captions are drawn in by default (Pango, which draws them, is
+# linked and found by dpkg-shlibdeps) and the desktop's opener for help and web pages are named here.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "pictoreel")
 set(CPACK_PACKAGE_VENDOR "Pictoreel developers")
@@ -20,7 +21,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, hicolor-icon-theme, libmagickcore-6.q16-6-extra, libemf2svg1, libuemf0, librsvg2-2, libwebp7, libwebpmux3, libwebpdemux2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, hicolor-icon-theme, libmagickcore-6.q16-6-extra, libemf2svg1, libuemf0, librsvg2-2, libwebp7, libwebpmux3, libwebpdemux2, fonts-dejavu-core")
 # The desktop's own file dialogs (through the portal, or GTK's), where the desktop offers them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-xdgdesktopportal-platformtheme | qt6-gtk-platformtheme")
 # Only the programs and their files: tests and benchmarks install nothing.

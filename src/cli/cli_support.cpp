@@ -23,7 +23,7 @@ bool isOption(const QString& word, const QStringList& flags, const QStringList& 
 }  // namespace
 
 Arguments::Arguments(const QStringList& words, const QStringList& flags, const QStringList& optionsWithValue,
-                     qsizetype maxPositional)
+                     qsizetype maxPositional, const QStringList& repeatable)
 {
     QStringList unknown;
     bool optionsEnded = false;
@@ -44,7 +44,7 @@ Arguments::Arguments(const QStringList& words, const QStringList& flags, const Q
             inlineValue = w.mid(eq + 1);
         }
         if (optionsWithValue.contains(name)) {
-            if (value(name)) {
+            if (!repeatable.contains(name) && value(name)) {
                 error_ = QStringLiteral("%1 is given twice").arg(name);
                 return;
             }

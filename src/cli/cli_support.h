@@ -26,13 +26,16 @@ inline constexpr int kExitMadeIncomplete = 3;
 // a flag given a value, a positional word too many, an option without its value.
 class Arguments {
 public:
+    // Options of `repeatable` may be given more than once; value() gives the first.
     Arguments(const QStringList& words, const QStringList& flags, const QStringList& optionsWithValue,
-              qsizetype maxPositional);
+              qsizetype maxPositional, const QStringList& repeatable = {});
     bool ok() const { return error_.isEmpty(); }
     const QString& error() const { return error_; }
     const QStringList& positional() const { return positional_; }
     std::optional<QString> value(const QString& name) const;
     bool flag(const QString& name) const { return flags_.contains(name); }
+    // Every option given with its value, in the order of the command line.
+    const QList<std::pair<QString, QString>>& values() const { return values_; }
 
 private:
     QStringList positional_;

@@ -1,5 +1,6 @@
 // pictoreel-cli project PICTURE... -o PROJECT.agp [picture options] [--force]: writes the project
 // that "make PICTURE..." would make, for the window or a later "make PROJECT.agp".
+#include "caption_options.h"
 #include "cli_support.h"
 #include "commands.h"
 #include "picture_list.h"
@@ -15,20 +16,28 @@ namespace pictoreel::cli {
 int runProject(const QStringList& words)
 {
     const Arguments args(words, {QStringLiteral("--force")},
-                         QStringList{QStringLiteral("-o"), QStringLiteral("--max-size")} + kPictureListOptions,
-                         std::numeric_limits<qsizetype>::max());
+                         QStringList{QStringLiteral("-o"), QStringLiteral("--max-size")} + kPictureListOptions + kCaptionOptions,
+                         std::numeric_limits<qsizetype>::max(), kCaptionOptions);
     const auto output = args.value(QStringLiteral("-o"));
     if (!args.ok() || args.positional().isEmpty() || !output || output->trimmed().isEmpty()) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli project PICTURE... -o PROJECT.agp [--delay N | --fps N] "
                                               "[--size WxH | --width W | --height H] [--loop N|forever] "
                                               "[--transparent RRGGBB] [--fit stretch|contain|cover] [--fit-background RRGGBB] "
-                                              "[--max-size BYTES] [--force]")
+                                              "[--max-size BYTES] [--force]\n"
+                                              "                           %1")
+                                   .arg(QLatin1String(kCaptionUsage))
                              : args.error());
         return kExitUsage;
     }
     auto project = pictureProjectFrom(args.positional(), args, PictureProjectUse::Write);
     if (!project || !readMaxSize(args, project->properties))
         return kExitUsage;
+    Result<CaptionLayers> captions = captionsFrom(args.values());
+    if (!captions) {
+        printError(captions.error().message);
+        return kExitUsage;
+    }
+    project->properties.captions = std::move(captions).value();
     // The project names its GIF, and its pictures, by full paths, as the window's do.
     const QString path = absolutePathOf(output->trimmed());
     if (Status usable = checkProjectFile(path); !usable) {

@@ -46,11 +46,18 @@ Commands:
       BYTES (500K, 2.5M; the best-looking GIF that fits, as the project's "Max Size" asks).
       An output named .webp is an animated WebP, .png or .apng an animated PNG.
   project PICTURE... -o PROJECT.agp [make's picture options] [--max-size BYTES] [--force]
+          [--caption TEXT [--caption-font "FAMILY [bold] [italic]"] [--caption-size PIXELS]
+          [--caption-color RRGGBB] [--caption-outline RRGGBB[:WIDTH]|none]
+          [--caption-box RRGGBB|none] [--caption-position PLACE[:MARGIN]|X,Y]
+          [--caption-frames all|N|N-|N-M]]...
       Writes the project "make PICTURE..." would make, as the window writes projects; its
       output GIF is PROJECT.gif beside it, within --max-size when given ("Max Size"). An existing project is written over only with
       --force (the project's values and frames are replaced; keys Pictoreel does not know
       stay); a file that is not a project is never written over. Missing pictures are told
-      (exit status 3); the project is written all the same.
+      (exit status 3); the project is written all the same. Each --caption adds a text
+      layer ("\n" in TEXT starts a new line); the --caption-* options after it, up to the
+      next --caption, shape that one. PLACE: top-left, top, top-right, left, center, right,
+      bottom-left, bottom (default), bottom-right; MARGIN in pixels (default 4).
   frame PICTURE -o OUT.{gif,bmp,jpg,png} [--size WxH] [--transparent RRGGBB]
       Converts one picture: scaled to exactly WxH when given; as GIF with RRGGBB transparent.
       PNG keeps the picture's transparency; BMP and JPEG show its transparent parts white.

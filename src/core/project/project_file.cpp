@@ -1,6 +1,7 @@
 #include "core/project/project_file.h"
 
 #include "core/base/file_identity.h"
+#include "core/project/caption_keys.h"
 #include "core/project/frame_key_gap.h"
 #include "core/project/frame_values.h"
 #include "core/project/numbers.h"
@@ -169,6 +170,8 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
                                         "quotes around it).")
                              .arg(properties.outputFile)
                              .arg(kIniValueMaxLength));
+    if (Status captions = checkCaptionsKeepable(properties.captions); !captions)
+        return captions;
     bool foreign = false;
     QString why;
     const bool written = editIniFile(path, [&](IniDocument& doc) {
@@ -188,6 +191,7 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         writeOptionalKey(doc, kMaxSizeKey, properties.maxSize);
         for (int i = 1; i <= frames.rowCount(); ++i)
             doc.writeKey(kFrames, frameKey(i), frames.FrameToString(i));
+        writeCaptionKeys(doc, properties.captions);
     }, &why);
     if (foreign)
         return notAProject(path);
@@ -208,6 +212,7 @@ void readProjectFile(const IniDocument& doc, ProjectProperties& properties, Fram
     properties.fit = doc.readKey(kGlobal, kFitKey, QString());
     properties.fitBackground = doc.readKey(kGlobal, kFitBackgroundKey, QString());
     properties.maxSize = doc.readKey(kGlobal, kMaxSizeKey, QString());
+    properties.captions = readCaptionKeys(doc);
     const int count = toInt16(doc.readKey(kGlobal, kFrameCountKey, QStringLiteral("0"))).value_or(0);
     for (int i = 1; i <= count; ++i) {
         const QString frame = doc.readKey(kFrames, frameKey(i), QString());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/base/error.h"
+#include "core/project/caption_layer.h"
 #include "core/project/frame_list.h"
 
 #include <QString>
@@ -29,6 +30,8 @@ struct ProjectProperties {
     QString fit;
     QString fitBackground;
     QString maxSize;
+    // Text layers drawn over the frames (see core/project/caption_keys.h); none in older projects.
+    CaptionLayers captions;
 
     bool operator==(const ProjectProperties&) const = default;
 };

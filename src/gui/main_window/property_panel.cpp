@@ -362,6 +362,7 @@ ProjectProperties PropertyPanel::projectProperties() const
     p.loopTimes = txtLoop->text();
     p.outputFile = txtOutputFile->text();
     readFitRows(p);
+    p.captions = captions_;
     return p;
 }
 
@@ -388,6 +389,7 @@ void PropertyPanel::setProjectProperties(const ProjectProperties& properties)
     txtLoop->setText(properties.loopTimes);
     txtOutputFile->setText(properties.outputFile);
     showFitRows(properties);
+    captions_ = properties.captions;
     applyLoopRule();
 }
 

@@ -206,6 +206,8 @@ private:
     int largestFrameSide_ = 1024;
     // The box whose queued check has not run yet.
     QPointer<QLineEdit> pendingCheck_;
+    // The project's captions, which no box shows: kept so that a save gives them back.
+    CaptionLayers captions_;
 };
 
 // "1,536 Bytes (1.5 KB)": the size of the file in bytes and in kilobytes, digits grouped and

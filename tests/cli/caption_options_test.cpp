@@ -1,0 +1,86 @@
+// The command line's captions: how options attach to the caption before them, and how wrong
+// values are refused.
+#include "caption_options.h"
+
+#include <gtest/gtest.h>
+
+namespace pictoreel::cli {
+namespace {
+
+using Options = QList<std::pair<QString, QString>>;
+
+TEST(CaptionOptions, EachShapingOptionShapesTheCaptionBeforeIt)
+{
+    const Result<CaptionLayers> read = captionsFrom(Options{
+        {"-o", "x.gif"},
+        {"--caption", "Hello\\nworld \\u00e9"},
+        {"--caption-size", "30"},
+        {"--caption-font", "DejaVu Serif Bold italic"},
+        {"--caption-outline", "#FF0000:5"},
+        {"--caption-frames", "3-"},
+        {"--delay", "20"},
+        {"--caption", "Two"},
+        {"--caption-position", "TOP-left:12"},
+        {"--caption-color", "00ff00"},
+        {"--caption-box", "0000FF"},
+        {"--caption-frames", "4"},
+        {"--caption", "Three"},
+        {"--caption-position", "-5,40"},
+        {"--caption-outline", "none"},
+        {"--caption-frames", "2-6"},
+    });
+    ASSERT_TRUE(read.ok()) << read.error().message.toStdString();
+    const CaptionLayers& c = read.value();
+    ASSERT_EQ(c.size(), 3u);
+    const CaptionLayer d;
+    EXPECT_EQ(c[0].text, QStringLiteral("Hello\nworld é"));
+    EXPECT_EQ(c[0].size, 30);
+    EXPECT_TRUE(c[0].bold && c[0].italic);
+    EXPECT_EQ(c[0].fontFamily, "DejaVu Serif");
+    EXPECT_EQ(c[0].outlineColour, 0x0000FF);  // red as 0x00BBGGRR
+    EXPECT_EQ(c[0].outlineWidth, 5);
+    EXPECT_EQ(c[0].anchor, d.anchor);
+    EXPECT_TRUE(c[0].firstFrame == 3 && c[0].lastFrame == 0);
+    EXPECT_EQ(c[1].size, d.size);  // the size was the first caption's
+    EXPECT_TRUE(c[1].anchor == CaptionAnchor::TopLeft && c[1].margin == 12);
+    EXPECT_EQ(c[1].colour, 0x00FF00);
+    EXPECT_TRUE(c[1].box && c[1].boxColour == 0xFF0000);
+    EXPECT_TRUE(c[1].firstFrame == 4 && c[1].lastFrame == 4);
+    EXPECT_TRUE(c[2].anchor == CaptionAnchor::Point && c[2].x == -5 && c[2].y == 40);
+    EXPECT_EQ(c[2].outlineWidth, 0);
+    EXPECT_TRUE(c[2].firstFrame == 2 && c[2].lastFrame == 6);
+    EXPECT_TRUE(captionsFrom(Options{{"--delay", "5"}}).value().empty());
+}
+
+TEST(CaptionOptions, WrongValuesAndOrdersAreRefused)
+{
+    const Options wrong[] = {
+        {{"--caption-size", "20"}, {"--caption", "late"}},  // before any caption
+        {{"--caption", "a"}, {"--caption-size", "20"}, {"--caption-size", "21"}},
+        {{"--caption", "   "}},
+        {{"--caption", QString(kCaptionTextMaxLength + 1, u'x')}},
+        {{"--caption", "a"}, {"--caption-size", "0"}},
+        {{"--caption", "a"}, {"--caption-size", "12px"}},
+        {{"--caption", "a"}, {"--caption-color", "red"}},
+        {{"--caption", "a"}, {"--caption-outline", "000000:101"}},
+        {{"--caption", "a"}, {"--caption-outline", "000000:1:2"}},
+        {{"--caption", "a"}, {"--caption-position", "middle"}},
+        {{"--caption", "a"}, {"--caption-position", "point"}},
+        {{"--caption", "a"}, {"--caption-position", "top:-1"}},
+        {{"--caption", "a"}, {"--caption-position", "1,2,3"}},
+        {{"--caption", "a"}, {"--caption-frames", "5-2"}},
+        {{"--caption", "a"}, {"--caption-frames", "0"}},
+        {{"--caption", "a"}, {"--caption-frames", "2 3"}},
+        {{"--caption", "a"}, {"--caption-font", "bold"}},
+        {{"--caption", "a"}, {"--caption-box", "yes"}},
+    };
+    for (const Options& options : wrong) {
+        const Result<CaptionLayers> read = captionsFrom(options);
+        ASSERT_FALSE(read.ok()) << options.back().first.toStdString() << " " << options.back().second.toStdString();
+        EXPECT_EQ(read.error().code, ErrorCode::InvalidArgument);
+        EXPECT_TRUE(read.error().message.contains(options.back().first) || read.error().message.contains("--caption"));
+    }
+}
+
+}  // namespace
+}  // namespace pictoreel::cli
