@@ -12,13 +12,15 @@
 ffmpeg's x11grab records the screen all along. Each step of the script tells the programs in the
 two terminals, through pipes, what to show next (keys typed, a command's output, the view one line
 further) and waits until each says it has written it, moves a window with xdotool, and keeps the
-first frame that SETTLED successive grabs agree on. Keys sent as X events get lost on a loaded
+first frame that SETTLED successive grabs agree on (after a step that changes the screen, the
+first such frame that differs from the one before). Keys sent as X events get lost on a loaded
 machine; pipes do not, so the frames do not depend on the machine's speed or load.
 Needs: xvfb, xterm, xdotool, xfonts-base, imagemagick, ffmpeg, fonts-dejavu-core.
 """
 
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -30,16 +32,17 @@ W, H, FRAMES = 800, 500, 120
 SCALED = (512, 320)
 FPS = 12
 FFMPEG = "/usr/bin/ffmpeg"
-SETTLED = 3
+SETTLED = 4
+DESKTOP = "#2f5f8f"
 LICENCE = "/usr/share/common-licenses/GPL-3"
 # The programs in the terminals: each reads one line a step from its pipe and answers on another
-# once it has written what the line asks for. The editor's view: line N and the 25 after it,
+# once it has written what the line asks for. The editor's view: line N and the 24 after it,
 # numbered, the text cut at the window's width, no cursor. (One colour of antialiased text on the
 # page keeps a frame within 256 colours, as a recording of a plain editor is.)
 EDITOR = r"""exec 3<"$1" 4>"$2"; printf '\033[?25l'
 while read -r top <&3; do
   printf '\033[H'
-  tail -n "+$top" "$3" | head -n 26 | cut -c1-71 | while IFS= read -r line; do
+  tail -n "+$top" "$3" | head -n 25 | cut -c1-71 | while IFS= read -r line; do
     printf '%3d %s\033[K\n' "$top" "$line"; top=$((top + 1)); done
   printf '\033[J'; echo >&4
 done"""
@@ -88,10 +91,13 @@ class Grabber:
                 raise SystemExit("make_screen_recording: ffmpeg stopped grabbing")
             return self.count, self.frame
 
-    def settled(self):
-        """The first frame, grabbed wholly after this call, that the SETTLED - 1 grabs after it repeat."""
+    def settled(self, unlike=None):
+        """The first frame, grabbed wholly after this call and other than `unlike`, that the
+        SETTLED - 1 grabs after it repeat."""
         count, _ = self.next_after(self.count)
         count, last = self.next_after(count)  # the one in flight at the call may predate it
+        while last == unlike:  # the terminal has the step's text but has not drawn it yet
+            count, last = self.next_after(count)
         same = 1
         while same < SETTLED:
             count, frame = self.next_after(count)
@@ -118,6 +124,7 @@ def window(title):
 
 
 def main():
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # stopped: still end what it started
     if len(sys.argv) != 2:
         raise SystemExit("usage: make_screen_recording.py WORK")
     inputs = Path(sys.argv[1]).resolve() / "inputs"
@@ -141,9 +148,18 @@ def main():
                 break
             time.sleep(0.1)
         # The desktop's colour: Xvfb shows no plain root colour in its grabs, a root picture it does.
-        run("/usr/bin/convert-im6.q16", "-size", f"{W}x{H}", "xc:#2f5f8f", str(scratch / "desktop.png"))
-        subprocess.run(["/usr/bin/display-im6.q16", "-window", "root", str(scratch / "desktop.png")],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        run("/usr/bin/convert-im6.q16", "-size", f"{W}x{H}", f"xc:{DESKTOP}", str(scratch / "desktop.png"))
+        for _ in range(20):  # on a loaded machine the picture is sometimes not taken: look, and try again
+            subprocess.run(["/usr/bin/display-im6.q16", "-window", "root", str(scratch / "desktop.png")],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            corner = subprocess.run([FFMPEG, "-nostdin", "-v", "error", "-f", "x11grab", "-video_size", "1x1", "-i",
+                                     display, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "pipe:1"],
+                                    capture_output=True).stdout
+            if corner == bytes.fromhex(DESKTOP[1:]):
+                break
+            time.sleep(0.5)
+        else:
+            raise SystemExit("make_screen_recording: the desktop's colour was not taken")
         devnull = subprocess.DEVNULL
         pipes = {}
         for name in ("editor", "terminal"):
@@ -155,6 +171,7 @@ def main():
             [*XTERM, "-T", "editor", "-geometry", "76x26+262+90", "-fa", "DejaVu Sans Mono", "-fs", "9",
              "-bg", "#fdfdf6", "-fg", "#202020", "-e", "bash", "--norc", "--noprofile", str(scratch / "editor.sh"),
              str(scratch / "editor.in"), str(scratch / "editor.ack"), LICENCE], stdout=devnull, stderr=devnull))
+        window("editor")  # first, so the terminal lies above it
         children.append(subprocess.Popen(
             [*XTERM, "-T", "terminal", "-geometry", "58x14+20+24", "-fn", "9x15", "-bg", "#1c1c1c",
              "-fg", "#c8c8c8", "-e", "bash", "--norc", "--noprofile", str(scratch / "terminal.sh"),
@@ -170,25 +187,30 @@ def main():
                 raise SystemExit(f"make_screen_recording: the {name} stopped")
 
         terminal = window("terminal")
+        run("xdotool", "windowraise", terminal)
         top = 1
         tell("editor", str(top))
         grabber = Grabber(display)
-        grabber.settled()
+        frame = grabber.settled()
 
         for d in ("D", "DS"):
             shutil.rmtree(inputs / d, ignore_errors=True)
             (inputs / d).mkdir(parents=True)
         x, y = 20, 24
         for i in range(FRAMES):
+            changed = False
             if i % 2 == 0 and TYPED[i:i + 2]:
                 tell("terminal", TYPED[i:i + 2])
+                changed = True
             if i >= 10 and i % 3 != 2:
                 top += 1
                 tell("editor", str(top))
+                changed = True
             if 70 <= i < 100:
                 x, y = x + 9, y + 7
                 run("xdotool", "windowmove", terminal, str(x), str(y))
-            frame = grabber.settled()
+                changed = True
+            frame = grabber.settled(unlike=frame if changed else None)
             subprocess.run([FFMPEG, "-nostdin", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
                             "-video_size", f"{W}x{H}", "-i", "-", "-frames:v", "1", str(inputs / "D" / f"f{i:03d}.png")],
                            input=frame, check=True)
