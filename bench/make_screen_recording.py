@@ -41,18 +41,18 @@ LICENCE = "/usr/share/common-licenses/GPL-3"
 # page keeps a frame within 256 colours, as a recording of a plain editor is.)
 EDITOR = r"""exec 3<"$1" 4>"$2"; printf '\033[?25l'
 while read -r top <&3; do
-  printf '\033[H'
-  tail -n "+$top" "$3" | head -n 25 | cut -c1-71 | while IFS= read -r line; do
-    printf '%3d %s\033[K\n' "$top" "$line"; top=$((top + 1)); done
-  printf '\033[J'; echo >&4
+  view=$(tail -n "+$top" "$3" | head -n 25 | cut -c1-71 | while IFS= read -r line; do
+    printf '%3d %s\033[K\n' "$top" "$line"; top=$((top + 1)); done)
+  printf '\033[H%s\033[J' "$view"; echo >&4
 done"""
 # The terminal: the characters of each line are typed as they come; "^" is Return, which runs what
-# was typed and shows the prompt again.
+# was typed and shows the prompt again. Each answer is written at once, so the terminal draws it
+# in one go (written line by line, a loaded machine caught a view half drawn).
 TERMINAL = r"""exec 3<"$1" 4>"$2"; cd /usr/share/common-licenses; printf 'demo$ '; typed=
 while IFS= read -r keys <&3; do
   for ((k = 0; k < ${#keys}; k++)); do
     c=${keys:k:1}
-    if [ "$c" = "^" ]; then printf '\n'; bash -c "$typed"; typed=; printf 'demo$ '
+    if [ "$c" = "^" ]; then out=$(bash -c "$typed"); typed=; printf '\n%s\ndemo$ ' "$out"
     else printf '%s' "$c"; typed+=$c; fi
   done
   echo >&4
