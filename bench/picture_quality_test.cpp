@@ -7,6 +7,8 @@
 #include "core/gif/gif_writer.h"
 #include "core/media/imaging_component.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -270,6 +272,21 @@ TEST(GifQualityProgram, MeasuresAGifAgainstItsSourcesAndAFileAgainstItself)
 
     // A GIF with two frames against one source is refused, not scored.
     EXPECT_EQ(runGifQuality({gif, sources[0]}).rfind("failed", 0), 0u);
+
+    // For the perceptual meters: every 2nd frame of both, as PPM, scored as before.
+    const QString frames = dir.filePath(QStringLiteral("frames"));
+    ASSERT_TRUE(QDir().mkpath(frames));
+    const std::string written = runGifQuality(QStringList{"--frames-to", frames, "--every", "2", gif} + sources);
+    EXPECT_EQ(field(written, "psnr"), field(both, "psnr")) << written;
+    QByteArray expected = "P6\n48 36\n255\n";
+    for (std::size_t i = 0; i < first.pixels.size(); i += 4)
+        expected.append(reinterpret_cast<const char*>(&first.pixels[i]), 3);
+    for (const char* name : {"made-000.ppm", "source-000.ppm"}) {
+        QFile ppm(frames + "/" + name);
+        ASSERT_TRUE(ppm.open(QIODevice::ReadOnly)) << name;
+        EXPECT_EQ(ppm.readAll(), expected) << name;
+    }
+    EXPECT_EQ(QDir(frames).entryList(QDir::Files).size(), 2);  // frame 1 is not written
 }
 
 }  // namespace
