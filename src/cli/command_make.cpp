@@ -181,7 +181,8 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
 
     QElapsedTimer timer;
     timer.start();
-    const auto made = makeAnimatedGif(job.frames, properties, job.output, options, events);
+    const Result<MakePlan> plan = planMake(job.frames, properties, job.output, options);
+    const Result<MakeReport> made = plan ? makeFromPlan(plan.value(), options, events) : Result<MakeReport>(plan.error());
     const double seconds = timer.elapsed() / 1000.0;
     bar.finish();
     if (!made) {
@@ -210,7 +211,7 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
         QJsonObject settings = chosen;
         settings[QStringLiteral("temp")] = QDir::cleanPath(options.tempFolder);
         settings[QStringLiteral("jobs")] = options.jobsToUse();
-        const auto loop = loopCountFor(job.properties);
+        const std::optional<int>& loop = plan.value().loopCount;
         const QJsonObject result{
             {QStringLiteral("output"), QFileInfo(job.output).absoluteFilePath()},
             {QStringLiteral("frames"), report.frames},
@@ -228,10 +229,9 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
                            .arg(seconds, 0, 'f', 2);
         if (report.budgeted)
             line += QStringLiteral(" (%1; %2)")
-                        .arg(budgetSettingsText(used, frameSideFromText(properties.width, "width").value(),
-                                                frameSideFromText(properties.height, "height").value()))
+                        .arg(budgetSettingsText(used, plan.value().size.width, plan.value().size.height))
                         .arg(countOf(report.attempts, QStringLiteral("attempt")));
-        else if (isOtherAnimationOutput(job.output) && sizeBudgetFor(job.properties))
+        else if (!plan.value().isGif() && plan.value().budget)
             line += QStringLiteral(" (Max size applies to GIF files only)");  // not met by chance
         printLine(line);
     }

@@ -109,6 +109,8 @@ Status copyWholeAnimation(const QString& from, const QString& to)
 
 }  // namespace
 
+int assemblyVersion() { return kAssemblyVersion; }
+
 QString keptAnimationPath(const QString& tempFolder, const QByteArray& description, const QString& suffix)
 {
     const QByteArray hash = QCryptographicHash::hash(description, QCryptographicHash::Sha256);

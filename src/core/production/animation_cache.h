@@ -18,6 +18,10 @@
 
 namespace pictoreel {
 
+// The version of the assembly that the names of kept animations carry: it changes whenever the
+// assembly writes other bytes for the same frames.
+int assemblyVersion();
+
 // The cached animation's file for these frames in `tempFolder` (which ends in a separator), or
 // empty when a frame file cannot be looked at. `more` names whatever else went into the
 // animation (a make within a size budget: the budget).

@@ -12,24 +12,9 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <cstdio>
+#include <utility>
 
 namespace pictoreel {
-
-namespace {
-
-// Puts the finished attempt at `output` (with the permissions of an earlier file there): renamed
-// when on the same file system, else copied.
-Status placeOutput(const QString& attempt, const QString& output)
-{
-    if (const QFileInfo earlier(output); earlier.isFile())
-        QFile::setPermissions(attempt, earlier.permissions());
-    if (std::rename(QFile::encodeName(attempt).constData(), QFile::encodeName(output).constData()) == 0)
-        return {};
-    return copyCachedAnimation(attempt, output, {});
-}
-
-}  // namespace
 
 QString budgetSettingsText(const BudgetSettings& settings, int fullWidth, int fullHeight)
 {
@@ -39,17 +24,17 @@ QString budgetSettingsText(const BudgetSettings& settings, int fullWidth, int fu
     return text;
 }
 
-Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& make, const QString& output)
+Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make, bool useKept)
 {
     const QString stem = budgetAnimationStem(budget, make);
-    if (const std::optional<KeptBudgetAnimation> kept = findBudgetAnimation(stem);
-        kept && copyCachedAnimation(kept->path, output, make.progress)) {
-        BudgetOutcome outcome;
-        outcome.fits = true;
-        outcome.chosen = kept->chosen;
-        outcome.bytes = QFileInfo(output).size();
-        outcome.attempts = kept->attempts;
-        return outcome;
+    if (const std::optional<KeptBudgetAnimation> kept = useKept ? findBudgetAnimation(stem) : std::nullopt) {
+        BudgetMade made;
+        made.outcome.fits = true;
+        made.outcome.chosen = kept->chosen;
+        made.outcome.bytes = QFileInfo(kept->path).size();
+        made.outcome.attempts = kept->attempts;
+        made.ready = {kept->path, true, {}};
+        return made;
     }
     BudgetFrames frames(make);
     int attempts = 0;
@@ -57,7 +42,8 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
     std::vector<std::pair<BudgetSettings, QString>> fitting;  // the attempts that fit, with their files
     const auto removeAll = [&fitting] {
         for (const auto& [settings, file] : fitting)
-            QFile::remove(file);
+            if (!file.isEmpty())
+                QFile::remove(file);
     };
     const BudgetAttempt attempt = [&](const BudgetSettings& settings, bool rated) -> Result<BudgetTry> {
         if (stopped())
@@ -115,22 +101,16 @@ Result<BudgetOutcome> makeWithinBudget(std::int64_t budget, const BudgetMake& ma
                              .arg(c.toString(qlonglong(outcome.bytes)))
                              .arg(budgetSettingsText(outcome.chosen, make.start.width, make.start.height)));
     }
-    QString chosen;
-    for (const auto& [settings, file] : fitting)
+    BudgetMade made{outcome, {}};
+    for (auto& [settings, file] : fitting)
         if (settings == outcome.chosen)
-            chosen = file;
-    Status placed = stopped() ? Status(makeCancelled()) : placeOutput(chosen, output);
+            made.ready.file = std::exchange(file, QString());
     removeAll();
-    if (!placed)
-        return placed.error();
     if (!stem.isEmpty()) {
-        const QString kept = budgetAnimationPath(stem, outcome.chosen, outcome.attempts);
-        dropOtherBudgetChoices(stem, kept);
-        keepAnimation(output, kept);
+        made.ready.keepAs = budgetAnimationPath(stem, outcome.chosen, outcome.attempts);
+        dropOtherBudgetChoices(stem, made.ready.keepAs);
     }
-    if (make.progress)
-        make.progress(100);
-    return outcome;
+    return made;
 }
 
 }  // namespace pictoreel

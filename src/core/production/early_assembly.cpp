@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace pictoreel {
 
@@ -35,10 +36,11 @@ EarlyAssembly::~EarlyAssembly()
 {
     if (done_.valid())
         done_.wait();
-    QFile::remove(file_);
+    if (!file_.isEmpty())
+        QFile::remove(file_);
 }
 
-Status EarlyAssembly::finish(const QString& output, const QString& cached, const std::function<void(int)>& saveProgress)
+Result<ReadyAnimation> EarlyAssembly::finish(const QString& cached, const std::function<void(int)>& saveProgress)
 {
     int told = -1;
     for (;;) {
@@ -50,15 +52,10 @@ Status EarlyAssembly::finish(const QString& output, const QString& cached, const
     }
     const Status saved = done_.get();
     if (!saved)
-        return saved.error().code == ErrorCode::Cancelled ? Status(makeCancelled()) : saved;
+        return saved.error().code == ErrorCode::Cancelled ? makeCancelled() : saved.error();
     tell(saveProgress, told);
-    if (stopped_())
-        return makeCancelled();
-    if (Status copied = copyCachedAnimation(file_, output, saveProgress); !copied)
-        return copied;
-    if (!cached.isEmpty())
-        adoptAnimation(file_, cached);
-    return {};
+    ReadyAnimation ready{std::exchange(file_, QString()), false, cached};
+    return ready;
 }
 
 // Up to 99: the 100 is the output's, once it is complete.

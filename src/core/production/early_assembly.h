@@ -5,6 +5,7 @@
 #include "core/base/error.h"
 #include "core/production/conversion_pool.h"
 #include "core/production/make_job.h"
+#include "core/production/output_placement.h"
 
 #include <QString>
 
@@ -19,20 +20,21 @@ namespace pictoreel {
 // frame as the pool finishes it, into a file of the temp folder. No animation made before can
 // match frames converted now, so there is no cached copy to look for; the file becomes the
 // cached copy once it has been copied to the output. Its progress is told once every frame is
-// converted, and a stop asked for until the copy still leaves the output alone.
+// converted, and a stop asked for until it is placed still leaves the output alone.
 class EarlyAssembly {
 public:
     // Starts assembling the pool's frames, with these delays, as they become ready.
     EarlyAssembly(ConversionPool& pool, std::vector<int> delays, const AnimationSettings& settings,
                   const MakeOptions& options);
-    // Waits for the assembly to end, and removes its file when it was not put in place.
+    // Waits for the assembly to end, and removes its file unless finish handed it on.
     ~EarlyAssembly();
     EarlyAssembly(const EarlyAssembly&) = delete;
     EarlyAssembly& operator=(const EarlyAssembly&) = delete;
 
-    // Waits for the animation, telling `saveProgress` how far it got, and puts it at `output`,
-    // keeping it as `cached` (when not empty). Errors: Cancelled, the assembly's, FileWriteFailed.
-    Status finish(const QString& output, const QString& cached, const std::function<void(int)>& saveProgress);
+    // Waits for the animation, telling `saveProgress` how far it got (up to 99), and hands it on
+    // to be placed at the output and kept as `cached` (when not empty). Errors: Cancelled, the
+    // assembly's.
+    Result<ReadyAnimation> finish(const QString& cached, const std::function<void(int)>& saveProgress);
 
 private:
     void tell(const std::function<void(int)>& saveProgress, int& told) const;

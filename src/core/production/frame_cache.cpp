@@ -54,6 +54,12 @@ ColourReduction reductionFor(const FrameStyle& style)
 
 }  // namespace
 
+int frameCacheVersion()
+{
+    const QByteArray header(kRecordHeader);
+    return header.mid(header.lastIndexOf(' ') + 1).trimmed().toInt();
+}
+
 QByteArray conversionRecord(const FileStamp& picture, const FrameConversion& c)
 {
     QByteArray record(kRecordHeader);

@@ -55,6 +55,10 @@ using CacheClaims = QHash<QString, QString>;
 // this picture and these settings.
 FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims* claims = nullptr);
 
+// The version the records carry: it changes whenever a conversion of the same picture and
+// settings gives other bytes, so that no file made before is taken for one made now.
+int frameCacheVersion();
+
 // Everything that goes into the conversion of `picture` (its stamp) with these settings, and the
 // version of the conversion: what a cache file records of its making.
 QByteArray conversionRecord(const FileStamp& picture, const FrameConversion& conversion);

@@ -23,101 +23,51 @@ namespace pictoreel {
 
 namespace {
 
-// A make never writes over one of its own inputs.
-Status checkOutputIsNoInput(const std::vector<FrameValues>& frames, const QString& output, const QString& projectFile)
-{
-    const FileMatcher outputFile(output);
-    if (outputFile.matches(projectFile))
-        return makeError(ErrorCode::InvalidArgument,
-                         QStringLiteral("The output file %1 is the project file. Choose another output file.").arg(output));
-    for (std::size_t k = 0; k < frames.size(); ++k) {
-        if (outputFile.matches(frames[k].picture))
-            return makeError(ErrorCode::InvalidArgument,
-                             QStringLiteral("The output file %1 is the picture of frame %2. Choose another output file.")
-                                 .arg(output)
-                                 .arg(k + 1));
-    }
-    // "make" typed for "project": an animation never replaces a project.
-    if (holdsProject(output))
-        return makeError(ErrorCode::InvalidArgument,
-                         QStringLiteral("The output file %1 is a project. Choose another output file.").arg(output));
-    return {};
-}
-
-}  // namespace
-
-std::optional<std::int64_t> sizeBudgetFor(const ProjectProperties& properties)
-{
-    return properties.maxSize.trimmed().isEmpty() ? std::nullopt : byteSizeFromText(properties.maxSize);
-}
-
-
-namespace {
-
-// Writes the assembled frames to `output`: a copy of the same animation made before when the temp
-// folder still has it, else through the assembler, keeping a copy for the next time.
-Status writeAnimation(const std::vector<AnimationFrameSource>& frames, const AnimationSettings& settings,
-                      const QString& output, const MakeOptions& options, const std::function<void(int)>& saveProgress)
+// The assembled frames ready to be placed: the same animation made before when the temp folder
+// still has it (and `useKept`), else made now through the assembler, to be kept for the next time.
+Result<ReadyAnimation> assembleAnimation(const std::vector<AnimationFrameSource>& frames, const AnimationSettings& settings,
+                                         const MakeOptions& options, const std::function<void(int)>& saveProgress,
+                                         bool useKept)
 {
     const auto stopped = [&options] { return options.stopRequested && options.stopRequested(); };
     const QString cached = cachedAnimationPath(options.tempFolder, frames, settings);
     if (stopped())
         return makeCancelled();
-    if (!cached.isEmpty() && copyCachedAnimation(cached, output, saveProgress))
-        return {};
-    const Status saved = AnimationAssembler(frames, settings).save(output, [&](int percent) {
+    if (useKept && !cached.isEmpty() && QFileInfo(cached).isFile())
+        return ReadyAnimation{cached, true, {}};
+    const QString file = uniqueTempAnimationPath(options.tempFolder);
+    const Status saved = AnimationAssembler(frames, settings).save(file, [&](int percent) {
         if (percent < 100 && stopped())
             return false;
-        if (saveProgress)
+        if (saveProgress && percent < 100)  // the 100 is the placement's
             saveProgress(percent);
         return true;
     });
-    if (!saved)
+    if (!saved) {
+        QFile::remove(file);
         return saved.error().code == ErrorCode::Cancelled ? makeCancelled() : saved.error();
-    if (!cached.isEmpty())
-        keepAnimation(output, cached);
-    return {};
+    }
+    return ReadyAnimation{file, false, cached};
 }
 
-Result<MakeReport> makeGifOnce(const FrameList& frames, const ProjectProperties& properties, const QString& output,
-                               const MakeOptions& options, const MakeEvents& events)
+Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& options, const MakeEvents& events,
+                                     bool useKept)
 {
-    const int rows = frames.rowCount();
-    if (rows < 2)
-        return makeError(ErrorCode::InvalidArgument, QLatin1String(kTooFewFramesToMake));
-    if (output.trimmed().isEmpty())
-        return makeError(ErrorCode::InvalidArgument, QStringLiteral("No output file is set."));
-    const Result<FrameSize> size = frameSizeFromTexts(properties.width, properties.height);
-    if (!size)
-        return size.error();
-    std::vector<FrameValues> values;
-    values.reserve(static_cast<std::size_t>(rows));
-    for (int row = 1; row <= rows; ++row)
-        values.push_back(frameValuesAt(frames, row));
-    if (Status s = checkOutputIsNoInput(values, output, options.projectFile); !s)
-        return s.error();
-    if (isOtherAnimationOutput(output))
-        return makeOtherAnimation(frames, properties, output, options, events);
-
-    FrameStyle style = frameStyleFor(properties);
-    style.colors = options.colors;
-    style.dither = options.dither;
+    const std::vector<FrameValues>& values = plan.frames;
+    const int rows = static_cast<int>(values.size());
+    const FrameStyle& style = plan.style;
     std::vector<FrameConversion> conversions;
     conversions.reserve(values.size());
     for (const FrameValues& frame : values)
-        conversions.push_back(frameConversionFor(frame, size.value(), options.tempFolder, style));
+        conversions.push_back(frameConversionFor(frame, plan.size, options.tempFolder, style));
     const int jobs = options.jobsToUse();
-    const std::optional<std::int64_t> budget = sizeBudgetFor(properties);
-    if (!budget && !properties.maxSize.trimmed().isEmpty())
-        return makeError(ErrorCode::InvalidArgument,
-                         QStringLiteral("The project's Max size \"%1\" is not a size in bytes such as 3000000, 500K or 2.5M.")
-                             .arg(properties.maxSize.trimmed()));
+    const std::optional<std::int64_t> budget = plan.gifBudget();
     // Without a budget, the assembly runs beside the conversions and takes each frame's indices.
     ConversionPool pool(conversions, jobs, !budget);
 
     AnimationSettings settings;
-    settings.loopCount = loopCountFor(properties);
-    settings.lossy = options.lossy;
+    settings.loopCount = plan.loopCount;
+    settings.lossy = plan.lossy;
     // Each frame's colours are reduced on its own: what stays still keeps the screen's colours.
     settings.keepWithinPaletteCells = true;
     settings.mayShowTransparency =
@@ -127,7 +77,8 @@ Result<MakeReport> makeGifOnce(const FrameList& frames, const ProjectProperties&
     animation.reserve(static_cast<std::size_t>(rows));
     std::optional<EarlyAssembly> early;  // after the pool: it uses the pool until it is done
 
-    MakeReport report;
+    ProducedAnimation produced;
+    MakeReport& report = produced.report;
     report.frames = rows;
     for (int row = 1; row <= rows; ++row) {
         const ConversionPool::FrameResult result = pool.waitFor(static_cast<std::size_t>(row - 1));
@@ -165,30 +116,55 @@ Result<MakeReport> makeGifOnce(const FrameList& frames, const ProjectProperties&
         if (events.frameAdded)
             events.frameAdded(frameProgressValue(row, rows));
     }
-    report.settings = {options.lossy, options.colors, size.value().width, size.value().height};
+    report.settings = {plan.lossy, style.colors, plan.size.width, plan.size.height};
     if (early) {
         const QString cached = cachedAnimationPath(options.tempFolder, animation, settings);
-        if (Status written = early->finish(output, cached, events.saveProgress); !written)
-            return written.error();
-        report.bytes = QFileInfo(output).size();
-        return report;
+        Result<ReadyAnimation> ready = early->finish(cached, events.saveProgress);
+        if (!ready)
+            return ready.error();
+        produced.ready = std::move(ready.value());
+        return produced;
     }
     if (budget) {
         const BudgetMake make{std::move(animation), settings, report.settings, options.tempFolder, jobs,
                               options.stopRequested, events.saveProgress};
-        const Result<BudgetOutcome> made = makeWithinBudget(*budget, make, output);
+        Result<BudgetMade> made = makeWithinBudget(*budget, make, useKept);
         if (!made)
             return made.error();
-        report.settings = made.value().chosen;
-        report.attempts = made.value().attempts;
-        report.bytes = made.value().bytes;
+        report.settings = made.value().outcome.chosen;
+        report.attempts = made.value().outcome.attempts;
         report.budgeted = true;
+        produced.ready = std::move(made.value().ready);
+        return produced;
+    }
+    Result<ReadyAnimation> ready = assembleAnimation(animation, settings, options, events.saveProgress, useKept);
+    if (!ready)
+        return ready.error();
+    produced.ready = std::move(ready.value());
+    return produced;
+}
+
+// The animation the plan asks for, put at its output: the one step that writes there. A kept
+// copy that turns out gone or damaged is made anew.
+Result<MakeReport> makeOnce(const MakePlan& plan, const MakeOptions& options, const MakeEvents& events)
+{
+    for (const bool useKept : {true, false}) {
+        Result<ProducedAnimation> produced = plan.isGif() ? produceGif(plan, options, events, useKept)
+                                                          : produceOtherAnimation(plan, options, events, useKept);
+        if (!produced)
+            return produced.error();
+        const ReadyAnimation& ready = produced.value().ready;
+        const Status placed = placeOutput(ready, plan.output, options.stopRequested, events.saveProgress);
+        if (!placed && ready.kept && placed.error().code == ErrorCode::FileReadFailed)
+            continue;
+        if (!placed)
+            return placed.error();
+        MakeReport& report = produced.value().report;
+        report.bytes = QFileInfo(plan.output).size();
+        countMadeFrames(plan, report);
         return report;
     }
-    if (Status written = writeAnimation(animation, settings, output, options, events.saveProgress); !written)
-        return written.error();
-    report.bytes = QFileInfo(output).size();
-    return report;
+    return makeError(ErrorCode::FileReadFailed, QStringLiteral("No whole cached animation"));  // not reached
 }
 
 // A frame's cached GIF that was lost while the make ran (the window, closing, deletes the temp
@@ -210,17 +186,25 @@ constexpr int kMostLostFrameCaches = 4;
 
 }  // namespace
 
-Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectProperties& properties, const QString& output,
-                                   const MakeOptions& options, const MakeEvents& events)
+Result<MakeReport> makeFromPlan(const MakePlan& plan, const MakeOptions& options, const MakeEvents& events)
 {
-    Result<MakeReport> made = makeGifOnce(frames, properties, output, options, events);
+    Result<MakeReport> made = makeOnce(plan, options, events);
     for (int again = 0; again < kMostLostFrameCaches && !made && isLostFrameCache(made.error(), options.tempFolder); ++again) {
         const QString& lost = made.error().file;
         if (!QFile::remove(lost) && QFileInfo::exists(lost))
             break;
-        made = makeGifOnce(frames, properties, output, options, events);
+        made = makeOnce(plan, options, events);
     }
     return made;
+}
+
+Result<MakeReport> makeAnimatedGif(const FrameList& frames, const ProjectProperties& properties, const QString& output,
+                                   const MakeOptions& options, const MakeEvents& events)
+{
+    const Result<MakePlan> plan = planMake(frames, properties, output, options);
+    if (!plan)
+        return plan.error();
+    return makeFromPlan(plan.value(), options, events);
 }
 
 }  // namespace pictoreel

@@ -5,6 +5,7 @@
 #include "core/base/error.h"
 #include "core/project/frame_style.h"
 #include "core/project/project_file.h"
+#include "core/production/output_placement.h"
 #include "core/production/size_budget.h"
 
 #include <QString>
@@ -74,6 +75,12 @@ struct MakeReport {
     int cached = 0;     // frames taken from the cache
     int failed = 0;     // pictures that could not be converted
     std::vector<MissingPicture> missing;  // in row order
+};
+
+// What a way of making leaves for the placement step: its report and the animation ready.
+struct ProducedAnimation {
+    MakeReport report;
+    ReadyAnimation ready;
 };
 
 // The file a project's "Output GIF File Name" names: a relative name is taken from the folder

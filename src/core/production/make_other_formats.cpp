@@ -10,6 +10,7 @@
 #include "core/media/imaging_component.h"
 #include "core/production/frame_cache.h"
 #include "core/project/frame_values.h"
+#include "core/production/frame_cache_names.h"
 
 #include <QFileInfo>
 
@@ -71,10 +72,10 @@ LoadedFrame loadFrame(const FrameConversion& c)
     return frame;
 }
 
-std::unique_ptr<AnimatedPictureWriter> writerFor(const QString& output, ByteSink sink, const FrameSize& size, int rows,
+std::unique_ptr<AnimatedPictureWriter> writerFor(OutputKind kind, ByteSink sink, const FrameSize& size, int rows,
                                                  int showings)
 {
-    if (QFileInfo(output).suffix().compare(QLatin1String("webp"), Qt::CaseInsensitive) == 0)
+    if (kind == OutputKind::WebP)
         return std::make_unique<WebpWriter>(std::move(sink), size.width, size.height, showings);
     return std::make_unique<ApngWriter>(std::move(sink), size.width, size.height, rows, showings);
 }
@@ -87,11 +88,10 @@ constexpr int kOtherFormatsVersion = 1;
 // (see animation_cache.h): every row's conversion record (its picture's file, the settings and
 // the conversion's version) and delay, the size, the showings and the writer. Empty when a row's
 // picture is missing: what such a make tells is not kept.
-QString keptOtherAnimation(const QString& output, const QString& tempFolder, const std::vector<FrameConversion>& conversions,
+QString keptOtherAnimation(OutputKind kind, const QString& tempFolder, const std::vector<FrameConversion>& conversions,
                            const std::vector<int>& delays, const FrameSize& size, int showings)
 {
-    const QString suffix = QFileInfo(output).suffix().toLower() == QLatin1String("webp") ? QStringLiteral("webp")
-                                                                                          : QStringLiteral("png");
+    const QString suffix = kind == OutputKind::WebP ? QStringLiteral("webp") : QStringLiteral("png");
     QByteArray description = "other " + QByteArray::number(kOtherFormatsVersion) + ' ' + suffix.toLatin1() + ' ' +
                              (suffix == QLatin1String("webp") ? QByteArray::number(webpEncoderVersion()) : QByteArray("-")) +
                              ' ' + QByteArray::number(size.width) + 'x' + QByteArray::number(size.height) + " showings " +
@@ -106,58 +106,45 @@ QString keptOtherAnimation(const QString& output, const QString& tempFolder, con
     return keptAnimationPath(tempFolder, description, suffix);
 }
 
-// The made file's size, and its frames: a WebP shows a frame like the one before by showing that
-// one longer.
-void describeMadeFile(const QString& output, MakeReport& report)
+}  // namespace
+
+bool isOtherAnimationOutput(const QString& path) { return outputKindFor(path) != OutputKind::Gif; }
+
+void countMadeFrames(const MakePlan& plan, MakeReport& report)
 {
-    const QFileInfo made(output);
-    report.bytes = made.size();
-    if (made.suffix().compare(QLatin1String("webp"), Qt::CaseInsensitive) != 0)
+    if (plan.kind != OutputKind::WebP)
         return;
-    QFile file(output);
+    QFile file(plan.output);
     if (file.open(QIODevice::ReadOnly))
         report.frames = webpFrameCount(file.readAll());
 }
 
-}  // namespace
-
-bool isOtherAnimationOutput(const QString& path)
+Result<ProducedAnimation> produceOtherAnimation(const MakePlan& plan, const MakeOptions& options,
+                                                const MakeEvents& events, bool useKept)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("webp") || suffix == QLatin1String("png") || suffix == QLatin1String("apng");
-}
-
-Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProperties& properties,
-                                      const QString& output, const MakeOptions& options, const MakeEvents& events)
-{
-    const Result<FrameSize> size = frameSizeFromTexts(properties.width, properties.height);
-    if (!size)
-        return size.error();
-    const int rows = frames.rowCount();
-    if (rows < 1)
-        return makeError(ErrorCode::InvalidArgument, QLatin1String(kTooFewFramesToMake));
-    const FrameStyle style = frameStyleFor(properties);
+    const FrameSize& size = plan.size;
+    const int rows = static_cast<int>(plan.frames.size());
     std::vector<FrameConversion> conversions;
     std::vector<int> delays;  // ms
-    for (int row = 1; row <= rows; ++row) {
-        const FrameValues values = frameValuesAt(frames, row);
-        conversions.push_back(frameConversionFor(values, size.value(), options.tempFolder, style));
+    for (const FrameValues& values : plan.frames) {
+        conversions.push_back(frameConversionFor(values, size, options.tempFolder, plan.style));
         delays.push_back(animationDelay(values.interval) * kMillisecondsPerDelayUnit);
     }
 
-    const int showings = showingsFor(loopCountFor(properties));
-    MakeReport report;
+    const int showings = showingsFor(plan.loopCount);
+    ProducedAnimation produced;
+    MakeReport& report = produced.report;
     report.frames = rows;
-    report.settings.width = size.value().width;
-    report.settings.height = size.value().height;
-    const QString kept = keptOtherAnimation(output, options.tempFolder, conversions, delays, size.value(), showings);
-    if (!kept.isEmpty() && copyCachedAnimation(kept, output, events.saveProgress)) {
+    report.settings.width = size.width;
+    report.settings.height = size.height;
+    const QString kept = keptOtherAnimation(plan.kind, options.tempFolder, conversions, delays, size, showings);
+    if (useKept && !kept.isEmpty() && QFileInfo(kept).isFile()) {
         report.cached = rows;
-        describeMadeFile(output, report);
-        return report;
+        produced.ready = {kept, true, {}};
+        return produced;
     }
 
-    ReplacingFile file(output);
+    ReplacingFile file(uniqueTempAnimationPath(options.tempFolder));
     const auto cannotWrite = [&file] {
         return makeError(ErrorCode::FileWriteFailed,
                          QStringLiteral("Cannot write %1: %2").arg(file.targetPath(), file.errorString()));
@@ -165,9 +152,9 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
     if (!file.open())
         return cannotWrite();
     const std::unique_ptr<AnimatedPictureWriter> writer =
-        writerFor(output, [&file](const QByteArray& bytes) { return file.write(bytes); }, size.value(), rows, showings);
+        writerFor(plan.kind, [&file](const QByteArray& bytes) { return file.write(bytes); }, size, rows, showings);
 
-    RgbaImage shown(size.value().width, size.value().height);  // what the frame before left on screen
+    RgbaImage shown(size.width, size.height);  // what the frame before left on screen
     // The next row's picture is read while this one is compressed: two frames at a time.
     std::future<LoadedFrame> next = std::async(std::launch::async, loadFrame, conversions.front());
     for (int row = 1; row <= rows; ++row) {
@@ -198,15 +185,13 @@ Result<MakeReport> makeOtherAnimation(const FrameList& frames, const ProjectProp
         return file.writeFailed() ? cannotWrite() : s.error();
     if (!file.commit())
         return cannotWrite();
+    produced.ready.file = file.targetPath();
     // Kept only when every picture was read, and read as the name says: one that went missing, or
     // was written, while it was made could come back with the stamp it had.
     if (!kept.isEmpty() && report.failed == 0 && report.missing.empty() &&
-        keptOtherAnimation(output, options.tempFolder, conversions, delays, size.value(), showings) == kept)
-        keepAnimation(output, kept);
-    if (events.saveProgress)
-        events.saveProgress(100);
-    describeMadeFile(output, report);
-    return report;
+        keptOtherAnimation(plan.kind, options.tempFolder, conversions, delays, size, showings) == kept)
+        produced.ready.keepAs = kept;
+    return produced;
 }
 
 }  // namespace pictoreel

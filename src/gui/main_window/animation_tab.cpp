@@ -169,7 +169,8 @@ void AnimationTab::start(const ProjectState& state)
         events.frameAdded = [job](int value) { job->report(value); };
         events.saveProgress = [job](int percent) { job->report(saveProgressValue(percent)); };
         try {
-            outcome->made = makeAnimatedGif(frames, properties, output, options, events);
+            const Result<MakePlan> plan = planMake(frames, properties, output, options);
+            outcome->made = plan ? makeFromPlan(plan.value(), options, events) : Result<MakeReport>(plan.error());
             if (*outcome->made) {
                 // Read whole, so that the shown animation holds no file the next make replaces.
                 QFile file(output);

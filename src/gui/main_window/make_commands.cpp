@@ -119,7 +119,13 @@ void MakeCommands::start(Product product, const QString& output)
             outcome->failed.push_back({row, picture, error});
         };
         try {
-            outcome->made = makeAnimatedGif(frames, properties, output, options, events);
+            Result<MakePlan> plan = planMake(frames, properties, output, options);
+            if (plan) {
+                outcome->plan = std::move(plan.value());
+                outcome->made = makeFromPlan(*outcome->plan, options, events);
+            } else {
+                outcome->made = plan.error();
+            }
             if (lookForTransparency && *outcome->made) {
                 // Read back from the cache; a project of thousands of frames is looked at for a
                 // moment only, not for as long as its make took.
@@ -154,7 +160,7 @@ void MakeCommands::complete(Product product, const QString& output, const Outcom
     if (made && !silent && host_.picturesMissing)
         host_.picturesMissing(made.value().missing);
     if (made && !closing_ && product == Product::OutputFile)
-        showMadeFile(output, made.value());
+        showMadeFile(output, made.value(), *outcome.plan);
     if (made && !silent && outcome.transparency && host_.transparencyFound)
         host_.transparencyFound(*outcome.transparency);
     host_.pbPer->setValue(0);
@@ -180,7 +186,7 @@ void MakeCommands::complete(Product product, const QString& output, const Outcom
     Q_EMIT workFinished();
 }
 
-void MakeCommands::showMadeFile(const QString& output, const MakeReport& report)
+void MakeCommands::showMadeFile(const QString& output, const MakeReport& report, const MakePlan& plan)
 {
     if (!host_.madePanel)
         return;
@@ -191,9 +197,8 @@ void MakeCommands::showMadeFile(const QString& output, const MakeReport& report)
         size += QStringLiteral(" (%1)").arg(locale.formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat));
     QString text = tr("%1: %2, %3 s").arg(QFileInfo(output).fileName(), size, locale.toString(makeTimer_.elapsed() / 1000.0, 'f', 2));
     if (report.budgeted) {
-        const auto [width, height] = host_.panel->frameSizeTexts();
-        text += QStringLiteral(" (%1)").arg(budgetSettingsText(report.settings, sideInPixels(width), sideInPixels(height)));
-    } else if (isOtherAnimationOutput(output) && sizeBudgetFor(host_.panel->projectProperties())) {
+        text += QStringLiteral(" (%1)").arg(budgetSettingsText(report.settings, plan.size.width, plan.size.height));
+    } else if (!plan.isGif() && plan.budget) {
         // A WebP or PNG is made whole, whatever the size: say so rather than let the size pass for met.
         text += u' ' + tr("(Max size applies to GIF files only)");
     }

@@ -105,6 +105,7 @@ private:
     };
     // What the worker leaves for the completion steps.
     struct Outcome {
+        std::optional<MakePlan> plan;  // once the project's values were found fit to make
         std::optional<Result<MakeReport>> made;
         std::vector<FailedFrame> failed;
         std::optional<TransparentShare> transparency;
@@ -119,7 +120,7 @@ private:
     bool reportFailedFrames(Product product, const std::vector<FailedFrame>& failed);
     // "out.gif: 123,456 bytes (120.6 kB), 0.53 s" on the status bar, and what a size budget
     // chose after it: " (lossy 40, 128 colours)".
-    void showMadeFile(const QString& output, const MakeReport& report);
+    void showMadeFile(const QString& output, const MakeReport& report, const MakePlan& plan);
 
     MakeHost host_;
     WindowRunner runModal_;

@@ -1,0 +1,56 @@
+// A make's inputs, read from the project's texts and checked once, before any work: what every
+// output kind is made from. The window's Make, Preview and animation tab and pictoreel-cli make
+// each build one and hand it to makeFromPlan (make_gif.h).
+#pragma once
+
+#include "core/base/error.h"
+#include "core/production/make_job.h"
+#include "core/project/frame_list.h"
+#include "core/project/frame_style.h"
+#include "core/project/frame_values.h"
+#include "core/project/project_file.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace pictoreel {
+
+// What the output's name asks for: a GIF, or by its ending an animated WebP or PNG.
+enum class OutputKind { Gif, WebP, Png };
+
+OutputKind outputKindFor(const QString& output);
+
+struct MakePlan {
+    QString output;
+    OutputKind kind = OutputKind::Gif;
+    std::vector<FrameValues> frames;  // every row, in order
+    FrameSize size;
+    // How pictures become frames: the fit and its bars, and for a GIF the frames' colours and
+    // dithering (a WebP or PNG keeps its pictures' own colours).
+    FrameStyle style;
+    int lossy = 0;                      // GIF only
+    std::optional<int> loopCount;       // see loopCountFor
+    // The project's Max size, when it is one; a make within it is a GIF's only.
+    std::optional<std::int64_t> budget;
+
+    bool isGif() const { return kind == OutputKind::Gif; }
+    // The budget the make has to meet: a GIF's.
+    std::optional<std::int64_t> gifBudget() const { return isGif() ? budget : std::nullopt; }
+};
+
+// The largest file the project allows, in bytes; nullopt without a limit (an empty or unreadable
+// "Max Size").
+std::optional<std::int64_t> sizeBudgetFor(const ProjectProperties& properties);
+
+// The plan of making `output` from these rows and values, with the colours, dithering and
+// lossiness of `options`. Errors (InvalidArgument), in this order: fewer than 2 rows, no output
+// name, a width or height that is not a size in pixels, an output that is the project file
+// (`options.projectFile`), one of the frames' pictures or another project, and for a GIF a Max
+// size that is not a size in bytes.
+Result<MakePlan> planMake(const FrameList& frames, const ProjectProperties& properties, const QString& output,
+                          const MakeOptions& options);
+
+}  // namespace pictoreel
