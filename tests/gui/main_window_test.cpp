@@ -138,9 +138,11 @@ TEST_F(WindowTest, ShortcutsWorkFromTextBoxesAndEveryControlHasAnAccessibleName)
     QTest::keySequence(width, QKeySequence::Undo);
     EXPECT_EQ(width->text(), typed.chopped(1));
     // Every control has a name for assistive technology (not the tab arrows).
-    for (QWidget* w : panel->findChildren<QWidget*>())
-        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && !qobject_cast<QToolButton*>(w))
+    for (QWidget* w : panel->findChildren<QWidget*>()) {
+        if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) && !qobject_cast<QToolButton*>(w)) {
             EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).trimmed().isEmpty()) << w->objectName().toStdString();
+        }
+    }
 }
 
 // The first start lays the window out as always; closing keeps its place, size, left pane and

@@ -74,8 +74,9 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
     lblFrame->setAccessibleName(QStringLiteral("Frame number"));
     connect(PlayGif1, &GifView::playbackChanged, this, &PlayerWindow::showFrameNumber);
     // The arrows step through the frames, except in the file box, where they move the cursor.
-    for (auto [key, by] : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}})
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [this, by] { stepFrame(by); });
+    for (const auto& arrow : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}})
+        connect(new QShortcut(QKeySequence(arrow.first), this), &QShortcut::activated, this,
+                [this, by = arrow.second] { stepFrame(by); });
     offerMadeGif(PlayGif1, [this] { return txtPlay->text(); });  // dragged out, or copied from its menu
 
     setTabOrder(OKButton, cmdPause);
