@@ -174,6 +174,8 @@ int LzwStreamDecoder::nextCode(const BlockSource& nextBlock)
 
 std::size_t LzwStreamDecoder::read(std::uint8_t* out, std::size_t count, const BlockSource& nextBlock)
 {
+    if (ended_ && pendingAt_ >= kTableSize)
+        return 0;  // also a code size that no stream can have: its codes are never worked out
     Table& t = *table_;
     const int clearCode = 1 << minCodeSize_, endCode = clearCode + 1;
     std::size_t written = 0;
