@@ -1,7 +1,6 @@
 // Writing videos from pictures, each shown for a number of frame times: AVI (MPEG-4 part 2), MP4
 // (H.264 through libx264) and WebM (VP9 through libvpx).
 #include "core/codecs/ffmpeg_module.h"
-#include "core/media/ffmpeg_adapter.h"  // AviEncoder::kMaxSide
 
 #include <QFile>
 
@@ -132,12 +131,12 @@ Result<std::unique_ptr<AviEncoding>> createVideoEncoder(const QString& path, Vid
     silenceLibraryLog();
     const OutputKind out = outputKind(kind);
     const QString name = QLatin1String(out.name);
-    if (width < 1 || height < 1 || width > AviEncoder::kMaxSide || height > AviEncoder::kMaxSide)
+    if (width < 1 || height < 1 || width > kMaxEncodedSide || height > kMaxEncodedSide)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("%1 %2 video cannot be %3 x %4 pixels (1 to %5 a side)")
                                                          .arg(kind == VideoOutput::Avi ? QStringLiteral("An") : QStringLiteral("A"), name)
                                                          .arg(width)
                                                          .arg(height)
-                                                         .arg(AviEncoder::kMaxSide));
+                                                         .arg(kMaxEncodedSide));
     if (frameCentiseconds < 1 || frameCentiseconds > 6000)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("Frame length %1/100 s is outside 1..6000").arg(frameCentiseconds));
     const AVCodec* encoder = *out.encoder ? avcodec_find_encoder_by_name(out.encoder) : avcodec_find_encoder(out.codec);

@@ -7,7 +7,7 @@
 // coders of the formats we read and no delegates, and resource limits bound every picture.
 #include "core/codecs/picture_codec.h"
 #include "core/formats/icc_profile.h"
-#include "core/media/magick_adapter.h"
+#include "core/codecs/decode_options.h"
 #include "core/imaging/resampler.h"
 
 #include <Magick++.h>

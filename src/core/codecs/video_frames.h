@@ -1,4 +1,4 @@
-// What a video decoder gives and the bounds it keeps to, and the kinds of video written: shared by
+// What a video decoder gives and the bounds it keeps to, and the kinds and sizes of video written: shared by
 // the FFmpeg adapter (media/ffmpeg_adapter.h) and the video codec module's interface (video_codec.h).
 #pragma once
 
@@ -29,5 +29,8 @@ struct VideoFrame {
 // The kinds of video file written: AVI of MPEG-4 Part 2 (tagged XVID), MP4 of H.264 (yuv420p at
 // even sizes, its index at the start so it plays while it loads) and WebM of VP9.
 enum class VideoOutput { Avi, Mp4, WebM };
+
+// The largest side a video is written at.
+inline constexpr int kMaxEncodedSide = 8190;
 
 }  // namespace pictoreel::ffmpeg

@@ -81,7 +81,7 @@ public:
     AviEncoder& operator=(const AviEncoder&) = delete;
 
     // The largest side this encoder accepts.
-    static constexpr int kMaxSide = 8190;
+    static constexpr int kMaxSide = kMaxEncodedSide;
 
     // Appends `picture` (the encoder's size, alpha ignored) for `repeat` video frames. Repeats
     // after the first cost almost nothing: the codec stores them as unchanged.

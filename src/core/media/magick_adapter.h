@@ -7,7 +7,7 @@
 #include "core/base/error.h"
 #include "core/base/image.h"
 #include "core/formats/picture_formats.h"
-#include "core/media/decode_options.h"
+#include "core/codecs/decode_options.h"
 #include "core/media/large_picture_work.h"
 
 #include <QByteArray>

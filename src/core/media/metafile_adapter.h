@@ -5,7 +5,7 @@
 #include "core/base/error.h"
 #include "core/base/image.h"
 #include "core/formats/picture_size.h"
-#include "core/media/decode_options.h"
+#include "core/codecs/decode_options.h"
 
 #include <QByteArray>
 
