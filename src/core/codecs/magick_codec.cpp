@@ -5,6 +5,7 @@
 // with the coder chosen from the content, so no file name, URL or "coder:" prefix ever reaches
 // ImageMagick's own name parsing. On top of that a security policy installed once allows only the
 // coders of the formats we read and no delegates, and resource limits bound every picture.
+#include "core/base/srgb.h"
 #include "core/codecs/picture_codec.h"
 #include "core/formats/icc_profile.h"
 #include "core/codecs/decode_options.h"
@@ -159,16 +160,17 @@ const Magick::Blob& srgbProfile()
 // CMYK press profile) is converted to sRGB through it, as a colour-managed viewer shows it:
 // read as sRGB, its colours would come out dull or shifted. A profile that cannot be applied
 // leaves the picture as it is.
-void convertToSrgbThroughProfile(Magick::Image& image)
+bool convertToSrgbThroughProfile(Magick::Image& image)
 {
     try {
         const Magick::Blob icc = image.iccColorProfile();
         if (icc.length() == 0 || !profileNeedsConversion(icc.data(), icc.length()) || srgbProfile().length() == 0)
-            return;
+            return false;
         image.quiet(true);
         image.profile("ICC", srgbProfile());
+        return true;
     } catch (const Magick::Exception&) {
-        // the picture's own colours, as without a profile
+        return false;  // the picture's own colours, as without a profile
     }
 }
 
@@ -304,6 +306,7 @@ class PictureRows {
 public:
     PictureRows(Magick::Image& image, const MagickReading& reading)
         : image_(image),
+          reading_(reading),
           frameWidth_(static_cast<int>(image.columns())),
           frameHeight_(static_cast<int>(image.rows())),
           width_(frameWidth_),
@@ -330,12 +333,14 @@ public:
     // Converts the colour space; called once the size has been accepted.
     void prepare()
     {
-        convertToSrgbThroughProfile(image_);
+        const bool floatPixels = reading_.floatIsLinear && image_.depth() == 32;
+        linear_ = !convertToSrgbThroughProfile(image_) && floatPixels;
         photoYcc_ = image_.colorSpace() == MagickCore::YCCColorspace;
         if (!photoYcc_ && !isRgbLike(image_.colorSpace()))
             image_.colorSpace(MagickCore::sRGBColorspace);
         matte_ = image_.matte();
         frameRow_.resize(placed_ ? static_cast<std::size_t>(frameWidth_) * 4 : 0);
+        linearRow_.resize(linear_ ? static_cast<std::size_t>(frameWidth_) * 4 : 0);
     }
 
     // Row y, width() pixels, into `out`.
@@ -375,7 +380,16 @@ public:
 private:
     void readFrameRow(int y, std::uint8_t* out)
     {
-        image_.write(0, y, static_cast<size_t>(frameWidth_), 1, "RGBA", Magick::CharPixel, out);
+        if (linear_) {
+            // Linear light, encoded before it is cut to 8 bits (which would lose the shadows).
+            image_.write(0, y, static_cast<size_t>(frameWidth_), 1, "RGBA", Magick::FloatPixel, linearRow_.data());
+            for (std::size_t i = 0; i < linearRow_.size(); ++i) {
+                const double v = i % 4 == 3 ? std::clamp(double{linearRow_[i]}, 0.0, 1.0) : srgbFromLinear(linearRow_[i]);
+                out[i] = static_cast<std::uint8_t>(std::lround(255 * v));
+            }
+        } else {
+            image_.write(0, y, static_cast<size_t>(frameWidth_), 1, "RGBA", Magick::CharPixel, out);
+        }
         if (!matte_)
             for (int x = 0; x < frameWidth_; ++x)
                 out[x * 4 + 3] = 255;
@@ -384,13 +398,16 @@ private:
     }
 
     Magick::Image& image_;
+    const MagickReading& reading_;
     int frameWidth_, frameHeight_;
     int width_, height_;
     bool placed_ = false;
     std::int64_t left_ = 0, top_ = 0;
     bool photoYcc_ = false;
     bool matte_ = false;
+    bool linear_ = false;
     std::vector<std::uint8_t> frameRow_;
+    std::vector<float> linearRow_;
 };
 
 Status initialise()

@@ -18,7 +18,7 @@ struct DecodeOptions;
 
 // Raised whenever the table below or the set of coders the module lets run changes, so a module
 // from another build is refused.
-inline constexpr int kPictureCodecVersion = 8;
+inline constexpr int kPictureCodecVersion = 9;
 inline constexpr const char* kPictureCodecModule = "libpictoreel-magick.so";
 inline constexpr const char* kPictureCodecEntry = "pictoreel_picture_codec";
 

@@ -308,7 +308,7 @@ std::vector<PictureFormatRow> makeTable()
          .sniff = [](const Bytes& b) { return b.startsWith(0, "8BPS") && (b.be16(4) == 1 || b.be16(4) == 2); },
          .peekSize = psdSize,
          .ownReader = decodePsd,
-         .magick = magick("PSD"),
+         .magick = {.coder = "PSD", .floatIsLinear = true},
          .fileTypes = {{"Photo Shop Files (*.psd)", "*.psd"}}});
     // The next three have no entry of their own in the add dialog's list, only their patterns
     // in "All Supported Image Files".

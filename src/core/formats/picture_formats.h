@@ -60,6 +60,8 @@ struct MagickReading {
     // The file holds one picture at several sizes (an icon's 16 x 16 to 256 x 256): the
     // largest is read, which scales to a frame best.
     bool sizesOfOnePicture = false;
+    // Its 32-bit (floating-point) pictures hold linear light, as Photoshop's do: converted to sRGB.
+    bool floatIsLinear = false;
 };
 
 // One entry of the add dialog's list of file types.

@@ -1,6 +1,7 @@
 #include "core/formats/psd_reader.h"
 
 #include "core/base/header_bytes.h"
+#include "core/base/srgb.h"
 #include "core/formats/picture_size.h"
 
 #include <algorithm>
@@ -31,12 +32,6 @@ Error unsupported()
 }
 
 std::uint8_t clamp8(double v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 255.0))); }
-
-double srgbFromLinear(double v)
-{
-    v = std::clamp(v, 0.0, 1.0);
-    return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
-}
 
 // CIE L*a*b* (D50, as Photoshop keeps it) to sRGB, each value 0..1 as stored.
 std::array<std::uint8_t, 3> srgbFromLab(double l, double a, double b)
