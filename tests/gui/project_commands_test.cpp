@@ -71,6 +71,21 @@ TEST_F(WindowTest, OpeningAProjectFillsListAndPanelAndEntersTheHistory)
     EXPECT_EQ(rowCount(), 0);
 }
 
+// A project whose frame keys skip a number opens with the frames read as always, and the user is
+// told which keys were left out.
+TEST_F(WindowTest, OpeningAProjectWithAGapInItsFrameKeysWarnsOfTheKeysLeftOut)
+{
+    const QString gap = path("gap.agp");
+    writeFile(gap, "[Global Properties]\nFrames=3\n[Frame Properties]\nFRAME001=20;NO;0;a.png;/\nFRAME002=20;NO;0;b.png;/\n"
+                   "FRAME004=20;NO;0;d.png;/\n");
+    dialogs.answerFile(gap);
+    trigger("mnuFileSub2");
+    EXPECT_EQ(rowCount(), 2);
+    EXPECT_EQ(dialogs.boxes(), QStringList(box(QStringLiteral("gap.agp: 2 frames were read; 1 frame key after a gap in the "
+                                                              "numbers was left out (FRAME004)"),
+                                               MessageIcon::Exclamation)));
+}
+
 // A picture (or any file that is not a project) is never taken for one, so no save writes into it
 // (on the command line a picture is added as a frame instead: see clip_commands_test).
 TEST_F(WindowTest, APictureIsNeitherOpenedAsAProjectNorSavedOver)
