@@ -3,6 +3,9 @@
 #include "core/project/crop_region.h"
 #include "core/project/orientation.h"
 
+#include <QFile>
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,33 +14,30 @@
 namespace pictoreel {
 namespace {
 
+// The cases of tests/data/shape/crops.txt.
 TEST(CropRegion, TextsAndPixels)
 {
-    using Unit = CropRegion::Unit;
-    const CropRegion pixels{Unit::Pixels, 100, 50, 600, 400};
-    EXPECT_EQ(cropRegionFromText(" 600x400+100+50 "), pixels);
-    EXPECT_EQ(cropRegionFromText("50%x25%+12.5%+0%"), (CropRegion{Unit::Fraction, 0.125, 0, 0.5, 0.25}));
-    for (const char* text : {"600x400+100+50", "50%x25%+12.5%+0%", "1x1+0+0", "100%x100%+0%+0%"})
-        EXPECT_EQ(cropRegionText(*cropRegionFromText(text)), text);
-    for (const char* text : {"", "600x400", "600x400+1", "0x400+0+0", "600x0+0+0", "-5x4+0+0", "600x400-1+0",
-                             "50%x400+0+0", "50%x50%+0+0", "1.5x4+0+0", "101%x50%+0%+0%", "axb+c+d", "600 x 400+0+0"})
-        EXPECT_FALSE(cropRegionFromText(text)) << text;
-
-    // Clamped to the picture, at least a pixel, the whole picture when wholly outside it.
-    const struct {
-        const char* crop;
-        int width, height;
-        PixelRect expected;
-    } cases[] = {
-        {"600x400+100+50", 1920, 1080, {100, 50, 600, 400}},
-        {"600x400+1800+1000", 1920, 1080, {1800, 1000, 120, 80}},
-        {"600x400+1920+0", 1920, 1080, {0, 0, 1920, 1080}},
-        {"50%x50%+25%+50%", 200, 101, {50, 51, 100, 50}},
-        {"0.1%x0.1%+0%+0%", 10, 10, {0, 0, 1, 1}},
-        {"100%x100%+0%+0%", 7, 3, {0, 0, 7, 3}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(cropRectIn(*cropRegionFromText(c.crop), c.width, c.height), c.expected) << c.crop;
+    QFile list(QStringLiteral(PICTOREEL_TEST_DATA "/shape/crops.txt"));
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    int cases = 0;
+    for (const QString& line : QString::fromUtf8(list.readAll()).split(u'\n')) {
+        const QStringList words = QProcess::splitCommand(line);
+        if (words.isEmpty() || line.startsWith(u'#'))
+            continue;
+        SCOPED_TRACE(line.toStdString());
+        ++cases;
+        const std::optional<CropRegion> region = cropRegionFromText(words.at(0));
+        ASSERT_EQ(region.has_value(), words.at(1) != u"refused");
+        if (!region)
+            continue;
+        EXPECT_EQ(cropRegionText(*region), words.at(0));
+        const QStringList size = words.at(1).split(u'x'), kept = words.at(2).split(u',');
+        const PixelRect rect = cropRectIn(*region, size.at(0).toInt(), size.at(1).toInt());
+        EXPECT_EQ(QStringList({QString::number(rect.x), QString::number(rect.y), QString::number(rect.width),
+                               QString::number(rect.height)}), kept);
+    }
+    EXPECT_EQ(cases, 20);
+    EXPECT_FALSE(cropRegionFromText(""));
 }
 
 // Each orientation as the matrix taking a point of the picture (y downwards) to where it is shown.
