@@ -29,7 +29,7 @@ protected:
     void addRows(const RgbaImage& picture, int count)
     {
         testing::writeBmp(dir.filePath("p.bmp"), picture);
-        for (int i = 0; i < count; ++i)
+        while (count-- > 0)
             frames.AddFrameFromString(QStringLiteral("10;NO;0;p.bmp;%1/").arg(dir.path()));
     }
     std::vector<RgbaImage> make(const QString& name = "out.gif")
@@ -102,8 +102,6 @@ TEST_F(FrameShapingMake, FramesAreTheCropOfThePictureTurnedAndFlipped)
     for (int y = 0; y < frame.height; ++y)
         for (int x = 0; x < frame.width; ++x)
             ASSERT_EQ(colourAt(frame, x, y), blocks[3]) << x << "," << y;
-    properties.crop = "5x5";
-    EXPECT_EQ(makeAnimatedGif(frames, properties, dir.filePath("bad.gif"), options).error().code, ErrorCode::InvalidArgument);
 }
 
 TEST_F(FrameShapingMake, ACaptionChangesOnlyItsBlockOnItsFrames)
