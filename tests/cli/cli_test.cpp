@@ -250,6 +250,44 @@ TEST_F(Cli, PictureOptions)
     }
 }
 
+// The shape and caption options of both makes and of project, as tests/data/shape/cli-options.txt
+// lists them; then a project's wrong Crop, which fails its make.
+TEST_F(Cli, ShapeOptions)
+{
+    const QString out = dir.filePath("o.gif"), agp = dir.filePath("s.agp");
+    const QString two = "p0.bmp p1.bmp -o o.gif --temp cache --json";
+    for (const QString& line : QString::fromUtf8(testing::fileContents(PICTOREEL_TEST_DATA "/shape/cli-options.txt")).split('\n')) {
+        if (line.trimmed().isEmpty() || line.startsWith('#'))
+            continue;
+        SCOPED_TRACE(line.toStdString());
+        const QStringList words = QString(line.section("=>", 0, 0)).replace("{two}", two).replace("{agp}", "s.agp").split(' ', Qt::SkipEmptyParts);
+        QStringList expected = line.section("=>", 1).split(' ', Qt::SkipEmptyParts);
+        QFile::remove(out);
+        const CliRun run = runCli(words, dir.path());
+        EXPECT_EQ(QString::number(run.exitCode), expected.takeFirst()) << run.err.toStdString();
+        QStringList made;
+        if (expected.isEmpty())
+            continue;
+        if (words.front() == "project") {
+            const QString text = QString::fromUtf8(testing::fileContents(agp));
+            made = text.section("Frames=2\n", 1).section("[Frame", 0, 0).trimmed().split('\n');
+            for (const QString& frame : text.section("[Frame Properties]\n", 1).trimmed().split('\n'))
+                made << frame.section('=', 1).section(';', 0, 0);
+        } else {
+            const DecodedGif gif = decodeGifFile(out).value();
+            made << QString("%1x%2").arg(gif.info.width).arg(gif.info.height);
+            for (const GifFrame& frame : gif.frames)
+                made << QString::number(frame.delayCentiseconds);
+        }
+        EXPECT_EQ(made, expected);
+    }
+    QString text = QString::fromUtf8(testing::fileContents(agp));
+    ASSERT_TRUE(testing::writeFileContents(agp, text.replace("Crop=10x8+1+2", "Crop=10x8").toUtf8()));
+    const CliRun refused = runCli({"make", agp, "-o", out, "--temp", dir.filePath("cache")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("Crop \"10x8\"")) << refused.err.toStdString();
+}
+
 // A 200 x 100 picture, red on its left quarter and blue elsewhere, into opaque 100 x 100 frames:
 // the pixels at (10, 10), (10, 50), (75, 50) and (10, 90), as R, B, G or - for transparent.
 TEST_F(Cli, FitStretchesFitsInsideOrFills)

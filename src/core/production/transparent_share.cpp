@@ -2,8 +2,10 @@
 
 #include "core/gif/gif_reader.h"
 #include "core/production/frame_cache.h"
+#include "core/project/crop_region.h"
 #include "core/project/frame_style.h"
 #include "core/project/frame_values.h"
+#include "core/project/orientation.h"
 
 namespace pictoreel {
 
@@ -31,13 +33,16 @@ std::optional<TransparentShare> firstLargeTransparency(const FrameList& frames, 
     if (!size)
         return std::nullopt;
     const FrameStyle style = frameStyleFor(properties);
+    const std::optional<CropRegion> crop = cropRegionFromText(properties.crop);
+    const Orientation orientation = orientationFromTexts(properties.rotate, properties.mirror);
     for (int row = 1; row <= frames.rowCount(); ++row) {
         if (stop && stop())
             return std::nullopt;
         const FrameValues values = frameValuesAt(frames, row);
         if (!values.transparent || values.picture.isEmpty())
             continue;
-        const FrameCacheEntry entry = locateFrameCache(frameConversionFor(values, size.value(), tempFolder, style));
+        const FrameShaping shaping = frameShapingFor(crop, orientation, properties.captions, row);
+        const FrameCacheEntry entry = locateFrameCache(frameConversionFor(values, size.value(), tempFolder, style, shaping));
         if (entry.state != FrameCacheEntry::State::Cached)
             continue;
         std::optional<TransparentShare> share = countTransparentPixels(entry.file);
