@@ -1,11 +1,13 @@
 // pictoreel-cli record -o DIR [--region WxH+X+Y | --window ID | --screen N] [--fps N]
 // [--duration S] [--pointer]: the screen recorded into numbered PNG pictures until the duration
-// is over or Ctrl+C, each file printed with its delay as `frames` prints them.
+// is over or Ctrl+C, each file printed with its delay as `frames` prints them. Under Wayland the
+// desktop's screen-sharing portal asks which screen (or, with `--window ask`, which window).
 #include "cli_support.h"
 #include "commands.h"
 
+#include "core/capture/recording_session.h"
 #include "core/capture/screen_recording.h"
-#include "core/capture/x11_grabber.h"
+#include "portal/recording_path.h"
 #include "core/media/video_frames_export.h"
 
 #include <chrono>
@@ -40,7 +42,8 @@ std::optional<CaptureTarget> targetFrom(const Arguments& args)
     } else if (window) {
         bool ok = false;
         const uint id = window->trimmed().toUInt(&ok, 0);
-        if (!ok || id == 0) {
+        const bool ask = window->trimmed() == QLatin1String("ask") && isWaylandSession();  // the portal asks
+        if (!ask && (!ok || id == 0)) {
             printError(QStringLiteral("--window wants a window id (like 0x3a00007 or 60817415), not \"%1\"").arg(*window));
             return std::nullopt;
         }
@@ -92,7 +95,7 @@ int runRecord(const QStringList& words)
         settings.durationMicroseconds = microseconds;
     }
 
-    Result<std::unique_ptr<FrameGrabber>> grabber = openX11Grabber(*target, args.flag(QStringLiteral("--pointer")));
+    Result<std::unique_ptr<FrameGrabber>> grabber = openSessionGrabber(*target, args.flag(QStringLiteral("--pointer")));
     if (!grabber) {
         printError(grabber.error().message);
         return kExitFailure;

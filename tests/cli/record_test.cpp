@@ -76,5 +76,20 @@ TEST(CliRecord, RecordsTheRegionUntilCtrlCAndPrintsDelaysAndFiles)
     EXPECT_EQ(again.exitCode(), 2);
 }
 
+TEST(CliRecord, AWaylandSessionWithoutAPortalIsRefusedWithTheReason)
+{
+    QTemporaryDir dir;
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + dir.filePath(QStringLiteral("no-bus")));
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(PICTOREEL_CLI), {QStringLiteral("record"), QStringLiteral("-o"), dir.filePath(QStringLiteral("out"))});
+    ASSERT_TRUE(cli.waitForFinished(20000));
+    EXPECT_EQ(cli.exitCode(), 1);
+    EXPECT_TRUE(cli.readAllStandardError().contains("screen-sharing portal"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out"))));
+}
+
 }  // namespace
 }  // namespace pictoreel

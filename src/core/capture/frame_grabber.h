@@ -37,6 +37,9 @@ public:
     // The picture on screen now, width() x height(), opaque; with the pointer drawn in when the
     // grabber was asked to. What lies outside the screen is black.
     virtual Result<RgbaImage> grab() = 0;
+    // The source is gone (a stream that ended): no picture is taken after it, and those taken
+    // are kept.
+    virtual bool finished() const { return false; }
 };
 
 }  // namespace pictoreel

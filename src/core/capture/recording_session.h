@@ -1,4 +1,4 @@
-// Whether this session's screen can be recorded, and if not, why, in words for the user.
+// Whether this session is a Wayland one, and whether its X11 display can be recorded.
 #pragma once
 
 #include <QString>
@@ -7,8 +7,8 @@
 
 namespace pictoreel {
 
-// A Wayland session is refused even where X11 programs run under it: the X11 display of such a
-// session holds only the X11 windows, and the rest of the screen would be recorded black.
-std::optional<QString> screenRecordingUnavailable();
+// A Wayland session, even where X11 programs run under it: the X11 display of such a session
+// holds only the X11 windows, and the rest of the screen would be recorded black.
+bool isWaylandSession();
 
 }  // namespace pictoreel

@@ -103,6 +103,8 @@ struct ScreenRecording::State {
                 endAt = end;
                 break;
             }
+            if (grabber->finished())
+                break;
             if (now < next) {
                 changed.wait_for(lock, std::chrono::microseconds(std::min(next, end) - now));
                 continue;

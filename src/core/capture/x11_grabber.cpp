@@ -1,5 +1,7 @@
 #include "core/capture/x11_grabber.h"
 
+#include "core/capture/x11_stop_key.h"
+
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -105,7 +107,8 @@ void copyPixels(const std::uint8_t* from, int width, int height, bool msbFirst, 
 class X11Grabber final : public FrameGrabber {
 public:
     X11Grabber(std::unique_ptr<Connection> connection, xcb_screen_t* screen, const CaptureTarget& target, CaptureRect rect, bool pointer)
-        : connection_(std::move(connection)), c_(connection_->raw), screen_(screen), target_(target), rect_(rect), pointer_(pointer)
+        : connection_(std::move(connection)), c_(connection_->raw), screen_(screen), target_(target), rect_(rect), pointer_(pointer),
+          stopKey_(std::make_unique<X11StopKey>(c_, screen->root))
     {
         msbFirst_ = xcb_get_setup(c_)->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
         attachSharedMemory();
@@ -121,9 +124,11 @@ public:
 
     int width() const override { return rect_.width; }
     int height() const override { return rect_.height; }
+    bool finished() const override { return stopped_; }
 
     Result<RgbaImage> grab() override
     {
+        stopped_ = stopKey_->pressed();
         if (xcb_connection_has_error(c_))
             return makeError(ErrorCode::FileReadFailed, QStringLiteral("The connection to the display was lost"));
         if (target_.kind == CaptureTarget::Kind::Window) {
@@ -251,6 +256,8 @@ private:
     xcb_shm_seg_t segment_ = 0;
     bool fixesChecked_ = false;
     bool fixes_ = false;
+    std::unique_ptr<X11StopKey> stopKey_;  // last: let go before the connection closes
+    bool stopped_ = false;
 };
 
 Result<std::unique_ptr<Connection>> connect(const QString& display)

@@ -2,11 +2,11 @@
 // the frames of a video do.
 #include "gui/main_window/record_screen_command.h"
 
-#include "core/capture/recording_session.h"
 #include "core/media/video_frames_export.h"
 #include "gui/app/app_context.h"
 #include "gui/main_window/main_window.h"
 #include "gui/recorder/recorder_window.h"
+#include "portal/recording_path.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,8 +1,10 @@
 #include "gui/recorder/recorder_window.h"
 
+#include "core/capture/recording_session.h"
 #include "core/capture/x11_grabber.h"
 #include "gui/app/dialogs.h"
 #include "gui/recorder/region_overlay.h"
+#include "portal/recording_path.h"
 #include "gui/widgets/compact_font.h"
 
 #include <QApplication>
@@ -57,7 +59,7 @@ QString clockText(std::int64_t microseconds)
 }  // namespace
 
 RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QString&)> folderFor, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), folderFor_(std::move(folderFor))
+    : QDialog(parent), dialogs_(dialogs), portal_(isWaylandSession()), folderFor_(std::move(folderFor))
 {
     setObjectName(QStringLiteral("frmRecorder"));
     setWindowTitle(QStringLiteral("Record Screen"));
@@ -103,6 +105,8 @@ RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QSt
     cmdRecordStart->setDefault(true);
     cmdRecordPause = makeButton("cmdRecordPause", QStringLiteral("Pause"));
     cmdRecordStop = makeButton("cmdRecordStop", QStringLiteral("Stop"));
+    if (!portal_)
+        cmdRecordStop->setToolTip(QStringLiteral("Ctrl+Alt+S stops the recording from any window"));
     cmdRecordCancel = makeButton("cmdRecordCancel", QStringLiteral("Cancel"));
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {cmdRecordStart, cmdRecordPause, cmdRecordStop, cmdRecordCancel})
@@ -166,6 +170,10 @@ void RecorderWindow::drawRegion()
 void RecorderWindow::fillWindows()
 {
     cboRecordWindow->clear();
+    if (portal_) {  // the desktop lists them itself, when recording starts
+        cboRecordWindow->addItem(QStringLiteral("The one the desktop asks for"), QVariant::fromValue(std::uint32_t(0)));
+        return;
+    }
     Result<std::vector<X11Window>> windows = listX11Windows();
     if (!windows)
         return;
@@ -197,6 +205,10 @@ std::optional<CaptureTarget> RecorderWindow::chosenTarget() const
         target.window = cboRecordWindow->currentData().value<std::uint32_t>();
         return target;
     default: {
+        if (portal_) {  // the desktop asks which
+            target.kind = CaptureTarget::Kind::Screen;
+            return target;
+        }
         const QList<QScreen*> screens = QGuiApplication::screens();
         const int n = cboRecordScreen->currentIndex();
         if (n < 0 || n >= screens.size())
@@ -230,7 +242,7 @@ void RecorderWindow::startRecording()
     const std::optional<CaptureTarget> target = chosenTarget();
     if (!target)
         return setStage(Stage::Choosing);
-    Result<std::unique_ptr<FrameGrabber>> grabber = openX11Grabber(*target, chkRecordPointer->isChecked());
+    Result<std::unique_ptr<FrameGrabber>> grabber = openSessionGrabber(*target, chkRecordPointer->isChecked());
     const QString name = QStringLiteral("screen-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     RecordingSettings settings;
     settings.framesPerSecond = spnRecordFps->value();
@@ -245,7 +257,9 @@ void RecorderWindow::startRecording()
     }
     recording_ = std::move(started).value();
     recordedSize_ = QSize(recording_->width(), recording_->height());
-    if (target->kind == CaptureTarget::Kind::Region)
+    if (portal_ && target->kind != CaptureTarget::Kind::Window && isVisible())
+        showMinimized();  // a Wayland window cannot place itself beside what is recorded
+    else if (target->kind == CaptureTarget::Kind::Region)
         stepAside(target->region);
     setStage(Stage::Recording);
     showCounts();

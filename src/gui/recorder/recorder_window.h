@@ -2,7 +2,9 @@
 // the screen, a window, or a whole screen), frames a second (5 to 30), the pointer or not and
 // a 3-second countdown that "Start Now" skips; then Pause/Resume and Stop, with the time and the
 // frame count shown while it records. The window moves out of what it records (or shows
-// minimised when nothing is left beside it). Stop writes the last pictures on a worker thread,
+// minimised when nothing is left beside it, and always under Wayland, where the desktop's portal
+// asks which screen or window is shared; there a region is cut from the shared screen). Under
+// X11, Ctrl+Alt+S stops the recording from any window. Stop writes the last pictures on a worker thread,
 // with progress and Cancel (which keeps nothing); then the window closes accepted and frames()
 // holds the pictures with their delays.
 #pragma once
@@ -74,6 +76,7 @@ private:
     QPushButton* cmdRecordCancel = nullptr;
 
     Dialogs& dialogs_;
+    bool portal_ = false;  // a Wayland session: the desktop's portal asks what is shared
     std::function<QString(const QString&)> folderFor_;
     std::optional<CaptureRect> region_;
     Stage stage_ = Stage::Choosing;

@@ -18,12 +18,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Shows the picture of `shade`, 8 x 4, as the test sets it; fails once `failing` is set.
+// Shows the picture of `shade`, 8 x 4, as the test sets it; fails once `failing` is set; is
+// finished (its stream ended) once `gone` is.
 class ShadeGrabber final : public FrameGrabber {
 public:
-    ShadeGrabber(std::atomic<int>& shade, std::atomic<bool>& failing) : shade_(shade), failing_(failing) {}
+    ShadeGrabber(std::atomic<int>& shade, std::atomic<bool>& failing, const std::atomic<bool>* gone = nullptr)
+        : shade_(shade), failing_(failing), gone_(gone)
+    {
+    }
     int width() const override { return 8; }
     int height() const override { return 4; }
+    bool finished() const override { return gone_ && *gone_; }
     Result<RgbaImage> grab() override
     {
         if (failing_)
@@ -37,6 +42,7 @@ public:
 private:
     std::atomic<int>& shade_;
     std::atomic<bool>& failing_;
+    const std::atomic<bool>* gone_;
 };
 
 QStringList filesIn(const QString& folder)
@@ -83,6 +89,24 @@ TEST(ScreenRecording, KeepsChangesWithTheirTimeAndLeavesPausesOut)
     auto again = ScreenRecording::start(std::make_unique<ShadeGrabber>(shade, failing), folder, settings);
     ASSERT_FALSE(again);
     EXPECT_EQ(again.error().code, ErrorCode::InvalidArgument);
+}
+
+TEST(ScreenRecording, ASourceThatEndsEndsTheRecordingAndItsFramesAreKept)
+{
+    QTemporaryDir dir;
+    std::atomic<int> shade{0};
+    std::atomic<bool> failing{false}, gone{false};
+    auto started = ScreenRecording::start(std::make_unique<ShadeGrabber>(shade, failing, &gone), dir.filePath(QStringLiteral("r")));
+    ASSERT_TRUE(started);
+    std::this_thread::sleep_for(200ms);
+    shade = 1;
+    std::this_thread::sleep_for(200ms);
+    gone = true;
+    std::this_thread::sleep_for(150ms);
+    EXPECT_TRUE(started.value()->counts().ended);
+    const auto frames = started.value()->finish();
+    ASSERT_TRUE(frames) << frames.error().message.toStdString();
+    EXPECT_EQ(frames.value().size(), 2u);
 }
 
 TEST(ScreenRecording, FailedCancelledOrAbandonedLeavesNothingBehind)

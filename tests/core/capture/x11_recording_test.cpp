@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <xcb/xcb.h>
@@ -139,6 +141,31 @@ TEST_F(X11Recording, TargetsNotOnTheDisplayAreRefused)
     EXPECT_EQ(captureRectFrom(QStringLiteral(" 640x480+10+20 ")), (CaptureRect{10, 20, 640, 480}));
     for (const char* wrong : {"640x480", "0x10+0+0", "10x10-1+0", "axb+0+0"})
         EXPECT_FALSE(captureRectFrom(QLatin1String(wrong))) << wrong;
+}
+
+TEST_F(X11Recording, CtrlAltSFromAnyWindowFinishesTheGrabber)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        GTEST_SKIP() << "xdotool is not installed";
+    auto grabber = openX11Grabber({}, false, display());
+    ASSERT_TRUE(grabber);
+    const auto press = [&](const char* keys) {
+        QProcess xdotool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), display());
+        xdotool.setProcessEnvironment(environment);
+        xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), QLatin1String(keys)});
+        ASSERT_TRUE(xdotool.waitForFinished(10000));
+    };
+    const auto finishedAfterGrabs = [&] {
+        for (int i = 0; i < 20; ++i, std::this_thread::sleep_for(20ms))
+            EXPECT_TRUE(grabber.value()->grab());
+        return grabber.value()->finished();
+    };
+    press("ctrl+s");
+    EXPECT_FALSE(finishedAfterGrabs());
+    press("ctrl+alt+s");
+    EXPECT_TRUE(finishedAfterGrabs());
 }
 
 }  // namespace

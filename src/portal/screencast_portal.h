@@ -1,0 +1,62 @@
+// The desktop's ScreenCast portal (org.freedesktop.portal.ScreenCast): a session is created,
+// the kind of source set (a monitor or a window, the pointer drawn in or not), and Start lets
+// the desktop ask the user which one; then the PipeWire remote is opened for the stream it
+// gives. Each step's answer comes as the Response signal of a request object, waited for in a
+// local event loop (the user may take a while to choose).
+#pragma once
+
+#include "core/capture/frame_grabber.h"
+
+#include <QDBusConnection>
+#include <QDBusArgument>
+#include <QVariantMap>
+
+#include <memory>
+
+namespace pictoreel {
+
+enum class PortalSource : std::uint32_t { Monitor = 1, Window = 2 };
+
+// One stream of Start's answer: its PipeWire node and what the portal says of it.
+struct PortalStreamEntry {
+    std::uint32_t node = 0;
+    QVariantMap properties;  // "size" (ii), "position" (ii), "source_type" (u) ...
+};
+QDBusArgument& operator<<(QDBusArgument& out, const PortalStreamEntry& entry);
+const QDBusArgument& operator>>(const QDBusArgument& in, PortalStreamEntry& entry);
+
+// What Start and OpenPipeWireRemote gave.
+struct PortalStream {
+    QString session;  // the session's object path, closed when the recording is over
+    std::uint32_t node = 0;
+    int fd = -1;  // the PipeWire remote, the caller's to close
+    int width = 0, height = 0;  // as the portal says, 0 when it does not
+};
+
+class ScreenCastPortal {
+public:
+    explicit ScreenCastPortal(QDBusConnection bus = QDBusConnection::sessionBus());
+
+    // Why sources of `kind` cannot be recorded through the portal on this bus, or nothing.
+    std::optional<QString> unavailable(PortalSource kind) const;
+    // The whole exchange. Errors: Cancelled when the user declined, LibraryFailure for a portal
+    // that refused or did not answer within `timeoutMs` of a step (-1: no limit).
+    Result<PortalStream> start(PortalSource kind, bool drawPointer, int timeoutMs = -1);
+    void closeSession(const QString& session) const;
+
+private:
+    Result<QVariantMap> request(const QString& method, QList<QVariant> arguments, int timeoutMs);
+    QVariant property(const char* name) const;
+
+    QDBusConnection bus_;
+    int tokens_ = 0;
+};
+
+// A grabber of what the user chooses in the portal's dialog; the session is closed when the
+// grabber goes.
+Result<std::unique_ptr<FrameGrabber>> openPortalGrabber(PortalSource kind, bool drawPointer,
+                                                        QDBusConnection bus = QDBusConnection::sessionBus());
+
+}  // namespace pictoreel
+
+Q_DECLARE_METATYPE(pictoreel::PortalStreamEntry)

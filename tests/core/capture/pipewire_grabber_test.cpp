@@ -1,0 +1,231 @@
+// The PipeWire grabber against a video source of the test's own, on a PipeWire (and the
+// WirePlumber that links its streams) started for the test in a runtime folder of its own.
+#include "core/capture/pipewire_grabber.h"
+
+#include "support/private_bus.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <pipewire/pipewire.h>
+#include <spa/param/video/format-utils.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+
+namespace pictoreel {
+namespace {
+
+constexpr int kWidth = 40, kHeight = 30, kStride = kWidth * 4 + 24;  // rows padded, as GPUs like them
+
+// A driving BGRx source: each picture filled with the shade of `blue`, the gaps between rows
+// with 0xEE (which must never show).
+class TestSource {
+public:
+    std::atomic<int> blue{10};
+
+    TestSource()
+    {
+        loop_ = pw_thread_loop_new("test-source", nullptr);
+        context_ = pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0);
+        pw_thread_loop_start(loop_);
+        pw_thread_loop_lock(loop_);
+        core_ = pw_context_connect(context_, nullptr, 0);
+        if (core_) {
+            stream_ = pw_stream_new(core_, "test-source", pw_properties_new(PW_KEY_MEDIA_CLASS, "Video/Source", nullptr));
+            static const pw_stream_events events = [] {
+                pw_stream_events e{};
+                e.version = PW_VERSION_STREAM_EVENTS;
+                e.param_changed = &TestSource::onParam;
+                e.process = &TestSource::onProcess;
+                return e;
+            }();
+            pw_stream_add_listener(stream_, &listener_, &events, this);
+            std::uint8_t buffer[512];
+            spa_pod_builder b = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
+            const spa_rectangle size = SPA_RECTANGLE(kWidth, kHeight);
+            const spa_fraction rate = SPA_FRACTION(30, 1);
+            const spa_pod* params[] = {static_cast<const spa_pod*>(spa_pod_builder_add_object(
+                &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
+                SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format, SPA_POD_Id(SPA_VIDEO_FORMAT_BGRx),
+                SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size), SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&rate)))};
+            pw_stream_connect(stream_, PW_DIRECTION_OUTPUT, PW_ID_ANY,
+                              pw_stream_flags(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS), params, 1);
+        }
+        pw_thread_loop_unlock(loop_);
+    }
+    ~TestSource()
+    {
+        close();
+        pw_thread_loop_stop(loop_);
+        pw_context_destroy(context_);
+        pw_thread_loop_destroy(loop_);
+    }
+    std::uint32_t node()
+    {
+        for (int i = 0; i < 100; ++i, QThread::msleep(50)) {
+            pw_thread_loop_lock(loop_);
+            const std::uint32_t id = stream_ ? pw_stream_get_node_id(stream_) : SPA_ID_INVALID;
+            pw_thread_loop_unlock(loop_);
+            if (id != SPA_ID_INVALID)
+                return id;
+        }
+        return SPA_ID_INVALID;
+    }
+    void tick()
+    {
+        pw_thread_loop_lock(loop_);
+        if (stream_)
+            pw_stream_trigger_process(stream_);
+        pw_thread_loop_unlock(loop_);
+    }
+    void close()
+    {
+        pw_thread_loop_lock(loop_);
+        if (stream_) {
+            spa_hook_remove(&listener_);
+            pw_stream_destroy(stream_);
+            stream_ = nullptr;
+        }
+        if (core_)
+            pw_core_disconnect(core_);
+        core_ = nullptr;
+        pw_thread_loop_unlock(loop_);
+    }
+
+private:
+    static void onParam(void* data, std::uint32_t id, const spa_pod* param)
+    {
+        if (id != SPA_PARAM_Format || !param)
+            return;
+        std::uint8_t buffer[256];
+        spa_pod_builder b = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
+        const spa_pod* params[] = {static_cast<const spa_pod*>(spa_pod_builder_add_object(
+            &b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(4, 2, 8), SPA_PARAM_BUFFERS_blocks,
+            SPA_POD_Int(1), SPA_PARAM_BUFFERS_size, SPA_POD_Int(kStride * kHeight), SPA_PARAM_BUFFERS_stride, SPA_POD_Int(kStride),
+            SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int(1 << SPA_DATA_MemFd)))};
+        pw_stream_update_params(static_cast<TestSource*>(data)->stream_, params, 1);
+    }
+    static void onProcess(void* data)
+    {
+        auto* self = static_cast<TestSource*>(data);
+        pw_buffer* buffer = pw_stream_dequeue_buffer(self->stream_);
+        if (!buffer)
+            return;
+        spa_data& plane = buffer->buffer->datas[0];
+        if (plane.data && plane.maxsize >= std::uint32_t(kStride * kHeight)) {
+            auto* bytes = static_cast<std::uint8_t*>(plane.data);
+            std::memset(bytes, 0xEE, std::size_t(kStride) * kHeight);
+            for (int y = 0; y < kHeight; ++y)
+                for (int x = 0; x < kWidth; ++x) {
+                    std::uint8_t* p = bytes + y * kStride + x * 4;
+                    p[0] = std::uint8_t(self->blue.load()), p[1] = std::uint8_t(y), p[2] = std::uint8_t(x), p[3] = 0;
+                }
+            plane.chunk->offset = 0;
+            plane.chunk->size = std::uint32_t(kStride * kHeight);
+            plane.chunk->stride = kStride;
+        }
+        pw_stream_queue_buffer(self->stream_, buffer);
+    }
+
+    pw_thread_loop* loop_ = nullptr;
+    pw_context* context_ = nullptr;
+    pw_core* core_ = nullptr;
+    pw_stream* stream_ = nullptr;
+    spa_hook listener_{};
+};
+
+class PipeWireGrabberTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* program : {"pipewire", "wireplumber"})
+            if (QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
+                GTEST_SKIP() << program << " is not installed";
+        qputenv("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit());
+        if (bus_.address().isEmpty())
+            GTEST_SKIP() << "dbus-daemon could not be started";
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_.address().toLocal8Bit());  // WirePlumber wants one
+        for (QProcess* process : {&pipewire_, &wireplumber_}) {  // their talk would fill a pipe and stop them
+            process->setStandardOutputFile(QProcess::nullDevice());
+            process->setStandardErrorFile(QProcess::nullDevice());
+        }
+        pipewire_.start(QStringLiteral("pipewire"), {});
+        for (int i = 0; i < 100 && !QFile::exists(socketPath()); ++i)
+            QThread::msleep(50);
+        if (!QFile::exists(socketPath()))
+            GTEST_SKIP() << "pipewire did not start";
+        wireplumber_.start(QStringLiteral("wireplumber"), {});
+        pw_init(nullptr, nullptr);
+    }
+    void TearDown() override
+    {
+        for (QProcess* process : {&wireplumber_, &pipewire_}) {
+            process->terminate();
+            process->waitForFinished(3000);
+        }
+    }
+    QString socketPath() const { return runtime_.filePath(QStringLiteral("pipewire-0")); }
+    int connectRemote() const
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socketPath().toLocal8Bit().constData(), sizeof(address.sun_path) - 1);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        return fd;
+    }
+
+    testing::PrivateBus bus_;
+    QTemporaryDir runtime_;
+    QProcess pipewire_, wireplumber_;
+};
+
+TEST_F(PipeWireGrabberTest, TakesTheStreamsPicturesAndFinishesWhenItEnds)
+{
+    TestSource source;
+    const std::uint32_t node = source.node();
+    ASSERT_NE(node, SPA_ID_INVALID);
+    std::atomic<bool> ticking{true};
+    std::thread ticker([&] {
+        while (ticking) {
+            source.tick();
+            QThread::msleep(30);
+        }
+    });
+    bool closed = false;
+    auto grabber = openPipeWireGrabber(connectRemote(), node, [&closed] { closed = true; }, 10000);
+    ASSERT_TRUE(grabber) << grabber.error().message.toStdString();
+    EXPECT_EQ(grabber.value()->width(), kWidth);
+    EXPECT_EQ(grabber.value()->height(), kHeight);
+    const auto pixel = [&](int x, int y) {
+        const RgbaImage picture = grabber.value()->grab().value();
+        return std::vector<int>(picture.pixel(x, y), picture.pixel(x, y) + 4);
+    };
+    EXPECT_EQ(pixel(kWidth - 1, kHeight - 1), (std::vector<int>{kWidth - 1, kHeight - 1, 10, 255}));
+    source.blue = 200;
+    for (int i = 0; i < 100 && pixel(0, 0)[2] != 200; ++i)
+        QThread::msleep(20);
+    EXPECT_EQ(pixel(3, 2), (std::vector<int>{3, 2, 200, 255}));
+
+    EXPECT_FALSE(grabber.value()->finished());
+    ticking = false;
+    ticker.join();
+    source.close();
+    for (int i = 0; i < 150 && !grabber.value()->finished(); ++i)
+        QThread::msleep(20);
+    EXPECT_TRUE(grabber.value()->finished());
+    grabber.value().reset();
+    EXPECT_TRUE(closed);
+}
+
+}  // namespace
+}  // namespace pictoreel
