@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace pictoreel {
@@ -15,6 +16,7 @@ struct BudgetMake {
     std::vector<AnimationFrameSource> frames;  // the converted frames, at start's size
     AnimationSettings settings;                // the loop count; the lossiness comes from the attempt
     BudgetSettings start;                      // what the user asked for
+    std::optional<int> quality;                // the project's Quality, the start's place on the curve
     QString tempFolder;                        // ends in a separator
     int jobs = 1;                              // frames reduced at once
     std::function<bool()> stopRequested;

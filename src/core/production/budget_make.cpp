@@ -38,6 +38,9 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
     }
     BudgetFrames frames(make);
     int attempts = 0;
+    // The look is judged on about this many frames, spread over the animation.
+    constexpr std::size_t kLookedAtFrames = 24;
+    const int lookEvery = static_cast<int>(std::max<std::size_t>(1, make.frames.size() / kLookedAtFrames));
     const auto stopped = [&make] { return make.stopRequested && make.stopRequested(); };
     std::vector<std::pair<BudgetSettings, QString>> fitting;  // the attempts that fit, with their files
     const auto removeAll = [&fitting] {
@@ -69,7 +72,7 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
         } else {
             fitting.emplace_back(settings, file);
             if (rated) {
-                const Result<double> quality = budgetAttemptQuality(file, make.frames);
+                const Result<double> quality = budgetAttemptQuality(file, make.frames, lookEvery);
                 if (!quality)
                     return quality.error();
                 made.quality = quality.value();
@@ -85,7 +88,7 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
             return alike.error();
         return alike.value() ? kBudgetMinGraphicsColors : kBudgetMinColors;
     };
-    const Result<BudgetOutcome> searched = searchSizeBudget(budget, make.start, attempt, colourFloor);
+    const Result<BudgetOutcome> searched = searchSizeBudget(budget, make.start, attempt, colourFloor, make.quality.value_or(100));
     if (!searched) {
         removeAll();
         return searched.error();

@@ -126,8 +126,8 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
         return produced;
     }
     if (budget) {
-        const BudgetMake make{std::move(animation), settings, report.settings, options.tempFolder, jobs,
-                              options.stopRequested, events.saveProgress};
+        const BudgetMake make{std::move(animation), settings,           report.settings,       plan.quality,
+                              options.tempFolder,   jobs,               options.stopRequested, events.saveProgress};
         Result<BudgetMade> made = makeWithinBudget(*budget, make, useKept);
         if (!made)
             return made.error();

@@ -5,6 +5,7 @@
 
 #include "core/base/error.h"
 #include "core/production/make_job.h"
+#include "core/production/quality_curve.h"
 #include "core/project/frame_list.h"
 #include "core/project/frame_style.h"
 #include "core/project/frame_values.h"
@@ -35,6 +36,8 @@ struct MakePlan {
     std::optional<int> loopCount;       // see loopCountFor
     // The project's Max size, when it is one; a make within it is a GIF's only.
     std::optional<std::int64_t> budget;
+    std::optional<int> quality;  // the project's Quality, which set the colours, dithering and lossiness not given
+    int temporalThreshold = 0;   // from the quality curve, for an assembler that takes one
 
     bool isGif() const { return kind == OutputKind::Gif; }
     // The budget the make has to meet: a GIF's.

@@ -1,5 +1,7 @@
 #include "core/production/size_budget.h"
 
+#include "core/production/quality_curve.h"
+
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -107,20 +109,72 @@ public:
 
     Result<BudgetTry> attempt(const BudgetSettings& settings)
     {
-        Result<BudgetTry> made = attempt_(settings, outcome_.attempts > 0);
+        for (const BudgetTried& t : all_)
+            if (t.settings == settings)
+                return t.result;  // a point of the curve that another quality rounds to
+        Result<BudgetTry> made = attempt_(settings, !all_.empty());
         if (!made)
             return made;
         const BudgetTry& t = made.value();
+        all_.push_back({settings, t});
         ++outcome_.attempts;
         if (outcome_.attempts == 1 || t.bytes < smallestBytes_) {
             smallest_ = settings;
             smallestBytes_ = t.bytes;
         }
-        if (t.bytes <= budget_ && (!outcome_.fits || t.quality > outcome_.quality))
-            outcome_ = {true, settings, t.bytes, t.quality, outcome_.attempts};
+        outcome_.fits = outcome_.fits || t.bytes <= budget_;
         if (settings.width == start_.width && settings.height == start_.height)
             tried_.push_back({settings.lossy, settings.colors, t.bytes, t.quality});
         return made;
+    }
+
+    // The curve's point at `quality`, never more colours or less lossiness than the start.
+    BudgetSettings onCurve(int quality) const
+    {
+        const QualityPoint point = qualityPoint(quality);
+        BudgetSettings s = start_;
+        s.lossy = std::max(start_.lossy, point.lossy);
+        s.colors = std::min(start_.colors, point.colors);
+        return s;
+    }
+
+    // From `startQuality` (whose attempt made `startBytes`) down the quality curve: the best
+    // quality that fits, bracketed and then bisected on the logarithm of the bytes; true once one
+    // fits. Otherwise `current` is the curve's last point and `currentBytes` its bytes.
+    Result<bool> alongCurve(int startQuality, BudgetSettings& current, std::int64_t& currentBytes)
+    {
+        // Bytes at the least quality taken as this share of the start's until it is tried.
+        constexpr double kLeastShareGuess = 0.3;
+        int high = startQuality;  // the lowest quality tried that does not fit
+        double highLog = std::log(double(std::max<std::int64_t>(1, currentBytes)));
+        int low = kLeastQuality - 1;  // the highest that fits (none yet)
+        double lowLog = highLog + std::log(kLeastShareGuess);
+        const int first = outcome_.attempts;
+        while (high - low > 1 && outcome_.attempts - first < kBudgetCurveAttempts && !spent()) {
+            // With a fitting point in hand, aim at the budget itself; before, a little below it.
+            const double target = std::log((low >= kLeastQuality ? 1.0 : kAim) * double(budget_));
+            const int from = std::max(low, kLeastQuality - 1);
+            double q = highLog == lowLog ? (from + high) / 2.0 : from + (high - from) * (target - lowLog) / (highLog - lowLog);
+            // Strictly between; towards the middle when the guess hugs an end, so the bracket halves.
+            q = std::clamp(q, from + 0.25 * (high - from), high - 0.25 * (high - from));
+            const int quality = std::clamp(static_cast<int>(std::lround(q)), std::max(from + 1, kLeastQuality), high - 1);
+            const Result<BudgetTry> made = attempt(onCurve(quality));
+            if (!made)
+                return made.error();
+            const double log = std::log(double(std::max<std::int64_t>(1, made.value().bytes)));
+            if (made.value().bytes <= budget_) {
+                low = quality;
+                lowLog = log;
+            } else {
+                high = quality;
+                highLog = log;
+                current = onCurve(quality);
+                currentBytes = made.value().bytes;
+            }
+            if (low >= kLeastQuality && high - low <= std::max(2, high / 12))
+                break;
+        }
+        return low >= kLeastQuality;
     }
 
     bool spent() const { return outcome_.attempts >= kBudgetMaxAttempts; }
@@ -250,7 +304,10 @@ public:
 
     BudgetOutcome finish()
     {
-        if (!outcome_.fits) {
+        if (const std::optional<std::size_t> best = chooseBudgetAttempt(all_, budget_)) {
+            const BudgetTried& t = all_[*best];
+            outcome_ = {true, t.settings, t.result.bytes, t.result.quality, outcome_.attempts};
+        } else {
             outcome_.chosen = smallest_;
             outcome_.bytes = smallestBytes_;
         }
@@ -369,12 +426,27 @@ private:
     BudgetSettings smallest_;
     std::int64_t smallestBytes_ = 0;
     std::vector<Tried> tried_;  // at full size
+    std::vector<BudgetTried> all_;
 };
 
 }  // namespace
 
+std::optional<std::size_t> chooseBudgetAttempt(const std::vector<BudgetTried>& tried, std::int64_t budget)
+{
+    std::optional<std::size_t> best;
+    for (std::size_t k = 0; k < tried.size(); ++k) {
+        const BudgetTry& t = tried[k].result;
+        if (t.bytes > budget)
+            continue;
+        if (!best || t.quality > tried[*best].result.quality ||
+            (t.quality == tried[*best].result.quality && t.bytes < tried[*best].result.bytes))
+            best = k;
+    }
+    return best;
+}
+
 Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
-                                       const BudgetColourFloor& minColors)
+                                       const BudgetColourFloor& minColors, int startQuality)
 {
     Search search(budget, start, attempt);
     const Result<BudgetTry> first = search.attempt(start);
@@ -388,19 +460,32 @@ Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings
     search.setMinColors(floor.value());
     BudgetSettings current = start;
     std::int64_t currentBytes = first.value().bytes;
-    // Fewer colours; when the fewest do not fit, more lossiness with them; then a smaller frame.
-    // At full size, lines of more lossiness with more colours may look better.
-    const Knob knobs[] = {colorsKnob(start, search.minColors()), lossyKnob(start), sizeKnob(start)};
+    const Result<bool> curve = search.alongCurve(std::clamp(startQuality, kLeastQuality, kBestQuality), current, currentBytes);
+    if (!curve)
+        return curve.error();
+    if (curve.value()) {
+        // Near the budget off the curve: the most colours that fit at the start's lossiness (flat
+        // graphics keep their look with few colours better than with lossiness), then lines of
+        // more lossiness with more colours while attempts last. The best-looking of all is kept.
+        BudgetSettings colours = start;
+        std::int64_t colourBytes = first.value().bytes;
+        const Result<bool> fitted = search.turn(colorsKnob(start, search.minColors()), colours, colourBytes);
+        if (!fitted)
+            return fitted.error();
+        if (fitted.value())
+            if (Status mixed = search.mix(); !mixed)
+                return mixed.error();
+        return search.finish();
+    }
+    // Even the least quality is too big: fewer colours from there; when the fewest do not fit,
+    // more lossiness with them; then a smaller frame.
+    const Knob knobs[] = {colorsKnob(current, search.minColors()), lossyKnob(current), sizeKnob(start)};
     for (const Knob& knob : knobs) {
         const Result<bool> fitted = search.turn(knob, current, currentBytes);
         if (!fitted)
             return fitted.error();
-        if (!fitted.value())
-            continue;
-        if (&knob != &knobs[2])
-            if (Status mixed = search.mix(); !mixed)
-                return mixed.error();
-        break;
+        if (fitted.value())
+            break;
     }
     return search.finish();
 }

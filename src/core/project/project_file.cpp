@@ -29,6 +29,7 @@ const QString kFrameCountKey = QStringLiteral("Frames");
 const QString kFitKey = QStringLiteral("Fit");
 const QString kFitBackgroundKey = QStringLiteral("Fit Background");
 const QString kMaxSizeKey = QStringLiteral("Max Size");
+const QString kQualityKey = QStringLiteral("Quality");
 
 // A key that older projects lack is written only when it has a value or the file has it already,
 // so a project that does not use it is written as it always was.
@@ -189,6 +190,7 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         writeOptionalKey(doc, kFitKey, properties.fit);
         writeOptionalKey(doc, kFitBackgroundKey, properties.fitBackground);
         writeOptionalKey(doc, kMaxSizeKey, properties.maxSize);
+        writeOptionalKey(doc, kQualityKey, properties.quality);
         for (int i = 1; i <= frames.rowCount(); ++i)
             doc.writeKey(kFrames, frameKey(i), frames.FrameToString(i));
         writeCaptionKeys(doc, properties.captions);
@@ -212,6 +214,7 @@ void readProjectFile(const IniDocument& doc, ProjectProperties& properties, Fram
     properties.fit = doc.readKey(kGlobal, kFitKey, QString());
     properties.fitBackground = doc.readKey(kGlobal, kFitBackgroundKey, QString());
     properties.maxSize = doc.readKey(kGlobal, kMaxSizeKey, QString());
+    properties.quality = doc.readKey(kGlobal, kQualityKey, QString());
     properties.captions = readCaptionKeys(doc);
     const int count = toInt16(doc.readKey(kGlobal, kFrameCountKey, QStringLiteral("0"))).value_or(0);
     for (int i = 1; i <= count; ++i) {

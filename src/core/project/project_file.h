@@ -30,6 +30,9 @@ struct ProjectProperties {
     QString fit;
     QString fitBackground;
     QString maxSize;
+    // One number, 1..100, for the GIF's lossiness, colours and dithering (see
+    // production/quality_curve.h); empty: the make's own settings, as before there was a quality.
+    QString quality;
     // Text layers drawn over the frames (see core/project/caption_keys.h); none in older projects.
     CaptionLayers captions;
 

@@ -25,6 +25,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+class QSpinBox;
+
 namespace pictoreel {
 
 class Dialogs;
@@ -181,6 +183,7 @@ private:
     QPushButton* cmdFitColor = nullptr;
     QCheckBox* chkAspect = nullptr;
     QLineEdit* txtMaxSize = nullptr;
+    QSpinBox* spnQuality = nullptr;  // 0 shows "default": no Quality
 
     QLineEdit* txtInterval = nullptr;
     QCheckBox* chkTrans = nullptr;
