@@ -102,8 +102,8 @@ int colorsTolerance(int colors) { return std::max(1, colors / 16); }
 
 class Search {
 public:
-    Search(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt)
-        : budget_(budget), start_(start), attempt_(attempt)
+    Search(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt, const std::function<bool()>& inTime)
+        : budget_(budget), start_(start), attempt_(attempt), inTime_(inTime)
     {
     }
 
@@ -138,26 +138,34 @@ public:
         return s;
     }
 
-    // From `startQuality` (whose attempt made `startBytes`) down the quality curve: the best
-    // quality that fits, bracketed and then bisected on the logarithm of the bytes; true once one
-    // fits. Otherwise `current` is the curve's last point and `currentBytes` its bytes.
+    // From `startQuality` (whose attempt made `currentBytes`) down the quality curve: the least
+    // quality first, which brackets the budget or tells that the curve cannot reach it; then the
+    // best quality that fits, by the secant of the logarithm of the bytes over the quality, kept
+    // strictly inside the bracket. True once one fits; otherwise `current` is the least quality's
+    // point and `currentBytes` its bytes.
     Result<bool> alongCurve(int startQuality, BudgetSettings& current, std::int64_t& currentBytes)
     {
-        // Bytes at the least quality taken as this share of the start's until it is tried.
-        constexpr double kLeastShareGuess = 0.3;
         int high = startQuality;  // the lowest quality tried that does not fit
         double highLog = std::log(double(std::max<std::int64_t>(1, currentBytes)));
-        int low = kLeastQuality - 1;  // the highest that fits (none yet)
-        double lowLog = highLog + std::log(kLeastShareGuess);
-        const int first = outcome_.attempts;
-        while (high - low > 1 && outcome_.attempts - first < kBudgetCurveAttempts && !spent()) {
-            // With a fitting point in hand, aim at the budget itself; before, a little below it.
-            const double target = std::log((low >= kLeastQuality ? 1.0 : kAim) * double(budget_));
-            const int from = std::max(low, kLeastQuality - 1);
-            double q = highLog == lowLog ? (from + high) / 2.0 : from + (high - from) * (target - lowLog) / (highLog - lowLog);
-            // Strictly between; towards the middle when the guess hugs an end, so the bracket halves.
-            q = std::clamp(q, from + 0.25 * (high - from), high - 0.25 * (high - from));
-            const int quality = std::clamp(static_cast<int>(std::lround(q)), std::max(from + 1, kLeastQuality), high - 1);
+        if (high <= kLeastQuality)
+            return false;
+        const BudgetSettings least = onCurve(kLeastQuality);
+        const Result<BudgetTry> bottom = attempt(least);
+        if (!bottom)
+            return bottom.error();
+        if (bottom.value().bytes > budget_) {
+            current = least;
+            currentBytes = bottom.value().bytes;
+            return false;
+        }
+        int low = kLeastQuality;  // the highest quality that fits
+        double lowLog = std::log(double(std::max<std::int64_t>(1, bottom.value().bytes)));
+        const double target = std::log(double(budget_));
+        for (int k = 1; k < kBudgetCurveAttempts && high - low > std::max(2, high / 12) && !spent(); ++k) {
+            double q = highLog == lowLog ? (low + high) / 2.0 : low + (high - low) * (target - lowLog) / (highLog - lowLog);
+            // Towards the middle when the guess hugs an end, so the bracket shrinks by a quarter at least.
+            q = std::clamp(q, low + 0.25 * (high - low), high - 0.25 * (high - low));
+            const int quality = std::clamp(static_cast<int>(std::lround(q)), low + 1, high - 1);
             const Result<BudgetTry> made = attempt(onCurve(quality));
             if (!made)
                 return made.error();
@@ -168,16 +176,15 @@ public:
             } else {
                 high = quality;
                 highLog = log;
-                current = onCurve(quality);
-                currentBytes = made.value().bytes;
             }
-            if (low >= kLeastQuality && high - low <= std::max(2, high / 12))
-                break;
         }
-        return low >= kLeastQuality;
+        return true;
     }
 
-    bool spent() const { return outcome_.attempts >= kBudgetMaxAttempts; }
+    bool spent() const
+    {
+        return outcome_.attempts >= kBudgetMaxAttempts || (outcome_.fits && inTime_ && !inTime_());
+    }
     bool fits() const { return outcome_.fits; }
     int minColors() const { return minColors_; }
     void setMinColors(int colors) { minColors_ = std::min(start_.colors, colors); }
@@ -280,7 +287,7 @@ public:
         if (Status s = fitLine(kBudgetMaxLossy, kLineAttempts - 1); !s)
             return s;
         lines.push_back(kBudgetMaxLossy);
-        while (outcome_.attempts + kLineAttempts <= kBudgetMaxAttempts) {
+        while (outcome_.attempts + kLineAttempts <= kBudgetMaxAttempts && !spent()) {
             // The best line so far, and the halfway point towards its better-looking neighbour.
             const auto best = std::max_element(lines.begin(), lines.end(), [this](int a, int b) {
                 return lineQuality(a) < lineQuality(b);
@@ -422,6 +429,7 @@ private:
     BudgetSettings start_;
     int minColors_ = kBudgetMinColors;
     const BudgetAttempt& attempt_;
+    const std::function<bool()>& inTime_;
     BudgetOutcome outcome_;
     BudgetSettings smallest_;
     std::int64_t smallestBytes_ = 0;
@@ -446,9 +454,10 @@ std::optional<std::size_t> chooseBudgetAttempt(const std::vector<BudgetTried>& t
 }
 
 Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
-                                       const BudgetColourFloor& minColors, int startQuality)
+                                       const BudgetColourFloor& minColors, int startQuality,
+                                       const std::function<bool()>& inTime)
 {
-    Search search(budget, start, attempt);
+    Search search(budget, start, attempt, inTime);
     const Result<BudgetTry> first = search.attempt(start);
     if (!first)
         return first.error();

@@ -69,9 +69,9 @@ inline constexpr int kBudgetMinColors = 16;
 inline constexpr int kBudgetMinGraphicsColors = 4;
 inline constexpr int kBudgetMinSide = 16;
 // Attempts made at most, however the bytes answer.
-inline constexpr int kBudgetMaxAttempts = 9;
+inline constexpr int kBudgetMaxAttempts = 12;
 // Of them, along the quality curve.
-inline constexpr int kBudgetCurveAttempts = 5;
+inline constexpr int kBudgetCurveAttempts = 4;
 
 // The fewest colours the search may go down to; asked for only when the start does not fit (it
 // may have to look at every frame). An error ends the search.
@@ -81,8 +81,10 @@ using BudgetColourFloor = std::function<Result<int>()>;
 // whose attempt is at most `budget` bytes, with no fewer colours than `minColors` gives (unless
 // the start has fewer; kBudgetMinColors when it is not set). `startQuality` is the start's place
 // on the quality curve: the curve's points below it are tried first, none with more colours or
-// less lossiness than the start. Errors are the attempt's own.
+// less lossiness than the start. Once an attempt fits, no further one is made when `inTime` says
+// false (the time for attempts is spent). Errors are the attempt's own.
 Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
-                                       const BudgetColourFloor& minColors = {}, int startQuality = 100);
+                                       const BudgetColourFloor& minColors = {}, int startQuality = 100,
+                                       const std::function<bool()>& inTime = {});
 
 }  // namespace pictoreel
