@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QSpinBox>
 #include <QSize>
 #include <QTabWidget>
 
@@ -24,8 +25,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-
-class QSpinBox;
 
 namespace pictoreel {
 
