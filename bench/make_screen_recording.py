@@ -8,6 +8,8 @@
                                  lines) scrolling through a licence, and the terminal window moving
   WORK/inputs/DS/f000..f119.png  the same frames scaled to 512x320 (Lanczos), as a recording made
                                  smaller is: antialiased text and edges
+  WORK/inputs/DH/f000..f089.png  the first 90 frames at twice the size on a 1920x1080 desktop, as a
+                                 recording of a full-HD screen at 200 % is: every pixel doubled
 
 ffmpeg's x11grab records the screen all along. Each step of the script tells the programs in the
 two terminals, through pipes, what to show next (keys typed, a command's output, the view one line
@@ -30,6 +32,7 @@ from pathlib import Path
 
 W, H, FRAMES = 800, 500, 120
 SCALED = (512, 320)
+FULL_HD, FULL_HD_FRAMES = (1920, 1080), 90
 FPS = 12
 FFMPEG = "/usr/bin/ffmpeg"
 SETTLED = 4
@@ -193,7 +196,7 @@ def main():
         grabber = Grabber(display)
         frame = grabber.settled()
 
-        for d in ("D", "DS"):
+        for d in ("D", "DS", "DH"):
             shutil.rmtree(inputs / d, ignore_errors=True)
             (inputs / d).mkdir(parents=True)
         x, y = 20, 24
@@ -217,6 +220,9 @@ def main():
         run(FFMPEG, "-nostdin", "-v", "error", "-y", "-i", str(inputs / "D" / "f%03d.png"), "-vf",
             f"scale={SCALED[0]}:{SCALED[1]}:flags=lanczos,format=rgb24", "-start_number", "0",
             str(inputs / "DS" / "f%03d.png"))
+        run(FFMPEG, "-nostdin", "-v", "error", "-y", "-i", str(inputs / "D" / "f%03d.png"), "-frames:v", str(FULL_HD_FRAMES),
+            "-vf", f"scale={2 * W}:{2 * H}:flags=neighbor,pad={FULL_HD[0]}:{FULL_HD[1]}:-1:-1:{DESKTOP},format=rgb24",
+            "-start_number", "0", str(inputs / "DH" / "f%03d.png"))
     finally:
         for into, ack in pipes.values() if "pipes" in locals() else ():
             into.close()
@@ -227,7 +233,8 @@ def main():
             child.terminate()
             child.wait()
         shutil.rmtree(scratch, ignore_errors=True)
-    print(f"D: {len(list((inputs / 'D').iterdir()))} frames, DS: {len(list((inputs / 'DS').iterdir()))} frames")
+    print(f"D: {len(list((inputs / 'D').iterdir()))} frames, DS: {len(list((inputs / 'DS').iterdir()))} frames, "
+          f"DH: {len(list((inputs / 'DH').iterdir()))} frames")
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@
 #include "core/production/budget_make.h"
 #include "core/production/make_gif.h"
 #include "core/production/make_other_formats.h"
+#include "core/production/quality_curve.h"
 #include "core/project/frame_key_gap.h"
 #include "core/project/frame_values.h"
 #include "core/project/numbers.h"
@@ -36,13 +37,14 @@ const auto kUsage = "usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [quality
                     "                          [--loop N|forever] [--transparent RRGGBB] [--fit stretch|contain|cover]\n"
                     "                          [--fit-background RRGGBB] [quality options]\n"
                     "                          [--temp DIR] [--jobs N] [--quiet] [--json]\n"
-                    "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100] [--max-size BYTES[K|M]]\n"
+                    "quality options: [--quality 1..100] [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100]\n"
+                    "                 [--max-size BYTES[K|M]]\n"
                     "both makes also take: [--crop WxH+X+Y] [--rotate 90|180|270] [--flip h|v] [--speed PERCENT]\n"
                     "                      [--caption TEXT [--caption-* ...]]... (as \"project\" takes them)\n"
                     "OUT ending in .webp makes an animated WebP, in .png or .apng an animated PNG (quality options unused)";
 
 const QStringList kQualityOptions{QStringLiteral("--colors"), QStringLiteral("--dither"), QStringLiteral("--lossy"),
-                                  QStringLiteral("--max-size")};
+                                  QStringLiteral("--max-size"), QStringLiteral("--quality")};
 
 // A whole number of `low`..`high` given with `option`, told about when it is wrong.
 std::optional<int> numberOption(const Arguments& args, const QString& option, int low, int high, int fallback)
@@ -62,7 +64,7 @@ std::optional<int> numberOption(const Arguments& args, const QString& option, in
 // false once a wrong one is told.
 bool readQualityOptions(const Arguments& args, MakeOptions& options, ProjectProperties& properties, QJsonObject& settings)
 {
-    if (!readMaxSize(args, properties))
+    if (!readMaxSize(args, properties) || !readQuality(args, properties))
         return false;
     const auto colors = numberOption(args, QStringLiteral("--colors"), 2, 256, options.colors);
     const auto lossy = numberOption(args, QStringLiteral("--lossy"), 0, 100, options.lossy);
@@ -70,6 +72,8 @@ bool readQualityOptions(const Arguments& args, MakeOptions& options, ProjectProp
         return false;
     options.colors = *colors;
     options.lossy = *lossy;
+    options.given.colors = args.value(QStringLiteral("--colors")).has_value();
+    options.given.lossy = args.value(QStringLiteral("--lossy")).has_value();
     static const QHash<QString, DitherMode> dithers{{QStringLiteral("none"), DitherMode::None},
                                                     {QStringLiteral("ordered"), DitherMode::Ordered},
                                                     {QStringLiteral("diffusion"), DitherMode::Diffusion}};
@@ -79,10 +83,19 @@ bool readQualityOptions(const Arguments& args, MakeOptions& options, ProjectProp
             return false;
         }
         options.dither = dithers.value(*dither);
+        options.given.dither = true;
     }
-    settings[QStringLiteral("colors")] = options.colors;
-    settings[QStringLiteral("dither")] = dithers.key(options.dither);
-    settings[QStringLiteral("lossy")] = options.lossy;
+    MakeOptions shown = options;  // as the project's Quality sets what was not given
+    if (const auto quality = qualityFromText(properties.quality)) {
+        const QualityPoint point = qualityPoint(*quality);
+        shown.colors = options.given.colors ? options.colors : point.colors;
+        shown.dither = options.given.dither ? options.dither : point.dither;
+        shown.lossy = options.given.lossy ? options.lossy : point.lossy;
+        settings[QStringLiteral("quality")] = *quality;
+    }
+    settings[QStringLiteral("colors")] = shown.colors;
+    settings[QStringLiteral("dither")] = dithers.key(shown.dither);
+    settings[QStringLiteral("lossy")] = shown.lossy;
     if (const auto budget = sizeBudgetFor(properties))
         settings[QStringLiteral("maxSize")] = qint64(*budget);
     return true;
@@ -172,7 +185,7 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     // A WebP or PNG keeps its pictures' own colours: the GIF's colour and size options would do
     // nothing there, so they are refused rather than passed over.
     const bool gif = !isOtherAnimationOutput(job.output);
-    for (const char* gifOnly : {"--max-size", "--colors", "--lossy", "--dither"}) {
+    for (const char* gifOnly : {"--max-size", "--colors", "--lossy", "--dither", "--quality"}) {
         if (!gif && args.value(QLatin1String(gifOnly))) {
             printError(QStringLiteral("%1 makes GIF files only, not %2").arg(QLatin1String(gifOnly), job.output));
             return kExitUsage;

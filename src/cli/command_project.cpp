@@ -17,15 +17,15 @@ namespace pictoreel::cli {
 int runProject(const QStringList& words)
 {
     const Arguments args(words, {QStringLiteral("--force")},
-                         QStringList{QStringLiteral("-o"), QStringLiteral("--max-size")} + kPictureListOptions + kShapeOptions +
-                             kCaptionOptions,
+                         QStringList{QStringLiteral("-o"), QStringLiteral("--max-size"), QStringLiteral("--quality")} +
+                             kPictureListOptions + kShapeOptions + kCaptionOptions,
                          std::numeric_limits<qsizetype>::max(), kCaptionOptions);
     const auto output = args.value(QStringLiteral("-o"));
     if (!args.ok() || args.positional().isEmpty() || !output || output->trimmed().isEmpty()) {
         printError(args.ok() ? QStringLiteral("usage: pictoreel-cli project PICTURE... -o PROJECT.agp [--delay N | --fps N] "
                                               "[--size WxH | --width W | --height H] [--loop N|forever] "
                                               "[--transparent RRGGBB] [--fit stretch|contain|cover] [--fit-background RRGGBB] "
-                                              "[--max-size BYTES] [--force]\n"
+                                              "[--max-size BYTES] [--quality 1..100] [--force]\n"
                                               "                           %1\n"
                                               "                           %2")
                                    .arg(QLatin1String(kShapeUsage), QLatin1String(kCaptionUsage))
@@ -33,7 +33,8 @@ int runProject(const QStringList& words)
         return kExitUsage;
     }
     auto project = pictureProjectFrom(args.positional(), args, PictureProjectUse::Write);
-    if (!project || !readMaxSize(args, project->properties) || !applyShapeOptions(args, project->properties, project->frames))
+    if (!project || !readMaxSize(args, project->properties) || !readQuality(args, project->properties) ||
+        !applyShapeOptions(args, project->properties, project->frames))
         return kExitUsage;
     Result<CaptionLayers> captions = captionsFrom(args.values());
     if (!captions) {

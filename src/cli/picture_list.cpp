@@ -2,6 +2,7 @@
 
 #include "shape_options.h"
 
+#include "core/production/quality_curve.h"
 #include "core/base/image.h"
 #include "core/base/limits.h"
 #include "core/media/imaging_component.h"
@@ -235,6 +236,19 @@ bool readMaxSize(const Arguments& args, ProjectProperties& properties)
         return false;
     }
     properties.maxSize = *maxSize;
+    return true;
+}
+
+bool readQuality(const Arguments& args, ProjectProperties& properties)
+{
+    const auto quality = args.value(QStringLiteral("--quality"));
+    if (!quality)
+        return true;
+    if (!qualityFromText(*quality)) {
+        printError(QStringLiteral("--quality wants a number from 1 to 100, not \"%1\"").arg(*quality));
+        return false;
+    }
+    properties.quality = quality->trimmed();
     return true;
 }
 

@@ -43,6 +43,8 @@ std::optional<PictureProject> pictureProjectFrom(const QStringList& pictures, co
 
 // --max-size of `args` into `properties` (the project's Max Size); false once a wrong one is told.
 bool readMaxSize(const Arguments& args, ProjectProperties& properties);
+// --quality into the project's Quality; false once a wrong value is told.
+bool readQuality(const Arguments& args, ProjectProperties& properties);
 
 // The full path of a file named on the command line.
 QString absolutePathOf(const QString& path);

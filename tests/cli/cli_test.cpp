@@ -167,6 +167,14 @@ TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
     // --max-size becomes the project's Max Size; a wrong one writes nothing.
     EXPECT_EQ(runCli(again + QStringList{project, "--force", "--max-size", "2.5M"}).exitCode, 0);
     EXPECT_TRUE(testing::fileContents(project).contains("\nMax Size=2.5M\n"));
+    // --quality becomes its Quality; --colors given beside it stays as given.
+    EXPECT_EQ(runCli(again + QStringList{project, "--force", "--max-size", "2.5M", "--quality", "1"}).exitCode, 0);
+    EXPECT_TRUE(testing::fileContents(project).contains("\nQuality=1\n"));
+    const CliRun low = runCli({"make", project, "-o", dir.filePath("low.gif"), "--temp", dir.filePath("c4"), "--colors", "200", "--json"});
+    const QJsonObject lowSettings = QJsonDocument::fromJson(low.out.toUtf8()).object()["settings"].toObject();
+    EXPECT_EQ(std::tuple(lowSettings["quality"].toInt(), lowSettings["colors"].toInt(), lowSettings["dither"].toString()),
+              std::tuple(1, 200, QString("none"))) << low.err.toStdString();
+    EXPECT_GT(lowSettings["lossy"].toInt(), 0);
     const CliRun webp = runCli({"make", project, "-o", dir.filePath("sized.webp"), "--temp", dir.filePath("c3")});
     EXPECT_TRUE(webp.exitCode == 0 && webp.out.endsWith(" s (Max size applies to GIF files only)\n")) << webp.out.toStdString();
     const CliRun noSize = runCli(again + QStringList{dir.filePath("sized.agp"), "--max-size", "3x"});
@@ -229,6 +237,10 @@ TEST_F(Cli, PictureOptions)
         {two + QStringList{"--transparent", "red"}, 2, {}},
         {two + QStringList{"--fit", "squash"}, 2, {}},
         {two + QStringList{"--fit", "contain", "--fit-background", "green"}, 2, {}},
+        {two + QStringList{"--quality", "40"}, 0, "50 40x30 0"},
+        {two + QStringList{"--quality", "0"}, 2, {}},
+        {two + QStringList{"--quality", "101"}, 2, {}},
+        {two + QStringList{"--quality", "good"}, 2, {}},
         {QStringList{p0, p1}, 2, {}},
         {QStringList{p0, "-o", out, "--delay", "5"}, 2, {}},
         {QStringList{writeProject(2, out), "--delay", "5"}, 2, {}},
@@ -238,6 +250,7 @@ TEST_F(Cli, PictureOptions)
         {QStringList{p0, p1, "-o", dir.filePath("o.webp"), "--colors", "16"}, 2, {}},
         {QStringList{p0, p1, "-o", dir.filePath("o.apng"), "--lossy", "20"}, 2, {}},
         {QStringList{p0, p1, "-o", dir.filePath("o.webp"), "--dither", "none"}, 2, {}},
+        {QStringList{p0, p1, "-o", dir.filePath("o.webp"), "--quality", "50"}, 2, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.words.join(' ').toStdString());

@@ -13,7 +13,7 @@ namespace {
 
 // Changes whenever a make within a budget may write other bytes for the same frames and budget:
 // the search's choices, and how an attempt's frames are reduced, scaled and compared.
-constexpr int kSearchVersion = 4;
+constexpr int kSearchVersion = 5;
 
 // The files kept under `stem`: its name followed by a choice.
 QStringList keptUnder(const QString& stem)
@@ -27,14 +27,16 @@ QStringList keptUnder(const QString& stem)
 QString budgetAnimationStem(std::int64_t budget, const BudgetMake& make)
 {
     const BudgetSettings& s = make.start;
-    const QByteArray more = QStringLiteral("budget %1 search %2 from %3 %4 %5x%6")
-                                .arg(budget)
-                                .arg(kSearchVersion)
-                                .arg(s.lossy)
-                                .arg(s.colors)
-                                .arg(s.width)
-                                .arg(s.height)
-                                .toLatin1();
+    QByteArray more = QStringLiteral("budget %1 search %2 from %3 %4 %5x%6")
+                          .arg(budget)
+                          .arg(kSearchVersion)
+                          .arg(s.lossy)
+                          .arg(s.colors)
+                          .arg(s.width)
+                          .arg(s.height)
+                          .toLatin1();
+    if (make.quality)
+        more += " quality " + QByteArray::number(*make.quality);
     const QString path = cachedAnimationPath(make.tempFolder, make.frames, make.settings, more);
     return path.isEmpty() ? path : path.chopped(4);  // without ".gif"
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace pictoreel {
@@ -15,8 +16,10 @@ struct BudgetMake {
     std::vector<AnimationFrameSource> frames;  // the converted frames, at start's size
     AnimationSettings settings;                // the loop count; the lossiness comes from the attempt
     BudgetSettings start;                      // what the user asked for
+    std::optional<int> quality;                // the project's Quality, the start's place on the curve
     QString tempFolder;                        // ends in a separator
     int jobs = 1;                              // frames reduced at once
+    double convertedSeconds = 0;               // what converting the frames took
     std::function<bool()> stopRequested;
     // Rising percentages while the attempts are made, then exactly one 100 once the output is in place.
     std::function<void(int percent)> progress;

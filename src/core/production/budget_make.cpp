@@ -9,7 +9,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QLocale>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <utility>
@@ -38,6 +40,9 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
     }
     BudgetFrames frames(make);
     int attempts = 0;
+    // The look is judged on about this many frames, spread over the animation.
+    constexpr std::size_t kLookedAtFrames = 24;
+    const int lookEvery = static_cast<int>(std::max<std::size_t>(1, make.frames.size() / kLookedAtFrames));
     const auto stopped = [&make] { return make.stopRequested && make.stopRequested(); };
     std::vector<std::pair<BudgetSettings, QString>> fitting;  // the attempts that fit, with their files
     const auto removeAll = [&fitting] {
@@ -45,9 +50,24 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
             if (!file.isEmpty())
                 QFile::remove(file);
     };
+    // A search takes at most kTimeFactor times a make without a budget: the conversion and one
+    // assembly, which the first attempt is. Once an attempt fits, no attempt is begun that the
+    // time left would not hold, taken as long as the longest so far.
+    constexpr double kTimeFactor = 3;
+    QElapsedTimer clock;
+    double attemptsSeconds = 0, longest = 0, allowed = 0;
+    const auto inTime = [&] { return attemptsSeconds + longest <= allowed; };
     const BudgetAttempt attempt = [&](const BudgetSettings& settings, bool rated) -> Result<BudgetTry> {
         if (stopped())
             return makeCancelled();
+        clock.start();
+        const auto timed = qScopeGuard([&] {
+            const double seconds = clock.nsecsElapsed() / 1e9;
+            attemptsSeconds += seconds;
+            longest = std::max(longest, seconds);
+            if (allowed == 0)
+                allowed = kTimeFactor * (make.convertedSeconds + seconds) - make.convertedSeconds;
+        });
         Result<std::vector<AnimationFrameSource>> sources = frames.framesFor(settings);
         if (!sources)
             return sources.error();
@@ -69,7 +89,7 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
         } else {
             fitting.emplace_back(settings, file);
             if (rated) {
-                const Result<double> quality = budgetAttemptQuality(file, make.frames);
+                const Result<double> quality = budgetAttemptQuality(file, make.frames, lookEvery);
                 if (!quality)
                     return quality.error();
                 made.quality = quality.value();
@@ -85,7 +105,7 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
             return alike.error();
         return alike.value() ? kBudgetMinGraphicsColors : kBudgetMinColors;
     };
-    const Result<BudgetOutcome> searched = searchSizeBudget(budget, make.start, attempt, colourFloor);
+    const Result<BudgetOutcome> searched = searchSizeBudget(budget, make.start, attempt, colourFloor, make.quality.value_or(100), inTime);
     if (!searched) {
         removeAll();
         return searched.error();

@@ -4,43 +4,82 @@
 #include "core/imaging/resampler.h"
 #include "core/production/budget_frames.h"
 
-#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace pictoreel {
 
 namespace {
 
-constexpr double kEqual = 99.0;
+struct Lab {
+    float l, a, b;
+};
 
-// Sum of squared differences over the channels of `a` and `b` (alike in size), alpha held to
-// 0 or 255 and transparent pixels black.
-double squaredError(const RgbaImage& a, const RgbaImage& b)
+// sRGB samples as linear light.
+const std::array<float, 256>& linearTable()
+{
+    static const std::array<float, 256> table = [] {
+        std::array<float, 256> t{};
+        for (int v = 0; v < 256; ++v) {
+            const double c = v / 255.0;
+            t[std::size_t(v)] = float(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+        }
+        return t;
+    }();
+    return table;
+}
+
+Lab oklab(float r, float g, float b)
+{
+    const float l = std::cbrt(0.4122214708f * r + 0.5363325363f * g + 0.0514459929f * b);
+    const float m = std::cbrt(0.2119034982f * r + 0.6806995451f * g + 0.1073969566f * b);
+    const float s = std::cbrt(0.0883024619f * r + 0.2817188376f * g + 0.6299787005f * b);
+    return {0.2104542553f * l + 0.7936177850f * m - 0.0040720468f * s, 1.9779984951f * l - 2.4285922050f * m + 0.4505937099f * s,
+            0.0259040371f * l + 0.7827717662f * m - 0.8086757660f * s};
+}
+
+// The OKLab colour of the 2×2 block at (x, y) of `image`, averaged in linear light.
+Lab blockColour(const RgbaImage& image, int x, int y)
+{
+    const std::array<float, 256>& linear = linearTable();
+    float sum[3] = {0, 0, 0};
+    for (int dy = 0; dy < 2; ++dy)
+        for (int dx = 0; dx < 2; ++dx) {
+            const std::uint8_t* p = image.pixel(x + dx, y + dy);
+            if (p[3] >= 128)
+                for (int c = 0; c < 3; ++c)
+                    sum[c] += linear[p[c]];
+        }
+    return oklab(sum[0] / 4, sum[1] / 4, sum[2] / 4);
+}
+
+// Sum of the colour differences over the 2×2 blocks of `a` and `b` (alike in size), and their count.
+std::pair<double, double> colourDifference(const RgbaImage& a, const RgbaImage& b)
 {
     double sum = 0;
-    const auto value = [](const std::uint8_t* p, int c) { return p[3] < 128 ? 0 : c == 3 ? 255 : p[c]; };
-    for (std::size_t i = 0; i + 3 < a.pixels.size() && i + 3 < b.pixels.size(); i += 4)
-        for (int c = 0; c < 4; ++c) {
-            const int d = value(&a.pixels[i], c) - value(&b.pixels[i], c);
-            sum += double(d) * d;
+    for (int y = 0; y + 1 < a.height; y += 2)
+        for (int x = 0; x + 1 < a.width; x += 2) {
+            const Lab p = blockColour(a, x, y), q = blockColour(b, x, y);
+            sum += std::sqrt(double(p.l - q.l) * (p.l - q.l) + double(p.a - q.a) * (p.a - q.a) + double(p.b - q.b) * (p.b - q.b));
         }
-    return sum;
+    return {sum, double(a.width / 2) * double(a.height / 2)};
 }
 
 }  // namespace
 
-Result<double> budgetAttemptQuality(const QString& file, const std::vector<AnimationFrameSource>& frames)
+Result<double> budgetAttemptQuality(const QString& file, const std::vector<AnimationFrameSource>& frames, int every)
 {
     Result<GifDecoder> opened = GifDecoder::openFile(file);
     if (!opened)
         return opened.error();
     GifDecoder& decoder = opened.value();
-    double error = 0, samples = 0;
+    double difference = 0, blocks = 0;
+    int pictured = 0;
     for (std::size_t k = 0; k < frames.size(); ++k) {
         std::optional<GifFrame> frame = decoder.nextFrame();
         if (!frame)
             return makeError(ErrorCode::CorruptData, QStringLiteral("%1 ends before frame %2").arg(file).arg(k + 1));
-        if (frames[k].fileName.isEmpty())
+        if (frames[k].fileName.isEmpty() || pictured++ % std::max(1, every) != 0)
             continue;
         const Result<RgbaImage> picture = readConvertedPicture(frames[k].fileName);
         if (!picture)
@@ -53,12 +92,11 @@ Result<double> budgetAttemptQuality(const QString& file, const std::vector<Anima
                 return scaled.error();
             shown = std::move(scaled.value());
         }
-        error += squaredError(shown, wanted);
-        samples += double(wanted.pixels.size());
+        const auto [sum, count] = colourDifference(shown, wanted);
+        difference += sum;
+        blocks += count;
     }
-    if (samples == 0 || error == 0)
-        return kEqual;
-    return std::min(kEqual, 10 * std::log10(255.0 * 255.0 * samples / error));
+    return blocks == 0 ? 0.0 : -100 * difference / blocks;
 }
 
 }  // namespace pictoreel

@@ -10,10 +10,13 @@
 
 namespace pictoreel {
 
-// The PSNR in dB (99 when equal) of the animation in `file` against `frames`, the converted
-// frames, frame by frame: red, green, blue and alpha, transparent pixels (alpha below half) as
-// black. Frames without picture are left out; a smaller animation is scaled up to the pictures'
-// size first. The animation is decoded as it plays, one screen at a time.
-Result<double> budgetAttemptQuality(const QString& file, const std::vector<AnimationFrameSource>& frames);
+// How close the animation in `file` looks to `frames`, the converted frames: minus 100 times the
+// mean OKLab colour difference, 0 when equal, so higher is closer. Both pictures are first averaged
+// over 2×2 blocks, as the eye at a normal distance blends them: dithering that keeps a colour on
+// average costs little, while a colour lost (a blue turned grey), banding and lossy streaks cost
+// their full difference. Transparent pixels (alpha below half) count as black. Every `every`-th
+// frame with a picture is compared; a smaller animation is scaled up to the pictures' size first.
+// The animation is decoded as it plays, one screen at a time.
+Result<double> budgetAttemptQuality(const QString& file, const std::vector<AnimationFrameSource>& frames, int every = 1);
 
 }  // namespace pictoreel

@@ -12,6 +12,7 @@
 #include "core/project/paths.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -60,6 +61,8 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     const int jobs = options.jobsToUse();
     const std::optional<std::int64_t> budget = plan.gifBudget();
     // Without a budget, the assembly runs beside the conversions and takes each frame's indices.
+    QElapsedTimer converting;
+    converting.start();
     ConversionPool pool(conversions, jobs, !budget);
 
     AnimationSettings settings;
@@ -123,8 +126,8 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
         return produced;
     }
     if (budget) {
-        const BudgetMake make{std::move(animation), settings, report.settings, options.tempFolder, jobs,
-                              options.stopRequested, events.saveProgress};
+        const BudgetMake make{std::move(animation), settings, report.settings, plan.quality, options.tempFolder, jobs,
+                              converting.nsecsElapsed() / 1e9, options.stopRequested, events.saveProgress};
         Result<BudgetMade> made = makeWithinBudget(*budget, make, useKept);
         if (!made)
             return made.error();

@@ -37,6 +37,10 @@ struct MakeOptions {
     // photos, 6 dB on flat graphics and seconds of assembly, so it is the user's choice (and the
     // size budget's first knob).
     int lossy = 0;
+    // Which of the three above the user gave: those stay as given over the project's Quality.
+    struct {
+        bool colors = false, dither = false, lossy = false;
+    } given;
 
     // How many frames are converted at once.
     int jobsToUse() const

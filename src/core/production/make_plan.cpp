@@ -30,6 +30,27 @@ Status checkOutputIsNoInput(const std::vector<FrameValues>& frames, const QStrin
     return {};
 }
 
+// The project's Quality sets what the options were not given for.
+Status applyQuality(const ProjectProperties& properties, const MakeOptions& options, MakePlan& plan)
+{
+    if (properties.quality.trimmed().isEmpty())
+        return {};
+    plan.quality = qualityFromText(properties.quality);
+    if (!plan.quality)
+        return makeError(ErrorCode::InvalidArgument,
+                         QStringLiteral("The project's Quality \"%1\" is not a whole number from 1 to 100.")
+                             .arg(properties.quality.trimmed()));
+    const QualityPoint point = qualityPoint(*plan.quality);
+    if (!options.given.colors)
+        plan.style.colors = point.colors;
+    if (!options.given.dither)
+        plan.style.dither = point.dither;
+    if (!options.given.lossy)
+        plan.lossy = point.lossy;
+    plan.temporalThreshold = point.temporalThreshold;
+    return {};
+}
+
 }  // namespace
 
 OutputKind outputKindFor(const QString& output)
@@ -84,6 +105,8 @@ Result<MakePlan> planMake(const FrameList& frames, const ProjectProperties& prop
         plan.style.colors = options.colors;
         plan.style.dither = options.dither;
         plan.lossy = options.lossy;
+        if (Status s = applyQuality(properties, options, plan); !s)
+            return s.error();
         if (!plan.budget && !properties.maxSize.trimmed().isEmpty())
             return makeError(ErrorCode::InvalidArgument,
                              QStringLiteral("The project's Max size \"%1\" is not a size in bytes such as 3000000, 500K or 2.5M.")

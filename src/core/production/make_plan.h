@@ -8,6 +8,7 @@
 #include "core/production/make_job.h"
 #include "core/project/caption_layer.h"
 #include "core/project/crop_region.h"
+#include "core/production/quality_curve.h"
 #include "core/project/frame_list.h"
 #include "core/project/frame_style.h"
 #include "core/project/frame_values.h"
@@ -44,6 +45,8 @@ struct MakePlan {
     std::optional<CropRegion> crop;
     Orientation orientation;
     CaptionLayers captions;
+    std::optional<int> quality;  // the project's Quality, which set the colours, dithering and lossiness not given
+    int temporalThreshold = 0;   // from the quality curve, for an assembler that takes one
 
     bool isGif() const { return kind == OutputKind::Gif; }
     // The budget the make has to meet: a GIF's.

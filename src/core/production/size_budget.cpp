@@ -1,5 +1,7 @@
 #include "core/production/size_budget.h"
 
+#include "core/production/quality_curve.h"
+
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -100,30 +102,89 @@ int colorsTolerance(int colors) { return std::max(1, colors / 16); }
 
 class Search {
 public:
-    Search(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt)
-        : budget_(budget), start_(start), attempt_(attempt)
+    Search(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt, const std::function<bool()>& inTime)
+        : budget_(budget), start_(start), attempt_(attempt), inTime_(inTime)
     {
     }
 
     Result<BudgetTry> attempt(const BudgetSettings& settings)
     {
-        Result<BudgetTry> made = attempt_(settings, outcome_.attempts > 0);
+        for (const BudgetTried& t : all_)
+            if (t.settings == settings)
+                return t.result;  // a point of the curve that another quality rounds to
+        Result<BudgetTry> made = attempt_(settings, !all_.empty());
         if (!made)
             return made;
         const BudgetTry& t = made.value();
+        all_.push_back({settings, t});
         ++outcome_.attempts;
         if (outcome_.attempts == 1 || t.bytes < smallestBytes_) {
             smallest_ = settings;
             smallestBytes_ = t.bytes;
         }
-        if (t.bytes <= budget_ && (!outcome_.fits || t.quality > outcome_.quality))
-            outcome_ = {true, settings, t.bytes, t.quality, outcome_.attempts};
+        outcome_.fits = outcome_.fits || t.bytes <= budget_;
         if (settings.width == start_.width && settings.height == start_.height)
             tried_.push_back({settings.lossy, settings.colors, t.bytes, t.quality});
         return made;
     }
 
-    bool spent() const { return outcome_.attempts >= kBudgetMaxAttempts; }
+    // The curve's point at `quality`, never more colours or less lossiness than the start.
+    BudgetSettings onCurve(int quality) const
+    {
+        const QualityPoint point = qualityPoint(quality);
+        BudgetSettings s = start_;
+        s.lossy = std::max(start_.lossy, point.lossy);
+        s.colors = std::min(start_.colors, point.colors);
+        return s;
+    }
+
+    // From `startQuality` (whose attempt made `currentBytes`) down the quality curve: the least
+    // quality first, which brackets the budget or tells that the curve cannot reach it; then the
+    // best quality that fits, by the secant of the logarithm of the bytes over the quality, kept
+    // strictly inside the bracket. True once one fits; otherwise `current` is the least quality's
+    // point and `currentBytes` its bytes.
+    Result<bool> alongCurve(int startQuality, BudgetSettings& current, std::int64_t& currentBytes)
+    {
+        int high = startQuality;  // the lowest quality tried that does not fit
+        double highLog = std::log(double(std::max<std::int64_t>(1, currentBytes)));
+        if (high <= kLeastQuality)
+            return false;
+        const BudgetSettings least = onCurve(kLeastQuality);
+        const Result<BudgetTry> bottom = attempt(least);
+        if (!bottom)
+            return bottom.error();
+        if (bottom.value().bytes > budget_) {
+            current = least;
+            currentBytes = bottom.value().bytes;
+            return false;
+        }
+        int low = kLeastQuality;  // the highest quality that fits
+        double lowLog = std::log(double(std::max<std::int64_t>(1, bottom.value().bytes)));
+        const double target = std::log(double(budget_));
+        for (int k = 1; k < kBudgetCurveAttempts && high - low > std::max(2, high / 12) && !spent(); ++k) {
+            double q = highLog == lowLog ? (low + high) / 2.0 : low + (high - low) * (target - lowLog) / (highLog - lowLog);
+            // Towards the middle when the guess hugs an end, so the bracket shrinks by a quarter at least.
+            q = std::clamp(q, low + 0.25 * (high - low), high - 0.25 * (high - low));
+            const int quality = std::clamp(static_cast<int>(std::lround(q)), low + 1, high - 1);
+            const Result<BudgetTry> made = attempt(onCurve(quality));
+            if (!made)
+                return made.error();
+            const double log = std::log(double(std::max<std::int64_t>(1, made.value().bytes)));
+            if (made.value().bytes <= budget_) {
+                low = quality;
+                lowLog = log;
+            } else {
+                high = quality;
+                highLog = log;
+            }
+        }
+        return true;
+    }
+
+    bool spent() const
+    {
+        return outcome_.attempts >= kBudgetMaxAttempts || (outcome_.fits && inTime_ && !inTime_());
+    }
     bool fits() const { return outcome_.fits; }
     int minColors() const { return minColors_; }
     void setMinColors(int colors) { minColors_ = std::min(start_.colors, colors); }
@@ -226,7 +287,7 @@ public:
         if (Status s = fitLine(kBudgetMaxLossy, kLineAttempts - 1); !s)
             return s;
         lines.push_back(kBudgetMaxLossy);
-        while (outcome_.attempts + kLineAttempts <= kBudgetMaxAttempts) {
+        while (outcome_.attempts + kLineAttempts <= kBudgetMaxAttempts && !spent()) {
             // The best line so far, and the halfway point towards its better-looking neighbour.
             const auto best = std::max_element(lines.begin(), lines.end(), [this](int a, int b) {
                 return lineQuality(a) < lineQuality(b);
@@ -250,7 +311,10 @@ public:
 
     BudgetOutcome finish()
     {
-        if (!outcome_.fits) {
+        if (const std::optional<std::size_t> best = chooseBudgetAttempt(all_, budget_)) {
+            const BudgetTried& t = all_[*best];
+            outcome_ = {true, t.settings, t.result.bytes, t.result.quality, outcome_.attempts};
+        } else {
             outcome_.chosen = smallest_;
             outcome_.bytes = smallestBytes_;
         }
@@ -365,18 +429,35 @@ private:
     BudgetSettings start_;
     int minColors_ = kBudgetMinColors;
     const BudgetAttempt& attempt_;
+    const std::function<bool()>& inTime_;
     BudgetOutcome outcome_;
     BudgetSettings smallest_;
     std::int64_t smallestBytes_ = 0;
     std::vector<Tried> tried_;  // at full size
+    std::vector<BudgetTried> all_;
 };
 
 }  // namespace
 
-Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
-                                       const BudgetColourFloor& minColors)
+std::optional<std::size_t> chooseBudgetAttempt(const std::vector<BudgetTried>& tried, std::int64_t budget)
 {
-    Search search(budget, start, attempt);
+    std::optional<std::size_t> best;
+    for (std::size_t k = 0; k < tried.size(); ++k) {
+        const BudgetTry& t = tried[k].result;
+        if (t.bytes > budget)
+            continue;
+        if (!best || t.quality > tried[*best].result.quality ||
+            (t.quality == tried[*best].result.quality && t.bytes < tried[*best].result.bytes))
+            best = k;
+    }
+    return best;
+}
+
+Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
+                                       const BudgetColourFloor& minColors, int startQuality,
+                                       const std::function<bool()>& inTime)
+{
+    Search search(budget, start, attempt, inTime);
     const Result<BudgetTry> first = search.attempt(start);
     if (!first)
         return first.error();
@@ -388,19 +469,32 @@ Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings
     search.setMinColors(floor.value());
     BudgetSettings current = start;
     std::int64_t currentBytes = first.value().bytes;
-    // Fewer colours; when the fewest do not fit, more lossiness with them; then a smaller frame.
-    // At full size, lines of more lossiness with more colours may look better.
-    const Knob knobs[] = {colorsKnob(start, search.minColors()), lossyKnob(start), sizeKnob(start)};
+    const Result<bool> curve = search.alongCurve(std::clamp(startQuality, kLeastQuality, kBestQuality), current, currentBytes);
+    if (!curve)
+        return curve.error();
+    if (curve.value()) {
+        // Near the budget off the curve: the most colours that fit at the start's lossiness (flat
+        // graphics keep their look with few colours better than with lossiness), then lines of
+        // more lossiness with more colours while attempts last. The best-looking of all is kept.
+        BudgetSettings colours = start;
+        std::int64_t colourBytes = first.value().bytes;
+        const Result<bool> fitted = search.turn(colorsKnob(start, search.minColors()), colours, colourBytes);
+        if (!fitted)
+            return fitted.error();
+        if (fitted.value())
+            if (Status mixed = search.mix(); !mixed)
+                return mixed.error();
+        return search.finish();
+    }
+    // Even the least quality is too big: fewer colours from there; when the fewest do not fit,
+    // more lossiness with them; then a smaller frame.
+    const Knob knobs[] = {colorsKnob(current, search.minColors()), lossyKnob(current), sizeKnob(start)};
     for (const Knob& knob : knobs) {
         const Result<bool> fitted = search.turn(knob, current, currentBytes);
         if (!fitted)
             return fitted.error();
-        if (!fitted.value())
-            continue;
-        if (&knob != &knobs[2])
-            if (Status mixed = search.mix(); !mixed)
-                return mixed.error();
-        break;
+        if (fitted.value())
+            break;
     }
     return search.finish();
 }

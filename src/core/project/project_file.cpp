@@ -32,6 +32,7 @@ const QString kMaxSizeKey = QStringLiteral("Max Size");
 const QString kCropKey = QStringLiteral("Crop");
 const QString kRotateKey = QStringLiteral("Rotate");
 const QString kMirrorKey = QStringLiteral("Mirror");
+const QString kQualityKey = QStringLiteral("Quality");
 
 // A key that older projects lack is written only when it has a value or the file has it already,
 // so a project that does not use it is written as it always was.
@@ -195,6 +196,7 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         writeOptionalKey(doc, kCropKey, properties.crop);
         writeOptionalKey(doc, kRotateKey, properties.rotate);
         writeOptionalKey(doc, kMirrorKey, properties.mirror);
+        writeOptionalKey(doc, kQualityKey, properties.quality);
         for (int i = 1; i <= frames.rowCount(); ++i)
             doc.writeKey(kFrames, frameKey(i), frames.FrameToString(i));
         writeCaptionKeys(doc, properties.captions);
@@ -221,6 +223,7 @@ void readProjectFile(const IniDocument& doc, ProjectProperties& properties, Fram
     properties.crop = doc.readKey(kGlobal, kCropKey, QString());
     properties.rotate = doc.readKey(kGlobal, kRotateKey, QString());
     properties.mirror = doc.readKey(kGlobal, kMirrorKey, QString());
+    properties.quality = doc.readKey(kGlobal, kQualityKey, QString());
     properties.captions = readCaptionKeys(doc);
     const int count = toInt16(doc.readKey(kGlobal, kFrameCountKey, QStringLiteral("0"))).value_or(0);
     for (int i = 1; i <= count; ++i) {

@@ -36,6 +36,9 @@ struct ProjectProperties {
     QString crop;
     QString rotate;
     QString mirror;
+    // One number, 1..100, for the GIF's lossiness, colours and dithering (see
+    // production/quality_curve.h); empty: the make's own settings, as before there was a quality.
+    QString quality;
     // Text layers drawn over the frames (see core/project/caption_keys.h); none in older projects.
     CaptionLayers captions;
 

@@ -284,7 +284,7 @@ void PropertyPanel::setTabOrderByRows()
 {
     // Row by row, left to right within a row; the tabs follow each other in their order.
     QWidget* const order[] = {txtWidth, cmdAutoW,      txtHeight, cmdAutoH, txtLoop,    chkLoop,    txtOutputFile,
-                              cmdOutputFile, cboFit, cmdFitColor, chkAspect, txtMaxSize, txtInterval, chkTrans, cmdTransColor, cmdApply, cmdApplyAll};
+                              cmdOutputFile, cboFit, cmdFitColor, chkAspect, spnQuality, txtMaxSize, txtInterval, chkTrans, cmdTransColor, cmdApply, cmdApplyAll};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QSpinBox>
 #include <QSize>
 #include <QTabWidget>
 
@@ -181,6 +182,7 @@ private:
     QPushButton* cmdFitColor = nullptr;
     QCheckBox* chkAspect = nullptr;
     QLineEdit* txtMaxSize = nullptr;
+    QSpinBox* spnQuality = nullptr;  // 0 shows "default": no Quality
 
     QLineEdit* txtInterval = nullptr;
     QCheckBox* chkTrans = nullptr;

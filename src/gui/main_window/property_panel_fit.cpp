@@ -1,8 +1,9 @@
 // "Global Properties" rows 6 to 8: how pictures fit their frames and the colour of the bars, the
-// aspect lock of the size boxes, and the largest file a make should write.
+// aspect lock of the size boxes and the GIF's quality, and the largest file a make should write.
 #include "gui/main_window/property_panel.h"
 
 #include "core/formats/picture_formats.h"
+#include "core/production/quality_curve.h"
 #include "core/project/frame_style.h"
 #include "core/project/numbers.h"
 #include "gui/app/dialogs.h"
@@ -10,6 +11,7 @@
 
 #include <QComboBox>
 #include <QMenu>
+#include <QSpinBox>
 
 #include <algorithm>
 #include <cmath>
@@ -73,13 +75,26 @@ void PropertyPanel::buildFitRows()
     chkAspect = new QCheckBox(QStringLiteral("Keep aspect ratio"), p);
     chkAspect->setObjectName(QStringLiteral("chkAspect"));
     chkAspect->setAccessibleName(chkAspect->text());
-    place(chkAspect, kNameLeft, rowTop(7), kDesignContainerWidth - kNameLeft - kRightMargin, kBoxHeight);
+    place(chkAspect, kNameLeft, rowTop(7), kBoxLeft + 1215 - kNameLeft, kBoxHeight);
     connect(chkAspect, &QCheckBox::toggled, this, [this](bool on) {
         const double w = txtWidth->text().toDouble(), h = txtHeight->text().toDouble();
         boxesAspect_ = on && w > 0 && h > 0 ? w / h : 0;
     });
     for (QLineEdit* box : {txtWidth, txtHeight})
         connect(box, &QLineEdit::textEdited, this, [this, box] { keepAspect(box); });
+
+    // Beside the aspect lock: one number for the GIF's lossiness, colours and dithering.
+    constexpr int kQualityLeft = kBoxLeft + 1215 + kGap, kQualityLabel = 660;
+    unitLabel(p, "lblQuality", QStringLiteral("Quality:"), kQualityLeft, 7, kQualityLabel);
+    spnQuality = new QSpinBox(p);
+    spnQuality->setObjectName(QStringLiteral("spnQuality"));
+    spnQuality->setRange(0, 100);
+    spnQuality->setSpecialValueText(QStringLiteral("default"));
+    spnQuality->setAccessibleName(QStringLiteral("Quality"));
+    spnQuality->setToolTip(QStringLiteral("1 to 100: lower makes a smaller GIF; default makes it as without a quality"));
+    place(spnQuality, kQualityLeft + kQualityLabel, rowTop(7), kDesignContainerWidth - kRightMargin - kQualityLeft - kQualityLabel,
+          kBoxHeight);
+    connect(spnQuality, &QSpinBox::editingFinished, this, [this] { Q_EMIT projectPropertiesEdited(); });
 
     txtMaxSize = textBox(p, "txtMaxSize", QString(), 8, 1215);
     txtMaxSize->setPlaceholderText(QStringLiteral("none"));
@@ -94,6 +109,7 @@ void PropertyPanel::readFitRows(ProjectProperties& properties) const
     properties.fit = mode == FitMode::Stretch ? QString() : fitModeText(mode);
     properties.fitBackground = fitColor_ ? QString::number(*fitColor_) : QString();
     properties.maxSize = txtMaxSize->text().trimmed();
+    properties.quality = spnQuality->value() > 0 ? QString::number(spnQuality->value()) : QString();
 }
 
 void PropertyPanel::showFitRows(const ProjectProperties& properties)
@@ -101,6 +117,7 @@ void PropertyPanel::showFitRows(const ProjectProperties& properties)
     cboFit->setCurrentText(fitModeText(fitModeFromText(properties.fit)));
     setFitColor(frameStyleFor(properties).fitBackground);
     txtMaxSize->setText(properties.maxSize);
+    spnQuality->setValue(qualityFromText(properties.quality).value_or(0));
 }
 
 void PropertyPanel::setFitColor(std::optional<std::int32_t> colorRef)

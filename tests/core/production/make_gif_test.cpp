@@ -252,6 +252,42 @@ TEST_F(MakeGif, FewerColoursStoreOnlyWhatChanges)
     }
 }
 
+// The project's Quality: 100 is the make without one, byte for byte; a lower one never makes a
+// larger file; a text that is not 1..100 is refused before any work.
+TEST_F(MakeGif, ALowerQualityNeverMakesALargerFile)
+{
+    properties.width = "64";
+    properties.height = "48";
+    for (int i = 0; i < 3; ++i) {
+        // A photo-like picture: gradients with a texture, moving from frame to frame.
+        writeBmp(dir.filePath(QStringLiteral("q%1.bmp").arg(i)), testing::makePicture(64, 48, [i](int x, int y) {
+                     const int t = (x * 7 + y * 13 + i * 5) % 23;
+                     return Rgb{std::uint8_t(x * 4 + t), std::uint8_t(y * 5 + i * 9), std::uint8_t(255 - x * 2 - y * 2 + t)};
+                 }));
+        addRow(QStringLiteral("q%1.bmp").arg(i));
+    }
+    ASSERT_TRUE(make(dir.filePath("plain.gif")).ok());
+    const QByteArray plain = testing::fileContents(dir.filePath("plain.gif"));
+    std::int64_t previous = plain.size();
+    for (const int quality : {100, 90, 75, 60, 45, 30, 15, 1}) {
+        SCOPED_TRACE(quality);
+        properties.quality = QString::number(quality);
+        const QString output = dir.filePath(QStringLiteral("q%1.gif").arg(quality));
+        ASSERT_TRUE(make(output).ok());
+        const QByteArray made = testing::fileContents(output);
+        if (quality == 100) {
+            EXPECT_EQ(made, plain);
+        }
+        EXPECT_LE(made.size(), previous);
+        previous = made.size();
+    }
+    EXPECT_LT(previous, plain.size() * 3 / 4);
+    for (const char* wrong : {"0", "101", "5.5", "high"}) {
+        properties.quality = QLatin1String(wrong);
+        EXPECT_EQ(codeOf(make(dir.filePath("wrong.gif"))), ErrorCode::InvalidArgument) << wrong;
+    }
+}
+
 // Pictures of few colours are stored as they are, so a slow fade shows every step of it in every
 // pixel: the screen's colour does not stand in for a near one, as it may in reduced frames.
 TEST_F(MakeGif, ASlowFadeShowsEveryStep)

@@ -117,27 +117,57 @@ std::vector<AnimationFrameSource> flatFrames(const QTemporaryDir& dir, const QSt
     return frames;
 }
 
-TEST(BudgetQuality, ComparesEveryFrameAsShownWithItsPicture)
+TEST(BudgetQuality, ComparesTheFramesAsSeenWithTheirPictures)
 {
     QTemporaryDir dir;
     const std::vector<AnimationFrameSource> pictures = flatFrames(dir, "picture", 32, 90);
-    const struct {
-        int side;
-        std::uint8_t last;
-        double psnr;
-    } cases[] = {
-        {32, 90, 99},
-        {16, 90, 99},                                          // scaled up to the pictures' size
-        {32, 190, 10 * std::log10(255.0 * 255 * 8 / 10'000)},  // one channel of one frame of two is 100 off
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.side);
+    const auto look = [&](const std::vector<AnimationFrameSource>& frames) {
         const QString attempt = dir.filePath("attempt.gif");
-        ASSERT_TRUE(AnimationAssembler(flatFrames(dir, "attempt", c.side, c.last), {}).save(attempt).ok());
-        const auto quality = budgetAttemptQuality(attempt, pictures);
-        ASSERT_TRUE(quality.ok());
-        EXPECT_NEAR(quality.value(), c.psnr, 1e-9);
-    }
+        EXPECT_TRUE(AnimationAssembler(frames, {}).save(attempt).ok());
+        return budgetAttemptQuality(attempt, pictures).value();
+    };
+    EXPECT_EQ(look(flatFrames(dir, "same", 32, 90)), 0);
+    EXPECT_EQ(look(flatFrames(dir, "small", 16, 90)), 0);  // scaled up to the pictures' size
+    const double near = look(flatFrames(dir, "near", 32, 120)), far = look(flatFrames(dir, "far", 32, 190));
+    EXPECT_LT(near, 0);
+    EXPECT_LT(far, near);
+
+    // Two shades dithered about a grey look closer to it than one shade that is as far off.
+    const auto grey = [&](const char* name, const std::function<std::uint8_t(int, int)>& shade) {
+        std::vector<AnimationFrameSource> frames;
+        for (int k = 0; k < 3; ++k) {
+            const QString file = dir.filePath(QStringLiteral("%1%2.gif").arg(QLatin1String(name)).arg(k));
+            IndexedImage picture{8, 8, {}, {{100, 100, 100}, {128, 128, 128}, {156, 156, 156}}, -1};
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    picture.indices.push_back(shade(x, y));
+            EXPECT_TRUE(writeSingleImageGif(file, picture).ok());
+            frames.push_back({file, 10});
+        }
+        return frames;
+    };
+    const std::vector<AnimationFrameSource> flat = grey("grey", [](int, int) { return 1; });
+    const auto lookAgainst = [&](const std::vector<AnimationFrameSource>& frames) {
+        const QString attempt = dir.filePath("grey.gif");
+        EXPECT_TRUE(AnimationAssembler(frames, {}).save(attempt).ok());
+        return budgetAttemptQuality(attempt, flat).value();
+    };
+    EXPECT_GT(lookAgainst(grey("dithered", [](int x, int y) { return (x + y) % 2 * 2; })),
+              lookAgainst(grey("darker", [](int, int) { return 0; })));
+}
+
+// The kept attempt: the best-looking that fits, the smaller of two that look alike.
+TEST(SizeBudget, ChoosesTheBestLookingAttemptThatFits)
+{
+    const auto tried = [](std::vector<std::pair<std::int64_t, double>> results) {
+        std::vector<BudgetTried> all;
+        for (const auto& [bytes, look] : results)
+            all.push_back({BudgetSettings{int(all.size()), 256, 64, 48}, {bytes, look}});
+        return all;
+    };
+    EXPECT_EQ(chooseBudgetAttempt(tried({{900, -5}, {1100, -1}, {950, -2}}), 1000), 2u);
+    EXPECT_EQ(chooseBudgetAttempt(tried({{990, -2}, {800, -2}, {1000, -3}}), 1000), 1u);
+    EXPECT_EQ(chooseBudgetAttempt(tried({{1001, -1}, {2000, 0}}), 1000), std::nullopt);
 }
 
 class BudgetMake : public ::testing::Test {
