@@ -1,6 +1,7 @@
 // The main window's frame commands: adding, removing and moving frames, showing the selected
 // frame's picture and values, and the property panel's buttons.
 #include "gui/main_window/main_window.h"
+
 #include "gui/main_window/new_frame_defaults.h"
 #include "gui/main_window/add_pictures_dialog.h"
 #include "gui/app/frame_side_setting.h"
@@ -10,6 +11,7 @@
 #include "core/project/project_file.h"
 #include "gui/app/busy_pointer.h"
 #include "gui/app/dialogs.h"
+#include "gui/main_window/caption_placer.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"
 
@@ -207,11 +209,13 @@ void MainWindow::refreshFrameImage()
     // The frame as made (none while the size boxes hold no size) beside its picture.
     const auto [width, height] = SSTab1->frameSizeTexts();
     wpdlx1.ClearImage();
+    captionPlacer_->forget();
     if (const Result<FrameSize> size = frameSizeFromTexts(width, height)) {
         const FrameValues frame = frameValuesAt(frames_, i);
         const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder(), frameStyleFor(SSTab1->projectProperties())));
-        if (frameGif && !frameGif.value().isEmpty())
-            (void)wpdlx1.LoadImage(frameGif.value());
+        // The captions are drawn over it as the make draws them.
+        if (frameGif && !frameGif.value().isEmpty() && wpdlx1.LoadImage(frameGif.value()).ok())
+            captionPlacer_->show(wpdlx1.image(), SSTab1->projectProperties().captions, i);
     }
 }
 
