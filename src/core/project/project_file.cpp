@@ -29,6 +29,9 @@ const QString kFrameCountKey = QStringLiteral("Frames");
 const QString kFitKey = QStringLiteral("Fit");
 const QString kFitBackgroundKey = QStringLiteral("Fit Background");
 const QString kMaxSizeKey = QStringLiteral("Max Size");
+const QString kCropKey = QStringLiteral("Crop");
+const QString kRotateKey = QStringLiteral("Rotate");
+const QString kMirrorKey = QStringLiteral("Mirror");
 
 // A key that older projects lack is written only when it has a value or the file has it already,
 // so a project that does not use it is written as it always was.
@@ -189,6 +192,9 @@ Status writeProjectFile(const QString& path, const FrameList& frames, ProjectPro
         writeOptionalKey(doc, kFitKey, properties.fit);
         writeOptionalKey(doc, kFitBackgroundKey, properties.fitBackground);
         writeOptionalKey(doc, kMaxSizeKey, properties.maxSize);
+        writeOptionalKey(doc, kCropKey, properties.crop);
+        writeOptionalKey(doc, kRotateKey, properties.rotate);
+        writeOptionalKey(doc, kMirrorKey, properties.mirror);
         for (int i = 1; i <= frames.rowCount(); ++i)
             doc.writeKey(kFrames, frameKey(i), frames.FrameToString(i));
         writeCaptionKeys(doc, properties.captions);
@@ -212,6 +218,9 @@ void readProjectFile(const IniDocument& doc, ProjectProperties& properties, Fram
     properties.fit = doc.readKey(kGlobal, kFitKey, QString());
     properties.fitBackground = doc.readKey(kGlobal, kFitBackgroundKey, QString());
     properties.maxSize = doc.readKey(kGlobal, kMaxSizeKey, QString());
+    properties.crop = doc.readKey(kGlobal, kCropKey, QString());
+    properties.rotate = doc.readKey(kGlobal, kRotateKey, QString());
+    properties.mirror = doc.readKey(kGlobal, kMirrorKey, QString());
     properties.captions = readCaptionKeys(doc);
     const int count = toInt16(doc.readKey(kGlobal, kFrameCountKey, QStringLiteral("0"))).value_or(0);
     for (int i = 1; i <= count; ++i) {

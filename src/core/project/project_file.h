@@ -30,6 +30,12 @@ struct ProjectProperties {
     QString fit;
     QString fitBackground;
     QString maxSize;
+    // Keys added with them, empty when not set: the part of every picture kept ("WxH+X+Y" in
+    // pixels or percentages, see crop_region.h), and its turn ("90", "180" or "270") and flip
+    // ("1": left-right before turning, see orientation.h).
+    QString crop;
+    QString rotate;
+    QString mirror;
     // Text layers drawn over the frames (see core/project/caption_keys.h); none in older projects.
     CaptionLayers captions;
 

@@ -147,17 +147,19 @@ TEST_F(ProjectFile, WritesTheKeysInTheirOrderAndProposesTheOutput)
     }
 }
 
-// Fit, bar colour and size budget go after the frame count when set, come back as written, and
+// Fit, bar colour, size budget, crop and turn go after the frame count when set, come back as written, and
 // leave the file once emptied: a project without them is written as it always was (above).
 TEST_F(ProjectFile, FitKeysAreWrittenOnlyWhenSet)
 {
     ProjectProperties p;
     p.fit = "Fit Inside", p.fitBackground = "255", p.maxSize = "2M";
+    p.crop = "50%x50%+25%+0%", p.rotate = "270", p.mirror = "1";
     ASSERT_TRUE(writeProjectFile(path("fit.agp"), FrameList(), p));
-    EXPECT_TRUE(fileContents(path("fit.agp")).endsWith("Frames=0\nFit=Fit Inside\nFit Background=255\nMax Size=2M\n"));
+    EXPECT_TRUE(fileContents(path("fit.agp")).endsWith("Frames=0\nFit=Fit Inside\nFit Background=255\nMax Size=2M\n"
+                                                       "Crop=50%x50%+25%+0%\nRotate=270\nMirror=1\n"));
     EXPECT_EQ(load("fit.agp").properties, p);
     EXPECT_TRUE(frameStyleFor(p).fit == FitMode::Contain && frameStyleFor(p).fitBackground == 255);
-    p.fit = p.fitBackground = p.maxSize = QString();
+    p.fit = p.fitBackground = p.maxSize = p.crop = p.rotate = p.mirror = QString();
     ASSERT_TRUE(writeProjectFile(path("fit.agp"), FrameList(), p));
     EXPECT_TRUE(fileContents(path("fit.agp")).endsWith("Frames=0\n"));
 }
