@@ -71,6 +71,73 @@ TEST_F(FrameShapeTest, CaptionsAreSetInTheDialogShownOnTheFrameAndDraggedToAPoin
     EXPECT_EQ(pixelsNotRed(), 0);
 }
 
+TEST_F(FrameShapeTest, TheCropIsDrawnWithTheBoxesOrTheMouseAndTakenWithEnterOnly)
+{
+    addPictures({"a.png", "b.png"}, 80, 60);
+    auto* view = part<ImageView>("wpdlx1");
+    const auto crop = [&](std::function<void(QDialog&)> edit, int key) {
+        trigger("mnuEditCrop");
+        QPointer<QDialog> bar = window->findChild<QDialog*>(QStringLiteral("frmCrop"));
+        ASSERT_TRUE(bar && bar->isVisible());
+        EXPECT_EQ(QSize(window->wpdlx1.ImageWidth(), window->wpdlx1.ImageHeight()), QSize(80, 60));
+        edit(*bar);
+        QTest::keyClick(view, Qt::Key(key));
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(bar);
+    };
+    const auto typeRect = [](QDialog& bar) {
+        for (const auto& [name, value] : {std::pair("txtCropX", 10), std::pair("txtCropY", 5), std::pair("txtCropWidth", 40), std::pair("txtCropHeight", 30)})
+            child<QSpinBox>(&bar, name)->setValue(value);
+    };
+    crop(typeRect, Qt::Key_Escape);
+    EXPECT_EQ(panel->projectProperties().crop, "");
+    crop(typeRect, Qt::Key_Return);
+    EXPECT_EQ(panel->projectProperties().crop, "40x30+10+5");
+
+    // Drawn with the mouse from its corner, the boxes following; Reset takes the whole picture.
+    crop([&](QDialog& bar) {
+        const QTransform toView = view->pictureToView();
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, toView.map(QPointF(70, 50)).toPoint());
+        QTest::mouseMove(view->viewport(), toView.map(QPointF(50, 40)).toPoint());
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, toView.map(QPointF(50, 40)).toPoint());
+        EXPECT_EQ(child<QSpinBox>(&bar, "txtCropX")->value(), 50);
+        EXPECT_EQ(child<QSpinBox>(&bar, "txtCropHeight")->value(), 10);
+    }, Qt::Key_Enter);
+    EXPECT_EQ(panel->projectProperties().crop, "20x10+50+40");
+    crop([](QDialog& bar) { click(&bar, "cmdCropReset"); }, Qt::Key_Return);
+    EXPECT_EQ(panel->projectProperties().crop, "");
+}
+
+TEST_F(FrameShapeTest, QuarterTurnsSwapTheSizeBoxesAndUndoBringsThemBack)
+{
+    addPictures({"a.png"}, 80, 60);
+    panel->setFrameWidth(80);
+    panel->setFrameHeight(60);
+    const auto shape = [&] {
+        QCoreApplication::processEvents();
+        const ProjectProperties p = panel->projectProperties();
+        return QStringList{p.width, p.height, p.rotate, p.mirror}.join(u' ');
+    };
+    const QString start = shape();
+    trigger("mnuEditRotateRight");
+    EXPECT_EQ(shape(), "60 80 90 ");
+    trigger("mnuEditFlipHorizontal");
+    EXPECT_EQ(shape(), "60 80 270 1");
+    trigger("mnuEditRotate180");
+    EXPECT_EQ(shape(), "60 80 90 1");
+    trigger("mnuEditRotateLeft");
+    EXPECT_EQ(shape(), "80 60  1");
+    trigger("mnuEditFlipVertical");
+    EXPECT_EQ(shape(), "80 60 180 ");
+    for (const char* before : {"80 60  1", "60 80 90 1", "60 80 270 1", "60 80 90 "}) {
+        trigger("mnuEditUndo");
+        EXPECT_EQ(shape(), before);
+    }
+    trigger("mnuEditUndo");
+    EXPECT_EQ(shape(), start);
+}
+
 TEST_F(FrameShapeTest, TheScrubberAndTheBoxesFollowEachOtherAndShowThePicture)
 {
     VideoFramesDialog dialog(dialogs, QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_h264_16x12_10f_from1.4s.mkv"), path("frames"));

@@ -37,6 +37,10 @@ class Dialogs;
 class FrameListModel;
 class FrameListView;
 class CaptionPlacer;
+class CropDialog;
+class CropEditor;
+class CropShade;
+struct Orientation;
 class ImageView;
 class PropertyPanel;
 class Shell;
@@ -162,6 +166,16 @@ public Q_SLOTS:
     // Edit, "Captions ...": the project's text layers in `frmCaptions`; OK sets them, as one change
     // (caption_commands.cpp). A caption can also be dragged on the frame view.
     void EditCaptions();
+    // Edit, "Crop ...": the frame view becomes the crop's editor, with its bar `frmCrop`; Enter or
+    // Apply sets the crop (in the picture's pixels, or in fractions of each picture's size when
+    // the pictures differ), Escape or Cancel leaves it as it was (shape_commands.cpp).
+    void EditCrop();
+    // Edit, the turns and flips of every picture; a quarter turn swaps the width and height boxes.
+    void RotateLeft();
+    void RotateRight();
+    void Rotate180();
+    void FlipHorizontal();
+    void FlipVertical();
     // Edit, "U&ndo" and "R&edo": the project as it was before the last change, and back again.
     void undoChange();
     void redoChange();
@@ -282,6 +296,13 @@ private:
     // Changes the project's values that no box of the panel shows (captions, crop, turn), as one
     // change of the project, and shows the frame again.
     void changeProjectProperties(const std::function<void(ProjectProperties&)>& change);
+    // shape_commands.cpp
+    void connectShapeTools();
+    void finishCrop(bool apply);
+    // The crop dimmed around on the original picture's view.
+    void showCropShade();
+    bool picturesDifferInSize() const;
+    void changeOrientation(const std::function<Orientation(Orientation)>& change);
     // Remakes the frame view of the selected frame at the size the boxes hold.
     void refreshFrameImage();
     // "No files in the list!" when the list is empty.
@@ -331,6 +352,9 @@ private:
     UndoHistory undoHistory_;
     bool recordQueued_ = false;  // a change waits to be recorded when the command is over
     std::unique_ptr<CaptionPlacer> captionPlacer_;  // the frame view's tool
+    std::unique_ptr<CropEditor> cropEditor_;        // the frame view's tool while a crop is drawn
+    std::unique_ptr<CropShade> cropShade_;          // the original picture view's
+    CropDialog* cropDialog_ = nullptr;              // while a crop is drawn
 };
 
 // The entries of the add-pictures dialog, as "description|patterns" pairs joined by "|": the 25 it

@@ -192,6 +192,7 @@ void MainWindow::ShowFrameProperties()
     refreshFrameImage();
     wpdlx3.ClearImage();
     const bool loaded = wpdlx3.LoadImage(frame.picture).ok();
+    showCropShade();
     const std::optional<PictureSize> own = loaded ? drawingSizeBeyondLimits(frame.picture) : std::nullopt;
 
     SSTab1->showFrame({.interval = frame.interval, .transparent = frame.transparent, .transColor = frame.transColor,
@@ -208,8 +209,11 @@ void MainWindow::refreshFrameImage()
     BusyPointer busy;
     // The frame as made (none while the size boxes hold no size) beside its picture.
     const auto [width, height] = SSTab1->frameSizeTexts();
+    if (cropDialog_)
+        finishCrop(false);  // another frame, or other values: the crop drawn so far is given up
     wpdlx1.ClearImage();
     captionPlacer_->forget();
+    showCropShade();
     if (const Result<FrameSize> size = frameSizeFromTexts(width, height)) {
         const FrameValues frame = frameValuesAt(frames_, i);
         const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder(), frameStyleFor(SSTab1->projectProperties())));

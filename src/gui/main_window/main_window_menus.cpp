@@ -106,7 +106,13 @@ void MainWindow::buildMenus()
     }
     // The edits of the frames' picture and the captions drawn over them, after those.
     mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditShapeSep"));
-    for (const MenuEntry& entry : {MenuEntry{"Captions ...", {}, &MainWindow::EditCaptions, "mnuEditCaptions"}}) {
+    for (const MenuEntry& entry : {MenuEntry{"Captions ...", {}, &MainWindow::EditCaptions, "mnuEditCaptions"},
+                                   MenuEntry{"Crop ...", {}, &MainWindow::EditCrop, "mnuEditCrop"},
+                                   MenuEntry{"Rotate 90° Left", {}, &MainWindow::RotateLeft, "mnuEditRotateLeft"},
+                                   MenuEntry{"Rotate 90° Right", {}, &MainWindow::RotateRight, "mnuEditRotateRight"},
+                                   MenuEntry{"Rotate 180°", {}, &MainWindow::Rotate180, "mnuEditRotate180"},
+                                   MenuEntry{"Flip Horizontal", {}, &MainWindow::FlipHorizontal, "mnuEditFlipHorizontal"},
+                                   MenuEntry{"Flip Vertical", {}, &MainWindow::FlipVertical, "mnuEditFlipVertical"}}) {
         QAction* action = mnuEdit->addAction(QString::fromUtf8(entry.caption));
         action->setObjectName(QLatin1String(entry.name));
         connect(action, &QAction::triggered, this, entry.command);
