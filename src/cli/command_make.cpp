@@ -1,8 +1,10 @@
 // pictoreel-cli make PROJECT.agp [-o OUT.gif] [quality options] [--temp DIR] [--jobs N] [--quiet] [--json]
 // pictoreel-cli make PICTURE... -o OUT.gif [picture options] [quality options] [--temp DIR] [--jobs N] [--quiet] [--json]
+#include "caption_options.h"
 #include "cli_support.h"
 #include "commands.h"
 #include "picture_list.h"
+#include "shape_options.h"
 
 #include "core/formats/picture_formats.h"
 #include "core/production/budget_make.h"
@@ -35,6 +37,8 @@ const auto kUsage = "usage: pictoreel-cli make PROJECT.agp [-o OUT.gif] [quality
                     "                          [--fit-background RRGGBB] [quality options]\n"
                     "                          [--temp DIR] [--jobs N] [--quiet] [--json]\n"
                     "quality options: [--colors 2..256] [--dither none|ordered|diffusion] [--lossy 0..100] [--max-size BYTES[K|M]]\n"
+                    "both makes also take: [--crop WxH+X+Y] [--rotate 90|180|270] [--flip h|v] [--speed PERCENT]\n"
+                    "                      [--caption TEXT [--caption-* ...]]... (as \"project\" takes them)\n"
                     "OUT ending in .webp makes an animated WebP, in .png or .apng an animated PNG (quality options unused)";
 
 const QStringList kQualityOptions{QStringLiteral("--colors"), QStringLiteral("--dither"), QStringLiteral("--lossy"),
@@ -176,12 +180,22 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     }
     if (gif && !readQualityOptions(args, options, properties, chosen))
         return kExitUsage;
+    FrameList frames = job.frames;
+    if (!applyShapeOptions(args, properties, frames))
+        return kExitUsage;
+    Result<CaptionLayers> captions = captionsFrom(args.values());
+    if (!captions) {
+        printError(captions.error().message);
+        return kExitUsage;
+    }
+    for (CaptionLayer& layer : captions.value())
+        properties.captions.push_back(std::move(layer));
     const InterruptCatcher interrupts;
     options.stopRequested = &InterruptCatcher::interrupted;
 
     QElapsedTimer timer;
     timer.start();
-    const Result<MakePlan> plan = planMake(job.frames, properties, job.output, options);
+    const Result<MakePlan> plan = planMake(frames, properties, job.output, options);
     const Result<MakeReport> made = plan ? makeFromPlan(plan.value(), options, events) : Result<MakeReport>(plan.error());
     const double seconds = timer.elapsed() / 1000.0;
     bar.finish();
@@ -244,8 +258,8 @@ int runMake(const QStringList& words)
 {
     const Arguments args(words, {QStringLiteral("--quiet"), QStringLiteral("--json")},
                          QStringList{QStringLiteral("-o"), QStringLiteral("--temp"), QStringLiteral("--jobs")} + kPictureListOptions +
-                             kQualityOptions,
-                         std::numeric_limits<qsizetype>::max());
+                             kQualityOptions + kShapeOptions + kCaptionOptions,
+                         std::numeric_limits<qsizetype>::max(), kCaptionOptions);
     if (!args.ok() || args.positional().isEmpty()) {
         printError(args.ok() ? QLatin1String(kUsage) : args.error());
         return kExitUsage;

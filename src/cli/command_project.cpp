@@ -4,6 +4,7 @@
 #include "cli_support.h"
 #include "commands.h"
 #include "picture_list.h"
+#include "shape_options.h"
 
 #include "core/project/project_file.h"
 
@@ -16,7 +17,8 @@ namespace pictoreel::cli {
 int runProject(const QStringList& words)
 {
     const Arguments args(words, {QStringLiteral("--force")},
-                         QStringList{QStringLiteral("-o"), QStringLiteral("--max-size")} + kPictureListOptions + kCaptionOptions,
+                         QStringList{QStringLiteral("-o"), QStringLiteral("--max-size")} + kPictureListOptions + kShapeOptions +
+                             kCaptionOptions,
                          std::numeric_limits<qsizetype>::max(), kCaptionOptions);
     const auto output = args.value(QStringLiteral("-o"));
     if (!args.ok() || args.positional().isEmpty() || !output || output->trimmed().isEmpty()) {
@@ -24,13 +26,14 @@ int runProject(const QStringList& words)
                                               "[--size WxH | --width W | --height H] [--loop N|forever] "
                                               "[--transparent RRGGBB] [--fit stretch|contain|cover] [--fit-background RRGGBB] "
                                               "[--max-size BYTES] [--force]\n"
-                                              "                           %1")
-                                   .arg(QLatin1String(kCaptionUsage))
+                                              "                           %1\n"
+                                              "                           %2")
+                                   .arg(QLatin1String(kShapeUsage), QLatin1String(kCaptionUsage))
                              : args.error());
         return kExitUsage;
     }
     auto project = pictureProjectFrom(args.positional(), args, PictureProjectUse::Write);
-    if (!project || !readMaxSize(args, project->properties))
+    if (!project || !readMaxSize(args, project->properties) || !applyShapeOptions(args, project->properties, project->frames))
         return kExitUsage;
     Result<CaptionLayers> captions = captionsFrom(args.values());
     if (!captions) {

@@ -45,13 +45,22 @@ Commands:
       smaller file with small errors where texture hides them; default 0) and --max-size
       BYTES (500K, 2.5M; the best-looking GIF that fits, as the project's "Max Size" asks).
       An output named .webp is an animated WebP, .png or .apng an animated PNG.
+      Both makes, and project, also take: --crop WxH+X+Y (the part of every picture kept,
+      before it is fitted: in pixels, 600x400+100+50, or in percent of each picture,
+      50%x50%+25%+0%; a crop wholly outside a picture keeps all of it), --rotate 90|180|270
+      (clockwise), --flip h|v (left-right or top-bottom, of the picture as turned), --speed
+      PERCENT (10 to 1000: 200 plays twice as fast, each delay at least 2) and the --caption
+      options below. For a project the make turns and flips what the project shows further,
+      and its captions are drawn over the project's own.
   project PICTURE... -o PROJECT.agp [make's picture options] [--max-size BYTES] [--force]
+          [--crop WxH+X+Y] [--rotate 90|180|270] [--flip h|v] [--speed PERCENT]
           [--caption TEXT [--caption-font "FAMILY [bold] [italic]"] [--caption-size PIXELS]
           [--caption-color RRGGBB] [--caption-outline RRGGBB[:WIDTH]|none]
           [--caption-box RRGGBB|none] [--caption-position PLACE[:MARGIN]|X,Y]
           [--caption-frames all|N|N-|N-M]]...
       Writes the project "make PICTURE..." would make, as the window writes projects; its
-      output GIF is PROJECT.gif beside it, within --max-size when given ("Max Size"). An existing project is written over only with
+      output GIF is PROJECT.gif beside it, within --max-size when given ("Max Size"), with
+      --crop, --rotate and --flip as its "Crop", "Rotate" and "Mirror". An existing project is written over only with
       --force (the project's values and frames are replaced; keys Pictoreel does not know
       stay); a file that is not a project is never written over. Missing pictures are told
       (exit status 3); the project is written all the same. Each --caption adds a text

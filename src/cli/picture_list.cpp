@@ -1,5 +1,7 @@
 #include "picture_list.h"
 
+#include "shape_options.h"
+
 #include "core/base/image.h"
 #include "core/base/limits.h"
 #include "core/media/imaging_component.h"
@@ -58,11 +60,13 @@ std::optional<int> delayFrom(const Arguments& args, QString* error)
     return NewFrameValues().intervalText.toInt();
 }
 
-// The size of the first picture that can be read, as the window's Auto Size takes it: each side
+// The size of the first picture that can be read, cropped and turned as the options say, as the
+// window's Auto Size takes it: each side
 // only when it is more than 1 pixel. The new project's size when no picture can be read. A first
 // picture too large to be a frame at its own size ends the search with its message in `error`:
 // the frames cannot have its size, and the next picture's would come as a surprise.
-std::optional<QSize> firstPictureSize(const QStringList& pictures, const ProjectProperties& fresh, QString* error)
+std::optional<QSize> firstPictureSize(const QStringList& pictures, const Arguments& args, const ProjectProperties& fresh,
+                                      QString* error)
 {
     QSize size(fresh.width.toInt(), fresh.height.toInt());
     for (const QString& picture : pictures) {
@@ -75,10 +79,11 @@ std::optional<QSize> firstPictureSize(const QStringList& pictures, const Project
         }
         if (!loaded)
             continue;
-        if (loaded.value().width > 1)
-            size.setWidth(loaded.value().width);
-        if (loaded.value().height > 1)
-            size.setHeight(loaded.value().height);
+        const QSize shaped = shapedPictureSize(args, QSize(loaded.value().width, loaded.value().height));
+        if (shaped.width() > 1)
+            size.setWidth(shaped.width());
+        if (shaped.height() > 1)
+            size.setHeight(shaped.height());
         break;
     }
     return size;
@@ -114,7 +119,7 @@ std::optional<QSize> askedSizeFrom(const QStringList& pictures, const Arguments&
     }
     if (width && height)
         return QSize(*width, *height);
-    const std::optional<QSize> firstSize = firstPictureSize(pictures, fresh, error);
+    const std::optional<QSize> firstSize = firstPictureSize(pictures, args, fresh, error);
     if (!firstSize)
         return std::nullopt;
     const QSize first = *firstSize;

@@ -250,6 +250,64 @@ TEST_F(Cli, PictureOptions)
     }
 }
 
+// --crop, --rotate, --flip, --speed and the captions on both makes and on project: the frames'
+// size follows the crop and the turn, the delays the speed, a project keeps them as its keys, a
+// make of a project turns it further; wrong values exit 2, a project's wrong Crop fails the make.
+TEST_F(Cli, ShapeOptions)
+{
+    const QString p0 = dir.filePath("p0.bmp"), p1 = dir.filePath("p1.bmp"), out = dir.filePath("o.gif");
+    const QString agp = dir.filePath("s.agp");
+    const QStringList two{p0, p1, "-o", out, "--temp", dir.filePath("cache"), "--json"};
+    const struct {
+        QStringList words;
+        int exitCode;
+        QString made;  // the GIF's size and delays, or the project's keys after "Frames=2"
+    } cases[] = {
+        {QStringList{"make"} + two + QStringList{"--crop", "10x8+30+0"}, 0, "10x8 50 50"},
+        {QStringList{"make"} + two + QStringList{"--crop", "50%x50%+0%+0%", "--rotate", "90", "--speed", "200"}, 0, "15x20 25 25"},
+        {QStringList{"make"} + two + QStringList{"--caption", "Hi", "--caption-frames", "2", "--flip", "v"}, 0, "40x30 50 50"},
+        {{"project", p0, p1, "-o", agp, "--crop", "10x8+1+2", "--rotate", "270", "--flip", "h", "--speed", "50"}, 0,
+         "Crop=10x8+1+2 Rotate=90 Mirror=1 100 100"},
+        {{"make", agp, "-o", out, "--temp", dir.filePath("cache"), "--json", "--rotate", "90", "--caption", "Hi"}, 0, "8x10 100 100"},
+        {QStringList{"make"} + two + QStringList{"--crop", "10x8"}, 2, {}},
+        {QStringList{"make"} + two + QStringList{"--crop", "0x8+0+0"}, 2, {}},
+        {QStringList{"make"} + two + QStringList{"--rotate", "45"}, 2, {}},
+        {QStringList{"make"} + two + QStringList{"--rotate", "0"}, 2, {}},
+        {QStringList{"make"} + two + QStringList{"--flip", "x"}, 2, {}},
+        {QStringList{"make"} + two + QStringList{"--speed", "5"}, 2, {}},
+        {QStringList{"make"} + two + QStringList{"--speed", "fast"}, 2, {}},
+        {QStringList{"make"} + two + QStringList{"--caption", "Hi", "--caption-size", "0"}, 2, {}},
+        {{"project", p0, p1, "-o", dir.filePath("t.agp"), "--speed", "1001"}, 2, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words.join(' ').toStdString());
+        QFile::remove(out);
+        const CliRun run = runCli(c.words);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        if (c.made.isEmpty())
+            continue;
+        QStringList made;
+        if (c.words.front() == "project") {
+            const QString text = QString::fromUtf8(testing::fileContents(agp));
+            made = text.section("Frames=2\n", 1).section("[Frame", 0, 0).trimmed().split('\n');
+            for (const QString& line : text.section("[Frame Properties]\n", 1).trimmed().split('\n'))
+                made << line.section('=', 1).section(';', 0, 0);
+        } else {
+            const DecodedGif gif = decodeGifFile(out).value();
+            made << QString("%1x%2").arg(gif.info.width).arg(gif.info.height);
+            for (const GifFrame& frame : gif.frames)
+                made << QString::number(frame.delayCentiseconds);
+        }
+        EXPECT_EQ(made.join(' '), c.made);
+    }
+    // A Crop the make cannot read is told, and nothing is made.
+    QString text = QString::fromUtf8(testing::fileContents(agp));
+    ASSERT_TRUE(testing::writeFileContents(agp, text.replace("Crop=10x8+1+2", "Crop=10x8").toUtf8()));
+    const CliRun refused = runCli({"make", agp, "-o", out, "--temp", dir.filePath("cache")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("Crop \"10x8\"")) << refused.err.toStdString();
+}
+
 // A 200 x 100 picture, red on its left quarter and blue elsewhere, into opaque 100 x 100 frames:
 // the pixels at (10, 10), (10, 50), (75, 50) and (10, 90), as R, B, G or - for transparent.
 TEST_F(Cli, FitStretchesFitsInsideOrFills)

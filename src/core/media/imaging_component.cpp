@@ -192,6 +192,14 @@ void ImagingComponent::setImage(RgbaImage picture)
     notifyChanged();
 }
 
+void ImagingComponent::paintOver(const std::function<void(RgbaImage&)>& paint)
+{
+    if (image_.empty())
+        return;
+    paint(image_);
+    notifyChanged();
+}
+
 Status ImagingComponent::ResizeImage(int width, int height, bool keepExactSize)
 {
     if (!keepExactSize)
@@ -287,7 +295,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
                 dst[c] = static_cast<std::uint8_t>((src[c] * a + 255 * (255 - a) + 127) / 255);
         }
         const bool isKey = dst[0] == key.r && dst[1] == key.g && dst[2] == key.b;
-        dst[3] = (transparent && isKey) || (framedPicture_ && inBar(i)) ? 0 : 255;
+        dst[3] = (transparent && isKey) || (framedPicture_ && a < kShownFrom && inBar(i)) ? 0 : 255;
     }
     return writeQuantized(path, quantizeImage(flat, options), comment, written, noteExactColours);
 }

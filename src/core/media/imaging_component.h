@@ -63,6 +63,9 @@ public:
     Status FitImage(int width, int height, FitMode mode, std::optional<std::int32_t> barColour = std::nullopt);
     // Where the picture lies when the last FitImage left clear bars around it; none otherwise.
     std::optional<FitRect> clearBarsAround() const { return framedPicture_; }
+    // Lets `paint` draw over the current picture in place (its size stays): clear bars stay
+    // clear where it leaves them transparent, and show what it draws over them.
+    void paintOver(const std::function<void(RgbaImage&)>& paint);
 
     // Writes the current picture as a one-image GIF. When `transparent` is true, pixels of alpha
     // below 128 take `transparentColour` (0x00BBGGRR) and the others keep their own colours, and

@@ -74,14 +74,18 @@ QByteArray conversionRecord(const FileStamp& picture, const FrameConversion& c)
     record += "height " + c.size.heightText.toUtf8() + '\n';
     if (!c.style.isDefault())
         record += "style " + frameStyleTag(c.style).toUtf8() + '\n';
+    if (!c.shaping.isDefault())
+        record += "shape " + frameShapingTag(c.shaping).toUtf8() + '\n';
     return record;
 }
 
 FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder,
-                                   const FrameStyle& style)
+                                   const FrameStyle& style, const FrameShaping& shaping)
 {
-    return FrameConversion{frame.picture,   GetFrameCacheFile(frame, size, tempFolder, style),
-                           frame.transparent, frame.colour(), size, style};
+    return FrameConversion{frame.picture,     GetFrameCacheFile(frame, size, tempFolder, style, frameShapingTag(shaping)),
+                           frame.transparent, frame.colour(),
+                           size,              style,
+                           shaping};
 }
 
 QByteArray readFrameCacheRecord(const QString& cacheFile)
@@ -171,10 +175,7 @@ Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, s
 {
     const FrameSize& size = conversion.size;
     ImagingComponent worker;
-    const FrameStyle& style = conversion.style;
-    if (Status s = worker.LoadImage(conversion.picture, QSize(size.width, size.height), style.fit); !s)
-        return s;
-    if (Status s = worker.FitImage(size.width, size.height, style.fit, style.fitBackground); !s)
+    if (Status s = loadShapedFrame(worker, conversion.picture, size, conversion.style, conversion.shaping); !s)
         return s;
     if (Status s = worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record,
                                   reductionFor(conversion.style), written, /*noteExactColours=*/true);

@@ -6,6 +6,7 @@
 
 #include "core/base/error.h"
 #include "core/base/file_identity.h"
+#include "core/production/frame_shaping.h"
 #include "core/project/frame_style.h"
 #include "core/project/frame_values.h"
 
@@ -25,10 +26,11 @@ struct FrameConversion {
     std::int32_t transColor = kWhite;
     FrameSize size;
     FrameStyle style;
+    FrameShaping shaping;  // the crop, turn and captions of this frame
 };
 
 FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder,
-                                   const FrameStyle& style = {});
+                                   const FrameStyle& style = {}, const FrameShaping& shaping = {});
 
 // Where a conversion's one-image GIF is, and whether it still has to be made.
 struct FrameCacheEntry {
@@ -66,7 +68,7 @@ QByteArray conversionRecord(const FileStamp& picture, const FrameConversion& con
 // What a cache file records of its making; empty when it records nothing.
 QByteArray readFrameCacheRecord(const QString& cacheFile);
 
-// Loads, scales to exactly the conversion's width x height and saves the picture as the entry's
+// Loads, shapes and scales to exactly the conversion's width x height (see loadShapedFrame), and saves the picture as the entry's
 // cache file with its record, then moves it as the entry's publishAs says (entry.file tells where
 // it is then). The file appears complete or not at all. Conversions share nothing but the
 // one-large-frame-at-a-time rule, so any number may run at once on other threads.

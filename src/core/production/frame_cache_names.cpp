@@ -15,13 +15,14 @@
 
 namespace pictoreel {
 
-QString GetFrameCacheFile(const FrameValues& frame, const FrameSize& size, const QString& tempFolder, const FrameStyle& style)
+QString GetFrameCacheFile(const FrameValues& frame, const FrameSize& size, const QString& tempFolder, const FrameStyle& style,
+                          const QString& shapingTag)
 {
     return tempFolder + safeCacheFileName(QLatin1String(kTempGifPrefix) + frame.fileName + QStringLiteral("_t_") +
                                           (frame.transparent ? QStringLiteral("True") : QStringLiteral("False")) +
                                           QStringLiteral("_c_") + QString::number(frame.colour()) + QStringLiteral("_w_") +
                                           size.widthText + QStringLiteral("_h_") + size.heightText + frameStyleTag(style) +
-                                          QStringLiteral("__.gif"));
+                                          shapingTag + QStringLiteral("__.gif"));
 }
 
 QString safeCacheFileName(const QString& name)

@@ -15,9 +15,10 @@ inline constexpr auto kTempGifPrefix = "__tmp__";
 // tempFolder + "__tmp__" + file name + "_t_" + True|False + "_c_" + colour + "_w_" + width +
 // "_h_" + height + "__.gif", with the file name and size texts exactly as they stand; when that
 // name could not be one file in the temp folder (see safeCacheFileName), its safe form.
-// A style other than the default adds its tag (see frameStyleTag) before "__.gif".
+// A style other than the default adds its tag (see frameStyleTag) before "__.gif", and then
+// `shapingTag` (see frameShapingTag).
 QString GetFrameCacheFile(const FrameValues& frame, const FrameSize& size, const QString& tempFolder,
-                          const FrameStyle& style = {});
+                          const FrameStyle& style = {}, const QString& shapingTag = {});
 
 // The longest file name, in bytes as the file system stores it, that a cache file may have.
 inline constexpr int kMaxCacheNameBytes = 255;

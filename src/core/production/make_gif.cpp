@@ -56,10 +56,7 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     const std::vector<FrameValues>& values = plan.frames;
     const int rows = static_cast<int>(values.size());
     const FrameStyle& style = plan.style;
-    std::vector<FrameConversion> conversions;
-    conversions.reserve(values.size());
-    for (const FrameValues& frame : values)
-        conversions.push_back(frameConversionFor(frame, plan.size, options.tempFolder, style));
+    const std::vector<FrameConversion> conversions = frameConversionsFor(plan, options.tempFolder);
     const int jobs = options.jobsToUse();
     const std::optional<std::int64_t> budget = plan.gifBudget();
     // Without a budget, the assembly runs beside the conversions and takes each frame's indices.

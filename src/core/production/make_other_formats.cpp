@@ -31,9 +31,8 @@ struct LoadedFrame {
     Error error;
 };
 
-// The row's picture as its frame shows it, at full colour: loaded and scaled exactly as the
-// frame cache's conversion (convertFrame) does before it reduces the colours; the one place that
-// has to follow it when it changes. Without transparency the picture is
+// The row's picture as its frame shows it, at full colour: loaded, shaped and scaled by the
+// frame cache conversion's own loadShapedFrame, before it reduces the colours. Without transparency the picture is
 // put on the row's colour, as in a GIF; with it, pixels of exactly that colour become transparent
 // and the picture's own transparency is kept.
 LoadedFrame loadFrame(const FrameConversion& c)
@@ -42,10 +41,7 @@ LoadedFrame loadFrame(const FrameConversion& c)
     if (c.picture.isEmpty() || !stampOf(c.picture))
         return frame;
     ImagingComponent worker;
-    Status s = worker.LoadImage(c.picture, QSize(c.size.width, c.size.height), c.style.fit);
-    if (s)
-        s = worker.FitImage(c.size.width, c.size.height, c.style.fit, c.style.fitBackground);
-    if (!s) {
+    if (Status s = loadShapedFrame(worker, c.picture, c.size, c.style, c.shaping); !s) {
         frame.outcome = LoadedFrame::Outcome::Failed;
         frame.error = s.error();
         return frame;
@@ -57,7 +53,8 @@ LoadedFrame loadFrame(const FrameConversion& c)
         if (const std::optional<FitRect> inside = worker.clearBarsAround()) {
             for (int y = 0; y < frame.canvas.height; ++y)
                 for (int x = 0; x < frame.canvas.width; ++x)
-                    if (x < inside->x || y < inside->y || x >= inside->x + inside->width || y >= inside->y + inside->height)
+                    if ((x < inside->x || y < inside->y || x >= inside->x + inside->width || y >= inside->y + inside->height) &&
+                        worker.image().pixel(x, y)[3] == 0)  // what is drawn over them shows
                         std::fill_n(frame.canvas.pixels.data() + (std::size_t(y) * frame.canvas.width + x) * 4, 4, std::uint8_t{0});
         }
         return frame;
@@ -124,12 +121,10 @@ Result<ProducedAnimation> produceOtherAnimation(const MakePlan& plan, const Make
 {
     const FrameSize& size = plan.size;
     const int rows = static_cast<int>(plan.frames.size());
-    std::vector<FrameConversion> conversions;
+    const std::vector<FrameConversion> conversions = frameConversionsFor(plan, options.tempFolder);
     std::vector<int> delays;  // ms
-    for (const FrameValues& values : plan.frames) {
-        conversions.push_back(frameConversionFor(values, size, options.tempFolder, plan.style));
+    for (const FrameValues& values : plan.frames)
         delays.push_back(animationDelay(values.interval) * kMillisecondsPerDelayUnit);
-    }
 
     const int showings = showingsFor(plan.loopCount);
     ProducedAnimation produced;

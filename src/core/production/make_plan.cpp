@@ -59,6 +59,16 @@ Result<MakePlan> planMake(const FrameList& frames, const ProjectProperties& prop
     if (!size)
         return size.error();
     MakePlan plan;
+    if (!properties.crop.trimmed().isEmpty()) {
+        plan.crop = cropRegionFromText(properties.crop);
+        if (!plan.crop)
+            return makeError(ErrorCode::InvalidArgument,
+                             QStringLiteral("The project's Crop \"%1\" is not a part of the pictures such as 600x400+100+50 "
+                                            "(width x height + left + top, in pixels) or 50%x50%+25%+0%.")
+                                 .arg(properties.crop.trimmed()));
+    }
+    plan.orientation = orientationFromTexts(properties.rotate, properties.mirror);
+    plan.captions = properties.captions;
     plan.output = output;
     plan.kind = outputKindFor(output);
     plan.size = size.value();
@@ -80,6 +90,21 @@ Result<MakePlan> planMake(const FrameList& frames, const ProjectProperties& prop
                                  .arg(properties.maxSize.trimmed()));
     }
     return plan;
+}
+
+FrameShaping frameShapingFor(const MakePlan& plan, int frameNumber)
+{
+    return frameShapingFor(plan.crop, plan.orientation, plan.captions, frameNumber);
+}
+
+std::vector<FrameConversion> frameConversionsFor(const MakePlan& plan, const QString& tempFolder)
+{
+    std::vector<FrameConversion> conversions;
+    conversions.reserve(plan.frames.size());
+    for (std::size_t k = 0; k < plan.frames.size(); ++k)
+        conversions.push_back(frameConversionFor(plan.frames[k], plan.size, tempFolder, plan.style,
+                                                 frameShapingFor(plan, static_cast<int>(k) + 1)));
+    return conversions;
 }
 
 }  // namespace pictoreel

@@ -4,10 +4,14 @@
 #pragma once
 
 #include "core/base/error.h"
+#include "core/production/frame_cache.h"
 #include "core/production/make_job.h"
+#include "core/project/caption_layer.h"
+#include "core/project/crop_region.h"
 #include "core/project/frame_list.h"
 #include "core/project/frame_style.h"
 #include "core/project/frame_values.h"
+#include "core/project/orientation.h"
 #include "core/project/project_file.h"
 
 #include <QString>
@@ -35,6 +39,11 @@ struct MakePlan {
     std::optional<int> loopCount;       // see loopCountFor
     // The project's Max size, when it is one; a make within it is a GIF's only.
     std::optional<std::int64_t> budget;
+    // What is done to every picture before and after its fit (see frame_shaping.h): the part
+    // kept, the turn, and the captions over the frames their ranges name.
+    std::optional<CropRegion> crop;
+    Orientation orientation;
+    CaptionLayers captions;
 
     bool isGif() const { return kind == OutputKind::Gif; }
     // The budget the make has to meet: a GIF's.
@@ -47,10 +56,16 @@ std::optional<std::int64_t> sizeBudgetFor(const ProjectProperties& properties);
 
 // The plan of making `output` from these rows and values, with the colours, dithering and
 // lossiness of `options`. Errors (InvalidArgument), in this order: fewer than 2 rows, no output
-// name, a width or height that is not a size in pixels, an output that is the project file
-// (`options.projectFile`), one of the frames' pictures or another project, and for a GIF a Max
-// size that is not a size in bytes.
+// name, a width or height that is not a size in pixels, a Crop that is not "WxH+X+Y", an output
+// that is the project file (`options.projectFile`), one of the frames' pictures or another
+// project, and for a GIF a Max size that is not a size in bytes. A Rotate or Mirror that is not
+// one of its values turns or flips nothing.
 Result<MakePlan> planMake(const FrameList& frames, const ProjectProperties& properties, const QString& output,
                           const MakeOptions& options);
+
+// The shaping of the plan's frame number `frameNumber` (1-based).
+FrameShaping frameShapingFor(const MakePlan& plan, int frameNumber);
+// The conversion of every row of the plan, in order, with its temp folder's cache names.
+std::vector<FrameConversion> frameConversionsFor(const MakePlan& plan, const QString& tempFolder);
 
 }  // namespace pictoreel
