@@ -122,6 +122,7 @@ TEST_F(FrameShapeTest, QuarterTurnsSwapTheSizeBoxesAndUndoBringsThemBack)
     const QString start = shape();
     trigger("mnuEditRotateRight");
     EXPECT_EQ(shape(), "60 80 90 ");
+    EXPECT_EQ(QSize(window->wpdlx1.ImageWidth(), window->wpdlx1.ImageHeight()), QSize(60, 80));
     trigger("mnuEditFlipHorizontal");
     EXPECT_EQ(shape(), "60 80 270 1");
     trigger("mnuEditRotate180");

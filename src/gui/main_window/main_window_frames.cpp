@@ -8,6 +8,7 @@
 
 #include "core/formats/picture_formats.h"
 #include "core/production/frame_cache.h"
+#include "core/production/frame_shaping.h"
 #include "core/project/project_file.h"
 #include "gui/app/busy_pointer.h"
 #include "gui/app/dialogs.h"
@@ -216,10 +217,13 @@ void MainWindow::refreshFrameImage()
     showCropShade();
     if (const Result<FrameSize> size = frameSizeFromTexts(width, height)) {
         const FrameValues frame = frameValuesAt(frames_, i);
-        const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder(), frameStyleFor(SSTab1->projectProperties())));
-        // The captions are drawn over it as the make draws them.
+        const ProjectProperties project = SSTab1->projectProperties();
+        // The picture cropped and turned as the make does it; the captions are drawn over the
+        // fitted frame here, so that a caption dragged on the view follows the mouse at once.
+        const FrameShaping shaping = frameShapingFor(cropRegionFromText(project.crop), orientationFromTexts(project.rotate, project.mirror), {}, i);
+        const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder(), frameStyleFor(project), shaping));
         if (frameGif && !frameGif.value().isEmpty() && wpdlx1.LoadImage(frameGif.value()).ok())
-            captionPlacer_->show(wpdlx1.image(), SSTab1->projectProperties().captions, i);
+            captionPlacer_->show(wpdlx1.image(), project.captions, i);
     }
 }
 
