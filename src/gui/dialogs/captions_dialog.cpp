@@ -123,7 +123,7 @@ void CaptionsDialog::buildEditor()
     sizeRow->addWidget(txtCaptionSize);
     sizeRow->addWidget(chkCaptionBold);
     sizeRow->addWidget(chkCaptionItalic);
-    form->addRow(QStringLiteral("&Size:"), sizeRow);
+    form->addRow(QStringLiteral("Size:"), sizeRow);
     cmdCaptionColour = button("cmdCaptionColour", QStringLiteral("Colour"));
     form->addRow(QStringLiteral("Colour:"), cmdCaptionColour);
     cmdCaptionOutlineColour = button("cmdCaptionOutlineColour", QStringLiteral("Outline colour"));
@@ -131,7 +131,7 @@ void CaptionsDialog::buildEditor()
     auto* outlineRow = new QHBoxLayout;
     outlineRow->addWidget(cmdCaptionOutlineColour);
     outlineRow->addWidget(txtCaptionOutline);
-    form->addRow(QStringLiteral("&Outline:"), outlineRow);
+    form->addRow(QStringLiteral("Outline:"), outlineRow);
     chkCaptionBox = named(new QCheckBox(QStringLiteral("Bo&x behind the text")), "chkCaptionBox", QStringLiteral("Box behind the text"));
     cmdCaptionBoxColour = button("cmdCaptionBoxColour", QStringLiteral("Box colour"));
     auto* boxRow = new QHBoxLayout;

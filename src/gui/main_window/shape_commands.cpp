@@ -93,6 +93,8 @@ void MainWindow::EditCrop()
     wpdlx1.setImage(wpdlx3.image());
     wpdlx1View->setTool(cropEditor_.get());
     cropEditor_->start(picture, cropRectOf(SSTab1->projectProperties().crop, picture));
+    // Over the property panel, which has nothing to do meanwhile, so that the picture stays in sight.
+    cropDialog_->move(SSTab1->mapToGlobal(QPoint(0, 0)));
     cropDialog_->show();
     wpdlx1View->setFocus();
 }
