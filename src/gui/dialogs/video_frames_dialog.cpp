@@ -1,6 +1,7 @@
 #include "gui/dialogs/video_frames_dialog.h"
 
 #include "gui/app/dialogs.h"
+#include "gui/dialogs/video_preview.h"
 #include "gui/widgets/compact_font.h"
 #include "gui/widgets/one_line_box.h"
 
@@ -9,9 +10,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
+#include <QSlider>
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <memory>
 
@@ -38,6 +44,21 @@ QPushButton* makeButton(const char* name, const QString& caption)
     return button;
 }
 
+// Slider steps are milliseconds; the boxes hold seconds ("1.5").
+QString secondsText(int milliseconds) { return QString::number(milliseconds / 1000.0, 'f', 3).remove(QRegularExpression(QStringLiteral("\\.?0+$"))); }
+
+int millisecondsOf(std::int64_t microseconds) { return static_cast<int>(std::min<std::int64_t>(microseconds / 1000, 1 << 30)); }
+
+QSlider* makeSlider(const char* name, const QString& accessible)
+{
+    auto* slider = new QSlider(Qt::Horizontal);
+    slider->setObjectName(QLatin1String(name));
+    slider->setAccessibleName(accessible);
+    slider->setMinimumWidth(260);
+    slider->setEnabled(false);  // until the length is known
+    return slider;
+}
+
 }  // namespace
 
 VideoFramesDialog::VideoFramesDialog(Dialogs& dialogs, const QString& video, const QString& folder, QWidget* parent)
@@ -52,6 +73,7 @@ VideoFramesDialog::VideoFramesDialog(Dialogs& dialogs, const QString& video, con
     auto* videoName = new QLabel(QFileInfo(video).fileName());
     videoName->setObjectName(QStringLiteral("lblVideo"));
     form->addRow(QStringLiteral("Video:"), videoName);
+    buildScrubber(form);
     txtStart = addBox(form, "txtStart", QStringLiteral("&Start (seconds):"), QStringLiteral("0"), {});
     txtDuration = addBox(form, "txtDuration", QStringLiteral("&Duration (seconds):"), {}, QStringLiteral("to the end"));
     txtFps = addBox(form, "txtFps", QStringLiteral("&Frames a second:"), {}, QStringLiteral("as the video"));
@@ -79,6 +101,84 @@ VideoFramesDialog::VideoFramesDialog(Dialogs& dialogs, const QString& video, con
 
     connect(OKButton, &QPushButton::clicked, this, &VideoFramesDialog::extract);
     connect(CancelButton, &QPushButton::clicked, this, &VideoFramesDialog::reject);
+    for (QLineEdit* box : {txtStart, txtDuration})
+        connect(box, &QLineEdit::textEdited, this, &VideoFramesDialog::boxesEdited);
+    preview_->request(0);
+}
+
+void VideoFramesDialog::buildScrubber(QFormLayout* form)
+{
+    lblLength = new QLabel(QStringLiteral("reading ..."));
+    lblLength->setObjectName(QStringLiteral("lblLength"));
+    lblLength->setAccessibleName(QStringLiteral("Length"));
+    form->addRow(QStringLiteral("Length:"), lblLength);
+    picPreview = new QLabel;
+    picPreview->setObjectName(QStringLiteral("picPreview"));
+    picPreview->setAccessibleName(QStringLiteral("Picture at the slider's time"));
+    picPreview->setFixedSize(260, 146);
+    picPreview->setAlignment(Qt::AlignCenter);
+    picPreview->setStyleSheet(QStringLiteral("background: black;"));
+    form->addRow(picPreview);
+    sldStart = makeSlider("sldStart", QStringLiteral("Start"));
+    sldEnd = makeSlider("sldEnd", QStringLiteral("End"));
+    form->addRow(QStringLiteral("From:"), sldStart);
+    form->addRow(QStringLiteral("To:"), sldEnd);
+    preview_ = new VideoPreview(video_, this);
+    connect(preview_, &VideoPreview::lengthKnown, this, &VideoFramesDialog::lengthKnown);
+    connect(preview_, &VideoPreview::pictureReady, this, &VideoFramesDialog::showPicture);
+    for (QSlider* slider : {sldStart, sldEnd})
+        connect(slider, &QSlider::valueChanged, this, [this, slider] {
+            if (!syncing_)
+                sliderMoved(slider);
+        });
+}
+
+void VideoFramesDialog::lengthKnown(qint64 microseconds)
+{
+    const int length = millisecondsOf(microseconds);
+    lblLength->setText(length > 0 ? secondsText(length) + QStringLiteral(" s") : QStringLiteral("unknown"));
+    if (length <= 0)
+        return;
+    for (QSlider* slider : {sldStart, sldEnd}) {
+        slider->setRange(0, length);
+        slider->setSingleStep(std::max(1, length / 100));
+        slider->setPageStep(std::max(1, length / 10));
+        slider->setEnabled(txtStart->isEnabled());
+    }
+    boxesEdited();
+}
+
+void VideoFramesDialog::sliderMoved(QSlider* moved)
+{
+    syncing_ = true;
+    if (sldEnd->value() < sldStart->value())
+        (moved == sldStart ? sldEnd : sldStart)->setValue(moved->value());
+    syncing_ = false;
+    txtStart->setText(secondsText(sldStart->value()));
+    txtDuration->setText(sldEnd->value() >= sldEnd->maximum() ? QString() : secondsText(sldEnd->value() - sldStart->value()));
+    preview_->request(std::int64_t{moved->value()} * 1000);
+}
+
+void VideoFramesDialog::boxesEdited()
+{
+    if (!sldStart->isEnabled())
+        return;
+    const auto start = microsecondsFromSeconds(txtStart->text().trimmed().isEmpty() ? QStringLiteral("0") : txtStart->text());
+    const auto duration = microsecondsFromSeconds(txtDuration->text());
+    if (!start)
+        return;
+    syncing_ = true;
+    sldStart->setValue(millisecondsOf(*start));
+    sldEnd->setValue(duration ? millisecondsOf(*start + *duration) : sldEnd->maximum());
+    syncing_ = false;
+    preview_->request(*start);
+}
+
+void VideoFramesDialog::showPicture(const QImage& picture, qint64)
+{
+    picPreview->setPixmap(picture.isNull() ? QPixmap()
+                                           : QPixmap::fromImage(picture.scaled(picPreview->size(), Qt::KeepAspectRatio,
+                                                                               Qt::SmoothTransformation)));
 }
 
 void VideoFramesDialog::extract()
@@ -149,6 +249,8 @@ void VideoFramesDialog::setExtracting(bool extracting)
     for (QWidget* w : {static_cast<QWidget*>(txtStart), static_cast<QWidget*>(txtDuration), static_cast<QWidget*>(txtFps),
                        static_cast<QWidget*>(OKButton)})
         w->setEnabled(!extracting);
+    for (QSlider* slider : {sldStart, sldEnd})
+        slider->setEnabled(!extracting && slider->maximum() > 0);
 }
 
 void VideoFramesDialog::reject()

@@ -5,6 +5,10 @@
 // the work (no file is left behind) and closes the dialog. Once every picture is written the
 // dialog closes accepted and frames() holds them with their delays. A failure is told in a box
 // and the dialog stays, ready to try again.
+// Above the boxes it shows the video's length, a picture of the video and two sliders, `sldStart`
+// and `sldEnd`, that choose the part: moving one shows the picture at its time (decoded on a
+// worker, see VideoPreview) and writes the start and duration boxes; typing in the boxes moves
+// the sliders. The end slider at its right end leaves the duration empty: to the end.
 #pragma once
 
 #include "core/media/video_frames_export.h"
@@ -12,13 +16,17 @@
 
 #include <QDialog>
 
+class QFormLayout;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QSlider;
 
 namespace pictoreel {
 
 class Dialogs;
+class VideoPreview;
 
 class VideoFramesDialog final : public QDialog {
     Q_OBJECT
@@ -36,6 +44,20 @@ private:
     void extract();
     void extractionDone(const Result<std::vector<ExtractedFrame>>& outcome, const VideoReadReport& read);
     void setExtracting(bool extracting);
+    void buildScrubber(QFormLayout* form);
+    void lengthKnown(qint64 microseconds);
+    // A slider moved by the user: the boxes follow, and the picture at its time is asked for.
+    void sliderMoved(QSlider* moved);
+    // The boxes typed in: the sliders follow.
+    void boxesEdited();
+    void showPicture(const QImage& picture, qint64 microseconds);
+
+    QLabel* lblLength = nullptr;
+    QLabel* picPreview = nullptr;
+    QSlider* sldStart = nullptr;
+    QSlider* sldEnd = nullptr;
+    VideoPreview* preview_ = nullptr;
+    bool syncing_ = false;  // the sliders are being set to the boxes
 
     QLineEdit* txtStart = nullptr;
     QLineEdit* txtDuration = nullptr;

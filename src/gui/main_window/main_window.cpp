@@ -10,6 +10,8 @@
 #include "gui/app/frame_side_setting.h"
 #include "gui/widgets/compact_font.h"
 #include "gui/app/dialogs.h"
+#include "gui/main_window/caption_placer.h"
+#include "gui/widgets/crop_editor.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"
 #include "gui/converters/avi_to_gif_window.h"
@@ -49,6 +51,8 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
     connectPanel();
     connectDrops();
     connectUndo();
+    connectCaptions();
+    connectShapeTools();
     layOutAtStart();
     wpdlx1View->show();  // wpdlx2 is the hidden worker: a component without a view
 

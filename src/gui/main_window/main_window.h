@@ -16,6 +16,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -35,6 +36,11 @@ namespace pictoreel {
 class Dialogs;
 class FrameListModel;
 class FrameListView;
+class CaptionPlacer;
+class CropDialog;
+class CropEditor;
+class CropShade;
+struct Orientation;
 class ImageView;
 class PropertyPanel;
 class Shell;
@@ -157,6 +163,19 @@ public Q_SLOTS:
     void ChangeSpeed();
     // Puts the GIF made last on the clipboard, as GIF bytes and as a file (see made_gif_transfer.h).
     void CopyGif();
+    // Edit, "Captions ...": the project's text layers in `frmCaptions`; OK sets them, as one change
+    // (caption_commands.cpp). A caption can also be dragged on the frame view.
+    void EditCaptions();
+    // Edit, "Crop ...": the frame view becomes the crop's editor, with its bar `frmCrop`; Enter or
+    // Apply sets the crop (in the picture's pixels, or in fractions of each picture's size when
+    // the pictures differ), Escape or Cancel leaves it as it was (shape_commands.cpp).
+    void EditCrop();
+    // Edit, the turns and flips of every picture; a quarter turn swaps the width and height boxes.
+    void RotateLeft();
+    void RotateRight();
+    void Rotate180();
+    void FlipHorizontal();
+    void FlipVertical();
     // Edit, "U&ndo" and "R&edo": the project as it was before the last change, and back again.
     void undoChange();
     void redoChange();
@@ -272,6 +291,18 @@ private:
     // Selects the first row again and shows it after an edit that changed the rows.
     void showEditedFrames();
     void connectPanel();
+    // caption_commands.cpp: the frame view's caption dragging.
+    void connectCaptions();
+    // Changes the project's values that no box of the panel shows (captions, crop, turn), as one
+    // change of the project, and shows the frame again.
+    void changeProjectProperties(const std::function<void(ProjectProperties&)>& change);
+    // shape_commands.cpp
+    void connectShapeTools();
+    void finishCrop(bool apply);
+    // The crop dimmed around on the original picture's view.
+    void showCropShade();
+    bool picturesDifferInSize() const;
+    void changeOrientation(const std::function<Orientation(Orientation)>& change);
     // Remakes the frame view of the selected frame at the size the boxes hold.
     void refreshFrameImage();
     // "No files in the list!" when the list is empty.
@@ -320,6 +351,10 @@ private:
     QPointer<ExtractorWindow> extractor_;  // gone once the user closes it
     UndoHistory undoHistory_;
     bool recordQueued_ = false;  // a change waits to be recorded when the command is over
+    std::unique_ptr<CaptionPlacer> captionPlacer_;  // the frame view's tool
+    std::unique_ptr<CropEditor> cropEditor_;        // the frame view's tool while a crop is drawn
+    std::unique_ptr<CropShade> cropShade_;          // the original picture view's
+    CropDialog* cropDialog_ = nullptr;              // while a crop is drawn
 };
 
 // The entries of the add-pictures dialog, as "description|patterns" pairs joined by "|": the 25 it

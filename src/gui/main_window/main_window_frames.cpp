@@ -1,15 +1,18 @@
 // The main window's frame commands: adding, removing and moving frames, showing the selected
 // frame's picture and values, and the property panel's buttons.
 #include "gui/main_window/main_window.h"
+
 #include "gui/main_window/new_frame_defaults.h"
 #include "gui/main_window/add_pictures_dialog.h"
 #include "gui/app/frame_side_setting.h"
 
 #include "core/formats/picture_formats.h"
 #include "core/production/frame_cache.h"
+#include "core/production/frame_shaping.h"
 #include "core/project/project_file.h"
 #include "gui/app/busy_pointer.h"
 #include "gui/app/dialogs.h"
+#include "gui/main_window/caption_placer.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"
 
@@ -190,6 +193,7 @@ void MainWindow::ShowFrameProperties()
     refreshFrameImage();
     wpdlx3.ClearImage();
     const bool loaded = wpdlx3.LoadImage(frame.picture).ok();
+    showCropShade();
     const std::optional<PictureSize> own = loaded ? drawingSizeBeyondLimits(frame.picture) : std::nullopt;
 
     SSTab1->showFrame({.interval = frame.interval, .transparent = frame.transparent, .transColor = frame.transColor,
@@ -206,12 +210,20 @@ void MainWindow::refreshFrameImage()
     BusyPointer busy;
     // The frame as made (none while the size boxes hold no size) beside its picture.
     const auto [width, height] = SSTab1->frameSizeTexts();
+    if (cropDialog_)
+        finishCrop(false);  // another frame, or other values: the crop drawn so far is given up
     wpdlx1.ClearImage();
+    captionPlacer_->forget();
+    showCropShade();
     if (const Result<FrameSize> size = frameSizeFromTexts(width, height)) {
         const FrameValues frame = frameValuesAt(frames_, i);
-        const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder(), frameStyleFor(SSTab1->projectProperties())));
-        if (frameGif && !frameGif.value().isEmpty())
-            (void)wpdlx1.LoadImage(frameGif.value());
+        const ProjectProperties project = SSTab1->projectProperties();
+        // The picture cropped and turned as the make does it; the captions are drawn over the
+        // fitted frame here, so that a caption dragged on the view follows the mouse at once.
+        const FrameShaping shaping = frameShapingFor(cropRegionFromText(project.crop), orientationFromTexts(project.rotate, project.mirror), {}, i);
+        const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder(), frameStyleFor(project), shaping));
+        if (frameGif && !frameGif.value().isEmpty() && wpdlx1.LoadImage(frameGif.value()).ok())
+            captionPlacer_->show(wpdlx1.image(), project.captions, i);
     }
 }
 

@@ -104,6 +104,19 @@ void MainWindow::buildMenus()
         connect(action, &QAction::triggered, this, entry.command);
         connect(action, &QAction::triggered, this, &MainWindow::applyAutoSizeRule);
     }
+    // The edits of the frames' picture and the captions drawn over them, after those.
+    mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditShapeSep"));
+    for (const MenuEntry& entry : {MenuEntry{"Captions ...", {}, &MainWindow::EditCaptions, "mnuEditCaptions"},
+                                   MenuEntry{"Crop ...", {}, &MainWindow::EditCrop, "mnuEditCrop"},
+                                   MenuEntry{"Rotate 90° Left", {}, &MainWindow::RotateLeft, "mnuEditRotateLeft"},
+                                   MenuEntry{"Rotate 90° Right", {}, &MainWindow::RotateRight, "mnuEditRotateRight"},
+                                   MenuEntry{"Rotate 180°", {}, &MainWindow::Rotate180, "mnuEditRotate180"},
+                                   MenuEntry{"Flip Horizontal", {}, &MainWindow::FlipHorizontal, "mnuEditFlipHorizontal"},
+                                   MenuEntry{"Flip Vertical", {}, &MainWindow::FlipVertical, "mnuEditFlipVertical"}}) {
+        QAction* action = mnuEdit->addAction(QString::fromUtf8(entry.caption));
+        action->setObjectName(QLatin1String(entry.name));
+        connect(action, &QAction::triggered, this, entry.command);
+    }
     mnuTools = build("mnuTools", QStringLiteral("&Tools"), false,
                      {{"&Preview ...", {}, &MainWindow::PreviewGif},
                       {"&Animated GIF Player ...", {}, &MainWindow::ShowPlayer},

@@ -363,6 +363,9 @@ ProjectProperties PropertyPanel::projectProperties() const
     p.outputFile = txtOutputFile->text();
     readFitRows(p);
     p.captions = captions_;
+    p.crop = crop_;
+    p.rotate = rotate_;
+    p.mirror = mirror_;
     return p;
 }
 
@@ -390,6 +393,9 @@ void PropertyPanel::setProjectProperties(const ProjectProperties& properties)
     txtOutputFile->setText(properties.outputFile);
     showFitRows(properties);
     captions_ = properties.captions;
+    crop_ = properties.crop;
+    rotate_ = properties.rotate;
+    mirror_ = properties.mirror;
     applyLoopRule();
 }
 

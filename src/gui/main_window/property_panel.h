@@ -210,6 +210,8 @@ private:
     QPointer<QLineEdit> pendingCheck_;
     // The project's captions, which no box shows: kept so that a save gives them back.
     CaptionLayers captions_;
+    // Likewise the crop and the turn of the pictures (Edit, "Crop ...", the rotations and flips).
+    QString crop_, rotate_, mirror_;
 };
 
 // "1,536 Bytes (1.5 KB)": the size of the file in bytes and in kilobytes, digits grouped and

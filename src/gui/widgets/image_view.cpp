@@ -6,12 +6,14 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 
 #include <algorithm>
+#include <utility>
 
 namespace pictoreel {
 
@@ -98,18 +100,77 @@ void ImageView::paintEvent(QPaintEvent*)
     paintCheckerboard(painter, target);  // where the picture is transparent, the pattern shows
     if (target.size() == view.size()) {
         painter.drawImage(target.topLeft(), view);
-        return;
+    } else {
+        if (scaled_.size() != target.size())  // averaged down once, not at every paint
+            scaled_ = view.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        painter.drawImage(target.topLeft(), scaled_);
     }
-    if (scaled_.size() != target.size())  // averaged down once, not at every paint
-        scaled_ = view.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    painter.drawImage(target.topLeft(), scaled_);
+    if (tool_)
+        tool_->paint(painter, pictureToView());
+}
+
+QTransform ImageView::pictureToView() const
+{
+    const QRect target = pictureRect();
+    if (target.isEmpty())
+        return {};
+    return QTransform::fromTranslate(target.x(), target.y())
+        .scale(double(target.width()) / component_.ImageWidth(), double(target.height()) / component_.ImageHeight());
+}
+
+void ImageView::setTool(ImageViewTool* tool)
+{
+    tool_ = tool;
+    toolDragging_ = false;
+    viewport()->setMouseTracking(tool != nullptr);
+    viewport()->unsetCursor();
+    viewport()->update();
+}
+
+void ImageView::mousePressEvent(QMouseEvent* event)
+{
+    QAbstractScrollArea::mousePressEvent(event);
+    if (tool_ && event->button() == Qt::LeftButton && !pictureRect().isEmpty())
+        toolDragging_ = tool_->press(pictureToView().inverted().map(event->position()));
+    if (toolDragging_)
+        viewport()->update();
+}
+
+void ImageView::mouseMoveEvent(QMouseEvent* event)
+{
+    QAbstractScrollArea::mouseMoveEvent(event);
+    if (!tool_ || pictureRect().isEmpty())
+        return;
+    const QPointF at = pictureToView().inverted().map(event->position());
+    if (toolDragging_) {
+        tool_->move(at);
+        viewport()->update();
+    } else {
+        viewport()->setCursor(tool_->cursorAt(at));
+    }
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event)
 {
     QAbstractScrollArea::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && pictureRect().contains(event->position().toPoint()))
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (std::exchange(toolDragging_, false)) {
+        tool_->release(pictureToView().inverted().map(event->position()));
+        viewport()->update();
+        return;
+    }
+    if (pictureRect().contains(event->position().toPoint()))
         component_.raiseImageClick();
+}
+
+void ImageView::keyPressEvent(QKeyEvent* event)
+{
+    if (tool_ && tool_->key(event->key())) {
+        viewport()->update();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 void ImageView::resizeEvent(QResizeEvent* event)

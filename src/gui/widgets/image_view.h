@@ -11,12 +11,32 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QTransform>
 
 class QAction;
+class QPainter;
 
 namespace pictoreel {
 
 class ImagingComponent;
+
+// Something the user does on the picture of a view with the mouse and keys (place a caption,
+// draw a crop), and what it draws over the picture. Points are in the picture's pixels, and may
+// lie outside it.
+class ImageViewTool {
+public:
+    virtual ~ImageViewTool() = default;
+    // `toView` maps the picture's pixels to the view's.
+    virtual void paint(QPainter& painter, const QTransform& toView) { (void)painter, (void)toView; }
+    // Whether the tool takes this press (then the moves and the release that follow are its).
+    virtual bool press(QPointF at) { return (void)at, false; }
+    virtual void move(QPointF at) { (void)at; }
+    virtual void release(QPointF at) { (void)at; }
+    // Whether the tool took the key.
+    virtual bool key(int key) { return (void)key, false; }
+    // The pointer's shape over `at` while no button is down.
+    virtual Qt::CursorShape cursorAt(QPointF at) const { return (void)at, Qt::ArrowCursor; }
+};
 
 class ImageView final : public QAbstractScrollArea {
     Q_OBJECT
@@ -30,10 +50,20 @@ public:
     void setFitToView(bool fit);
     // Where the picture is drawn within the viewport; empty while nothing is shown.
     QRect pictureRect() const;
+    // The picture's pixels to the view's, as the picture is drawn now.
+    QTransform pictureToView() const;
+
+    // The tool the mouse and keys go to (none: only the click of the picture is reported); not
+    // owned, it must outlive the view or be taken away first.
+    void setTool(ImageViewTool* tool);
+    ImageViewTool* tool() const { return tool_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -47,6 +77,8 @@ private:
     QImage scaled_;  // the picture scaled to fit, kept while neither it nor the view's size change
     QAction* fitAction_ = nullptr;
     QAction* actualSizeAction_ = nullptr;
+    ImageViewTool* tool_ = nullptr;
+    bool toolDragging_ = false;
 };
 
 }  // namespace pictoreel

@@ -1,0 +1,89 @@
+#include "gui/dialogs/crop_dialog.h"
+
+#include "gui/widgets/crop_editor.h"
+#include "gui/widgets/compact_font.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace pictoreel {
+
+CropDialog::CropDialog(QWidget* parent) : QDialog(parent, Qt::Tool)
+{
+    setObjectName(QStringLiteral("frmCrop"));
+    setWindowTitle(QStringLiteral("Crop"));
+    setAccessibleName(windowTitle());
+    applyCompactFont(this);
+    auto* form = new QFormLayout(this);
+    const auto box = [&](const char* name, const QString& label) {
+        auto* spin = new QSpinBox;
+        spin->setObjectName(QLatin1String(name));
+        spin->setAccessibleName(QString(label).remove(u'&').remove(u':'));
+        spin->setKeyboardTracking(false);
+        form->addRow(label, spin);
+        connect(spin, &QSpinBox::valueChanged, this, [this] {
+            if (!showing_)
+                Q_EMIT rectEdited(rect());
+        });
+        return spin;
+    };
+    txtCropX = box("txtCropX", QStringLiteral("&X:"));
+    txtCropY = box("txtCropY", QStringLiteral("&Y:"));
+    txtCropWidth = box("txtCropWidth", QStringLiteral("&Width:"));
+    txtCropHeight = box("txtCropHeight", QStringLiteral("&Height:"));
+    cboCropAspect = new QComboBox;
+    cboCropAspect->setObjectName(QStringLiteral("cboCropAspect"));
+    cboCropAspect->setAccessibleName(QStringLiteral("Aspect"));
+    for (const CropAspect& aspect : kCropAspects)
+        cboCropAspect->addItem(QLatin1String(aspect.name), aspect.ratio);
+    form->addRow(QStringLiteral("&Aspect:"), cboCropAspect);
+    connect(cboCropAspect, &QComboBox::activated, this,
+            [this](int index) { Q_EMIT aspectChosen(cboCropAspect->itemData(index).toDouble()); });
+    auto* buttons = new QDialogButtonBox;
+    QPushButton* apply = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::AcceptRole);
+    apply->setObjectName(QStringLiteral("OKButton"));
+    apply->setAccessibleName(QStringLiteral("Apply"));
+    apply->setDefault(true);
+    QPushButton* reset = buttons->addButton(QStringLiteral("&Reset"), QDialogButtonBox::ResetRole);
+    reset->setObjectName(QStringLiteral("cmdCropReset"));
+    reset->setAccessibleName(QStringLiteral("Reset"));
+    reset->setAutoDefault(false);
+    QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    cancel->setAccessibleName(QStringLiteral("Cancel"));
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(reset, &QPushButton::clicked, this, [this] {
+        cboCropAspect->setCurrentIndex(0);
+        Q_EMIT resetClicked();
+    });
+}
+
+void CropDialog::setPicture(QSize picture)
+{
+    showing_ = true;
+    txtCropX->setRange(0, std::max(0, picture.width() - 1));
+    txtCropY->setRange(0, std::max(0, picture.height() - 1));
+    txtCropWidth->setRange(1, std::max(1, picture.width()));
+    txtCropHeight->setRange(1, std::max(1, picture.height()));
+    cboCropAspect->setCurrentIndex(0);
+    showing_ = false;
+}
+
+void CropDialog::showRect(QRect rect)
+{
+    showing_ = true;
+    txtCropX->setValue(rect.x());
+    txtCropY->setValue(rect.y());
+    txtCropWidth->setValue(rect.width());
+    txtCropHeight->setValue(rect.height());
+    showing_ = false;
+}
+
+QRect CropDialog::rect() const { return {txtCropX->value(), txtCropY->value(), txtCropWidth->value(), txtCropHeight->value()}; }
+
+}  // namespace pictoreel
