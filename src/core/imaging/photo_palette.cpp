@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 
@@ -28,8 +29,13 @@ int cellKey(const std::uint8_t* p)
     return ((p[0] >> shift) << (2 * kCellBits)) | ((p[1] >> shift) << kCellBits) | (p[2] >> shift);
 }
 
-// The non-empty cells in order of first use (which depends only on the pixels).
-std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent)
+// Where a pixel's steps to its neighbours right and below add up to this many levels or fewer
+// (the three channels), it is in a smooth area: about a level a channel each way.
+constexpr int kSmoothSteps = 6;
+
+// The non-empty cells in order of first use (which depends only on the pixels); a pixel counts
+// `smoothWeight` times in a smooth area, once elsewhere.
+std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent, int smoothWeight)
 {
     thread_local std::vector<std::uint32_t> slotOf;  // cell key -> position + 1; all 0 between calls
     slotOf.resize(kCellCount, 0);
@@ -37,24 +43,33 @@ std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent)
     std::vector<int> keys;
     cells.reserve(8192);
     keys.reserve(8192);
-    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
-    const std::uint8_t* p = image.pixels.data();
-    for (std::size_t i = 0; i < count; ++i, p += 4) {
-        if (skipTransparent && p[3] == 0)
-            continue;
-        const int key = cellKey(p);
-        std::uint32_t& slot = slotOf[static_cast<std::size_t>(key)];
-        if (slot == 0) {
-            cells.emplace_back();
-            keys.push_back(key);
-            slot = static_cast<std::uint32_t>(cells.size());
+    const std::uint32_t smooth = static_cast<std::uint32_t>(std::max(1, smoothWeight));
+    const int w = image.width, h = image.height;
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* p = image.pixel(0, y);
+        const std::uint8_t* down = image.pixel(0, std::min(y + 1, h - 1));
+        for (int x = 0; x < w; ++x, p += 4, down += 4) {
+            if (skipTransparent && p[3] == 0)
+                continue;
+            const std::uint8_t* right = x + 1 < w ? p + 4 : p;
+            int steps = 0;
+            for (int c = 0; c < 3; ++c)
+                steps += std::abs(right[c] - p[c]) + std::abs(down[c] - p[c]);
+            const std::uint32_t weight = steps <= kSmoothSteps ? smooth : 1;
+            const int key = cellKey(p);
+            std::uint32_t& slot = slotOf[static_cast<std::size_t>(key)];
+            if (slot == 0) {
+                cells.emplace_back();
+                keys.push_back(key);
+                slot = static_cast<std::uint32_t>(cells.size());
+            }
+            Cell& c = cells[slot - 1];
+            c.count += weight;
+            c.r += weight * p[0];
+            c.g += weight * p[1];
+            c.b += weight * p[2];
+            c.squares += weight * (std::uint32_t(p[0]) * p[0] + std::uint32_t(p[1]) * p[1] + std::uint32_t(p[2]) * p[2]);
         }
-        Cell& c = cells[slot - 1];
-        ++c.count;
-        c.r += p[0];
-        c.g += p[1];
-        c.b += p[2];
-        c.squares += std::uint32_t(p[0]) * p[0] + std::uint32_t(p[1]) * p[1] + std::uint32_t(p[2]) * p[2];
     }
     for (int key : keys)
         slotOf[static_cast<std::size_t>(key)] = 0;
@@ -280,10 +295,11 @@ void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int round
 
 }  // namespace
 
-std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent)
+std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent,
+                                    const ReductionTuning& tuning)
 {
     maxColours = std::clamp(maxColours, 1, 256);
-    const std::vector<Cell> cells = collectCells(image, skipTransparent);
+    const std::vector<Cell> cells = collectCells(image, skipTransparent, tuning.smoothWeight);
     if (cells.empty())
         return {};
     std::vector<Rgb> palette = wuPalette(cells, maxColours);
@@ -292,7 +308,7 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
 }
 
 std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
-                                       bool skipTransparent, std::uint8_t skipIndex)
+                                       bool skipTransparent, std::uint8_t skipIndex, const ReductionTuning& tuning)
 {
     const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
     std::vector<std::uint8_t> out(count, skipIndex);
@@ -310,7 +326,7 @@ std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector
     if (dithering == Dithering::Ordered)
         mapOrdered(image, palette, cells, skipTransparent, out);
     else
-        mapDiffused(image, palette, cells, skipTransparent, out);
+        mapDiffused(image, palette, cells, skipTransparent, out, tuning);
     return out;
 }
 
