@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <unordered_map>
 
 namespace pictoreel {
 
@@ -23,6 +24,8 @@ struct Cell {
     std::uint64_t squares = 0;          // sum of r^2 + g^2 + b^2
 };
 
+std::uint32_t packColour(const std::uint8_t* p) { return std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2]; }
+
 int cellKey(const std::uint8_t* p)
 {
     constexpr int shift = 8 - kCellBits;
@@ -33,9 +36,11 @@ int cellKey(const std::uint8_t* p)
 // (the three channels), it is in a smooth area: about a level a channel each way.
 constexpr int kSmoothSteps = 6;
 
-// The non-empty cells in order of first use (which depends only on the pixels); a pixel counts
-// `smoothWeight` times in a smooth area, once elsewhere.
-std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent, int smoothWeight)
+// The non-empty cells in order of first use (which depends only on the pixels), without the
+// pixels of the `skipped` colours (sorted); a pixel counts `smoothWeight` times in a smooth area,
+// once elsewhere.
+std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent, int smoothWeight,
+                               const std::vector<std::uint32_t>& skipped)
 {
     thread_local std::vector<std::uint32_t> slotOf;  // cell key -> position + 1; all 0 between calls
     slotOf.resize(kCellCount, 0);
@@ -49,7 +54,8 @@ std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent, int
         const std::uint8_t* p = image.pixel(0, y);
         const std::uint8_t* down = image.pixel(0, std::min(y + 1, h - 1));
         for (int x = 0; x < w; ++x, p += 4, down += 4) {
-            if (skipTransparent && p[3] == 0)
+            if ((skipTransparent && p[3] == 0) ||
+                (!skipped.empty() && std::binary_search(skipped.begin(), skipped.end(), packColour(p))))
                 continue;
             const std::uint8_t* right = x + 1 < w ? p + 4 : p;
             int steps = 0;
@@ -261,8 +267,42 @@ std::vector<Rgb> wuPalette(const std::vector<Cell>& cells, int maxColours)
     return palette;
 }
 
-// Moves every entry to the mean of the cells nearest to it; entries nobody uses stay.
-void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int rounds)
+// A picture of few colours at most (flat graphics scaled, with antialiased edges).
+constexpr std::size_t kFlatPictureColours = 4096;
+
+// The colours of a picture of few colours that each hold at least an entry's fair share of its
+// pixels (1 / maxColours), the most used first, at most half the entries; none for a picture of
+// more colours (photos), which is told within its first few rows.
+std::vector<std::uint32_t> flatColours(const RgbaImage& image, int maxColours, bool skipTransparent)
+{
+    std::unordered_map<std::uint32_t, std::uint64_t> counts;
+    std::uint64_t total = 0;
+    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
+    const std::uint8_t* p = image.pixels.data();
+    for (std::size_t i = 0; i < count; ++i, p += 4) {
+        if (skipTransparent && p[3] == 0)
+            continue;
+        ++total;
+        if (++counts[packColour(p)] == 1 && counts.size() > kFlatPictureColours)
+            return {};
+    }
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> flat;
+    for (const auto& [colour, uses] : counts)
+        if (uses * std::uint64_t(maxColours) >= total)
+            flat.emplace_back(uses, colour);
+    // The most used first, and the lower colour on ties: the order depends only on the pixels.
+    std::sort(flat.begin(), flat.end(), [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+    flat.resize(std::min(flat.size(), std::size_t(maxColours / 2)));
+    std::vector<std::uint32_t> colours;
+    for (const auto& f : flat)
+        colours.push_back(f.second);
+    std::sort(colours.begin(), colours.end());
+    return colours;
+}
+
+// Moves every entry from `firstFree` on to the mean of the cells nearest to it; entries nobody
+// uses stay, and so do those before `firstFree`.
+void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int rounds, std::size_t firstFree)
 {
     struct Sum {
         std::uint64_t count = 0, r = 0, g = 0, b = 0;
@@ -280,7 +320,7 @@ void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int round
             s.b += c.b;
         }
         bool moved = false;
-        for (std::size_t e = 0; e < palette.size(); ++e) {
+        for (std::size_t e = firstFree; e < palette.size(); ++e) {
             const Sum& s = sums[e];
             if (s.count == 0)
                 continue;
@@ -299,11 +339,19 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
                                     const ReductionTuning& tuning)
 {
     maxColours = std::clamp(maxColours, 1, 256);
-    const std::vector<Cell> cells = collectCells(image, skipTransparent, tuning.smoothWeight);
+    // A colour that holds an entry's fair share of a picture of few colours (a window's background,
+    // a button) gets an entry of exactly its colour, which its pixels then take without noise; Wu's
+    // cuts would merge it with the shades of its box. The other entries are cut from the rest.
+    const std::vector<std::uint32_t> flat = flatColours(image, maxColours, skipTransparent);
+    const std::vector<Cell> cells = collectCells(image, skipTransparent, tuning.smoothWeight, flat);
+    std::vector<Rgb> palette;
+    for (const std::uint32_t c : flat)
+        palette.push_back(Rgb{std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
     if (cells.empty())
-        return {};
-    std::vector<Rgb> palette = wuPalette(cells, maxColours);
-    refine(palette, cells, 2);
+        return palette;
+    const std::vector<Rgb> cut = wuPalette(cells, maxColours - int(flat.size()));
+    palette.insert(palette.end(), cut.begin(), cut.end());
+    refine(palette, cells, 2, flat.size());
     return palette;
 }
 
