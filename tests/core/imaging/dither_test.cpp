@@ -8,6 +8,7 @@
 #include "core/imaging/quantizer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 using namespace pictoreel;
@@ -291,17 +292,12 @@ TEST(Dithering, GradientsHaveNoBandsAndFlatAreasNoNoise)
         double worst = 0;
         for (int by = 8; by < 120; by += 8)
             for (int bx = 8; bx < 208; bx += 8) {
-                double squared = 0;
-                for (int c = 0; c < 3; ++c) {
-                    int want = 0, got = 0;
-                    for (int y = by; y < by + 8; ++y)
-                        for (int x = bx; x < bx + 8; ++x) {
-                            want += picture.pixel(x, y)[c];
-                            got += channelOf(out.palette[out.indices[std::size_t(y * 256 + x)]], c);
-                        }
-                    squared += double(want - got) * (want - got) / (64.0 * 64.0);
-                }
-                worst = std::max(worst, std::sqrt(squared));
+                int off[3] = {};
+                for (int y = by; y < by + 8; ++y)
+                    for (int x = bx; x < bx + 8; ++x)
+                        for (int c = 0; c < 3; ++c)
+                            off[c] += channelOf(out.palette[out.indices[std::size_t(y * 256 + x)]], c) - picture.pixel(x, y)[c];
+                worst = std::max(worst, std::hypot(off[0], off[1], off[2]) / 64);
             }
         return worst;
     };
