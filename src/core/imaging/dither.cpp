@@ -12,10 +12,11 @@ namespace pictoreel {
 
 namespace {
 
-// How far the pattern may move a pixel, and how far the diffused error may, as a share (in 1/256)
-// of the palette's typical step. Error diffusion passes on kDiffusionStrength / 256 of each
-// error. Measured on the benchmark's photos: this much diffusion removes the visible bands in
-// skies and other smooth gradients; the limit keeps noise from building up and travelling.
+// How far the pattern may move a pixel, and how far the error carried to a pixel may, as a share
+// (in 1/256) of the palette's typical step; the error a pixel passes on is limited by the step
+// around its own entry (see ReductionTuning). Error diffusion passes on kDiffusionStrength / 256
+// of each error. Measured on the benchmark's photos: this much diffusion removes the visible
+// bands in skies and other smooth gradients; the limits keep noise from building up and travelling.
 constexpr int kOrderedAmount = 256;
 constexpr int kDiffusionLimit = 160;
 constexpr int kDiffusionStrength = 230;
@@ -69,13 +70,12 @@ int squaredDistance(const Rgb& e, const std::uint8_t* p)
     return dr * dr + dg * dg + db * db;
 }
 
-// The palette's typical step: the median distance from an entry to its nearest other entry, in
-// channel levels (0 for a palette of one).
-int typicalStep(const std::vector<Rgb>& palette)
+// Each entry's squared distance to its nearest other entry (none for a palette of one).
+std::vector<int> entrySteps(const std::vector<Rgb>& palette)
 {
-    if (palette.size() < 2)
-        return 0;
     std::vector<int> nearest;
+    if (palette.size() < 2)
+        return nearest;
     nearest.reserve(palette.size());
     for (std::size_t i = 0; i < palette.size(); ++i) {
         int best = std::numeric_limits<int>::max();
@@ -85,6 +85,16 @@ int typicalStep(const std::vector<Rgb>& palette)
                 best = std::min(best, squaredDistance(palette[j], self));
         nearest.push_back(best);
     }
+    return nearest;
+}
+
+// The palette's typical step: the median distance from an entry to its nearest other entry, in
+// channel levels (0 for a palette of one).
+int typicalStep(const std::vector<Rgb>& palette)
+{
+    std::vector<int> nearest = entrySteps(palette);
+    if (nearest.empty())
+        return 0;
     std::nth_element(nearest.begin(), nearest.begin() + std::ptrdiff_t(nearest.size() / 2), nearest.end());
     return static_cast<int>(std::lround(std::sqrt(double(nearest[nearest.size() / 2]))));
 }
@@ -281,6 +291,8 @@ public:
         const std::vector<int>& lightness;  // of each entry, times 256
         const PixelLeeway& leeway;
         int limit;
+        // Of each entry: how far the error passed on from a pixel given it may go, in levels.
+        const std::vector<int>& entryLimits;
         bool skipTransparent;
         std::vector<std::uint8_t>& out;
     };
@@ -358,8 +370,9 @@ public:
         const int got[3] = {keep ? b.r : a.r, keep ? b.g : a.g, keep ? b.b : a.b};
         int* lower = &below_[std::size_t(x + 1) * 3];
         const int strength = kDiffusionStrength * weight / 256;
+        const int passed = s_.entryLimits[index];
         for (int c = 0; c < 3; ++c) {
-            const int error = std::clamp(want[c] - got[c], -limit, limit) * strength;
+            const int error = std::clamp(want[c] - got[c], -passed, passed) * strength;
             ahead[c] = error * 7;
             lower[c - 3 * dir] += error * 3;
             lower[c] += error * 5;
@@ -383,7 +396,7 @@ private:
 }  // namespace
 
 void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNearest& nearest, bool skipTransparent,
-                 std::vector<std::uint8_t>& out)
+                 std::vector<std::uint8_t>& out, const ReductionTuning& tuning)
 {
     const ExactEntries exact(palette);
     const int step = typicalStep(palette);
@@ -392,6 +405,10 @@ void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNe
     lightness.reserve(palette.size());
     for (const Rgb& e : palette)
         lightness.push_back(lightness256(e.r, e.g, e.b));
+    std::vector<int> entryLimits = entrySteps(palette);
+    for (int& l : entryLimits)
+        l = std::max(1, int(std::lround(std::sqrt(double(l)) * tuning.passedErrorShare / 256)));
+    entryLimits.resize(std::max<std::size_t>(palette.size(), 1), 1);  // a palette of one passes on a level
     const DiffusionBand::Shared shared{image,
                                        palette,
                                        nearest,
@@ -399,6 +416,7 @@ void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNe
                                        lightness,
                                        pixels,
                                        std::max(1, step * kDiffusionLimit / 256),
+                                       entryLimits,
                                        skipTransparent,
                                        out};
     // The top and the bottom half, stepped in turn; no error crosses from one to the other, as

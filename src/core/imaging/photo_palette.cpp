@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <limits>
 #include <memory>
+#include <unordered_map>
 
 namespace pictoreel {
 
@@ -22,14 +24,23 @@ struct Cell {
     std::uint64_t squares = 0;          // sum of r^2 + g^2 + b^2
 };
 
+std::uint32_t packColour(const std::uint8_t* p) { return std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2]; }
+
 int cellKey(const std::uint8_t* p)
 {
     constexpr int shift = 8 - kCellBits;
     return ((p[0] >> shift) << (2 * kCellBits)) | ((p[1] >> shift) << kCellBits) | (p[2] >> shift);
 }
 
-// The non-empty cells in order of first use (which depends only on the pixels).
-std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent)
+// Where a pixel's steps to its neighbours right and below add up to this many levels or fewer
+// (the three channels), it is in a smooth area: about a level a channel each way.
+constexpr int kSmoothSteps = 6;
+
+// The non-empty cells in order of first use (which depends only on the pixels), without the
+// pixels of the `skipped` colours (sorted); a pixel counts `smoothWeight` times in a smooth area,
+// once elsewhere.
+std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent, int smoothWeight,
+                               const std::vector<std::uint32_t>& skipped)
 {
     thread_local std::vector<std::uint32_t> slotOf;  // cell key -> position + 1; all 0 between calls
     slotOf.resize(kCellCount, 0);
@@ -37,24 +48,34 @@ std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent)
     std::vector<int> keys;
     cells.reserve(8192);
     keys.reserve(8192);
-    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
-    const std::uint8_t* p = image.pixels.data();
-    for (std::size_t i = 0; i < count; ++i, p += 4) {
-        if (skipTransparent && p[3] == 0)
-            continue;
-        const int key = cellKey(p);
-        std::uint32_t& slot = slotOf[static_cast<std::size_t>(key)];
-        if (slot == 0) {
-            cells.emplace_back();
-            keys.push_back(key);
-            slot = static_cast<std::uint32_t>(cells.size());
+    const std::uint32_t smooth = static_cast<std::uint32_t>(std::max(1, smoothWeight));
+    const int w = image.width, h = image.height;
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* p = image.pixel(0, y);
+        const std::uint8_t* down = image.pixel(0, std::min(y + 1, h - 1));
+        for (int x = 0; x < w; ++x, p += 4, down += 4) {
+            if ((skipTransparent && p[3] == 0) ||
+                (!skipped.empty() && std::binary_search(skipped.begin(), skipped.end(), packColour(p))))
+                continue;
+            const std::uint8_t* right = x + 1 < w ? p + 4 : p;
+            int steps = 0;
+            for (int c = 0; c < 3; ++c)
+                steps += std::abs(right[c] - p[c]) + std::abs(down[c] - p[c]);
+            const std::uint32_t weight = steps <= kSmoothSteps ? smooth : 1;
+            const int key = cellKey(p);
+            std::uint32_t& slot = slotOf[static_cast<std::size_t>(key)];
+            if (slot == 0) {
+                cells.emplace_back();
+                keys.push_back(key);
+                slot = static_cast<std::uint32_t>(cells.size());
+            }
+            Cell& c = cells[slot - 1];
+            c.count += weight;
+            c.r += weight * p[0];
+            c.g += weight * p[1];
+            c.b += weight * p[2];
+            c.squares += weight * (std::uint32_t(p[0]) * p[0] + std::uint32_t(p[1]) * p[1] + std::uint32_t(p[2]) * p[2]);
         }
-        Cell& c = cells[slot - 1];
-        ++c.count;
-        c.r += p[0];
-        c.g += p[1];
-        c.b += p[2];
-        c.squares += std::uint32_t(p[0]) * p[0] + std::uint32_t(p[1]) * p[1] + std::uint32_t(p[2]) * p[2];
     }
     for (int key : keys)
         slotOf[static_cast<std::size_t>(key)] = 0;
@@ -246,8 +267,42 @@ std::vector<Rgb> wuPalette(const std::vector<Cell>& cells, int maxColours)
     return palette;
 }
 
-// Moves every entry to the mean of the cells nearest to it; entries nobody uses stay.
-void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int rounds)
+// A picture of few colours at most (flat graphics scaled, with antialiased edges).
+constexpr std::size_t kFlatPictureColours = 4096;
+
+// The colours of a picture of few colours that each hold at least an entry's fair share of its
+// pixels (1 / maxColours), the most used first, at most half the entries; none for a picture of
+// more colours (photos), which is told within its first few rows.
+std::vector<std::uint32_t> flatColours(const RgbaImage& image, int maxColours, bool skipTransparent)
+{
+    std::unordered_map<std::uint32_t, std::uint64_t> counts;
+    std::uint64_t total = 0;
+    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
+    const std::uint8_t* p = image.pixels.data();
+    for (std::size_t i = 0; i < count; ++i, p += 4) {
+        if (skipTransparent && p[3] == 0)
+            continue;
+        ++total;
+        if (++counts[packColour(p)] == 1 && counts.size() > kFlatPictureColours)
+            return {};
+    }
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> flat;
+    for (const auto& [colour, uses] : counts)
+        if (uses * std::uint64_t(maxColours) >= total)
+            flat.emplace_back(uses, colour);
+    // The most used first, and the lower colour on ties: the order depends only on the pixels.
+    std::sort(flat.begin(), flat.end(), [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+    flat.resize(std::min(flat.size(), std::size_t(maxColours / 2)));
+    std::vector<std::uint32_t> colours;
+    for (const auto& f : flat)
+        colours.push_back(f.second);
+    std::sort(colours.begin(), colours.end());
+    return colours;
+}
+
+// Moves every entry from `firstFree` on to the mean of the cells nearest to it; entries nobody
+// uses stay, and so do those before `firstFree`.
+void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int rounds, std::size_t firstFree)
 {
     struct Sum {
         std::uint64_t count = 0, r = 0, g = 0, b = 0;
@@ -265,7 +320,7 @@ void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int round
             s.b += c.b;
         }
         bool moved = false;
-        for (std::size_t e = 0; e < palette.size(); ++e) {
+        for (std::size_t e = firstFree; e < palette.size(); ++e) {
             const Sum& s = sums[e];
             if (s.count == 0)
                 continue;
@@ -280,19 +335,28 @@ void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int round
 
 }  // namespace
 
-std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent)
+std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent,
+                                    const ReductionTuning& tuning)
 {
     maxColours = std::clamp(maxColours, 1, 256);
-    const std::vector<Cell> cells = collectCells(image, skipTransparent);
+    // A colour that holds an entry's fair share of a picture of few colours (a window's background,
+    // a button) gets an entry of exactly its colour, which its pixels then take without noise; Wu's
+    // cuts would merge it with the shades of its box. The other entries are cut from the rest.
+    const std::vector<std::uint32_t> flat = flatColours(image, maxColours, skipTransparent);
+    const std::vector<Cell> cells = collectCells(image, skipTransparent, tuning.smoothWeight, flat);
+    std::vector<Rgb> palette;
+    for (const std::uint32_t c : flat)
+        palette.push_back(Rgb{std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
     if (cells.empty())
-        return {};
-    std::vector<Rgb> palette = wuPalette(cells, maxColours);
-    refine(palette, cells, 2);
+        return palette;
+    const std::vector<Rgb> cut = wuPalette(cells, maxColours - int(flat.size()));
+    palette.insert(palette.end(), cut.begin(), cut.end());
+    refine(palette, cells, 2, flat.size());
     return palette;
 }
 
 std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
-                                       bool skipTransparent, std::uint8_t skipIndex)
+                                       bool skipTransparent, std::uint8_t skipIndex, const ReductionTuning& tuning)
 {
     const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
     std::vector<std::uint8_t> out(count, skipIndex);
@@ -310,7 +374,7 @@ std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector
     if (dithering == Dithering::Ordered)
         mapOrdered(image, palette, cells, skipTransparent, out);
     else
-        mapDiffused(image, palette, cells, skipTransparent, out);
+        mapDiffused(image, palette, cells, skipTransparent, out, tuning);
     return out;
 }
 

@@ -13,7 +13,9 @@ namespace pictoreel {
 
 // At most `maxColours` (1..256) colours for the pixels of `image`; pixels with alpha 0 are left
 // out when `skipTransparent`. Empty when no pixel counts.
-std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent);
+// Pixels of smooth areas count `tuning.smoothWeight` times (see ReductionTuning).
+std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent,
+                                    const ReductionTuning& tuning = {});
 
 // The palette entry for every pixel. Without dithering every colour takes the entry nearest to
 // the centre of its colour cell (the top 6 bits of each channel; squared RGB distance, the lower
@@ -21,6 +23,6 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
 // pixel's true nearest entry than the cell is wide. Dithered (see dither.h), with cells of the
 // top 7 bits. Pixels with alpha 0 get `skipIndex` when `skipTransparent`.
 std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
-                                       bool skipTransparent, std::uint8_t skipIndex);
+                                       bool skipTransparent, std::uint8_t skipIndex, const ReductionTuning& tuning = {});
 
 }  // namespace pictoreel

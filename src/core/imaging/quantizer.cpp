@@ -166,10 +166,10 @@ IndexedImage quantizePhoto(const RgbaImage& image, const QuantizeOptions& option
     IndexedImage out;
     out.width = image.width;
     out.height = image.height;
-    out.palette = choosePhotoPalette(image, limit, options.reserveTransparent);
+    out.palette = choosePhotoPalette(image, limit, options.reserveTransparent, options.reduction.tuning);
     const int transparentIndex = static_cast<int>(out.palette.size());
     out.indices = mapToPalette(image, out.palette, options.reduction.dithering, options.reserveTransparent,
-                               static_cast<std::uint8_t>(options.reserveTransparent ? transparentIndex : 0));
+                               static_cast<std::uint8_t>(options.reserveTransparent ? transparentIndex : 0), options.reduction.tuning);
     if (options.reserveTransparent) {
         out.transparentIndex = transparentIndex;
         out.palette.push_back(options.transparentColour);

@@ -8,10 +8,12 @@
 namespace pictoreel {
 
 // What a caller chooses about reducing a picture: the most entries its palette holds, the
-// transparent one included (2..256), and how it is dithered (see dither.h).
+// transparent one included (2..256), how it is dithered, and how a photo's palette and dither
+// trade steps against noise (see dither.h).
 struct ColourReduction {
     int maxColours = 256;
     Dithering dithering = Dithering::Diffusion;
+    ReductionTuning tuning = {};
 };
 
 struct QuantizeOptions {

@@ -92,3 +92,19 @@ TEST(PhotoPalette, TransparentPixelsAreLeftOutWhenAsked)
         ASSERT_EQ(indices[i] == 255, int(i % 120) < 40) << i;
     EXPECT_TRUE(choosePhotoPalette(RgbaImage(8, 8), 255, true).empty());
 }
+
+// Flat graphics scaled down: a few flat colours, some within one of Wu's boxes, with a thousand
+// shades of edges between them. Each flat colour holding an entry's share of the pixels gets its
+// own entry exactly, so its area comes out without error or noise.
+TEST(PhotoPalette, FlatColoursOfFewColourPicturesKeepTheirOwnEntries)
+{
+    const Rgb flats[] = {{40, 44, 52}, {42, 46, 50}, {200, 200, 190}, {90, 160, 220}};
+    const RgbaImage img = makePicture(200, 100, [&](int x, int y) {
+        if (y % 10 == 9)  // edge shades: over a thousand colours, a few pixels each
+            return Rgb{std::uint8_t(x), std::uint8_t(60 + y), std::uint8_t(255 - x)};
+        return flats[(x / 50 + y / 50) % 4];
+    });
+    const std::vector<Rgb> palette = choosePhotoPalette(img, 64, false);
+    for (const Rgb& flat : flats)
+        EXPECT_NE(std::find(palette.begin(), palette.end(), flat), palette.end()) << int(flat.r);
+}
