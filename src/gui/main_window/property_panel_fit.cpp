@@ -91,6 +91,8 @@ void PropertyPanel::buildFitRows()
     spnQuality->setRange(0, 100);
     spnQuality->setSpecialValueText(QStringLiteral("default"));
     spnQuality->setAccessibleName(QStringLiteral("Quality"));
+    if (auto* edit = spnQuality->findChild<QLineEdit*>())  // the box inside, which readers land on
+        edit->setAccessibleName(spnQuality->accessibleName());
     spnQuality->setToolTip(QStringLiteral("1 to 100: lower makes a smaller GIF; default makes it as without a quality"));
     place(spnQuality, kQualityLeft + kQualityLabel, rowTop(7), kDesignContainerWidth - kRightMargin - kQualityLeft - kQualityLabel,
           kBoxHeight);
