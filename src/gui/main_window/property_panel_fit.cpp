@@ -75,7 +75,7 @@ void PropertyPanel::buildFitRows()
     chkAspect = new QCheckBox(QStringLiteral("Keep aspect ratio"), p);
     chkAspect->setObjectName(QStringLiteral("chkAspect"));
     chkAspect->setAccessibleName(chkAspect->text());
-    place(chkAspect, kNameLeft, rowTop(7), kBoxLeft + 1215 - kNameLeft, kBoxHeight);
+    place(chkAspect, kNameLeft, rowTop(7), kBoxLeft + 360 - kNameLeft, kBoxHeight);
     connect(chkAspect, &QCheckBox::toggled, this, [this](bool on) {
         const double w = txtWidth->text().toDouble(), h = txtHeight->text().toDouble();
         boxesAspect_ = on && w > 0 && h > 0 ? w / h : 0;
@@ -84,7 +84,7 @@ void PropertyPanel::buildFitRows()
         connect(box, &QLineEdit::textEdited, this, [this, box] { keepAspect(box); });
 
     // Beside the aspect lock: one number for the GIF's lossiness, colours and dithering.
-    constexpr int kQualityLeft = kBoxLeft + 1215 + kGap, kQualityLabel = 660;
+    constexpr int kQualityLeft = kBoxLeft + 360 + kGap, kQualityLabel = 660;
     unitLabel(p, "lblQuality", QStringLiteral("Quality:"), kQualityLeft, 7, kQualityLabel);
     spnQuality = new QSpinBox(p);
     spnQuality->setObjectName(QStringLiteral("spnQuality"));
