@@ -311,6 +311,8 @@ int main(int argc, char** argv)
     camera.catchWindows(QStringLiteral("gif2avi"), {QStringLiteral("frmGIF2AVI")}, [&] { trigger(*window, "mnuToolsSub5"); });
     camera.catchWindows(QStringLiteral("options"), {QStringLiteral("frmOptions")}, [&] { trigger(*window, "mnuToolsSub7"); });
     camera.catchWindows(QStringLiteral("about"), {QStringLiteral("frmAbout")}, [&] { trigger(*window, "mnuHelpSub5"); });
+    camera.catchWindows(QStringLiteral("speed"), {QStringLiteral("frmSpeed")}, [&] { trigger(*window, "mnuEditChangeSpeed"); });
+    camera.catchWindows(QStringLiteral("captions"), {QStringLiteral("frmCaptions")}, [&] { trigger(*window, "mnuEditCaptions"); });
 
     // The same window on a dark desktop theme.
     useDarkPalette();
