@@ -14,6 +14,7 @@
 #include "core/project/frame_key_gap.h"
 #include "core/project/frame_values.h"
 #include "core/project/numbers.h"
+#include "core/project/orientation.h"
 #include "core/project/paths.h"
 #include "core/project/program_values.h"
 #include "core/project/project_file.h"
@@ -26,6 +27,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <utility>
 #include <limits>
 #include <optional>
 
@@ -196,6 +198,11 @@ int make(const MakeJob& job, const Arguments& args, MakeOptions options)
     FrameList frames = job.frames;
     if (!applyShapeOptions(args, properties, frames))
         return kExitUsage;
+    // A quarter turn asked on top of a project turns its frame too, as the window's Rotate does
+    // (a list of pictures has its size from the turned pictures already).
+    if (const auto rotate = args.value(QStringLiteral("--rotate"));
+        !job.projectFile.isEmpty() && rotate && quarterTurnsFromText(*rotate).value_or(0) % 2 == 1)
+        std::swap(properties.width, properties.height);
     Result<CaptionLayers> captions = captionsFrom(args.values());
     if (!captions) {
         printError(captions.error().message);
