@@ -5,6 +5,9 @@
 #include "gui/main_window/main_window.h"
 
 #include "core/production/frame_cache.h"
+#include "core/production/frame_shaping.h"
+#include "core/project/crop_region.h"
+#include "core/project/orientation.h"
 #include "core/project/numbers.h"
 #include "core/project/sequence_edits.h"
 #include "gui/app/dialogs.h"
@@ -86,9 +89,14 @@ void MainWindow::MergeRepeatedFrames()
         return;
     }
     std::vector<FrameConversion> conversions;
-    const FrameStyle style = frameStyleFor(SSTab1->projectProperties());
+    // Frames are compared as the make makes them: cropped, turned and with their captions.
+    const ProjectProperties project = SSTab1->projectProperties();
+    const FrameStyle style = frameStyleFor(project);
+    const std::optional<CropRegion> crop = cropRegionFromText(project.crop);
+    const Orientation orientation = orientationFromTexts(project.rotate, project.mirror);
     for (int row = 1; row <= frames_.rowCount(); ++row)
-        conversions.push_back(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), style));
+        conversions.push_back(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), style,
+                                                 frameShapingFor(crop, orientation, project.captions, row)));
     mergeCommand().start(std::move(conversions), std::max(1, QThread::idealThreadCount()));
 }
 
