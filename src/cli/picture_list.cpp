@@ -226,30 +226,35 @@ QString firstPictureOption(const Arguments& args)
     return {};
 }
 
-bool readMaxSize(const Arguments& args, ProjectProperties& properties)
+namespace {
+
+// The text of `option` into `target` when `valid` takes it; false, with `wants` told, when not.
+template <typename Check>
+bool readCheckedText(const Arguments& args, const char* option, Check valid, const char* wants, QString& target)
 {
-    const auto maxSize = args.value(QStringLiteral("--max-size"));
-    if (!maxSize)
+    const auto text = args.value(QLatin1String(option));
+    if (!text)
         return true;
-    if (!byteSizeFromText(*maxSize)) {
-        printError(QStringLiteral("--max-size wants a size in bytes such as 3000000, 500K or 2.5M, not \"%1\"").arg(*maxSize));
+    if (!valid(*text)) {
+        printError(QStringLiteral("%1 wants %2, not \"%3\"").arg(QLatin1String(option), QLatin1String(wants), *text));
         return false;
     }
-    properties.maxSize = *maxSize;
+    target = text->trimmed();
     return true;
+}
+
+}  // namespace
+
+bool readMaxSize(const Arguments& args, ProjectProperties& properties)
+{
+    return readCheckedText(args, "--max-size", [](const QString& text) { return byteSizeFromText(text).has_value(); },
+                           "a size in bytes such as 3000000, 500K or 2.5M", properties.maxSize);
 }
 
 bool readQuality(const Arguments& args, ProjectProperties& properties)
 {
-    const auto quality = args.value(QStringLiteral("--quality"));
-    if (!quality)
-        return true;
-    if (!qualityFromText(*quality)) {
-        printError(QStringLiteral("--quality wants a number from 1 to 100, not \"%1\"").arg(*quality));
-        return false;
-    }
-    properties.quality = quality->trimmed();
-    return true;
+    return readCheckedText(args, "--quality", [](const QString& text) { return qualityFromText(text).has_value(); },
+                           "a number from 1 to 100", properties.quality);
 }
 
 QString absolutePathOf(const QString& path)
