@@ -3,6 +3,7 @@
 
 #include "core/base/error.h"
 #include "core/base/image.h"
+#include "core/gif/gif_compressed_pixels.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -19,12 +20,6 @@ enum class GifDisposal : int {
     DoNotDispose = 1,
     RestoreBackground = 2,
     RestorePrevious = 3,
-};
-
-// Pixels LZW-compressed as a GIF image stores them, to be written as they are.
-struct GifCompressedPixels {
-    int minCodeSize = 0;    // 2..8
-    QByteArray subBlocks;  // the data sub-blocks, up to and including the zero-length terminator
 };
 
 // One image block of a GIF: a picture placed at (left, top) on the logical screen with its own

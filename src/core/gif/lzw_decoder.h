@@ -3,7 +3,7 @@
 // any GIF's images as they stream in, row by row.
 #pragma once
 
-#include "core/gif/gif_writer.h"
+#include "core/gif/gif_compressed_pixels.h"
 
 #include <cstddef>
 #include <cstdint>
