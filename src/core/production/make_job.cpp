@@ -36,6 +36,4 @@ int frameProgressValue(int row, int rows)
 
 int saveProgressValue(int percent) { return percent / 2 + 50; }
 
-Error makeCancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled.")); }
-
 }  // namespace pictoreel

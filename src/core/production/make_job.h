@@ -102,7 +102,4 @@ int frameProgressValue(int row, int rows);
 // The progress bar's value while the file is written: 50 + percent / 2, a half dropped.
 int saveProgressValue(int percent);
 
-// The error of a make stopped on request.
-Error makeCancelled();
-
 }  // namespace pictoreel

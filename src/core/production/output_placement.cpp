@@ -1,7 +1,6 @@
 #include "core/production/output_placement.h"
 
 #include "core/production/animation_cache.h"
-#include "core/production/make_job.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +8,8 @@
 #include <cstdio>
 
 namespace pictoreel {
+
+Error makeCancelled() { return makeError(ErrorCode::Cancelled, QStringLiteral("The make was cancelled.")); }
 
 Status placeOutput(const ReadyAnimation& ready, const QString& output, const std::function<bool()>& stopRequested,
                    const std::function<void(int)>& progress)

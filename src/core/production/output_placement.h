@@ -11,6 +11,9 @@
 
 namespace pictoreel {
 
+// The error of a make stopped on request.
+Error makeCancelled();
+
 struct ReadyAnimation {
     QString file;
     // A copy kept from an earlier make: copied to the output, and it stays as it is.
