@@ -6,7 +6,7 @@
 //   record_bench [SECONDS] [FPS]      (needs Xvfb; writes into a temporary folder, then removes it)
 #include "core/capture/screen_recording.h"
 #include "core/capture/x11_grabber.h"
-#include "core/formats/png_quick_writer.h"
+#include "core/formats/png_writer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -100,7 +100,7 @@ int main(int argc, char** argv)
         timer.restart();
         qsizetype bytes = 0;
         for (int i = 0; i < kProbes; ++i)
-            bytes = encodeQuickPng(picture).value().size();
+            bytes = encodeFastPng(picture).value().size();
         std::printf("one picture: read in %.1f ms, written as PNG in %.1f ms (%lld bytes)\n", grabMs,
                     double(timer.nsecsElapsed()) / 1e6 / kProbes, static_cast<long long>(bytes));
     }

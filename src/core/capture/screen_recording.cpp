@@ -1,7 +1,7 @@
 #include "core/capture/screen_recording.h"
 
 #include "core/base/replacing_file.h"
-#include "core/formats/png_quick_writer.h"
+#include "core/formats/png_writer.h"
 #include "core/media/played_timeline.h"
 
 #include <QDir>
@@ -141,7 +141,7 @@ struct ScreenRecording::State {
 
     Status writeFrame(const Timed& timed)
     {
-        Result<QByteArray> png = encodeQuickPng(timed.frame.image);
+        Result<QByteArray> png = encodeFastPng(timed.frame.image);
         if (!png)
             return png.error();
         const QString file = QDir(scratch->path()).filePath(QString::number(timed.index));

@@ -1,6 +1,6 @@
-// Writing a picture as a PNG file with libpng, built for speed: a low deflate level and one cheap
-// row filter, so frames by the thousand, or of millions of pixels, are written in a blink. Any
-// size a picture can have is written.
+// Writing a picture as a PNG file, built for speed: every row filtered by its left neighbour (flat
+// areas become runs of zeros) and deflated by libdeflate at its lowest level, so frames by the
+// thousand, or a screen being recorded, are written as fast as they come.
 #pragma once
 
 #include "core/base/error.h"
@@ -11,7 +11,7 @@
 namespace pictoreel {
 
 // The picture as PNG: 8-bit RGB when every pixel is opaque, else 8-bit RGBA (not premultiplied).
-// InvalidArgument for an empty picture; FileWriteFailed when libpng fails (out of memory).
+// InvalidArgument for an empty picture; LibraryFailure when memory runs out.
 Result<QByteArray> encodeFastPng(const RgbaImage& image);
 
 }  // namespace pictoreel

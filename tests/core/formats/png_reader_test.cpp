@@ -5,6 +5,7 @@
 #include "core/formats/apng_writer.h"
 #include "core/formats/png_reader.h"
 #include "core/formats/png_true_colour.h"
+#include "core/formats/png_writer.h"
 
 #include <QByteArray>
 
@@ -210,4 +211,21 @@ TEST(PngReader, KeepsPicturesWhoseProfileIsSrgb)
     EXPECT_FALSE(readCommonPng(withRows(trueColour, rows, other)));
     EXPECT_FALSE(readCommonPng(withProfile(other)));
     EXPECT_FALSE(readTrueColourPng(withRows(trueColour, rows, damaged)));
+}
+
+// Our writer's files hold every pixel as ImageMagick reads them back: colour alone when every pixel
+// is opaque, colour and alpha otherwise, at widths of one pixel and more.
+TEST(PngWriter, WritesEveryPixelAsImageMagickReadsIt)
+{
+    for (const bool alpha : {false, true})
+        for (const int width : {1, 37}) {
+            RgbaImage picture(width, 5);
+            for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+                picture.pixels[i] = (i % 4 == 3) ? std::uint8_t(alpha ? i * 29 % 256 : 255) : std::uint8_t(i * 77 % 256);
+            const Result<QByteArray> png = encodeFastPng(picture);
+            ASSERT_TRUE(png.ok());
+            EXPECT_EQ(png.value().at(25), alpha ? 6 : 2) << "the colour type";
+            EXPECT_EQ(rgbaWithImageMagick(png.value()), picture.pixels) << alpha << width;
+        }
+    EXPECT_FALSE(encodeFastPng(RgbaImage()).ok());
 }
