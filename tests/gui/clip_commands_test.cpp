@@ -54,7 +54,10 @@ protected:
 TEST_F(ClipCommandsTest, AnAnimationsFramesBecomeRowsWithTheirDelaysAndLoop)
 {
     runDialogs();
-    panel->setProjectProperties({QStringLiteral("100"), QStringLiteral("75"), kLoopUnticked, QStringLiteral("4"), {}, {}, {}, {}});
+    ProjectProperties properties;
+    properties.loopInfinitely = kLoopUnticked;
+    properties.loopTimes = QStringLiteral("4");
+    panel->setProjectProperties(properties);
     dialogs.answerFile(makeAnimation(QStringLiteral("wave.png")));
     trigger("mnuImportAnimationFrames");
     EXPECT_EQ(intervals(), QStringLiteral("12 4 30"));

@@ -161,7 +161,8 @@ void AnimationTab::start(const ProjectState& state)
 {
     making_ = state;
     const QString output = joinPath(context_.tempFolder(), QLatin1String(kAnimationTabFile));
-    MakeOptions options{context_.tempFolder(), 0, {}, {}};
+    MakeOptions options;
+    options.tempFolder = context_.tempFolder();
     options.stopRequested = [job = &job_] { return job->stopRequested(); };
     auto outcome = std::make_shared<Outcome>();
     auto work = [job = &job_, outcome, frames = frames_, properties = state.properties, output, options] {

@@ -105,7 +105,10 @@ QString MakeCommands::outputPath() const
 void MakeCommands::start(Product product, const QString& output)
 {
     // The worker makes from copies: the window and its list may change once it is done.
-    MakeOptions options{host_.context->tempFolder(), jobs_, host_.projectFile ? host_.projectFile() : QString(), {}};
+    MakeOptions options;
+    options.tempFolder = host_.context->tempFolder();
+    options.jobs = jobs_;
+    options.projectFile = host_.projectFile ? host_.projectFile() : QString();
     options.stopRequested = [job = &job_] { return job->stopRequested(); };
     auto outcome = std::make_shared<Outcome>();
     const bool lookForTransparency =
