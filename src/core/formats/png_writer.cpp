@@ -60,7 +60,8 @@ Result<QByteArray> encodeFastPng(const RgbaImage& image)
         return makeError(ErrorCode::InvalidArgument, QStringLiteral("An empty picture cannot be written as PNG"));
     const bool rgb = opaque(image);
     const std::vector<std::uint8_t> raw = subFilteredRows(image, rgb ? 3 : 4);
-    const std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> compressor(
+    // One compressor a thread, made once: making one costs more than deflating a small frame.
+    thread_local const std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> compressor(
         libdeflate_alloc_compressor(kDeflateLevel), &libdeflate_free_compressor);
     if (!compressor)
         return makeError(ErrorCode::LibraryFailure, QStringLiteral("Out of memory while writing a PNG"));
