@@ -109,6 +109,31 @@ TEST_F(FrameShapeTest, TheCropIsDrawnWithTheBoxesOrTheMouseAndTakenWithEnterOnly
     EXPECT_EQ(panel->projectProperties().crop, "");
 }
 
+TEST_F(FrameShapeTest, TheCropIsDrawnOnTheTurnedScaledFrameAndKeptInThePicturesPixels)
+{
+    addPictures({"a.png"}, 80, 60);
+    trigger("mnuEditRotateRight");
+    panel->setFrameWidth(30);  // the turned 60 x 80 picture at half its size
+    panel->setFrameHeight(40);
+    trigger("mnuEditCrop");
+    auto* bar = window->findChild<QDialog*>(QStringLiteral("frmCrop"));
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(QSize(window->wpdlx1.ImageWidth(), window->wpdlx1.ImageHeight()), QSize(30, 40));
+    auto* view = part<ImageView>("wpdlx1");
+    const QTransform toView = view->pictureToView();
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, toView.map(QPointF(5, 10)).toPoint());
+    QTest::mouseMove(view->viewport(), toView.map(QPointF(20, 30)).toPoint());
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, toView.map(QPointF(20, 30)).toPoint());
+    // Frame pixels 5..20 across and 10..30 down are the turned picture's 10..40 and 20..60: its
+    // rows 20..50 and columns 20..60.
+    const auto box = [&](const char* name) { return child<QSpinBox>(bar, name)->value(); };
+    EXPECT_EQ(QList<int>({box("txtCropX"), box("txtCropY"), box("txtCropWidth"), box("txtCropHeight")}), QList<int>({20, 20, 40, 30}));
+    child<QSpinBox>(bar, "txtCropX")->setValue(21);  // typed: a picture pixel the frame's scale cannot show
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(panel->projectProperties().crop, "40x30+21+20");
+    EXPECT_EQ(QSize(window->wpdlx1.ImageWidth(), window->wpdlx1.ImageHeight()), QSize(30, 40));
+}
+
 TEST_F(FrameShapeTest, QuarterTurnsSwapTheSizeBoxesAndUndoBringsThemBack)
 {
     addPictures({"a.png"}, 80, 60);
