@@ -4,6 +4,7 @@
 #include "gui/main_window/merge_repeated_command.h"
 
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QSignalSpy>
 
@@ -110,6 +111,32 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
     trigger("mnuEditDelayFromFps");  // cancelled: nothing changes
     EXPECT_EQ(names(), QStringLiteral("a:8 c:8 e:8"));
     EXPECT_EQ(textOf("txtInterval"), QStringLiteral("8"));
+}
+
+TEST_F(SequenceCommandsTest, MergeComparesFramesCroppedAsTheMakeCropsThem)
+{
+    // Red pictures, a blue mark on two of them: outside the crop on b, inside it on c.
+    const auto marked = [&](const QString& name, QRect mark) {
+        QImage image(16, 16, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QPainter(&image).fillRect(mark, Qt::blue);
+        image.save(picturesFolder() + name, "PNG");
+        return picturesFolder() + name;
+    };
+    dialogs.answerFiles({marked("a.png", {}), marked("b.png", {12, 12, 4, 4}), marked("c.png", {3, 3, 2, 2})});
+    window->AddFrames();
+    const auto merge = [&] {
+        QSignalSpy finished(&window->mergeCommand(), &MergeRepeatedCommand::finished);
+        trigger("mnuEditMergeRepeated");
+        ASSERT_TRUE(finished.wait(30000));
+    };
+    merge();
+    EXPECT_EQ(names(), QStringLiteral("a b c"));
+    ProjectProperties project = panel->projectProperties();
+    project.crop = QStringLiteral("8x8+2+2");
+    panel->setProjectProperties(project);
+    merge();
+    EXPECT_EQ(names(), QStringLiteral("a:100 c"));
 }
 
 }  // namespace
