@@ -29,6 +29,13 @@ protected:
         listView()->scrollTo(index);
         QTest::mouseClick(listView()->viewport(), Qt::LeftButton, modifiers, listView()->visualRect(index).center());
     }
+    // Edit, Merge Repeated Frames, to its end.
+    void merge()
+    {
+        QSignalSpy finished(&window->mergeCommand(), &MergeRepeatedCommand::finished);
+        trigger("mnuEditMergeRepeated");
+        ASSERT_TRUE(finished.wait(30000));
+    }
 };
 
 TEST_F(SequenceCommandsTest, SelectedRowsTakeApplyMoveAsABlockAndGoWithDelete)
@@ -100,8 +107,7 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
         EXPECT_TRUE(!window->isWorking() && names() == QStringLiteral("a b c d e"));
     }
     window->show();
-    trigger("mnuEditMergeRepeated");
-    QTRY_VERIFY(!window->isWorking());
+    SequenceCommandsTest::merge();
     dialogs.clear();
 
     dialogs.textAnswers = {QStringLiteral("x"), QStringLiteral(" 12.5 "), std::nullopt};
@@ -116,7 +122,7 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
 TEST_F(SequenceCommandsTest, MergeComparesFramesCroppedAsTheMakeCropsThem)
 {
     // Red pictures, a blue mark on two of them: outside the crop on b, inside it on c.
-    const auto marked = [&](const QString& name, QRect mark) {
+    const auto marked = [&](const QString& name, QRect mark) -> QString {
         QImage image(16, 16, QImage::Format_RGB32);
         image.fill(Qt::red);
         QPainter(&image).fillRect(mark, Qt::blue);
@@ -125,11 +131,6 @@ TEST_F(SequenceCommandsTest, MergeComparesFramesCroppedAsTheMakeCropsThem)
     };
     dialogs.answerFiles({marked("a.png", {}), marked("b.png", {12, 12, 4, 4}), marked("c.png", {3, 3, 2, 2})});
     window->AddFrames();
-    const auto merge = [&] {
-        QSignalSpy finished(&window->mergeCommand(), &MergeRepeatedCommand::finished);
-        trigger("mnuEditMergeRepeated");
-        ASSERT_TRUE(finished.wait(30000));
-    };
     merge();
     EXPECT_EQ(names(), QStringLiteral("a b c"));
     ProjectProperties project = panel->projectProperties();
