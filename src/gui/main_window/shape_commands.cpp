@@ -86,10 +86,10 @@ void MainWindow::showUncroppedFrame()
     const FrameStyle style = frameStyleFor(project);
     const auto [width, height] = SSTab1->frameSizeTexts();
     const Result<FrameSize> size = frameSizeFromTexts(width, height);
-    const FrameShaping turnedOnly = frameShapingFor(std::nullopt, orientation, {}, row);
-    const Result<QString> frameGif = size ? frameGifFor(frameConversionFor(frameValuesAt(frames_, row), size.value(),
-                                                                           context_.tempFolder(), style, turnedOnly))
-                                          : Result<QString>(QString());
+    const FrameShaping turnedOnly = frameShapingFor(std::nullopt, orientation, {}, 1);  // no captions either
+    Result<QString> frameGif{QString()};
+    if (size && row >= 1 && row <= frames_.rowCount())
+        frameGif = frameGifFor(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), style, turnedOnly));
     wpdlx1.ClearImage();
     const bool made = frameGif && !frameGif.value().isEmpty() && wpdlx1.LoadImage(frameGif.value()).ok();
     if (!made)  // no frame size yet: the turned picture at its own size
