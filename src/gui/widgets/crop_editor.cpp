@@ -164,7 +164,7 @@ void CropEditor::move(QPointF at)
     const QPointF by = at - pressedAt_;
     const int dx = rounded(by.x()), dy = rounded(by.y());
     auto [left, right, top, bottom] = pressedEdges_;
-    if (grabbed_ == kInside) {  // moved whole, up to the picture's edges
+    if (grabbed_ == kInside) {  // moved whole, up to the area's edges
         setRect(QRect(std::clamp(left + dx, area_.left(), area_.right() + 1 - (right - left)),
                       std::clamp(top + dy, area_.top(), area_.bottom() + 1 - (bottom - top)), right - left, bottom - top));
         return;
