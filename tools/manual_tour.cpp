@@ -11,6 +11,7 @@
 // Message boxes on the way (such as "Created finished!") are photographed and answered with OK.
 #include "core/project/program_values.h"
 #include "gui/app/dialogs.h"
+#include "gui/dialogs/animation_frames_dialog.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/dialogs/save_frames_dialog.h"
 #include "gui/main_window/main_window.h"
@@ -33,6 +34,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QScreen>
+#include <QSpinBox>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTextStream>
@@ -128,6 +130,15 @@ public:
     bool shoot(const QString& name, const QWidget* widget)
     {
         return shoot(name, QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()));
+    }
+    // A window as it draws itself now, without the event loop running on.
+    bool shootNow(const QString& name, QWidget* widget)
+    {
+        const QString file = folder_ + u'/' + name + QStringLiteral(".png");
+        const bool saved = widget->grab().save(file, "PNG");
+        std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(file));
+        ok_ &= saved;
+        return saved;
     }
 
     // Runs `command` and photographs every window it opens (message boxes too) until one named
@@ -295,6 +306,19 @@ int main(int argc, char** argv)
         menu->hide();
     }
 
+    // Edit, "Crop ..." on the frames turned a quarter: the frame view shows the frame made but for
+    // the crop, the part kept in the picture's pixels in the Crop bar.
+    trigger(*window, "mnuEditRotateRight");
+    trigger(*window, "mnuEditCrop");
+    if (auto* bar = window->findChild<QDialog*>(QStringLiteral("frmCrop"))) {
+        const std::pair<const char*, int> crop[] = {{"txtCropX", 20}, {"txtCropY", 10}, {"txtCropWidth", 180}, {"txtCropHeight", 200}};
+        for (const auto& [name, value] : crop)
+            part<QSpinBox>(*bar, name)->setValue(value);
+        camera.shoot(QStringLiteral("edit-crop"), window->frameGeometry());
+        bar->reject();
+    }
+    trigger(*window, "mnuEditRotateLeft");
+
     camera.catchWindows(QStringLiteral("history"), {QStringLiteral("frmList")}, [&] { trigger(*window, "mnuFileSub11"); });
     camera.catchWindows(QStringLiteral("preview"), {QStringLiteral("frmView")}, [&] { trigger(*window, "mnuToolsSub1"); });
     camera.catchWindows(QStringLiteral("make"), {QStringLiteral("make-message"), QStringLiteral("frmPlay")},
@@ -306,6 +330,17 @@ int main(int argc, char** argv)
         request.SingleFrame = false;
         SaveFramesDialog saveFrames(dialogs, request, window.get());
         camera.catchWindows(QStringLiteral("save-frames"), {QStringLiteral("frmSaveFrames")}, [&] { saveFrames.exec(); });
+    }
+    {
+        // File, "Import Animation Frames ..." on the animation just made. The frames are taken
+        // apart as soon as the dialog shows, and its end is only heard through the event loop: the
+        // dialog is photographed before the loop runs again, then cancelled.
+        AnimationFramesDialog importing(dialogs, scratch.filePath(QStringLiteral("Pictures/bounce.gif")),
+                                        scratch.filePath(QStringLiteral("imported")), window.get());
+        importing.move(window->frameGeometry().center() - importing.rect().center());
+        importing.show();
+        camera.shootNow(QStringLiteral("frmAnimationFrames"), &importing);
+        importing.reject();
     }
     camera.catchWindows(QStringLiteral("avi2gif"), {QStringLiteral("frmAVI2GIF")}, [&] { trigger(*window, "mnuToolsSub4"); });
     camera.catchWindows(QStringLiteral("gif2avi"), {QStringLiteral("frmGIF2AVI")}, [&] { trigger(*window, "mnuToolsSub5"); });
@@ -319,7 +354,8 @@ int main(int argc, char** argv)
     settle();
     camera.shoot(QStringLiteral("main-window-dark"), window->frameGeometry());
 
-    window->frames().clear();
+    // A new project: closing asks no save question, which no one would answer.
+    window->NewProject();
     window->close();
     window.reset();
     scratch.removeRecursively();

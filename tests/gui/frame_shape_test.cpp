@@ -71,41 +71,50 @@ TEST_F(FrameShapeTest, CaptionsAreSetInTheDialogShownOnTheFrameAndDraggedToAPoin
     EXPECT_EQ(pixelsNotRed(), 0);
 }
 
-TEST_F(FrameShapeTest, TheCropIsDrawnWithTheBoxesOrTheMouseAndTakenWithEnterOnly)
+TEST_F(FrameShapeTest, TheCropIsDrawnOnTheTurnedFrameKeptInThePicturesPixelsAndTakenWithEnterOnly)
 {
     addPictures({"a.png", "b.png"}, 80, 60);
+    trigger("mnuEditRotateRight");
+    panel->setFrameWidth(30);  // the turned 60 x 80 pictures at half their size
+    panel->setFrameHeight(40);
     auto* view = part<ImageView>("wpdlx1");
     const auto crop = [&](std::function<void(QDialog&)> edit, int key) {
         trigger("mnuEditCrop");
         QPointer<QDialog> bar = window->findChild<QDialog*>(QStringLiteral("frmCrop"));
         ASSERT_TRUE(bar && bar->isVisible());
-        EXPECT_EQ(QSize(window->wpdlx1.ImageWidth(), window->wpdlx1.ImageHeight()), QSize(80, 60));
+        EXPECT_EQ(QSize(window->wpdlx1.ImageWidth(), window->wpdlx1.ImageHeight()), QSize(30, 40));  // not cropped
         edit(*bar);
         QTest::keyClick(view, Qt::Key(key));
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(bar);
     };
-    const auto typeRect = [](QDialog& bar) {
-        for (const auto& [name, value] : {std::pair("txtCropX", 10), std::pair("txtCropY", 5), std::pair("txtCropWidth", 40), std::pair("txtCropHeight", 30)})
-            child<QSpinBox>(&bar, name)->setValue(value);
+    const QStringList boxes{"txtCropX", "txtCropY", "txtCropWidth", "txtCropHeight"};
+    const auto typeRect = [&](QDialog& bar) {
+        for (int i = 0; i < 4; ++i)
+            child<QSpinBox>(&bar, boxes[i])->setValue(QList<int>{10, 5, 40, 30}[i]);
     };
     crop(typeRect, Qt::Key_Escape);
     EXPECT_EQ(panel->projectProperties().crop, "");
-    crop(typeRect, Qt::Key_Return);
-    EXPECT_EQ(panel->projectProperties().crop, "40x30+10+5");
 
-    // Drawn with the mouse from its corner, the boxes following; Reset takes the whole picture.
+    // Drawn with the mouse from its corner on the frame: frame pixels 5..20 across and 10..30 down
+    // are the turned picture's 10..40 and 20..60, the picture's rows 20..50 and columns 20..60. A
+    // box typed then is a picture pixel the frame's scale cannot show.
     crop([&](QDialog& bar) {
         const QTransform toView = view->pictureToView();
-        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, toView.map(QPointF(70, 50)).toPoint());
-        QTest::mouseMove(view->viewport(), toView.map(QPointF(50, 40)).toPoint());
-        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, toView.map(QPointF(50, 40)).toPoint());
-        EXPECT_EQ(child<QSpinBox>(&bar, "txtCropX")->value(), 50);
-        EXPECT_EQ(child<QSpinBox>(&bar, "txtCropHeight")->value(), 10);
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, toView.map(QPointF(5, 10)).toPoint());
+        QTest::mouseMove(view->viewport(), toView.map(QPointF(20, 30)).toPoint());
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, toView.map(QPointF(20, 30)).toPoint());
+        QList<int> shown;
+        for (const QString& box : boxes)
+            shown.append(child<QSpinBox>(&bar, box)->value());
+        EXPECT_EQ(shown, QList<int>({20, 20, 40, 30}));
+        child<QSpinBox>(&bar, "txtCropX")->setValue(21);
     }, Qt::Key_Enter);
-    EXPECT_EQ(panel->projectProperties().crop, "20x10+50+40");
-    crop([](QDialog& bar) { click(&bar, "cmdCropReset"); }, Qt::Key_Return);
+    EXPECT_EQ(panel->projectProperties().crop, "40x30+21+20");
+    crop(typeRect, Qt::Key_Return);
+    EXPECT_EQ(panel->projectProperties().crop, "40x30+10+5");
+    crop([](QDialog& bar) { click(&bar, "cmdCropReset"); }, Qt::Key_Return);  // the whole picture
     EXPECT_EQ(panel->projectProperties().crop, "");
 }
 
@@ -131,12 +140,11 @@ TEST_F(FrameShapeTest, QuarterTurnsSwapTheSizeBoxesAndUndoBringsThemBack)
     EXPECT_EQ(shape(), "80 60  1");
     trigger("mnuEditFlipVertical");
     EXPECT_EQ(shape(), "80 60 180 ");
-    for (const char* before : {"80 60  1", "60 80 90 1", "60 80 270 1", "60 80 90 "}) {
+    for (const QString& before : {QStringLiteral("80 60  1"), QStringLiteral("60 80 90 1"), QStringLiteral("60 80 270 1"),
+                                  QStringLiteral("60 80 90 "), start}) {
         trigger("mnuEditUndo");
         EXPECT_EQ(shape(), before);
     }
-    trigger("mnuEditUndo");
-    EXPECT_EQ(shape(), start);
 }
 
 TEST_F(FrameShapeTest, TheScrubberAndTheBoxesFollowEachOtherAndShowThePicture)

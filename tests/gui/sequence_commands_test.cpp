@@ -4,6 +4,7 @@
 #include "gui/main_window/merge_repeated_command.h"
 
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QSignalSpy>
 
@@ -27,6 +28,13 @@ protected:
         const QModelIndex index = listView()->model()->index(row - 1, 1);
         listView()->scrollTo(index);
         QTest::mouseClick(listView()->viewport(), Qt::LeftButton, modifiers, listView()->visualRect(index).center());
+    }
+    // Edit, Merge Repeated Frames, to its end.
+    void merge()
+    {
+        QSignalSpy finished(&window->mergeCommand(), &MergeRepeatedCommand::finished);
+        trigger("mnuEditMergeRepeated");
+        ASSERT_TRUE(finished.wait(30000));
     }
 };
 
@@ -99,8 +107,7 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
         EXPECT_TRUE(!window->isWorking() && names() == QStringLiteral("a b c d e"));
     }
     window->show();
-    trigger("mnuEditMergeRepeated");
-    QTRY_VERIFY(!window->isWorking());
+    SequenceCommandsTest::merge();
     dialogs.clear();
 
     dialogs.textAnswers = {QStringLiteral("x"), QStringLiteral(" 12.5 "), std::nullopt};
@@ -110,6 +117,27 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
     trigger("mnuEditDelayFromFps");  // cancelled: nothing changes
     EXPECT_EQ(names(), QStringLiteral("a:8 c:8 e:8"));
     EXPECT_EQ(textOf("txtInterval"), QStringLiteral("8"));
+}
+
+TEST_F(SequenceCommandsTest, MergeComparesFramesCroppedAsTheMakeCropsThem)
+{
+    // Red pictures, a blue mark on two of them: outside the crop on b, inside it on c.
+    const auto marked = [&](const QString& name, QRect mark) -> QString {
+        QImage image(16, 16, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QPainter(&image).fillRect(mark, Qt::blue);
+        image.save(picturesFolder() + name, "PNG");
+        return picturesFolder() + name;
+    };
+    dialogs.answerFiles({marked("a.png", {}), marked("b.png", {12, 12, 4, 4}), marked("c.png", {3, 3, 2, 2})});
+    window->AddFrames();
+    merge();
+    EXPECT_EQ(names(), QStringLiteral("a b c"));
+    ProjectProperties project = panel->projectProperties();
+    project.crop = QStringLiteral("8x8+2+2");
+    panel->setProjectProperties(project);
+    merge();
+    EXPECT_EQ(names(), QStringLiteral("a:100 c"));
 }
 
 }  // namespace

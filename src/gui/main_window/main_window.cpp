@@ -11,6 +11,7 @@
 #include "gui/widgets/compact_font.h"
 #include "gui/app/dialogs.h"
 #include "gui/main_window/caption_placer.h"
+#include "core/project/picture_placement.h"
 #include "gui/widgets/crop_editor.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"

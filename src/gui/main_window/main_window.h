@@ -40,6 +40,7 @@ class CaptionPlacer;
 class CropDialog;
 class CropEditor;
 class CropShade;
+class PicturePlacement;
 struct Orientation;
 class ImageView;
 class PropertyPanel;
@@ -166,8 +167,8 @@ public Q_SLOTS:
     // Edit, "Captions ...": the project's text layers in `frmCaptions`; OK sets them, as one change
     // (caption_commands.cpp). A caption can also be dragged on the frame view.
     void EditCaptions();
-    // Edit, "Crop ...": the frame view becomes the crop's editor, with its bar `frmCrop`; Enter or
-    // Apply sets the crop (in the picture's pixels, or in fractions of each picture's size when
+    // Edit, "Crop ...": the frame view becomes the crop's editor over the frame made without the
+    // crop, with its bar `frmCrop` (in the picture's pixels); Enter or Apply sets the crop (in the picture's pixels, or in fractions of each picture's size when
     // the pictures differ), Escape or Cancel leaves it as it was (shape_commands.cpp).
     void EditCrop();
     // Edit, the turns and flips of every picture; a quarter turn swaps the width and height boxes.
@@ -299,6 +300,8 @@ private:
     // shape_commands.cpp
     void connectShapeTools();
     void finishCrop(bool apply);
+    // The selected frame made without its crop on the frame view, and where its picture lands there.
+    void showUncroppedFrame();
     // The crop dimmed around on the original picture's view.
     void showCropShade();
     bool picturesDifferInSize() const;
@@ -355,6 +358,8 @@ private:
     std::unique_ptr<CropEditor> cropEditor_;        // the frame view's tool while a crop is drawn
     std::unique_ptr<CropShade> cropShade_;          // the original picture view's
     CropDialog* cropDialog_ = nullptr;              // while a crop is drawn
+    std::unique_ptr<PicturePlacement> cropPlacement_;  // the picture on the frame view, likewise
+    QRect cropInPicture_;                            // the crop drawn so far, in the picture's pixels
 };
 
 // The entries of the add-pictures dialog, as "description|patterns" pairs joined by "|": the 25 it

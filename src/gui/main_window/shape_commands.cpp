@@ -1,11 +1,17 @@
 // Edit, "Crop ...", the rotations and the flips: how the make cuts and turns every picture. The
-// crop is drawn on the frame view over the picture as it is (before the turn), and shown dimmed
-// around it on the original picture's view whenever it is set.
+// crop is drawn on the frame view over the frame as it is made without the crop (turned and
+// fitted), kept in the picture's own pixels, and shown dimmed around it on the original picture's
+// view whenever it is set.
 #include "gui/main_window/main_window.h"
 
 #include "core/formats/picture_formats.h"
+#include "core/production/frame_cache.h"
+#include "core/production/frame_shaping.h"
 #include "core/project/crop_region.h"
+#include "core/project/frame_style.h"
 #include "core/project/orientation.h"
+#include "core/project/picture_placement.h"
+#include "gui/app/busy_pointer.h"
 #include "gui/app/dialogs.h"
 #include "gui/dialogs/crop_dialog.h"
 #include "gui/main_window/caption_placer.h"
@@ -22,14 +28,16 @@ namespace pictoreel {
 
 namespace {
 
+QRect qRect(const PixelRect& r) { return {r.x, r.y, r.width, r.height}; }
+PixelRect pixelRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
 // The crop of a project's text on a picture of this size; empty for none.
 QRect cropRectOf(const QString& text, QSize picture)
 {
     const std::optional<CropRegion> region = cropRegionFromText(text);
     if (!region || picture.isEmpty())
         return {};
-    const PixelRect r = cropRectIn(*region, picture.width(), picture.height());
-    return {r.x, r.y, r.width, r.height};
+    return qRect(cropRectIn(*region, picture.width(), picture.height()));
 }
 
 }  // namespace
@@ -38,8 +46,10 @@ void MainWindow::connectShapeTools()
 {
     cropEditor_ = std::make_unique<CropEditor>(
         [this](QRect rect) {
-            if (cropDialog_)
-                cropDialog_->showRect(rect);
+            if (!cropDialog_ || !cropPlacement_)
+                return;
+            cropInPicture_ = qRect(cropPlacement_->inPicture(pixelRect(rect)));
+            cropDialog_->showRect(cropInPicture_);
         },
         [this](bool apply) { finishCrop(apply); });
     cropShade_ = std::make_unique<CropShade>();
@@ -67,6 +77,28 @@ bool MainWindow::picturesDifferInSize() const
     return false;
 }
 
+void MainWindow::showUncroppedFrame()
+{
+    BusyPointer busy;
+    const int row = ListView1->selectedRow();
+    const ProjectProperties project = SSTab1->projectProperties();
+    const Orientation orientation = orientationFromTexts(project.rotate, project.mirror);
+    const FrameStyle style = frameStyleFor(project);
+    const auto [width, height] = SSTab1->frameSizeTexts();
+    const Result<FrameSize> size = frameSizeFromTexts(width, height);
+    const FrameShaping turnedOnly = frameShapingFor(std::nullopt, orientation, {}, 1);  // no captions either
+    Result<QString> frameGif{QString()};
+    if (size && row >= 1 && row <= frames_.rowCount())
+        frameGif = frameGifFor(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), style, turnedOnly));
+    wpdlx1.ClearImage();
+    const bool made = frameGif && !frameGif.value().isEmpty() && wpdlx1.LoadImage(frameGif.value()).ok();
+    if (!made)  // no frame size yet: the turned picture at its own size
+        wpdlx1.setImage(shapePicture(wpdlx3.image(), std::nullopt, orientation));
+    cropPlacement_ = std::make_unique<PicturePlacement>(wpdlx3.ImageWidth(), wpdlx3.ImageHeight(), orientation,
+                                                        wpdlx1.ImageWidth(), wpdlx1.ImageHeight(),
+                                                        made ? style.fit : FitMode::Stretch);
+}
+
 void MainWindow::EditCrop()
 {
     tellWhenNoFrames();
@@ -77,22 +109,32 @@ void MainWindow::EditCrop()
         return;
     }
     const QSize picture(wpdlx3.ImageWidth(), wpdlx3.ImageHeight());
+    // The frame view shows the frame as made but for the crop, which is drawn on it.
+    SSTab2->setCurrentIndex(0);
+    captionPlacer_->forget();
+    showUncroppedFrame();
+    const QRect shownArea = qRect(cropPlacement_->shownArea());
+    const auto showTyped = [this](QRect inPicture) {  // what the boxes say, shown on the frame
+        cropInPicture_ = inPicture;
+        cropEditor_->showRect(qRect(cropPlacement_->onFrame(pixelRect(inPicture))));
+        wpdlx1View->viewport()->update();
+    };
     cropDialog_ = new CropDialog(this);
     cropDialog_->setPicture(picture);
-    connect(cropDialog_, &CropDialog::rectEdited, this, [this](QRect rect) { cropEditor_->setRect(rect); wpdlx1View->viewport()->update(); });
+    connect(cropDialog_, &CropDialog::rectEdited, this, showTyped);
     connect(cropDialog_, &CropDialog::aspectChosen, this, [this](double aspect) { cropEditor_->setAspect(aspect); wpdlx1View->viewport()->update(); });
-    connect(cropDialog_, &CropDialog::resetClicked, this, [this, picture] {
+    connect(cropDialog_, &CropDialog::resetClicked, this, [this, picture, showTyped] {
         cropEditor_->setAspect(0);
-        cropEditor_->setRect(QRect(QPoint(), picture));
-        wpdlx1View->viewport()->update();
+        showTyped(QRect(QPoint(), picture));
+        cropDialog_->showRect(cropInPicture_);
     });
     connect(cropDialog_, &QDialog::accepted, this, [this] { finishCrop(true); });
     connect(cropDialog_, &QDialog::rejected, this, [this] { finishCrop(false); });
-    // The frame view shows the whole picture, the crop drawn on it.
-    SSTab2->setCurrentIndex(0);
-    wpdlx1.setImage(wpdlx3.image());
     wpdlx1View->setTool(cropEditor_.get());
-    cropEditor_->start(picture, cropRectOf(SSTab1->projectProperties().crop, picture));
+    const QRect current = cropRectOf(SSTab1->projectProperties().crop, picture);
+    cropEditor_->start(shownArea, current.isEmpty() ? QRect() : qRect(cropPlacement_->onFrame(pixelRect(current))));
+    cropInPicture_ = current.isEmpty() ? QRect(QPoint(), picture) : current;
+    cropDialog_->showRect(cropInPicture_);
     // Over the property panel, which has nothing to do meanwhile, so that the picture stays in sight.
     cropDialog_->move(SSTab1->mapToGlobal(QPoint(0, 0)));
     cropDialog_->show();
@@ -107,12 +149,13 @@ void MainWindow::finishCrop(bool apply)
     dialog->hide();
     dialog->deleteLater();
     wpdlx1View->setTool(captionPlacer_.get());
+    const QRect rect = cropInPicture_;
+    const QSize picture(wpdlx3.ImageWidth(), wpdlx3.ImageHeight());
+    cropPlacement_.reset();
     if (!apply) {
         refreshFrameImage();
         return;
     }
-    const QRect rect = cropEditor_->rect();
-    const QSize picture = cropEditor_->picture();
     QString text;  // the whole picture: no crop
     if (rect != QRect(QPoint(), picture)) {
         CropRegion region{CropRegion::Unit::Pixels, double(rect.x()), double(rect.y()), double(rect.width()), double(rect.height())};

@@ -31,10 +31,10 @@ QRect fitAspect(QRect rect, double aspect)
     return {rect.x() + (rect.width() - w) / 2, rect.y() + (rect.height() - h) / 2, w, h};
 }
 
-void dimOutside(QPainter& painter, const QTransform& toView, QSize picture, QRect rect)
+void dimOutside(QPainter& painter, const QTransform& toView, QRect area, QRect rect)
 {
     QPainterPath outside;
-    outside.addRect(toView.mapRect(QRectF(QPoint(), picture)));
+    outside.addRect(toView.mapRect(QRectF(area)));
     outside.addRect(toView.mapRect(QRectF(rect)));
     painter.fillPath(outside, QColor(0, 0, 0, 140));
 }
@@ -42,7 +42,7 @@ void dimOutside(QPainter& painter, const QTransform& toView, QSize picture, QRec
 void CropShade::paint(QPainter& painter, const QTransform& toView)
 {
     if (!rect_.isEmpty() && !picture_.isEmpty())
-        dimOutside(painter, toView, picture_, rect_);
+        dimOutside(painter, toView, QRect(QPoint(), picture_), rect_);
 }
 
 CropEditor::CropEditor(std::function<void(QRect)> changed, std::function<void(bool)> done)
@@ -50,21 +50,27 @@ CropEditor::CropEditor(std::function<void(QRect)> changed, std::function<void(bo
 {
 }
 
-void CropEditor::start(QSize picture, QRect rect)
+void CropEditor::start(QRect area, QRect rect)
 {
-    picture_ = picture;
+    area_ = area;
     aspect_ = 0;
-    setRect(rect.isEmpty() ? QRect(QPoint(), picture) : rect);
+    setRect(rect.isEmpty() ? area : rect);
 }
+
+QRect CropEditor::withinArea(QRect rect) const
+{
+    // What lies outside the area is cut off; at least one pixel stays.
+    rect = rect.normalized();
+    rect.moveLeft(std::clamp(rect.x(), area_.left(), std::max(area_.left(), area_.right())));
+    rect.moveTop(std::clamp(rect.y(), area_.top(), std::max(area_.top(), area_.bottom())));
+    return (rect & area_).united(QRect(rect.topLeft(), QSize(1, 1))) & area_;
+}
+
+void CropEditor::showRect(QRect rect) { rect_ = withinArea(rect); }
 
 void CropEditor::setRect(QRect rect)
 {
-    // What lies outside the picture is cut off; at least one pixel stays.
-    const QRect whole(QPoint(), picture_);
-    rect = rect.normalized();
-    rect.moveLeft(std::clamp(rect.x(), 0, std::max(0, picture_.width() - 1)));
-    rect.moveTop(std::clamp(rect.y(), 0, std::max(0, picture_.height() - 1)));
-    rect_ = (rect & whole).united(QRect(rect.topLeft(), QSize(1, 1))) & whole;
+    rect_ = withinArea(rect);
     if (changed_)
         changed_(rect_);
 }
@@ -90,17 +96,17 @@ QRect CropEditor::withAspect(QRect rect, int grabbed) const
     const int x = (grabbed & kLeft) ? rect.right() + 1 - w : rect.x();
     const int y = (grabbed & kTop) ? rect.bottom() + 1 - h : rect.y();
     QRect shaped(x, y, w, h);
-    if (!QRect(QPoint(), picture_).contains(shaped))
-        shaped = fitAspect(shaped & QRect(QPoint(), picture_), aspect_);
+    if (!area_.contains(shaped))
+        shaped = fitAspect(shaped & area_, aspect_);
     return shaped;
 }
 
 void CropEditor::paint(QPainter& painter, const QTransform& toView)
 {
-    if (picture_.isEmpty())
+    if (area_.isEmpty())
         return;
     handleReach_ = 6 / std::max(0.01, toView.m11());
-    dimOutside(painter, toView, picture_, rect_);
+    dimOutside(painter, toView, area_, rect_);
     const QRectF inside = toView.mapRect(QRectF(rect_));
     painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
     painter.drawRect(inside.adjusted(0, 0, -1, -1));
@@ -136,16 +142,17 @@ int CropEditor::grabAt(QPointF at) const
 
 bool CropEditor::press(QPointF at)
 {
-    if (picture_.isEmpty())
+    if (area_.isEmpty())
         return false;
     grabbed_ = grabAt(at);
-    if (grabbed_ == kInside && rect_ == QRect(QPoint(), picture_))
+    if (grabbed_ == kInside && rect_ == area_)
         grabbed_ = 0;  // nothing cut yet: the press starts a rectangle
     pressedAt_ = at;
     pressedEdges_ = {rect_.left(), rect_.right() + 1, rect_.top(), rect_.bottom() + 1};
     if (!grabbed_) {  // a new rectangle, drawn from its first corner
         grabbed_ = kRight | kBottom;
-        const int x = std::clamp(rounded(at.x()), 0, picture_.width()), y = std::clamp(rounded(at.y()), 0, picture_.height());
+        const int x = std::clamp(rounded(at.x()), area_.left(), area_.right() + 1);
+        const int y = std::clamp(rounded(at.y()), area_.top(), area_.bottom() + 1);
         pressedEdges_ = {x, x, y, y};
         setRect(QRect(x, y, 1, 1));
     }
@@ -157,9 +164,9 @@ void CropEditor::move(QPointF at)
     const QPointF by = at - pressedAt_;
     const int dx = rounded(by.x()), dy = rounded(by.y());
     auto [left, right, top, bottom] = pressedEdges_;
-    if (grabbed_ == kInside) {  // moved whole, up to the picture's edges
-        setRect(QRect(std::clamp(left + dx, 0, picture_.width() - (right - left)),
-                      std::clamp(top + dy, 0, picture_.height() - (bottom - top)), right - left, bottom - top));
+    if (grabbed_ == kInside) {  // moved whole, up to the area's edges
+        setRect(QRect(std::clamp(left + dx, area_.left(), area_.right() + 1 - (right - left)),
+                      std::clamp(top + dy, area_.top(), area_.bottom() + 1 - (bottom - top)), right - left, bottom - top));
         return;
     }
     // The grabbed edges move; one dragged past the other turns the rectangle over.
@@ -171,8 +178,9 @@ void CropEditor::move(QPointF at)
         top += dy;
     if (grabbed_ & kBottom)
         bottom += dy;
-    left = std::clamp(left, 0, picture_.width()), right = std::clamp(right, 0, picture_.width());
-    top = std::clamp(top, 0, picture_.height()), bottom = std::clamp(bottom, 0, picture_.height());
+    const int areaRight = area_.right() + 1, areaBottom = area_.bottom() + 1;
+    left = std::clamp(left, area_.left(), areaRight), right = std::clamp(right, area_.left(), areaRight);
+    top = std::clamp(top, area_.top(), areaBottom), bottom = std::clamp(bottom, area_.top(), areaBottom);
     const QRect drawn(std::min(left, right), std::min(top, bottom), std::abs(right - left), std::abs(bottom - top));
     setRect(withAspect(drawn, grabbed_));
 }

@@ -1,7 +1,8 @@
-// The crop drawn on the frame view: a rectangle of the picture drawn with the mouse, moved by
-// dragging its inside and resized by its eight handles, the picture outside it dimmed. Escape
-// gives up, Enter applies. The rectangle is in the picture's pixels and always within it; with
-// an aspect set, its width / height keeps that ratio.
+// The crop drawn on the frame view: a rectangle drawn with the mouse within an area of the view's
+// picture (the part of the frame the picture covers), moved by dragging its inside and resized by
+// its eight handles, the area outside it dimmed. Escape gives up, Enter applies. The rectangle is
+// in the view's picture's pixels and always within the area; with an aspect set, its width /
+// height keeps that ratio.
 #pragma once
 
 #include "gui/widgets/image_view.h"
@@ -19,12 +20,14 @@ public:
     // `changed` gets every new rectangle; `done` true for Enter, false for Escape.
     CropEditor(std::function<void(QRect)> changed, std::function<void(bool apply)> done);
 
-    // A new picture of this size, the rectangle set to `rect` (within it).
-    void start(QSize picture, QRect rect);
+    // A new area, the rectangle set to `rect` (within it; the whole area when empty), told.
+    void start(QRect area, QRect rect);
     QRect rect() const { return rect_; }
-    QSize picture() const { return picture_; }
-    // Sets the rectangle, kept within the picture (and to the aspect when one is set).
+    QRect area() const { return area_; }
+    // Sets the rectangle, kept within the area (and to the aspect when one is set), and tells it.
     void setRect(QRect rect);
+    // The same, without telling: the rectangle follows what was typed elsewhere.
+    void showRect(QRect rect);
     // width / height, 0 for any; the rectangle is made to fit it around its centre.
     void setAspect(double aspect);
 
@@ -40,13 +43,14 @@ private:
     // 0 nothing (a new rectangle is drawn from there).
     int grabAt(QPointF at) const;
     QRect withAspect(QRect rect, int grabbed) const;
+    QRect withinArea(QRect rect) const;
 
     std::function<void(QRect)> changed_;
     std::function<void(bool)> done_;
-    QSize picture_;
+    QRect area_;
     QRect rect_;
     double aspect_ = 0;
-    double handleReach_ = 4;  // picture pixels a handle reaches, from the view's scale
+    double handleReach_ = 4;  // pixels of the view's picture a handle reaches, from the view's scale
     int grabbed_ = 0;
     QPointF pressedAt_;
     std::array<int, 4> pressedEdges_{};  // left, right, top, bottom (past the last pixel) at the press
@@ -64,8 +68,8 @@ private:
     QRect rect_;
 };
 
-// Dims the part of a picture of size `picture` outside `rect`.
-void dimOutside(QPainter& painter, const QTransform& toView, QSize picture, QRect rect);
+// Dims the part of `area` outside `rect`.
+void dimOutside(QPainter& painter, const QTransform& toView, QRect area, QRect rect);
 
 // The presets of the crop's aspect: Free (0), 1:1, 4:3, 16:9 and 9:16.
 struct CropAspect {

@@ -1,21 +1,13 @@
 // Captions drawn onto frames: where they stand, what they change, and text that needs shaping.
 #include "core/captions/caption_drawing.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
 namespace pictoreel {
 namespace {
 
-RgbaImage filled(int width, int height, Rgb colour, std::uint8_t alpha = 255)
-{
-    RgbaImage image(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            std::uint8_t* p = image.pixel(x, y);
-            p[0] = colour.r, p[1] = colour.g, p[2] = colour.b, p[3] = alpha;
-        }
-    return image;
-}
+using testing::solidPicture;
 
 CaptionLayer layer(const QString& text, CaptionAnchor anchor = CaptionAnchor::Bottom)
 {
@@ -64,7 +56,7 @@ TEST(CaptionDrawing, TextStaysInItsBlockWithOutlineOnLightAndDarkFrames)
     EXPECT_EQ(block.y + block.height, 115);   // the margin above the bottom edge
     EXPECT_NEAR(block.x + block.width / 2, 100, 1);
     for (const Rgb background : {white, black, Rgb{128, 140, 90}}) {
-        const RgbaImage before = filled(200, 120, background);
+        const RgbaImage before = solidPicture(200, 120, background);
         RgbaImage frame = before;
         drawCaptions(frame, layers, 1);
         const Changes c = changesOf(before, frame, block, white, black);
@@ -93,7 +85,7 @@ TEST(CaptionDrawing, PlacesFramesAndScale)
     CaptionLayer boxed = layer(QStringLiteral("Box"), CaptionAnchor::Centre);
     boxed.box = true;
     boxed.boxColour = 0x0000FF;  // red
-    RgbaImage frame = filled(300, 200, Rgb{0, 0, 255});
+    RgbaImage frame = solidPicture(300, 200, Rgb{0, 0, 255});
     drawCaptions(frame, {boxed}, 1);
     const CaptionBlock box = captionBlock(boxed, 300, 200);
     EXPECT_GT(box.width, captionBlock(layer(QStringLiteral("Box"), CaptionAnchor::Centre), 300, 200).width);
@@ -107,7 +99,7 @@ TEST(CaptionDrawing, PlacesFramesAndScale)
     some.firstFrame = 2, some.lastFrame = 3;
     CaptionLayer away = layer(QStringLiteral("far"), CaptionAnchor::Point);
     away.x = 5000, away.y = -5000;
-    const RgbaImage before = filled(60, 40, Rgb{10, 20, 30});
+    const RgbaImage before = solidPicture(60, 40, Rgb{10, 20, 30});
     for (int n = 1; n <= 4; ++n) {
         RgbaImage f = before;
         drawCaptions(f, {some, away}, n);
@@ -118,7 +110,7 @@ TEST(CaptionDrawing, PlacesFramesAndScale)
 TEST(CaptionDrawing, ShapesRightToLeftAndCombiningMarks)
 {
     const auto drawn = [](const QString& text) {
-        RgbaImage frame = filled(240, 60, Rgb{40, 40, 40});
+        RgbaImage frame = solidPicture(240, 60, Rgb{40, 40, 40});
         drawCaptions(frame, {layer(text, CaptionAnchor::Centre)}, 1);
         return frame.pixels;
     };
