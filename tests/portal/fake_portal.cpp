@@ -1,0 +1,172 @@
+#include "fake_portal.h"
+
+#include "portal/screencast_portal.h"
+
+#include <QCoreApplication>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
+#include <QDBusVirtualObject>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <mutex>
+
+namespace pictoreel::testing {
+
+namespace {
+
+const QString kDesktop = QStringLiteral("/org/freedesktop/portal/desktop");
+
+QVariant pairArgument(const QList<int>& pair)
+{
+    QDBusArgument argument;
+    argument.beginStructure();
+    argument << pair.value(0) << pair.value(1);
+    argument.endStructure();
+    return QVariant::fromValue(argument);
+}
+
+}  // namespace
+
+class FakePortal::Handler final : public QDBusVirtualObject {
+public:
+    explicit Handler(FakePortal& portal) : portal_(portal) { ::socketpair(AF_UNIX, SOCK_STREAM, 0, fds); }
+    ~Handler() override
+    {
+        for (int fd : fds)
+            if (fd >= 0)
+                ::close(fd);
+    }
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override
+    {
+        const FakePortalAnswers answers = portal_.answers;
+        const QString interface = call.interface().section(u'.', -1);
+        if (interface == QLatin1String("Properties")) {
+            const bool types = call.arguments().value(1).toString() == QLatin1String("AvailableSourceTypes");
+            return bus.send(call.createReply(QVariant::fromValue(QDBusVariant(types ? answers.sourceTypes : 7u))));
+        }
+        if (interface == QLatin1String("GlobalShortcuts") && !answers.shortcuts)
+            return bus.send(call.createErrorReply(QDBusError::UnknownInterface, QStringLiteral("no such interface")));
+        const QString name = interface + u'.' + call.member();
+        const QVariantMap options = call.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(call.arguments().constLast());
+        {
+            std::lock_guard lock(mutex);
+            calls << name;
+            optionsOf.insert(name, options);
+        }
+        if (call.member() == QLatin1String("Close"))
+            return bus.send(call.createReply());
+        if (call.member() == QLatin1String("OpenPipeWireRemote"))
+            return bus.send(call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(fds[0]))));
+        const QString sender = call.service().mid(1).replace(u'.', u'_');
+        const QString request = kDesktop + QStringLiteral("/request/%1/%2").arg(sender, options.value(QStringLiteral("handle_token")).toString());
+        bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+        std::uint32_t code = 0;
+        QVariantMap results;
+        if (call.member() == QLatin1String("CreateSession"))
+            results.insert(QStringLiteral("session_handle"),
+                           QString(kDesktop + QStringLiteral("/session/%1/%2").arg(sender, options.value(QStringLiteral("session_handle_token")).toString())));
+        if (name == QLatin1String("ScreenCast.Start")) {
+            code = answers.startAnswer;
+            QVariantMap said;
+            if (!answers.streamSize.isEmpty())
+                said.insert(QStringLiteral("size"), pairArgument(answers.streamSize));
+            if (!answers.streamPosition.isEmpty())
+                said.insert(QStringLiteral("position"), pairArgument(answers.streamPosition));
+            results.insert(QStringLiteral("streams"), QVariant::fromValue(QList<PortalStreamEntry>{{42, said}}));
+        }
+        QDBusMessage response = QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+        response << code << results;
+        const int delay = name == QLatin1String("ScreenCast.Start") ? answers.startDelayMs : 0;
+        // Called on the bus's own thread: the delay is kept on the portal's.
+        QMetaObject::invokeMethod(this, [this, bus, response, delay] {
+            QTimer::singleShot(delay, this, [bus, response] { QDBusConnection(bus).send(response); });
+        }, Qt::QueuedConnection);
+        return true;
+    }
+
+    FakePortal& portal_;
+    int fds[2] = {-1, -1};
+    mutable std::mutex mutex;
+    QStringList calls;
+    QMap<QString, QVariantMap> optionsOf;
+};
+
+FakePortal::FakePortal(const QString& address) : handler_(std::make_unique<Handler>(*this))
+{
+    if (address.isEmpty())
+        address_ = bus_.emplace().address();
+    else
+        address_ = address;
+    static int argc = 1;
+    static char name[] = "portal_test";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+    ScreenCastPortal registersTypes{QDBusConnection(QString())};
+    thread_.start();
+}
+
+FakePortal::~FakePortal()
+{
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal-client"));
+    thread_.quit();
+    thread_.wait();
+}
+
+bool FakePortal::serve()
+{
+    QDBusConnection bus = QDBusConnection::connectToBus(address(), QStringLiteral("fake-portal"));
+    if (!bus.registerVirtualObject(kDesktop, handler_.get(), QDBusConnection::SubPath))
+        return false;
+    handler_->moveToThread(&thread_);
+    return bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+}
+
+QDBusConnection FakePortal::client() const { return QDBusConnection::connectToBus(address(), QStringLiteral("fake-portal-client")); }
+
+QStringList FakePortal::calls() const
+{
+    std::lock_guard lock(handler_->mutex);
+    return handler_->calls;
+}
+
+QVariantMap FakePortal::optionsOf(const QString& call) const
+{
+    std::lock_guard lock(handler_->mutex);
+    return handler_->optionsOf.value(call);
+}
+
+int FakePortal::remoteEnd() const { return handler_->fds[1]; }
+
+void FakePortal::hangUpRemote()
+{
+    ::close(std::exchange(handler_->fds[1], -1));
+}
+
+void FakePortal::activate(const QString& session, const QString& shortcut) const
+{
+    QDBusMessage activated = QDBusMessage::createSignal(kDesktop, QStringLiteral("org.freedesktop.portal.GlobalShortcuts"), QStringLiteral("Activated"));
+    activated << QVariant::fromValue(QDBusObjectPath(session)) << shortcut << qulonglong(0) << QVariantMap();
+    QDBusConnection(QStringLiteral("fake-portal")).send(activated);
+}
+
+bool runEventsUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return done();
+}
+
+}  // namespace pictoreel::testing
