@@ -6,14 +6,11 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
-#include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <mutex>
 
 namespace pictoreel::testing {
 
@@ -32,84 +29,17 @@ QVariant pairArgument(const QList<int>& pair)
 
 }  // namespace
 
-class FakePortal::Handler final : public QDBusVirtualObject {
-public:
-    explicit Handler(FakePortal& portal) : portal_(portal) { ::socketpair(AF_UNIX, SOCK_STREAM, 0, fds); }
-    ~Handler() override
-    {
-        for (int fd : fds)
-            if (fd >= 0)
-                ::close(fd);
-    }
-
-    QString introspect(const QString&) const override { return {}; }
-    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override
-    {
-        const FakePortalAnswers answers = portal_.answers;
-        const QString interface = call.interface().section(u'.', -1);
-        if (interface == QLatin1String("Properties")) {
-            const bool types = call.arguments().value(1).toString() == QLatin1String("AvailableSourceTypes");
-            return bus.send(call.createReply(QVariant::fromValue(QDBusVariant(types ? answers.sourceTypes : 7u))));
-        }
-        if (interface == QLatin1String("GlobalShortcuts") && !answers.shortcuts)
-            return bus.send(call.createErrorReply(QDBusError::UnknownInterface, QStringLiteral("no such interface")));
-        const QString name = interface + u'.' + call.member();
-        const QVariantMap options = call.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(call.arguments().constLast());
-        {
-            std::lock_guard lock(mutex);
-            calls << name;
-            optionsOf.insert(name, options);
-        }
-        if (call.member() == QLatin1String("Close"))
-            return bus.send(call.createReply());
-        if (call.member() == QLatin1String("OpenPipeWireRemote"))
-            return bus.send(call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(fds[0]))));
-        const QString sender = call.service().mid(1).replace(u'.', u'_');
-        const QString request = kDesktop + QStringLiteral("/request/%1/%2").arg(sender, options.value(QStringLiteral("handle_token")).toString());
-        bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-        std::uint32_t code = 0;
-        QVariantMap results;
-        if (call.member() == QLatin1String("CreateSession"))
-            results.insert(QStringLiteral("session_handle"),
-                           QString(kDesktop + QStringLiteral("/session/%1/%2").arg(sender, options.value(QStringLiteral("session_handle_token")).toString())));
-        if (name == QLatin1String("ScreenCast.Start")) {
-            code = answers.startAnswer;
-            QVariantMap said;
-            if (!answers.streamSize.isEmpty())
-                said.insert(QStringLiteral("size"), pairArgument(answers.streamSize));
-            if (!answers.streamPosition.isEmpty())
-                said.insert(QStringLiteral("position"), pairArgument(answers.streamPosition));
-            results.insert(QStringLiteral("streams"), QVariant::fromValue(QList<PortalStreamEntry>{{42, said}}));
-        }
-        QDBusMessage response = QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
-        response << code << results;
-        const int delay = name == QLatin1String("ScreenCast.Start") ? answers.startDelayMs : 0;
-        // Called on the bus's own thread: the delay is kept on the portal's.
-        QMetaObject::invokeMethod(this, [this, bus, response, delay] {
-            QTimer::singleShot(delay, this, [bus, response] { QDBusConnection(bus).send(response); });
-        }, Qt::QueuedConnection);
-        return true;
-    }
-
-    FakePortal& portal_;
-    int fds[2] = {-1, -1};
-    mutable std::mutex mutex;
-    QStringList calls;
-    QMap<QString, QVariantMap> optionsOf;
-};
-
-FakePortal::FakePortal(const QString& address) : handler_(std::make_unique<Handler>(*this))
+FakePortal::FakePortal(const QString& address) : address_(address.isEmpty() ? bus_.emplace().address() : address)
 {
-    if (address.isEmpty())
-        address_ = bus_.emplace().address();
-    else
-        address_ = address;
     static int argc = 1;
     static char name[] = "portal_test";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
         new QCoreApplication(argc, argv);
     ScreenCastPortal registersTypes{QDBusConnection(QString())};
+    int fds[2];
+    ::socketpair(AF_UNIX, SOCK_STREAM, 0, fds);
+    handedOut_ = fds[0], remoteEnd = fds[1];
     thread_.start();
 }
 
@@ -119,36 +49,90 @@ FakePortal::~FakePortal()
     QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal-client"));
     thread_.quit();
     thread_.wait();
+    for (int fd : {handedOut_, remoteEnd})
+        if (fd >= 0)
+            ::close(fd);
 }
 
 bool FakePortal::serve()
 {
     QDBusConnection bus = QDBusConnection::connectToBus(address(), QStringLiteral("fake-portal"));
-    if (!bus.registerVirtualObject(kDesktop, handler_.get(), QDBusConnection::SubPath))
+    if (!bus.registerVirtualObject(kDesktop, this, QDBusConnection::SubPath))
         return false;
-    handler_->moveToThread(&thread_);
+    moveToThread(&thread_);
     return bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
 }
 
 QDBusConnection FakePortal::client() const { return QDBusConnection::connectToBus(address(), QStringLiteral("fake-portal-client")); }
 
+bool FakePortal::handleMessage(const QDBusMessage& call, const QDBusConnection& bus)
+{
+    const QString interface = call.interface().section(u'.', -1);
+    if (interface == QLatin1String("Properties")) {
+        const bool types = call.arguments().value(1).toString() == QLatin1String("AvailableSourceTypes");
+        return bus.send(call.createReply(QVariant::fromValue(QDBusVariant(types ? answers.sourceTypes : 7u))));
+    }
+    if (interface == QLatin1String("GlobalShortcuts") && !answers.shortcuts)
+        return bus.send(call.createErrorReply(QDBusError::UnknownInterface, QStringLiteral("no such interface")));
+    const QString name = interface + u'.' + call.member();
+    const QVariantMap options = call.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(call.arguments().constLast());
+    const QString sender = call.service().mid(1).replace(u'.', u'_');
+    const QString session = kDesktop + QStringLiteral("/session/%1/%2").arg(sender, options.value(QStringLiteral("session_handle_token")).toString());
+    {
+        std::lock_guard lock(mutex_);
+        calls_.append({name, options});
+        if (call.member() == QLatin1String("CreateSession"))
+            lastSession_ = session;
+    }
+    if (call.member() == QLatin1String("Close"))
+        return bus.send(call.createReply());
+    if (call.member() == QLatin1String("OpenPipeWireRemote"))
+        return bus.send(call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(handedOut_))));
+    const QString request = kDesktop + QStringLiteral("/request/%1/%2").arg(sender, options.value(QStringLiteral("handle_token")).toString());
+    bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+    const bool start = name == QLatin1String("ScreenCast.Start");
+    QVariantMap results;
+    if (call.member() == QLatin1String("CreateSession"))
+        results.insert(QStringLiteral("session_handle"), session);
+    if (start) {
+        QVariantMap said;
+        if (!answers.streamSize.isEmpty())
+            said.insert(QStringLiteral("size"), pairArgument(answers.streamSize));
+        if (!answers.streamPosition.isEmpty())
+            said.insert(QStringLiteral("position"), pairArgument(answers.streamPosition));
+        results.insert(QStringLiteral("streams"), QVariant::fromValue(QList<PortalStreamEntry>{{42, said}}));
+    }
+    QDBusMessage response = QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+    response << (start ? answers.startAnswer : 0u) << results;
+    // Called on the bus's own thread: the delay is kept on the portal's.
+    QMetaObject::invokeMethod(this, [this, bus, response, delay = start ? answers.startDelayMs : 0] {
+        QTimer::singleShot(delay, this, [bus, response] { QDBusConnection(bus).send(response); });
+    }, Qt::QueuedConnection);
+    return true;
+}
+
 QStringList FakePortal::calls() const
 {
-    std::lock_guard lock(handler_->mutex);
-    return handler_->calls;
+    std::lock_guard lock(mutex_);
+    QStringList names;
+    for (const auto& [name, options] : calls_)
+        names << name;
+    return names;
 }
 
 QVariantMap FakePortal::optionsOf(const QString& call) const
 {
-    std::lock_guard lock(handler_->mutex);
-    return handler_->optionsOf.value(call);
+    std::lock_guard lock(mutex_);
+    for (const auto& [name, options] : calls_)
+        if (name == call)
+            return options;
+    return {};
 }
 
-int FakePortal::remoteEnd() const { return handler_->fds[1]; }
-
-void FakePortal::hangUpRemote()
+QString FakePortal::lastSession() const
 {
-    ::close(std::exchange(handler_->fds[1], -1));
+    std::lock_guard lock(mutex_);
+    return lastSession_;
 }
 
 void FakePortal::activate(const QString& session, const QString& shortcut) const

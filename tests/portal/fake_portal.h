@@ -1,17 +1,17 @@
-// A desktop portal of the test's own on a private bus: ScreenCast and GlobalShortcuts answered as
-// a portal answers them (the request object's path at once, its Response signal after), from a
-// thread of its own so that the client may block on its calls.
+// A desktop portal of the test's own: ScreenCast and GlobalShortcuts answered as a portal
+// answers them (the request object's path at once, its Response signal after), on a thread of
+// its own so that the client may block on its calls.
 #pragma once
 
 #include "support/private_bus.h"
 
 #include <QDBusConnection>
+#include <QDBusVirtualObject>
 #include <QStringList>
 #include <QThread>
-#include <QVariantMap>
 
 #include <functional>
-#include <memory>
+#include <mutex>
 #include <optional>
 
 namespace pictoreel::testing {
@@ -24,11 +24,11 @@ struct FakePortalAnswers {
     bool shortcuts = true;           // GlobalShortcuts is there
 };
 
-class FakePortal {
+class FakePortal final : public QDBusVirtualObject {
 public:
     // On a bus of its own, or on the one at `address`.
     explicit FakePortal(const QString& address = {});
-    ~FakePortal();
+    ~FakePortal() override;
     // Empty when no bus could be started.
     QString address() const { return address_; }
     // Puts the portal on the bus; the client sees none before. False when another has its name.
@@ -40,19 +40,24 @@ public:
     // "ScreenCast.Start", "Session.Close", "GlobalShortcuts.BindShortcuts" ... in the order called.
     QStringList calls() const;
     QVariantMap optionsOf(const QString& call) const;
-    // The other end of the PipeWire remote it hands out.
-    int remoteEnd() const;
-    // Closes that end: the remote is gone before anything came through it.
-    void hangUpRemote();
+    // The session the last CreateSession made.
+    QString lastSession() const;
+    // The other end of the PipeWire remote it hands out; closing it hangs the remote up.
+    int remoteEnd = -1;
     // Sends Activated for `shortcut` in `session`.
     void activate(const QString& session, const QString& shortcut) const;
 
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override;
+
 private:
-    class Handler;
     std::optional<PrivateBus> bus_;
     QString address_;
     QThread thread_;
-    std::unique_ptr<Handler> handler_;
+    int handedOut_ = -1;
+    mutable std::mutex mutex_;
+    QList<std::pair<QString, QVariantMap>> calls_;
+    QString lastSession_;
 };
 
 // Runs this thread's events until `done` or `ms` have passed; `done` at the end.

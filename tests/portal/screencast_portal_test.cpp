@@ -37,7 +37,7 @@ TEST_F(PortalTest, AWindowWithThePointerGoesThroughEveryStepToTheRemote)
     EXPECT_TRUE(stream.value().session.startsWith(QLatin1String("/org/freedesktop/portal/desktop/session/")));
     EXPECT_EQ(stream.value().node, 42u);
     // The remote is the portal's descriptor, handed over.
-    ASSERT_EQ(::write(portal_.remoteEnd(), "pw", 2), 2);
+    ASSERT_EQ(::write(portal_.remoteEnd, "pw", 2), 2);
     char got[2] = {};
     EXPECT_EQ(::read(stream.value().fd, got, 2), 2);
     EXPECT_EQ(QByteArray(got, 2), QByteArray("pw"));
@@ -107,10 +107,7 @@ TEST_F(PortalTest, TheStopShortcutIsBoundAndPressedInItsOwnSessionOnly)
     {
         StopShortcut shortcut(portal_.client());
         ASSERT_TRUE(testing::runEventsUntil([&] { return shortcut.bound(); }));
-        const QString session = portal_.optionsOf(QStringLiteral("GlobalShortcuts.CreateSession")).value(QStringLiteral("session_handle_token")).toString();
-        ASSERT_FALSE(session.isEmpty());
-        const QString path = QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
-                                 .arg(portal_.client().baseService().mid(1).replace(u'.', u'_'), session);
+        const QString path = portal_.lastSession();
         portal_.activate(path, QStringLiteral("other"));
         portal_.activate(path + QStringLiteral("x"), QLatin1String(kStopShortcutId));
         testing::runEventsUntil([] { return false; }, 300);

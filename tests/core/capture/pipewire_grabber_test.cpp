@@ -19,12 +19,21 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <cstring>
 
 namespace pictoreel {
 namespace {
 
 constexpr int kWidth = 40, kHeight = 30, kStride = kWidth * 4 + 24;  // rows padded, as GPUs like them
+
+// True once `done`, false after 3 s without.
+bool waitUntil(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 150 && !done(); ++i)
+        QThread::msleep(20);
+    return done();
+}
 
 // A driving BGRx source: each picture filled with the shade of `blue`, the gaps between rows
 // with 0xEE (which must never show).
@@ -55,10 +64,9 @@ public:
     }
     std::uint32_t node()
     {
-        for (int i = 0; i < 100; ++i, QThread::msleep(50))
-            if (const std::uint32_t id = underLock([](pw_stream* s) { return pw_stream_get_node_id(s); }); id != SPA_ID_INVALID)
-                return id;
-        return SPA_ID_INVALID;
+        const auto id = [this] { return underLock([](pw_stream* s) { return pw_stream_get_node_id(s); }); };
+        waitUntil([&] { return id() != SPA_ID_INVALID; });
+        return id();
     }
     void tick() { underLock(pw_stream_trigger_process); }
     void close() { pipewire_.close(); }
@@ -123,12 +131,9 @@ protected:
             process->setStandardErrorFile(QProcess::nullDevice());
         }
         pipewire_.start(QStringLiteral("pipewire"), {});
-        for (int i = 0; i < 100 && !QFile::exists(socketPath()); ++i)
-            QThread::msleep(50);
-        if (!QFile::exists(socketPath()))
+        if (!waitUntil([this] { return QFile::exists(socketPath()); }))
             GTEST_SKIP() << "pipewire did not start";
         wireplumber_.start(QStringLiteral("wireplumber"), {});
-        pw_init(nullptr, nullptr);
     }
     void TearDown() override
     {
@@ -176,17 +181,14 @@ TEST_F(PipeWireGrabberTest, TakesTheStreamsPicturesAndFinishesWhenItEnds)
     };
     EXPECT_EQ(pixel(kWidth - 1, kHeight - 1), (std::vector<int>{kWidth - 1, kHeight - 1, 10, 255}));
     source.blue = 200;
-    for (int i = 0; i < 100 && pixel(0, 0)[2] != 200; ++i)
-        QThread::msleep(20);
+    waitUntil([&] { return pixel(0, 0)[2] == 200; });
     EXPECT_EQ(pixel(3, 2), (std::vector<int>{3, 2, 200, 255}));
 
     EXPECT_FALSE(grabber.value()->finished());
     ticking = false;
     ticker.join();
     source.close();
-    for (int i = 0; i < 150 && !grabber.value()->finished(); ++i)
-        QThread::msleep(20);
-    EXPECT_TRUE(grabber.value()->finished());
+    EXPECT_TRUE(waitUntil([&] { return grabber.value()->finished(); }));
     grabber.value().reset();
     EXPECT_TRUE(closed);
 }
