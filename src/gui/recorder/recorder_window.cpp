@@ -241,9 +241,8 @@ void RecorderWindow::chooseSource()
         return;
     setStage(Stage::Choosing);
     if (!chosen) {
-        if (chosen.error().code == ErrorCode::Cancelled)
-            lblRecordStatus->setText(chosen.error().message);
-        else
+        lblRecordStatus->setText(chosen.error().code == ErrorCode::Cancelled ? chosen.error().message : QStringLiteral("Ready"));
+        if (chosen.error().code != ErrorCode::Cancelled)
             dialogs_.messageBox(this, QStringLiteral("The screen could not be recorded.\n\n") + chosen.error().text(), QString(),
                                 MessageIcon::Exclamation, MessageButtons::Ok);
         return;
