@@ -18,13 +18,13 @@ const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
 namespace {
 
-// Catches the one answer of a request, then goes.
+// Catches the one answer of a request, then goes; also with its context, unanswered.
 class ResponseCatcher final : public QObject {
     Q_OBJECT
 public:
     using Answered = std::function<void(const Result<QVariantMap>&)>;
     ResponseCatcher(QObject* context, Answered answered, PortalCall call)
-        : context_(context), answered_(std::move(answered)), call_(std::move(call)) {}
+        : QObject(context), context_(context), answered_(std::move(answered)), call_(std::move(call)) {}
 
     void finish(const Result<QVariantMap>& outcome)
     {
