@@ -1,7 +1,8 @@
 // pictoreel-cli record -o DIR [--region WxH+X+Y | --window ID | --screen N] [--fps N]
 // [--duration S] [--pointer]: the screen recorded into numbered PNG pictures until the duration
 // is over or Ctrl+C, each file printed with its delay as `frames` prints them. Under Wayland the
-// desktop's screen-sharing portal asks which screen (or, with `--window ask`, which window).
+// desktop's screen-sharing portal asks which screen (or, with `--window ask`, which window), so
+// a screen number is refused there rather than silently not followed.
 #include "cli_support.h"
 #include "commands.h"
 
@@ -9,6 +10,8 @@
 #include "core/capture/screen_recording.h"
 #include "portal/recording_path.h"
 #include "core/media/video_frames_export.h"
+
+#include <QCoreApplication>
 
 #include <chrono>
 #include <cstdio>
@@ -50,6 +53,11 @@ std::optional<CaptureTarget> targetFrom(const Arguments& args)
         target.kind = CaptureTarget::Kind::Window;
         target.window = id;
     } else if (screen) {
+        if (isWaylandSession()) {
+            printError(QStringLiteral("--screen cannot choose the screen in a Wayland session: the desktop asks which screen to share "
+                                      "when the recording starts. Leave --screen out (or give --region to record a part of it)"));
+            return std::nullopt;
+        }
         bool ok = false;
         target.screen = screen->trimmed().toInt(&ok);
         if (!ok || target.screen < 0) {
@@ -111,8 +119,10 @@ int runRecord(const QStringList& words)
     if (!quiet)
         std::fprintf(stderr, "recording %dx%d at %d frames a second; Ctrl+C stops\n", recording.width(), recording.height(),
                      settings.framesPerSecond);
-    while (!recording.counts().ended && !InterruptCatcher::interrupted())
+    while (!recording.counts().ended && !InterruptCatcher::interrupted()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        QCoreApplication::processEvents();  // the desktop's answers, its stop shortcut among them
+    }
     const auto frames = recording.finish();
     const RecordingCounts counts = recording.counts();
     if (!frames) {

@@ -15,9 +15,38 @@ Result<RecordingPath> recordingPath(const QDBusConnection& bus = QDBusConnection
 // Why nothing can be recorded here, or nothing.
 std::optional<QString> screenRecordingUnavailable();
 
-// A grabber of `target` on the path this session records by. Through the portal the desktop
-// asks the user which screen (Screen, Region) or window (Window) to share; a region is then cut
-// from the shared screen.
+// What is to be recorded, once the desktop knows: under X11 the target as it was asked for;
+// through the portal the screen or window the user chose in the desktop's dialog, a region then
+// cut from the shared screen. Nothing is taken from it before open(); its portal session is
+// closed when it goes unopened.
+class ChosenSource {
+public:
+    ChosenSource(CaptureTarget target, bool drawPointer, std::optional<PortalStream> stream = std::nullopt,
+                 QDBusConnection bus = QDBusConnection::sessionBus());
+    ChosenSource(ChosenSource&& other) noexcept;
+    ChosenSource& operator=(ChosenSource&&) = delete;
+    ChosenSource(const ChosenSource&) = delete;
+    ~ChosenSource();
+
+    const CaptureTarget& target() const { return target_; }
+    // Once. Through the portal the grabber is also finished when the desktop's stop shortcut is
+    // pressed (where the desktop has the portal for it). Errors: those of the grabbers; a region
+    // that does not lie on the shared screen is InvalidArgument.
+    Result<std::unique_ptr<FrameGrabber>> open();
+
+private:
+    CaptureTarget target_;
+    bool drawPointer_;
+    std::optional<PortalStream> stream_;
+    QDBusConnection bus_;
+};
+
+// Asks the desktop what to record where it asks the user (the portal's dialog, for as long as
+// the user takes). Errors: those of recordingPath() and ScreenCastPortal::start().
+Result<ChosenSource> chooseSessionSource(const CaptureTarget& target, bool drawPointer,
+                                         const QDBusConnection& bus = QDBusConnection::sessionBus());
+
+// chooseSessionSource(), then open().
 Result<std::unique_ptr<FrameGrabber>> openSessionGrabber(const CaptureTarget& target, bool drawPointer);
 
 }  // namespace pictoreel

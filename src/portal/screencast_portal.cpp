@@ -1,6 +1,7 @@
 #include "portal/screencast_portal.h"
 
 #include "core/capture/pipewire_grabber.h"
+#include "portal/portal_request.h"
 
 #include <QDBusInterface>
 #include <QDBusMessage>
@@ -8,8 +9,6 @@
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDBusUnixFileDescriptor>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -17,37 +16,19 @@ namespace pictoreel {
 
 namespace {
 
-const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
 
-// Catches the one Response of a request object.
-class ResponseWaiter : public QObject {
-    Q_OBJECT
-public:
-    std::optional<std::uint32_t> code;
-    QVariantMap results;
-    QEventLoop loop;
-public Q_SLOTS:
-    void response(uint answer, const QVariantMap& values)
-    {
-        code = answer;
-        results = values;
-        loop.quit();
-    }
-};
-
-// The portal's object path for a request of ours: the bus name without ':' and with '_' for '.'.
-QString requestPath(const QDBusConnection& bus, const QString& token)
+// A pair the portal gives as a structure of two integers ("size", "position"), or nothing.
+std::optional<std::pair<int, int>> pairOf(const QVariant& value)
 {
-    QString sender = bus.baseService().mid(1);
-    sender.replace(u'.', u'_');
-    return kPath + QStringLiteral("/request/") + sender + u'/' + token;
-}
-
-QString portalSays(const QDBusError& error)
-{
-    return QStringLiteral("The screen-sharing portal refused: ") + (error.message().isEmpty() ? error.name() : error.message());
+    const QDBusArgument argument = value.value<QDBusArgument>();
+    if (argument.currentType() != QDBusArgument::StructureType)
+        return std::nullopt;
+    std::pair<int, int> pair;
+    argument.beginStructure();
+    argument >> pair.first >> pair.second;
+    argument.endStructure();
+    return pair;
 }
 
 }  // namespace
@@ -76,7 +57,7 @@ ScreenCastPortal::ScreenCastPortal(QDBusConnection bus) : bus_(std::move(bus))
 
 QVariant ScreenCastPortal::property(const char* name) const
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(kPortalService, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kScreenCast << QString::fromLatin1(name);
     const QDBusMessage reply = bus_.call(get, QDBus::Block, 3000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
@@ -100,37 +81,11 @@ std::optional<QString> ScreenCastPortal::unavailable(PortalSource kind) const
 
 Result<QVariantMap> ScreenCastPortal::request(const QString& method, QList<QVariant> arguments, int timeoutMs)
 {
-    const QString token = QStringLiteral("pictoreel%1").arg(++tokens_);
-    QVariantMap options = arguments.takeLast().toMap();
-    options.insert(QStringLiteral("handle_token"), token);
-    arguments.append(options);
-    ResponseWaiter waiter;
-    const QString expected = requestPath(bus_, token);
-    const auto listen = [&](const QString& path) {
-        return bus_.connect(kService, path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"), &waiter,
-                            SLOT(response(uint, QVariantMap)));
-    };
-    listen(expected);  // before the call: the answer may come at once
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kScreenCast, method);
-    call.setArguments(arguments);
-    const QDBusMessage reply = bus_.call(call, QDBus::Block, 10000);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return makeError(ErrorCode::LibraryFailure, portalSays(QDBusError(reply)));
-    const QString handle = reply.arguments().value(0).value<QDBusObjectPath>().path();
-    if (!handle.isEmpty() && handle != expected)  // portals older than the handle_token rule
-        listen(handle);
-    if (!waiter.code) {
-        if (timeoutMs >= 0)
-            QTimer::singleShot(timeoutMs, &waiter.loop, &QEventLoop::quit);
-        waiter.loop.exec();
-    }
-    if (!waiter.code)
-        return makeError(ErrorCode::LibraryFailure, QStringLiteral("The screen-sharing portal did not answer %1").arg(method));
-    if (*waiter.code == 1)
+    Result<QVariantMap> answer =
+        askPortalAndWait(bus_, {kScreenCast, method, std::move(arguments), QStringLiteral("screen-sharing portal")}, timeoutMs);
+    if (!answer && answer.error().code == ErrorCode::Cancelled)
         return makeError(ErrorCode::Cancelled, QStringLiteral("Sharing the screen was declined"));
-    if (*waiter.code != 0)
-        return makeError(ErrorCode::LibraryFailure, QStringLiteral("The screen-sharing portal failed at %1").arg(method));
-    return waiter.results;
+    return answer;
 }
 
 Result<PortalStream> ScreenCastPortal::start(PortalSource kind, bool drawPointer, int timeoutMs)
@@ -138,7 +93,7 @@ Result<PortalStream> ScreenCastPortal::start(PortalSource kind, bool drawPointer
     if (const std::optional<QString> why = unavailable(kind))
         return makeError(ErrorCode::LibraryFailure, *why);
     const Result<QVariantMap> created =
-        request(QStringLiteral("CreateSession"), {QVariantMap{{QStringLiteral("session_handle_token"), QStringLiteral("pictoreel%1").arg(tokens_ + 1)}}},
+        request(QStringLiteral("CreateSession"), {QVariantMap{{QStringLiteral("session_handle_token"), nextPortalToken()}}},
                 timeoutMs);
     if (!created)
         return created.error();
@@ -165,18 +120,17 @@ Result<PortalStream> ScreenCastPortal::start(PortalSource kind, bool drawPointer
     if (entries.isEmpty())
         return failed(makeError(ErrorCode::LibraryFailure, QStringLiteral("The screen-sharing portal gave no stream")));
     stream.node = entries.constFirst().node;
-    const QDBusArgument size = entries.constFirst().properties.value(QStringLiteral("size")).value<QDBusArgument>();
-    if (size.currentType() == QDBusArgument::StructureType) {
-        size.beginStructure();
-        size >> stream.width >> stream.height;
-        size.endStructure();
-    }
-    QDBusMessage open = QDBusMessage::createMethodCall(kService, kPath, kScreenCast, QStringLiteral("OpenPipeWireRemote"));
+    const QVariantMap& said = entries.constFirst().properties;
+    if (const auto size = pairOf(said.value(QStringLiteral("size"))))
+        std::tie(stream.placement.width, stream.placement.height) = *size;
+    if (const auto position = pairOf(said.value(QStringLiteral("position"))))
+        std::tie(stream.placement.x, stream.placement.y) = *position;
+    QDBusMessage open = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kScreenCast, QStringLiteral("OpenPipeWireRemote"));
     open << QVariant::fromValue(session) << QVariantMap();
     const QDBusMessage remote = bus_.call(open, QDBus::Block, 10000);
     const QDBusUnixFileDescriptor fd = remote.arguments().value(0).value<QDBusUnixFileDescriptor>();
     if (remote.type() != QDBusMessage::ReplyMessage || !fd.isValid())
-        return failed(makeError(ErrorCode::LibraryFailure, portalSays(QDBusError(remote))));
+        return failed(makeError(ErrorCode::LibraryFailure, QStringLiteral("The screen-sharing portal refused: ") + QDBusError(remote).message()));
     stream.fd = ::dup(fd.fileDescriptor());
     return stream;
 }
@@ -185,20 +139,14 @@ void ScreenCastPortal::closeSession(const QString& session) const
 {
     if (session.isEmpty())
         return;
-    bus_.call(QDBusMessage::createMethodCall(kService, session, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close")),
+    bus_.call(QDBusMessage::createMethodCall(kPortalService, session, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close")),
               QDBus::NoBlock);
 }
 
-Result<std::unique_ptr<FrameGrabber>> openPortalGrabber(PortalSource kind, bool drawPointer, QDBusConnection bus)
+Result<std::unique_ptr<FrameGrabber>> openPortalGrabber(const PortalStream& stream, QDBusConnection bus)
 {
-    ScreenCastPortal portal(bus);
-    const Result<PortalStream> stream = portal.start(kind, drawPointer);
-    if (!stream)
-        return stream.error();
-    const QString session = stream.value().session;
-    return openPipeWireGrabber(stream.value().fd, stream.value().node, [bus, session] { ScreenCastPortal(bus).closeSession(session); });
+    const QString session = stream.session;
+    return openPipeWireGrabber(stream.fd, stream.node, [bus, session] { ScreenCastPortal(bus).closeSession(session); });
 }
 
 }  // namespace pictoreel
-
-#include "screencast_portal.moc"

@@ -1,11 +1,12 @@
 // The desktop's ScreenCast portal (org.freedesktop.portal.ScreenCast): a session is created,
 // the kind of source set (a monitor or a window, the pointer drawn in or not), and Start lets
 // the desktop ask the user which one; then the PipeWire remote is opened for the stream it
-// gives. Each step's answer comes as the Response signal of a request object, waited for in a
-// local event loop (the user may take a while to choose).
+// gives. Each step's answer is waited for in a local event loop (the user may take a while to
+// choose).
 #pragma once
 
 #include "core/capture/frame_grabber.h"
+#include "core/capture/stream_region.h"
 
 #include <QDBusConnection>
 #include <QDBusArgument>
@@ -30,7 +31,7 @@ struct PortalStream {
     QString session;  // the session's object path, closed when the recording is over
     std::uint32_t node = 0;
     int fd = -1;  // the PipeWire remote, the caller's to close
-    int width = 0, height = 0;  // as the portal says, 0 when it does not
+    ScreenPlacement placement;  // where the shared screen lies on the desktop; 0s where not said
 };
 
 class ScreenCastPortal {
@@ -49,13 +50,10 @@ private:
     QVariant property(const char* name) const;
 
     QDBusConnection bus_;
-    int tokens_ = 0;
 };
 
-// A grabber of what the user chooses in the portal's dialog; the session is closed when the
-// grabber goes.
-Result<std::unique_ptr<FrameGrabber>> openPortalGrabber(PortalSource kind, bool drawPointer,
-                                                        QDBusConnection bus = QDBusConnection::sessionBus());
+// The pictures of `stream` (its remote handed over); its session is closed when the grabber goes.
+Result<std::unique_ptr<FrameGrabber>> openPortalGrabber(const PortalStream& stream, QDBusConnection bus = QDBusConnection::sessionBus());
 
 }  // namespace pictoreel
 

@@ -62,13 +62,10 @@ TEST(CliRecord, RecordsTheRegionUntilCtrlCAndPrintsDelaysAndFiles)
     EXPECT_GT(sum, 200);
     EXPECT_LT(sum, 400);
 
-    // The same folder again is refused, and a wrong region too.
+    // Two targets at once are a wrong use (a folder of frames already is refused by the
+    // recording itself, as its tests show).
     QProcess again;
     again.setProcessEnvironment(environment);
-    again.start(QStringLiteral(PICTOREEL_CLI), {QStringLiteral("record"), QStringLiteral("-o"), dir.filePath(QStringLiteral("out")),
-                                                QStringLiteral("--duration"), QStringLiteral("1")});
-    ASSERT_TRUE(again.waitForFinished(20000));
-    EXPECT_EQ(again.exitCode(), 1);
     again.start(QStringLiteral(PICTOREEL_CLI), {QStringLiteral("record"), QStringLiteral("-o"), dir.filePath(QStringLiteral("x")),
                                                 QStringLiteral("--region"), QStringLiteral("10x10"), QStringLiteral("--screen"),
                                                 QStringLiteral("0")});
@@ -76,7 +73,8 @@ TEST(CliRecord, RecordsTheRegionUntilCtrlCAndPrintsDelaysAndFiles)
     EXPECT_EQ(again.exitCode(), 2);
 }
 
-TEST(CliRecord, AWaylandSessionWithoutAPortalIsRefusedWithTheReason)
+// Under Wayland the desktop asks which screen: a screen number cannot be followed.
+TEST(CliRecord, AWaylandSessionWithoutAPortalOrWithAScreenNumberIsRefusedWithTheReason)
 {
     QTemporaryDir dir;
     QProcess cli;
@@ -88,6 +86,11 @@ TEST(CliRecord, AWaylandSessionWithoutAPortalIsRefusedWithTheReason)
     ASSERT_TRUE(cli.waitForFinished(20000));
     EXPECT_EQ(cli.exitCode(), 1);
     EXPECT_TRUE(cli.readAllStandardError().contains("screen-sharing portal"));
+    cli.start(QStringLiteral(PICTOREEL_CLI), {QStringLiteral("record"), QStringLiteral("-o"), dir.filePath(QStringLiteral("out")),
+                                              QStringLiteral("--screen"), QStringLiteral("1")});
+    ASSERT_TRUE(cli.waitForFinished(20000));
+    EXPECT_EQ(cli.exitCode(), 2);
+    EXPECT_TRUE(cli.readAllStandardError().contains("the desktop asks which screen"));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out"))));
 }
 

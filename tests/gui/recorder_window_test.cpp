@@ -3,6 +3,7 @@
 #include "gui/recorder/recorder_window.h"
 #include "gui/support/window_fixture.h"
 #include "support/x11_test_display.h"
+#include "fake_portal.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -10,6 +11,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
+
+#include <unistd.h>
 
 namespace pictoreel::testing {
 namespace {
@@ -71,6 +75,40 @@ TEST_F(RecorderWindowTest, RecordsARegionIntoRowsWithTheTimeLessThePause)
     EXPECT_EQ(part<QLineEdit>("txtWidth")->text(), QStringLiteral("80"));
     EXPECT_EQ(part<QLineEdit>("txtHeight")->text(), QStringLiteral("60"));
     qputenv("DISPLAY", hadDisplay);
+}
+
+// The desktop's dialog may take long: the countdown starts once it has been answered. The
+// application talks to its session bus from the start: the test wants one of its own
+// (dbus-run-session, as ctest runs it), where it plays the desktop's portal.
+TEST_F(RecorderWindowTest, UnderWaylandTheCountdownWaitsUntilTheScreenIsChosen)
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        GTEST_SKIP() << "no session bus of the test's own (run it under dbus-run-session)";
+    FakePortal portal(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
+    if (!portal.serve())
+        GTEST_SKIP() << "a portal runs on this session bus";
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    portal.answers.startDelayMs = 1000;
+    startWindow();
+    ASSERT_TRUE(part<QAction>("mnuToolsRecordScreen")->isEnabled());
+    QString waiting, chosen;
+    window->setWindowRunner([&](QDialog& w) {
+        QLabel* status = child<QLabel>(&w, "lblRecordStatus");
+        QTimer::singleShot(500, &w, [&] { waiting = status->text(); });
+        click(&w, "cmdRecordStart");  // back once the desktop answered
+        chosen = status->text();
+        EXPECT_EQ(child<QPushButton>(&w, "cmdRecordStart")->text(), QStringLiteral("Start Now"));
+        ::close(std::exchange(portal.remoteEnd, -1));
+        click(&w, "cmdRecordStart");  // the stream it handed out is gone before a picture came
+        w.reject();
+    });
+    trigger("mnuToolsRecordScreen");
+    EXPECT_EQ(waiting, QStringLiteral("Waiting for the screen to be chosen ..."));
+    EXPECT_EQ(chosen, QStringLiteral("Recording starts in 3 ..."));
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_TRUE(dialogs.messages()[0].text.startsWith(QStringLiteral("The screen could not be recorded."))) << dialogs.messages()[0].text.toStdString();
+    EXPECT_TRUE(runEventsUntil([&] { return portal.calls().contains(QStringLiteral("Session.Close")); }));
+    qunsetenv("XDG_SESSION_TYPE");
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 #include "core/capture/pipewire_grabber.h"
 
+#include "core/capture/pipewire_stream.h"
 #include "core/capture/raw_frame.h"
 
-#include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
-
-#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -32,87 +30,52 @@ std::optional<RawLayout> layoutOf(std::uint32_t format)
 
 class PipeWireGrabber final : public FrameGrabber {
 public:
-    PipeWireGrabber(std::function<void()> whenDone) : whenDone_(std::move(whenDone))
-    {
-        pw_init(nullptr, nullptr);
-        loop_ = pw_thread_loop_new("pictoreel-capture", nullptr);
-        context_ = loop_ ? pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0) : nullptr;
-    }
+    PipeWireGrabber(std::function<void()> whenDone) : whenDone_(std::move(whenDone)) {}
 
     ~PipeWireGrabber() override
     {
-        if (loop_) {
-            pw_thread_loop_lock(loop_);
-            if (stream_) {
-                spa_hook_remove(&streamListener_);
-                pw_stream_disconnect(stream_);
-                pw_stream_destroy(stream_);
-            }
-            if (core_) {
-                spa_hook_remove(&coreListener_);
-                pw_core_disconnect(core_);
-            }
-            pw_thread_loop_unlock(loop_);
-            pw_thread_loop_stop(loop_);
-        }
-        if (context_)
-            pw_context_destroy(context_);
-        if (loop_)
-            pw_thread_loop_destroy(loop_);
-        pw_deinit();
+        pipewire_.close();
         if (whenDone_)
             whenDone_();
     }
 
     Status connect(int fd, std::uint32_t node, int waitMs)
     {
-        if (!context_) {
-            ::close(fd);
+        static const pw_core_events coreEvents = [] {
+            pw_core_events events{};
+            events.version = PW_VERSION_CORE_EVENTS;
+            events.error = &PipeWireGrabber::onCoreError;
+            return events;
+        }();
+        static const pw_stream_events streamEvents = [] {
+            pw_stream_events events{};
+            events.version = PW_VERSION_STREAM_EVENTS;
+            events.state_changed = &PipeWireGrabber::onState;
+            events.param_changed = &PipeWireGrabber::onParam;
+            events.process = &PipeWireGrabber::onProcess;
+            return events;
+        }();
+        if (!pipewire_.open(fd, "pictoreel",
+                            pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr),
+                            &streamEvents, this, &coreEvents))
             return makeError(ErrorCode::LibraryFailure, QStringLiteral("PipeWire could not be started"));
-        }
-        pw_thread_loop_lock(loop_);
-        core_ = pw_context_connect_fd(context_, fd, nullptr, 0);  // the fd is PipeWire's now, also on failure
-        if (core_) {
-            static const pw_core_events coreEvents = [] {
-                pw_core_events events{};
-                events.version = PW_VERSION_CORE_EVENTS;
-                events.error = &PipeWireGrabber::onCoreError;
-                return events;
-            }();
-            pw_core_add_listener(core_, &coreListener_, &coreEvents, this);
-            stream_ = pw_stream_new(core_, "pictoreel",
-                                    pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
-        }
-        int result = -1;
-        if (stream_) {
-            static const pw_stream_events streamEvents = [] {
-                pw_stream_events events{};
-                events.version = PW_VERSION_STREAM_EVENTS;
-                events.state_changed = &PipeWireGrabber::onState;
-                events.param_changed = &PipeWireGrabber::onParam;
-                events.process = &PipeWireGrabber::onProcess;
-                return events;
-            }();
-            pw_stream_add_listener(stream_, &streamListener_, &streamEvents, this);
-            std::uint8_t buffer[1024];
-            spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
-            const spa_rectangle size = SPA_RECTANGLE(1920, 1080), minSize = SPA_RECTANGLE(1, 1), maxSize = SPA_RECTANGLE(16384, 16384);
-            const spa_fraction rate = SPA_FRACTION(30, 1), minRate = SPA_FRACTION(0, 1), maxRate = SPA_FRACTION(1000, 1);
-            const spa_pod* params[] = {static_cast<const spa_pod*>(spa_pod_builder_add_object(
-                &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
-                SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
-                SPA_POD_CHOICE_ENUM_Id(9, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_BGRA,
-                                       SPA_VIDEO_FORMAT_RGBA, SPA_VIDEO_FORMAT_xRGB, SPA_VIDEO_FORMAT_xBGR, SPA_VIDEO_FORMAT_ARGB,
-                                       SPA_VIDEO_FORMAT_ABGR),
-                SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &minSize, &maxSize), SPA_FORMAT_VIDEO_framerate,
-                SPA_POD_CHOICE_RANGE_Fraction(&rate, &minRate, &maxRate)))};
-            result = pw_stream_connect(stream_, PW_DIRECTION_INPUT, node,
-                                       pw_stream_flags(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS | PW_STREAM_FLAG_DONT_RECONNECT), params, 1);
-        }
-        pw_thread_loop_unlock(loop_);
-        if (result < 0)
+        std::uint8_t buffer[1024];
+        spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
+        const spa_rectangle size = SPA_RECTANGLE(1920, 1080), minSize = SPA_RECTANGLE(1, 1), maxSize = SPA_RECTANGLE(16384, 16384);
+        const spa_fraction rate = SPA_FRACTION(30, 1), minRate = SPA_FRACTION(0, 1), maxRate = SPA_FRACTION(1000, 1);
+        const auto* format = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+            &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
+            SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
+            SPA_POD_CHOICE_ENUM_Id(9, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_BGRA,
+                                   SPA_VIDEO_FORMAT_RGBA, SPA_VIDEO_FORMAT_xRGB, SPA_VIDEO_FORMAT_xBGR, SPA_VIDEO_FORMAT_ARGB,
+                                   SPA_VIDEO_FORMAT_ABGR),
+            SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &minSize, &maxSize), SPA_FORMAT_VIDEO_framerate,
+            SPA_POD_CHOICE_RANGE_Fraction(&rate, &minRate, &maxRate)));
+        if (pipewire_.connect(PW_DIRECTION_INPUT, node,
+                              pw_stream_flags(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS | PW_STREAM_FLAG_DONT_RECONNECT),
+                              format) < 0)
             return makeError(ErrorCode::LibraryFailure, QStringLiteral("The screen's stream could not be opened (PipeWire node %1)").arg(node));
-        if (pw_thread_loop_start(loop_) < 0)
+        if (!pipewire_.start())
             return makeError(ErrorCode::LibraryFailure, QStringLiteral("PipeWire could not be started"));
         std::unique_lock lock(mutex_);
         if (!arrived_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return !latest_.empty() || ended_; }) || latest_.empty())
@@ -179,16 +142,16 @@ private:
         const spa_pod* params[] = {static_cast<const spa_pod*>(
             spa_pod_builder_add_object(&builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_dataType,
                                        SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd))))};
-        pw_stream_update_params(self->stream_, params, 1);
+        pw_stream_update_params(self->pipewire_.stream(), params, 1);
     }
 
     static void onProcess(void* data)
     {
         auto* self = static_cast<PipeWireGrabber*>(data);
         pw_buffer* newest = nullptr;
-        while (pw_buffer* next = pw_stream_dequeue_buffer(self->stream_)) {  // only the newest is worth a copy
+        while (pw_buffer* next = pw_stream_dequeue_buffer(self->pipewire_.stream())) {  // only the newest is worth a copy
             if (newest)
-                pw_stream_queue_buffer(self->stream_, newest);
+                pw_stream_queue_buffer(self->pipewire_.stream(), newest);
             newest = next;
         }
         if (!newest)
@@ -196,7 +159,7 @@ private:
         const spa_data& plane = newest->buffer->datas[0];
         if (plane.data && plane.chunk && !(plane.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) && plane.chunk->size > 0)
             self->take(plane);
-        pw_stream_queue_buffer(self->stream_, newest);
+        pw_stream_queue_buffer(self->pipewire_.stream(), newest);
     }
 
     void take(const spa_data& plane)
@@ -219,12 +182,7 @@ private:
     }
 
     std::function<void()> whenDone_;
-    pw_thread_loop* loop_ = nullptr;
-    pw_context* context_ = nullptr;
-    pw_core* core_ = nullptr;
-    pw_stream* stream_ = nullptr;
-    spa_hook coreListener_{};
-    spa_hook streamListener_{};
+    PipeWireStream pipewire_{"pictoreel-capture"};
 
     mutable std::mutex mutex_;
     std::condition_variable arrived_;

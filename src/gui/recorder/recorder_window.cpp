@@ -4,7 +4,6 @@
 #include "core/capture/x11_grabber.h"
 #include "gui/app/dialogs.h"
 #include "gui/recorder/region_overlay.h"
-#include "portal/recording_path.h"
 #include "gui/widgets/compact_font.h"
 
 #include <QApplication>
@@ -105,8 +104,11 @@ RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QSt
     cmdRecordStart->setDefault(true);
     cmdRecordPause = makeButton("cmdRecordPause", QStringLiteral("Pause"));
     cmdRecordStop = makeButton("cmdRecordStop", QStringLiteral("Stop"));
-    if (!portal_)
-        cmdRecordStop->setToolTip(QStringLiteral("Ctrl+Alt+S stops the recording from any window"));
+    cmdRecordStop->setToolTip(portal_ ? QStringLiteral("Where the desktop offers shortcuts to programs, Ctrl+Alt+S (or the key "
+                                                       "it lets you choose) stops the recording from any window")
+                                      : QStringLiteral("Ctrl+Alt+S stops the recording from any window"));
+    if (portal_)
+        cboRecordScreen->setToolTip(QStringLiteral("The desktop asks which screen to share when the recording starts"));
     cmdRecordCancel = makeButton("cmdRecordCancel", QStringLiteral("Cancel"));
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {cmdRecordStart, cmdRecordPause, cmdRecordStop, cmdRecordCancel})
@@ -120,7 +122,7 @@ RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QSt
     });
     connect(cmdRecordDrawRegion, &QPushButton::clicked, this, &RecorderWindow::drawRegion);
     connect(cmdRecordStart, &QPushButton::clicked, this, [this] {
-        stage_ == Stage::CountingDown ? startRecording() : startCountdown();
+        stage_ == Stage::CountingDown ? startRecording() : chooseSource();
     });
     connect(cmdRecordPause, &QPushButton::clicked, this, &RecorderWindow::togglePause);
     connect(cmdRecordStop, &QPushButton::clicked, this, &RecorderWindow::stopRecording);
@@ -156,7 +158,7 @@ void RecorderWindow::drawRegion()
 {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     auto* overlay = new RegionOverlay(screen->geometry());
-    const qreal ratio = screen->devicePixelRatio();
+    const qreal ratio = portal_ ? 1.0 : screen->devicePixelRatio();  // the portal places screens in logical units
     connect(overlay, &RegionOverlay::regionChosen, this, [this, ratio](const QRect& region) {
         show();
         setRegion({int(region.x() * ratio), int(region.y() * ratio), int(region.width() * ratio), int(region.height() * ratio)});
@@ -221,13 +223,36 @@ std::optional<CaptureTarget> RecorderWindow::chosenTarget() const
     }
 }
 
-void RecorderWindow::startCountdown()
+// Under Wayland the desktop asks the user what to share, for as long as the user takes; the
+// countdown waits for the answer.
+void RecorderWindow::chooseSource()
 {
-    if (!chosenTarget()) {
+    const std::optional<CaptureTarget> target = chosenTarget();
+    if (!target) {
         dialogs_.inform(this, cboRecordWhat->currentIndex() == kRegion ? QStringLiteral("Please draw the region to record first.")
                                                                        : QStringLiteral("Please choose what to record first."));
         return;
     }
+    setStage(Stage::WaitingForChoice);
+    if (portal_)
+        lblRecordStatus->setText(QStringLiteral("Waiting for the screen to be chosen ..."));
+    Result<ChosenSource> chosen = chooseSessionSource(*target, chkRecordPointer->isChecked());
+    if (stage_ != Stage::WaitingForChoice)  // given up meanwhile: the choice goes unused
+        return;
+    setStage(Stage::Choosing);
+    if (!chosen) {
+        lblRecordStatus->setText(chosen.error().code == ErrorCode::Cancelled ? chosen.error().message : QStringLiteral("Ready"));
+        if (chosen.error().code != ErrorCode::Cancelled)
+            dialogs_.messageBox(this, QStringLiteral("The screen could not be recorded.\n\n") + chosen.error().text(), QString(),
+                                MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    chosen_.emplace(std::move(chosen).value());
+    startCountdown();
+}
+
+void RecorderWindow::startCountdown()
+{
     if (!chkRecordCountdown->isChecked())
         return startRecording();
     countdown_ = 3000;
@@ -239,10 +264,11 @@ void RecorderWindow::startCountdown()
 void RecorderWindow::startRecording()
 {
     ticker_.stop();
-    const std::optional<CaptureTarget> target = chosenTarget();
-    if (!target)
+    if (!chosen_)
         return setStage(Stage::Choosing);
-    Result<std::unique_ptr<FrameGrabber>> grabber = openSessionGrabber(*target, chkRecordPointer->isChecked());
+    const CaptureTarget target = chosen_->target();
+    Result<std::unique_ptr<FrameGrabber>> grabber = chosen_->open();
+    chosen_.reset();
     const QString name = QStringLiteral("screen-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     RecordingSettings settings;
     settings.framesPerSecond = spnRecordFps->value();
@@ -257,10 +283,10 @@ void RecorderWindow::startRecording()
     }
     recording_ = std::move(started).value();
     recordedSize_ = QSize(recording_->width(), recording_->height());
-    if (portal_ && target->kind != CaptureTarget::Kind::Window && isVisible())
+    if (portal_ && target.kind != CaptureTarget::Kind::Window && isVisible())
         showMinimized();  // a Wayland window cannot place itself beside what is recorded
-    else if (target->kind == CaptureTarget::Kind::Region)
-        stepAside(target->region);
+    else if (target.kind == CaptureTarget::Kind::Region)
+        stepAside(target.region);
     setStage(Stage::Recording);
     showCounts();
     ticker_.start();
@@ -368,7 +394,7 @@ void RecorderWindow::setStage(Stage stage)
         w->setEnabled(choosing);
     cmdRecordDrawRegion->setEnabled(choosing && what == kRegion);
     cboRecordWindow->setEnabled(choosing && what == kWindow);
-    cboRecordScreen->setEnabled(choosing && what == kScreen);
+    cboRecordScreen->setEnabled(choosing && what == kScreen && !portal_);
     cmdRecordStart->setEnabled(choosing || stage == Stage::CountingDown);
     cmdRecordStart->setText(stage == Stage::CountingDown ? QStringLiteral("Start Now") : QStringLiteral("Record"));
     cmdRecordStart->setAccessibleName(cmdRecordStart->text());
@@ -381,6 +407,8 @@ void RecorderWindow::setStage(Stage stage)
 void RecorderWindow::reject()
 {
     ticker_.stop();
+    stage_ = Stage::Choosing;
+    chosen_.reset();
     job_.cancel();
     job_.finishNow();
     recording_.reset();  // nothing of it is kept

@@ -4,7 +4,9 @@
 // frame count shown while it records. The window moves out of what it records (or shows
 // minimised when nothing is left beside it, and always under Wayland, where the desktop's portal
 // asks which screen or window is shared; there a region is cut from the shared screen). Under
-// X11, Ctrl+Alt+S stops the recording from any window. Stop writes the last pictures on a worker thread,
+// X11, Ctrl+Alt+S stops the recording from any window; under Wayland the desktop is asked for
+// it (its GlobalShortcuts portal). Under Wayland the countdown starts once the user has chosen
+// in the desktop's dialog. Stop writes the last pictures on a worker thread,
 // with progress and Cancel (which keeps nothing); then the window closes accepted and frames()
 // holds the pictures with their delays.
 #pragma once
@@ -12,6 +14,7 @@
 #include "core/capture/frame_grabber.h"
 #include "core/capture/screen_recording.h"
 #include "gui/app/worker_job.h"
+#include "portal/recording_path.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -39,7 +42,8 @@ public:
     const std::vector<ExtractedFrame>& frames() const { return frames_; }
     QSize recordedSize() const { return recordedSize_; }
     // What is recorded when no region is drawn and no window chosen: a region in the display's
-    // pixels (the command the tests and the region overlay give).
+    // pixels, or under Wayland in the desktop's logical units (the command the tests and the
+    // region overlay give).
     void setRegion(const CaptureRect& region);
     bool isRecording() const { return recording_ != nullptr; }
 
@@ -47,8 +51,9 @@ public:
     void reject() override;
 
 private:
-    enum class Stage { Choosing, CountingDown, Recording, Writing };
+    enum class Stage { Choosing, WaitingForChoice, CountingDown, Recording, Writing };
 
+    void chooseSource();
     void startCountdown();
     void startRecording();
     void togglePause();
@@ -79,6 +84,7 @@ private:
     bool portal_ = false;  // a Wayland session: the desktop's portal asks what is shared
     std::function<QString(const QString&)> folderFor_;
     std::optional<CaptureRect> region_;
+    std::optional<ChosenSource> chosen_;  // what the desktop was told to record, from Record to the start
     Stage stage_ = Stage::Choosing;
     int countdown_ = 0;
     QTimer ticker_;

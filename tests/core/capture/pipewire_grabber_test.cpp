@@ -1,6 +1,7 @@
 // The PipeWire grabber against a video source of the test's own, on a PipeWire (and the
 // WirePlumber that links its streams) started for the test in a runtime folder of its own.
 #include "core/capture/pipewire_grabber.h"
+#include "core/capture/pipewire_stream.h"
 
 #include "support/private_bus.h"
 
@@ -11,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
 
 #include <sys/socket.h>
@@ -19,12 +19,21 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <cstring>
 
 namespace pictoreel {
 namespace {
 
 constexpr int kWidth = 40, kHeight = 30, kStride = kWidth * 4 + 24;  // rows padded, as GPUs like them
+
+// True once `done`, false after 3 s without.
+bool waitUntil(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 150 && !done(); ++i)
+        QThread::msleep(20);
+    return done();
+}
 
 // A driving BGRx source: each picture filled with the shade of `blue`, the gaps between rows
 // with 0xEE (which must never show).
@@ -34,74 +43,43 @@ public:
 
     TestSource()
     {
-        loop_ = pw_thread_loop_new("test-source", nullptr);
-        context_ = pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0);
-        pw_thread_loop_start(loop_);
-        pw_thread_loop_lock(loop_);
-        core_ = pw_context_connect(context_, nullptr, 0);
-        if (core_) {
-            stream_ = pw_stream_new(core_, "test-source", pw_properties_new(PW_KEY_MEDIA_CLASS, "Video/Source", nullptr));
-            static const pw_stream_events events = [] {
-                pw_stream_events e{};
-                e.version = PW_VERSION_STREAM_EVENTS;
-                e.param_changed = &TestSource::onParam;
-                e.process = &TestSource::onProcess;
-                return e;
-            }();
-            pw_stream_add_listener(stream_, &listener_, &events, this);
-            std::uint8_t buffer[512];
-            spa_pod_builder b = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
-            const spa_rectangle size = SPA_RECTANGLE(kWidth, kHeight);
-            const spa_fraction rate = SPA_FRACTION(30, 1);
-            const spa_pod* params[] = {static_cast<const spa_pod*>(spa_pod_builder_add_object(
-                &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
-                SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format, SPA_POD_Id(SPA_VIDEO_FORMAT_BGRx),
-                SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size), SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&rate)))};
-            pw_stream_connect(stream_, PW_DIRECTION_OUTPUT, PW_ID_ANY,
-                              pw_stream_flags(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS), params, 1);
-        }
-        pw_thread_loop_unlock(loop_);
-    }
-    ~TestSource()
-    {
-        close();
-        pw_thread_loop_stop(loop_);
-        pw_context_destroy(context_);
-        pw_thread_loop_destroy(loop_);
+        static const pw_stream_events events = [] {
+            pw_stream_events e{};
+            e.version = PW_VERSION_STREAM_EVENTS;
+            e.param_changed = &TestSource::onParam;
+            e.process = &TestSource::onProcess;
+            return e;
+        }();
+        std::uint8_t buffer[512];
+        spa_pod_builder b = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
+        const spa_rectangle size = SPA_RECTANGLE(kWidth, kHeight);
+        const spa_fraction rate = SPA_FRACTION(30, 1);
+        const auto* format = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+            &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
+            SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format, SPA_POD_Id(SPA_VIDEO_FORMAT_BGRx), SPA_FORMAT_VIDEO_size,
+            SPA_POD_Rectangle(&size), SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&rate)));
+        if (pipewire_.open(-1, "test-source", pw_properties_new(PW_KEY_MEDIA_CLASS, "Video/Source", nullptr), &events, this))
+            pipewire_.connect(PW_DIRECTION_OUTPUT, PW_ID_ANY, pw_stream_flags(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS), format);
+        pipewire_.start();
     }
     std::uint32_t node()
     {
-        for (int i = 0; i < 100; ++i, QThread::msleep(50)) {
-            pw_thread_loop_lock(loop_);
-            const std::uint32_t id = stream_ ? pw_stream_get_node_id(stream_) : SPA_ID_INVALID;
-            pw_thread_loop_unlock(loop_);
-            if (id != SPA_ID_INVALID)
-                return id;
-        }
-        return SPA_ID_INVALID;
+        const auto id = [this] { return underLock([](pw_stream* s) { return pw_stream_get_node_id(s); }); };
+        waitUntil([&] { return id() != SPA_ID_INVALID; });
+        return id();
     }
-    void tick()
-    {
-        pw_thread_loop_lock(loop_);
-        if (stream_)
-            pw_stream_trigger_process(stream_);
-        pw_thread_loop_unlock(loop_);
-    }
-    void close()
-    {
-        pw_thread_loop_lock(loop_);
-        if (stream_) {
-            spa_hook_remove(&listener_);
-            pw_stream_destroy(stream_);
-            stream_ = nullptr;
-        }
-        if (core_)
-            pw_core_disconnect(core_);
-        core_ = nullptr;
-        pw_thread_loop_unlock(loop_);
-    }
+    void tick() { underLock(pw_stream_trigger_process); }
+    void close() { pipewire_.close(); }
 
 private:
+    template <class F>
+    std::uint32_t underLock(F f)
+    {
+        pipewire_.lock();
+        const std::uint32_t result = pipewire_.stream() ? std::uint32_t(f(pipewire_.stream())) : SPA_ID_INVALID;
+        pipewire_.unlock();
+        return result;
+    }
     static void onParam(void* data, std::uint32_t id, const spa_pod* param)
     {
         if (id != SPA_PARAM_Format || !param)
@@ -112,12 +90,12 @@ private:
             &b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(4, 2, 8), SPA_PARAM_BUFFERS_blocks,
             SPA_POD_Int(1), SPA_PARAM_BUFFERS_size, SPA_POD_Int(kStride * kHeight), SPA_PARAM_BUFFERS_stride, SPA_POD_Int(kStride),
             SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int(1 << SPA_DATA_MemFd)))};
-        pw_stream_update_params(static_cast<TestSource*>(data)->stream_, params, 1);
+        pw_stream_update_params(static_cast<TestSource*>(data)->pipewire_.stream(), params, 1);
     }
     static void onProcess(void* data)
     {
         auto* self = static_cast<TestSource*>(data);
-        pw_buffer* buffer = pw_stream_dequeue_buffer(self->stream_);
+        pw_buffer* buffer = pw_stream_dequeue_buffer(self->pipewire_.stream());
         if (!buffer)
             return;
         spa_data& plane = buffer->buffer->datas[0];
@@ -129,18 +107,12 @@ private:
                     std::uint8_t* p = bytes + y * kStride + x * 4;
                     p[0] = std::uint8_t(self->blue.load()), p[1] = std::uint8_t(y), p[2] = std::uint8_t(x), p[3] = 0;
                 }
-            plane.chunk->offset = 0;
-            plane.chunk->size = std::uint32_t(kStride * kHeight);
-            plane.chunk->stride = kStride;
+            *plane.chunk = {0, std::uint32_t(kStride * kHeight), kStride, 0};
         }
-        pw_stream_queue_buffer(self->stream_, buffer);
+        pw_stream_queue_buffer(self->pipewire_.stream(), buffer);
     }
 
-    pw_thread_loop* loop_ = nullptr;
-    pw_context* context_ = nullptr;
-    pw_core* core_ = nullptr;
-    pw_stream* stream_ = nullptr;
-    spa_hook listener_{};
+    PipeWireStream pipewire_{"test-source"};
 };
 
 class PipeWireGrabberTest : public ::testing::Test {
@@ -159,12 +131,9 @@ protected:
             process->setStandardErrorFile(QProcess::nullDevice());
         }
         pipewire_.start(QStringLiteral("pipewire"), {});
-        for (int i = 0; i < 100 && !QFile::exists(socketPath()); ++i)
-            QThread::msleep(50);
-        if (!QFile::exists(socketPath()))
+        if (!waitUntil([this] { return QFile::exists(socketPath()); }))
             GTEST_SKIP() << "pipewire did not start";
         wireplumber_.start(QStringLiteral("wireplumber"), {});
-        pw_init(nullptr, nullptr);
     }
     void TearDown() override
     {
@@ -212,17 +181,14 @@ TEST_F(PipeWireGrabberTest, TakesTheStreamsPicturesAndFinishesWhenItEnds)
     };
     EXPECT_EQ(pixel(kWidth - 1, kHeight - 1), (std::vector<int>{kWidth - 1, kHeight - 1, 10, 255}));
     source.blue = 200;
-    for (int i = 0; i < 100 && pixel(0, 0)[2] != 200; ++i)
-        QThread::msleep(20);
+    waitUntil([&] { return pixel(0, 0)[2] == 200; });
     EXPECT_EQ(pixel(3, 2), (std::vector<int>{3, 2, 200, 255}));
 
     EXPECT_FALSE(grabber.value()->finished());
     ticking = false;
     ticker.join();
     source.close();
-    for (int i = 0; i < 150 && !grabber.value()->finished(); ++i)
-        QThread::msleep(20);
-    EXPECT_TRUE(grabber.value()->finished());
+    EXPECT_TRUE(waitUntil([&] { return grabber.value()->finished(); }));
     grabber.value().reset();
     EXPECT_TRUE(closed);
 }

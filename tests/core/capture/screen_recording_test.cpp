@@ -1,6 +1,7 @@
 // Recording from a grabber of the test's own: what the timeline and the files come to when the
 // pictures are known, without a display.
 #include "core/capture/screen_recording.h"
+#include "core/capture/stoppable_grabber.h"
 #include "core/formats/png_true_colour.h"
 #include "support/files.h"
 
@@ -18,17 +19,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Shows the picture of `shade`, 8 x 4, as the test sets it; fails once `failing` is set; is
-// finished (its stream ended) once `gone` is.
+// Shows the picture of `shade`, 8 x 4, as the test sets it; fails once `failing` is set.
 class ShadeGrabber final : public FrameGrabber {
 public:
-    ShadeGrabber(std::atomic<int>& shade, std::atomic<bool>& failing, const std::atomic<bool>* gone = nullptr)
-        : shade_(shade), failing_(failing), gone_(gone)
-    {
-    }
+    ShadeGrabber(std::atomic<int>& shade, std::atomic<bool>& failing) : shade_(shade), failing_(failing) {}
     int width() const override { return 8; }
     int height() const override { return 4; }
-    bool finished() const override { return gone_ && *gone_; }
     Result<RgbaImage> grab() override
     {
         if (failing_)
@@ -42,7 +38,6 @@ public:
 private:
     std::atomic<int>& shade_;
     std::atomic<bool>& failing_;
-    const std::atomic<bool>* gone_;
 };
 
 QStringList filesIn(const QString& folder)
@@ -91,38 +86,34 @@ TEST(ScreenRecording, KeepsChangesWithTheirTimeAndLeavesPausesOut)
     EXPECT_EQ(again.error().code, ErrorCode::InvalidArgument);
 }
 
-TEST(ScreenRecording, ASourceThatEndsEndsTheRecordingAndItsFramesAreKept)
+// A source that ends (a stop key pressed, a stream gone) ends the recording and keeps its frames; a
+// failed, cancelled or abandoned one leaves nothing behind.
+TEST(ScreenRecording, AnEndedSourceKeepsItsFramesAndFailedCancelledOrAbandonedLeavesNothing)
 {
     QTemporaryDir dir;
     std::atomic<int> shade{0};
     std::atomic<bool> failing{false}, gone{false};
-    auto started = ScreenRecording::start(std::make_unique<ShadeGrabber>(shade, failing, &gone), dir.filePath(QStringLiteral("r")));
-    ASSERT_TRUE(started);
-    std::this_thread::sleep_for(200ms);
-    shade = 1;
-    std::this_thread::sleep_for(200ms);
-    gone = true;
-    std::this_thread::sleep_for(150ms);
-    EXPECT_TRUE(started.value()->counts().ended);
-    const auto frames = started.value()->finish();
-    ASSERT_TRUE(frames) << frames.error().message.toStdString();
-    EXPECT_EQ(frames.value().size(), 2u);
-}
-
-TEST(ScreenRecording, FailedCancelledOrAbandonedLeavesNothingBehind)
-{
-    QTemporaryDir dir;
-    std::atomic<int> shade{0};
-    std::atomic<bool> failing{false};
     RecordingSettings settings;
     settings.framesPerSecond = 30;
     const auto recordChanging = [&](const QString& folder) {
-        auto started = ScreenRecording::start(std::make_unique<ShadeGrabber>(shade, failing), folder, settings);
+        auto started = ScreenRecording::start(
+            stoppableGrabber(std::make_unique<ShadeGrabber>(shade, failing), [&gone] { return gone.load(); }), folder, settings);
         EXPECT_TRUE(started);
         for (int i = 0; i < 8; ++i, std::this_thread::sleep_for(40ms))
             ++shade;
         return std::move(started).value();
     };
+    {
+        auto recording = recordChanging(dir.filePath(QStringLiteral("ended")));
+        gone = true;
+        std::this_thread::sleep_for(100ms);
+        EXPECT_TRUE(recording->counts().ended);
+        const auto frames = recording->finish();
+        ASSERT_TRUE(frames) << frames.error().message.toStdString();
+        EXPECT_GE(frames.value().size(), 2u);
+        QDir(dir.filePath(QStringLiteral("ended"))).removeRecursively();
+        gone = false;
+    }
     {
         auto recording = recordChanging(dir.filePath(QStringLiteral("cancelled/deep")));
         const auto frames = recording->finish([](int) { return false; });

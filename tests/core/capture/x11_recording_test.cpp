@@ -85,14 +85,9 @@ TEST_F(X11Recording, MovingWindowComesBackInOrderExactToThePixel)
     ASSERT_GE(steps.size(), 5u);  // 25 steps shown; a loaded machine may miss some
     EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()) && std::adjacent_find(steps.begin(), steps.end()) == steps.end());
 
-    // The same window as a region; one pixel more would take the black around it in.
-    MovingPattern moving(display(), 300, 200, 64, 48);
-    moving.start(120);
-    const CaptureTarget region{CaptureTarget::Kind::Region, {300, 200, 64, 48}, 0, 0};
-    const std::vector<int> regionSteps = recordSteps(region, moving, 2000ms);
-    EXPECT_GE(regionSteps.size(), 4u);
-    EXPECT_TRUE(std::is_sorted(regionSteps.begin(), regionSteps.end()));
-    auto wider = openX11Grabber({CaptureTarget::Kind::Region, {299, 200, 65, 48}, 0, 0}, false, display());
+    // A region recorded is the command line's test; exact to the pixel: one more takes the black
+    // around the window in.
+    auto wider = openX11Grabber({CaptureTarget::Kind::Region, {36, 21, 102, 67}, 0, 0}, false, display());
     ASSERT_TRUE(wider);
     auto picture = wider.value()->grab();
     ASSERT_TRUE(picture);
