@@ -34,12 +34,12 @@ struct ColumnLook {
 };
 
 constexpr std::array<ColumnLook, kFrameColumnCount> kColumns{{
-    {"NO", 700, Qt::AlignLeft},
-    {"Interval", 700, Qt::AlignRight},
-    {"Trans", 700, Qt::AlignHCenter},
-    {"Trans Color", 999, Qt::AlignLeft},
-    {"File Name", 1440, Qt::AlignLeft},
-    {"Full Path", 3440, Qt::AlignLeft},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "NO"), 700, Qt::AlignLeft},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "Interval"), 700, Qt::AlignRight},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "Trans"), 700, Qt::AlignHCenter},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "Trans Color"), 999, Qt::AlignLeft},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "File Name"), 1440, Qt::AlignLeft},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "Full Path"), 3440, Qt::AlignLeft},
 }};
 
 bool validColumn(int column) { return column >= 0 && column < kFrameColumnCount; }
@@ -178,7 +178,7 @@ void FrameListModel::thumbnailsChanged()
 
 QString FrameListModel::columnCaption(int column)
 {
-    return validColumn(column) ? QString::fromLatin1(kColumns[column].caption) : QString();
+    return validColumn(column) ? tr(kColumns[column].caption) : QString();
 }
 
 int FrameListModel::columnWidthTwips(int column) { return validColumn(column) ? kColumns[column].widthTwips : 0; }
@@ -325,7 +325,7 @@ bool FrameListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
 FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("ListView1"));
-    setAccessibleName(QStringLiteral("Frames"));
+    setAccessibleName(tr("Frames"));
     keyedRow_ = new QTimer(this);
     keyedRow_->setSingleShot(true);
     keyedRow_->setInterval(0);
@@ -345,7 +345,7 @@ FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::MoveAction);
     setDropIndicatorShown(true);
-    setAccessibleDescription(QStringLiteral("Drop picture files or folders here to add them as frames, a project "
+    setAccessibleDescription(tr("Drop picture files or folders here to add them as frames, a project "
                                             "to open it, or a video to add its frames; drag frames to reorder them."));
 }
 

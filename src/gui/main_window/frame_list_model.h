@@ -105,6 +105,7 @@ public:
     // from the list (a value just left was refused, and its box has the focus back).
     void setPickCheck(std::function<bool()> check) { pickCheck_ = std::move(check); }
 
+
 Q_SIGNALS:
     void rowClicked(int row);
     // The Delete key, pressed with the list in focus.
