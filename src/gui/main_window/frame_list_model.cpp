@@ -333,6 +333,10 @@ FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
         if (const int row = selectedRow(); row != 0)
             Q_EMIT rowClicked(row);
     });
+    columnsFit_ = new QTimer(this);
+    columnsFit_->setSingleShot(true);
+    columnsFit_->setInterval(0);
+    connect(columnsFit_, &QTimer::timeout, this, &FrameListView::fitColumnsToContents);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -347,6 +351,29 @@ FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
     setDropIndicatorShown(true);
     setAccessibleDescription(tr("Drop picture files or folders here to add them as frames, a project "
                                             "to open it, or a video to add its frames; drag frames to reorder them."));
+}
+
+void FrameListView::setModel(QAbstractItemModel* model)
+{
+    if (this->model())
+        disconnect(this->model(), nullptr, columnsFit_, nullptr);
+    QTreeView::setModel(model);
+    if (!model)
+        return;
+    const auto fitSoon = [this] { columnsFit_->start(); };
+    connect(model, &QAbstractItemModel::rowsInserted, columnsFit_, fitSoon);
+    connect(model, &QAbstractItemModel::dataChanged, columnsFit_, fitSoon);
+    connect(model, &QAbstractItemModel::modelReset, columnsFit_, fitSoon);
+}
+
+void FrameListView::fitColumnsToContents()
+{
+    if (!model() || model()->rowCount() == 0)
+        return;
+    // The last column, the full path, runs on to the right as far as its path goes.
+    for (int c = 0; c + 1 < header()->count(); ++c)
+        if (const int needed = std::max(sizeHintForColumn(c), header()->sectionSizeHint(c)); needed > header()->sectionSize(c))
+            header()->resizeSection(c, needed);
 }
 
 int FrameListView::selectedRow() const
