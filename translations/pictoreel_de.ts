@@ -840,11 +840,11 @@
     </message>
     <message>
         <source>%1 (&lt;a href=&quot;%2&quot;&gt;Frame Properties&lt;/a&gt;)</source>
-        <translation>%1 (&lt;a href=&quot;%2&quot;&gt;Frame-Eigenschaften&lt;/a&gt;)</translation>
+        <translation>%1 (&lt;a href=&quot;%2&quot;&gt;Frame&lt;/a&gt;)</translation>
     </message>
     <message>
         <source>Untick Transparent or choose another colour on the Frame Properties tab.</source>
-        <translation>Entfernen Sie das Häkchen bei „Transparent“ oder wählen Sie auf der Registerkarte „Frame-Eigenschaften“ eine andere Farbe.</translation>
+        <translation>Entfernen Sie das Häkchen bei „Transparent“ oder wählen Sie auf der Registerkarte „Frame“ eine andere Farbe.</translation>
     </message>
     <message>
         <source>Pictures</source>
@@ -1068,7 +1068,7 @@
     </message>
     <message>
         <source>Save</source>
-        <translation>Speichern</translation>
+        <translation>Sichern</translation>
     </message>
     <message>
         <source>Save the project</source>
@@ -1076,7 +1076,7 @@
     </message>
     <message>
         <source>Add</source>
-        <translation>Hinzufügen</translation>
+        <translation>Hinzu</translation>
     </message>
     <message>
         <source>Add Frames</source>
@@ -1092,7 +1092,7 @@
     </message>
     <message>
         <source>Up</source>
-        <translation>Hoch</translation>
+        <translation>Auf</translation>
     </message>
     <message>
         <source>Move the highlighted frame up</source>
@@ -1100,7 +1100,7 @@
     </message>
     <message>
         <source>Down</source>
-        <translation>Runter</translation>
+        <translation>Ab</translation>
     </message>
     <message>
         <source>Move the highlighted frame down</source>
@@ -1108,7 +1108,7 @@
     </message>
     <message>
         <source>View</source>
-        <translation>Vorschau</translation>
+        <translation>Ansicht</translation>
     </message>
     <message>
         <source>Preview the Animated GIF</source>
@@ -1124,7 +1124,7 @@
     </message>
     <message>
         <source>Play</source>
-        <translation>Abspielen</translation>
+        <translation>Play</translation>
     </message>
     <message>
         <source>Play the generated animated GIF</source>
@@ -1302,7 +1302,7 @@ Frame %1: %2
     </message>
     <message>
         <source>Set &amp;Folder ...</source>
-        <translation>Ordner &amp;festlegen ...</translation>
+        <translation>Ordner &amp;wählen ...</translation>
     </message>
     <message>
         <source>Temporary Files</source>
@@ -1441,15 +1441,15 @@ bitte geben Sie erneut einen gültigen Wert ein</translation>
     </message>
     <message>
         <source>Global Properties</source>
-        <translation>Allgemeine Eigenschaften</translation>
+        <translation>Allgemein</translation>
     </message>
     <message>
         <source>Frame Properties</source>
-        <translation>Frame-Eigenschaften</translation>
+        <translation>Frame</translation>
     </message>
     <message>
         <source>File Properties</source>
-        <translation>Dateieigenschaften</translation>
+        <translation>Datei</translation>
     </message>
     <message>
         <source>Width</source>
@@ -1461,7 +1461,7 @@ bitte geben Sie erneut einen gültigen Wert ein</translation>
     </message>
     <message>
         <source>Auto Size</source>
-        <translation>Automatisch</translation>
+        <translation>Auto</translation>
     </message>
     <message>
         <source>Auto Size Width</source>
@@ -1485,7 +1485,7 @@ bitte geben Sie erneut einen gültigen Wert ein</translation>
     </message>
     <message>
         <source>Loop Infinitely</source>
-        <translation>Endlos wiederholen</translation>
+        <translation>Endlos</translation>
     </message>
     <message>
         <source>Output File Name</source>
@@ -1557,7 +1557,7 @@ bitte geben Sie erneut einen gültigen Wert ein</translation>
     </message>
     <message>
         <source>Fit:</source>
-        <translation>Einpassen:</translation>
+        <translation>Anpassen:</translation>
     </message>
     <message>
         <source>Choose the colour of the bars</source>
@@ -1573,7 +1573,7 @@ bitte geben Sie erneut einen gültigen Wert ein</translation>
     </message>
     <message>
         <source>Keep aspect ratio</source>
-        <translation>Seitenverhältnis beibehalten</translation>
+        <translation>Proportional</translation>
     </message>
     <message>
         <source>Quality:</source>
@@ -1620,6 +1620,18 @@ bitte geben Sie erneut einen gültigen Wert ein</translation>
     <message>
         <source>Yes</source>
         <translation>Ja</translation>
+    </message>
+    <message>
+        <source>Stretch</source>
+        <translation>Strecken</translation>
+    </message>
+    <message>
+        <source>Fit Inside</source>
+        <translation>Einpassen</translation>
+    </message>
+    <message>
+        <source>Fill</source>
+        <translation>Füllen</translation>
     </message>
 </context>
 <context>

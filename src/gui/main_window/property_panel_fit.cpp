@@ -41,8 +41,11 @@ void PropertyPanel::buildFitRows()
     QWidget* p = Picture2;
     cboFit = new QComboBox(p);
     cboFit->setObjectName(QStringLiteral("cboFit"));
-    for (FitMode mode : {FitMode::Stretch, FitMode::Contain, FitMode::Cover})
-        cboFit->addItem(fitModeText(mode));
+    // Each entry shows its name in the window's language and holds the project's name as its data.
+    const std::pair<FitMode, const char*> modes[] = {
+        {FitMode::Stretch, QT_TR_NOOP("Stretch")}, {FitMode::Contain, QT_TR_NOOP("Fit Inside")}, {FitMode::Cover, QT_TR_NOOP("Fill")}};
+    for (const auto& [mode, caption] : modes)
+        cboFit->addItem(tr(caption), fitModeText(mode));
     place(cboFit, kBoxLeft, rowTop(6), 1215, kBoxHeight);
     nameLabel(p, "lblFit", tr("Fit:"), 6, cboFit);
 
@@ -107,7 +110,7 @@ void PropertyPanel::buildFitRows()
 
 void PropertyPanel::readFitRows(ProjectProperties& properties) const
 {
-    const FitMode mode = fitModeFromText(cboFit->currentText());
+    const FitMode mode = fitModeFromText(cboFit->currentData().toString());
     properties.fit = mode == FitMode::Stretch ? QString() : fitModeText(mode);
     properties.fitBackground = fitColor_ ? QString::number(*fitColor_) : QString();
     properties.maxSize = txtMaxSize->text().trimmed();
@@ -116,7 +119,7 @@ void PropertyPanel::readFitRows(ProjectProperties& properties) const
 
 void PropertyPanel::showFitRows(const ProjectProperties& properties)
 {
-    cboFit->setCurrentText(fitModeText(fitModeFromText(properties.fit)));
+    cboFit->setCurrentIndex(cboFit->findData(fitModeText(fitModeFromText(properties.fit))));
     setFitColor(frameStyleFor(properties).fitBackground);
     txtMaxSize->setText(properties.maxSize);
     spnQuality->setValue(qualityFromText(properties.quality).value_or(0));
