@@ -279,6 +279,46 @@
         <source>Frames:</source>
         <translation>Frames:</translation>
     </message>
+    <message>
+        <source>Top left</source>
+        <translation>Oben links</translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation>Oben</translation>
+    </message>
+    <message>
+        <source>Top right</source>
+        <translation>Oben rechts</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>Links</translation>
+    </message>
+    <message>
+        <source>Centre</source>
+        <translation>Mitte</translation>
+    </message>
+    <message>
+        <source>Right</source>
+        <translation>Rechts</translation>
+    </message>
+    <message>
+        <source>Bottom left</source>
+        <translation>Unten links</translation>
+    </message>
+    <message>
+        <source>Bottom</source>
+        <translation>Unten</translation>
+    </message>
+    <message>
+        <source>Bottom right</source>
+        <translation>Unten rechts</translation>
+    </message>
+    <message>
+        <source>At a point (x, y)</source>
+        <translation>An einem Punkt (x, y)</translation>
+    </message>
 </context>
 <context>
     <name>pictoreel::ConverterWindow</name>
@@ -698,7 +738,7 @@
     </message>
     <message>
         <source>&amp;Clear All</source>
-        <translation>Alle &amp;entfernen</translation>
+        <translation>L&amp;eeren</translation>
     </message>
     <message>
         <source>&amp;Save</source>
@@ -1373,7 +1413,7 @@ Frame %1: %2
     </message>
     <message>
         <source>&amp;Load File ...</source>
-        <translation>Datei &amp;laden ...</translation>
+        <translation>&amp;Laden ...</translation>
     </message>
     <message>
         <source>Animated GIF file</source>

@@ -53,11 +53,18 @@ void showSwatch(QPushButton* swatch, std::int32_t colourRef)
 }
 
 // The places of the position box, in the order of CaptionAnchor.
-#define PLACE(text) QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", text)
-const char* const kPlaces[] = {PLACE("Top left"),    PLACE("Top"),    PLACE("Top right"),    PLACE("Left"),
-                               PLACE("Centre"),      PLACE("Right"),  PLACE("Bottom left"),  PLACE("Bottom"),
-                               PLACE("Bottom right"), PLACE("At a point (x, y)")};
-#undef PLACE
+const char* const kPlaces[] = {
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Top left"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Top"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Top right"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Left"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Centre"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Right"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Bottom left"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Bottom"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Bottom right"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "At a point (x, y)"),
+};
 
 }  // namespace
 
