@@ -641,7 +641,7 @@
     </message>
     <message>
         <source>Trans Color</source>
-        <translation>Transp.-Farbe</translation>
+        <translation>Farbe</translation>
     </message>
     <message>
         <source>File Name</source>
@@ -1249,6 +1249,10 @@
     <message>
         <source>Open Video File ...</source>
         <translation>Videodatei öffnen ...</translation>
+    </message>
+    <message>
+        <source>New Project - Pictoreel</source>
+        <translation>Neues Projekt - Pictoreel</translation>
     </message>
 </context>
 <context>

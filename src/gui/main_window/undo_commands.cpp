@@ -70,7 +70,7 @@ void MainWindow::showUndoState()
 {
     mnuEditUndo->setEnabled(undoHistory_.canUndo());
     mnuEditRedo->setEnabled(undoHistory_.canRedo());
-    const QString title = projectWindowTitle(projectFile_);
+    const QString title = projectFile_.isEmpty() ? tr("New Project - Pictoreel") : projectWindowTitle(projectFile_);
     setWindowTitle(undoHistory_.isModified() ? u'*' + title : title);
 }
 
