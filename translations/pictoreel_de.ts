@@ -771,6 +771,13 @@
     </message>
 </context>
 <context>
+    <name>pictoreel::MadeGifTransfer</name>
+    <message>
+        <source>Copy GIF</source>
+        <translation>GIF kopieren</translation>
+    </message>
+</context>
+<context>
     <name>pictoreel::MainWindow</name>
     <message>
         <source>Open Image Files ...</source>
