@@ -23,7 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, hicolor-icon-theme, libmagickcore-6.q16-6-extra, libemf2svg1, libuemf0, librsvg2-2, libwebp7, libwebpmux3, libwebpdemux2, fonts-dejavu-core, libpipewire-0.3-0, libqt6dbus6")
 # The desktop's own file dialogs (through the portal, or GTK's), where the desktop offers them;
-# the ScreenCast portal and PipeWire, which a Wayland session is recorded through.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-xdgdesktopportal-platformtheme | qt6-gtk-platformtheme, xdg-desktop-portal, pipewire")
+# the ScreenCast portal and PipeWire, which a Wayland session is recorded through; Qt's own texts
+# in the user's language (the windows' own translations are compiled in).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-xdgdesktopportal-platformtheme | qt6-gtk-platformtheme, xdg-desktop-portal, pipewire, qt6-translations-l10n")
 # Only the programs and their files: tests and benchmarks install nothing.
 include(CPack)

@@ -10,6 +10,7 @@
 #include "gui/main_window/property_panel.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/app/shell.h"
+#include "gui/app/translations.h"
 #include "core/media/imaging_component.h"
 #include "core/media/player_component.h"
 #include "gui/extractor/extractor_window.h"
@@ -25,6 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QPainter>
 #include <QProcess>
@@ -246,6 +248,8 @@ int main(int argc, char** argv)
         std::fputs("usage: gui_screenshot_tour OUTPUT_FOLDER\n", stderr);
         return 2;
     }
+    // In the system's language, as the program starts: LANG=de_DE.UTF-8 photographs the German windows.
+    installTranslations(QLocale::system());
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     const QString programFolder = out + QStringLiteral("/program");
     QDir().mkpath(programFolder);
@@ -288,6 +292,9 @@ int main(int argc, char** argv)
 
     window.resize(560, 420);
     ok &= shoot(out, QStringLiteral("08-narrow-window"));
+    window.showMaximized();
+    ok &= shoot(out, QStringLiteral("09-maximised"));
+    window.showNormal();
 
     ok &= tourToolWindows(window, out, programFolder);
     ok &= tourExtractor(out, out + QStringLiteral("/sample"));

@@ -3,6 +3,7 @@
 #include "core/base/image.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -157,7 +158,7 @@ std::optional<std::int32_t> QtDialogs::chooseColor(QWidget* parent)
 
 std::optional<QString> QtDialogs::browseForFolder(QWidget* parent)
 {
-    const QString folder = QFileDialog::getExistingDirectory(parent, QStringLiteral("Please locate a directory"));
+    const QString folder = QFileDialog::getExistingDirectory(parent, QCoreApplication::translate("pictoreel::QtDialogs", "Please locate a directory"));
     if (folder.isEmpty())
         return std::nullopt;
     return folder;

@@ -8,6 +8,7 @@
 #include "gui/app/dialogs.h"
 #include "gui/widgets/twips.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -28,7 +29,7 @@ constexpr int kClientWidth = 6135;
 // A group at (240, top), its file box and its "..." button inside.
 QGroupBox* makeFileGroup(QWidget* parent, const char* name, const char* caption, int top)
 {
-    auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
+    auto* group = new QGroupBox(QCoreApplication::translate("pictoreel::ConverterWindow", caption), parent);
     group->setObjectName(QLatin1String(name));
     group->setGeometry(twipsRect(240, top, 5655, 855));
     return group;
@@ -62,7 +63,7 @@ ConverterWindow::ConverterWindow(const ConverterTexts& texts, Dialogs& dialogs, 
     : QDialog(parent), texts_(texts), dialogs_(dialogs)
 {
     setObjectName(QLatin1String(texts.objectName));
-    setWindowTitle(QString::fromUtf8(texts.caption));
+    setWindowTitle(tr(texts.caption));
     setAccessibleName(windowTitle());
     applyCompactFont(this);
 
@@ -70,23 +71,23 @@ ConverterWindow::ConverterWindow(const ConverterTexts& texts, Dialogs& dialogs, 
     Frame2 = makeFileGroup(this, "Frame2", texts.targetGroup, 1320);
     QGroupBox* aviGroup = texts.aviToGif ? Frame1 : Frame2;
     QGroupBox* gifGroup = texts.aviToGif ? Frame2 : Frame1;
-    txtAVI = makeFileBox(aviGroup, "txtAVI", QStringLiteral("AVI file"));
-    txtGIF = makeFileBox(gifGroup, "txtGIF", QStringLiteral("GIF file"));
+    txtAVI = makeFileBox(aviGroup, "txtAVI", tr("AVI file"));
+    txtGIF = makeFileBox(gifGroup, "txtGIF", tr("GIF file"));
     const QRect dots = twipsRect(5040, 360, 405, 315);
-    cmdAVI = makeButton(aviGroup, "cmdAVI", QStringLiteral("..."), dots, QStringLiteral("Choose the AVI file"));
-    cmdGIF = makeButton(gifGroup, "cmdGIF", QStringLiteral("..."), dots, QStringLiteral("Choose the GIF file"));
+    cmdAVI = makeButton(aviGroup, "cmdAVI", QStringLiteral("..."), dots, tr("Choose the AVI file"));
+    cmdGIF = makeButton(gifGroup, "cmdGIF", QStringLiteral("..."), dots, tr("Choose the GIF file"));
 
     pbPer = new QProgressBar(this);
     pbPer->setObjectName(QStringLiteral("pbPer"));
-    pbPer->setAccessibleName(QStringLiteral("Progress"));
+    pbPer->setAccessibleName(tr("Progress"));
     pbPer->setRange(0, 100);
     pbPer->setTextVisible(false);
     pbPer->setGeometry(twipsRect(240, 2430, 3015, 315));
     pbPer->hide();
-    cmdConvert = makeButton(this, "cmdConvert", QStringLiteral("&Convert"), twipsRect(3360, 2400, 1215, 375),
-                            QStringLiteral("Convert"));
-    cmdClose = makeButton(this, "cmdClose", QStringLiteral("Close"), twipsRect(4680, 2400, 1215, 375),
-                          QStringLiteral("Close"));
+    cmdConvert = makeButton(this, "cmdConvert", tr("&Convert"), twipsRect(3360, 2400, 1215, 375),
+                            tr("Convert"));
+    cmdClose = makeButton(this, "cmdClose", tr("Close"), twipsRect(4680, 2400, 1215, 375),
+                          tr("Close"));
 
     setTabOrder(sourceBox(), texts.aviToGif ? cmdAVI : cmdGIF);
     setTabOrder(texts.aviToGif ? cmdAVI : cmdGIF, targetBox());
@@ -146,15 +147,15 @@ void ConverterWindow::convert()
         return;
     const QString source = sourceBox()->text(), target = targetBox()->text();
     if (source.isEmpty()) {
-        dialogs_.inform(this, QString::fromUtf8(texts_.noSource));
+        dialogs_.inform(this, tr(texts_.noSource));
         return;
     }
     if (target.isEmpty()) {
-        dialogs_.inform(this, QString::fromUtf8(texts_.noTarget));
+        dialogs_.inform(this, tr(texts_.noTarget));
         return;
     }
     if (!QFileInfo(source).isFile()) {
-        dialogs_.inform(this, QLatin1String(kFileDoesNotExist) + QStringLiteral("\r\n") + source);
+        dialogs_.inform(this, tr(kFileDoesNotExist) + QStringLiteral("\r\n") + source);
         return;
     }
     if (Status usable = checkConversionTarget(source, target); !usable) {  // it would be destroyed
@@ -203,7 +204,7 @@ void ConverterWindow::conversionDone(const Status& status)
     } else {
         endConversion();
         if (status.error().code != ErrorCode::Cancelled && !job_.stopRequested())
-            dialogs_.messageBox(this, QString::fromUtf8(texts_.failed) + QStringLiteral("\n\n") + status.error().text(),
+            dialogs_.messageBox(this, tr(texts_.failed) + QStringLiteral("\n\n") + status.error().text(),
                                 QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     }
     Q_EMIT conversionFinished();
@@ -223,9 +224,9 @@ void ConverterWindow::showConversionProgress(int percent)
     endConversion();
     const QString note = std::exchange(cutShortNote_, QString());
     if (note.isEmpty())
-        dialogs_.messageBox(this, QLatin1String(kConvertedSuccessfully), QString(), MessageIcon::None, MessageButtons::Ok);
+        dialogs_.messageBox(this, tr(kConvertedSuccessfully), QString(), MessageIcon::None, MessageButtons::Ok);
     else  // told, not passed over: the target holds only the part before the break
-        dialogs_.messageBox(this, QLatin1String(kConvertedSuccessfully) + QStringLiteral("\n\n") + note + u'.', QString(),
+        dialogs_.messageBox(this, tr(kConvertedSuccessfully) + QStringLiteral("\n\n") + note + u'.', QString(),
                             MessageIcon::Exclamation, MessageButtons::Ok);
 }
 

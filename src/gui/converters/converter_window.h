@@ -20,8 +20,8 @@ namespace pictoreel {
 
 class Dialogs;
 
-inline constexpr auto kConvertedSuccessfully = "Converted Successfully";
-inline constexpr auto kFileDoesNotExist = "The following file does not exist!";
+inline constexpr auto kConvertedSuccessfully = QT_TRANSLATE_NOOP("pictoreel::ConverterWindow", "Converted Successfully");
+inline constexpr auto kFileDoesNotExist = QT_TRANSLATE_NOOP("pictoreel::ConverterWindow", "The following file does not exist!");
 
 // What makes one twin: its direction, names, texts and filters.
 struct ConverterTexts {

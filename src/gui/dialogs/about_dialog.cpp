@@ -48,8 +48,8 @@ void makeLink(QLabel* label)
 AboutDialog::AboutDialog(const QString& logoFile, Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell)
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About Pictoreel"));
-    setAccessibleName(QStringLiteral("About Pictoreel"));
+    setWindowTitle(tr("About Pictoreel"));
+    setAccessibleName(tr("About Pictoreel"));
     applyCompactFont(this);
     setMouseTracking(true);
 
@@ -61,15 +61,15 @@ AboutDialog::AboutDialog(const QString& logoFile, Shell& shell, QWidget* parent)
 
     PlayGif1 = new GifView(Frame1);
     PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
-    PlayGif1->setAccessibleName(QStringLiteral("Logo"));
+    PlayGif1->setAccessibleName(tr("Logo"));
     PlayGif1->move(twipsToPixels(120), twipsToPixels(240));
 
-    Label4 = makeLabel(Frame1, "Label4", QStringLiteral("How Beautiful :)"), 720, 1440);
+    Label4 = makeLabel(Frame1, "Label4", tr("How Beautiful :)"), 720, 1440);
     lblName = makeLabel(Frame1, "lblName", QString(), 2520, 360);
     lblVer = makeLabel(Frame1, "lblVer", QString(), 4800, 360);
-    Label1 = makeLabel(Frame1, "Label1", QStringLiteral("Website"), 2520, 840);
+    Label1 = makeLabel(Frame1, "Label1", tr("Website"), 2520, 840);
     lblWeb = makeLabel(Frame1, "lblWeb", QString(), 3360, 840);
-    Label3 = makeLabel(Frame1, "Label3", QStringLiteral("Support"), 2520, 1200);
+    Label3 = makeLabel(Frame1, "Label3", tr("Support"), 2520, 1200);
     lblSupp = makeLabel(Frame1, "lblSupp", QString(), 3360, 1200);
     QFont title = lblName->font();
     title.setBold(true);

@@ -19,22 +19,22 @@ AnimationFramesDialog::AnimationFramesDialog(Dialogs& dialogs, const QString& an
     : QDialog(parent), dialogs_(dialogs), animation_(animation), folder_(folder)
 {
     setObjectName(QStringLiteral("frmAnimationFrames"));
-    setWindowTitle(QStringLiteral("Import Animation Frames"));
+    setWindowTitle(tr("Import Animation Frames"));
     setAccessibleName(windowTitle());
     applyCompactFont(this);
 
     auto* layout = new QVBoxLayout(this);
-    auto* name = new QLabel(QStringLiteral("Taking %1 apart into %2 ...").arg(QFileInfo(animation).fileName(), folder));
+    auto* name = new QLabel(tr("Taking %1 apart into %2 ...").arg(QFileInfo(animation).fileName(), folder));
     name->setObjectName(QStringLiteral("lblAnimation"));
     name->setAccessibleName(name->text());
     layout->addWidget(name);
     pbPer = new QProgressBar;
     pbPer->setObjectName(QStringLiteral("pbPer"));
-    pbPer->setAccessibleName(QStringLiteral("Progress"));
+    pbPer->setAccessibleName(tr("Progress"));
     pbPer->setRange(0, 100);
     pbPer->setTextVisible(false);
     layout->addWidget(pbPer);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"));
+    CancelButton = new QPushButton(tr("Cancel"));
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     CancelButton->setAccessibleName(CancelButton->text());
     auto* buttons = new QHBoxLayout;
@@ -80,7 +80,7 @@ void AnimationFramesDialog::extractionDone(const Result<ImportedAnimation>& outc
         return;
     }
     if (outcome.error().code != ErrorCode::Cancelled && !job_.stopRequested())
-        dialogs_.messageBox(this, QStringLiteral("The frames of the animation could not be extracted.\n\n") + outcome.error().text(),
+        dialogs_.messageBox(this, tr("The frames of the animation could not be extracted.\n\n") + outcome.error().text(),
                             QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     QDialog::reject();
 }

@@ -5,6 +5,7 @@
 #include "gui/widgets/compact_font.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontComboBox>
@@ -52,22 +53,32 @@ void showSwatch(QPushButton* swatch, std::int32_t colourRef)
 }
 
 // The places of the position box, in the order of CaptionAnchor.
-const char* const kPlaces[] = {"Top left", "Top", "Top right", "Left", "Centre", "Right",
-                               "Bottom left", "Bottom", "Bottom right", "At a point (x, y)"};
+const char* const kPlaces[] = {
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Top left"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Top"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Top right"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Left"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Centre"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Right"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Bottom left"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Bottom"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "Bottom right"),
+    QT_TRANSLATE_NOOP("pictoreel::CaptionsDialog", "At a point (x, y)"),
+};
 
 }  // namespace
 
 QString captionListText(const CaptionLayer& layer)
 {
     const QString line = layer.text.section(u'\n', 0, 0).trimmed();
-    return line.isEmpty() ? QStringLiteral("(no text)") : line;
+    return line.isEmpty() ? QCoreApplication::translate("pictoreel::CaptionsDialog", "(no text)") : line;
 }
 
 CaptionsDialog::CaptionsDialog(Dialogs& dialogs, CaptionLayers layers, int frameCount, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), layers_(std::move(layers)), frameCount_(std::max(1, frameCount))
 {
     setObjectName(QStringLiteral("frmCaptions"));
-    setWindowTitle(QStringLiteral("Captions"));
+    setWindowTitle(tr("Captions"));
     setAccessibleName(windowTitle());
     applyCompactFont(this);
     auto* page = new QVBoxLayout(this);
@@ -84,8 +95,8 @@ CaptionsDialog::CaptionsDialog(Dialogs& dialogs, CaptionLayers layers, int frame
     columns->addLayout(listColumn);
     columns->addWidget(fraCaption, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    named(buttons->button(QDialogButtonBox::Ok), "OKButton", QStringLiteral("OK"));
-    named(buttons->button(QDialogButtonBox::Cancel), "CancelButton", QStringLiteral("Cancel"));
+    named(buttons->button(QDialogButtonBox::Ok), "OKButton", tr("OK"));
+    named(buttons->button(QDialogButtonBox::Cancel), "CancelButton", tr("Cancel"));
     page->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -94,12 +105,12 @@ CaptionsDialog::CaptionsDialog(Dialogs& dialogs, CaptionLayers layers, int frame
 
 void CaptionsDialog::buildList()
 {
-    lstCaptions = named(new QListWidget, "lstCaptions", QStringLiteral("Captions"));
+    lstCaptions = named(new QListWidget, "lstCaptions", tr("Captions"));
     lstCaptions->setMaximumWidth(180);
-    cmdAddCaption = button("cmdAddCaption", QStringLiteral("&Add"));
-    cmdRemoveCaption = button("cmdRemoveCaption", QStringLiteral("&Remove"));
-    cmdCaptionUp = button("cmdCaptionUp", QStringLiteral("&Up"));
-    cmdCaptionDown = button("cmdCaptionDown", QStringLiteral("Do&wn"));
+    cmdAddCaption = button("cmdAddCaption", tr("&Add"));
+    cmdRemoveCaption = button("cmdRemoveCaption", tr("&Remove"));
+    cmdCaptionUp = button("cmdCaptionUp", tr("&Up"));
+    cmdCaptionDown = button("cmdCaptionDown", tr("Do&wn"));
     connect(lstCaptions, &QListWidget::currentRowChanged, this, [this] { showLayer(); });
     connect(cmdAddCaption, &QPushButton::clicked, this, &CaptionsDialog::addLayer);
     connect(cmdRemoveCaption, &QPushButton::clicked, this, &CaptionsDialog::removeLayer);
@@ -109,55 +120,55 @@ void CaptionsDialog::buildList()
 
 void CaptionsDialog::buildEditor()
 {
-    fraCaption = named(new QWidget, "fraCaption", QStringLiteral("Caption"));
+    fraCaption = named(new QWidget, "fraCaption", tr("Caption"));
     auto* form = new QFormLayout(fraCaption);
-    txtCaptionText = named(new QPlainTextEdit, "txtCaptionText", QStringLiteral("Text"));
+    txtCaptionText = named(new QPlainTextEdit, "txtCaptionText", tr("Text"));
     txtCaptionText->setFixedHeight(60);
-    form->addRow(QStringLiteral("&Text:"), txtCaptionText);
-    cboCaptionFont = named(new QFontComboBox, "cboCaptionFont", QStringLiteral("Font"));
-    form->addRow(QStringLiteral("&Font:"), cboCaptionFont);
-    txtCaptionSize = spinBox("txtCaptionSize", QStringLiteral("Size"), 1, kCaptionMaxSize);
-    chkCaptionBold = named(new QCheckBox(QStringLiteral("&Bold")), "chkCaptionBold", QStringLiteral("Bold"));
-    chkCaptionItalic = named(new QCheckBox(QStringLiteral("&Italic")), "chkCaptionItalic", QStringLiteral("Italic"));
+    form->addRow(tr("&Text:"), txtCaptionText);
+    cboCaptionFont = named(new QFontComboBox, "cboCaptionFont", tr("Font"));
+    form->addRow(tr("&Font:"), cboCaptionFont);
+    txtCaptionSize = spinBox("txtCaptionSize", tr("Size"), 1, kCaptionMaxSize);
+    chkCaptionBold = named(new QCheckBox(tr("&Bold")), "chkCaptionBold", tr("Bold"));
+    chkCaptionItalic = named(new QCheckBox(tr("&Italic")), "chkCaptionItalic", tr("Italic"));
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(txtCaptionSize);
     sizeRow->addWidget(chkCaptionBold);
     sizeRow->addWidget(chkCaptionItalic);
-    form->addRow(QStringLiteral("Size:"), sizeRow);
-    cmdCaptionColour = button("cmdCaptionColour", QStringLiteral("Colour"));
-    form->addRow(QStringLiteral("Colour:"), cmdCaptionColour);
-    cmdCaptionOutlineColour = button("cmdCaptionOutlineColour", QStringLiteral("Outline colour"));
-    txtCaptionOutline = spinBox("txtCaptionOutline", QStringLiteral("Outline width"), 0, kCaptionMaxOutlineWidth);
+    form->addRow(tr("Size:"), sizeRow);
+    cmdCaptionColour = button("cmdCaptionColour", tr("Colour"));
+    form->addRow(tr("Colour:"), cmdCaptionColour);
+    cmdCaptionOutlineColour = button("cmdCaptionOutlineColour", tr("Outline colour"));
+    txtCaptionOutline = spinBox("txtCaptionOutline", tr("Outline width"), 0, kCaptionMaxOutlineWidth);
     auto* outlineRow = new QHBoxLayout;
     outlineRow->addWidget(cmdCaptionOutlineColour);
     outlineRow->addWidget(txtCaptionOutline);
-    form->addRow(QStringLiteral("Outline:"), outlineRow);
-    chkCaptionBox = named(new QCheckBox(QStringLiteral("Bo&x behind the text")), "chkCaptionBox", QStringLiteral("Box behind the text"));
-    cmdCaptionBoxColour = button("cmdCaptionBoxColour", QStringLiteral("Box colour"));
+    form->addRow(tr("Outline:"), outlineRow);
+    chkCaptionBox = named(new QCheckBox(tr("Bo&x behind the text")), "chkCaptionBox", tr("Box behind the text"));
+    cmdCaptionBoxColour = button("cmdCaptionBoxColour", tr("Box colour"));
     auto* boxRow = new QHBoxLayout;
     boxRow->addWidget(chkCaptionBox);
     boxRow->addWidget(cmdCaptionBoxColour);
     form->addRow(boxRow);
-    cboCaptionPosition = named(new QComboBox, "cboCaptionPosition", QStringLiteral("Position"));
+    cboCaptionPosition = named(new QComboBox, "cboCaptionPosition", tr("Position"));
     for (const char* place : kPlaces)
-        cboCaptionPosition->addItem(QLatin1String(place));
-    form->addRow(QStringLiteral("&Position:"), cboCaptionPosition);
-    txtCaptionMargin = spinBox("txtCaptionMargin", QStringLiteral("Margin"), 0, kCaptionMaxMargin);
-    form->addRow(QStringLiteral("&Margin:"), txtCaptionMargin);
-    txtCaptionX = spinBox("txtCaptionX", QStringLiteral("X"), -kCaptionMaxMargin, kCaptionMaxMargin);
-    txtCaptionY = spinBox("txtCaptionY", QStringLiteral("Y"), -kCaptionMaxMargin, kCaptionMaxMargin);
+        cboCaptionPosition->addItem(tr(place));
+    form->addRow(tr("&Position:"), cboCaptionPosition);
+    txtCaptionMargin = spinBox("txtCaptionMargin", tr("Margin"), 0, kCaptionMaxMargin);
+    form->addRow(tr("&Margin:"), txtCaptionMargin);
+    txtCaptionX = spinBox("txtCaptionX", tr("X"), -kCaptionMaxMargin, kCaptionMaxMargin);
+    txtCaptionY = spinBox("txtCaptionY", tr("Y"), -kCaptionMaxMargin, kCaptionMaxMargin);
     auto* pointRow = new QHBoxLayout;
     pointRow->addWidget(txtCaptionX);
     pointRow->addWidget(txtCaptionY);
-    form->addRow(QStringLiteral("X, Y:"), pointRow);
-    chkCaptionAllFrames = named(new QCheckBox(QStringLiteral("A&ll frames")), "chkCaptionAllFrames", QStringLiteral("All frames"));
-    txtCaptionFrom = spinBox("txtCaptionFrom", QStringLiteral("From frame"), 1, kMaxProjectFrames);
-    txtCaptionTo = spinBox("txtCaptionTo", QStringLiteral("To frame"), 1, kMaxProjectFrames);
+    form->addRow(tr("X, Y:"), pointRow);
+    chkCaptionAllFrames = named(new QCheckBox(tr("A&ll frames")), "chkCaptionAllFrames", tr("All frames"));
+    txtCaptionFrom = spinBox("txtCaptionFrom", tr("From frame"), 1, kMaxProjectFrames);
+    txtCaptionTo = spinBox("txtCaptionTo", tr("To frame"), 1, kMaxProjectFrames);
     auto* framesRow = new QHBoxLayout;
     framesRow->addWidget(chkCaptionAllFrames);
     framesRow->addWidget(txtCaptionFrom);
     framesRow->addWidget(txtCaptionTo);
-    form->addRow(QStringLiteral("Frames:"), framesRow);
+    form->addRow(tr("Frames:"), framesRow);
 
     const auto changed = [this] { readLayer(); };
     connect(txtCaptionText, &QPlainTextEdit::textChanged, this, changed);
@@ -188,7 +199,7 @@ void CaptionsDialog::addLayer()
     if (static_cast<int>(layers_.size()) >= kMaxCaptions)
         return;
     CaptionLayer layer;
-    layer.text = QStringLiteral("Caption");
+    layer.text = tr("Caption");
     layers_.push_back(layer);
     showList(static_cast<int>(layers_.size()) - 1);
     txtCaptionText->setFocus();

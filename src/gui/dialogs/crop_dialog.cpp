@@ -14,7 +14,7 @@ namespace pictoreel {
 CropDialog::CropDialog(QWidget* parent) : QDialog(parent, Qt::Tool)
 {
     setObjectName(QStringLiteral("frmCrop"));
-    setWindowTitle(QStringLiteral("Crop"));
+    setWindowTitle(tr("Crop"));
     setAccessibleName(windowTitle());
     applyCompactFont(this);
     auto* form = new QFormLayout(this);
@@ -30,30 +30,30 @@ CropDialog::CropDialog(QWidget* parent) : QDialog(parent, Qt::Tool)
         });
         return spin;
     };
-    txtCropX = box("txtCropX", QStringLiteral("&X:"));
-    txtCropY = box("txtCropY", QStringLiteral("&Y:"));
-    txtCropWidth = box("txtCropWidth", QStringLiteral("&Width:"));
-    txtCropHeight = box("txtCropHeight", QStringLiteral("&Height:"));
+    txtCropX = box("txtCropX", tr("&X:"));
+    txtCropY = box("txtCropY", tr("&Y:"));
+    txtCropWidth = box("txtCropWidth", tr("&Width:"));
+    txtCropHeight = box("txtCropHeight", tr("&Height:"));
     cboCropAspect = new QComboBox;
     cboCropAspect->setObjectName(QStringLiteral("cboCropAspect"));
-    cboCropAspect->setAccessibleName(QStringLiteral("Aspect"));
+    cboCropAspect->setAccessibleName(tr("Aspect"));
     for (const CropAspect& aspect : kCropAspects)
-        cboCropAspect->addItem(QLatin1String(aspect.name), aspect.ratio);
-    form->addRow(QStringLiteral("&Aspect:"), cboCropAspect);
+        cboCropAspect->addItem(tr(aspect.name), aspect.ratio);
+    form->addRow(tr("&Aspect:"), cboCropAspect);
     connect(cboCropAspect, &QComboBox::activated, this,
             [this](int index) { Q_EMIT aspectChosen(cboCropAspect->itemData(index).toDouble()); });
     auto* buttons = new QDialogButtonBox;
-    QPushButton* apply = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::AcceptRole);
+    QPushButton* apply = buttons->addButton(tr("Apply"), QDialogButtonBox::AcceptRole);
     apply->setObjectName(QStringLiteral("OKButton"));
-    apply->setAccessibleName(QStringLiteral("Apply"));
+    apply->setAccessibleName(tr("Apply"));
     apply->setDefault(true);
-    QPushButton* reset = buttons->addButton(QStringLiteral("&Reset"), QDialogButtonBox::ResetRole);
+    QPushButton* reset = buttons->addButton(tr("&Reset"), QDialogButtonBox::ResetRole);
     reset->setObjectName(QStringLiteral("cmdCropReset"));
-    reset->setAccessibleName(QStringLiteral("Reset"));
+    reset->setAccessibleName(tr("Reset"));
     reset->setAutoDefault(false);
     QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
     cancel->setObjectName(QStringLiteral("CancelButton"));
-    cancel->setAccessibleName(QStringLiteral("Cancel"));
+    cancel->setAccessibleName(tr("Cancel"));
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -12,13 +12,13 @@ namespace pictoreel {
 HelpWindow::HelpWindow(const QString& page, QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmHelp"));
-    setWindowTitle(QStringLiteral("Pictoreel Help"));
-    setAccessibleName(QStringLiteral("Pictoreel Help"));
+    setWindowTitle(tr("Pictoreel Help"));
+    setAccessibleName(tr("Pictoreel Help"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     browser_ = new QTextBrowser(this);
     browser_->setObjectName(QStringLiteral("txtHelp"));
-    browser_->setAccessibleName(QStringLiteral("Manual"));
+    browser_->setAccessibleName(tr("Manual"));
     browser_->setOpenLinks(false);
     // Pages of the manual open here; web and mail addresses in the desktop's programs.
     connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
@@ -35,9 +35,9 @@ HelpWindow::HelpWindow(const QString& page, QWidget* parent) : QWidget(parent, Q
         b->setAutoDefault(false);
         return b;
     };
-    QPushButton* back = button("cmdHelpBack", QStringLiteral("&Back"));
-    QPushButton* forward = button("cmdHelpForward", QStringLiteral("&Forward"));
-    QPushButton* home = button("cmdHelpHome", QStringLiteral("&Home"));
+    QPushButton* back = button("cmdHelpBack", tr("&Back"));
+    QPushButton* forward = button("cmdHelpForward", tr("&Forward"));
+    QPushButton* home = button("cmdHelpHome", tr("&Home"));
     connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
     connect(forward, &QPushButton::clicked, browser_, &QTextBrowser::forward);
     connect(home, &QPushButton::clicked, browser_, &QTextBrowser::home);

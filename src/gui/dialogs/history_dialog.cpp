@@ -36,23 +36,23 @@ HistoryDialog::HistoryDialog(const AppContext& context, HistoryListMode mode, QW
     : QDialog(parent), context_(context), dialogs_(context.dialogs()), openProject_(std::move(openProject))
 {
     setObjectName(QStringLiteral("frmList"));
-    setWindowTitle(QStringLiteral("History List"));
-    setAccessibleName(QStringLiteral("History List"));
+    setWindowTitle(tr("History List"));
+    setAccessibleName(tr("History List"));
     setSizeGripEnabled(true);
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    OKButton = barButton(Picture1, "OKButton", QStringLiteral("&Open"), 120);
-    CancelButton = barButton(Picture1, "CancelButton", QStringLiteral("&Cancel"), 1200);
-    cmdDelete = barButton(Picture1, "cmdDelete", QStringLiteral("&Delete"), 3960);
-    cmdClear = barButton(Picture1, "cmdClear", QStringLiteral("&Clear All"), 5040);
-    cmdSave = barButton(Picture1, "cmdSave", QStringLiteral("&Save"), 6120);
+    OKButton = barButton(Picture1, "OKButton", tr("&Open"), 120);
+    CancelButton = barButton(Picture1, "CancelButton", tr("&Cancel"), 1200);
+    cmdDelete = barButton(Picture1, "cmdDelete", tr("&Delete"), 3960);
+    cmdClear = barButton(Picture1, "cmdClear", tr("&Clear All"), 5040);
+    cmdSave = barButton(Picture1, "cmdSave", tr("&Save"), 6120);
 
     Picture2 = new QWidget(this);
     Picture2->setObjectName(QStringLiteral("Picture2"));
     List1 = new QListWidget(Picture2);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setAccessibleName(QStringLiteral("Recent project files"));
+    List1->setAccessibleName(tr("Recent project files"));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     // Long paths scroll sideways rather than wrap.
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -118,12 +118,12 @@ void HistoryDialog::openSelected()
     const int row = selectedRow();
     const QString path = row < 0 ? QString() : List1->item(row)->text();
     if (path.trimmed().isEmpty()) {
-        dialogs_.messageBox(this, QStringLiteral("Please select a file to open ..."), QString(),
+        dialogs_.messageBox(this, tr("Please select a file to open ..."), QString(),
                             MessageIcon::Information, MessageButtons::Ok);
         return;
     }
     if (!QFileInfo(path).isFile()) {
-        dialogs_.messageBox(this, QStringLiteral("The following file is not exist:\n") + path, QString(),
+        dialogs_.messageBox(this, tr("The following file is not exist:\n") + path, QString(),
                             MessageIcon::Critical, MessageButtons::Ok);
         return;
     }

@@ -151,8 +151,8 @@ OptionsDialog::OptionsDialog(AppContext& context, WindowRunner runHistoryList, Q
     : QDialog(parent), context_(context), dialogs_(context.dialogs()), runHistoryList_(std::move(runHistoryList))
 {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("Options"));
-    setAccessibleName(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
+    setAccessibleName(tr("Options"));
     applyCompactFont(this);
 
     tbsOptions = new QTabWidget(this);
@@ -160,56 +160,56 @@ OptionsDialog::OptionsDialog(AppContext& context, WindowRunner runHistoryList, Q
     tbsOptions->setGeometry(twipsRect(120, 120, 7335, 4965));
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("General"));
-    tbsOptions->addTab(page, QStringLiteral("General"));
+    tbsOptions->addTab(page, tr("General"));
 
-    fraSample1 = makeGroup(page, "fraSample1", QStringLiteral("Temporary File Folder"), 0);
+    fraSample1 = makeGroup(page, "fraSample1", tr("Temporary File Folder"), 0);
     imgFolder = makeIcon(fraSample1, "imgFolder", GroupIcon::Folder);
     lblFolder = makeText(fraSample1, "lblFolder",
-                         QStringLiteral("Click the button to set a folder for saving temporary files. It must be that "
+                         tr("Click the button to set a folder for saving temporary files. It must be that "
                                         "owns enough free disk space for using."),
                          kGroupWidth - kTextLeft - 180, 435);
     txtFolder = new QLineEdit(fraSample1);
     txtFolder->setObjectName(QStringLiteral("txtFolder"));
-    txtFolder->setAccessibleName(QStringLiteral("Temporary file folder"));
+    txtFolder->setAccessibleName(tr("Temporary file folder"));
     txtFolder->setReadOnly(true);
     txtFolder->setGeometry(twipsRect(kTextLeft, 795, kButtonLeft - kTextLeft - 120, 330));
-    cmdFolder = makeButton(fraSample1, "cmdFolder", QStringLiteral("Set &Folder ..."),
+    cmdFolder = makeButton(fraSample1, "cmdFolder", tr("Set &Folder ..."),
                            twipsRect(kButtonLeft, 773, kButtonWidth, kButtonHeight));
 
     const int textWidth = kButtonLeft - kTextLeft - 180;
-    Frame1 = makeGroup(page, "Frame1", QStringLiteral("Temporary Files"), 1440);
+    Frame1 = makeGroup(page, "Frame1", tr("Temporary Files"), 1440);
     imgDelete = makeIcon(Frame1, "imgDelete", GroupIcon::Delete);
     lblDelete = makeText(Frame1, "lblDelete",
-                         QStringLiteral("This software often generate temporary files for boosting the speed. You may "
+                         tr("This software often generate temporary files for boosting the speed. You may "
                                         "click the button to delete all the temporary files to release the used "
                                         "space."),
                          textWidth, 900);
-    cmdDelete = makeButton(Frame1, "cmdDelete", QStringLiteral("&Delete"),
+    cmdDelete = makeButton(Frame1, "cmdDelete", tr("&Delete"),
                            twipsRect(kButtonLeft, 480, kButtonWidth, kButtonHeight));
 
-    Frame2 = makeGroup(page, "Frame2", QStringLiteral("Project Files History"), 2880);
+    Frame2 = makeGroup(page, "Frame2", tr("Project Files History"), 2880);
     imgHistory = makeIcon(Frame2, "imgHistory", GroupIcon::History);
     lblHistory = makeText(Frame2, "lblHistory",
-                          QStringLiteral("You can edit the records of all opened project files. Clear all the project "
+                          tr("You can edit the records of all opened project files. Clear all the project "
                                          "files history or remove some of the history records."),
                           textWidth, 900);
-    cmdEdit = makeButton(Frame2, "cmdEdit", QStringLiteral("&Edit ..."),
+    cmdEdit = makeButton(Frame2, "cmdEdit", tr("&Edit ..."),
                          twipsRect(kButtonLeft, 480, kButtonWidth, kButtonHeight));
 
     // Below the groups: the largest width and height the main window's size boxes take.
-    lblLargestSide = new QLabel(QStringLiteral("Largest frame side"), page);
+    lblLargestSide = new QLabel(tr("Largest frame side"), page);
     lblLargestSide->setObjectName(QStringLiteral("lblLargestSide"));
     lblLargestSide->setGeometry(twipsRect(kGroupLeft + 60, 4260, 2400, 300));
     txtLargestSide = new QSpinBox(page);
     txtLargestSide->setObjectName(QStringLiteral("txtLargestSide"));
-    txtLargestSide->setAccessibleName(QStringLiteral("Largest frame side"));
+    txtLargestSide->setAccessibleName(tr("Largest frame side"));
     txtLargestSide->setRange(kSmallestFrameSide, largestFrameSideAllowed());
-    txtLargestSide->setSuffix(QStringLiteral(" Pixels"));
+    txtLargestSide->setSuffix(tr(" Pixels"));
     txtLargestSide->setGeometry(twipsRect(kTextLeft + 1800, 4230, 1500, 330));
     lblLargestSide->setBuddy(txtLargestSide);
 
-    cmdOK = makeButton(this, "cmdOK", QStringLiteral("&OK"), twipsRect(5130, 5175, 1095, 375));
-    cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"), twipsRect(6360, 5175, 1095, 375));
+    cmdOK = makeButton(this, "cmdOK", tr("&OK"), twipsRect(5130, 5175, 1095, 375));
+    cmdCancel = makeButton(this, "cmdCancel", tr("&Cancel"), twipsRect(6360, 5175, 1095, 375));
     cmdOK->setDefault(true);  // Enter; Escape rejects, which is Cancel
 
     connect(cmdFolder, &QPushButton::clicked, this, &OptionsDialog::chooseTempFolder);
@@ -252,13 +252,13 @@ void OptionsDialog::chooseTempFolder()
 void OptionsDialog::deleteTempFiles()
 {
     BusyPointer busy(this);
-    if (dialogs_.messageBox(this, QLatin1String(kDeleteTempFilesQuestion), QString(), MessageIcon::Question,
+    if (dialogs_.messageBox(this, tr(kDeleteTempFilesQuestion), QString(), MessageIcon::Question,
                             MessageButtons::YesNo)
         != MessageAnswer::Yes)
         return;
     // The folder shown, which may not be the one stored yet.
     deleteTempGifs(txtFolder->text());
-    dialogs_.inform(this, QLatin1String(kDeleteFinished));
+    dialogs_.inform(this, tr(kDeleteFinished));
 }
 
 void OptionsDialog::editHistory()
@@ -270,7 +270,7 @@ void OptionsDialog::saveAndClose()
 {
     const QString folder = txtFolder->text();
     if (folder.trimmed().isEmpty()) {
-        dialogs_.inform(this, QLatin1String(kSetTempFolderFirst));
+        dialogs_.inform(this, tr(kSetTempFolderFirst));
         return;
     }
     WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), folder, context_.settingsFile());

@@ -21,9 +21,9 @@ namespace pictoreel {
 class AppContext;
 class Dialogs;
 
-inline constexpr auto kDeleteTempFilesQuestion = "Are you sure to delete all the temporary files?";
-inline constexpr auto kDeleteFinished = "Delete finished";
-inline constexpr auto kSetTempFolderFirst = "Please set the temporary file folder ...";
+inline constexpr auto kDeleteTempFilesQuestion = QT_TRANSLATE_NOOP("pictoreel::OptionsDialog", "Are you sure to delete all the temporary files?");
+inline constexpr auto kDeleteFinished = QT_TRANSLATE_NOOP("pictoreel::OptionsDialog", "Delete finished");
+inline constexpr auto kSetTempFolderFirst = QT_TRANSLATE_NOOP("pictoreel::OptionsDialog", "Please set the temporary file folder ...");
 
 class OptionsDialog final : public QDialog {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include "gui/widgets/twips.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,7 +53,7 @@ QLineEdit* fillOutputFrame(QGroupBox* frame, const char* boxName, const QString&
     box->setAccessibleName(label);
     const int boxWidth = kFrameWidth - 2 * kInnerLeft - kInnerGap - kBrowseWidth;
     box->setGeometry(twipsRect(kInnerLeft, kInnerTop, boxWidth, kBoxHeight));
-    browse = makeButton(frame, browseName, QStringLiteral("..."), QStringLiteral("Browse for the ") + label.toLower());
+    browse = makeButton(frame, browseName, QStringLiteral("..."), QCoreApplication::translate("pictoreel::SaveFramesDialog", "Browse for the %1").arg(label.toLower()));
     browse->setAutoDefault(false);
     browse->setGeometry(twipsRect(kInnerLeft + boxWidth + kInnerGap, kInnerTop, kBrowseWidth, kBoxHeight));
     return box;
@@ -64,25 +65,25 @@ SaveFramesDialog::SaveFramesDialog(Dialogs& dialogs, SaveFramesRequest& request,
     : QDialog(parent), dialogs_(dialogs), request_(request)
 {
     setObjectName(QStringLiteral("frmSaveFrames"));
-    setWindowTitle(QStringLiteral("Save Frame(s)"));
-    setAccessibleName(QStringLiteral("Save Frame(s)"));
+    setWindowTitle(tr("Save Frame(s)"));
+    setAccessibleName(tr("Save Frame(s)"));
     applyCompactFont(this);
 
-    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Choose Output Format"), kFormatTop);
+    Frame1 = makeFrame(this, "Frame1", tr("Choose Output Format"), kFormatTop);
     cboFormats = new QComboBox(Frame1);
     cboFormats->setObjectName(QStringLiteral("cboFormats"));
-    cboFormats->setAccessibleName(QStringLiteral("Choose Output Format"));
+    cboFormats->setAccessibleName(tr("Choose Output Format"));
     cboFormats->setGeometry(twipsRect(kInnerLeft, kInnerTop, kFrameWidth - 2 * kInnerLeft, kBoxHeight));
 
-    frmFile = makeFrame(this, "frmFile", QStringLiteral("Output File"), kOutputTop);
-    txtFile = fillOutputFrame(frmFile, "txtFile", QStringLiteral("Output File"), cmdFile, "cmdFile");
-    frmDir = makeFrame(this, "frmDir", QStringLiteral("Output Directory"), kOutputTop + kFrameHeight);
-    txtDir = fillOutputFrame(frmDir, "txtDir", QStringLiteral("Output Directory"), cmdDir, "cmdDir");
+    frmFile = makeFrame(this, "frmFile", tr("Output File"), kOutputTop);
+    txtFile = fillOutputFrame(frmFile, "txtFile", tr("Output File"), cmdFile, "cmdFile");
+    frmDir = makeFrame(this, "frmDir", tr("Output Directory"), kOutputTop + kFrameHeight);
+    txtDir = fillOutputFrame(frmDir, "txtDir", tr("Output Directory"), cmdDir, "cmdDir");
 
-    OKButton = makeButton(this, "OKButton", QStringLiteral("OK"), QStringLiteral("OK"));
+    OKButton = makeButton(this, "OKButton", tr("OK"), tr("OK"));
     OKButton->setGeometry(twipsRect(kOkLeft, kButtonTop, kButtonWidth, kButtonHeight));
     OKButton->setDefault(true);
-    CancelButton = makeButton(this, "CancelButton", QStringLiteral("Cancel"), QStringLiteral("Cancel"));
+    CancelButton = makeButton(this, "CancelButton", tr("Cancel"), tr("Cancel"));
     CancelButton->setGeometry(twipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight));
     CancelButton->setAutoDefault(false);
 
@@ -125,12 +126,12 @@ void SaveFramesDialog::confirm()
 {
     // Only an empty box is refused: a box of spaces passes.
     if (request_.SingleFrame && txtFile->text().isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("Please set a file name to save"));
+        dialogs_.inform(this, tr("Please set a file name to save"));
         txtFile->setFocus();
         return;
     }
     if (!request_.SingleFrame && txtDir->text().isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("Please set folder to save"));
+        dialogs_.inform(this, tr("Please set folder to save"));
         txtDir->setFocus();
         return;
     }

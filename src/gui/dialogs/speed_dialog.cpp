@@ -16,24 +16,24 @@ SpeedDialog::SpeedDialog(std::vector<int> intervals, std::vector<int> selected, 
     : QDialog(parent), intervals_(std::move(intervals)), selected_(std::move(selected))
 {
     setObjectName(QStringLiteral("frmSpeed"));
-    setWindowTitle(QStringLiteral("Change Speed"));
+    setWindowTitle(tr("Change Speed"));
     setAccessibleName(windowTitle());
     applyCompactFont(this);
 
     auto* form = new QFormLayout(this);
     txtSpeed = new QSpinBox;
     txtSpeed->setObjectName(QStringLiteral("txtSpeed"));
-    txtSpeed->setAccessibleName(QStringLiteral("Speed"));
+    txtSpeed->setAccessibleName(tr("Speed"));
     txtSpeed->setRange(10, 1000);
     txtSpeed->setSuffix(QStringLiteral(" %"));
     txtSpeed->setValue(100);
-    form->addRow(QStringLiteral("&Speed:"), txtSpeed);
-    optSelectedRows = new QRadioButton(QStringLiteral("S&elected frames (%1)").arg(selected_.size()));
+    form->addRow(tr("&Speed:"), txtSpeed);
+    optSelectedRows = new QRadioButton(tr("S&elected frames (%1)").arg(selected_.size()));
     optSelectedRows->setObjectName(QStringLiteral("optSelectedRows"));
-    optSelectedRows->setAccessibleName(QStringLiteral("Selected frames"));
-    optAllRows = new QRadioButton(QStringLiteral("&All frames (%1)").arg(intervals_.size()));
+    optSelectedRows->setAccessibleName(tr("Selected frames"));
+    optAllRows = new QRadioButton(tr("&All frames (%1)").arg(intervals_.size()));
     optAllRows->setObjectName(QStringLiteral("optAllRows"));
-    optAllRows->setAccessibleName(QStringLiteral("All frames"));
+    optAllRows->setAccessibleName(tr("All frames"));
     const bool several = selected_.size() >= 2;
     optSelectedRows->setEnabled(several);
     (several ? optSelectedRows : optAllRows)->setChecked(true);
@@ -41,7 +41,7 @@ SpeedDialog::SpeedDialog(std::vector<int> intervals, std::vector<int> selected, 
     form->addRow(optAllRows);
     lblSpeedNote = new QLabel;
     lblSpeedNote->setObjectName(QStringLiteral("lblSpeedNote"));
-    lblSpeedNote->setAccessibleName(QStringLiteral("Delays held at 2/100 s"));
+    lblSpeedNote->setAccessibleName(tr("Delays held at 2/100 s"));
     lblSpeedNote->setWordWrap(true);
     form->addRow(lblSpeedNote);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -73,7 +73,7 @@ void SpeedDialog::showNote()
             count(interval);
     }
     lblSpeedNote->setText(held == 0 ? QString()
-                                    : QStringLiteral("%1 of the delays would fall under 2/100 s and are held at 2/100 s: players "
+                                    : tr("%1 of the delays would fall under 2/100 s and are held at 2/100 s: players "
                                                      "show 0 or 1 as 10/100 s.")
                                           .arg(held));
     lblSpeedNote->setAccessibleDescription(lblSpeedNote->text());

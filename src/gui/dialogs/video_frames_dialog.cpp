@@ -65,21 +65,21 @@ VideoFramesDialog::VideoFramesDialog(Dialogs& dialogs, const QString& video, con
     : QDialog(parent), dialogs_(dialogs), video_(video), folder_(folder)
 {
     setObjectName(QStringLiteral("frmVideoFrames"));
-    setWindowTitle(QStringLiteral("Add Video Frames"));
+    setWindowTitle(tr("Add Video Frames"));
     setAccessibleName(windowTitle());
     applyCompactFont(this);
 
     auto* form = new QFormLayout(this);
     auto* videoName = new QLabel(QFileInfo(video).fileName());
     videoName->setObjectName(QStringLiteral("lblVideo"));
-    form->addRow(QStringLiteral("Video:"), videoName);
+    form->addRow(tr("Video:"), videoName);
     buildScrubber(form);
-    txtStart = addBox(form, "txtStart", QStringLiteral("&Start (seconds):"), QStringLiteral("0"), {});
-    txtDuration = addBox(form, "txtDuration", QStringLiteral("&Duration (seconds):"), {}, QStringLiteral("to the end"));
-    txtFps = addBox(form, "txtFps", QStringLiteral("&Frames a second:"), {}, QStringLiteral("as the video"));
+    txtStart = addBox(form, "txtStart", tr("&Start (seconds):"), QStringLiteral("0"), {});
+    txtDuration = addBox(form, "txtDuration", tr("&Duration (seconds):"), {}, tr("to the end"));
+    txtFps = addBox(form, "txtFps", tr("&Frames a second:"), {}, tr("as the video"));
     pbPer = new QProgressBar;
     pbPer->setObjectName(QStringLiteral("pbPer"));
-    pbPer->setAccessibleName(QStringLiteral("Progress"));
+    pbPer->setAccessibleName(tr("Progress"));
     pbPer->setRange(0, 100);
     pbPer->setTextVisible(false);
     // Kept in its place while hidden, so the dialog does not change size.
@@ -88,9 +88,9 @@ VideoFramesDialog::VideoFramesDialog(Dialogs& dialogs, const QString& video, con
     pbPer->setSizePolicy(keepPlace);
     pbPer->hide();
     form->addRow(pbPer);
-    OKButton = makeButton("OKButton", QStringLiteral("OK"));
+    OKButton = makeButton("OKButton", tr("OK"));
     OKButton->setDefault(true);
-    CancelButton = makeButton("CancelButton", QStringLiteral("Cancel"));
+    CancelButton = makeButton("CancelButton", tr("Cancel"));
     CancelButton->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -108,21 +108,21 @@ VideoFramesDialog::VideoFramesDialog(Dialogs& dialogs, const QString& video, con
 
 void VideoFramesDialog::buildScrubber(QFormLayout* form)
 {
-    lblLength = new QLabel(QStringLiteral("reading ..."));
+    lblLength = new QLabel(tr("reading ..."));
     lblLength->setObjectName(QStringLiteral("lblLength"));
-    lblLength->setAccessibleName(QStringLiteral("Length"));
-    form->addRow(QStringLiteral("Length:"), lblLength);
+    lblLength->setAccessibleName(tr("Length"));
+    form->addRow(tr("Length:"), lblLength);
     picPreview = new QLabel;
     picPreview->setObjectName(QStringLiteral("picPreview"));
-    picPreview->setAccessibleName(QStringLiteral("Picture at the slider's time"));
+    picPreview->setAccessibleName(tr("Picture at the slider's time"));
     picPreview->setFixedSize(260, 146);
     picPreview->setAlignment(Qt::AlignCenter);
     picPreview->setStyleSheet(QStringLiteral("background: black;"));
     form->addRow(picPreview);
-    sldStart = makeSlider("sldStart", QStringLiteral("Start"));
-    sldEnd = makeSlider("sldEnd", QStringLiteral("End"));
-    form->addRow(QStringLiteral("From:"), sldStart);
-    form->addRow(QStringLiteral("To:"), sldEnd);
+    sldStart = makeSlider("sldStart", tr("Start"));
+    sldEnd = makeSlider("sldEnd", tr("End"));
+    form->addRow(tr("From:"), sldStart);
+    form->addRow(tr("To:"), sldEnd);
     preview_ = new VideoPreview(video_, this);
     connect(preview_, &VideoPreview::lengthKnown, this, &VideoFramesDialog::lengthKnown);
     connect(preview_, &VideoPreview::pictureReady, this, &VideoFramesDialog::showPicture);
@@ -136,7 +136,7 @@ void VideoFramesDialog::buildScrubber(QFormLayout* form)
 void VideoFramesDialog::lengthKnown(qint64 microseconds)
 {
     const int length = millisecondsOf(microseconds);
-    lblLength->setText(length > 0 ? secondsText(length) + QStringLiteral(" s") : QStringLiteral("unknown"));
+    lblLength->setText(length > 0 ? secondsText(length) + tr(" s") : tr("unknown"));
     if (length <= 0)
         return;
     for (QSlider* slider : {sldStart, sldEnd}) {
@@ -193,9 +193,9 @@ void VideoFramesDialog::extract()
     const auto fps = framesPerSecondFrom(txtFps->text());
     QLineEdit* wrong = !start ? txtStart : !wholeVideo && !(duration && *duration > 0) ? txtDuration : !ownRate && !fps ? txtFps : nullptr;
     if (wrong) {
-        dialogs_.inform(this, wrong == txtFps ? QStringLiteral("Please enter a frame rate above 0 and at most %1, or nothing for "
+        dialogs_.inform(this, wrong == txtFps ? tr("Please enter a frame rate above 0 and at most %1, or nothing for "
                                                                "the video's own.").arg(kMaxFramesPerSecond)
-                                              : QStringLiteral("Please enter a time in seconds, like 2 or 1.5."));
+                                              : tr("Please enter a time in seconds, like 2 or 1.5."));
         wrong->setFocus();
         wrong->selectAll();
         return;
@@ -237,7 +237,7 @@ void VideoFramesDialog::extractionDone(const Result<std::vector<ExtractedFrame>>
                                 QString(), MessageIcon::Exclamation, MessageButtons::Ok);
         accept();
     } else if (outcome.error().code != ErrorCode::Cancelled && !job_.stopRequested()) {
-        dialogs_.messageBox(this, QStringLiteral("The frames of the video could not be extracted.\n\n") + outcome.error().text(),
+        dialogs_.messageBox(this, tr("The frames of the video could not be extracted.\n\n") + outcome.error().text(),
                             QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     }
 }

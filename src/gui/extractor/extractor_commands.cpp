@@ -13,6 +13,7 @@
 #include "gui/widgets/gif_view.h"
 #include "gui/dialogs/save_frames_dialog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,7 +35,7 @@ Status removeTemporaryFile(const QString& file)
 {
     if (QFile::remove(file))
         return Status::success();
-    return makeError(ErrorCode::FileWriteFailed, QStringLiteral("Cannot delete the file %1").arg(file));
+    return makeError(ErrorCode::FileWriteFailed, QCoreApplication::translate("pictoreel::ExtractorWindow", "Cannot delete the file %1").arg(file));
 }
 
 Status writePicture(const ImagingComponent& picture, const QString& file, int format)
@@ -95,7 +96,7 @@ void ExtractorWindow::OpenAnimatedGif()
             Result<GifDecoder> decoder = GifDecoder::openFile(gif);
             if (decoder) {  // a GIF beyond the work budget is told and not taken apart
                 const GifDecoder& d = decoder.value();
-                const Status within = checkWorkBudget(QStringLiteral("The GIF"), d.frameCount(), d.width(), d.height(), WorkBudget{});
+                const Status within = checkWorkBudget(tr("The GIF"), d.frameCount(), d.width(), d.height(), WorkBudget{});
                 if (!within)
                     decoder = within.error();
             }
@@ -176,7 +177,7 @@ bool ExtractorWindow::refuseSourceAsOutput(const QString& output)
 {
     if (!sameFile(output, gifFile_))
         return false;
-    dialogs_.inform(this, QStringLiteral("%1 is the animated GIF the frames come from; it is not written over. "
+    dialogs_.inform(this, tr("%1 is the animated GIF the frames come from; it is not written over. "
                                          "Please choose another file or folder.")
                               .arg(output));
     return true;
@@ -201,7 +202,7 @@ void ExtractorWindow::SaveCurrentFrame()
     if (!askWhereToSave(true))
         return;
     if (request_.FileName.isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("The file name is not set"));
+        dialogs_.inform(this, tr("The file name is not set"));
         return;
     }
     if (refuseSourceAsOutput(request_.FileName))
@@ -225,8 +226,8 @@ bool ExtractorWindow::mayReplaceFiles(const std::vector<FrameToSave>& frames)
     if (existing.size() > kNamed)
         names += QStringLiteral(" ...");
     const QString text = existing.size() == 1
-                             ? QStringLiteral("%1 is already in %2. Replace it?").arg(names, QDir::toNativeSeparators(request_.Folder))
-                             : QStringLiteral("%1 of the files are already in %2 (%3). Replace them?")
+                             ? tr("%1 is already in %2. Replace it?").arg(names, QDir::toNativeSeparators(request_.Folder))
+                             : tr("%1 of the files are already in %2 (%3). Replace them?")
                                    .arg(existing.size())
                                    .arg(QDir::toNativeSeparators(request_.Folder), names);
     return dialogs_.messageBox(this, text, QString(), MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
@@ -241,13 +242,13 @@ void ExtractorWindow::SaveCheckedFrames()
         if (List1->item(k)->checkState() == Qt::Checked)
             checked.push_back(k);
     if (checked.empty()) {
-        dialogs_.inform(this, QStringLiteral("Please check the frames that you want to save first!"));
+        dialogs_.inform(this, tr("Please check the frames that you want to save first!"));
         return;
     }
     if (!askWhereToSave(false))
         return;
     if (request_.Folder.isEmpty()) {
-        dialogs_.inform(this, QStringLiteral("The output folder is not set"));
+        dialogs_.inform(this, tr("The output folder is not set"));
         return;
     }
     // The request is read once: the folder and format stay those of this command.
@@ -278,14 +279,14 @@ void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bo
             PlayerComponent source;
             source.BackColor(kPlayBackColour);
             if (!reopen)
-                return makeError(ErrorCode::InvalidArgument, QStringLiteral("No GIF is open"));
+                return makeError(ErrorCode::InvalidArgument, tr("No GIF is open"));
             if (Status loaded = source.loadOpenedGif(reopen()); !loaded)
                 return loaded;
             // JPEG goes through ImageMagick, whose limits hold for the whole GIF: refused before
             // anything is written. BMP and GIF are written at any size.
             if (format == kFormatJpeg) {
                 if (Status fits = checkPictureLimits(source.GifWidth(), source.GifHeight()); !fits)
-                    return makeError(fits.error().code, QStringLiteral("The frames cannot be saved as JPEG. %1 Frames of any "
+                    return makeError(fits.error().code, tr("The frames cannot be saved as JPEG. %1 Frames of any "
                                                                        "size are saved as BMP or GIF.")
                                                             .arg(fits.error().message));
             }
@@ -293,7 +294,7 @@ void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bo
             long long saved = 0;
             for (const FrameToSave& frame : frames) {
                 if (job->stopRequested())
-                    return makeError(ErrorCode::Cancelled, QStringLiteral("Saving the frames was cancelled"));
+                    return makeError(ErrorCode::Cancelled, tr("Saving the frames was cancelled"));
                 RgbaImage shown;
                 if (Status extracted = source.ExtractFrame(frame.index, frame.temporary, &shown); !extracted)
                     return extracted;
@@ -328,7 +329,7 @@ void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bo
             } else if (checkedFrames) {
                 pbPer->setValue(0);
                 pbPer->hide();
-                dialogs_.inform(this, QStringLiteral("Save finished"));
+                dialogs_.inform(this, tr("Save finished"));
             }
             Q_EMIT workFinished();
         });

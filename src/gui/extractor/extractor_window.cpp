@@ -49,8 +49,8 @@ ExtractorWindow::ExtractorWindow(Dialogs& dialogs, std::function<QString()> temp
     : QMainWindow(parent), dialogs_(dialogs), tempFolder_(std::move(tempFolder))
 {
     setObjectName(QStringLiteral("frmExtractor"));
-    setWindowTitle(QStringLiteral("Animated GIF Frames Extractor"));
-    setAccessibleName(QStringLiteral("Animated GIF Frames Extractor"));
+    setWindowTitle(tr("Animated GIF Frames Extractor"));
+    setAccessibleName(tr("Animated GIF Frames Extractor"));
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     applyCompactFont(this);
@@ -99,26 +99,26 @@ void ExtractorWindow::buildMenu()
     };
     const Entry separator{nullptr, {}, nullptr, false};
     const Entry entries[] = {
-        {"&Open ...", QKeySequence(Qt::CTRL | Qt::Key_O), &ExtractorWindow::OpenAnimatedGif, false},
+        {QT_TR_NOOP("&Open ..."), QKeySequence(Qt::CTRL | Qt::Key_O), &ExtractorWindow::OpenAnimatedGif, false},
         separator,
-        {"&Save Current Frame As ...", QKeySequence(Qt::CTRL | Qt::Key_S), &ExtractorWindow::SaveCurrentFrame, true},
-        {"&Save All Checked Frames ...", {}, &ExtractorWindow::SaveCheckedFrames, true},
+        {QT_TR_NOOP("&Save Current Frame As ..."), QKeySequence(Qt::CTRL | Qt::Key_S), &ExtractorWindow::SaveCurrentFrame, true},
+        {QT_TR_NOOP("&Save All Checked Frames ..."), {}, &ExtractorWindow::SaveCheckedFrames, true},
         separator,
-        {"Check All", {}, &ExtractorWindow::CheckAllFrames, true},
-        {"Uncheck All", {}, &ExtractorWindow::UncheckAllFrames, true},
+        {QT_TR_NOOP("Check All"), {}, &ExtractorWindow::CheckAllFrames, true},
+        {QT_TR_NOOP("Uncheck All"), {}, &ExtractorWindow::UncheckAllFrames, true},
         separator,
-        {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_X), &ExtractorWindow::exitWindow, false},
+        {QT_TR_NOOP("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_X), &ExtractorWindow::exitWindow, false},
     };
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile = menuBar()->addMenu(tr("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuFile->setAccessibleName(QStringLiteral("File"));
+    mnuFile->setAccessibleName(tr("File"));
     int index = 0;
     for (const Entry& entry : entries) {
         QAction* action = nullptr;
         if (!entry.command) {
             action = mnuFile->addSeparator();
         } else {
-            action = mnuFile->addAction(QString::fromUtf8(entry.caption));
+            action = mnuFile->addAction(tr(entry.caption));
             action->setShortcut(entry.shortcut);
             // A menu command first sets what is enabled, as dropping the menu down does.
             connect(action, &QAction::triggered, this, &ExtractorWindow::UpdateCommandState);
@@ -135,13 +135,13 @@ void ExtractorWindow::buildMenu()
 void ExtractorWindow::buildToolbar()
 {
     static constexpr ToolbarButton kButtons[] = {
-        {"open", "Open", "Opean an Animated GIF files"},
+        {"open", QT_TR_NOOP("Open"), QT_TR_NOOP("Opean an Animated GIF files")},
         {nullptr, nullptr, nullptr},
-        {"save", "Save", "Save the Current Frame"},
-        {"saveall", "Save All", "Save All Frames"},
+        {"save", QT_TR_NOOP("Save"), QT_TR_NOOP("Save the Current Frame")},
+        {"saveall", QT_TR_NOOP("Save All"), QT_TR_NOOP("Save All Frames")},
         {nullptr, nullptr, nullptr},
-        {"checkall", "Chell All", "Check All Frames"},
-        {"uncheckall", "Uncheck", "Uncheck All Frames"},
+        {"checkall", QT_TR_NOOP("Chell All"), QT_TR_NOOP("Check All Frames")},
+        {"uncheckall", QT_TR_NOOP("Uncheck"), QT_TR_NOOP("Uncheck All Frames")},
     };
     Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeight));
     connect(toolbarButton(*Toolbar1, "open"), &QAction::triggered, this, &ExtractorWindow::OpenAnimatedGif);
@@ -170,16 +170,16 @@ void ExtractorWindow::buildPanes()
 {
     picFrame = new QWidget(this);
     picFrame->setObjectName(QStringLiteral("picFrame"));
-    picFrame->setAccessibleName(QStringLiteral("Frames and pictures"));
+    picFrame->setAccessibleName(tr("Frames and pictures"));
     setCentralWidget(picFrame);
     picFrame->installEventFilter(this);
 
     picLeft = new QWidget(picFrame);
     picLeft->setObjectName(QStringLiteral("picLeft"));
-    picLeft->setAccessibleName(QStringLiteral("Frame list pane"));
+    picLeft->setAccessibleName(tr("Frame list pane"));
     List1 = new QListWidget(picLeft);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setAccessibleName(QStringLiteral("Frames"));
+    List1->setAccessibleName(tr("Frames"));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setContextMenuPolicy(Qt::PreventContextMenu);  // the file menu pops up on release instead
     List1->viewport()->installEventFilter(this);
@@ -189,40 +189,40 @@ void ExtractorWindow::buildPanes()
     // shows only while it is dragged.
     imgSplitter = new QWidget(picFrame);
     imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
-    imgSplitter->setAccessibleName(QStringLiteral("Splitter"));
+    imgSplitter->setAccessibleName(tr("Splitter"));
 
     picRight = new QWidget(picFrame);
     picRight->setObjectName(QStringLiteral("picRight"));
-    picRight->setAccessibleName(QStringLiteral("Picture pane"));
+    picRight->setAccessibleName(tr("Picture pane"));
     SSTab1 = new QTabWidget(picRight);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setAccessibleName(QStringLiteral("Frames and preview"));
+    SSTab1->setAccessibleName(tr("Frames and preview"));
     const int inset = twipsToPixels(120) - 2;
 
     auto* framesPage = new QWidget;
     wpdlx1View = new ImageView(wpdlx1, framesPage);
     wpdlx1View->setObjectName(QStringLiteral("wpdlx1"));
-    wpdlx1View->setAccessibleName(QStringLiteral("Frames"));
+    wpdlx1View->setAccessibleName(tr("Frames"));
     wpdlx1View->move(inset, inset);
-    SSTab1->addTab(framesPage, QStringLiteral("Frames"));
+    SSTab1->addTab(framesPage, tr("Frames"));
 
     auto* previewPage = new QWidget;
     picView = new QWidget(previewPage);
     picView->setObjectName(QStringLiteral("picView"));
-    picView->setAccessibleName(QStringLiteral("Preview"));
+    picView->setAccessibleName(tr("Preview"));
     picView->move(inset, inset);
     picView->installEventFilter(this);
     PlayGif1 = new GifView(picView);
     PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
-    PlayGif1->setAccessibleName(QStringLiteral("Animation"));
+    PlayGif1->setAccessibleName(tr("Animation"));
     PlayGif1->resize(0, 0);
     PlayGif1->offerScaleChoice();
     connect(PlayGif1, &GifView::fitChanged, this, [this] { PlayGif1->resize(PlayGif1->sizeWithin(picView->size())); });
-    SSTab1->addTab(previewPage, QStringLiteral("Preview"));
+    SSTab1->addTab(previewPage, tr("Preview"));
 
     picSplitter = SplitterDrag::makeBar(picFrame);
     picSplitter->setObjectName(QStringLiteral("picSplitter"));
-    picSplitter->setAccessibleName(QStringLiteral("Splitter bar"));
+    picSplitter->setAccessibleName(tr("Splitter bar"));
     splitter_ = new SplitterDrag(imgSplitter, picSplitter, kSplitterWidth, 0, [this](int position) {
         SizeControls(position);
     });

@@ -4,6 +4,7 @@
 #include "gui/app/dialogs.h"
 #include "gui/main_window/frame_drops.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -20,7 +21,7 @@ const QString kFileType = QStringLiteral("File Type");
 
 QStringList askForPictures(QWidget* parent, Dialogs& dialogs, const QString& filter, const QString& settingsFile)
 {
-    const FileDialogRequest request{QStringLiteral("Open Image Files ..."), filter,
+    const FileDialogRequest request{QCoreApplication::translate("pictoreel::MainWindow", "Open Image Files ..."), filter,
                                     ReadIniKey(kSection, kFolder, QString(), settingsFile)};
     FileTypeChoice type{ReadIniKey(kSection, kFileType, QString(), settingsFile), {}};
     QStringList files = dialogs.openFilesOfType(parent, request, type);

@@ -11,7 +11,7 @@ namespace pictoreel {
 void MainWindow::ImportAnimationFrames()
 {
     const auto animation = context_.dialogs().openFile(
-        this, {QStringLiteral("Open Animation ..."),
+        this, {tr("Open Animation ..."),
                QStringLiteral("Animations (*.gif;*.webp;*.png;*.apng)|*.gif;*.webp;*.png;*.apng|All Files(*.*)|*.*"), {}});
     if (animation)
         importAnimationFramesFrom(*animation);

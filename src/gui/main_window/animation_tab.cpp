@@ -51,24 +51,24 @@ AnimationTab::AnimationTab(const FrameList& frames, const PropertyPanel& panel, 
     : QWidget(parent), frames_(frames), panel_(panel), context_(context)
 {
     setObjectName(QStringLiteral("picAnimationTab"));
-    cmdAnimBack = makeButton(QStringLiteral("&Back"), "cmdAnimBack", QStringLiteral("Previous frame"), this);
-    cmdAnimPlay = makeButton(QStringLiteral("&Play"), "cmdAnimPlay", QStringLiteral("Play"), this);
-    cmdAnimNext = makeButton(QStringLiteral("&Next"), "cmdAnimNext", QStringLiteral("Next frame"), this);
+    cmdAnimBack = makeButton(tr("&Back"), "cmdAnimBack", tr("Previous frame"), this);
+    cmdAnimPlay = makeButton(tr("&Play"), "cmdAnimPlay", tr("Play"), this);
+    cmdAnimNext = makeButton(tr("&Next"), "cmdAnimNext", tr("Next frame"), this);
     lAnimFrame = new QLabel(this);
     lAnimFrame->setObjectName(QStringLiteral("lAnimFrame"));
-    lAnimFrame->setAccessibleDescription(QStringLiteral("Shown frame"));  // read by its text
+    lAnimFrame->setAccessibleDescription(tr("Shown frame"));  // read by its text
     lAnimFrame->setMinimumWidth(1);  // the narrowest right pane cuts it rather than the buttons
     lAnimMessage = new QLabel(this);
     lAnimMessage->setObjectName(QStringLiteral("lAnimMessage"));
-    lAnimMessage->setAccessibleDescription(QStringLiteral("Animation message"));
+    lAnimMessage->setAccessibleDescription(tr("Animation message"));
     lAnimMessage->setWordWrap(true);
     lAnimMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     PlayGifAnim = new GifView;
     PlayGifAnim->setObjectName(QStringLiteral("PlayGifAnim"));
-    PlayGifAnim->setAccessibleName(QStringLiteral("Animation"));
+    PlayGifAnim->setAccessibleName(tr("Animation"));
     picAnimation = new QScrollArea(this);
     picAnimation->setObjectName(QStringLiteral("picAnimation"));
-    picAnimation->setAccessibleName(QStringLiteral("Animation view"));  // a Tab stop: the arrow keys scroll a large GIF
+    picAnimation->setAccessibleName(tr("Animation view"));  // a Tab stop: the arrow keys scroll a large GIF
     picAnimation->setWidget(PlayGifAnim);
     picAnimation->setFrameShape(QFrame::NoFrame);
     picAnimation->setAlignment(Qt::AlignCenter);  // on the page, as the other viewers show pictures
@@ -241,8 +241,8 @@ void AnimationTab::showPlayback()
     for (QPushButton* button : {cmdAnimBack, cmdAnimPlay, cmdAnimNext})
         button->setEnabled(shown);
     const bool playing = shown && player.isPlaying();
-    cmdAnimPlay->setText(playing ? QStringLiteral("Pa&use") : QStringLiteral("&Play"));
-    cmdAnimPlay->setAccessibleName(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    cmdAnimPlay->setText(playing ? tr("Pa&use") : tr("&Play"));
+    cmdAnimPlay->setAccessibleName(playing ? tr("Pause") : tr("Play"));
     lAnimFrame->setText(shown ? tr("Frame %1 / %2").arg(player.currentFrameIndex() + 1).arg(player.FrameCount())
                               : QString());
 }

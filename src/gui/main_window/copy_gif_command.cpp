@@ -17,7 +17,7 @@ void MainWindow::CopyGif()
     if (file.isEmpty())
         file = makeCommands().outputPath();
     if (file.isEmpty() || !QFileInfo(file).isFile() || !copyMadeGif(file))
-        context_.dialogs().inform(this, QStringLiteral("There is no made GIF to copy: make it first."));
+        context_.dialogs().inform(this, tr("There is no made GIF to copy: make it first."));
 }
 
 }  // namespace pictoreel

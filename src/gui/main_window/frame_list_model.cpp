@@ -34,12 +34,12 @@ struct ColumnLook {
 };
 
 constexpr std::array<ColumnLook, kFrameColumnCount> kColumns{{
-    {"NO", 700, Qt::AlignLeft},
-    {"Interval", 700, Qt::AlignRight},
-    {"Trans", 700, Qt::AlignHCenter},
-    {"Trans Color", 999, Qt::AlignLeft},
-    {"File Name", 1440, Qt::AlignLeft},
-    {"Full Path", 3440, Qt::AlignLeft},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "NO"), 700, Qt::AlignLeft},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "Interval"), 700, Qt::AlignRight},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "Trans"), 700, Qt::AlignHCenter},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "Trans Color"), 999, Qt::AlignLeft},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "File Name"), 1440, Qt::AlignLeft},
+    {QT_TRANSLATE_NOOP("pictoreel::FrameListModel", "Full Path"), 3440, Qt::AlignLeft},
 }};
 
 bool validColumn(int column) { return column >= 0 && column < kFrameColumnCount; }
@@ -178,7 +178,7 @@ void FrameListModel::thumbnailsChanged()
 
 QString FrameListModel::columnCaption(int column)
 {
-    return validColumn(column) ? QString::fromLatin1(kColumns[column].caption) : QString();
+    return validColumn(column) ? tr(kColumns[column].caption) : QString();
 }
 
 int FrameListModel::columnWidthTwips(int column) { return validColumn(column) ? kColumns[column].widthTwips : 0; }
@@ -325,7 +325,7 @@ bool FrameListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
 FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("ListView1"));
-    setAccessibleName(QStringLiteral("Frames"));
+    setAccessibleName(tr("Frames"));
     keyedRow_ = new QTimer(this);
     keyedRow_->setSingleShot(true);
     keyedRow_->setInterval(0);
@@ -333,6 +333,10 @@ FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
         if (const int row = selectedRow(); row != 0)
             Q_EMIT rowClicked(row);
     });
+    columnsFit_ = new QTimer(this);
+    columnsFit_->setSingleShot(true);
+    columnsFit_->setInterval(0);
+    connect(columnsFit_, &QTimer::timeout, this, &FrameListView::fitColumnsToContents);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -345,8 +349,31 @@ FrameListView::FrameListView(QWidget* parent) : QTreeView(parent)
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::MoveAction);
     setDropIndicatorShown(true);
-    setAccessibleDescription(QStringLiteral("Drop picture files or folders here to add them as frames, a project "
+    setAccessibleDescription(tr("Drop picture files or folders here to add them as frames, a project "
                                             "to open it, or a video to add its frames; drag frames to reorder them."));
+}
+
+void FrameListView::setModel(QAbstractItemModel* model)
+{
+    if (this->model())
+        disconnect(this->model(), nullptr, columnsFit_, nullptr);
+    QTreeView::setModel(model);
+    if (!model)
+        return;
+    const auto fitSoon = [this] { columnsFit_->start(); };
+    connect(model, &QAbstractItemModel::rowsInserted, columnsFit_, fitSoon);
+    connect(model, &QAbstractItemModel::dataChanged, columnsFit_, fitSoon);
+    connect(model, &QAbstractItemModel::modelReset, columnsFit_, fitSoon);
+}
+
+void FrameListView::fitColumnsToContents()
+{
+    if (!model() || model()->rowCount() == 0)
+        return;
+    // The last column, the full path, runs on to the right as far as its path goes.
+    for (int c = 0; c + 1 < header()->count(); ++c)
+        if (const int needed = std::max(sizeHintForColumn(c), header()->sectionSizeHint(c)); needed > header()->sectionSize(c))
+            header()->resizeSection(c, needed);
 }
 
 int FrameListView::selectedRow() const

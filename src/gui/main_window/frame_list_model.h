@@ -105,6 +105,12 @@ public:
     // from the list (a value just left was refused, and its box has the focus back).
     void setPickCheck(std::function<bool()> check) { pickCheck_ = std::move(check); }
 
+    // Once rows come or change, each column but the last grows to the width its cells and its
+    // caption need (a moment later, once for many changes); none shrinks, so a list without rows
+    // keeps the widths it was given and a width the user widened stays.
+    void setModel(QAbstractItemModel* model) override;
+    void fitColumnsToContents();
+
 Q_SIGNALS:
     void rowClicked(int row);
     // The Delete key, pressed with the list in focus.
@@ -125,6 +131,7 @@ private:
     // A row reached by the keys is told once the keys typed meanwhile are handled: arrowing
     // through large pictures shows the row the keys stop at, not every row on the way.
     QTimer* keyedRow_ = nullptr;
+    QTimer* columnsFit_ = nullptr;
 };
 
 }  // namespace pictoreel

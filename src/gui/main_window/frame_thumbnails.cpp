@@ -72,7 +72,7 @@ FrameThumbnails::Answer FrameThumbnails::makeThumbnail(const QString& path, std:
     if (loaded && picture.hasImage())
         answer.image = fittedSquare(picture.image(), pixels);
     else
-        answer.failure = loaded ? QStringLiteral("The picture holds no image.") : loaded.error().message;
+        answer.failure = loaded ? tr("The picture holds no image.") : loaded.error().message;
     return answer;
 }
 

@@ -59,7 +59,7 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
 
     // ...the settings file, the temp folder (made, a failure reported) and the preview file...
     context_.loadProgramValues([this](const QString& message) {
-        context_.dialogs().messageBox(this, message, QStringLiteral("Error"), MessageIcon::Critical,
+        context_.dialogs().messageBox(this, message, tr("Error"), MessageIcon::Critical,
                                       MessageButtons::Ok);
     });
 

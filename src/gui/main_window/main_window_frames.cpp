@@ -16,6 +16,8 @@
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <numeric>
 
@@ -38,10 +40,10 @@ QString unnameablePicturesMessage(const QStringList& pictures)
     constexpr qsizetype kNamed = 10;
     QString list = pictures.mid(0, kNamed).join(u'\n');
     if (pictures.size() > kNamed)
-        list += QStringLiteral("\n... and %1 more").arg(pictures.size() - kNamed);
-    return QStringLiteral("%1 not added: %2. Rename or move %3, then add %3 again.\n\n%4")
-        .arg(pictures.size() == 1 ? QStringLiteral("This picture was") : QStringLiteral("These pictures were"),
-             unnameablePictureReasons(), pictures.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"), list);
+        list += QCoreApplication::translate("pictoreel::MainWindow", "\n... and %1 more").arg(pictures.size() - kNamed);
+    return QCoreApplication::translate("pictoreel::MainWindow", "%1 not added: %2. Rename or move %3, then add %3 again.\n\n%4")
+        .arg(pictures.size() == 1 ? QCoreApplication::translate("pictoreel::MainWindow", "This picture was") : QCoreApplication::translate("pictoreel::MainWindow", "These pictures were"),
+             unnameablePictureReasons(), pictures.size() == 1 ? QCoreApplication::translate("pictoreel::MainWindow", "it") : QCoreApplication::translate("pictoreel::MainWindow", "them"), list);
 }
 
 }  // namespace
@@ -122,7 +124,7 @@ void MainWindow::ClearAllFrames()
 void MainWindow::tellWhenNoFrames()
 {
     if (frames_.isEmpty())
-        context_.dialogs().inform(this, QStringLiteral("No files in the list!"));
+        context_.dialogs().inform(this, tr("No files in the list!"));
 }
 
 void MainWindow::RemoveCheckedFrames()
@@ -137,7 +139,7 @@ void MainWindow::RemoveCheckedFrames()
 void MainWindow::MoveFrameUp()
 {
     if (frames_.isEmpty()) {
-        context_.dialogs().inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
+        context_.dialogs().inform(this, tr("There is no frames for moving, Please add frames first"));
         return;
     }
     if (ListView1->selectedRows().size() > 1) {
@@ -148,7 +150,7 @@ void MainWindow::MoveFrameUp()
     if (i == 0)
         return;  // nothing highlighted: passed over
     if (i < 2) {
-        context_.dialogs().inform(this, QStringLiteral("The frame is already at the top."));
+        context_.dialogs().inform(this, tr("The frame is already at the top."));
         return;
     }
     SwapFrames(i - 1, i);
@@ -157,7 +159,7 @@ void MainWindow::MoveFrameUp()
 void MainWindow::MoveFrameDown()
 {
     if (frames_.isEmpty()) {
-        context_.dialogs().inform(this, QStringLiteral("There is no frames for moving, Please add frames first"));
+        context_.dialogs().inform(this, tr("There is no frames for moving, Please add frames first"));
         return;
     }
     if (ListView1->selectedRows().size() > 1) {
@@ -168,7 +170,7 @@ void MainWindow::MoveFrameDown()
     if (i == 0)
         return;
     if (i >= frames_.rowCount()) {
-        context_.dialogs().inform(this, QStringLiteral("The frame is already at the bottom."));
+        context_.dialogs().inform(this, tr("The frame is already at the bottom."));
         return;
     }
     SwapFrames(i + 1, i);
@@ -265,7 +267,7 @@ void MainWindow::connectPanel()
 void MainWindow::chooseOutputFile()
 {
     const auto chosen = context_.dialogs().saveFile(
-        this, {QStringLiteral("Set a gif file name for output ..."),
+        this, {tr("Set a gif file name for output ..."),
                QStringLiteral("Animated GIF Files|*.gif|Animated WebP Files|*.webp|Animated PNG Files|*.png;*.apng"), {}});
     if (chosen) {
         SSTab1->setOutputFile(*chosen);
@@ -292,7 +294,7 @@ void MainWindow::applyToFrame()
     if (!SSTab1->settleRangeChecks())
         return;
     if (frames_.isEmpty()) {
-        context_.dialogs().inform(this, QStringLiteral("No frames now!"));
+        context_.dialogs().inform(this, tr("No frames now!"));
         return;
     }
     // Several selected rows all take the values; otherwise the highlighted row does.
@@ -309,7 +311,7 @@ void MainWindow::applyToAllFrames()
     if (!SSTab1->settleRangeChecks())
         return;
     if (frames_.isEmpty()) {
-        context_.dialogs().inform(this, QStringLiteral("No frames now!"));
+        context_.dialogs().inform(this, tr("No frames now!"));
         return;
     }
     for (int i = 1; i <= frames_.rowCount(); ++i)

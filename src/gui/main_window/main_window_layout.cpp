@@ -60,7 +60,7 @@ void MainWindow::buildStatusBar()
     pbPer = status.progress;
     transparencyNotice_ = new QLabel(StatusBar1);
     transparencyNotice_->setObjectName(QStringLiteral("lblTransparencyNotice"));
-    transparencyNotice_->setAccessibleName(QStringLiteral("Transparent pixels"));
+    transparencyNotice_->setAccessibleName(tr("Transparent pixels"));
     transparencyNotice_->setTextFormat(Qt::RichText);
     transparencyNotice_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(transparencyNotice_, &QLabel::linkActivated, this,
@@ -69,25 +69,25 @@ void MainWindow::buildStatusBar()
     transparencyNotice_->hide();
     missingIcon_ = new QLabel(StatusBar1);
     missingIcon_->setObjectName(QStringLiteral("StatusBar1Panel2Icon"));
-    missingIcon_->setAccessibleName(QStringLiteral("Warning"));
+    missingIcon_->setAccessibleName(tr("Warning"));
     const int iconSide = std::max(8, twipsToPixels(kStatusBarHeight) - 6);
     missingIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSide, iconSide));
     StatusBar1->addPermanentWidget(missingIcon_);
     missingIcon_->hide();
     missingPanel_ = new QLabel(StatusBar1);
     missingPanel_->setObjectName(QStringLiteral("StatusBar1Panel2"));
-    missingPanel_->setAccessibleDescription(QStringLiteral("Missing pictures"));  // read by its text
+    missingPanel_->setAccessibleDescription(tr("Missing pictures"));  // read by its text
     StatusBar1->addPermanentWidget(missingPanel_);
     madePanel_ = new QLabel(StatusBar1);
     madePanel_->setObjectName(QStringLiteral("StatusBar1Panel3"));
-    madePanel_->setAccessibleDescription(QStringLiteral("Made GIF"));
+    madePanel_->setAccessibleDescription(tr("Made GIF"));
     StatusBar1->addPermanentWidget(madePanel_);
     offerMadeGif(madePanel_, [this] { return makeCommands_ ? makeCommands_->madeFile() : QString(); });
     // Shown only while a make or preview runs, when it is the one part of the window that takes
     // input; Escape presses it then.
-    cmdCancelMake = new QPushButton(QStringLiteral("Cancel"), StatusBar1);
+    cmdCancelMake = new QPushButton(tr("Cancel"), StatusBar1);
     cmdCancelMake->setObjectName(QStringLiteral("cmdCancelMake"));
-    cmdCancelMake->setAccessibleName(QStringLiteral("Cancel the make"));
+    cmdCancelMake->setAccessibleName(tr("Cancel the make"));
     cmdCancelMake->setAutoDefault(false);
     // Active only while the button is shown and enabled; it presses it at once.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), cmdCancelMake);
@@ -125,7 +125,7 @@ void MainWindow::showMissingPictures(const std::vector<MissingPicture>& missing)
 void MainWindow::showTransparencyNotice(const TransparentShare& share)
 {
     const QString text = transparentPixelsText(share, QLocale().toString(qlonglong(share.pixels)));
-    transparencyNotice_->setText(QStringLiteral("%1 (<a href=\"%2\">Frame Properties</a>)")
+    transparencyNotice_->setText(tr("%1 (<a href=\"%2\">Frame Properties</a>)")
                                      .arg(text.toHtmlEscaped())
                                      .arg(share.row));
     transparencyNotice_->setToolTip(tr("Untick Transparent or choose another colour on the Frame Properties tab."));
@@ -182,7 +182,7 @@ void MainWindow::buildPanes()
     picRight->setObjectName(QStringLiteral("picRight"));
     SSTab2 = new QTabWidget(picRight);
     SSTab2->setObjectName(QStringLiteral("SSTab2"));
-    SSTab2->setAccessibleName(QStringLiteral("Pictures"));
+    SSTab2->setAccessibleName(tr("Pictures"));
     const auto viewerTab = [this](ImagingComponent& component, const char* name, const QString& caption) {
         auto* page = new QWidget;
         auto* view = new ImageView(component, page);
@@ -192,12 +192,12 @@ void MainWindow::buildPanes()
         SSTab2->addTab(page, caption);
         return view;
     };
-    wpdlx1View = viewerTab(wpdlx1, "wpdlx1", QStringLiteral("Frame Image"));
-    wpdlx3View = viewerTab(wpdlx3, "wpdlx3", QStringLiteral("Original Image"));
+    wpdlx1View = viewerTab(wpdlx1, "wpdlx1", tr("Frame Image"));
+    wpdlx3View = viewerTab(wpdlx3, "wpdlx3", tr("Original Image"));
     auto* animation = new AnimationTab(frames_, *SSTab1, context_);
     animation->followProject(*model_, *SSTab1);
     connect(this, &MainWindow::closeRefused, animation, &AnimationTab::windowStaysOpen);
-    SSTab2->addTab(animation, QStringLiteral("Animation"));
+    SSTab2->addTab(animation, tr("Animation"));
 
     picSplitter = SplitterDrag::makeBar(picFrame);
     picSplitter->setObjectName(QStringLiteral("picSplitter"));

@@ -45,7 +45,7 @@ void MainWindow::buildMenus()
             if (!entry.command) {
                 action = menu->addSeparator();
             } else {
-                action = menu->addAction(QString::fromUtf8(entry.caption));
+                action = menu->addAction(tr(entry.caption));
                 action->setShortcut(entry.shortcut);
                 connect(action, &QAction::triggered, this, entry.command);
                 if (followRule)
@@ -56,104 +56,104 @@ void MainWindow::buildMenus()
         return menu;
     };
     const MenuEntry separator{"-", {}, nullptr};
-    mnuFile = build("mnuFile", QStringLiteral("&File"), true,
-                    {{"&New Project ...", QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::StartNewProject},
-                     {"&Open Project ...", QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::OpenProject},
+    mnuFile = build("mnuFile", tr("&File"), true,
+                    {{QT_TR_NOOP("&New Project ..."), QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::StartNewProject},
+                     {QT_TR_NOOP("&Open Project ..."), QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::OpenProject},
                      separator,
-                     {"Sa&ve Project", QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::SaveProject},
-                     {"Sav&e Project As ...", {}, &MainWindow::SaveProjectAs},
+                     {QT_TR_NOOP("Sa&ve Project"), QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::SaveProject},
+                     {QT_TR_NOOP("Sav&e Project As ..."), {}, &MainWindow::SaveProjectAs},
                      separator,
-                     {"&Add Image Files ...", QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::AddFrames},
-                     {"Add Video Frames ...", {}, &MainWindow::AddVideoFrames, "mnuAddVideoFrames"},
-                     {"Import Animation Frames ...", {}, &MainWindow::ImportAnimationFrames, "mnuImportAnimationFrames"},
+                     {QT_TR_NOOP("&Add Image Files ..."), QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::AddFrames},
+                     {QT_TR_NOOP("Add Video Frames ..."), {}, &MainWindow::AddVideoFrames, "mnuAddVideoFrames"},
+                     {QT_TR_NOOP("Import Animation Frames ..."), {}, &MainWindow::ImportAnimationFrames, "mnuImportAnimationFrames"},
                      separator,
-                     {"&Make .gif...", QKeySequence(Qt::CTRL | Qt::Key_F5), &MainWindow::MakeGif},
+                     {QT_TR_NOOP("&Make .gif..."), QKeySequence(Qt::CTRL | Qt::Key_F5), &MainWindow::MakeGif},
                      separator,
-                     {"Recent Project Files ...", {}, &MainWindow::ShowHistoryList},
+                     {QT_TR_NOOP("Recent Project Files ..."), {}, &MainWindow::ShowHistoryList},
                      separator,
-                     {"E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::exitProgram}});
-    mnuEdit = build("mnuEdit", QStringLiteral("&Edit"), true,
-                    {{"U&ndo", QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undoChange, "mnuEditUndo"},
-                     {"R&edo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainWindow::redoChange, "mnuEditRedo"},
+                     {QT_TR_NOOP("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::exitProgram}});
+    mnuEdit = build("mnuEdit", tr("&Edit"), true,
+                    {{QT_TR_NOOP("U&ndo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undoChange, "mnuEditUndo"},
+                     {QT_TR_NOOP("R&edo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainWindow::redoChange, "mnuEditRedo"},
                      {"-", {}, nullptr, "mnuEditUndoSep"},
-                     {"&Check All Frames", {}, &MainWindow::CheckAllFrames},
-                     {"&Uncheck All Frames", {}, &MainWindow::UncheckAllFrames},
+                     {QT_TR_NOOP("&Check All Frames"), {}, &MainWindow::CheckAllFrames},
+                     {QT_TR_NOOP("&Uncheck All Frames"), {}, &MainWindow::UncheckAllFrames},
                      separator,
-                     {"&Remove Checked Frames", {}, &MainWindow::RemoveCheckedFrames},
-                     {"Clear &All Frames", {}, &MainWindow::ClearAllFrames},
+                     {QT_TR_NOOP("&Remove Checked Frames"), {}, &MainWindow::RemoveCheckedFrames},
+                     {QT_TR_NOOP("Clear &All Frames"), {}, &MainWindow::ClearAllFrames},
                      separator,
-                     {"Move Highlight Frame &Up", {}, &MainWindow::MoveFrameUp},
-                     {"Move Highlight Frame &Down", {}, &MainWindow::MoveFrameDown},
+                     {QT_TR_NOOP("Move Highlight Frame &Up"), {}, &MainWindow::MoveFrameUp},
+                     {QT_TR_NOOP("Move Highlight Frame &Down"), {}, &MainWindow::MoveFrameDown},
                      separator,
-                     {"Re&verse Frames", {}, &MainWindow::ReverseFrames, "mnuEditReverse"},
-                     {"&Ping-Pong", {}, &MainWindow::PingPongFrames, "mnuEditPingPong"},
-                     {"Mer&ge Repeated Frames", {}, &MainWindow::MergeRepeatedFrames, "mnuEditMergeRepeated"},
-                     {"Set Delay from &Frame Rate ...", {}, &MainWindow::SetDelayFromFrameRate, "mnuEditDelayFromFps"}});
+                     {QT_TR_NOOP("Re&verse Frames"), {}, &MainWindow::ReverseFrames, "mnuEditReverse"},
+                     {QT_TR_NOOP("&Ping-Pong"), {}, &MainWindow::PingPongFrames, "mnuEditPingPong"},
+                     {QT_TR_NOOP("Mer&ge Repeated Frames"), {}, &MainWindow::MergeRepeatedFrames, "mnuEditMergeRepeated"},
+                     {QT_TR_NOOP("Set Delay from &Frame Rate ..."), {}, &MainWindow::SetDelayFromFrameRate, "mnuEditDelayFromFps"}});
     mnuEditUndo = mnuEdit->findChild<QAction*>(QStringLiteral("mnuEditUndo"));
     mnuEditRedo = mnuEdit->findChild<QAction*>(QStringLiteral("mnuEditRedo"));
     mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     addThumbnailToggle(mnuEdit, *this);
     // The trims, the change of speed and the copy of the made GIF come after every older entry.
     mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditTrimSep"));
-    for (const MenuEntry& entry : {MenuEntry{"Delete Frames &Before", {}, &MainWindow::DeleteFramesBefore, "mnuEditDeleteBefore"},
-                                   MenuEntry{"De&lete Frames After", {}, &MainWindow::DeleteFramesAfter, "mnuEditDeleteAfter"},
-                                   MenuEntry{"Change &Speed ...", {}, &MainWindow::ChangeSpeed, "mnuEditChangeSpeed"},
-                                   MenuEntry{"Cop&y GIF", {}, &MainWindow::CopyGif, "mnuEditCopyGif"}}) {
-        QAction* action = mnuEdit->addAction(QString::fromUtf8(entry.caption));
+    for (const MenuEntry& entry : {MenuEntry{QT_TR_NOOP("Delete Frames &Before"), {}, &MainWindow::DeleteFramesBefore, "mnuEditDeleteBefore"},
+                                   MenuEntry{QT_TR_NOOP("De&lete Frames After"), {}, &MainWindow::DeleteFramesAfter, "mnuEditDeleteAfter"},
+                                   MenuEntry{QT_TR_NOOP("Change &Speed ..."), {}, &MainWindow::ChangeSpeed, "mnuEditChangeSpeed"},
+                                   MenuEntry{QT_TR_NOOP("Cop&y GIF"), {}, &MainWindow::CopyGif, "mnuEditCopyGif"}}) {
+        QAction* action = mnuEdit->addAction(tr(entry.caption));
         action->setObjectName(QLatin1String(entry.name));
         connect(action, &QAction::triggered, this, entry.command);
         connect(action, &QAction::triggered, this, &MainWindow::applyAutoSizeRule);
     }
     // The edits of the frames' picture and the captions drawn over them, after those.
     mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditShapeSep"));
-    for (const MenuEntry& entry : {MenuEntry{"Captions ...", {}, &MainWindow::EditCaptions, "mnuEditCaptions"},
-                                   MenuEntry{"Crop ...", {}, &MainWindow::EditCrop, "mnuEditCrop"},
-                                   MenuEntry{"Rotate 90° Left", {}, &MainWindow::RotateLeft, "mnuEditRotateLeft"},
-                                   MenuEntry{"Rotate 90° Right", {}, &MainWindow::RotateRight, "mnuEditRotateRight"},
-                                   MenuEntry{"Rotate 180°", {}, &MainWindow::Rotate180, "mnuEditRotate180"},
-                                   MenuEntry{"Flip Horizontal", {}, &MainWindow::FlipHorizontal, "mnuEditFlipHorizontal"},
-                                   MenuEntry{"Flip Vertical", {}, &MainWindow::FlipVertical, "mnuEditFlipVertical"}}) {
-        QAction* action = mnuEdit->addAction(QString::fromUtf8(entry.caption));
+    for (const MenuEntry& entry : {MenuEntry{QT_TR_NOOP("Captions ..."), {}, &MainWindow::EditCaptions, "mnuEditCaptions"},
+                                   MenuEntry{QT_TR_NOOP("Crop ..."), {}, &MainWindow::EditCrop, "mnuEditCrop"},
+                                   MenuEntry{QT_TR_NOOP("Rotate 90° Left"), {}, &MainWindow::RotateLeft, "mnuEditRotateLeft"},
+                                   MenuEntry{QT_TR_NOOP("Rotate 90° Right"), {}, &MainWindow::RotateRight, "mnuEditRotateRight"},
+                                   MenuEntry{QT_TR_NOOP("Rotate 180°"), {}, &MainWindow::Rotate180, "mnuEditRotate180"},
+                                   MenuEntry{QT_TR_NOOP("Flip Horizontal"), {}, &MainWindow::FlipHorizontal, "mnuEditFlipHorizontal"},
+                                   MenuEntry{QT_TR_NOOP("Flip Vertical"), {}, &MainWindow::FlipVertical, "mnuEditFlipVertical"}}) {
+        QAction* action = mnuEdit->addAction(tr(entry.caption));
         action->setObjectName(QLatin1String(entry.name));
         connect(action, &QAction::triggered, this, entry.command);
     }
-    mnuTools = build("mnuTools", QStringLiteral("&Tools"), false,
-                     {{"&Preview ...", {}, &MainWindow::PreviewGif},
-                      {"&Animated GIF Player ...", {}, &MainWindow::ShowPlayer},
-                      {"Animated GIF Frames &Extractor ...", {}, &MainWindow::ShowExtractor},
-                      {"AVI to GIF Converter ...", {}, &MainWindow::ShowAviToGif},
-                      {"GIF to AVI Converter ...", {}, &MainWindow::ShowGifToAvi},
+    mnuTools = build("mnuTools", tr("&Tools"), false,
+                     {{QT_TR_NOOP("&Preview ..."), {}, &MainWindow::PreviewGif},
+                      {QT_TR_NOOP("&Animated GIF Player ..."), {}, &MainWindow::ShowPlayer},
+                      {QT_TR_NOOP("Animated GIF Frames &Extractor ..."), {}, &MainWindow::ShowExtractor},
+                      {QT_TR_NOOP("AVI to GIF Converter ..."), {}, &MainWindow::ShowAviToGif},
+                      {QT_TR_NOOP("GIF to AVI Converter ..."), {}, &MainWindow::ShowGifToAvi},
                       separator,
-                      {"&Options ...", {}, &MainWindow::ShowOptions},
+                      {QT_TR_NOOP("&Options ..."), {}, &MainWindow::ShowOptions},
                       {"-", {}, nullptr, "mnuToolsRecordSep"},
-                      {"Record Screen ...", {}, &MainWindow::RecordScreen, "mnuToolsRecordScreen"}});
+                      {QT_TR_NOOP("Record Screen ..."), {}, &MainWindow::RecordScreen, "mnuToolsRecordScreen"}});
     explainRecordScreen(*mnuTools->findChild<QAction*>(QStringLiteral("mnuToolsRecordScreen")));
-    mnuHelp = build("mnuHelp", QStringLiteral("&Help"), false,
-                    {{"&Contents ...", QKeySequence(Qt::Key_F1), &MainWindow::ShowHelpContents},
+    mnuHelp = build("mnuHelp", tr("&Help"), false,
+                    {{QT_TR_NOOP("&Contents ..."), QKeySequence(Qt::Key_F1), &MainWindow::ShowHelpContents},
                      separator,
-                     {"&Visit the Website", {}, &MainWindow::VisitWebsite},
+                     {QT_TR_NOOP("&Visit the Website"), {}, &MainWindow::VisitWebsite},
                      separator,
-                     {"About Pictoreel ...", {}, &MainWindow::ShowAbout}});
+                     {QT_TR_NOOP("About Pictoreel ..."), {}, &MainWindow::ShowAbout}});
 }
 
 void MainWindow::buildToolbar()
 {
     static constexpr ToolbarButton kButtons[] = {
-        {"new", "New", "Create a new croject"},
-        {"open", "Open", "Open a project"},
-        {"save", "Save", "Save the project"},
+        {"new", QT_TR_NOOP("New"), QT_TR_NOOP("Create a new croject")},
+        {"open", QT_TR_NOOP("Open"), QT_TR_NOOP("Open a project")},
+        {"save", QT_TR_NOOP("Save"), QT_TR_NOOP("Save the project")},
         {nullptr, nullptr, nullptr},
-        {"add", "Add", "Add Frames"},
-        {"del", "Del", "Delete checked frames"},
-        {"up", "Up", "Move the highlighted frame up"},
-        {"down", "Down", "Move the highlighted frame down"},
+        {"add", QT_TR_NOOP("Add"), QT_TR_NOOP("Add Frames")},
+        {"del", QT_TR_NOOP("Del"), QT_TR_NOOP("Delete checked frames")},
+        {"up", QT_TR_NOOP("Up"), QT_TR_NOOP("Move the highlighted frame up")},
+        {"down", QT_TR_NOOP("Down"), QT_TR_NOOP("Move the highlighted frame down")},
         {nullptr, nullptr, nullptr},
-        {"preview", "View", "Preview the Animated GIF"},
-        {"make", "Make", "Make Animated GIF"},
-        {"play", "Play", "Play the generated animated GIF"},
+        {"preview", QT_TR_NOOP("View"), QT_TR_NOOP("Preview the Animated GIF")},
+        {"make", QT_TR_NOOP("Make"), QT_TR_NOOP("Make Animated GIF")},
+        {"play", QT_TR_NOOP("Play"), QT_TR_NOOP("Play the generated animated GIF")},
         {nullptr, nullptr, nullptr},
-        {"options", "Option", "Options Dialog"},
-        {"help", "Help", "Open Help Document"},
+        {"options", QT_TR_NOOP("Option"), QT_TR_NOOP("Options Dialog")},
+        {"help", QT_TR_NOOP("Help"), QT_TR_NOOP("Open Help Document")},
     };
     Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeightTwips));
     // Every button applies the Auto Size rule after its command.

@@ -55,7 +55,7 @@ void MainWindow::StartNewProject()
 
 void MainWindow::OpenProject()
 {
-    const auto chosen = context_.dialogs().openFile(this, {QStringLiteral("Open Project File (*.agp) ..."), kProjectFilter, {}});
+    const auto chosen = context_.dialogs().openFile(this, {tr("Open Project File (*.agp) ..."), kProjectFilter, {}});
     if (!chosen)
         return;
     OpenProjectFile(*chosen);
@@ -112,7 +112,7 @@ bool MainWindow::trySaveProject()
     QString file = projectFile_;
     if (file.isEmpty()) {
         const auto chosen =
-            context_.dialogs().saveFile(this, {QStringLiteral("Save Project As (*.agp)..."), kProjectFilter, {}});
+            context_.dialogs().saveFile(this, {tr("Save Project As (*.agp)..."), kProjectFilter, {}});
         if (!chosen)
             return false;
         file = *chosen;
@@ -122,7 +122,7 @@ bool MainWindow::trySaveProject()
 
 void MainWindow::SaveProjectAs()
 {
-    const auto chosen = context_.dialogs().saveFile(this, {QStringLiteral("Save Project As ..."), kProjectFilter, {}});
+    const auto chosen = context_.dialogs().saveFile(this, {tr("Save Project As ..."), kProjectFilter, {}});
     if (!chosen)
         return;
     WriteProjectFile(*chosen);
@@ -156,7 +156,7 @@ bool MainWindow::WriteProjectFile(const QString& path)
     // the project keeps its name and its place in the history: the changes are still unsaved,
     // and a close that asked for the save does not go on without them.
     if (!written) {
-        context_.dialogs().messageBox(this, QStringLiteral("The project could not be saved.\n\n") + written.error().text(),
+        context_.dialogs().messageBox(this, tr("The project could not be saved.\n\n") + written.error().text(),
                                       QString(), MessageIcon::Critical, MessageButtons::Ok);
         return false;
     }

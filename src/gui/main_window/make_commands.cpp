@@ -171,13 +171,13 @@ void MakeCommands::complete(Product product, const QString& output, const Outcom
     if (silent) {
         // nothing to tell
     } else if (!made) {
-        const QString what = product == Product::OutputFile ? QStringLiteral("The animated GIF could not be made.")
-                                                            : QStringLiteral("The preview could not be made.");
+        const QString what = product == Product::OutputFile ? tr("The animated GIF could not be made.")
+                                                            : tr("The preview could not be made.");
         host_.context->dialogs().messageBox(host_.window, what + QStringLiteral("\n\n") + made.error().text(), QString(),
                                             MessageIcon::Critical, MessageButtons::Ok);
     } else if (product == Product::OutputFile) {
         if (!reportFailedFrames(product, outcome.failed))
-            host_.context->dialogs().inform(host_.window, QLatin1String(kCreatedFinished));
+            host_.context->dialogs().inform(host_.window, tr(kCreatedFinished));
         ShowPlayer();
     } else {
         reportFailedFrames(product, outcome.failed);
@@ -216,24 +216,24 @@ bool MakeCommands::reportFailedFrames(Product product, const std::vector<FailedF
     if (failed.empty())
         return false;
     const bool one = failed.size() == 1;
-    QString text = product == Product::OutputFile ? QStringLiteral("The animated GIF was made, but ")
-                                                  : QStringLiteral("The preview was made, but ");
+    QString text = product == Product::OutputFile ? tr("The animated GIF was made, but ")
+                                                  : tr("The preview was made, but ");
     // The first frame has no frame before it: it is left transparent.
     const bool first = failed.front().row == 1;
     if (one)
-        text += first ? QStringLiteral("1 picture could not be converted. Its frame is left transparent:")
-                      : QStringLiteral("1 picture could not be converted. Its frame shows the frame before it:");
+        text += first ? tr("1 picture could not be converted. Its frame is left transparent:")
+                      : tr("1 picture could not be converted. Its frame shows the frame before it:");
     else
-        text += QStringLiteral("%1 pictures could not be converted. Their frames show the frames before them%2:")
+        text += tr("%1 pictures could not be converted. Their frames show the frames before them%2:")
                     .arg(failed.size())
-                    .arg(first ? QStringLiteral(" (the first frame is left transparent)") : QString());
+                    .arg(first ? tr(" (the first frame is left transparent)") : QString());
     text += u'\n';
     for (std::size_t i = 0; i < failed.size() && i < kFailedFramesNamed; ++i) {
         const FailedFrame& f = failed[i];
-        text += QStringLiteral("\nFrame %1: %2\n%3").arg(f.row).arg(f.picture, f.error.text());
+        text += tr("\nFrame %1: %2\n%3").arg(f.row).arg(f.picture, f.error.text());
     }
     if (failed.size() > kFailedFramesNamed)
-        text += QStringLiteral("\n\n... and %1 more.").arg(failed.size() - kFailedFramesNamed);
+        text += tr("\n\n... and %1 more.").arg(failed.size() - kFailedFramesNamed);
     host_.context->dialogs().messageBox(host_.window, text, QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }

@@ -32,7 +32,7 @@ class FrameList;
 class PropertyPanel;
 class PlayerWindow;
 
-inline constexpr auto kCreatedFinished = "Created finished!";
+inline constexpr auto kCreatedFinished = QT_TRANSLATE_NOOP("pictoreel::MakeCommands", "Created finished!");
 
 // What the commands use of the main window.
 struct MakeHost {

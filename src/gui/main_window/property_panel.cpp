@@ -95,10 +95,10 @@ struct RangeRule {
 };
 
 constexpr RangeRule kRangeRules[] = {
-    {"txtInterval", 1, 1000, "frame interval", PanelTab::Frame},
-    {"txtWidth", kSmallestFrameSide, kDefaultLargestFrameSide, "width", PanelTab::Global},
-    {"txtHeight", kSmallestFrameSide, kDefaultLargestFrameSide, "height", PanelTab::Global},
-    {"txtLoop", 0, 65535, "loop", PanelTab::Global},
+    {"txtInterval", 1, 1000, QT_TRANSLATE_NOOP("pictoreel::PropertyPanel", "frame interval"), PanelTab::Frame},
+    {"txtWidth", kSmallestFrameSide, kDefaultLargestFrameSide, QT_TRANSLATE_NOOP("pictoreel::PropertyPanel", "width"), PanelTab::Global},
+    {"txtHeight", kSmallestFrameSide, kDefaultLargestFrameSide, QT_TRANSLATE_NOOP("pictoreel::PropertyPanel", "height"), PanelTab::Global},
+    {"txtLoop", 0, 65535, QT_TRANSLATE_NOOP("pictoreel::PropertyPanel", "loop"), PanelTab::Global},
 };
 
 const RangeRule* rangeRuleNamed(const QString& boxName)
@@ -113,8 +113,9 @@ const RangeRule* rangeRuleNamed(const QString& boxName)
 // break and "please enter a valid value again".
 QString rangeMessage(const RangeRule& rule, int high)
 {
-    return QStringLiteral("the %1 value must be between %2 and %3, \nplease enter a valid value again")
-        .arg(QLatin1String(rule.what))
+    return QCoreApplication::translate("pictoreel::PropertyPanel",
+                                       "the %1 value must be between %2 and %3, \nplease enter a valid value again")
+        .arg(QCoreApplication::translate("pictoreel::PropertyPanel", rule.what))
         .arg(rule.low)
         .arg(high);
 }
@@ -139,7 +140,7 @@ bool focusLeavesForAnotherControl(Qt::FocusReason reason)
 PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
 {
     setObjectName(QStringLiteral("SSTab1"));
-    setAccessibleName(QStringLiteral("Properties"));
+    setAccessibleName(tr("Properties"));
     // Three tabs sharing the width, as a tabbed dialog shows them; a caption too long for its
     // share is shortened rather than hidden behind scroll arrows.
     // Owned by the panel and deleted after the tab bar, which was made before it.
@@ -149,9 +150,9 @@ PropertyPanel::PropertyPanel(QWidget* parent) : QTabWidget(parent)
     tabBar()->setExpanding(true);
     setUsesScrollButtons(false);
     setElideMode(Qt::ElideRight);
-    Picture2 = container(this, "Picture2", QStringLiteral("Global Properties"));
-    Picture1 = container(this, "Picture1", QStringLiteral("Frame Properties"));
-    Picture3 = container(this, "Picture3", QStringLiteral("File Properties"));
+    Picture2 = container(this, "Picture2", tr("Global Properties"));
+    Picture1 = container(this, "Picture1", tr("Frame Properties"));
+    Picture3 = container(this, "Picture3", tr("File Properties"));
     buildGlobalTab();
     buildFrameTab();
     buildFileTab();
@@ -205,27 +206,27 @@ void PropertyPanel::buildGlobalTab()
 {
     QWidget* p = Picture2;
     txtWidth = textBox(p, "txtWidth", QStringLiteral("100"), 1, 735);
-    nameLabel(p, "lblWidth", QStringLiteral("Width"), 1, txtWidth);
-    unitLabel(p, "lblWidthUnit", QStringLiteral("Pixels"), kBoxLeft + 735 + kGap, 1, 555);
-    cmdAutoW = button(p, "cmdAutoW", QStringLiteral("Auto Size"), 2970, 1, 990, QStringLiteral("Auto Size Width"));
+    nameLabel(p, "lblWidth", tr("Width"), 1, txtWidth);
+    unitLabel(p, "lblWidthUnit", tr("Pixels"), kBoxLeft + 735 + kGap, 1, 555);
+    cmdAutoW = button(p, "cmdAutoW", tr("Auto Size"), 2970, 1, 990, tr("Auto Size Width"));
 
     txtHeight = textBox(p, "txtHeight", QStringLiteral("75"), 2, 735);
-    nameLabel(p, "lblHeight", QStringLiteral("Height"), 2, txtHeight);
-    unitLabel(p, "lblHeightUnit", QStringLiteral("Pixels"), kBoxLeft + 735 + kGap, 2, 555);
-    cmdAutoH = button(p, "cmdAutoH", QStringLiteral("Auto Size"), 2970, 2, 990, QStringLiteral("Auto Size Height"));
+    nameLabel(p, "lblHeight", tr("Height"), 2, txtHeight);
+    unitLabel(p, "lblHeightUnit", tr("Pixels"), kBoxLeft + 735 + kGap, 2, 555);
+    cmdAutoH = button(p, "cmdAutoH", tr("Auto Size"), 2970, 2, 990, tr("Auto Size Height"));
 
     txtLoop = textBox(p, "txtLoop", QStringLiteral("1"), 3, 1215);
-    nameLabel(p, "lblLoopTimes", QStringLiteral("Loop Times"), 3, txtLoop);
-    unitLabel(p, "lblLoopUnit", QStringLiteral("Times"), kBoxLeft + 1215 + kGap, 3);
+    nameLabel(p, "lblLoopTimes", tr("Loop Times"), 3, txtLoop);
+    unitLabel(p, "lblLoopUnit", tr("Times"), kBoxLeft + 1215 + kGap, 3);
 
     chkLoop = yesBox(p, "chkLoop", 4);
-    nameLabel(p, "lblLoopInfinitely", QStringLiteral("Loop Infinitely"), 4, chkLoop);
+    nameLabel(p, "lblLoopInfinitely", tr("Loop Infinitely"), 4, chkLoop);
 
     txtOutputFile = textBox(p, "txtOutputFile", QString(), 5, 1935);
     txtOutputFile->setReadOnly(true);
-    nameLabel(p, "lblOutputFile", QStringLiteral("Output File Name"), 5, txtOutputFile);
+    nameLabel(p, "lblOutputFile", tr("Output File Name"), 5, txtOutputFile);
     cmdOutputFile = button(p, "cmdOutputFile", QStringLiteral("..."), kBoxLeft + 1935, 5, kEllipsisWidth,
-                           QStringLiteral("Choose the output file"));
+                           tr("Choose the output file"));
     // The button sits on the box's line exactly, touching it.
     place(cmdOutputFile, kBoxLeft + 1935, rowTop(5), kEllipsisWidth, kBoxHeight);
 }
@@ -234,34 +235,34 @@ void PropertyPanel::buildFrameTab()
 {
     QWidget* p = Picture1;
     txtInterval = textBox(p, "txtInterval", QStringLiteral("50"), 1, 1215);
-    nameLabel(p, "lblInterval", QStringLiteral("Frame Interval"), 1, txtInterval);
-    unitLabel(p, "lblIntervalUnit", QStringLiteral("1/100 S"), kBoxLeft + 1215 + kGap, 1);
+    nameLabel(p, "lblInterval", tr("Frame Interval"), 1, txtInterval);
+    unitLabel(p, "lblIntervalUnit", tr("1/100 S"), kBoxLeft + 1215 + kGap, 1);
     // 0 and 1 are taken as typed, but players show them as 10/100 s: the box's tooltip says so.
     connect(txtInterval, &QLineEdit::textChanged, this, [this](const QString& text) {
         const bool tooShort = !text.trimmed().isEmpty() && text.trimmed().toInt() < 2;
-        txtInterval->setToolTip(tooShort ? QStringLiteral("Players show a delay of 0 or 1 as 10/100 s; 2 is the shortest they "
+        txtInterval->setToolTip(tooShort ? tr("Players show a delay of 0 or 1 as 10/100 s; 2 is the shortest they "
                                                           "show as it is.")
                                          : QString());
     });
 
     chkTrans = yesBox(p, "chkTrans", 2);
     connect(chkTrans, &QAbstractButton::clicked, this, &PropertyPanel::transparentClicked);
-    nameLabel(p, "lblTrans", QStringLiteral("Transparent"), 2, chkTrans);
+    nameLabel(p, "lblTrans", tr("Transparent"), 2, chkTrans);
 
     lTransColor = new QLabel(p);
     lTransColor->setObjectName(QStringLiteral("lTransColor"));
     lTransColor->setFrameStyle(QFrame::Box | QFrame::Plain);
     lTransColor->setAutoFillBackground(true);
     place(lTransColor, kBoxLeft, rowTop(3), 1215, kBoxHeight);
-    nameLabel(p, "lblTransColor", QStringLiteral("Transparent Color"), 3, lTransColor);
+    nameLabel(p, "lblTransColor", tr("Transparent Color"), 3, lTransColor);
     cmdTransColor = button(p, "cmdTransColor", QStringLiteral("..."), kBoxLeft + 1215 + kGap, 3, kEllipsisWidth,
-                           QStringLiteral("Choose the transparent colour"));
+                           tr("Choose the transparent colour"));
     place(cmdTransColor, kBoxLeft + 1215 + kGap, rowTop(3), kEllipsisWidth, kBoxHeight);
 
     constexpr int kApplyWidth = kDesignContainerWidth - 2 * kNameLeft;
-    cmdApply = button(p, "cmdApply", QStringLiteral("&Apply These Values to the Selected Frame"), kNameLeft, 4,
+    cmdApply = button(p, "cmdApply", tr("&Apply These Values to the Selected Frame"), kNameLeft, 4,
                       kApplyWidth);
-    cmdApplyAll = button(p, "cmdApplyAll", QStringLiteral("&Apply These Values to All the Frames"), kNameLeft, 5,
+    cmdApplyAll = button(p, "cmdApplyAll", tr("&Apply These Values to All the Frames"), kNameLeft, 5,
                          kApplyWidth);
 }
 
@@ -269,15 +270,15 @@ void PropertyPanel::buildFileTab()
 {
     QWidget* p = Picture3;
     lWidth = valueLabel(p, "lWidth", 1);
-    nameLabel(p, "lblOriginalWidth", QStringLiteral("Original Width"), 1, lWidth);
+    nameLabel(p, "lblOriginalWidth", tr("Original Width"), 1, lWidth);
     lHeight = valueLabel(p, "lHeight", 2);
-    nameLabel(p, "lblOriginalHeight", QStringLiteral("Original Height"), 2, lHeight);
+    nameLabel(p, "lblOriginalHeight", tr("Original Height"), 2, lHeight);
     lSize = valueLabel(p, "lSize", 3);
-    nameLabel(p, "lblFileSize", QStringLiteral("File Size"), 3, lSize);
+    nameLabel(p, "lblFileSize", tr("File Size"), 3, lSize);
     lName = valueLabel(p, "lName", 4);
-    nameLabel(p, "lblFileName", QStringLiteral("File Name"), 4, lName);
+    nameLabel(p, "lblFileName", tr("File Name"), 4, lName);
     lPath = valueLabel(p, "lPath", 5);
-    nameLabel(p, "lblFullPath", QStringLiteral("Full Path"), 5, lPath);
+    nameLabel(p, "lblFullPath", tr("Full Path"), 5, lPath);
 }
 
 void PropertyPanel::setTabOrderByRows()
@@ -438,9 +439,9 @@ void PropertyPanel::showFrame(const ShownFrame& frame)
         setTransColor(*frame.transColor);
     txtInterval->setText(QString::number(frame.interval));
     // A drawing beyond the limits is drawn smaller: its own size is told beside the one drawn.
-    const auto own = [&](int side) { return frame.drawingOwnSize ? QStringLiteral(" (drawn; its own %1)").arg(side) : QString(); };
-    lWidth->setText(QString::number(frame.pictureWidth) + QStringLiteral(" Pixels") + own(frame.drawingOwnSize ? frame.drawingOwnSize->width() : 0));
-    lHeight->setText(QString::number(frame.pictureHeight) + QStringLiteral(" Pixels") + own(frame.drawingOwnSize ? frame.drawingOwnSize->height() : 0));
+    const auto own = [&](int side) { return frame.drawingOwnSize ? tr(" (drawn; its own %1)").arg(side) : QString(); };
+    lWidth->setText(QString::number(frame.pictureWidth) + tr(" Pixels") + own(frame.drawingOwnSize ? frame.drawingOwnSize->width() : 0));
+    lHeight->setText(QString::number(frame.pictureHeight) + tr(" Pixels") + own(frame.drawingOwnSize ? frame.drawingOwnSize->height() : 0));
     lName->setText(frame.fileName);
     lPath->setText(frame.folder);
     lSize->setText(FileSizeText(frame.picture));

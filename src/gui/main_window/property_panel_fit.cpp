@@ -41,10 +41,13 @@ void PropertyPanel::buildFitRows()
     QWidget* p = Picture2;
     cboFit = new QComboBox(p);
     cboFit->setObjectName(QStringLiteral("cboFit"));
-    for (FitMode mode : {FitMode::Stretch, FitMode::Contain, FitMode::Cover})
-        cboFit->addItem(fitModeText(mode));
+    // Each entry shows its name in the window's language and holds the project's name as its data.
+    const std::pair<FitMode, const char*> modes[] = {
+        {FitMode::Stretch, QT_TR_NOOP("Stretch")}, {FitMode::Contain, QT_TR_NOOP("Fit Inside")}, {FitMode::Cover, QT_TR_NOOP("Fill")}};
+    for (const auto& [mode, caption] : modes)
+        cboFit->addItem(tr(caption), fitModeText(mode));
     place(cboFit, kBoxLeft, rowTop(6), 1215, kBoxHeight);
-    nameLabel(p, "lblFit", QStringLiteral("Fit:"), 6, cboFit);
+    nameLabel(p, "lblFit", tr("Fit:"), 6, cboFit);
 
     lFitColor = new QLabel(p);
     lFitColor->setObjectName(QStringLiteral("lFitColor"));
@@ -52,12 +55,12 @@ void PropertyPanel::buildFitRows()
     lFitColor->setAutoFillBackground(true);
     place(lFitColor, kBoxLeft + 1215 + kGap, rowTop(6), kSwatchWidth, kBoxHeight);
     cmdFitColor = button(p, "cmdFitColor", QStringLiteral("..."), kBoxLeft + 1215 + kGap + kSwatchWidth, 6,
-                         kEllipsisWidth, QStringLiteral("Choose the colour of the bars"));
+                         kEllipsisWidth, tr("Choose the colour of the bars"));
     place(cmdFitColor, kBoxLeft + 1215 + kGap + kSwatchWidth, rowTop(6), kEllipsisWidth, kBoxHeight);
     auto* menu = new QMenu(cmdFitColor);
-    QAction* colour = menu->addAction(QStringLiteral("&Colour ..."));
+    QAction* colour = menu->addAction(tr("&Colour ..."));
     colour->setObjectName(QStringLiteral("mnuFitColor"));
-    QAction* clear = menu->addAction(QStringLiteral("&Transparent"));
+    QAction* clear = menu->addAction(tr("&Transparent"));
     clear->setObjectName(QStringLiteral("mnuFitTransparent"));
     cmdFitColor->setMenu(menu);
     connect(colour, &QAction::triggered, this, [this] {
@@ -72,7 +75,7 @@ void PropertyPanel::buildFitRows()
     });
     connect(cboFit, &QComboBox::activated, this, [this] { Q_EMIT frameStyleEdited(); });
 
-    chkAspect = new QCheckBox(QStringLiteral("Keep aspect ratio"), p);
+    chkAspect = new QCheckBox(tr("Keep aspect ratio"), p);
     chkAspect->setObjectName(QStringLiteral("chkAspect"));
     chkAspect->setAccessibleName(chkAspect->text());
     place(chkAspect, kNameLeft, rowTop(7), kBoxLeft + 360 - kNameLeft, kBoxHeight);
@@ -85,29 +88,29 @@ void PropertyPanel::buildFitRows()
 
     // Beside the aspect lock: one number for the GIF's lossiness, colours and dithering.
     constexpr int kQualityLeft = kBoxLeft + 360 + kGap, kQualityLabel = 660;
-    unitLabel(p, "lblQuality", QStringLiteral("Quality:"), kQualityLeft, 7, kQualityLabel);
+    unitLabel(p, "lblQuality", tr("Quality:"), kQualityLeft, 7, kQualityLabel);
     spnQuality = new QSpinBox(p);
     spnQuality->setObjectName(QStringLiteral("spnQuality"));
     spnQuality->setRange(0, 100);
-    spnQuality->setSpecialValueText(QStringLiteral("default"));
-    spnQuality->setAccessibleName(QStringLiteral("Quality"));
+    spnQuality->setSpecialValueText(tr("default"));
+    spnQuality->setAccessibleName(tr("Quality"));
     if (auto* edit = spnQuality->findChild<QLineEdit*>())  // the box inside, which readers land on
         edit->setAccessibleName(spnQuality->accessibleName());
-    spnQuality->setToolTip(QStringLiteral("1 to 100: lower makes a smaller GIF; default makes it as without a quality"));
+    spnQuality->setToolTip(tr("1 to 100: lower makes a smaller GIF; default makes it as without a quality"));
     place(spnQuality, kQualityLeft + kQualityLabel, rowTop(7), kDesignContainerWidth - kRightMargin - kQualityLeft - kQualityLabel,
           kBoxHeight);
     connect(spnQuality, &QSpinBox::editingFinished, this, [this] { Q_EMIT projectPropertiesEdited(); });
 
     txtMaxSize = textBox(p, "txtMaxSize", QString(), 8, 1215);
-    txtMaxSize->setPlaceholderText(QStringLiteral("none"));
-    nameLabel(p, "lblMaxSize", QStringLiteral("Max size:"), 8, txtMaxSize);
-    unitLabel(p, "lblMaxSizeUnit", QStringLiteral("e.g. 2M"), kBoxLeft + 1215 + kGap, 8);
+    txtMaxSize->setPlaceholderText(tr("none"));
+    nameLabel(p, "lblMaxSize", tr("Max size:"), 8, txtMaxSize);
+    unitLabel(p, "lblMaxSizeUnit", tr("e.g. 2M"), kBoxLeft + 1215 + kGap, 8);
     setFitColor(std::nullopt);
 }
 
 void PropertyPanel::readFitRows(ProjectProperties& properties) const
 {
-    const FitMode mode = fitModeFromText(cboFit->currentText());
+    const FitMode mode = fitModeFromText(cboFit->currentData().toString());
     properties.fit = mode == FitMode::Stretch ? QString() : fitModeText(mode);
     properties.fitBackground = fitColor_ ? QString::number(*fitColor_) : QString();
     properties.maxSize = txtMaxSize->text().trimmed();
@@ -116,7 +119,7 @@ void PropertyPanel::readFitRows(ProjectProperties& properties) const
 
 void PropertyPanel::showFitRows(const ProjectProperties& properties)
 {
-    cboFit->setCurrentText(fitModeText(fitModeFromText(properties.fit)));
+    cboFit->setCurrentIndex(cboFit->findData(fitModeText(fitModeFromText(properties.fit))));
     setFitColor(frameStyleFor(properties).fitBackground);
     txtMaxSize->setText(properties.maxSize);
     spnQuality->setValue(qualityFromText(properties.quality).value_or(0));
@@ -134,9 +137,9 @@ void PropertyPanel::setFitColor(std::optional<std::int32_t> colorRef)
         palette.setBrush(QPalette::Window, QBrush(palette.color(QPalette::WindowText), Qt::DiagCrossPattern));
     }
     lFitColor->setPalette(palette);
-    lFitColor->setAccessibleName(fitColor_ ? QStringLiteral("Bar colour: ") +
+    lFitColor->setAccessibleName(fitColor_ ? tr("Bar colour: ") +
                                                  palette.color(QPalette::Window).name(QColor::HexRgb).toUpper()
-                                           : QStringLiteral("Bar colour: transparent"));
+                                           : tr("Bar colour: transparent"));
 }
 
 void PropertyPanel::keepAspect(QLineEdit* typed)
@@ -160,7 +163,7 @@ bool PropertyPanel::checkMaxSize()
     checking_ = true;
     if (dialogs_)
         dialogs_->messageBox(window(),
-                             QStringLiteral("the max size value must be a size in bytes such as 500K or 2M, \nplease "
+                             tr("the max size value must be a size in bytes such as 500K or 2M, \nplease "
                                             "enter a valid value again"),
                              QString(), MessageIcon::Information, MessageButtons::Ok);
     setCurrentIndex(static_cast<int>(PanelTab::Global));

@@ -5,6 +5,7 @@
 #include "gui/widgets/one_line_box.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,7 +81,7 @@ inline QPushButton* button(QWidget* parent, const char* name, const QString& cap
 
 inline QCheckBox* yesBox(QWidget* parent, const char* name, int row)
 {
-    auto* box = new QCheckBox(QStringLiteral("Yes"), parent);
+    auto* box = new QCheckBox(QCoreApplication::translate("pictoreel::PropertyPanel", "Yes"), parent);
     box->setObjectName(QLatin1String(name));
     place(box, kBoxLeft, rowTop(row), 1215, kBoxHeight);
     return box;

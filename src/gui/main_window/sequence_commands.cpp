@@ -53,8 +53,8 @@ void MainWindow::moveSelectedFrames(int step)
     const int current = ListView1->selectedRow();
     const std::vector<int> moved = shiftFrames(frames_, rows, step);
     if (moved == rows) {
-        context_.dialogs().inform(this, step < 0 ? QStringLiteral("The frame is already at the top.")
-                                                 : QStringLiteral("The frame is already at the bottom."));
+        context_.dialogs().inform(this, step < 0 ? tr("The frame is already at the top.")
+                                                 : tr("The frame is already at the bottom."));
         return;
     }
     // The highlight follows its frame.
@@ -106,7 +106,7 @@ MergeRepeatedCommand& MainWindow::mergeCommand()
         MergeRepeatedCommand::Host host;
         host.setRunning = [this](bool running) {
             // The make's Cancel stops the merge: a screen reader says which.
-            cmdCancelMake->setAccessibleName(running ? QStringLiteral("Cancel the merge") : QStringLiteral("Cancel the make"));
+            cmdCancelMake->setAccessibleName(running ? tr("Cancel the merge") : tr("Cancel the make"));
             setMakeRunning(running);
         };
         host.pbPer = pbPer;
@@ -124,13 +124,13 @@ void MainWindow::SetDelayFromFrameRate()
     if (frames_.isEmpty())
         return;
     const std::optional<QString> answer = context_.dialogs().askText(
-        this, QStringLiteral("Set Delay from Frame Rate"), QStringLiteral("Frames per second:"), QStringLiteral("25"));
+        this, tr("Set Delay from Frame Rate"), tr("Frames per second:"), QStringLiteral("25"));
     if (!answer)
         return;
     const std::optional<double> fps = parseNumber(*answer);
     const std::optional<int> interval = fps ? intervalFromFps(*fps) : std::nullopt;
     if (!interval) {
-        context_.dialogs().inform(this, QStringLiteral("The frame rate must be a number above 0."));
+        context_.dialogs().inform(this, tr("The frame rate must be a number above 0."));
         return;
     }
     setFrameIntervals(frames_, ListView1->selectedRows(), *interval);

@@ -105,7 +105,7 @@ void MainWindow::EditCrop()
     if (frames_.isEmpty() || isWorking() || cropDialog_)
         return;
     if (!wpdlx3.hasImage()) {
-        context_.dialogs().inform(this, QStringLiteral("The picture of this frame cannot be read, so there is nothing to crop."));
+        context_.dialogs().inform(this, tr("The picture of this frame cannot be read, so there is nothing to crop."));
         return;
     }
     const QSize picture(wpdlx3.ImageWidth(), wpdlx3.ImageHeight());

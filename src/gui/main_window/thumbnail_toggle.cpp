@@ -5,6 +5,7 @@
 #include "gui/main_window/frame_thumbnails.h"
 #include "gui/main_window/main_window.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QMenu>
@@ -66,7 +67,7 @@ private:
 void addThumbnailToggle(QMenu* menu, MainWindow& window)
 {
     menu->addSeparator()->setObjectName(QStringLiteral("mnuEditThumbnailsSep"));
-    QAction* action = menu->addAction(QStringLiteral("Show &Thumbnails"));
+    QAction* action = menu->addAction(QCoreApplication::translate("pictoreel::MainWindow", "Show &Thumbnails"));
     action->setObjectName(QStringLiteral("mnuEditThumbnails"));
     action->setCheckable(true);
     action->setChecked(true);

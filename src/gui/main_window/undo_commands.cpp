@@ -70,7 +70,7 @@ void MainWindow::showUndoState()
 {
     mnuEditUndo->setEnabled(undoHistory_.canUndo());
     mnuEditRedo->setEnabled(undoHistory_.canRedo());
-    const QString title = projectWindowTitle(projectFile_);
+    const QString title = projectFile_.isEmpty() ? tr("New Project - Pictoreel") : projectWindowTitle(projectFile_);
     setWindowTitle(undoHistory_.isModified() ? u'*' + title : title);
 }
 
@@ -110,8 +110,8 @@ bool MainWindow::askToSaveBeforeClosing()
 {
     if (!isProjectModified())
         return true;
-    switch (context_.dialogs().messageBox(this, QStringLiteral("Would you like to save the project before closing?"),
-                                          QStringLiteral("Save Before Closing"), MessageIcon::Question,
+    switch (context_.dialogs().messageBox(this, tr("Would you like to save the project before closing?"),
+                                          tr("Save Before Closing"), MessageIcon::Question,
                                           MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes: return trySaveProject();  // a save not made (cancelled, failed) keeps the project open
     case MessageAnswer::Cancel: return false;

@@ -11,7 +11,7 @@ namespace pictoreel {
 void MainWindow::AddVideoFrames()
 {
     const auto video = context_.dialogs().openFile(
-        this, {QStringLiteral("Open Video File ..."), QLatin1String(kVideoFilesFilter) + QStringLiteral("|All Files(*.*)|*.*"), {}});
+        this, {tr("Open Video File ..."), QLatin1String(kVideoFilesFilter) + QStringLiteral("|All Files(*.*)|*.*"), {}});
     if (video)
         addVideoFramesFrom(*video);
 }

@@ -46,32 +46,32 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("frmPlay"));
-    setWindowTitle(QStringLiteral("Player"));
-    setAccessibleName(QStringLiteral("Player"));
+    setWindowTitle(tr("Player"));
+    setAccessibleName(tr("Player"));
 
     Picture2 = new QWidget(this);
     Picture2->setObjectName(QStringLiteral("Picture2"));
-    OKButton = makeButton(Picture2, "OKButton", QStringLiteral("&Play"), 120, 975);
-    cmdPause = makeButton(Picture2, "cmdPause", QStringLiteral("Pa&use"), 1200, 975);
-    cmdLoad = makeButton(Picture2, "cmdLoad", QStringLiteral("&Load File ..."), 2280, 1095);
+    OKButton = makeButton(Picture2, "OKButton", tr("&Play"), 120, 975);
+    cmdPause = makeButton(Picture2, "cmdPause", tr("Pa&use"), 1200, 975);
+    cmdLoad = makeButton(Picture2, "cmdLoad", tr("&Load File ..."), 2280, 1095);
     OKButton->setDefault(true);  // Enter in the file box plays it
     txtPlay = new QLineEdit(Picture2);
     txtPlay->setObjectName(QStringLiteral("txtPlay"));
     keepOnOneLine(txtPlay);
-    txtPlay->setAccessibleName(QStringLiteral("Animated GIF file"));
+    txtPlay->setAccessibleName(tr("Animated GIF file"));
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAccessibleName(QStringLiteral("Animation"));
+    Picture1->setAccessibleName(tr("Animation"));
     PlayGif1 = new GifView(Picture1);
     PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
-    PlayGif1->setAccessibleName(QStringLiteral("Animated GIF"));
+    PlayGif1->setAccessibleName(tr("Animated GIF"));
     PlayGif1->hide();  // until the first play
     PlayGif1->offerScaleChoice();
     connect(PlayGif1, &GifView::fitChanged, this, &PlayerWindow::placeGif);
     lblFrame = new QLabel(this);
     lblFrame->setObjectName(QStringLiteral("lblFrame"));
-    lblFrame->setAccessibleName(QStringLiteral("Frame number"));
+    lblFrame->setAccessibleName(tr("Frame number"));
     connect(PlayGif1, &GifView::playbackChanged, this, &PlayerWindow::showFrameNumber);
     // The arrows step through the frames, except in the file box, where they move the cursor.
     for (const auto& arrow : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}})

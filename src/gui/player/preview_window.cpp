@@ -9,14 +9,14 @@ namespace pictoreel {
 PreviewWindow::PreviewWindow(const QString& previewFile, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmView"));
-    setWindowTitle(QStringLiteral("Preview"));
-    setAccessibleName(QStringLiteral("Preview"));
+    setWindowTitle(tr("Preview"));
+    setAccessibleName(tr("Preview"));
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAccessibleName(QStringLiteral("Preview picture"));
+    Picture1->setAccessibleName(tr("Preview picture"));
     PlayGif1 = new GifView(Picture1);
     PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
-    PlayGif1->setAccessibleName(QStringLiteral("Animated GIF"));
+    PlayGif1->setAccessibleName(tr("Animated GIF"));
 
     // Load: the preview file, looping, playing; a file that will not load shows nothing.
     (void)PlayGif1->LoadGif(previewFile);

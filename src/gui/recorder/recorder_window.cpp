@@ -61,38 +61,38 @@ RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QSt
     : QDialog(parent), dialogs_(dialogs), portal_(isWaylandSession()), folderFor_(std::move(folderFor))
 {
     setObjectName(QStringLiteral("frmRecorder"));
-    setWindowTitle(QStringLiteral("Record Screen"));
+    setWindowTitle(tr("Record Screen"));
     setAccessibleName(windowTitle());
     applyCompactFont(this);
 
     auto* form = new QFormLayout(this);
-    cboRecordWhat = named(new QComboBox, "cboRecordWhat", QStringLiteral("What to record"));
-    cboRecordWhat->addItems({QStringLiteral("A region of the screen"), QStringLiteral("A window"), QStringLiteral("A whole screen")});
-    form->addRow(QStringLiteral("&Record:"), cboRecordWhat);
-    cmdRecordDrawRegion = makeButton("cmdRecordDrawRegion", QStringLiteral("&Draw Region ..."));
+    cboRecordWhat = named(new QComboBox, "cboRecordWhat", tr("What to record"));
+    cboRecordWhat->addItems({tr("A region of the screen"), tr("A window"), tr("A whole screen")});
+    form->addRow(tr("&Record:"), cboRecordWhat);
+    cmdRecordDrawRegion = makeButton("cmdRecordDrawRegion", tr("&Draw Region ..."));
     form->addRow(QString(), cmdRecordDrawRegion);
-    cboRecordWindow = named(new QComboBox, "cboRecordWindow", QStringLiteral("Window to record"));
-    form->addRow(QStringLiteral("&Window:"), cboRecordWindow);
-    cboRecordScreen = named(new QComboBox, "cboRecordScreen", QStringLiteral("Screen to record"));
+    cboRecordWindow = named(new QComboBox, "cboRecordWindow", tr("Window to record"));
+    form->addRow(tr("&Window:"), cboRecordWindow);
+    cboRecordScreen = named(new QComboBox, "cboRecordScreen", tr("Screen to record"));
     for (const QScreen* screen : QGuiApplication::screens()) {
         const CaptureRect area = screenPixels(screen);
-        cboRecordScreen->addItem(QStringLiteral("%1 (%2 x %3)").arg(screen->name()).arg(area.width).arg(area.height));
+        cboRecordScreen->addItem(tr("%1 (%2 x %3)").arg(screen->name()).arg(area.width).arg(area.height));
     }
-    form->addRow(QStringLiteral("&Screen:"), cboRecordScreen);
-    spnRecordFps = named(new QSpinBox, "spnRecordFps", QStringLiteral("Frames a second"));
+    form->addRow(tr("&Screen:"), cboRecordScreen);
+    spnRecordFps = named(new QSpinBox, "spnRecordFps", tr("Frames a second"));
     spnRecordFps->setRange(kMinRecordingRate, kMaxRecordingRate);
     spnRecordFps->setValue(kDefaultRecordingRate);
-    form->addRow(QStringLiteral("&Frames a second:"), spnRecordFps);
-    chkRecordPointer = named(new QCheckBox(QStringLiteral("Show the mouse &pointer")), "chkRecordPointer", QStringLiteral("Show the mouse pointer"));
+    form->addRow(tr("&Frames a second:"), spnRecordFps);
+    chkRecordPointer = named(new QCheckBox(tr("Show the mouse &pointer")), "chkRecordPointer", tr("Show the mouse pointer"));
     chkRecordPointer->setChecked(true);
     form->addRow(chkRecordPointer);
-    chkRecordCountdown = named(new QCheckBox(QStringLiteral("&Count down 3 seconds first")), "chkRecordCountdown",
-                               QStringLiteral("Count down 3 seconds first"));
+    chkRecordCountdown = named(new QCheckBox(tr("&Count down 3 seconds first")), "chkRecordCountdown",
+                               tr("Count down 3 seconds first"));
     chkRecordCountdown->setChecked(true);
     form->addRow(chkRecordCountdown);
-    lblRecordStatus = named(new QLabel(QStringLiteral("Ready")), "lblRecordStatus", QStringLiteral("Recording status"));
+    lblRecordStatus = named(new QLabel(tr("Ready")), "lblRecordStatus", tr("Recording status"));
     form->addRow(lblRecordStatus);
-    pbRecordWrite = named(new QProgressBar, "pbRecordWrite", QStringLiteral("Progress"));
+    pbRecordWrite = named(new QProgressBar, "pbRecordWrite", tr("Progress"));
     pbRecordWrite->setRange(0, 100);
     pbRecordWrite->setTextVisible(false);
     QSizePolicy keepPlace = pbRecordWrite->sizePolicy();
@@ -100,16 +100,16 @@ RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QSt
     pbRecordWrite->setSizePolicy(keepPlace);
     pbRecordWrite->hide();
     form->addRow(pbRecordWrite);
-    cmdRecordStart = makeButton("cmdRecordStart", QStringLiteral("Record"));
+    cmdRecordStart = makeButton("cmdRecordStart", tr("Record"));
     cmdRecordStart->setDefault(true);
-    cmdRecordPause = makeButton("cmdRecordPause", QStringLiteral("Pause"));
-    cmdRecordStop = makeButton("cmdRecordStop", QStringLiteral("Stop"));
-    cmdRecordStop->setToolTip(portal_ ? QStringLiteral("Where the desktop offers shortcuts to programs, Ctrl+Alt+S (or the key "
+    cmdRecordPause = makeButton("cmdRecordPause", tr("Pause"));
+    cmdRecordStop = makeButton("cmdRecordStop", tr("Stop"));
+    cmdRecordStop->setToolTip(portal_ ? tr("Where the desktop offers shortcuts to programs, Ctrl+Alt+S (or the key "
                                                        "it lets you choose) stops the recording from any window")
-                                      : QStringLiteral("Ctrl+Alt+S stops the recording from any window"));
+                                      : tr("Ctrl+Alt+S stops the recording from any window"));
     if (portal_)
-        cboRecordScreen->setToolTip(QStringLiteral("The desktop asks which screen to share when the recording starts"));
-    cmdRecordCancel = makeButton("cmdRecordCancel", QStringLiteral("Cancel"));
+        cboRecordScreen->setToolTip(tr("The desktop asks which screen to share when the recording starts"));
+    cmdRecordCancel = makeButton("cmdRecordCancel", tr("Cancel"));
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {cmdRecordStart, cmdRecordPause, cmdRecordStop, cmdRecordCancel})
         buttons->addWidget(button);
@@ -134,7 +134,7 @@ RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QSt
         if (stage_ == Stage::CountingDown && (countdown_ -= 200) <= 0)
             return startRecording();
         if (stage_ == Stage::CountingDown)
-            lblRecordStatus->setText(QStringLiteral("Recording starts in %1 ...").arg((countdown_ + 999) / 1000));
+            lblRecordStatus->setText(tr("Recording starts in %1 ...").arg((countdown_ + 999) / 1000));
     });
     cboRecordWhat->setCurrentIndex(kScreen);
     setStage(Stage::Choosing);
@@ -150,7 +150,7 @@ void RecorderWindow::setRegion(const CaptureRect& region)
 {
     region_ = region;
     cboRecordWhat->setCurrentIndex(kRegion);
-    lblRecordStatus->setText(QStringLiteral("Region %1 x %2 at %3, %4").arg(region.width).arg(region.height).arg(region.x).arg(region.y));
+    lblRecordStatus->setText(tr("Region %1 x %2 at %3, %4").arg(region.width).arg(region.height).arg(region.x).arg(region.y));
     setStage(stage_);
 }
 
@@ -173,7 +173,7 @@ void RecorderWindow::fillWindows()
 {
     cboRecordWindow->clear();
     if (portal_) {  // the desktop lists them itself, when recording starts
-        cboRecordWindow->addItem(QStringLiteral("The one the desktop asks for"), QVariant::fromValue(std::uint32_t(0)));
+        cboRecordWindow->addItem(tr("The one the desktop asks for"), QVariant::fromValue(std::uint32_t(0)));
         return;
     }
     Result<std::vector<X11Window>> windows = listX11Windows();
@@ -186,7 +186,7 @@ void RecorderWindow::fillWindows()
             own.append(quintptr(widget->winId()));
     for (const X11Window& window : windows.value())
         if (!own.contains(quintptr(window.id)))
-            cboRecordWindow->addItem(QStringLiteral("%1 (%2 x %3)").arg(window.title).arg(window.rect.width).arg(window.rect.height),
+            cboRecordWindow->addItem(tr("%1 (%2 x %3)").arg(window.title).arg(window.rect.width).arg(window.rect.height),
                                      QVariant::fromValue(window.id));
 }
 
@@ -229,21 +229,21 @@ void RecorderWindow::chooseSource()
 {
     const std::optional<CaptureTarget> target = chosenTarget();
     if (!target) {
-        dialogs_.inform(this, cboRecordWhat->currentIndex() == kRegion ? QStringLiteral("Please draw the region to record first.")
-                                                                       : QStringLiteral("Please choose what to record first."));
+        dialogs_.inform(this, cboRecordWhat->currentIndex() == kRegion ? tr("Please draw the region to record first.")
+                                                                       : tr("Please choose what to record first."));
         return;
     }
     setStage(Stage::WaitingForChoice);
     if (portal_)
-        lblRecordStatus->setText(QStringLiteral("Waiting for the screen to be chosen ..."));
+        lblRecordStatus->setText(tr("Waiting for the screen to be chosen ..."));
     Result<ChosenSource> chosen = chooseSessionSource(*target, chkRecordPointer->isChecked());
     if (stage_ != Stage::WaitingForChoice)  // given up meanwhile: the choice goes unused
         return;
     setStage(Stage::Choosing);
     if (!chosen) {
-        lblRecordStatus->setText(chosen.error().code == ErrorCode::Cancelled ? chosen.error().message : QStringLiteral("Ready"));
+        lblRecordStatus->setText(chosen.error().code == ErrorCode::Cancelled ? chosen.error().message : tr("Ready"));
         if (chosen.error().code != ErrorCode::Cancelled)
-            dialogs_.messageBox(this, QStringLiteral("The screen could not be recorded.\n\n") + chosen.error().text(), QString(),
+            dialogs_.messageBox(this, tr("The screen could not be recorded.\n\n") + chosen.error().text(), QString(),
                                 MessageIcon::Exclamation, MessageButtons::Ok);
         return;
     }
@@ -257,7 +257,7 @@ void RecorderWindow::startCountdown()
         return startRecording();
     countdown_ = 3000;
     setStage(Stage::CountingDown);
-    lblRecordStatus->setText(QStringLiteral("Recording starts in 3 ..."));
+    lblRecordStatus->setText(tr("Recording starts in 3 ..."));
     ticker_.start();
 }
 
@@ -277,7 +277,7 @@ void RecorderWindow::startRecording()
         grabber ? ScreenRecording::start(std::move(grabber).value(), folderFor_(name), settings) : Result<std::unique_ptr<ScreenRecording>>(grabber.error());
     if (!started) {
         setStage(Stage::Choosing);
-        dialogs_.messageBox(this, QStringLiteral("The screen could not be recorded.\n\n") + started.error().text(), QString(),
+        dialogs_.messageBox(this, tr("The screen could not be recorded.\n\n") + started.error().text(), QString(),
                             MessageIcon::Exclamation, MessageButtons::Ok);
         return;
     }
@@ -331,12 +331,12 @@ void RecorderWindow::showCounts()
         return;
     const RecordingCounts counts = recording_->counts();
     const bool paused = counts.paused;
-    cmdRecordPause->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    cmdRecordPause->setText(paused ? tr("Resume") : tr("Pause"));
     cmdRecordPause->setAccessibleName(cmdRecordPause->text());
-    QString text = QStringLiteral("%1 %2, %3 frames").arg(paused ? QStringLiteral("Paused at") : QStringLiteral("Recording"),
+    QString text = tr("%1 %2, %3 frames").arg(paused ? tr("Paused at") : tr("Recording"),
                                                           clockText(counts.elapsedMicroseconds)).arg(counts.kept);
     if (counts.dropped > 0)
-        text += QStringLiteral(", %1 dropped (the disk is too slow)").arg(counts.dropped);
+        text += tr(", %1 dropped (the disk is too slow)").arg(counts.dropped);
     lblRecordStatus->setText(text);
     if (counts.ended)
         stopRecording();  // it met a failure: what it took is written, and the failure told
@@ -372,14 +372,14 @@ void RecorderWindow::writingDone(const Result<std::vector<ExtractedFrame>>& outc
     setStage(Stage::Choosing);
     if (!outcome) {
         if (outcome.error().code != ErrorCode::Cancelled)
-            dialogs_.messageBox(this, QStringLiteral("The recording could not be kept.\n\n") + outcome.error().text(), QString(),
+            dialogs_.messageBox(this, tr("The recording could not be kept.\n\n") + outcome.error().text(), QString(),
                                 MessageIcon::Exclamation, MessageButtons::Ok);
-        lblRecordStatus->setText(QStringLiteral("Nothing was kept"));
+        lblRecordStatus->setText(tr("Nothing was kept"));
         return;
     }
     frames_ = outcome.value();
     if (counts.dropped > 0)
-        dialogs_.messageBox(this, QStringLiteral("%1 of %2 pictures were dropped because the disk could not keep up; the frames "
+        dialogs_.messageBox(this, tr("%1 of %2 pictures were dropped because the disk could not keep up; the frames "
                                                  "before them last longer.").arg(counts.dropped).arg(counts.dropped + counts.kept),
                             QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     accept();
@@ -396,7 +396,7 @@ void RecorderWindow::setStage(Stage stage)
     cboRecordWindow->setEnabled(choosing && what == kWindow);
     cboRecordScreen->setEnabled(choosing && what == kScreen && !portal_);
     cmdRecordStart->setEnabled(choosing || stage == Stage::CountingDown);
-    cmdRecordStart->setText(stage == Stage::CountingDown ? QStringLiteral("Start Now") : QStringLiteral("Record"));
+    cmdRecordStart->setText(stage == Stage::CountingDown ? tr("Start Now") : tr("Record"));
     cmdRecordStart->setAccessibleName(cmdRecordStart->text());
     cmdRecordPause->setEnabled(stage == Stage::Recording);
     cmdRecordStop->setEnabled(stage == Stage::Recording);

@@ -11,7 +11,7 @@ RegionOverlay::RegionOverlay(const QRect& screenArea)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool)
 {
     setObjectName(QStringLiteral("frmRecordRegion"));
-    setAccessibleName(QStringLiteral("Draw the region to record"));
+    setAccessibleName(tr("Draw the region to record"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_TranslucentBackground);
     setCursor(Qt::CrossCursor);
@@ -35,9 +35,9 @@ void RegionOverlay::paintEvent(QPaintEvent*)
         painter.setPen(QPen(QColor(255, 80, 40), 1, Qt::DashLine));
         painter.drawRect(region.adjusted(-1, -1, 0, 0));
         painter.setPen(Qt::white);
-        painter.drawText(region.bottomLeft() + QPoint(4, 16), QStringLiteral("%1 x %2").arg(region.width()).arg(region.height()));
+        painter.drawText(region.bottomLeft() + QPoint(4, 16), tr("%1 x %2").arg(region.width()).arg(region.height()));
     } else {
-        painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("Drag over the part of the screen to record; Escape gives up"));
+        painter.drawText(rect(), Qt::AlignCenter, tr("Drag over the part of the screen to record; Escape gives up"));
     }
 }
 

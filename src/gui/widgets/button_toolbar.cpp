@@ -3,6 +3,7 @@
 #include "gui/widgets/toolbar_icons.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QToolBar>
 
@@ -10,9 +11,9 @@ namespace pictoreel {
 
 QToolBar* addButtonToolbar(QMainWindow& window, std::span<const ToolbarButton> buttons, int heightPixels)
 {
-    QToolBar* bar = window.addToolBar(QStringLiteral("Toolbar"));
+    QToolBar* bar = window.addToolBar(QCoreApplication::translate("pictoreel::ButtonToolbar", "Toolbar"));
     bar->setObjectName(QStringLiteral("Toolbar1"));
-    bar->setAccessibleName(QStringLiteral("Toolbar"));
+    bar->setAccessibleName(QCoreApplication::translate("pictoreel::ButtonToolbar", "Toolbar"));
     bar->setMovable(false);
     bar->setFloatable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -22,16 +23,18 @@ QToolBar* addButtonToolbar(QMainWindow& window, std::span<const ToolbarButton> b
     bar->setContentsMargins(0, 0, 0, 0);
     bar->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; border: 0px; }"
                                       "QToolButton { padding: 0px 1px; margin: 0px; }"));
+    // The captions and tips are marked for translation in the window that lists them.
+    const char* const context = window.metaObject()->className();
     for (const ToolbarButton& b : buttons) {
         if (!b.key) {
             bar->addSeparator();
             continue;
         }
         const QString key = QLatin1String(b.key);
-        QAction* action = bar->addAction(toolbarIcon(key), QLatin1String(b.caption));
+        QAction* action = bar->addAction(toolbarIcon(key), QCoreApplication::translate(context, b.caption));
         action->setObjectName(QStringLiteral("Toolbar1_") + key);
         action->setData(key);
-        action->setToolTip(QLatin1String(b.tooltip));
+        action->setToolTip(QCoreApplication::translate(context, b.tooltip));
     }
     return bar;
 }

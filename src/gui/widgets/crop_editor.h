@@ -76,7 +76,7 @@ struct CropAspect {
     const char* name;
     double ratio;
 };
-inline constexpr CropAspect kCropAspects[] = {{"Free", 0}, {"1:1", 1}, {"4:3", 4.0 / 3}, {"16:9", 16.0 / 9}, {"9:16", 9.0 / 16}};
+inline constexpr CropAspect kCropAspects[] = {{QT_TRANSLATE_NOOP("pictoreel::CropDialog", "Free"), 0}, {"1:1", 1}, {"4:3", 4.0 / 3}, {"16:9", 16.0 / 9}, {"9:16", 9.0 / 16}};
 
 // The largest rectangle of ratio `aspect` (width / height) within `rect`, about its centre.
 QRect fitAspect(QRect rect, double aspect);

@@ -61,7 +61,7 @@ public:
             if (file.isEmpty() || !QFileInfo(file).isFile())
                 return false;
             QMenu menu(widget_);
-            QAction* copy = menu.addAction(QStringLiteral("Copy GIF"));
+            QAction* copy = menu.addAction(QCoreApplication::translate("pictoreel::MadeGifTransfer", "Copy GIF"));
             copy->setObjectName(QStringLiteral("mnuCopyGif"));
             connect(copy, &QAction::triggered, &menu, [file] { copyMadeGif(file); });
             menu.exec(static_cast<QContextMenuEvent*>(event)->globalPos());
