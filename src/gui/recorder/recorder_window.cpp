@@ -105,7 +105,7 @@ RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QSt
     cmdRecordPause = makeButton("cmdRecordPause", tr("Pause"));
     cmdRecordStop = makeButton("cmdRecordStop", tr("Stop"));
     cmdRecordStop->setToolTip(portal_ ? tr("Where the desktop offers shortcuts to programs, Ctrl+Alt+S (or the key "
-                                                       "it lets you choose) stops the recording from any window")
+                                           "it lets you choose) stops the recording from any window")
                                       : tr("Ctrl+Alt+S stops the recording from any window"));
     if (portal_)
         cboRecordScreen->setToolTip(tr("The desktop asks which screen to share when the recording starts"));
