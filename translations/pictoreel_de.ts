@@ -1870,6 +1870,18 @@ bitte geben Sie erneut einen gültigen Wert ein</translation>
         <source>Start Now</source>
         <translation>Jetzt starten</translation>
     </message>
+    <message>
+        <source>Where the desktop offers shortcuts to programs, Ctrl+Alt+S (or the key it lets you choose) stops the recording from any window</source>
+        <translation>Wo die Arbeitsumgebung Programmen Tastenkürzel anbietet, beendet Strg+Alt+S (oder die Taste, die sie Sie wählen lässt) die Aufnahme aus jedem Fenster</translation>
+    </message>
+    <message>
+        <source>The desktop asks which screen to share when the recording starts</source>
+        <translation>Die Arbeitsumgebung fragt beim Start der Aufnahme, welcher Bildschirm freigegeben werden soll</translation>
+    </message>
+    <message>
+        <source>Waiting for the screen to be chosen ...</source>
+        <translation>Warten auf die Wahl des Bildschirms ...</translation>
+    </message>
 </context>
 <context>
     <name>pictoreel::RegionOverlay</name>
