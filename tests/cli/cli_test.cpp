@@ -63,6 +63,16 @@ RgbaImage picture(const QString& path)
     return p ? p.value() : RgbaImage();
 }
 
+// The runs a table in tests/data/cli/ lists, one a line, without its comments and blank lines.
+QStringList tableLines(const char* name)
+{
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(testing::fileContents(QStringLiteral(PICTOREEL_TEST_DATA "/cli/") + name)).split('\n'))
+        if (!line.trimmed().isEmpty() && !line.startsWith('#'))
+            lines << line;
+    return lines;
+}
+
 // A folder with three 40 x 30 BMP pictures p0.bmp .. p2.bmp.
 class Cli : public ::testing::Test {
 protected:
@@ -235,9 +245,7 @@ TEST_F(Cli, Options)
 {
     const QString agp = dir.filePath("s.agp");
     const QString two = "p0.bmp p1.bmp -o o.gif --temp cache --json";
-    for (const QString& line : QString::fromUtf8(testing::fileContents(PICTOREEL_TEST_DATA "/cli/options.txt")).split('\n')) {
-        if (line.trimmed().isEmpty() || line.startsWith('#'))
-            continue;
+    for (const QString& line : tableLines("options.txt")) {
         SCOPED_TRACE(line.toStdString());
         const QStringList words = QString(line.section("=>", 0, 0)).replace("{two}", two).replace("{agp}", "s.agp").split(' ', Qt::SkipEmptyParts);
         QStringList expected = line.section("=>", 1).split(' ', Qt::SkipEmptyParts);
@@ -464,95 +472,35 @@ TEST_F(Cli, CutShortFilesAreReadAsFarAsTheyGoAndWarnedAbout)
     EXPECT_TRUE(frame.exitCode == 1 && frame.err.contains("damaged") && !frame.err.contains("libpng")) << frame.err.toStdString();
 }
 
-// Refusals name the problem on the error output, exit with 1 (the work failed) or 2 (the command
-// line is wrong), and leave earlier outputs and every source as they were.
+// Refusals, as tests/data/cli/refusals.txt lists them, name the problem on the error output, exit
+// with 1 (the work failed) or 2 (the command line is wrong), and leave earlier outputs and every
+// source as they were.
 TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
 {
-    const QString old = dir.filePath("old.gif"), out = dir.filePath("out"), gif = kSuite + "animated_loop.gif";
-    ASSERT_TRUE(testing::writeFileContents(old, "precious"));
-    ASSERT_TRUE(testing::writeFileContents(dir.filePath("file"), "not a folder"));
+    const QString old = dir.filePath("old.gif"), out = dir.filePath("out"), gif = kSuite + "animated_loop.gif", frames = dir.filePath("frames");
+    const QString many = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/wuffs/test/data/muybridge.gif");
+    ASSERT_TRUE(testing::writeFileContents(old, "precious") && testing::writeFileContents(dir.filePath("file"), "not a folder") &&
+                testing::writeFileContents(dir.filePath("p0.txt"), "text"));
     ASSERT_EQ(runCli({"frame", dir.filePath("p0.bmp"), "-o", dir.filePath("one.gif")}).exitCode, 0);
-    // A source that extract would write over: a GIF named as its first extracted frame.
-    const QString frames = dir.filePath("frames");
     ASSERT_TRUE(QDir().mkdir(frames) && QFile::copy(gif, frames + "/Frame_0.gif"));
-    // A named pipe is refused at once, never waited on; a GIF of 15 frames on a 30 x 20 screen goes
-    // beyond small budgets.
-    const QString pipe = dir.filePath("pipe.gif"), many = QStringLiteral(PICTOREEL_SHARED_TESTDATA "/wuffs/test/data/muybridge.gif");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.gif")).constData(), 0600), 0);
     const QByteArray sources = testing::fileContents(dir.filePath("p0.bmp")) + testing::fileContents(dir.filePath("one.gif"));
-    const struct {
-        std::function<QString()> project;  // written just before the run, for "make"
-        QStringList arguments;
-        int exitCode;
-        QString message;
-    } cases[] = {
-        {[&] { return writeProject(1, old); }, {"--temp", dir.filePath("c")}, 1, "Please add frames to make animated gif"},
-        {[&] { return writeProject(3, ""); }, {"--temp", dir.filePath("c")}, 1, "-o"},
-        {[&] { return writeProject(3, old); }, {"--jobs", "zero"}, 2, "--jobs"},
-        {[&] { return writeProject(3, old); }, {"--temp", ""}, 2, "--temp wants a folder, not an empty name"},
-        {[&] { return writeProject(3, old); }, {"--max-size", "lots"}, 2, "--max-size wants a size in bytes"},
-        {[&] { return writeProject(3, old); }, {"--max-size", "1.5"}, 2, "not \"1.5\""},
-        {[&] { return writeProject(3, old); }, {"--max-size", "20", "--temp", dir.filePath("c")}, 1, "does not fit in 20 bytes"},
-        {[&] { return dir.filePath("nope.agp"); }, {}, 1, "nope.agp"},
-        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", writeProject(2, old)}, 1, "is a project. Choose another"},
-        {{}, {"frame", dir.filePath("p0.bmp"), "-o", dir.filePath("p0.bmp"), "--size", "8x8"}, 1, "is the picture"},
-        // Files that cannot be written are named with the system's reason.
-        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/x.gif"), "--temp", dir.filePath("c")}, 1,
-         "no/x.gif: No such file or directory"},
-        {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", dir.filePath("no/p.agp")}, 1, "no/p.agp: No such file or directory"},
-        {{}, {"project", dir.filePath("p0.bmp"), dir.filePath("a;b.bmp"), "-o", dir.filePath("s.agp")}, 2, "a;b.bmp cannot be named in a project"},
-        {{}, {"project", dir.filePath("p0.bmp"), dir.filePath(" p1.bmp"), "-o", dir.filePath("s.agp")}, 2, "/ p1.bmp cannot be a frame's picture"},
-        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath(" p1.bmp"), "-o", dir.filePath("big.gif")}, 2, "/ p1.bmp cannot be a frame's picture"},
-        // A first picture too large to give the frames its size: the next picture's is not taken instead.
-        {{}, {"make", QStringLiteral(PICTOREEL_TEST_DATA "/limits/large-7000x7000.png"), dir.filePath("p0.bmp"), "-o",
-              dir.filePath("big.gif")}, 2, "(7000 x 7000 pixels): at most 24 megapixels are. A picture of up to 128 megapixels can be a frame of at most 24 megapixels: it is scaled down as it is read. Give the frames a size with --size."},
-        {[&] { return dir.filePath("p0.bmp"); }, {}, 2, "name the GIF to make with -o OUT.gif"},
-        {[&] { return testing::writeFileContents(dir.filePath("p0.txt"), "text") ? dir.filePath("p0.txt") : QString(); }, {}, 1,
-         "p0.txt is not a Pictoreel project."},
-        {{}, {"make"}, 2, "usage"},
-        {{}, {"bogus"}, 2, "bogus"},
-        {{}, {"frame", dir.filePath("p1.bmp"), "-o", dir.filePath("x.tga")}, 2, "x.tga"},
-        {{}, {"frame", dir.filePath("p1.bmp"), "-o", old, "--size", "16001x5"}, 2, "from 1 to 16000"},
-        {{}, {"info", dir.filePath("absent.png")}, 1, "absent.png"},
-        {{}, {"extract", dir.filePath("p1.bmp"), "-o", out}, 1, "p1.bmp"},
-        {{}, {"extract", gif, "-o", out, "--frames", "3-1"}, 2, "--frames"},
-        {{}, {"extract", gif, "-o", out, "--frames", "1,3-99999999,4"}, 1, "there is no frame 99999999"},
-        {{}, {"extract", gif, "-o", out, "--format", "tiff"}, 2, "--format"},
-        {{}, {"extract", kWide, "-o", out, "--format", "jpg"}, 1, "its frames cannot be written as JPG. The picture is too large"},
-        {{}, {"extract", gif, "-o", dir.filePath("file/sub")}, 1, "/file is a file, not a folder"},
-        // A temp folder that cannot be made is told once, not again for every frame.
-        {[&] { return writeProject(3, old); }, {"--temp", dir.filePath("file/sub")}, 1,
-         "file/sub/: " + dir.filePath("file") + " is a file, not a folder\npictoreel-cli: nothing was made\n"},
-        {{}, {"extract", frames + "/Frame_0.gif", "-o", frames + "/"}, 1, "is the GIF the frames come from"},
-        // Every command knows its options and how many words it takes, and names the others.
-        {[&] { return writeProject(3, old); }, {"--bogus", "-x"}, 2, "unknown options \"--bogus\", \"-x\""},
-        {[&] { return writeProject(3, old); }, {"--quiet=yes"}, 2, "--quiet takes no value"},
-        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", "--temp", dir.filePath("c")}, 2,
-         "-o needs a value, not the option --temp (a file of that name is ./--temp)"},
-        {{}, {"make", dir.filePath("p0.bmp"), dir.filePath("p1.bmp"), "-o", old, "--temp=c", "-o", old}, 2, "-o is given twice"},
-        {{}, {"avi2gif", dir.filePath("one.gif"), old, "x", "y"}, 2, "unexpected arguments \"x\", \"y\""},
-        {{}, {"--version", "now"}, 2, "\"now\""},
-        {{}, {"gif2avi", dir.filePath("one.gif"), dir.path() + "/./one.gif"}, 1, "is the file being converted"},
-        // A file there already whose name says another kind (the arguments the other way round).
-        {{}, {"gif2avi", dir.filePath("one.gif"), old}, 1, "old.gif is there already, and its name says it is no .avi file"},
-        {{}, {"info", pipe, "--json"}, 1, "pipe.gif is not a file: it is a named pipe"},
-        {{}, {"avi2gif", pipe, old}, 1, "is not a file: it is a named pipe"},
-        {{}, {"extract", many, "-o", out, "--max-frames", "14"}, 1, "The GIF has 15 frames, more than the frame budget of 14"},
-        {{}, {"extract", many, "-o", out, "--frames", "0-9", "--max-frames", "9"}, 1, "The GIF up to frame 9 has 10 frames"},
-        {{}, {"extract", many, "-o", out, "--max-pixels", "8999"}, 1, "more than the pixel budget of 8999 pixels"},
-        {{}, {"gif2avi", many, dir.filePath("x.avi"), "--max-frames=10"}, 1, "--max-frames N and --max-pixels N raise the budgets"},
-        {{}, {"extract", many, "-o", out, "--max-frames", "0"}, 2, "--max-frames wants a whole number from 1"},
-        {{}, {"frames", many, "-o", out, "--fps", "51"}, 2, "--fps wants frames a second above 0 and at most 50"},
-        // A message that names the file already is not prefixed with it again.
-        {{}, {"frames", dir.filePath("p0.bmp"), "-o", out}, 1, "pictoreel-cli: " + dir.filePath("p0.bmp") + " is not a video FFmpeg can read"},
-        {{}, {"frames", many, "-o", out, "--start", "-1"}, 2, "--start wants seconds"},
+    const auto fill = [&](QString text) {
+        return text.replace("{dir}", dir.path()).replace("{gif}", gif).replace("{many}", many).replace("{wide}", kWide)
+            .replace("{data}", PICTOREEL_TEST_DATA).replace("{sp}", " ").replace("\\n", "\n");
     };
-    for (const auto& c : cases) {
-        const QStringList arguments = c.project ? QStringList{"make", c.project()} + c.arguments : c.arguments;
-        SCOPED_TRACE(arguments.join(' ').toStdString());
-        const CliRun run = runCli(arguments);
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+    for (const QString& line : tableLines("refusals.txt")) {
+        SCOPED_TRACE(line.toStdString());
+        QStringList arguments;
+        for (const QString& word : line.section(" => ", 0, 0).split(' ', Qt::SkipEmptyParts))
+            arguments << (word == "{empty}"               ? QString()
+                          : word == "{unnamed}"           ? writeProject(3, "")
+                          : word.startsWith("{project") ? writeProject(word.mid(8, 1).toInt(), old)
+                                                          : fill(word));
+        const QString expected = line.section(" => ", 1).trimmed();
+        const CliRun run = runCli(arguments, dir.path());
+        EXPECT_EQ(QString::number(run.exitCode), expected.section(' ', 0, 0)) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(fill(expected.section(' ', 1)))) << run.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(out));
     EXPECT_EQ(testing::fileContents(old), "precious");
