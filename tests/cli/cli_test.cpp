@@ -175,7 +175,7 @@ TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
     EXPECT_EQ(runCli(again + QStringList{pictures[0], "--force"}).exitCode, 1);
     EXPECT_EQ(runCli(again + QStringList{project, "--force"}).exitCode, 0);
     EXPECT_TRUE(testing::fileContents(project).contains("FRAME003=9;NO;16777215;p2.bmp;"));
-    // --max-size becomes the project's Max Size; a wrong one writes nothing.
+    // --max-size becomes the project's Max Size.
     EXPECT_EQ(runCli(again + QStringList{project, "--force", "--max-size", "2.5M"}).exitCode, 0);
     EXPECT_TRUE(testing::fileContents(project).contains("\nMax Size=2.5M\n"));
     // --quality becomes its Quality; --colors given beside it stays as given.
@@ -188,10 +188,6 @@ TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
     EXPECT_GT(lowSettings["lossy"].toInt(), 0);
     const CliRun webp = runCli({"make", project, "-o", dir.filePath("sized.webp"), "--temp", dir.filePath("c3")});
     EXPECT_TRUE(webp.exitCode == 0 && webp.out.endsWith(" s (Max size applies to GIF files only)\n")) << webp.out.toStdString();
-    const CliRun noSize = runCli(again + QStringList{dir.filePath("sized.agp"), "--max-size", "3x"});
-    EXPECT_EQ(noSize.exitCode, 2);
-    EXPECT_TRUE(noSize.err.contains("--max-size wants a size in bytes")) << noSize.err.toStdString();
-    EXPECT_FALSE(QFile::exists(dir.filePath("sized.agp")));
 
     // A make writes no project, so it takes pictures whose names a project cannot hold, as made
     // from the same pictures under plain names.
@@ -208,10 +204,8 @@ TEST_F(Cli, PicturesMakeWhatTheirProjectMakes)
     EXPECT_TRUE(QString::fromUtf8(testing::fileContents(dir.filePath("linked.agp")))
                     .contains(";p.bmp;" + QFileInfo(dir.filePath("other")).canonicalFilePath() + "/\n"));
 
-    // A lone picture name is a picture (too few for an animation), unless the file holds a project.
-    const CliRun one = runCli({"make", pictures[0], "-o", dir.filePath("one.gif")});
-    EXPECT_EQ(one.exitCode, 2);
-    EXPECT_TRUE(one.err.contains("2 to 32767 pictures, not 1")) << one.err.toStdString();
+    // A lone picture name is a picture (too few for an animation: see the refusals), unless the file
+    // holds a project.
     ASSERT_TRUE(QFile::copy(project, dir.filePath("project.png")));
     EXPECT_TRUE(runCli({"make", dir.filePath("project.png"), "--temp", dir.filePath("c3")}).out.startsWith(dir.filePath("made.gif")));
 
@@ -416,7 +410,7 @@ TEST_F(Cli, FramesWritesTheVideosPicturesAndPrintsEachDelayBeforeItsName)
     const CliRun again = runCli(arguments);
     EXPECT_TRUE(again.exitCode == 1 && again.err.contains("already holds frames")) << again.err.toStdString();
 
-    // An animated GIF gives all its frames as shown, each with its stored delay; a range is refused.
+    // An animated GIF gives all its frames as shown, each with its stored delay.
     const QString gif = QStringLiteral(PICTOREEL_TEST_DATA "/gif-cases/zero-delays.gif");
     const CliRun animation = runCli({"frames", gif, "-o", dir.filePath("gif frames"), "--quiet"});
     ASSERT_EQ(animation.exitCode, 0) << animation.err.toStdString();
@@ -429,7 +423,6 @@ TEST_F(Cli, FramesWritesTheVideosPicturesAndPrintsEachDelayBeforeItsName)
         ASSERT_TRUE(written) << k;
         EXPECT_EQ(comparePictures(*written, decoded.frames[std::size_t(k)].image), "") << k;
     }
-    EXPECT_EQ(runCli({"frames", gif, "-o", dir.filePath("other"), "--fps", "5"}).exitCode, 2);
 }
 
 // A file cut short (a download broken off) is read as far as it goes and said to be cut short;
@@ -507,7 +500,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     EXPECT_EQ(testing::fileContents(dir.filePath("p0.bmp")) + testing::fileContents(dir.filePath("one.gif")), sources);
     EXPECT_EQ(testing::fileContents(frames + "/Frame_0.gif"), testing::fileContents(gif));
     EXPECT_EQ(QDir(frames).entryList(QDir::Files), QStringList{"Frame_0.gif"});
-    EXPECT_FALSE(QFile::exists(dir.filePath("x.avi")) || QFile::exists(dir.filePath("big.gif")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.avi")) || QFile::exists(dir.filePath("big.gif")) || QFile::exists(dir.filePath("sized.agp")));
     // A picture's error names it once.
     EXPECT_EQ(runCli({"info", dir.filePath("absent.png")}).err.count(QStringLiteral("absent.png")), 1);
     // Within its budget the same GIF is taken apart.
