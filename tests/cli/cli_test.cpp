@@ -480,12 +480,14 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
     const QByteArray sources = testing::fileContents(dir.filePath("p0.bmp")) + testing::fileContents(dir.filePath("one.gif"));
     const auto fill = [&](QString text) {
         return text.replace("{dir}", dir.path()).replace("{gif}", gif).replace("{many}", many).replace("{wide}", kWide)
-            .replace("{data}", PICTOREEL_TEST_DATA).replace("{sp}", " ").replace("\\n", "\n");
+            .replace("{data}", PICTOREEL_TEST_DATA).replace("{sp}", " ").replace("\\n", "\n")
+            .replace("{long}", QString(1001, 'x'));
     };
     for (const QString& line : tableLines("refusals.txt")) {
         SCOPED_TRACE(line.toStdString());
         QStringList arguments;
-        for (const QString& word : line.section(" => ", 0, 0).split(' ', Qt::SkipEmptyParts))
+        const QString two = "{dir}/p0.bmp {dir}/p1.bmp -o {dir}/big.gif";
+        for (const QString& word : line.section(" => ", 0, 0).replace("{two}", two).split(' ', Qt::SkipEmptyParts))
             arguments << (word == "{empty}"               ? QString()
                           : word == "{unnamed}"           ? writeProject(3, "")
                           : word.startsWith("{project") ? writeProject(word.mid(8, 1).toInt(), old)
