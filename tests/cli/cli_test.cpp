@@ -63,16 +63,6 @@ RgbaImage picture(const QString& path)
     return p ? p.value() : RgbaImage();
 }
 
-// The runs a table in tests/data/cli/ lists, one a line, without its comments and blank lines.
-QStringList tableLines(const char* name)
-{
-    QStringList lines;
-    for (const QString& line : QString::fromUtf8(testing::fileContents(QStringLiteral(PICTOREEL_TEST_DATA "/cli/") + name)).split('\n'))
-        if (!line.trimmed().isEmpty() && !line.startsWith('#'))
-            lines << line;
-    return lines;
-}
-
 // A folder with three 40 x 30 BMP pictures p0.bmp .. p2.bmp.
 class Cli : public ::testing::Test {
 protected:
@@ -239,7 +229,7 @@ TEST_F(Cli, Options)
 {
     const QString agp = dir.filePath("s.agp");
     const QString two = "p0.bmp p1.bmp -o o.gif --temp cache --json";
-    for (const QString& line : tableLines("options.txt")) {
+    for (const QString& line : testing::tableLines(PICTOREEL_TEST_DATA "/cli/options.txt")) {
         SCOPED_TRACE(line.toStdString());
         const QStringList words = QString(line.section("=>", 0, 0)).replace("{two}", two).replace("{agp}", "s.agp").split(' ', Qt::SkipEmptyParts);
         QStringList expected = line.section("=>", 1).split(' ', Qt::SkipEmptyParts);
@@ -483,7 +473,7 @@ TEST_F(Cli, RefusesWithAClearMessageAndLeavesOldOutputs)
             .replace("{data}", PICTOREEL_TEST_DATA).replace("{sp}", " ").replace("\\n", "\n")
             .replace("{long}", QString(1001, 'x'));
     };
-    for (const QString& line : tableLines("refusals.txt")) {
+    for (const QString& line : testing::tableLines(PICTOREEL_TEST_DATA "/cli/refusals.txt")) {
         SCOPED_TRACE(line.toStdString());
         QStringList arguments;
         const QString two = "{dir}/p0.bmp {dir}/p1.bmp -o {dir}/big.gif";

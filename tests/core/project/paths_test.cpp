@@ -18,17 +18,12 @@ namespace {
 TEST(Numbers, ConvertsTextTheWayTheProgramReadsNumbers)
 {
     const auto shown = [](const auto& number) { return number ? QString::number(*number) : QStringLiteral("-"); };
-    int texts = 0;
-    for (const QString& line : QString::fromUtf8(testing::fileContents(PICTOREEL_TEST_DATA "/numbers.txt")).split(u'\n')) {
-        if (!line.startsWith(u'"'))
-            continue;
+    for (const QString& line : testing::tableLines(PICTOREEL_TEST_DATA "/numbers.txt")) {
         SCOPED_TRACE(line.toStdString());
         const QString text = line.section(u'"', 1, 1).replace("\\t", "\t"), expected = line.section("=> ", 1).simplified();
         const QStringList read{shown(toInt16(text)), shown(toInt32(text)), shown(byteSizeFromText(text))};
         EXPECT_EQ(QString(read.join(u' ') + (isNumeric(text) ? "" : " no number")).toStdString(), expected.toStdString());
-        ++texts;
     }
-    EXPECT_GE(texts, 38);  // the whole table was read
 }
 
 // Every missing parent is made and empty parts skipped; a failure is reported once, with the
