@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -46,9 +47,14 @@ struct CliRun {
     QString out, err;
 };
 
-CliRun runCli(const QStringList& arguments, const QString& workingFolder = {})
+// Runs pictoreel-cli; leading arguments NAME=VALUE are set in its environment instead.
+CliRun runCli(QStringList arguments, const QString& workingFolder = {})
 {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (; !arguments.isEmpty() && QRegularExpression("^[A-Z_]+=").match(arguments.front()).hasMatch(); arguments.removeFirst())
+        environment.insert(arguments.front().section(u'=', 0, 0), arguments.front().section(u'=', 1));
+    process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(PICTOREEL_CLI), arguments);
     process.waitForFinished(60000);
