@@ -1,5 +1,5 @@
-// The command line's captions: how options attach to the caption before them, and how wrong
-// values are refused.
+// The command line's captions: how options attach to the caption before them. How wrong values
+// are refused is in the CLI's refusals table (tests/data/cli/refusals.txt).
 #include "caption_options.h"
 
 #include <gtest/gtest.h>
@@ -48,32 +48,6 @@ TEST(CaptionOptions, EachShapingOptionShapesTheCaptionBeforeIt)
     EXPECT_EQ(c[2].outlineWidth, 0);
     EXPECT_TRUE(c[2].firstFrame == 2 && c[2].lastFrame == 6);
     EXPECT_TRUE(captionsFrom(Options{{"--delay", "5"}}).value().empty());
-}
-
-TEST(CaptionOptions, WrongValuesAndOrdersAreRefused)
-{
-    const Options wrong[] = {
-        {{"--caption-size", "20"}, {"--caption", "late"}},  // before any caption
-        {{"--caption", "a"}, {"--caption-size", "20"}, {"--caption-size", "21"}},
-        {{"--caption", "   "}},
-        {{"--caption", QString(kCaptionTextMaxLength + 1, u'x')}},
-        {{"--caption", "a"}, {"--caption-size", "12px"}},
-        {{"--caption", "a"}, {"--caption-color", "red"}},
-        {{"--caption", "a"}, {"--caption-outline", "000000:101"}},
-        {{"--caption", "a"}, {"--caption-position", "middle"}},
-        {{"--caption", "a"}, {"--caption-position", "point"}},
-        {{"--caption", "a"}, {"--caption-position", "top:-1"}},
-        {{"--caption", "a"}, {"--caption-frames", "5-2"}},
-        {{"--caption", "a"}, {"--caption-frames", "0"}},
-        {{"--caption", "a"}, {"--caption-font", "bold"}},
-        {{"--caption", "a"}, {"--caption-box", "yes"}},
-    };
-    for (const Options& options : wrong) {
-        const Result<CaptionLayers> read = captionsFrom(options);
-        ASSERT_FALSE(read.ok()) << options.back().first.toStdString() << " " << options.back().second.toStdString();
-        EXPECT_EQ(read.error().code, ErrorCode::InvalidArgument);
-        EXPECT_TRUE(read.error().message.contains(options.back().first) || read.error().message.contains("--caption"));
-    }
 }
 
 }  // namespace

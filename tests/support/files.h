@@ -5,6 +5,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -15,6 +18,18 @@ inline QByteArray fileContents(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The lines of a table file (a data file the tests read case by case), without its blank lines and
+// its comments (lines starting with '#'). A table that is missing or empty fails the test.
+inline QStringList tableLines(const QString& path)
+{
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(fileContents(path)).split(u'\n'))
+        if (!line.trimmed().isEmpty() && !line.startsWith(u'#'))
+            lines << line;
+    EXPECT_FALSE(lines.isEmpty()) << path.toStdString();
+    return lines;
 }
 
 // Replaces the file with `bytes`; returns false when it cannot.

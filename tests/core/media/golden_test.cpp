@@ -15,7 +15,6 @@
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QTextStream>
 
 using namespace pictoreel;
 using namespace pictoreel::testing;
@@ -25,16 +24,9 @@ namespace {
 // The lines of a case list, each split at white space; comments and blank lines left out.
 std::vector<QStringList> caseLines(const char* list)
 {
-    QFile file(QStringLiteral(PICTOREEL_TEST_DATA "/golden/") + QLatin1String(list));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << list;
     std::vector<QStringList> lines;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-            lines.push_back(line.split(QRegularExpression(QStringLiteral("\\s+"))));
-    }
-    EXPECT_FALSE(lines.empty()) << list;
+    for (const QString& line : tableLines(QStringLiteral(PICTOREEL_TEST_DATA "/golden/") + QLatin1String(list)))
+        lines.push_back(line.trimmed().split(QRegularExpression(QStringLiteral("\\s+"))));
     return lines;
 }
 

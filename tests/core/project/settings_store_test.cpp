@@ -50,30 +50,16 @@ TEST(IniDocument, ReadsWithTheProfileRules)
 TEST(IniDocument, WritesChangeOnlyWhatTheyMust)
 {
     const QByteArray text = "[A]\nx=1\ny=2\n\n[B]\nz=3\n";
-    const struct {
-        QByteArray before;
-        const char *section, *key;
-        QString value;
-        QByteArray after;
-    } cases[] = {
-        {text, "a", "Y", "20", "[A]\nx=1\ny=20\n\n[B]\nz=3\n"},
-        {text, "A", "w", "0", "[A]\nx=1\ny=2\nw=0\n\n[B]\nz=3\n"},
-        {text, "C", "k", "v", text + "[C]\nk=v\n"},
-        {"[A]\r\nx=1", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"},  // a final line end first, in the file's style
-        {"", "S", "k", "v", "[S]\nk=v\n"},
-        {text, "A", "x", QString("  1") + QChar(0) + "00  ", "[A]\nx=100\ny=2\n\n[B]\nz=3\n"},
-        {text, "A", "x", "   ", "[A]\ny=2\n\n[B]\nz=3\n"},
-        // A line break pasted into a field adds no line: no key or section of its own.
-        {text, "A", "x", "640\r\n", "[A]\nx=640\ny=2\n\n[B]\nz=3\n"},
-        {text, "A", "x", "1\n[B]\rz=9", "[A]\nx=1 [B] z=9\ny=2\n\n[B]\nz=3\n"},
-        {text, "A", "", "ignored", "[B]\nz=3\n"},
-        {text, "A", "missing", "", text},
-        {"[A]\nk=1\n[B]\nk=2\n[a]\nk=3\n", "A", "", "", "[B]\nk=2\n[a]\nk=3\n"},
+    const auto unescaped = [&](QString field) {
+        return field.replace("{text}", text).replace("\\n", "\n").replace("\\r", "\r").replace("\\0", QChar(0));
     };
-    for (const auto& c : cases) {
-        IniDocument doc = IniDocument::parse(c.before);
-        doc.writeKey(c.section, c.key, c.value);
-        EXPECT_EQ(doc.serialize(), c.after) << c.before.toStdString() << c.key << "=" << c.value.toStdString();
+    for (const QString& line : testing::tableLines(PICTOREEL_TEST_DATA "/ini/edits.txt")) {
+        SCOPED_TRACE(line.toStdString());
+        const QStringList f = line.split(u'|');
+        ASSERT_EQ(f.size(), 5);
+        IniDocument doc = IniDocument::parse(unescaped(f[0]).toUtf8());
+        doc.writeKey(f[1], f[2], unescaped(f[3]));
+        EXPECT_EQ(doc.serialize(), unescaped(f[4]).toUtf8());
     }
     IniDocument doc = IniDocument::parse(text);
     EXPECT_FALSE(doc.writeKey("A", "x", "1"));  // same text: no change

@@ -5,7 +5,8 @@
 #include "core/project/orientation.h"
 #include "core/project/picture_placement.h"
 
-#include <QFile>
+#include "support/files.h"
+
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -18,14 +19,10 @@ namespace {
 // The cases of tests/data/shape/crops.txt.
 TEST(CropRegion, TextsAndPixels)
 {
-    QFile list(QStringLiteral(PICTOREEL_TEST_DATA "/shape/crops.txt"));
-    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
     int cases = 0;
-    for (const QString& line : QString::fromUtf8(list.readAll()).split(u'\n')) {
-        const QStringList words = QProcess::splitCommand(line);
-        if (words.isEmpty() || line.startsWith(u'#'))
-            continue;
+    for (const QString& line : testing::tableLines(PICTOREEL_TEST_DATA "/shape/crops.txt")) {
         SCOPED_TRACE(line.toStdString());
+        const QStringList words = QProcess::splitCommand(line);
         ++cases;
         const std::optional<CropRegion> region = cropRegionFromText(words.at(0));
         ASSERT_EQ(region.has_value(), words.at(1) != u"refused");
