@@ -211,7 +211,8 @@ QStringList delaysIn(const QString& path)
 {
     QStringList delays;
     if (path.endsWith(".gif")) {
-        for (const GifFrame& frame : decodeGifFile(path).value().frames)
+        const auto decoded = decodeGifFile(path);
+        for (const GifFrame& frame : decoded.value().frames)
             delays << QString::number(frame.delayCentiseconds);
         return delays;
     }
