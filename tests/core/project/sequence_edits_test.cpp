@@ -59,17 +59,11 @@ TEST(SequenceEdits, EditsTable)
     }
 }
 
-TEST(SequenceEdits, IntervalFromFps)
+TEST(SequenceEdits, IntervalsFromARateAndAtASpeed)
 {
-    const std::pair<double, std::optional<int>> cases[] = {
-        {25, 4}, {30, 3}, {0.5, 200}, {1000, 2}, {0.001, 32767}, {0, std::nullopt}, {-5, std::nullopt},
-    };
-    for (const auto& [fps, interval] : cases)
+    for (const auto& [fps, interval] : {std::pair<double, std::optional<int>>{25, 4}, {30, 3}, {0.5, 200}, {1000, 2},
+                                        {0.001, 32767}, {0, std::nullopt}, {-5, std::nullopt}})
         EXPECT_EQ(intervalFromFps(fps), interval) << fps;
-}
-
-TEST(SequenceEdits, ChangeSpeed)
-{
     // Halves round to even; 0 and 1 would be shown as 10 by players, so nothing falls under 2.
     const std::tuple<int, int, int> cases[] = {
         {10, 200, 5}, {5, 200, 2}, {3, 200, 2}, {7, 200, 4}, {9, 200, 4}, {3, 10, 30},
