@@ -145,7 +145,7 @@ TEST(VideoDecoder, RefusesWhatIsNotAVideoOrTooLarge)
 {
     // Pictures FFmpeg reads as one-frame videos go to the picture loader, the cover picture of a
     // sound file is no video, and a playlist naming another file is never followed.
-    for (const QString& file : {testing::sharedData("small/gif.gif"), kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png",
+    for (const QString& file : {testing::sharedData("small/gif.gif"), QString(kAvi + "frames/uncompressed_bgr24_64x48_10f.01.png"),
                                 QStringLiteral(PICTOREEL_TEST_DATA "/videos/sine_with_cover_16x12.mp4"),
                                 QStringLiteral(PICTOREEL_TEST_DATA "/videos/playlist_naming_a_ts.m3u8")})
         EXPECT_EQ(codeOf(ffmpeg::VideoDecoder::open(file)), ErrorCode::UnsupportedFormat) << file.toStdString();
