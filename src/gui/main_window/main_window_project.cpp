@@ -33,12 +33,11 @@ void MainWindow::NewProject()
 {
     setProjectFile(QString());
     frames_.clear();
-    SSTab1->resetProjectProperties();
-    SSTab1->setFrameValues(newFrameValues(context_.settingsFile()));
-    SSTab1->clearFileFacts();
-    wpdlx1.ClearImage();
-    wpdlx2.ClearImage();
-    wpdlx3.ClearImage();
+    panel_->resetProjectProperties();
+    panel_->setFrameValues(newFrameValues(context_.settingsFile()));
+    panel_->clearFileFacts();
+    frameImage_.ClearImage();
+    originalImage_.ClearImage();
     madePanel_->clear();  // the GIF made last was another project's
     transparencyNotice_->hide();
     transparencyLookedFor_ = false;  // a new project's first make looks again
@@ -77,17 +76,17 @@ bool MainWindow::OpenProjectFile(const QString& strFile)
     NewProject();
     if (isBlank(strFile))
         return false;
-    ProjectProperties properties = SSTab1->projectProperties();
+    ProjectProperties properties = panel_->projectProperties();
     if (Status read = readProjectFile(strFile, properties, frames_); !read) {  // replaced since the check
         context_.dialogs().inform(this, read.error().message);
         return false;
     }
-    SSTab1->setProjectProperties(properties);
+    panel_->setProjectProperties(properties);
     setProjectFile(strFile);
     AddToHistory(strFile, context_.settingsFile());
-    ListView1->selectRow(1);
+    frameList_->selectRow(1);
     ShowFrameProperties();
-    ListView1->setFocus();
+    frameList_->setFocus();
     startUndoHistory();
     // Reading goes on as it always has; only the frames it left out are told of.
     if (const QString gap = frameKeyGapWarning(strFile); !gap.isEmpty())
@@ -138,10 +137,10 @@ bool MainWindow::WriteProjectFile(const QString& path)
             return false;
         }
     }
-    ProjectProperties properties = SSTab1->projectProperties();
+    ProjectProperties properties = panel_->projectProperties();
     if (isBlank(properties.outputFile)) {
         properties.outputFile = proposeOutputFile(path, frames_);
-        SSTab1->setOutputFile(properties.outputFile);
+        panel_->setOutputFile(properties.outputFile);
     }
     if (isBlank(path))
         return false;
