@@ -19,6 +19,7 @@
 #include "gui/extractor/extractor_window.h"
 #include "gui/converters/gif_to_avi_window.h"
 #include "gui/widgets/image_view.h"
+#include "gui/main_window/file_commands.h"
 #include "gui/main_window/make_commands.h"
 #include "gui/main_window/merge_repeated_command.h"
 #include "gui/dialogs/options_dialog.h"
@@ -49,6 +50,7 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
     buildToolbar();
     buildStatusBar();
     buildPanes();
+    buildFileCommands();
     connectPanel();
     connectDrops();
     connectUndo();

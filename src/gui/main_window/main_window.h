@@ -45,6 +45,7 @@ struct Orientation;
 class ImageView;
 class PropertyPanel;
 class Shell;
+class FileCommands;
 class MakeCommands;
 class MergeRepeatedCommand;
 class ExtractorWindow;
@@ -270,7 +271,8 @@ private:
     int listColumnsWidthTwips() const;
     // A left-pane width wanted since the window was maximised or restored, once the frame has its size.
     void takeWantedPaneWidth();
-    // main_window_project.cpp
+    // main_window_project.cpp: the File menu's project commands and what they use of the window.
+    void buildFileCommands();
     void setProjectFile(const QString& path);
     // main_window_frames.cpp
     // Appends a row for each picture with the panel's frame values, `intervals[i]` in place of
@@ -330,11 +332,8 @@ private:
     void showProjectState(const ProjectState& state);
     // The Undo and Redo entries enabled as the history allows, and the title's modified mark.
     void showUndoState();
-    // "Save Before Closing" while the project has changes that are not saved; false when the user
-    // cancels, or answers Yes and the project is not saved after all.
+    // "Save Before Closing" while the project has changes that are not saved (see FileCommands).
     bool askToSaveBeforeClosing();
-    // SaveProject, telling whether the project was saved (not when its dialog was cancelled).
-    bool trySaveProject();
 
     AppContext context_;
     FrameList frames_;
@@ -351,6 +350,7 @@ private:
     QLabel* transparencyNotice_ = nullptr;  // see showTransparencyNotice
     bool transparencyLookedFor_ = false;    // the project's first make has looked (once per project)
     QPointer<QWidget> focusBeforeMake_;  // given the focus back when a make ends
+    std::unique_ptr<FileCommands> fileCommands_;
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
     MergeRepeatedCommand* mergeCommand_ = nullptr;  // likewise
     WindowRunner runModal_;  // empty: window-modal, returning at once

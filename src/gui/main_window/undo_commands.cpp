@@ -106,17 +106,4 @@ void MainWindow::showProjectState(const ProjectState& state)
     showUndoState();
 }
 
-bool MainWindow::askToSaveBeforeClosing()
-{
-    if (!isProjectModified())
-        return true;
-    switch (context_.dialogs().messageBox(this, tr("Would you like to save the project before closing?"),
-                                          tr("Save Before Closing"), MessageIcon::Question,
-                                          MessageButtons::YesNoCancel)) {
-    case MessageAnswer::Yes: return trySaveProject();  // a save not made (cancelled, failed) keeps the project open
-    case MessageAnswer::Cancel: return false;
-    default: return true;
-    }
-}
-
 }  // namespace pictoreel
