@@ -63,7 +63,7 @@ TEST_F(FrameCommandsTest, AddingToAnEmptyListShowsTheFirstRowAndTakesItsPictureS
     dialogs.answerCancel();
     trigger("mnuFileSub1");
     EXPECT_EQ(dialogs.calls.back().kind, DialogCall::Kind::OpenFiles);
-    EXPECT_TRUE(rowCount() == 0 && textOf("lName").isEmpty() && !window->wpdlx1.hasImage() && !part("cmdAutoW")->isEnabled());
+    EXPECT_TRUE(rowCount() == 0 && textOf("lName").isEmpty() && !window->frameImage().hasImage() && !part("cmdAutoW")->isEnabled());
 }
 
 // New rows show their transparent colour as a swatch; a picture larger than the boxes allow is
@@ -160,7 +160,7 @@ TEST_F(FrameCommandsTest, CheckRemoveMoveAndClearWorkOnTheRowsAndTellAboutAnEmpt
     // Clear leaves the panel and viewers as they were.
     const QString shown = textOf("lName");
     trigger("mnuEditSub5");
-    EXPECT_TRUE(rowCount() == 0 && textOf("lName") == shown && window->wpdlx3.hasImage());
+    EXPECT_TRUE(rowCount() == 0 && textOf("lName") == shown && window->originalImage().hasImage());
     EXPECT_EQ(dialogs.messages().size(), 2u);
 }
 

@@ -20,7 +20,7 @@ protected:
     // Pixels of the frame view that are not the pictures' red.
     int pixelsNotRed() const
     {
-        const RgbaImage& shown = window->wpdlx1.image();
+        const RgbaImage& shown = window->frameImage().image();
         int count = 0;
         for (std::size_t i = 0; i + 3 < shown.pixels.size(); i += 4)
             count += shown.pixels[i + 1] > 60 || shown.pixels[i] < 200;
@@ -82,7 +82,7 @@ TEST_F(FrameShapeTest, TheCropIsDrawnOnTheTurnedFrameKeptInThePicturesPixelsAndT
         trigger("mnuEditCrop");
         QPointer<QDialog> bar = window->findChild<QDialog*>(QStringLiteral("frmCrop"));
         ASSERT_TRUE(bar && bar->isVisible());
-        EXPECT_EQ(QSize(window->wpdlx1.ImageWidth(), window->wpdlx1.ImageHeight()), QSize(30, 40));  // not cropped
+        EXPECT_EQ(QSize(window->frameImage().ImageWidth(), window->frameImage().ImageHeight()), QSize(30, 40));  // not cropped
         edit(*bar);
         QTest::keyClick(view, Qt::Key(key));
         QCoreApplication::processEvents();
@@ -131,7 +131,7 @@ TEST_F(FrameShapeTest, QuarterTurnsSwapTheSizeBoxesAndUndoBringsThemBack)
     const QString start = shape();
     trigger("mnuEditRotateRight");
     EXPECT_EQ(shape(), "60 80 90 ");
-    EXPECT_EQ(QSize(window->wpdlx1.ImageWidth(), window->wpdlx1.ImageHeight()), QSize(60, 80));
+    EXPECT_EQ(QSize(window->frameImage().ImageWidth(), window->frameImage().ImageHeight()), QSize(60, 80));
     trigger("mnuEditFlipHorizontal");
     EXPECT_EQ(shape(), "60 80 270 1");
     trigger("mnuEditRotate180");

@@ -82,12 +82,12 @@ TEST_F(FrameViewTest, TypingANewSizeRemakesTheFrameView)
 {
     addPictures({QStringLiteral("a.png")}, 64, 48);
     listView()->selectRow(1);
-    ASSERT_EQ(window->wpdlx1.ImageWidth(), 64);
+    ASSERT_EQ(window->frameImage().ImageWidth(), 64);
     auto* box = part<QLineEdit>(QStringLiteral("txtWidth"));
     box->selectAll();
     QTest::keyClicks(box, QStringLiteral("90"));
     QTest::keyClick(box, Qt::Key_Return);
-    EXPECT_TRUE(window->wpdlx1.ImageWidth() == 90 && window->wpdlx1.ImageHeight() == 48);
+    EXPECT_TRUE(window->frameImage().ImageWidth() == 90 && window->frameImage().ImageHeight() == 48);
 }
 
 }  // namespace

@@ -29,11 +29,11 @@ void MainWindow::importAnimationFramesFrom(const QString& animation)
             delays.push_back(frame.delayCentiseconds);
         }
         if (imported.loopCount) {
-            ProjectProperties properties = SSTab1->projectProperties();
+            ProjectProperties properties = panel_->projectProperties();
             properties.loopInfinitely = *imported.loopCount == 0 ? kLoopTicked : kLoopUnticked;
             if (*imported.loopCount != 0)
                 properties.loopTimes = QString::number(*imported.loopCount);
-            SSTab1->setProjectProperties(properties);
+            panel_->setProjectProperties(properties);
         }
         addPictureRows(paths, delays);
         applyAutoSizeRule();

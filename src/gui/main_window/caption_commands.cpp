@@ -10,17 +10,17 @@ namespace pictoreel {
 
 void MainWindow::connectCaptions()
 {
-    captionPlacer_ = std::make_unique<CaptionPlacer>(wpdlx1, [this](const CaptionLayers& placed) {
+    captionPlacer_ = std::make_unique<CaptionPlacer>(frameImage_, [this](const CaptionLayers& placed) {
         changeProjectProperties([&placed](ProjectProperties& p) { p.captions = placed; });
     });
-    wpdlx1View->setTool(captionPlacer_.get());
+    frameView_->setTool(captionPlacer_.get());
 }
 
 void MainWindow::changeProjectProperties(const std::function<void(ProjectProperties&)>& change)
 {
-    ProjectProperties properties = SSTab1->projectProperties();
+    ProjectProperties properties = panel_->projectProperties();
     change(properties);
-    SSTab1->setProjectProperties(properties);
+    panel_->setProjectProperties(properties);
     recordProjectStateLater();
     refreshFrameImage();
 }
@@ -29,7 +29,7 @@ void MainWindow::EditCaptions()
 {
     if (isWorking())
         return;
-    auto* dialog = new CaptionsDialog(context_.dialogs(), SSTab1->projectProperties().captions, frames_.rowCount(), this);
+    auto* dialog = new CaptionsDialog(context_.dialogs(), panel_->projectProperties().captions, frames_.rowCount(), this);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         changeProjectProperties([dialog](ProjectProperties& p) { p.captions = dialog->layers(); });
     });

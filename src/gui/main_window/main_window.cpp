@@ -19,6 +19,7 @@
 #include "gui/extractor/extractor_window.h"
 #include "gui/converters/gif_to_avi_window.h"
 #include "gui/widgets/image_view.h"
+#include "gui/main_window/file_commands.h"
 #include "gui/main_window/make_commands.h"
 #include "gui/main_window/merge_repeated_command.h"
 #include "gui/dialogs/options_dialog.h"
@@ -49,13 +50,14 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
     buildToolbar();
     buildStatusBar();
     buildPanes();
+    buildFileCommands();
     connectPanel();
     connectDrops();
     connectUndo();
     connectCaptions();
     connectShapeTools();
     layOutAtStart();
-    wpdlx1View->show();  // wpdlx2 is the hidden worker: a component without a view
+    frameView_->show();
 
     // ...the settings file, the temp folder (made, a failure reported) and the preview file...
     context_.loadProgramValues([this](const QString& message) {
@@ -64,7 +66,7 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
     });
 
     // ...the size boxes' bound, an empty project, and Auto Size only for a list with rows.
-    SSTab1->setLargestFrameSide(largestFrameSide(context_.settingsFile()));
+    panel_->setLargestFrameSide(largestFrameSide(context_.settingsFile()));
     NewProject();
     applyAutoSizeRule();
     restoreWindowPlace();  // from the second start on
@@ -73,15 +75,15 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
 MainWindow::~MainWindow()
 {
     // A box that loses the focus as the panel goes tells of an edit; this window is gone by then.
-    SSTab1->disconnect(this);
+    panel_->disconnect(this);
     // The extractor asks this window for the temp folder, so it cannot outlive it.
     delete extractor_.data();
     // The viewers let go of their components, and the model of the list, before those go.
-    delete wpdlx1View;
-    delete wpdlx3View;
-    wpdlx1View = wpdlx3View = nullptr;
-    delete ListView1;
-    ListView1 = nullptr;
+    delete frameView_;
+    delete originalView_;
+    frameView_ = originalView_ = nullptr;
+    delete frameList_;
+    frameList_ = nullptr;
     delete model_;
     model_ = nullptr;
 }
@@ -96,8 +98,8 @@ MakeCommands& MainWindow::makeCommands()
         host.setMakeRunning = [this](bool running) { setMakeRunning(running); };
         host.context = &context_;
         host.frames = &frames_;
-        host.panel = SSTab1;
-        host.pbPer = pbPer;
+        host.panel = panel_;
+        host.pbPer = progressBar_;
         host.madePanel = madePanel_;
         host.chooseOutputFile = [this] { chooseOutputFile(); };
         host.projectFile = [this] { return projectFile_; };
@@ -105,7 +107,7 @@ MakeCommands& MainWindow::makeCommands()
         host.lookForTransparency = [this] { return !std::exchange(transparencyLookedFor_, true); };
         host.transparencyFound = [this](const TransparentShare& share) { showTransparencyNotice(share); };
         makeCommands_ = new MakeCommands(std::move(host), this);
-        connect(cmdCancelMake, &QPushButton::clicked, makeCommands_, &MakeCommands::CancelMake);
+        connect(cancelMakeButton_, &QPushButton::clicked, makeCommands_, &MakeCommands::CancelMake);
     }
     return *makeCommands_;
 }
@@ -141,7 +143,7 @@ void MainWindow::ShowOptions()
 {
     auto* options = new OptionsDialog(context_, runModal_, this);
     connect(options, &QDialog::accepted, this,
-            [this] { SSTab1->setLargestFrameSide(largestFrameSide(context_.settingsFile())); });
+            [this] { panel_->setLargestFrameSide(largestFrameSide(context_.settingsFile())); });
     showModal(options, runModal_);
 }
 

@@ -45,6 +45,7 @@ struct Orientation;
 class ImageView;
 class PropertyPanel;
 class Shell;
+class FileCommands;
 class MakeCommands;
 class MergeRepeatedCommand;
 class ExtractorWindow;
@@ -114,8 +115,9 @@ public:
     // What ends the program after E&xit; by default the application quits.
     void setProgramEndHandler(std::function<void()> handler) { programEnd_ = std::move(handler); }
 
-    // The frame view, the hidden worker that converts frames, and the original picture's view.
-    ImagingComponent wpdlx1, wpdlx2, wpdlx3;
+    // The picture the frame view `wpdlx1` shows, and the original picture of `wpdlx3`.
+    const ImagingComponent& frameImage() const { return frameImage_; }
+    const ImagingComponent& originalImage() const { return originalImage_; }
 
 public Q_SLOTS:
     // ---- the commands of the menus and the toolbar, in menu order -----------------------------
@@ -215,29 +217,31 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // ---- the window's parts, by their object names -------------------------------------------
-    QMenu* mnuFile = nullptr;
-    QMenu* mnuEdit = nullptr;
-    QMenu* mnuTools = nullptr;
-    QMenu* mnuHelp = nullptr;
-    QAction* mnuEditUndo = nullptr;
-    QAction* mnuEditRedo = nullptr;
-    QToolBar* Toolbar1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QLabel* statusPanel1 = nullptr;
-    QProgressBar* pbPer = nullptr;
-    QPushButton* cmdCancelMake = nullptr;  // on the status bar while a make or preview runs
-    QWidget* picFrame = nullptr;
-    QWidget* picLeft = nullptr;
-    QWidget* picProp = nullptr;
-    QWidget* picRight = nullptr;
-    QWidget* imgSplitter = nullptr;
-    QWidget* picSplitter = nullptr;
-    PropertyPanel* SSTab1 = nullptr;
-    QTabWidget* SSTab2 = nullptr;
-    FrameListView* ListView1 = nullptr;
-    ImageView* wpdlx1View = nullptr;
-    ImageView* wpdlx3View = nullptr;
+    // ---- the window's parts (their object names are given where they are made) ---------------
+    ImagingComponent frameImage_;     // the frame view's picture
+    ImagingComponent originalImage_;  // the original picture's view's
+    QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* toolsMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QLabel* statusPanel_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QPushButton* cancelMakeButton_ = nullptr;  // on the status bar while a make or preview runs
+    QWidget* framePane_ = nullptr;
+    QWidget* leftPane_ = nullptr;
+    QWidget* propertyPane_ = nullptr;
+    QWidget* rightPane_ = nullptr;
+    QWidget* splitterGrip_ = nullptr;
+    QWidget* splitterPane_ = nullptr;
+    PropertyPanel* panel_ = nullptr;
+    QTabWidget* viewerTabs_ = nullptr;
+    FrameListView* frameList_ = nullptr;
+    ImageView* frameView_ = nullptr;
+    ImageView* originalView_ = nullptr;
 
     // The toolbar's height, in twips.
     static constexpr int kToolbarHeightTwips = 570;
@@ -267,7 +271,8 @@ private:
     int listColumnsWidthTwips() const;
     // A left-pane width wanted since the window was maximised or restored, once the frame has its size.
     void takeWantedPaneWidth();
-    // main_window_project.cpp
+    // main_window_project.cpp: the File menu's project commands and what they use of the window.
+    void buildFileCommands();
     void setProjectFile(const QString& path);
     // main_window_frames.cpp
     // Appends a row for each picture with the panel's frame values, `intervals[i]` in place of
@@ -327,11 +332,8 @@ private:
     void showProjectState(const ProjectState& state);
     // The Undo and Redo entries enabled as the history allows, and the title's modified mark.
     void showUndoState();
-    // "Save Before Closing" while the project has changes that are not saved; false when the user
-    // cancels, or answers Yes and the project is not saved after all.
+    // "Save Before Closing" while the project has changes that are not saved (see FileCommands).
     bool askToSaveBeforeClosing();
-    // SaveProject, telling whether the project was saved (not when its dialog was cancelled).
-    bool trySaveProject();
 
     AppContext context_;
     FrameList frames_;
@@ -348,6 +350,7 @@ private:
     QLabel* transparencyNotice_ = nullptr;  // see showTransparencyNotice
     bool transparencyLookedFor_ = false;    // the project's first make has looked (once per project)
     QPointer<QWidget> focusBeforeMake_;  // given the focus back when a make ends
+    std::unique_ptr<FileCommands> fileCommands_;
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
     MergeRepeatedCommand* mergeCommand_ = nullptr;  // likewise
     WindowRunner runModal_;  // empty: window-modal, returning at once

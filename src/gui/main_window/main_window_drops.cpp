@@ -18,9 +18,9 @@ void MainWindow::connectDrops()
     // the files came from.
     connect(model_, &FrameListModel::filesDropped, this, &MainWindow::dropFiles, Qt::QueuedConnection);
     connect(model_, &FrameListModel::rowsDragged, this, [this](int first, int count) {
-        ListView1->selectRows(first, first + count - 1);
+        frameList_->selectRows(first, first + count - 1);
         ShowFrameProperties();
-        ListView1->setFocus();
+        frameList_->setFocus();
     });
 }
 

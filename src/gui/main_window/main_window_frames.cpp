@@ -71,7 +71,7 @@ void MainWindow::addPictureRows(const QStringList& paths, const std::vector<int>
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (!projectCanName(paths[i]))
             continue;
-        NewFrameValues values = SSTab1->frameValues();
+        NewFrameValues values = panel_->frameValues();
         if (std::size_t(i) < intervals.size())
             values.intervalText = QString::number(intervals[std::size_t(i)]);
         if (!frames_.AddFrameEntry(paths[i], values).ok())
@@ -79,25 +79,25 @@ void MainWindow::addPictureRows(const QStringList& paths, const std::vector<int>
     }
     if (before >= 1 && before <= oldCount) {
         // The highlight stays on its frame.
-        const int selected = ListView1->selectedRow();
+        const int selected = frameList_->selectedRow();
         std::vector<int> added(std::size_t(frames_.rowCount() - oldCount));
         std::iota(added.begin(), added.end(), oldCount + 1);
         frames_.moveRows(added, before);
         if (selected >= before)
-            ListView1->selectRow(selected + int(added.size()));
+            frameList_->selectRow(selected + int(added.size()));
     }
     frames_.RenumberFrames();
-    if (ListView1->selectedRow() == 0)
-        ListView1->selectRow(1);
+    if (frameList_->selectedRow() == 0)
+        frameList_->selectRow(1);
     ShowFrameProperties();
-    ListView1->setFocus();
+    frameList_->setFocus();
     if (wasEmpty) {
         // The first picture's size, scaled down into the size boxes' range when it is larger.
-        const QSize size = frameSizeWithin({wpdlx3.ImageWidth(), wpdlx3.ImageHeight()}, SSTab1->largestFrameSide());
+        const QSize size = frameSizeWithin({originalImage_.ImageWidth(), originalImage_.ImageHeight()}, panel_->largestFrameSide());
         if (size.width() > 1)
-            SSTab1->setFrameWidth(size.width());
+            panel_->setFrameWidth(size.width());
         if (size.height() > 1)
-            SSTab1->setFrameHeight(size.height());
+            panel_->setFrameHeight(size.height());
         if (size.width() > 1 || size.height() > 1)
             ShowFrameProperties();
     }
@@ -133,7 +133,7 @@ void MainWindow::RemoveCheckedFrames()
     frames_.removeCheckedRows();
     frames_.RenumberFrames();
     ShowFrameProperties();
-    ListView1->setFocus();
+    frameList_->setFocus();
 }
 
 void MainWindow::MoveFrameUp()
@@ -142,11 +142,11 @@ void MainWindow::MoveFrameUp()
         context_.dialogs().inform(this, tr("There is no frames for moving, Please add frames first"));
         return;
     }
-    if (ListView1->selectedRows().size() > 1) {
+    if (frameList_->selectedRows().size() > 1) {
         moveSelectedFrames(-1);
         return;
     }
-    const int i = ListView1->selectedRow();
+    const int i = frameList_->selectedRow();
     if (i == 0)
         return;  // nothing highlighted: passed over
     if (i < 2) {
@@ -162,11 +162,11 @@ void MainWindow::MoveFrameDown()
         context_.dialogs().inform(this, tr("There is no frames for moving, Please add frames first"));
         return;
     }
-    if (ListView1->selectedRows().size() > 1) {
+    if (frameList_->selectedRows().size() > 1) {
         moveSelectedFrames(+1);
         return;
     }
-    const int i = ListView1->selectedRow();
+    const int i = frameList_->selectedRow();
     if (i == 0)
         return;
     if (i >= frames_.rowCount()) {
@@ -179,70 +179,70 @@ void MainWindow::MoveFrameDown()
 void MainWindow::SwapFrames(int a, int b)
 {
     frames_.SwapFrames(a, b);
-    ListView1->selectRow(a);
-    ListView1->setFocus();
+    frameList_->selectRow(a);
+    frameList_->setFocus();
 }
 
 void MainWindow::ShowFrameProperties()
 {
     if (frames_.isEmpty())
         return;
-    const int i = ListView1->selectedRow();
+    const int i = frameList_->selectedRow();
     if (i < 1 || i > frames_.rowCount())
         return;
     BusyPointer busy;
     const FrameValues frame = frameValuesAt(frames_, i);
     refreshFrameImage();
-    wpdlx3.ClearImage();
-    const bool loaded = wpdlx3.LoadImage(frame.picture).ok();
+    originalImage_.ClearImage();
+    const bool loaded = originalImage_.LoadImage(frame.picture).ok();
     showCropShade();
     const std::optional<PictureSize> own = loaded ? drawingSizeBeyondLimits(frame.picture) : std::nullopt;
 
-    SSTab1->showFrame({.interval = frame.interval, .transparent = frame.transparent, .transColor = frame.transColor,
-                       .pictureWidth = wpdlx3.ImageWidth(), .pictureHeight = wpdlx3.ImageHeight(),
+    panel_->showFrame({.interval = frame.interval, .transparent = frame.transparent, .transColor = frame.transColor,
+                       .pictureWidth = originalImage_.ImageWidth(), .pictureHeight = originalImage_.ImageHeight(),
                        .drawingOwnSize = own ? std::optional<QSize>(QSize(own->width, own->height)) : std::nullopt,
                        .fileName = frame.fileName, .folder = frames_.row(i).folder, .picture = frame.picture});
 }
 
 void MainWindow::refreshFrameImage()
 {
-    const int i = ListView1->selectedRow();
+    const int i = frameList_->selectedRow();
     if (frames_.isEmpty() || i < 1 || i > frames_.rowCount())
         return;
     BusyPointer busy;
     // The frame as made (none while the size boxes hold no size) beside its picture.
-    const auto [width, height] = SSTab1->frameSizeTexts();
+    const auto [width, height] = panel_->frameSizeTexts();
     if (cropDialog_)
         finishCrop(false);  // another frame, or other values: the crop drawn so far is given up
-    wpdlx1.ClearImage();
+    frameImage_.ClearImage();
     captionPlacer_->forget();
     showCropShade();
     if (const Result<FrameSize> size = frameSizeFromTexts(width, height)) {
         const FrameValues frame = frameValuesAt(frames_, i);
-        const ProjectProperties project = SSTab1->projectProperties();
+        const ProjectProperties project = panel_->projectProperties();
         // The picture cropped and turned as the make does it; the captions are drawn over the
         // fitted frame here, so that a caption dragged on the view follows the mouse at once.
         const FrameShaping shaping = frameShapingFor(cropRegionFromText(project.crop), orientationFromTexts(project.rotate, project.mirror), {}, i);
         const Result<QString> frameGif = frameGifFor(frameConversionFor(frame, size.value(), context_.tempFolder(), frameStyleFor(project), shaping));
-        if (frameGif && !frameGif.value().isEmpty() && wpdlx1.LoadImage(frameGif.value()).ok())
-            captionPlacer_->show(wpdlx1.image(), project.captions, i);
+        if (frameGif && !frameGif.value().isEmpty() && frameImage_.LoadImage(frameGif.value()).ok())
+            captionPlacer_->show(frameImage_.image(), project.captions, i);
     }
 }
 
 void MainWindow::fitWidthToPicture()
 {
-    const int w = std::min(wpdlx3.ImageWidth(), SSTab1->largestFrameSide());
+    const int w = std::min(originalImage_.ImageWidth(), panel_->largestFrameSide());
     if (w > 1) {
-        SSTab1->setFrameWidth(w);
+        panel_->setFrameWidth(w);
         ShowFrameProperties();
     }
 }
 
 void MainWindow::fitHeightToPicture()
 {
-    const int h = std::min(wpdlx3.ImageHeight(), SSTab1->largestFrameSide());
+    const int h = std::min(originalImage_.ImageHeight(), panel_->largestFrameSide());
     if (h > 1) {
-        SSTab1->setFrameHeight(h);
+        panel_->setFrameHeight(h);
         ShowFrameProperties();
     }
 }
@@ -251,17 +251,17 @@ void MainWindow::fitHeightToPicture()
 
 void MainWindow::connectPanel()
 {
-    connect(SSTab1, &PropertyPanel::autoWidthClicked, this, [this] { fitWidthToPicture(); });
-    connect(SSTab1, &PropertyPanel::autoHeightClicked, this, [this] { fitHeightToPicture(); });
-    connect(SSTab1, &PropertyPanel::outputFileRequested, this, [this] { chooseOutputFile(); });
-    connect(SSTab1, &PropertyPanel::transColorRequested, this, [this] { chooseTransColor(); });
-    connect(SSTab1, &PropertyPanel::applyClicked, this, [this] { applyToFrame(); });
-    connect(SSTab1, &PropertyPanel::applyAllClicked, this, [this] { applyToAllFrames(); });
-    connect(SSTab1, &PropertyPanel::frameSizeEdited, this, [this] { refreshFrameImage(); });
-    connect(SSTab1, &PropertyPanel::frameStyleEdited, this, [this] { refreshFrameImage(); });
-    connect(SSTab1, &PropertyPanel::transparentClicked, this,
+    connect(panel_, &PropertyPanel::autoWidthClicked, this, [this] { fitWidthToPicture(); });
+    connect(panel_, &PropertyPanel::autoHeightClicked, this, [this] { fitHeightToPicture(); });
+    connect(panel_, &PropertyPanel::outputFileRequested, this, [this] { chooseOutputFile(); });
+    connect(panel_, &PropertyPanel::transColorRequested, this, [this] { chooseTransColor(); });
+    connect(panel_, &PropertyPanel::applyClicked, this, [this] { applyToFrame(); });
+    connect(panel_, &PropertyPanel::applyAllClicked, this, [this] { applyToAllFrames(); });
+    connect(panel_, &PropertyPanel::frameSizeEdited, this, [this] { refreshFrameImage(); });
+    connect(panel_, &PropertyPanel::frameStyleEdited, this, [this] { refreshFrameImage(); });
+    connect(panel_, &PropertyPanel::transparentClicked, this,
             [this](bool ticked) { rememberNewFramesTransparent(ticked, context_.settingsFile()); });
-    SSTab1->setAspectPictureSource([this] { return frames_.isEmpty() ? QString() : frameValuesAt(frames_, 1).picture; });
+    panel_->setAspectPictureSource([this] { return frames_.isEmpty() ? QString() : frameValuesAt(frames_, 1).picture; });
 }
 
 void MainWindow::chooseOutputFile()
@@ -270,7 +270,7 @@ void MainWindow::chooseOutputFile()
         this, {tr("Set a gif file name for output ..."),
                QStringLiteral("Animated GIF Files|*.gif|Animated WebP Files|*.webp|Animated PNG Files|*.png;*.apng"), {}});
     if (chosen) {
-        SSTab1->setOutputFile(*chosen);
+        panel_->setOutputFile(*chosen);
         recordProjectStateLater();
     }
 }
@@ -278,12 +278,12 @@ void MainWindow::chooseOutputFile()
 void MainWindow::chooseTransColor()
 {
     if (const auto colour = context_.dialogs().chooseColor(this))
-        SSTab1->setTransColor(*colour);
+        panel_->setTransColor(*colour);
 }
 
 void MainWindow::writeFrameValues(int row)
 {
-    const NewFrameValues values = SSTab1->frameValues();
+    const NewFrameValues values = panel_->frameValues();
     frames_.setColumn(row, FrameColumn::Interval, values.intervalText);
     frames_.setColumn(row, FrameColumn::Trans, values.transparent ? QStringLiteral("YES") : QStringLiteral("NO"));
     frames_.setColumn(row, FrameColumn::TransColor, QString::number(values.transColor));
@@ -291,24 +291,24 @@ void MainWindow::writeFrameValues(int row)
 
 void MainWindow::applyToFrame()
 {
-    if (!SSTab1->settleRangeChecks())
+    if (!panel_->settleRangeChecks())
         return;
     if (frames_.isEmpty()) {
         context_.dialogs().inform(this, tr("No frames now!"));
         return;
     }
     // Several selected rows all take the values; otherwise the highlighted row does.
-    if (const std::vector<int> rows = ListView1->selectedRows(); rows.size() > 1) {
+    if (const std::vector<int> rows = frameList_->selectedRows(); rows.size() > 1) {
         for (int row : rows)
             writeFrameValues(row);
-    } else if (const int i = ListView1->selectedRow(); i >= 1) {
+    } else if (const int i = frameList_->selectedRow(); i >= 1) {
         writeFrameValues(i);
     }
 }
 
 void MainWindow::applyToAllFrames()
 {
-    if (!SSTab1->settleRangeChecks())
+    if (!panel_->settleRangeChecks())
         return;
     if (frames_.isEmpty()) {
         context_.dialogs().inform(this, tr("No frames now!"));

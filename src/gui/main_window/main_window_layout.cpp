@@ -55,58 +55,58 @@ constexpr int kViewerInnerHeight = 600;
 void MainWindow::buildStatusBar()
 {
     const ProgressStatusBar status = addProgressStatusBar(*this, twipsToPixels(kStatusBarHeight), this);
-    StatusBar1 = status.bar;
-    statusPanel1 = status.panel;
-    pbPer = status.progress;
-    transparencyNotice_ = new QLabel(StatusBar1);
+    statusBar_ = status.bar;
+    statusPanel_ = status.panel;
+    progressBar_ = status.progress;
+    transparencyNotice_ = new QLabel(statusBar_);
     transparencyNotice_->setObjectName(QStringLiteral("lblTransparencyNotice"));
     transparencyNotice_->setAccessibleName(tr("Transparent pixels"));
     transparencyNotice_->setTextFormat(Qt::RichText);
     transparencyNotice_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(transparencyNotice_, &QLabel::linkActivated, this,
             [this](const QString& link) { showFramePropertiesOf(link.toInt()); });
-    StatusBar1->addPermanentWidget(transparencyNotice_);
+    statusBar_->addPermanentWidget(transparencyNotice_);
     transparencyNotice_->hide();
-    missingIcon_ = new QLabel(StatusBar1);
+    missingIcon_ = new QLabel(statusBar_);
     missingIcon_->setObjectName(QStringLiteral("StatusBar1Panel2Icon"));
     missingIcon_->setAccessibleName(tr("Warning"));
     const int iconSide = std::max(8, twipsToPixels(kStatusBarHeight) - 6);
     missingIcon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSide, iconSide));
-    StatusBar1->addPermanentWidget(missingIcon_);
+    statusBar_->addPermanentWidget(missingIcon_);
     missingIcon_->hide();
-    missingPanel_ = new QLabel(StatusBar1);
+    missingPanel_ = new QLabel(statusBar_);
     missingPanel_->setObjectName(QStringLiteral("StatusBar1Panel2"));
     missingPanel_->setAccessibleDescription(tr("Missing pictures"));  // read by its text
-    StatusBar1->addPermanentWidget(missingPanel_);
-    madePanel_ = new QLabel(StatusBar1);
+    statusBar_->addPermanentWidget(missingPanel_);
+    madePanel_ = new QLabel(statusBar_);
     madePanel_->setObjectName(QStringLiteral("StatusBar1Panel3"));
     madePanel_->setAccessibleDescription(tr("Made GIF"));
-    StatusBar1->addPermanentWidget(madePanel_);
+    statusBar_->addPermanentWidget(madePanel_);
     offerMadeGif(madePanel_, [this] { return makeCommands_ ? makeCommands_->madeFile() : QString(); });
     // Shown only while a make or preview runs, when it is the one part of the window that takes
     // input; Escape presses it then.
-    cmdCancelMake = new QPushButton(tr("Cancel"), StatusBar1);
-    cmdCancelMake->setObjectName(QStringLiteral("cmdCancelMake"));
-    cmdCancelMake->setAccessibleName(tr("Cancel the make"));
-    cmdCancelMake->setAutoDefault(false);
+    cancelMakeButton_ = new QPushButton(tr("Cancel"), statusBar_);
+    cancelMakeButton_->setObjectName(QStringLiteral("cmdCancelMake"));
+    cancelMakeButton_->setAccessibleName(tr("Cancel the make"));
+    cancelMakeButton_->setAutoDefault(false);
     // Active only while the button is shown and enabled; it presses it at once.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), cmdCancelMake);
-    connect(escape, &QShortcut::activated, cmdCancelMake, &QPushButton::click);
-    cmdCancelMake->setMaximumHeight(twipsToPixels(kStatusBarHeight) - 2);
-    StatusBar1->addPermanentWidget(cmdCancelMake);
-    cmdCancelMake->hide();
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), cancelMakeButton_);
+    connect(escape, &QShortcut::activated, cancelMakeButton_, &QPushButton::click);
+    cancelMakeButton_->setMaximumHeight(twipsToPixels(kStatusBarHeight) - 2);
+    statusBar_->addPermanentWidget(cancelMakeButton_);
+    cancelMakeButton_->hide();
 }
 
 void MainWindow::setMakeRunning(bool running)
 {
     if (running)
         focusBeforeMake_ = focusWidget();
-    for (QWidget* part : std::initializer_list<QWidget*>{menuBar(), Toolbar1, picFrame, statusPanel1, missingPanel_})
+    for (QWidget* part : std::initializer_list<QWidget*>{menuBar(), toolbar_, framePane_, statusPanel_, missingPanel_})
         part->setEnabled(!running);
-    cmdCancelMake->setVisible(running);
-    cmdCancelMake->setEnabled(running);
+    cancelMakeButton_->setVisible(running);
+    cancelMakeButton_->setEnabled(running);
     if (running) {
-        cmdCancelMake->setFocus();
+        cancelMakeButton_->setFocus();
     } else if (focusBeforeMake_) {
         focusBeforeMake_->setFocus();
     }
@@ -137,29 +137,29 @@ void MainWindow::showFramePropertiesOf(int row)
     transparencyNotice_->hide();
     if (row < 1 || row > frames_.rowCount())
         return;
-    ListView1->selectRow(row);
+    frameList_->selectRow(row);
     ShowFrameProperties();
-    SSTab1->setCurrentIndex(static_cast<int>(PanelTab::Frame));
+    panel_->setCurrentIndex(static_cast<int>(PanelTab::Frame));
 }
 
 void MainWindow::buildPanes()
 {
-    picFrame = new QWidget(this);
-    picFrame->setObjectName(QStringLiteral("picFrame"));
-    setCentralWidget(picFrame);
-    picFrame->installEventFilter(this);
+    framePane_ = new QWidget(this);
+    framePane_->setObjectName(QStringLiteral("picFrame"));
+    setCentralWidget(framePane_);
+    framePane_->installEventFilter(this);
 
-    picLeft = new QWidget(picFrame);
-    picLeft->setObjectName(QStringLiteral("picLeft"));
-    picProp = new QWidget(picLeft);
-    picProp->setObjectName(QStringLiteral("picProp"));
-    picProp->resize(twipsToPixels(kMinLeftWidth), twipsToPixels(kPropHeight));
-    SSTab1 = new PropertyPanel(picProp);
-    SSTab1->setDialogs(&context_.dialogs());
+    leftPane_ = new QWidget(framePane_);
+    leftPane_->setObjectName(QStringLiteral("picLeft"));
+    propertyPane_ = new QWidget(leftPane_);
+    propertyPane_->setObjectName(QStringLiteral("picProp"));
+    propertyPane_->resize(twipsToPixels(kMinLeftWidth), twipsToPixels(kPropHeight));
+    panel_ = new PropertyPanel(propertyPane_);
+    panel_->setDialogs(&context_.dialogs());
 
-    ListView1 = new FrameListView(picLeft);
+    frameList_ = new FrameListView(leftPane_);
     model_ = new FrameListModel(frames_);
-    ListView1->setModel(model_);
+    frameList_->setModel(model_);
     // Pictures deleted, replaced or edited while the window is open are marked as they change.
     auto* watcher = new PictureWatcher(frames_, [this] { model_->refreshMissingPictures(); }, this);
     watcher->setObjectName(QStringLiteral("pictureWatcher"));
@@ -167,42 +167,42 @@ void MainWindow::buildPanes()
         connect(model_, signal, watcher, &PictureWatcher::rowsChanged);
     connect(model_, &QAbstractItemModel::dataChanged, watcher, &PictureWatcher::rowsChanged);
     for (int c = 0; c < kFrameColumnCount; ++c)
-        ListView1->header()->resizeSection(c, twipsToPixels(FrameListModel::columnWidthTwips(c)));
-    connect(ListView1, &FrameListView::rowClicked, this, [this] { ShowFrameProperties(); });
+        frameList_->header()->resizeSection(c, twipsToPixels(FrameListModel::columnWidthTwips(c)));
+    connect(frameList_, &FrameListView::rowClicked, this, [this] { ShowFrameProperties(); });
     // A click on another row would replace a refused value with that row's: the check comes first.
-    ListView1->setPickCheck([this] { return SSTab1->settleRangeChecks(); });
-    connect(ListView1, &FrameListView::deleteRequested, this, [this] { deleteSelectedFrames(); });
+    frameList_->setPickCheck([this] { return panel_->settleRangeChecks(); });
+    connect(frameList_, &FrameListView::deleteRequested, this, [this] { deleteSelectedFrames(); });
 
     // The grip lies under the right pane except for the gap between the panes, where it is
     // taken with the west-east pointer; the grey bar shows only while it is dragged.
-    imgSplitter = new QWidget(picFrame);
-    imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
+    splitterGrip_ = new QWidget(framePane_);
+    splitterGrip_->setObjectName(QStringLiteral("imgSplitter"));
 
-    picRight = new QWidget(picFrame);
-    picRight->setObjectName(QStringLiteral("picRight"));
-    SSTab2 = new QTabWidget(picRight);
-    SSTab2->setObjectName(QStringLiteral("SSTab2"));
-    SSTab2->setAccessibleName(tr("Pictures"));
+    rightPane_ = new QWidget(framePane_);
+    rightPane_->setObjectName(QStringLiteral("picRight"));
+    viewerTabs_ = new QTabWidget(rightPane_);
+    viewerTabs_->setObjectName(QStringLiteral("SSTab2"));
+    viewerTabs_->setAccessibleName(tr("Pictures"));
     const auto viewerTab = [this](ImagingComponent& component, const char* name, const QString& caption) {
         auto* page = new QWidget;
         auto* view = new ImageView(component, page);
         view->setObjectName(QLatin1String(name));
         view->setAccessibleName(caption);
         view->move(twipsToPixels(120) - 2, twipsToPixels(120) - 2);
-        SSTab2->addTab(page, caption);
+        viewerTabs_->addTab(page, caption);
         return view;
     };
-    wpdlx1View = viewerTab(wpdlx1, "wpdlx1", tr("Frame Image"));
-    wpdlx3View = viewerTab(wpdlx3, "wpdlx3", tr("Original Image"));
-    auto* animation = new AnimationTab(frames_, *SSTab1, context_);
-    animation->followProject(*model_, *SSTab1);
+    frameView_ = viewerTab(frameImage_, "wpdlx1", tr("Frame Image"));
+    originalView_ = viewerTab(originalImage_, "wpdlx3", tr("Original Image"));
+    auto* animation = new AnimationTab(frames_, *panel_, context_);
+    animation->followProject(*model_, *panel_);
     connect(this, &MainWindow::closeRefused, animation, &AnimationTab::windowStaysOpen);
-    SSTab2->addTab(animation, tr("Animation"));
+    viewerTabs_->addTab(animation, tr("Animation"));
 
-    picSplitter = SplitterDrag::makeBar(picFrame);
-    picSplitter->setObjectName(QStringLiteral("picSplitter"));
-    imgSplitter->resize(twipsToPixels(kSplitterWidth), imgSplitter->height());
-    splitter_ = new SplitterDrag(imgSplitter, picSplitter, kSplitterWidth, kMinLeftWidth, [this](int x) {
+    splitterPane_ = SplitterDrag::makeBar(framePane_);
+    splitterPane_->setObjectName(QStringLiteral("picSplitter"));
+    splitterGrip_->resize(twipsToPixels(kSplitterWidth), splitterGrip_->height());
+    splitter_ = new SplitterDrag(splitterGrip_, splitterPane_, kSplitterWidth, kMinLeftWidth, [this](int x) {
         SizeControls(x);
     });
 }
@@ -212,7 +212,7 @@ void MainWindow::layOutAtStart()
     resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    picFrame->resize(twipsToPixels(kClientWidth),
+    framePane_->resize(twipsToPixels(kClientWidth),
                      twipsToPixels(kClientHeight - kToolbarHeightTwips - kStatusBarHeight));
     int x = leftPaneTwips_;
     SizeControls(x);
@@ -220,9 +220,9 @@ void MainWindow::layOutAtStart()
 
 // ---- layout -------------------------------------------------------------------------------------
 
-int MainWindow::frameWidthTwips() const { return widthTwips(picFrame); }
+int MainWindow::frameWidthTwips() const { return widthTwips(framePane_); }
 
-int MainWindow::frameHeightTwips() const { return heightTwips(picFrame); }
+int MainWindow::frameHeightTwips() const { return heightTwips(framePane_); }
 
 void MainWindow::SizeControls(int& x)
 {
@@ -234,18 +234,18 @@ void MainWindow::SizeControls(int& x)
         x = frameWidth - kMinRightWidth;  // the right pane's minimum wins on a narrow window
     leftPaneTwips_ = x;
 
-    placeTwips(picLeft, 0, 0, x, frameHeight);
+    placeTwips(leftPane_, 0, 0, x, frameHeight);
     splitter_->place(x, frameHeight);
-    placeTwips(picRight, x + kPaneGap, 0, frameWidth - x - kPaneGap, frameHeight);
-    const int leftWidth = x;  // the width picLeft was given (or keeps, when that failed)
-    placeTwips(picProp, 0, 0, leftWidth, kPropHeight);
-    placeTwips(ListView1, 0, kPropHeight + kListGap, leftWidth, frameHeight - kPropHeight - kListGap);
-    placeTwips(SSTab1, 0, 0, widthTwips(picProp), heightTwips(picProp));
+    placeTwips(rightPane_, x + kPaneGap, 0, frameWidth - x - kPaneGap, frameHeight);
+    const int leftWidth = x;  // the width leftPane_ was given (or keeps, when that failed)
+    placeTwips(propertyPane_, 0, 0, leftWidth, kPropHeight);
+    placeTwips(frameList_, 0, kPropHeight + kListGap, leftWidth, frameHeight - kPropHeight - kListGap);
+    placeTwips(panel_, 0, 0, widthTwips(propertyPane_), heightTwips(propertyPane_));
     const int rightWidth = frameWidth - x - kPaneGap;
-    placeTwips(SSTab2, 0, 0, rightWidth, frameHeight);
+    placeTwips(viewerTabs_, 0, 0, rightWidth, frameHeight);
     if (leftWidth - kTabInnerWidth > 0)
-        SSTab1->setContainerWidthTwips(leftWidth - kTabInnerWidth);
-    for (ImageView* view : {wpdlx1View, wpdlx3View}) {
+        panel_->setContainerWidthTwips(leftWidth - kTabInnerWidth);
+    for (ImageView* view : {frameView_, originalView_}) {
         const int w = rightWidth - kTabInnerWidth, h = frameHeight - kViewerInnerHeight;
         if (w >= 0 && h >= 0)
             view->resize(twipsToPixels(w), twipsToPixels(h));
@@ -255,17 +255,17 @@ void MainWindow::SizeControls(int& x)
 
 void MainWindow::placeProgressBar()
 {
-    const QRect panel = statusPanel1->geometry();
-    placeTwips(pbPer, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
+    const QRect panel = statusPanel_->geometry();
+    placeTwips(progressBar_, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == picFrame && event->type() == QEvent::Resize) {
+    if (watched == framePane_ && event->type() == QEvent::Resize) {
         int x = leftPaneTwips_;
         SizeControls(x);
         takeWantedPaneWidth();
-    } else if ((watched == StatusBar1 || watched == statusPanel1)
+    } else if ((watched == statusBar_ || watched == statusPanel_)
                && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
         placeProgressBar();
     }

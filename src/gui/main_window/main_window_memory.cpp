@@ -37,7 +37,7 @@ void MainWindow::restoreWindowPlace()
     const QStringList widths = ReadIniKey(kSection, kColumns, QString(), file).split(u',');
     for (int c = 0; c < kFrameColumnCount && c < widths.size(); ++c)
         if (const int width = widths[c].toInt(); width > 0)
-            ListView1->header()->resizeSection(c, width);
+            frameList_->header()->resizeSection(c, width);
     bool ok = false;
     int x = ReadIniKey(kSection, kLeftPane, QString(), file).toInt(&ok);
     if (ok) {
@@ -50,7 +50,7 @@ void MainWindow::rememberWindowPlace()
 {
     QStringList widths;
     for (int c = 0; c < kFrameColumnCount; ++c)
-        widths.append(QString::number(ListView1->header()->sectionSize(c)));
+        widths.append(QString::number(frameList_->header()->sectionSize(c)));
     const int pane = isMaximized() && paneBeforeMaximised_ > 0 ? paneBeforeMaximised_ : leftPaneTwips_;
     editIniFile(context_.settingsFile(), [&](IniDocument& ini) {
         ini.writeKey(kSection, kGeometry, QString::fromLatin1(saveGeometry().toBase64()));
@@ -61,9 +61,9 @@ void MainWindow::rememberWindowPlace()
 
 int MainWindow::listColumnsWidthTwips() const
 {
-    int width = ListView1->frameWidth() * 2 + ListView1->verticalScrollBar()->sizeHint().width();
+    int width = frameList_->frameWidth() * 2 + frameList_->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < kFrameColumnCount; ++c)
-        width += ListView1->header()->sectionSize(c);
+        width += frameList_->header()->sectionSize(c);
     return pixelsToTwips(width);
 }
 

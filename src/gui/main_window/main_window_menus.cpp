@@ -56,7 +56,7 @@ void MainWindow::buildMenus()
         return menu;
     };
     const MenuEntry separator{"-", {}, nullptr};
-    mnuFile = build("mnuFile", tr("&File"), true,
+    fileMenu_ = build("mnuFile", tr("&File"), true,
                     {{QT_TR_NOOP("&New Project ..."), QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::StartNewProject},
                      {QT_TR_NOOP("&Open Project ..."), QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::OpenProject},
                      separator,
@@ -72,7 +72,7 @@ void MainWindow::buildMenus()
                      {QT_TR_NOOP("Recent Project Files ..."), {}, &MainWindow::ShowHistoryList},
                      separator,
                      {QT_TR_NOOP("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::exitProgram}});
-    mnuEdit = build("mnuEdit", tr("&Edit"), true,
+    editMenu_ = build("mnuEdit", tr("&Edit"), true,
                     {{QT_TR_NOOP("U&ndo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undoChange, "mnuEditUndo"},
                      {QT_TR_NOOP("R&edo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainWindow::redoChange, "mnuEditRedo"},
                      {"-", {}, nullptr, "mnuEditUndoSep"},
@@ -89,23 +89,23 @@ void MainWindow::buildMenus()
                      {QT_TR_NOOP("&Ping-Pong"), {}, &MainWindow::PingPongFrames, "mnuEditPingPong"},
                      {QT_TR_NOOP("Mer&ge Repeated Frames"), {}, &MainWindow::MergeRepeatedFrames, "mnuEditMergeRepeated"},
                      {QT_TR_NOOP("Set Delay from &Frame Rate ..."), {}, &MainWindow::SetDelayFromFrameRate, "mnuEditDelayFromFps"}});
-    mnuEditUndo = mnuEdit->findChild<QAction*>(QStringLiteral("mnuEditUndo"));
-    mnuEditRedo = mnuEdit->findChild<QAction*>(QStringLiteral("mnuEditRedo"));
-    mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    addThumbnailToggle(mnuEdit, *this);
+    undoAction_ = editMenu_->findChild<QAction*>(QStringLiteral("mnuEditUndo"));
+    redoAction_ = editMenu_->findChild<QAction*>(QStringLiteral("mnuEditRedo"));
+    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addThumbnailToggle(editMenu_, *this);
     // The trims, the change of speed and the copy of the made GIF come after every older entry.
-    mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditTrimSep"));
+    editMenu_->addSeparator()->setObjectName(QStringLiteral("mnuEditTrimSep"));
     for (const MenuEntry& entry : {MenuEntry{QT_TR_NOOP("Delete Frames &Before"), {}, &MainWindow::DeleteFramesBefore, "mnuEditDeleteBefore"},
                                    MenuEntry{QT_TR_NOOP("De&lete Frames After"), {}, &MainWindow::DeleteFramesAfter, "mnuEditDeleteAfter"},
                                    MenuEntry{QT_TR_NOOP("Change &Speed ..."), {}, &MainWindow::ChangeSpeed, "mnuEditChangeSpeed"},
                                    MenuEntry{QT_TR_NOOP("Cop&y GIF"), {}, &MainWindow::CopyGif, "mnuEditCopyGif"}}) {
-        QAction* action = mnuEdit->addAction(tr(entry.caption));
+        QAction* action = editMenu_->addAction(tr(entry.caption));
         action->setObjectName(QLatin1String(entry.name));
         connect(action, &QAction::triggered, this, entry.command);
         connect(action, &QAction::triggered, this, &MainWindow::applyAutoSizeRule);
     }
     // The edits of the frames' picture and the captions drawn over them, after those.
-    mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditShapeSep"));
+    editMenu_->addSeparator()->setObjectName(QStringLiteral("mnuEditShapeSep"));
     for (const MenuEntry& entry : {MenuEntry{QT_TR_NOOP("Captions ..."), {}, &MainWindow::EditCaptions, "mnuEditCaptions"},
                                    MenuEntry{QT_TR_NOOP("Crop ..."), {}, &MainWindow::EditCrop, "mnuEditCrop"},
                                    MenuEntry{QT_TR_NOOP("Rotate 90° Left"), {}, &MainWindow::RotateLeft, "mnuEditRotateLeft"},
@@ -113,11 +113,11 @@ void MainWindow::buildMenus()
                                    MenuEntry{QT_TR_NOOP("Rotate 180°"), {}, &MainWindow::Rotate180, "mnuEditRotate180"},
                                    MenuEntry{QT_TR_NOOP("Flip Horizontal"), {}, &MainWindow::FlipHorizontal, "mnuEditFlipHorizontal"},
                                    MenuEntry{QT_TR_NOOP("Flip Vertical"), {}, &MainWindow::FlipVertical, "mnuEditFlipVertical"}}) {
-        QAction* action = mnuEdit->addAction(tr(entry.caption));
+        QAction* action = editMenu_->addAction(tr(entry.caption));
         action->setObjectName(QLatin1String(entry.name));
         connect(action, &QAction::triggered, this, entry.command);
     }
-    mnuTools = build("mnuTools", tr("&Tools"), false,
+    toolsMenu_ = build("mnuTools", tr("&Tools"), false,
                      {{QT_TR_NOOP("&Preview ..."), {}, &MainWindow::PreviewGif},
                       {QT_TR_NOOP("&Animated GIF Player ..."), {}, &MainWindow::ShowPlayer},
                       {QT_TR_NOOP("Animated GIF Frames &Extractor ..."), {}, &MainWindow::ShowExtractor},
@@ -127,8 +127,8 @@ void MainWindow::buildMenus()
                       {QT_TR_NOOP("&Options ..."), {}, &MainWindow::ShowOptions},
                       {"-", {}, nullptr, "mnuToolsRecordSep"},
                       {QT_TR_NOOP("Record Screen ..."), {}, &MainWindow::RecordScreen, "mnuToolsRecordScreen"}});
-    explainRecordScreen(*mnuTools->findChild<QAction*>(QStringLiteral("mnuToolsRecordScreen")));
-    mnuHelp = build("mnuHelp", tr("&Help"), false,
+    explainRecordScreen(*toolsMenu_->findChild<QAction*>(QStringLiteral("mnuToolsRecordScreen")));
+    helpMenu_ = build("mnuHelp", tr("&Help"), false,
                     {{QT_TR_NOOP("&Contents ..."), QKeySequence(Qt::Key_F1), &MainWindow::ShowHelpContents},
                      separator,
                      {QT_TR_NOOP("&Visit the Website"), {}, &MainWindow::VisitWebsite},
@@ -155,7 +155,7 @@ void MainWindow::buildToolbar()
         {"options", QT_TR_NOOP("Option"), QT_TR_NOOP("Options Dialog")},
         {"help", QT_TR_NOOP("Help"), QT_TR_NOOP("Open Help Document")},
     };
-    Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeightTwips));
+    toolbar_ = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeightTwips));
     // Every button applies the Auto Size rule after its command.
     const std::pair<const char*, Command> commands[] = {
         {"new", &MainWindow::StartNewProject}, {"open", &MainWindow::OpenProject},
@@ -166,7 +166,7 @@ void MainWindow::buildToolbar()
         {"options", &MainWindow::ShowOptions}, {"help", &MainWindow::ShowHelpContents},
     };
     for (const auto& [key, command] : commands) {
-        QAction* button = toolbarButton(*Toolbar1, key);
+        QAction* button = toolbarButton(*toolbar_, key);
         connect(button, &QAction::triggered, this, command);
         connect(button, &QAction::triggered, this, &MainWindow::applyAutoSizeRule);
     }
@@ -176,7 +176,7 @@ void MainWindow::buildToolbar()
 
 void MainWindow::applyAutoSizeRule()
 {
-    SSTab1->setAutoSizeEnabled(!frames_.isEmpty());
+    panel_->setAutoSizeEnabled(!frames_.isEmpty());
 }
 
 }  // namespace pictoreel

@@ -24,33 +24,33 @@
 
 namespace pictoreel {
 
-std::vector<int> MainWindow::rowsToEdit() const { return rowsOrAll(frames_, ListView1->selectedRows()); }
+std::vector<int> MainWindow::rowsToEdit() const { return rowsOrAll(frames_, frameList_->selectedRows()); }
 
 void MainWindow::showEditedFrames()
 {
-    if (ListView1->selectedRow() == 0)
-        ListView1->selectRow(1);
+    if (frameList_->selectedRow() == 0)
+        frameList_->selectRow(1);
     ShowFrameProperties();
-    ListView1->setFocus();
+    frameList_->setFocus();
 }
 
 void MainWindow::deleteSelectedFrames()
 {
-    const std::vector<int> rows = ListView1->selectedRows();
+    const std::vector<int> rows = frameList_->selectedRows();
     if (rows.empty())
         return;
     frames_.removeRows(rows);
     frames_.RenumberFrames();
     // The row after the first one removed takes its place, or the new last row.
-    ListView1->selectRow(std::min(rows.front(), frames_.rowCount()));
+    frameList_->selectRow(std::min(rows.front(), frames_.rowCount()));
     showEditedFrames();
     applyAutoSizeRule();
 }
 
 void MainWindow::moveSelectedFrames(int step)
 {
-    const std::vector<int> rows = ListView1->selectedRows();
-    const int current = ListView1->selectedRow();
+    const std::vector<int> rows = frameList_->selectedRows();
+    const int current = frameList_->selectedRow();
     const std::vector<int> moved = shiftFrames(frames_, rows, step);
     if (moved == rows) {
         context_.dialogs().inform(this, step < 0 ? tr("The frame is already at the top.")
@@ -59,14 +59,14 @@ void MainWindow::moveSelectedFrames(int step)
     }
     // The highlight follows its frame.
     const auto at = std::find(rows.begin(), rows.end(), current);
-    ListView1->selectRowSet(moved, at == rows.end() ? current : moved[std::size_t(at - rows.begin())]);
-    ListView1->setFocus();
+    frameList_->selectRowSet(moved, at == rows.end() ? current : moved[std::size_t(at - rows.begin())]);
+    frameList_->setFocus();
 }
 
 void MainWindow::ReverseFrames()
 {
     tellWhenNoFrames();
-    reverseFrames(frames_, ListView1->selectedRows());
+    reverseFrames(frames_, frameList_->selectedRows());
     if (!frames_.isEmpty())
         showEditedFrames();
 }
@@ -82,7 +82,7 @@ void MainWindow::MergeRepeatedFrames()
     tellWhenNoFrames();
     if (frames_.rowCount() < 2 || isWorking())
         return;
-    const auto [widthText, heightText] = SSTab1->frameSizeTexts();
+    const auto [widthText, heightText] = panel_->frameSizeTexts();
     const Result<FrameSize> size = frameSizeFromTexts(widthText, heightText);
     if (!size) {
         context_.dialogs().inform(this, size.error().message);
@@ -90,7 +90,7 @@ void MainWindow::MergeRepeatedFrames()
     }
     std::vector<FrameConversion> conversions;
     // Frames are compared as the make makes them: cropped, turned and with their captions.
-    const ProjectProperties project = SSTab1->projectProperties();
+    const ProjectProperties project = panel_->projectProperties();
     const FrameStyle style = frameStyleFor(project);
     const std::optional<CropRegion> crop = cropRegionFromText(project.crop);
     const Orientation orientation = orientationFromTexts(project.rotate, project.mirror);
@@ -106,14 +106,14 @@ MergeRepeatedCommand& MainWindow::mergeCommand()
         MergeRepeatedCommand::Host host;
         host.setRunning = [this](bool running) {
             // The make's Cancel stops the merge: a screen reader says which.
-            cmdCancelMake->setAccessibleName(running ? tr("Cancel the merge") : tr("Cancel the make"));
+            cancelMakeButton_->setAccessibleName(running ? tr("Cancel the merge") : tr("Cancel the make"));
             setMakeRunning(running);
         };
-        host.pbPer = pbPer;
+        host.pbPer = progressBar_;
         host.frames = &frames_;
         host.merged = [this] { showEditedFrames(); };
         mergeCommand_ = new MergeRepeatedCommand(std::move(host), this);
-        connect(cmdCancelMake, &QPushButton::clicked, mergeCommand_, &MergeRepeatedCommand::cancel);
+        connect(cancelMakeButton_, &QPushButton::clicked, mergeCommand_, &MergeRepeatedCommand::cancel);
     }
     return *mergeCommand_;
 }
@@ -133,33 +133,33 @@ void MainWindow::SetDelayFromFrameRate()
         context_.dialogs().inform(this, tr("The frame rate must be a number above 0."));
         return;
     }
-    setFrameIntervals(frames_, ListView1->selectedRows(), *interval);
+    setFrameIntervals(frames_, frameList_->selectedRows(), *interval);
     showEditedFrames();
 }
 
 void MainWindow::DeleteFramesBefore()
 {
-    const int row = ListView1->selectedRow();
+    const int row = frameList_->selectedRow();
     if (row <= 1)
         return;
     std::vector<int> rows(std::size_t(row - 1));
     std::iota(rows.begin(), rows.end(), 1);
     frames_.removeRows(rows);
     frames_.RenumberFrames();
-    ListView1->selectRow(1);
+    frameList_->selectRow(1);
     showEditedFrames();
 }
 
 void MainWindow::DeleteFramesAfter()
 {
-    const int row = ListView1->selectedRow();
+    const int row = frameList_->selectedRow();
     if (row < 1 || row >= frames_.rowCount())
         return;
     std::vector<int> rows(std::size_t(frames_.rowCount() - row));
     std::iota(rows.begin(), rows.end(), row + 1);
     frames_.removeRows(rows);
     frames_.RenumberFrames();
-    ListView1->selectRow(row);
+    frameList_->selectRow(row);
     showEditedFrames();
 }
 
@@ -171,9 +171,9 @@ void MainWindow::ChangeSpeed()
     std::vector<int> intervals;
     for (int row = 1; row <= frames_.rowCount(); ++row)
         intervals.push_back(frameValuesAt(frames_, row).interval);
-    auto* dialog = new SpeedDialog(std::move(intervals), ListView1->selectedRows(), this);
+    auto* dialog = new SpeedDialog(std::move(intervals), frameList_->selectedRows(), this);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
-        changeSpeed(frames_, dialog->selectedRowsOnly() ? ListView1->selectedRows() : std::vector<int>{}, dialog->percent());
+        changeSpeed(frames_, dialog->selectedRowsOnly() ? frameList_->selectedRows() : std::vector<int>{}, dialog->percent());
         showEditedFrames();
     });
     showModal(dialog, runModal_);

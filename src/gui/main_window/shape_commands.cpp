@@ -53,14 +53,14 @@ void MainWindow::connectShapeTools()
         },
         [this](bool apply) { finishCrop(apply); });
     cropShade_ = std::make_unique<CropShade>();
-    wpdlx3View->setTool(cropShade_.get());
+    originalView_->setTool(cropShade_.get());
 }
 
 void MainWindow::showCropShade()
 {
-    const QSize picture(wpdlx3.ImageWidth(), wpdlx3.ImageHeight());
-    cropShade_->setCrop(picture, cropRectOf(SSTab1->projectProperties().crop, picture));
-    wpdlx3View->viewport()->update();
+    const QSize picture(originalImage_.ImageWidth(), originalImage_.ImageHeight());
+    cropShade_->setCrop(picture, cropRectOf(panel_->projectProperties().crop, picture));
+    originalView_->viewport()->update();
 }
 
 bool MainWindow::picturesDifferInSize() const
@@ -80,22 +80,22 @@ bool MainWindow::picturesDifferInSize() const
 void MainWindow::showUncroppedFrame()
 {
     BusyPointer busy;
-    const int row = ListView1->selectedRow();
-    const ProjectProperties project = SSTab1->projectProperties();
+    const int row = frameList_->selectedRow();
+    const ProjectProperties project = panel_->projectProperties();
     const Orientation orientation = orientationFromTexts(project.rotate, project.mirror);
     const FrameStyle style = frameStyleFor(project);
-    const auto [width, height] = SSTab1->frameSizeTexts();
+    const auto [width, height] = panel_->frameSizeTexts();
     const Result<FrameSize> size = frameSizeFromTexts(width, height);
     const FrameShaping turnedOnly = frameShapingFor(std::nullopt, orientation, {}, 1);  // no captions either
     Result<QString> frameGif{QString()};
     if (size && row >= 1 && row <= frames_.rowCount())
         frameGif = frameGifFor(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), style, turnedOnly));
-    wpdlx1.ClearImage();
-    const bool made = frameGif && !frameGif.value().isEmpty() && wpdlx1.LoadImage(frameGif.value()).ok();
+    frameImage_.ClearImage();
+    const bool made = frameGif && !frameGif.value().isEmpty() && frameImage_.LoadImage(frameGif.value()).ok();
     if (!made)  // no frame size yet: the turned picture at its own size
-        wpdlx1.setImage(shapePicture(wpdlx3.image(), std::nullopt, orientation));
-    cropPlacement_ = std::make_unique<PicturePlacement>(wpdlx3.ImageWidth(), wpdlx3.ImageHeight(), orientation,
-                                                        wpdlx1.ImageWidth(), wpdlx1.ImageHeight(),
+        frameImage_.setImage(shapePicture(originalImage_.image(), std::nullopt, orientation));
+    cropPlacement_ = std::make_unique<PicturePlacement>(originalImage_.ImageWidth(), originalImage_.ImageHeight(), orientation,
+                                                        frameImage_.ImageWidth(), frameImage_.ImageHeight(),
                                                         made ? style.fit : FitMode::Stretch);
 }
 
@@ -104,25 +104,25 @@ void MainWindow::EditCrop()
     tellWhenNoFrames();
     if (frames_.isEmpty() || isWorking() || cropDialog_)
         return;
-    if (!wpdlx3.hasImage()) {
+    if (!originalImage_.hasImage()) {
         context_.dialogs().inform(this, tr("The picture of this frame cannot be read, so there is nothing to crop."));
         return;
     }
-    const QSize picture(wpdlx3.ImageWidth(), wpdlx3.ImageHeight());
+    const QSize picture(originalImage_.ImageWidth(), originalImage_.ImageHeight());
     // The frame view shows the frame as made but for the crop, which is drawn on it.
-    SSTab2->setCurrentIndex(0);
+    viewerTabs_->setCurrentIndex(0);
     captionPlacer_->forget();
     showUncroppedFrame();
     const QRect shownArea = qRect(cropPlacement_->shownArea());
     const auto showTyped = [this](QRect inPicture) {  // what the boxes say, shown on the frame
         cropInPicture_ = inPicture;
         cropEditor_->showRect(qRect(cropPlacement_->onFrame(pixelRect(inPicture))));
-        wpdlx1View->viewport()->update();
+        frameView_->viewport()->update();
     };
     cropDialog_ = new CropDialog(this);
     cropDialog_->setPicture(picture);
     connect(cropDialog_, &CropDialog::rectEdited, this, showTyped);
-    connect(cropDialog_, &CropDialog::aspectChosen, this, [this](double aspect) { cropEditor_->setAspect(aspect); wpdlx1View->viewport()->update(); });
+    connect(cropDialog_, &CropDialog::aspectChosen, this, [this](double aspect) { cropEditor_->setAspect(aspect); frameView_->viewport()->update(); });
     connect(cropDialog_, &CropDialog::resetClicked, this, [this, picture, showTyped] {
         cropEditor_->setAspect(0);
         showTyped(QRect(QPoint(), picture));
@@ -130,15 +130,15 @@ void MainWindow::EditCrop()
     });
     connect(cropDialog_, &QDialog::accepted, this, [this] { finishCrop(true); });
     connect(cropDialog_, &QDialog::rejected, this, [this] { finishCrop(false); });
-    wpdlx1View->setTool(cropEditor_.get());
-    const QRect current = cropRectOf(SSTab1->projectProperties().crop, picture);
+    frameView_->setTool(cropEditor_.get());
+    const QRect current = cropRectOf(panel_->projectProperties().crop, picture);
     cropEditor_->start(shownArea, current.isEmpty() ? QRect() : qRect(cropPlacement_->onFrame(pixelRect(current))));
     cropInPicture_ = current.isEmpty() ? QRect(QPoint(), picture) : current;
     cropDialog_->showRect(cropInPicture_);
     // Over the property panel, which has nothing to do meanwhile, so that the picture stays in sight.
-    cropDialog_->move(SSTab1->mapToGlobal(QPoint(0, 0)));
+    cropDialog_->move(panel_->mapToGlobal(QPoint(0, 0)));
     cropDialog_->show();
-    wpdlx1View->setFocus();
+    frameView_->setFocus();
 }
 
 void MainWindow::finishCrop(bool apply)
@@ -148,9 +148,9 @@ void MainWindow::finishCrop(bool apply)
     CropDialog* dialog = std::exchange(cropDialog_, nullptr);
     dialog->hide();
     dialog->deleteLater();
-    wpdlx1View->setTool(captionPlacer_.get());
+    frameView_->setTool(captionPlacer_.get());
     const QRect rect = cropInPicture_;
-    const QSize picture(wpdlx3.ImageWidth(), wpdlx3.ImageHeight());
+    const QSize picture(originalImage_.ImageWidth(), originalImage_.ImageHeight());
     cropPlacement_.reset();
     if (!apply) {
         refreshFrameImage();

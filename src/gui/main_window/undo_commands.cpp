@@ -27,10 +27,10 @@ void MainWindow::connectUndo()
     // The panel's values change through the user's edits and through Auto Size.
     for (const auto edited : {&PropertyPanel::projectPropertiesEdited, &PropertyPanel::frameStyleEdited,
                               &PropertyPanel::autoWidthClicked, &PropertyPanel::autoHeightClicked})
-        connect(SSTab1, edited, this, &MainWindow::recordProjectStateLater);
+        connect(panel_, edited, this, &MainWindow::recordProjectStateLater);
 }
 
-ProjectState MainWindow::projectState() const { return {SSTab1->projectProperties(), frames_.rows()}; }
+ProjectState MainWindow::projectState() const { return {panel_->projectProperties(), frames_.rows()}; }
 
 void MainWindow::recordProjectStateLater()
 {
@@ -68,8 +68,8 @@ bool MainWindow::isProjectModified()
 
 void MainWindow::showUndoState()
 {
-    mnuEditUndo->setEnabled(undoHistory_.canUndo());
-    mnuEditRedo->setEnabled(undoHistory_.canRedo());
+    undoAction_->setEnabled(undoHistory_.canUndo());
+    redoAction_->setEnabled(undoHistory_.canRedo());
     const QString title = projectFile_.isEmpty() ? tr("New Project - Pictoreel") : projectWindowTitle(projectFile_);
     setWindowTitle(undoHistory_.isModified() ? u'*' + title : title);
 }
@@ -90,33 +90,20 @@ void MainWindow::stepUndoHistory(bool back)
 
 void MainWindow::showProjectState(const ProjectState& state)
 {
-    const int highlighted = ListView1->selectedRow();
-    SSTab1->setProjectProperties(state.properties);
+    const int highlighted = frameList_->selectedRow();
+    panel_->setProjectProperties(state.properties);
     restoreFrames(frames_, state.rows);
     if (frames_.isEmpty()) {
-        SSTab1->clearFileFacts();
-        wpdlx1.ClearImage();
-        wpdlx3.ClearImage();
+        panel_->clearFileFacts();
+        frameImage_.ClearImage();
+        originalImage_.ClearImage();
     } else {
         // The highlight stays in its place, or goes to the last row when that place is gone.
-        ListView1->selectRow(std::clamp(highlighted, 1, frames_.rowCount()));
+        frameList_->selectRow(std::clamp(highlighted, 1, frames_.rowCount()));
         ShowFrameProperties();
     }
     applyAutoSizeRule();
     showUndoState();
-}
-
-bool MainWindow::askToSaveBeforeClosing()
-{
-    if (!isProjectModified())
-        return true;
-    switch (context_.dialogs().messageBox(this, tr("Would you like to save the project before closing?"),
-                                          tr("Save Before Closing"), MessageIcon::Question,
-                                          MessageButtons::YesNoCancel)) {
-    case MessageAnswer::Yes: return trySaveProject();  // a save not made (cancelled, failed) keeps the project open
-    case MessageAnswer::Cancel: return false;
-    default: return true;
-    }
 }
 
 }  // namespace pictoreel
