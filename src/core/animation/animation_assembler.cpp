@@ -98,7 +98,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
     }
 
     FramePlanner planner(width, height, global.get(), settings_.lossy, settings_.keepWithinPaletteCells,
-                         settings_.mayShowTransparency);
+                         settings_.mayShowTransparency, settings_.temporalThreshold);
     FirstFrameHold hold(writer, screen.globalPalette, settings_.mayShowTransparency);
     int reported = -1;
     for (int k = 0; k < count; ++k) {

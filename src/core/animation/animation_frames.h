@@ -69,6 +69,11 @@ struct AnimationSettings {
     // then names a transparent index even when it has no transparent pixel, for decoders that go
     // by the first frame in deciding whether the animation can show any (Pillow 9).
     bool mayShowTransparency = false;
+    // Thousandths of OKLab distance (20 is about one just-noticeable difference): a pixel of a
+    // frame whose colours were reduced (not a picture's own) that changes by less than this as a
+    // viewer sees it, more where texture masks it, keeps what the screen shows (see
+    // unseen_change.h). 0 draws every change.
+    int temporalThreshold = 0;
 };
 
 }  // namespace pictoreel

@@ -5,6 +5,7 @@
 #include "core/animation/global_palette.h"
 #include "core/animation/palette.h"
 #include "core/animation/rect_encoding.h"
+#include "core/animation/unseen_change.h"
 
 #include <algorithm>
 
@@ -85,9 +86,11 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     // changes (nearly) every pixel: it is copied as stored, and none of the pictures needs
     // decoding for that. Distinct photos share a few exact colours by chance (black, white);
     // a frame that keeps part of the screen shares most of its colours with it, even with its
-    // colours reduced on its own. A lossy make codes every picture again instead.
+    // colours reduced on its own. A lossy make codes every picture again instead, and so does a
+    // make that keeps unseen changes, for a picture whose colours were reduced.
     const bool nextOpaque = !next || next == &target || opaque(*next);
-    if (lossy_ == 0 && opaque(target) && nextOpaque && shownColours_) {
+    const bool keepsUnseen = unseenThreshold_ > 0 && !firstFrame && !target.coloursExact;
+    if (lossy_ == 0 && !keepsUnseen && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);
         if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
             return copyWhole(target);
@@ -103,6 +106,13 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     if (keepCells_ && !firstFrame && !target.coloursExact) {
         if (std::optional<Picture> kept = keptWithinPaletteCells(target)) {
             asConverted = std::move(target);
+            target = std::move(*kept);
+        }
+    }
+    if (keepsUnseen) {
+        if (std::optional<Picture> kept = keptUnseenChanges(target, shown_, unseenThreshold_, lab_)) {
+            if (!asConverted)
+                asConverted = std::move(target);
             target = std::move(*kept);
         }
     }

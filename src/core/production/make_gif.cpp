@@ -68,6 +68,7 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     AnimationSettings settings;
     settings.loopCount = plan.loopCount;
     settings.lossy = plan.lossy;
+    settings.temporalThreshold = plan.temporalThreshold;
     // Each frame's colours are reduced on its own: what stays still keeps the screen's colours.
     settings.keepWithinPaletteCells = true;
     settings.mayShowTransparency =
