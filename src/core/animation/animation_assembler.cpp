@@ -44,6 +44,8 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         return makeError(ErrorCode::EmptyImage, QStringLiteral("None of the %1 frames has a picture").arg(count));
     Result<Picture> firstRead = readFramePicture(frames_.file(std::size_t(firstIndex)), firstIndex + 1, 0, 0, Picture{},
                                                  frames_.indices(std::size_t(firstIndex)));
+    if (firstRead)
+        firstRead.value().source = frames_.source(std::size_t(firstIndex));
     frames_.forget(std::size_t(firstIndex));
     if (!firstRead)
         return firstRead.error();
@@ -84,6 +86,8 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         }
         Result<Picture> read = readFramePicture(frames_.file(std::size_t(k)), k + 1, width, height, std::move(spare),
                                                 frames_.indices(std::size_t(k)));
+        if (read)
+            read.value().source = frames_.source(std::size_t(k));
         frames_.forget(std::size_t(k));  // read for the last time
         return read;
     };
@@ -98,7 +102,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
     }
 
     FramePlanner planner(width, height, global.get(), settings_.lossy, settings_.keepWithinPaletteCells,
-                         settings_.mayShowTransparency, settings_.temporalThreshold);
+                         settings_.mayShowTransparency, settings_.temporalThreshold, settings_.reduction);
     FirstFrameHold hold(writer, screen.globalPalette, settings_.mayShowTransparency);
     int reported = -1;
     for (int k = 0; k < count; ++k) {

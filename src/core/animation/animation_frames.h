@@ -1,6 +1,8 @@
 // What an animation is made of: its frames (one-image GIF files with their delays) and settings.
 #pragma once
 
+#include "core/imaging/quantizer.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -25,6 +27,9 @@ struct AnimationFrameSource {
 struct MadeFrame {
     QString file;
     std::shared_ptr<const std::vector<std::uint8_t>> indices;
+    // The opaque picture the image's colours were reduced from, when the maker still has it: the
+    // assembly then reduces again only what changes (see unseen_change.h).
+    std::shared_ptr<const RgbaImage> source;
 };
 
 // The frames of an animation in order: every delay known from the start, each frame's file
@@ -45,6 +50,8 @@ public:
     // them go once the frame's picture is no longer read.
     const std::shared_ptr<const std::vector<std::uint8_t>>& indices(std::size_t k) const;
     void forget(std::size_t k) const;
+    // Frame k's source picture as its maker handed it over, or null; forget() lets it go too.
+    const std::shared_ptr<const RgbaImage>& source(std::size_t k) const;
 
 private:
     const MadeFrame& made(std::size_t k) const;
@@ -74,6 +81,8 @@ struct AnimationSettings {
     // viewer sees it, more where texture masks it, keeps what the screen shows (see
     // unseen_change.h). 0 draws every change.
     int temporalThreshold = 0;
+    // How a frame's changes are reduced again from its source picture (see MadeFrame::source).
+    ColourReduction reduction;
 };
 
 }  // namespace pictoreel

@@ -90,7 +90,16 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     // make that keeps unseen changes, for a picture whose colours were reduced.
     const bool nextOpaque = !next || next == &target || opaque(*next);
     const bool keepsUnseen = unseenThreshold_ > 0 && !firstFrame && !target.coloursExact;
-    if (lossy_ == 0 && !keepsUnseen && opaque(target) && nextOpaque && shownColours_) {
+    // With the picture the frame was reduced from, only what changes is reduced again, when
+    // enough stays as the screen shows it.
+    std::optional<Picture> redrawn;
+    if (keepsUnseen && target.source) {
+        if (Status s = decodeShown(); !s)
+            return s.error();
+        redrawn = redrawnChanges(*target.source, shown_, unseenThreshold_, reduction_, lab_);
+    }
+    const bool keptOnReduced = keepsUnseen && !target.source;
+    if (lossy_ == 0 && !redrawn && !keptOnReduced && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);
         if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
             return copyWhole(target);
@@ -103,13 +112,17 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     // The frame as converted, while `target` keeps screen colours in its palette's cells. A frame
     // whose colours are its picture's own has no cells: a slow fade would stand still.
     std::optional<Picture> asConverted;
-    if (keepCells_ && !firstFrame && !target.coloursExact) {
+    if (redrawn) {
+        asConverted = std::move(target);
+        target = std::move(*redrawn);
+    }
+    if (!asConverted && keepCells_ && !firstFrame && !target.coloursExact) {
         if (std::optional<Picture> kept = keptWithinPaletteCells(target)) {
             asConverted = std::move(target);
             target = std::move(*kept);
         }
     }
-    if (keepsUnseen) {
+    if (keptOnReduced) {
         if (std::optional<Picture> kept = keptUnseenChanges(target, shown_, unseenThreshold_, lab_)) {
             if (!asConverted)
                 asConverted = std::move(target);

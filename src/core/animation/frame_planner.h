@@ -6,6 +6,7 @@
 #include "core/animation/perceptual.h"
 #include "core/animation/picture.h"
 #include "core/gif/gif_writer.h"
+#include "core/imaging/quantizer.h"
 
 #include <optional>
 #include <vector>
@@ -24,9 +25,10 @@ public:
     // colours, that of the rarest; the screen then shows what the frame draws.
     // `temporalThreshold`: see AnimationSettings.
     FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0, bool keepWithinPaletteCells = false,
-                 bool firstNamesTransparency = false, int temporalThreshold = 0)
+                 bool firstNamesTransparency = false, int temporalThreshold = 0, ColourReduction reduction = {})
         : shown_(width, height), global_(global), lossy_(lossy), keepCells_(keepWithinPaletteCells),
-          firstNamesTransparency_(firstNamesTransparency), unseenThreshold_(float(temporalThreshold) / 1000.0f)
+          firstNamesTransparency_(firstNamesTransparency), unseenThreshold_(float(temporalThreshold) / 1000.0f),
+          reduction_(reduction)
     {
         if (lossy > 0)
             drawnFrom_.assign(shown_.pixels.size(), kTransparent);
@@ -72,6 +74,7 @@ private:
     bool keepCells_ = false;
     bool firstNamesTransparency_ = false;
     float unseenThreshold_ = 0;  // OKLab
+    ColourReduction reduction_;
     LabCache lab_;
     // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
     std::vector<Pixel> drawnFrom_;

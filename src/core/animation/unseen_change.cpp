@@ -1,5 +1,7 @@
 #include "core/animation/unseen_change.h"
 
+#include "core/imaging/photo_palette.h"
+
 #include <algorithm>
 
 namespace pictoreel::animation {
@@ -10,6 +12,13 @@ namespace {
 // times itself (texture hides a change, but not without bound: a face in a crowd still moves).
 constexpr float kMaskingGain = 1.0f;
 constexpr float kMostRaise = 3.0f;
+// Seen from the picture a frame was reduced from, a pixel also keeps the screen's colour only
+// while that is within this many thresholds of its own: the dither's pixel-to-pixel error is
+// hidden from the eye but not without bound, and a pixel drawn far from its colour is drawn again,
+// with a palette spent on the pixels that need it, so a still area gains detail frame by frame.
+constexpr float kPixelReach = 0.95f;
+// The frame is reduced again when at least one pixel in this many keeps the screen's colour in runs.
+constexpr std::size_t kWorthShare = 4;
 
 // One channel of a picture in OKLab.
 using Plane = std::vector<float>;
@@ -57,32 +66,39 @@ float activityAt(const Plane& l, int w, int h, int x, int y)
     return std::min({across / 6, down / 6, falling / 2, rising / 2});
 }
 
-}  // namespace
-
-std::optional<Picture> keptUnseenChanges(const Picture& target, const Picture& shown, float threshold, LabCache& lab)
-{
-    const int w = target.width, h = target.height;
-    const std::size_t count = target.pixels.size();
-    if (threshold <= 0 || shown.width != w || shown.height != h || count == 0)
-        return std::nullopt;
-    Plane tl(count), ta(count), tb(count), sl(count), sa(count), sb(count);
-    std::vector<std::uint8_t> opaque(count);
-    bool differs = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Pixel t = target.pixels[i], s = shown.pixels[i];
-        opaque[i] = t != kTransparent && s != kTransparent;
-        differs = differs || (t != s && opaque[i]);
-        const Lab lt = t == kTransparent ? Lab{} : lab(t);
-        const Lab ls = s == t ? lt : s == kTransparent ? Lab{} : lab(s);
-        tl[i] = lt.l, ta[i] = lt.a, tb[i] = lt.b;
-        sl[i] = ls.l, sa[i] = ls.a, sb[i] = ls.b;
+// A picture in OKLab, one plane a channel.
+struct LabPlanes {
+    Plane l, a, b;
+    explicit LabPlanes(std::size_t count) : l(count), a(count), b(count) {}
+    void set(std::size_t i, const Lab& c) { l[i] = c.l, a[i] = c.a, b[i] = c.b; }
+    Lab at(std::size_t i) const { return Lab{l[i], a[i], b[i]}; }
+    void lowPass(int w, int h)
+    {
+        Plane scratch;
+        for (Plane* plane : {&l, &a, &b})
+            pictoreel::animation::lowPass(*plane, w, h, scratch);
     }
-    if (!differs)
-        return std::nullopt;
-    Plane scratch;
-    for (Plane* plane : {&tl, &ta, &tb, &sl, &sa, &sb})
-        lowPass(*plane, w, h, scratch);
+};
 
+// Marks the pixels where `target` (its OKLab planes, opaque where `opaque` says) changes unseen
+// from what `shown` shows; `candidate(i)` tells the pixels worth a look. Returns how many.
+template <class Candidate>
+std::size_t markUnseen(LabPlanes& target, const std::vector<std::uint8_t>& targetOpaque, const Picture& shown,
+                       float threshold, LabCache& lab, Candidate candidate, std::vector<std::uint8_t>& unseen,
+                       float pixelReach = 0)
+{
+    const int w = shown.width, h = shown.height;
+    const std::size_t count = shown.pixels.size();
+    const std::optional<LabPlanes> raw = pixelReach > 0 ? std::optional<LabPlanes>(target) : std::nullopt;
+    LabPlanes screen(count);
+    std::vector<std::uint8_t> opaque(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Pixel s = shown.pixels[i];
+        opaque[i] = targetOpaque[i] && s != kTransparent;
+        screen.set(i, s == kTransparent ? Lab{} : lab(s));
+    }
+    target.lowPass(w, h);
+    screen.lowPass(w, h);
     const auto opaqueAround = [&](int x, int y) {
         for (int yy = std::max(y - 1, 0); yy <= std::min(y + 1, h - 1); ++yy)
             for (int xx = std::max(x - 1, 0); xx <= std::min(x + 1, w - 1); ++xx)
@@ -90,25 +106,103 @@ std::optional<Picture> keptUnseenChanges(const Picture& target, const Picture& s
                     return false;
         return true;
     };
-    Picture kept = target;
-    kept.stored.reset();
-    kept.indices.reset();
-    std::size_t taken = 0;
+    unseen.assign(count, 0);
+    std::size_t marked = 0;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const std::size_t i = std::size_t(y) * w + x;
-            if (target.pixels[i] == shown.pixels[i] || !opaqueAround(x, y))
+            if (!candidate(i) || !opaqueAround(x, y))
                 continue;
-            const float allowed = std::min(threshold + kMaskingGain * activityAt(tl, w, h, x, y), kMostRaise * threshold);
-            if (labDistance(Lab{tl[i], ta[i], tb[i]}, Lab{sl[i], sa[i], sb[i]}) <= allowed) {
-                kept.pixels[i] = shown.pixels[i];
-                ++taken;
+            // The texture around raises the threshold: looked at only when the change needs it.
+            const float distance = labDistance(target.at(i), screen.at(i));
+            if (distance > kMostRaise * threshold)
+                continue;
+            const float pixelDistance = raw ? labDistance(raw->at(i), lab(shown.pixels[i])) : 0.0f;
+            float allowed = threshold;
+            if (distance > allowed || pixelDistance > pixelReach * allowed)
+                allowed = std::min(threshold + kMaskingGain * activityAt(target.l, w, h, x, y), kMostRaise * threshold);
+            if (distance <= allowed && pixelDistance <= pixelReach * allowed) {
+                unseen[i] = 1;
+                ++marked;
             }
         }
     }
-    if (taken == 0)
+    return marked;
+}
+
+}  // namespace
+
+std::optional<Picture> keptUnseenChanges(const Picture& target, const Picture& shown, float threshold, LabCache& lab)
+{
+    const std::size_t count = target.pixels.size();
+    if (threshold <= 0 || shown.width != target.width || shown.height != target.height || count == 0)
         return std::nullopt;
+    LabPlanes planes(count);
+    std::vector<std::uint8_t> opaque(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        opaque[i] = target.pixels[i] != kTransparent;
+        planes.set(i, opaque[i] ? lab(target.pixels[i]) : Lab{});
+    }
+    std::vector<std::uint8_t> unseen;
+    const auto differs = [&](std::size_t i) { return target.pixels[i] != shown.pixels[i]; };
+    if (markUnseen(planes, opaque, shown, threshold, lab, differs, unseen) == 0)
+        return std::nullopt;
+    Picture kept = target;
+    kept.stored.reset();
+    kept.indices.reset();
+    for (std::size_t i = 0; i < count; ++i)
+        if (unseen[i])
+            kept.pixels[i] = shown.pixels[i];
     return kept;
+}
+
+std::optional<Picture> redrawnChanges(const RgbaImage& source, const Picture& shown, float threshold,
+                                      const ColourReduction& reduction, LabCache& lab)
+{
+    const std::size_t count = shown.pixels.size();
+    if (threshold <= 0 || source.width != shown.width || source.height != shown.height || count == 0)
+        return std::nullopt;
+    LabPlanes planes(count);
+    const std::vector<std::uint8_t> opaque(count, 1);
+    for (std::size_t i = 0; i < count; ++i)
+        planes.set(i, lab(opaquePixel(Rgb{source.pixels[4 * i], source.pixels[4 * i + 1], source.pixels[4 * i + 2]})));
+    std::vector<std::uint8_t> unseen;
+    if (markUnseen(planes, opaque, shown, threshold, lab, [](std::size_t) { return true; }, unseen, kPixelReach) == 0)
+        return std::nullopt;
+    // Kept pixels pay only in runs, and reducing the frame again only when they are a good part
+    // of it (a pan keeps next to nothing: the frame as converted is stored then).
+    std::size_t inRuns = 0;
+    for (int y = 0; y < shown.height; ++y) {
+        const std::uint8_t* row = unseen.data() + std::size_t(y) * shown.width;
+        for (int x = 0; x < shown.width;) {
+            int end = x;
+            while (end < shown.width && row[end])
+                ++end;
+            if (end - x >= kKeptRun)
+                inRuns += std::size_t(end - x);
+            x = std::max(end, x + 1);
+        }
+    }
+    if (inRuns * kWorthShare < count)
+        return std::nullopt;
+    RgbaImage changes = source;
+    for (std::size_t i = 0; i < count; ++i)
+        if (unseen[i])
+            changes.pixels[4 * i + 3] = 0;
+    // A photo's reduction: the changes of a video frame are photo content (pictures of few
+    // colours have theirs exactly, and are not reduced).
+    const int colours = std::clamp(reduction.maxColours, 2, 256) - 1;
+    const std::vector<Rgb> palette = choosePhotoPalette(changes, colours, true, reduction.tuning);
+    Picture redrawn(shown.width, shown.height);
+    if (palette.empty()) {  // every pixel unseen
+        redrawn.pixels = shown.pixels;
+        return redrawn;
+    }
+    const auto kept = static_cast<std::uint8_t>(palette.size());
+    const std::vector<std::uint8_t> indices = mapToPalette(changes, palette, reduction.dithering, true, kept, reduction.tuning);
+    for (std::size_t i = 0; i < count; ++i)
+        redrawn.pixels[i] = indices[i] == kept ? shown.pixels[i] : opaquePixel(palette[indices[i]]);
+    return redrawn;
 }
 
 }  // namespace pictoreel::animation

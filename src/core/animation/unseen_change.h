@@ -13,6 +13,7 @@
 
 #include "core/animation/perceptual.h"
 #include "core/animation/picture.h"
+#include "core/imaging/quantizer.h"
 
 #include <optional>
 
@@ -22,5 +23,12 @@ namespace pictoreel::animation {
 // Returns `target` with every unseen change taking the colour `shown` has there, or nullopt when
 // no pixel is so. Transparent pixels, on either side or around, are never taken as unseen.
 std::optional<Picture> keptUnseenChanges(const Picture& target, const Picture& shown, float threshold, LabCache& lab);
+
+// The same decision made on the picture a frame was reduced from: its unseen changes keep what
+// `shown` shows and the others are reduced again on their own (`reduction`, one entry left for
+// the kept pixels), so a frame's palette goes to what changes, as with video's moving parts
+// coded apart from a still background. Nullopt when nothing is unseen or the reduction fails.
+std::optional<Picture> redrawnChanges(const RgbaImage& source, const Picture& shown, float threshold,
+                                      const ColourReduction& reduction, LabCache& lab);
 
 }  // namespace pictoreel::animation

@@ -20,7 +20,8 @@ EarlyAssembly::EarlyAssembly(ConversionPool& pool, std::vector<int> delays, cons
     removeFilesOfEndedRuns(options.tempFolder);  // what makes killed part way left
     AnimationFrames frames(std::move(delays), [&pool](std::size_t k) {
         QString file = pool.waitFor(k).gif;
-        return MadeFrame{std::move(file), pool.takeWritten(k)};
+        ConversionPool::Written written = pool.takeWritten(k);
+        return MadeFrame{std::move(file), std::move(written.indices), std::move(written.source)};
     });
     done_ = std::async(std::launch::async, [this, &pool, frames = std::move(frames), settings]() mutable {
         Status saved = AnimationAssembler(std::move(frames), settings).save(file_, [this](int percent) {

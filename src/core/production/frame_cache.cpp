@@ -44,14 +44,6 @@ QString ownCacheName(const QString& commonFile, const QString& picturePath)
            safeCacheFileName(name + QStringLiteral("_p_") + QString::fromLatin1(digest) + QStringLiteral("__.gif"));
 }
 
-ColourReduction reductionFor(const FrameStyle& style)
-{
-    const Dithering dithering = style.dither == DitherMode::Ordered ? Dithering::Ordered
-                                : style.dither == DitherMode::None  ? Dithering::None
-                                                                    : Dithering::Diffusion;
-    return ColourReduction{style.colors, dithering};
-}
-
 }  // namespace
 
 int frameCacheVersion()
@@ -121,6 +113,14 @@ QByteArray readFrameCacheRecord(const QString& cacheFile)
     }
 }
 
+ColourReduction reductionFor(const FrameStyle& style)
+{
+    const Dithering dithering = style.dither == DitherMode::Ordered ? Dithering::Ordered
+                                : style.dither == DitherMode::None  ? Dithering::None
+                                                                    : Dithering::Diffusion;
+    return ColourReduction{style.colors, dithering};
+}
+
 FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims* claims)
 {
     FrameCacheEntry entry;
@@ -171,7 +171,8 @@ bool moveToCacheName(const QString& from, const QString& to, std::uint64_t repla
 
 }  // namespace
 
-Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written)
+Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written,
+                    RgbaImage* source)
 {
     const FrameSize& size = conversion.size;
     ImagingComponent worker;
@@ -181,6 +182,14 @@ Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, s
                                   reductionFor(conversion.style), written, /*noteExactColours=*/true);
         !s)
         return s;
+    if (source && !conversion.transparent && !worker.clearBarsAround()) {
+        const std::vector<std::uint8_t>& p = worker.image().pixels;
+        bool opaque = true;
+        for (std::size_t i = 3; i < p.size() && opaque; i += 4)
+            opaque = p[i] == 255;
+        if (opaque)
+            *source = worker.image();
+    }
     if (!entry.publishAs.isEmpty() && moveToCacheName(entry.file, entry.publishAs, entry.publishOver))
         entry.file = entry.publishAs;
     return Status::success();

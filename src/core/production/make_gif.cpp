@@ -69,6 +69,7 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     settings.loopCount = plan.loopCount;
     settings.lossy = plan.lossy;
     settings.temporalThreshold = plan.temporalThreshold;
+    settings.reduction = reductionFor(style);
     // Each frame's colours are reduced on its own: what stays still keeps the screen's colours.
     settings.keepWithinPaletteCells = true;
     settings.mayShowTransparency =
