@@ -97,6 +97,7 @@ std::size_t markUnseen(LabPlanes& target, const std::vector<std::uint8_t>& targe
         opaque[i] = targetOpaque[i] && s != kTransparent;
         screen.set(i, s == kTransparent ? Lab{} : lab(s));
     }
+    const std::optional<LabPlanes> rawScreen = raw ? std::optional<LabPlanes>(screen) : std::nullopt;
     target.lowPass(w, h);
     screen.lowPass(w, h);
     const auto opaqueAround = [&](int x, int y) {
@@ -117,7 +118,7 @@ std::size_t markUnseen(LabPlanes& target, const std::vector<std::uint8_t>& targe
             const float distance = labDistance(target.at(i), screen.at(i));
             if (distance > kMostRaise * threshold)
                 continue;
-            const float pixelDistance = raw ? labDistance(raw->at(i), lab(shown.pixels[i])) : 0.0f;
+            const float pixelDistance = raw ? labDistance(raw->at(i), rawScreen->at(i)) : 0.0f;
             float allowed = threshold;
             if (distance > allowed || pixelDistance > pixelReach * allowed)
                 allowed = std::min(threshold + kMaskingGain * activityAt(target.l, w, h, x, y), kMostRaise * threshold);
