@@ -89,17 +89,18 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     // colours reduced on its own. A lossy make codes every picture again instead, and so does a
     // make that keeps unseen changes, for a picture whose colours were reduced.
     const bool nextOpaque = !next || next == &target || opaque(*next);
-    const bool keepsUnseen = unseenThreshold_ > 0 && !firstFrame && !target.coloursExact;
+    // Without it (a frame from the cache, a make within a budget) every change is drawn, so that a
+    // make gives the same file whichever way its frames came.
+    const bool keepsUnseen = unseenThreshold_ > 0 && !firstFrame && !target.coloursExact && target.source;
     // With the picture the frame was reduced from, only what changes is reduced again, when
     // enough stays as the screen shows it.
     std::optional<Picture> redrawn;
-    if (keepsUnseen && target.source) {
+    if (keepsUnseen) {
         if (Status s = decodeShown(); !s)
             return s.error();
         redrawn = redrawnChanges(*target.source, shown_, unseenThreshold_, reduction_, lab_);
     }
-    const bool keptOnReduced = keepsUnseen && !target.source;
-    if (lossy_ == 0 && !redrawn && !keptOnReduced && opaque(target) && nextOpaque && shownColours_) {
+    if (lossy_ == 0 && !redrawn && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);
         if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
             return copyWhole(target);
@@ -119,13 +120,6 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     if (!asConverted && keepCells_ && !firstFrame && !target.coloursExact) {
         if (std::optional<Picture> kept = keptWithinPaletteCells(target)) {
             asConverted = std::move(target);
-            target = std::move(*kept);
-        }
-    }
-    if (keptOnReduced) {
-        if (std::optional<Picture> kept = keptUnseenChanges(target, shown_, unseenThreshold_, lab_)) {
-            if (!asConverted)
-                asConverted = std::move(target);
             target = std::move(*kept);
         }
     }

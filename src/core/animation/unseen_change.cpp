@@ -133,30 +133,6 @@ std::size_t markUnseen(LabPlanes& target, const std::vector<std::uint8_t>& targe
 
 }  // namespace
 
-std::optional<Picture> keptUnseenChanges(const Picture& target, const Picture& shown, float threshold, LabCache& lab)
-{
-    const std::size_t count = target.pixels.size();
-    if (threshold <= 0 || shown.width != target.width || shown.height != target.height || count == 0)
-        return std::nullopt;
-    LabPlanes planes(count);
-    std::vector<std::uint8_t> opaque(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        opaque[i] = target.pixels[i] != kTransparent;
-        planes.set(i, opaque[i] ? lab(target.pixels[i]) : Lab{});
-    }
-    std::vector<std::uint8_t> unseen;
-    const auto differs = [&](std::size_t i) { return target.pixels[i] != shown.pixels[i]; };
-    if (markUnseen(planes, opaque, shown, threshold, lab, differs, unseen) == 0)
-        return std::nullopt;
-    Picture kept = target;
-    kept.stored.reset();
-    kept.indices.reset();
-    for (std::size_t i = 0; i < count; ++i)
-        if (unseen[i])
-            kept.pixels[i] = shown.pixels[i];
-    return kept;
-}
-
 std::optional<Picture> redrawnChanges(const RgbaImage& source, const Picture& shown, float threshold,
                                       const ColourReduction& reduction, LabCache& lab)
 {

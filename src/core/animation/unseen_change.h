@@ -20,14 +20,10 @@
 namespace pictoreel::animation {
 
 // `threshold` in OKLab units (0.02 is about one just-noticeable difference); <= 0 keeps nothing.
-// Returns `target` with every unseen change taking the colour `shown` has there, or nullopt when
-// no pixel is so. Transparent pixels, on either side or around, are never taken as unseen.
-std::optional<Picture> keptUnseenChanges(const Picture& target, const Picture& shown, float threshold, LabCache& lab);
-
-// The same decision made on the picture a frame was reduced from: its unseen changes keep what
-// `shown` shows and the others are reduced again on their own (`reduction`, one entry left for
-// the kept pixels), so a frame's palette goes to what changes, as with video's moving parts
-// coded apart from a still background. Nullopt when nothing is unseen or the reduction fails.
+// Returns the frame `source` (an opaque picture) is reduced to: its unseen changes keep what
+// `shown` shows, and the others are reduced again on their own (`reduction`, one entry left for
+// the kept pixels), so a frame's palette goes to what changes, as with video's moving parts coded
+// apart from a still background. Nullopt when too little is unseen to be worth it.
 std::optional<Picture> redrawnChanges(const RgbaImage& source, const Picture& shown, float threshold,
                                       const ColourReduction& reduction, LabCache& lab);
 
