@@ -44,8 +44,6 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         return makeError(ErrorCode::EmptyImage, QStringLiteral("None of the %1 frames has a picture").arg(count));
     Result<Picture> firstRead = readFramePicture(frames_.file(std::size_t(firstIndex)), firstIndex + 1, 0, 0, Picture{},
                                                  frames_.indices(std::size_t(firstIndex)));
-    if (firstRead)
-        firstRead.value().source = frames_.source(std::size_t(firstIndex));
     frames_.forget(std::size_t(firstIndex));
     if (!firstRead)
         return firstRead.error();
@@ -86,7 +84,8 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         }
         Result<Picture> read = readFramePicture(frames_.file(std::size_t(k)), k + 1, width, height, std::move(spare),
                                                 frames_.indices(std::size_t(k)));
-        if (read)
+        // Only a reduced frame after the first keeps unseen changes, and needs its source for it.
+        if (read && settings_.temporalThreshold > 0 && !read.value().coloursExact)
             read.value().source = frames_.source(std::size_t(k));
         frames_.forget(std::size_t(k));  // read for the last time
         return read;

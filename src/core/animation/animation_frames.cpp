@@ -32,7 +32,13 @@ const std::shared_ptr<const std::vector<std::uint8_t>>& AnimationFrames::indices
     return made(k).indices;
 }
 
-const std::shared_ptr<const RgbaImage>& AnimationFrames::source(std::size_t k) const { return made(k).source; }
+std::shared_ptr<const RgbaImage> AnimationFrames::source(std::size_t k) const
+{
+    const MadeFrame& frame = made(k);
+    if (frame.source || !sourceFor_ || frame.file.isEmpty())
+        return frame.source;
+    return sourceFor_(k);
+}
 
 void AnimationFrames::forget(std::size_t k) const
 {

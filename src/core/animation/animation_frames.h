@@ -39,6 +39,9 @@ class AnimationFrames {
 public:
     // Gives frame k's file (empty: no picture), waiting until it is made.
     using FileOnceReady = std::function<MadeFrame(std::size_t k)>;
+    // Makes frame k's source picture again for a frame whose maker handed none over (null when
+    // it has none: a picture with transparent pixels, one that cannot be read).
+    using SourceFor = std::function<std::shared_ptr<const RgbaImage>(std::size_t k)>;
 
     explicit AnimationFrames(std::vector<AnimationFrameSource> frames);  // every file known
     AnimationFrames(std::vector<int> delays, FileOnceReady fileOnceReady);
@@ -50,14 +53,17 @@ public:
     // them go once the frame's picture is no longer read.
     const std::shared_ptr<const std::vector<std::uint8_t>>& indices(std::size_t k) const;
     void forget(std::size_t k) const;
-    // Frame k's source picture as its maker handed it over, or null; forget() lets it go too.
-    const std::shared_ptr<const RgbaImage>& source(std::size_t k) const;
+    // Frame k's source picture as its maker handed it over, else as sourceFor makes it, or null;
+    // forget() lets it go too.
+    std::shared_ptr<const RgbaImage> source(std::size_t k) const;
+    void setSourceFor(SourceFor sourceFor) { sourceFor_ = std::move(sourceFor); }
 
 private:
     const MadeFrame& made(std::size_t k) const;
 
     std::vector<int> delays_;
     FileOnceReady fileOnceReady_;
+    SourceFor sourceFor_;
     mutable std::vector<std::optional<MadeFrame>> files_;
 };
 

@@ -169,6 +169,19 @@ bool moveToCacheName(const QString& from, const QString& to, std::uint64_t repla
     return ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0;
 }
 
+// The worker's picture, shaped and fitted, is what its reduced colours stand for: no transparent
+// colour, no bars left clear, no pixel not fully opaque.
+bool isOpaqueSource(const ImagingComponent& worker, const FrameConversion& conversion)
+{
+    if (conversion.transparent || worker.clearBarsAround())
+        return false;
+    const std::vector<std::uint8_t>& p = worker.image().pixels;
+    for (std::size_t i = 3; i < p.size(); i += 4)
+        if (p[i] != 255)
+            return false;
+    return !p.empty();
+}
+
 }  // namespace
 
 Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written,
@@ -182,17 +195,20 @@ Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, s
                                   reductionFor(conversion.style), written, /*noteExactColours=*/true);
         !s)
         return s;
-    if (source && !conversion.transparent && !worker.clearBarsAround()) {
-        const std::vector<std::uint8_t>& p = worker.image().pixels;
-        bool opaque = true;
-        for (std::size_t i = 3; i < p.size() && opaque; i += 4)
-            opaque = p[i] == 255;
-        if (opaque)
-            *source = worker.image();
-    }
+    if (source && isOpaqueSource(worker, conversion))
+        *source = worker.image();
     if (!entry.publishAs.isEmpty() && moveToCacheName(entry.file, entry.publishAs, entry.publishOver))
         entry.file = entry.publishAs;
     return Status::success();
+}
+
+std::shared_ptr<const RgbaImage> frameSource(const FrameConversion& conversion)
+{
+    ImagingComponent worker;
+    if (!loadShapedFrame(worker, conversion.picture, conversion.size, conversion.style, conversion.shaping) ||
+        !isOpaqueSource(worker, conversion))
+        return nullptr;
+    return std::make_shared<const RgbaImage>(worker.image());
 }
 
 Result<QString> frameGifFor(const FrameConversion& conversion)

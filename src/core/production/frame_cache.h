@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 namespace pictoreel {
 
@@ -81,6 +82,10 @@ QByteArray readFrameCacheRecord(const QString& cacheFile);
 // picture with transparent pixels).
 Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written = nullptr,
                     RgbaImage* source = nullptr);
+
+// The picture convertFrame() gives as `source` for the conversion, made again (decoded, shaped and
+// fitted, not reduced) for a frame taken from the cache; null when it gives none or on an error.
+std::shared_ptr<const RgbaImage> frameSource(const FrameConversion& conversion);
 
 // The conversion's cached one-image GIF, converting it first when it is not cached yet; the
 // empty text when the picture file is missing (nothing is converted then).
