@@ -84,6 +84,9 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         }
         Result<Picture> read = readFramePicture(frames_.file(std::size_t(k)), k + 1, width, height, std::move(spare),
                                                 frames_.indices(std::size_t(k)));
+        // Only a reduced frame after the first keeps unseen changes, and needs its source for it.
+        if (read && settings_.temporalThreshold > 0 && !read.value().coloursExact)
+            read.value().source = frames_.source(std::size_t(k));
         frames_.forget(std::size_t(k));  // read for the last time
         return read;
     };
@@ -98,7 +101,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
     }
 
     FramePlanner planner(width, height, global.get(), settings_.lossy, settings_.keepWithinPaletteCells,
-                         settings_.mayShowTransparency);
+                         settings_.mayShowTransparency, settings_.temporalThreshold, settings_.reduction);
     FirstFrameHold hold(writer, screen.globalPalette, settings_.mayShowTransparency);
     int reported = -1;
     for (int k = 0; k < count; ++k) {

@@ -8,7 +8,7 @@ AnimationFrames::AnimationFrames(std::vector<AnimationFrameSource> frames)
     files_.reserve(frames.size());
     for (AnimationFrameSource& f : frames) {
         delays_.push_back(f.delayCentiseconds);
-        files_.emplace_back(MadeFrame{std::move(f.fileName), nullptr});
+        files_.emplace_back(MadeFrame{std::move(f.fileName), nullptr, nullptr});
     }
 }
 
@@ -32,10 +32,20 @@ const std::shared_ptr<const std::vector<std::uint8_t>>& AnimationFrames::indices
     return made(k).indices;
 }
 
+std::shared_ptr<const RgbaImage> AnimationFrames::source(std::size_t k) const
+{
+    const MadeFrame& frame = made(k);
+    if (frame.source || !sourceFor_ || frame.file.isEmpty())
+        return frame.source;
+    return sourceFor_(k);
+}
+
 void AnimationFrames::forget(std::size_t k) const
 {
-    if (std::optional<MadeFrame>& frame = files_.at(k))
+    if (std::optional<MadeFrame>& frame = files_.at(k)) {
         frame->indices.reset();
+        frame->source.reset();
+    }
 }
 
 }  // namespace pictoreel

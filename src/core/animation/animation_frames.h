@@ -1,6 +1,8 @@
 // What an animation is made of: its frames (one-image GIF files with their delays) and settings.
 #pragma once
 
+#include "core/imaging/quantizer.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -25,6 +27,9 @@ struct AnimationFrameSource {
 struct MadeFrame {
     QString file;
     std::shared_ptr<const std::vector<std::uint8_t>> indices;
+    // The opaque picture the image's colours were reduced from, when the maker still has it: the
+    // assembly then reduces again only what changes (see unseen_change.h).
+    std::shared_ptr<const RgbaImage> source;
 };
 
 // The frames of an animation in order: every delay known from the start, each frame's file
@@ -34,6 +39,9 @@ class AnimationFrames {
 public:
     // Gives frame k's file (empty: no picture), waiting until it is made.
     using FileOnceReady = std::function<MadeFrame(std::size_t k)>;
+    // Makes frame k's source picture again for a frame whose maker handed none over (null when
+    // it has none: a picture with transparent pixels, one that cannot be read).
+    using SourceFor = std::function<std::shared_ptr<const RgbaImage>(std::size_t k)>;
 
     explicit AnimationFrames(std::vector<AnimationFrameSource> frames);  // every file known
     AnimationFrames(std::vector<int> delays, FileOnceReady fileOnceReady);
@@ -45,12 +53,17 @@ public:
     // them go once the frame's picture is no longer read.
     const std::shared_ptr<const std::vector<std::uint8_t>>& indices(std::size_t k) const;
     void forget(std::size_t k) const;
+    // Frame k's source picture as its maker handed it over, else as sourceFor makes it, or null;
+    // forget() lets it go too.
+    std::shared_ptr<const RgbaImage> source(std::size_t k) const;
+    void setSourceFor(SourceFor sourceFor) { sourceFor_ = std::move(sourceFor); }
 
 private:
     const MadeFrame& made(std::size_t k) const;
 
     std::vector<int> delays_;
     FileOnceReady fileOnceReady_;
+    SourceFor sourceFor_;
     mutable std::vector<std::optional<MadeFrame>> files_;
 };
 
@@ -69,6 +82,13 @@ struct AnimationSettings {
     // then names a transparent index even when it has no transparent pixel, for decoders that go
     // by the first frame in deciding whether the animation can show any (Pillow 9).
     bool mayShowTransparency = false;
+    // Thousandths of OKLab distance (20 is about one just-noticeable difference): a pixel of a
+    // frame whose colours were reduced (not a picture's own) that changes by less than this as a
+    // viewer sees it, more where texture masks it, keeps what the screen shows (see
+    // unseen_change.h). 0 draws every change.
+    int temporalThreshold = 0;
+    // How a frame's changes are reduced again from its source picture (see MadeFrame::source).
+    ColourReduction reduction;
 };
 
 }  // namespace pictoreel

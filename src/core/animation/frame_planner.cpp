@@ -5,6 +5,7 @@
 #include "core/animation/global_palette.h"
 #include "core/animation/palette.h"
 #include "core/animation/rect_encoding.h"
+#include "core/animation/unseen_change.h"
 
 #include <algorithm>
 
@@ -85,9 +86,21 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     // changes (nearly) every pixel: it is copied as stored, and none of the pictures needs
     // decoding for that. Distinct photos share a few exact colours by chance (black, white);
     // a frame that keeps part of the screen shares most of its colours with it, even with its
-    // colours reduced on its own. A lossy make codes every picture again instead.
+    // colours reduced on its own. A lossy make codes every picture again instead, and so does a
+    // make that keeps unseen changes, for a picture whose colours were reduced.
     const bool nextOpaque = !next || next == &target || opaque(*next);
-    if (lossy_ == 0 && opaque(target) && nextOpaque && shownColours_) {
+    // Without it (a frame from the cache, a make within a budget) every change is drawn, so that a
+    // make gives the same file whichever way its frames came.
+    const bool keepsUnseen = unseenThreshold_ > 0 && !firstFrame && !target.coloursExact && target.source;
+    // With the picture the frame was reduced from, only what changes is reduced again, when
+    // enough stays as the screen shows it.
+    std::optional<Picture> redrawn;
+    if (keepsUnseen) {
+        if (Status s = decodeShown(); !s)
+            return s.error();
+        redrawn = redrawnChanges(*target.source, shown_, unseenThreshold_, reduction_, lab_);
+    }
+    if (lossy_ == 0 && !redrawn && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);
         if (sharedColours(*shownColours_, colours) * kChanceShares < colours.size())
             return copyWhole(target);
@@ -100,7 +113,11 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     // The frame as converted, while `target` keeps screen colours in its palette's cells. A frame
     // whose colours are its picture's own has no cells: a slow fade would stand still.
     std::optional<Picture> asConverted;
-    if (keepCells_ && !firstFrame && !target.coloursExact) {
+    if (redrawn) {
+        asConverted = std::move(target);
+        target = std::move(*redrawn);
+    }
+    if (!asConverted && keepCells_ && !firstFrame && !target.coloursExact) {
         if (std::optional<Picture> kept = keptWithinPaletteCells(target)) {
             asConverted = std::move(target);
             target = std::move(*kept);

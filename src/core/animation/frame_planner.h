@@ -6,6 +6,7 @@
 #include "core/animation/perceptual.h"
 #include "core/animation/picture.h"
 #include "core/gif/gif_writer.h"
+#include "core/imaging/quantizer.h"
 
 #include <optional>
 #include <vector>
@@ -22,10 +23,12 @@ public:
     // `firstNamesTransparency`: the first frame names a transparent index (see AnimationSettings::
     // mayShowTransparency) when its table holds one unused, or, when all 256 entries hold reduced
     // colours, that of the rarest; the screen then shows what the frame draws.
+    // `temporalThreshold`: see AnimationSettings.
     FramePlanner(int width, int height, const GlobalPalette* global, int lossy = 0, bool keepWithinPaletteCells = false,
-                 bool firstNamesTransparency = false)
+                 bool firstNamesTransparency = false, int temporalThreshold = 0, ColourReduction reduction = {})
         : shown_(width, height), global_(global), lossy_(lossy), keepCells_(keepWithinPaletteCells),
-          firstNamesTransparency_(firstNamesTransparency)
+          firstNamesTransparency_(firstNamesTransparency), unseenThreshold_(float(temporalThreshold) / 1000.0f),
+          reduction_(reduction)
     {
         if (lossy > 0)
             drawnFrom_.assign(shown_.pixels.size(), kTransparent);
@@ -70,6 +73,8 @@ private:
     int lossy_ = 0;
     bool keepCells_ = false;
     bool firstNamesTransparency_ = false;
+    float unseenThreshold_ = 0;  // OKLab
+    ColourReduction reduction_;
     LabCache lab_;
     // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
     std::vector<Pixel> drawnFrom_;

@@ -51,6 +51,8 @@ struct Picture {
     QString path;
     // The picture's file says its colours are its picture's own, not a reduction of them.
     bool coloursExact = false;
+    // The opaque picture this one's colours were reduced from, when its maker handed it over.
+    std::shared_ptr<const RgbaImage> source;
 
     Picture() = default;
     Picture(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, kTransparent) {}
@@ -72,6 +74,7 @@ struct Picture {
         copy.position = position;
         copy.path = path;
         copy.coloursExact = coloursExact;
+        copy.source = source;
         return copy;
     }
 };

@@ -23,7 +23,7 @@ namespace pictoreel {
 namespace {
 
 // Changes whenever the assembly writes other bytes for the same frames.
-constexpr int kAssemblyVersion = 12;
+constexpr int kAssemblyVersion = 13;
 constexpr int kAnimationsKept = 4;
 
 QString animationPrefix() { return QString::fromLatin1(kTempGifPrefix) + QStringLiteral("animation_"); }
@@ -125,6 +125,8 @@ QString cachedAnimationPath(const QString& tempFolder, const std::vector<Animati
                              (settings.lossy ? " lossy " + QByteArray::number(settings.lossy) : QByteArray()) +
                              (settings.keepWithinPaletteCells ? QByteArray(" cells1") : QByteArray()) +
                              (settings.mayShowTransparency ? QByteArray(" clear1") : QByteArray()) +
+                             (settings.temporalThreshold ? " unseen " + QByteArray::number(settings.temporalThreshold)
+                                                         : QByteArray()) +
                              (more.isEmpty() ? QByteArray() : ' ' + more);
     for (const AnimationFrameSource& frame : frames) {
         description += '\n' + QByteArray::number(frame.delayCentiseconds);

@@ -23,6 +23,8 @@ struct BudgetMake {
     std::function<bool()> stopRequested;
     // Rising percentages while the attempts are made, then exactly one 100 once the output is in place.
     std::function<void(int percent)> progress;
+    // The source of converted frame k (see AnimationFrames), for the attempts made of them.
+    AnimationFrames::SourceFor sourceFor;
 };
 
 }  // namespace pictoreel

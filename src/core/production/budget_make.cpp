@@ -78,7 +78,13 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
         // so a budget the make fits in gives the very GIF made without one.
         animation.keepWithinPaletteCells = make.settings.keepWithinPaletteCells && frames.convertedFor(settings);
         const QString file = frames.attemptFile(++attempts);
-        const Status saved = AnimationAssembler(std::move(sources.value()), animation).save(file, [&](int percent) {
+        AnimationFrames toAssemble(std::move(sources.value()));
+        const bool converted = frames.convertedFor(settings);
+        if (converted)
+            toAssemble.setSourceFor(make.sourceFor);
+        else
+            animation.temporalThreshold = 0;  // frames reduced again have no source
+        const Status saved = AnimationAssembler(std::move(toAssemble), animation).save(file, [&](int percent) {
             return percent == 100 || !stopped();
         });
         if (!saved)

@@ -12,6 +12,7 @@ ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int job
 {
     results_.resize(conversions_.size());
     written_.resize(conversions_.size());
+    sources_.resize(conversions_.size());
     entries_.resize(conversions_.size());
     ownerOf_.resize(conversions_.size());
     CacheClaims claims;
@@ -71,7 +72,8 @@ void ConversionPool::work()
             keep = keepWritten_;
         }
         auto written = keep ? std::make_shared<std::vector<std::uint8_t>>() : nullptr;
-        const Status status = convertFrame(conversions_[position], entries_[position], written.get());
+        auto source = keep ? std::make_shared<RgbaImage>() : nullptr;
+        const Status status = convertFrame(conversions_[position], entries_[position], written.get(), source.get());
         FrameResult result;
         if (status) {
             result.outcome = Outcome::Converted;
@@ -84,6 +86,10 @@ void ConversionPool::work()
         if (status && written && keepWritten_) {
             heldBytes_ += written->size();
             written_[position] = std::move(written);
+            if (!source->empty()) {
+                heldBytes_ += source->pixels.size();
+                sources_[position] = std::move(source);
+            }
         }
         results_[position] = std::move(result);
         ready_.notify_all();
@@ -110,20 +116,23 @@ void ConversionPool::stopKeepingWritten()
     keepWritten_ = false;
     for (auto& written : written_)
         written.reset();
+    for (auto& source : sources_)
+        source.reset();
     heldBytes_ = 0;
     ready_.notify_all();
 }
 
-std::shared_ptr<const std::vector<std::uint8_t>> ConversionPool::takeWritten(std::size_t position)
+ConversionPool::Written ConversionPool::takeWritten(std::size_t position)
 {
     if (ownerOf_.at(position) != position)
-        return nullptr;
+        return {};
     std::lock_guard lock(mutex_);
-    if (written_[position]) {
-        heldBytes_ -= written_[position]->size();
+    Written taken{std::move(written_[position]), std::move(sources_[position])};
+    if (taken.indices || taken.source) {
+        heldBytes_ -= (taken.indices ? taken.indices->size() : 0) + (taken.source ? taken.source->pixels.size() : 0);
         ready_.notify_all();
     }
-    return std::move(written_[position]);
+    return taken;
 }
 
 }  // namespace pictoreel

@@ -40,7 +40,13 @@ public:
     // The indices of the image the pool has just written for `position`, taken out of the pool
     // so they are held no longer than the taker needs them: null when the pool keeps none, when
     // the frame was not converted here, for a later row of the same cache file, and once taken.
-    std::shared_ptr<const std::vector<std::uint8_t>> takeWritten(std::size_t position);
+    // With them, the opaque picture they were reduced from (null for one with transparent pixels).
+    struct Written {
+        std::shared_ptr<const std::vector<std::uint8_t>> indices;
+        std::shared_ptr<const RgbaImage> source;
+        explicit operator bool() const { return indices != nullptr; }
+    };
+    Written takeWritten(std::size_t position);
 
     // For a taker that stops taking (its assembly ended): what is kept goes, nothing more is
     // kept, and the conversions no longer wait for room.
@@ -61,6 +67,7 @@ private:
     std::condition_variable ready_;
     std::vector<std::optional<FrameResult>> results_;  // by owner position
     std::vector<std::shared_ptr<const std::vector<std::uint8_t>>> written_;  // by owner position
+    std::vector<std::shared_ptr<const RgbaImage>> sources_;                  // by owner position
     std::vector<std::size_t> queue_;                   // owner positions to convert, in row order
     std::size_t next_ = 0;
     // The images kept for takeWritten() and not taken yet, in bytes.

@@ -13,15 +13,18 @@
 namespace pictoreel {
 
 EarlyAssembly::EarlyAssembly(ConversionPool& pool, std::vector<int> delays, const AnimationSettings& settings,
-                             const MakeOptions& options)
+                             const MakeOptions& options,
+                             AnimationFrames::SourceFor sourceFor)
     : file_(uniqueTempAnimationPath(options.tempFolder)),
       stopped_([&options] { return options.stopRequested && options.stopRequested(); })
 {
     removeFilesOfEndedRuns(options.tempFolder);  // what makes killed part way left
     AnimationFrames frames(std::move(delays), [&pool](std::size_t k) {
         QString file = pool.waitFor(k).gif;
-        return MadeFrame{std::move(file), pool.takeWritten(k)};
+        ConversionPool::Written written = pool.takeWritten(k);
+        return MadeFrame{std::move(file), std::move(written.indices), std::move(written.source)};
     });
+    frames.setSourceFor(std::move(sourceFor));
     done_ = std::async(std::launch::async, [this, &pool, frames = std::move(frames), settings]() mutable {
         Status saved = AnimationAssembler(std::move(frames), settings).save(file_, [this](int percent) {
             percent_ = percent;

@@ -23,9 +23,10 @@ namespace pictoreel {
 // converted, and a stop asked for until it is placed still leaves the output alone.
 class EarlyAssembly {
 public:
-    // Starts assembling the pool's frames, with these delays, as they become ready.
+    // Starts assembling the pool's frames, with these delays, as they become ready; `sourceFor`
+    // makes the source of a frame the pool did not convert (see AnimationFrames).
     EarlyAssembly(ConversionPool& pool, std::vector<int> delays, const AnimationSettings& settings,
-                  const MakeOptions& options);
+                  const MakeOptions& options, AnimationFrames::SourceFor sourceFor = {});
     // Waits for the assembly to end, and removes its file unless finish handed it on.
     ~EarlyAssembly();
     EarlyAssembly(const EarlyAssembly&) = delete;

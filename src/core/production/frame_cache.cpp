@@ -44,14 +44,6 @@ QString ownCacheName(const QString& commonFile, const QString& picturePath)
            safeCacheFileName(name + QStringLiteral("_p_") + QString::fromLatin1(digest) + QStringLiteral("__.gif"));
 }
 
-ColourReduction reductionFor(const FrameStyle& style)
-{
-    const Dithering dithering = style.dither == DitherMode::Ordered ? Dithering::Ordered
-                                : style.dither == DitherMode::None  ? Dithering::None
-                                                                    : Dithering::Diffusion;
-    return ColourReduction{style.colors, dithering};
-}
-
 }  // namespace
 
 int frameCacheVersion()
@@ -121,6 +113,14 @@ QByteArray readFrameCacheRecord(const QString& cacheFile)
     }
 }
 
+ColourReduction reductionFor(const FrameStyle& style)
+{
+    const Dithering dithering = style.dither == DitherMode::Ordered ? Dithering::Ordered
+                                : style.dither == DitherMode::None  ? Dithering::None
+                                                                    : Dithering::Diffusion;
+    return ColourReduction{style.colors, dithering};
+}
+
 FrameCacheEntry locateFrameCache(const FrameConversion& conversion, CacheClaims* claims)
 {
     FrameCacheEntry entry;
@@ -169,9 +169,23 @@ bool moveToCacheName(const QString& from, const QString& to, std::uint64_t repla
     return ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0;
 }
 
+// The worker's picture, shaped and fitted, is what its reduced colours stand for: no transparent
+// colour, no bars left clear, no pixel not fully opaque.
+bool isOpaqueSource(const ImagingComponent& worker, const FrameConversion& conversion)
+{
+    if (conversion.transparent || worker.clearBarsAround())
+        return false;
+    const std::vector<std::uint8_t>& p = worker.image().pixels;
+    for (std::size_t i = 3; i < p.size(); i += 4)
+        if (p[i] != 255)
+            return false;
+    return !p.empty();
+}
+
 }  // namespace
 
-Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written)
+Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written,
+                    RgbaImage* source)
 {
     const FrameSize& size = conversion.size;
     ImagingComponent worker;
@@ -181,9 +195,20 @@ Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, s
                                   reductionFor(conversion.style), written, /*noteExactColours=*/true);
         !s)
         return s;
+    if (source && isOpaqueSource(worker, conversion))
+        *source = worker.image();
     if (!entry.publishAs.isEmpty() && moveToCacheName(entry.file, entry.publishAs, entry.publishOver))
         entry.file = entry.publishAs;
     return Status::success();
+}
+
+std::shared_ptr<const RgbaImage> frameSource(const FrameConversion& conversion)
+{
+    ImagingComponent worker;
+    if (!loadShapedFrame(worker, conversion.picture, conversion.size, conversion.style, conversion.shaping) ||
+        !isOpaqueSource(worker, conversion))
+        return nullptr;
+    return std::make_shared<const RgbaImage>(worker.image());
 }
 
 Result<QString> frameGifFor(const FrameConversion& conversion)

@@ -6,6 +6,7 @@
 
 #include "core/base/error.h"
 #include "core/base/file_identity.h"
+#include "core/imaging/quantizer.h"
 #include "core/production/frame_shaping.h"
 #include "core/project/frame_style.h"
 #include "core/project/frame_values.h"
@@ -15,6 +16,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 namespace pictoreel {
 
@@ -31,6 +33,9 @@ struct FrameConversion {
 
 FrameConversion frameConversionFor(const FrameValues& frame, const FrameSize& size, const QString& tempFolder,
                                    const FrameStyle& style = {}, const FrameShaping& shaping = {});
+
+// How a frame's colours are reduced in this style.
+ColourReduction reductionFor(const FrameStyle& style);
 
 // Where a conversion's one-image GIF is, and whether it still has to be made.
 struct FrameCacheEntry {
@@ -72,8 +77,15 @@ QByteArray readFrameCacheRecord(const QString& cacheFile);
 // cache file with its record, then moves it as the entry's publishAs says (entry.file tells where
 // it is then). The file appears complete or not at all. Conversions share nothing but the
 // one-large-frame-at-a-time rule, so any number may run at once on other threads.
-// `written`, when given, receives the indices of the file's image (see ImagingComponent::SaveGif).
-Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written = nullptr);
+// `written`, when given, receives the indices of the file's image (see ImagingComponent::SaveGif);
+// `source`, when given, the opaque picture those indices were reduced from (left empty for a
+// picture with transparent pixels).
+Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written = nullptr,
+                    RgbaImage* source = nullptr);
+
+// The picture convertFrame() gives as `source` for the conversion, made again (decoded, shaped and
+// fitted, not reduced) for a frame taken from the cache; null when it gives none or on an error.
+std::shared_ptr<const RgbaImage> frameSource(const FrameConversion& conversion);
 
 // The conversion's cached one-image GIF, converting it first when it is not cached yet; the
 // empty text when the picture file is missing (nothing is converted then).

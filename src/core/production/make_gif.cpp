@@ -28,7 +28,7 @@ namespace {
 // still has it (and `useKept`), else made now through the assembler, to be kept for the next time.
 Result<ReadyAnimation> assembleAnimation(const std::vector<AnimationFrameSource>& frames, const AnimationSettings& settings,
                                          const MakeOptions& options, const std::function<void(int)>& saveProgress,
-                                         bool useKept)
+                                         bool useKept, AnimationFrames::SourceFor sourceFor)
 {
     const auto stopped = [&options] { return options.stopRequested && options.stopRequested(); };
     const QString cached = cachedAnimationPath(options.tempFolder, frames, settings);
@@ -37,7 +37,9 @@ Result<ReadyAnimation> assembleAnimation(const std::vector<AnimationFrameSource>
     if (useKept && !cached.isEmpty() && QFileInfo(cached).isFile())
         return ReadyAnimation{cached, true, {}};
     const QString file = uniqueTempAnimationPath(options.tempFolder);
-    const Status saved = AnimationAssembler(frames, settings).save(file, [&](int percent) {
+    AnimationFrames toAssemble(frames);
+    toAssemble.setSourceFor(std::move(sourceFor));
+    const Status saved = AnimationAssembler(std::move(toAssemble), settings).save(file, [&](int percent) {
         if (percent < 100 && stopped())
             return false;
         if (saveProgress && percent < 100)  // the 100 is the placement's
@@ -68,11 +70,18 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     AnimationSettings settings;
     settings.loopCount = plan.loopCount;
     settings.lossy = plan.lossy;
+    settings.temporalThreshold = plan.temporalThreshold;
+    settings.reduction = reductionFor(style);
     // Each frame's colours are reduced on its own: what stays still keeps the screen's colours.
     settings.keepWithinPaletteCells = true;
     settings.mayShowTransparency =
         (style.fit == FitMode::Contain && !style.fitBackground) ||
         std::any_of(conversions.begin(), conversions.end(), [](const FrameConversion& c) { return c.transparent; });
+    // A frame taken from the cache has its source made again, so that what a make keeps unseen does
+    // not depend on which frames happened to be cached.
+    AnimationFrames::SourceFor sourceFor;
+    if (plan.temporalThreshold > 0)
+        sourceFor = [conversions](std::size_t k) { return frameSource(conversions.at(k)); };
     std::vector<AnimationFrameSource> animation;
     animation.reserve(static_cast<std::size_t>(rows));
     std::optional<EarlyAssembly> early;  // after the pool: it uses the pool until it is done
@@ -93,7 +102,7 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
                 std::vector<int> delays;
                 for (const FrameValues& v : values)
                     delays.push_back(animationDelay(v.interval));
-                early.emplace(pool, std::move(delays), settings, options);
+                early.emplace(pool, std::move(delays), settings, options, sourceFor);
             }
             break;
         case ConversionPool::Outcome::Failed:
@@ -127,7 +136,8 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     }
     if (budget) {
         const BudgetMake make{std::move(animation), settings, report.settings, plan.quality, options.tempFolder, jobs,
-                              converting.nsecsElapsed() / 1e9, options.stopRequested, events.saveProgress};
+                              converting.nsecsElapsed() / 1e9, options.stopRequested, events.saveProgress,
+                              sourceFor};
         Result<BudgetMade> made = makeWithinBudget(*budget, make, useKept);
         if (!made)
             return made.error();
@@ -137,7 +147,7 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
         produced.ready = std::move(made.value().ready);
         return produced;
     }
-    Result<ReadyAnimation> ready = assembleAnimation(animation, settings, options, events.saveProgress, useKept);
+    Result<ReadyAnimation> ready = assembleAnimation(animation, settings, options, events.saveProgress, useKept, sourceFor);
     if (!ready)
         return ready.error();
     produced.ready = std::move(ready.value());

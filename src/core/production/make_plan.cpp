@@ -105,6 +105,7 @@ Result<MakePlan> planMake(const FrameList& frames, const ProjectProperties& prop
         plan.style.colors = options.colors;
         plan.style.dither = options.dither;
         plan.lossy = options.lossy;
+        plan.temporalThreshold = qualityPoint(kBestQuality).temporalThreshold;
         if (Status s = applyQuality(properties, options, plan); !s)
             return s.error();
         if (!plan.budget && !properties.maxSize.trimmed().isEmpty())

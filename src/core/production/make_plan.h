@@ -46,7 +46,9 @@ struct MakePlan {
     Orientation orientation;
     CaptionLayers captions;
     std::optional<int> quality;  // the project's Quality, which set the colours, dithering and lossiness not given
-    int temporalThreshold = 0;   // from the quality curve, for an assembler that takes one
+    // How far a reduced frame's pixel may change unseen and keep what the screen shows (see
+    // AnimationSettings): the quality curve's, the best quality's without a Quality.
+    int temporalThreshold = 0;
 
     bool isGif() const { return kind == OutputKind::Gif; }
     // The budget the make has to meet: a GIF's.

@@ -21,8 +21,8 @@ struct QualityPoint {
     int lossy = 0;
     int colors = 256;
     DitherMode dither = DitherMode::Diffusion;
-    // How far a pixel may differ from the frame before it and still be taken as unchanged; 0 keeps
-    // every change. The assembler has no such threshold yet: every point keeps 0 until it does.
+    // How far a pixel of a reduced frame may change unseen and keep what the screen shows, in
+    // thousandths of OKLab distance (see AnimationSettings); 0 draws every change.
     int temporalThreshold = 0;
     bool operator==(const QualityPoint&) const = default;
 };

@@ -1,0 +1,185 @@
+#include "core/animation/unseen_change.h"
+
+#include "core/imaging/photo_palette.h"
+
+#include <algorithm>
+
+namespace pictoreel::animation {
+
+namespace {
+
+// Contrast masking: the threshold grows by this much of the local lightness step, up to this many
+// times itself (texture hides a change, but not without bound: a face in a crowd still moves).
+constexpr float kMaskingGain = 1.0f;
+constexpr float kMostRaise = 3.0f;
+// Seen from the picture a frame was reduced from, a pixel also keeps the screen's colour only
+// while that is within this many thresholds of its own: the dither's pixel-to-pixel error is
+// hidden from the eye but not without bound, and a pixel drawn far from its colour is drawn again,
+// with a palette spent on the pixels that need it, so a still area gains detail frame by frame.
+constexpr float kPixelReach = 0.95f;
+// The frame is reduced again when at least one pixel in this many keeps the screen's colour in runs.
+constexpr std::size_t kWorthShare = 4;
+
+// One channel of a picture in OKLab.
+using Plane = std::vector<float>;
+
+// The picture seen through the binomial 1-2-1 filter across and down (edges repeated): the
+// smallest low-pass that removes a diffusion dither's pixel-to-pixel noise.
+void lowPass(Plane& plane, int w, int h, Plane& scratch)
+{
+    scratch.resize(plane.size());
+    for (int y = 0; y < h; ++y) {
+        const float* in = plane.data() + std::size_t(y) * w;
+        float* out = scratch.data() + std::size_t(y) * w;
+        for (int x = 0; x < w; ++x)
+            out[x] = 0.25f * (in[std::max(x - 1, 0)] + 2 * in[x] + in[std::min(x + 1, w - 1)]);
+    }
+    for (int y = 0; y < h; ++y) {
+        const float* above = scratch.data() + std::size_t(std::max(y - 1, 0)) * w;
+        const float* here = scratch.data() + std::size_t(y) * w;
+        const float* below = scratch.data() + std::size_t(std::min(y + 1, h - 1)) * w;
+        float* out = plane.data() + std::size_t(y) * w;
+        for (int x = 0; x < w; ++x)
+            out[x] = 0.25f * (above[x] + 2 * here[x] + below[x]);
+    }
+}
+
+// The texture at (x, y) of a low-passed lightness plane: the mean step along the smoothest of
+// four directions in its 3x3 neighbourhood, so an edge or a gradient (smooth along itself) masks
+// nothing and only texture that changes every way does.
+float activityAt(const Plane& l, int w, int h, int x, int y)
+{
+    const auto at = [&](int dx, int dy) {
+        return l[std::size_t(std::clamp(y + dy, 0, h - 1)) * w + std::size_t(std::clamp(x + dx, 0, w - 1))];
+    };
+    float n[3][3];
+    for (int dy = 0; dy < 3; ++dy)
+        for (int dx = 0; dx < 3; ++dx)
+            n[dy][dx] = at(dx - 1, dy - 1);
+    float across = 0, down = 0;
+    for (int k = 0; k < 3; ++k) {
+        across += std::abs(n[k][0] - n[k][1]) + std::abs(n[k][1] - n[k][2]);
+        down += std::abs(n[0][k] - n[1][k]) + std::abs(n[1][k] - n[2][k]);
+    }
+    const float falling = std::abs(n[0][0] - n[1][1]) + std::abs(n[1][1] - n[2][2]);
+    const float rising = std::abs(n[0][2] - n[1][1]) + std::abs(n[1][1] - n[2][0]);
+    return std::min({across / 6, down / 6, falling / 2, rising / 2});
+}
+
+// A picture in OKLab, one plane a channel.
+struct LabPlanes {
+    Plane l, a, b;
+    explicit LabPlanes(std::size_t count) : l(count), a(count), b(count) {}
+    void set(std::size_t i, const Lab& c) { l[i] = c.l, a[i] = c.a, b[i] = c.b; }
+    Lab at(std::size_t i) const { return Lab{l[i], a[i], b[i]}; }
+    void lowPass(int w, int h)
+    {
+        Plane scratch;
+        for (Plane* plane : {&l, &a, &b})
+            pictoreel::animation::lowPass(*plane, w, h, scratch);
+    }
+};
+
+// Marks the pixels where `target` (its OKLab planes, opaque where `opaque` says) changes unseen
+// from what `shown` shows; `candidate(i)` tells the pixels worth a look. Returns how many.
+template <class Candidate>
+std::size_t markUnseen(LabPlanes& target, const std::vector<std::uint8_t>& targetOpaque, const Picture& shown,
+                       float threshold, LabCache& lab, Candidate candidate, std::vector<std::uint8_t>& unseen,
+                       float pixelReach = 0)
+{
+    const int w = shown.width, h = shown.height;
+    const std::size_t count = shown.pixels.size();
+    const std::optional<LabPlanes> raw = pixelReach > 0 ? std::optional<LabPlanes>(target) : std::nullopt;
+    LabPlanes screen(count);
+    std::vector<std::uint8_t> opaque(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Pixel s = shown.pixels[i];
+        opaque[i] = targetOpaque[i] && s != kTransparent;
+        screen.set(i, s == kTransparent ? Lab{} : lab(s));
+    }
+    const std::optional<LabPlanes> rawScreen = raw ? std::optional<LabPlanes>(screen) : std::nullopt;
+    target.lowPass(w, h);
+    screen.lowPass(w, h);
+    const auto opaqueAround = [&](int x, int y) {
+        for (int yy = std::max(y - 1, 0); yy <= std::min(y + 1, h - 1); ++yy)
+            for (int xx = std::max(x - 1, 0); xx <= std::min(x + 1, w - 1); ++xx)
+                if (!opaque[std::size_t(yy) * w + xx])
+                    return false;
+        return true;
+    };
+    unseen.assign(count, 0);
+    std::size_t marked = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const std::size_t i = std::size_t(y) * w + x;
+            if (!candidate(i) || !opaqueAround(x, y))
+                continue;
+            // The texture around raises the threshold: looked at only when the change needs it.
+            const float distance = labDistance(target.at(i), screen.at(i));
+            if (distance > kMostRaise * threshold)
+                continue;
+            const float pixelDistance = raw ? labDistance(raw->at(i), rawScreen->at(i)) : 0.0f;
+            float allowed = threshold;
+            if (distance > allowed || pixelDistance > pixelReach * allowed)
+                allowed = std::min(threshold + kMaskingGain * activityAt(target.l, w, h, x, y), kMostRaise * threshold);
+            if (distance <= allowed && pixelDistance <= pixelReach * allowed) {
+                unseen[i] = 1;
+                ++marked;
+            }
+        }
+    }
+    return marked;
+}
+
+}  // namespace
+
+std::optional<Picture> redrawnChanges(const RgbaImage& source, const Picture& shown, float threshold,
+                                      const ColourReduction& reduction, LabCache& lab)
+{
+    const std::size_t count = shown.pixels.size();
+    if (threshold <= 0 || source.width != shown.width || source.height != shown.height || count == 0)
+        return std::nullopt;
+    LabPlanes planes(count);
+    const std::vector<std::uint8_t> opaque(count, 1);
+    for (std::size_t i = 0; i < count; ++i)
+        planes.set(i, lab(opaquePixel(Rgb{source.pixels[4 * i], source.pixels[4 * i + 1], source.pixels[4 * i + 2]})));
+    std::vector<std::uint8_t> unseen;
+    if (markUnseen(planes, opaque, shown, threshold, lab, [](std::size_t) { return true; }, unseen, kPixelReach) == 0)
+        return std::nullopt;
+    // Kept pixels pay only in runs, and reducing the frame again only when they are a good part
+    // of it (a pan keeps next to nothing: the frame as converted is stored then).
+    std::size_t inRuns = 0;
+    for (int y = 0; y < shown.height; ++y) {
+        const std::uint8_t* row = unseen.data() + std::size_t(y) * shown.width;
+        for (int x = 0; x < shown.width;) {
+            int end = x;
+            while (end < shown.width && row[end])
+                ++end;
+            if (end - x >= kKeptRun)
+                inRuns += std::size_t(end - x);
+            x = std::max(end, x + 1);
+        }
+    }
+    if (inRuns * kWorthShare < count)
+        return std::nullopt;
+    RgbaImage changes = source;
+    for (std::size_t i = 0; i < count; ++i)
+        if (unseen[i])
+            changes.pixels[4 * i + 3] = 0;
+    // A photo's reduction: the changes of a video frame are photo content (pictures of few
+    // colours have theirs exactly, and are not reduced).
+    const int colours = std::clamp(reduction.maxColours, 2, 256) - 1;
+    const std::vector<Rgb> palette = choosePhotoPalette(changes, colours, true, reduction.tuning);
+    Picture redrawn(shown.width, shown.height);
+    if (palette.empty()) {  // every pixel unseen
+        redrawn.pixels = shown.pixels;
+        return redrawn;
+    }
+    const auto kept = static_cast<std::uint8_t>(palette.size());
+    const std::vector<std::uint8_t> indices = mapToPalette(changes, palette, reduction.dithering, true, kept, reduction.tuning);
+    for (std::size_t i = 0; i < count; ++i)
+        redrawn.pixels[i] = indices[i] == kept ? shown.pixels[i] : opaquePixel(palette[indices[i]]);
+    return redrawn;
+}
+
+}  // namespace pictoreel::animation
