@@ -13,8 +13,10 @@
 #include <gtest/gtest.h>
 
 
+#include <algorithm>
 #include <array>
 #include <optional>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -309,6 +311,41 @@ TEST_F(MakeGif, ASlowFadeShowsEveryStep)
                       (std::array<int, 3>{want.r, want.g, want.b}))
                 << "pixel " << i / 4;
     }
+}
+
+// Changes a viewer would not see keep what the screen shows, whatever was cached: a re-make
+// after a change of the loop alone (every frame from the frame cache, the animation made anew)
+// shows the very pixels a cold make of the changed project shows.
+TEST_F(MakeGif, KeptUnseenChangesDoNotDependOnTheCache)
+{
+    properties.width = "64";
+    properties.height = "48";
+    properties.quality = "20";
+    for (int k = 0; k < 6; ++k) {
+        std::mt19937 grain(77 + k);  // a camera's grain of a level or two, new every frame
+        RgbaImage picture = testing::makePicture(64, 48, [&](int x, int y) {
+            const int texture = x >= 40 ? (x * 37 + y * 91) % 23 : 0;
+            const int g = int(grain() % 3);
+            return Rgb{std::uint8_t(60 + 2 * x + texture + g), std::uint8_t(90 + 2 * y + g), std::uint8_t(140 + texture - g)};
+        });
+        testing::fillRect(picture, 2 + 3 * k, 30, 6, 6, Rgb{230, 30, 30});
+        writeBmp(dir.filePath(QStringLiteral("n%1.bmp").arg(k)), picture);
+        addRow(QStringLiteral("n%1.bmp").arg(k));
+    }
+    ASSERT_TRUE(make(dir.filePath("first.gif")).ok());
+    properties.loopInfinitely = kLoopUnticked;
+    properties.loopTimes = "3";
+    const Result<MakeReport> again = make(dir.filePath("again.gif"));
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(again.value().converted, 0);
+    options.tempFolder = dir.filePath("cold") + "/";
+    QDir().mkpath(options.tempFolder);
+    ASSERT_TRUE(make(dir.filePath("cold.gif")).ok());
+    const DecodedGif warm = decodeGifFile(dir.filePath("again.gif")).value();
+    const DecodedGif cold = decodeGifFile(dir.filePath("cold.gif")).value();
+    ASSERT_EQ(warm.frames.size(), cold.frames.size());
+    for (std::size_t k = 0; k < cold.frames.size(); ++k)
+        EXPECT_EQ(warm.frames[k].image.pixels, cold.frames[k].image.pixels) << "frame " << k;
 }
 
 // A make whose frames can show transparency (Fit Inside's clear bars, a frame's transparent
