@@ -1,8 +1,9 @@
 // Enhanced metafiles on arbitrary bytes: the header peek, the check of every record and the
 // drawing libraries behind it. Nothing may crash or hang; a drawing comes out at the size asked
-// for, or at the header's size within the limits.
+// for, or at the header's size (within the limits, proportions kept).
 #include "core/formats/emf_header.h"
 #include "core/formats/picture_formats.h"
+#include "core/formats/picture_size.h"
 #include "core/media/magick_adapter.h"
 
 #include <cstdint>
@@ -27,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!picture)
         return 0;
     const RgbaImage& image = picture.value();
-    const PictureSize expected = options.shrinkHintWidth ? PictureSize{9, 7} : own.value_or(PictureSize{});
+    // A drawing larger than a picture may be is drawn at the largest size within the limits.
+    const PictureSize expected = options.shrinkHintWidth ? PictureSize{9, 7} : largestWithinLimits(own.value_or(PictureSize{}));
     if (image.width != expected.width || image.height != expected.height || !checkPictureLimits(image.width, image.height) ||
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 4)
         std::abort();
