@@ -265,9 +265,7 @@ TEST_F(Cli, Options)
 TEST_F(Cli, FitStretchesFitsInsideOrFills)
 {
     RgbaImage wide = testing::solidPicture(200, 100, Rgb{0, 0, 255});
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 50; ++x)
-            std::copy_n("\xff\0\0", 3, wide.pixel(x, y));
+    testing::fillRect(wide, 0, 0, 50, 100, Rgb{255, 0, 0});
     const QString p = dir.filePath("wide.bmp"), out = dir.filePath("fit.gif");
     testing::writeBmp(p, wide);
     const std::pair<QStringList, QString> cases[] = {
@@ -315,11 +313,8 @@ TEST_F(Cli, FrameAndInfoCommands)
     // A picture whose left half is green at alpha 0: BMP and JPEG show that half white, not the
     // green under it; PNG keeps it transparent.
     const QString hidden = dir.filePath("hidden.png");
-    const RgbaImage half = testing::makePicture(20, 10, [](int x, int) { return x < 10 ? Rgb{0, 255, 0} : Rgb{200, 0, 0}; });
-    RgbaImage clear = half;
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x)
-            clear.pixel(x, y)[3] = 0;
+    RgbaImage clear = testing::solidPicture(20, 10, Rgb{200, 0, 0});
+    testing::fillRect(clear, 0, 0, 10, 10, Rgb{0, 255, 0}, 0);
     ASSERT_TRUE(testing::writeFileContents(hidden, encodePng(clear).value()));
     for (const char* format : {"bmp", "jpg", "png"}) {
         const QString out = dir.filePath(QStringLiteral("shown.") + format);
