@@ -2,7 +2,6 @@
 #include "core/imaging/composite.h"
 #include "core/formats/animated_picture_reader.h"
 #include "core/formats/gif_blocks.h"
-#include "core/formats/png_reader.h"
 #include "core/gif/gif_reader.h"
 #include "core/media/imaging_component.h"
 #include "core/media/magick_adapter.h"
@@ -395,19 +394,15 @@ TEST_F(Cli, FramesWritesTheVideosPicturesAndPrintsEachDelayBeforeItsName)
     const CliRun again = runCli(arguments);
     EXPECT_TRUE(again.exitCode == 1 && again.err.contains("already holds frames")) << again.err.toStdString();
 
-    // An animated GIF gives all its frames as shown, each with its stored delay.
-    const QString gif = QStringLiteral(PICTOREEL_TEST_DATA "/gif-cases/zero-delays.gif");
-    const CliRun animation = runCli({"frames", gif, "-o", dir.filePath("gif frames"), "--quiet"});
+    // An animated GIF gives all its frames, each with its stored delay. (That they are the frames
+    // as shown is the import's test: see the animation frames' and the imported animation's.)
+    const QString gif = QStringLiteral(PICTOREEL_TEST_DATA "/gif-cases/zero-delays.gif"), folder = dir.filePath("gif frames");
+    const CliRun animation = runCli({"frames", gif, "-o", folder, "--quiet"});
     ASSERT_EQ(animation.exitCode, 0) << animation.err.toStdString();
-    const DecodedGif decoded = decodeGifFile(gif).value();
-    const QStringList lines = animation.out.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), qsizetype(decoded.frames.size()));
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        EXPECT_EQ(lines[k].section(u' ', 0, 0).toInt(), decoded.frames[std::size_t(k)].delayCentiseconds) << k;
-        const std::optional<RgbaImage> written = readCommonPng(testing::fileContents(lines[k].section(u' ', 1)));
-        ASSERT_TRUE(written) << k;
-        EXPECT_EQ(comparePictures(*written, decoded.frames[std::size_t(k)].image), "") << k;
-    }
+    QString told;
+    for (const GifFrame& frame : decodeGifFile(gif).value().frames)
+        told += QString("%1 %2/zero-delays_%3.png\n").arg(frame.delayCentiseconds).arg(folder).arg(told.count(u'\n') + 1, 4, 10, QChar('0'));
+    EXPECT_EQ(animation.out, told);
 }
 
 // A file cut short (a download broken off) is read as far as it goes and said to be cut short;
