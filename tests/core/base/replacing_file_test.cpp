@@ -8,11 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace pictoreel;
@@ -77,17 +75,14 @@ TEST(ReplacingFile, TheTargetChangesOnlyAtCommit)
 TEST(ReplacingFile, AFailedWriteSaysWhyAsTheSystemDoes)
 {
     QTemporaryDir dir;
-    rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
     ReplacingFile file(dir.filePath(QStringLiteral("big.gif")));
     ASSERT_TRUE(file.open());
-    rlimit small = old;
-    small.rlim_cur = 100000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = file.write(QByteArray(300000, 'x'));
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldSignal);
+    bool written = true;
+    {
+        const pictoreel::testing::FileSizeLimit limit(100000);
+        ASSERT_TRUE(limit.ok());
+        written = file.write(QByteArray(300000, 'x'));
+    }
     EXPECT_FALSE(written || file.commit());  // the failed commit removes the temporary file
     EXPECT_EQ(file.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
     EXPECT_TRUE(filesIn(dir).isEmpty());

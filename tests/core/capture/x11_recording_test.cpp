@@ -94,14 +94,6 @@ TEST_F(X11Recording, MovingWindowComesBackInOrderExactToThePixel)
     EXPECT_FALSE(MovingPattern::stepShown(picture.value()));
 }
 
-TEST_F(X11Recording, StillScreenIsOneFrame)
-{
-    MovingPattern still(display(), 10, 10, 50, 40);
-    const CaptureTarget region{CaptureTarget::Kind::Region, {10, 10, 50, 40}, 0, 0};
-    const std::vector<int> steps = recordSteps(region, still, 1500ms);
-    EXPECT_EQ(steps, std::vector<int>{0});
-}
-
 TEST_F(X11Recording, PointerIsDrawnOnlyWhenAsked)
 {
     MovingPattern still(display(), 100, 100, 60, 60);

@@ -30,20 +30,19 @@ std::vector<QStringList> caseLines(const char* list)
     return lines;
 }
 
-// The files a pattern names: one file, or every file its '*' matches.
-QFileInfoList filesMatching(const QString& pattern)
-{
-    const QFileInfo info(pattern.startsWith(u"tests/data/") ? QStringLiteral(PICTOREEL_TEST_DATA) + pattern.mid(10)
-                                                            : sharedData(pattern.toUtf8().constData()));
-    if (!pattern.contains(QLatin1Char('*')))
-        return {info};
-    return QDir(info.path()).entryInfoList({info.fileName()}, QDir::Files, QDir::Name);
-}
-
 // A path of a case list: in our own tests/data when it starts so, else in the shared data.
 QString dataPath(QString path)
 {
     return path.startsWith(u"tests/data/") ? path.replace(0, 10, QStringLiteral(PICTOREEL_TEST_DATA)) : sharedData(path.toUtf8().constData());
+}
+
+// The files a pattern names: one file, or every file its '*' matches.
+QFileInfoList filesMatching(const QString& pattern)
+{
+    const QFileInfo info(dataPath(pattern));
+    if (!pattern.contains(QLatin1Char('*')))
+        return {info};
+    return QDir(info.path()).entryInfoList({info.fileName()}, QDir::Files, QDir::Name);
 }
 
 // The reference path for a case: {name} and its '_' parts, {k} and {k:N} for frame k, {n:N} for k + 1.

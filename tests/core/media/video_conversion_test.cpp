@@ -95,14 +95,14 @@ TEST(CodecModules, AreRefusedFromAnotherBuild)
 }
 
 // The frames of every codec against their pictures are golden cases (tests/data/golden/
-// video-frames.txt); here every container's frames with their own times, odd sizes kept to the pixel.
+// video-frames.txt, a turned one among them); here every container's frames with their own times,
+// odd sizes kept to the pixel.
 TEST(VideoDecoder, ReadsEveryContainerWithEachFramesTimeAndSize)
 {
     const QString videos = QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_");
     for (const auto& [file, width, height, starts] :  // starts in 1/10 s
          {std::tuple{avi("uncompressed_bgr24_oddsize_63x47_10f"), 63, 47, std::vector<int>{0, 2, 4, 6, 8, 10, 12, 14, 16, 18}},
           {videos + "h264_16x12_4f.mp4", 16, 12, {0, 1, 2, 3}}, {videos + "mjpeg_16x12_3f.mov", 16, 12, {0, 2, 4}},
-          {videos + "mjpeg_16x12_3f_turned.mov", 12, 16, {0, 2, 4}},
           {videos + "h264_15x11_vfr.mkv", 15, 11, {0, 1, 3, 6}}, {videos + "vp9_16x12_4f.webm", 16, 12, {0, 1, 2, 3}}}) {
         std::vector<std::tuple<std::int64_t, int, int>> got, want;
         for (const ffmpeg::VideoFrame& frame : decodeVideo(file))
@@ -198,13 +198,11 @@ TEST_F(VideoConversion, AviToGifKeepsTheFramesAndTheirTimingAndLoopsForEver)
         EXPECT_EQ(decoded.frames[std::size_t(k)].image.pixels,
                   loadPictureFile(kAvi + QStringLiteral("frames/uncompressed_bgr24_64x48_10f.%1.png").arg(k + 1, 2, 10, QLatin1Char('0'))).value().pixels);
 
-    // A truncated file gives the frames it holds, even when its headers still claim two billion,
-    // and is reported as cut short.
+    // A truncated file gives the frames it holds and is reported as cut short (one whose headers
+    // still claim two billion frames too: see the cut videos' test).
     ASSERT_TRUE(aviToGif(avi("truncated60pct_uncompressed_bgr24_64x48"), gif, {}, {}, &report));
     EXPECT_EQ(delaysOf(decodeGifFile(gif).value()), std::vector<int>(5, 20));
     EXPECT_EQ(videoCutShortText(QStringLiteral("t.avi"), report), QStringLiteral("t.avi is cut short: it breaks off after 1.0 s of the 2.0 s it states"));
-    ASSERT_TRUE(aviToGif(QStringLiteral(PICTOREEL_TEST_DATA "/videos/testsrc_mpeg4_16x12_cut5f_claims2g.avi"), gif));
-    EXPECT_EQ(delaysOf(decodeGifFile(gif).value()), std::vector<int>(5, 10));
 
     // Rounding is carried forward and repeated pictures are joined. At 29.97 frames a second,
     // pictures 0-2, 4-6 and 8-10 being the same, frame k starts at k * 1001 / 300 hundredths: the
@@ -362,9 +360,9 @@ TEST_F(VideoConversion, TheSourceIsNeverTheTargetAndALinkAtTheTargetIsReplacedNo
     ASSERT_TRUE(aviToGif(video, gif));
     ASSERT_TRUE(QFile::link(gif, path("gif link")));
     const QByteArray videoBytes = testing::fileContents(video), gifBytes = testing::fileContents(gif);
+    // (The same file under other names is the file identity's test.)
     ProgressLog progress;
     EXPECT_EQ(codeOf(aviToGif(video, video, progress.callback())), ErrorCode::InvalidArgument);
-    EXPECT_EQ(codeOf(gifToAvi(gif, dir.path() + "/./clip.gif", progress.callback())), ErrorCode::InvalidArgument);
     EXPECT_EQ(codeOf(gifToAvi(gif, path("gif link"), progress.callback())), ErrorCode::InvalidArgument);
     EXPECT_TRUE(progress.values.empty() && testing::fileContents(video) == videoBytes && testing::fileContents(gif) == gifBytes);
 
