@@ -411,7 +411,7 @@ TEST_F(FrameCache, PoolRunsAheadOfItsTakerOnlyWithinItsBudget)
     for (int row = 1; row <= frames.rowCount(); ++row)
         conversions.push_back(frameConversionFor(frameValuesAt(frames, row), FrameSize{32, 24, "32", "24"}, temp));
     const auto converted = [this] { return QDir(temp).entryList({"__tmp__*.gif"}, QDir::Files).size(); };
-    ConversionPool pool(conversions, 2, true, 2 * 32 * 24);  // two images' worth
+    ConversionPool pool(conversions, 2, PoolKeeping{true, false, 2 * 32 * 24});  // two images' worth
     ASSERT_EQ(pool.waitFor(0).outcome, ConversionPool::Outcome::Converted);
     QThread::msleep(200);  // ample time to convert all twelve, were nothing holding them back
     EXPECT_LE(converted(), 1 + 2 + 2);  // the taken one, two held, two started before the budget filled
