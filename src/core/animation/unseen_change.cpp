@@ -118,11 +118,16 @@ std::size_t markUnseen(const RgbaImage& source, const Picture& shown, float thre
     const std::size_t count = shown.pixels.size();
     LabPlanes target(count), screen(count);
     // Seen pixel by pixel, before the low-pass: how far the screen's colour is from the picture's.
+    // A pixel often has the colours of the one before it: those are not looked up again.
     std::vector<float> pixelDistance(count);
+    Pixel sourceBefore = kTransparent, shownBefore = kTransparent;
+    Lab t, c;
     for (std::size_t i = 0; i < count; ++i) {
-        const Lab t = lab(opaquePixel(Rgb{source.pixels[4 * i], source.pixels[4 * i + 1], source.pixels[4 * i + 2]}));
-        const Pixel s = shown.pixels[i];
-        const Lab c = s == kTransparent ? Lab{} : lab(s);
+        const Pixel p = opaquePixel(Rgb{source.pixels[4 * i], source.pixels[4 * i + 1], source.pixels[4 * i + 2]});
+        if (p != sourceBefore)
+            t = lab(sourceBefore = p);
+        if (const Pixel s = shown.pixels[i]; s != shownBefore)
+            c = (shownBefore = s) == kTransparent ? Lab{} : lab(s);
         target.set(i, t);
         screen.set(i, c);
         pixelDistance[i] = labDistance(t, c);
