@@ -31,6 +31,86 @@ float linear(std::uint8_t v)
 
 float strength(int lossy) { return static_cast<float>(std::clamp(lossy, 0, 100)) / 100.0f; }
 
+// The picture's lightness (0 where it is transparent) with its edges repeated one pixel beyond
+// every side, so that every pixel's 3x3 neighbourhood lies within it.
+std::vector<float> paddedLightness(const Picture& picture, LabCache& lab)
+{
+    const int w = picture.width, h = picture.height;
+    const std::size_t stride = std::size_t(w) + 2;
+    std::vector<float> padded(stride * (std::size_t(h) + 2));
+    for (int y = 0; y < h; ++y) {
+        const Pixel* in = picture.pixels.data() + std::size_t(y) * w;
+        float* out = padded.data() + (std::size_t(y) + 1) * stride;
+        for (int x = 0; x < w; ++x)
+            out[x + 1] = in[x] == kTransparent ? 0.0f : lab(in[x]).l;
+        out[0] = out[1];
+        out[w + 1] = out[w];
+    }
+    std::copy_n(padded.data() + stride, stride, padded.data());
+    std::copy_n(padded.data() + std::size_t(h) * stride, stride, padded.data() + (std::size_t(h) + 1) * stride);
+    return padded;
+}
+
+// Activity: the mean lightness step along the smoothest of four directions in the 3x3
+// neighbourhood (0 for a transparent pixel). Texture changes every way; an edge or a gradient is
+// smooth along itself. Every step between two neighbours is taken once, a row of each direction at
+// a time, and kept while the three rows of neighbourhoods that hold it need it.
+std::vector<float> activityMap(const Picture& picture, const std::vector<float>& padded)
+{
+    const int w = picture.width, h = picture.height;
+    const std::size_t stride = std::size_t(w) + 2;
+    const auto row = [&](int r) { return padded.data() + std::size_t(r) * stride; };
+    // Of padded row r: the two steps along it about each pixel (across), and the step down to row
+    // r + 1 (down), down to the right (falling) and down to the left (rising).
+    std::vector<float> across(3 * std::size_t(w)), down(2 * stride), falling(2 * (stride - 1)), rising(2 * (stride - 1));
+    const auto acrossOf = [&](int r) { return across.data() + std::size_t(r % 3) * w; };
+    const auto downOf = [&](int r) { return down.data() + std::size_t(r % 2) * stride; };
+    const auto fallingOf = [&](int r) { return falling.data() + std::size_t(r % 2) * (stride - 1); };
+    const auto risingOf = [&](int r) { return rising.data() + std::size_t(r % 2) * (stride - 1); };
+    const auto stepsAlong = [&](int r) {
+        const float* l = row(r);
+        float* a = acrossOf(r);
+        for (int x = 0; x < w; ++x)
+            a[x] = std::abs(l[x] - l[x + 1]) + std::abs(l[x + 1] - l[x + 2]);
+    };
+    const auto stepsDown = [&](int r) {
+        const float *l = row(r), *next = row(r + 1);
+        float *d = downOf(r), *f = fallingOf(r), *g = risingOf(r);
+        for (std::size_t x = 0; x < stride; ++x)
+            d[x] = std::abs(l[x] - next[x]);
+        for (std::size_t x = 0; x + 1 < stride; ++x) {
+            f[x] = std::abs(l[x] - next[x + 1]);
+            g[x] = std::abs(l[x + 1] - next[x]);
+        }
+    };
+    std::vector<float> activity(std::size_t(w) * h, 0.0f);
+    std::vector<float> columns(stride);  // the two steps down about each pixel of the row
+    stepsAlong(0);
+    stepsAlong(1);
+    stepsDown(0);
+    for (int y = 0; y < h; ++y) {
+        // Padded rows y, y + 1 and y + 2 hold the neighbourhoods of the picture's row y.
+        stepsAlong(y + 2);
+        stepsDown(y + 1);
+        const float *a0 = acrossOf(y), *a1 = acrossOf(y + 1), *a2 = acrossOf(y + 2);
+        const float *d0 = downOf(y), *d1 = downOf(y + 1);
+        const float *f0 = fallingOf(y), *f1 = fallingOf(y + 1), *g0 = risingOf(y), *g1 = risingOf(y + 1);
+        for (std::size_t x = 0; x < stride; ++x)
+            columns[x] = d0[x] + d1[x];
+        const Pixel* pixels = picture.pixels.data() + std::size_t(y) * w;
+        float* out = activity.data() + std::size_t(y) * w;
+        for (int x = 0; x < w; ++x) {
+            const float sideways = a0[x] + a1[x] + a2[x];
+            const float vertical = columns[x] + columns[x + 1] + columns[x + 2];
+            const float fall = f0[x] + f1[x + 1] + f0[x + 1] + f1[x];
+            const float rise = g0[x + 1] + g1[x] + g0[x] + g1[x + 1];
+            const float least = std::min(std::min(sideways / 6, vertical / 6), std::min(fall / 4, rise / 4));
+            out[x] = pixels[x] == kTransparent ? 0.0f : least;
+        }
+    }
+    return activity;
+}
+
 }  // namespace
 
 Lab toOklab(Rgb c)
@@ -49,34 +129,9 @@ float stillTolerance(int lossy) { return strength(lossy) * kStillTolerance; }
 std::vector<float> toleranceMap(const Picture& picture, int lossy, LabCache& lab)
 {
     const int w = picture.width, h = picture.height;
-    std::vector<float> lightness(picture.pixels.size());
-    for (std::size_t i = 0; i < lightness.size(); ++i)
-        lightness[i] = picture.pixels[i] == kTransparent ? 0.0f : lab(picture.pixels[i]).l;
-
-    // Activity: the mean lightness step along the smoothest of four directions in the 3x3
-    // neighbourhood. Texture changes every way; an edge or a gradient is smooth along itself.
-    std::vector<float> activity(lightness.size(), 0.0f);
-    auto at = [&](int x, int y) { return lightness[std::size_t(std::clamp(y, 0, h - 1)) * w + std::clamp(x, 0, w - 1)]; };
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (picture.pixels[std::size_t(y) * w + x] == kTransparent)
-                continue;
-            float n[3][3];
-            for (int dy = 0; dy < 3; ++dy)
-                for (int dx = 0; dx < 3; ++dx)
-                    n[dy][dx] = at(x + dx - 1, y + dy - 1);
-            float across = 0, down = 0;
-            for (int k = 0; k < 3; ++k) {
-                across += std::abs(n[k][0] - n[k][1]) + std::abs(n[k][1] - n[k][2]);
-                down += std::abs(n[0][k] - n[1][k]) + std::abs(n[1][k] - n[2][k]);
-            }
-            const float falling = std::abs(n[0][0] - n[1][1]) + std::abs(n[1][1] - n[2][2]) +
-                                  std::abs(n[0][1] - n[1][2]) + std::abs(n[1][0] - n[2][1]);
-            const float rising = std::abs(n[0][2] - n[1][1]) + std::abs(n[1][1] - n[2][0]) +
-                                 std::abs(n[0][1] - n[1][0]) + std::abs(n[1][2] - n[2][1]);
-            activity[std::size_t(y) * w + x] = std::min({across / 6, down / 6, falling / 4, rising / 4});
-        }
-    }
+    if (w <= 0 || h <= 0)
+        return {};
+    const std::vector<float> activity = activityMap(picture, paddedLightness(picture, lab));
     // A pixel is masked only as much as the least busy pixel of its 3x3 neighbourhood: texture
     // hides error only where it is all around (not at an edge, a thin line or a glyph's curve).
     std::vector<float> least(activity.size());
@@ -86,7 +141,7 @@ std::vector<float> toleranceMap(const Picture& picture, int lossy, LabCache& lab
             least[std::size_t(y) * w + x] = std::min({a[std::max(x - 1, 0)], a[x], a[std::min(x + 1, w - 1)]});
     }
     const float scale = strength(lossy);
-    std::vector<float> tolerance(lightness.size(), 0.0f);
+    std::vector<float> tolerance(activity.size(), 0.0f);
     for (int y = 0; y < h; ++y) {
         const float* above = least.data() + std::size_t(std::max(y - 1, 0)) * w;
         const float* here = least.data() + std::size_t(y) * w;

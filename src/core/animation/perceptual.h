@@ -25,24 +25,28 @@ inline float labDistance(const Lab& p, const Lab& q)
     return std::sqrt(dl * dl + da * da + db * db);
 }
 
-// OKLab of opaque pixels, remembered: a frame has few colours, each met many times.
+// OKLab of opaque pixels, remembered: a frame has few colours, each met many times, and a
+// reduced frame's source shares most of its many colours with the frames beside it.
 class LabCache {
 public:
-    LabCache() { keys_.fill(kTransparent); }
+    LabCache() : slots_(std::size_t{1} << kBits) {}
     Lab operator()(Pixel p)
     {
-        const std::uint32_t slot = (p * 2654435761u) >> (32 - kBits);
-        if (keys_[slot] != p) {
-            keys_[slot] = p;
-            values_[slot] = toOklab(unpackPixel(p));
+        Slot& slot = slots_[(p * 2654435761u) >> (32 - kBits)];
+        if (slot.key != p) {
+            slot.key = p;
+            slot.value = toOklab(unpackPixel(p));
         }
-        return values_[slot];
+        return slot.value;
     }
 
 private:
-    static constexpr int kBits = 12;
-    std::array<Pixel, 1u << kBits> keys_;
-    std::array<Lab, 1u << kBits> values_{};
+    static constexpr int kBits = 16;
+    struct Slot {
+        Pixel key = kTransparent;
+        Lab value;
+    };
+    std::vector<Slot> slots_;
 };
 
 // How far a pixel's colour may change and the screen still show what it was drawn for, at

@@ -28,11 +28,15 @@ using Plane = std::vector<float>;
 void lowPass(Plane& plane, int w, int h, Plane& scratch)
 {
     scratch.resize(plane.size());
+    const auto filtered = [](float left, float here, float right) { return 0.25f * (left + 2 * here + right); };
     for (int y = 0; y < h; ++y) {
         const float* in = plane.data() + std::size_t(y) * w;
         float* out = scratch.data() + std::size_t(y) * w;
-        for (int x = 0; x < w; ++x)
-            out[x] = 0.25f * (in[std::max(x - 1, 0)] + 2 * in[x] + in[std::min(x + 1, w - 1)]);
+        out[0] = filtered(in[0], in[0], in[std::min(1, w - 1)]);
+        for (int x = 1; x + 1 < w; ++x)  // the edges apart, so that the compiler vectorises the rest
+            out[x] = filtered(in[x - 1], in[x], in[x + 1]);
+        if (w > 1)
+            out[w - 1] = filtered(in[w - 2], in[w - 1], in[w - 1]);
     }
     for (int y = 0; y < h; ++y) {
         const float* above = scratch.data() + std::size_t(std::max(y - 1, 0)) * w;
@@ -40,7 +44,7 @@ void lowPass(Plane& plane, int w, int h, Plane& scratch)
         const float* below = scratch.data() + std::size_t(std::min(y + 1, h - 1)) * w;
         float* out = plane.data() + std::size_t(y) * w;
         for (int x = 0; x < w; ++x)
-            out[x] = 0.25f * (above[x] + 2 * here[x] + below[x]);
+            out[x] = filtered(above[x], here[x], below[x]);
     }
 }
 
@@ -80,49 +84,73 @@ struct LabPlanes {
     }
 };
 
-// Marks the pixels where `target` (its OKLab planes, opaque where `opaque` says) changes unseen
-// from what `shown` shows; `candidate(i)` tells the pixels worth a look. Returns how many.
-template <class Candidate>
-std::size_t markUnseen(LabPlanes& target, const std::vector<std::uint8_t>& targetOpaque, const Picture& shown,
-                       float threshold, LabCache& lab, Candidate candidate, std::vector<std::uint8_t>& unseen,
-                       float pixelReach = 0)
+// Whether all of each pixel's 3x3 neighbourhood (within the picture) is opaque on `shown`.
+std::vector<std::uint8_t> opaqueAround(const Picture& shown)
+{
+    const int w = shown.width, h = shown.height;
+    std::vector<std::uint8_t> around(shown.pixels.size(), 1);
+    if (std::find(shown.pixels.begin(), shown.pixels.end(), kTransparent) == shown.pixels.end())
+        return around;
+    std::vector<std::uint8_t> across(around.size());  // along the rows first, then down
+    for (int y = 0; y < h; ++y) {
+        const Pixel* p = shown.row(y);
+        std::uint8_t* out = across.data() + std::size_t(y) * w;
+        for (int x = 0; x < w; ++x)
+            out[x] = p[std::max(x - 1, 0)] != kTransparent && p[x] != kTransparent && p[std::min(x + 1, w - 1)] != kTransparent;
+    }
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* above = across.data() + std::size_t(std::max(y - 1, 0)) * w;
+        const std::uint8_t* here = across.data() + std::size_t(y) * w;
+        const std::uint8_t* below = across.data() + std::size_t(std::min(y + 1, h - 1)) * w;
+        std::uint8_t* out = around.data() + std::size_t(y) * w;
+        for (int x = 0; x < w; ++x)
+            out[x] = above[x] & here[x] & below[x];
+    }
+    return around;
+}
+
+// Marks the pixels where `source` (an opaque picture) changes unseen from what `shown` shows.
+// Returns how many.
+std::size_t markUnseen(const RgbaImage& source, const Picture& shown, float threshold, LabCache& lab,
+                       std::vector<std::uint8_t>& unseen)
 {
     const int w = shown.width, h = shown.height;
     const std::size_t count = shown.pixels.size();
-    const std::optional<LabPlanes> raw = pixelReach > 0 ? std::optional<LabPlanes>(target) : std::nullopt;
-    LabPlanes screen(count);
-    std::vector<std::uint8_t> opaque(count);
+    LabPlanes target(count), screen(count);
+    // Seen pixel by pixel, before the low-pass: how far the screen's colour is from the picture's.
+    // A pixel often has the colours of the one before it: those are not looked up again.
+    std::vector<float> pixelDistance(count);
+    Pixel sourceBefore = kTransparent, shownBefore = kTransparent;
+    Lab t, c;
     for (std::size_t i = 0; i < count; ++i) {
-        const Pixel s = shown.pixels[i];
-        opaque[i] = targetOpaque[i] && s != kTransparent;
-        screen.set(i, s == kTransparent ? Lab{} : lab(s));
+        const Pixel p = opaquePixel(Rgb{source.pixels[4 * i], source.pixels[4 * i + 1], source.pixels[4 * i + 2]});
+        if (p != sourceBefore)
+            t = lab(sourceBefore = p);
+        if (const Pixel s = shown.pixels[i]; s != shownBefore)
+            c = (shownBefore = s) == kTransparent ? Lab{} : lab(s);
+        target.set(i, t);
+        screen.set(i, c);
+        pixelDistance[i] = labDistance(t, c);
     }
-    const std::optional<LabPlanes> rawScreen = raw ? std::optional<LabPlanes>(screen) : std::nullopt;
+    const std::vector<std::uint8_t> around = opaqueAround(shown);
     target.lowPass(w, h);
     screen.lowPass(w, h);
-    const auto opaqueAround = [&](int x, int y) {
-        for (int yy = std::max(y - 1, 0); yy <= std::min(y + 1, h - 1); ++yy)
-            for (int xx = std::max(x - 1, 0); xx <= std::min(x + 1, w - 1); ++xx)
-                if (!opaque[std::size_t(yy) * w + xx])
-                    return false;
-        return true;
-    };
+    std::vector<float> distance(count);
+    for (std::size_t i = 0; i < count; ++i)
+        distance[i] = labDistance(target.at(i), screen.at(i));
+    const float most = kMostRaise * threshold;
     unseen.assign(count, 0);
     std::size_t marked = 0;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const std::size_t i = std::size_t(y) * w + x;
-            if (!candidate(i) || !opaqueAround(x, y))
+            if (!around[i] || distance[i] > most)
                 continue;
             // The texture around raises the threshold: looked at only when the change needs it.
-            const float distance = labDistance(target.at(i), screen.at(i));
-            if (distance > kMostRaise * threshold)
-                continue;
-            const float pixelDistance = raw ? labDistance(raw->at(i), rawScreen->at(i)) : 0.0f;
             float allowed = threshold;
-            if (distance > allowed || pixelDistance > pixelReach * allowed)
-                allowed = std::min(threshold + kMaskingGain * activityAt(target.l, w, h, x, y), kMostRaise * threshold);
-            if (distance <= allowed && pixelDistance <= pixelReach * allowed) {
+            if (distance[i] > allowed || pixelDistance[i] > kPixelReach * allowed)
+                allowed = std::min(threshold + kMaskingGain * activityAt(target.l, w, h, x, y), most);
+            if (distance[i] <= allowed && pixelDistance[i] <= kPixelReach * allowed) {
                 unseen[i] = 1;
                 ++marked;
             }
@@ -139,12 +167,8 @@ std::optional<Picture> redrawnChanges(const RgbaImage& source, const Picture& sh
     const std::size_t count = shown.pixels.size();
     if (threshold <= 0 || source.width != shown.width || source.height != shown.height || count == 0)
         return std::nullopt;
-    LabPlanes planes(count);
-    const std::vector<std::uint8_t> opaque(count, 1);
-    for (std::size_t i = 0; i < count; ++i)
-        planes.set(i, lab(opaquePixel(Rgb{source.pixels[4 * i], source.pixels[4 * i + 1], source.pixels[4 * i + 2]})));
     std::vector<std::uint8_t> unseen;
-    if (markUnseen(planes, opaque, shown, threshold, lab, [](std::size_t) { return true; }, unseen, kPixelReach) == 0)
+    if (markUnseen(source, shown, threshold, lab, unseen) == 0)
         return std::nullopt;
     // Kept pixels pay only in runs, and reducing the frame again only when they are a good part
     // of it (a pan keeps next to nothing: the frame as converted is stored then).

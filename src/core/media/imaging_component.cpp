@@ -74,10 +74,12 @@ AtExit(Done) -> AtExit<Done>;
 
 // Writes a reduced picture as a one-image GIF, handing its indices to `written` when asked.
 Status writeQuantized(const QString& path, Result<IndexedImage> indexed, const QByteArray& comment,
-                      std::vector<std::uint8_t>* written, bool noteExactColours)
+                      std::vector<std::uint8_t>* written, bool noteExactColours, bool* coloursExact)
 {
     if (!indexed)
         return indexed.error();
+    if (coloursExact)
+        *coloursExact = indexed.value().coloursExact;
     QByteArrayList comments;
     if (!comment.isEmpty())
         comments.append(comment);
@@ -248,7 +250,7 @@ Status ImagingComponent::FitImage(int width, int height, FitMode mode, std::opti
 
 Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int32_t transparentColour,
                                  const QByteArray& comment, const ColourReduction& reduction,
-                                 std::vector<std::uint8_t>* written, bool noteExactColours) const
+                                 std::vector<std::uint8_t>* written, bool noteExactColours, bool* coloursExact) const
 {
     if (image_.empty())
         return noPicture();
@@ -270,7 +272,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
     for (std::size_t i = 3; i < image_.pixels.size() && opaque; i += 4)
         opaque = image_.pixels[i] == 255;
     if (opaque) {
-        return writeQuantized(path, quantizeImage(image_, options), comment, written, noteExactColours);
+        return writeQuantized(path, quantizeImage(image_, options), comment, written, noteExactColours, coloursExact);
     }
     RgbaImage flat;
     try {
@@ -297,7 +299,7 @@ Status ImagingComponent::SaveGif(const QString& path, bool transparent, std::int
         const bool isKey = dst[0] == key.r && dst[1] == key.g && dst[2] == key.b;
         dst[3] = (transparent && isKey) || (framedPicture_ && a < kShownFrom && inBar(i)) ? 0 : 255;
     }
-    return writeQuantized(path, quantizeImage(flat, options), comment, written, noteExactColours);
+    return writeQuantized(path, quantizeImage(flat, options), comment, written, noteExactColours, coloursExact);
 }
 
 Status ImagingComponent::SaveBmp(const QString& path) const

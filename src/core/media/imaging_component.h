@@ -75,10 +75,12 @@ public:
     // quantised as `reduction` says). A non-empty `comment` is stored in the file as a GIF comment.
     // `written`, when given, receives the image's indices as the file stores them, for a caller
     // that would otherwise decode the file again. With `noteExactColours`, a picture stored with
-    // its own colours says so in a second comment (kColoursExactComment), as the frame cache asks.
+    // its own colours says so in a second comment (kColoursExactComment), as the frame cache asks;
+    // `coloursExact`, when given, is told whether it was.
     Status SaveGif(const QString& path, bool transparent, std::int32_t transparentColour,
                    const QByteArray& comment = {}, const ColourReduction& reduction = {},
-                   std::vector<std::uint8_t>* written = nullptr, bool noteExactColours = false) const;
+                   std::vector<std::uint8_t>* written = nullptr, bool noteExactColours = false,
+                   bool* coloursExact = nullptr) const;
 
     // Writes the current picture as an uncompressed 24-bit BMP. Alpha is not stored: the
     // colour channels are written as they are.

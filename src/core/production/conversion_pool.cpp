@@ -6,17 +6,19 @@
 
 namespace pictoreel {
 
-ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int jobs, bool keepWritten,
-                               std::size_t mostHeldBytes)
-    : conversions_(std::move(conversions)), keepWritten_(keepWritten), mostHeldBytes_(mostHeldBytes)
+ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int jobs, PoolKeeping keeping)
+    : conversions_(std::move(conversions)), jobs_(std::max(1, jobs)), keepWritten_(keeping.written),
+      keepSources_(keeping.written && keeping.sources), mostHeldBytes_(keeping.mostHeldBytes)
 {
     results_.resize(conversions_.size());
     written_.resize(conversions_.size());
     sources_.resize(conversions_.size());
+    sourcePending_.resize(conversions_.size(), 0);
     entries_.resize(conversions_.size());
     ownerOf_.resize(conversions_.size());
     CacheClaims claims;
     QHash<QString, std::size_t> firstWithFile;
+    std::vector<std::size_t> cached;
     for (std::size_t i = 0; i < conversions_.size(); ++i) {
         ownerOf_[i] = i;
         const FrameCacheEntry& entry = entries_[i] = locateFrameCache(conversions_[i], &claims);
@@ -30,14 +32,22 @@ ConversionPool::ConversionPool(std::vector<FrameConversion> conversions, int job
             continue;
         }
         firstWithFile.insert(entry.file, i);
-        if (entry.state == FrameCacheEntry::State::Cached)
+        if (entry.state == FrameCacheEntry::State::Cached) {
             results_[i] = FrameResult{Outcome::Cached, entry.file, Error{}};
-        else
-            queue_.push_back(i);
+            if (!keepSources_)
+                continue;
+            cached.push_back(i);
+        }
+        queue_.push_back(i);
     }
-    const auto threads = std::min<std::size_t>(static_cast<std::size_t>(std::max(1, jobs)), queue_.size());
-    for (std::size_t t = 0; t < threads; ++t)
-        threads_.emplace_back([this] { work(); });
+    converts_ = queue_.size() > cached.size();
+    if (!converts_) {  // only sources to make: not until asked
+        cachedSourcesLater_ = std::move(cached);
+        queue_.clear();
+    }
+    for (std::size_t i : queue_)
+        sourcePending_[i] = entries_[i].state == FrameCacheEntry::State::Cached;
+    startThreads();
 }
 
 ConversionPool::~ConversionPool()
@@ -45,6 +55,26 @@ ConversionPool::~ConversionPool()
     cancel();
     for (std::thread& t : threads_)
         t.join();
+}
+
+void ConversionPool::startThreads()
+{
+    const auto threads = std::min<std::size_t>(static_cast<std::size_t>(jobs_), queue_.size());
+    for (std::size_t t = 0; t < threads; ++t)
+        threads_.emplace_back([this] { work(); });
+}
+
+void ConversionPool::remakeCachedSources()
+{
+    if (!threads_.empty() || cachedSourcesLater_.empty())
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        queue_ = std::move(cachedSourcesLater_);
+        for (std::size_t i : queue_)
+            sourcePending_[i] = true;
+    }
+    startThreads();
 }
 
 void ConversionPool::cancel()
@@ -71,27 +101,33 @@ void ConversionPool::work()
             position = queue_[next_++];
             keep = keepWritten_;
         }
-        auto written = keep ? std::make_shared<std::vector<std::uint8_t>>() : nullptr;
-        auto source = keep ? std::make_shared<RgbaImage>() : nullptr;
-        const Status status = convertFrame(conversions_[position], entries_[position], written.get(), source.get());
-        FrameResult result;
-        if (status) {
-            result.outcome = Outcome::Converted;
-            result.gif = entries_[position].file;
-        } else {
-            result.outcome = Outcome::Failed;
-            result.error = status.error();
+        if (entries_[position].state == FrameCacheEntry::State::Cached) {
+            // Its source alone, for a taker that still takes them (none for a file of exact colours).
+            std::shared_ptr<const RgbaImage> source =
+                keep && !keepsExactColours(entries_[position].file) ? frameSource(conversions_[position]) : nullptr;
+            std::lock_guard lock(mutex_);
+            if (source && keepWritten_ && position >= taken_) {
+                heldBytes_ += source->pixels.size();
+                sources_[position] = std::move(source);
+            }
+            sourcePending_[position] = false;
+            ready_.notify_all();
+            continue;
         }
+        auto written = keep ? std::make_shared<std::vector<std::uint8_t>>() : nullptr;
+        auto source = keep && keepSources_ ? std::make_shared<RgbaImage>() : nullptr;
+        const Status status = convertFrame(conversions_[position], entries_[position], written.get(), source.get());
         std::lock_guard lock(mutex_);
-        if (status && written && keepWritten_) {
+        if (status && written && keepWritten_ && position >= taken_) {
             heldBytes_ += written->size();
             written_[position] = std::move(written);
-            if (!source->empty()) {
+            if (source && !source->empty()) {
                 heldBytes_ += source->pixels.size();
                 sources_[position] = std::move(source);
             }
         }
-        results_[position] = std::move(result);
+        results_[position] = status ? FrameResult{Outcome::Converted, entries_[position].file, Error{}}
+                                    : FrameResult{Outcome::Failed, QString(), status.error()};
         ready_.notify_all();
     }
 }
@@ -122,17 +158,35 @@ void ConversionPool::stopKeepingWritten()
     ready_.notify_all();
 }
 
+bool ConversionPool::makesSource(std::size_t position) const
+{
+    return keepSources_ && ownerOf_.at(position) == position && entries_[position].state != FrameCacheEntry::State::PictureMissing;
+}
+
 ConversionPool::Written ConversionPool::takeWritten(std::size_t position)
 {
     if (ownerOf_.at(position) != position)
         return {};
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    ready_.wait(lock, [&] { return !sourcePending_[position] || !keepWritten_ || cancelled_; });
+    // What the taker passed over it will not take any more.
+    for (; taken_ < position; ++taken_)
+        release(taken_);
     Written taken{std::move(written_[position]), std::move(sources_[position])};
-    if (taken.indices || taken.source) {
-        heldBytes_ -= (taken.indices ? taken.indices->size() : 0) + (taken.source ? taken.source->pixels.size() : 0);
-        ready_.notify_all();
-    }
+    taken_ = std::max(taken_, position + 1);
+    heldBytes_ -= (taken.indices ? taken.indices->size() : 0) + (taken.source ? taken.source->pixels.size() : 0);
+    ready_.notify_all();
     return taken;
+}
+
+void ConversionPool::release(std::size_t position)
+{
+    if (written_[position])
+        heldBytes_ -= written_[position]->size();
+    if (sources_[position])
+        heldBytes_ -= sources_[position]->pixels.size();
+    written_[position].reset();
+    sources_[position].reset();
 }
 
 }  // namespace pictoreel

@@ -4,6 +4,7 @@
 #include "core/production/frame_cache_names.h"
 #include "core/base/file_identity.h"
 #include "core/formats/gif_blocks.h"
+#include "core/gif/gif_writer.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -191,15 +192,24 @@ Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, s
     ImagingComponent worker;
     if (Status s = loadShapedFrame(worker, conversion.picture, size, conversion.style, conversion.shaping); !s)
         return s;
+    bool exact = false;
     if (Status s = worker.SaveGif(entry.file, conversion.transparent, conversion.transColor, entry.record,
-                                  reductionFor(conversion.style), written, /*noteExactColours=*/true);
+                                  reductionFor(conversion.style), written, /*noteExactColours=*/true, &exact);
         !s)
         return s;
-    if (source && isOpaqueSource(worker, conversion))
+    if (source && !exact && isOpaqueSource(worker, conversion))
         *source = worker.image();
     if (!entry.publishAs.isEmpty() && moveToCacheName(entry.file, entry.publishAs, entry.publishOver))
         entry.file = entry.publishAs;
     return Status::success();
+}
+
+bool keepsExactColours(const QString& cacheFile)
+{
+    // The comment that says so comes before the image, after the record.
+    const std::optional<QByteArray> start = readFileStart(cacheFile, 2 * kMaxRecordBytes);
+    return start && gif::hasCommentBeforeImages(reinterpret_cast<const std::uint8_t*>(start->constData()),
+                                                static_cast<std::size_t>(start->size()), kColoursExactComment);
 }
 
 std::shared_ptr<const RgbaImage> frameSource(const FrameConversion& conversion)

@@ -79,13 +79,15 @@ QByteArray readFrameCacheRecord(const QString& cacheFile);
 // one-large-frame-at-a-time rule, so any number may run at once on other threads.
 // `written`, when given, receives the indices of the file's image (see ImagingComponent::SaveGif);
 // `source`, when given, the opaque picture those indices were reduced from (left empty for a
-// picture with transparent pixels).
+// picture with transparent pixels, and for one stored with its own colours: nothing was reduced).
 Status convertFrame(const FrameConversion& conversion, FrameCacheEntry& entry, std::vector<std::uint8_t>* written = nullptr,
                     RgbaImage* source = nullptr);
 
 // The picture convertFrame() gives as `source` for the conversion, made again (decoded, shaped and
 // fitted, not reduced) for a frame taken from the cache; null when it gives none or on an error.
 std::shared_ptr<const RgbaImage> frameSource(const FrameConversion& conversion);
+// Whether the cache file stores its picture with the picture's own colours (it has no source then).
+bool keepsExactColours(const QString& cacheFile);
 
 // The conversion's cached one-image GIF, converting it first when it is not cached yet; the
 // empty text when the picture file is missing (nothing is converted then).

@@ -26,9 +26,10 @@ namespace {
 
 // The assembled frames ready to be placed: the same animation made before when the temp folder
 // still has it (and `useKept`), else made now through the assembler, to be kept for the next time.
+// The frames are the pool's, every one cached or missing: it makes their sources only now.
 Result<ReadyAnimation> assembleAnimation(const std::vector<AnimationFrameSource>& frames, const AnimationSettings& settings,
                                          const MakeOptions& options, const std::function<void(int)>& saveProgress,
-                                         bool useKept, AnimationFrames::SourceFor sourceFor)
+                                         bool useKept, ConversionPool& pool, AnimationFrames::SourceFor sourceFor)
 {
     const auto stopped = [&options] { return options.stopRequested && options.stopRequested(); };
     const QString cached = cachedAnimationPath(options.tempFolder, frames, settings);
@@ -36,6 +37,7 @@ Result<ReadyAnimation> assembleAnimation(const std::vector<AnimationFrameSource>
         return makeCancelled();
     if (useKept && !cached.isEmpty() && QFileInfo(cached).isFile())
         return ReadyAnimation{cached, true, {}};
+    pool.remakeCachedSources();
     const QString file = uniqueTempAnimationPath(options.tempFolder);
     AnimationFrames toAssemble(frames);
     toAssemble.setSourceFor(std::move(sourceFor));
@@ -62,10 +64,13 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     const std::vector<FrameConversion> conversions = frameConversionsFor(plan, options.tempFolder);
     const int jobs = options.jobsToUse();
     const std::optional<std::int64_t> budget = plan.gifBudget();
-    // Without a budget, the assembly runs beside the conversions and takes each frame's indices.
+    // Without a budget, the assembly runs beside the conversions and takes each frame's indices,
+    // and the picture it was reduced from when it keeps unseen changes. A frame taken from the
+    // cache has that picture made again, so that what a make keeps unseen does not depend on which
+    // frames happened to be cached.
     QElapsedTimer converting;
     converting.start();
-    ConversionPool pool(conversions, jobs, !budget);
+    ConversionPool pool(conversions, jobs, PoolKeeping{!budget, plan.temporalThreshold > 0});
 
     AnimationSettings settings;
     settings.loopCount = plan.loopCount;
@@ -77,14 +82,23 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     settings.mayShowTransparency =
         (style.fit == FitMode::Contain && !style.fitBackground) ||
         std::any_of(conversions.begin(), conversions.end(), [](const FrameConversion& c) { return c.transparent; });
-    // A frame taken from the cache has its source made again, so that what a make keeps unseen does
-    // not depend on which frames happened to be cached.
+    // The pool makes the sources beside the conversions; the others (a later row of the same
+    // cache file, a make within a budget) are made when the assembly asks.
     AnimationFrames::SourceFor sourceFor;
     if (plan.temporalThreshold > 0)
-        sourceFor = [conversions](std::size_t k) { return frameSource(conversions.at(k)); };
+        sourceFor = [&pool, &conversions](std::size_t k) {
+            return pool.makesSource(k) ? pool.takeWritten(k).source : frameSource(conversions.at(k));
+        };
     std::vector<AnimationFrameSource> animation;
     animation.reserve(static_cast<std::size_t>(rows));
     std::optional<EarlyAssembly> early;  // after the pool: it uses the pool until it is done
+    // It starts at once: what the pool keeps of the frames waits for it to take them.
+    if (!budget && pool.convertsAny()) {
+        std::vector<int> delays;
+        for (const FrameValues& v : values)
+            delays.push_back(animationDelay(v.interval));
+        early.emplace(pool, std::move(delays), settings, options, sourceFor);
+    }
 
     ProducedAnimation produced;
     MakeReport& report = produced.report;
@@ -96,15 +110,7 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
             report.missing.push_back({row, conversions[static_cast<std::size_t>(row - 1)].picture});
             break;
         case ConversionPool::Outcome::Cached: ++report.cached; break;
-        case ConversionPool::Outcome::Converted:
-            ++report.converted;
-            if (!early && !budget) {
-                std::vector<int> delays;
-                for (const FrameValues& v : values)
-                    delays.push_back(animationDelay(v.interval));
-                early.emplace(pool, std::move(delays), settings, options, sourceFor);
-            }
-            break;
+        case ConversionPool::Outcome::Converted: ++report.converted; break;
         case ConversionPool::Outcome::Failed:
             // A frame that cannot be written to the temp folder (a full disk) is no fault of its
             // picture: the make stops, and an earlier GIF stays as it was.
@@ -147,7 +153,8 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
         produced.ready = std::move(made.value().ready);
         return produced;
     }
-    Result<ReadyAnimation> ready = assembleAnimation(animation, settings, options, events.saveProgress, useKept, sourceFor);
+    Result<ReadyAnimation> ready =
+        assembleAnimation(animation, settings, options, events.saveProgress, useKept, pool, sourceFor);
     if (!ready)
         return ready.error();
     produced.ready = std::move(ready.value());

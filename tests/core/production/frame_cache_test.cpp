@@ -411,7 +411,7 @@ TEST_F(FrameCache, PoolRunsAheadOfItsTakerOnlyWithinItsBudget)
     for (int row = 1; row <= frames.rowCount(); ++row)
         conversions.push_back(frameConversionFor(frameValuesAt(frames, row), FrameSize{32, 24, "32", "24"}, temp));
     const auto converted = [this] { return QDir(temp).entryList({"__tmp__*.gif"}, QDir::Files).size(); };
-    ConversionPool pool(conversions, 2, true, 2 * 32 * 24);  // two images' worth
+    ConversionPool pool(conversions, 2, PoolKeeping{true, false, 2 * 32 * 24});  // two images' worth
     ASSERT_EQ(pool.waitFor(0).outcome, ConversionPool::Outcome::Converted);
     QThread::msleep(200);  // ample time to convert all twelve, were nothing holding them back
     EXPECT_LE(converted(), 1 + 2 + 2);  // the taken one, two held, two started before the budget filled
@@ -426,6 +426,48 @@ TEST_F(FrameCache, PoolRunsAheadOfItsTakerOnlyWithinItsBudget)
         EXPECT_FALSE(pool.takeWritten(i)) << i;
     }
     EXPECT_EQ(converted(), 12);
+}
+
+// With sources kept, the pool hands over the picture each frame's colours were reduced from: of a
+// converted frame with its indices, of a cached one made again beside the conversions (and within
+// the budget, which the taker's passing over a row frees too), of a frame stored with its own
+// colours none. A pool with only cached frames makes their sources once asked to.
+TEST_F(FrameCache, PoolHandsOverTheSourcesOfConvertedAndCachedFrames)
+{
+    for (int i = 0; i < 8; ++i) {
+        writeBmp(picture(QString("p%1.bmp").arg(i)), makePicture(64, 48, [i](int x, int y) {
+                     return Rgb{std::uint8_t(x * 4), std::uint8_t(y * 5), std::uint8_t(i * 30)};
+                 }));
+        addRow(QString("p%1.bmp").arg(i));
+    }
+    writeBmp(picture("flat.bmp"), solidPicture(64, 48, {10, 20, 30}));
+    addRow("flat.bmp");
+    std::vector<FrameConversion> conversions;
+    for (int row = 1; row <= frames.rowCount(); ++row)
+        conversions.push_back(frameConversionFor(frameValuesAt(frames, row), FrameSize{32, 24, "32", "24"}, temp));
+    for (std::size_t k : {0, 1, 2, 5})
+        ASSERT_TRUE(frameGifFor(conversions[k]).ok());
+    const PoolKeeping keeping{true, true, 2 * 32 * 24 * 5};  // two frames' worth
+    {
+        ConversionPool pool(conversions, 2, keeping);
+        EXPECT_TRUE(pool.convertsAny());
+        for (std::size_t k = 0; k < conversions.size(); ++k) {
+            const bool cached = k <= 2 || k == 5;
+            EXPECT_EQ(pool.waitFor(k).outcome, cached ? ConversionPool::Outcome::Cached : ConversionPool::Outcome::Converted);
+            if (k == 4)
+                continue;  // passed over
+            const ConversionPool::Written written = pool.takeWritten(k);
+            EXPECT_EQ(written.indices == nullptr, cached) << k;
+            ASSERT_EQ(written.source != nullptr, k != 8) << k;
+            if (written.source)
+                EXPECT_EQ(written.source->pixels, frameSource(conversions[k])->pixels) << k;
+        }
+    }
+    ConversionPool cachedOnly(conversions, 2, keeping);
+    EXPECT_FALSE(cachedOnly.convertsAny());
+    cachedOnly.remakeCachedSources();
+    for (std::size_t k = 0; k < conversions.size(); ++k)
+        EXPECT_EQ(cachedOnly.takeWritten(k).source != nullptr, k != 8) << k;
 }
 
 // Frames repeat when they come out of conversion with the same pixels, whatever their files: a

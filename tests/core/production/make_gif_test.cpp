@@ -314,8 +314,9 @@ TEST_F(MakeGif, ASlowFadeShowsEveryStep)
 }
 
 // Changes a viewer would not see keep what the screen shows, whatever was cached: a re-make
-// after a change of the loop alone (every frame from the frame cache, the animation made anew)
-// shows the very pixels a cold make of the changed project shows.
+// after a change of the loop alone (every frame from the frame cache, the animation made anew),
+// and one after a picture changed too (the others from the cache), show the very pixels a cold
+// make of the changed project shows.
 TEST_F(MakeGif, KeptUnseenChangesDoNotDependOnTheCache)
 {
     properties.width = "64";
@@ -335,17 +336,29 @@ TEST_F(MakeGif, KeptUnseenChangesDoNotDependOnTheCache)
     ASSERT_TRUE(make(dir.filePath("first.gif")).ok());
     properties.loopInfinitely = kLoopUnticked;
     properties.loopTimes = "3";
+    const auto sameAsCold = [&](const QString& made, const QString& coldFolder) {
+        const QString warmFolder = options.tempFolder;
+        options.tempFolder = dir.filePath(coldFolder) + "/";
+        QDir().mkpath(options.tempFolder);
+        ASSERT_TRUE(make(dir.filePath(coldFolder + ".gif")).ok());
+        options.tempFolder = warmFolder;
+        const DecodedGif warm = decodeGifFile(made).value();
+        const DecodedGif cold = decodeGifFile(dir.filePath(coldFolder + ".gif")).value();
+        ASSERT_EQ(warm.frames.size(), cold.frames.size());
+        for (std::size_t k = 0; k < cold.frames.size(); ++k)
+            EXPECT_EQ(warm.frames[k].image.pixels, cold.frames[k].image.pixels) << coldFolder.toStdString() << " frame " << k;
+    };
     const Result<MakeReport> again = make(dir.filePath("again.gif"));
     ASSERT_TRUE(again.ok());
     EXPECT_EQ(again.value().converted, 0);
-    options.tempFolder = dir.filePath("cold") + "/";
-    QDir().mkpath(options.tempFolder);
-    ASSERT_TRUE(make(dir.filePath("cold.gif")).ok());
-    const DecodedGif warm = decodeGifFile(dir.filePath("again.gif")).value();
-    const DecodedGif cold = decodeGifFile(dir.filePath("cold.gif")).value();
-    ASSERT_EQ(warm.frames.size(), cold.frames.size());
-    for (std::size_t k = 0; k < cold.frames.size(); ++k)
-        EXPECT_EQ(warm.frames[k].image.pixels, cold.frames[k].image.pixels) << "frame " << k;
+    sameAsCold(dir.filePath("again.gif"), "cold");
+    RgbaImage changed = testing::solidPicture(64, 48, Rgb{40, 200, 90});
+    testing::fillRect(changed, 10, 10, 20, 20, Rgb{250, 250, 20});
+    writeBmp(dir.filePath("n4.bmp"), changed);
+    const Result<MakeReport> mixed = make(dir.filePath("mixed.gif"));
+    ASSERT_TRUE(mixed.ok());
+    EXPECT_EQ(mixed.value().converted, 1);
+    sameAsCold(dir.filePath("mixed.gif"), "cold-mixed");
 }
 
 // A make whose frames can show transparency (Fit Inside's clear bars, a frame's transparent
