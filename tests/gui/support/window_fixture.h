@@ -52,8 +52,19 @@ protected:
         for (const QString& name : names)
             paths.append(makePicture(name, width, height));
         dialogs.answerFiles(paths);
-        window->AddFrames();  // what File, "&Add Image Files ..." runs
-        window->applyAutoSizeRule();
+        trigger(QStringLiteral("mnuFileSub7"));
+    }
+    // File, "&New Project ...": the old project not saved, no pictures added, and neither the
+    // question nor the add dialog kept among the dialogs' calls.
+    void newProject()
+    {
+        const std::size_t calls = dialogs.calls.size(), answers = dialogs.messageAnswers.size();
+        dialogs.messageAnswers.push_front(MessageAnswer::No);
+        dialogs.fileAnswers.push_front({});
+        trigger(QStringLiteral("mnuFileSub1"));
+        if (dialogs.messageAnswers.size() > answers)
+            dialogs.messageAnswers.pop_front();  // the project had no changes: nothing asked
+        dialogs.calls.resize(calls);
     }
 
     // What row `row` (1-based) shows, column by column, and whether it is checked.
