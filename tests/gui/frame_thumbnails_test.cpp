@@ -39,8 +39,7 @@ TEST_F(FrameThumbnailsTest, RowsShowTheirOwnPicturesUntilTurnedOff)
     EXPECT_GE(listView()->sizeHintForRow(0), side);
 
     // Thumbnails go with their pictures when rows move; a picture changed on disk gets a new one.
-    listView()->selectRow(2);
-    trigger(QStringLiteral("mnuEditSub7"));
+    trigger(QStringLiteral("mnuEditSub8"));  // Move Down, the first row highlighted
     EXPECT_EQ(decoration(1).value<QPixmap>().toImage().pixelColor(middle).name(QColor::HexArgb), "#ff0000ff");
     makePicture(QStringLiteral("red.png"), 40, 31, Qt::green);
     qobject_cast<FrameListModel*>(listView()->model())->refreshMissingPictures();
@@ -72,9 +71,7 @@ TEST_F(WindowTest, MissingAndBrokenPicturesAreMarkedOnOpeningAndWhenTheyGoAway)
     const QString project = path(QStringLiteral("p.agp"));
     dialogs.answerFile(project);
     trigger(QStringLiteral("mnuFileSub5"));
-    ASSERT_EQ(window->ProjectFile(), project);
     ASSERT_TRUE(QFile::remove(picturesFolder() + QStringLiteral("b.png")));
-    newProject();
     ASSERT_TRUE(window->OpenProjectFile(project));
     QCoreApplication::processEvents();  // the thumbnails are asked for as the rows are painted
 

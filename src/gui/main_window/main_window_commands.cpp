@@ -52,15 +52,9 @@ void MainWindow::buildCommands()
     file.applyAutoSizeRule = [this] { applyAutoSizeRule(); };
     fileCommands_ = std::make_unique<FileCommands>(std::move(file));
 
-    FrameListHost list{rowsHost()};
-    list.panel = panel_;
-    list.originalPicture = &originalImage_;
-    list.applyAutoSizeRule = [this] { applyAutoSizeRule(); };
-    frameListCommands_ = std::make_unique<FrameListCommands>(std::move(list));
-
-    SequenceHost sequence{rowsHost()};
-    sequence.runModal = &runModal_;
-    sequenceCommands_ = std::make_unique<SequenceCommands>(std::move(sequence));
+    frameListCommands_ = std::make_unique<FrameListCommands>(
+        FrameListHost{rowsHost(), panel_, &originalImage_, [this] { applyAutoSizeRule(); }});
+    sequenceCommands_ = std::make_unique<SequenceCommands>(SequenceHost{rowsHost(), &runModal_});
 }
 
 void MainWindow::buildUndoCommands()

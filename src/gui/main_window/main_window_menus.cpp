@@ -9,6 +9,7 @@
 #include "gui/main_window/make_commands.h"
 #include "gui/main_window/sequence_commands.h"
 #include "gui/main_window/undo_commands.h"
+#include "gui/player/player_window.h"
 #include "gui/main_window/property_panel.h"
 #include "gui/main_window/record_screen_command.h"
 #include "gui/main_window/thumbnail_toggle.h"

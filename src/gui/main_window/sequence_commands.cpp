@@ -53,7 +53,7 @@ void SequenceCommands::SetDelayFromFrameRate()
 
 void SequenceCommands::removeRows(int first, int count, int highlight)
 {
-    std::vector<int> rows(std::size_t(count));
+    std::vector<int> rows(static_cast<std::size_t>(count));
     std::iota(rows.begin(), rows.end(), first);
     host_.frames->removeRows(rows);
     host_.frames->RenumberFrames();

@@ -54,16 +54,15 @@ protected:
         dialogs.answerFiles(paths);
         trigger(QStringLiteral("mnuFileSub7"));
     }
-    // File, "&New Project ...": the old project not saved, no pictures added, and neither the
-    // question nor the add dialog kept among the dialogs' calls.
+    // File, "&New Project ...", the old project not saved and no pictures added; the dialogs'
+    // record and the answers left stay as they were.
     void newProject()
     {
         const std::size_t calls = dialogs.calls.size(), answers = dialogs.messageAnswers.size();
-        dialogs.messageAnswers.push_front(MessageAnswer::No);
+        dialogs.messageAnswers.push_front(MessageAnswer::No);  // not asked for an unchanged project
         dialogs.fileAnswers.push_front({});
         trigger(QStringLiteral("mnuFileSub1"));
-        if (dialogs.messageAnswers.size() > answers)
-            dialogs.messageAnswers.pop_front();  // the project had no changes: nothing asked
+        dialogs.messageAnswers.erase(dialogs.messageAnswers.begin(), dialogs.messageAnswers.end() - std::ptrdiff_t(answers));
         dialogs.calls.resize(calls);
     }
 
