@@ -22,6 +22,7 @@
 #include "gui/dialogs/options_dialog.h"
 #include "gui/widgets/gif_view.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -231,10 +232,8 @@ bool tourToolWindows(MainWindow& window, const QString& out, const QString& prog
         }
         w.hide();
     });
-    window.ShowOptions();
-    window.ShowAviToGif();
-    window.ShowGifToAvi();
-    window.ShowAbout();
+    for (const char* entry : {"mnuToolsSub7", "mnuToolsSub4", "mnuToolsSub5", "mnuHelpSub5"})  // Options, the converters, About
+        part<QAction>(window, entry)->trigger();
     window.setWindowRunner({});
     return ok;
 }
@@ -270,7 +269,7 @@ int main(int argc, char** argv)
     ok &= shoot(out, QStringLiteral("02-project-global-tab"));
 
     part<FrameListView>(window, "ListView1")->selectRow(3);
-    window.ShowFrameProperties();
+    Q_EMIT part<FrameListView>(window, "ListView1")->rowClicked(3);  // shown as a click on the row shows it
     part<PropertyPanel>(window, "SSTab1")->setCurrentIndex(static_cast<int>(PanelTab::Frame));
     ok &= shoot(out, QStringLiteral("03-frame-tab-row3"));
 

@@ -70,7 +70,7 @@ TEST_F(AnimationTabTest, GivesWayToMakesAndToClosingTheWindow)
     // A make of the window stops the tab's make at once; once the window takes input again, the
     // tab makes again.
     panel->setOutputFile(path(QStringLiteral("out.gif")));
-    window->MakeGif();
+    trigger(QStringLiteral("mnuFileSub9"));
     EXPECT_TRUE(window->isMakingGif() && !tab()->isMaking());
     window->makeCommands().cancelAndWait();
     EXPECT_TRUE(tab()->isMaking());

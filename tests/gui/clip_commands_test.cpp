@@ -73,7 +73,7 @@ TEST_F(ClipCommandsTest, AnAnimationsFramesBecomeRowsWithTheirDelaysAndLoop)
     window->addFilesFromOutside({path("wave.png")});
     EXPECT_EQ(intervals(), QStringLiteral("12 4 30"));
     EXPECT_TRUE(QFileInfo(path("wave (2)/wave_0001.png")).isFile());
-    window->NewProject();
+    newProject();
     EXPECT_FALSE(openProjectFromArguments(*window, {QStringLiteral("pictoreel"), makePicture(QStringLiteral("still.png"), 8, 8)}));
     EXPECT_FALSE(openProjectFromArguments(*window, {QStringLiteral("pictoreel"), path("wave.png")}));
     EXPECT_EQ(intervals(), QStringLiteral("50 12 4 30"));

@@ -76,7 +76,7 @@ TEST_F(FrameCommandsTest, NewFramesShowTheirColourTakeASizeTheBoxesAllowAndKeepT
     EXPECT_EQ(swatch.pixelColor(swatch.width() / 2, swatch.height() / 2), QColor(255, 255, 255));
 
     part<QCheckBox>("chkTrans")->click();  // unticked by the user
-    window->NewProject();
+    newProject();
     EXPECT_FALSE(part<QCheckBox>("chkTrans")->isChecked());
     // A larger bound in the settings: the boxes take it, and their message names it.
     ASSERT_TRUE(WriteIniKey(QStringLiteral("General"), QStringLiteral("Largest Frame Side"), QStringLiteral("1600"),
@@ -101,10 +101,10 @@ TEST_F(FrameCommandsTest, TheAddDialogRemembersItsFolderAndFileTypeAndAddsInName
 {
     dialogs.chosenFileType = QStringLiteral("PNG Files (*.png)");
     dialogs.answerFiles({makePicture("Frame_10.png", 20, 10), makePicture("Frame_2.png", 20, 10), makePicture("frame_3.png", 20, 10)});
-    window->AddFrames();
+    trigger(QStringLiteral("mnuFileSub7"));
     EXPECT_EQ(rows(), QStringLiteral("1 2 3|000 Frame_2.png frame_3.png Frame_10.png"));
     dialogs.answerCancel();
-    window->AddFrames();
+    trigger(QStringLiteral("mnuFileSub7"));
     ASSERT_EQ(dialogs.calls.size(), 2u);
     EXPECT_TRUE(dialogs.calls[0].request.folder.isEmpty());
     EXPECT_EQ(dialogs.calls[1].request.folder + u'/', picturesFolder());
@@ -118,8 +118,7 @@ TEST_F(FrameCommandsTest, APictureThatIsANamedPipeNeverHoldsTheWindow)
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     dialogs.answerFiles({makePicture("a.png", 20, 10), pipe});
     trigger("Toolbar1_add");
-    listView()->selectRow(2);
-    window->ShowFrameProperties();  // as a click on the row does
+    QTest::mouseClick(listView()->viewport(), Qt::LeftButton, {}, listView()->visualRect(listView()->model()->index(1, 1)).center());
     EXPECT_EQ(QStringList({textOf("lName"), textOf("lSize")}), QStringList({"pipe.png", ""}));
 }
 

@@ -64,7 +64,7 @@ TEST_F(FrameDropsTest, DraggedRowsMoveWithTheirValuesAndCheckBoxes)
     struct Case { std::vector<int> rows; int dropRow; const char* order; };
     for (const Case& t : std::vector<Case>{{{1}, 2, "b a c d"}, {{4}, 0, "d a b c"}, {{2}, -1, "a c d b"},
                                            {{1, 3}, 3, "b a c d"}, {{3, 4}, 1, "a c d b"}}) {
-        window->NewProject();
+        newProject();
         addPictures({QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.png"), QStringLiteral("d.png")});
         setRowChecked(1, true);
         window->frames().setColumn(1, FrameColumn::Interval, QStringLiteral("9"));
@@ -91,8 +91,9 @@ TEST_F(FrameDropsTest, DraggedRowsMoveWithTheirValuesAndCheckBoxes)
 TEST_F(FrameDropsTest, ProjectsOpenVideosAddFramesAndOtherDropsAreRefusedOrTold)
 {
     addPictures({QStringLiteral("a.png")});
-    window->WriteProjectFile(path("p.agp"));
-    window->NewProject();
+    dialogs.answerFile(path("p.agp"));
+    trigger(QStringLiteral("mnuFileSub5"));
+    newProject();
     ASSERT_TRUE(drop(window.get(), {5, 5}, {picturesFolder() + "a.png", path("p.agp")}));
     EXPECT_TRUE(window->ProjectFile() == path("p.agp") && rowCount() == 1);
 

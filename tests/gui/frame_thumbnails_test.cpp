@@ -39,7 +39,7 @@ TEST_F(FrameThumbnailsTest, RowsShowTheirOwnPicturesUntilTurnedOff)
     EXPECT_GE(listView()->sizeHintForRow(0), side);
 
     // Thumbnails go with their pictures when rows move; a picture changed on disk gets a new one.
-    window->SwapFrames(1, 2);
+    trigger(QStringLiteral("mnuEditSub8"));  // Move Down, the first row highlighted
     EXPECT_EQ(decoration(1).value<QPixmap>().toImage().pixelColor(middle).name(QColor::HexArgb), "#ff0000ff");
     makePicture(QStringLiteral("red.png"), 40, 31, Qt::green);
     qobject_cast<FrameListModel*>(listView()->model())->refreshMissingPictures();
@@ -67,11 +67,11 @@ TEST_F(WindowTest, MissingAndBrokenPicturesAreMarkedOnOpeningAndWhenTheyGoAway)
     const QString broken = picturesFolder() + QStringLiteral("broken.jpg");
     writeFile(broken, "this is text, not a JPEG");
     dialogs.answerFiles({makePicture(QStringLiteral("a.png"), 20, 10), makePicture(QStringLiteral("b.png"), 20, 10), broken});
-    window->AddFrames();
+    trigger(QStringLiteral("mnuFileSub7"));
     const QString project = path(QStringLiteral("p.agp"));
-    ASSERT_TRUE(window->WriteProjectFile(project));
+    dialogs.answerFile(project);
+    trigger(QStringLiteral("mnuFileSub5"));
     ASSERT_TRUE(QFile::remove(picturesFolder() + QStringLiteral("b.png")));
-    window->NewProject();
     ASSERT_TRUE(window->OpenProjectFile(project));
     QCoreApplication::processEvents();  // the thumbnails are asked for as the rows are painted
 

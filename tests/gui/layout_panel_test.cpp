@@ -165,7 +165,7 @@ TEST_F(PanelTest, ApplyAndMakeActOnlyOnTextsTheRangeCheckLetsThrough)
 
     part<QLineEdit>("txtInterval")->setText(QStringLiteral("10"));
     enter(part<QLineEdit>("txtWidth"), QStringLiteral("0"));
-    window->MakeGif();  // Ctrl+F5: the focus stays in the box
+    trigger(QStringLiteral("mnuFileSub9"));  // Ctrl+F5: the focus stays in the box
     leaveTo(nullptr);
     EXPECT_EQ(dialogs.messageTexts(), widthRefused);
     EXPECT_TRUE(part("txtWidth")->hasFocus());
@@ -186,7 +186,7 @@ TEST_F(PanelTest, NumericBoxesTakeOnlyDigitsAndTheLoopBoxFollowsTheCheckBox)
     part<QLineEdit>("txtLoop")->setText(QStringLiteral("4"));
     QTest::mouseClick(part("chkLoop"), Qt::LeftButton, {}, QPoint(6, part("chkLoop")->height() / 2));
     EXPECT_EQ(panelValues().section(u' ', 1, 4), QStringLiteral("loop 4 ticked off"));
-    window->NewProject();
+    newProject();
     EXPECT_EQ(panelValues().section(u' ', 1, 4), QStringLiteral("loop 1 ticked off"));
 }
 

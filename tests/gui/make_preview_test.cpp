@@ -111,8 +111,8 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWhileOnlyCancelTake
     // Events run while the job works, and no second make, preview or player starts meanwhile.
     QObject::connect(bar(), &QProgressBar::valueChanged, window.get(), [this] {
         if (window->isMakingGif()) {
-            window->MakeGif();
-            window->PreviewGif();
+            commands().MakeGif();
+            commands().PreviewGif();
             trigger(QStringLiteral("Toolbar1_play"));
         }
     });
@@ -140,7 +140,7 @@ TEST_F(MakePreviewTest, FourFramesMoveTheBarThroughBothHalvesWhileOnlyCancelTake
     part<QCheckBox>("chkLoop")->setChecked(true);  // ticked, the loop count is 0 whatever the loop box holds
     make();
     EXPECT_EQ(decodeGif(output()).section(u' ', 0, 3), QStringLiteral("4 40x30 loop 0"));
-    window->NewProject();  // what another project made is not told of this one
+    newProject();  // what another project made is not told of this one
     EXPECT_TRUE(madePanel()->text().isEmpty());
 }
 
@@ -153,7 +153,7 @@ TEST_F(MakePreviewTest, TheFirstMakeTellsOfAFrameThatLosesMoreThanOnePercentToTr
         sticker.setPixel(x, 0, qRgb(255, 255, 255));
     ASSERT_TRUE(sticker.save(picturesFolder() + QStringLiteral("w.png")));
     dialogs.answerFiles({makePicture(QStringLiteral("a.png"), 40, 30), picturesFolder() + QStringLiteral("w.png")});
-    window->AddFrames();
+    trigger(QStringLiteral("mnuFileSub7"));
     panel->setOutputFile(output());
     listView()->selectRow(1);
     make();
@@ -173,7 +173,7 @@ TEST_F(MakePreviewTest, FailuresAreToldOnceAfterTheWindowTakesInputAgainAndKeepT
     const QString bad = picturesFolder() + QStringLiteral("bad.png");
     writeFile(bad, "this is no picture at all");
     dialogs.answerFiles({bad});
-    window->AddFrames();
+    trigger(QStringLiteral("mnuFileSub7"));
     dialogs.clear();
     make();  // a picture that cannot be converted: told once, and the GIF is still made and played
     ASSERT_EQ(dialogs.messages().size(), 1u);
@@ -183,7 +183,7 @@ TEST_F(MakePreviewTest, FailuresAreToldOnceAfterTheWindowTakesInputAgainAndKeepT
     // The first frame has no frame before it to show.
     listView()->selectRow(5);
     for (int up = 0; up < 4; ++up)
-        window->MoveFrameUp();
+        trigger(QStringLiteral("mnuEditSub7"));
     dialogs.clear();
     make();
     ASSERT_EQ(dialogs.messages().size(), 1u);
@@ -230,13 +230,13 @@ TEST_F(MakePreviewTest, CancelAndClosingStopTheJobWithNothingToldOrShown)
     writeFile(output(), "an earlier GIF");
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    run([&] { window->MakeGif(); cancelButton()->click(); });
+    run([&] { trigger(QStringLiteral("mnuFileSub9")); cancelButton()->click(); });
     const bool written = readFile(output()) != "an earlier GIF";
     EXPECT_EQ(dialogs.messageTexts(), written ? QStringList{QLatin1String(kCreatedFinished)} : QStringList{});
     EXPECT_EQ(shown.size(), written ? 1u : 0u);
     dialogs.calls.clear();
     shown.clear();
-    run([&] { window->PreviewGif(); QTest::keyClick(window.get(), Qt::Key_Escape); });
+    run([&] { trigger(QStringLiteral("mnuToolsSub1")); QTest::keyClick(window.get(), Qt::Key_Escape); });
     EXPECT_TRUE(settled() && dialogs.calls.empty() && shown.empty());
     // However far the worker had come, no half-written file is left beside the output.
     EXPECT_EQ(QDir(path({})).entryList({QStringLiteral("*gif*")}, QDir::Files | QDir::Hidden), QStringList{"out.gif"});
@@ -245,7 +245,7 @@ TEST_F(MakePreviewTest, CancelAndClosingStopTheJobWithNothingToldOrShown)
     const QString question = QStringLiteral("Would you like to save the project before closing?");
     dialogs.messageAnswers.push_back(MessageAnswer::Cancel);
     run([&] {
-        window->MakeGif();
+        trigger(QStringLiteral("mnuFileSub9"));
         EXPECT_FALSE(window->close());
     });
     EXPECT_EQ(dialogs.messageTexts(), QStringList({question, QLatin1String(kCreatedFinished)}));
@@ -254,7 +254,7 @@ TEST_F(MakePreviewTest, CancelAndClosingStopTheJobWithNothingToldOrShown)
     dialogs.calls.clear();
     shown.clear();
     dialogs.messageAnswers.push_back(MessageAnswer::No);
-    window->MakeGif();
+    trigger(QStringLiteral("mnuFileSub9"));
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(!window->isMakingGif() && shown.empty());
     EXPECT_EQ(dialogs.messageTexts(), QStringList{question});

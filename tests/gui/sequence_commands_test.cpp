@@ -72,7 +72,7 @@ TEST_F(SequenceCommandsTest, MergeComparesConvertedFramesAndDelayComesFromAFrame
 {
     dialogs.answerFiles({makePicture("a.png", 8, 8), makePicture("b.png", 8, 8), makePicture("c.png", 8, 8, Qt::blue),
                          makePicture("d.png", 8, 8, Qt::blue), makePicture("e.png", 8, 8)});
-    window->AddFrames();
+    trigger(QStringLiteral("mnuFileSub7"));
     // The frames are compared on worker threads, meanwhile the window takes only the Cancel;
     // cancelled, the frames stay as they were.
     auto merge = [&](bool cancel) {
@@ -130,7 +130,7 @@ TEST_F(SequenceCommandsTest, MergeComparesFramesCroppedAsTheMakeCropsThem)
         return picturesFolder() + name;
     };
     dialogs.answerFiles({marked("a.png", {}), marked("b.png", {12, 12, 4, 4}), marked("c.png", {3, 3, 2, 2})});
-    window->AddFrames();
+    trigger(QStringLiteral("mnuFileSub7"));
     merge();
     EXPECT_EQ(names(), QStringLiteral("a b c"));
     ProjectProperties project = panel->projectProperties();

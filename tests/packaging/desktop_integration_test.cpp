@@ -176,7 +176,7 @@ TEST(DesktopIntegration, AProjectOnTheCommandLineIsOpenedAtStart)
         EXPECT_TRUE(window.ProjectFile().isEmpty() && window.frames().rowCount() == 0);
     }
     for (const QString& argument : {project, QDir::current().relativeFilePath(project), QUrl::fromLocalFile(project).toString()}) {
-        window.NewProject();
+        window.OpenProjectFile({});  // an empty project again
         ASSERT_TRUE(openProjectFromArguments(window, {app, argument})) << argument.toStdString();
         EXPECT_EQ(std::pair(window.ProjectFile(), window.frames().rowCount()), std::pair(project, 2));
         EXPECT_TRUE(window.findChild<QPushButton*>(QStringLiteral("cmdAutoW"))->isEnabled() &&

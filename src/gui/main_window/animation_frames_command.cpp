@@ -2,6 +2,8 @@
 // the project, each with its delay, and the animation's loop count becomes the project's.
 #include "gui/main_window/main_window.h"
 
+#include "gui/main_window/frame_list_commands.h"
+
 #include "gui/app/dialogs.h"
 #include "gui/dialogs/animation_frames_dialog.h"
 #include "gui/main_window/property_panel.h"
@@ -35,7 +37,7 @@ void MainWindow::importAnimationFramesFrom(const QString& animation)
                 properties.loopTimes = QString::number(*imported.loopCount);
             panel_->setProjectProperties(properties);
         }
-        addPictureRows(paths, delays);
+        frameListCommands_->addPictureRows(paths, delays);
         applyAutoSizeRule();
     });
     showModal(dialog, runModal_);

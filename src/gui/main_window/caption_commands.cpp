@@ -3,6 +3,7 @@
 
 #include "gui/dialogs/captions_dialog.h"
 #include "gui/main_window/caption_placer.h"
+#include "gui/main_window/undo_commands.h"
 #include "gui/main_window/property_panel.h"
 #include "gui/widgets/image_view.h"
 
@@ -21,7 +22,7 @@ void MainWindow::changeProjectProperties(const std::function<void(ProjectPropert
     ProjectProperties properties = panel_->projectProperties();
     change(properties);
     panel_->setProjectProperties(properties);
-    recordProjectStateLater();
+    undoCommands_->recordLater();
     refreshFrameImage();
 }
 

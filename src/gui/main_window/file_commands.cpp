@@ -10,7 +10,8 @@
 #include "gui/main_window/new_frame_defaults.h"
 #include "gui/main_window/property_panel.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWidget>
 
 namespace pictoreel {
 
@@ -22,6 +23,13 @@ bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
 }  // namespace
 
+FileCommands::FileCommands(FileHost host)
+    : host_(std::move(host)), programEnd_([] {
+          QApplication::closeAllWindows();
+          QCoreApplication::quit();
+      })
+{
+}
 
 void FileCommands::NewProject()
 {
@@ -165,6 +173,12 @@ bool FileCommands::askToSaveBeforeClosing()
     case MessageAnswer::Cancel: return false;
     default: return true;
     }
+}
+
+void FileCommands::exitProgram()
+{
+    if (host_.window->close() && programEnd_)
+        programEnd_();
 }
 
 }  // namespace pictoreel

@@ -1,6 +1,6 @@
 // The File menu's project commands, as the main window runs them: a new project, opening one
-// (from the open dialog or the history window), saving it under its name or another, and the
-// question to save before a project is closed.
+// (from the open dialog or the history window), saving it under its name or another, the
+// question to save before a project is closed, and E&xit.
 #pragma once
 
 #include <QString>
@@ -39,7 +39,7 @@ struct FileHost {
 
 class FileCommands final {
 public:
-    explicit FileCommands(FileHost host) : host_(std::move(host)) {}
+    explicit FileCommands(FileHost host);
 
     void NewProject();
     // A new project (when the old one may go), then the add-pictures dialog.
@@ -57,12 +57,17 @@ public:
     // "Save Before Closing" while the project has changes that are not saved; false when the user
     // cancels, or answers Yes and the project is not saved after all.
     bool askToSaveBeforeClosing();
+    // E&xit: the window's close sequence, then the end of the program unless the user cancelled.
+    void exitProgram();
+    // What ends the program after E&xit; by default every window closes and the application quits.
+    void setProgramEndHandler(std::function<void()> handler) { programEnd_ = std::move(handler); }
 
 private:
     // SaveProject, telling whether the project was saved (not when its dialog was cancelled).
     bool trySaveProject();
 
     FileHost host_;
+    std::function<void()> programEnd_;
 };
 
 }  // namespace pictoreel

@@ -1,9 +1,13 @@
-// The main window's life: loading, the make commands, the tool windows, help and closing. Its
-// menus and toolbar, its layout, and its project and frame commands have files of their own
-// (main_window_*.cpp).
+// The main window's life: loading, the make and merge commands, the tool windows, help and
+// closing. Its menus and toolbar, its layout, the frame views and the command classes it builds
+// have files of their own (main_window_*.cpp).
 #include "gui/main_window/main_window.h"
 
+#include "core/production/frame_cache.h"
 #include "core/production/frame_cache_names.h"
+#include "core/production/frame_shaping.h"
+#include "core/project/crop_region.h"
+#include "core/project/orientation.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/help_window.h"
 #include "gui/app/busy_pointer.h"
@@ -20,16 +24,21 @@
 #include "gui/converters/gif_to_avi_window.h"
 #include "gui/widgets/image_view.h"
 #include "gui/main_window/file_commands.h"
+#include "gui/main_window/frame_list_commands.h"
+#include "gui/main_window/sequence_commands.h"
+#include "gui/main_window/undo_commands.h"
 #include "gui/main_window/make_commands.h"
 #include "gui/main_window/merge_repeated_command.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/player/player_window.h"
 #include "gui/app/shell.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QThread>
+
+#include <algorithm>
 
 #include <utility>
 
@@ -40,20 +49,16 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
 {
     setObjectName(QStringLiteral("frmPictoreel"));
     applyCompactFont(this);
-    programEnd_ = [] {
-        QApplication::closeAllWindows();
-        QCoreApplication::quit();
-    };
 
     // Loading, in order: the panes laid out, the viewers...
     buildMenus();
     buildToolbar();
     buildStatusBar();
     buildPanes();
-    buildFileCommands();
+    buildCommands();
     connectPanel();
     connectDrops();
-    connectUndo();
+    buildUndoCommands();
     connectCaptions();
     connectShapeTools();
     layOutAtStart();
@@ -67,7 +72,7 @@ MainWindow::MainWindow(const ProgramFolders& folders, Dialogs& dialogs, Shell& s
 
     // ...the size boxes' bound, an empty project, and Auto Size only for a list with rows.
     panel_->setLargestFrameSide(largestFrameSide(context_.settingsFile()));
-    NewProject();
+    fileCommands_->NewProject();
     applyAutoSizeRule();
     restoreWindowPlace();  // from the second start on
 }
@@ -112,11 +117,51 @@ MakeCommands& MainWindow::makeCommands()
     return *makeCommands_;
 }
 
-void MainWindow::MakeGif() { makeCommands().MakeGif(); }
-void MainWindow::PreviewGif() { makeCommands().PreviewGif(); }
-void MainWindow::ShowPlayer() { makeCommands().ShowPlayer(); }
 bool MainWindow::isMakingGif() const { return makeCommands_ && makeCommands_->isBusy(); }
 bool MainWindow::isWorking() const { return isMakingGif() || (mergeCommand_ && mergeCommand_->isBusy()); }
+
+// ---- Merge Repeated Frames ----------------------------------------------------------------------
+
+void MainWindow::MergeRepeatedFrames()
+{
+    tellWhenNoFrames(rowsHost());
+    if (frames_.rowCount() < 2 || isWorking())
+        return;
+    const auto [widthText, heightText] = panel_->frameSizeTexts();
+    const Result<FrameSize> size = frameSizeFromTexts(widthText, heightText);
+    if (!size) {
+        context_.dialogs().inform(this, size.error().message);
+        return;
+    }
+    std::vector<FrameConversion> conversions;
+    // Frames are compared as the make makes them: cropped, turned and with their captions.
+    const ProjectProperties project = panel_->projectProperties();
+    const FrameStyle style = frameStyleFor(project);
+    const std::optional<CropRegion> crop = cropRegionFromText(project.crop);
+    const Orientation orientation = orientationFromTexts(project.rotate, project.mirror);
+    for (int row = 1; row <= frames_.rowCount(); ++row)
+        conversions.push_back(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), style,
+                                                 frameShapingFor(crop, orientation, project.captions, row)));
+    mergeCommand().start(std::move(conversions), std::max(1, QThread::idealThreadCount()));
+}
+
+MergeRepeatedCommand& MainWindow::mergeCommand()
+{
+    if (!mergeCommand_) {
+        MergeRepeatedCommand::Host host;
+        host.setRunning = [this](bool running) {
+            // The make's Cancel stops the merge: a screen reader says which.
+            cancelMakeButton_->setAccessibleName(running ? tr("Cancel the merge") : tr("Cancel the make"));
+            setMakeRunning(running);
+        };
+        host.pbPer = progressBar_;
+        host.frames = &frames_;
+        host.merged = [this] { showEditedFrames(rowsHost()); };
+        mergeCommand_ = new MergeRepeatedCommand(std::move(host), this);
+        connect(cancelMakeButton_, &QPushButton::clicked, mergeCommand_, &MergeRepeatedCommand::cancel);
+    }
+    return *mergeCommand_;
+}
 
 // ---- tool windows -------------------------------------------------------------------------------
 
@@ -175,15 +220,13 @@ void MainWindow::ShowHelpContents()
         (new HelpWindow(manual, this))->show();
 }
 
-void MainWindow::VisitWebsite() { ShellOpen(QLatin1String(kWebsiteAddress)); }
-
-void MainWindow::ShellOpen(const QString& target) { (void)context_.shell().open(target); }
+void MainWindow::VisitWebsite() { (void)context_.shell().open(QLatin1String(kWebsiteAddress)); }
 
 // ---- closing ------------------------------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    const bool cancelled = !askToSaveBeforeClosing();
+    const bool cancelled = !fileCommands_->askToSaveBeforeClosing();
     if (cancelled && isWorking()) {
         // The make or merge goes on, and the temp folder keeps the frames it is reading.
         event->ignore();
@@ -206,12 +249,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
         rememberWindowPlace();
         event->accept();
     }
-}
-
-void MainWindow::exitProgram()
-{
-    if (close() && programEnd_)
-        programEnd_();
 }
 
 }  // namespace pictoreel

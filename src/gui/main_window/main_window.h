@@ -7,8 +7,8 @@
 #include "core/media/imaging_component.h"
 #include "core/production/make_gif.h"
 #include "core/project/frame_list.h"
-#include "core/project/undo_history.h"
 #include "gui/app/app_context.h"
+#include "gui/main_window/rows_host.h"
 #include "gui/widgets/splitter_drag.h"
 #include "gui/app/window_runner.h"
 
@@ -46,6 +46,9 @@ class ImageView;
 class PropertyPanel;
 class Shell;
 class FileCommands;
+class FrameListCommands;
+class SequenceCommands;
+class UndoCommands;
 class MakeCommands;
 class MergeRepeatedCommand;
 class ExtractorWindow;
@@ -66,7 +69,7 @@ public:
     FrameList& frames() { return frames_; }
     const FrameList& frames() const { return frames_; }
 
-    // ---- public operations -------------------------------------------------------------------
+    // ---- what the program's start and the tests ask of the window ------------------------------
     // Loads the project file (a missing or empty one as an empty project under its name). A file
     // that is not a project is refused with a message, and the current project stays. Returns
     // whether a project file was opened.
@@ -76,16 +79,8 @@ public:
     void applyAutoSizeRule();
     // Files given from outside the window (the command line) are taken as files dropped on it.
     void addFilesFromOutside(const QStringList& paths) { dropFiles(paths, 0); }
-    void NewProject();
-    // Whether the project was written there; a file that cannot be written is told.
-    bool WriteProjectFile(const QString& path);
-    void SwapFrames(int a, int b);
-    void ShowFrameProperties();
-    void ShellOpen(const QString& target);
-    void fitWidthToPicture();
-    void fitHeightToPicture();
 
-    // ---- the tool windows -----------------------------------------------------------------------
+    // ---- the tool windows and the long commands ------------------------------------------------
     ExtractorWindow* extractorWindow() const;
     // How the modal tool windows are shown (the player and preview included): see showModal.
     // By default (an empty runner) modal to this window and returning at once; the player and
@@ -96,9 +91,11 @@ public:
     bool isMakingGif() const;
     // A make, a preview or Merge Repeated Frames is under way, as above.
     bool isWorking() const;
-    // Whether the project has changes that its file does not hold (a new project: any change).
-    bool isProjectModified();
+    // File, "&Make .gif...", Tools, "&Preview ..." and "&Animated GIF Player ...", and their
+    // toolbar buttons; made on first use.
     MakeCommands& makeCommands();
+    // Edit, "Mer&ge Repeated Frames" compares the frames on worker threads; made on first use.
+    MergeRepeatedCommand& mergeCommand();
 
     // ---- layout (twips) ----------------------------------------------------------------------
     // Places every pane from the wanted left-pane width, which is clamped in place.
@@ -113,21 +110,29 @@ public:
     bool isDraggingSplitter() const { return splitter_->dragging(); }
 
     // What ends the program after E&xit; by default the application quits.
-    void setProgramEndHandler(std::function<void()> handler) { programEnd_ = std::move(handler); }
+    void setProgramEndHandler(std::function<void()> handler);
 
     // The picture the frame view `wpdlx1` shows, and the original picture of `wpdlx3`.
     const ImagingComponent& frameImage() const { return frameImage_; }
     const ImagingComponent& originalImage() const { return originalImage_; }
 
-public Q_SLOTS:
-    // ---- the commands of the menus and the toolbar, in menu order -----------------------------
-    // File, "&New Project ..." and the toolbar's "New": a new project, then the add-pictures
-    // dialog.
-    void StartNewProject();
-    void OpenProject();
-    void SaveProject();
-    void SaveProjectAs();
-    void AddFrames();
+Q_SIGNALS:
+    // A close was asked for and the window stays open (the question to save was cancelled).
+    void closeRefused();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // main_window_drops.cpp: local files dropped on the window outside the list are added at the end.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // ---- the menu commands the window runs itself, in menu order (the others are run by the
+    // command classes: FileCommands, FrameListCommands, SequenceCommands, UndoCommands,
+    // MakeCommands) -----------------------------------------------------------------------------
     // File, "Add Video Frames ...": a video, then the part of it to take (frmVideoFrames), whose
     // frames are written beside the project (see framesFolderFor) and appended as rows with
     // their delays in the Interval column, as Add Image Files appends pictures.
@@ -136,34 +141,8 @@ public Q_SLOTS:
     // as "Add Video Frames ..." writes a video's (frmAnimationFrames) and appended as rows with
     // their delays; the animation's loop count, when it has one, becomes the project's.
     void ImportAnimationFrames();
-    // File, "&Make .gif..." and the toolbar's "Make" (see MakeCommands).
-    void MakeGif();
-    // File, "Recent Project Files ...": the history window `frmList`, modal to this window and
-    // returning at once; the Auto Size rule runs again when it closes.
-    void ShowHistoryList();
-    // E&xit: the close sequence, then the end of the program unless the user cancelled.
-    void exitProgram();
-    // Edit: checking, unchecking and clearing all say so when the list is empty, and go on.
-    void CheckAllFrames();
-    void UncheckAllFrames();
-    void RemoveCheckedFrames();
-    void ClearAllFrames();
-    void MoveFrameUp();
-    void MoveFrameDown();
-    // Edit, the sequence edits (sequence_commands.cpp): the selected rows when two or more are
-    // selected, otherwise every row (Ping-Pong and Merge always take every row).
-    void ReverseFrames();
-    void PingPongFrames();
-    // Merge compares the frames on worker threads (see MergeRepeatedCommand).
+    // Edit, "Mer&ge Repeated Frames" (see MergeRepeatedCommand).
     void MergeRepeatedFrames();
-    MergeRepeatedCommand& mergeCommand();
-    // Asks for frames per second and sets the matching interval.
-    void SetDelayFromFrameRate();
-    // Removes every row before, or after, the selected row; nothing without a selection.
-    void DeleteFramesBefore();
-    void DeleteFramesAfter();
-    // A percentage of speed (10..1000) for the selected rows, or all (see SpeedDialog).
-    void ChangeSpeed();
     // Puts the GIF made last on the clipboard, as GIF bytes and as a file (see made_gif_transfer.h).
     void CopyGif();
     // Edit, "Captions ...": the project's text layers in `frmCaptions`; OK sets them, as one change
@@ -179,13 +158,6 @@ public Q_SLOTS:
     void Rotate180();
     void FlipHorizontal();
     void FlipVertical();
-    // Edit, "U&ndo" and "R&edo": the project as it was before the last change, and back again.
-    void undoChange();
-    void redoChange();
-    // Tools, "&Preview ..." and "&Animated GIF Player ...", the toolbar's "View" and "Play" (see
-    // MakeCommands).
-    void PreviewGif();
-    void ShowPlayer();
     // Tools, "Animated GIF Frames &Extractor ...": the modeless extractor, made on first use;
     // opened again while it is open, it comes to the front.
     void ShowExtractor();
@@ -203,20 +175,6 @@ public Q_SLOTS:
     // Help, "About Pictoreel ...": `frmAbout` with the logo "vimo.gif" of the help folder, modal.
     void ShowAbout();
 
-Q_SIGNALS:
-    // A close was asked for and the window stays open (the question to save was cancelled).
-    void closeRefused();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    // main_window_drops.cpp: local files dropped on the window outside the list are added at the end.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
     // ---- the window's parts (their object names are given where they are made) ---------------
     ImagingComponent frameImage_;     // the frame view's picture
     ImagingComponent originalImage_;  // the original picture's view's
@@ -271,14 +229,12 @@ private:
     int listColumnsWidthTwips() const;
     // A left-pane width wanted since the window was maximised or restored, once the frame has its size.
     void takeWantedPaneWidth();
-    // main_window_project.cpp: the File menu's project commands and what they use of the window.
-    void buildFileCommands();
+    // main_window_commands.cpp: the command classes and what they use of the window.
+    void buildCommands();
+    // Once the panel's buttons and the drops are connected: the undo history records from then on.
+    void buildUndoCommands();
+    RowsHost rowsHost();
     void setProjectFile(const QString& path);
-    // main_window_frames.cpp
-    // Appends a row for each picture with the panel's frame values, `intervals[i]` in place of
-    // the panel's interval where given, and moves the new rows before row `before` (1-based; 0:
-    // they stay at the end), then selects, shows and sizes as Add Image Files does.
-    void addPictureRows(const QStringList& paths, const std::vector<int>& intervals = {}, int before = 0);
     // video_frames_command.cpp: "Add Video Frames ..." for this video, its open dialog passed by.
     void addVideoFramesFrom(const QString& video);
     // animation_frames_command.cpp: "Import Animation Frames ..." for this file, its open dialog passed by.
@@ -288,14 +244,10 @@ private:
     // video's frames are added as "Add Video Frames ..." adds them. A drop without any is told.
     void connectDrops();
     void dropFiles(const QStringList& paths, int before);
-    // sequence_commands.cpp: the Delete key removes the selected rows; Up and Down move a
-    // selection of several rows one place each (step -1 or +1).
-    void deleteSelectedFrames();
-    void moveSelectedFrames(int step);
-    // The selected rows when there are several, every row otherwise; the rows a sequence edit takes.
-    std::vector<int> rowsToEdit() const;
-    // Selects the first row again and shows it after an edit that changed the rows.
-    void showEditedFrames();
+    // main_window_frames.cpp: the highlighted frame's pictures and values, and the panel's buttons.
+    void ShowFrameProperties();
+    void fitWidthToPicture();
+    void fitHeightToPicture();
     void connectPanel();
     // caption_commands.cpp: the frame view's caption dragging.
     void connectCaptions();
@@ -313,27 +265,11 @@ private:
     void changeOrientation(const std::function<Orientation(Orientation)>& change);
     // Remakes the frame view of the selected frame at the size the boxes hold.
     void refreshFrameImage();
-    // "No files in the list!" when the list is empty.
-    void tellWhenNoFrames();
     void chooseOutputFile();
     void chooseTransColor();
     void applyToFrame();
     void applyToAllFrames();
     void writeFrameValues(int row);
-    // undo_commands.cpp: every change of the project becomes a state of the undo history once
-    // the command that made it is over; Undo and Redo bring states back.
-    void connectUndo();
-    ProjectState projectState() const;
-    void recordProjectState();
-    void recordProjectStateLater();
-    // A new or just opened project: the history starts again from the project as it is, saved.
-    void startUndoHistory();
-    void stepUndoHistory(bool back);
-    void showProjectState(const ProjectState& state);
-    // The Undo and Redo entries enabled as the history allows, and the title's modified mark.
-    void showUndoState();
-    // "Save Before Closing" while the project has changes that are not saved (see FileCommands).
-    bool askToSaveBeforeClosing();
 
     AppContext context_;
     FrameList frames_;
@@ -343,7 +279,6 @@ private:
     int paneBeforeMaximised_ = 0;  // the left pane's width before the window was maximised
     int wantedPaneTwips_ = 0;      // see takeWantedPaneWidth
     SplitterDrag* splitter_ = nullptr;  // a child of the grip
-    std::function<void()> programEnd_;
     QLabel* missingPanel_ = nullptr;  // the status bar's second panel
     QLabel* madePanel_ = nullptr;     // the third: the size of the GIF made last and its make's time
     QLabel* missingIcon_ = nullptr;   // a warning sign before the second panel while it tells of missing pictures
@@ -351,12 +286,13 @@ private:
     bool transparencyLookedFor_ = false;    // the project's first make has looked (once per project)
     QPointer<QWidget> focusBeforeMake_;  // given the focus back when a make ends
     std::unique_ptr<FileCommands> fileCommands_;
+    std::unique_ptr<FrameListCommands> frameListCommands_;
+    std::unique_ptr<SequenceCommands> sequenceCommands_;
+    std::unique_ptr<UndoCommands> undoCommands_;
     MakeCommands* makeCommands_ = nullptr;  // made on first use, a child of the window
     MergeRepeatedCommand* mergeCommand_ = nullptr;  // likewise
     WindowRunner runModal_;  // empty: window-modal, returning at once
     QPointer<ExtractorWindow> extractor_;  // gone once the user closes it
-    UndoHistory undoHistory_;
-    bool recordQueued_ = false;  // a change waits to be recorded when the command is over
     std::unique_ptr<CaptionPlacer> captionPlacer_;  // the frame view's tool
     std::unique_ptr<CropEditor> cropEditor_;        // the frame view's tool while a crop is drawn
     std::unique_ptr<CropShade> cropShade_;          // the original picture view's
@@ -364,9 +300,5 @@ private:
     std::unique_ptr<PicturePlacement> cropPlacement_;  // the picture on the frame view, likewise
     QRect cropInPicture_;                            // the crop drawn so far, in the picture's pixels
 };
-
-// The entries of the add-pictures dialog, as "description|patterns" pairs joined by "|": the 25 it
-// always had, then WebP, HEIC/HEIF and AVIF.
-QString imageFilesFilter();
 
 }  // namespace pictoreel

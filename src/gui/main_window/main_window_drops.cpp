@@ -3,6 +3,8 @@
 // move there.
 #include "gui/main_window/main_window.h"
 
+#include "gui/main_window/frame_list_commands.h"
+
 #include "gui/app/dialogs.h"
 #include "gui/main_window/frame_drops.h"
 #include "gui/main_window/frame_list_model.h"
@@ -45,7 +47,7 @@ void MainWindow::dropFiles(const QStringList& paths, int before)
     } else if (!dropped.holdsMedia()) {
         context_.dialogs().inform(this, tr("None of the dropped files or folders holds a picture."));
     } else {
-        addPictureRows(dropped.pictures, {}, before);
+        frameListCommands_->addPictureRows(dropped.pictures, {}, before);
         // One dialog at a time: a video's, or else an animation's.
         if (!dropped.video.isEmpty())
             addVideoFramesFrom(dropped.video);

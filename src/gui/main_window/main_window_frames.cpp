@@ -1,9 +1,8 @@
-// The main window's frame commands: adding, removing and moving frames, showing the selected
-// frame's picture and values, and the property panel's buttons.
+// The main window's frame views: the highlighted frame's picture and values, and the property
+// panel's buttons.
 #include "gui/main_window/main_window.h"
 
 #include "gui/main_window/new_frame_defaults.h"
-#include "gui/main_window/add_pictures_dialog.h"
 #include "gui/app/frame_side_setting.h"
 
 #include "core/formats/picture_formats.h"
@@ -15,173 +14,13 @@
 #include "gui/main_window/caption_placer.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"
-
-#include <QCoreApplication>
+#include "gui/main_window/undo_commands.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace pictoreel {
 
-// The file types of the picture formats we read, from the format table.
-QString imageFilesFilter()
-{
-    // WebP, HEIC and AVIF pictures by themselves, after the entries the dialog always had.
-    return pictureFilesFilter()
-           + QStringLiteral("|WebP Files (*.webp)|*.webp|HEIC/HEIF Files (*.heic;*.heif)|*.heic;*.heif;*.hif"
-                            "|AVIF Files (*.avif)|*.avif");
-}
-
-namespace {
-
-// Up to ten of them by name, then how many more.
-QString unnameablePicturesMessage(const QStringList& pictures)
-{
-    constexpr qsizetype kNamed = 10;
-    QString list = pictures.mid(0, kNamed).join(u'\n');
-    if (pictures.size() > kNamed)
-        list += QCoreApplication::translate("pictoreel::MainWindow", "\n... and %1 more").arg(pictures.size() - kNamed);
-    return QCoreApplication::translate("pictoreel::MainWindow", "%1 not added: %2. Rename or move %3, then add %3 again.\n\n%4")
-        .arg(pictures.size() == 1 ? QCoreApplication::translate("pictoreel::MainWindow", "This picture was") : QCoreApplication::translate("pictoreel::MainWindow", "These pictures were"),
-             unnameablePictureReasons(), pictures.size() == 1 ? QCoreApplication::translate("pictoreel::MainWindow", "it") : QCoreApplication::translate("pictoreel::MainWindow", "them"), list);
-}
-
-}  // namespace
-
-// ---- frame editing ------------------------------------------------------------------------------
-
-void MainWindow::AddFrames()
-{
-    addPictureRows(askForPictures(this, context_.dialogs(), imageFilesFilter(), context_.settingsFile()));
-}
-
-void MainWindow::addPictureRows(const QStringList& paths, const std::vector<int>& intervals, int before)
-{
-    // A picture the project could not name is told about and left out here, not when saving.
-    QStringList refused;
-    for (const QString& path : paths)
-        if (!projectCanName(path))
-            refused.append(path);
-    if (!refused.isEmpty())
-        context_.dialogs().inform(this, unnameablePicturesMessage(refused));
-    if (refused.size() == paths.size())
-        return;
-    const bool wasEmpty = frames_.isEmpty();
-    const int oldCount = frames_.rowCount();
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        if (!projectCanName(paths[i]))
-            continue;
-        NewFrameValues values = panel_->frameValues();
-        if (std::size_t(i) < intervals.size())
-            values.intervalText = QString::number(intervals[std::size_t(i)]);
-        if (!frames_.AddFrameEntry(paths[i], values).ok())
-            return;  // the frame values cannot make a row: the command ends, added rows stay
-    }
-    if (before >= 1 && before <= oldCount) {
-        // The highlight stays on its frame.
-        const int selected = frameList_->selectedRow();
-        std::vector<int> added(std::size_t(frames_.rowCount() - oldCount));
-        std::iota(added.begin(), added.end(), oldCount + 1);
-        frames_.moveRows(added, before);
-        if (selected >= before)
-            frameList_->selectRow(selected + int(added.size()));
-    }
-    frames_.RenumberFrames();
-    if (frameList_->selectedRow() == 0)
-        frameList_->selectRow(1);
-    ShowFrameProperties();
-    frameList_->setFocus();
-    if (wasEmpty) {
-        // The first picture's size, scaled down into the size boxes' range when it is larger.
-        const QSize size = frameSizeWithin({originalImage_.ImageWidth(), originalImage_.ImageHeight()}, panel_->largestFrameSide());
-        if (size.width() > 1)
-            panel_->setFrameWidth(size.width());
-        if (size.height() > 1)
-            panel_->setFrameHeight(size.height());
-        if (size.width() > 1 || size.height() > 1)
-            ShowFrameProperties();
-    }
-}
-
-void MainWindow::CheckAllFrames()
-{
-    tellWhenNoFrames();
-    frames_.SetAllChecked(true);
-}
-
-void MainWindow::UncheckAllFrames()
-{
-    tellWhenNoFrames();
-    frames_.SetAllChecked(false);
-}
-
-void MainWindow::ClearAllFrames()
-{
-    tellWhenNoFrames();
-    frames_.clear();
-}
-
-void MainWindow::tellWhenNoFrames()
-{
-    if (frames_.isEmpty())
-        context_.dialogs().inform(this, tr("No files in the list!"));
-}
-
-void MainWindow::RemoveCheckedFrames()
-{
-    tellWhenNoFrames();
-    frames_.removeCheckedRows();
-    frames_.RenumberFrames();
-    ShowFrameProperties();
-    frameList_->setFocus();
-}
-
-void MainWindow::MoveFrameUp()
-{
-    if (frames_.isEmpty()) {
-        context_.dialogs().inform(this, tr("There is no frames for moving, Please add frames first"));
-        return;
-    }
-    if (frameList_->selectedRows().size() > 1) {
-        moveSelectedFrames(-1);
-        return;
-    }
-    const int i = frameList_->selectedRow();
-    if (i == 0)
-        return;  // nothing highlighted: passed over
-    if (i < 2) {
-        context_.dialogs().inform(this, tr("The frame is already at the top."));
-        return;
-    }
-    SwapFrames(i - 1, i);
-}
-
-void MainWindow::MoveFrameDown()
-{
-    if (frames_.isEmpty()) {
-        context_.dialogs().inform(this, tr("There is no frames for moving, Please add frames first"));
-        return;
-    }
-    if (frameList_->selectedRows().size() > 1) {
-        moveSelectedFrames(+1);
-        return;
-    }
-    const int i = frameList_->selectedRow();
-    if (i == 0)
-        return;
-    if (i >= frames_.rowCount()) {
-        context_.dialogs().inform(this, tr("The frame is already at the bottom."));
-        return;
-    }
-    SwapFrames(i + 1, i);
-}
-
-void MainWindow::SwapFrames(int a, int b)
-{
-    frames_.SwapFrames(a, b);
-    frameList_->selectRow(a);
-    frameList_->setFocus();
-}
+// ---- the highlighted frame ----------------------------------------------------------------------
 
 void MainWindow::ShowFrameProperties()
 {
@@ -271,7 +110,7 @@ void MainWindow::chooseOutputFile()
                QStringLiteral("Animated GIF Files|*.gif|Animated WebP Files|*.webp|Animated PNG Files|*.png;*.apng"), {}});
     if (chosen) {
         panel_->setOutputFile(*chosen);
-        recordProjectStateLater();
+        undoCommands_->recordLater();
     }
 }
 

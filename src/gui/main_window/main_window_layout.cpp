@@ -4,6 +4,7 @@
 
 #include "core/production/transparent_share.h"
 #include "gui/main_window/animation_tab.h"
+#include "gui/main_window/frame_list_commands.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/main_window.h"
 #include "gui/main_window/make_commands.h"
@@ -171,7 +172,7 @@ void MainWindow::buildPanes()
     connect(frameList_, &FrameListView::rowClicked, this, [this] { ShowFrameProperties(); });
     // A click on another row would replace a refused value with that row's: the check comes first.
     frameList_->setPickCheck([this] { return panel_->settleRangeChecks(); });
-    connect(frameList_, &FrameListView::deleteRequested, this, [this] { deleteSelectedFrames(); });
+    connect(frameList_, &FrameListView::deleteRequested, this, [this] { frameListCommands_->deleteSelectedFrames(); });
 
     // The grip lies under the right pane except for the gap between the panes, where it is
     // taken with the west-east pointer; the grey bar shows only while it is dragged.

@@ -4,6 +4,12 @@
 #include "gui/main_window/main_window.h"
 
 #include "gui/widgets/button_toolbar.h"
+#include "gui/main_window/file_commands.h"
+#include "gui/main_window/frame_list_commands.h"
+#include "gui/main_window/make_commands.h"
+#include "gui/main_window/sequence_commands.h"
+#include "gui/main_window/undo_commands.h"
+#include "gui/player/player_window.h"
 #include "gui/main_window/property_panel.h"
 #include "gui/main_window/record_screen_command.h"
 #include "gui/main_window/thumbnail_toggle.h"
@@ -16,7 +22,7 @@ namespace pictoreel {
 
 namespace {
 
-using Command = void (MainWindow::*)();
+using Command = std::function<void()>;
 
 // An entry of a menu: its caption, shortcut and command; a null command makes a separator. The
 // entries are named by their place ("mnuFileSub7") unless they carry a name of their own, which
@@ -27,6 +33,24 @@ struct MenuEntry {
     Command command;
     const char* name = nullptr;
 };
+
+// A command of one of the window's command classes (all made before any entry can be triggered),
+// of its make commands (made on first use), or of the window's own.
+template <class Commands>
+Command commandOf(const std::unique_ptr<Commands>& commands, void (Commands::*command)())
+{
+    return [&commands, command] { ((*commands).*command)(); };
+}
+
+Command makeCommandOf(MainWindow* window, void (MakeCommands::*command)())
+{
+    return [window, command] { (window->makeCommands().*command)(); };
+}
+
+Command commandOf(MainWindow* window, void (MainWindow::*command)())
+{
+    return [window, command] { (window->*command)(); };
+}
 
 }  // namespace
 
@@ -57,48 +81,48 @@ void MainWindow::buildMenus()
     };
     const MenuEntry separator{"-", {}, nullptr};
     fileMenu_ = build("mnuFile", tr("&File"), true,
-                    {{QT_TR_NOOP("&New Project ..."), QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::StartNewProject},
-                     {QT_TR_NOOP("&Open Project ..."), QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::OpenProject},
+                    {{QT_TR_NOOP("&New Project ..."), QKeySequence(Qt::CTRL | Qt::Key_N), commandOf(fileCommands_, &FileCommands::StartNewProject)},
+                     {QT_TR_NOOP("&Open Project ..."), QKeySequence(Qt::CTRL | Qt::Key_O), commandOf(fileCommands_, &FileCommands::OpenProject)},
                      separator,
-                     {QT_TR_NOOP("Sa&ve Project"), QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::SaveProject},
-                     {QT_TR_NOOP("Sav&e Project As ..."), {}, &MainWindow::SaveProjectAs},
+                     {QT_TR_NOOP("Sa&ve Project"), QKeySequence(Qt::CTRL | Qt::Key_S), commandOf(fileCommands_, &FileCommands::SaveProject)},
+                     {QT_TR_NOOP("Sav&e Project As ..."), {}, commandOf(fileCommands_, &FileCommands::SaveProjectAs)},
                      separator,
-                     {QT_TR_NOOP("&Add Image Files ..."), QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::AddFrames},
-                     {QT_TR_NOOP("Add Video Frames ..."), {}, &MainWindow::AddVideoFrames, "mnuAddVideoFrames"},
-                     {QT_TR_NOOP("Import Animation Frames ..."), {}, &MainWindow::ImportAnimationFrames, "mnuImportAnimationFrames"},
+                     {QT_TR_NOOP("&Add Image Files ..."), QKeySequence(Qt::CTRL | Qt::Key_A), commandOf(frameListCommands_, &FrameListCommands::AddFrames)},
+                     {QT_TR_NOOP("Add Video Frames ..."), {}, commandOf(this, &MainWindow::AddVideoFrames), "mnuAddVideoFrames"},
+                     {QT_TR_NOOP("Import Animation Frames ..."), {}, commandOf(this, &MainWindow::ImportAnimationFrames), "mnuImportAnimationFrames"},
                      separator,
-                     {QT_TR_NOOP("&Make .gif..."), QKeySequence(Qt::CTRL | Qt::Key_F5), &MainWindow::MakeGif},
+                     {QT_TR_NOOP("&Make .gif..."), QKeySequence(Qt::CTRL | Qt::Key_F5), makeCommandOf(this, &MakeCommands::MakeGif)},
                      separator,
-                     {QT_TR_NOOP("Recent Project Files ..."), {}, &MainWindow::ShowHistoryList},
+                     {QT_TR_NOOP("Recent Project Files ..."), {}, commandOf(fileCommands_, &FileCommands::ShowHistoryList)},
                      separator,
-                     {QT_TR_NOOP("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::exitProgram}});
+                     {QT_TR_NOOP("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), commandOf(fileCommands_, &FileCommands::exitProgram)}});
     editMenu_ = build("mnuEdit", tr("&Edit"), true,
-                    {{QT_TR_NOOP("U&ndo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::undoChange, "mnuEditUndo"},
-                     {QT_TR_NOOP("R&edo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &MainWindow::redoChange, "mnuEditRedo"},
+                    {{QT_TR_NOOP("U&ndo"), QKeySequence(Qt::CTRL | Qt::Key_Z), commandOf(undoCommands_, &UndoCommands::undoChange), "mnuEditUndo"},
+                     {QT_TR_NOOP("R&edo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), commandOf(undoCommands_, &UndoCommands::redoChange), "mnuEditRedo"},
                      {"-", {}, nullptr, "mnuEditUndoSep"},
-                     {QT_TR_NOOP("&Check All Frames"), {}, &MainWindow::CheckAllFrames},
-                     {QT_TR_NOOP("&Uncheck All Frames"), {}, &MainWindow::UncheckAllFrames},
+                     {QT_TR_NOOP("&Check All Frames"), {}, commandOf(frameListCommands_, &FrameListCommands::CheckAllFrames)},
+                     {QT_TR_NOOP("&Uncheck All Frames"), {}, commandOf(frameListCommands_, &FrameListCommands::UncheckAllFrames)},
                      separator,
-                     {QT_TR_NOOP("&Remove Checked Frames"), {}, &MainWindow::RemoveCheckedFrames},
-                     {QT_TR_NOOP("Clear &All Frames"), {}, &MainWindow::ClearAllFrames},
+                     {QT_TR_NOOP("&Remove Checked Frames"), {}, commandOf(frameListCommands_, &FrameListCommands::RemoveCheckedFrames)},
+                     {QT_TR_NOOP("Clear &All Frames"), {}, commandOf(frameListCommands_, &FrameListCommands::ClearAllFrames)},
                      separator,
-                     {QT_TR_NOOP("Move Highlight Frame &Up"), {}, &MainWindow::MoveFrameUp},
-                     {QT_TR_NOOP("Move Highlight Frame &Down"), {}, &MainWindow::MoveFrameDown},
+                     {QT_TR_NOOP("Move Highlight Frame &Up"), {}, commandOf(frameListCommands_, &FrameListCommands::MoveFrameUp)},
+                     {QT_TR_NOOP("Move Highlight Frame &Down"), {}, commandOf(frameListCommands_, &FrameListCommands::MoveFrameDown)},
                      separator,
-                     {QT_TR_NOOP("Re&verse Frames"), {}, &MainWindow::ReverseFrames, "mnuEditReverse"},
-                     {QT_TR_NOOP("&Ping-Pong"), {}, &MainWindow::PingPongFrames, "mnuEditPingPong"},
-                     {QT_TR_NOOP("Mer&ge Repeated Frames"), {}, &MainWindow::MergeRepeatedFrames, "mnuEditMergeRepeated"},
-                     {QT_TR_NOOP("Set Delay from &Frame Rate ..."), {}, &MainWindow::SetDelayFromFrameRate, "mnuEditDelayFromFps"}});
+                     {QT_TR_NOOP("Re&verse Frames"), {}, commandOf(sequenceCommands_, &SequenceCommands::ReverseFrames), "mnuEditReverse"},
+                     {QT_TR_NOOP("&Ping-Pong"), {}, commandOf(sequenceCommands_, &SequenceCommands::PingPongFrames), "mnuEditPingPong"},
+                     {QT_TR_NOOP("Mer&ge Repeated Frames"), {}, commandOf(this, &MainWindow::MergeRepeatedFrames), "mnuEditMergeRepeated"},
+                     {QT_TR_NOOP("Set Delay from &Frame Rate ..."), {}, commandOf(sequenceCommands_, &SequenceCommands::SetDelayFromFrameRate), "mnuEditDelayFromFps"}});
     undoAction_ = editMenu_->findChild<QAction*>(QStringLiteral("mnuEditUndo"));
     redoAction_ = editMenu_->findChild<QAction*>(QStringLiteral("mnuEditRedo"));
     redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     addThumbnailToggle(editMenu_, *this);
     // The trims, the change of speed and the copy of the made GIF come after every older entry.
     editMenu_->addSeparator()->setObjectName(QStringLiteral("mnuEditTrimSep"));
-    for (const MenuEntry& entry : {MenuEntry{QT_TR_NOOP("Delete Frames &Before"), {}, &MainWindow::DeleteFramesBefore, "mnuEditDeleteBefore"},
-                                   MenuEntry{QT_TR_NOOP("De&lete Frames After"), {}, &MainWindow::DeleteFramesAfter, "mnuEditDeleteAfter"},
-                                   MenuEntry{QT_TR_NOOP("Change &Speed ..."), {}, &MainWindow::ChangeSpeed, "mnuEditChangeSpeed"},
-                                   MenuEntry{QT_TR_NOOP("Cop&y GIF"), {}, &MainWindow::CopyGif, "mnuEditCopyGif"}}) {
+    for (const MenuEntry& entry : {MenuEntry{QT_TR_NOOP("Delete Frames &Before"), {}, commandOf(sequenceCommands_, &SequenceCommands::DeleteFramesBefore), "mnuEditDeleteBefore"},
+                                   MenuEntry{QT_TR_NOOP("De&lete Frames After"), {}, commandOf(sequenceCommands_, &SequenceCommands::DeleteFramesAfter), "mnuEditDeleteAfter"},
+                                   MenuEntry{QT_TR_NOOP("Change &Speed ..."), {}, commandOf(sequenceCommands_, &SequenceCommands::ChangeSpeed), "mnuEditChangeSpeed"},
+                                   MenuEntry{QT_TR_NOOP("Cop&y GIF"), {}, commandOf(this, &MainWindow::CopyGif), "mnuEditCopyGif"}}) {
         QAction* action = editMenu_->addAction(tr(entry.caption));
         action->setObjectName(QLatin1String(entry.name));
         connect(action, &QAction::triggered, this, entry.command);
@@ -106,34 +130,34 @@ void MainWindow::buildMenus()
     }
     // The edits of the frames' picture and the captions drawn over them, after those.
     editMenu_->addSeparator()->setObjectName(QStringLiteral("mnuEditShapeSep"));
-    for (const MenuEntry& entry : {MenuEntry{QT_TR_NOOP("Captions ..."), {}, &MainWindow::EditCaptions, "mnuEditCaptions"},
-                                   MenuEntry{QT_TR_NOOP("Crop ..."), {}, &MainWindow::EditCrop, "mnuEditCrop"},
-                                   MenuEntry{QT_TR_NOOP("Rotate 90° Left"), {}, &MainWindow::RotateLeft, "mnuEditRotateLeft"},
-                                   MenuEntry{QT_TR_NOOP("Rotate 90° Right"), {}, &MainWindow::RotateRight, "mnuEditRotateRight"},
-                                   MenuEntry{QT_TR_NOOP("Rotate 180°"), {}, &MainWindow::Rotate180, "mnuEditRotate180"},
-                                   MenuEntry{QT_TR_NOOP("Flip Horizontal"), {}, &MainWindow::FlipHorizontal, "mnuEditFlipHorizontal"},
-                                   MenuEntry{QT_TR_NOOP("Flip Vertical"), {}, &MainWindow::FlipVertical, "mnuEditFlipVertical"}}) {
+    for (const MenuEntry& entry : {MenuEntry{QT_TR_NOOP("Captions ..."), {}, commandOf(this, &MainWindow::EditCaptions), "mnuEditCaptions"},
+                                   MenuEntry{QT_TR_NOOP("Crop ..."), {}, commandOf(this, &MainWindow::EditCrop), "mnuEditCrop"},
+                                   MenuEntry{QT_TR_NOOP("Rotate 90° Left"), {}, commandOf(this, &MainWindow::RotateLeft), "mnuEditRotateLeft"},
+                                   MenuEntry{QT_TR_NOOP("Rotate 90° Right"), {}, commandOf(this, &MainWindow::RotateRight), "mnuEditRotateRight"},
+                                   MenuEntry{QT_TR_NOOP("Rotate 180°"), {}, commandOf(this, &MainWindow::Rotate180), "mnuEditRotate180"},
+                                   MenuEntry{QT_TR_NOOP("Flip Horizontal"), {}, commandOf(this, &MainWindow::FlipHorizontal), "mnuEditFlipHorizontal"},
+                                   MenuEntry{QT_TR_NOOP("Flip Vertical"), {}, commandOf(this, &MainWindow::FlipVertical), "mnuEditFlipVertical"}}) {
         QAction* action = editMenu_->addAction(tr(entry.caption));
         action->setObjectName(QLatin1String(entry.name));
         connect(action, &QAction::triggered, this, entry.command);
     }
     toolsMenu_ = build("mnuTools", tr("&Tools"), false,
-                     {{QT_TR_NOOP("&Preview ..."), {}, &MainWindow::PreviewGif},
-                      {QT_TR_NOOP("&Animated GIF Player ..."), {}, &MainWindow::ShowPlayer},
-                      {QT_TR_NOOP("Animated GIF Frames &Extractor ..."), {}, &MainWindow::ShowExtractor},
-                      {QT_TR_NOOP("AVI to GIF Converter ..."), {}, &MainWindow::ShowAviToGif},
-                      {QT_TR_NOOP("GIF to AVI Converter ..."), {}, &MainWindow::ShowGifToAvi},
+                     {{QT_TR_NOOP("&Preview ..."), {}, makeCommandOf(this, &MakeCommands::PreviewGif)},
+                      {QT_TR_NOOP("&Animated GIF Player ..."), {}, makeCommandOf(this, &MakeCommands::ShowPlayer)},
+                      {QT_TR_NOOP("Animated GIF Frames &Extractor ..."), {}, commandOf(this, &MainWindow::ShowExtractor)},
+                      {QT_TR_NOOP("AVI to GIF Converter ..."), {}, commandOf(this, &MainWindow::ShowAviToGif)},
+                      {QT_TR_NOOP("GIF to AVI Converter ..."), {}, commandOf(this, &MainWindow::ShowGifToAvi)},
                       separator,
-                      {QT_TR_NOOP("&Options ..."), {}, &MainWindow::ShowOptions},
+                      {QT_TR_NOOP("&Options ..."), {}, commandOf(this, &MainWindow::ShowOptions)},
                       {"-", {}, nullptr, "mnuToolsRecordSep"},
-                      {QT_TR_NOOP("Record Screen ..."), {}, &MainWindow::RecordScreen, "mnuToolsRecordScreen"}});
+                      {QT_TR_NOOP("Record Screen ..."), {}, commandOf(this, &MainWindow::RecordScreen), "mnuToolsRecordScreen"}});
     explainRecordScreen(*toolsMenu_->findChild<QAction*>(QStringLiteral("mnuToolsRecordScreen")));
     helpMenu_ = build("mnuHelp", tr("&Help"), false,
-                    {{QT_TR_NOOP("&Contents ..."), QKeySequence(Qt::Key_F1), &MainWindow::ShowHelpContents},
+                    {{QT_TR_NOOP("&Contents ..."), QKeySequence(Qt::Key_F1), commandOf(this, &MainWindow::ShowHelpContents)},
                      separator,
-                     {QT_TR_NOOP("&Visit the Website"), {}, &MainWindow::VisitWebsite},
+                     {QT_TR_NOOP("&Visit the Website"), {}, commandOf(this, &MainWindow::VisitWebsite)},
                      separator,
-                     {QT_TR_NOOP("About Pictoreel ..."), {}, &MainWindow::ShowAbout}});
+                     {QT_TR_NOOP("About Pictoreel ..."), {}, commandOf(this, &MainWindow::ShowAbout)}});
 }
 
 void MainWindow::buildToolbar()
@@ -158,12 +182,18 @@ void MainWindow::buildToolbar()
     toolbar_ = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeightTwips));
     // Every button applies the Auto Size rule after its command.
     const std::pair<const char*, Command> commands[] = {
-        {"new", &MainWindow::StartNewProject}, {"open", &MainWindow::OpenProject},
-        {"save", &MainWindow::SaveProject},    {"add", &MainWindow::AddFrames},
-        {"del", &MainWindow::RemoveCheckedFrames}, {"up", &MainWindow::MoveFrameUp},
-        {"down", &MainWindow::MoveFrameDown},  {"preview", &MainWindow::PreviewGif},
-        {"make", &MainWindow::MakeGif},        {"play", &MainWindow::ShowPlayer},
-        {"options", &MainWindow::ShowOptions}, {"help", &MainWindow::ShowHelpContents},
+        {"new", commandOf(fileCommands_, &FileCommands::StartNewProject)},
+        {"open", commandOf(fileCommands_, &FileCommands::OpenProject)},
+        {"save", commandOf(fileCommands_, &FileCommands::SaveProject)},
+        {"add", commandOf(frameListCommands_, &FrameListCommands::AddFrames)},
+        {"del", commandOf(frameListCommands_, &FrameListCommands::RemoveCheckedFrames)},
+        {"up", commandOf(frameListCommands_, &FrameListCommands::MoveFrameUp)},
+        {"down", commandOf(frameListCommands_, &FrameListCommands::MoveFrameDown)},
+        {"preview", makeCommandOf(this, &MakeCommands::PreviewGif)},
+        {"make", makeCommandOf(this, &MakeCommands::MakeGif)},
+        {"play", makeCommandOf(this, &MakeCommands::ShowPlayer)},
+        {"options", commandOf(this, &MainWindow::ShowOptions)},
+        {"help", commandOf(this, &MainWindow::ShowHelpContents)},
     };
     for (const auto& [key, command] : commands) {
         QAction* button = toolbarButton(*toolbar_, key);

@@ -4,6 +4,7 @@
 
 #include "core/media/video_frames_export.h"
 #include "gui/app/app_context.h"
+#include "gui/main_window/frame_list_commands.h"
 #include "gui/main_window/main_window.h"
 #include "gui/recorder/recorder_window.h"
 #include "portal/recording_path.h"
@@ -40,7 +41,7 @@ void MainWindow::RecordScreen()
             paths.append(frame.path);
             delays.push_back(frame.delayCentiseconds);
         }
-        addPictureRows(paths, delays);
+        frameListCommands_->addPictureRows(paths, delays);
         applyAutoSizeRule();
     });
     showModal(recorder, runModal_);

@@ -1,182 +1,93 @@
-// The main window's edits of several frames at once: the Delete key, Up and Down with several
-// rows selected, and the Edit menu's Reverse, Ping-Pong, Merge Repeated Frames, Set Delay from
-// Frame Rate, Delete Frames Before and After, and Change Speed. Each edit is one call on the
-// frame list (sequence_edits.h).
-#include "gui/main_window/main_window.h"
+// The Edit menu's sequence edits (see sequence_commands.h).
+#include "gui/main_window/sequence_commands.h"
 
-#include "core/production/frame_cache.h"
-#include "core/production/frame_shaping.h"
-#include "core/project/crop_region.h"
-#include "core/project/orientation.h"
+#include "core/project/frame_list.h"
+#include "core/project/frame_values.h"
 #include "core/project/numbers.h"
 #include "core/project/sequence_edits.h"
+#include "gui/app/app_context.h"
 #include "gui/app/dialogs.h"
 #include "gui/dialogs/speed_dialog.h"
 #include "gui/main_window/frame_list_model.h"
-#include "gui/main_window/merge_repeated_command.h"
-#include "gui/main_window/property_panel.h"
 
-#include <QPushButton>
-#include <QThread>
+#include <QCoreApplication>
 
-#include <algorithm>
 #include <numeric>
 
 namespace pictoreel {
 
-std::vector<int> MainWindow::rowsToEdit() const { return rowsOrAll(frames_, frameList_->selectedRows()); }
-
-void MainWindow::showEditedFrames()
+void SequenceCommands::ReverseFrames()
 {
-    if (frameList_->selectedRow() == 0)
-        frameList_->selectRow(1);
-    ShowFrameProperties();
-    frameList_->setFocus();
+    tellWhenNoFrames(host_);
+    reverseFrames(*host_.frames, host_.list->selectedRows());
+    if (!host_.frames->isEmpty())
+        showEditedFrames(host_);
 }
 
-void MainWindow::deleteSelectedFrames()
+void SequenceCommands::PingPongFrames()
 {
-    const std::vector<int> rows = frameList_->selectedRows();
-    if (rows.empty())
+    tellWhenNoFrames(host_);
+    pingPongFrames(*host_.frames);
+}
+
+void SequenceCommands::SetDelayFromFrameRate()
+{
+    tellWhenNoFrames(host_);
+    if (host_.frames->isEmpty())
         return;
-    frames_.removeRows(rows);
-    frames_.RenumberFrames();
-    // The row after the first one removed takes its place, or the new last row.
-    frameList_->selectRow(std::min(rows.front(), frames_.rowCount()));
-    showEditedFrames();
-    applyAutoSizeRule();
-}
-
-void MainWindow::moveSelectedFrames(int step)
-{
-    const std::vector<int> rows = frameList_->selectedRows();
-    const int current = frameList_->selectedRow();
-    const std::vector<int> moved = shiftFrames(frames_, rows, step);
-    if (moved == rows) {
-        context_.dialogs().inform(this, step < 0 ? tr("The frame is already at the top.")
-                                                 : tr("The frame is already at the bottom."));
-        return;
-    }
-    // The highlight follows its frame.
-    const auto at = std::find(rows.begin(), rows.end(), current);
-    frameList_->selectRowSet(moved, at == rows.end() ? current : moved[std::size_t(at - rows.begin())]);
-    frameList_->setFocus();
-}
-
-void MainWindow::ReverseFrames()
-{
-    tellWhenNoFrames();
-    reverseFrames(frames_, frameList_->selectedRows());
-    if (!frames_.isEmpty())
-        showEditedFrames();
-}
-
-void MainWindow::PingPongFrames()
-{
-    tellWhenNoFrames();
-    pingPongFrames(frames_);
-}
-
-void MainWindow::MergeRepeatedFrames()
-{
-    tellWhenNoFrames();
-    if (frames_.rowCount() < 2 || isWorking())
-        return;
-    const auto [widthText, heightText] = panel_->frameSizeTexts();
-    const Result<FrameSize> size = frameSizeFromTexts(widthText, heightText);
-    if (!size) {
-        context_.dialogs().inform(this, size.error().message);
-        return;
-    }
-    std::vector<FrameConversion> conversions;
-    // Frames are compared as the make makes them: cropped, turned and with their captions.
-    const ProjectProperties project = panel_->projectProperties();
-    const FrameStyle style = frameStyleFor(project);
-    const std::optional<CropRegion> crop = cropRegionFromText(project.crop);
-    const Orientation orientation = orientationFromTexts(project.rotate, project.mirror);
-    for (int row = 1; row <= frames_.rowCount(); ++row)
-        conversions.push_back(frameConversionFor(frameValuesAt(frames_, row), size.value(), context_.tempFolder(), style,
-                                                 frameShapingFor(crop, orientation, project.captions, row)));
-    mergeCommand().start(std::move(conversions), std::max(1, QThread::idealThreadCount()));
-}
-
-MergeRepeatedCommand& MainWindow::mergeCommand()
-{
-    if (!mergeCommand_) {
-        MergeRepeatedCommand::Host host;
-        host.setRunning = [this](bool running) {
-            // The make's Cancel stops the merge: a screen reader says which.
-            cancelMakeButton_->setAccessibleName(running ? tr("Cancel the merge") : tr("Cancel the make"));
-            setMakeRunning(running);
-        };
-        host.pbPer = progressBar_;
-        host.frames = &frames_;
-        host.merged = [this] { showEditedFrames(); };
-        mergeCommand_ = new MergeRepeatedCommand(std::move(host), this);
-        connect(cancelMakeButton_, &QPushButton::clicked, mergeCommand_, &MergeRepeatedCommand::cancel);
-    }
-    return *mergeCommand_;
-}
-
-void MainWindow::SetDelayFromFrameRate()
-{
-    tellWhenNoFrames();
-    if (frames_.isEmpty())
-        return;
-    const std::optional<QString> answer = context_.dialogs().askText(
-        this, tr("Set Delay from Frame Rate"), tr("Frames per second:"), QStringLiteral("25"));
+    Dialogs& dialogs = host_.context->dialogs();
+    const std::optional<QString> answer =
+        dialogs.askText(host_.window, QCoreApplication::translate("pictoreel::MainWindow", "Set Delay from Frame Rate"),
+                        QCoreApplication::translate("pictoreel::MainWindow", "Frames per second:"), QStringLiteral("25"));
     if (!answer)
         return;
     const std::optional<double> fps = parseNumber(*answer);
     const std::optional<int> interval = fps ? intervalFromFps(*fps) : std::nullopt;
     if (!interval) {
-        context_.dialogs().inform(this, tr("The frame rate must be a number above 0."));
+        dialogs.inform(host_.window, QCoreApplication::translate("pictoreel::MainWindow", "The frame rate must be a number above 0."));
         return;
     }
-    setFrameIntervals(frames_, frameList_->selectedRows(), *interval);
-    showEditedFrames();
+    setFrameIntervals(*host_.frames, host_.list->selectedRows(), *interval);
+    showEditedFrames(host_);
 }
 
-void MainWindow::DeleteFramesBefore()
+void SequenceCommands::removeRows(int first, int count, int highlight)
 {
-    const int row = frameList_->selectedRow();
-    if (row <= 1)
-        return;
-    std::vector<int> rows(std::size_t(row - 1));
-    std::iota(rows.begin(), rows.end(), 1);
-    frames_.removeRows(rows);
-    frames_.RenumberFrames();
-    frameList_->selectRow(1);
-    showEditedFrames();
+    std::vector<int> rows(static_cast<std::size_t>(count));
+    std::iota(rows.begin(), rows.end(), first);
+    host_.frames->removeRows(rows);
+    host_.frames->RenumberFrames();
+    host_.list->selectRow(highlight);
+    showEditedFrames(host_);
 }
 
-void MainWindow::DeleteFramesAfter()
+void SequenceCommands::DeleteFramesBefore()
 {
-    const int row = frameList_->selectedRow();
-    if (row < 1 || row >= frames_.rowCount())
-        return;
-    std::vector<int> rows(std::size_t(frames_.rowCount() - row));
-    std::iota(rows.begin(), rows.end(), row + 1);
-    frames_.removeRows(rows);
-    frames_.RenumberFrames();
-    frameList_->selectRow(row);
-    showEditedFrames();
+    if (const int row = host_.list->selectedRow(); row > 1)
+        removeRows(1, row - 1, 1);
 }
 
-void MainWindow::ChangeSpeed()
+void SequenceCommands::DeleteFramesAfter()
 {
-    tellWhenNoFrames();
-    if (frames_.isEmpty())
+    const int row = host_.list->selectedRow();
+    if (row >= 1 && row < host_.frames->rowCount())
+        removeRows(row + 1, host_.frames->rowCount() - row, row);
+}
+
+void SequenceCommands::ChangeSpeed()
+{
+    tellWhenNoFrames(host_);
+    if (host_.frames->isEmpty())
         return;
     std::vector<int> intervals;
-    for (int row = 1; row <= frames_.rowCount(); ++row)
-        intervals.push_back(frameValuesAt(frames_, row).interval);
-    auto* dialog = new SpeedDialog(std::move(intervals), frameList_->selectedRows(), this);
-    connect(dialog, &QDialog::accepted, this, [this, dialog] {
-        changeSpeed(frames_, dialog->selectedRowsOnly() ? frameList_->selectedRows() : std::vector<int>{}, dialog->percent());
-        showEditedFrames();
+    for (int row = 1; row <= host_.frames->rowCount(); ++row)
+        intervals.push_back(frameValuesAt(*host_.frames, row).interval);
+    auto* dialog = new SpeedDialog(std::move(intervals), host_.list->selectedRows(), host_.window);
+    QObject::connect(dialog, &QDialog::accepted, host_.window, [this, dialog] {
+        changeSpeed(*host_.frames, dialog->selectedRowsOnly() ? host_.list->selectedRows() : std::vector<int>{}, dialog->percent());
+        showEditedFrames(host_);
     });
-    showModal(dialog, runModal_);
+    showModal(dialog, *host_.runModal);
 }
 
 }  // namespace pictoreel

@@ -101,7 +101,7 @@ void MainWindow::showUncroppedFrame()
 
 void MainWindow::EditCrop()
 {
-    tellWhenNoFrames();
+    tellWhenNoFrames(rowsHost());
     if (frames_.isEmpty() || isWorking() || cropDialog_)
         return;
     if (!originalImage_.hasImage()) {

@@ -1,109 +1,111 @@
-// The main window's undo and redo, and the modified mark of its title. Whatever changes the
-// project (a menu or toolbar command, a key, a drop, a drag, a value typed into the property panel)
-// is recorded once that command is over, as one state of the history; the check boxes of the
-// rows are carried along but are no change of their own, as the project file does not hold them.
-#include "gui/main_window/main_window.h"
+// The main window's undo and redo (see undo_commands.h).
+#include "gui/main_window/undo_commands.h"
 
+#include "core/project/frame_list.h"
 #include "core/project/project_file.h"
-#include "gui/app/dialogs.h"
 #include "gui/main_window/frame_list_model.h"
 #include "gui/main_window/property_panel.h"
 
 #include <QAction>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <utility>
 
 namespace pictoreel {
 
-void MainWindow::connectUndo()
+UndoCommands::UndoCommands(UndoHost host) : host_(std::move(host))
 {
-    connect(model_, &QAbstractItemModel::rowsInserted, this, &MainWindow::recordProjectStateLater);
-    connect(model_, &QAbstractItemModel::rowsRemoved, this, &MainWindow::recordProjectStateLater);
-    connect(model_, &QAbstractItemModel::rowsMoved, this, &MainWindow::recordProjectStateLater);
-    connect(model_, &QAbstractItemModel::dataChanged, this, &MainWindow::recordProjectStateLater);
-    connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::recordProjectStateLater);
-    connect(model_, &QAbstractItemModel::layoutChanged, this, &MainWindow::recordProjectStateLater);
+    QWidget* window = host_.window;
+    const auto later = [this] { recordLater(); };
+    QObject::connect(host_.model, &QAbstractItemModel::rowsInserted, window, later);
+    QObject::connect(host_.model, &QAbstractItemModel::rowsRemoved, window, later);
+    QObject::connect(host_.model, &QAbstractItemModel::rowsMoved, window, later);
+    QObject::connect(host_.model, &QAbstractItemModel::dataChanged, window, later);
+    QObject::connect(host_.model, &QAbstractItemModel::modelReset, window, later);
+    QObject::connect(host_.model, &QAbstractItemModel::layoutChanged, window, later);
     // The panel's values change through the user's edits and through Auto Size.
     for (const auto edited : {&PropertyPanel::projectPropertiesEdited, &PropertyPanel::frameStyleEdited,
                               &PropertyPanel::autoWidthClicked, &PropertyPanel::autoHeightClicked})
-        connect(panel_, edited, this, &MainWindow::recordProjectStateLater);
+        QObject::connect(host_.panel, edited, window, later);
 }
 
-ProjectState MainWindow::projectState() const { return {panel_->projectProperties(), frames_.rows()}; }
+ProjectState UndoCommands::projectState() const { return {host_.panel->projectProperties(), host_.frames->rows()}; }
 
-void MainWindow::recordProjectStateLater()
+void UndoCommands::recordLater()
 {
-    // One command makes many changes (a row at a time, then the size boxes): they are recorded
-    // together once control is back in the event loop.
     if (std::exchange(recordQueued_, true))
         return;
     QMetaObject::invokeMethod(
-        this, [this] {
+        host_.window, [this] {
             if (recordQueued_)
-                recordProjectState();
+                record();
         },
         Qt::QueuedConnection);
 }
 
-void MainWindow::recordProjectState()
+void UndoCommands::record()
 {
     recordQueued_ = false;
-    undoHistory_.record(projectState());
-    showUndoState();
+    history_.record(projectState());
+    showState();
 }
 
-void MainWindow::startUndoHistory()
+void UndoCommands::startHistory()
 {
     recordQueued_ = false;
-    undoHistory_.reset(projectState());
-    showUndoState();
+    history_.reset(projectState());
+    showState();
 }
 
-bool MainWindow::isProjectModified()
+void UndoCommands::markSaved()
 {
-    recordProjectState();
-    return undoHistory_.isModified();
+    record();
+    history_.markSaved();
+    showState();
 }
 
-void MainWindow::showUndoState()
+bool UndoCommands::isModified()
 {
-    undoAction_->setEnabled(undoHistory_.canUndo());
-    redoAction_->setEnabled(undoHistory_.canRedo());
-    const QString title = projectFile_.isEmpty() ? tr("New Project - Pictoreel") : projectWindowTitle(projectFile_);
-    setWindowTitle(undoHistory_.isModified() ? u'*' + title : title);
+    record();
+    return history_.isModified();
 }
 
-void MainWindow::undoChange() { stepUndoHistory(true); }
-
-void MainWindow::redoChange() { stepUndoHistory(false); }
-
-void MainWindow::stepUndoHistory(bool back)
+void UndoCommands::showState()
 {
-    if (isWorking())
+    host_.undoAction->setEnabled(history_.canUndo());
+    host_.redoAction->setEnabled(history_.canRedo());
+    const QString file = host_.projectFile();
+    const QString title =
+        file.isEmpty() ? QCoreApplication::translate("pictoreel::MainWindow", "New Project - Pictoreel") : projectWindowTitle(file);
+    host_.window->setWindowTitle(history_.isModified() ? u'*' + title : title);
+}
+
+void UndoCommands::stepHistory(bool back)
+{
+    if (host_.isWorking())
         return;
     // A change not yet recorded is the one to undo; after an undo, it ends the redo.
-    recordProjectState();
-    if (back ? undoHistory_.canUndo() : undoHistory_.canRedo())
-        showProjectState(back ? undoHistory_.undo() : undoHistory_.redo());
+    record();
+    if (back ? history_.canUndo() : history_.canRedo())
+        showProjectState(back ? history_.undo() : history_.redo());
 }
 
-void MainWindow::showProjectState(const ProjectState& state)
+void UndoCommands::showProjectState(const ProjectState& state)
 {
-    const int highlighted = frameList_->selectedRow();
-    panel_->setProjectProperties(state.properties);
-    restoreFrames(frames_, state.rows);
-    if (frames_.isEmpty()) {
-        panel_->clearFileFacts();
-        frameImage_.ClearImage();
-        originalImage_.ClearImage();
+    const int highlighted = host_.list->selectedRow();
+    host_.panel->setProjectProperties(state.properties);
+    restoreFrames(*host_.frames, state.rows);
+    if (host_.frames->isEmpty()) {
+        host_.panel->clearFileFacts();
+        host_.clearPictures();
     } else {
         // The highlight stays in its place, or goes to the last row when that place is gone.
-        frameList_->selectRow(std::clamp(highlighted, 1, frames_.rowCount()));
-        ShowFrameProperties();
+        host_.list->selectRow(std::clamp(highlighted, 1, host_.frames->rowCount()));
+        host_.showFrame();
     }
-    applyAutoSizeRule();
-    showUndoState();
+    host_.applyAutoSizeRule();
+    showState();
 }
 
 }  // namespace pictoreel

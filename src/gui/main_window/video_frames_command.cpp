@@ -1,6 +1,8 @@
 // File, "Add Video Frames ...": the frames of a video become rows of the project.
 #include "gui/main_window/main_window.h"
 
+#include "gui/main_window/frame_list_commands.h"
+
 #include "core/media/video_frames_export.h"
 #include "gui/app/dialogs.h"
 #include "gui/converters/avi_to_gif_window.h"
@@ -26,7 +28,7 @@ void MainWindow::addVideoFramesFrom(const QString& video)
             paths.append(frame.path);
             delays.push_back(frame.delayCentiseconds);
         }
-        addPictureRows(paths, delays);
+        frameListCommands_->addPictureRows(paths, delays);
         applyAutoSizeRule();
     });
     showModal(dialog, runModal_);

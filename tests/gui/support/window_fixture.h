@@ -52,8 +52,18 @@ protected:
         for (const QString& name : names)
             paths.append(makePicture(name, width, height));
         dialogs.answerFiles(paths);
-        window->AddFrames();  // what File, "&Add Image Files ..." runs
-        window->applyAutoSizeRule();
+        trigger(QStringLiteral("mnuFileSub7"));
+    }
+    // File, "&New Project ...", the old project not saved and no pictures added; the dialogs'
+    // record and the answers left stay as they were.
+    void newProject()
+    {
+        const std::size_t calls = dialogs.calls.size(), answers = dialogs.messageAnswers.size();
+        dialogs.messageAnswers.push_front(MessageAnswer::No);  // not asked for an unchanged project
+        dialogs.fileAnswers.push_front({});
+        trigger(QStringLiteral("mnuFileSub1"));
+        dialogs.messageAnswers.erase(dialogs.messageAnswers.begin(), dialogs.messageAnswers.end() - std::ptrdiff_t(answers));
+        dialogs.calls.resize(calls);
     }
 
     // What row `row` (1-based) shows, column by column, and whether it is checked.
