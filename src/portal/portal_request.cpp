@@ -18,13 +18,23 @@ const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
 namespace {
 
-// Catches the one answer of a request, then goes; also with its context, unanswered.
+// Catches the one answer of a request, then goes; also with its context, unanswered, and then
+// closes the request (org.freedesktop.portal.Request.Close: the desktop ends the dialog it shows).
 class ResponseCatcher final : public QObject {
     Q_OBJECT
 public:
     using Answered = std::function<void(const Result<QVariantMap>&)>;
-    ResponseCatcher(QObject* context, Answered answered, PortalCall call)
-        : QObject(context), context_(context), answered_(std::move(answered)), call_(std::move(call)) {}
+    ResponseCatcher(QObject* context, Answered answered, PortalCall call, QDBusConnection bus, QString path)
+        : QObject(context), context_(context), answered_(std::move(answered)), call_(std::move(call)), bus_(std::move(bus)),
+          path_(std::move(path)) {}
+    ~ResponseCatcher() override
+    {
+        if (!done_)
+            bus_.send(QDBusMessage::createMethodCall(kPortalService, path_, QStringLiteral("org.freedesktop.portal.Request"),
+                                                     QStringLiteral("Close")));
+    }
+    // Portals older than handle_token name the request otherwise.
+    void setPath(const QString& path) { path_ = path; }
 
     void finish(const Result<QVariantMap>& outcome)
     {
@@ -49,6 +59,8 @@ private:
     QPointer<QObject> context_;
     Answered answered_;
     PortalCall call_;
+    QDBusConnection bus_;
+    QString path_;
     bool done_ = false;
 };
 
@@ -74,12 +86,13 @@ void askPortal(QDBusConnection bus, PortalCall call, QObject* context, std::func
     QVariantMap options = call.arguments.takeLast().toMap();
     options.insert(QStringLiteral("handle_token"), token);
     call.arguments.append(options);
-    auto* catcher = new ResponseCatcher(context, std::move(answered), call);
+    const QString expected = requestPath(bus, token);
+    auto* catcher = new ResponseCatcher(context, std::move(answered), call, bus, expected);
     auto listen = [bus, catcher](const QString& path) mutable {
+        catcher->setPath(path);
         bus.connect(kPortalService, path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"), catcher,
                     SLOT(response(uint, QVariantMap)));
     };
-    const QString expected = requestPath(bus, token);
     listen(expected);  // before the call: the answer may come at once
     QDBusMessage message = QDBusMessage::createMethodCall(kPortalService, kPortalPath, call.interface, call.method);
     message.setArguments(call.arguments);
@@ -97,7 +110,7 @@ void askPortal(QDBusConnection bus, PortalCall call, QObject* context, std::func
     });
 }
 
-Result<QVariantMap> askPortalAndWait(const QDBusConnection& bus, PortalCall call, int timeoutMs)
+Result<QVariantMap> askPortalAndWait(const QDBusConnection& bus, PortalCall call, int timeoutMs, const std::function<bool()>& givenUp)
 {
     QEventLoop loop;
     auto outcome = std::make_shared<std::optional<Result<QVariantMap>>>();
@@ -109,6 +122,16 @@ Result<QVariantMap> askPortalAndWait(const QDBusConnection& bus, PortalCall call
     });
     if (timeoutMs >= 0)
         QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer asking;
+    if (givenUp) {
+        QObject::connect(&asking, &QTimer::timeout, &loop, [&] {
+            if (!*outcome && givenUp()) {
+                *outcome = makeError(ErrorCode::Cancelled, QStringLiteral("The %1 was no longer needed").arg(method));
+                loop.quit();
+            }
+        });
+        asking.start(100);
+    }
     if (!*outcome)
         loop.exec();
     if (!*outcome)

@@ -31,7 +31,10 @@ struct PortalCall {
 void askPortal(QDBusConnection bus, PortalCall call, QObject* context, std::function<void(const Result<QVariantMap>&)> answered);
 
 // The same, waited for in a local event loop: LibraryFailure as well for no answer within
-// `timeoutMs` (-1: no limit).
-Result<QVariantMap> askPortalAndWait(const QDBusConnection& bus, PortalCall call, int timeoutMs);
+// `timeoutMs` (-1: no limit); Cancelled as soon as `givenUp` (asked ten times a second) says the
+// answer is no longer wanted. A request left unanswered is closed, so the desktop takes its
+// dialog away.
+Result<QVariantMap> askPortalAndWait(const QDBusConnection& bus, PortalCall call, int timeoutMs,
+                                     const std::function<bool()>& givenUp = {});
 
 }  // namespace pictoreel

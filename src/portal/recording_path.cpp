@@ -69,7 +69,8 @@ Result<std::unique_ptr<FrameGrabber>> ChosenSource::open()
     return stoppableGrabber(std::move(grabber), [key = shortcut.get()] { return key->pressed(); }, shortcut);
 }
 
-Result<ChosenSource> chooseSessionSource(const CaptureTarget& target, bool drawPointer, const QDBusConnection& bus)
+Result<ChosenSource> chooseSessionSource(const CaptureTarget& target, bool drawPointer, const QDBusConnection& bus,
+                                         std::function<bool()> givenUp)
 {
     const Result<RecordingPath> path = recordingPath(bus);
     if (!path)
@@ -77,7 +78,7 @@ Result<ChosenSource> chooseSessionSource(const CaptureTarget& target, bool drawP
     if (path.value() == RecordingPath::X11)
         return ChosenSource(target, drawPointer, std::nullopt, bus);
     const PortalSource kind = target.kind == CaptureTarget::Kind::Window ? PortalSource::Window : PortalSource::Monitor;
-    Result<PortalStream> stream = ScreenCastPortal(bus).start(kind, drawPointer);
+    Result<PortalStream> stream = ScreenCastPortal(bus).start(kind, drawPointer, -1, std::move(givenUp));
     if (!stream)
         return stream.error();
     return ChosenSource(target, drawPointer, stream.value(), bus);

@@ -42,9 +42,11 @@ private:
 };
 
 // Asks the desktop what to record where it asks the user (the portal's dialog, for as long as
-// the user takes). Errors: those of recordingPath() and ScreenCastPortal::start().
+// the user takes, or until `givenUp` says the choice is no longer wanted). Errors: those of
+// recordingPath() and ScreenCastPortal::start().
 Result<ChosenSource> chooseSessionSource(const CaptureTarget& target, bool drawPointer,
-                                         const QDBusConnection& bus = QDBusConnection::sessionBus());
+                                         const QDBusConnection& bus = QDBusConnection::sessionBus(),
+                                         std::function<bool()> givenUp = {});
 
 // chooseSessionSource(), then open().
 Result<std::unique_ptr<FrameGrabber>> openSessionGrabber(const CaptureTarget& target, bool drawPointer);

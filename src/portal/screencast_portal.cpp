@@ -79,22 +79,25 @@ std::optional<QString> ScreenCastPortal::unavailable(PortalSource kind) const
     return std::nullopt;
 }
 
-Result<QVariantMap> ScreenCastPortal::request(const QString& method, QList<QVariant> arguments, int timeoutMs)
+Result<QVariantMap> ScreenCastPortal::request(const QString& method, QList<QVariant> arguments, int timeoutMs,
+                                              const std::function<bool()>& givenUp)
 {
     Result<QVariantMap> answer =
-        askPortalAndWait(bus_, {kScreenCast, method, std::move(arguments), QStringLiteral("screen-sharing portal")}, timeoutMs);
+        askPortalAndWait(bus_, {kScreenCast, method, std::move(arguments), QStringLiteral("screen-sharing portal")}, timeoutMs, givenUp);
+    if (!answer && givenUp && givenUp())
+        return answer;
     if (!answer && answer.error().code == ErrorCode::Cancelled)
         return makeError(ErrorCode::Cancelled, QStringLiteral("Sharing the screen was declined"));
     return answer;
 }
 
-Result<PortalStream> ScreenCastPortal::start(PortalSource kind, bool drawPointer, int timeoutMs)
+Result<PortalStream> ScreenCastPortal::start(PortalSource kind, bool drawPointer, int timeoutMs, std::function<bool()> givenUp)
 {
     if (const std::optional<QString> why = unavailable(kind))
         return makeError(ErrorCode::LibraryFailure, *why);
     const Result<QVariantMap> created =
         request(QStringLiteral("CreateSession"), {QVariantMap{{QStringLiteral("session_handle_token"), nextPortalToken()}}},
-                timeoutMs);
+                timeoutMs, givenUp);
     if (!created)
         return created.error();
     PortalStream stream;
@@ -110,9 +113,9 @@ Result<PortalStream> ScreenCastPortal::start(PortalSource kind, bool drawPointer
     const std::uint32_t cursor = drawPointer ? 2 : 1;  // embedded in the pictures, or hidden
     if (cursorModes & cursor)
         sources.insert(QStringLiteral("cursor_mode"), cursor);
-    if (const auto selected = request(QStringLiteral("SelectSources"), {QVariant::fromValue(session), sources}, timeoutMs); !selected)
+    if (const auto selected = request(QStringLiteral("SelectSources"), {QVariant::fromValue(session), sources}, timeoutMs, givenUp); !selected)
         return failed(selected.error());
-    const Result<QVariantMap> started = request(QStringLiteral("Start"), {QVariant::fromValue(session), QString(), QVariantMap()}, timeoutMs);
+    const Result<QVariantMap> started = request(QStringLiteral("Start"), {QVariant::fromValue(session), QString(), QVariantMap()}, timeoutMs, givenUp);
     if (!started)
         return failed(started.error());
     QList<PortalStreamEntry> entries;

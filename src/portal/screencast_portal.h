@@ -12,6 +12,7 @@
 #include <QDBusArgument>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 namespace pictoreel {
@@ -41,12 +42,14 @@ public:
     // Why sources of `kind` cannot be recorded through the portal on this bus, or nothing.
     std::optional<QString> unavailable(PortalSource kind) const;
     // The whole exchange. Errors: Cancelled when the user declined, LibraryFailure for a portal
-    // that refused or did not answer within `timeoutMs` of a step (-1: no limit).
-    Result<PortalStream> start(PortalSource kind, bool drawPointer, int timeoutMs = -1);
+    // that refused or did not answer within `timeoutMs` of a step (-1: no limit); Cancelled too
+    // once `givenUp` says the stream is no longer wanted (the desktop's dialog is then closed).
+    Result<PortalStream> start(PortalSource kind, bool drawPointer, int timeoutMs = -1, std::function<bool()> givenUp = {});
     void closeSession(const QString& session) const;
 
 private:
-    Result<QVariantMap> request(const QString& method, QList<QVariant> arguments, int timeoutMs);
+    Result<QVariantMap> request(const QString& method, QList<QVariant> arguments, int timeoutMs,
+                                const std::function<bool()>& givenUp);
     QVariant property(const char* name) const;
 
     QDBusConnection bus_;

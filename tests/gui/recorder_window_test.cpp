@@ -111,5 +111,27 @@ TEST_F(RecorderWindowTest, UnderWaylandTheCountdownWaitsUntilTheScreenIsChosen)
     qunsetenv("XDG_SESSION_TYPE");
 }
 
+// Closing the window while the desktop still asks what to share takes the desktop's dialog away.
+TEST_F(RecorderWindowTest, UnderWaylandClosingWhileTheDesktopAsksClosesItsDialog)
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        GTEST_SKIP() << "no session bus of the test's own (run it under dbus-run-session)";
+    FakePortal portal(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
+    if (!portal.serve())
+        GTEST_SKIP() << "a portal runs on this session bus";
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    portal.answers.startDelayMs = 60000;  // the user never answers
+    startWindow();
+    window->setWindowRunner([&](QDialog& w) {
+        QTimer::singleShot(300, &w, [&] { w.reject(); });
+        click(&w, "cmdRecordStart");
+    });
+    trigger("mnuToolsRecordScreen");
+    EXPECT_TRUE(dialogs.messages().empty());
+    EXPECT_TRUE(runEventsUntil([&] { return portal.calls().contains(QStringLiteral("Session.Close")); }));
+    EXPECT_TRUE(portal.calls().contains(QStringLiteral("Request.Close"))) << portal.calls().join(u' ').toStdString();
+    qunsetenv("XDG_SESSION_TYPE");
+}
+
 }  // namespace
 }  // namespace pictoreel::testing

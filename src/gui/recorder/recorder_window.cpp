@@ -236,7 +236,8 @@ void RecorderWindow::chooseSource()
     setStage(Stage::WaitingForChoice);
     if (portal_)
         statusLabel_->setText(tr("Waiting for the screen to be chosen ..."));
-    Result<ChosenSource> chosen = chooseSessionSource(*target, pointerCheck_->isChecked());
+    Result<ChosenSource> chosen = chooseSessionSource(*target, pointerCheck_->isChecked(), QDBusConnection::sessionBus(),
+                                                      [this] { return stage_ != Stage::WaitingForChoice; });
     if (stage_ != Stage::WaitingForChoice)  // given up meanwhile: the choice goes unused
         return;
     setStage(Stage::Choosing);
