@@ -31,8 +31,7 @@ bool showsSuiteFrame(const QImage& actual, const QString& name)
     return true;
 }
 
-// The file menu's entries, by their object names.
-constexpr auto kOpen = "mnuFileSub1", kSaveFrame = "mnuFileSub3", kSaveChecked = "mnuFileSub4", kCheckAll = "mnuFileSub6";
+constexpr auto kOpen = "mnuFileSub1", kSaveFrame = "mnuFileSub3", kSaveChecked = "mnuFileSub4", kCheckAll = "mnuFileSub6";  // File menu
 
 QImage shownFrame(const ImagingComponent& component)
 {
@@ -76,9 +75,8 @@ protected:
             child<QPushButton>(&dialog, "OKButton")->click();
         };
     }
-    // Runs the menu entry of this object name and, when it started work on the worker, waits
-    // until it has told its end. Meanwhile the menu and the toolbar are out of reach and the
-    // command does nothing.
+    // Runs a menu entry and, when it started work on the worker, waits until it has told its end.
+    // Meanwhile the menu and the toolbar are out of reach and the command does nothing.
     void run(const QString& command)
     {
         QSignalSpy finished(window.data(), &ExtractorWindow::workFinished);
