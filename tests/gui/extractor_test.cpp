@@ -31,8 +31,6 @@ bool showsSuiteFrame(const QImage& actual, const QString& name)
     return true;
 }
 
-constexpr auto kOpen = "mnuFileSub1", kSaveFrame = "mnuFileSub3", kSaveChecked = "mnuFileSub4", kCheckAll = "mnuFileSub6";  // File menu
-
 QImage shownFrame(const ImagingComponent& component)
 {
     const RgbaImage& p = component.image();
@@ -63,7 +61,7 @@ protected:
     void open(const QString& gif)
     {
         dialogs.answerFile(gif);
-        run(kOpen);
+        run("Toolbar1_open");
         dialogs.clear();
     }
     // The dialog answered with OK after the format and the file or folder box were filled in.
@@ -75,8 +73,8 @@ protected:
             child<QPushButton>(&dialog, "OKButton")->click();
         };
     }
-    // Runs a menu entry and, when it started work on the worker, waits until it has told its end.
-    // Meanwhile the menu and the toolbar are out of reach and the command does nothing.
+    // Runs a toolbar button or menu entry and, when it started work on the worker, waits until
+    // it has told its end. Meanwhile the menu and the toolbar are out of reach and it does nothing.
     void run(const QString& command)
     {
         QSignalSpy finished(window.data(), &ExtractorWindow::workFinished);
@@ -123,13 +121,13 @@ TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationAndSavesTheCurrentFr
     list()->setCurrentRow(2);  // selecting by program shows the frame too
     EXPECT_TRUE(showsSuiteFrame(shownFrame(window->frameImage()), "animated_loop-2"));
     dialogs.answerCancel();  // cancelling the open dialog leaves everything as it was
-    trigger(kOpen);
+    trigger("mnuFileSub1");
     EXPECT_TRUE(list()->count() == 4 && list()->currentRow() == 2 && player.isPlaying());
     // The current frame is saved under the name as typed, no extension added, in each format.
     const std::tuple<int, const char*, QByteArray> cases[] = {{kFormatGif, "x", "GIF8"}, {kFormatBmp, "frame.gif", "BM"}, {kFormatJpeg, "x.jpeg.bmp", "\xFF\xD8\xFF"}};
     for (const auto& [format, name, magic] : cases) {
         answerOk(format, out(QLatin1String(name)));
-        run(kSaveFrame);
+        run("Toolbar1_save");
         EXPECT_TRUE(readFile(out(QLatin1String(name))).startsWith(magic)) << name;
         EXPECT_TRUE(format == kFormatJpeg || showsSuiteFrame(QImage(out(QLatin1String(name)), nullptr), "animated_loop-2")) << name;
     }
@@ -150,7 +148,7 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
     ASSERT_GT(count, 1);
     trigger("Toolbar1_checkall");
     answerOk(kFormatBmp, dir.filePath("out"));  // typed without the separator at its end
-    run(kSaveChecked);
+    run("Toolbar1_saveall");
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
     for (int k = 0; k < count; ++k)
         EXPECT_TRUE(showsSuiteFrame(QImage(out(QStringLiteral("Frame_%1.bmp").arg(k))), QStringLiteral("%1-%2").arg(name).arg(k))) << k;
@@ -167,7 +165,7 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
         list()->item(k)->setCheckState(Qt::Checked);
     answerOk(kFormatGif, out());
     progress.clear();
-    run(kSaveChecked);
+    run("Toolbar1_saveall");
     EXPECT_EQ(progress, std::vector<int>({50, 100, 0}));
     EXPECT_EQ(QDir(out()).entryList({"*.gif"}, QDir::Files), QStringList({"Frame_2.gif", "Frame_5.gif"}));
     EXPECT_EQ(QImage(out("Frame_5.gif")).pixel(3, 3), flatColour(5).rgb());
@@ -180,7 +178,7 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
         dialogs.clear();
         dialogs.messageAnswers = {answer};
         answerOk(kFormatGif, out());
-        run(kSaveChecked);
+        run("Toolbar1_saveall");
         const QString question = QStringLiteral("2 of the files are already in %1 (Frame_2.gif, Frame_5.gif). Replace them?")
                                      .arg(QDir::toNativeSeparators(out()));
         EXPECT_EQ(dialogs.messageTexts(), answer == MessageAnswer::No ? QStringList{question} : QStringList({question, "Save finished"}));
@@ -198,12 +196,12 @@ TEST_F(ExtractorTest, AStripBeyondThePictureLimitsIsSavedWholeOrRefusedUpFront)
     EXPECT_EQ(window->frameImage().ImageWidth(), 65535);
     trigger("Toolbar1_checkall");
     answerOk(kFormatGif, out());
-    run(kSaveChecked);
+    run("Toolbar1_saveall");
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
     EXPECT_EQ(decodeGifFile(out("Frame_0.gif")).value().frames.at(0).image.pixel(65534, 0)[1], flatColour(0).green());
     dialogs.clear();
     answerOk(kFormatJpeg, out("strip.jpg"));
-    run(kSaveFrame);
+    run("Toolbar1_save");
     EXPECT_TRUE(dialogs.messageTexts().value(0).contains("cannot be saved as JPEG")) << dialogs.messageTexts().join("").toStdString();
     EXPECT_TRUE(!QFile::exists(out("strip.jpg")) && tempFiles().isEmpty());
 }
@@ -214,7 +212,7 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     ASSERT_TRUE(QFile::copy(flatGif(3), source));
     const QByteArray bytes = readFile(source);
     open(source);
-    trigger(kSaveChecked);  // nothing checked: a message and no dialog
+    trigger("Toolbar1_saveall");  // nothing checked: a message and no dialog
     EXPECT_EQ(dialogsShown, 0);
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Please check the frames that you want to save first!"});
 
@@ -223,13 +221,13 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     list()->item(1)->setCheckState(Qt::Checked);
     dialogs.clear();
     answerDialog = [](SaveFramesDialog& d) { child<QPushButton>(&d, "CancelButton")->click(); };
-    trigger(kSaveFrame);
-    trigger(kSaveChecked);
+    trigger("Toolbar1_save");
+    trigger("Toolbar1_saveall");
     EXPECT_TRUE(window->saveFramesRequest().Cancelled && dialogs.calls.empty() && !window->isWorking());
     answerOk(kFormatGif, source);
-    trigger(kSaveFrame);
+    trigger("Toolbar1_save");
     answerOk(kFormatGif, out());
-    trigger(kSaveChecked);
+    trigger("Toolbar1_saveall");
     const QString refused = box(source + " is the animated GIF the frames come from; it is not written over. Please choose another file or folder.");
     EXPECT_EQ(dialogs.boxes(), QStringList({refused, refused}));
     EXPECT_EQ(readFile(source), bytes);
@@ -239,14 +237,14 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
 TEST_F(ExtractorTest, AMissingFolderIsMadeAndAFailedWriteEndsTheCommandWithTheErrorNumberAndDescription)
 {
     open(flatGif(3));
-    trigger(kCheckAll);
+    trigger("Toolbar1_checkall");
     answerOk(kFormatBmp, dir.filePath("new/folder"));
-    run(kSaveChecked);
+    run("Toolbar1_saveall");
     EXPECT_EQ(QDir(dir.filePath("new/folder")).entryList(QDir::Files).size(), 3);
     dialogs.clear();
     writeFile(dir.filePath("file"));  // a file where the folder would go: it cannot be made
     answerOk(kFormatBmp, dir.filePath("file/folder"));
-    run(kSaveChecked);
+    run("Toolbar1_saveall");
     ASSERT_EQ(dialogs.messages().size(), 1u);  // no "Save finished"; the bar keeps its last state
     const QString text = dialogs.messages()[0].text;
     EXPECT_EQ(dialogs.boxes(), QStringList{box(text, MessageIcon::None)});
@@ -260,7 +258,7 @@ TEST_F(ExtractorTest, ClosingTheWindowWhileFramesAreSavedStopsWithTheFilesWritte
     open(flatGif(60, 300));
     trigger("Toolbar1_checkall");
     answerOk(kFormatBmp, out());
-    trigger(kSaveChecked);
+    trigger("Toolbar1_saveall");
     ASSERT_TRUE(window->isWorking());
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(dialogs.calls.empty() && tempFiles().isEmpty());
@@ -273,7 +271,7 @@ TEST_F(ExtractorTest, ClosingTheWindowWhileFramesAreSavedStopsWithTheFilesWritte
 TEST_F(ExtractorTest, ClosingTheWindowWhileAGifIsReadDropsItInSilence)
 {
     dialogs.answerFile(flatGif(3));
-    trigger(kOpen);
+    trigger("Toolbar1_open");
     ASSERT_TRUE(window->isWorking() && window->close());
     EXPECT_TRUE(list()->count() == 0 && dialogs.calls.size() == 1 && !part<GifView>("PlayGif1")->component().hasGif());
 }
