@@ -167,7 +167,7 @@ bool tourExtractor(const QString& out, const QString& sampleFolder)
     extractor->show();
     bool ok = shoot(out, QStringLiteral("20-extractor-empty"));
 
-    extractor->OpenAnimatedGif();
+    part<QAction>(*extractor, "mnuFileSub1")->trigger();  // File, "&Open ..."
     while (extractor->isWorking())  // the GIF is read on the extractor's worker
         settle(20);
     part<QListWidget>(*extractor, "List1")->item(1)->setCheckState(Qt::Checked);
@@ -177,7 +177,7 @@ bool tourExtractor(const QString& out, const QString& sampleFolder)
     part<QTabWidget>(*extractor, "SSTab1")->setCurrentIndex(1);
     ok &= shoot(out, QStringLiteral("22-extractor-preview"));
     part<QTabWidget>(*extractor, "SSTab1")->setCurrentIndex(0);
-    extractor->PopupFileMenu(extractor->mapToGlobal(QPoint(60, 140)));
+    part<QMenu>(*extractor, "mnuFile")->popup(extractor->mapToGlobal(QPoint(60, 140)));  // as the context menu
     ok &= shoot(out, QStringLiteral("23-extractor-context-menu"));
     part<QMenu>(*extractor, "mnuFile")->hide();
 

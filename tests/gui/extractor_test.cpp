@@ -31,7 +31,7 @@ bool showsSuiteFrame(const QImage& actual, const QString& name)
     return true;
 }
 
-QImage shownFrame(ImagingComponent& component)
+QImage shownFrame(const ImagingComponent& component)
 {
     const RgbaImage& p = component.image();
     return QImage(p.pixels.data(), p.width, p.height, p.width * 4, QImage::Format_RGBA8888).copy();
@@ -61,7 +61,7 @@ protected:
     void open(const QString& gif)
     {
         dialogs.answerFile(gif);
-        run(&ExtractorWindow::OpenAnimatedGif);
+        run("Toolbar1_open");
         dialogs.clear();
     }
     // The dialog answered with OK after the format and the file or folder box were filled in.
@@ -73,16 +73,16 @@ protected:
             child<QPushButton>(&dialog, "OKButton")->click();
         };
     }
-    // Runs a command and, when it started work on the worker, waits until it has told its end.
-    // Meanwhile the menu and the toolbar are out of reach and the command does nothing.
-    void run(void (ExtractorWindow::*command)())
+    // Runs a toolbar button or menu entry and, when it started work on the worker, waits until
+    // it has told its end. Meanwhile the menu and the toolbar are out of reach and it does nothing.
+    void run(const QString& command)
     {
         QSignalSpy finished(window.data(), &ExtractorWindow::workFinished);
-        (window->*command)();
+        trigger(command);
         if (!window->isWorking())
             return;
         const int shown = dialogsShown;
-        (window->*command)();  // an open fails the test at its unanswered file dialog
+        trigger(command);  // an open fails the test at its unanswered file dialog
         EXPECT_TRUE(dialogsShown == shown && !window->menuBar()->isEnabled() && !part("Toolbar1")->isEnabled());
         ASSERT_TRUE(finished.wait(60000));
     }
@@ -108,7 +108,7 @@ TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationAndSavesTheCurrentFr
     open(suiteGif("animated_loop"));
     ASSERT_EQ(list()->count(), 4);
     EXPECT_TRUE(list()->item(3)->text() == "Frame 3" && list()->item(0)->checkState() == Qt::Unchecked && list()->currentRow() == 0);
-    EXPECT_TRUE(showsSuiteFrame(shownFrame(window->wpdlx1), "animated_loop-0") && tempFiles().isEmpty());  // the BMP went right after
+    EXPECT_TRUE(showsSuiteFrame(shownFrame(window->frameImage()), "animated_loop-0") && tempFiles().isEmpty());  // the BMP went right after
     EXPECT_TRUE(!bar()->isVisibleTo(window) && progress == std::vector<int>({25, 50, 75, 100, 0}));
     EXPECT_EQ(enabledCommands(), QStringLiteral("11"));
     auto* preview = part<GifView>("PlayGif1");  // played on the dialog grey, looping as the GIF says
@@ -119,7 +119,7 @@ TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationAndSavesTheCurrentFr
     EXPECT_TRUE(player.isPlaying() && player.currentFrameIndex() == 1);  // past the last frame
 
     list()->setCurrentRow(2);  // selecting by program shows the frame too
-    EXPECT_TRUE(showsSuiteFrame(shownFrame(window->wpdlx1), "animated_loop-2"));
+    EXPECT_TRUE(showsSuiteFrame(shownFrame(window->frameImage()), "animated_loop-2"));
     dialogs.answerCancel();  // cancelling the open dialog leaves everything as it was
     trigger("mnuFileSub1");
     EXPECT_TRUE(list()->count() == 4 && list()->currentRow() == 2 && player.isPlaying());
@@ -127,7 +127,7 @@ TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationAndSavesTheCurrentFr
     const std::tuple<int, const char*, QByteArray> cases[] = {{kFormatGif, "x", "GIF8"}, {kFormatBmp, "frame.gif", "BM"}, {kFormatJpeg, "x.jpeg.bmp", "\xFF\xD8\xFF"}};
     for (const auto& [format, name, magic] : cases) {
         answerOk(format, out(QLatin1String(name)));
-        run(&ExtractorWindow::SaveCurrentFrame);
+        run("Toolbar1_save");
         EXPECT_TRUE(readFile(out(QLatin1String(name))).startsWith(magic)) << name;
         EXPECT_TRUE(format == kFormatJpeg || showsSuiteFrame(QImage(out(QLatin1String(name)), nullptr), "animated_loop-2")) << name;
     }
@@ -135,7 +135,7 @@ TEST_F(ExtractorTest, OpeningListsTheFramesPlaysTheAnimationAndSavesTheCurrentFr
 
     writeFile(dir.filePath("bad.gif"), "GIF89a but nothing else");  // a GIF the player cannot read
     open(dir.filePath("bad.gif"));
-    EXPECT_TRUE(list()->count() == 0 && enabledCommands() == "00" && window->wpdlx1.image().pixels.empty());
+    EXPECT_TRUE(list()->count() == 0 && enabledCommands() == "00" && window->frameImage().image().pixels.empty());
 }
 
 // Every checked frame is saved as a viewer shows it, disposal and transparency included, by the
@@ -148,7 +148,7 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
     ASSERT_GT(count, 1);
     trigger("Toolbar1_checkall");
     answerOk(kFormatBmp, dir.filePath("out"));  // typed without the separator at its end
-    run(&ExtractorWindow::SaveCheckedFrames);
+    run("Toolbar1_saveall");
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
     for (int k = 0; k < count; ++k)
         EXPECT_TRUE(showsSuiteFrame(QImage(out(QStringLiteral("Frame_%1.bmp").arg(k))), QStringLiteral("%1-%2").arg(name).arg(k))) << k;
@@ -165,7 +165,7 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
         list()->item(k)->setCheckState(Qt::Checked);
     answerOk(kFormatGif, out());
     progress.clear();
-    run(&ExtractorWindow::SaveCheckedFrames);
+    run("Toolbar1_saveall");
     EXPECT_EQ(progress, std::vector<int>({50, 100, 0}));
     EXPECT_EQ(QDir(out()).entryList({"*.gif"}, QDir::Files), QStringList({"Frame_2.gif", "Frame_5.gif"}));
     EXPECT_EQ(QImage(out("Frame_5.gif")).pixel(3, 3), flatColour(5).rgb());
@@ -178,7 +178,7 @@ TEST_F(ExtractorTest, CheckedFramesGoToTheFolderAsShownWithProgressAndAClosingMe
         dialogs.clear();
         dialogs.messageAnswers = {answer};
         answerOk(kFormatGif, out());
-        run(&ExtractorWindow::SaveCheckedFrames);
+        run("Toolbar1_saveall");
         const QString question = QStringLiteral("2 of the files are already in %1 (Frame_2.gif, Frame_5.gif). Replace them?")
                                      .arg(QDir::toNativeSeparators(out()));
         EXPECT_EQ(dialogs.messageTexts(), answer == MessageAnswer::No ? QStringList{question} : QStringList({question, "Save finished"}));
@@ -193,15 +193,15 @@ TEST_F(ExtractorTest, AStripBeyondThePictureLimitsIsSavedWholeOrRefusedUpFront)
 {
     open(writeFlatGif(dir.filePath("wide.gif"), {65535, 1}, {10}));
     ASSERT_EQ(list()->count(), 1);
-    EXPECT_EQ(window->wpdlx1.ImageWidth(), 65535);
+    EXPECT_EQ(window->frameImage().ImageWidth(), 65535);
     trigger("Toolbar1_checkall");
     answerOk(kFormatGif, out());
-    run(&ExtractorWindow::SaveCheckedFrames);
+    run("Toolbar1_saveall");
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Save finished"});
     EXPECT_EQ(decodeGifFile(out("Frame_0.gif")).value().frames.at(0).image.pixel(65534, 0)[1], flatColour(0).green());
     dialogs.clear();
     answerOk(kFormatJpeg, out("strip.jpg"));
-    run(&ExtractorWindow::SaveCurrentFrame);
+    run("Toolbar1_save");
     EXPECT_TRUE(dialogs.messageTexts().value(0).contains("cannot be saved as JPEG")) << dialogs.messageTexts().join("").toStdString();
     EXPECT_TRUE(!QFile::exists(out("strip.jpg")) && tempFiles().isEmpty());
 }
@@ -212,7 +212,7 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     ASSERT_TRUE(QFile::copy(flatGif(3), source));
     const QByteArray bytes = readFile(source);
     open(source);
-    window->SaveCheckedFrames();  // nothing checked: a message and no dialog
+    trigger("Toolbar1_saveall");  // nothing checked: a message and no dialog
     EXPECT_EQ(dialogsShown, 0);
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"Please check the frames that you want to save first!"});
 
@@ -221,13 +221,13 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
     list()->item(1)->setCheckState(Qt::Checked);
     dialogs.clear();
     answerDialog = [](SaveFramesDialog& d) { child<QPushButton>(&d, "CancelButton")->click(); };
-    window->SaveCurrentFrame();
-    window->SaveCheckedFrames();
+    trigger("Toolbar1_save");
+    trigger("Toolbar1_saveall");
     EXPECT_TRUE(window->saveFramesRequest().Cancelled && dialogs.calls.empty() && !window->isWorking());
     answerOk(kFormatGif, source);
-    window->SaveCurrentFrame();
+    trigger("Toolbar1_save");
     answerOk(kFormatGif, out());
-    window->SaveCheckedFrames();
+    trigger("Toolbar1_saveall");
     const QString refused = box(source + " is the animated GIF the frames come from; it is not written over. Please choose another file or folder.");
     EXPECT_EQ(dialogs.boxes(), QStringList({refused, refused}));
     EXPECT_EQ(readFile(source), bytes);
@@ -237,14 +237,14 @@ TEST_F(ExtractorTest, RefusalsAndCancelsWriteNothing)
 TEST_F(ExtractorTest, AMissingFolderIsMadeAndAFailedWriteEndsTheCommandWithTheErrorNumberAndDescription)
 {
     open(flatGif(3));
-    window->SetAllChecked(true);
+    trigger("Toolbar1_checkall");
     answerOk(kFormatBmp, dir.filePath("new/folder"));
-    run(&ExtractorWindow::SaveCheckedFrames);
+    run("Toolbar1_saveall");
     EXPECT_EQ(QDir(dir.filePath("new/folder")).entryList(QDir::Files).size(), 3);
     dialogs.clear();
     writeFile(dir.filePath("file"));  // a file where the folder would go: it cannot be made
     answerOk(kFormatBmp, dir.filePath("file/folder"));
-    run(&ExtractorWindow::SaveCheckedFrames);
+    run("Toolbar1_saveall");
     ASSERT_EQ(dialogs.messages().size(), 1u);  // no "Save finished"; the bar keeps its last state
     const QString text = dialogs.messages()[0].text;
     EXPECT_EQ(dialogs.boxes(), QStringList{box(text, MessageIcon::None)});
@@ -258,7 +258,7 @@ TEST_F(ExtractorTest, ClosingTheWindowWhileFramesAreSavedStopsWithTheFilesWritte
     open(flatGif(60, 300));
     trigger("Toolbar1_checkall");
     answerOk(kFormatBmp, out());
-    window->SaveCheckedFrames();
+    trigger("Toolbar1_saveall");
     ASSERT_TRUE(window->isWorking());
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(dialogs.calls.empty() && tempFiles().isEmpty());
@@ -271,7 +271,7 @@ TEST_F(ExtractorTest, ClosingTheWindowWhileFramesAreSavedStopsWithTheFilesWritte
 TEST_F(ExtractorTest, ClosingTheWindowWhileAGifIsReadDropsItInSilence)
 {
     dialogs.answerFile(flatGif(3));
-    window->OpenAnimatedGif();
+    trigger("Toolbar1_open");
     ASSERT_TRUE(window->isWorking() && window->close());
     EXPECT_TRUE(list()->count() == 0 && dialogs.calls.size() == 1 && !part<GifView>("PlayGif1")->component().hasGif());
 }

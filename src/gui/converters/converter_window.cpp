@@ -67,38 +67,38 @@ ConverterWindow::ConverterWindow(const ConverterTexts& texts, Dialogs& dialogs, 
     setAccessibleName(windowTitle());
     applyCompactFont(this);
 
-    Frame1 = makeFileGroup(this, "Frame1", texts.sourceGroup, 240);
-    Frame2 = makeFileGroup(this, "Frame2", texts.targetGroup, 1320);
-    QGroupBox* aviGroup = texts.aviToGif ? Frame1 : Frame2;
-    QGroupBox* gifGroup = texts.aviToGif ? Frame2 : Frame1;
-    txtAVI = makeFileBox(aviGroup, "txtAVI", tr("AVI file"));
-    txtGIF = makeFileBox(gifGroup, "txtGIF", tr("GIF file"));
+    QGroupBox* sourceGroup = makeFileGroup(this, "Frame1", texts.sourceGroup, 240);
+    QGroupBox* targetGroup = makeFileGroup(this, "Frame2", texts.targetGroup, 1320);
+    QGroupBox* aviGroup = texts.aviToGif ? sourceGroup : targetGroup;
+    QGroupBox* gifGroup = texts.aviToGif ? targetGroup : sourceGroup;
+    aviBox_ = makeFileBox(aviGroup, "txtAVI", tr("AVI file"));
+    gifBox_ = makeFileBox(gifGroup, "txtGIF", tr("GIF file"));
     const QRect dots = twipsRect(5040, 360, 405, 315);
-    cmdAVI = makeButton(aviGroup, "cmdAVI", QStringLiteral("..."), dots, tr("Choose the AVI file"));
-    cmdGIF = makeButton(gifGroup, "cmdGIF", QStringLiteral("..."), dots, tr("Choose the GIF file"));
+    aviButton_ = makeButton(aviGroup, "cmdAVI", QStringLiteral("..."), dots, tr("Choose the AVI file"));
+    gifButton_ = makeButton(gifGroup, "cmdGIF", QStringLiteral("..."), dots, tr("Choose the GIF file"));
 
-    pbPer = new QProgressBar(this);
-    pbPer->setObjectName(QStringLiteral("pbPer"));
-    pbPer->setAccessibleName(tr("Progress"));
-    pbPer->setRange(0, 100);
-    pbPer->setTextVisible(false);
-    pbPer->setGeometry(twipsRect(240, 2430, 3015, 315));
-    pbPer->hide();
-    cmdConvert = makeButton(this, "cmdConvert", tr("&Convert"), twipsRect(3360, 2400, 1215, 375),
-                            tr("Convert"));
-    cmdClose = makeButton(this, "cmdClose", tr("Close"), twipsRect(4680, 2400, 1215, 375),
-                          tr("Close"));
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("pbPer"));
+    progressBar_->setAccessibleName(tr("Progress"));
+    progressBar_->setRange(0, 100);
+    progressBar_->setTextVisible(false);
+    progressBar_->setGeometry(twipsRect(240, 2430, 3015, 315));
+    progressBar_->hide();
+    convertButton_ = makeButton(this, "cmdConvert", tr("&Convert"), twipsRect(3360, 2400, 1215, 375),
+                                tr("Convert"));
+    closeButton_ = makeButton(this, "cmdClose", tr("Close"), twipsRect(4680, 2400, 1215, 375),
+                              tr("Close"));
 
-    setTabOrder(sourceBox(), texts.aviToGif ? cmdAVI : cmdGIF);
-    setTabOrder(texts.aviToGif ? cmdAVI : cmdGIF, targetBox());
-    setTabOrder(targetBox(), texts.aviToGif ? cmdGIF : cmdAVI);
-    setTabOrder(texts.aviToGif ? cmdGIF : cmdAVI, cmdConvert);
-    setTabOrder(cmdConvert, cmdClose);
+    setTabOrder(sourceBox(), texts.aviToGif ? aviButton_ : gifButton_);
+    setTabOrder(texts.aviToGif ? aviButton_ : gifButton_, targetBox());
+    setTabOrder(targetBox(), texts.aviToGif ? gifButton_ : aviButton_);
+    setTabOrder(texts.aviToGif ? gifButton_ : aviButton_, convertButton_);
+    setTabOrder(convertButton_, closeButton_);
 
-    connect(cmdAVI, &QPushButton::clicked, this, &ConverterWindow::chooseAviFile);
-    connect(cmdGIF, &QPushButton::clicked, this, &ConverterWindow::chooseGifFile);
-    connect(cmdConvert, &QPushButton::clicked, this, &ConverterWindow::convert);
-    connect(cmdClose, &QPushButton::clicked, this, &ConverterWindow::closeWindow);
+    connect(aviButton_, &QPushButton::clicked, this, &ConverterWindow::chooseAviFile);
+    connect(gifButton_, &QPushButton::clicked, this, &ConverterWindow::chooseGifFile);
+    connect(convertButton_, &QPushButton::clicked, this, &ConverterWindow::convert);
+    connect(closeButton_, &QPushButton::clicked, this, &ConverterWindow::closeWindow);
 
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(texts.clientHeightTwips));
 }
@@ -167,7 +167,7 @@ void ConverterWindow::convert()
     constexpr std::int32_t kVideoBackground = 0xFFFFFF;
     auto status = std::make_shared<Status>();
     auto note = std::make_shared<QString>();
-    auto work = [job = &job_, status, note, toGif = texts_.aviToGif, avi = txtAVI->text(), gif = txtGIF->text()] {
+    auto work = [job = &job_, status, note, toGif = texts_.aviToGif, avi = aviBox_->text(), gif = gifBox_->text()] {
         ConversionLimits limits;
         limits.stopRequested = [job] { return job->stopRequested(); };
         const auto progress = [job](int percent) {
@@ -214,11 +214,11 @@ void ConverterWindow::closeWindow() { reject(); }
 
 void ConverterWindow::showConversionProgress(int percent)
 {
-    pbPer->setValue(std::clamp(percent, 0, 100));
+    progressBar_->setValue(std::clamp(percent, 0, 100));
     if (percent < 100) {
-        pbPer->show();
-        cmdConvert->setEnabled(false);
-        cmdClose->setEnabled(false);
+        progressBar_->show();
+        convertButton_->setEnabled(false);
+        closeButton_->setEnabled(false);
         return;
     }
     endConversion();
@@ -232,9 +232,9 @@ void ConverterWindow::showConversionProgress(int percent)
 
 void ConverterWindow::endConversion()
 {
-    pbPer->hide();
-    cmdConvert->setEnabled(true);
-    cmdClose->setEnabled(true);
+    progressBar_->hide();
+    convertButton_->setEnabled(true);
+    closeButton_->setEnabled(true);
 }
 
 void ConverterWindow::reject()

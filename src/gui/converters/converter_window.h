@@ -11,7 +11,6 @@
 
 #include <QDialog>
 
-class QGroupBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -28,8 +27,8 @@ struct ConverterTexts {
     bool aviToGif = true;
     const char* objectName = "";
     const char* caption = "";
-    const char* sourceGroup = "";  // Frame1
-    const char* targetGroup = "";  // Frame2
+    const char* sourceGroup = "";  // the caption of `Frame1`
+    const char* targetGroup = "";  // the caption of `Frame2`
     const char* sourceFilter = "";
     const char* targetFilter = "";
     const char* sourceExtension = "";  // the proposal replaces this ending...
@@ -73,19 +72,17 @@ private:
     // Ready for the next conversion: the bar hidden, the buttons enabled.
     void endConversion();
     void conversionDone(const Status& status);
-    QLineEdit* sourceBox() const { return texts_.aviToGif ? txtAVI : txtGIF; }
-    QLineEdit* targetBox() const { return texts_.aviToGif ? txtGIF : txtAVI; }
+    QLineEdit* sourceBox() const { return texts_.aviToGif ? aviBox_ : gifBox_; }
+    QLineEdit* targetBox() const { return texts_.aviToGif ? gifBox_ : aviBox_; }
 
-    // ---- the controls, by their names -------------------------------------------------------
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLineEdit* txtAVI = nullptr;
-    QLineEdit* txtGIF = nullptr;
-    QPushButton* cmdAVI = nullptr;
-    QPushButton* cmdGIF = nullptr;
-    QProgressBar* pbPer = nullptr;
-    QPushButton* cmdConvert = nullptr;
-    QPushButton* cmdClose = nullptr;
+    // ---- the controls, with their object names ----------------------------------------------
+    QLineEdit* aviBox_ = nullptr;  // txtAVI
+    QLineEdit* gifBox_ = nullptr;  // txtGIF
+    QPushButton* aviButton_ = nullptr;  // cmdAVI
+    QPushButton* gifButton_ = nullptr;  // cmdGIF
+    QProgressBar* progressBar_ = nullptr;  // pbPer
+    QPushButton* convertButton_ = nullptr;  // cmdConvert
+    QPushButton* closeButton_ = nullptr;  // cmdClose
 
     ConverterTexts texts_;
     Dialogs& dialogs_;

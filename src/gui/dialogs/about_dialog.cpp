@@ -15,7 +15,7 @@ namespace pictoreel {
 
 namespace {
 
-// The window's places, in twips; the controls stand inside Frame1.
+// The window's places, in twips; the controls stand inside the sunken frame `Frame1`.
 constexpr int kClientWidth = 6840;
 constexpr int kClientHeight = 2160;
 constexpr int kFrameLeft = 120;
@@ -53,45 +53,45 @@ AboutDialog::AboutDialog(const QString& logoFile, Shell& shell, QWidget* parent)
     applyCompactFont(this);
     setMouseTracking(true);
 
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Frame1->setGeometry(twipsRect(kFrameLeft, kFrameTop, kClientWidth - 2 * kFrameLeft, kClientHeight - 2 * kFrameTop));
-    Frame1->setMouseTracking(true);
+    frame_ = new QFrame(this);
+    frame_->setObjectName(QStringLiteral("Frame1"));
+    frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame_->setGeometry(twipsRect(kFrameLeft, kFrameTop, kClientWidth - 2 * kFrameLeft, kClientHeight - 2 * kFrameTop));
+    frame_->setMouseTracking(true);
 
-    PlayGif1 = new GifView(Frame1);
-    PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
-    PlayGif1->setAccessibleName(tr("Logo"));
-    PlayGif1->move(twipsToPixels(120), twipsToPixels(240));
+    logo_ = new GifView(frame_);
+    logo_->setObjectName(QStringLiteral("PlayGif1"));
+    logo_->setAccessibleName(tr("Logo"));
+    logo_->move(twipsToPixels(120), twipsToPixels(240));
 
-    Label4 = makeLabel(Frame1, "Label4", tr("How Beautiful :)"), 720, 1440);
-    lblName = makeLabel(Frame1, "lblName", QString(), 2520, 360);
-    lblVer = makeLabel(Frame1, "lblVer", QString(), 4800, 360);
-    Label1 = makeLabel(Frame1, "Label1", tr("Website"), 2520, 840);
-    lblWeb = makeLabel(Frame1, "lblWeb", QString(), 3360, 840);
-    Label3 = makeLabel(Frame1, "Label3", tr("Support"), 2520, 1200);
-    lblSupp = makeLabel(Frame1, "lblSupp", QString(), 3360, 1200);
-    QFont title = lblName->font();
+    makeLabel(frame_, "Label4", tr("How Beautiful :)"), 720, 1440);
+    nameLabel_ = makeLabel(frame_, "lblName", QString(), 2520, 360);
+    versionLabel_ = makeLabel(frame_, "lblVer", QString(), 4800, 360);
+    makeLabel(frame_, "Label1", tr("Website"), 2520, 840);
+    websiteLink_ = makeLabel(frame_, "lblWeb", QString(), 3360, 840);
+    makeLabel(frame_, "Label3", tr("Support"), 2520, 1200);
+    supportLink_ = makeLabel(frame_, "lblSupp", QString(), 3360, 1200);
+    QFont title = nameLabel_->font();
     title.setBold(true);
     title.setPointSizeF(title.pointSizeF() * 1.5);
-    lblName->setFont(title);
-    lblVer->setFont(title);
+    nameLabel_->setFont(title);
+    versionLabel_->setFont(title);
 
     // Loading: the logo first, then the captions, then the links' pointer.
     loadLogo(logoFile);
-    const std::pair<QLabel*, QString> captions[] = {{lblName, QLatin1String(kProgramName)},
-                                                    {lblVer, QLatin1String(kProgramVersion)},
-                                                    {lblWeb, QLatin1String(kWebsiteAddress)},
-                                                    {lblSupp, QLatin1String(kSupportAddress)}};
+    const std::pair<QLabel*, QString> captions[] = {{nameLabel_, QLatin1String(kProgramName)},
+                                                    {versionLabel_, QLatin1String(kProgramVersion)},
+                                                    {websiteLink_, QLatin1String(kWebsiteAddress)},
+                                                    {supportLink_, QLatin1String(kSupportAddress)}};
     for (const auto& [label, text] : captions) {
         label->setText(text);
         label->adjustSize();
     }
-    for (QLabel* link : {lblWeb, lblSupp}) {
+    for (QLabel* link : {websiteLink_, supportLink_}) {
         makeLink(link);
         link->installEventFilter(this);
     }
-    Frame1->installEventFilter(this);
+    frame_->installEventFilter(this);
 
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     HighlightLink(nullptr);
@@ -99,20 +99,20 @@ AboutDialog::AboutDialog(const QString& logoFile, Shell& shell, QWidget* parent)
 
 void AboutDialog::loadLogo(const QString& logoFile)
 {
-    PlayGif1->component().BackColor(kLogoBackColor);
-    PlayGif1->setTransparencyShown(false);  // the logo lies on the window's own colour
-    if (!PlayGif1->LoadGif(logoFile)) {
-        PlayGif1->hide();  // no logo: the box shows without it
+    logo_->component().BackColor(kLogoBackColor);
+    logo_->setTransparencyShown(false);  // the logo lies on the window's own colour
+    if (!logo_->LoadGif(logoFile)) {
+        logo_->hide();  // no logo: the box shows without it
         return;
     }
-    PlayGif1->LoopPlayback(true);
-    PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());
-    PlayGif1->Play();
+    logo_->LoopPlayback(true);
+    logo_->resize(logo_->GifWidth(), logo_->GifHeight());
+    logo_->Play();
 }
 
 void AboutDialog::HighlightLink(QLabel* link)
 {
-    for (QLabel* label : {lblWeb, lblSupp}) {
+    for (QLabel* label : {websiteLink_, supportLink_}) {
         QFont face = label->font();
         face.setUnderline(label == link);
         label->setFont(face);
@@ -126,9 +126,9 @@ void AboutDialog::writeToSupport() { (void)shell_.open(QStringLiteral("mailto:")
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
 {
     const auto type = event->type();
-    if (watched == lblWeb || watched == lblSupp) {
+    if (watched == websiteLink_ || watched == supportLink_) {
         auto* link = static_cast<QLabel*>(watched);
-        const auto follow = [this, link] { link == lblWeb ? visitWebsite() : writeToSupport(); };
+        const auto follow = [this, link] { link == websiteLink_ ? visitWebsite() : writeToSupport(); };
         const auto followKey = [](QEvent* e) {
             const int key = static_cast<QKeyEvent*>(e)->key();
             return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
@@ -146,7 +146,7 @@ bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
                    && link->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
             follow();
         }
-    } else if (watched == Frame1 && (type == QEvent::MouseMove || type == QEvent::Enter)) {
+    } else if (watched == frame_ && (type == QEvent::MouseMove || type == QEvent::Enter)) {
         HighlightLink(nullptr);
     }
     return QDialog::eventFilter(watched, event);

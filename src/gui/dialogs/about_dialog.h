@@ -30,21 +30,18 @@ protected:
 
 private:
     void loadLogo(const QString& logoFile);
-    // Underlines `link` (lblWeb or lblSupp) and no other; nullptr underlines none.
+    // Underlines `link` (the website or the support address) and no other; nullptr underlines none.
     void HighlightLink(QLabel* link);
     void visitWebsite();
     void writeToSupport();
 
-    // ---- the controls, by their names -------------------------------------------------------
-    QFrame* Frame1 = nullptr;
-    GifView* PlayGif1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* lblName = nullptr;
-    QLabel* lblVer = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* lblWeb = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* lblSupp = nullptr;
+    // ---- the controls, with their object names ----------------------------------------------
+    QFrame* frame_ = nullptr;  // Frame1
+    GifView* logo_ = nullptr;  // PlayGif1
+    QLabel* nameLabel_ = nullptr;  // lblName
+    QLabel* versionLabel_ = nullptr;  // lblVer
+    QLabel* websiteLink_ = nullptr;  // lblWeb
+    QLabel* supportLink_ = nullptr;  // lblSupp
 
     Shell& shell_;
 };

@@ -28,21 +28,21 @@ AnimationFramesDialog::AnimationFramesDialog(Dialogs& dialogs, const QString& an
     name->setObjectName(QStringLiteral("lblAnimation"));
     name->setAccessibleName(name->text());
     layout->addWidget(name);
-    pbPer = new QProgressBar;
-    pbPer->setObjectName(QStringLiteral("pbPer"));
-    pbPer->setAccessibleName(tr("Progress"));
-    pbPer->setRange(0, 100);
-    pbPer->setTextVisible(false);
-    layout->addWidget(pbPer);
-    CancelButton = new QPushButton(tr("Cancel"));
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setAccessibleName(CancelButton->text());
+    progressBar_ = new QProgressBar;
+    progressBar_->setObjectName(QStringLiteral("pbPer"));
+    progressBar_->setAccessibleName(tr("Progress"));
+    progressBar_->setRange(0, 100);
+    progressBar_->setTextVisible(false);
+    layout->addWidget(progressBar_);
+    cancelButton_ = new QPushButton(tr("Cancel"));
+    cancelButton_->setObjectName(QStringLiteral("CancelButton"));
+    cancelButton_->setAccessibleName(cancelButton_->text());
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(CancelButton);
+    buttons->addWidget(cancelButton_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    connect(CancelButton, &QPushButton::clicked, this, &AnimationFramesDialog::reject);
+    connect(cancelButton_, &QPushButton::clicked, this, &AnimationFramesDialog::reject);
 }
 
 void AnimationFramesDialog::showEvent(QShowEvent* event)
@@ -69,7 +69,7 @@ void AnimationFramesDialog::extract()
             *outcome = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
         }
     };
-    job_.start(std::move(work), [this](int percent) { pbPer->setValue(percent); }, [this, outcome] { extractionDone(*outcome); });
+    job_.start(std::move(work), [this](int percent) { progressBar_->setValue(percent); }, [this, outcome] { extractionDone(*outcome); });
 }
 
 void AnimationFramesDialog::extractionDone(const Result<ImportedAnimation>& outcome)

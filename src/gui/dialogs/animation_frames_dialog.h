@@ -25,8 +25,6 @@ public:
 
     const ImportedAnimation& animation() const { return imported_; }
     bool isExtracting() const { return job_.isRunning(); }
-    // Starts the extraction (showing the dialog does too).
-    void extract();
 
     // Cancel, Escape or the close box: stops the extraction and waits for it.
     void reject() override;
@@ -35,10 +33,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Starts the extraction, once: showing the dialog does.
+    void extract();
     void extractionDone(const Result<ImportedAnimation>& outcome);
 
-    QProgressBar* pbPer = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QProgressBar* progressBar_ = nullptr;  // pbPer
+    QPushButton* cancelButton_ = nullptr;  // CancelButton
 
     Dialogs& dialogs_;
     QString animation_;

@@ -87,13 +87,13 @@ CaptionsDialog::CaptionsDialog(Dialogs& dialogs, CaptionLayers layers, int frame
     buildList();
     buildEditor();
     auto* listColumn = new QVBoxLayout;
-    listColumn->addWidget(lstCaptions);
+    listColumn->addWidget(layerList_);
     auto* listButtons = new QHBoxLayout;
-    for (QPushButton* b : {cmdAddCaption, cmdRemoveCaption, cmdCaptionUp, cmdCaptionDown})
+    for (QPushButton* b : {addButton_, removeButton_, upButton_, downButton_})
         listButtons->addWidget(b);
     listColumn->addLayout(listButtons);
     columns->addLayout(listColumn);
-    columns->addWidget(fraCaption, 1);
+    columns->addWidget(layerEditor_, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     named(buttons->button(QDialogButtonBox::Ok), "OKButton", tr("OK"));
     named(buttons->button(QDialogButtonBox::Cancel), "CancelButton", tr("Cancel"));
@@ -105,92 +105,92 @@ CaptionsDialog::CaptionsDialog(Dialogs& dialogs, CaptionLayers layers, int frame
 
 void CaptionsDialog::buildList()
 {
-    lstCaptions = named(new QListWidget, "lstCaptions", tr("Captions"));
-    lstCaptions->setMaximumWidth(180);
-    cmdAddCaption = button("cmdAddCaption", tr("&Add"));
-    cmdRemoveCaption = button("cmdRemoveCaption", tr("&Remove"));
-    cmdCaptionUp = button("cmdCaptionUp", tr("&Up"));
-    cmdCaptionDown = button("cmdCaptionDown", tr("Do&wn"));
-    connect(lstCaptions, &QListWidget::currentRowChanged, this, [this] { showLayer(); });
-    connect(cmdAddCaption, &QPushButton::clicked, this, &CaptionsDialog::addLayer);
-    connect(cmdRemoveCaption, &QPushButton::clicked, this, &CaptionsDialog::removeLayer);
-    connect(cmdCaptionUp, &QPushButton::clicked, this, [this] { moveLayer(-1); });
-    connect(cmdCaptionDown, &QPushButton::clicked, this, [this] { moveLayer(+1); });
+    layerList_ = named(new QListWidget, "lstCaptions", tr("Captions"));
+    layerList_->setMaximumWidth(180);
+    addButton_ = button("cmdAddCaption", tr("&Add"));
+    removeButton_ = button("cmdRemoveCaption", tr("&Remove"));
+    upButton_ = button("cmdCaptionUp", tr("&Up"));
+    downButton_ = button("cmdCaptionDown", tr("Do&wn"));
+    connect(layerList_, &QListWidget::currentRowChanged, this, [this] { showLayer(); });
+    connect(addButton_, &QPushButton::clicked, this, &CaptionsDialog::addLayer);
+    connect(removeButton_, &QPushButton::clicked, this, &CaptionsDialog::removeLayer);
+    connect(upButton_, &QPushButton::clicked, this, [this] { moveLayer(-1); });
+    connect(downButton_, &QPushButton::clicked, this, [this] { moveLayer(+1); });
 }
 
 void CaptionsDialog::buildEditor()
 {
-    fraCaption = named(new QWidget, "fraCaption", tr("Caption"));
-    auto* form = new QFormLayout(fraCaption);
-    txtCaptionText = named(new QPlainTextEdit, "txtCaptionText", tr("Text"));
-    txtCaptionText->setFixedHeight(60);
-    form->addRow(tr("&Text:"), txtCaptionText);
-    cboCaptionFont = named(new QFontComboBox, "cboCaptionFont", tr("Font"));
-    form->addRow(tr("&Font:"), cboCaptionFont);
-    txtCaptionSize = spinBox("txtCaptionSize", tr("Size"), 1, kCaptionMaxSize);
-    chkCaptionBold = named(new QCheckBox(tr("&Bold")), "chkCaptionBold", tr("Bold"));
-    chkCaptionItalic = named(new QCheckBox(tr("&Italic")), "chkCaptionItalic", tr("Italic"));
+    layerEditor_ = named(new QWidget, "fraCaption", tr("Caption"));
+    auto* form = new QFormLayout(layerEditor_);
+    textBox_ = named(new QPlainTextEdit, "txtCaptionText", tr("Text"));
+    textBox_->setFixedHeight(60);
+    form->addRow(tr("&Text:"), textBox_);
+    fontBox_ = named(new QFontComboBox, "cboCaptionFont", tr("Font"));
+    form->addRow(tr("&Font:"), fontBox_);
+    sizeBox_ = spinBox("txtCaptionSize", tr("Size"), 1, kCaptionMaxSize);
+    boldCheck_ = named(new QCheckBox(tr("&Bold")), "chkCaptionBold", tr("Bold"));
+    italicCheck_ = named(new QCheckBox(tr("&Italic")), "chkCaptionItalic", tr("Italic"));
     auto* sizeRow = new QHBoxLayout;
-    sizeRow->addWidget(txtCaptionSize);
-    sizeRow->addWidget(chkCaptionBold);
-    sizeRow->addWidget(chkCaptionItalic);
+    sizeRow->addWidget(sizeBox_);
+    sizeRow->addWidget(boldCheck_);
+    sizeRow->addWidget(italicCheck_);
     form->addRow(tr("Size:"), sizeRow);
-    cmdCaptionColour = button("cmdCaptionColour", tr("Colour"));
-    form->addRow(tr("Colour:"), cmdCaptionColour);
-    cmdCaptionOutlineColour = button("cmdCaptionOutlineColour", tr("Outline colour"));
-    txtCaptionOutline = spinBox("txtCaptionOutline", tr("Outline width"), 0, kCaptionMaxOutlineWidth);
+    colourButton_ = button("cmdCaptionColour", tr("Colour"));
+    form->addRow(tr("Colour:"), colourButton_);
+    outlineColourButton_ = button("cmdCaptionOutlineColour", tr("Outline colour"));
+    outlineBox_ = spinBox("txtCaptionOutline", tr("Outline width"), 0, kCaptionMaxOutlineWidth);
     auto* outlineRow = new QHBoxLayout;
-    outlineRow->addWidget(cmdCaptionOutlineColour);
-    outlineRow->addWidget(txtCaptionOutline);
+    outlineRow->addWidget(outlineColourButton_);
+    outlineRow->addWidget(outlineBox_);
     form->addRow(tr("Outline:"), outlineRow);
-    chkCaptionBox = named(new QCheckBox(tr("Bo&x behind the text")), "chkCaptionBox", tr("Box behind the text"));
-    cmdCaptionBoxColour = button("cmdCaptionBoxColour", tr("Box colour"));
+    backdropCheck_ = named(new QCheckBox(tr("Bo&x behind the text")), "chkCaptionBox", tr("Box behind the text"));
+    backdropColourButton_ = button("cmdCaptionBoxColour", tr("Box colour"));
     auto* boxRow = new QHBoxLayout;
-    boxRow->addWidget(chkCaptionBox);
-    boxRow->addWidget(cmdCaptionBoxColour);
+    boxRow->addWidget(backdropCheck_);
+    boxRow->addWidget(backdropColourButton_);
     form->addRow(boxRow);
-    cboCaptionPosition = named(new QComboBox, "cboCaptionPosition", tr("Position"));
+    positionBox_ = named(new QComboBox, "cboCaptionPosition", tr("Position"));
     for (const char* place : kPlaces)
-        cboCaptionPosition->addItem(tr(place));
-    form->addRow(tr("&Position:"), cboCaptionPosition);
-    txtCaptionMargin = spinBox("txtCaptionMargin", tr("Margin"), 0, kCaptionMaxMargin);
-    form->addRow(tr("&Margin:"), txtCaptionMargin);
-    txtCaptionX = spinBox("txtCaptionX", tr("X"), -kCaptionMaxMargin, kCaptionMaxMargin);
-    txtCaptionY = spinBox("txtCaptionY", tr("Y"), -kCaptionMaxMargin, kCaptionMaxMargin);
+        positionBox_->addItem(tr(place));
+    form->addRow(tr("&Position:"), positionBox_);
+    marginBox_ = spinBox("txtCaptionMargin", tr("Margin"), 0, kCaptionMaxMargin);
+    form->addRow(tr("&Margin:"), marginBox_);
+    xBox_ = spinBox("txtCaptionX", tr("X"), -kCaptionMaxMargin, kCaptionMaxMargin);
+    yBox_ = spinBox("txtCaptionY", tr("Y"), -kCaptionMaxMargin, kCaptionMaxMargin);
     auto* pointRow = new QHBoxLayout;
-    pointRow->addWidget(txtCaptionX);
-    pointRow->addWidget(txtCaptionY);
+    pointRow->addWidget(xBox_);
+    pointRow->addWidget(yBox_);
     form->addRow(tr("X, Y:"), pointRow);
-    chkCaptionAllFrames = named(new QCheckBox(tr("A&ll frames")), "chkCaptionAllFrames", tr("All frames"));
-    txtCaptionFrom = spinBox("txtCaptionFrom", tr("From frame"), 1, kMaxProjectFrames);
-    txtCaptionTo = spinBox("txtCaptionTo", tr("To frame"), 1, kMaxProjectFrames);
+    allFramesCheck_ = named(new QCheckBox(tr("A&ll frames")), "chkCaptionAllFrames", tr("All frames"));
+    fromBox_ = spinBox("txtCaptionFrom", tr("From frame"), 1, kMaxProjectFrames);
+    toBox_ = spinBox("txtCaptionTo", tr("To frame"), 1, kMaxProjectFrames);
     auto* framesRow = new QHBoxLayout;
-    framesRow->addWidget(chkCaptionAllFrames);
-    framesRow->addWidget(txtCaptionFrom);
-    framesRow->addWidget(txtCaptionTo);
+    framesRow->addWidget(allFramesCheck_);
+    framesRow->addWidget(fromBox_);
+    framesRow->addWidget(toBox_);
     form->addRow(tr("Frames:"), framesRow);
 
     const auto changed = [this] { readLayer(); };
-    connect(txtCaptionText, &QPlainTextEdit::textChanged, this, changed);
+    connect(textBox_, &QPlainTextEdit::textChanged, this, changed);
     // The font as the user picks it: a family this system lacks stays as the layer has it.
-    connect(cboCaptionFont, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
+    connect(fontBox_, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
         if (const int row = current(); row >= 0 && !showing_)
             layers_[row].fontFamily = font.family();
     });
-    connect(cboCaptionPosition, &QComboBox::currentIndexChanged, this, changed);
-    for (QSpinBox* box : {txtCaptionSize, txtCaptionOutline, txtCaptionMargin, txtCaptionX, txtCaptionY, txtCaptionFrom, txtCaptionTo})
+    connect(positionBox_, &QComboBox::currentIndexChanged, this, changed);
+    for (QSpinBox* box : {sizeBox_, outlineBox_, marginBox_, xBox_, yBox_, fromBox_, toBox_})
         connect(box, &QSpinBox::valueChanged, this, changed);
-    for (QCheckBox* box : {chkCaptionBold, chkCaptionItalic, chkCaptionBox, chkCaptionAllFrames})
+    for (QCheckBox* box : {boldCheck_, italicCheck_, backdropCheck_, allFramesCheck_})
         connect(box, &QCheckBox::toggled, this, changed);
-    connect(cmdCaptionColour, &QPushButton::clicked, this, [this] { chooseColour(&CaptionLayer::colour, cmdCaptionColour); });
-    connect(cmdCaptionOutlineColour, &QPushButton::clicked, this,
-            [this] { chooseColour(&CaptionLayer::outlineColour, cmdCaptionOutlineColour); });
-    connect(cmdCaptionBoxColour, &QPushButton::clicked, this, [this] { chooseColour(&CaptionLayer::boxColour, cmdCaptionBoxColour); });
+    connect(colourButton_, &QPushButton::clicked, this, [this] { chooseColour(&CaptionLayer::colour, colourButton_); });
+    connect(outlineColourButton_, &QPushButton::clicked, this,
+            [this] { chooseColour(&CaptionLayer::outlineColour, outlineColourButton_); });
+    connect(backdropColourButton_, &QPushButton::clicked, this, [this] { chooseColour(&CaptionLayer::boxColour, backdropColourButton_); });
 }
 
 int CaptionsDialog::current() const
 {
-    const int row = lstCaptions->currentRow();
+    const int row = layerList_->currentRow();
     return row >= 0 && row < static_cast<int>(layers_.size()) ? row : -1;
 }
 
@@ -202,8 +202,8 @@ void CaptionsDialog::addLayer()
     layer.text = tr("Caption");
     layers_.push_back(layer);
     showList(static_cast<int>(layers_.size()) - 1);
-    txtCaptionText->setFocus();
-    txtCaptionText->selectAll();
+    textBox_->setFocus();
+    textBox_->selectAll();
 }
 
 void CaptionsDialog::removeLayer()
@@ -227,55 +227,55 @@ void CaptionsDialog::moveLayer(int step)
 void CaptionsDialog::showList(int selected)
 {
     {
-        const QSignalBlocker quiet(lstCaptions);
-        lstCaptions->clear();
+        const QSignalBlocker quiet(layerList_);
+        layerList_->clear();
         for (const CaptionLayer& layer : layers_)
-            lstCaptions->addItem(captionListText(layer));
-        lstCaptions->setCurrentRow(selected);
+            layerList_->addItem(captionListText(layer));
+        layerList_->setCurrentRow(selected);
     }
-    cmdAddCaption->setEnabled(static_cast<int>(layers_.size()) < kMaxCaptions);
+    addButton_->setEnabled(static_cast<int>(layers_.size()) < kMaxCaptions);
     showLayer();
 }
 
 void CaptionsDialog::showLayer()
 {
     const int row = current();
-    fraCaption->setEnabled(row >= 0);
-    for (QPushButton* b : {cmdRemoveCaption, cmdCaptionUp, cmdCaptionDown})
+    layerEditor_->setEnabled(row >= 0);
+    for (QPushButton* b : {removeButton_, upButton_, downButton_})
         b->setEnabled(row >= 0);
     const CaptionLayer layer = row >= 0 ? layers_[row] : CaptionLayer{};
     showing_ = true;
-    if (txtCaptionText->toPlainText() != layer.text)
-        txtCaptionText->setPlainText(layer.text);
-    cboCaptionFont->setCurrentFont(QFont(layer.fontFamily));
-    txtCaptionSize->setValue(layer.size);
-    chkCaptionBold->setChecked(layer.bold);
-    chkCaptionItalic->setChecked(layer.italic);
-    txtCaptionOutline->setValue(layer.outlineWidth);
-    chkCaptionBox->setChecked(layer.box);
-    cboCaptionPosition->setCurrentIndex(static_cast<int>(layer.anchor));
-    txtCaptionMargin->setValue(layer.margin);
-    txtCaptionX->setValue(layer.x);
-    txtCaptionY->setValue(layer.y);
-    chkCaptionAllFrames->setChecked(layer.firstFrame <= 1 && layer.lastFrame == 0);
-    txtCaptionFrom->setValue(layer.firstFrame);
-    txtCaptionTo->setValue(layer.lastFrame == 0 ? std::max(frameCount_, layer.firstFrame) : layer.lastFrame);
-    showSwatch(cmdCaptionColour, layer.colour);
-    showSwatch(cmdCaptionOutlineColour, layer.outlineColour);
-    showSwatch(cmdCaptionBoxColour, layer.boxColour);
+    if (textBox_->toPlainText() != layer.text)
+        textBox_->setPlainText(layer.text);
+    fontBox_->setCurrentFont(QFont(layer.fontFamily));
+    sizeBox_->setValue(layer.size);
+    boldCheck_->setChecked(layer.bold);
+    italicCheck_->setChecked(layer.italic);
+    outlineBox_->setValue(layer.outlineWidth);
+    backdropCheck_->setChecked(layer.box);
+    positionBox_->setCurrentIndex(static_cast<int>(layer.anchor));
+    marginBox_->setValue(layer.margin);
+    xBox_->setValue(layer.x);
+    yBox_->setValue(layer.y);
+    allFramesCheck_->setChecked(layer.firstFrame <= 1 && layer.lastFrame == 0);
+    fromBox_->setValue(layer.firstFrame);
+    toBox_->setValue(layer.lastFrame == 0 ? std::max(frameCount_, layer.firstFrame) : layer.lastFrame);
+    showSwatch(colourButton_, layer.colour);
+    showSwatch(outlineColourButton_, layer.outlineColour);
+    showSwatch(backdropColourButton_, layer.boxColour);
     showing_ = false;
     enableBoxes();
 }
 
 void CaptionsDialog::enableBoxes()
 {
-    const bool point = cboCaptionPosition->currentIndex() == static_cast<int>(CaptionAnchor::Point);
-    txtCaptionMargin->setEnabled(!point);
-    txtCaptionX->setEnabled(point);
-    txtCaptionY->setEnabled(point);
-    cmdCaptionBoxColour->setEnabled(chkCaptionBox->isChecked());
-    txtCaptionFrom->setEnabled(!chkCaptionAllFrames->isChecked());
-    txtCaptionTo->setEnabled(!chkCaptionAllFrames->isChecked());
+    const bool point = positionBox_->currentIndex() == static_cast<int>(CaptionAnchor::Point);
+    marginBox_->setEnabled(!point);
+    xBox_->setEnabled(point);
+    yBox_->setEnabled(point);
+    backdropColourButton_->setEnabled(backdropCheck_->isChecked());
+    fromBox_->setEnabled(!allFramesCheck_->isChecked());
+    toBox_->setEnabled(!allFramesCheck_->isChecked());
 }
 
 void CaptionsDialog::readLayer()
@@ -285,20 +285,20 @@ void CaptionsDialog::readLayer()
     if (showing_ || row < 0)
         return;
     CaptionLayer& layer = layers_[row];
-    layer.text = txtCaptionText->toPlainText().left(kCaptionTextMaxLength);
-    layer.size = txtCaptionSize->value();
-    layer.bold = chkCaptionBold->isChecked();
-    layer.italic = chkCaptionItalic->isChecked();
-    layer.outlineWidth = txtCaptionOutline->value();
-    layer.box = chkCaptionBox->isChecked();
-    layer.anchor = static_cast<CaptionAnchor>(cboCaptionPosition->currentIndex());
-    layer.margin = txtCaptionMargin->value();
-    layer.x = txtCaptionX->value();
-    layer.y = txtCaptionY->value();
-    const bool all = chkCaptionAllFrames->isChecked();
-    layer.firstFrame = all ? 1 : txtCaptionFrom->value();
-    layer.lastFrame = all ? 0 : std::max(txtCaptionFrom->value(), txtCaptionTo->value());
-    lstCaptions->item(row)->setText(captionListText(layer));
+    layer.text = textBox_->toPlainText().left(kCaptionTextMaxLength);
+    layer.size = sizeBox_->value();
+    layer.bold = boldCheck_->isChecked();
+    layer.italic = italicCheck_->isChecked();
+    layer.outlineWidth = outlineBox_->value();
+    layer.box = backdropCheck_->isChecked();
+    layer.anchor = static_cast<CaptionAnchor>(positionBox_->currentIndex());
+    layer.margin = marginBox_->value();
+    layer.x = xBox_->value();
+    layer.y = yBox_->value();
+    const bool all = allFramesCheck_->isChecked();
+    layer.firstFrame = all ? 1 : fromBox_->value();
+    layer.lastFrame = all ? 0 : std::max(fromBox_->value(), toBox_->value());
+    layerList_->item(row)->setText(captionListText(layer));
 }
 
 void CaptionsDialog::chooseColour(std::int32_t CaptionLayer::*colour, QPushButton* swatch)

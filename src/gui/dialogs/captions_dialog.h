@@ -47,29 +47,29 @@ private:
     void chooseColour(std::int32_t CaptionLayer::*colour, QPushButton* swatch);
     int current() const;
 
-    QListWidget* lstCaptions = nullptr;
-    QPushButton* cmdAddCaption = nullptr;
-    QPushButton* cmdRemoveCaption = nullptr;
-    QPushButton* cmdCaptionUp = nullptr;
-    QPushButton* cmdCaptionDown = nullptr;
-    QWidget* fraCaption = nullptr;  // the selected layer's values
-    QPlainTextEdit* txtCaptionText = nullptr;
-    QFontComboBox* cboCaptionFont = nullptr;
-    QSpinBox* txtCaptionSize = nullptr;
-    QCheckBox* chkCaptionBold = nullptr;
-    QCheckBox* chkCaptionItalic = nullptr;
-    QPushButton* cmdCaptionColour = nullptr;
-    QPushButton* cmdCaptionOutlineColour = nullptr;
-    QSpinBox* txtCaptionOutline = nullptr;
-    QCheckBox* chkCaptionBox = nullptr;
-    QPushButton* cmdCaptionBoxColour = nullptr;
-    QComboBox* cboCaptionPosition = nullptr;
-    QSpinBox* txtCaptionMargin = nullptr;
-    QSpinBox* txtCaptionX = nullptr;
-    QSpinBox* txtCaptionY = nullptr;
-    QCheckBox* chkCaptionAllFrames = nullptr;
-    QSpinBox* txtCaptionFrom = nullptr;
-    QSpinBox* txtCaptionTo = nullptr;
+    QListWidget* layerList_ = nullptr;
+    QPushButton* addButton_ = nullptr;
+    QPushButton* removeButton_ = nullptr;
+    QPushButton* upButton_ = nullptr;
+    QPushButton* downButton_ = nullptr;
+    QWidget* layerEditor_ = nullptr;  // the selected layer's values
+    QPlainTextEdit* textBox_ = nullptr;
+    QFontComboBox* fontBox_ = nullptr;
+    QSpinBox* sizeBox_ = nullptr;
+    QCheckBox* boldCheck_ = nullptr;
+    QCheckBox* italicCheck_ = nullptr;
+    QPushButton* colourButton_ = nullptr;
+    QPushButton* outlineColourButton_ = nullptr;
+    QSpinBox* outlineBox_ = nullptr;
+    QCheckBox* backdropCheck_ = nullptr;
+    QPushButton* backdropColourButton_ = nullptr;
+    QComboBox* positionBox_ = nullptr;
+    QSpinBox* marginBox_ = nullptr;
+    QSpinBox* xBox_ = nullptr;
+    QSpinBox* yBox_ = nullptr;
+    QCheckBox* allFramesCheck_ = nullptr;
+    QSpinBox* fromBox_ = nullptr;
+    QSpinBox* toBox_ = nullptr;
 
     Dialogs& dialogs_;
     CaptionLayers layers_;

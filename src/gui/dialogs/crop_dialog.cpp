@@ -30,18 +30,18 @@ CropDialog::CropDialog(QWidget* parent) : QDialog(parent, Qt::Tool)
         });
         return spin;
     };
-    txtCropX = box("txtCropX", tr("&X:"));
-    txtCropY = box("txtCropY", tr("&Y:"));
-    txtCropWidth = box("txtCropWidth", tr("&Width:"));
-    txtCropHeight = box("txtCropHeight", tr("&Height:"));
-    cboCropAspect = new QComboBox;
-    cboCropAspect->setObjectName(QStringLiteral("cboCropAspect"));
-    cboCropAspect->setAccessibleName(tr("Aspect"));
+    xBox_ = box("txtCropX", tr("&X:"));
+    yBox_ = box("txtCropY", tr("&Y:"));
+    widthBox_ = box("txtCropWidth", tr("&Width:"));
+    heightBox_ = box("txtCropHeight", tr("&Height:"));
+    aspectBox_ = new QComboBox;
+    aspectBox_->setObjectName(QStringLiteral("cboCropAspect"));
+    aspectBox_->setAccessibleName(tr("Aspect"));
     for (const CropAspect& aspect : kCropAspects)
-        cboCropAspect->addItem(tr(aspect.name), aspect.ratio);
-    form->addRow(tr("&Aspect:"), cboCropAspect);
-    connect(cboCropAspect, &QComboBox::activated, this,
-            [this](int index) { Q_EMIT aspectChosen(cboCropAspect->itemData(index).toDouble()); });
+        aspectBox_->addItem(tr(aspect.name), aspect.ratio);
+    form->addRow(tr("&Aspect:"), aspectBox_);
+    connect(aspectBox_, &QComboBox::activated, this,
+            [this](int index) { Q_EMIT aspectChosen(aspectBox_->itemData(index).toDouble()); });
     auto* buttons = new QDialogButtonBox;
     QPushButton* apply = buttons->addButton(tr("Apply"), QDialogButtonBox::AcceptRole);
     apply->setObjectName(QStringLiteral("OKButton"));
@@ -58,7 +58,7 @@ CropDialog::CropDialog(QWidget* parent) : QDialog(parent, Qt::Tool)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(reset, &QPushButton::clicked, this, [this] {
-        cboCropAspect->setCurrentIndex(0);
+        aspectBox_->setCurrentIndex(0);
         Q_EMIT resetClicked();
     });
 }
@@ -66,24 +66,24 @@ CropDialog::CropDialog(QWidget* parent) : QDialog(parent, Qt::Tool)
 void CropDialog::setPicture(QSize picture)
 {
     showing_ = true;
-    txtCropX->setRange(0, std::max(0, picture.width() - 1));
-    txtCropY->setRange(0, std::max(0, picture.height() - 1));
-    txtCropWidth->setRange(1, std::max(1, picture.width()));
-    txtCropHeight->setRange(1, std::max(1, picture.height()));
-    cboCropAspect->setCurrentIndex(0);
+    xBox_->setRange(0, std::max(0, picture.width() - 1));
+    yBox_->setRange(0, std::max(0, picture.height() - 1));
+    widthBox_->setRange(1, std::max(1, picture.width()));
+    heightBox_->setRange(1, std::max(1, picture.height()));
+    aspectBox_->setCurrentIndex(0);
     showing_ = false;
 }
 
 void CropDialog::showRect(QRect rect)
 {
     showing_ = true;
-    txtCropX->setValue(rect.x());
-    txtCropY->setValue(rect.y());
-    txtCropWidth->setValue(rect.width());
-    txtCropHeight->setValue(rect.height());
+    xBox_->setValue(rect.x());
+    yBox_->setValue(rect.y());
+    widthBox_->setValue(rect.width());
+    heightBox_->setValue(rect.height());
     showing_ = false;
 }
 
-QRect CropDialog::rect() const { return {txtCropX->value(), txtCropY->value(), txtCropWidth->value(), txtCropHeight->value()}; }
+QRect CropDialog::rect() const { return {xBox_->value(), yBox_->value(), widthBox_->value(), heightBox_->value()}; }
 
 }  // namespace pictoreel

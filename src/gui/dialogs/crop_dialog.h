@@ -28,11 +28,11 @@ Q_SIGNALS:
     void resetClicked();
 
 private:
-    QSpinBox* txtCropX = nullptr;
-    QSpinBox* txtCropY = nullptr;
-    QSpinBox* txtCropWidth = nullptr;
-    QSpinBox* txtCropHeight = nullptr;
-    QComboBox* cboCropAspect = nullptr;
+    QSpinBox* xBox_ = nullptr;
+    QSpinBox* yBox_ = nullptr;
+    QSpinBox* widthBox_ = nullptr;
+    QSpinBox* heightBox_ = nullptr;
+    QComboBox* aspectBox_ = nullptr;
     bool showing_ = false;
 };
 

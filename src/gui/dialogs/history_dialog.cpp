@@ -40,44 +40,44 @@ HistoryDialog::HistoryDialog(const AppContext& context, HistoryListMode mode, QW
     setAccessibleName(tr("History List"));
     setSizeGripEnabled(true);
 
-    Picture1 = new QWidget(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    OKButton = barButton(Picture1, "OKButton", tr("&Open"), 120);
-    CancelButton = barButton(Picture1, "CancelButton", tr("&Cancel"), 1200);
-    cmdDelete = barButton(Picture1, "cmdDelete", tr("&Delete"), 3960);
-    cmdClear = barButton(Picture1, "cmdClear", tr("&Clear All"), 5040);
-    cmdSave = barButton(Picture1, "cmdSave", tr("&Save"), 6120);
+    buttonBar_ = new QWidget(this);
+    buttonBar_->setObjectName(QStringLiteral("Picture1"));
+    auto* openButton = barButton(buttonBar_, "OKButton", tr("&Open"), 120);
+    auto* cancelButton = barButton(buttonBar_, "CancelButton", tr("&Cancel"), 1200);
+    auto* deleteButton = barButton(buttonBar_, "cmdDelete", tr("&Delete"), 3960);
+    auto* clearButton = barButton(buttonBar_, "cmdClear", tr("&Clear All"), 5040);
+    auto* saveButton = barButton(buttonBar_, "cmdSave", tr("&Save"), 6120);
 
-    Picture2 = new QWidget(this);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    List1 = new QListWidget(Picture2);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setAccessibleName(tr("Recent project files"));
-    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    listPane_ = new QWidget(this);
+    listPane_->setObjectName(QStringLiteral("Picture2"));
+    historyList_ = new QListWidget(listPane_);
+    historyList_->setObjectName(QStringLiteral("List1"));
+    historyList_->setAccessibleName(tr("Recent project files"));
+    historyList_->setSelectionMode(QAbstractItemView::SingleSelection);
     // Long paths scroll sideways rather than wrap.
-    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    historyList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    connect(OKButton, &QPushButton::clicked, this, [this] { openSelected(); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { cancel(); });
-    connect(cmdDelete, &QPushButton::clicked, this, [this] { deleteSelected(); });
-    connect(cmdClear, &QPushButton::clicked, this, [this] { clearList(); });
-    connect(cmdSave, &QPushButton::clicked, this, [this] { saveList(); });
+    connect(openButton, &QPushButton::clicked, this, [this] { openSelected(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
+    connect(deleteButton, &QPushButton::clicked, this, [this] { deleteSelected(); });
+    connect(clearButton, &QPushButton::clicked, this, [this] { clearList(); });
+    connect(saveButton, &QPushButton::clicked, this, [this] { saveList(); });
 
     if (mode == HistoryListMode::Edit) {
-        OKButton->hide();
-        CancelButton->hide();
+        openButton->hide();
+        cancelButton->hide();
     } else {
         // Enter on a line, or a double click, opens it, even one that only has the focus.
-        connect(List1, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-            List1->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+        connect(historyList_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+            historyList_->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
             openSelected();
         });
     }
-    setTabOrder(OKButton, CancelButton);
-    setTabOrder(CancelButton, cmdDelete);
-    setTabOrder(cmdDelete, cmdClear);
-    setTabOrder(cmdClear, cmdSave);
-    setTabOrder(cmdSave, List1);
+    setTabOrder(openButton, cancelButton);
+    setTabOrder(cancelButton, deleteButton);
+    setTabOrder(deleteButton, clearButton);
+    setTabOrder(clearButton, saveButton);
+    setTabOrder(saveButton, historyList_);
 
     resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     placePanels();
@@ -86,19 +86,19 @@ HistoryDialog::HistoryDialog(const AppContext& context, HistoryListMode mode, QW
 
 void HistoryDialog::loadHistory()
 {
-    List1->clear();
-    List1->addItems(readHistory(context_.settingsFile()));
+    historyList_->clear();
+    historyList_->addItems(readHistory(context_.settingsFile()));
 }
 
 void HistoryDialog::placePanels()
 {
     const int width = pixelsToTwips(this->width());
     const int height = pixelsToTwips(this->height());
-    Picture1->setGeometry(twipsRect(0, 0, width, kBarHeight));
+    buttonBar_->setGeometry(twipsRect(0, 0, width, kBarHeight));
     // The pane docks along the top, the bottom, the left and the right in turn: it ends up
     // as wide as the window and as high as what the bar leaves.
-    Picture2->setGeometry(twipsRect(0, kBarHeight, width, std::max(0, height - kBarHeight)));
-    List1->setGeometry(0, 0, Picture2->width(), Picture2->height());
+    listPane_->setGeometry(twipsRect(0, kBarHeight, width, std::max(0, height - kBarHeight)));
+    historyList_->setGeometry(0, 0, listPane_->width(), listPane_->height());
 }
 
 void HistoryDialog::resizeEvent(QResizeEvent* event)
@@ -109,14 +109,14 @@ void HistoryDialog::resizeEvent(QResizeEvent* event)
 
 int HistoryDialog::selectedRow() const
 {
-    const QList<QListWidgetItem*> selected = List1->selectedItems();
-    return selected.isEmpty() ? -1 : List1->row(selected.front());
+    const QList<QListWidgetItem*> selected = historyList_->selectedItems();
+    return selected.isEmpty() ? -1 : historyList_->row(selected.front());
 }
 
 void HistoryDialog::openSelected()
 {
     const int row = selectedRow();
-    const QString path = row < 0 ? QString() : List1->item(row)->text();
+    const QString path = row < 0 ? QString() : historyList_->item(row)->text();
     if (path.trimmed().isEmpty()) {
         dialogs_.messageBox(this, tr("Please select a file to open ..."), QString(),
                             MessageIcon::Information, MessageButtons::Ok);
@@ -139,22 +139,22 @@ void HistoryDialog::deleteSelected()
     const int row = selectedRow();
     if (row < 0)
         return;
-    delete List1->takeItem(row);
+    delete historyList_->takeItem(row);
     // As after removing a line of a list box: no line is selected any more.
-    List1->clearSelection();
-    List1->setCurrentRow(-1);
+    historyList_->clearSelection();
+    historyList_->setCurrentRow(-1);
 }
 
-void HistoryDialog::clearList() { List1->clear(); }
+void HistoryDialog::clearList() { historyList_->clear(); }
 
 void HistoryDialog::saveList() { saveHistory(entries(), context_.settingsFile()); }
 
 QStringList HistoryDialog::entries() const
 {
     QStringList lines;
-    lines.reserve(List1->count());
-    for (int i = 0; i < List1->count(); ++i)
-        lines.append(List1->item(i)->text());
+    lines.reserve(historyList_->count());
+    for (int i = 0; i < historyList_->count(); ++i)
+        lines.append(historyList_->item(i)->text());
     return lines;
 }
 

@@ -10,7 +10,6 @@
 #include <functional>
 
 class QListWidget;
-class QPushButton;
 
 namespace pictoreel {
 
@@ -38,7 +37,7 @@ protected:
 private:
     // Fills `List1` from "File1" to "File100" of section "Project", empty places left out.
     void loadHistory();
-    // Picture1 along the top, Picture2 with List1 filling the rest of the client area.
+    // The button bar along the top, the pane with the list filling the rest of the client area.
     void placePanels();
 
     void openSelected();
@@ -49,15 +48,10 @@ private:
     // The row of the selected line, or -1 when no line is selected.
     int selectedRow() const;
 
-    // ---- the controls, by their names -------------------------------------------------------
-    QWidget* Picture1 = nullptr;  // the button bar
-    QWidget* Picture2 = nullptr;  // the pane of the list
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
-    QPushButton* cmdDelete = nullptr;
-    QPushButton* cmdClear = nullptr;
-    QPushButton* cmdSave = nullptr;
-    QListWidget* List1 = nullptr;
+    // ---- the controls, with their object names ----------------------------------------------
+    QWidget* buttonBar_ = nullptr;  // Picture1
+    QWidget* listPane_ = nullptr;  // Picture2
+    QListWidget* historyList_ = nullptr;  // List1
 
     const AppContext& context_;
     Dialogs& dialogs_;

@@ -155,76 +155,76 @@ OptionsDialog::OptionsDialog(AppContext& context, WindowRunner runHistoryList, Q
     setAccessibleName(tr("Options"));
     applyCompactFont(this);
 
-    tbsOptions = new QTabWidget(this);
-    tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
-    tbsOptions->setGeometry(twipsRect(120, 120, 7335, 4965));
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("tbsOptions"));
+    tabs_->setGeometry(twipsRect(120, 120, 7335, 4965));
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("General"));
-    tbsOptions->addTab(page, tr("General"));
+    tabs_->addTab(page, tr("General"));
 
-    fraSample1 = makeGroup(page, "fraSample1", tr("Temporary File Folder"), 0);
-    imgFolder = makeIcon(fraSample1, "imgFolder", GroupIcon::Folder);
-    lblFolder = makeText(fraSample1, "lblFolder",
-                         tr("Click the button to set a folder for saving temporary files. It must be that "
-                                        "owns enough free disk space for using."),
-                         kGroupWidth - kTextLeft - 180, 435);
-    txtFolder = new QLineEdit(fraSample1);
-    txtFolder->setObjectName(QStringLiteral("txtFolder"));
-    txtFolder->setAccessibleName(tr("Temporary file folder"));
-    txtFolder->setReadOnly(true);
-    txtFolder->setGeometry(twipsRect(kTextLeft, 795, kButtonLeft - kTextLeft - 120, 330));
-    cmdFolder = makeButton(fraSample1, "cmdFolder", tr("Set &Folder ..."),
-                           twipsRect(kButtonLeft, 773, kButtonWidth, kButtonHeight));
+    auto* folderGroup = makeGroup(page, "fraSample1", tr("Temporary File Folder"), 0);
+    makeIcon(folderGroup, "imgFolder", GroupIcon::Folder);
+    makeText(folderGroup, "lblFolder",
+             tr("Click the button to set a folder for saving temporary files. It must be that "
+                "owns enough free disk space for using."),
+             kGroupWidth - kTextLeft - 180, 435);
+    folderBox_ = new QLineEdit(folderGroup);
+    folderBox_->setObjectName(QStringLiteral("txtFolder"));
+    folderBox_->setAccessibleName(tr("Temporary file folder"));
+    folderBox_->setReadOnly(true);
+    folderBox_->setGeometry(twipsRect(kTextLeft, 795, kButtonLeft - kTextLeft - 120, 330));
+    auto* folderButton = makeButton(folderGroup, "cmdFolder", tr("Set &Folder ..."),
+                                    twipsRect(kButtonLeft, 773, kButtonWidth, kButtonHeight));
 
     const int textWidth = kButtonLeft - kTextLeft - 180;
-    Frame1 = makeGroup(page, "Frame1", tr("Temporary Files"), 1440);
-    imgDelete = makeIcon(Frame1, "imgDelete", GroupIcon::Delete);
-    lblDelete = makeText(Frame1, "lblDelete",
-                         tr("This software often generate temporary files for boosting the speed. You may "
-                                        "click the button to delete all the temporary files to release the used "
-                                        "space."),
-                         textWidth, 900);
-    cmdDelete = makeButton(Frame1, "cmdDelete", tr("&Delete"),
-                           twipsRect(kButtonLeft, 480, kButtonWidth, kButtonHeight));
+    auto* deleteGroup = makeGroup(page, "Frame1", tr("Temporary Files"), 1440);
+    makeIcon(deleteGroup, "imgDelete", GroupIcon::Delete);
+    makeText(deleteGroup, "lblDelete",
+             tr("This software often generate temporary files for boosting the speed. You may "
+                "click the button to delete all the temporary files to release the used "
+                "space."),
+             textWidth, 900);
+    auto* deleteButton = makeButton(deleteGroup, "cmdDelete", tr("&Delete"),
+                                    twipsRect(kButtonLeft, 480, kButtonWidth, kButtonHeight));
 
-    Frame2 = makeGroup(page, "Frame2", tr("Project Files History"), 2880);
-    imgHistory = makeIcon(Frame2, "imgHistory", GroupIcon::History);
-    lblHistory = makeText(Frame2, "lblHistory",
-                          tr("You can edit the records of all opened project files. Clear all the project "
-                                         "files history or remove some of the history records."),
-                          textWidth, 900);
-    cmdEdit = makeButton(Frame2, "cmdEdit", tr("&Edit ..."),
-                         twipsRect(kButtonLeft, 480, kButtonWidth, kButtonHeight));
+    auto* historyGroup = makeGroup(page, "Frame2", tr("Project Files History"), 2880);
+    makeIcon(historyGroup, "imgHistory", GroupIcon::History);
+    makeText(historyGroup, "lblHistory",
+             tr("You can edit the records of all opened project files. Clear all the project "
+                "files history or remove some of the history records."),
+             textWidth, 900);
+    auto* editButton = makeButton(historyGroup, "cmdEdit", tr("&Edit ..."),
+                                  twipsRect(kButtonLeft, 480, kButtonWidth, kButtonHeight));
 
     // Below the groups: the largest width and height the main window's size boxes take.
-    lblLargestSide = new QLabel(tr("Largest frame side"), page);
-    lblLargestSide->setObjectName(QStringLiteral("lblLargestSide"));
-    lblLargestSide->setGeometry(twipsRect(kGroupLeft + 60, 4260, 2400, 300));
-    txtLargestSide = new QSpinBox(page);
-    txtLargestSide->setObjectName(QStringLiteral("txtLargestSide"));
-    txtLargestSide->setAccessibleName(tr("Largest frame side"));
-    txtLargestSide->setRange(kSmallestFrameSide, largestFrameSideAllowed());
-    txtLargestSide->setSuffix(tr(" Pixels"));
-    txtLargestSide->setGeometry(twipsRect(kTextLeft + 1800, 4230, 1500, 330));
-    lblLargestSide->setBuddy(txtLargestSide);
+    auto* largestSideLabel = new QLabel(tr("Largest frame side"), page);
+    largestSideLabel->setObjectName(QStringLiteral("lblLargestSide"));
+    largestSideLabel->setGeometry(twipsRect(kGroupLeft + 60, 4260, 2400, 300));
+    largestSideBox_ = new QSpinBox(page);
+    largestSideBox_->setObjectName(QStringLiteral("txtLargestSide"));
+    largestSideBox_->setAccessibleName(tr("Largest frame side"));
+    largestSideBox_->setRange(kSmallestFrameSide, largestFrameSideAllowed());
+    largestSideBox_->setSuffix(tr(" Pixels"));
+    largestSideBox_->setGeometry(twipsRect(kTextLeft + 1800, 4230, 1500, 330));
+    largestSideLabel->setBuddy(largestSideBox_);
 
-    cmdOK = makeButton(this, "cmdOK", tr("&OK"), twipsRect(5130, 5175, 1095, 375));
-    cmdCancel = makeButton(this, "cmdCancel", tr("&Cancel"), twipsRect(6360, 5175, 1095, 375));
-    cmdOK->setDefault(true);  // Enter; Escape rejects, which is Cancel
+    auto* okButton = makeButton(this, "cmdOK", tr("&OK"), twipsRect(5130, 5175, 1095, 375));
+    auto* cancelButton = makeButton(this, "cmdCancel", tr("&Cancel"), twipsRect(6360, 5175, 1095, 375));
+    okButton->setDefault(true);  // Enter; Escape rejects, which is Cancel
 
-    connect(cmdFolder, &QPushButton::clicked, this, &OptionsDialog::chooseTempFolder);
-    connect(cmdDelete, &QPushButton::clicked, this, &OptionsDialog::deleteTempFiles);
-    connect(cmdEdit, &QPushButton::clicked, this, &OptionsDialog::editHistory);
-    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::saveAndClose);
-    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::cancel);
+    connect(folderButton, &QPushButton::clicked, this, &OptionsDialog::chooseTempFolder);
+    connect(deleteButton, &QPushButton::clicked, this, &OptionsDialog::deleteTempFiles);
+    connect(editButton, &QPushButton::clicked, this, &OptionsDialog::editHistory);
+    connect(okButton, &QPushButton::clicked, this, &OptionsDialog::saveAndClose);
+    connect(cancelButton, &QPushButton::clicked, this, &OptionsDialog::cancel);
     auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     connect(nextTab, &QShortcut::activated, this, &OptionsDialog::selectNextTab);
 
-    setTabOrder(cmdFolder, cmdDelete);
-    setTabOrder(cmdDelete, cmdEdit);
-    setTabOrder(cmdEdit, txtLargestSide);
-    setTabOrder(txtLargestSide, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    setTabOrder(folderButton, deleteButton);
+    setTabOrder(deleteButton, editButton);
+    setTabOrder(editButton, largestSideBox_);
+    setTabOrder(largestSideBox_, okButton);
+    setTabOrder(okButton, cancelButton);
 
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     showInitialValues();
@@ -236,9 +236,9 @@ void OptionsDialog::showInitialValues()
         const QRect area = screen->geometry();
         move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
     }
-    tbsOptions->setCurrentIndex(0);
-    txtFolder->setText(context_.tempFolder());
-    txtLargestSide->setValue(largestFrameSide(context_.settingsFile()));
+    tabs_->setCurrentIndex(0);
+    folderBox_->setText(context_.tempFolder());
+    largestSideBox_->setValue(largestFrameSide(context_.settingsFile()));
 }
 
 void OptionsDialog::chooseTempFolder()
@@ -246,7 +246,7 @@ void OptionsDialog::chooseTempFolder()
     const auto chosen = dialogs_.browseForFolder(this);
     const QString folder = optionsFolderText(chosen.value_or(QString()));
     if (!folder.isEmpty())
-        txtFolder->setText(folder);
+        folderBox_->setText(folder);
 }
 
 void OptionsDialog::deleteTempFiles()
@@ -257,7 +257,7 @@ void OptionsDialog::deleteTempFiles()
         != MessageAnswer::Yes)
         return;
     // The folder shown, which may not be the one stored yet.
-    deleteTempGifs(txtFolder->text());
+    deleteTempGifs(folderBox_->text());
     dialogs_.inform(this, tr(kDeleteFinished));
 }
 
@@ -268,20 +268,20 @@ void OptionsDialog::editHistory()
 
 void OptionsDialog::saveAndClose()
 {
-    const QString folder = txtFolder->text();
+    const QString folder = folderBox_->text();
     if (folder.trimmed().isEmpty()) {
         dialogs_.inform(this, tr(kSetTempFolderFirst));
         return;
     }
     WriteIniKey(QStringLiteral("General"), QStringLiteral("Temp Path"), folder, context_.settingsFile());
     context_.setTempFolder(folder);
-    if (txtLargestSide->value() != largestFrameSide(context_.settingsFile()))  // kept only once changed
-        storeLargestFrameSide(txtLargestSide->value(), context_.settingsFile());
+    if (largestSideBox_->value() != largestFrameSide(context_.settingsFile()))  // kept only once changed
+        storeLargestFrameSide(largestSideBox_->value(), context_.settingsFile());
     accept();
 }
 
 void OptionsDialog::cancel() { reject(); }
 
-void OptionsDialog::selectNextTab() { tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + 1) % tbsOptions->count()); }
+void OptionsDialog::selectNextTab() { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % tabs_->count()); }
 
 }  // namespace pictoreel

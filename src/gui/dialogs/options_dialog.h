@@ -9,10 +9,7 @@
 
 #include <QDialog>
 
-class QGroupBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 class QSpinBox;
 class QTabWidget;
 
@@ -44,25 +41,10 @@ private:
     // Ctrl+Tab: the next tab of `tbsOptions`, after the last one the first.
     void selectNextTab();
 
-    // ---- the controls, by their names -------------------------------------------------------
-    QTabWidget* tbsOptions = nullptr;
-    QGroupBox* fraSample1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLabel* imgFolder = nullptr;
-    QLabel* imgDelete = nullptr;
-    QLabel* imgHistory = nullptr;
-    QLabel* lblFolder = nullptr;
-    QLabel* lblDelete = nullptr;
-    QLabel* lblHistory = nullptr;
-    QLineEdit* txtFolder = nullptr;
-    QPushButton* cmdFolder = nullptr;
-    QPushButton* cmdDelete = nullptr;
-    QPushButton* cmdEdit = nullptr;
-    QLabel* lblLargestSide = nullptr;
-    QSpinBox* txtLargestSide = nullptr;  // "Largest frame side", kept in pictoreel.ini
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    // ---- the controls, with their object names ----------------------------------------------
+    QTabWidget* tabs_ = nullptr;  // tbsOptions
+    QLineEdit* folderBox_ = nullptr;  // txtFolder
+    QSpinBox* largestSideBox_ = nullptr;  // txtLargestSide: "Largest frame side", kept in pictoreel.ini
 
     AppContext& context_;
     Dialogs& dialogs_;

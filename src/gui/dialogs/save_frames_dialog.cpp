@@ -69,75 +69,77 @@ SaveFramesDialog::SaveFramesDialog(Dialogs& dialogs, SaveFramesRequest& request,
     setAccessibleName(tr("Save Frame(s)"));
     applyCompactFont(this);
 
-    Frame1 = makeFrame(this, "Frame1", tr("Choose Output Format"), kFormatTop);
-    cboFormats = new QComboBox(Frame1);
-    cboFormats->setObjectName(QStringLiteral("cboFormats"));
-    cboFormats->setAccessibleName(tr("Choose Output Format"));
-    cboFormats->setGeometry(twipsRect(kInnerLeft, kInnerTop, kFrameWidth - 2 * kInnerLeft, kBoxHeight));
+    auto* formatGroup = makeFrame(this, "Frame1", tr("Choose Output Format"), kFormatTop);
+    formatBox_ = new QComboBox(formatGroup);
+    formatBox_->setObjectName(QStringLiteral("cboFormats"));
+    formatBox_->setAccessibleName(tr("Choose Output Format"));
+    formatBox_->setGeometry(twipsRect(kInnerLeft, kInnerTop, kFrameWidth - 2 * kInnerLeft, kBoxHeight));
 
-    frmFile = makeFrame(this, "frmFile", tr("Output File"), kOutputTop);
-    txtFile = fillOutputFrame(frmFile, "txtFile", tr("Output File"), cmdFile, "cmdFile");
-    frmDir = makeFrame(this, "frmDir", tr("Output Directory"), kOutputTop + kFrameHeight);
-    txtDir = fillOutputFrame(frmDir, "txtDir", tr("Output Directory"), cmdDir, "cmdDir");
+    QPushButton* fileButton = nullptr;
+    QPushButton* folderButton = nullptr;
+    fileGroup_ = makeFrame(this, "frmFile", tr("Output File"), kOutputTop);
+    fileBox_ = fillOutputFrame(fileGroup_, "txtFile", tr("Output File"), fileButton, "cmdFile");
+    folderGroup_ = makeFrame(this, "frmDir", tr("Output Directory"), kOutputTop + kFrameHeight);
+    folderBox_ = fillOutputFrame(folderGroup_, "txtDir", tr("Output Directory"), folderButton, "cmdDir");
 
-    OKButton = makeButton(this, "OKButton", tr("OK"), tr("OK"));
-    OKButton->setGeometry(twipsRect(kOkLeft, kButtonTop, kButtonWidth, kButtonHeight));
-    OKButton->setDefault(true);
-    CancelButton = makeButton(this, "CancelButton", tr("Cancel"), tr("Cancel"));
-    CancelButton->setGeometry(twipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight));
-    CancelButton->setAutoDefault(false);
+    auto* okButton = makeButton(this, "OKButton", tr("OK"), tr("OK"));
+    okButton->setGeometry(twipsRect(kOkLeft, kButtonTop, kButtonWidth, kButtonHeight));
+    okButton->setDefault(true);
+    auto* cancelButton = makeButton(this, "CancelButton", tr("Cancel"), tr("Cancel"));
+    cancelButton->setGeometry(twipsRect(kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight));
+    cancelButton->setAutoDefault(false);
 
-    connect(cmdFile, &QPushButton::clicked, this, &SaveFramesDialog::chooseFile);
-    connect(cmdDir, &QPushButton::clicked, this, &SaveFramesDialog::chooseFolder);
-    connect(OKButton, &QPushButton::clicked, this, &SaveFramesDialog::confirm);
-    connect(CancelButton, &QPushButton::clicked, this, &SaveFramesDialog::cancel);
+    connect(fileButton, &QPushButton::clicked, this, &SaveFramesDialog::chooseFile);
+    connect(folderButton, &QPushButton::clicked, this, &SaveFramesDialog::chooseFolder);
+    connect(okButton, &QPushButton::clicked, this, &SaveFramesDialog::confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &SaveFramesDialog::cancel);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
 
     // Loading: the formats with the first selected, the folder frame over the file frame, the
     // answer a cancel until OK says otherwise, then the caller's format and mode.
-    cboFormats->addItems(saveFormatEntries());
-    cboFormats->setCurrentIndex(0);
-    frmFile->setVisible(true);
-    frmDir->move(frmFile->pos());
+    formatBox_->addItems(saveFormatEntries());
+    formatBox_->setCurrentIndex(0);
+    fileGroup_->setVisible(true);
+    folderGroup_->move(fileGroup_->pos());
     request_.Cancelled = true;
-    if (request_.Format >= 0 && request_.Format < cboFormats->count())
-        cboFormats->setCurrentIndex(request_.Format);
-    frmFile->setVisible(request_.SingleFrame);
-    frmDir->setVisible(!request_.SingleFrame);
+    if (request_.Format >= 0 && request_.Format < formatBox_->count())
+        formatBox_->setCurrentIndex(request_.Format);
+    fileGroup_->setVisible(request_.SingleFrame);
+    folderGroup_->setVisible(!request_.SingleFrame);
 
-    setTabOrder(cboFormats, request_.SingleFrame ? txtFile : txtDir);
+    setTabOrder(formatBox_, request_.SingleFrame ? fileBox_ : folderBox_);
 }
 
 void SaveFramesDialog::chooseFile()
 {
-    const auto chosen = dialogs_.saveFile(this, {QString(), saveFileFilterFor(cboFormats->currentText()), {}});
+    const auto chosen = dialogs_.saveFile(this, {QString(), saveFileFilterFor(formatBox_->currentText()), {}});
     if (chosen && !chosen->isEmpty())
-        txtFile->setText(*chosen);
+        fileBox_->setText(*chosen);
 }
 
 void SaveFramesDialog::chooseFolder()
 {
     const QString folder = BrowseForFolder(dialogs_, this);
     if (!folder.isEmpty())
-        txtDir->setText(withTrailingSeparator(folder));
+        folderBox_->setText(withTrailingSeparator(folder));
 }
 
 void SaveFramesDialog::confirm()
 {
     // Only an empty box is refused: a box of spaces passes.
-    if (request_.SingleFrame && txtFile->text().isEmpty()) {
+    if (request_.SingleFrame && fileBox_->text().isEmpty()) {
         dialogs_.inform(this, tr("Please set a file name to save"));
-        txtFile->setFocus();
+        fileBox_->setFocus();
         return;
     }
-    if (!request_.SingleFrame && txtDir->text().isEmpty()) {
+    if (!request_.SingleFrame && folderBox_->text().isEmpty()) {
         dialogs_.inform(this, tr("Please set folder to save"));
-        txtDir->setFocus();
+        folderBox_->setFocus();
         return;
     }
-    request_.Format = formatFromEntry(cboFormats->currentText(), request_.Format);
-    request_.Folder = txtDir->text();
-    request_.FileName = txtFile->text();
+    request_.Format = formatFromEntry(formatBox_->currentText(), request_.Format);
+    request_.Folder = folderBox_->text();
+    request_.FileName = fileBox_->text();
     request_.Cancelled = false;
     accept();
 }

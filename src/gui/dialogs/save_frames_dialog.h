@@ -11,7 +11,6 @@
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class QPushButton;
 
 namespace pictoreel {
 
@@ -33,16 +32,12 @@ private:
     void confirm();
     void cancel();
 
-    QGroupBox* Frame1 = nullptr;
-    QComboBox* cboFormats = nullptr;
-    QGroupBox* frmFile = nullptr;
-    QLineEdit* txtFile = nullptr;
-    QPushButton* cmdFile = nullptr;
-    QGroupBox* frmDir = nullptr;
-    QLineEdit* txtDir = nullptr;
-    QPushButton* cmdDir = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    // ---- the controls, with their object names ----------------------------------------------
+    QComboBox* formatBox_ = nullptr;  // cboFormats
+    QGroupBox* fileGroup_ = nullptr;  // frmFile
+    QLineEdit* fileBox_ = nullptr;  // txtFile
+    QGroupBox* folderGroup_ = nullptr;  // frmDir
+    QLineEdit* folderBox_ = nullptr;  // txtDir
 
     Dialogs& dialogs_;
     SaveFramesRequest& request_;

@@ -21,29 +21,29 @@ SpeedDialog::SpeedDialog(std::vector<int> intervals, std::vector<int> selected, 
     applyCompactFont(this);
 
     auto* form = new QFormLayout(this);
-    txtSpeed = new QSpinBox;
-    txtSpeed->setObjectName(QStringLiteral("txtSpeed"));
-    txtSpeed->setAccessibleName(tr("Speed"));
-    txtSpeed->setRange(10, 1000);
-    txtSpeed->setSuffix(QStringLiteral(" %"));
-    txtSpeed->setValue(100);
-    form->addRow(tr("&Speed:"), txtSpeed);
-    optSelectedRows = new QRadioButton(tr("S&elected frames (%1)").arg(selected_.size()));
-    optSelectedRows->setObjectName(QStringLiteral("optSelectedRows"));
-    optSelectedRows->setAccessibleName(tr("Selected frames"));
-    optAllRows = new QRadioButton(tr("&All frames (%1)").arg(intervals_.size()));
-    optAllRows->setObjectName(QStringLiteral("optAllRows"));
-    optAllRows->setAccessibleName(tr("All frames"));
+    percentBox_ = new QSpinBox;
+    percentBox_->setObjectName(QStringLiteral("txtSpeed"));
+    percentBox_->setAccessibleName(tr("Speed"));
+    percentBox_->setRange(10, 1000);
+    percentBox_->setSuffix(QStringLiteral(" %"));
+    percentBox_->setValue(100);
+    form->addRow(tr("&Speed:"), percentBox_);
+    selectedRowsOption_ = new QRadioButton(tr("S&elected frames (%1)").arg(selected_.size()));
+    selectedRowsOption_->setObjectName(QStringLiteral("optSelectedRows"));
+    selectedRowsOption_->setAccessibleName(tr("Selected frames"));
+    auto* allRowsOption = new QRadioButton(tr("&All frames (%1)").arg(intervals_.size()));
+    allRowsOption->setObjectName(QStringLiteral("optAllRows"));
+    allRowsOption->setAccessibleName(tr("All frames"));
     const bool several = selected_.size() >= 2;
-    optSelectedRows->setEnabled(several);
-    (several ? optSelectedRows : optAllRows)->setChecked(true);
-    form->addRow(optSelectedRows);
-    form->addRow(optAllRows);
-    lblSpeedNote = new QLabel;
-    lblSpeedNote->setObjectName(QStringLiteral("lblSpeedNote"));
-    lblSpeedNote->setAccessibleName(tr("Delays held at 2/100 s"));
-    lblSpeedNote->setWordWrap(true);
-    form->addRow(lblSpeedNote);
+    selectedRowsOption_->setEnabled(several);
+    (several ? selectedRowsOption_ : allRowsOption)->setChecked(true);
+    form->addRow(selectedRowsOption_);
+    form->addRow(allRowsOption);
+    noteLabel_ = new QLabel;
+    noteLabel_->setObjectName(QStringLiteral("lblSpeedNote"));
+    noteLabel_->setAccessibleName(tr("Delays held at 2/100 s"));
+    noteLabel_->setWordWrap(true);
+    form->addRow(noteLabel_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKButton"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
@@ -51,14 +51,14 @@ SpeedDialog::SpeedDialog(std::vector<int> intervals, std::vector<int> selected, 
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(txtSpeed, &QSpinBox::valueChanged, this, &SpeedDialog::showNote);
-    connect(optSelectedRows, &QRadioButton::toggled, this, &SpeedDialog::showNote);
+    connect(percentBox_, &QSpinBox::valueChanged, this, &SpeedDialog::showNote);
+    connect(selectedRowsOption_, &QRadioButton::toggled, this, &SpeedDialog::showNote);
     showNote();
 }
 
-int SpeedDialog::percent() const { return txtSpeed->value(); }
+int SpeedDialog::percent() const { return percentBox_->value(); }
 
-bool SpeedDialog::selectedRowsOnly() const { return optSelectedRows->isEnabled() && optSelectedRows->isChecked(); }
+bool SpeedDialog::selectedRowsOnly() const { return selectedRowsOption_->isEnabled() && selectedRowsOption_->isChecked(); }
 
 void SpeedDialog::showNote()
 {
@@ -72,11 +72,11 @@ void SpeedDialog::showNote()
         for (int interval : intervals_)
             count(interval);
     }
-    lblSpeedNote->setText(held == 0 ? QString()
+    noteLabel_->setText(held == 0 ? QString()
                                     : tr("%1 of the delays would fall under 2/100 s and are held at 2/100 s: players "
                                                      "show 0 or 1 as 10/100 s.")
                                           .arg(held));
-    lblSpeedNote->setAccessibleDescription(lblSpeedNote->text());
+    noteLabel_->setAccessibleDescription(noteLabel_->text());
 }
 
 }  // namespace pictoreel

@@ -27,10 +27,9 @@ public:
 private:
     void showNote();
 
-    QSpinBox* txtSpeed = nullptr;
-    QRadioButton* optSelectedRows = nullptr;
-    QRadioButton* optAllRows = nullptr;
-    QLabel* lblSpeedNote = nullptr;
+    QSpinBox* percentBox_ = nullptr;
+    QRadioButton* selectedRowsOption_ = nullptr;
+    QLabel* noteLabel_ = nullptr;
     std::vector<int> intervals_;
     std::vector<int> selected_;
 };

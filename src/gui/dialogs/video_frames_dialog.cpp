@@ -74,59 +74,59 @@ VideoFramesDialog::VideoFramesDialog(Dialogs& dialogs, const QString& video, con
     videoName->setObjectName(QStringLiteral("lblVideo"));
     form->addRow(tr("Video:"), videoName);
     buildScrubber(form);
-    txtStart = addBox(form, "txtStart", tr("&Start (seconds):"), QStringLiteral("0"), {});
-    txtDuration = addBox(form, "txtDuration", tr("&Duration (seconds):"), {}, tr("to the end"));
-    txtFps = addBox(form, "txtFps", tr("&Frames a second:"), {}, tr("as the video"));
-    pbPer = new QProgressBar;
-    pbPer->setObjectName(QStringLiteral("pbPer"));
-    pbPer->setAccessibleName(tr("Progress"));
-    pbPer->setRange(0, 100);
-    pbPer->setTextVisible(false);
+    startBox_ = addBox(form, "txtStart", tr("&Start (seconds):"), QStringLiteral("0"), {});
+    durationBox_ = addBox(form, "txtDuration", tr("&Duration (seconds):"), {}, tr("to the end"));
+    rateBox_ = addBox(form, "txtFps", tr("&Frames a second:"), {}, tr("as the video"));
+    progressBar_ = new QProgressBar;
+    progressBar_->setObjectName(QStringLiteral("pbPer"));
+    progressBar_->setAccessibleName(tr("Progress"));
+    progressBar_->setRange(0, 100);
+    progressBar_->setTextVisible(false);
     // Kept in its place while hidden, so the dialog does not change size.
-    QSizePolicy keepPlace = pbPer->sizePolicy();
+    QSizePolicy keepPlace = progressBar_->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
-    pbPer->setSizePolicy(keepPlace);
-    pbPer->hide();
-    form->addRow(pbPer);
-    OKButton = makeButton("OKButton", tr("OK"));
-    OKButton->setDefault(true);
-    CancelButton = makeButton("CancelButton", tr("Cancel"));
-    CancelButton->setAutoDefault(false);
+    progressBar_->setSizePolicy(keepPlace);
+    progressBar_->hide();
+    form->addRow(progressBar_);
+    okButton_ = makeButton("OKButton", tr("OK"));
+    okButton_->setDefault(true);
+    auto* cancelButton = makeButton("CancelButton", tr("Cancel"));
+    cancelButton->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton);
     form->addRow(buttons);
     form->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(OKButton, &QPushButton::clicked, this, &VideoFramesDialog::extract);
-    connect(CancelButton, &QPushButton::clicked, this, &VideoFramesDialog::reject);
-    for (QLineEdit* box : {txtStart, txtDuration})
+    connect(okButton_, &QPushButton::clicked, this, &VideoFramesDialog::extract);
+    connect(cancelButton, &QPushButton::clicked, this, &VideoFramesDialog::reject);
+    for (QLineEdit* box : {startBox_, durationBox_})
         connect(box, &QLineEdit::textEdited, this, &VideoFramesDialog::boxesEdited);
     preview_->request(0);
 }
 
 void VideoFramesDialog::buildScrubber(QFormLayout* form)
 {
-    lblLength = new QLabel(tr("reading ..."));
-    lblLength->setObjectName(QStringLiteral("lblLength"));
-    lblLength->setAccessibleName(tr("Length"));
-    form->addRow(tr("Length:"), lblLength);
-    picPreview = new QLabel;
-    picPreview->setObjectName(QStringLiteral("picPreview"));
-    picPreview->setAccessibleName(tr("Picture at the slider's time"));
-    picPreview->setFixedSize(260, 146);
-    picPreview->setAlignment(Qt::AlignCenter);
-    picPreview->setStyleSheet(QStringLiteral("background: black;"));
-    form->addRow(picPreview);
-    sldStart = makeSlider("sldStart", tr("Start"));
-    sldEnd = makeSlider("sldEnd", tr("End"));
-    form->addRow(tr("From:"), sldStart);
-    form->addRow(tr("To:"), sldEnd);
+    lengthLabel_ = new QLabel(tr("reading ..."));
+    lengthLabel_->setObjectName(QStringLiteral("lblLength"));
+    lengthLabel_->setAccessibleName(tr("Length"));
+    form->addRow(tr("Length:"), lengthLabel_);
+    pictureLabel_ = new QLabel;
+    pictureLabel_->setObjectName(QStringLiteral("picPreview"));
+    pictureLabel_->setAccessibleName(tr("Picture at the slider's time"));
+    pictureLabel_->setFixedSize(260, 146);
+    pictureLabel_->setAlignment(Qt::AlignCenter);
+    pictureLabel_->setStyleSheet(QStringLiteral("background: black;"));
+    form->addRow(pictureLabel_);
+    startSlider_ = makeSlider("sldStart", tr("Start"));
+    endSlider_ = makeSlider("sldEnd", tr("End"));
+    form->addRow(tr("From:"), startSlider_);
+    form->addRow(tr("To:"), endSlider_);
     preview_ = new VideoPreview(video_, this);
     connect(preview_, &VideoPreview::lengthKnown, this, &VideoFramesDialog::lengthKnown);
     connect(preview_, &VideoPreview::pictureReady, this, &VideoFramesDialog::showPicture);
-    for (QSlider* slider : {sldStart, sldEnd})
+    for (QSlider* slider : {startSlider_, endSlider_})
         connect(slider, &QSlider::valueChanged, this, [this, slider] {
             if (!syncing_)
                 sliderMoved(slider);
@@ -136,14 +136,14 @@ void VideoFramesDialog::buildScrubber(QFormLayout* form)
 void VideoFramesDialog::lengthKnown(qint64 microseconds)
 {
     const int length = millisecondsOf(microseconds);
-    lblLength->setText(length > 0 ? secondsText(length) + tr(" s") : tr("unknown"));
+    lengthLabel_->setText(length > 0 ? secondsText(length) + tr(" s") : tr("unknown"));
     if (length <= 0)
         return;
-    for (QSlider* slider : {sldStart, sldEnd}) {
+    for (QSlider* slider : {startSlider_, endSlider_}) {
         slider->setRange(0, length);
         slider->setSingleStep(std::max(1, length / 100));
         slider->setPageStep(std::max(1, length / 10));
-        slider->setEnabled(txtStart->isEnabled());
+        slider->setEnabled(startBox_->isEnabled());
     }
     boxesEdited();
 }
@@ -151,33 +151,33 @@ void VideoFramesDialog::lengthKnown(qint64 microseconds)
 void VideoFramesDialog::sliderMoved(QSlider* moved)
 {
     syncing_ = true;
-    if (sldEnd->value() < sldStart->value())
-        (moved == sldStart ? sldEnd : sldStart)->setValue(moved->value());
+    if (endSlider_->value() < startSlider_->value())
+        (moved == startSlider_ ? endSlider_ : startSlider_)->setValue(moved->value());
     syncing_ = false;
-    txtStart->setText(secondsText(sldStart->value()));
-    txtDuration->setText(sldEnd->value() >= sldEnd->maximum() ? QString() : secondsText(sldEnd->value() - sldStart->value()));
+    startBox_->setText(secondsText(startSlider_->value()));
+    durationBox_->setText(endSlider_->value() >= endSlider_->maximum() ? QString() : secondsText(endSlider_->value() - startSlider_->value()));
     preview_->request(std::int64_t{moved->value()} * 1000);
 }
 
 void VideoFramesDialog::boxesEdited()
 {
-    if (!sldStart->isEnabled())
+    if (!startSlider_->isEnabled())
         return;
-    const auto start = microsecondsFromSeconds(txtStart->text().trimmed().isEmpty() ? QStringLiteral("0") : txtStart->text());
-    const auto duration = microsecondsFromSeconds(txtDuration->text());
+    const auto start = microsecondsFromSeconds(startBox_->text().trimmed().isEmpty() ? QStringLiteral("0") : startBox_->text());
+    const auto duration = microsecondsFromSeconds(durationBox_->text());
     if (!start)
         return;
     syncing_ = true;
-    sldStart->setValue(millisecondsOf(*start));
-    sldEnd->setValue(duration ? millisecondsOf(*start + *duration) : sldEnd->maximum());
+    startSlider_->setValue(millisecondsOf(*start));
+    endSlider_->setValue(duration ? millisecondsOf(*start + *duration) : endSlider_->maximum());
     syncing_ = false;
     preview_->request(*start);
 }
 
 void VideoFramesDialog::showPicture(const QImage& picture, qint64)
 {
-    picPreview->setPixmap(picture.isNull() ? QPixmap()
-                                           : QPixmap::fromImage(picture.scaled(picPreview->size(), Qt::KeepAspectRatio,
+    pictureLabel_->setPixmap(picture.isNull() ? QPixmap()
+                                           : QPixmap::fromImage(picture.scaled(pictureLabel_->size(), Qt::KeepAspectRatio,
                                                                                Qt::SmoothTransformation)));
 }
 
@@ -186,14 +186,14 @@ void VideoFramesDialog::extract()
     if (isExtracting())
         return;
     // Empty boxes: from the start, to the end, at the video's own rate.
-    const auto start = microsecondsFromSeconds(txtStart->text().trimmed().isEmpty() ? QStringLiteral("0") : txtStart->text());
-    const bool wholeVideo = txtDuration->text().trimmed().isEmpty();
-    const auto duration = microsecondsFromSeconds(txtDuration->text());
-    const bool ownRate = txtFps->text().trimmed().isEmpty();
-    const auto fps = framesPerSecondFrom(txtFps->text());
-    QLineEdit* wrong = !start ? txtStart : !wholeVideo && !(duration && *duration > 0) ? txtDuration : !ownRate && !fps ? txtFps : nullptr;
+    const auto start = microsecondsFromSeconds(startBox_->text().trimmed().isEmpty() ? QStringLiteral("0") : startBox_->text());
+    const bool wholeVideo = durationBox_->text().trimmed().isEmpty();
+    const auto duration = microsecondsFromSeconds(durationBox_->text());
+    const bool ownRate = rateBox_->text().trimmed().isEmpty();
+    const auto fps = framesPerSecondFrom(rateBox_->text());
+    QLineEdit* wrong = !start ? startBox_ : !wholeVideo && !(duration && *duration > 0) ? durationBox_ : !ownRate && !fps ? rateBox_ : nullptr;
     if (wrong) {
-        dialogs_.inform(this, wrong == txtFps ? tr("Please enter a frame rate above 0 and at most %1, or nothing for "
+        dialogs_.inform(this, wrong == rateBox_ ? tr("Please enter a frame rate above 0 and at most %1, or nothing for "
                                                                "the video's own.").arg(kMaxFramesPerSecond)
                                               : tr("Please enter a time in seconds, like 2 or 1.5."));
         wrong->setFocus();
@@ -221,7 +221,7 @@ void VideoFramesDialog::extract()
     };
     setExtracting(true);
     job_.start(
-        std::move(work), [this](int percent) { pbPer->setValue(percent); },
+        std::move(work), [this](int percent) { progressBar_->setValue(percent); },
         [this, outcome, read] { extractionDone(*outcome, *read); });
 }
 
@@ -244,12 +244,12 @@ void VideoFramesDialog::extractionDone(const Result<std::vector<ExtractedFrame>>
 
 void VideoFramesDialog::setExtracting(bool extracting)
 {
-    pbPer->setValue(0);
-    pbPer->setVisible(extracting);
-    for (QWidget* w : {static_cast<QWidget*>(txtStart), static_cast<QWidget*>(txtDuration), static_cast<QWidget*>(txtFps),
-                       static_cast<QWidget*>(OKButton)})
+    progressBar_->setValue(0);
+    progressBar_->setVisible(extracting);
+    for (QWidget* w : {static_cast<QWidget*>(startBox_), static_cast<QWidget*>(durationBox_), static_cast<QWidget*>(rateBox_),
+                       static_cast<QWidget*>(okButton_)})
         w->setEnabled(!extracting);
-    for (QSlider* slider : {sldStart, sldEnd})
+    for (QSlider* slider : {startSlider_, endSlider_})
         slider->setEnabled(!extracting && slider->maximum() > 0);
 }
 

@@ -52,19 +52,18 @@ private:
     void boxesEdited();
     void showPicture(const QImage& picture, qint64 microseconds);
 
-    QLabel* lblLength = nullptr;
-    QLabel* picPreview = nullptr;
-    QSlider* sldStart = nullptr;
-    QSlider* sldEnd = nullptr;
+    QLabel* lengthLabel_ = nullptr;
+    QLabel* pictureLabel_ = nullptr;
+    QSlider* startSlider_ = nullptr;
+    QSlider* endSlider_ = nullptr;
     VideoPreview* preview_ = nullptr;
     bool syncing_ = false;  // the sliders are being set to the boxes
 
-    QLineEdit* txtStart = nullptr;
-    QLineEdit* txtDuration = nullptr;
-    QLineEdit* txtFps = nullptr;
-    QProgressBar* pbPer = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLineEdit* startBox_ = nullptr;
+    QLineEdit* durationBox_ = nullptr;
+    QLineEdit* rateBox_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QPushButton* okButton_ = nullptr;
 
     Dialogs& dialogs_;
     QString video_;

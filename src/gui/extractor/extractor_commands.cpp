@@ -58,16 +58,16 @@ void ExtractorWindow::setWorking(bool working)
 {
     working_ = working;
     menuBar()->setEnabled(!working);
-    Toolbar1->setEnabled(!working);
+    toolbar_->setEnabled(!working);
 }
 
 QString ExtractorWindow::temporaryFrameFileOf(int index) const
 {
-    const QListWidgetItem* item = List1->item(index);
+    const QListWidgetItem* item = frameList_->item(index);
     return temporaryFrameFile(tempFolder_(), item ? item->text() : QString());
 }
 
-void ExtractorWindow::OpenAnimatedGif()
+void ExtractorWindow::openAnimatedGif()
 {
     if (working_)
         return;
@@ -79,14 +79,14 @@ void ExtractorWindow::OpenAnimatedGif()
         return;
     }
     // Each step that fails is passed over: a GIF the player cannot read leaves an empty list.
-    PlayGif1->component().ClearFrames();
-    pbPer->setValue(0);
-    pbPer->show();
+    player_->component().ClearFrames();
+    progressBar_->setValue(0);
+    progressBar_->show();
     {
-        const QSignalBlocker quiet(List1);  // emptying the list selects nothing to show
-        List1->clear();
+        const QSignalBlocker quiet(frameList_);  // emptying the list selects nothing to show
+        frameList_->clear();
     }
-    wpdlx1.ClearImage();  // no frame of the GIF before stays without its entry
+    frameImage_.ClearImage();  // no frame of the GIF before stays without its entry
     gifFile_ = *chosen;
     // The GIF is read and checked against the work budget on the worker; the player takes it over
     // once it is read.
@@ -116,55 +116,55 @@ void ExtractorWindow::OpenAnimatedGif()
 
 void ExtractorWindow::showOpenedGif(Result<GifDecoder> opened)
 {
-    const Status loaded = PlayGif1->loadOpenedGif(std::move(opened));
+    const Status loaded = player_->loadOpenedGif(std::move(opened));
     // A GIF beyond the work budget, or too large to decode, is told; the window's other failures
     // pass in silence.
     if (!loaded && loaded.error().code == ErrorCode::LimitExceeded)
         dialogs_.messageBox(this, loaded.error().text(), QString(), MessageIcon::Exclamation, MessageButtons::Ok);
-    PlayGif1->LoopPlayback(true);  // the preview repeats as the GIF's own loop block says
-    PlayGif1->resize(PlayGif1->sizeWithin(picView->size()));  // its own size, or with Fit within the view
-    PlayGif1->component().BackColor(kPlayBackColour);
-    PlayGif1->Play();
-    const int count = PlayGif1->component().FrameCount();
+    player_->LoopPlayback(true);  // the preview repeats as the GIF's own loop block says
+    player_->resize(player_->sizeWithin(previewArea_->size()));  // its own size, or with Fit within the view
+    player_->component().BackColor(kPlayBackColour);
+    player_->Play();
+    const int count = player_->component().FrameCount();
     {
-        const QSignalBlocker quiet(List1);  // entry 0 is shown once the list is full
+        const QSignalBlocker quiet(frameList_);  // entry 0 is shown once the list is full
         for (int k = 0; k < count; ++k) {
             auto* item = new QListWidgetItem(frameEntryText(k));
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
-            List1->addItem(item);
-            pbPer->setValue(progressPercent(k + 1, count));
+            frameList_->addItem(item);
+            progressBar_->setValue(progressPercent(k + 1, count));
         }
     }
-    pbPer->setValue(0);
-    pbPer->hide();
+    progressBar_->setValue(0);
+    progressBar_->hide();
     showFirstFrame();
 }
 
 void ExtractorWindow::showFirstFrame()
 {
-    if (List1->count() > 0) {
-        if (List1->currentRow() == 0)
-            ShowSelectedFrame();
+    if (frameList_->count() > 0) {
+        if (frameList_->currentRow() == 0)
+            showSelectedFrame();
         else
-            List1->setCurrentRow(0);  // shows it
+            frameList_->setCurrentRow(0);  // shows it
     }
-    UpdateCommandState();
+    updateCommandState();
 }
 
-void ExtractorWindow::ShowSelectedFrame()
+void ExtractorWindow::showSelectedFrame()
 {
     if (busy_)
         return;
-    const int k = List1->currentRow();
+    const int k = frameList_->currentRow();
     if (k < 0)
         return;
     const QString t = temporaryFrameFileOf(k);
     RgbaImage shown;
-    if (PlayGif1->component().ExtractFrame(k, t, &shown))
-        wpdlx1.setImage(std::move(shown));
+    if (player_->component().ExtractFrame(k, t, &shown))
+        frameImage_.setImage(std::move(shown));
     else
-        wpdlx1.ClearImage();
+        frameImage_.ClearImage();
     QFile::remove(t);
 }
 
@@ -195,9 +195,9 @@ bool ExtractorWindow::askWhereToSave(bool singleFrame)
     return !request_.Cancelled;
 }
 
-void ExtractorWindow::SaveCurrentFrame()
+void ExtractorWindow::saveCurrentFrame()
 {
-    if (List1->count() == 0 || busy_ || working_)
+    if (frameList_->count() == 0 || busy_ || working_)
         return;
     if (!askWhereToSave(true))
         return;
@@ -207,7 +207,7 @@ void ExtractorWindow::SaveCurrentFrame()
     }
     if (refuseSourceAsOutput(request_.FileName))
         return;
-    const int k = List1->currentRow();
+    const int k = frameList_->currentRow();
     saveFrames({{k, temporaryFrameFileOf(k), request_.FileName}}, request_.Format, false);
 }
 
@@ -233,13 +233,13 @@ bool ExtractorWindow::mayReplaceFiles(const std::vector<FrameToSave>& frames)
     return dialogs_.messageBox(this, text, QString(), MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
-void ExtractorWindow::SaveCheckedFrames()
+void ExtractorWindow::saveCheckedFrames()
 {
-    if (List1->count() == 0 || busy_ || working_)
+    if (frameList_->count() == 0 || busy_ || working_)
         return;
     std::vector<int> checked;
-    for (int k = 0; k < List1->count(); ++k)
-        if (List1->item(k)->checkState() == Qt::Checked)
+    for (int k = 0; k < frameList_->count(); ++k)
+        if (frameList_->item(k)->checkState() == Qt::Checked)
             checked.push_back(k);
     if (checked.empty()) {
         dialogs_.inform(this, tr("Please check the frames that you want to save first!"));
@@ -254,15 +254,15 @@ void ExtractorWindow::SaveCheckedFrames()
     // The request is read once: the folder and format stay those of this command.
     std::vector<FrameToSave> frames;
     for (int k : checked) {
-        frames.push_back({k, temporaryFrameFileOf(k), checkedFrameOutputFile(request_.Folder, List1->item(k)->text(), request_.Format)});
+        frames.push_back({k, temporaryFrameFileOf(k), checkedFrameOutputFile(request_.Folder, frameList_->item(k)->text(), request_.Format)});
         // Nothing is written when any of the files would be the GIF itself.
         if (refuseSourceAsOutput(frames.back().output))
             return;
     }
     if (!mayReplaceFiles(frames))
         return;
-    pbPer->setValue(0);
-    pbPer->show();
+    progressBar_->setValue(0);
+    progressBar_->show();
     saveFrames(std::move(frames), request_.Format, true);
 }
 
@@ -271,7 +271,7 @@ void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bo
     // The worker reads the GIF on its own, the very file the window shows (even when its name
     // has been given to another file since): the animation plays on from the window's copy.
     auto status = std::make_shared<Status>();
-    auto work = [job = &job_, status, reopen = PlayGif1->component().gifReopener(), frames = std::move(frames), format,
+    auto work = [job = &job_, status, reopen = player_->component().gifReopener(), frames = std::move(frames), format,
                  checkedFrames] {
         // From here the first failure ends the command; the frame being worked on keeps its
         // temporary file.
@@ -319,7 +319,7 @@ void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bo
     };
     setWorking(true);
     job_.start(
-        std::move(work), [this](int percent) { pbPer->setValue(percent); },
+        std::move(work), [this](int percent) { progressBar_->setValue(percent); },
         [this, status, checkedFrames] {
             setWorking(false);
             if (job_.stopRequested()) {
@@ -327,26 +327,26 @@ void ExtractorWindow::saveFrames(std::vector<FrameToSave> frames, int format, bo
             } else if (!*status) {
                 showSaveError(status->error());  // the progress bar keeps its last state
             } else if (checkedFrames) {
-                pbPer->setValue(0);
-                pbPer->hide();
+                progressBar_->setValue(0);
+                progressBar_->hide();
                 dialogs_.inform(this, tr("Save finished"));
             }
             Q_EMIT workFinished();
         });
 }
 
-void ExtractorWindow::SetAllChecked(bool value)
+void ExtractorWindow::setAllChecked(bool value)
 {
     if (working_)
         return;
     busy_ = true;
-    for (int k = 0; k < List1->count(); ++k)
-        List1->item(k)->setCheckState(value ? Qt::Checked : Qt::Unchecked);
+    for (int k = 0; k < frameList_->count(); ++k)
+        frameList_->item(k)->setCheckState(value ? Qt::Checked : Qt::Unchecked);
     busy_ = false;
 }
 
-void ExtractorWindow::CheckAllFrames() { SetAllChecked(true); }
+void ExtractorWindow::checkAllFrames() { setAllChecked(true); }
 
-void ExtractorWindow::UncheckAllFrames() { SetAllChecked(false); }
+void ExtractorWindow::uncheckAllFrames() { setAllChecked(false); }
 
 }  // namespace pictoreel

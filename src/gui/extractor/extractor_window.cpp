@@ -57,33 +57,33 @@ ExtractorWindow::ExtractorWindow(Dialogs& dialogs, std::function<QString()> temp
     runSaveDialog_ = [](SaveFramesDialog& dialog) { dialog.exec(); };
 
     // Loading: the frame view's display flag is off while the window is built.
-    wpdlx1.DisplayFlag(false);
+    frameImage_.DisplayFlag(false);
     buildMenu();
     buildToolbar();
     buildStatusBar();
     buildPanes();
     resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
-    picFrame->resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight - kToolbarHeight - kStatusBarHeight));
+    panes_->resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight - kToolbarHeight - kStatusBarHeight));
     int position = kInitialLeftWidth;
     SizeControls(position);
 
-    Timer1.setInterval(kContextMenuDelayMs);
-    connect(&Timer1, &QTimer::timeout, this, [this] {
-        Timer1.stop();
-        PopupFileMenu(QCursor::pos());
+    menuTimer_.setInterval(kContextMenuDelayMs);
+    connect(&menuTimer_, &QTimer::timeout, this, [this] {
+        menuTimer_.stop();
+        popUpFileMenu(QCursor::pos());
     });
-    wpdlx1.setImageClickHandler([this] { Timer1.start(); });
-    PlayGif1->component().BackColor(kPlayBackColour);
+    frameImage_.setImageClickHandler([this] { menuTimer_.start(); });
+    player_->component().BackColor(kPlayBackColour);
     busy_ = false;
-    UpdateCommandState();
-    wpdlx1.DisplayFlag(true);
+    updateCommandState();
+    frameImage_.DisplayFlag(true);
 }
 
 ExtractorWindow::~ExtractorWindow()
 {
-    wpdlx1.setImageClickHandler({});
-    delete wpdlx1View;  // the view lets go of its component before the component goes
-    wpdlx1View = nullptr;
+    frameImage_.setImageClickHandler({});
+    delete frameView_;  // the view lets go of its component before the component goes
+    frameView_ = nullptr;
 }
 
 // ---- building ----------------------------------------------------------------------------------
@@ -99,29 +99,29 @@ void ExtractorWindow::buildMenu()
     };
     const Entry separator{nullptr, {}, nullptr, false};
     const Entry entries[] = {
-        {QT_TR_NOOP("&Open ..."), QKeySequence(Qt::CTRL | Qt::Key_O), &ExtractorWindow::OpenAnimatedGif, false},
+        {QT_TR_NOOP("&Open ..."), QKeySequence(Qt::CTRL | Qt::Key_O), &ExtractorWindow::openAnimatedGif, false},
         separator,
-        {QT_TR_NOOP("&Save Current Frame As ..."), QKeySequence(Qt::CTRL | Qt::Key_S), &ExtractorWindow::SaveCurrentFrame, true},
-        {QT_TR_NOOP("&Save All Checked Frames ..."), {}, &ExtractorWindow::SaveCheckedFrames, true},
+        {QT_TR_NOOP("&Save Current Frame As ..."), QKeySequence(Qt::CTRL | Qt::Key_S), &ExtractorWindow::saveCurrentFrame, true},
+        {QT_TR_NOOP("&Save All Checked Frames ..."), {}, &ExtractorWindow::saveCheckedFrames, true},
         separator,
-        {QT_TR_NOOP("Check All"), {}, &ExtractorWindow::CheckAllFrames, true},
-        {QT_TR_NOOP("Uncheck All"), {}, &ExtractorWindow::UncheckAllFrames, true},
+        {QT_TR_NOOP("Check All"), {}, &ExtractorWindow::checkAllFrames, true},
+        {QT_TR_NOOP("Uncheck All"), {}, &ExtractorWindow::uncheckAllFrames, true},
         separator,
         {QT_TR_NOOP("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_X), &ExtractorWindow::exitWindow, false},
     };
-    mnuFile = menuBar()->addMenu(tr("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuFile->setAccessibleName(tr("File"));
+    fileMenu_ = menuBar()->addMenu(tr("&File"));
+    fileMenu_->setObjectName(QStringLiteral("mnuFile"));
+    fileMenu_->setAccessibleName(tr("File"));
     int index = 0;
     for (const Entry& entry : entries) {
         QAction* action = nullptr;
         if (!entry.command) {
-            action = mnuFile->addSeparator();
+            action = fileMenu_->addSeparator();
         } else {
-            action = mnuFile->addAction(tr(entry.caption));
+            action = fileMenu_->addAction(tr(entry.caption));
             action->setShortcut(entry.shortcut);
             // A menu command first sets what is enabled, as dropping the menu down does.
-            connect(action, &QAction::triggered, this, &ExtractorWindow::UpdateCommandState);
+            connect(action, &QAction::triggered, this, &ExtractorWindow::updateCommandState);
             connect(action, &QAction::triggered, this, entry.command);
             if (entry.needsFrames)
                 frameCommands_.push_back(action);
@@ -129,7 +129,7 @@ void ExtractorWindow::buildMenu()
         action->setObjectName(QStringLiteral("mnuFileSub%1").arg(++index));
     }
     // Dropping the menu down, from the menu bar or as the context menu, sets what is enabled.
-    connect(mnuFile, &QMenu::aboutToShow, this, &ExtractorWindow::UpdateCommandState);
+    connect(fileMenu_, &QMenu::aboutToShow, this, &ExtractorWindow::updateCommandState);
 }
 
 void ExtractorWindow::buildToolbar()
@@ -143,16 +143,16 @@ void ExtractorWindow::buildToolbar()
         {"checkall", QT_TR_NOOP("Chell All"), QT_TR_NOOP("Check All Frames")},
         {"uncheckall", QT_TR_NOOP("Uncheck"), QT_TR_NOOP("Uncheck All Frames")},
     };
-    Toolbar1 = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeight));
-    connect(toolbarButton(*Toolbar1, "open"), &QAction::triggered, this, &ExtractorWindow::OpenAnimatedGif);
+    toolbar_ = addButtonToolbar(*this, kButtons, twipsToPixels(kToolbarHeight));
+    connect(toolbarButton(*toolbar_, "open"), &QAction::triggered, this, &ExtractorWindow::openAnimatedGif);
     const std::pair<const char*, void (ExtractorWindow::*)()> frameCommands[] = {
-        {"save", &ExtractorWindow::SaveCurrentFrame},
-        {"saveall", &ExtractorWindow::SaveCheckedFrames},
-        {"checkall", &ExtractorWindow::CheckAllFrames},
-        {"uncheckall", &ExtractorWindow::UncheckAllFrames},
+        {"save", &ExtractorWindow::saveCurrentFrame},
+        {"saveall", &ExtractorWindow::saveCheckedFrames},
+        {"checkall", &ExtractorWindow::checkAllFrames},
+        {"uncheckall", &ExtractorWindow::uncheckAllFrames},
     };
     for (const auto& [key, command] : frameCommands) {
-        QAction* button = toolbarButton(*Toolbar1, key);
+        QAction* button = toolbarButton(*toolbar_, key);
         connect(button, &QAction::triggered, this, command);
         frameCommands_.push_back(button);
     }
@@ -161,124 +161,121 @@ void ExtractorWindow::buildToolbar()
 void ExtractorWindow::buildStatusBar()
 {
     const ProgressStatusBar status = addProgressStatusBar(*this, twipsToPixels(kStatusBarHeight), this);
-    StatusBar1 = status.bar;
-    statusPanel1 = status.panel;
-    pbPer = status.progress;
+    statusBar_ = status.bar;
+    statusPanel_ = status.panel;
+    progressBar_ = status.progress;
 }
 
 void ExtractorWindow::buildPanes()
 {
-    picFrame = new QWidget(this);
-    picFrame->setObjectName(QStringLiteral("picFrame"));
-    picFrame->setAccessibleName(tr("Frames and pictures"));
-    setCentralWidget(picFrame);
-    picFrame->installEventFilter(this);
+    panes_ = new QWidget(this);
+    panes_->setObjectName(QStringLiteral("picFrame"));
+    panes_->setAccessibleName(tr("Frames and pictures"));
+    setCentralWidget(panes_);
+    panes_->installEventFilter(this);
 
-    picLeft = new QWidget(picFrame);
-    picLeft->setObjectName(QStringLiteral("picLeft"));
-    picLeft->setAccessibleName(tr("Frame list pane"));
-    List1 = new QListWidget(picLeft);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setAccessibleName(tr("Frames"));
-    List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    List1->setContextMenuPolicy(Qt::PreventContextMenu);  // the file menu pops up on release instead
-    List1->viewport()->installEventFilter(this);
-    connect(List1, &QListWidget::currentRowChanged, this, [this] { ShowSelectedFrame(); });
+    leftPane_ = new QWidget(panes_);
+    leftPane_->setObjectName(QStringLiteral("picLeft"));
+    leftPane_->setAccessibleName(tr("Frame list pane"));
+    frameList_ = new QListWidget(leftPane_);
+    frameList_->setObjectName(QStringLiteral("List1"));
+    frameList_->setAccessibleName(tr("Frames"));
+    frameList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    frameList_->setContextMenuPolicy(Qt::PreventContextMenu);  // the file menu pops up on release instead
+    frameList_->viewport()->installEventFilter(this);
+    connect(frameList_, &QListWidget::currentRowChanged, this, [this] { showSelectedFrame(); });
 
     // The grip lies under the right pane except for the gap between the panes; the grey bar
     // shows only while it is dragged.
-    imgSplitter = new QWidget(picFrame);
-    imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
-    imgSplitter->setAccessibleName(tr("Splitter"));
+    splitterGrip_ = new QWidget(panes_);
+    splitterGrip_->setObjectName(QStringLiteral("imgSplitter"));
+    splitterGrip_->setAccessibleName(tr("Splitter"));
 
-    picRight = new QWidget(picFrame);
-    picRight->setObjectName(QStringLiteral("picRight"));
-    picRight->setAccessibleName(tr("Picture pane"));
-    SSTab1 = new QTabWidget(picRight);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setAccessibleName(tr("Frames and preview"));
+    rightPane_ = new QWidget(panes_);
+    rightPane_->setObjectName(QStringLiteral("picRight"));
+    rightPane_->setAccessibleName(tr("Picture pane"));
+    tabs_ = new QTabWidget(rightPane_);
+    tabs_->setObjectName(QStringLiteral("SSTab1"));
+    tabs_->setAccessibleName(tr("Frames and preview"));
     const int inset = twipsToPixels(120) - 2;
 
     auto* framesPage = new QWidget;
-    wpdlx1View = new ImageView(wpdlx1, framesPage);
-    wpdlx1View->setObjectName(QStringLiteral("wpdlx1"));
-    wpdlx1View->setAccessibleName(tr("Frames"));
-    wpdlx1View->move(inset, inset);
-    SSTab1->addTab(framesPage, tr("Frames"));
+    frameView_ = new ImageView(frameImage_, framesPage);
+    frameView_->setObjectName(QStringLiteral("wpdlx1"));
+    frameView_->setAccessibleName(tr("Frames"));
+    frameView_->move(inset, inset);
+    tabs_->addTab(framesPage, tr("Frames"));
 
     auto* previewPage = new QWidget;
-    picView = new QWidget(previewPage);
-    picView->setObjectName(QStringLiteral("picView"));
-    picView->setAccessibleName(tr("Preview"));
-    picView->move(inset, inset);
-    picView->installEventFilter(this);
-    PlayGif1 = new GifView(picView);
-    PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
-    PlayGif1->setAccessibleName(tr("Animation"));
-    PlayGif1->resize(0, 0);
-    PlayGif1->offerScaleChoice();
-    connect(PlayGif1, &GifView::fitChanged, this, [this] { PlayGif1->resize(PlayGif1->sizeWithin(picView->size())); });
-    SSTab1->addTab(previewPage, tr("Preview"));
+    previewArea_ = new QWidget(previewPage);
+    previewArea_->setObjectName(QStringLiteral("picView"));
+    previewArea_->setAccessibleName(tr("Preview"));
+    previewArea_->move(inset, inset);
+    previewArea_->installEventFilter(this);
+    player_ = new GifView(previewArea_);
+    player_->setObjectName(QStringLiteral("PlayGif1"));
+    player_->setAccessibleName(tr("Animation"));
+    player_->resize(0, 0);
+    player_->offerScaleChoice();
+    connect(player_, &GifView::fitChanged, this, [this] { player_->resize(player_->sizeWithin(previewArea_->size())); });
+    tabs_->addTab(previewPage, tr("Preview"));
 
-    picSplitter = SplitterDrag::makeBar(picFrame);
-    picSplitter->setObjectName(QStringLiteral("picSplitter"));
-    picSplitter->setAccessibleName(tr("Splitter bar"));
-    splitter_ = new SplitterDrag(imgSplitter, picSplitter, kSplitterWidth, 0, [this](int position) {
+    splitterBar_ = SplitterDrag::makeBar(panes_);
+    splitterBar_->setObjectName(QStringLiteral("picSplitter"));
+    splitterBar_->setAccessibleName(tr("Splitter bar"));
+    splitter_ = new SplitterDrag(splitterGrip_, splitterBar_, kSplitterWidth, 0, [this](int position) {
         SizeControls(position);
     });
 }
 
 // ---- layout ------------------------------------------------------------------------------------
 
-int ExtractorWindow::frameWidthTwips() const { return widthTwips(picFrame); }
-int ExtractorWindow::leftPaneWidthTwips() const { return leftPaneTwips_; }
-
 void ExtractorWindow::SizeControls(int& position)
 {
-    const int frameWidth = frameWidthTwips();
-    const int frameHeight = heightTwips(picFrame);
+    const int frameWidth = widthTwips(panes_);
+    const int frameHeight = heightTwips(panes_);
     if (position < kMinLeftWidth)
         position = kMinLeftWidth;
     if (position > frameWidth - kMinRightWidth)
         position = frameWidth - kMinRightWidth;  // the right pane's minimum wins on a narrow window
     leftPaneTwips_ = position;
 
-    placeTwips(picLeft, 0, 0, position, frameHeight);
-    placeTwips(List1, 0, 0, position, frameHeight);
+    placeTwips(leftPane_, 0, 0, position, frameHeight);
+    placeTwips(frameList_, 0, 0, position, frameHeight);
     splitter_->place(position, frameHeight);
     const int rightWidth = frameWidth - position - kPaneGap;
-    placeTwips(picRight, position + kPaneGap, 0, rightWidth, frameHeight);
+    placeTwips(rightPane_, position + kPaneGap, 0, rightWidth, frameHeight);
     placeProgressBar();
 
     const int tabWidth = rightWidth - kTabMargin, tabHeight = frameHeight - kTabMargin;
-    placeTwips(SSTab1, 0, 0, tabWidth, tabHeight);
+    placeTwips(tabs_, 0, 0, tabWidth, tabHeight);
     const int viewWidth = tabWidth - kViewInnerWidth, viewHeight = tabHeight - kViewInnerHeight;
     if (viewWidth >= 0 && viewHeight >= 0) {
-        picView->resize(twipsToPixels(viewWidth), twipsToPixels(viewHeight));
-        wpdlx1View->resize(picView->size());
-        if (PlayGif1->component().hasGif())
-            PlayGif1->resize(PlayGif1->sizeWithin(picView->size()));
+        previewArea_->resize(twipsToPixels(viewWidth), twipsToPixels(viewHeight));
+        frameView_->resize(previewArea_->size());
+        if (player_->component().hasGif())
+            player_->resize(player_->sizeWithin(previewArea_->size()));
     }
 }
 
 void ExtractorWindow::placeProgressBar()
 {
-    const QRect panel = statusPanel1->geometry();
-    placeTwips(pbPer, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
+    const QRect panel = statusPanel_->geometry();
+    placeTwips(progressBar_, pixelsToTwips(panel.left()) + 30, 75, pixelsToTwips(panel.width()) - 60, kProgressHeight);
 }
 
 bool ExtractorWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == picFrame && event->type() == QEvent::Resize) {
+    if (watched == panes_ && event->type() == QEvent::Resize) {
         int position = leftPaneTwips_;
         SizeControls(position);
-    } else if ((watched == StatusBar1 || watched == statusPanel1)
+    } else if ((watched == statusBar_ || watched == statusPanel_)
                && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
         placeProgressBar();
-    } else if (event->type() == QEvent::MouseButtonRelease && (watched == picView || (List1 && watched == List1->viewport()))) {
+    } else if (event->type() == QEvent::MouseButtonRelease && (watched == previewArea_ || (frameList_ && watched == frameList_->viewport()))) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton)
-            PopupFileMenu(mouse->globalPosition().toPoint());
+            popUpFileMenu(mouse->globalPosition().toPoint());
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -294,17 +291,17 @@ void ExtractorWindow::closeEvent(QCloseEvent* event)
 
 // ---- the menu ----------------------------------------------------------------------------------
 
-void ExtractorWindow::PopupFileMenu(const QPoint& globalPos)
+void ExtractorWindow::popUpFileMenu(const QPoint& globalPos)
 {
     if (!working_)
-        mnuFile->popup(globalPos);
+        fileMenu_->popup(globalPos);
 }
 
 // ---- command state -----------------------------------------------------------------------------
 
-void ExtractorWindow::UpdateCommandState()
+void ExtractorWindow::updateCommandState()
 {
-    const bool hasFrames = List1->count() > 0;
+    const bool hasFrames = frameList_->count() > 0;
     for (QAction* action : frameCommands_)
         action->setEnabled(hasFrames);
 }

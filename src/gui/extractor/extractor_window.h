@@ -44,49 +44,17 @@ public:
     ExtractorWindow(Dialogs& dialogs, std::function<QString()> tempFolder, QWidget* parent = nullptr);
     ~ExtractorWindow() override;
 
-    // ---- commands ----------------------------------------------------------------------------
-    // Enables the commands that need frames exactly while the list has some.
-    void UpdateCommandState();
-    void ShowSelectedFrame();
-    void SetAllChecked(bool value);
-    // Pops the file menu up at `globalPos`, as the context menu.
-    void PopupFileMenu(const QPoint& globalPos);
-
     // How the save frames dialog is shown; by default modally with QDialog::exec. Tests answer
     // the dialog through it.
     using SaveDialogRunner = std::function<void(SaveFramesDialog& dialog)>;
     void setSaveDialogRunner(SaveDialogRunner runner) { runSaveDialog_ = std::move(runner); }
     const SaveFramesRequest& saveFramesRequest() const { return request_; }
 
-    // The busy flag: set while check all or uncheck all runs.
-    bool isBusy() const { return busy_; }
     // A GIF is being read or frames are being saved: the menu and the toolbar are out of reach
     // and the commands do nothing until workFinished().
     bool isWorking() const { return working_; }
-
-    // ---- layout (twips) ----------------------------------------------------------------------
-    // Places every pane from the wanted left-pane width, clamped in place.
-    void SizeControls(int& position);
-    int frameWidthTwips() const;
-    int leftPaneWidthTwips() const;
-    // The splitter drag; x is the pointer's position within the grip, in twips.
-    void pressSplitter() { splitter_->press(); }
-    void dragSplitter(int x) { splitter_->move(x); }
-    void releaseSplitter() { splitter_->release(); }
-    bool isDraggingSplitter() const { return splitter_->dragging(); }
-
-    QTimer Timer1;  // pops the file menu up a moment after a click on the frame
-    ImagingComponent wpdlx1;  // the frame view
-
-public Q_SLOTS:
-    // ---- the commands of the file menu and the toolbar, in menu order --------------------------
-    void OpenAnimatedGif();
-    void SaveCurrentFrame();
-    void SaveCheckedFrames();
-    void CheckAllFrames();
-    void UncheckAllFrames();
-    // E&xit: the window closes, and the loaded GIF goes with it.
-    void exitWindow();
+    // The frame shown in the frames tab (`wpdlx1`).
+    const ImagingComponent& frameImage() const { return frameImage_; }
 
 Q_SIGNALS:
     // An open (the list filled, frame 0 shown) or a save of the current frame or of the checked
@@ -97,23 +65,44 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+private Q_SLOTS:
+    // ---- the commands of the file menu and the toolbar, in menu order -----------------------
+    void openAnimatedGif();
+    void saveCurrentFrame();
+    void saveCheckedFrames();
+    void checkAllFrames();
+    void uncheckAllFrames();
+    // E&xit: the window closes, and the loaded GIF goes with it.
+    void exitWindow();
+
 private:
-    // ---- the window's parts, by their object names -------------------------------------------
-    QMenu* mnuFile = nullptr;
-    QToolBar* Toolbar1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QLabel* statusPanel1 = nullptr;
-    QProgressBar* pbPer = nullptr;
-    QWidget* picFrame = nullptr;
-    QWidget* picLeft = nullptr;
-    QListWidget* List1 = nullptr;
-    QWidget* imgSplitter = nullptr;
-    QWidget* picSplitter = nullptr;
-    QWidget* picRight = nullptr;
-    QTabWidget* SSTab1 = nullptr;
-    ImageView* wpdlx1View = nullptr;
-    QWidget* picView = nullptr;
-    GifView* PlayGif1 = nullptr;
+    // Enables the commands that need frames exactly while the list has some.
+    void updateCommandState();
+    void showSelectedFrame();
+    void setAllChecked(bool value);
+    // Pops the file menu up at `globalPos`, as the context menu.
+    void popUpFileMenu(const QPoint& globalPos);
+    // Places every pane from the wanted left-pane width (twips), clamped in place.
+    void SizeControls(int& position);
+
+    // ---- the window's parts, with their object names ----------------------------------------
+    QTimer menuTimer_;  // Timer1: pops the file menu up a moment after a click on the frame
+    ImagingComponent frameImage_;  // the picture the frame view shows
+    QMenu* fileMenu_ = nullptr;  // mnuFile
+    QToolBar* toolbar_ = nullptr;  // Toolbar1
+    QStatusBar* statusBar_ = nullptr;  // StatusBar1
+    QLabel* statusPanel_ = nullptr;  // StatusBar1Panel1
+    QProgressBar* progressBar_ = nullptr;  // pbPer
+    QWidget* panes_ = nullptr;  // picFrame, under the toolbar
+    QWidget* leftPane_ = nullptr;  // picLeft
+    QListWidget* frameList_ = nullptr;  // List1
+    QWidget* splitterGrip_ = nullptr;  // imgSplitter
+    QWidget* splitterBar_ = nullptr;  // picSplitter
+    QWidget* rightPane_ = nullptr;  // picRight
+    QTabWidget* tabs_ = nullptr;  // SSTab1
+    ImageView* frameView_ = nullptr;  // wpdlx1
+    QWidget* previewArea_ = nullptr;  // picView
+    GifView* player_ = nullptr;  // PlayGif1
     // The menu entries and toolbar buttons that need frames.
     std::vector<QAction*> frameCommands_;
 
@@ -158,7 +147,7 @@ private:
     SaveDialogRunner runSaveDialog_;
     SaveFramesRequest request_;
     QString gifFile_;  // the animated GIF opened last
-    bool busy_ = false;
+    bool busy_ = false;  // set while check all or uncheck all runs
     bool working_ = false;
     SplitterDrag* splitter_ = nullptr;  // a child of the grip
     int leftPaneTwips_ = 0;

@@ -49,67 +49,67 @@ PlayerWindow::PlayerWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent),
     setWindowTitle(tr("Player"));
     setAccessibleName(tr("Player"));
 
-    Picture2 = new QWidget(this);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    OKButton = makeButton(Picture2, "OKButton", tr("&Play"), 120, 975);
-    cmdPause = makeButton(Picture2, "cmdPause", tr("Pa&use"), 1200, 975);
-    cmdLoad = makeButton(Picture2, "cmdLoad", tr("&Load File ..."), 2280, 1095);
-    OKButton->setDefault(true);  // Enter in the file box plays it
-    txtPlay = new QLineEdit(Picture2);
-    txtPlay->setObjectName(QStringLiteral("txtPlay"));
-    keepOnOneLine(txtPlay);
-    txtPlay->setAccessibleName(tr("Animated GIF file"));
+    buttonStrip_ = new QWidget(this);
+    buttonStrip_->setObjectName(QStringLiteral("Picture2"));
+    playButton_ = makeButton(buttonStrip_, "OKButton", tr("&Play"), 120, 975);
+    pauseButton_ = makeButton(buttonStrip_, "cmdPause", tr("Pa&use"), 1200, 975);
+    loadButton_ = makeButton(buttonStrip_, "cmdLoad", tr("&Load File ..."), 2280, 1095);
+    playButton_->setDefault(true);  // Enter in the file box plays it
+    fileBox_ = new QLineEdit(buttonStrip_);
+    fileBox_->setObjectName(QStringLiteral("txtPlay"));
+    keepOnOneLine(fileBox_);
+    fileBox_->setAccessibleName(tr("Animated GIF file"));
 
-    Picture1 = new QWidget(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAccessibleName(tr("Animation"));
-    PlayGif1 = new GifView(Picture1);
-    PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
-    PlayGif1->setAccessibleName(tr("Animated GIF"));
-    PlayGif1->hide();  // until the first play
-    PlayGif1->offerScaleChoice();
-    connect(PlayGif1, &GifView::fitChanged, this, &PlayerWindow::placeGif);
-    lblFrame = new QLabel(this);
-    lblFrame->setObjectName(QStringLiteral("lblFrame"));
-    lblFrame->setAccessibleName(tr("Frame number"));
-    connect(PlayGif1, &GifView::playbackChanged, this, &PlayerWindow::showFrameNumber);
+    pictureBox_ = new QWidget(this);
+    pictureBox_->setObjectName(QStringLiteral("Picture1"));
+    pictureBox_->setAccessibleName(tr("Animation"));
+    player_ = new GifView(pictureBox_);
+    player_->setObjectName(QStringLiteral("PlayGif1"));
+    player_->setAccessibleName(tr("Animated GIF"));
+    player_->hide();  // until the first play
+    player_->offerScaleChoice();
+    connect(player_, &GifView::fitChanged, this, &PlayerWindow::placeGif);
+    frameLabel_ = new QLabel(this);
+    frameLabel_->setObjectName(QStringLiteral("lblFrame"));
+    frameLabel_->setAccessibleName(tr("Frame number"));
+    connect(player_, &GifView::playbackChanged, this, &PlayerWindow::showFrameNumber);
     // The arrows step through the frames, except in the file box, where they move the cursor.
     for (const auto& arrow : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}})
         connect(new QShortcut(QKeySequence(arrow.first), this), &QShortcut::activated, this,
                 [this, by = arrow.second] { stepFrame(by); });
-    offerMadeGif(PlayGif1, [this] { return txtPlay->text(); });  // dragged out, or copied from its menu
+    offerMadeGif(player_, [this] { return fileBox_->text(); });  // dragged out, or copied from its menu
 
-    setTabOrder(OKButton, cmdPause);
-    setTabOrder(cmdPause, cmdLoad);
-    setTabOrder(cmdLoad, txtPlay);
+    setTabOrder(playButton_, pauseButton_);
+    setTabOrder(pauseButton_, loadButton_);
+    setTabOrder(loadButton_, fileBox_);
 
-    connect(OKButton, &QPushButton::clicked, this, &PlayerWindow::playFile);
-    connect(cmdPause, &QPushButton::clicked, this, &PlayerWindow::pause);
-    connect(cmdLoad, &QPushButton::clicked, this, &PlayerWindow::loadFile);
+    connect(playButton_, &QPushButton::clicked, this, &PlayerWindow::playFile);
+    connect(pauseButton_, &QPushButton::clicked, this, &PlayerWindow::pause);
+    connect(loadButton_, &QPushButton::clicked, this, &PlayerWindow::loadFile);
 
     setMinimumSize(twipsToPixels(kTxtPlayLeft + kLeastFileBoxWidth + 2 * kMargin), twipsToPixels(2 * kStripHeight));
     resize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     layOut();
 }
 
-void PlayerWindow::setGifFile(const QString& gif) { txtPlay->setText(gif); }
+void PlayerWindow::setGifFile(const QString& gif) { fileBox_->setText(gif); }
 
 void PlayerWindow::playFile()
 {
-    PlayGif1->show();
-    (void)PlayGif1->LoadGif(txtPlay->text());  // nothing loaded: the steps below change nothing
-    PlayGif1->LoopPlayback(true);
-    const QSize gif(PlayGif1->GifWidth(), PlayGif1->GifHeight());
-    if (PlayGif1->component().hasGif() && gif != sizedFor_) {
+    player_->show();
+    (void)player_->LoadGif(fileBox_->text());  // nothing loaded: the steps below change nothing
+    player_->LoopPlayback(true);
+    const QSize gif(player_->GifWidth(), player_->GifHeight());
+    if (player_->component().hasGif() && gif != sizedFor_) {
         sizedFor_ = gif;
         sizeForGif();
     }
     placeGif();
-    PlayGif1->Play();
+    player_->Play();
     showFrameNumber();
 }
 
-void PlayerWindow::placeGif() { PlayGif1->resize(PlayGif1->sizeWithin(Picture1->size())); }
+void PlayerWindow::placeGif() { player_->resize(player_->sizeWithin(pictureBox_->size())); }
 
 void PlayerWindow::sizeForGif()
 {
@@ -125,22 +125,22 @@ void PlayerWindow::sizeForGif()
 
 void PlayerWindow::showFrameNumber()
 {
-    const PlayerComponent& player = PlayGif1->component();
-    lblFrame->setText(player.hasGif() ? tr("Frame %1 / %2").arg(player.currentFrameIndex() + 1).arg(player.FrameCount())
+    const PlayerComponent& player = player_->component();
+    frameLabel_->setText(player.hasGif() ? tr("Frame %1 / %2").arg(player.currentFrameIndex() + 1).arg(player.FrameCount())
                                       : QString());
 }
 
 void PlayerWindow::stepFrame(int by)
 {
-    const int count = PlayGif1->component().FrameCount();
-    if (!PlayGif1->component().hasGif() || count < 1)
+    const int count = player_->component().FrameCount();
+    if (!player_->component().hasGif() || count < 1)
         return;
-    PlayGif1->Pause();
-    PlayGif1->showFrame((PlayGif1->component().currentFrameIndex() + by + count) % count);
+    player_->Pause();
+    player_->showFrame((player_->component().currentFrameIndex() + by + count) % count);
     showFrameNumber();
 }
 
-void PlayerWindow::pause() { PlayGif1->Pause(); }
+void PlayerWindow::pause() { player_->Pause(); }
 
 void PlayerWindow::loadFile()
 {
@@ -148,14 +148,14 @@ void PlayerWindow::loadFile()
         dialogs_.openFile(this, {QString(), QStringLiteral("Animated GIF Files(*.gif)|*.gif"), {}});
     if (!chosen || chosen->isEmpty())
         return;
-    txtPlay->setText(*chosen);
+    fileBox_->setText(*chosen);
     playFile();
 }
 
 void PlayerWindow::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !txtPlay->text().trimmed().isEmpty())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !fileBox_->text().trimmed().isEmpty())
         playFile();
 }
 
@@ -169,12 +169,12 @@ void PlayerWindow::layOut()
 {
     const int width = pixelsToTwips(this->width());
     const int height = pixelsToTwips(this->height());
-    placeTwips(Picture2, 0, 0, width, kStripHeight);
+    placeTwips(buttonStrip_, 0, 0, width, kStripHeight);
     // The file box runs to the window's right edge less the margin the buttons keep on the left.
-    placeTwips(txtPlay, kTxtPlayLeft, kMargin, width - kTxtPlayLeft - 2 * kMargin, kRowHeight);
+    placeTwips(fileBox_, kTxtPlayLeft, kMargin, width - kTxtPlayLeft - 2 * kMargin, kRowHeight);
     // Docked to the left and the right edge: everything under the strip but the frame number's row.
-    placeTwips(Picture1, 0, kStripHeight, width, height - kStripHeight - kRowHeight);
-    placeTwips(lblFrame, kMargin, height - kRowHeight, width - 2 * kMargin, kRowHeight);
+    placeTwips(pictureBox_, 0, kStripHeight, width, height - kStripHeight - kRowHeight);
+    placeTwips(frameLabel_, kMargin, height - kRowHeight, width - 2 * kMargin, kRowHeight);
     placeGif();
 }
 

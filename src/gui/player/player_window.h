@@ -39,21 +39,22 @@ private:
     // "&Load File ...": a GIF chosen in the open dialog goes into `txtPlay` and is played.
     void loadFile();
     void layOut();
-    // PlayGif1 at the size it takes within Picture1.
+    // The player at the size it takes within the picture box.
     void placeGif();
-    // The window sized so that Picture1 holds the GIF at its own size, within the screen.
+    // The window sized so that the picture box holds the GIF at its own size, within the screen.
     void sizeForGif();
     void showFrameNumber();
     void stepFrame(int by);
 
-    QWidget* Picture2 = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* cmdPause = nullptr;
-    QPushButton* cmdLoad = nullptr;
-    QLineEdit* txtPlay = nullptr;
-    QWidget* Picture1 = nullptr;
-    GifView* PlayGif1 = nullptr;
-    QLabel* lblFrame = nullptr;
+    // ---- the controls, with their object names ----------------------------------------------
+    QWidget* buttonStrip_ = nullptr;  // Picture2
+    QPushButton* playButton_ = nullptr;  // OKButton
+    QPushButton* pauseButton_ = nullptr;  // cmdPause
+    QPushButton* loadButton_ = nullptr;  // cmdLoad
+    QLineEdit* fileBox_ = nullptr;  // txtPlay
+    QWidget* pictureBox_ = nullptr;  // Picture1
+    GifView* player_ = nullptr;  // PlayGif1
+    QLabel* frameLabel_ = nullptr;  // lblFrame
     QSize sizedFor_;  // the GIF size the window was last sized for
 
     Dialogs& dialogs_;

@@ -11,18 +11,18 @@ PreviewWindow::PreviewWindow(const QString& previewFile, QWidget* parent) : QDia
     setObjectName(QStringLiteral("frmView"));
     setWindowTitle(tr("Preview"));
     setAccessibleName(tr("Preview"));
-    Picture1 = new QWidget(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAccessibleName(tr("Preview picture"));
-    PlayGif1 = new GifView(Picture1);
-    PlayGif1->setObjectName(QStringLiteral("PlayGif1"));
-    PlayGif1->setAccessibleName(tr("Animated GIF"));
+    pictureBox_ = new QWidget(this);
+    pictureBox_->setObjectName(QStringLiteral("Picture1"));
+    pictureBox_->setAccessibleName(tr("Preview picture"));
+    player_ = new GifView(pictureBox_);
+    player_->setObjectName(QStringLiteral("PlayGif1"));
+    player_->setAccessibleName(tr("Animated GIF"));
 
     // Load: the preview file, looping, playing; a file that will not load shows nothing.
-    (void)PlayGif1->LoadGif(previewFile);
-    PlayGif1->LoopPlayback(true);
-    PlayGif1->resize(PlayGif1->GifWidth(), PlayGif1->GifHeight());
-    PlayGif1->Play();
+    (void)player_->LoadGif(previewFile);
+    player_->LoopPlayback(true);
+    player_->resize(player_->GifWidth(), player_->GifHeight());
+    player_->Play();
 }
 
 void PreviewWindow::sizeForPicture(int width, int height)
@@ -34,7 +34,7 @@ void PreviewWindow::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     // Docked to the top, the bottom, the left and the right edge: the whole client area.
-    Picture1->setGeometry(rect());
+    pictureBox_->setGeometry(rect());
 }
 
 }  // namespace pictoreel

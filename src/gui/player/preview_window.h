@@ -24,8 +24,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QWidget* Picture1 = nullptr;
-    GifView* PlayGif1 = nullptr;
+    QWidget* pictureBox_ = nullptr;  // Picture1
+    GifView* player_ = nullptr;  // PlayGif1
 };
 
 }  // namespace pictoreel

@@ -66,67 +66,67 @@ RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QSt
     applyCompactFont(this);
 
     auto* form = new QFormLayout(this);
-    cboRecordWhat = named(new QComboBox, "cboRecordWhat", tr("What to record"));
-    cboRecordWhat->addItems({tr("A region of the screen"), tr("A window"), tr("A whole screen")});
-    form->addRow(tr("&Record:"), cboRecordWhat);
-    cmdRecordDrawRegion = makeButton("cmdRecordDrawRegion", tr("&Draw Region ..."));
-    form->addRow(QString(), cmdRecordDrawRegion);
-    cboRecordWindow = named(new QComboBox, "cboRecordWindow", tr("Window to record"));
-    form->addRow(tr("&Window:"), cboRecordWindow);
-    cboRecordScreen = named(new QComboBox, "cboRecordScreen", tr("Screen to record"));
+    sourceKindBox_ = named(new QComboBox, "cboRecordWhat", tr("What to record"));
+    sourceKindBox_->addItems({tr("A region of the screen"), tr("A window"), tr("A whole screen")});
+    form->addRow(tr("&Record:"), sourceKindBox_);
+    drawRegionButton_ = makeButton("cmdRecordDrawRegion", tr("&Draw Region ..."));
+    form->addRow(QString(), drawRegionButton_);
+    windowBox_ = named(new QComboBox, "cboRecordWindow", tr("Window to record"));
+    form->addRow(tr("&Window:"), windowBox_);
+    screenBox_ = named(new QComboBox, "cboRecordScreen", tr("Screen to record"));
     for (const QScreen* screen : QGuiApplication::screens()) {
         const CaptureRect area = screenPixels(screen);
-        cboRecordScreen->addItem(tr("%1 (%2 x %3)").arg(screen->name()).arg(area.width).arg(area.height));
+        screenBox_->addItem(tr("%1 (%2 x %3)").arg(screen->name()).arg(area.width).arg(area.height));
     }
-    form->addRow(tr("&Screen:"), cboRecordScreen);
-    spnRecordFps = named(new QSpinBox, "spnRecordFps", tr("Frames a second"));
-    spnRecordFps->setRange(kMinRecordingRate, kMaxRecordingRate);
-    spnRecordFps->setValue(kDefaultRecordingRate);
-    form->addRow(tr("&Frames a second:"), spnRecordFps);
-    chkRecordPointer = named(new QCheckBox(tr("Show the mouse &pointer")), "chkRecordPointer", tr("Show the mouse pointer"));
-    chkRecordPointer->setChecked(true);
-    form->addRow(chkRecordPointer);
-    chkRecordCountdown = named(new QCheckBox(tr("&Count down 3 seconds first")), "chkRecordCountdown",
-                               tr("Count down 3 seconds first"));
-    chkRecordCountdown->setChecked(true);
-    form->addRow(chkRecordCountdown);
-    lblRecordStatus = named(new QLabel(tr("Ready")), "lblRecordStatus", tr("Recording status"));
-    form->addRow(lblRecordStatus);
-    pbRecordWrite = named(new QProgressBar, "pbRecordWrite", tr("Progress"));
-    pbRecordWrite->setRange(0, 100);
-    pbRecordWrite->setTextVisible(false);
-    QSizePolicy keepPlace = pbRecordWrite->sizePolicy();
+    form->addRow(tr("&Screen:"), screenBox_);
+    rateBox_ = named(new QSpinBox, "spnRecordFps", tr("Frames a second"));
+    rateBox_->setRange(kMinRecordingRate, kMaxRecordingRate);
+    rateBox_->setValue(kDefaultRecordingRate);
+    form->addRow(tr("&Frames a second:"), rateBox_);
+    pointerCheck_ = named(new QCheckBox(tr("Show the mouse &pointer")), "chkRecordPointer", tr("Show the mouse pointer"));
+    pointerCheck_->setChecked(true);
+    form->addRow(pointerCheck_);
+    countdownCheck_ = named(new QCheckBox(tr("&Count down 3 seconds first")), "chkRecordCountdown",
+                            tr("Count down 3 seconds first"));
+    countdownCheck_->setChecked(true);
+    form->addRow(countdownCheck_);
+    statusLabel_ = named(new QLabel(tr("Ready")), "lblRecordStatus", tr("Recording status"));
+    form->addRow(statusLabel_);
+    progressBar_ = named(new QProgressBar, "pbRecordWrite", tr("Progress"));
+    progressBar_->setRange(0, 100);
+    progressBar_->setTextVisible(false);
+    QSizePolicy keepPlace = progressBar_->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
-    pbRecordWrite->setSizePolicy(keepPlace);
-    pbRecordWrite->hide();
-    form->addRow(pbRecordWrite);
-    cmdRecordStart = makeButton("cmdRecordStart", tr("Record"));
-    cmdRecordStart->setDefault(true);
-    cmdRecordPause = makeButton("cmdRecordPause", tr("Pause"));
-    cmdRecordStop = makeButton("cmdRecordStop", tr("Stop"));
-    cmdRecordStop->setToolTip(portal_ ? tr("Where the desktop offers shortcuts to programs, Ctrl+Alt+S (or the key "
+    progressBar_->setSizePolicy(keepPlace);
+    progressBar_->hide();
+    form->addRow(progressBar_);
+    startButton_ = makeButton("cmdRecordStart", tr("Record"));
+    startButton_->setDefault(true);
+    pauseButton_ = makeButton("cmdRecordPause", tr("Pause"));
+    stopButton_ = makeButton("cmdRecordStop", tr("Stop"));
+    stopButton_->setToolTip(portal_ ? tr("Where the desktop offers shortcuts to programs, Ctrl+Alt+S (or the key "
                                            "it lets you choose) stops the recording from any window")
                                       : tr("Ctrl+Alt+S stops the recording from any window"));
     if (portal_)
-        cboRecordScreen->setToolTip(tr("The desktop asks which screen to share when the recording starts"));
-    cmdRecordCancel = makeButton("cmdRecordCancel", tr("Cancel"));
+        screenBox_->setToolTip(tr("The desktop asks which screen to share when the recording starts"));
+    cancelButton_ = makeButton("cmdRecordCancel", tr("Cancel"));
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {cmdRecordStart, cmdRecordPause, cmdRecordStop, cmdRecordCancel})
+    for (QPushButton* button : {startButton_, pauseButton_, stopButton_, cancelButton_})
         buttons->addWidget(button);
     form->addRow(buttons);
 
-    connect(cboRecordWhat, &QComboBox::currentIndexChanged, this, [this] {
-        if (cboRecordWhat->currentIndex() == kWindow)
+    connect(sourceKindBox_, &QComboBox::currentIndexChanged, this, [this] {
+        if (sourceKindBox_->currentIndex() == kWindow)
             fillWindows();
         setStage(stage_);
     });
-    connect(cmdRecordDrawRegion, &QPushButton::clicked, this, &RecorderWindow::drawRegion);
-    connect(cmdRecordStart, &QPushButton::clicked, this, [this] {
+    connect(drawRegionButton_, &QPushButton::clicked, this, &RecorderWindow::drawRegion);
+    connect(startButton_, &QPushButton::clicked, this, [this] {
         stage_ == Stage::CountingDown ? startRecording() : chooseSource();
     });
-    connect(cmdRecordPause, &QPushButton::clicked, this, &RecorderWindow::togglePause);
-    connect(cmdRecordStop, &QPushButton::clicked, this, &RecorderWindow::stopRecording);
-    connect(cmdRecordCancel, &QPushButton::clicked, this, &RecorderWindow::reject);
+    connect(pauseButton_, &QPushButton::clicked, this, &RecorderWindow::togglePause);
+    connect(stopButton_, &QPushButton::clicked, this, &RecorderWindow::stopRecording);
+    connect(cancelButton_, &QPushButton::clicked, this, &RecorderWindow::reject);
     ticker_.setInterval(200);
     connect(&ticker_, &QTimer::timeout, this, [this] {
         if (stage_ == Stage::Recording)
@@ -134,9 +134,9 @@ RecorderWindow::RecorderWindow(Dialogs& dialogs, std::function<QString(const QSt
         if (stage_ == Stage::CountingDown && (countdown_ -= 200) <= 0)
             return startRecording();
         if (stage_ == Stage::CountingDown)
-            lblRecordStatus->setText(tr("Recording starts in %1 ...").arg((countdown_ + 999) / 1000));
+            statusLabel_->setText(tr("Recording starts in %1 ...").arg((countdown_ + 999) / 1000));
     });
-    cboRecordWhat->setCurrentIndex(kScreen);
+    sourceKindBox_->setCurrentIndex(kScreen);
     setStage(Stage::Choosing);
 }
 
@@ -149,8 +149,8 @@ RecorderWindow::~RecorderWindow()
 void RecorderWindow::setRegion(const CaptureRect& region)
 {
     region_ = region;
-    cboRecordWhat->setCurrentIndex(kRegion);
-    lblRecordStatus->setText(tr("Region %1 x %2 at %3, %4").arg(region.width).arg(region.height).arg(region.x).arg(region.y));
+    sourceKindBox_->setCurrentIndex(kRegion);
+    statusLabel_->setText(tr("Region %1 x %2 at %3, %4").arg(region.width).arg(region.height).arg(region.x).arg(region.y));
     setStage(stage_);
 }
 
@@ -171,9 +171,9 @@ void RecorderWindow::drawRegion()
 
 void RecorderWindow::fillWindows()
 {
-    cboRecordWindow->clear();
+    windowBox_->clear();
     if (portal_) {  // the desktop lists them itself, when recording starts
-        cboRecordWindow->addItem(tr("The one the desktop asks for"), QVariant::fromValue(std::uint32_t(0)));
+        windowBox_->addItem(tr("The one the desktop asks for"), QVariant::fromValue(std::uint32_t(0)));
         return;
     }
     Result<std::vector<X11Window>> windows = listX11Windows();
@@ -186,14 +186,14 @@ void RecorderWindow::fillWindows()
             own.append(quintptr(widget->winId()));
     for (const X11Window& window : windows.value())
         if (!own.contains(quintptr(window.id)))
-            cboRecordWindow->addItem(tr("%1 (%2 x %3)").arg(window.title).arg(window.rect.width).arg(window.rect.height),
-                                     QVariant::fromValue(window.id));
+            windowBox_->addItem(tr("%1 (%2 x %3)").arg(window.title).arg(window.rect.width).arg(window.rect.height),
+                                QVariant::fromValue(window.id));
 }
 
 std::optional<CaptureTarget> RecorderWindow::chosenTarget() const
 {
     CaptureTarget target;
-    switch (cboRecordWhat->currentIndex()) {
+    switch (sourceKindBox_->currentIndex()) {
     case kRegion:
         if (!region_)
             return std::nullopt;
@@ -201,10 +201,10 @@ std::optional<CaptureTarget> RecorderWindow::chosenTarget() const
         target.region = *region_;
         return target;
     case kWindow:
-        if (cboRecordWindow->currentIndex() < 0)
+        if (windowBox_->currentIndex() < 0)
             return std::nullopt;
         target.kind = CaptureTarget::Kind::Window;
-        target.window = cboRecordWindow->currentData().value<std::uint32_t>();
+        target.window = windowBox_->currentData().value<std::uint32_t>();
         return target;
     default: {
         if (portal_) {  // the desktop asks which
@@ -212,7 +212,7 @@ std::optional<CaptureTarget> RecorderWindow::chosenTarget() const
             return target;
         }
         const QList<QScreen*> screens = QGuiApplication::screens();
-        const int n = cboRecordScreen->currentIndex();
+        const int n = screenBox_->currentIndex();
         if (n < 0 || n >= screens.size())
             return std::nullopt;
         // The screens of one X11 display are parts of its one picture.
@@ -229,20 +229,20 @@ void RecorderWindow::chooseSource()
 {
     const std::optional<CaptureTarget> target = chosenTarget();
     if (!target) {
-        dialogs_.inform(this, cboRecordWhat->currentIndex() == kRegion ? tr("Please draw the region to record first.")
+        dialogs_.inform(this, sourceKindBox_->currentIndex() == kRegion ? tr("Please draw the region to record first.")
                                                                        : tr("Please choose what to record first."));
         return;
     }
     setStage(Stage::WaitingForChoice);
     if (portal_)
-        lblRecordStatus->setText(tr("Waiting for the screen to be chosen ..."));
-    Result<ChosenSource> chosen = chooseSessionSource(*target, chkRecordPointer->isChecked(), QDBusConnection::sessionBus(),
+        statusLabel_->setText(tr("Waiting for the screen to be chosen ..."));
+    Result<ChosenSource> chosen = chooseSessionSource(*target, pointerCheck_->isChecked(), QDBusConnection::sessionBus(),
                                                       [this] { return stage_ != Stage::WaitingForChoice; });
     if (stage_ != Stage::WaitingForChoice)  // given up meanwhile: the choice goes unused
         return;
     setStage(Stage::Choosing);
     if (!chosen) {
-        lblRecordStatus->setText(chosen.error().code == ErrorCode::Cancelled ? chosen.error().message : tr("Ready"));
+        statusLabel_->setText(chosen.error().code == ErrorCode::Cancelled ? chosen.error().message : tr("Ready"));
         if (chosen.error().code != ErrorCode::Cancelled)
             dialogs_.messageBox(this, tr("The screen could not be recorded.\n\n") + chosen.error().text(), QString(),
                                 MessageIcon::Exclamation, MessageButtons::Ok);
@@ -254,11 +254,11 @@ void RecorderWindow::chooseSource()
 
 void RecorderWindow::startCountdown()
 {
-    if (!chkRecordCountdown->isChecked())
+    if (!countdownCheck_->isChecked())
         return startRecording();
     countdown_ = 3000;
     setStage(Stage::CountingDown);
-    lblRecordStatus->setText(tr("Recording starts in 3 ..."));
+    statusLabel_->setText(tr("Recording starts in 3 ..."));
     ticker_.start();
 }
 
@@ -272,7 +272,7 @@ void RecorderWindow::startRecording()
     chosen_.reset();
     const QString name = QStringLiteral("screen-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     RecordingSettings settings;
-    settings.framesPerSecond = spnRecordFps->value();
+    settings.framesPerSecond = rateBox_->value();
     settings.baseName = name;
     Result<std::unique_ptr<ScreenRecording>> started =
         grabber ? ScreenRecording::start(std::move(grabber).value(), folderFor_(name), settings) : Result<std::unique_ptr<ScreenRecording>>(grabber.error());
@@ -332,13 +332,13 @@ void RecorderWindow::showCounts()
         return;
     const RecordingCounts counts = recording_->counts();
     const bool paused = counts.paused;
-    cmdRecordPause->setText(paused ? tr("Resume") : tr("Pause"));
-    cmdRecordPause->setAccessibleName(cmdRecordPause->text());
+    pauseButton_->setText(paused ? tr("Resume") : tr("Pause"));
+    pauseButton_->setAccessibleName(pauseButton_->text());
     QString text = tr("%1 %2, %3 frames").arg(paused ? tr("Paused at") : tr("Recording"),
                                                           clockText(counts.elapsedMicroseconds)).arg(counts.kept);
     if (counts.dropped > 0)
         text += tr(", %1 dropped (the disk is too slow)").arg(counts.dropped);
-    lblRecordStatus->setText(text);
+    statusLabel_->setText(text);
     if (counts.ended)
         stopRecording();  // it met a failure: what it took is written, and the failure told
 }
@@ -363,7 +363,7 @@ void RecorderWindow::stopRecording()
             *outcome = makeError(ErrorCode::LibraryFailure, QString::fromLocal8Bit(e.what()));
         }
     };
-    job_.start(std::move(work), [this](int percent) { pbRecordWrite->setValue(percent); }, [this, outcome] { writingDone(*outcome); });
+    job_.start(std::move(work), [this](int percent) { progressBar_->setValue(percent); }, [this, outcome] { writingDone(*outcome); });
 }
 
 void RecorderWindow::writingDone(const Result<std::vector<ExtractedFrame>>& outcome)
@@ -375,7 +375,7 @@ void RecorderWindow::writingDone(const Result<std::vector<ExtractedFrame>>& outc
         if (outcome.error().code != ErrorCode::Cancelled)
             dialogs_.messageBox(this, tr("The recording could not be kept.\n\n") + outcome.error().text(), QString(),
                                 MessageIcon::Exclamation, MessageButtons::Ok);
-        lblRecordStatus->setText(tr("Nothing was kept"));
+        statusLabel_->setText(tr("Nothing was kept"));
         return;
     }
     frames_ = outcome.value();
@@ -390,19 +390,19 @@ void RecorderWindow::setStage(Stage stage)
 {
     stage_ = stage;
     const bool choosing = stage == Stage::Choosing;
-    const int what = cboRecordWhat->currentIndex();
-    for (QWidget* w : std::initializer_list<QWidget*>{cboRecordWhat, spnRecordFps, chkRecordPointer, chkRecordCountdown})
+    const int what = sourceKindBox_->currentIndex();
+    for (QWidget* w : std::initializer_list<QWidget*>{sourceKindBox_, rateBox_, pointerCheck_, countdownCheck_})
         w->setEnabled(choosing);
-    cmdRecordDrawRegion->setEnabled(choosing && what == kRegion);
-    cboRecordWindow->setEnabled(choosing && what == kWindow);
-    cboRecordScreen->setEnabled(choosing && what == kScreen && !portal_);
-    cmdRecordStart->setEnabled(choosing || stage == Stage::CountingDown);
-    cmdRecordStart->setText(stage == Stage::CountingDown ? tr("Start Now") : tr("Record"));
-    cmdRecordStart->setAccessibleName(cmdRecordStart->text());
-    cmdRecordPause->setEnabled(stage == Stage::Recording);
-    cmdRecordStop->setEnabled(stage == Stage::Recording);
-    pbRecordWrite->setValue(0);
-    pbRecordWrite->setVisible(stage == Stage::Writing);
+    drawRegionButton_->setEnabled(choosing && what == kRegion);
+    windowBox_->setEnabled(choosing && what == kWindow);
+    screenBox_->setEnabled(choosing && what == kScreen && !portal_);
+    startButton_->setEnabled(choosing || stage == Stage::CountingDown);
+    startButton_->setText(stage == Stage::CountingDown ? tr("Start Now") : tr("Record"));
+    startButton_->setAccessibleName(startButton_->text());
+    pauseButton_->setEnabled(stage == Stage::Recording);
+    stopButton_->setEnabled(stage == Stage::Recording);
+    progressBar_->setValue(0);
+    progressBar_->setVisible(stage == Stage::Writing);
 }
 
 void RecorderWindow::reject()

@@ -66,19 +66,20 @@ private:
     void stepAside(const CaptureRect& recorded);
     void setStage(Stage stage);
 
-    QComboBox* cboRecordWhat = nullptr;
-    QPushButton* cmdRecordDrawRegion = nullptr;
-    QComboBox* cboRecordWindow = nullptr;
-    QComboBox* cboRecordScreen = nullptr;
-    QSpinBox* spnRecordFps = nullptr;
-    QCheckBox* chkRecordPointer = nullptr;
-    QCheckBox* chkRecordCountdown = nullptr;
-    QLabel* lblRecordStatus = nullptr;
-    QProgressBar* pbRecordWrite = nullptr;
-    QPushButton* cmdRecordStart = nullptr;
-    QPushButton* cmdRecordPause = nullptr;
-    QPushButton* cmdRecordStop = nullptr;
-    QPushButton* cmdRecordCancel = nullptr;
+    // ---- the controls, with their object names ----------------------------------------------
+    QComboBox* sourceKindBox_ = nullptr;  // cboRecordWhat
+    QPushButton* drawRegionButton_ = nullptr;  // cmdRecordDrawRegion
+    QComboBox* windowBox_ = nullptr;  // cboRecordWindow
+    QComboBox* screenBox_ = nullptr;  // cboRecordScreen
+    QSpinBox* rateBox_ = nullptr;  // spnRecordFps
+    QCheckBox* pointerCheck_ = nullptr;  // chkRecordPointer
+    QCheckBox* countdownCheck_ = nullptr;  // chkRecordCountdown
+    QLabel* statusLabel_ = nullptr;  // lblRecordStatus
+    QProgressBar* progressBar_ = nullptr;  // pbRecordWrite
+    QPushButton* startButton_ = nullptr;  // cmdRecordStart
+    QPushButton* pauseButton_ = nullptr;  // cmdRecordPause
+    QPushButton* stopButton_ = nullptr;  // cmdRecordStop
+    QPushButton* cancelButton_ = nullptr;  // cmdRecordCancel
 
     Dialogs& dialogs_;
     bool portal_ = false;  // a Wayland session: the desktop's portal asks what is shared
