@@ -146,7 +146,7 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     if (lossy_ > 0) {
         // Pixels kept as the screen shows them can bring too many colours into one image (a
         // pan over a photo); then every pixel is drawn, each within its tolerance.
-        const std::vector<float> tolerance = toleranceMap(target, lossy_, lab_);
+        const std::vector<float> tolerance = toleranceWhereDrawn(target, firstFrame, needsClearing);
         for (const bool keep : {true, false}) {
             std::vector<float> allowed = tolerance;
             close = keptClose(target, allowed, keep);
@@ -208,6 +208,40 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
         }
     }
     return frame;
+}
+
+std::vector<float> FramePlanner::toleranceWhereDrawn(const Picture& target, bool firstFrame, const Rect& needsClearing)
+{
+    const Rect whole{0, 0, target.width, target.height};
+    std::size_t keptInRuns = 0;
+    const Rect drawn = firstFrame ? whole : changedBox(target, shown_, keptInRuns).united(needsClearing);
+    // A pixel's tolerance depends on the picture within two pixels of it (the activity of its 3x3
+    // neighbourhood, the least of that around it): a part of the picture that reaches that far
+    // beyond the pixels wanted gives them what the whole picture gives.
+    constexpr int kReach = 2;
+    const auto partAround = [&](const Rect& wanted) {
+        return Rect{std::max(0, wanted.left - kReach), std::max(0, wanted.top - kReach),
+                    std::min(whole.right, wanted.right + kReach), std::min(whole.bottom, wanted.bottom + kReach)};
+    };
+    const Rect part = partAround(drawn);
+    if (part.width() == whole.width() && part.height() == whole.height())
+        return toleranceMap(target, lossy_, lab_);
+    std::vector<float> tolerance(target.pixels.size(), 0.0f);
+    // Also the top left pixel, the rectangle stored when nothing changes.
+    for (const Rect& wanted : {drawn, Rect{0, 0, 1, 1}}) {
+        if (wanted.empty())
+            continue;
+        const Rect around = partAround(wanted);
+        Picture cut(around.width(), around.height());
+        for (int y = around.top; y < around.bottom; ++y)
+            std::copy(target.row(y) + around.left, target.row(y) + around.right, cut.row(y - around.top));
+        const std::vector<float> cutTolerance = toleranceMap(cut, lossy_, lab_);
+        for (int y = wanted.top; y < wanted.bottom; ++y) {
+            const float* from = cutTolerance.data() + std::size_t(y - around.top) * cut.width + (wanted.left - around.left);
+            std::copy(from, from + wanted.width(), tolerance.data() + std::size_t(y) * target.width + wanted.left);
+        }
+    }
+    return tolerance;
 }
 
 Picture FramePlanner::keptClose(const Picture& target, std::vector<float>& tolerance, bool keep)

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace pictoreel {
 
@@ -53,13 +54,42 @@ Lab blockColour(const RgbaImage& image, int x, int y)
     return oklab(sum[0] / 4, sum[1] / 4, sum[2] / 4);
 }
 
+// The colours of blocks whose four pixels are one, remembered: screens, graphics and pictures
+// made larger have few such colours, each met in many blocks. Other blocks are worked out.
+class BlockColours {
+public:
+    BlockColours() { keys_.fill(kEmpty); }
+    Lab operator()(const RgbaImage& image, int x, int y)
+    {
+        std::uint32_t p[4];
+        std::memcpy(&p[0], image.pixel(x, y), 4);
+        std::memcpy(&p[1], image.pixel(x + 1, y), 4);
+        std::memcpy(&p[2], image.pixel(x, y + 1), 4);
+        std::memcpy(&p[3], image.pixel(x + 1, y + 1), 4);
+        if (p[0] != p[1] || p[0] != p[2] || p[0] != p[3])
+            return blockColour(image, x, y);
+        const std::uint32_t slot = (p[0] * 2654435761u) >> (32 - kBits);
+        if (keys_[slot] != p[0]) {
+            keys_[slot] = p[0];
+            values_[slot] = blockColour(image, x, y);
+        }
+        return values_[slot];
+    }
+
+private:
+    static constexpr int kBits = 12;
+    static constexpr std::uint64_t kEmpty = std::uint64_t{1} << 32;  // no pixel's value
+    std::array<std::uint64_t, 1u << kBits> keys_;
+    std::array<Lab, 1u << kBits> values_{};
+};
+
 // Sum of the colour differences over the 2×2 blocks of `a` and `b` (alike in size), and their count.
-std::pair<double, double> colourDifference(const RgbaImage& a, const RgbaImage& b)
+std::pair<double, double> colourDifference(const RgbaImage& a, const RgbaImage& b, BlockColours& colours)
 {
     double sum = 0;
     for (int y = 0; y + 1 < a.height; y += 2)
         for (int x = 0; x + 1 < a.width; x += 2) {
-            const Lab p = blockColour(a, x, y), q = blockColour(b, x, y);
+            const Lab p = colours(a, x, y), q = colours(b, x, y);
             sum += std::sqrt(double(p.l - q.l) * (p.l - q.l) + double(p.a - q.a) * (p.a - q.a) + double(p.b - q.b) * (p.b - q.b));
         }
     return {sum, double(a.width / 2) * double(a.height / 2)};
@@ -75,6 +105,7 @@ Result<double> budgetAttemptQuality(const QString& file, const std::vector<Anima
     GifDecoder& decoder = opened.value();
     double difference = 0, blocks = 0;
     int pictured = 0;
+    BlockColours colours;
     for (std::size_t k = 0; k < frames.size(); ++k) {
         std::optional<GifFrame> frame = decoder.nextFrame();
         if (!frame)
@@ -92,7 +123,7 @@ Result<double> budgetAttemptQuality(const QString& file, const std::vector<Anima
                 return scaled.error();
             shown = std::move(scaled.value());
         }
-        const auto [sum, count] = colourDifference(shown, wanted);
+        const auto [sum, count] = colourDifference(shown, wanted, colours);
         difference += sum;
         blocks += count;
     }
