@@ -132,12 +132,13 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     const GifDisposal disposal = needsClearing.empty() ? GifDisposal::DoNotDispose : GifDisposal::RestoreBackground;
 
     // The best image for `picture` with the pixels' `tolerance` (nullptr: exactly).
-    auto attempt = [&](const Picture& picture, const std::vector<float>* tolerance, Rect& rect) {
+    auto attempt = [&](const Picture& picture, const std::vector<float>* tolerance, Rect& rect,
+                       std::size_t limitBytes = kNoLimit) {
         std::size_t keptInRuns = 0;
         rect = changedBox(picture, shown_, keptInRuns).united(needsClearing);
         if (rect.empty())
             rect = Rect{0, 0, 1, 1};
-        return bestCandidate(picture, rect, firstFrame, keptInRuns, tolerance);
+        return bestCandidate(picture, rect, firstFrame, keptInRuns, tolerance, limitBytes);
     };
     Rect rect;
     std::optional<Candidate> best;
@@ -157,9 +158,10 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     }
     if (loosened) {
         // Kept screen colours can also cost more than they save: the frame's own colours, or its
-        // stored image copied as it is, may code smaller. Then the frame is stored exactly.
+        // stored image copied as it is, may code smaller. Then the frame is stored exactly. Ways
+        // that code larger than the loosened one are not counted to their end.
         Rect exactRect;
-        std::optional<Candidate> exact = attempt(target, nullptr, exactRect);
+        std::optional<Candidate> exact = attempt(target, nullptr, exactRect, best->estimatedBytes);
         if (exact && exact->estimatedBytes <= best->estimatedBytes) {
             best = std::move(exact);
             rect = exactRect;
@@ -215,10 +217,7 @@ std::vector<float> FramePlanner::toleranceWhereDrawn(const Picture& target, bool
     const Rect whole{0, 0, target.width, target.height};
     std::size_t keptInRuns = 0;
     const Rect drawn = firstFrame ? whole : changedBox(target, shown_, keptInRuns).united(needsClearing);
-    // A pixel's tolerance depends on the picture within two pixels of it (the activity of its 3x3
-    // neighbourhood, the least of that around it): a part of the picture that reaches that far
-    // beyond the pixels wanted gives them what the whole picture gives.
-    constexpr int kReach = 2;
+    constexpr int kReach = kToleranceReach;
     const auto partAround = [&](const Rect& wanted) {
         return Rect{std::max(0, wanted.left - kReach), std::max(0, wanted.top - kReach),
                     std::min(whole.right, wanted.right + kReach), std::min(whole.bottom, wanted.bottom + kReach)};
@@ -369,7 +368,8 @@ void FramePlanner::paint(const GifFrameDescription& frame, const Rect& rect, con
 }
 
 std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect& rect, bool firstFrame,
-                                                     std::size_t keptInRuns, const std::vector<float>* tolerance) const
+                                                     std::size_t keptInRuns, const std::vector<float>* tolerance,
+                                                     std::size_t limitBytes) const
 {
     const Rect whole{0, 0, target.width, target.height};
     const std::size_t area = static_cast<std::size_t>(target.width) * target.height;
@@ -391,7 +391,7 @@ std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect
     // is in long runs.
     if (best && keptInRuns * 4 <= area)
         return best;
-    const std::size_t limit = best ? best->estimatedBytes : kNoLimit;
+    const std::size_t limit = std::min(best ? best->estimatedBytes : kNoLimit, limitBytes);
     if (!wholeScreen) {
         consider(encodeRect(shown_, target, rect, global_, limit, tolerance));
         return best;
@@ -400,7 +400,7 @@ std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect
         rect = whole;
         consider(std::move(c));
     } else if (!best) {
-        consider(encodeRect(shown_, target, rect, global_, kNoLimit, tolerance));
+        consider(encodeRect(shown_, target, rect, global_, limitBytes, tolerance));
     }
     return best;
 }

@@ -47,8 +47,10 @@ private:
     GifFrameDescription copyWhole(Picture& target);
     // The best way of storing `target` as the frame after what the screen shows, in `rect` or the
     // whole screen; nullopt when no way fits a palette. `rect` becomes the rectangle stored.
+    // Ways estimated above `limitBytes` are not counted to their end (the best then estimates
+    // above it too).
     std::optional<Candidate> bestCandidate(const Picture& target, Rect& rect, bool firstFrame, std::size_t keptInRuns,
-                                           const std::vector<float>* tolerance) const;
+                                           const std::vector<float>* tolerance, std::size_t limitBytes = kNoLimit) const;
     // `target` where it stays close to what the screen shows, and where the colour a pixel was
     // drawn for has changed little since (noise, a slow fade; not texture moving past): those
     // pixels keep the screen's colour and may stray no farther (their tolerance becomes 0). The
