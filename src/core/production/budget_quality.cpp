@@ -170,6 +170,8 @@ Result<double> BudgetLook::rate(const QString& file)
             keep = keptBytes <= kMostKeptBytes;
             if (keep)
                 made.push_back(std::move(fresh));
+            else
+                made = {};  // too many to keep: each rating works them out again
         }
     }
     if (firstRating && keep)
