@@ -132,12 +132,13 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     const GifDisposal disposal = needsClearing.empty() ? GifDisposal::DoNotDispose : GifDisposal::RestoreBackground;
 
     // The best image for `picture` with the pixels' `tolerance` (nullptr: exactly).
-    auto attempt = [&](const Picture& picture, const std::vector<float>* tolerance, Rect& rect) {
+    auto attempt = [&](const Picture& picture, const std::vector<float>* tolerance, Rect& rect,
+                       std::size_t limitBytes = kNoLimit) {
         std::size_t keptInRuns = 0;
         rect = changedBox(picture, shown_, keptInRuns).united(needsClearing);
         if (rect.empty())
             rect = Rect{0, 0, 1, 1};
-        return bestCandidate(picture, rect, firstFrame, keptInRuns, tolerance);
+        return bestCandidate(picture, rect, firstFrame, keptInRuns, tolerance, limitBytes);
     };
     Rect rect;
     std::optional<Candidate> best;
@@ -146,7 +147,7 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     if (lossy_ > 0) {
         // Pixels kept as the screen shows them can bring too many colours into one image (a
         // pan over a photo); then every pixel is drawn, each within its tolerance.
-        const std::vector<float> tolerance = toleranceMap(target, lossy_, lab_);
+        const std::vector<float> tolerance = toleranceWhereDrawn(target, firstFrame, needsClearing);
         for (const bool keep : {true, false}) {
             std::vector<float> allowed = tolerance;
             close = keptClose(target, allowed, keep);
@@ -157,9 +158,10 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     }
     if (loosened) {
         // Kept screen colours can also cost more than they save: the frame's own colours, or its
-        // stored image copied as it is, may code smaller. Then the frame is stored exactly.
+        // stored image copied as it is, may code smaller. Then the frame is stored exactly. Ways
+        // that code larger than the loosened one are not counted to their end.
         Rect exactRect;
-        std::optional<Candidate> exact = attempt(target, nullptr, exactRect);
+        std::optional<Candidate> exact = attempt(target, nullptr, exactRect, best->estimatedBytes);
         if (exact && exact->estimatedBytes <= best->estimatedBytes) {
             best = std::move(exact);
             rect = exactRect;
@@ -208,6 +210,37 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
         }
     }
     return frame;
+}
+
+std::vector<float> FramePlanner::toleranceWhereDrawn(const Picture& target, bool firstFrame, const Rect& needsClearing)
+{
+    const Rect whole{0, 0, target.width, target.height};
+    std::size_t keptInRuns = 0;
+    const Rect drawn = firstFrame ? whole : changedBox(target, shown_, keptInRuns).united(needsClearing);
+    constexpr int kReach = kToleranceReach;
+    const auto partAround = [&](const Rect& wanted) {
+        return Rect{std::max(0, wanted.left - kReach), std::max(0, wanted.top - kReach),
+                    std::min(whole.right, wanted.right + kReach), std::min(whole.bottom, wanted.bottom + kReach)};
+    };
+    const Rect part = partAround(drawn);
+    if (part.width() == whole.width() && part.height() == whole.height())
+        return toleranceMap(target, lossy_, lab_);
+    std::vector<float> tolerance(target.pixels.size(), 0.0f);
+    // Also the top left pixel, the rectangle stored when nothing changes.
+    for (const Rect& wanted : {drawn, Rect{0, 0, 1, 1}}) {
+        if (wanted.empty())
+            continue;
+        const Rect around = partAround(wanted);
+        Picture cut(around.width(), around.height());
+        for (int y = around.top; y < around.bottom; ++y)
+            std::copy(target.row(y) + around.left, target.row(y) + around.right, cut.row(y - around.top));
+        const std::vector<float> cutTolerance = toleranceMap(cut, lossy_, lab_);
+        for (int y = wanted.top; y < wanted.bottom; ++y) {
+            const float* from = cutTolerance.data() + std::size_t(y - around.top) * cut.width + (wanted.left - around.left);
+            std::copy(from, from + wanted.width(), tolerance.data() + std::size_t(y) * target.width + wanted.left);
+        }
+    }
+    return tolerance;
 }
 
 Picture FramePlanner::keptClose(const Picture& target, std::vector<float>& tolerance, bool keep)
@@ -335,7 +368,8 @@ void FramePlanner::paint(const GifFrameDescription& frame, const Rect& rect, con
 }
 
 std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect& rect, bool firstFrame,
-                                                     std::size_t keptInRuns, const std::vector<float>* tolerance) const
+                                                     std::size_t keptInRuns, const std::vector<float>* tolerance,
+                                                     std::size_t limitBytes) const
 {
     const Rect whole{0, 0, target.width, target.height};
     const std::size_t area = static_cast<std::size_t>(target.width) * target.height;
@@ -357,7 +391,7 @@ std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect
     // is in long runs.
     if (best && keptInRuns * 4 <= area)
         return best;
-    const std::size_t limit = best ? best->estimatedBytes : kNoLimit;
+    const std::size_t limit = std::min(best ? best->estimatedBytes : kNoLimit, limitBytes);
     if (!wholeScreen) {
         consider(encodeRect(shown_, target, rect, global_, limit, tolerance));
         return best;
@@ -366,7 +400,7 @@ std::optional<Candidate> FramePlanner::bestCandidate(const Picture& target, Rect
         rect = whole;
         consider(std::move(c));
     } else if (!best) {
-        consider(encodeRect(shown_, target, rect, global_, kNoLimit, tolerance));
+        consider(encodeRect(shown_, target, rect, global_, limitBytes, tolerance));
     }
     return best;
 }

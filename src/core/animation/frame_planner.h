@@ -47,12 +47,18 @@ private:
     GifFrameDescription copyWhole(Picture& target);
     // The best way of storing `target` as the frame after what the screen shows, in `rect` or the
     // whole screen; nullopt when no way fits a palette. `rect` becomes the rectangle stored.
+    // Ways estimated above `limitBytes` are not counted to their end (the best then estimates
+    // above it too).
     std::optional<Candidate> bestCandidate(const Picture& target, Rect& rect, bool firstFrame, std::size_t keptInRuns,
-                                           const std::vector<float>* tolerance) const;
+                                           const std::vector<float>* tolerance, std::size_t limitBytes = kNoLimit) const;
     // `target` where it stays close to what the screen shows, and where the colour a pixel was
     // drawn for has changed little since (noise, a slow fade; not texture moving past): those
     // pixels keep the screen's colour and may stray no farther (their tolerance becomes 0). The
     // others may stray by a share of their tolerance. Without `keep`, no pixel is kept.
+    // What each pixel of `target` may stray by (toleranceMap), worked out only where a pixel may
+    // be drawn: within the box of what changes from the screen and of `needsClearing` (the whole
+    // screen for the first frame), and at the top left pixel; 0 elsewhere.
+    std::vector<float> toleranceWhereDrawn(const Picture& target, bool firstFrame, const Rect& needsClearing);
     Picture keptClose(const Picture& target, std::vector<float>& tolerance, bool keep);
     // For frames whose colours were reduced one at a time: `target` where each pixel at which the
     // screen shows a colour that the target's own colours would store as the pixel's (the nearest

@@ -54,8 +54,11 @@ private:
 float stillTolerance(int lossy);
 
 // The error each pixel of `picture` may have at `lossy` (1..100), row by row over the picture;
-// 0 for transparent pixels.
+// 0 for transparent pixels. A pixel's tolerance depends only on the pixels within
+// kToleranceReach of it (rows and columns), so a part of the picture that reaches that far
+// beyond some pixels gives them the tolerance the whole picture gives.
 std::vector<float> toleranceMap(const Picture& picture, int lossy, LabCache& lab);
+inline constexpr int kToleranceReach = 2;
 
 // For each opaque palette entry, the others no farther than `reach`, nearest first. The
 // transparent entry (when >= 0) neither has nor is a substitute.

@@ -142,6 +142,13 @@ Result<bool> BudgetFrames::alike()
 {
     if (alike_)
         return *alike_;
+    // The rows the shared palette is chosen from are taken in the same pass, so that the frames
+    // are read once for both, whatever colours the attempts ask for.
+    const int width = make_.start.width;
+    const auto rows = static_cast<std::int64_t>(make_.start.height) * make_.frames.size();
+    const int step = static_cast<int>(std::max<std::int64_t>(1, rows * width / kSharedPaletteSample));
+    RgbaImage sample(width, 0);
+    bool transparent = false;
     std::int64_t same = 0, total = 0;
     RgbaImage previous;
     const Status read = forEachPicture([&](std::size_t, RgbaImage& picture) -> Status {
@@ -151,38 +158,32 @@ Result<bool> BudgetFrames::alike()
                 same += std::memcmp(&now[i], &previous.pixels[i], 4) == 0;
             total += static_cast<std::int64_t>(now.size() / 4);
         }
+        for (std::size_t i = 3; i < now.size() && !transparent; i += 4)
+            transparent = now[i] < 128;
+        for (int y = 0; y < picture.height && picture.width == width; y += step) {
+            sample.pixels.insert(sample.pixels.end(), picture.pixel(0, y), picture.pixel(0, y) + std::size_t{4} * width);
+            ++sample.height;
+        }
         previous = std::move(picture);
         return {};
     });
     if (!read)
         return read.error();
     alike_ = total > 0 && same * 2 > total;
+    if (*alike_) {
+        thresholdAlpha(sample);
+        sample_ = std::move(sample);
+        sampleTransparent_ = transparent;
+    }
     return *alike_;
 }
 
 // One palette of at most `colors` entries (one of them for transparent pixels when a frame has
 // any) for every frame, from a few rows of each.
-Status BudgetFrames::chooseSharedPalette(int colors)
+void BudgetFrames::chooseSharedPalette(int colors)
 {
-    const int width = make_.start.width;
-    const auto rows = static_cast<std::int64_t>(make_.start.height) * make_.frames.size();
-    const int step = static_cast<int>(std::max<std::int64_t>(1, rows * width / kSharedPaletteSample));
-    RgbaImage sample(width, 0);
-    bool transparent = false;
-    const Status read = forEachPicture([&](std::size_t, RgbaImage& p) -> Status {
-        for (std::size_t i = 3; i < p.pixels.size() && !transparent; i += 4)
-            transparent = p.pixels[i] < 128;
-        for (int y = 0; y < p.height && p.width == width; y += step) {
-            sample.pixels.insert(sample.pixels.end(), p.pixel(0, y), p.pixel(0, y) + std::size_t{4} * width);
-            ++sample.height;
-        }
-        return {};
-    });
-    if (!read)
-        return read;
-    thresholdAlpha(sample);
-    shared_ = withPalette(0, 0, choosePhotoPalette(sample, std::max(1, colors - (transparent ? 1 : 0)), transparent), transparent);
-    return {};
+    const bool transparent = sampleTransparent_;
+    shared_ = withPalette(0, 0, choosePhotoPalette(sample_, std::max(1, colors - (transparent ? 1 : 0)), transparent), transparent);
 }
 
 Status BudgetFrames::reduceOne(std::size_t k, const BudgetSettings& settings)
@@ -215,8 +216,7 @@ Status BudgetFrames::reduce(const BudgetSettings& settings)
     if (Result<bool> a = alike(); !a)
         return a.error();
     if (*alike_)
-        if (Status s = chooseSharedPalette(settings.colors); !s)
-            return s;
+        chooseSharedPalette(settings.colors);
     reduced_ = make_.frames;
     for (std::size_t k = 0; k < reduced_.size(); ++k)
         if (!reduced_[k].fileName.isEmpty())

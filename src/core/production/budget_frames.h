@@ -33,7 +33,8 @@ public:
 
     // Whether most pixels stay as they are from frame to frame (graphics that change in places):
     // the reductions then share one palette, so what stays the same in the pictures stays the same
-    // in the frames and the assembler stores only what changes. Looked at once.
+    // in the frames and the assembler stores only what changes. Looked at once, in the same pass
+    // as the rows the shared palette is chosen from.
     Result<bool> alike();
 
     // The frames for `settings`: the converted ones at the start's colours and size, else
@@ -45,7 +46,7 @@ public:
 private:
     // Calls `visit` with each frame that has a picture, in order, until it fails.
     Status forEachPicture(const std::function<Status(std::size_t k, RgbaImage& picture)>& visit) const;
-    Status chooseSharedPalette(int colors);
+    void chooseSharedPalette(int colors);
     Status reduceOne(std::size_t k, const BudgetSettings& settings);
     Status reduce(const BudgetSettings& settings);
 
@@ -55,6 +56,10 @@ private:
     BudgetSettings reducedAs_;
     std::optional<bool> alike_;
     IndexedImage shared_;  // the palette the frames share when alike
+    // When alike: rows of every frame (alpha made opaque or transparent), which the shared palette
+    // is chosen from, and whether any frame has a transparent pixel.
+    RgbaImage sample_;
+    bool sampleTransparent_ = false;
 };
 
 }  // namespace pictoreel

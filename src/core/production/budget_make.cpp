@@ -42,7 +42,7 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
     int attempts = 0;
     // The look is judged on about this many frames, spread over the animation.
     constexpr std::size_t kLookedAtFrames = 24;
-    const int lookEvery = static_cast<int>(std::max<std::size_t>(1, make.frames.size() / kLookedAtFrames));
+    BudgetLook look(make.frames, static_cast<int>(std::max<std::size_t>(1, make.frames.size() / kLookedAtFrames)));
     const auto stopped = [&make] { return make.stopRequested && make.stopRequested(); };
     std::vector<std::pair<BudgetSettings, QString>> fitting;  // the attempts that fit, with their files
     const auto removeAll = [&fitting] {
@@ -95,7 +95,7 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
         } else {
             fitting.emplace_back(settings, file);
             if (rated) {
-                const Result<double> quality = budgetAttemptQuality(file, make.frames, lookEvery);
+                const Result<double> quality = look.rate(file);
                 if (!quality)
                     return quality.error();
                 made.quality = quality.value();

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace pictoreel {
 
@@ -53,21 +54,79 @@ Lab blockColour(const RgbaImage& image, int x, int y)
     return oklab(sum[0] / 4, sum[1] / 4, sum[2] / 4);
 }
 
-// Sum of the colour differences over the 2×2 blocks of `a` and `b` (alike in size), and their count.
-std::pair<double, double> colourDifference(const RgbaImage& a, const RgbaImage& b)
+// The colours of blocks whose four pixels are one, remembered: screens, graphics and pictures
+// made larger have few such colours, each met in many blocks. Other blocks are worked out.
+class BlockColours {
+public:
+    BlockColours() { keys_.fill(kEmpty); }
+    Lab operator()(const RgbaImage& image, int x, int y)
+    {
+        std::uint32_t p[4];
+        std::memcpy(&p[0], image.pixel(x, y), 4);
+        std::memcpy(&p[1], image.pixel(x + 1, y), 4);
+        std::memcpy(&p[2], image.pixel(x, y + 1), 4);
+        std::memcpy(&p[3], image.pixel(x + 1, y + 1), 4);
+        if (p[0] != p[1] || p[0] != p[2] || p[0] != p[3])
+            return blockColour(image, x, y);
+        const std::uint32_t slot = (p[0] * 2654435761u) >> (32 - kBits);
+        if (keys_[slot] != p[0]) {
+            keys_[slot] = p[0];
+            values_[slot] = blockColour(image, x, y);
+        }
+        return values_[slot];
+    }
+
+private:
+    static constexpr int kBits = 12;
+    static constexpr std::uint64_t kEmpty = std::uint64_t{1} << 32;  // no pixel's value
+    std::array<std::uint64_t, 1u << kBits> keys_;
+    std::array<Lab, 1u << kBits> values_{};
+};
+
+// The colours of the 2×2 blocks of `image`, row by row.
+std::vector<Lab> blockColours(const RgbaImage& image, BlockColours& colours)
+{
+    std::vector<Lab> blocks;
+    blocks.reserve(std::size_t(image.width / 2) * std::size_t(image.height / 2));
+    for (int y = 0; y + 1 < image.height; y += 2)
+        for (int x = 0; x + 1 < image.width; x += 2)
+            blocks.push_back(colours(image, x, y));
+    return blocks;
+}
+
+// Sum of the colour differences between the 2×2 blocks of `a` and the block colours `b` of a
+// picture of the same size.
+double colourDifference(const RgbaImage& a, const std::vector<Lab>& b, BlockColours& colours)
 {
     double sum = 0;
+    std::size_t i = 0;
     for (int y = 0; y + 1 < a.height; y += 2)
-        for (int x = 0; x + 1 < a.width; x += 2) {
-            const Lab p = blockColour(a, x, y), q = blockColour(b, x, y);
+        for (int x = 0; x + 1 < a.width; x += 2, ++i) {
+            const Lab p = colours(a, x, y), q = b[i];
             sum += std::sqrt(double(p.l - q.l) * (p.l - q.l) + double(p.a - q.a) * (p.a - q.a) + double(p.b - q.b) * (p.b - q.b));
         }
-    return {sum, double(a.width / 2) * double(a.height / 2)};
+    return sum;
 }
+
+// Block colours of the converted frames kept between attempts, up to this many bytes.
+constexpr std::size_t kMostKeptBytes = 48'000'000;
 
 }  // namespace
 
-Result<double> budgetAttemptQuality(const QString& file, const std::vector<AnimationFrameSource>& frames, int every)
+struct BudgetLook::Reference {
+    int width = 0;
+    int height = 0;
+    std::vector<Lab> blocks;
+};
+
+BudgetLook::BudgetLook(std::vector<AnimationFrameSource> frames, int every)
+    : frames_(std::move(frames)), every_(std::max(1, every))
+{
+}
+
+BudgetLook::~BudgetLook() = default;
+
+Result<double> BudgetLook::rate(const QString& file)
 {
     Result<GifDecoder> opened = GifDecoder::openFile(file);
     if (!opened)
@@ -75,28 +134,55 @@ Result<double> budgetAttemptQuality(const QString& file, const std::vector<Anima
     GifDecoder& decoder = opened.value();
     double difference = 0, blocks = 0;
     int pictured = 0;
-    for (std::size_t k = 0; k < frames.size(); ++k) {
+    BlockColours colours;
+    const bool firstRating = !rated_;
+    bool keep = firstRating;
+    std::size_t keptBytes = 0;
+    std::vector<Reference> made;
+    std::size_t rated = 0;
+    for (std::size_t k = 0; k < frames_.size(); ++k) {
         std::optional<GifFrame> frame = decoder.nextFrame();
         if (!frame)
             return makeError(ErrorCode::CorruptData, QStringLiteral("%1 ends before frame %2").arg(file).arg(k + 1));
-        if (frames[k].fileName.isEmpty() || pictured++ % std::max(1, every) != 0)
+        if (frames_[k].fileName.isEmpty() || pictured++ % every_ != 0)
             continue;
-        const Result<RgbaImage> picture = readConvertedPicture(frames[k].fileName);
-        if (!picture)
-            return picture.error();
-        const RgbaImage& wanted = picture.value();
+        Reference fresh;
+        const Reference* wanted = rated < kept_.size() ? &kept_[rated] : nullptr;
+        ++rated;
+        if (!wanted) {
+            const Result<RgbaImage> picture = readConvertedPicture(frames_[k].fileName);
+            if (!picture)
+                return picture.error();
+            fresh = {picture.value().width, picture.value().height, blockColours(picture.value(), colours)};
+            wanted = &fresh;
+        }
         RgbaImage& shown = frame->image;
-        if (shown.width != wanted.width || shown.height != wanted.height) {
-            Result<RgbaImage> scaled = resampleImage(shown, wanted.width, wanted.height);
+        if (shown.width != wanted->width || shown.height != wanted->height) {
+            Result<RgbaImage> scaled = resampleImage(shown, wanted->width, wanted->height);
             if (!scaled)
                 return scaled.error();
             shown = std::move(scaled.value());
         }
-        const auto [sum, count] = colourDifference(shown, wanted);
-        difference += sum;
-        blocks += count;
+        difference += colourDifference(shown, wanted->blocks, colours);
+        blocks += double(wanted->width / 2) * double(wanted->height / 2);
+        if (keep && wanted == &fresh) {
+            keptBytes += fresh.blocks.size() * sizeof(Lab);
+            keep = keptBytes <= kMostKeptBytes;
+            if (keep)
+                made.push_back(std::move(fresh));
+            else
+                made = {};  // too many to keep: each rating works them out again
+        }
     }
+    if (firstRating && keep)
+        kept_ = std::move(made);
+    rated_ = true;
     return blocks == 0 ? 0.0 : -100 * difference / blocks;
+}
+
+Result<double> budgetAttemptQuality(const QString& file, const std::vector<AnimationFrameSource>& frames, int every)
+{
+    return BudgetLook(frames, every).rate(file);
 }
 
 }  // namespace pictoreel

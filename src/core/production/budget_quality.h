@@ -19,4 +19,23 @@ namespace pictoreel {
 // The animation is decoded as it plays, one screen at a time.
 Result<double> budgetAttemptQuality(const QString& file, const std::vector<AnimationFrameSource>& frames, int every = 1);
 
+// The same for every attempt of one search: the converted frames' block colours are worked out at
+// the first rating and kept for the next ones (unless they would take much memory).
+class BudgetLook {
+public:
+    BudgetLook(std::vector<AnimationFrameSource> frames, int every);
+    ~BudgetLook();
+    BudgetLook(const BudgetLook&) = delete;
+    BudgetLook& operator=(const BudgetLook&) = delete;
+
+    Result<double> rate(const QString& file);
+
+private:
+    struct Reference;
+    std::vector<AnimationFrameSource> frames_;
+    int every_;
+    std::vector<Reference> kept_;  // of every rated frame, in order, when the first rating kept them
+    bool rated_ = false;
+};
+
 }  // namespace pictoreel

@@ -105,3 +105,35 @@ TEST(LossyAssembly, AStillNoisyBackgroundStaysStillWhileItDrifts)
                                                               gif.frames[k - 1].image.pixel(x, y));
     EXPECT_LT(changed * 4, background);
 }
+
+TEST(LossyAssembly, APartOfThePictureGivesItsPixelsTheWholePicturesTolerance)
+{
+    // The assembler works out tolerances only around what a frame changes: a part reaching
+    // kToleranceReach beyond its pixels must give them exactly the whole picture's values, at
+    // the picture's edges too, with flat, noisy and transparent pixels about.
+    RgbaImage picture = noise(40, 30, 60, 120, 7);
+    fillRect(picture, 5, 5, 12, 9, Rgb{30, 200, 90});
+    for (int y = 20; y < 26; ++y)
+        for (int x = 25; x < 33; ++x)
+            picture.pixels[(std::size_t(y) * 40 + x) * 4 + 3] = 0;
+    animation::Picture whole(40, 30);
+    for (std::size_t i = 0; i < whole.pixels.size(); ++i)
+        whole.pixels[i] = animation::packPixel(&picture.pixels[i * 4]);
+    animation::LabCache lab;
+    const std::vector<float> all = animation::toleranceMap(whole, 100, lab);
+    const int reach = animation::kToleranceReach;
+    for (const animation::Rect r : {animation::Rect{8, 3, 30, 24}, animation::Rect{0, 0, 1, 1}, animation::Rect{20, 18, 40, 30}}) {
+        const animation::Rect part{std::max(0, r.left - reach), std::max(0, r.top - reach), std::min(40, r.right + reach),
+                                   std::min(30, r.bottom + reach)};
+        animation::Picture cut(part.width(), part.height());
+        for (int y = part.top; y < part.bottom; ++y)
+            std::copy(whole.row(y) + part.left, whole.row(y) + part.right, cut.row(y - part.top));
+        const std::vector<float> some = animation::toleranceMap(cut, 100, lab);
+        int differing = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                differing += some[std::size_t(y - part.top) * cut.width + (x - part.left)] != all[std::size_t(y) * 40 + x];
+        EXPECT_EQ(differing, 0) << r.left << "," << r.top;
+    }
+    EXPECT_GT(std::count_if(all.begin(), all.end(), [](float t) { return t > 0; }), 100);
+}

@@ -121,10 +121,13 @@ TEST(BudgetQuality, ComparesTheFramesAsSeenWithTheirPictures)
 {
     QTemporaryDir dir;
     const std::vector<AnimationFrameSource> pictures = flatFrames(dir, "picture", 32, 90);
+    BudgetLook search(pictures, 1);  // keeps the pictures' colours from its first rating on
     const auto look = [&](const std::vector<AnimationFrameSource>& frames) {
         const QString attempt = dir.filePath("attempt.gif");
         EXPECT_TRUE(AnimationAssembler(frames, {}).save(attempt).ok());
-        return budgetAttemptQuality(attempt, pictures).value();
+        const double quality = budgetAttemptQuality(attempt, pictures).value();
+        EXPECT_EQ(search.rate(attempt).value(), quality);
+        return quality;
     };
     EXPECT_EQ(look(flatFrames(dir, "same", 32, 90)), 0);
     EXPECT_EQ(look(flatFrames(dir, "small", 16, 90)), 0);  // scaled up to the pictures' size
