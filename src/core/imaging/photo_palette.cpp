@@ -275,6 +275,9 @@ std::vector<Rgb> wuPalette(const std::vector<Cell>& cells, int maxColours)
 constexpr std::size_t kFlatPictureColours = 4096;
 // Its exact colours are few enough for k-means to run to (near) convergence.
 constexpr int kFewColoursRounds = 6;
+// The mean squared error per channel (about 54 dB PSNR, the bound of the flat shades' reduction,
+// see quantizer.cpp) up to which a picture of few colours is mapped to its palette undithered.
+constexpr double kUnditheredMse = 0.25;
 
 // The colours of a picture of few colours that each hold at least an entry's fair share of its
 // pixels (1 / maxColours), the most used first, at most half the entries; nullopt for a picture
@@ -482,8 +485,10 @@ std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector
     if (palette.empty())
         return out;
     NearestColour nearest(palette);
-    if (dithering == Dithering::None && hasFewColours(image, skipTransparent)) {
+    if (hasFewColours(image, skipTransparent)) {
+        // Each colour its nearest entry, and the squared error that leaves over the pixels.
         std::unordered_map<std::uint32_t, std::uint8_t> entryOf;
+        std::uint64_t squaredError = 0, pixels = 0;
         const std::uint8_t* p = image.pixels.data();
         for (std::size_t i = 0; i < count; ++i, p += 4) {
             if (skipTransparent && p[3] == 0)
@@ -492,8 +497,16 @@ std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector
             if (added)
                 it->second = static_cast<std::uint8_t>(nearest.find(p[0], p[1], p[2]));
             out[i] = it->second;
+            const Rgb& e = palette[it->second];
+            squaredError += std::uint64_t((e.r - p[0]) * (e.r - p[0]) + (e.g - p[1]) * (e.g - p[1]) + (e.b - p[2]) * (e.b - p[2]));
+            ++pixels;
         }
-        return out;
+        // A palette cut along the picture's own colours mostly holds every shade within a level:
+        // then there are no steps for a dither to hide, and its noise would be all it adds (on
+        // text edges, where the eye reads the pixels). Dithered only when the steps are larger.
+        if (dithering == Dithering::None || double(squaredError) <= kUnditheredMse * 3.0 * double(pixels))
+            return out;
+        std::fill(out.begin(), out.end(), skipIndex);
     }
     CellNearest cells(nearest);
     if (dithering == Dithering::None) {

@@ -22,9 +22,11 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
 // antialiased edges. Photos are told within their first few rows.
 bool hasFewColours(const RgbaImage& image, bool skipTransparent);
 
-// The palette entry for every pixel. Without dithering, a picture of few colours (see
-// hasFewColours) gives every colour its nearest entry (squared RGB distance, the lower index on
-// ties), so a flat area keeps the entry of its own colour however close the others are; in other
+// The palette entry for every pixel. A picture of few colours (see hasFewColours) gives every
+// colour its nearest entry (squared RGB distance, the lower index on ties), so a flat area keeps
+// the entry of its own colour however close the others are; undithered, whatever `dithering`
+// says, when that leaves a mean squared error of at most a quarter level per channel. Without
+// dithering, in other
 // pictures every colour takes the entry nearest to the centre of its colour cell (the top 6 bits
 // of each channel): one search per cell instead of one per pixel, and never farther from the
 // pixel's true nearest entry than the cell is wide. Dithered (see dither.h), with cells of the
