@@ -273,6 +273,9 @@ std::vector<Rgb> wuPalette(const std::vector<Cell>& cells, int maxColours)
 
 // A picture of few colours at most (flat graphics scaled, with antialiased edges).
 constexpr std::size_t kFlatPictureColours = 4096;
+// Screen content is mostly flat areas: its colours are few for its pixels too, where a small
+// photo (a thumbnail, a test picture) has nearly a colour a pixel.
+constexpr std::size_t kPixelsPerScreenColour = 16;
 // Its exact colours are few enough for k-means to run to (near) convergence.
 constexpr int kFewColoursRounds = 6;
 // The mean squared error per channel (about 54 dB PSNR, the bound of the flat shades' reduction,
@@ -282,7 +285,9 @@ constexpr double kUnditheredMse = 0.25;
 // The colours of a picture of few colours that each hold at least an entry's fair share of its
 // pixels (1 / maxColours), the most used first, at most half the entries; nullopt for a picture
 // of more colours (photos), which is told within its first few rows.
-std::optional<std::vector<std::uint32_t>> flatColours(const RgbaImage& image, int maxColours, bool skipTransparent)
+// `screenLike`: whether the colours are also few for the pixels (see kPixelsPerScreenColour).
+std::optional<std::vector<std::uint32_t>> flatColours(const RgbaImage& image, int maxColours, bool skipTransparent,
+                                                      bool* screenLike = nullptr)
 {
     std::unordered_map<std::uint32_t, std::uint64_t> counts;
     std::uint64_t total = 0;
@@ -295,6 +300,8 @@ std::optional<std::vector<std::uint32_t>> flatColours(const RgbaImage& image, in
         if (++counts[packColour(p)] == 1 && counts.size() > kFlatPictureColours)
             return std::nullopt;
     }
+    if (screenLike)
+        *screenLike = counts.size() * kPixelsPerScreenColour <= total;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> flat;
     for (const auto& [colour, uses] : counts)
         if (uses * std::uint64_t(maxColours) >= total)
@@ -452,7 +459,8 @@ void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int round
 
 bool hasFewColours(const RgbaImage& image, bool skipTransparent)
 {
-    return flatColours(image, 1, skipTransparent).has_value();
+    bool screenLike = false;
+    return flatColours(image, 1, skipTransparent, &screenLike) && screenLike;
 }
 
 std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent,
@@ -462,9 +470,11 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
     // A colour that holds an entry's fair share of a picture of few colours (a window's background,
     // a button) gets an entry of exactly its colour, which its pixels then take without noise; Wu's
     // cuts would merge it with the shades of its box. The other entries are cut from the rest.
-    const std::optional<std::vector<std::uint32_t>> few = flatColours(image, maxColours, skipTransparent);
-    const std::vector<std::uint32_t> flat = few.value_or(std::vector<std::uint32_t>{});
-    const std::vector<Cell> cells = collectCells(image, skipTransparent, tuning.smoothWeight, flat, few.has_value());
+    bool screenLike = false;
+    const std::optional<std::vector<std::uint32_t>> flatOrNone = flatColours(image, maxColours, skipTransparent, &screenLike);
+    const std::vector<std::uint32_t> flat = flatOrNone.value_or(std::vector<std::uint32_t>{});
+    const bool few = flatOrNone && screenLike;
+    const std::vector<Cell> cells = collectCells(image, skipTransparent, tuning.smoothWeight, flat, few);
     std::vector<Rgb> palette;
     for (const std::uint32_t c : flat)
         palette.push_back(Rgb{std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});

@@ -18,8 +18,8 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
                                     const ReductionTuning& tuning = {});
 
 // Whether `image` (its pixels with alpha 0 left out when `skipTransparent`) has few enough
-// colours (4096) to be reduced along its own colours: scaled screen content, flat graphics with
-// antialiased edges. Photos are told within their first few rows.
+// colours (4096, and one for 16 pixels at most) to be reduced along its own colours: scaled
+// screen content, flat graphics with antialiased edges. Photos are told within their first rows.
 bool hasFewColours(const RgbaImage& image, bool skipTransparent);
 
 // The palette entry for every pixel. A picture of few colours (see hasFewColours) gives every
