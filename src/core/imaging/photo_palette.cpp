@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 namespace pictoreel {
@@ -39,11 +40,13 @@ constexpr int kSmoothSteps = 6;
 // The non-empty cells in order of first use (which depends only on the pixels), without the
 // pixels of the `skipped` colours (sorted); a pixel counts `smoothWeight` times in a smooth area,
 // once elsewhere.
+// With `exactColours`, every colour is a cell of its own (pictures of few colours).
 std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent, int smoothWeight,
-                               const std::vector<std::uint32_t>& skipped)
+                               const std::vector<std::uint32_t>& skipped, bool exactColours)
 {
     thread_local std::vector<std::uint32_t> slotOf;  // cell key -> position + 1; all 0 between calls
     slotOf.resize(kCellCount, 0);
+    std::unordered_map<std::uint32_t, std::uint32_t> colourSlots;  // colour -> position + 1
     std::vector<Cell> cells;
     std::vector<int> keys;
     cells.reserve(8192);
@@ -62,11 +65,12 @@ std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent, int
             for (int c = 0; c < 3; ++c)
                 steps += std::abs(right[c] - p[c]) + std::abs(down[c] - p[c]);
             const std::uint32_t weight = steps <= kSmoothSteps ? smooth : 1;
-            const int key = cellKey(p);
-            std::uint32_t& slot = slotOf[static_cast<std::size_t>(key)];
+            const int key = exactColours ? 0 : cellKey(p);
+            std::uint32_t& slot = exactColours ? colourSlots[packColour(p)] : slotOf[static_cast<std::size_t>(key)];
             if (slot == 0) {
                 cells.emplace_back();
-                keys.push_back(key);
+                if (!exactColours)
+                    keys.push_back(key);
                 slot = static_cast<std::uint32_t>(cells.size());
             }
             Cell& c = cells[slot - 1];
@@ -269,11 +273,21 @@ std::vector<Rgb> wuPalette(const std::vector<Cell>& cells, int maxColours)
 
 // A picture of few colours at most (flat graphics scaled, with antialiased edges).
 constexpr std::size_t kFlatPictureColours = 4096;
+// Screen content is mostly flat areas: its colours are few for its pixels too, where a small
+// photo (a thumbnail, a test picture) has nearly a colour a pixel.
+constexpr std::size_t kPixelsPerScreenColour = 16;
+// Its exact colours are few enough for k-means to run to (near) convergence.
+constexpr int kFewColoursRounds = 6;
+// The mean squared error per channel (about 54 dB PSNR, the bound of the flat shades' reduction,
+// see quantizer.cpp) up to which a picture of few colours is mapped to its palette undithered.
+constexpr double kUnditheredMse = 0.25;
 
 // The colours of a picture of few colours that each hold at least an entry's fair share of its
-// pixels (1 / maxColours), the most used first, at most half the entries; none for a picture of
-// more colours (photos), which is told within its first few rows.
-std::vector<std::uint32_t> flatColours(const RgbaImage& image, int maxColours, bool skipTransparent)
+// pixels (1 / maxColours), the most used first, at most half the entries; nullopt for a picture
+// of more colours (photos), which is told within its first few rows.
+// `screenLike`: whether the colours are also few for the pixels (see kPixelsPerScreenColour).
+std::optional<std::vector<std::uint32_t>> flatColours(const RgbaImage& image, int maxColours, bool skipTransparent,
+                                                      bool* screenLike = nullptr)
 {
     std::unordered_map<std::uint32_t, std::uint64_t> counts;
     std::uint64_t total = 0;
@@ -284,8 +298,10 @@ std::vector<std::uint32_t> flatColours(const RgbaImage& image, int maxColours, b
             continue;
         ++total;
         if (++counts[packColour(p)] == 1 && counts.size() > kFlatPictureColours)
-            return {};
+            return std::nullopt;
     }
+    if (screenLike)
+        *screenLike = counts.size() * kPixelsPerScreenColour <= total;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> flat;
     for (const auto& [colour, uses] : counts)
         if (uses * std::uint64_t(maxColours) >= total)
@@ -298,6 +314,112 @@ std::vector<std::uint32_t> flatColours(const RgbaImage& image, int maxColours, b
         colours.push_back(f.second);
     std::sort(colours.begin(), colours.end());
     return colours;
+}
+
+// ---- Variance-minimising cuts of the colours themselves --------------------------------------
+
+// A picture of few colours (scaled screen content: flat areas, and antialiased text whose edges
+// are ramps of many shades between two colours) is cut along its own colours rather than along
+// Wu's 32 levels a channel: a ramp from black to white would get at most 32 entries from those,
+// steps of 8 levels on every text edge, where the cuts below separate any two shades. The same
+// rule as Wu's: the box of the largest squared error is cut where the two halves' error is least
+// (the sum of |sum|^2 / weight of both highest), on the axis where that is best.
+struct Part {
+    std::size_t begin = 0, end = 0;  // a range of `order`
+    double error = 0.0;
+};
+
+std::uint8_t cellChannel(const Cell& c, int axis)
+{
+    return roundedMean(axis == 0 ? c.r : axis == 1 ? c.g : c.b, c.count);
+}
+
+double squaredError(const std::vector<Cell>& cells, const std::vector<std::uint32_t>& order, const Part& part)
+{
+    double w = 0, r = 0, g = 0, b = 0, squares = 0;
+    for (std::size_t i = part.begin; i < part.end; ++i) {
+        const Cell& c = cells[order[i]];
+        w += double(c.count), r += double(c.r), g += double(c.g), b += double(c.b), squares += double(c.squares);
+    }
+    return w <= 0 ? 0.0 : squares - (r * r + g * g + b * b) / w;
+}
+
+// Sorts the part of `order` by one channel (the packed colour on ties, so the order is total).
+void sortPart(const std::vector<Cell>& cells, std::vector<std::uint32_t>& order, const Part& part, int axis)
+{
+    const auto key = [&](std::uint32_t i) {
+        const Cell& c = cells[i];
+        const std::uint32_t rgb = std::uint32_t(cellChannel(c, 0)) << 16 | std::uint32_t(cellChannel(c, 1)) << 8 | cellChannel(c, 2);
+        return std::uint64_t(cellChannel(c, axis)) << 24 | rgb;
+    };
+    std::sort(order.begin() + std::ptrdiff_t(part.begin), order.begin() + std::ptrdiff_t(part.end),
+              [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
+}
+
+std::vector<Rgb> colourCutPalette(const std::vector<Cell>& cells, int maxColours)
+{
+    std::vector<std::uint32_t> order(cells.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<std::uint32_t>(i);
+    std::vector<Part> parts{Part{0, order.size(), 0.0}};
+    parts[0].error = squaredError(cells, order, parts[0]);
+    while (static_cast<int>(parts.size()) < maxColours) {
+        std::size_t next = 0;
+        for (std::size_t k = 1; k < parts.size(); ++k)
+            if (parts[k].error > parts[next].error)
+                next = k;
+        Part& part = parts[next];
+        if (part.error <= 0.0 || part.end - part.begin < 2)
+            break;
+        double total[4] = {0, 0, 0, 0};
+        for (std::size_t i = part.begin; i < part.end; ++i) {
+            const Cell& c = cells[order[i]];
+            total[0] += double(c.r), total[1] += double(c.g), total[2] += double(c.b), total[3] += double(c.count);
+        }
+        double bestScore = -1.0;
+        int bestAxis = 0;
+        std::size_t bestCut = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            sortPart(cells, order, part, axis);
+            double low[4] = {0, 0, 0, 0};
+            for (std::size_t i = part.begin; i + 1 < part.end; ++i) {
+                const Cell& c = cells[order[i]];
+                low[0] += double(c.r), low[1] += double(c.g), low[2] += double(c.b), low[3] += double(c.count);
+                if (cellChannel(c, axis) == cellChannel(cells[order[i + 1]], axis))
+                    continue;  // a cut between equal values of the axis would not be a plane
+                const double high[4] = {total[0] - low[0], total[1] - low[1], total[2] - low[2], total[3] - low[3]};
+                const double score = (low[0] * low[0] + low[1] * low[1] + low[2] * low[2]) / low[3] +
+                                     (high[0] * high[0] + high[1] * high[1] + high[2] * high[2]) / high[3];
+                if (score > bestScore) {
+                    bestScore = score;
+                    bestAxis = axis;
+                    bestCut = i + 1;
+                }
+            }
+        }
+        if (bestScore < 0) {  // every colour of the part the same on every axis: cannot happen
+            part.error = 0.0;
+            continue;
+        }
+        sortPart(cells, order, part, bestAxis);
+        const Part upper{bestCut, part.end, 0.0};
+        part.end = bestCut;
+        part.error = squaredError(cells, order, part);
+        parts.push_back(upper);
+        parts.back().error = squaredError(cells, order, parts.back());
+    }
+    std::vector<Rgb> palette;
+    palette.reserve(parts.size());
+    for (const Part& part : parts) {
+        std::uint64_t w = 0, r = 0, g = 0, b = 0;
+        for (std::size_t i = part.begin; i < part.end; ++i) {
+            const Cell& c = cells[order[i]];
+            w += c.count, r += c.r, g += c.g, b += c.b;
+        }
+        if (w > 0)
+            palette.push_back(Rgb{roundedMean(r, w), roundedMean(g, w), roundedMean(b, w)});
+    }
+    return palette;
 }
 
 // Moves every entry from `firstFree` on to the mean of the cells nearest to it; entries nobody
@@ -335,6 +457,12 @@ void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int round
 
 }  // namespace
 
+bool hasFewColours(const RgbaImage& image, bool skipTransparent)
+{
+    bool screenLike = false;
+    return flatColours(image, 1, skipTransparent, &screenLike) && screenLike;
+}
+
 std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent,
                                     const ReductionTuning& tuning)
 {
@@ -342,16 +470,20 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
     // A colour that holds an entry's fair share of a picture of few colours (a window's background,
     // a button) gets an entry of exactly its colour, which its pixels then take without noise; Wu's
     // cuts would merge it with the shades of its box. The other entries are cut from the rest.
-    const std::vector<std::uint32_t> flat = flatColours(image, maxColours, skipTransparent);
-    const std::vector<Cell> cells = collectCells(image, skipTransparent, tuning.smoothWeight, flat);
+    bool screenLike = false;
+    const std::optional<std::vector<std::uint32_t>> flatOrNone = flatColours(image, maxColours, skipTransparent, &screenLike);
+    const std::vector<std::uint32_t> flat = flatOrNone.value_or(std::vector<std::uint32_t>{});
+    const bool few = flatOrNone && screenLike;
+    const std::vector<Cell> cells = collectCells(image, skipTransparent, tuning.smoothWeight, flat, few);
     std::vector<Rgb> palette;
     for (const std::uint32_t c : flat)
         palette.push_back(Rgb{std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
     if (cells.empty())
         return palette;
-    const std::vector<Rgb> cut = wuPalette(cells, maxColours - int(flat.size()));
+    const int free = maxColours - int(flat.size());
+    const std::vector<Rgb> cut = few ? colourCutPalette(cells, free) : wuPalette(cells, free);
     palette.insert(palette.end(), cut.begin(), cut.end());
-    refine(palette, cells, 2, flat.size());
+    refine(palette, cells, few ? kFewColoursRounds : 2, flat.size());
     return palette;
 }
 
@@ -363,6 +495,29 @@ std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector
     if (palette.empty())
         return out;
     NearestColour nearest(palette);
+    if (hasFewColours(image, skipTransparent)) {
+        // Each colour its nearest entry, and the squared error that leaves over the pixels.
+        std::unordered_map<std::uint32_t, std::uint8_t> entryOf;
+        std::uint64_t squaredError = 0, pixels = 0;
+        const std::uint8_t* p = image.pixels.data();
+        for (std::size_t i = 0; i < count; ++i, p += 4) {
+            if (skipTransparent && p[3] == 0)
+                continue;
+            const auto [it, added] = entryOf.try_emplace(packColour(p), 0);
+            if (added)
+                it->second = static_cast<std::uint8_t>(nearest.find(p[0], p[1], p[2]));
+            out[i] = it->second;
+            const Rgb& e = palette[it->second];
+            squaredError += std::uint64_t((e.r - p[0]) * (e.r - p[0]) + (e.g - p[1]) * (e.g - p[1]) + (e.b - p[2]) * (e.b - p[2]));
+            ++pixels;
+        }
+        // A palette cut along the picture's own colours mostly holds every shade within a level:
+        // then there are no steps for a dither to hide, and its noise would be all it adds (on
+        // text edges, where the eye reads the pixels). Dithered only when the steps are larger.
+        if (dithering == Dithering::None || double(squaredError) <= kUnditheredMse * 3.0 * double(pixels))
+            return out;
+        std::fill(out.begin(), out.end(), skipIndex);
+    }
     CellNearest cells(nearest);
     if (dithering == Dithering::None) {
         const std::uint8_t* p = image.pixels.data();

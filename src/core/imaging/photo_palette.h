@@ -17,9 +17,18 @@ namespace pictoreel {
 std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent,
                                     const ReductionTuning& tuning = {});
 
-// The palette entry for every pixel. Without dithering every colour takes the entry nearest to
-// the centre of its colour cell (the top 6 bits of each channel; squared RGB distance, the lower
-// index on ties): one search per cell instead of one per pixel, and never farther from the
+// Whether `image` (its pixels with alpha 0 left out when `skipTransparent`) has few enough
+// colours (4096, and one for 16 pixels at most) to be reduced along its own colours: scaled
+// screen content, flat graphics with antialiased edges. Photos are told within their first rows.
+bool hasFewColours(const RgbaImage& image, bool skipTransparent);
+
+// The palette entry for every pixel. A picture of few colours (see hasFewColours) gives every
+// colour its nearest entry (squared RGB distance, the lower index on ties), so a flat area keeps
+// the entry of its own colour however close the others are; undithered, whatever `dithering`
+// says, when that leaves a mean squared error of at most a quarter level per channel. Without
+// dithering, in other
+// pictures every colour takes the entry nearest to the centre of its colour cell (the top 6 bits
+// of each channel): one search per cell instead of one per pixel, and never farther from the
 // pixel's true nearest entry than the cell is wide. Dithered (see dither.h), with cells of the
 // top 7 bits. Pixels with alpha 0 get `skipIndex` when `skipTransparent`.
 std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,

@@ -18,7 +18,7 @@ namespace pictoreel {
 namespace {
 
 // Changes whenever a conversion of the same picture and settings gives other pixels.
-constexpr auto kRecordHeader = "Pictoreel frame cache 13\n";
+constexpr auto kRecordHeader = "Pictoreel frame cache 14\n";
 // Far more than any record; a longer comment is not one of ours.
 constexpr qsizetype kMaxRecordBytes = 64 * 1024;
 

@@ -108,3 +108,30 @@ TEST(PhotoPalette, FlatColoursOfFewColourPicturesKeepTheirOwnEntries)
     for (const Rgb& flat : flats)
         EXPECT_NE(std::find(palette.begin(), palette.end(), flat), palette.end()) << int(flat.r);
 }
+
+// Text scaled down: a white page and black strokes whose antialiased edges hold every grey in
+// between, a few pixels each. Cut along its own colours, every shade lies within a level or so
+// of an entry (Wu's 32 levels a channel would leave steps of 8 on every edge), and mapped without
+// dithering each colour takes its own nearest entry, so the page keeps its exact white.
+TEST(PhotoPalette, PicturesOfFewColoursKeepTheShadesOfTheirEdges)
+{
+    const RgbaImage img = makePicture(256, 64, [](int x, int y) {
+        const auto grey = std::uint8_t(y < 8 ? x : y < 36 ? 255 : 0);
+        return Rgb{grey, grey, grey};
+    });
+    const std::vector<Rgb> palette = choosePhotoPalette(img, 128, false);
+    const std::vector<std::uint8_t> indices = mapToPalette(img, palette, Dithering::None, false, 0);
+    for (int x = 0; x < 256; ++x) {
+        const std::uint8_t* p = img.pixel(x, 0);
+        EXPECT_LE(squaredDistance(palette[indices[std::size_t(x)]], p), 3 * 2 * 2) << x;
+    }
+    EXPECT_EQ(palette[indices[std::size_t(20) * 256]], (Rgb{255, 255, 255}));
+
+    // Entries closer than a colour cell: a flat colour still takes its own.
+    const std::vector<Rgb> dense{{96, 96, 96}, {97, 97, 97}, {98, 98, 98}, {99, 99, 99},
+                                 {100, 100, 100}, {101, 101, 101}, {102, 102, 102}, {103, 103, 103}};
+    const RgbaImage flat = makePicture(16, 4, [](int x, int) { return x < 8 ? Rgb{96, 96, 96} : Rgb{103, 103, 103}; });
+    const std::vector<std::uint8_t> flatIndices = mapToPalette(flat, dense, Dithering::None, false, 0);
+    for (std::size_t i = 0; i < flatIndices.size(); ++i)
+        ASSERT_EQ(flatIndices[i], i % 16 < 8 ? 0 : 7) << i;
+}
