@@ -41,7 +41,10 @@ std::pair<qint64, DecodedGif> assemble(const std::vector<RgbaImage>& pictures, i
         EXPECT_TRUE(writeSingleImageGif(frames.back().fileName, quantizeImage(p, {}).value()));
     }
     const QString out = dir.filePath(QStringLiteral("out.gif"));
-    EXPECT_TRUE(AnimationAssembler(frames, AnimationSettings{0, lossy}).save(out));
+    AnimationSettings settings;
+    settings.loopCount = 0;
+    settings.lossy = lossy;
+    EXPECT_TRUE(AnimationAssembler(frames, settings).save(out));
     DecodedGif gif = decodeGifFile(out).value();
     EXPECT_EQ(gif.frames.size(), pictures.size());
     animation::LabCache lab;
