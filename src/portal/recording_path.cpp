@@ -11,14 +11,15 @@
 
 namespace pictoreel {
 
-Result<RecordingPath> recordingPath(const QDBusConnection& bus)
+// The session bus is only connected to under Wayland: an X11 session never needs it.
+Result<RecordingPath> recordingPath(const std::optional<QDBusConnection>& bus)
 {
     if (!isWaylandSession()) {
         if (const std::optional<QString> why = x11RecordingUnavailable())
             return makeError(ErrorCode::UnsupportedFormat, *why);
         return RecordingPath::X11;
     }
-    if (const std::optional<QString> why = ScreenCastPortal(bus).unavailable(PortalSource::Monitor))
+    if (const std::optional<QString> why = ScreenCastPortal(bus ? *bus : QDBusConnection::sessionBus()).unavailable(PortalSource::Monitor))
         return makeError(ErrorCode::UnsupportedFormat, *why);
     return RecordingPath::Portal;
 }

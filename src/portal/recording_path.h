@@ -5,12 +5,14 @@
 #include "core/capture/frame_grabber.h"
 #include "portal/screencast_portal.h"
 
+#include <optional>
+
 namespace pictoreel {
 
 enum class RecordingPath { X11, Portal };
 
 // Errors: UnsupportedFormat with the reason.
-Result<RecordingPath> recordingPath(const QDBusConnection& bus = QDBusConnection::sessionBus());
+Result<RecordingPath> recordingPath(const std::optional<QDBusConnection>& bus = std::nullopt);
 
 // Why nothing can be recorded here, or nothing.
 std::optional<QString> screenRecordingUnavailable();

@@ -389,7 +389,8 @@ TEST_F(Cli, FramesWritesTheVideosPicturesAndPrintsEachDelayBeforeItsName)
     const CliRun animation = runCli({"frames", gif, "-o", folder, "--quiet"});
     ASSERT_EQ(animation.exitCode, 0) << animation.err.toStdString();
     QString told;
-    for (const GifFrame& frame : decodeGifFile(gif).value().frames)
+    const DecodedGif decoded = decodeGifFile(gif).value();
+    for (const GifFrame& frame : decoded.frames)
         told += QString("%1 %2/zero-delays_%3.png\n").arg(frame.delayCentiseconds).arg(folder).arg(told.count(u'\n') + 1, 4, 10, QChar('0'));
     EXPECT_EQ(animation.out, told);
 }
