@@ -104,7 +104,7 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     if (keepsUnseen) {
         if (Status s = decodeShown(); !s)
             return s.error();
-        redrawn = redrawnChanges(*target.source, *seen, shown_, unseenThreshold_, reduction_, lab_);
+        redrawn = redrawnChanges(*target.source, *seen, shown_, unseenThreshold_, reduction_, screenLab_, lab_);
         seen.reset();
     }
     if (lossy_ == 0 && !redrawn && opaque(target) && nextOpaque && shownColours_) {

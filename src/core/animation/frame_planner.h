@@ -84,6 +84,7 @@ private:
     ColourReduction reduction_;
     LabCache lab_;
     SeenAhead ahead_;
+    ScreenLab screenLab_;  // for the unseen changes
     // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
     std::vector<Pixel> drawnFrom_;
 };

@@ -134,32 +134,27 @@ bool worthKeeping(std::size_t keptInRuns, std::size_t count) { return keptInRuns
 // Marks the pixels where the picture `seen` was made from changes unseen from what `shown`
 // shows, a kept pixel within `pixelReach` thresholds of its own colour. Returns how many; 0
 // without looking further when, seen pixel by pixel, too few could be kept in runs to be worth it.
-std::size_t markUnseen(const SeenSource& seen, const Picture& shown, float threshold, LabCache& lab,
-                       std::vector<std::uint8_t>& unseen, float pixelReach)
+std::size_t markUnseen(const SeenSource& seen, const Picture& shown, float threshold, ScreenLab& screenLab,
+                       LabCache& lab, std::vector<std::uint8_t>& unseen, float pixelReach)
 {
     const int w = shown.width, h = shown.height;
     const std::size_t count = shown.pixels.size();
     const float most = kMostRaise * threshold;
     const std::vector<std::uint8_t> around = opaqueAround(shown);
     // Seen pixel by pixel, before the low-pass: how far the screen's colour is from the picture's.
-    // A pixel often has the colour of the one before it: that is not looked up again. A pixel
-    // farther than the reach of the most raised threshold is never kept: when those leave too
-    // few that could be kept in runs, nothing is.
-    LabPlanes screen(count);
+    // A pixel farther than the reach of the most raised threshold is never kept: when those
+    // leave too few that could be kept in runs, nothing is.
+    const LabPlanes& shownLab = screenLab.of(shown, lab);
     std::vector<float> pixelDistance(count);
     unseen.assign(count, 0);
-    Pixel shownBefore = kTransparent;
-    Lab c;
     const float farthest = pixelReach * most;
     for (std::size_t i = 0; i < count; ++i) {
-        if (const Pixel s = shown.pixels[i]; s != shownBefore)
-            c = (shownBefore = s) == kTransparent ? Lab{} : lab(s);
-        screen.set(i, c);
-        pixelDistance[i] = labDistance(seen.pixels.at(i), c);
+        pixelDistance[i] = labDistance(seen.pixels.at(i), shownLab.at(i));
         unseen[i] = around[i] && pixelDistance[i] <= farthest;
     }
     if (!worthKeeping(inRuns(unseen, w, h), count))
         return 0;
+    LabPlanes screen = shownLab;
     lowPass(screen, w, h);
     std::vector<float> distance(count);
     for (std::size_t i = 0; i < count; ++i)
@@ -188,6 +183,28 @@ std::size_t markUnseen(const SeenSource& seen, const Picture& shown, float thres
 
 }  // namespace
 
+const LabPlanes& ScreenLab::of(const Picture& shown, LabCache& lab)
+{
+    const std::size_t count = shown.pixels.size();
+    if (pixels_.size() != count) {
+        pixels_.assign(count, kTransparent);
+        lab_ = LabPlanes(count);
+    }
+    // A pixel often has the colour of the one before it: that is not looked up again.
+    Pixel before = kTransparent;
+    Lab c;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Pixel s = shown.pixels[i];
+        if (s == pixels_[i])
+            continue;
+        if (s != before)
+            c = (before = s) == kTransparent ? Lab{} : lab(s);
+        pixels_[i] = s;
+        lab_.set(i, c);
+    }
+    return lab_;
+}
+
 SeenSource seenSource(const RgbaImage& source, LabCache& lab)
 {
     SeenSource seen;
@@ -210,7 +227,8 @@ SeenSource seenSource(const RgbaImage& source, LabCache& lab)
 }
 
 std::optional<Picture> redrawnChanges(const RgbaImage& source, const SeenSource& seen, const Picture& shown,
-                                      float threshold, const ColourReduction& reduction, LabCache& lab)
+                                      float threshold, const ColourReduction& reduction, ScreenLab& screen,
+                                      LabCache& lab)
 {
     const std::size_t count = shown.pixels.size();
     if (threshold <= 0 || source.width != shown.width || source.height != shown.height || count == 0 ||
@@ -218,7 +236,7 @@ std::optional<Picture> redrawnChanges(const RgbaImage& source, const SeenSource&
         return std::nullopt;
     std::vector<std::uint8_t> unseen;
     const float reach = seen.fewColours ? kScreenPixelReach : kPixelReach;
-    if (markUnseen(seen, shown, threshold, lab, unseen, reach) == 0)
+    if (markUnseen(seen, shown, threshold, screen, lab, unseen, reach) == 0)
         return std::nullopt;
     // Kept pixels pay only in runs, and reducing the frame again only when they are a good part
     // of it (a pan keeps next to nothing: the frame as converted is stored then).

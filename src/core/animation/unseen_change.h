@@ -39,6 +39,17 @@ struct SeenSource {
 };
 SeenSource seenSource(const RgbaImage& source, LabCache& lab);
 
+// What the screen shows in OKLab, looked up again only where it changed since it was last asked
+// for (a screen mostly still keeps most of its pixels from frame to frame). Transparent: Lab{}.
+class ScreenLab {
+public:
+    const LabPlanes& of(const Picture& shown, LabCache& lab);
+
+private:
+    std::vector<Pixel> pixels_;  // what the planes are of
+    LabPlanes lab_;
+};
+
 // `threshold` in OKLab units (0.02 is about one just-noticeable difference); <= 0 keeps nothing.
 // Returns the frame `source` (an opaque picture, `seen` made from it) is reduced to: its unseen
 // changes keep what `shown` shows, and the others are reduced again on their own (`reduction`,
@@ -46,6 +57,7 @@ SeenSource seenSource(const RgbaImage& source, LabCache& lab);
 // moving parts coded apart from a still background. Nullopt when too little is unseen to be
 // worth it.
 std::optional<Picture> redrawnChanges(const RgbaImage& source, const SeenSource& seen, const Picture& shown,
-                                      float threshold, const ColourReduction& reduction, LabCache& lab);
+                                      float threshold, const ColourReduction& reduction, ScreenLab& screen,
+                                      LabCache& lab);
 
 }  // namespace pictoreel::animation
