@@ -18,6 +18,8 @@ void SeenAhead::start(std::shared_ptr<const RgbaImage> source)
     if (!source)
         return;
     source_ = std::move(source);
+    if (!lab_)
+        lab_ = std::make_unique<LabCache>();
     seen_ = std::async(std::launch::async, [source = source_, lab = lab_.get()] { return seenSource(*source, *lab); });
 }
 

@@ -27,8 +27,8 @@ private:
 
     std::shared_ptr<const RgbaImage> source_;
     std::future<SeenSource> seen_;
-    // The thread's own: only one source is seen at a time.
-    std::unique_ptr<LabCache> lab_ = std::make_unique<LabCache>();
+    // The thread's own (made with the first source seen): only one source is seen at a time.
+    std::unique_ptr<LabCache> lab_;
 };
 
 }  // namespace pictoreel::animation
