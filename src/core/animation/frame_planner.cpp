@@ -95,10 +95,17 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     // With the picture the frame was reduced from, only what changes is reduced again, when
     // enough stays as the screen shows it.
     std::optional<Picture> redrawn;
+    std::optional<SeenSource> seen;
+    if (keepsUnseen)
+        seen = ahead_.take(target.source, lab_);
+    // The next frame's source is seen while this frame is planned.
+    if (unseenThreshold_ > 0 && next && next != &target && next->source)
+        ahead_.start(next->source);
     if (keepsUnseen) {
         if (Status s = decodeShown(); !s)
             return s.error();
-        redrawn = redrawnChanges(*target.source, shown_, unseenThreshold_, reduction_, lab_);
+        redrawn = redrawnChanges(*target.source, *seen, shown_, unseenThreshold_, reduction_, screenLab_, lab_);
+        seen.reset();
     }
     if (lossy_ == 0 && !redrawn && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);

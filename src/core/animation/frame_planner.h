@@ -5,6 +5,7 @@
 #include "core/animation/candidate.h"
 #include "core/animation/perceptual.h"
 #include "core/animation/picture.h"
+#include "core/animation/seen_ahead.h"
 #include "core/gif/gif_writer.h"
 #include "core/imaging/quantizer.h"
 
@@ -82,6 +83,8 @@ private:
     float unseenThreshold_ = 0;  // OKLab
     ColourReduction reduction_;
     LabCache lab_;
+    SeenAhead ahead_;
+    ScreenLab screenLab_;  // for the unseen changes
     // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
     std::vector<Pixel> drawnFrom_;
 };

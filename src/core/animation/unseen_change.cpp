@@ -77,19 +77,13 @@ float activityAt(const Plane& l, int w, int h, int x, int y)
     return std::min({across / 6, down / 6, falling / 2, rising / 2});
 }
 
-// A picture in OKLab, one plane a channel.
-struct LabPlanes {
-    Plane l, a, b;
-    explicit LabPlanes(std::size_t count) : l(count), a(count), b(count) {}
-    void set(std::size_t i, const Lab& c) { l[i] = c.l, a[i] = c.a, b[i] = c.b; }
-    Lab at(std::size_t i) const { return Lab{l[i], a[i], b[i]}; }
-    void lowPass(int w, int h)
-    {
-        Plane scratch;
-        for (Plane* plane : {&l, &a, &b})
-            pictoreel::animation::lowPass(*plane, w, h, scratch);
-    }
-};
+// `planes` seen through the low-pass.
+void lowPass(LabPlanes& planes, int w, int h)
+{
+    Plane scratch;
+    for (Plane* plane : {&planes.l, &planes.a, &planes.b})
+        lowPass(*plane, w, h, scratch);
+}
 
 // Whether all of each pixel's 3x3 neighbourhood (within the picture) is opaque on `shown`.
 std::vector<std::uint8_t> opaqueAround(const Picture& shown)
@@ -116,47 +110,68 @@ std::vector<std::uint8_t> opaqueAround(const Picture& shown)
     return around;
 }
 
-// Marks the pixels where `source` (an opaque picture) changes unseen from what `shown` shows, a
-// kept pixel within `pixelReach` thresholds of its own colour. Returns how many.
-std::size_t markUnseen(const RgbaImage& source, const Picture& shown, float threshold, LabCache& lab,
-                       std::vector<std::uint8_t>& unseen, float pixelReach)
+// How many of the marked pixels lie in runs long enough to be stored as runs kept.
+std::size_t inRuns(const std::vector<std::uint8_t>& marked, int w, int h)
+{
+    std::size_t total = 0;
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* row = marked.data() + std::size_t(y) * w;
+        for (int x = 0; x < w;) {
+            int end = x;
+            while (end < w && row[end])
+                ++end;
+            if (end - x >= kKeptRun)
+                total += std::size_t(end - x);
+            x = std::max(end, x + 1);
+        }
+    }
+    return total;
+}
+
+// Whether enough pixels are kept in runs for reducing the frame again to pay.
+bool worthKeeping(std::size_t keptInRuns, std::size_t count) { return keptInRuns * kWorthShare >= count; }
+
+// Marks the pixels where the picture `seen` was made from changes unseen from what `shown`
+// shows, a kept pixel within `pixelReach` thresholds of its own colour. Returns how many; 0
+// without looking further when, seen pixel by pixel, too few could be kept in runs to be worth it.
+std::size_t markUnseen(const SeenSource& seen, const Picture& shown, float threshold, ScreenLab& screenLab,
+                       LabCache& lab, std::vector<std::uint8_t>& unseen, float pixelReach)
 {
     const int w = shown.width, h = shown.height;
     const std::size_t count = shown.pixels.size();
-    LabPlanes target(count), screen(count);
-    // Seen pixel by pixel, before the low-pass: how far the screen's colour is from the picture's.
-    // A pixel often has the colours of the one before it: those are not looked up again.
-    std::vector<float> pixelDistance(count);
-    Pixel sourceBefore = kTransparent, shownBefore = kTransparent;
-    Lab t, c;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Pixel p = opaquePixel(Rgb{source.pixels[4 * i], source.pixels[4 * i + 1], source.pixels[4 * i + 2]});
-        if (p != sourceBefore)
-            t = lab(sourceBefore = p);
-        if (const Pixel s = shown.pixels[i]; s != shownBefore)
-            c = (shownBefore = s) == kTransparent ? Lab{} : lab(s);
-        target.set(i, t);
-        screen.set(i, c);
-        pixelDistance[i] = labDistance(t, c);
-    }
+    const float most = kMostRaise * threshold;
     const std::vector<std::uint8_t> around = opaqueAround(shown);
-    target.lowPass(w, h);
-    screen.lowPass(w, h);
+    // Seen pixel by pixel, before the low-pass: how far the screen's colour is from the picture's.
+    // A pixel farther than the reach of the most raised threshold is never kept: when those
+    // leave too few that could be kept in runs, nothing is.
+    const LabPlanes& shownLab = screenLab.of(shown, lab);
+    std::vector<float> pixelDistance(count);
+    unseen.assign(count, 0);
+    const float farthest = pixelReach * most;
+    for (std::size_t i = 0; i < count; ++i) {
+        pixelDistance[i] = labDistance(seen.pixels.at(i), shownLab.at(i));
+        unseen[i] = around[i] && pixelDistance[i] <= farthest;
+    }
+    if (!worthKeeping(inRuns(unseen, w, h), count))
+        return 0;
+    LabPlanes screen = shownLab;
+    lowPass(screen, w, h);
     std::vector<float> distance(count);
     for (std::size_t i = 0; i < count; ++i)
-        distance[i] = labDistance(target.at(i), screen.at(i));
-    const float most = kMostRaise * threshold;
-    unseen.assign(count, 0);
+        distance[i] = labDistance(seen.seen.at(i), screen.at(i));
     std::size_t marked = 0;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const std::size_t i = std::size_t(y) * w + x;
-            if (!around[i] || distance[i] > most)
+            if (!unseen[i])
+                continue;
+            unseen[i] = 0;
+            if (distance[i] > most)
                 continue;
             // The texture around raises the threshold: looked at only when the change needs it.
             float allowed = threshold;
             if (distance[i] > allowed || pixelDistance[i] > pixelReach * allowed)
-                allowed = std::min(threshold + kMaskingGain * activityAt(target.l, w, h, x, y), most);
+                allowed = std::min(threshold + kMaskingGain * activityAt(seen.seen.l, w, h, x, y), most);
             if (distance[i] <= allowed && pixelDistance[i] <= pixelReach * allowed) {
                 unseen[i] = 1;
                 ++marked;
@@ -168,31 +183,64 @@ std::size_t markUnseen(const RgbaImage& source, const Picture& shown, float thre
 
 }  // namespace
 
-std::optional<Picture> redrawnChanges(const RgbaImage& source, const Picture& shown, float threshold,
-                                      const ColourReduction& reduction, LabCache& lab)
+const LabPlanes& ScreenLab::of(const Picture& shown, LabCache& lab)
 {
     const std::size_t count = shown.pixels.size();
-    if (threshold <= 0 || source.width != shown.width || source.height != shown.height || count == 0)
+    if (pixels_.size() != count) {
+        pixels_.assign(count, kTransparent);
+        lab_ = LabPlanes(count);
+    }
+    // A pixel often has the colour of the one before it: that is not looked up again.
+    Pixel before = kTransparent;
+    Lab c;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Pixel s = shown.pixels[i];
+        if (s == pixels_[i])
+            continue;
+        if (s != before)
+            c = (before = s) == kTransparent ? Lab{} : lab(s);
+        pixels_[i] = s;
+        lab_.set(i, c);
+    }
+    return lab_;
+}
+
+SeenSource seenSource(const RgbaImage& source, LabCache& lab)
+{
+    SeenSource seen;
+    seen.width = source.width;
+    seen.height = source.height;
+    const std::size_t count = std::size_t(source.width) * source.height;
+    seen.pixels = LabPlanes(count);
+    Pixel before = kTransparent;
+    Lab t;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Pixel p = opaquePixel(Rgb{source.pixels[4 * i], source.pixels[4 * i + 1], source.pixels[4 * i + 2]});
+        if (p != before)
+            t = lab(before = p);
+        seen.pixels.set(i, t);
+    }
+    seen.seen = seen.pixels;
+    lowPass(seen.seen, source.width, source.height);
+    seen.fewColours = hasFewColours(source, false);
+    return seen;
+}
+
+std::optional<Picture> redrawnChanges(const RgbaImage& source, const SeenSource& seen, const Picture& shown,
+                                      float threshold, const ColourReduction& reduction, ScreenLab& screen,
+                                      LabCache& lab)
+{
+    const std::size_t count = shown.pixels.size();
+    if (threshold <= 0 || source.width != shown.width || source.height != shown.height || count == 0 ||
+        seen.width != shown.width || seen.height != shown.height)
         return std::nullopt;
     std::vector<std::uint8_t> unseen;
-    const float reach = hasFewColours(source, false) ? kScreenPixelReach : kPixelReach;
-    if (markUnseen(source, shown, threshold, lab, unseen, reach) == 0)
+    const float reach = seen.fewColours ? kScreenPixelReach : kPixelReach;
+    if (markUnseen(seen, shown, threshold, screen, lab, unseen, reach) == 0)
         return std::nullopt;
     // Kept pixels pay only in runs, and reducing the frame again only when they are a good part
     // of it (a pan keeps next to nothing: the frame as converted is stored then).
-    std::size_t inRuns = 0;
-    for (int y = 0; y < shown.height; ++y) {
-        const std::uint8_t* row = unseen.data() + std::size_t(y) * shown.width;
-        for (int x = 0; x < shown.width;) {
-            int end = x;
-            while (end < shown.width && row[end])
-                ++end;
-            if (end - x >= kKeptRun)
-                inRuns += std::size_t(end - x);
-            x = std::max(end, x + 1);
-        }
-    }
-    if (inRuns * kWorthShare < count)
+    if (!worthKeeping(inRuns(unseen, shown.width, shown.height), count))
         return std::nullopt;
     RgbaImage changes = source;
     for (std::size_t i = 0; i < count; ++i)
