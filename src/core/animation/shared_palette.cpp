@@ -74,7 +74,7 @@ std::vector<Pixel> claimedOrder(const std::vector<std::vector<Pixel>>& changes, 
     return order;
 }
 
-constexpr std::size_t kMostKeptIndexBytes = std::size_t{64} << 20;
+constexpr std::size_t kMostKeptBytes = std::size_t{64} << 20;
 
 }  // namespace
 
@@ -110,13 +110,12 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
         if (file.isEmpty())
             continue;
         Result<Picture> read = readFramePicture(file, k + 1, width, height, std::move(spare), frames.indices(std::size_t(k)));
-        // The frames' indices, handed over as they were made, stay for the writing that follows
-        // while they take little memory; beyond that it decodes the frame files again.
-        if (const auto& indices = frames.indices(std::size_t(k))) {
-            keptBytes += indices->size();
-            if (keptBytes > kMostKeptIndexBytes)
-                frames.forget(std::size_t(k));
-        }
+        // The frames' indices and sources, handed over as they were made, stay for the writing
+        // that follows while they take little memory; beyond that it decodes the frame files
+        // again, and makes their sources again where it needs them.
+        keptBytes += frames.heldBytes(std::size_t(k));
+        if (keptBytes > kMostKeptBytes)
+            frames.forget(std::size_t(k));
         if (!read || !ensureDecoded(read.value()))
             return std::nullopt;
         Picture target = std::move(read).value();
@@ -125,7 +124,8 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
         for (std::size_t i = 0; i < target.pixels.size(); ++i)
             if (target.pixels[i] != shown.pixels[i]) {
                 ++changed;
-                if (target.pixels[i] != kTransparent)
+                // A run of one colour is listed once: a frame's list holds its runs, not its pixels.
+                if (target.pixels[i] != kTransparent && (colours.empty() || colours.back() != target.pixels[i]))
                     colours.push_back(target.pixels[i]);
             }
         // Only frames that change little store small rectangles whose table matters; a picture
@@ -133,6 +133,7 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
         if (changed * 4 <= target.pixels.size()) {
             std::sort(colours.begin(), colours.end());
             colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+            colours.shrink_to_fit();  // kept to the end of the reading, for every such frame
             for (Pixel c : colours)
                 ++framesChangingTo[c];
             changes.push_back(std::move(colours));
