@@ -40,12 +40,6 @@ std::shared_ptr<const RgbaImage> AnimationFrames::source(std::size_t k) const
     return sourceFor_(k);
 }
 
-std::size_t AnimationFrames::heldBytes(std::size_t k) const
-{
-    const MadeFrame& frame = made(k);
-    return (frame.indices ? frame.indices->size() : 0) + (frame.source ? frame.source->pixels.size() : 0);
-}
-
 void AnimationFrames::forget(std::size_t k) const
 {
     if (std::optional<MadeFrame>& frame = files_.at(k)) {

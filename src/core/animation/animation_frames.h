@@ -56,8 +56,6 @@ public:
     // Frame k's source picture as its maker handed it over, else as sourceFor makes it, or null;
     // forget() lets it go too.
     std::shared_ptr<const RgbaImage> source(std::size_t k) const;
-    // The bytes frame k's maker handed over that are still held (its indices and its source).
-    std::size_t heldBytes(std::size_t k) const;
     void setSourceFor(SourceFor sourceFor) { sourceFor_ = std::move(sourceFor); }
 
 private:

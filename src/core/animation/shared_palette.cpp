@@ -74,7 +74,7 @@ std::vector<Pixel> claimedOrder(const std::vector<std::vector<Pixel>>& changes, 
     return order;
 }
 
-constexpr std::size_t kMostKeptBytes = std::size_t{64} << 20;
+constexpr std::size_t kMostKeptIndexBytes = std::size_t{64} << 20;
 
 }  // namespace
 
@@ -110,12 +110,13 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
         if (file.isEmpty())
             continue;
         Result<Picture> read = readFramePicture(file, k + 1, width, height, std::move(spare), frames.indices(std::size_t(k)));
-        // The frames' indices and sources, handed over as they were made, stay for the writing
-        // that follows while they take little memory; beyond that it decodes the frame files
-        // again, and makes their sources again where it needs them.
-        keptBytes += frames.heldBytes(std::size_t(k));
-        if (keptBytes > kMostKeptBytes)
-            frames.forget(std::size_t(k));
+        // The frames' indices, handed over as they were made, stay for the writing that follows
+        // while they take little memory; beyond that it decodes the frame files again.
+        if (const auto& indices = frames.indices(std::size_t(k))) {
+            keptBytes += indices->size();
+            if (keptBytes > kMostKeptIndexBytes)
+                frames.forget(std::size_t(k));
+        }
         if (!read || !ensureDecoded(read.value()))
             return std::nullopt;
         Picture target = std::move(read).value();
