@@ -448,11 +448,16 @@ void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int round
         std::uint64_t count = 0, r = 0, g = 0, b = 0;
     };
     std::vector<Sum> sums(palette.size());
+    std::vector<Rgb> means;  // of the cells, the same every round
+    means.reserve(cells.size());
+    for (const Cell& c : cells)
+        means.push_back(Rgb{roundedMean(c.r, c.count), roundedMean(c.g, c.count), roundedMean(c.b, c.count)});
     for (int round = 0; round < rounds; ++round) {
         std::fill(sums.begin(), sums.end(), Sum{});
         NearestColour nearest(palette);
-        for (const Cell& c : cells) {
-            const int e = nearest.find(roundedMean(c.r, c.count), roundedMean(c.g, c.count), roundedMean(c.b, c.count));
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const Cell& c = cells[i];
+            const int e = nearest.find(means[i].r, means[i].g, means[i].b);
             Sum& s = sums[std::size_t(e)];
             s.count += c.count;
             s.r += c.r;
