@@ -125,7 +125,8 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
         for (std::size_t i = 0; i < target.pixels.size(); ++i)
             if (target.pixels[i] != shown.pixels[i]) {
                 ++changed;
-                if (target.pixels[i] != kTransparent)
+                // A run of one colour is listed once: a frame's list holds its runs, not its pixels.
+                if (target.pixels[i] != kTransparent && (colours.empty() || colours.back() != target.pixels[i]))
                     colours.push_back(target.pixels[i]);
             }
         // Only frames that change little store small rectangles whose table matters; a picture
@@ -133,6 +134,7 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
         if (changed * 4 <= target.pixels.size()) {
             std::sort(colours.begin(), colours.end());
             colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+            colours.shrink_to_fit();  // kept to the end of the reading, for every such frame
             for (Pixel c : colours)
                 ++framesChangingTo[c];
             changes.push_back(std::move(colours));

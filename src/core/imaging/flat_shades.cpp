@@ -1,5 +1,7 @@
 #include "core/imaging/flat_shades.h"
 
+#include "core/imaging/wide_vectors.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -203,6 +205,48 @@ std::optional<std::vector<Point>> flatColours(const std::vector<FlatShade>& shad
     return flat;
 }
 
+// The lines by coordinate, to measure a shade against all of them in one loop the compiler
+// vectorises, with Line's arithmetic step for step (so the same values).
+struct LineTable {
+    std::vector<std::int32_t> lowR, lowG, lowB, highR, highG, highB, fromR, fromG, fromB;
+    std::vector<double> dr, dg, db, inverseSquaredLength;
+
+    explicit LineTable(const std::vector<Line>& lines)
+    {
+        for (const Line& l : lines) {
+            lowR.push_back(l.low.r), lowG.push_back(l.low.g), lowB.push_back(l.low.b);
+            highR.push_back(l.high.r), highG.push_back(l.high.g), highB.push_back(l.high.b);
+            fromR.push_back(l.from.r), fromG.push_back(l.from.g), fromB.push_back(l.from.b);
+            dr.push_back(l.dr), dg.push_back(l.dg), db.push_back(l.db);
+            inverseSquaredLength.push_back(l.inverseSquaredLength);
+        }
+    }
+
+    // For every line: whether `v` lies within `near` (squared) of its box and of the line itself,
+    // strictly inside its ends (then `positions` and `offsets` hold where and how far off).
+    PICTOREEL_WIDE_VECTORS void measure(const Point& v, double near, std::vector<std::uint8_t>& within,
+                                        std::vector<double>& positions, std::vector<double>& offsets) const
+    {
+        const std::size_t n = lowR.size();
+        within.resize(n), positions.resize(n), offsets.resize(n);
+        const auto gap = [](std::int32_t x, std::int32_t lo, std::int32_t hi) {
+            return std::max(std::max(lo - x, x - hi), std::int32_t{0});
+        };
+        for (std::size_t l = 0; l < n; ++l) {
+            const std::int32_t r = gap(v.r, lowR[l], highR[l]), g = gap(v.g, lowG[l], highG[l]), b = gap(v.b, lowB[l], highB[l]);
+            const std::int32_t box = r * r + g * g + b * b;
+            const double t = (double(v.r - fromR[l]) * dr[l] + double(v.g - fromG[l]) * dg[l] + double(v.b - fromB[l]) * db[l]) *
+                             inverseSquaredLength[l];
+            const double orr = double(fromR[l]) + t * dr[l] - double(v.r), og = double(fromG[l]) + t * dg[l] - double(v.g),
+                         ob = double(fromB[l]) + t * db[l] - double(v.b);
+            const double offset = orr * orr + og * og + ob * ob;
+            positions[l] = t;
+            offsets[l] = offset;
+            within[l] = double(box) <= near && t > 0.0 && t < 1.0 && offset <= near;
+        }
+    }
+};
+
 // A line a shade lies near, inside its ends.
 struct NearLine {
     double squaredOffset;
@@ -223,6 +267,9 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
     for (std::size_t i = 0; i < flat.size(); ++i)
         for (std::size_t j = i + 1; j < flat.size(); ++j)
             lines.push_back(lineBetween(flat[i], flat[j]));
+    const LineTable table(lines);
+    std::vector<std::uint8_t> within;
+    std::vector<double> positions, offsets;
 
     // For each shade: its nearest flat colour, and the line it lies on (of those it is on, the
     // longest: a flat colour that lies between two others, a grey between black and white, then
@@ -252,14 +299,12 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
         nearestFlat[i] = {std::numeric_limits<std::int32_t>::max(), 0};
         for (const Point& f : flat)
             nearestFlat[i] = std::min(nearestFlat[i], std::pair{squaredDistance(v, f), pack(f)});
+        table.measure(v, kNearLine, within, positions, offsets);
         for (std::size_t l = 0; l < lines.size(); ++l) {
-            if (lines[l].squaredBoxDistance(v) > kNearLine)
+            if (!within[l])
                 continue;
-            const double t = lines[l].position(v);
-            if (t <= 0.0 || t >= 1.0)
-                continue;
-            const NearLine n{lines[l].squaredOffset(v, t), l, t};
-            if (n.squaredOffset <= kNearLine && (!near[i] || key(n) < key(*near[i])))
+            const NearLine n{offsets[l], l, positions[l]};
+            if (!near[i] || key(n) < key(*near[i]))
                 near[i] = n;
         }
         found.emplace(shades[i].colour, Found{nearestFlat[i], near[i]});

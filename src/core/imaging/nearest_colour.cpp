@@ -50,9 +50,36 @@ std::array<int, N> NearestColour::findNearest(int r, int g, int b)
     return nearest;
 }
 
+namespace {
+
+// Where among `n` (at least one) colours, given by channel, the first nearest to (r, g, b) is.
+PICTOREEL_WIDE_VECTORS std::size_t firstNearest(const std::int32_t* reds, const std::int32_t* greens,
+                                                const std::int32_t* blues, std::size_t n, int r, int g, int b)
+{
+    std::int32_t distances[256];
+    std::int32_t least = std::numeric_limits<std::int32_t>::max();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::int32_t dr = reds[i] - r, dg = greens[i] - g, db = blues[i] - b;
+        distances[i] = dr * dr + dg * dg + db * db;
+        least = std::min(least, distances[i]);
+    }
+    std::size_t first = 0;
+    while (distances[first] != least)
+        ++first;
+    return first;
+}
+
+}  // namespace
+
 int NearestColour::find(int r, int g, int b)
 {
-    return findNearest<1>(r, g, b)[0];
+    const int cell = ((r >> kShift) << (2 * kCellSideBits)) | ((g >> kShift) << kCellSideBits) | (b >> kShift);
+    if (first_[std::size_t(cell)] == kUnbuilt)
+        build(cell);
+    const std::size_t first = first_[std::size_t(cell)];
+    // The candidates are in palette order: the first nearest is the lowest index.
+    return candidates_[first + firstNearest(candidateR_.data() + first, candidateG_.data() + first,
+                                            candidateB_.data() + first, count_[std::size_t(cell)], r, g, b)];
 }
 
 std::array<int, 4> NearestColour::findFour(int r, int g, int b)
@@ -107,8 +134,12 @@ void NearestColour::build(int cell)
     const int reachAll = reachOfBox(channels_, size, lo, (1 << kShift) - 1, nearestPossible);
     first_[std::size_t(cell)] = static_cast<std::uint32_t>(candidates_.size());
     for (std::size_t i = 0; i < size; ++i)
-        if (nearestPossible[i] <= reachAll)
+        if (nearestPossible[i] <= reachAll) {
             candidates_.push_back(static_cast<std::uint8_t>(i));
+            candidateR_.push_back(palette_[i].r);
+            candidateG_.push_back(palette_[i].g);
+            candidateB_.push_back(palette_[i].b);
+        }
     count_[std::size_t(cell)] = static_cast<std::uint16_t>(candidates_.size() - first_[std::size_t(cell)]);
 }
 

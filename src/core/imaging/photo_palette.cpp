@@ -1,5 +1,6 @@
 #include "core/imaging/photo_palette.h"
 
+#include "core/imaging/colour_counts.h"
 #include "core/imaging/nearest_colour.h"
 
 #include <algorithm>
@@ -8,11 +9,13 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 
 namespace pictoreel {
 
 namespace {
+
+// A picture of few colours at most (flat graphics scaled, with antialiased edges).
+constexpr std::size_t kFlatPictureColours = 4096;
 
 // ---- Colour cells: the pixels grouped by the top 6 bits of each channel -----------------------
 
@@ -46,7 +49,7 @@ std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent, int
 {
     thread_local std::vector<std::uint32_t> slotOf;  // cell key -> position + 1; all 0 between calls
     slotOf.resize(kCellCount, 0);
-    std::unordered_map<std::uint32_t, std::uint32_t> colourSlots;  // colour -> position + 1
+    ColourCounts<std::uint32_t> colourSlots(exactColours ? kFlatPictureColours : 0);  // colour -> position + 1
     std::vector<Cell> cells;
     std::vector<int> keys;
     cells.reserve(8192);
@@ -271,8 +274,6 @@ std::vector<Rgb> wuPalette(const std::vector<Cell>& cells, int maxColours)
     return palette;
 }
 
-// A picture of few colours at most (flat graphics scaled, with antialiased edges).
-constexpr std::size_t kFlatPictureColours = 4096;
 // Screen content is mostly flat areas: its colours are few for its pixels too, where a small
 // photo (a thumbnail, a test picture) has nearly a colour a pixel.
 constexpr std::size_t kPixelsPerScreenColour = 16;
@@ -289,23 +290,40 @@ constexpr double kUnditheredMse = 0.25;
 std::optional<std::vector<std::uint32_t>> flatColours(const RgbaImage& image, int maxColours, bool skipTransparent,
                                                       bool* screenLike = nullptr)
 {
-    std::unordered_map<std::uint32_t, std::uint64_t> counts;
+    ColourCounts<std::uint64_t> counts(kFlatPictureColours + 1);
     std::uint64_t total = 0;
     const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
     const std::uint8_t* p = image.pixels.data();
+    // A run of one colour is counted at once, with one look-up.
+    std::uint32_t runColour = 0;
+    std::uint64_t run = 0;
     for (std::size_t i = 0; i < count; ++i, p += 4) {
         if (skipTransparent && p[3] == 0)
             continue;
         ++total;
-        if (++counts[packColour(p)] == 1 && counts.size() > kFlatPictureColours)
+        const std::uint32_t colour = packColour(p);
+        if (run > 0 && colour == runColour) {
+            ++run;
+            continue;
+        }
+        if (run > 0)
+            counts[runColour] += run;
+        bool added = false;
+        counts.at(colour, added);
+        if (added && counts.size() > kFlatPictureColours)
             return std::nullopt;
+        runColour = colour;
+        run = 1;
     }
+    if (run > 0)
+        counts[runColour] += run;
     if (screenLike)
         *screenLike = counts.size() * kPixelsPerScreenColour <= total;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> flat;
-    for (const auto& [colour, uses] : counts)
+    counts.forEach([&](std::uint32_t colour, std::uint64_t uses) {
         if (uses * std::uint64_t(maxColours) >= total)
             flat.emplace_back(uses, colour);
+    });
     // The most used first, and the lower colour on ties: the order depends only on the pixels.
     std::sort(flat.begin(), flat.end(), [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
     flat.resize(std::min(flat.size(), std::size_t(maxColours / 2)));
@@ -430,11 +448,16 @@ void refine(std::vector<Rgb>& palette, const std::vector<Cell>& cells, int round
         std::uint64_t count = 0, r = 0, g = 0, b = 0;
     };
     std::vector<Sum> sums(palette.size());
+    std::vector<Rgb> means;  // of the cells, the same every round
+    means.reserve(cells.size());
+    for (const Cell& c : cells)
+        means.push_back(Rgb{roundedMean(c.r, c.count), roundedMean(c.g, c.count), roundedMean(c.b, c.count)});
     for (int round = 0; round < rounds; ++round) {
         std::fill(sums.begin(), sums.end(), Sum{});
         NearestColour nearest(palette);
-        for (const Cell& c : cells) {
-            const int e = nearest.find(roundedMean(c.r, c.count), roundedMean(c.g, c.count), roundedMean(c.b, c.count));
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const Cell& c = cells[i];
+            const int e = nearest.find(means[i].r, means[i].g, means[i].b);
             Sum& s = sums[std::size_t(e)];
             s.count += c.count;
             s.r += c.r;
@@ -497,17 +520,18 @@ std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector
     NearestColour nearest(palette);
     if (hasFewColours(image, skipTransparent)) {
         // Each colour its nearest entry, and the squared error that leaves over the pixels.
-        std::unordered_map<std::uint32_t, std::uint8_t> entryOf;
+        ColourCounts<std::uint8_t> entryOf(kFlatPictureColours);
         std::uint64_t squaredError = 0, pixels = 0;
         const std::uint8_t* p = image.pixels.data();
         for (std::size_t i = 0; i < count; ++i, p += 4) {
             if (skipTransparent && p[3] == 0)
                 continue;
-            const auto [it, added] = entryOf.try_emplace(packColour(p), 0);
+            bool added = false;
+            std::uint8_t& entry = entryOf.at(packColour(p), added);
             if (added)
-                it->second = static_cast<std::uint8_t>(nearest.find(p[0], p[1], p[2]));
-            out[i] = it->second;
-            const Rgb& e = palette[it->second];
+                entry = static_cast<std::uint8_t>(nearest.find(p[0], p[1], p[2]));
+            out[i] = entry;
+            const Rgb& e = palette[entry];
             squaredError += std::uint64_t((e.r - p[0]) * (e.r - p[0]) + (e.g - p[1]) * (e.g - p[1]) + (e.b - p[2]) * (e.b - p[2]));
             ++pixels;
         }

@@ -1,5 +1,6 @@
 #include "core/imaging/quantizer.h"
 
+#include "core/imaging/colour_counts.h"
 #include "core/imaging/flat_shades.h"
 #include "core/imaging/photo_palette.h"
 
@@ -9,7 +10,6 @@
 #include <memory>
 #include <optional>
 #include <new>
-#include <unordered_map>
 
 namespace pictoreel {
 
@@ -33,8 +33,7 @@ std::optional<IndexedImage> exactPalette(const RgbaImage& image, const QuantizeO
     out.height = image.height;
     const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
     out.indices.resize(count);
-    std::unordered_map<std::uint32_t, std::uint8_t> lookup;
-    lookup.reserve(512);
+    ColourCounts<std::uint8_t> lookup(std::size_t(limit) + 1);
     std::vector<std::size_t> transparentPixels;
     std::uint32_t lastColour = std::numeric_limits<std::uint32_t>::max();
     std::uint8_t lastIndex = 0;
@@ -46,14 +45,16 @@ std::optional<IndexedImage> exactPalette(const RgbaImage& image, const QuantizeO
         }
         const std::uint32_t colour = packRgb(p);
         if (colour != lastColour) {
-            auto [it, inserted] = lookup.try_emplace(colour, static_cast<std::uint8_t>(lookup.size()));
+            bool inserted = false;
+            std::uint8_t& index = lookup.at(colour, inserted);
             if (inserted) {
                 if (static_cast<int>(lookup.size()) > limit)
                     return std::nullopt;
+                index = static_cast<std::uint8_t>(lookup.size() - 1);
                 out.palette.push_back(Rgb{p[0], p[1], p[2]});
             }
             lastColour = colour;
-            lastIndex = it->second;
+            lastIndex = index;
         }
         out.indices[i] = lastIndex;
     }
@@ -81,8 +82,7 @@ constexpr double kFewColoursMaxMse = 0.25;
 std::optional<IndexedImage> fewColoursPalette(const RgbaImage& image, const QuantizeOptions& options, int limit)
 {
     const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
-    std::unordered_map<std::uint32_t, std::uint64_t> histogram;
-    histogram.reserve(kFewColoursLimit * 2);
+    ColourCounts<std::uint64_t> histogram(kFewColoursLimit + 1);
     std::uint32_t lastColour = std::numeric_limits<std::uint32_t>::max();
     std::uint64_t* lastCount = nullptr;
     std::uint64_t visiblePixels = 0;
@@ -105,8 +105,7 @@ std::optional<IndexedImage> fewColoursPalette(const RgbaImage& image, const Quan
 
     std::vector<FlatShade> shades;
     shades.reserve(histogram.size());
-    for (const auto& [colour, uses] : histogram)
-        shades.push_back(FlatShade{colour, uses});
+    histogram.forEach([&](std::uint32_t colour, std::uint64_t uses) { shades.push_back(FlatShade{colour, uses}); });
     std::sort(shades.begin(), shades.end(), [](const FlatShade& a, const FlatShade& b) { return a.colour < b.colour; });
     const std::vector<std::uint32_t> reduced = reduceFlatShades(shades, limit);
     if (reduced.empty())
@@ -122,12 +121,11 @@ std::optional<IndexedImage> fewColoursPalette(const RgbaImage& image, const Quan
     for (std::uint32_t c : colours)
         out.palette.push_back(Rgb{static_cast<std::uint8_t>(c & 0xFF), static_cast<std::uint8_t>((c >> 8) & 0xFF),
                                   static_cast<std::uint8_t>(c >> 16)});
-    std::unordered_map<std::uint32_t, std::uint8_t> entryOf;
-    entryOf.reserve(shades.size() * 2);
+    ColourCounts<std::uint8_t> entryOf(shades.size());
     double squaredError = 0.0;
     for (std::size_t i = 0; i < shades.size(); ++i) {
         const std::size_t entry = std::lower_bound(colours.begin(), colours.end(), reduced[i]) - colours.begin();
-        entryOf.emplace(shades[i].colour, static_cast<std::uint8_t>(entry));
+        entryOf[shades[i].colour] = static_cast<std::uint8_t>(entry);
         const Rgb& to = out.palette[entry];
         const double dr = int(to.r) - int(shades[i].colour & 0xFF), dg = int(to.g) - int((shades[i].colour >> 8) & 0xFF),
                      db = int(to.b) - int(shades[i].colour >> 16);
@@ -151,7 +149,7 @@ std::optional<IndexedImage> fewColoursPalette(const RgbaImage& image, const Quan
         }
         const std::uint32_t colour = packRgb(p);
         if (colour != lastColour) {
-            lastIndex = entryOf.find(colour)->second;
+            lastIndex = *entryOf.find(colour);
             lastColour = colour;
         }
         out.indices[i] = lastIndex;
