@@ -5,6 +5,7 @@
 #include "core/imaging/photo_palette.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace pictoreel::animation {
@@ -17,6 +18,11 @@ constexpr std::uint64_t kMostSourceBytes = std::uint64_t{128} << 20;
 // sixteenth of a level squared per channel (beyond 60 dB), where its own table was exact.
 constexpr double kErrorFactor = 2.0;
 constexpr double kErrorFloor = 1.0 / 16.0;
+// A frame that redraws much of the screen (more than a quarter of its pixels) codes so many
+// pixels that its own table is little beside them, and its own reduction, keeping what changes
+// unseen, codes them smaller; the shared table pays where the frames change in places. It is
+// chosen when at most a quarter of the frames redraw that much.
+constexpr std::size_t kRedrawShare = 4;
 
 std::uint32_t packRgb(const std::uint8_t* p) { return std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2]; }
 
@@ -24,6 +30,14 @@ int squaredDistance(std::uint32_t colour, Rgb e)
 {
     const int dr = int(colour >> 16 & 0xFF) - e.r, dg = int(colour >> 8 & 0xFF) - e.g, db = int(colour & 0xFF) - e.b;
     return dr * dr + dg * dg + db * db;
+}
+
+std::size_t changedPixels(const RgbaImage& a, const RgbaImage& b)
+{
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); i += 4)
+        changed += std::memcmp(&a.pixels[i], &b.pixels[i], 3) != 0;
+    return changed;
 }
 
 // One frame's colours: the recording's colour numbers it uses and how many pixels each.
@@ -49,6 +63,8 @@ std::optional<RecordingTable> RecordingTable::choose(const AnimationFrames& fram
     std::vector<std::uint64_t> weights;
     std::vector<FrameColours> frameColours;
     Picture spare;
+    std::shared_ptr<const RgbaImage> previous;
+    std::size_t redrawing = 0, pictures = 0;
     for (std::size_t k = std::size_t(firstIndex); k < count; ++k) {
         if (frames.file(k).isEmpty())
             continue;
@@ -56,6 +72,11 @@ std::optional<RecordingTable> RecordingTable::choose(const AnimationFrames& fram
         if (!source || source->width != width || source->height != height || !hasFewColours(*source, false))
             return std::nullopt;
         frames.keepSource(k, source);  // the same picture when the frame is written, on the table or not
+        if (previous && changedPixels(*previous, *source) * kRedrawShare > std::size_t(width) * height &&
+            ++redrawing * kRedrawShare > count - std::size_t(firstIndex))
+            return std::nullopt;
+        previous = source;
+        ++pictures;
         // The frame as its own table stores it.
         Picture own;
         if (k == std::size_t(firstIndex)) {
@@ -94,7 +115,7 @@ std::optional<RecordingTable> RecordingTable::choose(const AnimationFrames& fram
         frameColours.push_back(std::move(frame));
         spare = std::move(own);
     }
-    if (frameColours.size() < 2)
+    if (pictures < 2 || redrawing * kRedrawShare > pictures)
         return std::nullopt;
 
     RecordingTable table;

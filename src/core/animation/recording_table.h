@@ -22,7 +22,8 @@ class RecordingTable {
 public:
     // The table for `frames` when every frame with a picture is screen content (see
     // hasFewColours) of the screen's size with its source picture at hand, the first of them
-    // (`first`, frame `firstIndex`) reduced rather than stored exactly, and the table leaves
+    // (`first`, frame `firstIndex`) reduced rather than stored exactly, at most a quarter of the
+    // frames change more than a quarter of the screen's pixels, and the table leaves
     // every frame within its bound: twice the mean squared error its own reduction has, or a
     // sixteenth of a level squared per channel (beyond 60 dB PSNR) where that is more. At most
     // `maxColours` entries. Nullopt otherwise; the frames' sources are then left as they were.
