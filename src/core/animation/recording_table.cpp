@@ -115,7 +115,10 @@ std::optional<RecordingTable> RecordingTable::choose(const AnimationFrames& fram
         frameColours.push_back(std::move(frame));
         spare = std::move(own);
     }
-    if (pictures < 2 || redrawing * kRedrawShare > pictures)
+    // Frames whose own tables hold their colours exactly already share them where they can.
+    const bool lossy = std::any_of(frameColours.begin(), frameColours.end(),
+                                   [](const FrameColours& f) { return f.ownSquaredError > 0; });
+    if (pictures < 2 || redrawing * kRedrawShare > pictures || !lossy)
         return std::nullopt;
 
     RecordingTable table;
