@@ -4,6 +4,7 @@
 #include "core/animation/frame_planner.h"
 #include "core/animation/frame_source.h"
 #include "core/animation/global_palette.h"
+#include "core/animation/recording_table.h"
 #include "core/animation/shared_palette.h"
 #include "core/gif/gif_writer.h"
 
@@ -44,6 +45,10 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         return makeError(ErrorCode::EmptyImage, QStringLiteral("None of the %1 frames has a picture").arg(count));
     Result<Picture> firstRead = readFramePicture(frames_.file(std::size_t(firstIndex)), firstIndex + 1, 0, 0, Picture{},
                                                  frames_.indices(std::size_t(firstIndex)));
+    // Screen content reduced frame by frame may share one table, every frame mapped to it.
+    std::optional<RecordingTable> recording;
+    if (firstRead && (recording = RecordingTable::choose(frames_, firstIndex, firstRead.value(), settings_.reduction.maxColours)))
+        firstRead = recording->picture(frames_, std::size_t(firstIndex), Picture{});
     frames_.forget(std::size_t(firstIndex));
     if (!firstRead)
         return firstRead.error();
@@ -59,7 +64,10 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
     // it costs nothing: the first frame then carries no table of its own). Frames with the same
     // colours use it instead of a table of their own.
     std::unique_ptr<GlobalPalette> global;
-    if (std::optional<std::vector<Rgb>> table = sharedChangeTable(frames_, firstIndex, *firstPicture, width, height)) {
+    if (recording) {
+        global = std::make_unique<GlobalPalette>(recording->palette());
+        screen.globalPalette = recording->palette();
+    } else if (std::optional<std::vector<Rgb>> table = sharedChangeTable(frames_, firstIndex, *firstPicture, width, height)) {
         global = std::make_unique<GlobalPalette>(*table);
         screen.globalPalette = std::move(*table);
     } else if (firstIndex == 0 && firstPicture->stored) {
@@ -82,10 +90,11 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
             firstPicture.reset();  // used once; no need to hold it any longer
             return p;
         }
-        Result<Picture> read = readFramePicture(frames_.file(std::size_t(k)), k + 1, width, height, std::move(spare),
-                                                frames_.indices(std::size_t(k)));
+        Result<Picture> read = recording ? recording->picture(frames_, std::size_t(k), std::move(spare))
+                                         : readFramePicture(frames_.file(std::size_t(k)), k + 1, width, height,
+                                                            std::move(spare), frames_.indices(std::size_t(k)));
         // Only a reduced frame after the first keeps unseen changes, and needs its source for it.
-        if (read && settings_.temporalThreshold > 0 && !read.value().coloursExact)
+        if (read && !recording && settings_.temporalThreshold > 0 && !read.value().coloursExact)
             read.value().source = frames_.source(std::size_t(k));
         frames_.forget(std::size_t(k));  // read for the last time
         return read;

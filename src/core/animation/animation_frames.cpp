@@ -40,6 +40,11 @@ std::shared_ptr<const RgbaImage> AnimationFrames::source(std::size_t k) const
     return sourceFor_(k);
 }
 
+void AnimationFrames::keepSource(std::size_t k, std::shared_ptr<const RgbaImage> source) const
+{
+    const_cast<MadeFrame&>(made(k)).source = std::move(source);
+}
+
 void AnimationFrames::forget(std::size_t k) const
 {
     if (std::optional<MadeFrame>& frame = files_.at(k)) {

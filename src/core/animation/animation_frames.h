@@ -56,6 +56,9 @@ public:
     // Frame k's source picture as its maker handed it over, else as sourceFor makes it, or null;
     // forget() lets it go too.
     std::shared_ptr<const RgbaImage> source(std::size_t k) const;
+    // Holds `source` as frame k's from now on, as if its maker had handed it over: a source made
+    // again, or taken from its maker once, is then the same whenever it is asked for again.
+    void keepSource(std::size_t k, std::shared_ptr<const RgbaImage> source) const;
     void setSourceFor(SourceFor sourceFor) { sourceFor_ = std::move(sourceFor); }
 
 private:

@@ -510,6 +510,42 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
     return palette;
 }
 
+std::vector<Rgb> chooseFewColourPalette(const std::vector<std::uint32_t>& colours,
+                                        const std::vector<std::uint64_t>& weights, int maxColours)
+{
+    maxColours = std::clamp(maxColours, 1, 256);
+    std::uint64_t total = 0;
+    for (const std::uint64_t w : weights)
+        total += w;
+    // As flatColours: those holding an entry's fair share, the most used first, half the entries.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> flat;
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        if (weights[i] > 0 && weights[i] * std::uint64_t(maxColours) >= total)
+            flat.emplace_back(weights[i], colours[i]);
+    std::sort(flat.begin(), flat.end(), [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+    flat.resize(std::min(flat.size(), std::size_t(maxColours / 2)));
+    std::vector<std::uint32_t> flatSorted;
+    std::vector<Rgb> palette;
+    for (const auto& [uses, c] : flat) {
+        flatSorted.push_back(c);
+        palette.push_back(Rgb{std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
+    }
+    std::sort(flatSorted.begin(), flatSorted.end());
+    std::vector<Cell> cells;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        if (weights[i] == 0 || std::binary_search(flatSorted.begin(), flatSorted.end(), colours[i]))
+            continue;
+        const std::uint64_t w = weights[i], r = colours[i] >> 16 & 0xFF, g = colours[i] >> 8 & 0xFF, b = colours[i] & 0xFF;
+        cells.push_back(Cell{w, w * r, w * g, w * b, w * (r * r + g * g + b * b)});
+    }
+    if (cells.empty())
+        return palette;
+    const std::vector<Rgb> cut = colourCutPalette(cells, maxColours - int(flat.size()));
+    palette.insert(palette.end(), cut.begin(), cut.end());
+    refine(palette, cells, kFewColoursRounds, flat.size());
+    return palette;
+}
+
 std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
                                        bool skipTransparent, std::uint8_t skipIndex, const ReductionTuning& tuning)
 {

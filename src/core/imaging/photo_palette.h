@@ -17,6 +17,13 @@ namespace pictoreel {
 std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent,
                                     const ReductionTuning& tuning = {});
 
+// At most `maxColours` (1..256) colours for the distinct colours `colours` (red << 16 | green << 8
+// | blue) of pictures of few colours, each counting `weights[i]` pixels: the same cuts along the
+// colours themselves as choosePhotoPalette gives such a picture, for colours gathered over many
+// pictures (a recording). Every pixel counts once, smooth or not.
+std::vector<Rgb> chooseFewColourPalette(const std::vector<std::uint32_t>& colours,
+                                        const std::vector<std::uint64_t>& weights, int maxColours);
+
 // Whether `image` (its pixels with alpha 0 left out when `skipTransparent`) has few enough
 // colours (4096, and one for 16 pixels at most) to be reduced along its own colours: scaled
 // screen content, flat graphics with antialiased edges. Photos are told within their first rows.

@@ -1,0 +1,179 @@
+#include "core/animation/recording_table.h"
+
+#include "core/animation/frame_source.h"
+#include "core/imaging/nearest_colour.h"
+#include "core/imaging/photo_palette.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace pictoreel::animation {
+
+namespace {
+
+// The sources stay at hand until their frames are written: a longer recording keeps its tables.
+constexpr std::uint64_t kMostSourceBytes = std::uint64_t{128} << 20;
+// A frame may lose up to 3 dB of PSNR to the shared table, and any frame may come within a
+// sixteenth of a level squared per channel (beyond 60 dB), where its own table was exact.
+constexpr double kErrorFactor = 2.0;
+constexpr double kErrorFloor = 1.0 / 16.0;
+// A frame that redraws much of the screen (more than a quarter of its pixels) codes so many
+// pixels that its own table is little beside them, and its own reduction, keeping what changes
+// unseen, codes them smaller; the shared table pays where the frames change in places. It is
+// chosen when at most a quarter of the frames redraw that much.
+constexpr std::size_t kRedrawShare = 4;
+
+std::uint32_t packRgb(const std::uint8_t* p) { return std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2]; }
+
+int squaredDistance(std::uint32_t colour, Rgb e)
+{
+    const int dr = int(colour >> 16 & 0xFF) - e.r, dg = int(colour >> 8 & 0xFF) - e.g, db = int(colour & 0xFF) - e.b;
+    return dr * dr + dg * dg + db * db;
+}
+
+std::size_t changedPixels(const RgbaImage& a, const RgbaImage& b)
+{
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); i += 4)
+        changed += std::memcmp(&a.pixels[i], &b.pixels[i], 3) != 0;
+    return changed;
+}
+
+// One frame's colours: the recording's colour numbers it uses and how many pixels each.
+struct FrameColours {
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> uses;
+    double ownSquaredError = 0.0;
+    std::uint64_t pixels = 0;
+};
+
+}  // namespace
+
+std::optional<RecordingTable> RecordingTable::choose(const AnimationFrames& frames, int firstIndex, const Picture& first,
+                                                     int maxColours)
+{
+    const int width = first.width, height = first.height;
+    const std::size_t count = frames.size();
+    if (first.coloursExact ||
+        std::uint64_t(count - std::size_t(firstIndex)) * std::uint64_t(width) * std::uint64_t(height) * 4 > kMostSourceBytes)
+        return std::nullopt;
+
+    std::unordered_map<std::uint32_t, std::uint32_t> numberOf;  // colour -> its number
+    std::vector<std::uint32_t> colours;
+    std::vector<std::uint64_t> weights;
+    std::vector<FrameColours> frameColours;
+    Picture spare;
+    std::shared_ptr<const RgbaImage> previous;
+    std::size_t redrawing = 0, pictures = 0;
+    for (std::size_t k = std::size_t(firstIndex); k < count; ++k) {
+        if (frames.file(k).isEmpty())
+            continue;
+        const std::shared_ptr<const RgbaImage> source = frames.source(k);
+        if (!source || source->width != width || source->height != height || !hasFewColours(*source, false))
+            return std::nullopt;
+        frames.keepSource(k, source);  // the same picture when the frame is written, on the table or not
+        if (previous && changedPixels(*previous, *source) * kRedrawShare > std::size_t(width) * height &&
+            ++redrawing * kRedrawShare > count - std::size_t(firstIndex))
+            return std::nullopt;
+        previous = source;
+        ++pictures;
+        // The frame as its own table stores it.
+        Picture own;
+        if (k == std::size_t(firstIndex)) {
+            own = first;
+        } else {
+            Result<Picture> read = readFramePicture(frames.file(k), int(k) + 1, width, height, std::move(spare), frames.indices(k));
+            if (!read)
+                return std::nullopt;
+            own = std::move(read).value();
+        }
+        if (!ensureDecoded(own))
+            return std::nullopt;
+
+        FrameColours frame;
+        std::unordered_map<std::uint32_t, std::uint64_t> uses;
+        const std::uint8_t* p = source->pixels.data();
+        std::uint32_t last = std::numeric_limits<std::uint32_t>::max(), lastNumber = 0;
+        for (std::size_t i = 0; i < own.pixels.size(); ++i, p += 4) {
+            const std::uint32_t colour = packRgb(p);
+            if (colour != last) {
+                const auto [it, added] = numberOf.try_emplace(colour, std::uint32_t(colours.size()));
+                if (added) {
+                    colours.push_back(colour);
+                    weights.push_back(0);
+                }
+                last = colour;
+                lastNumber = it->second;
+            }
+            ++weights[lastNumber];
+            ++uses[lastNumber];
+            const Pixel shown = own.pixels[i];
+            frame.ownSquaredError += shown == kTransparent ? 3.0 * 255 * 255 : squaredDistance(colour, unpackPixel(shown));
+        }
+        frame.pixels = own.pixels.size();
+        frame.uses.assign(uses.begin(), uses.end());
+        frameColours.push_back(std::move(frame));
+        spare = std::move(own);
+    }
+    // Frames whose own tables hold their colours exactly already share them where they can.
+    const bool lossy = std::any_of(frameColours.begin(), frameColours.end(),
+                                   [](const FrameColours& f) { return f.ownSquaredError > 0; });
+    if (pictures < 2 || redrawing * kRedrawShare > pictures || !lossy)
+        return std::nullopt;
+
+    RecordingTable table;
+    table.palette_ = chooseFewColourPalette(colours, weights, std::clamp(maxColours, 2, 256));
+    if (table.palette_.empty())
+        return std::nullopt;
+    NearestColour nearest(table.palette_);
+    std::vector<int> entry(colours.size());
+    std::vector<int> error(colours.size());
+    for (std::size_t c = 0; c < colours.size(); ++c) {
+        entry[c] = nearest.find(int(colours[c] >> 16), int(colours[c] >> 8 & 0xFF), int(colours[c] & 0xFF));
+        error[c] = squaredDistance(colours[c], table.palette_[std::size_t(entry[c])]);
+    }
+    for (const FrameColours& frame : frameColours) {
+        double shared = 0.0;
+        for (const auto& [number, pixels] : frame.uses)
+            shared += double(error[number]) * double(pixels);
+        const double bound = std::max(kErrorFactor * frame.ownSquaredError, kErrorFloor * 3.0 * double(frame.pixels));
+        if (shared > bound)
+            return std::nullopt;
+    }
+    table.entryOf_.reserve(colours.size() * 2);
+    for (std::size_t c = 0; c < colours.size(); ++c)
+        table.entryOf_.emplace(colours[c], opaquePixel(table.palette_[std::size_t(entry[c])]));
+    return table;
+}
+
+Result<Picture> RecordingTable::picture(const AnimationFrames& frames, std::size_t k, Picture reuse) const
+{
+    const std::shared_ptr<const RgbaImage> source = frames.source(k);
+    if (!source)  // kept since the table was chosen (keepSource): cannot happen
+        return makeError(ErrorCode::EmptyImage, QStringLiteral("Frame %1 has no picture").arg(k + 1));
+    Picture picture;
+    picture.pixels = std::move(reuse.pixels);
+    picture.width = source->width;
+    picture.height = source->height;
+    picture.position = int(k) + 1;
+    picture.path = frames.file(k);
+    picture.pixels.resize(std::size_t(source->width) * source->height);
+    const std::uint8_t* p = source->pixels.data();
+    std::uint32_t last = std::numeric_limits<std::uint32_t>::max();
+    Pixel lastPixel = kTransparent;
+    for (Pixel& out : picture.pixels) {
+        const std::uint32_t colour = packRgb(p);
+        p += 4;
+        if (colour != last) {
+            const auto it = entryOf_.find(colour);
+            if (it == entryOf_.end())
+                return makeError(ErrorCode::CorruptData, QStringLiteral("Frame %1 changed while it was written").arg(k + 1));
+            last = colour;
+            lastPixel = it->second;
+        }
+        out = lastPixel;
+    }
+    return picture;
+}
+
+}  // namespace pictoreel::animation
