@@ -111,12 +111,17 @@ bool BudgetFrames::convertedFor(const BudgetSettings& settings) const
     return settings.colors == start.colors && settings.width == start.width && settings.height == start.height;
 }
 
+bool BudgetFrames::reducesFor(const BudgetSettings& settings) const
+{
+    return !convertedFor(settings) && (reduced_.empty() || settings.colors != reducedAs_.colors ||
+                                       settings.width != reducedAs_.width || settings.height != reducedAs_.height);
+}
+
 Result<std::vector<AnimationFrameSource>> BudgetFrames::framesFor(const BudgetSettings& settings)
 {
     if (convertedFor(settings))
         return make_.frames;
-    if (reduced_.empty() || settings.colors != reducedAs_.colors || settings.width != reducedAs_.width ||
-        settings.height != reducedAs_.height) {
+    if (reducesFor(settings)) {
         if (Status s = reduce(settings); !s)
             return s.error();
         reducedAs_ = settings;

@@ -42,6 +42,8 @@ public:
     Result<std::vector<AnimationFrameSource>> framesFor(const BudgetSettings& settings);
     // Whether framesFor(settings) are the converted frames themselves.
     bool convertedFor(const BudgetSettings& settings) const;
+    // Whether framesFor(settings) reduces the converted frames again.
+    bool reducesFor(const BudgetSettings& settings) const;
 
 private:
     // Calls `visit` with each frame that has a picture, in order, until it fails.

@@ -3,15 +3,14 @@
 #include "core/animation/animation_assembler.h"
 #include "core/production/animation_cache.h"
 #include "core/production/budget_cache.h"
+#include "core/production/budget_cost.h"
 #include "core/production/budget_frames.h"
 #include "core/production/budget_quality.h"
 #include "core/production/make_job.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QLocale>
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <utility>
@@ -50,24 +49,14 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
             if (!file.isEmpty())
                 QFile::remove(file);
     };
-    // A search takes at most kTimeFactor times a make without a budget: the conversion and one
-    // assembly, which the first attempt is. Once an attempt fits, no attempt is begun that the
-    // time left would not hold, taken as long as the longest so far.
-    constexpr double kTimeFactor = 3;
-    QElapsedTimer clock;
-    double attemptsSeconds = 0, longest = 0, allowed = 0;
-    const auto inTime = [&] { return attemptsSeconds + longest <= allowed; };
+    // Once an attempt fits, no attempt is begun that the search's allowance would not hold (see
+    // budget_cost.h): the attempts' costs come from their settings, never from a clock.
+    BudgetSpending spending(make.start);
+    const auto inTime = [&spending] { return spending.roomForAnother(); };
     const BudgetAttempt attempt = [&](const BudgetSettings& settings, bool rated) -> Result<BudgetTry> {
         if (stopped())
             return makeCancelled();
-        clock.start();
-        const auto timed = qScopeGuard([&] {
-            const double seconds = clock.nsecsElapsed() / 1e9;
-            attemptsSeconds += seconds;
-            longest = std::max(longest, seconds);
-            if (allowed == 0)
-                allowed = kTimeFactor * (make.convertedSeconds + seconds) - make.convertedSeconds;
-        });
+        spending.add({settings, frames.reducesFor(settings), rated});
         Result<std::vector<AnimationFrameSource>> sources = frames.framesFor(settings);
         if (!sources)
             return sources.error();
