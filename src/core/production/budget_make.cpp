@@ -57,9 +57,9 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
         if (stopped())
             return makeCancelled();
         spending.add({settings, frames.reducesFor(settings), rated});
-        Result<std::vector<AnimationFrameSource>> sources = frames.framesFor(settings);
-        if (!sources)
-            return sources.error();
+        Result<AnimationFrames> toAssemble = frames.assemblyFramesFor(settings);
+        if (!toAssemble)
+            return toAssemble.error();
         AnimationSettings animation = make.settings;
         animation.lossy = settings.lossy;
         // Frames reduced together (alike ones share a palette) keep none of the screen's colours
@@ -67,13 +67,12 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
         // so a budget the make fits in gives the very GIF made without one.
         animation.keepWithinPaletteCells = make.settings.keepWithinPaletteCells && frames.convertedFor(settings);
         const QString file = frames.attemptFile(++attempts);
-        AnimationFrames toAssemble(std::move(sources.value()));
         const bool converted = frames.convertedFor(settings);
         if (converted)
-            toAssemble.setSourceFor(make.sourceFor);
+            toAssemble.value().setSourceFor(make.sourceFor);
         else
             animation.temporalThreshold = 0;  // frames reduced again have no source
-        const Status saved = AnimationAssembler(std::move(toAssemble), animation).save(file, [&](int percent) {
+        const Status saved = AnimationAssembler(std::move(toAssemble.value()), animation).save(file, [&](int percent) {
             return percent == 100 || !stopped();
         });
         if (!saved)
