@@ -22,6 +22,9 @@ namespace {
 
 // Pixels the palette shared by alike frames is chosen from.
 constexpr std::int64_t kSharedPaletteSample = 2'000'000;
+// The reduced frames' indices are held between their reduction and their assemblies up to this
+// many bytes together.
+constexpr std::int64_t kMostHeldIndices = 64'000'000;
 
 
 // Alpha below half becomes transparent, the rest opaque, as a GIF stores it.
@@ -111,17 +114,37 @@ bool BudgetFrames::convertedFor(const BudgetSettings& settings) const
     return settings.colors == start.colors && settings.width == start.width && settings.height == start.height;
 }
 
+bool BudgetFrames::reducesFor(const BudgetSettings& settings) const
+{
+    return !convertedFor(settings) && (reduced_.empty() || settings.colors != reducedAs_.colors ||
+                                       settings.width != reducedAs_.width || settings.height != reducedAs_.height);
+}
+
 Result<std::vector<AnimationFrameSource>> BudgetFrames::framesFor(const BudgetSettings& settings)
 {
     if (convertedFor(settings))
         return make_.frames;
-    if (reduced_.empty() || settings.colors != reducedAs_.colors || settings.width != reducedAs_.width ||
-        settings.height != reducedAs_.height) {
+    if (reducesFor(settings)) {
         if (Status s = reduce(settings); !s)
             return s.error();
         reducedAs_ = settings;
     }
     return reduced_;
+}
+
+Result<AnimationFrames> BudgetFrames::assemblyFramesFor(const BudgetSettings& settings)
+{
+    Result<std::vector<AnimationFrameSource>> sources = framesFor(settings);
+    if (!sources)
+        return sources.error();
+    if (convertedFor(settings) || reducedIndices_.empty())
+        return AnimationFrames(std::move(sources.value()));
+    std::vector<int> delays;
+    for (const AnimationFrameSource& f : sources.value())
+        delays.push_back(f.delayCentiseconds);
+    return AnimationFrames(std::move(delays), [this, files = std::move(sources.value())](std::size_t k) {
+        return MadeFrame{files[k].fileName, reducedIndices_[k], nullptr};
+    });
 }
 
 Status BudgetFrames::forEachPicture(const std::function<Status(std::size_t k, RgbaImage& picture)>& visit) const
@@ -200,15 +223,23 @@ Status BudgetFrames::reduceOne(std::size_t k, const BudgetSettings& settings)
     } else {
         scaled = std::move(picture.value());
     }
+    IndexedImage indexed;
     if (!*alike_) {
         smoothDitherNoise(scaled);
-        const Result<IndexedImage> indexed = reduceColours(std::move(scaled), settings.colors);
-        return indexed ? writeSingleImageGif(reduced_[k].fileName, indexed.value()) : Status(indexed.error());
+        Result<IndexedImage> reduced = reduceColours(std::move(scaled), settings.colors);
+        if (!reduced)
+            return reduced.error();
+        indexed = std::move(reduced.value());
+    } else {
+        thresholdAlpha(scaled);
+        indexed = IndexedImage{scaled.width, scaled.height, {}, shared_.palette, shared_.transparentIndex};
+        mapPixels(scaled, indexed);
     }
-    thresholdAlpha(scaled);
-    IndexedImage indexed{scaled.width, scaled.height, {}, shared_.palette, shared_.transparentIndex};
-    mapPixels(scaled, indexed);
-    return writeSingleImageGif(reduced_[k].fileName, indexed);
+    if (Status s = writeSingleImageGif(reduced_[k].fileName, indexed); !s)
+        return s;
+    if (!reducedIndices_.empty())
+        reducedIndices_[k] = std::make_shared<const std::vector<std::uint8_t>>(std::move(indexed.indices));
+    return {};
 }
 
 Status BudgetFrames::reduce(const BudgetSettings& settings)
@@ -218,6 +249,10 @@ Status BudgetFrames::reduce(const BudgetSettings& settings)
     if (*alike_)
         chooseSharedPalette(settings.colors);
     reduced_ = make_.frames;
+    reducedIndices_.clear();
+    const std::int64_t pixels = std::int64_t{settings.width} * settings.height * static_cast<std::int64_t>(reduced_.size());
+    if (pixels <= kMostHeldIndices)
+        reducedIndices_.resize(reduced_.size());
     for (std::size_t k = 0; k < reduced_.size(); ++k)
         if (!reduced_[k].fileName.isEmpty())
             reduced_[k].fileName = prefix_ + QStringLiteral("frame_%1.gif").arg(k + 1);

@@ -1,8 +1,8 @@
 // The frames of the size budget's attempts (see budget_make.h): the converted frames as they are
 // when only the lossiness changes, otherwise reduced to the attempt's colours and size and
 // written as one-image GIFs in the temp folder. The reductions start from the converted frames,
-// read again from their files (a GIF decodes in a few milliseconds, and nothing is held between
-// attempts).
+// read again from their files (a GIF decodes in a few milliseconds); the reduced frames' indices
+// are held for their assemblies when they take little memory, so those need not decode them.
 #pragma once
 
 #include "core/animation/animation_frames.h"
@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -40,8 +41,13 @@ public:
     // The frames for `settings`: the converted ones at the start's colours and size, else
     // reduced ones (made again only when colours or size change).
     Result<std::vector<AnimationFrameSource>> framesFor(const BudgetSettings& settings);
+    // The frames for `settings` as the assembly takes them: with the reduced frames' indices
+    // when they are held.
+    Result<AnimationFrames> assemblyFramesFor(const BudgetSettings& settings);
     // Whether framesFor(settings) are the converted frames themselves.
     bool convertedFor(const BudgetSettings& settings) const;
+    // Whether framesFor(settings) reduces the converted frames again.
+    bool reducesFor(const BudgetSettings& settings) const;
 
 private:
     // Calls `visit` with each frame that has a picture, in order, until it fails.
@@ -53,6 +59,8 @@ private:
     const BudgetMake& make_;
     QString prefix_;
     std::vector<AnimationFrameSource> reduced_;
+    // The indices of each reduced frame's image, when all of them fit in a little memory.
+    std::vector<std::shared_ptr<const std::vector<std::uint8_t>>> reducedIndices_;
     BudgetSettings reducedAs_;
     std::optional<bool> alike_;
     IndexedImage shared_;  // the palette the frames share when alike

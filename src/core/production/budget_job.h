@@ -19,7 +19,6 @@ struct BudgetMake {
     std::optional<int> quality;                // the project's Quality, the start's place on the curve
     QString tempFolder;                        // ends in a separator
     int jobs = 1;                              // frames reduced at once
-    double convertedSeconds = 0;               // what converting the frames took
     std::function<bool()> stopRequested;
     // Rising percentages while the attempts are made, then exactly one 100 once the output is in place.
     std::function<void(int percent)> progress;

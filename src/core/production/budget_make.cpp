@@ -3,15 +3,14 @@
 #include "core/animation/animation_assembler.h"
 #include "core/production/animation_cache.h"
 #include "core/production/budget_cache.h"
+#include "core/production/budget_cost.h"
 #include "core/production/budget_frames.h"
 #include "core/production/budget_quality.h"
 #include "core/production/make_job.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QLocale>
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <utility>
@@ -50,27 +49,17 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
             if (!file.isEmpty())
                 QFile::remove(file);
     };
-    // A search takes at most kTimeFactor times a make without a budget: the conversion and one
-    // assembly, which the first attempt is. Once an attempt fits, no attempt is begun that the
-    // time left would not hold, taken as long as the longest so far.
-    constexpr double kTimeFactor = 3;
-    QElapsedTimer clock;
-    double attemptsSeconds = 0, longest = 0, allowed = 0;
-    const auto inTime = [&] { return attemptsSeconds + longest <= allowed; };
+    // Once an attempt fits, no attempt is begun that the search's allowance would not hold (see
+    // budget_cost.h): the attempts' costs come from their settings, never from a clock.
+    BudgetSpending spending(make.start);
+    const auto inTime = [&spending] { return spending.roomForAnother(); };
     const BudgetAttempt attempt = [&](const BudgetSettings& settings, bool rated) -> Result<BudgetTry> {
         if (stopped())
             return makeCancelled();
-        clock.start();
-        const auto timed = qScopeGuard([&] {
-            const double seconds = clock.nsecsElapsed() / 1e9;
-            attemptsSeconds += seconds;
-            longest = std::max(longest, seconds);
-            if (allowed == 0)
-                allowed = kTimeFactor * (make.convertedSeconds + seconds) - make.convertedSeconds;
-        });
-        Result<std::vector<AnimationFrameSource>> sources = frames.framesFor(settings);
-        if (!sources)
-            return sources.error();
+        spending.add({settings, frames.reducesFor(settings), rated});
+        Result<AnimationFrames> toAssemble = frames.assemblyFramesFor(settings);
+        if (!toAssemble)
+            return toAssemble.error();
         AnimationSettings animation = make.settings;
         animation.lossy = settings.lossy;
         // Frames reduced together (alike ones share a palette) keep none of the screen's colours
@@ -78,13 +67,12 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
         // so a budget the make fits in gives the very GIF made without one.
         animation.keepWithinPaletteCells = make.settings.keepWithinPaletteCells && frames.convertedFor(settings);
         const QString file = frames.attemptFile(++attempts);
-        AnimationFrames toAssemble(std::move(sources.value()));
         const bool converted = frames.convertedFor(settings);
         if (converted)
-            toAssemble.setSourceFor(make.sourceFor);
+            toAssemble.value().setSourceFor(make.sourceFor);
         else
             animation.temporalThreshold = 0;  // frames reduced again have no source
-        const Status saved = AnimationAssembler(std::move(toAssemble), animation).save(file, [&](int percent) {
+        const Status saved = AnimationAssembler(std::move(toAssemble.value()), animation).save(file, [&](int percent) {
             return percent == 100 || !stopped();
         });
         if (!saved)

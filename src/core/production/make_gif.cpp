@@ -12,7 +12,6 @@
 #include "core/project/paths.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -68,8 +67,6 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     // and the picture it was reduced from when it keeps unseen changes. A frame taken from the
     // cache has that picture made again, so that what a make keeps unseen does not depend on which
     // frames happened to be cached.
-    QElapsedTimer converting;
-    converting.start();
     ConversionPool pool(conversions, jobs, PoolKeeping{!budget, plan.temporalThreshold > 0});
 
     AnimationSettings settings;
@@ -142,8 +139,7 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     }
     if (budget) {
         const BudgetMake make{std::move(animation), settings, report.settings, plan.quality, options.tempFolder, jobs,
-                              converting.nsecsElapsed() / 1e9, options.stopRequested, events.saveProgress,
-                              sourceFor};
+                              options.stopRequested, events.saveProgress, sourceFor};
         Result<BudgetMade> made = makeWithinBudget(*budget, make, useKept);
         if (!made)
             return made.error();

@@ -189,18 +189,25 @@ public:
     int minColors() const { return minColors_; }
     void setMinColors(int colors) { minColors_ = std::min(start_.colors, colors); }
 
+    struct Point {
+        int value;
+        std::int64_t bytes;
+    };
+
     // Turns `knob` from `current` as far as the budget needs; true once settings fit. Otherwise
-    // `current` moves to the strongest value tried, unless the knob did nothing.
-    Result<bool> turn(const Knob& knob, BudgetSettings& current, std::int64_t& currentBytes)
+    // `current` moves to the strongest value tried, unless the knob did nothing. `milder`, when
+    // given, is an attempt at a milder value of the knob with other settings besides, whose line
+    // through `current` guesses the first value to try.
+    Result<bool> turn(const Knob& knob, BudgetSettings& current, std::int64_t& currentBytes,
+                      std::optional<Point> milder = std::nullopt)
     {
-        struct Point {
-            int value;
-            std::int64_t bytes;
-        };
         const int direction = knob.strongest > knob.from ? 1 : -1;
         Point tooBig{knob.from, currentBytes};  // the strongest value tried that does not fit
         std::optional<Point> fits;              // the mildest value tried that fits
         std::vector<Point> points{tooBig};
+        if (milder && milder->bytes > currentBytes && direction * (milder->value - knob.from) < 0)
+            points.push_back(*milder);
+        const std::size_t guessed = points.size();
         while (knob.strongest != knob.from && !spent()) {
             const double m1 = knob.measure(tooBig.value);
             // With a fitting attempt in hand, aim at the budget itself; before, a little below it.
@@ -216,6 +223,10 @@ public:
                 m = near[0].bytes == near[1].bytes
                         ? std::nan("")
                         : ma + (mb - ma) * (target - double(near[0].bytes)) / double(near[1].bytes - near[0].bytes);
+                // A guess from another attempt goes no milder than the bytes in proportion to the
+                // measure would: that attempt's other settings may have saved bytes too.
+                if (points.size() == guessed)
+                    m = std::min(m, m1 * target / double(tooBig.bytes));
             }
             // Strictly inside what is known; halfway when the line points elsewhere.
             if (fits) {
@@ -241,7 +252,7 @@ public:
             if (bytes <= budget_) {
                 fits = Point{value, bytes};
             } else {
-                if (knob.mayDoNothing && points.size() == 2 && bytes >= (1.0 - kNoEffect) * double(currentBytes))
+                if (knob.mayDoNothing && points.size() == guessed + 1 && bytes >= (1.0 - kNoEffect) * double(currentBytes))
                     return false;
                 tooBig = Point{value, bytes};
             }
@@ -488,9 +499,14 @@ Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings
     }
     // Even the least quality is too big: fewer colours from there; when the fewest do not fit,
     // more lossiness with them; then a smaller frame.
+    // The first guess of colours goes by the line through the start and the least quality: where
+    // lossiness saves little (exact screen content), the bytes fall with the colours much more
+    // slowly than in proportion to them.
     const Knob knobs[] = {colorsKnob(current, search.minColors()), lossyKnob(current), sizeKnob(start)};
     for (const Knob& knob : knobs) {
-        const Result<bool> fitted = search.turn(knob, current, currentBytes);
+        const std::optional<Search::Point> milder =
+            &knob == &knobs[0] ? std::optional(Search::Point{start.colors, first.value().bytes}) : std::nullopt;
+        const Result<bool> fitted = search.turn(knob, current, currentBytes, milder);
         if (!fitted)
             return fitted.error();
         if (fitted.value())

@@ -82,7 +82,7 @@ using BudgetColourFloor = std::function<Result<int>()>;
 // the start has fewer; kBudgetMinColors when it is not set). `startQuality` is the start's place
 // on the quality curve: the curve's points below it are tried first, none with more colours or
 // less lossiness than the start. Once an attempt fits, no further one is made when `inTime` says
-// false (the time for attempts is spent). Errors are the attempt's own.
+// false (the attempts' allowance is spent: see budget_cost.h). Errors are the attempt's own.
 Result<BudgetOutcome> searchSizeBudget(std::int64_t budget, const BudgetSettings& start, const BudgetAttempt& attempt,
                                        const BudgetColourFloor& minColors = {}, int startQuality = 100,
                                        const std::function<bool()>& inTime = {});
