@@ -2,9 +2,10 @@
 //
 // Decodes every frame of MADE (a GIF; any other picture file is one frame) and compares frame i
 // with SOURCE i. Prints one JSON line:
-//   {"frames":N,"psnr":MEAN,"psnr_min":MIN,"ssim":MEAN,"ssim_min":MIN}
+//   {"frames":N,"psnr":MEAN,"psnr_min":MIN,"ssim":MEAN,"ssim_min":MIN,"flicker":F,"flicker_share":S}
 // PSNR is over R, G and B in dB, capped at 100 for identical frames; SSIM is on luma with an
-// 11x11 Gaussian window (see picture_quality.h). Exit status 1 when a file cannot be read or the
+// 11x11 Gaussian window; flicker is the made frames' change where the sources stay still (see
+// picture_quality.h). Exit status 1 when a file cannot be read or the
 // frame counts or sizes differ, 2 for a wrong command line.
 // With --frames-to, frames 0, N, 2N... of both are also written into DIR, composited over white
 // as they are compared, as binary PPM (made-III.ppm and source-III.ppm, III the frame's index),
@@ -117,7 +118,8 @@ int main(int argc, char** argv)
             }
         }
     const auto& s = summary.value();
-    std::printf("{\"frames\":%d,\"psnr\":%.4f,\"psnr_min\":%.4f,\"ssim\":%.6f,\"ssim_min\":%.6f}\n", s.frames,
-                s.meanPsnr, s.minPsnr, s.meanSsim, s.minSsim);
+    std::printf("{\"frames\":%d,\"psnr\":%.4f,\"psnr_min\":%.4f,\"ssim\":%.6f,\"ssim_min\":%.6f,\"flicker\":%.6f,"
+                "\"flicker_share\":%.4f}\n",
+                s.frames, s.meanPsnr, s.minPsnr, s.meanSsim, s.minSsim, s.flicker, s.flickerShare);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "picture_quality.h"
 
+#include "core/animation/perceptual.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -51,6 +53,21 @@ std::vector<double> filterValid(const std::vector<double>& plane, int w, int h, 
             out[static_cast<std::size_t>(y) * ow + x] = sum;
         }
     return out;
+}
+
+// One pixel composited over white, rounded to levels.
+Rgb rgbOverWhite(const std::uint8_t* px)
+{
+    const auto level = [&](int c) { return static_cast<std::uint8_t>(std::lround(overWhite(px, c))); };
+    return Rgb{level(0), level(1), level(2)};
+}
+
+bool stillBetween(const std::uint8_t* before, const std::uint8_t* now)
+{
+    for (int c = 0; c < 3; ++c)
+        if (std::abs(overWhite(before, c) - overWhite(now, c)) > kStillLevels)
+            return false;
+    return true;
 }
 
 double ssimOfStatistics(double mx, double my, double vx, double vy, double cxy)
@@ -165,6 +182,23 @@ Result<QualitySummary> compareFrames(const std::vector<RgbaImage>& made, const s
         summary.minPsnr = std::min(summary.minPsnr, p);
         summary.minSsim = std::min(summary.minSsim, q);
     }
+    double moved = 0;
+    std::size_t still = 0, changed = 0;
+    animation::LabCache lab;
+    for (std::size_t i = 1; i < made.size(); ++i)
+        for (int y = 0; y < made[i].height; ++y)
+            for (int x = 0; x < made[i].width; ++x) {
+                if (!stillBetween(sources[i - 1].pixel(x, y), sources[i].pixel(x, y)))
+                    continue;
+                ++still;
+                const Rgb before = rgbOverWhite(made[i - 1].pixel(x, y)), now = rgbOverWhite(made[i].pixel(x, y));
+                if (before == now)
+                    continue;
+                ++changed;
+                moved += animation::labDistance(lab(animation::opaquePixel(before)), lab(animation::opaquePixel(now)));
+            }
+    summary.flicker = still ? moved / double(still) : 0;
+    summary.flickerShare = still ? double(changed) / double(still) : 0;
     summary.meanPsnr /= summary.frames;
     summary.meanSsim /= summary.frames;
     return summary;

@@ -32,7 +32,14 @@ struct QualitySummary {
     double minPsnr = 0;
     double meanSsim = 0;
     double minSsim = 0;
+    // Flicker: the mean OKLab distance (1 is black to white) between successive made frames over
+    // the pixels whose source stays still between them (no channel changes by more than
+    // kStillLevels), and the share of those pixels whose made colour changes at all.
+    double flicker = 0;
+    double flickerShare = 0;
 };
+
+inline constexpr int kStillLevels = 2;
 
 // Compares frame i of `made` with picture i of `sources`. InvalidArgument when the counts or
 // any pair of sizes differ, or when there are no frames.

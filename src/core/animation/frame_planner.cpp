@@ -6,6 +6,7 @@
 #include "core/animation/palette.h"
 #include "core/animation/rect_encoding.h"
 #include "core/animation/unseen_change.h"
+#include "core/animation/coherent_palette.h"
 
 #include <algorithm>
 
@@ -106,6 +107,9 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
             return s.error();
         redrawn = redrawnChanges(*target.source, *seen, shown_, unseenThreshold_, reduction_, screenLab_, lab_);
         seen.reset();
+        // Not enough unseen to reduce again: the frame's own table held to the screen's colours.
+        if (!redrawn && target.stored && target.stored->transparentIndex < 0)
+            redrawn = heldConversion(*target.source, target.stored->palette, shown_, unseenThreshold_, reduction_, lab_);
     }
     if (lossy_ == 0 && !redrawn && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);
