@@ -1,5 +1,7 @@
 #include "core/animation/coherent_palette.h"
 
+#include "core/imaging/photo_palette.h"
+
 #include <algorithm>
 #include <unordered_set>
 
@@ -12,14 +14,14 @@ struct ShownColour {
     Pixel pixel;
 };
 
-// The distinct colours `shown` shows where `drawn` is set, sorted by lightness.
-std::vector<ShownColour> shownWhereDrawn(const Picture& shown, const std::vector<std::uint8_t>& drawn, LabCache& lab)
+// The distinct colours `shown` shows, sorted by lightness.
+std::vector<ShownColour> shownColours(const Picture& shown, LabCache& lab)
 {
     std::unordered_set<Pixel> seen;
     Pixel before = kTransparent;  // a screen's pixel often shows the colour of the one before it
     for (std::size_t i = 0; i < shown.pixels.size(); ++i) {
         const Pixel p = shown.pixels[i];
-        if (drawn[i] && p != before && p != kTransparent)
+        if (p != before && p != kTransparent)
             seen.insert(before = p);
     }
     std::vector<ShownColour> colours;
@@ -32,46 +34,10 @@ std::vector<ShownColour> shownWhereDrawn(const Picture& shown, const std::vector
     return colours;
 }
 
-}  // namespace
-
-std::vector<Rgb> holdShownColours(std::vector<Rgb> palette, const Picture& shown, const std::vector<std::uint8_t>& drawn,
-                                  float reach, LabCache& lab)
-{
-    if (reach <= 0 || palette.empty())
-        return palette;
-    const std::vector<ShownColour> colours = shownWhereDrawn(shown, drawn, lab);
-    if (colours.empty())
-        return palette;
-    std::vector<Rgb> held;
-    held.reserve(palette.size());
-    std::unordered_set<Pixel> taken;
-    for (const Rgb& entry : palette) {
-        const Lab e = lab(opaquePixel(entry));
-        // Only colours within `reach` in lightness alone can be within it in all.
-        auto at = std::lower_bound(colours.begin(), colours.end(), e.l - reach,
-                                   [](const ShownColour& c, float l) { return c.lab.l < l; });
-        const ShownColour* nearest = nullptr;
-        float best = reach;
-        for (; at != colours.end() && at->lab.l <= e.l + reach; ++at)
-            if (const float d = labDistance(e, at->lab); d <= best) {
-                best = d;
-                nearest = &*at;
-            }
-        const Pixel chosen = nearest ? nearest->pixel : opaquePixel(entry);
-        if (taken.insert(chosen).second)
-            held.push_back(unpackPixel(chosen));
-    }
-    return held;
-}
-
-}  // namespace pictoreel::animation
-
-#include "core/imaging/photo_palette.h"
-namespace pictoreel::animation {
-namespace {
 constexpr int kBlock = 4;
 constexpr std::size_t kWorth = 4;
-// Whether at least one block in kWorth looks the same on `shown` as in `source`
+// Whether at least one 4x4 block in kWorth has the same mean colour on `shown` as in `source`,
+// within `threshold`.
 bool stillEnough(const RgbaImage& source, const Picture& shown, float threshold, LabCache& lab)
 {
     const int w = shown.width, h = shown.height;
@@ -99,15 +65,44 @@ bool stillEnough(const RgbaImage& source, const Picture& shown, float threshold,
         }
     return blocks > 0 && still * kWorth >= blocks;
 }
+
 }  // namespace
+
+std::vector<Rgb> holdShownColours(std::vector<Rgb> palette, const Picture& shown, float reach, LabCache& lab)
+{
+    if (reach <= 0 || palette.empty())
+        return palette;
+    const std::vector<ShownColour> colours = shownColours(shown, lab);
+    if (colours.empty())
+        return palette;
+    std::vector<Rgb> held;
+    held.reserve(palette.size());
+    std::unordered_set<Pixel> taken;
+    for (const Rgb& entry : palette) {
+        const Lab e = lab(opaquePixel(entry));
+        // Only colours within `reach` in lightness alone can be within it in all.
+        auto at = std::lower_bound(colours.begin(), colours.end(), e.l - reach,
+                                   [](const ShownColour& c, float l) { return c.lab.l < l; });
+        const ShownColour* nearest = nullptr;
+        float best = reach;
+        for (; at != colours.end() && at->lab.l <= e.l + reach; ++at)
+            if (const float d = labDistance(e, at->lab); d <= best) {
+                best = d;
+                nearest = &*at;
+            }
+        const Pixel chosen = nearest ? nearest->pixel : opaquePixel(entry);
+        if (taken.insert(chosen).second)
+            held.push_back(unpackPixel(chosen));
+    }
+    return held;
+}
 
 std::optional<Picture> heldConversion(const RgbaImage& source, const std::vector<Rgb>& palette, const Picture& shown,
                                       float reach, const ColourReduction& reduction, LabCache& lab)
 {
     if (hasFewColours(source, false) || !stillEnough(source, shown, reach, lab))
         return std::nullopt;
-    const std::vector<std::uint8_t> all(shown.pixels.size(), 1);
-    const std::vector<Rgb> held = holdShownColours(palette, shown, all, reach, lab);
+    const std::vector<Rgb> held = holdShownColours(palette, shown, reach, lab);
     if (held == palette)
         return std::nullopt;
     const std::vector<std::uint8_t> indices = mapToPalette(source, held, reduction.dithering, false, 0, reduction.tuning);
@@ -116,4 +111,5 @@ std::optional<Picture> heldConversion(const RgbaImage& source, const std::vector
         picture.pixels[i] = opaquePixel(held[indices[i]]);
     return picture;
 }
-}
+
+}  // namespace pictoreel::animation

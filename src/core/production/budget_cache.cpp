@@ -13,7 +13,7 @@ namespace {
 
 // Changes whenever a make within a budget may write other bytes for the same frames and budget:
 // the search's choices, and how an attempt's frames are reduced, scaled and compared.
-constexpr int kSearchVersion = 6;
+constexpr int kSearchVersion = 7;
 
 // The files kept under `stem`: its name followed by a choice.
 QStringList keptUnder(const QString& stem)
