@@ -1,6 +1,7 @@
 #include "core/animation/recording_table.h"
 
 #include "core/animation/frame_source.h"
+#include "core/imaging/colour_counts.h"
 #include "core/imaging/nearest_colour.h"
 #include "core/imaging/photo_palette.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 // The sources stay at hand until their frames are written: a longer recording keeps its tables.
 constexpr std::uint64_t kMostSourceBytes = std::uint64_t{128} << 20;
+// The most colours a frame of screen content has (see hasFewColours).
+constexpr std::size_t kMostFrameColours = 4096;
 // A frame may lose up to 3 dB of PSNR to the shared table, and any frame may come within a
 // sixteenth of a level squared per channel (beyond 60 dB), where its own table was exact.
 constexpr double kErrorFactor = 2.0;
@@ -91,7 +94,7 @@ std::optional<RecordingTable> RecordingTable::choose(const AnimationFrames& fram
             return std::nullopt;
 
         FrameColours frame;
-        std::unordered_map<std::uint32_t, std::uint64_t> uses;
+        ColourCounts<std::uint64_t> uses(kMostFrameColours);  // screen content: hasFewColours
         const std::uint8_t* p = source->pixels.data();
         std::uint32_t last = std::numeric_limits<std::uint32_t>::max(), lastNumber = 0;
         for (std::size_t i = 0; i < own.pixels.size(); ++i, p += 4) {
@@ -111,7 +114,7 @@ std::optional<RecordingTable> RecordingTable::choose(const AnimationFrames& fram
             frame.ownSquaredError += shown == kTransparent ? 3.0 * 255 * 255 : squaredDistance(colour, unpackPixel(shown));
         }
         frame.pixels = own.pixels.size();
-        frame.uses.assign(uses.begin(), uses.end());
+        uses.forEach([&frame](std::uint32_t number, std::uint64_t pixels) { frame.uses.emplace_back(number, pixels); });
         frameColours.push_back(std::move(frame));
         spare = std::move(own);
     }
