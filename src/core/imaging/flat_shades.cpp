@@ -245,6 +245,73 @@ struct LineTable {
             within[l] = double(box) <= near && t > 0.0 && t < 1.0 && offset <= near;
         }
     }
+
+    // For every line: whether `v` lies within `near` (squared) of its box and of the line drawn
+    // on beyond its ends (so of no point of the segment nearer than that).
+    PICTOREEL_WIDE_VECTORS void mayReach(const Point& v, double near, std::vector<std::uint8_t>& within) const
+    {
+        const std::size_t n = lowR.size();
+        within.resize(n);
+        const auto gap = [](std::int32_t x, std::int32_t lo, std::int32_t hi) {
+            return std::max(std::max(lo - x, x - hi), std::int32_t{0});
+        };
+        for (std::size_t l = 0; l < n; ++l) {
+            const std::int32_t r = gap(v.r, lowR[l], highR[l]), g = gap(v.g, lowG[l], highG[l]), b = gap(v.b, lowB[l], highB[l]);
+            const double t = (double(v.r - fromR[l]) * dr[l] + double(v.g - fromG[l]) * dg[l] + double(v.b - fromB[l]) * db[l]) *
+                             inverseSquaredLength[l];
+            const double orr = double(fromR[l]) + t * dr[l] - double(v.r), og = double(fromG[l]) + t * dg[l] - double(v.g),
+                         ob = double(fromB[l]) + t * db[l] - double(v.b);
+            within[l] = double(r * r + g * g + b * b) <= near && orr * orr + og * og + ob * ob <= near;
+        }
+    }
+};
+
+// The lines that may come within `near` (squared) of shades of one cell of the colour cube: the
+// others are not measured. A cell holds 16 levels a channel; a line that passes farther from the
+// cell's middle than the reach plus the cell's half diagonal (and a margin for rounding), or whose
+// box lies that far, lies beyond the reach of every shade in it. Each cell's lines are gathered
+// once, as a shade first falls into it, in their order, so the same line wins a tie as among all.
+class NearbyLines {
+public:
+    NearbyLines(const std::vector<Line>& lines, double near) : lines_(lines), all_(lines)
+    {
+        const double reach = std::sqrt(near) + kHalfDiagonal + 0.5;
+        reach_ = reach * reach;
+    }
+
+    struct Cell {
+        std::vector<std::size_t> index;  // into the lines
+        std::optional<LineTable> table;
+    };
+
+    const Cell& around(const Point& v)
+    {
+        const auto corner = [](std::int32_t x) { return x >> kCellBits << kCellBits; };
+        const int key = corner(v.r) << 16 | corner(v.g) << 8 | corner(v.b);
+        const auto [it, added] = cells_.try_emplace(key);
+        if (added) {
+            const std::int32_t half = 1 << (kCellBits - 1);
+            all_.mayReach(Point{corner(v.r) + half, corner(v.g) + half, corner(v.b) + half}, reach_, reaches_);
+            std::vector<Line> chosen;
+            for (std::size_t l = 0; l < lines_.size(); ++l)
+                if (reaches_[l]) {
+                    it->second.index.push_back(l);
+                    chosen.push_back(lines_[l]);
+                }
+            it->second.table.emplace(chosen);
+        }
+        return it->second;
+    }
+
+private:
+    static constexpr int kCellBits = 4;
+    // From the middle (8, 8, 8) of a cell to its farthest corner (0, 0, 0).
+    static constexpr double kHalfDiagonal = 8.0 * 1.7320508075688772;
+    const std::vector<Line>& lines_;
+    const LineTable all_;
+    double reach_ = 0.0;
+    std::vector<std::uint8_t> reaches_;
+    std::unordered_map<int, Cell> cells_;
 };
 
 // A line a shade lies near, inside its ends.
@@ -267,7 +334,7 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
     for (std::size_t i = 0; i < flat.size(); ++i)
         for (std::size_t j = i + 1; j < flat.size(); ++j)
             lines.push_back(lineBetween(flat[i], flat[j]));
-    const LineTable table(lines);
+    NearbyLines nearby(lines, kNearLine);
     std::vector<std::uint8_t> within;
     std::vector<double> positions, offsets;
 
@@ -299,11 +366,13 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
         nearestFlat[i] = {std::numeric_limits<std::int32_t>::max(), 0};
         for (const Point& f : flat)
             nearestFlat[i] = std::min(nearestFlat[i], std::pair{squaredDistance(v, f), pack(f)});
-        table.measure(v, kNearLine, within, positions, offsets);
-        for (std::size_t l = 0; l < lines.size(); ++l) {
-            if (!within[l])
+        const NearbyLines::Cell& cell = nearby.around(v);
+        cell.table->measure(v, kNearLine, within, positions, offsets);
+        for (std::size_t c = 0; c < cell.index.size(); ++c) {
+            if (!within[c])
                 continue;
-            const NearLine n{offsets[l], l, positions[l]};
+            const std::size_t l = cell.index[c];
+            const NearLine n{offsets[c], l, positions[c]};
             if (!near[i] || key(n) < key(*near[i]))
                 near[i] = n;
         }
