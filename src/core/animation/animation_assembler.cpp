@@ -45,14 +45,46 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         return makeError(ErrorCode::EmptyImage, QStringLiteral("None of the %1 frames has a picture").arg(count));
     Result<Picture> firstRead = readFramePicture(frames_.file(std::size_t(firstIndex)), firstIndex + 1, 0, 0, Picture{},
                                                  frames_.indices(std::size_t(firstIndex)));
-    // Screen content reduced frame by frame may share one table, every frame mapped to it.
-    std::optional<RecordingTable> recording;
-    if (firstRead && (recording = RecordingTable::choose(frames_, firstIndex, firstRead.value(), settings_.reduction.maxColours)))
-        firstRead = recording->picture(frames_, std::size_t(firstIndex), Picture{});
-    frames_.forget(std::size_t(firstIndex));
-    if (!firstRead)
+    if (!firstRead) {
+        frames_.forget(std::size_t(firstIndex));
         return firstRead.error();
-    std::optional<Picture> firstPicture = std::move(firstRead).value();
+    }
+    // The frames are written at once on the first picture's table; screen content reduced frame
+    // by frame may share one table instead, and flat graphics the colours most frames change
+    // to, which the frames tell only once all are read: then they are written again on it.
+    GlobalChoice choice;
+    RecordingCheck recordingCheck(frames_, firstIndex, firstRead.value());
+    SharedChangeCheck sharedCheck(frames_, firstIndex, firstRead.value());
+    frames_.forget(std::size_t(firstIndex));
+    choice.recordingCheck = &recordingCheck;
+    choice.sharedCheck = &sharedCheck;
+    if (sharedCheck.open())
+        choice.firstAgain = firstRead.value();
+    int reported = -1;
+    if (Status s = write(outputPath, firstIndex, std::move(firstRead).value(), choice, progress, reported); !s || !choice.again)
+        return s;
+    choice.again = false;
+    Picture first;
+    if (choice.recording) {
+        Result<Picture> read = choice.recording->picture(frames_, std::size_t(firstIndex), Picture{});
+        if (!read)
+            return read.error();
+        first = std::move(read).value();
+    } else {
+        first = std::move(*choice.firstAgain);
+        choice.firstAgain.reset();
+    }
+    return write(outputPath, firstIndex, std::move(first), choice, progress, reported);
+}
+
+Status AnimationAssembler::write(const QString& outputPath, int firstIndex, Picture first, GlobalChoice& choice,
+                                 const AssemblyProgress& progress, int& reported) const
+{
+    const int count = static_cast<int>(frames_.size());
+    const auto checking = [&choice] {
+        return (choice.recordingCheck && choice.recordingCheck->open()) || (choice.sharedCheck && choice.sharedCheck->open());
+    };
+    std::optional<Picture> firstPicture = std::move(first);
     const int width = firstPicture->width;
     const int height = firstPicture->height;
 
@@ -64,12 +96,13 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
     // it costs nothing: the first frame then carries no table of its own). Frames with the same
     // colours use it instead of a table of their own.
     std::unique_ptr<GlobalPalette> global;
+    std::optional<RecordingTable>& recording = choice.recording;
     if (recording) {
         global = std::make_unique<GlobalPalette>(recording->palette());
         screen.globalPalette = recording->palette();
-    } else if (std::optional<std::vector<Rgb>> table = sharedChangeTable(frames_, firstIndex, *firstPicture, width, height)) {
-        global = std::make_unique<GlobalPalette>(*table);
-        screen.globalPalette = std::move(*table);
+    } else if (choice.shared) {
+        global = std::make_unique<GlobalPalette>(*choice.shared);
+        screen.globalPalette = *choice.shared;
     } else if (firstIndex == 0 && firstPicture->stored) {
         const GifStoredImage& stored = *firstPicture->stored;
         if (tableSizeFor(static_cast<int>(stored.palette.size())) ==
@@ -84,6 +117,8 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
 
     // Buffers of pictures no longer needed, lent to the next picture read.
     Picture spare;
+    // The frames read and not let go yet: while the shared table may still come, they stay.
+    std::size_t held = std::size_t(firstIndex) + 1;
     auto pictureOf = [&](int k) -> Result<Picture> {
         if (k == firstIndex) {
             Picture p = std::move(*firstPicture);
@@ -93,13 +128,21 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         Result<Picture> read = recording ? recording->picture(frames_, std::size_t(k), std::move(spare))
                                          : readFramePicture(frames_.file(std::size_t(k)), k + 1, width, height,
                                                             std::move(spare), frames_.indices(std::size_t(k)));
+        if (read && choice.recordingCheck)
+            choice.recordingCheck->add(frames_, std::size_t(k), read.value());
+        if (read && choice.sharedCheck && choice.sharedCheck->open()) {
+            choice.sharedCheck->add(frames_, std::size_t(k), read.value());
+            if (!choice.sharedCheck->open())
+                choice.firstAgain.reset();
+        }
         // Only a reduced frame after the first keeps unseen changes, and needs its source for it.
         if (read && !recording && settings_.temporalThreshold > 0 && !read.value().coloursExact)
             read.value().source = frames_.source(std::size_t(k));
-        frames_.forget(std::size_t(k));  // read for the last time
+        if (!(choice.sharedCheck && choice.sharedCheck->open()))
+            for (; held <= std::size_t(k); ++held)
+                frames_.forget(held);  // read for the last time
         return read;
     };
-
     // Frames before the first picture show an empty screen.
     Picture current(width, height);
     if (firstIndex == 0) {
@@ -112,7 +155,6 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
     FramePlanner planner(width, height, global.get(), settings_.lossy, settings_.keepWithinPaletteCells,
                          settings_.mayShowTransparency, settings_.temporalThreshold, settings_.reduction);
     FirstFrameHold hold(writer, screen.globalPalette, settings_.mayShowTransparency);
-    int reported = -1;
     for (int k = 0; k < count; ++k) {
         // One frame of lookahead: a frame without picture repeats the current one.
         Picture next;
@@ -149,6 +191,21 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
         }
     }
 
+    // Every frame is read: whether they are to be written again on a table of their own.
+    if (checking()) {
+        std::optional<RecordingTable> table =
+            choice.recordingCheck ? choice.recordingCheck->finish(settings_.reduction.maxColours) : std::nullopt;
+        std::optional<std::vector<Rgb>> shared = !table && choice.sharedCheck ? choice.sharedCheck->finish() : std::nullopt;
+        if (table || shared) {
+            std::optional<Picture> firstAgain = std::move(choice.firstAgain);
+            choice = GlobalChoice{};
+            choice.recording = std::move(table);
+            choice.shared = std::move(shared);
+            choice.firstAgain = std::move(firstAgain);
+            choice.again = true;
+            return {};
+        }
+    }
     if (Status s = hold.finish(); !s)
         return s;
     if (Status s = writer.finish(); !s)

@@ -26,6 +26,9 @@
 
 #include "core/base/error.h"
 #include "core/animation/animation_frames.h"
+#include "core/animation/picture.h"
+#include "core/animation/recording_table.h"
+#include "core/animation/shared_palette.h"
 
 #include <QString>
 
@@ -68,6 +71,20 @@ public:
     Status save(const QString& outputPath, const AssemblyProgress& progress = {}) const;
 
 private:
+    // Where the screen's global table comes from, and what is still told as the frames are read.
+    struct GlobalChoice {
+        animation::RecordingCheck* recordingCheck = nullptr;
+        animation::SharedChangeCheck* sharedCheck = nullptr;
+        std::optional<animation::RecordingTable> recording;
+        std::optional<std::vector<Rgb>> shared;
+        std::optional<animation::Picture> firstAgain;  // the first picture, for the shared table
+        bool again = false;  // set when the frames are to be written again on the table chosen
+    };
+    // Writes the frames on the table `choice` gives (`first`: frame `firstIndex`'s picture),
+    // feeding the checks; `reported` is the last percentage told.
+    Status write(const QString& outputPath, int firstIndex, animation::Picture first, GlobalChoice& choice,
+                 const AssemblyProgress& progress, int& reported) const;
+
     AnimationFrames frames_;
     AnimationSettings settings_;
 };

@@ -43,99 +43,103 @@ std::size_t changedPixels(const RgbaImage& a, const RgbaImage& b)
     return changed;
 }
 
-// One frame's colours: the recording's colour numbers it uses and how many pixels each.
-struct FrameColours {
-    std::vector<std::pair<std::uint32_t, std::uint64_t>> uses;
-    double ownSquaredError = 0.0;
-    std::uint64_t pixels = 0;
-};
-
 }  // namespace
 
-std::optional<RecordingTable> RecordingTable::choose(const AnimationFrames& frames, int firstIndex, const Picture& first,
-                                                     int maxColours)
+RecordingCheck::RecordingCheck(const AnimationFrames& frames, int firstIndex, const Picture& first)
+    : width_(first.width), height_(first.height), frameCount_(frames.size() - std::size_t(firstIndex))
 {
-    const int width = first.width, height = first.height;
-    const std::size_t count = frames.size();
-    if (first.coloursExact ||
-        std::uint64_t(count - std::size_t(firstIndex)) * std::uint64_t(width) * std::uint64_t(height) * 4 > kMostSourceBytes)
-        return std::nullopt;
+    open_ = !first.coloursExact &&
+            std::uint64_t(frameCount_) * std::uint64_t(width_) * std::uint64_t(height_) * 4 <= kMostSourceBytes;
+    sources_.resize(frames.size());
+    add(frames, std::size_t(firstIndex), first);
+}
 
-    std::unordered_map<std::uint32_t, std::uint32_t> numberOf;  // colour -> its number
-    std::vector<std::uint32_t> colours;
-    std::vector<std::uint64_t> weights;
-    std::vector<FrameColours> frameColours;
-    Picture spare;
-    std::shared_ptr<const RgbaImage> previous;
-    std::size_t redrawing = 0, pictures = 0;
-    for (std::size_t k = std::size_t(firstIndex); k < count; ++k) {
-        if (frames.file(k).isEmpty())
-            continue;
-        const std::shared_ptr<const RgbaImage> source = frames.source(k);
-        if (!source || source->width != width || source->height != height || !hasFewColours(*source, false))
-            return std::nullopt;
-        frames.keepSource(k, source);  // the same picture when the frame is written, on the table or not
-        if (previous && changedPixels(*previous, *source) * kRedrawShare > std::size_t(width) * height &&
-            ++redrawing * kRedrawShare > count - std::size_t(firstIndex))
-            return std::nullopt;
-        previous = source;
-        ++pictures;
-        // The frame as its own table stores it.
-        Picture own;
-        if (k == std::size_t(firstIndex)) {
-            own = first;
-        } else {
-            Result<Picture> read = readFramePicture(frames.file(k), int(k) + 1, width, height, std::move(spare), frames.indices(k));
-            if (!read)
-                return std::nullopt;
-            own = std::move(read).value();
-        }
-        if (!ensureDecoded(own))
-            return std::nullopt;
-
-        FrameColours frame;
-        ColourCounts<std::uint64_t> uses(kMostFrameColours);  // screen content: hasFewColours
-        const std::uint8_t* p = source->pixels.data();
-        std::uint32_t last = std::numeric_limits<std::uint32_t>::max(), lastNumber = 0;
-        for (std::size_t i = 0; i < own.pixels.size(); ++i, p += 4) {
-            const std::uint32_t colour = packRgb(p);
-            if (colour != last) {
-                const auto [it, added] = numberOf.try_emplace(colour, std::uint32_t(colours.size()));
-                if (added) {
-                    colours.push_back(colour);
-                    weights.push_back(0);
-                }
-                last = colour;
-                lastNumber = it->second;
-            }
-            ++weights[lastNumber];
-            ++uses[lastNumber];
-            const Pixel shown = own.pixels[i];
-            frame.ownSquaredError += shown == kTransparent ? 3.0 * 255 * 255 : squaredDistance(colour, unpackPixel(shown));
-        }
-        frame.pixels = own.pixels.size();
-        uses.forEach([&frame](std::uint32_t number, std::uint64_t pixels) { frame.uses.emplace_back(number, pixels); });
-        frameColours.push_back(std::move(frame));
-        spare = std::move(own);
+void RecordingCheck::add(const AnimationFrames& frames, std::size_t k, const Picture& own)
+{
+    if (!open_)
+        return;
+    if (own.decoded) {
+        addFrame(frames, k, own);
+        return;
     }
+    Picture decoded = own.undecodedCopy();
+    if (!ensureDecoded(decoded))
+        return close();
+    addFrame(frames, k, decoded);
+}
+
+void RecordingCheck::close()
+{
+    open_ = false;
+    numberOf_ = {};
+    colours_ = {};
+    weights_ = {};
+    frameColours_ = {};
+    sources_ = {};
+    previous_.reset();
+}
+
+void RecordingCheck::addFrame(const AnimationFrames& frames, std::size_t k, const Picture& own)
+{
+    const std::shared_ptr<const RgbaImage> source = frames.source(k);
+    if (!source || source->width != width_ || source->height != height_ || !hasFewColours(*source, false))
+        return close();
+    frames.keepSource(k, source);  // the same picture when the frame is written, on the table or not
+    sources_[k] = source;
+    if (previous_ && changedPixels(*previous_, *source) * kRedrawShare > std::size_t(width_) * height_ &&
+        ++redrawing_ * kRedrawShare > frameCount_)
+        return close();
+    previous_ = source;
+    ++pictures_;
+
+    FrameColours frame;
+    ColourCounts<std::uint64_t> uses(kMostFrameColours);  // screen content: hasFewColours
+    const std::uint8_t* p = source->pixels.data();
+    std::uint32_t last = std::numeric_limits<std::uint32_t>::max(), lastNumber = 0;
+    for (std::size_t i = 0; i < own.pixels.size(); ++i, p += 4) {
+        const std::uint32_t colour = packRgb(p);
+        if (colour != last) {
+            const auto [it, added] = numberOf_.try_emplace(colour, std::uint32_t(colours_.size()));
+            if (added) {
+                colours_.push_back(colour);
+                weights_.push_back(0);
+            }
+            last = colour;
+            lastNumber = it->second;
+        }
+        ++weights_[lastNumber];
+        ++uses[lastNumber];
+        const Pixel shown = own.pixels[i];
+        frame.ownSquaredError += shown == kTransparent ? 3.0 * 255 * 255 : squaredDistance(colour, unpackPixel(shown));
+    }
+    frame.pixels = own.pixels.size();
+    uses.forEach([&frame](std::uint32_t number, std::uint64_t pixels) { frame.uses.emplace_back(number, pixels); });
+    frameColours_.push_back(std::move(frame));
+}
+
+std::optional<RecordingTable> RecordingCheck::finish(int maxColours)
+{
+    if (!open_)
+        return std::nullopt;
+    open_ = false;
     // Frames whose own tables hold their colours exactly already share them where they can.
-    const bool lossy = std::any_of(frameColours.begin(), frameColours.end(),
+    const bool lossy = std::any_of(frameColours_.begin(), frameColours_.end(),
                                    [](const FrameColours& f) { return f.ownSquaredError > 0; });
-    if (pictures < 2 || redrawing * kRedrawShare > pictures || !lossy)
+    if (pictures_ < 2 || redrawing_ * kRedrawShare > pictures_ || !lossy)
         return std::nullopt;
 
     RecordingTable table;
-    table.palette_ = chooseFewColourPalette(colours, weights, std::clamp(maxColours, 2, 256));
+    table.palette_ = chooseFewColourPalette(colours_, weights_, std::clamp(maxColours, 2, 256));
     if (table.palette_.empty())
         return std::nullopt;
     NearestColour nearest(table.palette_);
-    std::vector<int> entry(colours.size());
-    std::vector<int> error(colours.size());
-    for (std::size_t c = 0; c < colours.size(); ++c) {
-        entry[c] = nearest.find(int(colours[c] >> 16), int(colours[c] >> 8 & 0xFF), int(colours[c] & 0xFF));
-        error[c] = squaredDistance(colours[c], table.palette_[std::size_t(entry[c])]);
+    std::vector<int> entry(colours_.size());
+    std::vector<int> error(colours_.size());
+    for (std::size_t c = 0; c < colours_.size(); ++c) {
+        entry[c] = nearest.find(int(colours_[c] >> 16), int(colours_[c] >> 8 & 0xFF), int(colours_[c] & 0xFF));
+        error[c] = squaredDistance(colours_[c], table.palette_[std::size_t(entry[c])]);
     }
-    for (const FrameColours& frame : frameColours) {
+    for (const FrameColours& frame : frameColours_) {
         double shared = 0.0;
         for (const auto& [number, pixels] : frame.uses)
             shared += double(error[number]) * double(pixels);
@@ -143,16 +147,17 @@ std::optional<RecordingTable> RecordingTable::choose(const AnimationFrames& fram
         if (shared > bound)
             return std::nullopt;
     }
-    table.entryOf_.reserve(colours.size() * 2);
-    for (std::size_t c = 0; c < colours.size(); ++c)
-        table.entryOf_.emplace(colours[c], opaquePixel(table.palette_[std::size_t(entry[c])]));
+    table.entryOf_.reserve(colours_.size() * 2);
+    for (std::size_t c = 0; c < colours_.size(); ++c)
+        table.entryOf_.emplace(colours_[c], opaquePixel(table.palette_[std::size_t(entry[c])]));
+    table.sources_ = std::move(sources_);
     return table;
 }
 
-Result<Picture> RecordingTable::picture(const AnimationFrames& frames, std::size_t k, Picture reuse) const
+Result<Picture> RecordingTable::picture(const AnimationFrames& frames, std::size_t k, Picture reuse)
 {
-    const std::shared_ptr<const RgbaImage> source = frames.source(k);
-    if (!source)  // kept since the table was chosen (keepSource): cannot happen
+    const std::shared_ptr<const RgbaImage> source = std::move(sources_.at(k));
+    if (!source)  // held since the frame was added: cannot happen
         return makeError(ErrorCode::EmptyImage, QStringLiteral("Frame %1 has no picture").arg(k + 1));
     Picture picture;
     picture.pixels = std::move(reuse.pixels);

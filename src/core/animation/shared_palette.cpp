@@ -78,71 +78,81 @@ constexpr std::size_t kMostKeptIndexBytes = std::size_t{64} << 20;
 
 }  // namespace
 
-std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames, int firstIndex,
-                                                  const Picture& first, int width, int height)
+SharedChangeCheck::SharedChangeCheck(const AnimationFrames& frames, int firstIndex, const Picture& first)
 {
-    constexpr int kTableSize = 256;
     const int count = static_cast<int>(frames.size());
     if (!first.stored || firstIndex + 1 >= count || frames.file(std::size_t(firstIndex + 1)).isEmpty())
-        return std::nullopt;
+        return;
     QFile secondFile(frames.file(std::size_t(firstIndex + 1)));
     if (!secondFile.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return;
     const std::optional<GifStoredImage> second = findFirstStoredImage(secondFile.readAll());
     if (!second)
-        return std::nullopt;
+        return;
     const std::vector<Rgb>& a = first.stored->palette;
     const auto shared = std::count_if(second->palette.begin(), second->palette.end(),
                                       [&](const Rgb& c) { return std::find(a.begin(), a.end(), c) != a.end(); });
     if (shared * 2 < static_cast<std::ptrdiff_t>(std::max(a.size(), second->palette.size())))
-        return std::nullopt;
+        return;
+    shown_ = first;
+    if (!ensureDecoded(shown_))
+        return;
+    firstTableSize_ = a.size();
+    open_ = true;
+}
 
-    // The colours each frame changes to, and in how many frames each colour is one of them.
-    Picture shown = first;
-    if (!ensureDecoded(shown))
-        return std::nullopt;
-    std::vector<std::vector<Pixel>> changes;
-    std::unordered_map<Pixel, int> framesChangingTo;
-    Picture spare;
-    std::size_t keptBytes = 0;
-    for (int k = firstIndex + 1; k < count; ++k) {
-        const QString& file = frames.file(std::size_t(k));
-        if (file.isEmpty())
-            continue;
-        Result<Picture> read = readFramePicture(file, k + 1, width, height, std::move(spare), frames.indices(std::size_t(k)));
-        // The frames' indices, handed over as they were made, stay for the writing that follows
-        // while they take little memory; beyond that it decodes the frame files again.
-        if (const auto& indices = frames.indices(std::size_t(k))) {
-            keptBytes += indices->size();
-            if (keptBytes > kMostKeptIndexBytes)
-                frames.forget(std::size_t(k));
-        }
-        if (!read || !ensureDecoded(read.value()))
-            return std::nullopt;
-        Picture target = std::move(read).value();
-        std::vector<Pixel> colours;
-        std::size_t changed = 0;
-        for (std::size_t i = 0; i < target.pixels.size(); ++i)
-            if (target.pixels[i] != shown.pixels[i]) {
-                ++changed;
-                // A run of one colour is listed once: a frame's list holds its runs, not its pixels.
-                if (target.pixels[i] != kTransparent && (colours.empty() || colours.back() != target.pixels[i]))
-                    colours.push_back(target.pixels[i]);
-            }
-        // Only frames that change little store small rectangles whose table matters; a picture
-        // that changes most of the screen is copied with its own table.
-        if (changed * 4 <= target.pixels.size()) {
-            std::sort(colours.begin(), colours.end());
-            colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
-            colours.shrink_to_fit();  // kept to the end of the reading, for every such frame
-            for (Pixel c : colours)
-                ++framesChangingTo[c];
-            changes.push_back(std::move(colours));
-        }
-        spare = std::move(shown);
-        shown = std::move(target);
+void SharedChangeCheck::close()
+{
+    open_ = false;
+    shown_ = Picture{};
+    changes_ = {};
+    framesChangingTo_ = {};
+}
+
+void SharedChangeCheck::add(const AnimationFrames& frames, std::size_t k, const Picture& picture)
+{
+    if (!open_)
+        return;
+    if (const auto& indices = frames.indices(k)) {
+        keptBytes_ += indices->size();
+        if (keptBytes_ > kMostKeptIndexBytes)
+            frames.forget(k);
     }
+    Picture decoded;
+    if (!picture.decoded && !ensureDecoded(decoded = picture.undecodedCopy()))
+        return close();
+    const Picture& target = picture.decoded ? picture : decoded;
+    // The colours the frame changes to, and in how many frames each colour is one of them.
+    std::vector<Pixel> colours;
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < target.pixels.size(); ++i)
+        if (target.pixels[i] != shown_.pixels[i]) {
+            ++changed;
+            // A run of one colour is listed once: a frame's list holds its runs, not its pixels.
+            if (target.pixels[i] != kTransparent && (colours.empty() || colours.back() != target.pixels[i]))
+                colours.push_back(target.pixels[i]);
+        }
+    // Only frames that change little store small rectangles whose table matters; a picture
+    // that changes most of the screen is copied with its own table.
+    if (changed * 4 <= target.pixels.size()) {
+        std::sort(colours.begin(), colours.end());
+        colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+        colours.shrink_to_fit();  // kept to the end of the reading, for every such frame
+        for (Pixel c : colours)
+            ++framesChangingTo_[c];
+        changes_.push_back(std::move(colours));
+    }
+    shown_.pixels = target.pixels;
+}
 
+std::optional<std::vector<Rgb>> SharedChangeCheck::finish()
+{
+    constexpr int kTableSize = 256;
+    if (!open_)
+        return std::nullopt;
+    const std::vector<std::vector<Pixel>> changes = std::move(changes_);
+    const std::unordered_map<Pixel, int> framesChangingTo = std::move(framesChangingTo_);
+    close();
     std::vector<std::pair<Pixel, int>> ranked(framesChangingTo.begin(), framesChangingTo.end());
     std::sort(ranked.begin(), ranked.end(), [](const auto& x, const auto& y) {
         return x.second != y.second ? x.second > y.second : x.first < y.first;
@@ -160,7 +170,7 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
     for (const std::vector<Pixel>& colours : changes)
         if (!colours.empty() && std::includes(table.begin(), table.end(), colours.begin(), colours.end()))
             saved += 3 * std::size_t(tableSizeFor(static_cast<int>(colours.size()) + 1));
-    if (saved <= 3 * std::size_t(tableSizeFor(static_cast<int>(a.size()))) + 3 * std::size_t(kTableSize))
+    if (saved <= 3 * std::size_t(tableSizeFor(static_cast<int>(firstTableSize_))) + 3 * std::size_t(kTableSize))
         return std::nullopt;
     return palette;
 }
