@@ -211,6 +211,7 @@ struct LineTable {
     std::vector<std::int32_t> lowR, lowG, lowB, highR, highG, highB, fromR, fromG, fromB;
     std::vector<double> dr, dg, db, inverseSquaredLength;
 
+    LineTable() = default;
     explicit LineTable(const std::vector<Line>& lines)
     {
         for (const Line& l : lines) {
@@ -220,6 +221,22 @@ struct LineTable {
             dr.push_back(l.dr), dg.push_back(l.dg), db.push_back(l.db);
             inverseSquaredLength.push_back(l.inverseSquaredLength);
         }
+    }
+
+    // The lines `index` names, in that order.
+    LineTable subset(const std::vector<std::size_t>& index) const
+    {
+        LineTable t;
+        const auto gather = [&index](const auto& from, auto& to) {
+            to.resize(index.size());
+            for (std::size_t i = 0; i < index.size(); ++i)
+                to[i] = from[index[i]];
+        };
+        gather(lowR, t.lowR), gather(lowG, t.lowG), gather(lowB, t.lowB);
+        gather(highR, t.highR), gather(highG, t.highG), gather(highB, t.highB);
+        gather(fromR, t.fromR), gather(fromG, t.fromG), gather(fromB, t.fromB);
+        gather(dr, t.dr), gather(dg, t.dg), gather(db, t.db), gather(inverseSquaredLength, t.inverseSquaredLength);
+        return t;
     }
 
     // For every line: whether `v` lies within `near` (squared) of its box and of the line itself,
@@ -273,7 +290,7 @@ struct LineTable {
 // once, as a shade first falls into it, in their order, so the same line wins a tie as among all.
 class NearbyLines {
 public:
-    NearbyLines(const std::vector<Line>& lines, double near) : lines_(lines), all_(lines)
+    NearbyLines(const std::vector<Line>& lines, double near) : all_(lines)
     {
         const double reach = std::sqrt(near) + kHalfDiagonal + 0.5;
         reach_ = reach * reach;
@@ -281,7 +298,7 @@ public:
 
     struct Cell {
         std::vector<std::size_t> index;  // into the lines
-        std::optional<LineTable> table;
+        LineTable table;
     };
 
     const Cell& around(const Point& v)
@@ -292,13 +309,10 @@ public:
         if (added) {
             const std::int32_t half = 1 << (kCellBits - 1);
             all_.mayReach(Point{corner(v.r) + half, corner(v.g) + half, corner(v.b) + half}, reach_, reaches_);
-            std::vector<Line> chosen;
-            for (std::size_t l = 0; l < lines_.size(); ++l)
-                if (reaches_[l]) {
+            for (std::size_t l = 0; l < reaches_.size(); ++l)
+                if (reaches_[l])
                     it->second.index.push_back(l);
-                    chosen.push_back(lines_[l]);
-                }
-            it->second.table.emplace(chosen);
+            it->second.table = all_.subset(it->second.index);
         }
         return it->second;
     }
@@ -307,7 +321,6 @@ private:
     static constexpr int kCellBits = 4;
     // From the middle (8, 8, 8) of a cell to its farthest corner (0, 0, 0).
     static constexpr double kHalfDiagonal = 8.0 * 1.7320508075688772;
-    const std::vector<Line>& lines_;
     const LineTable all_;
     double reach_ = 0.0;
     std::vector<std::uint8_t> reaches_;
@@ -367,7 +380,7 @@ std::vector<std::uint32_t> reduceFlatShades(const std::vector<FlatShade>& shades
         for (const Point& f : flat)
             nearestFlat[i] = std::min(nearestFlat[i], std::pair{squaredDistance(v, f), pack(f)});
         const NearbyLines::Cell& cell = nearby.around(v);
-        cell.table->measure(v, kNearLine, within, positions, offsets);
+        cell.table.measure(v, kNearLine, within, positions, offsets);
         for (std::size_t c = 0; c < cell.index.size(); ++c) {
             if (!within[c])
                 continue;
