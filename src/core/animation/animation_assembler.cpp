@@ -152,9 +152,10 @@ Status AnimationAssembler::write(const QString& outputPath, int firstIndex, Pict
         current = std::move(p).value();
     }
 
-    FramePlanner planner(width, height, global.get(), settings_.lossy, settings_.keepWithinPaletteCells,
-                         settings_.mayShowTransparency, settings_.temporalThreshold, settings_.reduction);
-    FirstFrameHold hold(writer, screen.globalPalette, settings_.mayShowTransparency);
+    std::optional<FramePlanner> planner(std::in_place, width, height, global.get(), settings_.lossy,
+                                        settings_.keepWithinPaletteCells, settings_.mayShowTransparency,
+                                        settings_.temporalThreshold, settings_.reduction);
+    std::optional<FirstFrameHold> hold(std::in_place, writer, screen.globalPalette, settings_.mayShowTransparency);
     for (int k = 0; k < count; ++k) {
         // One frame of lookahead: a frame without picture repeats the current one.
         Picture next;
@@ -171,12 +172,20 @@ Status AnimationAssembler::write(const QString& outputPath, int firstIndex, Pict
             }
         }
 
-        Result<GifFrameDescription> frame = planner.plan(current, nextPicture, k == 0, k + 1);
-        if (!frame)
-            return frame.error();
-        frame.value().delayCentiseconds = frames_.delay(std::size_t(k));
-        if (Status s = hold.add(std::move(frame).value()); !s)
-            return s;
+        // Once the shared table looks likely to pay, the frames are only read on, to be written
+        // again once all are (unless none of the tables is chosen after all).
+        if (planner && choice.sharedCheck && choice.sharedCheck->likely()) {
+            planner.reset();
+            hold.reset();
+        }
+        if (planner) {
+            Result<GifFrameDescription> frame = planner->plan(current, nextPicture, k == 0, k + 1);
+            if (!frame)
+                return frame.error();
+            frame.value().delayCentiseconds = frames_.delay(std::size_t(k));
+            if (Status s = hold->add(std::move(frame).value()); !s)
+                return s;
+        }
 
         if (nextPicture == &next) {
             std::swap(current, next);
@@ -192,11 +201,11 @@ Status AnimationAssembler::write(const QString& outputPath, int firstIndex, Pict
     }
 
     // Every frame is read: whether they are to be written again on a table of their own.
-    if (checking()) {
+    if (checking() || !planner) {
         std::optional<RecordingTable> table =
             choice.recordingCheck ? choice.recordingCheck->finish(settings_.reduction.maxColours) : std::nullopt;
         std::optional<std::vector<Rgb>> shared = !table && choice.sharedCheck ? choice.sharedCheck->finish() : std::nullopt;
-        if (table || shared) {
+        if (table || shared || !planner) {
             std::optional<Picture> firstAgain = std::move(choice.firstAgain);
             choice = GlobalChoice{};
             choice.recording = std::move(table);
@@ -206,7 +215,7 @@ Status AnimationAssembler::write(const QString& outputPath, int firstIndex, Pict
             return {};
         }
     }
-    if (Status s = hold.finish(); !s)
+    if (Status s = hold->finish(); !s)
         return s;
     if (Status s = writer.finish(); !s)
         return s;

@@ -140,14 +140,30 @@ void SharedChangeCheck::add(const AnimationFrames& frames, std::size_t k, const 
         colours.shrink_to_fit();  // kept to the end of the reading, for every such frame
         for (Pixel c : colours)
             ++framesChangingTo_[c];
+        if (!colours.empty())
+            savedIfHeld_ += 3 * std::size_t(tableSizeFor(static_cast<int>(colours.size()) + 1));
         changes_.push_back(std::move(colours));
     }
     shown_.pixels = target.pixels;
 }
 
+namespace {
+constexpr int kTableSize = 256;
+}  // namespace
+
+// What the table must save to pay for itself beside the first frame's own.
+std::size_t SharedChangeCheck::cost() const
+{
+    return 3 * std::size_t(tableSizeFor(static_cast<int>(firstTableSize_))) + 3 * std::size_t(kTableSize);
+}
+
+bool SharedChangeCheck::likely() const
+{
+    return open_ && framesChangingTo_.size() <= std::size_t(kTableSize) && savedIfHeld_ > cost();
+}
+
 std::optional<std::vector<Rgb>> SharedChangeCheck::finish()
 {
-    constexpr int kTableSize = 256;
     if (!open_)
         return std::nullopt;
     const std::vector<std::vector<Pixel>> changes = std::move(changes_);
@@ -170,7 +186,7 @@ std::optional<std::vector<Rgb>> SharedChangeCheck::finish()
     for (const std::vector<Pixel>& colours : changes)
         if (!colours.empty() && std::includes(table.begin(), table.end(), colours.begin(), colours.end()))
             saved += 3 * std::size_t(tableSizeFor(static_cast<int>(colours.size()) + 1));
-    if (saved <= 3 * std::size_t(tableSizeFor(static_cast<int>(firstTableSize_))) + 3 * std::size_t(kTableSize))
+    if (saved <= cost())
         return std::nullopt;
     return palette;
 }

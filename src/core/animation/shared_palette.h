@@ -25,11 +25,15 @@ public:
     // is open, the frames' indices (and sources) handed over as they were made stay for a writing
     // that follows while they take little memory; beyond that it lets them go.
     void add(const AnimationFrames& frames, std::size_t k, const Picture& picture);
+    // Whether the frames added so far would make the table pay: it holds every colour they
+    // change to, and saves more than it costs. Later frames may still change that.
+    bool likely() const;
     // Once every frame is added: the table, or nullopt when it does not pay.
     std::optional<std::vector<Rgb>> finish();
 
 private:
     void close();
+    std::size_t cost() const;
 
     bool open_ = false;
     std::size_t firstTableSize_ = 0;
@@ -37,6 +41,7 @@ private:
     std::vector<std::vector<Pixel>> changes_;  // the colours each frame that changes little changes to
     std::unordered_map<Pixel, int> framesChangingTo_;
     std::size_t keptBytes_ = 0;
+    std::size_t savedIfHeld_ = 0;  // what the table saves while it holds every colour changed to
 };
 
 }  // namespace pictoreel::animation
