@@ -172,9 +172,10 @@ Status AnimationAssembler::write(const QString& outputPath, int firstIndex, Pict
             }
         }
 
-        // Once the shared table looks likely to pay, the frames are only read on, to be written
-        // again once all are (unless none of the tables is chosen after all).
-        if (planner && choice.sharedCheck && choice.sharedCheck->likely()) {
+        // Once a table of their own looks likely, the frames are only read on, to be written
+        // again once all are (on the first picture's table too, when neither is chosen after all).
+        if (planner && ((choice.recordingCheck && choice.recordingCheck->likely()) ||
+                        (choice.sharedCheck && choice.sharedCheck->likely()))) {
             planner.reset();
             hold.reset();
         }

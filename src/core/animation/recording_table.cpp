@@ -117,6 +117,11 @@ void RecordingCheck::addFrame(const AnimationFrames& frames, std::size_t k, cons
     frameColours_.push_back(std::move(frame));
 }
 
+bool RecordingCheck::likely() const
+{
+    return open_ && pictures_ * 4 >= frameCount_ && redrawing_ * kRedrawShare * 2 <= pictures_;
+}
+
 std::optional<RecordingTable> RecordingCheck::finish(int maxColours)
 {
     if (!open_)

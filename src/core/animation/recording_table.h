@@ -35,6 +35,9 @@ public:
     // Frame k after the first, as read (`own`: its picture as its own table stores it). Frames
     // without a picture are not added.
     void add(const AnimationFrames& frames, std::size_t k, const Picture& own);
+    // Whether the frames added so far make the table likely: a quarter of the frames or more, of
+    // which at most half as many redraw much of the screen as the table allows.
+    bool likely() const;
     // Once every frame is added: the table of at most `maxColours` entries, or nullopt.
     std::optional<RecordingTable> finish(int maxColours);
 

@@ -98,6 +98,8 @@ SharedChangeCheck::SharedChangeCheck(const AnimationFrames& frames, int firstInd
     if (!ensureDecoded(shown_))
         return;
     firstTableSize_ = a.size();
+    exact_ = first.coloursExact;
+    frameCount_ = std::size_t(count - firstIndex - 1);
     open_ = true;
 }
 
@@ -107,6 +109,7 @@ void SharedChangeCheck::close()
     shown_ = Picture{};
     changes_ = {};
     framesChangingTo_ = {};
+    coloursSeen_ = {};
 }
 
 void SharedChangeCheck::add(const AnimationFrames& frames, std::size_t k, const Picture& picture)
@@ -144,6 +147,7 @@ void SharedChangeCheck::add(const AnimationFrames& frames, std::size_t k, const 
             savedIfHeld_ += 3 * std::size_t(tableSizeFor(static_cast<int>(colours.size()) + 1));
         changes_.push_back(std::move(colours));
     }
+    coloursSeen_.push_back(framesChangingTo_.size());
     shown_.pixels = target.pixels;
 }
 
@@ -159,7 +163,15 @@ std::size_t SharedChangeCheck::cost() const
 
 bool SharedChangeCheck::likely() const
 {
-    return open_ && framesChangingTo_.size() <= std::size_t(kTableSize) && savedIfHeld_ > cost();
+    // Frames of exact colours (a recording that needs no reduction) mostly share them: likely from
+    // the start. Otherwise a quarter of the frames or more seen, and the colours they change to grown by a tenth at
+    // most over the later half of them: frames that are reduced one at a time change to new
+    // shades all along, a recording of exact colours to the same few.
+    if (open_ && exact_)
+        return true;
+    const std::size_t seen = coloursSeen_.size(), colours = framesChangingTo_.size();
+    return open_ && seen > 0 && seen * 4 >= frameCount_ && colours <= std::size_t(kTableSize) && savedIfHeld_ > cost() &&
+           colours * 10 <= coloursSeen_[seen / 2] * 11;
 }
 
 std::optional<std::vector<Rgb>> SharedChangeCheck::finish()

@@ -42,6 +42,9 @@ private:
     std::unordered_map<Pixel, int> framesChangingTo_;
     std::size_t keptBytes_ = 0;
     std::size_t savedIfHeld_ = 0;  // what the table saves while it holds every colour changed to
+    std::size_t frameCount_ = 0;    // after the first
+    bool exact_ = false;            // the first picture's colours are its own
+    std::vector<std::size_t> coloursSeen_;  // how many colours were changed to, after each frame added
 };
 
 }  // namespace pictoreel::animation
