@@ -58,7 +58,7 @@ Status AnimationAssembler::save(const QString& outputPath, const AssemblyProgres
     frames_.forget(std::size_t(firstIndex));
     choice.recordingCheck = &recordingCheck;
     choice.sharedCheck = &sharedCheck;
-    if (sharedCheck.open())
+    if (recordingCheck.open() || sharedCheck.open())
         choice.firstAgain = firstRead.value();
     int reported = -1;
     if (Status s = write(outputPath, firstIndex, std::move(firstRead).value(), choice, progress, reported); !s || !choice.again)
@@ -115,9 +115,14 @@ Status AnimationAssembler::write(const QString& outputPath, int firstIndex, Pict
     if (Status s = writer.open(outputPath, screen); !s)
         return s;
 
+    std::optional<FramePlanner> planner(std::in_place, width, height, global.get(), settings_.lossy,
+                                        settings_.keepWithinPaletteCells, settings_.mayShowTransparency,
+                                        settings_.temporalThreshold, settings_.reduction);
+    std::optional<FirstFrameHold> hold(std::in_place, writer, screen.globalPalette, settings_.mayShowTransparency);
     // Buffers of pictures no longer needed, lent to the next picture read.
     Picture spare;
-    // The frames read and not let go yet: while the shared table may still come, they stay.
+    // The frames read and not let go yet: while they may be written again, they stay as they
+    // were handed over.
     std::size_t held = std::size_t(firstIndex) + 1;
     auto pictureOf = [&](int k) -> Result<Picture> {
         if (k == firstIndex) {
@@ -130,17 +135,16 @@ Status AnimationAssembler::write(const QString& outputPath, int firstIndex, Pict
                                                             std::move(spare), frames_.indices(std::size_t(k)));
         if (read && choice.recordingCheck)
             choice.recordingCheck->add(frames_, std::size_t(k), read.value());
-        if (read && choice.sharedCheck && choice.sharedCheck->open()) {
+        if (read && choice.sharedCheck)
             choice.sharedCheck->add(frames_, std::size_t(k), read.value());
-            if (!choice.sharedCheck->open())
-                choice.firstAgain.reset();
-        }
         // Only a reduced frame after the first keeps unseen changes, and needs its source for it.
         if (read && !recording && settings_.temporalThreshold > 0 && !read.value().coloursExact)
             read.value().source = frames_.source(std::size_t(k));
-        if (!(choice.sharedCheck && choice.sharedCheck->open()))
+        if (planner && !checking()) {
             for (; held <= std::size_t(k); ++held)
                 frames_.forget(held);  // read for the last time
+            choice.firstAgain.reset();
+        }
         return read;
     };
     // Frames before the first picture show an empty screen.
@@ -152,10 +156,6 @@ Status AnimationAssembler::write(const QString& outputPath, int firstIndex, Pict
         current = std::move(p).value();
     }
 
-    std::optional<FramePlanner> planner(std::in_place, width, height, global.get(), settings_.lossy,
-                                        settings_.keepWithinPaletteCells, settings_.mayShowTransparency,
-                                        settings_.temporalThreshold, settings_.reduction);
-    std::optional<FirstFrameHold> hold(std::in_place, writer, screen.globalPalette, settings_.mayShowTransparency);
     for (int k = 0; k < count; ++k) {
         // One frame of lookahead: a frame without picture repeats the current one.
         Picture next;

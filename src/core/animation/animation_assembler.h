@@ -77,7 +77,7 @@ private:
         animation::SharedChangeCheck* sharedCheck = nullptr;
         std::optional<animation::RecordingTable> recording;
         std::optional<std::vector<Rgb>> shared;
-        std::optional<animation::Picture> firstAgain;  // the first picture, for the shared table
+        std::optional<animation::Picture> firstAgain;  // the first picture, while it may be written again
         bool again = false;  // set when the frames are to be written again on the table chosen
     };
     // Writes the frames on the table `choice` gives (`first`: frame `firstIndex`'s picture),
