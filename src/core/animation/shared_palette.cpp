@@ -148,7 +148,10 @@ void SharedChangeCheck::add(const AnimationFrames& frames, std::size_t k, const 
         changes_.push_back(std::move(colours));
     }
     coloursSeen_.push_back(framesChangingTo_.size());
-    shown_.pixels = target.pixels;
+    if (picture.decoded)
+        shown_.pixels = picture.pixels;
+    else
+        shown_.pixels.swap(decoded.pixels);
 }
 
 namespace {
