@@ -82,3 +82,33 @@ TEST(RecordingTable, FewColourFramesShareOneTableWithinTheirOwnError)
         EXPECT_LE(meanSquaredError(sources[k], gif.frames[k].image), std::max(2 * ownError[k], 1.0 / 16)) << "frame " << k;
     }
 }
+
+// A recording that looks like sharing a table over its first frames and then redraws the screen
+// frame after frame is written again on the first picture's table: every frame as reduced.
+TEST(RecordingTable, ARecordingThatTurnsOutToRedrawIsWrittenAgainFrameByFrame)
+{
+    constexpr int kW = 128, kH = 96, kFrames = 8;
+    QTemporaryDir dir;
+    std::vector<MadeFrame> files;
+    std::vector<RgbaImage> shown;
+    for (int k = 0; k < kFrames; ++k) {
+        const int shift = k < 2 ? 0 : 7 * k;
+        RgbaImage p = makePicture(kW, kH, [&](int x, int y) {
+            const int t = (x + shift + kW * y) % 600;
+            return Rgb{std::uint8_t(20 + t * 200 / 599), std::uint8_t(200 - t * t % 150), std::uint8_t(90 + t / 10)};
+        });
+        fillRect(p, 4 + 3 * k, 4, 4, 4, Rgb{220, 40, 40});
+        const IndexedImage own = quantizeImage(p).value();
+        shown.push_back(makePicture(kW, kH, [&](int x, int y) { return own.palette[own.indices[std::size_t(y) * kW + x]]; }));
+        files.push_back({dir.filePath(QString::number(k) + QStringLiteral(".gif")), nullptr,
+                         std::make_shared<const RgbaImage>(std::move(p))});
+        ASSERT_TRUE(writeSingleImageGif(files.back().file, own));
+    }
+    const QString out = dir.filePath(QStringLiteral("out.gif"));
+    AnimationFrames frames(std::vector<int>(kFrames, 10), [&files](std::size_t k) { return files[k]; });
+    ASSERT_TRUE(AnimationAssembler(std::move(frames), AnimationSettings{0}).save(out));
+    const DecodedGif gif = decodeGifFile(out).value();
+    ASSERT_EQ(gif.frames.size(), std::size_t(kFrames));
+    for (int k = 0; k < kFrames; ++k)
+        EXPECT_EQ(comparePictures(gif.frames[k].image, shown[std::size_t(k)]), "") << "frame " << k;
+}
