@@ -16,7 +16,10 @@
 //     pixels) to transparent, and the next frame redraws what it needs there;
 //   - each stored rectangle has its own palette of just the colours it uses, or the global one:
 //     the first picture's table, or, when most frames change little and to colours the first
-//     picture lacks (flat graphics), the colours the most frames change to;
+//     picture lacks (flat graphics), the colours the most frames change to, or one table for a
+//     screen recording (see recording_table.h). Only the first picture's is known at the start:
+//     the frames are written on it as they come, and written again once all are read when one
+//     of the others is chosen (from the frame where one looks likely, they are only read on);
 //   - an opaque picture with none of the colours the screen can show changes every pixel, so its
 //     file's image is copied as stored without being decoded (photos following photos).
 //
