@@ -19,8 +19,9 @@ void keepLargeBlocksInHeap()
 #if defined(__GLIBC__)
     mallopt(M_MMAP_THRESHOLD, kHeapBlockLimit);
     mallopt(M_TRIM_THRESHOLD, kHeapBlockLimit);
-    // One heap per conversion thread at most: each keeps what it freed.
-    mallopt(M_ARENA_MAX, 2);
+    // One heap for all threads: a large block one thread freed serves the next large picture
+    // whichever thread decodes it, where heaps of their own would each keep one.
+    mallopt(M_ARENA_MAX, 1);
 #endif
 }
 

@@ -120,7 +120,8 @@ std::optional<PictureSize> gifSize(const Bytes& b)
     return size;
 }
 
-std::optional<PictureSize> jpegSize(const Bytes& b)
+// Where the frame header (the SOFn segment) of a JPEG starts, when it comes before the first scan.
+std::optional<std::size_t> jpegFrameHeader(const Bytes& b)
 {
     std::size_t at = 2;
     while (b.has(at, 4)) {
@@ -138,14 +139,19 @@ std::optional<PictureSize> jpegSize(const Bytes& b)
         if (marker == 0xD9 || marker == 0xDA)
             return std::nullopt;
         const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (startOfFrame) {
-            if (!b.has(at, 9))
-                return std::nullopt;
-            return PictureSize{static_cast<int>(b.be16(at + 7)), static_cast<int>(b.be16(at + 5))};
-        }
+        if (startOfFrame)
+            return b.has(at, 10) ? std::optional<std::size_t>(at) : std::nullopt;
         at += 2 + b.be16(at + 2);
     }
     return std::nullopt;
+}
+
+std::optional<PictureSize> jpegSize(const Bytes& b)
+{
+    const std::optional<std::size_t> at = jpegFrameHeader(b);
+    if (!at)
+        return std::nullopt;
+    return PictureSize{static_cast<int>(b.be16(*at + 7)), static_cast<int>(b.be16(*at + 5))};
 }
 
 std::optional<PictureSize> dibSize(const Bytes& b, std::size_t at)
@@ -446,6 +452,38 @@ std::optional<PictureSize> peekPictureSize(const std::uint8_t* data, std::size_t
     if (!row || !row->peekSize)
         return std::nullopt;
     return row->peekSize(Bytes{data, data ? size : 0});
+}
+
+std::int64_t jpegCoefficientBytes(const std::uint8_t* data, std::size_t size)
+{
+    const Bytes b{data, data ? size : 0};
+    const std::optional<std::size_t> at = jpegFrameHeader(b);
+    // Progressive frames (SOF2, SOF6, SOF10, SOF14) are refined scan by scan.
+    if (!at || (b.u8(*at + 1) & 0x03) != 0x02)
+        return 0;
+    const std::int64_t height = b.be16(*at + 5);
+    const std::int64_t width = b.be16(*at + 7);
+    const unsigned components = b.u8(*at + 9);
+    if (!b.has(*at + 10, 3 * components))
+        return 0;
+    unsigned maxH = 1, maxV = 1;
+    for (unsigned c = 0; c < components; ++c) {
+        maxH = std::max(maxH, b.u8(*at + 11 + 3 * c) >> 4);
+        maxV = std::max(maxV, b.u8(*at + 11 + 3 * c) & 0x0Fu);
+    }
+    std::int64_t bytes = 0;
+    for (unsigned c = 0; c < components; ++c) {
+        const std::int64_t h = std::max(1u, b.u8(*at + 11 + 3 * c) >> 4);
+        const std::int64_t v = std::max(1u, b.u8(*at + 11 + 3 * c) & 0x0Fu);
+        // Blocks of 8 x 8 samples, whole sampling units of them, 64 coefficients of 2 bytes each.
+        const auto blocks = [](std::int64_t side, std::int64_t factor, std::int64_t most) {
+            const std::int64_t samples = (side * factor + most - 1) / most;
+            const std::int64_t count = (samples + 7) / 8;
+            return (count + factor - 1) / factor * factor;
+        };
+        bytes += blocks(width, h, maxH) * blocks(height, v, maxV) * 128;
+    }
+    return bytes;
 }
 
 std::optional<PictureSize> peekPictureFileSize(const QString& path)

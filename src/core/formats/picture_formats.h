@@ -122,6 +122,11 @@ PictureFormat sniffPictureFormat(const std::uint8_t* data, std::size_t size, con
 // header is simple enough to read here; nullopt when this code cannot tell.
 std::optional<PictureSize> peekPictureSize(const std::uint8_t* data, std::size_t size, PictureFormat format);
 
+// The bytes of DCT coefficients a JPEG decoder holds for the whole picture while it decodes a
+// progressive JPEG in `data` (its scans refine every block in turn), whatever scale it decodes
+// at; 0 for any other JPEG, whose decoder holds a few rows of blocks only.
+std::int64_t jpegCoefficientBytes(const std::uint8_t* data, std::size_t size);
+
 // peekPictureSize for the picture file at `path`, from its first 256 KB (enough for the headers
 // and the metadata before a JPEG's frame header); nullopt when there is no regular file there.
 std::optional<PictureSize> peekPictureFileSize(const QString& path);

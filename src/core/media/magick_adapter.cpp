@@ -2,6 +2,7 @@
 
 #include "core/codecs/picture_codec.h"
 #include "core/media/codec_loader.h"
+#include "core/media/decoding_memory.h"
 #include "core/media/metafile_adapter.h"
 
 #include <algorithm>
@@ -23,6 +24,14 @@ std::int64_t pixelsToHold(const MagickReading& reading, const std::optional<Pict
     const bool reduced = reading.readsReducedScale && options.shrinkHintWidth > 0 && options.shrinkHintHeight > 0 &&
                          std::min(declared->width, declared->height) >= 2 * hintSide;
     return reduced ? pixels / 4 : pixels;
+}
+
+// What a decode holds of `pixels` (ImageMagick's 8 bytes a pixel) and, for a progressive JPEG,
+// the decoder's coefficients of the whole picture.
+std::int64_t bytesToHold(std::int64_t pixels, const std::uint8_t* data, std::size_t size, PictureFormat format)
+{
+    const std::int64_t pixelBytes = pixels > kDecodingMemory / 8 ? kDecodingMemory : pixels * 8;
+    return pixelBytes + (format == PictureFormat::Jpeg ? jpegCoefficientBytes(data, size) : 0);
 }
 
 Result<const PictureCodec*> pictureCodec()
@@ -92,7 +101,9 @@ Result<RgbaImage> decodePicture(QByteArray bytes, PictureFormat format, const De
     Result<const PictureCodec*> codec = pictureCodec();
     if (!codec)
         return codec.error();
-    const auto oneAtATime = oneLargePictureAtATime(pixelsToHold(row->magick, declared, options));
+    const std::int64_t pixels = pixelsToHold(row->magick, declared, options);
+    const DecodingMemory memory(bytesToHold(pixels, data, static_cast<std::size_t>(bytes.size()), format));
+    const auto oneAtATime = oneLargePictureAtATime(pixels);
     return codec.value()->decode(std::move(bytes), row->magick, options, declared);
 }
 

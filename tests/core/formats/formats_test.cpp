@@ -182,6 +182,18 @@ TEST_F(Formats, JpegShrinkHintDecodesSmallerButLargeEnough)
     EXPECT_EQ(std::pair(mustLoad(path).width, mustLoad(path, QSize(500, 500)).width), std::pair(800, 800));
 }
 
+// A progressive JPEG's decoder holds the coefficients of all its blocks: 100 x 60 pixels at 4:2:0
+// are 14 x 8 luma blocks (whole 2 x 2 units) and 7 x 4 of each chroma, 128 bytes a block.
+TEST(JpegCoefficientBytes, CountsTheBlocksOfProgressiveJpegsOnly)
+{
+    const RgbaImage photo = makePicture(100, 60, [](int x, int y) { return Rgb{std::uint8_t(x * y), std::uint8_t(x), 40}; });
+    const auto bytesOf = [](const QByteArray& jpeg) {
+        return jpegCoefficientBytes(reinterpret_cast<const std::uint8_t*>(jpeg.constData()), std::size_t(jpeg.size()));
+    };
+    EXPECT_EQ(bytesOf(encodeJpeg(photo, 75, true).value()), (14 * 8 + 2 * 7 * 4) * 128);
+    EXPECT_EQ(bytesOf(encodeJpeg(photo, 75, false).value()), 0);
+}
+
 // A JPEG whose image data stops early is damaged, as a cut file of any other format is, instead
 // of coming out with a grey bottom; one that lacks only its end marker is whole.
 TEST(JpegCutShort, IsDamagedUnlessOnlyTheEndMarkerIsMissing)
