@@ -2,6 +2,7 @@
 
 #include "core/animation/frame_source.h"
 #include "core/animation/palette.h"
+#include "core/imaging/photo_palette.h"
 
 #include <QFile>
 
@@ -85,6 +86,14 @@ std::optional<std::vector<Rgb>> sharedChangeTable(const AnimationFrames& frames,
     const int count = static_cast<int>(frames.size());
     if (!first.stored || firstIndex + 1 >= count || frames.file(std::size_t(firstIndex + 1)).isEmpty())
         return std::nullopt;
+    // A photo's frames (a video's) are dithered each on its own table and change nearly every
+    // pixel: no table of theirs pays, and finding that out would wait for every frame before the
+    // first is written, where the assembly could run beside the conversions.
+    if (const std::shared_ptr<const RgbaImage> source = frames.source(std::size_t(firstIndex + 1))) {
+        frames.keepSource(std::size_t(firstIndex + 1), source);  // not made again for its frame
+        if (!hasFewColours(*source, false))
+            return std::nullopt;
+    }
     QFile secondFile(frames.file(std::size_t(firstIndex + 1)));
     if (!secondFile.open(QIODevice::ReadOnly))
         return std::nullopt;
