@@ -235,7 +235,8 @@ PixelLeeway leeway(const RgbaImage& image, int step)
         const int *entering = acrossOf(y + kBoxRadius + 1), *leaving = acrossOf(y - kBoxRadius);
         for (int x = 0; x < w; ++x) {
             const int sum = column[std::size_t(x)] * 256;
-            const int share = sum <= smooth ? 256 : sum >= busy ? 0 : int(256LL * (busy - sum) / (busy - smooth));
+            // In int: busy is below 2^23 (a step is at most 442 levels), so 256 times it fits.
+            const int share = sum <= smooth ? 256 : sum >= busy ? 0 : 256 * (busy - sum) / (busy - smooth);
             const int weight = kBusyWeight + (256 - kBusyWeight) * share / 256;
             weights[x] = static_cast<std::uint16_t>(weight);
             // A channel's mean step, then the masked share of it, in 1/16 levels.
