@@ -89,10 +89,9 @@ std::vector<int> entrySteps(const std::vector<Rgb>& palette)
 }
 
 // The palette's typical step: the median distance from an entry to its nearest other entry, in
-// channel levels (0 for a palette of one).
-int typicalStep(const std::vector<Rgb>& palette)
+// channel levels (0 for a palette of one), from entrySteps().
+int typicalStep(std::vector<int> nearest)
 {
-    std::vector<int> nearest = entrySteps(palette);
     if (nearest.empty())
         return 0;
     std::nth_element(nearest.begin(), nearest.begin() + std::ptrdiff_t(nearest.size() / 2), nearest.end());
@@ -255,7 +254,7 @@ void mapOrdered(const RgbaImage& image, const std::vector<Rgb>& palette, CellNea
                 std::vector<std::uint8_t>& out)
 {
     const ExactEntries exact(palette);
-    const int amplitude = typicalStep(palette) * kOrderedAmount;  // in 1/256 levels
+    const int amplitude = typicalStep(entrySteps(palette)) * kOrderedAmount;  // in 1/256 levels
     // The offset for each threshold, centred on 0 and spanning the amplitude.
     std::array<int, 64> offset{};
     for (int t = 0; t < 64; ++t)
@@ -400,13 +399,13 @@ void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNe
                  std::vector<std::uint8_t>& out, const ReductionTuning& tuning)
 {
     const ExactEntries exact(palette);
-    const int step = typicalStep(palette);
+    std::vector<int> entryLimits = entrySteps(palette);
+    const int step = typicalStep(entryLimits);
     const PixelLeeway pixels = leeway(image, step);
     std::vector<int> lightness;
     lightness.reserve(palette.size());
     for (const Rgb& e : palette)
         lightness.push_back(lightness256(e.r, e.g, e.b));
-    std::vector<int> entryLimits = entrySteps(palette);
     for (int& l : entryLimits)
         l = std::max(1, int(std::lround(std::sqrt(double(l)) * tuning.passedErrorShare / 256)));
     entryLimits.resize(std::max<std::size_t>(palette.size(), 1), 1);  // a palette of one passes on a level
