@@ -116,12 +116,12 @@ std::vector<Rgb> holdShownColours(std::vector<Rgb> palette, const Picture& shown
 std::optional<Picture> heldConversion(const RgbaImage& source, const std::vector<Rgb>& palette, const Picture& shown,
                                       float reach, const ColourReduction& reduction, LabCache& lab)
 {
-    if (hasFewColours(source, false) || !stillEnough(source, shown, reach, lab))
+    if (!stillEnough(source, shown, reach, lab))
         return std::nullopt;
     const std::vector<Rgb> held = holdShownColours(palette, shown, reach, lab);
     if (held == palette)
         return std::nullopt;
-    const std::vector<std::uint8_t> indices = mapToPalette(source, held, reduction.dithering, false, 0, reduction.tuning);
+    const std::vector<std::uint8_t> indices = mapPhotoToPalette(source, held, reduction.dithering, false, 0, reduction.tuning);
     Picture picture(shown.width, shown.height);
     for (std::size_t i = 0; i < indices.size(); ++i)
         picture.pixels[i] = opaquePixel(held[indices[i]]);

@@ -104,8 +104,8 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     if (keepsUnseen) {
         if (Status s = decodeShown(); !s)
             return s.error();
-        // Not enough unseen to reduce again: the frame's own table held to the screen's colours.
-        const bool mayHold = target.stored && target.stored->transparentIndex < 0;
+        // Not enough unseen to reduce again: a photo's own table held to the screen's colours.
+        const bool mayHold = !seen->fewColours && target.stored && target.stored->transparentIndex < 0;
         if (mayHold)
             held_.start(target.source, target.stored->palette, shown_, unseenThreshold_, reduction_);
         redrawn = redrawnChanges(*target.source, *seen, shown_, unseenThreshold_, reduction_, screenLab_, lab_);

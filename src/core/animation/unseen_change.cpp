@@ -261,14 +261,16 @@ std::optional<Picture> redrawnChanges(const RgbaImage& source, const SeenSource&
     // A photo's reduction: the changes of a video frame are photo content (pictures of few
     // colours have theirs exactly, and are not reduced).
     const int colours = std::clamp(reduction.maxColours, 2, 256) - 1;
-    const std::vector<Rgb> palette = choosePhotoPalette(changes, colours, true, reduction.tuning);
+    bool few = false;
+    const std::vector<Rgb> palette = choosePhotoPalette(changes, colours, true, reduction.tuning, &few);
     Picture redrawn(shown.width, shown.height);
     if (palette.empty()) {  // every pixel unseen
         redrawn.pixels = shown.pixels;
         return redrawn;
     }
     const auto kept = static_cast<std::uint8_t>(palette.size());
-    const std::vector<std::uint8_t> indices = mapToPalette(changes, palette, reduction.dithering, true, kept, reduction.tuning);
+    const std::vector<std::uint8_t> indices =
+        (few ? mapToPalette : mapPhotoToPalette)(changes, palette, reduction.dithering, true, kept, reduction.tuning);
     for (std::size_t i = 0; i < count; ++i)
         redrawn.pixels[i] = indices[i] == kept ? shown.pixels[i] : opaquePixel(palette[indices[i]]);
     return redrawn;
