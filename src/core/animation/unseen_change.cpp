@@ -64,9 +64,16 @@ float activityAt(const Plane& l, int w, int h, int x, int y)
         return l[std::size_t(std::clamp(y + dy, 0, h - 1)) * w + std::size_t(std::clamp(x + dx, 0, w - 1))];
     };
     float n[3][3];
-    for (int dy = 0; dy < 3; ++dy)
-        for (int dx = 0; dx < 3; ++dx)
-            n[dy][dx] = at(dx - 1, dy - 1);
+    if (x > 0 && y > 0 && x + 1 < w && y + 1 < h) {  // within the picture: no edge to repeat
+        const float* above = l.data() + std::size_t(y - 1) * w + std::size_t(x - 1);
+        for (int dy = 0; dy < 3; ++dy)
+            for (int dx = 0; dx < 3; ++dx)
+                n[dy][dx] = above[std::size_t(dy) * w + std::size_t(dx)];
+    } else {
+        for (int dy = 0; dy < 3; ++dy)
+            for (int dx = 0; dx < 3; ++dx)
+                n[dy][dx] = at(dx - 1, dy - 1);
+    }
     float across = 0, down = 0;
     for (int k = 0; k < 3; ++k) {
         across += std::abs(n[k][0] - n[k][1]) + std::abs(n[k][1] - n[k][2]);
