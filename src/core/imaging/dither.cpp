@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 
 namespace pictoreel {
 
@@ -76,14 +77,15 @@ std::vector<int> entrySteps(const std::vector<Rgb>& palette)
     std::vector<int> nearest;
     if (palette.size() < 2)
         return nearest;
-    nearest.reserve(palette.size());
+    nearest.assign(palette.size(), std::numeric_limits<int>::max());
+    // Each pair once, for both of its entries.
     for (std::size_t i = 0; i < palette.size(); ++i) {
-        int best = std::numeric_limits<int>::max();
         const std::uint8_t self[3] = {palette[i].r, palette[i].g, palette[i].b};
-        for (std::size_t j = 0; j < palette.size(); ++j)
-            if (j != i)
-                best = std::min(best, squaredDistance(palette[j], self));
-        nearest.push_back(best);
+        for (std::size_t j = i + 1; j < palette.size(); ++j) {
+            const int d = squaredDistance(palette[j], self);
+            nearest[i] = std::min(nearest[i], d);
+            nearest[j] = std::min(nearest[j], d);
+        }
     }
     return nearest;
 }
@@ -164,10 +166,10 @@ struct PixelLeeway {
     // picture is smooth (skies, skin, out-of-focus backgrounds), where the palette's steps would
     // show as contour bands; less where it is busy, whose own texture hides the steps and where
     // the noise mostly costs bytes (some still keeps the area's mean colour).
-    std::vector<std::uint16_t> weights;
+    std::unique_ptr<std::uint16_t[]> weights;
     // How much farther (squared levels) than the nearest entry the entry of the pixel before may
     // be for the pixel to keep it; used only where the weight is below full.
-    std::vector<std::uint16_t> slacks;
+    std::unique_ptr<std::uint16_t[]> slacks;
 };
 
 // The activity is the mean step between neighbouring pixels (the three channels summed) over a
@@ -179,10 +181,11 @@ PixelLeeway leeway(const RgbaImage& image, int step)
     // which is kRunSlack's where the weight is kBusyWeight.
     const int busiestSlack = step * kRunSlack / 256;
     const int runSlack = busiestSlack * busiestSlack * 256 / (256 - kBusyWeight);
-    PixelLeeway leeway{std::vector<std::uint16_t>(static_cast<std::size_t>(w) * h),
-                       std::vector<std::uint16_t>(static_cast<std::size_t>(w) * h)};
+    // Every value is written below: the buffers need no clearing first.
+    PixelLeeway out{std::make_unique_for_overwrite<std::uint16_t[]>(static_cast<std::size_t>(w) * h),
+                    std::make_unique_for_overwrite<std::uint16_t[]>(static_cast<std::size_t>(w) * h)};
     if (w == 0 || h == 0)
-        return leeway;
+        return out;
     // The activity's box sums along the rows (the edges repeated), kept for the last few rows
     // only: a row's weights need the rows kBoxRadius above and below it.
     constexpr int kRows = 2 * kBoxRadius + 2;
@@ -229,8 +232,8 @@ PixelLeeway leeway(const RgbaImage& image, int step)
     for (int y = 0; y < h; ++y) {
         if (y + kBoxRadius + 1 < h)
             addRow(y + kBoxRadius + 1);
-        std::uint16_t* weights = leeway.weights.data() + static_cast<std::size_t>(y) * w;
-        std::uint16_t* slacks = leeway.slacks.data() + static_cast<std::size_t>(y) * w;
+        std::uint16_t* weights = out.weights.get() + static_cast<std::size_t>(y) * w;
+        std::uint16_t* slacks = out.slacks.get() + static_cast<std::size_t>(y) * w;
         const int *entering = acrossOf(y + kBoxRadius + 1), *leaving = acrossOf(y - kBoxRadius);
         for (int x = 0; x < w; ++x) {
             const int sum = column[std::size_t(x)] * 256;
@@ -245,7 +248,7 @@ PixelLeeway leeway(const RgbaImage& image, int step)
             column[std::size_t(x)] += entering[x] - leaving[x];
         }
     }
-    return leeway;
+    return out;
 }
 
 }  // namespace
@@ -314,8 +317,8 @@ public:
         dir_ = (y_ & 1) ? -1 : 1;
         const int width = s_.image.width;
         pixels_ = s_.image.pixel(0, y_);
-        weights_ = s_.leeway.weights.data() + static_cast<std::size_t>(y_) * width;
-        slacks_ = s_.leeway.slacks.data() + static_cast<std::size_t>(y_) * width;
+        weights_ = s_.leeway.weights.get() + static_cast<std::size_t>(y_) * width;
+        slacks_ = s_.leeway.slacks.get() + static_cast<std::size_t>(y_) * width;
         row_ = s_.out.data() + static_cast<std::size_t>(y_) * width;
         last_ = -1;
         return true;
