@@ -18,10 +18,10 @@ namespace pictoreel::animation {
 // by the nearest such colour; entries that thereby meet are left once.
 std::vector<Rgb> holdShownColours(std::vector<Rgb> palette, const Picture& shown, float reach, LabCache& lab);
 
-// `source` (a photo frame, converted to `palette`) mapped again, as `reduction` maps, to its
-// palette held to the screen's colours within `reach`, when enough of the picture stands still
-// for that to matter (a quarter of its 4x4 blocks look on the screen as in `source`); nullopt
-// when it does not, when `source` is screen content, or when no entry is held.
+// `source` (a photo frame, not of few colours (see hasFewColours), converted to `palette`) mapped
+// again, as `reduction` maps, to its palette held to the screen's colours within `reach`, when
+// enough of the picture stands still for that to matter (a quarter of its 4x4 blocks look on the
+// screen as in `source`); nullopt when it does not, or when no entry is held.
 std::optional<Picture> heldConversion(const RgbaImage& source, const std::vector<Rgb>& palette, const Picture& shown,
                                       float reach, const ColourReduction& reduction, LabCache& lab);
 

@@ -6,7 +6,6 @@
 #include "core/animation/palette.h"
 #include "core/animation/rect_encoding.h"
 #include "core/animation/unseen_change.h"
-#include "core/animation/coherent_palette.h"
 
 #include <algorithm>
 
@@ -105,11 +104,18 @@ Result<GifFrameDescription> FramePlanner::planImage(Picture& target, Picture* ne
     if (keepsUnseen) {
         if (Status s = decodeShown(); !s)
             return s.error();
+        // Not enough unseen to reduce again: a photo's own table held to the screen's colours.
+        const bool mayHold = !seen->fewColours && target.stored && target.stored->transparentIndex < 0;
+        if (mayHold)
+            held_.start(target.source, target.stored->palette, shown_, unseenThreshold_, reduction_);
         redrawn = redrawnChanges(*target.source, *seen, shown_, unseenThreshold_, reduction_, screenLab_, lab_);
         seen.reset();
-        // Not enough unseen to reduce again: the frame's own table held to the screen's colours.
-        if (!redrawn && target.stored && target.stored->transparentIndex < 0)
-            redrawn = heldConversion(*target.source, target.stored->palette, shown_, unseenThreshold_, reduction_, lab_);
+        if (mayHold) {
+            if (redrawn)
+                held_.drop();
+            else
+                redrawn = held_.take(lab_);
+        }
     }
     if (lossy_ == 0 && !redrawn && opaque(target) && nextOpaque && shownColours_) {
         const std::vector<Pixel> colours = coloursOf(*target.stored);

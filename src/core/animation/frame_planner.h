@@ -3,6 +3,7 @@
 
 #include "core/base/error.h"
 #include "core/animation/candidate.h"
+#include "core/animation/held_beside.h"
 #include "core/animation/perceptual.h"
 #include "core/animation/picture.h"
 #include "core/animation/seen_ahead.h"
@@ -84,6 +85,7 @@ private:
     ColourReduction reduction_;
     LabCache lab_;
     SeenAhead ahead_;
+    HeldBeside held_;
     ScreenLab screenLab_;  // for the unseen changes
     // With lossy_: the frame's colour each pixel of shown_ was last drawn for.
     std::vector<Pixel> drawnFrom_;

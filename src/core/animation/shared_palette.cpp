@@ -2,6 +2,7 @@
 
 #include "core/animation/frame_source.h"
 #include "core/animation/palette.h"
+#include "core/imaging/photo_palette.h"
 
 #include <QFile>
 
@@ -83,6 +84,14 @@ SharedChangeCheck::SharedChangeCheck(const AnimationFrames& frames, int firstInd
     const int count = static_cast<int>(frames.size());
     if (!first.stored || firstIndex + 1 >= count || frames.file(std::size_t(firstIndex + 1)).isEmpty())
         return;
+    // A photo's frames (a video's) are dithered each on its own table and change nearly every
+    // pixel: no table of theirs pays, and an open check would decode every frame again on the
+    // assembly's thread and hold the frames for a writing that never comes.
+    if (const std::shared_ptr<const RgbaImage> source = frames.source(std::size_t(firstIndex + 1))) {
+        frames.keepSource(std::size_t(firstIndex + 1), source);  // not made again for its frame
+        if (!hasFewColours(*source, false))
+            return;
+    }
     QFile secondFile(frames.file(std::size_t(firstIndex + 1)));
     if (!secondFile.open(QIODevice::ReadOnly))
         return;

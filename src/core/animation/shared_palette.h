@@ -15,7 +15,8 @@ namespace pictoreel::animation {
 // change to, and that saves more than the first frame's own table then costs, it becomes the
 // global table: the colours the most frames change to. Told as the frames are read in order; it
 // closes at once when the first two pictures share too few colours for it to pay (photos: each
-// has colours of its own).
+// has colours of its own), or when the second frame's source picture (when it has one) is a
+// photo's, not of few colours (see hasFewColours).
 class SharedChangeCheck {
 public:
     // Opens on the first picture (`first`, frame `firstIndex`) and the next frame's file.

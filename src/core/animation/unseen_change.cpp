@@ -64,9 +64,16 @@ float activityAt(const Plane& l, int w, int h, int x, int y)
         return l[std::size_t(std::clamp(y + dy, 0, h - 1)) * w + std::size_t(std::clamp(x + dx, 0, w - 1))];
     };
     float n[3][3];
-    for (int dy = 0; dy < 3; ++dy)
-        for (int dx = 0; dx < 3; ++dx)
-            n[dy][dx] = at(dx - 1, dy - 1);
+    if (x > 0 && y > 0 && x + 1 < w && y + 1 < h) {  // within the picture: no edge to repeat
+        const float* above = l.data() + std::size_t(y - 1) * w + std::size_t(x - 1);
+        for (int dy = 0; dy < 3; ++dy)
+            for (int dx = 0; dx < 3; ++dx)
+                n[dy][dx] = above[std::size_t(dy) * w + std::size_t(dx)];
+    } else {
+        for (int dy = 0; dy < 3; ++dy)
+            for (int dx = 0; dx < 3; ++dx)
+                n[dy][dx] = at(dx - 1, dy - 1);
+    }
     float across = 0, down = 0;
     for (int k = 0; k < 3; ++k) {
         across += std::abs(n[k][0] - n[k][1]) + std::abs(n[k][1] - n[k][2]);
@@ -110,21 +117,27 @@ std::vector<std::uint8_t> opaqueAround(const Picture& shown)
     return around;
 }
 
-// How many of the marked pixels lie in runs long enough to be stored as runs kept.
+// How many of the marked pixels of a row lie in runs long enough to be stored as runs kept.
+std::size_t inRuns(const std::uint8_t* row, int w)
+{
+    std::size_t total = 0;
+    for (int x = 0; x < w;) {
+        int end = x;
+        while (end < w && row[end])
+            ++end;
+        if (end - x >= kKeptRun)
+            total += std::size_t(end - x);
+        x = std::max(end, x + 1);
+    }
+    return total;
+}
+
+// The same over the whole picture.
 std::size_t inRuns(const std::vector<std::uint8_t>& marked, int w, int h)
 {
     std::size_t total = 0;
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* row = marked.data() + std::size_t(y) * w;
-        for (int x = 0; x < w;) {
-            int end = x;
-            while (end < w && row[end])
-                ++end;
-            if (end - x >= kKeptRun)
-                total += std::size_t(end - x);
-            x = std::max(end, x + 1);
-        }
-    }
+    for (int y = 0; y < h; ++y)
+        total += inRuns(marked.data() + std::size_t(y) * w, w);
     return total;
 }
 
@@ -152,31 +165,37 @@ std::size_t markUnseen(const SeenSource& seen, const Picture& shown, float thres
         pixelDistance[i] = labDistance(seen.pixels.at(i), shownLab.at(i));
         unseen[i] = around[i] && pixelDistance[i] <= farthest;
     }
-    if (!worthKeeping(inRuns(unseen, w, h), count))
+    // From each row on, the candidates in runs: the most that those rows can keep in runs.
+    std::vector<std::size_t> possibleFrom(std::size_t(h) + 1, 0);
+    for (int y = h - 1; y >= 0; --y)
+        possibleFrom[std::size_t(y)] = possibleFrom[std::size_t(y) + 1] + inRuns(unseen.data() + std::size_t(y) * w, w);
+    if (!worthKeeping(possibleFrom[0], count))
         return 0;
     LabPlanes screen = shownLab;
     lowPass(screen, w, h);
-    std::vector<float> distance(count);
-    for (std::size_t i = 0; i < count; ++i)
-        distance[i] = labDistance(seen.seen.at(i), screen.at(i));
-    std::size_t marked = 0;
+    std::size_t marked = 0, markedInRuns = 0;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const std::size_t i = std::size_t(y) * w + x;
             if (!unseen[i])
                 continue;
             unseen[i] = 0;
-            if (distance[i] > most)
+            const float distance = labDistance(seen.seen.at(i), screen.at(i));
+            if (distance > most)
                 continue;
             // The texture around raises the threshold: looked at only when the change needs it.
             float allowed = threshold;
-            if (distance[i] > allowed || pixelDistance[i] > pixelReach * allowed)
+            if (distance > allowed || pixelDistance[i] > pixelReach * allowed)
                 allowed = std::min(threshold + kMaskingGain * activityAt(seen.seen.l, w, h, x, y), most);
-            if (distance[i] <= allowed && pixelDistance[i] <= pixelReach * allowed) {
+            if (distance <= allowed && pixelDistance[i] <= pixelReach * allowed) {
                 unseen[i] = 1;
                 ++marked;
             }
         }
+        markedInRuns += inRuns(unseen.data() + std::size_t(y) * w, w);
+        // Once the rows marked and the candidates below cannot keep enough, nothing is kept.
+        if (!worthKeeping(markedInRuns + possibleFrom[std::size_t(y) + 1], count))
+            return 0;
     }
     return marked;
 }
@@ -249,14 +268,16 @@ std::optional<Picture> redrawnChanges(const RgbaImage& source, const SeenSource&
     // A photo's reduction: the changes of a video frame are photo content (pictures of few
     // colours have theirs exactly, and are not reduced).
     const int colours = std::clamp(reduction.maxColours, 2, 256) - 1;
-    const std::vector<Rgb> palette = choosePhotoPalette(changes, colours, true, reduction.tuning);
+    bool few = false;
+    const std::vector<Rgb> palette = choosePhotoPalette(changes, colours, true, reduction.tuning, &few);
     Picture redrawn(shown.width, shown.height);
     if (palette.empty()) {  // every pixel unseen
         redrawn.pixels = shown.pixels;
         return redrawn;
     }
     const auto kept = static_cast<std::uint8_t>(palette.size());
-    const std::vector<std::uint8_t> indices = mapToPalette(changes, palette, reduction.dithering, true, kept, reduction.tuning);
+    const std::vector<std::uint8_t> indices =
+        (few ? mapToPalette : mapPhotoToPalette)(changes, palette, reduction.dithering, true, kept, reduction.tuning);
     for (std::size_t i = 0; i < count; ++i)
         redrawn.pixels[i] = indices[i] == kept ? shown.pixels[i] : opaquePixel(palette[indices[i]]);
     return redrawn;

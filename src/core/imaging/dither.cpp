@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 
 namespace pictoreel {
 
@@ -76,23 +77,23 @@ std::vector<int> entrySteps(const std::vector<Rgb>& palette)
     std::vector<int> nearest;
     if (palette.size() < 2)
         return nearest;
-    nearest.reserve(palette.size());
+    nearest.assign(palette.size(), std::numeric_limits<int>::max());
+    // Each pair once, for both of its entries.
     for (std::size_t i = 0; i < palette.size(); ++i) {
-        int best = std::numeric_limits<int>::max();
         const std::uint8_t self[3] = {palette[i].r, palette[i].g, palette[i].b};
-        for (std::size_t j = 0; j < palette.size(); ++j)
-            if (j != i)
-                best = std::min(best, squaredDistance(palette[j], self));
-        nearest.push_back(best);
+        for (std::size_t j = i + 1; j < palette.size(); ++j) {
+            const int d = squaredDistance(palette[j], self);
+            nearest[i] = std::min(nearest[i], d);
+            nearest[j] = std::min(nearest[j], d);
+        }
     }
     return nearest;
 }
 
 // The palette's typical step: the median distance from an entry to its nearest other entry, in
-// channel levels (0 for a palette of one).
-int typicalStep(const std::vector<Rgb>& palette)
+// channel levels (0 for a palette of one), from entrySteps().
+int typicalStep(std::vector<int> nearest)
 {
-    std::vector<int> nearest = entrySteps(palette);
     if (nearest.empty())
         return 0;
     std::nth_element(nearest.begin(), nearest.begin() + std::ptrdiff_t(nearest.size() / 2), nearest.end());
@@ -165,10 +166,10 @@ struct PixelLeeway {
     // picture is smooth (skies, skin, out-of-focus backgrounds), where the palette's steps would
     // show as contour bands; less where it is busy, whose own texture hides the steps and where
     // the noise mostly costs bytes (some still keeps the area's mean colour).
-    std::vector<std::uint16_t> weights;
+    std::unique_ptr<std::uint16_t[]> weights;
     // How much farther (squared levels) than the nearest entry the entry of the pixel before may
     // be for the pixel to keep it; used only where the weight is below full.
-    std::vector<std::uint16_t> slacks;
+    std::unique_ptr<std::uint16_t[]> slacks;
 };
 
 // The activity is the mean step between neighbouring pixels (the three channels summed) over a
@@ -180,10 +181,11 @@ PixelLeeway leeway(const RgbaImage& image, int step)
     // which is kRunSlack's where the weight is kBusyWeight.
     const int busiestSlack = step * kRunSlack / 256;
     const int runSlack = busiestSlack * busiestSlack * 256 / (256 - kBusyWeight);
-    PixelLeeway leeway{std::vector<std::uint16_t>(static_cast<std::size_t>(w) * h),
-                       std::vector<std::uint16_t>(static_cast<std::size_t>(w) * h)};
+    // Every value is written below: the buffers need no clearing first.
+    PixelLeeway out{std::make_unique_for_overwrite<std::uint16_t[]>(static_cast<std::size_t>(w) * h),
+                    std::make_unique_for_overwrite<std::uint16_t[]>(static_cast<std::size_t>(w) * h)};
     if (w == 0 || h == 0)
-        return leeway;
+        return out;
     // The activity's box sums along the rows (the edges repeated), kept for the last few rows
     // only: a row's weights need the rows kBoxRadius above and below it.
     constexpr int kRows = 2 * kBoxRadius + 2;
@@ -230,12 +232,13 @@ PixelLeeway leeway(const RgbaImage& image, int step)
     for (int y = 0; y < h; ++y) {
         if (y + kBoxRadius + 1 < h)
             addRow(y + kBoxRadius + 1);
-        std::uint16_t* weights = leeway.weights.data() + static_cast<std::size_t>(y) * w;
-        std::uint16_t* slacks = leeway.slacks.data() + static_cast<std::size_t>(y) * w;
+        std::uint16_t* weights = out.weights.get() + static_cast<std::size_t>(y) * w;
+        std::uint16_t* slacks = out.slacks.get() + static_cast<std::size_t>(y) * w;
         const int *entering = acrossOf(y + kBoxRadius + 1), *leaving = acrossOf(y - kBoxRadius);
         for (int x = 0; x < w; ++x) {
             const int sum = column[std::size_t(x)] * 256;
-            const int share = sum <= smooth ? 256 : sum >= busy ? 0 : int(256LL * (busy - sum) / (busy - smooth));
+            // In int: busy is below 2^23 (a step is at most 442 levels), so 256 times it fits.
+            const int share = sum <= smooth ? 256 : sum >= busy ? 0 : 256 * (busy - sum) / (busy - smooth);
             const int weight = kBusyWeight + (256 - kBusyWeight) * share / 256;
             weights[x] = static_cast<std::uint16_t>(weight);
             // A channel's mean step, then the masked share of it, in 1/16 levels.
@@ -245,7 +248,7 @@ PixelLeeway leeway(const RgbaImage& image, int step)
             column[std::size_t(x)] += entering[x] - leaving[x];
         }
     }
-    return leeway;
+    return out;
 }
 
 }  // namespace
@@ -254,7 +257,7 @@ void mapOrdered(const RgbaImage& image, const std::vector<Rgb>& palette, CellNea
                 std::vector<std::uint8_t>& out)
 {
     const ExactEntries exact(palette);
-    const int amplitude = typicalStep(palette) * kOrderedAmount;  // in 1/256 levels
+    const int amplitude = typicalStep(entrySteps(palette)) * kOrderedAmount;  // in 1/256 levels
     // The offset for each threshold, centred on 0 and spanning the amplitude.
     std::array<int, 64> offset{};
     for (int t = 0; t < 64; ++t)
@@ -314,8 +317,8 @@ public:
         dir_ = (y_ & 1) ? -1 : 1;
         const int width = s_.image.width;
         pixels_ = s_.image.pixel(0, y_);
-        weights_ = s_.leeway.weights.data() + static_cast<std::size_t>(y_) * width;
-        slacks_ = s_.leeway.slacks.data() + static_cast<std::size_t>(y_) * width;
+        weights_ = s_.leeway.weights.get() + static_cast<std::size_t>(y_) * width;
+        slacks_ = s_.leeway.slacks.get() + static_cast<std::size_t>(y_) * width;
         row_ = s_.out.data() + static_cast<std::size_t>(y_) * width;
         last_ = -1;
         return true;
@@ -399,13 +402,13 @@ void mapDiffused(const RgbaImage& image, const std::vector<Rgb>& palette, CellNe
                  std::vector<std::uint8_t>& out, const ReductionTuning& tuning)
 {
     const ExactEntries exact(palette);
-    const int step = typicalStep(palette);
+    std::vector<int> entryLimits = entrySteps(palette);
+    const int step = typicalStep(entryLimits);
     const PixelLeeway pixels = leeway(image, step);
     std::vector<int> lightness;
     lightness.reserve(palette.size());
     for (const Rgb& e : palette)
         lightness.push_back(lightness256(e.r, e.g, e.b));
-    std::vector<int> entryLimits = entrySteps(palette);
     for (int& l : entryLimits)
         l = std::max(1, int(std::lround(std::sqrt(double(l)) * tuning.passedErrorShare / 256)));
     entryLimits.resize(std::max<std::size_t>(palette.size(), 1), 1);  // a palette of one passes on a level

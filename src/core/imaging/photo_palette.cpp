@@ -56,18 +56,24 @@ std::vector<Cell> collectCells(const RgbaImage& image, bool skipTransparent, int
     keys.reserve(8192);
     const std::uint32_t smooth = static_cast<std::uint32_t>(std::max(1, smoothWeight));
     const int w = image.width, h = image.height;
+    std::vector<int> steps(static_cast<std::size_t>(w));  // of a row, in loops the compiler vectorises
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* p = image.pixel(0, y);
         const std::uint8_t* down = image.pixel(0, std::min(y + 1, h - 1));
-        for (int x = 0; x < w; ++x, p += 4, down += 4) {
+        for (int x = 0; x < w; ++x) {
+            int sum = 0;
+            for (int c = 0; c < 3; ++c)
+                sum += std::abs(down[4 * x + c] - p[4 * x + c]);
+            steps[std::size_t(x)] = sum;
+        }
+        for (int x = 0; x + 1 < w; ++x)  // the last pixel's step to the right is 0
+            for (int c = 0; c < 3; ++c)
+                steps[std::size_t(x)] += std::abs(p[4 * x + 4 + c] - p[4 * x + c]);
+        for (int x = 0; x < w; ++x, p += 4) {
             if ((skipTransparent && p[3] == 0) ||
                 (!skipped.empty() && std::binary_search(skipped.begin(), skipped.end(), packColour(p))))
                 continue;
-            const std::uint8_t* right = x + 1 < w ? p + 4 : p;
-            int steps = 0;
-            for (int c = 0; c < 3; ++c)
-                steps += std::abs(right[c] - p[c]) + std::abs(down[c] - p[c]);
-            const std::uint32_t weight = steps <= kSmoothSteps ? smooth : 1;
+            const std::uint32_t weight = steps[std::size_t(x)] <= kSmoothSteps ? smooth : 1;
             const int key = exactColours ? 0 : cellKey(p);
             std::uint32_t& slot = exactColours ? colourSlots[packColour(p)] : slotOf[static_cast<std::size_t>(key)];
             if (slot == 0) {
@@ -487,7 +493,7 @@ bool hasFewColours(const RgbaImage& image, bool skipTransparent)
 }
 
 std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent,
-                                    const ReductionTuning& tuning)
+                                    const ReductionTuning& tuning, bool* fewColours)
 {
     maxColours = std::clamp(maxColours, 1, 256);
     // A colour that holds an entry's fair share of a picture of few colours (a window's background,
@@ -496,7 +502,9 @@ std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool
     bool screenLike = false;
     const std::optional<std::vector<std::uint32_t>> flatOrNone = flatColours(image, maxColours, skipTransparent, &screenLike);
     const std::vector<std::uint32_t> flat = flatOrNone.value_or(std::vector<std::uint32_t>{});
-    const bool few = flatOrNone && screenLike;
+    const bool few = flatOrNone && screenLike;  // as hasFewColours tells, whatever maxColours
+    if (fewColours)
+        *fewColours = few;
     const std::vector<Cell> cells = collectCells(image, skipTransparent, tuning.smoothWeight, flat, few);
     std::vector<Rgb> palette;
     for (const std::uint32_t c : flat)
@@ -549,35 +557,43 @@ std::vector<Rgb> chooseFewColourPalette(const std::vector<std::uint32_t>& colour
 std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
                                        bool skipTransparent, std::uint8_t skipIndex, const ReductionTuning& tuning)
 {
+    if (palette.empty() || !hasFewColours(image, skipTransparent))
+        return mapPhotoToPalette(image, palette, dithering, skipTransparent, skipIndex, tuning);
+    // Each colour its nearest entry, and the squared error that leaves over the pixels.
+    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
+    std::vector<std::uint8_t> out(count, skipIndex);
+    NearestColour nearest(palette);
+    ColourCounts<std::uint8_t> entryOf(kFlatPictureColours);
+    std::uint64_t squaredError = 0, pixels = 0;
+    const std::uint8_t* p = image.pixels.data();
+    for (std::size_t i = 0; i < count; ++i, p += 4) {
+        if (skipTransparent && p[3] == 0)
+            continue;
+        bool added = false;
+        std::uint8_t& entry = entryOf.at(packColour(p), added);
+        if (added)
+            entry = static_cast<std::uint8_t>(nearest.find(p[0], p[1], p[2]));
+        out[i] = entry;
+        const Rgb& e = palette[entry];
+        squaredError += std::uint64_t((e.r - p[0]) * (e.r - p[0]) + (e.g - p[1]) * (e.g - p[1]) + (e.b - p[2]) * (e.b - p[2]));
+        ++pixels;
+    }
+    // A palette cut along the picture's own colours mostly holds every shade within a level:
+    // then there are no steps for a dither to hide, and its noise would be all it adds (on
+    // text edges, where the eye reads the pixels). Dithered only when the steps are larger.
+    if (dithering == Dithering::None || double(squaredError) <= kUnditheredMse * 3.0 * double(pixels))
+        return out;
+    return mapPhotoToPalette(image, palette, dithering, skipTransparent, skipIndex, tuning);
+}
+
+std::vector<std::uint8_t> mapPhotoToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
+                                            bool skipTransparent, std::uint8_t skipIndex, const ReductionTuning& tuning)
+{
     const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
     std::vector<std::uint8_t> out(count, skipIndex);
     if (palette.empty())
         return out;
     NearestColour nearest(palette);
-    if (hasFewColours(image, skipTransparent)) {
-        // Each colour its nearest entry, and the squared error that leaves over the pixels.
-        ColourCounts<std::uint8_t> entryOf(kFlatPictureColours);
-        std::uint64_t squaredError = 0, pixels = 0;
-        const std::uint8_t* p = image.pixels.data();
-        for (std::size_t i = 0; i < count; ++i, p += 4) {
-            if (skipTransparent && p[3] == 0)
-                continue;
-            bool added = false;
-            std::uint8_t& entry = entryOf.at(packColour(p), added);
-            if (added)
-                entry = static_cast<std::uint8_t>(nearest.find(p[0], p[1], p[2]));
-            out[i] = entry;
-            const Rgb& e = palette[entry];
-            squaredError += std::uint64_t((e.r - p[0]) * (e.r - p[0]) + (e.g - p[1]) * (e.g - p[1]) + (e.b - p[2]) * (e.b - p[2]));
-            ++pixels;
-        }
-        // A palette cut along the picture's own colours mostly holds every shade within a level:
-        // then there are no steps for a dither to hide, and its noise would be all it adds (on
-        // text edges, where the eye reads the pixels). Dithered only when the steps are larger.
-        if (dithering == Dithering::None || double(squaredError) <= kUnditheredMse * 3.0 * double(pixels))
-            return out;
-        std::fill(out.begin(), out.end(), skipIndex);
-    }
     CellNearest cells(nearest);
     if (dithering == Dithering::None) {
         const std::uint8_t* p = image.pixels.data();

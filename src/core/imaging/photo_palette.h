@@ -14,8 +14,9 @@ namespace pictoreel {
 // At most `maxColours` (1..256) colours for the pixels of `image`; pixels with alpha 0 are left
 // out when `skipTransparent`. Empty when no pixel counts.
 // Pixels of smooth areas count `tuning.smoothWeight` times (see ReductionTuning).
+// `fewColours`, when given, is set to what hasFewColours(image, skipTransparent) tells.
 std::vector<Rgb> choosePhotoPalette(const RgbaImage& image, int maxColours, bool skipTransparent,
-                                    const ReductionTuning& tuning = {});
+                                    const ReductionTuning& tuning = {}, bool* fewColours = nullptr);
 
 // At most `maxColours` (1..256) colours for the distinct colours `colours` (red << 16 | green << 8
 // | blue) of pictures of few colours, each counting `weights[i]` pixels: the same cuts along the
@@ -40,5 +41,9 @@ bool hasFewColours(const RgbaImage& image, bool skipTransparent);
 // top 7 bits. Pixels with alpha 0 get `skipIndex` when `skipTransparent`.
 std::vector<std::uint8_t> mapToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
                                        bool skipTransparent, std::uint8_t skipIndex, const ReductionTuning& tuning = {});
+// What mapToPalette gives a picture of many colours (see hasFewColours), for a caller that knows
+// it has them: its colours are not counted first.
+std::vector<std::uint8_t> mapPhotoToPalette(const RgbaImage& image, const std::vector<Rgb>& palette, Dithering dithering,
+                                            bool skipTransparent, std::uint8_t skipIndex, const ReductionTuning& tuning = {});
 
 }  // namespace pictoreel

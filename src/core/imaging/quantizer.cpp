@@ -164,10 +164,12 @@ IndexedImage quantizePhoto(const RgbaImage& image, const QuantizeOptions& option
     IndexedImage out;
     out.width = image.width;
     out.height = image.height;
-    out.palette = choosePhotoPalette(image, limit, options.reserveTransparent, options.reduction.tuning);
+    bool few = false;
+    out.palette = choosePhotoPalette(image, limit, options.reserveTransparent, options.reduction.tuning, &few);
     const int transparentIndex = static_cast<int>(out.palette.size());
-    out.indices = mapToPalette(image, out.palette, options.reduction.dithering, options.reserveTransparent,
-                               static_cast<std::uint8_t>(options.reserveTransparent ? transparentIndex : 0), options.reduction.tuning);
+    out.indices = (few ? mapToPalette : mapPhotoToPalette)(image, out.palette, options.reduction.dithering, options.reserveTransparent,
+                                                           static_cast<std::uint8_t>(options.reserveTransparent ? transparentIndex : 0),
+                                                           options.reduction.tuning);
     if (options.reserveTransparent) {
         out.transparentIndex = transparentIndex;
         out.palette.push_back(options.transparentColour);

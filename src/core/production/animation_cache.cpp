@@ -23,7 +23,7 @@ namespace pictoreel {
 namespace {
 
 // Changes whenever the assembly writes other bytes for the same frames.
-constexpr int kAssemblyVersion = 15;
+constexpr int kAssemblyVersion = 16;
 constexpr int kAnimationsKept = 4;
 
 QString animationPrefix() { return QString::fromLatin1(kTempGifPrefix) + QStringLiteral("animation_"); }

@@ -390,3 +390,30 @@ TEST(AnimationAssembler, FramesOnTheSharedTableStartTheirCodesAsNarrowAsTheirEnt
         EXPECT_EQ(images[k].pixels.minCodeSize, std::bit_width(unsigned(highestEntry))) << k;
     }
 }
+
+// A video's frames are planned as they come: the first is written before the frames after the
+// next one are asked for, so that the assembly runs beside their conversions.
+TEST(AnimationAssembler, APhotosFramesArePlannedAsTheyCome)
+{
+    constexpr int kW = 96, kH = 64;
+    constexpr std::size_t kFrames = 6;
+    std::mt19937 noise(3);
+    std::uniform_int_distribution<int> grain(-6, 6);
+    const RgbaImage photo = makePicture(kW, kH, [&](int x, int y) {
+        return Rgb{std::uint8_t(60 + x + grain(noise)), std::uint8_t(50 + 2 * y + grain(noise)), std::uint8_t(140 + grain(noise))};
+    });
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("frame.gif"));
+    ASSERT_TRUE(writeSingleImageGif(file, quantizeImage(photo).value()));
+    const auto source = std::make_shared<const RgbaImage>(photo);
+    std::size_t asked = 0, askedWhenFirstWritten = kFrames;
+    AnimationFrames frames(std::vector<int>(kFrames, 10), [&](std::size_t k) {
+        asked = std::max(asked, k);
+        return MadeFrame{file, nullptr, source};
+    });
+    ASSERT_TRUE(AnimationAssembler(std::move(frames), AnimationSettings{}).save(dir.filePath(QStringLiteral("out.gif")), [&](int) {
+        askedWhenFirstWritten = std::min(askedWhenFirstWritten, asked);
+        return true;
+    }));
+    EXPECT_LT(askedWhenFirstWritten, kFrames - 1);
+}
