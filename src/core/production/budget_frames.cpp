@@ -101,6 +101,8 @@ BudgetFrames::BudgetFrames(const BudgetMake& make) : make_(make)
 
 BudgetFrames::~BudgetFrames()
 {
+    failed_ = true;  // what is left of a reduction is not wanted
+    (void)reductionDone();
     for (const AnimationFrameSource& f : reduced_)
         if (!f.fileName.isEmpty())
             QFile::remove(f.fileName);
@@ -120,31 +122,37 @@ bool BudgetFrames::reducesFor(const BudgetSettings& settings) const
                                        settings.width != reducedAs_.width || settings.height != reducedAs_.height);
 }
 
-Result<std::vector<AnimationFrameSource>> BudgetFrames::framesFor(const BudgetSettings& settings)
+Result<AnimationFrames> BudgetFrames::assemblyFramesFor(const BudgetSettings& settings)
 {
     if (convertedFor(settings))
-        return make_.frames;
+        return AnimationFrames(make_.frames);
     if (reducesFor(settings)) {
         if (Status s = reduce(settings); !s)
             return s.error();
         reducedAs_ = settings;
     }
-    return reduced_;
+    std::vector<int> delays;
+    for (const AnimationFrameSource& f : reduced_)
+        delays.push_back(f.delayCentiseconds);
+    return AnimationFrames(std::move(delays), [this](std::size_t k) { return reducedFrame(k); });
 }
 
-Result<AnimationFrames> BudgetFrames::assemblyFramesFor(const BudgetSettings& settings)
+MadeFrame BudgetFrames::reducedFrame(std::size_t k)
 {
-    Result<std::vector<AnimationFrameSource>> sources = framesFor(settings);
-    if (!sources)
-        return sources.error();
-    if (convertedFor(settings) || reducedIndices_.empty())
-        return AnimationFrames(std::move(sources.value()));
-    std::vector<int> delays;
-    for (const AnimationFrameSource& f : sources.value())
-        delays.push_back(f.delayCentiseconds);
-    return AnimationFrames(std::move(delays), [this, files = std::move(sources.value())](std::size_t k) {
-        return MadeFrame{files[k].fileName, reducedIndices_[k], nullptr};
-    });
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return reducedDone_[k] || failed_; });
+    return {reduced_[k].fileName, reducedIndices_.empty() ? nullptr : reducedIndices_[k], nullptr};
+}
+
+Status BudgetFrames::reductionDone()
+{
+    for (std::thread& t : reducing_)
+        t.join();
+    reducing_.clear();
+    for (Status& s : statuses_)
+        if (!s)
+            return s;
+    return {};
 }
 
 Status BudgetFrames::forEachPicture(const std::function<Status(std::size_t k, RgbaImage& picture)>& visit) const
@@ -244,6 +252,7 @@ Status BudgetFrames::reduceOne(std::size_t k, const BudgetSettings& settings)
 
 Status BudgetFrames::reduce(const BudgetSettings& settings)
 {
+    (void)reductionDone();  // the last one's outcome was told already
     if (Result<bool> a = alike(); !a)
         return a.error();
     if (*alike_)
@@ -256,30 +265,28 @@ Status BudgetFrames::reduce(const BudgetSettings& settings)
     for (std::size_t k = 0; k < reduced_.size(); ++k)
         if (!reduced_[k].fileName.isEmpty())
             reduced_[k].fileName = prefix_ + QStringLiteral("frame_%1.gif").arg(k + 1);
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> failed{false};
-    std::vector<Status> statuses(reduced_.size());
-    const auto work = [&] {
-        for (std::size_t k; !failed && (k = next++) < reduced_.size();) {
+    next_ = 0;
+    failed_ = false;
+    statuses_.assign(reduced_.size(), Status{});
+    reducedDone_.assign(reduced_.size(), 0);
+    const auto work = [this, settings] {
+        for (std::size_t k; !failed_ && (k = next_++) < reduced_.size();) {
+            Status status;
             if (reduced_[k].fileName.isEmpty())
-                continue;
-            if (make_.stopRequested && make_.stopRequested())
-                statuses[k] = makeCancelled();
+                status = {};
+            else if (make_.stopRequested && make_.stopRequested())
+                status = makeCancelled();
             else
-                statuses[k] = reduceOne(k, settings);
-            if (!statuses[k])
-                failed = true;
+                status = reduceOne(k, settings);
+            std::lock_guard lock(mutex_);
+            statuses_[k] = std::move(status);
+            failed_ = failed_ || !statuses_[k];
+            reducedDone_[k] = 1;
+            changed_.notify_all();
         }
     };
-    std::vector<std::thread> threads;
-    for (int t = 1; t < make_.jobs; ++t)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads)
-        t.join();
-    for (Status& s : statuses)
-        if (!s)
-            return s;
+    for (int t = 0; t < std::max(1, make_.jobs); ++t)
+        reducing_.emplace_back(work);
     return {};
 }
 

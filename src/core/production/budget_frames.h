@@ -13,9 +13,13 @@
 
 #include <QString>
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace pictoreel {
@@ -38,12 +42,14 @@ public:
     // as the rows the shared palette is chosen from.
     Result<bool> alike();
 
-    // The frames for `settings`: the converted ones at the start's colours and size, else
-    // reduced ones (made again only when colours or size change).
-    Result<std::vector<AnimationFrameSource>> framesFor(const BudgetSettings& settings);
-    // The frames for `settings` as the assembly takes them: with the reduced frames' indices
-    // when they are held.
+    // The frames for `settings` as the assembly takes them: the converted ones at the start's
+    // colours and size, else reduced ones (made again only when colours or size change), with
+    // their indices when they are held. The reduction runs beside the assembly, on `jobs`
+    // threads: the assembly waits for each frame as it comes to it. reductionDone() then
+    // tells how the reduction ended.
     Result<AnimationFrames> assemblyFramesFor(const BudgetSettings& settings);
+    // Waits for the reduction begun last (if any) to end: its first error, else success.
+    Status reductionDone();
     // Whether framesFor(settings) are the converted frames themselves.
     bool convertedFor(const BudgetSettings& settings) const;
     // Whether framesFor(settings) reduces the converted frames again.
@@ -54,7 +60,10 @@ private:
     Status forEachPicture(const std::function<Status(std::size_t k, RgbaImage& picture)>& visit) const;
     void chooseSharedPalette(int colors);
     Status reduceOne(std::size_t k, const BudgetSettings& settings);
+    // Begins reducing every frame for `settings`, in order.
     Status reduce(const BudgetSettings& settings);
+    // Reduced frame k once it is written (or the reduction failed).
+    MadeFrame reducedFrame(std::size_t k);
 
     const BudgetMake& make_;
     QString prefix_;
@@ -62,6 +71,14 @@ private:
     // The indices of each reduced frame's image, when all of them fit in a little memory.
     std::vector<std::shared_ptr<const std::vector<std::uint8_t>>> reducedIndices_;
     BudgetSettings reducedAs_;
+    // The reduction running: its threads, the next frame to take, and each frame's outcome.
+    std::vector<std::thread> reducing_;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<bool> failed_{false};
+    std::vector<Status> statuses_;
+    std::vector<char> reducedDone_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
     std::optional<bool> alike_;
     IndexedImage shared_;  // the palette the frames share when alike
     // When alike: rows of every frame (alpha made opaque or transparent), which the shared palette

@@ -24,6 +24,9 @@ struct BudgetMake {
     std::function<void(int percent)> progress;
     // The source of converted frame k (see AnimationFrames), for the attempts made of them.
     AnimationFrames::SourceFor sourceFor;
+    // The start's attempt when it was assembled already, beside the conversions: a file of the
+    // temp folder the search takes over (empty when it assembles the start itself).
+    QString startFile;
 };
 
 }  // namespace pictoreel

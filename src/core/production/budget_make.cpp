@@ -28,7 +28,10 @@ QString budgetSettingsText(const BudgetSettings& settings, int fullWidth, int fu
 Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make, bool useKept)
 {
     const QString stem = budgetAnimationStem(budget, make);
+    QString startFile = make.startFile;  // taken over: removed unless it is chosen
     if (const std::optional<KeptBudgetAnimation> kept = useKept ? findBudgetAnimation(stem) : std::nullopt) {
+        if (!startFile.isEmpty())
+            QFile::remove(startFile);
         BudgetMade made;
         made.outcome.fits = true;
         made.outcome.chosen = kept->chosen;
@@ -44,7 +47,9 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
     BudgetLook look(make.frames, static_cast<int>(std::max<std::size_t>(1, make.frames.size() / kLookedAtFrames)));
     const auto stopped = [&make] { return make.stopRequested && make.stopRequested(); };
     std::vector<std::pair<BudgetSettings, QString>> fitting;  // the attempts that fit, with their files
-    const auto removeAll = [&fitting] {
+    const auto removeAll = [&fitting, &startFile] {
+        if (!startFile.isEmpty())
+            QFile::remove(startFile);
         for (const auto& [settings, file] : fitting)
             if (!file.isEmpty())
                 QFile::remove(file);
@@ -66,15 +71,21 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
         // in their own palette's cells; the converted frames are assembled as without a budget,
         // so a budget the make fits in gives the very GIF made without one.
         animation.keepWithinPaletteCells = make.settings.keepWithinPaletteCells && frames.convertedFor(settings);
-        const QString file = frames.attemptFile(++attempts);
-        const bool converted = frames.convertedFor(settings);
-        if (converted)
-            toAssemble.value().setSourceFor(make.sourceFor);
-        else
-            animation.temporalThreshold = 0;  // frames reduced again have no source
-        const Status saved = AnimationAssembler(std::move(toAssemble.value()), animation).save(file, [&](int percent) {
-            return percent == 100 || !stopped();
-        });
+        ++attempts;
+        Status saved;
+        QString file = !rated ? std::exchange(startFile, QString()) : QString();  // the start, made already
+        if (file.isEmpty()) {
+            file = frames.attemptFile(attempts);
+            if (frames.convertedFor(settings))
+                toAssemble.value().setSourceFor(make.sourceFor);
+            else
+                animation.temporalThreshold = 0;  // frames reduced again have no source
+            saved = AnimationAssembler(std::move(toAssemble.value()), animation).save(file, [&](int percent) {
+                return percent == 100 || !stopped();
+            });
+        }
+        if (Status reduced = frames.reductionDone(); !reduced)
+            return reduced.error();  // rather than the assembly's, which went without the frame
         if (!saved)
             return saved.error().code == ErrorCode::Cancelled ? makeCancelled() : saved.error();
         BudgetTry made{QFileInfo(file).size()};

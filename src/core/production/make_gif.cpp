@@ -63,11 +63,11 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     const std::vector<FrameConversion> conversions = frameConversionsFor(plan, options.tempFolder);
     const int jobs = options.jobsToUse();
     const std::optional<std::int64_t> budget = plan.gifBudget();
-    // Without a budget, the assembly runs beside the conversions and takes each frame's indices,
-    // and the picture it was reduced from when it keeps unseen changes. A frame taken from the
-    // cache has that picture made again, so that what a make keeps unseen does not depend on which
-    // frames happened to be cached.
-    ConversionPool pool(conversions, jobs, PoolKeeping{!budget, plan.temporalThreshold > 0});
+    // The assembly runs beside the conversions and takes each frame's indices, and the picture it
+    // was reduced from when it keeps unseen changes. A frame taken from the cache has that picture
+    // made again, so that what a make keeps unseen does not depend on which frames happened to be
+    // cached. Within a budget, that assembly is the search's first attempt.
+    ConversionPool pool(conversions, jobs, PoolKeeping{true, plan.temporalThreshold > 0});
 
     AnimationSettings settings;
     settings.loopCount = plan.loopCount;
@@ -90,7 +90,7 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
     animation.reserve(static_cast<std::size_t>(rows));
     std::optional<EarlyAssembly> early;  // after the pool: it uses the pool until it is done
     // It starts at once: what the pool keeps of the frames waits for it to take them.
-    if (!budget && pool.convertsAny()) {
+    if (pool.convertsAny()) {
         std::vector<int> delays;
         for (const FrameValues& v : values)
             delays.push_back(animationDelay(v.interval));
@@ -129,7 +129,7 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
             events.frameAdded(frameProgressValue(row, rows));
     }
     report.settings = {plan.lossy, style.colors, plan.size.width, plan.size.height};
-    if (early) {
+    if (early && !budget) {
         const QString cached = cachedAnimationPath(options.tempFolder, animation, settings);
         Result<ReadyAnimation> ready = early->finish(cached, events.saveProgress);
         if (!ready)
@@ -138,8 +138,18 @@ Result<ProducedAnimation> produceGif(const MakePlan& plan, const MakeOptions& op
         return produced;
     }
     if (budget) {
-        const BudgetMake make{std::move(animation), settings, report.settings, plan.quality, options.tempFolder, jobs,
-                              options.stopRequested, events.saveProgress, sourceFor};
+        // The attempts after the first have no pool to take sources from.
+        AnimationFrames::SourceFor attemptSources;
+        if (plan.temporalThreshold > 0)
+            attemptSources = [&conversions](std::size_t k) { return frameSource(conversions.at(k)); };
+        BudgetMake make{std::move(animation), settings, report.settings, plan.quality, options.tempFolder, jobs,
+                        options.stopRequested, events.saveProgress, attemptSources};
+        if (early) {
+            Result<ReadyAnimation> start = early->finish({}, {});
+            if (!start)
+                return start.error();
+            make.startFile = start.value().file;
+        }
         Result<BudgetMade> made = makeWithinBudget(*budget, make, useKept);
         if (!made)
             return made.error();
