@@ -1,6 +1,7 @@
 #include "core/imaging/dither.h"
 
 #include "core/imaging/nearest_colour.h"
+#include "core/imaging/wide_vectors.h"
 
 #include <algorithm>
 #include <array>
@@ -172,6 +173,43 @@ struct PixelLeeway {
     std::unique_ptr<std::uint16_t[]> slacks;
 };
 
+// Steps between neighbours in an activity box: two a pixel.
+constexpr int kBoxSteps = (2 * kBoxRadius + 1) * (2 * kBoxRadius + 1) * 2;
+
+// Where the activity turns from smooth to busy (box sums times 256), and the slack of the
+// busiest weight (see leeway()).
+struct ActivityBands {
+    int smooth, busy;
+    float inverseSpan;  // 1 / (busy - smooth), for a quotient then made exact
+    int runSlack;
+};
+
+// One row's weights and slacks from its box sums `column`, which then move on a row: `entering`
+// added, `leaving` taken off. In integers, and without a branch or a division by a variable, so
+// that it vectorises: the share's quotient is estimated in float and then corrected, which gives
+// the quotient exactly (the estimate is within one of it).
+PICTOREEL_WIDE_VECTORS void leewayRow(const ActivityBands bands, int* __restrict column, const int* entering, const int* leaving,
+                                      int w, std::uint16_t* __restrict weights, std::uint16_t* __restrict slacks)
+{
+    const int busy = bands.busy, span = bands.busy - bands.smooth, runSlack = bands.runSlack;
+    const float inverseSpan = bands.inverseSpan;
+    for (int x = 0; x < w; ++x) {
+        const int sum = column[x] * 256;
+        // In int: busy is below 2^23 (a step is at most 442 levels), so 256 times it fits.
+        const int above = 256 * std::clamp(busy - sum, 0, span);  // 256 * span at most
+        int share = int(float(above) * inverseSpan);
+        const int rest = above - share * span;
+        share += (rest >= span) - (rest < 0);
+        const int weight = kBusyWeight + (256 - kBusyWeight) * share / 256;
+        weights[x] = static_cast<std::uint16_t>(weight);
+        // A channel's mean step, then the masked share of it, in 1/16 levels.
+        const int masked16 = column[x] * 16 / (kBoxSteps * 3) * kMaskingShare / 256;
+        const int masked = 3 * masked16 * masked16 >> 8;
+        slacks[x] = static_cast<std::uint16_t>(std::min(std::max((256 - weight) * runSlack / 256, masked), 65535));
+        column[x] += entering[x] - leaving[x];
+    }
+}
+
 // The activity is the mean step between neighbouring pixels (the three channels summed) over a
 // 5 x 5 box, compared with the palette's typical step.
 PixelLeeway leeway(const RgbaImage& image, int step)
@@ -219,8 +257,8 @@ PixelLeeway leeway(const RgbaImage& image, int step)
         }
     };
     // Then running sums of those down the columns.
-    constexpr int box = (2 * kBoxRadius + 1) * (2 * kBoxRadius + 1) * 2;  // two steps a pixel
-    const int smooth = step * kSmoothActivity * box, busy = std::max(step * kBusyActivity * box, smooth + 1);
+    const int smooth = step * kSmoothActivity * kBoxSteps, busy = std::max(step * kBusyActivity * kBoxSteps, smooth + 1);
+    const ActivityBands bands{smooth, busy, 1.0f / float(busy - smooth), runSlack};
     for (int y = 0; y <= std::min(kBoxRadius, h - 1); ++y)
         addRow(y);
     std::vector<int> column(static_cast<std::size_t>(w), 0);
@@ -235,18 +273,7 @@ PixelLeeway leeway(const RgbaImage& image, int step)
         std::uint16_t* weights = out.weights.get() + static_cast<std::size_t>(y) * w;
         std::uint16_t* slacks = out.slacks.get() + static_cast<std::size_t>(y) * w;
         const int *entering = acrossOf(y + kBoxRadius + 1), *leaving = acrossOf(y - kBoxRadius);
-        for (int x = 0; x < w; ++x) {
-            const int sum = column[std::size_t(x)] * 256;
-            // In int: busy is below 2^23 (a step is at most 442 levels), so 256 times it fits.
-            const int share = sum <= smooth ? 256 : sum >= busy ? 0 : 256 * (busy - sum) / (busy - smooth);
-            const int weight = kBusyWeight + (256 - kBusyWeight) * share / 256;
-            weights[x] = static_cast<std::uint16_t>(weight);
-            // A channel's mean step, then the masked share of it, in 1/16 levels.
-            const int masked16 = column[std::size_t(x)] * 16 / (box * 3) * kMaskingShare / 256;
-            const int masked = 3 * masked16 * masked16 >> 8;
-            slacks[x] = static_cast<std::uint16_t>(std::min(std::max((256 - weight) * runSlack / 256, masked), 65535));
-            column[std::size_t(x)] += entering[x] - leaving[x];
-        }
+        leewayRow(bands, column.data(), entering, leaving, w, weights, slacks);
     }
     return out;
 }
