@@ -62,6 +62,8 @@ Result<BudgetMade> makeWithinBudget(std::int64_t budget, const BudgetMake& make,
         if (stopped())
             return makeCancelled();
         spending.add({settings, frames.reducesFor(settings), rated});
+        if (rated)
+            look.prepareAhead();  // beside the assembly, which takes one core
         Result<AnimationFrames> toAssemble = frames.assemblyFramesFor(settings);
         if (!toAssemble)
             return toAssemble.error();

@@ -126,8 +126,39 @@ BudgetLook::BudgetLook(std::vector<AnimationFrameSource> frames, int every)
 
 BudgetLook::~BudgetLook() = default;
 
+void BudgetLook::prepareAhead()
+{
+    if (!rated_ && !preparing_.valid())
+        preparing_ = std::async(std::launch::async, [this] { prepare(); });
+}
+
+// Every rated frame's block colours, as the first rating would work them out and keep them.
+// A picture that cannot be read leaves them to the rating, which tells why.
+void BudgetLook::prepare()
+{
+    BlockColours colours;
+    std::vector<Reference> made;
+    std::size_t keptBytes = 0;
+    int pictured = 0;
+    for (const AnimationFrameSource& f : frames_) {
+        if (f.fileName.isEmpty() || pictured++ % every_ != 0)
+            continue;
+        const Result<RgbaImage> picture = readConvertedPicture(f.fileName);
+        if (!picture)
+            return;
+        made.push_back({picture.value().width, picture.value().height, blockColours(picture.value(), colours)});
+        keptBytes += made.back().blocks.size() * sizeof(Lab);
+        if (keptBytes > kMostKeptBytes)
+            return;  // too many to keep: each rating works them out again
+    }
+    kept_ = std::move(made);
+    rated_ = true;
+}
+
 Result<double> BudgetLook::rate(const QString& file)
 {
+    if (preparing_.valid())
+        preparing_.get();
     Result<GifDecoder> opened = GifDecoder::openFile(file);
     if (!opened)
         return opened.error();

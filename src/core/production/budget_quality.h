@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <future>
+
 #include <vector>
 
 namespace pictoreel {
@@ -29,13 +31,19 @@ public:
     BudgetLook& operator=(const BudgetLook&) = delete;
 
     Result<double> rate(const QString& file);
+    // Begins working out the converted frames' block colours on a thread of its own, so the first
+    // rating finds them ready: an attempt is assembled meanwhile. Once at most, before any rating.
+    void prepareAhead();
 
 private:
+    void prepare();
+
     struct Reference;
     std::vector<AnimationFrameSource> frames_;
     int every_;
     std::vector<Reference> kept_;  // of every rated frame, in order, when the first rating kept them
     bool rated_ = false;
+    std::future<void> preparing_;  // last: it is waited for before the rest goes
 };
 
 }  // namespace pictoreel
